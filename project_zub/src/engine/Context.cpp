@@ -1,0 +1,3 @@
+#include "engine/Context.h"
+
+ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")

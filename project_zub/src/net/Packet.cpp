@@ -1,0 +1,640 @@
+#include "net/Packet.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "net/NetRole.h"
+#include "object/RuntimeClass.h"
+#include "sys/ErrorManager.h"
+#include "sys/Logger.h"
+#include "sys/ResourceManager.h"
+
+namespace {
+
+const RuntimeClassManager& classes() {
+    RuntimeClassManager& m = RuntimeClassManager::getInstance();
+    if (!m.bBuilt) m.buildClassArray();
+    return m;
+}
+
+struct Crc32Table {
+    uint32_t t[256];
+    constexpr Crc32Table() : t{} {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+    }
+};
+constexpr Crc32Table kCrc;
+
+uint16_t floatToHalf(float v) {
+    if (std::isnan(v) || v == 0.0f) return 0;
+    const bool neg = v < 0.0f;
+    float m = neg ? -v : v;
+    if (m < 3.1e-5f) m = 3.1e-5f;
+    if (m > 130000.0f) m = 130000.0f;
+    uint32_t bits;
+    std::memcpy(&bits, &m, 4);
+    const uint32_t exponent = ((bits >> 23) & 0xFF) - 112u;
+    return static_cast<uint16_t>((neg ? 0x8000u : 0u) | ((exponent & 31u) << 10) | ((bits >> 13) & 0x3FFu));
+}
+
+float halfToFloat(uint16_t w) {
+    if (w == 0) return 0.0f;
+    const uint32_t bits = (static_cast<uint32_t>(w & 0x8000u) << 16) |
+                          ((((w >> 10) & 31u) + 112u) << 23) | (static_cast<uint32_t>(w & 0x3FFu) << 13);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+}  // namespace
+
+Packet::Packet(uint32_t f, int cap) : flags(f) {
+    capacity = cap < 0 ? DEFAULT_CAPACITY : cap;
+    size = capacity;
+    if (capacity > 0) buffer = new uint8_t[capacity];
+    cursor = buffer;
+}
+
+Packet::~Packet() { delete[] buffer; }
+
+// ---------------------------------------------------------------------------
+// Errors
+
+void Packet::fail(std::u16string_view reason, const char* statement, const char* function) {
+    if (bFailed) return;
+    bFailed = true;
+    error = WString(reason);
+    if (errorMode == ErrorMode::Fatal) {
+        Logger::get().log(u"%s(): %s", function ? function : "Packet", reason);
+        ErrorManager::assertionFailed(statement, function ? function : "Packet::read", __FILE__, 0);
+    }
+}
+
+void Packet::clearError() {
+    bFailed = false;
+    error.clear();
+}
+
+bool Packet::need(int n) {
+    if (bFailed) return false;
+    const uint8_t* end = buffer + (bWriting ? capacity : size);
+    if (n < 0 || end - cursor < n) {
+        if (bWriting)
+            fail(formatString(u"packet full: %d more bytes at %d of %d", n, position(), capacity),
+                 "cursor + n <= buffer + capacity", "Packet::write");
+        else
+            fail(formatString(u"packet ends: %d more bytes at %d of %d", n, position(), size),
+                 "cursor + n <= buffer + size", "Packet::read");
+        return false;
+    }
+    return true;
+}
+
+bool Packet::readRaw(void* out, int n) {
+    if (!need(n)) {
+        std::memset(out, 0, n);
+        return false;
+    }
+    std::memcpy(out, cursor, n);
+    cursor += n;
+    return true;
+}
+
+void Packet::writeRaw(const void* in, int n) {
+    if (!need(n)) return;
+    std::memcpy(cursor, in, n);
+    cursor += n;
+}
+
+bool Packet::writeBytes(const void* d, int n) {
+    if (!bWriting) return false;
+    writeRaw(d, n);
+    return !bFailed;
+}
+
+// ---------------------------------------------------------------------------
+// Integers
+
+void Packet::doUInt(uint32_t& v) {
+    if (bWriting) {
+        uint8_t tmp[5];
+        int n = 0;
+        uint32_t x = v;
+        do {
+            uint8_t b = x & 0x7F;
+            x >>= 7;
+            if (x) b |= 0x80;
+            tmp[n++] = b;
+        } while (x);
+        writeRaw(tmp, n);
+        return;
+    }
+    uint64_t value = 0;
+    for (int i = 0;; ++i) {
+        if (i == 5) {
+            fail(u"variable-length number runs past 5 bytes", "bytes <= 5", "Packet::doUInt");
+            v = 0;
+            return;
+        }
+        uint8_t b;
+        if (!readRaw(&b, 1)) {
+            v = 0;
+            return;
+        }
+        value |= static_cast<uint64_t>(b & 0x7F) << (7 * i);
+        if (!(b & 0x80)) break;
+    }
+    if (value > 0xFFFFFFFFull) {
+        fail(u"variable-length number out of range", "value < 2^32", "Packet::doUInt");
+        value = 0;
+    }
+    v = static_cast<uint32_t>(value);
+}
+
+void Packet::doUInt(int32_t& v) {
+    if (bWriting) {
+        if (v < 0) {
+            fail(formatString(u"negative value %d written as unsigned", v), "value >= 0", "Packet::doUInt");
+            return;
+        }
+        uint32_t u = static_cast<uint32_t>(v);
+        doUInt(u);
+        return;
+    }
+    uint32_t u = 0;
+    doUInt(u);
+    if (u > 0x7FFFFFFFu) {
+        fail(u"unsigned number out of range", "value < 2^31", "Packet::doUInt");
+        u = 0;
+    }
+    v = static_cast<int32_t>(u);
+}
+
+void Packet::doInt(int32_t& v) {
+    if (bWriting) {
+        // -2^31 has no encoding; the nearest value is written instead.
+        const int32_t clamped = v == INT32_MIN ? -INT32_MAX : v;
+        uint32_t m = static_cast<uint32_t>(clamped < 0 ? -clamped : clamped);
+        uint8_t b0 = static_cast<uint8_t>(m & 0x3F);
+        if (clamped < 0) b0 |= 0x40;
+        uint32_t rest = m >> 6;
+        if (rest) b0 |= 0x80;
+        writeRaw(&b0, 1);
+        if (rest) doUInt(rest);
+        return;
+    }
+    uint8_t b0 = 0;
+    if (!readRaw(&b0, 1)) {
+        v = 0;
+        return;
+    }
+    uint32_t m = b0 & 0x3F;
+    if (b0 & 0x80) {
+        uint32_t rest = 0;
+        doUInt(rest);
+        if (rest > (0x7FFFFFFFu >> 6)) {
+            fail(u"signed number out of range", "|value| < 2^31", "Packet::doInt");
+            v = 0;
+            return;
+        }
+        m |= rest << 6;
+    }
+    if (bFailed) {
+        v = 0;
+        return;
+    }
+    v = (b0 & 0x40) ? -static_cast<int32_t>(m) : static_cast<int32_t>(m);
+}
+
+void Packet::doDWORD(uint32_t& v) {
+    uint8_t b[4];
+    if (bWriting) {
+        b[0] = v & 0xFF;
+        b[1] = (v >> 8) & 0xFF;
+        b[2] = (v >> 16) & 0xFF;
+        b[3] = (v >> 24) & 0xFF;
+        writeRaw(b, 4);
+        return;
+    }
+    readRaw(b, 4);
+    v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+}
+
+// ---------------------------------------------------------------------------
+// Floats
+
+void Packet::doFloat16(float& v) {
+    uint8_t b[2];
+    if (bWriting) {
+        uint16_t w = floatToHalf(v);
+        b[0] = w & 0xFF;
+        b[1] = w >> 8;
+        writeRaw(b, 2);
+        return;
+    }
+    readRaw(b, 2);
+    v = halfToFloat(static_cast<uint16_t>(b[0] | (b[1] << 8)));
+}
+
+void Packet::doDouble(double& v) {
+    if (bWriting) {
+        float f = static_cast<float>(v);
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        doDWORD(bits);
+        return;
+    }
+    uint32_t bits = 0;
+    doDWORD(bits);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    // Timers and positions are used as numbers and indices downstream; a
+    // non-finite value from a file or peer never reaches them.
+    v = std::isfinite(f) ? f : 0.0;
+}
+
+// ---------------------------------------------------------------------------
+// Bits
+
+uint8_t* Packet::takeBitByte() {
+    bitMask = static_cast<uint8_t>(bitMask << 1);
+    ++bitIndex;
+    if (bitMask == 0) {
+        if (!need(1)) return nullptr;
+        if (bWriting) *cursor = 0;
+        bitByte = cursor++;
+        bitMask = 1;
+        bitIndex = 0;
+    }
+    return bitByte;
+}
+
+void Packet::doBit(uint8_t& byte, int bit) {
+    if (bit < 0 || bit > 7) return;
+    uint8_t* bb = takeBitByte();
+    if (!bb) {
+        if (!bWriting) byte = static_cast<uint8_t>(byte & ~(1u << bit));
+        return;
+    }
+    if (bWriting) {
+        if (byte & (1u << bit)) *bb |= bitMask;
+    } else {
+        if (*bb & bitMask) byte = static_cast<uint8_t>(byte | (1u << bit));
+        else byte = static_cast<uint8_t>(byte & ~(1u << bit));
+    }
+}
+
+void Packet::doBits(uint8_t& byte, int count) {
+    if (count > 8) count = 8;
+    for (int i = 0; i < count; ++i) doBit(byte, i);
+}
+
+void Packet::doBool(bool& v) {
+    uint8_t b = v ? 1 : 0;
+    doBit(b, 0);
+    if (!bWriting) v = (b & 1) != 0;
+}
+
+void Packet::doBool(uint8_t& v) {
+    uint8_t b = v ? 1 : 0;
+    doBit(b, 0);
+    if (!bWriting) v = b & 1;
+}
+
+// ---------------------------------------------------------------------------
+// Strings
+
+void Packet::doUString(WString& s, int maxLength) {
+    if (bWriting) {
+        std::string narrow = wideToNarrow(s);
+        if (narrow.size() >= static_cast<size_t>(BUFFERSIZE)) {
+            fail(formatString(u"text of %d bytes is too long", static_cast<int>(narrow.size())),
+                 "length < BUFFERSIZE", "Packet::doUString");
+            return;
+        }
+        uint32_t n = static_cast<uint32_t>(narrow.size());
+        doUInt(n);
+        if (!need(static_cast<int>(n))) return;
+        for (uint32_t i = 0; i < n; ++i) cursor[i] = static_cast<uint8_t>(narrow[i]) ^ STRING_KEY;
+        cursor += n;
+        return;
+    }
+    s.clear();
+    uint32_t n = 0;
+    doUInt(n);
+    if (bFailed) return;
+    if (n >= static_cast<uint32_t>(BUFFERSIZE)) {
+        fail(formatString(u"text of %u bytes is too long", n), "length < BUFFERSIZE", "Packet::doUString");
+        return;
+    }
+    if (!need(static_cast<int>(n))) return;
+    char scratch[BUFFERSIZE];
+    size_t len = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        char c = static_cast<char>(cursor[i] ^ STRING_KEY);
+        if (c == 0) break;
+        scratch[len++] = c;
+    }
+    cursor += n;
+    s = narrowToWide(std::string_view(scratch, len));
+    if (maxLength >= 0 && s.size() > static_cast<size_t>(maxLength)) {
+        s.clear();
+        fail(formatString(u"text longer than %d characters", maxLength), "data->length() <= maxLength",
+             "Packet::doUString");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Classes, objects, resources
+
+void Packet::doClassID(const RuntimeClass*& c) {
+    const RuntimeClassManager& m = classes();
+    if (bWriting) {
+        if (!c) {
+            fail(u"writing no class", "_class != NULL", "Packet::doClassID");
+            return;
+        }
+        if (flags & FLAG_RAW_CLASSES) {
+            uint32_t id = c->classId;
+            doDWORD(id);
+        } else {
+            uint32_t index = c->index < 0 ? 0 : static_cast<uint32_t>(c->index);
+            if (c->index < 0) fail(u"class is not in the class array", "_class->index >= 0", "Packet::doClassID");
+            else doUInt(index);
+        }
+        return;
+    }
+    c = nullptr;
+    uint32_t v = 0;
+    if (flags & FLAG_RAW_CLASSES) {
+        doDWORD(v);
+        if (bFailed) return;
+        c = m.findById(v);
+        if (!c) fail(formatString(u"unknown class id %08x", v), "*_class != NULL", "Packet::doClassID");
+    } else {
+        doUInt(v);
+        if (bFailed) return;
+        c = m.findByIndex(v);
+        if (!c) fail(formatString(u"unknown class index %u", v), "*_class != NULL", "Packet::doClassID");
+    }
+}
+
+void Packet::doPointer(ZubBase*& o) {
+    if (!(flags & FLAG_RAW_POINTERS)) {
+        doPointer2(o);
+        return;
+    }
+    // In-process copies only: the full pointer width.
+    uint8_t raw[sizeof(uintptr_t)];
+    if (bWriting) {
+        uintptr_t p = reinterpret_cast<uintptr_t>(o);
+        for (size_t i = 0; i < sizeof p; ++i) raw[i] = static_cast<uint8_t>(p >> (8 * i));
+        writeRaw(raw, sizeof raw);
+        return;
+    }
+    if (!readRaw(raw, sizeof raw)) {
+        o = nullptr;
+        return;
+    }
+    uintptr_t p = 0;
+    for (size_t i = 0; i < sizeof p; ++i) p |= static_cast<uintptr_t>(raw[i]) << (8 * i);
+    o = reinterpret_cast<ZubBase*>(p);
+}
+
+bool Packet::doPointer2(ZubBase*& o) {
+    if (bWriting) {
+        int32_t uid = 0;
+        if (o) {
+            if (o->objectUID < 0) {
+                fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0",
+                     "Packet::doPointer2");
+                return true;
+            }
+            uid = o->objectUID;
+        }
+        doUInt(uid);
+        return o != nullptr;
+    }
+    int32_t uid = 0;
+    doUInt(uid);
+    o = nullptr;
+    if (bFailed || uid == 0) return false;
+    if (!THEROLE) {
+        fail(formatString(u"Could not find object ID %d", uid), "THEROLE != NULL", "Packet::doPointer2");
+        return false;
+    }
+    if (getErrorMode() == ErrorMode::Fatal) {
+        o = THEROLE->findObject(uid);  // fatal when unknown
+    } else {
+        o = THEROLE->findObjectOrNull(uid);
+        if (!o) fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
+    }
+    return o != nullptr;
+}
+
+void Packet::doResourcePointer2(ZubBase*& resource) {
+    ResourceManager* rm = ResourceManager::active();
+    if (bWriting) {
+        WString name;
+        if (resource) {
+            name = rm ? rm->getResourceName(resource) : WString();
+            if (name.empty()) {
+                fail(u"writing a resource without a name", "s != TT(\"\")", "Packet::doResourcePointer2");
+                return;
+            }
+        }
+        doUString(name, -1);
+        return;
+    }
+    WString name;
+    doUString(name, -1);
+    resource = nullptr;
+    if (bFailed || name.empty()) return;
+    if (!rm) {
+        fail(formatString(u"Could not find resource '%s'.", name), "resourceManager != NULL",
+             "Packet::doResourcePointer2");
+        return;
+    }
+    resource = rm->find(name, getErrorMode() == ErrorMode::Fatal);
+    if (!resource)
+        fail(formatString(u"Could not find resource '%s'.", name), "resource != NULL", "Packet::doResourcePointer2");
+}
+
+// ---------------------------------------------------------------------------
+// Whole packets
+
+void Packet::rewindToRead() {
+    if (!bWriting) {
+        fail(u"packet is already reading", "bWriting", "Packet::rewindToRead");
+        return;
+    }
+    size = static_cast<int>(cursor - buffer);
+    cursor = buffer;
+    bitByte = nullptr;
+    bitMask = 0;
+    bitIndex = 0;
+    bWriting = false;
+}
+
+void Packet::reset() {
+    cursor = buffer;
+    bitByte = nullptr;
+    bitMask = 0;
+    bitIndex = 0;
+    size = capacity;
+    bWriting = true;
+    clearError();
+}
+
+std::unique_ptr<Packet> Packet::extract(int n) {
+    if (n < 0 || !need(n)) n = 0;
+    auto p = std::make_unique<Packet>(flags, n);
+    if (n > 0) std::memcpy(p->buffer, cursor, n);
+    cursor += n;
+    p->cursor = p->buffer;
+    p->size = n;
+    copyMeta(*p);
+    p->errorMode = errorMode;
+    return p;
+}
+
+std::unique_ptr<Packet> Packet::concat(const Packet& other, int offset, int n) const {
+    const int otherLen = other.bWriting ? static_cast<int>(other.cursor - other.buffer) : other.size;
+    if (offset < 0 || n < 0 || offset > otherLen || n > otherLen - offset) n = 0, offset = 0;
+    const int mine = length();
+    auto p = std::make_unique<Packet>(flags, mine + n);
+    if (mine > 0) std::memcpy(p->buffer, buffer, mine);
+    if (n > 0) std::memcpy(p->buffer + mine, other.buffer + offset, n);
+    p->cursor = p->buffer + mine + n;
+    copyMeta(*p);
+    if (!p->bWriting) {
+        // A reading copy reads what was put together, from the start.
+        p->size = mine + n;
+        p->cursor = p->buffer;
+    }
+    p->errorMode = errorMode;
+    return p;
+}
+
+void Packet::append(Packet& d) const {
+    if (d.length() == 0) {
+        copyMeta(d);
+        d.bWriting = true;
+        d.size = d.capacity;
+    }
+    const int n = length();
+    if (!d.need(n)) return;
+    if (n > 0) std::memcpy(d.cursor, buffer, n);
+    d.cursor += n;
+}
+
+void Packet::copyMeta(Packet& d) const {
+    d.bWriting = bWriting;
+    d.sender = sender;
+    d.address = address;
+    d.time = time;
+    d.sequence = sequence;
+    d.bMore = bMore;
+}
+
+uint32_t Packet::crc32(int offset, int n) const {
+    const int len = length();
+    if (n < 0) n = len - offset;
+    if (n < 1 || offset < 0 || offset > capacity || n > capacity - offset) return 0;
+    uint32_t c = 0xFFFFFFFFu;
+    for (const uint8_t* p = buffer + offset; p < buffer + offset + n; ++p) c = kCrc.t[(c ^ *p) & 0xFF] ^ (c >> 8);
+    return ~c;
+}
+
+Packet::Mark Packet::mark() const {
+    Mark m;
+    m.cursor = position();
+    m.bitByte = bitByte ? static_cast<int>(bitByte - buffer) : -1;
+    m.bitByteValue = bitByte ? *bitByte : 0;
+    m.bitMask = bitMask;
+    m.bitIndex = bitIndex;
+    return m;
+}
+
+void Packet::restore(const Mark& m) {
+    cursor = buffer + m.cursor;
+    bitByte = m.bitByte >= 0 ? buffer + m.bitByte : nullptr;
+    if (bitByte && bWriting) *bitByte = m.bitByteValue;
+    bitMask = m.bitMask;
+    bitIndex = m.bitIndex;
+}
+
+// ---------------------------------------------------------------------------
+// ObjectPacket
+
+bool ObjectPacket::doObject(ZubBase*& o) {
+    if (bWriting) {
+        uint32_t number = 0;
+        if (!o) {
+            doUInt(number);
+            return false;
+        }
+        bool first = false;
+        auto it = objectNumbers.find(o);
+        if (it == objectNumbers.end()) {
+            number = nextIndex++;
+            objectNumbers.emplace(o, number);
+            first = true;
+        } else {
+            number = it->second;
+        }
+        doUInt(number);
+        if (first) {
+            const RuntimeClass* c = o->getClass();
+            doClassID(c);
+            if (++depth > MAX_DEPTH) fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "ObjectPacket::doObject");
+            else o->netSerialize(*this);
+            --depth;
+            bool registered = o->objectUID > 0;
+            doBool(registered);
+        }
+        return true;
+    }
+
+    o = nullptr;
+    uint32_t number = 0;
+    doUInt(number);
+    if (failed() || number == 0) return false;
+    auto it = objectsByNumber.find(number);
+    if (it != objectsByNumber.end()) {
+        o = it->second;
+        return true;
+    }
+    const RuntimeClass* c = nullptr;
+    doClassID(c);
+    if (failed()) return false;
+    if (!c->isDerivedFrom(&ZubBase::classRecord) || !c->createFn) {
+        fail(formatString(u"class %s cannot be copied", c->getName()), "class creates objects",
+             "ObjectPacket::doObject");
+        return false;
+    }
+    ZubBase* made = static_cast<ZubBase*>(c->create());
+    objectsByNumber.emplace(number, made);
+    if (++depth > MAX_DEPTH) fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "ObjectPacket::doObject");
+    else made->netSerialize(*this);
+    --depth;
+    bool registered = false;
+    doBool(registered);
+    if (failed()) {
+        // Half-read objects are kept in the numbering (a parent may hold them)
+        // and freed with the tree they hang from by the caller.
+        o = made;
+        return true;
+    }
+    if (registered) {
+        made->netPostReplicate();
+        made->netPostReplicateGlobal();
+        if (THEROLE) THEROLE->registerObject(made, 0);
+    }
+    o = made;
+    return true;
+}

@@ -1,0 +1,451 @@
+#include "object/Property.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "net/NetRole.h"
+#include "net/Packet.h"
+#include "sys/ResourceManager.h"
+#include "util/Format.h"
+
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(Property, ZubBase, u"Property")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyContainer, Property, u"PropertyContainer")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyInt, Property, u"PropertyInt")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertySecureInt, Property, u"PropertySecureInt")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyBool, Property, u"PropertyBool")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyFloat, Property, u"PropertyFloat")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyDouble, Property, u"PropertyDouble")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyUString, Property, u"PropertyUString")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyDWORD, Property, u"PropertyDWORD")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyUColor, PropertyDWORD, u"PropertyUColor")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyEnumBase, Property, u"PropertyEnumBase")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyClass, PropertyContainer, u"PropertyClass")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertySubObject, Property, u"PropertySubObject")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyPointer, Property, u"PropertyPointer")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyReferenceBase, Property, u"PropertyReferenceBase")
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyRPCBase, Property, u"PropertyRPCBase")
+
+// ---------------------------------------------------------------------------
+// Text helpers
+
+namespace property_text {
+
+namespace {
+std::string narrowTrimmed(std::u16string_view text) {
+    WString w(text);
+    trimString(w);
+    return wideToNarrow(w);
+}
+}  // namespace
+
+bool parseInt(std::u16string_view text, int64_t& out) {
+    std::string s = narrowTrimmed(text);
+    const char* b = s.data();
+    const char* e = b + s.size();
+    if (b != e && *b == '+') ++b;
+    if (b == e) return false;
+    auto r = std::from_chars(b, e, out);
+    return r.ec == std::errc() && r.ptr == e;
+}
+
+bool parseDouble(std::u16string_view text, double& out) {
+    std::string s = narrowTrimmed(text);
+    const char* b = s.data();
+    const char* e = b + s.size();
+    if (b != e && *b == '+') ++b;
+    if (b == e) return false;
+    auto r = std::from_chars(b, e, out);
+    return r.ec == std::errc() && r.ptr == e && std::isfinite(out);
+}
+
+WString formatFloat(float v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return narrowToWide(std::string_view(buf, r.ptr - buf));
+}
+
+WString formatDouble(double v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return narrowToWide(std::string_view(buf, r.ptr - buf));
+}
+
+}  // namespace property_text
+
+using namespace property_text;
+
+namespace {
+bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+WString trimmed(std::u16string_view text) {
+    WString w(text);
+    trimString(w);
+    return w;
+}
+
+// "<registered class name> <uid>", or "null".
+WString objectText(const ZubBase* o) {
+    if (!o) return u"null";
+    return formatString(u"%s %d", o->getClass()->getName(), o->objectUID);
+}
+
+// The object a text names: its UID as the last word.
+ZubBase* objectFromText(std::u16string_view text) {
+    WString t = trimmed(text);
+    size_t space = t.find_last_of(u' ');
+    std::u16string_view last = space == WString::npos ? std::u16string_view(t) : std::u16string_view(t).substr(space + 1);
+    int64_t uid = 0;
+    if (!parseInt(last, uid) || uid < 1 || uid > INT32_MAX || !THEROLE) return nullptr;
+    return THEROLE->findObjectOrNull(static_cast<int32_t>(uid));
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Property
+
+bool Property::isExcludedFrom(const Packet& p) const {
+    return ((p.flags & Packet::FLAG_NETWORK) && (flags & PROP_NOT_NETWORK)) ||
+           ((p.flags & Packet::FLAG_RAW_POINTERS) && (flags & PROP_NOT_COPY));
+}
+
+void Property::deleteChildrenByFlags(uint32_t mask) {
+    for (ObjectIterator it(this, ObjectIterator::INCLUDE_DISABLED); it; it.advance()) {
+        Property* c = static_cast<Property*>(it.get());
+        if (c->flags & mask) {
+            removeChild(c);
+            deleteObject(c);
+        } else {
+            c->deleteChildrenByFlags(mask);
+        }
+    }
+}
+
+Property* Property::child(int n) const {
+    for (ZubBase* c = firstChild; c; c = c->nextSibling)
+        if (n-- == 0) return static_cast<Property*>(c);
+    return nullptr;
+}
+
+Property* Property::findChild(std::u16string_view n) const {
+    for (ZubBase* c = firstChild; c; c = c->nextSibling)
+        if (static_cast<Property*>(c)->getName() == n) return static_cast<Property*>(c);
+    return nullptr;
+}
+
+void PropertyContainer::serialize(Packet& p) {
+    for (ZubBase* c = firstChild; c && !p.failed(); c = c->nextSibling) {
+        Property* prop = static_cast<Property*>(c);
+        if (!prop->isExcludedFrom(p)) prop->serialize(p);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Numbers
+
+void PropertyInt::serialize(Packet& p) {
+    if (flags & PROP_UNSIGNED) p.doUInt(*field);
+    else p.doInt(*field);
+}
+
+WString PropertyInt::toString() const {
+    if (flags & PROP_UNSIGNED) return formatString(u"%u", static_cast<uint32_t>(*field));
+    return formatString(u"%d", *field);
+}
+
+void PropertyInt::fromString(std::u16string_view text) {
+    if (trimmed(text).empty()) {
+        *field = 0;
+        return;
+    }
+    int64_t v;
+    if (!parseInt(text, v)) return;
+    if (flags & PROP_UNSIGNED) {
+        if (v >= 0 && v <= INT32_MAX) *field = static_cast<int32_t>(v);
+    } else if (v >= INT32_MIN && v <= INT32_MAX) {
+        *field = static_cast<int32_t>(v);
+    }
+}
+
+void PropertySecureInt::serialize(Packet& p) { p.doInt(*field); }
+WString PropertySecureInt::toString() const { return formatString(u"%d", *field); }
+void PropertySecureInt::fromString(std::u16string_view text) {
+    if (trimmed(text).empty()) {
+        *field = 0;
+        return;
+    }
+    int64_t v;
+    if (parseInt(text, v) && v >= INT32_MIN && v <= INT32_MAX) *field = static_cast<int32_t>(v);
+}
+
+void PropertyBool::set(bool v) {
+    if (boolField) *boolField = v;
+    else *byteField = v ? 1 : 0;
+}
+
+void PropertyBool::serialize(Packet& p) {
+    bool v = get();
+    p.doBool(v);
+    if (!p.bWriting) set(v);
+}
+
+WString PropertyBool::toString() const { return get() ? u"Yes" : u"No"; }
+
+void PropertyBool::fromString(std::u16string_view text) {
+    WString t = trimmed(text);
+    if (t.empty()) {
+        set(false);
+        return;
+    }
+    if (equalsNoCase(t, u"yes") || equalsNoCase(t, u"y") || equalsNoCase(t, u"true") || t == u"1") set(true);
+    else if (equalsNoCase(t, u"no") || equalsNoCase(t, u"n") || equalsNoCase(t, u"false") || t == u"0") set(false);
+}
+
+void PropertyFloat::serialize(Packet& p) { p.doFloat16(*field); }
+WString PropertyFloat::toString() const { return formatFloat(*field); }
+void PropertyFloat::fromString(std::u16string_view text) {
+    if (trimmed(text).empty()) {
+        *field = 0.0f;
+        return;
+    }
+    double v;
+    if (parseDouble(text, v) && std::fabs(v) <= 3.4e38) *field = static_cast<float>(v);
+}
+
+void PropertyDouble::serialize(Packet& p) { p.doDouble(*field); }
+WString PropertyDouble::toString() const { return formatDouble(*field); }
+void PropertyDouble::fromString(std::u16string_view text) {
+    if (trimmed(text).empty()) {
+        *field = 0.0;
+        return;
+    }
+    double v;
+    if (parseDouble(text, v)) *field = v;
+}
+
+void PropertyUString::serialize(Packet& p) { p.doUString(*field, maxLength); }
+void PropertyUString::fromString(std::u16string_view text) {
+    WString t(text);
+    if (maxLength >= 0 && t.size() > static_cast<size_t>(maxLength)) t.resize(maxLength);
+    *field = t;
+}
+
+void PropertyDWORD::serialize(Packet& p) { p.doDWORD(*field); }
+WString PropertyDWORD::toString() const { return formatString(u"%08x", *field); }
+void PropertyDWORD::fromString(std::u16string_view text) {
+    WString t = trimmed(text);
+    if (t.empty()) {
+        *field = 0;
+        return;
+    }
+    std::u16string_view v(t);
+    if (v.size() > 1 && v[0] == u'#') v.remove_prefix(1);
+    else if (v.size() > 2 && v[0] == u'0' && (v[1] == u'x' || v[1] == u'X')) v.remove_prefix(2);
+    if (v.empty() || v.size() > 8) return;
+    uint32_t r = 0;
+    for (char16_t c : v) {
+        int d;
+        if (c >= u'0' && c <= u'9') d = c - u'0';
+        else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
+        else return;
+        r = (r << 4) | static_cast<uint32_t>(d);
+    }
+    *field = r;
+}
+
+void PropertyEnumBase::serialize(Packet& p) {
+    int32_t v = *field;
+    p.doInt(v);
+    if (p.bWriting) return;
+    if (v < 0 || v >= count) {
+        p.fail(formatString(u"value %d of '%s' is outside 0..%d", v, getName(), count - 1), "value < count",
+               "PropertyEnum::serialize");
+        return;
+    }
+    *field = v;
+}
+
+WString PropertyEnumBase::toString() const {
+    if (names && *field >= 0 && *field < count && names[*field]) return names[*field];
+    return formatString(u"%d", *field);
+}
+
+void PropertyEnumBase::fromString(std::u16string_view text) {
+    WString t = trimmed(text);
+    if (t.empty()) {
+        if (count > 0) *field = 0;
+        return;
+    }
+    if (names) {
+        for (int i = 0; i < count; ++i)
+            if (names[i] && equalsNoCase(t, names[i])) {
+                *field = i;
+                return;
+            }
+    }
+    int64_t v;
+    if (parseInt(t, v) && v >= 0 && v < count) *field = static_cast<int32_t>(v);
+}
+
+// ---------------------------------------------------------------------------
+// Objects
+
+PropertyClass::PropertyClass(uint32_t f, const RuntimeClass* c, WString name)
+    : PropertyContainer(std::move(name), f), cls(c) {
+    ClassObject* made = c ? c->create() : nullptr;
+    if (made && c->isDerivedFrom(&ZubBase::classRecord)) {
+        prototype = static_cast<ZubBase*>(made);
+        prototype->addPropertiesTo(this);
+    } else {
+        delete made;
+    }
+}
+
+PropertyClass::~PropertyClass() {
+    // The properties point into the prototype: they go first.
+    while (firstChild) deleteObject(firstChild);
+    deleteObject(prototype);
+}
+
+ZubBase* PropertyClass::takePrototype() {
+    ZubBase* p = prototype;
+    prototype = nullptr;
+    while (firstChild) deleteObject(firstChild);
+    return p;
+}
+
+void PropertyClass::clearPrototype() {
+    while (firstChild) deleteObject(firstChild);
+    deleteObject(prototype);
+    prototype = nullptr;
+}
+
+void PropertySubObject::serialize(Packet& p) {
+    if (!object) return;
+    if (++p.depth > Packet::MAX_DEPTH) p.fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "PropertySubObject::serialize");
+    else object->netSerialize(p);
+    --p.depth;
+}
+
+WString PropertySubObject::toString() const { return object ? object->getClass()->getName() : WString(u"null"); }
+
+bool PropertyPointer::accepts(const ZubBase* o) const {
+    return !o || !required || o->getClass()->isDerivedFrom(required);
+}
+
+void PropertyPointer::serialize(Packet& p) {
+    ZubBase* o = get();
+    if (flags & PROP_RAW_POINTER) p.doPointer(o);
+    else if (flags & PROP_RESOURCE) p.doResourcePointer2(o);
+    else p.doPointer2(o);
+    if (p.bWriting || p.failed()) return;
+    if (!(flags & PROP_RAW_POINTER) && !accepts(o)) {
+        p.fail(formatString(u"'%s' names a %s, not a %s", getName(), o->getClass()->getName(), required->getName()),
+               "object->getClass()->isDerivedFrom(required)", "PropertyPointer::serialize");
+        return;
+    }
+    setter(field, o);
+}
+
+WString PropertyPointer::toString() const {
+    ZubBase* o = get();
+    if (flags & PROP_RESOURCE) {
+        ResourceManager* rm = ResourceManager::active();
+        return o && rm ? rm->getResourceName(o) : WString();
+    }
+    return objectText(o);
+}
+
+void PropertyPointer::fromString(std::u16string_view text) {
+    WString t = trimmed(text);
+    if (t.empty() || t == u"null") {
+        setter(field, nullptr);
+        return;
+    }
+    ZubBase* o = nullptr;
+    if (flags & PROP_RESOURCE) {
+        if (ResourceManager* rm = ResourceManager::active()) o = rm->find(t, false);
+    } else {
+        o = objectFromText(t);
+    }
+    if (o && accepts(o)) setter(field, o);
+}
+
+bool PropertyPointer::setObject(ZubBase* o) {
+    if (!accepts(o)) return false;
+    setter(field, o);
+    return true;
+}
+
+bool PropertyReferenceBase::accepts(const ZubBase* o) const {
+    return !o || !required || o->getClass()->isDerivedFrom(required);
+}
+
+void PropertyReferenceBase::serialize(Packet& p) {
+    ZubBase* o = field->get();
+    p.doPointer2(o);
+    if (p.bWriting || p.failed()) return;
+    if (!accepts(o)) {
+        p.fail(formatString(u"'%s' names a %s, not a %s", getName(), o->getClass()->getName(), required->getName()),
+               "object->getClass()->isDerivedFrom(required)", "PropertyReference::serialize");
+        return;
+    }
+    field->set(o);
+}
+
+WString PropertyReferenceBase::toString() const { return objectText(field->get()); }
+
+void PropertyReferenceBase::fromString(std::u16string_view text) {
+    WString t = trimmed(text);
+    if (t.empty() || t == u"null") {
+        field->set(nullptr);
+        return;
+    }
+    ZubBase* o = objectFromText(t);
+    if (o && accepts(o)) field->set(o);
+}
+
+bool PropertyReferenceBase::setObject(ZubBase* o) {
+    if (!accepts(o)) return false;
+    field->set(o);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+PropertyDWORD* addPropertyDWORD(Property* container, uint32_t* field) {
+    return container->add(new PropertyDWORD(u"", PROP_ARGUMENT, field));
+}
+
+PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint32_t flags, V3* v) {
+    PropertyContainer* g = container->add(new PropertyContainer(name, flags));
+    g->add(new PropertyFloat(u"x", 0, &v->x));
+    g->add(new PropertyFloat(u"y", 0, &v->y));
+    g->add(new PropertyFloat(u"z", 0, &v->z));
+    return g;
+}
+
+// ---------------------------------------------------------------------------
+#include "object/PropertyArray.h"
+
+ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyArrayBase, Property, u"PropertyArrayBase")
+
+bool PropertyArrayBase::readableCount(Packet& p, int bytesPerElement) const {
+    if (p.failed()) return false;
+    if (*count < 0 || *count > MAX_COUNT || static_cast<int64_t>(*count) * bytesPerElement > p.remaining()) {
+        p.fail(formatString(u"array '%s' has a bad count %d", getName(), *count), "0 <= count <= MAX_COUNT",
+               "PropertyArray::serialize");
+        return false;
+    }
+    return true;
+}

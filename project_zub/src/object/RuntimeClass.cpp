@@ -1,0 +1,63 @@
+#include "object/RuntimeClass.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "util/Format.h"
+
+RuntimeClassManager& RuntimeClassManager::getInstance() {
+    static RuntimeClassManager instance;
+    return instance;
+}
+
+void RuntimeClassManager::add(RuntimeClass* record) {
+    records.push_back(record);
+    bBuilt = false;
+}
+
+void RuntimeClassManager::buildClassArray() {
+    classArray = records;
+    std::stable_sort(classArray.begin(), classArray.end(),
+                     [](const RuntimeClass* a, const RuntimeClass* b) { return a->classId < b->classId; });
+    bBadClasses = false;
+    problems.clear();
+
+    std::unordered_set<const RuntimeClass*> known(classArray.begin(), classArray.end());
+    std::unordered_set<std::u16string_view> names;
+    for (size_t i = 0; i < classArray.size(); ++i) {
+        RuntimeClass* r = classArray[i];
+        r->index = static_cast<int>(i);
+        if (i > 0 && classArray[i - 1]->classId == r->classId) {
+            bBadClasses = true;
+            problems.push_back(formatString(u"Class id %08x is used by both %s and %s.", r->classId,
+                                            classArray[i - 1]->getTypeName(), r->getTypeName()));
+        }
+        if (!names.insert(std::u16string_view(r->name)).second) {
+            bBadClasses = true;
+            problems.push_back(formatString(u"Class name '%s' is registered twice (%s).", r->getName(),
+                                            r->getTypeName()));
+        }
+        if (r->parent && !known.count(r->parent)) {
+            bBadClasses = true;
+            problems.push_back(formatString(u"Class %s has an unregistered parent %s.", r->getTypeName(),
+                                            r->parent->getTypeName()));
+        }
+    }
+    bBuilt = true;
+}
+
+const RuntimeClass* RuntimeClassManager::findById(uint32_t id) const {
+    auto it = std::lower_bound(classArray.begin(), classArray.end(), id,
+                               [](const RuntimeClass* r, uint32_t v) { return r->classId < v; });
+    return (it != classArray.end() && (*it)->classId == id) ? *it : nullptr;
+}
+
+const RuntimeClass* RuntimeClassManager::findByIndex(uint32_t index) const {
+    return index < classArray.size() ? classArray[index] : nullptr;
+}
+
+const RuntimeClass* RuntimeClassManager::findByName(std::u16string_view name) const {
+    for (const RuntimeClass* r : classArray)
+        if (name == r->name) return r;
+    return nullptr;
+}

@@ -1,0 +1,496 @@
+#include "object/ZubBase.h"
+
+#include "engine/Context.h"
+#include "net/NetRole.h"
+#include "net/Packet.h"
+#include "net/RPC.h"
+#include "object/Property.h"
+#include "sys/ErrorManager.h"
+
+ZUB_IMPLEMENT_NAMED_CLASS(ZubBase, void, u"ZubBase")
+ZUB_IMPLEMENT_NAMED_CLASS(ZubBasePointer, ZubBase, u"ZubBasePointer")
+
+ZubBase* ZubBase::liveHead = nullptr;
+ZubBase* ZubBase::liveTail = nullptr;
+int ZubBase::liveObjects = 0;
+
+namespace {
+// The stack of iterators that are walking children right now. Only the main
+// thread walks trees; the list lets removals fix up cursors standing on the
+// removed child.
+thread_local ObjectIterator* activeIterators = nullptr;
+constexpr uint32_t kCheckWord = 0xFEFDFCFBu;
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// StateBase
+
+void StateBase::gotoState(int n, double delay) {
+    if (stateGoto == n) return;
+    if (delay <= 0.0) {
+        state = stateGoto = n;
+        timeInState = 0.0;
+        stateLeft = 0.0;
+        onStateChange();
+    } else {
+        stateGoto = n;
+        stateLeft = delay;
+    }
+}
+
+void StateBase::tickState(double dt) {
+    timeInState += dt;
+    if (stateLeft > 0.0) {
+        stateLeft -= dt;
+        if (stateLeft <= 0.0) {
+            stateLeft = 0.0;
+            state = stateGoto;
+            timeInState = 0.0;
+            onStateChange();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// ZubBase: lifetime
+
+ZubBase::ZubBase() {
+    livePrev = liveTail;
+    if (liveTail) liveTail->liveNext = this;
+    else liveHead = this;
+    liveTail = this;
+    ++liveObjects;
+}
+
+ZubBase::~ZubBase() {
+    bDying = 1;
+    // References that point here are cleared; their owners hear of it.
+    while (referrers) {
+        ZubBaseReference* r = referrers;
+        r->unlink();
+        if (r->owner && !r->owner->bDying) {
+            ZubEvent ev;
+            ev.code = EVENT_REFERENCE_LOST;
+            ev.target = r->owner;
+            ev.reference = r;
+            sendEvent(ev);
+        }
+    }
+    // Children go first, while the links are still intact.
+    while (firstChild) {
+        ZubBase* c = firstChild;
+        unlinkChild(c);
+        deleteObject(c);
+    }
+    if (parent) parent->unlinkChild(this);
+
+    if (livePrev) livePrev->liveNext = liveNext;
+    else liveHead = liveNext;
+    if (liveNext) liveNext->livePrev = livePrev;
+    else liveTail = livePrev;
+    --liveObjects;
+}
+
+void deleteObject(ZubBase* o) {
+    if (!o) return;
+    o->bDying = 1;
+    delete o;
+}
+
+void ZubBase::destroy() {
+    if (objectUID > 0 && THEROLE) {
+        THEROLE->netDeleteObject(this);
+        return;
+    }
+    if (parent) parent->removeChild(this);
+    deleteObject(this);
+}
+
+void ZubBase::destroyChildren() {
+    while (firstChild) {
+        ZubBase* c = firstChild;
+        ZubBase* before = firstChild;
+        c->destroy();
+        // A registered child whose deletion only went out as a call stays in
+        // place on a client; stop rather than loop on it.
+        if (firstChild == before) break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Children
+
+void ZubBase::linkChild(ZubBase* child, ZubBase* before) {
+    ZUB_ASSERT(child != nullptr);
+    ZUB_ASSERT(child != this && !child->isAncestorOf(this));
+    if (child->parent) child->parent->removeChild(child);
+    child->parent = this;
+    child->nextSibling = before;
+    child->prevSibling = before ? before->prevSibling : lastChild;
+    if (child->prevSibling) child->prevSibling->nextSibling = child;
+    else firstChild = child;
+    if (before) before->prevSibling = child;
+    else lastChild = child;
+}
+
+void ZubBase::unlinkChild(ZubBase* child) {
+    for (ObjectIterator* it = activeIterators; it; it = it->outer) it->onChildRemoved(this, child);
+    if (child->prevSibling) child->prevSibling->nextSibling = child->nextSibling;
+    else firstChild = child->nextSibling;
+    if (child->nextSibling) child->nextSibling->prevSibling = child->prevSibling;
+    else lastChild = child->prevSibling;
+    child->parent = child->prevSibling = child->nextSibling = nullptr;
+}
+
+void ZubBase::addChild(ZubBase* child) { linkChild(child, nullptr); }
+
+void ZubBase::removeChild(ZubBase* child) {
+    if (child && child->parent == this) unlinkChild(child);
+}
+
+void ZubBase::insertChildAfter(ZubBase* child, ZubBase* sibling) {
+    if (!sibling || sibling->parent != this) {
+        addChild(child);
+        return;
+    }
+    if (child == sibling) return;
+    if (child->parent) child->parent->removeChild(child);
+    linkChild(child, sibling->nextSibling);
+}
+
+void ZubBase::insertChildBefore(ZubBase* child, ZubBase* sibling) {
+    if (!sibling || sibling->parent != this) {
+        addChild(child);
+        return;
+    }
+    if (child == sibling) return;
+    if (child->parent) child->parent->removeChild(child);
+    linkChild(child, sibling);
+}
+
+int ZubBase::countChildren() const {
+    int n = 0;
+    for (ZubBase* c = firstChild; c; c = c->nextSibling) ++n;
+    return n;
+}
+
+bool ZubBase::isAncestorOf(const ZubBase* o) const {
+    for (const ZubBase* p = o ? o->parent : nullptr; p; p = p->parent)
+        if (p == this) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Frame
+
+void ZubBase::tick(double time, double dt) {
+    tickState(dt);
+    for (ObjectIterator it(this, ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED); it; it.advance())
+        it->tick(time, dt);
+}
+
+void ZubBase::render() {
+    for (ObjectIterator it(this, ObjectIterator::INCLUDE_DISABLED); it; it.advance())
+        if (!it->bHidden) it->render();
+}
+
+ZubBase* ZubBase::findObjectUnderMouse(int& skip) {
+    // Children drawn last lie on top: test them first.
+    for (ObjectIterator it(this, ObjectIterator::BACKWARDS); it; it.advance()) {
+        if (it->bHidden) continue;
+        if (ZubBase* hit = it->findObjectUnderMouse(skip)) return hit;
+    }
+    if (!bHidden && !bDisabled && isMouseInside()) {
+        if (skip > 0) --skip;
+        else return this;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+bool ZubBase::previewEvent(ZubEvent& ev) {
+    if (parent && parent->previewEvent(ev)) return true;
+    if (bDisabled) return true;
+    return onPreviewEvent(ev);
+}
+
+bool ZubBase::bubbleEvent(ZubEvent& ev) {
+    ZubBaseReference up;  // the handler may delete this object's ancestors
+    up.set(parent);
+    if (onBubbleEvent(ev)) return true;
+    return up.get() ? up->bubbleEvent(ev) : false;
+}
+
+bool ZubBase::onPreviewEvent(ZubEvent& ev) { return delegate ? delegate->onPreviewEvent(ev) : false; }
+bool ZubBase::onEvent(ZubEvent& ev) { return delegate ? delegate->onEvent(ev) : false; }
+bool ZubBase::onBubbleEvent(ZubEvent& ev) { return delegate ? delegate->onBubbleEvent(ev) : false; }
+
+bool ZubBase::sendEvent(ZubEvent& ev) {
+    ZubBase* target = ev.target;
+    if (!target || target->bDying) return false;
+    // Handlers may delete the target or its parent; hold both weakly.
+    ZubBaseReference t, up;
+    t.set(target);
+    up.set(target->parent);
+    if (up.get() && up->previewEvent(ev)) return true;
+    if (t.get() && !t->bDisabled && t->onEvent(ev)) return true;
+    return up.get() ? up->bubbleEvent(ev) : false;
+}
+
+bool ZubBase::sendEvent(int code, ZubBase* sender, ZubBase* target) {
+    ZubEvent ev;
+    ev.code = code;
+    ev.sender = sender;
+    ev.target = target;
+    return sendEvent(ev);
+}
+
+// ---------------------------------------------------------------------------
+// Network body
+
+void ZubBase::netSerialize(Packet& p) {
+    {
+        PropertyContainer props(u"", 0);
+        addPropertiesTo(&props);
+        props.serialize(p);
+    }
+    if (p.flags & Packet::FLAG_RAW_CLASSES) {
+        uint32_t check = kCheckWord;
+        p.doDWORD(check);
+        if (!p.bWriting && check != kCheckWord && !p.failed())
+            p.fail(u"object body check word mismatch", "check == 0xFEFDFCFB");
+    }
+    if (p.failed()) return;
+
+    // Children: one object reference each, ended by "no object". A network
+    // packet carries only the registered children.
+    if (p.bWriting) {
+        for (ZubBase* c = firstChild; c; c = c->nextSibling) {
+            if ((p.flags & Packet::FLAG_NETWORK) && c->objectUID <= 0) continue;
+            ZubBase* ref = c;
+            p.doPointer2(ref);
+        }
+        ZubBase* none = nullptr;
+        p.doPointer2(none);
+        return;
+    }
+    for (int guard = 0;; ++guard) {
+        ZubBase* c = nullptr;
+        if (!p.doPointer2(c) || p.failed()) break;
+        if (c == this || c->isAncestorOf(this) || c->objectUID == 1) {
+            p.fail(u"object body names itself, an ancestor or the root as a child", "child != this");
+            break;
+        }
+        if (c->parent != this) addChild(c);
+        if (guard > (1 << 20)) {
+            p.fail(u"object body has too many children", "children < 2^20");
+            break;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+
+void ZubBase::addPropertiesTo(PropertyContainer* c) {
+    // The UID travels in the commands themselves, never in a body: a copy
+    // read back must not take over the original's UID.
+    c->add(new PropertyInt(u"objectUID", PROP_READONLY | PROP_NOT_NETWORK | PROP_NOT_COPY, &objectUID));
+    PropertyContainer* s = c->add(new PropertyContainer(u"StateBase", 0));
+    s->add(new PropertyInt(u"state", 0, &state));
+    s->add(new PropertyDouble(u"timeInState", 0, &timeInState));
+    s->add(new PropertyDouble(u"stateLeft", 0, &stateLeft));
+    s->add(new PropertyInt(u"stateGoto", 0, &stateGoto));
+}
+
+PropertyContainer* ZubBase::createPropertyContainer() {
+    auto* c = new PropertyContainer(
+        formatString(u"%s (%08lx)", getClass()->getName(), reinterpret_cast<uintptr_t>(this)), 0);
+    addPropertiesTo(c);
+    return c;
+}
+
+void ZubBasePointer::addPropertiesTo(PropertyContainer* c) {
+    ZubBase::addPropertiesTo(c);
+    c->add(new PropertyPointer(u"pObject", 0, &pObject, &ZubBase::classRecord));
+}
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+Context* ZubBase::findContext() {
+    for (ZubBase* o = this; o; o = o->parent)
+        if (o->getClass()->isDerivedFrom(&Context::classRecord)) return static_cast<Context*>(o);
+    ZUB_ERROR(u"Could not find any Context object.");
+}
+
+void ZubBase::notifyReferrers() {
+    // Collect first: a handler may clear or re-point references.
+    ZubBase* owners[64];
+    int n = 0;
+    for (ZubBaseReference* r = referrers; r && n < 64; r = r->nextRef)
+        if (r->owner) owners[n++] = r->owner;
+    ZubBaseReference self;
+    self.set(this);
+    for (int i = 0; i < n && self.get(); ++i) {
+        ZubEvent ev;
+        ev.code = EVENT_REFERENCE_CHANGED;
+        ev.sender = this;
+        ev.target = owners[i];
+        sendEvent(ev);
+    }
+}
+
+void ZubBase::setDescendantsFlag(bool value) {
+    for (ZubBase* c = firstChild; c; c = c->nextSibling) {
+        c->bHidden = value ? 1 : 0;
+        c->setDescendantsFlag(value);
+    }
+}
+
+void ZubBase::setState(int newState, double delay) {
+    RPCGotoState rpc;
+    rpc.target = this;
+    rpc.newState = newState;
+    rpc.delay = delay;
+    rpc.call();
+}
+
+void ZubBase::netAddChild(ZubBase* child) {
+    RPCAddChild rpc;
+    rpc.target = this;
+    rpc.child = child;
+    rpc.call();
+}
+
+void ZubBase::netRemoveChild(ZubBase* child) {
+    RPCRemoveChild rpc;
+    rpc.target = this;
+    rpc.child = child;
+    rpc.call();
+}
+
+void ZubBase::netCallPostReplicate() {
+    RPCPostReplicate rpc;
+    rpc.target = this;
+    rpc.call();
+}
+
+void ZubBase::netCallPostReplicateGlobal() {
+    RPCPostReplicateGlobal rpc;
+    rpc.target = this;
+    rpc.call();
+}
+
+// ---------------------------------------------------------------------------
+// ObjectIterator
+
+ObjectIterator::ObjectIterator(ZubBase* p, int m) : parent(p), mode(m), outer(activeIterators) {
+    activeIterators = this;
+    settle(p ? ((mode & BACKWARDS) ? p->lastChild : p->firstChild) : nullptr);
+}
+
+ObjectIterator::~ObjectIterator() {
+    // Cursors live on the stack and end in reverse order of their start.
+    if (activeIterators == this) {
+        activeIterators = outer;
+    } else {
+        for (ObjectIterator* it = activeIterators; it; it = it->outer)
+            if (it->outer == this) {
+                it->outer = outer;
+                break;
+            }
+    }
+}
+
+ZubBase* ObjectIterator::step(ZubBase* from) const {
+    return (mode & BACKWARDS) ? from->prevSibling : from->nextSibling;
+}
+
+void ObjectIterator::settle(ZubBase* c) {
+    current = nullptr;
+    bHavePending = false;
+    while (c) {
+        if (c->bToBeDestroyed) {
+            if (mode & DESTROYING) {
+                // The deletion may take further siblings with it; resume from
+                // wherever the removal fix-ups leave the cursor.
+                pending = step(c);
+                bHavePending = true;
+                parent->unlinkChild(c);
+                deleteObject(c);
+                c = pending;
+                bHavePending = false;
+                continue;
+            }
+        } else if (!c->bDisabled || (mode & INCLUDE_DISABLED)) {
+            current = c;
+            return;
+        }
+        c = step(c);
+    }
+}
+
+void ObjectIterator::advance() {
+    ZubBase* old = current;
+    if (!bHavePending) {
+        if (!old) return;
+        pending = step(old);
+        bHavePending = true;
+    }
+    current = nullptr;
+    if (old && old->bToBeDestroyed && (mode & DESTROYING) && old->parent == parent) {
+        parent->unlinkChild(old);
+        deleteObject(old);
+    }
+    settle(pending);
+}
+
+void ObjectIterator::onChildRemoved(ZubBase* parentOfChild, ZubBase* child) {
+    if (parentOfChild != parent) return;
+    if (current == child) {
+        current = nullptr;
+        pending = step(child);
+        bHavePending = true;
+    } else if (bHavePending && pending == child) {
+        pending = step(child);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// ZubBaseReference
+
+ZubBaseReference::~ZubBaseReference() { unlink(); }
+
+void ZubBaseReference::link(ZubBase* t) {
+    target = t;
+    prevRef = nullptr;
+    nextRef = t->referrers;
+    if (nextRef) nextRef->prevRef = this;
+    t->referrers = this;
+}
+
+void ZubBaseReference::unlink() {
+    if (!target) return;
+    if (prevRef) prevRef->nextRef = nextRef;
+    else target->referrers = nextRef;
+    if (nextRef) nextRef->prevRef = prevRef;
+    target = nullptr;
+    prevRef = nextRef = nullptr;
+}
+
+void ZubBaseReference::set(ZubBase* t) {
+    if (t == target) return;
+    const bool hadTarget = target != nullptr;
+    unlink();
+    if (t && !t->bDying) link(t);
+    if (hadTarget && !target && owner && !owner->bDying) {
+        ZubEvent ev;
+        ev.code = EVENT_REFERENCE_LOST;
+        ev.target = owner;
+        ev.reference = this;
+        ZubBase::sendEvent(ev);
+    }
+}

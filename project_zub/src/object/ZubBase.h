@@ -1,0 +1,271 @@
+#pragma once
+// The object tree every engine and game object lives in.
+//
+// A ZubBase owns its children (deleting an object deletes its subtree), runs a
+// small state machine (StateBase), describes its fields as properties for
+// packets and the editor, and takes part in event routing. Every live object
+// is also on one process-wide list, so that mode changes can be announced to
+// all of them.
+#include <cstdint>
+
+#include "object/RuntimeClass.h"
+#include "util/WString.h"
+
+class ZubBase;
+class ZubBaseReference;
+class Packet;
+class PropertyContainer;
+class Context;
+
+// Event codes carried by ZubEvent::code.
+enum ZubEventCode : int {
+    EVENT_REFERENCE_LOST = 0,  // a reference of the receiver lost its target
+    EVENT_REFERENCE_CHANGED = 1,  // an object the receiver refers to changed
+    EVENT_FOCUS_LOST = 2,
+    EVENT_FOCUS_GAINED = 3,
+    EVENT_CLICK = 4,
+    EVENT_DRAG = 5,
+    EVENT_KEY = 6,  // a key went down or a character was typed
+    EVENT_MOUSE_MOVE = 7,
+    EVENT_CHANGED = 8,  // an edited object or widget changed
+    EVENT_EDITED = 9,   // an object was edited and rebuilds what derives from its properties
+};
+
+struct ZubEvent {
+    int code = 0;
+    ZubBase* sender = nullptr;
+    ZubBase* target = nullptr;
+    ZubBaseReference* reference = nullptr;  // code 0: the reference that was cleared
+    int key = 0;                            // code 6: the input code that went down, 0 for none
+    char16_t character = 0;                 // code 6: the typed character, 0 for none
+    float x = 0, y = 0, z = 0;              // pointer position where it applies
+    int pointer = 0;                        // the input pointer's index
+};
+
+// The tree links of an object.
+struct BasicLink {
+    ZubBase* parent = nullptr;
+    ZubBase* firstChild = nullptr;
+    ZubBase* lastChild = nullptr;
+    ZubBase* prevSibling = nullptr;
+    ZubBase* nextSibling = nullptr;
+};
+
+// A state number with a timer. Going to a state either happens at once or
+// after a delay that the object's tick counts down.
+class StateBase {
+public:
+    virtual ~StateBase() = default;
+
+    // Enters state n at once (delay <= 0) or after `delay` seconds. Nothing
+    // happens when n is already the pending state.
+    void gotoState(int n, double delay = 0.0);
+    // Advances the timers by dt; enters the pending state when its delay ran out.
+    void tickState(double dt);
+
+    virtual void onStateChange() {}
+
+    int state = 0;
+    double timeInState = 0.0;
+    double stateLeft = 0.0;
+    int stateGoto = 0;
+};
+
+class ZubBase : public ClassObject, public BasicLink, public StateBase {
+    ZUB_DECLARE_CLASS(ZubBase)
+public:
+    ZubBase();
+    ~ZubBase() override;
+    ZubBase(const ZubBase&) = delete;
+    ZubBase& operator=(const ZubBase&) = delete;
+
+    // --- lifetime -----------------------------------------------------------
+    // Removes the object: through the network role when it is registered and
+    // a role is active, otherwise unlinked from its parent and deleted at once.
+    virtual void destroy();
+    virtual void destroyChildren();
+
+    // --- frame ----------------------------------------------------------------
+    // The state timer, then every live child in order (flagged children are
+    // deleted on the way).
+    virtual void tick(double time, double dt);
+    // Every child that is not hidden, in order; nothing of the object itself.
+    virtual void render();
+    // The topmost object under the pointer in this subtree, skipping `skip`
+    // hits first; hidden and disabled objects are not hit.
+    virtual ZubBase* findObjectUnderMouse(int& skip);
+    virtual bool isMouseInside() { return false; }
+
+    // --- events ---------------------------------------------------------------
+    // Routing walkers: previewEvent runs the handlers of this object and its
+    // ancestors from the top down (a disabled object consumes the preview);
+    // bubbleEvent runs this object's and then its ancestors' bubble handlers
+    // until one consumes the event.
+    virtual bool previewEvent(ZubEvent& ev);
+    virtual bool bubbleEvent(ZubEvent& ev);
+    // Handlers; unhandled events go to the delegate's handler of the same kind.
+    virtual bool onPreviewEvent(ZubEvent& ev);
+    virtual bool onEvent(ZubEvent& ev);
+    virtual bool onBubbleEvent(ZubEvent& ev);
+
+    // Sends an event to its target: the target's ancestors preview it, then
+    // the target handles it unless it was consumed or the target is disabled,
+    // then the ancestors get it bubbling up until one consumes it.
+    static bool sendEvent(ZubEvent& ev);
+    static bool sendEvent(int code, ZubBase* sender, ZubBase* target);
+
+    // Display mode (3 running, 2 paused, 1 frozen) and input mode changes.
+    virtual void onZUBmodeChange(int mode) { (void)mode; }
+    virtual void onInputModeChange(int mode) { (void)mode; }
+
+    // --- network --------------------------------------------------------------
+    // Writes or reads the declared properties, the check word (packets with
+    // flag 4) and the children (registered ones only in packets with flag 1).
+    virtual void netSerialize(Packet& p);
+    virtual void netSerializeFull(Packet& p) { netSerialize(p); }
+    virtual void netPostReplicate() {}
+    virtual void netPostReplicateGlobal() {}
+
+    // --- children -------------------------------------------------------------
+    virtual void addChild(ZubBase* child);
+    virtual void removeChild(ZubBase* child);
+    void insertChildAfter(ZubBase* child, ZubBase* sibling);
+    void insertChildBefore(ZubBase* child, ZubBase* sibling);
+    int countChildren() const;
+    bool isAncestorOf(const ZubBase* o) const;
+
+    // --- properties -----------------------------------------------------------
+    // Appends the object's properties to the container: "objectUID", then
+    // the "StateBase" group. Subclasses call the parent's first.
+    virtual void addPropertiesTo(PropertyContainer* container);
+    // A new container named "<class name> (<address>)" holding the object's
+    // properties; the caller owns it.
+    PropertyContainer* createPropertyContainer();
+
+    // --- helpers --------------------------------------------------------------
+    // The nearest Context among this object and its ancestors; fatal when none.
+    Context* findContext();
+    // Event 1 to the owner of every reference that points here.
+    void notifyReferrers();
+    // Sets the hidden flag of every descendant.
+    void setDescendantsFlag(bool value);
+
+    // Replicated operations: each builds its remote call, sends it to the
+    // peers when the call requires it, then runs it here.
+    void setState(int newState, double delay = 0.0);
+    void netAddChild(ZubBase* child);
+    void netRemoveChild(ZubBase* child);
+    void netCallPostReplicate();
+    void netCallPostReplicateGlobal();
+
+    bool isValidUID() const { return objectUID > 0; }
+
+    // Walks every live object (in creation order). The callback may not
+    // delete objects other than the one it is given.
+    template <class F>
+    static void forEachLive(F&& f) {
+        for (ZubBase* o = liveHead; o;) {
+            ZubBase* next = o->liveNext;
+            f(o);
+            o = next;
+        }
+    }
+    static int liveCount() { return liveObjects; }
+
+    int32_t objectUID = -1;
+    ZubBase* delegate = nullptr;  // receives the events this object leaves unhandled
+    uint8_t bToBeDestroyed = 0;   // skipped by iteration, deleted by the next destroying walk
+    uint8_t bDisabled = 0;        // no events, no pointer hits
+    uint8_t bLocal = 1;
+    uint8_t bHidden = 0;          // not drawn, no pointer hits
+    uint8_t bDying = 0;           // set while the engine deletes the object
+
+private:
+    friend class ZubBaseReference;
+    friend class ObjectIterator;
+
+    void unlinkChild(ZubBase* child);
+    void linkChild(ZubBase* child, ZubBase* before);
+
+    ZubBaseReference* referrers = nullptr;  // references that point at this object
+    ZubBase* livePrev = nullptr;
+    ZubBase* liveNext = nullptr;
+    static ZubBase* liveHead;
+    static ZubBase* liveTail;
+    static int liveObjects;
+};
+
+// Deletes an object owned by the engine: marks it as dying first so that no
+// events reach it while it is taken apart.
+void deleteObject(ZubBase* o);
+
+// A cursor over an object's children. Mode bits: 1 backwards, 2 destroying
+// (a child with the deletion flag is deleted when the cursor meets it),
+// 4 also yield disabled children. Flagged children are never yielded.
+// Children may be removed or deleted while a cursor stands on them.
+class ObjectIterator {
+public:
+    enum : int { BACKWARDS = 1, DESTROYING = 2, INCLUDE_DISABLED = 4 };
+
+    explicit ObjectIterator(ZubBase* parent, int mode = 0);
+    ~ObjectIterator();
+    ObjectIterator(const ObjectIterator&) = delete;
+    ObjectIterator& operator=(const ObjectIterator&) = delete;
+
+    ZubBase* get() const { return current; }
+    ZubBase* operator->() const { return current; }
+    explicit operator bool() const { return current != nullptr; }
+    void advance();
+
+private:
+    friend class ZubBase;
+    ZubBase* step(ZubBase* from) const;
+    void settle(ZubBase* candidate);
+    void onChildRemoved(ZubBase* parentOfChild, ZubBase* child);
+
+    ZubBase* parent;
+    ZubBase* current = nullptr;
+    ZubBase* pending = nullptr;  // where to resume when the current child was removed
+    bool bHavePending = false;
+    int mode;
+    ObjectIterator* outer;  // the stack of live cursors, for removal fix-ups
+};
+
+// A reference owned by an object (its owner) that the target clears when it
+// dies. Clearing a reference that had a target sends event 0 naming the
+// reference to the owner, unless the owner itself is being deleted.
+class ZubBaseReference {
+public:
+    explicit ZubBaseReference(ZubBase* owner = nullptr) : owner(owner) {}
+    ~ZubBaseReference();
+    ZubBaseReference(const ZubBaseReference&) = delete;
+    ZubBaseReference& operator=(const ZubBaseReference&) = delete;
+
+    void set(ZubBase* target);
+    ZubBase* get() const { return target; }
+    ZubBase* operator->() const { return target; }
+    explicit operator bool() const { return target != nullptr; }
+    template <class T>
+    T* as() const { return static_cast<T*>(target); }
+
+    ZubBase* owner;
+
+private:
+    friend class ZubBase;
+    void link(ZubBase* t);
+    void unlink();
+
+    ZubBase* target = nullptr;
+    ZubBaseReference* prevRef = nullptr;
+    ZubBaseReference* nextRef = nullptr;
+};
+
+// A registered object that holds one object pointer; used as a list entry.
+class ZubBasePointer : public ZubBase {
+    ZUB_DECLARE_CLASS(ZubBasePointer)
+public:
+    ZubBasePointer() = default;
+    explicit ZubBasePointer(ZubBase* o) : pObject(o) {}
+    void addPropertiesTo(PropertyContainer* container) override;
+    ZubBase* pObject = nullptr;
+};

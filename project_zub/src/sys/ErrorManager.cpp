@@ -1,0 +1,49 @@
+#include "sys/ErrorManager.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+#include "sys/Logger.h"
+
+ErrorManager::Hooks ErrorManager::hooks;
+bool ErrorManager::bTestMode = false;
+
+namespace {
+std::atomic<bool> inFatal{false};
+const std::thread::id mainThread = std::this_thread::get_id();
+}  // namespace
+
+void ErrorManager::fatal(const WString& text) {
+    // A fatal error raised while reporting another one must not recurse.
+    if (inFatal.exchange(true)) _exit(-1);
+
+    Logger::get().logLine(text);
+    const std::string narrow = wideToNarrow(text);
+    std::fprintf(stderr, "%s\n", narrow.c_str());
+    std::fflush(stderr);
+
+    const bool onMainThread = std::this_thread::get_id() == mainThread;
+    if (!bTestMode && onMainThread) {
+        if (hooks.saveScreenshot) hooks.saveScreenshot();
+        if (hooks.leaveFullScreen) hooks.leaveFullScreen();
+        if (hooks.showMessageBox) hooks.showMessageBox(u"Error", text);
+    }
+    Logger::get().closeFile();
+    _exit(-1);
+}
+
+void ErrorManager::errorAt(const WString& message, const char* prettyFunction, const char* file,
+                           int line) {
+    fatal(formatString(u"Error: %s\n Function: %s()\n File: %s\n Line: %d", message,
+                       zubFunctionName(prettyFunction), file, line));
+}
+
+void ErrorManager::assertionFailed(const char* statement, const char* prettyFunction,
+                                   const char* file, int line) {
+    fatal(formatString(u"Error: %s\n Statement: %s\n Function: %s()\n File: %s\n Line: %d",
+                       u"Assertion failed.", statement, zubFunctionName(prettyFunction), file,
+                       line));
+}

@@ -1,0 +1,74 @@
+#include "sys/Logger.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+unsigned long long nowMs() {
+    using namespace std::chrono;
+    return static_cast<unsigned long long>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+constexpr size_t kHistoryLines = 64;
+}  // namespace
+
+Logger::Logger() = default;
+
+Logger::~Logger() { closeFile(); }
+
+Logger& Logger::get() {
+    static Logger instance;
+    return instance;
+}
+
+bool Logger::openFile(const std::string& path) {
+    closeFile();
+    file = std::fopen(path.c_str(), "ab");
+    return file != nullptr;
+}
+
+void Logger::closeFile() {
+    if (file) {
+        std::fclose(file);
+        file = nullptr;
+    }
+}
+
+void Logger::logLine(std::u16string_view text) {
+    const unsigned long long now = nowMs();
+    const unsigned long long delta = bHaveLastLine ? now - lastLineMs : 0;
+    lastLineMs = now;
+    bHaveLastLine = true;
+
+    std::string line;
+    if (delta != 0) line = "+" + std::to_string(delta);
+    line += '\t';
+    line += wideToNarrow(text);
+    line += "\r\n";
+    if (file) {
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fflush(file);
+    }
+    if (bEcho) {
+        std::fwrite(line.data(), 1, line.size() - 2, stderr);
+        std::fputc('\n', stderr);
+    }
+    if (recent.size() >= kHistoryLines) recent.erase(recent.begin());
+    recent.emplace_back(text);
+}
+
+std::string zubFunctionName(const char* pretty) {
+    // "virtual void Packet::doInt(int&)" -> "Packet::doInt"
+    const char* paren = std::strchr(pretty, '(');
+    if (!paren) return pretty;
+    const char* start = paren;
+    int angle = 0;
+    while (start > pretty) {
+        char c = start[-1];
+        if (c == '>') angle++;
+        else if (c == '<') angle--;
+        else if (c == ' ' && angle == 0) break;
+        --start;
+    }
+    return std::string(start, paren);
+}
