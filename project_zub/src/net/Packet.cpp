@@ -11,7 +11,7 @@
 
 namespace {
 
-const RuntimeClassManager& classes() {
+RuntimeClassManager& classes() {
     RuntimeClassManager& m = RuntimeClassManager::getInstance();
     if (!m.bBuilt) m.buildClassArray();
     return m;
@@ -352,7 +352,7 @@ void Packet::doUString(WString& s, int maxLength) {
 // Classes, objects, resources
 
 void Packet::doClassID(const RuntimeClass*& c) {
-    const RuntimeClassManager& m = classes();
+    RuntimeClassManager& m = classes();
     if (bWriting) {
         if (!c) {
             fail(u"writing no class", "_class != NULL", "Packet::doClassID");

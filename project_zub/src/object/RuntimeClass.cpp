@@ -46,17 +46,20 @@ void RuntimeClassManager::buildClassArray() {
     bBuilt = true;
 }
 
-const RuntimeClass* RuntimeClassManager::findById(uint32_t id) const {
+const RuntimeClass* RuntimeClassManager::findById(uint32_t id) {
+    if (!bBuilt) buildClassArray();
     auto it = std::lower_bound(classArray.begin(), classArray.end(), id,
                                [](const RuntimeClass* r, uint32_t v) { return r->classId < v; });
     return (it != classArray.end() && (*it)->classId == id) ? *it : nullptr;
 }
 
-const RuntimeClass* RuntimeClassManager::findByIndex(uint32_t index) const {
+const RuntimeClass* RuntimeClassManager::findByIndex(uint32_t index) {
+    if (!bBuilt) buildClassArray();
     return index < classArray.size() ? classArray[index] : nullptr;
 }
 
-const RuntimeClass* RuntimeClassManager::findByName(std::u16string_view name) const {
+const RuntimeClass* RuntimeClassManager::findByName(std::u16string_view name) {
+    if (!bBuilt) buildClassArray();
     for (const RuntimeClass* r : classArray)
         if (name == r->name) return r;
     return nullptr;

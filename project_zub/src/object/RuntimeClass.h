@@ -90,9 +90,10 @@ public:
     // when two records share an id or a name, or a parent is not registered.
     void buildClassArray();
 
-    const RuntimeClass* findById(uint32_t id) const;       // null when unknown
-    const RuntimeClass* findByIndex(uint32_t index) const;  // null when out of range
-    const RuntimeClass* findByName(std::u16string_view name) const;
+    // Lookups build the class array first when a registration came after it.
+    const RuntimeClass* findById(uint32_t id);       // null when unknown
+    const RuntimeClass* findByIndex(uint32_t index);  // null when out of range
+    const RuntimeClass* findByName(std::u16string_view name);
 
     const std::vector<RuntimeClass*>& allRecords() const { return records; }
 

@@ -104,6 +104,8 @@ V3 bezierCubic(const V3& p0, const V3& t0, const V3& p1, const V3& t1, float t);
 uint32_t lerpColor(uint32_t a, uint32_t b, float t);
 
 // The signed shortest turn from angle a to angle b (radians), in [-pi, pi].
+// An exact half turn is -pi when b's reduced angle is the larger one, else +pi.
+// A NaN or infinite angle gives 0.
 float angleDifference(float a, float b);
 
 // Clamps v to [lo, hi]; NaN stays NaN.

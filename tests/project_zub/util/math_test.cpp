@@ -199,7 +199,9 @@ TEST(AngleDifference, ShortestSignedTurn) {
     // Exact half turns: smaller to larger reduced angle is -pi, the other way +pi.
     EXPECT_EQ(angleDifference(0.0f, kPi), -kPi);
     EXPECT_EQ(angleDifference(kPi, 0.0f), kPi);
-    EXPECT_TRUE(std::isnan(angleDifference(std::numeric_limits<float>::infinity(), 0.0f)));
+    // Angles that cannot be reduced give no turn.
+    EXPECT_EQ(angleDifference(std::numeric_limits<float>::infinity(), 0.0f), 0.0f);
+    EXPECT_EQ(angleDifference(0.5f, std::numeric_limits<float>::quiet_NaN()), 0.0f);
 }
 
 TEST(Lerp, LinearForms) {

@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/Context.h"
+#include "net/NetRole.h"
+#include "object/Property.h"
+#include "object/ZubBase.h"
+#include "sys/ErrorManager.h"
+
+namespace {
+
+// A node that records what happens to it into a shared journal.
+struct Journal {
+    std::vector<std::string> lines;
+    void add(const std::string& s) { lines.push_back(s); }
+};
+
+class Node : public ZubBase {
+public:
+    Node(std::string n, Journal* j) : name(std::move(n)), journal(j) {}
+    ~Node() override {
+        if (journal) journal->add("~" + name);
+    }
+    void tick(double time, double dt) override {
+        if (journal) journal->add("tick " + name);
+        ZubBase::tick(time, dt);
+        if (onTick) onTick(this);  // last: it may delete this node
+    }
+    void onStateChange() override {
+        if (journal) journal->add(name + " state " + std::to_string(state));
+    }
+    bool onPreviewEvent(ZubEvent& ev) override {
+        if (journal) journal->add("preview " + name);
+        return consumePreview || ZubBase::onPreviewEvent(ev);
+    }
+    bool onEvent(ZubEvent& ev) override {
+        if (journal) journal->add("event " + name + " " + std::to_string(ev.code));
+        if (ev.code == EVENT_REFERENCE_LOST) lostReferences.push_back(ev.reference);
+        return consumeEvent || ZubBase::onEvent(ev);
+    }
+    bool onBubbleEvent(ZubEvent& ev) override {
+        if (journal) journal->add("bubble " + name);
+        return consumeBubble || ZubBase::onBubbleEvent(ev);
+    }
+    std::string name;
+    Journal* journal;
+    bool consumePreview = false, consumeEvent = false, consumeBubble = false;
+    std::function<void(Node*)> onTick;
+    std::vector<ZubBaseReference*> lostReferences;
+};
+
+std::vector<std::string> childNames(ZubBase* parent, int mode = 0) {
+    std::vector<std::string> out;
+    for (ObjectIterator it(parent, mode); it; it.advance()) out.push_back(static_cast<Node*>(it.get())->name);
+    return out;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(ObjectTree, ChildrenKeepTheirOrderAndLinks) {
+    Journal j;
+    Node root("root", &j);
+    auto* a = new Node("a", &j);
+    auto* b = new Node("b", &j);
+    auto* c = new Node("c", &j);
+    root.addChild(a);
+    root.addChild(c);
+    root.insertChildBefore(b, c);
+    EXPECT_EQ(childNames(&root), (Names{"a", "b", "c"}));
+    EXPECT_EQ(root.countChildren(), 3);
+    EXPECT_EQ(b->prevSibling, a);
+    EXPECT_EQ(b->nextSibling, c);
+    root.insertChildAfter(a, c);  // moving within the same parent
+    EXPECT_EQ(childNames(&root), (Names{"b", "c", "a"}));
+    EXPECT_EQ(root.firstChild, b);
+    EXPECT_EQ(root.lastChild, a);
+    // Adding a child that has a parent moves it.
+    Node other("other", nullptr);
+    other.addChild(c);
+    EXPECT_EQ(childNames(&root), (Names{"b", "a"}));
+    EXPECT_EQ(c->parent, &other);
+    EXPECT_TRUE(root.isAncestorOf(a));
+    EXPECT_FALSE(a->isAncestorOf(&root));
+    root.removeChild(b);
+    EXPECT_EQ(b->parent, nullptr);
+    EXPECT_EQ(childNames(&root), (Names{"a"}));
+    delete b;
+}
+
+TEST(ObjectTree, DeletingAnObjectDeletesItsSubtreeAndUnlinksIt) {
+    Journal j;
+    const int before = ZubBase::liveCount();
+    auto* root = new Node("root", &j);
+    auto* a = new Node("a", &j);
+    root->addChild(a);
+    a->addChild(new Node("a1", &j));
+    root->addChild(new Node("b", &j));
+    EXPECT_EQ(ZubBase::liveCount(), before + 4);
+    a->destroy();  // unregistered: removed and deleted at once
+    EXPECT_EQ(childNames(root), (Names{"b"}));
+    EXPECT_EQ(j.lines, (Names{"~a", "~a1"}));
+    delete root;
+    EXPECT_EQ(ZubBase::liveCount(), before);
+}
+
+TEST(ObjectTree, LiveObjectsAreAllVisited) {
+    Node a("a", nullptr), b("b", nullptr);
+    int seen = 0;
+    ZubBase::forEachLive([&](ZubBase* o) { seen += (o == &a || o == &b); });
+    EXPECT_EQ(seen, 2);
+}
+
+TEST(StateTimer, ImmediateAndDelayedChanges) {
+    Journal j;
+    Node n("n", &j);
+    n.gotoState(3);
+    EXPECT_EQ(n.state, 3);
+    EXPECT_EQ(n.stateGoto, 3);
+    EXPECT_EQ(j.lines, (Names{"n state 3"}));
+    n.gotoState(3);  // already the pending state: nothing
+    EXPECT_EQ(j.lines.size(), 1u);
+
+    n.tick(0, 0.25);
+    EXPECT_DOUBLE_EQ(n.timeInState, 0.25);
+    n.gotoState(5, 0.5);
+    EXPECT_EQ(n.state, 3);
+    EXPECT_EQ(n.stateGoto, 5);
+    n.gotoState(5, 0.1);  // same pending state: the first delay stands
+    EXPECT_DOUBLE_EQ(n.stateLeft, 0.5);
+    j.lines.clear();
+    n.tick(0, 0.3);
+    EXPECT_EQ(n.state, 3);
+    n.tick(0, 0.3);
+    EXPECT_EQ(n.state, 5);
+    EXPECT_DOUBLE_EQ(n.timeInState, 0.0);
+    EXPECT_EQ(j.lines, (Names{"tick n", "tick n", "n state 5"}));
+}
+
+TEST(StateTimer, StateTicksBeforeChildren) {
+    Journal j;
+    Node parent("p", &j);
+    parent.addChild(new Node("c", &j));
+    parent.gotoState(1, 0.1);
+    j.lines.clear();
+    parent.ZubBase::tick(0, 0.2);
+    EXPECT_EQ(j.lines, (Names{"p state 1", "tick c"}));
+}
+
+TEST(StateTimer, SetStateWithoutRoleRunsLocally) {
+    Journal j;
+    Node n("n", &j);
+    ASSERT_EQ(THEROLE, nullptr);
+    n.setState(4, 0.0);
+    EXPECT_EQ(n.state, 4);
+    n.setState(6, 1.0);
+    EXPECT_EQ(n.state, 4);
+    EXPECT_EQ(n.stateGoto, 6);
+    EXPECT_DOUBLE_EQ(n.stateLeft, 1.0);
+}
+
+TEST(Iterator, ModesSkipFlaggedAndDisabledChildren) {
+    Journal j;
+    Node root("root", &j);
+    for (const char* s : {"a", "b", "c", "d"}) root.addChild(new Node(s, &j));
+    auto* b = static_cast<Node*>(root.firstChild->nextSibling);
+    auto* c = static_cast<Node*>(b->nextSibling);
+    b->bDisabled = 1;
+    c->bToBeDestroyed = 1;
+    EXPECT_EQ(childNames(&root), (Names{"a", "d"}));
+    EXPECT_EQ(childNames(&root, ObjectIterator::INCLUDE_DISABLED), (Names{"a", "b", "d"}));
+    EXPECT_EQ(childNames(&root, ObjectIterator::BACKWARDS | ObjectIterator::INCLUDE_DISABLED), (Names{"d", "b", "a"}));
+    EXPECT_EQ(root.countChildren(), 4);  // only a destroying walk removes c
+    j.lines.clear();
+    EXPECT_EQ(childNames(&root, ObjectIterator::DESTROYING), (Names{"a", "d"}));
+    EXPECT_EQ(j.lines, (Names{"~c"}));
+    EXPECT_EQ(root.countChildren(), 3);
+}
+
+TEST(Iterator, ChildrenMayDeleteThemselvesAndSiblingsDuringTick) {
+    Journal j;
+    Node root("root", &j);
+    for (const char* s : {"a", "b", "c", "d", "e"}) root.addChild(new Node(s, &j));
+    auto* a = static_cast<Node*>(root.firstChild);
+    auto* b = static_cast<Node*>(a->nextSibling);
+    auto* c = static_cast<Node*>(b->nextSibling);
+    auto* d = static_cast<Node*>(c->nextSibling);
+    // a flags itself; b deletes itself outright; c deletes the next sibling d.
+    a->onTick = [](Node* n) { n->bToBeDestroyed = 1; };
+    b->onTick = [](Node* n) { n->destroy(); };
+    c->onTick = [d](Node*) { d->destroy(); };
+    j.lines.clear();
+    root.ZubBase::tick(0, 0.01);
+    EXPECT_EQ(j.lines, (Names{"tick a", "~a", "tick b", "~b", "tick c", "~d", "tick e"}));
+    EXPECT_EQ(childNames(&root), (Names{"c", "e"}));
+}
+
+TEST(Iterator, NestedWalksOverTheSameChildrenStaySafe) {
+    Journal j;
+    Node root("root", &j);
+    for (const char* s : {"a", "b", "c"}) root.addChild(new Node(s, &j));
+    std::vector<std::string> seen;
+    for (ObjectIterator outer(&root); outer; outer.advance()) {
+        for (ObjectIterator inner(&root); inner; inner.advance()) {
+            // The inner walk deletes the child the outer walk stands on.
+            if (inner.get() == outer.get() && static_cast<Node*>(inner.get())->name == "b") {
+                inner->destroy();
+                break;
+            }
+        }
+        if (outer) seen.push_back(static_cast<Node*>(outer.get())->name);
+    }
+    EXPECT_EQ(seen, (Names{"a", "c"}));
+}
+
+TEST(References, TargetDeathClearsAndNotifiesOnce) {
+    Journal j;
+    Node owner("owner", &j);
+    ZubBaseReference ref(&owner), other(&owner);
+    auto* target = new Node("t", &j);
+    ref.set(target);
+    other.set(target);
+    EXPECT_EQ(ref.get(), target);
+    delete target;
+    EXPECT_EQ(ref.get(), nullptr);
+    EXPECT_EQ(other.get(), nullptr);
+    ASSERT_EQ(owner.lostReferences.size(), 2u);
+    EXPECT_TRUE((owner.lostReferences[0] == &ref && owner.lostReferences[1] == &other) ||
+                (owner.lostReferences[0] == &other && owner.lostReferences[1] == &ref));
+}
+
+TEST(References, ExplicitClearNotifiesRetargetDoesNot) {
+    Journal j;
+    Node owner("owner", &j);
+    Node t1("t1", nullptr), t2("t2", nullptr);
+    ZubBaseReference ref(&owner);
+    ref.set(&t1);
+    ref.set(&t2);
+    EXPECT_TRUE(owner.lostReferences.empty());
+    ref.set(nullptr);
+    ASSERT_EQ(owner.lostReferences.size(), 1u);
+    EXPECT_EQ(owner.lostReferences[0], &ref);
+    ref.set(nullptr);  // no target, nothing lost
+    EXPECT_EQ(owner.lostReferences.size(), 1u);
+}
+
+TEST(References, NoEventReachesAnOwnerBeingDeleted) {
+    Journal j;
+    // The owner holds a reference to its own child; deleting the owner deletes
+    // the child, whose death must not call back into the half-deleted owner.
+    struct Holder : Node {
+        Holder(Journal* j) : Node("holder", j), ref(this) {}
+        ZubBaseReference ref;
+    };
+    auto* h = new Holder(&j);
+    auto* child = new Node("child", &j);
+    h->addChild(child);
+    h->ref.set(child);
+    deleteObject(h);
+    for (const std::string& l : j.lines) EXPECT_EQ(l.find("event holder"), std::string::npos) << l;
+}
+
+TEST(References, ReferenceOutlivingNothingUnlinksOnDestruction) {
+    Node target("t", nullptr);
+    {
+        ZubBaseReference r;
+        r.set(&target);
+    }
+    // The referrer list is empty again: a second reference is the only one.
+    Journal j;
+    Node owner("o", &j);
+    ZubBaseReference r2(&owner);
+    r2.set(&target);
+    target.notifyReferrers();
+    EXPECT_EQ(j.lines, (Names{"event o 1"}));
+}
+
+TEST(Events, RoutingOrderWithPreviewEventAndBubble) {
+    Journal j;
+    Node top("top", &j);
+    auto* mid = new Node("mid", &j);
+    auto* leaf = new Node("leaf", &j);
+    top.addChild(mid);
+    mid->addChild(leaf);
+    ZubBase::sendEvent(EVENT_CLICK, nullptr, leaf);
+    EXPECT_EQ(j.lines, (Names{"preview top", "preview mid", "event leaf 4", "bubble mid", "bubble top"}));
+
+    j.lines.clear();
+    mid->consumeBubble = true;
+    ZubBase::sendEvent(EVENT_CLICK, nullptr, leaf);
+    EXPECT_EQ(j.lines, (Names{"preview top", "preview mid", "event leaf 4", "bubble mid"}));
+
+    j.lines.clear();
+    top.consumePreview = true;
+    EXPECT_TRUE(ZubBase::sendEvent(EVENT_CLICK, nullptr, leaf));
+    EXPECT_EQ(j.lines, (Names{"preview top"}));
+}
+
+TEST(Events, DisabledAncestorConsumesPreviewDisabledTargetGetsNoEvent) {
+    Journal j;
+    Node top("top", &j);
+    auto* mid = new Node("mid", &j);
+    auto* leaf = new Node("leaf", &j);
+    top.addChild(mid);
+    mid->addChild(leaf);
+    mid->bDisabled = 1;
+    EXPECT_TRUE(ZubBase::sendEvent(EVENT_KEY, nullptr, leaf));
+    EXPECT_EQ(j.lines, (Names{"preview top"}));
+
+    j.lines.clear();
+    mid->bDisabled = 0;
+    leaf->bDisabled = 1;
+    ZubBase::sendEvent(EVENT_KEY, nullptr, leaf);
+    EXPECT_EQ(j.lines, (Names{"preview top", "preview mid", "bubble mid", "bubble top"}));
+}
+
+TEST(Events, DelegateGetsWhatTheObjectLeaves) {
+    Journal j;
+    Node target("target", &j);
+    Node helper("helper", &j);
+    helper.consumeEvent = true;
+    target.delegate = &helper;
+    EXPECT_TRUE(ZubBase::sendEvent(EVENT_CHANGED, nullptr, &target));
+    EXPECT_EQ(j.lines, (Names{"event target 8", "event helper 8"}));
+}
+
+TEST(Events, HandlerMayDeleteTheTargetAndItsParent) {
+    Journal j;
+    auto* top = new Node("top", &j);
+    auto* leaf = new Node("leaf", &j);
+    top->addChild(leaf);
+    struct Killer : ZubBase {
+        ZubBase* victim = nullptr;
+        bool onEvent(ZubEvent&) override {
+            deleteObject(victim);
+            return false;
+        }
+    } killer;
+    killer.victim = top;
+    leaf->delegate = &killer;
+    ZubBase::sendEvent(EVENT_CLICK, nullptr, leaf);  // no use after free (ASan)
+    EXPECT_EQ(j.lines.back(), "~leaf");
+}
+
+TEST(Tree, HiddenDescendantsAndRendering) {
+    Node root("root", nullptr);
+    auto* a = new Node("a", nullptr);
+    root.addChild(a);
+    a->addChild(new Node("a1", nullptr));
+    root.setDescendantsFlag(true);
+    EXPECT_EQ(root.bHidden, 0);
+    EXPECT_EQ(a->bHidden, 1);
+    EXPECT_EQ(a->firstChild->bHidden, 1);
+    root.setDescendantsFlag(false);
+    EXPECT_EQ(a->firstChild->bHidden, 0);
+}
+
+TEST(Tree, FindContextFindsTheNearestAndFailsWithout) {
+    ErrorManager::bTestMode = true;
+    Context ctx;
+    auto* inner = new Context;
+    auto* leaf = new ZubBase;
+    ctx.addChild(inner);
+    inner->addChild(leaf);
+    EXPECT_EQ(leaf->findContext(), inner);
+    EXPECT_EQ(inner->findContext(), inner);
+    ZubBase lonely;
+    EXPECT_EXIT(lonely.findContext(), ::testing::ExitedWithCode(255), "Could not find any Context object.");
+}
+
+TEST(Tree, PropertyContainerIsNamedAfterClassAndAddress) {
+    ZubBasePointer p;
+    std::unique_ptr<PropertyContainer> c(p.createPropertyContainer());
+    const std::string name = wideToNarrow(c->getName());
+    EXPECT_EQ(name.rfind("ZubBasePointer (", 0), 0u) << name;
+    EXPECT_NE(c->findChild(u"objectUID"), nullptr);
+    ASSERT_NE(c->findChild(u"StateBase"), nullptr);
+    EXPECT_EQ(c->findChild(u"StateBase")->countChildren(), 4);
+    EXPECT_NE(c->findChild(u"pObject"), nullptr);
+}
+
+TEST(Tree, CyclesAreRefused) {
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(
+        {
+            ZubBase a;
+            auto* b = new ZubBase;
+            a.addChild(b);
+            b->addChild(&a);
+        },
+        ::testing::ExitedWithCode(255), "Assertion failed");
+}
+
+}  // namespace
