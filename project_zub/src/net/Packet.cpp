@@ -95,6 +95,7 @@ bool Packet::need(int n) {
 }
 
 bool Packet::readRaw(void* out, int n) {
+    if (n == 0) return !bFailed;
     if (!need(n)) {
         std::memset(out, 0, n);
         return false;
@@ -105,7 +106,7 @@ bool Packet::readRaw(void* out, int n) {
 }
 
 void Packet::writeRaw(const void* in, int n) {
-    if (!need(n)) return;
+    if (n == 0 || !need(n)) return;
     std::memcpy(cursor, in, n);
     cursor += n;
 }

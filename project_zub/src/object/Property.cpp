@@ -143,7 +143,10 @@ Property* Property::findChild(std::u16string_view n) const {
 }
 
 void PropertyContainer::serialize(Packet& p) {
-    for (ZubBase* c = firstChild; c && !p.failed(); c = c->nextSibling) {
+    // After a read error the remaining properties still run: they read
+    // nothing, but fields that depend on each other (a count and its array)
+    // stay consistent.
+    for (ZubBase* c = firstChild; c; c = c->nextSibling) {
         Property* prop = static_cast<Property*>(c);
         if (!prop->isExcludedFrom(p)) prop->serialize(p);
     }

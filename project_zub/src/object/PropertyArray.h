@@ -45,9 +45,14 @@ public:
             return;
         }
         if (!readableCount(p, elementBytes())) {
-            // Keep count and array in step for whoever indexes them later.
-            array->clear();
-            *count = 0;
+            // Keep the count and every array sized by it in step for whoever
+            // indexes them later.
+            if (*count >= 0 && *count <= MAX_COUNT) {
+                array->assign(*count, T{});
+            } else {
+                *count = 0;
+                array->clear();
+            }
             return;
         }
         array->assign(*count, T{});

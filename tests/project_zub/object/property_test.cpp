@@ -1,0 +1,439 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "net/NetRole.h"
+#include "net/Packet.h"
+#include "object/Property.h"
+#include "object/PropertyArray.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+
+namespace {
+
+const char16_t* const kColours[] = {u"red", u"green", u"blue"};
+
+// One field of every kind that travels in packets.
+class Sample : public ZubBase {
+    ZUB_DECLARE_CLASS(Sample)
+public:
+    void addPropertiesTo(PropertyContainer* c) override {
+        ZubBase::addPropertiesTo(c);
+        c->add(new PropertyInt(u"count", 0, &count));
+        c->add(new PropertyInt(u"serial", PROP_UNSIGNED, &serial));
+        c->add(new PropertySecureInt(u"score", 0, &score));
+        c->add(new PropertyBool(u"bOn", 0, &bOn));
+        c->add(new PropertyBool(u"bFlag", 0, &bFlag));
+        c->add(new PropertyFloat(u"speed", 0, &speed));
+        c->add(new PropertyDouble(u"parTime", 0, &parTime));
+        c->add(new PropertyUString(u"title", 0, &title));
+        c->add(new PropertyDWORD(u"word", 0, &word));
+        c->add(new PropertyUColor(u"color", 0, &color));
+        c->add(new PropertyEnum(u"colour", 0, &colour, 3, kColours));
+        addPropertyV3(c, u"position", 0, &position);
+        c->add(new PropertyPointer(u"pOther", 0, &pOther, &Sample::classRecord));
+        c->add(new PropertyPointer(u"pSkin", PROP_RESOURCE, &pSkin, &ZubBase::classRecord));
+        c->add(new PropertyReference(u"friend", 0, &friendRef, &Sample::classRecord));
+        c->add(new PropertyInt(u"segments", PROP_READONLY, &segments));
+        c->add(new PropertyArray<float>(u"heights", 0, &heights, &segments));
+        c->add(new PropertyArray<V3>(u"points", 0, &points, &segments));
+        c->add(new PropertyInt(u"localOnly", PROP_NOT_NETWORK, &localOnly));
+        c->add(new PropertyInt(u"notCopied", PROP_NOT_COPY, &notCopied));
+    }
+    int32_t count = 0, serial = 0, score = 0;
+    bool bOn = false;
+    uint8_t bFlag = 0;
+    float speed = 0;
+    double parTime = 0;
+    WString title;
+    uint32_t word = 0, color = 0;
+    int32_t colour = 0;
+    V3 position;
+    Sample* pOther = nullptr;
+    ZubBase* pSkin = nullptr;
+    ZubBaseReference friendRef{this};
+    int32_t segments = 0;
+    std::vector<float> heights;
+    std::vector<V3> points;
+    int32_t localOnly = 0, notCopied = 0;
+};
+ZUB_IMPLEMENT_CLASS(Sample, ZubBase, 0x5a3c0001)
+
+void fill(Sample& s, Sample* other, ZubBase* skin) {
+    s.count = -1234;
+    s.serial = 300000;
+    s.score = 99;
+    s.bOn = true;
+    s.bFlag = 1;
+    s.speed = 2.5f;
+    s.parTime = 90.25;
+    s.title = u"Gr\u00fcne Wiese \U0001F34E";
+    s.word = 0xDEADBEEF;
+    s.color = 0x80FF2010;
+    s.colour = 2;
+    s.position = V3(-100.5f, 64.0f, 0.25f);
+    s.pOther = other;
+    s.pSkin = skin;
+    s.friendRef.set(other);
+    s.segments = 3;
+    s.heights = {1.0f, -2.0f, 0.5f};
+    s.points = {V3(1, 2, 3), V3(-4, 5, -6), V3(0, 0, 1)};
+    s.localOnly = 7;
+    s.notCopied = 8;
+}
+
+// Every value as text, in declaration order.
+std::vector<std::pair<std::string, std::string>> texts(ZubBase& o) {
+    std::vector<std::pair<std::string, std::string>> out;
+    std::unique_ptr<PropertyContainer> c(o.createPropertyContainer());
+    std::function<void(Property*, const std::string&)> walk = [&](Property* p, const std::string& prefix) {
+        for (ZubBase* ch = p->firstChild; ch; ch = ch->nextSibling) {
+            auto* q = static_cast<Property*>(ch);
+            std::string name = prefix + wideToNarrow(q->getName());
+            if (q->firstChild) walk(q, name + ".");
+            else out.emplace_back(name, wideToNarrow(q->toString()));
+        }
+    };
+    walk(c.get(), "");
+    return out;
+}
+
+class PropertyPackets : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ErrorManager::bTestMode = true;
+        RuntimeClassManager::getInstance().buildClassArray();
+        role = new NetRole;
+        skin = new ZubBase;
+        resources.addResource(u"basketA:0", skin);
+    }
+    void TearDown() override {
+        delete role;
+        delete skin;
+    }
+    NetRole* role = nullptr;
+    ZubBase* skin = nullptr;
+    ResourceManager resources;
+};
+
+TEST_F(PropertyPackets, EveryKindRoundTripsThroughLevelAndNetworkPackets) {
+    for (uint32_t flags : {1u, 5u}) {
+        Sample other, a, b;
+        role->registerObject(&other, 0);
+        fill(a, &other, skin);
+        Packet p(flags);
+        a.netSerialize(p);
+        p.rewindToRead();
+        b.netSerialize(p);
+        EXPECT_FALSE(p.failed());
+        EXPECT_TRUE(p.atEnd());
+        EXPECT_EQ(b.count, -1234);
+        EXPECT_EQ(b.serial, 300000);
+        EXPECT_EQ(b.score, 99);
+        EXPECT_TRUE(b.bOn);
+        EXPECT_EQ(b.bFlag, 1);
+        EXPECT_EQ(b.speed, 2.5f);
+        EXPECT_EQ(b.parTime, 90.25);
+        EXPECT_EQ(b.title, a.title);
+        EXPECT_EQ(b.word, 0xDEADBEEFu);
+        EXPECT_EQ(b.color, 0x80FF2010u);
+        EXPECT_EQ(b.colour, 2);
+        EXPECT_EQ(b.position, V3(-100.5f, 64.0f, 0.25f));
+        EXPECT_EQ(b.pOther, &other);
+        EXPECT_EQ(b.pSkin, skin);
+        EXPECT_EQ(b.friendRef.get(), &other);
+        EXPECT_EQ(b.heights, a.heights);
+        EXPECT_EQ(b.points, a.points);
+        EXPECT_EQ(b.localOnly, 0) << "network-excluded properties stay out of flag-1 packets";
+        EXPECT_EQ(b.notCopied, 8);
+        EXPECT_EQ(b.objectUID, -1) << "the UID never travels in a body";
+        role->unregisterObject(&other);
+    }
+}
+
+TEST_F(PropertyPackets, InProcessCopiesLeaveOutCopyExcludedProperties) {
+    Sample other, a, b;
+    role->registerObject(&other, 0);
+    role->registerObject(&a, 0);
+    fill(a, &other, skin);
+    ObjectPacket p(Packet::FLAG_RAW_POINTERS | Packet::FLAG_RAW_CLASSES);
+    a.netSerialize(p);
+    p.rewindToRead();
+    b.netSerialize(p);
+    EXPECT_FALSE(p.failed());
+    EXPECT_EQ(b.localOnly, 7);
+    EXPECT_EQ(b.notCopied, 0);
+    EXPECT_EQ(b.objectUID, -1);
+    EXPECT_EQ(b.count, -1234);
+    role->unregisterObject(&other);
+    role->unregisterObject(&a);
+}
+
+TEST_F(PropertyPackets, ObjectBodyBytesAreFixed) {
+    // A plain object: the state group, the check word, the end of the children.
+    ZubBase plain;
+    Packet p(5);
+    plain.netSerialize(p);
+    const std::vector<uint8_t> expected = {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0xFB, 0xFC, 0xFD, 0xFE, 0x00};
+    EXPECT_EQ(std::vector<uint8_t>(p.data(), p.data() + p.length()), expected);
+
+    // A network packet carries no check word.
+    Packet n(1);
+    plain.netSerialize(n);
+    EXPECT_EQ(n.length(), 11);
+
+    // State values, and registered children by UID (unregistered ones only
+    // outside network packets would fail: they have no UID).
+    ZubBase parent;
+    parent.state = 3;
+    parent.stateGoto = 3;
+    parent.timeInState = 1.5;
+    auto* c1 = new ZubBase;
+    auto* c2 = new ZubBase;
+    parent.addChild(c1);
+    parent.addChild(c2);
+    role->registerObject(c1, 70);
+    role->registerObject(c2, 200);
+    Packet q(5);
+    parent.netSerialize(q);
+    const std::vector<uint8_t> expected2 = {0x03, 0x00, 0x00, 0xC0, 0x3F, 0, 0, 0, 0, 0x03,
+                                            0xFB, 0xFC, 0xFD, 0xFE, 0x46, 0xC8, 0x01, 0x00};
+    EXPECT_EQ(std::vector<uint8_t>(q.data(), q.data() + q.length()), expected2);
+    role->unregisterObject(c1);
+    role->unregisterObject(c2);
+}
+
+TEST_F(PropertyPackets, ChildrenAreReattachedAndNetworkPacketsSkipLocalChildren) {
+    ZubBase source, copy;
+    auto* registered = new ZubBase;
+    auto* local = new ZubBase;
+    source.addChild(local);
+    source.addChild(registered);
+    role->registerObject(registered, 0);
+    Packet p(1);
+    source.netSerialize(p);
+    p.rewindToRead();
+    copy.netSerialize(p);
+    EXPECT_FALSE(p.failed());
+    EXPECT_EQ(registered->parent, &copy);
+    EXPECT_EQ(local->parent, &source);
+    EXPECT_EQ(copy.countChildren(), 1);
+    role->unregisterObject(registered);
+}
+
+TEST_F(PropertyPackets, BadBodiesFromPeersFailWithoutHarm) {
+    Sample s;
+    role->registerObject(&s, 0);
+    {
+        // The object names itself as its child.
+        Packet p(1);
+        ZubBase probe;
+        Packet w(1);
+        probe.netSerialize(w);  // state group and an empty child list
+        std::vector<uint8_t> bytes(w.data(), w.data() + w.length() - 1);
+        bytes.push_back(static_cast<uint8_t>(s.objectUID));
+        bytes.push_back(0);
+        Packet r(1, static_cast<int>(bytes.size()));
+        r.writeBytes(bytes.data(), static_cast<int>(bytes.size()));
+        r.rewindToRead();
+        r.setFromPeer();
+        ZubBase target;
+        role->registerObject(&target, 0);
+        bytes[bytes.size() - 2] = static_cast<uint8_t>(target.objectUID);
+        Packet r2(1, static_cast<int>(bytes.size()));
+        r2.writeBytes(bytes.data(), static_cast<int>(bytes.size()));
+        r2.rewindToRead();
+        r2.setFromPeer();
+        target.netSerialize(r2);
+        EXPECT_TRUE(r2.failed());
+        EXPECT_EQ(target.parent, nullptr);
+        role->unregisterObject(&target);
+    }
+    {
+        // An enum out of range and an array count larger than the packet.
+        Sample src;
+        fill(src, nullptr, nullptr);
+        src.colour = 1;
+        Packet w(1);
+        src.netSerialize(w);
+        w.rewindToRead();
+        std::vector<uint8_t> bytes(w.data(), w.data() + w.length());
+        Sample dst;
+        dst.segments = 5;
+        dst.heights.assign(5, 1.0f);
+        // Truncate inside the arrays: every prefix must fail cleanly.
+        for (size_t cut = 0; cut < bytes.size(); ++cut) {
+            Packet r(1, static_cast<int>(cut));
+            r.writeBytes(bytes.data(), static_cast<int>(cut));
+            r.rewindToRead();
+            r.setFromPeer();
+            dst.netSerialize(r);
+            EXPECT_TRUE(r.failed()) << cut;
+            EXPECT_EQ(dst.heights.size(), static_cast<size_t>(dst.segments)) << cut;
+        }
+    }
+    role->unregisterObject(&s);
+}
+
+TEST_F(PropertyPackets, WrongClassInPointerIsRefused) {
+    ZubBase notASample;
+    role->registerObject(&notASample, 0);
+    Packet w(1);
+    int32_t uid = notASample.objectUID;
+    // A Sample body whose pOther names a plain object: forge it by writing a
+    // Sample whose pointer is cast.
+    Sample a;
+    a.pOther = reinterpret_cast<Sample*>(&notASample);
+    a.netSerialize(w);
+    w.rewindToRead();
+    w.setFromPeer();
+    Sample b;
+    b.netSerialize(w);
+    EXPECT_TRUE(w.failed());
+    EXPECT_EQ(b.pOther, nullptr);
+    (void)uid;
+    role->unregisterObject(&notASample);
+}
+
+TEST(PropertyText, EveryKindPrintsAndParsesItsValue) {
+    ResourceManager resources;
+    ZubBase skin;
+    resources.addResource(u"basketA:0", &skin);
+    Sample a, b;
+    fill(a, nullptr, &skin);
+    a.friendRef.set(nullptr);
+    std::unique_ptr<PropertyContainer> from(a.createPropertyContainer());
+    std::unique_ptr<PropertyContainer> to(b.createPropertyContainer());
+    // Copy every leaf through its text form.
+    std::function<void(Property*, Property*)> copy = [&](Property* s, Property* d) {
+        for (ZubBase *x = s->firstChild, *y = d->firstChild; x && y; x = x->nextSibling, y = y->nextSibling) {
+            auto* ps = static_cast<Property*>(x);
+            auto* pd = static_cast<Property*>(y);
+            if (ps->firstChild) copy(ps, pd);
+            else pd->fromString(ps->toString());
+        }
+    };
+    copy(from.get(), to.get());
+    EXPECT_EQ(texts(a), texts(b));
+    EXPECT_EQ(b.count, -1234);
+    EXPECT_EQ(b.title, a.title);
+    EXPECT_EQ(b.speed, 2.5f);
+    EXPECT_EQ(b.pSkin, &skin);
+    EXPECT_EQ(b.colour, 2);
+    EXPECT_EQ(b.color, 0x80FF2010u);
+    EXPECT_EQ(b.bFlag, 1);
+}
+
+TEST(PropertyText, FormsAndParsingRules) {
+    int32_t i = 5;
+    PropertyInt pi(u"i", 0, &i);
+    pi.fromString(u"  -42 ");
+    EXPECT_EQ(i, -42);
+    pi.fromString(u"12abc");  // unparsable: ignored
+    EXPECT_EQ(i, -42);
+    pi.fromString(u"99999999999");  // out of range: ignored
+    EXPECT_EQ(i, -42);
+    pi.fromString(u"");  // the editor's Delete: cleared
+    EXPECT_EQ(i, 0);
+
+    int32_t u = -1;
+    PropertyInt pu(u"u", PROP_UNSIGNED, &u);
+    EXPECT_EQ(pu.toString(), u"4294967295");
+
+    float f = 0.1f;
+    PropertyFloat pf(u"f", 0, &f);
+    EXPECT_EQ(pf.toString(), u"0.1");
+    pf.fromString(u"nan");
+    EXPECT_EQ(f, 0.1f);
+
+    bool b = false;
+    PropertyBool pb(u"b", 0, &b);
+    EXPECT_EQ(pb.toString(), u"No");
+    pb.fromString(u"yes");
+    EXPECT_TRUE(b);
+    pb.fromString(u"maybe");
+    EXPECT_TRUE(b);
+    EXPECT_EQ(pb.toString(), u"Yes");
+
+    uint32_t w = 0;
+    PropertyUColor pc(u"c", 0, &w);
+    pc.fromString(u"#ff00ff00");
+    EXPECT_EQ(w, 0xff00ff00u);
+    pc.fromString(u"0x12");
+    EXPECT_EQ(w, 0x12u);
+    pc.fromString(u"xyz");
+    EXPECT_EQ(w, 0x12u);
+    EXPECT_EQ(pc.toString(), u"00000012");
+
+    int32_t e = 0;
+    PropertyEnum pe(u"e", 0, &e, 3, kColours);
+    pe.fromString(u"BLUE");
+    EXPECT_EQ(e, 2);
+    pe.fromString(u"3");
+    EXPECT_EQ(e, 2);
+    pe.fromString(u"1");
+    EXPECT_EQ(e, 1);
+    EXPECT_EQ(pe.toString(), u"green");
+    PropertyEnum pn(u"n", 0, &e, 4);
+    EXPECT_EQ(pn.toString(), u"1");
+
+    WString s = u"x";
+    PropertyUString ps(u"s", 0, &s, 3);
+    ps.fromString(u"abcdef");
+    EXPECT_EQ(s, u"abc");
+}
+
+TEST(PropertyTree, DeleteChildrenByFlagsFiltersEveryLevel) {
+    int32_t v = 0;
+    PropertyContainer root(u"root", PROP_HIDDEN);  // the container itself is never filtered
+    root.add(new PropertyInt(u"a", PROP_HIDDEN, &v));
+    auto* g = root.add(new PropertyContainer(u"g", 0));
+    g->add(new PropertyInt(u"b", 0, &v));
+    g->add(new PropertyInt(u"c", PROP_EDITOR_HIDDEN, &v));
+    root.add(new PropertyInt(u"d", 0, &v));
+    root.deleteChildrenByFlags(PROP_HIDDEN | PROP_EDITOR_HIDDEN);
+    EXPECT_EQ(root.countChildren(), 2);
+    EXPECT_EQ(root.child(0)->getName(), u"g");
+    EXPECT_EQ(g->countChildren(), 1);
+    EXPECT_EQ(g->child(0)->getName(), u"b");
+}
+
+TEST(PropertyTree, PointerSetterAcceptsOnlyTheRequiredClass) {
+    Sample s, other;
+    ZubBase plain;
+    PropertyPointer p(u"pOther", 0, &s.pOther, &Sample::classRecord);
+    EXPECT_FALSE(p.setObject(&plain));
+    EXPECT_EQ(s.pOther, nullptr);
+    EXPECT_TRUE(p.setObject(&other));
+    EXPECT_EQ(s.pOther, &other);
+    EXPECT_TRUE(p.setObject(nullptr));
+    EXPECT_EQ(s.pOther, nullptr);
+}
+
+TEST(PropertyTree, KindsHaveDistinctRecords) {
+    int32_t i = 0;
+    PropertyEnum e(u"e", 0, &i, 2);
+    EXPECT_EQ(e.getClass(), &PropertyEnumBase::classRecord);
+    PropertyRPC<RPCSetState> action(u"construct", PROP_EDITOR_HIDDEN, nullptr);
+    EXPECT_EQ(action.getClass(), &PropertyRPCBase::classRecord);
+    ASSERT_NE(action.getRPC(), nullptr);
+    EXPECT_TRUE(action.getRPC()->onServer);
+    EXPECT_TRUE(action.getRPC()->onClients);
+    EXPECT_EQ(action.countChildren(), 1);  // the call's argument
+    std::vector<float> arr;
+    PropertyArray<float> a(u"a", 0, &arr, &i);
+    EXPECT_EQ(a.getClass(), &PropertyArrayBase::classRecord);
+    EXPECT_EQ(a.toString(), u"[0]");
+}
+
+TEST(PropertyTree, ClassPropertyHoldsAPrototype) {
+    PropertyClass pc(0, &Sample::classRecord, u"Sample");
+    ASSERT_NE(pc.getPrototype(), nullptr);
+    EXPECT_EQ(pc.getPrototype()->getClass(), &Sample::classRecord);
+    EXPECT_NE(pc.findChild(u"count"), nullptr);
+    std::unique_ptr<ZubBase> taken(pc.takePrototype());
+    EXPECT_EQ(pc.getPrototype(), nullptr);
+    EXPECT_EQ(pc.countChildren(), 0);
+}
+
+}  // namespace
