@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev
+  zlib1g-dev libzopfli-dev libcurl4-openssl-dev
 )
 
 missing=()
