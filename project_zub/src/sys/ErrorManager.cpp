@@ -6,6 +6,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/CrashHandler.h"
 #include "sys/Logger.h"
 
 ErrorManager::Hooks ErrorManager::hooks;
@@ -26,6 +27,9 @@ void ErrorManager::fatal(const WString& text) {
     std::fflush(stderr);
 
     const bool onMainThread = std::this_thread::get_id() == mainThread;
+    // The crash files: the log copy and the dump, then the screenshot (the
+    // graphics device belongs to the main thread).
+    CrashHandler::writeCrashFiles(narrow.c_str());
     if (!bTestMode && onMainThread) {
         if (hooks.saveScreenshot) hooks.saveScreenshot();
         if (hooks.leaveFullScreen) hooks.leaveFullScreen();

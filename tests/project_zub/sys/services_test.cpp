@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/CrashHandler.h"
+#include "sys/Console.h"
+#include "sys/ErrorManager.h"
+#include "sys/Logger.h"
+#include "sys/TimeKeeper.h"
+
+namespace {
+
+std::string tempDir() {
+    char tmpl[] = "/tmp/zub-services-XXXXXX";
+    const char* d = mkdtemp(tmpl);
+    return std::string(d ? d : "/tmp") + "/";
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+TEST(Log, LinesCarryTheDelayEndInCrlfAndAreFlushedAtOnce) {
+    const std::string dir = tempDir();
+    Logger log;
+    ASSERT_TRUE(log.openFile(dir + "test.log"));
+    log.log(u"%s(): %s", "Test::first", u"Gr\u00fc\u00dfe");
+    // Read while the logger is still open: every line is on disk already.
+    std::string text = readFile(dir + "test.log");
+    EXPECT_EQ(text, "\tTest::first(): Gr\xc3\xbc\xc3\x9f" "e\r\n");
+    usleep(20000);
+    log.logLine(u"second");
+    text = readFile(dir + "test.log");
+    const size_t second = text.find("\r\n") + 2;
+    ASSERT_LT(second, text.size());
+    // "+<ms>\t<text>" when time has passed since the previous line.
+    EXPECT_EQ(text[second], '+');
+    const size_t tab = text.find('\t', second);
+    const int ms = std::stoi(text.substr(second + 1, tab - second - 1));
+    EXPECT_GE(ms, 15);
+    EXPECT_EQ(text.substr(tab), "\tsecond\r\n");
+    EXPECT_EQ(log.history().back(), u"second");
+}
+
+TEST(Log, FunctionNamesAreClassAndMethod) {
+    EXPECT_EQ(zubFunctionName("virtual void Packet::doInt(int32_t&)"), "Packet::doInt");
+    EXPECT_EQ(zubFunctionName("static bool ns::A<int, char>::f(int)"), "ns::A<int, char>::f");
+    EXPECT_EQ(zubFunctionName("int main()"), "main");
+    EXPECT_EQ(zubFunctionName("Packet::doUString"), "Packet::doUString");
+}
+
+TEST(Console, KeepsRecentLinesAndLogsThem) {
+    Console console;
+    EXPECT_EQ(Console::active(), &console);
+    console.print(u"New Connect attempt from %s", u"127.0.0.1:23006");
+    EXPECT_EQ(console.lines.back(), u"New Connect attempt from 127.0.0.1:23006");
+    EXPECT_EQ(Logger::get().history().back(), u"New Connect attempt from 127.0.0.1:23006");
+    for (int i = 0; i < 300; ++i) console.print(u"line %d", i);
+    EXPECT_EQ(console.lines.size(), Console::MAX_LINES);
+    EXPECT_EQ(console.lines.back(), u"line 299");
+    console.print(u"a\nb");
+    EXPECT_EQ(console.lines.back(), u"b");
+}
+
+TEST(Time, PausedTimeIsLeftOutOfGameTime) {
+    TimeKeeper k;
+    const double t0 = k.getTime();
+    EXPECT_GE(t0, 0.0);
+    k.pause();
+    const double atPause = k.getTime();
+    usleep(30000);
+    EXPECT_DOUBLE_EQ(k.getTime(), atPause);  // frozen while paused
+    k.resume();
+    const double after = k.getTime();
+    EXPECT_LT(after - atPause, 0.02);
+    // The physical clock ran on.
+    EXPECT_GE(TimeKeeper::getPhysicalTime() - k.startTime - after, 0.025);
+}
+
+TEST(Time, FramePacingKeepsStepAndResynchronisesAfterStalls) {
+    ZubTimer t(0.01);
+    t.restart(1.0);
+    EXPECT_NEAR(t.nextDelay(1.004), 0.006, 1e-12);
+    EXPECT_NEAR(t.nextFrameTime, 1.02, 1e-12);
+    // Slightly late: no sleep, the next deadline keeps the rhythm.
+    EXPECT_EQ(t.nextDelay(1.025), 0.0);
+    EXPECT_NEAR(t.nextFrameTime, 1.03, 1e-12);
+    // A long stall: pacing starts again from now instead of racing.
+    EXPECT_EQ(t.nextDelay(2.0), 0.0);
+    EXPECT_NEAR(t.nextFrameTime, 2.01, 1e-12);
+    EXPECT_NEAR(t.nextDelay(2.0), 0.01, 1e-12);
+}
+
+TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
+    const std::string dir = tempDir();
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        Logger::get().openFile(dir + "game.log");
+        Logger::get().log(u"%s(): %s", "Test::child", u"about to crash");
+        static const uint8_t traffic[] = {1, 2, 3, 4};
+        static const uint8_t* trafficData = traffic;
+        static size_t trafficLen = sizeof traffic;
+        CrashHandler::install(dir, "Tumbrodemo", dir + "game.log");
+        CrashHandler::setNetRecording(&trafficData, &trafficLen);
+        // A real faulting instruction. (The sanitizers in test builds own
+        // SIGSEGV themselves, so the test uses the trap instruction.)
+        __builtin_trap();
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGILL);
+    EXPECT_NE(readFile(dir + "crash.Tumbrodemo.log").find("Test::child(): about to crash\r\n"), std::string::npos);
+    const std::string dump = readFile(dir + "crash.Tumbrodemo.mdmp");
+    EXPECT_NE(dump.find("SIGILL"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("backtrace:"), std::string::npos);
+    EXPECT_NE(dump.find("memory map:"), std::string::npos);
+    EXPECT_NE(dump.find("[stack]"), std::string::npos);
+    EXPECT_EQ(readFile(dir + "crash.Tumbrodemo.net"), std::string("\x01\x02\x03\x04", 4));
+}
+
+TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
+    const std::string dir = tempDir();
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ErrorManager::bTestMode = true;
+        Logger::get().openFile(dir + "game.log");
+        CrashHandler::install(dir, "Tumbrodemo", dir + "game.log");
+        ZUB_ERROR(u"Could not find resource '%s'.", u"basketA:9");
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 255);
+    const std::string log = readFile(dir + "crash.Tumbrodemo.log");
+    EXPECT_NE(log.find("Error: Could not find resource 'basketA:9'.\n Function: "), std::string::npos) << log;
+    EXPECT_NE(readFile(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"), std::string::npos);
+    EXPECT_EQ(readFile(dir + "crash.Tumbrodemo.net"), "no network traffic recorded\n");
+}
+
+TEST(FatalErrors, BothLayoutsAndExitCode) {
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(ZUB_ERROR(u"Could not find object ID %d", 12), ::testing::ExitedWithCode(255),
+                "Error: Could not find object ID 12\n Function: .*\\(\\)\n File: .*services_test.cpp\n Line: [0-9]+");
+    EXPECT_EXIT(ZUB_ASSERT(1 + 1 == 3), ::testing::ExitedWithCode(255),
+                "Error: Assertion failed.\n Statement: 1 \\+ 1 == 3\n Function: ");
+}
+
+TEST(FatalErrors, AnErrorWhileReportingAnErrorEndsAtOnce) {
+    ErrorManager::bTestMode = false;
+    ErrorManager::hooks.showMessageBox = [](const WString&, const WString&) {
+        ZUB_ERROR(u"second error inside the first");  // must not recurse
+    };
+    EXPECT_EXIT(ZUB_ERROR(u"first"), ::testing::ExitedWithCode(255), "first");
+    ErrorManager::hooks.showMessageBox = nullptr;
+    ErrorManager::bTestMode = true;
+}
+
+}  // namespace
