@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libzopfli-dev libcurl4-openssl-dev
+  libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
 )
 
 missing=()

@@ -1,3 +1,82 @@
 #include "engine/Context.h"
 
+#include "input/ZubInput.h"
+
 ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")
+
+Context::Environment Context::environment;
+
+namespace {
+constexpr int KEY_ESCAPE = 1;
+constexpr int KEY_F10 = 68;
+constexpr int KEY_F11 = 87;
+}  // namespace
+
+Context::Context() : camera(new Camera) {}
+
+Context::~Context() {
+    if (environment.current == this) environment.current = nullptr;
+    deleteObject(camera);
+}
+
+void Context::setCamera(Camera* c) {
+    if (c == camera) return;
+    deleteObject(camera);
+    camera = c;
+}
+
+double Context::computeStep(double frameInterval) const {
+    double dt = frameInterval < 0 ? 0 : frameInterval;
+    if (dt > MAX_STEP) dt = MAX_STEP;
+    dt *= timeScale;
+    if (environment.bDebugKeys) {
+        if (ZubInput* in = ZubInput::active()) {
+            if (in->isKeyDown(KEY_F11)) dt *= 5.0;
+            else if (in->isKeyDown(KEY_F10)) dt /= 10.0;
+        }
+    }
+    return dt;
+}
+
+void Context::tick(double, double frameInterval) {
+    Context* saved = environment.current;
+    environment.current = this;
+    step = computeStep(frameInterval);
+    time += step;
+    if (timeLimit > 0 && time > timeLimit) done = 1;
+    updateMousePosition();
+
+    if (ZubInput* in = ZubInput::active()) {
+        if (bEscapeCloses && in->wasKeyPressed(KEY_ESCAPE)) {
+            if (bConfirmEscape && environment.confirmClose) environment.confirmClose(this);
+            else done = 1;
+        }
+        if (bCloseOnFire &&
+            (in->wasAnyPointerPressed() || (environment.isCloseInputPressed && environment.isCloseInputPressed())))
+            done = 1;
+    }
+    tickContents(time, step);
+    environment.current = saved;
+}
+
+void Context::renderContext() {
+    Context* saved = environment.current;
+    if (backgroundContext) backgroundContext->renderContext();
+    environment.current = this;
+    camera->apply();
+    renderContents();
+    if (foregroundContext) foregroundContext->renderContext();
+    environment.current = saved;
+}
+
+void Context::updateMousePosition() {
+    prevMousePosition = mousePosition;
+    if (ZubInput* in = ZubInput::active()) mousePosition = camera->screenToWorld(in->mouseX, in->mouseY, 0.0f);
+    mouseMovement = mousePosition - prevMousePosition;
+}
+
+V3 Context::convertPointFrom(const Context* from, const V3& p) const {
+    if (!from || from == this) return p;
+    const V3 screen = from->camera->worldToScreen(p);
+    return camera->screenToWorld(screen.x, screen.y, p.z);
+}

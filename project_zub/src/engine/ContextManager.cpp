@@ -1,0 +1,67 @@
+#include "engine/ContextManager.h"
+
+ZUB_IMPLEMENT_NAMED_CLASS(ContextManager, Context, u"ContextManager")
+
+ContextManager::ContextManager() : pointerContext(new Context), irisContext(new Context) {
+    bEscapeCloses = 0;
+}
+
+ContextManager::~ContextManager() {
+    // The stack goes first (its contexts may still look at the overlays).
+    while (firstChild) deleteObject(firstChild);
+    deleteObject(pointerContext);
+    deleteObject(irisContext);
+}
+
+void ContextManager::pushContext(Context* c) {
+    c->done = 0;
+    addChild(c);
+}
+
+void ContextManager::tick(double t, double frameInterval) {
+    // Pop finished tops; a context that finished below the top goes as soon
+    // as it becomes the top.
+    while (Context* top = getTop()) {
+        if (!top->done) break;
+        if (top == activeTop) activeTop = nullptr;
+        top->onDeactivate(true);
+        if (onContextPopped) onContextPopped(top);
+        removeChild(top);
+        if (top->bDeleteWhenDone) deleteObject(top);
+    }
+    Context* top = getTop();
+    if (!top) {
+        bQuit = true;
+        activeTop = nullptr;
+        return;
+    }
+    if (top != activeTop) {
+        if (activeTop) activeTop->onDeactivate(false);
+        activeTop = top;
+        const bool first = top->bFirstActivation != 0;
+        top->bFirstActivation = 0;
+        top->onActivate(first);
+        if (onTopChanged) onTopChanged();
+        top = getTop();  // activation may have pushed or finished contexts
+        if (!top) return;
+    }
+    if (top->pointerContext) top->pointerContext->tick(t, frameInterval);
+    pointerContext->tick(t, frameInterval);
+    irisContext->tick(t, frameInterval);
+    top->tick(t, frameInterval);
+}
+
+void ContextManager::renderContext() {
+    Context* top = getTop();
+    if (!top) return;
+    top->renderContext();
+    if (top->bShowPointer && (!windowFocused || *windowFocused))
+        (top->pointerContext ? top->pointerContext : pointerContext)->renderContext();
+    irisContext->renderContext();
+    if (showFrameRate && *showFrameRate && !top->bHideFrameRate && drawFrameRate) drawFrameRate(top);
+}
+
+ZubBase* ContextManager::findObjectUnderMouse(int& skip) {
+    Context* top = getTop();
+    return top ? top->findObjectUnderMouse(skip) : nullptr;
+}

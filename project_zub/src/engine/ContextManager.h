@@ -1,0 +1,39 @@
+#pragma once
+// The screen stack. Its children are the stacked contexts, the last one on
+// top; only the top one ticks. Two overlay contexts of its own carry the
+// mouse pointer and the screen transition, which the game puts there.
+#include <functional>
+
+#include "engine/Context.h"
+
+class ContextManager : public Context {
+    ZUB_DECLARE_CLASS(ContextManager)
+public:
+    ContextManager();
+    ~ContextManager() override;
+
+    // Puts the context on top of the stack; the stack owns it from now on.
+    void pushContext(Context* c);
+    Context* getTop() const { return static_cast<Context*>(lastChild); }
+
+    // Pops finished tops, activates a new top, ticks the overlays and the top.
+    void tick(double time, double frameInterval) override;
+    // Draws the top, the pointer overlay (while the window has the focus and
+    // the top shows the pointer), the transition overlay, the frame rate.
+    void renderContext() override;
+    ZubBase* findObjectUnderMouse(int& skip) override;
+
+    Context* pointerContext;  // owned, not on the stack
+    Context* irisContext;     // owned, not on the stack
+    bool bQuit = false;       // set when the stack becomes empty, or by a quit item
+
+    // Hooks the game installs.
+    std::function<void()> onTopChanged;          // e.g. the transition closes again
+    std::function<void(Context*)> onContextPopped;  // e.g. the input focus is cleared
+    std::function<void(Context*)> drawFrameRate;    // over the top, when the game asks
+    bool* showFrameRate = nullptr;
+    const bool* windowFocused = nullptr;
+
+private:
+    Context* activeTop = nullptr;
+};

@@ -1,0 +1,80 @@
+#include "engine/FocusManager.h"
+
+#include "input/ZubInput.h"
+#include "net/NetRole.h"
+
+namespace {
+FocusManager* current = nullptr;
+}
+
+FocusManager::FocusManager() : focusObject(nullptr), hoverObject(nullptr), role(nullptr), previous(current) {
+    current = this;
+}
+
+FocusManager::~FocusManager() {
+    if (current == this) current = previous;
+}
+
+FocusManager* FocusManager::active() { return current; }
+
+void FocusManager::setFocus(ZubBase* o) {
+    ZubBase* old = focusObject.get();
+    if (old == o) return;
+    focusObject.set(o);
+    if (old) sendEvent(EVENT_FOCUS_LOST, nullptr, old);
+    // The old focus may have moved the focus elsewhere while losing it.
+    if (o && focusObject.get() == o) sendEvent(EVENT_FOCUS_GAINED, nullptr, o);
+}
+
+bool FocusManager::sendEvent(int code, ZubBase* sender, ZubBase* target) {
+    return ZubBase::sendEvent(code, sender, target);
+}
+
+void FocusManager::update(ZubBase* root, ZubInput& input) {
+    if (role.get()) THEROLE = static_cast<NetRole*>(role.get());
+
+    int skip = 0;
+    hoverObject.set(root ? root->findObjectUnderMouse(skip) : nullptr);
+
+    ZubEvent ev;
+    ev.x = input.mouseX;
+    ev.y = input.mouseY;
+    ev.z = input.mouseZ;
+    if (input.wasPointerPressed(0)) {
+        setFocus(hoverObject.get());
+        if (ZubBase* f = focusObject.get()) {
+            ev.code = EVENT_CLICK;
+            ev.target = f;
+            ZubBase::sendEvent(ev);
+        }
+    }
+    const bool moved = input.mouseDeltaX != 0 || input.mouseDeltaY != 0;
+    if (moved && input.isPointerHeld(0)) {
+        if (ZubBase* f = focusObject.get()) {
+            ev.code = EVENT_DRAG;
+            ev.target = f;
+            ZubBase::sendEvent(ev);
+        }
+    }
+    if (moved) {
+        if (ZubBase* f = focusObject.get()) {
+            ev.code = EVENT_MOUSE_MOVE;
+            ev.target = f;
+            ZubBase::sendEvent(ev);
+        }
+    }
+    // Keys and controller buttons; the mouse's own table entries (movement
+    // and buttons) arrive as pointer events instead.
+    int key = 0;
+    for (int i = 1; i < ZubInput::MOUSE_DIRECTION_BASE && !key; ++i)
+        if (input.keys[i] >= 128 && input.prevKeys[i] < 128) key = i;
+    if (key != 0 || input.typedChar != 0) {
+        if (ZubBase* f = focusObject.get()) {
+            ev.code = EVENT_KEY;
+            ev.target = f;
+            ev.key = key;
+            ev.character = input.typedChar;
+            ZubBase::sendEvent(ev);
+        }
+    }
+}

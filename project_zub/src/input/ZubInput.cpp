@@ -1,0 +1,273 @@
+#include "input/ZubInput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+ZubInput* current = nullptr;
+
+// Modifier keys by scan code, left and right alike.
+constexpr int KEY_LSHIFT = 42, KEY_RSHIFT = 54;
+constexpr int KEY_LCONTROL = 29, KEY_RCONTROL = 157;
+constexpr int KEY_LALT = 56, KEY_RALT = 184;
+}  // namespace
+
+ZubInput::ZubInput() : keyboardHolder(nullptr), previous(current) {
+    current = this;
+    auto* mouse = new InputPointer;
+    mouse->source = InputPointer::Source::Mouse;
+    pointers.push_back(mouse);
+}
+
+ZubInput::~ZubInput() {
+    for (InputPointer* p : pointers) delete p;
+    if (current == this) current = previous;
+}
+
+ZubInput* ZubInput::active() { return current; }
+
+void ZubInput::toReference(float px, float py, float& x, float& y) const {
+    const float w = viewport.width > 0 ? viewport.width : 1.0f;
+    const float h = viewport.height > 0 ? viewport.height : 1.0f;
+    x = (px - viewport.x) / w * 1024.0f;
+    y = 768.0f - (py - viewport.y) / h * 768.0f;
+}
+
+void ZubInput::update(const platform::InputSnapshot& s) {
+    std::memcpy(prevKeys, keys, sizeof keys);
+    std::memcpy(prevMouseButtons, mouseButtons, sizeof mouseButtons);
+    std::memset(keys, 0, sizeof keys);
+
+    for (int i = 1; i < platform::KEY_COUNT; ++i) keys[i] = (s.keys[i] & 0x80) ? 0x80 : 0;
+
+    for (int c = 0; c < platform::JOYSTICK_COUNT; ++c) {
+        const platform::JoystickState& j = s.joysticks[c];
+        if (!j.present) continue;
+        uint8_t* block = keys + JOY_BASE + JOY_STRIDE * c;
+        block[0] = (j.axisY < -STICK_THRESHOLD || (j.hat & 1)) ? 0x80 : 0;
+        block[1] = (j.axisY > STICK_THRESHOLD || (j.hat & 4)) ? 0x80 : 0;
+        block[2] = (j.axisX < -STICK_THRESHOLD || (j.hat & 8)) ? 0x80 : 0;
+        block[3] = (j.axisX > STICK_THRESHOLD || (j.hat & 2)) ? 0x80 : 0;
+        for (int b = 0; b < platform::JOYSTICK_BUTTONS; ++b)
+            block[JOY_BUTTONS_OFFSET + b] = (j.buttons >> b) & 1 ? 0x80 : 0;
+    }
+
+    // The mouse: only real movement replaces the position, so a position set
+    // by the program stays until the mouse moves.
+    mouseDeltaX = mouseDeltaY = 0;
+    mouseDeltaWheel = static_cast<float>(s.wheel);
+    if (s.mouseMoved && s.touches.empty()) {
+        float x, y;
+        toReference(s.mouseX, s.mouseY, x, y);
+        if (bMouseKnown) {
+            mouseDeltaX = x - mouseX;
+            mouseDeltaY = y - mouseY;
+        }
+        mouseX = x;
+        mouseY = y;
+        bMouseKnown = true;
+    }
+    keys[MOUSE_DIRECTION_BASE + 0] = mouseDeltaY > 0 ? 0x80 : 0;
+    keys[MOUSE_DIRECTION_BASE + 1] = mouseDeltaY < 0 ? 0x80 : 0;
+    keys[MOUSE_DIRECTION_BASE + 2] = mouseDeltaX < 0 ? 0x80 : 0;
+    keys[MOUSE_DIRECTION_BASE + 3] = mouseDeltaX > 0 ? 0x80 : 0;
+    for (int b = 0; b < 4; ++b) {
+        mouseButtons[b] = s.mouseButtons[b] ? 1 : 0;
+        keys[MOUSE_BUTTON_BASE + b] = mouseButtons[b] ? 0x80 : 0;
+    }
+
+    const bool shift = isKeyDown(KEY_LSHIFT) || isKeyDown(KEY_RSHIFT);
+    const bool ctrl = isKeyDown(KEY_LCONTROL) || isKeyDown(KEY_RCONTROL);
+    const bool alt = isKeyDown(KEY_LALT) || isKeyDown(KEY_RALT);
+    static constexpr int table[8] = {
+        // index: shift | ctrl << 1 | alt << 2
+        0, 1, 2, 5, 3, 6, 4, 7,
+    };
+    modifierState = table[(shift ? 1 : 0) | (ctrl ? 2 : 0) | (alt ? 4 : 0)];
+
+    // The input mode follows the device in use.
+    bool keyActivity = false;
+    for (int i = 1; i < INPUT_CODES && !keyActivity; ++i)
+        if (keys[i] >= 128 && prevKeys[i] < 128 && (i < MOUSE_DIRECTION_BASE || i >= MOUSE_BUTTON_BASE)) keyActivity = true;
+    bool newTouch = false;
+    for (const platform::TouchPoint& t : s.touches) {
+        bool known = false;
+        for (InputPointer* p : pointers)
+            if (p->source == InputPointer::Source::Touch && p->touchId == t.id && !p->bEnded) known = true;
+        if (!known) newTouch = true;
+    }
+    if (newTouch) setInputMode(MODE_TOUCH);
+    else if (keyActivity || (s.mouseMoved && s.touches.empty())) setInputMode(MODE_MOUSE_KEYBOARD);
+
+    for (char16_t c : s.typed) typedQueue.push_back(c);
+    if (typedQueue.size() > 1024) typedQueue.erase(typedQueue.begin(), typedQueue.end() - 1024);
+    typedChar = 0;
+    if (!typedQueue.empty()) {
+        typedChar = typedQueue.front();
+        typedQueue.pop_front();
+    }
+
+    updatePointers(s);
+}
+
+InputPointer* ZubInput::mousePointer() {
+    for (InputPointer* p : pointers)
+        if (p->source == InputPointer::Source::Mouse) return p;
+    return nullptr;
+}
+
+void ZubInput::updatePointers(const platform::InputSnapshot& s) {
+    // Records that ended last frame go; the rest start a new frame.
+    for (auto it = pointers.begin(); it != pointers.end();) {
+        if ((*it)->bEnded) {
+            delete *it;
+            it = pointers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    auto press = [](InputPointer* p) {
+        p->bWentDown = 1;
+        p->bHeld = 1;
+        p->bDragged = 0;
+        p->downX = p->x;
+        p->downY = p->y;
+    };
+    auto release = [](InputPointer* p) {
+        p->bWentUp = 1;
+        p->bHeld = 0;
+        p->bTapped = p->bDragged ? 0 : 1;
+    };
+    auto dragCheck = [](InputPointer* p) {
+        if (p->bHeld && std::hypot(p->x - p->downX, p->y - p->downY) > DRAG_DISTANCE) p->bDragged = 1;
+    };
+
+    for (InputPointer* p : pointers) {
+        p->bWentDown = p->bWentUp = p->bTapped = 0;
+        // A synthesised tap is released one frame after its press.
+        if (p->source == InputPointer::Source::Synthetic) {
+            release(p);
+            p->bEnded = true;
+        }
+    }
+
+    InputPointer* mouse = mousePointer();
+    mouse->x = mouseX;
+    mouse->y = mouseY;
+    mouse->z = mouseZ;
+    if (mouseButtons[0] && !prevMouseButtons[0]) press(mouse);
+    else if (!mouseButtons[0] && prevMouseButtons[0]) release(mouse);
+    dragCheck(mouse);
+
+    for (const platform::TouchPoint& t : s.touches) {
+        InputPointer* rec = nullptr;
+        for (InputPointer* p : pointers)
+            if (p->source == InputPointer::Source::Touch && p->touchId == t.id) rec = p;
+        float x, y;
+        toReference(t.x, t.y, x, y);
+        if (!rec) {
+            rec = new InputPointer;
+            rec->source = InputPointer::Source::Touch;
+            rec->touchId = t.id;
+            rec->x = x;
+            rec->y = y;
+            press(rec);
+            // Touch contacts come before the mouse: the first one is pointer 0.
+            auto firstNonTouch = std::find_if(pointers.begin(), pointers.end(), [](InputPointer* p) {
+                return p->source == InputPointer::Source::Mouse;
+            });
+            pointers.insert(firstNonTouch, rec);
+        } else {
+            rec->x = x;
+            rec->y = y;
+            dragCheck(rec);
+        }
+    }
+    for (InputPointer* p : pointers) {
+        if (p->source != InputPointer::Source::Touch || p->bEnded) continue;
+        const bool held = std::any_of(s.touches.begin(), s.touches.end(),
+                                      [p](const platform::TouchPoint& t) { return t.id == p->touchId; });
+        if (!held) {
+            release(p);
+            p->bEnded = true;
+        }
+    }
+    // The first touch contact drives the mouse position in touch mode.
+    if (!s.touches.empty()) {
+        InputPointer* first = pointers.front();
+        if (first->source == InputPointer::Source::Touch) {
+            mouseDeltaX = first->x - mouseX;
+            mouseDeltaY = first->y - mouseY;
+            mouseX = first->x;
+            mouseY = first->y;
+        }
+    }
+}
+
+bool ZubInput::wasKeyPressed(int code) const {
+    return isKeyDown(code) && !wasKeyDown(code) && !keyboardHolder.get();
+}
+
+int ZubInput::getFirstNewlyPressedKey() const {
+    for (int i = 1; i < INPUT_CODES; ++i)
+        if (keys[i] >= 128 && prevKeys[i] < 128) return i;
+    return 0;
+}
+
+bool ZubInput::wasPointerPressed(int n) const {
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bWentDown;
+}
+bool ZubInput::wasPointerReleased(int n) const {
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bWentUp;
+}
+bool ZubInput::isPointerHeld(int n) const {
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bHeld;
+}
+bool ZubInput::wasPointerTapped(int n) const {
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bTapped;
+}
+bool ZubInput::isPointerDragged(int n) const {
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bDragged;
+}
+
+bool ZubInput::wasAnyPointerPressed() const {
+    return std::any_of(pointers.begin(), pointers.end(), [](InputPointer* p) { return p->bWentDown != 0; });
+}
+
+ZubBase* ZubInput::getPointerOwner(int n) const {
+    return n >= 0 && n < static_cast<int>(pointers.size()) ? pointers[n]->owner.get() : nullptr;
+}
+
+void ZubInput::setPointerOwner(ZubBase* owner, int n) {
+    if (n >= 0 && n < static_cast<int>(pointers.size())) pointers[n]->owner.set(owner);
+}
+
+void ZubInput::addMousePointer() {
+    auto* p = new InputPointer;
+    p->source = InputPointer::Source::Synthetic;
+    p->x = p->downX = mouseX;
+    p->y = p->downY = mouseY;
+    p->z = mouseZ;
+    p->bWentDown = 1;
+    p->bHeld = 1;
+    pointers.insert(pointers.begin(), p);
+}
+
+void ZubInput::setMousePosition(float x, float y, float z) {
+    mouseX = x;
+    mouseY = y;
+    mouseZ = z;
+    mouseDeltaX = mouseDeltaY = mouseDeltaWheel = 0;
+    if (inputMode == MODE_MOUSE_KEYBOARD && backend) {
+        const float px = viewport.x + x / 1024.0f * viewport.width;
+        const float py = viewport.y + (768.0f - y) / 768.0f * viewport.height;
+        backend->warpMouse(px, py);
+    }
+}
+
+void ZubInput::setInputMode(int mode) {
+    if (mode == inputMode) return;
+    inputMode = mode;
+    ZubBase::forEachLive([mode](ZubBase* o) { o->onInputModeChange(mode); });
+}

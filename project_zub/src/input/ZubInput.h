@@ -1,0 +1,147 @@
+#pragma once
+// The input layer. Every input is one entry of a 456-entry state table,
+// indexed by input code, kept for this frame and the previous one:
+//   0            none
+//   1 - 255      keyboard, by DirectInput scan code
+//   256 + 48c    controller c (0-3): +0 up, +1 down, +2 left, +3 right,
+//                +16 ... +47 buttons 0-31
+//   448 - 451    mouse movement up, down, left, right
+//   452 - 455    mouse buttons 0-3
+// A state byte of 128 or more means held. The mouse position is kept in
+// reference-screen space (x from the left, y from the bottom). Pointers (the
+// mouse, touch contacts, and taps the menus synthesise) are InputPointer
+// records with their own press, release, tap and drag flags.
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "object/ZubBase.h"
+#include "platform/Platform.h"
+#include "util/WString.h"
+
+struct InputPointer {
+    InputPointer() : owner(nullptr) {}
+    InputPointer(const InputPointer&) = delete;
+    InputPointer& operator=(const InputPointer&) = delete;
+
+    float x = 0, y = 0, z = 0;   // reference-screen position
+    float downX = 0, downY = 0;  // where it went down
+    uint8_t bWentDown = 0;       // this frame
+    uint8_t bWentUp = 0;         // this frame
+    uint8_t bHeld = 0;
+    uint8_t bTapped = 0;   // released this frame without having been dragged
+    uint8_t bDragged = 0;  // moved more than DRAG_DISTANCE from where it went down while held
+    ZubBaseReference owner;
+
+    // Where the record comes from.
+    enum class Source : uint8_t { Mouse, Touch, Synthetic } source = Source::Mouse;
+    int64_t touchId = 0;
+    bool bEnded = false;  // removed at the next update
+};
+
+class ZubInput {
+public:
+    static constexpr int INPUT_CODES = 456;
+    static constexpr int JOY_BASE = 256;
+    static constexpr int JOY_STRIDE = 48;
+    static constexpr int JOY_BUTTONS_OFFSET = 16;
+    static constexpr int MOUSE_DIRECTION_BASE = 448;
+    static constexpr int MOUSE_BUTTON_BASE = 452;
+    static constexpr float DRAG_DISTANCE = 20.0f;
+    static constexpr float STICK_THRESHOLD = 0.5f;
+
+    enum InputMode : int { MODE_MOUSE_KEYBOARD = 1, MODE_TOUCH = 2 };
+
+    ZubInput();
+    ~ZubInput();
+    ZubInput(const ZubInput&) = delete;
+    ZubInput& operator=(const ZubInput&) = delete;
+
+    // The where of the reference screen inside the window (letterboxing), in
+    // window pixels with y down.
+    struct Viewport {
+        float x = 0, y = 0, width = 1024, height = 768;
+    };
+    void setViewport(const Viewport& v) { viewport = v; }
+
+    // Takes one poll of the devices: this frame's tables, pointers, typed
+    // characters and the input mode. `backend` moves the system cursor when
+    // the position is set; it may be null.
+    void update(const platform::InputSnapshot& s);
+    void setBackend(platform::Backend* b) { backend = b; }
+
+    // --- keys -------------------------------------------------------------------
+    bool isKeyDown(int code) const { return valid(code) && keys[code] >= 128; }
+    bool wasKeyDown(int code) const { return valid(code) && prevKeys[code] >= 128; }
+    // Went down this frame and nobody holds the keyboard.
+    bool wasKeyPressed(int code) const;
+    bool wasKeyReleased(int code) const { return wasKeyDown(code) && !isKeyDown(code); }
+    bool wasKeyPressedWithModifiers(int code, int modifiers) const {
+        return wasKeyPressed(code) && modifierState == modifiers;
+    }
+    bool isKeyDownWithModifiers(int code, int modifiers) const {
+        return isKeyDown(code) && modifierState == modifiers;
+    }
+    // The lowest input code that went down this frame, 0 when none.
+    int getFirstNewlyPressedKey() const;
+
+    // --- pointers -----------------------------------------------------------------
+    int pointerCount() const { return static_cast<int>(pointers.size()); }
+    InputPointer* getPointer(int n) { return n >= 0 && n < pointerCount() ? pointers[n] : nullptr; }
+    bool wasPointerPressed(int n) const;
+    bool wasPointerReleased(int n) const;
+    bool isPointerHeld(int n) const;
+    bool wasPointerTapped(int n) const;
+    bool isPointerDragged(int n) const;
+    bool wasAnyPointerPressed() const;
+    ZubBase* getPointerOwner(int n = 0) const;
+    void setPointerOwner(ZubBase* owner, int n = 0);
+    // A press at the mouse position, released at the next frame: a tap.
+    void addMousePointer();
+
+    // --- mouse ------------------------------------------------------------------
+    // Stores the position, clears the movement, and with mouse input moves the
+    // system cursor there.
+    void setMousePosition(float x, float y, float z);
+    bool isMouseButtonDown(int b) const { return b >= 0 && b < 4 && mouseButtons[b]; }
+    bool wasMouseButtonPressed(int b) const { return b >= 0 && b < 4 && mouseButtons[b] && !prevMouseButtons[b]; }
+
+    // --- modes --------------------------------------------------------------------
+    // Stores the mode and tells every live object.
+    void setInputMode(int mode);
+
+    bool valid(int code) const { return code > 0 && code < INPUT_CODES; }
+
+    uint8_t keys[INPUT_CODES] = {};
+    uint8_t prevKeys[INPUT_CODES] = {};
+    // 0 none, 1 Shift, 2 Ctrl, 3 Alt, 4 Ctrl+Alt, 5 Ctrl+Shift, 6 Alt+Shift, 7 all three.
+    int modifierState = 0;
+    float mouseX = 0, mouseY = 0, mouseZ = 0;
+    float mouseDeltaX = 0, mouseDeltaY = 0, mouseDeltaWheel = 0;
+    uint8_t mouseButtons[4] = {};
+    uint8_t prevMouseButtons[4] = {};
+    int inputMode = MODE_MOUSE_KEYBOARD;
+    // The object that holds the keyboard (a text field being edited), or none.
+    ZubBaseReference keyboardHolder;
+    // This frame's typed character (UTF-16 unit), 0 when none; Backspace is
+    // 8 and Return 13. Characters typed faster wait their turn.
+    char16_t typedChar = 0;
+    std::deque<char16_t> typedQueue;
+    // Display names of the input codes, written by the language.
+    WString keyNames[INPUT_CODES];
+    std::vector<InputPointer*> pointers;
+
+    // The input layer of the running engine, or null.
+    static ZubInput* active();
+
+private:
+    void toReference(float px, float py, float& x, float& y) const;
+    void updatePointers(const platform::InputSnapshot& s);
+    InputPointer* mousePointer();
+
+    Viewport viewport;
+    platform::Backend* backend = nullptr;
+    bool bMouseKnown = false;
+    float lastWindowX = 0, lastWindowY = 0;
+    ZubInput* previous;
+};

@@ -1,0 +1,127 @@
+#pragma once
+// The stand-in for the operating system's window, message loop, input
+// devices and message boxes. The engine talks only to this interface; the
+// SDL back-end (sdl/) drives a real window with an OpenGL context, the null
+// back-end (null/) replays scripted input for tests.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "util/WString.h"
+
+namespace platform {
+
+// Key codes are the DirectInput scan codes (1 Escape ... 211 Delete); the
+// back-ends translate their own key identifiers into them.
+constexpr int KEY_COUNT = 256;
+constexpr int JOYSTICK_COUNT = 4;
+constexpr int JOYSTICK_BUTTONS = 32;
+constexpr int MOUSE_BUTTONS = 4;
+
+struct JoystickState {
+    bool present = false;
+    // Axes in [-1, 1] (x right, y down), the hat as bits 1 up, 2 right, 4 down, 8 left.
+    float axisX = 0, axisY = 0;
+    uint8_t hat = 0;
+    uint32_t buttons = 0;  // bit n = button n held
+};
+
+struct TouchPoint {
+    int64_t id = 0;
+    float x = 0, y = 0;  // window pixels, y down
+};
+
+// What the devices report at one poll. Held states are levels; typed text and
+// wheel movement accumulate since the previous poll.
+struct InputSnapshot {
+    uint8_t keys[KEY_COUNT] = {};  // 0x80 = held
+    JoystickState joysticks[JOYSTICK_COUNT];
+    float mouseX = 0, mouseY = 0;  // window pixels, y down
+    bool mouseMoved = false;       // the mouse moved since the previous poll
+    int wheel = 0;                 // wheel notches since the previous poll
+    bool mouseButtons[MOUSE_BUTTONS] = {};
+    std::vector<TouchPoint> touches;  // contacts held now
+    std::u16string typed;             // characters typed since the previous poll
+};
+
+struct WindowState {
+    bool focused = false;     // the window has the input focus
+    bool minimized = false;
+    bool closeRequested = false;  // the user asked to close the window
+    int width = 0, height = 0;    // drawable size in pixels
+};
+
+struct WindowSettings {
+    std::string title = "Tumbrodemo";
+    std::string className = "Tumbro.WindowClass";
+    int width = 1024, height = 768;
+    bool fullScreen = false;
+    bool vsync = true;
+    // Treat the window as focused whatever the window system says (headless
+    // runs have no window manager to give the focus).
+    bool assumeFocused = false;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Opens the window and its drawing context. False with a reason on failure.
+    virtual bool openWindow(const WindowSettings& s, std::string& error) = 0;
+    virtual void closeWindow() = 0;
+    virtual bool setFullScreen(bool on, int width, int height) = 0;
+
+    // Handles pending window messages and reads the devices.
+    virtual void poll(InputSnapshot& input, WindowState& window) = 0;
+    // Shows the drawn frame.
+    virtual void present() = 0;
+
+    virtual void showCursor(bool visible) = 0;
+    // Moves the system cursor (window pixels, y down).
+    virtual void warpMouse(float x, float y) = 0;
+    // A blocking message box when a display exists; stderr otherwise.
+    virtual void showMessageBox(const WString& title, const WString& text) = 0;
+
+    // Display modes the screen offers (width, height, refresh rate).
+    struct DisplayMode {
+        int width, height, refreshRate;
+    };
+    virtual std::vector<DisplayMode> displayModes() = 0;
+};
+
+// The SDL back-end with an OpenGL context.
+std::unique_ptr<Backend> createSdlBackend();
+
+// The back-end for tests: no window; input comes from a script.
+class NullBackend : public Backend {
+public:
+    bool openWindow(const WindowSettings& s, std::string& error) override;
+    void closeWindow() override { open = false; }
+    bool setFullScreen(bool, int w, int h) override {
+        window.width = w;
+        window.height = h;
+        return true;
+    }
+    void poll(InputSnapshot& input, WindowState& w) override;
+    void present() override { ++presented; }
+    void showCursor(bool visible) override { cursorVisible = visible; }
+    void warpMouse(float x, float y) override {
+        next.mouseX = x;
+        next.mouseY = y;
+    }
+    void showMessageBox(const WString& title, const WString& text) override {
+        messageBoxes.push_back(title + u": " + text);
+    }
+    std::vector<DisplayMode> displayModes() override { return {{1024, 768, 60}, {1920, 1080, 60}}; }
+
+    // The script: what the next poll reports. Tests change it between frames.
+    InputSnapshot next;
+    WindowState window;
+    bool open = false;
+    bool cursorVisible = true;
+    int presented = 0;
+    std::vector<WString> messageBoxes;
+};
+
+}  // namespace platform

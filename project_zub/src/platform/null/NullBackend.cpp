@@ -1,0 +1,23 @@
+#include "platform/Platform.h"
+
+namespace platform {
+
+bool NullBackend::openWindow(const WindowSettings& s, std::string&) {
+    open = true;
+    window.width = s.width;
+    window.height = s.height;
+    window.focused = true;
+    return true;
+}
+
+void NullBackend::poll(InputSnapshot& input, WindowState& w) {
+    input = next;
+    // Accumulating parts are handed out once.
+    next.typed.clear();
+    next.wheel = 0;
+    next.mouseMoved = false;
+    w = window;
+    window.closeRequested = false;
+}
+
+}  // namespace platform

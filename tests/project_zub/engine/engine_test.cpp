@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/Context.h"
+#include "engine/ContextManager.h"
+#include "engine/FocusManager.h"
+#include "input/ZubInput.h"
+#include "platform/Platform.h"
+
+namespace {
+
+std::vector<std::string> journal;
+
+// An object with a square hit area around (x, y) in reference space.
+class Target : public ZubBase {
+public:
+    Target(std::string n, float x, float y) : name(std::move(n)), x(x), y(y) {}
+    bool isMouseInside() override {
+        ZubInput* in = ZubInput::active();
+        return in && std::abs(in->mouseX - x) < 10 && std::abs(in->mouseY - y) < 10;
+    }
+    bool onEvent(ZubEvent& ev) override {
+        journal.push_back(name + " " + std::to_string(ev.code) + (ev.code == EVENT_KEY ? ":" + std::to_string(ev.key) : ""));
+        return true;
+    }
+    bool onPreviewEvent(ZubEvent& ev) override {
+        journal.push_back("preview " + name + " " + std::to_string(ev.code));
+        return false;
+    }
+    std::string name;
+    float x, y;
+};
+
+class Screen : public Context {
+public:
+    explicit Screen(std::string n) : name(std::move(n)) {}
+    ~Screen() override { journal.push_back("~" + name); }
+    void onActivate(bool first) override { journal.push_back(name + " activate " + (first ? "first" : "again")); }
+    void onDeactivate(bool removed) override {
+        journal.push_back(name + " deactivate " + (removed ? "removed" : "covered"));
+    }
+    void tickContents(double t, double dt) override {
+        journal.push_back(name + " tick");
+        Context::tickContents(t, dt);
+    }
+    std::string name;
+};
+
+struct Rig {
+    platform::NullBackend backend;
+    ZubInput input;
+    FocusManager focus;
+    platform::WindowState window;
+    Rig() {
+        std::string err;
+        backend.openWindow(platform::WindowSettings{}, err);
+        journal.clear();
+    }
+    void frame(ZubBase* root) {
+        platform::InputSnapshot s;
+        backend.poll(s, window);
+        input.update(s);
+        focus.update(root, input);
+    }
+    void mouseTo(float x, float y) {  // reference space = window pixels here
+        backend.next.mouseX = x;
+        backend.next.mouseY = 768 - y;
+        backend.next.mouseMoved = true;
+    }
+};
+
+TEST(Focus, PressMovesTheFocusAndClicks) {
+    Rig r;
+    ZubBase root;
+    auto* a = new Target("a", 100, 100);
+    auto* b = new Target("b", 300, 100);
+    root.addChild(a);
+    root.addChild(b);
+    r.mouseTo(100, 100);
+    r.frame(&root);
+    EXPECT_EQ(r.focus.getHover(), a);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    EXPECT_EQ(r.focus.getFocus(), a);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 3", "a 4"}));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+    r.mouseTo(300, 100);
+    r.frame(&root);  // a move goes to the focus
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 7", "a 2", "b 3", "b 4"}));
+}
+
+TEST(Focus, DragKeysAndTypedCharactersGoToTheFocus) {
+    Rig r;
+    ZubBase root;
+    auto* a = new Target("a", 100, 100);
+    root.addChild(a);
+    r.mouseTo(100, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    journal.clear();
+    r.mouseTo(130, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
+    journal.clear();
+    r.backend.next.keys[30] = 0x80;
+    r.frame(&root);
+    r.backend.next.typed = u"x";
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 6:30", "a 6:0"}));
+}
+
+TEST(Focus, DisabledAncestorStopsKeyEventsAndHits) {
+    Rig r;
+    ZubBase root;
+    auto* panel = new ZubBase;
+    auto* a = new Target("a", 100, 100);
+    root.addChild(panel);
+    panel->addChild(a);
+    r.focus.setFocus(a);
+    journal.clear();
+    panel->bDisabled = 1;
+    r.backend.next.keys[57] = 0x80;
+    r.frame(&root);
+    EXPECT_TRUE(journal.empty());
+    r.mouseTo(100, 100);
+    r.frame(&root);
+    EXPECT_EQ(r.focus.getHover(), nullptr);  // disabled subtrees are not hit
+}
+
+TEST(Focus, AnObjectDestroyedWithTheFocusLeavesNothingDangling) {
+    Rig r;
+    ZubBase root;
+    auto* a = new Target("a", 100, 100);
+    root.addChild(a);
+    r.mouseTo(100, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    ASSERT_EQ(r.focus.getFocus(), a);
+    ASSERT_EQ(r.focus.getHover(), a);
+    a->destroy();
+    EXPECT_EQ(r.focus.getFocus(), nullptr);
+    EXPECT_EQ(r.focus.getHover(), nullptr);
+    r.backend.next.keys[57] = 0x80;
+    r.frame(&root);  // no event to a freed object (ASan)
+}
+
+TEST(Focus, HitsSkipHiddenObjectsAndHonourTheSkipCount) {
+    Rig r;
+    ZubBase root;
+    auto* under = new Target("under", 100, 100);
+    auto* over = new Target("over", 100, 100);
+    root.addChild(under);
+    root.addChild(over);  // drawn last: on top
+    r.mouseTo(100, 100);
+    r.frame(&root);
+    EXPECT_EQ(r.focus.getHover(), over);
+    int skip = 1;
+    EXPECT_EQ(root.findObjectUnderMouse(skip), under);
+    over->bHidden = 1;
+    skip = 0;
+    EXPECT_EQ(root.findObjectUnderMouse(skip), under);
+}
+
+TEST(Contexts, StepIsCappedAndScaled) {
+    Context c;
+    EXPECT_DOUBLE_EQ(c.computeStep(0.01), 0.01);
+    EXPECT_DOUBLE_EQ(c.computeStep(0.5), 1.0 / 30.0);
+    c.timeScale = 0.5;
+    EXPECT_DOUBLE_EQ(c.computeStep(0.5), 0.5 / 30.0);
+    c.tick(0, 0.02);
+    EXPECT_DOUBLE_EQ(c.time, 0.01);
+    EXPECT_DOUBLE_EQ(c.step, 0.01);
+}
+
+TEST(Contexts, DebugKeysSpeedUpAndSlowDownOnlyWhenUnlocked) {
+    Rig r;
+    Context c;
+    r.backend.next.keys[87] = 0x80;  // F11
+    r.frame(nullptr);
+    EXPECT_DOUBLE_EQ(c.computeStep(0.01), 0.01);
+    Context::environment.bDebugKeys = true;
+    EXPECT_DOUBLE_EQ(c.computeStep(0.01), 0.05);
+    r.backend.next.keys[87] = 0;
+    r.backend.next.keys[68] = 0x80;  // F10
+    r.frame(nullptr);
+    EXPECT_DOUBLE_EQ(c.computeStep(0.01), 0.001);
+    Context::environment.bDebugKeys = false;
+}
+
+TEST(Contexts, TimeLimitEscapeAndCloseOnFire) {
+    Rig r;
+    Context c;
+    c.timeLimit = 0.05;
+    for (int i = 0; i < 5; ++i) c.tick(0, 0.01);
+    EXPECT_FALSE(c.done);
+    c.tick(0, 0.01);
+    EXPECT_TRUE(c.done);
+
+    Context e;
+    r.backend.next.keys[1] = 0x80;
+    r.frame(nullptr);
+    e.tick(0, 0.01);
+    EXPECT_TRUE(e.done);
+
+    Context asks;
+    asks.bConfirmEscape = 1;
+    static Context* asked = nullptr;
+    Context::environment.confirmClose = [](Context* c) { asked = c; };
+    r.backend.next.keys[1] = 0;
+    r.frame(nullptr);
+    r.backend.next.keys[1] = 0x80;
+    r.frame(nullptr);
+    asks.tick(0, 0.01);
+    EXPECT_FALSE(asks.done);
+    EXPECT_EQ(asked, &asks);
+    Context::environment.confirmClose = nullptr;
+
+    Context fire;
+    fire.bCloseOnFire = 1;
+    r.backend.next.keys[1] = 0;
+    r.frame(nullptr);
+    fire.tick(0, 0.01);
+    EXPECT_FALSE(fire.done);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(nullptr);
+    fire.tick(0, 0.01);
+    EXPECT_TRUE(fire.done);
+}
+
+TEST(Contexts, MousePositionFollowsTheCamera) {
+    Rig r;
+    Context c;
+    c.camera->resetAt(0, 384, -512);
+    r.mouseTo(512, 384);  // centre of the reference screen
+    r.frame(nullptr);
+    c.updateMousePosition();
+    EXPECT_FLOAT_EQ(c.mousePosition.x, 0);
+    EXPECT_FLOAT_EQ(c.mousePosition.y, 384);
+    r.mouseTo(0, 0);
+    r.frame(nullptr);
+    c.updateMousePosition();
+    EXPECT_FLOAT_EQ(c.mousePosition.x, -512);
+    EXPECT_FLOAT_EQ(c.mousePosition.y, 0);
+    EXPECT_FLOAT_EQ(c.mouseMovement.x, -512);
+    // A point seen through another camera.
+    Context other;
+    other.camera->resetAt(1000, 1000, -1024);  // twice as far: half the scale
+    const V3 p = other.convertPointFrom(&c, V3(-512, 0, 0));
+    EXPECT_FLOAT_EQ(p.x, 1000 - 1024);
+    EXPECT_FLOAT_EQ(p.y, 1000 - 768);
+}
+
+TEST(ScreenStack, ActivationOrderAndFirstActivation) {
+    ContextManager m;
+    auto* a = new Screen("a");
+    auto* b = new Screen("b");
+    m.pushContext(a);
+    journal.clear();
+    m.tick(0, 0.01);
+    m.pushContext(b);
+    m.tick(0, 0.01);
+    b->done = 1;
+    m.tick(0, 0.01);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a activate first", "a tick", "a deactivate covered",
+                                                 "b activate first", "b tick", "b deactivate removed",
+                                                 "a activate again", "a tick"}));
+    delete b;  // only unlinked: not delete-when-done
+}
+
+TEST(ScreenStack, ADoneContextBelowTheTopGoesWhenItBecomesTheTop) {
+    ContextManager m;
+    auto* a = new Screen("a");
+    auto* b = new Screen("b");
+    auto* c = new Screen("c");
+    for (Screen* s : {a, b, c}) {
+        s->bDeleteWhenDone = 1;
+        m.pushContext(s);
+    }
+    m.tick(0, 0.01);
+    b->done = 1;  // below the top: stays for now
+    m.tick(0, 0.01);
+    EXPECT_EQ(m.getTop(), c);
+    journal.clear();
+    c->done = 1;
+    m.tick(0, 0.01);
+    EXPECT_EQ(journal, (std::vector<std::string>{"c deactivate removed", "~c", "b deactivate removed", "~b",
+                                                 "a activate first", "a tick"}));
+    EXPECT_EQ(m.getTop(), a);
+    EXPECT_FALSE(m.bQuit);
+    a->done = 1;
+    m.tick(0, 0.01);
+    EXPECT_TRUE(m.bQuit);
+    EXPECT_EQ(m.getTop(), nullptr);
+}
+
+TEST(ScreenStack, PushClearsDoneAndHooksRun) {
+    ContextManager m;
+    int changes = 0;
+    std::vector<Context*> popped;
+    m.onTopChanged = [&] { ++changes; };
+    m.onContextPopped = [&](Context* c) { popped.push_back(c); };
+    auto* a = new Screen("a");
+    a->done = 1;
+    m.pushContext(a);
+    EXPECT_FALSE(a->done);
+    m.tick(0, 0.01);
+    auto* b = new Screen("b");
+    b->bDeleteWhenDone = 1;
+    m.pushContext(b);
+    m.tick(0, 0.01);
+    b->done = 1;
+    m.tick(0, 0.01);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(popped, std::vector<Context*>{b});
+}
+
+}  // namespace

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include "input/ZubInput.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// Drives ZubInput frame by frame from a scripted back-end.
+struct Rig {
+    platform::NullBackend backend;
+    ZubInput input;
+    platform::WindowState window;
+    Rig() {
+        std::string err;
+        backend.openWindow(platform::WindowSettings{}, err);
+        input.setBackend(&backend);
+    }
+    void frame() {
+        platform::InputSnapshot s;
+        backend.poll(s, window);
+        input.update(s);
+    }
+    void key(int code, bool down) { backend.next.keys[code] = down ? 0x80 : 0; }
+    void mouseTo(float px, float py) {
+        backend.next.mouseX = px;
+        backend.next.mouseY = py;
+        backend.next.mouseMoved = true;
+    }
+};
+
+class ModeProbe : public ZubBase {
+public:
+    void onInputModeChange(int mode) override { modes.push_back(mode); }
+    std::vector<int> modes;
+};
+
+TEST(Input, KeyEdgesLastOneFrame) {
+    Rig r;
+    r.key(57, true);
+    r.frame();
+    EXPECT_TRUE(r.input.wasKeyPressed(57));
+    EXPECT_TRUE(r.input.isKeyDown(57));
+    r.frame();  // still held
+    EXPECT_FALSE(r.input.wasKeyPressed(57));
+    EXPECT_TRUE(r.input.isKeyDown(57));
+    r.key(57, false);
+    r.frame();
+    EXPECT_TRUE(r.input.wasKeyReleased(57));
+    EXPECT_FALSE(r.input.isKeyDown(57));
+    EXPECT_FALSE(r.input.wasKeyPressed(0));
+    EXPECT_FALSE(r.input.wasKeyPressed(456));
+    EXPECT_FALSE(r.input.wasKeyPressed(-3));
+}
+
+TEST(Input, ModifierStatesCountLeftAndRightAlike) {
+    Rig r;
+    struct Case {
+        std::vector<int> keys;
+        int state;
+    } cases[] = {
+        {{}, 0},         {{42}, 1},         {{54}, 1},          {{29}, 2},         {{157}, 2},
+        {{56}, 3},       {{184}, 3},        {{29, 56}, 4},      {{157, 184}, 4},   {{29, 42}, 5},
+        {{56, 54}, 6},   {{42, 29, 56}, 7}, {{54, 157, 184}, 7},
+    };
+    for (const Case& c : cases) {
+        for (int k : {42, 54, 29, 157, 56, 184}) r.key(k, false);
+        for (int k : c.keys) r.key(k, true);
+        r.frame();
+        EXPECT_EQ(r.input.modifierState, c.state);
+    }
+    r.key(42, false);
+    r.key(157, false);
+    r.key(184, false);
+    r.key(54, false);
+    r.key(29, true);  // Ctrl
+    r.frame();
+    r.key(31, true);  // Ctrl+S
+    r.frame();
+    EXPECT_TRUE(r.input.wasKeyPressedWithModifiers(31, 2));
+    EXPECT_FALSE(r.input.wasKeyPressedWithModifiers(31, 0));
+    EXPECT_TRUE(r.input.isKeyDownWithModifiers(31, 2));
+}
+
+TEST(Input, FirstNewlyPressedKeyIsTheLowestCode) {
+    Rig r;
+    r.key(200, true);  // held from before: not new
+    r.frame();
+    r.key(57, true);
+    r.key(30, true);
+    r.backend.next.joysticks[1].present = true;
+    r.backend.next.joysticks[1].buttons = 1u << 3;
+    r.frame();
+    EXPECT_EQ(r.input.getFirstNewlyPressedKey(), 30);
+    r.frame();
+    EXPECT_EQ(r.input.getFirstNewlyPressedKey(), 0);
+}
+
+TEST(Input, ControllersFillTheirBlocks) {
+    Rig r;
+    platform::JoystickState& j = r.backend.next.joysticks[2];
+    j.present = true;
+    j.axisX = -0.8f;
+    j.hat = 1;  // up
+    j.buttons = (1u << 0) | (1u << 31);
+    r.frame();
+    const int base = 256 + 48 * 2;
+    EXPECT_TRUE(r.input.isKeyDown(base + 0));   // up from the hat
+    EXPECT_FALSE(r.input.isKeyDown(base + 1));
+    EXPECT_TRUE(r.input.isKeyDown(base + 2));   // left from the stick
+    EXPECT_FALSE(r.input.isKeyDown(base + 3));
+    EXPECT_TRUE(r.input.isKeyDown(base + 16));  // button 0
+    EXPECT_TRUE(r.input.isKeyDown(base + 47));  // button 31
+    EXPECT_FALSE(r.input.isKeyDown(base + 17));
+    j.axisX = -0.3f;  // inside the dead zone
+    r.frame();
+    EXPECT_FALSE(r.input.isKeyDown(base + 2));
+}
+
+TEST(Input, KeyboardHolderBlocksKeyPresses) {
+    Rig r;
+    ZubBase editBox;
+    r.input.keyboardHolder.set(&editBox);
+    r.key(19, true);
+    r.frame();
+    EXPECT_FALSE(r.input.wasKeyPressed(19));
+    EXPECT_EQ(r.input.getFirstNewlyPressedKey(), 19);  // the edit box still sees it
+    r.input.keyboardHolder.set(nullptr);
+    r.key(19, false);
+    r.frame();
+    r.key(19, true);
+    r.frame();
+    EXPECT_TRUE(r.input.wasKeyPressed(19));
+}
+
+TEST(Input, MouseInReferenceSpaceWithDeltaAndButtons) {
+    Rig r;
+    r.input.setViewport({0, 0, 2048, 1536});  // the window is twice the reference size
+    r.mouseTo(1024, 1536);                    // bottom centre
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseX, 512);
+    EXPECT_FLOAT_EQ(r.input.mouseY, 0);
+    r.mouseTo(1044, 1516);
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseDeltaX, 10);
+    EXPECT_FLOAT_EQ(r.input.mouseDeltaY, 10);
+    EXPECT_TRUE(r.input.isKeyDown(448));  // moved up
+    EXPECT_TRUE(r.input.isKeyDown(451));  // moved right
+    r.input.setMousePosition(100, 200, 0);
+    EXPECT_EQ(r.input.mouseDeltaX, 0);
+    EXPECT_FLOAT_EQ(r.backend.next.mouseX, 200);  // the system cursor was moved
+    EXPECT_FLOAT_EQ(r.backend.next.mouseY, (768 - 200) * 2);
+    r.backend.next.mouseMoved = false;
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseX, 100);  // kept until the mouse moves
+    r.backend.next.mouseButtons[1] = true;
+    r.frame();
+    EXPECT_TRUE(r.input.isKeyDown(453));
+    EXPECT_TRUE(r.input.wasMouseButtonPressed(1));
+}
+
+TEST(Input, PointerTapVersusDragAtTwentyUnits) {
+    Rig r;
+    r.mouseTo(100, 100);
+    r.frame();
+    r.backend.next.mouseButtons[0] = true;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    EXPECT_TRUE(r.input.wasAnyPointerPressed());
+    r.mouseTo(100, 119.5f);  // 19.5 units: not yet a drag
+    r.frame();
+    EXPECT_FALSE(r.input.isPointerDragged(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_TRUE(r.input.wasPointerTapped(0));
+
+    r.backend.next.mouseButtons[0] = true;
+    r.frame();
+    r.mouseTo(100, 140.5f);  // more than 20 from where it went down
+    r.frame();
+    EXPECT_TRUE(r.input.isPointerDragged(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_FALSE(r.input.wasPointerTapped(0));
+}
+
+TEST(Input, SynthesisedTapIsTheFirstPointerAndKeepsItsOwner) {
+    Rig r;
+    r.input.setMousePosition(300, 400, 0);
+    ZubBase button;
+    r.input.addMousePointer();
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    r.input.setPointerOwner(&button);
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_TRUE(r.input.wasPointerTapped(0));
+    EXPECT_EQ(r.input.getPointerOwner(), &button);
+    EXPECT_FLOAT_EQ(r.input.getPointer(0)->x, 300);
+    r.frame();
+    EXPECT_EQ(r.input.pointerCount(), 1);  // only the mouse is left
+}
+
+TEST(Input, PointerOwnerClearsWhenTheOwnerDies) {
+    Rig r;
+    auto* owner = new ZubBase;
+    r.input.setPointerOwner(owner);
+    delete owner;
+    EXPECT_EQ(r.input.getPointerOwner(), nullptr);
+}
+
+TEST(Input, TouchContactsBecomePointersAndSwitchTheMode) {
+    Rig r;
+    ModeProbe probe;
+    r.backend.next.touches = {{7, 512, 384}};
+    r.frame();
+    EXPECT_EQ(r.input.inputMode, 2);
+    EXPECT_EQ(probe.modes, std::vector<int>{2});
+    ASSERT_GE(r.input.pointerCount(), 2);
+    EXPECT_EQ(r.input.getPointer(0)->source, InputPointer::Source::Touch);
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    EXPECT_FLOAT_EQ(r.input.mouseX, 512);
+    EXPECT_FLOAT_EQ(r.input.mouseY, 384);
+    r.backend.next.touches.clear();
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_TRUE(r.input.wasPointerTapped(0));
+    r.frame();
+    EXPECT_EQ(r.input.getPointer(0)->source, InputPointer::Source::Mouse);
+    // A key switches back to mouse-and-keyboard mode, and every object hears it.
+    r.key(57, true);
+    r.frame();
+    EXPECT_EQ(r.input.inputMode, 1);
+    EXPECT_EQ(probe.modes, (std::vector<int>{2, 1}));
+}
+
+TEST(Input, TypedCharactersAreHandedOutOnePerFrame) {
+    Rig r;
+    r.backend.next.typed = u"Hi\u00e4";
+    r.frame();
+    EXPECT_EQ(r.input.typedChar, u'H');
+    r.frame();
+    EXPECT_EQ(r.input.typedChar, u'i');
+    r.backend.next.typed = std::u16string(1, u'\b');
+    r.frame();
+    EXPECT_EQ(r.input.typedChar, u'\u00e4');
+    r.frame();
+    EXPECT_EQ(r.input.typedChar, 8);
+    r.frame();
+    EXPECT_EQ(r.input.typedChar, 0);
+}
+
+}  // namespace
