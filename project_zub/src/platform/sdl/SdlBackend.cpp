@@ -1,0 +1,562 @@
+// The real back-end: an SDL window with an OpenGL context, SDL's keyboard,
+// mouse, touch and joystick events, and SDL's message box.
+#include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/GLContext.h"
+#include "platform/KeyCodes.h"
+#include "platform/Platform.h"
+#include "platform/sdl/SdlKeyMap.h"
+#include "util/WString.h"
+
+namespace platform {
+namespace {
+
+GLContextInfo gContextInfo;
+
+// Held flags of keys or buttons. A press that is released again before the
+// next poll still shows as held for one poll, so that no tap is lost between
+// two frames.
+template <size_t N>
+class HeldFlags {
+public:
+    bool held(size_t i) const { return held_[i]; }
+
+    // Applies the releases kept back at the previous poll.
+    void beginPoll() {
+        for (size_t i = 0; i < N; ++i) {
+            if (releaseLater_[i]) held_[i] = false;
+            releaseLater_[i] = false;
+            pressedNow_[i] = false;
+        }
+    }
+    void press(size_t i) {
+        held_[i] = true;
+        pressedNow_[i] = true;
+        releaseLater_[i] = false;
+    }
+    void release(size_t i) {
+        if (pressedNow_[i])
+            releaseLater_[i] = true;
+        else
+            held_[i] = false;
+    }
+    void clear() {
+        std::fill(std::begin(held_), std::end(held_), false);
+        std::fill(std::begin(pressedNow_), std::end(pressedNow_), false);
+        std::fill(std::begin(releaseLater_), std::end(releaseLater_), false);
+    }
+
+private:
+    bool held_[N] = {};
+    bool pressedNow_[N] = {};
+    bool releaseLater_[N] = {};
+};
+
+// A finger on a touch surface, in coordinates normalised to the window.
+struct Contact {
+    SDL_TouchID touch = 0;
+    SDL_FingerID finger = 0;
+    float x = 0, y = 0;
+    bool pressedNow = false;    // came down since the previous poll
+    bool releaseLater = false;  // lifted in the poll it came down in
+};
+
+struct Pad {
+    SDL_Joystick* joystick = nullptr;
+    SDL_JoystickID id = -1;
+};
+
+float axisValue(SDL_Joystick* joystick, int axis) {
+    if (SDL_JoystickNumAxes(joystick) <= axis) return 0;
+    float v = static_cast<float>(SDL_JoystickGetAxis(joystick, axis)) / 32767.0f;
+    return std::clamp(v, -1.0f, 1.0f);
+}
+
+int mouseButtonIndex(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT: return 0;
+        case SDL_BUTTON_RIGHT: return 1;
+        case SDL_BUTTON_MIDDLE: return 2;
+        case SDL_BUTTON_X1: return 3;
+        default: return -1;
+    }
+}
+
+// The character a key sends besides its text, as the window system's
+// character messages do: Backspace, Tab and Enter.
+char16_t controlCharacter(SDL_Scancode scancode) {
+    switch (scancode) {
+        case SDL_SCANCODE_BACKSPACE: return 8;
+        case SDL_SCANCODE_TAB: return 9;
+        case SDL_SCANCODE_RETURN:
+        case SDL_SCANCODE_KP_ENTER: return 13;
+        default: return 0;
+    }
+}
+
+// Keeps every shared library loaded so far in memory until the process ends.
+// SDL and the GL driver load theirs at run time and unload them on shutdown;
+// the driver's caches then look like lost memory from unnamed code to a leak
+// checker, and unloading gains nothing at the end of the program.
+void pinLoadedLibraries() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) -> int {
+            if (info->dlpi_name && info->dlpi_name[0] != '\0') {
+                if (void* handle = dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE))
+                    dlclose(handle);
+            }
+            return 0;
+        },
+        nullptr);
+}
+
+std::string sdlError(const char* step) {
+    std::string text = step;
+    const char* reason = SDL_GetError();
+    if (reason && *reason) {
+        text += ": ";
+        text += reason;
+    }
+    return text;
+}
+
+class SdlBackend : public Backend {
+public:
+    SdlBackend();
+    ~SdlBackend() override;
+    SdlBackend(const SdlBackend&) = delete;
+    SdlBackend& operator=(const SdlBackend&) = delete;
+
+    bool openWindow(const WindowSettings& s, std::string& error) override;
+    void closeWindow() override;
+    bool setFullScreen(bool on, int width, int height) override;
+    void poll(InputSnapshot& input, WindowState& window) override;
+    void present() override;
+    void showCursor(bool visible) override;
+    void warpMouse(float x, float y) override;
+    void showMessageBox(const WString& title, const WString& text) override;
+    std::vector<DisplayMode> displayModes() override;
+
+private:
+    void handleEvent(const SDL_Event& e);
+    void openJoystick(int deviceIndex);
+    void closeJoystick(SDL_JoystickID id);
+    bool hasDisplay() const;
+    void resetInput();
+
+    bool videoReady_ = false;
+    bool joysticksReady_ = false;
+    std::string initError_;
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    bool assumeFocused_ = false;
+    bool focused_ = false;
+    bool minimized_ = false;
+
+    // Gathered since the previous poll.
+    bool closeRequested_ = false;
+    bool mouseMoved_ = false;
+    int wheel_ = 0;
+    std::u16string typed_;
+
+    HeldFlags<KEY_COUNT> keys_;
+    HeldFlags<MOUSE_BUTTONS> mouseButtons_;
+    float mouseX_ = 0, mouseY_ = 0;
+    std::vector<Contact> contacts_;
+    Pad pads_[JOYSTICK_COUNT];
+};
+
+SdlBackend::SdlBackend() {
+    // Touches are reported as touches only; the mouse never as a finger.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) {
+        videoReady_ = true;
+    } else {
+        initError_ = sdlError("SDL video initialisation failed");
+    }
+    // Without joysticks the game still runs on the keyboard.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
+        joysticksReady_ = true;
+        for (int i = 0, n = SDL_NumJoysticks(); i < n; ++i) openJoystick(i);
+    }
+    pinLoadedLibraries();
+}
+
+SdlBackend::~SdlBackend() {
+    closeWindow();
+    for (Pad& pad : pads_) {
+        if (pad.joystick) SDL_JoystickClose(pad.joystick);
+        pad = Pad{};
+    }
+    if (joysticksReady_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    // Other parts of the program (the audio device) may still use SDL.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
+bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
+    closeWindow();
+    if (!videoReady_) {
+        error = initError_;
+        return false;
+    }
+    SDL_SetHint(SDL_HINT_APP_NAME, s.className.c_str());
+    // A window that counts as focused must also get the controllers' input.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, s.assumeFocused ? "1" : "0");
+
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | (s.fullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
+    window_ = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s.width,
+                               s.height, flags);
+    if (!window_) {
+        error = sdlError("cannot create the window");
+        return false;
+    }
+    context_ = SDL_GL_CreateContext(window_);
+    bool core = context_ != nullptr;
+    if (!context_) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+        context_ = SDL_GL_CreateContext(window_);
+    }
+    if (!context_) {
+        error = sdlError("cannot create an OpenGL 3.3 or 2.1 context");
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+        return false;
+    }
+    SDL_GL_MakeCurrent(window_, context_);
+    pinLoadedLibraries();
+    gContextInfo = GLContextInfo{};
+    gContextInfo.core = core;
+    // The driver may give more than asked for; its version string tells.
+    using GetString = const unsigned char* (*)(unsigned);
+    constexpr unsigned kGlVersion = 0x1F02;
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* version = getString ? getString(kGlVersion) : nullptr;
+    if (!version || std::sscanf(reinterpret_cast<const char*>(version), "%d.%d", &gContextInfo.major,
+                                &gContextInfo.minor) != 2) {
+        gContextInfo.major = core ? 3 : 2;
+        gContextInfo.minor = core ? 3 : 1;
+    }
+    // Without vsync support the frame pacing still limits the rate.
+    SDL_GL_SetSwapInterval(s.vsync ? 1 : 0);
+
+    assumeFocused_ = s.assumeFocused;
+    Uint32 state = SDL_GetWindowFlags(window_);
+    focused_ = (state & SDL_WINDOW_INPUT_FOCUS) != 0;
+    minimized_ = (state & SDL_WINDOW_MINIMIZED) != 0;
+    resetInput();
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    mouseX_ = static_cast<float>(x);
+    mouseY_ = static_cast<float>(y);
+    SDL_StartTextInput();
+    return true;
+}
+
+void SdlBackend::closeWindow() {
+    if (!window_) return;
+    SDL_StopTextInput();
+    if (context_) {
+        SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(context_);
+        context_ = nullptr;
+    }
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    gContextInfo = GLContextInfo{};
+    resetInput();
+}
+
+void SdlBackend::resetInput() {
+    keys_.clear();
+    mouseButtons_.clear();
+    contacts_.clear();
+    typed_.clear();
+    wheel_ = 0;
+    mouseMoved_ = false;
+    closeRequested_ = false;
+}
+
+bool SdlBackend::setFullScreen(bool on, int width, int height) {
+    if (!window_) return false;
+    if (on) {
+        int display = SDL_GetWindowDisplayIndex(window_);
+        SDL_DisplayMode wanted{};
+        wanted.w = width;
+        wanted.h = height;
+        SDL_DisplayMode closest{};
+        if (display >= 0 && SDL_GetClosestDisplayMode(display, &wanted, &closest))
+            SDL_SetWindowDisplayMode(window_, &closest);
+        SDL_SetWindowSize(window_, width, height);
+        return SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) == 0;
+    }
+    if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    SDL_SetWindowSize(window_, width, height);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    return true;
+}
+
+void SdlBackend::openJoystick(int deviceIndex) {
+    SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    if (id < 0) return;
+    Pad* free = nullptr;
+    for (Pad& pad : pads_) {
+        if (pad.joystick && pad.id == id) return;  // already open
+        if (!pad.joystick && !free) free = &pad;
+    }
+    if (!free) return;  // four controllers are in use
+    SDL_Joystick* joystick = SDL_JoystickOpen(deviceIndex);
+    if (!joystick) return;
+    free->joystick = joystick;
+    free->id = SDL_JoystickInstanceID(joystick);
+}
+
+void SdlBackend::closeJoystick(SDL_JoystickID id) {
+    for (Pad& pad : pads_) {
+        if (pad.joystick && pad.id == id) {
+            SDL_JoystickClose(pad.joystick);
+            pad = Pad{};
+        }
+    }
+}
+
+void SdlBackend::handleEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT:
+            closeRequested_ = true;
+            break;
+        case SDL_WINDOWEVENT:
+            // Only our window counts, not a message box SDL opened beside it.
+            if (window_ && e.window.windowID != 0 && e.window.windowID != SDL_GetWindowID(window_)) break;
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_CLOSE: closeRequested_ = true; break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    // The key and button releases may go to another window.
+                    focused_ = false;
+                    keys_.clear();
+                    mouseButtons_.clear();
+                    break;
+                case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
+                case SDL_WINDOWEVENT_RESTORED:
+                case SDL_WINDOWEVENT_MAXIMIZED: minimized_ = false; break;
+                default: break;
+            }
+            break;
+        case SDL_KEYDOWN: {
+            int code = keyCodeFromScancode(e.key.keysym.scancode);
+            if (code > 0 && !e.key.repeat) keys_.press(static_cast<size_t>(code));
+            if (char16_t c = controlCharacter(e.key.keysym.scancode)) typed_.push_back(c);
+            break;
+        }
+        case SDL_KEYUP: {
+            int code = keyCodeFromScancode(e.key.keysym.scancode);
+            if (code > 0) keys_.release(static_cast<size_t>(code));
+            break;
+        }
+        case SDL_TEXTINPUT:
+            typed_ += widen(e.text.text);
+            break;
+        case SDL_MOUSEMOTION:
+            if (e.motion.which == SDL_TOUCH_MOUSEID) break;
+            mouseX_ = static_cast<float>(e.motion.x);
+            mouseY_ = static_cast<float>(e.motion.y);
+            mouseMoved_ = true;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (e.button.which == SDL_TOUCH_MOUSEID) break;
+            int b = mouseButtonIndex(e.button.button);
+            if (b < 0) break;
+            if (e.type == SDL_MOUSEBUTTONDOWN)
+                mouseButtons_.press(static_cast<size_t>(b));
+            else
+                mouseButtons_.release(static_cast<size_t>(b));
+            mouseX_ = static_cast<float>(e.button.x);
+            mouseY_ = static_cast<float>(e.button.y);
+            break;
+        }
+        case SDL_MOUSEWHEEL:
+            if (e.wheel.which == SDL_TOUCH_MOUSEID) break;
+            wheel_ += e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+            break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP: {
+            const SDL_TouchFingerEvent& f = e.tfinger;
+            auto it = std::find_if(contacts_.begin(), contacts_.end(), [&](const Contact& c) {
+                return c.touch == f.touchId && c.finger == f.fingerId;
+            });
+            if (e.type == SDL_FINGERUP) {
+                if (it == contacts_.end()) break;
+                it->x = f.x;
+                it->y = f.y;
+                if (it->pressedNow)
+                    it->releaseLater = true;
+                else
+                    contacts_.erase(it);
+                break;
+            }
+            if (it == contacts_.end()) {
+                contacts_.push_back(Contact{f.touchId, f.fingerId, f.x, f.y, true, false});
+            } else {
+                it->x = f.x;
+                it->y = f.y;
+                if (e.type == SDL_FINGERDOWN) {
+                    it->pressedNow = true;
+                    it->releaseLater = false;
+                }
+            }
+            break;
+        }
+        case SDL_JOYDEVICEADDED:
+            openJoystick(e.jdevice.which);
+            break;
+        case SDL_JOYDEVICEREMOVED:
+            closeJoystick(e.jdevice.which);
+            break;
+        default:
+            break;
+    }
+}
+
+void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
+    keys_.beginPoll();
+    mouseButtons_.beginPoll();
+    std::erase_if(contacts_, [](const Contact& c) { return c.releaseLater; });
+    for (Contact& c : contacts_) c.pressedNow = false;
+
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) handleEvent(e);
+
+    int width = 0, height = 0;
+    if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
+
+    for (size_t k = 0; k < KEY_COUNT; ++k) input.keys[k] = keys_.held(k) ? 0x80 : 0;
+    for (int j = 0; j < JOYSTICK_COUNT; ++j) {
+        JoystickState& js = input.joysticks[j];
+        js = JoystickState{};
+        SDL_Joystick* joystick = pads_[j].joystick;
+        if (!joystick) continue;
+        js.present = true;
+        js.axisX = axisValue(joystick, 0);
+        js.axisY = axisValue(joystick, 1);
+        if (SDL_JoystickNumHats(joystick) > 0) js.hat = SDL_JoystickGetHat(joystick, 0) & 0x0F;
+        int buttons = std::min(SDL_JoystickNumButtons(joystick), JOYSTICK_BUTTONS);
+        for (int b = 0; b < buttons; ++b)
+            if (SDL_JoystickGetButton(joystick, b)) js.buttons |= 1u << b;
+    }
+    input.mouseX = mouseX_;
+    input.mouseY = mouseY_;
+    input.mouseMoved = mouseMoved_;
+    input.wheel = wheel_;
+    for (size_t b = 0; b < MOUSE_BUTTONS; ++b) input.mouseButtons[b] = mouseButtons_.held(b);
+    input.touches.clear();
+    for (const Contact& c : contacts_)
+        input.touches.push_back(TouchPoint{static_cast<int64_t>(c.finger), c.x * static_cast<float>(width),
+                                           c.y * static_cast<float>(height)});
+    input.typed = typed_;
+
+    window.focused = assumeFocused_ || focused_;
+    window.minimized = minimized_;
+    window.closeRequested = closeRequested_;
+    window.width = width;
+    window.height = height;
+
+    typed_.clear();
+    wheel_ = 0;
+    mouseMoved_ = false;
+    closeRequested_ = false;
+}
+
+void SdlBackend::present() {
+    if (window_) SDL_GL_SwapWindow(window_);
+}
+
+void SdlBackend::showCursor(bool visible) {
+    if (videoReady_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlBackend::warpMouse(float x, float y) {
+    if (!window_) return;
+    SDL_WarpMouseInWindow(window_, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
+    mouseX_ = x;
+    mouseY_ = y;
+}
+
+bool SdlBackend::hasDisplay() const {
+    const char* driver = videoReady_ ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (driver) return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+void SdlBackend::showMessageBox(const WString& title, const WString& text) {
+    std::string narrowTitle = wideToUtf8(title);
+    std::string narrowText = wideToUtf8(text);
+    if (hasDisplay()) {
+        // A full-screen window would cover the box.
+        if (window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN)) SDL_SetWindowFullscreen(window_, 0);
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, narrowTitle.c_str(), narrowText.c_str(), window_) == 0)
+            return;
+    }
+    std::fprintf(stderr, "%s: %s\n", narrowTitle.c_str(), narrowText.c_str());
+    std::fflush(stderr);
+}
+
+std::vector<Backend::DisplayMode> SdlBackend::displayModes() {
+    std::vector<DisplayMode> modes;
+    if (!videoReady_) return modes;
+    int display = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+    if (display < 0) display = 0;
+    for (int i = 0, n = SDL_GetNumDisplayModes(display); i < n; ++i) {
+        SDL_DisplayMode m{};
+        if (SDL_GetDisplayMode(display, i, &m) != 0 || m.w <= 0 || m.h <= 0) continue;
+        DisplayMode mode{m.w, m.h, m.refresh_rate};
+        bool known = std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& o) {
+            return o.width == mode.width && o.height == mode.height && o.refreshRate == mode.refreshRate;
+        });
+        if (!known) modes.push_back(mode);
+    }
+    return modes;
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> createSdlBackend() { return std::make_unique<SdlBackend>(); }
+
+void* glProcAddress(const char* name) {
+    if (!name || !SDL_WasInit(SDL_INIT_VIDEO)) return nullptr;
+    return SDL_GL_GetProcAddress(name);
+}
+
+GLContextInfo glContextInfo() { return gContextInfo; }
+
+}  // namespace platform
