@@ -1,0 +1,161 @@
+#include "engine/Zub.h"
+
+#include "engine/Context.h"
+#include "engine/FocusManager.h"
+#include "input/ZubInput.h"
+#include "net/NetRole.h"
+#include "sys/Console.h"
+#include "sys/FileManager.h"
+#include "sys/Logger.h"
+#include "sys/Paths.h"
+#include "sys/ResourceManager.h"
+#include "sys/Settings.h"
+#include "sys/SystemInfo.h"
+
+Zub* ZUB = nullptr;
+
+const char16_t* const Zub::DEBUG_ACCESS_CODE = u"zub-developer";
+
+namespace {
+void starting(const char* service) { Logger::get().log(u"%s(): %s", service, u"Starting..."); }
+void started(const char* service) { Logger::get().log(u"%s(): %s", service, u"Started."); }
+void stopping(const char* service) { Logger::get().log(u"%s(): %s", service, u"Stopping..."); }
+}  // namespace
+
+Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h) {
+    ZUB = this;
+    Logger::get().openFile(getUserDataFolder() + "Tumbrodemo.log");
+    starting("Logger::Logger");
+    started("Logger::Logger");
+    logSystemInformation();
+
+    starting("ErrorManager::ErrorManager");
+    started("ErrorManager::ErrorManager");
+
+    starting("TimeKeeper::TimeKeeper");
+    timeKeeper = std::make_unique<TimeKeeper>();
+    TimeKeeper::setActive(timeKeeper.get());
+    started("TimeKeeper::TimeKeeper");
+
+    starting("FileManager::FileManager");
+    fileManager = std::make_unique<FileManager>();
+    started("FileManager::FileManager");
+
+    starting("Settings::load");
+    settings = std::make_unique<Settings>();
+    settings->load();
+    fileManager->hq2x = settings->hq2x;
+    fileManager->bEnableDelayedLoad = settings->bEnableDelayedLoad;
+    bDebugLocked = settings->getDebugCode() == DEBUG_ACCESS_CODE ? 0 : 1;
+    debugLevel = bDebugLocked ? 0 : settings->getDebugLevel();
+    Context::environment.bDebugKeys = !bDebugLocked;
+    started("Settings::load");
+
+    starting("ResourceManager::ResourceManager");
+    resourceManager = std::make_unique<ResourceManager>();
+    started("ResourceManager::ResourceManager");
+
+    starting("FocusManager::FocusManager");
+    focusManager = std::make_unique<FocusManager>();
+    started("FocusManager::FocusManager");
+
+    starting("ZubInput::ZubInput");
+    input = std::make_unique<ZubInput>();
+    input->setBackend(&backend);
+    started("ZubInput::ZubInput");
+
+    starting("Console::Console");
+    console = std::make_unique<Console>();
+    started("Console::Console");
+
+    if (hooks.createLanguage) {
+        starting("Language::Language");
+        language = hooks.createLanguage(*this);
+        started("Language::Language");
+    }
+
+    starting("ZubTimer::ZubTimer");
+    timer.restart(TimeKeeper::getPhysicalTime() - timeKeeper->startTime);
+    started("ZubTimer::ZubTimer");
+}
+
+Zub::~Zub() {
+    Logger::get().log(u"%s(): %s", "Zub::~Zub", u"Shutting down.");
+    saveSettings();
+    if (language) {
+        stopping("Language::~Language");
+        if (hooks.destroyLanguage) hooks.destroyLanguage(language);
+        language = nullptr;
+    }
+    stopping("Console::~Console");
+    console.reset();
+    stopping("ZubInput::~ZubInput");
+    input.reset();
+    stopping("FocusManager::~FocusManager");
+    focusManager.reset();
+    stopping("ResourceManager::~ResourceManager");
+    resourceManager.reset();
+    stopping("Settings::~Settings");
+    settings.reset();
+    stopping("FileManager::~FileManager");
+    fileManager.reset();
+    stopping("TimeKeeper::~TimeKeeper");
+    TimeKeeper::setActive(nullptr);
+    timeKeeper.reset();
+
+    // Whatever is still alive now was leaked by its owner: name it.
+    int alive = 0;
+    ZubBase::forEachLive([&alive](ZubBase* o) {
+        if (alive++ < 100)
+            Logger::get().log(u"%s(): still alive: %s (%s)", "Zub::~Zub", o->getClass()->getName(),
+                              o->getClass()->getTypeName());
+    });
+    Logger::get().log(u"%s(): %d objects still alive", "Zub::~Zub", alive);
+    stopping("Logger::~Logger");
+    Logger::get().closeFile();
+    if (ZUB == this) ZUB = nullptr;
+}
+
+void Zub::saveSettings() {
+    if (settings && !settings->save())
+        Logger::get().log(u"%s(): %s", "Zub::saveSettings", u"the user settings file could not be written");
+}
+
+void Zub::updateMode(bool focused) {
+    // Running (3) and paused (2) follow the window's focus; the device never
+    // gets lost on this platform, so frozen (1) is never entered.
+    const int target = focused ? MODE_RUNNING : MODE_PAUSED;
+    if (mode == target) return;
+    mode += target > mode ? 1 : -1;
+    if (mode == MODE_PAUSED) timeKeeper->pause();
+    else timeKeeper->resume();
+    const int m = mode;
+    ZubBase::forEachLive([m](ZubBase* o) { o->onZUBmodeChange(m); });
+    Logger::get().log(u"%s(): mode %d", "Zub::updateMode", mode);
+}
+
+void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowState& window) {
+    bWindowFocused = window.focused ? 1 : 0;
+    updateMode(window.focused && !window.minimized);
+
+    if (mode == MODE_RUNNING) {
+        ++frameCounter;
+        previousFrameTime = currentTime;
+        currentTime = timeKeeper->getTime();
+        const double interval = currentTime - previousFrameTime;
+        ZubInput::Viewport vp;
+        vp.width = static_cast<float>(window.width > 0 ? window.width : 1024);
+        vp.height = static_cast<float>(window.height > 0 ? window.height : 768);
+        input->setViewport(vp);
+        input->update(snapshot);
+        if (rootContext) rootContext->tick(currentTime, interval);
+        focusManager->update(rootContext, *input);
+        // Calls made by objects outside a role's own tick go nowhere else.
+        THEROLE = nullptr;
+    }
+
+    if (rootContext) rootContext->renderContext();
+    backend.present();
+
+    timer.wait(*timeKeeper);
+}

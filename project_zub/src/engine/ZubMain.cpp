@@ -1,0 +1,126 @@
+#include "engine/ZubMain.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "engine/ContextManager.h"
+#include "engine/Zub.h"
+#include "platform/CrashHandler.h"
+#include "platform/Platform.h"
+#include "sys/ErrorManager.h"
+#include "sys/HttpRequest.h"
+#include "sys/Logger.h"
+#include "sys/OpenUrl.h"
+#include "sys/Paths.h"
+#include "sys/SingleInstance.h"
+
+bool restartRequested = false;
+
+namespace {
+
+platform::Backend* errorBackend = nullptr;
+
+struct Program {
+    std::unique_ptr<Zub> engine;
+    ZubApplication* app = nullptr;
+};
+
+// The engine, then the game's global object, then its first step.
+void createZUB(Program& p, platform::Backend& backend, const ApplicationHooks& hooks) {
+    p.engine = std::make_unique<Zub>(backend, hooks);
+    if (hooks.createApplication) p.app = hooks.createApplication(*p.engine);
+    if (p.app) {
+        p.app->initPreLoader();
+        p.engine->rootContext = p.app->contextManager;
+    }
+}
+
+// The game's global object first (it saves its data), then the engine.
+WString destroyZUB(Program& p) {
+    WString url;
+    if (p.app) {
+        url = p.app->pendingUrl;
+        delete p.app;
+        p.app = nullptr;
+    }
+    p.engine.reset();
+    return url;
+}
+
+}  // namespace
+
+RunOptions parseRunOptions(int argc, char** argv) {
+    RunOptions o;
+    for (int i = 0; i < argc; ++i) {
+        o.arguments.emplace_back(argv[i]);
+        if (std::strcmp(argv[i], "-safe") == 0) o.bSafeMode = true;
+    }
+    if (const char* v = std::getenv("ZUB_ASSUME_FOCUSED")) o.bAssumeFocused = std::atoi(v) != 0;
+    if (const char* v = std::getenv("ZUB_MAX_FRAMES")) o.maxFrames = std::atoi(v);
+    if (const char* v = std::getenv("ZUB_ALLOW_SEVERAL_INSTANCES")) o.bAllowSeveralInstances = std::atoi(v) != 0;
+    return o;
+}
+
+int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
+    const std::string folder = getUserDataFolder();
+    CrashHandler::install(folder, "Tumbrodemo", folder + "Tumbrodemo.log");
+
+    if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
+        Logger::get().log(u"%s(): %s", "runZub", u"another instance is running");
+        return 0;
+    }
+
+    std::unique_ptr<platform::Backend> backend = platform::createSdlBackend();
+    platform::WindowSettings ws;
+    ws.assumeFocused = options.bAssumeFocused;
+    if (options.bSafeMode) {
+        ws.width = 800;
+        ws.height = 600;
+    }
+    std::string error;
+    if (!backend->openWindow(ws, error)) {
+        Logger::get().setEcho(true);
+        ZUB_ERROR(u"Could not open the window: %s", error);
+    }
+    errorBackend = backend.get();
+    ErrorManager::hooks.showMessageBox = [](const WString& title, const WString& text) {
+        if (errorBackend) errorBackend->showMessageBox(title, text);
+    };
+
+    Program program;
+    WString pendingUrl;
+    platform::InputSnapshot input;
+    platform::WindowState window;
+    int frames = 0;
+    for (;;) {
+        backend->poll(input, window);
+        if (window.closeRequested) break;
+        if (!program.engine) {
+            if (!window.focused) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                continue;
+            }
+            createZUB(program, *backend, hooks);
+        }
+        program.engine->frame(input, window);
+        ++frames;
+        if (program.app && program.app->contextManager && program.app->contextManager->bQuit) break;
+        if (options.maxFrames > 0 && frames >= options.maxFrames) break;
+        if (restartRequested) {
+            restartRequested = false;
+            Logger::get().log(u"%s(): %s", "runZub", u"Restarting to apply configuration.");
+            destroyZUB(program);
+        }
+    }
+    pendingUrl = destroyZUB(program);
+    HttpRequest::shutdownAll();
+    errorBackend = nullptr;
+    ErrorManager::hooks.showMessageBox = nullptr;
+    backend->closeWindow();
+    backend.reset();
+    if (!pendingUrl.empty()) openUrlAfterExit(pendingUrl);
+    CrashHandler::uninstall();
+    return 0;
+}

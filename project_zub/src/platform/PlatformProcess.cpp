@@ -1,0 +1,98 @@
+#include "platform/PlatformProcess.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+InstanceLock::~InstanceLock() { release(); }
+
+InstanceLock::Result InstanceLock::acquire(const std::string& path, std::string* error) {
+    if (fd >= 0 && owner != static_cast<long>(::getpid())) {
+        // Inherited through fork: the lock belongs to the parent's open file.
+        // Drop the descriptor without unlocking and try for ourselves.
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd >= 0) return Result::Acquired;
+    const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (file < 0) {
+        if (error) *error = std::string("open: ") + std::strerror(errno);
+        return Result::Failed;
+    }
+    int rc;
+    do {
+        rc = ::flock(file, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        const int err = errno;
+        ::close(file);
+        if (err == EWOULDBLOCK) return Result::HeldElsewhere;
+        if (error) *error = std::string("flock: ") + std::strerror(err);
+        return Result::Failed;
+    }
+    fd = file;
+    owner = static_cast<long>(::getpid());
+    // The holder's process id, for a person who looks at the file; the lock
+    // itself is what counts.
+    if (::ftruncate(fd, 0) == 0) {
+        const std::string pid = std::to_string(static_cast<long>(::getpid())) + "\n";
+        [[maybe_unused]] const ssize_t n = ::pwrite(fd, pid.data(), pid.size(), 0);
+    }
+    return Result::Acquired;
+}
+
+bool InstanceLock::isHeld() const { return fd >= 0 && owner == static_cast<long>(::getpid()); }
+
+void InstanceLock::release() {
+    if (fd < 0) return;
+    // A copy inherited through fork must not unlock the parent's lock.
+    if (owner == static_cast<long>(::getpid())) ::flock(fd, LOCK_UN);
+    ::close(fd);
+    fd = -1;
+}
+
+long spawnProcess(const std::vector<std::string>& argv, std::string* error) {
+    if (argv.empty() || argv[0].empty()) {
+        if (error) *error = "no program";
+        return -1;
+    }
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int rc = ::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ);
+    if (rc != 0) {
+        if (error) *error = std::string("posix_spawnp: ") + std::strerror(rc);
+        return -1;
+    }
+    return static_cast<long>(pid);
+}
+
+int waitForProcess(long pid) {
+    if (pid <= 0) return -1;
+    int status = 0;
+    pid_t rc;
+    do {
+        rc = ::waitpid(static_cast<pid_t>(pid), &status, 0);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0 || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+bool reapProcessIfFinished(long pid) {
+    if (pid <= 0) return false;
+    int status = 0;
+    return ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG) == static_cast<pid_t>(pid);
+}
+
+}  // namespace platform

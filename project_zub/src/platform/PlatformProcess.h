@@ -1,0 +1,50 @@
+#pragma once
+// Processes: an advisory lock that only one process holds at a time, and
+// starting another program from an argument vector (never through a shell).
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// An exclusive advisory lock (flock) on a file. The lock belongs to this
+// process's open file; it is released by release(), by the destructor, or by
+// the system when the process ends, however it ends. The descriptor is not
+// inherited by programs this process starts, so a browser opened at exit
+// cannot keep the lock alive.
+class InstanceLock {
+public:
+    enum class Result { Acquired, HeldElsewhere, Failed };
+
+    InstanceLock() = default;
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+
+    // Creates the file when missing and tries to lock it without waiting.
+    // HeldElsewhere: another open file (another process) holds the lock.
+    // Failed: the file could not be opened or locked; `error` says why.
+    // A lock object copied into a child by fork() does not count as held
+    // there: the child's acquire tries for a lock of its own.
+    Result acquire(const std::string& path, std::string* error = nullptr);
+    void release();
+    bool isHeld() const;
+
+private:
+    int fd = -1;
+    long owner = 0;  // process id of the holder
+};
+
+// Starts argv[0] (searched in PATH) with the given arguments and returns at
+// once without waiting for it. The arguments reach the program as they are:
+// no shell is involved. Returns the process id, or -1 when the program could
+// not be started (`error` says why).
+long spawnProcess(const std::vector<std::string>& argv, std::string* error = nullptr);
+
+// Waits for a process started by spawnProcess; its exit status, or -1 when it
+// did not exit normally or cannot be waited for.
+int waitForProcess(long pid);
+
+// Collects a finished child without waiting; true when it had finished.
+bool reapProcessIfFinished(long pid);
+
+}  // namespace platform

@@ -1,0 +1,212 @@
+#include "platform/PlatformSystem.h"
+
+#include "platform/AtomicFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <sys/types.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+std::string trimmed(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n')) b++;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n')) e--;
+    return std::string(s.substr(b, e - b));
+}
+
+// The value after the first `separator` of the first line that starts with
+// `key` in a small text file of the system (/proc, /etc); empty when absent.
+std::string lookUpLine(const char* path, std::string_view key, char separator) {
+    // /proc files report a size of 0; readWholeFile reads them up to their end.
+    std::string text;
+    if (!readWholeFile(path, text, 4u << 20)) return {};
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + pos, end - pos);
+        if (line.substr(0, key.size()) == key) {
+            const size_t sep = line.find(separator);
+            if (sep != std::string_view::npos) return trimmed(line.substr(sep + 1));
+        }
+        pos = end + 1;
+    }
+    return {};
+}
+
+uint64_t kilobytesOf(const std::string& text) {
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        if (value > (UINT64_MAX - 9) / 10) return 0;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return value * 1024;
+}
+
+}  // namespace
+
+std::string getEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string getHomeFolder() {
+    std::string home = getEnvironment("HOME");
+    if (!home.empty()) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* result = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result &&
+        result->pw_dir) {
+        return result->pw_dir;
+    }
+    return {};
+}
+
+std::string getExecutablePath() {
+    std::vector<char> buffer(PATH_MAX + 1);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return {};
+        if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), static_cast<size_t>(n));
+        if (buffer.size() > (1u << 20)) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string getCurrentFolder() {
+    std::vector<char> buffer(PATH_MAX + 1);
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size())) return std::string(buffer.data());
+        if (errno != ERANGE || buffer.size() > (1u << 20)) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isWritable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+bool makeDirectories(const std::string& path) {
+    if (path.empty()) return false;
+    if (isDirectory(path)) return true;
+    // Create every prefix that ends before a separator, then the whole path.
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/') continue;
+        if (path[i - 1] == '/') continue;  // "//" or a trailing separator
+        const std::string prefix = path.substr(0, i);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return isDirectory(path);
+}
+
+bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes) {
+    out.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<uint64_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return false;
+    }
+    out.reserve(static_cast<size_t>(st.st_size));
+    char buffer[16384];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (out.size() + static_cast<size_t>(n) > maxBytes) {  // grew while we read
+            ok = false;
+            break;
+        }
+        out.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (!ok) out.clear();
+    return ok;
+}
+
+bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+    return AtomicFile::writeAll(path, bytes.data(), bytes.size(), error);
+}
+
+std::string getMessagesLocaleName() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        std::string value = getEnvironment(name);
+        if (!value.empty()) return value;
+    }
+    return {};
+}
+
+SystemFacts getSystemFacts() {
+    SystemFacts facts;
+    struct utsname names{};
+    if (::uname(&names) == 0) {
+        facts.osName = names.sysname;
+        facts.osRelease = names.release;
+        facts.osVersion = names.version;
+        facts.machine = names.machine;
+    }
+    facts.prettyName = lookUpLine("/etc/os-release", "PRETTY_NAME=", '=');
+    if (facts.prettyName.size() >= 2 && facts.prettyName.front() == '"' && facts.prettyName.back() == '"') {
+        facts.prettyName = facts.prettyName.substr(1, facts.prettyName.size() - 2);
+    }
+    facts.cpuModel = lookUpLine("/proc/cpuinfo", "model name", ':');
+    const long cpus = ::sysconf(_SC_NPROCESSORS_ONLN);
+    facts.cpuCount = cpus > 0 ? static_cast<unsigned>(cpus) : 0;
+
+    facts.memoryTotal = kilobytesOf(lookUpLine("/proc/meminfo", "MemTotal:", ':'));
+    facts.memoryAvailable = kilobytesOf(lookUpLine("/proc/meminfo", "MemAvailable:", ':'));
+    struct sysinfo info{};
+    if ((facts.memoryTotal == 0 || facts.memoryAvailable == 0) && ::sysinfo(&info) == 0) {
+        if (facts.memoryTotal == 0) facts.memoryTotal = static_cast<uint64_t>(info.totalram) * info.mem_unit;
+        if (facts.memoryAvailable == 0) facts.memoryAvailable = static_cast<uint64_t>(info.freeram) * info.mem_unit;
+    }
+
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* result = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result &&
+        result->pw_name) {
+        facts.userName = result->pw_name;
+    } else {
+        facts.userName = getEnvironment("USER");
+    }
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) == 0) facts.hostName = host;
+
+    facts.localeName = getMessagesLocaleName();
+    facts.executablePath = getExecutablePath();
+    facts.currentFolder = getCurrentFolder();
+    return facts;
+}
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+#pragma once
+// The operating system as the engine's services see it: environment, folders,
+// whole-file reads and atomic writes, the locale, and the facts that the
+// start-up log records. Paths are narrow byte strings (UTF-8 by convention,
+// but passed through unchanged, since a Linux path may be any bytes).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The value of an environment variable; empty when it is unset.
+std::string getEnvironment(const char* name);
+
+// The user's home folder: $HOME, else the password database entry; empty when
+// neither gives one.
+std::string getHomeFolder();
+
+// The absolute path of the running program (/proc/self/exe); empty on failure.
+std::string getExecutablePath();
+
+// The current working folder; empty on failure.
+std::string getCurrentFolder();
+
+// Creates the folder and every missing parent (mode 0700 for new folders).
+// True when the folder exists afterwards.
+bool makeDirectories(const std::string& path);
+
+bool isRegularFile(const std::string& path);
+bool isDirectory(const std::string& path);
+// The calling user may write into the folder or file.
+bool isWritable(const std::string& path);
+
+// Reads a whole regular file into `out`. False (and `out` empty) when the file
+// cannot be opened or read, is not a regular file or is larger than maxBytes.
+bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes);
+
+// Writes `bytes` to path + ".tmp", flushes it to the disk and renames it over
+// `path`, so that the file holds either its old or its new content. On failure
+// the temporary file is removed and `error` (when given) describes the step
+// that failed.
+bool writeFileAtomically(const std::string& path, const std::string& bytes,
+                         std::string* error = nullptr);
+
+// The locale name that decides the user's language: the first non-empty of
+// $LC_ALL, $LC_MESSAGES and $LANG (for example "de_DE.UTF-8"); empty when
+// none is set.
+std::string getMessagesLocaleName();
+
+struct SystemFacts {
+    std::string osName;        // uname: sysname, e.g. "Linux"
+    std::string osRelease;     // uname: release
+    std::string osVersion;     // uname: version
+    std::string machine;       // uname: machine, e.g. "x86_64"
+    std::string prettyName;    // PRETTY_NAME of /etc/os-release, may be empty
+    std::string cpuModel;      // "model name" of /proc/cpuinfo, may be empty
+    unsigned cpuCount = 0;     // online processors
+    uint64_t memoryTotal = 0;  // bytes
+    uint64_t memoryAvailable = 0;  // bytes (MemAvailable, else free RAM)
+    std::string userName;
+    std::string hostName;
+    std::string localeName;    // getMessagesLocaleName()
+    std::string executablePath;
+    std::string currentFolder;
+};
+
+SystemFacts getSystemFacts();
+
+}  // namespace platform

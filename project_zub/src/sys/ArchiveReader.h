@@ -1,0 +1,51 @@
+#pragma once
+// Reads a data archive (format in Archive.h). Opening reads and validates the
+// whole directory; entries are read on demand and checked against their size
+// and CRC. The archive file stays open while the reader lives.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "sys/Archive.h"
+#include "sys/ByteBuffer.h"
+
+class ArchiveReader {
+public:
+    ArchiveReader() = default;
+    ~ArchiveReader();
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
+
+    // Opens the archive; a missing, unreadable or corrupt archive is a fatal
+    // error naming the file and the fault.
+    void open(const std::string& path);
+    // The same in report mode: false with a reason.
+    bool tryOpen(const std::string& path, std::string& reason);
+    void close();
+
+    bool isOpen() const { return fd >= 0; }
+    const std::string& path() const { return filePath; }
+    const std::vector<archive::Entry>& entries() const { return directory.entries; }
+
+    // The index of the entry with this name (normalised first), or -1.
+    int find(std::string_view name) const;
+    // Same, for a name that is already normalised.
+    int findNormalised(const std::string& name) const;
+
+    // The raw bytes of an entry. A read error or a size or CRC mismatch is a
+    // fatal error naming the archive and the entry.
+    ByteBuffer read(int index) const;
+    // The same in report mode.
+    bool tryRead(int index, ByteBuffer& out, std::string& reason) const;
+
+private:
+    bool readAt(uint64_t offset, void* dest, size_t size) const;
+
+    int fd = -1;
+    uint64_t fileSize = 0;
+    std::string filePath;
+    archive::Directory directory;
+    std::unordered_map<std::string, int> index;
+};

@@ -1,0 +1,343 @@
+#include "sys/FileManager.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "sys/Archive.h"
+#include "platform/AtomicFile.h"
+#include "sys/ErrorManager.h"
+#include "sys/Logger.h"
+#include "sys/PackedFile.h"
+#include "sys/Paths.h"
+
+namespace {
+
+FileManager* current = nullptr;
+
+// '\' to '/', and leading "./" dropped: the disk form of a name.
+std::string diskForm(std::string_view name) {
+    std::string s(name);
+    for (char& c : s)
+        if (c == '\\') c = '/';
+    size_t skip = 0;
+    while (s.compare(skip, 2, "./") == 0) {
+        skip += 2;
+        while (skip < s.size() && s[skip] == '/') ++skip;
+    }
+    return s.substr(skip);
+}
+
+bool isRegularFile(const std::string& path, int* err = nullptr) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        if (err) *err = errno;
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (err) *err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    return true;
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Finds the path on disk, matching each component exactly first and then
+// ignoring ASCII case.
+bool resolveCase(const std::string& path, std::string& out) {
+    if (exists(path)) {
+        out = path;
+        return true;
+    }
+    std::string built = path.compare(0, 1, "/") == 0 ? "/" : "";
+    size_t i = built.size();
+    while (i < path.size()) {
+        size_t j = path.find('/', i);
+        if (j == std::string::npos) j = path.size();
+        const std::string part = path.substr(i, j - i);
+        i = j + 1;
+        if (part.empty() || part == "." || part == "..") {
+            if (!part.empty()) built += part + "/";
+            continue;
+        }
+        std::string candidate = built + part;
+        if (!exists(candidate)) {
+            DIR* dir = ::opendir(built.empty() ? "." : built.c_str());
+            if (!dir) return false;
+            bool found = false;
+            while (dirent* d = ::readdir(dir)) {
+                if (::strcasecmp(d->d_name, part.c_str()) == 0) {
+                    candidate = built + d->d_name;
+                    found = true;
+                    break;
+                }
+            }
+            ::closedir(dir);
+            if (!found) return false;
+        }
+        built = candidate;
+        if (j < path.size()) built += '/';
+    }
+    out = built;
+    return true;
+}
+
+std::string joinFolder(std::u16string_view folder, std::u16string_view fileName) {
+    std::string path = wideToUtf8(folder);
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+    return diskForm(path + wideToUtf8(fileName));
+}
+
+}  // namespace
+
+FileManager::FileManager() : baseFolder(getExecutableFolderPath()), previous(current) { current = this; }
+
+FileManager::~FileManager() {
+    flushWad();
+    if (current == this) current = previous;
+}
+
+FileManager* FileManager::active() { return current; }
+
+bool FileManager::readDiskFile(const std::string& path, ByteBuffer& out, int* err) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (err) *err = errno;
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        if (err) *err = errno;
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (err) *err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return false;
+    }
+    ByteBuffer bytes(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes.size) {
+        const ssize_t n = ::read(fd, bytes.data + done, bytes.size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            if (err) *err = errno;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;  // the file shrank while we read it
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (done < bytes.size) bytes.assign(bytes.data, done);
+    out = std::move(bytes);
+    return true;
+}
+
+std::string FileManager::absolutePath(const std::string& narrow) const {
+    std::string path = diskForm(narrow);
+    if (!path.empty() && path[0] == '/') return path;
+    return baseFolder + path;
+}
+
+std::string FileManager::diskPath(std::u16string_view name) const {
+    const std::string path = absolutePath(wideToUtf8(name));
+    std::string resolved;
+    return resolveCase(path, resolved) ? resolved : path;
+}
+
+ArchiveReader* FileManager::openCurrentArchive() {
+    if (currentPath.empty()) return nullptr;
+    auto it = archives.find(currentPath);
+    if (it != archives.end()) return it->second.get();
+    auto reader = std::make_unique<ArchiveReader>();
+    reader->open(currentPath);  // fatal when missing or corrupt
+    ArchiveReader* r = reader.get();
+    archives.emplace(currentPath, std::move(reader));
+    const auto& entries = r->entries();
+    for (size_t i = 0; i < entries.size(); ++i) registry[entries[i].name] = {r, static_cast<int>(i)};
+    Logger::get().log(u"%s(): %s", "FileManager::useWad",
+                      formatString(u"Opened '%s' with %d entries.", currentPath, static_cast<int>(entries.size())));
+    return r;
+}
+
+void FileManager::useWad(std::u16string_view name) {
+    currentName = WString(name);
+    if (hq2x == 2) currentName += u".hq2x";
+    currentPath = diskPath(currentName);
+    if (bCreateWad) return;
+    if (bUseWad) openCurrentArchive();
+}
+
+bool FileManager::locate(std::u16string_view name, Found& found, int* err) {
+    const std::string narrow = wideToUtf8(name);
+    const bool absolute = !narrow.empty() && (narrow[0] == '/' || narrow[0] == '\\');
+    if (bUseWad && !bCreateWad && !absolute) {
+        const std::string key = archive::normaliseName(narrow);
+        if (ArchiveReader* r = openCurrentArchive()) {
+            const int i = r->findNormalised(key);
+            if (i >= 0) {
+                found = {r, i, {}};
+                return true;
+            }
+        }
+        auto it = registry.find(key);
+        if (it != registry.end()) {
+            found = {it->second.first, it->second.second, {}};
+            return true;
+        }
+        if (!bDiskFallback) {
+            if (err) *err = ENOENT;
+            return false;
+        }
+    }
+    std::string path;
+    if (!resolveCase(absolutePath(narrow), path) || !isRegularFile(path, err)) {
+        if (err && !exists(path)) *err = ENOENT;
+        return false;
+    }
+    found = {nullptr, -1, path};
+    return true;
+}
+
+bool FileManager::fileExists(std::u16string_view name) {
+    Found found;
+    return locate(name, found, nullptr);
+}
+
+bool FileManager::fileExistsOnDisk(std::u16string_view path) {
+    std::string resolved;
+    return resolveCase(absolutePath(wideToUtf8(path)), resolved) && isRegularFile(resolved);
+}
+
+void FileManager::verifyFileDisk(std::u16string_view name) {
+    const std::string path = absolutePath(wideToUtf8(name));
+    std::string resolved;
+    int err = 0;
+    if (!isRegularFile(path, &err)) {
+        if (resolveCase(path, resolved) && isRegularFile(resolved)) return;
+        char cwd[4096];
+        const char* where = ::getcwd(cwd, sizeof cwd) ? cwd : "?";
+        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", path, err, std::strerror(err), where);
+    }
+}
+
+void FileManager::record(const std::string& name, const std::string& path) {
+    if (currentPath.empty()) {
+        if (!warnedNoArchive)
+            Logger::get().log(u"%s(): %s", "FileManager::record",
+                              formatString(u"No archive selected; '%s' is not recorded.", name));
+        warnedNoArchive = true;
+        return;
+    }
+    Recording& rec = recordings[currentPath];
+    if (rec.name.empty()) {
+        rec.name = currentName;
+        rec.writer = ArchiveWriter(createMethod);
+    }
+    if (rec.writer.contains(name)) return;
+    if (!rec.writer.addFile(name, path)) {
+        Logger::get().log(u"%s(): %s", "FileManager::record",
+                          formatString(u"'%s' cannot be named inside an archive; not recorded.", name));
+        return;
+    }
+    rec.dirty = true;
+}
+
+bool FileManager::loadFile(std::u16string_view name, ByteBuffer& out) {
+    Found found;
+    int err = 0;
+    if (!locate(name, found, &err)) return false;
+    if (found.reader) {
+        out = found.reader->read(found.index);  // fatal when the entry is damaged
+        return true;
+    }
+    if (!readDiskFile(found.path, out, &err)) return false;
+    if (bCreateWad) {
+        const std::string narrow = wideToUtf8(name);
+        if (!narrow.empty() && narrow[0] != '/' && narrow[0] != '\\') record(archive::normaliseName(narrow), found.path);
+    }
+    return true;
+}
+
+std::unique_ptr<ByteBuffer> FileManager::loadFile(std::u16string_view name) {
+    auto buffer = std::make_unique<ByteBuffer>();
+    if (!loadFile(name, *buffer)) return nullptr;
+    return buffer;
+}
+
+bool FileManager::setCreateWad(bool on) {
+    if (on == bCreateWad) return true;
+    bCreateWad = on;
+    return on ? true : flushWad();
+}
+
+bool FileManager::flushWad() {
+    bool ok = true;
+    for (auto& [path, rec] : recordings) {
+        if (!rec.dirty) continue;
+        std::string reason;
+        if (rec.writer.write(path, &reason)) {
+            rec.dirty = false;
+            Logger::get().log(u"%s(): %s", "FileManager::flushWad",
+                              formatString(u"Wrote '%s': %d entries, %u of %u bytes.", path,
+                                           static_cast<int>(rec.writer.entryCount()), rec.writer.storedBytes,
+                                           rec.writer.rawBytes));
+        } else {
+            ok = false;
+            Logger::get().log(u"%s(): %s", "FileManager::flushWad",
+                              formatString(u"Could not write archive '%s': %s", path, reason));
+        }
+    }
+    return ok;
+}
+
+std::vector<std::string> FileManager::recordedNames(std::u16string_view archiveName) const {
+    for (const auto& [path, rec] : recordings)
+        if (rec.name == archiveName) return rec.writer.names();
+    return {};
+}
+
+bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view folder, std::u16string_view fileName,
+                                 std::u16string_view versionText) {
+    const std::string path = joinFolder(folder, fileName);
+    ByteBuffer bytes;
+    int err = 0;
+    if (!readDiskFile(path, bytes, &err)) {
+        Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
+                          formatString(u"Could not read '%s' (errno %d:%s).", path, err, std::strerror(err)));
+        return false;
+    }
+    std::string reason;
+    if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) return true;
+
+    // Keep the rejected file for inspection; a later save must not replace it.
+    std::string aside = path + ".bad";
+    for (int n = 1; exists(aside) && n < 100; ++n) aside = path + ".bad" + std::to_string(n);
+    const bool moved = !exists(aside) && ::rename(path.c_str(), aside.c_str()) == 0;
+    Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
+                      formatString(u"Rejected '%s': %s; %s", path, reason,
+                                   moved ? formatString(u"kept as '%s'.", aside) : WString(u"could not keep it aside.")));
+    return false;
+}
+
+bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_view folder,
+                                 std::u16string_view fileName, std::u16string_view versionText) {
+    const std::string path = joinFolder(folder, fileName);
+    const std::vector<uint8_t> image = packedfile::pack(data, size, fileName, versionText);
+    std::string reason = "the record cannot be packed";
+    if (!image.empty() && AtomicFile::writeAll(path, image.data(), image.size(), &reason)) return true;
+    Logger::get().log(u"%s(): %s", "FileManager::savePackedFile",
+                      formatString(u"Could not save '%s': %s", path, reason));
+    return false;
+}

@@ -1,0 +1,291 @@
+#include "sys/MemoryIniFile.h"
+
+#include <climits>
+
+#include "platform/PlatformSystem.h"
+#include "sys/ByteBuffer.h"
+#include "sys/ErrorManager.h"
+#include "sys/Logger.h"
+
+namespace {
+
+// Files larger than this are not ini files the program should read.
+constexpr size_t kMaxFileBytes = 16u << 20;
+
+constexpr char16_t kByteOrderMark = 0xFEFF;
+
+WString folded(std::u16string_view name) {
+    WString out(name);
+    for (char16_t& c : out) {
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    return out;
+}
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+bool hasLineBreakOrEquals(std::u16string_view name) {
+    for (char16_t c : name) {
+        if (c == u'\r' || c == u'\n' || c == u'=') return true;
+    }
+    return false;
+}
+
+bool isTrimmed(std::u16string_view name) {
+    return name.empty() || (!isBlank(name.front()) && !isBlank(name.back()));
+}
+
+WString storableValue(std::u16string_view value) {
+    WString out(value);
+    for (char16_t& c : out) {
+        if (c == u'\r' || c == u'\n') c = u' ';
+    }
+    trimString(out);
+    return out;
+}
+
+}  // namespace
+
+MemoryIniFile::MemoryIniFile() { clear(); }
+
+MemoryIniFile::MemoryIniFile(std::string_view bytes) { parse(bytes); }
+
+MemoryIniFile::MemoryIniFile(const void* data, size_t size) {
+    parse(size == 0 || data == nullptr ? std::string_view()
+                                       : std::string_view(static_cast<const char*>(data), size));
+}
+
+MemoryIniFile::MemoryIniFile(const ByteBuffer& buffer) : MemoryIniFile(buffer.data, buffer.size) {}
+
+void MemoryIniFile::clear() {
+    sections.clear();
+    sectionIndex.clear();
+    sections.push_back(Section{});
+    sectionIndex.emplace(WString(), 0);
+}
+
+void MemoryIniFile::parse(std::string_view bytes) {
+    clear();
+    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+        static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+        bytes.remove_prefix(3);
+    }
+    std::vector<WString> lines = splitLines(narrowToWide(bytes));
+    for (WString& line : lines) trimString(line);
+    // The line break that ends the last line does not start another one.
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+
+    size_t current = 0;
+    for (WString& line : lines) {
+        if (line.empty() || line.front() == u';' || line.front() == u'#') {
+            Line blankOrComment;
+            blankOrComment.value = std::move(line);
+            sections[current].lines.push_back(std::move(blankOrComment));
+            continue;
+        }
+        const size_t equals = line.find(u'=');
+        if (equals != WString::npos) {
+            WString key = line.substr(0, equals);
+            WString value = line.substr(equals + 1);
+            trimString(key);
+            trimString(value);
+            putValue(sections[current], key, std::move(value), false);
+            continue;
+        }
+        std::u16string_view name = line;
+        if (name.size() >= 2 && name.front() == u'[' && name.back() == u']') {
+            name = name.substr(1, name.size() - 2);
+        }
+        WString trimmedName(name);
+        trimString(trimmedName);
+        sectionFor(trimmedName, false);
+        current = sectionIndex.find(folded(trimmedName))->second;
+    }
+}
+
+bool MemoryIniFile::loadFromFile(const std::string& path) {
+    std::string bytes;
+    const bool ok = platform::readWholeFile(path, bytes, kMaxFileBytes);
+    parse(bytes);
+    fileName = path;
+    if (!ok) {
+        Logger::get().log(u"%s(): %s", "MemoryIniFile::loadFromFile",
+                          formatString(u"Could not read '%s'.", path));
+    }
+    return ok;
+}
+
+bool MemoryIniFile::saveToFile(const std::string& path) const {
+    std::string error;
+    if (!platform::writeFileAtomically(path, toText(), &error)) {
+        Logger::get().log(u"%s(): %s", "MemoryIniFile::saveToFile",
+                          formatString(u"Could not write '%s' (%s).", path, error));
+        return false;
+    }
+    return true;
+}
+
+std::string MemoryIniFile::toText() const {
+    WString out;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const Section& section = sections[i];
+        if (i > 0) {
+            out += u'[';
+            out += section.name;
+            out += u"]\r\n";
+        }
+        for (const Line& line : section.lines) {
+            if (line.isKey) {
+                out += line.key;
+                out += u'=';
+            }
+            out += line.value;
+            out += u"\r\n";
+        }
+    }
+    std::string text;
+    // A first key that itself starts with U+FEFF would lose it to the reader,
+    // which skips one leading byte-order mark; give it a mark to skip.
+    if (!out.empty() && out.front() == kByteOrderMark) text = "\xEF\xBB\xBF";
+    text += wideToUtf8(out);
+    return text;
+}
+
+MemoryIniFile::Section& MemoryIniFile::sectionFor(std::u16string_view name, bool fromApi) {
+    WString key = folded(name);
+    auto found = sectionIndex.find(key);
+    if (found != sectionIndex.end()) return sections[found->second];
+    if (fromApi) {
+        // Keep a blank line between sections that the program adds.
+        Section& last = sections.back();
+        if (!last.lines.empty() && !(last.lines.back().value.empty() && !last.lines.back().isKey)) {
+            last.lines.push_back(Line{});
+        }
+    }
+    sections.push_back(Section{WString(name), {}, {}});
+    sectionIndex.emplace(std::move(key), sections.size() - 1);
+    return sections.back();
+}
+
+const MemoryIniFile::Section* MemoryIniFile::findSection(std::u16string_view name) const {
+    auto found = sectionIndex.find(folded(name));
+    return found == sectionIndex.end() ? nullptr : &sections[found->second];
+}
+
+const MemoryIniFile::Line* MemoryIniFile::findLine(std::u16string_view section,
+                                                   std::u16string_view key) const {
+    const Section* s = findSection(section);
+    if (!s) return nullptr;
+    auto found = s->keyIndex.find(folded(key));
+    return found == s->keyIndex.end() ? nullptr : &s->lines[found->second];
+}
+
+void MemoryIniFile::putValue(Section& section, std::u16string_view key, WString value, bool fromApi) {
+    WString foldedKey = folded(key);
+    auto found = section.keyIndex.find(foldedKey);
+    if (found != section.keyIndex.end()) {
+        section.lines[found->second].value = std::move(value);
+        return;
+    }
+    Line line;
+    line.isKey = true;
+    line.key = WString(key);
+    line.value = std::move(value);
+    size_t position = section.lines.size();
+    if (fromApi) {
+        // After the last line with content, before trailing blank lines.
+        while (position > 0 && !section.lines[position - 1].isKey &&
+               section.lines[position - 1].value.empty()) {
+            --position;
+        }
+        for (auto& entry : section.keyIndex) {
+            if (entry.second >= position) entry.second++;
+        }
+    }
+    section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(position), std::move(line));
+    section.keyIndex.emplace(std::move(foldedKey), position);
+}
+
+bool MemoryIniFile::hasSection(std::u16string_view section) const { return findSection(section) != nullptr; }
+
+bool MemoryIniFile::hasKey(std::u16string_view section, std::u16string_view key) const {
+    return findLine(section, key) != nullptr;
+}
+
+const WString& MemoryIniFile::getString(std::u16string_view section, std::u16string_view key) const {
+    const Line* line = findLine(section, key);
+    if (!line) {
+        ZUB_ERROR(u"Missing key '%s' in section '%s' of the ini file '%s'.", key, section, fileName);
+    }
+    return line->value;
+}
+
+bool MemoryIniFile::getBool(std::u16string_view section, std::u16string_view key) const {
+    const WString& value = getString(section, key);
+    return !value.empty() && value.front() == u'Y';
+}
+
+int MemoryIniFile::getInt(std::u16string_view section, std::u16string_view key) const {
+    return parseInt(getString(section, key));
+}
+
+void MemoryIniFile::setString(std::u16string_view section, std::u16string_view key,
+                              std::u16string_view value) {
+    if (!isValidSectionName(section) || !isValidKeyName(key)) {
+        ZUB_ERROR(u"Invalid ini section '%s' or key '%s' for '%s'.", section, key, fileName);
+    }
+    putValue(sectionFor(section, true), key, storableValue(value), true);
+}
+
+void MemoryIniFile::setBool(std::u16string_view section, std::u16string_view key, bool value) {
+    setString(section, key, value ? u"Yes" : u"No");
+}
+
+void MemoryIniFile::setInt(std::u16string_view section, std::u16string_view key, int value) {
+    setString(section, key, formatString(u"%d", value));
+}
+
+std::vector<WString> MemoryIniFile::getSectionNames() const {
+    std::vector<WString> names;
+    names.reserve(sections.size());
+    for (const Section& s : sections) names.push_back(s.name);
+    return names;
+}
+
+std::vector<WString> MemoryIniFile::getKeys(std::u16string_view section) const {
+    std::vector<WString> keys;
+    if (const Section* s = findSection(section)) {
+        for (const Line& line : s->lines) {
+            if (line.isKey) keys.push_back(line.key);
+        }
+    }
+    return keys;
+}
+
+bool MemoryIniFile::isValidSectionName(std::u16string_view name) {
+    return !hasLineBreakOrEquals(name) && isTrimmed(name);
+}
+
+bool MemoryIniFile::isValidKeyName(std::u16string_view name) {
+    return !hasLineBreakOrEquals(name) && isTrimmed(name) &&
+           !(!name.empty() && (name.front() == u';' || name.front() == u'#'));
+}
+
+int MemoryIniFile::parseInt(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) i++;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        i++;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i] - u'0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/PlatformProcess.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Result = platform::InstanceLock::Result;
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zub-process-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        lockPath = folder + "/Tumbrodemo.lock";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+
+    // The result of an acquire made by a forked child.
+    Result childResult() {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            platform::InstanceLock lock;
+            _exit(static_cast<int>(lock.acquire(lockPath)));
+        }
+        int status = 0;
+        EXPECT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status));
+        return static_cast<Result>(WEXITSTATUS(status));
+    }
+
+    std::string folder, lockPath;
+};
+
+}  // namespace
+
+TEST_F(ProcessTest, LockIsExclusiveAcrossProcesses) {
+    platform::InstanceLock lock;
+    ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
+    EXPECT_TRUE(lock.isHeld());
+    EXPECT_EQ(lock.acquire(lockPath), Result::Acquired);  // already held here
+    EXPECT_EQ(childResult(), Result::HeldElsewhere);
+
+    platform::InstanceLock other;  // another open file, as another process would have
+    EXPECT_EQ(other.acquire(lockPath), Result::HeldElsewhere);
+    EXPECT_FALSE(other.isHeld());
+
+    lock.release();
+    EXPECT_FALSE(lock.isHeld());
+    EXPECT_EQ(childResult(), Result::Acquired);
+    EXPECT_EQ(other.acquire(lockPath), Result::Acquired);
+}
+
+TEST_F(ProcessTest, LockOfAKilledProcessIsGone) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        platform::InstanceLock lock;
+        char c = lock.acquire(lockPath) == Result::Acquired ? 'y' : 'n';
+        [[maybe_unused]] ssize_t n = write(ready[1], &c, 1);
+        for (;;) pause();
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
+    platform::InstanceLock lock;
+    EXPECT_EQ(lock.acquire(lockPath), Result::HeldElsewhere);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(lock.acquire(lockPath), Result::Acquired);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST_F(ProcessTest, LockFileInAMissingFolderFails) {
+    platform::InstanceLock lock;
+    std::string error;
+    EXPECT_EQ(lock.acquire(folder + "/missing/x.lock", &error), Result::Failed);
+    EXPECT_NE(error.find("open"), std::string::npos);
+}
+
+TEST_F(ProcessTest, StartedProgramsDoNotInheritTheLock) {
+    platform::InstanceLock lock;
+    ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
+    const long pid = platform::spawnProcess({"sleep", "30"});
+    ASSERT_GT(pid, 0);
+    lock.release();
+    platform::InstanceLock again;
+    EXPECT_EQ(again.acquire(lockPath), Result::Acquired);
+    kill(static_cast<pid_t>(pid), SIGKILL);
+    EXPECT_EQ(platform::waitForProcess(pid), -1);  // killed, not exited
+}
+
+TEST_F(ProcessTest, ArgumentsReachTheProgramWithoutAShell) {
+    const std::string odd = folder + "/x;touch " + "y $(id) `id` | z";
+    const long pid = platform::spawnProcess({"touch", odd});
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(platform::waitForProcess(pid), 0);
+    EXPECT_TRUE(fs::exists(odd));
+    EXPECT_FALSE(fs::exists(folder + "/x"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(ProcessTest, ExitStatusAndMissingPrograms) {
+    EXPECT_EQ(platform::waitForProcess(platform::spawnProcess({"true"})), 0);
+    EXPECT_EQ(platform::waitForProcess(platform::spawnProcess({"false"})), 1);
+    std::string error;
+    EXPECT_EQ(platform::spawnProcess({"zub-no-such-program-anywhere"}, &error), -1);
+    EXPECT_NE(error.find("posix_spawnp"), std::string::npos);
+    EXPECT_EQ(platform::spawnProcess({}, &error), -1);
+    EXPECT_EQ(platform::waitForProcess(-1), -1);
+}
+
+TEST_F(ProcessTest, ReapWithoutWaiting) {
+    const long pid = platform::spawnProcess({"true"});
+    ASSERT_GT(pid, 0);
+    bool reaped = false;
+    for (int i = 0; i < 500 && !reaped; ++i) {
+        reaped = platform::reapProcessIfFinished(pid);
+        if (!reaped) usleep(10000);
+    }
+    EXPECT_TRUE(reaped);
+    const long sleeper = platform::spawnProcess({"sleep", "30"});
+    EXPECT_FALSE(platform::reapProcessIfFinished(sleeper));
+    kill(static_cast<pid_t>(sleeper), SIGKILL);
+    platform::waitForProcess(sleeper);
+}

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "sys/Archive.h"
+#include "sys/ArchiveReader.h"
+#include "sys/ArchiveWriter.h"
+#include "project_zub/sys/files_test_support.h"
+
+using namespace filestest;
+
+namespace {
+
+std::string entryText(const ArchiveReader& reader, std::string_view name) {
+    const int i = reader.find(name);
+    EXPECT_GE(i, 0) << name;
+    if (i < 0) return {};
+    return std::string(reader.read(i).view());
+}
+
+// A small valid archive in memory, for the corruption tests.
+std::vector<uint8_t> sampleArchive(const TempFolder& dir) {
+    ArchiveWriter w(ArchiveWriter::Method::Zlib);
+    w.addData("gfx/a.tga", textContent(3000, 1).data(), 3000);
+    w.addData("sfx/b.ogg", noiseContent(500, 2).data(), 500);
+    w.addData("levels/c.lev", textContent(10, 3).data(), 10);
+    EXPECT_TRUE(w.write(dir / "sample.dat"));
+    const std::string s = readBytes(dir / "sample.dat");
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+void putU32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
+}
+
+void putU64(std::vector<uint8_t>& v, size_t at, uint64_t x) {
+    for (int i = 0; i < 8; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
+}
+
+// Offset of the first entry's fields after its name ("gfx/a.tga", 9 bytes).
+constexpr size_t kFirstName = archive::kHeaderSize + 2;
+constexpr size_t kFirstFields = kFirstName + 9;
+
+}  // namespace
+
+TEST(FilesArchive, NamesAreNormalised) {
+    EXPECT_EQ(archive::normaliseName("./gfx\\GUI//Game/HorizontalRuler.TGA"), "gfx/gui/game/horizontalruler.tga");
+    EXPECT_EQ(archive::normaliseName("././levels/./a1.lev"), "levels/a1.lev");
+    EXPECT_EQ(archive::normaliseName("/abs/x"), "abs/x");
+    EXPECT_TRUE(archive::isValidName("gfx/a.tga"));
+    EXPECT_FALSE(archive::isValidName(""));
+    EXPECT_FALSE(archive::isValidName("gfx/../../etc/passwd"));
+    EXPECT_FALSE(archive::isValidName(".."));
+    EXPECT_FALSE(archive::isValidName("Gfx/a.tga"));
+    EXPECT_FALSE(archive::isValidName("/gfx/a.tga"));
+    EXPECT_FALSE(archive::isValidName(std::string("a\0b", 3)));
+    EXPECT_FALSE(archive::isValidName(std::string(archive::kMaxNameLength + 1, 'a')));
+}
+
+TEST(FilesArchive, EveryMethodRoundTrips) {
+    TempFolder dir;
+    const std::string text = textContent(200000, 7);
+    const std::string noise = noiseContent(70000, 8);
+    for (auto method : {ArchiveWriter::Method::Zopfli, ArchiveWriter::Method::Zlib, ArchiveWriter::Method::Store}) {
+        ArchiveWriter w(method);
+        w.threads = 3;
+        ASSERT_TRUE(w.addData("Text/Story.TXT", text.data(), text.size()));
+        ASSERT_TRUE(w.addData("noise.bin", noise.data(), noise.size()));
+        ASSERT_TRUE(w.addData("empty", "", 0));
+        ASSERT_TRUE(w.addData("music/loop.ogg", text.data(), 5000));  // compressible, but kept raw
+        writeBytes(dir / "disk/level.lev", "level data");
+        ASSERT_TRUE(w.addFile("./levels\\A1.lev", dir / "disk/level.lev"));
+        const std::string path = dir / "m.dat";
+        std::string reason;
+        ASSERT_TRUE(w.write(path, &reason)) << reason;
+        EXPECT_FALSE(fs::exists(path + ".tmp"));
+
+        ArchiveReader r;
+        ASSERT_TRUE(r.tryOpen(path, reason)) << reason;
+        ASSERT_EQ(r.entries().size(), 5u);
+        // Entries keep the order they were added in.
+        EXPECT_EQ(r.entries()[0].name, "text/story.txt");
+        EXPECT_EQ(r.entries()[4].name, "levels/a1.lev");
+        EXPECT_EQ(entryText(r, "TEXT/story.txt"), text);
+        EXPECT_EQ(entryText(r, "noise.bin"), noise);
+        EXPECT_EQ(entryText(r, "empty"), "");
+        EXPECT_EQ(entryText(r, "music/loop.ogg"), text.substr(0, 5000));
+        EXPECT_EQ(entryText(r, "levels/a1.lev"), "level data");
+        EXPECT_EQ(r.find("missing"), -1);
+
+        const auto& e = r.entries();
+        const bool compressing = method != ArchiveWriter::Method::Store;
+        EXPECT_EQ(e[0].compressed, compressing);
+        if (compressing) {
+            EXPECT_LT(e[0].storedSize, text.size() / 3);
+        }
+        // Noise does not compress, and already compressed formats are not tried.
+        EXPECT_FALSE(e[1].compressed);
+        EXPECT_EQ(e[1].storedSize, noise.size());
+        EXPECT_FALSE(e[2].compressed);
+        EXPECT_FALSE(e[3].compressed);
+        EXPECT_EQ(w.rawBytes, text.size() + noise.size() + 5000 + 10);
+    }
+}
+
+TEST(FilesArchive, LaterEntryWithSameNameReplacesEarlier) {
+    TempFolder dir;
+    ArchiveWriter w;
+    w.addData("a.txt", "one", 3);
+    w.addData("A.TXT", "two", 3);
+    EXPECT_EQ(w.entryCount(), 1u);
+    ASSERT_TRUE(w.write(dir / "x.dat"));
+    ArchiveReader r;
+    r.open(dir / "x.dat");
+    EXPECT_EQ(entryText(r, "a.txt"), "two");
+}
+
+TEST(FilesArchive, InvalidNamesAreRefused) {
+    ArchiveWriter w;
+    EXPECT_FALSE(w.addData("../outside", "x", 1));
+    EXPECT_FALSE(w.addData("./", "x", 1));
+    EXPECT_FALSE(w.addData("", "x", 1));
+    EXPECT_EQ(w.entryCount(), 0u);
+}
+
+TEST(FilesArchive, FailedWriteKeepsOldArchive) {
+    TempFolder dir;
+    ArchiveWriter good;
+    good.addData("a", "old", 3);
+    ASSERT_TRUE(good.write(dir / "w.dat"));
+
+    // A source file that has gone missing by the time the archive is written.
+    ArchiveWriter missing;
+    missing.addData("a", "new", 3);
+    missing.addFile("b", dir / "no-such-file");
+    std::string reason;
+    EXPECT_FALSE(missing.write(dir / "w.dat", &reason));
+    EXPECT_NE(reason.find("no-such-file"), std::string::npos) << reason;
+    EXPECT_FALSE(fs::exists(dir / "w.dat.tmp"));
+
+    // The disk fills up while writing.
+    fs::create_symlink("/dev/full", dir / "w.dat.tmp");
+    ArchiveWriter full;
+    full.addData("a", "new", 3);
+    EXPECT_FALSE(full.write(dir / "w.dat", &reason));
+
+    ArchiveReader r;
+    r.open(dir / "w.dat");
+    EXPECT_EQ(entryText(r, "a"), "old");
+}
+
+TEST(FilesArchive, ParserAcceptsWrittenArchive) {
+    TempFolder dir;
+    const std::vector<uint8_t> a = sampleArchive(dir);
+    archive::Directory d;
+    std::string reason;
+    ASSERT_TRUE(archive::parseDirectory(a.data(), a.size(), d, reason)) << reason;
+    ASSERT_EQ(d.entries.size(), 3u);
+    EXPECT_EQ(d.dataStart, archive::kHeaderSize + 3 * archive::kEntryFixedSize + 9 + 9 + 12);
+    EXPECT_EQ(d.entries[0].offset, d.dataStart);
+    // A prefix of the file asks for more, the whole file in a shorter buffer is corrupt.
+    EXPECT_EQ(archive::parseDirectory(a.data(), 20, a.size(), d, reason), archive::ParseResult::NeedMore);
+    EXPECT_EQ(archive::parseDirectory(a.data(), 20, 20, d, reason), archive::ParseResult::Corrupt);
+}
+
+TEST(FilesArchive, ParserRejectsEveryCorruption) {
+    TempFolder dir;
+    const std::vector<uint8_t> good = sampleArchive(dir);
+    struct Case {
+        const char* what;
+        void (*damage)(std::vector<uint8_t>&);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"magic", [](std::vector<uint8_t>& v) { v[0] = 'X'; }, "magic"},
+        {"version", [](std::vector<uint8_t>& v) { putU32(v, 4, 2); }, "version"},
+        {"count", [](std::vector<uint8_t>& v) { putU32(v, 8, 0xFFFFFFFFu); }, "count"},
+        {"count+1", [](std::vector<uint8_t>& v) { putU32(v, 8, 4); }, "name"},
+        {"name length 0", [](std::vector<uint8_t>& v) { v[12] = 0; v[13] = 0; }, "name length"},
+        {"name length huge", [](std::vector<uint8_t>& v) { v[12] = 0xFF; v[13] = 0xFF; }, "name length"},
+        {"upper case name", [](std::vector<uint8_t>& v) { v[kFirstName] = 'G'; }, "bad name"},
+        {"escaping name", [](std::vector<uint8_t>& v) { std::memcpy(&v[kFirstName], "../a.tga/", 9); }, "bad name"},
+        {"offset past end", [](std::vector<uint8_t>& v) { putU64(v, kFirstFields, v.size() + 1); }, "outside"},
+        {"offset overflow", [](std::vector<uint8_t>& v) { putU64(v, kFirstFields, ~0ull - 5); }, "outside"},
+        {"size past end", [](std::vector<uint8_t>& v) { putU32(v, kFirstFields + 8, 0xFFFFFFF0u); }, "outside"},
+        {"offset in directory", [](std::vector<uint8_t>& v) { putU64(v, kFirstFields, 4); }, "overlaps"},
+        {"flag", [](std::vector<uint8_t>& v) { v[kFirstFields + 20] = 2; }, "flag"},
+        {"raw size of compressed entry", [](std::vector<uint8_t>& v) { putU32(v, kFirstFields + 12, 0xFFFFFFFFu); },
+         "sizes"},
+        {"stored entry sizes differ",
+         [](std::vector<uint8_t>& v) {
+             v[kFirstFields + 20] = 0;
+             putU32(v, kFirstFields + 12, 1);
+         },
+         "sizes"},
+        {"duplicate", [](std::vector<uint8_t>& v) { std::memcpy(&v[kFirstName + 9 + 21 + 2], "gfx/a.tga", 9); },
+         "duplicate"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> v = good;
+        c.damage(v);
+        archive::Directory d;
+        std::string reason;
+        EXPECT_FALSE(archive::parseDirectory(v.data(), v.size(), d, reason)) << c.what;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << c.what << ": " << reason;
+    }
+    // Every truncation is refused, none reads past the end (ASan checks that).
+    for (size_t n = 0; n < good.size(); ++n) {
+        std::vector<uint8_t> v(good.begin(), good.begin() + static_cast<long>(n));
+        archive::Directory d;
+        std::string reason;
+        const bool ok = archive::parseDirectory(v.data(), v.size(), d, reason);
+        // Cutting only data makes the last entry lie outside the file.
+        EXPECT_FALSE(ok) << n;
+    }
+}
+
+TEST(FilesArchive, ReaderGrowsItsViewForLargeDirectories) {
+    TempFolder dir;
+    ArchiveWriter w(ArchiveWriter::Method::Store);
+    // About 300 KiB of directory: more than the first read.
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name = "gfx/some/deep/folder/for/a/long/name/number-" + std::to_string(i) + ".tga";
+        w.addData(name, name.data(), name.size());
+    }
+    ASSERT_TRUE(w.write(dir / "big.dat"));
+    ArchiveReader r;
+    std::string reason;
+    ASSERT_TRUE(r.tryOpen(dir / "big.dat", reason)) << reason;
+    EXPECT_EQ(r.entries().size(), 3000u);
+    EXPECT_EQ(entryText(r, "gfx/some/deep/folder/for/a/long/name/number-2999.tga"),
+              "gfx/some/deep/folder/for/a/long/name/number-2999.tga");
+}
+
+TEST(FilesArchiveDeath, TruncatedArchiveIsFatal) {
+    TempFolder dir;
+    std::vector<uint8_t> v = sampleArchive(dir);
+    writeBytes(dir / "cut.dat", std::string(v.begin(), v.end() - 100));
+    TestMode mode;
+    ArchiveReader r;
+    EXPECT_EXIT(r.open(dir / "cut.dat"), ::testing::ExitedWithCode(255),
+                "Archive '.*cut.dat' is unusable: entry '.*' lies outside the file");
+}
+
+TEST(FilesArchiveDeath, MissingArchiveIsFatal) {
+    TempFolder dir;
+    TestMode mode;
+    ArchiveReader r;
+    EXPECT_EXIT(r.open(dir / "none.dat"), ::testing::ExitedWithCode(255),
+                "Archive '.*none.dat' is unusable: cannot open \\(errno 2");
+}
+
+TEST(FilesArchiveDeath, DamagedEntryIsFatalOnRead) {
+    TempFolder dir;
+    std::vector<uint8_t> v = sampleArchive(dir);
+    archive::Directory d;
+    std::string reason;
+    ASSERT_TRUE(archive::parseDirectory(v.data(), v.size(), d, reason));
+    // One bit in the middle of the compressed text entry and the last byte of the raw noise entry.
+    v[d.entries[0].offset + d.entries[0].storedSize / 2] ^= 0x10;
+    v[d.entries[1].offset + d.entries[1].storedSize - 1] ^= 0x01;
+    writeBytes(dir / "bad.dat", std::string(v.begin(), v.end()));
+    TestMode mode;
+    ArchiveReader r;
+    r.open(dir / "bad.dat");  // the directory itself is fine
+    ByteBuffer out;
+    EXPECT_FALSE(r.tryRead(0, out, reason));
+    EXPECT_FALSE(r.tryRead(1, out, reason));
+    EXPECT_NE(reason.find("CRC"), std::string::npos) << reason;
+    EXPECT_TRUE(r.tryRead(2, out, reason));
+    EXPECT_EXIT(r.read(1), ::testing::ExitedWithCode(255),
+                "Archive '.*bad.dat' is corrupt: entry 'sfx/b.ogg' fails its CRC check");
+}

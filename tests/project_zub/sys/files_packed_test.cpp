@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "sys/FileManager.h"
+#include "sys/Logger.h"
+#include "sys/PackedFile.h"
+#include "project_zub/sys/files_test_support.h"
+#include "util/Md5.h"
+
+using namespace filestest;
+
+namespace {
+
+constexpr size_t kRecordSize = 9720;
+
+std::array<uint8_t, kRecordSize> record(uint8_t seed) {
+    std::array<uint8_t, kRecordSize> r{};
+    for (size_t i = 0; i < r.size(); ++i) r[i] = static_cast<uint8_t>((i * 7 + seed) % 251);
+    return r;
+}
+
+class FilesPacked : public ::testing::Test {
+protected:
+    WString folder() const { return narrowToWide(dir.path()); }
+    std::string file() const { return dir / "Tumbrodemo.hst"; }
+
+    bool save(const std::array<uint8_t, kRecordSize>& r, const WString& version = u"1.25") {
+        return FileManager::savePackedFile(r.data(), r.size(), folder(), u"Tumbrodemo.hst", version);
+    }
+
+    // Loads into a destination filled with 0xEE and checks that a refused
+    // load leaves every byte of it alone.
+    bool loadChecked(size_t size = kRecordSize) {
+        std::vector<uint8_t> dest(size, 0xEE);
+        const bool ok = FileManager::loadPackedFile(dest.data(), size, folder(), u"Tumbrodemo.hst", u"1.25");
+        if (ok) {
+            loaded.assign(dest.begin(), dest.end());
+        } else {
+            EXPECT_EQ(dest, std::vector<uint8_t>(size, 0xEE));
+        }
+        return ok;
+    }
+
+    // A refused file is gone from its place and kept as ".bad" with its bytes.
+    void expectSetAside(const std::string& bytes, const char* reason) {
+        EXPECT_FALSE(loadChecked()) << reason;
+        EXPECT_FALSE(fs::exists(file())) << reason;
+        EXPECT_EQ(readBytes(file() + ".bad"), bytes) << reason;
+        bool logged = false;
+        for (const WString& line : Logger::get().history())
+            logged |= line.find(narrowToWide(reason)) != WString::npos && line.find(u".bad") != WString::npos;
+        EXPECT_TRUE(logged) << reason;
+        fs::remove(file() + ".bad");
+    }
+
+    TempFolder dir;
+    std::vector<uint8_t> loaded;
+};
+
+}  // namespace
+
+TEST_F(FilesPacked, RoundTrip) {
+    const auto r = record(1);
+    ASSERT_TRUE(save(r));
+    EXPECT_FALSE(fs::exists(file() + ".tmp"));
+    ASSERT_TRUE(loadChecked());
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r.begin(), r.end()));
+    // Saving again replaces the file.
+    const auto r2 = record(2);
+    ASSERT_TRUE(save(r2));
+    ASSERT_TRUE(loadChecked());
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r2.begin(), r2.end()));
+}
+
+TEST_F(FilesPacked, HeaderLayout) {
+    const auto r = record(3);
+    ASSERT_TRUE(save(r));
+    const std::string f = readBytes(file());
+    ASSERT_GE(f.size(), packedfile::kHeaderSize);
+    EXPECT_EQ(std::string(f.data(), 32), std::string("Tumbrodemo.hst") + std::string(18, '\0'));
+    EXPECT_EQ(std::string(f.data() + 32, 16), std::string("1.25") + std::string(12, '\0'));
+    auto u32 = [&](size_t at) {
+        uint32_t x;
+        std::memcpy(&x, f.data() + at, 4);
+        return x;
+    };
+    EXPECT_EQ(u32(48), kRecordSize);
+    EXPECT_EQ(u32(52), f.size() - 72);
+    uint8_t seal[16];
+    md5DigestWithPrefix(0x3C5A9E17, r.data(), r.size(), seal);
+    EXPECT_EQ(std::memcmp(f.data() + 56, seal, 16), 0);
+    EXPECT_EQ(static_cast<uint8_t>(f[72]), 0x78);  // a zlib stream follows
+}
+
+TEST_F(FilesPacked, MissingFileIsNotSetAside) {
+    EXPECT_FALSE(loadChecked());
+    EXPECT_FALSE(fs::exists(file() + ".bad"));
+}
+
+TEST_F(FilesPacked, RejectedFilesAreSetAside) {
+    const auto r = record(4);
+    ASSERT_TRUE(save(r));
+    const std::string good = readBytes(file());
+
+    // Another file's content under this name.
+    ASSERT_TRUE(FileManager::savePackedFile(r.data(), r.size(), folder(), u"Tumbrodemo.pro", u"1.25"));
+    const std::string other = readBytes(dir / "Tumbrodemo.pro");
+    writeBytes(file(), other);
+    expectSetAside(other, "wrong name");
+
+    // An older version.
+    ASSERT_TRUE(save(r, u"1.24"));
+    expectSetAside(readBytes(file()), "wrong version");
+
+    // A record of another size.
+    writeBytes(file(), good);
+    EXPECT_FALSE(loadChecked(kRecordSize - 1));
+    EXPECT_EQ(readBytes(file() + ".bad"), good);
+    fs::remove(file() + ".bad");
+
+    // The seal does not match the data.
+    std::string f = good;
+    f[60] ^= 1;
+    writeBytes(file(), f);
+    expectSetAside(f, "seal mismatch");
+
+    // The data was changed and resealed by someone without the salt: the
+    // stream is valid but the seal is not.
+    {
+        auto changed = r;
+        changed[100] ^= 0xFF;
+        const std::vector<uint8_t> img = packedfile::pack(changed.data(), changed.size(), u"Tumbrodemo.hst", u"1.25");
+        std::string forged(img.begin(), img.end());
+        std::memcpy(&forged[56], &good[56], 16);
+        writeBytes(file(), forged);
+        expectSetAside(forged, "seal mismatch");
+    }
+
+    // A damaged stream.
+    f = good;
+    f[f.size() / 2] ^= 0x40;
+    writeBytes(file(), f);
+    expectSetAside(f, "does not unpack");
+
+    // Cut short, in the data and in the header.
+    f = good.substr(0, good.size() - 10);
+    writeBytes(file(), f);
+    expectSetAside(f, "truncated data");
+    f = good.substr(0, 40);
+    writeBytes(file(), f);
+    expectSetAside(f, "truncated header");
+    writeBytes(file(), "");
+    expectSetAside("", "truncated header");
+
+    // Bytes appended.
+    f = good + "x";
+    writeBytes(file(), f);
+    expectSetAside(f, "trailing bytes");
+}
+
+TEST_F(FilesPacked, EarlierRejectsAreNeverOverwritten) {
+    writeBytes(file(), "first bad");
+    EXPECT_FALSE(loadChecked());
+    writeBytes(file(), "second bad");
+    EXPECT_FALSE(loadChecked());
+    ASSERT_TRUE(save(record(5)));  // a save does not touch the rejects
+    EXPECT_EQ(readBytes(file() + ".bad"), "first bad");
+    EXPECT_EQ(readBytes(file() + ".bad1"), "second bad");
+    EXPECT_TRUE(loadChecked());
+}
+
+TEST_F(FilesPacked, InterruptedSaveKeepsTheOldFile) {
+    const auto r = record(6);
+    ASSERT_TRUE(save(r));
+    const std::string old = readBytes(file());
+
+    // A crash during an earlier save left a partial temporary file behind.
+    writeBytes(file() + ".tmp", old.substr(0, 50));
+    ASSERT_TRUE(loadChecked());
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r.begin(), r.end()));
+    ASSERT_TRUE(save(record(7)));  // and the next save goes through
+    EXPECT_FALSE(fs::exists(file() + ".tmp"));
+    const std::string current = readBytes(file());
+
+    // The disk is full: the write fails before the rename.
+    fs::create_symlink("/dev/full", file() + ".tmp");
+    EXPECT_FALSE(save(record(8)));
+    EXPECT_EQ(readBytes(file()), current);
+    EXPECT_FALSE(fs::exists(file() + ".tmp"));
+
+    // The temporary file cannot be created.
+    fs::create_directory(file() + ".tmp");
+    EXPECT_FALSE(save(record(9)));
+    EXPECT_EQ(readBytes(file()), current);
+    bool logged = false;
+    for (const WString& line : Logger::get().history())
+        logged |= line.find(u"FileManager::savePackedFile(): Could not save") != WString::npos;
+    EXPECT_TRUE(logged);
+    ASSERT_TRUE(loadChecked());
+    const auto r7 = record(7);
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r7.begin(), r7.end()));
+}
+
+TEST_F(FilesPacked, NamesAreKeptWithinTheirFields) {
+    // A name longer than the field is cut to 31 bytes on both sides.
+    const WString longName = u"a-very-long-file-name-for-a-record.hst";
+    const auto r = record(10);
+    ASSERT_TRUE(FileManager::savePackedFile(r.data(), r.size(), folder(), longName, u"1.25"));
+    std::vector<uint8_t> dest(kRecordSize);
+    EXPECT_TRUE(FileManager::loadPackedFile(dest.data(), dest.size(), folder(), longName, u"1.25"));
+    EXPECT_EQ(dest, std::vector<uint8_t>(r.begin(), r.end()));
+}
