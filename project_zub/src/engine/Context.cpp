@@ -6,11 +6,11 @@ ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")
 
 Context::Environment Context::environment;
 
-namespace {
-constexpr int KEY_ESCAPE = 1;
-constexpr int KEY_F10 = 68;
-constexpr int KEY_F11 = 87;
-}  // namespace
+#include "platform/KeyCodes.h"
+
+using platform::KEY_ESCAPE;
+using platform::KEY_F10;
+using platform::KEY_F11;
 
 Context::Context() : camera(new Camera) {}
 

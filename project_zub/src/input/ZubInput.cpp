@@ -4,13 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/KeyCodes.h"
+
 namespace {
 ZubInput* current = nullptr;
-
-// Modifier keys by scan code, left and right alike.
-constexpr int KEY_LSHIFT = 42, KEY_RSHIFT = 54;
-constexpr int KEY_LCONTROL = 29, KEY_RCONTROL = 157;
-constexpr int KEY_LALT = 56, KEY_RALT = 184;
+using namespace platform;
 }  // namespace
 
 ZubInput::ZubInput() : keyboardHolder(nullptr), previous(current) {

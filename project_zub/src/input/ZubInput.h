@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "object/ZubBase.h"
+#include "platform/KeyCodes.h"
 #include "platform/Platform.h"
 #include "util/WString.h"
 
@@ -41,12 +42,12 @@ struct InputPointer {
 
 class ZubInput {
 public:
-    static constexpr int INPUT_CODES = 456;
-    static constexpr int JOY_BASE = 256;
-    static constexpr int JOY_STRIDE = 48;
-    static constexpr int JOY_BUTTONS_OFFSET = 16;
-    static constexpr int MOUSE_DIRECTION_BASE = 448;
-    static constexpr int MOUSE_BUTTON_BASE = 452;
+    static constexpr int INPUT_CODES = platform::INPUT_CODES;
+    static constexpr int JOY_BASE = platform::JOY_FIRST;
+    static constexpr int JOY_STRIDE = platform::JOY_STRIDE;
+    static constexpr int JOY_BUTTONS_OFFSET = platform::JOY_BUTTON0;
+    static constexpr int MOUSE_DIRECTION_BASE = platform::MOUSE_DIRECTION_BASE;
+    static constexpr int MOUSE_BUTTON_BASE = platform::MOUSE_BUTTON_BASE;
     static constexpr float DRAG_DISTANCE = 20.0f;
     static constexpr float STICK_THRESHOLD = 0.5f;
 
