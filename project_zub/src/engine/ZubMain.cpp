@@ -72,7 +72,8 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         return 0;
     }
 
-    std::unique_ptr<platform::Backend> backend = platform::createSdlBackend();
+    std::unique_ptr<platform::Backend> backend =
+        options.makeBackend ? options.makeBackend() : platform::createSdlBackend();
     platform::WindowSettings ws;
     ws.assumeFocused = options.bAssumeFocused;
     if (options.bSafeMode) {
@@ -95,6 +96,7 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     platform::WindowState window;
     int frames = 0;
     for (;;) {
+        if (options.beforeFrame) options.beforeFrame(*backend, frames);
         backend->poll(input, window);
         if (window.closeRequested) break;
         if (!program.engine) {

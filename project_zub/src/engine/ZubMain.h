@@ -8,10 +8,13 @@
 // (until then each turn sleeps 100 ms), rebuilt after a restart request, and
 // deleted when the window closes or the game quits; a pending web address is
 // opened after that.
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Application.h"
+#include "platform/Platform.h"
 
 struct RunOptions {
     std::vector<std::string> arguments;
@@ -23,6 +26,11 @@ struct RunOptions {
     int maxFrames = 0;
     // Skip the single-instance lock (tests run several programs at once).
     bool bAllowSeveralInstances = false;
+    // The window back-end; SDL unless a test gives its own. The loop asks it
+    // again after each poll, so a test can script frame by frame.
+    std::function<std::unique_ptr<platform::Backend>()> makeBackend;
+    // Called before every frame with the back-end and the frame number.
+    std::function<void(platform::Backend&, int)> beforeFrame;
 };
 
 // Reads the command line ("-safe") and the environment (ZUB_ASSUME_FOCUSED,
