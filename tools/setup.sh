@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libzopfli-dev libcurl4-openssl-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+  libjpeg62-turbo-dev
+  libstb-dev libvorbis-dev
 )
 
 missing=()

@@ -1,0 +1,147 @@
+#pragma once
+// Helpers of the audio tests: generated sounds, pulling the mixer into a
+// buffer, measuring what comes out.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "audio/OggEncoder.h"
+#include "audio/ZubAudio.h"
+#include "sys/ErrorManager.h"
+#include "util/Random.h"
+
+namespace audiotest {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The clock the tests drive.
+inline double fakeNow = 0.0;
+inline double fakeClock() { return fakeNow; }
+
+// Interleaved frames of a sine of `hz` (every channel the same).
+inline std::vector<float> sine(double hz, double seconds, int rate, float amplitude = 0.5f, int channels = 1) {
+    const int64_t n = static_cast<int64_t>(std::llround(seconds * rate));
+    std::vector<float> out(static_cast<size_t>(n * channels));
+    for (int64_t i = 0; i < n; ++i) {
+        const float v = amplitude * static_cast<float>(std::sin(2.0 * kPi * hz * static_cast<double>(i) / rate));
+        for (int c = 0; c < channels; ++c) out[static_cast<size_t>(i * channels + c)] = v;
+    }
+    return out;
+}
+
+// A constant level.
+inline std::vector<float> level(float value, int frames, int channels = 1) {
+    return std::vector<float>(static_cast<size_t>(frames) * channels, value);
+}
+
+// Frames k / n for k = 0 .. n-1.
+inline std::vector<float> ramp(int frames) {
+    std::vector<float> out(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) out[static_cast<size_t>(i)] = static_cast<float>(i) / frames;
+    return out;
+}
+
+// Pulls `frames` stereo frames from the service.
+inline std::vector<float> pull(ZubAudio& audio, int frames) {
+    std::vector<float> out(static_cast<size_t>(frames) * 2, -99.0f);
+    // Pulled in device-sized pieces, as a device would.
+    for (int done = 0; done < frames;) {
+        const int n = std::min(512, frames - done);
+        audio.pull(out.data() + static_cast<size_t>(done) * 2, n);
+        done += n;
+    }
+    return out;
+}
+
+inline float left(const std::vector<float>& stereo, size_t frame) { return stereo[2 * frame]; }
+inline float right(const std::vector<float>& stereo, size_t frame) { return stereo[2 * frame + 1]; }
+
+// The frequency of a periodic signal in one channel, from its rising zero
+// crossings (positions interpolated between frames).
+inline double measureHz(const std::vector<float>& stereo, int rate, int channel = 0) {
+    const size_t frames = stereo.size() / 2;
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (size_t i = 1; i < frames; ++i) {
+        const float a = stereo[2 * (i - 1) + channel], b = stereo[2 * i + channel];
+        if (a < 0.0f && b >= 0.0f) {
+            const double t = static_cast<double>(i - 1) + a / (a - b);
+            if (first < 0.0) first = t;
+            last = t;
+            ++crossings;
+        }
+    }
+    if (crossings < 2) return 0.0;
+    return (crossings - 1) * static_cast<double>(rate) / (last - first);
+}
+
+inline float peak(const std::vector<float>& stereo, size_t from = 0, size_t to = SIZE_MAX) {
+    float p = 0.0f;
+    to = std::min(to, stereo.size() / 2);
+    for (size_t i = from; i < to; ++i) p = std::max({p, std::fabs(stereo[2 * i]), std::fabs(stereo[2 * i + 1])});
+    return p;
+}
+
+// Ogg Vorbis bytes of a sound.
+inline std::vector<uint8_t> ogg(const std::vector<float>& samples, int channels, int rate, float quality = 0.4f) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(audio::encodeOggVorbis(samples.data(), static_cast<int64_t>(samples.size()) / channels, channels, rate,
+                                       quality, bytes, &error))
+        << error;
+    return bytes;
+}
+
+inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        char pattern[] = "/tmp/zub-audio-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        EXPECT_NE(made, nullptr);
+        root = made ? made : "/tmp";
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+    std::string path() const { return root + "/"; }
+
+private:
+    std::string root;
+};
+
+// Every test starts from the same random state, full global volumes and a
+// clock of its own.
+class AudioTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ErrorManager::bTestMode = true;
+        randomState = 1;
+        fakeNow = 0.0;
+        savedClock = ZubAudio::clock;
+        ZubAudio::clock = &fakeClock;
+        for (int option = ZubAudio::CONFIG_GVOL_SAMPLE; option <= ZubAudio::CONFIG_GVOL_MUSIC; ++option)
+            ZubAudio::setConfig(option, ZubAudio::kMaxGlobalVolume);
+    }
+    void TearDown() override {
+        ZubAudio::clock = savedClock;
+        for (int option = ZubAudio::CONFIG_GVOL_SAMPLE; option <= ZubAudio::CONFIG_GVOL_MUSIC; ++option)
+            ZubAudio::setConfig(option, ZubAudio::kMaxGlobalVolume);
+    }
+
+    double (*savedClock)() = nullptr;
+};
+
+}  // namespace audiotest
