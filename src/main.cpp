@@ -4,10 +4,14 @@
 // resource loader and screens are not built yet, so the program shows one
 // empty screen that Escape or the window's close button ends.
 #include "engine/ContextManager.h"
+#include "engine/Zub.h"
 #include "engine/ZubMain.h"
+#include "input/ZubInput.h"
+#include "lang/Language.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
+#include "sys/Settings.h"
 
 namespace {
 
@@ -32,5 +36,12 @@ public:
 int main(int argc, char** argv) {
     ApplicationHooks hooks;
     hooks.createApplication = [](Zub&) -> ZubApplication* { return new ShellApplication; };
+    hooks.createLanguage = [](Zub& engine) -> Language* {
+        auto* language = new Language;
+        language->setLanguageMask(engine.settings->languageMask);
+        language->setKeyNameTable(engine.input->keyNames);
+        return language;
+    };
+    hooks.destroyLanguage = [](Language* language) { delete language; };
     return runZub(parseRunOptions(argc, argv), hooks);
 }

@@ -1,5 +1,6 @@
 #include "engine/Zub.h"
 
+#include "audio/ZubAudio.h"
 #include "engine/Context.h"
 #include "engine/FocusManager.h"
 #include "input/ZubInput.h"
@@ -64,6 +65,11 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     input->setBackend(&backend);
     started("ZubInput::ZubInput");
 
+    starting("ZubAudio::ZubAudio");
+    audio = std::make_unique<ZubAudio>(settings.get());
+    audio->init();  // without a device the game runs silent (logged)
+    started("ZubAudio::ZubAudio");
+
     starting("Console::Console");
     console = std::make_unique<Console>();
     started("Console::Console");
@@ -89,6 +95,8 @@ Zub::~Zub() {
     }
     stopping("Console::~Console");
     console.reset();
+    stopping("ZubAudio::~ZubAudio");
+    audio.reset();
     stopping("ZubInput::~ZubInput");
     input.reset();
     stopping("FocusManager::~FocusManager");
@@ -148,6 +156,7 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
         vp.height = static_cast<float>(window.height > 0 ? window.height : 768);
         input->setViewport(vp);
         input->update(snapshot);
+        audio->update();
         if (rootContext) rootContext->tick(currentTime, interval);
         focusManager->update(rootContext, *input);
         // Calls made by objects outside a role's own tick go nowhere else.

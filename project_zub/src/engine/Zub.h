@@ -17,6 +17,7 @@ class FocusManager;
 class Language;
 class ResourceManager;
 class Settings;
+class ZubAudio;
 class ZubInput;
 
 class Zub {
@@ -45,6 +46,7 @@ public:
     std::unique_ptr<ResourceManager> resourceManager;
     std::unique_ptr<FocusManager> focusManager;
     std::unique_ptr<ZubInput> input;
+    std::unique_ptr<ZubAudio> audio;
     std::unique_ptr<Console> console;
     Language* language = nullptr;
     ZubTimer timer;
