@@ -79,19 +79,15 @@ void Packet::clearError() {
     error.clear();
 }
 
-bool Packet::need(int n) {
+bool Packet::needFailed(int n) {
     if (bFailed) return false;
-    const uint8_t* end = buffer + (bWriting ? capacity : size);
-    if (n < 0 || end - cursor < n) {
-        if (bWriting)
-            fail(formatString(u"packet full: %d more bytes at %d of %d", n, position(), capacity),
-                 "cursor + n <= buffer + capacity", "Packet::write");
-        else
-            fail(formatString(u"packet ends: %d more bytes at %d of %d", n, position(), size),
-                 "cursor + n <= buffer + size", "Packet::read");
-        return false;
-    }
-    return true;
+    if (bWriting)
+        fail(formatString(u"packet full: %d more bytes at %d of %d", n, position(), capacity),
+             "cursor + n <= buffer + capacity", "Packet::write");
+    else
+        fail(formatString(u"packet ends: %d more bytes at %d of %d", n, position(), size),
+             "cursor + n <= buffer + size", "Packet::read");
+    return false;
 }
 
 bool Packet::readRaw(void* out, int n) {
@@ -100,14 +96,16 @@ bool Packet::readRaw(void* out, int n) {
         std::memset(out, 0, n);
         return false;
     }
-    std::memcpy(out, cursor, n);
+    uint8_t* o = static_cast<uint8_t*>(out);
+    for (int i = 0; i < n; ++i) o[i] = cursor[i];
     cursor += n;
     return true;
 }
 
 void Packet::writeRaw(const void* in, int n) {
     if (n == 0 || !need(n)) return;
-    std::memcpy(cursor, in, n);
+    const uint8_t* i8 = static_cast<const uint8_t*>(in);
+    for (int i = 0; i < n; ++i) cursor[i] = i8[i];
     cursor += n;
 }
 
@@ -122,16 +120,14 @@ bool Packet::writeBytes(const void* d, int n) {
 
 void Packet::doUInt(uint32_t& v) {
     if (bWriting) {
-        uint8_t tmp[5];
-        int n = 0;
         uint32_t x = v;
-        do {
-            uint8_t b = x & 0x7F;
+        const int n = x < (1u << 7) ? 1 : x < (1u << 14) ? 2 : x < (1u << 21) ? 3 : x < (1u << 28) ? 4 : 5;
+        if (!need(n)) return;
+        for (int i = 0; i < n; ++i) {
+            cursor[i] = static_cast<uint8_t>((x & 0x7F) | (i + 1 < n ? 0x80 : 0));
             x >>= 7;
-            if (x) b |= 0x80;
-            tmp[n++] = b;
-        } while (x);
-        writeRaw(tmp, n);
+        }
+        cursor += n;
         return;
     }
     uint64_t value = 0;
@@ -141,11 +137,11 @@ void Packet::doUInt(uint32_t& v) {
             v = 0;
             return;
         }
-        uint8_t b;
-        if (!readRaw(&b, 1)) {
+        if (!need(1)) {
             v = 0;
             return;
         }
+        const uint8_t b = *cursor++;
         value |= static_cast<uint64_t>(b & 0x7F) << (7 * i);
         if (!(b & 0x80)) break;
     }
@@ -311,17 +307,32 @@ void Packet::doBool(uint8_t& v) {
 
 void Packet::doUString(WString& s, int maxLength) {
     if (bWriting) {
-        std::string narrow = wideToNarrow(s);
-        if (narrow.size() >= static_cast<size_t>(BUFFERSIZE)) {
-            fail(formatString(u"text of %d bytes is too long", static_cast<int>(narrow.size())),
-                 "length < BUFFERSIZE", "Packet::doUString");
+        // Each UTF-16 unit by itself as 1, 2 or 3 bytes, straight into the
+        // buffer.
+        size_t bytes = 0;
+        for (char16_t c : s) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (bytes >= static_cast<size_t>(BUFFERSIZE)) {
+            fail(formatString(u"text of %d bytes is too long", static_cast<int>(bytes)), "length < BUFFERSIZE",
+                 "Packet::doUString");
             return;
         }
-        uint32_t n = static_cast<uint32_t>(narrow.size());
+        uint32_t n = static_cast<uint32_t>(bytes);
         doUInt(n);
         if (!need(static_cast<int>(n))) return;
-        for (uint32_t i = 0; i < n; ++i) cursor[i] = static_cast<uint8_t>(narrow[i]) ^ STRING_KEY;
-        cursor += n;
+        uint8_t* out = cursor;
+        for (char16_t c : s) {
+            if (c < 0x80) {
+                *out++ = static_cast<uint8_t>(c) ^ STRING_KEY;
+            } else if (c < 0x800) {
+                *out++ = static_cast<uint8_t>(0xC0 | (c >> 6)) ^ STRING_KEY;
+                *out++ = static_cast<uint8_t>(0x80 | (c & 0x3F)) ^ STRING_KEY;
+            } else {
+                *out++ = static_cast<uint8_t>(0xE0 | (c >> 12)) ^ STRING_KEY;
+                *out++ = static_cast<uint8_t>(0x80 | ((c >> 6) & 0x3F)) ^ STRING_KEY;
+                *out++ = static_cast<uint8_t>(0x80 | (c & 0x3F)) ^ STRING_KEY;
+            }
+        }
+        cursor = out;
         return;
     }
     s.clear();

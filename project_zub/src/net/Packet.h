@@ -121,7 +121,12 @@ public:
     bool bMore = false;
 
 protected:
-    bool need(int n);          // true when n more bytes can be read or written
+    // True when n more bytes can be read or written; records the error otherwise.
+    bool need(int n) {
+        if (!bFailed && n >= 0 && (buffer + (bWriting ? capacity : size)) - cursor >= n) return true;
+        return needFailed(n);
+    }
+    bool needFailed(int n);
     uint8_t* takeBitByte();    // the current bit byte, starting a new one when needed
 
     uint8_t* bitByte = nullptr;

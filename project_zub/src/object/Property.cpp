@@ -113,6 +113,50 @@ ZubBase* objectFromText(std::u16string_view text) {
 // ---------------------------------------------------------------------------
 // Property
 
+namespace {
+// Free lists by size class (16-byte steps). Blocks are kept for reuse rather
+// than returned to the system; the pool only grows to the largest number of
+// properties alive at once. Only the main thread builds properties, but the
+// lists are per thread so that nothing needs a lock.
+constexpr size_t kPoolStep = 16;
+constexpr size_t kPoolClasses = 32;  // up to 512 bytes
+struct FreeBlock {
+    FreeBlock* next;
+};
+thread_local FreeBlock* freeLists[kPoolClasses] = {};
+}  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer every property is a heap block of its own, so that
+// a use after free is still caught.
+void* Property::operator new(size_t size) { return ::operator new(size); }
+void Property::operator delete(void* p, size_t) { ::operator delete(p); }
+#else
+void* Property::operator new(size_t size) {
+    const size_t c = (size + kPoolStep - 1) / kPoolStep;
+    if (c < kPoolClasses) {
+        if (FreeBlock* b = freeLists[c]) {
+            freeLists[c] = b->next;
+            return b;
+        }
+        return ::operator new(c * kPoolStep);
+    }
+    return ::operator new(size);
+}
+
+void Property::operator delete(void* p, size_t size) {
+    if (!p) return;
+    const size_t c = (size + kPoolStep - 1) / kPoolStep;
+    if (c < kPoolClasses) {
+        auto* b = static_cast<FreeBlock*>(p);
+        b->next = freeLists[c];
+        freeLists[c] = b;
+        return;
+    }
+    ::operator delete(p);
+}
+#endif
+
 bool Property::isExcludedFrom(const Packet& p) const {
     return ((p.flags & Packet::FLAG_NETWORK) && (flags & PROP_NOT_NETWORK)) ||
            ((p.flags & Packet::FLAG_RAW_POINTERS) && (flags & PROP_NOT_COPY));

@@ -36,6 +36,11 @@ public:
 
     std::u16string_view getName() const { return nameRef ? std::u16string_view(nameRef) : ownedName; }
 
+    // Objects serialise by building their property trees on the fly, many
+    // thousands per network step: properties come from a recycling pool.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
+
     // Writes or reads the field in the packet.
     virtual void serialize(Packet& p) { (void)p; }
     // The value as text, and back. Text that cannot be parsed is ignored;

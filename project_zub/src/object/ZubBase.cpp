@@ -1,5 +1,7 @@
 #include "object/ZubBase.h"
 
+#include <memory>
+
 #include "engine/Context.h"
 #include "net/NetRole.h"
 #include "net/Packet.h"
@@ -332,9 +334,10 @@ void ZubBase::notifyReferrers() {
     int n = 0;
     for (ZubBaseReference* r = referrers; r && n < 64; r = r->nextRef)
         if (r->owner) owners[n++] = r->owner;
-    ZubBaseReference self;
-    self.set(this);
-    for (int i = 0; i < n && self.get(); ++i) {
+    // A handler may delete this object: watch it through a reference.
+    auto self = std::make_unique<ZubBaseReference>();
+    self->set(this);
+    for (int i = 0; i < n && self->get(); ++i) {
         ZubEvent ev;
         ev.code = EVENT_REFERENCE_CHANGED;
         ev.sender = this;
