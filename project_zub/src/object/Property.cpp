@@ -113,6 +113,13 @@ ZubBase* objectFromText(std::u16string_view text) {
 // ---------------------------------------------------------------------------
 // Property
 
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer every property is a heap block of its own, so that
+// a use after free is still caught.
+void* Property::operator new(size_t size) { return ::operator new(size); }
+void Property::operator delete(void* p, size_t) { ::operator delete(p); }
+#else
 namespace {
 // Free lists by size class (16-byte steps). Blocks are kept for reuse rather
 // than returned to the system; the pool only grows to the largest number of
@@ -126,12 +133,6 @@ struct FreeBlock {
 thread_local FreeBlock* freeLists[kPoolClasses] = {};
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-// Under AddressSanitizer every property is a heap block of its own, so that
-// a use after free is still caught.
-void* Property::operator new(size_t size) { return ::operator new(size); }
-void Property::operator delete(void* p, size_t) { ::operator delete(p); }
-#else
 void* Property::operator new(size_t size) {
     const size_t c = (size + kPoolStep - 1) / kPoolStep;
     if (c < kPoolClasses) {
