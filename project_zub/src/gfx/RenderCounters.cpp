@@ -1,0 +1,3 @@
+#include "gfx/RenderCounters.h"
+
+RenderCounters renderCounters;

@@ -1,0 +1,322 @@
+#include "gfx/Texture.h"
+
+#include <algorithm>
+
+#include "gfx/MemoryImageFile.h"
+#include "gfx/Quad.h"
+#include "gfx/ZubGraphics.h"
+#include "object/Property.h"
+#include "sys/ErrorManager.h"
+#include "sys/FileData.h"
+#include "sys/FileManager.h"
+#include "sys/Logger.h"
+#include "sys/MemoryIniFile.h"
+#include "sys/ResourceManager.h"
+
+ZUB_IMPLEMENT_NAMED_CLASS(Texture, ZubBase, u"Texture")
+
+namespace {
+
+// Comma-separated numbers; false when any part is not a number or the count
+// is outside [minCount, maxCount].
+bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t minCount, size_t maxCount) {
+    out.clear();
+    size_t start = 0;
+    while (true) {
+        size_t comma = text.find(u',', start);
+        std::u16string_view part =
+            text.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
+        double v = 0;
+        if (!property_text::parseDouble(part, v)) return false;
+        out.push_back(v);
+        if (out.size() > maxCount) return false;
+        if (comma == std::u16string_view::npos) break;
+        start = comma + 1;
+    }
+    return out.size() >= minCount;
+}
+
+bool isWhole(double v) { return v == static_cast<double>(static_cast<int64_t>(v)) && v > -1e9 && v < 1e9; }
+
+// The average of 2 x 2 blocks; odd sizes keep their last row or column.
+void halve(std::vector<uint32_t>& px, int& w, int& h) {
+    const int nw = std::max(1, w / 2), nh = std::max(1, h / 2);
+    std::vector<uint32_t> out(static_cast<size_t>(nw) * static_cast<size_t>(nh));
+    for (int y = 0; y < nh; ++y) {
+        for (int x = 0; x < nw; ++x) {
+            uint32_t sum[4] = {0, 0, 0, 0};
+            int n = 0;
+            for (int dy = 0; dy < 2; ++dy) {
+                for (int dx = 0; dx < 2; ++dx) {
+                    const int sx = std::min(2 * x + dx, w - 1), sy = std::min(2 * y + dy, h - 1);
+                    const uint32_t p = px[static_cast<size_t>(sy) * static_cast<size_t>(w) + static_cast<size_t>(sx)];
+                    for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+                    ++n;
+                }
+            }
+            uint32_t q = 0;
+            for (int c = 0; c < 4; ++c)
+                q |= ((sum[c] + static_cast<uint32_t>(n / 2)) / static_cast<uint32_t>(n)) << (8 * c);
+            out[static_cast<size_t>(y) * static_cast<size_t>(nw) + static_cast<size_t>(x)] = q;
+        }
+    }
+    px.swap(out);
+    w = nw;
+    h = nh;
+}
+
+}  // namespace
+
+int Texture::nextPowerOfTwo(int n) {
+    int p = 1;
+    while (p < n && p < (1 << 30)) p <<= 1;
+    return p;
+}
+
+Texture::Texture() = default;
+
+Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
+    if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
+    MemoryImageFile* image = new MemoryImageFile(0, fileName);
+    const MemoryImageFile& loaded = *image;
+    setImage(loaded.pixels(), loaded.getWidth(), loaded.getHeight(), loaded.hasAlpha());
+    if (flags & FLAG_KEEP_SOURCE)
+        sourceImage = image;
+    else
+        deleteObject(image);
+    loadDescription();
+}
+
+Texture::Texture(const MemoryImageFile* image, int f) : flags(f) {
+    ZUB_ASSERT(image != nullptr);
+    setImage(image->pixels(), image->getWidth(), image->getHeight(), image->hasAlpha());
+    if (flags & FLAG_KEEP_SOURCE) {
+        DecodedImage copy;
+        copy.width = image->getWidth();
+        copy.height = image->getHeight();
+        copy.pixels.assign(image->pixels(),
+                           image->pixels() + static_cast<size_t>(copy.width) * static_cast<size_t>(copy.height));
+        copy.alphaUsed = image->hasAlpha();
+        sourceImage = new MemoryImageFile(std::move(copy));
+    }
+    setWholeImageSkin();
+}
+
+Texture::~Texture() {
+    release();
+    clearSkins();
+    if (sourceImage) deleteObject(sourceImage);
+}
+
+void Texture::setImage(const uint32_t* pixels, int w, int h, bool alphaUsed) {
+    ZUB_ASSERT(w > 0 && h > 0);
+    width = w;
+    height = h;
+    realWidth = nextPowerOfTwo(w);
+    realHeight = nextPowerOfTwo(h);
+    bHasAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
+    canvas.assign(static_cast<size_t>(realWidth) * static_cast<size_t>(realHeight), 0u);
+    const uint32_t opaque = bHasAlpha ? 0u : 0xFF000000u;
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* src = pixels + static_cast<size_t>(y) * static_cast<size_t>(w);
+        uint32_t* dst = &canvas[static_cast<size_t>(y) * static_cast<size_t>(realWidth)];
+        for (int x = 0; x < w; ++x) dst[x] = src[x] | opaque;
+    }
+    deviceWidth = realWidth;
+    deviceHeight = realHeight;
+    halvings = 0;
+}
+
+bool Texture::reloadCanvas() {
+    if (sourceImage) {
+        const MemoryImageFile& source = *sourceImage;
+        setImage(source.pixels(), source.getWidth(), source.getHeight(), source.hasAlpha());
+        return true;
+    }
+    if (fileName.empty()) return false;
+    const MemoryImageFile image(0, fileName);
+    setImage(image.pixels(), image.getWidth(), image.getHeight(), image.hasAlpha());
+    return true;
+}
+
+void Texture::clearSkins() {
+    for (Quad* q : skins) deleteObject(q);
+    skins.clear();
+}
+
+Quad* Texture::getSkin(int n) const {
+    if (n < 0 || n >= getSkinCount()) return nullptr;
+    return skins[static_cast<size_t>(n)];
+}
+
+void Texture::setWholeImageSkin() {
+    clearSkins();
+    Quad* q = new Quad(this, 0, 0, width, height);
+    q->sheetIndex = 0;
+    skins.push_back(q);
+}
+
+void Texture::loadDescription() {
+    FileManager* fm = FileManager::active();
+    if (fileName.empty() || !fm) {
+        setWholeImageSkin();
+        return;
+    }
+    WString stem = fileName;
+    size_t dot = stem.find_last_of(u'.');
+    size_t slash = stem.find_last_of(u"/\\");
+    if (dot != WString::npos && (slash == WString::npos || dot > slash)) stem.resize(dot);
+    for (const char16_t* ending : {u".ini", u".preload"}) {
+        WString name = stem + ending;
+        if (!fm->fileExists(name)) continue;
+        FileData file(0, name);
+        applySkinDescription(file.view(), name);
+        return;
+    }
+    setWholeImageSkin();
+}
+
+void Texture::applySkinDescription(std::string_view text, std::u16string_view name) {
+    MemoryIniFile ini(text);
+    auto fail = [&](const WString& why) { ZUB_ERROR(u"Bad skin description '%s': %s", name, why); };
+    std::vector<double> nums;
+
+    // The grid.
+    int gridCols = 0, gridRows = 0, cellW = 0, cellH = 0, gridCount = 0;
+    if (ini.hasKey(u"sheet", u"grid")) {
+        if (!parseNumbers(ini.getString(u"sheet", u"grid"), nums, 4, 5))
+            fail(u"grid needs cols,rows,cellW,cellH[,count]");
+        for (double v : nums)
+            if (!isWhole(v) || v < 1) fail(u"grid values must be whole numbers of at least 1");
+        gridCols = static_cast<int>(nums[0]);
+        gridRows = static_cast<int>(nums[1]);
+        cellW = static_cast<int>(nums[2]);
+        cellH = static_cast<int>(nums[3]);
+        if (static_cast<int64_t>(gridCols) * cellW > width || static_cast<int64_t>(gridRows) * cellH > height)
+            fail(u"the grid is larger than the image");
+        const int64_t cells = static_cast<int64_t>(gridCols) * gridRows;
+        gridCount = static_cast<int>(std::min<int64_t>(cells, MAX_SKINS + 1));
+        if (nums.size() == 5) {
+            if (nums[4] > static_cast<double>(cells)) fail(u"the grid's count exceeds its cells");
+            gridCount = static_cast<int>(nums[4]);
+        }
+    }
+
+    // The number of skins.
+    int count = gridCount;
+    for (const WString& section : ini.getSectionNames()) {
+        if (section.size() < 5) continue;
+        WString lower = section;
+        for (char16_t& c : lower)
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        if (lower.compare(0, 4, u"skin") != 0) continue;
+        int64_t k = 0;
+        if (!property_text::parseInt(std::u16string_view(lower).substr(4), k) || k < 0 || k >= MAX_SKINS)
+            fail(u"a section names no valid skin index: " + section);
+        count = std::max(count, static_cast<int>(k) + 1);
+    }
+    if (ini.hasKey(u"sheet", u"count")) {
+        double v = 0;
+        if (!property_text::parseDouble(ini.getString(u"sheet", u"count"), v) || !isWhole(v))
+            fail(u"count must be a whole number");
+        if (v < 1 || v > MAX_SKINS) fail(u"count out of range");
+        count = static_cast<int>(v);
+    }
+    if (count < 1 || count > MAX_SKINS) fail(u"no skins (or too many)");
+
+    auto readAnchor = [&](std::u16string_view section, int fallback) {
+        if (!ini.hasKey(section, u"anchor")) return fallback;
+        double v = 0;
+        if (!property_text::parseDouble(ini.getString(section, u"anchor"), v) || !isWhole(v) || v < 0 || v > 9)
+            fail(u"anchor must be 0-9");
+        return static_cast<int>(v);
+    };
+    auto readOrigin = [&](std::u16string_view section, V3 fallback) {
+        if (!ini.hasKey(section, u"origin")) return fallback;
+        if (!parseNumbers(ini.getString(section, u"origin"), nums, 2, 2)) fail(u"origin needs ox,oy");
+        return V3(static_cast<float>(nums[0]), static_cast<float>(nums[1]), 0.0f);
+    };
+    const int defaultAnchor = readAnchor(u"sheet", 5);
+    const V3 defaultOrigin = readOrigin(u"sheet", V3());
+    const float f = static_cast<float>(hq2x > 0 ? hq2x : 1);
+
+    std::vector<Quad*> made;
+    made.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const WString section = formatString(u"skin%d", i);
+        int x, y, w, h;
+        if (ini.hasKey(section, u"rect")) {
+            if (!parseNumbers(ini.getString(section, u"rect"), nums, 4, 4)) fail(section + u": rect needs x,y,w,h");
+            for (double v : nums)
+                if (!isWhole(v)) fail(section + u": rect values must be whole numbers");
+            x = static_cast<int>(nums[0]);
+            y = static_cast<int>(nums[1]);
+            w = static_cast<int>(nums[2]);
+            h = static_cast<int>(nums[3]);
+        } else if (i < gridCount) {
+            x = (i % gridCols) * cellW;
+            y = (i / gridCols) * cellH;
+            w = cellW;
+            h = cellH;
+        } else {
+            fail(section + u": no rectangle");
+            return;
+        }
+        if (x < 0 || y < 0 || w < 1 || h < 1 || static_cast<int64_t>(x) + w > width ||
+            static_cast<int64_t>(y) + h > height)
+            fail(section + u": the rectangle lies outside the image");
+        const int anchor = readAnchor(section, defaultAnchor);
+        const V3 adjust = readOrigin(section, defaultOrigin);
+        Quad* q = new Quad(this, x, y, w, h);
+        q->sheetIndex = i;
+        q->originAdjust = V3(adjust.x / f, adjust.y / f, 0.0f);
+        q->getAnchorPoint(anchor);
+        made.push_back(q);
+    }
+    clearSkins();
+    skins = std::move(made);
+}
+
+void Texture::registerSkins(ResourceManager& resources, std::u16string_view name) {
+    resources.addResource(name, this);
+    for (int i = 0; i < getSkinCount(); ++i)
+        resources.addResource(formatString(u"%s:%d", name, i), skins[static_cast<size_t>(i)]);
+}
+
+platform::TextureHandle Texture::getHandle() {
+    ZubGraphics* g = ZubGraphics::active();
+    platform::RenderDevice* d = g ? g->device() : nullptr;
+    if (!d) return 0;
+    if (handle && deviceSerial == d->serial()) return handle;
+    handle = 0;
+    if (canvas.empty() && !reloadCanvas()) return 0;
+    int limit = d->maxTextureSize();
+    if (g->bSmallTextures) limit = std::min(limit, ((flags & FLAG_ALLOW_512) ? 512 : 256) * std::max(hq2x, 1));
+    if (limit < 1) limit = 1;
+    if (deviceWidth > limit || deviceHeight > limit) {
+        while (deviceWidth > limit || deviceHeight > limit) {
+            halve(canvas, deviceWidth, deviceHeight);
+            ++halvings;
+        }
+        if (!(flags & FLAG_HALVE))
+            Logger::get().log(u"%s(): %s", "Texture::getHandle",
+                              formatString(u"'%s' (%dx%d) is larger than the device allows; halved %d times", fileName,
+                                           realWidth, realHeight, halvings));
+    }
+    handle = d->createTexture(deviceWidth, deviceHeight, canvas.data());
+    deviceSerial = d->serial();
+    // A texture loaded from a file can read it again; a copied image keeps its pixels.
+    if (handle && !fileName.empty() && !(flags & FLAG_KEEP_SOURCE)) {
+        canvas.clear();
+        canvas.shrink_to_fit();
+    }
+    return handle;
+}
+
+void Texture::release() {
+    if (!handle) return;
+    ZubGraphics* g = ZubGraphics::active();
+    platform::RenderDevice* d = g ? g->device() : nullptr;
+    if (d && d->serial() == deviceSerial) d->destroyTexture(handle);
+    handle = 0;
+}

@@ -1,0 +1,119 @@
+#pragma once
+// A texture and its skin sheet.
+//
+// The image is loaded from a file (TGA, PNG, JPEG) or copied from a
+// MemoryImageFile and placed at the top left of a canvas whose sides are the
+// next powers of two (the real size); skins address it by texture
+// coordinates against that real size. It is uploaded to the drawing device
+// on first use.
+//
+// Flags:
+//   1  forces the alpha flag: the image's alpha is kept even when it is 0
+//      everywhere (without the flag an image whose alpha channel is absent or
+//      unused is drawn opaque);
+//   2  an image larger than the device allows is halved until it fits (the
+//      device has no tiling; without the flag it is halved as well, and the
+//      halving is logged);
+//   4  with the small-texture simulation on (ZubGraphics::bSmallTextures),
+//      allows 512-pixel real sizes instead of 256 (both times hq2x);
+//   8  keeps the source image (getSourceImage) after the upload.
+//
+// Skin description. The skins come from a description file next to the
+// image: the same stem with ".ini" (or else ".preload", same content). It is
+// ini text (MemoryIniFile) in texture pixels, origin at the image's top left:
+//
+//   [sheet]
+//   grid=cols,rows,cellW,cellH[,count]  ; optional: skins 0, 1, ... are the
+//                                       ; grid's cells, row by row from the
+//                                       ; top left (count: the first so many)
+//   count=N                             ; optional: the number of skins
+//                                       ; (default: the grid's count or the
+//                                       ; highest [skinK] + 1, the larger)
+//   anchor=A                            ; optional default anchor, keypad 1-9
+//                                       ; (Skin::getAnchorPoint; default 5)
+//   origin=ox,oy                        ; optional default origin adjustment
+//   [skinK]                             ; K = 0 ... N-1; overrides a grid cell
+//   rect=x,y,w,h                        ; the frame's pixel rectangle
+//   anchor=A
+//   origin=ox,oy                        ; added to the anchor point (x right,
+//                                       ; y up, pixels)
+//
+// Every skin needs a rectangle (its own or a grid cell's) inside the image.
+// Skin sizes and origins are the pixel values divided by the texture's hq2x
+// factor. Without a description file the texture has exactly one skin, the
+// whole image, centred. A description that breaks these rules is a fatal
+// error naming the file.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "object/ZubBase.h"
+#include "platform/RenderDevice.h"
+#include "util/WString.h"
+
+class MemoryImageFile;
+class Quad;
+class ResourceManager;
+
+class Texture : public ZubBase {
+    ZUB_DECLARE_CLASS(Texture)
+public:
+    enum : int { FLAG_ALPHA = 1, FLAG_HALVE = 2, FLAG_ALLOW_512 = 4, FLAG_KEEP_SOURCE = 8 };
+    static constexpr int MAX_SKINS = 4096;
+
+    Texture();
+    // Loads the image file and its skin description (through the file
+    // manager; both are recorded into the current archive in creation mode).
+    Texture(int flags, std::u16string_view fileName);
+    // A copy of the image, with one whole-image skin; hq2x is 1.
+    explicit Texture(const MemoryImageFile* image, int flags = 0);
+    ~Texture() override;
+
+    int getSkinCount() const { return static_cast<int>(skins.size()); }
+    // Skin n, or null when out of range.
+    Quad* getSkin(int n) const;
+
+    // Replaces the skins with those of a description (see above); `name`
+    // is used in messages.
+    void applySkinDescription(std::string_view text, std::u16string_view name);
+    // Replaces the skins with one that covers the whole image.
+    void setWholeImageSkin();
+
+    // Maps the texture under `name` and each skin under "name:index".
+    void registerSkins(ResourceManager& resources, std::u16string_view name);
+
+    // The device texture, uploaded first when needed; 0 without a device.
+    platform::TextureHandle getHandle();
+    // Frees the device texture (it is made again on next use).
+    void release();
+
+    // With flag 8: the source image as loaded; otherwise null.
+    const MemoryImageFile* getSourceImage() const { return sourceImage; }
+
+    // The pixels of the power-of-two canvas when still held (before the
+    // upload, or kept), else empty.
+    const std::vector<uint32_t>& canvasPixels() const { return canvas; }
+
+    static int nextPowerOfTwo(int n);
+
+    int flags = 0;
+    WString fileName;
+    int width = 0, height = 0;              // image size in pixels
+    int realWidth = 0, realHeight = 0;      // the power-of-two canvas
+    int deviceWidth = 0, deviceHeight = 0;  // what was uploaded (after halving)
+    int halvings = 0;
+    int hq2x = 1;  // texture pixels per design unit
+    bool bHasAlpha = false;
+    std::vector<Quad*> skins;  // owned
+
+private:
+    void setImage(const uint32_t* pixels, int w, int h, bool alphaUsed);
+    bool reloadCanvas();
+    void clearSkins();
+    void loadDescription();
+
+    std::vector<uint32_t> canvas;
+    MemoryImageFile* sourceImage = nullptr;  // owned (flag 8)
+    platform::TextureHandle handle = 0;
+    uint64_t deviceSerial = 0;
+};

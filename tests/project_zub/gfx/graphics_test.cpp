@@ -1,0 +1,152 @@
+// The graphics object: presentation parameters, video modes, viewport.
+#include <gtest/gtest.h>
+
+#include <iterator>
+
+#include "gfx/ImageCodec.h"
+#include "gfx_test_support.h"
+#include "sys/Logger.h"
+
+using namespace gfxtest;
+
+namespace {
+
+bool logged(const char* text) {
+    for (const WString& line : Logger::get().history())
+        if (line.find(widen(text)) != WString::npos) return true;
+    return false;
+}
+
+TEST(ZubGraphics, DescribesVideoModesWithTheirReducedAspect) {
+    EXPECT_EQ(ZubGraphics::describeVideoMode({1024, 768}), u"1024x768 (4:3)");
+    EXPECT_EQ(ZubGraphics::describeVideoMode({1920, 1080}), u"1920x1080 (16:9)");
+    EXPECT_EQ(ZubGraphics::describeVideoMode({1280, 800}), u"1280x800 (8:5)");
+    EXPECT_EQ(ZubGraphics::describeVideoMode({800, 600}), u"800x600 (4:3)");
+}
+
+TEST(ZubGraphics, ReferenceScreenDefaults) {
+    ZubGraphics g;
+    EXPECT_EQ(g.referenceWidth, 1024);
+    EXPECT_EQ(g.referenceHeight, 768);
+    EXPECT_EQ(ZubGraphics::active(), &g);
+    EXPECT_EQ(g.bDetail, 1);
+    EXPECT_EQ(g.bTextShadow, 1);
+}
+
+TEST(ZubGraphics, VideoModesComeFromTheBackendInOrder) {
+    platform::NullBackend backend;
+    ZubGraphics g;
+    g.setBackend(&backend);
+    ASSERT_EQ(g.videoModes.size(), 2u);
+    EXPECT_EQ(g.videoModes[0].width, 1024);
+    EXPECT_EQ(g.videoModes[0].height, 768);
+    EXPECT_EQ(g.videoModes[1].width, 1920);
+}
+
+TEST(ZubGraphics, RestartsOnlyWhenSomethingChanged) {
+    platform::NullBackend backend;
+    ZubGraphics g;
+    g.setBackend(&backend);
+    Logger::get().clearHistory();
+    // Only the filter: no restart.
+    g.changePresentationParameters(-1, -1, false, true, false, true);
+    EXPECT_EQ(g.restarts, 0);
+    EXPECT_FALSE(g.bBilinearFilter);
+    EXPECT_FALSE(logged("Restarting to apply configuration."));
+    // The same again: nothing.
+    g.changePresentationParameters(1024, 768, false, true, false, true);
+    EXPECT_EQ(g.restarts, 0);
+    // A new size: restart; negative values keep the current ones.
+    g.changePresentationParameters(800, -1, false, true, false, true);
+    EXPECT_EQ(g.restarts, 1);
+    EXPECT_EQ(g.width, 800);
+    EXPECT_EQ(g.height, 768);
+    EXPECT_EQ(backend.window.width, 800);
+    EXPECT_TRUE(logged("ZubGraphics::changePresentationParameters(): Restarting to apply configuration."));
+    // Full screen, letterboxing and vertical sync each restart.
+    g.changePresentationParameters(-1, -1, true, true, false, true);
+    g.changePresentationParameters(-1, -1, true, false, false, true);
+    g.changePresentationParameters(-1, -1, true, false, false, false);
+    EXPECT_EQ(g.restarts, 4);
+    EXPECT_TRUE(g.bFullScreen);
+    EXPECT_FALSE(g.bLetterbox);
+    EXPECT_FALSE(g.bVSync);
+}
+
+TEST(ZubGraphics, RestartHookRuns) {
+    ZubGraphics g;
+    static int calls = 0;
+    calls = 0;
+    g.onRestart = [](ZubGraphics&) { ++calls; };
+    g.changePresentationParameters(640, 480, false, true, true, true);
+    EXPECT_EQ(calls, 1);
+    // Without a window layer the back buffer takes the size asked for.
+    EXPECT_EQ(g.backBufferWidth, 640);
+    EXPECT_EQ(g.viewport.width, 640);
+    EXPECT_EQ(g.viewport.height, 480);
+}
+
+TEST(ZubGraphics, LetterboxingKeepsTheReferenceShape) {
+    ZubGraphics g;
+    g.onWindowSize(1280, 768);  // wider than 4:3: bars at the sides
+    EXPECT_EQ(g.viewport.x, 128);
+    EXPECT_EQ(g.viewport.y, 0);
+    EXPECT_EQ(g.viewport.width, 1024);
+    EXPECT_EQ(g.viewport.height, 768);
+    EXPECT_FLOAT_EQ(g.aspectRatio, 1.0f);
+    EXPECT_FLOAT_EQ(g.pixelToDesign(), 1.0f);
+    g.onWindowSize(512, 512);  // taller: bars at the top and bottom
+    EXPECT_EQ(g.viewport.width, 512);
+    EXPECT_EQ(g.viewport.height, 384);
+    EXPECT_EQ(g.viewport.y, 64);
+    EXPECT_FLOAT_EQ(g.pixelToDesign(), 2.0f);
+    // Without letterboxing the reference screen is stretched over the window.
+    g.bLetterbox = false;
+    g.onWindowSize(1280, 768);
+    EXPECT_EQ(g.viewport.width, 1280);
+    EXPECT_FLOAT_EQ(g.aspectRatio, 1.25f);
+}
+
+using Graphics = NullGraphicsTest;
+
+TEST_F(Graphics, ClearUsesDepthOneAndStencilZero) {
+    graphics.clear(0xFF102030);
+    EXPECT_EQ(device->clears, 1);
+    EXPECT_EQ(device->lastClearColor, 0xFF102030u);
+}
+
+TEST_F(Graphics, AlphaBlendingSwitches) {
+    graphics.setAlphaBlend(false);
+    EXPECT_FALSE(device->alphaBlend);
+    graphics.setAlphaBlend(true);
+    EXPECT_TRUE(device->alphaBlend);
+}
+
+TEST_F(Graphics, BeginFrameSetsTheFrameState) {
+    graphics.bBilinearFilter = false;
+    device->alphaBlend = false;
+    graphics.beginFrame();
+    EXPECT_FALSE(device->bilinear);
+    EXPECT_TRUE(device->alphaBlend);
+    EXPECT_EQ(device->modulate, 0xFFFFFFFFu);
+}
+
+TEST_F(Graphics, ScreenshotWithTheNullDeviceIsTheClearColour) {
+    graphics.clear(0xFF00FF00);
+    TempFolder folder;
+    const std::string path = folder / "null.jpg";
+    ASSERT_TRUE(graphics.saveScreenshot(path));
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    DecodedImage shot;
+    image_codec::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), u"null.jpg", shot);
+    EXPECT_EQ(shot.width, 1024);
+    EXPECT_EQ(shot.height, 768);
+    EXPECT_TRUE(nearColor(shot.pixels[1000], 0xFF00FF00, 8));
+}
+
+TEST_F(Graphics, ScreenshotToAnUnwritablePathFails) {
+    EXPECT_FALSE(graphics.saveScreenshot("/nonexistent-folder/x/shot.jpg"));
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// Image files: decoding TGA, PNG and JPEG, the fatal path of a corrupt file,
+// images in memory, and how textures upload them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gfx/ImageCodec.h"
+#include "gfx/Quad.h"
+#include "gfx/Texture.h"
+#include "gfx_test_support.h"
+#include "sys/ErrorManager.h"
+#include "sys/FileManager.h"
+
+using namespace gfxtest;
+
+namespace {
+
+// 4 x 2: red, green, blue, white / half-transparent black, transparent, yellow, grey.
+const std::vector<uint32_t> kPixels = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
+                                       0x80000000, 0x00000000, 0xFFFFFF00, 0xFF808080};
+
+DecodedImage decodeBytes(const std::string& bytes, const char16_t* name = u"test") {
+    DecodedImage img;
+    image_codec::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), name, img);
+    return img;
+}
+
+TEST(ImageCodec, DetectsFormatsByContent) {
+    const std::string png = pngBytes(4, 2, kPixels);
+    EXPECT_EQ(image_codec::detect(reinterpret_cast<const uint8_t*>(png.data()), png.size()), image_codec::Format::Png);
+    const uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0};
+    EXPECT_EQ(image_codec::detect(jpeg, sizeof jpeg), image_codec::Format::Jpeg);
+    const std::string tga = tgaBytes(4, 2, kPixels);
+    EXPECT_EQ(image_codec::detect(reinterpret_cast<const uint8_t*>(tga.data()), tga.size()), image_codec::Format::Tga);
+    EXPECT_EQ(image_codec::detect(nullptr, 0), image_codec::Format::Unknown);
+}
+
+TEST(ImageCodec, DecodesA32BitTga) {
+    DecodedImage img = decodeBytes(tgaBytes(4, 2, kPixels));
+    EXPECT_EQ(img.width, 4);
+    EXPECT_EQ(img.height, 2);
+    EXPECT_EQ(img.pixels, kPixels);
+    EXPECT_TRUE(img.alphaUsed);
+}
+
+TEST(ImageCodec, DecodesABottomUpRleTga) {
+    // Type 10 (run-length), 24 bits, bottom-left origin: rows are stored bottom first.
+    std::string s(18, '\0');
+    s[2] = 10;
+    s[12] = 3;
+    s[14] = 2;
+    s[16] = 24;
+    s[17] = 0;
+    // Bottom row: a run of 3 blue pixels. Top row: 3 raw pixels red, green, white.
+    s += std::string("\x82\xFF\x00\x00", 4);
+    s += std::string("\x02\x00\x00\xFF\x00\xFF\x00\xFF\xFF\xFF", 10);
+    DecodedImage img = decodeBytes(s);
+    ASSERT_EQ(img.width, 3);
+    ASSERT_EQ(img.height, 2);
+    EXPECT_EQ(img.pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(img.pixels[1], 0xFF00FF00u);
+    EXPECT_EQ(img.pixels[2], 0xFFFFFFFFu);
+    EXPECT_EQ(img.pixels[3], 0xFF0000FFu);
+    EXPECT_FALSE(img.alphaUsed);
+}
+
+TEST(ImageCodec, DecodesPngWithAndWithoutAlpha) {
+    DecodedImage img = decodeBytes(pngBytes(4, 2, kPixels));
+    EXPECT_EQ(img.width, 4);
+    EXPECT_EQ(img.pixels, kPixels);
+    EXPECT_TRUE(img.alphaUsed);
+    DecodedImage rgb = decodeBytes(pngBytes(4, 2, kPixels, 3));
+    EXPECT_FALSE(rgb.alphaUsed);
+    EXPECT_EQ(rgb.pixels[4], 0xFF000000u);
+    EXPECT_EQ(rgb.pixels[6], 0xFFFFFF00u);
+}
+
+TEST(ImageCodec, JpegRoundTrip) {
+    // 16 x 16 blocks of flat colour survive JPEG nearly unchanged.
+    std::vector<uint32_t> px(32 * 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) px[static_cast<size_t>(y) * 32 + x] = x < 16 ? 0xFFFF0000 : 0xFF0000FF;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(image_codec::encodeJpeg(px.data(), 32, 16, 95, jpeg));
+    ASSERT_GT(jpeg.size(), 100u);
+    EXPECT_EQ(image_codec::detect(jpeg.data(), jpeg.size()), image_codec::Format::Jpeg);
+    DecodedImage img;
+    image_codec::decode(jpeg.data(), jpeg.size(), u"round.jpg", img);
+    ASSERT_EQ(img.width, 32);
+    ASSERT_EQ(img.height, 16);
+    EXPECT_FALSE(img.alphaUsed);
+    EXPECT_TRUE(nearColor(img.pixels[4 * 32 + 4], 0xFFFF0000, 10));
+    EXPECT_TRUE(nearColor(img.pixels[4 * 32 + 27], 0xFF0000FF, 10));
+    EXPECT_EQ(img.pixels[0] >> 24, 0xFFu);
+}
+
+TEST(ImageCodec, LargeJpegsGrowTheOutputBuffer) {
+    std::vector<uint32_t> px(512 * 512);
+    uint32_t x = 1;
+    for (uint32_t& p : px) {
+        x = x * 1103515245u + 12345u;
+        p = 0xFF000000u | (x >> 8);
+    }
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(image_codec::encodeJpeg(px.data(), 512, 512, 100, jpeg));
+    EXPECT_GT(jpeg.size(), 64u * 1024u);
+    DecodedImage img;
+    image_codec::decode(jpeg.data(), jpeg.size(), u"noise.jpg", img);
+    EXPECT_EQ(img.width, 512);
+}
+
+TEST(ImageCodecDeathTest, ACorruptJpegIsAClearFatalError) {
+    std::string bad("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20);
+    bad += std::string("\xFF\xC0\x00\x0B\x08\x00\x10\x00\x10\x01\x01\x11\x00", 13);  // frame header
+    bad += std::string(64, '\x5A');                                                  // no tables, no scan
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = true;
+            DecodedImage img;
+            image_codec::decode(reinterpret_cast<const uint8_t*>(bad.data()), bad.size(), u"bad.jpg", img);
+        },
+        ::testing::ExitedWithCode(255), "JPEG decode failed: ");
+    // Not even a header: libjpeg's complaint is passed on.
+    const std::string junk("\xFF\xD8\xFF\x01garbage garbage garbage", 27);
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = true;
+            DecodedImage img;
+            image_codec::decodeJpeg(reinterpret_cast<const uint8_t*>(junk.data()), junk.size(), u"junk.jpg", img);
+        },
+        ::testing::ExitedWithCode(255), "JPEG decode failed: .+");
+}
+
+TEST(ImageCodecDeathTest, ACorruptTgaOrPngIsFatal) {
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = true;
+            decodeBytes(std::string("\x89PNG\r\n\x1a\n broken", 15));
+        },
+        ::testing::ExitedWithCode(255), "Image decode failed: ");
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = true;
+            decodeBytes(std::string("xx"));
+        },
+        ::testing::ExitedWithCode(255), "Image decode failed: ");
+}
+
+TEST(ImageCodec, EncoderRejectsEmptyImages) {
+    std::vector<uint8_t> out;
+    EXPECT_FALSE(image_codec::encodeJpeg(nullptr, 4, 4, 90, out));
+    uint32_t p = 0;
+    EXPECT_FALSE(image_codec::encodeJpeg(&p, 0, 4, 90, out));
+}
+
+// --- images in memory -----------------------------------------------------------
+
+class ImageFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        files.baseFolder = folder.path();
+        folder.write("gfx/small.tga", tgaBytes(4, 2, kPixels));
+        folder.write("gfx/small.png", pngBytes(4, 2, kPixels));
+    }
+    TempFolder folder;
+    FileManager files;
+};
+
+TEST_F(ImageFiles, MemoryImageFileDecodesAtOnce) {
+    MemoryImageFile img(0, u"gfx/small.png");
+    EXPECT_TRUE(img.isDecoded());
+    EXPECT_EQ(img.getWidth(), 4);
+    EXPECT_EQ(img.getPixel(2, 0), 0xFF0000FFu);
+    EXPECT_EQ(img.getPixel(9, 9), 0u);
+    EXPECT_TRUE(img.hasAlpha());
+}
+
+TEST_F(ImageFiles, DelayedLoadWaitsForFirstUse) {
+    files.bEnableDelayedLoad = true;
+    MemoryImageFile img(FileData::FLAG_DELAYED, u"gfx/small.tga");
+    EXPECT_FALSE(img.isDecoded());
+    EXPECT_EQ(img.getHeight(), 2);
+    EXPECT_TRUE(img.isDecoded());
+    EXPECT_EQ(img.getPixel(3, 1), 0xFF808080u);
+}
+
+TEST_F(ImageFiles, PurgeAndUnpurge) {
+    MemoryImageFile img(0, u"gfx/small.tga");
+    img.purgePixels();
+    EXPECT_FALSE(img.isDecoded());
+    // The file changed on disk meanwhile: unpurge reads it again.
+    std::vector<uint32_t> other(kPixels.size(), 0xFF123456);
+    folder.write("gfx/small.tga", tgaBytes(4, 2, other));
+    img.unpurge();
+    EXPECT_TRUE(img.isDecoded());
+    EXPECT_EQ(img.getPixel(0, 0), 0xFF123456u);
+}
+
+TEST_F(ImageFiles, BlankImagesKeepTheirPixels) {
+    MemoryImageFile img(3, 5);
+    EXPECT_EQ(img.getWidth(), 3);
+    EXPECT_EQ(img.getPixel(2, 4), 0u);
+    img.setPixel(2, 4, 0xFFABCDEF);
+    img.purgePixels();  // nothing to reload from: kept
+    EXPECT_EQ(img.getPixel(2, 4), 0xFFABCDEFu);
+}
+
+TEST(ImageFilesDeathTest, AMissingImageIsFatal) {
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = true;
+            TempFolder folder;
+            FileManager files;
+            files.baseFolder = folder.path();
+            MemoryImageFile img(0, u"gfx/none.tga");
+        },
+        ::testing::ExitedWithCode(255), "none.tga");
+}
+
+// --- textures on the device --------------------------------------------------------
+
+using TextureUpload = NullGraphicsTest;
+
+TEST_F(TextureUpload, UploadsTheCanvasOnFirstUse) {
+    std::unique_ptr<MemoryImageFile> img(
+        makeImage(3, 5, [](int x, int y) { return 0xFF000000u + static_cast<uint32_t>(y * 3 + x); }));
+    Texture tex(img.get());
+    EXPECT_EQ(tex.realWidth, 4);
+    EXPECT_EQ(tex.realHeight, 8);
+    EXPECT_TRUE(device->textures.empty());
+    const platform::TextureHandle h = tex.getHandle();
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(tex.getHandle(), h);  // once
+    ASSERT_EQ(device->textures.size(), 1u);
+    const auto& t = device->textures[h - 1];
+    EXPECT_EQ(t.width, 4);
+    EXPECT_EQ(t.height, 8);
+    EXPECT_EQ(t.pixels[0], 0xFF000000u);
+    EXPECT_EQ(t.pixels[1 * 4 + 2], 0xFF000005u);
+    EXPECT_EQ(t.pixels[3], 0u);  // padding
+    EXPECT_EQ(t.pixels[7 * 4], 0u);
+    tex.release();
+    EXPECT_FALSE(device->textures[h - 1].alive);
+}
+
+TEST_F(TextureUpload, ALargeImageIsHalvedUntilItFits) {
+    device->maxTexture = 64;
+    std::unique_ptr<MemoryImageFile> img(makeImage(200, 100, [](int, int) { return 0xFF204060u; }));
+    Texture tex(img.get(), Texture::FLAG_HALVE);
+    ASSERT_NE(tex.getHandle(), 0u);
+    EXPECT_EQ(tex.deviceWidth, 64);
+    EXPECT_EQ(tex.deviceHeight, 32);
+    EXPECT_EQ(tex.halvings, 2);
+    // Skins keep their sizes and texture coordinates.
+    EXPECT_EQ(tex.realWidth, 256);
+    EXPECT_FLOAT_EQ(tex.getSkin(0)->width, 200);
+    EXPECT_EQ(device->textures.back().pixels[0], 0xFF204060u);
+}
+
+TEST_F(TextureUpload, SmallTextureSimulation) {
+    graphics.bSmallTextures = true;
+    std::unique_ptr<MemoryImageFile> img(makeImage(512, 512, [](int, int) { return 0xFFFFFFFFu; }));
+    Texture t256(img.get(), Texture::FLAG_HALVE);
+    Texture t512(img.get(), Texture::FLAG_HALVE | Texture::FLAG_ALLOW_512);
+    t256.getHandle();
+    t512.getHandle();
+    EXPECT_EQ(t256.deviceWidth, 256);
+    EXPECT_EQ(t512.deviceWidth, 512);
+}
+
+TEST_F(TextureUpload, FileTexturesDropTheirPixelsAfterUpload) {
+    TempFolder folder;
+    FileManager files;
+    files.baseFolder = folder.path();
+    folder.write("a.tga", tgaBytes(4, 2, kPixels));
+    Texture tex(0, u"a.tga");
+    EXPECT_FALSE(tex.canvasPixels().empty());
+    ASSERT_NE(tex.getHandle(), 0u);
+    EXPECT_TRUE(tex.canvasPixels().empty());
+    // A new device gets it again from the file.
+    auto second = std::make_unique<platform::NullRenderDevice>();
+    platform::NullRenderDevice* d2 = second.get();
+    std::string error;
+    ASSERT_TRUE(graphics.setDevice(std::move(second), error));
+    device = d2;
+    ASSERT_NE(tex.getHandle(), 0u);
+    ASSERT_EQ(d2->textures.size(), 1u);
+    EXPECT_EQ(d2->textures[0].pixels[0], 0xFFFF0000u);
+}
+
+}  // namespace
