@@ -59,7 +59,7 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
     ASSERT_EQ(r.exitCode, 0) << r.log;
     const char* services[] = {"Logger::Logger", "ErrorManager::ErrorManager", "TimeKeeper::TimeKeeper",
                               "FileManager::FileManager", "Settings::load", "ResourceManager::ResourceManager",
-                              "FocusManager::FocusManager", "ZubInput::ZubInput", "ZubAudio::ZubAudio",
+                              "FocusManager::FocusManager", "ZubInput::ZubInput", "ZubGraphics::ZubGraphics", "ZubAudio::ZubAudio",
                               "Console::Console", "Language::Language", "ZubTimer::ZubTimer"};
     size_t last = 0;
     for (const char* s : services) {
@@ -72,7 +72,7 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
         last = done;
     }
     // Teardown in reverse order, then nothing left alive.
-    const char* down[] = {"Language::~Language", "Console::~Console", "ZubAudio::~ZubAudio", "ZubInput::~ZubInput", "FocusManager::~FocusManager",
+    const char* down[] = {"Language::~Language", "Console::~Console", "ZubAudio::~ZubAudio", "ZubGraphics::~ZubGraphics", "ZubInput::~ZubInput", "FocusManager::~FocusManager",
                           "ResourceManager::~ResourceManager", "Settings::~Settings", "FileManager::~FileManager",
                           "TimeKeeper::~TimeKeeper", "Logger::~Logger"};
     last = lineAt(r.log, "Zub::~Zub(): Shutting down.");

@@ -1,5 +1,6 @@
 #include "engine/Context.h"
 
+#include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")
@@ -63,6 +64,8 @@ void Context::renderContext() {
     Context* saved = environment.current;
     if (backgroundContext) backgroundContext->renderContext();
     environment.current = this;
+    if (clearColor != 0)
+        if (ZubGraphics* g = ZubGraphics::active()) g->clear(clearColor);
     camera->apply();
     renderContents();
     if (foregroundContext) foregroundContext->renderContext();

@@ -2,6 +2,11 @@
 
 #include "audio/ZubAudio.h"
 #include "engine/Context.h"
+#include "gfx/RenderCounters.h"
+#include "gfx/ZubGraphics.h"
+#include "platform/CrashHandler.h"
+#include "platform/RenderDevice.h"
+#include "sys/ErrorManager.h"
 #include "engine/FocusManager.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
@@ -65,6 +70,17 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     input->setBackend(&backend);
     started("ZubInput::ZubInput");
 
+    starting("ZubGraphics::ZubGraphics");
+    graphics = std::make_unique<ZubGraphics>();
+    graphics->setBackend(&backend);
+    {
+        std::string error;
+        if (!graphics->setDevice(backend.createRenderDevice(), error))
+            ZUB_ERROR(u"Could not start the graphics device: %s", error);
+    }
+    ZubGraphics::setCrashScreenshotPath(getUserDataFolder() + "crash.Tumbrodemo.jpg");
+    started("ZubGraphics::ZubGraphics");
+
     starting("ZubAudio::ZubAudio");
     audio = std::make_unique<ZubAudio>(settings.get());
     audio->init();  // without a device the game runs silent (logged)
@@ -97,6 +113,9 @@ Zub::~Zub() {
     console.reset();
     stopping("ZubAudio::~ZubAudio");
     audio.reset();
+    stopping("ZubGraphics::~ZubGraphics");
+    ZubGraphics::setCrashScreenshotPath("");
+    graphics.reset();
     stopping("ZubInput::~ZubInput");
     input.reset();
     stopping("FocusManager::~FocusManager");
@@ -146,14 +165,25 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
     bWindowFocused = window.focused ? 1 : 0;
     updateMode(window.focused && !window.minimized);
 
+    if (window.width > 0 && window.height > 0 &&
+        (window.width != lastWindowWidth || window.height != lastWindowHeight)) {
+        lastWindowWidth = window.width;
+        lastWindowHeight = window.height;
+        graphics->onWindowSize(window.width, window.height);
+    }
+
+    renderCounters.frameNumber = frameCounter;
     if (mode == MODE_RUNNING) {
         ++frameCounter;
+        renderCounters.frameNumber = frameCounter;
         previousFrameTime = currentTime;
         currentTime = timeKeeper->getTime();
         const double interval = currentTime - previousFrameTime;
         ZubInput::Viewport vp;
-        vp.width = static_cast<float>(window.width > 0 ? window.width : 1024);
-        vp.height = static_cast<float>(window.height > 0 ? window.height : 768);
+        vp.x = static_cast<float>(graphics->viewport.x);
+        vp.y = static_cast<float>(graphics->viewport.y);
+        vp.width = static_cast<float>(graphics->viewport.width);
+        vp.height = static_cast<float>(graphics->viewport.height);
         input->setViewport(vp);
         input->update(snapshot);
         audio->update();
@@ -163,8 +193,9 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
         THEROLE = nullptr;
     }
 
+    graphics->beginFrame();
     if (rootContext) rootContext->renderContext();
-    backend.present();
+    graphics->present();
 
     timer.wait(*timeKeeper);
 }

@@ -18,6 +18,7 @@ class Language;
 class ResourceManager;
 class Settings;
 class ZubAudio;
+class ZubGraphics;
 class ZubInput;
 
 class Zub {
@@ -46,6 +47,7 @@ public:
     std::unique_ptr<ResourceManager> resourceManager;
     std::unique_ptr<FocusManager> focusManager;
     std::unique_ptr<ZubInput> input;
+    std::unique_ptr<ZubGraphics> graphics;
     std::unique_ptr<ZubAudio> audio;
     std::unique_ptr<Console> console;
     Language* language = nullptr;
@@ -68,6 +70,7 @@ public:
 
 private:
     void updateMode(bool focused);
+    int lastWindowWidth = 0, lastWindowHeight = 0;
     ApplicationHooks hooks;
 };
 

@@ -12,6 +12,8 @@
 
 namespace platform {
 
+class RenderDevice;
+
 // Key codes are the DirectInput scan codes (1 Escape ... 211 Delete); the
 // back-ends translate their own key identifiers into them.
 constexpr int KEY_COUNT = 256;
@@ -88,6 +90,10 @@ public:
         int width, height, refreshRate;
     };
     virtual std::vector<DisplayMode> displayModes() = 0;
+
+    // The drawing device for the open window (OpenGL for a real window, a
+    // recording device for the scripted one).
+    virtual std::unique_ptr<RenderDevice> createRenderDevice() = 0;
 };
 
 // The SDL back-end with an OpenGL context.
@@ -114,6 +120,7 @@ public:
         messageBoxes.push_back(title + u": " + text);
     }
     std::vector<DisplayMode> displayModes() override { return {{1024, 768, 60}, {1920, 1080, 60}}; }
+    std::unique_ptr<RenderDevice> createRenderDevice() override;
 
     // The script: what the next poll reports. Tests change it between frames.
     InputSnapshot next;

@@ -111,7 +111,7 @@ float angleDifference(float a, float b);
 // Clamps v to [lo, hi]; NaN stays NaN.
 inline float clampf(float v, float lo, float hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-inline float lerp(float a, float b, float t) { return a + (b - a) * t; }
+inline float lerpLinear(float a, float b, float t) { return a + (b - a) * t; }
 float lerpClamped(float a, float b, float t);
 // (x - a) / (b - a); 0 when a == b.
 float inverseLerp(float a, float b, float x);

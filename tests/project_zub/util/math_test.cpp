@@ -205,8 +205,8 @@ TEST(AngleDifference, ShortestSignedTurn) {
 }
 
 TEST(Lerp, LinearForms) {
-    EXPECT_EQ(lerp(2.0f, 6.0f, 0.25f), 3.0f);
-    EXPECT_EQ(lerp(2.0f, 6.0f, 2.0f), 10.0f);
+    EXPECT_EQ(lerpLinear(2.0f, 6.0f, 0.25f), 3.0f);
+    EXPECT_EQ(lerpLinear(2.0f, 6.0f, 2.0f), 10.0f);
     EXPECT_EQ(lerpClamped(2.0f, 6.0f, 2.0f), 6.0f);
     EXPECT_EQ(lerpClamped(2.0f, 6.0f, -1.0f), 2.0f);
     EXPECT_EQ(lerpClamped(2.0f, 6.0f, 0.5f), 4.0f);

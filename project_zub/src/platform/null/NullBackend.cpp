@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/RenderDevice.h"
+
 namespace platform {
 
 bool NullBackend::openWindow(const WindowSettings& s, std::string&) {
@@ -19,5 +21,7 @@ void NullBackend::poll(InputSnapshot& input, WindowState& w) {
     w = window;
     window.closeRequested = false;
 }
+
+std::unique_ptr<RenderDevice> NullBackend::createRenderDevice() { return std::make_unique<NullRenderDevice>(); }
 
 }  // namespace platform

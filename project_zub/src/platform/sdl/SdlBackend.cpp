@@ -15,6 +15,7 @@
 #include "platform/GLContext.h"
 #include "platform/KeyCodes.h"
 #include "platform/Platform.h"
+#include "platform/RenderDevice.h"
 #include "platform/sdl/SdlKeyMap.h"
 #include "util/WString.h"
 
@@ -146,6 +147,7 @@ public:
     void warpMouse(float x, float y) override;
     void showMessageBox(const WString& title, const WString& text) override;
     std::vector<DisplayMode> displayModes() override;
+    std::unique_ptr<RenderDevice> createRenderDevice() override { return createGLRenderDevice(); }
 
 private:
     void handleEvent(const SDL_Event& e);
