@@ -9,9 +9,15 @@
 
 NetRole* THEROLE = nullptr;
 
+namespace {
+// Every role alive, so that deleted objects leave every registry.
+NetRole* liveRoles = nullptr;
+}  // namespace
+
 ZUB_IMPLEMENT_CLASS(RootObject, ZubBase, 0x04790976)
 
-NetRole::NetRole() : outgoing(std::make_unique<Packet>(Packet::FLAG_NETWORK)) {
+NetRole::NetRole() : outgoing(std::make_unique<Packet>(Packet::FLAG_NETWORK)), nextRole(liveRoles) {
+    liveRoles = this;
     nextObjectUID = static_cast<int32_t>((randomNext() & 0xFF) + 2);
     THEROLE = this;
 }
@@ -27,12 +33,53 @@ NetRole::~NetRole() {
     }
     objectMap.clear();
     root = nullptr;
+    for (NetRole** r = &liveRoles; *r; r = &(*r)->nextRole)
+        if (*r == this) {
+            *r = nextRole;
+            break;
+        }
+}
+
+void NetRole::forgetDeleted(ZubBase* o) {
+    for (NetRole* r = liveRoles; r; r = r->nextRole) {
+        auto it = r->objectMap.find(o->objectUID);
+        if (it != r->objectMap.end() && it->second == o) r->objectMap.erase(it);
+        if (r->root == o) r->root = nullptr;
+    }
+}
+
+bool NetRole::takeNextUID(int32_t& uid) {
+    // Numbers taken by objects spawned under a given UID are skipped; the
+    // counter never wraps.
+    while (nextObjectUID >= 2 && nextObjectUID < INT32_MAX && objectMap.count(nextObjectUID)) ++nextObjectUID;
+    if (nextObjectUID < 2 || nextObjectUID >= INT32_MAX) return false;
+    uid = nextObjectUID++;
+    return true;
+}
+
+template <class Write>
+bool NetRole::appendCommand(const char* what, Write&& write) {
+    Packet& p = *outgoing;
+    const Packet::Mark m = p.mark();
+    const Packet::ErrorMode mode = p.getErrorMode();
+    p.setErrorMode(Packet::ErrorMode::Report);
+    write(p);
+    const bool ok = !p.failed();
+    if (!ok) {
+        Logger::get().log(u"%s(): %s not sent: %s", "NetRole::appendCommand", what, p.errorText());
+        p.restore(m);
+        p.clearError();
+    }
+    p.setErrorMode(mode);
+    return ok;
 }
 
 void NetRole::registerObject(ZubBase* o, int32_t uid) {
     ZUB_ASSERT(!o->isValidUID());
     if (uid < 1) {
-        o->objectUID = nextObjectUID++;
+        int32_t next = 0;
+        if (!takeNextUID(next)) ZUB_ERROR(u"No object UID is left (next %d).", nextObjectUID);
+        o->objectUID = next;
     } else {
         o->objectUID = uid;
     }
@@ -66,32 +113,26 @@ ZubBase* NetRole::findObject(int32_t uid) {
 }
 
 void NetRole::sendRPC(RPC* rpc) {
-    Packet& p = *outgoing;
-    const Packet::Mark m = p.mark();
-    const Packet::ErrorMode mode = p.getErrorMode();
-    p.setErrorMode(Packet::ErrorMode::Report);
-    uint8_t code = CMD_RPC;
-    p.doBits(code, 2);
     const RuntimeClass* c = rpc->getClass();
-    p.doClassID(c);
-    rpc->serialize(p);
-    if (p.failed()) {
-        Logger::get().log(u"%s(): %s not sent: %s", "NetRole::sendRPC", c->getName(), p.errorText());
-        p.restore(m);
-        p.clearError();
-    } else {
+    const std::string name = wideToNarrow(c->getName());
+    if (appendCommand(name.c_str(), [&](Packet& p) {
+            uint8_t code = CMD_RPC;
+            p.doBits(code, 2);
+            const RuntimeClass* cls = c;
+            p.doClassID(cls);
+            rpc->serialize(p);
+        }))
         ++commandCounts[CMD_RPC];
-    }
-    p.setErrorMode(mode);
 }
 
 void NetRole::queueSpawn(ZubBase* o) {
-    Packet& p = *outgoing;
-    uint8_t code = SPAWNOBJ;
-    p.doBits(code, 2);
-    const RuntimeClass* c = o->getClass();
-    p.doClassID(c);
-    ++commandCounts[SPAWNOBJ];
+    if (appendCommand("SPAWNOBJ", [&](Packet& p) {
+            uint8_t code = SPAWNOBJ;
+            p.doBits(code, 2);
+            const RuntimeClass* c = o->getClass();
+            p.doClassID(c);
+        }))
+        ++commandCounts[SPAWNOBJ];
 }
 
 void NetRole::netDeleteObject(ZubBase* o) {
@@ -138,6 +179,15 @@ bool NetRole::processCommand(Packet& p, int code) {
             if (code == SPAWNNAMED && (uid < 1 || findObjectOrNull(uid) || (uid == 1 && root))) {
                 p.fail(formatString(u"UID %d is not free", uid), "uid is free", "NetRole::processCommand");
                 return false;
+            }
+            if (code == SPAWNOBJ) {
+                int32_t probe = nextObjectUID;
+                while (probe >= 2 && probe < INT32_MAX && findObjectOrNull(probe)) ++probe;
+                if (probe < 2 || probe >= INT32_MAX) {
+                    p.fail(formatString(u"no free UID after %d", nextObjectUID), "nextObjectUID is free",
+                           "NetRole::processCommand");
+                    return false;
+                }
             }
             registerObject(static_cast<ZubBase*>(c->create()), code == SPAWNNAMED ? uid : 0);
             return true;

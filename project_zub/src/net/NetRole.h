@@ -47,6 +47,9 @@ public:
     void writeFullState(Packet* p = nullptr);
     void postReplicateAll();
 
+    // Removes a deleted object from every role's registry (and as a root).
+    static void forgetDeleted(ZubBase* o);
+
     bool bServer = true;
     bool bExecutingOnServer = false;
     bool bExecutingOnClients = false;
@@ -60,6 +63,17 @@ public:
     std::unique_ptr<Packet> outgoing;
     // Commands counted per code since the last reset.
     int commandCounts[4] = {};
+
+private:
+    // Appends one command to the outgoing packet; a command that cannot be
+    // written whole (the packet is full, or it names an object the peers
+    // cannot know) is left out and logged.
+    template <class Write>
+    bool appendCommand(const char* what, Write&& write);
+    // The next free UID for an object spawned without one; false when none is left.
+    bool takeNextUID(int32_t& uid);
+
+    NetRole* nextRole = nullptr;
 };
 
 // The engine's base of the object registered under UID 1. It carries the

@@ -612,6 +612,26 @@ bool ObjectPacket::doObject(ZubBase*& o) {
         return true;
     }
 
+    // Reading: the outermost call owns what the failed read made.
+    const bool outermost = depth == 0;
+    if (outermost) made.clear();
+    const bool result = readObject(o);
+    if (outermost && failed()) {
+        // Everything made hangs from a made object without a parent: free
+        // those trees whole.
+        std::vector<ZubBase*> tops;
+        for (ZubBase* m : made)
+            if (!m->parent) tops.push_back(m);
+        for (ZubBase* t : tops) deleteObject(t);
+        made.clear();
+        objectsByNumber.clear();
+        o = nullptr;
+        return false;
+    }
+    return result;
+}
+
+bool ObjectPacket::readObject(ZubBase*& o) {
     o = nullptr;
     uint32_t number = 0;
     doUInt(number);
@@ -629,24 +649,20 @@ bool ObjectPacket::doObject(ZubBase*& o) {
              "ObjectPacket::doObject");
         return false;
     }
-    ZubBase* made = static_cast<ZubBase*>(c->create());
-    objectsByNumber.emplace(number, made);
+    ZubBase* obj = static_cast<ZubBase*>(c->create());
+    made.push_back(obj);
+    objectsByNumber.emplace(number, obj);
     if (++depth > MAX_DEPTH) fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "ObjectPacket::doObject");
-    else made->netSerialize(*this);
+    else obj->netSerialize(*this);
     --depth;
     bool registered = false;
     doBool(registered);
-    if (failed()) {
-        // Half-read objects are kept in the numbering (a parent may hold them)
-        // and freed with the tree they hang from by the caller.
-        o = made;
-        return true;
-    }
+    o = obj;
+    if (failed()) return true;
     if (registered) {
-        made->netPostReplicate();
-        made->netPostReplicateGlobal();
-        if (THEROLE) THEROLE->registerObject(made, 0);
+        obj->netPostReplicate();
+        obj->netPostReplicateGlobal();
+        if (THEROLE) THEROLE->registerObject(obj, 0);
     }
-    o = made;
     return true;
 }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "net/NetAddress.h"
 #include "object/ZubBase.h"
@@ -154,11 +155,15 @@ public:
     explicit ObjectPacket(uint32_t flags = FLAG_RAW_POINTERS | FLAG_RAW_CLASSES, int capacity = COPY_CAPACITY)
         : Packet(flags, capacity) {}
     bool doPointer2(ZubBase*& o) override { return doObject(o); }
+    // Writes or reads one object. When reading fails part way, every object
+    // made by the failed call is freed and the result is null.
     bool doObject(ZubBase*& o);
 
     uint32_t nextIndex = 1;
 
 private:
+    bool readObject(ZubBase*& o);
+    std::vector<ZubBase*> made;  // objects made by the outermost read in progress
     std::unordered_map<const ZubBase*, uint32_t> objectNumbers;
     std::unordered_map<uint32_t, ZubBase*> objectsByNumber;
 };

@@ -93,6 +93,12 @@ void RPCAddChild::addPropertiesTo(Property* c) {
 
 void RPCAddChild::execute() {
     if (!target || !child) return;
+    NetRole* role = THEROLE;
+    if (role && (child == role->root || child->isAncestorOf(role->root))) {
+        // The root stays where the role ticks, draws and deletes it.
+        Logger::get().log(u"%s(): %s", "RPCAddChild::execute", u"refused: the root cannot move");
+        return;
+    }
     if (child == target || child->isAncestorOf(target)) {
         Logger::get().log(u"%s(): %s", "RPCAddChild::execute", u"refused: the child would contain its parent");
         return;
@@ -123,9 +129,8 @@ void RPCNetDelete::addPropertiesTo(Property* c) {
 void RPCNetDelete::execute() {
     if (!object) return;
     NetRole* role = THEROLE;
-    if (role && object == role->root) {
-        // The root holds the whole game; deleting it from a call would leave
-        // the role pointing at freed memory.
+    if (role && (object == role->root || object->isAncestorOf(role->root))) {
+        // The root holds the whole game; it is never deleted by a call.
         Logger::get().log(u"%s(): %s", "RPCNetDelete::execute", u"refused to delete the root object");
         return;
     }

@@ -66,6 +66,8 @@ ZubBase::ZubBase() {
 
 ZubBase::~ZubBase() {
     bDying = 1;
+    // However it goes, a registered object leaves the registries with it.
+    if (objectUID > 0) NetRole::forgetDeleted(this);
     // References that point here are cleared; their owners hear of it.
     while (referrers) {
         ZubBaseReference* r = referrers;
@@ -316,7 +318,7 @@ PropertyContainer* ZubBase::createPropertyContainer() {
 
 void ZubBasePointer::addPropertiesTo(PropertyContainer* c) {
     ZubBase::addPropertiesTo(c);
-    c->add(new PropertyPointer(u"pObject", 0, &pObject, &ZubBase::classRecord));
+    c->add(new PropertyReference(u"pObject", 0, &pObject, &ZubBase::classRecord));
 }
 
 // ---------------------------------------------------------------------------

@@ -261,11 +261,13 @@ private:
 };
 
 // A registered object that holds one object pointer; used as a list entry.
+// The pointer empties itself when the object it names is deleted, so a list
+// never leads to freed memory.
 class ZubBasePointer : public ZubBase {
     ZUB_DECLARE_CLASS(ZubBasePointer)
 public:
-    ZubBasePointer() = default;
-    explicit ZubBasePointer(ZubBase* o) : pObject(o) {}
+    ZubBasePointer() : pObject(this) {}
+    explicit ZubBasePointer(ZubBase* o) : pObject(this) { pObject.set(o); }
     void addPropertiesTo(PropertyContainer* container) override;
-    ZubBase* pObject = nullptr;
+    ZubBaseReference pObject;
 };

@@ -81,7 +81,17 @@ public:
     static std::function<void(ProbeRPC&)> onExecute;
 };
 
-// The class id of ProbeRPC.
+// Clears the probe call's record and hook at both ends of a scope.
+struct ProbeReset {
+    ProbeReset() { clear(); }
+    ~ProbeReset() { clear(); }
+    static void clear() {
+        ProbeRPC::runs.clear();
+        ProbeRPC::onExecute = nullptr;
+    }
+};
+
+// The class ids of the probes.
 constexpr uint32_t kProbeRpcId = 0x7e57a001u;
 constexpr uint32_t kNetProbeId = 0x7e57b001u;
 
