@@ -348,7 +348,7 @@ void writeSeeds(const std::string& dir) {
         context->addChild(b);
         a->addChild(c);
         root->addChild(entry);
-        entry->pObject = c;
+        entry->pObject.set(c);
         a->count = -70000;
         a->mask = 0x12345;
         a->speed = 2.5f;
