@@ -1,0 +1,57 @@
+#include "app/RandomIdentity.h"
+
+#include <sys/random.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "util/Random.h"
+
+namespace {
+
+uint32_t (*identitySource)() = nullptr;
+
+// splitmix64's finaliser: spreads a weak seed over all bits.
+uint64_t mix64(uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+// Only when the kernel refuses getrandom: clocks, process id and a counter.
+uint32_t fallbackRandom() {
+    static uint64_t counter = 0;
+    const uint64_t seed =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) << 1) ^
+        (static_cast<uint64_t>(getpid()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
+    return static_cast<uint32_t>(mix64(seed) >> 16);
+}
+
+}  // namespace
+
+uint32_t systemRandomIdentity() {
+    for (;;) {
+        uint32_t value = 0;
+        const ssize_t got = getrandom(&value, sizeof value, 0);
+        if (got != static_cast<ssize_t>(sizeof value)) {
+            if (got < 0 && errno == EINTR) continue;
+            value = fallbackRandom();
+        }
+        if (value != 0) return value;
+    }
+}
+
+uint32_t drawIdentity() {
+    randomNext();
+    randomNext();
+    uint32_t (*source)() = identitySource ? identitySource : systemRandomIdentity;
+    for (int tries = 0; tries < 64; ++tries) {
+        const uint32_t value = source();
+        if (value != 0) return value;
+    }
+    return systemRandomIdentity();
+}
+
+void setIdentitySource(uint32_t (*source)()) { identitySource = source; }
