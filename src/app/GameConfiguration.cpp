@@ -211,21 +211,9 @@ void GameConfiguration::computeSeal(const HIGHSCOREENTRY& entry, uint8_t seal[16
     md5DigestWithPrefix(kSealSalt, data.data(), data.size(), seal);
 }
 
-std::vector<uint8_t> GameConfiguration::serialize() const {
-    std::vector<uint8_t> data(kRecordSize);
-    RecordWriter out(data.data(), data.size());
-    write(out);
-    ZUB_ASSERT(out.atEnd());
-    return data;
-}
+std::vector<uint8_t> GameConfiguration::serialize() const { return recordToBytes(*this); }
 
-bool GameConfiguration::deserialize(const uint8_t* data, size_t size) {
-    if (size != kRecordSize) return false;
-    RecordReader in(data, size);
-    read(in);
-    ZUB_ASSERT(in.atEnd());
-    return true;
-}
+bool GameConfiguration::deserialize(const uint8_t* data, size_t size) { return recordFromBytes(*this, data, size); }
 
 int GameConfiguration::repairLoadedValues() {
     int repaired = 0;

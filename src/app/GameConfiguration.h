@@ -164,6 +164,10 @@ public:
     uint8_t reserved25E8[16] = {};
 
 private:
+    template <class R>
+    friend std::vector<uint8_t> recordToBytes(const R& record);
+    template <class R>
+    friend bool recordFromBytes(R& record, const uint8_t* data, size_t size);
     void write(RecordWriter& out) const;
     void read(RecordReader& in);
 };

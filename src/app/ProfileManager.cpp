@@ -117,21 +117,9 @@ void ProfileManager::onCurrentProfileChanged() {
                       formatString(u"Changing profile to '%s'...", name));
 }
 
-std::vector<uint8_t> ProfileManager::serialize() const {
-    std::vector<uint8_t> data(kRecordSize);
-    RecordWriter out(data.data(), data.size());
-    write(out);
-    ZUB_ASSERT(out.atEnd());
-    return data;
-}
+std::vector<uint8_t> ProfileManager::serialize() const { return recordToBytes(*this); }
 
-bool ProfileManager::deserialize(const uint8_t* data, size_t size) {
-    if (size != kRecordSize) return false;
-    RecordReader in(data, size);
-    read(in);
-    ZUB_ASSERT(in.atEnd());
-    return true;
-}
+bool ProfileManager::deserialize(const uint8_t* data, size_t size) { return recordFromBytes(*this, data, size); }
 
 int ProfileManager::repairLoadedValues() {
     int repaired = 0;

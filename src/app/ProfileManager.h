@@ -68,6 +68,10 @@ public:
     ProfileData slots[kNumSlots];
 
 private:
+    template <class R>
+    friend std::vector<uint8_t> recordToBytes(const R& record);
+    template <class R>
+    friend bool recordFromBytes(R& record, const uint8_t* data, size_t size);
     void write(RecordWriter& out) const;
     void read(RecordReader& in);
 };

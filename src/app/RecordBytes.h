@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 // Field-by-field little-endian writing and reading of the saved records, so
 // that a file's bytes never depend on the compiler's layout or the host's byte
 // order. Both sides work on a fixed block; running past its end is a
@@ -133,5 +134,25 @@ template <size_t N>
 bool terminateTextField(char (&field)[N]) {
     if (field[N - 1] == 0) return false;
     field[N - 1] = 0;
+    return true;
+}
+
+// A whole record as its file image, and back. R has kRecordSize and the
+// field-by-field write(RecordWriter&) / read(RecordReader&) pair.
+template <class R>
+std::vector<uint8_t> recordToBytes(const R& record) {
+    std::vector<uint8_t> data(R::kRecordSize);
+    RecordWriter out(data.data(), data.size());
+    record.write(out);
+    ZUB_ASSERT(out.atEnd());
+    return data;
+}
+
+template <class R>
+bool recordFromBytes(R& record, const uint8_t* data, size_t size) {
+    if (size != R::kRecordSize) return false;
+    RecordReader in(data, size);
+    record.read(in);
+    ZUB_ASSERT(in.atEnd());
     return true;
 }

@@ -23,6 +23,9 @@ using TextRow = const char16_t* [Language::NUM_STRINGS];
 void fillEnglishBase(TextRow& t);
 void fillGermanBase(TextRow& t);
 // Identifiers 440 to 836: menus, options, network, intro, ending, credits, valley and level play.
+// The credits' names, shared by every language.
+void fillCreditNames(TextRow& t);
+
 void fillEnglishMenus(TextRow& t);
 void fillGermanMenus(TextRow& t);
 // Identifiers 837 to 1031: level titles, end-of-level hints and the in-game hints.
