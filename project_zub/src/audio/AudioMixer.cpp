@@ -203,40 +203,28 @@ void Mixer::release(uint32_t handle) {
     s.pinned = false;
 }
 
-bool Mixer::setVolume(uint32_t handle, float volume, double seconds) {
+bool Mixer::postSlide(uint32_t handle, int op, float value, double seconds) {
     if (!isAlive(handle)) return false;
     Command c;
-    c.op = Command::Volume;
+    c.op = static_cast<Command::Op>(op);
     c.voice = static_cast<uint16_t>(handle & 0xFFu);
     c.gen = handle >> 8;
-    c.value = clampVolume(volume);
+    c.value = value;
     c.frames = slideFrames(seconds);
     post(c);
     return true;
+}
+
+bool Mixer::setVolume(uint32_t handle, float volume, double seconds) {
+    return postSlide(handle, Command::Volume, clampVolume(volume), seconds);
 }
 
 bool Mixer::setPan(uint32_t handle, float pan, double seconds) {
-    if (!isAlive(handle)) return false;
-    Command c;
-    c.op = Command::Pan;
-    c.voice = static_cast<uint16_t>(handle & 0xFFu);
-    c.gen = handle >> 8;
-    c.value = clampPan(pan);
-    c.frames = slideFrames(seconds);
-    post(c);
-    return true;
+    return postSlide(handle, Command::Pan, clampPan(pan), seconds);
 }
 
 bool Mixer::setFrequency(uint32_t handle, float factor, double seconds) {
-    if (!isAlive(handle)) return false;
-    Command c;
-    c.op = Command::Frequency;
-    c.voice = static_cast<uint16_t>(handle & 0xFFu);
-    c.gen = handle >> 8;
-    c.value = clampFrequency(factor);
-    c.frames = slideFrames(seconds);
-    post(c);
-    return true;
+    return postSlide(handle, Command::Frequency, clampFrequency(factor), seconds);
 }
 
 bool Mixer::setPosition(uint32_t handle, double fraction) {

@@ -180,6 +180,9 @@ private:
         VoiceStart start;
     };
 
+    // Posts a volume, pan or frequency change (op), sliding over `seconds`.
+    bool postSlide(uint32_t handle, int op, float value, double seconds);
+
     // A linear slide of one value (summed in double precision, so that long
     // slides do not drift).
     struct Ramp {
