@@ -21,11 +21,9 @@ std::string dataRoot() {
     // XDG base directories are absolute; a relative value is ignored.
     if (!xdg.empty() && xdg.front() == '/') return xdg;
     std::string home = platform::getHomeFolder();
-    if (home.empty()) {
-        // No home at all (a bare service account): keep the data beside the
-        // current folder rather than in the file-system root.
-        home = ".";
-    }
+    // No home at all (a bare service account): keep the data beside the
+    // current folder rather than in the file-system root.
+    if (home.empty()) return std::string("./.local/share");
     while (!home.empty() && home.back() == '/') home.pop_back();
     return home + "/.local/share";
 }
