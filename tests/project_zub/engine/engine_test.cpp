@@ -110,7 +110,7 @@ TEST(Focus, DragKeysAndTypedCharactersGoToTheFocus) {
     journal.clear();
     r.backend.next.keys[30] = 0x80;
     r.frame(&root);
-    r.backend.next.typed = u"x";
+    r.backend.next.typed.assign(1, u'x');
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 6:30", "a 6:0"}));
 }
