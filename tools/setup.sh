@@ -12,6 +12,7 @@ packages=(
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libjpeg62-turbo-dev
   libstb-dev libvorbis-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
 )
 
 missing=()
