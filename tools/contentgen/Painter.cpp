@@ -1,0 +1,1165 @@
+#include "Painter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace contentgen {
+
+using content::Art;
+using content::Entry;
+using content::Frame;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr uint32_t kBlack = 0xFF202020, kWhite = 0xFFFFFFFF, kPink = 0xFFF4A6BE, kDarkPink = 0xFFC8607E,
+                   kRed = 0xFFD62F2A, kBrown = 0xFF8B5A2B, kGreen = 0xFF4CAF50, kYellow = 0xFFF2C530,
+                   kGrey = 0xFF9E9E9E;
+
+bool has(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+struct Ctx {
+    Canvas& c;
+    const Entry& e;
+    const Frame& f;
+    int index;
+    int count;
+    double w, h;
+    uint32_t col;
+    Lcg rng;
+    double phase() const { return count > 1 ? static_cast<double>(index) / (count - 1) : 0.0; }
+    double m() const { return std::min(w, h); }
+};
+
+void star(Canvas& c, double cx, double cy, double R, double r, int points, double rot, uint32_t col) {
+    std::vector<double> xy;
+    for (int i = 0; i < 2 * points; ++i) {
+        const double a = rot + kPi * i / points - kPi / 2;
+        const double rr = (i % 2) ? r : R;
+        xy.push_back(cx + rr * std::cos(a));
+        xy.push_back(cy + rr * std::sin(a));
+    }
+    c.fillPolygon(xy, col);
+}
+
+void eye(Canvas& c, double x, double y, double r, double look = 0.0) {
+    c.fillEllipse(x, y, r, r, kWhite);
+    c.fillEllipse(x + look * r * 0.4, y, r * 0.55, r * 0.55, kBlack);
+}
+
+void boxFrame(Ctx& k, uint32_t fill, uint32_t border, double radiusFactor = 0.15) {
+    const double r = k.m() * radiusFactor, t = std::max(1.0, k.m() / 16.0);
+    k.c.fillRoundRect(1, 1, k.w - 2, k.h - 2, r, fill);
+    k.c.strokeRoundRect(1, 1, k.w - 2, k.h - 2, r, t, border);
+}
+
+// ---- Painters ------------------------------------------------------------
+
+void apple(Canvas& c, double cx, double cy, double r, uint32_t col) {
+    c.fillEllipse(cx - r * 0.28, cy + r * 0.05, r * 0.72, r * 0.9, col);
+    c.fillEllipse(cx + r * 0.28, cy + r * 0.05, r * 0.72, r * 0.9, col);
+    c.fillEllipse(cx - r * 0.35, cy - r * 0.25, r * 0.22, r * 0.3, withAlpha(kWhite, 150));
+    c.line(cx, cy - r * 0.7, cx + r * 0.15, cy - r * 1.05, std::max(1.5, r * 0.15), kBrown);
+    c.fillEllipseRotated(cx + r * 0.42, cy - r * 0.9, r * 0.32, r * 0.14, 0.5, kGreen);
+}
+
+void paintApple(Ctx& k) {
+    const double cx = k.w / 2, cy = k.h / 2 + 1, r = k.m() * 0.42;
+    uint32_t col = k.index == 1 ? 0xFFE8463A : k.col;
+    if (k.index == 2) col = 0xFFB8D830;  // acid
+    if (k.index == 6) col = 0xFF8A5A30;  // mud
+    apple(k.c, cx, cy, r, col);
+    if (k.index >= 3 && k.index <= 5) {  // bitten: 1, 2 or 3 bites out of the side
+        for (int b = 0; b <= k.index - 3; ++b) {
+            const double a = -0.6 + b * 0.9;
+            const double bx = cx + std::cos(a) * r * 1.05, by = cy + std::sin(a) * r * 1.05;
+            k.c.fillEllipse(bx, by, r * 0.38, r * 0.38, 0xFFF8F0D0);
+        }
+    }
+    if (k.index == 2)
+        for (int b = 0; b < 3; ++b) k.c.fillEllipse(cx - 5 + 5 * b, cy + 2 + (b % 2) * 5, 2, 2, 0xFFF0FF80);
+    if (k.index == 6)
+        for (int b = 0; b < 4; ++b) k.c.fillEllipse(cx - 7 + 5 * b, cy + 4 - (b % 2) * 6, 3, 2, 0xFF4A3018);
+    if (k.index == 7) {  // a worm looks out
+        k.c.fillEllipse(cx + r * 0.3, cy + r * 0.1, r * 0.25, r * 0.25, 0xFF5A2A10);
+        k.c.line(cx + r * 0.3, cy + r * 0.1, cx + r * 0.9, cy - r * 0.3, 4, 0xFFF090A8);
+        k.c.fillEllipse(cx + r * 0.95, cy - r * 0.35, 2.5, 2.5, 0xFFF090A8);
+    }
+}
+
+void paintSweets(Ctx& k) {
+    static const uint32_t colours[16] = {0xffff9421, 0xff00ff00, 0xffffff00, 0xffd2bfd2, 0xffa86b31, 0xffff0000,
+                                         0xfff46a71, 0xff0080ff, 0xff80ff00, 0xffffe5ff, 0xffff8080, 0xffcd614d,
+                                         0xfff06f36, 0xffbca28b, 0xffff00ff, 0xffffffff};
+    const uint32_t col = colours[k.index % 16];
+    const double cx = k.w / 2, cy = k.h / 2;
+    k.c.fillPolygon({cx - 7, cy, 1, cy - 8, 1, cy + 8}, shade(col, 0.8));
+    k.c.fillPolygon({cx + 7, cy, k.w - 1, cy - 8, k.w - 1, cy + 8}, shade(col, 0.8));
+    k.c.fillEllipse(cx, cy, 10, 9, col);
+    k.c.strokeEllipse(cx, cy, 10, 9, 1.5, shade(col, 0.55));
+    k.c.fillEllipse(cx - 3, cy - 3, 3, 2, withAlpha(kWhite, 180));
+}
+
+void paintBasket(Ctx& k) {
+    const bool front = k.f.label == "front";
+    const double w = k.w, h = k.h;
+    const double top = front ? h * 0.45 : h * 0.3;
+    std::vector<double> body = {2, top, w - 2, top, w * 0.85, h - 2, w * 0.15, h - 2};
+    k.c.fillPolygon(body, front ? shade(k.col, 1.25) : k.col);
+    for (double y = top + 4; y < h - 3; y += 6) k.c.line(w * 0.12, y, w * 0.88, y, 1.2, shade(k.col, 0.6));
+    for (double x = w * 0.2; x < w * 0.85; x += 8) k.c.line(x, top + 2, x + (w / 2 - x) * 0.2, h - 3, 1.2, shade(k.col, 0.7));
+    k.c.line(2, top, w - 2, top, 3, shade(k.col, 0.5));
+    if (!front) k.c.strokeEllipse(w / 2, top, w * 0.36, top - 2, 3, shade(k.col, 0.8));  // the handle
+}
+
+void pigHead(Canvas& c, double cx, double cy, double r, uint32_t col) {
+    c.fillPolygon({cx - r * 0.9, cy - r * 0.3, cx - r * 0.75, cy - r * 1.15, cx - r * 0.25, cy - r * 0.75}, shade(col, 0.85));
+    c.fillPolygon({cx + r * 0.9, cy - r * 0.3, cx + r * 0.75, cy - r * 1.15, cx + r * 0.25, cy - r * 0.75}, shade(col, 0.85));
+    c.fillEllipse(cx, cy, r, r * 0.9, col);
+    c.fillEllipse(cx + r * 0.35, cy + r * 0.25, r * 0.4, r * 0.3, shade(col, 0.82));
+    c.fillEllipse(cx + r * 0.23, cy + r * 0.25, r * 0.07, r * 0.11, kDarkPink);
+    c.fillEllipse(cx + r * 0.47, cy + r * 0.25, r * 0.07, r * 0.11, kDarkPink);
+    c.fillEllipse(cx - r * 0.1, cy - r * 0.2, r * 0.12, r * 0.12, kBlack);
+}
+
+void paintPig(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& n = k.e.name;
+    const double w = k.w, h = k.h;
+    if (n == "pig-body") {
+        if (k.index == 0) {
+            c.fillEllipse(w / 2, h / 2, w / 2 - 2, h / 2 - 2, k.col);
+            c.strokeEllipse(w / 2, h / 2, w / 2 - 2, h / 2 - 2, 2, kDarkPink);
+            c.fillEllipse(w / 2, h * 0.65, w * 0.3, h * 0.2, shade(k.col, 1.08));
+        } else if (k.index == 1) {
+            pigHead(c, w / 2, h / 2 + 4, std::min(w, h) * 0.42, k.col);
+        } else {
+            c.fillRoundRect(2, 0, w - 4, h - 2, 5, shade(k.col, 0.92));
+            c.fillRoundRect(2, h - 7, w - 4, 6, 2, 0xFF704050);
+        }
+    } else if (n == "pig-tail") {
+        const double cx = w / 2, cy = h / 2, a0 = k.index * kPi / 4;
+        double px = cx, py = cy;
+        for (int s = 1; s <= 24; ++s) {
+            const double a = a0 + s * 0.45, r = 1.0 + s * 0.42;
+            const double x = cx + r * std::cos(a), y = cy + r * std::sin(a);
+            c.line(px, py, x, y, 3, kDarkPink);
+            px = x;
+            py = y;
+        }
+    } else if (n == "pig-mouth") {
+        const double open = 1.0 + k.phase() * (h / 2 - 2);
+        c.fillEllipse(w / 2, h / 2, w / 2 - 3, open, 0xFF902030);
+        c.line(3, h / 2, w - 3, h / 2, 1.5, 0xFF601020);
+    } else if (n == "pig-eyes") {
+        const double look = k.phase() * 2.0 - 1.0;
+        eye(c, w * 0.28, h / 2, h * 0.4, look);
+        eye(c, w * 0.72, h / 2, h * 0.4, look);
+    } else if (n == "pig-blink") {
+        const double shut = k.phase();
+        for (double ex : {w * 0.28, w * 0.72}) {
+            const double r = h * 0.42;
+            c.fillRect(ex - r, h / 2 - r, 2 * r, 2 * r * shut, k.col);
+            if (shut > 0.0) c.line(ex - r, h / 2 - r + 2 * r * shut, ex + r, h / 2 - r + 2 * r * shut, 1.5, kDarkPink);
+        }
+    }
+}
+
+void paintPiglets(Ctx& k) {
+    if (k.index < 3) {
+        const double r = k.m() * (0.3 + 0.05 * (2 - k.index));
+        pigHead(k.c, k.w / 2, k.h / 2 + 2, r, shade(k.col, 1.0 + 0.04 * k.index));
+    } else {
+        k.c.fillEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 3, k.col);
+        k.c.strokeEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 3, 2, kDarkPink);
+    }
+}
+
+void paintHat(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.e.name == "chefHat") {
+        c.fillEllipse(w * 0.3, h * 0.4, w * 0.22, h * 0.22, k.col);
+        c.fillEllipse(w * 0.7, h * 0.4, w * 0.22, h * 0.22, k.col);
+        c.fillEllipse(w * 0.5, h * 0.3, w * 0.26, h * 0.26, k.col);
+        c.fillRect(w * 0.22, h * 0.45, w * 0.56, h * 0.4, k.col);
+        c.strokeRoundRect(w * 0.22, h * 0.7, w * 0.56, h * 0.16, 2, 1.5, kGrey);
+    } else {  // winged hat
+        c.fillEllipseRotated(w * 0.18, h * 0.45, w * 0.18, h * 0.12, 0.5, kWhite);
+        c.fillEllipseRotated(w * 0.82, h * 0.45, w * 0.18, h * 0.12, -0.5, kWhite);
+        c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.4, k.col);
+        c.fillRect(w * 0.15, h * 0.7, w * 0.7, h * 0.12, shade(k.col, 0.7));
+    }
+}
+
+// The upper half of an ellipse as a polygon.
+std::vector<double> dome(double cx, double cy, double rx, double ry) {
+    std::vector<double> xy;
+    for (int i = 0; i <= 32; ++i) {
+        const double a = kPi * i / 32.0;
+        xy.push_back(cx - std::cos(a) * rx);
+        xy.push_back(cy - std::sin(a) * ry);
+    }
+    return xy;
+}
+
+void paintUmbrella(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    c.fillPolygon(dome(w / 2, h * 0.5, w / 2 - 2, h * 0.42), k.col);
+    for (int s = 0; s < 4; ++s) c.fillEllipse(w * (0.16 + 0.227 * s), h * 0.5, w * 0.11, h * 0.05, shade(k.col, 0.7));
+    c.line(w / 2, h * 0.1, w / 2, h * 0.88, 2.5, kBrown);
+    c.strokeEllipse(w / 2 + 5, h * 0.88, 5, 5, 2, kBrown);
+}
+
+void paintFrog(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.f.label == "tongue") {
+        c.line(2, h / 2, w - 5, h / 2, h * 0.6, 0xFFE06080);
+        c.fillEllipse(w - 5, h / 2, h * 0.45, h * 0.45, 0xFFC04060);
+        return;
+    }
+    if (k.index == 0) {
+        c.fillEllipse(w * 0.2, h * 0.8, w * 0.2, h * 0.15, shade(k.col, 0.8));
+        c.fillEllipse(w * 0.8, h * 0.8, w * 0.2, h * 0.15, shade(k.col, 0.8));
+        c.fillEllipse(w / 2, h * 0.55, w * 0.4, h * 0.38, k.col);
+        c.fillEllipse(w / 2, h * 0.65, w * 0.25, h * 0.2, 0xFFC8E8A0);
+        return;
+    }
+    c.fillEllipse(w / 2, h * 0.58, w * 0.44, h * 0.36, k.col);
+    const std::string& l = k.f.label;
+    const double er = l == "alert" ? h * 0.2 : h * 0.15;
+    for (double ex : {w * 0.3, w * 0.7}) {
+        c.fillEllipse(ex, h * 0.3, er + 2, er + 2, k.col);
+        if (l == "digest" || l == "idle b")
+            c.line(ex - er, h * 0.3, ex + er, h * 0.3, 2, kBlack);
+        else
+            eye(c, ex, h * 0.3, er, l == "idle c" ? 1.0 : 0.0);
+    }
+    if (l == "attack")
+        c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.14, 0xFF802030);
+    else
+        c.line(w * 0.25, h * 0.7, w * 0.75, h * 0.7, 2, shade(k.col, 0.5));
+}
+
+void paintAnimal(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& n = k.e.name;
+    const double w = k.w, h = k.h;
+    const double p = k.phase();
+    if (has(n, "fish")) {
+        const double wag = (k.index % 2 ? 1 : -1) * h * 0.12;
+        c.fillPolygon({w * 0.28, h / 2, 2, h * 0.15 + wag, 2, h * 0.85 + wag}, shade(k.col, 0.8));
+        c.fillEllipse(w * 0.58, h / 2, w * 0.38, h * 0.4, k.col);
+        c.fillPolygon({w * 0.5, h * 0.15, w * 0.7, h * 0.15, w * 0.58, h * 0.35}, shade(k.col, 0.8));
+        eye(c, w * 0.8, h * 0.42, h * 0.12, 1.0);
+    } else if (n == "rabbit") {
+        if (k.index == 0) {
+            c.fillEllipse(w / 2, h, w / 2 - 2, h - 4, 0xFF7A5A30);
+            c.fillEllipse(w / 2, h * 0.85, w * 0.25, h * 0.3, 0xFF302010);
+            return;
+        }
+        const double tilt = k.index == 2 ? 0.25 : (k.index == 3 ? -0.25 : 0.0);
+        c.fillEllipseRotated(w * 0.38, h * 0.3, w * 0.09, h * 0.28, 0.15 + tilt, k.col);
+        c.fillEllipseRotated(w * 0.62, h * 0.3, w * 0.09, h * 0.28, -0.15 + tilt, k.col);
+        c.fillEllipse(w / 2, h * 0.68, w * 0.3, h * 0.28, k.col);
+        eye(c, w * 0.4, h * 0.62, 4);
+        eye(c, w * 0.6, h * 0.62, 4);
+        c.fillEllipse(w / 2, h * 0.76, 3, 2, kDarkPink);
+    } else if (n == "bee") {
+        const double wing = k.index % 2 ? -0.5 : 0.5;
+        c.fillEllipseRotated(w * 0.4, h * 0.3, w * 0.18, h * 0.1, wing, withAlpha(kWhite, 200));
+        c.fillEllipseRotated(w * 0.6, h * 0.3, w * 0.18, h * 0.1, -wing, withAlpha(kWhite, 200));
+        c.fillEllipse(w / 2, h * 0.6, w * 0.36, h * 0.26, k.col);
+        for (double x : {w * 0.4, w * 0.55}) c.line(x, h * 0.4, x, h * 0.8, 3, kBlack);
+        eye(c, w * 0.78, h * 0.55, 3, 1.0);
+    } else if (n == "butterfly") {
+        const double open = 0.25 + 0.75 * p;
+        c.fillEllipse(w / 2 - w * 0.22 * open, h * 0.38, w * 0.24 * open, h * 0.3, k.col);
+        c.fillEllipse(w / 2 + w * 0.22 * open, h * 0.38, w * 0.24 * open, h * 0.3, k.col);
+        c.fillEllipse(w / 2 - w * 0.15 * open, h * 0.72, w * 0.16 * open, h * 0.18, shade(k.col, 0.75));
+        c.fillEllipse(w / 2 + w * 0.15 * open, h * 0.72, w * 0.16 * open, h * 0.18, shade(k.col, 0.75));
+        c.line(w / 2, h * 0.2, w / 2, h * 0.85, 3, kBlack);
+    } else if (n == "worm") {
+        for (int s = 0; s < 7; ++s) {
+            const double x = 5 + s * (w - 10) / 6;
+            const double y = h / 2 + std::sin(s * 1.1 + k.index * kPi / 3) * h * 0.2;
+            c.fillEllipse(x, y, 4.5, 4.5, s == 6 ? shade(k.col, 0.9) : k.col);
+        }
+        c.fillEllipse(w - 4, h / 2 + std::sin(6 * 1.1 + k.index * kPi / 3) * h * 0.2 - 1, 1.2, 1.2, kBlack);
+    } else if (n == "snail") {
+        const double stretch = 0.9 + 0.1 * std::sin(k.index * kPi / 2);
+        c.fillEllipse(w / 2, h * 0.85, w * 0.46 * stretch, h * 0.12, 0xFFD8B890);
+        c.line(w * 0.8, h * 0.8, w * 0.9, h * 0.35, 2, 0xFFD8B890);
+        c.fillEllipse(w * 0.9, h * 0.35, 3, 3, kBlack);
+        c.fillEllipse(w * 0.45, h * 0.5, h * 0.34, h * 0.34, k.col);
+        c.strokeEllipse(w * 0.45, h * 0.5, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
+        c.strokeEllipse(w * 0.45, h * 0.5, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
+    } else if (n == "bear") {
+        if (k.index == 0) {
+            c.fillEllipse(w / 2, h / 2, w / 2 - 3, h / 2 - 3, k.col);
+            c.fillEllipse(w / 2, h * 0.62, w * 0.28, h * 0.22, shade(k.col, 1.3));
+        } else if (k.index <= 4) {
+            c.fillRoundRect(2, 0, w - 4, h - 2, 6, shade(k.col, k.index > 2 ? 0.8 : 0.95));
+            c.fillRoundRect(2, h - 8, w - 4, 7, 3, 0xFF402010);
+        } else {
+            c.fillEllipse(w * 0.25, h * 0.22, w * 0.14, h * 0.16, k.col);
+            c.fillEllipse(w * 0.75, h * 0.22, w * 0.14, h * 0.16, k.col);
+            c.fillEllipse(w / 2, h * 0.55, w * 0.42, h * 0.42, k.col);
+            c.fillEllipse(w * 0.62, h * 0.66, w * 0.18, h * 0.14, shade(k.col, 1.35));
+            c.fillEllipse(w * 0.7, h * 0.62, 3, 3, kBlack);
+            eye(c, w * 0.45, h * 0.45, 4, 1.0);
+        }
+    } else if (n == "hedgy") {
+        if (k.index == 2) {
+            c.fillRoundRect(0, 0, w, h, 2, 0xFF5A4030);
+            return;
+        }
+        for (int s = 0; s < 9; ++s) {
+            const double a = kPi * (0.1 + 0.8 * s / 8.0);
+            const double bx = w * 0.45 - std::cos(a) * w * 0.3, by = h * 0.75 - std::sin(a) * h * 0.42;
+            c.fillPolygon({bx - 5, by + 6, bx + 5, by + 6, bx - std::cos(a) * 12, by - std::sin(a) * 14}, shade(k.col, 0.6));
+        }
+        c.fillEllipse(w * 0.45, h * 0.72, w * 0.32, h * 0.26, k.col);
+        c.fillPolygon({w * 0.65, h * 0.6, w - 2, h * 0.78, w * 0.65, h * 0.92}, 0xFFD8B890);
+        c.fillEllipse(w - 3, h * 0.78, 2.5, 2.5, kBlack);
+        if (k.index == 0)
+            eye(c, w * 0.74, h * 0.7, 3.5, 1.0);
+        else
+            c.line(w * 0.7, h * 0.7, w * 0.79, h * 0.7, 1.5, kBlack);
+    } else if (n == "horse-body") {
+        for (double x : {w * 0.2, w * 0.35, w * 0.68, w * 0.82}) c.fillRoundRect(x - 6, h * 0.5, 12, h * 0.48, 4, shade(k.col, 0.85));
+        c.fillEllipse(w / 2, h * 0.45, w * 0.42, h * 0.26, k.col);
+        c.line(w * 0.1, h * 0.35, w * 0.03, h * 0.7, 6, shade(k.col, 0.5));
+        c.fillRect(w * 0.78, h * 0.05, w * 0.12, h * 0.35, k.col);
+    } else if (n == "horse-head") {
+        c.fillEllipseRotated(w / 2, h / 2, w * 0.42, h * 0.24, -0.5, k.col);
+        c.fillPolygon({w * 0.3, h * 0.2, w * 0.36, 2, w * 0.44, h * 0.2}, shade(k.col, 0.8));
+        c.fillEllipse(w * 0.76, h * 0.75, 3, 2, kBlack);
+        if (k.index == 0)
+            c.line(w * 0.38, h * 0.35, w * 0.5, h * 0.35, 2, kBlack);
+        else
+            eye(c, w * 0.44, h * 0.35, k.index == 2 ? 6 : 4, 1.0);
+    } else if (n == "horse-lick") {
+        if (k.index == 0) {
+            c.fillEllipse(w * 0.2, h / 2, 2, 2, withAlpha(k.col, 120));
+            return;
+        }
+        const double len = w * (0.3 + 0.22 * k.index);
+        c.line(3, h / 2, len, h / 2 + k.index, h * 0.4, k.col);
+    } else {
+        c.fillEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 2, k.col);
+        eye(c, k.w * 0.7, k.h * 0.4, k.m() * 0.1);
+    }
+}
+
+// The house picture follows the house's hull: x right, y up in the house's
+// frame; the frame's centre stands at -origin.
+void paintHouse(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    auto X = [&](double x) { return x + k.f.ox + w / 2; };
+    auto Y = [&](double y) { return h / 2 - k.f.oy - y; };
+    auto poly = [&](std::initializer_list<double> pts, uint32_t col) {
+        std::vector<double> xy;
+        const double* p = pts.begin();
+        for (size_t i = 0; i + 1 < pts.size(); i += 2) {
+            xy.push_back(X(p[i]));
+            xy.push_back(Y(p[i + 1]));
+        }
+        c.fillPolygon(xy, col);
+    };
+    if (k.e.name == "house-roofsnow") {  // a cap along the roof's top edge
+        poly({-150, 66, -92, 156, 28, 118, 76, 74, 64, 70, 24, 104, -90, 140, -136, 66}, kWhite);
+        for (int i = 0; i < 3; ++i) c.fillEllipse(X(-136 + 20 * i), Y(82 + 29 * i), 6, 6, kWhite);
+        return;
+    }
+    if (k.index == 0) {  // the house part: a porch along its chain
+        poly({155, -23, 172, -58, 150, -90, -40, -90, -170, -77, -206, -39, -186, 24, -160, 10, -150, -50, 140, -50}, 0xFF9A6A3A);
+        for (double y = -85; y < -52; y += 8) c.line(X(-150), Y(y), X(150), Y(y), 1.5, 0xFF6A4A2A);
+        return;
+    }
+    if (k.index == 2) {  // the door
+        c.fillRoundRect(2, 2, w - 4, h - 4, 10, 0xFF7A4A20);
+        c.strokeRoundRect(2, 2, w - 4, h - 4, 10, 3, 0xFF4A2A10);
+        c.fillEllipse(w * 0.75, h * 0.55, 3, 3, kYellow);
+        return;
+    }
+    // The chimney, the walls along the hull, the roof.
+    c.fillRect(X(-22), Y(226), 24, Y(100) - Y(226), 0xFF8A4A3A);
+    c.fillRect(X(-26), Y(226), 32, 8, 0xFF5A3A2A);
+    poly({-60, -30, -115, -31, -173, 23, -90, 145, 26, 107, 107, 33, 117, 6, 177, -20, 165, -42, 62, -30}, k.col);
+    poly({-173, 23, -90, 145, 26, 107, 107, 33, 80, 40, 10, 90, -90, 120, -150, 30}, 0xFFA04030);
+    c.fillRect(X(-40), Y(60), 40, 34, 0xFFB8E0F8);
+    c.fillRect(X(60), Y(20), 34, 28, 0xFFB8E0F8);
+    c.fillRect(X(-64), Y(0), 48, Y(-42) - Y(0), 0xFF5A3A20);
+}
+
+void paintTree(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.e.name == "treestumps") {
+        c.fillRect(w * 0.2, h * 0.3, w * 0.6, h * 0.68, k.col);
+        c.fillEllipse(w / 2, h * 0.3, w * 0.3, h * 0.12, 0xFFD8B070);
+        c.strokeEllipse(w / 2, h * 0.3, w * 0.18, h * 0.07, 1.5, shade(k.col, 0.7));
+        return;
+    }
+    const double lean = (k.index % 2 ? 0.08 : -0.05) * w;
+    c.fillPolygon({w * 0.44, h, w * 0.56, h, w * 0.54 + lean, h * 0.4, w * 0.46 + lean, h * 0.4}, 0xFF6A4426);
+    for (int b = 0; b < 4; ++b) {
+        const double bx = w / 2 + lean + k.rng.range(-0.18, 0.18) * w, by = h * (0.2 + 0.1 * b) + k.rng.range(0, 0.05) * h;
+        const double r = w * k.rng.range(0.18, 0.28);
+        c.fillEllipse(bx, by, r, r * 0.9, shade(k.col, 0.85 + 0.1 * b));
+    }
+}
+
+void paintPlant(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& n = k.e.name;
+    const double w = k.w, h = k.h;
+    if (has(n, "deco-grass")) {  // tiles in x: blades at fixed steps
+        for (double x = 2; x < w; x += 6) {
+            const double tall = h * (0.45 + 0.5 * std::fabs(std::sin(x * 0.37)));
+            c.line(x, h, x + 2, h - tall, 2.5, shade(k.col, 0.8 + 0.3 * std::fabs(std::sin(x * 0.11))));
+        }
+        return;
+    }
+    if (n == "shrubs") {
+        for (int b = 0; b < 6; ++b)
+            c.fillEllipse(w * k.rng.range(0.25, 0.75), h * k.rng.range(0.45, 0.75), w * 0.22, h * 0.28,
+                          shade(k.col, k.rng.range(0.8, 1.2)));
+        return;
+    }
+    if (n == "cactus") {
+        c.fillRoundRect(w * 0.35, h * 0.1, w * 0.3, h * 0.9, w * 0.15, k.col);
+        c.fillRoundRect(w * 0.08, h * 0.35, w * 0.2, h * 0.3, w * 0.1, k.col);
+        c.fillRect(w * 0.18, h * 0.55, w * 0.2, h * 0.08, k.col);
+        if (k.index == 1) c.fillEllipse(w / 2, h * 0.1, 6, 6, 0xFFF06080);
+        return;
+    }
+    if (n == "flowers-cattail") {
+        c.line(w / 2, h, w / 2, h * 0.08, 2.5, 0xFF4A7A30);
+        c.fillRoundRect(w / 2 - 5, h * 0.15, 10, h * 0.28, 5, k.col);
+        c.line(w / 2, h, w * 0.15, h * 0.35, 2, 0xFF5A8A40);
+        return;
+    }
+    if (n == "details1") {
+        const double cx = w / 2, cy = h / 2;
+        switch (k.index % 7) {
+            case 0: c.fillEllipse(cx, cy + 10, 18, 10, kGrey); break;
+            case 1: c.fillEllipse(cx, cy, 12, 12, 0xFFE04040); break;
+            case 2: c.line(cx - 20, cy + 20, cx + 20, cy - 10, 6, kBrown); break;
+            case 3: c.fillEllipse(cx, cy, 20, 8, 0xFF60A040); break;
+            case 4: star(c, cx, cy, 16, 7, 5, 0, kYellow); break;
+            case 5: c.fillEllipse(cx, cy + 8, 22, 14, 0xFF70B050); break;
+            default:  // a mushroom
+                c.fillRect(cx - 5, cy, 10, 22, 0xFFF0E8D8);
+                c.fillEllipse(cx, cy, 22, 14, 0xFFD03020);
+                c.fillEllipse(cx - 8, cy - 4, 3, 3, kWhite);
+                c.fillEllipse(cx + 6, cy - 6, 3, 3, kWhite);
+        }
+        return;
+    }
+    // flowers
+    const double top = h * (0.25 + 0.1 * (k.index % 3));
+    c.line(w / 2, h, w / 2 + (k.index % 2 ? 4 : -4), top, 2.5, 0xFF3A8A30);
+    c.fillEllipseRotated(w / 2 - 6, h * 0.75, 7, 3, 0.5, 0xFF4A9A40);
+    const double fx = w / 2 + (k.index % 2 ? 4 : -4), r = w * 0.14;
+    for (int p = 0; p < 5; ++p) {
+        const double a = p * 2 * kPi / 5 + k.index;
+        c.fillEllipse(fx + std::cos(a) * r, top + std::sin(a) * r, r * 0.8, r * 0.8, shade(k.col, 0.9 + 0.04 * k.index));
+    }
+    c.fillEllipse(fx, top, r * 0.6, r * 0.6, k.e.name == "flowers2" ? 0xFFA05020 : kYellow);
+}
+
+void paintRock(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.e.name == "geyser") {
+        c.fillPolygon({2, h - 1, w * 0.3, 4, w * 0.7, 4, w - 2, h - 1}, k.col);
+        c.fillEllipse(w / 2, 6, w * 0.22, 5, 0xFF304050);
+        c.fillEllipse(w / 2, 6, w * 0.12, 3, 0xFF80C0F0);
+        return;
+    }
+    const int lumps = k.e.name == "rockPebbles" ? 5 : 1;
+    for (int l = 0; l < lumps; ++l) {
+        const double cx = lumps == 1 ? w / 2 : w * (0.15 + 0.17 * l), cy = lumps == 1 ? h * 0.55 : h * 0.6;
+        const double rx = lumps == 1 ? w * 0.45 : w * 0.09, ry = lumps == 1 ? h * 0.42 : h * 0.3;
+        std::vector<double> xy;
+        for (int i = 0; i < 9; ++i) {
+            const double a = i * 2 * kPi / 9, f = k.rng.range(0.75, 1.0);
+            xy.push_back(cx + std::cos(a) * rx * f);
+            xy.push_back(cy + std::sin(a) * ry * f);
+        }
+        c.fillPolygon(xy, shade(k.col, k.rng.range(0.85, 1.1)));
+    }
+    if (lumps == 1) c.fillEllipse(w * 0.4, h * 0.4, w * 0.12, h * 0.08, withAlpha(kWhite, 70));
+}
+
+// Seamless bands: every pattern repeats with the width.
+void paintTile(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& n = k.e.name;
+    const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
+    const bool water = has(n, "water");
+    c.verticalGradient(k.col, water ? shade(k.col, 0.75) : shade(k.col, 0.7));
+    auto wrapDot = [&](double x, double y, double rx, double ry, uint32_t col) {
+        for (double dx : {-static_cast<double>(w), 0.0, static_cast<double>(w)}) c.fillEllipse(x + dx, y, rx, ry, col);
+    };
+    if (water) {
+        for (int y = 6; y < h; y += 14)
+            for (int x = 0; x < w; ++x) {
+                const double yy = y + 2.5 * std::sin(2 * kPi * x * 4 / w + y);
+                c.blend(x, static_cast<int>(yy), withAlpha(kWhite, 110));
+            }
+        return;
+    }
+    if (n == "terrain-grassy" || n == "ground-grass") {
+        const double edge = n == "terrain-grassy" ? h * 0.3 : h * 0.35;
+        for (int x = 0; x < w; ++x) {
+            const double t = edge + 4 * std::sin(2 * kPi * x * 8 / w);
+            for (int y = 0; y < h; ++y) {
+                if (y < t) c.set(x, y, shade(0xFF60B040, 1.0 - 0.2 * y / t));
+                else c.set(x, y, mix(0xFF8A6440, 0xFF5A3E26, static_cast<double>(y) / h));
+            }
+        }
+    }
+    const int dots = w * h / 180;
+    for (int i = 0; i < dots; ++i) {
+        const double x = k.rng.range(0, w), y = k.rng.range(n == "terrain-grassy" ? h * 0.4 : 0.0, h);
+        const double r = k.rng.range(1.0, 3.5);
+        uint32_t col = shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
+        if (n == "ground-leaves") wrapDot(x, y, r * 2, r, mix(0xFFD06020, 0xFFE0A030, k.rng.unit()));
+        else if (n == "terrain-deco-roots") {
+            if (i % 4 == 0) c.line(x, y, x + k.rng.range(-20, 20), y + k.rng.range(5, 20), 2, 0xFF5A3A20);
+        } else wrapDot(x, y, r, r * 0.8, col);
+    }
+}
+
+// Hills: a sum of sines whose periods divide the width, so the strip tiles.
+void paintHills(Ctx& k) {
+    const double w = k.w, h = k.h;
+    Lcg rng(hashOf(k.e.name));
+    const double a1 = h * rng.range(0.12, 0.2), a2 = h * rng.range(0.05, 0.1), a3 = h * rng.range(0.02, 0.05);
+    const double p1 = rng.range(0, 6.28), p2 = rng.range(0, 6.28), p3 = rng.range(0, 6.28);
+    const int k1 = 2 + static_cast<int>(rng.next() % 2), k2 = 5 + static_cast<int>(rng.next() % 2), k3 = 11;
+    k.c.fillBelow(
+        [&](double x) {
+            const double u = 2 * kPi * x / w;
+            return h * 0.4 + a1 * std::sin(k1 * u + p1) + a2 * std::sin(k2 * u + p2) + a3 * std::sin(k3 * u + p3);
+        },
+        k.col, shade(k.col, 0.7));
+    // The bottom row stays clear: bilinear filtering with wrapped texture
+    // coordinates would otherwise draw it along the strip's top edge.
+    for (int x = 0; x < static_cast<int>(w); ++x) k.c.set(x, static_cast<int>(h) - 1, 0);
+    for (int t = 0; t < 12; ++t) {  // a few tree dots, kept away from the seam
+        const double x = w * (0.04 + 0.92 * t / 11.0);
+        const double u = 2 * kPi * x / w;
+        const double y = h * 0.4 + a1 * std::sin(k1 * u + p1) + a2 * std::sin(k2 * u + p2) + a3 * std::sin(k3 * u + p3);
+        k.c.fillEllipse(x, y + 2, 7, 9, shade(k.col, 0.6));
+    }
+}
+
+void paintSky(Ctx& k) {
+    Canvas& c = k.c;
+    c.verticalGradient(shade(k.col, 0.85), mix(k.col, kWhite, 0.6));
+    Lcg rng(hashOf(k.e.name));
+    for (int i = 0; i < 7; ++i) {
+        const double x = rng.range(0, k.w), y = rng.range(k.h * 0.1, k.h * 0.55);
+        for (int p = 0; p < 4; ++p) c.softDisc(x + p * 40 - 60, y + (p % 2) * 10, 60 + p * 5, withAlpha(kWhite, 170));
+    }
+    if (has(k.e.name, "winter"))
+        for (int i = 0; i < 200; ++i) c.fillEllipse(rng.range(0, k.w), rng.range(0, k.h), 2, 2, withAlpha(kWhite, 200));
+}
+
+void drawPig(Canvas& c, double x, double y, double s) {
+    c.fillEllipse(x, y, 50 * s, 40 * s, kPink);
+    c.strokeEllipse(x, y, 50 * s, 40 * s, 2 * s, kDarkPink);
+    for (double lx : {-30.0, -10.0, 12.0, 30.0}) c.fillRoundRect(x + lx * s - 6 * s, y + 30 * s, 12 * s, 24 * s, 4 * s, kDarkPink);
+    pigHead(c, x + 48 * s, y - 22 * s, 32 * s, kPink);
+}
+
+void paintScene(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.e.name == "valley") {
+        static const uint32_t zones[8] = {0xFF7CC46A, 0xFF6AB85A, 0xFFA8C850, 0xFFB8B840,
+                                          0xFFD09040, 0xFFC07038, 0xFFD8E4F0, 0xFFC0D0E4};
+        for (int z = 0; z < 8; ++z) {
+            c.setClip(static_cast<int>(z * w / 8), 0, static_cast<int>(w / 8) + 1, static_cast<int>(h));
+            c.verticalGradient(shade(zones[z], 1.1), shade(zones[z], 0.8));
+        }
+        c.setClip(0, 0, static_cast<int>(w), static_cast<int>(h));
+        Lcg rng(7);
+        double py = h * 0.5;
+        for (double x = 0; x < w; x += 8) {  // a river across the valleys
+            const double y = h * 0.5 + std::sin(x / 160.0) * h * 0.25;
+            c.line(x - 8, py, x, y, 18, 0xFF5AA0E0);
+            py = y;
+        }
+        for (int t = 0; t < 220; ++t) {
+            const double x = rng.range(0, w), y = rng.range(0, h);
+            c.fillEllipse(x, y, 9, 11, shade(0xFF2E7D32, rng.range(0.8, 1.2)));
+        }
+        for (int z = 0; z < 8; ++z) {
+            char text[16];
+            std::snprintf(text, sizeof text, "VALLEY %c", 'A' + z);
+            c.text(static_cast<int>(z * w / 8 + 40), static_cast<int>(h * 0.08), text, 6, kWhite);
+        }
+        return;
+    }
+    // The intro picture: Mrs. Tumbro, her apples and her house under the sky.
+    c.verticalGradient(0xFF4A98E0, 0xFFC8E8FF);
+    c.fillBelow([&](double x) { return h * 0.62 + 30 * std::sin(x / 140.0); }, 0xFF6AB85A, 0xFF3A7A30);
+    c.fillRect(w * 0.7, h * 0.36, 180, 150, 0xFFC86E46);
+    c.fillPolygon({w * 0.7 - 20, h * 0.36, w * 0.7 + 90, h * 0.22, w * 0.7 + 200, h * 0.36}, 0xFFA04030);
+    c.fillRect(w * 0.7 + 70, h * 0.42, 40, 70, 0xFF7A4A20);
+    drawPig(c, w * 0.35, h * 0.62, 2.2);
+    for (int a = 0; a < 5; ++a) apple(c, w * (0.1 + 0.1 * a), h * 0.85, 22, kRed);
+    const char* title = "TUMBRODEMO";
+    c.text(static_cast<int>((w - Canvas::textWidth(title, 10)) / 2), static_cast<int>(h * 0.08), title, 10, 0xFFF4A6BE);
+    if (k.e.name == "intro-blurred") c.blur(6, 2);
+}
+
+void paintMinimap(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    Lcg rng(hashOf(k.e.name));
+    c.verticalGradient(0xFF9CD0F4, 0xFFE0F0FF);
+    const double a = rng.range(15, 35), b = rng.range(5, 15), p = rng.range(0, 6);
+    c.fillBelow([&](double x) { return h * 0.6 + a * std::sin(x / 40.0 + p) + b * std::sin(x / 13.0); }, 0xFF58A040,
+                0xFF6A4A2A);
+    const double hx = rng.range(w * 0.6, w * 0.9);
+    const double hy = h * 0.6 + a * std::sin(hx / 40.0 + p) + b * std::sin(hx / 13.0);
+    c.fillRect(hx - 10, hy - 18, 20, 18, 0xFFC86E46);
+    c.fillPolygon({hx - 13, hy - 18, hx, hy - 30, hx + 13, hy - 18}, 0xFFA04030);
+    for (int i = 0; i < 4; ++i) {
+        const double x = rng.range(w * 0.05, w * 0.55);
+        const double y = h * 0.6 + a * std::sin(x / 40.0 + p) + b * std::sin(x / 13.0);
+        c.fillEllipse(x, y - 4, 4, 4, kRed);
+    }
+    const std::string label = "MINIMAP " + k.e.name.substr(7);
+    c.text(6, 6, label, 2, kWhite);
+}
+
+void paintIcon(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& l = k.f.label;
+    const std::string& n = k.e.name;
+    const double w = k.w, h = k.h, cx = w / 2, cy = h / 2, r = k.m() / 2 - 1.5;
+    const uint32_t glass = withAlpha(kWhite, 170);
+    if (n == "hud-touchscreen") {
+        if (l == "unused") return;
+        c.fillEllipse(cx, cy, r, r, withAlpha(0xFF000000, 90));
+        c.strokeEllipse(cx, cy, r, r, 3, glass);
+        if (l == "left") c.fillPolygon({cx - r * 0.5, cy, cx + r * 0.35, cy - r * 0.5, cx + r * 0.35, cy + r * 0.5}, glass);
+        else if (l == "right") c.fillPolygon({cx + r * 0.5, cy, cx - r * 0.35, cy - r * 0.5, cx - r * 0.35, cy + r * 0.5}, glass);
+        else if (l == "jump") c.fillPolygon({cx, cy - r * 0.5, cx - r * 0.5, cy + r * 0.35, cx + r * 0.5, cy + r * 0.35}, glass);
+        else if (l == "pause") {
+            c.fillRect(cx - r * 0.35, cy - r * 0.4, r * 0.25, r * 0.8, glass);
+            c.fillRect(cx + r * 0.1, cy - r * 0.4, r * 0.25, r * 0.8, glass);
+        } else if (l == "help") c.text(static_cast<int>(cx - 5), static_cast<int>(cy - 7), "?", 3, kWhite, false);
+        else if (l == "stats") {
+            for (int b = 0; b < 3; ++b) c.fillRect(cx - r * 0.45 + b * r * 0.35, cy + r * 0.4 - r * 0.3 * (b + 1), r * 0.25, r * 0.3 * (b + 1), glass);
+        } else c.strokeRoundRect(cx - r * 0.5, cy - r * 0.4, r, r * 0.8, 2, 3, glass);
+        return;
+    }
+    if (n == "compass") {
+        static const uint32_t kinds[3] = {kRed, kBrown, 0xFFC86E46};
+        const uint32_t kind = kinds[(k.index / 2) % 3];
+        if (k.index % 2 == 0) {
+            c.fillEllipse(cx, cy, r, r, 0xFFE8E0C8);
+            c.strokeEllipse(cx, cy, r, r, 3, kind);
+            c.fillEllipse(cx, cy, 4, 4, kind);
+        } else {
+            c.fillPolygon({cx, 2, cx - 4, cy, cx + 4, cy}, kind);
+            c.fillPolygon({cx, h - 2, cx - 4, cy, cx + 4, cy}, 0xFF606060);
+        }
+        return;
+    }
+    if (n == "minimapIcons") {
+        static const uint32_t kinds[6] = {kPink, kRed, kBrown, 0xFF40A0E0, 0xFF8E5CC2, 0xFFC86E46};
+        if (l == "house") {
+            c.fillRect(3, 7, w - 6, h - 8, kinds[5]);
+            c.fillPolygon({1, 8, w / 2, 1, w - 1, 8}, 0xFFA04030);
+        } else {
+            c.fillEllipse(cx, cy, r, r, kinds[k.index % 6]);
+            c.strokeEllipse(cx, cy, r, r, 1.2, kBlack);
+        }
+        return;
+    }
+    if (n == "statsStar") {
+        star(c, cx, cy, r, r * 0.45, 5, 0, k.index == 0 ? withAlpha(k.col, 140) : (k.index == 1 ? 0xFFFFD840 : k.col));
+        return;
+    }
+    if (n == "statsTrophy") {
+        const uint32_t cup = k.index == 0 ? withAlpha(k.col, 140) : (k.index == 1 ? 0xFFFFD840 : k.col);
+        c.fillPolygon({w * 0.2, h * 0.12, w * 0.8, h * 0.12, w * 0.65, h * 0.55, w * 0.35, h * 0.55}, cup);
+        c.strokeEllipse(w * 0.2, h * 0.3, w * 0.12, h * 0.14, 3, cup);
+        c.strokeEllipse(w * 0.8, h * 0.3, w * 0.12, h * 0.14, 3, cup);
+        c.fillRect(w * 0.45, h * 0.55, w * 0.1, h * 0.2, cup);
+        c.fillRect(w * 0.3, h * 0.75, w * 0.4, h * 0.12, cup);
+        return;
+    }
+    if (l == "ring") {
+        c.strokeEllipse(cx, cy, r, r, 5, 0xFFFFE060);
+        return;
+    }
+    uint32_t col = k.col;
+    if (n == "valleyDot") col = mix(kGrey, 0xFFFFD030, k.phase());
+    if (l == "perfect") col = 0xFFFFD030;
+    if (l == "record") col = 0xFF4080F0;
+    if (l == "100%") col = 0xFF40B040;
+    c.fillEllipse(cx, cy, r, r, col);
+    c.strokeEllipse(cx, cy, r, r, std::max(1.0, r / 8), shade(col, 0.55));
+    if (l == "perfect") star(c, cx, cy, r * 0.7, r * 0.3, 5, 0, kWhite);
+}
+
+void paintPanel(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& l = k.f.label;
+    const double w = k.w, h = k.h;
+    uint32_t fill = k.col, border = shade(k.col, 0.55);
+    if (l == "disabled") {
+        fill = mix(k.col, kGrey, 0.7);
+        border = shade(fill, 0.6);
+    } else if (l == "focused" || l == "highlight") {
+        fill = shade(k.col, 1.3);
+        border = 0xFFFFD840;
+    }
+    if (l == "circle") {
+        c.fillEllipse(w / 2, h / 2, w / 2 - 1, h / 2 - 1, withAlpha(fill, 90));
+        c.strokeEllipse(w / 2, h / 2, w / 2 - 1, h / 2 - 1, 3, fill);
+        return;
+    }
+    if (l == "rect") {
+        c.fillRect(1, 1, w - 2, h - 2, withAlpha(fill, 90));
+        c.fillRect(1, 1, w - 2, 3, fill);
+        c.fillRect(1, h - 4, w - 2, 3, fill);
+        c.fillRect(1, 1, 3, h - 2, fill);
+        c.fillRect(w - 4, 1, 3, h - 2, fill);
+        return;
+    }
+    if (l == "highlight") fill = withAlpha(fill, 110);
+    const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
+    c.fillRoundRect(0, 0, w, h, r, fill);
+    c.strokeRoundRect(0, 0, w, h, r, b, border);
+    if (l == "page") {
+        char text[8];
+        std::snprintf(text, sizeof text, "%d", k.index);
+        c.fillRoundRect(w * 0.1, h * 0.15, w * 0.8, h * 0.7, 10, withAlpha(kWhite, 200));
+        c.text(static_cast<int>(w / 2 - 8), static_cast<int>(h / 2 - 14), text, 6, k.col, false);
+    }
+}
+
+void paintBubble(Ctx& k) {
+    static const uint32_t borders[3] = {0xFF505050, 0xFFE0789A, 0xFF3B7DD8};
+    k.c.fillRoundRect(0, 0, k.w, k.h, 22, k.col);
+    k.c.strokeRoundRect(0, 0, k.w, k.h, 22, 4, borders[k.index % 3]);
+}
+
+void paintBar(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.e.name == "gui-game-hud") {
+        if (k.index == 0) {
+            c.fillRoundRect(0, 0, w, h, h / 2, withAlpha(k.col, 200));
+            c.strokeRoundRect(0, 0, w, h, h / 2, 3, 0xFFE8D8A0);
+        } else {
+            apple(c, w / 2, h / 2 + 1, w * 0.42, k.index == 1 ? kRed : 0xFFE8463A);
+        }
+        return;
+    }
+    if (k.index == 0) {
+        c.fillRoundRect(0, 0, w, h, h / 2, 0xFF303840);
+        c.strokeRoundRect(0, 0, w, h, h / 2, 3, 0xFFB0B8C0);
+    } else {
+        for (int y = 0; y < static_cast<int>(h); ++y)
+            c.fillRoundRect(4, y, w - 8, 1, 0, mix(shade(k.col, 1.3), shade(k.col, 0.7), y / h));
+    }
+}
+
+void paintPointer(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    if (k.e.name == "valleyArrow") {
+        c.fillPolygon({4, h * 0.3, w * 0.5, h * 0.3, w * 0.5, 4, w - 4, h / 2, w * 0.5, h - 4, w * 0.5, h * 0.7, 4, h * 0.7},
+                      k.col);
+        return;
+    }
+    const uint32_t col = k.index == 0 ? 0xFFFF8080 : k.col;
+    c.fillPolygon({1, 1, 1, 25, 7, 19, 12, 29, 16, 27, 11, 17, 19, 17}, kBlack);
+    c.fillPolygon({3, 5, 3, 20, 7, 16, 12, 26, 13, 25, 9, 15, 15, 15}, col);
+}
+
+void paintLogo(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    c.fillRoundRect(4, 4, w - 8, h - 8, 40, k.col);
+    c.strokeRoundRect(4, 4, w - 8, h - 8, 40, 6, shade(k.col, 0.6));
+    std::string title = k.f.label;
+    const int scale = std::max(1, std::min(static_cast<int>((w - 40) / Canvas::textWidth(title, 1)), 10));
+    c.text(static_cast<int>((w - Canvas::textWidth(title, scale)) / 2), static_cast<int>(h / 2 - 2.5 * scale), title,
+           scale, kWhite);
+    if (k.e.name == "logo") {
+        for (int a = 0; a < 3; ++a) apple(c, w / 2 - 40 + 40 * a, h * 0.8, 12, kRed);
+    }
+}
+
+void paintFlag(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    const std::string& code = k.f.label;
+    auto stripesV = [&](std::initializer_list<uint32_t> cols) {
+        int i = 0;
+        for (uint32_t col : cols) c.fillRect(w * i++ / cols.size(), 0, w / cols.size() + 1, h, col);
+    };
+    auto stripesH = [&](std::initializer_list<uint32_t> cols) {
+        int i = 0;
+        for (uint32_t col : cols) c.fillRect(0, h * i++ / cols.size(), w, h / cols.size() + 1, col);
+    };
+    const uint32_t R = 0xFFD02030, W = 0xFFF8F8F8, B = 0xFF2040A0, G = 0xFF209040, Y = 0xFFF8D020, K = 0xFF202020;
+    if (code == "en") {
+        c.fillRect(0, 0, w, h, B);
+        c.line(0, 0, w, h, 12, W);
+        c.line(w, 0, 0, h, 12, W);
+        c.fillRect(0, h / 2 - 10, w, 20, W);
+        c.fillRect(w / 2 - 10, 0, 20, h, W);
+        c.fillRect(0, h / 2 - 6, w, 12, R);
+        c.fillRect(w / 2 - 6, 0, 12, h, R);
+    } else if (code == "fr") stripesV({B, W, R});
+    else if (code == "de") stripesH({K, R, Y});
+    else if (code == "it") stripesV({G, W, R});
+    else if (code == "es") {
+        stripesH({R, Y, Y, R});
+    } else if (code == "ru") stripesH({W, B, R});
+    else if (code == "he") {
+        c.fillRect(0, 0, w, h, W);
+        c.fillRect(0, h * 0.12, w, h * 0.12, B);
+        c.fillRect(0, h * 0.76, w, h * 0.12, B);
+        star(c, w / 2, h / 2, 14, 8, 6, 0, B);
+    } else if (code == "el") {
+        stripesH({B, W, B, W, B, W, B, W, B});
+        c.fillRect(0, 0, w * 0.4, h * 5 / 9, B);
+        c.fillRect(w * 0.16, 0, w * 0.08, h * 5 / 9, W);
+        c.fillRect(0, h * 2 / 9, w * 0.4, h / 9, W);
+    } else if (code == "pl") stripesH({W, R});
+    else if (code == "ro") stripesV({B, Y, R});
+    else if (code == "pt") {
+        c.fillRect(0, 0, w * 0.4, h, G);
+        c.fillRect(w * 0.4, 0, w * 0.6, h, R);
+        c.fillEllipse(w * 0.4, h / 2, 14, 14, Y);
+    } else if (code == "ja") {
+        c.fillRect(0, 0, w, h, W);
+        c.fillEllipse(w / 2, h / 2, h * 0.3, h * 0.3, R);
+    } else if (code == "ko") {
+        c.fillRect(0, 0, w, h, W);
+        c.fillEllipse(w / 2, h / 2, h * 0.25, h * 0.25, B);
+        c.fillPolygon(dome(w / 2, h / 2, h * 0.25, h * 0.25), R);
+    } else if (code == "cs") {
+        stripesH({W, R});
+        c.fillPolygon({0, 0, w / 2, h / 2, 0, h}, B);
+    } else if (code == "nl") stripesH({R, W, B});
+    c.strokeRoundRect(0, 0, w, h, 2, 2, 0xFF404040);
+}
+
+void paintDevice(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& n = k.e.name;
+    const std::string& l = k.f.label;
+    const double w = k.w, h = k.h;
+    if (n == "crate") {
+        boxFrame(k, k.index ? shade(k.col, 0.85) : k.col, shade(k.col, 0.55), 0.05);
+        c.line(6, 6, w - 6, h - 6, 6, shade(k.col, 0.7));
+        c.line(w - 6, 6, 6, h - 6, 6, shade(k.col, 0.7));
+    } else if (n == "drawbridge") {
+        if (l == "deck") {
+            c.fillRect(0, 2, w, h - 10, k.col);
+            for (double x = 0; x < w; x += 23) c.line(x, 3, x, h - 9, 1.5, shade(k.col, 0.6));
+            c.fillRect(0, h - 10, w, 6, shade(k.col, 0.5));
+        } else {
+            c.fillRect(4, 20, w - 8, h - 20, 0xFF9A9A9A);
+            for (int b = 0; b < 4; ++b) c.fillRect(4 + b * (w - 8) / 4 + 2, 4, (w - 8) / 4 - 4, 18, 0xFF9A9A9A);
+            for (double y = 30; y < h; y += 24) c.line(4, y, w - 4, y, 1.5, 0xFF707070);
+        }
+    } else if (n == "woodsign") {
+        if (k.index == 0) c.fillRect(w * 0.2, 0, w * 0.6, h, shade(k.col, 0.8));
+        else {
+            c.fillPolygon({2, 3, w - 14, 3, w - 2, h / 2, w - 14, h - 3, 2, h - 3}, k.col);
+            c.line(10, h / 2, w - 24, h / 2, 2, shade(k.col, 0.5));
+        }
+    } else if (n == "switch") {
+        c.fillRoundRect(4, h * 0.65, w - 8, h * 0.3, 4, 0xFF606870);
+        if (k.index < 2) {
+            c.fillRoundRect(w * 0.25, k.index ? h * 0.55 : h * 0.38, w * 0.5, k.index ? h * 0.12 : h * 0.3, 4,
+                            k.index ? 0xFF40C040 : 0xFFD04040);
+        } else {
+            const double a = k.index == 2 ? -0.6 : 0.6;
+            c.line(w / 2, h * 0.7, w / 2 + std::sin(a) * h * 0.55, h * 0.7 - std::cos(a) * h * 0.55, 4, 0xFF404040);
+            c.fillEllipse(w / 2 + std::sin(a) * h * 0.55, h * 0.7 - std::cos(a) * h * 0.55, 6, 6,
+                          k.index == 3 ? 0xFF40C040 : 0xFFD04040);
+        }
+    } else if (n == "dynamite") {
+        for (int s = 0; s < 3; ++s) c.fillRoundRect(3 + s * 9, h * 0.3, 8, h * 0.68, 3, shade(k.col, 0.9 + 0.1 * s));
+        c.fillRect(2, h * 0.55, w - 4, 5, kBlack);
+        c.line(w / 2, h * 0.3, w * 0.8, 3, 2, 0xFF606060);
+        c.fillEllipse(w * 0.8, 4, 3, 3, kYellow);
+    } else if (n == "telescope") {
+        if (k.index == 0) {
+            c.line(w / 2, h * 0.15, w * 0.15, h - 2, 4, k.col);
+            c.line(w / 2, h * 0.15, w * 0.85, h - 2, 4, k.col);
+            c.line(w / 2, h * 0.15, w / 2, h - 2, 4, shade(k.col, 0.8));
+        } else {
+            c.fillPolygon({2, h * 0.3, w - 2, h * 0.1, w - 2, h * 0.9, 2, h * 0.7}, 0xFFC0A040);
+            c.fillRect(w - 12, h * 0.05, 10, h * 0.9, 0xFF806020);
+        }
+    } else if (n == "springboard") {
+        if (k.index == 0) {
+            c.fillRoundRect(2, h * 0.3, w - 4, h * 0.7, 4, 0xFF606870);
+            for (double x = 10; x < w - 8; x += 10) c.line(x, h * 0.3, x + 5, 2, 2, 0xFFC0C0C0);
+        } else {
+            c.fillRoundRect(1, 1, w - 2, h - 2, 5, k.col);
+        }
+    } else {
+        boxFrame(k, k.col, shade(k.col, 0.55));
+    }
+}
+
+void paintFence(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    const uint32_t col = shade(k.col, 0.85 + 0.07 * (k.index % 4));
+    if (k.index < 4) {
+        c.fillPolygon({1, 8, w / 2, 1, w - 1, 8, w - 1, h, 1, h}, col);
+        c.line(w / 2, 12, w / 2, h - 4, 1, shade(col, 0.6));
+    } else if (k.index == 5) {
+        for (double x = 6; x < w; x += 12) c.strokeEllipse(x, h / 2, 7, h / 2 - 1, 2, 0xFF707880);
+    } else {
+        c.fillRoundRect(0, 2, w, h - 4, 3, col);
+        c.line(4, h / 2, w - 4, h / 2, 1, shade(col, 0.6));
+    }
+}
+
+void paintLadder(Ctx& k) {
+    k.c.fillRect(6, 0, 8, k.h, k.col);
+    k.c.fillRect(k.w - 14, 0, 8, k.h, k.col);
+    for (double y = 16; y < k.h; y += 28) k.c.fillRect(6, y, k.w - 12, 6, shade(k.col, 0.85));
+}
+
+void paintRainbow(Ctx& k) {
+    static const uint32_t bands[7] = {0xFFE04040, 0xFFF09030, 0xFFF0E040, 0xFF50C050, 0xFF4090E0, 0xFF5050C0, 0xFF9050C0};
+    for (int b = 0; b < 7; ++b) {
+        const double r = k.w / 2 - 4 - b * 14;
+        k.c.strokeEllipse(k.w / 2, k.h, r, r, 14, withAlpha(bands[b], 170));
+    }
+}
+
+void paintFrame(Ctx& k) {
+    switch (k.e.art) {
+        case Art::Plain: boxFrame(k, k.col, shade(k.col, 0.6)); break;
+        case Art::Transparent:
+            for (int y = 0; y < static_cast<int>(k.h); ++y)
+                for (int x = 0; x < static_cast<int>(k.w); ++x) k.c.set(x, y, 0x01000000u);
+            break;
+        case Art::Blob:
+            if (k.e.name == "hotairballoon") {
+                k.c.line(k.w * 0.35, k.h * 0.7, k.w * 0.42, k.h * 0.85, 1.5, kBrown);
+                k.c.line(k.w * 0.65, k.h * 0.7, k.w * 0.58, k.h * 0.85, 1.5, kBrown);
+                k.c.fillEllipse(k.w / 2, k.h * 0.38, k.w * 0.45, k.h * 0.36, k.col);
+                k.c.fillEllipse(k.w / 2, k.h * 0.38, k.w * 0.15, k.h * 0.36, kYellow);
+                k.c.fillRect(k.w * 0.4, k.h * 0.85, k.w * 0.2, k.h * 0.13, kBrown);
+            } else {
+                k.c.fillEllipse(k.w / 2, k.h * 0.55, k.w / 2 - 2, k.h * 0.42, k.col);
+                for (double f : {0.3, 0.5, 0.7}) k.c.strokeEllipse(k.w * f, k.h * 0.55, k.w * 0.12, k.h * 0.42, 1.5, shade(k.col, 0.7));
+                k.c.fillRect(k.w / 2 - 3, 2, 6, k.h * 0.15, 0xFF4A7A30);
+            }
+            break;
+        case Art::Soft:
+            if (k.e.name == "clouds") {
+                for (int p = 0; p < 5; ++p)
+                    k.c.softDisc(k.w * (0.2 + 0.15 * p), k.h * (0.5 + ((p + k.index) % 2) * 0.1), k.h * 0.42, withAlpha(kWhite, 230));
+            } else if (k.e.name == "explosion") {
+                k.c.softDisc(k.w / 2, k.h / 2, k.m() / 2 * (0.7 + 0.1 * k.index), k.col);
+                k.c.softDisc(k.w / 2, k.h / 2, k.m() / 4, kYellow);
+            } else {
+                k.c.softDisc(k.w / 2, k.h / 2, k.m() / 2 * (0.7 + 0.1 * k.index), k.col);
+            }
+            break;
+        case Art::Ring: {
+            const double r = k.m() / 2 - 1;
+            const double rr = k.e.name == "editor_circle" ? r : r * (0.45 + 0.18 * k.index);
+            k.c.strokeEllipse(k.w / 2, k.h / 2, rr, rr, k.e.name == "editor_circle" ? 3 : 3, k.col);
+            break;
+        }
+        case Art::Streak:
+            if (k.e.name == "editor_arrow") {
+                k.c.fillRect(0, k.h / 2 - 2, k.w - 12, 4, k.col);
+                k.c.fillPolygon({k.w - 14, 1, k.w, k.h / 2, k.w - 14, k.h - 1}, k.col);
+            } else {
+                for (int x = 0; x < static_cast<int>(k.w); ++x)
+                    k.c.fillRect(x, 1, 1, k.h - 2, withAlpha(k.col, 255 * x / static_cast<int>(k.w)));
+            }
+            break;
+        case Art::Drop:
+            if (k.count == 1) {
+                k.c.fillEllipse(k.w / 2, k.h * 0.68, k.w * 0.35, k.w * 0.35, k.col);
+                k.c.fillPolygon({k.w / 2 - k.w * 0.3, k.h * 0.62, k.w / 2, 1, k.w / 2 + k.w * 0.3, k.h * 0.62}, k.col);
+            } else {
+                const double spread = 0.2 + 0.8 * k.phase();
+                for (int d = 0; d < 5; ++d) {
+                    const double a = kPi * (1.15 + 0.7 * d / 4.0);
+                    k.c.fillEllipse(k.w / 2 + std::cos(a) * k.w * 0.4 * spread, k.h * 0.8 + std::sin(a) * k.h * 0.6 * spread,
+                                    3, 3, k.col);
+                }
+                k.c.fillEllipse(k.w / 2, k.h * 0.85, k.w * 0.4 * (1 - 0.5 * k.phase()), 3, k.col);
+            }
+            break;
+        case Art::Flake: {
+            const double r = k.m() / 2 - 2, rot = k.index * kPi / 12;
+            if (k.e.name == "glint") {
+                k.c.softDisc(k.w / 2, k.h / 2, r * 0.6, k.col);
+                star(k.c, k.w / 2, k.h / 2, r, r * 0.15, 4, 0, k.col);
+                break;
+            }
+            for (int a = 0; a < 6; ++a) {
+                const double ang = rot + a * kPi / 3;
+                k.c.line(k.w / 2, k.h / 2, k.w / 2 + std::cos(ang) * r, k.h / 2 + std::sin(ang) * r, 2.5, k.col);
+            }
+            break;
+        }
+        case Art::Leaf:
+            k.c.fillEllipseRotated(k.w / 2, k.h / 2, k.w * 0.42, k.h * 0.22, k.index * kPi / 4,
+                                   mix(k.col, 0xFFE0B020, k.phase()));
+            k.c.line(k.w / 2 - std::cos(k.index * kPi / 4) * k.w * 0.4, k.h / 2 + std::sin(k.index * kPi / 4) * k.w * 0.4,
+                     k.w / 2 + std::cos(k.index * kPi / 4) * k.w * 0.4, k.h / 2 - std::sin(k.index * kPi / 4) * k.w * 0.4,
+                     1.2, shade(k.col, 0.6));
+            break;
+        case Art::Panel: paintPanel(k); break;
+        case Art::Bubble: paintBubble(k); break;
+        case Art::Bar: paintBar(k); break;
+        case Art::Icon: paintIcon(k); break;
+        case Art::Pointer: paintPointer(k); break;
+        case Art::Logo: paintLogo(k); break;
+        case Art::Flags: paintFlag(k); break;
+        case Art::Apple: paintApple(k); break;
+        case Art::Sweets: paintSweets(k); break;
+        case Art::Basket: paintBasket(k); break;
+        case Art::Pig: paintPig(k); break;
+        case Art::Piglets: paintPiglets(k); break;
+        case Art::Hat: paintHat(k); break;
+        case Art::Umbrella: paintUmbrella(k); break;
+        case Art::Animal: paintAnimal(k); break;
+        case Art::Frog: paintFrog(k); break;
+        case Art::House: paintHouse(k); break;
+        case Art::Tree: paintTree(k); break;
+        case Art::Plant: paintPlant(k); break;
+        case Art::Rock: paintRock(k); break;
+        case Art::Tile: paintTile(k); break;
+        case Art::Hills: paintHills(k); break;
+        case Art::Sky: paintSky(k); break;
+        case Art::Scene: paintScene(k); break;
+        case Art::Minimap: paintMinimap(k); break;
+        case Art::Dashes: k.c.fillRoundRect(1, 1, k.w / 2, k.h - 2, 3, k.col); break;
+        case Art::Ruler:
+            for (int x = 0; x < static_cast<int>(k.w); ++x)
+                k.c.fillRect(x, 2, 1, k.h - 4, withAlpha(k.col, static_cast<int>(255 * std::sin(kPi * (x + 0.5) / k.w))));
+            break;
+        case Art::Device: paintDevice(k); break;
+        case Art::Fence: paintFence(k); break;
+        case Art::Ladder: paintLadder(k); break;
+        case Art::Rainbow: paintRainbow(k); break;
+    }
+}
+
+// The label in the frame's top left corner, as large as fits; only the
+// number when the name does not fit, nothing when even that does not.
+void drawLabel(Canvas& c, const Entry& e, const Frame& f, int index) {
+    if (e.art == Art::Transparent || e.art == Art::Minimap) return;  // minimaps carry their level number
+    const std::string full = frameLabel(f, index);
+    const std::string number = std::to_string(index);
+    const int w = c.clipW(), h = c.clipH();
+    for (const std::string* text : {&full, &number}) {
+        for (int scale : {3, 2, 1}) {
+            if (scale > 1 && (w < 120 * scale / 2 || h < 40 * scale / 2)) continue;
+            if (Canvas::textWidth(*text, scale) + 4 > w || Canvas::kGlyphHeight * scale + 4 > h) continue;
+            c.text(2, 2, *text, scale, 0xFFFFFFFF);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::string frameLabel(const Frame& frame, int index) { return frame.label + " " + std::to_string(index); }
+
+SheetLayout layoutSheet(const content::Frames& frames) {
+    SheetLayout out;
+    if (frames.size() == 1) {
+        out.width = frames[0].w;
+        out.height = frames[0].h;
+        out.rects.push_back({0, 0, frames[0].w, frames[0].h});
+        return out;
+    }
+    constexpr int kGap = 2;
+    int widest = 0;
+    double area = 0;
+    for (const Frame& f : frames) {
+        widest = std::max(widest, f.w);
+        area += static_cast<double>(f.w + kGap) * (f.h + kGap);
+    }
+    const int limit = std::max(widest, std::min(2048, static_cast<int>(std::ceil(std::sqrt(area * 1.2)))));
+    int x = 0, y = 0, shelf = 0;
+    for (const Frame& f : frames) {
+        if (x > 0 && x + f.w > limit) {
+            x = 0;
+            y += shelf + kGap;
+            shelf = 0;
+        }
+        out.rects.push_back({x, y, f.w, f.h});
+        out.width = std::max(out.width, x + f.w);
+        shelf = std::max(shelf, f.h);
+        x += f.w + kGap;
+    }
+    out.height = y + shelf;
+    return out;
+}
+
+Canvas paintSheet(const Entry& entry, const SheetLayout& layout) {
+    Canvas canvas(layout.width, layout.height, 0);
+    const int count = static_cast<int>(entry.frames.size());
+    for (int i = 0; i < count; ++i) {
+        const FrameRect& r = layout.rects[static_cast<size_t>(i)];
+        canvas.setClip(r.x, r.y, r.w, r.h);
+        Ctx k{canvas,
+              entry,
+              entry.frames[static_cast<size_t>(i)],
+              i,
+              count,
+              static_cast<double>(r.w),
+              static_cast<double>(r.h),
+              entry.colour,
+              Lcg(hashOf(entry.name) + static_cast<uint32_t>(i) * 7919u)};
+        paintFrame(k);
+        drawLabel(canvas, entry, entry.frames[static_cast<size_t>(i)], i);
+    }
+    canvas.clearClip();
+    return canvas;
+}
+
+std::string skinDescription(const Entry& entry, const SheetLayout& layout) {
+    std::string s = "; " + entry.name + ": " + entry.usedBy + "\n[sheet]\ncount=" + std::to_string(entry.frames.size()) + "\n";
+    for (size_t i = 0; i < entry.frames.size(); ++i) {
+        const Frame& f = entry.frames[i];
+        const FrameRect& r = layout.rects[i];
+        char line[160];
+        std::snprintf(line, sizeof line, "[skin%zu]\n; %s\nrect=%d,%d,%d,%d\n", i, f.label.c_str(), r.x, r.y, r.w, r.h);
+        s += line;
+        if (f.anchor != 5) s += "anchor=" + std::to_string(f.anchor) + "\n";
+        if (f.ox != 0 || f.oy != 0) s += "origin=" + std::to_string(f.ox) + "," + std::to_string(f.oy) + "\n";
+    }
+    return s;
+}
+
+}  // namespace contentgen
