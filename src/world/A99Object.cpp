@@ -1,0 +1,395 @@
+#include "world/A99Object.h"
+
+#include <cmath>
+
+#include "audio/Sound.h"
+#include "audio/SoundChannel.h"
+#include "audio/ZubAudio.h"
+#include "engine/Context.h"
+#include "engine/FocusManager.h"
+#include "gfx/Camera.h"
+#include "gfx/Skin.h"
+#include "gfx/ZubGraphics.h"
+#include "input/ZubInput.h"
+#include "net/NetRole.h"
+#include "object/Property.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "util/Random.h"
+#include "world/AreaQuery.h"
+#include "world/EditorGizmos.h"
+#include "world/GameWorld.h"
+#include "world/Hull.h"
+#include "world/WorldClassIds.h"
+#include "world/WorldEditorPanel.h"
+
+using namespace platform;
+
+ZUB_IMPLEMENT_CLASS(A99Object, EditorObject, world_ids::A99Object)
+ZUB_IMPLEMENT_CLASS(RPCCreateHull, RPC, world_ids::RPCCreateHull)
+ZUB_IMPLEMENT_CLASS(RPCDeleteHull, RPC, world_ids::RPCDeleteHull)
+
+A99Object::SpeechBubbleMaker A99Object::speechBubbleMaker = nullptr;
+
+namespace {
+
+bool isA99(const ZubBase* o) { return o && o->getClass()->isDerivedFrom(&A99Object::classRecord); }
+
+const char16_t* const kMaterialNames[A99Object::MATERIAL_COUNT] = {u"none", u"dirt", u"stone", u"wood", u"leaves",
+                                                                   u"snow"};
+const char16_t* const kFootsteps[A99Object::MATERIAL_COUNT] = {nullptr, u"footstepDirt", u"footstepStone",
+                                                               u"footstepWood", u"footstepLeaves", u"footstepSnow"};
+
+ZubBase* findResource(const char16_t* name) {
+    ResourceManager* rm = ResourceManager::active();
+    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    return rm->find(name, true);
+}
+
+float screenWidth() {
+    ZubGraphics* g = ZubGraphics::active();
+    return static_cast<float>(g ? g->referenceWidth : REFERENCE_WIDTH);
+}
+
+}  // namespace
+
+float planarDistance(const V3& a, const V3& b) {
+    const float dx = a.x - b.x, dy = a.y - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+int halfScreenWidth() {
+    ZubGraphics* g = ZubGraphics::active();
+    const int w = g ? g->referenceWidth : REFERENCE_WIDTH;
+    return w / 2 > 0 ? w / 2 : 1;
+}
+
+void RPCCreateHull::execute() {
+    if (isA99(target)) static_cast<A99Object*>(target)->local_createHull();
+}
+
+void RPCDeleteHull::execute() {
+    if (!isA99(target)) return;
+    A99Object* o = static_cast<A99Object*>(target);
+    Hull* h = o->getHull();
+    o->pHull.set(nullptr);
+    if (h) h->destroy();
+}
+
+A99Object::A99Object() {
+    editorSkin = static_cast<Skin*>(findResource(u"editor_icons:0"));
+}
+
+A99Object::~A99Object() {
+    if (ambientChannel) {
+        audioChannelStop(ambientChannel->getHandle());
+        ambientChannel.reset();
+    }
+}
+
+Hull* A99Object::getHull() const { return pHull.as<Hull>(); }
+
+// ---------------------------------------------------------------------------
+// Transform
+
+void A99Object::calcXform() {
+    const bool usual = rotation.x == 0.0f && rotation.y == 0.0f && !bHasParent && scaleMode == SCALE_PLAIN;
+    const V3 s = scale;
+    if (!usual || !bHasInvXform || !(s.x != 0.0f && s.y != 0.0f && s.z != 0.0f) || !std::isfinite(s.x) ||
+        !std::isfinite(s.y) || !std::isfinite(s.z)) {
+        Renderable::calcXform();
+        return;
+    }
+    const V3 o = pSkin ? pSkin->origin : V3();
+    const float c = std::cos(rotation.z), sn = std::sin(rotation.z);
+    M44& m = worldMatrix;
+    m = M44::identity();
+    m.m[0][0] = s.x * c;
+    m.m[0][1] = s.x * sn;
+    m.m[1][0] = -s.y * sn;
+    m.m[1][1] = s.y * c;
+    m.m[2][2] = s.z;
+    m.m[3][0] = -o.x * m.m[0][0] - o.y * m.m[1][0] + position.x;
+    m.m[3][1] = -o.x * m.m[0][1] - o.y * m.m[1][1] + position.y;
+    m.m[3][2] = -o.z * s.z + position.z;
+    // local = (world - position) . rotate(-a) . scale(1/s) + origin
+    M44& inv = invWorldMatrix;
+    inv = M44::identity();
+    inv.m[0][0] = c / s.x;
+    inv.m[0][1] = -sn / s.y;
+    inv.m[1][0] = sn / s.x;
+    inv.m[1][1] = c / s.y;
+    inv.m[2][2] = 1.0f / s.z;
+    inv.m[3][0] = o.x - (position.x * inv.m[0][0] + position.y * inv.m[1][0]);
+    inv.m[3][1] = o.y - (position.x * inv.m[0][1] + position.y * inv.m[1][1]);
+    inv.m[3][2] = o.z - position.z * inv.m[2][2];
+    ++renderCounters.matrixInversions;
+    bInvValid = true;
+}
+
+void A99Object::onTransformChanged() {
+    const int32_t frame = renderCounters.frameNumber;
+    const bool first = prevFrameStamp == -1;
+    if (first) {
+        ++renderCounters.updateVisuals;
+        frameStamp = frame;
+        calcXform();
+        calcBoundingCircle();
+    }
+    if (prevFrameStamp < frame) {
+        prevFrameStamp = frame;
+        if (bHasInvXform) {
+            prevInvWorldMatrix = invWorldMatrix;
+            bPrevInvValid = bInvValid;
+        }
+        prevWorldPosition = boundingCentre;
+    }
+    if (!first) {
+        ++renderCounters.updateVisuals;
+        frameStamp = frame;
+        calcXform();
+        calcBoundingCircle();
+    }
+}
+
+void A99Object::world2localOld(V3& out, const V3& in) const {
+    if (prevFrameStamp == renderCounters.frameNumber) {
+        ZUB_ASSERT(bHasInvXform);
+        if (bPrevInvValid) {
+            out = prevInvWorldMatrix.transformCoord(in);
+            if (pSkin) out = pSkin->undeformPoint(out);
+            return;
+        }
+    }
+    world2local(out, in);
+}
+
+// ---------------------------------------------------------------------------
+// Hull
+
+void A99Object::createHull() {
+    RPCCreateHull rpc;
+    rpc.target = this;
+    rpc.call();
+}
+
+void A99Object::deleteHull() {
+    RPCDeleteHull rpc;
+    rpc.target = this;
+    rpc.call();
+}
+
+void A99Object::local_createHull() {
+    if (getHull()) return;
+    Hull* h = new Hull();
+    pHull.set(h);
+    ZUB_ASSERT(THEROLE != NULL);
+    ZUB_ASSERT(THEROLE->bAllowNewObjectRegistations);
+    THEROLE->registerObject(h, 0);
+    h->setRef(this);
+    h->netCallPostReplicate();
+    h->netCallPostReplicateGlobal();
+    GameWorld* w = GameWorld::current();
+    if (ZubBase* list = w ? w->getHullList() : nullptr) list->netAddChild(h);
+    // From now on the inverse, and with it the previous frame's, is kept.
+    if (!bHasInvXform) {
+        bHasInvXform = 1;
+        calcXform();
+    }
+}
+
+void A99Object::netPostReplicate() {
+    EditorObject::netPostReplicate();
+    Hull* h = getHull();
+    if (!h) return;
+    if (!bHasInvXform) {
+        bHasInvXform = 1;
+        onTransformChanged();
+    }
+    GameWorld* w = GameWorld::current();
+    ZubBase* list = w ? w->getHullList() : nullptr;
+    if (!h->parent && list) list->addChild(h);
+}
+
+// ---------------------------------------------------------------------------
+// Frame
+
+void A99Object::tick(double time, double dt) {
+    EditorObject::tick(time, dt);
+    if (isEditorMode()) return;
+    Context* ctx = owningContext();
+    if (ctx && ctx->camera) {
+        const V3 eye = ctx->camera->eye;
+        const float depth = boundingCentre.z - eye.z;
+        const float r = (boundingRadius + 600.0f) * depth / (screenWidth() * 0.5f);
+        nearView = planarDistance(boundingCentre, eye) <= r;
+    }
+    updateAmbient(time);
+}
+
+float A99Object::fadeFraction(float d) const {
+    if (minAmbientRadius == maxAmbientRadius) return 0.0f;
+    return clampf((d - maxAmbientRadius) / (minAmbientRadius - maxAmbientRadius), 0.0f, 1.0f);
+}
+
+void A99Object::updateAmbient(double time) {
+    if (!pAmbientSound) return;
+    GameWorld* w = GameWorld::current();
+    A99Object* hero = w ? w->findHero() : nullptr;
+    if (!hero) return;
+    const float d = planarDistance(position, hero->position);
+    const float pan = (position.x - hero->position.x) / static_cast<float>(halfScreenWidth());
+    if (!ambientChannel) {
+        if ((nearView || maxAmbientRadius > 600.0f) && d <= maxAmbientRadius) {
+            ambientChannel = std::make_unique<SoundChannel>(pAmbientSound);
+            ambientChannel->setVolume(0.0f);
+            ambientChannel->setPan(pan);
+            ambientChannel->setPositionFraction(randomFraction());
+            ambientChannel->play();
+        }
+        return;
+    }
+    if (d > maxAmbientRadius) {
+        // Fades out and ends by itself once let go.
+        ambientChannel->setVolume(0.0f, 0.2);
+        ambientChannel.reset();
+        return;
+    }
+    if (time > nextAmbientUpdate) {
+        const float t = fadeFraction(d);
+        const float volume = 1.0f - (1.0f - t) * (1.0f - t);
+        ambientChannel->setVolume(volume, 0.25);
+        ambientChannel->setPan(pan, 0.25);
+        nextAmbientUpdate = time + 0.25;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Sounds
+
+SoundPlay A99Object::playSound(Sound* sound, bool always) {
+    SoundPlay result;
+    if (!sound) return result;
+    GameWorld* w = GameWorld::current();
+    Camera* camera = w ? w->getGameCamera() : nullptr;
+    const V3 listener = camera ? camera->eye : position;
+    const float d = planarDistance(position, listener);
+    if (!(d < maxAmbientRadius || always)) return result;
+    const float t = fadeFraction(d);
+    const float base = always ? 0.5f : 0.0f;
+    result.played = true;
+    result.volume = base + (1.0f - (1.0f - t) * (1.0f - t)) * (1.0f - base);
+    result.pan = (position.x - listener.x) / static_cast<float>(halfScreenWidth());
+    // The pitch is drawn whether or not a device plays it, so that the
+    // program's random sequence does not depend on the machine.
+    result.frequency = 1.0f + sound->minPitch + (sound->maxPitch - sound->minPitch) * randomFraction();
+    ZubAudio* audio = ZubAudio::active();
+    audio::Mixer* mixer = audio ? audio->mixer() : nullptr;
+    if (!mixer) return result;
+    const uint32_t voice = sound->claimChannel();
+    if (!voice) return result;
+    mixer->setVolume(voice, result.volume);
+    mixer->setPan(voice, result.pan);
+    mixer->setFrequency(voice, result.frequency);
+    if (!audio->canPlay() || !mixer->play(voice, false)) mixer->release(voice);
+    return result;
+}
+
+SoundPlay A99Object::playFootstep(int m) {
+    if (m < MAT_DIRT || m > MAT_SNOW) return SoundPlay();
+    ZubBase* s = findResource(kFootsteps[m]);
+    if (!s->getClass()->isDerivedFrom(&Sound::classRecord)) return SoundPlay();
+    return playSound(static_cast<Sound*>(s), false);
+}
+
+// ---------------------------------------------------------------------------
+// Areas and speech bubbles
+
+A99Object* A99Object::findContainingArea() {
+    GameWorld* w = GameWorld::current();
+    ZubBase* list = w ? w->getDangerAreaList() : nullptr;
+    if (!list) return nullptr;
+    A99Object* best = nullptr;
+    int bestType = 0;
+    for (ObjectIterator it(list); it; it.advance()) {
+        auto* area = dynamic_cast<AreaQuery*>(it.get());
+        if (!area || !isA99(it.get()) || !area->containsObject(this)) continue;
+        if (!best || area->getAreaType() > bestType) {
+            best = static_cast<A99Object*>(it.get());
+            bestType = area->getAreaType();
+        }
+    }
+    return best;
+}
+
+A99Object* A99Object::findAreaAtPoint(const V3& p) {
+    GameWorld* w = GameWorld::current();
+    ZubBase* list = w ? w->getDangerAreaList() : nullptr;
+    if (!list) return nullptr;
+    A99Object* best = nullptr;
+    int bestType = 0;
+    for (ObjectIterator it(list); it; it.advance()) {
+        auto* area = dynamic_cast<AreaQuery*>(it.get());
+        if (!area || !isA99(it.get()) || !area->containsPoint(p)) continue;
+        if (!best || area->getAreaType() > bestType) {
+            best = static_cast<A99Object*>(it.get());
+            bestType = area->getAreaType();
+        }
+    }
+    return best;
+}
+
+void A99Object::showSpeechBubble(V3 offset, bool style, int dismissMode, const WString& text) {
+    if (!speechBubbleMaker) return;
+    ZubBase* bubble = speechBubbleMaker(this, offset, style ? 2 : 1, dismissMode, text);
+    if (!bubble) return;
+    GameWorld* w = GameWorld::current();
+    if (Camera* camera = w ? w->getGameCamera() : nullptr) {
+        const ViewRect view = camera->getViewRect(position.z);
+        if (position.x > (view.left + view.right) * 0.5f && bubble->getClass()->isDerivedFrom(&Renderable::classRecord))
+            static_cast<Renderable*>(bubble)->setScaleV(V3(-1.0f, 1.0f, 1.0f));
+    }
+    if (ZubBase* list = w ? w->getSpeechBubbleList() : nullptr) {
+        while (ZubBase* old = list->firstChild) {
+            old->destroy();
+            if (list->firstChild == old) break;
+        }
+        list->addChild(bubble);
+    }
+    playSound(static_cast<Sound*>(findResource(u"pop")), true);
+}
+
+// ---------------------------------------------------------------------------
+// Editor
+
+void A99Object::renderObject() {
+    EditorObject::renderObject();
+    WorldEditorPanel* panel = activeEditorPanel();
+    if (!panel || panel->bHideEditorViews || !panel->bShowTriggerAreas || !pAmbientSound) return;
+    drawEditorCircle(position.x, position.y, position.z, maxAmbientRadius, 0xffff00ffu);
+    if (minAmbientRadius > 16.0f) drawEditorCircle(position.x, position.y, position.z, minAmbientRadius, 0xffff00ffu);
+}
+
+bool A99Object::onEvent(ZubEvent& ev) {
+    if (ev.code == EVENT_KEY && isEditorMode()) {
+        ZubInput* in = ZubInput::active();
+        if (in && in->isKeyDown(KEY_H) && !in->wasKeyDown(KEY_H) && in->modifierState == 2) {
+            local_createHull();
+            if (WorldEditorPanel* panel = activeEditorPanel()) panel->setEditedObject(getHull());
+            if (FocusManager* fm = FocusManager::active()) fm->setFocus(getHull());
+            return true;
+        }
+    }
+    return EditorObject::onEvent(ev);
+}
+
+void A99Object::addPropertiesTo(PropertyContainer* c) {
+    EditorObject::addPropertiesTo(c);
+    c->add(new PropertyReference(u"pHull", 0, &pHull, &Hull::classRecord));
+    c->add(new PropertyPointer(u"pAmbientSound", PROP_RESOURCE, &pAmbientSound, &Sound::classRecord));
+    c->add(new PropertyFloat(u"minAmbientRadius", 0, &minAmbientRadius));
+    c->add(new PropertyFloat(u"maxAmbientRadius", 0, &maxAmbientRadius));
+    c->add(new PropertyEnum(u"material", 0, &material, MATERIAL_COUNT, kMaterialNames));
+    c->add(new PropertyRPC<RPCCreateHull>(u"createHull", 0, this));
+    c->add(new PropertyRPC<RPCDeleteHull>(u"deleteHull", 0, this));
+}

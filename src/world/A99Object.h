@@ -1,0 +1,152 @@
+#pragma once
+// The base of every object placed in a level. On top of the editable object
+// it carries the object's collision hull, a looping ambient sound that fades
+// with the hero's distance, footsteps by ground material, the transform of
+// the previous frame (for swept collision), area lookups and speech bubbles,
+// and the level-object interface through which the pig and moving bodies act
+// on level objects.
+//
+// Distances of sounds are measured in x and y only: cameras sit far in front
+// of the level (z = -W/2), so a three-dimensional distance would put every
+// sound out of range.
+#include <cstdint>
+#include <memory>
+
+#include "gfx/RenderCounters.h"
+#include "world/EditorObject.h"
+
+class Hull;
+class Pig;
+class Sound;
+class SoundChannel;
+class Xsect;
+
+// What playSound did: whether it played, and the volume, pan and frequency
+// factor it played at.
+struct SoundPlay {
+    bool played = false;
+    float volume = 0.0f;
+    float pan = 0.0f;
+    float frequency = 1.0f;
+};
+
+class A99Object : public EditorObject {
+    ZUB_DECLARE_CLASS(A99Object)
+public:
+    // Ground materials (footsteps).
+    enum Material : int32_t { MAT_NONE = 0, MAT_DIRT, MAT_STONE, MAT_WOOD, MAT_LEAVES, MAT_SNOW, MATERIAL_COUNT };
+
+    A99Object();
+    ~A99Object() override;
+
+    void tick(double time, double dt) override;
+    bool onEvent(ZubEvent& ev) override;
+    void netPostReplicate() override;
+    // The first change of a frame keeps the previous frame's inverse
+    // transform and bounding centre; later changes in the same frame do not
+    // overwrite them.
+    void onTransformChanged() override;
+    // The usual transform (no x/y rotation, no parent, plain scale mode)
+    // with its inverse written out: exact for translations, no general
+    // inversion.
+    void calcXform() override;
+    void renderObject() override;
+    void addPropertiesTo(PropertyContainer* container) override;
+
+    // --- the level-object interface -------------------------------------------
+    // The pig stands on this object's hull at `from` (her point) with `to`
+    // 1.0 below it.
+    virtual void onStoodOnAt(Pig* pig, V3 from, V3 to) {
+        (void)pig;
+        (void)from;
+        (void)to;
+    }
+    // A switch fired at this object.
+    virtual void activate() {}
+    // The pig touched the object she stands on.
+    virtual void onTouched() {}
+    // A moving body passed through one of this object's pass-through hull
+    // segments, with the sweep in progress.
+    virtual void onHullCrossed(A99Object* mover, Xsect* xsect) {
+        (void)mover;
+        (void)xsect;
+    }
+    // Whether the object offers the hero an action; an object that does
+    // writes its priority and its distance.
+    virtual bool queryHeroPrompt(V3 heroCentre, int* priority, float* distance) {
+        (void)heroCentre;
+        (void)priority;
+        (void)distance;
+        return false;
+    }
+
+    // --- hull -------------------------------------------------------------------------
+    void createHull();
+    // Makes and registers the hull once; nothing when there is one.
+    void local_createHull();
+    void deleteHull();
+    Hull* getHull() const;
+
+    // A world point in the local frame as it was before this frame's move.
+    void world2localOld(V3& out, const V3& in) const;
+    // The transform changed in the engine's current frame.
+    bool movedThisFrame() const { return prevFrameStamp == renderCounters.frameNumber; }
+
+    // --- sounds -------------------------------------------------------------------
+    // Plays the sound at the object, faded by the distance to the game
+    // camera; `always` plays it at half volume or more even out of range.
+    SoundPlay playSound(Sound* sound, bool always);
+    // The footstep of a ground material (1-5); other values play nothing.
+    SoundPlay playFootstep(int material);
+    // t = clamp((d - max) / (min - max), 0, 1), 0 when the radii are equal.
+    float fadeFraction(float distance) const;
+
+    // --- areas and speech bubbles --------------------------------------------------
+    // Of the danger areas that hold this object (or the point), the one with
+    // the highest area type (the first on a tie); null when none.
+    A99Object* findContainingArea();
+    A99Object* findAreaAtPoint(const V3& p);
+    // Makes the speech bubble (through speechBubbleMaker), replaces every
+    // bubble of the speech bubble list with it and plays "pop".
+    void showSpeechBubble(V3 offset, bool style, int dismissMode, const WString& text);
+    // Builds a bubble for an object: offset, style (1 or 2), dismissal mode,
+    // text. Installed by the code that owns speech bubbles.
+    using SpeechBubbleMaker = ZubBase* (*)(A99Object* owner, const V3& offset, int style, int dismissMode,
+                                          const WString& text);
+    static SpeechBubbleMaker speechBubbleMaker;
+
+    ZubBaseReference pHull{this};
+    bool nearView = true;
+    int32_t material = MAT_NONE;
+    int32_t prevFrameStamp = -1;
+    Sound* pAmbientSound = nullptr;
+    float minAmbientRadius = 10.0f;
+    float maxAmbientRadius = 500.0f;
+    M44 prevInvWorldMatrix = M44::identity();
+    bool bPrevInvValid = false;
+    V3 prevWorldPosition;
+    std::unique_ptr<SoundChannel> ambientChannel;
+    double nextAmbientUpdate = 0.0;
+
+protected:
+    void updateAmbient(double time);
+};
+
+// The two-dimensional distance of sounds and views.
+float planarDistance(const V3& a, const V3& b);
+// Half the screen width (reference units), in integer arithmetic: the pan scale.
+int halfScreenWidth();
+
+class RPCCreateHull : public RPC {
+    ZUB_DECLARE_CLASS(RPCCreateHull)
+public:
+    RPCCreateHull() : RPC(true, true, false) {}
+    void execute() override;
+};
+
+class RPCDeleteHull : public RPC {
+    ZUB_DECLARE_CLASS(RPCDeleteHull)
+public:
+    RPCDeleteHull() : RPC(true, true, false) {}
+    void execute() override;
+};

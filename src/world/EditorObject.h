@@ -1,0 +1,94 @@
+#pragma once
+// The base of every object placed and edited in a level: a renderable with an
+// editor view (an editor skin, gizmos and a label drawn while the level
+// editor is on), picking, the editor's keys and drags, copying through a
+// packet, its stand-in in the proxy list (the drawing order) and the flags
+// that forbid deleting or copying it.
+//
+// A level object draws only through its proxy: its own render does nothing,
+// the proxy calls renderObject.
+#include <cstdint>
+
+#include "gfx/Renderable.h"
+#include "net/RPC.h"
+
+class EditorProxy;
+
+class EditorObject : public Renderable {
+    ZUB_DECLARE_CLASS(EditorObject)
+public:
+    EditorObject();
+    ~EditorObject() override;
+
+    // Drawn through the proxy only.
+    void render() override {}
+    bool isMouseInside() override;
+    bool onEvent(ZubEvent& ev) override;
+    void netPostReplicate() override;
+    void addPropertiesTo(PropertyContainer* container) override;
+
+    // --- the editable object's operations ----------------------------------------
+    // The object's look and, in the editor, its editor skin and gizmos.
+    virtual void renderObject();
+    // Event 9 about this object along the event route (the parent's preview,
+    // its own handler, the parent's bubble), then its referrers are told.
+    virtual void requestEvent9();
+    // After any editor change of the transform; rebuilds what derives from it.
+    virtual void onEdited();
+    // A deep copy through an in-process packet; the caller places it.
+    virtual EditorObject* duplicate();
+    // Store the field, refresh the transform, then onEdited.
+    virtual void setPosition(float x, float y, float z);
+    virtual void setRotation(float x, float y, float z);
+    virtual void setScale(float x, float y, float z);
+    void setPosition(const V3& p) { setPosition(p.x, p.y, p.z); }
+    using Renderable::setScale;
+    // The skin field the editor's skin chooser edits (with the skin class the
+    // field takes), or null when the object makes its skin itself.
+    virtual Skin** getSkinProperty(const RuntimeClass** skinType);
+
+    // Builds what a newly placed object needs (its proxy) on every peer.
+    void construct();
+    virtual void local_construct();
+
+    // Drawing order: the proxy goes right after (before) the other object's
+    // proxy; with null to the end (the front) of the proxy list.
+    void placeAfter(EditorObject* other);
+    void placeBefore(EditorObject* other);
+
+    EditorProxy* getProxy() const;
+    EditorObject* nextSelected() const { return pNextSelected.as<EditorObject>(); }
+    // Selection group headed by this object.
+    bool isInGroup(const EditorObject* o) const;
+    void addToGroup(EditorObject* o);
+    void removeFromGroup(EditorObject* o);
+
+    // Drawn in the editor when the object has no skin of its own.
+    Skin* editorSkin = nullptr;
+    // The game-controller list that receives objects this object spawns.
+    ZubBase* pOwnerList = nullptr;
+    ZubBaseReference proxy{this};
+    ZubBaseReference pNextSelected{this};
+    bool bUndeletable = false;
+    bool bUnduplicatable = false;
+
+protected:
+    // Draws with the given skin in place of the own one (editor skin,
+    // picking) without stamping the transform as a move.
+    void renderWithSkin(Skin* skin);
+    // The drag, key and pointer-move parts of the editor handler.
+    void onEditorDrag();
+    // Each answers whether it used the event.
+    bool onEditorPointerMove();
+    bool onEditorKey();
+    void copySelection();
+    void stepSkin(int delta);
+};
+
+// The construct call of EditorObject (runs local_construct on every peer).
+class RPCEditorObjectConstruct : public RPC {
+    ZUB_DECLARE_CLASS(RPCEditorObjectConstruct)
+public:
+    RPCEditorObjectConstruct() : RPC(true, true, false) {}
+    void execute() override;
+};

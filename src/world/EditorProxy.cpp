@@ -1,0 +1,41 @@
+#include "world/EditorProxy.h"
+
+#include "object/Property.h"
+#include "world/EditorObject.h"
+#include "world/WorldClassIds.h"
+
+ZUB_IMPLEMENT_CLASS(EditorProxy, ZubBase, world_ids::EditorProxy)
+ZUB_IMPLEMENT_CLASS(RPCSetProxyOwner, RPC, world_ids::RPCSetProxyOwner)
+
+EditorProxy::~EditorProxy() = default;
+
+EditorProxy* EditorProxy::create() { return new EditorProxy(); }
+
+void EditorProxy::setOwner(EditorObject* owner) {
+    RPCSetProxyOwner rpc;
+    rpc.target = this;
+    rpc.owner = owner;
+    rpc.call();
+}
+
+void EditorProxy::render() {
+    if (pOwner) pOwner->renderObject();
+}
+
+ZubBase* EditorProxy::findObjectUnderMouse(int& skip) {
+    return pOwner ? pOwner->findObjectUnderMouse(skip) : nullptr;
+}
+
+void EditorProxy::addPropertiesTo(PropertyContainer* c) {
+    ZubBase::addPropertiesTo(c);
+    c->add(new PropertyPointer(u"pOwner", 0, &pOwner, &EditorObject::classRecord));
+}
+
+void RPCSetProxyOwner::addPropertiesTo(Property* c) {
+    c->add(new PropertyPointer(u"", 0, &owner, &EditorObject::classRecord));
+}
+
+void RPCSetProxyOwner::execute() {
+    if (target && target->getClass()->isDerivedFrom(&EditorProxy::classRecord))
+        static_cast<EditorProxy*>(target)->local_setOwner(owner);
+}

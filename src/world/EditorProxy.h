@@ -1,0 +1,44 @@
+#pragma once
+// The stand-in of a level object in the game controller's proxy list. Level
+// objects do not draw where they hang in the object tree; drawing the proxy
+// list draws each proxy's owner (its renderObject) in list order, so the
+// order of the list is the drawing order, and searching the list for the
+// object under the pointer asks each owner.
+#include "net/RPC.h"
+#include "object/ZubBase.h"
+
+class EditorObject;
+
+class EditorProxy : public ZubBase {
+    ZUB_DECLARE_CLASS(EditorProxy)
+public:
+    EditorProxy() = default;
+    ~EditorProxy() override;
+
+    // A new proxy with no owner.
+    static EditorProxy* create();
+
+    // Sets the owner on every peer (RPCSetProxyOwner).
+    void setOwner(EditorObject* owner);
+    void local_setOwner(EditorObject* owner) { pOwner = owner; }
+    EditorObject* getOwner() const { return pOwner; }
+
+    // The owner's renderObject; nothing of the proxy itself, no children.
+    void render() override;
+    // The owner's answer, or none.
+    ZubBase* findObjectUnderMouse(int& skip) override;
+    bool isMouseInside() override { return false; }
+    void addPropertiesTo(PropertyContainer* c) override;
+
+    // Not owned. The owner clears it when it goes away first.
+    EditorObject* pOwner = nullptr;
+};
+
+class RPCSetProxyOwner : public RPC {
+    ZUB_DECLARE_CLASS(RPCSetProxyOwner)
+public:
+    RPCSetProxyOwner() : RPC(true, true, false) {}
+    void addPropertiesTo(Property* c) override;
+    void execute() override;
+    EditorObject* owner = nullptr;
+};

@@ -1,0 +1,61 @@
+#pragma once
+// The level as the world's objects see it: the game controller's lists, its
+// editor panel, the hero and the game camera. The game controller implements
+// this interface and makes itself current while its level lives; placed
+// objects, hulls and the collision solver reach the level only through it.
+#include <cstdint>
+
+#include "object/ZubBase.h"
+#include "util/Math.h"
+#include "util/WString.h"
+
+class A99Object;
+class Camera;
+class FontQuad;
+class WorldEditorPanel;
+
+class GameWorld {
+public:
+    GameWorld() = default;
+    virtual ~GameWorld();
+    GameWorld(const GameWorld&) = delete;
+    GameWorld& operator=(const GameWorld&) = delete;
+
+    // The world of the level in play, or null.
+    static GameWorld* current();
+    // Makes w current (null: none); returns the one that was current.
+    static GameWorld* setCurrent(GameWorld* w);
+
+    // --- lists: objects whose children are walked in order --------------------
+    // Every level object.
+    virtual ZubBase* getObjectList() = 0;
+    // Every collision hull; the solver walks it.
+    virtual ZubBase* getHullList() = 0;
+    // The editor proxies, in drawing order.
+    virtual ZubBase* getProxyList() = 0;
+    virtual ZubBase* getSpeechBubbleList() { return nullptr; }
+    virtual ZubBase* getDangerAreaList() { return nullptr; }
+
+    // The level editor's panel, or null outside the editor.
+    virtual WorldEditorPanel* getEditor() { return nullptr; }
+    // The hero, or null when the level has none (yet).
+    virtual A99Object* findHero() { return nullptr; }
+    // The camera of the game's context (the listener of level sounds).
+    virtual Camera* getGameCamera() { return nullptr; }
+
+    // The topmost level object under the pointer, after skipping `skip`
+    // hits. The default searches the proxies (the drawing order).
+    virtual ZubBase* findObjectUnderMouse(int skip);
+
+    // The game's label font (editor labels), or null.
+    virtual FontQuad* getLabelFont() { return nullptr; }
+    // Writes an editor label with the label font; text flags as the font
+    // takes them. Without a font nothing is drawn.
+    virtual void drawLabel(const WString& text, const V3& at, uint32_t color, int flags);
+};
+
+// The level editor is on: a network role is active, the current world has
+// its editor panel and the role's editing flag is set.
+bool isEditorMode();
+// The current world's editor panel while the editor is on, else null.
+WorldEditorPanel* activeEditorPanel();

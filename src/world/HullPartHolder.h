@@ -1,0 +1,32 @@
+#pragma once
+// The holder of a hull's vertices or segments: an object embedded in the
+// hull whose children are the parts, in order. It keeps an index of its
+// children so that the i-th part (a terrain's segment under a point) is
+// found without walking the list; the index is rebuilt after any change
+// other than an append.
+#include <vector>
+
+#include "object/ZubBase.h"
+
+class HullPartHolder : public ZubBase {
+public:
+    HullPartHolder() = default;
+    ~HullPartHolder() override;
+
+    void addChild(ZubBase* child) override;
+    void removeChild(ZubBase* child) override;
+
+    // The i-th child, or null.
+    ZubBase* at(int i);
+    int count();
+    // A child of this holder is being deleted.
+    void childGone() { bIndexDirty = true; }
+    // Rebuilds the index now (after a load), so that sweeps never have to.
+    void rebuildIndex();
+    // The holder of the part, when the part hangs in one.
+    static HullPartHolder* of(ZubBase* part);
+
+private:
+    std::vector<ZubBase*> items;
+    bool bIndexDirty = false;
+};

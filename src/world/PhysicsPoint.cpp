@@ -1,0 +1,57 @@
+#include "world/PhysicsPoint.h"
+
+#include <cmath>
+
+#include "object/Property.h"
+
+void PhysicsPoint::tick(double time, double dt) {
+    // One type for the whole count-down: a tick of 2 x 0.04 runs exactly two
+    // steps.
+    float remaining = static_cast<float>(dt);
+    while (remaining > 0.0f) {
+        const float step = remaining > kStep ? kStep : remaining;
+        integrate(time, step);
+        time += step;
+        remaining -= kStep;
+    }
+    if (bResetForce) force = V3();
+}
+
+void PhysicsPoint::integrate(double time, double dt) {
+    (void)time;
+    const float h = static_cast<float>(dt);
+    acceleration = force * (1.0f / mass);
+    velocity += acceleration * h;
+    if (vdamping > 0.0f) {
+        const V3 dv = velocity * (vdamping * h);
+        if (dv.lengthSquared() > velocity.lengthSquared()) velocity = V3();
+        else velocity -= dv;
+    }
+    const float speedSq = velocity.lengthSquared();
+    if (speedSq > 0.0f) {
+        if (friction > 0.0f) {
+            const V3 f = velocity.normalized() * -(friction * h);
+            if (f.lengthSquared() > speedSq) velocity = V3();
+            else velocity += f;
+        }
+        // A speed above the limit comes down to the limit (the speed as it
+        // was before the friction decides).
+        if (speedSq > maxSpeed * maxSpeed) velocity *= maxSpeed / std::sqrt(speedSq);
+    }
+    oldPosition = position;
+    position += velocity * h;
+}
+
+void PhysicsPoint::addPropertiesTo(PropertyContainer* c) {
+    ZubBase::addPropertiesTo(c);
+    addPropertyV3(c, u"position", 0, &position);
+    addPropertyV3(c, u"oldPosition", 0, &oldPosition);
+    addPropertyV3(c, u"velocity", 0, &velocity);
+    addPropertyV3(c, u"acceleration", 0, &acceleration);
+    addPropertyV3(c, u"force", 0, &force);
+    c->add(new PropertyFloat(u"mass", 0, &mass));
+    c->add(new PropertyFloat(u"friction", 0, &friction));
+    c->add(new PropertyFloat(u"maxSpeed", 0, &maxSpeed));
+    c->add(new PropertyFloat(u"vdamping", 0, &vdamping));
+    c->add(new PropertyBool(u"bResetForce", 0, &bResetForce));
+}

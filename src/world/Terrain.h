@@ -1,0 +1,80 @@
+#pragma once
+// The ground strip of a level: `segments` evenly spaced points along x, each
+// with a top height (row 0, the walkable surface) and a bottom height
+// (row 1), and a normal and a slope angle per point and row. It owns an
+// evenly spaced hull through the top row, answers height, slope and index
+// queries, and has the editor's paint and smooth tools.
+//
+// Point i lies at x = i * segmentWidth - totalWidth / 2 in the local frame
+// (the strip is centred on the object's position), y = its height.
+#include <cstdint>
+#include <vector>
+
+#include "gfx/VertexBuffer.h"
+#include "world/A99Object.h"
+
+class Terrain : public A99Object {
+    ZUB_DECLARE_CLASS(Terrain)
+public:
+    // "Leave this height as it is" for setHeights.
+    static constexpr float kKeep = -9999.0f;
+    // The most points a terrain may have.
+    static constexpr int32_t kMaxPoints = 65536;
+
+    Terrain();
+    ~Terrain() override;
+
+    // Builds the strip on every peer (RPCTerrainConstruct).
+    void construct(int segments, int segmentWidth);
+    using EditorObject::construct;
+    void local_construct(int segments, int segmentWidth);
+    using EditorObject::local_construct;
+
+    // Sets both heights of a point (index clamped); kKeep leaves one as it
+    // is; the bottom never lies above the top. Normals, headings, the total
+    // height and the hull follow.
+    void setHeights(int index, float top, float bottom);
+    // The local position of a point of a row; any index (see the .cpp).
+    V3* getHeightPoint(V3* out, int row, int index) const;
+    // Ground height and slope angle under a world x (the terrain's rotation
+    // and scale are not applied); either output may be null.
+    void getSurfaceAt(float worldX, float* outHeight, float* outHeading) const;
+    // The point under a world x, through the full inverse transform.
+    int getSegmentIndex(float worldX) const;
+    int getIndexAtLocalX(float localX) const;
+    void updateNormal(int i);
+    // The points every query may read: the count, bounded by the arrays.
+    int pointCount() const;
+
+    bool onEvent(ZubEvent& ev) override;
+    void renderObject() override;
+    void addPropertiesTo(PropertyContainer* container) override;
+
+    int32_t segments = 0;
+    int32_t segmentWidth = 0;
+    std::vector<float> heights[2];
+    std::vector<V3> normals[2];
+    std::vector<float> headings[2];
+    float totalWidth = 0.0f;
+    float totalHeight = 0.0f;
+    // The editor's ranges (first, last) of row 0 and row 1.
+    int32_t editFirst[2] = {0, 0};
+    int32_t editLast[2] = {0, 0};
+
+private:
+    void paint(bool top, bool bottom, bool mark0, bool mark1);
+    void smooth(bool wholeStrip);
+    void recomputeTotalHeight();
+    bool inEditRange(int row, int i) const { return i >= editFirst[row] && i <= editLast[row]; }
+    VertexBuffer outline;
+};
+
+class RPCTerrainConstruct : public RPC {
+    ZUB_DECLARE_CLASS(RPCTerrainConstruct)
+public:
+    RPCTerrainConstruct() : RPC(true, true, false) {}
+    void addPropertiesTo(Property* c) override;
+    void execute() override;
+    int32_t segments = 0;
+    int32_t segmentWidth = 0;
+};
