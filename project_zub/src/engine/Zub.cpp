@@ -11,6 +11,9 @@
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "sys/Console.h"
+#include "sys/HttpRequest.h"
+#include "text/FontQuad.h"
+#include "text/SystemFont.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
@@ -55,6 +58,9 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     bDebugLocked = settings->getDebugCode() == DEBUG_ACCESS_CODE ? 0 : 1;
     debugLevel = bDebugLocked ? 0 : settings->getDebugLevel();
     Context::environment.bDebugKeys = !bDebugLocked;
+    // The web server of the high-score upload, the network test and the
+    // crash report; empty (no requests leave the machine) until one is set.
+    HttpRequest::webHost = settings->readUserString(u"Network", u"webHost", u"");
     started("Settings::load");
 
     starting("ResourceManager::ResourceManager");
@@ -86,6 +92,10 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     audio->init();  // without a device the game runs silent (logged)
     started("ZubAudio::ZubAudio");
 
+    starting("SystemFont::SystemFont");
+    systemFont = std::make_unique<SystemFont>(u"Arial");
+    started("SystemFont::SystemFont");
+
     starting("Console::Console");
     console = std::make_unique<Console>();
     started("Console::Console");
@@ -111,6 +121,8 @@ Zub::~Zub() {
     }
     stopping("Console::~Console");
     console.reset();
+    stopping("SystemFont::~SystemFont");
+    systemFont.reset();
     stopping("ZubAudio::~ZubAudio");
     audio.reset();
     stopping("ZubGraphics::~ZubGraphics");
@@ -170,6 +182,7 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
         lastWindowWidth = window.width;
         lastWindowHeight = window.height;
         graphics->onWindowSize(window.width, window.height);
+        FontQuad::presentationChanged();
     }
 
     renderCounters.frameNumber = frameCounter;

@@ -17,6 +17,7 @@ class FocusManager;
 class Language;
 class ResourceManager;
 class Settings;
+class SystemFont;
 class ZubAudio;
 class ZubGraphics;
 class ZubInput;
@@ -49,6 +50,7 @@ public:
     std::unique_ptr<ZubInput> input;
     std::unique_ptr<ZubGraphics> graphics;
     std::unique_ptr<ZubAudio> audio;
+    std::unique_ptr<SystemFont> systemFont;  // "Arial", for system-font text
     std::unique_ptr<Console> console;
     Language* language = nullptr;
     ZubTimer timer;
