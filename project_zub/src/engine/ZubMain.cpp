@@ -112,7 +112,7 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         if (options.maxFrames > 0 && frames >= options.maxFrames) break;
         if (restartRequested) {
             restartRequested = false;
-            Logger::get().log(u"%s(): %s", "runZub", u"Restarting to apply configuration.");
+            Logger::get().log(u"%s(): %s", "runZub", u"Restarting the engine and the game.");
             destroyZUB(program);
         }
     }
