@@ -8,6 +8,7 @@
 #include "engine/ZubMain.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
+#include "net/NetHost.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
@@ -40,8 +41,13 @@ int main(int argc, char** argv) {
         auto* language = new Language;
         language->setLanguageMask(engine.settings->languageMask);
         language->setKeyNameTable(engine.input->keyNames);
+        // The handshake's refusal texts come from the current language.
+        NetHost::textSource = [language](int id) { return WString(language->getText(id)); };
         return language;
     };
-    hooks.destroyLanguage = [](Language* language) { delete language; };
+    hooks.destroyLanguage = [](Language* language) {
+        NetHost::textSource = nullptr;
+        delete language;
+    };
     return runZub(parseRunOptions(argc, argv), hooks);
 }

@@ -60,7 +60,7 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
     const char* services[] = {"Logger::Logger", "ErrorManager::ErrorManager", "TimeKeeper::TimeKeeper",
                               "FileManager::FileManager", "Settings::load", "ResourceManager::ResourceManager",
                               "FocusManager::FocusManager", "ZubInput::ZubInput", "ZubGraphics::ZubGraphics", "ZubAudio::ZubAudio",
-                              "SystemFont::SystemFont", "Console::Console", "Language::Language", "ZubTimer::ZubTimer"};
+                              "SystemFont::SystemFont", "Console::Console", "ZubNetwork::ZubNetwork", "Language::Language", "ZubTimer::ZubTimer"};
     size_t last = 0;
     for (const char* s : services) {
         const size_t start = lineAt(r.log, std::string(s) + "(): Starting...");
@@ -72,7 +72,7 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
         last = done;
     }
     // Teardown in reverse order, then nothing left alive.
-    const char* down[] = {"Language::~Language", "Console::~Console", "SystemFont::~SystemFont", "ZubAudio::~ZubAudio", "ZubGraphics::~ZubGraphics", "ZubInput::~ZubInput", "FocusManager::~FocusManager",
+    const char* down[] = {"Language::~Language", "ZubNetwork::~ZubNetwork", "Console::~Console", "SystemFont::~SystemFont", "ZubAudio::~ZubAudio", "ZubGraphics::~ZubGraphics", "ZubInput::~ZubInput", "FocusManager::~FocusManager",
                           "ResourceManager::~ResourceManager", "Settings::~Settings", "FileManager::~FileManager",
                           "TimeKeeper::~TimeKeeper", "Logger::~Logger"};
     last = lineAt(r.log, "Zub::~Zub(): Shutting down.");

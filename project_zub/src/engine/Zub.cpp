@@ -10,6 +10,7 @@
 #include "engine/FocusManager.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
+#include "net/ZubNetwork.h"
 #include "sys/Console.h"
 #include "sys/HttpRequest.h"
 #include "text/FontQuad.h"
@@ -100,6 +101,10 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     console = std::make_unique<Console>();
     started("Console::Console");
 
+    starting("ZubNetwork::ZubNetwork");
+    network = std::make_unique<ZubNetwork>(settings.get());
+    started("ZubNetwork::ZubNetwork");
+
     if (hooks.createLanguage) {
         starting("Language::Language");
         language = hooks.createLanguage(*this);
@@ -119,6 +124,8 @@ Zub::~Zub() {
         if (hooks.destroyLanguage) hooks.destroyLanguage(language);
         language = nullptr;
     }
+    stopping("ZubNetwork::~ZubNetwork");
+    network.reset();
     stopping("Console::~Console");
     console.reset();
     stopping("SystemFont::~SystemFont");

@@ -21,6 +21,7 @@ class SystemFont;
 class ZubAudio;
 class ZubGraphics;
 class ZubInput;
+class ZubNetwork;
 
 class Zub {
 public:
@@ -52,6 +53,7 @@ public:
     std::unique_ptr<ZubAudio> audio;
     std::unique_ptr<SystemFont> systemFont;  // "Arial", for system-font text
     std::unique_ptr<Console> console;
+    std::unique_ptr<ZubNetwork> network;
     Language* language = nullptr;
     ZubTimer timer;
 

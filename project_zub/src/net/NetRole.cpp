@@ -3,20 +3,74 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/Zub.h"
+#include "input/ZubInput.h"
+#include "net/NetConnection.h"
+#include "net/Node.h"
+#include "net/ZubNetwork.h"
 #include "object/Property.h"
+#include "platform/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 NetRole* THEROLE = nullptr;
 
+std::function<void(ZubBase* font, float x, float y, float z, std::u16string_view text)> NetRole::statsTextDrawer;
+
 namespace {
 // Every role alive, so that deleted objects leave every registry.
 NetRole* liveRoles = nullptr;
+
+const char16_t* const kCommandNames[4] = {u"SPAWNOBJ", u"SPAWNNAMED", u"COPYOBJ", u"RPC"};
+
+// Engine classes no packet creates, by registered name.
+const char16_t* const kNeverSpawned[] = {u"ContextManager", u"Texture",   u"Skin",      u"Sound",   u"SoundStream",
+                                         u"FileData",       u"FontQuad",  u"TextBlock", u"TextLine", u"TextRun"};
+
+std::vector<const RuntimeClass*>& refusedClasses() {
+    static std::vector<const RuntimeClass*> refused;
+    static bool named = false;
+    if (!named) {
+        named = true;
+        for (const char16_t* name : kNeverSpawned)
+            if (const RuntimeClass* c = RuntimeClassManager::getInstance().findByName(name)) refused.push_back(c);
+    }
+    return refused;
+}
+
+RenderCounters countersSince(const RenderCounters& before) {
+    RenderCounters d;
+    d.renderablesVisible = renderCounters.renderablesVisible - before.renderablesVisible;
+    d.renderablesTotal = renderCounters.renderablesTotal - before.renderablesTotal;
+    d.verticesTotal = renderCounters.verticesTotal - before.verticesTotal;
+    d.vbufferWrites = renderCounters.vbufferWrites - before.vbufferWrites;
+    d.updateVisuals = renderCounters.updateVisuals - before.updateVisuals;
+    d.matrixInversions = renderCounters.matrixInversions - before.matrixInversions;
+    d.collisionChecks = renderCounters.collisionChecks - before.collisionChecks;
+    return d;
+}
+
+// Makes a role current for a while and puts the previous one back.
+struct CurrentRole {
+    explicit CurrentRole(NetRole* r) : saved(THEROLE) { THEROLE = r; }
+    ~CurrentRole() { THEROLE = saved; }
+    NetRole* saved;
+};
+
 }  // namespace
 
 ZUB_IMPLEMENT_CLASS(RootObject, ZubBase, 0x04790976)
 
-NetRole::NetRole() : outgoing(std::make_unique<Packet>(Packet::FLAG_NETWORK)), nextRole(liveRoles) {
+NetRole::NetRole(int m, bool server, std::u16string_view product, double v, std::u16string_view player, double p)
+    : NetHost(m, server, product, v, player),
+      outgoing(std::make_unique<Packet>(Packet::FLAG_NETWORK)),
+      period(p),
+      rpcCountsCurrent(RPCCOUNT, 0),
+      rpcCountsPrevious(RPCCOUNT, 0),
+      nextRole(liveRoles) {
+    RuntimeClassManager& classes = RuntimeClassManager::getInstance();
+    if (!classes.bBuilt) classes.buildClassArray();
+    ZUB_ASSERT(RuntimeClassManager::getInstance().classArray.size() < RPCCOUNT);
     liveRoles = this;
     nextObjectUID = static_cast<int32_t>((randomNext() & 0xFF) + 2);
     THEROLE = this;
@@ -26,6 +80,7 @@ NetRole::~NetRole() {
     // Nothing may reach this role while it is taken apart: objects deleted
     // below must not send calls into it.
     if (THEROLE == this) THEROLE = nullptr;
+    freeDeferred();
     while (firstChild) {
         ZubBase* c = firstChild;
         removeChild(c);
@@ -48,6 +103,18 @@ void NetRole::forgetDeleted(ZubBase* o) {
     }
 }
 
+bool NetRole::isSpawnable(const RuntimeClass* c) {
+    if (!c || !c->createFn || !c->isDerivedFrom(&ZubBase::classRecord)) return false;
+    for (const RuntimeClass* r : refusedClasses())
+        if (c->isDerivedFrom(r)) return false;
+    return true;
+}
+
+void NetRole::refuseSpawning(const RuntimeClass* c) {
+    std::vector<const RuntimeClass*>& refused = refusedClasses();
+    if (c && std::find(refused.begin(), refused.end(), c) == refused.end()) refused.push_back(c);
+}
+
 bool NetRole::takeNextUID(int32_t& uid) {
     // Numbers taken by objects spawned under a given UID are skipped; the
     // counter never wraps.
@@ -55,6 +122,11 @@ bool NetRole::takeNextUID(int32_t& uid) {
     if (nextObjectUID < 2 || nextObjectUID >= INT32_MAX) return false;
     uid = nextObjectUID++;
     return true;
+}
+
+void NetRole::countCommand(int code) {
+    ++commandCounts[code];
+    if (connection) ++connection->currentStats().commands[code];
 }
 
 template <class Write>
@@ -81,6 +153,8 @@ void NetRole::registerObject(ZubBase* o, int32_t uid) {
         if (!takeNextUID(next)) ZUB_ERROR(u"No object UID is left (next %d).", nextObjectUID);
         o->objectUID = next;
     } else {
+        // Two objects under one UID would leave one of them unreachable.
+        ZUB_ASSERT(uid == 1 || objectMap.count(uid) == 0);
         o->objectUID = uid;
     }
     objectMap.emplace(o->objectUID, o);
@@ -121,8 +195,10 @@ void NetRole::sendRPC(RPC* rpc) {
             const RuntimeClass* cls = c;
             p.doClassID(cls);
             rpc->serialize(p);
-        }))
-        ++commandCounts[CMD_RPC];
+        })) {
+        countCommand(CMD_RPC);
+        if (c->index >= 0 && c->index < RPCCOUNT) ++rpcCountsCurrent[c->index];
+    }
 }
 
 void NetRole::queueSpawn(ZubBase* o) {
@@ -132,7 +208,7 @@ void NetRole::queueSpawn(ZubBase* o) {
             const RuntimeClass* c = o->getClass();
             p.doClassID(c);
         }))
-        ++commandCounts[SPAWNOBJ];
+        countCommand(SPAWNOBJ);
 }
 
 void NetRole::netDeleteObject(ZubBase* o) {
@@ -142,9 +218,36 @@ void NetRole::netDeleteObject(ZubBase* o) {
     rpc.call();
 }
 
+void NetRole::deleteRegistered(ZubBase* o) {
+    if (!o) return;
+    if (o->isValidUID()) unregisterObject(o);
+    if (o->parent) o->parent->removeChild(o);
+    if (busy > 0) {
+        // The object may be the one being ticked or drawn: it goes when the
+        // role's turn is over.
+        o->bHidden = 1;
+        auto ref = std::make_unique<ZubBaseReference>();
+        ref->set(o);
+        deferred.push_back(std::move(ref));
+        return;
+    }
+    deleteObject(o);
+}
+
+void NetRole::freeDeferred() {
+    while (!deferred.empty()) {
+        std::vector<std::unique_ptr<ZubBaseReference>> batch;
+        batch.swap(deferred);
+        for (auto& ref : batch) {
+            ZubBase* o = ref->get();
+            ref->set(nullptr);
+            if (o) deleteObject(o);
+        }
+    }
+}
+
 bool NetRole::processPacket(Packet& p) {
-    NetRole* saved = THEROLE;
-    THEROLE = this;
+    CurrentRole current(this);
     bool ok = true;
     while (!p.atEnd() && !p.failed()) {
         uint8_t code = 0;
@@ -158,11 +261,17 @@ bool NetRole::processPacket(Packet& p) {
         Logger::get().log(u"%s(): %s", "NetRole::processPacket", p.errorText());
         ok = false;
     }
-    THEROLE = saved;
     return ok;
 }
 
 bool NetRole::processCommand(Packet& p, int code) {
+    // What a peer may ask of a server: client-callable calls, nothing else.
+    const bool fromClient = bServer && p.sender != nullptr;
+    if (fromClient && code != CMD_RPC) {
+        p.fail(formatString(u"a client may not send %s", code >= 0 && code < 4 ? kCommandNames[code] : u"?"),
+               "client command is RPC", "NetRole::processCommand");
+        return false;
+    }
     switch (code) {
         case SPAWNOBJ:
         case SPAWNNAMED: {
@@ -171,7 +280,7 @@ bool NetRole::processCommand(Packet& p, int code) {
             int32_t uid = 0;
             if (code == SPAWNNAMED) p.doUInt(uid);
             if (p.failed()) return false;
-            if (!c->isDerivedFrom(&ZubBase::classRecord) || !c->createFn) {
+            if (!isSpawnable(c)) {
                 p.fail(formatString(u"class %s cannot be spawned", c->getName()), "spawnable class",
                        "NetRole::processCommand");
                 return false;
@@ -216,6 +325,11 @@ bool NetRole::processCommand(Packet& p, int code) {
                 return false;
             }
             std::unique_ptr<RPC> rpc(static_cast<RPC*>(c->create()));
+            if (fromClient && !rpc->clientCallable) {
+                p.fail(formatString(u"a client may not call %s", c->getName()), "rpc->clientCallable",
+                       "NetRole::processCommand");
+                return false;
+            }
             rpc->serialize(p);
             if (p.failed()) return false;
             rpc->executeLocally();
@@ -229,6 +343,7 @@ bool NetRole::processCommand(Packet& p, int code) {
 }
 
 void NetRole::writeFullState(Packet* p) {
+    CurrentRole current(this);  // the root's counter binds to the current role
     Packet& out = p ? *p : *outgoing;
     std::vector<int32_t> uids;
     uids.reserve(objectMap.size());
@@ -240,15 +355,73 @@ void NetRole::writeFullState(Packet* p) {
         const RuntimeClass* c = objectMap[uid]->getClass();
         out.doClassID(c);
         out.doUInt(uid);
-        ++commandCounts[SPAWNNAMED];
+        countCommand(SPAWNNAMED);
     }
     for (int32_t uid : uids) {
         uint8_t code = COPYOBJ;
         out.doBits(code, 2);
         out.doUInt(uid);
         objectMap[uid]->netSerialize(out);
-        ++commandCounts[COPYOBJ];
+        countCommand(COPYOBJ);
     }
+}
+
+int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity) {
+    CurrentRole current(this);
+    std::vector<int32_t> uids;
+    uids.reserve(objectMap.size());
+    for (const auto& e : objectMap) uids.push_back(e.first);
+    std::sort(uids.begin(), uids.end());
+
+    auto fresh = [&]() {
+        out.push_back(std::make_unique<Packet>(flags, capacity));
+        out.back()->setErrorMode(Packet::ErrorMode::Report);
+        return out.back().get();
+    };
+    Packet* p = fresh();
+    // Writes one command whole, in a new packet when this one is full.
+    auto command = [&](int code, int32_t uid, auto&& body) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const Packet::Mark m = p->mark();
+            body(*p);
+            if (!p->failed()) {
+                countCommand(code);
+                return;
+            }
+            const WString reason = p->errorText();
+            p->restore(m);
+            p->clearError();
+            if (attempt == 1 || p->length() == 0) {
+                Logger::get().log(u"%s(): %s of UID %d left out: %s", "NetRole::writeFullStatePackets",
+                                  kCommandNames[code], uid, reason);
+                return;
+            }
+            p = fresh();
+        }
+    };
+    for (int32_t uid : uids) {
+        command(SPAWNNAMED, uid, [&](Packet& q) {
+            uint8_t code = SPAWNNAMED;
+            q.doBits(code, 2);
+            const RuntimeClass* c = objectMap[uid]->getClass();
+            q.doClassID(c);
+            int32_t u = uid;
+            q.doUInt(u);
+        });
+    }
+    for (int32_t uid : uids) {
+        command(COPYOBJ, uid, [&](Packet& q) {
+            uint8_t code = COPYOBJ;
+            q.doBits(code, 2);
+            int32_t u = uid;
+            q.doUInt(u);
+            objectMap[uid]->netSerialize(q);
+        });
+    }
+    if (out.back()->length() == 0 && out.size() > 1) out.pop_back();
+    int total = 0;
+    for (const auto& q : out) total += q->length();
+    return total;
 }
 
 void NetRole::postReplicateAll() {
@@ -261,8 +434,181 @@ void NetRole::postReplicateAll() {
     }
 }
 
+void NetRole::flushOutgoing() {
+    sendToAllNodes(outgoing.get());
+    outgoing->reset();
+}
+
+// ---------------------------------------------------------------------------
+// The frame
+
+double NetRole::frameInterval(double fallback) const {
+    if (!ZUB) return fallback;
+    double dt = ZUB->currentTime - ZUB->previousFrameTime;
+    if (!ZUB->bDebugLocked) {
+        if (ZubInput* in = ZubInput::active()) {
+            if (in->isKeyDown(platform::KEY_F11)) dt *= 5.0;
+            else if (in->isKeyDown(platform::KEY_F10)) dt /= 10.0;
+        }
+    }
+    return dt;
+}
+
+bool NetRole::advanceClock(double dt) {
+    netTime += dt;
+    bStepped = false;
+    if (netTime >= nextStepTime) {
+        ++stepCount;
+        bStepped = true;
+        if (period <= 0.0 || netTime > nextStepTime + 100.0 * period) {
+            nextStepTime = netTime + (period > 0.0 ? period : 0.0);
+        } else {
+            while (nextStepTime <= netTime) nextStepTime += period;
+        }
+    }
+    return bStepped;
+}
+
+void NetRole::tick(double time, double dt) {
+    (void)time;
+    THEROLE = this;
+    const RenderCounters before = renderCounters;
+    ++busy;
+    lastFrameInterval = frameInterval(dt);
+    advanceClock(lastFrameInterval);
+    if (bStepped) service();
+    ZubBase::tick(netTime, lastFrameInterval);
+    if (bStepped) {
+        sendToAllNodes(outgoing.get());
+        outgoing->reset();
+        rpcCountsPrevious.swap(rpcCountsCurrent);
+        std::fill(rpcCountsCurrent.begin(), rpcCountsCurrent.end(), 0);
+    }
+    --busy;
+    if (busy == 0) freeDeferred();
+    THEROLE = nullptr;
+    tickCounters = countersSince(before);
+}
+
+void NetRole::render() {
+    THEROLE = this;
+    const RenderCounters before = renderCounters;
+    ++busy;
+    ZubBase::render();
+    --busy;
+    if (busy == 0) freeDeferred();
+    THEROLE = nullptr;
+    renderCountersDelta = countersSince(before);
+}
+
+// ---------------------------------------------------------------------------
+// Statistics overlay
+
+std::vector<WString> NetRole::statsLines() const {
+    std::vector<WString> l;
+    const RenderCounters& t = tickCounters;
+    const RenderCounters& r = renderCountersDelta;
+    l.push_back(u"ZUB (tick/render)");
+    l.push_back(formatString(u"renderablesVisible: %4d %4d", t.renderablesVisible, r.renderablesVisible));
+    l.push_back(formatString(u"renderablesTotal: %4d %4d", t.renderablesTotal, r.renderablesTotal));
+    l.push_back(formatString(u"verticesTotal: %4d %4d", t.verticesTotal, r.verticesTotal));
+    l.push_back(formatString(u"vbufferWrites: %4d %4d", t.vbufferWrites, r.vbufferWrites));
+    l.push_back(formatString(u"updateVisuals: %4d %4d", t.updateVisuals, r.updateVisuals));
+    l.push_back(formatString(u"matrixInversions: %4d %4d", t.matrixInversions, r.matrixInversions));
+    l.push_back(formatString(u"collisionChecks: %4d %4d", t.collisionChecks, r.collisionChecks));
+    l.push_back(formatString(u"hostUID: %08x", hostUID));
+
+    NetStatistics s;
+    if (connection) {
+        s.add(connection->statisticsTotal);
+        if (connection->statisticsHistory.lastChild)
+            s.add(*static_cast<const NetStatistics*>(connection->statisticsHistory.lastChild));
+    }
+    l.push_back(u"STATS (in/out)");
+    l.push_back(formatString(u"packets: %8d %8d", s.packetsIn, s.packetsOut));
+    l.push_back(formatString(u"bytes:   %8d %8d", s.bytesIn, s.bytesOut));
+    l.push_back(formatString(u"packetsLost: %d", s.lost));
+    l.push_back(formatString(u"resendRequests: %d", s.resendRequests));
+    l.push_back(formatString(u"resends: %d", s.resends));
+    l.push_back(formatString(u"outOfOrder: %d", s.outOfOrder));
+    l.push_back(formatString(u"STATE: %d", state));
+    l.push_back(formatString(bServer ? u"--- SERVER objectMap (%d) ---" : u"--- CLIENT objectMap (%d) ---",
+                             static_cast<int>(objectMap.size())));
+    l.push_back(u"--- PACKET CONTENTS ---");
+    for (int c = 0; c < 4; ++c) l.push_back(formatString(u"%s: %d ", kCommandNames[c], commandCounts[c]));
+    l.push_back(formatString(u"  -- inQsimulated %d",
+                             connection && connection->bEmulated
+                                 ? ZubNetwork::get().emulatedQueuedFor(connection->address)
+                                 : 0));
+    l.push_back(formatString(u"--- %d NODES ---", nodes.countChildren()));
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
+        const Node* n = static_cast<const Node*>(o);
+        int ready = 0;
+        for (ZubBase* q = inbox.firstChild; q; q = q->nextSibling)
+            if (static_cast<Packet*>(q)->sender == n) ++ready;
+        l.push_back(formatString(u"nodeUID: %08x (%s) ping: %.3lf", n->id, n->name, n->ping));
+        l.push_back(formatString(u"  -- sequenceIn %d", n->sequenceIn));
+        l.push_back(formatString(u"  -- outQunacked %d", n->unacknowledgedCount()));
+        l.push_back(formatString(u"  -- inQarrived %d", n->outOfOrderCount()));
+        l.push_back(formatString(u"  -- inQcontiguous %d", n->deliveredCount()));
+        l.push_back(formatString(u"  -- inQready %d", ready));
+    }
+    l.push_back(u"OUTGOING RPCs");
+    const RuntimeClassManager& classes = RuntimeClassManager::getInstance();
+    for (size_t i = 0; i < rpcCountsPrevious.size() && i < classes.classArray.size(); ++i)
+        if (rpcCountsPrevious[i] > 0)
+            l.push_back(formatString(u"%d x %s", rpcCountsPrevious[i], classes.classArray[i]->getName()));
+    return l;
+}
+
+void NetRole::drawStats(float x, float y, float z, ZubBase* font) {
+    if (!ZUB || !(static_cast<uint32_t>(ZUB->debugLevel) & DEBUG_NETWORK_STATISTICS)) return;
+    const std::vector<WString> lines = statsLines();
+    float lineY = y;
+    if (statsTextDrawer) {
+        for (const WString& line : lines) {
+            statsTextDrawer(font, x, lineY, z, line);
+            lineY -= STATS_LINE_HEIGHT;
+        }
+    } else {
+        lineY -= STATS_LINE_HEIGHT * static_cast<float>(lines.size());
+    }
+    if (!connection) return;
+    // Three graphs of the last seconds below the text, each under its caption.
+    struct Graph {
+        const char16_t* caption;
+        int counter;
+        uint32_t colour;
+    };
+    const Graph graphs[3] = {{u"bytes in", NetStatistics::BYTES_IN, 0xFF40FF40u},
+                             {u"bytes out", NetStatistics::BYTES_OUT, 0xFFFF8040u},
+                             {u"resends", NetStatistics::RESENDS, 0xFFFF4040u}};
+    for (const Graph& g : graphs) {
+        if (statsTextDrawer) statsTextDrawer(font, x, lineY, z, g.caption);
+        lineY -= STATS_LINE_HEIGHT;
+        const float top = lineY;
+        const float bottom = lineY - 3.0f * STATS_LINE_HEIGHT;
+        connection->renderStatistics(g.counter, x, top, x + 160.0f, bottom, g.colour);
+        lineY = bottom - STATS_LINE_HEIGHT * 0.5f;
+    }
+}
+
+// ---------------------------------------------------------------------------
+
 void RootObject::addPropertiesTo(PropertyContainer* c) {
     ZubBase::addPropertiesTo(c);
     int32_t* counter = THEROLE ? &THEROLE->nextObjectUID : &detachedCounter;
     c->add(new PropertyInt(u"THEROLE->nextObjectUID", PROP_UNSIGNED, counter));
+}
+
+ServerScope::ServerScope(bool* isClientOut) : role(THEROLE), bClient(role && !role->bServer) {
+    if (isClientOut) *isClientOut = bClient;
+    if (role && !bClient) {
+        saved = role->bExecutingOnClients;
+        role->bExecutingOnClients = false;
+    }
+}
+
+ServerScope::~ServerScope() {
+    if (role && !bClient && THEROLE == role) role->bExecutingOnClients = saved;
 }

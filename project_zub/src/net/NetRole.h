@@ -1,12 +1,18 @@
 #pragma once
-// The network role: the registry of replicated objects by UID and the four
-// commands that create, fill and call them. While a role works it is the
-// engine's current role, THEROLE, through which every object finds the
-// registry.
+// The network role: the host that gives packets a meaning. It keeps the
+// registry of replicated objects by UID, turns the creation, copying and
+// calling of objects into four commands, writes the whole registered state
+// for a new peer, and runs its object tree on its own clock with a fixed
+// network period. While a role works it is the engine's current role,
+// THEROLE, through which every object finds the registry.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
+#include "gfx/RenderCounters.h"
+#include "net/NetHost.h"
 #include "net/Packet.h"
 #include "net/RPC.h"
 #include "object/ZubBase.h"
@@ -15,11 +21,16 @@
 class NetRole;
 extern NetRole* THEROLE;
 
-class NetRole : public ZubBase {
+class NetRole : public NetHost {
 public:
     enum Command : uint8_t { SPAWNOBJ = 0, SPAWNNAMED = 1, COPYOBJ = 2, CMD_RPC = 3 };
+    static constexpr int RPCCOUNT = 1536;
+    static constexpr double DEFAULT_PERIOD = 0.05;
+    static constexpr uint32_t DEBUG_NETWORK_STATISTICS = 0x200;  // the engine's debug bit for drawStats
 
-    NetRole();
+    // The host's arguments and the network period; makes itself THEROLE.
+    explicit NetRole(int mode = 2, bool server = true, std::u16string_view productName = u"", double version = 0.0,
+                     std::u16string_view playerName = u"", double period = DEFAULT_PERIOD);
     ~NetRole() override;
 
     // Registers o under uid, or under the next free UID when uid < 1.
@@ -36,33 +47,87 @@ public:
     void queueSpawn(ZubBase* o);
     // Deletes a registered object on every peer.
     void netDeleteObject(ZubBase* o);
+    // Takes an object out of the registry and the tree and frees it: at once,
+    // or at the end of the role's tick or render while one runs (the object
+    // may be the one being ticked). It is hidden until then.
+    void deleteRegistered(ZubBase* o);
 
     // Executes every command of the packet. Returns false when the packet was
     // malformed (only possible for packets that report instead of ending the
-    // program); the commands before the fault have run.
-    bool processPacket(Packet& p);
-    bool processCommand(Packet& p, int code);
+    // program); the commands before the fault have run. On a server, a packet
+    // from a peer may only call client-callable remote procedures.
+    bool processPacket(Packet& p) override;
+    virtual bool processCommand(Packet& p, int code);
     // The whole registry as SPAWNNAMED commands in ascending UID order, then
     // COPYOBJ commands in the same order; into the outgoing packet when p is null.
     void writeFullState(Packet* p = nullptr);
+    // The same commands spread over as many packets of the capacity as they
+    // need (each command whole in one packet, in order). Returns the total
+    // number of bytes.
+    int writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity = -1);
     void postReplicateAll();
+
+    // Sends the pending outgoing packet to every node and empties it.
+    void flushOutgoing() override;
+
+    // The frame: at most one network step (service the host, send the
+    // outgoing packet), and the object tree on the role's clock every frame.
+    // The frame interval is the engine's; without an engine, `dt`.
+    void tick(double time, double dt) override;
+    void render() override;
+    // The network statistics overlay, one line of text each from the top;
+    // nothing unless the engine's debug level has DEBUG_NETWORK_STATISTICS.
+    void drawStats(float x, float y, float z, ZubBase* font);
+    std::vector<WString> statsLines() const;
+    // How the overlay draws a line of text with the given font (installed by
+    // the text module; nothing is drawn without it).
+    static std::function<void(ZubBase* font, float x, float y, float z, std::u16string_view text)> statsTextDrawer;
+    static constexpr float STATS_LINE_HEIGHT = 12.0f;
 
     // Removes a deleted object from every role's registry (and as a root).
     static void forgetDeleted(ZubBase* o);
 
-    bool bServer = true;
+    // Whether a packet may create objects of the class: a replicated object
+    // class with a create function, and none of the engine's own services or
+    // resources (resources travel by name; the screen stack, files and text
+    // layouts belong to the program, and their code relies on what hangs
+    // from them).
+    static bool isSpawnable(const RuntimeClass* c);
+    // Adds a class (and the classes derived from it) to those no packet creates.
+    static void refuseSpawning(const RuntimeClass* c);
+
     bool bExecutingOnServer = false;
     bool bExecutingOnClients = false;
     ZubBase* root = nullptr;
     MersenneTwister random;
     int32_t nextObjectUID = 2;
-    int32_t outcome = 0;
+    int32_t outcome = 0;  // nonzero when play in the level has ended
     bool bEditing = false;
+    bool& bEditMode = bEditing;
     bool bAllowNewObjectRegistations = true;
     std::unordered_map<int32_t, ZubBase*> objectMap;
     std::unique_ptr<Packet> outgoing;
-    // Commands counted per code since the last reset.
+    // Commands counted per code since the role began.
     int commandCounts[4] = {};
+
+    // The role's clock.
+    double netTime = 0.0;
+    double nextStepTime = 0.0;
+    double period;
+    int32_t stepCount = 0;
+    bool bStepped = false;  // a network step ran in this frame
+    double lastFrameInterval = 0.0;
+    // Remote calls sent per class index, this step and the previous one.
+    std::vector<int> rpcCountsCurrent;
+    std::vector<int> rpcCountsPrevious;
+    // The engine's drawing counters over the last tick and the last render.
+    RenderCounters tickCounters;
+    RenderCounters renderCountersDelta;
+
+    // Advances the clock by one frame interval; true when a step is due.
+    bool advanceClock(double dt);
+    // The frame interval the role's tick uses.
+    double frameInterval(double fallback) const;
 
 private:
     // Appends one command to the outgoing packet; a command that cannot be
@@ -72,8 +137,12 @@ private:
     bool appendCommand(const char* what, Write&& write);
     // The next free UID for an object spawned without one; false when none is left.
     bool takeNextUID(int32_t& uid);
+    void countCommand(int code);
+    void freeDeferred();
 
     NetRole* nextRole = nullptr;
+    int busy = 0;  // inside tick or render
+    std::vector<std::unique_ptr<ZubBaseReference>> deferred;
 };
 
 // The engine's base of the object registered under UID 1. It carries the
@@ -88,4 +157,22 @@ public:
 
 private:
     int32_t detachedCounter = 0;  // bound instead when no role is active
+};
+
+// Work that only the side owning the state does. On a client (a role exists
+// and is not a server) the caller skips the work; elsewhere, what the scope's
+// code registers and calls goes to the clients even inside a call that the
+// clients run themselves.
+class ServerScope {
+public:
+    explicit ServerScope(bool* isClientOut = nullptr);
+    ~ServerScope();
+    ServerScope(const ServerScope&) = delete;
+    ServerScope& operator=(const ServerScope&) = delete;
+    bool isClient() const { return bClient; }
+
+private:
+    NetRole* role;
+    bool bClient;
+    bool saved = false;
 };

@@ -544,6 +544,23 @@ void Packet::append(Packet& d) const {
     d.cursor += n;
 }
 
+void Packet::received(int n) {
+    if (n < 0) n = 0;
+    if (n > capacity) n = capacity;
+    cursor = buffer;
+    bitByte = nullptr;
+    bitMask = 0;
+    bitIndex = 0;
+    size = n;
+    bWriting = false;
+    clearError();
+    errorMode = ErrorMode::Report;
+    sender = nullptr;
+    sequence = -1;
+    bMore = false;
+    depth = 0;
+}
+
 void Packet::copyMeta(Packet& d) const {
     d.bWriting = bWriting;
     d.sender = sender;

@@ -79,6 +79,13 @@ public:
     // Appends raw bytes at the cursor (loading a file into a packet).
     bool writeBytes(const void* data, int n);
 
+    // Receiving straight into the buffer: the buffer to fill (capacity bytes),
+    // then the number of bytes that arrived. The packet then reads those bytes
+    // from the start as a peer's packet, with its transport fields cleared.
+    uint8_t* receiveBuffer() { return buffer; }
+    int getCapacity() const { return capacity; }
+    void received(int n);
+
     int length() const { return bWriting ? static_cast<int>(cursor - buffer) : size; }
     int position() const { return static_cast<int>(cursor - buffer); }
     int remaining() const { return static_cast<int>((buffer + size) - cursor); }

@@ -134,7 +134,12 @@ void RPCNetDelete::execute() {
         Logger::get().log(u"%s(): %s", "RPCNetDelete::execute", u"refused to delete the root object");
         return;
     }
-    if (role) role->unregisterObject(object);
+    if (role) {
+        // Unregistered, unlinked and hidden at once; freed when the role's
+        // turn is over, since the object may be the one being ticked.
+        role->deleteRegistered(object);
+        return;
+    }
     if (object->parent) object->parent->removeChild(object);
     deleteObject(object);
 }

@@ -1,0 +1,576 @@
+#include "net/NetHost.h"
+
+#include "net/NetConnection.h"
+#include "net/NetStatistics.h"
+#include "net/Node.h"
+#include "net/ZubNetwork.h"
+#include "sys/Console.h"
+#include "sys/Logger.h"
+#include "util/Random.h"
+
+namespace {
+
+const char* const kSpecialFunction = "NetHost::serviceInPacketSpecial";
+
+WString englishText(int id) {
+    switch (id) {
+        case NetHost::ERRORSERVERISFULL: return u"Server is full.";
+        case NetHost::ERRORINCOMPATIBLEGAME: return u"Incompatible game.";
+        case NetHost::ERRORMINVERSIONCLIENT: return u"You need at least version %s of the game (you have %.2lf).";
+        case NetHost::ERRORMINVERSIONSERVER: return u"Server must be at least version %s of the game (it's %.2lf).";
+        default: return WString();
+    }
+}
+
+// The lowest version a peer may have, as text and as a number.
+const char16_t* const kMinimumVersionText = u"0.00";
+constexpr double kMinimumVersion = 0.0;
+
+}  // namespace
+
+std::function<WString(int id)> NetHost::textSource;
+
+WString NetHost::text(int id) {
+    if (textSource) {
+        WString t = textSource(id);
+        if (!t.empty()) return t;
+    }
+    return englishText(id);
+}
+
+uint32_t NetHost::drawUID() {
+    for (;;) {
+        const uint32_t low = randomNext();
+        const uint32_t high = randomNext();
+        const uint32_t id = (high << 16) | (low & 0xFFFFu);
+        if (id != SPECIAL) return id;
+    }
+}
+
+NetHost::NetHost(int m, bool server, std::u16string_view product, double v, std::u16string_view player)
+    : mode(m),
+      maxNodes(server ? 0 : 1),  // a client is full once it has its server
+      bServer(server),
+      datagram(Packet::FLAG_NETWORK, 64),
+      productName(product),
+      version(v),
+      playerName(player) {
+    Logger::get().log(u"%s(): Creating %s host...", "NetHost::NetHost", server ? "SERVER" : "CLIENT");
+}
+
+NetHost::~NetHost() {
+    disconnectAll();
+    while (inbox.firstChild) deleteObject(inbox.firstChild);
+    if (bOwnsConnection) deleteObject(connection);
+    connection = nullptr;
+}
+
+void NetHost::setConnection(NetConnection* c, bool owns) {
+    if (connection && bOwnsConnection && connection != c) deleteObject(connection);
+    connection = c;
+    bOwnsConnection = owns;
+}
+
+// ---------------------------------------------------------------------------
+// Logging
+
+void NetHost::logDrop(std::u16string_view what, const NetAddress& from) {
+    ++droppedDatagrams;
+    if (logBudget > 0) {
+        --logBudget;
+        Logger::get().log(u"%s(): dropped a datagram from %s: %s", "NetHost::dispatchPacket", from.toString(), what);
+    } else {
+        ++logSuppressed;
+    }
+}
+
+void NetHost::consoleLine(std::u16string_view message) {
+    if (logBudget <= 0) {
+        ++logSuppressed;
+        return;
+    }
+    --logBudget;
+    Console::printActive(u"%s %s |   %s", bServer ? u"S      " : u"     C ", kSpecialFunction, message);
+}
+
+// ---------------------------------------------------------------------------
+// The network step
+
+void NetHost::service() {
+    logBudget = LOG_BUDGET_PER_SERVICE;
+    dropRequestedNodes();
+    if (connection) {
+        for (int i = 0; i < MAX_DATAGRAMS_PER_SERVICE; ++i) {
+            Packet* p = connection->receive();
+            if (!p) break;
+            dispatchPacket(p);
+            dropRequestedNodes();
+        }
+    }
+    processInbox();
+
+    const double t = ZubNetwork::now();
+    for (ObjectIterator it(&nodes, ObjectIterator::INCLUDE_DISABLED); it; it.advance()) {
+        Node* n = static_cast<Node*>(it.get());
+        if (t > n->lastDeliveryTime + nodeTimeout) {
+            Logger::get().log(u"%s(): %s timed out", "NetHost::service", n->address.toString());
+            onDisconnect(n);
+            destroyInboxPacketsOf(n);
+            deleteObject(n);
+        }
+    }
+    if (logSuppressed > 0) {
+        Logger::get().log(u"%s(): %d more lines about dropped datagrams left out", "NetHost::service", logSuppressed);
+        logSuppressed = 0;
+    }
+}
+
+void NetHost::processInbox() {
+    while (inbox.firstChild) {
+        Packet* p = static_cast<Packet*>(inbox.firstChild);
+        inbox.removeChild(p);
+        Node* from = p->sender;
+        const bool ok = processPacket(*p);
+        if (!ok && from && hasNode(from)) from->addFault(u"a packet that does not decode");
+        deleteObject(p);
+        dropRequestedNodes();
+    }
+}
+
+void NetHost::dispatchPacket(Packet* p) {
+    if (!p || p->remaining() < 4) return;
+    uint32_t word = 0;
+    p->doDWORD(word);
+    if (word == SPECIAL) serviceInPacketSpecial(*p);
+    else serviceInPacketNormal(*p, word);
+}
+
+void NetHost::sendToAllNodes(Packet* p) {
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendState(p, static_cast<Node*>(o));
+}
+
+// ---------------------------------------------------------------------------
+// Nodes
+
+Node* NetHost::addNode(std::u16string_view name, Packet* from) {
+    // What was pending goes only to the peers that existed before.
+    flushOutgoing();
+    Node* node = new Node(this);
+    nodes.addChild(node);
+    if (from) node->address = from->address;
+    const WString base = name.empty() ? WString(u"Anonymous") : WString(name);
+    WString chosen;
+    for (int k = 0; k < 16; ++k) {
+        chosen = k == 0 ? base : formatString(u"%s-%d", base, k);
+        bool taken = false;
+        for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling)
+            if (o != node && static_cast<Node*>(o)->name == chosen) taken = true;
+        if (!taken) break;
+    }
+    node->name = chosen;
+    return node;
+}
+
+void NetHost::destroyInboxPacketsOf(Node* node) {
+    for (ZubBase* o = inbox.firstChild; o;) {
+        ZubBase* next = o->nextSibling;
+        if (static_cast<Packet*>(o)->sender == node) deleteObject(o);
+        o = next;
+    }
+}
+
+bool NetHost::hasNode(const Node* node) const {
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling)
+        if (o == node) return true;
+    return false;
+}
+
+void NetHost::disconnectNode(Node* node, bool notify) {
+    if (!node || !hasNode(node)) return;
+    if (notify) sendDisconnect(node);
+    onDisconnect(node);
+    destroyInboxPacketsOf(node);
+    if (hasNode(node)) deleteObject(node);
+}
+
+void NetHost::disconnectAll() {
+    while (nodes.firstChild) {
+        Node* node = static_cast<Node*>(nodes.firstChild);
+        sendDisconnect(node);
+        onDisconnect(node);
+        destroyInboxPacketsOf(node);
+        if (hasNode(node)) deleteObject(node);
+    }
+}
+
+void NetHost::dropRequestedNodes() {
+    for (ZubBase* o = nodes.firstChild; o;) {
+        ZubBase* next = o->nextSibling;
+        Node* n = static_cast<Node*>(o);
+        if (n->bDropRequested) {
+            Logger::get().log(u"%s(): disconnecting %s (%s): %s", "NetHost::dropRequestedNodes", n->address.toString(),
+                              n->name, n->dropReason);
+            disconnectNode(n, true);
+            next = nodes.firstChild;  // the list may have changed under the hooks
+        }
+        o = next;
+    }
+}
+
+Node* NetHost::findNodeById(uint32_t id, const NetAddress* address) const {
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
+        Node* n = static_cast<Node*>(o);
+        if (n->id == id && (!address || n->address.sameHost(*address))) return n;
+    }
+    return nullptr;
+}
+
+Node* NetHost::findNodeByAddress(const NetAddress& address) const {
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
+        Node* n = static_cast<Node*>(o);
+        if (n->address == address) return n;
+    }
+    return nullptr;
+}
+
+bool NetHost::isFull() const {
+    if (mode == 4) return maxNodes <= 1;
+    return nodeCount() >= maxNodes;
+}
+
+// ---------------------------------------------------------------------------
+// Handshake
+
+bool NetHost::productMatches(std::u16string_view product) const {
+    if (product.find(u"Tumbro") == std::u16string_view::npos) return false;
+    const bool demo = product.find(u"demo") != std::u16string_view::npos;
+    const bool ownDemo = productName.find(u"demo") != WString::npos;
+    return demo == ownDemo;
+}
+
+bool NetHost::versionAccepted(double v) { return !(kMinimumVersion > v + 0.001); }
+
+namespace {
+
+// A special datagram under construction.
+struct Special {
+    explicit Special(uint32_t command) : p(Packet::FLAG_NETWORK, 2048) {
+        p.setFromPeer();  // never fatal: a text that does not fit is left out
+        uint32_t word = NetHost::SPECIAL;
+        p.doDWORD(word);
+        p.doDWORD(command);
+    }
+    Packet p;
+};
+
+}  // namespace
+
+void NetHost::sendAccept(Node* node) {
+    if (!connection || !node) return;
+    Special s(CMD_ACCEPT);
+    s.p.doUString(productName, PRODUCT_LENGTH);
+    s.p.doDouble(version);
+    uint32_t uid = hostUID;
+    s.p.doDWORD(uid);
+    uint32_t id = node->id;
+    s.p.doDWORD(id);
+    if (!s.p.failed()) connection->sendRaw(s.p, node->address);
+}
+
+void NetHost::sendRefusal(const NetAddress& to, std::u16string_view message) {
+    if (!connection) return;
+    Special s(CMD_REFUSE);
+    WString m(message);
+    s.p.doUString(m, -1);
+    if (!s.p.failed()) connection->sendRaw(s.p, to);
+}
+
+void NetHost::sendDisconnect(Node* node) {
+    if (!connection || !node) return;
+    Special s(CMD_DISCONNECT);
+    uint32_t uid = hostUID;
+    s.p.doDWORD(uid);
+    connection->sendRaw(s.p, node->address);
+}
+
+void NetHost::sendConnectRequest(const NetAddress& server) {
+    if (!connection) return;
+    bHaveConnectTarget = true;
+    connectTarget = server;
+    Special s(CMD_CONNECT);
+    s.p.doUString(productName, PRODUCT_LENGTH);
+    s.p.doDouble(version);
+    s.p.doUString(playerName, NAME_LENGTH);
+    if (!s.p.failed()) connection->sendRaw(s.p, server);
+}
+
+void NetHost::serviceInPacketSpecial(Packet& p) {
+    if (p.remaining() < 4) return;
+    uint32_t command = 0;
+    p.doDWORD(command);
+    if (command > CMD_DISCONNECT) return;
+    const NetAddress from = p.address;
+    const WString who = from.toString();
+
+    switch (command) {
+        case CMD_CONNECT: {
+            if (!bServer) return;
+            consoleLine(formatString(u"New Connect attempt from %s", who));
+            if (findNodeByAddress(from)) {
+                consoleLine(formatString(u"%s already exists", who));
+                return;
+            }
+            if (isFull()) {
+                consoleLine(formatString(u"Sending FULL to %s", who));
+                sendRefusal(from, text(ERRORSERVERISFULL));
+                return;
+            }
+            WString product;
+            p.doUString(product, PRODUCT_LENGTH);
+            if (p.failed()) {
+                logDrop(formatString(u"connect request: %s", p.errorText()), from);
+                return;
+            }
+            if (!productMatches(product)) {
+                sendRefusal(from, text(ERRORINCOMPATIBLEGAME));
+                return;
+            }
+            double peerVersion = 0.0;
+            p.doDouble(peerVersion);
+            if (p.failed()) {
+                logDrop(formatString(u"connect request: %s", p.errorText()), from);
+                return;
+            }
+            if (!versionAccepted(peerVersion)) {
+                sendRefusal(from, formatString(text(ERRORMINVERSIONCLIENT), kMinimumVersionText, peerVersion));
+                return;
+            }
+            WString name;
+            p.doUString(name, NAME_LENGTH);
+            if (p.failed()) {
+                logDrop(formatString(u"connect request: %s", p.errorText()), from);
+                return;
+            }
+            consoleLine(u"Accepting connection...");
+            Node* node = addNode(name, &p);
+            sendAccept(node);
+            consoleLine(u"Done.");
+            onConnect(node);
+            return;
+        }
+        case CMD_ACCEPT: {
+            if (bServer) return;
+            consoleLine(formatString(u"Connection acccepted by %s", who));
+            if (isFull()) return;
+            if (findNodeByAddress(from)) {
+                Logger::get().log(u"%s(): %s already exists", kSpecialFunction, who);
+                return;
+            }
+            if (bHaveConnectTarget && !(connectTarget == from)) {
+                logDrop(u"an accept from a host this client did not ask", from);
+                return;
+            }
+            WString product;
+            p.doUString(product, PRODUCT_LENGTH);
+            if (p.failed()) {
+                logDrop(formatString(u"accept: %s", p.errorText()), from);
+                return;
+            }
+            if (!productMatches(product)) {
+                sendRefusal(from, text(ERRORINCOMPATIBLEGAME));
+                return;
+            }
+            double serverVersion = 0.0;
+            p.doDouble(serverVersion);
+            if (p.failed()) {
+                logDrop(formatString(u"accept: %s", p.errorText()), from);
+                return;
+            }
+            if (!versionAccepted(serverVersion)) {
+                onMessage(formatString(text(ERRORMINVERSIONSERVER), kMinimumVersionText, serverVersion));
+                return;
+            }
+            uint32_t serverUID = 0, ownId = 0;
+            p.doDWORD(serverUID);
+            p.doDWORD(ownId);
+            if (p.failed() || ownId == SPECIAL) {
+                logDrop(u"accept: bad identifiers", from);
+                return;
+            }
+            Node* node = addNode(u"ServerPlayer", &p);
+            node->id = serverUID;
+            hostUID = ownId;
+            onConnect(node);
+            return;
+        }
+        case CMD_REFUSE: {
+            WString message;
+            p.doUString(message, -1);
+            if (p.failed()) {
+                logDrop(formatString(u"refusal: %s", p.errorText()), from);
+                return;
+            }
+            Logger::get().log(u"%s(): refused by %s: %s", kSpecialFunction, who, message);
+            onMessage(message);
+            return;
+        }
+        case CMD_DISCONNECT: {
+            Logger::get().log(u"%s(): %s: New DISCONNECT notify from %s", kSpecialFunction,
+                              bServer ? "SERVER" : "CLIENT", who);
+            if (p.remaining() < 4) return;
+            uint32_t uid = 0;
+            p.doDWORD(uid);
+            if (Node* node = findNodeById(uid, &from)) disconnectNode(node, false);
+            return;
+        }
+        default: return;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Sequenced datagrams
+
+void NetHost::sendState(Packet* p, Node* node) {
+    if (!p || !node) return;
+    const int size = p->length();
+    const int chunk = chunkLength(size);
+    int offset = 0;
+    do {
+        sendStateChunk(p, node, offset, chunk);
+        offset += chunk;
+    } while (offset < size);
+}
+
+void NetHost::sendStateChunk(Packet* p, Node* node, int offset, int length) {
+    if (!connection || !p || !node) return;
+    const int size = p->length();
+    bool more = true;
+    if (offset + length >= size) {
+        more = false;
+        length = size - offset;
+    }
+    if (length < 0) length = 0;
+
+    Packet& d = datagram;
+    d.reset();
+    uint32_t uid = hostUID;
+    d.doDWORD(uid);
+    ++node->sequenceOut;
+    int32_t sequence = static_cast<int32_t>(node->sequenceOut & 0x7FFFFFFFu);
+    d.doUInt(sequence);
+    sequenceScratch = static_cast<uint32_t>(sequence);
+    bMoreScratch = more;
+    d.doBool(more);
+    int32_t ack = node->sequenceIn;
+    d.doUInt(ack);
+    if (offset == 0) {
+        int32_t missing = node->nextMissingSequence();
+        if (missing > 0) {
+            bool kind = false;
+            d.doBool(kind);
+            d.doUInt(missing);
+        }
+    }
+    bool kind = true;
+    d.doBool(kind);
+    int32_t n = length;
+    d.doUInt(n);
+    uint32_t crc = p->crc32(offset, length);
+    d.doDWORD(crc);
+    d.sequence = sequence;
+    d.bMore = more;
+    d.sender = node;
+    d.address = node->address;
+
+    std::unique_ptr<Packet> out = d.concat(*p, offset, length);
+    connection->sendRaw(*out, node->address);
+    if (node->sentQueued >= Node::MAX_UNACKNOWLEDGED) {
+        node->requestDrop(u"it does not acknowledge what it receives");
+        return;
+    }
+    node->sentList.addChild(out.release());
+    ++node->sentQueued;
+}
+
+void NetHost::serviceInPacketNormal(Packet& p, uint32_t senderUID) {
+    Node* node = findNodeById(senderUID, &p.address);
+    if (!node) return;
+    p.sender = node;
+    int32_t sequence = 0;
+    bool more = false;
+    p.doUInt(sequence);
+    p.doBool(more);
+    if (p.failed()) {
+        node->addFault(p.errorText());
+        logDrop(p.errorText(), p.address);
+        return;
+    }
+    p.sequence = sequence;
+    p.bMore = more;
+    if (sequence <= node->sequenceIn) return;  // old or duplicate
+    if (sequence > node->sequenceIn + Node::SEQUENCE_WINDOW) {
+        node->addFault(u"sequence far ahead");
+        logDrop(formatString(u"sequence %d is far ahead of %d", sequence, node->sequenceIn), p.address);
+        return;
+    }
+    // Only a datagram that passed the checks may move the peer's port.
+    node->address.port = p.address.port;
+
+    int32_t ack = 0;
+    p.doUInt(ack);
+    if (p.failed()) {
+        node->addFault(p.errorText());
+        logDrop(p.errorText(), p.address);
+        return;
+    }
+    node->ackIn = ack;
+    node->processAck();
+
+    bool sawResend = false;
+    while (!p.atEnd() && !p.failed()) {
+        bool isData = false;
+        p.doBool(isData);
+        if (p.failed()) break;
+        if (!isData) {
+            if (sawResend) {
+                node->addFault(u"two resend requests");
+                logDrop(u"two resend requests in one datagram", p.address);
+                break;
+            }
+            sawResend = true;
+            if (connection) ++connection->currentStats().resendRequests;
+            int32_t wanted = 0;
+            p.doUInt(wanted);
+            if (p.failed()) break;
+            Packet* sent = node->findSent(wanted);
+            if (sent && connection && ZubNetwork::now() > sent->time + 1.1 * node->ping) {
+                connection->sendRaw(*sent, node->address);
+                ++connection->currentStats().resends;
+            }
+            continue;
+        }
+        int32_t length = 0;
+        uint32_t crc = 0;
+        p.doUInt(length);
+        p.doDWORD(crc);
+        if (p.failed() || length > p.remaining()) {
+            node->addFault(u"truncated data entry");
+            logDrop(u"truncated data entry", p.address);
+            break;
+        }
+        std::unique_ptr<Packet> chunk = p.extract(length);
+        chunk->setFromPeer();
+        if (chunk->crc32(0, -1) != crc) {
+            Logger::get().log(u"%s(): WARNING: received corrupt packet contents (from=%s, sequence=%d)",
+                              "NetHost::serviceInPacketNormal", p.address.toString(), sequence);
+            break;
+        }
+        node->newIncoming(chunk.release());
+        // Each datagram carries one data entry; anything after it is ignored.
+        break;
+    }
+    if (p.failed()) {
+        node->addFault(p.errorText());
+        logDrop(p.errorText(), p.address);
+    }
+}

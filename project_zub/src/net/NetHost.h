@@ -1,0 +1,143 @@
+#pragma once
+// The transport half of every network role: one connection, the list of
+// remote peers (nodes), the handshake of special datagrams, and the sequenced
+// datagrams that carry each outgoing state to every peer in chunks and put
+// the peers' states back together.
+//
+// Everything here is polled from the main thread: the role's network step
+// calls service() once. Nothing a peer sends can end the program: datagrams
+// that fail to decode are dropped and logged (with a budget per step so
+// that a flood cannot fill the log), and a peer that keeps sending them is
+// disconnected.
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "net/NetAddress.h"
+#include "net/Packet.h"
+#include "object/ZubBase.h"
+#include "util/WString.h"
+
+class NetConnection;
+class Node;
+
+class NetHost : public ZubBase {
+public:
+    static constexpr uint32_t SPECIAL = 0xFEFDFCFBu;  // first word of every special datagram
+    enum SpecialCommand : uint32_t { CMD_CONNECT = 0, CMD_ACCEPT = 1, CMD_REFUSE = 2, CMD_DISCONNECT = 3 };
+    static constexpr int CHUNK_SIZE = 512;
+    static constexpr double NODE_TIMEOUT = 5.0;
+    static constexpr int MAX_DATAGRAMS_PER_SERVICE = 512;
+    static constexpr int LOG_BUDGET_PER_SERVICE = 16;
+    static constexpr int PRODUCT_LENGTH = 32;
+    static constexpr int NAME_LENGTH = 16;
+
+    // Texts of the handshake, by language identifier.
+    enum TextId : int {
+        ERRORSERVERISFULL = 587,
+        ERRORINCOMPATIBLEGAME = 588,
+        ERRORMINVERSIONCLIENT = 589,
+        ERRORMINVERSIONSERVER = 590,
+    };
+    // Where the texts come from: the program installs its language here;
+    // without it the English texts are used.
+    static std::function<WString(int id)> textSource;
+    static WString text(int id);
+
+    NetHost(int mode, bool bServer, std::u16string_view productName, double version, std::u16string_view playerName);
+    ~NetHost() override;
+
+    // Attaches the endpoint; an owned connection is deleted with the host.
+    void setConnection(NetConnection* c, bool owns);
+
+    // --- hooks ------------------------------------------------------------------
+    virtual void onConnect(Node* node) { (void)node; }
+    virtual void onDisconnect(Node* node) { (void)node; }
+    // Executes a whole packet from a peer (or a level). False when it was malformed.
+    virtual bool processPacket(Packet& p) {
+        (void)p;
+        return true;
+    }
+    // Refusal and version texts of the client side of the handshake.
+    virtual void onMessage(WString message) { (void)message; }
+    virtual void flushOutgoing() {}
+    // Routes one received datagram by its first word.
+    virtual void dispatchPacket(Packet* p);
+
+    // --- the network step --------------------------------------------------------
+    // Receives waiting datagrams (at most MAX_DATAGRAMS_PER_SERVICE), runs the
+    // complete packets, drops silent peers.
+    void service();
+    // Executes and frees every packet in the inbox.
+    void processInbox();
+    void sendToAllNodes(Packet* p);
+
+    // --- nodes ---------------------------------------------------------------------
+    Node* addNode(std::u16string_view name, Packet* from);
+    void disconnectNode(Node* node, bool notify);
+    void disconnectAll();
+    Node* findNodeById(uint32_t id, const NetAddress* address) const;
+    Node* findNodeByAddress(const NetAddress& address) const;
+    bool hasNode(const Node* node) const;
+    int nodeCount() const { return nodes.countChildren(); }
+    bool isFull() const;
+
+    // --- handshake -------------------------------------------------------------------
+    void serviceInPacketSpecial(Packet& p);
+    void sendAccept(Node* node);
+    void sendRefusal(const NetAddress& to, std::u16string_view message);
+    void sendDisconnect(Node* node);
+    // The client's first step: asks the server at that address to connect.
+    void sendConnectRequest(const NetAddress& server);
+    // "Tumbro" in it, and "demo" in it exactly when in our own product name.
+    bool productMatches(std::u16string_view product) const;
+    static bool versionAccepted(double version);
+
+    // --- sequenced datagrams ------------------------------------------------------------
+    void sendState(Packet* p, Node* node);
+    void sendStateChunk(Packet* p, Node* node, int offset, int length);
+    void serviceInPacketNormal(Packet& p, uint32_t senderUID);
+    // The chunk length for a state of `size` bytes: no chunk exceeds CHUNK_SIZE.
+    static int chunkLength(int size) { return size / (size / CHUNK_SIZE + 1) + 1; }
+
+    // Draws an identifier from the program's generator: never SPECIAL.
+    static uint32_t drawUID();
+
+    // Logs a dropped datagram within this step's budget.
+    void logDrop(std::u16string_view what, const NetAddress& from);
+    // Prints a handshake line on the console.
+    void consoleLine(std::u16string_view message);
+
+    NetConnection* connection = nullptr;
+    bool bOwnsConnection = false;
+    uint32_t hostUID = 0;
+    int mode;
+    ZubBase nodes;
+    int maxNodes;
+    double nodeTimeout = NODE_TIMEOUT;
+    ZubBase inbox;
+    bool bServer;
+    Packet datagram;
+    uint32_t sequenceScratch = 0;
+    bool bMoreScratch = false;
+    WString productName;
+    double version;
+    WString playerName;
+
+    // A client accepts an accept only from the server it asked.
+    bool bHaveConnectTarget = false;
+    NetAddress connectTarget;
+
+    // Datagrams dropped since the host began, for tests and the overlay.
+    int droppedDatagrams = 0;
+
+protected:
+    // Disconnects the peers that asked to be dropped (after a datagram or a
+    // packet has been dealt with, never in the middle of one).
+    void dropRequestedNodes();
+
+private:
+    void destroyInboxPacketsOf(Node* node);
+    int logBudget = LOG_BUDGET_PER_SERVICE;
+    int logSuppressed = 0;
+};

@@ -1,0 +1,159 @@
+#include "net/Node.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "net/NetConnection.h"
+#include "net/NetHost.h"
+#include "net/Packet.h"
+#include "net/ZubNetwork.h"
+#include "sys/Logger.h"
+
+namespace {
+Packet* asPacket(ZubBase* o) { return static_cast<Packet*>(o); }
+}  // namespace
+
+Node::Node(NetHost* h) : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h) {
+    address.family = 2;
+    address.ip = 0;
+    address.port = 0;
+}
+
+Node::~Node() = default;
+
+void Node::addFault(std::u16string_view reason) {
+    ++faults;
+    if (faults >= MAX_FAULTS) requestDrop(formatString(u"%d malformed datagrams, the last: %s", faults, reason));
+}
+
+void Node::requestDrop(std::u16string_view reason) {
+    if (bDropRequested) return;
+    bDropRequested = true;
+    dropReason = WString(reason);
+}
+
+void Node::newIncoming(Packet* p) {
+    if (p->sequence <= sequenceIn || p->sequence > sequenceIn + SEQUENCE_WINDOW) {
+        deleteObject(p);
+        return;
+    }
+    insertSorted(p);
+    deliverInOrder();
+    reassemble();
+}
+
+void Node::insertSorted(Packet* p) {
+    // From the newest: most datagrams arrive in order.
+    ZubBase* after = outOfOrder.lastChild;
+    while (after && asPacket(after)->sequence > p->sequence) after = after->prevSibling;
+    if (after && asPacket(after)->sequence == p->sequence) {
+        deleteObject(p);  // already waiting
+        return;
+    }
+    const bool atEnd = after == outOfOrder.lastChild;
+    if (after) outOfOrder.insertChildAfter(p, after);
+    else if (outOfOrder.firstChild) outOfOrder.insertChildBefore(p, outOfOrder.firstChild);
+    else outOfOrder.addChild(p);
+    ++outOfOrderQueued;
+    if (!atEnd && host && host->connection) ++host->connection->currentStats().outOfOrder;
+}
+
+void Node::deliverInOrder() {
+    while (outOfOrder.firstChild && asPacket(outOfOrder.firstChild)->sequence == sequenceIn + 1) {
+        Packet* p = asPacket(outOfOrder.firstChild);
+        outOfOrder.removeChild(p);
+        --outOfOrderQueued;
+        delivered.addChild(p);
+        ++deliveredQueued;
+        deliveredLength += p->length();
+        ++sequenceIn;
+        lastDeliveryTime = ZubNetwork::now();
+    }
+}
+
+void Node::reassemble() {
+    while (delivered.firstChild) {
+        // The run up to and including the first chunk that ends a state.
+        int count = 0;
+        int total = 0;
+        ZubBase* last = nullptr;
+        for (ZubBase* o = delivered.firstChild; o; o = o->nextSibling) {
+            ++count;
+            total += asPacket(o)->length();
+            if (!asPacket(o)->bMore) {
+                last = o;
+                break;
+            }
+        }
+        if (!last) break;  // the state is not complete yet
+        Packet* first = asPacket(delivered.firstChild);
+        if (count == 1) {
+            delivered.removeChild(first);
+            --deliveredQueued;
+            deliveredLength -= first->length();
+            if (host) host->inbox.addChild(first);
+            else deleteObject(first);
+            continue;
+        }
+        auto* joined = new Packet(first->flags, total);
+        first->copyMeta(*joined);
+        joined->bWriting = true;
+        for (int i = 0; i < count; ++i) {
+            Packet* c = asPacket(delivered.firstChild);
+            joined->writeBytes(c->data(), c->length());
+            deliveredLength -= c->length();
+            --deliveredQueued;
+            deleteObject(c);
+        }
+        joined->rewindToRead();
+        joined->setFromPeer();
+        if (host) host->inbox.addChild(joined);
+        else deleteObject(joined);
+    }
+    if (deliveredLength > MAX_STATE_BYTES) {
+        // No peer that keeps to the protocol sends a state this long.
+        while (delivered.firstChild) deleteObject(delivered.firstChild);
+        deliveredQueued = 0;
+        deliveredLength = 0;
+        requestDrop(formatString(u"a state longer than %d bytes", MAX_STATE_BYTES));
+    }
+}
+
+void Node::processAck() {
+    const double t = ZubNetwork::now();
+    double smallest = -1.0;
+    while (sentList.firstChild && asPacket(sentList.firstChild)->sequence <= ackIn) {
+        Packet* p = asPacket(sentList.firstChild);
+        const double sample = t - p->time;
+        if (smallest < 0.0 || sample < smallest) smallest = sample;
+        deleteObject(p);
+        --sentQueued;
+    }
+    if (smallest >= 0.0) ping = 0.1 * smallest + 0.9 * ping;
+}
+
+Packet* Node::findSent(int32_t sequence) const {
+    for (ZubBase* o = sentList.firstChild; o; o = o->nextSibling)
+        if (asPacket(o)->sequence == sequence) return asPacket(o);
+    return nullptr;
+}
+
+int32_t Node::nextMissingSequence() {
+    if (!outOfOrder.firstChild) return 0;
+    int32_t firstGap = 0;
+    int32_t expected = sequenceIn + 1;
+    for (ZubBase* o = outOfOrder.firstChild; o; o = o->nextSibling) {
+        const int32_t s = asPacket(o)->sequence;
+        for (; expected < s; ++expected) {
+            if (!firstGap) firstGap = expected;
+            if (expected > lastRequestedMissing) {
+                lastRequestedMissing = expected;
+                return expected;
+            }
+        }
+        expected = s + 1;
+    }
+    if (!firstGap) return 0;
+    lastRequestedMissing = firstGap;
+    return firstGap;
+}

@@ -1,0 +1,66 @@
+#include "net/Server.h"
+
+#include "net/NetConnection.h"
+#include "net/Node.h"
+#include "sys/ErrorManager.h"
+#include "sys/Logger.h"
+
+namespace {
+RootObject* asRoot(ZubBase* o) {
+    return o && o->getClass()->isDerivedFrom(&RootObject::classRecord) ? static_cast<RootObject*>(o) : nullptr;
+}
+}  // namespace
+
+Server::Server(int m, int limit, std::u16string_view product, double v, std::u16string_view player, double netPeriod)
+    : NetRole(m, true, product, v, player, netPeriod) {
+    maxNodes = limit;
+    hostUID = drawUID();
+}
+
+Server::~Server() { Logger::get().log(u"%s(): %s", "Server::~Server", u"SERVER stop"); }
+
+bool Server::start(Packet* p, std::u16string_view sourceName) {
+    ZUB_ASSERT(connection != NULL);
+    if (!p) {
+        NetRole* saved = THEROLE;
+        THEROLE = this;
+        ZubBase* r = createRootObject();
+        registerObject(r, 1);
+        if (RootObject* ro = asRoot(r)) ro->start();
+        r->netPostReplicate();
+        THEROLE = saved;
+        return true;
+    }
+    NetRole* saved = THEROLE;
+    THEROLE = this;
+    const bool trusted = p->getErrorMode() == Packet::ErrorMode::Fatal;
+    // Read in report mode, so that a fault is told with the source's name.
+    p->setErrorMode(Packet::ErrorMode::Report);
+    bAllowNewObjectRegistations = false;
+    const bool ok = processPacket(*p);
+    bAllowNewObjectRegistations = true;
+    if (trusted) p->setErrorMode(Packet::ErrorMode::Fatal);
+    if (!ok) {
+        if (trusted) ZUB_ERROR(u"Could not load '%s': %s", sourceName, p->errorText());
+        Logger::get().log(u"%s(): could not load '%s': %s", "Server::start", sourceName, p->errorText());
+        THEROLE = saved;
+        return false;
+    }
+    postReplicateAll();
+    THEROLE = saved;
+    return true;
+}
+
+void Server::tick(double time, double dt) { NetRole::tick(time, dt); }
+
+void Server::onConnect(Node* node) {
+    std::vector<std::unique_ptr<Packet>> state;
+    const int bytes = writeFullStatePackets(state, Packet::FLAG_NETWORK);
+    for (auto& p : state) sendState(p.get(), node);
+    Logger::get().log(u"%s(): Sending initial client state: %d bytes", "Server::onConnect", bytes);
+    if (RootObject* r = asRoot(root)) r->onClientConnected(node);
+}
+
+void Server::onDisconnect(Node* node) {
+    if (RootObject* r = asRoot(root)) r->onClientDisconnected(node);
+}

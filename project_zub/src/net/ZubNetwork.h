@@ -1,0 +1,86 @@
+#pragma once
+// The engine's network service: names socket error codes, holds the queue of
+// the emulated loopback connections (connections to 127.0.0.1 that never open
+// a socket), and the clock every network time stamp is taken from.
+//
+// The engine object builds it after the console and before the language
+// object. Code that runs without an engine (tools, tests) gets a quiet
+// process-wide service from get().
+#include <cstdint>
+#include <functional>
+
+#include "net/NetAddress.h"
+#include "object/ZubBase.h"
+#include "util/WString.h"
+
+class Settings;
+
+// One datagram waiting in the emulated queue.
+class EmulatedPacket : public ZubBase {
+public:
+    EmulatedPacket(const uint8_t* bytes, int count, const NetAddress& from, const NetAddress& to, double time);
+    ~EmulatedPacket() override;
+
+    NetAddress sender;
+    NetAddress destination;
+    uint8_t* data = nullptr;
+    int length = 0;
+    double queueTime = 0.0;
+};
+
+class ZubNetwork {
+public:
+    static constexpr double EMULATED_EXPIRY = 1.0;  // seconds a queued datagram waits at most
+    // At most this many datagrams wait in the emulated queue; the oldest
+    // make room for new ones.
+    static constexpr int EMULATED_QUEUE_LIMIT = 65536;
+
+    // Reads "bEmulateLocalhost" from the user settings (default true).
+    explicit ZubNetwork(Settings* settings);
+    virtual ~ZubNetwork();
+    ZubNetwork(const ZubNetwork&) = delete;
+    ZubNetwork& operator=(const ZubNetwork&) = delete;
+
+    // The engine's service, or null.
+    static ZubNetwork* active();
+    // The engine's service, or the process-wide one when no engine runs.
+    static ZubNetwork& get();
+
+    // The name of a Winsock error code ("WSAEWOULDBLOCK"); an unknown code
+    // gives empty text and a log line.
+    static WString getWSAErrorString(int code);
+
+    // Network time: TimeKeeper::getTime of the running engine (or seconds
+    // since the process started without one). Tests may replace the clock.
+    static double now();
+    static std::function<double()> clockOverride;
+
+    // --- emulated loopback ---------------------------------------------------
+    void queueEmulatedPacket(const uint8_t* bytes, int count, const NetAddress& from, const NetAddress& to);
+    // Drops expired datagrams, then takes the oldest one addressed to `own`:
+    // its bytes go into the buffer (a datagram longer than the capacity is
+    // dropped). False when none waits.
+    bool receiveEmulatedPacket(NetAddress& from, uint8_t* buffer, int capacity, int& count, const NetAddress& own);
+    // Removes every datagram addressed to `address` and logs the queue length.
+    void flushEmulatedPackets(const NetAddress& address);
+    int emulatedQueueLength() const { return queued; }
+    // Counts the datagrams addressed to `address`.
+    int emulatedQueuedFor(const NetAddress& address) const;
+    uint16_t takeEmulatedPort() { return nextEmulatedPort++; }
+
+    // What the emulated link does to one datagram (a test harness for faulty
+    // links; without a filter every datagram is delivered once).
+    enum class LinkFate { Deliver, Drop, Duplicate, Reorder, Corrupt };
+    std::function<LinkFate(const NetAddress& from, const NetAddress& to, int length)> linkFilter;
+
+    bool bEmulateLocalhost = true;
+    uint16_t nextEmulatedPort = 1;
+    ZubBase emulatedQueue;
+
+private:
+    struct Quiet {};
+    explicit ZubNetwork(Quiet);
+    ZubNetwork* previous = nullptr;
+    int queued = 0;
+    bool bQuiet = false;
+};

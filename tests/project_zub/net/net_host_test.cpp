@@ -1,0 +1,485 @@
+// The host: node names, the node limit, time-outs, and the handshake of
+// special datagrams between a server and a client in one process over the
+// emulated loopback, including datagrams from hostile peers.
+#include <gtest/gtest.h>
+
+#include "net_host_support.h"
+#include "sys/Console.h"
+
+using namespace nettest;
+
+namespace {
+
+// The datagrams waiting for `to`, oldest first (taken out of the queue).
+std::vector<Bytes> takeQueued(ZubNetwork& network, const NetAddress& to) {
+    std::vector<Bytes> out;
+    for (;;) {
+        uint8_t buffer[4096];
+        int count = 0;
+        NetAddress from;
+        if (!network.receiveEmulatedPacket(from, buffer, sizeof buffer, count, to)) break;
+        out.emplace_back(buffer, buffer + count);
+    }
+    return out;
+}
+
+// The refusal text of a special datagram, or "" when it is something else.
+WString refusalText(const Bytes& b) {
+    auto p = readerOf(b, Packet::FLAG_NETWORK, true);
+    uint32_t word = 0, command = 0;
+    p->doDWORD(word);
+    p->doDWORD(command);
+    if (word != NetHost::SPECIAL || command != NetHost::CMD_REFUSE) return u"";
+    WString text;
+    p->doUString(text, -1);
+    return text;
+}
+
+const WString kServerPrefix = u"S       NetHost::serviceInPacketSpecial |   ";
+const WString kClientPrefix = u"     C  NetHost::serviceInPacketSpecial |   ";
+
+bool consoleHas(const Console& c, const WString& line) {
+    for (const WString& l : c.lines)
+        if (l == line) return true;
+    return false;
+}
+
+class NetHandshakeTest : public ::testing::Test {
+protected:
+    void SetUp() override { ProbeReset::clear(); }
+    void TearDown() override { ProbeReset::clear(); }
+
+    // A server on emulated port 1 (started with its own root) and a client on port 2.
+    void makePair(TestServer* s, TestClient* c) {
+        server = roles.add(s);
+        attachLoopback(*server);
+        server->start(nullptr);
+        client = roles.add(c);
+        attachLoopback(*client);
+    }
+    bool connect() {
+        client->sendConnectRequest(server->connection->address);
+        return pumpUntil({server, client}, [&] { return client->nodeCount() == 1 || !client->messages.empty(); });
+    }
+
+    ManualClock clock;
+    ZubNetwork network{nullptr};
+    Console console;
+    RoleList roles;
+    TestServer* server = nullptr;
+    TestClient* client = nullptr;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Nodes
+
+TEST(NetHost, NodeNamesAreMadeUnique) {
+    ManualClock clock;
+    RoleList roles;
+    TestServer* s = roles.add(new TestServer(100));
+    Packet from(Packet::FLAG_NETWORK, 4);
+    EXPECT_EQ(s->addNode(u"", &from)->name, u"Anonymous");
+    EXPECT_EQ(s->addNode(u"", &from)->name, u"Anonymous-1");
+    EXPECT_EQ(s->addNode(u"Anna", &from)->name, u"Anna");
+    for (int i = 1; i <= 15; ++i) EXPECT_EQ(s->addNode(u"Anna", &from)->name, formatString(u"Anna-%d", i));
+    // Every candidate is taken: the last one is used all the same.
+    EXPECT_EQ(s->addNode(u"Anna", &from)->name, u"Anna-15");
+}
+
+TEST(NetHost, NodeIdsAndHostUidComeFromTheProgramsGenerator) {
+    ManualClock clock;
+    RoleList roles;
+    const uint32_t state = randomState;
+    // The role's counter draws one step, then the server's UID two.
+    uint32_t s = state;
+    auto next = [&] {
+        s = s * 214013u + 2531011u;
+        return s >> 16;
+    };
+    const uint32_t counter = (next() & 0xFF) + 2;
+    const uint32_t low = next();
+    const uint32_t high = next();
+    TestServer* server = roles.add(new TestServer);
+    EXPECT_EQ(server->nextObjectUID, static_cast<int32_t>(counter));
+    EXPECT_EQ(server->hostUID, (high << 16) | low);
+    const uint32_t nodeLow = next();
+    const uint32_t nodeHigh = next();
+    Packet from(Packet::FLAG_NETWORK, 4);
+    EXPECT_EQ(server->addNode(u"x", &from)->id, (nodeHigh << 16) | nodeLow);
+}
+
+TEST(NetHost, NodeLimitByMode) {
+    RoleList roles;
+    TestServer* s = roles.add(new TestServer(4));
+    Packet from(Packet::FLAG_NETWORK, 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FALSE(s->isFull());
+        s->addNode(u"p", &from);
+    }
+    EXPECT_TRUE(s->isFull());
+    s->mode = 4;
+    s->maxNodes = 1;
+    s->disconnectAll();
+    EXPECT_TRUE(s->isFull());
+    s->maxNodes = 3;
+    EXPECT_FALSE(s->isFull());
+    // A client is full once it has its server.
+    TestClient* c = roles.add(new TestClient);
+    EXPECT_EQ(c->maxNodes, 1);
+    EXPECT_FALSE(c->isFull());
+}
+
+TEST(NetHost, ShortDatagramIsIgnoredSilently) {
+    RoleList roles;
+    TestServer* s = roles.add(new TestServer);
+    const size_t mark = logMark();
+    auto p = datagramFrom(bytes({0xFB, 0xFC, 0xFD}), NetAddress::of(NetAddress::LOOPBACK, 9));
+    s->dispatchPacket(p.get());
+    auto q = datagramFrom(bytes({}), NetAddress::of(NetAddress::LOOPBACK, 9));
+    s->dispatchPacket(q.get());
+    EXPECT_EQ(Logger::get().history().size(), mark);
+    EXPECT_EQ(s->nodeCount(), 0);
+    EXPECT_EQ(s->droppedDatagrams, 0);
+}
+
+TEST(NetHost, SilentPeerTimesOutWithoutNotice) {
+    ManualClock clock;
+    ZubNetwork network(nullptr);
+    RoleList roles;
+    TestServer* s = roles.add(new TestServer);
+    attachLoopback(*s);
+    s->start(nullptr);
+    auto* root = static_cast<NetTestRoot*>(s->root);
+    const NetAddress peer = NetAddress::of(NetAddress::LOOPBACK, 900);
+    Packet from(Packet::FLAG_NETWORK, 4);
+    from.address = peer;
+    Node* n = s->addNode(u"quiet", &from);
+    // The peer keeps repeating an old datagram: nothing is delivered in order.
+    Packet dup(Packet::FLAG_NETWORK, 64);
+    uint32_t id = n->id;
+    dup.doDWORD(id);
+    int32_t seq = 0;  // not above sequenceIn
+    bool more = false;
+    int32_t ack = 0;
+    dup.doUInt(seq);
+    dup.doBool(more);
+    dup.doUInt(ack);
+    for (int i = 0; i < 10; ++i) {
+        clock.advance(0.5);
+        auto d = datagramFrom(contentOf(dup), peer);
+        s->dispatchPacket(d.get());
+        s->service();
+    }
+    EXPECT_EQ(s->nodeCount(), 1);
+    takeQueued(network, peer);
+    clock.advance(0.01);
+    s->service();
+    EXPECT_EQ(s->nodeCount(), 0);
+    EXPECT_EQ(s->disconnects, 1);
+    EXPECT_EQ(root->clientsDisconnected, 1);
+    EXPECT_TRUE(takeQueued(network, peer).empty()) << "a timed-out peer is sent nothing";
+}
+
+// ---------------------------------------------------------------------------
+// Handshake
+
+TEST_F(NetHandshakeTest, ClientConnectsAndBothSidesKnowEachOther) {
+    makePair(new TestServer, new TestClient(u"Tumbrodemo", 1.25, u"Anna"));
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(server->nodeCount(), 1);
+    ASSERT_EQ(client->nodeCount(), 1);
+    Node* atServer = static_cast<Node*>(server->nodes.firstChild);
+    Node* atClient = static_cast<Node*>(client->nodes.firstChild);
+    EXPECT_EQ(atServer->name, u"Anna");
+    EXPECT_EQ(atClient->name, u"ServerPlayer");
+    EXPECT_EQ(atServer->address, client->connection->address);
+    EXPECT_EQ(atClient->address, server->connection->address);
+    EXPECT_EQ(client->hostUID, atServer->id);
+    EXPECT_EQ(atClient->id, server->hostUID);
+    EXPECT_EQ(server->connects, 1);
+    EXPECT_EQ(client->connects, 1);
+    EXPECT_EQ(static_cast<NetTestRoot*>(server->root)->clientsConnected, 1);
+    EXPECT_TRUE(client->isFull());
+
+    const WString s = server->connection->address.toString();
+    const WString c = client->connection->address.toString();
+    EXPECT_TRUE(consoleHas(console, kServerPrefix + u"New Connect attempt from " + c));
+    EXPECT_TRUE(consoleHas(console, kServerPrefix + u"Accepting connection..."));
+    EXPECT_TRUE(consoleHas(console, kServerPrefix + u"Done."));
+    EXPECT_TRUE(consoleHas(console, kClientPrefix + u"Connection acccepted by " + s));
+
+    // The client received the server's state: its own copy of the root.
+    ASSERT_TRUE(pumpUntil({server, client}, [&] { return client->root != nullptr; }));
+    EXPECT_EQ(client->root->getClass(), &NetTestRoot::classRecord);
+    EXPECT_EQ(client->nextObjectUID, server->nextObjectUID);
+
+    // A repeated request from the same address is answered with nothing.
+    client->sendConnectRequest(server->connection->address);
+    step(*server);
+    EXPECT_EQ(server->nodeCount(), 1);
+    EXPECT_TRUE(consoleHas(console, kServerPrefix + c + u" already exists"));
+}
+
+TEST_F(NetHandshakeTest, FullServerRefusesNewAddressesOnly) {
+    makePair(new TestServer(4), new TestClient);
+    Packet from(Packet::FLAG_NETWORK, 4);
+    for (uint16_t port = 100; port < 104; ++port) {
+        from.address = NetAddress::of(NetAddress::LOOPBACK, port);
+        server->addNode(u"p", &from);
+    }
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(client->messages.size(), 1u);
+    EXPECT_EQ(client->messages[0], u"Server is full.");
+    EXPECT_EQ(client->nodeCount(), 0);
+    EXPECT_TRUE(consoleHas(console, kServerPrefix + u"Sending FULL to " + client->connection->address.toString()));
+    // From the address of an existing node: no answer at all.
+    const NetAddress existing = NetAddress::of(NetAddress::LOOPBACK, 101);
+    takeQueued(network, existing);  // the states the server sent that node
+    auto d = datagramFrom(connectRequest(u"Tumbrodemo", 1.25, u"again"), existing);
+    server->dispatchPacket(d.get());
+    EXPECT_TRUE(takeQueued(network, existing).empty());
+    EXPECT_EQ(server->nodeCount(), 4);
+    // From a new address: the refusal goes back to it.
+    const NetAddress stranger = NetAddress::of(NetAddress::LOOPBACK, 200);
+    auto e = datagramFrom(connectRequest(u"Tumbrodemo", 1.25, u"late"), stranger);
+    server->dispatchPacket(e.get());
+    const std::vector<Bytes> answer = takeQueued(network, stranger);
+    ASSERT_EQ(answer.size(), 1u);
+    EXPECT_EQ(refusalText(answer[0]), u"Server is full.");
+}
+
+TEST_F(NetHandshakeTest, IncompatibleProductIsRefused) {
+    // The server's product lacks "demo": a demo client is another game.
+    makePair(new TestServer(4, u"Tumbro"), new TestClient(u"Tumbrodemo"));
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(client->messages.size(), 1u);
+    EXPECT_EQ(client->messages[0], u"Incompatible game.");
+    EXPECT_EQ(server->nodeCount(), 0);
+    EXPECT_TRUE(server->productMatches(u"Tumbro 2"));
+    EXPECT_FALSE(server->productMatches(u"Tumbrodemo"));
+    EXPECT_FALSE(server->productMatches(u"Something else"));
+    EXPECT_FALSE(client->productMatches(u"Something demo"));
+}
+
+TEST_F(NetHandshakeTest, ProductWithoutTheNameIsAlwaysRefused) {
+    makePair(new TestServer, new TestClient(u"Other demo"));
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(client->messages.size(), 1u);
+    EXPECT_EQ(client->messages[0], u"Incompatible game.");
+}
+
+TEST_F(NetHandshakeTest, ClientVersionBelowTheMinimumIsRefused) {
+    makePair(new TestServer, new TestClient(u"Tumbrodemo", -0.5));
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(client->messages.size(), 1u);
+    EXPECT_EQ(client->messages[0], u"You need at least version 0.00 of the game (you have -0.50).");
+    EXPECT_EQ(server->nodeCount(), 0);
+}
+
+TEST_F(NetHandshakeTest, VersionZeroIsAccepted) {
+    makePair(new TestServer, new TestClient(u"Tumbrodemo", 0.0));
+    ASSERT_TRUE(connect());
+    EXPECT_TRUE(client->messages.empty());
+    EXPECT_EQ(client->nodeCount(), 1);
+}
+
+TEST_F(NetHandshakeTest, ClientRefusesAServerBelowTheMinimum) {
+    makePair(new TestServer(4, u"Tumbrodemo", -0.5), new TestClient);
+    client->sendConnectRequest(server->connection->address);
+    pump({server, client}, 3);
+    ASSERT_EQ(client->messages.size(), 1u);
+    EXPECT_EQ(client->messages[0], u"Server must be at least version 0.00 of the game (it's -0.50).");
+    EXPECT_EQ(client->nodeCount(), 0);
+}
+
+TEST_F(NetHandshakeTest, ClientRefusesAnIncompatibleServer) {
+    makePair(new TestServer, new TestClient);
+    client->sendConnectRequest(server->connection->address);
+    // By the time the accept arrives the client is another game: it refuses
+    // the server in turn.
+    client->productName = u"Tumbro";
+    pump({server, client}, 3);
+    EXPECT_EQ(client->nodeCount(), 0);
+    ASSERT_EQ(server->messages.size(), 1u);
+    EXPECT_EQ(server->messages[0], u"Incompatible game.");
+}
+
+TEST_F(NetHandshakeTest, DisconnectRemovesTheNodeOnTheOtherSide) {
+    makePair(new TestServer, new TestClient);
+    ASSERT_TRUE(connect());
+    takeQueued(network, client->connection->address);
+    client->disconnectAll();
+    EXPECT_EQ(client->disconnects, 1);
+    step(*server);
+    EXPECT_EQ(server->nodeCount(), 0);
+    EXPECT_EQ(server->disconnects, 1);
+    EXPECT_EQ(static_cast<NetTestRoot*>(server->root)->clientsDisconnected, 1);
+    // Sent once, received once: the client is not notified back.
+    EXPECT_TRUE(takeQueued(network, client->connection->address).empty());
+}
+
+TEST_F(NetHandshakeTest, DisconnectEndingAtTheCommandWordRemovesNoNode) {
+    makePair(new TestServer, new TestClient);
+    ASSERT_TRUE(connect());
+    auto d = datagramFrom(special(NetHost::CMD_DISCONNECT), client->connection->address);
+    server->dispatchPacket(d.get());
+    EXPECT_EQ(server->nodeCount(), 1);
+    // With the wrong host UID, or from another address, nothing either.
+    Node* n = static_cast<Node*>(server->nodes.firstChild);
+    auto wrong = datagramFrom(special(NetHost::CMD_DISCONNECT,
+                                      [&](Packet& p) {
+                                          uint32_t id = n->id + 1;
+                                          p.doDWORD(id);
+                                      }),
+                              client->connection->address);
+    server->dispatchPacket(wrong.get());
+    auto elsewhere = datagramFrom(special(NetHost::CMD_DISCONNECT,
+                                          [&](Packet& p) {
+                                              uint32_t id = n->id;
+                                              p.doDWORD(id);
+                                          }),
+                                  NetAddress::of(0x7F000002u, client->connection->address.port));
+    server->dispatchPacket(elsewhere.get());
+    EXPECT_EQ(server->nodeCount(), 1);
+}
+
+TEST_F(NetHandshakeTest, CommandAboveThreeAndUnknownSendersAreIgnored) {
+    makePair(new TestServer, new TestClient);
+    const NetAddress peer = NetAddress::of(NetAddress::LOOPBACK, 77);
+    auto a = datagramFrom(special(4), peer);
+    server->dispatchPacket(a.get());
+    auto b = datagramFrom(bytes({0x01, 0x02, 0x03, 0x04, 0x01, 0x01, 0x00}), peer);  // no such node
+    server->dispatchPacket(b.get());
+    auto c = datagramFrom(bytes({0xFB, 0xFC, 0xFD, 0xFE, 0x00, 0x00}), peer);  // command word cut short
+    server->dispatchPacket(c.get());
+    EXPECT_EQ(server->nodeCount(), 0);
+    EXPECT_TRUE(takeQueued(network, peer).empty());
+}
+
+// ---------------------------------------------------------------------------
+// Hostile handshakes: dropped and logged, never fatal
+
+TEST_F(NetHandshakeTest, OverLongProductStringIsIgnored) {
+    makePair(new TestServer, new TestClient);
+    const NetAddress peer = NetAddress::of(NetAddress::LOOPBACK, 55);
+    const WString longProduct = u"Tumbrodemo" + WString(30, u'x');  // 40 characters
+    const size_t mark = logMark();
+    auto d = datagramFrom(connectRequest(longProduct, 1.25, u"Eve"), peer);
+    server->dispatchPacket(d.get());
+    EXPECT_EQ(server->nodeCount(), 0);
+    EXPECT_TRUE(takeQueued(network, peer).empty());
+    EXPECT_EQ(logLinesSince(mark, u"dropped a datagram from 127.0.0.1:55"), 1);
+    // The server keeps serving.
+    ASSERT_TRUE(connect());
+    EXPECT_EQ(server->nodeCount(), 1);
+}
+
+TEST_F(NetHandshakeTest, MalformedFieldsAreIgnored) {
+    makePair(new TestServer, new TestClient);
+    const NetAddress peer = NetAddress::of(NetAddress::LOOPBACK, 56);
+    std::vector<Bytes> hostile = {
+        connectRequest(u"Tumbrodemo", 1.25, WString(17, u'n')),  // name over 16
+        special(NetHost::CMD_CONNECT, [](Packet& p) {
+            uint32_t n = 2000;  // a byte count beyond any text
+            p.doUInt(n);
+        }),
+        special(NetHost::CMD_CONNECT,
+                [](Packet& p) {
+                    WString t = u"Tumbrodemo";
+                    p.doUString(t, -1);  // the version is missing
+                }),
+        special(NetHost::CMD_CONNECT,
+                [](Packet& p) {
+                    WString t = u"Tumbrodemo";
+                    double v = 1.25;
+                    p.doUString(t, -1);
+                    p.doDouble(v);
+                    uint32_t n = 9;  // the name's count runs past the end
+                    p.doUInt(n);
+                }),
+        special(NetHost::CMD_REFUSE, [](Packet& p) {
+            uint32_t n = 1500;
+            p.doUInt(n);
+        }),
+        special(NetHost::CMD_ACCEPT),
+    };
+    for (const Bytes& b : hostile) {
+        auto d = datagramFrom(b, peer);
+        server->dispatchPacket(d.get());
+        auto e = datagramFrom(b, peer);
+        client->dispatchPacket(e.get());
+    }
+    EXPECT_EQ(server->nodeCount(), 0);
+    EXPECT_EQ(client->nodeCount(), 0);
+    EXPECT_TRUE(client->messages.empty());
+    EXPECT_TRUE(takeQueued(network, peer).empty());
+    EXPECT_GE(server->droppedDatagrams, 4);
+}
+
+TEST_F(NetHandshakeTest, RefusalTextIsNeverAFormat) {
+    makePair(new TestServer, new TestClient);
+    const size_t mark = logMark();
+    auto d = datagramFrom(special(NetHost::CMD_REFUSE,
+                                  [](Packet& p) {
+                                      WString t = u"%s%s%n%d";
+                                      p.doUString(t, -1);
+                                  }),
+                          server->connection->address);
+    client->dispatchPacket(d.get());
+    ASSERT_EQ(client->messages.size(), 1u);
+    EXPECT_EQ(client->messages[0], u"%s%s%n%d");
+    EXPECT_EQ(logLinesSince(mark, u"%s%s%n%d"), 1);
+}
+
+TEST_F(NetHandshakeTest, ClientTakesAnAcceptOnlyFromTheServerItAsked) {
+    makePair(new TestServer, new TestClient);
+    client->sendConnectRequest(server->connection->address);
+    // A forged accept from elsewhere comes first.
+    auto forged = datagramFrom(special(NetHost::CMD_ACCEPT,
+                                       [](Packet& p) {
+                                           WString t = u"Tumbrodemo";
+                                           double v = 1.25;
+                                           uint32_t a = 1, b = 2;
+                                           p.doUString(t, -1);
+                                           p.doDouble(v);
+                                           p.doDWORD(a);
+                                           p.doDWORD(b);
+                                       }),
+                               NetAddress::of(NetAddress::LOOPBACK, 4444));
+    client->dispatchPacket(forged.get());
+    EXPECT_EQ(client->nodeCount(), 0);
+    // An accept that would give the client the special word as its UID.
+    auto special1 = datagramFrom(special(NetHost::CMD_ACCEPT,
+                                         [](Packet& p) {
+                                             WString t = u"Tumbrodemo";
+                                             double v = 1.25;
+                                             uint32_t a = 1, b = NetHost::SPECIAL;
+                                             p.doUString(t, -1);
+                                             p.doDouble(v);
+                                             p.doDWORD(a);
+                                             p.doDWORD(b);
+                                         }),
+                                 server->connection->address);
+    client->dispatchPacket(special1.get());
+    EXPECT_EQ(client->nodeCount(), 0);
+    ASSERT_TRUE(pumpUntil({server, client}, [&] { return client->nodeCount() == 1; }));
+}
+
+TEST_F(NetHandshakeTest, ADatagramFloodIsServedAFewHundredAtATime) {
+    makePair(new TestServer, new TestClient);
+    ASSERT_TRUE(connect());
+    server->service();
+    // Two thousand junk datagrams from one address.
+    NetConnection junk(NetAddress::of(NetAddress::LOOPBACK, 0));
+    Packet p(Packet::FLAG_NETWORK, 16);
+    uint32_t w = 0x12345678;
+    p.doDWORD(w);
+    for (int i = 0; i < 2000; ++i) junk.sendRaw(p, server->connection->address);
+    server->service();
+    EXPECT_EQ(network.emulatedQueuedFor(server->connection->address), 2000 - NetHost::MAX_DATAGRAMS_PER_SERVICE);
+    for (int i = 0; i < 4; ++i) server->service();
+    EXPECT_EQ(network.emulatedQueuedFor(server->connection->address), 0);
+    EXPECT_EQ(server->nodeCount(), 1);
+}

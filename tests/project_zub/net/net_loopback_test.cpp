@@ -1,0 +1,224 @@
+// A server and a client in one process over real UDP sockets on 127.0.0.1:
+// the handshake and its refusals, objects and their properties reaching the
+// client, remote calls both ways, and the disconnect.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+
+#include "net_host_support.h"
+#include "sys/Console.h"
+#include "sys/Settings.h"
+
+using namespace nettest;
+
+namespace {
+
+// Sets a probe's count on every side.
+class SetCountRPC : public RPC {
+    ZUB_DECLARE_CLASS(SetCountRPC)
+public:
+    SetCountRPC() : RPC(true, true, false) {}
+    void addPropertiesTo(Property* c) override { c->add(new PropertyInt(u"", PROP_ARGUMENT, &value)); }
+    void execute() override {
+        if (target && target->getClass() == &NetProbe::classRecord) static_cast<NetProbe*>(target)->count = value;
+    }
+    int32_t value = 0;
+};
+
+ZUB_IMPLEMENT_CLASS(SetCountRPC, RPC, 0x7e57c007u)
+
+// Steps the roles (with real time passing) until the condition holds.
+bool pumpReal(std::initializer_list<NetRole*> roles, const std::function<bool()>& done, double seconds = 5.0) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        for (NetRole* r : roles) step(*r);
+        usleep(500);
+    }
+    return done();
+}
+
+class NetLoopbackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings.setEmulateLocalhost(false);
+        network = std::make_unique<ZubNetwork>(&settings);
+        ClientCallRPC::runs.clear();
+    }
+    void TearDown() override { ClientCallRPC::runs.clear(); }
+
+    TestServer* startServer(int limit = 4, std::u16string_view product = u"Tumbrodemo", double version = 1.25) {
+        TestServer* s = roles.add(new TestServer(limit, product, version));
+        NetConnection* c = attachLoopback(*s);
+        EXPECT_TRUE(c->isValid());
+        EXPECT_FALSE(c->bEmulated);
+        s->start(nullptr);
+        return s;
+    }
+    TestClient* newClient(std::u16string_view product = u"Tumbrodemo", double version = 1.25,
+                          std::u16string_view name = u"Anna") {
+        TestClient* c = roles.add(new TestClient(product, version, name));
+        EXPECT_TRUE(attachLoopback(*c)->isValid());
+        return c;
+    }
+
+    Settings settings;
+    std::unique_ptr<ZubNetwork> network;
+    Console console;
+    RoleList roles;
+};
+
+}  // namespace
+
+TEST_F(NetLoopbackTest, HandshakeObjectsCallsAndDisconnect) {
+    TestServer* server = startServer();
+    // Objects that exist when the client comes.
+    THEROLE = server;
+    auto* early = new NetProbe;
+    server->registerObject(early, 0);
+    server->root->addChild(early);
+    early->count = 31;
+    early->label = u"before";
+    early->speed = 2.5f;
+    early->partner = server->root;
+
+    TestClient* client = newClient();
+    client->sendConnectRequest(server->connection->address);
+    ASSERT_TRUE(pumpReal({server, client}, [&] { return client->findObjectOrNull(early->objectUID) != nullptr; }));
+    EXPECT_EQ(server->nodeCount(), 1);
+    EXPECT_EQ(client->nodeCount(), 1);
+    EXPECT_EQ(static_cast<Node*>(server->nodes.firstChild)->name, u"Anna");
+    auto* earlyCopy = static_cast<NetProbe*>(client->findObject(early->objectUID));
+    EXPECT_EQ(earlyCopy->count, 31);
+    EXPECT_EQ(earlyCopy->label, u"before");
+    EXPECT_EQ(earlyCopy->speed, 2.5f);
+    EXPECT_EQ(earlyCopy->partner, client->root);
+    EXPECT_EQ(earlyCopy->parent, client->root);
+
+    // An object spawned during play: the same UID on both sides, then a
+    // replicated parenting and a replicated property change.
+    THEROLE = server;
+    auto* late = new NetProbe;
+    server->registerObject(late, 0);
+    server->root->netAddChild(late);
+    SetCountRPC set;
+    set.target = late;
+    set.value = 77;
+    set.call();
+    THEROLE = nullptr;
+    ASSERT_TRUE(pumpReal({server, client}, [&] {
+        auto* c = static_cast<NetProbe*>(client->findObjectOrNull(late->objectUID));
+        return c && c->count == 77;
+    }));
+    auto* lateCopy = client->findObject(late->objectUID);
+    EXPECT_EQ(lateCopy->getClass(), &NetProbe::classRecord);
+    EXPECT_EQ(lateCopy->parent, client->root);
+    EXPECT_EQ(late->count, 77);
+
+    // A call from the client to the server.
+    THEROLE = client;
+    ClientCallRPC up;
+    up.value = 5;
+    up.call();
+    THEROLE = nullptr;
+    ASSERT_TRUE(pumpReal({server, client}, [&] { return !ClientCallRPC::runs.empty(); }));
+    EXPECT_EQ(ClientCallRPC::runs, std::vector<int32_t>{5});
+
+    // The client goes away; the server hears of it.
+    auto* root = static_cast<NetTestRoot*>(server->root);
+    roles.roles.pop_back();
+    deleteRoleAndObjects(client);
+    ASSERT_TRUE(pumpReal({server}, [&] { return server->nodeCount() == 0; }));
+    EXPECT_EQ(root->clientsDisconnected, 1);
+    EXPECT_EQ(server->disconnects, 1);
+}
+
+TEST_F(NetLoopbackTest, ServerRefusesWithEachReason) {
+    TestServer* server = startServer(1);
+    TestClient* first = newClient();
+    first->sendConnectRequest(server->connection->address);
+    ASSERT_TRUE(pumpReal({server, first}, [&] { return first->nodeCount() == 1; }));
+
+    struct Case {
+        std::u16string_view product;
+        double version;
+        WString expected;
+    };
+    const Case cases[] = {
+        {u"Tumbrodemo", 1.25, u"Server is full."},
+    };
+    for (const Case& c : cases) {
+        TestClient* late = newClient(c.product, c.version);
+        late->sendConnectRequest(server->connection->address);
+        ASSERT_TRUE(pumpReal({server, first, late}, [&] { return !late->messages.empty(); }));
+        EXPECT_EQ(late->messages[0], c.expected);
+        EXPECT_EQ(late->nodeCount(), 0);
+    }
+    // With room on the server, the other two reasons.
+    server->maxNodes = 4;
+    const Case more[] = {
+        {u"Tumbro", 1.25, u"Incompatible game."},
+        {u"Tumbrodemo", -0.5, u"You need at least version 0.00 of the game (you have -0.50)."},
+    };
+    for (const Case& c : more) {
+        TestClient* late = newClient(c.product, c.version);
+        late->sendConnectRequest(server->connection->address);
+        ASSERT_TRUE(pumpReal({server, first, late}, [&] { return !late->messages.empty(); }));
+        EXPECT_EQ(late->messages[0], c.expected);
+        EXPECT_EQ(late->nodeCount(), 0);
+    }
+    EXPECT_EQ(server->nodeCount(), 1);
+    // A server that is too old for the client.
+    TestServer* old = startServer(4, u"Tumbrodemo", -0.5);
+    TestClient* picky = newClient();
+    picky->sendConnectRequest(old->connection->address);
+    ASSERT_TRUE(pumpReal({old, picky}, [&] { return !picky->messages.empty(); }));
+    EXPECT_EQ(picky->messages[0], u"Server must be at least version 0.00 of the game (it's -0.50).");
+    EXPECT_EQ(picky->nodeCount(), 0);
+}
+
+TEST_F(NetLoopbackTest, HostileDatagramsDoNotEndTheServer) {
+    TestServer* server = startServer();
+    TestClient* client = newClient();
+    client->sendConnectRequest(server->connection->address);
+    ASSERT_TRUE(pumpReal({server, client}, [&] { return client->root != nullptr; }));
+    // Raw junk from another socket: over-long strings, cut fields, unknown
+    // commands, sequenced datagrams of a host nobody knows.
+    NetConnection raw(NetAddress::of(NetAddress::LOOPBACK, 0));
+    ASSERT_TRUE(raw.isValid());
+    std::vector<Bytes> junk = {
+        connectRequest(u"Tumbrodemo" + WString(40, u'x'), 1.25, u"Eve"),
+        connectRequest(u"Tumbrodemo", 1.25, WString(300, u'n')),
+        special(NetHost::CMD_CONNECT, [](Packet& p) {
+            uint32_t n = 5000;
+            p.doUInt(n);
+        }),
+        bytes({0x01, 0x02}),
+        bytes({0xFB, 0xFC, 0xFD, 0xFE, 0x07, 0, 0, 0}),
+    };
+    uint32_t stranger = static_cast<Node*>(server->nodes.firstChild)->id ^ 0x5A5A5A5Au;
+    for (int i = 0; i < 50; ++i) {
+        Packet p(Packet::FLAG_NETWORK, 64);
+        p.doDWORD(stranger);
+        int32_t seq = 1 << (i % 31);
+        p.doUInt(seq);
+        junk.push_back(contentOf(p));
+    }
+    for (const Bytes& b : junk) {
+        Packet p(Packet::FLAG_NETWORK, static_cast<int>(b.size()) + 1);
+        if (!b.empty()) p.writeBytes(b.data(), static_cast<int>(b.size()));
+        raw.sendRaw(p, server->connection->address);
+    }
+    pumpReal({server, client}, [] { return false; }, 0.2);
+    // The server dropped them all and still serves the real client.
+    EXPECT_EQ(server->nodeCount(), 1);
+    THEROLE = client;
+    ClientCallRPC up;
+    up.value = 9;
+    up.call();
+    THEROLE = nullptr;
+    ASSERT_TRUE(pumpReal({server, client}, [&] { return !ClientCallRPC::runs.empty(); }));
+    EXPECT_EQ(ClientCallRPC::runs, std::vector<int32_t>{9});
+}
