@@ -122,7 +122,7 @@ void appendAscii(WString& out, const char* text, size_t n) {
     for (size_t i = 0; i < n; ++i) out.push_back(static_cast<unsigned char>(text[i]));
 }
 
-// Runs snprintf with a conversion built from the parsed conversion. `length` is the C length
+// Runs snprintf with a format rebuilt from the parsed conversion. `length` is the C length
 // modifier for the value's type and `value` the value itself.
 template <class T>
 void appendPrintf(WString& out, const Spec& spec, const char* flags, const char* length, T value) {
