@@ -1,5 +1,7 @@
 #include "engine/ContextManager.h"
 
+#include "sys/ErrorManager.h"
+
 ZUB_IMPLEMENT_NAMED_CLASS(ContextManager, Context, u"ContextManager")
 
 ContextManager::ContextManager() : pointerContext(new Context), irisContext(new Context) {
@@ -11,6 +13,11 @@ ContextManager::~ContextManager() {
     while (firstChild) deleteObject(firstChild);
     deleteObject(pointerContext);
     deleteObject(irisContext);
+}
+
+void ContextManager::addChild(ZubBase* child) {
+    ZUB_ASSERT(child && child->getClass()->isDerivedFrom(&Context::classRecord));
+    Context::addChild(child);
 }
 
 void ContextManager::pushContext(Context* c) {

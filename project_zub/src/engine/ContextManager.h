@@ -15,6 +15,8 @@ public:
     // Puts the context on top of the stack; the stack owns it from now on.
     void pushContext(Context* c);
     Context* getTop() const { return static_cast<Context*>(lastChild); }
+    // Only contexts go on the stack.
+    void addChild(ZubBase* child) override;
 
     // Pops finished tops, activates a new top, ticks the overlays and the top.
     void tick(double time, double frameInterval) override;

@@ -8,6 +8,7 @@
 #include "engine/FocusManager.h"
 #include "input/ZubInput.h"
 #include "platform/Platform.h"
+#include "sys/ErrorManager.h"
 
 namespace {
 
@@ -318,6 +319,16 @@ TEST(ScreenStack, PushClearsDoneAndHooksRun) {
     m.tick(0, 0.01);
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(popped, std::vector<Context*>{b});
+}
+
+TEST(ScreenStack, OnlyContextsGoOnTheStack) {
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(
+        {
+            ContextManager m;
+            m.addChild(new ZubBase);
+        },
+        ::testing::ExitedWithCode(255), "isDerivedFrom");
 }
 
 }  // namespace
