@@ -30,6 +30,7 @@ void Language::fillEnglish() {
     fillEnglishMenus(row);
     fillEnglishLevels(row);
     fillEnglishRecipe(row);
+    fillReservedIds(row);
 }
 
 void Language::fillGerman() {
@@ -38,6 +39,7 @@ void Language::fillGerman() {
     fillGermanMenus(row);
     fillGermanLevels(row);
     fillGermanRecipe(row);
+    fillReservedIds(row);
 }
 
 void Language::checkTables() const {

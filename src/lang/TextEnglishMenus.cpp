@@ -25,9 +25,6 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_SUCCESS] = u"Success!";
     t[SID_DONEDOT] = u"Done.";
     t[SID_STOP] = u"Stop";
-    t[SID_RESERVED461] = u"";  // unused number
-    t[SID_RESERVED462] = u"";  // unused number
-    t[SID_RESERVED463] = u"";  // unused number
 
     // Players and the main menu.
     t[SID_PLAYERS] = u"Players";
@@ -136,8 +133,6 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_WORLDMAPHINT1] = u"Click on the map to show where you live.";
     t[SID_WORLDMAPHINT2] = u"The spot is only used for the world-wide high score map.";
     t[SID_CHECKCONNECTION] = u"Please check your Internet connection.";
-    t[SID_RESERVED560] = u"";  // unused number
-    t[SID_RESERVED561] = u"";  // unused number
 
     // High scores.
     t[SID_HIGHSCOREOPTIONSDOTS] = u"More options...";
@@ -229,52 +224,6 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_WIN83] = u"A few apples were, though.";
     t[SID_WIN84] = u"Mrs. Tumbro says: time for a nap.";
     t[SID_WIN85] = u"Sweet dreams!";
-    t[SID_RESERVED641] = u"";  // unused number
-    t[SID_RESERVED642] = u"";  // unused number
-    t[SID_RESERVED643] = u"";  // unused number
-    t[SID_RESERVED644] = u"";  // unused number
-    t[SID_RESERVED645] = u"";  // unused number
-    t[SID_RESERVED646] = u"";  // unused number
-    t[SID_RESERVED647] = u"";  // unused number
-    t[SID_RESERVED648] = u"";  // unused number
-    t[SID_RESERVED649] = u"";  // unused number
-    t[SID_RESERVED650] = u"";  // unused number
-    t[SID_RESERVED651] = u"";  // unused number
-    t[SID_RESERVED652] = u"";  // unused number
-    t[SID_RESERVED653] = u"";  // unused number
-    t[SID_RESERVED654] = u"";  // unused number
-    t[SID_RESERVED655] = u"";  // unused number
-    t[SID_RESERVED656] = u"";  // unused number
-    t[SID_RESERVED657] = u"";  // unused number
-    t[SID_RESERVED658] = u"";  // unused number
-    t[SID_RESERVED659] = u"";  // unused number
-    t[SID_RESERVED660] = u"";  // unused number
-    t[SID_RESERVED661] = u"";  // unused number
-    t[SID_RESERVED662] = u"";  // unused number
-    t[SID_RESERVED663] = u"";  // unused number
-    t[SID_RESERVED664] = u"";  // unused number
-    t[SID_RESERVED665] = u"";  // unused number
-    t[SID_RESERVED666] = u"";  // unused number
-    t[SID_RESERVED667] = u"";  // unused number
-    t[SID_RESERVED668] = u"";  // unused number
-    t[SID_RESERVED669] = u"";  // unused number
-    t[SID_RESERVED670] = u"";  // unused number
-    t[SID_RESERVED671] = u"";  // unused number
-    t[SID_RESERVED672] = u"";  // unused number
-    t[SID_RESERVED673] = u"";  // unused number
-    t[SID_RESERVED674] = u"";  // unused number
-    t[SID_RESERVED675] = u"";  // unused number
-    t[SID_RESERVED676] = u"";  // unused number
-    t[SID_RESERVED677] = u"";  // unused number
-    t[SID_RESERVED678] = u"";  // unused number
-    t[SID_RESERVED679] = u"";  // unused number
-    t[SID_RESERVED680] = u"";  // unused number
-    t[SID_RESERVED681] = u"";  // unused number
-    t[SID_RESERVED682] = u"";  // unused number
-    t[SID_RESERVED683] = u"";  // unused number
-    t[SID_RESERVED684] = u"";  // unused number
-    t[SID_RESERVED685] = u"";  // unused number
-    t[SID_RESERVED686] = u"";  // unused number
 
     // The game's title, the rights notice and the credits. Block b has heading
     // lines CREDITSbA... and name lines CREDITSbB...; "--" is a line with nothing to show.
@@ -316,8 +265,6 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_HINTVALLEYSEASON3] = u"Autumn is over, and the first snowflakes are falling. Wrap up warm, Mrs. Tumbro!";
     t[SID_HINTALLCOMPLETETITLE] = u"100% Complete!";
     t[SID_HINTALLCOMPLETE] = u"You're a super-pig!";
-    t[SID_RESERVED808] = u"";  // unused number
-    t[SID_RESERVED809] = u"";  // unused number
 
     // Playing a level: messages, the pause menu and the statistics.
     t[SID_LEVELX] = u"Level %d";

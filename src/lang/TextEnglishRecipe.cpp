@@ -74,16 +74,6 @@ void fillEnglishRecipe(TextRow& t) {
     t[SID_RECIPE29] = u"" TXT_HIGHLIGHT u"Keeping:" TXT_NORMAL u" Covered and in a cool place, the cake keeps for two days... if it lasts that long!";
     t[SID_RECIPE30] = u"" TXT_HIGHLIGHT u"Mrs. Tumbro's secret:" TXT_NORMAL u" The most important ingredient? Bake it together with the ones you love, and share every last crumb.";
     t[SID_RECIPE31] = u"" TXT_STRONG u"Congratulations!" TXT_NORMAL u"||You have found the whole secret recipe. Now it's your turn: happy baking, and enjoy your cake!";
-    t[SID_RESERVED1102] = u"";  // unused number
-    t[SID_RESERVED1103] = u"";  // unused number
-    t[SID_RESERVED1104] = u"";  // unused number
-    t[SID_RESERVED1105] = u"";  // unused number
-    t[SID_RESERVED1106] = u"";  // unused number
-    t[SID_RESERVED1107] = u"";  // unused number
-    t[SID_RESERVED1108] = u"";  // unused number
-    t[SID_RESERVED1109] = u"";  // unused number
-    t[SID_RESERVED1110] = u"";  // unused number
-    t[SID_RESERVED1111] = u"";  // unused number
 
     // Touch screens: the IOS_ variants of texts that speak of keys, and the
     // texts used only on touch screens.
@@ -114,16 +104,6 @@ void fillEnglishRecipe(TextRow& t) {
     t[SID_IOS_GDPR2] = u"Tumbro does not collect any personal data. High scores are only sent when you upload them yourself.";
     t[SID_IOS_GDPR_WITHADS] = u"This version of Tumbro shows adverts. To choose them, our partners may use anonymous data about your device. You can change your choice at any time in the options.";
     t[SID_IOS_HOWTOPLAY] = u"How To Play";
-    t[SID_RESERVED1139] = u"";  // unused number
-    t[SID_RESERVED1140] = u"";  // unused number
-    t[SID_RESERVED1141] = u"";  // unused number
-    t[SID_RESERVED1142] = u"";  // unused number
-    t[SID_RESERVED1143] = u"";  // unused number
-    t[SID_RESERVED1144] = u"";  // unused number
-    t[SID_RESERVED1145] = u"";  // unused number
-    t[SID_RESERVED1146] = u"";  // unused number
-    t[SID_RESERVED1147] = u"";  // unused number
-    t[SID_RESERVED1148] = u"";  // unused number
     t[SID_IOS_HOWTOPLAYTEXT1] = u"Touch the " TXT_HIGHLIGHT u"arrows" TXT_NORMAL u" to walk left and right.";
     t[SID_IOS_HOWTOPLAYTEXT2] = u"Tap the " TXT_HIGHLIGHT u"jump button" TXT_NORMAL u" to jump over obstacles.";
     t[SID_IOS_HOWTOPLAYTEXT3] = u"Tap " TXT_HIGHLIGHT u"things near Mrs. Tumbro" TXT_NORMAL u" to use them or pick them up.";

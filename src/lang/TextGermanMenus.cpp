@@ -25,9 +25,6 @@ void fillGermanMenus(TextRow& t) {
     t[SID_SUCCESS] = u"Erfolgreich!";
     t[SID_DONEDOT] = u"Fertig.";
     t[SID_STOP] = u"Stopp";
-    t[SID_RESERVED461] = u"";  // unused number
-    t[SID_RESERVED462] = u"";  // unused number
-    t[SID_RESERVED463] = u"";  // unused number
 
     // Players and the main menu.
     t[SID_PLAYERS] = u"Spieler";
@@ -136,8 +133,6 @@ void fillGermanMenus(TextRow& t) {
     t[SID_WORLDMAPHINT1] = u"Klicke auf die Karte, um zu zeigen, wo du wohnst.";
     t[SID_WORLDMAPHINT2] = u"Die Stelle wird nur für die weltweite Bestenliste verwendet.";
     t[SID_CHECKCONNECTION] = u"Bitte überprüfe deine Internetverbindung.";
-    t[SID_RESERVED560] = u"";  // unused number
-    t[SID_RESERVED561] = u"";  // unused number
 
     // High scores.
     t[SID_HIGHSCOREOPTIONSDOTS] = u"Weitere Optionen...";
@@ -229,52 +224,6 @@ void fillGermanMenus(TextRow& t) {
     t[SID_WIN83] = u"Ein paar Äpfel allerdings schon.";
     t[SID_WIN84] = u"Frau Tumbro sagt: Zeit für ein Nickerchen.";
     t[SID_WIN85] = u"Süße Träume!";
-    t[SID_RESERVED641] = u"";  // unused number
-    t[SID_RESERVED642] = u"";  // unused number
-    t[SID_RESERVED643] = u"";  // unused number
-    t[SID_RESERVED644] = u"";  // unused number
-    t[SID_RESERVED645] = u"";  // unused number
-    t[SID_RESERVED646] = u"";  // unused number
-    t[SID_RESERVED647] = u"";  // unused number
-    t[SID_RESERVED648] = u"";  // unused number
-    t[SID_RESERVED649] = u"";  // unused number
-    t[SID_RESERVED650] = u"";  // unused number
-    t[SID_RESERVED651] = u"";  // unused number
-    t[SID_RESERVED652] = u"";  // unused number
-    t[SID_RESERVED653] = u"";  // unused number
-    t[SID_RESERVED654] = u"";  // unused number
-    t[SID_RESERVED655] = u"";  // unused number
-    t[SID_RESERVED656] = u"";  // unused number
-    t[SID_RESERVED657] = u"";  // unused number
-    t[SID_RESERVED658] = u"";  // unused number
-    t[SID_RESERVED659] = u"";  // unused number
-    t[SID_RESERVED660] = u"";  // unused number
-    t[SID_RESERVED661] = u"";  // unused number
-    t[SID_RESERVED662] = u"";  // unused number
-    t[SID_RESERVED663] = u"";  // unused number
-    t[SID_RESERVED664] = u"";  // unused number
-    t[SID_RESERVED665] = u"";  // unused number
-    t[SID_RESERVED666] = u"";  // unused number
-    t[SID_RESERVED667] = u"";  // unused number
-    t[SID_RESERVED668] = u"";  // unused number
-    t[SID_RESERVED669] = u"";  // unused number
-    t[SID_RESERVED670] = u"";  // unused number
-    t[SID_RESERVED671] = u"";  // unused number
-    t[SID_RESERVED672] = u"";  // unused number
-    t[SID_RESERVED673] = u"";  // unused number
-    t[SID_RESERVED674] = u"";  // unused number
-    t[SID_RESERVED675] = u"";  // unused number
-    t[SID_RESERVED676] = u"";  // unused number
-    t[SID_RESERVED677] = u"";  // unused number
-    t[SID_RESERVED678] = u"";  // unused number
-    t[SID_RESERVED679] = u"";  // unused number
-    t[SID_RESERVED680] = u"";  // unused number
-    t[SID_RESERVED681] = u"";  // unused number
-    t[SID_RESERVED682] = u"";  // unused number
-    t[SID_RESERVED683] = u"";  // unused number
-    t[SID_RESERVED684] = u"";  // unused number
-    t[SID_RESERVED685] = u"";  // unused number
-    t[SID_RESERVED686] = u"";  // unused number
 
     // The game's title, the rights notice and the credits. Block b has heading
     // lines CREDITSbA... and name lines CREDITSbB...; "--" is a line with nothing to show.
@@ -316,8 +265,6 @@ void fillGermanMenus(TextRow& t) {
     t[SID_HINTVALLEYSEASON3] = u"Der Herbst ist vorbei, und die ersten Schneeflocken fallen. Zieh dich warm an, Frau Tumbro!";
     t[SID_HINTALLCOMPLETETITLE] = u"Alles geschafft: 100%!";
     t[SID_HINTALLCOMPLETE] = u"Du bist ein Superschwein!";
-    t[SID_RESERVED808] = u"";  // unused number
-    t[SID_RESERVED809] = u"";  // unused number
 
     // Playing a level: messages, the pause menu and the statistics.
     t[SID_LEVELX] = u"Level %d";

@@ -74,16 +74,6 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_RECIPE29] = u"" TXT_HIGHLIGHT u"Aufbewahren:" TXT_NORMAL u" Abgedeckt und kühl gelagert hält sich der Kuchen zwei Tage... falls er so lange überlebt!";
     t[SID_RECIPE30] = u"" TXT_HIGHLIGHT u"Frau Tumbros Geheimnis:" TXT_NORMAL u" Die wichtigste Zutat? Back ihn zusammen mit deinen Liebsten und teile jeden einzelnen Krümel.";
     t[SID_RECIPE31] = u"" TXT_STRONG u"Herzlichen Glückwunsch!" TXT_NORMAL u"||Du hast das ganze Geheimrezept gefunden. Jetzt bist du dran: Viel Spaß beim Backen und guten Appetit!";
-    t[SID_RESERVED1102] = u"";  // unused number
-    t[SID_RESERVED1103] = u"";  // unused number
-    t[SID_RESERVED1104] = u"";  // unused number
-    t[SID_RESERVED1105] = u"";  // unused number
-    t[SID_RESERVED1106] = u"";  // unused number
-    t[SID_RESERVED1107] = u"";  // unused number
-    t[SID_RESERVED1108] = u"";  // unused number
-    t[SID_RESERVED1109] = u"";  // unused number
-    t[SID_RESERVED1110] = u"";  // unused number
-    t[SID_RESERVED1111] = u"";  // unused number
 
     // Touch screens: the IOS_ variants of texts that speak of keys, and the
     // texts used only on touch screens.
@@ -114,16 +104,6 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_IOS_GDPR2] = u"Tumbro sammelt keine persönlichen Daten. Punkte werden nur übertragen, wenn du sie selbst hochlädst.";
     t[SID_IOS_GDPR_WITHADS] = u"Diese Version von Tumbro zeigt Werbung. Um sie auszuwählen, dürfen unsere Partner anonyme Daten über dein Gerät verwenden. Du kannst deine Wahl jederzeit in den Optionen ändern.";
     t[SID_IOS_HOWTOPLAY] = u"So wird gespielt";
-    t[SID_RESERVED1139] = u"";  // unused number
-    t[SID_RESERVED1140] = u"";  // unused number
-    t[SID_RESERVED1141] = u"";  // unused number
-    t[SID_RESERVED1142] = u"";  // unused number
-    t[SID_RESERVED1143] = u"";  // unused number
-    t[SID_RESERVED1144] = u"";  // unused number
-    t[SID_RESERVED1145] = u"";  // unused number
-    t[SID_RESERVED1146] = u"";  // unused number
-    t[SID_RESERVED1147] = u"";  // unused number
-    t[SID_RESERVED1148] = u"";  // unused number
     t[SID_IOS_HOWTOPLAYTEXT1] = u"Berühre die " TXT_HIGHLIGHT u"Pfeile" TXT_NORMAL u", um nach links und rechts zu laufen.";
     t[SID_IOS_HOWTOPLAYTEXT2] = u"Tippe auf den " TXT_HIGHLIGHT u"Sprungknopf" TXT_NORMAL u", um über Hindernisse zu springen.";
     t[SID_IOS_HOWTOPLAYTEXT3] = u"Tippe auf " TXT_HIGHLIGHT u"Dinge in Frau Tumbros Nähe" TXT_NORMAL u", um sie zu benutzen oder aufzuheben.";

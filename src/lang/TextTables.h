@@ -23,8 +23,10 @@ using TextRow = const char16_t* [Language::NUM_STRINGS];
 void fillEnglishBase(TextRow& t);
 void fillGermanBase(TextRow& t);
 // Identifiers 440 to 836: menus, options, network, intro, ending, credits, valley and level play.
-// The credits' names, shared by every language.
+// Shared by every language: the credits' names, and the empty texts of the
+// numbers no text uses.
 void fillCreditNames(TextRow& t);
+void fillReservedIds(TextRow& t);
 
 void fillEnglishMenus(TextRow& t);
 void fillGermanMenus(TextRow& t);

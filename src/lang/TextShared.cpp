@@ -1,6 +1,16 @@
-// The names in the credits: people's names read the same in every language.
+// Texts that are the same in every language.
+#include "lang/Language.h"
 #include "lang/TextTables.h"
 
+#include <string_view>
+
+void fillReservedIds(TextRow& t) {
+    // Numbers that no text uses keep an empty text in every language.
+    for (int32_t id = 0; id < NUM_STRING_IDS; ++id)
+        if (std::u16string_view(Language::getStringIdName(id)).starts_with(u"RESERVED")) t[id] = u"";
+}
+
+// The names in the credits: people's names read the same in every language.
 void fillCreditNames(TextRow& t) {
     t[SID_CREDITS1B] = u"Ivo Marrenthal";
     t[SID_CREDITS2B1] = u"Selka Dromwell";
