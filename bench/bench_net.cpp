@@ -11,6 +11,7 @@
 //   state (the acknowledgement); the server takes the acknowledgement. The
 //   baseline is a plain ping-pong of datagrams of the same sizes between two
 //   sockets, measured in the same run.
+#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -92,23 +93,6 @@ void setUp() {
     RuntimeClassManager::getInstance().buildClassArray();
 }
 
-double memcpyNanoseconds(int n) {
-    std::vector<uint8_t> src(static_cast<size_t>(n), 0x5A), dst(static_cast<size_t>(n));
-    using Clock = std::chrono::steady_clock;
-    long rounds = 0;
-    const auto start = Clock::now();
-    auto now = start;
-    do {
-        for (int k = 0; k < 16; ++k) {
-            std::memcpy(dst.data(), src.data(), src.size());
-            benchmark::DoNotOptimize(dst.data());
-            benchmark::ClobberMemory();
-        }
-        rounds += 16;
-        now = Clock::now();
-    } while (now - start < std::chrono::milliseconds(20));
-    return std::chrono::duration<double, std::nano>(now - start).count() / static_cast<double>(rounds);
-}
 
 // ---------------------------------------------------------------------------
 // Full state

@@ -7,6 +7,7 @@
 // packet; decoding reads COPYOBJ commands back into the same objects. Both
 // report the time per property value and the ratio to a memcpy of the same
 // number of bytes, measured in the same run.
+#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -119,24 +120,6 @@ Tree& tree() {
     return t;
 }
 
-// Nanoseconds per memcpy of n bytes, timed over at least 20 ms.
-double memcpyNanoseconds(int n) {
-    std::vector<uint8_t> src(static_cast<size_t>(n), 0x5A), dst(static_cast<size_t>(n));
-    using Clock = std::chrono::steady_clock;
-    long rounds = 0;
-    const auto start = Clock::now();
-    auto now = start;
-    do {
-        for (int k = 0; k < 64; ++k) {
-            std::memcpy(dst.data(), src.data(), src.size());
-            benchmark::DoNotOptimize(dst.data());
-            benchmark::ClobberMemory();
-        }
-        rounds += 64;
-        now = Clock::now();
-    } while (now - start < std::chrono::milliseconds(20));
-    return std::chrono::duration<double, std::nano>(now - start).count() / static_cast<double>(rounds);
-}
 
 void reportCounters(benchmark::State& state, int bytes, int values, double loopNs) {
     const double perIteration = loopNs / static_cast<double>(state.iterations());

@@ -11,6 +11,7 @@
 // are culled): transform updates, culling, matrices and draw calls; a second
 // case also re-uploads every renderable's own vertices each frame. Both report
 // the ratio to a memcpy of the frame's vertex bytes.
+#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -209,22 +210,11 @@ struct NullWorld {
     }
 };
 
-double memcpyNs(size_t bytes, int rounds) {
-    std::vector<uint8_t> a(bytes, 1), b(bytes);
-    const auto start = Clock::now();
-    for (int i = 0; i < rounds; ++i) {
-        a[static_cast<size_t>(i) % bytes] = static_cast<uint8_t>(i);
-        std::memcpy(b.data(), a.data(), bytes);
-        benchmark::DoNotOptimize(b.data());
-        benchmark::ClobberMemory();
-    }
-    return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / rounds;
-}
 
 void drawPath(benchmark::State& state, bool ownVertices) {
     NullWorld w(ownVertices);
     const size_t bytes = static_cast<size_t>(kRenderables) * 4 * sizeof(Vertex);
-    const double baseline = memcpyNs(bytes, 200);
+    const double baseline = memcpyNanoseconds(bytes);
     float t = 0.0f;
     const auto start = Clock::now();
     for (auto _ : state) {

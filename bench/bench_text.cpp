@@ -3,6 +3,7 @@
 // laid out and drawn each frame without the text cache, and drawn from the
 // cache (same texts and colours every frame). Each reports the ratio to a
 // memcpy of the frame's vertex bytes, measured in the same run.
+#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -77,21 +78,6 @@ TextWorld& world() {
     return w;
 }
 
-// The seconds of one memcpy of a frame's vertex bytes (the baseline).
-double memcpySeconds(size_t bytes) {
-    static double seconds = 0;
-    if (seconds > 0) return seconds;
-    std::vector<char> from(bytes, 1), to(bytes);
-    const int reps = 20000;
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < reps; ++i) {
-        std::memcpy(to.data(), from.data(), from.size());
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / reps;
-    return seconds;
-}
 
 void BM_MemcpyVertexBytes(benchmark::State& state) {
     TextWorld& w = world();
@@ -122,7 +108,7 @@ void runFrames(benchmark::State& state, bool cached) {
                             static_cast<double>(state.iterations());
     TextCache::bEnabled = true;
     state.counters["labels"] = kLabels;
-    state.counters["x_memcpy"] = perFrame / memcpySeconds(w.vertexBytes);
+    state.counters["x_memcpy"] = perFrame / (memcpyNanoseconds(w.vertexBytes) * 1e-9);
 }
 
 void BM_TextFrameLaidOutEachTime(benchmark::State& state) { runFrames(state, false); }

@@ -41,7 +41,10 @@ void Logger::logLine(std::u16string_view text) {
     bHaveLastLine = true;
 
     std::string line;
-    if (delta != 0) line = "+" + std::to_string(delta);
+    if (delta != 0) {
+        line.push_back('+');
+        line += std::to_string(delta);
+    }
     line += '\t';
     line += wideToNarrow(text);
     line += "\r\n";
