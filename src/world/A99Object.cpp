@@ -92,41 +92,6 @@ Hull* A99Object::getHull() const { return pHull.as<Hull>(); }
 // ---------------------------------------------------------------------------
 // Transform
 
-void A99Object::calcXform() {
-    const bool usual = rotation.x == 0.0f && rotation.y == 0.0f && !bHasParent && scaleMode == SCALE_PLAIN;
-    const V3 s = scale;
-    if (!usual || !bHasInvXform || !(s.x != 0.0f && s.y != 0.0f && s.z != 0.0f) || !std::isfinite(s.x) ||
-        !std::isfinite(s.y) || !std::isfinite(s.z)) {
-        Renderable::calcXform();
-        return;
-    }
-    const V3 o = pSkin ? pSkin->origin : V3();
-    const float c = std::cos(rotation.z), sn = std::sin(rotation.z);
-    M44& m = worldMatrix;
-    m = M44::identity();
-    m.m[0][0] = s.x * c;
-    m.m[0][1] = s.x * sn;
-    m.m[1][0] = -s.y * sn;
-    m.m[1][1] = s.y * c;
-    m.m[2][2] = s.z;
-    m.m[3][0] = -o.x * m.m[0][0] - o.y * m.m[1][0] + position.x;
-    m.m[3][1] = -o.x * m.m[0][1] - o.y * m.m[1][1] + position.y;
-    m.m[3][2] = -o.z * s.z + position.z;
-    // local = (world - position) . rotate(-a) . scale(1/s) + origin
-    M44& inv = invWorldMatrix;
-    inv = M44::identity();
-    inv.m[0][0] = c / s.x;
-    inv.m[0][1] = -sn / s.y;
-    inv.m[1][0] = sn / s.x;
-    inv.m[1][1] = c / s.y;
-    inv.m[2][2] = 1.0f / s.z;
-    inv.m[3][0] = o.x - (position.x * inv.m[0][0] + position.y * inv.m[1][0]);
-    inv.m[3][1] = o.y - (position.x * inv.m[0][1] + position.y * inv.m[1][1]);
-    inv.m[3][2] = o.z - position.z * inv.m[2][2];
-    ++renderCounters.matrixInversions;
-    bInvValid = true;
-}
-
 void A99Object::onTransformChanged() {
     const int32_t frame = renderCounters.frameNumber;
     const bool first = prevFrameStamp == -1;
@@ -305,7 +270,10 @@ SoundPlay A99Object::playFootstep(int m) {
 // ---------------------------------------------------------------------------
 // Areas and speech bubbles
 
-A99Object* A99Object::findContainingArea() {
+namespace {
+// The danger area of the highest type that passes the test, or null.
+template <class Test>
+A99Object* highestArea(Test&& contains) {
     GameWorld* w = GameWorld::current();
     ZubBase* list = w ? w->getDangerAreaList() : nullptr;
     if (!list) return nullptr;
@@ -313,7 +281,7 @@ A99Object* A99Object::findContainingArea() {
     int bestType = 0;
     for (ObjectIterator it(list); it; it.advance()) {
         auto* area = dynamic_cast<AreaQuery*>(it.get());
-        if (!area || !isA99(it.get()) || !area->containsObject(this)) continue;
+        if (!area || !isA99(it.get()) || !contains(*area)) continue;
         if (!best || area->getAreaType() > bestType) {
             best = static_cast<A99Object*>(it.get());
             bestType = area->getAreaType();
@@ -321,22 +289,14 @@ A99Object* A99Object::findContainingArea() {
     }
     return best;
 }
+}  // namespace
+
+A99Object* A99Object::findContainingArea() {
+    return highestArea([this](AreaQuery& area) { return area.containsObject(this); });
+}
 
 A99Object* A99Object::findAreaAtPoint(const V3& p) {
-    GameWorld* w = GameWorld::current();
-    ZubBase* list = w ? w->getDangerAreaList() : nullptr;
-    if (!list) return nullptr;
-    A99Object* best = nullptr;
-    int bestType = 0;
-    for (ObjectIterator it(list); it; it.advance()) {
-        auto* area = dynamic_cast<AreaQuery*>(it.get());
-        if (!area || !isA99(it.get()) || !area->containsPoint(p)) continue;
-        if (!best || area->getAreaType() > bestType) {
-            best = static_cast<A99Object*>(it.get());
-            bestType = area->getAreaType();
-        }
-    }
-    return best;
+    return highestArea([&p](AreaQuery& area) { return area.containsPoint(p); });
 }
 
 void A99Object::showSpeechBubble(V3 offset, bool style, int dismissMode, const WString& text) {

@@ -46,10 +46,6 @@ public:
     // transform and bounding centre; later changes in the same frame do not
     // overwrite them.
     void onTransformChanged() override;
-    // The usual transform (no x/y rotation, no parent, plain scale mode)
-    // with its inverse written out: exact for translations, no general
-    // inversion.
-    void calcXform() override;
     void renderObject() override;
     void addPropertiesTo(PropertyContainer* container) override;
 

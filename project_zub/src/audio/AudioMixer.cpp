@@ -447,6 +447,23 @@ static inline void panGains(double volume, double pan, float& left, float& right
     right = static_cast<float>(volume * std::min(1.0, 1.0 + pan));
 }
 
+// One frame of a voice's volume, pan and frequency slides: the gains and
+// the step follow them. False when a fade to silence ended the voice.
+inline bool Mixer::stepSlides(int index, float gain, bool& sliding, float& gl, float& gr, double& step) {
+    Voice& v = voices[index];
+    v.volume.step();
+    v.pan.step();
+    v.frequency.step();
+    if (v.endOnSilence && v.volume.left == 0) {
+        endVoice(index);
+        return false;
+    }
+    sliding = v.volume.left || v.pan.left || v.frequency.left;
+    panGains(v.volume.value * gain, v.pan.value, gl, gr);
+    step = v.baseStep * v.frequency.value;
+    return true;
+}
+
 void Mixer::mixSample(int index, float* out, int frames, float gain) {
     Voice& v = voices[index];
     const SampleData& s = *v.sample;
@@ -491,18 +508,7 @@ void Mixer::mixSample(int index, float* out, int frames, float gain) {
         out[2 * k + 1] += r * gr;
         v.pos += step;
 
-        if (sliding) {
-            v.volume.step();
-            v.pan.step();
-            v.frequency.step();
-            if (v.endOnSilence && v.volume.left == 0) {
-                endVoice(index);
-                return;
-            }
-            sliding = v.volume.left || v.pan.left || v.frequency.left;
-            panGains(v.volume.value * gain, v.pan.value, gl, gr);
-            step = v.baseStep * v.frequency.value;
-        }
+        if (sliding && !stepSlides(index, gain, sliding, gl, gr, step)) return;
     }
 }
 
@@ -532,18 +538,7 @@ void Mixer::mixStream(int index, float* out, int frames, float gain) {
         out[2 * k + 1] += (v.prev[1] + (v.next[1] - v.prev[1]) * fr) * gr;
         v.frac += step;
 
-        if (sliding) {
-            v.volume.step();
-            v.pan.step();
-            v.frequency.step();
-            if (v.endOnSilence && v.volume.left == 0) {
-                endVoice(index);
-                return;
-            }
-            sliding = v.volume.left || v.pan.left || v.frequency.left;
-            panGains(v.volume.value * gain, v.pan.value, gl, gr);
-            step = v.baseStep * v.frequency.value;
-        }
+        if (sliding && !stepSlides(index, gain, sliding, gl, gr, step)) return;
     }
 }
 

@@ -180,6 +180,7 @@ private:
         VoiceStart start;
     };
 
+    bool stepSlides(int index, float gain, bool& sliding, float& gl, float& gr, double& step);
     // Posts a volume, pan or frequency change (op), sliding over `seconds`.
     bool postSlide(uint32_t handle, int op, float value, double seconds);
 

@@ -149,6 +149,26 @@ void Renderable::calcXform() {
         m.m[3][0] = -o.x * m.m[0][0] - o.y * m.m[1][0] + position.x;
         m.m[3][1] = -o.x * m.m[0][1] - o.y * m.m[1][1] + position.y;
         m.m[3][2] = -o.z * s.z + position.z;
+        if (!bHasParent && bHasInvXform && s.x != 0.0f && s.y != 0.0f && s.z != 0.0f && std::isfinite(s.x) &&
+            std::isfinite(s.y) && std::isfinite(s.z)) {
+            // Its inverse written out too: local = (world - position) . rotate(-a) . scale(1/s) + origin.
+            // Exact where the general inverse would round, so points at whole
+            // positions map back to whole positions.
+            worldMatrix = m;
+            M44& inv = invWorldMatrix;
+            inv = M44::identity();
+            inv.m[0][0] = c / s.x;
+            inv.m[0][1] = -sn / s.y;
+            inv.m[1][0] = sn / s.x;
+            inv.m[1][1] = c / s.y;
+            inv.m[2][2] = 1.0f / s.z;
+            inv.m[3][0] = o.x - (position.x * inv.m[0][0] + position.y * inv.m[1][0]);
+            inv.m[3][1] = o.y - (position.x * inv.m[0][1] + position.y * inv.m[1][1]);
+            inv.m[3][2] = o.z - position.z * inv.m[2][2];
+            ++renderCounters.matrixInversions;
+            bInvValid = true;
+            return;
+        }
     } else {
         m = M44::translation(-o.x, -o.y, -o.z) * M44::scaling(s.x, s.y, s.z) * M44::rotationX(rotation.x) *
             M44::rotationY(rotation.y) * M44::rotationZ(rotation.z) * M44::translation(position);
