@@ -8,11 +8,10 @@
 #include "app/EngineSettingsTarget.h"
 #include "app/RandomIdentity.h"
 #include "app/RecordBytes.h"
+#include "app/RecordFile.h"
 #include "audio/ZubAudio.h"
 #include "platform/KeyCodes.h"
-#include "sys/FileManager.h"
 #include "sys/Logger.h"
-#include "sys/Paths.h"
 #include "util/Md5.h"
 
 namespace {
@@ -120,22 +119,12 @@ void GameConfiguration::setDefaults() {
 }
 
 bool GameConfiguration::load() {
-    std::vector<uint8_t> data(kRecordSize);
-    const bool taken = FileManager::loadPackedFile(data.data(), data.size(), narrowToWide(getUserDataFolder()),
-                                                   fileName(), AppInfo::versionText);
-    if (taken) {
-        deserialize(data.data(), data.size());
-        repairLoadedValues();
-    }
+    const bool taken = loadRecordFile(*this);
     if (playerId == 0) playerId = drawIdentity();
     return taken;
 }
 
-bool GameConfiguration::save() const {
-    const std::vector<uint8_t> data = serialize();
-    return FileManager::savePackedFile(data.data(), data.size(), narrowToWide(getUserDataFolder()), fileName(),
-                                       AppInfo::versionText);
-}
+bool GameConfiguration::save() const { return saveRecordFile(*this); }
 
 void GameConfiguration::applyToEngine(int32_t width, int32_t height) {
     ZubEngineSettings engine;

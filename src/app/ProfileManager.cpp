@@ -5,9 +5,8 @@
 
 #include "app/AppInfo.h"
 #include "app/RecordBytes.h"
-#include "sys/FileManager.h"
+#include "app/RecordFile.h"
 #include "sys/Logger.h"
-#include "sys/Paths.h"
 #include "util/Format.h"
 
 namespace {
@@ -39,22 +38,9 @@ ProfileManager::~ProfileManager() { save(); }
 
 WString ProfileManager::fileName() { return WString(AppInfo::appFolderName) + u".pro"; }
 
-bool ProfileManager::load() {
-    std::vector<uint8_t> data(kRecordSize);
-    const bool taken = FileManager::loadPackedFile(data.data(), data.size(), narrowToWide(getUserDataFolder()),
-                                                   fileName(), AppInfo::versionText);
-    if (taken) {
-        deserialize(data.data(), data.size());
-        repairLoadedValues();
-    }
-    return taken;
-}
+bool ProfileManager::load() { return loadRecordFile(*this); }
 
-bool ProfileManager::save() const {
-    const std::vector<uint8_t> data = serialize();
-    return FileManager::savePackedFile(data.data(), data.size(), narrowToWide(getUserDataFolder()), fileName(),
-                                       AppInfo::versionText);
-}
+bool ProfileManager::save() const { return saveRecordFile(*this); }
 
 void ProfileManager::addProfile(std::u16string_view name) {
     for (int32_t i = 0; i < kNumSlots; ++i) {
