@@ -13,6 +13,8 @@ packages=(
   libjpeg62-turbo-dev
   libstb-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  # Baselines the benchmarks measure against; never linked by the game.
+  libprotobuf-dev protobuf-compiler libbox2d-dev libdeflate-dev
 )
 
 missing=()
