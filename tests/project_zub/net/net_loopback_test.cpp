@@ -1,6 +1,7 @@
 // A server and a client in one process over real UDP sockets on 127.0.0.1:
 // the handshake and its refusals, objects and their properties reaching the
-// client, remote calls both ways, and the disconnect.
+// client, remote calls both ways, the disconnect, a state of megabytes,
+// forged connect requests, and a socket drained between network steps.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <chrono>
 
 #include "net_host_support.h"
+#include "platform/UdpSocket.h"
 #include "sys/Console.h"
 #include "sys/Settings.h"
 
@@ -221,4 +223,121 @@ TEST_F(NetLoopbackTest, HostileDatagramsDoNotEndTheServer) {
     THEROLE = nullptr;
     ASSERT_TRUE(pumpReal({server, client}, [&] { return !ClientCallRPC::runs.empty(); }));
     EXPECT_EQ(ClientCallRPC::runs, std::vector<int32_t>{9});
+}
+
+TEST_F(NetLoopbackTest, StateOfSeveralMegabytesReachesTheClient) {
+    TestServer* server = startServer();
+    THEROLE = server;
+    std::vector<NetProbe*> probes;
+    for (int i = 0; i < 4000; ++i) {
+        auto* p = new NetProbe;
+        server->registerObject(p, 0);
+        server->root->addChild(p);
+        p->count = i;
+        p->label = WString(1000, static_cast<char16_t>(u'a' + i % 26));
+        probes.push_back(p);
+    }
+    THEROLE = nullptr;
+    TestClient* client = newClient();
+    client->sendConnectRequest(server->connection->address);
+    const int32_t last = probes.back()->objectUID;
+    ASSERT_TRUE(pumpReal({server, client}, [&] {
+        auto* c = static_cast<NetProbe*>(client->findObjectOrNull(last));
+        return c && c->count == 3999;
+    }, 60.0));
+    EXPECT_EQ(server->nodeCount(), 1);
+    for (NetProbe* p : probes) {
+        auto* c = static_cast<NetProbe*>(client->findObjectOrNull(p->objectUID));
+        ASSERT_NE(c, nullptr);
+        ASSERT_EQ(c->count, p->count);
+        ASSERT_EQ(c->label, p->label);
+    }
+}
+
+TEST_F(NetLoopbackTest, ForgedConnectRequestsHoldNoSlotAndDrawLittle) {
+    TestServer* server = startServer(2);
+    THEROLE = server;
+    for (int i = 0; i < 200; ++i) {
+        auto* p = new NetProbe;
+        server->registerObject(p, 0);
+        server->root->addChild(p);
+        p->label = WString(1000, u'x');
+    }
+    THEROLE = nullptr;
+    // Senders on other loopback addresses that never answer, as forged
+    // addresses would not: four ports on each of six addresses.
+    std::vector<std::unique_ptr<platform::UdpSocket>> forgers;
+    for (uint32_t ip = NetAddress::LOOPBACK + 1; ip <= NetAddress::LOOPBACK + 6; ++ip)
+        for (int k = 0; k < 4; ++k) {
+            forgers.push_back(std::make_unique<platform::UdpSocket>());
+            ASSERT_TRUE(forgers.back()->open(ip, 0, 262144).ok);
+        }
+    const Bytes request = connectRequest(u"Tumbrodemo", 1.25, u"Mallory");
+    const NetAddress to = server->connection->address;
+    size_t drawn = 0;
+    auto flood = [&] {
+        int error = 0;
+        for (auto& f : forgers) f->sendTo(request.data(), static_cast<int>(request.size()), to.ip, to.port, error);
+        uint8_t buffer[2048];
+        int length = 0, code = 0;
+        uint32_t ip = 0;
+        uint16_t port = 0;
+        bool cut = false;
+        for (auto& f : forgers)
+            while (f->receiveFrom(buffer, sizeof buffer, length, ip, port, code, cut) ==
+                   platform::UdpSocket::Receive::Datagram)
+                drawn += static_cast<size_t>(length);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    // The real player asks (again while unanswered) in the middle of the flood, and plays.
+    TestClient* client = newClient();
+    auto lastFlood = start - std::chrono::seconds(1);
+    auto floodAndAsk = [&] {
+        if (std::chrono::steady_clock::now() - lastFlood > std::chrono::milliseconds(10)) {
+            lastFlood = std::chrono::steady_clock::now();
+            flood();
+            if (client->nodeCount() == 0) client->sendConnectRequest(to);
+        }
+    };
+    ASSERT_TRUE(pumpReal({server, client}, [&] {
+        floodAndAsk();
+        return client->objectCount() == server->objectCount();
+    }, 10.0)) << (client->messages.empty() ? "" : wideToNarrow(client->messages[0]));
+    THEROLE = client;
+    ClientCallRPC up;
+    up.value = 3;
+    up.call();
+    THEROLE = nullptr;
+    ASSERT_TRUE(pumpReal({server, client}, [&] {
+        floodAndAsk();
+        return !ClientCallRPC::runs.empty();
+    }));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(server->nodeCount() - server->probationCount(), 1);
+    // Each forged address drew an accept and a few datagrams of the state,
+    // at a bounded rate; never the state itself.
+    const double admitted = NetHost::MAX_PROBATION + NetHost::PROBATION_RATE * (seconds + 0.1);
+    EXPECT_LT(static_cast<double>(drawn), admitted * (Node::PROBATION_IN_FLIGHT + 1) * (NetHost::CHUNK_SIZE + 64));
+    // Unanswered, they go after a short time.
+    pumpReal({server, client}, [&] { return server->nodeCount() == 1; }, 2 * NetHost::PROBATION_TIMEOUT + 1.0);
+    EXPECT_EQ(server->nodeCount(), 1);
+}
+
+TEST_F(NetLoopbackTest, FramesBetweenStepsDrainTheSocket) {
+    TestServer* server = startServer();
+    server->tick(0.0, 0.0);  // the first frame is a network step
+    ASSERT_TRUE(server->bStepped);
+    NetConnection raw(NetAddress::of(NetAddress::LOOPBACK, 0));
+    Packet junk(Packet::FLAG_NETWORK, 8);
+    uint32_t stranger = 0x5A5A5A5Au;  // the host UID of nobody: ignored
+    junk.doDWORD(stranger);
+    const int sent = 300;
+    for (int i = 0; i < sent; ++i) raw.sendRaw(junk, server->connection->address);
+    usleep(20000);
+    server->tick(0.0, 0.001);
+    ASSERT_FALSE(server->bStepped);
+    NetStatistics s;
+    s.add(server->connection->statisticsTotal);
+    s.add(*static_cast<NetStatistics*>(server->connection->statisticsHistory.lastChild));
+    EXPECT_EQ(static_cast<int>(s.packetsIn), sent);
 }

@@ -746,3 +746,74 @@ TEST(NetRoleHostileDeathTest, DeletedObjectIsNotReachedThroughAPointerProperty) 
         },
         ::testing::ExitedWithCode(0), "");
 }
+
+namespace {
+
+// A root (UID 1) with a chain of `n` plain objects below it, each the only
+// child of the one before (UIDs 10, 11, ...). Bottom-up, each body hangs a
+// whole chain under its object.
+void chainPacket(Packet& p, int n, bool bottomUp) {
+    spawnNamed(p, &RootObject::classRecord, 1);
+    for (int i = 0; i < n; ++i) spawnNamed(p, &ZubBase::classRecord, 10 + i);
+    if (!bottomUp) {
+        copyObj(p, 1);
+        rootBody(p, 2, {10});
+    }
+    for (int k = 0; k < n; ++k) {
+        const int i = bottomUp ? n - 1 - k : k;
+        copyObj(p, 10 + i);
+        if (i + 1 < n) plainBody(p, {10 + i + 1});
+        else plainBody(p, {});
+    }
+    if (bottomUp) {
+        copyObj(p, 1);
+        rootBody(p, 2, {10});
+    }
+}
+
+// The depth of the deepest object below `top`, walked without recursion.
+int deepest(ZubBase* top) {
+    int best = 0, depth = 0;
+    for (ZubBase* o = top->firstChild; o;) {
+        ++depth;
+        best = std::max(best, depth);
+        if (o->firstChild) {
+            o = o->firstChild;
+            continue;
+        }
+        --depth;
+        while (o != top && !o->nextSibling) {
+            o = o->parent;
+            --depth;
+        }
+        o = o == top ? nullptr : o->nextSibling;
+    }
+    return best;
+}
+
+}  // namespace
+
+TEST(NetRoleHostile, TreeDeeperThanTheLimitIsRefusedAndNothingHangsTooDeep) {
+    for (const bool bottomUp : {false, true}) {
+        Packet p(1, 4 << 20);
+        chainPacket(p, 60000, bottomUp);
+        ASSERT_FALSE(p.failed());
+        auto r = readerOf(p, true);
+        RoleGuard role;
+        EXPECT_FALSE(role->processPacket(*r)) << bottomUp;
+        EXPECT_NE(r->errorText().find(u"deeper than"), WString::npos) << wideToNarrow(r->errorText());
+        EXPECT_LE(deepest(role.get()), NetRole::MAX_TREE_DEPTH);
+        role->tick(0.0, 0.05);  // would overflow the stack with the whole chain
+    }
+}
+
+TEST(NetRoleFullState, LevelNestingAsDeepAsTheLimitLoadsAndRuns) {
+    // The root sits below the role: the chain fills the rest of the depth.
+    Packet p(5, 1 << 20);
+    chainPacket(p, NetRole::MAX_TREE_DEPTH - 1, false);
+    auto r = readerOf(p);
+    RoleGuard role;
+    ASSERT_TRUE(role->processPacket(*r));
+    EXPECT_EQ(deepest(role.get()), NetRole::MAX_TREE_DEPTH);
+    role->tick(0.0, 0.05);
+}
