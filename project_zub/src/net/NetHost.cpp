@@ -118,7 +118,7 @@ void NetHost::service() {
             deleteObject(n);
         }
     }
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendPending(static_cast<Node*>(o));
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendPending(static_cast<Node*>(o), true);
     dropRequestedNodes();
     if (logSuppressed > 0) {
         Logger::get().log(u"%s(): %d more lines about dropped datagrams left out", "NetHost::service", logSuppressed);
@@ -507,9 +507,11 @@ void NetHost::queueState(Node* node, std::unique_ptr<Packet> p, bool firstState)
     sendPending(node);
 }
 
-void NetHost::sendPending(Node* node) {
+void NetHost::sendPending(Node* node, bool probe) {
     if (!connection) return;
-    const int window = node->bProbation ? Node::PROBATION_IN_FLIGHT : Node::MAX_UNACKNOWLEDGED;
+    int window = node->bProbation ? Node::PROBATION_IN_FLIGHT : Node::IN_FLIGHT;
+    if (probe && !node->bProbation && node->sentQueued >= window)
+        window = std::min(node->sentQueued + 1, Node::MAX_UNACKNOWLEDGED);
     while (!node->pending.empty() && !node->bDropRequested && node->sentQueued < window) {
         Node::Outgoing& o = node->pending.front();
         if (node->bProbation && !o.bFirstState) break;

@@ -111,8 +111,9 @@ public:
     // node's window allows.
     void sendState(Packet* p, Node* node);
     void queueState(Node* node, std::unique_ptr<Packet> p, bool firstState);
-    // Sends chunks of the node's pending states while its window allows.
-    void sendPending(Node* node);
+    // Sends chunks of the node's pending states while its window allows;
+    // with `probe`, one chunk beyond a full window (see Node).
+    void sendPending(Node* node, bool probe = false);
     void sendStateChunk(Packet* p, Node* node, int offset, int length);
     void serviceInPacketNormal(Packet& p, uint32_t senderUID);
     // The chunk length for a state of `size` bytes: no chunk exceeds CHUNK_SIZE.

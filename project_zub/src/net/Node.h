@@ -11,10 +11,11 @@
 // asked to be dropped.
 //
 // What goes out is paced: states wait in a queue and their chunks are sent
-// while fewer than MAX_UNACKNOWLEDGED datagrams are in flight, so a large
-// state does not overrun the peer's receive buffer. A peer that has not yet
-// answered (it may be a forged address) gets a few datagrams of its first
-// state and nothing else.
+// while fewer than IN_FLIGHT datagrams are in flight, so a large state does
+// not overrun the peer's receive buffer. When the whole window goes
+// unacknowledged (all of it lost), one more datagram a step lets the peer see
+// what it misses and ask for it. A peer that has not yet answered (it may be
+// a forged address) gets a few datagrams of its first state and nothing else.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -32,8 +33,9 @@ public:
     static constexpr int MAX_STATE_BYTES = 0x40000;    // one state put together from chunks
     static constexpr int MAX_STATE_CHUNKS = 513;       // chunks of such a state (512 bytes at most each)
     static constexpr int MAX_EARLY_BYTES = 0x40000;    // early datagrams held, with their bookkeeping
-    static constexpr int MAX_UNACKNOWLEDGED = 128;     // datagrams in flight (sent, not acknowledged)
+    static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
     static constexpr int PROBATION_IN_FLIGHT = 4;      // the same for a peer that has not answered yet
+    static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
     static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out
     static constexpr int MAX_FAULTS = 8;               // malformed datagrams before the peer is dropped
     static constexpr double FAULT_DECAY = 10.0;        // seconds after which one fault is forgiven

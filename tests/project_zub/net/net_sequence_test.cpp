@@ -423,7 +423,7 @@ TEST_F(NetSequenceTest, LargeStateIsPacedByAcknowledgements) {
     a->sendState(p.get(), toB);
     Packet empty(Packet::FLAG_NETWORK, 4);
     for (int round = 0; round < 20 && b->received.empty(); ++round) {
-        EXPECT_LE(toB->unacknowledgedCount(), Node::MAX_UNACKNOWLEDGED);
+        EXPECT_LE(toB->unacknowledgedCount(), Node::IN_FLIGHT + 1);
         b->service();
         b->sendState(&empty, toA);  // the acknowledgement
         a->service();
@@ -432,6 +432,31 @@ TEST_F(NetSequenceTest, LargeStateIsPacedByAcknowledgements) {
     EXPECT_EQ(b->received[0], state);
     EXPECT_TRUE(toB->pending.empty());
     EXPECT_EQ(a->nodeCount(), 1);
+}
+
+TEST_F(NetSequenceTest, AWholeWindowLostIsAskedForAgain) {
+    // Nothing of the first window arrives: only what is sent beyond it lets
+    // the peer see what it misses.
+    int dropped = 0;
+    network.linkFilter = [&](const NetAddress&, const NetAddress& to, int) {
+        if (to == b->connection->address && dropped < Node::IN_FLIGHT) {
+            ++dropped;
+            return ZubNetwork::LinkFate::Drop;
+        }
+        return ZubNetwork::LinkFate::Deliver;
+    };
+    const Bytes state = stateOf(200 * 500);
+    a->sendState(packetOf(state).get(), toB);
+    Packet empty(Packet::FLAG_NETWORK, 4);
+    for (int round = 0; round < 400 && b->received.empty() && b->nodeCount() == 1; ++round) {
+        clock.advance(0.03);
+        a->service();
+        b->service();
+        b->sendState(&empty, toA);
+    }
+    ASSERT_EQ(b->received.size(), 1u);
+    EXPECT_EQ(b->received[0], state);
+    EXPECT_EQ(b->nodeCount(), 1);
 }
 
 TEST_F(NetSequenceTest, SequencesEndAtTheLargestIntWithoutOverflow) {
