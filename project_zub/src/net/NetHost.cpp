@@ -496,11 +496,14 @@ void NetHost::sendState(Packet* p, Node* node) {
 void NetHost::queueState(Node* node, std::unique_ptr<Packet> p, bool firstState) {
     if (!node || !p) return;
     node->pendingBytes += p->length();
+    if (firstState) node->pendingFirstStateBytes += p->length();
     Node::Outgoing o;
     o.packet = std::move(p);
     o.bFirstState = firstState;
     node->pending.push_back(std::move(o));
-    if (node->pendingBytes > Node::MAX_PENDING_BYTES) {
+    // However large the first state, a peer that acknowledges nothing may
+    // not make the states after it pile up.
+    if (node->pendingBytes - node->pendingFirstStateBytes > Node::MAX_PENDING_BYTES) {
         node->requestDrop(u"it does not acknowledge what it receives");
         return;
     }
@@ -523,6 +526,7 @@ void NetHost::sendPending(Node* node, bool probe) {
         o.offset += chunk;
         if (o.offset >= size) {
             node->pendingBytes -= size;
+            if (o.bFirstState) node->pendingFirstStateBytes -= size;
             node->pending.pop_front();
         }
     }

@@ -36,7 +36,7 @@ public:
     static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
     static constexpr int PROBATION_IN_FLIGHT = 4;      // the same for a peer that has not answered yet
     static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
-    static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out
+    static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out after the first
     static constexpr int MAX_FAULTS = 8;               // malformed datagrams before the peer is dropped
     static constexpr double FAULT_DECAY = 10.0;        // seconds after which one fault is forgiven
 
@@ -96,6 +96,7 @@ public:
     };
     std::deque<Outgoing> pending;
     int64_t pendingBytes = 0;
+    int64_t pendingFirstStateBytes = 0;
 
     int outOfOrderCount() const { return outOfOrderQueued; }
     int deliveredCount() const { return deliveredQueued; }
