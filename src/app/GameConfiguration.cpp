@@ -109,7 +109,7 @@ void GameConfiguration::setDefaults() {
     inGameMusic = 1;
     showHints = 1;
     showClock = 1;
-    masterServer = NetAddress{};
+    masterServer = NetAddress::of(0, 0);
     location[0] = 0.0f;
     location[1] = 0.0f;
     location[2] = -1.0f;

@@ -101,8 +101,7 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     console = std::make_unique<Console>();
     started("Console::Console");
 
-    starting("ZubNetwork::ZubNetwork");
-    network = std::make_unique<ZubNetwork>(settings.get());
+    network = std::make_unique<ZubNetwork>(settings.get());  // logs its own start
     started("ZubNetwork::ZubNetwork");
 
     if (hooks.createLanguage) {

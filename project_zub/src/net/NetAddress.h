@@ -13,11 +13,10 @@ struct NetAddress {
     static constexpr uint16_t DEFAULT_PORT = 23006;
     static constexpr uint32_t LOOPBACK = 0x7F000001u;
 
-    // A value-initialised address is all zero but the family (records clear
-    // their stored addresses that way); the network code's default address,
-    // any local address on the game's port, is any().
-    uint16_t family = 2;  // AF_INET
-    uint16_t port = 0;    // host byte order
+    // The default address is any local address on the game's port (records
+    // that clear a stored address to port 0 use of(0, 0)).
+    uint16_t family = 2;             // AF_INET
+    uint16_t port = DEFAULT_PORT;    // host byte order
     uint32_t ip = 0;      // host byte order, 127.0.0.1 = 0x7F000001
     uint8_t zero[8] = {};
 

@@ -1,5 +1,8 @@
 #include "net/NetHost.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "net/NetConnection.h"
 #include "net/NetStatistics.h"
 #include "net/Node.h"
@@ -98,31 +101,44 @@ void NetHost::consoleLine(std::u16string_view message) {
 
 void NetHost::service() {
     logBudget = LOG_BUDGET_PER_SERVICE;
-    dropRequestedNodes();
-    if (connection) {
-        for (int i = 0; i < MAX_DATAGRAMS_PER_SERVICE; ++i) {
-            Packet* p = connection->receive();
-            if (!p) break;
-            dispatchPacket(p);
-            dropRequestedNodes();
-        }
-    }
+    receiveDatagrams();
     processInbox();
 
     const double t = ZubNetwork::now();
     for (ObjectIterator it(&nodes, ObjectIterator::INCLUDE_DISABLED); it; it.advance()) {
         Node* n = static_cast<Node*>(it.get());
-        if (t > n->lastDeliveryTime + nodeTimeout) {
-            Logger::get().log(u"%s(): %s timed out", "NetHost::service", n->address.toString());
+        const bool silent = t > n->lastDeliveryTime + nodeTimeout;
+        if (silent || (n->bProbation && t > n->createdTime + PROBATION_TIMEOUT)) {
+            if (silent || logBudget > 0) {
+                if (!silent) --logBudget;
+                Logger::get().log(u"%s(): %s timed out", "NetHost::service", n->address.toString());
+            }
             onDisconnect(n);
             destroyInboxPacketsOf(n);
             deleteObject(n);
         }
     }
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendPending(static_cast<Node*>(o), true);
+    dropRequestedNodes();
     if (logSuppressed > 0) {
         Logger::get().log(u"%s(): %d more lines about dropped datagrams left out", "NetHost::service", logSuppressed);
         logSuppressed = 0;
     }
+}
+
+void NetHost::receiveDatagrams() {
+    dropRequestedNodes();
+    if (!connection) return;
+    int received = 0;
+    for (; received < MAX_DATAGRAMS_PER_SERVICE; ++received) {
+        Packet* p = connection->receive();
+        if (!p) break;
+        dispatchPacket(p);
+        dropRequestedNodes();
+    }
+    if (received == 0) return;
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendPending(static_cast<Node*>(o));
+    dropRequestedNodes();
 }
 
 void NetHost::processInbox() {
@@ -233,9 +249,35 @@ Node* NetHost::findNodeByAddress(const NetAddress& address) const {
     return nullptr;
 }
 
+int NetHost::probationCount() const {
+    int n = 0;
+    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling)
+        if (static_cast<Node*>(o)->bProbation) ++n;
+    return n;
+}
+
 bool NetHost::isFull() const {
     if (mode == 4) return maxNodes <= 1;
-    return nodeCount() >= maxNodes;
+    return nodeCount() - probationCount() >= maxNodes;
+}
+
+bool NetHost::takeProbationToken() {
+    const double t = ZubNetwork::now();
+    if (probationTokenTime >= 0.0 && t > probationTokenTime)
+        probationTokens = std::min<double>(MAX_PROBATION, probationTokens + (t - probationTokenTime) * PROBATION_RATE);
+    probationTokenTime = t;
+    if (probationTokens < 1.0) return false;
+    probationTokens -= 1.0;
+    return true;
+}
+
+void NetHost::endProbation(Node* node) {
+    node->bProbation = false;
+    if (mode != 4 && nodeCount() - probationCount() > maxNodes) {
+        // The slots filled up while it was on probation.
+        sendRefusal(node->address, text(ERRORSERVERISFULL));
+        node->requestDrop(u"the server is full");
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -351,8 +393,21 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
                 logDrop(formatString(u"connect request: %s", p.errorText()), from);
                 return;
             }
+            // The sender's address may be forged: nothing it can hold for long.
+            bool waiting = false;
+            for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
+                const Node* n = static_cast<const Node*>(o);
+                if (n->bProbation && n->address.sameHost(from)) waiting = true;
+            }
+            if (waiting || probationCount() >= MAX_PROBATION || !takeProbationToken()) {
+                logDrop(waiting ? u"connect request: this address already has a connection waiting"
+                                : u"connect request: too many connections waiting",
+                        from);
+                return;
+            }
             consoleLine(u"Accepting connection...");
             Node* node = addNode(name, &p);
+            node->bProbation = true;
             sendAccept(node);
             consoleLine(u"Done.");
             onConnect(node);
@@ -433,12 +488,48 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
 void NetHost::sendState(Packet* p, Node* node) {
     if (!p || !node) return;
     const int size = p->length();
-    const int chunk = chunkLength(size);
-    int offset = 0;
-    do {
-        sendStateChunk(p, node, offset, chunk);
-        offset += chunk;
-    } while (offset < size);
+    auto copy = std::make_unique<Packet>(p->flags, size);
+    copy->writeBytes(p->data(), size);
+    queueState(node, std::move(copy), false);
+}
+
+void NetHost::queueState(Node* node, std::unique_ptr<Packet> p, bool firstState) {
+    if (!node || !p) return;
+    node->pendingBytes += p->length();
+    if (firstState) node->pendingFirstStateBytes += p->length();
+    Node::Outgoing o;
+    o.packet = std::move(p);
+    o.bFirstState = firstState;
+    node->pending.push_back(std::move(o));
+    // However large the first state, a peer that acknowledges nothing may
+    // not make the states after it pile up.
+    if (node->pendingBytes - node->pendingFirstStateBytes > Node::MAX_PENDING_BYTES) {
+        node->requestDrop(u"it does not acknowledge what it receives");
+        return;
+    }
+    sendPending(node);
+}
+
+void NetHost::sendPending(Node* node, bool probe) {
+    if (!connection) return;
+    int window = node->bProbation ? Node::PROBATION_IN_FLIGHT : Node::IN_FLIGHT;
+    if (probe && !node->bProbation && node->sentQueued >= window)
+        window = std::min(node->sentQueued + 1, Node::MAX_UNACKNOWLEDGED);
+    while (!node->pending.empty() && !node->bDropRequested && node->sentQueued < window) {
+        Node::Outgoing& o = node->pending.front();
+        if (node->bProbation && !o.bFirstState) break;
+        Packet* p = o.packet.get();
+        const int size = p->length();
+        const int chunk = chunkLength(size);
+        sendStateChunk(p, node, o.offset, chunk);
+        if (node->bDropRequested) break;
+        o.offset += chunk;
+        if (o.offset >= size) {
+            node->pendingBytes -= size;
+            if (o.bFirstState) node->pendingFirstStateBytes -= size;
+            node->pending.pop_front();
+        }
+    }
 }
 
 void NetHost::sendStateChunk(Packet* p, Node* node, int offset, int length) {
@@ -451,12 +542,18 @@ void NetHost::sendStateChunk(Packet* p, Node* node, int offset, int length) {
     }
     if (length < 0) length = 0;
 
+    // Sequences are carried as non-negative ints: the link ends rather than
+    // wrap to numbers the peer takes for old ones.
+    if (node->sequenceOut >= static_cast<uint32_t>(INT32_MAX)) {
+        node->requestDrop(u"its sequence numbers are used up");
+        return;
+    }
     Packet& d = datagram;
     d.reset();
     uint32_t uid = hostUID;
     d.doDWORD(uid);
     ++node->sequenceOut;
-    int32_t sequence = static_cast<int32_t>(node->sequenceOut & 0x7FFFFFFFu);
+    int32_t sequence = static_cast<int32_t>(node->sequenceOut);
     d.doUInt(sequence);
     sequenceScratch = static_cast<uint32_t>(sequence);
     bMoreScratch = more;
@@ -484,10 +581,6 @@ void NetHost::sendStateChunk(Packet* p, Node* node, int offset, int length) {
 
     std::unique_ptr<Packet> out = d.concat(*p, offset, length);
     connection->sendRaw(*out, node->address);
-    if (node->sentQueued >= Node::MAX_UNACKNOWLEDGED) {
-        node->requestDrop(u"it does not acknowledge what it receives");
-        return;
-    }
     node->sentList.addChild(out.release());
     ++node->sentQueued;
 }
@@ -508,13 +601,13 @@ void NetHost::serviceInPacketNormal(Packet& p, uint32_t senderUID) {
     p.sequence = sequence;
     p.bMore = more;
     if (sequence <= node->sequenceIn) return;  // old or duplicate
-    if (sequence > node->sequenceIn + Node::SEQUENCE_WINDOW) {
-        node->addFault(u"sequence far ahead");
-        logDrop(formatString(u"sequence %d is far ahead of %d", sequence, node->sequenceIn), p.address);
-        return;
-    }
+    // Far ahead: what a peer sends after our socket buffer overflowed. It
+    // is asked for again in turn.
+    if (sequence > int64_t{node->sequenceIn} + Node::SEQUENCE_WINDOW) return;
     // Only a datagram that passed the checks may move the peer's port.
     node->address.port = p.address.port;
+    // It could address us only after our accept: the peer is real.
+    if (node->bProbation) endProbation(node);
 
     int32_t ack = 0;
     p.doUInt(ack);
@@ -553,9 +646,9 @@ void NetHost::serviceInPacketNormal(Packet& p, uint32_t senderUID) {
         uint32_t crc = 0;
         p.doUInt(length);
         p.doDWORD(crc);
-        if (p.failed() || length > p.remaining()) {
-            node->addFault(u"truncated data entry");
-            logDrop(u"truncated data entry", p.address);
+        if (p.failed() || length > p.remaining() || length > CHUNK_SIZE) {
+            node->addFault(u"truncated or over-long data entry");
+            logDrop(u"truncated or over-long data entry", p.address);
             break;
         }
         std::unique_ptr<Packet> chunk = p.extract(length);

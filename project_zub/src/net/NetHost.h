@@ -5,7 +5,8 @@
 // the peers' states back together.
 //
 // Everything here is polled from the main thread: the role's network step
-// calls service() once. Nothing a peer sends can end the program: datagrams
+// calls service() once, and the frames between steps drain the socket with
+// receiveDatagrams(). Nothing a peer sends can end the program: datagrams
 // that fail to decode are dropped and logged (with a budget per step so
 // that a flood cannot fill the log), and a peer that keeps sending them is
 // disconnected.
@@ -31,6 +32,12 @@ public:
     static constexpr int LOG_BUDGET_PER_SERVICE = 16;
     static constexpr int PRODUCT_LENGTH = 32;
     static constexpr int NAME_LENGTH = 16;
+    // Connect requests cost a forged sender nothing: the nodes made for them
+    // wait on probation (see Node) for a short time, one per IPv4 address,
+    // a few at a time, made at a bounded rate, and they hold no player slot.
+    static constexpr double PROBATION_TIMEOUT = 1.5;
+    static constexpr int MAX_PROBATION = 8;
+    static constexpr double PROBATION_RATE = 8.0;  // new ones per second, in bursts of MAX_PROBATION
 
     // Texts of the handshake, by language identifier.
     enum TextId : int {
@@ -68,6 +75,10 @@ public:
     // Receives waiting datagrams (at most MAX_DATAGRAMS_PER_SERVICE), runs the
     // complete packets, drops silent peers.
     void service();
+    // Only the receiving part, for the frames between network steps: the
+    // socket is emptied (within the same bound) before the kernel drops what
+    // does not fit, and acknowledgements let more of the pending states out.
+    void receiveDatagrams();
     // Executes and frees every packet in the inbox.
     void processInbox();
     void sendToAllNodes(Packet* p);
@@ -80,6 +91,8 @@ public:
     Node* findNodeByAddress(const NetAddress& address) const;
     bool hasNode(const Node* node) const;
     int nodeCount() const { return nodes.countChildren(); }
+    int probationCount() const;
+    // Nodes on probation hold no slot.
     bool isFull() const;
 
     // --- handshake -------------------------------------------------------------------
@@ -94,7 +107,13 @@ public:
     static bool versionAccepted(double version);
 
     // --- sequenced datagrams ------------------------------------------------------------
+    // Queues a copy of the packet's content for the node and sends what the
+    // node's window allows.
     void sendState(Packet* p, Node* node);
+    void queueState(Node* node, std::unique_ptr<Packet> p, bool firstState);
+    // Sends chunks of the node's pending states while its window allows;
+    // with `probe`, one chunk beyond a full window (see Node).
+    void sendPending(Node* node, bool probe = false);
     void sendStateChunk(Packet* p, Node* node, int offset, int length);
     void serviceInPacketNormal(Packet& p, uint32_t senderUID);
     // The chunk length for a state of `size` bytes: no chunk exceeds CHUNK_SIZE.
@@ -138,6 +157,11 @@ protected:
 
 private:
     void destroyInboxPacketsOf(Node* node);
+    // A node on probation whose peer answered becomes a player, if a slot is free.
+    void endProbation(Node* node);
+    bool takeProbationToken();
+    double probationTokens = MAX_PROBATION;
+    double probationTokenTime = -1.0;
     int logBudget = LOG_BUDGET_PER_SERVICE;
     int logSuppressed = 0;
 };

@@ -132,18 +132,29 @@ void NetRole::countCommand(int code) {
 template <class Write>
 bool NetRole::appendCommand(const char* what, Write&& write) {
     Packet& p = *outgoing;
-    const Packet::Mark m = p.mark();
     const Packet::ErrorMode mode = p.getErrorMode();
-    p.setErrorMode(Packet::ErrorMode::Report);
-    write(p);
-    const bool ok = !p.failed();
-    if (!ok) {
-        Logger::get().log(u"%s(): %s not sent: %s", "NetRole::appendCommand", what, p.errorText());
-        p.restore(m);
-        p.clearError();
+    for (int attempt = 0;; ++attempt) {
+        const Packet::Mark m = p.mark();
+        p.setErrorMode(Packet::ErrorMode::Report);
+        write(p);
+        const bool ok = !p.failed();
+        const WString reason = ok ? WString() : p.errorText();
+        if (!ok) {
+            p.restore(m);
+            p.clearError();
+        }
+        p.setErrorMode(mode);
+        if (ok) return true;
+        // Leaving a command out would put the peers out of step (a spawn
+        // left out numbers every later one differently): send what is
+        // there and try again in an empty packet.
+        if (attempt == 0 && m.cursor > 0) {
+            flushOutgoing();
+            continue;
+        }
+        Logger::get().log(u"%s(): %s not sent: %s", "NetRole::appendCommand", what, reason);
+        return false;
     }
-    p.setErrorMode(mode);
-    return ok;
 }
 
 void NetRole::registerObject(ZubBase* o, int32_t uid) {
@@ -249,6 +260,7 @@ void NetRole::freeDeferred() {
 bool NetRole::processPacket(Packet& p) {
     CurrentRole current(this);
     bool ok = true;
+    const unsigned moved = subtreesMoved;
     while (!p.atEnd() && !p.failed()) {
         uint8_t code = 0;
         p.doBits(code, 2);
@@ -257,11 +269,70 @@ bool NetRole::processPacket(Packet& p) {
             break;
         }
     }
+    // Bodies check the depth of the parent they fill; a whole subtree hung
+    // somewhere can only be measured once the packet is done.
+    if (subtreesMoved != moved && !limitTreeDepth()) {
+        ok = false;
+        p.fail(formatString(u"object tree deeper than %d", MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH",
+               "NetRole::processPacket");
+    }
     if (p.failed()) {
         Logger::get().log(u"%s(): %s", "NetRole::processPacket", p.errorText());
         ok = false;
     }
     return ok;
+}
+
+namespace {
+
+// Makes every object below `top` (already out of its parent) a loose object
+// without children, bottom-up, so that no deletion or walk recurses deeply.
+void flattenSubtree(ZubBase* top) {
+    ZubBase* o = top;
+    while (o) {
+        if (o->firstChild) {
+            o = o->firstChild;
+            continue;
+        }
+        ZubBase* up = o->parent;
+        if (up) up->removeChild(o);
+        o = o == top ? nullptr : up;
+    }
+}
+
+// Appends to `out` the objects at depth MAX_TREE_DEPTH + 1 under `top`
+// (its children are at depth `first`), walking without recursion.
+void collectTooDeep(ZubBase* top, int first, std::vector<ZubBase*>& out) {
+    ZubBase* o = top->firstChild;
+    int depth = first;
+    while (o) {
+        if (depth > NetRole::MAX_TREE_DEPTH) out.push_back(o);
+        else if (o->firstChild) {
+            o = o->firstChild;
+            ++depth;
+            continue;
+        }
+        while (o != top && !o->nextSibling) {
+            o = o->parent;
+            --depth;
+        }
+        if (o == top) break;
+        o = o->nextSibling;
+    }
+}
+
+}  // namespace
+
+bool NetRole::limitTreeDepth() {
+    std::vector<ZubBase*> tooDeep;
+    collectTooDeep(this, 1, tooDeep);
+    for (const auto& e : objectMap)
+        if (!e.second->parent && e.second != root) collectTooDeep(e.second, 1, tooDeep);
+    for (ZubBase* o : tooDeep) {
+        if (o->parent) o->parent->removeChild(o);
+        flattenSubtree(o);
+    }
+    return tooDeep.empty();
 }
 
 bool NetRole::processCommand(Packet& p, int code) {
@@ -477,6 +548,7 @@ void NetRole::tick(double time, double dt) {
     lastFrameInterval = frameInterval(dt);
     advanceClock(lastFrameInterval);
     if (bStepped) service();
+    else receiveDatagrams();
     ZubBase::tick(netTime, lastFrameInterval);
     if (bStepped) {
         sendToAllNodes(outgoing.get());

@@ -27,6 +27,13 @@ public:
     static constexpr int RPCCOUNT = 1536;
     static constexpr double DEFAULT_PERIOD = 0.05;
     static constexpr uint32_t DEBUG_NETWORK_STATISTICS = 0x200;  // the engine's debug bit for drawStats
+    // How deep a tree of replicated objects may nest (ticking, drawing and
+    // deleting recurse once per level). A level's terrain chain is a few
+    // hundred deep.
+    static constexpr int MAX_TREE_DEPTH = 2048;
+    // Counts object bodies and calls that hung an object with children of
+    // its own somewhere: after a packet that did, the depth is measured.
+    static inline unsigned subtreesMoved = 0;
 
     // The host's arguments and the network period; makes itself THEROLE.
     explicit NetRole(int mode = 2, bool server = true, std::u16string_view productName = u"", double version = 0.0,
@@ -55,7 +62,9 @@ public:
     // Executes every command of the packet. Returns false when the packet was
     // malformed (only possible for packets that report instead of ending the
     // program); the commands before the fault have run. On a server, a packet
-    // from a peer may only call client-callable remote procedures.
+    // from a peer may only call client-callable remote procedures. A packet
+    // that made a tree deeper than MAX_TREE_DEPTH is malformed too: what lay
+    // too deep is taken out of its tree and left as loose registered objects.
     bool processPacket(Packet& p) override;
     virtual bool processCommand(Packet& p, int code);
     // The whole registry as SPAWNNAMED commands in ascending UID order, then
@@ -71,7 +80,8 @@ public:
     void flushOutgoing() override;
 
     // The frame: at most one network step (service the host, send the
-    // outgoing packet), and the object tree on the role's clock every frame.
+    // outgoing packet), the socket drained on the other frames, and the
+    // object tree on the role's clock every frame.
     // The frame interval is the engine's; without an engine, `dt`.
     void tick(double time, double dt) override;
     void render() override;
@@ -130,15 +140,19 @@ public:
     double frameInterval(double fallback) const;
 
 private:
-    // Appends one command to the outgoing packet; a command that cannot be
-    // written whole (the packet is full, or it names an object the peers
-    // cannot know) is left out and logged.
+    // Appends one command to the outgoing packet. When the packet is full it
+    // is sent and the command starts a new one; a command that cannot be
+    // written whole even then (it names an object the peers cannot know, or
+    // is larger than a packet) is left out and logged.
     template <class Write>
     bool appendCommand(const char* what, Write&& write);
     // The next free UID for an object spawned without one; false when none is left.
     bool takeNextUID(int32_t& uid);
     void countCommand(int code);
     void freeDeferred();
+    // Takes everything deeper than MAX_TREE_DEPTH out of the role's tree and
+    // of the trees of loose registered objects; false when there was any.
+    bool limitTreeDepth();
 
     NetRole* nextRole = nullptr;
     int busy = 0;  // inside tick or render

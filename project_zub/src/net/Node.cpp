@@ -13,7 +13,8 @@ namespace {
 Packet* asPacket(ZubBase* o) { return static_cast<Packet*>(o); }
 }  // namespace
 
-Node::Node(NetHost* h) : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h) {
+Node::Node(NetHost* h)
+    : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h), createdTime(lastDeliveryTime) {
     address.family = 2;
     address.ip = 0;
     address.port = 0;
@@ -21,7 +22,17 @@ Node::Node(NetHost* h) : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::no
 
 Node::~Node() = default;
 
+int Node::holdingCost(const Packet* p) { return p->length() + static_cast<int>(sizeof(Packet)); }
+
 void Node::addFault(std::u16string_view reason) {
+    // One fault is forgiven for every FAULT_DECAY seconds without one: a
+    // peer on a poor link is not dropped for what it did long ago.
+    const double t = ZubNetwork::now();
+    if (faults > 0 && t > lastFaultTime) {
+        const double forgiven = (t - lastFaultTime) / FAULT_DECAY;
+        faults = forgiven >= faults ? 0 : faults - static_cast<int>(forgiven);
+    }
+    lastFaultTime = t;
     ++faults;
     if (faults >= MAX_FAULTS) requestDrop(formatString(u"%d malformed datagrams, the last: %s", faults, reason));
 }
@@ -33,7 +44,7 @@ void Node::requestDrop(std::u16string_view reason) {
 }
 
 void Node::newIncoming(Packet* p) {
-    if (p->sequence <= sequenceIn || p->sequence > sequenceIn + SEQUENCE_WINDOW) {
+    if (p->sequence <= sequenceIn || p->sequence > int64_t{sequenceIn} + SEQUENCE_WINDOW) {
         deleteObject(p);
         return;
     }
@@ -50,19 +61,29 @@ void Node::insertSorted(Packet* p) {
         deleteObject(p);  // already waiting
         return;
     }
+    // Early datagrams are held within a budget; what does not fit is asked
+    // for again later. The next one in order always fits: it is delivered
+    // at once.
+    const int cost = holdingCost(p);
+    if (p->sequence != int64_t{sequenceIn} + 1 && outOfOrderBytes + cost > MAX_EARLY_BYTES) {
+        deleteObject(p);
+        return;
+    }
     const bool atEnd = after == outOfOrder.lastChild;
     if (after) outOfOrder.insertChildAfter(p, after);
     else if (outOfOrder.firstChild) outOfOrder.insertChildBefore(p, outOfOrder.firstChild);
     else outOfOrder.addChild(p);
     ++outOfOrderQueued;
+    outOfOrderBytes += cost;
     if (!atEnd && host && host->connection) ++host->connection->currentStats().outOfOrder;
 }
 
 void Node::deliverInOrder() {
-    while (outOfOrder.firstChild && asPacket(outOfOrder.firstChild)->sequence == sequenceIn + 1) {
+    while (outOfOrder.firstChild && asPacket(outOfOrder.firstChild)->sequence == int64_t{sequenceIn} + 1) {
         Packet* p = asPacket(outOfOrder.firstChild);
         outOfOrder.removeChild(p);
         --outOfOrderQueued;
+        outOfOrderBytes -= holdingCost(p);
         delivered.addChild(p);
         ++deliveredQueued;
         deliveredLength += p->length();
@@ -110,12 +131,12 @@ void Node::reassemble() {
         if (host) host->inbox.addChild(joined);
         else deleteObject(joined);
     }
-    if (deliveredLength > MAX_STATE_BYTES) {
+    if (deliveredLength > MAX_STATE_BYTES || deliveredQueued > MAX_STATE_CHUNKS) {
         // No peer that keeps to the protocol sends a state this long.
         while (delivered.firstChild) deleteObject(delivered.firstChild);
         deliveredQueued = 0;
         deliveredLength = 0;
-        requestDrop(formatString(u"a state longer than %d bytes", MAX_STATE_BYTES));
+        requestDrop(formatString(u"a state longer than %d bytes or %d chunks", MAX_STATE_BYTES, MAX_STATE_CHUNKS));
     }
 }
 
@@ -141,17 +162,18 @@ Packet* Node::findSent(int32_t sequence) const {
 int32_t Node::nextMissingSequence() {
     if (!outOfOrder.firstChild) return 0;
     int32_t firstGap = 0;
-    int32_t expected = sequenceIn + 1;
+    int64_t expected = int64_t{sequenceIn} + 1;  // sequences go up to the largest int
     for (ZubBase* o = outOfOrder.firstChild; o; o = o->nextSibling) {
         const int32_t s = asPacket(o)->sequence;
         for (; expected < s; ++expected) {
-            if (!firstGap) firstGap = expected;
-            if (expected > lastRequestedMissing) {
-                lastRequestedMissing = expected;
-                return expected;
+            const int32_t gap = static_cast<int32_t>(expected);
+            if (!firstGap) firstGap = gap;
+            if (gap > lastRequestedMissing) {
+                lastRequestedMissing = gap;
+                return gap;
             }
         }
-        expected = s + 1;
+        expected = int64_t{s} + 1;
     }
     if (!firstGap) return 0;
     lastRequestedMissing = firstGap;

@@ -5,24 +5,40 @@
 // yet acknowledged.
 //
 // Everything a peer can make grow is bounded: sequences are accepted only
-// within a window ahead of the last one delivered, a state being put
-// together is capped in size, and a peer that leaves too much unacknowledged
-// or keeps sending malformed datagrams is asked to be dropped.
+// within a window ahead of the last one delivered, early datagrams only up to
+// a byte budget, a state being put together is capped in size, and a peer
+// that leaves too much unacknowledged or keeps sending malformed datagrams is
+// asked to be dropped.
+//
+// What goes out is paced: states wait in a queue and their chunks are sent
+// while fewer than IN_FLIGHT datagrams are in flight, so a large state does
+// not overrun the peer's receive buffer. When the whole window goes
+// unacknowledged (all of it lost), one more datagram a step lets the peer see
+// what it misses and ask for it. A peer that has not yet answered (it may be
+// a forged address) gets a few datagrams of its first state and nothing else.
 #include <cstdint>
+#include <deque>
+#include <memory>
 
 #include "net/NetAddress.h"
+#include "net/Packet.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 
 class NetHost;
-class Packet;
 
 class Node : public ZubBase {
 public:
     static constexpr int32_t SEQUENCE_WINDOW = 1024;   // sequences accepted ahead of sequenceIn
     static constexpr int MAX_STATE_BYTES = 0x40000;    // one state put together from chunks
-    static constexpr int MAX_UNACKNOWLEDGED = 4096;    // datagrams kept for resending
+    static constexpr int MAX_STATE_CHUNKS = 513;       // chunks of such a state (512 bytes at most each)
+    static constexpr int MAX_EARLY_BYTES = 0x40000;    // early datagrams held, with their bookkeeping
+    static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
+    static constexpr int PROBATION_IN_FLIGHT = 4;      // the same for a peer that has not answered yet
+    static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
+    static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out after the first
     static constexpr int MAX_FAULTS = 8;               // malformed datagrams before the peer is dropped
+    static constexpr double FAULT_DECAY = 10.0;        // seconds after which one fault is forgiven
 
     explicit Node(NetHost* host);
     ~Node() override;
@@ -41,7 +57,8 @@ public:
     // The next sequence to ask the peer for (0 when none is missing).
     int32_t nextMissingSequence();
 
-    // A malformed datagram or packet from this peer; enough of them drop it.
+    // A malformed datagram or packet from this peer; enough of them in a
+    // short time drop it.
     void addFault(std::u16string_view reason);
     // Asks the host to disconnect the peer at the next safe moment.
     void requestDrop(std::u16string_view reason);
@@ -61,17 +78,38 @@ public:
 
     NetHost* host;
     int faults = 0;
+    double lastFaultTime = 0.0;
     bool bDropRequested = false;
     WString dropReason;
+
+    // A node made for a connect request is on probation until its peer sends
+    // a sequenced datagram (which it can only address after our accept).
+    bool bProbation = false;
+    double createdTime = 0.0;
+
+    // States waiting to be sent, oldest first; `offset` bytes of the front
+    // one are out. Only the first state goes to a node on probation.
+    struct Outgoing {
+        std::unique_ptr<Packet> packet;
+        int offset = 0;
+        bool bFirstState = false;
+    };
+    std::deque<Outgoing> pending;
+    int64_t pendingBytes = 0;
+    int64_t pendingFirstStateBytes = 0;
 
     int outOfOrderCount() const { return outOfOrderQueued; }
     int deliveredCount() const { return deliveredQueued; }
     int unacknowledgedCount() const { return sentQueued; }
     int deliveredBytes() const { return deliveredLength; }
+    int earlyBytes() const { return outOfOrderBytes; }
 
 private:
     friend class NetHost;
+    // What an early datagram costs to hold: its bytes and its bookkeeping.
+    static int holdingCost(const Packet* p);
     int outOfOrderQueued = 0;
+    int outOfOrderBytes = 0;
     int deliveredQueued = 0;
     int deliveredLength = 0;
     int sentQueued = 0;

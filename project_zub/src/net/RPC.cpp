@@ -103,6 +103,14 @@ void RPCAddChild::execute() {
         Logger::get().log(u"%s(): %s", "RPCAddChild::execute", u"refused: the child would contain its parent");
         return;
     }
+    int depth = 0;
+    for (const ZubBase* o = target; o->parent && depth < NetRole::MAX_TREE_DEPTH; o = o->parent) ++depth;
+    if (depth >= NetRole::MAX_TREE_DEPTH) {
+        Logger::get().log(u"%s(): %s", "RPCAddChild::execute", u"refused: the tree would nest too deep");
+        return;
+    }
+    // A subtree's own depth is measured after the packet that moved it.
+    if (child->firstChild) ++NetRole::subtreesMoved;
     target->addChild(child);
 }
 

@@ -56,7 +56,8 @@ void Server::tick(double time, double dt) { NetRole::tick(time, dt); }
 void Server::onConnect(Node* node) {
     std::vector<std::unique_ptr<Packet>> state;
     const int bytes = writeFullStatePackets(state, Packet::FLAG_NETWORK);
-    for (auto& p : state) sendState(p.get(), node);
+    // Paced: the packets wait on the node and go out as it acknowledges.
+    for (auto& p : state) queueState(node, std::move(p), true);
     Logger::get().log(u"%s(): Sending initial client state: %d bytes", "Server::onConnect", bytes);
     if (RootObject* r = asRoot(root)) r->onClientConnected(node);
 }

@@ -20,7 +20,7 @@ public:
     bool start(Packet* p, std::u16string_view sourceName = u"");
 
     void tick(double time, double dt) override;
-    // Sends the whole state to the new peer, then tells the root.
+    // Queues the whole state for the new peer, then tells the root.
     void onConnect(Node* node) override;
     void onDisconnect(Node* node) override;
 

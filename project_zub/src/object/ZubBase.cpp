@@ -179,6 +179,7 @@ int ZubBase::countChildren() const {
 }
 
 bool ZubBase::isAncestorOf(const ZubBase* o) const {
+    if (!firstChild) return false;  // no descendants: the common case costs no walk
     for (const ZubBase* p = o ? o->parent : nullptr; p; p = p->parent)
         if (p == this) return true;
     return false;
@@ -280,14 +281,29 @@ void ZubBase::netSerialize(Packet& p) {
         p.doPointer2(none);
         return;
     }
+    // A new child may not contain this object, nor hang deeper than a
+    // replicated tree may nest. The way up is walked once per body, and no
+    // further than that depth.
+    int depth = -1;
+    const ZubBase* top = this;
     for (int guard = 0;; ++guard) {
         ZubBase* c = nullptr;
         if (!p.doPointer2(c) || p.failed()) break;
-        if (c == this || c->isAncestorOf(this) || c->objectUID == 1) {
-            p.fail(u"object body names itself, an ancestor or the root as a child", "child != this");
-            break;
+        if (c->parent != this) {
+            if (depth < 0)
+                for (depth = 0; top->parent && depth < NetRole::MAX_TREE_DEPTH; ++depth) top = top->parent;
+            if (depth >= NetRole::MAX_TREE_DEPTH) {
+                p.fail(formatString(u"object tree deeper than %d", NetRole::MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH");
+                break;
+            }
+            const bool ancestor = c->firstChild && (c->parent ? c->isAncestorOf(this) : c == top);
+            if (c == this || ancestor || c->objectUID == 1) {
+                p.fail(u"object body names itself, an ancestor or the root as a child", "child != this");
+                break;
+            }
+            if (c->firstChild) ++NetRole::subtreesMoved;
+            addChild(c);
         }
-        if (c->parent != this) addChild(c);
         if (guard > (1 << 20)) {
             p.fail(u"object body has too many children", "children < 2^20");
             break;

@@ -1,5 +1,6 @@
 #include "net_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 
@@ -9,10 +10,13 @@ namespace nettest {
 
 ZUB_IMPLEMENT_CLASS(NetProbe, ZubBase, kNetProbeId)
 ZUB_IMPLEMENT_CLASS(ProbeRPC, RPC, kProbeRpcId)
+ZUB_IMPLEMENT_CLASS(NetTestRoot, RootObject, kNetTestRootId)
+ZUB_IMPLEMENT_CLASS(ClientCallRPC, RPC, kClientCallId)
 
 int NetProbe::liveProbes = 0;
 std::vector<ProbeRPC::Run> ProbeRPC::runs;
 std::function<void(ProbeRPC&)> ProbeRPC::onExecute;
+std::vector<int32_t> ClientCallRPC::runs;
 
 namespace {
 
@@ -26,6 +30,8 @@ public:
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new NetEnvironment);
+
+double* manualNow = nullptr;
 
 }  // namespace
 
@@ -45,9 +51,7 @@ std::unique_ptr<Packet> readerOf(const Bytes& b, uint32_t flags, bool fromPeer) 
     return p;
 }
 
-std::unique_ptr<Packet> readerOf(const Packet& p, bool fromPeer) {
-    return readerOf(contentOf(p), p.flags, fromPeer);
-}
+std::unique_ptr<Packet> readerOf(const Packet& p, bool fromPeer) { return readerOf(contentOf(p), p.flags, fromPeer); }
 
 std::string hex(const Bytes& b) {
     std::string s;
@@ -60,9 +64,13 @@ std::string hex(const Bytes& b) {
     return s;
 }
 
-// ---------------------------------------------------------------------------
+int readCode(Packet& p) {
+    uint8_t code = 0;
+    p.doBits(code, 2);
+    return code;
+}
 
-NetProbe::NetProbe() { ++liveProbes; }
+// ---------------------------------------------------------------------------
 
 NetProbe::~NetProbe() {
     --liveProbes;
@@ -91,11 +99,78 @@ void ProbeRPC::execute() {
     if (onExecute) onExecute(*this);
 }
 
+void ClientCallRPC::addPropertiesTo(Property* c) { c->add(new PropertyInt(u"", PROP_ARGUMENT, &value)); }
+
 // ---------------------------------------------------------------------------
 
-RoleGuard::RoleGuard(bool server) : role(new NetRole) { role->bServer = server; }
+ManualClock::ManualClock(double start) : now(start) {
+    manualNow = &now;
+    ZubNetwork::clockOverride = [] { return *manualNow; };
+}
 
-RoleGuard::~RoleGuard() { deleteRoleAndObjects(role); }
+ManualClock::~ManualClock() {
+    ZubNetwork::clockOverride = nullptr;
+    manualNow = nullptr;
+}
+
+void step(NetRole& role) {
+    role.service();
+    role.flushOutgoing();
+}
+
+bool pumpUntil(std::initializer_list<NetRole*> roles, const std::function<bool()>& done, int rounds) {
+    for (int i = 0; i < rounds; ++i) {
+        if (done()) return true;
+        for (NetRole* r : roles) step(*r);
+    }
+    return done();
+}
+
+NetConnection* attachLoopback(NetHost& host, uint16_t port) {
+    auto* c = new NetConnection(NetAddress::of(NetAddress::LOOPBACK, port));
+    host.setConnection(c, true);
+    return c;
+}
+
+Bytes special(uint32_t command, const std::function<void(Packet&)>& fill) {
+    Packet p(Packet::FLAG_NETWORK, 4096);
+    p.setFromPeer();
+    uint32_t word = NetHost::SPECIAL;
+    p.doDWORD(word);
+    p.doDWORD(command);
+    if (fill) fill(p);
+    return contentOf(p);
+}
+
+Bytes connectRequest(std::u16string_view product, double version, std::u16string_view name) {
+    return special(NetHost::CMD_CONNECT, [&](Packet& p) {
+        WString a(product), b(name);
+        double v = version;
+        p.doUString(a, -1);
+        p.doDouble(v);
+        p.doUString(b, -1);
+    });
+}
+
+std::unique_ptr<Packet> datagramFrom(const Bytes& b, const NetAddress& from) {
+    auto p = readerOf(b, Packet::FLAG_NETWORK, true);
+    p->address = from;
+    return p;
+}
+
+size_t logMark() {
+    // The history drops its oldest lines when full: start it afresh.
+    Logger::get().clearHistory();
+    return 0;
+}
+
+int logLinesSince(size_t mark, const std::u16string& text) {
+    const auto& h = Logger::get().history();
+    int n = 0;
+    for (size_t i = std::min(mark, h.size()); i < h.size(); ++i)
+        if (h[i].find(text) != std::u16string::npos) ++n;
+    return n;
+}
 
 void deleteRoleAndObjects(NetRole* role) {
     // Registered objects outside the role's tree are nobody's children: find
@@ -108,12 +183,6 @@ void deleteRoleAndObjects(NetRole* role) {
     }
     delete role;
     for (ZubBase* o : tops) deleteObject(o);
-}
-
-int readCode(Packet& p) {
-    uint8_t code = 0;
-    p.doBits(code, 2);
-    return code;
 }
 
 }  // namespace nettest

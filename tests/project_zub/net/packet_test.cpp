@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "net_test_support.h"
 #include "object/RuntimeClass.h"
@@ -14,427 +13,249 @@ using namespace nettest;
 
 namespace {
 
-Bytes writeInt(int32_t v) {
+template <class T, class Do>
+Bytes writeOne(T v, Do op) {
     Packet p(0, 16);
-    p.doInt(v);
+    (p.*op)(v);
     return contentOf(p);
 }
 
-Bytes writeUInt(uint32_t v) {
-    Packet p(0, 16);
-    p.doUInt(v);
-    return contentOf(p);
-}
-
-int32_t readInt(const Bytes& b, bool* failed = nullptr) {
+template <class T, class Do>
+T readOne(const Bytes& b, Do op, bool* failed = nullptr) {
     auto p = readerOf(b, 0, true);
-    int32_t v = 12345;
-    p->doInt(v);
+    T v = T(12345);
+    ((*p).*op)(v);
     if (failed) *failed = p->failed();
     return v;
 }
 
-uint32_t readUInt(const Bytes& b, bool* failed = nullptr) {
-    auto p = readerOf(b, 0, true);
-    uint32_t v = 12345;
-    p->doUInt(v);
-    if (failed) *failed = p->failed();
-    return v;
-}
+constexpr void (Packet::*kInt)(int32_t&) = &Packet::doInt;
+constexpr void (Packet::*kUInt)(uint32_t&) = &Packet::doUInt;
+constexpr void (Packet::*kHalf)(float&) = &Packet::doFloat16;
 
 uint16_t halfWord(float v) {
-    Packet p(0, 4);
-    p.doFloat16(v);
-    EXPECT_EQ(p.length(), 2);
-    return static_cast<uint16_t>(p.data()[0] | (p.data()[1] << 8));
+    const Bytes b = writeOne<float>(v, kHalf);
+    EXPECT_EQ(b.size(), 2u);
+    return static_cast<uint16_t>(b[0] | (b[1] << 8));
 }
 
-float readHalf(uint16_t w) {
-    auto p = readerOf(bytes({w & 0xFF, w >> 8}));
-    float f = -1.0f;
-    p->doFloat16(f);
-    EXPECT_FALSE(p->failed());
-    return f;
-}
-
-const RuntimeClass* classAt(size_t index) {
-    const auto& a = RuntimeClassManager::getInstance().classArray;
-    return index < a.size() ? a[index] : nullptr;
-}
+float readHalf(uint16_t w) { return readOne<float>(bytes({w & 0xFF, w >> 8}), kHalf); }
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Integers
+// Values
 
-TEST(NetPacketInt, KnownByteForms) {
-    EXPECT_EQ(writeInt(0), bytes({0x00}));
-    EXPECT_EQ(writeInt(-1), bytes({0x41}));
-    EXPECT_EQ(writeInt(63), bytes({0x3F}));
-    EXPECT_EQ(writeInt(-63), bytes({0x7F}));
-    EXPECT_EQ(writeInt(64), bytes({0x80, 0x01}));
-    EXPECT_EQ(writeInt(-64), bytes({0xC0, 0x01}));
-    EXPECT_EQ(writeInt(100), bytes({0xA4, 0x01}));
-    EXPECT_EQ(readInt(bytes({0x40})), 0);
-    EXPECT_EQ(readInt(bytes({0xC0, 0x01})), -64);
-    EXPECT_EQ(readInt(bytes({0xA4, 0x01})), 100);
-}
-
-TEST(NetPacketInt, LengthGrowsAtEachBoundary) {
-    struct Case {
-        int32_t v;
-        size_t len;
-    } cases[] = {{63, 1},          {64, 2},         {(1 << 13) - 1, 2}, {1 << 13, 3},
-                 {(1 << 20) - 1, 3}, {1 << 20, 4},   {(1 << 27) - 1, 4}, {1 << 27, 5},
-                 {INT32_MAX, 5},   {-INT32_MAX, 5}, {-(1 << 13), 3}};
-    for (const Case& c : cases) {
-        const Bytes b = writeInt(c.v);
-        EXPECT_EQ(b.size(), c.len) << c.v;
-        bool failed = true;
-        EXPECT_EQ(readInt(b, &failed), c.v) << hex(b);
-        EXPECT_FALSE(failed);
+TEST(NetPacket, IntegersHaveTheirByteFormsAndRoundTrip) {
+    const std::pair<int32_t, Bytes> ints[] = {
+        {0, bytes({0x00})},          {-1, bytes({0x41})},           {63, bytes({0x3F})},
+        {-63, bytes({0x7F})},        {64, bytes({0x80, 0x01})},     {-64, bytes({0xC0, 0x01})},
+        {100, bytes({0xA4, 0x01})},  {INT32_MAX, bytes({0xBF, 0xFF, 0xFF, 0xFF, 0x0F})},
+        {-INT32_MAX, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F})}};
+    for (const auto& [v, b] : ints) {
+        EXPECT_EQ(writeOne<int32_t>(v, kInt), b) << v;
+        EXPECT_EQ(readOne<int32_t>(b, kInt), v);
     }
-    EXPECT_EQ(writeInt(INT32_MAX), bytes({0xBF, 0xFF, 0xFF, 0xFF, 0x0F}));
-    EXPECT_EQ(writeInt(-INT32_MAX), bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));
-}
-
-TEST(NetPacketInt, RoundTripsAcrossTheRange) {
-    Packet p(0, 1 << 16);
-    std::vector<int32_t> values;
-    for (int64_t v = -INT32_MAX; v <= INT32_MAX; v += 9876543) values.push_back(static_cast<int32_t>(v));
+    EXPECT_EQ(readOne<int32_t>(bytes({0x40}), kInt), 0);  // minus zero
+    const std::pair<uint32_t, Bytes> uints[] = {{0, bytes({0x00})},
+                                                {127, bytes({0x7F})},
+                                                {128, bytes({0x80, 0x01})},
+                                                {300, bytes({0xAC, 0x02})},
+                                                {0x7FFFFFFFu, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x07})}};
+    for (const auto& [v, b] : uints) {
+        EXPECT_EQ(writeOne<uint32_t>(v, kUInt), b) << v;
+        EXPECT_EQ(readOne<uint32_t>(b, kUInt), v);
+    }
+    // The lengths grow at each 7-bit boundary (6 bits first when signed).
+    auto groups = [](uint32_t m, int first) {
+        size_t n = 1;
+        for (uint32_t limit = 1u << first; m >= limit && n < 5; limit <<= 7) ++n;
+        return n;
+    };
     for (int s = 0; s < 31; ++s) {
-        values.push_back(1 << s);
-        values.push_back(-(1 << s));
-        values.push_back((1 << s) - 1);
+        for (int32_t v : {(1 << s) - 1, 1 << s, -(1 << s)}) {
+            const Bytes b = writeOne<int32_t>(v, kInt);
+            EXPECT_EQ(b.size(), groups(static_cast<uint32_t>(v < 0 ? -static_cast<int64_t>(v) : v), 6)) << v;
+            ASSERT_EQ(readOne<int32_t>(b, kInt), v) << hex(b);
+        }
+        const uint32_t u = 1u << s;
+        const Bytes c = writeOne<uint32_t>(u, kUInt);
+        EXPECT_EQ(c.size(), groups(u, 7)) << u;
+        ASSERT_EQ(readOne<uint32_t>(c, kUInt), u);
     }
-    for (int32_t v : values) p.doInt(v);
-    auto r = readerOf(p);
-    for (int32_t expected : values) {
-        int32_t v = 0;
-        r->doInt(v);
-        ASSERT_EQ(v, expected);
-    }
-    EXPECT_TRUE(r->atEnd());
-    EXPECT_FALSE(r->failed());
-}
-
-TEST(NetPacketUInt, KnownByteForms) {
-    EXPECT_EQ(writeUInt(0), bytes({0x00}));
-    EXPECT_EQ(writeUInt(127), bytes({0x7F}));
-    EXPECT_EQ(writeUInt(128), bytes({0x80, 0x01}));
-    EXPECT_EQ(writeUInt(300), bytes({0xAC, 0x02}));
-    EXPECT_EQ(writeUInt(0x7FFFFFFFu), bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x07}));
-    EXPECT_EQ(readUInt(bytes({0xAC, 0x02})), 300u);
-    EXPECT_EQ(readUInt(bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x07})), 0x7FFFFFFFu);
-    // The signed form takes the same bytes.
+    // The signed form of doUInt takes the same bytes and stops below 2^31.
     Packet p(0, 8);
     int32_t v = 300;
     p.doUInt(v);
     EXPECT_EQ(contentOf(p), bytes({0xAC, 0x02}));
-}
-
-TEST(NetPacketUInt, LengthGrowsAtEachBoundary) {
-    const uint32_t limits[] = {127, 128, (1u << 14) - 1, 1u << 14, (1u << 21) - 1, 1u << 21, (1u << 28) - 1, 1u << 28};
-    const size_t lens[] = {1, 2, 2, 3, 3, 4, 4, 5};
-    for (size_t i = 0; i < std::size(limits); ++i) {
-        const Bytes b = writeUInt(limits[i]);
-        EXPECT_EQ(b.size(), lens[i]) << limits[i];
-        EXPECT_EQ(readUInt(b), limits[i]);
-    }
-}
-
-TEST(NetPacketUInt, SignedFormRejectsValuesFromTwoToThe31) {
-    auto p = readerOf(bytes({0x80, 0x80, 0x80, 0x80, 0x08}), 0, true);
-    int32_t v = 7;
-    p->doUInt(v);
-    EXPECT_TRUE(p->failed());
+    auto r = readerOf(bytes({0x80, 0x80, 0x80, 0x80, 0x08}), 0, true);
+    r->doUInt(v);
+    EXPECT_TRUE(r->failed());
     EXPECT_EQ(v, 0);
+    // Raw words are little-endian.
+    uint32_t w = 0xFEFDFCFBu;
+    Packet d(0, 4);
+    d.doDWORD(w);
+    EXPECT_EQ(contentOf(d), bytes({0xFB, 0xFC, 0xFD, 0xFE}));
 }
 
-TEST(NetPacketDWORD, FourRawLittleEndianBytes) {
-    Packet p(0, 8);
-    uint32_t v = 0xFEFDFCFBu;
-    p.doDWORD(v);
-    EXPECT_EQ(contentOf(p), bytes({0xFB, 0xFC, 0xFD, 0xFE}));
-    auto r = readerOf(p);
-    uint32_t back = 0;
-    r->doDWORD(back);
-    EXPECT_EQ(back, 0xFEFDFCFBu);
-}
-
-// ---------------------------------------------------------------------------
-// Floats
-
-TEST(NetPacketFloat16, KnownByteForms) {
-    EXPECT_EQ(halfWord(1.0f), 0x3C00);
-    EXPECT_EQ(halfWord(-2.5f), 0xC100);
-    EXPECT_EQ(halfWord(0.1f), 0x2E66);
-    EXPECT_EQ(halfWord(0.00001f), 0x0010);
-    EXPECT_EQ(halfWord(200000.0f), 0x7FEF);
-    EXPECT_EQ(halfWord(-200000.0f), 0xFFEF);
-    EXPECT_EQ(halfWord(-0.00001f), 0x8010);
-    EXPECT_EQ(halfWord(0.0f), 0x0000);
-    EXPECT_EQ(halfWord(-0.0f), 0x0000);
-
-    EXPECT_EQ(readHalf(0x3C00), 1.0f);
-    EXPECT_EQ(readHalf(0xC100), -2.5f);
+TEST(NetPacket, HalfFloatsAndSingles) {
+    const std::pair<float, uint16_t> forms[] = {{1.0f, 0x3C00},      {-2.5f, 0xC100},        {0.1f, 0x2E66},
+                                                {0.00001f, 0x0010},  {200000.0f, 0x7FEF},    {-200000.0f, 0xFFEF},
+                                                {-0.00001f, 0x8010}, {0.0f, 0x0000},         {-0.0f, 0x0000},
+                                                {1e-30f, 0x0010},    {1e30f, 0x7FEF},        {130000.0f, 0x7FEF}};
+    for (const auto& [f, w] : forms) EXPECT_EQ(halfWord(f), w) << f;
+    EXPECT_EQ(writeOne<float>(1.0f, kHalf), bytes({0x00, 0x3C}));
     EXPECT_EQ(readHalf(0x2E66), 0.0999755859375f);
     EXPECT_NEAR(readHalf(0x0010), 3.0994e-5f, 1e-9f);
     EXPECT_EQ(readHalf(0x7FEF), 129984.0f);
     EXPECT_EQ(readHalf(0x0000), 0.0f);
-}
-
-TEST(NetPacketFloat16, ByteOrderIsLittleEndian) {
-    Packet p(0, 4);
-    float v = 1.0f;
-    p.doFloat16(v);
-    EXPECT_EQ(contentOf(p), bytes({0x00, 0x3C}));
-}
-
-TEST(NetPacketFloat16, ClampsIntoTheCodedRangeAndTruncates) {
-    EXPECT_EQ(halfWord(1e-30f), 0x0010);
-    EXPECT_EQ(halfWord(1e30f), 0x7FEF);
-    EXPECT_EQ(halfWord(130000.0f), 0x7FEF);
-    // The lower mantissa bits are dropped, not rounded.
-    EXPECT_EQ(readHalf(halfWord(4001.0f)), 4000.0f);
-    // Every written nonzero value reads back within the coded magnitudes.
-    for (float v : {1e-20f, 3e-5f, 0.5f, 77.7f, 65504.0f, 1e9f}) {
-        const float back = readHalf(halfWord(v));
-        EXPECT_GE(back, 3.0994e-5f);
-        EXPECT_LE(back, 129984.0f);
-        const float neg = readHalf(halfWord(-v));
-        EXPECT_EQ(neg, -back);
-    }
-}
-
-TEST(NetPacketFloat16, EveryWordReadsAsANormalNumber) {
+    EXPECT_EQ(readHalf(halfWord(4001.0f)), 4000.0f);  // truncated, not rounded
+    // Every word reads as a normal number; inside the writable magnitudes
+    // writing it again gives the word back.
     for (uint32_t w = 1; w < 0x10000; ++w) {
         const float f = readHalf(static_cast<uint16_t>(w));
         ASSERT_TRUE(std::isnormal(f)) << w;
-        // Inside the writable magnitudes, writing what was read gives the word back.
         const uint32_t magnitude = w & 0x7FFF;
         if (magnitude >= 0x0010 && magnitude <= 0x7FEF) {
             ASSERT_EQ(halfWord(f), w) << w;
         }
     }
-    // The sign bit alone is not zero: the smallest negative magnitude.
     EXPECT_EQ(readHalf(0x8000), -std::ldexp(1.0f, -15));
-}
-
-TEST(NetPacketDouble, FourByteSingle) {
+    // doDouble carries a 4-byte single.
     Packet p(0, 8);
-    double v = 1.5;
-    p.doDouble(v);
-    EXPECT_EQ(contentOf(p), bytes({0x00, 0x00, 0xC0, 0x3F}));
-    double w = 0.1;
-    p.doDouble(w);
-    EXPECT_EQ(p.length(), 8);
+    double a = 1.5, b = 0.1;
+    p.doDouble(a);
+    p.doDouble(b);
+    EXPECT_EQ(contentOf(p), bytes({0x00, 0x00, 0xC0, 0x3F, 0xCD, 0xCC, 0xCC, 0x3D}));
     auto r = readerOf(p);
-    double a = 0, b = 0;
     r->doDouble(a);
     r->doDouble(b);
     EXPECT_EQ(a, 1.5);
     EXPECT_EQ(b, static_cast<double>(0.1f));
 }
 
-// ---------------------------------------------------------------------------
-// Bits
-
-TEST(NetPacketBits, BitsIntAndBoolShareOneBitByte) {
-    Packet p(0, 8);
-    uint8_t five = 5;
-    int32_t i = 5;
-    bool t = true;
-    p.doBits(five, 3);
-    p.doInt(i);
-    p.doBool(t);
-    EXPECT_EQ(contentOf(p), bytes({0x0D, 0x05}));
-
-    auto r = readerOf(p);
-    uint8_t b = 0xF0;
-    int32_t j = 0;
-    bool u = false;
-    r->doBits(b, 3);
-    r->doInt(j);
-    r->doBool(u);
-    EXPECT_EQ(b, 0xF5);  // the other bits of the value are kept
-    EXPECT_EQ(j, 5);
-    EXPECT_TRUE(u);
-    EXPECT_TRUE(r->atEnd());
-}
-
-TEST(NetPacketBits, NineBoolsInARowTakeTwoBitBytes) {
-    Packet p(0, 8);
-    for (int k = 0; k < 9; ++k) {
-        bool v = (k % 3) != 1;
-        p.doBool(v);
+TEST(NetPacket, BitsShareBitBytesOpenedAtTheCursor) {
+    {
+        Packet p(0, 8);
+        uint8_t five = 5;
+        int32_t i = 5;
+        bool t = true;
+        p.doBits(five, 3);
+        p.doInt(i);
+        p.doBool(t);
+        EXPECT_EQ(contentOf(p), bytes({0x0D, 0x05}));
+        auto r = readerOf(p);
+        uint8_t b = 0xF0;
+        r->doBits(b, 3);
+        EXPECT_EQ(b, 0xF5);  // the other bits of the value are kept
     }
-    // k = 0..7: 1,0,1,1,0,1,1,0 -> 0b01101101; k = 8: 1.
-    EXPECT_EQ(contentOf(p), bytes({0x6D, 0x01}));
-}
-
-TEST(NetPacketBits, NinthBitOpensABitByteAtTheCursor) {
+    // The ninth bit opens a second bit byte where the cursor is then.
     const bool values[9] = {true, false, true, true, false, false, true, true, true};
     Packet p(0, 16);
     int32_t a = 100, b = 5, c = 7;
     bool v0 = values[0];
-    p.doBool(v0);  // opens bit byte 1 at offset 0
-    p.doInt(a);    // A4 01 at offsets 1-2
+    p.doBool(v0);
+    p.doInt(a);
     for (int k = 1; k < 8; ++k) {
         bool v = values[k];
-        p.doBool(v);  // into bit byte 1
+        p.doBool(v);
     }
-    p.doInt(b);  // 05 at offset 3
+    p.doInt(b);
     bool v8 = values[8];
-    p.doBool(v8);  // opens bit byte 2 at offset 4
-    p.doInt(c);    // 07 at offset 5
+    p.doBool(v8);
+    p.doInt(c);
     EXPECT_EQ(contentOf(p), bytes({0xCD, 0xA4, 0x01, 0x05, 0x01, 0x07})) << hex(contentOf(p));
-
-    auto r = readerOf(p);
-    bool got[9] = {};
-    int32_t ra = 0, rb = 0, rc = 0;
-    r->doBool(got[0]);
-    r->doInt(ra);
-    for (int k = 1; k < 8; ++k) r->doBool(got[k]);
-    r->doInt(rb);
-    r->doBool(got[8]);
-    r->doInt(rc);
-    for (int k = 0; k < 9; ++k) EXPECT_EQ(got[k], values[k]) << k;
-    EXPECT_EQ(ra, 100);
-    EXPECT_EQ(rb, 5);
-    EXPECT_EQ(rc, 7);
-    EXPECT_TRUE(r->atEnd());
-    EXPECT_FALSE(r->failed());
+    // doBit takes one bit of a byte; zero or negative counts write nothing.
+    Packet q(0, 8);
+    uint8_t hi = 0x80, none = 0xFF, w = 0x02;
+    q.doBit(hi, 7);
+    q.doBits(none, 0);
+    q.doBits(none, -3);
+    q.doBit(w, 0);
+    q.doBit(w, 1);
+    EXPECT_EQ(contentOf(q), bytes({0x05}));
+    // After reset the next bit opens a new bit byte.
+    q.reset();
+    int32_t three = 3;
+    bool t = true;
+    q.doInt(three);
+    q.doBool(t);
+    EXPECT_EQ(contentOf(q), bytes({0x03, 0x01}));
 }
 
-TEST(NetPacketBits, DoBitAndCounts) {
-    Packet p(0, 8);
-    uint8_t v = 0x80;
-    p.doBit(v, 7);   // bit 0 of the bit byte = 1
-    uint8_t z = 0xFF;
-    p.doBits(z, 0);  // nothing
-    p.doBits(z, -3); // nothing
-    uint8_t w = 0x02;
-    p.doBit(w, 0);   // bit 1 = 0
-    p.doBit(w, 1);   // bit 2 = 1
-    EXPECT_EQ(contentOf(p), bytes({0x05}));
-    auto r = readerOf(p);
-    uint8_t a = 0, b = 0xFF;
-    r->doBit(a, 7);
-    r->doBits(b, 2);  // bits 0 and 1 of b from bits 1 and 2
-    EXPECT_EQ(a, 0x80);
-    EXPECT_EQ(b, 0xFE);
-}
-
-TEST(NetPacketBits, MixedStreamMirrorsExactly) {
-    // A long interleaving of every kind; the reader performs the same calls.
-    Packet p(0, 4096);
-    uint32_t seed = 1;
-    auto next = [&seed] {
-        seed = seed * 1664525u + 1013904223u;
-        return seed >> 8;
-    };
-    std::vector<int32_t> ints;
-    std::vector<bool> bools;
-    std::vector<uint8_t> bitsv;
-    std::vector<int> kinds;
-    for (int k = 0; k < 500; ++k) {
-        const int kind = static_cast<int>(next() % 3);
-        kinds.push_back(kind);
-        if (kind == 0) {
-            int32_t v = static_cast<int32_t>(next()) - (1 << 23);
-            ints.push_back(v);
-            p.doInt(v);
-        } else if (kind == 1) {
-            bool v = next() & 1;
-            bools.push_back(v);
-            p.doBool(v);
-        } else {
-            uint8_t v = static_cast<uint8_t>(next() & 0x1F);
-            bitsv.push_back(v);
-            p.doBits(v, 5);
-        }
-    }
-    auto r = readerOf(p);
-    size_t ii = 0, bi = 0, ti = 0;
-    for (int kind : kinds) {
-        if (kind == 0) {
-            int32_t v = 0;
-            r->doInt(v);
-            ASSERT_EQ(v, ints[ii++]);
-        } else if (kind == 1) {
-            bool v = false;
-            r->doBool(v);
-            ASSERT_EQ(v, bools[bi++]);
-        } else {
-            uint8_t v = 0;
-            r->doBits(v, 5);
-            ASSERT_EQ(v, bitsv[ti++]);
-        }
-    }
-    EXPECT_TRUE(r->atEnd());
-    EXPECT_FALSE(r->failed());
-}
-
-// ---------------------------------------------------------------------------
-// Strings
-
-TEST(NetPacketString, NameEncodesAsXoredBytes) {
-    Packet p(0, 32);
-    WString s = u"Tumbrodemo";
-    p.doUString(s);
-    EXPECT_EQ(contentOf(p), bytes({0x0A, 0x69, 0x48, 0x50, 0x5F, 0x4F, 0x52, 0x59, 0x58, 0x50, 0x52}));
-    auto r = readerOf(p);
-    WString back;
-    r->doUString(back);
-    EXPECT_EQ(back, u"Tumbrodemo");
-    EXPECT_TRUE(r->atEnd());
-}
-
-TEST(NetPacketString, EmptyAndMultiByteTexts) {
+TEST(NetPacket, StringsAreXoredUtf8ByUnit) {
     Packet p(0, 64);
-    WString empty, mixed = u"A\u00E9\u20AC";
+    WString name = u"Tumbrodemo", empty, mixed = u"A\u00E9\u20AC", astral = u"x\U0001F600y", zero(u"ab\0cd", 5);
+    p.doUString(name);
+    EXPECT_EQ(contentOf(p), bytes({0x0A, 0x69, 0x48, 0x50, 0x5F, 0x4F, 0x52, 0x59, 0x58, 0x50, 0x52}));
+    p.reset();
     p.doUString(empty);
     p.doUString(mixed);
-    // A (1 byte) + e-acute (2) + euro (3) = 6 bytes.
     EXPECT_EQ(contentOf(p), bytes({0x00, 0x06, 0x41 ^ 0x3D, 0xC3 ^ 0x3D, 0xA9 ^ 0x3D, 0xE2 ^ 0x3D, 0x82 ^ 0x3D,
                                    0xAC ^ 0x3D}));
+    p.reset();
+    p.doUString(astral);  // each surrogate as its own 3-byte sequence
+    EXPECT_EQ(p.data()[0], 8);
+    p.doUString(zero);
+    int32_t after = 42;
+    p.doInt(after);
     auto r = readerOf(p);
-    WString a = u"x", b;
+    WString a, b;
     r->doUString(a);
     r->doUString(b);
-    EXPECT_EQ(a, u"");
-    EXPECT_EQ(b, mixed);
+    r->doInt(after);
+    EXPECT_EQ(a, astral);
+    EXPECT_EQ(b, u"ab");  // an embedded zero cuts the text, not the stream
+    EXPECT_EQ(after, 42);
 }
 
-TEST(NetPacketString, Text1023BytesIsAccepted) {
-    const WString ascii(1023, u'k');
-    const WString euros(341, u'\u20AC');  // 3 bytes each: 1023
+TEST(NetPacket, StringLimits) {
+    // 1,023 bytes are the most a text may take, in any script.
     Packet p(0, 4096);
-    WString a = ascii, b = euros;
-    p.doUString(a);
-    p.doUString(b);
+    WString ascii(1023, u'k'), euros(341, u'\u20AC');
+    p.doUString(ascii);
+    p.doUString(euros);
     ASSERT_FALSE(p.failed());
     EXPECT_EQ(p.length(), 2 + 1023 + 2 + 1023);
-    EXPECT_EQ(p.data()[0], 0xFF);
-    EXPECT_EQ(p.data()[1], 0x07);
     auto r = readerOf(p, true);
     WString ra, rb;
     r->doUString(ra);
     r->doUString(rb);
-    EXPECT_FALSE(r->failed());
     EXPECT_EQ(ra, ascii);
     EXPECT_EQ(rb, euros);
+    // A peer's count of 1,024, or beyond its bytes, fails and yields nothing.
+    for (Bytes b : {bytes({0x80, 0x08}), bytes({0x05, 0x41, 0x42})}) {
+        if (b.size() == 2) b.resize(2 + 1024, 'k' ^ 0x3D);
+        auto q = readerOf(b, 0, true);
+        WString s = u"old";
+        q->doUString(s);
+        EXPECT_TRUE(q->failed());
+        EXPECT_TRUE(s.empty());
+        EXPECT_LE(q->position(), static_cast<int>(b.size()));
+    }
+    // The character limit applies on reading only, counting characters.
+    Packet m(0, 64);
+    WString hello = u"hello", twoEuros = u"\u20AC\u20AC";
+    m.doUString(hello, 2);
+    m.doUString(hello);
+    m.doUString(twoEuros);
+    auto mr = readerOf(m, true);
+    WString x, y, z;
+    mr->doUString(x, 5);
+    mr->doUString(z, 4);
+    EXPECT_EQ(x, u"hello");
+    EXPECT_TRUE(mr->failed());
+    EXPECT_TRUE(z.empty());
+    auto er = readerOf(m, true);
+    er->doUString(x);
+    er->doUString(x);
+    er->doUString(y, 2);
+    EXPECT_FALSE(er->failed());
+    EXPECT_EQ(y, twoEuros);
 }
 
-TEST(NetPacketStringDeathTest, Writing1024BytesIsFatal) {
-    EXPECT_EXIT(
-        {
-            Packet p(0, 4096);
-            WString s(1024, u'k');
-            p.doUString(s);
-        },
-        ::testing::ExitedWithCode(255), "length < BUFFERSIZE");
+TEST(NetPacketDeathTest, StringLimitsAreFatalWhenTrusted) {
     EXPECT_EXIT(
         {
             Packet p(0, 4096);
@@ -442,207 +263,54 @@ TEST(NetPacketStringDeathTest, Writing1024BytesIsFatal) {
             p.doUString(s);
         },
         ::testing::ExitedWithCode(255), "length < BUFFERSIZE");
-}
-
-TEST(NetPacketString, ReadingA1024ByteCountFromAPeerFails) {
-    Bytes b = bytes({0x80, 0x08});  // 1024
-    b.resize(2 + 1024, 'k' ^ 0x3D);
-    b.push_back(0x05);
-    auto r = readerOf(b, 0, true);
-    WString s = u"old";
-    r->doUString(s);
-    EXPECT_TRUE(r->failed());
-    EXPECT_TRUE(s.empty());
-    int32_t after = 9;
-    r->doInt(after);
-    EXPECT_EQ(after, 0);
-}
-
-TEST(NetPacketStringDeathTest, Reading1024BytesIsFatalWhenTrusted) {
-    Bytes b = bytes({0x80, 0x08});
-    b.resize(2 + 1024, 'k' ^ 0x3D);
+    Bytes big = bytes({0x80, 0x08});
+    big.resize(2 + 1024, 'k' ^ 0x3D);
     EXPECT_EXIT(
         {
-            auto r = readerOf(b);
             WString s;
-            r->doUString(s);
+            readerOf(big)->doUString(s);
         },
         ::testing::ExitedWithCode(255), "length < BUFFERSIZE");
-}
-
-TEST(NetPacketString, EmbeddedZeroCutsTheTextButNotTheStream) {
-    Packet p(0, 32);
-    WString s(u"ab\0cd", 5);
-    int32_t after = 42;
-    p.doUString(s);
-    p.doInt(after);
-    EXPECT_EQ(p.length(), 1 + 5 + 1);
-    auto r = readerOf(p);
-    WString back;
-    int32_t a = 0;
-    r->doUString(back);
-    r->doInt(a);
-    EXPECT_EQ(back, u"ab");
-    EXPECT_EQ(a, 42);
-}
-
-TEST(NetPacketString, CharacterOutsideTheBmpRoundTrips) {
-    Packet p(0, 32);
-    WString s = u"x\U0001F600y";
-    ASSERT_EQ(s.size(), 4u);
-    p.doUString(s);
-    // Each surrogate as its own 3-byte sequence: 1 + 6 + 1 bytes.
-    EXPECT_EQ(p.data()[0], 8);
-    auto r = readerOf(p);
-    WString back;
-    r->doUString(back);
-    EXPECT_EQ(back, s);
-}
-
-TEST(NetPacketString, MaxLengthIsEnforcedOnReadOnly) {
-    Packet p(0, 64);
-    WString s = u"hello";
-    p.doUString(s, 2);  // writing ignores the limit
-    p.doUString(s);
-    EXPECT_EQ(p.length(), 12);
-    {
-        auto r = readerOf(p, true);
-        WString a, b;
-        r->doUString(a, 5);
-        EXPECT_FALSE(r->failed());
-        EXPECT_EQ(a, u"hello");
-        r->doUString(b, 4);
-        EXPECT_TRUE(r->failed());
-        EXPECT_TRUE(b.empty());
-    }
-    {
-        // The limit counts characters, not bytes.
-        Packet q(0, 64);
-        WString e = u"\u20AC\u20AC";
-        q.doUString(e);
-        auto r = readerOf(q, true);
-        WString back;
-        r->doUString(back, 2);
-        EXPECT_FALSE(r->failed());
-        EXPECT_EQ(back, e);
-    }
-}
-
-TEST(NetPacketStringDeathTest, MaxLengthIsFatalWhenTrusted) {
-    Packet p(0, 64);
-    WString s = u"hello";
-    p.doUString(s);
-    const Bytes b = contentOf(p);
     EXPECT_EXIT(
         {
-            auto r = readerOf(b);
-            WString back;
-            r->doUString(back, 4);
+            WString s;
+            readerOf(bytes({0x05, 0x55, 0x58, 0x51, 0x51, 0x52}))->doUString(s, 4);
         },
         ::testing::ExitedWithCode(255), "data->length\\(\\) <= maxLength");
 }
 
-TEST(NetPacketString, CountOverRemainingBytesFails) {
-    auto r = readerOf(bytes({0x05, 0x41, 0x42}), 0, true);
-    WString s = u"keep?";
-    r->doUString(s);
-    EXPECT_TRUE(r->failed());
-    EXPECT_TRUE(s.empty());
-    EXPECT_LE(r->position(), 3);
-}
-
-// ---------------------------------------------------------------------------
-// Class ids
-
-TEST(NetPacketClassID, RawIdsWithFlag4) {
+TEST(NetPacket, ClassIdsRawWithFlag4AndAsIndicesWithout) {
     const RuntimeClass* c = &RPCNetDelete::classRecord;
-    Packet p(Packet::FLAG_RAW_CLASSES, 16);
-    p.doClassID(c);
-    EXPECT_EQ(contentOf(p), bytes({0x3A, 0xEF, 0x72, 0x44}));
-    auto r = readerOf(p);
-    const RuntimeClass* back = nullptr;
-    r->doClassID(back);
-    EXPECT_EQ(back, &RPCNetDelete::classRecord);
-}
-
-TEST(NetPacketClassID, IndexVarintWithoutFlag4) {
+    Packet raw(Packet::FLAG_RAW_CLASSES, 16);
+    raw.doClassID(c);
+    EXPECT_EQ(contentOf(raw), bytes({0x3A, 0xEF, 0x72, 0x44}));
     const auto& array = RuntimeClassManager::getInstance().classArray;
-    ASSERT_GT(array.size(), 10u);
     for (size_t i = 0; i < array.size(); ++i) {
         Packet p(Packet::FLAG_NETWORK, 16);
-        const RuntimeClass* c = array[i];
-        p.doClassID(c);
-        ASSERT_EQ(contentOf(p), writeUInt(static_cast<uint32_t>(i))) << i;
-        auto r = readerOf(p);
+        const RuntimeClass* k = array[i];
+        p.doClassID(k);
+        ASSERT_EQ(contentOf(p), writeOne<uint32_t>(static_cast<uint32_t>(i), kUInt)) << i;
         const RuntimeClass* back = nullptr;
-        r->doClassID(back);
+        readerOf(p)->doClassID(back);
         ASSERT_EQ(back, array[i]);
+        // The array is sorted by id, so indices agree between processes of a build.
+        if (i) {
+            EXPECT_LT(array[i - 1]->classId, array[i]->classId);
+        }
     }
-    // The array is sorted by id, so indices agree between processes of a build.
-    for (size_t i = 1; i < array.size(); ++i) EXPECT_LT(array[i - 1]->classId, array[i]->classId);
-}
-
-TEST(NetPacketClassID, UnknownIdOrIndexFailsFromAPeer) {
-    const uint32_t bogus = 0x00000001u;
-    ASSERT_EQ(RuntimeClassManager::getInstance().findById(bogus), nullptr);
-    {
-        auto r = readerOf(bytes({0x01, 0x00, 0x00, 0x00}), Packet::FLAG_RAW_CLASSES, true);
-        const RuntimeClass* c = &ZubBase::classRecord;
-        r->doClassID(c);
+    // An unknown id or index from a peer fails.
+    const Bytes unknownIndex = writeOne<uint32_t>(static_cast<uint32_t>(array.size()), kUInt);
+    for (const auto& [b, flags] : {std::pair{bytes({0x01, 0x00, 0x00, 0x00}), 4u}, std::pair{unknownIndex, 1u}}) {
+        auto r = readerOf(b, flags, true);
+        const RuntimeClass* k = &ZubBase::classRecord;
+        r->doClassID(k);
         EXPECT_TRUE(r->failed());
-        EXPECT_EQ(c, nullptr);
-    }
-    {
-        const uint32_t n = static_cast<uint32_t>(RuntimeClassManager::getInstance().classArray.size());
-        auto r = readerOf(writeUInt(n), Packet::FLAG_NETWORK, true);
-        const RuntimeClass* c = &ZubBase::classRecord;
-        r->doClassID(c);
-        EXPECT_TRUE(r->failed());
-        EXPECT_EQ(c, nullptr);
+        EXPECT_EQ(k, nullptr);
     }
 }
 
-TEST(NetPacketClassIDDeathTest, UnknownIdOrIndexIsFatalWhenTrusted) {
-    EXPECT_EXIT(
-        {
-            auto r = readerOf(bytes({0x01, 0x00, 0x00, 0x00}), Packet::FLAG_RAW_CLASSES);
-            const RuntimeClass* c = nullptr;
-            r->doClassID(c);
-        },
-        ::testing::ExitedWithCode(255), "\\*_class != NULL");
-    const uint32_t n = static_cast<uint32_t>(RuntimeClassManager::getInstance().classArray.size());
-    EXPECT_EXIT(
-        {
-            auto r = readerOf(writeUInt(n), Packet::FLAG_NETWORK);
-            const RuntimeClass* c = nullptr;
-            r->doClassID(c);
-        },
-        ::testing::ExitedWithCode(255), "\\*_class != NULL");
-}
-
-// ---------------------------------------------------------------------------
-// Commands as bytes
-
-TEST(NetPacketCommands, SpawnThenCallIsFourBytes) {
-    const RuntimeClass* spawned = classAt(5);
-    const RuntimeClass* call = classAt(9);
-    ASSERT_NE(spawned, nullptr);
-    ASSERT_NE(call, nullptr);
-    Packet p(Packet::FLAG_NETWORK, 16);
-    uint8_t code = NetRole::SPAWNOBJ;
-    p.doBits(code, 2);
-    p.doClassID(spawned);
-    code = NetRole::CMD_RPC;
-    p.doBits(code, 2);
-    p.doClassID(call);
-    int32_t target = 12;
-    p.doUInt(target);
-    EXPECT_EQ(contentOf(p), bytes({0x0C, 0x05, 0x09, 0x0C}));
-}
-
-TEST(NetPacketCommands, RoleWritesSpawnThenCallTheSameWay) {
-    // The same shape through the role's own writers: a spawn of a probe and a
-    // call without arguments aimed at UID 12.
+TEST(NetPacket, SpawnThenCallIsFourBytesFromTheRolesWriters) {
+    // A spawn of a class and a call without arguments aimed at UID 12.
     RoleGuard role;
     role->outgoing->reset();
     NetProbe* o = new NetProbe;
@@ -664,72 +332,19 @@ TEST(NetPacketCommands, RoleWritesSpawnThenCallTheSameWay) {
 // ---------------------------------------------------------------------------
 // Whole packets
 
-TEST(NetPacketWhole, ConstructionAndRewind) {
-    Packet d(0);
-    EXPECT_TRUE(d.bWriting);
-    EXPECT_EQ(d.length(), 0);
-    EXPECT_EQ(d.sequence, -1);
-    EXPECT_EQ(d.time, 0.0);
-    EXPECT_FALSE(d.bMore);
-    EXPECT_EQ(d.sender, nullptr);
-    EXPECT_EQ(d.remaining(), Packet::DEFAULT_CAPACITY);
-    Packet z(0, 0);
-    EXPECT_EQ(z.remaining(), 0);
-    z.rewindToRead();
-    EXPECT_TRUE(z.atEnd());
-
+TEST(NetPacket, Crc32) {
     Packet p(0, 16);
-    int32_t v = 300;
-    p.doInt(v);
-    p.rewindToRead();
-    EXPECT_FALSE(p.bWriting);
-    EXPECT_EQ(p.length(), 2);
-    EXPECT_EQ(p.position(), 0);
-}
-
-TEST(NetPacketWholeDeathTest, RewindingAReadingPacketIsFatal) {
-    EXPECT_EXIT(
-        {
-            Packet p(0, 16);
-            p.rewindToRead();
-            p.rewindToRead();
-        },
-        ::testing::ExitedWithCode(255), "bWriting");
-}
-
-TEST(NetPacketWhole, Crc32) {
-    Packet p(0, 16);
-    const char* text = "123456789";
-    p.writeBytes(text, 9);
+    p.writeBytes("123456789", 9);
     EXPECT_EQ(p.crc32(0, 9), 0xCBF43926u);
     EXPECT_EQ(p.crc32(0, -1), 0xCBF43926u);
-    EXPECT_EQ(p.crc32(0, 0), 0u);
     EXPECT_EQ(p.crc32(3, 0), 0u);
-    // From an offset: the checksum of "456789".
     Packet q(0, 16);
     q.writeBytes("456789", 6);
     EXPECT_EQ(p.crc32(3, 6), q.crc32(0, 6));
-    auto r = readerOf(p);
-    EXPECT_EQ(r->crc32(0, -1), 0xCBF43926u);
+    EXPECT_EQ(readerOf(p)->crc32(0, -1), 0xCBF43926u);
 }
 
-TEST(NetPacketWhole, CopyMetaCopiesModeAndTransportFields) {
-    Packet src(0, 8);
-    src.time = 12.5;
-    src.sequence = 77;
-    src.bMore = true;
-    src.sender = reinterpret_cast<Node*>(&src);
-    src.rewindToRead();
-    Packet dst(0, 8);
-    src.copyMeta(dst);
-    EXPECT_FALSE(dst.bWriting);
-    EXPECT_EQ(dst.time, 12.5);
-    EXPECT_EQ(dst.sequence, 77);
-    EXPECT_TRUE(dst.bMore);
-    EXPECT_EQ(dst.sender, src.sender);
-}
-
-TEST(NetPacketWhole, ExtractFromAReadingPacket) {
+TEST(NetPacket, ExtractAndConcat) {
     Packet p(0, 16);
     for (int i = 0; i < 10; ++i) {
         uint8_t b = static_cast<uint8_t>(0x10 + i);
@@ -738,92 +353,30 @@ TEST(NetPacketWhole, ExtractFromAReadingPacket) {
     p.sequence = 5;
     p.rewindToRead();
     int32_t skip = 0;
-    p.doUInt(skip);  // 0x10
-    p.doUInt(skip);  // 0x11
+    p.doUInt(skip);
+    p.doUInt(skip);
     auto e = p.extract(5);
-    ASSERT_NE(e, nullptr);
     EXPECT_FALSE(e->bWriting);
-    EXPECT_EQ(e->length(), 5);
     EXPECT_EQ(e->position(), 0);
     EXPECT_EQ(e->sequence, 5);
-    EXPECT_EQ(e->flags, p.flags);
     EXPECT_EQ(contentOf(*e), bytes({0x12, 0x13, 0x14, 0x15, 0x16}));
     EXPECT_EQ(p.position(), 7);
-    int32_t first = 0;
-    e->doUInt(first);
-    EXPECT_EQ(first, 0x12);
-    int32_t next = 0;
-    p.doUInt(next);
-    EXPECT_EQ(next, 0x17);
-}
+    // Past the end of a peer's packet: an empty packet and the error.
+    p.setFromPeer();
+    EXPECT_EQ(p.extract(4)->length(), 0);
+    EXPECT_TRUE(p.failed());
 
-TEST(NetPacketWhole, ExtractPastTheEndFromAPeerFails) {
-    auto r = readerOf(bytes({1, 2, 3}), 0, true);
-    auto e = r->extract(4);
-    EXPECT_TRUE(r->failed());
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->length(), 0);
-}
-
-TEST(NetPacketWhole, ConcatHeaderAndSlice) {
     Packet header(Packet::FLAG_NETWORK, 8);
     header.writeBytes("\x01\x02\x03", 3);
     header.time = 3.0;
-    Packet big(Packet::FLAG_NETWORK, 32);
-    for (int i = 0; i < 10; ++i) {
-        uint8_t b = static_cast<uint8_t>(0xA0 + i);
-        big.writeBytes(&b, 1);
-    }
-    auto c = header.concat(big, 4, 3);
+    auto c = header.concat(*e, 2, 3);
     EXPECT_TRUE(c->bWriting);
-    EXPECT_EQ(c->length(), 6);
     EXPECT_EQ(c->time, 3.0);
-    EXPECT_EQ(contentOf(*c), bytes({0x01, 0x02, 0x03, 0xA4, 0xA5, 0xA6}));
-    // It was sized exactly: nothing more fits.
+    EXPECT_EQ(contentOf(*c), bytes({0x01, 0x02, 0x03, 0x14, 0x15, 0x16}));
     c->setFromPeer();
-    uint8_t more = 0;
-    c->writeBytes(&more, 1);
+    c->writeBytes("x", 1);  // sized exactly: nothing more fits
     EXPECT_TRUE(c->failed());
-}
 
-TEST(NetPacketWhole, FirstAppendIntoAnEmptyPacketCopiesMeta) {
-    auto src = readerOf(bytes({0xAA, 0xBB}));
-    src->time = 9.0;
-    src->sequence = 3;
-    src->bMore = true;
-    Packet dst(0, 16);
-    src->append(dst);
-    EXPECT_TRUE(dst.bWriting);
-    EXPECT_EQ(dst.time, 9.0);
-    EXPECT_EQ(dst.sequence, 3);
-    EXPECT_TRUE(dst.bMore);
-    EXPECT_EQ(contentOf(dst), bytes({0xAA, 0xBB}));
-
-    Packet other(0, 4);
-    other.writeBytes("\xCC", 1);
-    other.time = 1.0;
-    other.sequence = 8;
-    other.append(dst);  // not empty: keeps its meta
-    EXPECT_EQ(dst.time, 9.0);
-    EXPECT_EQ(dst.sequence, 3);
-    EXPECT_EQ(contentOf(dst), bytes({0xAA, 0xBB, 0xCC}));
-}
-
-TEST(NetPacketWhole, ResetEmptiesForReuse) {
-    Packet p(0, 8);
-    bool t = true;
-    int32_t v = 9;
-    p.doBool(t);
-    p.doInt(v);
-    p.reset();
-    EXPECT_TRUE(p.bWriting);
-    EXPECT_EQ(p.length(), 0);
-    // The bit state was cleared: the next bit opens a new bit byte.
-    int32_t w = 3;
-    p.doInt(w);
-    bool f = true;
-    p.doBool(f);
-    EXPECT_EQ(contentOf(p), bytes({0x03, 0x01}));
 }
 
 // ---------------------------------------------------------------------------
@@ -832,16 +385,25 @@ TEST(NetPacketWhole, ResetEmptiesForReuse) {
 namespace {
 
 // A packet of every kind of value; the reader below mirrors it.
-Packet* writeSample(Packet& p) {
+void sample(Packet& p) {
     int32_t a = -5000, b = 70000;
-    uint32_t u = 0x12345;
+    uint32_t u = 0x12345, dw = 0xDEADBEEFu;
     float f = 2.5f;
     double d = 0.25;
     bool t = true;
     uint8_t bits = 6;
-    uint32_t dw = 0xDEADBEEFu;
     WString s = u"hello \u20AC";
     const RuntimeClass* c = &RPCSetRandomSeed::classRecord;
+    if (!p.bWriting) {
+        a = b = 1;
+        u = dw = 1;
+        f = 1;
+        d = 1;
+        t = false;
+        bits = 0;
+        s.clear();
+        c = nullptr;
+    }
     p.doInt(a);
     p.doBool(t);
     p.doUInt(u);
@@ -852,28 +414,7 @@ Packet* writeSample(Packet& p) {
     p.doClassID(c);
     p.doDWORD(dw);
     p.doInt(b);
-    return &p;
-}
-
-void readSample(Packet& p) {
-    int32_t a = 1, b = 1;
-    uint32_t u = 1, dw = 1;
-    float f = 1;
-    double d = 1;
-    bool t = false;
-    uint8_t bits = 0;
-    WString s;
-    const RuntimeClass* c = nullptr;
-    p.doInt(a);
-    p.doBool(t);
-    p.doUInt(u);
-    p.doFloat16(f);
-    p.doBits(bits, 3);
-    p.doUString(s);
-    p.doDouble(d);
-    p.doClassID(c);
-    p.doDWORD(dw);
-    p.doInt(b);
+    if (p.bWriting) return;
     if (!p.failed()) {
         EXPECT_EQ(a, -5000);
         EXPECT_EQ(b, 70000);
@@ -886,8 +427,7 @@ void readSample(Packet& p) {
         EXPECT_EQ(s, u"hello \u20AC");
         EXPECT_EQ(c, &RPCSetRandomSeed::classRecord);
     } else {
-        // Whatever failed yields zeros from then on; the last value always fails.
-        EXPECT_EQ(b, 0);
+        EXPECT_EQ(b, 0);  // whatever failed yields zeros from then on
     }
 }
 
@@ -896,58 +436,38 @@ void readSample(Packet& p) {
 TEST(NetPacketSafeReader, EveryTruncationFailsWithoutTouchingOutsideMemory) {
     for (uint32_t flags : {0u, static_cast<uint32_t>(Packet::FLAG_RAW_CLASSES)}) {
         Packet p(flags, 256);
-        writeSample(p);
+        sample(p);
         const Bytes full = contentOf(p);
-        {
-            auto r = readerOf(full, flags, true);
-            readSample(*r);
-            EXPECT_FALSE(r->failed());
-            EXPECT_TRUE(r->atEnd());
-        }
+        auto whole = readerOf(full, flags, true);
+        sample(*whole);
+        EXPECT_FALSE(whole->failed());
+        EXPECT_TRUE(whole->atEnd());
         for (size_t n = 0; n < full.size(); ++n) {
             // Exactly n bytes on the heap, so that any over-read is caught.
             auto r = readerOf(Bytes(full.begin(), full.begin() + n), flags, true);
-            readSample(*r);
+            sample(*r);
             EXPECT_TRUE(r->failed()) << "length " << n;
-            EXPECT_FALSE(r->errorText().empty());
             EXPECT_LE(r->position(), static_cast<int>(n));
         }
     }
 }
 
-TEST(NetPacketSafeReader, VarintLongerThanFiveBytesFails) {
-    {
+TEST(NetPacketSafeReader, OverlongOrOutOfRangeVarintsFail) {
+    const Bytes unsignedCases[] = {bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x01}),
+                                   bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x00}),  // six bytes for zero
+                                   bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x7F})};       // past 32 bits
+    for (const Bytes& b : unsignedCases) {
         bool failed = false;
-        EXPECT_EQ(readUInt(bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x01}), &failed), 0u);
-        EXPECT_TRUE(failed);
+        EXPECT_EQ(readOne<uint32_t>(b, kUInt, &failed), 0u) << hex(b);
+        EXPECT_TRUE(failed) << hex(b);
     }
-    {
-        // Six bytes even though the value (zero) is in range.
+    const Bytes signedCases[] = {bytes({0xC0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01}),
+                                 bytes({0xC1, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00}),
+                                 bytes({0xC0, 0x80, 0x80, 0x80, 0x10})};  // a magnitude of 2^31
+    for (const Bytes& b : signedCases) {
         bool failed = false;
-        EXPECT_EQ(readUInt(bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x00}), &failed), 0u);
-        EXPECT_TRUE(failed);
-    }
-    {
-        bool failed = false;
-        EXPECT_EQ(readInt(bytes({0xC0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01}), &failed), 0);
-        EXPECT_TRUE(failed);
-        failed = false;
-        EXPECT_EQ(readInt(bytes({0xC1, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00}), &failed), 0);
-        EXPECT_TRUE(failed);
-    }
-    {
-        // Five bytes whose value passes 32 bits.
-        bool failed = false;
-        readUInt(bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), &failed);
-        EXPECT_TRUE(failed);
-    }
-    {
-        // A signed magnitude of 2^31 or more.
-        bool failed = false;
-        EXPECT_EQ(readInt(bytes({0x80, 0x80, 0x80, 0x80, 0x10}), &failed), 0);
-        failed = false;
-        EXPECT_EQ(readInt(bytes({0xC0, 0x80, 0x80, 0x80, 0x10}), &failed), 0);
-        EXPECT_TRUE(failed);
+        EXPECT_EQ(readOne<int32_t>(b, kInt, &failed), 0) << hex(b);
+        EXPECT_TRUE(failed) << hex(b);
     }
 }
 
@@ -958,40 +478,29 @@ TEST(NetPacketSafeReader, ReadsAfterFailureYieldZeroAndStayPut) {
     ASSERT_TRUE(r->failed());
     const int pos = r->position();
     int32_t i = 1;
-    uint32_t dw = 1;
     float f = 1;
-    double d = 1;
     bool b = true;
     uint8_t bits = 0xFF;
     WString s = u"x";
     const RuntimeClass* c = &ZubBase::classRecord;
     r->doInt(i);
-    r->doDWORD(dw);
     r->doFloat16(f);
-    r->doDouble(d);
     r->doBool(b);
     r->doBits(bits, 8);
     r->doUString(s);
     r->doClassID(c);
     EXPECT_EQ(i, 0);
-    EXPECT_EQ(dw, 0u);
     EXPECT_EQ(f, 0.0f);
-    EXPECT_EQ(d, 0.0);
     EXPECT_FALSE(b);
     EXPECT_EQ(bits, 0);
     EXPECT_TRUE(s.empty());
     EXPECT_EQ(c, nullptr);
     EXPECT_EQ(r->position(), pos);
-}
-
-TEST(NetPacketSafeReader, BitByteAtTheEndFails) {
-    auto r = readerOf(bytes({0x05}), 0, true);
-    int32_t v = 0;
-    r->doInt(v);
-    bool b = true;
-    r->doBool(b);
-    EXPECT_TRUE(r->failed());
-    EXPECT_FALSE(b);
+    // A bit byte needed at the very end fails too.
+    auto e = readerOf(bytes({0x05}), 0, true);
+    e->doInt(i);
+    e->doBool(b);
+    EXPECT_TRUE(e->failed());
 }
 
 TEST(NetPacketSafeReader, WritePastCapacityFailsFromAPeer) {
@@ -1010,29 +519,6 @@ TEST(NetPacketSafeReader, WritePastCapacityFailsFromAPeer) {
     }
     EXPECT_TRUE(q.failed());
     EXPECT_EQ(q.length(), 1);
-    Packet s(0, 4);
-    s.setFromPeer();
-    WString text = u"toolong";
-    s.doUString(text);
-    EXPECT_TRUE(s.failed());
-    EXPECT_LE(s.length(), 4);
-}
-
-TEST(NetPacketSafeReaderDeathTest, WritePastCapacityIsFatalByDefault) {
-    EXPECT_EXIT(
-        {
-            Packet p(0, 3);
-            int32_t v = 1 << 20;
-            p.doInt(v);
-        },
-        ::testing::ExitedWithCode(255), "cursor \\+ n <= buffer \\+ capacity");
-    EXPECT_EXIT(
-        {
-            auto r = readerOf(bytes({0x80}));
-            int32_t v = 0;
-            r->doUInt(v);
-        },
-        ::testing::ExitedWithCode(255), "Assertion failed");
 }
 
 TEST(NetPacketSafeReader, PointerToAnUnknownUidFailsFromAPeer) {
@@ -1044,18 +530,27 @@ TEST(NetPacketSafeReader, PointerToAnUnknownUidFailsFromAPeer) {
     EXPECT_TRUE(r->failed());
 }
 
-TEST(NetPacketSafeReaderDeathTest, PointerToAnUnknownUidIsFatalWhenTrusted) {
+TEST(NetPacketSafeReaderDeathTest, TrustedPacketsEndTheProgramWithTheReason) {
+    EXPECT_EXIT(
+        {
+            Packet p(0, 3);
+            int32_t v = 1 << 20;
+            p.doInt(v);
+        },
+        ::testing::ExitedWithCode(255), "cursor \\+ n <= buffer \\+ capacity");
+    EXPECT_EXIT(
+        {
+            const RuntimeClass* c = nullptr;
+            readerOf(bytes({0x01, 0x00, 0x00, 0x00}), Packet::FLAG_RAW_CLASSES)->doClassID(c);
+        },
+        ::testing::ExitedWithCode(255), "\\*_class != NULL");
     EXPECT_EXIT(
         {
             RoleGuard role;
-            auto r = readerOf(bytes({0x2A}), Packet::FLAG_NETWORK);
             ZubBase* o = nullptr;
-            r->doPointer2(o);
+            readerOf(bytes({0x2A}), Packet::FLAG_NETWORK)->doPointer2(o);
         },
         ::testing::ExitedWithCode(255), "Could not find object ID 42");
-}
-
-TEST(NetPacketSafeReaderDeathTest, WritingAnUnregisteredObjectIsFatal) {
     EXPECT_EXIT(
         {
             Packet p(Packet::FLAG_NETWORK, 16);
@@ -1064,6 +559,13 @@ TEST(NetPacketSafeReaderDeathTest, WritingAnUnregisteredObjectIsFatal) {
             p.doPointer2(ref);
         },
         ::testing::ExitedWithCode(255), "objectUID >= 0");
+    EXPECT_EXIT(
+        {
+            Packet p(0, 16);
+            p.rewindToRead();
+            p.rewindToRead();
+        },
+        ::testing::ExitedWithCode(255), "bWriting");
 }
 
 // ---------------------------------------------------------------------------
@@ -1079,48 +581,33 @@ TEST(NetObjectPacket, SharedChildIsCopiedOnceAndRawPointersStay) {
     parent->other = child;
     parent->outside = &outsideObject;
     parent->count = -17;
-    parent->label = u"copy me";
     child->count = 99;
-    child->speed = 1.5f;
 
     ObjectPacket op;
     EXPECT_EQ(op.flags, 6u);
-    const int before = ZubBase::liveCount();
     const int probesBefore = NetProbe::liveProbes;
     ZubBase* ref = parent;
     EXPECT_TRUE(op.doObject(ref));
-    EXPECT_EQ(op.nextIndex, 3u);  // two objects numbered
+    ZubBase* none = nullptr;
+    EXPECT_FALSE(op.doObject(none));  // number 0
     op.rewindToRead();
     ZubBase* made = nullptr;
     ASSERT_TRUE(op.doObject(made));
-    EXPECT_FALSE(op.failed());
+    EXPECT_FALSE(op.doObject(none));
     EXPECT_TRUE(op.atEnd());
-
-    ASSERT_NE(made, nullptr);
-    ASSERT_NE(made, parent);
     ASSERT_EQ(made->getClass(), &NetProbe::classRecord);
     EXPECT_EQ(NetProbe::liveProbes, probesBefore + 2);
-    EXPECT_EQ(ZubBase::liveCount(), before + 2);
     NetProbe* copy = static_cast<NetProbe*>(made);
     EXPECT_EQ(copy->count, -17);
-    EXPECT_EQ(copy->label, u"copy me");
-    ASSERT_NE(copy->partner, nullptr);
-    EXPECT_NE(copy->partner, child);
+    ASSERT_NE(copy->partner, child);
     EXPECT_EQ(copy->partner, copy->other);
     EXPECT_EQ(copy->outside, &outsideObject);
-    EXPECT_EQ(copy->countChildren(), 1);
     EXPECT_EQ(copy->firstChild, copy->partner);
-    EXPECT_EQ(copy->partner->parent, copy);
-    NetProbe* childCopy = static_cast<NetProbe*>(copy->partner);
-    EXPECT_EQ(childCopy->count, 99);
-    EXPECT_EQ(childCopy->speed, 1.5f);
-    // Unregistered originals give unregistered copies.
+    EXPECT_EQ(copy->countChildren(), 1);
+    EXPECT_EQ(static_cast<NetProbe*>(copy->partner)->count, 99);
+    // Unregistered originals give unregistered copies; the original is untouched.
     EXPECT_EQ(copy->objectUID, -1);
-    EXPECT_EQ(childCopy->objectUID, -1);
-    // The original is untouched.
     EXPECT_EQ(parent->firstChild, child);
-    EXPECT_EQ(parent->countChildren(), 1);
-
     deleteObject(copy);
     deleteObject(parent);
 }
@@ -1129,7 +616,6 @@ TEST(NetObjectPacket, RegisteredOriginalGivesACopyUnderANewUid) {
     RoleGuard role;
     NetProbe* o = new NetProbe;
     role->registerObject(o, 40);
-    o->count = 5;
     ObjectPacket op;
     ZubBase* ref = o;
     op.doObject(ref);
@@ -1137,28 +623,13 @@ TEST(NetObjectPacket, RegisteredOriginalGivesACopyUnderANewUid) {
     const int32_t next = role->nextObjectUID;
     ZubBase* made = nullptr;
     ASSERT_TRUE(op.doObject(made));
-    ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->objectUID, next);
     EXPECT_EQ(role->findObjectOrNull(next), made);
-    EXPECT_EQ(static_cast<NetProbe*>(made)->count, 5);
     EXPECT_EQ(static_cast<NetProbe*>(made)->postReplicateCount, 1);
     EXPECT_EQ(static_cast<NetProbe*>(made)->postReplicateGlobalCount, 1);
 }
 
-TEST(NetObjectPacket, NullObjectIsNumberZero) {
-    ObjectPacket op;
-    ZubBase* none = nullptr;
-    EXPECT_FALSE(op.doObject(none));
-    EXPECT_EQ(contentOf(op), bytes({0x00}));
-    op.rewindToRead();
-    ZubBase* back = &op;
-    EXPECT_FALSE(op.doObject(back));
-    EXPECT_EQ(back, nullptr);
-}
-
 TEST(NetObjectPacket, TruncatedCopyLeavesNothingBehind) {
-    // A copy whose reading fails part way: whatever it made is either handed
-    // out (the returned object and what hangs from it) or freed.
     RoleGuard role;
     NetProbe* parent = new NetProbe;
     NetProbe* child = new NetProbe;
@@ -1167,35 +638,21 @@ TEST(NetObjectPacket, TruncatedCopyLeavesNothingBehind) {
     child->addChild(grandchild);
     parent->partner = child;
     child->partner = grandchild;
-    parent->label = u"parent";
     ObjectPacket op;
     ZubBase* ref = parent;
     op.doObject(ref);
     const Bytes full = contentOf(op);
     deleteObject(parent);
-
-    int leaks = 0;
     for (size_t n = 1; n < full.size(); ++n) {
         const int before = NetProbe::liveProbes;
-        {
-            ObjectPacket r(Packet::FLAG_RAW_POINTERS | Packet::FLAG_RAW_CLASSES, static_cast<int>(n));
-            r.writeBytes(full.data(), static_cast<int>(n));
-            r.rewindToRead();
-            r.setFromPeer();
-            ZubBase* made = nullptr;
-            r.doObject(made);
-            EXPECT_TRUE(r.failed()) << n;
-            if (made && !made->parent) deleteObject(made);
-        }
-        if (NetProbe::liveProbes != before) {
-            ++leaks;
-            // Free the lost objects so that the next length starts clean.
-            std::vector<ZubBase*> lost;
-            ZubBase::forEachLive([&](ZubBase* o) {
-                if (o->getClass() == &NetProbe::classRecord && !o->parent) lost.push_back(o);
-            });
-            for (ZubBase* o : lost) deleteObject(o);
-        }
+        ObjectPacket r(Packet::FLAG_RAW_POINTERS | Packet::FLAG_RAW_CLASSES, static_cast<int>(n));
+        r.writeBytes(full.data(), static_cast<int>(n));
+        r.rewindToRead();
+        r.setFromPeer();
+        ZubBase* made = nullptr;
+        r.doObject(made);
+        EXPECT_TRUE(r.failed()) << n;
+        if (made && !made->parent) deleteObject(made);
+        ASSERT_EQ(NetProbe::liveProbes, before) << "a copy cut after " << n << " bytes lost objects";
     }
-    EXPECT_EQ(leaks, 0) << "of " << full.size() - 1 << " truncated copies, " << leaks << " lost objects";
 }

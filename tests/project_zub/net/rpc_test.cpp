@@ -51,25 +51,40 @@ using NetRpcDeathTest = NetRpcTest;
 
 }  // namespace
 
-TEST_F(NetRpcTest, ServerRunsAndSendsACallForBothSides) {
-    RoleGuard role;
-    role->outgoing->reset();
-    ProbeRPC call(true, true, false);
-    call.argument = 7;
-    EXPECT_TRUE(call.executeRemotely());
-    call.call();
-    ASSERT_EQ(ProbeRPC::runs.size(), 1u);
-    EXPECT_EQ(ProbeRPC::runs[0].argument, 7);
-    EXPECT_TRUE(ProbeRPC::runs[0].executingOnServer);
-    EXPECT_TRUE(ProbeRPC::runs[0].executingOnClients);
-    EXPECT_FALSE(role->bExecutingOnServer);
-    EXPECT_FALSE(role->bExecutingOnClients);
-    std::vector<int32_t> args;
-    const auto calls = sentCalls(*role, &args);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].cls, &ProbeRPC::classRecord);
-    EXPECT_EQ(calls[0].target, 0);
-    EXPECT_EQ(args, std::vector<int32_t>{7});
+TEST_F(NetRpcTest, ServerRunsAndSendsByTheCallsFlags) {
+    struct Case {
+        bool onServer, onClients;
+        bool runs, sent;
+    };
+    for (const Case& c : {Case{true, true, true, true}, Case{false, true, false, true}, Case{true, false, true, false}}) {
+        ProbeReset::clear();
+        RoleGuard role;
+        role->outgoing->reset();
+        ProbeRPC call(c.onServer, c.onClients, false);
+        call.argument = 7;
+        call.call();
+        ASSERT_EQ(ProbeRPC::runs.size(), c.runs ? 1u : 0u);
+        if (c.runs) {
+            EXPECT_TRUE(ProbeRPC::runs[0].executingOnServer);
+            EXPECT_EQ(ProbeRPC::runs[0].executingOnClients, c.onClients);
+        }
+        EXPECT_FALSE(role->bExecutingOnServer);
+        EXPECT_FALSE(role->bExecutingOnClients);
+        std::vector<int32_t> args;
+        const auto calls = sentCalls(*role, &args);
+        ASSERT_EQ(calls.size(), c.sent ? 1u : 0u);
+        if (c.sent) {
+            EXPECT_EQ(calls[0].cls, &ProbeRPC::classRecord);
+            EXPECT_EQ(calls[0].target, 0);
+            EXPECT_EQ(args, std::vector<int32_t>{7});
+        }
+    }
+    // Without a role every call simply runs.
+    ProbeReset::clear();
+    ProbeRPC alone(false, true, false);
+    EXPECT_FALSE(alone.executeRemotely());
+    alone.call();
+    EXPECT_EQ(ProbeRPC::runs.size(), 1u);
 }
 
 TEST_F(NetRpcTest, CallMadeInsideAClientCallRunsButIsNotSent) {
@@ -100,39 +115,6 @@ TEST_F(NetRpcTest, CallMadeInsideAClientCallRunsButIsNotSent) {
     std::vector<int32_t> args;
     EXPECT_EQ(sentCalls(*role, &args).size(), 1u);
     EXPECT_EQ(args, std::vector<int32_t>{1});
-}
-
-TEST_F(NetRpcTest, FlagsAreRestoredToWhatTheyWere) {
-    RoleGuard role;
-    role->bExecutingOnServer = true;
-    role->bExecutingOnClients = false;
-    ProbeRPC call(true, true, false);
-    call.executeLocally();
-    ASSERT_EQ(ProbeRPC::runs.size(), 1u);
-    EXPECT_TRUE(ProbeRPC::runs[0].executingOnClients);
-    EXPECT_TRUE(role->bExecutingOnServer);
-    EXPECT_FALSE(role->bExecutingOnClients);
-}
-
-TEST_F(NetRpcTest, ClientOnlyCallIsSentButNotRunOnTheServer) {
-    RoleGuard role;
-    role->outgoing->reset();
-    ProbeRPC call(false, true, false);
-    call.argument = 3;
-    call.call();
-    EXPECT_TRUE(ProbeRPC::runs.empty());
-    EXPECT_EQ(sentCalls(*role).size(), 1u);
-}
-
-TEST_F(NetRpcTest, ServerOnlyCallRunsOnTheServerAndIsNotSent) {
-    RoleGuard role;
-    role->outgoing->reset();
-    ProbeRPC call(true, false, false);
-    call.call();
-    ASSERT_EQ(ProbeRPC::runs.size(), 1u);
-    EXPECT_TRUE(ProbeRPC::runs[0].executingOnServer);
-    EXPECT_FALSE(ProbeRPC::runs[0].executingOnClients);
-    EXPECT_EQ(role->outgoing->length(), 0);
 }
 
 TEST_F(NetRpcTest, ClientSendsOnlyClientCallableServerCalls) {
@@ -204,17 +186,15 @@ TEST_F(NetRpcDeathTest, ClientServerCallIsFatalOutsideAServerCall) {
             call.call();
         },
         ::testing::ExitedWithCode(255), "Can't call '.*::_7e57a001' client-side\\.");
-}
-
-TEST_F(NetRpcTest, WithoutARoleACallSimplyRuns) {
-    ASSERT_EQ(THEROLE, nullptr);
-    for (bool server : {false, true})
-        for (bool clients : {false, true}) {
-            ProbeRPC call(server, clients, false);
-            EXPECT_FALSE(call.executeRemotely());
-            call.call();
-        }
-    EXPECT_EQ(ProbeRPC::runs.size(), 4u);
+    EXPECT_EXIT(
+        {
+            RoleGuard role(false);
+            role->registerObject(new RootObject, 1);
+            NetProbe* o = new NetProbe;
+            role->registerObject(o, 20);
+            o->destroy();  // a client deletes nothing the server owns
+        },
+        ::testing::ExitedWithCode(255), "Can't call '_04790976::_4472ef3a' client-side\\.");
 }
 
 TEST_F(NetRpcTest, CallsAimedAtUnregisteredObjectsAreNotSent) {
@@ -236,37 +216,23 @@ TEST_F(NetRpcTest, CallsAimedAtUnregisteredObjectsAreNotSent) {
 // ---------------------------------------------------------------------------
 // Destroying objects
 
-TEST_F(NetRpcTest, DestroyingAnUnregisteredObjectDeletesItAtOnce) {
-    for (bool withRole : {false, true}) {
-        std::unique_ptr<RoleGuard> role;
-        if (withRole) {
-            role = std::make_unique<RoleGuard>();
-            (*role)->outgoing->reset();
-        }
-        ZubBase parent;
-        NetProbe* o = new NetProbe;
-        bool deleted = false;
-        o->deletedFlag = &deleted;
-        parent.addChild(o);
-        o->destroy();
-        EXPECT_TRUE(deleted);
-        EXPECT_EQ(parent.firstChild, nullptr);
-        if (withRole) {
-            EXPECT_EQ((*role)->outgoing->length(), 0);
-        }
-    }
-}
-
-TEST_F(NetRpcTest, DestroyingARegisteredObjectGoesThroughTheRole) {
+TEST_F(NetRpcTest, DestroyingGoesThroughTheRoleOnlyForRegisteredObjects) {
     RoleGuard role;
     RootObject* root = new RootObject;
     role->registerObject(root, 1);
+    role->outgoing->reset();
+    NetProbe* local = new NetProbe;
     NetProbe* o = new NetProbe;
     role->registerObject(o, 20);
-    root->addChild(o);
-    bool deleted = false;
-    o->deletedFlag = &deleted;
     role->outgoing->reset();
+    bool localDeleted = false, deleted = false;
+    local->deletedFlag = &localDeleted;
+    o->deletedFlag = &deleted;
+    root->addChild(local);
+    root->addChild(o);
+    local->destroy();
+    EXPECT_TRUE(localDeleted);
+    EXPECT_EQ(role->outgoing->length(), 0);
     o->destroy();
     EXPECT_TRUE(deleted);
     EXPECT_EQ(role->findObjectOrNull(20), nullptr);
@@ -277,18 +243,6 @@ TEST_F(NetRpcTest, DestroyingARegisteredObjectGoesThroughTheRole) {
     EXPECT_EQ(calls[0].cls, &RPCNetDelete::classRecord);
     EXPECT_EQ(calls[0].target, 1);
     EXPECT_EQ(objects, std::vector<int32_t>{20});
-}
-
-TEST_F(NetRpcDeathTest, ClientDestroyingARegisteredObjectIsFatal) {
-    EXPECT_EXIT(
-        {
-            RoleGuard role(false);
-            role->registerObject(new RootObject, 1);
-            NetProbe* o = new NetProbe;
-            role->registerObject(o, 20);
-            o->destroy();
-        },
-        ::testing::ExitedWithCode(255), "Can't call '_04790976::_4472ef3a' client-side\\.");
 }
 
 TEST_F(NetRpcTest, NetDeleteFromAPacketRemovesTheObject) {
