@@ -3,66 +3,64 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 #include <zlib.h>
 
 #include "sys/ErrorManager.h"
 
 namespace {
+
 std::string errnoText(int err) { return "errno " + std::to_string(err) + ": " + std::strerror(err); }
+
+// One raw-deflate decoder per thread, reset for each entry, and the buffer
+// that holds an entry's packed bytes while they are unpacked.
+struct Inflater {
+    z_stream stream{};
+    bool ready = false;
+    std::vector<uint8_t> packed;
+
+    Inflater() { ready = inflateInit2(&stream, -MAX_WBITS) == Z_OK; }
+    ~Inflater() {
+        if (ready) inflateEnd(&stream);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+};
+
+Inflater& inflater() {
+    thread_local Inflater instance;
+    return instance;
+}
+
+// The two-byte zlib header: deflate with a window of at most 32 KB, no preset
+// dictionary, and the check bits right.
+bool isZlibHeader(const uint8_t* p) {
+    return (p[0] & 0x0F) == Z_DEFLATED && (p[0] >> 4) <= 7 && (p[1] & 0x20) == 0 && ((p[0] << 8) | p[1]) % 31 == 0;
+}
+
+// The smallest zlib stream: header, one empty block, Adler-32.
+constexpr size_t kMinZlibStream = 2 + 1 + 4;
+
 }  // namespace
 
 ArchiveReader::~ArchiveReader() { close(); }
 
 void ArchiveReader::close() {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
+    file.close();
     fileSize = 0;
     directory = archive::Directory{};
     index.clear();
 }
 
-bool ArchiveReader::readAt(uint64_t offset, void* dest, size_t size) const {
-    uint8_t* p = static_cast<uint8_t*>(dest);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;  // the file shrank under us
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return true;
-}
-
 bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
     close();
     filePath = path;
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = "cannot open (" + errnoText(errno) + ")";
+    int err = 0;
+    if (!file.open(path, &err)) {
+        reason = err == EISDIR || err == EINVAL ? "not a regular file" : "cannot open (" + errnoText(err) + ")";
         return false;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        reason = "cannot read (" + errnoText(errno) + ")";
-        close();
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        reason = "not a regular file";
-        close();
-        return false;
-    }
-    fileSize = static_cast<uint64_t>(st.st_size);
+    fileSize = file.size();
 
     // The directory size is known only once it is parsed: read a first part
     // and grow it until the directory fits.
@@ -70,8 +68,8 @@ bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
     size_t want = static_cast<size_t>(std::min<uint64_t>(fileSize, 64 * 1024));
     for (;;) {
         head.resize(want);
-        if (!readAt(0, head.data(), want)) {
-            reason = "cannot read (" + errnoText(errno) + ")";
+        if (!file.readAt(0, head.data(), want, &err)) {
+            reason = "cannot read (" + errnoText(err) + ")";
             close();
             return false;
         }
@@ -82,8 +80,7 @@ bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
             break;
         }
         if (r == archive::ParseResult::Corrupt) {
-            ::close(fd);
-            fd = -1;
+            close();
             return false;
         }
         want = static_cast<size_t>(std::min<uint64_t>(fileSize, uint64_t(want) * 4));
@@ -106,32 +103,50 @@ int ArchiveReader::findNormalised(const std::string& name) const {
 int ArchiveReader::find(std::string_view name) const { return findNormalised(archive::normaliseName(name)); }
 
 bool ArchiveReader::tryRead(int i, ByteBuffer& out, std::string& reason) const {
-    if (fd < 0 || i < 0 || static_cast<size_t>(i) >= directory.entries.size()) {
+    if (!file.isOpen() || i < 0 || static_cast<size_t>(i) >= directory.entries.size()) {
         reason = "no such entry";
         return false;
     }
     const archive::Entry& e = directory.entries[static_cast<size_t>(i)];
     ByteBuffer raw;
+    raw.resizeForOverwrite(e.rawSize);
+    int err = 0;
     if (!e.compressed) {
-        raw.resize(e.rawSize);
-        if (!readAt(e.offset, raw.data, raw.size)) {
-            reason = "cannot read entry '" + e.name + "' (" + errnoText(errno) + ")";
+        if (!file.readAt(e.offset, raw.data, raw.size, &err)) {
+            reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
             return false;
         }
     } else {
-        ByteBuffer stored(e.storedSize);
-        if (!readAt(e.offset, stored.data, stored.size)) {
-            reason = "cannot read entry '" + e.name + "' (" + errnoText(errno) + ")";
+        Inflater& z = inflater();
+        if (!z.ready) {
+            reason = "entry '" + e.name + "' cannot be unpacked (zlib could not start)";
             return false;
         }
-        raw.resize(e.rawSize);
-        // uncompress needs a non-null output even for an empty result.
-        Bytef spare = 0;
-        uLongf length = e.rawSize;
-        const int z = uncompress(raw.data ? raw.data : &spare, &length, stored.data, stored.size);
-        if (z != Z_OK || length != e.rawSize) {
-            reason = "entry '" + e.name + "' does not unpack (zlib " + std::to_string(z) + ", " +
-                     std::to_string(length) + " of " + std::to_string(e.rawSize) + " bytes)";
+        if (e.storedSize < kMinZlibStream) {
+            reason = "entry '" + e.name + "' is too short to be a zlib stream";
+            return false;
+        }
+        if (z.packed.size() < e.storedSize) z.packed.resize(e.storedSize);
+        if (!file.readAt(e.offset, z.packed.data(), e.storedSize, &err)) {
+            reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
+            return false;
+        }
+        if (!isZlibHeader(z.packed.data())) {
+            reason = "entry '" + e.name + "' has a bad zlib header";
+            return false;
+        }
+        // The deflate data after the header; whatever follows its end (the
+        // Adler-32) is left unread.
+        inflateReset(&z.stream);
+        Bytef spare = 0;  // zlib needs an output pointer even for an empty entry
+        z.stream.next_in = z.packed.data() + 2;
+        z.stream.avail_in = static_cast<uInt>(e.storedSize - 2);
+        z.stream.next_out = raw.data ? raw.data : &spare;
+        z.stream.avail_out = static_cast<uInt>(e.rawSize);
+        const int rc = inflate(&z.stream, Z_FINISH);
+        if (rc != Z_STREAM_END || z.stream.total_out != e.rawSize) {
+            reason = "entry '" + e.name + "' does not unpack (zlib " + std::to_string(rc) + ", " +
+                     std::to_string(z.stream.total_out) + " of " + std::to_string(e.rawSize) + " bytes)";
             return false;
         }
     }
