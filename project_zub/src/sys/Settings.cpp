@@ -134,8 +134,10 @@ void Settings::loadUser(const std::string& path) {
                                      path, reason, aside));
             }
         } else {
+            // What the file holds, in the form it would be written in: a
+            // file that differs only in its layout is not rewritten either.
             user.parse(bytes);
-            diskText = std::move(bytes);
+            diskText = user.toText();
             bDiskTextKnown = true;
         }
     } else if (platform::isDirectory(path)) {

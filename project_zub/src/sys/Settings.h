@@ -126,7 +126,7 @@ private:
 
     MemoryIniFile user;
     std::string userPath;
-    std::string diskText;  // the user file's bytes as last read or written
+    std::string diskText;  // the user file's content as last read or written (in written form)
     bool bDiskTextKnown = false;
     bool bUserUnreadable = false;
     bool bStaticMissing = false;
