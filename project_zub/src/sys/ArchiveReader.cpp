@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <vector>
-#include <zlib.h>
 
 #include "sys/ErrorManager.h"
 
@@ -12,34 +11,11 @@ namespace {
 
 std::string errnoText(int err) { return "errno " + std::to_string(err) + ": " + std::strerror(err); }
 
-// One raw-deflate decoder per thread, reset for each entry, and the buffer
-// that holds an entry's packed bytes while they are unpacked.
-struct Inflater {
-    z_stream stream{};
-    bool ready = false;
-    std::vector<uint8_t> packed;
-
-    Inflater() { ready = inflateInit2(&stream, -MAX_WBITS) == Z_OK; }
-    ~Inflater() {
-        if (ready) inflateEnd(&stream);
-    }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-};
-
-Inflater& inflater() {
-    thread_local Inflater instance;
-    return instance;
+// Holds an entry's packed bytes while they are unpacked, one per thread.
+std::vector<uint8_t>& packedBuffer() {
+    thread_local std::vector<uint8_t> buffer;
+    return buffer;
 }
-
-// The two-byte zlib header: deflate with a window of at most 32 KB, no preset
-// dictionary, and the check bits right.
-bool isZlibHeader(const uint8_t* p) {
-    return (p[0] & 0x0F) == Z_DEFLATED && (p[0] >> 4) <= 7 && (p[1] & 0x20) == 0 && ((p[0] << 8) | p[1]) % 31 == 0;
-}
-
-// The smallest zlib stream: header, one empty block, Adler-32.
-constexpr size_t kMinZlibStream = 2 + 1 + 4;
 
 }  // namespace
 
@@ -109,51 +85,23 @@ bool ArchiveReader::tryRead(int i, ByteBuffer& out, std::string& reason) const {
     }
     const archive::Entry& e = directory.entries[static_cast<size_t>(i)];
     ByteBuffer raw;
-    raw.resizeForOverwrite(e.rawSize);
     int err = 0;
     if (!e.compressed) {
+        raw.resizeForOverwrite(e.rawSize);
         if (!file.readAt(e.offset, raw.data, raw.size, &err)) {
             reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
             return false;
         }
     } else {
-        Inflater& z = inflater();
-        if (!z.ready) {
-            reason = "entry '" + e.name + "' cannot be unpacked (zlib could not start)";
-            return false;
-        }
-        if (e.storedSize < kMinZlibStream) {
-            reason = "entry '" + e.name + "' is too short to be a zlib stream";
-            return false;
-        }
-        if (z.packed.size() < e.storedSize) z.packed.resize(e.storedSize);
-        if (!file.readAt(e.offset, z.packed.data(), e.storedSize, &err)) {
+        std::vector<uint8_t>& packed = packedBuffer();
+        if (packed.size() < e.storedSize) packed.resize(e.storedSize);
+        if (!file.readAt(e.offset, packed.data(), e.storedSize, &err)) {
             reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
             return false;
         }
-        if (!isZlibHeader(z.packed.data())) {
-            reason = "entry '" + e.name + "' has a bad zlib header";
-            return false;
-        }
-        // The deflate data after the header; whatever follows its end (the
-        // Adler-32) is left unread.
-        inflateReset(&z.stream);
-        Bytef spare = 0;  // zlib needs an output pointer even for an empty entry
-        z.stream.next_in = z.packed.data() + 2;
-        z.stream.avail_in = static_cast<uInt>(e.storedSize - 2);
-        z.stream.next_out = raw.data ? raw.data : &spare;
-        z.stream.avail_out = static_cast<uInt>(e.rawSize);
-        const int rc = inflate(&z.stream, Z_FINISH);
-        if (rc != Z_STREAM_END || z.stream.total_out != e.rawSize) {
-            reason = "entry '" + e.name + "' does not unpack (zlib " + std::to_string(rc) + ", " +
-                     std::to_string(z.stream.total_out) + " of " + std::to_string(e.rawSize) + " bytes)";
-            return false;
-        }
+        if (!archive::unpack(e, packed.data(), raw, reason)) return false;
     }
-    if (archive::crc32Of(raw.data, raw.size) != e.crc) {
-        reason = "entry '" + e.name + "' fails its CRC check";
-        return false;
-    }
+    if (!archive::checkCrc(e, raw, reason)) return false;
     out = std::move(raw);
     return true;
 }

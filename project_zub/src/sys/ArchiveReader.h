@@ -3,9 +3,9 @@
 // whole directory; entries are read on demand and checked against their size
 // and CRC. The archive file stays open while the reader lives.
 //
-// A compressed entry is a zlib stream; its deflate data is unpacked straight
-// into the entry's buffer and checked once, by the archive's CRC-32 (the
-// stream's own Adler-32 would check the same bytes a second time).
+// Entries are read straight into their buffers; a compressed one is unpacked
+// from a per-thread buffer and checked once, by the archive's CRC-32 (see
+// archive::unpack).
 #include <cstdint>
 #include <string>
 #include <string_view>
