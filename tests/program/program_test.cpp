@@ -145,11 +145,15 @@ TEST(Program, WithoutADisplayItEndsAtOnceAndSaysWhy) {
     Home home;
     // The offscreen driver shows nothing: the window never gets the focus.
     const int code = home.run(1, {{"ZUB_ASSUME_FOCUSED", ""}}, {});
-    EXPECT_EQ(code, 255) << "the program kept waiting for the focus";
+    EXPECT_EQ(code, 1) << "the program kept waiting for the focus";
     const std::string err = home.stderrText();
-    EXPECT_EQ(count(err, "no display"), 1u) << err;  // said once, not twice
-    EXPECT_EQ(count(err, "Error: "), 1u) << err;
+    EXPECT_EQ(count(err, "no display"), 1u) << err;
     EXPECT_NE(home.log().find("no display"), std::string::npos);
+    EXPECT_FALSE(fs::exists(home.userFolder() + "crash.Tumbrodemo.mdmp"));  // not a crash
+
+    // A window that cannot open at all is a fatal error, reported once.
+    EXPECT_EQ(home.run(1, {{"SDL_VIDEODRIVER", "dummy"}}), 255);
+    EXPECT_EQ(count(home.stderrText(), "Could not open the window"), 1u) << home.stderrText();
 }
 
 TEST(Program, ASecondStartEndsAndSaysWhy) {

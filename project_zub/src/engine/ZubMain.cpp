@@ -50,6 +50,13 @@ WString destroyZUB(Program& p) {
     return url;
 }
 
+// Why the program ends before it starts: on stderr and in the log.
+void tellWhy(const WString& why) {
+    Logger::get().log(u"%s(): %s", "runZub", why);
+    std::fprintf(stderr, "%s\n", wideToNarrow(why).c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 RunOptions parseRunOptions(int argc, char** argv) {
@@ -71,13 +78,10 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
 
     if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
         // The running instance owns the log: add the reason to it, no more.
-        const WString why = formatString(u"Tumbrodemo is already running ('%s' is locked); this start ends here.",
-                                         folder + kSingleInstanceLockName);
-        Logger& log = Logger::get();
-        log.openFile(logPath);
-        log.log(u"%s(): %s", "runZub", why);
-        log.closeFile();
-        std::fprintf(stderr, "%s\n", wideToNarrow(why).c_str());
+        Logger::get().openFile(logPath);
+        tellWhy(formatString(u"Tumbrodemo is already running ('%s' is locked); this start ends here.",
+                             folder + kSingleInstanceLockName));
+        Logger::get().closeFile();
         CrashHandler::uninstall();
         return 0;
     }
@@ -94,10 +98,15 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     std::string error;
     if (!backend->openWindow(ws, error)) ZUB_ERROR(u"Could not open the window: %s", error);
     // The game starts once its window has the focus, which a window nobody
-    // can see never gets.
-    if (!ws.assumeFocused && !backend->canGetFocus())
-        ZUB_ERROR(u"There is no display to show the window on, so it can never get the input focus. Start the "
-                  u"game on a desktop, or set ZUB_ASSUME_FOCUSED=1 to run it without a display.");
+    // can see never gets: rather than wait for ever, say so and end.
+    if (!ws.assumeFocused && !backend->canGetFocus()) {
+        tellWhy(u"There is no display to show the window on, so it can never get the input focus. Start the "
+                u"game on a desktop, or set ZUB_ASSUME_FOCUSED=1 to run it without a display.");
+        backend.reset();
+        CrashHandler::uninstall();
+        Logger::get().closeFile();
+        return 1;
+    }
     errorBackend = backend.get();
     ErrorManager::hooks.showMessageBox = [](const WString& title, const WString& text) {
         if (errorBackend) errorBackend->showMessageBox(title, text);
