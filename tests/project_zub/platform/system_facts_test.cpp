@@ -96,24 +96,3 @@ TEST_F(PlatformFolder, ReadWholeFile) {
     EXPECT_TRUE(platform::readWholeFile("/proc/self/status", out, 1 << 20));
     EXPECT_NE(out.find("Name:"), std::string::npos);
 }
-
-TEST_F(PlatformFolder, WriteFileAtomically) {
-    const std::string path = folder + "/out.cfg";
-    EXPECT_TRUE(platform::writeFileAtomically(path, "first"));
-    EXPECT_EQ(read(path), "first");
-    EXPECT_TRUE(platform::writeFileAtomically(path, std::string("second\0", 7)));
-    EXPECT_EQ(read(path), std::string("second\0", 7));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
-    EXPECT_TRUE(platform::writeFileAtomically(path, ""));
-    EXPECT_EQ(read(path), "");
-
-    std::string error;
-    EXPECT_FALSE(platform::writeFileAtomically(folder + "/missing/out.cfg", "x", &error));
-    EXPECT_NE(error.find("Creating"), std::string::npos) << error;
-
-    fs::create_directory(folder + "/dir");
-    EXPECT_FALSE(platform::writeFileAtomically(folder + "/dir", "x", &error));
-    EXPECT_NE(error.find("Renaming"), std::string::npos) << error;
-    EXPECT_FALSE(fs::exists(folder + "/dir.tmp"));
-    EXPECT_TRUE(fs::is_directory(folder + "/dir"));
-}

@@ -65,13 +65,6 @@ TEST(Log, EachSessionStartsAfreshAndKeepsThePreviousLog) {
     EXPECT_EQ(old.find("first run"), std::string::npos);
 }
 
-TEST(Log, FunctionNamesAreClassAndMethod) {
-    EXPECT_EQ(zubFunctionName("virtual void Packet::doInt(int32_t&)"), "Packet::doInt");
-    EXPECT_EQ(zubFunctionName("static bool ns::A<int, char>::f(int)"), "ns::A<int, char>::f");
-    EXPECT_EQ(zubFunctionName("int main()"), "main");
-    EXPECT_EQ(zubFunctionName("Packet::doUString"), "Packet::doUString");
-}
-
 TEST(Console, KeepsRecentLinesLogsThemAndShowsTheNewestForAWhile) {
     Console console;
     EXPECT_EQ(Console::active(), &console);
