@@ -44,4 +44,7 @@ void ConsoleView::render(const Console& console, SystemFont* font, ZubGraphics& 
         }
         top -= LINE_HEIGHT;
     }
+    // Drawing that follows without a transform of its own (lines) takes the
+    // world as it is.
+    device->setTransform(platform::TransformSlot::World, M44::identity());
 }
