@@ -1,11 +1,8 @@
 #include "app/RandomIdentity.h"
 
-#include <sys/random.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 
+#include "platform/PlatformSystem.h"
 #include "util/Random.h"
 
 namespace {
@@ -19,13 +16,13 @@ uint64_t mix64(uint64_t z) {
     return z ^ (z >> 31);
 }
 
-// Only when the kernel refuses getrandom: clocks, process id and a counter.
+// Only when the system has no random source to give: clocks, process id and a counter.
 uint32_t fallbackRandom() {
     static uint64_t counter = 0;
     const uint64_t seed =
         static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
         (static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) << 1) ^
-        (static_cast<uint64_t>(getpid()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
+        (static_cast<uint64_t>(platform::currentProcessId()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
     return static_cast<uint32_t>(mix64(seed) >> 16);
 }
 
@@ -34,11 +31,7 @@ uint32_t fallbackRandom() {
 uint32_t systemRandomIdentity() {
     for (;;) {
         uint32_t value = 0;
-        const ssize_t got = getrandom(&value, sizeof value, 0);
-        if (got != static_cast<ssize_t>(sizeof value)) {
-            if (got < 0 && errno == EINTR) continue;
-            value = fallbackRandom();
-        }
+        if (!platform::systemRandomBytes(&value, sizeof value)) value = fallbackRandom();
         if (value != 0) return value;
     }
 }

@@ -1,22 +1,23 @@
 // Runs the real program headless (offscreen video, dummy audio) and reads
-// what it leaves in its user folder.
+// what it leaves in its user folder and prints on stderr.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string folder;  // the user data folder
-    std::string log;
-};
+namespace fs = std::filesystem;
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -25,77 +26,148 @@ std::string readFile(const std::string& path) {
     return ss.str();
 }
 
-ProgramRun runProgram(int frames, const std::vector<std::string>& extraArgs = {}) {
-    char tmpl[] = "/tmp/zub-program-XXXXXX";
-    const std::string home = mkdtemp(tmpl);
-    ProgramRun r;
-    r.folder = home + "/Velmora studios/Tumbrodemo/1.25/";
-    pid_t pid = fork();
-    if (pid == 0) {
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("ZUB_ASSUME_FOCUSED", "1", 1);
-        setenv("ZUB_MAX_FRAMES", std::to_string(frames).c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TUMBRODEMO_PROGRAM));
-        for (const std::string& a : extraArgs) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(TUMBRODEMO_PROGRAM, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.log = readFile(r.folder + "Tumbrodemo.log");
-    return r;
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
 }
 
-// The position of a line containing `text`, or npos.
-size_t lineAt(const std::string& log, const std::string& text) { return log.find(text); }
+// A home of its own per test, removed afterwards.
+class Home {
+public:
+    Home() {
+        std::string pattern = (fs::temp_directory_path() / "zub-program-XXXXXX").string();
+        root = mkdtemp(pattern.data()) ? pattern : "";
+        EXPECT_FALSE(root.empty());
+    }
+    ~Home() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    std::string userFolder() const { return root + "/Velmora studios/Tumbrodemo/1.25/"; }
+    std::string log() const { return readFile(userFolder() + "Tumbrodemo.log"); }
+
+    // Starts the program; its stderr goes to a file of its own.
+    pid_t start(int frames, std::map<std::string, std::string> env = {}, std::vector<std::string> args = {}) {
+        const std::string errPath = root + "/stderr." + std::to_string(++runs);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (FILE* f = std::freopen(errPath.c_str(), "w", stderr)) (void)f;
+            setenv("XDG_DATA_HOME", root.c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("ZUB_ASSUME_FOCUSED", "1", 1);
+            setenv("ZUB_MAX_FRAMES", std::to_string(frames).c_str(), 1);
+            for (const auto& [name, value] : env) {
+                if (value.empty()) unsetenv(name.c_str());
+                else setenv(name.c_str(), value.c_str(), 1);
+            }
+            std::vector<char*> argv{const_cast<char*>(TUMBRODEMO_PROGRAM)};
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(TUMBRODEMO_PROGRAM, argv.data());
+            _exit(127);
+        }
+        lastStderr = errPath;
+        return pid;
+    }
+    // The exit code, or -1 when it had to be killed after `seconds`.
+    static int wait(pid_t pid, int seconds = 60) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    int run(int frames, std::map<std::string, std::string> env = {}, std::vector<std::string> args = {}) {
+        return wait(start(frames, std::move(env), std::move(args)));
+    }
+    std::string stderrText() const { return readFile(lastStderr); }
+
+private:
+    std::string root, lastStderr;
+    int runs = 0;
+};
 
 TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
-    ProgramRun r = runProgram(200);
-    ASSERT_EQ(r.exitCode, 0) << r.log;
+    Home home;
+    ASSERT_EQ(home.run(200), 0) << home.stderrText();
+    const std::string log = home.log();
     const char* services[] = {"Logger::Logger", "ErrorManager::ErrorManager", "TimeKeeper::TimeKeeper",
                               "FileManager::FileManager", "Settings::load", "ResourceManager::ResourceManager",
-                              "FocusManager::FocusManager", "ZubInput::ZubInput", "ZubGraphics::ZubGraphics", "ZubAudio::ZubAudio",
-                              "SystemFont::SystemFont", "Console::Console", "ZubNetwork::ZubNetwork", "Language::Language", "ZubTimer::ZubTimer"};
+                              "FocusManager::FocusManager", "ZubInput::ZubInput", "ZubGraphics::ZubGraphics",
+                              "ZubAudio::ZubAudio", "SystemFont::SystemFont", "Console::Console",
+                              "ZubNetwork::ZubNetwork", "Language::Language", "ZubTimer::ZubTimer"};
     size_t last = 0;
     for (const char* s : services) {
-        const size_t start = lineAt(r.log, std::string(s) + "(): Starting...");
-        const size_t done = lineAt(r.log, std::string(s) + "(): Started.");
+        const size_t start = log.find(std::string(s) + "(): Starting...");
+        const size_t done = log.find(std::string(s) + "(): Started.");
         ASSERT_NE(start, std::string::npos) << s;
-        ASSERT_NE(done, std::string::npos) << s;
         EXPECT_LT(last, start) << s << " starts out of order";
         EXPECT_LT(start, done);
         last = done;
     }
     // Teardown in reverse order, then nothing left alive.
-    const char* down[] = {"Language::~Language", "ZubNetwork::~ZubNetwork", "Console::~Console", "SystemFont::~SystemFont", "ZubAudio::~ZubAudio", "ZubGraphics::~ZubGraphics", "ZubInput::~ZubInput", "FocusManager::~FocusManager",
-                          "ResourceManager::~ResourceManager", "Settings::~Settings", "FileManager::~FileManager",
-                          "TimeKeeper::~TimeKeeper", "Logger::~Logger"};
-    last = lineAt(r.log, "Zub::~Zub(): Shutting down.");
+    const char* down[] = {"Language::~Language", "ZubNetwork::~ZubNetwork", "Console::~Console",
+                          "SystemFont::~SystemFont", "ZubAudio::~ZubAudio", "ZubGraphics::~ZubGraphics",
+                          "ZubInput::~ZubInput", "FocusManager::~FocusManager", "ResourceManager::~ResourceManager",
+                          "Settings::~Settings", "FileManager::~FileManager", "TimeKeeper::~TimeKeeper",
+                          "Logger::~Logger"};
+    last = log.find("Zub::~Zub(): Shutting down.");
     ASSERT_NE(last, std::string::npos);
     for (const char* s : down) {
-        const size_t at = lineAt(r.log, std::string(s) + "(): Stopping...");
-        ASSERT_NE(at, std::string::npos) << s;
+        const size_t at = log.find(std::string(s) + "(): Stopping...");
         EXPECT_LT(last, at) << s << " stops out of order";
         last = at;
     }
-    EXPECT_NE(lineAt(r.log, "Zub::~Zub(): 0 objects still alive"), std::string::npos) << r.log;
-    // Every line ends in CRLF.
-    EXPECT_EQ(r.log.find("\n"), r.log.find("\r\n") + 1);
+    EXPECT_NE(log.find("Zub::~Zub(): 0 objects still alive"), std::string::npos) << log;
+    EXPECT_EQ(log.find("\n"), log.find("\r\n") + 1);  // CRLF line ends
     // The first start wrote the user settings with their defaults.
-    const std::string cfg = readFile(r.folder + "Tumbrodemo.cfg");
+    const std::string cfg = readFile(home.userFolder() + "Tumbrodemo.cfg");
     EXPECT_NE(cfg.find("defaultLanguage"), std::string::npos) << cfg;
-    EXPECT_NE(cfg.find("bEmulateLocalhost"), std::string::npos) << cfg;
 }
 
-TEST(Program, SafeModeStartsToo) {
-    ProgramRun r = runProgram(20, {"-safe"});
-    EXPECT_EQ(r.exitCode, 0) << r.log;
-    EXPECT_NE(r.log.find("Zub::~Zub(): Shutting down."), std::string::npos);
+TEST(Program, EachRunStartsAFreshLogAndKeepsThePreviousOne) {
+    Home home;
+    ASSERT_EQ(home.run(1), 0);
+    ASSERT_EQ(home.run(1, {}, {"-safe"}), 0) << home.stderrText();
+    EXPECT_EQ(count(home.log(), "Logger::Logger(): Starting..."), 1u);
+    EXPECT_EQ(count(readFile(home.userFolder() + "Tumbrodemo.log.old"), "Logger::Logger(): Starting..."), 1u);
+}
+
+TEST(Program, WithoutADisplayItEndsAtOnceAndSaysWhy) {
+    Home home;
+    // The offscreen driver shows nothing: the window never gets the focus.
+    const int code = home.run(1, {{"ZUB_ASSUME_FOCUSED", ""}}, {});
+    EXPECT_EQ(code, 1) << "the program kept waiting for the focus";
+    const std::string err = home.stderrText();
+    EXPECT_EQ(count(err, "no display"), 1u) << err;
+    EXPECT_NE(home.log().find("no display"), std::string::npos);
+    EXPECT_FALSE(fs::exists(home.userFolder() + "crash.Tumbrodemo.mdmp"));  // not a crash
+
+    // A window that cannot open at all is a fatal error, reported once.
+    EXPECT_EQ(home.run(1, {{"SDL_VIDEODRIVER", "dummy"}}), 255);
+    EXPECT_EQ(count(home.stderrText(), "Could not open the window"), 1u) << home.stderrText();
+}
+
+TEST(Program, ASecondStartEndsAndSaysWhy) {
+    Home home;
+    const pid_t first = home.start(300, {{"ZUB_ALLOW_SEVERAL_INSTANCES", "0"}});
+    // Wait until the first holds the lock (it has started its log by then).
+    for (int i = 0; i < 500 && home.log().find("Logger::Logger") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(home.run(1, {{"ZUB_ALLOW_SEVERAL_INSTANCES", "0"}}), 0);
+    EXPECT_NE(home.stderrText().find("already running"), std::string::npos) << home.stderrText();
+    EXPECT_EQ(Home::wait(first), 0);
+    const std::string log = home.log();
+    EXPECT_NE(log.find("already running"), std::string::npos) << log;
+    EXPECT_NE(log.find("Zub::~Zub(): Shutting down."), std::string::npos);  // the first's log went on around it
 }
 
 }  // namespace

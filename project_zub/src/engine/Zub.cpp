@@ -1,6 +1,7 @@
 #include "engine/Zub.h"
 
 #include "audio/ZubAudio.h"
+#include "engine/ConsoleView.h"
 #include "engine/Context.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
@@ -34,7 +35,9 @@ void stopping(const char* service) { Logger::get().log(u"%s(): %s", service, u"S
 
 Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h) {
     ZUB = this;
-    Logger::get().openFile(getUserDataFolder() + "Tumbrodemo.log");
+    // The program's entry starts the log of the run; an engine made on its
+    // own (tools, tests) opens the log itself.
+    if (!Logger::get().isOpen()) bOwnsLog = Logger::get().openFile(getUserDataFolder() + "Tumbrodemo.log");
     starting("Logger::Logger");
     started("Logger::Logger");
     logSystemInformation();
@@ -99,6 +102,7 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
 
     starting("Console::Console");
     console = std::make_unique<Console>();
+    consoleView = std::make_unique<ConsoleView>();
     started("Console::Console");
 
     network = std::make_unique<ZubNetwork>(settings.get());  // logs its own start
@@ -126,6 +130,7 @@ Zub::~Zub() {
     stopping("ZubNetwork::~ZubNetwork");
     network.reset();
     stopping("Console::~Console");
+    consoleView.reset();
     console.reset();
     stopping("SystemFont::~SystemFont");
     systemFont.reset();
@@ -157,7 +162,7 @@ Zub::~Zub() {
     });
     Logger::get().log(u"%s(): %d objects still alive", "Zub::~Zub", alive);
     stopping("Logger::~Logger");
-    Logger::get().closeFile();
+    if (bOwnsLog) Logger::get().closeFile();
     if (ZUB == this) ZUB = nullptr;
 }
 
@@ -179,7 +184,7 @@ void Zub::updateMode(bool focused) {
     Logger::get().log(u"%s(): mode %d", "Zub::updateMode", mode);
 }
 
-void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowState& window) {
+void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowState& window, bool waitForNext) {
     bWindowFocused = window.focused ? 1 : 0;
     updateMode(window.focused && !window.minimized);
 
@@ -210,11 +215,13 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
         focusManager->update(rootContext, *input);
         // Calls made by objects outside a role's own tick go nowhere else.
         THEROLE = nullptr;
+        console->tick(TimeKeeper::getPhysicalTime());
     }
 
     graphics->beginFrame();
     if (rootContext) rootContext->renderContext();
+    consoleView->render(*console, systemFont.get(), *graphics);
     graphics->present();
 
-    timer.wait(*timeKeeper);
+    if (waitForNext) timer.wait(*timeKeeper);
 }

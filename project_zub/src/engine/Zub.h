@@ -11,6 +11,7 @@
 #include "sys/TimeKeeper.h"
 
 class Console;
+class ConsoleView;
 class Context;
 class FileManager;
 class FocusManager;
@@ -34,8 +35,9 @@ public:
     Zub(const Zub&) = delete;
     Zub& operator=(const Zub&) = delete;
 
-    // One frame from one poll of the window and the devices.
-    void frame(const platform::InputSnapshot& input, const platform::WindowState& window);
+    // One frame from one poll of the window and the devices, then the wait
+    // for the next frame's time (left out when no frame follows).
+    void frame(const platform::InputSnapshot& input, const platform::WindowState& window, bool waitForNext = true);
     // Writes the user settings file.
     void saveSettings();
 
@@ -53,6 +55,7 @@ public:
     std::unique_ptr<ZubAudio> audio;
     std::unique_ptr<SystemFont> systemFont;  // "Arial", for system-font text
     std::unique_ptr<Console> console;
+    std::unique_ptr<ConsoleView> consoleView;  // draws the console
     std::unique_ptr<ZubNetwork> network;
     Language* language = nullptr;
     ZubTimer timer;
@@ -75,6 +78,7 @@ public:
 private:
     void updateMode(bool focused);
     int lastWindowWidth = 0, lastWindowHeight = 0;
+    bool bOwnsLog = false;  // the engine opened the log (no session had)
     ApplicationHooks hooks;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/ZubMain.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -49,6 +50,13 @@ WString destroyZUB(Program& p) {
     return url;
 }
 
+// Why the program ends before it starts: on stderr and in the log.
+void tellWhy(const WString& why) {
+    Logger::get().log(u"%s(): %s", "runZub", why);
+    std::fprintf(stderr, "%s\n", wideToNarrow(why).c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 RunOptions parseRunOptions(int argc, char** argv) {
@@ -65,12 +73,19 @@ RunOptions parseRunOptions(int argc, char** argv) {
 
 int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     const std::string folder = getUserDataFolder();
-    CrashHandler::install(folder, "Tumbrodemo", folder + "Tumbrodemo.log");
+    const std::string logPath = folder + "Tumbrodemo.log";
+    CrashHandler::install(folder, "Tumbrodemo", logPath);
 
     if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
-        Logger::get().log(u"%s(): %s", "runZub", u"another instance is running");
+        // The running instance owns the log: add the reason to it, no more.
+        Logger::get().openFile(logPath);
+        tellWhy(formatString(u"Tumbrodemo is already running ('%s' is locked); this start ends here.",
+                             folder + kSingleInstanceLockName));
+        Logger::get().closeFile();
+        CrashHandler::uninstall();
         return 0;
     }
+    Logger::get().startSession(logPath);
 
     std::unique_ptr<platform::Backend> backend =
         options.makeBackend ? options.makeBackend() : platform::createSdlBackend();
@@ -81,9 +96,16 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         ws.height = 600;
     }
     std::string error;
-    if (!backend->openWindow(ws, error)) {
-        Logger::get().setEcho(true);
-        ZUB_ERROR(u"Could not open the window: %s", error);
+    if (!backend->openWindow(ws, error)) ZUB_ERROR(u"Could not open the window: %s", error);
+    // The game starts once its window has the focus, which a window nobody
+    // can see never gets: rather than wait for ever, say so and end.
+    if (!ws.assumeFocused && !backend->canGetFocus()) {
+        tellWhy(u"There is no display to show the window on, so it can never get the input focus. Start the "
+                u"game on a desktop, or set ZUB_ASSUME_FOCUSED=1 to run it without a display.");
+        backend.reset();
+        CrashHandler::uninstall();
+        Logger::get().closeFile();
+        return 1;
     }
     errorBackend = backend.get();
     ErrorManager::hooks.showMessageBox = [](const WString& title, const WString& text) {
@@ -106,7 +128,9 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
             }
             createZUB(program, *backend, hooks);
         }
-        program.engine->frame(input, window);
+        // An automated run's last frame has no next frame to wait for.
+        const bool last = options.maxFrames > 0 && frames + 1 >= options.maxFrames;
+        program.engine->frame(input, window, !last);
         ++frames;
         if (program.app && program.app->contextManager && program.app->contextManager->bQuit) break;
         if (options.maxFrames > 0 && frames >= options.maxFrames) break;
@@ -124,5 +148,6 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     backend.reset();
     if (!pendingUrl.empty()) openUrlAfterExit(pendingUrl);
     CrashHandler::uninstall();
+    Logger::get().closeFile();
     return 0;
 }

@@ -90,6 +90,11 @@ void ZubGraphics::updateViewport() {
 
 void ZubGraphics::beginFrame() {
     if (!device_) return;
+    if (viewport.x > 0 || viewport.y > 0 || viewport.width < backBufferWidth || viewport.height < backBufferHeight) {
+        // The letterbox bars are black whatever the screens clear to.
+        device_->setViewport(platform::DeviceViewport{0, 0, backBufferWidth, backBufferHeight});
+        device_->clear(0xFF000000u, 1.0f, 0);
+    }
     device_->setViewport(viewport);
     device_->setBilinearFilter(bBilinearFilter);
     device_->setAlphaBlend(true);
@@ -129,7 +134,10 @@ void ZubGraphics::changePresentationParameters(int w, int h, bool fullScreen, bo
 
 void ZubGraphics::restartDevice() {
     ++restarts;
-    if (backend_) backend_->setFullScreen(bFullScreen, width, height);
+    if (backend_) {
+        backend_->setFullScreen(bFullScreen, width, height);
+        backend_->setVSync(bVSync);
+    }
     if (onRestart) onRestart(*this);
     // Until the window reports its new size, take the one asked for.
     if (!backend_) {

@@ -50,13 +50,13 @@ public:
     // the reference screen's viewport and the aspect ratio follow.
     void onWindowSize(int pixelWidth, int pixelHeight);
 
-    // Frame: sets the viewport, the filter and alpha blending (on) for the
-    // frame's drawing.
+    // Frame: clears the letterbox bars (when there are any) to black, sets
+    // the viewport, the filter and alpha blending (on) for the frame's drawing.
     void beginFrame();
     // Ends the frame's drawing and shows it through the window layer.
     void present();
 
-    // Clears the target: the colour (ARGB), depth 1.0 and stencil 0.
+    // Clears the viewport: the colour (ARGB), depth 1.0 and stencil 0.
     void clear(uint32_t argb);
     // Alpha blending of the following draws.
     void setAlphaBlend(bool on);
@@ -104,8 +104,8 @@ public:
     // Display modes offered, ordered by width, then height.
     std::vector<VideoMode> videoModes;
 
-    // Device restarts so far, and what a restart does beyond the window
-    // change (the engine reopens the window when vertical sync changes).
+    // Device restarts so far, and what a restart does beyond the window's
+    // size, full screen and vertical sync.
     int restarts = 0;
     void (*onRestart)(ZubGraphics& graphics) = nullptr;
 

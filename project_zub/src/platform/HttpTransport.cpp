@@ -1,13 +1,66 @@
 #include "platform/HttpTransport.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 namespace {
 
-// libcurl's global set-up, run once by whichever thread gets here first.
-CURLcode globalInit() {
-    static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
-    return result;
+// libcurl is loaded on the first exchange, not when the program starts: it
+// brings some thirty libraries of its own (TLS, Kerberos, LDAP...) that most
+// runs never use. Only the header's types and constants are compiled in.
+struct Curl {
+    CURLcode (*globalInit)(long flags) = nullptr;
+    CURL* (*easyInit)() = nullptr;
+    void (*easyCleanup)(CURL*) = nullptr;
+    CURLcode (*easySetopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...) = nullptr;
+    CURLM* (*multiInit)() = nullptr;
+    CURLMcode (*multiCleanup)(CURLM*) = nullptr;
+    CURLMcode (*multiAddHandle)(CURLM*, CURL*) = nullptr;
+    CURLMcode (*multiRemoveHandle)(CURLM*, CURL*) = nullptr;
+    CURLMcode (*multiPerform)(CURLM*, int*) = nullptr;
+    CURLMcode (*multiPoll)(CURLM*, curl_waitfd[], unsigned int, int, int*) = nullptr;
+    CURLMsg* (*multiInfoRead)(CURLM*, int*) = nullptr;
+    curl_slist* (*slistAppend)(curl_slist*, const char*) = nullptr;
+    void (*slistFreeAll)(curl_slist*) = nullptr;
+    // CURLE_OK once loaded and set up.
+    CURLcode state = CURLE_FAILED_INIT;
+};
+
+template <class F>
+bool bind(void* library, const char* name, F& function) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+    return function != nullptr;
+}
+
+Curl loadCurl() {
+    Curl c;
+    void* library = nullptr;
+    for (const char* name : {"libcurl.so.4", "libcurl-gnutls.so.4", "libcurl.so"})
+        if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+    if (!library) return c;
+    // The library stays loaded until the process ends.
+    const bool all = bind(library, "curl_global_init", c.globalInit) && bind(library, "curl_easy_init", c.easyInit) &&
+                     bind(library, "curl_easy_cleanup", c.easyCleanup) &&
+                     bind(library, "curl_easy_setopt", c.easySetopt) &&
+                     bind(library, "curl_easy_getinfo", c.easyGetinfo) &&
+                     bind(library, "curl_multi_init", c.multiInit) &&
+                     bind(library, "curl_multi_cleanup", c.multiCleanup) &&
+                     bind(library, "curl_multi_add_handle", c.multiAddHandle) &&
+                     bind(library, "curl_multi_remove_handle", c.multiRemoveHandle) &&
+                     bind(library, "curl_multi_perform", c.multiPerform) &&
+                     bind(library, "curl_multi_poll", c.multiPoll) &&
+                     bind(library, "curl_multi_info_read", c.multiInfoRead) &&
+                     bind(library, "curl_slist_append", c.slistAppend) &&
+                     bind(library, "curl_slist_free_all", c.slistFreeAll);
+    if (all) c.state = c.globalInit(CURL_GLOBAL_DEFAULT);
+    return c;
+}
+
+// Loaded and set up once, by whichever thread gets here first.
+const Curl& curl() {
+    static const Curl instance = loadCurl();
+    return instance;
 }
 
 // What the callbacks of one exchange share.
@@ -93,15 +146,16 @@ struct Handles {
     bool bAdded = false;
 
     ~Handles() {
-        if (bAdded) curl_multi_remove_handle(multi, easy);
-        if (easy) curl_easy_cleanup(easy);
-        if (multi) curl_multi_cleanup(multi);
-        if (headers) curl_slist_free_all(headers);
+        const Curl& c = curl();
+        if (bAdded) c.multiRemoveHandle(multi, easy);
+        if (easy) c.easyCleanup(easy);
+        if (multi) c.multiCleanup(multi);
+        if (headers) c.slistFreeAll(headers);
     }
 };
 
 bool appendHeader(curl_slist*& list, const std::string& line) {
-    curl_slist* next = curl_slist_append(list, line.c_str());
+    curl_slist* next = curl().slistAppend(list, line.c_str());
     if (!next) return false;
     list = next;
     return true;
@@ -113,13 +167,14 @@ static_assert(kHttpAbortedCode == CURLE_ABORTED_BY_CALLBACK);
 
 HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<bool>& abort) {
     out = HttpResult{};
-    if (const CURLcode init = globalInit(); init != CURLE_OK) return fail(out, HttpStage::Session, init);
+    const Curl& c = curl();
+    if (c.state != CURLE_OK) return fail(out, HttpStage::Session, c.state);
     if (in.host.empty()) return fail(out, HttpStage::Connect, CURLE_COULDNT_RESOLVE_HOST);
     if (!isValidHost(in.host) || !isValidPath(in.path)) return fail(out, HttpStage::OpenRequest, CURLE_URL_MALFORMAT);
 
     Handles h;
-    h.easy = curl_easy_init();
-    h.multi = curl_multi_init();
+    h.easy = c.easyInit();
+    h.multi = c.multiInit();
     if (!h.easy || !h.multi) return fail(out, HttpStage::Session, CURLE_FAILED_INIT);
 
     Transfer transfer;
@@ -130,7 +185,7 @@ HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<boo
     const std::string url = "http://" + in.host + in.path;
     CURLcode rc = CURLE_OK;
 #define ZUB_SETOPT(option, value) \
-    if (rc == CURLE_OK) rc = curl_easy_setopt(h.easy, option, value)
+    if (rc == CURLE_OK) rc = c.easySetopt(h.easy, option, value)
     ZUB_SETOPT(CURLOPT_URL, url.c_str());
     ZUB_SETOPT(CURLOPT_PROTOCOLS_STR, "http");
     ZUB_SETOPT(CURLOPT_FOLLOWLOCATION, 0L);
@@ -164,7 +219,7 @@ HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<boo
 #undef ZUB_SETOPT
     if (rc != CURLE_OK) return fail(out, HttpStage::OpenRequest, rc);
 
-    if (curl_multi_add_handle(h.multi, h.easy) != CURLM_OK) return fail(out, HttpStage::Session, CURLE_FAILED_INIT);
+    if (c.multiAddHandle(h.multi, h.easy) != CURLM_OK) return fail(out, HttpStage::Session, CURLE_FAILED_INIT);
     h.bAdded = true;
 
     // Drive the transfer in short waits so that an abort is seen promptly even
@@ -173,12 +228,12 @@ HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<boo
     bool bDone = false;
     for (;;) {
         int running = 0;
-        if (curl_multi_perform(h.multi, &running) != CURLM_OK) {
+        if (c.multiPerform(h.multi, &running) != CURLM_OK) {
             result = CURLE_SEND_ERROR;
             break;
         }
         int left = 0;
-        while (CURLMsg* msg = curl_multi_info_read(h.multi, &left)) {
+        while (CURLMsg* msg = c.multiInfoRead(h.multi, &left)) {
             if (msg->msg == CURLMSG_DONE && msg->easy_handle == h.easy) {
                 result = msg->data.result;
                 bDone = true;
@@ -189,7 +244,7 @@ HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<boo
             result = CURLE_ABORTED_BY_CALLBACK;
             break;
         }
-        if (curl_multi_poll(h.multi, nullptr, 0, 50, nullptr) != CURLM_OK) {
+        if (c.multiPoll(h.multi, nullptr, 0, 50, nullptr) != CURLM_OK) {
             result = CURLE_RECV_ERROR;
             break;
         }
@@ -198,7 +253,7 @@ HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<boo
     if (result != CURLE_OK) return fail(out, stageOf(result, transfer.bRequestSent), result);
 
     long status = 0;
-    const CURLcode info = curl_easy_getinfo(h.easy, CURLINFO_RESPONSE_CODE, &status);
+    const CURLcode info = c.easyGetinfo(h.easy, CURLINFO_RESPONSE_CODE, &status);
     if (info != CURLE_OK) return fail(out, HttpStage::QueryStatus, info);
     if (status <= 0) return fail(out, HttpStage::QueryStatus, CURLE_WEIRD_SERVER_REPLY);
     out.stage = HttpStage::None;

@@ -73,6 +73,11 @@ public:
     virtual bool openWindow(const WindowSettings& s, std::string& error) = 0;
     virtual void closeWindow() = 0;
     virtual bool setFullScreen(bool on, int width, int height) = 0;
+    // Waits for the display's vertical retrace when showing a frame, or not.
+    virtual bool setVSync(bool on) = 0;
+    // False when the window can never get the input focus (a video driver
+    // that shows nothing): a program waiting for the focus would wait forever.
+    virtual bool canGetFocus() const = 0;
 
     // Handles pending window messages and reads the devices.
     virtual void poll(InputSnapshot& input, WindowState& window) = 0;
@@ -82,8 +87,9 @@ public:
     virtual void showCursor(bool visible) = 0;
     // Moves the system cursor (window pixels, y down).
     virtual void warpMouse(float x, float y) = 0;
-    // A blocking message box when a display exists; stderr otherwise.
-    virtual void showMessageBox(const WString& title, const WString& text) = 0;
+    // A blocking message box; false (nothing shown) when there is no display
+    // for it.
+    virtual bool showMessageBox(const WString& title, const WString& text) = 0;
 
     // Display modes the screen offers (width, height, refresh rate).
     struct DisplayMode {
@@ -109,6 +115,11 @@ public:
         window.height = h;
         return true;
     }
+    bool setVSync(bool on) override {
+        vsync = on;
+        return true;
+    }
+    bool canGetFocus() const override { return true; }
     void poll(InputSnapshot& input, WindowState& w) override;
     void present() override { ++presented; }
     void showCursor(bool visible) override { cursorVisible = visible; }
@@ -116,8 +127,9 @@ public:
         next.mouseX = x;
         next.mouseY = y;
     }
-    void showMessageBox(const WString& title, const WString& text) override {
+    bool showMessageBox(const WString& title, const WString& text) override {
         messageBoxes.push_back(title + u": " + text);
+        return true;
     }
     std::vector<DisplayMode> displayModes() override { return {{1024, 768, 60}, {1920, 1080, 60}}; }
     std::unique_ptr<RenderDevice> createRenderDevice() override;
@@ -126,6 +138,7 @@ public:
     InputSnapshot next;
     WindowState window;
     bool open = false;
+    bool vsync = true;
     bool cursorVisible = true;
     int presented = 0;
     std::vector<WString> messageBoxes;

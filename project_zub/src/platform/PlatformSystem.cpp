@@ -6,11 +6,14 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <strings.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
+#include <sys/random.h>
 #include <sys/types.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -106,6 +109,117 @@ bool isDirectory(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+PathKind pathKind(const std::string& path, int* error) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (error) *error = errno;
+        return PathKind::Missing;
+    }
+    if (S_ISREG(st.st_mode)) return PathKind::File;
+    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
+bool pathExists(const std::string& path) {
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool findInFolderIgnoringCase(const std::string& folder, const std::string& name, std::string& found) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return false;
+    bool ok = false;
+    while (dirent* d = ::readdir(dir)) {
+        if (::strcasecmp(d->d_name, name.c_str()) == 0) {
+            found = d->d_name;
+            ok = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return ok;
+}
+
+bool renamePath(const std::string& from, const std::string& to, int* error) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (error) *error = errno;
+    return false;
+}
+
+ReadableFile::~ReadableFile() { close(); }
+
+bool ReadableFile::open(const std::string& path, int* error) {
+    close();
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        if (error) *error = errno;
+        return false;
+    }
+    struct stat st{};
+    int err = 0;
+    if (::fstat(file, &st) != 0) err = errno;
+    else if (!S_ISREG(st.st_mode) || st.st_size < 0) err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    if (err != 0) {
+        if (error) *error = err;
+        ::close(file);
+        return false;
+    }
+    fd = file;
+    bytes = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+void ReadableFile::close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    bytes = 0;
+}
+
+bool ReadableFile::readAt(uint64_t offset, void* dest, size_t count, int* error) const {
+    uint8_t* p = static_cast<uint8_t*>(dest);
+    while (count > 0) {
+        const ssize_t n = ::pread(fd, p, count, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (error) *error = errno;
+            return false;
+        }
+        if (n == 0) {  // the file shrank under us
+            if (error) *error = EIO;
+            return false;
+        }
+        p += n;
+        count -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+long long ReadableFile::read(void* dest, size_t count, int* error) {
+    for (;;) {
+        const ssize_t n = ::read(fd, dest, count);
+        if (n >= 0) return n;
+        if (errno == EINTR) continue;
+        if (error) *error = errno;
+        return -1;
+    }
+}
+
+bool systemRandomBytes(void* dest, size_t count) {
+    uint8_t* p = static_cast<uint8_t*>(dest);
+    while (count > 0) {
+        const ssize_t got = ::getrandom(p, count, 0);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += got;
+        count -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+long currentProcessId() { return static_cast<long>(::getpid()); }
 
 bool isWritable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 

@@ -31,6 +31,56 @@ bool isDirectory(const std::string& path);
 // The calling user may write into the folder or file.
 bool isWritable(const std::string& path);
 
+// What a path names (links followed). Missing also when it cannot be looked
+// at; `error` (when given) then holds the system's error number.
+enum class PathKind { Missing, File, Folder, Other };
+PathKind pathKind(const std::string& path, int* error = nullptr);
+
+// Anything at all is at the path, even a link that leads nowhere.
+bool pathExists(const std::string& path);
+
+// The entry of `folder` (empty for the current folder) whose name equals
+// `name` without regard to ASCII case; false when there is none or the folder
+// cannot be listed.
+bool findInFolderIgnoringCase(const std::string& folder, const std::string& name, std::string& found);
+
+// Renames a file or folder, replacing a file at the target. False with the
+// system's error number in `error` (when given).
+bool renamePath(const std::string& from, const std::string& to, int* error = nullptr);
+
+// A regular file opened for reading at any offset; closed by the destructor.
+class ReadableFile {
+public:
+    ReadableFile() = default;
+    ~ReadableFile();
+    ReadableFile(const ReadableFile&) = delete;
+    ReadableFile& operator=(const ReadableFile&) = delete;
+
+    // False with the system's error number in `error` (EISDIR or EINVAL when
+    // the path is not a regular file).
+    bool open(const std::string& path, int* error = nullptr);
+    void close();
+    bool isOpen() const { return fd >= 0; }
+    // The size when opened.
+    uint64_t size() const { return bytes; }
+    // Reads exactly `count` bytes at `offset`; false with the error number
+    // (EIO when the file ends sooner).
+    bool readAt(uint64_t offset, void* dest, size_t count, int* error = nullptr) const;
+    // Reads up to `count` bytes from the current position; the number read,
+    // 0 at the end, -1 on an error.
+    long long read(void* dest, size_t count, int* error = nullptr);
+
+private:
+    int fd = -1;
+    uint64_t bytes = 0;
+};
+
+// Fills `dest` from the system's random source; false when it cannot.
+bool systemRandomBytes(void* dest, size_t count);
+
+// The running process's id.
+long currentProcessId();
+
 // Reads a whole regular file into `out`. False (and `out` empty) when the file
 // cannot be opened or read, is not a regular file or is larger than maxBytes.
 bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes);

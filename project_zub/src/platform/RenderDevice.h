@@ -103,7 +103,8 @@ public:
     // only).
     virtual void draw(BufferHandle buffer, TextureHandle texture, Primitive type, int first, int count) = 0;
 
-    // Clears the whole target: colour (ARGB), depth and stencil.
+    // Clears the viewport's rectangle of the target: colour (ARGB), depth and
+    // stencil.
     virtual void clear(uint32_t argb, float depth, int stencil) = 0;
 
     // Reads a rectangle of the target (origin top left) as ARGB words, rows

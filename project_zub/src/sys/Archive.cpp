@@ -4,6 +4,8 @@
 #include <unordered_set>
 #include <zlib.h>
 
+#include "sys/ByteBuffer.h"
+
 namespace archive {
 
 namespace {
@@ -32,7 +34,68 @@ std::string printable(std::string_view name) {
     return s;
 }
 
+// One raw-deflate decoder per thread, reset for each entry.
+struct Inflater {
+    z_stream stream{};
+    bool ready = false;
+
+    Inflater() { ready = inflateInit2(&stream, -MAX_WBITS) == Z_OK; }
+    ~Inflater() {
+        if (ready) inflateEnd(&stream);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+};
+
+Inflater& inflater() {
+    thread_local Inflater instance;
+    return instance;
+}
+
+// The two-byte zlib header: deflate with a window of at most 32 KB, no preset
+// dictionary, and the check bits right.
+bool isZlibHeader(const uint8_t* p) {
+    return (p[0] & 0x0F) == Z_DEFLATED && (p[0] >> 4) <= 7 && (p[1] & 0x20) == 0 && ((p[0] << 8) | p[1]) % 31 == 0;
+}
+
+// The smallest zlib stream: header, one empty block, Adler-32.
+constexpr size_t kMinZlibStream = 2 + 1 + 4;
+
 }  // namespace
+
+bool unpack(const Entry& e, const uint8_t* stored, ByteBuffer& out, std::string& reason) {
+    Inflater& z = inflater();
+    if (!z.ready) {
+        reason = "entry '" + e.name + "' cannot be unpacked (zlib could not start)";
+        return false;
+    }
+    if (e.storedSize < kMinZlibStream || !isZlibHeader(stored)) {
+        reason = "entry '" + e.name + "' has a bad zlib header";
+        return false;
+    }
+    out.resizeForOverwrite(e.rawSize);
+    // The deflate data after the header; whatever follows its end (the
+    // Adler-32) is left unread.
+    inflateReset(&z.stream);
+    Bytef spare = 0;  // zlib needs an output pointer even for an empty entry
+    z.stream.next_in = const_cast<Bytef*>(stored + 2);
+    z.stream.avail_in = static_cast<uInt>(e.storedSize - 2);
+    z.stream.next_out = out.data ? out.data : &spare;
+    z.stream.avail_out = static_cast<uInt>(e.rawSize);
+    const int rc = inflate(&z.stream, Z_FINISH);
+    if (rc != Z_STREAM_END || z.stream.total_out != e.rawSize) {
+        reason = "entry '" + e.name + "' does not unpack (zlib " + std::to_string(rc) + ", " +
+                 std::to_string(z.stream.total_out) + " of " + std::to_string(e.rawSize) + " bytes)";
+        return false;
+    }
+    return true;
+}
+
+bool checkCrc(const Entry& e, const ByteBuffer& raw, std::string& reason) {
+    if (crc32Of(raw.data, raw.size) == e.crc) return true;
+    reason = "entry '" + e.name + "' fails its CRC check";
+    return false;
+}
 
 std::string normaliseName(std::string_view name) {
     std::string out;

@@ -27,6 +27,8 @@
 #include <string_view>
 #include <vector>
 
+class ByteBuffer;
+
 namespace archive {
 
 inline constexpr char kMagic[4] = {'Z', 'W', 'A', 'D'};
@@ -90,5 +92,15 @@ bool isValidName(std::string_view name);
 
 // zlib's CRC-32 of a block of any size.
 uint32_t crc32Of(const void* data, size_t size);
+
+// Unpacks a compressed entry from its stored bytes (entry.storedSize of
+// them) into `out` (entry.rawSize bytes). The zlib stream's deflate data is
+// inflated straight into the buffer; its Adler-32 is not read, since the
+// entry's CRC-32 (checkCrc) checks the same bytes once. False with a reason
+// when the stream is damaged or does not give exactly rawSize bytes.
+bool unpack(const Entry& entry, const uint8_t* stored, ByteBuffer& out, std::string& reason);
+
+// Whether the unpacked bytes match the entry's CRC-32 (false with a reason).
+bool checkCrc(const Entry& entry, const ByteBuffer& raw, std::string& reason);
 
 }  // namespace archive

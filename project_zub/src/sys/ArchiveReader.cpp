@@ -3,66 +3,40 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <zlib.h>
+#include <vector>
 
 #include "sys/ErrorManager.h"
 
 namespace {
+
 std::string errnoText(int err) { return "errno " + std::to_string(err) + ": " + std::strerror(err); }
+
+// Holds an entry's packed bytes while they are unpacked, one per thread.
+std::vector<uint8_t>& packedBuffer() {
+    thread_local std::vector<uint8_t> buffer;
+    return buffer;
+}
+
 }  // namespace
 
 ArchiveReader::~ArchiveReader() { close(); }
 
 void ArchiveReader::close() {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
+    file.close();
     fileSize = 0;
     directory = archive::Directory{};
     index.clear();
 }
 
-bool ArchiveReader::readAt(uint64_t offset, void* dest, size_t size) const {
-    uint8_t* p = static_cast<uint8_t*>(dest);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;  // the file shrank under us
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return true;
-}
-
 bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
     close();
     filePath = path;
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = "cannot open (" + errnoText(errno) + ")";
+    int err = 0;
+    if (!file.open(path, &err)) {
+        reason = err == EISDIR || err == EINVAL ? "not a regular file" : "cannot open (" + errnoText(err) + ")";
         return false;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        reason = "cannot read (" + errnoText(errno) + ")";
-        close();
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        reason = "not a regular file";
-        close();
-        return false;
-    }
-    fileSize = static_cast<uint64_t>(st.st_size);
+    fileSize = file.size();
 
     // The directory size is known only once it is parsed: read a first part
     // and grow it until the directory fits.
@@ -70,8 +44,8 @@ bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
     size_t want = static_cast<size_t>(std::min<uint64_t>(fileSize, 64 * 1024));
     for (;;) {
         head.resize(want);
-        if (!readAt(0, head.data(), want)) {
-            reason = "cannot read (" + errnoText(errno) + ")";
+        if (!file.readAt(0, head.data(), want, &err)) {
+            reason = "cannot read (" + errnoText(err) + ")";
             close();
             return false;
         }
@@ -82,8 +56,7 @@ bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
             break;
         }
         if (r == archive::ParseResult::Corrupt) {
-            ::close(fd);
-            fd = -1;
+            close();
             return false;
         }
         want = static_cast<size_t>(std::min<uint64_t>(fileSize, uint64_t(want) * 4));
@@ -106,39 +79,29 @@ int ArchiveReader::findNormalised(const std::string& name) const {
 int ArchiveReader::find(std::string_view name) const { return findNormalised(archive::normaliseName(name)); }
 
 bool ArchiveReader::tryRead(int i, ByteBuffer& out, std::string& reason) const {
-    if (fd < 0 || i < 0 || static_cast<size_t>(i) >= directory.entries.size()) {
+    if (!file.isOpen() || i < 0 || static_cast<size_t>(i) >= directory.entries.size()) {
         reason = "no such entry";
         return false;
     }
     const archive::Entry& e = directory.entries[static_cast<size_t>(i)];
     ByteBuffer raw;
+    int err = 0;
     if (!e.compressed) {
-        raw.resize(e.rawSize);
-        if (!readAt(e.offset, raw.data, raw.size)) {
-            reason = "cannot read entry '" + e.name + "' (" + errnoText(errno) + ")";
+        raw.resizeForOverwrite(e.rawSize);
+        if (!file.readAt(e.offset, raw.data, raw.size, &err)) {
+            reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
             return false;
         }
     } else {
-        ByteBuffer stored(e.storedSize);
-        if (!readAt(e.offset, stored.data, stored.size)) {
-            reason = "cannot read entry '" + e.name + "' (" + errnoText(errno) + ")";
+        std::vector<uint8_t>& packed = packedBuffer();
+        if (packed.size() < e.storedSize) packed.resize(e.storedSize);
+        if (!file.readAt(e.offset, packed.data(), e.storedSize, &err)) {
+            reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
             return false;
         }
-        raw.resize(e.rawSize);
-        // uncompress needs a non-null output even for an empty result.
-        Bytef spare = 0;
-        uLongf length = e.rawSize;
-        const int z = uncompress(raw.data ? raw.data : &spare, &length, stored.data, stored.size);
-        if (z != Z_OK || length != e.rawSize) {
-            reason = "entry '" + e.name + "' does not unpack (zlib " + std::to_string(z) + ", " +
-                     std::to_string(length) + " of " + std::to_string(e.rawSize) + " bytes)";
-            return false;
-        }
+        if (!archive::unpack(e, packed.data(), raw, reason)) return false;
     }
-    if (archive::crc32Of(raw.data, raw.size) != e.crc) {
-        reason = "entry '" + e.name + "' fails its CRC check";
-        return false;
-    }
+    if (!archive::checkCrc(e, raw, reason)) return false;
     out = std::move(raw);
     return true;
 }

@@ -2,6 +2,10 @@
 // Reads a data archive (format in Archive.h). Opening reads and validates the
 // whole directory; entries are read on demand and checked against their size
 // and CRC. The archive file stays open while the reader lives.
+//
+// Entries are read straight into their buffers; a compressed one is unpacked
+// from a per-thread buffer and checked once, by the archive's CRC-32 (see
+// archive::unpack).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +13,7 @@
 #include <vector>
 
 #include "sys/Archive.h"
+#include "platform/PlatformSystem.h"
 #include "sys/ByteBuffer.h"
 
 class ArchiveReader {
@@ -25,7 +30,7 @@ public:
     bool tryOpen(const std::string& path, std::string& reason);
     void close();
 
-    bool isOpen() const { return fd >= 0; }
+    bool isOpen() const { return file.isOpen(); }
     const std::string& path() const { return filePath; }
     const std::vector<archive::Entry>& entries() const { return directory.entries; }
 
@@ -41,9 +46,7 @@ public:
     bool tryRead(int index, ByteBuffer& out, std::string& reason) const;
 
 private:
-    bool readAt(uint64_t offset, void* dest, size_t size) const;
-
-    int fd = -1;
+    platform::ReadableFile file;
     uint64_t fileSize = 0;
     std::string filePath;
     archive::Directory directory;

@@ -45,6 +45,14 @@ void ByteBuffer::resize(size_t n) {
     size = n;
 }
 
+void ByteBuffer::resizeForOverwrite(size_t n) {
+    if (n == size) return;
+    uint8_t* p = allocate(n);
+    delete[] data;
+    data = p;
+    size = n;
+}
+
 void ByteBuffer::assign(const void* source, size_t n) {
     uint8_t* p = allocate(n);
     if (n) std::memcpy(p, source, n);

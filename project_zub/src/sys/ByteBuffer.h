@@ -21,6 +21,9 @@ public:
 
     // Replaces the content with `size` zero bytes.
     void resize(size_t size);
+    // Replaces the content with `size` bytes left as they are, for a caller
+    // that writes every one of them next (a file read, an unpacked entry).
+    void resizeForOverwrite(size_t size);
     // Replaces the content with a copy of `size` bytes at `source`.
     void assign(const void* source, size_t size);
     // Frees the bytes.

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/CrashHandler.h"
 #include "sys/Logger.h"
@@ -19,9 +18,13 @@ const std::thread::id mainThread = std::this_thread::get_id();
 
 void ErrorManager::fatal(const WString& text) {
     // A fatal error raised while reporting another one must not recurse.
-    if (inFatal.exchange(true)) _exit(-1);
+    if (inFatal.exchange(true)) std::_Exit(-1);
 
-    Logger::get().logLine(text);
+    // The text goes to the log and, once, to stderr (the log's echo and the
+    // message box, when there is no display for it, stay quiet).
+    Logger& log = Logger::get();
+    log.setEcho(false);
+    log.logLine(text);
     const std::string narrow = wideToNarrow(text);
     std::fprintf(stderr, "%s\n", narrow.c_str());
     std::fflush(stderr);
@@ -36,7 +39,7 @@ void ErrorManager::fatal(const WString& text) {
         if (hooks.showMessageBox) hooks.showMessageBox(u"Error", text);
     }
     Logger::get().closeFile();
-    _exit(-1);
+    std::_Exit(-1);
 }
 
 void ErrorManager::errorAt(const WString& message, const char* prettyFunction, const char* file,

@@ -1,7 +1,8 @@
 #pragma once
 // Fatal errors. Every fatal path of the engine and the game ends here: the
-// message is logged, a screenshot is saved, full screen is left, a message box
-// titled "Error" is shown and the program ends with exit code -1.
+// message is logged and printed on stderr, a screenshot is saved, full screen
+// is left, a message box titled "Error" is shown and the program ends with
+// exit code -1.
 //
 // The platform-dependent steps are hooks installed by the layers that own
 // them (graphics, the window); without them the text goes to stderr.
@@ -15,6 +16,8 @@ public:
     struct Hooks {
         void (*saveScreenshot)() = nullptr;   // main thread only
         void (*leaveFullScreen)() = nullptr;
+        // Shows the text in a box when a display exists (the text has gone
+        // to stderr already).
         void (*showMessageBox)(const WString& title, const WString& text) = nullptr;
     };
 

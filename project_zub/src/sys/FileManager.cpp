@@ -2,15 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
-#include "sys/Archive.h"
 #include "platform/AtomicFile.h"
+#include "platform/PlatformSystem.h"
+#include "sys/Archive.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 #include "sys/PackedFile.h"
@@ -34,22 +30,20 @@ std::string diskForm(std::string_view name) {
 }
 
 bool isRegularFile(const std::string& path, int* err = nullptr) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        if (err) *err = errno;
+    switch (platform::pathKind(path, err)) {
+    case platform::PathKind::File: return true;
+    case platform::PathKind::Folder:
+        if (err) *err = EISDIR;
         return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        if (err) *err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    case platform::PathKind::Other:
+        if (err) *err = EINVAL;
         return false;
+    case platform::PathKind::Missing: break;
     }
-    return true;
+    return false;
 }
 
-bool exists(const std::string& path) {
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
-}
+bool exists(const std::string& path) { return platform::pathExists(path); }
 
 // Finds the path on disk, matching each component exactly first and then
 // ignoring ASCII case.
@@ -71,18 +65,9 @@ bool resolveCase(const std::string& path, std::string& out) {
         }
         std::string candidate = built + part;
         if (!exists(candidate)) {
-            DIR* dir = ::opendir(built.empty() ? "." : built.c_str());
-            if (!dir) return false;
-            bool found = false;
-            while (dirent* d = ::readdir(dir)) {
-                if (::strcasecmp(d->d_name, part.c_str()) == 0) {
-                    candidate = built + d->d_name;
-                    found = true;
-                    break;
-                }
-            }
-            ::closedir(dir);
-            if (!found) return false;
+            std::string found;
+            if (!platform::findInFolderIgnoringCase(built, part, found)) return false;
+            candidate = built + found;
         }
         built = candidate;
         if (j < path.size()) built += '/';
@@ -109,36 +94,17 @@ FileManager::~FileManager() {
 FileManager* FileManager::active() { return current; }
 
 bool FileManager::readDiskFile(const std::string& path, ByteBuffer& out, int* err) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (err) *err = errno;
-        return false;
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        if (err) *err = errno;
-        ::close(fd);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        if (err) *err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return false;
-    }
-    ByteBuffer bytes(static_cast<size_t>(st.st_size));
+    platform::ReadableFile file;
+    if (!file.open(path, err)) return false;
+    ByteBuffer bytes;
+    bytes.resizeForOverwrite(static_cast<size_t>(file.size()));
     size_t done = 0;
     while (done < bytes.size) {
-        const ssize_t n = ::read(fd, bytes.data + done, bytes.size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            if (err) *err = errno;
-            ::close(fd);
-            return false;
-        }
+        const long long n = file.read(bytes.data + done, bytes.size - done, err);
+        if (n < 0) return false;
         if (n == 0) break;  // the file shrank while we read it
         done += static_cast<size_t>(n);
     }
-    ::close(fd);
     if (done < bytes.size) bytes.assign(bytes.data, done);
     out = std::move(bytes);
     return true;
@@ -226,9 +192,9 @@ void FileManager::verifyFileDisk(std::u16string_view name) {
     int err = 0;
     if (!isRegularFile(path, &err)) {
         if (resolveCase(path, resolved) && isRegularFile(resolved)) return;
-        char cwd[4096];
-        const char* where = ::getcwd(cwd, sizeof cwd) ? cwd : "?";
-        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", path, err, std::strerror(err), where);
+        const std::string cwd = platform::getCurrentFolder();
+        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", path, err, std::strerror(err),
+                  cwd.empty() ? "?" : cwd.c_str());
     }
 }
 
@@ -322,13 +288,18 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
     if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) return true;
 
     // Keep the rejected file for inspection; a later save must not replace it.
-    std::string aside = path + ".bad";
-    for (int n = 1; exists(aside) && n < 100; ++n) aside = path + ".bad" + std::to_string(n);
-    const bool moved = !exists(aside) && ::rename(path.c_str(), aside.c_str()) == 0;
+    const std::string aside = setAside(path);
     Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
                       formatString(u"Rejected '%s': %s; %s", path, reason,
-                                   moved ? formatString(u"kept as '%s'.", aside) : WString(u"could not keep it aside.")));
+                                   !aside.empty() ? formatString(u"kept as '%s'.", aside)
+                                                  : WString(u"could not keep it aside.")));
     return false;
+}
+
+std::string FileManager::setAside(const std::string& path) {
+    std::string aside = path + ".bad";
+    for (int n = 1; exists(aside) && n < 100; ++n) aside = path + ".bad" + std::to_string(n);
+    return !exists(aside) && platform::renamePath(path, aside) ? aside : std::string();
 }
 
 bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_view folder,

@@ -85,6 +85,11 @@ public:
     static bool savePackedFile(const void* data, size_t size, std::u16string_view folder,
                                std::u16string_view fileName, std::u16string_view versionText);
 
+    // Renames a rejected file to "<path>.bad" (or ".bad1", ".bad2"... when
+    // that exists), so that it is kept for inspection and never replaced.
+    // The new path, or empty when it could not be moved.
+    static std::string setAside(const std::string& path);
+
     // Reads a whole regular file; false with errno in *err on failure.
     static bool readDiskFile(const std::string& path, ByteBuffer& out, int* err = nullptr);
 

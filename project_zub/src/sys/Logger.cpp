@@ -27,6 +27,21 @@ bool Logger::openFile(const std::string& path) {
     return file != nullptr;
 }
 
+bool Logger::startSession(const std::string& path) {
+    closeFile();
+    // Without a previous log there is nothing to keep; a failed rename leaves
+    // the old log to be replaced below.
+    const std::string old = path + ".old";
+    std::remove(old.c_str());
+    if (std::rename(path.c_str(), old.c_str()) != 0) {
+        if (FILE* f = std::fopen(path.c_str(), "wb")) std::fclose(f);
+    }
+    // Appending: a line another process adds (a second start that is turned
+    // away) lands after ours instead of being overwritten.
+    file = std::fopen(path.c_str(), "ab");
+    return file != nullptr;
+}
+
 void Logger::closeFile() {
     if (file) {
         std::fclose(file);

@@ -20,8 +20,14 @@ public:
     // that they are kept in a short history and optionally echoed to stderr.
     static Logger& get();
 
+    // Appends to the file at `path`.
     bool openFile(const std::string& path);
+    // Starts the log of a new run: a log already at `path` is kept as
+    // "<path>.old" (replacing the one kept before) and the file starts empty.
+    bool startSession(const std::string& path);
     void closeFile();
+    bool isOpen() const { return file != nullptr; }
+    bool isEchoing() const { return bEcho; }
     void setEcho(bool echoToStderr) { bEcho = echoToStderr; }
 
     void logLine(std::u16string_view text);

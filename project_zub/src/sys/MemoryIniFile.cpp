@@ -1,6 +1,7 @@
 #include "sys/MemoryIniFile.h"
 
 #include <climits>
+#include <cstdint>
 
 #include "platform/PlatformSystem.h"
 #include "sys/ByteBuffer.h"
@@ -44,7 +45,67 @@ WString storableValue(std::u16string_view value) {
     return out;
 }
 
+// The length of the valid UTF-8 sequence at the start of `s` (overlong forms,
+// surrogates and code points above U+10FFFF are invalid), or 0.
+size_t utf8SequenceLength(std::string_view s) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b = byte(0);
+    if (b < 0x80) return 1;
+    size_t n = 0;
+    uint32_t cp = 0, min = 0;
+    if ((b & 0xE0) == 0xC0) n = 2, cp = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0) n = 3, cp = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0) n = 4, cp = b & 0x07, min = 0x10000;
+    else return 0;
+    if (s.size() < n) return 0;
+    for (size_t i = 1; i < n; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return n;
+}
+
 }  // namespace
+
+bool MemoryIniFile::isWellFormed(std::string_view bytes, std::string* reason) {
+    auto fail = [&](const std::string& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    size_t lineNumber = 1;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\n') ++lineNumber;
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            return fail("a control character on line " + std::to_string(lineNumber));
+        const size_t n = utf8SequenceLength(bytes.substr(i));
+        if (n == 0) return fail("bytes that are not UTF-8 text on line " + std::to_string(lineNumber));
+        i += n;
+    }
+    lineNumber = 0;
+    for (size_t start = 0; start <= bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t' || line.front() == '\r'))
+            line.remove_prefix(1);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            if (line.size() >= 2 && line.back() == ']' && line.find_first_of("[]=", 1) == line.size() - 1) continue;
+            return fail("a broken section name on line " + std::to_string(lineNumber));
+        }
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) return fail("no '=' on line " + std::to_string(lineNumber));
+        if (equals == 0) return fail("no key on line " + std::to_string(lineNumber));
+    }
+    return true;
+}
 
 MemoryIniFile::MemoryIniFile() { clear(); }
 

@@ -93,6 +93,12 @@ public:
     // no leading or trailing blank and does not start with ';' or '#'.
     static bool isValidKeyName(std::u16string_view name);
 
+    // True when the bytes are a file in this format as the program writes
+    // it: UTF-8 without control characters but tab, CR and LF, and every line
+    // blank, a comment, "[section]" or "key=value" with a key. Anything else
+    // (a damaged file, another kind of file) gives false and the reason.
+    static bool isWellFormed(std::string_view bytes, std::string* reason = nullptr);
+
     // Parses a value as getInt does.
     static int parseInt(std::u16string_view text);
 

@@ -2,6 +2,7 @@
 
 #include "platform/PlatformSystem.h"
 #include "sys/ErrorManager.h"
+#include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
 
@@ -13,6 +14,8 @@ constexpr int kMinFrequency = 8000;
 constexpr int kMaxFrequency = 192000;
 constexpr int kDefaultFrequency = 22050;
 constexpr int kDefaultDefaultLanguage = -2;
+// A settings file is a few hundred bytes; far larger ones are not read.
+constexpr size_t kMaxUserFileBytes = 1u << 20;
 
 void logLoad(const WString& message) { Logger::get().log(u"%s(): %s", "Settings::load", message); }
 
@@ -105,11 +108,37 @@ void Settings::loadUser(const std::string& path) {
     bUserUnreadable = false;
     bUserCreated = false;
     bool changed = false;
+    diskText.clear();
+    bDiskTextKnown = false;
     if (platform::isRegularFile(path)) {
-        if (!user.loadFromFile(path)) {
+        std::string bytes, reason;
+        if (!platform::readWholeFile(path, bytes, kMaxUserFileBytes)) {
             // Keep the file for the user to look at; run with the defaults.
             bUserUnreadable = true;
+            user = MemoryIniFile();
             logLoad(formatString(u"Could not read '%s'; using the defaults and leaving it as it is.", path));
+        } else if (!MemoryIniFile::isWellFormed(bytes, &reason)) {
+            // Not a settings file (damaged, or something else under its
+            // name): keep it aside and start again from the defaults.
+            user = MemoryIniFile();
+            const std::string aside = FileManager::setAside(path);
+            if (aside.empty()) {
+                bUserUnreadable = true;
+                logLoad(formatString(u"'%s' is not a settings file (%s) and cannot be moved aside; using the defaults "
+                                     u"and leaving it as it is.",
+                                     path, reason));
+            } else {
+                bUserCreated = true;
+                changed = true;
+                logLoad(formatString(u"'%s' is not a settings file (%s); kept as '%s', starting from the defaults.",
+                                     path, reason, aside));
+            }
+        } else {
+            // What the file holds, in the form it would be written in: a
+            // file that differs only in its layout is not rewritten either.
+            user.parse(bytes);
+            diskText = user.toText();
+            bDiskTextKnown = true;
         }
     } else if (platform::isDirectory(path)) {
         bUserUnreadable = true;
@@ -157,7 +186,13 @@ bool Settings::save() {
                           formatString(u"'%s' could not be read at start; not replacing it.", userPath));
         return false;
     }
-    return user.saveToFile(userPath);
+    // An unchanged file is not written again.
+    std::string text = user.toText();
+    if (bDiskTextKnown && text == diskText) return true;
+    if (!user.saveToFile(userPath)) return false;
+    diskText = std::move(text);
+    bDiskTextKnown = true;
+    return true;
 }
 
 int Settings::getDefaultLanguage() const { return user.getInt(kSectionLanguage, kDefaultLanguage); }

@@ -10,7 +10,10 @@
 //   written by save(). A missing file is created with the defaults on the
 //   first start; a key missing from it gets its default and is written back,
 //   so that an older or hand-edited file never stops the program. Values out
-//   of their range are replaced by the default in the same way.
+//   of their range are replaced by the default in the same way. A file that
+//   is not a settings file at all (see MemoryIniFile::isWellFormed) is kept
+//   aside as "<file>.bad" and the defaults are written in its place. save()
+//   writes only when the content changed.
 //
 // The keys, their sections, types and defaults:
 //
@@ -123,6 +126,8 @@ private:
 
     MemoryIniFile user;
     std::string userPath;
+    std::string diskText;  // the user file's content as last read or written (in written form)
+    bool bDiskTextKnown = false;
     bool bUserUnreadable = false;
     bool bStaticMissing = false;
     bool bUserCreated = false;

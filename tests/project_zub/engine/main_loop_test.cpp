@@ -6,6 +6,7 @@
 #include "engine/ContextManager.h"
 #include "engine/Zub.h"
 #include "engine/ZubMain.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 #include "sys/OpenUrl.h"
@@ -33,8 +34,7 @@ public:
 
 struct LoopTest : ::testing::Test {
     void SetUp() override {
-        char tmpl[] = "/tmp/zub-loop-XXXXXX";
-        setUserDataFolderOverride(std::string(mkdtemp(tmpl)) + "/");
+        setUserDataFolderOverride(folder.path());
         ErrorManager::bTestMode = true;
         events.clear();
         opened.clear();
@@ -53,6 +53,7 @@ struct LoopTest : ::testing::Test {
         setOpenUrlSpawner(nullptr);
         setUserDataFolderOverride("");
     }
+    filestest::TempFolder folder;
     RunOptions options;
     ApplicationHooks hooks;
     TestApp* app = nullptr;

@@ -5,8 +5,12 @@
 #include "engine/ContextManager.h"
 #include "engine/FocusManager.h"
 #include "engine/Zub.h"
+#include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
 #include "platform/Platform.h"
+#include "platform/RenderDevice.h"
+#include "project_zub/sys/files_test_support.h"
+#include "sys/Console.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
@@ -30,8 +34,7 @@ public:
 
 struct EngineRig : ::testing::Test {
     void SetUp() override {
-        char tmpl[] = "/tmp/zub-engine-XXXXXX";
-        setUserDataFolderOverride(std::string(mkdtemp(tmpl)) + "/");
+        setUserDataFolderOverride(folder.path());
         ErrorManager::bTestMode = true;
         std::string err;
         backend.openWindow(platform::WindowSettings{}, err);
@@ -50,6 +53,9 @@ struct EngineRig : ::testing::Test {
         backend.poll(s, w);
         engine->frame(s, w);
     }
+    platform::NullRenderDevice& device() { return *static_cast<platform::NullRenderDevice*>(engine->graphics->device()); }
+
+    filestest::TempFolder folder;
     platform::NullBackend backend;
     ApplicationHooks hooks;
     std::unique_ptr<Zub> engine;
@@ -103,6 +109,27 @@ TEST_F(EngineRig, InputReachesTheFocusManagerThroughTheFrame) {
     frame();
     EXPECT_EQ(engine->focusManager->getFocus(), button);
     EXPECT_EQ(button->clicks, 1);
+}
+
+TEST_F(EngineRig, ConsoleLinesAreDrawnOverTheFrame) {
+    frame();
+    const int before = device().drawCount;
+    engine->console->print(u"New Connect attempt from %s", u"127.0.0.1:23006");
+    engine->console->print(u"Done.");
+    frame();
+    ASSERT_EQ(device().drawCount - before, 2);  // one textured draw per line, shadow included
+    const auto& last = device().draws.back();
+    EXPECT_NE(last.texture, 0u);
+    EXPECT_EQ(last.count, 12);
+}
+
+TEST_F(EngineRig, PresentationChangesReachTheWindow) {
+    ASSERT_TRUE(backend.vsync);
+    engine->graphics->changePresentationParameters(-1, -1, false, true, true, false);
+    EXPECT_FALSE(backend.vsync);
+    engine->graphics->changePresentationParameters(800, 600, false, true, true, true);
+    EXPECT_TRUE(backend.vsync);
+    EXPECT_EQ(backend.window.width, 800);
 }
 
 TEST_F(EngineRig, SettingsAreSavedOnTheWayDown) {

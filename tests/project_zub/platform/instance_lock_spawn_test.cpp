@@ -84,13 +84,6 @@ TEST_F(ProcessTest, LockOfAKilledProcessIsGone) {
     close(ready[1]);
 }
 
-TEST_F(ProcessTest, LockFileInAMissingFolderFails) {
-    platform::InstanceLock lock;
-    std::string error;
-    EXPECT_EQ(lock.acquire(folder + "/missing/x.lock", &error), Result::Failed);
-    EXPECT_NE(error.find("open"), std::string::npos);
-}
-
 TEST_F(ProcessTest, StartedProgramsDoNotInheritTheLock) {
     platform::InstanceLock lock;
     ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
@@ -113,19 +106,15 @@ TEST_F(ProcessTest, ArgumentsReachTheProgramWithoutAShell) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
-TEST_F(ProcessTest, ExitStatusAndMissingPrograms) {
+TEST_F(ProcessTest, ExitStatusMissingProgramsAndReaping) {
     EXPECT_EQ(platform::waitForProcess(platform::spawnProcess({"true"})), 0);
     EXPECT_EQ(platform::waitForProcess(platform::spawnProcess({"false"})), 1);
     std::string error;
     EXPECT_EQ(platform::spawnProcess({"zub-no-such-program-anywhere"}, &error), -1);
     EXPECT_NE(error.find("posix_spawnp"), std::string::npos);
     EXPECT_EQ(platform::spawnProcess({}, &error), -1);
-    EXPECT_EQ(platform::waitForProcess(-1), -1);
-}
 
-TEST_F(ProcessTest, ReapWithoutWaiting) {
     const long pid = platform::spawnProcess({"true"});
-    ASSERT_GT(pid, 0);
     bool reaped = false;
     for (int i = 0; i < 500 && !reaped; ++i) {
         reaped = platform::reapProcessIfFinished(pid);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 
@@ -35,48 +35,35 @@ protected:
 
 }  // namespace
 
-TEST(PlatformEnvironment, UnsetIsEmpty) {
-    unsetenv("ZUB_SURELY_UNSET_VARIABLE");
-    EXPECT_EQ(platform::getEnvironment("ZUB_SURELY_UNSET_VARIABLE"), "");
-    setenv("ZUB_SURELY_UNSET_VARIABLE", "v a l", 1);
-    EXPECT_EQ(platform::getEnvironment("ZUB_SURELY_UNSET_VARIABLE"), "v a l");
-    unsetenv("ZUB_SURELY_UNSET_VARIABLE");
-}
-
-TEST(PlatformEnvironment, LocaleNamePriority) {
-    std::optional<std::string> saved[3];
-    const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (int i = 0; i < 3; ++i) {
-        if (const char* v = std::getenv(names[i])) saved[i] = v;
-        unsetenv(names[i]);
-    }
-    EXPECT_EQ(platform::getMessagesLocaleName(), "");
-    setenv("LANG", "de_DE.UTF-8", 1);
-    EXPECT_EQ(platform::getMessagesLocaleName(), "de_DE.UTF-8");
-    setenv("LC_MESSAGES", "fr_FR", 1);
-    EXPECT_EQ(platform::getMessagesLocaleName(), "fr_FR");
-    setenv("LC_ALL", "C", 1);
-    EXPECT_EQ(platform::getMessagesLocaleName(), "C");
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i]) setenv(names[i], saved[i]->c_str(), 1);
-        else unsetenv(names[i]);
-    }
-}
-
 TEST(PlatformFacts, DescribeThisMachine) {
     const platform::SystemFacts f = platform::getSystemFacts();
     EXPECT_EQ(f.osName, "Linux");
-    EXPECT_FALSE(f.osRelease.empty());
-    EXPECT_FALSE(f.machine.empty());
     EXPECT_GE(f.cpuCount, 1u);
-    EXPECT_GT(f.memoryTotal, 0u);
-    EXPECT_GT(f.memoryAvailable, 0u);
     EXPECT_LE(f.memoryAvailable, f.memoryTotal);
-    EXPECT_FALSE(f.hostName.empty());
-    EXPECT_FALSE(f.userName.empty());
+    EXPECT_GT(f.memoryAvailable, 0u);
     EXPECT_EQ(fs::path(f.executablePath).filename(), "zub_platform_tests");
-    EXPECT_EQ(f.executablePath, platform::getExecutablePath());
     EXPECT_EQ(f.currentFolder, fs::current_path().string());
+}
+
+TEST_F(PlatformFolder, ReadableFileReadsAtOffsetsAndReportsShortFiles) {
+    const std::string path = folder + "/Data.BIN";
+    std::ofstream(path, std::ios::binary) << "0123456789";
+    platform::ReadableFile file;
+    int err = 0;
+    ASSERT_TRUE(file.open(path, &err));
+    EXPECT_EQ(file.size(), 10u);
+    char part[4] = {};
+    ASSERT_TRUE(file.readAt(6, part, 4));
+    EXPECT_EQ(std::string(part, 4), "6789");
+    EXPECT_FALSE(file.readAt(8, part, 4, &err));  // runs past the end
+    EXPECT_EQ(err, EIO);
+    EXPECT_FALSE(platform::ReadableFile().open(folder, &err));
+    EXPECT_EQ(err, EISDIR);
+    std::string found;
+    EXPECT_TRUE(platform::findInFolderIgnoringCase(folder, "data.bin", found));
+    EXPECT_EQ(found, "Data.BIN");
+    EXPECT_EQ(platform::pathKind(folder + "/missing", &err), platform::PathKind::Missing);
+    EXPECT_EQ(err, ENOENT);
 }
 
 TEST_F(PlatformFolder, MakeDirectoriesCreatesEveryLevel) {
@@ -108,30 +95,4 @@ TEST_F(PlatformFolder, ReadWholeFile) {
     // Files of /proc report size 0 and are still read to their end.
     EXPECT_TRUE(platform::readWholeFile("/proc/self/status", out, 1 << 20));
     EXPECT_NE(out.find("Name:"), std::string::npos);
-}
-
-TEST_F(PlatformFolder, WriteFileAtomically) {
-    const std::string path = folder + "/out.cfg";
-    EXPECT_TRUE(platform::writeFileAtomically(path, "first"));
-    EXPECT_EQ(read(path), "first");
-    EXPECT_TRUE(platform::writeFileAtomically(path, std::string("second\0", 7)));
-    EXPECT_EQ(read(path), std::string("second\0", 7));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
-    EXPECT_TRUE(platform::writeFileAtomically(path, ""));
-    EXPECT_EQ(read(path), "");
-
-    std::string error;
-    EXPECT_FALSE(platform::writeFileAtomically(folder + "/missing/out.cfg", "x", &error));
-    EXPECT_NE(error.find("Creating"), std::string::npos) << error;
-
-    fs::create_directory(folder + "/dir");
-    EXPECT_FALSE(platform::writeFileAtomically(folder + "/dir", "x", &error));
-    EXPECT_NE(error.find("Renaming"), std::string::npos) << error;
-    EXPECT_FALSE(fs::exists(folder + "/dir.tmp"));
-    EXPECT_TRUE(fs::is_directory(folder + "/dir"));
-}
-
-TEST(PlatformFolders, HomeAndCurrentFolder) {
-    EXPECT_FALSE(platform::getHomeFolder().empty());
-    EXPECT_EQ(platform::getCurrentFolder(), fs::current_path().string());
 }

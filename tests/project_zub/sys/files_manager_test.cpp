@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
@@ -40,29 +39,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(FilesManagerBasics, ActiveIsTheNewestManager) {
-    FileManager* before = FileManager::active();
-    {
-        FileManager a;
-        EXPECT_EQ(FileManager::active(), &a);
-        {
-            FileManager b;
-            EXPECT_EQ(FileManager::active(), &b);
-        }
-        EXPECT_EQ(FileManager::active(), &a);
-    }
-    EXPECT_EQ(FileManager::active(), before);
-}
-
-TEST(FilesManagerBasics, BaseFolderIsTheExecutableFolder) {
-    FileManager m;
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    const std::string exe(self, static_cast<size_t>(n));
-    EXPECT_EQ(m.baseFolder, exe.substr(0, exe.rfind('/') + 1));
-}
 
 TEST_F(FilesManager, LooseFilesIgnoreCaseAndSeparators) {
     writeBytes(dir / "gfx/gui/game/horizontalRuler.tga", "ruler");
@@ -116,19 +92,14 @@ TEST_F(FilesManager, ArchiveModeFallsBackToDiskAndReadsAbsolutePathsFromDisk) {
 TEST_F(FilesManager, Hq2xSelectsTheHighResolutionArchive) {
     makeArchive(dir / "Game.dat", {{"gfx/a.tga", "low"}});
     makeArchive(dir / "Game.dat.hq2x", {{"gfx/a.tga", "high"}});
+    writeBytes(dir / "gfx/a.tga", "loose");
     fm.hq2x = 2;
-    fm.useWad(u"Game.dat");  // archives off: only the name is kept
-    EXPECT_EQ(fm.currentWad(), u"Game.dat.hq2x");
+    fm.useWad(u"Missing.dat");  // archives off: only the name is kept, nothing is opened
+    EXPECT_EQ(fm.currentWad(), u"Missing.dat.hq2x");
+    EXPECT_EQ(load(fm, "gfx/a.tga"), "loose");
     fm.bUseWad = true;
     fm.useWad(u"Game.dat");  // relative to the base folder
     EXPECT_EQ(load(fm, "gfx/a.tga"), "high");
-}
-
-TEST_F(FilesManager, ArchivesOffKeepOnlyTheName) {
-    writeBytes(dir / "gfx/a.tga", "loose");
-    fm.useWad(u"Missing.dat");  // not opened, so not fatal
-    EXPECT_EQ(fm.currentWad(), u"Missing.dat");
-    EXPECT_EQ(load(fm, "gfx/a.tga"), "loose");
 }
 
 TEST_F(FilesManager, CreationModeRecordsTheFilesOpened) {
@@ -223,15 +194,12 @@ TEST_F(FilesManager, DelayedLoadFindsEntriesAfterSwitchingArchives) {
     EXPECT_EQ(map.view(), "map");
 }
 
-TEST_F(FilesManager, FileDataOfMissingFileIsFatal) {
+TEST_F(FilesManager, MissingFilesAndArchivesAreFatalWhereTheyMustExist) {
     EXPECT_EXIT(FileData(0, u"gfx/none.tga"), ::testing::ExitedWithCode(255),
                 "Error: Could not read file 'gfx/none.tga'.");
     fm.bEnableDelayedLoad = true;
     EXPECT_EXIT(FileData(FileData::FLAG_DELAYED, u"gfx/none.tga"), ::testing::ExitedWithCode(255),
                 "Error: Could not find file 'gfx/none.tga'.");
-}
-
-TEST_F(FilesManager, MissingOrCorruptArchiveIsFatalInArchiveMode) {
     fm.bUseWad = true;
     EXPECT_EXIT(fm.useWad(u"Game.dat"), ::testing::ExitedWithCode(255),
                 "Archive '.*Game.dat' is unusable: cannot open");

@@ -239,66 +239,6 @@ std::string replyString(const HttpRequest& r) {
     return std::string(r.getReply().view());
 }
 
-struct Part {
-    std::map<std::string, std::string> headers;  // lower-case names
-    std::string name;
-    std::string fileName;
-    bool hasFileName = false;
-    std::string content;
-};
-
-// Splits a multipart/form-data body; every malformation fails the test.
-std::vector<Part> parseMultipart(const std::string& body, const std::string& boundary) {
-    std::vector<Part> parts;
-    const std::string delim = "--" + boundary;
-    EXPECT_EQ(body.compare(0, delim.size() + 2, delim + "\r\n"), 0) << "body does not start with the boundary";
-    size_t pos = delim.size() + 2;
-    for (;;) {
-        const size_t end = body.find("\r\n" + delim, pos);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "unterminated part";
-            return parts;
-        }
-        const std::string text = body.substr(pos, end - pos);
-        const size_t split = text.find("\r\n\r\n");
-        if (split == std::string::npos) {
-            ADD_FAILURE() << "part without header end";
-            return parts;
-        }
-        Part p;
-        p.content = text.substr(split + 4);
-        size_t h = 0;
-        const std::string head = text.substr(0, split);
-        while (h < head.size()) {
-            size_t e = head.find("\r\n", h);
-            if (e == std::string::npos) e = head.size();
-            const std::string line = head.substr(h, e - h);
-            const size_t colon = line.find(": ");
-            EXPECT_NE(colon, std::string::npos) << line;
-            if (colon != std::string::npos) p.headers[lower(line.substr(0, colon))] = line.substr(colon + 2);
-            h = e + 2;
-        }
-        const std::string disp = p.headers["content-disposition"];
-        EXPECT_EQ(disp.rfind("form-data; name=\"", 0), 0u) << disp;
-        const size_t nameStart = disp.find("name=\"") + 6;
-        p.name = disp.substr(nameStart, disp.find('"', nameStart) - nameStart);
-        const size_t fileStart = disp.find("; filename=\"");
-        if (fileStart != std::string::npos) {
-            p.hasFileName = true;
-            const size_t s = fileStart + 12;
-            p.fileName = disp.substr(s, disp.find('"', s) - s);
-        }
-        parts.push_back(p);
-        pos = end + 2 + delim.size();
-        if (body.compare(pos, 2, "--") == 0) {
-            EXPECT_EQ(body.substr(pos), "--\r\n") << "bytes after the closing boundary";
-            return parts;
-        }
-        EXPECT_EQ(body.compare(pos, 2, "\r\n"), 0);
-        pos += 2;
-    }
-}
-
 std::string boundaryOf(const std::string& contentType) {
     const std::string prefix = "multipart/form-data; boundary=";
     EXPECT_EQ(contentType.rfind(prefix, 0), 0u) << contentType;
@@ -376,51 +316,28 @@ TEST_F(HttpRequestTest, MultipartPostCarriesStandardFieldsThenOwnParts) {
     ASSERT_EQ(reqs.size(), 1u);
     const auto& req = reqs[0];
     EXPECT_EQ(req.method, "POST");
-    EXPECT_EQ(req.target, "/tumbro/highscoreupload.php");
     EXPECT_EQ(req.headers.count("expect"), 0u);
     const std::string boundary = boundaryOf(req.headers.at("content-type"));
     ASSERT_GE(boundary.size(), 20u);
-    EXPECT_EQ(req.body.find(boundary + "--"), req.body.size() - boundary.size() - 4);
-
-    const auto parts = parseMultipart(req.body, boundary);
-    ASSERT_EQ(parts.size(), 9u);
-    const char* standard[4][2] = {
-        {"platform", "linux-x86_64"}, {"gameName", "Tumbrodemo"}, {"gameVersion", "1.25"}, {"gamePatch", "t"}};
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(standard[i][0]);
-        EXPECT_EQ(parts[i].name, standard[i][0]);
-        EXPECT_FALSE(parts[i].hasFileName);
-        EXPECT_EQ(parts[i].headers.count("content-type"), 0u);
-        EXPECT_EQ(parts[i].headers.size(), 1u);
+    // Every part in order, each "--boundary", its headers, a blank line and
+    // its bytes; the standard fields first, the last boundary closed.
+    const std::string d = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"";
+    const std::string file = "\r\nContent-Type: application/octet-stream\r\n\r\n";
+    const std::string head = d + "platform\"\r\n\r\n";
+    ASSERT_EQ(req.body.rfind(head, 0), 0u);
+    const std::string platform = req.body.substr(head.size(), req.body.find("\r\n", head.size()) - head.size());
 #if defined(__x86_64__)
-        EXPECT_EQ(parts[i].content, standard[i][1]);
+    EXPECT_EQ(platform, "linux-x86_64");
 #endif
-    }
-    EXPECT_EQ(parts[4].name, "crashLog");
-    EXPECT_TRUE(parts[4].hasFileName);
-    EXPECT_EQ(parts[4].fileName, "crash.Tumbrodemo.log");
-    EXPECT_EQ(parts[4].headers.at("content-type"), "application/octet-stream");
-    EXPECT_EQ(parts[4].content, binary);
-
-    EXPECT_EQ(parts[5].name, "HSTfile");
-    EXPECT_EQ(parts[5].fileName, "Tumbrodemo.hst");
-    EXPECT_EQ(parts[5].headers.at("content-type"), "application/octet-stream");
-    EXPECT_EQ(parts[5].content, big);
-
-    EXPECT_EQ(parts[6].name, "empty");
-    EXPECT_FALSE(parts[6].hasFileName);
-    EXPECT_EQ(parts[6].headers.at("content-type"), "application/octet-stream");
-    EXPECT_EQ(parts[6].content, "");
-
-    EXPECT_EQ(parts[7].name, "message");
-    EXPECT_EQ(parts[7].headers.count("content-type"), 0u);
-    EXPECT_EQ(parts[7].content, "Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac \xf0\x9f\x98\x80");
-
-    EXPECT_EQ(parts[8].name, "odd%22name");
-    EXPECT_EQ(parts[8].content, "x");
+    const std::string expected = head + platform + "\r\n" + d + "gameName\"\r\n\r\nTumbrodemo\r\n" + d + "gameVersion\"\r\n\r\n1.25\r\n" + d +
+                "gamePatch\"\r\n\r\nt\r\n" + d + "crashLog\"; filename=\"crash.Tumbrodemo.log\"" + file + binary +
+                "\r\n" + d + "HSTfile\"; filename=\"Tumbrodemo.hst\"" + file + big + "\r\n" + d + "empty\"" + file +
+                "\r\n" + d + "message\"\r\n\r\nGr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac \xf0\x9f\x98\x80\r\n" + d +
+                "odd%22name\"\r\n\r\nx\r\n--" + boundary + "--\r\n";
+    EXPECT_EQ(req.body, expected);
 }
 
-TEST_F(HttpRequestTest, RefusedPortFailsWithCouldNotConnect) {
+TEST_F(HttpRequestTest, UnreachableUnsetOrMalformedAddressesFailWithTheirStage) {
     // A bound socket that does not listen: connections to it are refused.
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -429,36 +346,25 @@ TEST_F(HttpRequestTest, RefusedPortFailsWithCouldNotConnect) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     socklen_t len = sizeof addr;
     ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-
-    HttpRequest r(narrowToWide("127.0.0.1:" + std::to_string(ntohs(addr.sin_port))), u"/tumbro/nettest.php");
-    r.beginForm();
-    ASSERT_TRUE(r.start());
-    EXPECT_EQ(waitDone(r), HttpRequest::StateFailed);
-    EXPECT_EQ(r.getErrorText(), u"Could not connect (error 00000007)");
-    EXPECT_EQ(r.getReply().data, nullptr);
-    EXPECT_EQ(r.getReply().size, 0u);
-    ::close(fd);
-}
-
-TEST_F(HttpRequestTest, UnsetHostFailsWithCouldNotConnect) {
     EXPECT_EQ(HttpRequest::webHost, u"");
-    HttpRequest r(HttpRequest::webHost, u"/tumbro/nettest.php");
-    r.beginForm();
-    ASSERT_TRUE(r.start());
-    EXPECT_EQ(waitDone(r), HttpRequest::StateFailed);
-    EXPECT_EQ(r.getErrorText(), u"Could not connect (error 00000006)");
-}
-
-TEST_F(HttpRequestTest, MalformedAddressFailsWithCouldNotOpenRequest) {
-    HttpRequest bad(u"127.0.0.1/evil@x", u"/a");
-    ASSERT_TRUE(bad.start());
-    EXPECT_EQ(waitDone(bad), HttpRequest::StateFailed);
-    EXPECT_EQ(bad.getErrorText(), u"Could not open request (error 00000003)");
-
+    const std::pair<WString, const char16_t*> cases[] = {
+        {narrowToWide("127.0.0.1:" + std::to_string(ntohs(addr.sin_port))), u"Could not connect (error 00000007)"},
+        {HttpRequest::webHost, u"Could not connect (error 00000006)"},
+        {u"127.0.0.1/evil@x", u"Could not open request (error 00000003)"},
+    };
+    for (const auto& [host, text] : cases) {
+        HttpRequest r(host, u"/tumbro/nettest.php");
+        r.beginForm();
+        ASSERT_TRUE(r.start());
+        EXPECT_EQ(waitDone(r), HttpRequest::StateFailed);
+        EXPECT_EQ(r.getErrorText(), text);
+        EXPECT_EQ(r.getReply().data, nullptr);
+    }
     HttpRequest noSlash(u"127.0.0.1:1", u"a b");
     ASSERT_TRUE(noSlash.start());
     EXPECT_EQ(waitDone(noSlash), HttpRequest::StateFailed);
     EXPECT_EQ(noSlash.getErrorText(), u"Could not open request (error 00000003)");
+    ::close(fd);
 }
 
 TEST_F(HttpRequestTest, StatusOutside2xxFails) {
@@ -599,11 +505,6 @@ TEST_F(HttpRequestTest, DeletingARunningRequestIsSafe) {
     EXPECT_EQ(HttpRequest::shutdownAll(2000), 0u);
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
 
-    // Never started, or started and finished: nothing remains either.
-    auto* idle = new HttpRequest(server.host(), u"/slow");
-    idle->beginForm();
-    delete idle;
-    EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
 }
 
 TEST_F(HttpRequestTest, ThreadCreationFailureGivesItsText) {
@@ -616,17 +517,6 @@ TEST_F(HttpRequestTest, ThreadCreationFailureGivesItsText) {
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
     r.setIdle();
     EXPECT_EQ(r.getState(), HttpRequest::StateIdle);
-}
-
-TEST_F(HttpRequestTest, FailureTextsPerStage) {
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::Session, 2, 0), u"Could not open internet session (error 00000002)");
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::Connect, 7, 0), u"Could not connect (error 00000007)");
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::OpenRequest, 3, 0), u"Could not open request (error 00000003)");
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::Send, 0x37, 0), u"Could not send request (error 00000037)");
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::QueryStatus, 8, 0),
-              u"Could not query HTTP status code (error 00000008)");
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::None, 0, 404), u"Failed with HTTP status code 404");
-    EXPECT_EQ(HttpRequest::describeFailure(HttpStage::None, 0, 199), u"Failed with HTTP status code 199");
 }
 
 }  // namespace

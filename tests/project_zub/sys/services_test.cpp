@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/CrashHandler.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
@@ -14,30 +13,21 @@
 
 namespace {
 
-std::string tempDir() {
-    char tmpl[] = "/tmp/zub-services-XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    return std::string(d ? d : "/tmp") + "/";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using filestest::readBytes;
+using filestest::TempFolder;
 
 TEST(Log, LinesCarryTheDelayEndInCrlfAndAreFlushedAtOnce) {
-    const std::string dir = tempDir();
+    TempFolder folder;
+    const std::string dir = folder.path();
     Logger log;
     ASSERT_TRUE(log.openFile(dir + "test.log"));
     log.log(u"%s(): %s", "Test::first", u"Gr\u00fc\u00dfe");
     // Read while the logger is still open: every line is on disk already.
-    std::string text = readFile(dir + "test.log");
+    std::string text = readBytes(dir + "test.log");
     EXPECT_EQ(text, "\tTest::first(): Gr\xc3\xbc\xc3\x9f" "e\r\n");
     usleep(20000);
     log.logLine(u"second");
-    text = readFile(dir + "test.log");
+    text = readBytes(dir + "test.log");
     const size_t second = text.find("\r\n") + 2;
     ASSERT_LT(second, text.size());
     // "+<ms>\t<text>" when time has passed since the previous line.
@@ -49,24 +39,54 @@ TEST(Log, LinesCarryTheDelayEndInCrlfAndAreFlushedAtOnce) {
     EXPECT_EQ(log.history().back(), u"second");
 }
 
-TEST(Log, FunctionNamesAreClassAndMethod) {
-    EXPECT_EQ(zubFunctionName("virtual void Packet::doInt(int32_t&)"), "Packet::doInt");
-    EXPECT_EQ(zubFunctionName("static bool ns::A<int, char>::f(int)"), "ns::A<int, char>::f");
-    EXPECT_EQ(zubFunctionName("int main()"), "main");
-    EXPECT_EQ(zubFunctionName("Packet::doUString"), "Packet::doUString");
+TEST(Log, EachSessionStartsAfreshAndKeepsThePreviousLog) {
+    TempFolder folder;
+    const std::string path = folder / "game.log";
+    Logger log;
+    for (const char16_t* run : {u"first run", u"second run", u"third run"}) {
+        ASSERT_TRUE(log.startSession(path));
+        log.logLine(run);
+    }
+    // A line another process appends meanwhile stays after ours.
+    {
+        Logger other;
+        ASSERT_TRUE(other.openFile(path));
+        other.logLine(u"from elsewhere");
+    }
+    log.logLine(u"more");
+    log.closeFile();
+    const std::string text = readBytes(path);
+    const size_t third = text.find("\tthird run\r\n"), elsewhere = text.find("\tfrom elsewhere\r\n");
+    EXPECT_LT(third, elsewhere) << text;
+    EXPECT_LT(elsewhere, text.find("\tmore\r\n")) << text;
+    EXPECT_EQ(text.find("second run"), std::string::npos);
+    const std::string old = readBytes(path + ".old");
+    EXPECT_NE(old.find("\tsecond run\r\n"), std::string::npos);
+    EXPECT_EQ(old.find("first run"), std::string::npos);
 }
 
-TEST(Console, KeepsRecentLinesAndLogsThem) {
+TEST(Console, KeepsRecentLinesLogsThemAndShowsTheNewestForAWhile) {
     Console console;
     EXPECT_EQ(Console::active(), &console);
+    const double t = TimeKeeper::getPhysicalTime();
     console.print(u"New Connect attempt from %s", u"127.0.0.1:23006");
     EXPECT_EQ(console.lines.back(), u"New Connect attempt from 127.0.0.1:23006");
     EXPECT_EQ(Logger::get().history().back(), u"New Connect attempt from 127.0.0.1:23006");
     for (int i = 0; i < 300; ++i) console.print(u"line %d", i);
     EXPECT_EQ(console.lines.size(), Console::MAX_LINES);
-    EXPECT_EQ(console.lines.back(), u"line 299");
     console.print(u"a\nb");
     EXPECT_EQ(console.lines.back(), u"b");
+
+    console.tick(t + 1);
+    auto shown = console.shownLines();
+    ASSERT_EQ(shown.size(), Console::SHOWN_LINES);
+    EXPECT_EQ(shown.back().text, u"b");
+    EXPECT_EQ(shown.front().text, u"line 294");
+    EXPECT_FLOAT_EQ(shown.back().alpha, 1.0f);
+    console.tick(t + Console::SHOW_SECONDS - 0.5);  // fading out
+    EXPECT_NEAR(console.shownLines().back().alpha, 0.5f, 0.05f);
+    console.tick(t + Console::SHOW_SECONDS + 1);
+    EXPECT_TRUE(console.shownLines().empty());
 }
 
 TEST(Time, PausedTimeIsLeftOutOfGameTime) {
@@ -99,7 +119,8 @@ TEST(Time, FramePacingKeepsStepAndResynchronisesAfterStalls) {
 }
 
 TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
-    const std::string dir = tempDir();
+    TempFolder folder;
+    const std::string dir = folder.path();
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -118,17 +139,18 @@ TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGILL);
-    EXPECT_NE(readFile(dir + "crash.Tumbrodemo.log").find("Test::child(): about to crash\r\n"), std::string::npos);
-    const std::string dump = readFile(dir + "crash.Tumbrodemo.mdmp");
+    EXPECT_NE(readBytes(dir + "crash.Tumbrodemo.log").find("Test::child(): about to crash\r\n"), std::string::npos);
+    const std::string dump = readBytes(dir + "crash.Tumbrodemo.mdmp");
     EXPECT_NE(dump.find("SIGILL"), std::string::npos) << dump;
     EXPECT_NE(dump.find("backtrace:"), std::string::npos);
     EXPECT_NE(dump.find("memory map:"), std::string::npos);
     EXPECT_NE(dump.find("[stack]"), std::string::npos);
-    EXPECT_EQ(readFile(dir + "crash.Tumbrodemo.net"), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_EQ(readBytes(dir + "crash.Tumbrodemo.net"), std::string("\x01\x02\x03\x04", 4));
 }
 
 TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
-    const std::string dir = tempDir();
+    TempFolder folder;
+    const std::string dir = folder.path();
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -141,10 +163,10 @@ TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 255);
-    const std::string log = readFile(dir + "crash.Tumbrodemo.log");
+    const std::string log = readBytes(dir + "crash.Tumbrodemo.log");
     EXPECT_NE(log.find("Error: Could not find resource 'basketA:9'.\n Function: "), std::string::npos) << log;
-    EXPECT_NE(readFile(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"), std::string::npos);
-    EXPECT_EQ(readFile(dir + "crash.Tumbrodemo.net"), "no network traffic recorded\n");
+    EXPECT_NE(readBytes(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"), std::string::npos);
+    EXPECT_EQ(readBytes(dir + "crash.Tumbrodemo.net"), "no network traffic recorded\n");
 }
 
 TEST(FatalErrors, BothLayoutsAndExitCode) {

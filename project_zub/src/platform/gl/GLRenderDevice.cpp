@@ -455,7 +455,11 @@ void GLRenderDevice::clear(uint32_t argb, float depth, int stencil) {
     glClearStencil(stencil);
     glDepthMask(GL_TRUE);
     glStencilMask(0xFF);
+    // Only the viewport, as the drawing: the letterbox bars keep their black.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(viewport_.x, targetHeight_ - (viewport_.y + viewport_.height), viewport_.width, viewport_.height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 bool GLRenderDevice::readPixels(int x, int y, int width, int height, std::vector<uint32_t>& out) {

@@ -9,6 +9,7 @@ bool NullBackend::openWindow(const WindowSettings& s, std::string&) {
     window.width = s.width;
     window.height = s.height;
     window.focused = true;
+    vsync = s.vsync;
     return true;
 }
 

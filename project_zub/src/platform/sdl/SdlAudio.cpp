@@ -10,6 +10,19 @@
 namespace platform {
 namespace {
 
+// Closing an SDL output waits for its thread, which lets three buffers'
+// worth of sound drain first (about 70 ms). A closed output is therefore
+// only paused and parked here: it pulls nothing more and is closed for good
+// when the next output opens, or ends with the process.
+SDL_AudioDeviceID parkedDevice = 0;
+
+void closeParkedDevice() {
+    if (parkedDevice == 0) return;
+    SDL_CloseAudioDevice(parkedDevice);
+    parkedDevice = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 class SdlAudioDevice final : public AudioDevice {
 public:
     ~SdlAudioDevice() override { close(); }
@@ -20,6 +33,7 @@ public:
             error = "invalid output parameters";
             return false;
         }
+        closeParkedDevice();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             error = std::string("SDL audio initialisation failed: ") + SDL_GetError();
             return false;
@@ -52,9 +66,12 @@ public:
 
     void close() override {
         if (device_ != 0) {
-            // Waits for a running callback to return.
-            SDL_CloseAudioDevice(device_);
+            // Waits for a running callback to return; silence from then on.
+            SDL_PauseAudioDevice(device_, 1);
+            closeParkedDevice();
+            parkedDevice = device_;
             device_ = 0;
+            subsystemReady_ = false;  // the parked output keeps its hold on SDL's audio
         }
         if (subsystemReady_) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -141,15 +141,18 @@ public:
     bool openWindow(const WindowSettings& s, std::string& error) override;
     void closeWindow() override;
     bool setFullScreen(bool on, int width, int height) override;
+    bool setVSync(bool on) override;
+    bool canGetFocus() const override { return hasDisplay(); }
     void poll(InputSnapshot& input, WindowState& window) override;
     void present() override;
     void showCursor(bool visible) override;
     void warpMouse(float x, float y) override;
-    void showMessageBox(const WString& title, const WString& text) override;
+    bool showMessageBox(const WString& title, const WString& text) override;
     std::vector<DisplayMode> displayModes() override;
     std::unique_ptr<RenderDevice> createRenderDevice() override { return createGLRenderDevice(); }
 
 private:
+    bool startVideo(const std::string& className, std::string& error);
     void handleEvent(const SDL_Event& e);
     void openJoystick(int deviceIndex);
     void closeJoystick(SDL_JoystickID id);
@@ -158,7 +161,6 @@ private:
 
     bool videoReady_ = false;
     bool joysticksReady_ = false;
-    std::string initError_;
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
@@ -183,11 +185,6 @@ SdlBackend::SdlBackend() {
     // Touches are reported as touches only; the mouse never as a finger.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) {
-        videoReady_ = true;
-    } else {
-        initError_ = sdlError("SDL video initialisation failed");
-    }
     // Without joysticks the game still runs on the keyboard.
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
         joysticksReady_ = true;
@@ -208,13 +205,25 @@ SdlBackend::~SdlBackend() {
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
 }
 
-bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
-    closeWindow();
-    if (!videoReady_) {
-        error = initError_;
+bool SdlBackend::startVideo(const std::string& className, std::string& error) {
+    if (videoReady_) return true;
+    // The window class (WM_CLASS on X11, the application id on Wayland) is
+    // read when the video driver starts. A class set in the environment by
+    // the user stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", className.c_str(), 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", className.c_str(), 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, className.c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        error = sdlError("SDL video initialisation failed");
         return false;
     }
-    SDL_SetHint(SDL_HINT_APP_NAME, s.className.c_str());
+    videoReady_ = true;
+    return true;
+}
+
+bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
+    closeWindow();
+    if (!startVideo(s.className, error)) return false;
     // A window that counts as focused must also get the controllers' input.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, s.assumeFocused ? "1" : "0");
 
@@ -322,6 +331,12 @@ bool SdlBackend::setFullScreen(bool on, int width, int height) {
     SDL_SetWindowSize(window_, width, height);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     return true;
+}
+
+bool SdlBackend::setVSync(bool on) {
+    if (!context_) return false;
+    // Without vsync support the frame pacing still limits the rate.
+    return SDL_GL_SetSwapInterval(on ? 1 : 0) == 0;
 }
 
 void SdlBackend::openJoystick(int deviceIndex) {
@@ -520,17 +535,12 @@ bool SdlBackend::hasDisplay() const {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-void SdlBackend::showMessageBox(const WString& title, const WString& text) {
-    std::string narrowTitle = wideToUtf8(title);
-    std::string narrowText = wideToUtf8(text);
-    if (hasDisplay()) {
-        // A full-screen window would cover the box.
-        if (window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN)) SDL_SetWindowFullscreen(window_, 0);
-        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, narrowTitle.c_str(), narrowText.c_str(), window_) == 0)
-            return;
-    }
-    std::fprintf(stderr, "%s: %s\n", narrowTitle.c_str(), narrowText.c_str());
-    std::fflush(stderr);
+bool SdlBackend::showMessageBox(const WString& title, const WString& text) {
+    if (!hasDisplay()) return false;
+    // A full-screen window would cover the box.
+    if (window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN)) SDL_SetWindowFullscreen(window_, 0);
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, wideToUtf8(title).c_str(), wideToUtf8(text).c_str(),
+                                    window_) == 0;
 }
 
 std::vector<Backend::DisplayMode> SdlBackend::displayModes() {
