@@ -33,7 +33,7 @@ protected:
     std::vector<ZubBase*> proxyOrder() {
         std::vector<ZubBase*> owners;
         for (ZubBase* c = world.proxyList->firstChild; c; c = c->nextSibling)
-            owners.push_back(static_cast<EditorProxy*>(c)->pOwner);
+            owners.push_back(static_cast<EditorProxy*>(c)->getOwner());
         return owners;
     }
     TestWorld world;
@@ -65,7 +65,7 @@ TEST_F(EditorObjectTest, ConstructMakesOneRegisteredProxy) {
     EditorProxy* p = o->getProxy();
     ASSERT_NE(p, nullptr);
     EXPECT_GT(p->objectUID, 0);
-    EXPECT_EQ(p->pOwner, o);
+    EXPECT_EQ(p->getOwner(), o);
     EXPECT_EQ(p->parent, world.proxyList);
     o->construct();
     EXPECT_EQ(o->getProxy(), p);
@@ -126,6 +126,19 @@ TEST_F(EditorObjectTest, ProxyDrawsItsOwnerAndGoesWithIt) {
     EXPECT_EQ(world.role->findObjectOrNull(uid), nullptr);
 }
 
+TEST_F(EditorObjectTest, AnotherProxyOfAnOwnerForgetsItWhenItGoes) {
+    Counting* o = world.place<Counting>();
+    EditorProxy* extra = EditorProxy::create();
+    world.role->registerObject(extra, 0);
+    extra->setOwner(o);
+    world.proxyList->addChild(extra);
+    o->destroy();
+    EXPECT_EQ(extra->getOwner(), nullptr);
+    world.proxyList->render();
+    int skip = 0;
+    EXPECT_EQ(world.proxyList->findObjectUnderMouse(skip), nullptr);
+}
+
 TEST_F(EditorObjectTest, ProxyWithoutOwnerDrawsAndFindsNothing) {
     EditorProxy p;
     p.render();
@@ -139,10 +152,10 @@ TEST_F(EditorObjectTest, SetOwnerIsARemoteCall) {
     EditorProxy* p = o->getProxy();
     const int before = world.role->commandCounts[NetRole::CMD_RPC];
     p->setOwner(nullptr);
-    EXPECT_EQ(p->pOwner, nullptr);
+    EXPECT_EQ(p->getOwner(), nullptr);
     EXPECT_EQ(world.role->commandCounts[NetRole::CMD_RPC], before + 1);
     p->setOwner(o);
-    EXPECT_EQ(p->pOwner, o);
+    EXPECT_EQ(p->getOwner(), o);
 }
 
 TEST_F(EditorObjectTest, EditedEventRunsOnEditedAndTellsReferrers) {

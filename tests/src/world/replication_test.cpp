@@ -158,7 +158,7 @@ TEST(Replication, EveryWorldObjectSurvivesALevelPacket) {
         // The placed objects are whole again: proxies, hulls, derived data.
         auto* rockB = static_cast<A99Object*>(b.role->findObject(rock->objectUID));
         ASSERT_NE(rockB->getProxy(), nullptr);
-        EXPECT_EQ(rockB->getProxy()->pOwner, rockB);
+        EXPECT_EQ(rockB->getProxy()->getOwner(), rockB);
         EXPECT_EQ(rockB->getProxy()->parent, b.proxyList);
         EXPECT_EQ(b.resources.getResourceName(rockB->pAmbientSound), u"ambientBrook");
         Hull* hb = rockB->getHull();
