@@ -1,13 +1,16 @@
 #include "world/Terrain.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
+#include "net/Packet.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
@@ -70,11 +73,11 @@ void Terrain::construct(int n, int width) {
 
 void Terrain::local_construct(int n, int width) {
     EditorObject::local_construct();
-    if (n < 0) n = 0;
-    if (n > kMaxPoints) n = kMaxPoints;
+    n = std::clamp(n, 0, kMaxPoints);
+    width = std::clamp(width, 0, kMaxSegmentWidth);
     segments = n;
     segmentWidth = width;
-    totalWidth = static_cast<float>((n > 0 ? n - 1 : 0) * width);
+    totalWidth = static_cast<float>(static_cast<int64_t>(n > 0 ? n - 1 : 0) * width);
     for (int r = 0; r < 2; ++r) {
         heights[r].assign(static_cast<size_t>(n), r == 0 ? 256.0f : 0.0f);
         normals[r].assign(static_cast<size_t>(n), r == 0 ? V3(0.0f, 1.0f, 0.0f) : V3(0.0f, -1.0f, 0.0f));
@@ -165,14 +168,17 @@ void Terrain::updateNormal(int i) {
 }
 
 // Index -k lies k widths left of point 0; index `segments` has the x of the
-// last point and index segments + k lies k widths right of it.
+// last point and index segments + k lies k widths right of it. The integer
+// products are taken in 64 bits: a loaded count or spacing may be anything.
 V3* Terrain::getHeightPoint(V3* out, int row, int index) const {
     const int n = pointCount();
     row = row == 1 ? 1 : 0;
     const int j = n > 0 ? std::clamp(index, 0, n - 1) : 0;
-    float x = static_cast<float>(segmentWidth * j) - totalWidth * 0.5f;
-    if (index < 0) x -= static_cast<float>(-index) * static_cast<float>(segmentWidth);
-    if (index >= segments) x += static_cast<float>(index - segments) * static_cast<float>(segmentWidth);
+    const int64_t width = segmentWidth;
+    float x = static_cast<float>(width * j) - totalWidth * 0.5f;
+    if (index < 0) x -= static_cast<float>(-static_cast<int64_t>(index)) * static_cast<float>(segmentWidth);
+    if (index >= segments)
+        x += static_cast<float>(static_cast<int64_t>(index) - segments) * static_cast<float>(segmentWidth);
     const float y = n > 0 ? heights[row][static_cast<size_t>(j)] : 0.0f;
     *out = V3(x, y, 0.0f);
     return out;
@@ -212,6 +218,30 @@ int Terrain::getSegmentIndex(float worldX) const {
     V3 local;
     world2local(local, V3(worldX, 0.0f, 0.0f));
     return getIndexAtLocalX(local.x);
+}
+
+void Terrain::getIndexRange(const V3& p, float reach, int* first, int* last) const {
+    // The local x is affine in the world point, so over the square it is
+    // extreme at corners. Unturned, the corners left and right give exactly
+    // the indices of (p.x -+ reach, 0).
+    int lo = INT_MAX, hi = INT_MIN;
+    const bool moved = movedThisFrame();
+    for (int k = 0; k < 4; ++k) {
+        const V3 w(k & 1 ? p.x + reach : p.x - reach, k & 2 ? p.y + reach : p.y - reach, p.z);
+        V3 local;
+        world2local(local, w);
+        int i = getIndexAtLocalX(local.x);
+        lo = std::min(lo, i);
+        hi = std::max(hi, i);
+        if (moved) {
+            world2localOld(local, w);
+            i = getIndexAtLocalX(local.x);
+            lo = std::min(lo, i);
+            hi = std::max(hi, i);
+        }
+    }
+    *first = lo;
+    *last = hi;
 }
 
 // ---------------------------------------------------------------------------
@@ -326,6 +356,14 @@ void Terrain::renderObject() {
             drawEditorSymbol(symbol, w, inEditRange(r, i) ? 0xFFFF0000u : 0xFFFFFFFFu);
         }
     }
+}
+
+void Terrain::netSerialize(Packet& p) {
+    A99Object::netSerialize(p);
+    if (p.bWriting || p.failed()) return;
+    if (segmentWidth < 0 || segmentWidth > kMaxSegmentWidth)
+        p.fail(formatString(u"terrain spacing %d out of range", segmentWidth), "0 <= segmentWidth <= kMaxSegmentWidth",
+               "Terrain::netSerialize");
 }
 
 void Terrain::addPropertiesTo(PropertyContainer* c) {

@@ -18,13 +18,15 @@ class Terrain : public A99Object {
 public:
     // "Leave this height as it is" for setHeights.
     static constexpr float kKeep = -9999.0f;
-    // The most points a terrain may have.
+    // The most points a terrain may have, and the widest spacing.
     static constexpr int32_t kMaxPoints = 65536;
+    static constexpr int32_t kMaxSegmentWidth = 65536;
 
     Terrain();
     ~Terrain() override;
 
-    // Builds the strip on every peer (RPCTerrainConstruct).
+    // Builds the strip on every peer (RPCTerrainConstruct). The count and
+    // the spacing are clamped to 0..kMaxPoints and 0..kMaxSegmentWidth.
     void construct(int segments, int segmentWidth);
     using EditorObject::construct;
     void local_construct(int segments, int segmentWidth);
@@ -42,12 +44,19 @@ public:
     // The point under a world x, through the full inverse transform.
     int getSegmentIndex(float worldX) const;
     int getIndexAtLocalX(float localX) const;
+    // The points under the square of half-side `reach` around a world point:
+    // its corners are mapped into the local frame (through the previous
+    // frame's transform as well when the terrain moved this frame) and the
+    // range spans all of them, so it holds whatever the rotation or mirror.
+    void getIndexRange(const V3& worldPoint, float reach, int* first, int* last) const;
     void updateNormal(int i);
     // The points every query may read: the count, bounded by the arrays.
     int pointCount() const;
 
     bool onEvent(ZubEvent& ev) override;
     void renderObject() override;
+    // A spacing outside 0..kMaxSegmentWidth fails the read (as a bad count does).
+    void netSerialize(Packet& p) override;
     void addPropertiesTo(PropertyContainer* container) override;
 
     int32_t segments = 0;

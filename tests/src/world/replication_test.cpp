@@ -208,16 +208,23 @@ TEST(Replication, EveryWorldObjectSurvivesALevelPacket) {
     }
 }
 
-TEST(Replication, BadTerrainCountIsAnOrderlyFatalError) {
+TEST(Replication, BadTerrainCountOrSpacingIsAnOrderlyFatalError) {
     TestWorld a;
     Terrain* t = a.place<Terrain>();
     t->construct(8, 16);
-    for (int32_t bad : {-5, 70000}) {
+    struct Bad {
+        int32_t segments, width;
+        const char* check;
+    };
+    for (const Bad& bad : {Bad{-5, 16, "0 <= count <= MAX_COUNT"}, Bad{70000, 16, "0 <= count <= MAX_COUNT"},
+                           Bad{8, -16, "0 <= segmentWidth"}, Bad{8, 1 << 20, "0 <= segmentWidth"}}) {
         Packet p(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 0x400000);
-        t->segments = bad;  // what no level may hold
+        t->segments = bad.segments;  // what no level may hold
+        t->segmentWidth = bad.width;
         t->netSerialize(p);
         t->segments = 8;
+        t->segmentWidth = 16;
         p.rewindToRead();
-        EXPECT_DEATH(t->netSerialize(p), "0 <= count <= MAX_COUNT");
+        EXPECT_DEATH(t->netSerialize(p), bad.check);
     }
 }

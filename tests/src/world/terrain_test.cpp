@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "world/Terrain.h"
 #include "world/Xsect.h"
@@ -174,6 +175,47 @@ TEST_F(TerrainTest, ArraysOutOfStepWithTheCountAreSafe) {
     t->getSurfaceAt(5000.0f, &h, nullptr);
     t->setHeights(900, 1.0f, 0.0f);
     EXPECT_EQ(t->heights[0][15], 1.0f);
+}
+
+TEST_F(TerrainTest, HugeSpacingsAndIndicesAreSafe) {
+    Terrain* t = makeTerrain(3, 0x7fffffff);
+    EXPECT_EQ(t->segmentWidth, Terrain::kMaxSegmentWidth);
+    t->segmentWidth = 0x7fffffff;  // as a bad file might leave it
+    V3 p;
+    EXPECT_EQ(t->getHeightPoint(&p, 0, 2)->x, 2.0f * 2147483647.0f - t->totalWidth * 0.5f);
+    t->getHeightPoint(&p, 0, INT32_MIN);
+    t->getHeightPoint(&p, 1, INT32_MAX);
+}
+
+// A flat strip turned or mirrored catches a drop onto any of its points (in
+// its own frame) where the drop meets it.
+TEST_F(TerrainTest, TurnedAndMirroredStripsCatchDrops) {
+    Terrain* t = makeTerrain(64, 16, V3(100, 50, 0));
+    for (int i = 0; i < 64; ++i) t->setHeights(i, 0.0f, -10.0f);
+    struct Pose {
+        V3 scale;
+        float angle;
+    };
+    int frame = 10;
+    for (const Pose& pose : {Pose{V3(-1, 1, 1), 0.0f}, Pose{V3(1, 1, 1), kPi * 0.5f}, Pose{V3(1, 1, 1), 0.7f},
+                             Pose{V3(-1, -1, 1), 2.0f}}) {
+        world.setFrame(++frame);
+        t->setScale(pose.scale.x, pose.scale.y, pose.scale.z);
+        t->setRotation(0, 0, pose.angle);
+        world.setFrame(++frame);  // it did not move in the frame of the drops
+        for (float lx : {-480.0f, -100.0f, 3.0f, 250.0f, 470.0f}) {
+            V3 from, to, at;
+            t->localToWorld(from, V3(lx, 5, 0));
+            t->localToWorld(to, V3(lx, -5, 0));
+            t->localToWorld(at, V3(lx, 0, 0));
+            Xsect x(from, to, 0);
+            x.considerHulls();
+            ASSERT_TRUE(x.checkHits()) << "angle " << pose.angle << " x " << lx;
+            x.handleHit(Xsect::STOP);
+            EXPECT_NEAR(x.hitPoint.x, at.x, 1e-3f);
+            EXPECT_NEAR(x.hitPoint.y, at.y, 1e-3f);
+        }
+    }
 }
 
 TEST_F(TerrainTest, SweepsTestOnlyTheSegmentsUnderThePoint) {
