@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "object/Property.h"
@@ -78,6 +79,21 @@ TEST(PhysicsPointTest, TicksInSubSteps) {
     p.steps.clear();
     p.tick(0.0, 0.04);
     EXPECT_EQ(p.steps.size(), 1u);
+}
+
+TEST(PhysicsPointTest, EndlessTicksAreCutAndNegativeLimitsKeepTheDirection) {
+    CountingPoint p;
+    p.tick(0.0, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(p.steps.size(), static_cast<size_t>(PhysicsPoint::kMaxSteps));
+    p.steps.clear();
+    p.tick(0.0, 1e12);  // 0.04 less is the same float: the count-down never ends
+    EXPECT_EQ(p.steps.size(), static_cast<size_t>(PhysicsPoint::kMaxSteps));
+    PhysicsPoint q;
+    q.maxSpeed = -10.0f;
+    q.velocity = V3(30, 40, 0);
+    q.tick(0.0, 0.01);
+    EXPECT_NEAR(q.velocity.x, 6.0f, 1e-4f);
+    EXPECT_NEAR(q.velocity.y, 8.0f, 1e-4f);
 }
 
 TEST(PhysicsPointTest, AtRestStaysWhereItIs) {
