@@ -79,6 +79,8 @@ public:
     HullPartHolder segments;
     // Drawn highlighted by the editor view; set by tools that want it.
     ZubBaseReference highlightedSegment{this};
+    // A sweep ran out of iterations on this hull and said so (once).
+    bool bIterationsWarned = false;
 
 private:
     HullSegment* makeSegment(HullVertex* start, HullVertex* end);

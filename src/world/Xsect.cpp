@@ -78,14 +78,20 @@ void Xsect::forget(HullSegment* s) {
 // ---------------------------------------------------------------------------
 // Candidates
 
-void Xsect::considerHulls() {
+void Xsect::claimSegments() {
     if (holder && holder != this) {
-        // A finished sweep still on the stack gives its segments up; a sweep
-        // in progress cannot share them.
-        if (holder->bFinished || holder->bDone) holder->releaseList();
-        else ZUB_ASSERT(holder == NULL);
+        // An earlier sweep still on the stack gives its segments up. One that
+        // was not finished must not go on: its records are this sweep's now
+        // (a sweep started from inside another's hit handling), so using it
+        // again is fatal, while one simply left behind does no harm.
+        if (!holder->bFinished && !holder->bDone) holder->bPreempted = true;
+        holder->releaseList();
     }
     holder = this;
+}
+
+void Xsect::considerHulls() {
+    claimSegments();
     GameWorld* w = GameWorld::current();
     ZubBase* list = w ? w->getHullList() : nullptr;
     if (!list) return;
@@ -110,7 +116,6 @@ void Xsect::considerHull(Hull* h) {
     const V3 c = o->movedThisFrame() ? o->prevWorldPosition : o->boundingCentre;
     const float reach = h->boundingRadius * s + margin;
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
-    if (holder != this) holder = this;
     if (!h->bEvenlySpaced) {
         for (ZubBase* seg = h->segments.firstChild; seg; seg = seg->nextSibling)
             addSegment(static_cast<HullSegment*>(seg));
@@ -121,8 +126,12 @@ void Xsect::considerHull(Hull* h) {
     Terrain* t = static_cast<Terrain*>(o);
     const int n = h->segmentCount();
     if (n <= 0) return;
-    int first = t->getSegmentIndex(p1World.x - margin) - 1;
-    int last = t->getSegmentIndex(p1World.x + margin) + 1;
+    // The points under the reach around the start (in the terrain's frame,
+    // whatever its turn or mirror), and one more on each side.
+    int first = 0, last = 0;
+    t->getIndexRange(p1World, margin, &first, &last);
+    first -= 1;
+    last += 1;
     if (first < 0) first = 0;
     if (last > n - 1) last = n - 1;
     // The chain from the first of them (after editor deletions the chain is
@@ -157,6 +166,7 @@ void Xsect::addSegment(HullSegment* s) {
 // Iterations
 
 bool Xsect::checkHits() {
+    ZUB_ASSERT(!bPreempted);
     if (bDone) {
         bFinished = true;
         return false;
@@ -386,10 +396,15 @@ void Xsect::stopAt(HullSegment* s) {
 }
 
 void Xsect::handleHit(int response) {
+    ZUB_ASSERT(!bPreempted);
     ZUB_ASSERT(best_hs != NULL);
     HullSegment* s = best_hs;
     if (iteration > kMaxIterations) {
-        Console::printActive(u"WARNING: Iterations exceeded maximum!");
+        // A hull that keeps a body bouncing (a closed hull of two vertices
+        // has both faces on one line) would warn every frame: once per hull.
+        Hull* h = hullOf(s);
+        if (!h || !h->bIterationsWarned) Console::printActive(u"WARNING: Iterations exceeded maximum!");
+        if (h) h->bIterationsWarned = true;
         bDone = true;
     }
     A99Object* o = ownerOf(s);

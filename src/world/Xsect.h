@@ -42,8 +42,9 @@ public:
     Xsect& operator=(const Xsect&) = delete;
 
     // Collects the candidate segments of the hulls in reach (once per sweep).
+    // An earlier sweep that still holds segments gives them up; if it was
+    // not finished, going on with it is fatal (sweeps do not nest).
     void considerHulls();
-    void considerHull(Hull* hull);
     // One iteration: true when a hit was chosen (pHitSegment).
     bool checkHits();
     // The caller's answer to the hit.
@@ -78,6 +79,8 @@ public:
     int32_t frame;
 
 private:
+    void claimSegments();
+    void considerHull(Hull* hull);
     void addSegment(HullSegment* s);
     void releaseList();
     HullSegment* selectBestHit();
@@ -88,6 +91,7 @@ private:
     HullSegment* tail = nullptr;
     int listCount = 0;
     bool bFinished = false;  // the last checkHits found nothing (or the sweep is done)
+    bool bPreempted = false;  // a later sweep took the segments before this one was finished
 
     static Xsect* holder;
 };

@@ -48,6 +48,29 @@ TEST_F(BezierTest, TwoPointsMakeAStraightSegment) {
     EXPECT_TRUE(p->segmentAt(0)->getPath() == p);
 }
 
+TEST_F(BezierTest, ArcLengthOfACurvedSegment) {
+    BezierPath* p = path({{0, 0, 0}, {100, 0, 0}});
+    BezierVertex* a = p->vertexAt(0);
+    BezierVertex* b = p->vertexAt(1);
+    a->tangent = V3(0, 80, 0);
+    b->tangent = V3(0, -80, 0);
+    a->notifyReferrers();
+    b->notifyReferrers();
+    // The same curve in double precision over many chords.
+    const double c[4][2] = {{0, 0}, {0, 80}, {100, 80}, {100, 0}};
+    double arc = 0.0, px = 0.0, py = 0.0;
+    for (int i = 1; i <= 20000; ++i) {
+        const double t = i / 20000.0, u = 1.0 - t;
+        const double w[4] = {u * u * u, 3 * u * u * t, 3 * u * t * t, t * t * t};
+        const double x = w[0] * c[0][0] + w[1] * c[1][0] + w[2] * c[2][0] + w[3] * c[3][0];
+        const double y = w[0] * c[0][1] + w[1] * c[1][1] + w[2] * c[2][1] + w[3] * c[3][1];
+        arc += std::hypot(x - px, y - py);
+        px = x;
+        py = y;
+    }
+    EXPECT_NEAR(p->segmentAt(0)->length, arc, arc * 2e-3);
+}
+
 TEST_F(BezierTest, OpenPathClampsTheDistance) {
     BezierPath* p = path({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}});
     V3 a, b;

@@ -349,15 +349,15 @@ TEST_F(XsectTest, WalkOnASegmentActedOnBeforeIsBlocked) {
     expectNear(x.resultPoint, {0, 0, 0});
 }
 
-TEST_F(XsectTest, MirroredOwnerKeepsItsHull) {
+TEST_F(XsectTest, MirroredOwnerKeepsItsReach) {
     A99Object* o = world.place<A99Object>(V3(300, 0, 0));
     world.makeHull(o, {{-100, 0, 0}, {100, 0, 0}});
     o->setScale(-1.0f, -1.0f, 1.0f);
-    // Mirrored in both axes the segment runs right to left with its normal up
-    // ... in local space it faces down, so a drop from below meets its front.
-    Sweep s = run({350, -10, 0}, {350, 10, 0}, Xsect::STOP);
+    // Mirrored in both axes the segment faces down. The start lies 90 from
+    // the owner: inside the reach 100 + 28, outside 28 - 100.
+    Sweep s = run({390, -10, 0}, {390, 10, 0}, Xsect::STOP);
     ASSERT_EQ(s.hits.size(), 1u);
-    expectNear(s.hits[0].hit, {350, 0, 0});
+    expectNear(s.hits[0].hit, {390, 0, 0});
 }
 
 TEST_F(XsectTest, RotatedAndScaledOwners) {
@@ -410,16 +410,42 @@ TEST_F(XsectTest, DumpWritesTheWholeState) {
     EXPECT_EQ(h.back(), u"Xsect::dumpXsectState(): Done.");
 }
 
-TEST_F(XsectTest, ASecondSweepWhileOneIsInProgressIsFatal) {
+TEST_F(XsectTest, SweepsOneAfterAnotherInOneScope) {
+    world.staticHull({{-100, 0, 0}, {100, 0, 0}});
+    Xsect a({0, 10, 0}, {0, -10, 0}, 0);
+    a.considerHulls();
+    ASSERT_TRUE(a.checkHits());  // left with a hit it never answers
+    Xsect b({5, 10, 0}, {5, -10, 0}, 0);
+    b.considerHulls();
+    ASSERT_TRUE(b.checkHits());
+    b.handleHit(Xsect::STOP);
+    expectNear(b.hitPoint, {5, 0, 0});
+}
+
+TEST_F(XsectTest, GoingOnWithASweepASweepInsideItTookOverIsFatal) {
     world.staticHull({{-100, 0, 0}, {100, 0, 0}});
     EXPECT_DEATH(
         {
             Xsect a({0, 10, 0}, {0, -10, 0}, 0);
             a.considerHulls();
-            Xsect b({0, 10, 0}, {0, -10, 0}, 0);
-            b.considerHulls();
+            a.checkHits();
+            {
+                Xsect b({0, 10, 0}, {0, -10, 0}, 0);  // as a hit handler might
+                b.considerHulls();
+            }
+            a.handleHit(Xsect::STOP);
         },
-        "holder == NULL");
+        "!bPreempted");
+}
+
+TEST_F(XsectTest, AThinClosedHullWarnsOnce) {
+    world.staticHull({{-100, 0, 0}, {100, 0, 0}}, true);  // both faces on one line
+    const int before = countLog(u"WARNING: Iterations exceeded maximum!");
+    for (int frame = 0; frame < 3; ++frame) {
+        Sweep s = run({0, 10, 0}, {0, -10, 0}, Xsect::SLIDE);
+        EXPECT_EQ(s.hits.size(), static_cast<size_t>(Xsect::kMaxIterations + 1));
+    }
+    EXPECT_EQ(countLog(u"WARNING: Iterations exceeded maximum!") - before, 1);
 }
 
 TEST_F(XsectTest, UnknownResponseIsFatal) {
