@@ -148,8 +148,12 @@ void Terrain::setHeights(int index, float top, float bottom) {
             getHeightPoint(&v->vertex, 0, index);
             v->notifyReferrers();
             const float r = v->vertex.length();
-            if (r > hull->boundingRadius) hull->boundingRadius = r;
-            else hull->recomputeBoundingRadius();
+            if (r > hull->boundingRadius) {
+                hull->boundingRadius = r;
+                hull->reachChanged();
+            } else {
+                hull->recomputeBoundingRadius();
+            }
         }
     }
 }
@@ -208,12 +212,6 @@ void Terrain::getSurfaceAt(float worldX, float* outHeight, float* outHeading) co
         *outHeading = lerpAngleSigned(headings[0][static_cast<size_t>(i)], headings[0][static_cast<size_t>(i + 1)], u);
 }
 
-int Terrain::getIndexAtLocalX(float localX) const {
-    const float last = static_cast<float>(segments > 0 ? segments - 1 : 0);
-    const float f = lerpMappedClamped(0.0f, last, -totalWidth * 0.5f, totalWidth * 0.5f, localX);
-    return std::isfinite(f) ? static_cast<int>(f) : 0;
-}
-
 int Terrain::getSegmentIndex(float worldX) const {
     V3 local;
     world2local(local, V3(worldX, 0.0f, 0.0f));
@@ -222,12 +220,28 @@ int Terrain::getSegmentIndex(float worldX) const {
 
 void Terrain::getIndexRange(const V3& p, float reach, int* first, int* last) const {
     // The local x is affine in the world point, so over the square it is
-    // extreme at corners. Unturned, the corners left and right give exactly
-    // the indices of (p.x -+ reach, 0).
+    // extreme at corners.
+    const float(&m)[4][4] = invWorldMatrix.m;
+    if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f &&
+        m[3][3] == 1.0f) {
+        // In place and affine: the smallest at the corner against the signs
+        // of the x and y factors, the largest at the opposite one (mapped as
+        // world2local maps). Unturned, these are exactly the indices of
+        // (p.x -+ reach, 0).
+        auto localX = [&m](float x, float y) {
+            const float rx = x * m[0][0] + y * m[1][0] + 0.0f * m[2][0] + m[3][0];
+            const float rw = x * m[0][3] + y * m[1][3] + 0.0f * m[2][3] + m[3][3];
+            return rw == 0.0f || rw == 1.0f ? rx : rx / rw;
+        };
+        const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
+        *first = getIndexAtLocalX(localX(p.x - dx, p.y - dy));
+        *last = getIndexAtLocalX(localX(p.x + dx, p.y + dy));
+        return;
+    }
     int lo = INT_MAX, hi = INT_MIN;
     const bool moved = movedThisFrame();
     for (int k = 0; k < 4; ++k) {
-        const V3 w(k & 1 ? p.x + reach : p.x - reach, k & 2 ? p.y + reach : p.y - reach, p.z);
+        const V3 w(k & 1 ? p.x + reach : p.x - reach, k & 2 ? p.y + reach : p.y - reach, 0.0f);
         V3 local;
         world2local(local, w);
         int i = getIndexAtLocalX(local.x);

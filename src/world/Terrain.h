@@ -7,6 +7,7 @@
 //
 // Point i lies at x = i * segmentWidth - totalWidth / 2 in the local frame
 // (the strip is centred on the object's position), y = its height.
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -43,7 +44,15 @@ public:
     void getSurfaceAt(float worldX, float* outHeight, float* outHeading) const;
     // The point under a world x, through the full inverse transform.
     int getSegmentIndex(float worldX) const;
-    int getIndexAtLocalX(float localX) const;
+    int getIndexAtLocalX(float localX) const {
+        // The point's index mapped linearly from the strip's extent, clamped
+        // (lerpMappedClamped written out: sweeps ask for it every time).
+        const float last = static_cast<float>(segments > 0 ? segments - 1 : 0);
+        const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
+        const float f = x0 == x1 ? 0.0f : (localX - x0) / (x1 - x0);
+        const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
+        return std::isfinite(i) ? static_cast<int>(i) : 0;
+    }
     // The points under the square of half-side `reach` around a world point:
     // its corners are mapped into the local frame (through the previous
     // frame's transform as well when the terrain moved this frame) and the

@@ -244,7 +244,8 @@ TEST_F(SolverScene, TerrainMovingPassThroughAndDegenerateHulls) {
                 if (pick < 0.35f) {
                     const A99Object* nearest = targets[0];
                     for (const A99Object* o : targets)
-                        if (V3::distanceSquared(o->position, p) < V3::distanceSquared(nearest->position, p)) nearest = o;
+                        if (V3::distanceSquared(o->position, p) < V3::distanceSquared(nearest->position, p))
+                            nearest = o;
                     angle = std::atan2(nearest->position.y - p.y, nearest->position.x - p.x) + (angle - 3.0f) * 0.2f;
                 } else if (pick < 0.6f) {
                     angle = -1.5707964f + (angle - 3.0f) * 0.25f;

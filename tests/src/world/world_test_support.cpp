@@ -23,7 +23,7 @@ TestWorld::TestWorld(bool registerLists)
     : role(new NetRole()),
       root(new RootObject()),
       objectList(new ZubBase()),
-      hullList(new ZubBase()),
+      hullList(new HullList()),
       proxyList(new ZubBase()),
       speechBubbleList(new ZubBase()),
       dangerAreaList(new ZubBase()) {
@@ -65,7 +65,7 @@ TestWorld::TestWorld(bool registerLists)
     }
 
     role->registerObject(root, 1);
-    for (ZubBase* list : {objectList, hullList, proxyList, speechBubbleList, dangerAreaList}) {
+    for (ZubBase* list : {objectList, static_cast<ZubBase*>(hullList), proxyList, speechBubbleList, dangerAreaList}) {
         if (registerLists) role->registerObject(list, 0);
         root->addChild(list);
     }

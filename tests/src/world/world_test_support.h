@@ -24,6 +24,7 @@
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
+#include "world/HullList.h"
 #include "world/HullSegment.h"
 #include "world/HullVertex.h"
 #include "world/WorldEditorPanel.h"
@@ -39,7 +40,7 @@ public:
     ~TestWorld() override;
 
     ZubBase* getObjectList() override { return objectList; }
-    ZubBase* getHullList() override { return hullList; }
+    HullList* getHullList() override { return hullList; }
     ZubBase* getProxyList() override { return proxyList; }
     ZubBase* getSpeechBubbleList() override { return speechBubbleList; }
     ZubBase* getDangerAreaList() override { return dangerAreaList; }
@@ -79,7 +80,7 @@ public:
     NetRole* role;
     RootObject* root;
     ZubBase* objectList;
-    ZubBase* hullList;
+    HullList* hullList;
     ZubBase* proxyList;
     ZubBase* speechBubbleList;
     ZubBase* dangerAreaList;
