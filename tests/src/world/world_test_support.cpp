@@ -47,8 +47,6 @@ TestWorld::TestWorld(bool registerLists)
         {u"editor_circle", 64, 64, nullptr},
         {u"editor_symbols", 64, 8, "[sheet]\ngrid=8,1,8,8\n"},
         {u"deco-grass", 64, 32, nullptr},
-        {u"terrain-grassy", 128, 64, nullptr},
-        {u"ground-grass", 128, 128, nullptr},
     };
     for (const Sheet& s : sheets) {
         auto t = makeTexture(s.w, s.h);
@@ -90,10 +88,6 @@ TestWorld::~TestWorld() {
     GameWorld::setCurrent(previousWorld);
     Context::environment.current = previousContext;
     renderCounters.frameNumber = previousFrame;
-}
-
-void TestWorld::drawLabel(const WString& text, const V3& at, uint32_t color, int flags) {
-    labels.push_back({text, at, color, flags});
 }
 
 void TestWorld::setEditing(bool on) {

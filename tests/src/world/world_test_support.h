@@ -47,7 +47,6 @@ public:
     WorldEditorPanel* getEditor() override { return bEditor ? &panel : nullptr; }
     A99Object* findHero() override { return hero; }
     Camera* getGameCamera() override { return context.camera; }
-    void drawLabel(const WString& text, const V3& at, uint32_t color, int flags) override;
 
     // The editor panel and the role's editing flag together.
     void setEditing(bool on);
@@ -95,14 +94,6 @@ public:
     WorldEditorPanel panel;
     bool bEditor = false;
     A99Object* hero = nullptr;
-
-    struct Label {
-        WString text;
-        V3 at;
-        uint32_t color;
-        int flags;
-    };
-    std::vector<Label> labels;
 
 private:
     GameWorld* previousWorld;
