@@ -11,8 +11,8 @@
 
 class A99Object;
 class Camera;
-class HullList;
 class FontQuad;
+class HullList;
 class WorldEditorPanel;
 
 class GameWorld {

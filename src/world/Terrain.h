@@ -7,6 +7,7 @@
 //
 // Point i lies at x = i * segmentWidth - totalWidth / 2 in the local frame
 // (the strip is centred on the object's position), y = its height.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -47,7 +48,7 @@ public:
     int getIndexAtLocalX(float localX) const {
         // The point's index mapped linearly from the strip's extent, clamped
         // (lerpMappedClamped written out: sweeps ask for it every time).
-        const float last = static_cast<float>(segments > 0 ? segments - 1 : 0);
+        const float last = static_cast<float>(segments > 0 ? std::min(segments, kMaxPoints) - 1 : 0);
         const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
         const float f = x0 == x1 ? 0.0f : (localX - x0) / (x1 - x0);
         const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
