@@ -13,6 +13,9 @@
 // through the owner's transform of the previous frame, so a hull that moved
 // onto the point this frame is still crossed. The point has no radius.
 //
+// The hull list's index hands over only the hulls that may be in reach, in
+// list order; the reach test then decides as it would over the whole list.
+//
 // Determinism: the candidates are an intrusive list through the segments in
 // hull-list order, every tie goes to the first in that order, and nothing is
 // looked up by address. A sweep allocates nothing. Only one sweep at a time
