@@ -4,10 +4,11 @@
 // closed hulls (eight segments each) spread over an 8000 x 4000 world above
 // the 512-point terrain, short sweeps (5 to 20 units, as a body moving at
 // about 1500 units per second in 0.01 s) from random places. The baseline,
-// measured in the same run, is a naive sweep over the same scene: every
-// segment of every hull, pre-transformed into the world, tested for an
-// intersection with the sweep (no culling, no local frames). Both report
-// ns per sweep; the ratio shows what the culling buys.
+// measured in the same run, is Box2D's closest-hit ray cast
+// (b2World::RayCast) through the same segments as two-sided edges of a
+// static body; the ratio ours / Box2D per hull count is printed at the end
+// (from the medians when the run has repetitions). A naive sweep over every
+// segment, pre-transformed into the world, shows what any culling buys.
 //
 // A synthetic level frame: a pig-sized body walking the terrain, three small
 // bodies following it, forty apples of which half are in the air (falling
@@ -23,10 +24,19 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
+
+#if ZUB_BASELINE_BOX2D
+#include <box2d/box2d.h>
+#endif
 
 #include "audio/Sound.h"
 #include "engine/Context.h"
@@ -39,6 +49,7 @@
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
+#include "world/HullList.h"
 #include "world/HullSegment.h"
 #include "world/HullVertex.h"
 #include "world/Terrain.h"
@@ -89,12 +100,12 @@ public:
         texture = std::make_unique<Texture>(&icon);
         texture->registerSkins(resources, u"editor_icons");
         role->registerObject(root, 1);
-        for (ZubBase* list : {&objects, &hulls, &proxies}) root->addChild(list);
+        for (ZubBase* list : std::initializer_list<ZubBase*>{&objects, &hulls, &proxies}) root->addChild(list);
         role->outgoing->reset();
     }
     ~BenchWorld() override {
-        for (ZubBase* list : {&objects, &hulls, &proxies}) root->removeChild(list);
-        for (ZubBase* l : {&proxies, &hulls, &objects})
+        for (ZubBase* list : std::initializer_list<ZubBase*>{&objects, &hulls, &proxies}) root->removeChild(list);
+        for (ZubBase* l : std::initializer_list<ZubBase*>{&proxies, &hulls, &objects})
             while (ZubBase* c = l->firstChild) {
                 l->removeChild(c);
                 deleteObject(c);
@@ -104,7 +115,7 @@ public:
         Context::environment.current = nullptr;
     }
     ZubBase* getObjectList() override { return &objects; }
-    ZubBase* getHullList() override { return &hulls; }
+    HullList* getHullList() override { return &hulls; }
     ZubBase* getProxyList() override { return &proxies; }
 
     A99Object* place(const V3& at) {
@@ -139,7 +150,8 @@ public:
 
     NetRole* role;
     RootObject* root;
-    ZubBase objects, hulls, proxies;
+    ZubBase objects, proxies;
+    HullList hulls;
     ResourceManager resources;
     std::unique_ptr<Texture> texture;
     Context context;
@@ -184,11 +196,23 @@ struct Scene {
             }
         }
         renderCounters.frameNumber = 100;
+#if ZUB_BASELINE_BOX2D
+        b2BodyDef def;  // static, at the origin: the edges are in world space
+        b2Body* body = box2d.CreateBody(&def);
+        for (const SweepCase& s : segments) {
+            b2EdgeShape edge;
+            edge.SetTwoSided(b2Vec2(s.from.x, s.from.y), b2Vec2(s.to.x, s.to.y));
+            body->CreateFixture(&edge, 0.0f);
+        }
+#endif
     }
     BenchWorld world;
     Terrain* terrain = nullptr;
     std::vector<SweepCase> sweeps;
     std::vector<SweepCase> segments;
+#if ZUB_BASELINE_BOX2D
+    b2World box2d{b2Vec2(0.0f, 0.0f)};
+#endif
 };
 
 Scene& sceneWith(int hulls) {
@@ -201,6 +225,37 @@ Scene& sceneWith(int hulls) {
     }
     return *scene;
 }
+
+// FNV-1a over the bits of every result of all the scene's sweeps (hit
+// points, result points and directions, hits per sweep): equal digests mean
+// bit-identical results, whatever changed in how they were found.
+uint32_t resultsDigest(const Scene& scene) {
+    uint32_t h = 2166136261u;
+    auto mix = [&h](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        for (int i = 0; i < 4; ++i) {
+            h ^= (u >> (8 * i)) & 0xFFu;
+            h *= 16777619u;
+        }
+    };
+    for (size_t i = 0; i < scene.sweeps.size(); ++i) {
+        Xsect x(scene.sweeps[i].from, scene.sweeps[i].to, 3);
+        x.considerHulls();
+        int hits = 0;
+        while (x.checkHits()) {
+            x.handleHit(i % 3 == 0 ? Xsect::WALK : Xsect::SLIDE);
+            for (const V3& v : {x.hitPoint, x.resultPoint, x.resultDir}) {
+                mix(v.x);
+                mix(v.y);
+            }
+            ++hits;
+        }
+        mix(static_cast<float>(hits));
+    }
+    return h;
+}
+std::map<int, uint32_t> digests;  // by hull count, printed at the end
 
 int runSweep(const SweepCase& c, int response, uint32_t flags) {
     Xsect x(c.from, c.to, flags);
@@ -215,6 +270,7 @@ int runSweep(const SweepCase& c, int response, uint32_t flags) {
 
 void BM_Sweep(benchmark::State& state) {
     Scene& scene = sceneWith(static_cast<int>(state.range(0)));
+    digests[static_cast<int>(state.range(0))] = resultsDigest(scene);
     size_t i = 0;
     long hits = 0;
     allocations = 0;
@@ -257,6 +313,34 @@ void BM_NaiveSweep(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_NaiveSweep)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kNanosecond);
+
+#if ZUB_BASELINE_BOX2D
+// The nearest crossing of the path with any edge (Box2D's closest-hit cast).
+struct ClosestHit : b2RayCastCallback {
+    float ReportFixture(b2Fixture*, const b2Vec2&, const b2Vec2&, float f) override {
+        fraction = f;
+        return f;
+    }
+    float fraction = 2.0f;
+};
+
+void BM_Box2DRayCast(benchmark::State& state) {
+    Scene& scene = sceneWith(static_cast<int>(state.range(0)));
+    size_t i = 0;
+    long hits = 0;
+    for (auto _ : state) {
+        const SweepCase& c = scene.sweeps[i];
+        ClosestHit hit;
+        scene.box2d.RayCast(&hit, b2Vec2(c.from.x, c.from.y), b2Vec2(c.to.x, c.to.y));
+        if (hit.fraction <= 1.0f) ++hits;
+        benchmark::DoNotOptimize(hit.fraction);
+        i = (i + 1) & 4095;
+    }
+    state.counters["hits_per_sweep"] = benchmark::Counter(static_cast<double>(hits) / state.iterations());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Box2DRayCast)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kNanosecond);
+#endif
 
 // --- a level frame --------------------------------------------------------------
 
@@ -334,6 +418,36 @@ void BM_LevelFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMicrosecond);
 
+// Keeps the time per iteration of every run (the median's when the run has
+// repetitions) to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> nanoseconds;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
+            if (r.run_type == Run::RT_Iteration && r.repetitions > 1) continue;
+            nanoseconds[r.run_name.str()] = r.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const auto& d : digests) std::printf("results digest, %5d hulls: %08x\n", d.first, d.second);
+    for (int hulls : {10, 100, 1000, 10000}) {
+        const std::string ours = "BM_Sweep/" + std::to_string(hulls);
+        const std::string box2d = "BM_Box2DRayCast/" + std::to_string(hulls);
+        if (reporter.nanoseconds.count(ours) && reporter.nanoseconds.count(box2d) && reporter.nanoseconds[box2d] > 0)
+            std::printf("sweep / Box2D ray cast, %5d hulls: %.1f ns / %.1f ns = %.2f\n", hulls,
+                        reporter.nanoseconds[ours], reporter.nanoseconds[box2d],
+                        reporter.nanoseconds[ours] / reporter.nanoseconds[box2d]);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

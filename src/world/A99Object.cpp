@@ -20,6 +20,7 @@
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
+#include "world/HullList.h"
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
@@ -117,16 +118,9 @@ void A99Object::onTransformChanged() {
     }
 }
 
-void A99Object::world2localOld(V3& out, const V3& in) const {
-    if (prevFrameStamp == renderCounters.frameNumber) {
-        ZUB_ASSERT(bHasInvXform);
-        if (bPrevInvValid) {
-            out = prevInvWorldMatrix.transformCoord(in);
-            if (pSkin) out = pSkin->undeformPoint(out);
-            return;
-        }
-    }
-    world2local(out, in);
+void A99Object::calcBoundingCircle() {
+    EditorObject::calcBoundingCircle();
+    if (Hull* h = getHull()) h->reachChanged();
 }
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include <memory>
 
 #include "gfx/RenderCounters.h"
+#include "gfx/Skin.h"
+#include "sys/ErrorManager.h"
 #include "world/EditorObject.h"
 
 class Hull;
@@ -46,6 +48,8 @@ public:
     // transform and bounding centre; later changes in the same frame do not
     // overwrite them.
     void onTransformChanged() override;
+    // Also tells the hull (its reach follows the bounding centre).
+    void calcBoundingCircle() override;
     void renderObject() override;
     void addPropertiesTo(PropertyContainer* container) override;
 
@@ -84,7 +88,24 @@ public:
     Hull* getHull() const;
 
     // A world point in the local frame as it was before this frame's move.
-    void world2localOld(V3& out, const V3& in) const;
+    void world2localOld(V3& out, const V3& in) const {
+        if (prevFrameStamp == renderCounters.frameNumber) {
+            ZUB_ASSERT(bHasInvXform);
+            if (bPrevInvValid) {
+                out = mapPoint(prevInvWorldMatrix, in);
+                if (pSkin) out = pSkin->undeformPoint(out);
+                return;
+            }
+        }
+        world2local(out, in);
+    }
+    // Renderable's mappings, final here and written out inline: the
+    // collision solver maps points in its inner loops.
+    void world2local(V3& out, const V3& in) const final {
+        if (bInvValid) out = mapPoint(invWorldMatrix, in);
+        else Renderable::world2local(out, in);
+    }
+    void localToWorld(V3& out, const V3& in) const final { out = mapPoint(worldMatrix, in); }
     // The transform changed in the engine's current frame.
     bool movedThisFrame() const { return prevFrameStamp == renderCounters.frameNumber; }
 
@@ -126,6 +147,19 @@ public:
 
 protected:
     void updateAmbient(double time);
+
+private:
+    // M44::transformCoord, the same arithmetic in the same order (a division
+    // by a w of 1 changes nothing and is left out).
+    static V3 mapPoint(const M44& m, const V3& v) {
+        const float(&a)[4][4] = m.m;
+        const float rx = v.x * a[0][0] + v.y * a[1][0] + v.z * a[2][0] + a[3][0];
+        const float ry = v.x * a[0][1] + v.y * a[1][1] + v.z * a[2][1] + a[3][1];
+        const float rz = v.x * a[0][2] + v.y * a[1][2] + v.z * a[2][2] + a[3][2];
+        const float rw = v.x * a[0][3] + v.y * a[1][3] + v.z * a[2][3] + a[3][3];
+        if (rw == 0.0f || rw == 1.0f) return V3(rx, ry, rz);
+        return V3(rx / rw, ry / rw, rz / rw);
+    }
 };
 
 // The two-dimensional distance of sounds and views.

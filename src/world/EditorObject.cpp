@@ -57,7 +57,7 @@ EditorObject::~EditorObject() {
     EditorProxy* p = getProxy();
     if (!p) return;
     // The proxy must never reach an owner that is gone.
-    p->pOwner = nullptr;
+    p->pOwner.set(nullptr);
     if (THEROLE) {
         if (p->parent) p->parent->netRemoveChild(p);
         if (proxy.get()) p->destroy();
@@ -82,7 +82,7 @@ void EditorObject::local_construct() {
     if (EditorProxy* existing = getProxy()) {
         // Constructed before: keep the one proxy (a second one would draw the
         // object twice).
-        if (existing->pOwner != this) existing->setOwner(this);
+        if (existing->getOwner() != this) existing->setOwner(this);
         if (!existing->parent && GC->getProxyList()) GC->getProxyList()->netAddChild(existing);
         return;
     }

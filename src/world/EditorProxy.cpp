@@ -18,17 +18,20 @@ void EditorProxy::setOwner(EditorObject* owner) {
     rpc.call();
 }
 
+void EditorProxy::local_setOwner(EditorObject* owner) { pOwner.set(owner); }
+
 void EditorProxy::render() {
-    if (pOwner) pOwner->renderObject();
+    if (EditorObject* o = getOwner()) o->renderObject();
 }
 
 ZubBase* EditorProxy::findObjectUnderMouse(int& skip) {
-    return pOwner ? pOwner->findObjectUnderMouse(skip) : nullptr;
+    EditorObject* o = getOwner();
+    return o ? o->findObjectUnderMouse(skip) : nullptr;
 }
 
 void EditorProxy::addPropertiesTo(PropertyContainer* c) {
     ZubBase::addPropertiesTo(c);
-    c->add(new PropertyPointer(u"pOwner", 0, &pOwner, &EditorObject::classRecord));
+    c->add(new PropertyReference(u"pOwner", 0, &pOwner, &EditorObject::classRecord));
 }
 
 void RPCSetProxyOwner::addPropertiesTo(Property* c) {

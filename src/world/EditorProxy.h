@@ -20,8 +20,8 @@ public:
 
     // Sets the owner on every peer (RPCSetProxyOwner).
     void setOwner(EditorObject* owner);
-    void local_setOwner(EditorObject* owner) { pOwner = owner; }
-    EditorObject* getOwner() const { return pOwner; }
+    void local_setOwner(EditorObject* owner);
+    EditorObject* getOwner() const { return pOwner.as<EditorObject>(); }
 
     // The owner's renderObject; nothing of the proxy itself, no children.
     void render() override;
@@ -30,8 +30,9 @@ public:
     bool isMouseInside() override { return false; }
     void addPropertiesTo(PropertyContainer* c) override;
 
-    // Not owned. The owner clears it when it goes away first.
-    EditorObject* pOwner = nullptr;
+    // Not owned; empties itself when the owner goes away (any number of
+    // proxies may name one owner, and only its own proxy goes with it).
+    ZubBaseReference pOwner{this};
 };
 
 class RPCSetProxyOwner : public RPC {

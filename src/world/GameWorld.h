@@ -12,6 +12,7 @@
 class A99Object;
 class Camera;
 class FontQuad;
+class HullList;
 class WorldEditorPanel;
 
 class GameWorld {
@@ -29,8 +30,8 @@ public:
     // --- lists: objects whose children are walked in order --------------------
     // Every level object.
     virtual ZubBase* getObjectList() = 0;
-    // Every collision hull; the solver walks it.
-    virtual ZubBase* getHullList() = 0;
+    // Every collision hull, indexed for the solver.
+    virtual HullList* getHullList() = 0;
     // The editor proxies, in drawing order.
     virtual ZubBase* getProxyList() = 0;
     virtual ZubBase* getSpeechBubbleList() { return nullptr; }

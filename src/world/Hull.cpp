@@ -13,6 +13,7 @@
 #include "world/A99Object.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
+#include "world/HullList.h"
 #include "world/HullSegment.h"
 #include "world/HullVertex.h"
 #include "world/WorldClassIds.h"
@@ -33,6 +34,7 @@ Hull::Hull() = default;
 
 Hull::~Hull() {
     bDying = 1;
+    if (pIndex) pIndex->forget(this);
     // The parts go while the hull is whole.
     while (ZubBase* c = segments.firstChild) {
         segments.removeChild(c);
@@ -44,8 +46,6 @@ Hull::~Hull() {
     }
 }
 
-HullVertex* Hull::vertexAt(int i) { return static_cast<HullVertex*>(vertices.at(i)); }
-HullSegment* Hull::segmentAt(int i) { return static_cast<HullSegment*>(segments.at(i)); }
 
 A99Object* Hull::owner() const {
     if (bToBeDestroyed) return nullptr;
@@ -89,7 +89,14 @@ HullVertex* Hull::addHullPoint(float x, float y, float z, bool connect) {
 void Hull::appendVertex(HullVertex* v) {
     vertices.addChild(v);
     const float r = v->vertex.length();
-    if (r > boundingRadius) boundingRadius = r;
+    if (r > boundingRadius) {
+        boundingRadius = r;
+        reachChanged();
+    }
+}
+
+void Hull::reachChanged() {
+    if (pIndex) pIndex->refresh(this);
 }
 
 void Hull::addSegment(HullSegment* s) {
@@ -138,6 +145,7 @@ void Hull::clearParts() {
         }
     }
     boundingRadius = 0.0f;
+    reachChanged();
 }
 
 void Hull::deleteVertex(HullVertex* v) {
@@ -203,6 +211,7 @@ void Hull::recomputeBoundingRadius() {
         if (l > r) r = l;
     }
     boundingRadius = r;
+    reachChanged();
 }
 
 void Hull::netPostReplicateGlobal() {
@@ -343,5 +352,8 @@ void RPCHullSetRef::addPropertiesTo(Property* c) {
 }
 
 void RPCHullSetRef::execute() {
-    if (target && target->getClass()->isDerivedFrom(&Hull::classRecord)) static_cast<Hull*>(target)->pRef.set(owner);
+    if (!target || !target->getClass()->isDerivedFrom(&Hull::classRecord)) return;
+    Hull* h = static_cast<Hull*>(target);
+    h->pRef.set(owner);
+    h->reachChanged();
 }

@@ -14,10 +14,11 @@
 #include "object/ZubBase.h"
 #include "util/Math.h"
 #include "world/HullPartHolder.h"
+#include "world/HullSegment.h"
+#include "world/HullVertex.h"
 
 class A99Object;
-class HullSegment;
-class HullVertex;
+class HullList;
 
 class Hull : public ZubBase {
     ZUB_DECLARE_CLASS(Hull)
@@ -50,14 +51,17 @@ public:
     HullVertex* getVertex(int i);
     HullSegment* getSegment(int i);
     // The same without the fatal error.
-    HullVertex* vertexAt(int i);
-    HullSegment* segmentAt(int i);
+    HullVertex* vertexAt(int i) { return static_cast<HullVertex*>(vertices.at(i)); }
+    HullSegment* segmentAt(int i) { return static_cast<HullSegment*>(segments.at(i)); }
     int vertexCount() { return vertices.count(); }
     int segmentCount() { return segments.count(); }
     // The vertex nearest to a local point (squared distance below kFarSq),
     // the first on a tie; null when none.
     HullVertex* findNearestVertex(float x, float y, float z);
     void recomputeBoundingRadius();
+    // How far the hull reaches changed (its radius, its owner, or the
+    // owner's transform): the hull list's index follows.
+    void reachChanged();
 
     // Points pRef at the owner on every peer.
     void setRef(A99Object* owner);
@@ -70,6 +74,8 @@ public:
     void netPostReplicateGlobal() override;
     void addPropertiesTo(PropertyContainer* c) override;
 
+    // Set through addHullPoint, recomputeBoundingRadius or followed by
+    // reachChanged (the hull list's index must hear of a growth).
     float boundingRadius = 0.0f;
     bool bEvenlySpaced = false;
     ZubBaseReference pRef{this};
@@ -79,6 +85,11 @@ public:
     HullPartHolder segments;
     // Drawn highlighted by the editor view; set by tools that want it.
     ZubBaseReference highlightedSegment{this};
+    // A sweep ran out of iterations on this hull and said so (once).
+    bool bIterationsWarned = false;
+    // The hull list whose index holds the hull, and its entry there.
+    HullList* pIndex = nullptr;
+    int32_t indexEntry = -1;
 
 private:
     HullSegment* makeSegment(HullVertex* start, HullVertex* end);

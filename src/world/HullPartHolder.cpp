@@ -28,16 +28,6 @@ void HullPartHolder::rebuildIndex() {
     bIndexDirty = false;
 }
 
-ZubBase* HullPartHolder::at(int i) {
-    if (bIndexDirty) rebuildIndex();
-    return i >= 0 && i < static_cast<int>(items.size()) ? items[static_cast<size_t>(i)] : nullptr;
-}
-
-int HullPartHolder::count() {
-    if (bIndexDirty) rebuildIndex();
-    return static_cast<int>(items.size());
-}
-
 HullPartHolder* HullPartHolder::of(ZubBase* part) {
     return part && part->parent ? dynamic_cast<HullPartHolder*>(part->parent) : nullptr;
 }

@@ -17,8 +17,14 @@ public:
     void removeChild(ZubBase* child) override;
 
     // The i-th child, or null.
-    ZubBase* at(int i);
-    int count();
+    ZubBase* at(int i) {
+        if (bIndexDirty) rebuildIndex();
+        return i >= 0 && i < static_cast<int>(items.size()) ? items[static_cast<size_t>(i)] : nullptr;
+    }
+    int count() {
+        if (bIndexDirty) rebuildIndex();
+        return static_cast<int>(items.size());
+    }
     // A child of this holder is being deleted.
     void childGone() { bIndexDirty = true; }
     // Rebuilds the index now (after a load), so that sweeps never have to.

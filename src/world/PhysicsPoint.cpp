@@ -8,7 +8,7 @@ void PhysicsPoint::tick(double time, double dt) {
     // One type for the whole count-down: a tick of 2 x 0.04 runs exactly two
     // steps.
     float remaining = static_cast<float>(dt);
-    while (remaining > 0.0f) {
+    for (int steps = 0; remaining > 0.0f && steps < kMaxSteps; ++steps) {
         const float step = remaining > kStep ? kStep : remaining;
         integrate(time, step);
         time += step;
@@ -35,8 +35,10 @@ void PhysicsPoint::integrate(double time, double dt) {
             else velocity += f;
         }
         // A speed above the limit comes down to the limit (the speed as it
-        // was before the friction decides).
-        if (speedSq > maxSpeed * maxSpeed) velocity *= maxSpeed / std::sqrt(speedSq);
+        // was before the friction decides). A negative limit is its size: it
+        // never turns the motion round.
+        const float limit = std::fabs(maxSpeed);
+        if (speedSq > limit * limit) velocity *= limit / std::sqrt(speedSq);
     }
     oldPosition = position;
     position += velocity * h;

@@ -12,8 +12,11 @@
 
 class PhysicsPoint : public ZubBase {
 public:
-    // The longest integration step (seconds).
+    // The longest integration step (seconds), and the most steps one tick
+    // takes (4 s of motion): an infinite or huge dt, whose float count-down
+    // would never reach zero, ends there.
     static constexpr float kStep = 0.04f;
+    static constexpr int kMaxSteps = 100;
 
     PhysicsPoint() = default;
     ~PhysicsPoint() override = default;
@@ -33,7 +36,7 @@ public:
     V3 force;
     float mass = 1.0f;          // kept positive by the owner
     float friction = 0.0f;      // speed taken off per second against the motion
-    float maxSpeed = 1e6f;
+    float maxSpeed = 1e6f;      // its magnitude counts
     float vdamping = 0.0f;      // fraction of the velocity taken off per second
     bool bResetForce = true;
 };

@@ -1,13 +1,16 @@
 #include "world/Terrain.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
+#include "net/Packet.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
@@ -70,11 +73,11 @@ void Terrain::construct(int n, int width) {
 
 void Terrain::local_construct(int n, int width) {
     EditorObject::local_construct();
-    if (n < 0) n = 0;
-    if (n > kMaxPoints) n = kMaxPoints;
+    n = std::clamp(n, 0, kMaxPoints);
+    width = std::clamp(width, 0, kMaxSegmentWidth);
     segments = n;
     segmentWidth = width;
-    totalWidth = static_cast<float>((n > 0 ? n - 1 : 0) * width);
+    totalWidth = static_cast<float>(static_cast<int64_t>(n > 0 ? n - 1 : 0) * width);
     for (int r = 0; r < 2; ++r) {
         heights[r].assign(static_cast<size_t>(n), r == 0 ? 256.0f : 0.0f);
         normals[r].assign(static_cast<size_t>(n), r == 0 ? V3(0.0f, 1.0f, 0.0f) : V3(0.0f, -1.0f, 0.0f));
@@ -145,8 +148,12 @@ void Terrain::setHeights(int index, float top, float bottom) {
             getHeightPoint(&v->vertex, 0, index);
             v->notifyReferrers();
             const float r = v->vertex.length();
-            if (r > hull->boundingRadius) hull->boundingRadius = r;
-            else hull->recomputeBoundingRadius();
+            if (r > hull->boundingRadius) {
+                hull->boundingRadius = r;
+                hull->reachChanged();
+            } else {
+                hull->recomputeBoundingRadius();
+            }
         }
     }
 }
@@ -165,14 +172,17 @@ void Terrain::updateNormal(int i) {
 }
 
 // Index -k lies k widths left of point 0; index `segments` has the x of the
-// last point and index segments + k lies k widths right of it.
+// last point and index segments + k lies k widths right of it. The integer
+// products are taken in 64 bits: a loaded count or spacing may be anything.
 V3* Terrain::getHeightPoint(V3* out, int row, int index) const {
     const int n = pointCount();
     row = row == 1 ? 1 : 0;
     const int j = n > 0 ? std::clamp(index, 0, n - 1) : 0;
-    float x = static_cast<float>(segmentWidth * j) - totalWidth * 0.5f;
-    if (index < 0) x -= static_cast<float>(-index) * static_cast<float>(segmentWidth);
-    if (index >= segments) x += static_cast<float>(index - segments) * static_cast<float>(segmentWidth);
+    const int64_t width = segmentWidth;
+    float x = static_cast<float>(width * j) - totalWidth * 0.5f;
+    if (index < 0) x -= static_cast<float>(-static_cast<int64_t>(index)) * static_cast<float>(segmentWidth);
+    if (index >= segments)
+        x += static_cast<float>(static_cast<int64_t>(index) - segments) * static_cast<float>(segmentWidth);
     const float y = n > 0 ? heights[row][static_cast<size_t>(j)] : 0.0f;
     *out = V3(x, y, 0.0f);
     return out;
@@ -202,16 +212,50 @@ void Terrain::getSurfaceAt(float worldX, float* outHeight, float* outHeading) co
         *outHeading = lerpAngleSigned(headings[0][static_cast<size_t>(i)], headings[0][static_cast<size_t>(i + 1)], u);
 }
 
-int Terrain::getIndexAtLocalX(float localX) const {
-    const float last = static_cast<float>(segments > 0 ? segments - 1 : 0);
-    const float f = lerpMappedClamped(0.0f, last, -totalWidth * 0.5f, totalWidth * 0.5f, localX);
-    return std::isfinite(f) ? static_cast<int>(f) : 0;
-}
-
 int Terrain::getSegmentIndex(float worldX) const {
     V3 local;
     world2local(local, V3(worldX, 0.0f, 0.0f));
     return getIndexAtLocalX(local.x);
+}
+
+void Terrain::getIndexRange(const V3& p, float reach, int* first, int* last) const {
+    // The local x is affine in the world point, so over the square it is
+    // extreme at corners.
+    const float(&m)[4][4] = invWorldMatrix.m;
+    if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f &&
+        m[3][3] == 1.0f) {
+        // In place and affine: the smallest at the corner against the signs
+        // of the x and y factors, the largest at the opposite one (mapped as
+        // world2local maps). Unturned, these are exactly the indices of
+        // (p.x -+ reach, 0).
+        auto localX = [&m](float x, float y) {
+            const float rx = x * m[0][0] + y * m[1][0] + 0.0f * m[2][0] + m[3][0];
+            const float rw = x * m[0][3] + y * m[1][3] + 0.0f * m[2][3] + m[3][3];
+            return rw == 0.0f || rw == 1.0f ? rx : rx / rw;
+        };
+        const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
+        *first = getIndexAtLocalX(localX(p.x - dx, p.y - dy));
+        *last = getIndexAtLocalX(localX(p.x + dx, p.y + dy));
+        return;
+    }
+    int lo = INT_MAX, hi = INT_MIN;
+    const bool moved = movedThisFrame();
+    for (int k = 0; k < 4; ++k) {
+        const V3 w(k & 1 ? p.x + reach : p.x - reach, k & 2 ? p.y + reach : p.y - reach, 0.0f);
+        V3 local;
+        world2local(local, w);
+        int i = getIndexAtLocalX(local.x);
+        lo = std::min(lo, i);
+        hi = std::max(hi, i);
+        if (moved) {
+            world2localOld(local, w);
+            i = getIndexAtLocalX(local.x);
+            lo = std::min(lo, i);
+            hi = std::max(hi, i);
+        }
+    }
+    *first = lo;
+    *last = hi;
 }
 
 // ---------------------------------------------------------------------------
@@ -326,6 +370,14 @@ void Terrain::renderObject() {
             drawEditorSymbol(symbol, w, inEditRange(r, i) ? 0xFFFF0000u : 0xFFFFFFFFu);
         }
     }
+}
+
+void Terrain::netSerialize(Packet& p) {
+    A99Object::netSerialize(p);
+    if (p.bWriting || p.failed()) return;
+    if (segmentWidth < 0 || segmentWidth > kMaxSegmentWidth)
+        p.fail(formatString(u"terrain spacing %d out of range", segmentWidth), "0 <= segmentWidth <= kMaxSegmentWidth",
+               "Terrain::netSerialize");
 }
 
 void Terrain::addPropertiesTo(PropertyContainer* c) {

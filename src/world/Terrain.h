@@ -7,6 +7,8 @@
 //
 // Point i lies at x = i * segmentWidth - totalWidth / 2 in the local frame
 // (the strip is centred on the object's position), y = its height.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -18,13 +20,15 @@ class Terrain : public A99Object {
 public:
     // "Leave this height as it is" for setHeights.
     static constexpr float kKeep = -9999.0f;
-    // The most points a terrain may have.
+    // The most points a terrain may have, and the widest spacing.
     static constexpr int32_t kMaxPoints = 65536;
+    static constexpr int32_t kMaxSegmentWidth = 65536;
 
     Terrain();
     ~Terrain() override;
 
-    // Builds the strip on every peer (RPCTerrainConstruct).
+    // Builds the strip on every peer (RPCTerrainConstruct). The count and
+    // the spacing are clamped to 0..kMaxPoints and 0..kMaxSegmentWidth.
     void construct(int segments, int segmentWidth);
     using EditorObject::construct;
     void local_construct(int segments, int segmentWidth);
@@ -41,13 +45,28 @@ public:
     void getSurfaceAt(float worldX, float* outHeight, float* outHeading) const;
     // The point under a world x, through the full inverse transform.
     int getSegmentIndex(float worldX) const;
-    int getIndexAtLocalX(float localX) const;
+    int getIndexAtLocalX(float localX) const {
+        // The point's index mapped linearly from the strip's extent, clamped
+        // (lerpMappedClamped written out: sweeps ask for it every time).
+        const float last = static_cast<float>(segments > 0 ? std::min(segments, kMaxPoints) - 1 : 0);
+        const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
+        const float f = x0 == x1 ? 0.0f : (localX - x0) / (x1 - x0);
+        const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
+        return std::isfinite(i) ? static_cast<int>(i) : 0;
+    }
+    // The points under the square of half-side `reach` around a world point:
+    // its corners are mapped into the local frame (through the previous
+    // frame's transform as well when the terrain moved this frame) and the
+    // range spans all of them, so it holds whatever the rotation or mirror.
+    void getIndexRange(const V3& worldPoint, float reach, int* first, int* last) const;
     void updateNormal(int i);
     // The points every query may read: the count, bounded by the arrays.
     int pointCount() const;
 
     bool onEvent(ZubEvent& ev) override;
     void renderObject() override;
+    // A spacing outside 0..kMaxSegmentWidth fails the read (as a bad count does).
+    void netSerialize(Packet& p) override;
     void addPropertiesTo(PropertyContainer* container) override;
 
     int32_t segments = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/Context.h"
 #include "gfx/Quad.h"
@@ -29,7 +30,8 @@ TerrainSkin::~TerrainSkin() = default;
 void TerrainSkin::refresh() {
     const TerrainSkinSource* deco = pTerrainDeco;
     ZUB_ASSERT(pTerrainDeco->skinSegments > 0);
-    const int n = deco->skinSegments;
+    // A loaded count is bounded like the terrain's own.
+    const int n = std::min(deco->skinSegments, Terrain::kMaxPoints);
     const Terrain* terrain = deco->pTerrain;
     const Quad* ref = deco->pSkinRefQuad;
     const int points = terrain ? terrain->pointCount() : 0;
@@ -48,8 +50,8 @@ void TerrainSkin::refresh() {
     const float w = static_cast<float>(terrain->segmentWidth);
     V3 nudge0;
     for (int i = 0; i < n; ++i) {
-        const int s = deco->skinStartingSegment + i;
-        const size_t j = static_cast<size_t>(std::clamp(s, 0, points - 1));
+        const int64_t s = static_cast<int64_t>(deco->skinStartingSegment) + i;
+        const size_t j = static_cast<size_t>(std::clamp<int64_t>(s, 0, points - 1));
         const float h = terrain->heights[row][j];
         const V3 d = (flags & TerrainSkinSource::UPRIGHT) ? V3(0.0f, 1.0f, 0.0f) : terrain->normals[row][j];
         V3 a(static_cast<float>(s) * w, 0.0f, 0.0f);

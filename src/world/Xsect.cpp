@@ -10,6 +10,7 @@
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
+#include "world/HullList.h"
 #include "world/HullSegment.h"
 #include "world/HullVertex.h"
 #include "world/Terrain.h"
@@ -40,10 +41,27 @@ inline V3 crossingPoint(const HullSegment* s, const V3& p, const V3& e, float d1
 
 inline bool inSpan(const HullSegment* s, float a) { return s->collisionLengthMin <= a && a < s->collisionLengthMax; }
 
+// std::fmax, inline: the larger, or the one that is a number.
+inline float maxOf(float a, float b) { return a > b || b != b ? a : b; }
+
+// What the solver reads and writes of a segment (its links, geometry and
+// record) spans several cache lines: asked for ahead of a walk, so that the
+// walk does not wait for each segment in turn.
+inline void prefetchRecord(const HullSegment* s) {
+    const char* a = reinterpret_cast<const char*>(&s->pHull);
+    const char* const b = reinterpret_cast<const char*>(&s->debug_collidedFrame);
+    for (; a <= b; a += 64) __builtin_prefetch(a, 1);
+    __builtin_prefetch(b, 1);
+}
+
 }  // namespace
 
 Xsect::Xsect(const V3& p1, const V3& p2, uint32_t f)
-    : flags(f), p1World(p1), p2World(p2), margin(V3::distance(p1, p2) + kMarginSlack), frame(renderCounters.frameNumber) {}
+    : flags(f),
+      p1World(p1),
+      p2World(p2),
+      margin(std::sqrt(V3::distanceSquared(p1, p2)) + kMarginSlack),
+      frame(renderCounters.frameNumber) {}
 
 Xsect::~Xsect() {
     releaseList();
@@ -78,23 +96,32 @@ void Xsect::forget(HullSegment* s) {
 // ---------------------------------------------------------------------------
 // Candidates
 
-void Xsect::considerHulls() {
+void Xsect::claimSegments() {
     if (holder && holder != this) {
-        // A finished sweep still on the stack gives its segments up; a sweep
-        // in progress cannot share them.
-        if (holder->bFinished || holder->bDone) holder->releaseList();
-        else ZUB_ASSERT(holder == NULL);
+        // An earlier sweep still on the stack gives its segments up. One that
+        // was not finished must not go on: its records are this sweep's now
+        // (a sweep started from inside another's hit handling), so using it
+        // again is fatal, while one simply left behind does no harm.
+        if (!holder->bFinished && !holder->bDone) holder->bPreempted = true;
+        holder->releaseList();
     }
     holder = this;
+}
+
+void Xsect::considerHulls() {
+    claimSegments();
     GameWorld* w = GameWorld::current();
-    ZubBase* list = w ? w->getHullList() : nullptr;
+    HullList* list = w ? w->getHullList() : nullptr;
     if (!list) return;
-    // In list order; flagged and disabled hulls are skipped. Nothing here
-    // changes the list, so a plain walk of the children will do.
-    for (ZubBase* c = list->firstChild; c; c = c->nextSibling) {
-        if (c->bToBeDestroyed || c->bDisabled) continue;
-        const RuntimeClass* cls = c->getClass();
-        if (cls == &Hull::classRecord || cls->isDerivedFrom(&Hull::classRecord)) considerHull(static_cast<Hull*>(c));
+    // The hulls that may be in reach, in list order (the index only leaves
+    // out hulls the reach test below would reject); flagged and disabled
+    // hulls are skipped.
+    int n = 0;
+    Hull* const* hulls = list->candidates(p1World, margin, &n);
+    for (int i = 0; i < n; ++i) {
+        Hull* h = hulls[i];
+        if (h->bToBeDestroyed || h->bDisabled || h->parent != list) continue;
+        considerHull(h);
     }
 }
 
@@ -106,12 +133,13 @@ void Xsect::considerHull(Hull* h) {
     // Absolute scales: a mirrored owner keeps its reach. The bounding centre
     // is the world position of the owner's local origin, from which the
     // hull's radius is measured.
-    const float s = std::fmax(std::fabs(o->scale.x), std::fabs(o->scale.y));
+    const float s = maxOf(std::fabs(o->scale.x), std::fabs(o->scale.y));
     const V3 c = o->movedThisFrame() ? o->prevWorldPosition : o->boundingCentre;
     const float reach = h->boundingRadius * s + margin;
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
-    if (holder != this) holder = this;
     if (!h->bEvenlySpaced) {
+        const int n = h->segmentCount();
+        for (int i = 0; i < n; ++i) prefetchRecord(h->segmentAt(i));
         for (ZubBase* seg = h->segments.firstChild; seg; seg = seg->nextSibling)
             addSegment(static_cast<HullSegment*>(seg));
         return;
@@ -121,12 +149,17 @@ void Xsect::considerHull(Hull* h) {
     Terrain* t = static_cast<Terrain*>(o);
     const int n = h->segmentCount();
     if (n <= 0) return;
-    int first = t->getSegmentIndex(p1World.x - margin) - 1;
-    int last = t->getSegmentIndex(p1World.x + margin) + 1;
+    // The points under the reach around the start (in the terrain's frame,
+    // whatever its turn or mirror), and one more on each side.
+    int first = 0, last = 0;
+    t->getIndexRange(p1World, margin, &first, &last);
+    first -= 1;
+    last += 1;
     if (first < 0) first = 0;
     if (last > n - 1) last = n - 1;
     // The chain from the first of them (after editor deletions the chain is
     // what counts; the walk ends at an open end).
+    for (int i = first; i <= last; ++i) prefetchRecord(h->segmentAt(i));
     HullSegment* seg = h->segmentAt(first);
     for (int i = first; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
 }
@@ -157,6 +190,7 @@ void Xsect::addSegment(HullSegment* s) {
 // Iterations
 
 bool Xsect::checkHits() {
+    ZUB_ASSERT(!bPreempted);
     if (bDone) {
         bFinished = true;
         return false;
@@ -386,10 +420,15 @@ void Xsect::stopAt(HullSegment* s) {
 }
 
 void Xsect::handleHit(int response) {
+    ZUB_ASSERT(!bPreempted);
     ZUB_ASSERT(best_hs != NULL);
     HullSegment* s = best_hs;
     if (iteration > kMaxIterations) {
-        Console::printActive(u"WARNING: Iterations exceeded maximum!");
+        // A hull that keeps a body bouncing (a closed hull of two vertices
+        // has both faces on one line) would warn every frame: once per hull.
+        Hull* h = hullOf(s);
+        if (!h || !h->bIterationsWarned) Console::printActive(u"WARNING: Iterations exceeded maximum!");
+        if (h) h->bIterationsWarned = true;
         bDone = true;
     }
     A99Object* o = ownerOf(s);

@@ -13,6 +13,9 @@
 // through the owner's transform of the previous frame, so a hull that moved
 // onto the point this frame is still crossed. The point has no radius.
 //
+// The hull list's index hands over only the hulls that may be in reach, in
+// list order; the reach test then decides as it would over the whole list.
+//
 // Determinism: the candidates are an intrusive list through the segments in
 // hull-list order, every tie goes to the first in that order, and nothing is
 // looked up by address. A sweep allocates nothing. Only one sweep at a time
@@ -42,8 +45,9 @@ public:
     Xsect& operator=(const Xsect&) = delete;
 
     // Collects the candidate segments of the hulls in reach (once per sweep).
+    // An earlier sweep that still holds segments gives them up; if it was
+    // not finished, going on with it is fatal (sweeps do not nest).
     void considerHulls();
-    void considerHull(Hull* hull);
     // One iteration: true when a hit was chosen (pHitSegment).
     bool checkHits();
     // The caller's answer to the hit.
@@ -78,6 +82,8 @@ public:
     int32_t frame;
 
 private:
+    void claimSegments();
+    void considerHull(Hull* hull);
     void addSegment(HullSegment* s);
     void releaseList();
     HullSegment* selectBestHit();
@@ -88,6 +94,7 @@ private:
     HullSegment* tail = nullptr;
     int listCount = 0;
     bool bFinished = false;  // the last checkHits found nothing (or the sweep is done)
+    bool bPreempted = false;  // a later sweep took the segments before this one was finished
 
     static Xsect* holder;
 };

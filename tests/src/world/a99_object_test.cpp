@@ -1,6 +1,6 @@
 // Placed level objects: the editor icon, sounds by distance and their random
 // draws, the ambient loop, the near-view flag, areas, speech bubbles, the
-// hull key and the editor view.
+// hull key.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,44 +45,32 @@ TEST(A99ObjectDeath, MissingEditorIconIsFatal) {
         "Could not find resource 'editor_icons:0'.");
 }
 
-TEST_F(A99Test, ConstructorTakesTheEditorIcon) {
-    A99Object* o = world.place<A99Object>();
-    EXPECT_EQ(o->editorSkin, world.resources.find(u"editor_icons:0"));
-    EXPECT_EQ(o->prevFrameStamp, renderCounters.frameNumber);
-    EXPECT_TRUE(o->nearView);
-    EXPECT_EQ(o->minAmbientRadius, 10.0f);
-    EXPECT_EQ(o->maxAmbientRadius, 500.0f);
-}
-
-TEST_F(A99Test, SoundsFadeWithThePlanarDistance) {
+TEST_F(A99Test, SoundsFadeWithThePlanarDistanceAndDrawTheirPitch) {
     A99Object* o = world.place<A99Object>(V3(100, 0, 0));
-    const uint32_t before = randomState;
-    SoundPlay p = o->playSound(sound(u"pop"), false);
+    Sound* pop = sound(u"pop");
+    pop->minPitch = -0.1f;
+    pop->maxPitch = 0.1f;
+    const uint32_t after = nextState(randomState);
+    SoundPlay p = o->playSound(pop, false);
+    pop->minPitch = pop->maxPitch = 0.0f;
     // The camera sits 640 in front of the level: only x and y count.
     ASSERT_TRUE(p.played);
     const float t = (100.0f - 500.0f) / (10.0f - 500.0f);
     EXPECT_NEAR(p.volume, 1.0f - (1.0f - t) * (1.0f - t), 1e-6f);
     EXPECT_NEAR(p.pan, 100.0f / 512.0f, 1e-6f);
-    EXPECT_EQ(randomState, nextState(before));
+    EXPECT_EQ(randomState, after);  // one draw, for the pitch
+    EXPECT_NEAR(p.frequency, 0.9f + 0.2f * static_cast<float>((after >> 16) & 0xFFFF) / 65536.0f, 1e-6f);
 }
 
-TEST_F(A99Test, PitchComesFromOneRandomDraw) {
-    A99Object* o = world.place<A99Object>(V3(0, 0, 0));
-    Sound* s = sound(u"pop");
-    s->minPitch = -0.1f;
-    s->maxPitch = 0.1f;
-    const uint32_t after = nextState(randomState);
-    SoundPlay p = o->playSound(s, false);
-    const float r = static_cast<float>((after >> 16) & 0xFFFF) / 65536.0f;
-    EXPECT_NEAR(p.frequency, 0.9f + 0.2f * r, 1e-6f);
-    s->minPitch = s->maxPitch = 0.0f;
-}
-
-TEST_F(A99Test, OutOfRangeSoundsPlayOnlyWhenForced) {
+TEST_F(A99Test, OutOfRangeSoundsPlayOnlyWhenForcedFootstepsOnlyForMaterials) {
     A99Object* o = world.place<A99Object>(V3(600, 0, 0));
     const uint32_t before = randomState;
     EXPECT_FALSE(o->playSound(sound(u"pop"), false).played);
+    for (int m : {-1, 0, 6}) EXPECT_FALSE(o->playFootstep(m).played);
     EXPECT_EQ(randomState, before);
+    o->setPosition(0, 0, 0);
+    for (int m = 1; m <= 5; ++m) EXPECT_TRUE(o->playFootstep(m).played) << m;
+    o->setPosition(600, 0, 0);
     SoundPlay forced = o->playSound(sound(u"pop"), true);
     EXPECT_TRUE(forced.played);
     EXPECT_EQ(forced.volume, 0.5f);
@@ -90,16 +78,6 @@ TEST_F(A99Test, OutOfRangeSoundsPlayOnlyWhenForced) {
     o->minAmbientRadius = o->maxAmbientRadius = 700.0f;
     EXPECT_EQ(o->playSound(sound(u"pop"), true).volume, 0.5f);
     EXPECT_EQ(o->playSound(sound(u"pop"), false).volume, 0.0f);
-}
-
-TEST_F(A99Test, FootstepsByMaterial) {
-    A99Object* o = world.place<A99Object>();
-    const uint32_t before = randomState;
-    EXPECT_FALSE(o->playFootstep(0).played);
-    EXPECT_FALSE(o->playFootstep(6).played);
-    EXPECT_FALSE(o->playFootstep(-1).played);
-    EXPECT_EQ(randomState, before);
-    for (int m = 1; m <= 5; ++m) EXPECT_TRUE(o->playFootstep(m).played) << m;
 }
 
 TEST_F(A99Test, NearViewUsesThePlanarDistance) {
@@ -131,15 +109,6 @@ TEST_F(A99Test, AmbientLoopFollowsTheHero) {
     EXPECT_DOUBLE_EQ(o->nextAmbientUpdate, 2.25);
     world.hero->setPosition(2000, 0, 0);
     o->tick(3.0, 0.01);
-    EXPECT_EQ(o->ambientChannel, nullptr);
-}
-
-TEST_F(A99Test, EditorModeTicksNothingMore) {
-    world.setEditing(true);
-    world.hero = world.place<A99Object>(V3(10, 0, 0));
-    A99Object* o = world.place<A99Object>();
-    o->pAmbientSound = sound(u"ambientBrook");
-    o->tick(1.0, 0.01);
     EXPECT_EQ(o->ambientChannel, nullptr);
 }
 
@@ -195,24 +164,3 @@ TEST_F(A99Test, CtrlHMakesAndFocusesTheHull) {
     EXPECT_EQ(world.panel.getEditedObject(), o->getHull());
 }
 
-TEST_F(A99Test, EditorViewDrawsTheIconLabelAndAmbientRadii) {
-    world.setEditing(true);
-    platform::NullRenderDevice* device = world.enableGraphics();
-    A99Object* o = world.place<A99Object>(V3(10, 20, 0));
-    o->pAmbientSound = sound(u"ambientBrook");
-    o->minAmbientRadius = 50.0f;
-    device->resetRecords();
-    world.labels.clear();
-    o->renderObject();
-    // The editor icon, then the two radii.
-    ASSERT_EQ(device->draws.size(), 3u);
-    ASSERT_EQ(world.labels.size(), 1u);
-    EXPECT_EQ(world.labels[0].text, formatString(u"_1169646a %d", o->objectUID));
-    EXPECT_EQ(world.labels[0].flags, 5);
-    EXPECT_EQ(device->draws[1].modulate, 0xffff00ffu);
-    // Without the editor only the object's own look is drawn (it has none).
-    world.setEditing(false);
-    device->resetRecords();
-    o->renderObject();
-    EXPECT_TRUE(device->draws.empty());
-}

@@ -2,10 +2,6 @@
 // editor keys and drags, selection groups and copies.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "sys/ErrorManager.h"
-#include "sys/Logger.h"
 #include "world/EditorProxy.h"
 #include "world_test_support.h"
 
@@ -33,7 +29,7 @@ protected:
     std::vector<ZubBase*> proxyOrder() {
         std::vector<ZubBase*> owners;
         for (ZubBase* c = world.proxyList->firstChild; c; c = c->nextSibling)
-            owners.push_back(static_cast<EditorProxy*>(c)->pOwner);
+            owners.push_back(static_cast<EditorProxy*>(c)->getOwner());
         return owners;
     }
     TestWorld world;
@@ -60,42 +56,26 @@ protected:
 
 }  // namespace
 
-TEST_F(EditorObjectTest, ConstructMakesOneRegisteredProxy) {
-    A99Object* o = world.place<A99Object>();
+TEST_F(EditorObjectTest, OneRegisteredProxyDrawsTheObjectAndGoesWithIt) {
+    Counting* o = world.place<Counting>();
     EditorProxy* p = o->getProxy();
     ASSERT_NE(p, nullptr);
     EXPECT_GT(p->objectUID, 0);
-    EXPECT_EQ(p->pOwner, o);
-    EXPECT_EQ(p->parent, world.proxyList);
+    EXPECT_EQ(p->getOwner(), o);
     o->construct();
     EXPECT_EQ(o->getProxy(), p);
     EXPECT_EQ(world.proxyList->countChildren(), 1);
-}
-
-TEST_F(EditorObjectTest, ConstructNeedsAWorldAndRegistrations) {
-    A99Object* o = world.place<A99Object>();
-    o->proxy.set(nullptr);
-    EXPECT_DEATH(
-        {
-            GameWorld::setCurrent(nullptr);
-            o->local_construct();
-        },
-        "GC != NULL");
-    EXPECT_DEATH(
-        {
-            world.role->bAllowNewObjectRegistations = false;
-            o->local_construct();
-        },
-        "THEROLE->bAllowNewObjectRegistations");
-}
-
-TEST_F(EditorObjectTest, PostReplicatePutsTheProxyIntoTheList) {
-    A99Object* o = world.place<A99Object>();
-    EditorProxy* p = o->getProxy();
+    world.proxyList->render();
+    o->render();  // the object itself draws nothing where it hangs
+    EXPECT_EQ(o->draws, 1);
+    // Replicated in again, it goes back into the list.
     world.proxyList->removeChild(p);
     o->netPostReplicate();
     EXPECT_EQ(p->parent, world.proxyList);
-    EXPECT_EQ(o->pOwnerList, world.objectList);
+    const int32_t uid = p->objectUID;
+    o->destroy();
+    EXPECT_EQ(world.proxyList->countChildren(), 0);
+    EXPECT_EQ(world.role->findObjectOrNull(uid), nullptr);
 }
 
 TEST_F(EditorObjectTest, DrawingOrder) {
@@ -113,36 +93,17 @@ TEST_F(EditorObjectTest, DrawingOrder) {
     EXPECT_EQ(proxyOrder(), (std::vector<ZubBase*>{a, b, c}));
 }
 
-TEST_F(EditorObjectTest, ProxyDrawsItsOwnerAndGoesWithIt) {
+TEST_F(EditorObjectTest, AnotherProxyOfAnOwnerForgetsItWhenItGoes) {
     Counting* o = world.place<Counting>();
-    world.proxyList->render();
-    EXPECT_EQ(o->draws, 1);
-    o->render();  // the object itself draws nothing where it hangs
-    EXPECT_EQ(o->draws, 1);
-    EditorProxy* p = o->getProxy();
-    const int32_t uid = p->objectUID;
+    EditorProxy* extra = EditorProxy::create();
+    world.role->registerObject(extra, 0);
+    extra->setOwner(o);
+    world.proxyList->addChild(extra);
     o->destroy();
-    EXPECT_EQ(world.proxyList->countChildren(), 0);
-    EXPECT_EQ(world.role->findObjectOrNull(uid), nullptr);
-}
-
-TEST_F(EditorObjectTest, ProxyWithoutOwnerDrawsAndFindsNothing) {
-    EditorProxy p;
-    p.render();
+    EXPECT_EQ(extra->getOwner(), nullptr);
+    world.proxyList->render();
     int skip = 0;
-    EXPECT_EQ(p.findObjectUnderMouse(skip), nullptr);
-    EXPECT_FALSE(p.isMouseInside());
-}
-
-TEST_F(EditorObjectTest, SetOwnerIsARemoteCall) {
-    A99Object* o = world.place<A99Object>();
-    EditorProxy* p = o->getProxy();
-    const int before = world.role->commandCounts[NetRole::CMD_RPC];
-    p->setOwner(nullptr);
-    EXPECT_EQ(p->pOwner, nullptr);
-    EXPECT_EQ(world.role->commandCounts[NetRole::CMD_RPC], before + 1);
-    p->setOwner(o);
-    EXPECT_EQ(p->pOwner, o);
+    EXPECT_EQ(world.proxyList->findObjectUnderMouse(skip), nullptr);
 }
 
 TEST_F(EditorObjectTest, EditedEventRunsOnEditedAndTellsReferrers) {
@@ -153,12 +114,6 @@ TEST_F(EditorObjectTest, EditedEventRunsOnEditedAndTellsReferrers) {
     o->requestEvent9();
     EXPECT_EQ(o->edits, 1);
     EXPECT_EQ(h->boundingRadius, 10.0f);  // the hull heard of it
-}
-
-TEST_F(EditorObjectTest, PickingOutsideTheEditorNeedsAnInverse) {
-    A99Object* o = world.place<A99Object>();
-    world.context.mousePosition = V3(0, 0, 0);
-    EXPECT_FALSE(o->isMouseInside());
 }
 
 TEST_F(EditorModeTest, PickingUsesTheEditorIcon) {
@@ -261,11 +216,8 @@ TEST_F(EditorModeTest, RotationDragStaysInOneTurn) {
     EXPECT_NEAR(o->rotation.z, 0.0f, 1e-5f);
     drag(o, {100, 0, 0}, {0, -100, 0}, KEY_R);
     EXPECT_NEAR(o->rotation.z, kPi * 1.5f, 1e-5f);
-    for (int i = 0; i < 5; ++i) {
-        drag(o, {100, 0, 0}, {0, 100, 0}, KEY_R);
-        EXPECT_GE(o->rotation.z, 0.0f);
-        EXPECT_LT(o->rotation.z, kTwoPi);
-    }
+    drag(o, {100, 0, 0}, {0, 100, 0}, KEY_R);
+    EXPECT_NEAR(o->rotation.z, 0.0f, 1e-5f);
 }
 
 TEST_F(EditorModeTest, ScaleDragClampsKeepingTheSign) {
@@ -327,32 +279,23 @@ TEST_F(EditorModeTest, CopyMakesDeepCopiesBesideTheOriginal) {
     A99Object* o = world.place<A99Object>(V3(50, 60, 0));
     Hull* h = world.makeHull(o, {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}, true);
     A99Object* after = world.place<A99Object>();
-    Logger::get().clearHistory();
     key(o, KEY_V, 2);
     world.drain();
     ASSERT_EQ(world.objectList->countChildren(), 3);
-    ASSERT_EQ(o->nextSibling->getClass(), &A99Object::classRecord);
     A99Object* copy = static_cast<A99Object*>(o->nextSibling);
-    ASSERT_NE(copy, after);
     EXPECT_EQ(copy->position, V3(60, 50, 0));
     EXPECT_EQ(world.focus.getFocus(), copy);
     EXPECT_EQ(proxyOrder(), (std::vector<ZubBase*>{o, copy, after}));
-    EXPECT_GT(copy->objectUID, 0);
+    // A hull of its own, whole, in the hull list (and found by sweeps).
     Hull* ch = copy->getHull();
-    ASSERT_NE(ch, nullptr);
-    EXPECT_NE(ch, h);
+    ASSERT_TRUE(ch && ch != h);
     EXPECT_EQ(ch->owner(), copy);
     EXPECT_EQ(ch->parent, world.hullList);
     ASSERT_EQ(ch->segmentCount(), 3);
-    EXPECT_NE(ch->getSegment(0), h->getSegment(0));
     EXPECT_EQ(ch->getSegment(0)->getHull(), ch);
     EXPECT_EQ(ch->getSegment(0)->getV1(), ch->getVertex(0));
     EXPECT_EQ(ch->getSegment(2)->next(), ch->getSegment(0));
-    EXPECT_NEAR(ch->getSegment(1)->length, h->getSegment(1)->length, 0.05f);
-    bool logged = false;
-    for (const WString& line : Logger::get().history())
-        if (line.find(u"Saving time=") != WString::npos) logged = true;
-    EXPECT_TRUE(logged);
+    EXPECT_EQ(ch->pIndex, world.hullList);
 }
 
 TEST_F(EditorModeTest, CopySkipsUnduplicatableObjects) {

@@ -37,10 +37,8 @@ TEST(SolverAllocations, NoneInASweep) {
     worldtest::TestWorld world;
     Terrain* terrain = world.place<Terrain>();
     terrain->construct(512, 16);
-    world.drain();
     for (int i = 0; i < 300; ++i) {
-        const float x = -4000.0f + 26.0f * static_cast<float>(i);
-        A99Object* o = world.place<A99Object>(V3(x, 900.0f + static_cast<float>((i * 37) % 500), 0));
+        A99Object* o = world.place<A99Object>(V3(-4000.0f + 26.0f * i, 900.0f + static_cast<float>((i * 37) % 500), 0));
         world.makeHull(o, {{-20, 0, 0}, {0, 20, 0}, {20, 0, 0}, {0, -20, 0}}, true);
     }
     world.setFrame(5);
@@ -48,15 +46,11 @@ TEST(SolverAllocations, NoneInASweep) {
         int hits = 0;
         for (int i = 0; i < n; ++i) {
             const float x = -3900.0f + 7.8f * static_cast<float>(i);
-            float ground = 0;
-            terrain->getSurfaceAt(x, &ground, nullptr);
-            const float y = (i % 2) ? ground + 3.0f : 900.0f + static_cast<float>((i * 13) % 500);
-            Xsect s(V3(x, y, 0), V3(x + 12.0f, y - 9.0f, 0), 3);
+            float y = 900.0f + static_cast<float>((i * 13) % 500);
+            if (i % 2) terrain->getSurfaceAt(x, &y, nullptr);
+            Xsect s(V3(x, y + 3.0f, 0), V3(x + 12.0f, y - 6.0f, 0), 3);
             s.considerHulls();
-            while (s.checkHits()) {
-                s.handleHit(i % 3);
-                ++hits;
-            }
+            for (; s.checkHits(); ++hits) s.handleHit(i % 3);
         }
         return hits;
     };

@@ -23,7 +23,7 @@ TestWorld::TestWorld(bool registerLists)
     : role(new NetRole()),
       root(new RootObject()),
       objectList(new ZubBase()),
-      hullList(new ZubBase()),
+      hullList(new HullList()),
       proxyList(new ZubBase()),
       speechBubbleList(new ZubBase()),
       dangerAreaList(new ZubBase()) {
@@ -47,8 +47,6 @@ TestWorld::TestWorld(bool registerLists)
         {u"editor_circle", 64, 64, nullptr},
         {u"editor_symbols", 64, 8, "[sheet]\ngrid=8,1,8,8\n"},
         {u"deco-grass", 64, 32, nullptr},
-        {u"terrain-grassy", 128, 64, nullptr},
-        {u"ground-grass", 128, 128, nullptr},
     };
     for (const Sheet& s : sheets) {
         auto t = makeTexture(s.w, s.h);
@@ -65,7 +63,7 @@ TestWorld::TestWorld(bool registerLists)
     }
 
     role->registerObject(root, 1);
-    for (ZubBase* list : {objectList, hullList, proxyList, speechBubbleList, dangerAreaList}) {
+    for (ZubBase* list : {objectList, static_cast<ZubBase*>(hullList), proxyList, speechBubbleList, dangerAreaList}) {
         if (registerLists) role->registerObject(list, 0);
         root->addChild(list);
     }
@@ -90,10 +88,6 @@ TestWorld::~TestWorld() {
     GameWorld::setCurrent(previousWorld);
     Context::environment.current = previousContext;
     renderCounters.frameNumber = previousFrame;
-}
-
-void TestWorld::drawLabel(const WString& text, const V3& at, uint32_t color, int flags) {
-    labels.push_back({text, at, color, flags});
 }
 
 void TestWorld::setEditing(bool on) {

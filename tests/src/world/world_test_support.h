@@ -24,6 +24,7 @@
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
+#include "world/HullList.h"
 #include "world/HullSegment.h"
 #include "world/HullVertex.h"
 #include "world/WorldEditorPanel.h"
@@ -39,14 +40,13 @@ public:
     ~TestWorld() override;
 
     ZubBase* getObjectList() override { return objectList; }
-    ZubBase* getHullList() override { return hullList; }
+    HullList* getHullList() override { return hullList; }
     ZubBase* getProxyList() override { return proxyList; }
     ZubBase* getSpeechBubbleList() override { return speechBubbleList; }
     ZubBase* getDangerAreaList() override { return dangerAreaList; }
     WorldEditorPanel* getEditor() override { return bEditor ? &panel : nullptr; }
     A99Object* findHero() override { return hero; }
     Camera* getGameCamera() override { return context.camera; }
-    void drawLabel(const WString& text, const V3& at, uint32_t color, int flags) override;
 
     // The editor panel and the role's editing flag together.
     void setEditing(bool on);
@@ -79,7 +79,7 @@ public:
     NetRole* role;
     RootObject* root;
     ZubBase* objectList;
-    ZubBase* hullList;
+    HullList* hullList;
     ZubBase* proxyList;
     ZubBase* speechBubbleList;
     ZubBase* dangerAreaList;
@@ -94,14 +94,6 @@ public:
     WorldEditorPanel panel;
     bool bEditor = false;
     A99Object* hero = nullptr;
-
-    struct Label {
-        WString text;
-        V3 at;
-        uint32_t color;
-        int flags;
-    };
-    std::vector<Label> labels;
 
 private:
     GameWorld* previousWorld;
