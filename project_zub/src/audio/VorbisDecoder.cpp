@@ -2,8 +2,9 @@
 
 #include <climits>
 
-// The decoder itself is compiled here, once, as C++. It is third-party code:
-// its own warnings are not ours to fix.
+// The decoder itself is compiled here, once, as C++: stb_vorbis v1.22 as
+// Debian ships it (libstb-dev), kept in third_party/ with our fixes for
+// damaged files. It is third-party code: its own warnings are not ours to fix.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-value"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
@@ -15,7 +16,7 @@
 #pragma GCC diagnostic ignored "-Wshadow"
 #define STB_VORBIS_NO_STDIO 1
 #define STB_VORBIS_NO_PUSHDATA_API 1
-#include <stb/stb_vorbis.h>
+#include "audio/third_party/stb_vorbis.c"
 #pragma GCC diagnostic pop
 
 namespace audio {
