@@ -504,6 +504,9 @@ protected:
         files.baseFolder = dir.path();
         writeFile(dir.path() + "sfx/tone.ogg", ogg(sine(441.0, 0.5, 22050), 1, 22050));
         writeFile(dir.path() + "sfx/broken.ogg", {'O', 'g', 'g', 'S', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+        const auto tone = ogg(sine(441.0, 0.1, 22050), 1, 22050);
+        writeFile(dir.path() + "sfx/damaged.ogg", withCommentCount(tone, 5));
+        writeFile(dir.path() + "sfx/endless.ogg", endlessOgg(tone, 5));
     }
     TempFolder dir;
     FileManager files;
@@ -556,4 +559,11 @@ TEST_F(SoundFileDeathTest, BrokenFileIsFatal) {
     files.bEnableDelayedLoad = false;
     EXPECT_EXIT({ Sound s(0, 1, u"sfx/broken.ogg"); }, ::testing::ExitedWithCode(255),
                 "Could not decode the sound 'sfx/broken.ogg'");
+    // A comment header that promises more than it holds, and a few kilobytes
+    // that decode to more than the longest sound: clear errors, not a damaged
+    // heap or gigabytes of frames.
+    EXPECT_EXIT({ Sound s(0, 1, u"sfx/damaged.ogg"); }, ::testing::ExitedWithCode(255),
+                "Could not decode the sound 'sfx/damaged.ogg': invalid codec setup");
+    EXPECT_EXIT({ Sound s(0, 1, u"sfx/endless.ogg"); }, ::testing::ExitedWithCode(255),
+                "Could not decode the sound 'sfx/endless.ogg': the sound is longer than");
 }
