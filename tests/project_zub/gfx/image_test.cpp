@@ -149,6 +149,41 @@ TEST(ImageCodecDeathTest, ACorruptTgaOrPngIsFatal) {
         ::testing::ExitedWithCode(255), "Image decode failed: ");
 }
 
+TEST(ImageCodecDeathTest, SizesBeyondTheLimitsOrTheBytesAreFatalBeforeDecoding) {
+    auto expectFatal = [](const std::string& bytes, const char* message) {
+        EXPECT_EXIT(
+            {
+                ErrorManager::bTestMode = true;
+                decodeBytes(bytes);
+            },
+            ::testing::ExitedWithCode(255), message);
+    };
+    // 23 bytes of TGA, raw and run-length, that would decode to 4096 x 4096.
+    std::string tga(18, '\0');
+    tga[13] = tga[15] = 0x10;
+    tga[16] = 32;
+    tga += std::string("\x80\x01\x02\x03\x04", 5);
+    for (char type : {'\x02', '\x0A'}) {
+        tga[2] = type;
+        expectFatal(tga, "Image decode failed: image size 4096x4096 cannot come from 23 bytes");
+    }
+    // A PNG of the same size over a few bytes of image data.
+    std::string png = pngBytes(4, 2, kPixels);
+    png.replace(16, 8, std::string("\0\0\x10\0\0\0\x10\0", 8));
+    expectFatal(png, "Image decode failed: image size 4096x4096 cannot come from");
+    // A JPEG whose frame header claims 4000 x 4000, then 16000 x 16000.
+    std::vector<uint32_t> px(16 * 16, 0xFF204060u);
+    std::vector<uint8_t> encoded;
+    ASSERT_TRUE(image_codec::encodeJpeg(px.data(), 16, 16, 90, encoded));
+    std::string jpeg(encoded.begin(), encoded.end());
+    const size_t frame = jpeg.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg.replace(frame + 5, 4, "\x0F\xA0\x0F\xA0");
+    expectFatal(jpeg, "JPEG decode failed: image size 4000x4000 cannot come from");
+    jpeg.replace(frame + 5, 4, "\x3E\x80\x3E\x80");
+    expectFatal(jpeg, "JPEG decode failed: image size 16000x16000 out of range");
+}
+
 TEST(ImageCodec, EncoderRejectsEmptyImages) {
     std::vector<uint8_t> out;
     EXPECT_FALSE(image_codec::encodeJpeg(nullptr, 4, 4, 90, out));
