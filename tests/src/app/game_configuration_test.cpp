@@ -388,6 +388,7 @@ TEST_F(RecordsTest, OutOfRangeValuesLoadRepaired) {
     putU32(image, 0x2570, 25);          // music volume
     putU32(image, 0x2558, 7);           // detail level
     putU32(image, 0x25D4, 2);           // touch controls
+    putU32(image, 0x258C, 241);         // country index: one past the list
     putU32(image, 0x259C + 4 * 2, 456);          // right key: one past the last code
     putU32(image, 0x259C + 4 * 13, 0x80000000);  // map alternative
     putU32(image, 0x259C + 4 * 12, 455);         // map key: the last code is fine
@@ -403,6 +404,7 @@ TEST_F(RecordsTest, OutOfRangeValuesLoadRepaired) {
     EXPECT_EQ(c.musicVolume, 24);
     EXPECT_EQ(c.detailLevel, 1);
     EXPECT_EQ(c.touchControls, 0);
+    EXPECT_EQ(c.countryIndex, 0);
     EXPECT_EQ(c.controls[GameConfiguration::CONTROL_RIGHT].key, 0);
     EXPECT_EQ(c.controls[GameConfiguration::CONTROL_MAP].alternative, 0);
     EXPECT_EQ(c.controls[GameConfiguration::CONTROL_MAP].key, 455);

@@ -2,6 +2,7 @@
 // and the level-number tables.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -203,8 +204,14 @@ TEST_F(RecordsTest, OutOfRangeProfileValuesLoadRepaired) {
         ProfileManager m;
         addFive(m);
         m.slots[1].currentLevel = 7;
+        LevelResult attempt;
+        attempt.reset();
+        attempt.time = 80.0;
+        m.slots[1].levels[2].mergeBest(attempt);
         image = m.serialize();
     }
+    const double nan = std::nan("");
+    std::memcpy(image.data() + 8 + 5288 + 264 + 2 * 152 + 8, &nan, 8);  // slot 1, level 2: best time
     image[0] = 77;  // current
     const size_t slot3 = 8 + 3 * 5288;
     image[slot3 + 5280] = 32;  // currentLevel one past the last level
@@ -221,6 +228,12 @@ TEST_F(RecordsTest, OutOfRangeProfileValuesLoadRepaired) {
     EXPECT_EQ(std::strlen(m.slots[2].name), 255u);
     EXPECT_EQ(m.repairLoadedValues(), 0);
     EXPECT_TRUE(logged(u"current was 77 in the file; using 0."));
+    // A damaged best time no longer blocks every later record.
+    LevelResult attempt;
+    attempt.reset();
+    attempt.time = 95.0;
+    m.slots[1].levels[2].mergeBest(attempt);
+    EXPECT_EQ(m.slots[1].levels[2].time, 95.0);
 }
 
 TEST_F(RecordsTest, CurrentSetOutsideTheSlotsIsBroughtBack) {
