@@ -51,21 +51,6 @@ TEST_F(GLPixels, ATexturedQuadLandsWhereTheCameraSays) {
     EXPECT_TRUE(nearColor(at(frame, W / 2 + 20, H / 2), BLACK));
 }
 
-TEST_F(GLPixels, RotationAndAnchorTurnAboutThePosition) {
-    auto tex = halvesTexture();
-    Quad* skin = tex->getSkin(0);
-    skin->getAnchorPoint(4);  // the left edge's middle on the position
-    Renderable r(skin, V3(0, 0, 0));
-    r.setRotationZ(kPi / 2);  // +x turns to +y
-    r.render();
-    auto frame = readFrame();
-    // The quad now stands on the origin, 64 up and 32 wide: red below, green above.
-    EXPECT_TRUE(nearColor(atWorld(frame, 0, 16), RED));
-    EXPECT_TRUE(nearColor(atWorld(frame, 0, 48), GREEN));
-    EXPECT_TRUE(nearColor(atWorld(frame, 0, -10), BLACK));
-    EXPECT_TRUE(nearColor(atWorld(frame, 24, 32), BLACK));
-}
-
 TEST_F(GLPixels, AlphaBlendingColourAndUnusedAlpha) {
     std::unique_ptr<MemoryImageFile> half(makeImage(32, 32, [](int, int) { return 0x80FF0000u; }));
     std::unique_ptr<MemoryImageFile> white(makeImage(32, 32, [](int, int) { return WHITE; }));
@@ -89,47 +74,6 @@ TEST_F(GLPixels, AlphaBlendingColourAndUnusedAlpha) {
     EXPECT_TRUE(nearColor(atWorld(frame, 100, 0), 0xFF4000FF, 3));
     EXPECT_TRUE(nearColor(atWorld(frame, 300, 100), RED, 1));   // alpha 0 everywhere: unused
     EXPECT_TRUE(nearColor(atWorld(frame, 300, -100), BLUE, 1));  // kept by flag 1
-}
-
-TEST_F(GLPixels, StretchSkinBordersKeepTheirSize) {
-    // 32 x 32: an 8-pixel red frame around blue.
-    std::unique_ptr<MemoryImageFile> img(
-        makeImage(32, 32, [](int x, int y) { return (x < 8 || x >= 24 || y < 8 || y >= 24) ? RED : BLUE; }));
-    Texture tex(img.get());
-    StretchSkin skin(tex.getSkin(0));
-    skin.setBorders(8, 8, 8, 8);
-    for (float size : {128.0f, 256.0f}) {
-        skin.setSize(size, size / 2);
-        Renderable r(&skin, V3(0, 0, 0));
-        beginFrame(BLACK);
-        r.render();
-        auto frame = readFrame();
-        const float left = -size / 2, top = size / 4;
-        // 8 design units of border on each side whatever the size.
-        EXPECT_TRUE(nearColor(atWorld(frame, left + 6, 0), RED)) << size;
-        EXPECT_TRUE(nearColor(atWorld(frame, left + 12, 0), BLUE)) << size;
-        EXPECT_TRUE(nearColor(atWorld(frame, -left - 6, 0), RED)) << size;
-        EXPECT_TRUE(nearColor(atWorld(frame, 0, top - 4), RED)) << size;
-        EXPECT_TRUE(nearColor(atWorld(frame, 0, top - 12), BLUE)) << size;
-        EXPECT_TRUE(nearColor(atWorld(frame, left - 6, 0), BLACK)) << size;
-    }
-}
-
-TEST_F(GLPixels, LinesAndOutlines) {
-    drawRectOutline(-200, 100, 200, -100, GREEN);
-    drawLine(V3(-300, -150, 0), V3(300, -150, 0), RED, RED);
-    auto frame = readFrame();
-    // The top edge of the rectangle lies at y = 100, 50 pixels above the centre row.
-    int px, py;
-    worldToPixel(V3(0, 100, 0), px, py);
-    bool found = false;
-    for (int dy = -1; dy <= 1; ++dy) found = found || nearColor(at(frame, px, py + dy), GREEN, 2);
-    EXPECT_TRUE(found);
-    worldToPixel(V3(0, -150, 0), px, py);
-    found = false;
-    for (int dy = -1; dy <= 1; ++dy) found = found || nearColor(at(frame, px, py + dy), RED, 2);
-    EXPECT_TRUE(found);
-    EXPECT_TRUE(nearColor(atWorld(frame, 0, 0), BLACK, 1));
 }
 
 TEST_F(GLPixels, PrimitiveTypesAndVertexColoursDraw) {

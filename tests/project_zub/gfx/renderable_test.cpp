@@ -54,14 +54,11 @@ TEST_F(RenderableTest, TransformPlacesTheSkinOriginOnThePosition) {
     // The bounding circle: the skin's centre, radius to the corners.
     expectNear(r.boundingCentre, V3(100, 90, 0));
     EXPECT_NEAR(r.boundingRadius, std::sqrt(40.f * 40 + 20.f * 20), 1e-3);
-}
-
-TEST_F(RenderableTest, RotationOrderXYThenZ) {
-    std::unique_ptr<Skin> skin(plainSkin(10, 10));
-    Renderable r(skin.get(), V3(0, 0, 0));
-    r.setRotation(V3(0, kPi, kPi / 2));  // half turn about y, then a quarter about z
-    V3 w;
-    r.localToWorld(w, V3(1, 0, 0));  // (1,0,0) -> (-1,0,0) -> (0,-1,0)
+    // Rotations about x and y come before z.
+    Renderable t(skin.get(), V3(0, 0, 0));
+    skin->getAnchorPoint(5);
+    t.setRotation(V3(0, kPi, kPi / 2));  // (1,0,0) -> (-1,0,0) -> (0,-1,0)
+    t.localToWorld(w, V3(1, 0, 0));
     expectNear(w, V3(0, -1, 0), 1e-5f);
 }
 
@@ -176,19 +173,15 @@ TEST_F(RenderableTest, PickingUnderTheMouse) {
     EXPECT_TRUE(r->isMouseInside());
     int skip = 0;
     EXPECT_EQ(context.findObjectUnderMouse(skip), r);
-}
-
-TEST_F(RenderableTest, PickingAtAnotherDepthFollowsTheViewRay) {
-    std::unique_ptr<Skin> skin(plainSkin(20, 20));
-    // At depth 512 everything looks half as large: world (200, 0, 512) is
-    // seen where (100, 0, 0) is.
-    auto* r = new Renderable(skin.get(), V3(200, 0, 512));
-    r->bPickable = 1;
-    context.addChild(r);
+    // At depth 512 everything looks half as large: (200, 0, 512) is seen
+    // where (100, 0, 0) is.
+    auto* deep = new Renderable(skin.get(), V3(200, 0, 512));
+    deep->bPickable = 1;
+    context.addChild(deep);
     context.mousePosition = V3(100, 0, 0);
-    EXPECT_TRUE(r->isUnderMouse());
+    EXPECT_TRUE(deep->isUnderMouse());
     context.mousePosition = V3(110, 0, 0);  // 220 at that depth: outside
-    EXPECT_FALSE(r->isUnderMouse());
+    EXPECT_FALSE(deep->isUnderMouse());
 }
 
 TEST_F(RenderableTest, DrawsItsSkinWithTransformAndColour) {

@@ -135,23 +135,19 @@ TEST(BentQuad, StraightAndBentGeometry) {
     // The rectangle test keeps the plain size.
     EXPECT_FLOAT_EQ(b.width, 64);
     EXPECT_FLOAT_EQ(b.height, 16);
-}
 
-TEST(BentQuad, RotateSwitchTurnsTheTexture) {
-    auto tex = plainTexture(16, 64);
-    BentQuad b;
-    b.texture = tex.get();
-    b.bRotate = true;
-    b.setSegments(2);
-    b.setRect(0, 0, 64, 16);
-    // The image's height runs along x.
-    EXPECT_FLOAT_EQ(b.width, 64);
-    EXPECT_FLOAT_EQ(b.height, 16);
-    // Root (x = -32) at the image's bottom, tip at its top; +y side at its left.
-    EXPECT_FLOAT_EQ(b.vb[0].v, b.v1);
-    EXPECT_FLOAT_EQ(b.vb[4].v, b.v0);
-    EXPECT_FLOAT_EQ(b.vb[0].u, b.u0);
-    EXPECT_FLOAT_EQ(b.vb[1].u, b.u1);
+    // The rotate switch turns the texture: its height runs along x, the root
+    // (x = -32) at the image's bottom, the +y side at its left.
+    auto upright = plainTexture(16, 64);
+    BentQuad r;
+    r.texture = upright.get();
+    r.bRotate = true;
+    r.setSegments(2);
+    r.setRect(0, 0, 64, 16);
+    EXPECT_FLOAT_EQ(r.width, 64);
+    EXPECT_FLOAT_EQ(r.vb[0].v, r.v1);
+    EXPECT_FLOAT_EQ(r.vb[4].v, r.v0);
+    EXPECT_FLOAT_EQ(r.vb[1].u, r.u1);
 }
 
 TEST(StretchSkin, CellsKeepTheirBorders) {
@@ -181,18 +177,16 @@ TEST(StretchSkin, CellsKeepTheirBorders) {
     // Too small: the borders shrink to meet.
     s.setSize(8, 80);
     EXPECT_FLOAT_EQ(s.vb[1].x, 0);
-}
-
-TEST(StretchSkin, Hq2xBordersAreHalved) {
-    auto tex = plainTexture(64, 64);
-    tex->hq2x = 2;
-    tex->getSkin(0)->refresh();
-    StretchSkin s(tex->getSkin(0));
-    EXPECT_FLOAT_EQ(s.width, 32);
-    s.setBorders(16, 16, 16, 16);
-    s.setSize(100, 100);
-    EXPECT_FLOAT_EQ(s.vb[1].x, -42);  // 16 pixels = 8 units
-    EXPECT_FLOAT_EQ(s.vb[1].u, 16.0f / 64);
+    // hq2x 2: borders in texture pixels are halved in units.
+    auto hq = plainTexture(64, 64);
+    hq->hq2x = 2;
+    hq->getSkin(0)->refresh();
+    StretchSkin h(hq->getSkin(0));
+    EXPECT_FLOAT_EQ(h.width, 32);
+    h.setBorders(16, 16, 16, 16);
+    h.setSize(100, 100);
+    EXPECT_FLOAT_EQ(h.vb[1].x, -42);  // 16 pixels = 8 units
+    EXPECT_FLOAT_EQ(h.vb[1].u, 16.0f / 64);
 }
 
 // --- skin descriptions ------------------------------------------------------
