@@ -24,7 +24,8 @@ if [ "$fuzz_seconds" -gt 0 ] && command -v clang++ >/dev/null; then
     -DZUB_FUZZ=ON -DZUB_TESTS=OFF -DZUB_BENCH=OFF >/dev/null
   targets=()
   for src in fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done
-  # Only the fuzz targets (and the engine they link), not the game.
+  # Only the fuzz targets and what they link (the engine; the records and
+  # texts for fuzz_records), not the game.
   cmake --build build-fuzz -j "$jobs" --target "${targets[@]}"
   for name in "${targets[@]}"; do
     target=build-fuzz/fuzz/$name

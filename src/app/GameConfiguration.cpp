@@ -10,6 +10,7 @@
 #include "app/RecordBytes.h"
 #include "app/RecordFile.h"
 #include "audio/ZubAudio.h"
+#include "lang/StringIds.h"
 #include "platform/KeyCodes.h"
 #include "sys/Logger.h"
 #include "util/Md5.h"
@@ -232,6 +233,8 @@ int GameConfiguration::repairLoadedValues() {
     clampTo(musicVolume, 0, kMaxVolume, "musicVolume");
     clampTo(detailLevel, 0, 1, "detailLevel");
     fix(touchControls, touchControls == 0 || touchControls == 1, 0, "touchControls");
+    // A position in the country list ("not specified" first).
+    fix(countryIndex, countryIndex >= 0 && countryIndex < NUM_COUNTRY_IDS, 0, "countryIndex");
     for (ControlBinding& c : controls) {
         for (int32_t* code : {&c.key, &c.alternative}) {
             fix(*code, *code >= 0 && *code < platform::INPUT_CODES, 0, "A control binding");

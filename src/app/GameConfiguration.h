@@ -154,7 +154,7 @@ public:
     uint8_t networkConfigured = 0;  // gates the crash and high-score uploads
     uint8_t reserved257B = 0;
     NetAddress masterServer;      // stored as family LE, port BE, address BE, 8 zero bytes
-    int32_t countryIndex = 0;     // position in the sorted country list
+    int32_t countryIndex = 0;     // position in the sorted country list, 0..240 (0: none)
     float location[3] = {};       // unit vector of the country on the globe
     ControlBinding controls[kNumControls];
     int32_t touchControls = 0;    // touch arrows: 0 left, 1 right

@@ -165,6 +165,19 @@ void LevelResult::accumulate(const LevelResult& other) {
     empty = 0;
 }
 
+int LevelResult::repairLoadedTimes() {
+    int repaired = 0;
+    if (!(time >= 0.0)) {
+        time = std::numeric_limits<double>::infinity();
+        ++repaired;
+    }
+    if (!(totalTime >= 0.0)) {
+        totalTime = 0.0;
+        ++repaired;
+    }
+    return repaired;
+}
+
 void LevelResult::write(RecordWriter& out) const {
     out.u8(bonusLevel);
     out.bytes(pad01);

@@ -92,6 +92,11 @@ struct LevelResult {
     void mergeBest(const LevelResult& attempt);
     // Adds another result to this one and scores the sum as one normal level.
     void accumulate(const LevelResult& other);
+    // Brings times read from a file into range: a best time that is not a
+    // number or negative (which no attempt could ever beat) becomes infinite,
+    // no time yet, so the next finished attempt sets it; a total time that is
+    // not a number or negative becomes 0. Returns how many were changed.
+    int repairLoadedTimes();
 
     // The 152 bytes of the file layout.
     void write(RecordWriter& out) const;

@@ -125,6 +125,15 @@ int ProfileManager::repairLoadedValues() {
             slot.currentLevel = 0;
             ++repaired;
         }
+        // Times no later attempt could beat (not a number, negative).
+        for (int32_t level = 0; level <= NUMLEVELS; ++level) {
+            LevelResult& result = level < NUMLEVELS ? slot.levels[level] : slot.total;
+            if (const int n = result.repairLoadedTimes()) {
+                const WString which = level < NUMLEVELS ? formatString(u"level %d", level) : WString(u"the total");
+                logRepair(formatString(u"%d times of %s in slot %d were out of range in the file.", n, which, i));
+                repaired += n;
+            }
+        }
     }
     return repaired;
 }

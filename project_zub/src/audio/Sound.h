@@ -14,7 +14,8 @@
 //   output device, so that the random sequence never depends on the machine.
 // - Delayed load: when the file manager delays loads, the constructor only
 //   checks that the file exists; the file is read and decoded when the sound
-//   is first played. A file that is not Ogg Vorbis is a fatal error.
+//   is first played. A file that is not Ogg Vorbis, or that decodes to more
+//   than audio::kMaxDecodedFrames frames, is a fatal error.
 #include <cstdint>
 #include <memory>
 #include <string_view>

@@ -1,9 +1,11 @@
 #include "audio/VorbisDecoder.h"
 
+#include <algorithm>
 #include <climits>
 
-// The decoder itself is compiled here, once, as C++. It is third-party code:
-// its own warnings are not ours to fix.
+// The decoder itself is compiled here, once, as C++: stb_vorbis v1.22 as
+// Debian ships it (libstb-dev), kept in third_party/ with our fixes for
+// damaged files. It is third-party code: its own warnings are not ours to fix.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-value"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
@@ -11,11 +13,13 @@
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#ifndef __clang__
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #pragma GCC diagnostic ignored "-Wshadow"
 #define STB_VORBIS_NO_STDIO 1
 #define STB_VORBIS_NO_PUSHDATA_API 1
-#include <stb/stb_vorbis.h>
+#include "audio/third_party/stb_vorbis.c"
 #pragma GCC diagnostic pop
 
 namespace audio {
@@ -58,11 +62,23 @@ bool decodeOggVorbis(const uint8_t* data, size_t size, PcmData& out, std::string
     constexpr int64_t kMaxReserve = int64_t(1) << 24;
     const int64_t hint = stream.lengthFrames();
     if (hint > 0) out.samples.reserve(static_cast<size_t>((hint < kMaxReserve ? hint : kMaxReserve) * out.channels));
+    // Every packet takes at least one byte of the file and gives at most half
+    // a long block (4096 frames): more than that is not sound but a damaged
+    // file going round.
+    const int64_t limit = std::min<int64_t>(kMaxDecodedFrames, static_cast<int64_t>(size) * 4096);
     constexpr int kChunk = 4096;
     float buffer[kChunk * 2];
+    int64_t frames = 0;
     for (;;) {
         const int n = stream.read(buffer, kChunk);
         if (n <= 0) break;
+        frames += n;
+        if (frames > limit) {
+            out.samples.clear();
+            out.samples.shrink_to_fit();
+            error = "the sound is longer than " + std::to_string(limit) + " frames";
+            return false;
+        }
         out.samples.insert(out.samples.end(), buffer, buffer + static_cast<size_t>(n) * out.channels);
     }
     if (out.samples.empty()) {
@@ -80,10 +96,20 @@ bool VorbisStream::open(const uint8_t* data, size_t size, std::string& error) {
         error = "empty or oversized file";
         return false;
     }
+    // The decoder takes all its memory from an arena of ours: what a damaged
+    // header asks for is bounded by the arena, the decoder's own frees do
+    // nothing (the arena goes whole), and decoding allocates nothing. Real
+    // files fit the first size; the larger ones are tried only when needed.
     int code = 0;
-    decoder = stb_vorbis_open_memory(data, static_cast<int>(size), &code, nullptr);
+    for (int bytes : {256 << 10, 2 << 20, kMaxArenaBytes}) {
+        arena.reset(new char[static_cast<size_t>(bytes)]);
+        stb_vorbis_alloc alloc{arena.get(), bytes};
+        decoder = stb_vorbis_open_memory(data, static_cast<int>(size), &code, &alloc);
+        if (decoder || code != VORBIS_outofmem) break;
+    }
     if (!decoder) {
-        error = errorText(code);
+        arena.reset();
+        error = code == VORBIS_outofmem ? "the file needs more decoder memory than allowed" : errorText(code);
         return false;
     }
     const stb_vorbis_info info = stb_vorbis_get_info(decoder);
@@ -107,6 +133,7 @@ bool VorbisStream::open(const uint8_t* data, size_t size, std::string& error) {
 void VorbisStream::close() {
     if (decoder) stb_vorbis_close(decoder);
     decoder = nullptr;
+    arena.reset();
     channelCount = 0;
     sampleRate = 0;
     length = 0;

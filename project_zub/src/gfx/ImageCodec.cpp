@@ -1,15 +1,61 @@
 #include "gfx/ImageCodec.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
+namespace {
+
+// stb_image allocates through these: every block counts against the budget of
+// the decode under way (set from the size the file declares), so that no
+// header or chunk length can make it allocate more than that image needs.
+thread_local size_t stbBudget = 0;
+constexpr size_t kBlockHeader = 16;  // the block's size, keeping malloc's alignment
+
+void* stbAllocate(size_t n) {
+    if (n > stbBudget) return nullptr;
+    char* base = static_cast<char*>(std::malloc(n + kBlockHeader));
+    if (!base) return nullptr;
+    stbBudget -= n;
+    std::memcpy(base, &n, sizeof n);
+    return base + kBlockHeader;
+}
+
+void stbFree(void* p) {
+    if (!p) return;
+    char* base = static_cast<char*>(p) - kBlockHeader;
+    size_t n;
+    std::memcpy(&n, base, sizeof n);
+    stbBudget += n;
+    std::free(base);
+}
+
+void* stbReallocate(void* p, size_t n) {
+    if (!p) return stbAllocate(n);
+    char* base = static_cast<char*>(p) - kBlockHeader;
+    size_t old;
+    std::memcpy(&old, base, sizeof old);
+    if (n > old && n - old > stbBudget) return nullptr;
+    char* moved = static_cast<char*>(std::realloc(base, n + kBlockHeader));
+    if (!moved) return nullptr;
+    stbBudget = stbBudget + old - n;
+    std::memcpy(moved, &n, sizeof n);
+    return moved + kBlockHeader;
+}
+
+}  // namespace
+
 // stb_image, compiled here for PNG and TGA only, with every function private
 // to this file.
+#define STBI_MALLOC(n) stbAllocate(n)
+#define STBI_REALLOC(p, n) stbReallocate(p, n)
+#define STBI_FREE(p) stbFree(p)
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
 #define STBI_ONLY_PNG
@@ -35,6 +81,82 @@ extern "C" {
 
 namespace image_codec {
 namespace {
+
+// The size a file declares against the limits and against what `size` bytes
+// can hold at `pixelsPerByte` at most; false with the reason otherwise.
+bool checkSize(int64_t w, int64_t h, size_t size, int64_t pixelsPerByte, std::string& reason) {
+    if (w < 1 || h < 1 || w > MAX_DIMENSION || h > MAX_DIMENSION || w * h > MAX_PIXELS) {
+        reason = "image size " + std::to_string(w) + "x" + std::to_string(h) + " out of range";
+        return false;
+    }
+    if (w * h > static_cast<int64_t>(size) * pixelsPerByte) {
+        reason = "image size " + std::to_string(w) + "x" + std::to_string(h) + " cannot come from " +
+                 std::to_string(size) + " bytes";
+        return false;
+    }
+    return true;
+}
+
+uint32_t little16(const uint8_t* p) { return p[0] | (static_cast<uint32_t>(p[1]) << 8); }
+uint32_t big32(const uint8_t* p) {
+    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+           (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// What the bytes of a TGA or PNG file can hold, from its header (stb_image
+// read the same header and accepted the size): raw TGA pixels take their
+// bytes each, run-length packets at least one byte and a pixel for up to 128
+// pixels; PNG rows are deflated at most 1032 to 1 into its image data chunks.
+bool checkStbData(Format format, const uint8_t* data, size_t size, int64_t w, int64_t h, std::string& reason) {
+    const int64_t pixels = w * h;
+    if (format == Format::Png) {
+        if (size < 33) return true;  // stb_image refuses it
+        static const int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+        const int depth = data[24], type = data[25];
+        const int64_t bits = static_cast<int64_t>(depth) * (type <= 6 ? kChannels[type] : 4);
+        const int64_t raw = h * (1 + (w * bits + 7) / 8);
+        // The image data chunks present (stb_image also cannot take an empty
+        // one before any data).
+        int64_t imageData = 0;
+        for (size_t at = 8; at + 8 <= size;) {
+            const uint32_t length = big32(data + at);
+            const bool isData = std::memcmp(data + at + 4, "IDAT", 4) == 0;
+            if (isData && length == 0 && imageData == 0) {
+                reason = "an empty image data chunk";
+                return false;
+            }
+            const size_t present = std::min<size_t>(length, size - at - 8);
+            if (isData) imageData += static_cast<int64_t>(present);
+            if (std::memcmp(data + at + 4, "IEND", 4) == 0 || present < length) break;
+            at += 8 + static_cast<size_t>(length) + 4;
+        }
+        if (raw > imageData * 1032) {
+            reason = "image size " + std::to_string(w) + "x" + std::to_string(h) + " cannot come from " +
+                     std::to_string(size) + " bytes";
+            return false;
+        }
+        return true;
+    }
+    if (size < 18) return true;
+    const int type = data[2];
+    const int64_t pixelBytes = (data[16] + 7) / 8;
+    int64_t offset = 18 + data[0];
+    if (data[1]) offset += static_cast<int64_t>(little16(data + 5)) * ((data[7] + 7) / 8);
+    const int64_t available = static_cast<int64_t>(size) - offset;
+    const int64_t needed = type >= 9 ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
+    if (needed > available) {
+        reason = "image size " + std::to_string(w) + "x" + std::to_string(h) + " cannot come from " +
+                 std::to_string(size) + " bytes";
+        return false;
+    }
+    return true;
+}
+
+// stb_image's reason for the last failure; some of its failures give none.
+std::string stbReason() {
+    const char* why = stbi_failure_reason();
+    return why && *why ? why : "not a valid TGA or PNG file";
+}
 
 void finishAlpha(DecodedImage& out, bool hasAlphaChannel) {
     out.alphaUsed = false;
@@ -163,9 +285,12 @@ bool runJpegDecoder(const uint8_t* data, size_t size, DecodedImage& out, char* m
     jpeg_create_decompress(&cinfo);
     setupSource(&cinfo, src, data, size);
     jpeg_read_header(&cinfo, TRUE);
-    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > MAX_DIMENSION ||
-        cinfo.image_height > MAX_DIMENSION) {
-        std::snprintf(message, messageSize, "image size %ux%u out of range", cinfo.image_width, cinfo.image_height);
+    // Every 8 x 8 block takes at least one bit (its DC code): a header that
+    // declares more blocks than the file has bits belongs to a truncated or
+    // made-up file, which libjpeg would fill up to the declared size.
+    std::string reason;
+    if (!checkSize(cinfo.image_width, cinfo.image_height, size, 512, reason)) {
+        std::snprintf(message, messageSize, "%s", reason.c_str());
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -234,37 +359,45 @@ Format detect(const uint8_t* data, size_t size) {
     return Format::Tga;
 }
 
-void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {
-    char message[JMSG_LENGTH_MAX + 64] = {};
+bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason) {
     out = DecodedImage{};
     if (!data || size == 0) {
-        Logger::get().log(u"%s(): %s", "image_codec::decodeJpeg", name);
-        ZUB_ERROR(u"JPEG decode failed: %s", "empty file");
+        reason = "empty file";
+        return false;
     }
+    char message[JMSG_LENGTH_MAX + 64] = {};
     if (!runJpegDecoder(data, size, out, message, sizeof message)) {
         out = DecodedImage{};
-        Logger::get().log(u"%s(): %s", "image_codec::decodeJpeg", name);
-        ZUB_ERROR(u"JPEG decode failed: %s", message);
+        reason = message;
+        return false;
     }
     out.alphaUsed = false;
+    return true;
 }
 
-void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {
+bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason) {
     const Format format = detect(data, size);
-    if (format == Format::Jpeg) {
-        decodeJpeg(data, size, name, out);
-        return;
-    }
+    if (format == Format::Jpeg) return tryDecodeJpeg(data, size, out, reason);
     out = DecodedImage{};
     if (!data || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
-        Logger::get().log(u"%s(): %s", "image_codec::decode", name);
-        ZUB_ERROR(u"Image decode failed: %s", "empty file");
+        reason = "empty file";
+        return false;
     }
     int w = 0, h = 0, channels = 0;
+    stbBudget = size_t(1) << 20;  // reading the header
+    stbi__g_failure_reason = nullptr;
+    if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &channels)) {
+        reason = stbReason();
+        return false;
+    }
+    if (!checkSize(w, h, size, INT32_MAX, reason) || !checkStbData(format, data, size, w, h, reason)) return false;
+    // Enough for the file, the deflated rows at 16 bits, the image as read and
+    // its four-channel copy.
+    stbBudget = 2 * size + 24 * static_cast<size_t>(w) * static_cast<size_t>(h) + (size_t(1) << 20);
     stbi_uc* rgba = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &channels, 4);
     if (!rgba) {
-        Logger::get().log(u"%s(): %s", "image_codec::decode", name);
-        ZUB_ERROR(u"Image decode failed: %s", stbi_failure_reason());
+        reason = stbReason();
+        return false;
     }
     out.width = w;
     out.height = h;
@@ -277,6 +410,23 @@ void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedI
     }
     stbi_image_free(rgba);
     finishAlpha(out, channels == 2 || channels == 4);
+    return true;
+}
+
+void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {
+    std::string reason;
+    if (!tryDecodeJpeg(data, size, out, reason)) {
+        Logger::get().log(u"%s(): %s", "image_codec::decodeJpeg", name);
+        ZUB_ERROR(u"JPEG decode failed: %s", reason);
+    }
+}
+
+void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {
+    std::string reason;
+    if (tryDecode(data, size, out, reason)) return;
+    Logger::get().log(u"%s(): %s", "image_codec::decode", name);
+    if (detect(data, size) == Format::Jpeg) ZUB_ERROR(u"JPEG decode failed: %s", reason);
+    ZUB_ERROR(u"Image decode failed: %s", reason);
 }
 
 bool encodeJpeg(const uint32_t* argb, int width, int height, int quality, std::vector<uint8_t>& out) {

@@ -9,6 +9,7 @@
 // the program themselves.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,9 @@ namespace image_codec {
 
 // The largest width or height accepted from a file.
 constexpr int MAX_DIMENSION = 16384;
+// The most pixels accepted from a file: a texture of 4096 x 4096 (64 MB of
+// ARGB words; the game's largest is 2048 x 960).
+constexpr int64_t MAX_PIXELS = int64_t(1) << 24;
 
 enum class Format { Unknown, Jpeg, Png, Tga };
 
@@ -32,7 +36,14 @@ enum class Format { Unknown, Jpeg, Png, Tga };
 // tried as TGA, which has none).
 Format detect(const uint8_t* data, size_t size);
 
-// Decodes any supported file. `name` is used in messages. Fatal on failure.
+// Decodes any supported file into `out`. False with the reason (and `out`
+// empty) when the bytes are no supported image, are damaged, or declare a
+// size beyond MAX_DIMENSION or MAX_PIXELS or beyond what bytes of their
+// length can hold; the size is checked before anything of it is allocated.
+bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
+bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
+
+// The same, fatal on failure. `name` is used in messages.
 void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
 

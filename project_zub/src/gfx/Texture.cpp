@@ -177,27 +177,35 @@ void Texture::loadDescription() {
 }
 
 void Texture::applySkinDescription(std::string_view text, std::u16string_view name) {
+    WString why;
+    if (!trySkinDescription(text, why)) ZUB_ERROR(u"Bad skin description '%s': %s", name, why);
+}
+
+bool Texture::trySkinDescription(std::string_view text, WString& why) {
     MemoryIniFile ini(text);
-    auto fail = [&](const WString& why) { ZUB_ERROR(u"Bad skin description '%s': %s", name, why); };
+    auto fail = [&](const WString& reason) {
+        why = reason;
+        return false;
+    };
     std::vector<double> nums;
 
     // The grid.
     int gridCols = 0, gridRows = 0, cellW = 0, cellH = 0, gridCount = 0;
     if (ini.hasKey(u"sheet", u"grid")) {
         if (!parseNumbers(ini.getString(u"sheet", u"grid"), nums, 4, 5))
-            fail(u"grid needs cols,rows,cellW,cellH[,count]");
+            return fail(u"grid needs cols,rows,cellW,cellH[,count]");
         for (double v : nums)
-            if (!isWhole(v) || v < 1) fail(u"grid values must be whole numbers of at least 1");
+            if (!isWhole(v) || v < 1) return fail(u"grid values must be whole numbers of at least 1");
         gridCols = static_cast<int>(nums[0]);
         gridRows = static_cast<int>(nums[1]);
         cellW = static_cast<int>(nums[2]);
         cellH = static_cast<int>(nums[3]);
         if (static_cast<int64_t>(gridCols) * cellW > width || static_cast<int64_t>(gridRows) * cellH > height)
-            fail(u"the grid is larger than the image");
+            return fail(u"the grid is larger than the image");
         const int64_t cells = static_cast<int64_t>(gridCols) * gridRows;
         gridCount = static_cast<int>(std::min<int64_t>(cells, MAX_SKINS + 1));
         if (nums.size() == 5) {
-            if (nums[4] > static_cast<double>(cells)) fail(u"the grid's count exceeds its cells");
+            if (nums[4] > static_cast<double>(cells)) return fail(u"the grid's count exceeds its cells");
             gridCount = static_cast<int>(nums[4]);
         }
     }
@@ -212,69 +220,83 @@ void Texture::applySkinDescription(std::string_view text, std::u16string_view na
         if (lower.compare(0, 4, u"skin") != 0) continue;
         int64_t k = 0;
         if (!property_text::parseInt(std::u16string_view(lower).substr(4), k) || k < 0 || k >= MAX_SKINS)
-            fail(u"a section names no valid skin index: " + section);
+            return fail(u"a section names no valid skin index: " + section);
         count = std::max(count, static_cast<int>(k) + 1);
     }
     if (ini.hasKey(u"sheet", u"count")) {
         double v = 0;
         if (!property_text::parseDouble(ini.getString(u"sheet", u"count"), v) || !isWhole(v))
-            fail(u"count must be a whole number");
-        if (v < 1 || v > MAX_SKINS) fail(u"count out of range");
+            return fail(u"count must be a whole number");
+        if (v < 1 || v > MAX_SKINS) return fail(u"count out of range");
         count = static_cast<int>(v);
     }
-    if (count < 1 || count > MAX_SKINS) fail(u"no skins (or too many)");
+    if (count < 1 || count > MAX_SKINS) return fail(u"no skins (or too many)");
 
-    auto readAnchor = [&](std::u16string_view section, int fallback) {
-        if (!ini.hasKey(section, u"anchor")) return fallback;
+    // Anchors and origins: false when the section's value is malformed.
+    auto readAnchor = [&](std::u16string_view section, int& anchor) {
+        if (!ini.hasKey(section, u"anchor")) return true;
         double v = 0;
         if (!property_text::parseDouble(ini.getString(section, u"anchor"), v) || !isWhole(v) || v < 0 || v > 9)
-            fail(u"anchor must be 0-9");
-        return static_cast<int>(v);
+            return fail(u"anchor must be 0-9");
+        anchor = static_cast<int>(v);
+        return true;
     };
-    auto readOrigin = [&](std::u16string_view section, V3 fallback) {
-        if (!ini.hasKey(section, u"origin")) return fallback;
-        if (!parseNumbers(ini.getString(section, u"origin"), nums, 2, 2)) fail(u"origin needs ox,oy");
-        return V3(static_cast<float>(nums[0]), static_cast<float>(nums[1]), 0.0f);
+    auto readOrigin = [&](std::u16string_view section, V3& origin) {
+        if (!ini.hasKey(section, u"origin")) return true;
+        if (!parseNumbers(ini.getString(section, u"origin"), nums, 2, 2)) return fail(u"origin needs ox,oy");
+        origin = V3(static_cast<float>(nums[0]), static_cast<float>(nums[1]), 0.0f);
+        return true;
     };
-    const int defaultAnchor = readAnchor(u"sheet", 5);
-    const V3 defaultOrigin = readOrigin(u"sheet", V3());
+    int defaultAnchor = 5;
+    V3 defaultOrigin;
+    if (!readAnchor(u"sheet", defaultAnchor) || !readOrigin(u"sheet", defaultOrigin)) return false;
     const float f = static_cast<float>(hq2x > 0 ? hq2x : 1);
 
-    std::vector<Quad*> made;
-    made.reserve(static_cast<size_t>(count));
+    struct Frame {
+        int x, y, w, h, anchor;
+        V3 adjust;
+    };
+    std::vector<Frame> frames;
+    frames.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const WString section = formatString(u"skin%d", i);
-        int x, y, w, h;
+        Frame fr{};
         if (ini.hasKey(section, u"rect")) {
-            if (!parseNumbers(ini.getString(section, u"rect"), nums, 4, 4)) fail(section + u": rect needs x,y,w,h");
+            if (!parseNumbers(ini.getString(section, u"rect"), nums, 4, 4))
+                return fail(section + u": rect needs x,y,w,h");
             for (double v : nums)
-                if (!isWhole(v)) fail(section + u": rect values must be whole numbers");
-            x = static_cast<int>(nums[0]);
-            y = static_cast<int>(nums[1]);
-            w = static_cast<int>(nums[2]);
-            h = static_cast<int>(nums[3]);
+                if (!isWhole(v)) return fail(section + u": rect values must be whole numbers");
+            fr.x = static_cast<int>(nums[0]);
+            fr.y = static_cast<int>(nums[1]);
+            fr.w = static_cast<int>(nums[2]);
+            fr.h = static_cast<int>(nums[3]);
         } else if (i < gridCount) {
-            x = (i % gridCols) * cellW;
-            y = (i / gridCols) * cellH;
-            w = cellW;
-            h = cellH;
+            fr.x = (i % gridCols) * cellW;
+            fr.y = (i / gridCols) * cellH;
+            fr.w = cellW;
+            fr.h = cellH;
         } else {
-            fail(section + u": no rectangle");
-            return;
+            return fail(section + u": no rectangle");
         }
-        if (x < 0 || y < 0 || w < 1 || h < 1 || static_cast<int64_t>(x) + w > width ||
-            static_cast<int64_t>(y) + h > height)
-            fail(section + u": the rectangle lies outside the image");
-        const int anchor = readAnchor(section, defaultAnchor);
-        const V3 adjust = readOrigin(section, defaultOrigin);
-        Quad* q = new Quad(this, x, y, w, h);
-        q->sheetIndex = i;
-        q->originAdjust = V3(adjust.x / f, adjust.y / f, 0.0f);
-        q->getAnchorPoint(anchor);
-        made.push_back(q);
+        if (fr.x < 0 || fr.y < 0 || fr.w < 1 || fr.h < 1 || static_cast<int64_t>(fr.x) + fr.w > width ||
+            static_cast<int64_t>(fr.y) + fr.h > height)
+            return fail(section + u": the rectangle lies outside the image");
+        fr.anchor = defaultAnchor;
+        fr.adjust = defaultOrigin;
+        if (!readAnchor(section, fr.anchor) || !readOrigin(section, fr.adjust)) return false;
+        frames.push_back(fr);
     }
+    // Every frame is good: the skins are made.
     clearSkins();
-    skins = std::move(made);
+    for (int i = 0; i < count; ++i) {
+        const Frame& fr = frames[static_cast<size_t>(i)];
+        Quad* q = new Quad(this, fr.x, fr.y, fr.w, fr.h);
+        q->sheetIndex = i;
+        q->originAdjust = V3(fr.adjust.x / f, fr.adjust.y / f, 0.0f);
+        q->getAnchorPoint(fr.anchor);
+        skins.push_back(q);
+    }
+    return true;
 }
 
 void Texture::registerSkins(ResourceManager& resources, std::u16string_view name) {

@@ -74,8 +74,10 @@ public:
     Quad* getSkin(int n) const;
 
     // Replaces the skins with those of a description (see above); `name`
-    // is used in messages.
+    // is used in messages. Fatal when the description breaks the rules.
     void applySkinDescription(std::string_view text, std::u16string_view name);
+    // The same, but false with the reason (the skins unchanged) instead.
+    bool trySkinDescription(std::string_view text, WString& why);
     // Replaces the skins with one that covers the whole image.
     void setWholeImageSkin();
 

@@ -2,6 +2,7 @@
 // Helpers of the audio tests: generated sounds, pulling the mixer into a
 // buffer, measuring what comes out.
 #include <gtest/gtest.h>
+#include <ogg/ogg.h>
 
 #include <cmath>
 #include <cstdint>
@@ -96,6 +97,39 @@ inline std::vector<uint8_t> ogg(const std::vector<float>& samples, int channels,
                                        quality, bytes, &error))
         << error;
     return bytes;
+}
+
+// A damaged Ogg Vorbis file: the comment header of `bytes` (as the encoder
+// writes it: no comments) promises `count` comments that are not there.
+inline std::vector<uint8_t> withCommentCount(std::vector<uint8_t> bytes, uint8_t count) {
+    const size_t page2 = 27 + bytes[26] + 30;              // after the identification page
+    const size_t packet = page2 + 27 + bytes[page2 + 26];  // the comment packet
+    const size_t vendor = bytes[packet + 7] | (bytes[packet + 8] << 8);
+    bytes[packet + 11 + vendor] = count;
+    return bytes;
+}
+
+// A small file that decodes to far more sound than it holds: the headers of
+// `bytes` with both block sizes made 8192, then pages of 255 empty packets,
+// each of which decodes to 4096 frames.
+inline std::vector<uint8_t> endlessOgg(const std::vector<uint8_t>& bytes, int pages) {
+    const size_t page2 = 27 + bytes[26] + 30;
+    size_t end = page2 + 27 + bytes[page2 + 26];
+    for (size_t i = 0; i < bytes[page2 + 26]; ++i) end += bytes[page2 + 27 + i];
+    std::vector<uint8_t> out(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(end));
+    out[28 + 28] = 0xDD;
+    for (int n = 0; n < pages; ++n) {
+        std::vector<uint8_t> page = {'O', 'g', 'g', 'S', 0, 0};
+        page.insert(page.end(), 8, 0xFF);                       // no granule position
+        page.insert(page.end(), bytes.begin() + 14, bytes.begin() + 18);  // serial number
+        for (int k = 0; k < 4; ++k) page.push_back(static_cast<uint8_t>((n + 2) >> (8 * k)));
+        page.insert(page.end(), {0, 0, 0, 0, 255});
+        page.insert(page.end(), 255, 0);  // 255 empty packets
+        ogg_page p{page.data(), static_cast<long>(page.size()), nullptr, 0};
+        ogg_page_checksum_set(&p);
+        out.insert(out.end(), page.begin(), page.end());
+    }
+    return out;
 }
 
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

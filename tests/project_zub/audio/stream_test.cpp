@@ -105,36 +105,21 @@ TEST(OggVorbis, StreamRewindsToTheSameFrames) {
 }
 
 TEST_F(StreamTest, LoopingMusicRepeatsSeamlessly) {
-    auto bytes = ogg(tune(0.4, 1), 1, kFileRate);
-    const auto pcm = decode(bytes);
-    const int64_t n = pcm.frames();
-    ASSERT_EQ(n, static_cast<int64_t>(0.4 * kFileRate));
-
-    SoundStream stream(SoundStream::FLAG_LOOP, bytes);
-    audio.setMusic(&stream);
-    EXPECT_EQ(audio.getMusic(), &stream);
-    EXPECT_TRUE(stream.isPlaying());
-    const int total = static_cast<int>(n * 5 / 2);
-    auto out = pull(audio, total);
-    for (int k = 0; k < total; ++k) {
-        const float expected = pcm.samples[static_cast<size_t>(k % n)];
-        ASSERT_EQ(left(out, static_cast<size_t>(k)), expected) << k;
-        ASSERT_EQ(right(out, static_cast<size_t>(k)), expected) << k;
-    }
-    EXPECT_TRUE(stream.isPlaying());
-}
-
-TEST_F(StreamTest, StereoMusicLoopsSeamlesslyToo) {
-    auto bytes = ogg(tune(0.25, 2), 2, kFileRate);
-    const auto pcm = decode(bytes);
-    const int64_t n = pcm.frames();
-    SoundStream stream(SoundStream::FLAG_LOOP, bytes);
-    audio.setMusic(&stream);
-    const int total = static_cast<int>(n * 3);
-    auto out = pull(audio, total);
-    for (int k = 0; k < total; ++k) {
-        ASSERT_EQ(left(out, static_cast<size_t>(k)), pcm.samples[static_cast<size_t>(2 * (k % n))]) << k;
-        ASSERT_EQ(right(out, static_cast<size_t>(k)), pcm.samples[static_cast<size_t>(2 * (k % n) + 1)]) << k;
+    for (int channels : {1, 2}) {
+        auto bytes = ogg(tune(channels == 1 ? 0.4 : 0.25, channels), channels, kFileRate);
+        const auto pcm = decode(bytes);
+        const int64_t n = pcm.frames();
+        SoundStream stream(SoundStream::FLAG_LOOP, bytes);
+        audio.setMusic(&stream);
+        EXPECT_EQ(audio.getMusic(), &stream);
+        const int total = static_cast<int>(n * 5 / 2);
+        auto out = pull(audio, total);
+        for (int k = 0; k < total; ++k) {
+            const size_t f = static_cast<size_t>(k % n) * static_cast<size_t>(channels);
+            ASSERT_EQ(left(out, static_cast<size_t>(k)), pcm.samples[f]) << k;
+            ASSERT_EQ(right(out, static_cast<size_t>(k)), pcm.samples[f + static_cast<size_t>(channels) - 1]) << k;
+        }
+        EXPECT_TRUE(stream.isPlaying());
     }
 }
 
@@ -200,8 +185,19 @@ TEST_F(StreamTest, FadeMusicToZeroForgetsItAtTheEnd) {
     pull(audio, 100);
     EXPECT_EQ(audio.getMusic(), nullptr);
     EXPECT_FALSE(stream.isPlaying());
-    out = pull(audio, 100);
-    EXPECT_EQ(peak(out), 0.0f);
+    EXPECT_EQ(peak(pull(audio, 100)), 0.0f);
+
+    // At once: forgotten at once. Without a renderer: by the clock.
+    audio.setMusic(&stream);
+    audio.fadeMusic(0.0f, 0.0);
+    EXPECT_EQ(audio.getMusic(), nullptr);
+    audio.setMusic(&stream);
+    audio.fadeMusic(0.0f, 2.0);
+    fakeNow = 1.9;
+    EXPECT_EQ(audio.getMusic(), &stream);
+    fakeNow = 2.0;
+    audio.update();
+    EXPECT_EQ(audio.getMusic(), nullptr);
 }
 
 TEST_F(StreamTest, FadeMusicToAVolumeKeepsIt) {
@@ -223,53 +219,20 @@ TEST_F(StreamTest, FadeMusicToAVolumeKeepsIt) {
     EXPECT_TRUE(stream.isPlaying());
 }
 
-TEST_F(StreamTest, FadeMusicAtOnceForgetsAtOnce) {
-    SoundStream stream(SoundStream::FLAG_LOOP, ogg(level(0.5f, kFileRate), 1, kFileRate));
-    audio.setMusic(&stream);
-    audio.fadeMusic(0.0f, 0.0);
-    EXPECT_EQ(audio.getMusic(), nullptr);
-    EXPECT_FALSE(stream.isPlaying());
-}
-
-TEST_F(StreamTest, FadeWithoutARendererEndsByTheClock) {
-    SoundStream stream(SoundStream::FLAG_LOOP, ogg(level(0.5f, kFileRate), 1, kFileRate));
-    audio.setMusic(&stream);
-    audio.fadeMusic(0.0f, 2.0);
-    fakeNow = 1.9;
-    EXPECT_EQ(audio.getMusic(), &stream);  // not pulled: the voice still fades
-    fakeNow = 2.0;
-    audio.update();
-    EXPECT_EQ(audio.getMusic(), nullptr);
-}
-
-TEST_F(StreamTest, GlobalStreamVolumeScalesTheMusicOnly) {
+TEST_F(StreamTest, StreamVolumesScaleTheMusicOnlyAndAreClamped) {
     SoundStream stream(SoundStream::FLAG_LOOP, ogg(level(0.5f, kFileRate), 1, kFileRate));
     Sound click(Sound::FLAG_LOOP, 1, level(0.1f, 100), 1, kFileRate);
     audio.setMusic(&stream);
     pull(audio, 1000);
     auto full = pull(audio, 100);
-    ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_STREAM, 2500);
-    auto quarter = pull(audio, 100);
-    EXPECT_NEAR(left(quarter, 50) / left(full, 50), 0.25f, 0.02f);
-    ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_STREAM, 0);
-    ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_MUSIC, 10000);
-    click.play();
-    auto onlyClick = pull(audio, 100);
-    EXPECT_FLOAT_EQ(left(onlyClick, 50), 0.1f);
-}
-
-TEST_F(StreamTest, StreamVolumeIsClampedAndSlides) {
-    SoundStream stream(SoundStream::FLAG_LOOP, ogg(level(0.5f, kFileRate), 1, kFileRate));
-    audio.setMusic(&stream);
-    pull(audio, 1000);
-    auto full = pull(audio, 10);
     stream.setVolume(3.0f);
-    auto clamped = pull(audio, 10);
-    EXPECT_NEAR(left(clamped, 5), left(full, 5), 0.01f);
-    EXPECT_GT(left(clamped, 5), 0.4f);
+    EXPECT_NEAR(left(pull(audio, 100), 50), left(full, 50), 0.01f);
+    ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_STREAM, 2500);
+    EXPECT_NEAR(left(pull(audio, 100), 50) / left(full, 50), 0.25f, 0.02f);
+    ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_STREAM, 10000);
     stream.setVolume(-1.0f);
-    auto silent = pull(audio, 10);
-    EXPECT_EQ(peak(silent), 0.0f);
+    click.play();
+    EXPECT_FLOAT_EQ(left(pull(audio, 100), 50), 0.1f);
     EXPECT_TRUE(stream.isPlaying());  // set at once, not slid: it goes on
 }
 
@@ -291,9 +254,9 @@ TEST_F(StreamTest, RecreateMakesTheChannelWhenItsHandleIsZero) {
     EXPECT_NE(stream.getChannelHandle(), 0u);
 }
 
-// What the game does when a level ends: make sure the current music has a
-// channel, stop that channel, forget the music.
-TEST_F(StreamTest, LevelEndStopsTheMusicChannelAndForgetsIt) {
+// What the game does when a level ends (make sure the current music has a
+// channel, stop that channel, forget the music), and when the output stops.
+TEST_F(StreamTest, LevelEndOrStoppedOutputEndsTheMusic) {
     SoundStream stream(SoundStream::FLAG_LOOP, ogg(level(0.5f, kFileRate), 1, kFileRate));
     audio.setMusic(&stream);
     pull(audio, 500);
@@ -303,13 +266,9 @@ TEST_F(StreamTest, LevelEndStopsTheMusicChannelAndForgetsIt) {
     }
     audio.forgetMusic();
     EXPECT_EQ(audio.getMusic(), nullptr);
-    auto out = pull(audio, 100);
-    EXPECT_EQ(peak(out), 0.0f);
+    EXPECT_EQ(peak(pull(audio, 100)), 0.0f);
     EXPECT_NE(stream.getChannelHandle(), 0u);  // the stream keeps its channel
-}
 
-TEST_F(StreamTest, StoppedOutputEndsTheMusicButKeepsItCurrent) {
-    SoundStream stream(SoundStream::FLAG_LOOP, ogg(level(0.5f, kFileRate), 1, kFileRate));
     audio.setMusic(&stream);
     pull(audio, 500);
     audio.stopOutput();
@@ -317,8 +276,7 @@ TEST_F(StreamTest, StoppedOutputEndsTheMusicButKeepsItCurrent) {
     EXPECT_EQ(audio.getMusic(), &stream);
     audio.forgetMusic();  // as the game controller does
     audio.startOutput();
-    auto out = pull(audio, 100);
-    EXPECT_EQ(peak(out), 0.0f);
+    EXPECT_EQ(peak(pull(audio, 100)), 0.0f);
 }
 
 TEST_F(StreamTest, DeletingThePlayingMusicIsSafe) {

@@ -28,22 +28,19 @@ DecodedImage decodeBytes(const std::string& bytes, const char16_t* name = u"test
     return img;
 }
 
-TEST(ImageCodec, DetectsFormatsByContent) {
-    const std::string png = pngBytes(4, 2, kPixels);
-    EXPECT_EQ(image_codec::detect(reinterpret_cast<const uint8_t*>(png.data()), png.size()), image_codec::Format::Png);
-    const uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0};
-    EXPECT_EQ(image_codec::detect(jpeg, sizeof jpeg), image_codec::Format::Jpeg);
-    const std::string tga = tgaBytes(4, 2, kPixels);
-    EXPECT_EQ(image_codec::detect(reinterpret_cast<const uint8_t*>(tga.data()), tga.size()), image_codec::Format::Tga);
-    EXPECT_EQ(image_codec::detect(nullptr, 0), image_codec::Format::Unknown);
-}
-
-TEST(ImageCodec, DecodesA32BitTga) {
+TEST(ImageCodec, DecodesA32BitTgaAndPngWithAndWithoutAlpha) {
     DecodedImage img = decodeBytes(tgaBytes(4, 2, kPixels));
     EXPECT_EQ(img.width, 4);
     EXPECT_EQ(img.height, 2);
     EXPECT_EQ(img.pixels, kPixels);
     EXPECT_TRUE(img.alphaUsed);
+    img = decodeBytes(pngBytes(4, 2, kPixels));
+    EXPECT_EQ(img.pixels, kPixels);
+    EXPECT_TRUE(img.alphaUsed);
+    DecodedImage rgb = decodeBytes(pngBytes(4, 2, kPixels, 3));
+    EXPECT_FALSE(rgb.alphaUsed);
+    EXPECT_EQ(rgb.pixels[4], 0xFF000000u);
+    EXPECT_EQ(rgb.pixels[6], 0xFFFFFF00u);
 }
 
 TEST(ImageCodec, DecodesABottomUpRleTga) {
@@ -65,17 +62,6 @@ TEST(ImageCodec, DecodesABottomUpRleTga) {
     EXPECT_EQ(img.pixels[2], 0xFFFFFFFFu);
     EXPECT_EQ(img.pixels[3], 0xFF0000FFu);
     EXPECT_FALSE(img.alphaUsed);
-}
-
-TEST(ImageCodec, DecodesPngWithAndWithoutAlpha) {
-    DecodedImage img = decodeBytes(pngBytes(4, 2, kPixels));
-    EXPECT_EQ(img.width, 4);
-    EXPECT_EQ(img.pixels, kPixels);
-    EXPECT_TRUE(img.alphaUsed);
-    DecodedImage rgb = decodeBytes(pngBytes(4, 2, kPixels, 3));
-    EXPECT_FALSE(rgb.alphaUsed);
-    EXPECT_EQ(rgb.pixels[4], 0xFF000000u);
-    EXPECT_EQ(rgb.pixels[6], 0xFFFFFF00u);
 }
 
 TEST(ImageCodec, JpegRoundTrip) {
@@ -100,10 +86,7 @@ TEST(ImageCodec, JpegRoundTrip) {
 TEST(ImageCodec, LargeJpegsGrowTheOutputBuffer) {
     std::vector<uint32_t> px(512 * 512);
     uint32_t x = 1;
-    for (uint32_t& p : px) {
-        x = x * 1103515245u + 12345u;
-        p = 0xFF000000u | (x >> 8);
-    }
+    for (uint32_t& p : px) p = 0xFF000000u | ((x = x * 1103515245u + 12345u) >> 8);
     std::vector<uint8_t> jpeg;
     ASSERT_TRUE(image_codec::encodeJpeg(px.data(), 512, 512, 100, jpeg));
     EXPECT_GT(jpeg.size(), 64u * 1024u);
@@ -112,48 +95,51 @@ TEST(ImageCodec, LargeJpegsGrowTheOutputBuffer) {
     EXPECT_EQ(img.width, 512);
 }
 
-TEST(ImageCodecDeathTest, ACorruptJpegIsAClearFatalError) {
+void expectFatal(const std::string& bytes, const char* message) {
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = true;
+            decodeBytes(bytes);
+        },
+        ::testing::ExitedWithCode(255), message);
+}
+
+TEST(ImageCodecDeathTest, ACorruptFileIsAClearFatalError) {
     std::string bad("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20);
     bad += std::string("\xFF\xC0\x00\x0B\x08\x00\x10\x00\x10\x01\x01\x11\x00", 13);  // frame header
     bad += std::string(64, '\x5A');                                                  // no tables, no scan
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            DecodedImage img;
-            image_codec::decode(reinterpret_cast<const uint8_t*>(bad.data()), bad.size(), u"bad.jpg", img);
-        },
-        ::testing::ExitedWithCode(255), "JPEG decode failed: ");
+    expectFatal(bad, "JPEG decode failed: ");
     // Not even a header: libjpeg's complaint is passed on.
-    const std::string junk("\xFF\xD8\xFF\x01garbage garbage garbage", 27);
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            DecodedImage img;
-            image_codec::decodeJpeg(reinterpret_cast<const uint8_t*>(junk.data()), junk.size(), u"junk.jpg", img);
-        },
-        ::testing::ExitedWithCode(255), "JPEG decode failed: .+");
+    expectFatal(std::string("\xFF\xD8\xFF\x01garbage garbage garbage", 27), "JPEG decode failed: .+");
+    expectFatal(std::string("\x89PNG\r\n\x1a\n broken", 15), "Image decode failed: ");
+    expectFatal("xx", "Image decode failed: .+");
 }
 
-TEST(ImageCodecDeathTest, ACorruptTgaOrPngIsFatal) {
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            decodeBytes(std::string("\x89PNG\r\n\x1a\n broken", 15));
-        },
-        ::testing::ExitedWithCode(255), "Image decode failed: ");
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            decodeBytes(std::string("xx"));
-        },
-        ::testing::ExitedWithCode(255), "Image decode failed: ");
-}
-
-TEST(ImageCodec, EncoderRejectsEmptyImages) {
-    std::vector<uint8_t> out;
-    EXPECT_FALSE(image_codec::encodeJpeg(nullptr, 4, 4, 90, out));
-    uint32_t p = 0;
-    EXPECT_FALSE(image_codec::encodeJpeg(&p, 0, 4, 90, out));
+TEST(ImageCodecDeathTest, SizesBeyondTheLimitsOrTheBytesAreFatalBeforeDecoding) {
+    // 23 bytes of TGA, raw and run-length, that would decode to 4096 x 4096.
+    std::string tga(18, '\0');
+    tga[13] = tga[15] = 0x10;
+    tga[16] = 32;
+    tga += std::string("\x80\x01\x02\x03\x04", 5);
+    for (char type : {'\x02', '\x0A'}) {
+        tga[2] = type;
+        expectFatal(tga, "Image decode failed: image size 4096x4096 cannot come from 23 bytes");
+    }
+    // A PNG of the same size over a few bytes of image data.
+    std::string png = pngBytes(4, 2, kPixels);
+    png.replace(16, 8, std::string("\0\0\x10\0\0\0\x10\0", 8));
+    expectFatal(png, "Image decode failed: image size 4096x4096 cannot come from");
+    // A JPEG whose frame header claims 4000 x 4000, then 16000 x 16000.
+    std::vector<uint32_t> px(16 * 16, 0xFF204060u);
+    std::vector<uint8_t> encoded;
+    ASSERT_TRUE(image_codec::encodeJpeg(px.data(), 16, 16, 90, encoded));
+    std::string jpeg(encoded.begin(), encoded.end());
+    const size_t frame = jpeg.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg.replace(frame + 5, 4, "\x0F\xA0\x0F\xA0");
+    expectFatal(jpeg, "JPEG decode failed: image size 4000x4000 cannot come from");
+    jpeg.replace(frame + 5, 4, "\x3E\x80\x3E\x80");
+    expectFatal(jpeg, "JPEG decode failed: image size 16000x16000 out of range");
 }
 
 // --- images in memory -----------------------------------------------------------
@@ -169,25 +155,20 @@ protected:
     FileManager files;
 };
 
-TEST_F(ImageFiles, MemoryImageFileDecodesAtOnce) {
+TEST_F(ImageFiles, DecodedAtOnceOrOnFirstUse) {
     MemoryImageFile img(0, u"gfx/small.png");
     EXPECT_TRUE(img.isDecoded());
-    EXPECT_EQ(img.getWidth(), 4);
     EXPECT_EQ(img.getPixel(2, 0), 0xFF0000FFu);
     EXPECT_EQ(img.getPixel(9, 9), 0u);
     EXPECT_TRUE(img.hasAlpha());
-}
-
-TEST_F(ImageFiles, DelayedLoadWaitsForFirstUse) {
     files.bEnableDelayedLoad = true;
-    MemoryImageFile img(FileData::FLAG_DELAYED, u"gfx/small.tga");
-    EXPECT_FALSE(img.isDecoded());
-    EXPECT_EQ(img.getHeight(), 2);
-    EXPECT_TRUE(img.isDecoded());
-    EXPECT_EQ(img.getPixel(3, 1), 0xFF808080u);
+    MemoryImageFile delayed(FileData::FLAG_DELAYED, u"gfx/small.tga");
+    EXPECT_FALSE(delayed.isDecoded());
+    EXPECT_EQ(delayed.getHeight(), 2);
+    EXPECT_EQ(delayed.getPixel(3, 1), 0xFF808080u);
 }
 
-TEST_F(ImageFiles, PurgeAndUnpurge) {
+TEST_F(ImageFiles, PurgedImagesReadTheirFileAgainAndBlankOnesKeepTheirPixels) {
     MemoryImageFile img(0, u"gfx/small.tga");
     img.purgePixels();
     EXPECT_FALSE(img.isDecoded());
@@ -195,17 +176,11 @@ TEST_F(ImageFiles, PurgeAndUnpurge) {
     std::vector<uint32_t> other(kPixels.size(), 0xFF123456);
     folder.write("gfx/small.tga", tgaBytes(4, 2, other));
     img.unpurge();
-    EXPECT_TRUE(img.isDecoded());
     EXPECT_EQ(img.getPixel(0, 0), 0xFF123456u);
-}
-
-TEST_F(ImageFiles, BlankImagesKeepTheirPixels) {
-    MemoryImageFile img(3, 5);
-    EXPECT_EQ(img.getWidth(), 3);
-    EXPECT_EQ(img.getPixel(2, 4), 0u);
-    img.setPixel(2, 4, 0xFFABCDEF);
-    img.purgePixels();  // nothing to reload from: kept
-    EXPECT_EQ(img.getPixel(2, 4), 0xFFABCDEFu);
+    MemoryImageFile blank(3, 5);
+    blank.setPixel(2, 4, 0xFFABCDEF);
+    blank.purgePixels();  // nothing to reload from: kept
+    EXPECT_EQ(blank.getPixel(2, 4), 0xFFABCDEFu);
 }
 
 TEST(ImageFilesDeathTest, AMissingImageIsFatal) {
@@ -244,6 +219,23 @@ TEST_F(TextureUpload, UploadsTheCanvasOnFirstUse) {
     EXPECT_EQ(t.pixels[7 * 4], 0u);
     tex.release();
     EXPECT_FALSE(device->textures[h - 1].alive);
+
+    // A texture from a file drops its pixels after the upload and reads the
+    // file again for a new device.
+    TempFolder folder;
+    FileManager files;
+    files.baseFolder = folder.path();
+    folder.write("a.tga", tgaBytes(4, 2, kPixels));
+    Texture file(0, u"a.tga");
+    ASSERT_NE(file.getHandle(), 0u);
+    EXPECT_TRUE(file.canvasPixels().empty());
+    auto second = std::make_unique<platform::NullRenderDevice>();
+    platform::NullRenderDevice* d2 = second.get();
+    std::string error;
+    ASSERT_TRUE(graphics.setDevice(std::move(second), error));
+    device = d2;
+    ASSERT_NE(file.getHandle(), 0u);
+    EXPECT_EQ(d2->textures.back().pixels[0], 0xFFFF0000u);
 }
 
 TEST_F(TextureUpload, ALargeImageIsHalvedUntilItFits) {
@@ -258,37 +250,16 @@ TEST_F(TextureUpload, ALargeImageIsHalvedUntilItFits) {
     EXPECT_EQ(tex.realWidth, 256);
     EXPECT_FLOAT_EQ(tex.getSkin(0)->width, 200);
     EXPECT_EQ(device->textures.back().pixels[0], 0xFF204060u);
-}
-
-TEST_F(TextureUpload, SmallTextureSimulation) {
+    // The small-texture simulation: 256, or 512 with flag 4.
+    device->maxTexture = 4096;
     graphics.bSmallTextures = true;
-    std::unique_ptr<MemoryImageFile> img(makeImage(512, 512, [](int, int) { return 0xFFFFFFFFu; }));
-    Texture t256(img.get(), Texture::FLAG_HALVE);
-    Texture t512(img.get(), Texture::FLAG_HALVE | Texture::FLAG_ALLOW_512);
+    std::unique_ptr<MemoryImageFile> big(makeImage(512, 512, [](int, int) { return 0xFFFFFFFFu; }));
+    Texture t256(big.get(), Texture::FLAG_HALVE);
+    Texture t512(big.get(), Texture::FLAG_HALVE | Texture::FLAG_ALLOW_512);
     t256.getHandle();
     t512.getHandle();
     EXPECT_EQ(t256.deviceWidth, 256);
     EXPECT_EQ(t512.deviceWidth, 512);
-}
-
-TEST_F(TextureUpload, FileTexturesDropTheirPixelsAfterUpload) {
-    TempFolder folder;
-    FileManager files;
-    files.baseFolder = folder.path();
-    folder.write("a.tga", tgaBytes(4, 2, kPixels));
-    Texture tex(0, u"a.tga");
-    EXPECT_FALSE(tex.canvasPixels().empty());
-    ASSERT_NE(tex.getHandle(), 0u);
-    EXPECT_TRUE(tex.canvasPixels().empty());
-    // A new device gets it again from the file.
-    auto second = std::make_unique<platform::NullRenderDevice>();
-    platform::NullRenderDevice* d2 = second.get();
-    std::string error;
-    ASSERT_TRUE(graphics.setDevice(std::move(second), error));
-    device = d2;
-    ASSERT_NE(tex.getHandle(), 0u);
-    ASSERT_EQ(d2->textures.size(), 1u);
-    EXPECT_EQ(d2->textures[0].pixels[0], 0xFFFF0000u);
 }
 
 }  // namespace

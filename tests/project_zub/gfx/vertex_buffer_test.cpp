@@ -15,12 +15,6 @@ namespace {
 
 using VertexBufferTest = NullGraphicsTest;
 
-TEST(VertexLayout, VerticesAre24Bytes) {
-    EXPECT_EQ(sizeof(Vertex), 24u);
-    EXPECT_EQ(offsetof(Vertex, diffuse), 12u);
-    EXPECT_EQ(offsetof(Vertex, u), 16u);
-}
-
 TEST_F(VertexBufferTest, UploadReplacesTheDeviceCopyAndCounts) {
     VertexBuffer vb;
     vb.setSize(3);
@@ -68,12 +62,15 @@ TEST_F(VertexBufferTest, DrawTakesFirstAndCount) {
     EXPECT_EQ(renderCounters.verticesTotal, 6 + 3 + 2 + 1);
 }
 
-TEST_F(VertexBufferTest, TheSixPrimitiveTypes) {
+TEST_F(VertexBufferTest, TheSixPrimitiveTypesAndATexture) {
+    std::unique_ptr<MemoryImageFile> img(makeImage(8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+    Texture tex(img.get());
     VertexBuffer vb(3);
     device->resetRecords();
-    for (int t = 0; t < 6; ++t) vb.draw(nullptr, t);
+    for (int t = 0; t < 6; ++t) vb.draw(&tex, t);
     ASSERT_EQ(device->draws.size(), 6u);
     for (int t = 0; t < 6; ++t) EXPECT_EQ(static_cast<int>(device->draws[t].type), t);
+    EXPECT_EQ(device->draws[0].texture, tex.getHandle());
 }
 
 TEST(VertexBufferDeathTest, AnUnknownPrimitiveTypeIsFatal) {
@@ -84,16 +81,6 @@ TEST(VertexBufferDeathTest, AnUnknownPrimitiveTypeIsFatal) {
             vb.draw(nullptr, 6);
         },
         ::testing::ExitedWithCode(255), "Assertion failed");
-}
-
-TEST_F(VertexBufferTest, DrawsWithATexture) {
-    std::unique_ptr<MemoryImageFile> img(makeImage(8, 8, [](int, int) { return 0xFFFFFFFFu; }));
-    Texture tex(img.get());
-    VertexBuffer vb(4);
-    device->resetRecords();
-    vb.draw(&tex, VertexBuffer::TRIANGLE_STRIP);
-    ASSERT_EQ(device->draws.size(), 1u);
-    EXPECT_EQ(device->draws[0].texture, tex.getHandle());
 }
 
 TEST_F(VertexBufferTest, ReleaseFreesTheDeviceBuffer) {
@@ -127,15 +114,6 @@ TEST_F(VertexBufferTest, LinesAndOutlinesAreUntexturedStrips) {
     EXPECT_EQ(device->draws[1].firstColor, 0xFF0000FFu);
     EXPECT_TRUE(device->draws[1].world == M44::identity());
     EXPECT_EQ(device->draws[1].modulate, 0xFFFFFFFFu);
-}
-
-TEST(RenderCounters, ResetLeavesTheFrameNumber) {
-    renderCounters.frameNumber = 9;
-    renderCounters.collisionChecks = 3;
-    renderCounters.reset();
-    EXPECT_EQ(renderCounters.collisionChecks, 0);
-    EXPECT_EQ(renderCounters.frameNumber, 9);
-    renderCounters.frameNumber = 0;
 }
 
 }  // namespace

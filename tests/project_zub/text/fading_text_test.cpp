@@ -31,8 +31,6 @@ protected:
 
 TEST(FadeTiming, AlphaRisesHoldsAndFalls) {
     FadeTiming f;
-    EXPECT_EQ(f.lifetime, 999999.0);
-    EXPECT_EQ(f.fadeAlpha(), 255);
     f.delay = 0.5;
     f.lifetime = 4.0;
     f.fadeIn = 1.0;
@@ -73,15 +71,8 @@ TEST(FadeTiming, TheFadeScalesTheColoursOwnAlpha) {
     EXPECT_EQ(colour, 0x7FFF0000u);
 }
 
-TEST_F(FadingTexts, DefaultsAndDrawingThroughTheShadowedPath) {
+TEST_F(FadingTexts, DrawnThroughTheShadowedPathCentred) {
     FadingText t(V3(0, 100, 0), u"RECIPE", font, 0xFFFFFFFF);
-    EXPECT_EQ(t.flags, 5);
-    EXPECT_EQ(t.bShadow, 1);
-    EXPECT_EQ(t.bAutoRemove, 1);
-    EXPECT_EQ(t.delay, 0.0);
-    EXPECT_EQ(t.lifetime, 999999.0);
-    EXPECT_EQ(t.fadeIn, 0.0);
-    EXPECT_EQ(t.fadeOut, 0.0);
     t.render();
     ASSERT_EQ(device->draws.size(), 2u);  // shadow 4 below, then the text
     EXPECT_EQ(device->draws[0].world, t.worldMatrix * M44::translation(0, -4, 0));
@@ -126,14 +117,11 @@ TEST_F(FadingTexts, TicksFadeAndRemoveAtTheEnd) {
     EXPECT_EQ(stays.bToBeDestroyed, 0);
     stays.render();
     EXPECT_TRUE(device->draws.empty());  // outside its lifetime
-}
-
-TEST_F(FadingTexts, HalfTransparentTextsStayHalfTransparent) {
-    FadingText t(0, 0, 0, u"Panel", font, 0x80000000);
-    t.bShadow = 0;
-    t.tick(0, 0.1);
-    EXPECT_EQ(t.color, 0x80000000u);
-    t.render();
+    // A half-transparent text without fades stays half transparent.
+    FadingText panel(0, 0, 0, u"Panel", font, 0x80000000);
+    panel.bShadow = 0;
+    panel.tick(0, 0.1);
+    panel.render();
     EXPECT_EQ(device->draws[0].firstColor, 0x80000000u);
 }
 
@@ -152,8 +140,6 @@ TEST_F(FadingTexts, FloatingTextsDriftAndFadeOut) {
     ZubBase effects;
     auto* f = new FloatingText(font, V3(10, 20, 0), u"100", 0xFFFF0000, V3(0, 64, 0), 0.75);
     effects.addChild(f);
-    EXPECT_EQ(f->lifetime, 0.75);
-    EXPECT_EQ(f->fadeOut, 0.75);
     effects.tick(0, 0.25);
     EXPECT_EQ(f->position, V3(10, 36, 0));
     EXPECT_EQ(f->worldMatrix.m[3][1], 36.0f);
@@ -187,8 +173,6 @@ TEST_F(FadingTexts, MultiLineTextWrapsTheTemplate) {
     templ.bShadow = 0;
     const float width = font->measureLine(u"LEFT and RIGHT") + 2;
     MultiLineText panel(&templ, width);
-    EXPECT_EQ(panel.position, V3(0, -100, 0));
-    EXPECT_EQ(panel.flags, 5);
     TextBlock* block = panel.getBlock();
     ASSERT_NE(block, nullptr);
     const int lines = block->lineCount();
