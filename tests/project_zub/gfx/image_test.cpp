@@ -184,10 +184,12 @@ TEST_F(ImageFiles, PurgedImagesReadTheirFileAgainAndBlankOnesKeepTheirPixels) {
 }
 
 TEST(ImageFilesDeathTest, AMissingImageIsFatal) {
+    // The folder belongs to this process: the child dies without running
+    // destructors.
+    TempFolder folder;
     EXPECT_EXIT(
         {
             ErrorManager::bTestMode = true;
-            TempFolder folder;
             FileManager files;
             files.baseFolder = folder.path();
             MemoryImageFile img(0, u"gfx/none.tga");
