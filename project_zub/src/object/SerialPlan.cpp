@@ -1,0 +1,444 @@
+#include "object/SerialPlan.h"
+
+#include <memory>
+#include <mutex>
+#include <typeinfo>
+
+#include "net/NetRole.h"
+#include "net/Packet.h"
+#include "net/RPC.h"
+#include "object/Property.h"
+#include "object/PropertyArray.h"
+#include "object/ZubBase.h"
+#include "util/Format.h"
+
+static_assert(Packet::FLAG_NETWORK == 1 && Packet::FLAG_RAW_POINTERS == 2, "plan variants are indexed by flags & 3");
+
+namespace {
+std::recursive_mutex& planMutex() {
+    static std::recursive_mutex m;
+    return m;
+}
+
+// Plans live as long as the program: the class records point at them.
+std::vector<std::unique_ptr<SerialPlan>>& allPlans() {
+    static auto* plans = new std::vector<std::unique_ptr<SerialPlan>>;
+    return *plans;
+}
+
+// The plans (or null: the property tree) of recently seen C++ types, so that
+// finding an object's plan takes no virtual call. A type's answer never
+// changes once its class's plan is made.
+struct CachedPlan {
+    const std::type_info* type = nullptr;
+    const SerialPlan* plan = nullptr;
+};
+thread_local CachedPlan planCache[16];
+
+CachedPlan& cachedPlan(const std::type_info* type) {
+    return planCache[(reinterpret_cast<uintptr_t>(type) >> 4) & 15];
+}
+
+// The last type a pointer entry accepted for a required class: its objects
+// need no walk up the class records.
+struct AcceptedType {
+    const std::type_info* type = nullptr;
+    const RuntimeClass* required = nullptr;
+};
+thread_local AcceptedType lastAccepted;
+}  // namespace
+
+// Turns a property tree into plan entries; refuses (with the reason) what a
+// plan cannot do.
+class PlanBuilder {
+public:
+    PlanBuilder(SerialPlan& plan, const void* base, const void* object, size_t size)
+        : plan(plan),
+          base(reinterpret_cast<uintptr_t>(base)),
+          begin(reinterpret_cast<uintptr_t>(object)),
+          end(reinterpret_cast<uintptr_t>(object) + size) {}
+
+    // The children of a group, in order; `excluded` holds the exclusion flags
+    // of the group and its ancestors.
+    bool walk(const Property* group, uint32_t excluded) {
+        for (const ZubBase* c = group->firstChild; c; c = c->nextSibling) {
+            const auto* prop = dynamic_cast<const Property*>(c);
+            if (!prop) return refuse(u"a property group holds an object that is no property");
+            if (!leaf(prop, excluded | (prop->flags & (PROP_NOT_NETWORK | PROP_NOT_COPY)))) return false;
+        }
+        return true;
+    }
+
+private:
+    using Kind = SerialPlan::Kind;
+
+    bool leaf(const Property* prop, uint32_t excluded) {
+        // Every kind's serialize is final: the kind alone says what it writes.
+        if (dynamic_cast<const PropertyRPCBase*>(prop)) return true;
+        if (auto* q = dynamic_cast<const PropertyContainer*>(prop)) return walk(q, excluded);
+        if (auto* q = dynamic_cast<const PropertyInt*>(prop))
+            return value(prop, excluded, (q->flags & PROP_UNSIGNED) ? SerialPlan::UINT : SerialPlan::INT, q->field,
+                         sizeof(int32_t));
+        if (auto* q = dynamic_cast<const PropertySecureInt*>(prop))
+            return value(prop, excluded, SerialPlan::INT, q->field, sizeof(int32_t));
+        if (auto* q = dynamic_cast<const PropertyBool*>(prop)) {
+            if (q->boolField) return value(prop, excluded, SerialPlan::BOOL, q->boolField, sizeof(bool));
+            return value(prop, excluded, SerialPlan::BYTE_BOOL, q->byteField, sizeof(uint8_t));
+        }
+        if (auto* q = dynamic_cast<const PropertyFloat*>(prop))
+            return value(prop, excluded, SerialPlan::FLOAT16, q->field, sizeof(float));
+        if (auto* q = dynamic_cast<const PropertyDouble*>(prop))
+            return value(prop, excluded, SerialPlan::DOUBLE, q->field, sizeof(double));
+        if (auto* q = dynamic_cast<const PropertyUString*>(prop))
+            return value(prop, excluded, SerialPlan::STRING, q->field, sizeof(WString), q->maxLength);
+        if (auto* q = dynamic_cast<const PropertyDWORD*>(prop))
+            return value(prop, excluded, SerialPlan::DWORD, q->field, sizeof(uint32_t));
+        if (auto* q = dynamic_cast<const PropertyEnumBase*>(prop))
+            return value(prop, excluded, SerialPlan::ENUM, q->field, sizeof(int32_t), q->count, detail(prop));
+        if (auto* q = dynamic_cast<const PropertySubObject*>(prop)) {
+            // The member's own body follows; a missing one could only be
+            // an object-dependent declaration.
+            if (!q->object) return refuse(formatString(u"sub-object '%s' is missing", prop->getName()));
+            return value(prop, excluded, SerialPlan::SUB_OBJECT, q->object, sizeof(ZubBase));
+        }
+        if (auto* q = dynamic_cast<const PropertyPointer*>(prop))
+            return value(prop, excluded, SerialPlan::POINTER, q->field, sizeof(void*), static_cast<int32_t>(q->flags),
+                         detail(prop, q->required, q->getter, q->setter));
+        if (auto* q = dynamic_cast<const PropertyReferenceBase*>(prop))
+            return value(prop, excluded, SerialPlan::REFERENCE, q->field, sizeof(ZubBaseReference), 0,
+                         detail(prop, q->required));
+        if (auto* q = dynamic_cast<const PropertyArray<float>*>(prop)) return array(q, excluded, SerialPlan::FLOAT_ARRAY);
+        if (auto* q = dynamic_cast<const PropertyArray<V3>*>(prop)) return array(q, excluded, SerialPlan::V3_ARRAY);
+        return refuse(formatString(u"property '%s' is of a kind without a plan (%s)", prop->getName(),
+                                   prop->getClass()->getName()));
+    }
+
+    template <class T>
+    bool array(const PropertyArray<T>* q, uint32_t excluded, Kind kind) {
+        int32_t countOffset = 0;
+        if (!offsetOf(q, q->count, sizeof(int32_t), countOffset)) return false;
+        return value(q, excluded, kind, q->array, sizeof(std::vector<T>), countOffset, detail(q));
+    }
+
+    bool value(const Property* prop, uint32_t excluded, Kind kind, const void* field, size_t size, int32_t aux = 0,
+               uint32_t detailIndex = 0) {
+        SerialPlan::Entry e{kind, 0, aux, detailIndex};
+        if (!offsetOf(prop, field, size, e.offset)) return false;
+        for (uint32_t v = 0; v < 4; ++v) {
+            const bool left = ((v & Packet::FLAG_NETWORK) && (excluded & PROP_NOT_NETWORK)) ||
+                              ((v & Packet::FLAG_RAW_POINTERS) && (excluded & PROP_NOT_COPY));
+            if (!left) plan.variants[v].push_back(e);
+        }
+        return true;
+    }
+
+    // The field's offset from the object's address, when the whole field
+    // lies inside the object.
+    bool offsetOf(const Property* prop, const void* field, size_t size, int32_t& offset) {
+        const uintptr_t f = reinterpret_cast<uintptr_t>(field);
+        if (!field || f < begin || f > end || size > end - f)
+            return refuse(formatString(u"property '%s' is bound to a field outside the object", prop->getName()));
+        offset = static_cast<int32_t>(static_cast<intptr_t>(f - base));
+        return true;
+    }
+
+    uint32_t detail(const Property* prop, const RuntimeClass* required = nullptr, ZubBase* (*get)(void*) = nullptr,
+                    void (*set)(void*, ZubBase*) = nullptr) {
+        plan.details.push_back({WString(prop->getName()), required, get, set});
+        return static_cast<uint32_t>(plan.details.size() - 1);
+    }
+
+    bool refuse(WString why) {
+        plan.reason = std::move(why);
+        return false;
+    }
+
+    SerialPlan& plan;
+    const uintptr_t base;
+    const uintptr_t begin;
+    const uintptr_t end;
+};
+
+template <class T>
+const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
+    std::lock_guard<std::recursive_mutex> lock(planMutex());
+    if (const SerialPlan* done = c->plan.load(std::memory_order_acquire)) return done;
+    auto plan = std::make_unique<SerialPlan>();
+    bool vary = false;
+    for (const RuntimeClass* r = c; r; r = r->parent) vary |= r->bPropertiesVary;
+    if (vary) {
+        plan->reason = u"its properties vary by object";
+    } else {
+        PropertyContainer root(u"", 0);
+        o->addPropertiesTo(&root);
+        PlanBuilder builder(*plan, o, dynamic_cast<const void*>(o), c->objectSize);
+        plan->usable = builder.walk(&root, 0);
+    }
+    if (!plan->usable) {
+        for (std::vector<Entry>& v : plan->variants) v.clear();
+        plan->details.clear();
+    }
+    const SerialPlan* made = plan.get();
+    allPlans().push_back(std::move(plan));
+    c->plan.store(made, std::memory_order_release);
+    return made;
+}
+
+template <class T>
+const SerialPlan* SerialPlan::find(T* o) {
+    const std::type_info* type = &typeid(*o);
+    CachedPlan& cached = cachedPlan(type);
+    if (cached.type == type) return cached.plan;
+    const RuntimeClass* c = o->getClass();
+    const SerialPlan* found = nullptr;
+    // An object of a type that has no record of its own has an unknown size
+    // and perhaps other properties than its class: it keeps its tree.
+    if (c->cppType == type) {
+        const SerialPlan* plan = c->plan.load(std::memory_order_acquire);
+        if (!plan) plan = make(o, c);
+        if (plan->usable) found = plan;
+    }
+    cached = {type, found};
+    return found;
+}
+
+const SerialPlan* SerialPlan::of(ZubBase* o) { return find(o); }
+const SerialPlan* SerialPlan::of(RPC* rpc) { return find(rpc); }
+
+void SerialPlan::serializeProperties(ZubBase* o, Packet& p) {
+    if (const SerialPlan* plan = find(o)) plan->run(o, p);
+    else serializeByTree(o, p);
+}
+
+void SerialPlan::serializeByTree(ZubBase* o, Packet& p) {
+    PropertyContainer props(u"", 0);
+    o->addPropertiesTo(&props);
+    props.serialize(p);
+}
+
+void SerialPlan::serializeArguments(RPC* rpc, Packet& p) {
+    if (const SerialPlan* plan = find(rpc)) {
+        plan->run(rpc, p);
+        return;
+    }
+    PropertyContainer args(u"", 0);
+    rpc->addPropertiesTo(&args);
+    args.serialize(p);
+}
+
+void SerialPlan::run(void* object, Packet& p) const {
+    char* const base = static_cast<char*>(object);
+    const std::vector<Entry>& list = variants[p.flags & 3];
+    const Entry* e = list.data();
+    const Entry* const last = e + list.size();
+    // The fast loops stop at the first error or at the end of the room;
+    // from there the entries run one by one through the packet's checked
+    // paths. After a read error the remaining entries still run, as the
+    // property tree's do: they read nothing, and fields that depend on each
+    // other (a count and its array) stay consistent.
+    while (e != last) {
+        if (!p.failed()) e = p.bWriting ? write(base, e, last, p) : read(base, e, last, p);
+        if (e == last) break;
+        runEntry(*e++, base, p);
+    }
+}
+
+// Plain values are written at the packet's fast paths on a cursor kept in a
+// register; text and bits go through the packet. Returns the first entry
+// left for the checked paths.
+const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Entry* last, Packet& p) const {
+    using namespace packet_detail;
+    const bool plainPointers = typeid(p) == typeid(Packet);  // no numbering of objects in the packet
+    uint8_t* c = p.cursor;
+    uint8_t* const end = p.buffer + p.capacity;
+    for (; e != last && end - c >= 5; ++e) {  // 5: the longest of the encodings written here
+        void* const f = base + e->offset;
+        switch (e->kind) {
+            case INT:
+                c = putInt(c, *static_cast<const int32_t*>(f));
+                continue;
+            case UINT: {
+                const int32_t v = *static_cast<const int32_t*>(f);
+                if (v < 0) break;  // refused by the packet
+                c = putVarint(c, static_cast<uint32_t>(v));
+                continue;
+            }
+            case FLOAT16:
+                c = putHalf(c, *static_cast<const float*>(f));
+                continue;
+            case DOUBLE:
+                c = putDouble(c, *static_cast<const double*>(f));
+                continue;
+            case DWORD:
+                c = put32(c, *static_cast<const uint32_t*>(f));
+                continue;
+            case POINTER: {
+                if (e->aux != 0 || !plainPointers) break;  // raw, resource or numbered
+                const ZubBase* o = details[e->detail].get(f);
+                if (o && o->objectUID < 0) break;  // refused by the packet
+                c = putVarint(c, o ? static_cast<uint32_t>(o->objectUID) : 0u);
+                continue;
+            }
+            case BOOL:
+            case BYTE_BOOL: {
+                // One bit of the current bit byte, or of a new one at the cursor.
+                const bool v = e->kind == BOOL ? *static_cast<const bool*>(f) : *static_cast<const uint8_t*>(f) != 0;
+                p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
+                ++p.bitIndex;
+                if (p.bitMask == 0) {
+                    *c = 0;
+                    p.bitByte = c++;
+                    p.bitMask = 1;
+                    p.bitIndex = 0;
+                }
+                if (v) *p.bitByte |= p.bitMask;
+                continue;
+            }
+            case STRING:
+                p.cursor = c;
+                p.doUString(*static_cast<WString*>(f), e->aux);
+                c = p.cursor;
+                if (p.failed()) return e + 1;
+                continue;
+            default:
+                break;
+        }
+        break;
+    }
+    p.cursor = c;
+    return e;
+}
+
+const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entry* last, Packet& p) const {
+    using namespace packet_detail;
+    const bool plainPointers = typeid(p) == typeid(Packet);
+    const uint8_t* c = p.cursor;
+    const uint8_t* const end = p.buffer + p.size;
+    for (; e != last && end - c >= 6; ++e) {  // 6: the longest of the encodings read here
+        void* const f = base + e->offset;
+        switch (e->kind) {
+            case INT:
+                if (!takeInt(c, *static_cast<int32_t*>(f))) break;  // bad data: the packet judges it
+                continue;
+            case UINT: {
+                const uint8_t* at = c;
+                uint32_t u;
+                if (!takeVarint(at, u) || u > 0x7FFFFFFFu) break;
+                *static_cast<int32_t*>(f) = static_cast<int32_t>(u);
+                c = at;
+                continue;
+            }
+            case FLOAT16:
+                *static_cast<float*>(f) = takeHalf(c);
+                continue;
+            case DOUBLE:
+                *static_cast<double*>(f) = takeDouble(c);
+                continue;
+            case DWORD:
+                *static_cast<uint32_t*>(f) = take32(c);
+                continue;
+            case POINTER: {
+                if (e->aux != 0 || !plainPointers || !THEROLE) break;
+                const uint8_t* at = c;
+                uint32_t uid;
+                if (!takeVarint(at, uid) || uid > 0x7FFFFFFFu) break;
+                ZubBase* o = nullptr;
+                if (uid != 0) {
+                    // An unknown object or one of another class: the
+                    // packet's checked path reports it.
+                    o = THEROLE->findObjectOrNull(static_cast<int32_t>(uid));
+                    if (!o) break;
+                    const RuntimeClass* required = details[e->detail].required;
+                    const std::type_info* type = &typeid(*o);
+                    if (required && (lastAccepted.type != type || lastAccepted.required != required)) {
+                        if (!o->getClass()->isDerivedFrom(required)) break;
+                        lastAccepted = {type, required};
+                    }
+                }
+                details[e->detail].set(f, o);
+                c = at;
+                continue;
+            }
+            case BOOL:
+            case BYTE_BOOL: {
+                p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
+                ++p.bitIndex;
+                if (p.bitMask == 0) {
+                    p.bitByte = p.buffer + (c - p.buffer);
+                    ++c;
+                    p.bitMask = 1;
+                    p.bitIndex = 0;
+                }
+                const bool v = (*p.bitByte & p.bitMask) != 0;
+                if (e->kind == BOOL) *static_cast<bool*>(f) = v;
+                else *static_cast<uint8_t*>(f) = v ? 1 : 0;
+                continue;
+            }
+            case STRING:
+                p.cursor = p.buffer + (c - p.buffer);
+                p.doUString(*static_cast<WString*>(f), e->aux);
+                c = p.cursor;
+                if (p.failed()) return e + 1;
+                continue;
+            default:
+                break;
+        }
+        break;
+    }
+    p.cursor = p.buffer + (c - p.buffer);
+    return e;
+}
+
+void SerialPlan::runEntry(const Entry& e, char* base, Packet& p) const {
+    void* const f = base + e.offset;
+    switch (e.kind) {
+        case INT:
+            p.doInt(*static_cast<int32_t*>(f));
+            break;
+        case UINT:
+            p.doUInt(*static_cast<int32_t*>(f));
+            break;
+        case BOOL:
+            p.doBool(*static_cast<bool*>(f));
+            break;
+        case BYTE_BOOL:
+            p.doBool(*static_cast<uint8_t*>(f));
+            break;
+        case FLOAT16:
+            p.doFloat16(*static_cast<float*>(f));
+            break;
+        case DOUBLE:
+            p.doDouble(*static_cast<double*>(f));
+            break;
+        case DWORD:
+            p.doDWORD(*static_cast<uint32_t*>(f));
+            break;
+        case STRING:
+            p.doUString(*static_cast<WString*>(f), e.aux);
+            break;
+        case ENUM:
+            property_codec::enumValue(p, *static_cast<int32_t*>(f), e.aux, details[e.detail].name);
+            break;
+        case SUB_OBJECT:
+            property_codec::subObject(p, static_cast<ZubBase*>(f));
+            break;
+        case POINTER: {
+            const Detail& d = details[e.detail];
+            property_codec::pointer(p, f, static_cast<uint32_t>(e.aux), d.required, d.get, d.set, d.name);
+            break;
+        }
+        case REFERENCE: {
+            const Detail& d = details[e.detail];
+            property_codec::reference(p, *static_cast<ZubBaseReference*>(f), d.required, d.name);
+            break;
+        }
+        case FLOAT_ARRAY:
+            PropertyArrayBase::serializeElements(p, *static_cast<std::vector<float>*>(f),
+                                                 *reinterpret_cast<int32_t*>(base + e.aux), details[e.detail].name);
+            break;
+        case V3_ARRAY:
+            PropertyArrayBase::serializeElements(p, *static_cast<std::vector<V3>*>(f),
+                                                 *reinterpret_cast<int32_t*>(base + e.aux), details[e.detail].name);
+            break;
+    }
+}
