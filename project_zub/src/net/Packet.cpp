@@ -294,7 +294,7 @@ void Packet::checkedUString(WString& s, int maxLength) {
 // ---------------------------------------------------------------------------
 // Classes, objects, resources
 
-void Packet::doClassID(const RuntimeClass*& c) {
+void Packet::checkedClassID(const RuntimeClass*& c) {
     RuntimeClassManager& m = classes();
     if (bWriting) {
         if (!c) {
@@ -350,15 +350,8 @@ void Packet::doPointer(ZubBase*& o) {
 
 bool Packet::doPointer2(ZubBase*& o) {
     if (bWriting) {
-        int32_t uid = 0;
-        if (o) {
-            if (o->objectUID < 0) {
-                fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0",
-                     "Packet::doPointer2");
-                return true;
-            }
-            uid = o->objectUID;
-        }
+        if (o && o->objectUID < 0) return writeUnregistered(o);
+        int32_t uid = o ? o->objectUID : 0;
         doUInt(uid);
         return o != nullptr;
     }
@@ -366,16 +359,25 @@ bool Packet::doPointer2(ZubBase*& o) {
     doUInt(uid);
     o = nullptr;
     if (bFailed || uid == 0) return false;
+    if (THEROLE) o = THEROLE->findObjectOrNull(uid);
+    if (!o) o = unknownObject(uid);
+    return o != nullptr;
+}
+
+bool Packet::writeUnregistered(ZubBase* o) {
+    fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0",
+         "Packet::doPointer2");
+    return true;
+}
+
+ZubBase* Packet::unknownObject(int32_t uid) {
     if (!THEROLE) {
         fail(formatString(u"Could not find object ID %d", uid), "THEROLE != NULL", "Packet::doPointer2");
-        return false;
+        return nullptr;
     }
-    o = THEROLE->findObjectOrNull(uid);
-    if (!o) {
-        if (getErrorMode() == ErrorMode::Fatal) o = THEROLE->findObject(uid);  // fatal when unknown
-        else fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
-    }
-    return o != nullptr;
+    if (getErrorMode() == ErrorMode::Fatal) return THEROLE->findObject(uid);  // fatal
+    fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
+    return nullptr;
 }
 
 void Packet::doResourcePointer2(ZubBase*& resource) {

@@ -14,6 +14,7 @@
 // reason; a packet marked as coming from a peer only records the error so
 // that its caller can drop it.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -178,6 +179,10 @@ private:
     void checkedDouble(double& v);
     void checkedDWORD(uint32_t& v);
     void checkedUString(WString& s, int maxLength);
+    void checkedClassID(const RuntimeClass*& c);
+    // The failing ends of doPointer2, kept out of its way.
+    [[gnu::cold, gnu::noinline]] bool writeUnregistered(ZubBase* o);
+    [[gnu::cold, gnu::noinline]] ZubBase* unknownObject(int32_t uid);
     bool bFailed = false;
     ErrorMode errorMode = ErrorMode::Fatal;
     WString error;
@@ -203,24 +208,21 @@ inline uint8_t* putVarint(uint8_t* o, uint32_t x) {
 // Up to 5 bytes.
 inline bool takeVarint(const uint8_t*& in, uint32_t& x) {
     uint32_t r = in[0];
-    if (r < 0x80) {
+    if (in[0] < 0x80) {
         in += 1;
-        x = r;
-        return true;
+    } else if (r = (r & 0x7F) | (static_cast<uint32_t>(in[1]) << 7); in[1] < 0x80) {
+        in += 2;
+    } else if (r = (r & 0x3FFF) | (static_cast<uint32_t>(in[2]) << 14); in[2] < 0x80) {
+        in += 3;
+    } else if (r = (r & 0x1FFFFF) | (static_cast<uint32_t>(in[3]) << 21); in[3] < 0x80) {
+        in += 4;
+    } else if (in[4] < 0x10) {  // more would pass 32 bits or 5 bytes
+        r = (r & 0xFFFFFFF) | (static_cast<uint32_t>(in[4]) << 28);
+        in += 5;
+    } else {
+        return false;
     }
-    r &= 0x7F;
-    for (int i = 1; i < 4; ++i) {
-        const uint32_t b = in[i];
-        r |= (b & 0x7F) << (7 * i);
-        if (b < 0x80) {
-            in += i + 1;
-            x = r;
-            return true;
-        }
-    }
-    if (in[4] >= 0x10) return false;  // past 32 bits or 5 bytes
-    x = r | (static_cast<uint32_t>(in[4]) << 28);
-    in += 5;
+    x = r;
     return true;
 }
 
@@ -243,7 +245,8 @@ inline bool takeInt(const uint8_t*& in, int32_t& v) {
         if (!takeVarint(at, rest) || rest > (0x7FFFFFFFu >> 6)) return false;
         m |= rest << 6;
     }
-    v = (b0 & 0x40) ? -static_cast<int32_t>(m) : static_cast<int32_t>(m);
+    const uint32_t negative = 0u - ((b0 >> 6) & 1u);  // all ones when negative
+    v = static_cast<int32_t>((m ^ negative) - negative);
     in = at;
     return true;
 }
@@ -252,26 +255,26 @@ inline bool takeInt(const uint8_t*& in, int32_t& v) {
 // the range it can hold) and the top 10 bits of the mantissa; NaN and zero
 // are 0.
 inline uint16_t floatToHalf(float v) {
-    // Written without branches on the value: the magnitude clamped into
-    // [3.1e-5, 130000], the sign from the sign bit; NaN and zero give 0.
+    // Without branches on the value: the magnitude clamped into [3.1e-5,
+    // 130000] has a float exponent of 112 to 143, which less 112 is the
+    // 5-bit one; the sign comes from the sign bit; NaN and zero give 0.
     uint32_t in;
     std::memcpy(&in, &v, 4);
     const float a = std::fabs(v);
     const float m = std::min(std::max(a, 3.1e-5f), 130000.0f);
     uint32_t bits;
     std::memcpy(&bits, &m, 4);
-    const uint32_t exponent = ((bits >> 23) & 0xFF) - 112u;
-    const uint32_t h = ((in >> 16) & 0x8000u) | ((exponent & 31u) << 10) | ((bits >> 13) & 0x3FFu);
+    const uint32_t h = ((in >> 16) & 0x8000u) | ((bits >> 13) - (112u << 10));
     return static_cast<uint16_t>(a > 0.0f ? h : 0u);  // false for NaN
 }
 
 inline float halfToFloat(uint16_t w) {
-    if (w == 0) return 0.0f;
-    const uint32_t bits = (static_cast<uint32_t>(w & 0x8000u) << 16) |
-                          ((((w >> 10) & 31u) + 112u) << 23) | (static_cast<uint32_t>(w & 0x3FFu) << 13);
+    // The exponent and mantissa move up into place and the exponent gains
+    // 112 (it stays below 256, so nothing carries into the sign).
+    const uint32_t bits = (static_cast<uint32_t>(w & 0x8000u) << 16) | ((static_cast<uint32_t>(w & 0x7FFFu) << 13) + (112u << 23));
     float f;
     std::memcpy(&f, &bits, 4);
-    return f;
+    return w != 0 ? f : 0.0f;
 }
 
 inline uint8_t* putHalf(uint8_t* o, float v) {
@@ -314,7 +317,7 @@ inline double takeDouble(const uint8_t*& in) {
     const uint32_t bits = take32(in);
     float f;
     std::memcpy(&f, &bits, 4);
-    return std::isfinite(f) ? f : 0.0;
+    return (bits & 0x7F800000u) != 0x7F800000u ? f : 0.0;  // not infinite, not NaN
 }
 }  // namespace packet_detail
 
@@ -424,6 +427,17 @@ inline void Packet::doUString(WString& s, int maxLength) {
     checkedUString(s, maxLength);
 }
 
+inline void Packet::doClassID(const RuntimeClass*& c) {
+    // The usual case inline: a class of the built class array into a packet
+    // that numbers classes by their index.
+    if (bWriting && c && c->index >= 0 && !(flags & FLAG_RAW_CLASSES) && RuntimeClassManager::getInstance().bBuilt) {
+        uint32_t index = static_cast<uint32_t>(c->index);
+        doUInt(index);
+        return;
+    }
+    checkedClassID(c);
+}
+
 inline void Packet::doBit(uint8_t& byte, int bit) {
     if (bit < 0 || bit > 7) return;
     uint8_t* bb = takeBitByte();
@@ -441,6 +455,16 @@ inline void Packet::doBit(uint8_t& byte, int bit) {
 
 inline void Packet::doBits(uint8_t& byte, int count) {
     if (count > 8) count = 8;
+    // Bits that fit in the current bit byte go in or out together.
+    if (count > 0 && bitByte && bitMask != 0 && (bitMask << count) <= 0x80 && !bFailed) {
+        const uint8_t mask = static_cast<uint8_t>((1u << count) - 1u);
+        const int shift = std::countr_zero(static_cast<unsigned>(bitMask)) + 1;
+        if (bWriting) *bitByte |= static_cast<uint8_t>((byte & mask) << shift);
+        else byte = static_cast<uint8_t>((byte & ~mask) | ((*bitByte >> shift) & mask));
+        bitMask = static_cast<uint8_t>(bitMask << count);
+        bitIndex += count;
+        return;
+    }
     for (int i = 0; i < count; ++i) doBit(byte, i);
 }
 

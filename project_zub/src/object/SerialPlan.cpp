@@ -122,7 +122,7 @@ private:
 
     bool value(const Property* prop, uint32_t excluded, Kind kind, const void* field, size_t size, int32_t aux = 0,
                uint32_t detailIndex = 0) {
-        SerialPlan::Entry e{kind, 0, aux, detailIndex};
+        SerialPlan::Entry e{kind, 1, 0, aux, detailIndex};
         if (!offsetOf(prop, field, size, e.offset)) return false;
         for (uint32_t v = 0; v < 4; ++v) {
             const bool left = ((v & Packet::FLAG_NETWORK) && (excluded & PROP_NOT_NETWORK)) ||
@@ -159,6 +159,38 @@ private:
     const uintptr_t end;
 };
 
+void SerialPlan::mergeRuns(std::vector<Entry>& list) {
+    // Neighbouring fields of one plain kind that lie side by side in the
+    // object (the members of a vector, a state's timers) become one entry.
+    auto elementSize = [](Kind k) -> int32_t {
+        switch (k) {
+            case INT:
+            case UINT:
+            case DWORD:
+                return 4;
+            case FLOAT16:
+                return sizeof(float);
+            case DOUBLE:
+                return sizeof(double);
+            default:
+                return 0;
+        }
+    };
+    std::vector<Entry> merged;
+    for (const Entry& e : list) {
+        if (!merged.empty()) {
+            Entry& run = merged.back();
+            const int32_t size = elementSize(e.kind);
+            if (size && run.kind == e.kind && run.count < 255 && e.offset == run.offset + run.count * size) {
+                ++run.count;
+                continue;
+            }
+        }
+        merged.push_back(e);
+    }
+    list.swap(merged);
+}
+
 template <class T>
 const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
     std::lock_guard<std::recursive_mutex> lock(planMutex());
@@ -178,6 +210,7 @@ const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
         for (std::vector<Entry>& v : plan->variants) v.clear();
         plan->details.clear();
     }
+    for (std::vector<Entry>& v : plan->variants) plan->mergeRuns(v);
     const SerialPlan* made = plan.get();
     allPlans().push_back(std::move(plan));
     c->plan.store(made, std::memory_order_release);
@@ -231,7 +264,7 @@ void SerialPlan::run(void* object, Packet& p) const {
     const std::vector<Entry>& list = variants[p.flags & 3];
     const Entry* e = list.data();
     const Entry* const last = e + list.size();
-    // The fast loops stop at the first error or at the end of the room;
+    // The fast loops stop at the first error or where the room runs short;
     // from there the entries run one by one through the packet's checked
     // paths. After a read error the remaining entries still run, as the
     // property tree's do: they read nothing, and fields that depend on each
@@ -243,46 +276,74 @@ void SerialPlan::run(void* object, Packet& p) const {
     }
 }
 
+namespace {
+template <class T>
+T* fieldAt(char* base, int32_t offset) {
+    return reinterpret_cast<T*>(base + offset);
+}
+}  // namespace
+
 // Plain values are written at the packet's fast paths on a cursor kept in a
-// register; text and bits go through the packet. Returns the first entry
-// left for the checked paths.
+// register (each case first makes sure its longest encoding fits); text goes
+// through the packet. Returns the first entry left for the checked paths.
 const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Entry* last, Packet& p) const {
     using namespace packet_detail;
-    const bool plainPointers = typeid(p) == typeid(Packet);  // no numbering of objects in the packet
+    const bool plainPointers = &typeid(p) == &typeid(Packet);  // no numbering of objects in the packet
     uint8_t* c = p.cursor;
     uint8_t* const end = p.buffer + p.capacity;
-    for (; e != last && end - c >= 5; ++e) {  // 5: the longest of the encodings written here
-        void* const f = base + e->offset;
+    for (; e != last; ++e) {
+        const int n = e->count;
+        if (n < 1) __builtin_unreachable();  // plans hold one field or more per entry
         switch (e->kind) {
-            case INT:
-                c = putInt(c, *static_cast<const int32_t*>(f));
-                continue;
-            case UINT: {
-                const int32_t v = *static_cast<const int32_t*>(f);
-                if (v < 0) break;  // refused by the packet
-                c = putVarint(c, static_cast<uint32_t>(v));
+            case INT: {
+                if (end - c < 5 * n) break;
+                const int32_t* v = fieldAt<int32_t>(base, e->offset);
+                for (int k = 0; k < n; ++k) c = putInt(c, v[k]);
                 continue;
             }
-            case FLOAT16:
-                c = putHalf(c, *static_cast<const float*>(f));
+            case UINT: {
+                if (end - c < 5 * n) break;
+                int32_t* v = fieldAt<int32_t>(base, e->offset);
+                for (int k = 0; k < n; ++k) {
+                    if (v[k] < 0) {  // refused by the packet
+                        p.cursor = c;
+                        for (; k < n; ++k) p.doUInt(v[k]);
+                        return e + 1;
+                    }
+                    c = putVarint(c, static_cast<uint32_t>(v[k]));
+                }
                 continue;
-            case DOUBLE:
-                c = putDouble(c, *static_cast<const double*>(f));
+            }
+            case FLOAT16: {
+                if (end - c < 2 * n) break;
+                const float* v = fieldAt<float>(base, e->offset);
+                for (int k = 0; k < n; ++k) c = putHalf(c, v[k]);
                 continue;
-            case DWORD:
-                c = put32(c, *static_cast<const uint32_t*>(f));
+            }
+            case DOUBLE: {
+                if (end - c < 4 * n) break;
+                const double* v = fieldAt<double>(base, e->offset);
+                for (int k = 0; k < n; ++k) c = putDouble(c, v[k]);
                 continue;
+            }
+            case DWORD: {
+                if (end - c < 4 * n) break;
+                const uint32_t* v = fieldAt<uint32_t>(base, e->offset);
+                for (int k = 0; k < n; ++k) c = put32(c, v[k]);
+                continue;
+            }
             case POINTER: {
-                if (e->aux != 0 || !plainPointers) break;  // raw, resource or numbered
-                const ZubBase* o = details[e->detail].get(f);
+                if (end - c < 5 || e->aux != 0 || !plainPointers) break;  // raw, resource or numbered
+                const ZubBase* o = details[e->detail].get(base + e->offset);
                 if (o && o->objectUID < 0) break;  // refused by the packet
                 c = putVarint(c, o ? static_cast<uint32_t>(o->objectUID) : 0u);
                 continue;
             }
             case BOOL:
             case BYTE_BOOL: {
+                if (end - c < 1) break;
                 // One bit of the current bit byte, or of a new one at the cursor.
-                const bool v = e->kind == BOOL ? *static_cast<const bool*>(f) : *static_cast<const uint8_t*>(f) != 0;
+                const bool v = e->kind == BOOL ? *fieldAt<bool>(base, e->offset) : *fieldAt<uint8_t>(base, e->offset) != 0;
                 p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
                 ++p.bitIndex;
                 if (p.bitMask == 0) {
@@ -296,12 +357,16 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
             }
             case STRING:
                 p.cursor = c;
-                p.doUString(*static_cast<WString*>(f), e->aux);
+                p.doUString(*fieldAt<WString>(base, e->offset), e->aux);
                 c = p.cursor;
                 if (p.failed()) return e + 1;
                 continue;
-            default:
-                break;
+            case ENUM:
+            case SUB_OBJECT:
+            case REFERENCE:
+            case FLOAT_ARRAY:
+            case V3_ARRAY:
+                break;  // through the packet's checked paths
         }
         break;
     }
@@ -311,34 +376,62 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
 
 const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entry* last, Packet& p) const {
     using namespace packet_detail;
-    const bool plainPointers = typeid(p) == typeid(Packet);
+    const bool plainPointers = &typeid(p) == &typeid(Packet);
     const uint8_t* c = p.cursor;
     const uint8_t* const end = p.buffer + p.size;
-    for (; e != last && end - c >= 6; ++e) {  // 6: the longest of the encodings read here
-        void* const f = base + e->offset;
+    auto sync = [&] { p.cursor = p.buffer + (c - p.buffer); };
+    for (; e != last; ++e) {
+        const int n = e->count;
+        if (n < 1) __builtin_unreachable();  // plans hold one field or more per entry
         switch (e->kind) {
-            case INT:
-                if (!takeInt(c, *static_cast<int32_t*>(f))) break;  // bad data: the packet judges it
-                continue;
-            case UINT: {
-                const uint8_t* at = c;
-                uint32_t u;
-                if (!takeVarint(at, u) || u > 0x7FFFFFFFu) break;
-                *static_cast<int32_t*>(f) = static_cast<int32_t>(u);
-                c = at;
+            case INT: {
+                if (end - c < 6 * n) break;
+                int32_t* v = fieldAt<int32_t>(base, e->offset);
+                for (int k = 0; k < n; ++k) {
+                    if (!takeInt(c, v[k])) {  // bad data: the packet judges it
+                        sync();
+                        for (; k < n; ++k) p.doInt(v[k]);
+                        return e + 1;
+                    }
+                }
                 continue;
             }
-            case FLOAT16:
-                *static_cast<float*>(f) = takeHalf(c);
+            case UINT: {
+                if (end - c < 5 * n) break;
+                int32_t* v = fieldAt<int32_t>(base, e->offset);
+                for (int k = 0; k < n; ++k) {
+                    const uint8_t* at = c;
+                    uint32_t u;
+                    if (!takeVarint(at, u) || u > 0x7FFFFFFFu) {
+                        sync();
+                        for (; k < n; ++k) p.doUInt(v[k]);
+                        return e + 1;
+                    }
+                    v[k] = static_cast<int32_t>(u);
+                    c = at;
+                }
                 continue;
-            case DOUBLE:
-                *static_cast<double*>(f) = takeDouble(c);
+            }
+            case FLOAT16: {
+                if (end - c < 2 * n) break;
+                float* v = fieldAt<float>(base, e->offset);
+                for (int k = 0; k < n; ++k) v[k] = takeHalf(c);
                 continue;
-            case DWORD:
-                *static_cast<uint32_t*>(f) = take32(c);
+            }
+            case DOUBLE: {
+                if (end - c < 4 * n) break;
+                double* v = fieldAt<double>(base, e->offset);
+                for (int k = 0; k < n; ++k) v[k] = takeDouble(c);
                 continue;
+            }
+            case DWORD: {
+                if (end - c < 4 * n) break;
+                uint32_t* v = fieldAt<uint32_t>(base, e->offset);
+                for (int k = 0; k < n; ++k) v[k] = take32(c);
+                continue;
+            }
             case POINTER: {
-                if (e->aux != 0 || !plainPointers || !THEROLE) break;
+                if (end - c < 5 || e->aux != 0 || !plainPointers || !THEROLE) break;
                 const uint8_t* at = c;
                 uint32_t uid;
                 if (!takeVarint(at, uid) || uid > 0x7FFFFFFFu) break;
@@ -355,12 +448,13 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
                         lastAccepted = {type, required};
                     }
                 }
-                details[e->detail].set(f, o);
+                details[e->detail].set(base + e->offset, o);
                 c = at;
                 continue;
             }
             case BOOL:
             case BYTE_BOOL: {
+                if (end - c < 1) break;
                 p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
                 ++p.bitIndex;
                 if (p.bitMask == 0) {
@@ -370,22 +464,26 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
                     p.bitIndex = 0;
                 }
                 const bool v = (*p.bitByte & p.bitMask) != 0;
-                if (e->kind == BOOL) *static_cast<bool*>(f) = v;
-                else *static_cast<uint8_t*>(f) = v ? 1 : 0;
+                if (e->kind == BOOL) *fieldAt<bool>(base, e->offset) = v;
+                else *fieldAt<uint8_t>(base, e->offset) = v ? 1 : 0;
                 continue;
             }
             case STRING:
-                p.cursor = p.buffer + (c - p.buffer);
-                p.doUString(*static_cast<WString*>(f), e->aux);
+                sync();
+                p.doUString(*fieldAt<WString>(base, e->offset), e->aux);
                 c = p.cursor;
                 if (p.failed()) return e + 1;
                 continue;
-            default:
-                break;
+            case ENUM:
+            case SUB_OBJECT:
+            case REFERENCE:
+            case FLOAT_ARRAY:
+            case V3_ARRAY:
+                break;  // through the packet's checked paths
         }
         break;
     }
-    p.cursor = p.buffer + (c - p.buffer);
+    sync();
     return e;
 }
 
@@ -393,25 +491,25 @@ void SerialPlan::runEntry(const Entry& e, char* base, Packet& p) const {
     void* const f = base + e.offset;
     switch (e.kind) {
         case INT:
-            p.doInt(*static_cast<int32_t*>(f));
+            for (int k = 0; k < e.count; ++k) p.doInt(static_cast<int32_t*>(f)[k]);
             break;
         case UINT:
-            p.doUInt(*static_cast<int32_t*>(f));
+            for (int k = 0; k < e.count; ++k) p.doUInt(static_cast<int32_t*>(f)[k]);
+            break;
+        case FLOAT16:
+            for (int k = 0; k < e.count; ++k) p.doFloat16(static_cast<float*>(f)[k]);
+            break;
+        case DOUBLE:
+            for (int k = 0; k < e.count; ++k) p.doDouble(static_cast<double*>(f)[k]);
+            break;
+        case DWORD:
+            for (int k = 0; k < e.count; ++k) p.doDWORD(static_cast<uint32_t*>(f)[k]);
             break;
         case BOOL:
             p.doBool(*static_cast<bool*>(f));
             break;
         case BYTE_BOOL:
             p.doBool(*static_cast<uint8_t*>(f));
-            break;
-        case FLOAT16:
-            p.doFloat16(*static_cast<float*>(f));
-            break;
-        case DOUBLE:
-            p.doDouble(*static_cast<double*>(f));
-            break;
-        case DWORD:
-            p.doDWORD(*static_cast<uint32_t*>(f));
             break;
         case STRING:
             p.doUString(*static_cast<WString*>(f), e.aux);

@@ -52,7 +52,7 @@ public:
     void run(void* object, Packet& p) const;
     // Why the class keeps its property tree; empty when the plan is used.
     const WString& fallbackReason() const { return reason; }
-    // Entries written into packets of the flags.
+    // Entries run for packets of the flags.
     int entryCount(uint32_t packetFlags) const { return static_cast<int>(variants[packetFlags & 3].size()); }
 
     enum Kind : uint8_t {
@@ -73,6 +73,7 @@ public:
     };
     struct Entry {
         Kind kind;
+        uint8_t count;   // plain kinds: fields of the kind side by side from the offset
         int32_t offset;  // of the field from the object
         int32_t aux;     // string: max length; enum: count; pointer: flags; array: offset of the count
         uint32_t detail; // into details (enums, pointers, references, arrays)
@@ -95,6 +96,7 @@ private:
     const Entry* write(char* base, const Entry* e, const Entry* last, Packet& p) const;
     const Entry* read(char* base, const Entry* e, const Entry* last, Packet& p) const;
     void runEntry(const Entry& e, char* base, Packet& p) const;
+    static void mergeRuns(std::vector<Entry>& list);
 
     bool usable = false;
     WString reason;

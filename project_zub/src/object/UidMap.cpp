@@ -16,13 +16,14 @@ UidMap::iterator UidMap::find(int32_t uid) {
     return {slots.data() + slot, slots.data() + slots.size()};
 }
 
-void UidMap::grow() {
+void UidMap::rebuild(size_t slotCount) {
     std::vector<value_type> old;
     old.swap(slots);
-    slots.assign(old.empty() ? 64 : old.size() * 2, value_type{0, nullptr});
-    mask = static_cast<uint32_t>(slots.size() - 1);
+    slots.assign(slotCount, value_type{0, nullptr});
+    mask = static_cast<uint32_t>(slotCount - 1);
+    erased = 0;
     for (const value_type& s : old) {
-        if (s.first == 0) continue;
+        if (s.first <= 0) continue;
         uint32_t i = static_cast<uint32_t>(s.first) & mask;
         while (slots[i].first != 0) i = (i + 1) & mask;
         slots[i] = s;
@@ -31,10 +32,21 @@ void UidMap::grow() {
 
 std::pair<UidMap::iterator, bool> UidMap::emplace(int32_t uid, ZubBase* o) {
     if (uid <= 0) return {end(), false};
-    if ((used + 1) * 2 > slots.size()) grow();
+    if ((used + erased + 1) * 2 > slots.size()) {
+        // Grow when live entries fill a quarter; otherwise only drop the marks.
+        const size_t n = slots.empty() ? 64 : (used + 1) * 4 > slots.size() ? slots.size() * 2 : slots.size();
+        rebuild(n);
+    }
+    int64_t reuse = -1;
     uint32_t i = static_cast<uint32_t>(uid) & mask;
-    for (; slots[i].first != 0; i = (i + 1) & mask)
+    for (; slots[i].first != 0; i = (i + 1) & mask) {
         if (slots[i].first == uid) return {iterator(slots.data() + i, slots.data() + slots.size()), false};
+        if (slots[i].first == ERASED && reuse < 0) reuse = i;
+    }
+    if (reuse >= 0) {
+        i = static_cast<uint32_t>(reuse);
+        --erased;
+    }
     slots[i] = {uid, o};
     ++used;
     if (!orderUnsorted && (order.empty() || uid > order.back())) order.push_back(uid);
@@ -57,26 +69,16 @@ size_t UidMap::erase(int32_t uid) {
 }
 
 void UidMap::eraseSlot(uint32_t i) {
-    slots[i].first = 0;
-    slots[i].second = nullptr;
+    slots[i] = {ERASED, nullptr};
     --used;
+    ++erased;
     orderHasErased = true;
-    // Move later entries of the probe run back into the hole, so that no
-    // lookup stops early at it.
-    for (uint32_t j = (i + 1) & mask; slots[j].first != 0; j = (j + 1) & mask) {
-        const uint32_t home = static_cast<uint32_t>(slots[j].first) & mask;
-        const bool staysBehindHole = i <= j ? (i < home && home <= j) : (i < home || home <= j);
-        if (staysBehindHole) continue;
-        slots[i] = slots[j];
-        slots[j] = {0, nullptr};
-        i = j;
-    }
 }
 
 void UidMap::clear() {
     slots.clear();
     mask = 0;
-    used = 0;
+    used = erased = 0;
     order.clear();
     orderHasErased = orderUnsorted = false;
 }
@@ -85,7 +87,7 @@ const std::vector<int32_t>& UidMap::ascending() const {
     if (orderUnsorted) {
         order.clear();
         for (const value_type& s : slots)
-            if (s.first != 0) order.push_back(s.first);
+            if (s.first > 0) order.push_back(s.first);
         std::sort(order.begin(), order.end());
     } else if (orderHasErased) {
         order.erase(std::remove_if(order.begin(), order.end(), [this](int32_t uid) { return locate(uid) < 0; }),

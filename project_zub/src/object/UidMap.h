@@ -3,10 +3,14 @@
 //
 // UIDs are positive and mostly handed out in sequence, so the map is an
 // open-addressing table indexed by the UID's low bits: a lookup is a mask and
-// usually one probe, with no hashing and no nodes. It keeps the UIDs in
-// ascending order as well, for writers that walk the registry in order; that
-// list is brought up to date only when asked for after a change (an erase
-// costs a filter, an insert below the largest UID a sort).
+// usually one probe, with no hashing and no nodes. An erased slot is marked
+// rather than emptied (sequential UIDs fill long runs of slots, which a
+// shifting erase would walk); the marks go when the table is rebuilt.
+//
+// It keeps the UIDs in ascending order as well, for writers that walk the
+// registry in order; that list is brought up to date only when asked for
+// after a change (an erase costs a filter, an insert below the largest UID a
+// sort).
 //
 // The interface is the part of std::unordered_map that the registry's users
 // need; elements are {first: UID, second: object}, in no particular order.
@@ -20,9 +24,10 @@ class ZubBase;
 class UidMap {
 public:
     struct value_type {
-        int32_t first;  // 0: a free slot
+        int32_t first;  // 0: a free slot; ERASED: a slot whose entry was erased
         ZubBase* second;
     };
+    static constexpr int32_t ERASED = -1;
 
     template <class V>
     class basic_iterator {
@@ -41,7 +46,7 @@ public:
     private:
         friend class UidMap;
         void skipFree() {
-            while (at != end && at->first == 0) ++at;
+            while (at != end && at->first <= 0) ++at;
         }
         V* at;
         V* end;
@@ -83,12 +88,13 @@ public:
 
 private:
     int64_t locate(int32_t uid) const;  // the slot holding the UID, or -1
-    void grow();
+    void rebuild(size_t slotCount);
     void eraseSlot(uint32_t slot);
 
-    std::vector<value_type> slots;  // a power of two, at most half used
+    std::vector<value_type> slots;  // a power of two, at most half used or marked
     uint32_t mask = 0;
     size_t used = 0;
+    size_t erased = 0;  // marked slots
     mutable std::vector<int32_t> order;
     mutable bool orderHasErased = false;  // order may list UIDs that are gone
     mutable bool orderUnsorted = false;   // order is out of order or incomplete
