@@ -7,7 +7,6 @@
 
 #include "net/NetRole.h"
 #include "net/Packet.h"
-#include "net/RPC.h"
 #include "object/Property.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
@@ -150,25 +149,6 @@ TEST_F(SerialPlans, EveryClassWritesAndReadsWhatItsPropertyTreeDoes) {
         role->unregisterObject(o.get());
     }
     EXPECT_GT(planned, 20);
-}
-
-TEST_F(SerialPlans, CallArgumentsWriteWhatTheirPropertiesDo) {
-    Owned target(new ZubBase);
-    role->registerObject(target.get(), 0);
-    for (const RuntimeClass* c : RuntimeClassManager::getInstance().classArray) {
-        if (!c->createFn || !c->isDerivedFrom(&RPC::classRecord)) continue;
-        SCOPED_TRACE(c->getTypeName());
-        std::unique_ptr<RPC> rpc(static_cast<RPC*>(c->create()));
-        PropertyContainer args(u"", 0);
-        rpc->addPropertiesTo(&args);
-        change(&args, target.get());
-        Packet byTree(Packet::FLAG_NETWORK), byPlan(Packet::FLAG_NETWORK);
-        args.serialize(byTree);
-        ASSERT_NE(SerialPlan::of(rpc.get()), nullptr);
-        SerialPlan::serializeArguments(rpc.get(), byPlan);
-        EXPECT_EQ(bytesOf(byPlan), bytesOf(byTree));
-    }
-    role->unregisterObject(target.get());
 }
 
 // A type without a class record of its own: its size is unknown.
