@@ -62,7 +62,9 @@ public:
     void doUString(WString& s, int maxLength = -1);
     void doClassID(const RuntimeClass*& c);
     void doPointer(ZubBase*& o);
-    // An object reference that is not a raw pointer; true when not null.
+    // An object reference that is not a raw pointer; true when not null. A
+    // packet class that overrides it sets bOwnObjectReferences, so that the
+    // serialisation plans' fast paths leave object references to it.
     virtual bool doPointer2(ZubBase*& o);
     void doResourcePointer2(ZubBase*& resource);
 
@@ -166,6 +168,7 @@ protected:
     int size;
     uint8_t* buffer = nullptr;
     uint8_t* cursor = nullptr;
+    bool bOwnObjectReferences = false;
 
 private:
     friend class SerialPlan;  // runs the fast paths on a cursor of its own
@@ -487,7 +490,9 @@ class ObjectPacket : public Packet {
 public:
     static constexpr int COPY_CAPACITY = 0x100000;
     explicit ObjectPacket(uint32_t flags = FLAG_RAW_POINTERS | FLAG_RAW_CLASSES, int capacity = COPY_CAPACITY)
-        : Packet(flags, capacity) {}
+        : Packet(flags, capacity) {
+        bOwnObjectReferences = true;
+    }
     bool doPointer2(ZubBase*& o) override { return doObject(o); }
     // Writes or reads one object. When reading fails part way, every object
     // made by the failed call is freed and the result is null.

@@ -1,5 +1,6 @@
 #include "object/SerialPlan.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <typeinfo>
@@ -127,7 +128,7 @@ private:
         for (uint32_t v = 0; v < 4; ++v) {
             const bool left = ((v & Packet::FLAG_NETWORK) && (excluded & PROP_NOT_NETWORK)) ||
                               ((v & Packet::FLAG_RAW_POINTERS) && (excluded & PROP_NOT_COPY));
-            if (!left) plan.variants[v].push_back(e);
+            if (!left) plan.variants[v].entries.push_back(e);
         }
         return true;
     }
@@ -191,6 +192,40 @@ void SerialPlan::mergeRuns(std::vector<Entry>& list) {
     list.swap(merged);
 }
 
+int32_t SerialPlan::mostBytes(const std::vector<Entry>& list, bool reading) {
+    // Text goes through the packet's own checks but may use up to its
+    // longest encoding (a length and at most BUFFERSIZE - 1 bytes) of the room.
+    int64_t n = 0;
+    for (const Entry& e : list) {
+        switch (e.kind) {
+            case INT:
+                n += (reading ? 6 : 5) * e.count;
+                break;
+            case UINT:
+            case POINTER:
+                n += 5 * e.count;
+                break;
+            case FLOAT16:
+                n += 2 * e.count;
+                break;
+            case DOUBLE:
+            case DWORD:
+                n += 4 * e.count;
+                break;
+            case BOOL:
+            case BYTE_BOOL:
+                n += 1;
+                break;
+            case STRING:
+                n += 5 + Packet::BUFFERSIZE;
+                break;
+            default:
+                break;
+        }
+    }
+    return static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX));
+}
+
 template <class T>
 const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
     std::lock_guard<std::recursive_mutex> lock(planMutex());
@@ -207,10 +242,14 @@ const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
         plan->usable = builder.walk(&root, 0);
     }
     if (!plan->usable) {
-        for (std::vector<Entry>& v : plan->variants) v.clear();
+        for (Variant& v : plan->variants) v.entries.clear();
         plan->details.clear();
     }
-    for (std::vector<Entry>& v : plan->variants) plan->mergeRuns(v);
+    for (Variant& v : plan->variants) {
+        mergeRuns(v.entries);
+        v.writeBytes = mostBytes(v.entries, false);
+        v.readBytes = mostBytes(v.entries, true);
+    }
     const SerialPlan* made = plan.get();
     allPlans().push_back(std::move(plan));
     c->plan.store(made, std::memory_order_release);
@@ -238,8 +277,32 @@ const SerialPlan* SerialPlan::find(T* o) {
 const SerialPlan* SerialPlan::of(ZubBase* o) { return find(o); }
 const SerialPlan* SerialPlan::of(RPC* rpc) { return find(rpc); }
 
+[[gnu::always_inline]] inline void SerialPlan::runInline(void* object, Packet& p) const {
+    char* const base = static_cast<char*>(object);
+    const Variant& v = variants[p.flags & 3];
+    const Entry* e = v.entries.data();
+    const Entry* const last = e + v.entries.size();
+    // The fast loops stop at the first error or where the room runs short;
+    // from there the entries run one by one through the packet's checked
+    // paths. After a read error the remaining entries still run, as the
+    // property tree's do: they read nothing, and fields that depend on each
+    // other (a count and its array) stay consistent.
+    while (e != last) {
+        if (!p.failed()) {
+            // Away from the end of the packet, no entry checks the room.
+            const int room = static_cast<int>((p.buffer + (p.bWriting ? p.capacity : p.size)) - p.cursor);
+            if (p.bWriting) e = room >= v.writeBytes ? write<false>(base, e, last, p) : write<true>(base, e, last, p);
+            else e = room >= v.readBytes ? read<false>(base, e, last, p) : read<true>(base, e, last, p);
+        }
+        if (e == last) break;
+        runEntry(*e++, base, p);
+    }
+}
+
+void SerialPlan::run(void* object, Packet& p) const { runInline(object, p); }
+
 void SerialPlan::serializeProperties(ZubBase* o, Packet& p) {
-    if (const SerialPlan* plan = find(o)) plan->run(o, p);
+    if (const SerialPlan* plan = find(o)) plan->runInline(o, p);
     else serializeByTree(o, p);
 }
 
@@ -259,23 +322,6 @@ void SerialPlan::serializeArguments(RPC* rpc, Packet& p) {
     args.serialize(p);
 }
 
-void SerialPlan::run(void* object, Packet& p) const {
-    char* const base = static_cast<char*>(object);
-    const std::vector<Entry>& list = variants[p.flags & 3];
-    const Entry* e = list.data();
-    const Entry* const last = e + list.size();
-    // The fast loops stop at the first error or where the room runs short;
-    // from there the entries run one by one through the packet's checked
-    // paths. After a read error the remaining entries still run, as the
-    // property tree's do: they read nothing, and fields that depend on each
-    // other (a count and its array) stay consistent.
-    while (e != last) {
-        if (!p.failed()) e = p.bWriting ? write(base, e, last, p) : read(base, e, last, p);
-        if (e == last) break;
-        runEntry(*e++, base, p);
-    }
-}
-
 namespace {
 template <class T>
 T* fieldAt(char* base, int32_t offset) {
@@ -286,9 +332,9 @@ T* fieldAt(char* base, int32_t offset) {
 // Plain values are written at the packet's fast paths on a cursor kept in a
 // register (each case first makes sure its longest encoding fits); text goes
 // through the packet. Returns the first entry left for the checked paths.
+template <bool Checked>
 const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Entry* last, Packet& p) const {
     using namespace packet_detail;
-    const bool plainPointers = &typeid(p) == &typeid(Packet);  // no numbering of objects in the packet
     uint8_t* c = p.cursor;
     uint8_t* const end = p.buffer + p.capacity;
     for (; e != last; ++e) {
@@ -296,13 +342,13 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
         if (n < 1) __builtin_unreachable();  // plans hold one field or more per entry
         switch (e->kind) {
             case INT: {
-                if (end - c < 5 * n) break;
+                if (Checked && end - c < 5 * n) break;
                 const int32_t* v = fieldAt<int32_t>(base, e->offset);
                 for (int k = 0; k < n; ++k) c = putInt(c, v[k]);
                 continue;
             }
             case UINT: {
-                if (end - c < 5 * n) break;
+                if (Checked && end - c < 5 * n) break;
                 int32_t* v = fieldAt<int32_t>(base, e->offset);
                 for (int k = 0; k < n; ++k) {
                     if (v[k] < 0) {  // refused by the packet
@@ -315,25 +361,25 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
                 continue;
             }
             case FLOAT16: {
-                if (end - c < 2 * n) break;
+                if (Checked && end - c < 2 * n) break;
                 const float* v = fieldAt<float>(base, e->offset);
                 for (int k = 0; k < n; ++k) c = putHalf(c, v[k]);
                 continue;
             }
             case DOUBLE: {
-                if (end - c < 4 * n) break;
+                if (Checked && end - c < 4 * n) break;
                 const double* v = fieldAt<double>(base, e->offset);
                 for (int k = 0; k < n; ++k) c = putDouble(c, v[k]);
                 continue;
             }
             case DWORD: {
-                if (end - c < 4 * n) break;
+                if (Checked && end - c < 4 * n) break;
                 const uint32_t* v = fieldAt<uint32_t>(base, e->offset);
                 for (int k = 0; k < n; ++k) c = put32(c, v[k]);
                 continue;
             }
             case POINTER: {
-                if (end - c < 5 || e->aux != 0 || !plainPointers) break;  // raw, resource or numbered
+                if ((Checked && end - c < 5) || e->aux != 0 || p.bOwnObjectReferences) break;  // raw, resource or numbered
                 const ZubBase* o = details[e->detail].get(base + e->offset);
                 if (o && o->objectUID < 0) break;  // refused by the packet
                 c = putVarint(c, o ? static_cast<uint32_t>(o->objectUID) : 0u);
@@ -341,7 +387,7 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
             }
             case BOOL:
             case BYTE_BOOL: {
-                if (end - c < 1) break;
+                if (Checked && end - c < 1) break;
                 // One bit of the current bit byte, or of a new one at the cursor.
                 const bool v = e->kind == BOOL ? *fieldAt<bool>(base, e->offset) : *fieldAt<uint8_t>(base, e->offset) != 0;
                 p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
@@ -374,9 +420,9 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
     return e;
 }
 
+template <bool Checked>
 const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entry* last, Packet& p) const {
     using namespace packet_detail;
-    const bool plainPointers = &typeid(p) == &typeid(Packet);
     const uint8_t* c = p.cursor;
     const uint8_t* const end = p.buffer + p.size;
     auto sync = [&] { p.cursor = p.buffer + (c - p.buffer); };
@@ -385,7 +431,7 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
         if (n < 1) __builtin_unreachable();  // plans hold one field or more per entry
         switch (e->kind) {
             case INT: {
-                if (end - c < 6 * n) break;
+                if (Checked && end - c < 6 * n) break;
                 int32_t* v = fieldAt<int32_t>(base, e->offset);
                 for (int k = 0; k < n; ++k) {
                     if (!takeInt(c, v[k])) {  // bad data: the packet judges it
@@ -397,7 +443,7 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
                 continue;
             }
             case UINT: {
-                if (end - c < 5 * n) break;
+                if (Checked && end - c < 5 * n) break;
                 int32_t* v = fieldAt<int32_t>(base, e->offset);
                 for (int k = 0; k < n; ++k) {
                     const uint8_t* at = c;
@@ -413,25 +459,25 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
                 continue;
             }
             case FLOAT16: {
-                if (end - c < 2 * n) break;
+                if (Checked && end - c < 2 * n) break;
                 float* v = fieldAt<float>(base, e->offset);
                 for (int k = 0; k < n; ++k) v[k] = takeHalf(c);
                 continue;
             }
             case DOUBLE: {
-                if (end - c < 4 * n) break;
+                if (Checked && end - c < 4 * n) break;
                 double* v = fieldAt<double>(base, e->offset);
                 for (int k = 0; k < n; ++k) v[k] = takeDouble(c);
                 continue;
             }
             case DWORD: {
-                if (end - c < 4 * n) break;
+                if (Checked && end - c < 4 * n) break;
                 uint32_t* v = fieldAt<uint32_t>(base, e->offset);
                 for (int k = 0; k < n; ++k) v[k] = take32(c);
                 continue;
             }
             case POINTER: {
-                if (end - c < 5 || e->aux != 0 || !plainPointers || !THEROLE) break;
+                if ((Checked && end - c < 5) || e->aux != 0 || p.bOwnObjectReferences || !THEROLE) break;
                 const uint8_t* at = c;
                 uint32_t uid;
                 if (!takeVarint(at, uid) || uid > 0x7FFFFFFFu) break;
@@ -454,7 +500,7 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
             }
             case BOOL:
             case BYTE_BOOL: {
-                if (end - c < 1) break;
+                if (Checked && end - c < 1) break;
                 p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
                 ++p.bitIndex;
                 if (p.bitMask == 0) {

@@ -53,7 +53,7 @@ public:
     // Why the class keeps its property tree; empty when the plan is used.
     const WString& fallbackReason() const { return reason; }
     // Entries run for packets of the flags.
-    int entryCount(uint32_t packetFlags) const { return static_cast<int>(variants[packetFlags & 3].size()); }
+    int entryCount(uint32_t packetFlags) const { return static_cast<int>(variants[packetFlags & 3].entries.size()); }
 
     enum Kind : uint8_t {
         INT,
@@ -93,16 +93,27 @@ private:
     static const SerialPlan* find(T* o);
     template <class T>
     static const SerialPlan* make(T* o, const RuntimeClass* c);
+    // The fast loops; Checked: each entry first makes sure its encoding
+    // fits, otherwise the room for the whole object was made sure of.
+    template <bool Checked>
     const Entry* write(char* base, const Entry* e, const Entry* last, Packet& p) const;
+    template <bool Checked>
     const Entry* read(char* base, const Entry* e, const Entry* last, Packet& p) const;
+    void runInline(void* object, Packet& p) const;
     void runEntry(const Entry& e, char* base, Packet& p) const;
     static void mergeRuns(std::vector<Entry>& list);
+    static int32_t mostBytes(const std::vector<Entry>& list, bool reading);
 
     bool usable = false;
     WString reason;
     // Entries for packets with and without FLAG_NETWORK and FLAG_RAW_POINTERS
     // (indexed by those two flag bits), each without the properties such
-    // packets leave out.
-    std::vector<Entry> variants[4];
+    // packets leave out, and the most bytes their fast loops can write and read.
+    struct Variant {
+        std::vector<Entry> entries;
+        int32_t writeBytes = 0;
+        int32_t readBytes = 0;
+    };
+    Variant variants[4];
     std::vector<Detail> details;
 };

@@ -98,6 +98,10 @@ void comparePaths(ZubBase* o, const std::function<Owned()>& fresh) {
         plan->run(o, byPlan);
         const Bytes bytes = bytesOf(byTree);
         ASSERT_EQ(bytesOf(byPlan), bytes) << "flags " << flags;
+        ObjectPacket copyByTree(flags), copyByPlan(flags);  // objects written inline, by number
+        SerialPlan::serializeByTree(o, copyByTree);
+        plan->run(o, copyByPlan);
+        ASSERT_EQ(bytesOf(copyByPlan), bytesOf(copyByTree)) << "flags " << flags;
 
         Owned copy = fresh();
         auto r = readerOf(bytes, flags);
