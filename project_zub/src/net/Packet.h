@@ -274,7 +274,8 @@ inline uint16_t floatToHalf(float v) {
 inline float halfToFloat(uint16_t w) {
     // The exponent and mantissa move up into place and the exponent gains
     // 112 (it stays below 256, so nothing carries into the sign).
-    const uint32_t bits = (static_cast<uint32_t>(w & 0x8000u) << 16) | ((static_cast<uint32_t>(w & 0x7FFFu) << 13) + (112u << 23));
+    const uint32_t bits =
+        (static_cast<uint32_t>(w & 0x8000u) << 16) | ((static_cast<uint32_t>(w & 0x7FFFu) << 13) + (112u << 23));
     float f;
     std::memcpy(&f, &bits, 4);
     return w != 0 ? f : 0.0f;

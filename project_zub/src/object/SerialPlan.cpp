@@ -11,6 +11,7 @@
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/ZubBase.h"
+#include "sys/Logger.h"
 #include "util/Format.h"
 
 static_assert(Packet::FLAG_NETWORK == 1 && Packet::FLAG_RAW_POINTERS == 2, "plan variants are indexed by flags & 3");
@@ -108,7 +109,8 @@ private:
         if (auto* q = dynamic_cast<const PropertyReferenceBase*>(prop))
             return value(prop, excluded, SerialPlan::REFERENCE, q->field, sizeof(ZubBaseReference), 0,
                          detail(prop, q->required));
-        if (auto* q = dynamic_cast<const PropertyArray<float>*>(prop)) return array(q, excluded, SerialPlan::FLOAT_ARRAY);
+        if (auto* q = dynamic_cast<const PropertyArray<float>*>(prop))
+            return array(q, excluded, SerialPlan::FLOAT_ARRAY);
         if (auto* q = dynamic_cast<const PropertyArray<V3>*>(prop)) return array(q, excluded, SerialPlan::V3_ARRAY);
         return refuse(formatString(u"property '%s' is of a kind without a plan (%s)", prop->getName(),
                                    prop->getClass()->getName()));
@@ -244,6 +246,8 @@ const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
     if (!plan->usable) {
         for (Variant& v : plan->variants) v.entries.clear();
         plan->details.clear();
+        Logger::get().log(u"%s(): %s keeps its property tree: %s", "SerialPlan::make", c->getTypeName(),
+                          plan->reason);
     }
     for (Variant& v : plan->variants) {
         mergeRuns(v.entries);
@@ -379,7 +383,8 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
                 continue;
             }
             case POINTER: {
-                if ((Checked && end - c < 5) || e->aux != 0 || p.bOwnObjectReferences) break;  // raw, resource or numbered
+                // Raw, resource and numbered references go through the packet.
+                if ((Checked && end - c < 5) || e->aux != 0 || p.bOwnObjectReferences) break;
                 const ZubBase* o = details[e->detail].get(base + e->offset);
                 if (o && o->objectUID < 0) break;  // refused by the packet
                 c = putVarint(c, o ? static_cast<uint32_t>(o->objectUID) : 0u);
@@ -389,7 +394,8 @@ const SerialPlan::Entry* SerialPlan::write(char* base, const Entry* e, const Ent
             case BYTE_BOOL: {
                 if (Checked && end - c < 1) break;
                 // One bit of the current bit byte, or of a new one at the cursor.
-                const bool v = e->kind == BOOL ? *fieldAt<bool>(base, e->offset) : *fieldAt<uint8_t>(base, e->offset) != 0;
+                const bool v =
+                    e->kind == BOOL ? *fieldAt<bool>(base, e->offset) : *fieldAt<uint8_t>(base, e->offset) != 0;
                 p.bitMask = static_cast<uint8_t>(p.bitMask << 1);
                 ++p.bitIndex;
                 if (p.bitMask == 0) {

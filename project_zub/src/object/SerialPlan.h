@@ -52,8 +52,6 @@ public:
     void run(void* object, Packet& p) const;
     // Why the class keeps its property tree; empty when the plan is used.
     const WString& fallbackReason() const { return reason; }
-    // Entries run for packets of the flags.
-    int entryCount(uint32_t packetFlags) const { return static_cast<int>(variants[packetFlags & 3].entries.size()); }
 
     enum Kind : uint8_t {
         INT,

@@ -49,7 +49,8 @@ protected:
             if (q->firstChild) change(q, target);
             else if (auto* b = dynamic_cast<PropertyBool*>(q)) b->set(!b->get());
             else if (auto* e = dynamic_cast<PropertyEnumBase*>(q)) e->fromString(e->count > 1 ? u"1" : u"0");
-            else if (auto* ptr = dynamic_cast<PropertyPointer*>(q)) ptr->setObject((q->flags & PROP_RESOURCE) ? resourceOf(ptr->required) : target);
+            else if (auto* r = dynamic_cast<PropertyPointer*>(q))
+                r->setObject((q->flags & PROP_RESOURCE) ? resourceOf(r->required) : target);
             else if (dynamic_cast<PropertyReferenceBase*>(q)) q->setObject(target);
             else if (dynamic_cast<PropertyUString*>(q)) q->fromString(u"Gr\u00fcn 7");
             else if (dynamic_cast<PropertyDWORD*>(q)) q->fromString(u"c0ffee42");
