@@ -140,8 +140,9 @@ void reportCounters(benchmark::State& state, int bytes, int values, double loopN
     state.counters["values_per_s"] = benchmark::Counter(values, benchmark::Counter::kIsIterationInvariantRate);
     // Wall time of the whole loop per value, averaged over the iterations.
     state.counters["ns_per_value"] = benchmark::Counter(loopNs / values, benchmark::Counter::kAvgIterations);
-    // The same from the thread's CPU time, which a busy machine disturbs less.
-    state.counters["cpu_ns_per_value"] = benchmark::Counter(
+    // The same from the CPU time, which a busy machine disturbs less: seconds
+    // per value (printed with a prefix, e.g. "3.4ns").
+    state.counters["cpu_per_value"] = benchmark::Counter(
         values, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["memcpy_ns"] = benchmark::Counter(baseline);
     state.counters["x_memcpy"] = benchmark::Counter(perIteration / baseline);
