@@ -60,6 +60,8 @@ struct CurrentRole {
 }  // namespace
 
 ZUB_IMPLEMENT_CLASS(RootObject, ZubBase, 0x04790976)
+// Its counter property is bound to the current role's.
+ZUB_PROPERTIES_VARY(RootObject)
 
 NetRole::NetRole(int m, bool server, std::u16string_view product, double v, std::u16string_view player, double p)
     : NetHost(m, server, product, v, player),
@@ -184,11 +186,6 @@ void NetRole::unregisterObject(ZubBase* o) {
     if (it != objectMap.end() && it->second == o) objectMap.erase(it);
     if (o == root) root = nullptr;
     o->objectUID = -1;
-}
-
-ZubBase* NetRole::findObjectOrNull(int32_t uid) const {
-    auto it = objectMap.find(uid);
-    return it == objectMap.end() ? nullptr : it->second;
 }
 
 ZubBase* NetRole::findObject(int32_t uid) {
@@ -376,7 +373,8 @@ bool NetRole::processCommand(Packet& p, int code) {
             int32_t uid = 0;
             p.doUInt(uid);
             if (p.failed()) return false;
-            ZubBase* o = p.getErrorMode() == Packet::ErrorMode::Fatal ? findObject(uid) : findObjectOrNull(uid);
+            ZubBase* o = findObjectOrNull(uid);
+            if (!o && p.getErrorMode() == Packet::ErrorMode::Fatal) o = findObject(uid);
             if (!o) {
                 p.fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
                 return false;
@@ -416,33 +414,32 @@ bool NetRole::processCommand(Packet& p, int code) {
 void NetRole::writeFullState(Packet* p) {
     CurrentRole current(this);  // the root's counter binds to the current role
     Packet& out = p ? *p : *outgoing;
-    std::vector<int32_t> uids;
-    uids.reserve(objectMap.size());
-    for (const auto& e : objectMap) uids.push_back(e.first);
-    std::sort(uids.begin(), uids.end());
+    // A copy: an object's serialisation may change the registry.
+    const std::vector<int32_t> uids = objectMap.ascending();
     for (int32_t uid : uids) {
+        ZubBase* o = findObjectOrNull(uid);
+        if (!o) continue;
         uint8_t code = SPAWNNAMED;
         out.doBits(code, 2);
-        const RuntimeClass* c = objectMap[uid]->getClass();
+        const RuntimeClass* c = o->getClass();
         out.doClassID(c);
         out.doUInt(uid);
         countCommand(SPAWNNAMED);
     }
     for (int32_t uid : uids) {
+        ZubBase* o = findObjectOrNull(uid);
+        if (!o) continue;
         uint8_t code = COPYOBJ;
         out.doBits(code, 2);
         out.doUInt(uid);
-        objectMap[uid]->netSerialize(out);
+        o->netSerialize(out);
         countCommand(COPYOBJ);
     }
 }
 
 int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity) {
     CurrentRole current(this);
-    std::vector<int32_t> uids;
-    uids.reserve(objectMap.size());
-    for (const auto& e : objectMap) uids.push_back(e.first);
-    std::sort(uids.begin(), uids.end());
+    const std::vector<int32_t> uids = objectMap.ascending();
 
     auto fresh = [&]() {
         out.push_back(std::make_unique<Packet>(flags, capacity));
@@ -471,22 +468,26 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
         }
     };
     for (int32_t uid : uids) {
+        ZubBase* o = findObjectOrNull(uid);
+        if (!o) continue;
         command(SPAWNNAMED, uid, [&](Packet& q) {
             uint8_t code = SPAWNNAMED;
             q.doBits(code, 2);
-            const RuntimeClass* c = objectMap[uid]->getClass();
+            const RuntimeClass* c = o->getClass();
             q.doClassID(c);
             int32_t u = uid;
             q.doUInt(u);
         });
     }
     for (int32_t uid : uids) {
+        ZubBase* o = findObjectOrNull(uid);
+        if (!o) continue;
         command(COPYOBJ, uid, [&](Packet& q) {
             uint8_t code = COPYOBJ;
             q.doBits(code, 2);
             int32_t u = uid;
             q.doUInt(u);
-            objectMap[uid]->netSerialize(q);
+            o->netSerialize(q);
         });
     }
     if (out.back()->length() == 0 && out.size() > 1) out.pop_back();
@@ -496,10 +497,7 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
 }
 
 void NetRole::postReplicateAll() {
-    std::vector<int32_t> uids;
-    uids.reserve(objectMap.size());
-    for (const auto& e : objectMap) uids.push_back(e.first);
-    std::sort(uids.begin(), uids.end());
+    const std::vector<int32_t> uids = objectMap.ascending();
     for (int32_t uid : uids) {
         if (ZubBase* o = findObjectOrNull(uid)) o->netPostReplicateGlobal();
     }

@@ -15,6 +15,7 @@
 #include "net/NetHost.h"
 #include "net/Packet.h"
 #include "net/RPC.h"
+#include "object/UidMap.h"
 #include "object/ZubBase.h"
 #include "util/Random.h"
 
@@ -45,7 +46,7 @@ public:
     void unregisterObject(ZubBase* o);
     // The registered object; fatal "Could not find object ID %d" when none.
     ZubBase* findObject(int32_t uid);
-    ZubBase* findObjectOrNull(int32_t uid) const;
+    ZubBase* findObjectOrNull(int32_t uid) const { return objectMap.get(uid); }
     int objectCount() const { return static_cast<int>(objectMap.size()); }
 
     // Appends the call to the outgoing packet. A call that names an object
@@ -115,7 +116,7 @@ public:
     bool bEditing = false;
     bool& bEditMode = bEditing;
     bool bAllowNewObjectRegistations = true;
-    std::unordered_map<int32_t, ZubBase*> objectMap;
+    UidMap objectMap;
     std::unique_ptr<Packet> outgoing;
     // Commands counted per code since the role began.
     int commandCounts[4] = {};

@@ -29,27 +29,6 @@ struct Crc32Table {
 };
 constexpr Crc32Table kCrc;
 
-uint16_t floatToHalf(float v) {
-    if (std::isnan(v) || v == 0.0f) return 0;
-    const bool neg = v < 0.0f;
-    float m = neg ? -v : v;
-    if (m < 3.1e-5f) m = 3.1e-5f;
-    if (m > 130000.0f) m = 130000.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &m, 4);
-    const uint32_t exponent = ((bits >> 23) & 0xFF) - 112u;
-    return static_cast<uint16_t>((neg ? 0x8000u : 0u) | ((exponent & 31u) << 10) | ((bits >> 13) & 0x3FFu));
-}
-
-float halfToFloat(uint16_t w) {
-    if (w == 0) return 0.0f;
-    const uint32_t bits = (static_cast<uint32_t>(w & 0x8000u) << 16) |
-                          ((((w >> 10) & 31u) + 112u) << 23) | (static_cast<uint32_t>(w & 0x3FFu) << 13);
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
-}
-
 }  // namespace
 
 Packet::Packet(uint32_t f, int cap) : flags(f) {
@@ -118,7 +97,7 @@ bool Packet::writeBytes(const void* d, int n) {
 // ---------------------------------------------------------------------------
 // Integers
 
-void Packet::doUInt(uint32_t& v) {
+void Packet::checkedUInt(uint32_t& v) {
     if (bWriting) {
         uint32_t x = v;
         const int n = x < (1u << 7) ? 1 : x < (1u << 14) ? 2 : x < (1u << 21) ? 3 : x < (1u << 28) ? 4 : 5;
@@ -152,7 +131,7 @@ void Packet::doUInt(uint32_t& v) {
     v = static_cast<uint32_t>(value);
 }
 
-void Packet::doUInt(int32_t& v) {
+void Packet::checkedUInt(int32_t& v) {
     if (bWriting) {
         if (v < 0) {
             fail(formatString(u"negative value %d written as unsigned", v), "value >= 0", "Packet::doUInt");
@@ -171,7 +150,7 @@ void Packet::doUInt(int32_t& v) {
     v = static_cast<int32_t>(u);
 }
 
-void Packet::doInt(int32_t& v) {
+void Packet::checkedInt(int32_t& v) {
     if (bWriting) {
         // -2^31 has no encoding; the nearest value is written instead.
         const int32_t clamped = v == INT32_MIN ? -INT32_MAX : v;
@@ -207,7 +186,7 @@ void Packet::doInt(int32_t& v) {
     v = (b0 & 0x40) ? -static_cast<int32_t>(m) : static_cast<int32_t>(m);
 }
 
-void Packet::doDWORD(uint32_t& v) {
+void Packet::checkedDWORD(uint32_t& v) {
     uint8_t b[4];
     if (bWriting) {
         b[0] = v & 0xFF;
@@ -224,20 +203,20 @@ void Packet::doDWORD(uint32_t& v) {
 // ---------------------------------------------------------------------------
 // Floats
 
-void Packet::doFloat16(float& v) {
+void Packet::checkedFloat16(float& v) {
     uint8_t b[2];
     if (bWriting) {
-        uint16_t w = floatToHalf(v);
+        uint16_t w = packet_detail::floatToHalf(v);
         b[0] = w & 0xFF;
         b[1] = w >> 8;
         writeRaw(b, 2);
         return;
     }
     readRaw(b, 2);
-    v = halfToFloat(static_cast<uint16_t>(b[0] | (b[1] << 8)));
+    v = packet_detail::halfToFloat(static_cast<uint16_t>(b[0] | (b[1] << 8)));
 }
 
-void Packet::doDouble(double& v) {
+void Packet::checkedDouble(double& v) {
     if (bWriting) {
         float f = static_cast<float>(v);
         uint32_t bits;
@@ -255,57 +234,9 @@ void Packet::doDouble(double& v) {
 }
 
 // ---------------------------------------------------------------------------
-// Bits
-
-uint8_t* Packet::takeBitByte() {
-    bitMask = static_cast<uint8_t>(bitMask << 1);
-    ++bitIndex;
-    if (bitMask == 0) {
-        if (!need(1)) return nullptr;
-        if (bWriting) *cursor = 0;
-        bitByte = cursor++;
-        bitMask = 1;
-        bitIndex = 0;
-    }
-    return bitByte;
-}
-
-void Packet::doBit(uint8_t& byte, int bit) {
-    if (bit < 0 || bit > 7) return;
-    uint8_t* bb = takeBitByte();
-    if (!bb) {
-        if (!bWriting) byte = static_cast<uint8_t>(byte & ~(1u << bit));
-        return;
-    }
-    if (bWriting) {
-        if (byte & (1u << bit)) *bb |= bitMask;
-    } else {
-        if (*bb & bitMask) byte = static_cast<uint8_t>(byte | (1u << bit));
-        else byte = static_cast<uint8_t>(byte & ~(1u << bit));
-    }
-}
-
-void Packet::doBits(uint8_t& byte, int count) {
-    if (count > 8) count = 8;
-    for (int i = 0; i < count; ++i) doBit(byte, i);
-}
-
-void Packet::doBool(bool& v) {
-    uint8_t b = v ? 1 : 0;
-    doBit(b, 0);
-    if (!bWriting) v = (b & 1) != 0;
-}
-
-void Packet::doBool(uint8_t& v) {
-    uint8_t b = v ? 1 : 0;
-    doBit(b, 0);
-    if (!bWriting) v = b & 1;
-}
-
-// ---------------------------------------------------------------------------
 // Strings
 
-void Packet::doUString(WString& s, int maxLength) {
+void Packet::checkedUString(WString& s, int maxLength) {
     if (bWriting) {
         // Each UTF-16 unit by itself as 1, 2 or 3 bytes, straight into the
         // buffer.
@@ -335,15 +266,15 @@ void Packet::doUString(WString& s, int maxLength) {
         cursor = out;
         return;
     }
-    s.clear();
     uint32_t n = 0;
     doUInt(n);
-    if (bFailed) return;
-    if (n >= static_cast<uint32_t>(BUFFERSIZE)) {
+    if (!bFailed && n >= static_cast<uint32_t>(BUFFERSIZE))
         fail(formatString(u"text of %u bytes is too long", n), "length < BUFFERSIZE", "Packet::doUString");
+    if (bFailed || !need(static_cast<int>(n))) {
+        s.clear();
         return;
     }
-    if (!need(static_cast<int>(n))) return;
+    // Read as UTF-8 up to the first zero.
     char scratch[BUFFERSIZE];
     size_t len = 0;
     for (uint32_t i = 0; i < n; ++i) {
@@ -363,7 +294,7 @@ void Packet::doUString(WString& s, int maxLength) {
 // ---------------------------------------------------------------------------
 // Classes, objects, resources
 
-void Packet::doClassID(const RuntimeClass*& c) {
+void Packet::checkedClassID(const RuntimeClass*& c) {
     RuntimeClassManager& m = classes();
     if (bWriting) {
         if (!c) {
@@ -419,15 +350,8 @@ void Packet::doPointer(ZubBase*& o) {
 
 bool Packet::doPointer2(ZubBase*& o) {
     if (bWriting) {
-        int32_t uid = 0;
-        if (o) {
-            if (o->objectUID < 0) {
-                fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0",
-                     "Packet::doPointer2");
-                return true;
-            }
-            uid = o->objectUID;
-        }
+        if (o && o->objectUID < 0) return writeUnregistered(o);
+        int32_t uid = o ? o->objectUID : 0;
         doUInt(uid);
         return o != nullptr;
     }
@@ -435,17 +359,25 @@ bool Packet::doPointer2(ZubBase*& o) {
     doUInt(uid);
     o = nullptr;
     if (bFailed || uid == 0) return false;
+    if (THEROLE) o = THEROLE->findObjectOrNull(uid);
+    if (!o) o = unknownObject(uid);
+    return o != nullptr;
+}
+
+bool Packet::writeUnregistered(ZubBase* o) {
+    fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0",
+         "Packet::doPointer2");
+    return true;
+}
+
+ZubBase* Packet::unknownObject(int32_t uid) {
     if (!THEROLE) {
         fail(formatString(u"Could not find object ID %d", uid), "THEROLE != NULL", "Packet::doPointer2");
-        return false;
+        return nullptr;
     }
-    if (getErrorMode() == ErrorMode::Fatal) {
-        o = THEROLE->findObject(uid);  // fatal when unknown
-    } else {
-        o = THEROLE->findObjectOrNull(uid);
-        if (!o) fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
-    }
-    return o != nullptr;
+    if (getErrorMode() == ErrorMode::Fatal) return THEROLE->findObject(uid);  // fatal
+    fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
+    return nullptr;
 }
 
 void Packet::doResourcePointer2(ZubBase*& resource) {

@@ -13,7 +13,11 @@
 // program's own writes) ends the program through the error manager with the
 // reason; a packet marked as coming from a peer only records the error so
 // that its caller can drop it.
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -41,6 +45,10 @@ public:
     ~Packet() override;
 
     // --- values -------------------------------------------------------------
+    // The common cases run inline: while no error is set and the largest
+    // encoding of the value fits, the value is stored or taken straight away.
+    // Everything else (the last bytes of a packet, bad data, errors) goes to
+    // the checked paths in Packet.cpp, which behave byte for byte the same.
     void doInt(int32_t& v);
     void doUInt(int32_t& v);
     void doUInt(uint32_t& v);
@@ -54,7 +62,9 @@ public:
     void doUString(WString& s, int maxLength = -1);
     void doClassID(const RuntimeClass*& c);
     void doPointer(ZubBase*& o);
-    // An object reference that is not a raw pointer; true when not null.
+    // An object reference that is not a raw pointer; true when not null. A
+    // packet class that overrides it sets bOwnObjectReferences, so that the
+    // serialisation plans' fast paths leave object references to it.
     virtual bool doPointer2(ZubBase*& o);
     void doResourcePointer2(ZubBase*& resource);
 
@@ -135,7 +145,21 @@ protected:
         return needFailed(n);
     }
     bool needFailed(int n);
-    uint8_t* takeBitByte();    // the current bit byte, starting a new one when needed
+    // The current bit byte, starting a new one when needed; null when none can be had.
+    uint8_t* takeBitByte() {
+        bitMask = static_cast<uint8_t>(bitMask << 1);
+        ++bitIndex;
+        if (bitMask == 0) {
+            if (!need(1)) return nullptr;
+            if (bWriting) *cursor = 0;
+            bitByte = cursor++;
+            bitMask = 1;
+            bitIndex = 0;
+        }
+        return bitByte;
+    }
+    // Whether the fast paths may move n bytes: no error, and room for them.
+    bool room(int n) const { return !bFailed && (buffer + (bWriting ? capacity : size)) - cursor >= n; }
 
     uint8_t* bitByte = nullptr;
     uint8_t bitMask = 0;
@@ -144,14 +168,321 @@ protected:
     int size;
     uint8_t* buffer = nullptr;
     uint8_t* cursor = nullptr;
+    bool bOwnObjectReferences = false;
 
 private:
+    friend class SerialPlan;  // runs the fast paths on a cursor of its own
     bool readRaw(void* out, int n);
     void writeRaw(const void* in, int n);
+    // The checked paths of the values.
+    void checkedInt(int32_t& v);
+    void checkedUInt(int32_t& v);
+    void checkedUInt(uint32_t& v);
+    void checkedFloat16(float& v);
+    void checkedDouble(double& v);
+    void checkedDWORD(uint32_t& v);
+    void checkedUString(WString& s, int maxLength);
+    void checkedClassID(const RuntimeClass*& c);
+    // The failing ends of doPointer2, kept out of its way.
+    [[gnu::cold, gnu::noinline]] bool writeUnregistered(ZubBase* o);
+    [[gnu::cold, gnu::noinline]] ZubBase* unknownObject(int32_t uid);
     bool bFailed = false;
     ErrorMode errorMode = ErrorMode::Fatal;
     WString error;
 };
+
+// ---------------------------------------------------------------------------
+// The values' fast paths
+
+namespace packet_detail {
+// The encodings on a bare cursor, for the fast paths: the caller has made
+// sure the largest encoding fits. The take functions read nothing and return
+// false for what only the checked paths may judge (bad or out-of-range data).
+
+inline uint8_t* putVarint(uint8_t* o, uint32_t x) {
+    while (x >= 0x80) {
+        *o++ = static_cast<uint8_t>(x | 0x80);
+        x >>= 7;
+    }
+    *o++ = static_cast<uint8_t>(x);
+    return o;
+}
+
+// Up to 5 bytes.
+inline bool takeVarint(const uint8_t*& in, uint32_t& x) {
+    uint32_t r = in[0];
+    if (in[0] < 0x80) {
+        in += 1;
+    } else if (r = (r & 0x7F) | (static_cast<uint32_t>(in[1]) << 7); in[1] < 0x80) {
+        in += 2;
+    } else if (r = (r & 0x3FFF) | (static_cast<uint32_t>(in[2]) << 14); in[2] < 0x80) {
+        in += 3;
+    } else if (r = (r & 0x1FFFFF) | (static_cast<uint32_t>(in[3]) << 21); in[3] < 0x80) {
+        in += 4;
+    } else if (in[4] < 0x10) {  // more would pass 32 bits or 5 bytes
+        r = (r & 0xFFFFFFF) | (static_cast<uint32_t>(in[4]) << 28);
+        in += 5;
+    } else {
+        return false;
+    }
+    x = r;
+    return true;
+}
+
+// Signed: one byte of sign and six low bits (bit 7: more follow), then the
+// rest as a variable-length number. Up to 5 bytes written, 6 read.
+inline uint8_t* putInt(uint8_t* o, int32_t v) {
+    const int32_t c = v == INT32_MIN ? -INT32_MAX : v;  // -2^31 has no encoding
+    const uint32_t m = static_cast<uint32_t>(c < 0 ? -c : c);
+    const uint32_t rest = m >> 6;
+    *o++ = static_cast<uint8_t>((m & 0x3F) | (c < 0 ? 0x40 : 0) | (rest ? 0x80 : 0));
+    return rest ? putVarint(o, rest) : o;
+}
+
+inline bool takeInt(const uint8_t*& in, int32_t& v) {
+    const uint8_t* at = in;
+    const uint8_t b0 = *at++;
+    uint32_t m = b0 & 0x3Fu;
+    if (b0 & 0x80) {
+        uint32_t rest;
+        if (!takeVarint(at, rest) || rest > (0x7FFFFFFFu >> 6)) return false;
+        m |= rest << 6;
+    }
+    const uint32_t negative = 0u - ((b0 >> 6) & 1u);  // all ones when negative
+    v = static_cast<int32_t>((m ^ negative) - negative);
+    in = at;
+    return true;
+}
+
+// Floats travel as 16 bits: sign, a 5-bit exponent biased by 15 (clamped to
+// the range it can hold) and the top 10 bits of the mantissa; NaN and zero
+// are 0.
+inline uint16_t floatToHalf(float v) {
+    // Without branches on the value: the magnitude clamped into [3.1e-5,
+    // 130000] has a float exponent of 112 to 143, which less 112 is the
+    // 5-bit one; the sign comes from the sign bit; NaN and zero give 0.
+    uint32_t in;
+    std::memcpy(&in, &v, 4);
+    const float a = std::fabs(v);
+    const float m = std::min(std::max(a, 3.1e-5f), 130000.0f);
+    uint32_t bits;
+    std::memcpy(&bits, &m, 4);
+    const uint32_t h = ((in >> 16) & 0x8000u) | ((bits >> 13) - (112u << 10));
+    return static_cast<uint16_t>(a > 0.0f ? h : 0u);  // false for NaN
+}
+
+inline float halfToFloat(uint16_t w) {
+    // The exponent and mantissa move up into place and the exponent gains
+    // 112 (it stays below 256, so nothing carries into the sign).
+    const uint32_t bits =
+        (static_cast<uint32_t>(w & 0x8000u) << 16) | ((static_cast<uint32_t>(w & 0x7FFFu) << 13) + (112u << 23));
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return w != 0 ? f : 0.0f;
+}
+
+inline uint8_t* putHalf(uint8_t* o, float v) {
+    const uint16_t w = floatToHalf(v);
+    o[0] = static_cast<uint8_t>(w);
+    o[1] = static_cast<uint8_t>(w >> 8);
+    return o + 2;
+}
+
+inline float takeHalf(const uint8_t*& in) {
+    const float f = halfToFloat(static_cast<uint16_t>(in[0] | (in[1] << 8)));
+    in += 2;
+    return f;
+}
+
+inline uint8_t* put32(uint8_t* o, uint32_t v) {
+    o[0] = static_cast<uint8_t>(v);
+    o[1] = static_cast<uint8_t>(v >> 8);
+    o[2] = static_cast<uint8_t>(v >> 16);
+    o[3] = static_cast<uint8_t>(v >> 24);
+    return o + 4;
+}
+
+inline uint32_t take32(const uint8_t*& in) {
+    const uint32_t v = in[0] | (in[1] << 8) | (in[2] << 16) | (static_cast<uint32_t>(in[3]) << 24);
+    in += 4;
+    return v;
+}
+
+// Doubles travel as 32-bit floats. Timers and positions are used as numbers
+// and indices downstream: a non-finite value read never reaches them.
+inline uint8_t* putDouble(uint8_t* o, double v) {
+    const float f = static_cast<float>(v);
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    return put32(o, bits);
+}
+
+inline double takeDouble(const uint8_t*& in) {
+    const uint32_t bits = take32(in);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return (bits & 0x7F800000u) != 0x7F800000u ? f : 0.0;  // not infinite, not NaN
+}
+}  // namespace packet_detail
+
+inline void Packet::doUInt(uint32_t& v) {
+    const uint8_t* in = cursor;
+    if (!room(5)) checkedUInt(v);
+    else if (bWriting) cursor = packet_detail::putVarint(cursor, v);
+    else if (packet_detail::takeVarint(in, v)) cursor += in - cursor;
+    else checkedUInt(v);
+}
+
+inline void Packet::doUInt(int32_t& v) {
+    const uint8_t* in = cursor;
+    uint32_t u;
+    if (!room(5)) {
+        checkedUInt(v);
+    } else if (bWriting) {
+        if (v >= 0) cursor = packet_detail::putVarint(cursor, static_cast<uint32_t>(v));
+        else checkedUInt(v);
+    } else if (packet_detail::takeVarint(in, u) && u <= 0x7FFFFFFFu) {
+        v = static_cast<int32_t>(u);
+        cursor += in - cursor;
+    } else {
+        checkedUInt(v);
+    }
+}
+
+inline void Packet::doInt(int32_t& v) {
+    const uint8_t* in = cursor;
+    if (!room(6)) checkedInt(v);
+    else if (bWriting) cursor = packet_detail::putInt(cursor, v);
+    else if (packet_detail::takeInt(in, v)) cursor += in - cursor;
+    else checkedInt(v);
+}
+
+inline void Packet::doDWORD(uint32_t& v) {
+    const uint8_t* in = cursor;
+    if (!room(4)) {
+        checkedDWORD(v);
+    } else if (bWriting) {
+        cursor = packet_detail::put32(cursor, v);
+    } else {
+        v = packet_detail::take32(in);
+        cursor += 4;
+    }
+}
+
+inline void Packet::doFloat16(float& v) {
+    const uint8_t* in = cursor;
+    if (!room(2)) {
+        checkedFloat16(v);
+    } else if (bWriting) {
+        cursor = packet_detail::putHalf(cursor, v);
+    } else {
+        v = packet_detail::takeHalf(in);
+        cursor += 2;
+    }
+}
+
+inline void Packet::doDouble(double& v) {
+    const uint8_t* in = cursor;
+    if (!room(4)) {
+        checkedDouble(v);
+    } else if (bWriting) {
+        cursor = packet_detail::putDouble(cursor, v);
+    } else {
+        v = packet_detail::takeDouble(in);
+        cursor += 4;
+    }
+}
+
+inline void Packet::doUString(WString& s, int maxLength) {
+    // Text: the number of bytes, then each UTF-16 unit as UTF-8 on its own
+    // (1 to 3 bytes), every byte XORed with STRING_KEY. Inline: ASCII text
+    // of fewer than 128 units.
+    if (bWriting) {
+        const size_t units = s.size();
+        if (units < 0x80 && room(static_cast<int>(units) + 1)) {
+            const char16_t* in = s.data();
+            uint8_t* out = cursor + 1;
+            char16_t all = 0;
+            for (size_t i = 0; i < units; ++i) {
+                all |= in[i];
+                out[i] = static_cast<uint8_t>(in[i]) ^ STRING_KEY;
+            }
+            if (all < 0x80) {
+                *cursor = static_cast<uint8_t>(units);
+                cursor = out + units;
+                return;
+            }
+        }
+    } else if (room(1) && *cursor < 0x80) {
+        const int n = *cursor;
+        if (room(n + 1) && (maxLength < 0 || n <= maxLength)) {
+            const uint8_t* in = cursor + 1;
+            bool ascii = true;
+            for (int i = 0; i < n; ++i) ascii &= static_cast<uint8_t>((in[i] ^ STRING_KEY) - 1) < 0x7F;  // 1..127
+            if (ascii) {
+                if (s.size() != static_cast<size_t>(n)) s.resize(n);
+                char16_t* out = s.data();
+                for (int i = 0; i < n; ++i) out[i] = static_cast<char16_t>(in[i] ^ STRING_KEY);
+                cursor += n + 1;
+                return;
+            }
+        }
+    }
+    checkedUString(s, maxLength);
+}
+
+inline void Packet::doClassID(const RuntimeClass*& c) {
+    // The usual case inline: a class of the built class array into a packet
+    // that numbers classes by their index.
+    if (bWriting && c && c->index >= 0 && !(flags & FLAG_RAW_CLASSES) && RuntimeClassManager::getInstance().bBuilt) {
+        uint32_t index = static_cast<uint32_t>(c->index);
+        doUInt(index);
+        return;
+    }
+    checkedClassID(c);
+}
+
+inline void Packet::doBit(uint8_t& byte, int bit) {
+    if (bit < 0 || bit > 7) return;
+    uint8_t* bb = takeBitByte();
+    if (!bb) {
+        if (!bWriting) byte = static_cast<uint8_t>(byte & ~(1u << bit));
+        return;
+    }
+    if (bWriting) {
+        if (byte & (1u << bit)) *bb |= bitMask;
+    } else {
+        if (*bb & bitMask) byte = static_cast<uint8_t>(byte | (1u << bit));
+        else byte = static_cast<uint8_t>(byte & ~(1u << bit));
+    }
+}
+
+inline void Packet::doBits(uint8_t& byte, int count) {
+    if (count > 8) count = 8;
+    // Bits that fit in the current bit byte go in or out together.
+    if (count > 0 && bitByte && bitMask != 0 && (bitMask << count) <= 0x80 && !bFailed) {
+        const uint8_t mask = static_cast<uint8_t>((1u << count) - 1u);
+        const int shift = std::countr_zero(static_cast<unsigned>(bitMask)) + 1;
+        if (bWriting) *bitByte |= static_cast<uint8_t>((byte & mask) << shift);
+        else byte = static_cast<uint8_t>((byte & ~mask) | ((*bitByte >> shift) & mask));
+        bitMask = static_cast<uint8_t>(bitMask << count);
+        bitIndex += count;
+        return;
+    }
+    for (int i = 0; i < count; ++i) doBit(byte, i);
+}
+
+inline void Packet::doBool(bool& v) {
+    uint8_t b = v ? 1 : 0;
+    doBit(b, 0);
+    if (!bWriting) v = (b & 1) != 0;
+}
+
+inline void Packet::doBool(uint8_t& v) {
+    uint8_t b = v ? 1 : 0;
+    doBit(b, 0);
+    if (!bWriting) v = b & 1;
+}
 
 // A packet whose object references are numbered within the packet, so that an
 // object and everything hanging from it are written in one piece and read back
@@ -160,7 +491,9 @@ class ObjectPacket : public Packet {
 public:
     static constexpr int COPY_CAPACITY = 0x100000;
     explicit ObjectPacket(uint32_t flags = FLAG_RAW_POINTERS | FLAG_RAW_CLASSES, int capacity = COPY_CAPACITY)
-        : Packet(flags, capacity) {}
+        : Packet(flags, capacity) {
+        bOwnObjectReferences = true;
+    }
     bool doPointer2(ZubBase*& o) override { return doObject(o); }
     // Writes or reads one object. When reading fails part way, every object
     // made by the failed call is freed and the result is null.

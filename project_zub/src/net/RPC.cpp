@@ -3,6 +3,7 @@
 #include "net/NetRole.h"
 #include "net/Packet.h"
 #include "object/Property.h"
+#include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
@@ -18,9 +19,7 @@ ZUB_IMPLEMENT_CLASS(RPCSetRandomSeed, RPC, 0xcfad751b)
 
 void RPC::serialize(Packet& p) {
     p.doPointer2(target);
-    PropertyContainer args(u"", 0);
-    addPropertiesTo(&args);
-    args.serialize(p);
+    SerialPlan::serializeArguments(this, p);
 }
 
 bool RPC::executeRemotely() {

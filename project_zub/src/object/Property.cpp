@@ -311,17 +311,19 @@ void PropertyDWORD::fromString(std::u16string_view text) {
     *field = r;
 }
 
-void PropertyEnumBase::serialize(Packet& p) {
-    int32_t v = *field;
+void property_codec::enumValue(Packet& p, int32_t& field, int count, std::u16string_view name) {
+    int32_t v = field;
     p.doInt(v);
     if (p.bWriting) return;
     if (v < 0 || v >= count) {
-        p.fail(formatString(u"value %d of '%s' is outside 0..%d", v, getName(), count - 1), "value < count",
+        p.fail(formatString(u"value %d of '%s' is outside 0..%d", v, name, count - 1), "value < count",
                "PropertyEnum::serialize");
         return;
     }
-    *field = v;
+    field = v;
 }
+
+void PropertyEnumBase::serialize(Packet& p) { property_codec::enumValue(p, *field, count, getName()); }
 
 WString PropertyEnumBase::toString() const {
     if (names && *field >= 0 && *field < count && names[*field]) return names[*field];
@@ -378,12 +380,14 @@ void PropertyClass::clearPrototype() {
     prototype = nullptr;
 }
 
-void PropertySubObject::serialize(Packet& p) {
+void property_codec::subObject(Packet& p, ZubBase* object) {
     if (!object) return;
     if (++p.depth > Packet::MAX_DEPTH) p.fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "PropertySubObject::serialize");
     else object->netSerialize(p);
     --p.depth;
 }
+
+void PropertySubObject::serialize(Packet& p) { property_codec::subObject(p, object); }
 
 WString PropertySubObject::toString() const { return object ? object->getClass()->getName() : WString(u"null"); }
 
@@ -391,18 +395,23 @@ bool PropertyPointer::accepts(const ZubBase* o) const {
     return !o || !required || o->getClass()->isDerivedFrom(required);
 }
 
-void PropertyPointer::serialize(Packet& p) {
-    ZubBase* o = get();
+void property_codec::pointer(Packet& p, void* field, uint32_t flags, const RuntimeClass* required,
+                             ZubBase* (*get)(void*), void (*set)(void*, ZubBase*), std::u16string_view name) {
+    ZubBase* o = get(field);
     if (flags & PROP_RAW_POINTER) p.doPointer(o);
     else if (flags & PROP_RESOURCE) p.doResourcePointer2(o);
     else p.doPointer2(o);
     if (p.bWriting || p.failed()) return;
-    if (!(flags & PROP_RAW_POINTER) && !accepts(o)) {
-        p.fail(formatString(u"'%s' names a %s, not a %s", getName(), o->getClass()->getName(), required->getName()),
+    if (!(flags & PROP_RAW_POINTER) && o && required && !o->getClass()->isDerivedFrom(required)) {
+        p.fail(formatString(u"'%s' names a %s, not a %s", name, o->getClass()->getName(), required->getName()),
                "object->getClass()->isDerivedFrom(required)", "PropertyPointer::serialize");
         return;
     }
-    setter(field, o);
+    set(field, o);
+}
+
+void PropertyPointer::serialize(Packet& p) {
+    property_codec::pointer(p, field, flags, required, getter, setter, getName());
 }
 
 WString PropertyPointer::toString() const {
@@ -439,17 +448,20 @@ bool PropertyReferenceBase::accepts(const ZubBase* o) const {
     return !o || !required || o->getClass()->isDerivedFrom(required);
 }
 
-void PropertyReferenceBase::serialize(Packet& p) {
-    ZubBase* o = field->get();
+void property_codec::reference(Packet& p, ZubBaseReference& field, const RuntimeClass* required,
+                               std::u16string_view name) {
+    ZubBase* o = field.get();
     p.doPointer2(o);
     if (p.bWriting || p.failed()) return;
-    if (!accepts(o)) {
-        p.fail(formatString(u"'%s' names a %s, not a %s", getName(), o->getClass()->getName(), required->getName()),
+    if (o && required && !o->getClass()->isDerivedFrom(required)) {
+        p.fail(formatString(u"'%s' names a %s, not a %s", name, o->getClass()->getName(), required->getName()),
                "object->getClass()->isDerivedFrom(required)", "PropertyReference::serialize");
         return;
     }
-    field->set(o);
+    field.set(o);
 }
+
+void PropertyReferenceBase::serialize(Packet& p) { property_codec::reference(p, *field, required, getName()); }
 
 WString PropertyReferenceBase::toString() const { return objectText(field->get()); }
 
@@ -488,10 +500,10 @@ PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PropertyArrayBase, Property, u"PropertyArrayBase")
 
-bool PropertyArrayBase::readableCount(Packet& p, int bytesPerElement) const {
+bool PropertyArrayBase::readableCount(Packet& p, int32_t count, int bytesPerElement, std::u16string_view name) {
     if (p.failed()) return false;
-    if (*count < 0 || *count > MAX_COUNT || static_cast<int64_t>(*count) * bytesPerElement > p.remaining()) {
-        p.fail(formatString(u"array '%s' has a bad count %d", getName(), *count), "0 <= count <= MAX_COUNT",
+    if (count < 0 || count > MAX_COUNT || static_cast<int64_t>(count) * bytesPerElement > p.remaining()) {
+        p.fail(formatString(u"array '%s' has a bad count %d", name, count), "0 <= count <= MAX_COUNT",
                "PropertyArray::serialize");
         return false;
     }

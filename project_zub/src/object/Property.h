@@ -4,6 +4,11 @@
 // packet (level files, replication, editor copies), print and parse it (the
 // editor), and each kind has its own class record so the editor can tell
 // them apart.
+//
+// Object bodies are written and read through serialisation plans made from
+// the same declarations (SerialPlan.h). A kind's packet encoding is therefore
+// fixed: serialize is final in every kind, and the plan calls the same
+// encodings (the Packet values and property_codec below).
 #include <cstdint>
 #include <string_view>
 #include <type_traits>
@@ -14,6 +19,7 @@
 
 class Packet;
 class RPC;
+class PlanBuilder;
 
 enum PropertyFlags : uint32_t {
     PROP_ARGUMENT = 0x04,      // an unnamed remote-call argument
@@ -80,7 +86,7 @@ class PropertyContainer : public Property {
     ZUB_DECLARE_CLASS(PropertyContainer)
 public:
     using Property::Property;
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
 };
 
 class PropertyInt : public Property {
@@ -88,7 +94,7 @@ class PropertyInt : public Property {
 public:
     template <class N>
     PropertyInt(N name, uint32_t flags, int32_t* field) : Property(name, flags), field(field) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     int32_t* field;
@@ -99,7 +105,7 @@ class PropertySecureInt : public Property {
 public:
     template <class N>
     PropertySecureInt(N name, uint32_t flags, int32_t* field) : Property(name, flags), field(field) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     int32_t* field;
@@ -112,13 +118,14 @@ public:
     PropertyBool(N name, uint32_t flags, bool* field) : Property(name, flags), boolField(field) {}
     template <class N>
     PropertyBool(N name, uint32_t flags, uint8_t* field) : Property(name, flags), byteField(field) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     bool get() const { return boolField ? *boolField : (*byteField != 0); }
     void set(bool v);
 
 private:
+    friend class PlanBuilder;  // reads the bound field for the serialisation plan
     bool* boolField = nullptr;
     uint8_t* byteField = nullptr;
 };
@@ -128,7 +135,7 @@ class PropertyFloat : public Property {
 public:
     template <class N>
     PropertyFloat(N name, uint32_t flags, float* field) : Property(name, flags), field(field) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     float* field;
@@ -139,7 +146,7 @@ class PropertyDouble : public Property {
 public:
     template <class N>
     PropertyDouble(N name, uint32_t flags, double* field) : Property(name, flags), field(field) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     double* field;
@@ -151,7 +158,7 @@ public:
     template <class N>
     PropertyUString(N name, uint32_t flags, WString* field, int maxLength = -1)
         : Property(name, flags), field(field), maxLength(maxLength) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override { return *field; }
     void fromString(std::u16string_view text) override;
     WString* field;
@@ -163,7 +170,7 @@ class PropertyDWORD : public Property {
 public:
     template <class N>
     PropertyDWORD(N name, uint32_t flags, uint32_t* field) : Property(name, flags), field(field) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     uint32_t* field;
@@ -184,7 +191,7 @@ public:
     template <class N>
     PropertyEnumBase(N name, uint32_t flags, int32_t* field, int count, const char16_t* const* names = nullptr)
         : Property(name, flags), field(field), count(count), names(names) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     int32_t* field;
@@ -218,7 +225,7 @@ class PropertySubObject : public Property {
 public:
     template <class N>
     PropertySubObject(N name, uint32_t flags, ZubBase* object) : Property(name, flags), object(object) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     ZubBase* object;
 };
@@ -236,7 +243,7 @@ public:
         getter = [](void* f) -> ZubBase* { return *static_cast<T**>(f); };
         setter = [](void* f, ZubBase* o) { *static_cast<T**>(f) = static_cast<T*>(o); };
     }
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     bool setObject(ZubBase* o) override;
@@ -247,6 +254,7 @@ public:
     const RuntimeClass* required;
 
 private:
+    friend class PlanBuilder;  // reads the bound field for the serialisation plan
     ZubBase* (*getter)(void*);
     void (*setter)(void*, ZubBase*);
 };
@@ -257,7 +265,7 @@ public:
     template <class N>
     PropertyReferenceBase(N name, uint32_t flags, ZubBaseReference* field, const RuntimeClass* required)
         : Property(name, flags), field(field), required(required) {}
-    void serialize(Packet& p) override;
+    void serialize(Packet& p) final;
     WString toString() const override;
     void fromString(std::u16string_view text) override;
     bool setObject(ZubBase* o) override;
@@ -273,6 +281,8 @@ class PropertyRPCBase : public Property {
     ZUB_DECLARE_CLASS(PropertyRPCBase)
 public:
     using Property::Property;
+    // An action is no value: it writes nothing, not even its arguments.
+    void serialize(Packet& p) final { (void)p; }
 };
 
 // An action holding one call of class R, aimed at the target and meant for
@@ -296,6 +306,19 @@ public:
 PropertyDWORD* addPropertyDWORD(Property* container, uint32_t* field);
 // A vector as the group "name" with the floats "x", "y" and "z".
 PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint32_t flags, V3* v);
+
+// The packet encodings of the kinds that are more than one Packet value;
+// the properties and the serialisation plans both use them. `name` names the
+// property in error texts.
+namespace property_codec {
+void enumValue(Packet& p, int32_t& field, int count, std::u16string_view name);
+// An embedded object's body, one nesting level deeper.
+void subObject(Packet& p, ZubBase* object);
+// A pointer field reached through its accessors; flags are the property's.
+void pointer(Packet& p, void* field, uint32_t flags, const RuntimeClass* required, ZubBase* (*get)(void*),
+             void (*set)(void*, ZubBase*), std::u16string_view name);
+void reference(Packet& p, ZubBaseReference& field, const RuntimeClass* required, std::u16string_view name);
+}  // namespace property_codec
 
 // Shared text helpers for the kinds.
 namespace property_text {

@@ -5,11 +5,6 @@
 
 #include "util/Format.h"
 
-RuntimeClassManager& RuntimeClassManager::getInstance() {
-    static RuntimeClassManager instance;
-    return instance;
-}
-
 void RuntimeClassManager::add(RuntimeClass* record) {
     records.push_back(record);
     bBuilt = false;

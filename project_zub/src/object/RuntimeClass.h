@@ -5,15 +5,21 @@
 // static RuntimeClass record: its registered name, its 32-bit class id, its
 // create function and its parent record. Records register themselves from
 // static initialisers; buildClassArray() then sorts them by class id, so every
-// process of one build numbers the classes the same way.
+// process of one build numbers the classes the same way. The registration
+// macros also record the C++ type and its size, from which the class's
+// serialisation plan is checked (see SerialPlan.h).
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "util/WString.h"
 
 class RuntimeClass;
+class SerialPlan;
 
 // The common base of everything that has a class record: ZubBase and RPC.
 class ClassObject {
@@ -36,8 +42,8 @@ public:
     // A class registered under an explicit id; its name is "_" and the id in
     // eight lower-case hexadecimal digits.
     constexpr RuntimeClass(uint32_t id, CreateFn create, const RuntimeClass* parentRecord,
-                           const char* cppName)
-        : classId(id), createFn(create), parent(parentRecord), typeName(cppName) {
+                           const char* cppName, size_t size = 0, const std::type_info* type = nullptr)
+        : classId(id), createFn(create), parent(parentRecord), typeName(cppName), objectSize(size), cppType(type) {
         constexpr char hex[] = "0123456789abcdef";
         name[0] = u'_';
         for (int i = 0; i < 8; ++i) name[1 + i] = static_cast<char16_t>(hex[(id >> (28 - 4 * i)) & 15]);
@@ -46,9 +52,14 @@ public:
 
     // A class registered under a plain name (engine bases such as "RPC");
     // its id is the fold of that name.
-    constexpr RuntimeClass(std::u16string_view plainName, CreateFn create,
-                           const RuntimeClass* parentRecord, const char* cppName)
-        : classId(classIdOfName(plainName)), createFn(create), parent(parentRecord), typeName(cppName) {
+    constexpr RuntimeClass(std::u16string_view plainName, CreateFn create, const RuntimeClass* parentRecord,
+                           const char* cppName, size_t size = 0, const std::type_info* type = nullptr)
+        : classId(classIdOfName(plainName)),
+          createFn(create),
+          parent(parentRecord),
+          typeName(cppName),
+          objectSize(size),
+          cppType(type) {
         size_t n = plainName.size() < kMaxName - 1 ? plainName.size() : kMaxName - 1;
         for (size_t i = 0; i < n; ++i) name[i] = plainName[i];
         name[n] = 0;
@@ -76,11 +87,23 @@ public:
     const char* typeName;
     int index = -1;  // position in the class array, set by buildClassArray
     char16_t name[kMaxName] = {};
+    // sizeof and typeid of the C++ class that registered the record (0 and
+    // null for records made by hand).
+    size_t objectSize;
+    const std::type_info* cppType;
+    // Set by ZUB_PROPERTIES_VARY: the class's property declarations depend
+    // on the object, so it never gets a serialisation plan.
+    bool bPropertiesVary = false;
+    // The class's serialisation plan, made on first use.
+    mutable std::atomic<const SerialPlan*> plan{nullptr};
 };
 
 class RuntimeClassManager {
 public:
-    static RuntimeClassManager& getInstance();
+    static RuntimeClassManager& getInstance() {
+        static RuntimeClassManager instance;
+        return instance;
+    }
 
     // Called by the registration macros before main.
     void add(RuntimeClass* record);
@@ -129,11 +152,22 @@ constexpr const RuntimeClass* parentRecord() {
 struct ClassRegistrar {
     explicit ClassRegistrar(RuntimeClass* r) { RuntimeClassManager::getInstance().add(r); }
 };
+struct PropertiesVary {
+    explicit PropertiesVary(RuntimeClass* r) { r->bPropertiesVary = true; }
+};
 }  // namespace zub_detail
 
-#define ZUB_CLASS_RECORD_(Class, Parent, first, create)                                       \
-    constinit RuntimeClass Class::classRecord{first, create, zub_detail::parentRecord<Parent>(), #Class}; \
+#define ZUB_CLASS_RECORD_(Class, Parent, first, create)                                              \
+    constinit RuntimeClass Class::classRecord{first, create, zub_detail::parentRecord<Parent>(), #Class, \
+                                              sizeof(Class), &typeid(Class)};                            \
     static zub_detail::ClassRegistrar zubRegistrar_##Class{&Class::classRecord};
+
+// For a class whose addPropertiesTo declares different properties (or binds
+// them to different fields) depending on the object or on outside state: in
+// its source file, beside its registration. Its objects and those of the
+// classes derived from it always serialise through their property trees.
+#define ZUB_PROPERTIES_VARY(Class) \
+    static zub_detail::PropertiesVary zubPropertiesVary_##Class{&Class::classRecord};
 
 #define ZUB_IMPLEMENT_CLASS(Class, Parent, id)                    \
     ClassObject* Class::createInstance() { return new Class(); }  \

@@ -7,6 +7,7 @@
 #include "net/Packet.h"
 #include "net/RPC.h"
 #include "object/Property.h"
+#include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(ZubBase, void, u"ZubBase")
@@ -256,11 +257,7 @@ bool ZubBase::sendEvent(int code, ZubBase* sender, ZubBase* target) {
 // Network body
 
 void ZubBase::netSerialize(Packet& p) {
-    {
-        PropertyContainer props(u"", 0);
-        addPropertiesTo(&props);
-        props.serialize(p);
-    }
+    SerialPlan::serializeProperties(this, p);
     if (p.flags & Packet::FLAG_RAW_CLASSES) {
         uint32_t check = kCheckWord;
         p.doDWORD(check);

@@ -136,7 +136,10 @@ public:
 
     // --- properties -----------------------------------------------------------
     // Appends the object's properties to the container: "objectUID", then
-    // the "StateBase" group. Subclasses call the parent's first.
+    // the "StateBase" group. Subclasses call the parent's first. Every object
+    // of a class must declare the same list bound to its own fields: the
+    // body's encoding is planned once per class from it (SerialPlan.h; a
+    // class that cannot keep to that uses ZUB_PROPERTIES_VARY).
     virtual void addPropertiesTo(PropertyContainer* container);
     // A new container named "<class name> (<address>)" holding the object's
     // properties; the caller owns it.

@@ -116,10 +116,14 @@ protected:
     ResourceManager resources;
 };
 
-TEST_F(PropertyPackets, EveryKindRoundTripsThroughLevelAndNetworkPackets) {
-    for (uint32_t flags : {1u, 5u}) {
+// Every kind through level files, network packets and in-process copies: the
+// object read back prints as the original, but for the UID (which never
+// travels in a body) and what the packet's kind leaves out.
+TEST_F(PropertyPackets, EveryKindRoundTripsLeavingOutWhatThePacketExcludes) {
+    for (uint32_t flags : {1u, 5u, 6u}) {
         Sample other, a, b;
         role->registerObject(&other, 0);
+        role->registerObject(&a, 0);
         fill(a, &other, skin);
         Packet p(flags);
         a.netSerialize(p);
@@ -127,46 +131,17 @@ TEST_F(PropertyPackets, EveryKindRoundTripsThroughLevelAndNetworkPackets) {
         b.netSerialize(p);
         EXPECT_FALSE(p.failed());
         EXPECT_TRUE(p.atEnd());
-        EXPECT_EQ(b.count, -1234);
-        EXPECT_EQ(b.serial, 300000);
-        EXPECT_EQ(b.score, 99);
-        EXPECT_TRUE(b.bOn);
-        EXPECT_EQ(b.bFlag, 1);
-        EXPECT_EQ(b.speed, 2.5f);
-        EXPECT_EQ(b.parTime, 90.25);
+        EXPECT_EQ(b.objectUID, -1);
+        b.objectUID = a.objectUID;
+        EXPECT_EQ(b.localOnly, (flags & Packet::FLAG_NETWORK) ? 0 : 7);
+        EXPECT_EQ(b.notCopied, (flags & Packet::FLAG_RAW_POINTERS) ? 0 : 8);
+        b.localOnly = a.localOnly;
+        b.notCopied = a.notCopied;
+        EXPECT_EQ(texts(b), texts(a)) << flags;
         EXPECT_EQ(b.title, a.title);
-        EXPECT_EQ(b.word, 0xDEADBEEFu);
-        EXPECT_EQ(b.color, 0x80FF2010u);
-        EXPECT_EQ(b.colour, 2);
-        EXPECT_EQ(b.position, V3(-100.5f, 64.0f, 0.25f));
-        EXPECT_EQ(b.pOther, &other);
-        EXPECT_EQ(b.pSkin, skin);
-        EXPECT_EQ(b.friendRef.get(), &other);
-        EXPECT_EQ(b.heights, a.heights);
-        EXPECT_EQ(b.points, a.points);
-        EXPECT_EQ(b.localOnly, 0) << "network-excluded properties stay out of flag-1 packets";
-        EXPECT_EQ(b.notCopied, 8);
-        EXPECT_EQ(b.objectUID, -1) << "the UID never travels in a body";
         role->unregisterObject(&other);
+        role->unregisterObject(&a);
     }
-}
-
-TEST_F(PropertyPackets, InProcessCopiesLeaveOutCopyExcludedProperties) {
-    Sample other, a, b;
-    role->registerObject(&other, 0);
-    role->registerObject(&a, 0);
-    fill(a, &other, skin);
-    ObjectPacket p(Packet::FLAG_RAW_POINTERS | Packet::FLAG_RAW_CLASSES);
-    a.netSerialize(p);
-    p.rewindToRead();
-    b.netSerialize(p);
-    EXPECT_FALSE(p.failed());
-    EXPECT_EQ(b.localOnly, 7);
-    EXPECT_EQ(b.notCopied, 0);
-    EXPECT_EQ(b.objectUID, -1);
-    EXPECT_EQ(b.count, -1234);
-    role->unregisterObject(&other);
-    role->unregisterObject(&a);
 }
 
 TEST_F(PropertyPackets, ObjectBodyBytesAreFixed) {
@@ -182,8 +157,7 @@ TEST_F(PropertyPackets, ObjectBodyBytesAreFixed) {
     plain.netSerialize(n);
     EXPECT_EQ(n.length(), 11);
 
-    // State values, and registered children by UID (unregistered ones only
-    // outside network packets would fail: they have no UID).
+    // State values, and registered children by UID.
     ZubBase parent;
     parent.state = 3;
     parent.stateGoto = 3;
@@ -221,77 +195,58 @@ TEST_F(PropertyPackets, ChildrenAreReattachedAndNetworkPacketsSkipLocalChildren)
     role->unregisterObject(registered);
 }
 
+std::unique_ptr<Packet> peerPacket(const std::vector<uint8_t>& bytes) {
+    auto r = std::make_unique<Packet>(1, static_cast<int>(bytes.size()));
+    r->writeBytes(bytes.data(), static_cast<int>(bytes.size()));
+    r->rewindToRead();
+    r->setFromPeer();
+    return r;
+}
+
 TEST_F(PropertyPackets, BadBodiesFromPeersFailWithoutHarm) {
-    Sample s;
-    role->registerObject(&s, 0);
-    {
-        // The object names itself as its child.
-        Packet p(1);
-        ZubBase probe;
-        Packet w(1);
-        probe.netSerialize(w);  // state group and an empty child list
-        std::vector<uint8_t> bytes(w.data(), w.data() + w.length() - 1);
-        bytes.push_back(static_cast<uint8_t>(s.objectUID));
-        bytes.push_back(0);
-        Packet r(1, static_cast<int>(bytes.size()));
-        r.writeBytes(bytes.data(), static_cast<int>(bytes.size()));
-        r.rewindToRead();
-        r.setFromPeer();
-        ZubBase target;
-        role->registerObject(&target, 0);
-        bytes[bytes.size() - 2] = static_cast<uint8_t>(target.objectUID);
-        Packet r2(1, static_cast<int>(bytes.size()));
-        r2.writeBytes(bytes.data(), static_cast<int>(bytes.size()));
-        r2.rewindToRead();
-        r2.setFromPeer();
-        target.netSerialize(r2);
-        EXPECT_TRUE(r2.failed());
-        EXPECT_EQ(target.parent, nullptr);
-        role->unregisterObject(&target);
+    // A body that names its own object as its child.
+    ZubBase target;
+    role->registerObject(&target, 0);
+    Packet w(1);
+    target.netSerialize(w);
+    std::vector<uint8_t> bytes(w.data(), w.data() + w.length() - 1);
+    bytes.push_back(static_cast<uint8_t>(target.objectUID));
+    bytes.push_back(0);
+    auto r = peerPacket(bytes);
+    target.netSerialize(*r);
+    EXPECT_TRUE(r->failed());
+    EXPECT_EQ(target.parent, nullptr);
+    role->unregisterObject(&target);
+
+    // Every truncation fails, and leaves the arrays as long as their count.
+    Sample src, dst;
+    fill(src, nullptr, nullptr);
+    Packet full(1);
+    src.netSerialize(full);
+    const std::vector<uint8_t> all(full.data(), full.data() + full.length());
+    dst.segments = 5;
+    dst.heights.assign(5, 1.0f);
+    for (size_t cut = 0; cut < all.size(); ++cut) {
+        auto part = peerPacket(std::vector<uint8_t>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(cut)));
+        dst.netSerialize(*part);
+        EXPECT_TRUE(part->failed()) << cut;
+        EXPECT_EQ(dst.heights.size(), static_cast<size_t>(dst.segments)) << cut;
+        EXPECT_EQ(dst.points.size(), static_cast<size_t>(dst.segments)) << cut;
     }
-    {
-        // An enum out of range and an array count larger than the packet.
-        Sample src;
-        fill(src, nullptr, nullptr);
-        src.colour = 1;
-        Packet w(1);
-        src.netSerialize(w);
-        w.rewindToRead();
-        std::vector<uint8_t> bytes(w.data(), w.data() + w.length());
-        Sample dst;
-        dst.segments = 5;
-        dst.heights.assign(5, 1.0f);
-        // Truncate inside the arrays: every prefix must fail cleanly.
-        for (size_t cut = 0; cut < bytes.size(); ++cut) {
-            Packet r(1, static_cast<int>(cut));
-            r.writeBytes(bytes.data(), static_cast<int>(cut));
-            r.rewindToRead();
-            r.setFromPeer();
-            dst.netSerialize(r);
-            EXPECT_TRUE(r.failed()) << cut;
-            EXPECT_EQ(dst.heights.size(), static_cast<size_t>(dst.segments)) << cut;
-        }
-    }
-    role->unregisterObject(&s);
 }
 
 TEST_F(PropertyPackets, WrongClassInPointerIsRefused) {
+    // A Sample body whose pOther names a plain object.
     ZubBase notASample;
     role->registerObject(&notASample, 0);
-    Packet w(1);
-    int32_t uid = notASample.objectUID;
-    // A Sample body whose pOther names a plain object: forge it by writing a
-    // Sample whose pointer is cast.
-    Sample a;
+    Sample a, b;
     a.pOther = reinterpret_cast<Sample*>(&notASample);
+    Packet w(1);
     a.netSerialize(w);
-    w.rewindToRead();
-    w.setFromPeer();
-    Sample b;
-    b.netSerialize(w);
-    EXPECT_TRUE(w.failed());
+    auto r = peerPacket(std::vector<uint8_t>(w.data(), w.data() + w.length()));
+    b.netSerialize(*r);
+    EXPECT_TRUE(r->failed());
     EXPECT_EQ(b.pOther, nullptr);
-    (void)uid;
     role->unregisterObject(&notASample);
 }
 
@@ -327,18 +282,14 @@ TEST(PropertyText, EveryKindPrintsAndParsesItsValue) {
 TEST(PropertyText, FormsAndParsingRules) {
     int32_t i = 5;
     PropertyInt pi(u"i", 0, &i);
+    for (const char16_t* ignored : {u"12abc", u"99999999999"}) pi.fromString(ignored);
+    EXPECT_EQ(i, 5);
     pi.fromString(u"  -42 ");
-    EXPECT_EQ(i, -42);
-    pi.fromString(u"12abc");  // unparsable: ignored
-    EXPECT_EQ(i, -42);
-    pi.fromString(u"99999999999");  // out of range: ignored
     EXPECT_EQ(i, -42);
     pi.fromString(u"");  // the editor's Delete: cleared
     EXPECT_EQ(i, 0);
-
     int32_t u = -1;
-    PropertyInt pu(u"u", PROP_UNSIGNED, &u);
-    EXPECT_EQ(pu.toString(), u"4294967295");
+    EXPECT_EQ(PropertyInt(u"u", PROP_UNSIGNED, &u).toString(), u"4294967295");
 
     float f = 0.1f;
     PropertyFloat pf(u"f", 0, &f);
@@ -348,11 +299,8 @@ TEST(PropertyText, FormsAndParsingRules) {
 
     bool b = false;
     PropertyBool pb(u"b", 0, &b);
-    EXPECT_EQ(pb.toString(), u"No");
     pb.fromString(u"yes");
-    EXPECT_TRUE(b);
     pb.fromString(u"maybe");
-    EXPECT_TRUE(b);
     EXPECT_EQ(pb.toString(), u"Yes");
 
     uint32_t w = 0;
@@ -360,9 +308,7 @@ TEST(PropertyText, FormsAndParsingRules) {
     pc.fromString(u"#ff00ff00");
     EXPECT_EQ(w, 0xff00ff00u);
     pc.fromString(u"0x12");
-    EXPECT_EQ(w, 0x12u);
     pc.fromString(u"xyz");
-    EXPECT_EQ(w, 0x12u);
     EXPECT_EQ(pc.toString(), u"00000012");
 
     int32_t e = 0;
@@ -372,14 +318,11 @@ TEST(PropertyText, FormsAndParsingRules) {
     pe.fromString(u"3");
     EXPECT_EQ(e, 2);
     pe.fromString(u"1");
-    EXPECT_EQ(e, 1);
     EXPECT_EQ(pe.toString(), u"green");
-    PropertyEnum pn(u"n", 0, &e, 4);
-    EXPECT_EQ(pn.toString(), u"1");
+    EXPECT_EQ(PropertyEnum(u"n", 0, &e, 4).toString(), u"1");
 
     WString s = u"x";
-    PropertyUString ps(u"s", 0, &s, 3);
-    ps.fromString(u"abcdef");
+    PropertyUString(u"s", 0, &s, 3).fromString(u"abcdef");
     EXPECT_EQ(s, u"abc");
 }
 
@@ -403,27 +346,8 @@ TEST(PropertyTree, PointerSetterAcceptsOnlyTheRequiredClass) {
     ZubBase plain;
     PropertyPointer p(u"pOther", 0, &s.pOther, &Sample::classRecord);
     EXPECT_FALSE(p.setObject(&plain));
-    EXPECT_EQ(s.pOther, nullptr);
     EXPECT_TRUE(p.setObject(&other));
     EXPECT_EQ(s.pOther, &other);
-    EXPECT_TRUE(p.setObject(nullptr));
-    EXPECT_EQ(s.pOther, nullptr);
-}
-
-TEST(PropertyTree, KindsHaveDistinctRecords) {
-    int32_t i = 0;
-    PropertyEnum e(u"e", 0, &i, 2);
-    EXPECT_EQ(e.getClass(), &PropertyEnumBase::classRecord);
-    PropertyRPC<RPCSetState> action(u"construct", PROP_EDITOR_HIDDEN, nullptr);
-    EXPECT_EQ(action.getClass(), &PropertyRPCBase::classRecord);
-    ASSERT_NE(action.getRPC(), nullptr);
-    EXPECT_TRUE(action.getRPC()->onServer);
-    EXPECT_TRUE(action.getRPC()->onClients);
-    EXPECT_EQ(action.countChildren(), 1);  // the call's argument
-    std::vector<float> arr;
-    PropertyArray<float> a(u"a", 0, &arr, &i);
-    EXPECT_EQ(a.getClass(), &PropertyArrayBase::classRecord);
-    EXPECT_EQ(a.toString(), u"[0]");
 }
 
 TEST(PropertyTree, ClassPropertyHoldsAPrototype) {

@@ -9,22 +9,15 @@ namespace {
 
 ClassObject* makeNothing() { return nullptr; }
 
-TEST(ClassRegistry, NameFoldMatchesKnownIds) {
+TEST(ClassRegistry, IdsAreNameFoldsOrTakenLiterally) {
     // Classes whose given id is the fold of their name.
     EXPECT_EQ(classIdOfName(u"GameController"), 0xff6c9f1eu);
     EXPECT_EQ(classIdOfName(u"ContextMenu"), 0x4229753au);
-    EXPECT_EQ(classIdOfName(u""), 0u);
-    EXPECT_EQ(classIdOfName(u"a"), 97u);
     EXPECT_EQ(classIdOfName(u"ab"), 97u * 33u + 98u);
-}
-
-TEST(ClassRegistry, ExplicitIdsAreTakenLiterally) {
     RuntimeClassManager& m = RuntimeClassManager::getInstance();
-    ASSERT_NE(m.findById(0x7b13321b), nullptr);
     EXPECT_EQ(m.findById(0x7b13321b), &RPCGotoState::classRecord);
     EXPECT_EQ(RPCGotoState::classRecord.getName(), u"_7b13321b");
-    EXPECT_EQ(RPCSetState::classRecord.getName(), u"_21ae2a05");
-    EXPECT_EQ(RPC::classRecord.getName(), u"RPC");
+    EXPECT_EQ(m.findByName(u"RPC"), &RPC::classRecord);
     EXPECT_EQ(RPC::classRecord.classId, classIdOfName(u"RPC"));
 }
 
@@ -91,26 +84,6 @@ TEST(ClassRegistry, DuplicatesAndMissingParentsAreReported) {
         EXPECT_TRUE(m.bBadClasses);
         ASSERT_FALSE(m.problems.empty());
     }
-}
-
-TEST(ClassRegistry, DerivationWalksParents) {
-    EXPECT_TRUE(PropertyUColor::classRecord.isDerivedFrom(&PropertyDWORD::classRecord));
-    EXPECT_TRUE(PropertyUColor::classRecord.isDerivedFrom(&ZubBase::classRecord));
-    EXPECT_FALSE(PropertyDWORD::classRecord.isDerivedFrom(&PropertyUColor::classRecord));
-    EXPECT_FALSE(RPCGotoState::classRecord.isDerivedFrom(&ZubBase::classRecord));
-    EXPECT_TRUE(RPCGotoState::classRecord.isDerivedFrom(&RPC::classRecord));
-}
-
-TEST(ClassRegistry, CreateFunctionsMakeTheirClass) {
-    std::unique_ptr<ClassObject> o(ZubBasePointer::classRecord.create());
-    ASSERT_NE(o, nullptr);
-    EXPECT_EQ(o->getClass(), &ZubBasePointer::classRecord);
-    EXPECT_EQ(PropertyInt::classRecord.create(), nullptr);  // kinds are made by their owners only
-    std::unique_ptr<ClassObject> r(RPCNetDelete::classRecord.create());
-    auto* rpc = static_cast<RPC*>(r.get());
-    EXPECT_TRUE(rpc->onServer);
-    EXPECT_TRUE(rpc->onClients);
-    EXPECT_FALSE(rpc->clientCallable);
 }
 
 }  // namespace
