@@ -7,6 +7,7 @@
 // is also on one process-wide list, so that mode changes can be announced to
 // all of them.
 #include <cstdint>
+#include <type_traits>
 
 #include "object/RuntimeClass.h"
 #include "util/WString.h"
@@ -201,6 +202,66 @@ private:
 // Deletes an object owned by the engine: marks it as dying first so that no
 // events reach it while it is taken apart.
 void deleteObject(ZubBase* o);
+
+// The object as a T when its class is T's or derives from it, otherwise null
+// (also for null). The check goes by class record: a C++ class without a
+// record of its own is checked as its nearest recorded base.
+template <class T>
+T* zub_cast(ZubBase* o) {
+    return o && o->getClass()->isDerivedFrom(&T::classRecord) ? static_cast<T*>(o) : nullptr;
+}
+template <class T>
+const T* zub_cast(const ZubBase* o) {
+    return o && o->getClass()->isDerivedFrom(&T::classRecord) ? static_cast<const T*>(o) : nullptr;
+}
+
+// The children of `parent` whose class is T's or derives from it, in order,
+// as T*: `for (Hull* h : childrenOf<Hull>(list))`. Every child is visited,
+// also those flagged for deletion (an ObjectIterator skips them). The next
+// child is read before the body runs, so the body may remove or delete the
+// child it was given, but no other.
+template <class T>
+class ChildRange {
+public:
+    explicit ChildRange(const ZubBase* parent) : first(parent ? parent->firstChild : nullptr) {}
+
+    class iterator {
+    public:
+        explicit iterator(ZubBase* c) : current(settle(c)), next(current ? current->nextSibling : nullptr) {}
+        T* operator*() const { return static_cast<T*>(current); }
+        iterator& operator++() {
+            current = settle(next);
+            next = current ? current->nextSibling : nullptr;
+            return *this;
+        }
+        bool operator!=(const iterator& o) const { return current != o.current; }
+        bool operator==(const iterator& o) const { return current == o.current; }
+
+    private:
+        static ZubBase* settle(ZubBase* c) {
+            if constexpr (!std::is_same_v<T, ZubBase>)
+                while (c && !c->getClass()->isDerivedFrom(&T::classRecord)) c = c->nextSibling;
+            return c;
+        }
+        ZubBase* current;
+        ZubBase* next;
+    };
+
+    iterator begin() const { return iterator(first); }
+    iterator end() const { return iterator(nullptr); }
+
+private:
+    ZubBase* first;
+};
+
+template <class T = ZubBase>
+ChildRange<T> childrenOf(const ZubBase* parent) {
+    return ChildRange<T>(parent);
+}
+template <class T = ZubBase>
+ChildRange<T> childrenOf(const ZubBase& parent) {
+    return ChildRange<T>(&parent);
+}
 
 // A cursor over an object's children. Mode bits: 1 backwards, 2 destroying
 // (a child with the deletion flag is deleted when the cursor meets it),

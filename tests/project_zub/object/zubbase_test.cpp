@@ -336,3 +336,33 @@ TEST(Tree, CyclesAreRefused) {
 }
 
 }  // namespace
+
+// Typed walks and casts go by class record: a Context child is found among
+// plain objects, a plain object never passes as a Context, and the walk
+// survives the body deleting the child it was given.
+TEST(ZubBaseHelpers, TypedChildrenAndCasts) {
+    ErrorManager::bTestMode = true;
+    ZubBase parent;
+    auto* a = new ZubBase;
+    auto* c1 = new Context;
+    auto* b = new ZubBase;
+    auto* c2 = new Context;
+    for (ZubBase* o : {a, static_cast<ZubBase*>(c1), b, static_cast<ZubBase*>(c2)}) parent.addChild(o);
+
+    std::vector<Context*> contexts;
+    for (Context* c : childrenOf<Context>(parent)) contexts.push_back(c);
+    EXPECT_EQ(contexts, (std::vector<Context*>{c1, c2}));
+
+    EXPECT_EQ(zub_cast<Context>(c1), c1);
+    EXPECT_EQ(zub_cast<Context>(a), nullptr);
+    EXPECT_EQ(zub_cast<Context>(static_cast<ZubBase*>(nullptr)), nullptr);
+
+    int seen = 0;
+    for (ZubBase* o : childrenOf(parent)) {
+        ++seen;
+        parent.removeChild(o);
+        deleteObject(o);
+    }
+    EXPECT_EQ(seen, 4);
+    EXPECT_EQ(parent.firstChild, nullptr);
+}
