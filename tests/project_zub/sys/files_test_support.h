@@ -53,7 +53,9 @@ inline std::string readBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void TempFolder::write(const std::string& name, const std::string& bytes) const { writeBytes(*this / name, bytes); }
+inline void TempFolder::write(const std::string& name, const std::string& bytes) const {
+    writeBytes(*this / name, bytes);
+}
 
 // Repeatable bytes: compressible text-like content or noise.
 inline std::string textContent(size_t n, uint32_t seed) {

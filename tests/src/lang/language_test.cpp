@@ -66,7 +66,7 @@ TEST(LanguageDeathTest, UnknownNamesAndMissingEntriesEndTheProgram) {
             language.getTextByString(u"NOSUCHTEXT", true);
         },
         ::testing::ExitedWithCode(255), "Unknown string identifier 'NOSUCHTEXT'");
-    EXPECT_EXIT(Language([](Language::TextTable& texts) { texts[Language::GERMAN][SID_LANGUAGECOMPOSITECHARS] = nullptr; }),
+    EXPECT_EXIT(Language([](Language::TextTable& t) { t[Language::GERMAN][SID_LANGUAGECOMPOSITECHARS] = nullptr; }),
                 ::testing::ExitedWithCode(255), "String 5 \\('Yes'\\) is missing from language 1\\.");
     EXPECT_EXIT(Language([](Language::TextTable& texts) { texts[Language::ENGLISH][SID_CONFIRM] = nullptr; }),
                 ::testing::ExitedWithCode(255), "String 440 \\('\\(null\\)'\\) is missing from language 0\\.");
