@@ -61,7 +61,7 @@ TEST(Easing, InterpolateEasedClampsT) {
     EXPECT_FLOAT_EQ(m.z, 95);
 }
 
-TEST(InterpolatedValue, MovesAtItsRate) {
+TEST(InterpolatedValue, MovesAtItsRateClampedOrNot) {
     InterpolatedValue v(0.0f, 4.0f, 1, InterpolatedValue::CLAMP);
     v.moveTo(1.0f);
     v.tick(0, 0.125);
@@ -80,14 +80,12 @@ TEST(InterpolatedValue, MovesAtItsRate) {
     EXPECT_FLOAT_EQ(v.rate, 2.0f);
     v.moveTo(0.0f, -1.0f);
     EXPECT_FLOAT_EQ(v.rate, 2.0f);
-}
-
-TEST(InterpolatedValue, WithoutClampTheProgressRunsOn) {
-    InterpolatedValue v(0.0f, 1.0f, 1, 0);
-    v.moveTo(10.0f);
-    v.tick(0, 1.5);
-    EXPECT_FLOAT_EQ(v.progress, 1.5f);
-    EXPECT_FLOAT_EQ(v.value, 15.0f);
+    // Without the clamp the progress runs on.
+    InterpolatedValue free(0.0f, 1.0f, 1, 0);
+    free.moveTo(10.0f);
+    free.tick(0, 1.5);
+    EXPECT_FLOAT_EQ(free.progress, 1.5f);
+    EXPECT_FLOAT_EQ(free.value, 15.0f);
 }
 
 TEST(InterpolatedValue, ExactTargetAtTheEnd) {
@@ -145,13 +143,6 @@ TEST(InterpolatedValue, SetImmediate) {
     EXPECT_EQ(v.target, 2.0f);
     v.tick(0, 0.3);
     EXPECT_EQ(v.value, 2.0f);
-}
-
-TEST(InterpolatedValue, InterpolateIsStatic) {
-    EXPECT_FLOAT_EQ(InterpolatedValue::interpolate(1, 10, 20, 0.25f), 12.5f);
-    EXPECT_FLOAT_EQ(InterpolatedValue::interpolate(6, 0, 1, 0.5f), 0.5f);
-    EXPECT_EQ(InterpolatedValue::interpolate(6, 3, 9, 0), 3.0f);
-    EXPECT_EQ(InterpolatedValue::interpolate(6, 3, 9, 1), 9.0f);
 }
 
 TEST(InterpolatedVector, MovesAllThreeAxes) {

@@ -14,6 +14,7 @@
 
 #include "audio/OggEncoder.h"
 #include "audio/ZubAudio.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 #include "util/Random.h"
 
@@ -138,23 +139,7 @@ inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/zub-audio-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        EXPECT_NE(made, nullptr);
-        root = made ? made : "/tmp";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-    std::string path() const { return root + "/"; }
-
-private:
-    std::string root;
-};
+using filestest::TempFolder;
 
 // Every test starts from the same random state, full global volumes and a
 // clock of its own.

@@ -45,7 +45,7 @@ protected:
 
 }  // namespace
 
-TEST(OggVorbis, EncodeThenDecodeKeepsLengthRateAndPitch) {
+TEST(OggVorbis, EncodeThenDecodeKeepsLengthRateAndPitchAndIsRepeatable) {
     for (int channels : {1, 2}) {
         auto bytes = ogg(sine(441.0, 1.0, kFileRate, 0.5f, channels), channels, kFileRate);
         ASSERT_GT(bytes.size(), 100u);
@@ -62,9 +62,7 @@ TEST(OggVorbis, EncodeThenDecodeKeepsLengthRateAndPitch) {
         EXPECT_NEAR(measureHz(stereo, kFileRate), 441.0, 0.5);
         EXPECT_NEAR(peak(stereo, 1000, 20000), 0.5f, 0.05f);
     }
-}
-
-TEST(OggVorbis, EncodingIsRepeatable) {
+    // The same sound gives the same bytes every time.
     auto samples = tune(0.5, 2);
     EXPECT_EQ(ogg(samples, 2, kFileRate), ogg(samples, 2, kFileRate));
 }
@@ -307,15 +305,12 @@ protected:
 TEST_F(StreamFileTest, PlaysFromTheFilesBytes) {
     files.bEnableDelayedLoad = true;
     SoundStream stream(SoundStream::FLAG_LOOP, u"sfx/music/title.ogg");
-    EXPECT_EQ(stream.getFileName(), u"sfx/music/title.ogg");
-    EXPECT_EQ(stream.loopFlag, 1);
     audio.setMusic(&stream);
     const auto pcm = decode(bytes);
     auto out = pull(audio, 1000);
     for (int k = 0; k < 1000; ++k) ASSERT_EQ(right(out, static_cast<size_t>(k)), pcm.samples[static_cast<size_t>(2 * k + 1)]);
     EXPECT_EQ(stream.lengthFrames(), pcm.frames());
     EXPECT_EQ(stream.sampleRate(), kFileRate);
-    EXPECT_EQ(SoundStream::classRecord.getName(), u"SoundStream");
 }
 
 using StreamFileDeathTest = StreamFileTest;

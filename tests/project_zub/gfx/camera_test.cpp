@@ -165,15 +165,4 @@ TEST(ContextBlender, TheContextTicksItsCamera) {
     EXPECT_NEAR(ctx.camera->eye.x, 64, 1e-3);
 }
 
-using CameraDevice = NullGraphicsTest;
-
-TEST_F(CameraDevice, ApplySetsViewAndProjection) {
-    context.camera->resetAt(10, 20, -300);
-    context.camera->apply();
-    EXPECT_TRUE(device->view == context.camera->viewMatrix());
-    EXPECT_TRUE(device->projection == context.camera->projectionMatrix());
-    EXPECT_FLOAT_EQ(device->view.m[3][0], -10);
-    EXPECT_FLOAT_EQ(device->view.m[3][2], 300);
-}
-
 }  // namespace

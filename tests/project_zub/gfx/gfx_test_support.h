@@ -1,7 +1,6 @@
 #pragma once
 // Helpers of the graphics tests: a graphics object on the null device or on
-// the real OpenGL device in an off-screen window, images made in memory, and
-// image files written to a fresh folder.
+// the real OpenGL device in an off-screen window, and images made in memory.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -18,10 +17,9 @@
 #include "gfx/ZubGraphics.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
+#include "project_zub/sys/files_test_support.h"
 
 namespace gfxtest {
-
-namespace fs = std::filesystem;
 
 // A graphics object drawing on the null device, with a context whose camera
 // is the default one (eye at (0, 0, -512)) as the current context.
@@ -170,30 +168,6 @@ inline std::string tgaBytes(int w, int h, const std::vector<uint32_t>& argb) {
 // A PNG of ARGB pixels with 3 (no alpha) or 4 channels (png_writer.cpp).
 std::string pngBytes(int w, int h, const std::vector<uint32_t>& argb, int channels = 4);
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "zub-gfx-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const char* made = mkdtemp(buffer.data());
-        EXPECT_NE(made, nullptr);
-        root = made ? made : "";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    std::string path() const { return root + "/"; }
-    std::string operator/(const std::string& name) const { return root + "/" + name; }
-    void write(const std::string& name, const std::string& bytes) const {
-        fs::create_directories(fs::path(root + "/" + name).parent_path());
-        std::ofstream out(root + "/" + name, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
-private:
-    std::string root;
-};
+using filestest::TempFolder;
 
 }  // namespace gfxtest

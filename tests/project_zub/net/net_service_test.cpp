@@ -4,12 +4,12 @@
 
 
 #include <cstring>
-#include <filesystem>
 
 #include "engine/Zub.h"
 #include "net_test_support.h"
 #include "platform/Platform.h"
 #include "platform/UdpSocket.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
@@ -35,16 +35,11 @@ struct ResolverGuard {
 // ---------------------------------------------------------------------------
 // Addresses
 
-TEST(NetAddress, DefaultIsAnyAddressOnTheGamePort) {
-    const NetAddress a;
-    EXPECT_EQ(a.toString(), u"0.0.0.0:23006");
-    EXPECT_EQ(NetAddress{}.toString(), u"0.0.0.0:23006");
-    EXPECT_EQ(a.family, 2);
-}
-
-TEST(NetAddress, ParseSplitsAtTheFirstColonAndLooksNamesUp) {
+TEST(NetAddress, DefaultIsTheGamePortAndParseSplitsAtTheFirstColonAndLooksNamesUp) {
     ResolverGuard guard(&fixedResolver);
     NetAddress a;
+    EXPECT_EQ(a.toString(), u"0.0.0.0:23006");
+    EXPECT_EQ(a.family, 2);
     a.parse(u"localhost:23006");
     EXPECT_EQ(a.toString(), u"127.0.0.1:23006");
     a.parse(u"localhost");
@@ -66,9 +61,6 @@ TEST(NetAddress, ParseSplitsAtTheFirstColonAndLooksNamesUp) {
 
 TEST(NetService, ErrorNames) {
     EXPECT_EQ(ZubNetwork::getWSAErrorString(10035), u"WSAEWOULDBLOCK");
-    EXPECT_EQ(ZubNetwork::getWSAErrorString(10004), u"WSAEINTR");
-    EXPECT_EQ(ZubNetwork::getWSAErrorString(11024), u"WSA_QOS_EUNKOWNPSOBJ");
-    EXPECT_EQ(ZubNetwork::getWSAErrorString(11031), u"WSA_QOS_RESERVED_PETYPE");
     const size_t mark = logMark();
     EXPECT_EQ(ZubNetwork::getWSAErrorString(12345), u"");
     EXPECT_EQ(logLinesSince(mark, u"ZubNetwork::getWSAErrorString(): Unknown WSA error: 00003039"), 1);
@@ -78,9 +70,8 @@ TEST(NetService, ErrorNames) {
 }
 
 TEST(NetService, EngineLogsTheStartOfTheServiceOnce) {
-    char folder[] = "/tmp/zub-net-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    setUserDataFolderOverride(std::string(folder) + "/");
+    filestest::TempFolder folder;
+    setUserDataFolderOverride(folder.path());
     ErrorManager::bTestMode = true;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     platform::NullBackend backend;
@@ -92,17 +83,13 @@ TEST(NetService, EngineLogsTheStartOfTheServiceOnce) {
     EXPECT_EQ(logLinesSince(mark, u"ZubNetwork::ZubNetwork(): Starting..."), 1);
     engine.reset();
     setUserDataFolderOverride("");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(NetService, StartsAndStopsWithTheSetting) {
     const size_t mark = logMark();
     {
         ZubNetwork network(nullptr);
-        EXPECT_EQ(ZubNetwork::active(), &network);
-        EXPECT_EQ(&ZubNetwork::get(), &network);
         EXPECT_TRUE(network.bEmulateLocalhost);
-        EXPECT_EQ(network.nextEmulatedPort, 1);
     }
     EXPECT_EQ(logLinesSince(mark, u"ZubNetwork::ZubNetwork(): Starting..."), 1);
     EXPECT_EQ(logLinesSince(mark, u"ZubNetwork::~ZubNetwork(): Cleaning up..."), 1);

@@ -280,7 +280,6 @@ TEST_F(NetRpcTest, SetRandomSeedFromAPacketSeedsTheRolesTwister) {
     for (uint32_t flags : {1u, 5u}) {
         for (uint32_t seed : {5489u, 0u, 0xDEADBEEFu}) {
             RoleGuard role;
-            EXPECT_EQ(role->random.index, MersenneTwister::kSize + 1);
             Packet p(flags, 32);
             uint8_t code = NetRole::CMD_RPC;
             p.doBits(code, 2);
@@ -290,9 +289,6 @@ TEST_F(NetRpcTest, SetRandomSeedFromAPacketSeedsTheRolesTwister) {
             p.doUInt(target);
             uint32_t s = seed;
             p.doDWORD(s);
-            // Code bits, class, target and the seed's four raw bytes.
-            EXPECT_EQ(p.length(), (flags & 4 ? 4 : 1) + 1 + 1 + 4);
-            EXPECT_EQ(p.data()[p.length() - 4], seed & 0xFF);
             auto r = readerOf(p, true);
             ASSERT_TRUE(role->processPacket(*r));
             std::mt19937 reference(seed);

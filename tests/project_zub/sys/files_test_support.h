@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the file-service tests: a fresh folder per test and small file
-// utilities.
+// Helpers of the tests that touch files: a fresh folder per test (removed
+// with everything in it) and small file utilities.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,6 +35,8 @@ public:
     // The folder with a trailing '/'.
     std::string path() const { return root + "/"; }
     std::string operator/(const std::string& name) const { return root + "/" + name; }
+    // Writes a file below the folder, making its folders.
+    void write(const std::string& name, const std::string& bytes) const;
 
 private:
     std::string root;
@@ -49,6 +51,10 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void TempFolder::write(const std::string& name, const std::string& bytes) const {
+    writeBytes(*this / name, bytes);
 }
 
 // Repeatable bytes: compressible text-like content or noise.

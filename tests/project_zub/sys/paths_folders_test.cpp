@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "project_zub/sys/files_test_support.h"
 #include "sys/Paths.h"
 
 namespace {
@@ -33,17 +34,12 @@ private:
 class PathsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zub-paths-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        fs::create_directory(folder);
         setUserDataFolderOverride("");
     }
-    void TearDown() override {
-        setUserDataFolderOverride("");
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
-    std::string folder;
+    void TearDown() override { setUserDataFolderOverride(""); }
+    filestest::TempFolder temp;
+    std::string folder = temp / "data";
 };
 
 }  // namespace

@@ -194,9 +194,10 @@ TEST(Tga, HeaderAndPixelOrder) {
     EXPECT_EQ(t.substr(18, 4), std::string("\x44\x33\x22\x11", 4));  // B, G, R, A
 }
 
-TEST(GlyphPageFiles, AFontIsItsPagesExtraPagesAndTableWithTheSameBytesEveryRun) {
+// (That every run writes the same bytes is checked over all the content.)
+TEST(GlyphPageFiles, AFontIsItsPagesExtraPagesAndTable) {
     if (platform::defaultGlyphFontFile().empty()) GTEST_SKIP() << "DejaVu Sans is not installed";
-    gfxtest::TempFolder a, b;
+    gfxtest::TempFolder a;
     glyph_pages::FontJob job;
     job.codePage = "1250";
     job.stem = "font-x";
@@ -207,8 +208,6 @@ TEST(GlyphPageFiles, AFontIsItsPagesExtraPagesAndTableWithTheSameBytesEveryRun) 
     std::string error;
     job.root = a.path();
     ASSERT_TRUE(glyph_pages::writeFont(job, &written, error)) << error;
-    job.root = b.path();
-    ASSERT_TRUE(glyph_pages::writeFont(job, nullptr, error)) << error;
 
     const std::string folder = "gfx/font/1250/";
     EXPECT_EQ(written.front(), a.path() + folder + "font-x-1.tga");
@@ -217,10 +216,7 @@ TEST(GlyphPageFiles, AFontIsItsPagesExtraPagesAndTableWithTheSameBytesEveryRun) 
     for (const std::string& w : written) {
         if (w.find("/font-x-2.ini") != std::string::npos) second = true;
         if (w.find("/extra-font-x-1.tga") != std::string::npos) extra = true;
-        const std::string rel = w.substr(a.path().size());
-        const std::string bytes = readFile(w);
-        EXPECT_FALSE(bytes.empty()) << rel;
-        EXPECT_EQ(bytes, readFile(b / rel)) << rel;
+        EXPECT_FALSE(readFile(w).empty()) << w;
     }
     EXPECT_TRUE(second);
     EXPECT_TRUE(extra);

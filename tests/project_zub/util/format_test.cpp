@@ -170,9 +170,7 @@ TEST(Format, Characters) {
 }
 
 TEST(Format, Strings) {
-    EXPECT_EQ(formatString(u"%s", u"wide"), u"wide");
-    EXPECT_EQ(formatString(u"%S", u"wide"), u"wide");
-    EXPECT_EQ(formatString(u"%ls", u"wide"), u"wide");
+    EXPECT_EQ(formatString(u"%S|%ls", u"wide", u"too"), u"wide|too");
     EXPECT_EQ(formatString(u"%-5s|", u"ab"), u"ab   |");
     EXPECT_EQ(formatString(u"%5s|", u"ab"), u"   ab|");
     EXPECT_EQ(formatString(u"%.2s|", u"abcdef"), u"ab|");
@@ -198,16 +196,8 @@ TEST(Format, Strings) {
 }
 
 TEST(Format, Mixed) {
-    EXPECT_EQ(formatString(u"%02d:%02d", 5, 7), u"05:07");
-    EXPECT_EQ(formatString(u"%02d:%02d", 123, 0), u"123:00");
-    EXPECT_EQ(formatString(u"100%%"), u"100%");
     EXPECT_EQ(formatString(u"%%"), u"%");
-    EXPECT_EQ(formatString(u"%d%%", 50), u"50%");
     EXPECT_EQ(formatString(u"%d%s%d%%", 99, u",", 5), u"99,5%");
-    EXPECT_EQ(formatString(u"Class id %08x is used by both %s and %s.", 0x1da9d98eu, "A", "B"),
-              u"Class id 1da9d98e is used by both A and B.");
-    EXPECT_EQ(formatString(u"%s v%s.%s %s %s", u"Demo", u"1", u"25", u"t", u"64bit"), u"Demo v1.25 t 64bit");
-    EXPECT_EQ(formatString(u"no conversions"), u"no conversions");
     EXPECT_EQ(formatString(u""), u"");
     EXPECT_EQ(formatString(u"\u00E9%s\U0001F600", u"\u4E2D"), u"\u00E9\u4E2D\U0001F600");
 }

@@ -105,12 +105,11 @@ TEST(Md5, PrefixFormIsDigestOfLittleEndianPrefixThenBuffer) {
 }
 
 TEST(Md5, EqualComparesAllSixteenBytes) {
-    uint8_t a[16] = {};
-    uint8_t b[16] = {};
+    uint8_t a[16] = {}, b[16] = {};
     EXPECT_TRUE(md5Equal(a, b));
-    b[15] = 1;
-    EXPECT_FALSE(md5Equal(a, b));
-    b[15] = 0;
-    b[0] = 1;
-    EXPECT_FALSE(md5Equal(a, b));
+    for (int i : {0, 15}) {
+        b[i] = 1;
+        EXPECT_FALSE(md5Equal(a, b)) << i;
+        b[i] = 0;
+    }
 }

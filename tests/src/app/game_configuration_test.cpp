@@ -201,11 +201,7 @@ TEST_F(RecordsTest, LongNamesKeepTheLongestWholePrefix) {
 TEST_F(RecordsTest, UnbindInputClearsOnlyMatchingWords) {
     GameConfiguration c;
     c.unbindInput(45);
-    EXPECT_EQ(c.controls[GameConfiguration::CONTROL_USE].key, 0);
-    EXPECT_EQ(c.controls[GameConfiguration::CONTROL_USE].alternative, 256);
     c.unbindInput(258);
-    EXPECT_EQ(c.controls[GameConfiguration::CONTROL_LEFT].key, 203);
-    EXPECT_EQ(c.controls[GameConfiguration::CONTROL_LEFT].alternative, 0);
     std::vector<uint8_t> expected = goldenFreshImage(c.playerId);
     putU32(expected, 0x259C + 4 * 4, 0);  // use key
     putU32(expected, 0x259C + 4 * 1, 0);  // left alternative

@@ -24,221 +24,103 @@ Language::FillHook readingOrder(const char16_t* order) {
 
 }  // namespace
 
-TEST(Language, ConstructionSelectsNoLanguage) {
+TEST(Language, LookupsByNumberAndByName) {
     Language language;
     EXPECT_EQ(language.currentLanguage, -1);
     EXPECT_EQ(language.bRightToLeft, 0);
-}
-
-TEST(Language, GetTextBeforeSetLanguageReadsEnglish) {
-    Language language;
-    EXPECT_EQ(language.getText(SID_LANGUAGENAME), language.texts[Language::ENGLISH][SID_LANGUAGENAME]);
+    // Before a language is chosen, English is read.
     EXPECT_EQ(view(language.getText(SID_LANGUAGENAME)), u"English");
-}
-
-TEST(Language, GetTextReadsTheCurrentRow) {
-    Language language;
     language.setLanguage(Language::GERMAN);
-    EXPECT_EQ(language.getText(SID_YES), language.texts[Language::GERMAN][SID_YES]);
     EXPECT_EQ(view(language.getText(SID_YES)), u"Ja");
     EXPECT_EQ(view(language.getText(SID_NULL)), u"");
-}
-
-TEST(Language, GetTextOutsideTheTableIsEmpty) {
-    Language language;
-    language.setLanguage(0);
     EXPECT_EQ(view(language.getText(-1)), u"");
     EXPECT_EQ(view(language.getText(Language::NUM_STRINGS)), u"");
-}
-
-TEST(Language, GetTextInIgnoresTheCurrentLanguage) {
-    Language language;
-    language.setLanguage(Language::GERMAN);
+    // getTextIn ignores the current language.
     EXPECT_EQ(view(language.getTextIn(Language::ENGLISH, SID_LANGUAGEISOCODE)), u"en");
-    EXPECT_EQ(view(language.getTextIn(Language::GERMAN, SID_LANGUAGEISOCODE)), u"de");
     EXPECT_EQ(view(language.getTextIn(2, SID_LANGUAGEISOCODE)), u"");
     EXPECT_EQ(view(language.getTextIn(0, 5000)), u"");
-}
 
-TEST(Language, NamesAreRegisteredCaseSensitively) {
-    Language language;
-    EXPECT_TRUE(language.hasString(u"NULL"));
+    // Names are case sensitive and give the same pointer as their numbers.
     EXPECT_TRUE(language.hasString(u"DIK_MOUSEBUTTON3"));
-    EXPECT_TRUE(language.hasString(u"COUNTRYNONE"));
     EXPECT_TRUE(language.hasString(u"COUNTRYZW"));
-    EXPECT_TRUE(language.hasString(u"LANGUAGENAME"));
     EXPECT_FALSE(language.hasString(u"languagename"));
     EXPECT_FALSE(language.hasString(u"COUNTRYYU"));
     EXPECT_FALSE(language.hasString(u""));
     EXPECT_FALSE(language.hasString(u"CONFIRM "));
-}
-
-TEST(Language, LookupByNameGivesTheSamePointerAsByNumber) {
-    Language language;
-    language.setLanguage(0);
-    EXPECT_EQ(language.getTextByString(u"DIK_ESCAPE", false), language.getText(11));
-    EXPECT_EQ(language.getTextByString(u"COUNTRYDE", true), language.getText(281));
-    language.setLanguage(1);
     EXPECT_EQ(language.getTextByString(u"COUNTRYDE", true), language.getText(281));
     EXPECT_EQ(view(language.getText(281)), u"Deutschland");
-}
-
-TEST(Language, TheNullNameGivesTheEmptyText) {
-    Language language;
     language.setLanguage(0);
-    const char16_t* text = language.getTextByString(u"NULL", true);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(view(text), u"");
-}
-
-TEST(Language, AnUnknownNameWithoutTheFatalFlagGivesTheEmptyText) {
-    Language language;
-    language.setLanguage(0);
-    const char16_t* text = language.getTextByString(u"NOSUCHTEXT", false);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(view(text), u"");
+    EXPECT_EQ(language.getTextByString(u"DIK_ESCAPE", false), language.getText(11));
+    // NULL and unknown names without the fatal flag give the empty text.
+    EXPECT_EQ(view(language.getTextByString(u"NULL", true)), u"");
+    EXPECT_EQ(view(language.getTextByString(u"NOSUCHTEXT", false)), u"");
     EXPECT_EQ(view(language.getTextByString(u"hintmap", false)), u"");
 }
 
-TEST(LanguageDeathTest, AnUnknownNameWithTheFatalFlagEndsTheProgram) {
+TEST(LanguageDeathTest, UnknownNamesAndMissingEntriesEndTheProgram) {
+    ErrorManager::bTestMode = true;
     EXPECT_EXIT(
         {
-            ErrorManager::bTestMode = true;
             Language language;
             language.setLanguage(0);
             language.getTextByString(u"NOSUCHTEXT", true);
         },
         ::testing::ExitedWithCode(255), "Unknown string identifier 'NOSUCHTEXT'");
+    EXPECT_EXIT(Language([](Language::TextTable& t) { t[Language::GERMAN][SID_LANGUAGECOMPOSITECHARS] = nullptr; }),
+                ::testing::ExitedWithCode(255), "String 5 \\('Yes'\\) is missing from language 1\\.");
+    EXPECT_EXIT(Language([](Language::TextTable& texts) { texts[Language::ENGLISH][SID_CONFIRM] = nullptr; }),
+                ::testing::ExitedWithCode(255), "String 440 \\('\\(null\\)'\\) is missing from language 0\\.");
+    // The first missing entry is reported.
+    EXPECT_EXIT(Language([](Language::TextTable& texts) {
+                    texts[Language::GERMAN][3] = nullptr;
+                    texts[Language::ENGLISH][900] = nullptr;
+                }),
+                ::testing::ExitedWithCode(255), "String 900 .* is missing from language 0\\.");
 }
 
-TEST(LanguageDeathTest, AMissingEntryEndsTheProgramAtConstruction) {
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            Language language([](Language::TextTable& texts) { texts[Language::GERMAN][SID_LANGUAGECOMPOSITECHARS] = nullptr; });
-        },
-        ::testing::ExitedWithCode(255), "String 5 \\('Yes'\\) is missing from language 1\\.");
-}
-
-TEST(LanguageDeathTest, AMissingEnglishEntryIsNamedNull) {
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            Language language([](Language::TextTable& texts) { texts[Language::ENGLISH][SID_CONFIRM] = nullptr; });
-        },
-        ::testing::ExitedWithCode(255), "String 440 \\('\\(null\\)'\\) is missing from language 0\\.");
-}
-
-TEST(LanguageDeathTest, TheFirstMissingEntryIsReported) {
-    EXPECT_EXIT(
-        {
-            ErrorManager::bTestMode = true;
-            Language language([](Language::TextTable& texts) {
-                texts[Language::GERMAN][3] = nullptr;
-                texts[Language::ENGLISH][900] = nullptr;
-            });
-        },
-        ::testing::ExitedWithCode(255), "String 900 .* is missing from language 0\\.");
-}
-
-TEST(Language, AnEmptyMaskMakesEveryLanguageAvailable) {
-    Language language;
-    EXPECT_TRUE(language.isLanguageAvailable(0));
-    EXPECT_TRUE(language.isLanguageAvailable(1));
-    EXPECT_TRUE(language.isLanguageAvailable(7));
-    EXPECT_TRUE(language.isLanguageAvailable(-1));
-    language.setLanguage(1);
-    EXPECT_EQ(language.currentLanguage, 1);
-}
-
-TEST(Language, MaskOneZeroSelectsEnglishForGerman) {
-    Language language;
-    language.setLanguageMask(u"10");
-    EXPECT_TRUE(language.isLanguageAvailable(0));
-    EXPECT_FALSE(language.isLanguageAvailable(1));
-    language.setLanguage(1);
-    EXPECT_EQ(language.currentLanguage, 0);
-}
-
-TEST(Language, AMaskShorterThanTheIndexRefusesIt) {
-    Language language;
-    language.setLanguageMask(u"1");
-    EXPECT_TRUE(language.isLanguageAvailable(0));
-    EXPECT_FALSE(language.isLanguageAvailable(1));
-    EXPECT_FALSE(language.isLanguageAvailable(-1));
-    language.setLanguage(1);
-    EXPECT_EQ(language.currentLanguage, 0);
-}
-
-TEST(Language, EnglishIsTakenEvenWhenTheMaskRefusesIt) {
-    Language language;
-    language.setLanguageMask(u"01");
-    EXPECT_FALSE(language.isLanguageAvailable(0));
-    EXPECT_TRUE(language.isLanguageAvailable(1));
-    language.setLanguage(0);
-    EXPECT_EQ(language.currentLanguage, 0);
-    language.setLanguage(1);
-    EXPECT_EQ(language.currentLanguage, 1);
-}
-
-TEST(Language, OnlyTheCharacterOneMakesALanguageAvailable) {
-    for (const char16_t* mask : {u"1Y", u"12", u"1 ", u"1y"}) {
+TEST(Language, TheMaskDecidesWhichLanguageIsTaken) {
+    struct Case {
+        const char16_t* mask;
+        bool english, german;
+        int32_t germanGives;
+    };
+    // An empty mask allows all; a short mask refuses what it leaves out; only
+    // the character '1' allows; English is taken even when refused.
+    for (const Case& c : {Case{u"", true, true, 1}, Case{u"10", true, false, 0}, Case{u"1", true, false, 0},
+                          Case{u"01", false, true, 1}, Case{u"1Y", true, false, 0}, Case{u"12", true, false, 0},
+                          Case{u"1 ", true, false, 0}}) {
         Language language;
-        language.setLanguageMask(mask);
-        EXPECT_FALSE(language.isLanguageAvailable(1)) << wideToNarrow(mask);
+        language.setLanguageMask(c.mask);
+        EXPECT_EQ(language.getLanguageMask(), c.mask);
+        EXPECT_EQ(language.isLanguageAvailable(0), c.english) << wideToNarrow(c.mask);
+        EXPECT_EQ(language.isLanguageAvailable(1), c.german) << wideToNarrow(c.mask);
+        EXPECT_EQ(language.isLanguageAvailable(-1), c.mask[0] == 0) << wideToNarrow(c.mask);
         language.setLanguage(1);
-        EXPECT_EQ(language.currentLanguage, 0) << wideToNarrow(mask);
+        EXPECT_EQ(language.currentLanguage, c.germanGives) << wideToNarrow(c.mask);
+        language.setLanguage(0);
+        EXPECT_EQ(language.currentLanguage, 0);
     }
-}
-
-TEST(Language, AnIndexOutOfRangeSelectsEnglish) {
+    // An index out of range selects English.
     Language language;
-    language.setLanguage(-1);
-    EXPECT_EQ(language.currentLanguage, 0);
-    language.setLanguage(1);
-    language.setLanguage(2);
-    EXPECT_EQ(language.currentLanguage, 0);
-    language.setLanguage(1);
-    language.setLanguage(-2147483647 - 1);
-    EXPECT_EQ(language.currentLanguage, 0);
-}
-
-TEST(Language, TheMaskCanBeReadBack) {
-    Language language;
-    EXPECT_EQ(language.getLanguageMask(), u"");
-    language.setLanguageMask(u"11");
-    EXPECT_EQ(language.getLanguageMask(), u"11");
-}
-
-TEST(Language, BothBuiltInLanguagesReadLeftToRight) {
-    Language language;
-    language.setLanguage(0);
-    EXPECT_EQ(language.bRightToLeft, 0);
-    language.setLanguage(1);
-    EXPECT_EQ(language.bRightToLeft, 0);
+    for (int32_t index : {-1, 2, -2147483647 - 1}) {
+        language.setLanguage(1);
+        language.setLanguage(index);
+        EXPECT_EQ(language.currentLanguage, 0) << index;
+    }
 }
 
 TEST(Language, OnlyTheExactTextRtlReadsRightToLeft) {
-    {
-        Language language(readingOrder(u"rtl"));
-        language.setLanguage(1);
-        EXPECT_EQ(language.bRightToLeft, 0);
+    Language builtIn;
+    for (int l : {0, 1}) {
+        builtIn.setLanguage(l);
+        EXPECT_EQ(builtIn.bRightToLeft, 0);
     }
-    {
-        Language language(readingOrder(u"RTL "));
+    for (const char16_t* order : {u"rtl", u"RTL "}) {
+        Language language(readingOrder(order));
         language.setLanguage(1);
-        EXPECT_EQ(language.bRightToLeft, 0);
+        EXPECT_EQ(language.bRightToLeft, 0) << wideToNarrow(order);
     }
-    {
-        Language language(readingOrder(u"RTL"));
-        language.setLanguage(1);
-        EXPECT_EQ(language.bRightToLeft, 1);
-        language.setLanguage(0);
-        EXPECT_EQ(language.bRightToLeft, 1);
-    }
-}
-
-TEST(Language, TheReadingOrderFollowsTheSelectedRow) {
+    // It follows the row selected (and the mask's choice).
     Language language([](Language::TextTable& texts) { texts[Language::GERMAN][SID_LANGUAGEREADINGORDER] = u"RTL"; });
     language.setLanguage(1);
     EXPECT_EQ(language.bRightToLeft, 1);
@@ -246,7 +128,6 @@ TEST(Language, TheReadingOrderFollowsTheSelectedRow) {
     EXPECT_EQ(language.bRightToLeft, 0);
     language.setLanguageMask(u"10");
     language.setLanguage(1);
-    EXPECT_EQ(language.currentLanguage, 0);
     EXPECT_EQ(language.bRightToLeft, 0);
 }
 
@@ -262,25 +143,16 @@ TEST(Language, NumbersAndNamesMatch) {
     EXPECT_EQ(language.findStringId(u"NOSUCHTEXT"), -1);
 }
 
-TEST(Language, EndOfLevelTipsAreFoundByTheirFormedNames) {
+TEST(Language, TipsAndTouchVariantsAreFoundByTheirFormedNames) {
     Language language;
     language.setLanguage(0);
     for (int level = 0; level < 32; ++level) {
         const WString name = formatString(u"HINTENDLEVEL%d", level);
-        EXPECT_TRUE(language.hasString(name)) << level;
-        EXPECT_EQ(language.getTextByString(name, false), language.getText(SID_HINTENDLEVEL0 + level));
+        EXPECT_EQ(language.getTextByString(name, false), language.getText(SID_HINTENDLEVEL0 + level)) << level;
     }
-    EXPECT_EQ(view(language.getTextByString(u"HINTENDLEVEL30", false)), u"");
-    EXPECT_EQ(view(language.getTextByString(u"HINTENDLEVEL31", false)), u"");
     EXPECT_FALSE(language.hasString(u"HINTENDLEVEL32"));
-}
-
-TEST(Language, TouchVariantsAreFoundByTheirFormedNames) {
-    Language language;
-    language.setLanguage(0);
     EXPECT_TRUE(language.hasString(formatString(u"IOS_%s", u"HINTMAP")));
     EXPECT_FALSE(language.hasString(formatString(u"IOS_%s", u"HINTWORM")));
-    EXPECT_TRUE(language.hasString(u"IOS_HINTLETSGO"));
     EXPECT_EQ(view(language.getTextByString(u"IOS_HINTLETSGO", true)), u"");
     EXPECT_NE(view(language.getTextByString(u"HINTLETSGO", true)), u"");
 }
