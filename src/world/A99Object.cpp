@@ -34,8 +34,6 @@ A99Object::SpeechBubbleMaker A99Object::speechBubbleMaker = nullptr;
 
 namespace {
 
-bool isA99(const ZubBase* o) { return o && o->getClass()->isDerivedFrom(&A99Object::classRecord); }
-
 const char16_t* const kMaterialNames[A99Object::MATERIAL_COUNT] = {u"none", u"dirt", u"stone", u"wood", u"leaves",
                                                                    u"snow"};
 const char16_t* const kFootsteps[A99Object::MATERIAL_COUNT] = {nullptr, u"footstepDirt", u"footstepStone",
@@ -66,12 +64,12 @@ int halfScreenWidth() {
 }
 
 void RPCCreateHull::execute() {
-    if (isA99(target)) static_cast<A99Object*>(target)->local_createHull();
+    if (A99Object* o = zub_cast<A99Object>(target)) o->local_createHull();
 }
 
 void RPCDeleteHull::execute() {
-    if (!isA99(target)) return;
-    A99Object* o = static_cast<A99Object*>(target);
+    A99Object* o = zub_cast<A99Object>(target);
+    if (!o) return;
     Hull* h = o->getHull();
     o->pHull.set(nullptr);
     if (h) h->destroy();
@@ -256,9 +254,9 @@ SoundPlay A99Object::playSound(Sound* sound, bool always) {
 
 SoundPlay A99Object::playFootstep(int m) {
     if (m < MAT_DIRT || m > MAT_SNOW) return SoundPlay();
-    ZubBase* s = findResource(kFootsteps[m]);
-    if (!s->getClass()->isDerivedFrom(&Sound::classRecord)) return SoundPlay();
-    return playSound(static_cast<Sound*>(s), false);
+    Sound* s = zub_cast<Sound>(findResource(kFootsteps[m]));
+    if (!s) return SoundPlay();
+    return playSound(s, false);
 }
 
 // ---------------------------------------------------------------------------
@@ -275,9 +273,10 @@ A99Object* highestArea(Test&& contains) {
     int bestType = 0;
     for (ObjectIterator it(list); it; it.advance()) {
         auto* area = dynamic_cast<AreaQuery*>(it.get());
-        if (!area || !isA99(it.get()) || !contains(*area)) continue;
+        A99Object* o = zub_cast<A99Object>(it.get());
+        if (!area || !o || !contains(*area)) continue;
         if (!best || area->getAreaType() > bestType) {
-            best = static_cast<A99Object*>(it.get());
+            best = o;
             bestType = area->getAreaType();
         }
     }
@@ -300,8 +299,8 @@ void A99Object::showSpeechBubble(V3 offset, bool style, int dismissMode, const W
     GameWorld* w = GameWorld::current();
     if (Camera* camera = w ? w->getGameCamera() : nullptr) {
         const ViewRect view = camera->getViewRect(position.z);
-        if (position.x > (view.left + view.right) * 0.5f && bubble->getClass()->isDerivedFrom(&Renderable::classRecord))
-            static_cast<Renderable*>(bubble)->setScaleV(V3(-1.0f, 1.0f, 1.0f));
+        Renderable* r = zub_cast<Renderable>(bubble);
+        if (position.x > (view.left + view.right) * 0.5f && r) r->setScaleV(V3(-1.0f, 1.0f, 1.0f));
     }
     if (ZubBase* list = w ? w->getSpeechBubbleList() : nullptr) {
         while (ZubBase* old = list->firstChild) {

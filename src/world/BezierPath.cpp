@@ -55,7 +55,7 @@ BezierSegment* BezierPath::segmentAt(int i) const {
 
 float BezierPath::sumOfLengths() const {
     float sum = 0.0f;
-    for (ZubBase* c = segments.firstChild; c; c = c->nextSibling) sum += static_cast<BezierSegment*>(c)->length;
+    for (const BezierSegment* s : childrenOf<BezierSegment>(segments)) sum += s->length;
     return sum;
 }
 
@@ -142,8 +142,7 @@ BezierSegment* BezierPath::findSegment(float L, float* t) const {
     if (!bLooping) L = clampf(L, 0.0f, totalLength);
     else L = totalLength != 0.0f ? std::fmod(L, totalLength) : 0.0f;
     float end = 0.0f;
-    for (ZubBase* c = segments.firstChild; c; c = c->nextSibling) {
-        BezierSegment* s = static_cast<BezierSegment*>(c);
+    for (BezierSegment* s : childrenOf<BezierSegment>(segments)) {
         end += s->length;
         if (end > L) {
             if (t) *t = s->length != 0.0f ? 1.0f - (end - L) / s->length : 0.0f;
@@ -167,8 +166,8 @@ void BezierPath::evaluateL(V3* out, float L, float* angle) const {
 
 void BezierPath::measureVertexRadius() {
     float r = 0.0f;
-    for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
-        const float l = static_cast<BezierVertex*>(c)->vertex.length();
+    for (const BezierVertex* v : childrenOf<BezierVertex>(vertices)) {
+        const float l = v->vertex.length();
         if (l > r) r = l;
     }
     vertexRadius = r;
@@ -195,13 +194,11 @@ void BezierPath::onEdited() {
 
 void BezierPath::level() {
     BezierVertex* previous = nullptr;
-    for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
-        BezierVertex* v = static_cast<BezierVertex*>(c);
+    for (BezierVertex* v : childrenOf<BezierVertex>(vertices)) {
         v->vertex.y = 0.0f;
         v->notifyReferrers();
     }
-    for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
-        BezierVertex* v = static_cast<BezierVertex*>(c);
+    for (BezierVertex* v : childrenOf<BezierVertex>(vertices)) {
         if (previous) {
             const V3 d = (v->vertex - previous->vertex) * 0.25f;
             previous->tangent = d;
@@ -242,8 +239,7 @@ bool BezierPath::onEvent(ZubEvent& ev) {
             const bool tangent = !in->isKeyDown(KEY_M);
             BezierVertex* best = nullptr;
             float bestSq = 9.998e7f;
-            for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
-                BezierVertex* v = static_cast<BezierVertex*>(c);
+            for (BezierVertex* v : childrenOf<BezierVertex>(vertices)) {
                 const float d = V3::distanceSquared(tangent ? v->vertex + v->tangent : v->vertex, m);
                 if (d < bestSq) {
                     bestSq = d;
@@ -270,18 +266,17 @@ void BezierPath::renderObject() {
     ResourceManager* rm = ResourceManager::active();
     if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_symbols:5");
     Skin* symbol = rm->findAs<Skin>(u"editor_symbols:5");
-    for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
+    for (const BezierVertex* v : childrenOf<BezierVertex>(vertices)) {
         V3 p;
-        localToWorld(p, static_cast<BezierVertex*>(c)->vertex);
-        drawEditorSymbol(symbol, p, c == vertices.firstChild ? 0x80FF0000u : 0xFFFF0000u);
+        localToWorld(p, v->vertex);
+        drawEditorSymbol(symbol, p, v == vertices.firstChild ? 0x80FF0000u : 0xFFFF0000u);
     }
     const int n = segmentCount();
     if (n > 0) {
         points.setSize(n * BezierSegment::kLengthSamples);
         lines.setSize(n * 4);
         int k = 0, j = 0;
-        for (ZubBase* c = segments.firstChild; c; c = c->nextSibling) {
-            BezierSegment* s = static_cast<BezierSegment*>(c);
+        for (const BezierSegment* s : childrenOf<BezierSegment>(segments)) {
             for (int i = 0; i < BezierSegment::kLengthSamples; ++i) {
                 V3 p;
                 localToWorld(p, s->pointAt(static_cast<float>(i) / static_cast<float>(BezierSegment::kLengthSamples - 1)));

@@ -74,8 +74,8 @@ void RPCLinkBezierSegment::addPropertiesTo(Property* c) {
 }
 
 void RPCLinkBezierSegment::execute() {
-    if (!target || !target->getClass()->isDerivedFrom(&BezierSegment::classRecord)) return;
-    BezierSegment* s = static_cast<BezierSegment*>(target);
+    BezierSegment* s = zub_cast<BezierSegment>(target);
+    if (!s) return;
     s->pPath.set(path);
     s->v1.set(start);
     s->v2.set(end);

@@ -27,8 +27,6 @@ ZUB_IMPLEMENT_CLASS(RPCEditorObjectConstruct, RPC, world_ids::RPCEditorObjectCon
 
 namespace {
 
-bool isEditorObject(const ZubBase* o) { return o && o->getClass()->isDerivedFrom(&EditorObject::classRecord); }
-
 // Down this frame and up the previous one.
 bool keyPressed(const ZubInput* in, int code) { return in->isKeyDown(code) && !in->wasKeyDown(code); }
 
@@ -44,7 +42,7 @@ float clampScaleComponent(float v) {
 EditorProxy* EditorObject::getProxy() const { return proxy.as<EditorProxy>(); }
 
 void RPCEditorObjectConstruct::execute() {
-    if (isEditorObject(target)) static_cast<EditorObject*>(target)->local_construct();
+    if (EditorObject* o = zub_cast<EditorObject>(target)) o->local_construct();
 }
 
 EditorObject::EditorObject() {
@@ -226,11 +224,12 @@ EditorObject* EditorObject::duplicate() {
     Console::printActive(u"Saving time=%.9lf", t1 - t0);
     Console::printActive(u"Creation time=%.9lf", t2 - t1);
     Console::printActive(u"Loading time=%.9lf", t3 - t2);
-    if (copy && !isEditorObject(copy)) {
+    EditorObject* o = zub_cast<EditorObject>(copy);
+    if (copy && !o) {
         deleteObject(copy);
         return nullptr;
     }
-    return static_cast<EditorObject*>(copy);
+    return o;
 }
 
 void EditorObject::copySelection() {
@@ -426,8 +425,8 @@ bool EditorObject::onEditorPointerMove() {
     FocusManager* fm = FocusManager::active();
     if (!in || !fm || !in->isMouseButtonDown(1)) return false;
     ZubBase* hover = fm->getHover();
-    if (!hover || hover == this || !isEditorObject(hover)) return false;
-    EditorObject* o = static_cast<EditorObject*>(hover);
+    EditorObject* o = zub_cast<EditorObject>(hover);
+    if (!o || o == this) return false;
     if (!in->isKeyDown(KEY_LSHIFT)) addToGroup(o);
     else removeFromGroup(o);
     return true;
@@ -459,10 +458,11 @@ bool EditorObject::onEditorKey() {
         } else if (hover == this) {
             if (after || !world) return true;
             ZubBase* next = world->findObjectUnderMouse(1);
-            if (!next || next == this || !isEditorObject(next)) return true;
-            other = static_cast<EditorObject*>(next);
-        } else if (isEditorObject(hover)) {
-            other = static_cast<EditorObject*>(hover);
+            EditorObject* o = zub_cast<EditorObject>(next);
+            if (!o || o == this) return true;
+            other = o;
+        } else if (EditorObject* o = zub_cast<EditorObject>(hover)) {
+            other = o;
         } else {
             return true;
         }
@@ -512,7 +512,7 @@ void EditorObject::stepSkin(int delta) {
     if (!property_text::parseInt(std::u16string_view(name).substr(colon + 1), index)) return;
     const WString sheet = name.substr(0, colon);
     ZubBase* next = rm->find(formatString(u"%s:%d", sheet, index + delta), false);
-    if (next && next->getClass()->isDerivedFrom(&Skin::classRecord)) setSkin(static_cast<Skin*>(next));
+    if (Skin* s = zub_cast<Skin>(next)) setSkin(s);
 }
 
 // ---------------------------------------------------------------------------

@@ -39,6 +39,5 @@ void RPCSetProxyOwner::addPropertiesTo(Property* c) {
 }
 
 void RPCSetProxyOwner::execute() {
-    if (target && target->getClass()->isDerivedFrom(&EditorProxy::classRecord))
-        static_cast<EditorProxy*>(target)->local_setOwner(owner);
+    if (EditorProxy* p = zub_cast<EditorProxy>(target)) p->local_setOwner(owner);
 }

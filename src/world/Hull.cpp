@@ -193,8 +193,7 @@ HullVertex* Hull::findNearestVertex(float x, float y, float z) {
     const V3 p(x, y, z);
     HullVertex* best = nullptr;
     float bestSq = kFarSq;
-    for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
-        HullVertex* v = static_cast<HullVertex*>(c);
+    for (HullVertex* v : childrenOf<HullVertex>(vertices)) {
         const float d = V3::distanceSquared(v->vertex, p);
         if (d < bestSq) {
             bestSq = d;
@@ -206,8 +205,8 @@ HullVertex* Hull::findNearestVertex(float x, float y, float z) {
 
 void Hull::recomputeBoundingRadius() {
     float r = 0.0f;
-    for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
-        const float l = static_cast<HullVertex*>(c)->vertex.length();
+    for (const HullVertex* v : childrenOf<HullVertex>(vertices)) {
+        const float l = v->vertex.length();
         if (l > r) r = l;
     }
     boundingRadius = r;
@@ -288,9 +287,9 @@ void Hull::render() {
         ResourceManager* rm = ResourceManager::active();
         Skin* symbol = rm ? rm->findAs<Skin>(u"editor_symbols:2") : nullptr;
         if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_symbols:2");
-        for (ZubBase* c = vertices.firstChild; c; c = c->nextSibling) {
+        for (const HullVertex* v : childrenOf<HullVertex>(vertices)) {
             V3 w;
-            o->localToWorld(w, static_cast<HullVertex*>(c)->vertex);
+            o->localToWorld(w, v->vertex);
             drawEditorSymbol(symbol, w, 0x8000ffffu);
         }
     }
@@ -298,8 +297,7 @@ void Hull::render() {
     const int n = segments.count();
     lines.setSize(4 * n);
     int k = 0;
-    for (ZubBase* c = segments.firstChild; c; c = c->nextSibling) {
-        HullSegment* s = static_cast<HullSegment*>(c);
+    for (HullSegment* s : childrenOf<HullSegment>(segments)) {
         V3 a, b;
         o->localToWorld(a, s->start);
         o->localToWorld(b, s->start + s->dV);
@@ -327,8 +325,7 @@ void Hull::render() {
     }
     if (edited) {
         GameWorld* w = GameWorld::current();
-        for (ZubBase* c = segments.firstChild; c; c = c->nextSibling) {
-            HullSegment* s = static_cast<HullSegment*>(c);
+        for (const HullSegment* s : childrenOf<HullSegment>(segments)) {
             V3 a;
             o->localToWorld(a, s->start);
             w->drawLabel(formatString(u"%d", s->serial), a, 0xffffffffu, 0x14);
@@ -352,8 +349,8 @@ void RPCHullSetRef::addPropertiesTo(Property* c) {
 }
 
 void RPCHullSetRef::execute() {
-    if (!target || !target->getClass()->isDerivedFrom(&Hull::classRecord)) return;
-    Hull* h = static_cast<Hull*>(target);
+    Hull* h = zub_cast<Hull>(target);
+    if (!h) return;
     h->pRef.set(owner);
     h->reachChanged();
 }

@@ -24,7 +24,7 @@ void HullPartHolder::removeChild(ZubBase* child) {
 
 void HullPartHolder::rebuildIndex() {
     items.clear();
-    for (ZubBase* c = firstChild; c; c = c->nextSibling) items.push_back(c);
+    for (ZubBase* c : childrenOf(this)) items.push_back(c);
     bIndexDirty = false;
 }
 

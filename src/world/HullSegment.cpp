@@ -154,6 +154,5 @@ void RPCHullSegmentSetup::addPropertiesTo(Property* c) {
 }
 
 void RPCHullSegmentSetup::execute() {
-    if (target && target->getClass()->isDerivedFrom(&HullSegment::classRecord))
-        static_cast<HullSegment*>(target)->local_setup(hull, start, end);
+    if (HullSegment* s = zub_cast<HullSegment>(target)) s->local_setup(hull, start, end);
 }

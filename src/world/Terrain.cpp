@@ -38,8 +38,7 @@ void RPCTerrainConstruct::addPropertiesTo(Property* c) {
 }
 
 void RPCTerrainConstruct::execute() {
-    if (target && target->getClass()->isDerivedFrom(&Terrain::classRecord))
-        static_cast<Terrain*>(target)->local_construct(segments, segmentWidth);
+    if (Terrain* t = zub_cast<Terrain>(target)) t->local_construct(segments, segmentWidth);
 }
 
 Terrain::Terrain() {

@@ -30,7 +30,7 @@ ParticleGroup::ParticleGroup(int count, const V3& at, float minSpeed, float maxS
 Skin* ParticleGroup::findSkin(const char16_t* name) {
     ResourceManager* rm = ResourceManager::active();
     ZubBase* o = rm ? rm->find(name, false) : nullptr;
-    return o && o->getClass()->isDerivedFrom(&Skin::classRecord) ? static_cast<Skin*>(o) : nullptr;
+    return zub_cast<Skin>(o);
 }
 
 void ParticleGroup::spawn(int count, const V3& at, float minSpeed, float maxSpeed, float direction, float spread,

@@ -7,9 +7,6 @@
 ZUB_IMPLEMENT_NAMED_CLASS(BlendingCamera, Camera, u"BlendingCamera")
 
 namespace {
-Camera* asCamera(ZubBase* o) {
-    return o && o->getClass()->isDerivedFrom(&Camera::classRecord) ? static_cast<Camera*>(o) : nullptr;
-}
 V3 lerpV3(const V3& a, const V3& b, float t) { return a + (b - a) * t; }
 }  // namespace
 
@@ -25,7 +22,7 @@ void BlendingCamera::tick(double time, double dt) {
         baseDepth = targetDepth;
     }
     for (ObjectIterator it(this, ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED); it; it.advance()) {
-        Camera* c = asCamera(it.get());
+        Camera* c = zub_cast<Camera>(it.get());
         if (c && c->delay > 0.0) {
             c->delay -= dt;
             if (c->delay < 0.0) c->delay = 0.0;
@@ -36,10 +33,8 @@ void BlendingCamera::tick(double time, double dt) {
 
     // Started cameras, oldest first.
     std::vector<Camera*> started;
-    for (ZubBase* o = firstChild; o; o = o->nextSibling) {
-        Camera* c = asCamera(o);
-        if (c && !o->bToBeDestroyed && c->delay <= 0.0) started.push_back(c);
-    }
+    for (Camera* c : childrenOf<Camera>(this))
+        if (!c->bToBeDestroyed && c->delay <= 0.0) started.push_back(c);
     // The newest camera that has fully blended in replaces everything older.
     for (size_t i = started.size(); i-- > 0;) {
         if (started[i]->blend < 1.0f) continue;

@@ -236,7 +236,7 @@ bool Renderable::isPointInside(float x, float y, float z) const {
 
 Context* Renderable::owningContext() const {
     for (ZubBase* o = parent; o; o = o->parent)
-        if (o->getClass()->isDerivedFrom(&Context::classRecord)) return static_cast<Context*>(o);
+        if (Context* c = zub_cast<Context>(o)) return c;
     return Context::environment.current;
 }
 

@@ -118,7 +118,7 @@ void NetHost::service() {
             deleteObject(n);
         }
     }
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendPending(static_cast<Node*>(o), true);
+    for (Node* n : childrenOf<Node>(nodes)) sendPending(n, true);
     dropRequestedNodes();
     if (logSuppressed > 0) {
         Logger::get().log(u"%s(): %d more lines about dropped datagrams left out", "NetHost::service", logSuppressed);
@@ -137,7 +137,7 @@ void NetHost::receiveDatagrams() {
         dropRequestedNodes();
     }
     if (received == 0) return;
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendPending(static_cast<Node*>(o));
+    for (Node* n : childrenOf<Node>(nodes)) sendPending(n);
     dropRequestedNodes();
 }
 
@@ -162,7 +162,7 @@ void NetHost::dispatchPacket(Packet* p) {
 }
 
 void NetHost::sendToAllNodes(Packet* p) {
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) sendState(p, static_cast<Node*>(o));
+    for (Node* n : childrenOf<Node>(nodes)) sendState(p, n);
 }
 
 // ---------------------------------------------------------------------------
@@ -179,8 +179,8 @@ Node* NetHost::addNode(std::u16string_view name, Packet* from) {
     for (int k = 0; k < 16; ++k) {
         chosen = k == 0 ? base : formatString(u"%s-%d", base, k);
         bool taken = false;
-        for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling)
-            if (o != node && static_cast<Node*>(o)->name == chosen) taken = true;
+        for (const Node* n : childrenOf<Node>(nodes))
+            if (n != node && n->name == chosen) taken = true;
         if (!taken) break;
     }
     node->name = chosen;
@@ -188,16 +188,13 @@ Node* NetHost::addNode(std::u16string_view name, Packet* from) {
 }
 
 void NetHost::destroyInboxPacketsOf(Node* node) {
-    for (ZubBase* o = inbox.firstChild; o;) {
-        ZubBase* next = o->nextSibling;
-        if (static_cast<Packet*>(o)->sender == node) deleteObject(o);
-        o = next;
-    }
+    for (Packet* p : childrenOf<Packet>(inbox))
+        if (p->sender == node) deleteObject(p);
 }
 
 bool NetHost::hasNode(const Node* node) const {
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling)
-        if (o == node) return true;
+    for (const Node* n : childrenOf<Node>(nodes))
+        if (n == node) return true;
     return false;
 }
 
@@ -234,16 +231,14 @@ void NetHost::dropRequestedNodes() {
 }
 
 Node* NetHost::findNodeById(uint32_t id, const NetAddress* address) const {
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
-        Node* n = static_cast<Node*>(o);
+    for (Node* n : childrenOf<Node>(nodes)) {
         if (n->id == id && (!address || n->address.sameHost(*address))) return n;
     }
     return nullptr;
 }
 
 Node* NetHost::findNodeByAddress(const NetAddress& address) const {
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
-        Node* n = static_cast<Node*>(o);
+    for (Node* n : childrenOf<Node>(nodes)) {
         if (n->address == address) return n;
     }
     return nullptr;
@@ -251,8 +246,8 @@ Node* NetHost::findNodeByAddress(const NetAddress& address) const {
 
 int NetHost::probationCount() const {
     int n = 0;
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling)
-        if (static_cast<Node*>(o)->bProbation) ++n;
+    for (const Node* node : childrenOf<Node>(nodes))
+        if (node->bProbation) ++n;
     return n;
 }
 
@@ -395,8 +390,7 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
             }
             // The sender's address may be forged: nothing it can hold for long.
             bool waiting = false;
-            for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
-                const Node* n = static_cast<const Node*>(o);
+            for (const Node* n : childrenOf<Node>(nodes)) {
                 if (n->bProbation && n->address.sameHost(from)) waiting = true;
             }
             if (waiting || probationCount() >= MAX_PROBATION || !takeProbationToken()) {

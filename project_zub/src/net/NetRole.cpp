@@ -611,11 +611,10 @@ std::vector<WString> NetRole::statsLines() const {
                                  ? ZubNetwork::get().emulatedQueuedFor(connection->address)
                                  : 0));
     l.push_back(formatString(u"--- %d NODES ---", nodes.countChildren()));
-    for (ZubBase* o = nodes.firstChild; o; o = o->nextSibling) {
-        const Node* n = static_cast<const Node*>(o);
+    for (const Node* n : childrenOf<Node>(nodes)) {
         int ready = 0;
-        for (ZubBase* q = inbox.firstChild; q; q = q->nextSibling)
-            if (static_cast<Packet*>(q)->sender == n) ++ready;
+        for (const Packet* q : childrenOf<Packet>(inbox))
+            if (q->sender == n) ++ready;
         l.push_back(formatString(u"nodeUID: %08x (%s) ping: %.3lf", n->id, n->name, n->ping));
         l.push_back(formatString(u"  -- sequenceIn %d", n->sequenceIn));
         l.push_back(formatString(u"  -- outQunacked %d", n->unacknowledgedCount()));

@@ -154,8 +154,8 @@ void Node::processAck() {
 }
 
 Packet* Node::findSent(int32_t sequence) const {
-    for (ZubBase* o = sentList.firstChild; o; o = o->nextSibling)
-        if (asPacket(o)->sequence == sequence) return asPacket(o);
+    for (Packet* p : childrenOf<Packet>(sentList))
+        if (p->sequence == sequence) return p;
     return nullptr;
 }
 
@@ -163,8 +163,8 @@ int32_t Node::nextMissingSequence() {
     if (!outOfOrder.firstChild) return 0;
     int32_t firstGap = 0;
     int64_t expected = int64_t{sequenceIn} + 1;  // sequences go up to the largest int
-    for (ZubBase* o = outOfOrder.firstChild; o; o = o->nextSibling) {
-        const int32_t s = asPacket(o)->sequence;
+    for (const Packet* p : childrenOf<Packet>(outOfOrder)) {
+        const int32_t s = p->sequence;
         for (; expected < s; ++expected) {
             const int32_t gap = static_cast<int32_t>(expected);
             if (!firstGap) firstGap = gap;

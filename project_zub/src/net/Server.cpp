@@ -5,12 +5,6 @@
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
-namespace {
-RootObject* asRoot(ZubBase* o) {
-    return o && o->getClass()->isDerivedFrom(&RootObject::classRecord) ? static_cast<RootObject*>(o) : nullptr;
-}
-}  // namespace
-
 Server::Server(int m, int limit, std::u16string_view product, double v, std::u16string_view player, double netPeriod)
     : NetRole(m, true, product, v, player, netPeriod) {
     maxNodes = limit;
@@ -26,7 +20,7 @@ bool Server::start(Packet* p, std::u16string_view sourceName) {
         THEROLE = this;
         ZubBase* r = createRootObject();
         registerObject(r, 1);
-        if (RootObject* ro = asRoot(r)) ro->start();
+        if (RootObject* ro = zub_cast<RootObject>(r)) ro->start();
         r->netPostReplicate();
         THEROLE = saved;
         return true;
@@ -59,9 +53,9 @@ void Server::onConnect(Node* node) {
     // Paced: the packets wait on the node and go out as it acknowledges.
     for (auto& p : state) queueState(node, std::move(p), true);
     Logger::get().log(u"%s(): Sending initial client state: %d bytes", "Server::onConnect", bytes);
-    if (RootObject* r = asRoot(root)) r->onClientConnected(node);
+    if (RootObject* r = zub_cast<RootObject>(root)) r->onClientConnected(node);
 }
 
 void Server::onDisconnect(Node* node) {
-    if (RootObject* r = asRoot(root)) r->onClientDisconnected(node);
+    if (RootObject* r = zub_cast<RootObject>(root)) r->onClientDisconnected(node);
 }

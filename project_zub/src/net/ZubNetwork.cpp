@@ -213,9 +213,7 @@ bool ZubNetwork::receiveEmulatedPacket(NetAddress& from, uint8_t* buffer, int ca
         deleteObject(emulatedQueue.firstChild);
         --queued;
     }
-    for (ZubBase* o = emulatedQueue.firstChild; o;) {
-        ZubBase* next = o->nextSibling;
-        auto* e = static_cast<EmulatedPacket*>(o);
+    for (EmulatedPacket* e : childrenOf<EmulatedPacket>(emulatedQueue)) {
         if (e->destination == own) {
             const bool fits = e->length <= capacity;
             if (fits) {
@@ -229,19 +227,16 @@ bool ZubNetwork::receiveEmulatedPacket(NetAddress& from, uint8_t* buffer, int ca
             --queued;
             if (fits) return true;
         }
-        o = next;
     }
     return false;
 }
 
 void ZubNetwork::flushEmulatedPackets(const NetAddress& address) {
-    for (ZubBase* o = emulatedQueue.firstChild; o;) {
-        ZubBase* next = o->nextSibling;
-        if (static_cast<EmulatedPacket*>(o)->destination == address) {
-            deleteObject(o);
+    for (EmulatedPacket* e : childrenOf<EmulatedPacket>(emulatedQueue)) {
+        if (e->destination == address) {
+            deleteObject(e);
             --queued;
         }
-        o = next;
     }
     Logger::get().log(u"%s(): Flushed packets for %s, queue length is now %d.", "ZubNetwork::flushEmulatedPackets",
                       address.toString(), queued);
@@ -249,7 +244,7 @@ void ZubNetwork::flushEmulatedPackets(const NetAddress& address) {
 
 int ZubNetwork::emulatedQueuedFor(const NetAddress& address) const {
     int n = 0;
-    for (ZubBase* o = emulatedQueue.firstChild; o; o = o->nextSibling)
-        if (static_cast<EmulatedPacket*>(o)->destination == address) ++n;
+    for (const EmulatedPacket* e : childrenOf<EmulatedPacket>(emulatedQueue))
+        if (e->destination == address) ++n;
     return n;
 }

@@ -182,8 +182,8 @@ Property* Property::child(int n) const {
 }
 
 Property* Property::findChild(std::u16string_view n) const {
-    for (ZubBase* c = firstChild; c; c = c->nextSibling)
-        if (static_cast<Property*>(c)->getName() == n) return static_cast<Property*>(c);
+    for (Property* c : childrenOf<Property>(this))
+        if (c->getName() == n) return c;
     return nullptr;
 }
 

@@ -269,7 +269,7 @@ void ZubBase::netSerialize(Packet& p) {
     // Children: one object reference each, ended by "no object". A network
     // packet carries only the registered children.
     if (p.bWriting) {
-        for (ZubBase* c = firstChild; c; c = c->nextSibling) {
+        for (ZubBase* c : childrenOf(this)) {
             if ((p.flags & Packet::FLAG_NETWORK) && c->objectUID <= 0) continue;
             ZubBase* ref = c;
             p.doPointer2(ref);
@@ -339,7 +339,7 @@ void ZubBasePointer::addPropertiesTo(PropertyContainer* c) {
 
 Context* ZubBase::findContext() {
     for (ZubBase* o = this; o; o = o->parent)
-        if (o->getClass()->isDerivedFrom(&Context::classRecord)) return static_cast<Context*>(o);
+        if (Context* c = zub_cast<Context>(o)) return c;
     ZUB_ERROR(u"Could not find any Context object.");
 }
 
@@ -362,7 +362,7 @@ void ZubBase::notifyReferrers() {
 }
 
 void ZubBase::setDescendantsFlag(bool value) {
-    for (ZubBase* c = firstChild; c; c = c->nextSibling) {
+    for (ZubBase* c : childrenOf(this)) {
         c->bHidden = value ? 1 : 0;
         c->setDescendantsFlag(value);
     }

@@ -97,8 +97,7 @@ CodePointTable FontQuad::currentCodePointTable() {
     const WString& cp = codePageSetting();
     if (ResourceManager* rm = ResourceManager::active()) {
         ZubBase* r = rm->find(cp + u".codepointLUT", false);
-        if (r && r->getClass()->isDerivedFrom(&FileData::classRecord)) {
-            const FileData* file = static_cast<const FileData*>(r);
+        if (const FileData* file = zub_cast<FileData>(r)) {
             CodePointTable table;
             if (!CodePointTable::parse(file->data(), file->size(), table))
                 ZUB_ERROR(u"Bad code-point table '%s': %d bytes, %d expected", file->getFileName(),
@@ -181,9 +180,7 @@ void FontQuad::addSourceTextures(std::u16string_view prefix) {
     if (!rm) return;
     if (name.empty()) name.assign(prefix);
     auto textureAt = [&](const WString& resourceName) -> Texture* {
-        ZubBase* r = rm->find(resourceName, false);
-        if (!r || !r->getClass()->isDerivedFrom(&Texture::classRecord)) return nullptr;
-        return static_cast<Texture*>(r);
+        return zub_cast<Texture>(rm->find(resourceName, false));
     };
     for (int n = 1;; ++n) {
         Texture* t = textureAt(formatString(u"%s%d", prefix, n));
@@ -292,7 +289,7 @@ void FontQuad::onPresentationChange() {
 
 void FontQuad::presentationChanged() {
     ZubBase::forEachLive([](ZubBase* o) {
-        if (o->getClass()->isDerivedFrom(&FontQuad::classRecord)) static_cast<FontQuad*>(o)->onPresentationChange();
+        if (FontQuad* f = zub_cast<FontQuad>(o)) f->onPresentationChange();
     });
 }
 

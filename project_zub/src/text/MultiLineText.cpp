@@ -73,8 +73,7 @@ void MultiLineText::renderSelf() {
     if (flags & FontQuad::TEXT_LINE_UP) dy += static_cast<float>(font->height);
     const int lineFlags = flags & ~(FontQuad::TEXT_CENTRE | FontQuad::TEXT_RIGHT | FontQuad::TEXT_HALF_LINE_UP |
                                     FontQuad::TEXT_LINE_UP | FontQuad::TEXT_SYSTEM_FONT);
-    for (ZubBase* c = b->firstChild; c; c = c->nextSibling) {
-        const TextLine* line = static_cast<const TextLine*>(c);
+    for (const TextLine* line : childrenOf<TextLine>(b)) {
         if (line->runCount() == 0) continue;
         float x = 0;
         if (flags & FontQuad::TEXT_CENTRE)

@@ -32,14 +32,13 @@ TextRun* TextLine::getRun(int index) const { return childAt<TextRun>(this, index
 
 WString TextLine::plainText() const {
     WString s;
-    for (ZubBase* c = firstChild; c; c = c->nextSibling) s += static_cast<TextRun*>(c)->text;
+    for (const TextRun* r : childrenOf<TextRun>(this)) s += r->text;
     return s;
 }
 
 WString TextLine::markupText() const {
     WString s;
-    for (ZubBase* c = firstChild; c; c = c->nextSibling) {
-        const TextRun* r = static_cast<TextRun*>(c);
+    for (const TextRun* r : childrenOf<TextRun>(this)) {
         s += text_markup::switchFor(r->color);
         s += r->text;
     }
