@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "app/EngineSettingsTarget.h"
-#include "app/GameConfiguration.h"
-#include "app/ProfileManager.h"
-#include "app/RandomIdentity.h"
+#include "records/EngineSettingsTarget.h"
+#include "records/GameConfiguration.h"
+#include "records/ProfileManager.h"
+#include "records/RandomIdentity.h"
 #include "audio/ZubAudio.h"
 #include "lang/StringIds.h"
 #include "object/RuntimeClass.h"

@@ -1,4 +1,4 @@
-#include "app/AppInfo.h"
+#include "records/AppInfo.h"
 
 namespace AppInfo {
 const char16_t* const appFolderName = u"Tumbrodemo";

@@ -1,4 +1,4 @@
-#include "app/EngineSettingsTarget.h"
+#include "records/EngineSettingsTarget.h"
 
 #include "audio/ZubAudio.h"
 #include "engine/Zub.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/AppInfo.h"
+#include "records/AppInfo.h"
 #include "sys/FileManager.h"
 #include "sys/Paths.h"
 #include "util/WString.h"

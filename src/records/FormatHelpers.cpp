@@ -1,4 +1,4 @@
-#include "app/FormatHelpers.h"
+#include "records/FormatHelpers.h"
 
 #include "engine/Zub.h"
 #include "lang/Language.h"

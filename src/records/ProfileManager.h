@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ProfileData.h"
+#include "records/ProfileData.h"
 #include "util/WString.h"
 
 class RecordReader;

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "app/GameConfiguration.h"
-#include "app/RandomIdentity.h"
+#include "records/GameConfiguration.h"
+#include "records/RandomIdentity.h"
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
 #include "util/Random.h"
 
-namespace apptest {
+namespace recordstest {
 
 inline constexpr int64_t kFixedTime = 1700000000;  // 2023-11-14
 inline int64_t fixedClock() { return kFixedTime; }
@@ -55,7 +55,7 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& data
 class RecordsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tumbro-app-XXXXXX";
+        char pattern[] = "/tmp/tumbro-records-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = std::string(pattern) + "/";
         setUserDataFolderOverride(folder);
@@ -92,4 +92,4 @@ protected:
     uint32_t savedRandom = 1;
 };
 
-}  // namespace apptest
+}  // namespace recordstest

@@ -1,14 +1,14 @@
-#include "app/GameConfiguration.h"
+#include "records/GameConfiguration.h"
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
 
-#include "app/AppInfo.h"
-#include "app/EngineSettingsTarget.h"
-#include "app/RandomIdentity.h"
-#include "app/RecordBytes.h"
-#include "app/RecordFile.h"
+#include "records/AppInfo.h"
+#include "records/EngineSettingsTarget.h"
+#include "records/RandomIdentity.h"
+#include "records/RecordBytes.h"
+#include "records/RecordFile.h"
 #include "audio/ZubAudio.h"
 #include "lang/StringIds.h"
 #include "platform/KeyCodes.h"

@@ -1,9 +1,9 @@
-#include "app/ProfileData.h"
+#include "records/ProfileData.h"
 
 #include <vector>
 
-#include "app/RandomIdentity.h"
-#include "app/RecordBytes.h"
+#include "records/RandomIdentity.h"
+#include "records/RecordBytes.h"
 #include "engine/Zub.h"
 #include "lang/Language.h"
 #include "sys/ErrorManager.h"

@@ -1,9 +1,9 @@
-#include "app/LevelResult.h"
+#include "records/LevelResult.h"
 
 #include <cstdint>
 #include <limits>
 
-#include "app/RecordBytes.h"
+#include "records/RecordBytes.h"
 
 namespace {
 

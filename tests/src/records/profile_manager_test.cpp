@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/ProfileManager.h"
-#include "app_test_support.h"
+#include "records/ProfileManager.h"
+#include "records_test_support.h"
 #include "lang/Language.h"
 
-using apptest::RecordsTest;
+using recordstest::RecordsTest;
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST_F(RecordsTest, FreshManagerHasTenFreeZeroSlots) {
     ASSERT_EQ(image.size(), 52888u);
     for (size_t i = 0; i < image.size(); ++i) ASSERT_EQ(image[i], 0) << "byte " << i;
     // Building the ten slots took two steps of the shared sequence each.
-    EXPECT_EQ(randomState, apptest::lcgAfter(1, 20));
+    EXPECT_EQ(randomState, recordstest::lcgAfter(1, 20));
     EXPECT_EQ(ProfileManager::fileName(), u"Tumbrodemo.pro");
 }
 
@@ -45,7 +45,7 @@ TEST_F(RecordsTest, AddedProfileIsFreshAndCurrent) {
     ProfileManager m;
     const uint32_t before = randomState;
     m.addProfile(u"Rosa");
-    EXPECT_EQ(randomState, apptest::lcgAfter(before, 2));
+    EXPECT_EQ(randomState, recordstest::lcgAfter(before, 2));
     EXPECT_EQ(m.getProfileName(0), u"Rosa");
     const ProfileData& p = m.slots[0];
     EXPECT_NE(p.profileId, 0u);

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "app/EngineSettingsTarget.h"
-#include "app/FormatHelpers.h"
-#include "app/GameConfiguration.h"
-#include "app/ProfileData.h"
+#include "records/EngineSettingsTarget.h"
+#include "records/FormatHelpers.h"
+#include "records/GameConfiguration.h"
+#include "records/ProfileData.h"
 #include "audio/ZubAudio.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"

@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/EngineSettingsTarget.h"
-#include "app/GameConfiguration.h"
-#include "app_test_support.h"
+#include "records/EngineSettingsTarget.h"
+#include "records/GameConfiguration.h"
+#include "records_test_support.h"
 #include "util/Md5.h"
 
-using apptest::kFixedTime;
-using apptest::RecordsTest;
+using recordstest::kFixedTime;
+using recordstest::RecordsTest;
 
 namespace {
 
@@ -123,7 +123,7 @@ TEST_F(RecordsTest, NewInstallationsTakeTheirIdentityFromTheSystemAndTwoSteps) {
     randomState = 1;
     const uint32_t first = GameConfiguration().playerId;
     // The shared sequence took exactly the two steps of the identity draw...
-    EXPECT_EQ(randomState, apptest::lcgAfter(1, 2));
+    EXPECT_EQ(randomState, recordstest::lcgAfter(1, 2));
     // ...but the identity is not the value those steps would give on every machine.
     EXPECT_NE(first, 0u);
     EXPECT_NE(first, 0xC8230029u);
@@ -158,7 +158,7 @@ TEST_F(RecordsTest, BetterScoreReplacesAndIsSealedOrMarked) {
     ASSERT_EQ(c.submitHighScore(1, 0, 1, 2, true, u"X"), 0);
     EXPECT_TRUE(sealMatches(c, 0));
     // Reset: every entry as new.
-    GameConfiguration::clock = apptest::fixedClock;
+    GameConfiguration::clock = recordstest::fixedClock;
     c.resetHighScores();
     std::vector<uint8_t> fresh = goldenFreshImage(c.playerId);
     EXPECT_TRUE(sameImage(c.serialize(), fresh));
@@ -302,7 +302,7 @@ TEST_F(RecordsTest, FileWithAFlippedBitIsRejectedAndKeptAside) {
         c.frameRate = 60;
         c.musicVolume = 3;
     }
-    const std::vector<uint8_t> good = apptest::readBytes(path("Tumbrodemo.hst"));
+    const std::vector<uint8_t> good = recordstest::readBytes(path("Tumbrodemo.hst"));
     ASSERT_GT(good.size(), 80u);
     // Bits in the name, the sizes, the seal and the stream.
     const size_t positions[] = {3, 49, 60, good.size() / 2 + 36};
@@ -310,14 +310,14 @@ TEST_F(RecordsTest, FileWithAFlippedBitIsRejectedAndKeptAside) {
         SCOPED_TRACE(pos);
         std::vector<uint8_t> bad = good;
         bad[pos] ^= 0x04;
-        apptest::writeBytes(path("Tumbrodemo.hst"), bad);
+        recordstest::writeBytes(path("Tumbrodemo.hst"), bad);
         std::filesystem::remove(path("Tumbrodemo.hst.bad"));
         GameConfiguration c;
         EXPECT_EQ(c.frameRate, 100);
         EXPECT_EQ(c.musicVolume, 15);
         EXPECT_TRUE(sameImage(c.serialize(), goldenFreshImage(c.playerId)));
         EXPECT_TRUE(exists("Tumbrodemo.hst.bad"));
-        EXPECT_EQ(apptest::readBytes(path("Tumbrodemo.hst.bad")), bad);
+        EXPECT_EQ(recordstest::readBytes(path("Tumbrodemo.hst.bad")), bad);
         EXPECT_FALSE(c.load());
     }
 }

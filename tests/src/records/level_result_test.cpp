@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
-#include "app/LevelResult.h"
-#include "app/RecordBytes.h"
+#include "records/LevelResult.h"
+#include "records/RecordBytes.h"
 
 namespace {
 

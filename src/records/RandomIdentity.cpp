@@ -1,4 +1,4 @@
-#include "app/RandomIdentity.h"
+#include "records/RandomIdentity.h"
 
 #include <chrono>
 

@@ -1,11 +1,11 @@
-#include "app/ProfileManager.h"
+#include "records/ProfileManager.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "app/AppInfo.h"
-#include "app/RecordBytes.h"
-#include "app/RecordFile.h"
+#include "records/AppInfo.h"
+#include "records/RecordBytes.h"
+#include "records/RecordFile.h"
 #include "sys/Logger.h"
 #include "util/Format.h"
 

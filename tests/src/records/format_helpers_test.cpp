@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/FormatHelpers.h"
+#include "records/FormatHelpers.h"
 #include "engine/Zub.h"
 
 TEST(FormatNumberGrouped, GroupsOfThreeFromTheRightWithTheSignInFront) {

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/LevelResult.h"
+#include "records/LevelResult.h"
 #include "util/WString.h"
 
 class Language;
