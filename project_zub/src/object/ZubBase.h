@@ -311,6 +311,9 @@ public:
     explicit operator bool() const { return target != nullptr; }
     template <class T>
     T* as() const { return static_cast<T*>(target); }
+    // Comparisons with a pointer (also with NULL, as fatal assertions read).
+    bool operator==(const ZubBase* o) const { return target == o; }
+    bool operator!=(const ZubBase* o) const { return target != o; }
 
     ZubBase* owner;
 

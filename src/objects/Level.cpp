@@ -1,0 +1,65 @@
+#include "objects/Level.h"
+
+#include "gfx/BlendingCamera.h"
+#include "objects/pig/Pig.h"
+#include "objects/triggers/House.h"
+#include "sys/ErrorManager.h"
+
+Level::Level() = default;
+
+Level::~Level() = default;
+
+Level* Level::current() { return dynamic_cast<Level*>(GameWorld::current()); }
+
+A99Object* Level::findHero() { return heroOrNull(); }
+
+Pig* Level::heroOrNull() { return firstOf<Pig>(pigList); }
+
+House* Level::houseOrNull() { return firstOf<House>(houseList); }
+
+Pig* Level::getHero() {
+    Pig* result = heroOrNull();
+    ZUB_ASSERT(result != NULL);
+    return result;
+}
+
+House* Level::findHouse() {
+    House* result = houseOrNull();
+    ZUB_ASSERT(result != NULL);
+    return result;
+}
+
+void Level::findNearestObject(ZubBase* list, const V3& point) {
+    // One pair of answers for the whole list: an object may leave them as
+    // the previous one wrote them.
+    int priority = 0;
+    float distance = NO_PROMPT_DISTANCE;
+    for (A99Object* o : childrenOf<A99Object>(list)) {
+        if (o->bToBeDestroyed || !o->queryHeroPrompt(point, &priority, &distance)) continue;
+        if (priority > promptPriority || (priority == promptPriority && promptDistance > distance)) {
+            promptTarget.set(o);
+            promptPriority = priority;
+            promptDistance = distance;
+        }
+    }
+}
+
+void Level::clearPrompt() {
+    promptTarget.set(nullptr);
+    promptPriority = 0;
+    promptDistance = NO_PROMPT_DISTANCE;
+}
+
+int32_t Level::promptPriorityOf(const ZubBase* o) const {
+    return o && promptTarget.get() == o ? promptPriority : 0;
+}
+
+bool Level::isLevelComplete() {
+    House* house = findHouse();
+    if (bBonusLevel) return house->atHome;
+    return house->atHome && currentResult.applesGathered >= currentResult.apples;
+}
+
+void Level::shakeCamera(double strength, double duration) {
+    if (Camera* camera = getGameCamera()) camera->shake(strength, duration);
+}

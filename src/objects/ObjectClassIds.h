@@ -1,0 +1,23 @@
+#pragma once
+// Class ids of the level objects' registered classes and their calls. They
+// are fixed numbers that level files and peers carry, so they are listed
+// here once rather than derived from the class names.
+#include <cstdint>
+
+namespace object_ids {
+// The pig and her family.
+constexpr uint32_t PigBody = 0xf2354267u;
+constexpr uint32_t RPCSetPigletCount = 0x9ac0b18fu;
+constexpr uint32_t Pig = 0x00016240u;
+constexpr uint32_t Piglet = 0xc2431325u;
+// Cargo.
+constexpr uint32_t Cargo = 0x04f38d2cu;
+constexpr uint32_t Umbrella = 0x25493ff4u;
+constexpr uint32_t WingedHat = 0x886feb5bu;
+// Trigger areas and the house.
+constexpr uint32_t TriggerArea = 0x5123138du;
+constexpr uint32_t House = 0x0555c344u;
+constexpr uint32_t RPCHouseConstruct = 0xa6b61c2cu;
+constexpr uint32_t HousePart = 0x7573a015u;
+constexpr uint32_t RPCHousePartConstruct = 0x17dc443du;
+}  // namespace object_ids

@@ -1,0 +1,18 @@
+#include "objects/cargo/Tools.h"
+
+#include "objects/ObjectClassIds.h"
+
+ZUB_IMPLEMENT_CLASS(Umbrella, Cargo, object_ids::Umbrella)
+ZUB_IMPLEMENT_CLASS(WingedHat, Cargo, object_ids::WingedHat)
+
+Umbrella::Umbrella() {
+    physPointOffset = V3(0.0f, -4.0f, 0.0f);
+    carriedOffset = V3(-8.0f, 20.0f, 0.0f);
+    bFollowHeroFacing = 1;
+}
+
+WingedHat::WingedHat() {
+    physPointOffset = V3(0.0f, 2.0f, 0.0f);
+    carriedOffset = V3(-8.0f, 28.0f, 0.0f);
+    bFollowHeroFacing = 1;
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The hero, Mrs. Tumbro: a pig body of type 1 that the player steers. Her
+// tick reads the control bindings and the HUD's touch buttons, walks, jumps
+// (with a grace time after an edge, twice with the winged hat), glides
+// under the umbrella, sweeps against the level's hulls, calls the objects
+// she stands on and crosses, nudges apples, eats sweets, and faints on
+// hazards. A faint runs through the states 2 (fainting, 3 s), 3 (the camera
+// flies to her respawn point, 1 s) and 4 (she reappears), back to 1
+// (playing), after which she flashes for 1.06 s and cannot be hurt.
+#include "objects/pig/PigBody.h"
+
+class Cargo;
+
+class Pig : public PigBody {
+    ZUB_DECLARE_CLASS(Pig)
+public:
+    enum State : int { PLAYING = 1, FAINTING = 2, CAMERA_TO_RESPAWN = 3, REAPPEARING = 4 };
+
+    // Movement by the containing area's type (the area found at the end of
+    // the previous tick): acceleration, friction, the largest x speed, the
+    // jump speed and gravity.
+    struct Movement {
+        float acceleration, friction, maxSpeed, jumpSpeed, gravity;
+    };
+    static constexpr float KNOCK_BACK_SPEED = 512.0f;
+    static constexpr float MAX_JUMP_SPEED = 1536.0f;
+    static constexpr double JUMP_GRACE_TIME = 0.25;
+    static constexpr double FLASH_TIME = 1.06;
+
+    Pig();
+    ~Pig() override;
+
+    void tick(double time, double dt) override;
+    void netPostReplicate() override;
+    void onStateChange() override;
+    // After the editor moved her: the physics point follows the drawn position.
+    void onEdited() override;
+    // While she carries something she offers to drop it (priority 1).
+    bool queryHeroPrompt(V3 point, int* priority, float* distance) override;
+    void renderObject() override;
+    bool onEvent(ZubEvent& ev) override;
+
+    // Controls are locked for at least `seconds` (switches).
+    void lockControls(double seconds);
+    // Picks up the cargo that is the level's action target; whether she took one.
+    bool carry();
+    // Puts down what she carries; fatal when she carries nothing.
+    void dropCargo();
+    // Whether hazards and animals can hurt her now.
+    bool isVulnerable() const;
+
+    void collectNearbyApples();
+    void eatSweets();
+    void checkDangerArea();
+    void checkOutOfArea();
+
+    float heroRadius = 40.0f;
+    // Scale of the carried cargo's grip offsets (the house shrinks it).
+    float carryScale = 1.0f;
+    // The area that contains her (refreshed at the end of every tick).
+    ZubBaseReference pArea{this};
+    // What she carries.
+    ZubBaseReference pCarried{this};
+    int32_t jumpCount = 0;
+    double airTime = 0.0;
+    double slurpTime = -1.0;
+    bool bCanAct = true;
+    double lockTime = 0.0;
+    bool bHasHat = false;
+    bool bHasUmbrella = false;
+    V3 respawnPoint;
+    V3 previousVelocity;
+    // The impact speed of the last hit of her sweep (footsteps).
+    float impactSpeed = 0.0f;
+
+    // The movement parameters of this tick.
+    Movement movement() const;
+};
