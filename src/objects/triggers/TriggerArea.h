@@ -9,12 +9,19 @@
 class TriggerArea : public A99Object {
     ZUB_DECLARE_CLASS(TriggerArea)
 public:
+    // The editor circle of the radius: half-transparent yellow.
+    static constexpr uint32_t EDITOR_CIRCLE_COLOR = 0x80FFFF00u;
+
     TriggerArea();
     ~TriggerArea() override;
 
-    // The inside test and its transitions (nothing while the level is edited).
+    // The inside test and its transitions (nothing while the level is
+    // edited: the flag keeps its value, and the first tick after editing
+    // compares against it). Subclasses run it first.
     void tick(double time, double dt) override;
+    // Editor: T (no modifier) sets the radius to the pointer's distance.
     bool onEvent(ZubEvent& ev) override;
+    // Editor: the radius circle, then the object.
     void renderObject() override;
     void addPropertiesTo(PropertyContainer* container) override;
 
