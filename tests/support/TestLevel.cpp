@@ -1,5 +1,6 @@
 #include "TestLevel.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -10,8 +11,11 @@
 #include "net/Packet.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
+#include "platform/FontRasterizer.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
+#include "text/FontQuad.h"
+#include "text/GlyphPageGenerator.h"
 #include "util/Random.h"
 #include "world/Hull.h"
 
@@ -230,6 +234,44 @@ platform::NullRenderDevice* TestLevel::enableGraphics() {
     if (!graphics->setDevice(std::move(d), error)) ADD_FAILURE() << error;
     game->camera->apply();
     return device;
+}
+
+namespace {
+
+struct SmallFont {
+    std::vector<std::unique_ptr<Texture>> pages;
+    std::unique_ptr<FontQuad> font;
+
+    SmallFont() {
+        std::string error;
+        const std::string file = platform::defaultGlyphFontFile();
+        std::unique_ptr<platform::FontRasterizer> face =
+            file.empty() ? nullptr : platform::openFontRasterizer(file, 15, error);
+        if (!face) return;
+        glyph_pages::Style style;
+        style.pixelSize = 15;
+        std::vector<glyph_pages::Page> rendered;
+        const CodePointTable table = CodePointTable::builtIn(u"1252");
+        if (!glyph_pages::renderPages(*face, glyph_pages::codePageSlots(table, u"1252"), style, rendered, error))
+            return;
+        FontQuad::setCodePage(u"1252");
+        font = std::make_unique<FontQuad>();
+        for (const glyph_pages::Page& p : rendered) {
+            MemoryImageFile image(p.width, p.height);
+            std::copy(p.pixels.begin(), p.pixels.end(), image.pixels());
+            auto t = std::make_unique<Texture>(&image);
+            t->applySkinDescription(p.description, u"font-small");
+            font->addSourceTexture(t.get(), pages.empty() ? FontQuad::FIRST_PAGE_CODE : FontQuad::CONTINUE);
+            pages.push_back(std::move(t));
+        }
+    }
+};
+
+}  // namespace
+
+FontQuad* TestLevel::getBubbleFont() {
+    static SmallFont small;
+    return small.font.get();
 }
 
 }  // namespace leveltest

@@ -158,6 +158,12 @@ private:
     Context* previousContext;
     int32_t previousFrame;
     uint32_t previousRandom;
+
+public:
+    // The speech-bubble font: the game's small font (DejaVu Sans at 15 pixels,
+    // code page 1252) rendered into memory once per test program; null when
+    // DejaVu Sans is not installed.
+    FontQuad* getBubbleFont() override;
 };
 
 }  // namespace leveltest
