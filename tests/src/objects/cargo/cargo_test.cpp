@@ -1,0 +1,170 @@
+// Cargo lying, carried and lost in a test level; the pig is placed by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "TestLevel.h"
+#include "objects/cargo/Tools.h"
+#include "objects/pig/Pig.h"
+#include "text/FloatingText.h"
+#include "text/FontQuad.h"
+#include "world/AreaQuery.h"
+#include "world/EditorProxy.h"
+#include "world/Hull.h"
+
+namespace {
+
+V3 at(float x, float y) { return V3(x, y, 0.0f); }
+
+struct Acid : A99Object, AreaQuery {
+    V3 lo, hi;
+    Acid(V3 a, V3 b) : lo(a), hi(b) {}
+    bool containsObject(A99Object* o) override { return containsPoint(o->position); }
+    bool containsPoint(const V3& p) override { return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y; }
+    int getAreaType() const override { return 4; }
+};
+
+struct CargoTest : ::testing::Test {
+    leveltest::TestLevel level;
+    int priority = 0;
+    float distance = 0.0f;
+    CargoTest() { level.playingArea.bottom = -1000.0f; }
+    template <class T = Cargo>
+    T* drop(const V3& p, float hitSpeed = 0.0f) {  // hits what lies just below at hitSpeed
+        T* c = level.spawn<T>(p, level.cargoList);
+        if (hitSpeed > 0.0f) c->velocity = at(0.0f, -hitSpeed - Cargo::GRAVITY * static_cast<float>(level.DT));
+        return c;
+    }
+    static bool restsNear(Cargo* c, const V3& p) {
+        return c->getGround() && V3::isWithinDistance(c->physPoint.position, p, 0.5f);
+    }
+    bool offered(Cargo* c, const V3& touch) { return c->queryHeroPrompt(touch, &priority, &distance); }
+};
+
+}  // namespace
+
+TEST_F(CargoTest, BounceSpeeds) {
+    const float tilt = std::tan(0.3f);  // gentle
+    level.staticHull({at(-500.0f, -500.0f * tilt), at(500.0f, 500.0f * tilt)});
+    level.floor(400.0f, 600.0f, -300.0f);
+    Cargo* at50 = drop(at(-100.0f, -100.0f * tilt + 0.2f), 50.0f);
+    Cargo* below50 = drop(at(100.0f, 100.0f * tilt + 0.2f), 49.9f);
+    Cargo* fast = drop(at(500.0f, -299.0f), 2000.0f);
+    ASSERT_EQ(at50->velocity.y + Cargo::GRAVITY * static_cast<float>(level.DT), -50.0f);
+    level.step();
+    EXPECT_EQ(at50->getGround(), nullptr);
+    EXPECT_NEAR(at50->velocity.length(), 50.0f * Cargo::BOUNCE, 1e-3f);
+    EXPECT_NE(below50->getGround(), nullptr);
+    EXPECT_NEAR(fast->velocity.y, Cargo::MAX_SPEED * Cargo::BOUNCE, 0.5f);  // counted as 1024
+}
+
+TEST_F(CargoTest, BouncesToRestThenRidesMovingGroundUntilItTurnsSteep) {
+    A99Object* platform = zub_cast<A99Object>(level.floor(-100.0f, 100.0f, 0.0f)->pRef.get());
+    Cargo* c = drop(at(0.0f, 300.0f));
+    bool bounced = false;
+    ASSERT_TRUE(level.stepUntil([&] { return (bounced |= c->velocity.y > 100.0f), c->getGround() != nullptr; }, 500));
+    EXPECT_TRUE(bounced);
+    for (int i = 1; i <= 50; ++i, level.step()) platform->setPosition(2.0f * i, static_cast<float>(i), 0.0f);
+    EXPECT_TRUE(restsNear(c, at(100.0f, 50.0f)));
+    platform->setRotation(0.0f, 0.0f, 0.7f);
+    level.step(20);
+    EXPECT_TRUE(restsNear(c, at(100.0f, 50.0f)));
+    platform->setRotation(0.0f, 0.0f, -0.8f);
+    level.step(40);
+    EXPECT_EQ(c->getGround(), nullptr);
+    EXPECT_GT(c->physPoint.position.x, 110.0f);  // slid down
+}
+
+TEST_F(CargoTest, CarriedToolsGlideIntoTheGripAndTurnWithTheHero) {
+    Pig* pig = level.spawnHero(at(0.0f, 10.0f));
+    pig->carryScale = 0.5f;  // nearing the house
+    Cargo* tools[] = {drop<Umbrella>(at(200.0f, 0.0f)), drop<WingedHat>(at(200.0f, 0.0f))};
+    for (Cargo* tool : tools) {
+        auto pose = [&](float angle, float facing) {
+            pig->rotation.z = angle;
+            pig->scale.x = facing;
+            pig->onTransformChanged();
+            V3 grip;
+            pig->localToWorld(grip, tool->physPointOffset + tool->carriedOffset * 0.5f);
+            return grip;
+        };
+        const V3 grip = pose(0.0f, 1.0f);
+        tool->setCarriedBy(pig);
+        EXPECT_EQ(tool->getProxy()->prevSibling, pig->getProxy());  // drawn in front of her
+        level.step();
+        EXPECT_GT(tool->position.x, 150.0f);  // on its way
+        level.step(30);
+        EXPECT_TRUE(V3::isWithinDistance(tool->position, grip, 1e-3f));
+        const V3 turned = pose(7.0f, -1.0f);  // facing left after a somersault and a bit
+        level.step(30);
+        EXPECT_TRUE(V3::isWithinDistance(tool->position, turned, 1e-3f));
+        EXPECT_EQ(tool->scale.x, -1.0f);
+        EXPECT_NEAR(tool->rotation.z, 7.0f - kTwoPi, 1e-4f);  // the short way round
+        tool->setCarriedBy(nullptr);
+    }
+}
+
+TEST_F(CargoTest, DroppedIntoAWallStaysOnTheHerosSide) {
+    level.floor(-500.0f, 500.0f, 0.0f);
+    level.staticHull({at(-4.0f, 200.0f), at(-4.0f, -100.0f)});  // faces the hero
+    Pig* pig = level.spawnHero(at(0.0f, 10.0f));
+    Umbrella* u = drop<Umbrella>(at(100.0f, 0.0f));
+    u->velocity = at(500.0f, 0.0f);  // caught in flight
+    u->setCarriedBy(pig);
+    level.step();
+    ASSERT_LT(u->physPoint.position.x, -4.0f);  // the grip lies behind the wall
+    u->setCarriedBy(nullptr);
+    EXPECT_NEAR(u->physPoint.position.x, -4.0f, 1e-3f);
+    level.step(200);
+    EXPECT_TRUE(restsNear(u, at(-4.0f, 0.0f)));
+}
+
+TEST_F(CargoTest, LostCargoReturnsButFlyingThroughAcidDoesNot) {
+    level.floor(-100.0f, 1000.0f, 0.0f);
+    level.dangerAreaList->addChild(new Acid(at(200.0f, -50.0f), at(400.0f, 50.0f)));
+    level.dangerAreaList->addChild(new Acid(at(600.0f, 100.0f), at(800.0f, 300.0f)));
+    Cargo* intoAcid = drop(at(0.0f, 20.0f));
+    Cargo* intoPit = drop(at(50.0f, 20.0f));
+    Cargo* through = drop(at(700.0f, 400.0f));
+    intoAcid->physPoint.setPositionAndStop(300.0f, 20.0f, 0.0f);
+    intoPit->physPoint.setPositionAndStop(-300.0f, 20.0f, 0.0f);  // nothing below
+    level.step(300);
+    EXPECT_TRUE(restsNear(intoAcid, at(0.0f, 0.0f)));
+    EXPECT_TRUE(restsNear(intoPit, at(50.0f, 0.0f)));
+    EXPECT_TRUE(restsNear(through, at(700.0f, 0.0f)));
+}
+
+TEST_F(CargoTest, PromptWithKeysAndTouch) {
+    level.floor(-500.0f, 500.0f, 0.0f);
+    Pig* pig = level.spawnHero(at(0.0f, 0.0f));
+    pig->boundingCentre = pig->position;
+    pig->boundingRadius = 40.0f;
+    Umbrella* u = drop<Umbrella>(at(30.0f, 40.0f));
+    level.tapControl(GameConfiguration::CONTROL_USE, level.frame);
+    level.step();
+    EXPECT_EQ(level.promptTarget.get(), u);
+    EXPECT_EQ(level.promptPriority, Cargo::PROMPT_PRIORITY);
+    pig->boundingCentre = pig->position = at(300.0f, 40.0f);
+    level.tapControl(GameConfiguration::CONTROL_USE, level.frame + 1);
+    level.step(2);
+    EXPECT_EQ(level.promptTarget.get(), nullptr);
+
+    // Touch on the cargo; the hero's reach is twice her bounding radius.
+    level.input->inputMode = ZubInput::MODE_TOUCH;
+    pig->position = u->position + at(100.0f, 0.0f);
+    EXPECT_FALSE(offered(u, u->boundingCentre));
+    EXPECT_EQ(level.fgEffectsList->firstChild, nullptr);  // without the font, no notice
+    FontQuad font;
+    level.resources.addResource(u"fontSmallOutline", &font);
+    EXPECT_FALSE(offered(u, u->boundingCentre));
+    EXPECT_FALSE(offered(u, at(200.0f, 40.0f)));  // a touch elsewhere
+    auto* notice = zub_cast<FloatingText>(level.fgEffectsList->firstChild);
+    ASSERT_TRUE(notice && !notice->nextSibling);
+    EXPECT_EQ(notice->text, u"TOO FAR AWAY");
+    pig->position = u->position + at(70.0f, 0.0f);
+    EXPECT_TRUE(offered(u, u->boundingCentre + at(5.0f, 0.0f)));
+    EXPECT_EQ(priority, Cargo::PROMPT_PRIORITY);
+    EXPECT_NEAR(distance, 5.0f, 1e-4f);
+    u->setCarriedBy(pig);
+    EXPECT_FALSE(offered(u, u->boundingCentre));  // held, not offered
+}
