@@ -61,10 +61,11 @@ int Pig::areaType() const {
     return area ? area->getAreaType() : -1;
 }
 
+bool Pig::isGliding() const { return bHasUmbrella && state == PLAYING && velocity.y <= 0.0f && areaType() < 0; }
+
 Pig::Movement Pig::movement() const {
-    const int type = areaType();
-    if (type < 0 && bHasUmbrella && state == PLAYING && velocity.y <= 0.0f) return MOVE_GLIDE;
-    switch (type) {
+    if (isGliding()) return MOVE_GLIDE;
+    switch (areaType()) {
         case 1: return MOVE_AREA1;
         case 2: return MOVE_AREA2;
         case 3: return MOVE_AREA3;
@@ -75,7 +76,7 @@ Pig::Movement Pig::movement() const {
 bool Pig::glideStarts() const {
     // previousVelocity still holds the velocity at the start of the last
     // tick: she was rising then and falls now, once per descent.
-    return movement().gravity == MOVE_GLIDE.gravity && airTime > JUMP_GRACE_TIME && previousVelocity.y > 0.0f;
+    return isGliding() && airTime > JUMP_GRACE_TIME && previousVelocity.y > 0.0f;
 }
 
 // ---------------------------------------------------------------------------

@@ -97,6 +97,8 @@ public:
     Movement movement() const;
     // The area type of pArea, or -1 without an area.
     int areaType() const;
+    // Under the umbrella, in no area, falling (state 1).
+    bool isGliding() const;
     // Whether gliding begins this tick: the glide row is chosen after more
     // than the grace time in the air, rising at the start of the last tick.
     bool glideStarts() const;

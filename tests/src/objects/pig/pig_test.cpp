@@ -1,13 +1,15 @@
-// The hero driven through the control bindings the way a player drives her:
-// scripted keys, real hulls, fixed 0.01 s ticks.
+// The hero driven through the control bindings the way a player drives her
+// (scripted keys, real hulls, fixed 0.01 s ticks), and her body as drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
 #include "TestLevel.h"
 #include "objects/pig/Pig.h"
 #include "world/AreaQuery.h"
+#include "world/EditorProxy.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"
 
@@ -19,15 +21,12 @@ constexpr int LEFT = GameConfiguration::CONTROL_LEFT;
 constexpr int RIGHT = GameConfiguration::CONTROL_RIGHT;
 constexpr int JUMP = GameConfiguration::CONTROL_JUMP;
 
-// A rectangle of a given area type (the level's danger areas hold it).
-class TestArea : public A99Object, public AreaQuery {
+// An area of type 1 that holds everything (the level's danger areas hold it).
+class EverywhereArea : public A99Object, public AreaQuery {
 public:
-    TestArea(float x0, float x1, int type) : x0(x0), x1(x1), type(type) {}
-    bool containsObject(A99Object* o) override { return containsPoint(o->position); }
-    bool containsPoint(const V3& p) override { return p.x >= x0 && p.x < x1; }
-    int getAreaType() const override { return type; }
-    float x0, x1;
-    int type;
+    bool containsObject(A99Object*) override { return true; }
+    bool containsPoint(const V3&) override { return true; }
+    int getAreaType() const override { return 1; }
 };
 
 // A platform that rises at `speed` units per second.
@@ -42,12 +41,11 @@ public:
 
 struct PigMovement : testing::Test {
     // The hero settled on a long floor at y = 0 (or on whatever is there).
-    Pig* standAt(float x, float y = 1.0f, bool floor = true) {
+    void standAt(float x, float y = 1.0f, bool floor = true) {
         if (floor) level.floor(-2000.0f, 2000.0f, 0.0f);
         pig = level.spawnHero(V3(x, y, 0.0f));
         EXPECT_TRUE(level.stepUntil([&] { return pig->getGround() != nullptr; }, 100));
         level.step(2);
-        return pig;
     }
     // A frame up, then the control down for the one frame that is run.
     void tap(int control) {
@@ -144,7 +142,7 @@ TEST_F(PigMovement, UmbrellaSlowsTheFallOnlyInTheOpen) {
         return change;
     };
     EXPECT_NEAR(fallPerTick(), -2.56f, 1e-3f);
-    level.dangerAreaList->addChild(new TestArea(-1000.0f, 1000.0f, 1));
+    level.dangerAreaList->addChild(new EverywhereArea());
     EXPECT_NEAR(fallPerTick(), -20.48f, 1e-3f);
 }
 
@@ -208,6 +206,69 @@ uint32_t playScript(int leftUntil) {
 TEST(PigDeterminism, TheSameScriptGivesTheSameState) {
     EXPECT_EQ(playScript(200), playScript(200));
     EXPECT_NE(playScript(200), playScript(201));
+}
+
+// The device's draw calls for one drawing of the body.
+int drawsOf(TestLevel& level, PigBody* body) {
+    platform::NullRenderDevice* device = level.enableGraphics();
+    const int before = device->drawCount;
+    body->renderObject();
+    return device->drawCount - before;
+}
+
+TEST(PigBody, PigletsAreSmallerQuickerAndWithoutMouthOrHat) {
+    TestLevel level;
+    level.levelNumber = 31;  // the pig wears her chef's hat
+    Pig* pig = level.spawnHero(V3());
+    PigBody* piglet = new PigBody();
+    level.role->registerObject(piglet, 0);
+    level.pigletList->addChild(piglet);
+    piglet->construct();
+    piglet->setPigletCount(3);
+    int proxies = 0;
+    for (EditorProxy* p : childrenOf<EditorProxy>(level.proxyList)) proxies += p->getOwner() == piglet;
+    EXPECT_EQ(proxies, 1);
+
+    pig->bWalking = piglet->bWalking = true;
+    double time = 0.0;
+    for (int i = 0; i < 25; ++i, time += TestLevel::DT) {
+        pig->updateParts(time, TestLevel::DT);
+        piglet->updateParts(time, TestLevel::DT);
+    }
+    EXPECT_EQ(piglet->walkBlend, 1.0f);
+    EXPECT_NEAR(pig->walkBlend, 0.5f, 1e-3f);
+    EXPECT_NEAR(piglet->scale.x, 0.6f, 1e-4f);
+    EXPECT_NEAR(piglet->scale.y, 0.6f, 1e-4f);
+    EXPECT_EQ(drawsOf(level, pig), 11);
+    EXPECT_EQ(drawsOf(level, piglet), 9);
+
+    // A type-3 piglet looks over half the range only and opens its lids
+    // halfway after a blink.
+    float widest = 0.0f;
+    for (int i = 0; i < 2000; ++i, time += TestLevel::DT) {
+        piglet->updateParts(time, TestLevel::DT);
+        widest = std::max(widest, piglet->eyeLook.value);
+    }
+    EXPECT_GT(widest, 0.0f);
+    EXPECT_LT(widest, 0.5f);
+    EXPECT_EQ(piglet->blinkValue.target, 0.5f);
+}
+
+TEST(PigBody, FlashingShowsHerInHalfOfEachTenthUntilCountedDown) {
+    TestLevel level;
+    level.floor(-500.0f, 500.0f, 0.0f);
+    Pig* pig = level.spawnHero(V3(0.0f, 1.0f, 0.0f));
+    level.step(5);
+    pig->flashTime = 1.06;
+    int shown = 0;
+    for (int i = 0; i < 100; ++i) {
+        level.step();
+        shown += drawsOf(level, pig) > 0;
+    }
+    EXPECT_NEAR(shown, 50, 6);
+    level.step(10);
+    EXPECT_EQ(pig->flashTime, 0.0);
+    EXPECT_EQ(drawsOf(level, pig), 10);
 }
 
 }  // namespace
