@@ -48,7 +48,8 @@ constexpr LegRest kLegs[PigBody::LEG_COUNT] = {
     {-6.0f, -32.0f, -kPi / 16.0f, 0.8f, 0xFFC0C0C0u},
 };
 
-float clamp01(float v) { return clampf(v, 0.0f, 1.0f); }
+// Within [0, 1]; NaN counts as 0 (frame indices are made from it).
+float clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 }  // namespace
 
