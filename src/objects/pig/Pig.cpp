@@ -1,18 +1,300 @@
 #include "objects/pig/Pig.h"
 
+#include <cmath>
+
+#include "audio/Sound.h"
+#include "fx/ParticleGroup.h"
+#include "input/ZubInput.h"
+#include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/cargo/Cargo.h"
+#include "objects/triggers/House.h"
+#include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "world/AreaQuery.h"
+#include "world/GameWorld.h"
+#include "world/Hull.h"
+#include "world/HullSegment.h"
+#include "world/Xsect.h"
 
 ZUB_IMPLEMENT_CLASS(Pig, PigBody, object_ids::Pig)
+
+namespace {
+
+Sound* findSound(const char16_t* name) {
+    ResourceManager* rm = ResourceManager::active();
+    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    return zub_cast<Sound>(rm->find(name, true));
+}
+
+// Moves v towards 0 by `amount` without crossing it.
+float towardsZero(float v, float amount) {
+    if (v > 0.0f) return std::max(0.0f, v - amount);
+    if (v < 0.0f) return std::min(0.0f, v + amount);
+    return v;
+}
+
+// Either code of the control is held / went down this frame.
+bool controlDown(const ZubInput* in, const ControlBinding& b) {
+    return in && (in->isKeyDown(b.key) || in->isKeyDown(b.alternative));
+}
+bool controlPressed(const ZubInput* in, const ControlBinding& b) {
+    return in && (in->wasKeyPressed(b.key) || in->wasKeyPressed(b.alternative));
+}
+
+// The somersault of the hat's second jump: a shower of white sparkles
+// falling from her.
+constexpr int SOMERSAULT_PARTICLES = 10;
+constexpr uint32_t SOMERSAULT_COLOR = 0xFFFFFFFFu;
+
+}  // namespace
 
 Pig::Pig() = default;
 Pig::~Pig() = default;
 
-void Pig::tick(double time, double dt) { PigBody::tick(time, dt); }
-void Pig::netPostReplicate() { PigBody::netPostReplicate(); }
+// ---------------------------------------------------------------------------
+// Movement parameters
+
+int Pig::areaType() const {
+    const AreaQuery* area = dynamic_cast<const AreaQuery*>(pArea.get());
+    return area ? area->getAreaType() : -1;
+}
+
+bool Pig::isGliding() const { return bHasUmbrella && state == PLAYING && velocity.y <= 0.0f && areaType() < 0; }
+
+Pig::Movement Pig::movement() const {
+    if (isGliding()) return MOVE_GLIDE;
+    switch (areaType()) {
+        case 1: return MOVE_AREA1;
+        case 2: return MOVE_AREA2;
+        case 3: return MOVE_AREA3;
+        default: return MOVE_DEFAULT;
+    }
+}
+
+bool Pig::glideStarts() const {
+    // previousVelocity still holds the velocity at the start of the last
+    // tick: she was rising then and falls now, once per descent.
+    return isGliding() && airTime > JUMP_GRACE_TIME && previousVelocity.y > 0.0f;
+}
+
+// ---------------------------------------------------------------------------
+// The tick
+
+void Pig::tick(double time, double dt) {
+    PigBody::tick(time, dt);
+    if (isEditorMode()) return;
+    Level* level = Level::current();
+    if (!level) return;
+    const float fdt = static_cast<float>(dt);
+
+    const Movement m = movement();
+    if (glideStarts()) playSound(findSound(u"umbrellaOpen"), false);
+
+    previousVelocity = velocity;
+    physPoint.oldPosition = physPoint.position;
+    HullSegment* previousGround = getGround();
+    // Compared only (the segment may go away during the tick).
+    const Hull* previousHull = previousGround ? previousGround->getHull() : nullptr;
+    bWalking = false;
+
+    // On ground she rides along with it and walks along its slope.
+    V3 groundDir(1.0f, 0.0f, 0.0f);
+    float groundAngle = 0.0f;
+    if (previousGround) {
+        groundContactWorld(physPoint.position);
+        jumpCount = 0;
+        groundAngle = previousGround->getWorldAngle();
+        groundDir = V3(std::cos(groundAngle), std::sin(groundAngle), 0.0f);
+    }
+
+    if (level->levelState() != Level::STATE_PLAYING) bCanAct = false;
+
+    bool jumped = false;
+    bool skipFriction = false;
+    if (state == PLAYING) {
+        if (bCanAct && level->promptPriority == 0)
+            readControls(level, m, groundDir, previousGround != nullptr, fdt, jumped, skipFriction);
+        // Her own prompt exists only while she carries something: taking
+        // nothing while it is the target puts the cargo down.
+        if (!carry() && pCarried.get() && level->promptTarget.get() == this) dropCargo();
+    }
+
+    velocity.x = clampf(velocity.x, -m.maxSpeed, m.maxSpeed);
+    if (previousGround && std::fabs(groundAngle) <= WALL_ANGLE && !skipFriction) {
+        velocity.x = towardsZero(velocity.x, m.friction * fdt);
+        velocity.y = towardsZero(velocity.y, m.friction * fdt);
+    }
+    if (!jumped) velocity.y += m.gravity * fdt;
+    airTime += dt;
+    bCanAct = true;
+
+    sweep(fdt);
+    updateParts(time, dt);
+
+    if (HullSegment* ground = getGround()) {
+        A99Object* owner = ground->owner();
+        const V3 at = physPoint.position;
+        owner->onStoodOnAt(this, at, at - V3(0.0f, 1.0f, 0.0f));
+        owner->onTouched();
+        const int type = areaType();
+        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == 1) && ground->getHull() != previousHull)
+            playFootstep(owner->material);
+    }
+
+    pArea.set(findContainingArea());
+
+    flashTime = std::max(0.0, flashTime - dt);
+    lockTime = std::max(0.0, lockTime - dt);
+    if (lockTime > 0.0) bCanAct = false;
+
+    if (slurpTime > 0.0) {
+        slurpTime -= dt;
+        if (slurpTime <= 0.0) {
+            playSound(findSound(u"pigSlurp"), false);
+            slurpPose();
+            tailWag = 1.0f;
+        }
+    }
+
+    if (state == PLAYING) {
+        collectNearbyApples();
+        if (level->levelState() == Level::STATE_PLAYING) eatSweets();
+        checkDangerArea();
+        checkOutOfArea();
+    }
+}
+
+int Pig::homingDirection(Level* level) const {
+    const House* house = level->houseOrNull();
+    if (!house || house->isHeroInside()) return 0;
+    const V3 d = house->position - physPoint.position;
+    if (!V3::isWithinDistance(house->position, physPoint.position, HOME_REACH) || std::fabs(d.y) >= HOME_HEIGHT)
+        return 0;
+    return d.x > 0.0f ? 1 : -1;
+}
+
+void Pig::readControls(Level* level, const Movement& m, const V3& groundDir, bool onGround, float dt, bool& jumped,
+                       bool& skipFriction) {
+    const ZubInput* in = ZubInput::active();
+    const GameConfiguration& config = level->getConfiguration();
+    const ControlBinding& fire = config.controls[GameConfiguration::CONTROL_JUMP];
+    const bool touchLeft = level->isTouchHeld(Level::TOUCH_LEFT);
+    const bool touchRight = level->isTouchHeld(Level::TOUCH_RIGHT);
+    const bool touchJump = level->isTouchHeld(Level::TOUCH_JUMP);
+    const bool leftDown = controlDown(in, config.controls[GameConfiguration::CONTROL_LEFT]);
+    const bool rightDown = controlDown(in, config.controls[GameConfiguration::CONTROL_RIGHT]);
+
+    int homing = 0;
+    if (!touchLeft && !touchRight && !touchJump && !leftDown && !rightDown && !controlDown(in, fire))
+        homing = homingDirection(level);
+
+    // RIGHT wins when both are held.
+    const V3 push = groundDir * (m.acceleration * dt);
+    if (rightDown || touchRight || homing > 0) {
+        facing = 1;
+        velocity += push;
+        bWalking = true;
+        skipFriction = velocity.x > 0.0f;
+    } else if (leftDown || touchLeft || homing < 0) {
+        facing = -1;
+        velocity -= push;
+        bWalking = true;
+        skipFriction = velocity.x < 0.0f;
+    }
+
+    if (!controlPressed(in, fire) && !touchJump) return;
+    // The first jump from the ground or just after leaving an edge; a
+    // second one in the air with the winged hat (or the level's cheat).
+    const bool granted = (jumpCount == 0 && airTime < JUMP_GRACE_TIME) ||
+                         (jumpCount == 1 && (bHasHat || level->bDoubleJump == 1));
+    if (!granted) return;
+    playSound(findSound(u"pigJump"), false);
+    velocity.y = m.jumpSpeed;
+    if (onGround) {
+        // Jumping off ground that rises adds its speed.
+        const float rise = (physPoint.position.y - physPoint.oldPosition.y) / dt;
+        if (rise > 0.0f) velocity.y += rise;
+    }
+    velocity.y = std::min(velocity.y, MAX_JUMP_SPEED);
+    ++jumpCount;
+    jumped = true;
+    skipFriction = true;
+    if (jumpCount > 1) somersault(level);
+}
+
+void Pig::somersault(Level* level) {
+    roll.setImmediate(static_cast<float>(facing) * kTwoPi);
+    roll.moveTo(0.0f);
+    playSound(findSound(u"magicHat"), false);
+    if (level->getConfiguration().detailLevel >= 1 && level->fgEffectsList)
+        level->fgEffectsList->addChild(new ParticleGroup(SOMERSAULT_PARTICLES, physPoint.position, 1.0f, 100.0f,
+                                                         1.5f * kPi, kPi, SOMERSAULT_COLOR, 2.0f));
+}
+
+void Pig::sweep(float dt) {
+    Xsect x(physPoint.oldPosition, physPoint.position + velocity * dt,
+            Xsect::FLAG_HERO_HULLS | Xsect::FLAG_PASS_THROUGH_HULLS);
+    physPoint.position = x.p2World;
+    x.considerHulls();
+    bool solid = false, floor = false, wall = false;
+    impactSpeed = 0.0f;
+    while (x.checkHits()) {
+        HullSegment* segment = x.pHitSegment;
+        const Hull* hull = segment->getHull();
+        if (hull && hull->hullType == Hull::PASS_THROUGH) {
+            x.handleHit(Xsect::PASS);
+            if (A99Object* owner = segment->owner()) owner->onHullCrossed(this, &x);
+            continue;
+        }
+        const float t = segment->getWorldAngle();
+        const bool isWall = std::fabs(t) > WALL_ANGLE;
+        const V3 normal(std::cos(t + 0.5f * kPi), std::sin(t + 0.5f * kPi), 0.0f);
+        impactSpeed = velocity.dot(normal);
+        if (std::fabs(impactSpeed) > SQUASH_SPEED) squash = 1.0f;
+        if (velocity.x == 0.0f && !isWall) {
+            // Standing still on a floor: everything stops.
+            x.handleHit(Xsect::STOP);
+            velocity = V3();
+        } else {
+            x.handleHit(Xsect::WALK);
+            const V3 along(std::cos(t), std::sin(t), 0.0f);
+            velocity = along * velocity.dot(along);
+        }
+        physPoint.position = x.resultPoint;
+        setGround(segment);
+        solid = true;
+        if (isWall) {
+            wall = true;
+        } else {
+            floor = true;
+            airTime = 0.0;
+        }
+    }
+    // Only walls touched: the controls rest for the next tick.
+    if (wall && !floor) bCanAct = false;
+    // Crossing only pass-through hulls leaves her in the air as well.
+    if (!solid) setGround(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Set-up and the rest
+
+void Pig::netPostReplicate() {
+    PigBody::netPostReplicate();
+    Level* level = Level::current();
+    if (level && level->pigList && !parent) level->pigList->addChild(this);
+    if (!isEditorMode()) gotoState(PLAYING);
+    if (state == PLAYING) respawnPoint = physPoint.position;
+}
+
 void Pig::onStateChange() {}
-void Pig::onEdited() { PigBody::onEdited(); }
+
+void Pig::onEdited() {
+    PigBody::onEdited();
+    physPoint.setPositionAndStop(position.x - bodyOffset.x, position.y - bodyOffset.y, position.z - bodyOffset.z);
+}
 
 bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
     return PigBody::queryHeroPrompt(point, priority, distance);
@@ -21,7 +303,7 @@ bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
 void Pig::renderObject() { PigBody::renderObject(); }
 bool Pig::onEvent(ZubEvent& ev) { return PigBody::onEvent(ev); }
 
-void Pig::lockControls(double seconds) { lockTime = lockTime > seconds ? lockTime : seconds; }
+void Pig::lockControls(double seconds) { lockTime = std::max(lockTime, seconds); }
 
 bool Pig::carry() { return false; }
 
@@ -36,5 +318,3 @@ void Pig::collectNearbyApples() {}
 void Pig::eatSweets() {}
 void Pig::checkDangerArea() {}
 void Pig::checkOutOfArea() {}
-
-Pig::Movement Pig::movement() const { return {3000.0f, 2500.0f, 384.0f, 768.0f, -2048.0f}; }

@@ -9,6 +9,8 @@
 // (playing), after which she flashes for 1.06 s and cannot be hurt.
 #include "objects/pig/PigBody.h"
 
+class Level;
+
 class Cargo;
 
 class Pig : public PigBody {
@@ -26,6 +28,22 @@ public:
     static constexpr float MAX_JUMP_SPEED = 1536.0f;
     static constexpr double JUMP_GRACE_TIME = 0.25;
     static constexpr double FLASH_TIME = 1.06;
+    // Rows of the movement table: no area (or a type without its own row),
+    // area types 1 to 3, and gliding under the umbrella in the open.
+    static constexpr Movement MOVE_DEFAULT{3000.0f, 2500.0f, 384.0f, 768.0f, -2048.0f};
+    static constexpr Movement MOVE_AREA1{375.0f, 312.5f, 384.0f, 768.0f, -2048.0f};
+    static constexpr Movement MOVE_AREA2{375.0f, 2500.0f, 192.0f, 384.0f, -1024.0f};
+    static constexpr Movement MOVE_AREA3{187.5f, 2500.0f, 96.0f, 192.0f, -512.0f};
+    static constexpr Movement MOVE_GLIDE{3000.0f, 2500.0f, 384.0f, 768.0f, -256.0f};
+    // Segments steeper than this (radians, either way) are walls.
+    static constexpr float WALL_ANGLE = kPi / 4.0f;
+    // Landing speeds (along the surface normal) that squash the body and
+    // that make a footstep.
+    static constexpr float SQUASH_SPEED = 500.0f;
+    static constexpr float FOOTSTEP_SPEED = 100.0f;
+    // Homing: she walks into the house on her own from this close.
+    static constexpr float HOME_REACH = 110.0f;
+    static constexpr float HOME_HEIGHT = 50.0f;
 
     Pig();
     ~Pig() override;
@@ -73,6 +91,28 @@ public:
     // The impact speed of the last hit of her sweep (footsteps).
     float impactSpeed = 0.0f;
 
-    // The movement parameters of this tick.
+    // The movement parameters of this tick (by the area found at the end of
+    // the previous tick; gliding under the umbrella in the open while
+    // falling).
     Movement movement() const;
+    // The area type of pArea, or -1 without an area.
+    int areaType() const;
+    // Under the umbrella, in no area, falling (state 1).
+    bool isGliding() const;
+    // Whether gliding begins this tick: the glide row is chosen after more
+    // than the grace time in the air, rising at the start of the last tick.
+    bool glideStarts() const;
+
+private:
+    // Controls (state 1); whether a jump was granted, and whether friction
+    // is skipped.
+    void readControls(Level* level, const Movement& m, const V3& groundDir, bool onGround, float dt, bool& jumped,
+                      bool& skipFriction);
+    // Walks towards the house when she stands close to it and nothing is
+    // pressed: +1 right, -1 left, 0 not.
+    int homingDirection(Level* level) const;
+    void somersault(Level* level);
+    // The swept move of this tick against the level's hulls: lands, walks
+    // along floors and walls, passes through pass-through hulls.
+    void sweep(float dt);
 };
