@@ -158,6 +158,13 @@ Pig* TestLevel::spawnHero(const V3& at) {
     return pig;
 }
 
+void TestLevel::placeHero(Pig* pig, const V3& at) {
+    pig->setGround(nullptr);
+    pig->velocity = V3();
+    pig->setPosition(at.x, at.y + pig->bodyOffset.y, at.z);
+    pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
+}
+
 House* TestLevel::spawnHouse(const V3& at) {
     House* house = new House();
     role->registerObject(house, 0);

@@ -95,6 +95,9 @@ public:
     }
     // The hero (typed 1) with her physics point at `at`.
     Pig* spawnHero(const V3& at);
+    // Puts the hero's physics point at `at`, at rest and off the ground (her
+    // ground contact would carry her back), drawn there at once.
+    void placeHero(Pig* pig, const V3& at);
     // The house, constructed, in the house list.
     House* spawnHouse(const V3& at);
     // A static object at the origin with an open (or closed) hull through

@@ -76,31 +76,36 @@ TEST_F(CargoTest, BouncesToRestThenRidesMovingGroundUntilItTurnsSteep) {
 }
 
 TEST_F(CargoTest, CarriedToolsGlideIntoTheGripAndTurnWithTheHero) {
-    Pig* pig = level.spawnHero(at(0.0f, 10.0f));
+    level.floor(-500.0f, 500.0f, 10.0f);
+    Pig* pig = level.spawnHero(at(0.0f, 11.0f));
     pig->carryScale = 0.5f;  // nearing the house
-    Cargo* tools[] = {drop<Umbrella>(at(200.0f, 0.0f)), drop<WingedHat>(at(200.0f, 0.0f))};
+    Cargo* tools[] = {drop<Umbrella>(at(200.0f, 10.0f)), drop<WingedHat>(at(200.0f, 10.0f))};
+    level.step(5);  // she stands
     for (Cargo* tool : tools) {
-        auto pose = [&](float angle, float facing) {
-            pig->rotation.z = angle;
-            pig->scale.x = facing;
-            pig->onTransformChanged();
-            V3 grip;
-            pig->localToWorld(grip, tool->physPointOffset + tool->carriedOffset * 0.5f);
-            return grip;
+        // The grip in her frame as she stands now.
+        auto grip = [&] {
+            V3 g;
+            pig->localToWorld(g, tool->physPointOffset + tool->carriedOffset * 0.5f);
+            return g;
         };
-        const V3 grip = pose(0.0f, 1.0f);
         tool->setCarriedBy(pig);
         EXPECT_EQ(tool->getProxy()->prevSibling, pig->getProxy());  // drawn in front of her
         level.step();
         EXPECT_GT(tool->position.x, 150.0f);  // on its way
         level.step(30);
-        EXPECT_TRUE(V3::isWithinDistance(tool->position, grip, 1e-3f));
-        const V3 turned = pose(7.0f, -1.0f);  // facing left after a somersault and a bit
+        EXPECT_TRUE(V3::isWithinDistance(tool->position, grip(), 1e-3f));
+        // Facing left after a somersault and a bit.
+        level.tapControl(GameConfiguration::CONTROL_LEFT, level.frame);
+        pig->roll.setImmediate(7.0f);
         level.step(30);
-        EXPECT_TRUE(V3::isWithinDistance(tool->position, turned, 1e-3f));
+        ASSERT_EQ(pig->scale.x, -1.0f);
+        EXPECT_TRUE(V3::isWithinDistance(tool->position, grip(), 1e-3f));
         EXPECT_EQ(tool->scale.x, -1.0f);
         EXPECT_NEAR(tool->rotation.z, 7.0f - kTwoPi, 1e-4f);  // the short way round
         tool->setCarriedBy(nullptr);
+        level.tapControl(GameConfiguration::CONTROL_RIGHT, level.frame);
+        pig->roll.setImmediate(0.0f);
+        level.step(30);
     }
 }
 
@@ -135,36 +140,40 @@ TEST_F(CargoTest, LostCargoReturnsButFlyingThroughAcidDoesNot) {
 }
 
 TEST_F(CargoTest, PromptWithKeysAndTouch) {
-    level.floor(-500.0f, 500.0f, 0.0f);
-    Pig* pig = level.spawnHero(at(0.0f, 0.0f));
-    pig->boundingCentre = pig->position;
-    pig->boundingRadius = 40.0f;
-    Umbrella* u = drop<Umbrella>(at(30.0f, 40.0f));
-    level.tapControl(GameConfiguration::CONTROL_USE, level.frame);
-    level.step();
-    EXPECT_EQ(level.promptTarget.get(), u);
-    EXPECT_EQ(level.promptPriority, Cargo::PROMPT_PRIORITY);
-    pig->boundingCentre = pig->position = at(300.0f, 40.0f);
-    level.tapControl(GameConfiguration::CONTROL_USE, level.frame + 1);
-    level.step(2);
-    EXPECT_EQ(level.promptTarget.get(), nullptr);
+    level.floor(-500.0f, 500.0f, 10.0f);
+    Pig* pig = level.spawnHero(at(300.0f, 11.0f));
+    Umbrella* u = drop<Umbrella>(at(30.0f, 50.0f));
+    level.step(50);  // both settle
+    const float reach = 2.0f * pig->boundingRadius;
 
     // Touch on the cargo; the hero's reach is twice her bounding radius.
     level.input->inputMode = ZubInput::MODE_TOUCH;
-    pig->position = u->position + at(100.0f, 0.0f);
+    pig->position = u->position + at(reach + 10.0f, 0.0f);
     EXPECT_FALSE(offered(u, u->boundingCentre));
     EXPECT_EQ(level.fgEffectsList->firstChild, nullptr);  // without the font, no notice
     FontQuad font;
     level.resources.addResource(u"fontSmallOutline", &font);
     EXPECT_FALSE(offered(u, u->boundingCentre));
-    EXPECT_FALSE(offered(u, at(200.0f, 40.0f)));  // a touch elsewhere
+    EXPECT_FALSE(offered(u, u->boundingCentre + at(2.0f * u->effectiveRadius(), 0.0f)));  // a touch elsewhere
     auto* notice = zub_cast<FloatingText>(level.fgEffectsList->firstChild);
     ASSERT_TRUE(notice && !notice->nextSibling);
     EXPECT_EQ(notice->text, u"TOO FAR AWAY");
-    pig->position = u->position + at(70.0f, 0.0f);
+    pig->position = u->position + at(reach - 10.0f, 0.0f);
     EXPECT_TRUE(offered(u, u->boundingCentre + at(5.0f, 0.0f)));
     EXPECT_EQ(priority, Cargo::PROMPT_PRIORITY);
     EXPECT_NEAR(distance, 5.0f, 1e-4f);
+    level.input->inputMode = ZubInput::MODE_MOUSE_KEYBOARD;
+
+    // Keys: offered while it touches her.
+    level.tapControl(GameConfiguration::CONTROL_USE, level.frame);
+    level.step();
+    EXPECT_EQ(level.promptTarget.get(), nullptr);
+    level.placeHero(pig, at(0.0f, 10.0f));
+    level.step(5);
+    level.tapControl(GameConfiguration::CONTROL_USE, level.frame);
+    level.step();
+    EXPECT_EQ(level.promptTarget.get(), u);
+    EXPECT_EQ(level.promptPriority, Cargo::PROMPT_PRIORITY);
     u->setCarriedBy(pig);
     EXPECT_FALSE(offered(u, u->boundingCentre));  // held, not offered
 }
