@@ -187,6 +187,13 @@ Hull* TestLevel::staticHull(const std::vector<V3>& points, bool close) {
     return h;
 }
 
+TestArea* TestLevel::area(int type, const V3& at, float radius) {
+    auto* a = new TestArea(type, radius);
+    a->setPosition(at);
+    dangerAreaList->addChild(a);
+    return a;
+}
+
 void TestLevel::holdControl(int control, int from, int to) {
     script.hold(configuration->controls[control].key, from, to);
 }

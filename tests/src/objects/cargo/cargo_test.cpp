@@ -8,21 +8,12 @@
 #include "objects/pig/Pig.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
-#include "world/AreaQuery.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
 
 namespace {
 
 V3 at(float x, float y) { return V3(x, y, 0.0f); }
-
-struct Acid : A99Object, AreaQuery {
-    V3 lo, hi;
-    Acid(V3 a, V3 b) : lo(a), hi(b) {}
-    bool containsObject(A99Object* o) override { return containsPoint(o->position); }
-    bool containsPoint(const V3& p) override { return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y; }
-    int getAreaType() const override { return 4; }
-};
 
 struct CargoTest : ::testing::Test {
     leveltest::TestLevel level;
@@ -126,8 +117,8 @@ TEST_F(CargoTest, DroppedIntoAWallStaysOnTheHerosSide) {
 
 TEST_F(CargoTest, LostCargoReturnsButFlyingThroughAcidDoesNot) {
     level.floor(-100.0f, 1000.0f, 0.0f);
-    level.dangerAreaList->addChild(new Acid(at(200.0f, -50.0f), at(400.0f, 50.0f)));
-    level.dangerAreaList->addChild(new Acid(at(600.0f, 100.0f), at(800.0f, 300.0f)));
+    level.area(Level::AREA_ACID, at(300.0f, 0.0f), 100.0f);
+    level.area(Level::AREA_ACID, at(700.0f, 200.0f), 100.0f);
     Cargo* intoAcid = drop(at(0.0f, 20.0f));
     Cargo* intoPit = drop(at(50.0f, 20.0f));
     Cargo* through = drop(at(700.0f, 400.0f));
@@ -174,6 +165,6 @@ TEST_F(CargoTest, PromptWithKeysAndTouch) {
     level.step();
     EXPECT_EQ(level.promptTarget.get(), u);
     EXPECT_EQ(level.promptPriority, Cargo::PROMPT_PRIORITY);
-    u->setCarriedBy(pig);
+    ASSERT_EQ(u->getCarrier(), pig);  // taken up
     EXPECT_FALSE(offered(u, u->boundingCentre));  // held, not offered
 }

@@ -3,6 +3,7 @@
 // A99Object::showSpeechBubble, and the hero cameras in the game camera node.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,8 +50,6 @@ protected:
     void run(double seconds, F each) {
         for (int f = 0; f < static_cast<int>(seconds * 100.0); ++f) {
             const int before[3] = {piglets[0]->state, piglets[1]->state, piglets[2]->state};
-            house->bHeroInside = V3::isWithinDistance(house->position, hero->position,
-                                                      house->triggerRadius + hero->heroRadius);
             level.step();
             for (int i = 0; i < 3; ++i) each(piglets[i], piglets[i]->state == 1 && before[i] != 1);
         }
@@ -90,6 +89,10 @@ TEST_F(Family, PigletsWanderWithinTheMarginsFollowTheHeroAndGoHomeWithHer) {
     moveHero(0.0f);  // inside the house: home
     run(15.0, [&](Piglet* p, bool walk) { EXPECT_TRUE(!walk || p->targetX == house->position.x) << p->targetX; });
     for (Piglet* p : piglets) EXPECT_LT(distanceToHouse(p), House::PIGLET_HOME_RADIUS);
+    EXPECT_TRUE(house->atHome && !house->door->bHidden);  // the door shut behind them
+    EXPECT_FALSE(level.isLevelComplete());                 // without the apples
+    level.currentResult.applesGathered = level.currentResult.apples;
+    EXPECT_TRUE(level.isLevelComplete());
 }
 
 TEST_F(Family, PigletsHopOnTheirTypesSchedulesButNotAtTheFirstChance) {
@@ -144,17 +147,24 @@ TEST_F(Family, BubblesLastByTheirTextsLengthAndFrameItWrapped) {
 TEST_F(Family, BubblesWaitForTheirKeyFollowTheOwnerMirrorRightOfTheViewAndGoWithIt) {
     build(2000.0f);
     A99Object* owner = level.spawn<A99Object>(V3(-100.0f, 200.0f, 0.0f), level.objectList);
-    SpeechBubble* b = say(owner, u"Jump!", SpeechBubble::UNTIL_JUMP);
-    level.holdControl(GameConfiguration::CONTROL_LEFT, 0, 10);
-    level.tapControl(GameConfiguration::CONTROL_USE, 20);
-    level.step(400);
-    ASSERT_TRUE(bubbleShown());
-    owner->setPosition(-50.0f, 250.0f, 0.0f);
-    level.tapControl(GameConfiguration::CONTROL_JUMP, level.frame);
-    level.step();
-    EXPECT_EQ(b->position, V3(-68.0f, 250.0f, 0.0f));
-    level.step();
-    EXPECT_FALSE(bubbleShown());
+    SpeechBubble* b = nullptr;
+    // Each waits through the other keys for its own (after its time ran out).
+    constexpr int RIGHT = GameConfiguration::CONTROL_RIGHT, JUMP = GameConfiguration::CONTROL_JUMP;
+    for (auto [mode, key, other] : {std::tuple(SpeechBubble::UNTIL_WALK, RIGHT, JUMP),
+                                    std::tuple(SpeechBubble::UNTIL_JUMP, JUMP, RIGHT)}) {
+        b = say(owner, u"Go on!", mode);
+        level.holdControl(other, level.frame, level.frame + 10);
+        level.tapControl(GameConfiguration::CONTROL_USE, level.frame + 20);
+        level.step(400);
+        ASSERT_TRUE(bubbleShown());
+        owner->setPosition(-50.0f, 250.0f, 0.0f);
+        level.tapControl(key, level.frame);
+        level.step();
+        EXPECT_EQ(b->position, V3(-68.0f, 250.0f, 0.0f));
+        level.step();
+        EXPECT_FALSE(bubbleShown());
+        owner->setPosition(-100.0f, 200.0f, 0.0f);
+    }
     owner->setPosition(300.0f, 200.0f, 0.0f);  // right of the view's centre: grows to the left
     b = say(owner, u"Over here");
     level.step();
