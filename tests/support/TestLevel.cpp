@@ -149,8 +149,7 @@ void TestLevel::local_setMessage(int32_t messenger, int32_t textId, double durat
 Pig* TestLevel::spawnHero(const V3& at) {
     Pig* pig = new Pig();
     role->registerObject(pig, 0);
-    pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
-    pig->setPosition(at.x, at.y + pig->bodyOffset.y, at.z);
+    placeHero(pig, at);
     pig->setPigletCount(1);
     pig->netPostReplicate();
     if (!pig->parent) pigList->addChild(pig);

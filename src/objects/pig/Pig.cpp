@@ -332,7 +332,7 @@ void Pig::onStateChange() {
 
 void Pig::faint(Level* level) {
     slideMusic(MUSIC_DUCK_VOLUME, MUSIC_DUCK_TIME);
-    findSound(u"soundLose")->play();
+    if (Sound* lose = findSound(u"soundLose")) lose->play();
     playSound(findSound(u"pigFaint"), false);
     // Her tools stay in her hands; anything else falls.
     if (Cargo* carried = pCarried.as<Cargo>(); carried && !isTool(carried)) dropCargo();
@@ -347,7 +347,7 @@ void Pig::flyToRespawn(Level* level) {
         flight->duration = RESPAWN_FLIGHT_TIME;
         node->addChild(flight);
     }
-    findSound(u"pigSpawn")->play();
+    if (Sound* spawn = findSound(u"pigSpawn")) spawn->play();
     gotoState(REAPPEARING, RESPAWN_FLIGHT_TIME);
 }
 

@@ -137,8 +137,6 @@ TEST_F(Family, BubblesLastByTheirTextsLengthAndFrameItWrapped) {
     SpeechBubble* b = say(house, u"Roll the apples into the house, then wait inside with the piglets until the door shuts.");
     ASSERT_GE(b->pText->lineCount(), 3);
     EXPECT_LE(b->pText->width, W / 3);
-    EXPECT_EQ(b->frame->width, b->pText->width + 40.0f);
-    EXPECT_EQ(b->frame->height, static_cast<float>(font->height * b->pText->lineCount() + 40));
     platform::NullRenderDevice* device = level.enableGraphics();
     b->render();
     EXPECT_EQ(device->drawCount, 1 + b->pText->lineCount());  // the frame, then each line
