@@ -59,6 +59,7 @@ void slideMusic(float volume, double seconds) {
     if (music && music->isPlaying()) audio->fadeMusic(volume, seconds);
 }
 
+// The tools she keeps when she faints and finds again when she reappears.
 bool isTool(const Cargo* c) { return zub_cast<WingedHat>(c) || zub_cast<Umbrella>(c); }
 
 // The somersault of the hat's second jump: a shower of white sparkles
