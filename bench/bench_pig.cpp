@@ -101,6 +101,9 @@ public:
                 sounds.push_back(std::move(s));
             }
         }
+        // The terrain rolls around y = 0: the level's bottom lies well below
+        // it, or the hero would keep fainting instead of running.
+        playingArea = {-1.0e6f, 1.0e6f, 1.0e6f, -1.0e6f};
         role->registerObject(root, 1);
         root->addChild(world);
         role->registerObject(world, 0);

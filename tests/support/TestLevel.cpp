@@ -149,13 +149,19 @@ void TestLevel::local_setMessage(int32_t messenger, int32_t textId, double durat
 Pig* TestLevel::spawnHero(const V3& at) {
     Pig* pig = new Pig();
     role->registerObject(pig, 0);
-    pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
-    pig->setPosition(at.x, at.y + pig->bodyOffset.y, at.z);
+    placeHero(pig, at);
     pig->setPigletCount(1);
     pig->netPostReplicate();
     if (!pig->parent) pigList->addChild(pig);
     drain();
     return pig;
+}
+
+void TestLevel::placeHero(Pig* pig, const V3& at) {
+    pig->setGround(nullptr);
+    pig->velocity = V3();
+    pig->setPosition(at.x, at.y + pig->bodyOffset.y, at.z);
+    pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
 }
 
 House* TestLevel::spawnHouse(const V3& at) {
@@ -178,6 +184,13 @@ Hull* TestLevel::staticHull(const std::vector<V3>& points, bool close) {
     o->netPostReplicate();
     drain();
     return h;
+}
+
+TestArea* TestLevel::area(int type, const V3& at, float radius) {
+    auto* a = new TestArea(type, radius);
+    a->setPosition(at);
+    dangerAreaList->addChild(a);
+    return a;
 }
 
 void TestLevel::holdControl(int control, int from, int to) {

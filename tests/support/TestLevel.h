@@ -30,6 +30,7 @@
 #include "records/GameConfiguration.h"
 #include "sys/ResourceManager.h"
 #include "world/A99Object.h"
+#include "world/AreaQuery.h"
 #include "world/HullList.h"
 #include "world/WorldEditorPanel.h"
 
@@ -53,6 +54,18 @@ private:
         int code, from, to;
     };
     std::vector<Hold> holds;
+};
+
+// An area of a type (1-3 slow the hero, 4 acid, 5 danger) holding the
+// points within `radius` of its position.
+class TestArea : public A99Object, public AreaQuery {
+public:
+    TestArea(int type, float radius) : type(type), radius(radius) {}
+    bool containsObject(A99Object* o) override { return containsPoint(o->position); }
+    bool containsPoint(const V3& p) override { return V3::isWithinDistance(p, position, radius); }
+    int getAreaType() const override { return type; }
+    int type;
+    float radius;
 };
 
 struct Message {
@@ -95,11 +108,16 @@ public:
     }
     // The hero (typed 1) with her physics point at `at`.
     Pig* spawnHero(const V3& at);
+    // Puts the hero's physics point at `at`, at rest and off the ground (her
+    // ground contact would carry her back), drawn there at once.
+    void placeHero(Pig* pig, const V3& at);
     // The house, constructed, in the house list.
     House* spawnHouse(const V3& at);
     // A static object at the origin with an open (or closed) hull through
     // the points, in the object list.
     Hull* staticHull(const std::vector<V3>& points, bool close = false);
+    // An area in the danger-area list (where the controller keeps areas).
+    TestArea* area(int type, const V3& at, float radius);
     // A flat floor from x0 to x1 at height y.
     Hull* floor(float x0, float x1, float y) { return staticHull({V3(x0, y, 0), V3(x1, y, 0)}); }
 

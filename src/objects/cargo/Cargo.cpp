@@ -20,10 +20,6 @@ ZUB_IMPLEMENT_CLASS(Cargo, PhysObject, object_ids::Cargo)
 
 namespace {
 
-// Areas whose ground takes a resting cargo away: acid and danger.
-constexpr int AREA_ACID = 4;
-constexpr int AREA_DANGER = 5;
-
 // The angle in (-pi, pi]; a non-finite angle counts as 0.
 float normalizedAngle(float a) {
     if (!std::isfinite(a)) return 0.0f;
@@ -187,7 +183,7 @@ void Cargo::returnIfLost() {
     if (!lost && getGround()) {
         if (auto* area = dynamic_cast<AreaQuery*>(findAreaAtPoint(physPoint.position))) {
             const int type = area->getAreaType();
-            lost = type == AREA_ACID || type == AREA_DANGER;
+            lost = type == Level::AREA_ACID || type == Level::AREA_DANGER;
         }
     }
     if (!lost) return;

@@ -57,6 +57,12 @@ public:
     // it stays on the pig's side of any wall between her and it.
     void setCarriedBy(Pig* carrier);
     Pig* getCarrier() const;
+    // Offered an apple that the pig carrying it nudged: a basket takes it
+    // into a free place (true); other cargo takes none.
+    virtual bool tryAddApple(A99Object* apple) {
+        (void)apple;
+        return false;
+    }
     // Where a carried cargo is held this tick: the physics position, the
     // drawn position and the rotation. Fatal without a carrier.
     void getCarriedParams(V3* outPosition, V3* outDrawn, float* outAngle) const;

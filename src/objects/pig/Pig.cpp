@@ -2,20 +2,29 @@
 
 #include <cmath>
 
+#include "anim/Easing.h"
 #include "audio/Sound.h"
+#include "audio/SoundStream.h"
+#include "audio/ZubAudio.h"
 #include "fx/ParticleGroup.h"
+#include "gfx/BlendingCamera.h"
 #include "input/ZubInput.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
+#include "objects/PigPickup.h"
 #include "objects/cargo/Cargo.h"
+#include "objects/cargo/Tools.h"
+#include "objects/pig/HeroCameras.h"
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
+#include "util/Random.h"
 #include "world/AreaQuery.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
 #include "world/HullSegment.h"
+#include "world/WorldEditorPanel.h"
 #include "world/Xsect.h"
 
 ZUB_IMPLEMENT_CLASS(Pig, PigBody, object_ids::Pig)
@@ -43,10 +52,29 @@ bool controlPressed(const ZubInput* in, const ControlBinding& b) {
     return in && (in->wasKeyPressed(b.key) || in->wasKeyPressed(b.alternative));
 }
 
+// Slides the music's volume when music plays.
+void slideMusic(float volume, double seconds) {
+    ZubAudio* audio = ZubAudio::active();
+    SoundStream* music = audio ? audio->getMusic() : nullptr;
+    if (music && music->isPlaying()) audio->fadeMusic(volume, seconds);
+}
+
+// The tools she keeps when she faints and finds again when she reappears.
+bool isTool(const Cargo* c) { return zub_cast<WingedHat>(c) || zub_cast<Umbrella>(c); }
+
 // The somersault of the hat's second jump: a shower of white sparkles
 // falling from her.
 constexpr int SOMERSAULT_PARTICLES = 10;
 constexpr uint32_t SOMERSAULT_COLOR = 0xFFFFFFFFu;
+
+// Her reappearance: a pink puff and a burst of red sparkles.
+constexpr int RESPAWN_SMOKE_PUFFS = 15;
+constexpr uint32_t RESPAWN_SMOKE_COLOR = 0xFFFFCCCCu;
+constexpr int RESPAWN_SPARKLES = 25;
+constexpr uint32_t RESPAWN_SPARKLE_COLOR = 0xFFFF8080u;
+
+// The random spread of a nudge's direction, either way.
+constexpr float KICK_JITTER = kPi / 32.0f;
 
 }  // namespace
 
@@ -289,32 +317,219 @@ void Pig::netPostReplicate() {
     if (state == PLAYING) respawnPoint = physPoint.position;
 }
 
-void Pig::onStateChange() {}
+void Pig::onStateChange() {
+    Level* level = Level::current();
+    if (!level) return;
+    switch (state) {
+        case FAINTING: faint(level); break;
+        case CAMERA_TO_RESPAWN: flyToRespawn(level); break;
+        case REAPPEARING: reappear(level); break;
+        default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Fainting and reappearing
+
+void Pig::faint(Level* level) {
+    slideMusic(MUSIC_DUCK_VOLUME, MUSIC_DUCK_TIME);
+    if (Sound* lose = findSound(u"soundLose")) lose->play();
+    playSound(findSound(u"pigFaint"), false);
+    // Her tools stay in her hands; anything else falls.
+    if (Cargo* carried = pCarried.as<Cargo>(); carried && !isTool(carried)) dropCargo();
+    faintPose();
+    level->currentResult.livesLost += 1;
+    gotoState(CAMERA_TO_RESPAWN, FAINT_TIME);
+}
+
+void Pig::flyToRespawn(Level* level) {
+    if (BlendingCamera* node = level->getCameraNode()) {
+        auto* flight = new CameraTransition(respawnPoint.x, respawnPoint.y, RESPAWN_VIEW_DEPTH * REFERENCE_WIDTH);
+        flight->duration = RESPAWN_FLIGHT_TIME;
+        node->addChild(flight);
+    }
+    if (Sound* spawn = findSound(u"pigSpawn")) spawn->play();
+    gotoState(REAPPEARING, RESPAWN_FLIGHT_TIME);
+}
+
+void Pig::reappear(Level* level) {
+    setGround(nullptr);
+    physPoint.setPositionAndStop(respawnPoint.x, respawnPoint.y, respawnPoint.z);
+    flashTime = FLASH_TIME;
+    velocity = V3();
+    bringToolsBack(level);
+    wakePose();
+    slideMusic(1.0f, MUSIC_BACK_TIME);
+    // Drawn at the respawn point at once: the hero camera starts there.
+    position = physPoint.position + bodyOffset;
+    onTransformChanged();
+    if (BlendingCamera* node = level->getCameraNode()) {
+        auto* follow = new HeroCamera();
+        follow->duration = RESPAWN_FLIGHT_TIME;
+        node->addChild(follow);
+    }
+    if (level->getConfiguration().detailLevel >= 1 && level->fgEffectsList) {
+        const V3 at = respawnPoint + V3(0.0f, heroRadius, 0.0f);
+        level->fgEffectsList->addChild(new SmokeParticles(RESPAWN_SMOKE_PUFFS, at, 50.0f, 150.0f, 0.0f, kTwoPi, 2.0f,
+                                                          4.0f, RESPAWN_SMOKE_COLOR, 1.0, 2.0));
+        level->fgEffectsList->addChild(
+            new ParticleGroup(RESPAWN_SPARKLES, at, 50.0f, 100.0f, 0.0f, kTwoPi, RESPAWN_SPARKLE_COLOR, 1.0f));
+    }
+    gotoState(PLAYING);
+}
+
+void Pig::bringToolsBack(Level* level) {
+    for (Cargo* c : childrenOf<Cargo>(level->cargoList)) {
+        if (c->bToBeDestroyed || c->carriedBy != NULL || !c->bEverCarried || !isTool(c)) continue;
+        if (V3::isWithinDistance(c->physPoint.position, respawnPoint, TOOL_RETURN_DISTANCE)) continue;
+        c->physPoint.setPositionAndStop(respawnPoint.x, respawnPoint.y, respawnPoint.z);
+        c->velocity = V3();
+        c->setGround(nullptr);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Carrying
+
+bool Pig::carry() {
+    Level* level = Level::current();
+    if (!level) return false;
+    // The cargo that won the action target, lying free.
+    Cargo* candidate = zub_cast<Cargo>(level->promptTarget.get());
+    if (!candidate || candidate->parent != level->cargoList || candidate->bToBeDestroyed ||
+        candidate->carriedBy != NULL)
+        return false;
+    if (pCarried != NULL) dropCargo();
+    pCarried.set(candidate);
+    candidate->setCarriedBy(this);
+    bHasHat = zub_cast<WingedHat>(candidate) != nullptr;
+    bHasUmbrella = zub_cast<Umbrella>(candidate) != nullptr;
+    playSound(findSound(u"pigCarry"), false);
+    // The chef's hat makes way for the winged one.
+    if (bHasHat) hatAlpha.moveTo(0.0f);
+    return true;
+}
+
+void Pig::dropCargo() {
+    ZUB_ASSERT(pCarried != NULL);
+    if (Cargo* carried = pCarried.as<Cargo>()) carried->setCarriedBy(nullptr);
+    pCarried.set(nullptr);
+    bHasHat = false;
+    bHasUmbrella = false;
+    hatAlpha.moveTo(1.0f);
+}
+
+bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
+    const Cargo* carried = pCarried.as<Cargo>();
+    if (!carried) return false;
+    const ZubInput* in = ZubInput::active();
+    // The bounding radius already carries the cargo's scale.
+    if (in && in->inputMode == ZubInput::MODE_TOUCH &&
+        !V3::isWithinDistance(point, carried->boundingCentre, 2.0f * carried->boundingRadius))
+        return false;
+    *priority = PROMPT_PRIORITY;
+    *distance = 0.0f;
+    return true;
+}
+
+bool Pig::onEvent(ZubEvent& ev) {
+    if (ev.code == EVENT_REFERENCE_LOST && ev.reference == &pCarried) {
+        bHasHat = false;
+        bHasUmbrella = false;
+        hatAlpha.moveTo(1.0f);
+    }
+    return PigBody::onEvent(ev);
+}
 
 void Pig::onEdited() {
     PigBody::onEdited();
     physPoint.setPositionAndStop(position.x - bodyOffset.x, position.y - bodyOffset.y, position.z - bodyOffset.z);
 }
 
-bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
-    return PigBody::queryHeroPrompt(point, priority, distance);
-}
-
-void Pig::renderObject() { PigBody::renderObject(); }
-bool Pig::onEvent(ZubEvent& ev) { return PigBody::onEvent(ev); }
 
 void Pig::lockControls(double seconds) { lockTime = std::max(lockTime, seconds); }
 
-bool Pig::carry() { return false; }
 
-void Pig::dropCargo() {
-    ZUB_ASSERT(pCarried != NULL);
-    pCarried.set(nullptr);
+void Pig::renderObject() {
+    // The editor's clean view shows the level without her.
+    if (const WorldEditorPanel* panel = activeEditorPanel(); panel && panel->bHideEditorViews) return;
+    PigBody::renderObject();
 }
 
-bool Pig::isVulnerable() const { return state == PLAYING && flashTime <= 0.0 && lockTime <= 0.0; }
+// ---------------------------------------------------------------------------
+// Hazards
 
-void Pig::collectNearbyApples() {}
-void Pig::eatSweets() {}
-void Pig::checkDangerArea() {}
-void Pig::checkOutOfArea() {}
+bool Pig::isVulnerable() const {
+    const Level* level = Level::current();
+    if (level && level->bInvulnerable == 1) return false;
+    return state == PLAYING && flashTime <= 0.0 && lockTime <= 0.0;
+}
+
+void Pig::checkDangerArea() {
+    const int type = areaType();
+    if (!isVulnerable() || (type != Level::AREA_ACID && type != Level::AREA_DANGER)) return;
+    const A99Object* area = pArea.as<A99Object>();
+    velocity = (physPoint.position - area->position).normalized() * KNOCK_BACK_SPEED;
+    gotoState(FAINTING);
+}
+
+void Pig::checkOutOfArea() {
+    // Once: a danger area may have fainted her earlier in this tick.
+    if (state != PLAYING || stateGoto == FAINTING) return;
+    const Level* level = Level::current();
+    if (level && physPoint.position.y < level->playingArea.bottom) gotoState(FAINTING);
+}
+
+// ---------------------------------------------------------------------------
+// Apples and sweets
+
+void Pig::collectNearbyApples() {
+    Level* level = Level::current();
+    if (!level || !level->appleList) return;
+    const ControlBinding& use = level->getConfiguration().controls[GameConfiguration::CONTROL_USE];
+    const bool lift = controlDown(ZubInput::active(), use);
+    Cargo* carried = pCarried.as<Cargo>();
+    for (A99Object* o : childrenOf<A99Object>(level->appleList)) {
+        PigPickup* apple = dynamic_cast<PigPickup*>(o);
+        if (!apple || o->bToBeDestroyed || !apple->isFree()) continue;
+        if (!V3::isWithinDistance(o->position, physPoint.position, APPLE_REACH * heroRadius)) continue;
+        // How far in front of her it lies (her x scale carries her facing).
+        V3 local;
+        world2local(local, o->position);
+        float f = clampf(local.x / heroRadius, 0.0f, 1.0f);
+        bool running = f > 0.1f && std::fabs(velocity.x) > RUNNING_KICK_SPEED;
+        if (lift) {
+            f = 0.0f;
+            running = false;
+        }
+        const V3 origin = interpolateEased(physPoint.position, position, f, easing::LINEAR);
+        float angle = std::atan2(o->position.y - origin.y, o->position.x - origin.x) +
+                      (2.0f * randomFraction() - 1.0f) * KICK_JITTER;
+        // Against her tilt: a running kick goes flat, a lift steeply up.
+        float r = angle - tilt.value;
+        if (running) {
+            if (r >= 0.5f * kPi && r < 0.875f * kPi) r = 0.875f * kPi;
+            else if (r > 0.125f * kPi && r <= 0.5f * kPi) r = 0.125f * kPi;
+        } else if (lift) {
+            if (r > 0.75f * kPi) r = 0.75f * kPi;
+            else if (r < 0.25f * kPi) r = 0.25f * kPi;
+        }
+        angle = r + tilt.value;
+        const V3 dir(std::cos(angle), std::sin(angle), 0.0f);
+        const float speed = clampf(velocity.dot(dir) * KICK_BOOST, MIN_KICK_SPEED, MAX_KICK_SPEED);
+        apple->push(this, dir * speed);
+        o->placeAfter(carried ? static_cast<EditorObject*>(carried) : this);
+        if (carried) carried->tryAddApple(o);
+    }
+}
+
+void Pig::eatSweets() {
+    Level* level = Level::current();
+    if (!level || !level->sweetList) return;
+    for (A99Object* o : childrenOf<A99Object>(level->sweetList)) {
+        PigPickup* sweet = dynamic_cast<PigPickup*>(o);
+        if (!sweet || o->bToBeDestroyed || !sweet->isFree() || !collide(o)) continue;
+        sweet->pickUp(this);
+        slurpTime = SLURP_DELAY;
+    }
+}

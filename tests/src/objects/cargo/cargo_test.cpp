@@ -8,21 +8,12 @@
 #include "objects/pig/Pig.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
-#include "world/AreaQuery.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
 
 namespace {
 
 V3 at(float x, float y) { return V3(x, y, 0.0f); }
-
-struct Acid : A99Object, AreaQuery {
-    V3 lo, hi;
-    Acid(V3 a, V3 b) : lo(a), hi(b) {}
-    bool containsObject(A99Object* o) override { return containsPoint(o->position); }
-    bool containsPoint(const V3& p) override { return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y; }
-    int getAreaType() const override { return 4; }
-};
 
 struct CargoTest : ::testing::Test {
     leveltest::TestLevel level;
@@ -75,33 +66,32 @@ TEST_F(CargoTest, BouncesToRestThenRidesMovingGroundUntilItTurnsSteep) {
     EXPECT_GT(c->physPoint.position.x, 110.0f);  // slid down
 }
 
-TEST_F(CargoTest, CarriedToolsGlideIntoTheGripAndTurnWithTheHero) {
-    Pig* pig = level.spawnHero(at(0.0f, 10.0f));
+TEST_F(CargoTest, ACarriedToolGlidesIntoTheGripAndTurnsWithTheHero) {
+    level.floor(-500.0f, 500.0f, 10.0f);
+    Pig* pig = level.spawnHero(at(0.0f, 11.0f));
     pig->carryScale = 0.5f;  // nearing the house
-    Cargo* tools[] = {drop<Umbrella>(at(200.0f, 0.0f)), drop<WingedHat>(at(200.0f, 0.0f))};
-    for (Cargo* tool : tools) {
-        auto pose = [&](float angle, float facing) {
-            pig->rotation.z = angle;
-            pig->scale.x = facing;
-            pig->onTransformChanged();
-            V3 grip;
-            pig->localToWorld(grip, tool->physPointOffset + tool->carriedOffset * 0.5f);
-            return grip;
-        };
-        const V3 grip = pose(0.0f, 1.0f);
-        tool->setCarriedBy(pig);
-        EXPECT_EQ(tool->getProxy()->prevSibling, pig->getProxy());  // drawn in front of her
-        level.step();
-        EXPECT_GT(tool->position.x, 150.0f);  // on its way
-        level.step(30);
-        EXPECT_TRUE(V3::isWithinDistance(tool->position, grip, 1e-3f));
-        const V3 turned = pose(7.0f, -1.0f);  // facing left after a somersault and a bit
-        level.step(30);
-        EXPECT_TRUE(V3::isWithinDistance(tool->position, turned, 1e-3f));
-        EXPECT_EQ(tool->scale.x, -1.0f);
-        EXPECT_NEAR(tool->rotation.z, 7.0f - kTwoPi, 1e-4f);  // the short way round
-        tool->setCarriedBy(nullptr);
-    }
+    Cargo* tool = drop<WingedHat>(at(200.0f, 10.0f));
+    level.step(5);  // she stands
+    // The grip in her frame as she stands now.
+    auto grip = [&] {
+        V3 g;
+        pig->localToWorld(g, tool->physPointOffset + tool->carriedOffset * 0.5f);
+        return g;
+    };
+    tool->setCarriedBy(pig);
+    EXPECT_EQ(tool->getProxy()->prevSibling, pig->getProxy());  // drawn in front of her
+    level.step();
+    EXPECT_GT(tool->position.x, 150.0f);  // on its way
+    level.step(30);
+    EXPECT_TRUE(V3::isWithinDistance(tool->position, grip(), 1e-3f));
+    // Facing left after a somersault and a bit.
+    level.tapControl(GameConfiguration::CONTROL_LEFT, level.frame);
+    pig->roll.setImmediate(7.0f);
+    level.step(30);
+    ASSERT_EQ(pig->scale.x, -1.0f);
+    EXPECT_TRUE(V3::isWithinDistance(tool->position, grip(), 1e-3f));
+    EXPECT_EQ(tool->scale.x, -1.0f);
+    EXPECT_NEAR(tool->rotation.z, 7.0f - kTwoPi, 1e-4f);  // the short way round
 }
 
 TEST_F(CargoTest, DroppedIntoAWallStaysOnTheHerosSide) {
@@ -121,8 +111,8 @@ TEST_F(CargoTest, DroppedIntoAWallStaysOnTheHerosSide) {
 
 TEST_F(CargoTest, LostCargoReturnsButFlyingThroughAcidDoesNot) {
     level.floor(-100.0f, 1000.0f, 0.0f);
-    level.dangerAreaList->addChild(new Acid(at(200.0f, -50.0f), at(400.0f, 50.0f)));
-    level.dangerAreaList->addChild(new Acid(at(600.0f, 100.0f), at(800.0f, 300.0f)));
+    level.area(Level::AREA_ACID, at(300.0f, 0.0f), 100.0f);
+    level.area(Level::AREA_ACID, at(700.0f, 200.0f), 100.0f);
     Cargo* intoAcid = drop(at(0.0f, 20.0f));
     Cargo* intoPit = drop(at(50.0f, 20.0f));
     Cargo* through = drop(at(700.0f, 400.0f));
@@ -134,34 +124,24 @@ TEST_F(CargoTest, LostCargoReturnsButFlyingThroughAcidDoesNot) {
     EXPECT_TRUE(restsNear(through, at(700.0f, 0.0f)));
 }
 
-TEST_F(CargoTest, PromptWithKeysAndTouch) {
-    level.floor(-500.0f, 500.0f, 0.0f);
-    Pig* pig = level.spawnHero(at(0.0f, 0.0f));
-    pig->boundingCentre = pig->position;
-    pig->boundingRadius = 40.0f;
-    Umbrella* u = drop<Umbrella>(at(30.0f, 40.0f));
-    level.tapControl(GameConfiguration::CONTROL_USE, level.frame);
-    level.step();
-    EXPECT_EQ(level.promptTarget.get(), u);
-    EXPECT_EQ(level.promptPriority, Cargo::PROMPT_PRIORITY);
-    pig->boundingCentre = pig->position = at(300.0f, 40.0f);
-    level.tapControl(GameConfiguration::CONTROL_USE, level.frame + 1);
-    level.step(2);
-    EXPECT_EQ(level.promptTarget.get(), nullptr);
-
-    // Touch on the cargo; the hero's reach is twice her bounding radius.
+// A touch on the cargo offers it while the hero stands within twice her
+// bounding radius, else says she is too far (keys: see the pig's carrying).
+TEST_F(CargoTest, PromptByTouch) {
+    Pig* pig = level.spawnHero(at(300.0f, 11.0f));
+    Umbrella* u = drop<Umbrella>(at(30.0f, 50.0f));
+    const float reach = 2.0f * pig->boundingRadius;
     level.input->inputMode = ZubInput::MODE_TOUCH;
-    pig->position = u->position + at(100.0f, 0.0f);
+    pig->position = u->position + at(reach + 10.0f, 0.0f);
     EXPECT_FALSE(offered(u, u->boundingCentre));
     EXPECT_EQ(level.fgEffectsList->firstChild, nullptr);  // without the font, no notice
     FontQuad font;
     level.resources.addResource(u"fontSmallOutline", &font);
     EXPECT_FALSE(offered(u, u->boundingCentre));
-    EXPECT_FALSE(offered(u, at(200.0f, 40.0f)));  // a touch elsewhere
+    EXPECT_FALSE(offered(u, u->boundingCentre + at(2.0f * u->effectiveRadius(), 0.0f)));  // a touch elsewhere
     auto* notice = zub_cast<FloatingText>(level.fgEffectsList->firstChild);
     ASSERT_TRUE(notice && !notice->nextSibling);
     EXPECT_EQ(notice->text, u"TOO FAR AWAY");
-    pig->position = u->position + at(70.0f, 0.0f);
+    pig->position = u->position + at(reach - 10.0f, 0.0f);
     EXPECT_TRUE(offered(u, u->boundingCentre + at(5.0f, 0.0f)));
     EXPECT_EQ(priority, Cargo::PROMPT_PRIORITY);
     EXPECT_NEAR(distance, 5.0f, 1e-4f);

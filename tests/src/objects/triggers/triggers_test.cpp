@@ -19,8 +19,7 @@ struct HouseLevel : leveltest::TestLevel {
         hero = spawnHero(V3(300, 100, 0));
     }
     void heroTo(float x) {
-        hero->physPoint.setPositionAndStop(x, 100, 0);
-        hero->setPosition(x, 100 + hero->bodyOffset.y, 0);
+        placeHero(hero, V3(x, 100, 0));
         step();
     }
     House* house;
