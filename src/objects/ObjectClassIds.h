@@ -20,4 +20,6 @@ constexpr uint32_t House = 0x0555c344u;
 constexpr uint32_t RPCHouseConstruct = 0xa6b61c2cu;
 constexpr uint32_t HousePart = 0x7573a015u;
 constexpr uint32_t RPCHousePartConstruct = 0x17dc443du;
+// Apples and baskets.
+constexpr uint32_t Apple = 0x04d78df2u;
 }  // namespace object_ids
