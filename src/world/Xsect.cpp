@@ -46,12 +46,16 @@ inline float maxOf(float a, float b) { return a > b || b != b ? a : b; }
 
 // What the solver reads and writes of a segment (its links, geometry and
 // record) spans several cache lines: asked for ahead of a walk, so that the
-// walk does not wait for each segment in turn.
+// walk does not wait for each segment in turn. The span (under 320 bytes)
+// is asked for line by line, unrolled.
 inline void prefetchRecord(const HullSegment* s) {
-    const char* a = reinterpret_cast<const char*>(&s->pHull);
-    const char* const b = reinterpret_cast<const char*>(&s->debug_collidedFrame);
-    for (; a <= b; a += 64) __builtin_prefetch(a, 1);
-    __builtin_prefetch(b, 1);
+    const char* const a = reinterpret_cast<const char*>(&s->pHull);
+    __builtin_prefetch(a, 1);
+    __builtin_prefetch(a + 64, 1);
+    __builtin_prefetch(a + 128, 1);
+    __builtin_prefetch(a + 192, 1);
+    __builtin_prefetch(a + 256, 1);
+    __builtin_prefetch(&s->debug_collidedFrame, 1);
 }
 
 }  // namespace
@@ -61,7 +65,16 @@ Xsect::Xsect(const V3& p1, const V3& p2, uint32_t f)
       p1World(p1),
       p2World(p2),
       margin(std::sqrt(V3::distanceSquared(p1, p2)) + kMarginSlack),
-      frame(renderCounters.frameNumber) {}
+      frame(renderCounters.frameNumber) {
+    // The index is asked with the sum of the path's absolute components,
+    // never less than its length (beyond what the index's slack absorbs),
+    // so that the query need not wait for the square root. A path too long
+    // for its square to be a number asks for every hull, as the margin
+    // would.
+    const V3 d = p2 - p1;
+    const float sum = std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z);
+    indexReach = sum < 1e18f ? sum + kMarginSlack : HUGE_VALF;
+}
 
 Xsect::~Xsect() {
     releaseList();
@@ -117,12 +130,37 @@ void Xsect::considerHulls() {
     // out hulls the reach test below would reject); flagged and disabled
     // hulls are skipped.
     int n = 0;
-    Hull* const* hulls = list->candidates(p1World, margin, &n);
+    Hull* const* hulls = list->candidates(p1World, indexReach, &n);
     for (int i = 0; i < n; ++i) {
         Hull* h = hulls[i];
         if (h->bToBeDestroyed || h->bDisabled || h->parent != list) continue;
         considerHull(h);
     }
+}
+
+// Appends a segment to the list with its record reset (inline: the walks
+// over a hull's segments are the hot path).
+inline void Xsect::addSegment(HullSegment* s) {
+    if (s->sweep) {
+        if (s->sweep == this) return;
+        s->sweep->forget(s);
+    }
+    s->sweep = this;
+    s->sweepPrev = tail;
+    s->sweepNext = nullptr;
+    (tail ? tail->sweepNext : head) = s;
+    tail = s;
+    ++listCount;
+    s->wasFinalSolutionInIteration = -1;
+    s->wasPotentialSolutionInIteration = -1;
+    s->wasReductionTestedInIteration = -1;
+    s->wasViolatedInIteration = -1;
+    s->wasRelevantInIteration = -1;
+    s->ignoreInIteration = -1;
+    s->violations = 0;
+    s->bDot1Pass = false;
+    s->bDot2Pass = false;
+    s->debug_consideredFrame = frame;
 }
 
 void Xsect::considerHull(Hull* h) {
@@ -134,7 +172,7 @@ void Xsect::considerHull(Hull* h) {
     // is the world position of the owner's local origin, from which the
     // hull's radius is measured.
     const float s = maxOf(std::fabs(o->scale.x), std::fabs(o->scale.y));
-    const V3 c = o->movedThisFrame() ? o->prevWorldPosition : o->boundingCentre;
+    const V3& c = o->movedThisFrame() ? o->prevWorldPosition : o->boundingCentre;
     const float reach = h->boundingRadius * s + margin;
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
     if (!h->bEvenlySpaced) {
@@ -164,28 +202,6 @@ void Xsect::considerHull(Hull* h) {
     for (int i = first; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
 }
 
-void Xsect::addSegment(HullSegment* s) {
-    if (s->sweep == this) return;
-    if (s->sweep) s->sweep->forget(s);
-    s->sweep = this;
-    s->sweepPrev = tail;
-    s->sweepNext = nullptr;
-    if (tail) tail->sweepNext = s;
-    else head = s;
-    tail = s;
-    ++listCount;
-    s->wasFinalSolutionInIteration = -1;
-    s->wasPotentialSolutionInIteration = -1;
-    s->wasReductionTestedInIteration = -1;
-    s->wasViolatedInIteration = -1;
-    s->wasRelevantInIteration = -1;
-    s->ignoreInIteration = -1;
-    s->violations = 0;
-    s->bDot1Pass = false;
-    s->bDot2Pass = false;
-    s->debug_consideredFrame = frame;
-}
-
 // ---------------------------------------------------------------------------
 // Iterations
 
@@ -202,24 +218,35 @@ bool Xsect::checkHits() {
     phase2_bestDistanceSq = kFarSq;
     bForcedSolution = false;
 
+    // Consecutive segments of one hull share its owner and the mapped
+    // points. The points are kept as numbers: copied out of the mapping's
+    // result whole, they would be read back before its parts are stored.
+    const Hull* ownedHull = nullptr;
+    A99Object* o = nullptr;
     const A99Object* mappedOwner = nullptr;
     V3 p1L, p2L;
     bool haveP2 = false;
     for (HullSegment* s = head; s; s = s->sweepNext) {
         if (!(iteration > s->ignoreInIteration)) continue;
-        A99Object* o = ownerOf(s);
+        if (const Hull* h = hullOf(s); h != ownedHull) {
+            ownedHull = h;
+            o = ownerOfHull(h);
+        }
         if (!o) {
             s->bDot1Pass = s->bDot2Pass = false;
             continue;
         }
-        // Consecutive segments of one hull share the mapped points.
         if (o != mappedOwner) {
             mappedOwner = o;
-            if (iteration == 1) o->world2localOld(p1L, p1World);
-            else o->world2local(p1L, p1World);
+            V3 m;
+            if (iteration == 1) o->world2localOld(m, p1World);
+            else o->world2local(m, p1World);
+            p1L = V3(m.x, m.y, m.z);
             haveP2 = false;
         }
-        s->p1Local = p1L;
+        s->p1Local.x = p1L.x;
+        s->p1Local.y = p1L.y;
+        s->p1Local.z = p1L.z;
         const float d1 = planarDot(s->normal, p1L, s->start);
         s->dot1 = d1;
         s->bDot1Pass = d1 >= kStartTolerance;
@@ -228,10 +255,14 @@ bool Xsect::checkHits() {
             continue;
         }
         if (!haveP2) {
-            o->world2local(p2L, p2World);
+            V3 m;
+            o->world2local(m, p2World);
+            p2L = V3(m.x, m.y, m.z);
             haveP2 = true;
         }
-        s->p2Local = p2L;
+        s->p2Local.x = p2L.x;
+        s->p2Local.y = p2L.y;
+        s->p2Local.z = p2L.z;
         const float d2 = planarDot(s->normal, p2L, s->start);
         s->dot2 = d2;
         s->bDot2Pass = d2 < 0.0f && d1 > d2;
