@@ -341,9 +341,10 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
     }
     if (gridW != 0) return gridCandidates(qx0, qy0, qx1, qy1, count);
     // Slots are in list order (holes and the lanes past the last slot never
-    // overlap). The tests go into a mask, four squares at a time and
-    // independent of each other; then the overlapping ones are taken in
-    // order.
+    // overlap). Four squares are tested at once; the overlapping ones are
+    // taken by branches rather than by arithmetic on the results, so that
+    // the solver can go on with the hulls it usually gets (the branches
+    // guess right) before the tests are done.
     const Quad* qs = quads.data();
     const size_t n = quads.size();
     Hull* const* hs = hulls.data();
@@ -351,26 +352,24 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
     const __m128 x1 = _mm_set1_ps(qx1), y1 = _mm_set1_ps(qy1);
     const __m128 nx0 = _mm_set1_ps(-qx0), ny0 = _mm_set1_ps(-qy0);
 #endif
-    for (size_t base = 0; base < n; base += 16) {
-        const size_t end = std::min(n, base + 16);
-        uint64_t mask = 0;
-        for (size_t j = base; j < end; ++j) {
-            const Quad& b = qs[j];
+    for (size_t j = 0; j < n; ++j) {
+        const Quad& b = qs[j];
 #if defined(__SSE__)
-            const __m128 in =
-                _mm_and_ps(_mm_and_ps(_mm_cmple_ps(_mm_load_ps(b.x0), x1), _mm_cmple_ps(_mm_load_ps(b.y0), y1)),
-                           _mm_and_ps(_mm_cmple_ps(_mm_load_ps(b.nx1), nx0), _mm_cmple_ps(_mm_load_ps(b.ny1), ny0)));
-            const uint64_t four = static_cast<uint64_t>(_mm_movemask_ps(in));
+        const __m128 in =
+            _mm_and_ps(_mm_and_ps(_mm_cmple_ps(_mm_load_ps(b.x0), x1), _mm_cmple_ps(_mm_load_ps(b.y0), y1)),
+                       _mm_and_ps(_mm_cmple_ps(_mm_load_ps(b.nx1), nx0), _mm_cmple_ps(_mm_load_ps(b.ny1), ny0)));
+        const int four = _mm_movemask_ps(in);
 #else
-            uint64_t four = 0;
-            for (int l = 0; l < 4; ++l)
-                four |= static_cast<uint64_t>((b.x0[l] <= qx1) & (b.y0[l] <= qy1) & (b.nx1[l] <= -qx0) &
-                                              (b.ny1[l] <= -qy0))
-                        << l;
+        int four = 0;
+        for (int l = 0; l < 4; ++l)
+            four |= ((b.x0[l] <= qx1) & (b.y0[l] <= qy1) & (b.nx1[l] <= -qx0) & (b.ny1[l] <= -qy0)) << l;
 #endif
-            mask |= four << (4 * (j - base));
-        }
-        for (; mask; mask &= mask - 1) out[taken++] = hs[4 * base + static_cast<size_t>(__builtin_ctzll(mask))];
+        if (!four) continue;
+        Hull* const* h = hs + 4 * j;
+        if (four & 1) out[taken++] = h[0];
+        if (four & 2) out[taken++] = h[1];
+        if (four & 4) out[taken++] = h[2];
+        if (four & 8) out[taken++] = h[3];
     }
     *count = static_cast<int>(taken);
     return out;

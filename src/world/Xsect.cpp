@@ -3,6 +3,10 @@
 #include <climits>
 #include <cmath>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 #include "gfx/RenderCounters.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
@@ -43,6 +47,37 @@ inline bool inSpan(const HullSegment* s, float a) { return s->collisionLengthMin
 
 // std::fmax, inline: the larger, or the one that is a number.
 inline float maxOf(float a, float b) { return a > b || b != b ? a : b; }
+
+// The start and end of a path in a hull's frame, and their distances from
+// a segment's line (planarDot of each), both at once.
+struct Ends {
+    V3 p1, p2;
+#if defined(__SSE__)
+    __m128 xy = _mm_setzero_ps();  // (p1.x, p1.y, p2.x, p2.y)
+#endif
+    void set(const V3& a, const V3& b) {
+        p1 = V3(a.x, a.y, a.z);
+        p2 = V3(b.x, b.y, b.z);
+#if defined(__SSE__)
+        xy = _mm_setr_ps(p1.x, p1.y, p2.x, p2.y);
+#endif
+    }
+    void distances(const V3& n, const V3& q, float* d1, float* d2) const {
+#if defined(__SSE__)
+        // n.x * (p.x - q.x) and n.y * (p.y - q.y) for both points, then
+        // each pair summed: the arithmetic of planarDot, lane by lane.
+        const __m128 nn = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&n.x));
+        const __m128 qq = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&q.x));
+        const __m128 t = _mm_mul_ps(_mm_movelh_ps(nn, nn), _mm_sub_ps(xy, _mm_movelh_ps(qq, qq)));
+        const __m128 d = _mm_add_ps(t, _mm_shuffle_ps(t, t, _MM_SHUFFLE(2, 3, 0, 1)));
+        *d1 = _mm_cvtss_f32(d);
+        *d2 = _mm_cvtss_f32(_mm_movehl_ps(d, d));
+#else
+        *d1 = planarDot(n, p1, q);
+        *d2 = planarDot(n, p2, q);
+#endif
+    }
+};
 
 // What the solver reads and writes of a segment (its links, geometry and
 // record) spans several cache lines: asked for ahead of a walk, so that the
@@ -221,49 +256,46 @@ bool Xsect::checkHits() {
     // Consecutive segments of one hull share its owner and the mapped
     // points. The points are kept as numbers: copied out of the mapping's
     // result whole, they would be read back before its parts are stored.
+    const int it = iteration;
+    int potential = 0;
     const Hull* ownedHull = nullptr;
     A99Object* o = nullptr;
     const A99Object* mappedOwner = nullptr;
-    V3 p1L, p2L;
-    bool haveP2 = false;
+    Ends ends;
     for (HullSegment* s = head; s; s = s->sweepNext) {
-        if (!(iteration > s->ignoreInIteration)) continue;
+        if (!(it > s->ignoreInIteration)) continue;
         if (const Hull* h = hullOf(s); h != ownedHull) {
             ownedHull = h;
             o = ownerOfHull(h);
+            if (o && o != mappedOwner) {
+                mappedOwner = o;
+                V3 a, b;
+                if (it == 1) o->world2localOld(a, p1World);
+                else o->world2local(a, p1World);
+                o->world2local(b, p2World);
+                ends.set(a, b);
+            }
         }
         if (!o) {
             s->bDot1Pass = s->bDot2Pass = false;
             continue;
         }
-        if (o != mappedOwner) {
-            mappedOwner = o;
-            V3 m;
-            if (iteration == 1) o->world2localOld(m, p1World);
-            else o->world2local(m, p1World);
-            p1L = V3(m.x, m.y, m.z);
-            haveP2 = false;
-        }
+        const V3& p1L = ends.p1;
+        const V3& p2L = ends.p2;
         s->p1Local.x = p1L.x;
         s->p1Local.y = p1L.y;
         s->p1Local.z = p1L.z;
-        const float d1 = planarDot(s->normal, p1L, s->start);
+        float d1, d2;
+        ends.distances(s->normal, s->start, &d1, &d2);
         s->dot1 = d1;
         s->bDot1Pass = d1 >= kStartTolerance;
         if (!s->bDot1Pass) {
             s->bDot2Pass = false;
             continue;
         }
-        if (!haveP2) {
-            V3 m;
-            o->world2local(m, p2World);
-            p2L = V3(m.x, m.y, m.z);
-            haveP2 = true;
-        }
         s->p2Local.x = p2L.x;
         s->p2Local.y = p2L.y;
         s->p2Local.z = p2L.z;
-        const float d2 = planarDot(s->normal, p2L, s->start);
         s->dot2 = d2;
         s->bDot2Pass = d2 < 0.0f && d1 > d2;
         if (!s->bDot2Pass) continue;
@@ -271,10 +303,11 @@ bool Xsect::checkHits() {
         s->pXdotAlong = planarDot(s->along, pX, s->start);
         if (inSpan(s, s->pXdotAlong)) {
             o->localToWorld(s->pXWorld, pX);
-            s->wasPotentialSolutionInIteration = iteration;
-            ++numPotentialSolutions;
+            s->wasPotentialSolutionInIteration = it;
+            ++potential;
         }
     }
+    numPotentialSolutions = potential;
     if (numPotentialSolutions == 0) {
         bFinished = true;
         return false;
