@@ -16,8 +16,8 @@
 // Entries are kept in list order (the list only appends; a hull that leaves
 // leaves a hole until enough holes are squeezed out), so candidates come out
 // in list order and the solver's first-in-list rules do not depend on the
-// index. A short list is scanned square by square; a longer one has a
-// uniform grid over the squares, one entry per cell or so. The tick (the
+// index. A short list is scanned, four squares at a time; a longer one has
+// a uniform grid over the squares, one entry per cell or so. The tick (the
 // list's destroying walk) checks membership and order, and indexes the list
 // again if a hull joined another way (insertChildBefore/After).
 #include <cstdint>

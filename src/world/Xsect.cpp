@@ -49,19 +49,31 @@ inline bool inSpan(const HullSegment* s, float a) { return s->collisionLengthMin
 inline float maxOf(float a, float b) { return a > b || b != b ? a : b; }
 
 // The start and end of a path in a hull's frame, and their distances from
-// a segment's line (planarDot of each), both at once.
+// a segment's line (planarDot of each), both at once. The end is mapped
+// only when a segment needs it (a mapping may have to invert the owner's
+// transform). A mapped point is copied number by number: copied whole right
+// after the mapping stored its parts, it would wait for them to be stored.
 struct Ends {
     V3 p1, p2;
+    bool haveP2 = false;
 #if defined(__SSE__)
     __m128 xy = _mm_setzero_ps();  // (p1.x, p1.y, p2.x, p2.y)
 #endif
-    void set(const V3& a, const V3& b) {
+    void setStart(const V3& a) {
         p1 = V3(a.x, a.y, a.z);
-        p2 = V3(b.x, b.y, b.z);
+        haveP2 = false;
 #if defined(__SSE__)
         xy = _mm_setr_ps(p1.x, p1.y, p2.x, p2.y);
 #endif
     }
+    void setEnd(const V3& b) {
+        p2 = V3(b.x, b.y, b.z);
+        haveP2 = true;
+#if defined(__SSE__)
+        xy = _mm_setr_ps(p1.x, p1.y, p2.x, p2.y);
+#endif
+    }
+    // The second distance means something only with the end mapped.
     void distances(const V3& n, const V3& q, float* d1, float* d2) const {
 #if defined(__SSE__)
         // n.x * (p.x - q.x) and n.y * (p.y - q.y) for both points, then
@@ -254,8 +266,7 @@ bool Xsect::checkHits() {
     bForcedSolution = false;
 
     // Consecutive segments of one hull share its owner and the mapped
-    // points. The points are kept as numbers: copied out of the mapping's
-    // result whole, they would be read back before its parts are stored.
+    // points.
     const int it = iteration;
     int potential = 0;
     const Hull* ownedHull = nullptr;
@@ -269,11 +280,10 @@ bool Xsect::checkHits() {
             o = ownerOfHull(h);
             if (o && o != mappedOwner) {
                 mappedOwner = o;
-                V3 a, b;
+                V3 a;
                 if (it == 1) o->world2localOld(a, p1World);
                 else o->world2local(a, p1World);
-                o->world2local(b, p2World);
-                ends.set(a, b);
+                ends.setStart(a);
             }
         }
         if (!o) {
@@ -292,6 +302,12 @@ bool Xsect::checkHits() {
         if (!s->bDot1Pass) {
             s->bDot2Pass = false;
             continue;
+        }
+        if (!ends.haveP2) {
+            V3 b;
+            o->world2local(b, p2World);
+            ends.setEnd(b);
+            d2 = planarDot(s->normal, p2L, s->start);
         }
         s->p2Local.x = p2L.x;
         s->p2Local.y = p2L.y;
