@@ -91,20 +91,6 @@ struct Ends {
     }
 };
 
-// What the solver reads and writes of a segment (its links, geometry and
-// record) spans several cache lines: asked for ahead of a walk, so that the
-// walk does not wait for each segment in turn. The span (under 320 bytes)
-// is asked for line by line, unrolled.
-inline void prefetchRecord(const HullSegment* s) {
-    const char* const a = reinterpret_cast<const char*>(&s->pHull);
-    __builtin_prefetch(a, 1);
-    __builtin_prefetch(a + 64, 1);
-    __builtin_prefetch(a + 128, 1);
-    __builtin_prefetch(a + 192, 1);
-    __builtin_prefetch(a + 256, 1);
-    __builtin_prefetch(&s->debug_collidedFrame, 1);
-}
-
 }  // namespace
 
 Xsect::Xsect(const V3& p1, const V3& p2, uint32_t f)
@@ -223,10 +209,25 @@ void Xsect::considerHull(Hull* h) {
     const float reach = h->boundingRadius * s + margin;
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
     if (!h->bEvenlySpaced) {
-        const int n = h->segmentCount();
-        for (int i = 0; i < n; ++i) prefetchRecord(h->segmentAt(i));
-        for (ZubBase* seg = h->segments.firstChild; seg; seg = seg->nextSibling)
+        // The segments in child order. The walk takes each from the hull's
+        // index and only checks that the children agree, so that it need not
+        // wait for each link in turn (the segments' records load side by
+        // side); where they differ it follows the children.
+        ZubBase* seg = h->segments.firstChild;
+        if (seg != h->segmentAt(0)) {
+            for (; seg; seg = seg->nextSibling) addSegment(static_cast<HullSegment*>(seg));
+            return;
+        }
+        for (int i = 0; seg; ++i) {
             addSegment(static_cast<HullSegment*>(seg));
+            ZubBase* const linked = seg->nextSibling;
+            HullSegment* const indexed = h->segmentAt(i + 1);
+            if (linked != indexed) {
+                for (seg = linked; seg; seg = seg->nextSibling) addSegment(static_cast<HullSegment*>(seg));
+                return;
+            }
+            seg = indexed;
+        }
         return;
     }
     if (!o->getClass()->isDerivedFrom(&Terrain::classRecord))
@@ -243,10 +244,19 @@ void Xsect::considerHull(Hull* h) {
     if (first < 0) first = 0;
     if (last > n - 1) last = n - 1;
     // The chain from the first of them (after editor deletions the chain is
-    // what counts; the walk ends at an open end).
-    for (int i = first; i <= last; ++i) prefetchRecord(h->segmentAt(i));
+    // what counts; the walk ends at an open end), taken from the index while
+    // the chain agrees with it, as above.
     HullSegment* seg = h->segmentAt(first);
-    for (int i = first; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
+    for (int i = first; i <= last && seg; ++i) {
+        addSegment(seg);
+        HullSegment* const linked = seg->next();
+        HullSegment* const indexed = h->segmentAt(i + 1);
+        if (linked != indexed) {
+            for (++i, seg = linked; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
+            return;
+        }
+        seg = indexed;
+    }
 }
 
 // ---------------------------------------------------------------------------
