@@ -81,6 +81,12 @@ void HullList::tick(double time, double dt) {
     if (n != live) rebuildAll();
 }
 
+HullList::Quad HullList::emptyQuad() {
+    Quad q;
+    for (int l = 0; l < 4; ++l) q.x0[l] = q.y0[l] = q.nx1[l] = q.ny1[l] = kInf;
+    return q;
+}
+
 // ---------------------------------------------------------------------------
 // Entries
 
@@ -88,7 +94,7 @@ void HullList::index(Hull* h) {
     if (h->pIndex) h->pIndex->forget(h);
     const int32_t slot = slots();
     hulls.push_back(h);
-    squares.push_back(Square{kInf, kInf, kInf, kInf});
+    if (slot % 4 == 0) quads.push_back(emptyQuad());
     covered.emplace_back();
     pastEdges.push_back(0);
     stamps.push_back(0);
@@ -122,7 +128,7 @@ void HullList::refresh(Hull* h) {
     const size_t k = static_cast<size_t>(slot);
     measure(slot);
     if (gridW == 0) return;
-    const Square& q = squares[k];
+    const Square q = square(k);
     const Cells now = cellRange(q.x0, q.y0, -q.nx1, -q.ny1);
     const Cells& was = covered[k];
     if (was.any() && finite4(q.x0, q.y0, q.nx1, q.ny1) && now.x0 == was.x0 && now.y0 == was.y0 &&
@@ -143,7 +149,7 @@ void HullList::measure(int32_t slot) {
     Hull* h = hulls[k];
     if (!h) {
         // A hole: no query reaches it.
-        squares[k] = Square{kInf, kInf, kInf, kInf};
+        setSquare(k, Square{kInf, kInf, kInf, kInf});
         return;
     }
     A99Object* o = h->owner();
@@ -166,14 +172,14 @@ void HullList::measure(int32_t slot) {
         const float slack = 1e-3f + kSlack * (r + far);
         const Square q{x0 - slack, y0 - slack, -(x1 + slack), -(y1 + slack)};
         if (finite4(q.x0, q.y0, q.nx1, q.ny1)) {
-            squares[k] = q;
+            setSquare(k, q);
             return;
         }
     }
     // Without an owner (the hull is about to go), with an owner that holds
     // another hull (its moves are not reported for this one) or without a
     // finite square: everywhere.
-    squares[k] = Square{-kInf, -kInf, -kInf, -kInf};
+    setSquare(k, Square{-kInf, -kInf, -kInf, -kInf});
 }
 
 // ---------------------------------------------------------------------------
@@ -197,7 +203,7 @@ HullList::Cells HullList::cellRange(float x0, float y0, float x1, float y1) cons
 }
 
 bool HullList::pastEdge(int32_t slot) const {
-    const Square& q = squares[static_cast<size_t>(slot)];
+    const Square q = square(static_cast<size_t>(slot));
     return q.x0 < gridX || q.y0 < gridY || -q.nx1 > gridX + cellSize * static_cast<float>(gridW) ||
            -q.ny1 > gridY + cellSize * static_cast<float>(gridH);
 }
@@ -207,7 +213,7 @@ void HullList::place(int32_t slot) {
     covered[k] = Cells();
     pastEdges[k] = 0;
     if (gridW == 0 || !hulls[k]) return;
-    const Square& q = squares[k];
+    const Square q = square(k);
     if (finite4(q.x0, q.y0, q.nx1, q.ny1)) {
         const Cells c = cellRange(q.x0, q.y0, -q.nx1, -q.ny1);
         if ((c.x1 - c.x0 + 1) * (c.y1 - c.y0 + 1) <= kMaxCellsPerEntry) {
@@ -255,7 +261,7 @@ void HullList::rebuildGrid() {
     float x0 = kInf, y0 = kInf, x1 = -kInf, y1 = -kInf;
     int n = 0;
     for (size_t k = 0; k < hulls.size(); ++k) {
-        const Square& q = squares[k];
+        const Square q = square(k);
         if (!hulls[k] || !finite4(q.x0, q.y0, q.nx1, q.ny1)) continue;
         x0 = std::min(x0, q.x0);
         y0 = std::min(y0, q.y0);
@@ -283,11 +289,13 @@ void HullList::compact() {
     for (size_t k = 0; k < hulls.size(); ++k) {
         if (!hulls[k]) continue;
         hulls[to] = hulls[k];
-        squares[to] = squares[k];
+        setSquare(to, square(k));
         hulls[to]->indexEntry = static_cast<int32_t>(to);
         ++to;
     }
-    squares.resize(to);
+    // Lanes past the last slot are empty.
+    quads.resize((to + 3) / 4);
+    for (size_t k = to; k < 4 * quads.size(); ++k) setSquare(k, Square{kInf, kInf, kInf, kInf});
     hulls.resize(to);
     result.resize(to);
     covered.resize(to);
@@ -303,7 +311,7 @@ void HullList::rebuildAll() {
             h->indexEntry = -1;
         }
     hulls.clear();
-    squares.clear();
+    quads.clear();
     covered.clear();
     pastEdges.clear();
     stamps.clear();
@@ -322,7 +330,6 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
     const float slack = 1e-3f + kSlack * (std::fabs(p.x) + std::fabs(p.y) + std::fabs(reach));
     const float qx0 = p.x - reach - slack, qy0 = p.y - reach - slack;
     const float qx1 = p.x + reach + slack, qy1 = p.y + reach + slack;
-    const size_t n = hulls.size();
     Hull** out = result.data();
     size_t taken = 0;
     if (!finite4(qx0, qy0, qx1, qy1) || !std::isfinite(slack)) {
@@ -332,27 +339,48 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
         *count = static_cast<int>(taken);
         return out;
     }
+    if (gridW != 0) return gridCandidates(qx0, qy0, qx1, qy1, count);
+    // Slots are in list order (holes and the lanes past the last slot never
+    // overlap). Four squares are tested at once; the overlapping ones are
+    // taken by branches rather than by arithmetic on the results, so that
+    // the solver can go on with the hulls it usually gets (the branches
+    // guess right) before the tests are done.
+    const Quad* qs = quads.data();
+    const size_t n = quads.size();
+    Hull* const* hs = hulls.data();
 #if defined(__SSE__)
-    const __m128 q = _mm_setr_ps(qx1, qy1, -qx0, -qy0);
-    auto overlaps = [&](size_t k) {
-        return _mm_movemask_ps(_mm_cmple_ps(_mm_load_ps(&squares[k].x0), q)) == 15;
-    };
-#else
-    auto overlaps = [&](size_t k) {
-        const Square& s = squares[k];
-        return (s.x0 <= qx1) & (s.y0 <= qy1) & (s.nx1 <= -qx0) & (s.ny1 <= -qy0);
-    };
+    const __m128 x1 = _mm_set1_ps(qx1), y1 = _mm_set1_ps(qy1);
+    const __m128 nx0 = _mm_set1_ps(-qx0), ny0 = _mm_set1_ps(-qy0);
 #endif
-    if (gridW == 0) {
-        // Slots are in list order. Each is written and kept when its square
-        // overlaps (holes never do).
-        for (size_t k = 0; k < n; ++k) {
-            out[taken] = hulls[k];
-            taken += static_cast<size_t>(overlaps(k));
-        }
-        *count = static_cast<int>(taken);
-        return out;
+    for (size_t j = 0; j < n; ++j) {
+        const Quad& b = qs[j];
+#if defined(__SSE__)
+        const __m128 in =
+            _mm_and_ps(_mm_and_ps(_mm_cmple_ps(_mm_load_ps(b.x0), x1), _mm_cmple_ps(_mm_load_ps(b.y0), y1)),
+                       _mm_and_ps(_mm_cmple_ps(_mm_load_ps(b.nx1), nx0), _mm_cmple_ps(_mm_load_ps(b.ny1), ny0)));
+        const int four = _mm_movemask_ps(in);
+#else
+        int four = 0;
+        for (int l = 0; l < 4; ++l)
+            four |= ((b.x0[l] <= qx1) & (b.y0[l] <= qy1) & (b.nx1[l] <= -qx0) & (b.ny1[l] <= -qy0)) << l;
+#endif
+        if (!four) continue;
+        Hull* const* h = hs + 4 * j;
+        if (four & 1) out[taken++] = h[0];
+        if (four & 2) out[taken++] = h[1];
+        if (four & 4) out[taken++] = h[2];
+        if (four & 8) out[taken++] = h[3];
     }
+    *count = static_cast<int>(taken);
+    return out;
+}
+
+Hull* const* HullList::gridCandidates(float qx0, float qy0, float qx1, float qy1, int* count) {
+    auto overlaps = [&](size_t k) {
+        const Quad& b = quads[k / 4];
+        const size_t l = k % 4;
+        return (b.x0[l] <= qx1) & (b.y0[l] <= qy1) & (b.nx1[l] <= -qx0) & (b.ny1[l] <= -qy0);
+    };
     found.clear();
     if (++queryStamp == 0) {
         std::fill(stamps.begin(), stamps.end(), 0u);
@@ -386,6 +414,8 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
             found[j] = slot;
         }
     }
+    Hull** out = result.data();
+    size_t taken = 0;
     for (int32_t slot : found) out[taken++] = hulls[static_cast<size_t>(slot)];
     *count = static_cast<int>(taken);
     return out;

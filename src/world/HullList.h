@@ -16,8 +16,8 @@
 // Entries are kept in list order (the list only appends; a hull that leaves
 // leaves a hole until enough holes are squeezed out), so candidates come out
 // in list order and the solver's first-in-list rules do not depend on the
-// index. A short list is scanned square by square; a longer one has a
-// uniform grid over the squares, one entry per cell or so. The tick (the
+// index. A short list is scanned, four squares at a time; a longer one has
+// a uniform grid over the squares, one entry per cell or so. The tick (the
 // list's destroying walk) checks membership and order, and indexes the list
 // again if a hull joined another way (insertChildBefore/After).
 #include <cstdint>
@@ -57,9 +57,14 @@ private:
 
     // A square as x0, y0, -x1, -y1: it overlaps a query square (x0', y0',
     // x1', y1') when each of its numbers is at most the matching one of
-    // (x1', y1', -x0', -y0'), four comparisons at once.
-    struct alignas(16) Square {
+    // (x1', y1', -x0', -y0').
+    struct Square {
         float x0, y0, nx1, ny1;
+    };
+    // The squares of four slots, number by number, so that one comparison
+    // tests a number of all four.
+    struct alignas(16) Quad {
+        float x0[4], y0[4], nx1[4], ny1[4];
     };
 
     struct Cells {
@@ -68,6 +73,21 @@ private:
     };
 
     int slots() const { return static_cast<int>(hulls.size()); }
+    Square square(size_t slot) const {
+        const Quad& q = quads[slot / 4];
+        const size_t l = slot % 4;
+        return Square{q.x0[l], q.y0[l], q.nx1[l], q.ny1[l]};
+    }
+    void setSquare(size_t slot, const Square& s) {
+        Quad& q = quads[slot / 4];
+        const size_t l = slot % 4;
+        q.x0[l] = s.x0;
+        q.y0[l] = s.y0;
+        q.nx1[l] = s.nx1;
+        q.ny1[l] = s.ny1;
+    }
+    // Four empty squares (+inf: no query reaches them).
+    static Quad emptyQuad();
     void index(Hull* hull);
     // The square of the slot's hull (empty for a hole, everything when it
     // has none), then its place in the grid.
@@ -78,6 +98,8 @@ private:
     Cells cellRange(float x0, float y0, float x1, float y1) const;
     // A new grid over the squares (cell size from their spread and number).
     void rebuildGrid();
+    // candidates() through the grid, for the query square (x0, y0)-(x1, y1).
+    Hull* const* gridCandidates(float qx0, float qy0, float qx1, float qy1, int* count);
     // Squeezes out the holes.
     void compact();
     // Every hull of the list again, in list order.
@@ -85,7 +107,7 @@ private:
 
     // Per slot, in list order.
     std::vector<Hull*> hulls;  // null: a hole
-    std::vector<Square> squares;
+    std::vector<Quad> quads;  // slot k's square in lane k % 4 of quad k / 4
     std::vector<Cells> covered;  // none: in `everywhere` (or a hole)
     std::vector<uint8_t> pastEdges;  // in cells, reaching past the grid's edge
     std::vector<uint32_t> stamps;

@@ -3,6 +3,10 @@
 #include <climits>
 #include <cmath>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 #include "gfx/RenderCounters.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
@@ -44,15 +48,48 @@ inline bool inSpan(const HullSegment* s, float a) { return s->collisionLengthMin
 // std::fmax, inline: the larger, or the one that is a number.
 inline float maxOf(float a, float b) { return a > b || b != b ? a : b; }
 
-// What the solver reads and writes of a segment (its links, geometry and
-// record) spans several cache lines: asked for ahead of a walk, so that the
-// walk does not wait for each segment in turn.
-inline void prefetchRecord(const HullSegment* s) {
-    const char* a = reinterpret_cast<const char*>(&s->pHull);
-    const char* const b = reinterpret_cast<const char*>(&s->debug_collidedFrame);
-    for (; a <= b; a += 64) __builtin_prefetch(a, 1);
-    __builtin_prefetch(b, 1);
-}
+// The start and end of a path in a hull's frame, and their distances from
+// a segment's line (planarDot of each), both at once. The end is mapped
+// only when a segment needs it (a mapping may have to invert the owner's
+// transform). A mapped point is copied number by number: copied whole right
+// after the mapping stored its parts, it would wait for them to be stored.
+struct Ends {
+    V3 p1, p2;
+    bool haveP2 = false;
+#if defined(__SSE__)
+    __m128 xy = _mm_setzero_ps();  // (p1.x, p1.y, p2.x, p2.y)
+#endif
+    void setStart(const V3& a) {
+        p1 = V3(a.x, a.y, a.z);
+        haveP2 = false;
+#if defined(__SSE__)
+        xy = _mm_setr_ps(p1.x, p1.y, p2.x, p2.y);
+#endif
+    }
+    void setEnd(const V3& b) {
+        p2 = V3(b.x, b.y, b.z);
+        haveP2 = true;
+#if defined(__SSE__)
+        xy = _mm_setr_ps(p1.x, p1.y, p2.x, p2.y);
+#endif
+    }
+    // The second distance means something only with the end mapped.
+    void distances(const V3& n, const V3& q, float* d1, float* d2) const {
+#if defined(__SSE__)
+        // n.x * (p.x - q.x) and n.y * (p.y - q.y) for both points, then
+        // each pair summed: the arithmetic of planarDot, lane by lane.
+        const __m128 nn = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&n.x));
+        const __m128 qq = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&q.x));
+        const __m128 t = _mm_mul_ps(_mm_movelh_ps(nn, nn), _mm_sub_ps(xy, _mm_movelh_ps(qq, qq)));
+        const __m128 d = _mm_add_ps(t, _mm_shuffle_ps(t, t, _MM_SHUFFLE(2, 3, 0, 1)));
+        *d1 = _mm_cvtss_f32(d);
+        *d2 = _mm_cvtss_f32(_mm_movehl_ps(d, d));
+#else
+        *d1 = planarDot(n, p1, q);
+        *d2 = planarDot(n, p2, q);
+#endif
+    }
+};
 
 }  // namespace
 
@@ -61,7 +98,16 @@ Xsect::Xsect(const V3& p1, const V3& p2, uint32_t f)
       p1World(p1),
       p2World(p2),
       margin(std::sqrt(V3::distanceSquared(p1, p2)) + kMarginSlack),
-      frame(renderCounters.frameNumber) {}
+      frame(renderCounters.frameNumber) {
+    // The index is asked with the sum of the path's absolute components,
+    // never less than its length (beyond what the index's slack absorbs),
+    // so that the query need not wait for the square root. A path too long
+    // for its square to be a number asks for every hull, as the margin
+    // would.
+    const V3 d = p2 - p1;
+    const float sum = std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z);
+    indexReach = sum < 1e18f ? sum + kMarginSlack : HUGE_VALF;
+}
 
 Xsect::~Xsect() {
     releaseList();
@@ -117,12 +163,37 @@ void Xsect::considerHulls() {
     // out hulls the reach test below would reject); flagged and disabled
     // hulls are skipped.
     int n = 0;
-    Hull* const* hulls = list->candidates(p1World, margin, &n);
+    Hull* const* hulls = list->candidates(p1World, indexReach, &n);
     for (int i = 0; i < n; ++i) {
         Hull* h = hulls[i];
         if (h->bToBeDestroyed || h->bDisabled || h->parent != list) continue;
         considerHull(h);
     }
+}
+
+// Appends a segment to the list with its record reset (inline: the walks
+// over a hull's segments are the hot path).
+inline void Xsect::addSegment(HullSegment* s) {
+    if (s->sweep) {
+        if (s->sweep == this) return;
+        s->sweep->forget(s);
+    }
+    s->sweep = this;
+    s->sweepPrev = tail;
+    s->sweepNext = nullptr;
+    (tail ? tail->sweepNext : head) = s;
+    tail = s;
+    ++listCount;
+    s->wasFinalSolutionInIteration = -1;
+    s->wasPotentialSolutionInIteration = -1;
+    s->wasReductionTestedInIteration = -1;
+    s->wasViolatedInIteration = -1;
+    s->wasRelevantInIteration = -1;
+    s->ignoreInIteration = -1;
+    s->violations = 0;
+    s->bDot1Pass = false;
+    s->bDot2Pass = false;
+    s->debug_consideredFrame = frame;
 }
 
 void Xsect::considerHull(Hull* h) {
@@ -134,14 +205,29 @@ void Xsect::considerHull(Hull* h) {
     // is the world position of the owner's local origin, from which the
     // hull's radius is measured.
     const float s = maxOf(std::fabs(o->scale.x), std::fabs(o->scale.y));
-    const V3 c = o->movedThisFrame() ? o->prevWorldPosition : o->boundingCentre;
+    const V3& c = o->movedThisFrame() ? o->prevWorldPosition : o->boundingCentre;
     const float reach = h->boundingRadius * s + margin;
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
     if (!h->bEvenlySpaced) {
-        const int n = h->segmentCount();
-        for (int i = 0; i < n; ++i) prefetchRecord(h->segmentAt(i));
-        for (ZubBase* seg = h->segments.firstChild; seg; seg = seg->nextSibling)
+        // The segments in child order. The walk takes each from the hull's
+        // index and only checks that the children agree, so that it need not
+        // wait for each link in turn (the segments' records load side by
+        // side); where they differ it follows the children.
+        ZubBase* seg = h->segments.firstChild;
+        if (seg != h->segmentAt(0)) {
+            for (; seg; seg = seg->nextSibling) addSegment(static_cast<HullSegment*>(seg));
+            return;
+        }
+        for (int i = 0; seg; ++i) {
             addSegment(static_cast<HullSegment*>(seg));
+            ZubBase* const linked = seg->nextSibling;
+            HullSegment* const indexed = h->segmentAt(i + 1);
+            if (linked != indexed) {
+                for (seg = linked; seg; seg = seg->nextSibling) addSegment(static_cast<HullSegment*>(seg));
+                return;
+            }
+            seg = indexed;
+        }
         return;
     }
     if (!o->getClass()->isDerivedFrom(&Terrain::classRecord))
@@ -158,32 +244,19 @@ void Xsect::considerHull(Hull* h) {
     if (first < 0) first = 0;
     if (last > n - 1) last = n - 1;
     // The chain from the first of them (after editor deletions the chain is
-    // what counts; the walk ends at an open end).
-    for (int i = first; i <= last; ++i) prefetchRecord(h->segmentAt(i));
+    // what counts; the walk ends at an open end), taken from the index while
+    // the chain agrees with it, as above.
     HullSegment* seg = h->segmentAt(first);
-    for (int i = first; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
-}
-
-void Xsect::addSegment(HullSegment* s) {
-    if (s->sweep == this) return;
-    if (s->sweep) s->sweep->forget(s);
-    s->sweep = this;
-    s->sweepPrev = tail;
-    s->sweepNext = nullptr;
-    if (tail) tail->sweepNext = s;
-    else head = s;
-    tail = s;
-    ++listCount;
-    s->wasFinalSolutionInIteration = -1;
-    s->wasPotentialSolutionInIteration = -1;
-    s->wasReductionTestedInIteration = -1;
-    s->wasViolatedInIteration = -1;
-    s->wasRelevantInIteration = -1;
-    s->ignoreInIteration = -1;
-    s->violations = 0;
-    s->bDot1Pass = false;
-    s->bDot2Pass = false;
-    s->debug_consideredFrame = frame;
+    for (int i = first; i <= last && seg; ++i) {
+        addSegment(seg);
+        HullSegment* const linked = seg->next();
+        HullSegment* const indexed = h->segmentAt(i + 1);
+        if (linked != indexed) {
+            for (++i, seg = linked; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
+            return;
+        }
+        seg = indexed;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -202,37 +275,53 @@ bool Xsect::checkHits() {
     phase2_bestDistanceSq = kFarSq;
     bForcedSolution = false;
 
+    // Consecutive segments of one hull share its owner and the mapped
+    // points.
+    const int it = iteration;
+    int potential = 0;
+    const Hull* ownedHull = nullptr;
+    A99Object* o = nullptr;
     const A99Object* mappedOwner = nullptr;
-    V3 p1L, p2L;
-    bool haveP2 = false;
+    Ends ends;
     for (HullSegment* s = head; s; s = s->sweepNext) {
-        if (!(iteration > s->ignoreInIteration)) continue;
-        A99Object* o = ownerOf(s);
+        if (!(it > s->ignoreInIteration)) continue;
+        if (const Hull* h = hullOf(s); h != ownedHull) {
+            ownedHull = h;
+            o = ownerOfHull(h);
+            if (o && o != mappedOwner) {
+                mappedOwner = o;
+                V3 a;
+                if (it == 1) o->world2localOld(a, p1World);
+                else o->world2local(a, p1World);
+                ends.setStart(a);
+            }
+        }
         if (!o) {
             s->bDot1Pass = s->bDot2Pass = false;
             continue;
         }
-        // Consecutive segments of one hull share the mapped points.
-        if (o != mappedOwner) {
-            mappedOwner = o;
-            if (iteration == 1) o->world2localOld(p1L, p1World);
-            else o->world2local(p1L, p1World);
-            haveP2 = false;
-        }
-        s->p1Local = p1L;
-        const float d1 = planarDot(s->normal, p1L, s->start);
+        const V3& p1L = ends.p1;
+        const V3& p2L = ends.p2;
+        s->p1Local.x = p1L.x;
+        s->p1Local.y = p1L.y;
+        s->p1Local.z = p1L.z;
+        float d1, d2;
+        ends.distances(s->normal, s->start, &d1, &d2);
         s->dot1 = d1;
         s->bDot1Pass = d1 >= kStartTolerance;
         if (!s->bDot1Pass) {
             s->bDot2Pass = false;
             continue;
         }
-        if (!haveP2) {
-            o->world2local(p2L, p2World);
-            haveP2 = true;
+        if (!ends.haveP2) {
+            V3 b;
+            o->world2local(b, p2World);
+            ends.setEnd(b);
+            d2 = planarDot(s->normal, p2L, s->start);
         }
-        s->p2Local = p2L;
-        const float d2 = planarDot(s->normal, p2L, s->start);
+        s->p2Local.x = p2L.x;
+        s->p2Local.y = p2L.y;
+        s->p2Local.z = p2L.z;
         s->dot2 = d2;
         s->bDot2Pass = d2 < 0.0f && d1 > d2;
         if (!s->bDot2Pass) continue;
@@ -240,10 +329,11 @@ bool Xsect::checkHits() {
         s->pXdotAlong = planarDot(s->along, pX, s->start);
         if (inSpan(s, s->pXdotAlong)) {
             o->localToWorld(s->pXWorld, pX);
-            s->wasPotentialSolutionInIteration = iteration;
-            ++numPotentialSolutions;
+            s->wasPotentialSolutionInIteration = it;
+            ++potential;
         }
     }
+    numPotentialSolutions = potential;
     if (numPotentialSolutions == 0) {
         bFinished = true;
         return false;

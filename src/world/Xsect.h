@@ -90,6 +90,7 @@ private:
     HullSegment* runPhase2(Hull* movingHull);
     void stopAt(HullSegment* s);
 
+    float indexReach;  // the reach asked of the hull list's index (>= margin)
     HullSegment* head = nullptr;
     HullSegment* tail = nullptr;
     int listCount = 0;
