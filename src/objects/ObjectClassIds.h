@@ -22,4 +22,8 @@ constexpr uint32_t HousePart = 0x7573a015u;
 constexpr uint32_t RPCHousePartConstruct = 0x17dc443du;
 // Apples and baskets.
 constexpr uint32_t Apple = 0x04d78df2u;
+// Devices: springboards, switches and shy decorations.
+constexpr uint32_t Springboard = 0xd30e441bu;
+constexpr uint32_t Switch = 0xca411e92u;
+constexpr uint32_t Decoration = 0xd5992bbau;
 }  // namespace object_ids
