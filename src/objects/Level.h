@@ -22,6 +22,7 @@ class GameConfiguration;
 class House;
 class HullList;
 class Pig;
+class Skin;
 
 // The rectangle in which a level is played; y grows upwards. Objects below
 // `bottom` are lost.
@@ -101,6 +102,9 @@ public:
     virtual int32_t getCurrentLevelNumber() const = 0;
     // The font of speech bubbles, or null (bubbles then draw no text).
     virtual FontQuad* getBubbleFont() { return nullptr; }
+    // Shows a hint panel over the level (the hint overlay) with a title, a
+    // text and an icon skin or none.
+    virtual void showHintPanel(const WString& title, const WString& text, Skin* icon) = 0;
 
     // --- lists ---------------------------------------------------------------------
     ZubBase* bgList = nullptr;

@@ -91,6 +91,9 @@ public:
     const GameConfiguration& getConfiguration() const override { return *configuration; }
     int32_t getCurrentLevelNumber() const override { return levelNumber; }
     WorldEditorPanel* getEditor() override { return bEditor ? &panel : nullptr; }
+    void showHintPanel(const WString& title, const WString& text, Skin* icon) override {
+        hintPanels.push_back({title, text, icon});
+    }
 
     // --- building ----------------------------------------------------------------------------
     // An object registered with the role at a position, appended to `list`
@@ -167,6 +170,11 @@ public:
     int32_t levelNumber = 0;
     bool touch[3] = {false, false, false};
     std::vector<Message> messages;
+    struct HintPanel {
+        WString title, text;
+        Skin* icon;
+    };
+    std::vector<HintPanel> hintPanels;
 
 private:
     void chooseActionTarget();
