@@ -23,7 +23,8 @@ Butterfly::Butterfly() {
 Butterfly::~Butterfly() = default;
 
 void Butterfly::turnBack() {
-    pathDir = pathDir == 0 ? 1 : -pathDir;
+    // Negated in 64 bits: a level file may hold any direction.
+    pathDir = pathDir == 0 ? 1 : static_cast<int32_t>(-static_cast<int64_t>(pathDir));
     liftSpeed = 0.0f;
     liftHeight = 0.0f;
 }
