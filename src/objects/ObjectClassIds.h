@@ -26,4 +26,10 @@ constexpr uint32_t Apple = 0x04d78df2u;
 constexpr uint32_t Springboard = 0xd30e441bu;
 constexpr uint32_t Switch = 0xca411e92u;
 constexpr uint32_t Decoration = 0xd5992bbau;
+// Path followers, the critters that travel paths, and sweets.
+constexpr uint32_t PathFollower = 0xf9d47497u;
+constexpr uint32_t Worm = 0x00319c45u;
+constexpr uint32_t Butterfly = 0xf9894be1u;
+constexpr uint32_t Sweet = 0x0620ee08u;
+constexpr uint32_t SweetPath = 0xe9a63c55u;
 }  // namespace object_ids
