@@ -448,12 +448,16 @@ bool PropertyReferenceBase::accepts(const ZubBase* o) const {
     return !o || !required || o->getClass()->isDerivedFrom(required);
 }
 
-void property_codec::reference(Packet& p, ZubBaseReference& field, const RuntimeClass* required,
+void property_codec::reference(Packet& p, ZubBaseReference& field, uint32_t flags, const RuntimeClass* required,
                                std::u16string_view name) {
     ZubBase* o = field.get();
-    p.doPointer2(o);
+    // A reference flagged raw names the same object in an in-process copy
+    // (a copied follower keeps following the original's path); otherwise
+    // a copy takes a copy of the object it names.
+    if (flags & PROP_RAW_POINTER) p.doPointer(o);
+    else p.doPointer2(o);
     if (p.bWriting || p.failed()) return;
-    if (o && required && !o->getClass()->isDerivedFrom(required)) {
+    if (!(flags & PROP_RAW_POINTER) && o && required && !o->getClass()->isDerivedFrom(required)) {
         p.fail(formatString(u"'%s' names a %s, not a %s", name, o->getClass()->getName(), required->getName()),
                "object->getClass()->isDerivedFrom(required)", "PropertyReference::serialize");
         return;
@@ -461,7 +465,7 @@ void property_codec::reference(Packet& p, ZubBaseReference& field, const Runtime
     field.set(o);
 }
 
-void PropertyReferenceBase::serialize(Packet& p) { property_codec::reference(p, *field, required, getName()); }
+void PropertyReferenceBase::serialize(Packet& p) { property_codec::reference(p, *field, flags, required, getName()); }
 
 WString PropertyReferenceBase::toString() const { return objectText(field->get()); }
 

@@ -317,7 +317,8 @@ void subObject(Packet& p, ZubBase* object);
 // A pointer field reached through its accessors; flags are the property's.
 void pointer(Packet& p, void* field, uint32_t flags, const RuntimeClass* required, ZubBase* (*get)(void*),
              void (*set)(void*, ZubBase*), std::u16string_view name);
-void reference(Packet& p, ZubBaseReference& field, const RuntimeClass* required, std::u16string_view name);
+void reference(Packet& p, ZubBaseReference& field, uint32_t flags, const RuntimeClass* required,
+               std::u16string_view name);
 }  // namespace property_codec
 
 // Shared text helpers for the kinds.

@@ -107,8 +107,8 @@ private:
             return value(prop, excluded, SerialPlan::POINTER, q->field, sizeof(void*), static_cast<int32_t>(q->flags),
                          detail(prop, q->required, q->getter, q->setter));
         if (auto* q = dynamic_cast<const PropertyReferenceBase*>(prop))
-            return value(prop, excluded, SerialPlan::REFERENCE, q->field, sizeof(ZubBaseReference), 0,
-                         detail(prop, q->required));
+            return value(prop, excluded, SerialPlan::REFERENCE, q->field, sizeof(ZubBaseReference),
+                         static_cast<int32_t>(q->flags), detail(prop, q->required));
         if (auto* q = dynamic_cast<const PropertyArray<float>*>(prop))
             return array(q, excluded, SerialPlan::FLOAT_ARRAY);
         if (auto* q = dynamic_cast<const PropertyArray<V3>*>(prop)) return array(q, excluded, SerialPlan::V3_ARRAY);
@@ -579,7 +579,8 @@ void SerialPlan::runEntry(const Entry& e, char* base, Packet& p) const {
         }
         case REFERENCE: {
             const Detail& d = details[e.detail];
-            property_codec::reference(p, *static_cast<ZubBaseReference*>(f), d.required, d.name);
+            property_codec::reference(p, *static_cast<ZubBaseReference*>(f), static_cast<uint32_t>(e.aux), d.required,
+                                      d.name);
             break;
         }
         case FLOAT_ARRAY:

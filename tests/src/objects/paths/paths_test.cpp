@@ -115,6 +115,13 @@ TEST(PathFollower, APathWithoutASegmentIsNotTravelledUntilItHasOne) {
     EXPECT_NEAR(worm->pathAlpha, 0.1f, 1e-4f);
     EXPECT_GT(worm->position.x, 105.0f);
     EXPECT_EQ(lone->position, V3(100, 300, 0));
+
+    // An editor copy of a follower travels the original's path: the path
+    // is named, not copied along.
+    EditorObject* copy = worm->duplicate();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(static_cast<Worm*>(copy)->pPath.get(), p);
+    deleteObject(copy);
 }
 
 TEST(Worm, CrawlsSpoilsTheFirstLooseAppleItTouchesAndDiesUnderThePig) {
