@@ -177,8 +177,8 @@ void Basket::tick(double time, double dt) {
 }
 
 void Basket::settle() {
-    // Each apple moves at most one place forward per tick; it glides there
-    // by itself.
+    // Each apple moves at most one place forward per tick, gliding there
+    // from where it is drawn.
     BasketSlot* previous = nullptr;
     for (BasketSlot* s : childrenOf<BasketSlot>(&slots)) {
         if (previous && s->occupant && !previous->occupant) {
@@ -186,6 +186,8 @@ void Basket::settle() {
             s->occupant = nullptr;
             previous->occupant = apple;
             apple->pSlot = previous;
+            apple->drawnPosition.setImmediate(apple->drawnPosition.get());
+            apple->drawnPosition.progress = 0.0f;
         }
         previous = s;
     }

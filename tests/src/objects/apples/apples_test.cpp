@@ -239,6 +239,7 @@ TEST_F(Apples, EachBasketShapeFillsItsPlacesAndItsApplesSettleOnePlacePerTick) {
     EXPECT_EQ(occupants(3), (std::vector<Apple*>{nullptr, d[2], d[3], d[4], d[5], nullptr}));
     level.step();
     EXPECT_EQ(occupants(3), (std::vector<Apple*>{d[2], d[3], d[4], d[5], nullptr, nullptr}));
+    EXPECT_GT(V3::distance(d[2]->position, d[2]->pSlot->worldPoint()), 1.0f);  // gliding there
     // The basket draws them between its back and front; the level's draw list does not.
     platform::NullRenderDevice* device = level.enableGraphics();
     auto draws = [&](EditorObject* o) {
