@@ -255,7 +255,10 @@ void Apple::tick(double time, double dt) {
         }
     }
 
-    if (bSpoiled && !bReplaced) makeReplacement();
+    // Spoiled while still hanging where it was made, it lies in mud or acid
+    // there: its replacement would spoil at once too and make another, in
+    // the same walk of the apple list, without end.
+    if (bSpoiled && !bReplaced && !bHanging) makeReplacement();
 }
 
 void Apple::tickInSlot(double time, double dt) {

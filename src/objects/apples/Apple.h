@@ -3,7 +3,8 @@
 // rolls them, carries them in baskets and brings them home, where each one
 // counts. It bounces and rolls by its own rules, spoils in mud and acid or
 // when animals bite it, is lost below the level, and every spoiled or lost
-// apple is replaced once by a fresh one where the level first put it. Super
+// apple is replaced once by a fresh one where the level first put it (not
+// one that spoils still hanging there: that place itself spoils apples). Super
 // apples are twice as big. A translucent ghost of each free apple is drawn
 // in the level's apple-ghost list.
 //
