@@ -20,7 +20,7 @@ constexpr uint32_t House = 0x0555c344u;
 constexpr uint32_t RPCHouseConstruct = 0xa6b61c2cu;
 constexpr uint32_t HousePart = 0x7573a015u;
 constexpr uint32_t RPCHousePartConstruct = 0x17dc443du;
-// Apples and baskets.
+// Apples, baskets and the compass.
 constexpr uint32_t Apple = 0x04d78df2u;
 // Devices: springboards, switches and shy decorations.
 constexpr uint32_t Springboard = 0xd30e441bu;
@@ -32,4 +32,16 @@ constexpr uint32_t Worm = 0x00319c45u;
 constexpr uint32_t Butterfly = 0xf9894be1u;
 constexpr uint32_t Sweet = 0x0620ee08u;
 constexpr uint32_t SweetPath = 0xe9a63c55u;
+constexpr uint32_t BasketSlot = 0x7005c13cu;
+constexpr uint32_t RPCBasketSlotSetup = 0x33e97ea4u;
+constexpr uint32_t Basket = 0xa110a69au;
+constexpr uint32_t BasketA = 0xc3257a1bu;
+constexpr uint32_t BasketB = 0xc3257a1cu;
+constexpr uint32_t BasketC = 0xc3257a1du;
+constexpr uint32_t BasketD = 0xc3257a1eu;
+constexpr uint32_t RPCBasketAConstruct = 0x7f2514c3u;
+constexpr uint32_t RPCBasketBConstruct = 0x0481ca04u;
+constexpr uint32_t RPCBasketCConstruct = 0x89de7f45u;
+constexpr uint32_t RPCBasketDConstruct = 0x0f3b3486u;
+constexpr uint32_t Compass = 0x305e0996u;
 }  // namespace object_ids
