@@ -26,4 +26,6 @@ constexpr uint32_t Apple = 0x04d78df2u;
 constexpr uint32_t Springboard = 0xd30e441bu;
 constexpr uint32_t Switch = 0xca411e92u;
 constexpr uint32_t Decoration = 0xd5992bbau;
+// Areas: the kinds of ground (slow, water, mud, acid, danger).
+constexpr uint32_t Area = 0xa6bad06au;
 }  // namespace object_ids
