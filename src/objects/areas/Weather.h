@@ -10,10 +10,9 @@
 // that a camera jump of several boxes is caught up over as many ticks.
 //
 // Emitters are plain objects (never replicated nor stored in level files)
-// that the game controller keeps in its weather list (WeatherEmitter::
-// forLevel). All random numbers come from the program-wide generator, in a
-// fixed order per sprite: phase, depth, y, x, then the start rotation of
-// leaves and flakes.
+// that the game controller keeps in its weather list (see forLevel). All
+// random numbers come from the program-wide generator, in a fixed order per
+// sprite: phase, depth, y, x, then the start rotation of leaves and flakes.
 #include <cstdint>
 #include <memory>
 
