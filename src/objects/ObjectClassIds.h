@@ -44,4 +44,6 @@ constexpr uint32_t RPCBasketBConstruct = 0x0481ca04u;
 constexpr uint32_t RPCBasketCConstruct = 0x89de7f45u;
 constexpr uint32_t RPCBasketDConstruct = 0x0f3b3486u;
 constexpr uint32_t Compass = 0x305e0996u;
+// Areas: the kinds of ground (slow, water, mud, acid, danger).
+constexpr uint32_t Area = 0xa6bad06au;
 }  // namespace object_ids
