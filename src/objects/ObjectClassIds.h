@@ -26,4 +26,12 @@ constexpr uint32_t Apple = 0x04d78df2u;
 constexpr uint32_t Springboard = 0xd30e441bu;
 constexpr uint32_t Switch = 0xca411e92u;
 constexpr uint32_t Decoration = 0xd5992bbau;
+// Hints, telescopes, secret areas, bending plants and wood signs.
+constexpr uint32_t TriggerHint = 0x5126c527u;
+constexpr uint32_t Telescope = 0xdc51ec84u;
+constexpr uint32_t SecretArea = 0x4f47049au;
+constexpr uint32_t VegetationBend = 0x2ad1388fu;
+constexpr uint32_t RPCVegetationBendConstruct = 0xae3d0bb7u;
+constexpr uint32_t SaveProgressTrigger = 0x5eb2c281u;
+constexpr uint32_t WoodSign = 0xb50d302au;
 }  // namespace object_ids
