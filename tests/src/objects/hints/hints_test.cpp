@@ -121,9 +121,11 @@ TEST_F(Hints, AnOnDemandHintShowsOnEveryUseOnlyTheFirstAfterItsDelayAlsoWithHint
     level.step(20);
     EXPECT_EQ(bubble(), nullptr);
     press();
+    const int used = level.frame;
     EXPECT_EQ(level.promptTarget.get(), h);
     EXPECT_EQ(level.promptPriority, TriggerHint::PROMPT_PRIORITY);
     EXPECT_TRUE(level.stepUntil([&] { return bubble() != nullptr; }, 40));
+    EXPECT_NEAR(level.frame - used, 30, 1);
     const SpeechBubble* first = bubble();
     EXPECT_EQ(first->pOwner.get(), sign);
     EXPECT_EQ(first->style, 2);
