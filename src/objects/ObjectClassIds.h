@@ -46,4 +46,12 @@ constexpr uint32_t RPCBasketDConstruct = 0x0f3b3486u;
 constexpr uint32_t Compass = 0x305e0996u;
 // Areas: the kinds of ground (slow, water, mud, acid, danger).
 constexpr uint32_t Area = 0xa6bad06au;
+// Hints, telescopes, secret areas, bending plants and wood signs.
+constexpr uint32_t TriggerHint = 0x5126c527u;
+constexpr uint32_t Telescope = 0xdc51ec84u;
+constexpr uint32_t SecretArea = 0x4f47049au;
+constexpr uint32_t VegetationBend = 0x2ad1388fu;
+constexpr uint32_t RPCVegetationBendConstruct = 0xae3d0bb7u;
+constexpr uint32_t SaveProgressTrigger = 0x5eb2c281u;
+constexpr uint32_t WoodSign = 0xb50d302au;
 }  // namespace object_ids
