@@ -44,4 +44,10 @@ constexpr uint32_t RPCBasketBConstruct = 0x0481ca04u;
 constexpr uint32_t RPCBasketCConstruct = 0x89de7f45u;
 constexpr uint32_t RPCBasketDConstruct = 0x0f3b3486u;
 constexpr uint32_t Compass = 0x305e0996u;
+// The geyser, the hedgehog, the horse, the rabbit and the snail.
+constexpr uint32_t Geyser = 0xad06400fu;
+constexpr uint32_t Hedgehog = 0xc202bd9bu;
+constexpr uint32_t Horse = 0x0555b681u;
+constexpr uint32_t Rabbit = 0xc659b874u;
+constexpr uint32_t Snail = 0x061bee17u;
 }  // namespace object_ids
