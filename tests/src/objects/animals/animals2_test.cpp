@@ -144,8 +144,8 @@ TEST(Hedgehog, SpikesTwoApplesAtOnceCarriesThemAndSurvivesOneBeingDeleted) {
 TEST(Horse, TurnsToTheNearestAppleBitesItInReachLicksAndWatchesTheNext) {
     Animals level(1500.0f);
     Horse* horse = level.place<Horse>(V3(0.0f, FLOOR_Y + 64.0f, 0.0f), [](Horse*) {});
-    Apple* behind = level.apple(V3(-150.0f, FLOOR_Y + 10.0f, 0.0f), false);
-    Apple* near = level.apple(V3(30.0f, 260.0f, 0.0f), false);
+    Apple* behind = level.apple(V3(-150.0f, FLOOR_Y + 10.0f, 0.0f));
+    Apple* near = level.apple(V3(30.0f, 260.0f, 0.0f));
     level.step();
     EXPECT_EQ(horse->state, Horse::ALERT);
     ASSERT_TRUE(level.stepUntil([&] { return near->bSpoiled != 0; }, 100));
@@ -185,8 +185,9 @@ TEST(Rabbit, BitesAnAppleOnItsBurrowOnlyOnceFullyOut) {
     EXPECT_TRUE(level.bitten(a));
 }
 
-TEST(Snail, NibblesALooseAppleOnItsWayButNeverAHangingOne) {
+TEST(Snail, NibblesALooseAppleOnItsWayButNeverAHangingOneAndWaitsWithoutAPath) {
     Animals level(1500.0f);
+    Snail* waiting = level.place<Snail>(V3(400.0f, FLOOR_Y, 0.0f), [](Snail*) {});
     auto* s = level.place<Snail>(V3(), [&](Snail* s) {
         s->pPath.set(level.path(-200.0f, 200.0f));
         s->pathSpeed = 0.2f;
@@ -198,4 +199,5 @@ TEST(Snail, NibblesALooseAppleOnItsWayButNeverAHangingOne) {
     EXPECT_GT(s->position.x, -50.0f);
     EXPECT_FALSE(hanging->bSpoiled);
     EXPECT_EQ(level.currentResult.applesLost, 1);
+    EXPECT_EQ(waiting->position, V3(400.0f, FLOOR_Y, 0.0f));
 }
