@@ -61,7 +61,7 @@ struct Animals : leveltest::TestLevel {
 
 }  // namespace
 
-TEST(Geyser, ErruptsOnItsRhythmRumblingFirstAndThrowsOnlyAVulnerablePig) {
+TEST(Geyser, EruptsOnItsRhythmRumblingFirstAndThrowsOnlyAVulnerablePig) {
     Animals level(10.0f);
     Geyser* g = level.place<Geyser>(V3(0.0f, FLOOR_Y, 0.0f), [](Geyser* g) {
         g->initialDelay = 0.5;
@@ -95,7 +95,7 @@ TEST(Geyser, ErruptsOnItsRhythmRumblingFirstAndThrowsOnlyAVulnerablePig) {
     EXPECT_GT(level.hero->physPoint.position.y, FLOOR_Y + 20.0f);
 }
 
-TEST(Geyser, ARhythmOfNoLengthErruptsEveryOtherTickAndAFarPigHearsNothing) {
+TEST(Geyser, ARhythmOfNoLengthEruptsEveryOtherTickAndAFarPigHearsNothing) {
     Animals level(1000.0f);
     // Two phases of no length used to enter each other without end.
     Geyser* g = level.place<Geyser>(V3(0.0f, FLOOR_Y, 0.0f), [](Geyser* g) { g->idleTime = g->eruptTime = 0.0; });
