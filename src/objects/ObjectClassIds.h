@@ -54,4 +54,10 @@ constexpr uint32_t VegetationBend = 0x2ad1388fu;
 constexpr uint32_t RPCVegetationBendConstruct = 0xae3d0bb7u;
 constexpr uint32_t SaveProgressTrigger = 0x5eb2c281u;
 constexpr uint32_t WoodSign = 0xb50d302au;
+// The geyser, the hedgehog, the horse, the rabbit and the snail.
+constexpr uint32_t Geyser = 0xad06400fu;
+constexpr uint32_t Hedgehog = 0xc202bd9bu;
+constexpr uint32_t Horse = 0x0555b681u;
+constexpr uint32_t Rabbit = 0xc659b874u;
+constexpr uint32_t Snail = 0x061bee17u;
 }  // namespace object_ids
