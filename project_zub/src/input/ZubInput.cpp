@@ -125,12 +125,15 @@ void ZubInput::updatePointers(const platform::InputSnapshot& s) {
             ++it;
         }
     }
+    // A press starts a new contact: nobody owns it yet (the mouse's record
+    // lives on from press to press).
     auto press = [](InputPointer* p) {
         p->bWentDown = 1;
         p->bHeld = 1;
         p->bDragged = 0;
         p->downX = p->x;
         p->downY = p->y;
+        p->owner.set(nullptr);
     };
     auto release = [](InputPointer* p) {
         p->bWentUp = 1;
@@ -143,10 +146,17 @@ void ZubInput::updatePointers(const platform::InputSnapshot& s) {
 
     for (InputPointer* p : pointers) {
         p->bWentDown = p->bWentUp = p->bTapped = 0;
-        // A synthesised tap is released one frame after its press.
+        // A synthesised tap goes down at the poll after it was added (so
+        // that everything ticked in that frame sees the press) and up at the
+        // next one.
         if (p->source == InputPointer::Source::Synthetic) {
-            release(p);
-            p->bEnded = true;
+            if (p->bPendingPress) {
+                p->bPendingPress = false;
+                press(p);
+            } else {
+                release(p);
+                p->bEnded = true;
+            }
         }
     }
 
@@ -247,8 +257,7 @@ void ZubInput::addMousePointer() {
     p->x = p->downX = mouseX;
     p->y = p->downY = mouseY;
     p->z = mouseZ;
-    p->bWentDown = 1;
-    p->bHeld = 1;
+    p->bPendingPress = true;
     pointers.insert(pointers.begin(), p);
 }
 

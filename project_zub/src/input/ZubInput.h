@@ -38,6 +38,7 @@ struct InputPointer {
     enum class Source : uint8_t { Mouse, Touch, Synthetic } source = Source::Mouse;
     int64_t touchId = 0;
     bool bEnded = false;  // removed at the next update
+    bool bPendingPress = false;  // a synthesised tap that goes down at the next update
 };
 
 class ZubInput {
@@ -97,7 +98,8 @@ public:
     bool wasAnyPointerPressed() const;
     ZubBase* getPointerOwner(int n = 0) const;
     void setPointerOwner(ZubBase* owner, int n = 0);
-    // A press at the mouse position, released at the next frame: a tap.
+    // A tap at the mouse position: a record that goes down at the next
+    // update and up at the one after, the first pointer meanwhile.
     void addMousePointer();
 
     // --- mouse ------------------------------------------------------------------

@@ -252,6 +252,23 @@ TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
     EXPECT_TRUE(input.mouseButtons[3]);
 }
 
+TEST_F(SdlBackendTest, AWarpOfTheCursorIsNotMovement) {
+    backend->warpMouse(100.4f, 50.0f);
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;  // the event the window system sends for the warp
+    e.motion.x = 100;
+    e.motion.y = 50;
+    push(e);
+    poll();
+    EXPECT_FALSE(input.mouseMoved);
+    EXPECT_FLOAT_EQ(input.mouseX, 100.4f);
+    e.motion.x = 104;  // the user moves it
+    push(e);
+    poll();
+    EXPECT_TRUE(input.mouseMoved);
+    EXPECT_EQ(input.mouseX, 104);
+}
+
 TEST_F(SdlBackendTest, TouchContactsInWindowPixelsAndNeverAsTheMouse) {
     SDL_Event e{};
     e.type = SDL_MOUSEBUTTONDOWN;  // what SDL may make of a touch

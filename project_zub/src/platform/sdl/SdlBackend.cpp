@@ -172,6 +172,10 @@ private:
     bool closeRequested_ = false;
     bool mouseMoved_ = false;
     int wheel_ = 0;
+    // The window position of the last warp, and for how many more polls its
+    // motion event is expected.
+    int warpX_ = 0, warpY_ = 0;
+    int warpPending_ = 0;
     std::u16string typed_;
 
     HeldFlags<KEY_COUNT> keys_;
@@ -310,6 +314,7 @@ void SdlBackend::resetInput() {
     typed_.clear();
     wheel_ = 0;
     mouseMoved_ = false;
+    warpPending_ = 0;
     closeRequested_ = false;
 }
 
@@ -402,6 +407,9 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             break;
         case SDL_MOUSEMOTION:
             if (e.motion.which == SDL_TOUCH_MOUSEID) break;
+            // The event a warp of ours makes is where we put the cursor, not
+            // movement by the user.
+            if (warpPending_ > 0 && e.motion.x == warpX_ && e.motion.y == warpY_) break;
             mouseX_ = static_cast<float>(e.motion.x);
             mouseY_ = static_cast<float>(e.motion.y);
             mouseMoved_ = true;
@@ -464,6 +472,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
 }
 
 void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
+    if (warpPending_ > 0) --warpPending_;
     keys_.beginPoll();
     mouseButtons_.beginPoll();
     std::erase_if(contacts_, [](const Contact& c) { return c.releaseLater; });
@@ -522,7 +531,10 @@ void SdlBackend::showCursor(bool visible) {
 
 void SdlBackend::warpMouse(float x, float y) {
     if (!window_) return;
-    SDL_WarpMouseInWindow(window_, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
+    warpX_ = static_cast<int>(std::lround(x));
+    warpY_ = static_cast<int>(std::lround(y));
+    warpPending_ = 3;  // its event comes in one of the next two polls
+    SDL_WarpMouseInWindow(window_, warpX_, warpY_);
     mouseX_ = x;
     mouseY_ = y;
 }

@@ -1,0 +1,36 @@
+#include "gui/GameSquare.h"
+
+#include "gfx/StretchSkin.h"
+#include "gui/GuiClassIds.h"
+#include "gui/GuiEnvironment.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "text/FontQuad.h"
+
+ZUB_IMPLEMENT_CLASS_ABSTRACT(GameSquare, Renderable, gui_ids::GameSquare)
+
+GameSquare::GameSquare(float x, float y, float z, float width, float height, bool bOpaque,
+                       std::u16string_view titleText)
+    : title(titleText) {
+    const std::u16string_view name = bOpaque ? u"gui-game-square-opaque:0" : u"gui-game-square:0";
+    ResourceManager* resources = ResourceManager::active();
+    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    auto* source = zub_cast<Skin>(resources->find(name, true));
+    if (!source) ZUB_ERROR(u"The resource '%s' is not a skin.", name);
+    auto* skin = new StretchSkin(source);
+    skin->setBorders(36, 36, 36, 36);
+    skin->setSize(width, height);
+    pSkin = skin;
+    bOwnsSkin = 1;
+    position = V3(x, y, z);
+    onTransformChanged();
+}
+
+GameSquare::~GameSquare() = default;
+
+void GameSquare::render() {
+    Renderable::render();
+    if (bHidden || title.empty() || !pSkin) return;
+    gui::font(u"fontMedium")
+        ->drawText(position.x, position.y + pSkin->height * 0.5f - 30.0f, position.z, 0x80000000u, 0x14, title);
+}

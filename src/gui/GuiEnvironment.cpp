@@ -1,0 +1,130 @@
+#include "gui/GuiEnvironment.h"
+
+#include "audio/Sound.h"
+#include "engine/ContextManager.h"
+#include "engine/Zub.h"
+#include "gfx/RenderCounters.h"
+#include "gui/ContextMessageBox.h"
+#include "input/ZubInput.h"
+#include "lang/Language.h"
+#include "records/GameConfiguration.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "text/FontQuad.h"
+
+namespace gui {
+
+namespace {
+
+Environment theEnvironment;
+
+// The YES/NO box of an Escape on a screen that asks first: YES closes the
+// screen that asked (when it is still there).
+class EscapeConfirmBox : public ContextMessageBox {
+public:
+    explicit EscapeConfirmBox(Context* asker) : askerRef(this) {
+        askerRef.set(asker);
+        title = gui::text(SID_CONFIRM);
+        button1Caption = gui::text(SID_YES);
+        button2Caption = gui::text(SID_NO);
+        result = &answer;
+        build();
+    }
+    void tickContents(double time, double dt) override {
+        ContextMessageBox::tickContents(time, dt);
+        if (answer == 0) {
+            answer = -1;
+            if (auto* asker = static_cast<Context*>(askerRef.get())) asker->done = 1;
+        }
+    }
+
+private:
+    ZubBaseReference askerRef;
+    int32_t answer = -1;
+};
+
+void confirmClose(Context* c) {
+    if (ContextManager* stack = screenStack(c)) stack->pushContext(new EscapeConfirmBox(c));
+    else c->done = 1;
+}
+
+bool isFirePressed() {
+    const GameConfiguration* config = theEnvironment.configuration;
+    ZubInput* in = ZubInput::active();
+    if (!config || !in) return false;
+    const ControlBinding& fire = config->controls[GameConfiguration::CONTROL_JUMP];
+    return in->wasKeyPressed(fire.key) || in->wasKeyPressed(fire.alternative);
+}
+
+}  // namespace
+
+Environment& environment() { return theEnvironment; }
+
+void installEngineHooks() {
+    Context::environment.confirmClose = &confirmClose;
+    Context::environment.isCloseInputPressed = &isFirePressed;
+}
+
+void removeEngineHooks() {
+    if (Context::environment.confirmClose == &confirmClose) Context::environment.confirmClose = nullptr;
+    if (Context::environment.isCloseInputPressed == &isFirePressed) Context::environment.isCloseInputPressed = nullptr;
+}
+
+Language* language() {
+    if (theEnvironment.language) return theEnvironment.language;
+    return ZUB ? ZUB->language : nullptr;
+}
+
+const char16_t* text(int32_t id) {
+    const Language* l = language();
+    return l ? l->getText(id) : u"";
+}
+
+bool rightToLeft() {
+    const Language* l = language();
+    return l && l->bRightToLeft == 1;
+}
+
+FontQuad* font(std::u16string_view name) {
+    ResourceManager* resources = ResourceManager::active();
+    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    auto* f = zub_cast<FontQuad>(resources->find(name, true));
+    if (!f) ZUB_ERROR(u"The resource '%s' is not a font.", name);
+    return f;
+}
+
+namespace {
+Sound* findSound(std::u16string_view name) {
+    ResourceManager* resources = ResourceManager::active();
+    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    auto* s = zub_cast<Sound>(resources->find(name, true));
+    if (!s) ZUB_ERROR(u"The resource '%s' is not a sound.", name);
+    return s;
+}
+}  // namespace
+
+void playSound(std::u16string_view name) { findSound(name)->play(); }
+
+void playSoundAtFrequency(std::u16string_view name, float factor) { findSound(name)->playAtFrequency(factor); }
+
+ContextManager* screenStack(ZubBase* from) {
+    if (theEnvironment.contextManager) return theEnvironment.contextManager;
+    for (ZubBase* o = from; o; o = o->parent)
+        if (auto* stack = zub_cast<ContextManager>(o)) return stack;
+    return nullptr;
+}
+
+Context* topContext(ZubBase* from) {
+    ContextManager* stack = screenStack(from);
+    return stack ? stack->getTop() : nullptr;
+}
+
+void applyConfiguration() {
+    if (theEnvironment.applyConfiguration) theEnvironment.applyConfiguration();
+}
+
+int32_t frameCounter() { return renderCounters.frameNumber; }
+
+bool isDebugLocked() { return !ZUB || ZUB->bDebugLocked != 0; }
+
+}  // namespace gui
