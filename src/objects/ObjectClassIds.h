@@ -44,4 +44,10 @@ constexpr uint32_t RPCBasketBConstruct = 0x0481ca04u;
 constexpr uint32_t RPCBasketCConstruct = 0x89de7f45u;
 constexpr uint32_t RPCBasketDConstruct = 0x0f3b3486u;
 constexpr uint32_t Compass = 0x305e0996u;
+// Animals: the bear, the bee, the two fishes and the frog.
+constexpr uint32_t Bear = 0x0025eb9au;
+constexpr uint32_t Bee = 0x0001262cu;
+constexpr uint32_t FishA = 0x052e3debu;
+constexpr uint32_t FishB = 0x052e3decu;
+constexpr uint32_t Frog = 0x0028562eu;
 }  // namespace object_ids
