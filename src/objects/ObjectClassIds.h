@@ -60,4 +60,10 @@ constexpr uint32_t Hedgehog = 0xc202bd9bu;
 constexpr uint32_t Horse = 0x0555b681u;
 constexpr uint32_t Rabbit = 0xc659b874u;
 constexpr uint32_t Snail = 0x061bee17u;
+// Animals: the bear, the bee, the two fishes and the frog.
+constexpr uint32_t Bear = 0x0025eb9au;
+constexpr uint32_t Bee = 0x0001262cu;
+constexpr uint32_t FishA = 0x052e3debu;
+constexpr uint32_t FishB = 0x052e3decu;
+constexpr uint32_t Frog = 0x0028562eu;
 }  // namespace object_ids
