@@ -26,4 +26,16 @@ constexpr uint32_t Apple = 0x04d78df2u;
 constexpr uint32_t Springboard = 0xd30e441bu;
 constexpr uint32_t Switch = 0xca411e92u;
 constexpr uint32_t Decoration = 0xd5992bbau;
+// Scenery: skinned paths, fences, plants, waterfalls and terrain decorations.
+constexpr uint32_t SkinnedPath = 0x13c96f1eu;
+constexpr uint32_t RPCSkinnedPathConstruct = 0x6f069806u;
+constexpr uint32_t ScrollingSkinnedPath = 0x550fdd6du;
+constexpr uint32_t Fence = 0x052bf6a1u;
+constexpr uint32_t RPCFenceConstruct = 0xd4d5e7c9u;
+constexpr uint32_t Vegetation = 0xd38f1056u;
+constexpr uint32_t RPCVegetationConstruct = 0x7e0bf63eu;
+constexpr uint32_t Waterfall = 0xf08122a2u;
+constexpr uint32_t TerrainDeco = 0x96fe1530u;
+constexpr uint32_t RPCTerrainDecoConstruct = 0x6a482018u;
 }  // namespace object_ids
+
