@@ -34,7 +34,6 @@ struct Scenery : testing::Test {
         o->netPostReplicateGlobal();
         return o;
     }
-    // The translation of every recorded draw.
     std::vector<V3> drawnAt() {
         std::vector<V3> out;
         for (const auto& d : device->draws) out.emplace_back(d.world.m[3][0], d.world.m[3][1], 0.0f);
@@ -91,7 +90,6 @@ TEST_F(Scenery, AFenceStandsItsStakesEvenlyAlongThePathWithBeamsBetweenWhileInVi
     ASSERT_EQ(drawnAt().size(), 1u);
     expectNear(drawnAt()[0], V3(-28, 300, 0));
     // Out of view by more than its culling square: not even tried.
-    fence->stakeCount = 3;
     const int tried = renderCounters.renderablesTotal;
     level.game->camera->resetAt(100 + 256 + 513, 300, -512);
     fence->renderObject();
@@ -163,9 +161,7 @@ TEST_F(Scenery, DecorationsAndPlantsFollowTheirTerrainAndTheDecorationGoesWithIt
     plant->pTerrain.set(terrain);
     plant->rectShrink = {0.5f, 0.0f, 0.5f, 0.0f};
     plant->setPosition(200, 900, 0);
-    auto* skin = static_cast<Quad*>(plant->pSkin);
-    EXPECT_EQ(skin->width, quad(u"shrubs:0")->width / 4);
-    EXPECT_EQ(skin->origin.y, -skin->height / 2);  // standing on its base
+    EXPECT_EQ(static_cast<Quad*>(plant->pSkin)->width, quad(u"shrubs:0")->width / 4);  // a quarter left
     // The band's first pair sits on the terrain point it starts from.
     auto expectOnTerrain = [&] {
         ASSERT_EQ(deco->skinStartingSegment, 15 - 4);
