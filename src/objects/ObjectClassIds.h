@@ -66,4 +66,16 @@ constexpr uint32_t Bee = 0x0001262cu;
 constexpr uint32_t FishA = 0x052e3debu;
 constexpr uint32_t FishB = 0x052e3decu;
 constexpr uint32_t Frog = 0x0028562eu;
+// Scenery: skinned paths, fences, plants, waterfalls and terrain decorations.
+constexpr uint32_t SkinnedPath = 0x13c96f1eu;
+constexpr uint32_t RPCSkinnedPathConstruct = 0x6f069806u;
+constexpr uint32_t ScrollingSkinnedPath = 0x550fdd6du;
+constexpr uint32_t Fence = 0x052bf6a1u;
+constexpr uint32_t RPCFenceConstruct = 0xd4d5e7c9u;
+constexpr uint32_t Vegetation = 0xd38f1056u;
+constexpr uint32_t RPCVegetationConstruct = 0x7e0bf63eu;
+constexpr uint32_t Waterfall = 0xf08122a2u;
+constexpr uint32_t TerrainDeco = 0x96fe1530u;
+constexpr uint32_t RPCTerrainDecoConstruct = 0x6a482018u;
 }  // namespace object_ids
+
