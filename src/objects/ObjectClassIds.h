@@ -44,4 +44,13 @@ constexpr uint32_t RPCBasketBConstruct = 0x0481ca04u;
 constexpr uint32_t RPCBasketCConstruct = 0x89de7f45u;
 constexpr uint32_t RPCBasketDConstruct = 0x0f3b3486u;
 constexpr uint32_t Compass = 0x305e0996u;
+// Machines: blasts and what they throw, moving platforms, rotators and
+// drawbridges.
+constexpr uint32_t BlastableObject = 0x91c1ea60u;
+constexpr uint32_t Explosion = 0x5b8bcc01u;
+constexpr uint32_t PathPlatform = 0x38d57d25u;
+constexpr uint32_t Rotator = 0xb37e5b0bu;
+constexpr uint32_t SpringRotator = 0xc8f92f88u;
+constexpr uint32_t Drawbridge = 0x2c60881bu;
+constexpr uint32_t RPCDrawbridgeConstruct = 0x88b5a843u;
 }  // namespace object_ids
