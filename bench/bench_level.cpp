@@ -4,9 +4,11 @@
 // order: the hero running right and left across rolling terrain and jumping
 // every 0.7 s, her three piglets wandering about the house, 40 apples on the
 // field (half resting, half bouncing: an apple of the bouncing half that
-// comes to rest is tossed up again), 12 animals travelling their paths (the
-// path critters that exist: six worms crawling the terrain beyond the field,
-// six butterflies fluttering over it), four moving platforms going to and
+// comes to rest is tossed up again), 12 animals beyond the field (two
+// bears, two bees, two hedgehogs, two snails and a fish on paths, a frog, a
+// rabbit and a horse in place; where the animals are not built, twelve path
+// critters stand in for them: six worms crawling the terrain and six
+// butterflies fluttering over the field), four moving platforms going to and
 // fro above the field, and 300 hulls in all (the terrain, the house, the
 // platforms and 294 boxes on ledges over the whole level). Reported as the
 // share of the 10 ms frame budget, and as a ratio against the bare sweeps of
@@ -50,6 +52,19 @@
 #include "world/HullList.h"
 #include "world/Terrain.h"
 #include "world/Xsect.h"
+
+#if __has_include("objects/animals/BearAndBee.h")
+#define BENCH_REAL_ANIMALS 1
+#include "objects/animals/BearAndBee.h"
+#include "objects/animals/Fishes.h"
+#include "objects/animals/Frog.h"
+#include "objects/animals/Hedgehog.h"
+#include "objects/animals/Horse.h"
+#include "objects/animals/Rabbit.h"
+#include "objects/animals/Snail.h"
+#else
+#define BENCH_REAL_ANIMALS 0
+#endif
 
 namespace {
 
@@ -231,13 +246,7 @@ public:
         hero(FIELD);
         for (int type = 2; type <= 4; ++type) piglet(type);
         for (int i = 0; i < APPLES; ++i) spawn<Apple>(appleList, V3(apartX(i), dropY(i), 0.0f))->bHanging = 0;
-        for (int i = 0; i < CRITTERS / 2; ++i) {
-            const float x = FIELD + 1200.0f + 250.0f * static_cast<float>(i);
-            Worm* w = follower<Worm>(path(V3(x, 0.0f, 0.0f), V3(200.0f, 0.0f, 0.0f)), 0.2f, 0.1f * i);
-            w->pTerrain.set(terrain);
-            const float bx = FIELD - 900.0f + 300.0f * static_cast<float>(i);
-            follower<Butterfly>(path(V3(bx, 350.0f, 0.0f), V3(250.0f, 50.0f, 0.0f)), 0.25f, 0.15f * i);
-        }
+        animals(terrain);
         for (int i = 0; i < PLATFORMS; ++i) {
             const float x = FIELD - 800.0f + 450.0f * static_cast<float>(i);
             BezierPath* p = path(V3(x, 260.0f, 0.0f), V3(300.0f, 80.0f, 0.0f));
@@ -253,6 +262,35 @@ public:
             const float y = 600.0f + 220.0f * static_cast<float>(i / 49);
             withHull(V3(x, y, 0.0f), {V3(-40, 0, 0), V3(40, 0, 0), V3(40, 60, 0), V3(-40, 60, 0)}, true);
         }
+    }
+
+    // Twelve animals on and beside their own stretch of ground beyond the
+    // field (the hero does not run there), each over a path of its own.
+    void animals(Terrain* terrain) {
+        auto onGround = [&](PathFollower* f) { f->pTerrain.set(terrain); };
+        auto at = [](int i) { return FIELD + 1200.0f + 250.0f * static_cast<float>(i); };
+        auto walk = [&](int i, float y) { return path(V3(at(i), y, 0.0f), V3(200.0f, 0.0f, 0.0f)); };
+#if BENCH_REAL_ANIMALS
+        onGround(follower<Bear>(walk(0, 0.0f), 0.2f, 0.0f));
+        onGround(follower<Bear>(walk(1, 0.0f), 0.2f, 0.5f));
+        follower<Bee>(walk(2, 250.0f), 0.3f, 0.2f);
+        follower<Bee>(walk(3, 250.0f), 0.3f, 0.7f);
+        onGround(follower<Hedgehog>(walk(4, 0.0f), 0.25f, 0.1f));
+        onGround(follower<Hedgehog>(walk(5, 0.0f), 0.25f, 0.6f));
+        onGround(follower<Snail>(walk(6, 0.0f), 0.1f, 0.3f));
+        onGround(follower<Snail>(walk(7, 0.0f), 0.1f, 0.8f));
+        follower<FishA>(walk(8, -60.0f), 0.2f, 0.4f);
+        spawn<Frog>(objectList, V3(at(9), terrainY(at(9)) + 20.0f, 0.0f));
+        spawn<Rabbit>(objectList, V3(at(10), terrainY(at(10)), 0.0f));
+        spawn<Horse>(objectList, V3(at(11), terrainY(at(11)) + 60.0f, 0.0f));
+#else
+        for (int i = 0; i < CRITTERS / 2; ++i) {
+            onGround(follower<Worm>(walk(i, 0.0f), 0.2f, 0.1f * static_cast<float>(i)));
+            const float bx = FIELD - 900.0f + 300.0f * static_cast<float>(i);
+            BezierPath* flight = path(V3(bx, 350.0f, 0.0f), V3(250.0f, 50.0f, 0.0f));
+            follower<Butterfly>(flight, 0.25f, 0.15f * static_cast<float>(i));
+        }
+#endif
     }
 
     NetRole* role;
@@ -328,6 +366,7 @@ void BM_LevelFrame(benchmark::State& state) {
     state.counters["vs_bare_sweeps"] = benchmark::Counter(seconds / bareSweepSeconds(state.iterations()));
     state.counters["hulls"] = benchmark::Counter(level.hullList->countChildren());
     state.counters["apples"] = benchmark::Counter(level.appleList->countChildren());
+    state.counters["real_animals"] = benchmark::Counter(BENCH_REAL_ANIMALS);
     const int objects = level.objectList->countChildren() + level.appleList->countChildren() +
                         level.pigletList->countChildren() + level.pigList->countChildren();
     state.counters["objects"] = benchmark::Counter(objects);
