@@ -77,5 +77,14 @@ constexpr uint32_t RPCVegetationConstruct = 0x7e0bf63eu;
 constexpr uint32_t Waterfall = 0xf08122a2u;
 constexpr uint32_t TerrainDeco = 0x96fe1530u;
 constexpr uint32_t RPCTerrainDecoConstruct = 0x6a482018u;
+// Machines: blasts and what they throw, moving platforms, rotators and
+// drawbridges.
+constexpr uint32_t BlastableObject = 0x91c1ea60u;
+constexpr uint32_t Explosion = 0x5b8bcc01u;
+constexpr uint32_t PathPlatform = 0x38d57d25u;
+constexpr uint32_t Rotator = 0xb37e5b0bu;
+constexpr uint32_t SpringRotator = 0xc8f92f88u;
+constexpr uint32_t Drawbridge = 0x2c60881bu;
+constexpr uint32_t RPCDrawbridgeConstruct = 0x88b5a843u;
 }  // namespace object_ids
 
