@@ -5,7 +5,6 @@
 
 #include "MenuHarness.h"
 #include "gui/GuiEnvironment.h"
-#include "gui/MenuItemCharKey.h"
 #include "records/ProfileManager.h"
 
 namespace playerstest {
@@ -19,28 +18,18 @@ struct PlayersRig {
         profiles->current = 0;
         gui::environment().profiles = profiles.get();
     }
-
     std::vector<WString> names() const {
         std::vector<WString> out;
         for (int i = 0; i < profiles->countProfiles(); ++i) out.push_back(profiles->getProfileName(i));
         return out;
     }
-
-    // A touch tap at an item's anchor: down for a frame, then up.
-    void tap(CursorTarget* item) {
-        const V3 at = item->cursorAnchor(0);
-        h.touchDown(1, at.x, at.y);
-        h.step();
-        h.touchUp(1);
-        h.step();
+    // Typed one character a frame, as the input layer hands them out.
+    void type(std::u16string_view text) {
+        h.type(text);
+        h.step(static_cast<int>(text.size()));
     }
+    // The reference-screen point of a page's world point.
+    static V3 at(ContextMenu* page, float x, float y) { return page->worldToScreen(V3(x, y, 0.0f)); }
 };
-
-// The on-screen key of a character on a page, or null.
-inline MenuItemCharKey* keyOf(ZubBase* page, char16_t c) {
-    for (MenuItemCharKey* k : childrenOf<MenuItemCharKey>(page))
-        if (k->character == c) return k;
-    return nullptr;
-}
 
 }  // namespace playerstest
