@@ -2,7 +2,7 @@
 // What the menus and items take from the program around them: the screen
 // stack, the backdrop and overlay contexts, the address the shell opens after
 // shutdown, the language, the configuration and the step that pushes it into
-// the engine. The game's global object fills the environment when it has
+// the engine, and the player profiles. The game's global object fills the environment when it has
 // made these (tests fill it themselves); the menus read it as they work.
 //
 // Fonts and sounds are resources found by name ("fontMedium", "mouseClick").
@@ -17,6 +17,7 @@ class ContextManager;
 class FontQuad;
 class GameConfiguration;
 class Language;
+class ProfileManager;
 class ZubBase;
 
 namespace gui {
@@ -32,8 +33,11 @@ struct Environment {
     WString* pendingUrl = nullptr;
     // Null: the engine's language.
     Language* language = nullptr;
-    // Its fire binding closes screens that close on fire.
-    const GameConfiguration* configuration = nullptr;
+    // The game's settings record, which pages edit in place; its fire
+    // binding closes screens that close on fire.
+    GameConfiguration* configuration = nullptr;
+    // The player profiles (the players page, the greeting, the name entry).
+    ProfileManager* profiles = nullptr;
     // Pushes the configuration into the engine, keeping the video mode
     // (GameConfiguration::applyToEngine with -1, -1).
     std::function<void()> applyConfiguration;

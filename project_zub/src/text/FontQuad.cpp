@@ -315,6 +315,11 @@ bool FontQuad::usesSystemFont(int flags) const {
     return s && s->isOpen();
 }
 
+bool FontQuad::canDraw(char32_t code, int flags) const {
+    if (usesSystemFont(flags)) return SystemFont::active()->hasGlyph(code);
+    return code <= 0xFFFF && hasGlyph(static_cast<char16_t>(code));
+}
+
 float FontQuad::lineWidth(std::u16string_view line, int flags, float scale) const {
     if (usesSystemFont(flags)) {
         const int lineHeight = std::max(1, height);

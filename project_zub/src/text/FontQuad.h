@@ -147,6 +147,10 @@ public:
     // The glyph of a UTF-16 unit (quad null when the font has none).
     Glyph getGlyph(char16_t code) const;
     bool hasGlyph(char16_t code) const { return findGlyph(code) != nullptr; }
+    // Whether a text drawn with these flags shows a glyph for the character:
+    // the system font's when the flags draw with it (0x200 while one is
+    // open), else one of the font's own.
+    bool canDraw(char32_t code, int flags) const;
     // The advance of a unit at scale 1 (no glyph: defaultCharWidth).
     float advanceOf(char16_t code) const;
     int glyphCount() const { return glyphTotal; }

@@ -93,6 +93,11 @@ float SystemFont::measure(std::u16string_view text, int lineHeight) {
     return static_cast<float>(pen);
 }
 
+bool SystemFont::hasGlyph(char32_t code) {
+    platform::FontRasterizer* f = face(32);
+    return f && f->hasGlyph(code);
+}
+
 const SystemFont::Image* SystemFont::render(std::u16string_view text, int lineHeight) {
     if (text.empty()) return nullptr;
     platform::FontRasterizer* f = face(lineHeight);

@@ -57,6 +57,10 @@ public:
     // design units; 0 when closed.
     float measure(std::u16string_view text, int lineHeight);
 
+    // Whether the face has a glyph of its own for the character (render
+    // leaves out characters it has none for); false when closed.
+    bool hasGlyph(char32_t code);
+
     // Forgets every rendered string.
     void clear();
     size_t cachedStrings() const { return images.size(); }
