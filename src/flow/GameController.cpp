@@ -14,6 +14,7 @@
 #include "flow/Sky.h"
 #include "flow/TouchHudControl.h"
 #include "gfx/ContextBlender.h"
+#include "gfx/Quad.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
@@ -21,6 +22,8 @@
 #include "objects/areas/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
+#include "objects/scenery/Scenery.h"
+#include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
 #include "object/Property.h"
 #include "records/GameConfiguration.h"
@@ -147,10 +150,23 @@ void GameController::local_construct() {
     terrain->netCallPostReplicate();
     objectList->netAddChild(terrain);
 
+    // The decorations lay their bands along the terrain in the global pass.
+    auto decorate = [&](const char16_t* skin, int segments, int flags) {
+        auto* deco = static_cast<TerrainDeco*>(registerNew(new TerrainDeco));
+        deco->construct(terrain, findResource<Quad>(skin), segments, flags);
+        deco->netCallPostReplicate();
+        deco->netCallPostReplicateGlobal();
+        objectList->netAddChild(deco);
+    };
+    decorate(u"deco-grass:0", 64, 28);
+
     auto* hero = static_cast<Pig*>(registerNew(new Pig));
     hero->setPigletCount(1);
     hero->netCallPostReplicate();
     pigList->netAddChild(hero);
+
+    decorate(u"terrain-grassy:0", 512, 261);
+    decorate(u"ground-grass:0", 512, 1);
 
     auto* house = static_cast<House*>(registerNew(new House));
     house->construct();
@@ -179,6 +195,13 @@ void GameController::netPostReplicateGlobal() {
     {
         ServerScope scope(&client);
         if (!client) makeBoundary();
+    }
+    if (season >= 0 && season < 4) {
+        static const char16_t* const kHills[4][2] = {{u"hillsA-spring:0", u"hillsB-spring:0"},
+                                                     {u"hillsA-summer:0", u"hillsB-summer:0"},
+                                                     {u"hillsA-autumn:0", u"hillsB-autumn:0"},
+                                                     {u"hillsA-winter:0", u"hillsB-winter:0"}};
+        bgList->addChild(new HillsBackdrop(findResource<Skin>(kHills[season][0]), findResource<Skin>(kHills[season][1])));
     }
     if (getConfiguration().detailLevel >= 1) {
         WeatherEmitter::forLevel(*this);

@@ -94,10 +94,12 @@ public:
     void construct();
     // The contexts and the lists; on the server (or without a role) also the
     // editor panel and the starter content of every level: a grassy placed
-    // object, the terrain, the hero, the house and one apple.
+    // object, the terrain with three decorations, the hero, the house and
+    // one apple.
     void local_construct();
     // The level's set-up once every object of the level exists (unless it
-    // is edited): the boundary walls and floor, the weather and the piglets
+    // is edited): the boundary walls and floor, the season's hills, the
+    // weather and the piglets
     // (graphics detail 1 or more; piglets not on bonus levels), the result's
     // counts, then state 1.
     void netPostReplicateGlobal() override;

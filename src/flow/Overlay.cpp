@@ -9,7 +9,7 @@
 #include "platform/KeyCodes.h"
 #include "records/GameConfiguration.h"
 
-ZUB_IMPLEMENT_CLASS(Overlay, Context, flow_ids::Overlay)
+ZUB_IMPLEMENT_CLASS(Overlay, ContextMenu, flow_ids::Overlay)
 
 Overlay::Maker Overlay::makers[KIND_COUNT] = {};
 
@@ -31,7 +31,7 @@ ZubBase* Overlay::closedOverlayOwner() {
 }
 
 void Overlay::tickContents(double time, double dt) {
-    Context::tickContents(time, dt);
+    ContextMenu::tickContents(time, dt);
 
     if (const ZubInput* in = ZubInput::active()) {
         bool request = in->wasKeyPressed(platform::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||

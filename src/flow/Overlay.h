@@ -1,6 +1,6 @@
 #pragma once
 // The base of the in-game overlays (pause menu, hint panel, level map,
-// statistics, tutorial): a screen that is not pushed on the screen stack but
+// statistics, tutorial): a menu that is not pushed on the screen stack but
 // held by the root object, which ticks only it (and the player list) while
 // it is open, so that the level stands still behind it. The base decides
 // when the overlay closes: which inputs dismiss it, a guard time that
@@ -18,9 +18,9 @@
 // which each overlay class fills in; a kind without a maker opens nothing.
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gui/ContextMenu.h"
 
-class Overlay : public Context {
+class Overlay : public ContextMenu {
     ZUB_DECLARE_CLASS(Overlay)
 public:
     enum Kind : int { PAUSE_MENU = 0, TUTORIAL, STATISTICS, MINIMAP, KIND_COUNT };
@@ -35,7 +35,8 @@ public:
     // release of the press that closed the overlay clicks nothing beneath.
     ~Overlay() override;
 
-    // The children and the state timer, then the dismiss rules above.
+    // The menu (navigation, the items, the state timer), then the dismiss
+    // rules above.
     void tickContents(double time, double dt) override;
     // Fills the overlay on every peer before it opens (its construct call);
     // the base has nothing to fill.

@@ -16,6 +16,8 @@
 #include "objects/areas/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
+#include "objects/scenery/Scenery.h"
+#include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
 #include "sys/Logger.h"
 #include "world/Hull.h"
@@ -42,12 +44,14 @@ TEST(LevelFile, StarterLevelComesBackObjectForObjectAndIsSetUpForPlay) {
     const std::vector<uint8_t> level = h.writeLevel([&](LevelDraft& d) {
         GameController& gc = d.controller();
         // The root made the controller, its contexts, lists and editor panel,
-        // and the starter content: the grassy object and the terrain, the
-        // hero, the house and one apple; the draft's set-up did not run.
+        // and the starter content: the grassy object, the terrain with its
+        // three decorations, the hero, the house and one apple; the draft's
+        // set-up did not run.
         EXPECT_TRUE(gc.contextBackground && gc.contextGame && gc.contextHUD && gc.editor);
         EXPECT_EQ(count(gc.contextGame), 18);
-        EXPECT_EQ(countOf<A99Object>(gc.objectList), 2);
+        EXPECT_EQ(countOf<A99Object>(gc.objectList), 5);
         EXPECT_EQ(countOf<Terrain>(gc.objectList), 1);
+        EXPECT_EQ(countOf<TerrainDeco>(gc.objectList), 3);
         EXPECT_EQ(countOf<Pig>(gc.pigList), 1);
         EXPECT_EQ(countOf<House>(gc.houseList), 1);
         EXPECT_EQ(countOf<Apple>(gc.appleList), 1);
@@ -87,7 +91,11 @@ TEST(LevelFile, StarterLevelComesBackObjectForObjectAndIsSetUpForPlay) {
     EXPECT_EQ(hull->segmentCount(), 4);
     const V3 corners[4] = {V3(-2000, 3000, 0), V3(-2000, -484, 0), V3(2500, -484, 0), V3(2500, 3000, 0)};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(hull->vertexAt(i)->vertex, corners[i]) << i;
-    // Weather and piglets at detail 1; ten apples needed of two.
+    // The season's hills; weather and piglets at detail 1; ten apples
+    // needed of two.
+    ASSERT_EQ(count(gc.bgList), 1);
+    EXPECT_EQ(static_cast<HillsBackdrop*>(gc.bgList->firstChild)->pSkinBack,
+              h.resources.find(u"hillsA-autumn:0"));
     EXPECT_EQ(countOf<AutumnLeaf>(gc.weatherList), 1);
     EXPECT_EQ(countOf<Piglet>(gc.pigletList), 3);
     EXPECT_EQ(gc.applesNeeded, 2);
@@ -126,6 +134,7 @@ TEST(LevelFile, SetUpFollowsDetailBonusSeasonAndWeather) {
             d.controller().weatherIntensity = c.intensity;
             for (int i = 0; i < 11; ++i) d.place<Apple>(V3(100.0f * i, 50.0f, 0.0f), d.controller().appleList);
         }));
+        EXPECT_EQ(count(gc.bgList), 1);
         EXPECT_EQ(countOf<Piglet>(gc.pigletList), c.piglets);
         EXPECT_EQ(count(gc.weatherList), c.weather ? 1 : 0);
         // Twelve apples, ten needed.
@@ -140,7 +149,7 @@ TEST(LevelFile, TheEditSwitchLeavesALoadedLevelAsItIsStored) {
     GameController& gc = h.play(h.writeLevel());
     EXPECT_TRUE(gc.isEditing());
     EXPECT_EQ(gc.state, 0);
-    EXPECT_EQ(countOf<A99Object>(gc.objectList), 2);
+    EXPECT_EQ(countOf<A99Object>(gc.objectList), 5);
     h.frame(5);
     EXPECT_EQ(gc.playFrameCount, 0);
 }
