@@ -189,7 +189,8 @@ void GameController::netPostReplicateGlobal() {
                           u"The playing area is not finite; the default is used.");
         playingArea = defaultPlayingArea();
     }
-    if (!std::isfinite(parTime)) parTime = 60.0;
+    // The countdown is kept as a float.
+    if (!(std::fabs(parTime) < 1.0e7)) parTime = 60.0;
 
     bool client = false;
     {

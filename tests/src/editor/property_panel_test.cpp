@@ -22,11 +22,7 @@ void listProperties(const Property* container, const std::string& prefix, std::v
 
 std::string hex(const Packet& p) {
     std::string s;
-    char b[3];
-    for (int i = 0; i < p.length(); ++i) {
-        std::snprintf(b, sizeof b, "%02x", p.data()[i]);
-        s += b;
-    }
+    for (int i = 0; i < p.length(); ++i) s += "0123456789abcdef"[p.data()[i] >> 4], s += "0123456789abcdef"[p.data()[i] & 15];
     return s;
 }
 

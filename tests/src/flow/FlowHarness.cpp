@@ -42,6 +42,8 @@ FlowHarness::FlowHarness(int detailLevel) {
 
 FlowHarness::~FlowHarness() {
     manager.reset();
+    for (Overlay::Maker& m : Overlay::makers) m = nullptr;
+    GameController::statsRowMaker = nullptr;
     GameServices::install(savedServices);
     services.profileManager.reset();
     services.config.reset();
@@ -65,7 +67,7 @@ GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
     std::ofstream(folder + "levels/a1.lev", std::ios::binary)
         .write(reinterpret_cast<const char*>(level.data()), static_cast<std::streamsize>(level.size()));
     manager = std::make_unique<ContextLevelManager>(0);
-    return gc();
+    return *server().controller();
 }
 
 void FlowHarness::frame(int n) {
@@ -87,11 +89,14 @@ void FlowHarness::tap(int code) {
     release(code);
 }
 
-void FlowHarness::touch(int64_t id, float x, float y) {
+void FlowHarness::touchHud(int64_t id, const V3& at) {
     lift(id);
-    touches.push_back({id, x, 768.0f - y});
+    touches.push_back({id, at.x + 512.0f, 384.0f - at.y});
 }
 
 void FlowHarness::lift(int64_t id) { std::erase_if(touches, [id](const platform::TouchPoint& t) { return t.id == id; }); }
 
+void FlowHarness::openPlainOverlays() {
+    for (Overlay::Maker& m : Overlay::makers) m = [] { return new Overlay; };
+}
 }  // namespace flowtest

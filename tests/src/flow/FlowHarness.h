@@ -30,13 +30,11 @@ public:
     GameConfiguration& configuration() override { return *config; }
     ProfileManager& profiles() override { return *profileManager; }
     void setTransition(float level, float target) override { transitions.push_back({level, target}); }
-    void showHintPanel(const WString& title, const WString&, Skin*) override { hints.push_back(title); }
     bool editLevels() const override { return bEditLevels; }
 
     std::unique_ptr<GameConfiguration> config;
     std::unique_ptr<ProfileManager> profileManager;
     std::vector<std::pair<float, float>> transitions;
-    std::vector<WString> hints;
     bool bEditLevels = false;
 };
 
@@ -53,7 +51,6 @@ public:
     // Saves the bytes as level 0's file and plays it through a new level manager.
     GameController& play(const std::vector<uint8_t>& level);
     GameServer& server() { return *manager->gameServer; }
-    GameController& gc() { return *server().controller(); }
 
     // Frames: the input's poll (held keys, touches), then the level manager.
     void frame(int n = 1);
@@ -69,11 +66,11 @@ public:
     void release(int code) { keys.erase(code); }
     // Down for one frame.
     void tap(int code);
-    // A finger at a reference-screen point (x from the left, y up).
-    void touch(int64_t id, float x, float y);
+    // A finger at a point of the HUD (origin at the screen centre, y up).
+    void touchHud(int64_t id, const V3& at);
     void lift(int64_t id);
-    // The HUD point (origin at the centre) as a reference-screen point.
-    void touchHud(int64_t id, const V3& hudPoint) { touch(id, hudPoint.x + 512.0f, hudPoint.y + 384.0f); }
+    // Every overlay kind opens a plain overlay (until the harness goes).
+    void openPlainOverlays();
 
     std::string folder;
     FileManager files;

@@ -41,8 +41,7 @@ TEST(Hud, MessagesShowLetterByLetterAndTakeOnlyWhatTheyCanShow) {
 
     // A text id wins over the text; the new text replaces the old at once.
     gc.local_setMessage(1, SID_GO, 1.0, u"ignored");
-    EXPECT_EQ(line1.countChildren(), 2 + 1);
-    EXPECT_EQ(static_cast<int>(WString(gameLanguage().getText(SID_GO)).size()), 3);
+    EXPECT_EQ(line1.countChildren(), static_cast<int>(WString(gameLanguage().getText(SID_GO)).size()));
 
     // From a peer: a line that does not exist is dropped, an id that does
     // not exist clears, a duration that is not a number shows nothing odd.
@@ -76,7 +75,7 @@ TEST(Hud, MessagesShowLetterByLetterAndTakeOnlyWhatTheyCanShow) {
 
 TEST(Hud, TouchControlsPressOnlyWhileShownAndButtonsOpenOverlays) {
     FlowHarness h;
-    for (Overlay::Maker& m : Overlay::makers) m = [] { return new Overlay; };
+    h.openPlainOverlays();
     GameController& gc = h.play(h.writeLevel(houseAway));
     GameHud& hud = *gc.contextHUD;
     MyRootObject& root = *h.server().gameRoot();
@@ -143,5 +142,4 @@ TEST(Hud, TouchControlsPressOnlyWhileShownAndButtonsOpenOverlays) {
     h.touchHud(7, hud.pPauseButton->position);
     h.frame();
     EXPECT_NE(root.contextOverlay, nullptr);
-    for (Overlay::Maker& m : Overlay::makers) m = nullptr;
 }

@@ -32,7 +32,7 @@ int count(const ZubBase* list) { return list ? list->countChildren() : -1; }
 template <class T>
 int countOf(const ZubBase* list) {
     int n = 0;
-    for (T* o : childrenOf<T>(list)) n += o ? 1 : 0;
+    for (T* o : childrenOf<T>(list)) n += o != nullptr;
     return n;
 }
 
@@ -106,11 +106,8 @@ TEST(LevelFile, StarterLevelComesBackObjectForObjectAndIsSetUpForPlay) {
     ASSERT_FALSE(h.services.transitions.empty());
     EXPECT_EQ(h.services.transitions.back(), std::make_pair(1.0f, 0.0f));
     const std::vector<WString>& log = Logger::get().history();
-    auto logged = [&](std::u16string_view start) {
-        return std::any_of(log.begin(), log.end(), [&](const WString& l) { return l.rfind(start, 0) == 0; });
-    };
-    EXPECT_TRUE(logged(u"ContextLevelManager::ContextLevelManager(): Loading level: ./levels/a1.lev"));
-    EXPECT_TRUE(logged(u"ContextLevelManager::ContextLevelManager(): Level loaded in "));
+    EXPECT_NE(std::find(log.begin(), log.end(), u"ContextLevelManager::ContextLevelManager(): Loading level: ./levels/a1.lev"),
+              log.end());
 }
 
 TEST(LevelFile, SetUpFollowsDetailBonusSeasonAndWeather) {

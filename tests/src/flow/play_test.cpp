@@ -26,7 +26,7 @@ void putHero(GameController& gc, const V3& at) {
     Pig* pig = gc.getHero();
     pig->setGround(nullptr);
     pig->velocity = V3();
-    pig->setPosition(at.x, at.y + pig->bodyOffset.y, at.z);
+    pig->setPosition(at + pig->bodyOffset);
     pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
 }
 
@@ -45,16 +45,6 @@ ZubBase* recordRow(const StatsRowSpec& spec, double* duration) {
     *duration = 1.0;
     return nullptr;
 }
-
-// Every overlay kind opens a plain overlay while it lives.
-struct PlainOverlays {
-    PlainOverlays() {
-        for (Overlay::Maker& m : Overlay::makers) m = [] { return new Overlay; };
-    }
-    ~PlainOverlays() {
-        for (Overlay::Maker& m : Overlay::makers) m = nullptr;
-    }
-};
 
 int registeredOverlays(GameServer& server) {
     int n = 0;
@@ -86,8 +76,7 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
 
     // Time counts while the hero is out; home without the apple she waits.
     h.frame(10);
-    EXPECT_EQ(gc.playFrameCount, 10);
-    EXPECT_NEAR(gc.currentResult.time, 0.1, 1e-9);
+    EXPECT_TRUE(gc.playFrameCount == 10 && std::fabs(gc.currentResult.time - 0.1) < 1e-9);
     for (int i = 0; i < 150; ++i) {
         putHero(gc, kHouse);
         h.frame();
@@ -125,7 +114,6 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     EXPECT_GT(r.score, 0);
     EXPECT_EQ(r.frameRate, static_cast<int32_t>(played / r.time));
     const ProfileData& profile = h.services.profileManager->currentProfile();
-    EXPECT_EQ(profile.levels[0].empty, 0);
     EXPECT_EQ(profile.levels[0].score, r.score);
     const HIGHSCOREENTRY& entry = h.services.config->highScores[0];
     EXPECT_STREQ(entry.name, "Tester");
@@ -155,7 +143,6 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     ASSERT_TRUE(h.frameUntil([&] { return h.manager->done != 0; }, 150));
     EXPECT_EQ(h.manager->outcome(), GameController::OUTCOME_COMPLETE);
     EXPECT_EQ(gc.state, GameController::DONE);
-    GameController::statsRowMaker = nullptr;
 }
 
 TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {
@@ -188,12 +175,11 @@ TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {
     EXPECT_EQ(gc->currentResult.time, 0.0);
     EXPECT_EQ(gc->currentResult.frameRate, 0);
     EXPECT_EQ(gc->contextHUD->message1.countChildren(), letters(gameLanguage().getText(SID_LEVELCOMPLETE)));
-    GameController::statsRowMaker = nullptr;
 }
 
 TEST(Play, OverlaysFreezeTheLevelAndOpenOneAtATime) {
     FlowHarness h;
-    PlainOverlays plain;
+    h.openPlainOverlays();
     GameController& gc = h.play(houseLevel(h));
     ASSERT_TRUE(h.frameUntil([&] { return gc.state == GameController::PLAYING; }, 600));
     MyRootObject& root = *h.server().gameRoot();
