@@ -35,7 +35,7 @@ class Sky;
 struct InputPointer;
 
 // One row of the end-of-level statistics as the controller lays it out.
-struct StatsRowSpec {
+struct StatsRowLayout {
     int32_t points = 0;
     V3 position;
     uint32_t colour = 0;
@@ -83,7 +83,7 @@ public:
     // The rows of the end-of-level statistics are made by the statistics
     // line class, which says how long its row takes; without it no row is
     // shown. It returns the row (added to the HUD) or null.
-    using StatsRowMaker = ZubBase* (*)(const StatsRowSpec& spec, double* duration);
+    using StatsRowMaker = ZubBase* (*)(const StatsRowLayout& layout, double* duration);
     static StatsRowMaker statsRowMaker;
 
     GameController();

@@ -343,20 +343,20 @@ void GameController::enterStatistics() {
         // Each row 35 below the one before; the total a gap of 70 further.
         if (!first) y -= last ? 105.0f : 35.0f;
         first = false;
-        StatsRowSpec spec;
-        spec.points = row.points;
-        spec.position = V3(0.0f, y, 0.0f);
-        spec.colour = row.colour;
-        spec.kind = row.kind;
-        spec.last = last;
-        spec.newRecord = best.newRecord[row.record] != 0;
-        spec.perfect = r.perfect[row.perfect] != 0;
-        spec.label = language.getText(row.label);
-        spec.value = row.value;
-        spec.delay = delay;
+        StatsRowLayout layout;
+        layout.points = row.points;
+        layout.position = V3(0.0f, y, 0.0f);
+        layout.colour = row.colour;
+        layout.kind = row.kind;
+        layout.last = last;
+        layout.newRecord = best.newRecord[row.record] != 0;
+        layout.perfect = r.perfect[row.perfect] != 0;
+        layout.label = language.getText(row.label);
+        layout.value = row.value;
+        layout.delay = delay;
         double duration = 0.0;
         if (statsRowMaker) {
-            if (ZubBase* line = statsRowMaker(spec, &duration)) contextHUD->addChild(line);
+            if (ZubBase* line = statsRowMaker(layout, &duration)) contextHUD->addChild(line);
         }
         if (duration > 0.0 && duration < 1.0e6) delay += duration;
     }

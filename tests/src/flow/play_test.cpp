@@ -39,9 +39,9 @@ std::vector<uint8_t> houseLevel(FlowHarness& h, bool bonus = false, double parTi
     });
 }
 
-std::vector<StatsRowSpec> rows;
-ZubBase* recordRow(const StatsRowSpec& spec, double* duration) {
-    rows.push_back(spec);
+std::vector<StatsRowLayout> rows;
+ZubBase* recordRow(const StatsRowLayout& layout, double* duration) {
+    rows.push_back(layout);
     *duration = 1.0;
     return nullptr;
 }
