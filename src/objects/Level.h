@@ -92,8 +92,9 @@ public:
     virtual void local_setMessage(int32_t messenger, int32_t textId, double duration, const WString& text) = 0;
     // The camera node of the game context: cameras appended to it blend in.
     virtual BlendingCamera* getCameraNode() = 0;
-    // A short roll of the game camera.
-    void shakeCamera(double strength, double duration);
+    // A short roll of the game camera (the game controller rolls its sky
+    // with it).
+    virtual void shakeCamera(double strength, double duration);
     // Whether the HUD's touch button is held this frame.
     virtual bool isTouchHeld(TouchButton button) const = 0;
     // The game configuration (bindings, detail level, hints, apple frames).

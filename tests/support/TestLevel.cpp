@@ -288,3 +288,17 @@ FontQuad* TestLevel::getBubbleFont() {
 }
 
 }  // namespace leveltest
+
+namespace leveltest {
+
+void registerPlaceholders(ResourceManager& resources) {
+    for (auto& [name, t] : placeholders().textures) t->registerSkins(resources, name);
+    for (auto& [name, s] : placeholders().sounds) resources.addResource(name, s.get());
+}
+
+FontQuad* smallTestFont() {
+    static SmallFont small;
+    return small.font.get();
+}
+
+}  // namespace leveltest

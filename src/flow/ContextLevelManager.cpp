@@ -1,0 +1,67 @@
+#include "flow/ContextLevelManager.h"
+
+#include "audio/SoundStream.h"
+#include "audio/ZubAudio.h"
+#include "flow/GameServer.h"
+#include "flow/GameServices.h"
+#include "records/ProfileData.h"
+#include "records/ProfileManager.h"
+#include "sys/FileData.h"
+#include "sys/Logger.h"
+#include "sys/TimeKeeper.h"
+
+namespace {
+
+double physicalSeconds() {
+    const TimeKeeper* keeper = TimeKeeper::active();
+    return TimeKeeper::getPhysicalTime() - (keeper ? keeper->startTime : 0.0);
+}
+
+}  // namespace
+
+ContextLevelManager::ContextLevelManager(int levelNumber)
+    : ContextLevelManager(ProfileData::levelNumberToFile(levelNumber)) {}
+
+ContextLevelManager::ContextLevelManager(std::u16string_view levelFile) {
+    bEscapeCloses = 0;
+    bShowPointer = 0;
+    GameServices& services = GameServices::get();
+    gameServer = std::make_unique<GameServer>(narrowToWide(services.profiles().currentProfile().name));
+    // A level is played unless levels are opened for editing.
+    gameServer->bEditing = services.editLevels();
+
+    const double started = physicalSeconds();
+    Logger::get().log(u"%s(): %s", "ContextLevelManager::ContextLevelManager",
+                      formatString(u"Loading level: %s", levelFile));
+    {
+        FileData file(0, levelFile);
+        gameServer->startLevel(file.data(), file.size(), levelFile);
+    }
+    Logger::get().log(u"%s(): %s", "ContextLevelManager::ContextLevelManager",
+                      formatString(u"Level loaded in %.3lfs.", physicalSeconds() - started));
+}
+
+ContextLevelManager::~ContextLevelManager() { gameServer.reset(); }
+
+int32_t ContextLevelManager::outcome() const { return gameServer ? gameServer->outcome : 0; }
+
+void ContextLevelManager::tickContents(double time, double dt) {
+    if (gameServer) {
+        gameServer->tick(time, dt);
+        if (gameServer->outcome != 0) {
+            if (ZubAudio* audio = ZubAudio::active()) {
+                if (SoundStream* music = audio->getMusic()) {
+                    if (music->getChannelHandle() == 0) music->recreateSoundStream();
+                    audio->channelStop(music->getChannelHandle());
+                }
+                audio->forgetMusic();
+            }
+            done = 1;
+        }
+    }
+    Context::tickContents(time, dt);
+}
+
+void ContextLevelManager::renderContents() {
+    if (gameServer) gameServer->render();
+}

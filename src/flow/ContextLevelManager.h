@@ -1,0 +1,32 @@
+#pragma once
+// The screen of a level in play: it makes the game's server, reads the
+// level file whole and starts the server with it, then ticks and draws the
+// server each frame. When something in the level sets the server's outcome
+// (5 complete, 6 restart, 1 quit) it stops the music and finishes; the
+// valley map, which made it, reads the outcome and deletes it (with the
+// server and the whole level). Escape does not close it (the root object
+// pauses on Escape) and it draws no mouse pointer.
+#include <memory>
+#include <string_view>
+
+#include "engine/Context.h"
+#include "util/WString.h"
+
+class GameServer;
+
+class ContextLevelManager : public Context {
+public:
+    // Level n's file ("./levels/a1.lev" ...).
+    explicit ContextLevelManager(int levelNumber);
+    // A level file by name (the editor and tools).
+    explicit ContextLevelManager(std::u16string_view levelFile);
+    ~ContextLevelManager() override;
+
+    void tickContents(double time, double dt) override;
+    void renderContents() override;
+
+    // The level's outcome: 0 while it runs.
+    int32_t outcome() const;
+
+    std::unique_ptr<GameServer> gameServer;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// Class ids of the game flow's registered classes and their calls. They are
+// fixed numbers that level files and peers carry, so they are listed here
+// once rather than derived from the class names.
+#include <cstdint>
+
+#include "object/RuntimeClass.h"
+
+namespace flow_ids {
+// The game controller and its calls.
+constexpr uint32_t GameController = 0xff6c9f1eu;
+constexpr uint32_t RPCGameControllerConstruct = 0xaf993106u;
+constexpr uint32_t RPCSetMessage = 0x500586f2u;
+constexpr uint32_t RPCSetMessageForPlayer = 0x63db844du;
+constexpr uint32_t RPCEnterState = 0xde571ec5u;
+constexpr uint32_t RPCShakeCamera = 0x25e2f3edu;
+// The root object and its calls.
+constexpr uint32_t MyRootObject = 0xa0bbd901u;
+constexpr uint32_t RPCSetContextOverlay = 0xc730e76fu;
+constexpr uint32_t RPCCloseContextOverlay = 0x71539314u;
+constexpr uint32_t RPCAddSystemMessage = 0x58a6fe57u;
+// The controller's contexts and the overlays' base.
+constexpr uint32_t Overlay = 0x7ecaa5e7u;
+constexpr uint32_t Sky = 0x1cef93a5u;
+constexpr uint32_t GameHud = 0xeabb58a6u;
+// The level's hull list keeps its index, so it travels as a class of its
+// own; no fixed id is given for it, so it takes the fold of its name.
+constexpr uint32_t LevelHullList = classIdOfName(u"LevelHullList");
+}  // namespace flow_ids

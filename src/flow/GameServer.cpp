@@ -1,0 +1,115 @@
+#include "flow/GameServer.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "engine/FocusManager.h"
+#include "flow/GameController.h"
+#include "flow/MyRootObject.h"
+#include "net/NetAddress.h"
+#include "net/NetConnection.h"
+#include "records/AppInfo.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "world/GameWorld.h"
+
+GameServer::GameServer(int mode, int maxNodes, std::u16string_view gameString, double version,
+                       std::u16string_view playerName)
+    : Server(mode, maxNodes, gameString, version, playerName, NET_PERIOD) {
+    if (FocusManager* focus = FocusManager::active()) focus->role.set(this);
+}
+
+GameServer::GameServer(std::u16string_view playerName)
+    : GameServer(ROLE_MODE, MAX_NODES, AppInfo::appFolderName, gameVersion(), playerName) {
+    NetAddress address;
+    address.setBoth(u"localhost", 0);
+    setConnection(new NetConnection(address), true);
+}
+
+GameServer::~GameServer() {
+    // The level's objects may call into the active role while they go: let
+    // that be this one. Registered objects outside the tree go after it.
+    NetRole* previous = THEROLE == this ? nullptr : THEROLE;
+    THEROLE = this;
+    std::vector<std::unique_ptr<ZubBaseReference>> loose;
+    for (int32_t uid : objectMap.ascending()) {
+        ZubBase* o = findObjectOrNull(uid);
+        if (o && !o->parent && o != root) {
+            loose.push_back(std::make_unique<ZubBaseReference>());
+            loose.back()->set(o);
+        }
+    }
+    if (ZubBase* r = root) {
+        removeChild(r);
+        deleteObject(r);
+    }
+    for (auto& ref : loose)
+        if (ZubBase* o = ref->get(); o && !o->parent) deleteObject(o);
+    loose.clear();
+    THEROLE = previous;
+}
+
+double GameServer::gameVersion() {
+    double version = 0.0;
+    const std::string text = wideToNarrow(AppInfo::versionText);
+    if (std::sscanf(text.c_str(), "%lf", &version) != 1) version = 0.0;
+    return version;
+}
+
+ZubBase* GameServer::createRootObject() { return new MyRootObject; }
+
+void GameServer::render() {
+    NetRole::render();
+    if (!root) return;
+    ResourceManager* resources = ResourceManager::active();
+    drawStats(STATS_X, STATS_Y, 0.0f, resources ? resources->find(u"fontTiny", false) : nullptr);
+}
+
+MyRootObject* GameServer::gameRoot() const { return zub_cast<MyRootObject>(root); }
+
+GameController* GameServer::controller() const {
+    MyRootObject* r = gameRoot();
+    return r ? r->gameController : nullptr;
+}
+
+bool GameServer::processPacket(Packet& p) {
+    const bool ok = Server::processPacket(p);
+    if (ok && bLoadingLevel) checkLevel();
+    return ok;
+}
+
+void GameServer::checkLevel() {
+    GameController* gc = controller();
+    if (!gc) ZUB_ERROR(u"The level file '%s' holds no root object with a game controller.", levelName);
+    const WString missing = gc->describeMissing();
+    if (!missing.empty()) ZUB_ERROR(u"The level file '%s' has no %s.", levelName, missing);
+    // The level's objects see the root's controller as their level.
+    GameWorld::setCurrent(gc);
+    // Objects made from now on take UIDs above every UID of the file.
+    int32_t highest = 1;
+    for (const auto& entry : objectMap)
+        if (entry.first > highest) highest = entry.first;
+    if (nextObjectUID <= highest) nextObjectUID = highest + 1;
+}
+
+void GameServer::startLevel(const uint8_t* data, size_t size, std::u16string_view name) {
+    if (size == 0) ZUB_ERROR(u"The level file '%s' is empty.", name);
+    if (size > static_cast<size_t>(INT32_MAX / 2)) ZUB_ERROR(u"The level file '%s' is too large.", name);
+    Packet packet(LEVEL_PACKET_FLAGS, static_cast<int>(size));
+    packet.writeBytes(data, static_cast<int>(size));
+    packet.rewindToRead();
+    levelName.assign(name);
+    bLoadingLevel = true;
+    start(&packet, name);
+    bLoadingLevel = false;
+}
+
+std::vector<uint8_t> GameServer::writeLevel() {
+    for (int capacity = 1 << 20;; capacity *= 2) {
+        Packet packet(LEVEL_PACKET_FLAGS, capacity);
+        packet.setErrorMode(Packet::ErrorMode::Report);
+        writeFullState(&packet);
+        if (!packet.failed()) return std::vector<uint8_t>(packet.data(), packet.data() + packet.length());
+        if (capacity >= (1 << 28)) ZUB_ERROR(u"The level does not fit in a level file: %s", packet.errorText());
+    }
+}

@@ -1,0 +1,64 @@
+#pragma once
+// What the game flow takes from the game's global object, which sits above
+// it: the configuration and the player profiles, the screen transition of
+// the screen stack, the hint panel and the level-editing switch. The
+// application installs its implementation when it has made these; tests
+// install one of their own. The level in play reaches them only through
+// here.
+#include <cstdint>
+#include <string_view>
+
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "util/WString.h"
+
+class GameConfiguration;
+class Language;
+class ProfileManager;
+class Skin;
+
+class GameServices {
+public:
+    virtual ~GameServices();
+
+    // The services in use; fatal when none is installed.
+    static GameServices& get();
+    static GameServices* installed();
+    // Installs `s` (null: none); returns the one installed before.
+    static GameServices* install(GameServices* s);
+
+    virtual GameConfiguration& configuration() = 0;
+    virtual ProfileManager& profiles() = 0;
+
+    // The screen stack's transition: its level (negative: left as it is)
+    // and the target it moves to at 1 per second (0 open, 1 covered).
+    virtual void setTransition(float level, float target) {
+        (void)level;
+        (void)target;
+    }
+    // A hint panel over the level, with a title, a text and an icon skin or
+    // none.
+    virtual void showHintPanel(const WString& title, const WString& text, Skin* icon) {
+        (void)title;
+        (void)text;
+        (void)icon;
+    }
+    // Levels are opened for editing: the level manager leaves the level it
+    // loads in edit mode (its set-up and rules do not run).
+    virtual bool editLevels() const { return false; }
+
+    // The current profile's current level, brought into 0..31.
+    int32_t currentLevel();
+};
+
+// The engine's language, or the built-in English texts when no engine runs.
+const Language& gameLanguage();
+
+// A resource of the running program by name; a missing one (or no resource
+// manager) is fatal.
+template <class T>
+T* findResource(std::u16string_view name) {
+    ResourceManager* resources = ResourceManager::active();
+    ZUB_ASSERT(resources != NULL);
+    return resources->findAs<T>(name);
+}

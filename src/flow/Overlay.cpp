@@ -1,0 +1,62 @@
+#include "flow/Overlay.h"
+
+#include "flow/FlowClassIds.h"
+#include "flow/GameController.h"
+#include "flow/GameServices.h"
+#include "flow/MyRootObject.h"
+#include "input/ZubInput.h"
+#include "net/NetRole.h"
+#include "platform/KeyCodes.h"
+#include "records/GameConfiguration.h"
+
+ZUB_IMPLEMENT_CLASS(Overlay, ContextMenu, flow_ids::Overlay)
+
+Overlay::Maker Overlay::makers[KIND_COUNT] = {};
+
+Overlay* Overlay::make(Kind kind) {
+    if (kind < 0 || kind >= KIND_COUNT || !makers[kind]) return nullptr;
+    return makers[kind]();
+}
+
+Overlay::Overlay() = default;
+
+Overlay::~Overlay() {
+    if (ZubInput* in = ZubInput::active()) in->setPointerOwner(closedOverlayOwner(), 0);
+}
+
+ZubBase* Overlay::closedOverlayOwner() {
+    // An object that is never a menu item and lives as long as the program.
+    static ZubBase owner;
+    return &owner;
+}
+
+void Overlay::tickContents(double time, double dt) {
+    ContextMenu::tickContents(time, dt);
+
+    if (const ZubInput* in = ZubInput::active()) {
+        bool request = in->wasKeyPressed(platform::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||
+                       (dismissCode2 && in->wasKeyPressed(dismissCode2)) ||
+                       (bDismissOnPointerPress && in->wasAnyPointerPressed());
+        if (!request && timeInState > dismissGuardTime) {
+            if (GameServices* s = GameServices::installed()) {
+                const ControlBinding& fire = s->configuration().controls[GameConfiguration::CONTROL_JUMP];
+                request = in->wasKeyPressed(fire.key) || in->wasKeyPressed(fire.alternative);
+            }
+        }
+        if (request) bDismissRequested = 1;
+    }
+
+    // Decisions land on the role's network steps.
+    if (!THEROLE || !THEROLE->bStepped) return;
+    if (timeInState > dismissGuardTime) {
+        if (done || bDismissRequested) bFinished = 1;
+    } else {
+        bDismissRequested = 0;
+        done = 0;
+    }
+}
+
+void Overlay::renderFrozenLevel() {
+    MyRootObject* root = MyRootObject::current();
+    if (root && root->gameController) root->gameController->renderContext();
+}

@@ -1,0 +1,102 @@
+#include "FlowHarness.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "Manifest.h"
+#include "TestLevel.h"
+#include "audio/SoundStream.h"
+#include "gfx/RenderCounters.h"
+#include "sys/ErrorManager.h"
+#include "sys/Paths.h"
+#include "text/FontQuad.h"
+#include "util/Random.h"
+
+namespace flowtest {
+
+FlowHarness::FlowHarness(int detailLevel) {
+    ErrorManager::bTestMode = true;
+    savedRandom = randomState;
+    randomState = 7;
+    char pattern[] = "/tmp/zub-flow-XXXXXX";
+    if (mkdtemp(pattern)) folder = std::string(pattern) + "/";
+    files.baseFolder = folder;
+    setUserDataFolderOverride(folder);
+    services.config = std::make_unique<GameConfiguration>();
+    services.config->detailLevel = detailLevel;
+    services.config->inGameMusic = 1;
+    services.profileManager = std::make_unique<ProfileManager>();
+    services.profileManager->addProfile(u"Tester");
+    savedServices = GameServices::install(&services);
+
+    leveltest::registerPlaceholders(resources);
+    FontQuad* font = leveltest::smallTestFont();
+    if (!font) font = static_cast<FontQuad*>(owned.emplace_back(std::make_unique<FontQuad>()).get());
+    for (const char16_t* name : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline",
+                                 u"fontLarge"})
+        resources.addResource(name, font);
+    for (const content::Entry& e : content::manifest())
+        if (e.kind == content::Kind::Music)
+            resources.addResource(narrowToWide(e.name), owned.emplace_back(std::make_unique<SoundStream>()).get());
+}
+
+FlowHarness::~FlowHarness() {
+    manager.reset();
+    for (Overlay::Maker& m : Overlay::makers) m = nullptr;
+    GameController::statsRowMaker = nullptr;
+    GameServices::install(savedServices);
+    services.profileManager.reset();
+    services.config.reset();
+    resources.clear();
+    owned.clear();
+    setUserDataFolderOverride("");
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+    randomState = savedRandom;
+}
+
+std::vector<uint8_t> FlowHarness::writeLevel(const std::function<void(LevelDraft&)>& edit) {
+    LevelDraft draft;
+    if (edit) edit(draft);
+    return draft.write();
+}
+
+GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
+    manager.reset();
+    std::filesystem::create_directories(folder + "levels");
+    std::ofstream(folder + "levels/a1.lev", std::ios::binary)
+        .write(reinterpret_cast<const char*>(level.data()), static_cast<std::streamsize>(level.size()));
+    manager = std::make_unique<ContextLevelManager>(0);
+    return *server().controller();
+}
+
+void FlowHarness::frame(int n) {
+    for (int i = 0; i < n; ++i) {
+        platform::InputSnapshot s;
+        for (int code : keys)
+            if (code > 0 && code < platform::KEY_COUNT) s.keys[code] = 0x80;
+        s.touches = touches;
+        input.update(s);
+        ++renderCounters.frameNumber;
+        manager->tick(time, DT);
+        time += DT;
+    }
+}
+
+void FlowHarness::tap(int code) {
+    press(code);
+    frame();
+    release(code);
+}
+
+void FlowHarness::touchHud(int64_t id, const V3& at) {
+    lift(id);
+    touches.push_back({id, at.x + 512.0f, 384.0f - at.y});
+}
+
+void FlowHarness::lift(int64_t id) { std::erase_if(touches, [id](const platform::TouchPoint& t) { return t.id == id; }); }
+
+void FlowHarness::openPlainOverlays() {
+    for (Overlay::Maker& m : Overlay::makers) m = [] { return new Overlay; };
+}
+}  // namespace flowtest

@@ -1,0 +1,169 @@
+// Level files: a level written from a new server's whole state (the root's
+// controller with the starter content, edited in a draft) and played back
+// through the level manager comes back object for object and is set up for
+// play; files that make no level end the program naming the file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "FlowHarness.h"
+#include "flow/GameHud.h"
+#include "flow/LevelHullList.h"
+#include "flow/MyRootObject.h"
+#include "flow/Sky.h"
+#include "objects/apples/Apple.h"
+#include "objects/areas/Weather.h"
+#include "objects/pig/Pig.h"
+#include "objects/pig/Piglet.h"
+#include "objects/scenery/Scenery.h"
+#include "objects/scenery/TerrainDeco.h"
+#include "objects/triggers/House.h"
+#include "sys/Logger.h"
+#include "world/Hull.h"
+#include "world/Terrain.h"
+
+using flowtest::FlowHarness;
+
+namespace {
+
+int count(const ZubBase* list) { return list ? list->countChildren() : -1; }
+
+template <class T>
+int countOf(const ZubBase* list) {
+    int n = 0;
+    for (T* o : childrenOf<T>(list)) n += o != nullptr;
+    return n;
+}
+
+}  // namespace
+
+TEST(LevelFile, StarterLevelComesBackObjectForObjectAndIsSetUpForPlay) {
+    FlowHarness h(1);
+    std::map<int32_t, WString> written;
+    const std::vector<uint8_t> level = h.writeLevel([&](LevelDraft& d) {
+        GameController& gc = d.controller();
+        // The root made the controller, its contexts, lists and editor panel,
+        // and the starter content: the grassy object, the terrain with its
+        // three decorations, the hero, the house and one apple; the draft's
+        // set-up did not run.
+        EXPECT_TRUE(gc.contextBackground && gc.contextGame && gc.contextHUD && gc.editor);
+        EXPECT_EQ(count(gc.contextGame), 18);
+        EXPECT_EQ(countOf<A99Object>(gc.objectList), 5);
+        EXPECT_EQ(countOf<Terrain>(gc.objectList), 1);
+        EXPECT_EQ(countOf<TerrainDeco>(gc.objectList), 3);
+        EXPECT_EQ(countOf<Pig>(gc.pigList), 1);
+        EXPECT_EQ(countOf<House>(gc.houseList), 1);
+        EXPECT_EQ(countOf<Apple>(gc.appleList), 1);
+        EXPECT_EQ(gc.state, 0);
+        gc.season = 2;
+        gc.weatherIntensity = 0.5f;
+        gc.parTime = 42.0;
+        gc.playingArea = {-2000.0f, 3000.0f, 2500.0f, -100.0f};
+        d.place<Apple>(V3(300.0f, 50.0f, 0.0f), gc.appleList);
+        for (const auto& e : d.server().objectMap) written[e.first] = e.second->getClass()->getName();
+        // A stale counter: played back, the level must number new objects
+        // above its own.
+        ASSERT_GT(std::next(written.begin())->first, 50);
+        d.server().nextObjectUID = 2;
+    });
+    GameController& gc = h.play(level);
+    GameServer& server = h.server();
+
+    for (const auto& [uid, name] : written) {
+        ZubBase* o = server.findObjectOrNull(uid);
+        ASSERT_NE(o, nullptr) << uid;
+        EXPECT_EQ(o->getClass()->getName(), name) << uid;
+    }
+    int32_t highest = 0;
+    for (const auto& e : server.objectMap) highest = std::max(highest, e.first);
+    EXPECT_GT(server.nextObjectUID, highest);
+    EXPECT_NE(zub_cast<LevelHullList>(static_cast<ZubBase*>(gc.hullList)), nullptr);
+    EXPECT_EQ(gc.season, 2);
+    EXPECT_EQ(gc.parTime, 42.0);
+
+    // The boundary: both walls and a floor half a screen below the bottom.
+    A99Object* boundary = nullptr;
+    for (A99Object* o : childrenOf<A99Object>(gc.objectList)) boundary = o;
+    ASSERT_TRUE(boundary && boundary->getHull());
+    Hull* hull = boundary->getHull();
+    ASSERT_EQ(hull->vertexCount(), 4);
+    EXPECT_EQ(hull->segmentCount(), 4);
+    const V3 corners[4] = {V3(-2000, 3000, 0), V3(-2000, -484, 0), V3(2500, -484, 0), V3(2500, 3000, 0)};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(hull->vertexAt(i)->vertex, corners[i]) << i;
+    // The season's hills; weather and piglets at detail 1; ten apples
+    // needed of two.
+    ASSERT_EQ(count(gc.bgList), 1);
+    EXPECT_EQ(static_cast<HillsBackdrop*>(gc.bgList->firstChild)->pSkinBack,
+              h.resources.find(u"hillsA-autumn:0"));
+    EXPECT_EQ(countOf<AutumnLeaf>(gc.weatherList), 1);
+    EXPECT_EQ(countOf<Piglet>(gc.pigletList), 3);
+    EXPECT_EQ(gc.applesNeeded, 2);
+    EXPECT_EQ(gc.currentResult.apples, 2);
+    EXPECT_EQ(gc.currentResult.bonusApples, 0);
+    EXPECT_EQ(gc.bonusTimeLeft, 42.0f);
+    EXPECT_EQ(gc.state, GameController::OPENING);
+    ASSERT_FALSE(h.services.transitions.empty());
+    EXPECT_EQ(h.services.transitions.back(), std::make_pair(1.0f, 0.0f));
+    const std::vector<WString>& log = Logger::get().history();
+    EXPECT_NE(std::find(log.begin(), log.end(), u"ContextLevelManager::ContextLevelManager(): Loading level: ./levels/a1.lev"),
+              log.end());
+}
+
+TEST(LevelFile, SetUpFollowsDetailBonusSeasonAndWeather) {
+    struct Case {
+        int detail;
+        bool bonus;
+        int season;
+        float intensity;
+        int piglets;
+        bool weather;
+    };
+    const Case cases[] = {{1, false, 0, 1.0f, 3, true},  {1, true, 3, 1.0f, 0, true},  {0, false, 2, 1.0f, 0, false},
+                          {1, false, 1, 1.0f, 3, false}, {1, false, 0, 0.0f, 3, false}};
+    FlowHarness h;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.season);
+        h.services.config->detailLevel = c.detail;
+        GameController& gc = h.play(h.writeLevel([&](LevelDraft& d) {
+            d.controller().bBonusLevel = c.bonus;
+            d.controller().season = c.season;
+            d.controller().weatherIntensity = c.intensity;
+            for (int i = 0; i < 11; ++i) d.place<Apple>(V3(100.0f * i, 50.0f, 0.0f), d.controller().appleList);
+        }));
+        EXPECT_EQ(count(gc.bgList), 1);
+        EXPECT_EQ(countOf<Piglet>(gc.pigletList), c.piglets);
+        EXPECT_EQ(count(gc.weatherList), c.weather ? 1 : 0);
+        // Twelve apples, ten needed.
+        EXPECT_EQ(gc.currentResult.apples, 10);
+        EXPECT_EQ(gc.currentResult.bonusApples, 2);
+    }
+}
+
+TEST(LevelFile, TheEditSwitchLeavesALoadedLevelAsItIsStored) {
+    FlowHarness h;
+    h.services.bEditLevels = true;
+    GameController& gc = h.play(h.writeLevel());
+    EXPECT_TRUE(gc.isEditing());
+    EXPECT_EQ(gc.state, 0);
+    EXPECT_EQ(countOf<A99Object>(gc.objectList), 5);
+    h.frame(5);
+    EXPECT_EQ(gc.playFrameCount, 0);
+}
+
+TEST(LevelFileDeathTest, FilesThatMakeNoLevelEndTheProgramNamingTheFile) {
+    FlowHarness h;
+    std::vector<uint8_t> noHero = h.writeLevel([](LevelDraft& d) { d.controller().getHero()->destroy(); });
+    std::vector<uint8_t> noRoot;
+    {
+        GameServer other(u"");
+        other.registerObject(new ZubBase, 5);
+        noRoot = other.writeLevel();
+    }
+    const std::vector<uint8_t> garbage = {0xff, 0x13, 0x37, 0x42, 0x00, 0x99};
+    EXPECT_EXIT(h.play({}), ::testing::ExitedWithCode(255), "level file '\\./levels/a1\\.lev' is empty");
+    EXPECT_EXIT(h.play(garbage), ::testing::ExitedWithCode(255), "Could not load '\\./levels/a1\\.lev'");
+    EXPECT_EXIT(h.play(noRoot), ::testing::ExitedWithCode(255),
+                "level file '\\./levels/a1\\.lev' holds no root object with a game controller");
+    EXPECT_EXIT(h.play(noHero), ::testing::ExitedWithCode(255), "level file '\\./levels/a1\\.lev' has no hero");
+}
