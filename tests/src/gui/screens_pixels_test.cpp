@@ -1,22 +1,25 @@
-// The intro backdrop with a page over it, the pointer and a part-closed iris,
-// drawn by the real OpenGL device in an off-screen window (with the
-// generator's placeholder pictures and the game's fonts) and compared with a
-// stored picture within a tolerance.
-//
-// The stored picture is screens_intro_page.png beside this file. After a
-// wanted change of the look, write it again with
+// A page over the blurred intro, with the pointer and a part-closed iris,
+// drawn by the real OpenGL device off-screen (the generator's placeholder
+// pictures, the game's fonts) and compared with a stored picture within a
+// tolerance. After a wanted change of the look, write the picture again and
+// look at it before committing it:
 //   ZUB_WRITE_SCREENSHOTS=1 build-test/tests/game_gui_tests --gtest_filter='ScreensPixels.*'
-// then look at it before committing it.
 #include <gtest/gtest.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb/stb_image_write.h>
+#pragma GCC diagnostic pop
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <memory>
 
 #include "MenuHarness.h"
-#include "Manifest.h"
 #include "Painter.h"
 #include "gfx/ImageCodec.h"
 #include "gfx/Texture.h"
@@ -28,29 +31,19 @@
 #include "gui/ScreenOverlays.h"
 #include "project_zub/gfx/gfx_test_support.h"
 
-namespace screenstest {
-bool writePng(const std::string& path, int w, int h, const std::vector<uint32_t>& argb);
-}
-
 namespace {
 
-class ScreensPixels : public gfxtest::GLTest {
-protected:
-    void SetUp() override {
-        GLTest::SetUp();  // after the harness: its OpenGL graphics object is the active one
-        if (IsSkipped()) return;
-        for (const char* name : {"intro", "intro-blurred", "gui-game-button", "gui-game-editbox", "mousePointer"})
-            paint(name);
-    }
-    void TearDown() override {
-        deleteObject(intro);
-        painted.clear();
-        GLTest::TearDown();
-    }
-    // The generator's picture of a manifest texture, in place of the harness's blank one.
-    void paint(const char* name) {
+struct ScreensPixels : gfxtest::GLTest {
+    menutest::MenuHarness h;  // made before the OpenGL graphics object, which is therefore the active one
+    std::vector<std::unique_ptr<Texture>> painted;
+    IntroScreen* intro = nullptr;
+    void TearDown() override { deleteObject(intro), painted.clear(), GLTest::TearDown(); }
+};
+
+TEST_F(ScreensPixels, APageOverTheBlurredIntroLooksAsStored) {
+    // The generator's pictures instead of the harness's blank ones.
+    for (const char* name : {"intro", "intro-blurred", "gui-game-button", "gui-game-editbox", "mousePointer"}) {
         const content::Entry* e = content::findEntry(name);
-        ASSERT_NE(e, nullptr) << name;
         const contentgen::SheetLayout layout = contentgen::layoutSheet(e->frames);
         const contentgen::Canvas canvas = contentgen::paintSheet(*e, layout);
         MemoryImageFile image(canvas.width(), canvas.height());
@@ -59,15 +52,7 @@ protected:
         t->applySkinDescription(contentgen::skinDescription(*e, layout), narrowToWide(name));
         t->registerSkins(h.resources, narrowToWide(name));
     }
-
-    menutest::MenuHarness h;
-    std::vector<std::unique_ptr<Texture>> painted;
-    IntroScreen* intro = nullptr;
-};
-
-TEST_F(ScreensPixels, APageOverTheBlurredIntroLooksAsStored) {
-    intro = new IntroScreen;
-    gui::environment().introScreen = intro;
+    gui::environment().introScreen = intro = new IntroScreen;
     gui::installScreenOverlays(*h.stack);
     auto* page = h.push(new ContextPage);
     page->setTitle(gui::text(SID_CREDITS));
@@ -79,41 +64,35 @@ TEST_F(ScreensPixels, APageOverTheBlurredIntroLooksAsStored) {
     h.moveMouse(700, 250);
     h.step(3);
     gui::iris()->closure = gui::iris()->targetClosure = 0.2f;
-
     beginFrame(0xFF000000u);
     h.stack->renderContext();
     const std::vector<uint32_t> frame = readFrame();
-    const int w = graphics->backBufferWidth, hgt = graphics->backBufferHeight;
 
     const std::string stored = ZUB_TEST_SOURCE_DIR "/src/gui/screens_intro_page.png";
     if (std::getenv("ZUB_WRITE_SCREENSHOTS")) {
-        ASSERT_TRUE(screenstest::writePng(stored, w, hgt, frame)) << stored;
+        std::vector<uint8_t> rgb;
+        for (uint32_t p : frame) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+        const int w = graphics->backBufferWidth;
+        ASSERT_TRUE(stbi_write_png(stored.c_str(), w, graphics->backBufferHeight, 3, rgb.data(), w * 3));
         GTEST_SKIP() << "wrote " << stored;
     }
     ASSERT_TRUE(std::filesystem::exists(stored)) << stored << " is missing: see the top of this file";
     const std::string bytes = filestest::readBytes(stored);
     DecodedImage expected;
-    image_codec::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), u"screens_intro_page.png",
-                        expected);
-    ASSERT_EQ(expected.width, w);
-    ASSERT_EQ(expected.height, hgt);
-
-    // Rasterisers differ a little at edges: a few pixels may differ much,
-    // the picture as a whole only slightly.
+    image_codec::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), u"stored", expected);
+    ASSERT_EQ(expected.pixels.size(), frame.size());
+    // Rasterisers differ a little at edges: a few pixels may differ much, the whole only slightly.
     double total = 0.0;
-    int far = 0;
+    size_t far = 0;
     for (size_t i = 0; i < frame.size(); ++i) {
+        using namespace gfxtest;
         const uint32_t a = frame[i], b = expected.pixels[i];
-        const int d = std::max({std::abs(gfxtest::red(a) - gfxtest::red(b)), std::abs(gfxtest::green(a) - gfxtest::green(b)),
-                                std::abs(gfxtest::blue(a) - gfxtest::blue(b))});
+        const int d = std::max({std::abs(red(a) - red(b)), std::abs(green(a) - green(b)), std::abs(blue(a) - blue(b))});
         total += d;
-        if (d > 48) ++far;
+        far += d > 48 ? 1 : 0;
     }
     EXPECT_LT(total / static_cast<double>(frame.size()), 2.0);
-    EXPECT_LT(far, static_cast<int>(frame.size() / 200));
-    // The corners lie under the iris; the middle shows the page.
-    EXPECT_TRUE(gfxtest::nearColor(at(frame, 0, 0), 0xFF000000u, 1));
-    EXPECT_FALSE(gfxtest::nearColor(at(frame, w / 2, hgt / 2), 0xFF000000u, 8));
+    EXPECT_LT(far, frame.size() / 200);
 }
 
 }  // namespace
