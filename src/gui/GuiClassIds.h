@@ -24,4 +24,11 @@ constexpr uint32_t MenuItemToggleApply = classIdOfName(u"MenuItemToggleApply");
 constexpr uint32_t MenuItemSlider = classIdOfName(u"MenuItemSlider");
 constexpr uint32_t MenuItemCharKey = classIdOfName(u"MenuItemCharKey");
 constexpr uint32_t ProgressBar = classIdOfName(u"ProgressBar");
+constexpr uint32_t TextPanel = classIdOfName(u"TextPanel");
+constexpr uint32_t ContextCredits = classIdOfName(u"ContextCredits");
+constexpr uint32_t IntroScreen = classIdOfName(u"IntroScreen");
+constexpr uint32_t GameLogo = classIdOfName(u"GameLogo");
+constexpr uint32_t MousePointer = classIdOfName(u"MousePointer");
+constexpr uint32_t IrisTransition = classIdOfName(u"IrisTransition");
+constexpr uint32_t MessageViewer = classIdOfName(u"MessageViewer");
 }  // namespace gui_ids

@@ -39,7 +39,7 @@ double Context::computeStep(double frameInterval) const {
     return dt;
 }
 
-void Context::tick(double, double frameInterval) {
+void Context::tick(double t, double frameInterval) {
     Context* saved = environment.current;
     environment.current = this;
     step = computeStep(frameInterval);
@@ -55,6 +55,12 @@ void Context::tick(double, double frameInterval) {
         if (bCloseOnFire &&
             (in->wasAnyPointerPressed() || (environment.isCloseInputPressed && environment.isCloseInputPressed())))
             done = 1;
+    }
+    // The context drawn behind this one lives on with it (a shared backdrop
+    // is on no stack of its own).
+    if (backgroundContext && backgroundContext != this) {
+        backgroundContext->tick(t, frameInterval);
+        environment.current = this;
     }
     tickContents(time, step);
     environment.current = saved;

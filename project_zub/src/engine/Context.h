@@ -19,7 +19,8 @@ public:
 
     // The frame: `dt` is the engine's frame interval. The context caps and
     // scales it, advances its own time, checks its time limit and its closing
-    // inputs, follows the pointer and ticks its contents.
+    // inputs, follows the pointer, ticks its background context and then its
+    // contents.
     void tick(double time, double dt) override;
     // Draws the context: background context, clear, camera, contents,
     // foreground context. It is the engine's current context meanwhile.

@@ -1,0 +1,60 @@
+#pragma once
+// A small scrolling log on screen: each message is wrapped to maxWidth and
+// its lines appended; only the newest maxLines lines are kept, drawn one
+// under the other in one font and colour. With fadeTime set the block fades
+// out during the last second before fadeTime has passed since the last
+// message. The network pages and the crash report show their progress and
+// replies in one.
+//
+//   viewer = new MessageViewer;
+//   viewer->position = V3(0, -0.5f * viewer->maxLines * viewer->lineSpacing, 0);  // nine lines centred
+//   page->addChild(viewer);
+//   viewer->addMessage(gui::text(SID_STARTINGDOTS));
+//
+// Sizes are in reference (design) units. A hidden viewer (ZubBase::bHidden)
+// draws nothing. The colours of markup in a message
+// are not kept: each coloured run becomes a line of its own, drawn in
+// `color`.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "object/ZubBase.h"
+#include "util/Math.h"
+#include "util/WString.h"
+
+class FontQuad;
+
+class MessageViewer : public ZubBase {
+    ZUB_DECLARE_CLASS(MessageViewer)
+public:
+    // fontMediumOutline; as wide as the reference screen less 10; nine lines.
+    MessageViewer();
+    ~MessageViewer() override;
+
+    // Logs "> message", wraps it and appends its lines, dropping the oldest
+    // beyond maxLines. An empty message adds no line but restarts the fade.
+    void addMessage(WString message);
+
+    // The fade (does not tick children) and the drawing.
+    void tick(double time, double dt) override;
+    void render() override;
+
+    int32_t maxWidth;
+    uint32_t maxLines = 9;
+    V3 position;
+    float lineSpacing;               // from one line to the next; negative: downward
+    uint32_t color = 0xFFFFFFFFu;    // its alpha is the full alpha
+    int32_t textFlags = 4;           // centred
+    double fadeTime = 0.0;           // 0: never fades
+    uint8_t bBottomAnchored = 0;     // the newest line at `position`, older ones above
+    uint8_t bDimOlder = 0;           // all lines but the newest at half brightness
+    FontQuad* pFont;
+    std::vector<WString> lines;      // oldest first
+    double lastMessageTime = 0.0;
+    float visibility = 1.0f;
+
+private:
+    double now() const;
+    double clock = 0.0;  // the time of the last tick, where no engine runs
+};

@@ -1,0 +1,32 @@
+#include "gui/MousePointer.h"
+
+#include "engine/Context.h"
+#include "gfx/Quad.h"
+#include "gfx/Texture.h"
+#include "gui/GuiClassIds.h"
+#include "gui/GuiEnvironment.h"
+#include "gui/SkinLookup.h"
+#include "input/ZubInput.h"
+
+ZUB_IMPLEMENT_CLASS_ABSTRACT(MousePointer, Renderable, gui_ids::MousePointer)
+
+MousePointer::MousePointer() : texture(gui::findResource<Texture>(u"mousePointer")) {}
+
+MousePointer::~MousePointer() = default;
+
+void MousePointer::tick(double, double) {
+    const bool locked = gui::isDebugLocked();
+    if (Skin* s = texture->getSkin(locked ? 1 : 0)) pSkin = s;
+    if (const Context* c = Context::environment.current) position = V3(c->mousePosition.x, c->mousePosition.y, 0.0f);
+    onTransformChanged();
+
+    const ZubInput* in = ZubInput::active();
+    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    if (locked) {
+        setAlpha(0xFF);
+        bHidden = touch ? 1 : 0;
+    } else {
+        bHidden = 0;
+        setAlpha(touch ? 0x40 : 0xFF);
+    }
+}
