@@ -33,14 +33,9 @@ namespace fs = std::filesystem;
 constexpr int W = 512, H = 384;
 constexpr const char* PICTURE = "scenery_scene.png";
 
-// The stored picture, under the nearest ancestor of the working folder that
-// holds this test's folder (the build folder lies inside the source tree).
-fs::path picturePath() {
-    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
-        if (fs::is_directory(dir / "tests/src/objects/scenery")) return dir / "tests/src/objects/scenery" / PICTURE;
-        if (dir == dir.parent_path()) return {};
-    }
-}
+// The stored picture, beside this test in the source tree the build was
+// configured from (the build folder may lie anywhere).
+fs::path picturePath() { return fs::path(ZUB_TEST_SOURCE_DIR) / "src/objects/scenery" / PICTURE; }
 
 TEST(SceneryPixels, ASmallSceneLooksAsStored) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
