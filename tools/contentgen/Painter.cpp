@@ -986,8 +986,12 @@ void paintPanel(Ctx& k) {
     if (l == "highlight") fill = withAlpha(fill, 110);
     const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
     c.fillRoundRect(0, 0, w, h, r, fill);
-    if (l != "highlight" && std::min(w, h) >= 32) {  // light from above: a brighter upper band
-        c.fillRoundRect(b, b, w - 2 * b, (h - 2 * b) * 0.45, std::max(0.0, r - b), withAlpha(shade(fill, 1.15), alphaOf(fill)));
+    // Light from above: a brighter band under the top edge, kept inside the
+    // top border of nine-slice stretching so that it never runs across a
+    // stretched panel's middle.
+    if (l != "highlight" && std::min(w, h) >= 32) {
+        c.fillRoundRect(b, b, w - 2 * b, std::min((h - 2 * b) * 0.45, 24.0), std::max(0.0, r - b),
+                        withAlpha(shade(fill, 1.15), alphaOf(fill)));
     }
     c.strokeRoundRect(0, 0, w, h, r, b, border);
 }
