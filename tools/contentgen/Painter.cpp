@@ -887,40 +887,39 @@ void paintTutorialPage(Ctx& k, int page, int pages) {
     c.fillRoundRect(6, 6, w - 12, h - 12, 10, 0xFFE8F4FF);
     const double ground = h * 0.7;
     // The scene: sky and a meadow.
-    Canvas& s = c;
-    s.fillRoundRect(12, 12, w - 24, ground - 12, 6, 0xFFB8DCF8);
-    s.fillRect(12, ground, w - 24, h * 0.12, 0xFF6AB85A);
-    s.fillRect(12, ground + h * 0.12, w - 24, 3, 0xFF4A8A3A);
+    c.fillRoundRect(12, 12, w - 24, ground - 12, 6, 0xFFB8DCF8);
+    c.fillRect(12, ground, w - 24, h * 0.12, 0xFF6AB85A);
+    c.fillRect(12, ground + h * 0.12, w - 24, 3, 0xFF4A8A3A);
     const uint32_t cue = 0xFFF08A24;
     const double px = w * 0.36, py = ground - 26;
     switch (page % 5) {
         case 0:  // walk: the pig between two arrows
-            drawPig(s, px + 10, py, 0.55);
-            arrow(s, px - 40, py - 40, px - 80, py - 40, 5, cue);
-            arrow(s, px + 60, py - 40, px + 100, py - 40, 5, cue);
+            drawPig(c, px + 10, py, 0.55);
+            arrow(c, px - 40, py - 40, px - 80, py - 40, 5, cue);
+            arrow(c, px + 60, py - 40, px + 100, py - 40, 5, cue);
             break;
         case 1:  // jump: the pig in the air over a rock, on her way along the arc
-            s.fillEllipse(px + 60, ground, 22, 14, 0xFF8C8C8C);
-            arc(s, px + 60, ground + 30, 90, kPi + 0.34, 2 * kPi - 0.34, 3, withAlpha(cue, 200));
-            drawPig(s, px + 60, ground - 86, 0.45);
-            arrow(s, px - 50, py + 10, px - 50, py - 50, 5, cue);
+            c.fillEllipse(px + 60, ground, 22, 14, 0xFF8C8C8C);
+            arc(c, px + 60, ground + 30, 90, kPi + 0.34, 2 * kPi - 0.34, 3, withAlpha(cue, 200));
+            drawPig(c, px + 60, ground - 86, 0.45);
+            arrow(c, px - 50, py + 10, px - 50, py - 50, 5, cue);
             break;
         case 2:  // push: the pig rolls an apple ahead of her
-            drawPig(s, px - 10, py, 0.55);
-            apple(s, px + 80, ground - 14, 14, kRed);
-            arrow(s, px + 100, ground - 46, px + 140, ground - 46, 5, cue);
+            drawPig(c, px - 10, py, 0.55);
+            apple(c, px + 80, ground - 14, 14, kRed);
+            arrow(c, px + 100, ground - 46, px + 140, ground - 46, 5, cue);
             break;
         case 3:  // the apple goes into the basket
-            smallBasket(s, w * 0.62, ground + 2, 64, kBrown);
-            apple(s, w * 0.62, ground - 70, 14, kRed);
-            arrow(s, w * 0.62 + 34, ground - 90, w * 0.62 + 34, ground - 50, 5, cue);
-            drawPig(s, w * 0.27, py, 0.45);
+            smallBasket(c, w * 0.62, ground + 2, 64, kBrown);
+            apple(c, w * 0.62, ground - 70, 14, kRed);
+            arrow(c, w * 0.62 + 34, ground - 90, w * 0.62 + 34, ground - 50, 5, cue);
+            drawPig(c, w * 0.27, py, 0.45);
             break;
         default:  // home: apples in the basket by the house
-            smallHouse(s, w * 0.66, ground + 1, 90, 0xFFC86E46);
-            smallBasket(s, w * 0.32, ground + 2, 54, kBrown);
-            for (int a = 0; a < 3; ++a) apple(s, w * 0.32 - 14 + 14 * a, ground - 34 - (a % 2) * 6, 8, kRed);
-            star(s, w * 0.85, ground - 95, 12, 5, 5, 0, 0xFFFFD840);
+            smallHouse(c, w * 0.66, ground + 1, 90, 0xFFC86E46);
+            smallBasket(c, w * 0.32, ground + 2, 54, kBrown);
+            for (int a = 0; a < 3; ++a) apple(c, w * 0.32 - 14 + 14 * a, ground - 34 - (a % 2) * 6, 8, kRed);
+            star(c, w * 0.85, ground - 95, 12, 5, 5, 0, 0xFFFFD840);
             break;
     }
     for (int d = 0; d < pages; ++d) {
