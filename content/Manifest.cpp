@@ -173,10 +173,13 @@ std::vector<Entry> build() {
             named({"disabled", "normal", "focused"}, 32, 32), "GUI themes, style 1"));
     add(tex(20, "gui-minimal-generic", "gfx/gui/minimal/generic.tga", 2, Art::Panel, 0xFF607080,
             named({"disabled", "normal", "focused"}, 16, 16), "GUIthemeMinimal styles 2-11 (editor panel)"));
+    // Items keep the height of their frames, and pages stack them 50 units
+    // apart (the main menu, the name entry's keys): 44 leaves a gap between
+    // them and still holds the button's 36-pixel bottom border.
     add(tex(21, "gui-game-editbox", "gfx/gui/game/editbox.tga", 2, Art::Panel, 0xFF5A8FD0,
-            named({"frame", "highlight"}, 128, 64), "MenuItem and its value, choice, toggle, slider and key items"));
+            named({"frame", "highlight"}, 128, 44), "MenuItem and its value, choice, toggle, slider and key items"));
     add(tex(22, "gui-game-button", "gfx/gui/game/button.tga", 2, Art::Panel, 0xFF6BB04A,
-            named({"button", "highlight"}, 128, 64), "MenuButton: back, link and character-key buttons"));
+            named({"button", "highlight"}, 128, 44), "MenuButton: back, link and character-key buttons"));
     add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xB0304060, one("square", 128, 128),
             "GameSquare: hint, pause, statistics overlays"));
     add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFF304060,

@@ -49,9 +49,9 @@ enum class Art {
     Panel,        // a nine-slice frame: border and fill
     Bubble,       // a speech bubble
     Bar,          // a horizontal bar
-    Icon,         // a disc with the frame's label in large letters
+    Icon,         // a symbol: editor, valley, map, touch, statistics and compass icons
     Pointer,      // a mouse arrow
-    Logo,         // a banner with the name in large letters
+    Logo,         // the game's or the maker's logo, with its name as the title
     Flags,        // language flags
     Apple,
     Sweets,

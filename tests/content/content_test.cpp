@@ -1,7 +1,8 @@
 // The generated content against the resource manifest: every entry exists,
 // decodes through the engine's own classes with the frames the manifest
 // names, the archives hold every file byte for byte, generation is
-// deterministic, and a contact sheet of every texture is drawn by the engine.
+// deterministic, the pictures carry no writing (the logos their titles), and
+// a contact sheet of every texture is drawn by the engine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -256,6 +257,13 @@ TEST(Manifest, GameplaySizes) {
     EXPECT_EQ(frame("frog", 8).anchor, 4);  // the tongue stretches from its left end
     EXPECT_EQ(frame("spark", 0).anchor, 6);
     EXPECT_EQ(frame("hillsA-spring", 0).anchor, 1);
+    // Menu items keep their frames' height and stand 50 units apart in a
+    // column (main menu, name-entry keys); the button's bottom border is 36.
+    for (const char* item : {"gui-game-button", "gui-game-editbox"}) {
+        EXPECT_LT(frame(item, 0).h, 50) << item;
+        EXPECT_EQ(frame(item, 1).h, frame(item, 0).h) << item;
+    }
+    EXPECT_GE(frame("gui-game-button", 0).h, 36);
     EXPECT_GE(frame("gui-game-speechBubble", 2).w, 2 * 35);
     EXPECT_GE(frame("gui-game-speechBubble", 2).h, 2 * 20);
     // The house picture spans its hull (x -173..177, y -42..145) and chimney (225).
@@ -264,6 +272,37 @@ TEST(Manifest, GameplaySizes) {
     EXPECT_GE(-house.ox + house.w / 2, 177);
     EXPECT_LE(-house.oy - house.h / 2, -42);
     EXPECT_GE(-house.oy + house.h / 2, 225);
+}
+
+// ---- Pictures ----------------------------------------------------------------------
+
+TEST(Painter, CanvasRemembersWhatIsWrittenOnIt) {
+    contentgen::Canvas c(64, 16);
+    EXPECT_TRUE(c.writings().empty());
+    c.text(1, 1, "ab 1", 1, 0xFFFFFFFF);
+    ASSERT_EQ(c.writings().size(), 1u);
+    EXPECT_EQ(c.writings()[0], "ab 1");
+}
+
+// Frames show what they are by shape and colour: nothing is written into a
+// texture or an image (no names, no frame numbers), except the two logos'
+// titles, the product's and the maker's name.
+TEST(Painter, PicturesCarryNoWritingButTheLogosTitles) {
+    int logos = 0;
+    for (const Entry& e : content::manifest()) {
+        if (e.kind != Kind::Texture && e.kind != Kind::Image) continue;
+        const contentgen::Canvas sheet = contentgen::paintSheet(e, contentgen::layoutSheet(e.frames));
+        const std::vector<std::string>& writings = sheet.writings();
+        if (e.art == content::Art::Logo) {
+            ++logos;
+            EXPECT_EQ(writings.size(), 1u) << e.name;
+            for (const std::string& w : writings)
+                EXPECT_TRUE(w == "Tumbrodemo" || w == "Velmora studios") << e.name << " carries \"" << w << "\"";
+        } else {
+            EXPECT_TRUE(writings.empty()) << e.name << " carries \"" << writings.front() << "\"";
+        }
+    }
+    EXPECT_EQ(logos, 2);
 }
 
 // ---- Files -----------------------------------------------------------------------
@@ -546,7 +585,9 @@ TEST(Content, GenerationIsDeterministic) {
 
 // Draws every texture of the content (and the minimaps and the first glyph
 // pages) with the engine's OpenGL device in an off-screen window, 48 to a
-// sheet with their names, and saves the sheets beside the content:
+// sheet with their names under them and their frames outlined and numbered
+// over them (the textures themselves carry no writing), and saves the sheets
+// beside the content:
 // content-sheets/sheet-N.jpg (the engine's screenshot) and sheet-N.png.
 TEST_F(ContentTest, ContactSheet) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
@@ -575,20 +616,21 @@ TEST_F(ContentTest, ContactSheet) {
     struct Item {
         std::string name;
         Texture* texture;
+        const Entry* entry;  // null for glyph pages
     };
     std::vector<Item> items;
     for (const Entry& e : content::manifest()) {
         if (e.kind == Kind::Image) {
             MemoryImageFile* img = keep(new MemoryImageFile(e.flags, wide(e.file)));
-            items.push_back({e.name, keep(new Texture(img))});
+            items.push_back({e.name, keep(new Texture(img)), &e});
         } else if (e.isTexture()) {
             Texture* t = keep(new Texture(e.flags, wide(e.file)));
-            items.push_back({e.name, t});
+            items.push_back({e.name, t, &e});
         }
     }
     for (const content::FontRole& f : content::kFonts)
         items.push_back({std::string(f.stem) + "-1",
-                         keep(new Texture(14, u"gfx/font/1252/" + wide(f.stem) + u"-1.tga"))});
+                         keep(new Texture(14, u"gfx/font/1252/" + wide(f.stem) + u"-1.tga")), nullptr});
 
     // A checkerboard behind every cell shows what is transparent.
     contentgen::Canvas checkCanvas(16, 16);
@@ -630,6 +672,26 @@ TEST_F(ContentTest, ContactSheet) {
             const int scale = contentgen::Canvas::textWidth(name, 2) <= kCell - 6 ? 2 : 1;
             labels.text(col * kCell + (kCell - contentgen::Canvas::textWidth(name, scale)) / 2,
                         row * kCell + kCell - 14, name, scale, 0xFFFFFFFF);
+            // The frames of a sheet: outlined, each with its name and number
+            // (or only the number, or nothing, as room allows).
+            const Entry* e = items[k].entry;
+            if (!e || e->frames.size() < 2) continue;
+            const contentgen::SheetLayout layout = contentgen::layoutSheet(e->frames);
+            const double f = s * whole->width / layout.width;  // label units per texture pixel
+            const double x0 = col * kCell + kCell / 2.0 - whole->width * s / 2.0;
+            const double y0 = 384.0 - cy - whole->height * s / 2.0;
+            for (size_t i = 0; i < e->frames.size(); ++i) {
+                const contentgen::FrameRect& fr = layout.rects[i];
+                const double fx = x0 + fr.x * f, fy = y0 + fr.y * f, fw = fr.w * f, fh = fr.h * f;
+                labels.strokeRoundRect(fx, fy, fw, fh, 0.0, 0.6, 0x90FFFFFF);
+                const std::string full = contentgen::frameLabel(e->frames[i], static_cast<int>(i));
+                const std::string number = std::to_string(i);
+                for (const std::string* text : {&full, &number}) {
+                    if (contentgen::Canvas::textWidth(*text, 1) + 2 > fw || contentgen::Canvas::kGlyphHeight + 2 > fh) continue;
+                    labels.text(static_cast<int>(fx) + 1, static_cast<int>(fy) + 1, *text, 1, 0xFFFFFF80);
+                    break;
+                }
+            }
         }
         DecodedImage labelImage;
         labelImage.width = 1024;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/FontRasterizer.h"
+
 namespace contentgen {
 
 namespace {
@@ -252,6 +254,7 @@ int Canvas::textWidth(std::string_view s, int scale) {
 }
 
 void Canvas::text(int x, int y, std::string_view s, int scale, uint32_t c, bool outline) {
+    writings_.emplace_back(s);
     auto glyphs = [&](uint32_t colour, int dx, int dy) {
         int gx = x + dx;
         for (char ch : s) {
@@ -272,6 +275,69 @@ void Canvas::text(int x, int y, std::string_view s, int scale, uint32_t c, bool 
                 if (dx || dy) glyphs(dark, dx, dy);
     }
     glyphs(c, 0, 0);
+}
+
+int Canvas::letteringWidth(platform::FontRasterizer& font, std::string_view s) {
+    int width = 0;
+    platform::GlyphImage g;
+    for (char ch : s)
+        if (font.renderGlyph(static_cast<unsigned char>(ch), g)) width += g.advance;
+    return width;
+}
+
+void Canvas::lettering(platform::FontRasterizer& font, int x, int baseline, std::string_view s,
+                       const LetteringStyle& style) {
+    writings_.emplace_back(s);
+    if (cw_ <= 0 || ch_ <= 0) return;
+    // The letters' coverage over the clip, and the rows they span.
+    std::vector<float> mask(static_cast<size_t>(cw_) * static_cast<size_t>(ch_), 0.0f);
+    auto at = [&](int mx, int my) -> float& { return mask[static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx)]; };
+    int top = ch_, bottom = 0, pen = x;
+    platform::GlyphImage g;
+    for (char ch : s) {
+        if (!font.renderGlyph(static_cast<unsigned char>(ch), g)) continue;
+        for (int gy = 0; gy < g.height; ++gy)
+            for (int gx = 0; gx < g.width; ++gx) {
+                const int mx = pen + g.left + gx, my = baseline - g.top + gy;
+                const uint8_t v = g.coverage[static_cast<size_t>(gy) * static_cast<size_t>(g.width) + static_cast<size_t>(gx)];
+                if (v == 0 || mx < 0 || my < 0 || mx >= cw_ || my >= ch_) continue;
+                at(mx, my) = std::max(at(mx, my), v / 255.0f);
+                top = std::min(top, my);
+                bottom = std::max(bottom, my);
+            }
+        pen += g.advance;
+    }
+    if (top > bottom) return;
+    // The outline: the coverage spread over a disc of the outline's width.
+    std::vector<float> grown = mask;
+    const int r = static_cast<int>(std::ceil(style.outlineWidth));
+    if (r > 0) {
+        for (int my = 0; my < ch_; ++my)
+            for (int mx = 0; mx < cw_; ++mx) {
+                float best = 0.0f;
+                for (int dy = -r; dy <= r && best < 1.0f; ++dy)
+                    for (int dx = -r; dx <= r; ++dx) {
+                        const int sx = mx + dx, sy = my + dy;
+                        if (sx < 0 || sy < 0 || sx >= cw_ || sy >= ch_) continue;
+                        const double d = std::hypot(dx, dy);
+                        if (d > style.outlineWidth + 0.5) continue;
+                        const float fade = static_cast<float>(std::clamp(style.outlineWidth + 0.5 - d, 0.0, 1.0));
+                        best = std::max(best, at(sx, sy) * fade);
+                    }
+                grown[static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx)] = best;
+            }
+    }
+    auto paint = [&](const std::vector<float>& m, int dx, int dy, auto colourOf) {
+        for (int my = 0; my < ch_; ++my)
+            for (int mx = 0; mx < cw_; ++mx) {
+                const float v = m[static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx)];
+                if (v > 0.0f) blend(mx + dx, my + dy, colourOf(my), v);
+            }
+    };
+    if (alphaOf(style.shadow) > 0) paint(grown, style.shadowDx, style.shadowDy, [&](int) { return style.shadow; });
+    if (r > 0 && alphaOf(style.outline) > 0) paint(grown, 0, 0, [&](int) { return style.outline; });
+    const double span = std::max(1, bottom - top);
+    paint(mask, 0, 0, [&](int my) { return mix(style.top, style.bottom, std::clamp((my - top) / span, 0.0, 1.0)); });
 }
 
 void Canvas::blur(int radius, int passes) {

@@ -1,12 +1,20 @@
 #pragma once
 // A 32-bit ARGB picture (0xAARRGGBB, rows top-down) with the drawing the
-// placeholder art needs: shapes with anti-aliased edges (3 x 3 samples per
-// pixel), gradients, a tiny built-in 3 x 5 pixel font for labels, and TGA
-// encoding. Everything is integer-seeded and deterministic.
+// generated art needs: shapes with anti-aliased edges (3 x 3 samples per
+// pixel), gradients, lettering in an outline font (for the titles of the
+// logos), a tiny built-in 3 x 5 pixel font (for the contact sheets' labels),
+// and TGA encoding. Everything is integer-seeded and deterministic.
+//
+// The canvas remembers every piece of writing put on it, so that a check can
+// tell pictures with words in them from pictures without.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace platform {
+class FontRasterizer;
+}
 
 namespace contentgen {
 
@@ -96,6 +104,25 @@ public:
     static int textWidth(std::string_view s, int scale);
     static constexpr int kGlyphHeight = 5;
 
+    // Lettering in an outline font: the fill runs from `top` to `bottom`
+    // over the letters' height, with an outline `outlineWidth` pixels wide
+    // and a shadow offset by (shadowDx, shadowDy) when their colours are
+    // not transparent.
+    struct LetteringStyle {
+        uint32_t top = 0xFFFFFFFF, bottom = 0xFFFFFFFF;
+        uint32_t outline = 0;
+        double outlineWidth = 0.0;
+        uint32_t shadow = 0;
+        int shadowDx = 0, shadowDy = 0;
+    };
+    // `s` is Latin-1 text; x is the pen's start, `baseline` the baseline row.
+    void lettering(platform::FontRasterizer& font, int x, int baseline, std::string_view s, const LetteringStyle& style);
+    // The pen advance of the text in the font.
+    static int letteringWidth(platform::FontRasterizer& font, std::string_view s);
+
+    // Every text written on the canvas (by `text` and `lettering`), in order.
+    const std::vector<std::string>& writings() const { return writings_; }
+
     // Box blur of the clip, `radius` pixels, `passes` times.
     void blur(int radius, int passes);
 
@@ -110,6 +137,7 @@ private:
     int w = 0, h = 0;
     int cx_ = 0, cy_ = 0, cw_ = 0, ch_ = 0;
     std::vector<uint32_t> px;
+    std::vector<std::string> writings_;
 };
 
 }  // namespace contentgen

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+
+#include "platform/FontRasterizer.h"
 
 namespace contentgen {
 
@@ -603,11 +606,6 @@ void paintScene(Ctx& k) {
             const double x = rng.range(0, w), y = rng.range(0, h);
             c.fillEllipse(x, y, 9, 11, shade(0xFF2E7D32, rng.range(0.8, 1.2)));
         }
-        for (int z = 0; z < 8; ++z) {
-            char text[16];
-            std::snprintf(text, sizeof text, "VALLEY %c", 'A' + z);
-            c.text(static_cast<int>(z * w / 8 + 40), static_cast<int>(h * 0.08), text, 6, kWhite);
-        }
         return;
     }
     // The intro picture: Mrs. Tumbro, her apples and her house under the sky.
@@ -618,8 +616,6 @@ void paintScene(Ctx& k) {
     c.fillRect(w * 0.7 + 70, h * 0.42, 40, 70, 0xFF7A4A20);
     drawPig(c, w * 0.35, h * 0.62, 2.2);
     for (int a = 0; a < 5; ++a) apple(c, w * (0.1 + 0.1 * a), h * 0.85, 22, kRed);
-    const char* title = "TUMBRODEMO";
-    c.text(static_cast<int>((w - Canvas::textWidth(title, 10)) / 2), static_cast<int>(h * 0.08), title, 10, 0xFFF4A6BE);
     if (k.e.name == "intro-blurred") c.blur(6, 2);
 }
 
@@ -640,8 +636,67 @@ void paintMinimap(Ctx& k) {
         const double y = h * 0.6 + a * std::sin(x / 40.0 + p) + b * std::sin(x / 13.0);
         c.fillEllipse(x, y - 4, 4, 4, kRed);
     }
-    const std::string label = "MINIMAP " + k.e.name.substr(7);
-    c.text(6, 6, label, 2, kWhite);
+}
+
+// An arc of a circle from angle a0 to a1 (radians, clockwise on screen from
+// the right), drawn as a line with round ends.
+void arc(Canvas& c, double cx, double cy, double r, double a0, double a1, double width, uint32_t col) {
+    const int steps = std::max(4, static_cast<int>(std::fabs(a1 - a0) * r / 2.0));
+    double px = cx + r * std::cos(a0), py = cy + r * std::sin(a0);
+    for (int i = 1; i <= steps; ++i) {
+        const double a = a0 + (a1 - a0) * i / steps;
+        const double x = cx + r * std::cos(a), y = cy + r * std::sin(a);
+        c.line(px, py, x, y, width, col);
+        px = x;
+        py = y;
+    }
+}
+
+// A pie slice from the top, clockwise, `fraction` of the whole disc.
+void pie(Canvas& c, double cx, double cy, double r, double fraction, uint32_t col) {
+    if (fraction <= 0.0) return;
+    if (fraction >= 1.0) {
+        c.fillEllipse(cx, cy, r, r, col);
+        return;
+    }
+    std::vector<double> xy = {cx, cy};
+    const int steps = std::max(2, static_cast<int>(48 * fraction));
+    for (int i = 0; i <= steps; ++i) {
+        const double a = -kPi / 2 + 2 * kPi * fraction * i / steps;
+        xy.push_back(cx + r * std::cos(a));
+        xy.push_back(cy + r * std::sin(a));
+    }
+    c.fillPolygon(xy, col);
+}
+
+// A question mark of strokes, s high, centred on (cx, cy).
+void questionMark(Canvas& c, double cx, double cy, double s, double width, uint32_t col) {
+    const double r = s * 0.24, hy = cy - s * 0.22;
+    arc(c, cx, hy, r, kPi * 1.05, kPi * 2.3, width, col);
+    const double ex = cx + r * std::cos(kPi * 2.3), ey = hy + r * std::sin(kPi * 2.3);
+    c.line(ex, ey, cx, cy + s * 0.14, width, col);
+    c.fillEllipse(cx, cy + s * 0.38, width * 0.7, width * 0.7, col);
+}
+
+void checkMark(Canvas& c, double cx, double cy, double r, double width, uint32_t col) {
+    c.line(cx - r * 0.5, cy, cx - r * 0.12, cy + r * 0.4, width, col);
+    c.line(cx - r * 0.12, cy + r * 0.4, cx + r * 0.55, cy - r * 0.42, width, col);
+}
+
+// A small house: walls w wide with a roof, standing on (cx, base).
+void smallHouse(Canvas& c, double cx, double base, double w, uint32_t walls) {
+    c.fillRect(cx - w * 0.4, base - w * 0.55, w * 0.8, w * 0.55, walls);
+    c.fillPolygon({cx - w * 0.55, base - w * 0.5, cx, base - w * 0.95, cx + w * 0.55, base - w * 0.5}, 0xFFA04030);
+    c.fillRect(cx - w * 0.1, base - w * 0.3, w * 0.2, w * 0.3, 0xFF5A3A20);
+}
+
+// A small basket: a woven tub w wide standing on (cx, base).
+void smallBasket(Canvas& c, double cx, double base, double w, uint32_t col) {
+    const double top = base - w * 0.55;
+    c.fillPolygon({cx - w / 2, top, cx + w / 2, top, cx + w * 0.36, base, cx - w * 0.36, base}, col);
+    c.line(cx - w / 2, top, cx + w / 2, top, std::max(1.0, w * 0.1), shade(col, 0.55));
+    c.line(cx - w * 0.42, top + w * 0.25, cx + w * 0.42, top + w * 0.25, std::max(0.8, w * 0.05), shade(col, 0.65));
+    arc(c, cx, top, w * 0.32, kPi, 2 * kPi, std::max(1.0, w * 0.08), shade(col, 0.8));
 }
 
 void paintIcon(Ctx& k) {
@@ -660,34 +715,56 @@ void paintIcon(Ctx& k) {
         else if (l == "pause") {
             c.fillRect(cx - r * 0.35, cy - r * 0.4, r * 0.25, r * 0.8, glass);
             c.fillRect(cx + r * 0.1, cy - r * 0.4, r * 0.25, r * 0.8, glass);
-        } else if (l == "help") c.text(static_cast<int>(cx - 5), static_cast<int>(cy - 7), "?", 3, kWhite, false);
+        } else if (l == "help") questionMark(c, cx, cy, r * 1.1, r * 0.16, glass);
         else if (l == "stats") {
             for (int b = 0; b < 3; ++b) c.fillRect(cx - r * 0.45 + b * r * 0.35, cy + r * 0.4 - r * 0.3 * (b + 1), r * 0.25, r * 0.3 * (b + 1), glass);
-        } else c.strokeRoundRect(cx - r * 0.5, cy - r * 0.4, r, r * 0.8, 2, 3, glass);
+        } else {  // the map: a folded sheet with a route on it
+            const double x0 = cx - r * 0.55, y0 = cy - r * 0.4, pw = r * 1.1 / 3, ph = r * 0.8, tilt = r * 0.1;
+            for (int p = 0; p < 3; ++p) {
+                const double a = x0 + p * pw, b = a + pw, up = (p % 2) ? tilt : 0.0, down = (p % 2) ? 0.0 : tilt;
+                c.fillPolygon({a, y0 + up, b, y0 + down, b, y0 + ph + down, a, y0 + ph + up}, withAlpha(kWhite, p % 2 ? 130 : 190));
+            }
+            c.line(x0 + pw * 0.4, y0 + ph * 0.75, x0 + pw * 1.5, y0 + ph * 0.35, 2, withAlpha(kRed, 220));
+            c.line(x0 + pw * 1.5, y0 + ph * 0.35, x0 + pw * 2.5, y0 + ph * 0.55, 2, withAlpha(kRed, 220));
+            c.fillEllipse(x0 + pw * 2.5, y0 + ph * 0.55, 3, 3, withAlpha(kRed, 240));
+        }
         return;
     }
     if (n == "compass") {
         static const uint32_t kinds[3] = {kRed, kBrown, 0xFFC86E46};
-        const uint32_t kind = kinds[(k.index / 2) % 3];
+        const int kind = (k.index / 2) % 3;
         if (k.index % 2 == 0) {
             c.fillEllipse(cx, cy, r, r, 0xFFE8E0C8);
-            c.strokeEllipse(cx, cy, r, r, 3, kind);
-            c.fillEllipse(cx, cy, 4, 4, kind);
+            c.strokeEllipse(cx, cy, r, r, 3, kinds[kind]);
+            for (int t = 0; t < 8; ++t) {  // ticks round the dial
+                const double a = t * kPi / 4, in = t % 2 ? r * 0.78 : r * 0.68;
+                c.line(cx + std::cos(a) * in, cy + std::sin(a) * in, cx + std::cos(a) * (r - 3), cy + std::sin(a) * (r - 3), 1.2,
+                       0xFF807860);
+            }
+            // What the needle leads to, under the needle's hub.
+            if (kind == 0) apple(c, cx, cy + r * 0.05, r * 0.32, withAlpha(kRed, 200));
+            else if (kind == 1) smallBasket(c, cx, cy + r * 0.3, r * 0.7, withAlpha(kBrown, 210));
+            else smallHouse(c, cx, cy + r * 0.35, r * 0.7, withAlpha(kinds[2], 210));
         } else {
-            c.fillPolygon({cx, 2, cx - 4, cy, cx + 4, cy}, kind);
+            c.fillPolygon({cx, 2, cx - 4, cy, cx + 4, cy}, kinds[kind]);
             c.fillPolygon({cx, h - 2, cx - 4, cy, cx + 4, cy}, 0xFF606060);
+            c.fillEllipse(cx, cy, 2.5, 2.5, 0xFF303030);
         }
         return;
     }
     if (n == "minimapIcons") {
-        static const uint32_t kinds[6] = {kPink, kRed, kBrown, 0xFF40A0E0, 0xFF8E5CC2, 0xFFC86E46};
-        if (l == "house") {
-            c.fillRect(3, 7, w - 6, h - 8, kinds[5]);
-            c.fillPolygon({1, 8, w / 2, 1, w - 1, 8}, 0xFFA04030);
-        } else {
-            c.fillEllipse(cx, cy, r, r, kinds[k.index % 6]);
-            c.strokeEllipse(cx, cy, r, r, 1.2, kBlack);
-        }
+        if (l == "pig") pigHead(c, cx, cy + 1.5, 5.8, kPink);
+        else if (l == "apple") apple(c, cx, cy + 1.5, 5.8, kRed);
+        else if (l == "basket") smallBasket(c, cx, h - 2, w - 3, kBrown);
+        else if (l == "hat") {
+            c.fillEllipseRotated(cx - 5, cy, 3.5, 2, 0.5, kWhite);
+            c.fillEllipseRotated(cx + 5, cy, 3.5, 2, -0.5, kWhite);
+            c.fillPolygon(dome(cx, cy + 4, 5, 7), 0xFF40A0E0);
+            c.fillRect(cx - 6, cy + 3, 12, 2.5, 0xFF2A70A0);
+        } else if (l == "umbrella") {
+            c.fillPolygon(dome(cx, cy - 1, 7, 6), 0xFF4060D0);
+            c.line(cx, cy - 5, cx, h - 2, 1.5, kBrown);
+        } else smallHouse(c, cx, h - 1, w - 4, 0xFFC86E46);
         return;
     }
     if (n == "statsStar") {
@@ -703,24 +780,187 @@ void paintIcon(Ctx& k) {
         c.fillRect(w * 0.3, h * 0.75, w * 0.4, h * 0.12, cup);
         return;
     }
+    if (n == "editor_icons") {  // white symbols on the editor's colour
+        c.fillRoundRect(1, 1, w - 2, h - 2, 6, k.col);
+        c.strokeRoundRect(1, 1, w - 2, h - 2, 6, 1.5, shade(k.col, 0.45));
+        const uint32_t ink = kWhite, dim = 0xFFE8C8E8, dark = 0xFFC8A0C8;
+        if (l == "object") {  // a box seen from above the corner
+            c.fillPolygon({cx, 6, w - 7, 11, cx, 16, 7, 11}, ink);
+            c.fillPolygon({7, 11, cx, 16, cx, h - 5, 7, h - 10}, dim);
+            c.fillPolygon({cx, 16, w - 7, 11, w - 7, h - 10, cx, h - 5}, dark);
+        } else if (l == "trigger") {  // a lightning bolt
+            c.fillPolygon({cx + 3, 4, 8, cy + 2, cx - 1, cy + 2, cx - 4, h - 4, w - 8, cy - 3, cx + 1, cy - 3}, ink);
+        } else if (l == "hint") {  // a light bulb
+            c.fillEllipse(cx, cy - 3, 8, 8, ink);
+            c.fillRect(cx - 4, cy + 3, 8, 5, ink);
+            c.fillRect(cx - 3.5, cy + 8.5, 7, 2, dark);
+            c.fillRect(cx - 2.5, cy + 11, 5, 2, dark);
+        } else {  // secret: a key
+            c.strokeEllipse(10, cy, 6, 6, 3, ink);
+            c.line(15, cy, w - 5, cy, 3, ink);
+            c.line(w - 7, cy, w - 7, cy + 5, 3, ink);
+            c.line(w - 12, cy, w - 12, cy + 4, 3, ink);
+        }
+        return;
+    }
+    if (n == "editor_symbols") {  // point marks: the shape tells the kind
+        const uint32_t edge = 0xFF301030, fill = k.col;
+        const double a = r - 1;
+        if (l == "s0") {
+            c.fillRect(cx - a, cy - a, 2 * a, 2 * a, edge);
+            c.fillRect(cx - a + 1.5, cy - a + 1.5, 2 * a - 3, 2 * a - 3, fill);
+        } else if (l == "s1") {
+            c.fillPolygon({cx, cy - a - 1, cx + a + 1, cy, cx, cy + a + 1, cx - a - 1, cy}, edge);
+            c.fillPolygon({cx, cy - a + 1, cx + a - 1, cy, cx, cy + a - 1, cx - a + 1, cy}, fill);
+        } else if (l == "point") {
+            c.fillEllipse(cx, cy, a, a, edge);
+            c.fillEllipse(cx, cy, a - 1.5, a - 1.5, fill);
+            c.fillEllipse(cx - 1.5, cy - 1.5, 1.5, 1.5, withAlpha(kWhite, 200));
+        } else if (l == "s3") {
+            c.fillPolygon({cx, cy - a - 1, cx + a + 1, cy + a, cx - a - 1, cy + a}, edge);
+            c.fillPolygon({cx, cy - a + 2, cx + a - 1.5, cy + a - 1.2, cx - a + 1.5, cy + a - 1.2}, fill);
+        } else if (l == "s4") {
+            c.line(cx - a, cy - a, cx + a, cy + a, 4, edge);
+            c.line(cx + a, cy - a, cx - a, cy + a, 4, edge);
+            c.line(cx - a + 1, cy - a + 1, cx + a - 1, cy + a - 1, 2, fill);
+            c.line(cx + a - 1, cy - a + 1, cx - a + 1, cy + a - 1, 2, fill);
+        } else {  // vertex: a hollow square round a dot
+            c.strokeRoundRect(cx - a, cy - a, 2 * a, 2 * a, 1, 2.5, edge);
+            c.strokeRoundRect(cx - a + 0.75, cy - a + 0.75, 2 * a - 1.5, 2 * a - 1.5, 1, 1.2, fill);
+            c.fillEllipse(cx, cy, 2, 2, fill);
+        }
+        return;
+    }
+    if (n == "valleyDot") {  // the rating fills the dot like a clock, the best one with a star
+        c.fillEllipse(cx, cy, r, r, 0xFF707070);
+        pie(c, cx, cy, r, (k.index + 1.0) / k.count, k.col);
+        c.strokeEllipse(cx, cy, r, r, std::max(1.5, r / 7), 0xFF403820);
+        if (k.index + 1 == k.count) star(c, cx, cy, r * 0.6, r * 0.26, 5, 0, kWhite);
+        return;
+    }
     if (l == "ring") {
         c.strokeEllipse(cx, cy, r, r, 5, 0xFFFFE060);
         return;
     }
+    if (l == "marker") {  // a map pin
+        const double pr = w * 0.3, py = h * 0.36;
+        c.fillEllipse(cx + 2, h - 3, w * 0.18, 2.5, withAlpha(0xFF000000, 80));
+        c.fillPolygon({cx - pr * 0.8, py + pr * 0.55, cx, h - 3, cx + pr * 0.8, py + pr * 0.55}, shade(k.col, 0.8));
+        c.fillEllipse(cx, py, pr, pr, k.col);
+        c.strokeEllipse(cx, py, pr, pr, 2, shade(k.col, 0.6));
+        c.fillEllipse(cx, py, pr * 0.42, pr * 0.42, kWhite);
+        return;
+    }
     uint32_t col = k.col;
-    if (n == "valleyDot") col = mix(kGrey, 0xFFFFD030, k.phase());
     if (l == "perfect") col = 0xFFFFD030;
     if (l == "record") col = 0xFF4080F0;
     if (l == "100%") col = 0xFF40B040;
     c.fillEllipse(cx, cy, r, r, col);
     c.strokeEllipse(cx, cy, r, r, std::max(1.0, r / 8), shade(col, 0.55));
     if (l == "perfect") star(c, cx, cy, r * 0.7, r * 0.3, 5, 0, kWhite);
+    if (l == "record") {  // a stopwatch
+        c.fillRect(cx - 2, cy - r * 0.82, 4, 3, kWhite);
+        c.strokeEllipse(cx, cy + 1, r * 0.55, r * 0.55, 2, kWhite);
+        c.line(cx, cy + 1, cx, cy - r * 0.35, 1.8, kWhite);
+        c.line(cx, cy + 1, cx + r * 0.28, cy + 1, 1.8, kWhite);
+    }
+    if (l == "100%") checkMark(c, cx, cy, r, std::max(2.0, r * 0.2), kWhite);
+}
+
+// An arrow from (x0, y0) to (x1, y1) with a filled head.
+void arrow(Canvas& c, double x0, double y0, double x1, double y1, double width, uint32_t col) {
+    const double len = std::hypot(x1 - x0, y1 - y0);
+    if (len <= 0.0) return;
+    const double ux = (x1 - x0) / len, uy = (y1 - y0) / len, head = width * 2.6;
+    c.line(x0, y0, x1 - ux * head * 0.8, y1 - uy * head * 0.8, width, col);
+    c.fillPolygon({x1, y1, x1 - ux * head - uy * head * 0.75, y1 - uy * head + ux * head * 0.75,
+                   x1 - ux * head + uy * head * 0.75, y1 - uy * head - ux * head * 0.75},
+                  col);
+}
+
+// A tutorial page: a small picture of one lesson on a card, with the page's
+// place among the pages as dots under it.
+void paintTutorialPage(Ctx& k, int page, int pages) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    c.fillRoundRect(0, 0, w, h, 14, shade(k.col, 0.6));
+    c.fillRoundRect(6, 6, w - 12, h - 12, 10, 0xFFE8F4FF);
+    const double ground = h * 0.7;
+    // The scene: sky and a meadow.
+    c.fillRoundRect(12, 12, w - 24, ground - 12, 6, 0xFFB8DCF8);
+    c.fillRect(12, ground, w - 24, h * 0.12, 0xFF6AB85A);
+    c.fillRect(12, ground + h * 0.12, w - 24, 3, 0xFF4A8A3A);
+    const uint32_t cue = 0xFFF08A24;
+    const double px = w * 0.36, py = ground - 26;
+    switch (page % 5) {
+        case 0:  // walk: the pig between two arrows
+            drawPig(c, px + 10, py, 0.55);
+            arrow(c, px - 40, py - 40, px - 80, py - 40, 5, cue);
+            arrow(c, px + 60, py - 40, px + 100, py - 40, 5, cue);
+            break;
+        case 1:  // jump: the pig in the air over a rock, on her way along the arc
+            c.fillEllipse(px + 60, ground, 22, 14, 0xFF8C8C8C);
+            arc(c, px + 60, ground + 30, 90, kPi + 0.34, 2 * kPi - 0.34, 3, withAlpha(cue, 200));
+            drawPig(c, px + 60, ground - 86, 0.45);
+            arrow(c, px - 50, py + 10, px - 50, py - 50, 5, cue);
+            break;
+        case 2:  // push: the pig rolls an apple ahead of her
+            drawPig(c, px - 10, py, 0.55);
+            apple(c, px + 80, ground - 14, 14, kRed);
+            arrow(c, px + 100, ground - 46, px + 140, ground - 46, 5, cue);
+            break;
+        case 3:  // the apple goes into the basket
+            smallBasket(c, w * 0.62, ground + 2, 64, kBrown);
+            apple(c, w * 0.62, ground - 70, 14, kRed);
+            arrow(c, w * 0.62 + 34, ground - 90, w * 0.62 + 34, ground - 50, 5, cue);
+            drawPig(c, w * 0.27, py, 0.45);
+            break;
+        default:  // home: apples in the basket by the house
+            smallHouse(c, w * 0.66, ground + 1, 90, 0xFFC86E46);
+            smallBasket(c, w * 0.32, ground + 2, 54, kBrown);
+            for (int a = 0; a < 3; ++a) apple(c, w * 0.32 - 14 + 14 * a, ground - 34 - (a % 2) * 6, 8, kRed);
+            star(c, w * 0.85, ground - 95, 12, 5, 5, 0, 0xFFFFD840);
+            break;
+    }
+    for (int d = 0; d < pages; ++d) {
+        const double dx = w / 2 + (d - (pages - 1) / 2.0) * 16, dy = h - 20;
+        if (d == page) c.fillEllipse(dx, dy, 5, 5, shade(k.col, 0.8));
+        else c.strokeEllipse(dx, dy, 5, 5, 1.5, shade(k.col, 0.8));
+    }
+}
+
+// The push button. Its sheet is stretched with fixed left and bottom borders
+// (36 pixels) and the rest scaled, so its look runs along x: a candy-like
+// bar with a gloss on top and a darker lip below, thin sides.
+void paintButton(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h, r = std::min(12.0, h / 3);
+    if (k.f.label == "highlight") {
+        c.fillRoundRect(0, 0, w, h, r, withAlpha(kWhite, 70));
+        c.strokeRoundRect(0, 0, w, h, r, 3, 0xFFFFD840);
+        c.fillRoundRect(5, 4, w - 10, h * 0.3, r * 0.6, withAlpha(kWhite, 60));
+        return;
+    }
+    const uint32_t top = shade(k.col, 1.25), bottom = shade(k.col, 0.85);
+    c.fillRoundRect(0, 0, w, h, r, shade(k.col, 0.45));
+    c.fillRoundRect(2, 2, w - 4, h - 4, r - 2, bottom);
+    c.fillRoundRect(2, 2, w - 4, h - 9, r - 2, k.col);
+    c.fillRoundRect(5, 4, w - 10, (h - 9) * 0.42, (r - 2) * 0.7, withAlpha(top, 200));
+    c.fillRoundRect(8, 5, w - 16, 3, 1.5, withAlpha(kWhite, 110));
 }
 
 void paintPanel(Ctx& k) {
     Canvas& c = k.c;
     const std::string& l = k.f.label;
     const double w = k.w, h = k.h;
+    if (k.e.name == "gui-game-button") {
+        paintButton(k);
+        return;
+    }
+    if (l == "page") {
+        paintTutorialPage(k, k.index - 1, k.count - 1);
+        return;
+    }
     uint32_t fill = k.col, border = shade(k.col, 0.55);
     if (l == "disabled") {
         fill = mix(k.col, kGrey, 0.7);
@@ -745,13 +985,14 @@ void paintPanel(Ctx& k) {
     if (l == "highlight") fill = withAlpha(fill, 110);
     const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
     c.fillRoundRect(0, 0, w, h, r, fill);
-    c.strokeRoundRect(0, 0, w, h, r, b, border);
-    if (l == "page") {
-        char text[8];
-        std::snprintf(text, sizeof text, "%d", k.index);
-        c.fillRoundRect(w * 0.1, h * 0.15, w * 0.8, h * 0.7, 10, withAlpha(kWhite, 200));
-        c.text(static_cast<int>(w / 2 - 8), static_cast<int>(h / 2 - 14), text, 6, k.col, false);
+    // Light from above: a brighter band under the top edge, kept inside the
+    // top border of nine-slice stretching so that it never runs across a
+    // stretched panel's middle.
+    if (l != "highlight" && std::min(w, h) >= 32) {
+        c.fillRoundRect(b, b, w - 2 * b, std::min((h - 2 * b) * 0.45, 24.0), std::max(0.0, r - b),
+                        withAlpha(shade(fill, 1.15), alphaOf(fill)));
     }
+    c.strokeRoundRect(0, 0, w, h, r, b, border);
 }
 
 void paintBubble(Ctx& k) {
@@ -794,18 +1035,124 @@ void paintPointer(Ctx& k) {
     c.fillPolygon({3, 5, 3, 20, 7, 16, 12, 26, 13, 25, 9, 15, 15, 15}, col);
 }
 
-void paintLogo(Ctx& k) {
+// The bold face of the logos' titles: DejaVu Sans Bold when it is there,
+// else what the font configuration offers for it.
+const std::string& titleFontFile() {
+    static const std::string file = [] {
+        const char* usual = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+        if (std::FILE* f = std::fopen(usual, "rb")) {
+            std::fclose(f);
+            return std::string(usual);
+        }
+        const std::string found = platform::findFontFile("DejaVu Sans:style=Bold");
+        return found.empty() ? platform::defaultGlyphFontFile() : found;
+    }();
+    return file;
+}
+
+// A title centred on cx with its baseline at `baseline`: `size` pixels high,
+// or smaller so that it fits maxWidth. Without an outline font it falls back
+// to the built-in letters.
+void letterTitle(Canvas& c, const std::string& text, double cx, int baseline, int size, double maxWidth,
+                 const Canvas::LetteringStyle& style) {
+    const std::string& file = titleFontFile();
+    std::string error;
+    std::unique_ptr<platform::FontRasterizer> font = file.empty() ? nullptr : platform::openFontRasterizer(file, size, error);
+    if (font) {
+        const int width = Canvas::letteringWidth(*font, text);
+        if (width > maxWidth) font = platform::openFontRasterizer(file, std::max(8, static_cast<int>(size * maxWidth / width)), error);
+    }
+    if (!font) {
+        const int scale = std::max(1, std::min(static_cast<int>(maxWidth / Canvas::textWidth(text, 1)), size / 5));
+        c.text(static_cast<int>(cx - Canvas::textWidth(text, scale) / 2.0), baseline - Canvas::kGlyphHeight * scale, text,
+               scale, style.top);
+        return;
+    }
+    const int width = Canvas::letteringWidth(*font, text);
+    c.lettering(*font, static_cast<int>(std::lround(cx - width / 2.0)), baseline, text, style);
+}
+
+// The game's logo: its name in big pink letters on a cream cloud, Mrs. Tumbro
+// looking over it and apples rolling below.
+void paintGameLogo(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
-    c.fillRoundRect(4, 4, w - 8, h - 8, 40, k.col);
-    c.strokeRoundRect(4, 4, w - 8, h - 8, 40, 6, shade(k.col, 0.6));
-    std::string title = k.f.label;
-    const int scale = std::max(1, std::min(static_cast<int>((w - 40) / Canvas::textWidth(title, 1)), 10));
-    c.text(static_cast<int>((w - Canvas::textWidth(title, scale)) / 2), static_cast<int>(h / 2 - 2.5 * scale), title,
-           scale, kWhite);
-    if (k.e.name == "logo") {
-        for (int a = 0; a < 3; ++a) apple(c, w / 2 - 40 + 40 * a, h * 0.8, 12, kRed);
-    }
+    struct Puff {
+        double x, y, rx, ry;
+    };
+    const Puff cloud[] = {{0.5, 0.56, 0.46, 0.27}, {0.3, 0.36, 0.15, 0.17}, {0.53, 0.3, 0.16, 0.2},
+                          {0.74, 0.38, 0.14, 0.16}, {0.2, 0.7, 0.14, 0.14},  {0.8, 0.7, 0.14, 0.14}};
+    const uint32_t edge = 0xFF6A2A44, cream = 0xFFFFF6E6;
+    for (const Puff& p : cloud) c.fillEllipse(w * p.x + 3, h * p.y + 5, w * p.rx + 5, h * p.ry + 5, withAlpha(0xFF000000, 60));
+    for (const Puff& p : cloud) c.fillEllipse(w * p.x, h * p.y, w * p.rx + 5, h * p.ry + 5, edge);
+    for (const Puff& p : cloud) c.fillEllipse(w * p.x, h * p.y, w * p.rx, h * p.ry, cream);
+    pigHead(c, w * 0.14, h * 0.3, h * 0.16, kPink);
+    Canvas::LetteringStyle st;
+    st.top = 0xFFFFB0CC;
+    st.bottom = 0xFFD8487A;
+    st.outline = edge;
+    st.outlineWidth = 5.0;
+    st.shadow = withAlpha(0xFF000000, 90);
+    st.shadowDx = 3;
+    st.shadowDy = 4;
+    letterTitle(c, "Tumbrodemo", w / 2, static_cast<int>(h * 0.63), 92, w * 0.8, st);
+    for (int a = 0; a < 4; ++a) apple(c, w * (0.36 + 0.09 * a), h * 0.79 + (a % 2) * 3, 13, a == 2 ? 0xFFE8463A : kRed);
+}
+
+// The maker's logo: an emblem of a valley under a rising sun, the name below.
+void paintCompanyLogo(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h, cx = w / 2, cy = h * 0.36, r = h * 0.28;
+    c.fillEllipse(cx + 2, cy + 4, r + 4, r + 4, withAlpha(0xFF000000, 70));
+    c.fillEllipse(cx, cy, r + 4, r + 4, kWhite);
+    c.fillEllipse(cx, cy, r, r, shade(k.col, 0.8));
+    c.fillEllipse(cx, cy - r * 0.1, r * 0.86, r * 0.8, k.col);
+    c.fillEllipse(cx, cy + r * 0.05, r * 0.34, r * 0.34, 0xFFFFD060);  // the sun
+    // Two hills meet in a valley in front of the sun, both inside the disc.
+    auto hill = [&](double peakX, double peakY, double spread, uint32_t col) {
+        std::vector<double> xy;
+        for (int i = 0; i <= 48; ++i) {
+            const double x = cx - r + 2 * r * i / 48.0, half = std::sqrt(std::max(0.0, r * r - (x - cx) * (x - cx)));
+            const double bump = (x - peakX) / spread;
+            xy.push_back(x);
+            xy.push_back(std::clamp(cy + r - (cy + r - peakY) * std::exp(-bump * bump), cy - half, cy + half));
+        }
+        for (int i = 48; i >= 0; --i) {
+            const double x = cx - r + 2 * r * i / 48.0;
+            xy.push_back(x);
+            xy.push_back(cy + std::sqrt(std::max(0.0, r * r - (x - cx) * (x - cx))));
+        }
+        c.fillPolygon(xy, col);
+    };
+    hill(cx + r * 0.45, cy + r * 0.12, r * 0.62, 0xFF3E8A3E);
+    hill(cx - r * 0.4, cy + r * 0.22, r * 0.6, 0xFF5AA050);
+    c.strokeEllipse(cx, cy, r, r, 4, kWhite);
+    Canvas::LetteringStyle st;
+    st.top = kWhite;
+    st.bottom = 0xFFE4D4F4;
+    st.outline = shade(k.col, 0.45);
+    st.outlineWidth = 4.0;
+    st.shadow = withAlpha(0xFF000000, 90);
+    st.shadowDx = 2;
+    st.shadowDy = 3;
+    letterTitle(c, "Velmora studios", cx, static_cast<int>(h * 0.9), 52, w * 0.88, st);
+}
+
+void paintLogo(Ctx& k) {
+    if (k.e.name == "logo") paintGameLogo(k);
+    else paintCompanyLogo(k);
+}
+
+// A note of paper with a folded corner and lines of writing.
+void paintNote(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h, fold = w * 0.28;
+    c.fillPolygon({3, 2, w - 3 - fold, 2, w - 3, 2 + fold, w - 3, h - 2, 3, h - 2}, shade(k.col, 0.6));
+    c.fillPolygon({4.5, 3.5, w - 3.5 - fold, 3.5, w - 4.5, 3.5 + fold, w - 4.5, h - 3.5, 4.5, h - 3.5}, k.col);
+    c.fillPolygon({w - 3 - fold, 2, w - 3 - fold, 2 + fold, w - 3, 2 + fold}, shade(k.col, 0.8));
+    for (double y = 13; y < h - 7; y += 6)
+        c.line(9, y, (y < 4 + fold ? w - 6 - fold : w - 10) - (static_cast<int>(y) % 4) * 2, y, 1.3, 0xFF8090B8);
+    c.fillEllipse(w * 0.3, 5, 3, 3, kRed);
 }
 
 void paintFlag(Ctx& k) {
@@ -958,7 +1305,10 @@ void paintRainbow(Ctx& k) {
 
 void paintFrame(Ctx& k) {
     switch (k.e.art) {
-        case Art::Plain: boxFrame(k, k.col, shade(k.col, 0.6)); break;
+        case Art::Plain:
+            if (k.e.name == "paperNote") paintNote(k);
+            else boxFrame(k, k.col, shade(k.col, 0.6));
+            break;
         case Art::Transparent:
             for (int y = 0; y < static_cast<int>(k.h); ++y)
                 for (int x = 0; x < static_cast<int>(k.w); ++x) k.c.set(x, y, 0x01000000u);
@@ -1073,23 +1423,6 @@ void paintFrame(Ctx& k) {
     }
 }
 
-// The label in the frame's top left corner, as large as fits; only the
-// number when the name does not fit, nothing when even that does not.
-void drawLabel(Canvas& c, const Entry& e, const Frame& f, int index) {
-    if (e.art == Art::Transparent || e.art == Art::Minimap) return;  // minimaps carry their level number
-    const std::string full = frameLabel(f, index);
-    const std::string number = std::to_string(index);
-    const int w = c.clipW(), h = c.clipH();
-    for (const std::string* text : {&full, &number}) {
-        for (int scale : {3, 2, 1}) {
-            if (scale > 1 && (w < 120 * scale / 2 || h < 40 * scale / 2)) continue;
-            if (Canvas::textWidth(*text, scale) + 4 > w || Canvas::kGlyphHeight * scale + 4 > h) continue;
-            c.text(2, 2, *text, scale, 0xFFFFFFFF);
-            return;
-        }
-    }
-}
-
 }  // namespace
 
 std::string frameLabel(const Frame& frame, int index) { return frame.label + " " + std::to_string(index); }
@@ -1142,7 +1475,6 @@ Canvas paintSheet(const Entry& entry, const SheetLayout& layout) {
               entry.colour,
               Lcg(hashOf(entry.name) + static_cast<uint32_t>(i) * 7919u)};
         paintFrame(k);
-        drawLabel(canvas, entry, entry.frames[static_cast<size_t>(i)], i);
     }
     canvas.clearClip();
     return canvas;

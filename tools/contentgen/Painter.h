@@ -1,7 +1,9 @@
 #pragma once
-// Placeholder pictures for the manifest's textures and images: every frame
-// drawn as a clear, coloured shape that says what it is, labelled with its
-// name and number, packed into one sheet with its skin description.
+// The pictures of the manifest's textures and images: every frame drawn as a
+// clear, coloured shape or symbol that shows what it is, packed into one
+// sheet with its skin description. Frames carry no writing: the only words
+// drawn are the titles of the two logos (the product's and the maker's
+// name).
 #include <string>
 #include <vector>
 
@@ -29,7 +31,7 @@ Canvas paintSheet(const content::Entry& entry, const SheetLayout& layout);
 // rectangle, and its anchor and origin when they differ from the centre.
 std::string skinDescription(const content::Entry& entry, const SheetLayout& layout);
 
-// The label of frame k ("bitten 3").
+// The name of frame k ("bitten 3"), for lists and contact sheets.
 std::string frameLabel(const content::Frame& frame, int index);
 
 }  // namespace contentgen

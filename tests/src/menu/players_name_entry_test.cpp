@@ -1,6 +1,10 @@
 // The name entry: typing, the length limit, what the name line cannot show,
-// and the on-screen keys by touch and by pad.
+// the on-screen keys by touch and by pad, and the layout of the page.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "gui/MenuButton.h"
 #include "gui/MenuItemCharKey.h"
@@ -101,6 +105,55 @@ TEST(PlayersNameEntry, OnScreenKeysComeWithTouchOrAPadAndWinOverTheKeyboard) {
     EXPECT_EQ(page->name, u"b");
     press(true);
     EXPECT_EQ(r.names(), std::vector<WString>{u"b"});
+}
+
+// The items of the page in its current layout as rectangles of the page's
+// world (position and skin size at the item's scale), each with its caption.
+struct ItemBox {
+    float left, bottom, right, top;
+    std::string caption;
+};
+std::vector<ItemBox> itemBoxes(ContextEnterName* page) {
+    std::vector<ItemBox> boxes;
+    for (MenuItem* item : childrenOf<MenuItem>(page)) {
+        const float hw = item->skinWidth() * item->scale.x / 2.0f, hh = item->skinHeight() * item->scale.y / 2.0f;
+        const V3& p = item->position;
+        boxes.push_back({p.x - hw, p.y - hh, p.x + hw, p.y + hh, "'" + wideToNarrow(item->caption) + "'"});
+    }
+    return boxes;
+}
+
+// Keys stand 74 units apart in x and 50 in y, 72 wide, OK 50 below the last
+// row: the generated item frames fit that layout. No two items overlap, no
+// key covers OK, and everything stays on the page's panel, with and without
+// the on-screen keyboard.
+TEST(PlayersNameEntry, ItemsNeitherOverlapNorLeaveThePanel) {
+    PlayersRig r;
+    auto* page = r.h.push(new ContextEnterName(true));
+    r.h.step();
+    for (bool touch : {false, true}) {
+        SCOPED_TRACE(touch ? "touch" : "keyboard");
+        r.h.input->setInputMode(touch ? ZubInput::MODE_TOUCH : ZubInput::MODE_MOUSE_KEYBOARD);
+        r.h.step();
+        const std::vector<ItemBox> boxes = itemBoxes(page);
+        ASSERT_EQ(boxes.size(), touch ? 29u : 1u);  // OK, then 26 letters, space and delete
+        const float panelHalfHeight = touch ? 200.0f : 128.0f;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const ItemBox& a = boxes[i];
+            EXPECT_GT(a.right - a.left, 0.0f);
+            EXPECT_GT(a.top - a.bottom, 0.0f);
+            EXPECT_TRUE(a.left >= -320.0f && a.right <= 320.0f && a.bottom >= -panelHalfHeight && a.top <= panelHalfHeight)
+                << a.caption << " leaves the panel";
+            for (size_t j = i + 1; j < boxes.size(); ++j) {
+                const ItemBox& b = boxes[j];
+                const bool overlap = std::min(a.right, b.right) > std::max(a.left, b.left) &&
+                                     std::min(a.top, b.top) > std::max(a.bottom, b.bottom);
+                EXPECT_FALSE(overlap) << a.caption << " (" << a.left << ", " << a.bottom << ", " << a.right << ", "
+                                      << a.top << ") overlaps " << b.caption << " (" << b.left << ", " << b.bottom
+                                      << ", " << b.right << ", " << b.top << ")";
+            }
+        }
+    }
 }
 
 }  // namespace
