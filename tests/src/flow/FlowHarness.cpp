@@ -1,11 +1,15 @@
 #include "FlowHarness.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "Manifest.h"
+#include "Painter.h"
 #include "TestLevel.h"
 #include "audio/SoundStream.h"
+#include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
@@ -13,6 +17,27 @@
 #include "util/Random.h"
 
 namespace flowtest {
+
+namespace {
+
+// The manifest's images (the levels' map pictures) as the generator paints
+// them, made once per test program.
+const std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>>& paintedImages() {
+    static const auto images = [] {
+        std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>> out;
+        for (const content::Entry& e : content::manifest()) {
+            if (e.kind != content::Kind::Image) continue;
+            const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
+            out.emplace_back(narrowToWide(e.name),
+                             std::make_unique<MemoryImageFile>(DecodedImage{
+                                 layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true}));
+        }
+        return out;
+    }();
+    return images;
+}
+
+}  // namespace
 
 FlowHarness::FlowHarness(int detailLevel) {
     ErrorManager::bTestMode = true;
@@ -28,8 +53,10 @@ FlowHarness::FlowHarness(int detailLevel) {
     services.profileManager = std::make_unique<ProfileManager>();
     services.profileManager->addProfile(u"Tester");
     savedServices = GameServices::install(&services);
+    std::copy(std::begin(Overlay::makers), std::end(Overlay::makers), std::begin(savedMakers));
 
     leveltest::registerPlaceholders(resources);
+    for (const auto& [name, image] : paintedImages()) resources.addResource(name, image.get());
     FontQuad* font = leveltest::smallTestFont();
     if (!font) font = static_cast<FontQuad*>(owned.emplace_back(std::make_unique<FontQuad>()).get());
     for (const char16_t* name : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline",
@@ -42,7 +69,7 @@ FlowHarness::FlowHarness(int detailLevel) {
 
 FlowHarness::~FlowHarness() {
     manager.reset();
-    for (Overlay::Maker& m : Overlay::makers) m = nullptr;
+    std::copy(std::begin(savedMakers), std::end(savedMakers), std::begin(Overlay::makers));
     GameController::statsRowMaker = nullptr;
     GameServices::install(savedServices);
     services.profileManager.reset();
