@@ -11,6 +11,7 @@
 #include "audio/SoundStream.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
+#include "platform/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
@@ -100,8 +101,16 @@ GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
 void FlowHarness::frame(int n) {
     for (int i = 0; i < n; ++i) {
         platform::InputSnapshot s;
-        for (int code : keys)
+        for (int code : keys) {
             if (code > 0 && code < platform::KEY_COUNT) s.keys[code] = 0x80;
+            // A controller's button: that controller is plugged in.
+            const int pad = (code - platform::JOY_FIRST) / platform::JOY_STRIDE;
+            const int button = (code - platform::JOY_FIRST) % platform::JOY_STRIDE - platform::JOY_BUTTON0;
+            if (code >= platform::JOY_FIRST && pad < platform::JOY_COUNT && button >= 0) {
+                s.joysticks[pad].present = true;
+                s.joysticks[pad].buttons |= 1u << button;
+            }
+        }
         s.touches = touches;
         input.update(s);
         ++renderCounters.frameNumber;

@@ -62,6 +62,7 @@ public:
         }
         return done();
     }
+    // Keyboard keys and controller buttons, by input code.
     void press(int code) { keys.insert(code); }
     void release(int code) { keys.erase(code); }
     // Down for one frame.
