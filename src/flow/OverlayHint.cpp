@@ -26,6 +26,7 @@ FadingText* panelText(const V3& at, std::u16string_view text, FontQuad* font, ui
     auto* t = new FadingText(at, text, font, colour);
     t->flags = flags;
     t->bShadow = 0;
+    t->bAutoRemove = 0;
     return t;
 }
 
@@ -54,6 +55,8 @@ void OverlayHint::showHint(const WString& title, const WString& text, Skin* skin
 }
 
 void OverlayHint::local_showHint(const WString& title, const WString& text, Skin* skin, int32_t picture) {
+    // A panel shown again replaces the one it showed.
+    destroyChildren();
     // The sheet must exist even when no picture is asked for.
     Texture* sheet = OverlayTutorial::sheetOfDisplay();
     FontQuad* textFont = findResource<FontQuad>(u"fontMedium");
