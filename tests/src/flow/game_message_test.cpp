@@ -168,7 +168,9 @@ TEST(GameMessage, TheWholeTextFormFadesAsOneAndAFreeStandingMessageGoesWhenDone)
     run(parent, 0.4);
     EXPECT_EQ(parent.countChildren(), 2);
     run(parent, 0.3);
-    EXPECT_TRUE(letters->bToBeDestroyed);
+    ASSERT_EQ(parent.countChildren(), 1);
+    EXPECT_EQ(parent.firstChild, whole);
+    // The whole text goes at the end of its lifetime, and the message with it.
     run(parent, 3.5);
     EXPECT_EQ(parent.countChildren(), 0);
 }
