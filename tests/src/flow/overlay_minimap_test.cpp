@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "FlowHarness.h"
+#include "Manifest.h"
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMiniMap.h"
@@ -21,6 +22,7 @@
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 #include "platform/KeyCodes.h"
+#include "records/ProfileData.h"
 #include "text/FadingText.h"
 
 using flowtest::FlowHarness;
@@ -292,4 +294,19 @@ TEST_F(MiniMap, PointsMapOntoTheCellsAndThePictureClamped) {
     // A point that is not a number stays in the picture.
     OverlayMiniMap::cellOf(gc, V3(std::nanf(""), std::nanf(""), 0.0f), c, r);
     EXPECT_TRUE(c == 0 && r == 0);
+}
+
+TEST_F(MiniMap, EveryLevelWithAMapHasAPictureOfTheMapsSize) {
+    // Bonus levels (the fourth of each valley) and the last level have none.
+    for (int32_t n = 0; n < GameController::MAP_LEVELS; ++n) {
+        if (n % 4 == 3) continue;
+        const WString name = ProfileData::levelNumberToMinimap(n);
+        const content::Entry* entry = content::findEntry(wideToNarrow(name));
+        ASSERT_NE(entry, nullptr) << n;
+        EXPECT_EQ(entry->kind, content::Kind::Image) << n;
+        const auto* picture = zub_cast<MemoryImageFile>(h.resources.find(name, false));
+        ASSERT_NE(picture, nullptr) << n;
+        EXPECT_EQ(picture->getWidth(), GameController::MINIMAP_WIDTH) << n;
+        EXPECT_EQ(picture->getHeight(), GameController::MINIMAP_HEIGHT) << n;
+    }
 }
