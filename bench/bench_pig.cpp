@@ -135,7 +135,7 @@ public:
     bool isTouchHeld(TouchButton) const override { return false; }
     const GameConfiguration& getConfiguration() const override { return *configuration; }
     int32_t getCurrentLevelNumber() const override { return 0; }
-    void showHintPanel(const WString&, const WString&, Skin*) override {}
+    bool showHintPanel(const WString&, const WString&, Skin*) override { return true; }
 
     Terrain* rollingTerrain() {
         Terrain* t = new Terrain();

@@ -23,6 +23,14 @@ constexpr uint32_t RPCAddSystemMessage = 0x58a6fe57u;
 constexpr uint32_t Overlay = 0x7ecaa5e7u;
 constexpr uint32_t Sky = 0x1cef93a5u;
 constexpr uint32_t GameHud = 0xeabb58a6u;
+// The hint panel, the level map and the tutorial, each with the call that
+// fills it on every peer.
+constexpr uint32_t OverlayHint = 0x937119d5u;
+constexpr uint32_t RPCShowHint = 0x3a10f6fdu;
+constexpr uint32_t OverlayMiniMap = 0x38d9c1cdu;
+constexpr uint32_t RPCMiniMapConstruct = 0xcfb8ba75u;
+constexpr uint32_t OverlayTutorial = 0x741997f6u;
+constexpr uint32_t RPCTutorialConstruct = 0x1e6d245eu;
 // The level's hull list keeps its index, so it travels as a class of its
 // own; no fixed id is given for it, so it takes the fold of its name.
 constexpr uint32_t LevelHullList = classIdOfName(u"LevelHullList");

@@ -11,6 +11,7 @@
 #include "flow/GameServices.h"
 #include "flow/LevelHullList.h"
 #include "flow/MyRootObject.h"
+#include "flow/OverlayHint.h"
 #include "flow/Sky.h"
 #include "flow/TouchHudControl.h"
 #include "gfx/ContextBlender.h"
@@ -336,8 +337,16 @@ FontQuad* GameController::getBubbleFont() {
     return resources ? zub_cast<FontQuad>(resources->find(u"fontSmall", false)) : nullptr;
 }
 
-void GameController::showHintPanel(const WString& title, const WString& text, Skin* icon) {
-    GameServices::get().showHintPanel(title, text, icon);
+bool GameController::showHintPanel(const WString& title, const WString& text, Skin* icon) {
+    MyRootObject* root = MyRootObject::current();
+    // At most one overlay opens in a frame.
+    if (!root || root->contextOverlay) return false;
+    auto* hint = static_cast<OverlayHint*>(registerNew(new OverlayHint));
+    hint->showHint(title, text, icon, -1);
+    hint->netCallPostReplicate();
+    hint->netCallPostReplicateGlobal();
+    root->setContextOverlay(hint);
+    return true;
 }
 
 void GameController::local_setMessage(int32_t messenger, int32_t textId, double duration, const WString& text) {
@@ -368,6 +377,7 @@ bool GameController::openOverlay(Overlay::Kind kind) {
     registerNew(overlay);
     overlay->construct();
     overlay->netCallPostReplicate();
+    overlay->netCallPostReplicateGlobal();
     root->setContextOverlay(overlay);
     return true;
 }

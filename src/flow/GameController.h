@@ -132,7 +132,9 @@ public:
     const GameConfiguration& getConfiguration() const override;
     int32_t getCurrentLevelNumber() const override;
     FontQuad* getBubbleFont() override;
-    void showHintPanel(const WString& title, const WString& text, Skin* icon) override;
+    // Opens the hint overlay on the root object, unless an overlay is open
+    // already (one opened earlier in this frame).
+    bool showHintPanel(const WString& title, const WString& text, Skin* icon) override;
 
     // --- calls and lookups ----------------------------------------------------------------
     // local_setMessage only on the peer whose node id is `player`.
@@ -148,6 +150,12 @@ public:
     bool openOverlay(Overlay::Kind kind);
     // The profile's current level (0-31).
     int32_t levelNumber() const;
+    // Where a value lies between lo and hi, as the explored map and the
+    // level map place things: 0 .. 1, clamped; a value that is not a number,
+    // or an empty range, gives 0. The cell (0 .. last) is the whole part of
+    // that share of `last`.
+    static float mapFraction(float lo, float hi, float value);
+    static int mapCellOf(float lo, float hi, float value, int last);
 
     Sky* contextBackground = nullptr;
     ContextBlender* contextGame = nullptr;

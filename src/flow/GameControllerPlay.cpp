@@ -32,14 +32,6 @@ namespace {
 bool pressed(const ZubInput& in, const ControlBinding& b) { return in.wasKeyPressed(b.key) || in.wasKeyPressed(b.alternative); }
 bool held(const ZubInput& in, const ControlBinding& b) { return in.isKeyDown(b.key) || in.isKeyDown(b.alternative); }
 
-// The cell of `value` between lo and hi on a scale of 0 .. last (the whole
-// part, clamped; a value that is not a number counts as lo).
-int cellOf(float lo, float hi, float value, int last) {
-    float t = lo == hi ? 0.0f : (value - lo) / (hi - lo);
-    t = t > 0.0f ? (t < 1.0f ? t : 1.0f) : 0.0f;
-    return static_cast<int>(static_cast<float>(last) * t);
-}
-
 // Whole seconds for the records: not a number or negative counts as 0.
 int32_t wholeSeconds(double s) { return s > 0.0 ? static_cast<int32_t>(s < 2.0e9 ? s : 2.0e9) : 0; }
 
@@ -163,14 +155,23 @@ void GameController::tickPlaying(double dt, bool help, bool stats, bool map) {
     updateExploredMap();
 }
 
+float GameController::mapFraction(float lo, float hi, float value) {
+    const float t = lo == hi ? 0.0f : (value - lo) / (hi - lo);
+    return t > 0.0f ? (t < 1.0f ? t : 1.0f) : 0.0f;
+}
+
+int GameController::mapCellOf(float lo, float hi, float value, int last) {
+    return static_cast<int>(static_cast<float>(last) * mapFraction(lo, hi, value));
+}
+
 void GameController::updateExploredMap() {
     if (!contextGame) return;
     const ViewRect v = contextGame->camera->getViewRect(0.0f);
     const PlayingArea& a = playingArea;
-    const int x0 = cellOf(a.left, a.right, v.left, MINIMAP_WIDTH - 1);
-    const int x1 = cellOf(a.left, a.right, v.right, MINIMAP_WIDTH - 1);
-    const int y0 = cellOf(a.top, a.bottom, v.top, MINIMAP_HEIGHT - 1);
-    const int y1 = cellOf(a.top, a.bottom, v.bottom, MINIMAP_HEIGHT - 1);
+    const int x0 = mapCellOf(a.left, a.right, v.left, MINIMAP_WIDTH - 1);
+    const int x1 = mapCellOf(a.left, a.right, v.right, MINIMAP_WIDTH - 1);
+    const int y0 = mapCellOf(a.top, a.bottom, v.top, MINIMAP_HEIGHT - 1);
+    const int y1 = mapCellOf(a.top, a.bottom, v.bottom, MINIMAP_HEIGHT - 1);
     const int half = (x1 - x0) / 2;
     const int centre = (x1 + x0) / 2;
     // An ellipse inscribed in the view's cells.

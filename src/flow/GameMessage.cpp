@@ -24,23 +24,27 @@ void GameMessage::show(const WString& text, double duration) {
         addChild(t);
         return;
     }
-    // Each letter stands in its glyph's cell: the cells run from the left end
-    // of the centred line, one glyph advance apart.
+    // Each letter stands in its glyph's cell (a glyph's skin is centred on
+    // its position): the cells run from the left end of the centred line,
+    // one glyph advance apart. A font that grows with the resolution draws
+    // its letters and their advances at its current scale, as the line was
+    // measured.
+    const float k = pFont->currentScale();
     float x = position.x - std::trunc(pFont->measureLine(text) / 2.0f);
+    auto letterAt = [&](Skin* skin, const V3& at, double delay) {
+        auto* letter = new MessageLetter(skin, at, delay, duration);
+        letter->color = color & 0x00FFFFFFu;
+        if (k != 1.0f) letter->setScale(k);
+        addChild(letter);
+    };
     for (size_t i = 0; i < text.size(); ++i) {
         const FontQuad::Glyph g = pFont->getGlyph(text[i]);
         const float width = g.quad ? std::trunc(g.quad->width) : 0.0f;
-        const V3 at(x + width / 2.0f, position.y, position.z);
+        const V3 at(x + k * width / 2.0f, position.y, position.z);
         const double delay = static_cast<double>(i) * LETTER_INTERVAL;
-        auto* letter = new MessageLetter(g.quad, at, delay, duration);
-        letter->color = color & 0x00FFFFFFu;
-        addChild(letter);
-        if (g.quad && g.accent) {
-            auto* accent = new MessageLetter(g.accent, at + V3(g.accentX, g.accentY, 0.0f), delay, duration);
-            accent->color = color & 0x00FFFFFFu;
-            addChild(accent);
-        }
-        x += g.quad ? width + static_cast<float>(pFont->letterSpacing) : static_cast<float>(pFont->defaultCharWidth);
+        letterAt(g.quad, at, delay);
+        if (g.quad && g.accent) letterAt(g.accent, at + V3(k * g.accentX, k * g.accentY, 0.0f), delay);
+        x += k * (g.quad ? width + static_cast<float>(pFont->letterSpacing) : static_cast<float>(pFont->defaultCharWidth));
     }
 }
 

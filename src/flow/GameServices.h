@@ -1,10 +1,9 @@
 #pragma once
 // What the game flow takes from the game's global object, which sits above
 // it: the configuration and the player profiles, the screen transition of
-// the screen stack, the hint panel and the level-editing switch. The
-// application installs its implementation when it has made these; tests
-// install one of their own. The level in play reaches them only through
-// here.
+// the screen stack and the level-editing switch. The application installs
+// its implementation when it has made these; tests install one of their
+// own. The level in play reaches them only through here.
 #include <cstdint>
 #include <string_view>
 
@@ -15,7 +14,6 @@
 class GameConfiguration;
 class Language;
 class ProfileManager;
-class Skin;
 
 class GameServices {
 public:
@@ -35,13 +33,6 @@ public:
     virtual void setTransition(float level, float target) {
         (void)level;
         (void)target;
-    }
-    // A hint panel over the level, with a title, a text and an icon skin or
-    // none.
-    virtual void showHintPanel(const WString& title, const WString& text, Skin* icon) {
-        (void)title;
-        (void)text;
-        (void)icon;
     }
     // Levels are opened for editing: the level manager leaves the level it
     // loads in edit mode (its set-up and rules do not run).

@@ -5,9 +5,11 @@
 #include "flow/GameServices.h"
 #include "flow/MyRootObject.h"
 #include "input/ZubInput.h"
+#include "lang/Language.h"
 #include "net/NetRole.h"
 #include "platform/KeyCodes.h"
 #include "records/GameConfiguration.h"
+#include "util/Format.h"
 
 ZUB_IMPLEMENT_CLASS(Overlay, ContextMenu, flow_ids::Overlay)
 
@@ -28,6 +30,14 @@ ZubBase* Overlay::closedOverlayOwner() {
     // An object that is never a menu item and lives as long as the program.
     static ZubBase owner;
     return &owner;
+}
+
+WString Overlay::continuePrompt(int keyCode) {
+    const ZubInput* in = ZubInput::active();
+    const Language& language = gameLanguage();
+    if (in && in->inputMode == ZubInput::MODE_TOUCH) return language.getText(SID_IOS_PRESSXKEYTOCONTINUE);
+    const WString key = in && in->valid(keyCode) ? in->keyNames[keyCode] : WString();
+    return formatString(language.getText(SID_PRESSXKEYTOCONTINUE), key);
 }
 
 void Overlay::tickContents(double time, double dt) {
@@ -58,5 +68,8 @@ void Overlay::tickContents(double time, double dt) {
 
 void Overlay::renderFrozenLevel() {
     MyRootObject* root = MyRootObject::current();
-    if (root && root->gameController) root->gameController->renderContext();
+    if (!root || !root->gameController) return;
+    root->gameController->renderContext();
+    // The level leaves its game camera applied; the overlay draws in its own.
+    if (Context* overlay = Context::environment.current) overlay->camera->apply();
 }

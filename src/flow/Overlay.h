@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "gui/ContextMenu.h"
+#include "util/WString.h"
 
 class Overlay : public ContextMenu {
     ZUB_DECLARE_CLASS(Overlay)
@@ -51,10 +52,14 @@ public:
 
     // What the released pointer belongs to after an overlay went away.
     static ZubBase* closedOverlayOwner();
+    // How to go on, for a footer: "Tap to continue" under touch input, else
+    // "Press %s to continue" with the localised name of the key.
+    static WString continuePrompt(int keyCode);
 
 protected:
     // Draws the level behind the overlay, as it stood when the overlay
     // opened: the game controller of the active role's root. The overlays
-    // that show the level call it before their own items.
+    // that show the level call it before their own items; the overlay being
+    // drawn has its camera applied again afterwards.
     static void renderFrozenLevel();
 };

@@ -104,8 +104,9 @@ public:
     // The font of speech bubbles, or null (bubbles then draw no text).
     virtual FontQuad* getBubbleFont() { return nullptr; }
     // Shows a hint panel over the level (the hint overlay) with a title, a
-    // text and an icon skin or none.
-    virtual void showHintPanel(const WString& title, const WString& text, Skin* icon) = 0;
+    // text and an icon skin or none. False when it cannot open now (another
+    // overlay opened in this frame): the hint then tries again later.
+    virtual bool showHintPanel(const WString& title, const WString& text, Skin* icon) = 0;
 
     // --- lists ---------------------------------------------------------------------
     ZubBase* bgList = nullptr;

@@ -91,8 +91,9 @@ public:
     const GameConfiguration& getConfiguration() const override { return *configuration; }
     int32_t getCurrentLevelNumber() const override { return levelNumber; }
     WorldEditorPanel* getEditor() override { return bEditor ? &panel : nullptr; }
-    void showHintPanel(const WString& title, const WString& text, Skin* icon) override {
+    bool showHintPanel(const WString& title, const WString& text, Skin* icon) override {
         hintPanels.push_back({title, text, icon});
+        return true;
     }
 
     // --- building ----------------------------------------------------------------------------

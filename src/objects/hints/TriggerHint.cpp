@@ -104,13 +104,15 @@ void TriggerHint::tick(double time, double dt) {
         const WString touchId = u"IOS_" + hintTextID;
         if (lang.hasString(touchId)) text = lang.getTextByString(touchId, true);
     }
-    // A touch text on a machine without touch input counts as shown.
-    if (!text.empty() && (touch || hintTextID.rfind(u"IOS_", 0) != 0)) show(title, text);
+    // A touch text on a machine without touch input counts as shown. A panel
+    // that cannot open yet (another overlay opened in this frame) is shown
+    // once the level runs again.
+    if (!text.empty() && (touch || hintTextID.rfind(u"IOS_", 0) != 0) && !show(title, text)) return;
     if (!bAutomatic) bActivated = 0;
     bShown = 1;
 }
 
-void TriggerHint::show(const WString& title, const WString& text) {
+bool TriggerHint::show(const WString& title, const WString& text) {
     const int wait = waitKindOf(text, hintTextID);
     const WString shown = insertKeyNames(text);
     if (bSpeechBubble) {
@@ -118,9 +120,9 @@ void TriggerHint::show(const WString& title, const WString& text) {
         const bool byOriginator = speaker != nullptr;
         if (!speaker) speaker = Level::current()->getHero();
         speaker->showSpeechBubble(hintNudge, byOriginator, wait, shown);
-        return;
+        return true;
     }
-    Level::current()->showHintPanel(title, shown, pIconSkin);
+    return Level::current()->showHintPanel(title, shown, pIconSkin);
 }
 
 int TriggerHint::waitKindOf(const WString& text, const WString& textId) {

@@ -77,6 +77,6 @@ public:
     uint8_t bShown = 0;
 
 private:
-    // Shows the texts as its kind says.
-    void show(const WString& title, const WString& text);
+    // Shows the texts as its kind says; false when the panel cannot open yet.
+    bool show(const WString& title, const WString& text);
 };

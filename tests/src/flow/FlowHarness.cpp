@@ -1,18 +1,44 @@
 #include "FlowHarness.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "Manifest.h"
+#include "Painter.h"
 #include "TestLevel.h"
 #include "audio/SoundStream.h"
+#include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
+#include "platform/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
 #include "util/Random.h"
 
 namespace flowtest {
+
+namespace {
+
+// The manifest's images (the levels' map pictures) as the generator paints
+// them, made once per test program.
+const std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>>& paintedImages() {
+    static const auto images = [] {
+        std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>> out;
+        for (const content::Entry& e : content::manifest()) {
+            if (e.kind != content::Kind::Image) continue;
+            const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
+            out.emplace_back(narrowToWide(e.name),
+                             std::make_unique<MemoryImageFile>(DecodedImage{
+                                 layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true}));
+        }
+        return out;
+    }();
+    return images;
+}
+
+}  // namespace
 
 FlowHarness::FlowHarness(int detailLevel) {
     ErrorManager::bTestMode = true;
@@ -28,8 +54,10 @@ FlowHarness::FlowHarness(int detailLevel) {
     services.profileManager = std::make_unique<ProfileManager>();
     services.profileManager->addProfile(u"Tester");
     savedServices = GameServices::install(&services);
+    std::copy(std::begin(Overlay::makers), std::end(Overlay::makers), std::begin(savedMakers));
 
     leveltest::registerPlaceholders(resources);
+    for (const auto& [name, image] : paintedImages()) resources.addResource(name, image.get());
     FontQuad* font = leveltest::smallTestFont();
     if (!font) font = static_cast<FontQuad*>(owned.emplace_back(std::make_unique<FontQuad>()).get());
     for (const char16_t* name : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline",
@@ -42,7 +70,7 @@ FlowHarness::FlowHarness(int detailLevel) {
 
 FlowHarness::~FlowHarness() {
     manager.reset();
-    for (Overlay::Maker& m : Overlay::makers) m = nullptr;
+    std::copy(std::begin(savedMakers), std::end(savedMakers), std::begin(Overlay::makers));
     GameController::statsRowMaker = nullptr;
     GameServices::install(savedServices);
     services.profileManager.reset();
@@ -73,8 +101,16 @@ GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
 void FlowHarness::frame(int n) {
     for (int i = 0; i < n; ++i) {
         platform::InputSnapshot s;
-        for (int code : keys)
+        for (int code : keys) {
             if (code > 0 && code < platform::KEY_COUNT) s.keys[code] = 0x80;
+            // A controller's button: that controller is plugged in.
+            const int pad = (code - platform::JOY_FIRST) / platform::JOY_STRIDE;
+            const int button = (code - platform::JOY_FIRST) % platform::JOY_STRIDE - platform::JOY_BUTTON0;
+            if (code >= platform::JOY_FIRST && pad < platform::JOY_COUNT && button >= 0) {
+                s.joysticks[pad].present = true;
+                s.joysticks[pad].buttons |= 1u << button;
+            }
+        }
         s.touches = touches;
         input.update(s);
         ++renderCounters.frameNumber;

@@ -1,7 +1,7 @@
 #pragma once
 // The program around a level, for the game flow's tests: a temporary user
 // and data folder, the manifest's textures and sounds with the fonts and the
-// music, the records with one profile ("Tester"), the game services, and the
+// music, its images (the map pictures, painted as the generator paints them), the records with one profile ("Tester"), the game services, and the
 // input driven through the input layer's own poll. A level is written from
 // a LevelDraft into "levels/a1.lev" and played through the level manager, a
 // frame of 0.01 s at a time.
@@ -62,6 +62,7 @@ public:
         }
         return done();
     }
+    // Keyboard keys and controller buttons, by input code.
     void press(int code) { keys.insert(code); }
     void release(int code) { keys.erase(code); }
     // Down for one frame.
@@ -69,7 +70,8 @@ public:
     // A finger at a point of the HUD (origin at the screen centre, y up).
     void touchHud(int64_t id, const V3& at);
     void lift(int64_t id);
-    // Every overlay kind opens a plain overlay (until the harness goes).
+    // Every overlay kind opens a plain overlay (until the harness goes, when
+    // the overlay classes' own makers return).
     void openPlainOverlays();
 
     std::string folder;
@@ -86,6 +88,7 @@ private:
     std::vector<std::unique_ptr<ZubBase>> owned;
     uint32_t savedRandom;
     GameServices* savedServices;
+    Overlay::Maker savedMakers[Overlay::KIND_COUNT];
 };
 
 }  // namespace flowtest
