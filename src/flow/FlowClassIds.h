@@ -23,6 +23,10 @@ constexpr uint32_t RPCAddSystemMessage = 0x58a6fe57u;
 constexpr uint32_t Overlay = 0x7ecaa5e7u;
 constexpr uint32_t Sky = 0x1cef93a5u;
 constexpr uint32_t GameHud = 0xeabb58a6u;
+// The pause menu, and the statistics panel with its construct call.
+constexpr uint32_t OverlayMenu = 0x058a88f5u;
+constexpr uint32_t OverlayStatistics = 0x02613351u;
+constexpr uint32_t RPCOverlayStatisticsConstruct = 0x529b77f9u;
 // The level's hull list keeps its index, so it travels as a class of its
 // own; no fixed id is given for it, so it takes the fold of its name.
 constexpr uint32_t LevelHullList = classIdOfName(u"LevelHullList");
