@@ -94,6 +94,13 @@ void FlowHarness::putHero(GameController& gc, const V3& at) {
     pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
 }
 
+void FlowHarness::frameHolding(GameController& gc, const V3& at, int n) {
+    for (int i = 0; i < n; ++i) {
+        putHero(gc, at);
+        frame();
+    }
+}
+
 GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
     manager.reset();
     std::filesystem::create_directories(folder + "levels");

@@ -60,6 +60,13 @@ public:
     std::vector<uint8_t> houseLevel(bool bonus = false, double parTime = 60.0);
     // Puts the hero at a point, at rest.
     static void putHero(GameController& gc, const V3& at);
+    // Frames with the hero put at a point before each (the starter level's
+    // ground does not hold her: left alone she falls and faints).
+    void frameHolding(GameController& gc, const V3& at, int n = 1);
+    // Where she is safe, away from the house (high enough to fall for
+    // half a second) and at it.
+    static inline const V3 AWAY{0.0f, 400.0f, 0.0f};
+    static inline const V3 HOME{600.0f, 20.0f, 0.0f};
     // Saves the bytes as level 0's file and plays it through a new level manager.
     GameController& play(const std::vector<uint8_t>& level);
     GameServer& server() { return *manager->gameServer; }
