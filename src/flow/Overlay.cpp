@@ -58,5 +58,8 @@ void Overlay::tickContents(double time, double dt) {
 
 void Overlay::renderFrozenLevel() {
     MyRootObject* root = MyRootObject::current();
-    if (root && root->gameController) root->gameController->renderContext();
+    if (!root || !root->gameController) return;
+    root->gameController->renderContext();
+    // The level leaves its game camera applied.
+    camera->apply();
 }

@@ -148,7 +148,9 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
         EXPECT_EQ(row.bTrophy != 0, e.trophy) << i;
         EXPECT_EQ(row.bTotal != 0, i == 6) << i;
         EXPECT_EQ(row.duration, e.duration) << i;
-        if (row.pStar) EXPECT_EQ(row.pStar->color, e.colour) << i;
+        if (row.pStar) {
+            EXPECT_EQ(row.pStar->color, e.colour) << i;
+        }
         delays.push_back(delay);
         delay += row.duration;
     }
@@ -232,7 +234,9 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
             EXPECT_EQ(row.pStar->pSkin, h.resources.findAs<Skin>(u"statsStar" + small)) << i;
             EXPECT_EQ(row.pStar->scale.x, 1.0f) << i;
         }
-        if (row.pTrophy) EXPECT_EQ(row.pTrophy->position, V3(280.0f, y, 0.0f)) << i;
+        if (row.pTrophy) {
+            EXPECT_EQ(row.pTrophy->position, V3(280.0f, y, 0.0f)) << i;
+        }
         EXPECT_EQ(childrenOfType<ParticleGroup>(&row), 0) << i;  // detail low: no bursts
         EXPECT_EQ(childrenOfType<FadingText>(&row), 3) << i;  // the banners went
     }
