@@ -24,7 +24,7 @@ ZubBase* makeRow(const StatsRowLayout& l, double* duration) {
     *duration = row->duration;
     return row;
 }
-const bool registered = (GameController::statsRowMaker = makeRow, true);
+[[maybe_unused]] const bool registered = (GameController::statsRowMaker = makeRow, true);
 
 constexpr double FADE_IN = 0.5;
 constexpr double COUNT_TIME = 0.5;
@@ -63,7 +63,6 @@ LevelStatsEffect::LevelStatsEffect(int32_t value, const V3& place, uint32_t star
       bTrophy(trophy ? 1 : 0),
       bStar(star ? 1 : 0),
       bTotal(total ? 1 : 0) {
-    (void)registered;
     pLabel = rowText(LABEL_X, label, FontQuad::TEXT_AT_X | FontQuad::TEXT_HALF_LINE_UP);
     pValue = rowText(VALUE_X, valueText, FontQuad::TEXT_RIGHT | FontQuad::TEXT_HALF_LINE_UP);
     pCounter = rowText(COUNTER_X, u"", FontQuad::TEXT_RIGHT | FontQuad::TEXT_HALF_LINE_UP);
@@ -150,10 +149,12 @@ void LevelStatsEffect::settle() {
     const V3& to = targetPosition;
     if (!bTotal)
         for (FadingText* t : {pLabel, pValue, pCounter}) t->setScale(1.0f - 0.5f * e);
-    pLabel->setPosition(interpolateEased(V3(LABEL_X, START_Y, 0.0f), V3(to.x - 280.0f, to.y, to.z), s, easing::EASE_OUT));
-    pValue->setPosition(interpolateEased(V3(VALUE_X, START_Y, 0.0f), V3(to.x + 50.0f, to.y, to.z), s, easing::EASE_OUT));
-    pCounter->setPosition(
-        interpolateEased(V3(COUNTER_X, START_Y, 0.0f), V3(to.x + 200.0f, to.y, to.z), s, easing::EASE_OUT));
+    auto glide = [&](Renderable* r, const V3& from, float dx) {
+        r->setPosition(interpolateEased(from, V3(to.x + dx, to.y, to.z), s, easing::EASE_OUT));
+    };
+    glide(pLabel, V3(LABEL_X, START_Y, 0.0f), -280.0f);
+    glide(pValue, V3(VALUE_X, START_Y, 0.0f), 50.0f);
+    glide(pCounter, V3(COUNTER_X, START_Y, 0.0f), 200.0f);
 
     // The awards shrink on the way and then take the sheet's small picture.
     const float smallScale = bTotal ? AWARD_SCALE_TOTAL : AWARD_SCALE_ROW;
@@ -167,13 +168,11 @@ void LevelStatsEffect::settle() {
     };
     if (pStar) {
         shrink(pStar, u"statsStar");
-        pStar->setPosition(interpolateEased(V3(bTrophy ? -100.0f : 0.0f, AWARD_Y, 0.0f),
-                                            V3(to.x + 250.0f, to.y, to.z), s, easing::EASE_OUT));
+        glide(pStar, V3(bTrophy ? -100.0f : 0.0f, AWARD_Y, 0.0f), 250.0f);
     }
     if (pTrophy) {
         shrink(pTrophy, u"statsTrophy");
-        pTrophy->setPosition(interpolateEased(V3(bStar ? 100.0f : 0.0f, AWARD_Y, 0.0f),
-                                              V3(to.x + (bTotal ? 293.0f : 280.0f), to.y, to.z), s, easing::EASE_OUT));
+        glide(pTrophy, V3(bStar ? 100.0f : 0.0f, AWARD_Y, 0.0f), bTotal ? 293.0f : 280.0f);
     }
     // In place: nothing moves any more.
     bSettled = s >= 1.0f;

@@ -15,7 +15,9 @@ ZUB_IMPLEMENT_CLASS(OverlayMenu, Overlay, flow_ids::OverlayMenu)
 
 namespace {
 
-const bool registered = (Overlay::makers[Overlay::PAUSE_MENU] = []() -> Overlay* { return new OverlayMenu; }, true);
+// The pause menu is the overlay of its kind.
+[[maybe_unused]] const bool registered =
+    (Overlay::makers[Overlay::PAUSE_MENU] = []() -> Overlay* { return new OverlayMenu; }, true);
 
 // Reads and clears a button's click.
 bool takeClick(MenuButton* b) {
@@ -31,7 +33,6 @@ void setOutcome(int32_t outcome) {
 }  // namespace
 
 OverlayMenu::OverlayMenu() {
-    (void)registered;
     const Language& language = gameLanguage();
     addChild(new GameSquare(0.0f, 0.0f, 0.0f, 384.0f, 384.0f, false, language.getText(SID_PAUSED)));
     pResume = addButton(language.getText(SID_RESUME), language.getText(SID_RESUMEHINT), V3(0.0f, 100.0f, 0.0f));

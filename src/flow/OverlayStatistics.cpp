@@ -19,7 +19,8 @@ ZUB_IMPLEMENT_CLASS(RPCOverlayStatisticsConstruct, RPC, flow_ids::RPCOverlayStat
 
 namespace {
 
-const bool registered =
+// The statistics panel is the overlay of its kind.
+[[maybe_unused]] const bool registered =
     (Overlay::makers[Overlay::STATISTICS] = []() -> Overlay* { return new OverlayStatistics; }, true);
 
 // The ruler's skin is 512 wide; this spans the panel's columns.
@@ -28,7 +29,6 @@ constexpr float RULER_SCALE = 2.34375f;
 }  // namespace
 
 OverlayStatistics::OverlayStatistics() {
-    (void)registered;
     if (GameServices* services = GameServices::installed()) {
         const ControlBinding& stats = services->configuration().controls[GameConfiguration::CONTROL_STATS];
         dismissCode1 = stats.key;

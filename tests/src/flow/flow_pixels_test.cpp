@@ -60,7 +60,8 @@ protected:
                                  error))
             GTEST_SKIP() << "no off-screen OpenGL window: " << error;
         graphics = std::make_unique<ZubGraphics>();
-        if (!graphics->setDevice(platform::createGLRenderDevice(), error)) GTEST_SKIP() << "no OpenGL device: " << error;
+        if (!graphics->setDevice(platform::createGLRenderDevice(), error))
+            GTEST_SKIP() << "no OpenGL device: " << error;
         graphics->onWindowSize(W, H);
         h = std::make_unique<FlowHarness>();
         // The generator's art and the game's fonts instead of the blank
@@ -77,8 +78,9 @@ protected:
         ASSERT_TRUE(menutest::registerGameFonts(h->resources));
         // The loader's settings of the fonts: the advance of a space and
         // the letter spacing.
-        for (auto [name, space, spacing] : {std::tuple{u"fontSmall", 3, 0}, std::tuple{u"fontMedium", 6, 0},
-                                            std::tuple{u"fontMediumOutline", 6, -1}, std::tuple{u"fontLarge", 16, -4}}) {
+        using Setting = std::tuple<const char16_t*, int, int>;
+        for (auto [name, space, spacing] : {Setting{u"fontSmall", 3, 0}, Setting{u"fontMedium", 6, 0},
+                                            Setting{u"fontMediumOutline", 6, -1}, Setting{u"fontLarge", 16, -4}}) {
             auto* font = h->resources.findAs<FontQuad>(name);
             font->defaultCharWidth = space;
             font->letterSpacing = spacing;
@@ -143,7 +145,8 @@ TEST_F(FlowPixels, ThePauseMenuStandsOverTheFrozenLevelAndTheStatisticsSettleInT
     const std::vector<uint32_t> paused = draw();
     keep(paused, "pause_menu.png");
     for (float x : {-400.0f, -300.0f, 300.0f, 400.0f})
-        for (float y : {-300.0f, -250.0f, 250.0f}) EXPECT_LE(difference(at(paused, x, y), at(level, x, y)), 8) << x << "," << y;
+        for (float y : {-300.0f, -250.0f, 250.0f})
+            EXPECT_LE(difference(at(paused, x, y), at(level, x, y)), 8) << x << "," << y;
     int changed = 0;
     for (float x = -150.0f; x <= 150.0f; x += 10.0f)
         for (float y = -150.0f; y <= 150.0f; y += 10.0f) changed += difference(at(paused, x, y), at(level, x, y)) > 24;
