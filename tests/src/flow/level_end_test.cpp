@@ -291,7 +291,9 @@ TEST(LevelEnd, ABonusLevelOutOfTimeListsThreeRowsWithBurstsAndCanBeSkippedAtOnce
     EXPECT_EQ(childrenOfType<ParticleGroup>(rows[2]), 1);
 
     // Skipped in the first frame of the statistics: a press closes, and the
-    // total, which never came up, goes with the level.
+    // total, which never came up, goes with the level, all of it.
+    h.manager.reset();
+    const int live = ZubBase::liveCount();
     gc = &h.play(h.houseLevel(true, 0.5));
     ASSERT_TRUE(run(GameController::STATISTICS));
     rows = rowsOf(*gc->contextHUD);
@@ -303,4 +305,6 @@ TEST(LevelEnd, ABonusLevelOutOfTimeListsThreeRowsWithBurstsAndCanBeSkippedAtOnce
     ASSERT_TRUE(h.frameUntil([&] { return h.manager->done != 0; }, 150));
     EXPECT_EQ(h.manager->outcome(), GameController::OUTCOME_COMPLETE);
     EXPECT_EQ(rows[2]->state, LevelStatsEffect::WAITING);
+    h.manager.reset();
+    EXPECT_EQ(ZubBase::liveCount(), live);
 }
