@@ -155,31 +155,3 @@ TEST(PauseMenu, RestartAndEndAskFirstAndHandTheirOutcomeToTheLevelManager) {
         EXPECT_NE(h.manager->done, 0);
     }
 }
-
-TEST(PauseMenu, KeyboardNavigationReachesTheItemsAndConfirms) {
-    Paused p;
-    FlowHarness& h = p.h;
-    ASSERT_TRUE(h.playUntil(*p.gc, GameController::PLAYING));
-    OverlayMenu* menu = p.open();
-    ASSERT_NE(menu, nullptr);
-    // Down arrows walk the pointer from above the panel onto End; Return
-    // asks, and Return on Yes (the first button) ends the level.
-    h.moveMouse(V3(0.0f, 300.0f, 0.0f));
-    for (int i = 0; i < 3; ++i) {
-        h.tap(platform::KEY_DOWN);
-        h.frame(2);
-    }
-    EXPECT_TRUE(menu->pQuit->bHovered);
-    // The key's release taps where the pointer stands, two frames on.
-    h.tap(platform::KEY_RETURN);
-    h.frame(3);
-    ContextMessageBox* box = p.question();
-    ASSERT_NE(box, nullptr);
-    h.frame(2);
-    EXPECT_TRUE(box->button1->bHovered);
-    // The release taps two frames on and answers; the stack takes the box
-    // away a frame later, and in the next the menu runs again.
-    h.tap(platform::KEY_RETURN);
-    h.frame(5);
-    EXPECT_EQ(h.manager->outcome(), OverlayMenu::OUTCOME_QUIT);
-}
