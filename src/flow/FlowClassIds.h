@@ -31,6 +31,10 @@ constexpr uint32_t OverlayMiniMap = 0x38d9c1cdu;
 constexpr uint32_t RPCMiniMapConstruct = 0xcfb8ba75u;
 constexpr uint32_t OverlayTutorial = 0x741997f6u;
 constexpr uint32_t RPCTutorialConstruct = 0x1e6d245eu;
+// The pause menu, and the statistics panel with its construct call.
+constexpr uint32_t OverlayMenu = 0x058a88f5u;
+constexpr uint32_t OverlayStatistics = 0x02613351u;
+constexpr uint32_t RPCOverlayStatisticsConstruct = 0x529b77f9u;
 // The level's hull list keeps its index, so it travels as a class of its
 // own; no fixed id is given for it, so it takes the fold of its name.
 constexpr uint32_t LevelHullList = classIdOfName(u"LevelHullList");

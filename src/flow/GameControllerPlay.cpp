@@ -378,8 +378,7 @@ void GameController::enterStatistics() {
         contextHUD->addChild(t);
     };
     fading(u"fontMedium", 50.0f, hint, 0xff80ff00u, 2.0);
-    const int fireKey = getConfiguration().controls[GameConfiguration::CONTROL_JUMP].key;
-    const WString keyName = in && fireKey > 0 && fireKey < ZubInput::INPUT_CODES ? in->keyNames[fireKey] : WString();
+    const WString keyName = gameKeyName(getConfiguration().controls[GameConfiguration::CONTROL_JUMP].key);
     const WString prompt =
         formatString(language.getText(touch ? SID_IOS_PRESSXKEYTOCONTINUE : SID_PRESSXKEYTOCONTINUE), keyName);
     fading(u"fontSmall", 20.0f, prompt, 0xffffffffu, 5.0);

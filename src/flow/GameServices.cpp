@@ -1,6 +1,7 @@
 #include "flow/GameServices.h"
 
 #include "engine/Zub.h"
+#include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
@@ -36,4 +37,10 @@ const Language& gameLanguage() {
     if (ZUB && ZUB->language) return *ZUB->language;
     static const Language english;
     return english;
+}
+
+WString gameKeyName(int32_t code) {
+    const ZubInput* in = ZubInput::active();
+    if (!in || !in->valid(code)) return WString();
+    return in->keyNames[code];
 }

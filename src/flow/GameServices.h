@@ -37,6 +37,9 @@ public:
     // Levels are opened for editing: the level manager leaves the level it
     // loads in edit mode (its set-up and rules do not run).
     virtual bool editLevels() const { return false; }
+    // Puts the options menu on the screen stack over the paused level (its
+    // done flag cleared); false when the program has no options menu.
+    virtual bool openOptionsMenu() { return false; }
 
     // The current profile's current level, brought into 0..31.
     int32_t currentLevel();
@@ -44,6 +47,10 @@ public:
 
 // The engine's language, or the built-in English texts when no engine runs.
 const Language& gameLanguage();
+
+// The name the input layer gives an input code (localised by the language);
+// empty for a code outside its table or without an input layer.
+WString gameKeyName(int32_t code);
 
 // A resource of the running program by name; a missing one (or no resource
 // manager) is fatal.

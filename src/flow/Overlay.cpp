@@ -70,6 +70,6 @@ void Overlay::renderFrozenLevel() {
     MyRootObject* root = MyRootObject::current();
     if (!root || !root->gameController) return;
     root->gameController->renderContext();
-    // The level leaves its game camera applied; the overlay draws in its own.
-    if (Context* overlay = Context::environment.current) overlay->camera->apply();
+    // The level leaves its game camera applied.
+    camera->apply();
 }

@@ -59,7 +59,7 @@ public:
 protected:
     // Draws the level behind the overlay, as it stood when the overlay
     // opened: the game controller of the active role's root. The overlays
-    // that show the level call it before their own items; the overlay being
-    // drawn has its camera applied again afterwards.
-    static void renderFrozenLevel();
+    // that show the level call it before their own items; the overlay's
+    // camera is in force again afterwards.
+    void renderFrozenLevel();
 };

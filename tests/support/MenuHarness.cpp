@@ -88,6 +88,9 @@ struct Resources {
     void registerIn(ResourceManager& r) const {
         for (auto& [name, t] : textures) t->registerSkins(r, name);
         for (auto& [name, s] : sounds) r.addResource(name, s.get());
+        registerFonts(r);
+    }
+    void registerFonts(ResourceManager& r) const {
         for (auto& [name, t] : fontPages) r.addResource(name, t.get());
         for (auto& [name, f] : fonts) r.addResource(name, f.get());
     }
@@ -99,6 +102,16 @@ const Resources& shared() {
 }
 
 }  // namespace
+
+bool registerGameFonts(ResourceManager& resources) {
+    const Resources& r = shared();
+    if (!r.error.empty()) {
+        ADD_FAILURE() << r.error;
+        return false;
+    }
+    r.registerFonts(resources);
+    return true;
+}
 
 MenuHarness::MenuHarness() {
     ErrorManager::bTestMode = true;

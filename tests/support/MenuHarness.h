@@ -114,4 +114,9 @@ private:
     Context* previousCurrent;
 };
 
+// The game's six fonts and their glyph pages, loaded once per test program
+// from the generated content, registered under their names; false (with a
+// failure added) when the content has not been built.
+bool registerGameFonts(ResourceManager& resources);
+
 }  // namespace menutest

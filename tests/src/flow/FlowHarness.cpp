@@ -12,6 +12,9 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "platform/KeyCodes.h"
+#include "gui/GuiEnvironment.h"
+#include "objects/pig/Pig.h"
+#include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
@@ -54,7 +57,16 @@ FlowHarness::FlowHarness(int detailLevel) {
     services.profileManager = std::make_unique<ProfileManager>();
     services.profileManager->addProfile(u"Tester");
     savedServices = GameServices::install(&services);
-    std::copy(std::begin(Overlay::makers), std::end(Overlay::makers), std::begin(savedMakers));
+    std::copy(std::begin(Overlay::makers), std::end(Overlay::makers), savedMakers);
+    savedRowMaker = GameController::statsRowMaker;
+    language.setLanguage(Language::ENGLISH);
+    language.setKeyNameTable(input.keyNames);
+    language.refreshKeyNames();
+    dialogs = new ContextManager;
+    gui::environment() = gui::Environment{};
+    gui::environment().contextManager = dialogs;
+    gui::environment().language = &language;
+    gui::environment().configuration = services.config.get();
 
     leveltest::registerPlaceholders(resources);
     for (const auto& [name, image] : paintedImages()) resources.addResource(name, image.get());
@@ -70,8 +82,10 @@ FlowHarness::FlowHarness(int detailLevel) {
 
 FlowHarness::~FlowHarness() {
     manager.reset();
-    std::copy(std::begin(savedMakers), std::end(savedMakers), std::begin(Overlay::makers));
-    GameController::statsRowMaker = nullptr;
+    deleteObject(dialogs);
+    gui::environment() = gui::Environment{};
+    std::copy(std::begin(savedMakers), std::end(savedMakers), Overlay::makers);
+    GameController::statsRowMaker = savedRowMaker;
     GameServices::install(savedServices);
     services.profileManager.reset();
     services.config.reset();
@@ -87,6 +101,30 @@ std::vector<uint8_t> FlowHarness::writeLevel(const std::function<void(LevelDraft
     LevelDraft draft;
     if (edit) edit(draft);
     return draft.write();
+}
+
+std::vector<uint8_t> FlowHarness::houseLevel(bool bonus, double parTime) {
+    return writeLevel([&](LevelDraft& d) {
+        d.controller().findHouse()->setPosition(HOUSE);
+        d.controller().applesNeeded = 1;
+        d.controller().bBonusLevel = bonus;
+        d.controller().parTime = parTime;
+    });
+}
+
+void FlowHarness::putHero(GameController& gc, const V3& at) {
+    Pig* pig = gc.getHero();
+    pig->setGround(nullptr);
+    pig->velocity = V3();
+    pig->setPosition(at + pig->bodyOffset);
+    pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
+}
+
+void FlowHarness::frameHolding(GameController& gc, const V3& at, int n) {
+    for (int i = 0; i < n; ++i) {
+        putHero(gc, at);
+        frame();
+    }
 }
 
 GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
@@ -112,9 +150,15 @@ void FlowHarness::frame(int n) {
             }
         }
         s.touches = touches;
+        s.mouseX = mouse.x + 512.0f;
+        s.mouseY = 384.0f - mouse.y;
+        s.mouseMoved = mouseMoved;
+        mouseMoved = false;
+        s.mouseButtons[0] = mouseDown;
         input.update(s);
         ++renderCounters.frameNumber;
-        manager->tick(time, DT);
+        if (dialogs->getTop()) dialogs->tick(time, DT);
+        else manager->tick(time, DT);
         time += DT;
     }
 }
@@ -128,6 +172,20 @@ void FlowHarness::tap(int code) {
 void FlowHarness::touchHud(int64_t id, const V3& at) {
     lift(id);
     touches.push_back({id, at.x + 512.0f, 384.0f - at.y});
+}
+
+void FlowHarness::moveMouse(const V3& at) {
+    mouse = at;
+    mouseMoved = true;
+    frame();
+}
+
+void FlowHarness::click(const V3& at) {
+    moveMouse(at);
+    mouseDown = true;
+    frame();
+    mouseDown = false;
+    frame();
 }
 
 void FlowHarness::lift(int64_t id) { std::erase_if(touches, [id](const platform::TouchPoint& t) { return t.id == id; }); }

@@ -1,10 +1,14 @@
 #pragma once
 // The program around a level, for the game flow's tests: a temporary user
 // and data folder, the manifest's textures and sounds with the fonts and the
-// music, its images (the map pictures, painted as the generator paints them), the records with one profile ("Tester"), the game services, and the
+// music, its images (the map pictures, painted as the generator paints
+// them), the records with one profile ("Tester"), the game services, and the
 // input driven through the input layer's own poll. A level is written from
 // a LevelDraft into "levels/a1.lev" and played through the level manager, a
-// frame of 0.01 s at a time.
+// frame of 0.01 s at a time. The overlays and statistics rows are the game's
+// own unless a test asks for plain ones. A screen stack takes the dialogs the
+// level opens (the pause menu's questions): while one is up only the stack
+// ticks, as the level manager below it would not.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,12 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/ContextManager.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/GameServices.h"
 #include "flow/LevelDraft.h"
 #include "input/ZubInput.h"
+#include "lang/Language.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/FileManager.h"
@@ -46,8 +52,22 @@ public:
     explicit FlowHarness(int detailLevel = 0);
     ~FlowHarness();
 
+    // Where houseLevel puts the house: away from the hero's start.
+    static inline const V3 HOUSE{600.0f, 0.0f, 0.0f};
+
     // A level file from a new draft after `edit` changed it.
     std::vector<uint8_t> writeLevel(const std::function<void(LevelDraft&)>& edit = nullptr);
+    // The starter level with the house at HOUSE and one apple needed.
+    std::vector<uint8_t> houseLevel(bool bonus = false, double parTime = 60.0);
+    // Puts the hero at a point, at rest.
+    static void putHero(GameController& gc, const V3& at);
+    // Frames with the hero put at a point before each (the starter level's
+    // ground does not hold her: left alone she falls and faints).
+    void frameHolding(GameController& gc, const V3& at, int n = 1);
+    // Where she is safe, away from the house (high enough to fall for
+    // half a second) and at it.
+    static inline const V3 AWAY{0.0f, 400.0f, 0.0f};
+    static inline const V3 HOME{600.0f, 20.0f, 0.0f};
     // Saves the bytes as level 0's file and plays it through a new level manager.
     GameController& play(const std::vector<uint8_t>& level);
     GameServer& server() { return *manager->gameServer; }
@@ -62,6 +82,10 @@ public:
         }
         return done();
     }
+    // Frames until the controller is in the state (false after `limit`).
+    bool playUntil(GameController& gc, int state, int limit = 1000) {
+        return frameUntil([&] { return gc.state == state; }, limit);
+    }
     // Keyboard keys and controller buttons, by input code.
     void press(int code) { keys.insert(code); }
     void release(int code) { keys.erase(code); }
@@ -70,6 +94,10 @@ public:
     // A finger at a point of the HUD (origin at the screen centre, y up).
     void touchHud(int64_t id, const V3& at);
     void lift(int64_t id);
+    // The mouse at a point of the screen (origin at the centre, y up): moved
+    // there (a frame), pressed (a frame), released (a frame).
+    void moveMouse(const V3& at);
+    void click(const V3& at);
     // Every overlay kind opens a plain overlay (until the harness goes, when
     // the overlay classes' own makers return).
     void openPlainOverlays();
@@ -80,8 +108,14 @@ public:
     ZubInput input;
     TestServices services;
     std::unique_ptr<ContextLevelManager> manager;
+    // The dialogs' stack (gui::environment().contextManager) and their language.
+    ContextManager* dialogs;
+    Language language;
     std::set<int> keys;
     std::vector<platform::TouchPoint> touches;
+    V3 mouse;
+    bool mouseMoved = false;
+    bool mouseDown = false;
     double time = 0.0;
 
 private:
@@ -89,6 +123,7 @@ private:
     uint32_t savedRandom;
     GameServices* savedServices;
     Overlay::Maker savedMakers[Overlay::KIND_COUNT];
+    GameController::StatsRowMaker savedRowMaker;
 };
 
 }  // namespace flowtest

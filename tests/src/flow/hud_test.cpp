@@ -1,14 +1,23 @@
 // The HUD: its message lines (letter by letter, replaced, checked when a
-// peer sends them) and its touch controls (pressed only while shown; the
-// jump only by a new touch; the buttons opening overlays).
+// peer sends them), its touch controls (pressed only by touches and while
+// shown; the jump only by a new touch; the buttons opening overlays; the
+// sides they stand on) and its status line (the points counted up, the row
+// of apples, the bonus countdown's colour).
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <string>
 
 #include "FlowHarness.h"
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
 #include "flow/TouchHudControl.h"
+#include "gfx/ZubGraphics.h"
 #include "lang/Language.h"
 #include "objects/triggers/House.h"
+#include "platform/RenderDevice.h"
 
 using flowtest::FlowHarness;
 
@@ -142,4 +151,141 @@ TEST(Hud, TouchControlsPressOnlyWhileShownAndButtonsOpenOverlays) {
     h.touchHud(7, hud.pPauseButton->position);
     h.frame();
     EXPECT_NE(root.contextOverlay, nullptr);
+}
+
+namespace {
+
+// The HUD drawn once into the recording device.
+struct DrawnHud {
+    explicit DrawnHud(FlowHarness& h) {
+        auto d = std::make_unique<platform::NullRenderDevice>();
+        device = d.get();
+        std::string error;
+        EXPECT_TRUE(graphics.setDevice(std::move(d), error)) << error;
+        (void)h;
+    }
+    // The draws of the apple row: the bar, then one per apple (all from the
+    // HUD's sheet, which nothing else of the HUD uses).
+    std::vector<platform::NullRenderDevice::DrawRecord> appleRow(GameHud& hud) {
+        device->resetRecords();
+        hud.renderContext();
+        std::vector<platform::NullRenderDevice::DrawRecord> row;
+        for (const auto& d : device->draws)
+            if (!device->draws.empty() && d.texture == device->draws.front().texture) row.push_back(d);
+        return row;
+    }
+    ZubGraphics graphics;
+    platform::NullRenderDevice* device = nullptr;
+};
+
+float xOf(const platform::NullRenderDevice::DrawRecord& d) { return d.world.m[3][0]; }
+
+}  // namespace
+
+TEST(Hud, TheStatusLineCountsThePointsUpAndRowsTheApplesRequired) {
+    FlowHarness h;
+    GameController& gc = h.play(h.writeLevel(houseAway));
+    GameHud& hud = *gc.contextHUD;
+    DrawnHud drawn(h);
+
+    // 500 points: counted up over 0.8 s, never past them.
+    gc.currentResult.points = 500;
+    int32_t last = 0, halfway = -1, reached = -1;
+    for (int frame = 1; frame <= 100; ++frame) {
+        h.frame();
+        const int32_t shown = hud.shownPoints();
+        ASSERT_TRUE(shown >= last && shown <= 500) << frame << ": " << shown;
+        if (frame == 40) halfway = shown;
+        if (shown == 500 && reached < 0) reached = frame;
+        last = shown;
+    }
+    EXPECT_NEAR(halfway, 250, 10);
+    EXPECT_NEAR(reached, 80, 1);
+
+    // Ten apples, three of them in: the bar, then the apples 25 apart, the
+    // gathered ones bright and the rest dim.
+    gc.currentResult.apples = 10;
+    gc.currentResult.applesGathered = 3;
+    auto ten = drawn.appleRow(hud);
+    ASSERT_EQ(ten.size(), 11u);
+    for (size_t i = 2; i < ten.size(); ++i) EXPECT_FLOAT_EQ(xOf(ten[i]) - xOf(ten[i - 1]), 25.0f) << i;
+    for (size_t i = 1; i < ten.size(); ++i) EXPECT_EQ(ten[i].modulate, i <= 3 ? 0xFFFFFFFFu : 0x80000000u) << i;
+    // Eleven: closer (16 apart) and the smaller picture; the bar's end
+    // follows the row.
+    gc.currentResult.apples = 11;
+    auto eleven = drawn.appleRow(hud);
+    ASSERT_EQ(eleven.size(), 12u);
+    EXPECT_FLOAT_EQ(xOf(eleven[2]) - xOf(eleven[1]), 16.0f);
+    EXPECT_FLOAT_EQ(xOf(eleven[0]) - xOf(ten[0]), 11 * 16.0f - 10 * 25.0f);
+    EXPECT_NE(eleven[1].firstVertex.u, ten[1].firstVertex.u);
+    // None: the bar alone, where a row of none ends.
+    gc.currentResult.apples = 0;
+    auto none = drawn.appleRow(hud);
+    ASSERT_EQ(none.size(), 1u);
+    EXPECT_FLOAT_EQ(xOf(none[0]) - xOf(ten[0]), -10 * 25.0f);
+}
+
+TEST(Hud, TheBonusCountdownTurnsRedAndTheSteeringSidesFollowTheSetting) {
+    FlowHarness h;
+    h.services.config->touchControls = 1;
+    GameController& gc = h.play(h.houseLevel(true, 30.0));
+    GameHud& hud = *gc.contextHUD;
+    // The jump on the left, the steering pair on the right.
+    EXPECT_LT(hud.pJump->position.x, 0.0f);
+    EXPECT_GT(hud.pMoveLeft->position.x, 0.0f);
+    EXPECT_FLOAT_EQ(hud.pMoveRight->position.x - hud.pMoveLeft->position.x, 2.0f * hud.pMoveLeft->touchRadius);
+
+    DrawnHud drawn(h);
+    auto colours = [&](float left) {
+        gc.bonusTimeLeft = left;
+        drawn.device->resetRecords();
+        hud.renderContext();
+        std::set<uint32_t> seen;
+        for (const auto& d : drawn.device->draws) seen.insert(d.firstColor);
+        return seen;
+    };
+    // White above five seconds, turning red towards none.
+    EXPECT_FALSE(colours(8.0f).count(0xFFFF0000u));
+    EXPECT_TRUE(colours(4.5f).count(lerpColor(0xFFFFFFFFu, 0xFFFF0000u, 0.1f)));
+    EXPECT_TRUE(colours(0.0f).count(0xFFFF0000u));
+    // A countdown that is not a number draws as none.
+    EXPECT_TRUE(colours(std::nanf("")).count(0xFFFF0000u));
+}
+
+TEST(Hud, OnlyTouchesSteerAndATouchedControlFadesBackInFourSeconds) {
+    FlowHarness h;
+    GameController& gc = h.play(h.writeLevel(houseAway));
+    GameHud& hud = *gc.contextHUD;
+    // In touch play the controls show from the start of play.
+    h.touchHud(1, V3(0.0f, 300.0f, 0.0f));
+    h.frame();
+    h.lift(1);
+    ASSERT_TRUE(h.frameUntil([&] { return gc.state == GameController::PLAYING; }, 600));
+    h.frame();
+    ASSERT_FALSE(hud.pMoveLeft->bHidden);
+
+    // The mouse pressed on a shown control presses nothing (a new finger
+    // away from the controls in the same frame keeps the play in touch
+    // mode).
+    h.moveMouse(hud.pMoveLeft->position);
+    h.touchHud(1, V3(0.0f, 300.0f, 0.0f));
+    h.mouseDown = true;
+    h.frame();
+    ASSERT_FALSE(hud.pMoveLeft->bHidden);
+    ASSERT_TRUE(h.input.getPointer(1) && h.input.getPointer(1)->bHeld);
+    EXPECT_FALSE(gc.isTouchHeld(Level::TOUCH_LEFT));
+    h.mouseDown = false;
+    h.lift(1);
+    h.frame();
+
+    // Touched: full opacity; half again four seconds after the finger left.
+    h.touchHud(2, hud.pMoveLeft->position);
+    h.frame();
+    EXPECT_TRUE(gc.isTouchHeld(Level::TOUCH_LEFT));
+    EXPECT_EQ(hud.pMoveLeft->color >> 24, 255u);
+    h.lift(2);
+    h.frame(200);
+    EXPECT_GT(hud.pMoveLeft->color >> 24, 150u);
+    h.frame(200);
+    EXPECT_EQ(hud.pMoveLeft->color >> 24, 128u);
 }

@@ -178,12 +178,15 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
     const V3 raise(0.0f, OverlayMiniMap::MAP_RAISE, 0.0f);
     const V3 pig = OverlayMiniMap::iconPlace(gc, gc.getHero()->position) + raise;
     const V3 house = OverlayMiniMap::iconPlace(gc, gc.findHouse()->position) + raise;
-    EXPECT_LT(distance(at(frame, pig.x, pig.y), 0xFFF4A6BEu), 40);
+    int pink = 0;
+    for (float dx = -4.0f; dx <= 4.0f; dx += 1.0f)
+        for (float dy = -4.0f; dy <= 4.0f; dy += 1.0f) pink += distance(at(frame, pig.x + dx, pig.y + dy), 0xFFF4A6BEu) < 40;
+    EXPECT_GT(pink, 4);
     // A cell the pig has not seen shows the frame; one she has seen shows
     // the picture over it.
     const uint32_t card = at(frame, 0.0f, -130.0f);
     int seenColumn = -1, seenRow = -1, unseenColumn = -1, unseenRow = -1;
-    for (int r = 5; r < 187 && (seenRow < 0 || unseenRow < 0); r += 4)
+    for (int r = 5; r < 187; r += 4)
         for (int c = 5; c < 251; c += 4) {
             const bool seen = gc.exploredMap[r][c] && gc.exploredMap[r - 3][c] && gc.exploredMap[r + 3][c] &&
                               gc.exploredMap[r][c - 3] && gc.exploredMap[r][c + 3];
@@ -193,7 +196,8 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
             const V3 cell(-128.0f + static_cast<float>(c), 96.0f - static_cast<float>(r) + OverlayMiniMap::MAP_RAISE, 0.0f);
             if (seen && seenRow < 0 && V3::distance(cell, pig) > 20.0f && V3::distance(cell, house) > 20.0f)
                 seenColumn = c, seenRow = r;
-            if (unseen && unseenRow < 0) unseenColumn = c, unseenRow = r;
+            // Unseen cells in the lower half, where the card is one colour.
+            if (unseen && unseenRow < 0 && r > 96) unseenColumn = c, unseenRow = r;
         }
     ASSERT_GE(seenRow, 0);
     ASSERT_GE(unseenRow, 0);

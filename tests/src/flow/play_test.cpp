@@ -19,24 +19,12 @@ using flowtest::FlowHarness;
 
 namespace {
 
-const V3 kHouse(600.0f, 0.0f, 0.0f);
+const V3 kHouse = FlowHarness::HOUSE;
 
-// Puts the hero at a point, at rest.
-void putHero(GameController& gc, const V3& at) {
-    Pig* pig = gc.getHero();
-    pig->setGround(nullptr);
-    pig->velocity = V3();
-    pig->setPosition(at + pig->bodyOffset);
-    pig->physPoint.setPositionAndStop(at.x, at.y, at.z);
-}
+void putHero(GameController& gc, const V3& at) { FlowHarness::putHero(gc, at); }
 
 std::vector<uint8_t> houseLevel(FlowHarness& h, bool bonus = false, double parTime = 60.0) {
-    return h.writeLevel([&](LevelDraft& d) {
-        d.controller().findHouse()->setPosition(kHouse);
-        d.controller().applesNeeded = 1;
-        d.controller().bBonusLevel = bonus;
-        d.controller().parTime = parTime;
-    });
+    return h.houseLevel(bonus, parTime);
 }
 
 std::vector<StatsRowLayout> rows;
