@@ -192,8 +192,11 @@ void ContextValley::tickContents(double time, double dt) {
     camera->eye.x = x;
     camera->lookAt.x = x;
 
+    // The road is rebuilt while its reach moves, the frame the move ends
+    // included, so that it stops exactly at its target.
+    const bool reaching = !pathReach.isDone();
     pathReach.tick(time, dt);
-    if (!pathReach.isDone()) pDashedLine->build(path, pathReach.get());
+    if (reaching) pDashedLine->build(path, pathReach.get());
 
     show(pButtonBack, false);
     bEscapeCloses = 0;

@@ -240,6 +240,21 @@ TEST(Valley, PlayStartsTheCurrentLevelAndATapSelectsAnotherFirst) {
     EXPECT_NEAR(v->camera->eye.x, before - 64.0f, 0.5f);
     EXPECT_EQ(v->state, ContextValley::MAP);
 
+    // The confirm key taps once where the cursor is (after a first press
+    // that turns to key navigation): on marker 0 it selects level 0.
+    const V3 zero = v->camera->worldToScreen(v->icon(0)->position);
+    h.menus.moveMouse(zero.x, zero.y);
+    h.step();
+    h.menus.pressKey(platform::KEY_RETURN);
+    h.step(2);
+    EXPECT_EQ(h.profile().currentLevel, 1);
+    h.menus.pressKey(platform::KEY_RETURN);
+    h.step(3);
+    EXPECT_EQ(h.profile().currentLevel, 0);
+    EXPECT_EQ(v->state, ContextValley::MAP);
+    h.clickMap(v->icon(1)->position);
+    EXPECT_EQ(h.profile().currentLevel, 1);
+
     // PLAY starts the selected level.
     h.writeLevel(1);
     h.menus.click(v->pButtonPlay);
@@ -254,6 +269,16 @@ TEST(Valley, PlayStartsTheCurrentLevelAndATapSelectsAnotherFirst) {
     EXPECT_EQ(h.profile().currentLevel, 1);
     EXPECT_FALSE(h.profile().levels[4].unlocked);
     EXPECT_EQ(h.services.saves, 1);
+
+    // BACK closes the map; the main menu's play makes a fresh one.
+    h.menus.click(v->pButtonBack);
+    h.step();
+    EXPECT_EQ(h.valley(), nullptr);
+    ASSERT_NE(dynamic_cast<valleytest::MainMenuStandIn*>(h.menus.top()), nullptr);
+    ContextValley* again = h.openValley();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(h.countValleys(), 1);
+    EXPECT_EQ(dynamic_cast<valleytest::MainMenuStandIn*>(h.menus.stack->firstChild)->started, 2);
 }
 
 TEST(Valley, TheMapScrollsWithinItsTwoScreens) {
