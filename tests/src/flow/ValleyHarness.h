@@ -5,7 +5,7 @@
 // folder holding the level files, one player profile ("Tester") and the
 // configuration in the harness's user folder, and the game services that
 // the flow takes from the global object (saving counts its calls and
-// writes the files).
+// writes the files); a silent audio service that keeps the current music.
 //
 // Levels are written by LevelDraft into "levels/<file>.lev" and played
 // through the real level manager that the valley pushes.
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "MenuHarness.h"
+#include "audio/ZubAudio.h"
 #include "flow/ContextValley.h"
 #include "flow/GameServices.h"
 #include "flow/LevelDraft.h"
@@ -42,8 +43,8 @@ public:
     int saves = 0;
 };
 
-// A level whose goal is met as soon as play starts: the hero stands in the
-// house and the one apple needed lies at its door.
+// A level whose goal is met by a short walk: the house stands a few steps
+// to the right of the hero, and there is nothing to gather.
 void quickLevel(LevelDraft& draft);
 
 class ValleyHarness {
@@ -80,6 +81,7 @@ public:
     void clickMap(const V3& world);
 
     menutest::MenuHarness menus;
+    ZubAudio audio;  // silent: it keeps the current music
     std::string levelFolder;
     FileManager files;
     ValleyServices services;

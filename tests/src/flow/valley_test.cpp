@@ -26,6 +26,7 @@
 #include "objects/triggers/House.h"
 #include "platform/KeyCodes.h"
 #include "records/FormatHelpers.h"
+#include "audio/SoundStream.h"
 #include "sys/Paths.h"
 #include "text/FadingText.h"
 
@@ -166,6 +167,7 @@ TEST(Valley, PlayingTheFirstLevelBooksItUnlocksTheNextAndSaves) {
     EXPECT_EQ(h.services.saves, 1);
     EXPECT_FALSE(h.profile().levels[1].unlocked);
     EXPECT_EQ(v->state, ContextValley::BACK_FROM_LEVEL);
+    EXPECT_EQ(static_cast<ZubBase*>(h.audio.getMusic()), h.menus.resources.find(u"musicMenu", true));
     {
         ProfileManager reloaded;
         EXPECT_EQ(reloaded.serialize(), h.services.profileManager->serialize());
@@ -340,6 +342,7 @@ TEST(Valley, ARestartPlaysTheLevelAgainAtOnceWithoutSaving) {
     EXPECT_EQ(r0.completed, 0);
     EXPECT_EQ(h.services.saves, 0);
     EXPECT_FALSE(std::filesystem::exists(profileFile()));
+    EXPECT_NE(static_cast<ZubBase*>(h.audio.getMusic()), h.menus.resources.find(u"musicMenu", true));
 }
 
 TEST(Valley, EndingALevelFromThePauseMenuBooksItWithoutCompletingIt) {
@@ -449,7 +452,27 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
         EXPECT_EQ(h.profile().levels[31].completed, 1);
         EXPECT_EQ(h.profile().currentLevel, 31);
-        // The stub level is not perfect: the totals fall short of 1000.
+        EXPECT_FALSE(v->state == ContextValley::UNLOCKING || v->stateGoto == ContextValley::UNLOCKING);
+        ASSERT_EQ(h.profile().total.score, 1000);
+        ASSERT_NE(topAs<ContextMessageBox>(h), nullptr);
+        EXPECT_EQ(topAs<ContextMessageBox>(h)->title, gameLanguage().getText(SID_HINTALLCOMPLETETITLE));
+        h.menus.pressKey(platform::KEY_SPACE);
+        h.step();
+
+        // Each later completion celebrates again while the totals stay perfect,
+        // and none while they do not.
+        h.menus.click(v->pButtonPlay);
+        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        playToTheEnd(h);
+        ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
+        EXPECT_NE(topAs<ContextMessageBox>(h), nullptr);
+        h.menus.pressKey(platform::KEY_SPACE);
+        h.step();
+        h.profile().levels[5].secrets = 4;
+        h.menus.click(v->pButtonPlay);
+        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        playToTheEnd(h);
+        ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
         EXPECT_LT(h.profile().total.score, 1000);
         EXPECT_EQ(topAs<ContextMessageBox>(h), nullptr);
     }
