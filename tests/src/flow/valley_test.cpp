@@ -140,10 +140,20 @@ TEST(Valley, PlayingTheFirstLevelBooksItUnlocksTheNextAndSaves) {
     EXPECT_FALSE(first->bHidden);
     EXPECT_TRUE(v->icon(1)->bHidden);
 
+    // The welcome message goes once its last letter has faded.
+    auto welcoming = [&] {
+        for (ZubBase* c : childrenOf(v->pMenu))
+            if (dynamic_cast<GameMessage*>(c)) return true;
+        return false;
+    };
+    ASSERT_TRUE(h.stepUntil([&] { return !welcoming(); }, 200));
+
     // A tap on the current level's marker starts it: the screen closes, the
     // level manager comes 1.1 s later.
     h.clickMap(first->position);
     EXPECT_EQ(v->state, ContextValley::LEAVING);
+    const int liveBefore = ZubBase::liveCount();
+
     ASSERT_FALSE(h.services.transitions.empty());
     EXPECT_EQ(h.services.transitions.back(), std::make_pair(-1.0f, 1.0f));
     const double left = h.menus.time;
@@ -167,6 +177,9 @@ TEST(Valley, PlayingTheFirstLevelBooksItUnlocksTheNextAndSaves) {
     EXPECT_EQ(h.services.saves, 1);
     EXPECT_FALSE(h.profile().levels[1].unlocked);
     EXPECT_EQ(v->state, ContextValley::BACK_FROM_LEVEL);
+    // The level went with its level manager, every object of it.
+    EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+
     EXPECT_EQ(static_cast<ZubBase*>(h.audio.getMusic()), h.menus.resources.find(u"musicMenu", true));
     {
         ProfileManager reloaded;
