@@ -13,6 +13,7 @@
 #include "flow/ValleyDashedLine.h"
 #include "flow/ValleyIcon.h"
 #include "flow/ValleyStatsBubble.h"
+#include "fx/ParticleGroup.h"
 #include "gfx/Quad.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
@@ -95,7 +96,19 @@ TEST(ValleyMap, MarkersShowTheProfileAsItStands) {
     EXPECT_EQ(v->icon(2)->pSkin, h.menus.resources.find(u"valleyIcons:0", true));
     EXPECT_FALSE(v->icon(2)->bHidden);
     EXPECT_TRUE(v->icon(3)->bHidden);
-    EXPECT_TRUE(CursorTarget::isNoAnchor(v->icon(3)->cursorAnchor(0)) || v->icon(3)->bHidden);
+
+    // With effects on, the current level sparkles four times a second.
+    auto sparkles = [](ValleyIcon* icon) {
+        int n = 0;
+        for (ZubBase* c : childrenOf<ParticleGroup>(icon)) n += c ? 1 : 0;
+        return n;
+    };
+    h.step(100);
+    EXPECT_EQ(sparkles(v->icon(0)), 0);
+    h.services.config->detailLevel = 1;
+    h.step(100);
+    EXPECT_EQ(sparkles(v->icon(0)), 4);
+    EXPECT_EQ(sparkles(v->icon(2)), 0);
 }
 
 TEST(ValleyMap, TheDashedRoadReachesTheLastOpenLevelAndStopsUploadingThere) {
