@@ -1,9 +1,10 @@
 #pragma once
 // What the game flow takes from the game's global object, which sits above
-// it: the configuration and the player profiles, the screen transition of
-// the screen stack and the level-editing switch. The application installs
-// its implementation when it has made these; tests install one of their
-// own. The level in play reaches them only through here.
+// it: the configuration and the player profiles, saving them, the screen
+// transition of the screen stack, the options menu and the level-editing
+// switch. The application installs its implementation when it has made
+// these; tests install one of their own. The level in play reaches them only
+// through here.
 #include <cstdint>
 #include <string_view>
 
@@ -27,6 +28,11 @@ public:
 
     virtual GameConfiguration& configuration() = 0;
     virtual ProfileManager& profiles() = 0;
+    // Writes the user data to disk now: the profiles, the configuration with
+    // the high scores, and the engine's own settings (the global object's
+    // saveUserData). The valley map calls it after every return from a level
+    // but a restart, and after every unlock.
+    virtual void saveUserData() = 0;
 
     // The screen stack's transition: its level (negative: left as it is)
     // and the target it moves to at 1 per second (0 open, 1 covered).

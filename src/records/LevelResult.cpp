@@ -165,6 +165,13 @@ void LevelResult::accumulate(const LevelResult& other) {
     empty = 0;
 }
 
+void LevelResult::addAttempt(const LevelResult& run) {
+    attempts = addSaturated(attempts, 1);
+    totalTime += run.time;
+    totalLivesLost = addSaturated(totalLivesLost, run.livesLost);
+    totalApplesLost = addSaturated(totalApplesLost, run.applesLost);
+}
+
 int LevelResult::repairLoadedTimes() {
     int repaired = 0;
     if (!(time >= 0.0)) {

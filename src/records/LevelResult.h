@@ -92,6 +92,10 @@ struct LevelResult {
     void mergeBest(const LevelResult& attempt);
     // Adds another result to this one and scores the sum as one normal level.
     void accumulate(const LevelResult& other);
+    // Books one attempt at the level into the valley map's totals: one more
+    // attempt, and the run's time, lives lost and apples lost added (the
+    // counts stop at their largest value).
+    void addAttempt(const LevelResult& run);
     // Brings times read from a file into range: a best time that is not a
     // number or negative (which no attempt could ever beat) becomes infinite,
     // no time yet, so the next finished attempt sets it; a total time that is

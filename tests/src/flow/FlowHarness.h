@@ -35,6 +35,11 @@ class TestServices : public GameServices {
 public:
     GameConfiguration& configuration() override { return *config; }
     ProfileManager& profiles() override { return *profileManager; }
+    void saveUserData() override {
+        ++saves;
+        profileManager->save();
+        config->save();
+    }
     void setTransition(float level, float target) override { transitions.push_back({level, target}); }
     bool editLevels() const override { return bEditLevels; }
 
@@ -42,6 +47,7 @@ public:
     std::unique_ptr<ProfileManager> profileManager;
     std::vector<std::pair<float, float>> transitions;
     bool bEditLevels = false;
+    int saves = 0;
 };
 
 class FlowHarness {

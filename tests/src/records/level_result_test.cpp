@@ -341,3 +341,30 @@ TEST(LevelResultTotal, SumsFromDamagedRecordsSaturate) {
     EXPECT_GE(total.score, 0);
     EXPECT_LE(total.score, 1000);
 }
+
+TEST(LevelResultAttempts, AttemptsAddUpAndStopAtTheirLargestValue) {
+    LevelResult best;
+    best.reset();
+    LevelResult run;
+    run.reset();
+    run.time = 12.5;
+    run.livesLost = 2;
+    run.applesLost = 3;
+    run.score = 700;
+    best.addAttempt(run);
+    best.addAttempt(run);
+    EXPECT_EQ(best.attempts, 2);
+    EXPECT_DOUBLE_EQ(best.totalTime, 25.0);
+    EXPECT_EQ(best.totalLivesLost, 4);
+    EXPECT_EQ(best.totalApplesLost, 6);
+    EXPECT_EQ(best.score, 0);  // the best result itself is not touched
+    EXPECT_EQ(best.empty, 1);
+
+    // Counts read from a file may stand at the top already.
+    constexpr int32_t top = std::numeric_limits<int32_t>::max();
+    best.attempts = best.totalLivesLost = best.totalApplesLost = top;
+    best.addAttempt(run);
+    EXPECT_EQ(best.attempts, top);
+    EXPECT_EQ(best.totalLivesLost, top);
+    EXPECT_EQ(best.totalApplesLost, top);
+}
