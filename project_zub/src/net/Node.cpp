@@ -14,7 +14,7 @@ Packet* asPacket(ZubBase* o) { return static_cast<Packet*>(o); }
 }  // namespace
 
 Node::Node(NetHost* h)
-    : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h), createdTime(lastDeliveryTime) {
+    : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h) {
     address.family = 2;
     address.ip = 0;
     address.port = 0;

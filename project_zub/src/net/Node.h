@@ -14,8 +14,7 @@
 // while fewer than IN_FLIGHT datagrams are in flight, so a large state does
 // not overrun the peer's receive buffer. When the whole window goes
 // unacknowledged (all of it lost), one more datagram a step lets the peer see
-// what it misses and ask for it. A peer that has not yet answered (it may be
-// a forged address) gets a few datagrams of its first state and nothing else.
+// what it misses and ask for it.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -34,7 +33,6 @@ public:
     static constexpr int MAX_STATE_CHUNKS = 513;       // chunks of such a state (512 bytes at most each)
     static constexpr int MAX_EARLY_BYTES = 0x40000;    // early datagrams held, with their bookkeeping
     static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
-    static constexpr int PROBATION_IN_FLIGHT = 4;      // the same for a peer that has not answered yet
     static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
     static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out after the first
     static constexpr int MAX_FAULTS = 8;               // malformed datagrams before the peer is dropped
@@ -82,13 +80,8 @@ public:
     bool bDropRequested = false;
     WString dropReason;
 
-    // A node made for a connect request is on probation until its peer sends
-    // a sequenced datagram (which it can only address after our accept).
-    bool bProbation = false;
-    double createdTime = 0.0;
-
     // States waiting to be sent, oldest first; `offset` bytes of the front
-    // one are out. Only the first state goes to a node on probation.
+    // one are out.
     struct Outgoing {
         std::unique_ptr<Packet> packet;
         int offset = 0;
