@@ -171,6 +171,7 @@ void NetRole::registerObject(ZubBase* o, int32_t uid) {
         o->objectUID = uid;
     }
     objectMap.emplace(o->objectUID, o);
+    if (journal) journal->made.emplace_back(o->objectUID, o);
     if (bServer && !bExecutingOnClients) queueSpawn(o);
     if (uid == 1) {
         ZUB_ASSERT(root == NULL);
@@ -258,6 +259,13 @@ bool NetRole::processPacket(Packet& p) {
     CurrentRole current(this);
     bool ok = true;
     const unsigned moved = subtreesMoved;
+    // What the calls of a client did on a server has gone to the other peers
+    // already: only other packets are taken back.
+    PacketJournal undo;
+    undo.nextObjectUID = nextObjectUID;
+    PacketJournal* outer = journal;
+    const bool undoable = !(bServer && p.sender != nullptr);
+    if (undoable) journal = &undo;
     while (!p.atEnd() && !p.failed()) {
         uint8_t code = 0;
         p.doBits(code, 2);
@@ -268,16 +276,103 @@ bool NetRole::processPacket(Packet& p) {
     }
     // Bodies check the depth of the parent they fill; a whole subtree hung
     // somewhere can only be measured once the packet is done.
-    if (subtreesMoved != moved && !limitTreeDepth()) {
+    if (subtreesMoved != moved && !collectTooDeep().empty()) {
         ok = false;
         p.fail(formatString(u"object tree deeper than %d", MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH",
                "NetRole::processPacket");
     }
+    journal = outer;
     if (p.failed()) {
         Logger::get().log(u"%s(): %s", "NetRole::processPacket", p.errorText());
         ok = false;
     }
+    if (!ok) {
+        if (undoable) undoPacket(undo);
+        // Whatever the packet did that could not be taken back may not
+        // leave a tree nesting too deep.
+        if (subtreesMoved != moved) limitTreeDepth();
+    }
     return ok;
+}
+
+void NetRole::noteMove(ZubBase* child) {
+    NetRole* r = THEROLE;
+    if (!r || !r->journal || !child || !child->parent) return;
+    auto m = std::make_unique<PacketJournal::Move>();
+    m->child.set(child);
+    m->parent.set(child->parent);
+    m->next.set(child->nextSibling);
+    r->journal->moves.push_back(std::move(m));
+}
+
+namespace {
+
+// Clears the pointer properties below `c` that point at one of `gone`, in
+// embedded objects too.
+void clearPointersIn(Property* c, const std::unordered_set<ZubBase*>& gone, int nesting) {
+    for (ZubBase* o = c->firstChild; o; o = o->nextSibling) {
+        if (auto* ptr = zub_cast<PropertyPointer>(o)) {
+            if (!(ptr->flags & PROP_RESOURCE) && gone.count(ptr->get())) ptr->setObject(nullptr);
+        } else if (auto* sub = zub_cast<PropertySubObject>(o)) {
+            if (sub->object && nesting < Packet::MAX_DEPTH) {
+                PropertyContainer* inner = sub->object->createPropertyContainer();
+                clearPointersIn(inner, gone, nesting + 1);
+                deleteObject(inner);
+            }
+        }
+        if (o->firstChild) clearPointersIn(static_cast<Property*>(o), gone, nesting);
+    }
+}
+
+}  // namespace
+
+void NetRole::clearPointersTo(const std::unordered_set<ZubBase*>& gone) {
+    // References (ZubBaseReference) clear themselves when their target goes;
+    // plain pointers do not.
+    for (const auto& e : objectMap) {
+        PropertyContainer* c = e.second->createPropertyContainer();
+        clearPointersIn(c, gone, 0);
+        deleteObject(c);
+    }
+}
+
+void NetRole::undoPacket(PacketJournal& j) {
+    // The objects it made that are still registered as made.
+    std::unordered_set<ZubBase*> made;
+    std::vector<ZubBase*> order;
+    for (const auto& [uid, o] : j.made)
+        if (findObjectOrNull(uid) == o && made.insert(o).second) order.push_back(o);
+    // Whether an object that was there before may point at one of them.
+    bool touched = j.bCalled;
+    for (const auto& [uid, o] : j.bodies)
+        if (findObjectOrNull(uid) == o && !made.count(o)) touched = true;
+
+    // Out of the registry and the tree; the objects that were there before
+    // come off them.
+    for (ZubBase* o : order) {
+        unregisterObject(o);
+        if (o->parent) o->parent->removeChild(o);
+    }
+    for (ZubBase* o : order)
+        for (ZubBase* c : childrenOf(o))
+            if (c->isValidUID()) o->removeChild(c);
+    // The objects that were there before go back where they hung, the last
+    // move first.
+    for (auto it = j.moves.rbegin(); it != j.moves.rend(); ++it) {
+        ZubBase* c = (*it)->child.get();
+        ZubBase* p = (*it)->parent.get();
+        if (!c || !p || made.count(c) || made.count(p) || c == p || c->isAncestorOf(p)) continue;
+        if (c->parent) c->parent->removeChild(c);
+        ZubBase* next = (*it)->next.get();
+        if (next && next != c && next->parent == p) p->insertChildBefore(c, next);
+        else p->addChild(c);
+    }
+    if (touched && !made.empty()) clearPointersTo(made);
+    for (ZubBase* o : order) deleteRegistered(o);  // loose now: no deep deletion
+    nextObjectUID = j.nextObjectUID;
+    if (!order.empty())
+        Logger::get().log(u"%s(): %d objects of the packet taken back", "NetRole::processPacket",
+                          static_cast<int>(order.size()));
 }
 
 namespace {
@@ -299,7 +394,7 @@ void flattenSubtree(ZubBase* top) {
 
 // Appends to `out` the objects at depth MAX_TREE_DEPTH + 1 under `top`
 // (its children are at depth `first`), walking without recursion.
-void collectTooDeep(ZubBase* top, int first, std::vector<ZubBase*>& out) {
+void collectTooDeepBelow(ZubBase* top, int first, std::vector<ZubBase*>& out) {
     ZubBase* o = top->firstChild;
     int depth = first;
     while (o) {
@@ -320,11 +415,16 @@ void collectTooDeep(ZubBase* top, int first, std::vector<ZubBase*>& out) {
 
 }  // namespace
 
-bool NetRole::limitTreeDepth() {
+std::vector<ZubBase*> NetRole::collectTooDeep() {
     std::vector<ZubBase*> tooDeep;
-    collectTooDeep(this, 1, tooDeep);
+    collectTooDeepBelow(this, 1, tooDeep);
     for (const auto& e : objectMap)
-        if (!e.second->parent && e.second != root) collectTooDeep(e.second, 1, tooDeep);
+        if (!e.second->parent && e.second != root) collectTooDeepBelow(e.second, 1, tooDeep);
+    return tooDeep;
+}
+
+bool NetRole::limitTreeDepth() {
+    const std::vector<ZubBase*> tooDeep = collectTooDeep();
     for (ZubBase* o : tooDeep) {
         if (o->parent) o->parent->removeChild(o);
         flattenSubtree(o);
@@ -379,6 +479,7 @@ bool NetRole::processCommand(Packet& p, int code) {
                 p.fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
                 return false;
             }
+            if (journal) journal->bodies.emplace_back(uid, o);
             o->netSerialize(p);
             if (p.failed()) return false;
             o->netPostReplicate();
@@ -401,6 +502,7 @@ bool NetRole::processCommand(Packet& p, int code) {
             }
             rpc->serialize(p);
             if (p.failed()) return false;
+            if (journal) journal->bCalled = true;
             rpc->executeLocally();
             return true;
         }
