@@ -534,24 +534,97 @@ void NetRole::writeFullState(Packet* p) {
         uint8_t code = COPYOBJ;
         out.doBits(code, 2);
         out.doUInt(uid);
-        o->netSerialize(out);
+        writeBody(out, o);
         countCommand(COPYOBJ);
     }
+}
+
+namespace {
+
+// The object's name in messages: its class and UID.
+WString objectName(const ZubBase* o) {
+    const RuntimeClass* c = o->getClass();
+    if (c->getTypeName()) return formatString(u"%s (UID %d)", c->getTypeName(), o->objectUID);
+    return formatString(u"%s (UID %d)", c->getName(), o->objectUID);
+}
+
+// Cuts the texts below `c` that the packet cannot carry, in embedded
+// objects too; `path` names the properties from the object down.
+int cutTextsIn(Property* c, const Packet& p, const ZubBase* owner, const WString& path, int nesting) {
+    int cut = 0;
+    for (ZubBase* o = c->firstChild; o; o = o->nextSibling) {
+        auto* prop = static_cast<Property*>(o);
+        if (prop->isExcludedFrom(p)) continue;
+        const WString name = path.empty() ? WString(prop->getName()) : path + u"." + WString(prop->getName());
+        if (auto* text = zub_cast<PropertyUString>(prop)) {
+            WString& field = *text->field;
+            const size_t keep = Packet::sendableUnits(field, text->maxLength);
+            if (keep < field.size()) {
+                Logger::get().log(u"%s(): ERROR: %s: property \"%s\" holds a text of %d characters (%d bytes) "
+                                  u"that no packet carries; it is cut to its first %d characters",
+                                  "NetRole::writeBody", objectName(owner), name, static_cast<int>(field.size()),
+                                  static_cast<int>(Packet::textBytes(field)), static_cast<int>(keep));
+                field.resize(keep);
+                ++cut;
+            }
+        } else if (auto* sub = zub_cast<PropertySubObject>(prop)) {
+            if (sub->object && nesting < Packet::MAX_DEPTH) {
+                PropertyContainer* inner = sub->object->createPropertyContainer();
+                cut += cutTextsIn(inner, p, owner, name, nesting + 1);
+                deleteObject(inner);
+            }
+        }
+        if (o->firstChild) cut += cutTextsIn(prop, p, owner, name, nesting);
+    }
+    return cut;
+}
+
+}  // namespace
+
+int NetRole::cutUnsendableTexts(ZubBase* o, const Packet& p) {
+    PropertyContainer* c = o->createPropertyContainer();
+    const int cut = cutTextsIn(c, p, o, WString(), 0);
+    deleteObject(c);
+    return cut;
+}
+
+bool NetRole::writeBody(Packet& p, ZubBase* o) {
+    const Packet::Mark m = p.mark();
+    const Packet::ErrorMode mode = p.getErrorMode();
+    p.setErrorMode(Packet::ErrorMode::Report);
+    o->netSerialize(p);
+    if (p.failed() && !p.failedForRoom()) {
+        // A value no packet carries: the object must not keep it.
+        const WString reason = p.errorText();
+        p.restore(m);
+        p.clearError();
+        if (cutUnsendableTexts(o, p) > 0) o->netSerialize(p);
+        else p.fail(reason, "body is written", "NetRole::writeBody");
+    }
+    p.setErrorMode(mode);
+    if (p.failed() && mode == Packet::ErrorMode::Fatal) {
+        const WString reason = formatString(u"%s cannot be written: %s", objectName(o), p.errorText());
+        p.clearError();
+        p.fail(reason, "body is written", "NetRole::writeBody");
+    }
+    return !p.failed();
 }
 
 int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity) {
     CurrentRole current(this);
     const std::vector<int32_t> uids = objectMap.ascending();
+    const int normal = capacity < 0 ? Packet::DEFAULT_CAPACITY : capacity;
 
-    auto fresh = [&]() {
-        out.push_back(std::make_unique<Packet>(flags, capacity));
+    auto fresh = [&](int size) {
+        out.push_back(std::make_unique<Packet>(flags, size));
         out.back()->setErrorMode(Packet::ErrorMode::Report);
         return out.back().get();
     };
-    Packet* p = fresh();
-    // Writes one command whole, in a new packet when this one is full.
+    Packet* p = fresh(normal);
+    // Writes one command whole: in a new packet when this one is full, in a
+    // packet of its own, as large as it needs, when it is larger than one.
     auto command = [&](int code, int32_t uid, auto&& body) {
-        for (int attempt = 0; attempt < 2; ++attempt) {
+        for (;;) {
             const Packet::Mark m = p->mark();
             body(*p);
             if (!p->failed()) {
@@ -559,14 +632,23 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
                 return;
             }
             const WString reason = p->errorText();
+            const bool room = p->failedForRoom();
             p->restore(m);
             p->clearError();
-            if (attempt == 1 || p->length() == 0) {
-                Logger::get().log(u"%s(): %s of UID %d left out: %s", "NetRole::writeFullStatePackets",
-                                  kCommandNames[code], uid, reason);
-                return;
+            if (room && p->length() > 0) {
+                p = fresh(normal);
+                continue;
             }
-            p = fresh();
+            if (room && p->getCapacity() < Node::MAX_STATE_BYTES_FROM_SERVER) {
+                const int larger = std::min(Node::MAX_STATE_BYTES_FROM_SERVER,
+                                            static_cast<int>(std::min<int64_t>(INT32_MAX, int64_t{p->getCapacity()} * 2)));
+                out.pop_back();  // empty
+                p = fresh(larger);
+                continue;
+            }
+            Logger::get().log(u"%s(): ERROR: %s of UID %d cannot be sent: %s", "NetRole::writeFullStatePackets",
+                              kCommandNames[code], uid, reason);
+            return;
         }
     };
     for (int32_t uid : uids) {
@@ -589,7 +671,7 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
             q.doBits(code, 2);
             int32_t u = uid;
             q.doUInt(u);
-            o->netSerialize(q);
+            writeBody(q, o);
         });
     }
     if (out.back()->length() == 0 && out.size() > 1) out.pop_back();

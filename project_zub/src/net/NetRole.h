@@ -80,9 +80,19 @@ public:
     // COPYOBJ commands in the same order; into the outgoing packet when p is null.
     void writeFullState(Packet* p = nullptr);
     // The same commands spread over as many packets of the capacity as they
-    // need (each command whole in one packet, in order). Returns the total
-    // number of bytes.
+    // need (each command whole in one packet, in order). An object body
+    // larger than a packet goes whole in a packet of its own, as large as it
+    // needs up to Node::MAX_STATE_BYTES_FROM_SERVER. Returns the total number
+    // of bytes.
     int writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity = -1);
+    // Writes an object's body. A text that no packet carries (as long as a
+    // packet's text buffer, or longer than its property allows) is refused:
+    // the object's own text is cut to the longest start that travels, and
+    // the log names the object and the property. False when the body could
+    // not be written all the same (a trusted packet then ends the program).
+    bool writeBody(Packet& p, ZubBase* o);
+    // Cuts the object's texts that no packet of that kind carries; returns how many.
+    int cutUnsendableTexts(ZubBase* o, const Packet& p);
     void postReplicateAll();
 
     // Sends the pending outgoing packet to every node and empties it.

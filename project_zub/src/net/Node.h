@@ -31,6 +31,10 @@ public:
     static constexpr int32_t SEQUENCE_WINDOW = 1024;   // sequences accepted ahead of sequenceIn
     static constexpr int MAX_STATE_BYTES = 0x40000;    // one state put together from chunks
     static constexpr int MAX_STATE_CHUNKS = 513;       // chunks of such a state (512 bytes at most each)
+    // The same for the states a client takes from its server: an object
+    // body larger than a packet comes whole in a state of its own.
+    static constexpr int MAX_STATE_BYTES_FROM_SERVER = 16 << 20;
+    static constexpr int MAX_STATE_CHUNKS_FROM_SERVER = MAX_STATE_BYTES_FROM_SERVER / 256;
     static constexpr int MAX_EARLY_BYTES = 0x40000;    // early datagrams held, with their bookkeeping
     static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
     static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
@@ -96,6 +100,10 @@ public:
     int unacknowledgedCount() const { return sentQueued; }
     int deliveredBytes() const { return deliveredLength; }
     int earlyBytes() const { return outOfOrderBytes; }
+    // The longest state the peer may send: a server's states to its clients
+    // may be longer than a client's.
+    int maxStateBytes() const;
+    int maxStateChunks() const;
 
 private:
     friend class NetHost;
@@ -105,5 +113,6 @@ private:
     int outOfOrderBytes = 0;
     int deliveredQueued = 0;
     int deliveredLength = 0;
+    int deliveredEnds = 0;  // delivered chunks that end a state
     int sentQueued = 0;
 };
