@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 #include "net_test_support.h"
 #include "platform/UdpSocket.h"
@@ -238,7 +239,8 @@ TEST_F(NetLoopbackTest, ForgedConnectRequestsKeepNobodyOutAndDrawOnlyAccepts) {
         return false;
     }, 0.5);
     TestClient* client = newClient();
-    auto nextAsk = std::chrono::steady_clock::now();
+    const auto asked = std::chrono::steady_clock::now();
+    auto nextAsk = asked;
     auto floodAndAsk = [&] {
         flood();
         if (client->nodeCount() == 0 && client->messages.empty() && std::chrono::steady_clock::now() >= nextAsk) {
@@ -250,6 +252,8 @@ TEST_F(NetLoopbackTest, ForgedConnectRequestsKeepNobodyOutAndDrawOnlyAccepts) {
         floodAndAsk();
         return client->objectCount() == server->objectCount();
     }, 10.0)) << (client->messages.empty() ? "" : wideToNarrow(client->messages[0]));
+    std::printf("connect time over UDP on 127.0.0.1 while 32 forged addresses send 1000 requests/s: %.3f s\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count());
     THEROLE = client;
     ClientCallRPC up;
     up.value = 3;
