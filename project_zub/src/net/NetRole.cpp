@@ -640,8 +640,8 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
                 continue;
             }
             if (room && p->getCapacity() < Node::MAX_STATE_BYTES_FROM_SERVER) {
-                const int larger = std::min(Node::MAX_STATE_BYTES_FROM_SERVER,
-                                            static_cast<int>(std::min<int64_t>(INT32_MAX, int64_t{p->getCapacity()} * 2)));
+                const int64_t twice = std::max<int64_t>(Packet::BUFFERSIZE, int64_t{p->getCapacity()} * 2);
+                const int larger = static_cast<int>(std::min<int64_t>(Node::MAX_STATE_BYTES_FROM_SERVER, twice));
                 out.pop_back();  // empty
                 p = fresh(larger);
                 continue;

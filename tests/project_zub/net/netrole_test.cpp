@@ -646,6 +646,20 @@ TEST(NetRoleHostile, ARefusedTooDeepPacketLeavesNothingBehind) {
     EXPECT_EQ(role->root->countChildren(), 3);
     EXPECT_EQ(deepest(role.get()), 2);
     role->tick(0.0, 0.05);
+
+    // The same packet arriving in a network step of the role's frame: the
+    // objects are freed when the frame is over.
+    role->inbox.addChild(readerOf(p, true).release());
+    const int liveWithPacket = live + 1;  // the inbox holds the new reader until the step
+    EXPECT_EQ(ZubBase::liveCount(), liveWithPacket);
+    role->tick(0.0, 0.05);
+    ASSERT_TRUE(role->bStepped);
+    EXPECT_EQ(role->inbox.firstChild, nullptr);
+    EXPECT_EQ(role->objectCount(), objects);
+    EXPECT_EQ(ZubBase::liveCount(), live);
+    EXPECT_EQ(a->partner, nullptr);
+    EXPECT_EQ(b->parent, role->root);
+    EXPECT_EQ(role->nextObjectUID, counter);
 }
 
 TEST(NetRoleFullState, LevelNestingAsDeepAsTheLimitLoadsAndRuns) {
