@@ -413,7 +413,10 @@ void NetHost::sendConnectRequest(const NetAddress& server) {
     Special s(CMD_CONNECT);
     s.p.doUString(productName, PRODUCT_LENGTH);
     s.p.doDouble(version);
-    s.p.doUString(playerName, NAME_LENGTH);
+    // A longer name would be refused by the server: it goes cut.
+    WString name = playerName;
+    name.resize(Packet::sendableUnits(name, NAME_LENGTH));
+    s.p.doUString(name, NAME_LENGTH);
     if (!s.p.failed()) connection->sendRaw(s.p, server);
 }
 

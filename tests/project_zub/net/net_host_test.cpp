@@ -267,6 +267,13 @@ TEST_F(NetHandshakeTest, TheNodeComesWithTheFirstAnswerToTheAccept) {
     EXPECT_EQ(static_cast<Node*>(server->nodes.firstChild)->name, u"Anonymous");
 }
 
+TEST_F(NetHandshakeTest, APlayerNameLongerThanARequestCarriesGoesCut) {
+    makePair(new TestServer, new TestClient(u"Tumbrodemo", 1.25, u"Bartholomew-Maximilian"));
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(server->nodeCount(), 1);
+    EXPECT_EQ(static_cast<Node*>(server->nodes.firstChild)->name, u"Bartholomew-Maxi");
+}
+
 TEST_F(NetHandshakeTest, FullServerRefusesNewAddressesOnly) {
     makePair(new TestServer(4), new TestClient);
     Packet from(Packet::FLAG_NETWORK, 4);
