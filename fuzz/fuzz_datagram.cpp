@@ -133,7 +133,7 @@ void checkBounds(NetRole* role) {
     for (ZubBase* o = role->nodes.firstChild; o; o = o->nextSibling) {
         const Node* n = static_cast<const Node*>(o);
         if (n->outOfOrderCount() > Node::SEQUENCE_WINDOW) std::abort();
-        if (n->deliveredBytes() > Node::MAX_STATE_BYTES + 0x10000) std::abort();
+        if (n->deliveredBytes() > n->maxStateBytes() + 0x10000) std::abort();
         if (n->unacknowledgedCount() > Node::MAX_UNACKNOWLEDGED) std::abort();
     }
     if (role->nodeCount() > 4) std::abort();

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstring>
+#include <random>
 
 #include "net/NetConnection.h"
 #include "net/NetStatistics.h"
@@ -9,6 +12,7 @@
 #include "net/ZubNetwork.h"
 #include "sys/Console.h"
 #include "sys/Logger.h"
+#include "util/Md5.h"
 #include "util/Random.h"
 
 namespace {
@@ -59,6 +63,14 @@ NetHost::NetHost(int m, bool server, std::u16string_view product, double v, std:
       version(v),
       playerName(player) {
     Logger::get().log(u"%s(): Creating %s host...", "NetHost::NetHost", server ? "SERVER" : "CLIENT");
+    if (server) {
+        // The key of the node ids comes from outside the program's own
+        // generator, whose sequence the game relies on.
+        std::random_device device;
+        for (uint8_t& b : idKey) b = static_cast<uint8_t>(device());
+        pendingNames.resize(PENDING_NAMES);
+        goneIds.resize(GONE_IDS);
+    }
 }
 
 NetHost::~NetHost() {
@@ -107,12 +119,9 @@ void NetHost::service() {
     const double t = ZubNetwork::now();
     for (ObjectIterator it(&nodes, ObjectIterator::INCLUDE_DISABLED); it; it.advance()) {
         Node* n = static_cast<Node*>(it.get());
-        const bool silent = t > n->lastDeliveryTime + nodeTimeout;
-        if (silent || (n->bProbation && t > n->createdTime + PROBATION_TIMEOUT)) {
-            if (silent || logBudget > 0) {
-                if (!silent) --logBudget;
-                Logger::get().log(u"%s(): %s timed out", "NetHost::service", n->address.toString());
-            }
+        if (t > n->lastDeliveryTime + nodeTimeout) {
+            Logger::get().log(u"%s(): %s timed out", "NetHost::service", n->address.toString());
+            noteGone(n);
             onDisconnect(n);
             destroyInboxPacketsOf(n);
             deleteObject(n);
@@ -200,6 +209,7 @@ bool NetHost::hasNode(const Node* node) const {
 
 void NetHost::disconnectNode(Node* node, bool notify) {
     if (!node || !hasNode(node)) return;
+    noteGone(node);
     if (notify) sendDisconnect(node);
     onDisconnect(node);
     destroyInboxPacketsOf(node);
@@ -244,35 +254,93 @@ Node* NetHost::findNodeByAddress(const NetAddress& address) const {
     return nullptr;
 }
 
-int NetHost::probationCount() const {
-    int n = 0;
-    for (const Node* node : childrenOf<Node>(nodes))
-        if (node->bProbation) ++n;
-    return n;
-}
-
 bool NetHost::isFull() const {
     if (mode == 4) return maxNodes <= 1;
-    return nodeCount() - probationCount() >= maxNodes;
+    return nodeCount() >= maxNodes;
 }
 
-bool NetHost::takeProbationToken() {
-    const double t = ZubNetwork::now();
-    if (probationTokenTime >= 0.0 && t > probationTokenTime)
-        probationTokens = std::min<double>(MAX_PROBATION, probationTokens + (t - probationTokenTime) * PROBATION_RATE);
-    probationTokenTime = t;
-    if (probationTokens < 1.0) return false;
-    probationTokens -= 1.0;
-    return true;
+// ---------------------------------------------------------------------------
+// Node ids given out in accepts
+
+uint32_t NetHost::issuedId(const NetAddress& a, int64_t period) const {
+    uint8_t message[16 + 4 + 2 + 8];
+    std::memcpy(message, idKey, 16);
+    for (int i = 0; i < 4; ++i) message[16 + i] = static_cast<uint8_t>(a.ip >> (8 * i));
+    message[20] = static_cast<uint8_t>(a.port);
+    message[21] = static_cast<uint8_t>(a.port >> 8);
+    for (int i = 0; i < 8; ++i) message[22 + i] = static_cast<uint8_t>(static_cast<uint64_t>(period) >> (8 * i));
+    uint8_t digest[16];
+    md5Digest(message, sizeof message, digest);
+    uint32_t id = digest[0] | (digest[1] << 8) | (digest[2] << 16) | (static_cast<uint32_t>(digest[3]) << 24);
+    return id == SPECIAL ? id ^ 1u : id;
 }
 
-void NetHost::endProbation(Node* node) {
-    node->bProbation = false;
-    if (mode != 4 && nodeCount() - probationCount() > maxNodes) {
-        // The slots filled up while it was on probation.
-        sendRefusal(node->address, text(ERRORSERVERISFULL));
-        node->requestDrop(u"the server is full");
+namespace {
+int64_t currentIdPeriod() { return static_cast<int64_t>(std::floor(ZubNetwork::now() / NetHost::ID_PERIOD)); }
+}  // namespace
+
+bool NetHost::wasIssued(uint32_t id, const NetAddress& a) const {
+    if (!bServer) return false;
+    const int64_t period = currentIdPeriod();
+    return id == issuedId(a, period) || id == issuedId(a, period - 1);
+}
+
+void NetHost::noteGone(const Node* node) {
+    if (!bServer || goneIds.empty()) return;
+    GoneId& g = goneIds[static_cast<size_t>(nextGoneId)];
+    nextGoneId = (nextGoneId + 1) % GONE_IDS;
+    g.id = node->id;
+    g.address = node->address;
+    g.bUsed = true;
+}
+
+bool NetHost::isGone(uint32_t id, const NetAddress& a) const {
+    for (const GoneId& g : goneIds)
+        if (g.bUsed && g.id == id && g.address == a) return true;
+    return false;
+}
+
+void NetHost::rememberName(const NetAddress& a, std::u16string_view name) {
+    if (pendingNames.empty()) return;
+    // A peer that asks again keeps its entry; a new one takes the oldest.
+    for (PendingName& e : pendingNames) {
+        if (e.bUsed && e.address == a) {
+            e.name = WString(name);
+            return;
+        }
     }
+    PendingName& e = pendingNames[static_cast<size_t>(nextPendingName)];
+    nextPendingName = (nextPendingName + 1) % PENDING_NAMES;
+    e.address = a;
+    e.name = WString(name);
+    e.bUsed = true;
+}
+
+WString NetHost::takeName(const NetAddress& a) {
+    for (PendingName& e : pendingNames) {
+        if (e.bUsed && e.address == a) {
+            e.bUsed = false;
+            return std::move(e.name);
+        }
+    }
+    return WString();  // pushed out by newer requests: the node is "Anonymous"
+}
+
+Node* NetHost::admit(Packet& p, uint32_t id) {
+    const NetAddress from = p.address;
+    if (!wasIssued(id, from) || isGone(id, from)) return nullptr;
+    if (isFull()) {
+        // The places filled up after the accept went out: the peer is told
+        // why, and drops the node it made for us.
+        consoleLine(formatString(u"Sending FULL to %s", from.toString()));
+        sendRefusal(from, text(ERRORSERVERISFULL));
+        sendDisconnect(from);
+        return nullptr;
+    }
+    Node* node = addNode(takeName(from), &p);
+    node->id = id;
+    onConnect(node);
+    return hasNode(node) ? node : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -303,15 +371,19 @@ struct Special {
 }  // namespace
 
 void NetHost::sendAccept(Node* node) {
-    if (!connection || !node) return;
+    if (node) sendAccept(node->address, node->id);
+}
+
+void NetHost::sendAccept(const NetAddress& to, uint32_t nodeId) {
+    if (!connection) return;
     Special s(CMD_ACCEPT);
     s.p.doUString(productName, PRODUCT_LENGTH);
     s.p.doDouble(version);
     uint32_t uid = hostUID;
     s.p.doDWORD(uid);
-    uint32_t id = node->id;
+    uint32_t id = nodeId;
     s.p.doDWORD(id);
-    if (!s.p.failed()) connection->sendRaw(s.p, node->address);
+    if (!s.p.failed()) connection->sendRaw(s.p, to);
 }
 
 void NetHost::sendRefusal(const NetAddress& to, std::u16string_view message) {
@@ -323,11 +395,15 @@ void NetHost::sendRefusal(const NetAddress& to, std::u16string_view message) {
 }
 
 void NetHost::sendDisconnect(Node* node) {
-    if (!connection || !node) return;
+    if (node) sendDisconnect(node->address);
+}
+
+void NetHost::sendDisconnect(const NetAddress& to) {
+    if (!connection) return;
     Special s(CMD_DISCONNECT);
     uint32_t uid = hostUID;
     s.p.doDWORD(uid);
-    connection->sendRaw(s.p, node->address);
+    connection->sendRaw(s.p, to);
 }
 
 void NetHost::sendConnectRequest(const NetAddress& server) {
@@ -337,7 +413,10 @@ void NetHost::sendConnectRequest(const NetAddress& server) {
     Special s(CMD_CONNECT);
     s.p.doUString(productName, PRODUCT_LENGTH);
     s.p.doDouble(version);
-    s.p.doUString(playerName, NAME_LENGTH);
+    // A longer name would be refused by the server: it goes cut.
+    WString name = playerName;
+    name.resize(Packet::sendableUnits(name, NAME_LENGTH));
+    s.p.doUString(name, NAME_LENGTH);
     if (!s.p.failed()) connection->sendRaw(s.p, server);
 }
 
@@ -388,23 +467,15 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
                 logDrop(formatString(u"connect request: %s", p.errorText()), from);
                 return;
             }
-            // The sender's address may be forged: nothing it can hold for long.
-            bool waiting = false;
-            for (const Node* n : childrenOf<Node>(nodes)) {
-                if (n->bProbation && n->address.sameHost(from)) waiting = true;
-            }
-            if (waiting || probationCount() >= MAX_PROBATION || !takeProbationToken()) {
-                logDrop(waiting ? u"connect request: this address already has a connection waiting"
-                                : u"connect request: too many connections waiting",
-                        from);
-                return;
-            }
+            // The sender's address may be forged: the request leaves only
+            // the name behind. The node comes with the peer's first answer
+            // (admit), under the id this accept gives it.
             consoleLine(u"Accepting connection...");
-            Node* node = addNode(name, &p);
-            node->bProbation = true;
-            sendAccept(node);
+            rememberName(from, name);
+            for (GoneId& g : goneIds)
+                if (g.bUsed && g.address == from) g.bUsed = false;  // asked anew: it may come back
+            sendAccept(from, issuedId(from, currentIdPeriod()));
             consoleLine(u"Done.");
-            onConnect(node);
             return;
         }
         case CMD_ACCEPT: {
@@ -506,12 +577,10 @@ void NetHost::queueState(Node* node, std::unique_ptr<Packet> p, bool firstState)
 
 void NetHost::sendPending(Node* node, bool probe) {
     if (!connection) return;
-    int window = node->bProbation ? Node::PROBATION_IN_FLIGHT : Node::IN_FLIGHT;
-    if (probe && !node->bProbation && node->sentQueued >= window)
-        window = std::min(node->sentQueued + 1, Node::MAX_UNACKNOWLEDGED);
+    int window = Node::IN_FLIGHT;
+    if (probe && node->sentQueued >= window) window = std::min(node->sentQueued + 1, Node::MAX_UNACKNOWLEDGED);
     while (!node->pending.empty() && !node->bDropRequested && node->sentQueued < window) {
         Node::Outgoing& o = node->pending.front();
-        if (node->bProbation && !o.bFirstState) break;
         Packet* p = o.packet.get();
         const int size = p->length();
         const int chunk = chunkLength(size);
@@ -581,6 +650,7 @@ void NetHost::sendStateChunk(Packet* p, Node* node, int offset, int length) {
 
 void NetHost::serviceInPacketNormal(Packet& p, uint32_t senderUID) {
     Node* node = findNodeById(senderUID, &p.address);
+    if (!node && bServer) node = admit(p, senderUID);
     if (!node) return;
     p.sender = node;
     int32_t sequence = 0;
@@ -600,8 +670,6 @@ void NetHost::serviceInPacketNormal(Packet& p, uint32_t senderUID) {
     if (sequence > int64_t{node->sequenceIn} + Node::SEQUENCE_WINDOW) return;
     // Only a datagram that passed the checks may move the peer's port.
     node->address.port = p.address.port;
-    // It could address us only after our accept: the peer is real.
-    if (node->bProbation) endProbation(node);
 
     int32_t ack = 0;
     p.doUInt(ack);

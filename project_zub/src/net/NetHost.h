@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "net/NetAddress.h"
 #include "net/Packet.h"
@@ -32,12 +33,17 @@ public:
     static constexpr int LOG_BUDGET_PER_SERVICE = 16;
     static constexpr int PRODUCT_LENGTH = 32;
     static constexpr int NAME_LENGTH = 16;
-    // Connect requests cost a forged sender nothing: the nodes made for them
-    // wait on probation (see Node) for a short time, one per IPv4 address,
-    // a few at a time, made at a bounded rate, and they hold no player slot.
-    static constexpr double PROBATION_TIMEOUT = 1.5;
-    static constexpr int MAX_PROBATION = 8;
-    static constexpr double PROBATION_RATE = 8.0;  // new ones per second, in bursts of MAX_PROBATION
+    // Connect requests cost a forged sender nothing. The host keeps no record
+    // of a request (but the player's name, in a small table that drops the
+    // oldest first): the node id the accept gives is a keyed digest of the
+    // sender's address and the time. The node is made, and the state sent,
+    // when a sequenced datagram comes back under that id from that address,
+    // which only a peer that received the accept can send.
+    static constexpr double ID_PERIOD = 8.0;  // an id given out is good for one to two periods
+    static constexpr int PENDING_NAMES = 256;
+    // The ids of nodes that went: a peer that still sends under one is not
+    // made a node again without a new connect request.
+    static constexpr int GONE_IDS = 64;
 
     // Texts of the handshake, by language identifier.
     enum TextId : int {
@@ -91,20 +97,29 @@ public:
     Node* findNodeByAddress(const NetAddress& address) const;
     bool hasNode(const Node* node) const;
     int nodeCount() const { return nodes.countChildren(); }
-    int probationCount() const;
-    // Nodes on probation hold no slot.
     bool isFull() const;
 
     // --- handshake -------------------------------------------------------------------
     void serviceInPacketSpecial(Packet& p);
     void sendAccept(Node* node);
+    void sendAccept(const NetAddress& to, uint32_t nodeId);
     void sendRefusal(const NetAddress& to, std::u16string_view message);
     void sendDisconnect(Node* node);
+    void sendDisconnect(const NetAddress& to);
     // The client's first step: asks the server at that address to connect.
     void sendConnectRequest(const NetAddress& server);
     // "Tumbro" in it, and "demo" in it exactly when in our own product name.
     bool productMatches(std::u16string_view product) const;
     static bool versionAccepted(double version);
+    // The node id an accept gives the peer at that address in that period of
+    // ID_PERIOD seconds (never SPECIAL).
+    uint32_t issuedId(const NetAddress& a, int64_t period) const;
+    // Whether an accept of this or the previous period gave that id to that address.
+    bool wasIssued(uint32_t id, const NetAddress& a) const;
+    // Makes the node for a peer that answers an accept under `id` (then
+    // onConnect). Null when the id is not one this host gave that address,
+    // or when the server filled up meanwhile: the peer is then told so.
+    Node* admit(Packet& p, uint32_t id);
 
     // --- sequenced datagrams ------------------------------------------------------------
     // Queues a copy of the packet's content for the node and sends what the
@@ -157,11 +172,27 @@ protected:
 
 private:
     void destroyInboxPacketsOf(Node* node);
-    // A node on probation whose peer answered becomes a player, if a slot is free.
-    void endProbation(Node* node);
-    bool takeProbationToken();
-    double probationTokens = MAX_PROBATION;
-    double probationTokenTime = -1.0;
+    // A node goes: its id is not taken back without a new request.
+    void noteGone(const Node* node);
+    bool isGone(uint32_t id, const NetAddress& a) const;
+    void rememberName(const NetAddress& a, std::u16string_view name);
+    WString takeName(const NetAddress& a);
+
+    uint8_t idKey[16] = {};
+    struct PendingName {
+        NetAddress address;
+        WString name;
+        bool bUsed = false;
+    };
+    std::vector<PendingName> pendingNames;
+    int nextPendingName = 0;
+    struct GoneId {
+        uint32_t id = 0;
+        NetAddress address;
+        bool bUsed = false;
+    };
+    std::vector<GoneId> goneIds;
+    int nextGoneId = 0;
     int logBudget = LOG_BUDGET_PER_SERVICE;
     int logSuppressed = 0;
 };

@@ -171,6 +171,7 @@ void NetRole::registerObject(ZubBase* o, int32_t uid) {
         o->objectUID = uid;
     }
     objectMap.emplace(o->objectUID, o);
+    if (journal) journal->made.emplace_back(o->objectUID, o);
     if (bServer && !bExecutingOnClients) queueSpawn(o);
     if (uid == 1) {
         ZUB_ASSERT(root == NULL);
@@ -258,6 +259,13 @@ bool NetRole::processPacket(Packet& p) {
     CurrentRole current(this);
     bool ok = true;
     const unsigned moved = subtreesMoved;
+    // What the calls of a client did on a server has gone to the other peers
+    // already: only other packets are taken back.
+    PacketJournal undo;
+    undo.nextObjectUID = nextObjectUID;
+    PacketJournal* outer = journal;
+    const bool undoable = !(bServer && p.sender != nullptr);
+    if (undoable) journal = &undo;
     while (!p.atEnd() && !p.failed()) {
         uint8_t code = 0;
         p.doBits(code, 2);
@@ -268,16 +276,103 @@ bool NetRole::processPacket(Packet& p) {
     }
     // Bodies check the depth of the parent they fill; a whole subtree hung
     // somewhere can only be measured once the packet is done.
-    if (subtreesMoved != moved && !limitTreeDepth()) {
+    if (subtreesMoved != moved && !collectTooDeep().empty()) {
         ok = false;
         p.fail(formatString(u"object tree deeper than %d", MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH",
                "NetRole::processPacket");
     }
+    journal = outer;
     if (p.failed()) {
         Logger::get().log(u"%s(): %s", "NetRole::processPacket", p.errorText());
         ok = false;
     }
+    if (!ok) {
+        if (undoable) undoPacket(undo);
+        // Whatever the packet did that could not be taken back may not
+        // leave a tree nesting too deep.
+        if (subtreesMoved != moved) limitTreeDepth();
+    }
     return ok;
+}
+
+void NetRole::noteMove(ZubBase* child) {
+    NetRole* r = THEROLE;
+    if (!r || !r->journal || !child || !child->parent) return;
+    auto m = std::make_unique<PacketJournal::Move>();
+    m->child.set(child);
+    m->parent.set(child->parent);
+    m->next.set(child->nextSibling);
+    r->journal->moves.push_back(std::move(m));
+}
+
+namespace {
+
+// Clears the pointer properties below `c` that point at one of `gone`, in
+// embedded objects too.
+void clearPointersIn(Property* c, const std::unordered_set<ZubBase*>& gone, int nesting) {
+    for (ZubBase* o = c->firstChild; o; o = o->nextSibling) {
+        if (auto* ptr = zub_cast<PropertyPointer>(o)) {
+            if (!(ptr->flags & PROP_RESOURCE) && gone.count(ptr->get())) ptr->setObject(nullptr);
+        } else if (auto* sub = zub_cast<PropertySubObject>(o)) {
+            if (sub->object && nesting < Packet::MAX_DEPTH) {
+                PropertyContainer* inner = sub->object->createPropertyContainer();
+                clearPointersIn(inner, gone, nesting + 1);
+                deleteObject(inner);
+            }
+        }
+        if (o->firstChild) clearPointersIn(static_cast<Property*>(o), gone, nesting);
+    }
+}
+
+}  // namespace
+
+void NetRole::clearPointersTo(const std::unordered_set<ZubBase*>& gone) {
+    // References (ZubBaseReference) clear themselves when their target goes;
+    // plain pointers do not.
+    for (const auto& e : objectMap) {
+        PropertyContainer* c = e.second->createPropertyContainer();
+        clearPointersIn(c, gone, 0);
+        deleteObject(c);
+    }
+}
+
+void NetRole::undoPacket(PacketJournal& j) {
+    // The objects it made that are still registered as made.
+    std::unordered_set<ZubBase*> made;
+    std::vector<ZubBase*> order;
+    for (const auto& [uid, o] : j.made)
+        if (findObjectOrNull(uid) == o && made.insert(o).second) order.push_back(o);
+    // Whether an object that was there before may point at one of them.
+    bool touched = j.bCalled;
+    for (const auto& [uid, o] : j.bodies)
+        if (findObjectOrNull(uid) == o && !made.count(o)) touched = true;
+
+    // Out of the registry and the tree; the objects that were there before
+    // come off them.
+    for (ZubBase* o : order) {
+        unregisterObject(o);
+        if (o->parent) o->parent->removeChild(o);
+    }
+    for (ZubBase* o : order)
+        for (ZubBase* c : childrenOf(o))
+            if (c->isValidUID()) o->removeChild(c);
+    // The objects that were there before go back where they hung, the last
+    // move first.
+    for (auto it = j.moves.rbegin(); it != j.moves.rend(); ++it) {
+        ZubBase* c = (*it)->child.get();
+        ZubBase* p = (*it)->parent.get();
+        if (!c || !p || made.count(c) || made.count(p) || c == p || c->isAncestorOf(p)) continue;
+        if (c->parent) c->parent->removeChild(c);
+        ZubBase* next = (*it)->next.get();
+        if (next && next != c && next->parent == p) p->insertChildBefore(c, next);
+        else p->addChild(c);
+    }
+    if (touched && !made.empty()) clearPointersTo(made);
+    for (ZubBase* o : order) deleteRegistered(o);  // loose now: no deep deletion
+    nextObjectUID = j.nextObjectUID;
+    if (!order.empty())
+        Logger::get().log(u"%s(): %d objects of the packet taken back", "NetRole::processPacket",
+                          static_cast<int>(order.size()));
 }
 
 namespace {
@@ -299,7 +394,7 @@ void flattenSubtree(ZubBase* top) {
 
 // Appends to `out` the objects at depth MAX_TREE_DEPTH + 1 under `top`
 // (its children are at depth `first`), walking without recursion.
-void collectTooDeep(ZubBase* top, int first, std::vector<ZubBase*>& out) {
+void collectTooDeepBelow(ZubBase* top, int first, std::vector<ZubBase*>& out) {
     ZubBase* o = top->firstChild;
     int depth = first;
     while (o) {
@@ -320,11 +415,16 @@ void collectTooDeep(ZubBase* top, int first, std::vector<ZubBase*>& out) {
 
 }  // namespace
 
-bool NetRole::limitTreeDepth() {
+std::vector<ZubBase*> NetRole::collectTooDeep() {
     std::vector<ZubBase*> tooDeep;
-    collectTooDeep(this, 1, tooDeep);
+    collectTooDeepBelow(this, 1, tooDeep);
     for (const auto& e : objectMap)
-        if (!e.second->parent && e.second != root) collectTooDeep(e.second, 1, tooDeep);
+        if (!e.second->parent && e.second != root) collectTooDeepBelow(e.second, 1, tooDeep);
+    return tooDeep;
+}
+
+bool NetRole::limitTreeDepth() {
+    const std::vector<ZubBase*> tooDeep = collectTooDeep();
     for (ZubBase* o : tooDeep) {
         if (o->parent) o->parent->removeChild(o);
         flattenSubtree(o);
@@ -379,6 +479,7 @@ bool NetRole::processCommand(Packet& p, int code) {
                 p.fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
                 return false;
             }
+            if (journal) journal->bodies.emplace_back(uid, o);
             o->netSerialize(p);
             if (p.failed()) return false;
             o->netPostReplicate();
@@ -401,6 +502,7 @@ bool NetRole::processCommand(Packet& p, int code) {
             }
             rpc->serialize(p);
             if (p.failed()) return false;
+            if (journal) journal->bCalled = true;
             rpc->executeLocally();
             return true;
         }
@@ -432,24 +534,97 @@ void NetRole::writeFullState(Packet* p) {
         uint8_t code = COPYOBJ;
         out.doBits(code, 2);
         out.doUInt(uid);
-        o->netSerialize(out);
+        writeBody(out, o);
         countCommand(COPYOBJ);
     }
+}
+
+namespace {
+
+// The object's name in messages: its class and UID.
+WString objectName(const ZubBase* o) {
+    const RuntimeClass* c = o->getClass();
+    if (c->getTypeName()) return formatString(u"%s (UID %d)", c->getTypeName(), o->objectUID);
+    return formatString(u"%s (UID %d)", c->getName(), o->objectUID);
+}
+
+// Cuts the texts below `c` that the packet cannot carry, in embedded
+// objects too; `path` names the properties from the object down.
+int cutTextsIn(Property* c, const Packet& p, const ZubBase* owner, const WString& path, int nesting) {
+    int cut = 0;
+    for (ZubBase* o = c->firstChild; o; o = o->nextSibling) {
+        auto* prop = static_cast<Property*>(o);
+        if (prop->isExcludedFrom(p)) continue;
+        const WString name = path.empty() ? WString(prop->getName()) : path + u"." + WString(prop->getName());
+        if (auto* text = zub_cast<PropertyUString>(prop)) {
+            WString& field = *text->field;
+            const size_t keep = Packet::sendableUnits(field, text->maxLength);
+            if (keep < field.size()) {
+                Logger::get().log(u"%s(): ERROR: %s: property \"%s\" holds a text of %d characters (%d bytes) "
+                                  u"that no packet carries; it is cut to its first %d characters",
+                                  "NetRole::writeBody", objectName(owner), name, static_cast<int>(field.size()),
+                                  static_cast<int>(Packet::textBytes(field)), static_cast<int>(keep));
+                field.resize(keep);
+                ++cut;
+            }
+        } else if (auto* sub = zub_cast<PropertySubObject>(prop)) {
+            if (sub->object && nesting < Packet::MAX_DEPTH) {
+                PropertyContainer* inner = sub->object->createPropertyContainer();
+                cut += cutTextsIn(inner, p, owner, name, nesting + 1);
+                deleteObject(inner);
+            }
+        }
+        if (o->firstChild) cut += cutTextsIn(prop, p, owner, name, nesting);
+    }
+    return cut;
+}
+
+}  // namespace
+
+int NetRole::cutUnsendableTexts(ZubBase* o, const Packet& p) {
+    PropertyContainer* c = o->createPropertyContainer();
+    const int cut = cutTextsIn(c, p, o, WString(), 0);
+    deleteObject(c);
+    return cut;
+}
+
+bool NetRole::writeBody(Packet& p, ZubBase* o) {
+    const Packet::Mark m = p.mark();
+    const Packet::ErrorMode mode = p.getErrorMode();
+    p.setErrorMode(Packet::ErrorMode::Report);
+    o->netSerialize(p);
+    if (p.failed() && !p.failedForRoom()) {
+        // A value no packet carries: the object must not keep it.
+        const WString reason = p.errorText();
+        p.restore(m);
+        p.clearError();
+        if (cutUnsendableTexts(o, p) > 0) o->netSerialize(p);
+        else p.fail(reason, "body is written", "NetRole::writeBody");
+    }
+    p.setErrorMode(mode);
+    if (p.failed() && mode == Packet::ErrorMode::Fatal) {
+        const WString reason = formatString(u"%s cannot be written: %s", objectName(o), p.errorText());
+        p.clearError();
+        p.fail(reason, "body is written", "NetRole::writeBody");
+    }
+    return !p.failed();
 }
 
 int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity) {
     CurrentRole current(this);
     const std::vector<int32_t> uids = objectMap.ascending();
+    const int normal = capacity < 0 ? Packet::DEFAULT_CAPACITY : capacity;
 
-    auto fresh = [&]() {
-        out.push_back(std::make_unique<Packet>(flags, capacity));
+    auto fresh = [&](int size) {
+        out.push_back(std::make_unique<Packet>(flags, size));
         out.back()->setErrorMode(Packet::ErrorMode::Report);
         return out.back().get();
     };
-    Packet* p = fresh();
-    // Writes one command whole, in a new packet when this one is full.
+    Packet* p = fresh(normal);
+    // Writes one command whole: in a new packet when this one is full, in a
+    // packet of its own, as large as it needs, when it is larger than one.
     auto command = [&](int code, int32_t uid, auto&& body) {
-        for (int attempt = 0; attempt < 2; ++attempt) {
+        for (;;) {
             const Packet::Mark m = p->mark();
             body(*p);
             if (!p->failed()) {
@@ -457,14 +632,23 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
                 return;
             }
             const WString reason = p->errorText();
+            const bool room = p->failedForRoom();
             p->restore(m);
             p->clearError();
-            if (attempt == 1 || p->length() == 0) {
-                Logger::get().log(u"%s(): %s of UID %d left out: %s", "NetRole::writeFullStatePackets",
-                                  kCommandNames[code], uid, reason);
-                return;
+            if (room && p->length() > 0) {
+                p = fresh(normal);
+                continue;
             }
-            p = fresh();
+            if (room && p->getCapacity() < Node::MAX_STATE_BYTES_FROM_SERVER) {
+                const int64_t twice = std::max<int64_t>(Packet::BUFFERSIZE, int64_t{p->getCapacity()} * 2);
+                const int larger = static_cast<int>(std::min<int64_t>(Node::MAX_STATE_BYTES_FROM_SERVER, twice));
+                out.pop_back();  // empty
+                p = fresh(larger);
+                continue;
+            }
+            Logger::get().log(u"%s(): ERROR: %s of UID %d cannot be sent: %s", "NetRole::writeFullStatePackets",
+                              kCommandNames[code], uid, reason);
+            return;
         }
     };
     for (int32_t uid : uids) {
@@ -487,7 +671,7 @@ int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, ui
             q.doBits(code, 2);
             int32_t u = uid;
             q.doUInt(u);
-            o->netSerialize(q);
+            writeBody(q, o);
         });
     }
     if (out.back()->length() == 0 && out.size() > 1) out.pop_back();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "gfx/RenderCounters.h"
@@ -62,19 +63,36 @@ public:
 
     // Executes every command of the packet. Returns false when the packet was
     // malformed (only possible for packets that report instead of ending the
-    // program); the commands before the fault have run. On a server, a packet
-    // from a peer may only call client-callable remote procedures. A packet
-    // that made a tree deeper than MAX_TREE_DEPTH is malformed too: what lay
-    // too deep is taken out of its tree and left as loose registered objects.
+    // program). On a server, a packet from a peer may only call
+    // client-callable remote procedures. A packet that made a tree deeper
+    // than MAX_TREE_DEPTH is malformed too.
+    //
+    // A malformed packet leaves nothing behind: the objects registered while
+    // it ran are taken out of the registry and the tree and freed, the
+    // objects that were there before hang where they hung, property pointers
+    // to the freed objects are cleared, and the UID counter is what it was.
+    // (Values it wrote into existing objects stay.) The exception are the
+    // calls a client made on the server before its fault: the server has
+    // passed them on to the other peers already.
     bool processPacket(Packet& p) override;
     virtual bool processCommand(Packet& p, int code);
     // The whole registry as SPAWNNAMED commands in ascending UID order, then
     // COPYOBJ commands in the same order; into the outgoing packet when p is null.
     void writeFullState(Packet* p = nullptr);
     // The same commands spread over as many packets of the capacity as they
-    // need (each command whole in one packet, in order). Returns the total
-    // number of bytes.
+    // need (each command whole in one packet, in order). An object body
+    // larger than a packet goes whole in a packet of its own, as large as it
+    // needs up to Node::MAX_STATE_BYTES_FROM_SERVER. Returns the total number
+    // of bytes.
     int writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity = -1);
+    // Writes an object's body. A text that no packet carries (as long as a
+    // packet's text buffer, or longer than its property allows) is refused:
+    // the object's own text is cut to the longest start that travels, and
+    // the log names the object and the property. False when the body could
+    // not be written all the same (a trusted packet then ends the program).
+    bool writeBody(Packet& p, ZubBase* o);
+    // Cuts the object's texts that no packet of that kind carries; returns how many.
+    int cutUnsendableTexts(ZubBase* o, const Packet& p);
     void postReplicateAll();
 
     // Sends the pending outgoing packet to every node and empties it.
@@ -97,6 +115,9 @@ public:
 
     // Removes a deleted object from every role's registry (and as a root).
     static void forgetDeleted(ZubBase* o);
+    // Called before an object that hangs somewhere is moved or taken out by
+    // an object body or a call, so that a malformed packet can put it back.
+    static void noteMove(ZubBase* child);
 
     // Whether a packet may create objects of the class: a replicated object
     // class with a create function, and none of the engine's own services or
@@ -151,9 +172,28 @@ private:
     bool takeNextUID(int32_t& uid);
     void countCommand(int code);
     void freeDeferred();
-    // Takes everything deeper than MAX_TREE_DEPTH out of the role's tree and
-    // of the trees of loose registered objects; false when there was any.
+    // The objects at depth MAX_TREE_DEPTH + 1 in the role's tree and in the
+    // trees of loose registered objects.
+    std::vector<ZubBase*> collectTooDeep();
+    // Takes everything deeper than MAX_TREE_DEPTH out of those trees; false
+    // when there was any.
     bool limitTreeDepth();
+
+    // What a packet being executed did that can be taken back.
+    struct PacketJournal {
+        struct Move {
+            ZubBaseReference child, parent, next;  // where the child hung
+        };
+        std::vector<std::pair<int32_t, ZubBase*>> made;    // registered while it ran
+        std::vector<std::pair<int32_t, ZubBase*>> bodies;  // bodies it read
+        std::vector<std::unique_ptr<Move>> moves;          // in the order they happened
+        bool bCalled = false;                              // a call ran
+        int32_t nextObjectUID = 0;
+    };
+    void undoPacket(PacketJournal& j);
+    // Clears every property pointer of a registered object that points at one of these.
+    void clearPointersTo(const std::unordered_set<ZubBase*>& gone);
+    PacketJournal* journal = nullptr;
 
     NetRole* nextRole = nullptr;
     int busy = 0;  // inside tick or render

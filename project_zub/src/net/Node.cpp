@@ -14,7 +14,7 @@ Packet* asPacket(ZubBase* o) { return static_cast<Packet*>(o); }
 }  // namespace
 
 Node::Node(NetHost* h)
-    : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h), createdTime(lastDeliveryTime) {
+    : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h) {
     address.family = 2;
     address.ip = 0;
     address.port = 0;
@@ -87,13 +87,16 @@ void Node::deliverInOrder() {
         delivered.addChild(p);
         ++deliveredQueued;
         deliveredLength += p->length();
+        if (!p->bMore) ++deliveredEnds;
         ++sequenceIn;
         lastDeliveryTime = ZubNetwork::now();
     }
 }
 
 void Node::reassemble() {
-    while (delivered.firstChild) {
+    // Only a run that ends a state is walked: a long state that is still
+    // coming in costs nothing per chunk.
+    while (delivered.firstChild && deliveredEnds > 0) {
         // The run up to and including the first chunk that ends a state.
         int count = 0;
         int total = 0;
@@ -107,6 +110,7 @@ void Node::reassemble() {
             }
         }
         if (!last) break;  // the state is not complete yet
+        --deliveredEnds;
         Packet* first = asPacket(delivered.firstChild);
         if (count == 1) {
             delivered.removeChild(first);
@@ -131,14 +135,19 @@ void Node::reassemble() {
         if (host) host->inbox.addChild(joined);
         else deleteObject(joined);
     }
-    if (deliveredLength > MAX_STATE_BYTES || deliveredQueued > MAX_STATE_CHUNKS) {
+    if (deliveredLength > maxStateBytes() || deliveredQueued > maxStateChunks()) {
         // No peer that keeps to the protocol sends a state this long.
         while (delivered.firstChild) deleteObject(delivered.firstChild);
         deliveredQueued = 0;
         deliveredLength = 0;
-        requestDrop(formatString(u"a state longer than %d bytes or %d chunks", MAX_STATE_BYTES, MAX_STATE_CHUNKS));
+        deliveredEnds = 0;
+        requestDrop(formatString(u"a state longer than %d bytes or %d chunks", maxStateBytes(), maxStateChunks()));
     }
 }
+
+int Node::maxStateBytes() const { return host && !host->bServer ? MAX_STATE_BYTES_FROM_SERVER : MAX_STATE_BYTES; }
+
+int Node::maxStateChunks() const { return host && !host->bServer ? MAX_STATE_CHUNKS_FROM_SERVER : MAX_STATE_CHUNKS; }
 
 void Node::processAck() {
     const double t = ZubNetwork::now();

@@ -14,8 +14,7 @@
 // while fewer than IN_FLIGHT datagrams are in flight, so a large state does
 // not overrun the peer's receive buffer. When the whole window goes
 // unacknowledged (all of it lost), one more datagram a step lets the peer see
-// what it misses and ask for it. A peer that has not yet answered (it may be
-// a forged address) gets a few datagrams of its first state and nothing else.
+// what it misses and ask for it.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -32,9 +31,12 @@ public:
     static constexpr int32_t SEQUENCE_WINDOW = 1024;   // sequences accepted ahead of sequenceIn
     static constexpr int MAX_STATE_BYTES = 0x40000;    // one state put together from chunks
     static constexpr int MAX_STATE_CHUNKS = 513;       // chunks of such a state (512 bytes at most each)
+    // The same for the states a client takes from its server: an object
+    // body larger than a packet comes whole in a state of its own.
+    static constexpr int MAX_STATE_BYTES_FROM_SERVER = 16 << 20;
+    static constexpr int MAX_STATE_CHUNKS_FROM_SERVER = MAX_STATE_BYTES_FROM_SERVER / 256;
     static constexpr int MAX_EARLY_BYTES = 0x40000;    // early datagrams held, with their bookkeeping
     static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
-    static constexpr int PROBATION_IN_FLIGHT = 4;      // the same for a peer that has not answered yet
     static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
     static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out after the first
     static constexpr int MAX_FAULTS = 8;               // malformed datagrams before the peer is dropped
@@ -82,13 +84,8 @@ public:
     bool bDropRequested = false;
     WString dropReason;
 
-    // A node made for a connect request is on probation until its peer sends
-    // a sequenced datagram (which it can only address after our accept).
-    bool bProbation = false;
-    double createdTime = 0.0;
-
     // States waiting to be sent, oldest first; `offset` bytes of the front
-    // one are out. Only the first state goes to a node on probation.
+    // one are out.
     struct Outgoing {
         std::unique_ptr<Packet> packet;
         int offset = 0;
@@ -103,6 +100,10 @@ public:
     int unacknowledgedCount() const { return sentQueued; }
     int deliveredBytes() const { return deliveredLength; }
     int earlyBytes() const { return outOfOrderBytes; }
+    // The longest state the peer may send: a server's states to its clients
+    // may be longer than a client's.
+    int maxStateBytes() const;
+    int maxStateChunks() const;
 
 private:
     friend class NetHost;
@@ -112,5 +113,6 @@ private:
     int outOfOrderBytes = 0;
     int deliveredQueued = 0;
     int deliveredLength = 0;
+    int deliveredEnds = 0;  // delivered chunks that end a state
     int sentQueued = 0;
 };

@@ -55,11 +55,13 @@ void Packet::fail(std::u16string_view reason, const char* statement, const char*
 
 void Packet::clearError() {
     bFailed = false;
+    bOutOfRoom = false;
     error.clear();
 }
 
 bool Packet::needFailed(int n) {
     if (bFailed) return false;
+    bOutOfRoom = bWriting;
     if (bWriting)
         fail(formatString(u"packet full: %d more bytes at %d of %d", n, position(), capacity),
              "cursor + n <= buffer + capacity", "Packet::write");
@@ -236,12 +238,33 @@ void Packet::checkedDouble(double& v) {
 // ---------------------------------------------------------------------------
 // Strings
 
+size_t Packet::textBytes(std::u16string_view s) {
+    size_t bytes = 0;
+    for (char16_t c : s) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    return bytes;
+}
+
+size_t Packet::sendableUnits(std::u16string_view s, int maxLength) {
+    size_t units = maxLength >= 0 ? std::min(s.size(), static_cast<size_t>(maxLength)) : s.size();
+    size_t bytes = textBytes(s.substr(0, units));
+    while (units > 0 && bytes >= static_cast<size_t>(BUFFERSIZE)) {
+        const char16_t c = s[--units];
+        bytes -= c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    }
+    if (units > 0 && units < s.size() && s[units - 1] >= 0xD800 && s[units - 1] < 0xDC00) --units;
+    return units;
+}
+
 void Packet::checkedUString(WString& s, int maxLength) {
     if (bWriting) {
         // Each UTF-16 unit by itself as 1, 2 or 3 bytes, straight into the
-        // buffer.
-        size_t bytes = 0;
-        for (char16_t c : s) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        // buffer. What a reader would refuse is not written.
+        if (maxLength >= 0 && s.size() > static_cast<size_t>(maxLength)) {
+            fail(formatString(u"text longer than %d characters", maxLength), "data->length() <= maxLength",
+                 "Packet::doUString");
+            return;
+        }
+        const size_t bytes = textBytes(s);
         if (bytes >= static_cast<size_t>(BUFFERSIZE)) {
             fail(formatString(u"text of %d bytes is too long", static_cast<int>(bytes)), "length < BUFFERSIZE",
                  "Packet::doUString");

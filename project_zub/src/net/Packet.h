@@ -60,6 +60,11 @@ public:
     void doBool(bool& v);
     void doBool(uint8_t& v);
     void doUString(WString& s, int maxLength = -1);
+    // The bytes a text takes in a packet (after its count), and how many of
+    // its units at most a packet carries under the limit (a pair of
+    // surrogates is not split).
+    static size_t textBytes(std::u16string_view s);
+    static size_t sendableUnits(std::u16string_view s, int maxLength = -1);
     void doClassID(const RuntimeClass*& c);
     void doPointer(ZubBase*& o);
     // An object reference that is not a raw pointer; true when not null. A
@@ -109,6 +114,9 @@ public:
     void setErrorMode(ErrorMode m) { errorMode = m; }
     ErrorMode getErrorMode() const { return errorMode; }
     bool failed() const { return bFailed; }
+    // The error is a write that did not fit the capacity (the value itself
+    // could be written into a larger packet).
+    bool failedForRoom() const { return bFailed && bOutOfRoom; }
     const WString& errorText() const { return error; }
     // Records an error (the first one sticks). In fatal mode it ends the program
     // as an assertion naming the statement.
@@ -187,6 +195,7 @@ private:
     [[gnu::cold, gnu::noinline]] bool writeUnregistered(ZubBase* o);
     [[gnu::cold, gnu::noinline]] ZubBase* unknownObject(int32_t uid);
     bool bFailed = false;
+    bool bOutOfRoom = false;
     ErrorMode errorMode = ErrorMode::Fatal;
     WString error;
 };
@@ -396,10 +405,11 @@ inline void Packet::doDouble(double& v) {
 inline void Packet::doUString(WString& s, int maxLength) {
     // Text: the number of bytes, then each UTF-16 unit as UTF-8 on its own
     // (1 to 3 bytes), every byte XORed with STRING_KEY. Inline: ASCII text
-    // of fewer than 128 units.
+    // of fewer than 128 units, within the limit.
     if (bWriting) {
         const size_t units = s.size();
-        if (units < 0x80 && room(static_cast<int>(units) + 1)) {
+        if (units < 0x80 && room(static_cast<int>(units) + 1) &&
+            (maxLength < 0 || units <= static_cast<size_t>(maxLength))) {
             const char16_t* in = s.data();
             uint8_t* out = cursor + 1;
             char16_t all = 0;

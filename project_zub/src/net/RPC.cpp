@@ -110,6 +110,7 @@ void RPCAddChild::execute() {
     }
     // A subtree's own depth is measured after the packet that moved it.
     if (child->firstChild) ++NetRole::subtreesMoved;
+    NetRole::noteMove(child);
     target->addChild(child);
 }
 
@@ -118,7 +119,9 @@ void RPCRemoveChild::addPropertiesTo(Property* c) {
 }
 
 void RPCRemoveChild::execute() {
-    if (target && child) target->removeChild(child);
+    if (!target || !child) return;
+    if (child->parent == target) NetRole::noteMove(child);
+    target->removeChild(child);
 }
 
 void RPCPostReplicate::execute() {

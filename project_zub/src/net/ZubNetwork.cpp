@@ -1,5 +1,6 @@
 #include "net/ZubNetwork.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sys/Logger.h"
@@ -184,24 +185,33 @@ void ZubNetwork::queueEmulatedPacket(const uint8_t* bytes, int count, const NetA
         deleteObject(emulatedQueue.firstChild);
         --queued;
     }
-    auto* p = new EmulatedPacket(bytes, count, from, to, now());
+    const double delay = linkDelay ? std::max(0.0, linkDelay(from, to)) : 0.0;
+    auto* p = new EmulatedPacket(bytes, count, from, to, now() + delay);
     if (fate == LinkFate::Corrupt && p->length > 0) p->data[p->length - 1] ^= 0x5A;
     if (fate == LinkFate::Reorder) {
         // Overtakes the newest datagram waiting for the same destination.
         for (ZubBase* o = emulatedQueue.lastChild; o; o = o->prevSibling) {
-            if (static_cast<EmulatedPacket*>(o)->destination == to) {
-                emulatedQueue.insertChildBefore(p, o);
-                ++queued;
+            auto* e = static_cast<EmulatedPacket*>(o);
+            if (e->destination == to) {
+                p->queueTime = std::min(p->queueTime, e->queueTime);
+                insertByArrival(p, e);
                 return;
             }
         }
     }
-    emulatedQueue.addChild(p);
+    insertByArrival(p, nullptr);
+    if (fate == LinkFate::Duplicate) insertByArrival(new EmulatedPacket(bytes, count, from, to, p->queueTime), nullptr);
+}
+
+void ZubNetwork::insertByArrival(EmulatedPacket* p, EmulatedPacket* before) {
+    // The queue stays in order of arrival: expiry takes its head, and a
+    // datagram that has not arrived yet ends the search for one that has.
+    ZubBase* after = before ? before->prevSibling : emulatedQueue.lastChild;
+    while (after && static_cast<EmulatedPacket*>(after)->queueTime > p->queueTime) after = after->prevSibling;
+    if (after) emulatedQueue.insertChildAfter(p, after);
+    else if (emulatedQueue.firstChild) emulatedQueue.insertChildBefore(p, emulatedQueue.firstChild);
+    else emulatedQueue.addChild(p);
     ++queued;
-    if (fate == LinkFate::Duplicate) {
-        emulatedQueue.addChild(new EmulatedPacket(bytes, count, from, to, p->queueTime));
-        ++queued;
-    }
 }
 
 bool ZubNetwork::receiveEmulatedPacket(NetAddress& from, uint8_t* buffer, int capacity, int& count,
@@ -214,6 +224,7 @@ bool ZubNetwork::receiveEmulatedPacket(NetAddress& from, uint8_t* buffer, int ca
         --queued;
     }
     for (EmulatedPacket* e : childrenOf<EmulatedPacket>(emulatedQueue)) {
+        if (e->queueTime > t) break;  // this one and those after it are still on the way
         if (e->destination == own) {
             const bool fits = e->length <= capacity;
             if (fits) {

@@ -25,7 +25,7 @@ public:
     NetAddress destination;
     uint8_t* data = nullptr;
     int length = 0;
-    double queueTime = 0.0;
+    double queueTime = 0.0;  // when it arrives: the send time plus the link's delay
 };
 
 class ZubNetwork {
@@ -57,9 +57,9 @@ public:
 
     // --- emulated loopback ---------------------------------------------------
     void queueEmulatedPacket(const uint8_t* bytes, int count, const NetAddress& from, const NetAddress& to);
-    // Drops expired datagrams, then takes the oldest one addressed to `own`:
-    // its bytes go into the buffer (a datagram longer than the capacity is
-    // dropped). False when none waits.
+    // Drops expired datagrams, then takes the oldest one addressed to `own`
+    // that has arrived: its bytes go into the buffer (a datagram longer than
+    // the capacity is dropped). False when none waits.
     bool receiveEmulatedPacket(NetAddress& from, uint8_t* buffer, int capacity, int& count, const NetAddress& own);
     // Removes every datagram addressed to `address` and logs the queue length.
     void flushEmulatedPackets(const NetAddress& address);
@@ -72,6 +72,10 @@ public:
     // links; without a filter every datagram is delivered once).
     enum class LinkFate { Deliver, Drop, Duplicate, Reorder, Corrupt };
     std::function<LinkFate(const NetAddress& from, const NetAddress& to, int length)> linkFilter;
+    // How many seconds the emulated link takes to carry a datagram (a test
+    // harness for distant peers; without it every datagram arrives at once).
+    // Datagrams arrive in order of arrival time; the expiry counts from it.
+    std::function<double(const NetAddress& from, const NetAddress& to)> linkDelay;
 
     bool bEmulateLocalhost = true;
     uint16_t nextEmulatedPort = 1;
@@ -80,6 +84,8 @@ public:
 private:
     struct Quiet {};
     explicit ZubNetwork(Quiet);
+    // Links the datagram into the queue by arrival time, before `before` at the latest.
+    void insertByArrival(EmulatedPacket* p, EmulatedPacket* before);
     ZubNetwork* previous = nullptr;
     int queued = 0;
     bool bQuiet = false;

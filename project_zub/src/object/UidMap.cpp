@@ -73,6 +73,10 @@ void UidMap::eraseSlot(uint32_t i) {
     --used;
     ++erased;
     orderHasErased = true;
+    // Marks left by many erases (a whole level or packet taken back) would
+    // make every later probe walk their run: once they outnumber the
+    // entries, the table is rebuilt without them.
+    if (erased > 64 && erased > used) rebuild(slots.size());
 }
 
 void UidMap::clear() {

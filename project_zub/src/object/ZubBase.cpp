@@ -299,6 +299,7 @@ void ZubBase::netSerialize(Packet& p) {
                 break;
             }
             if (c->firstChild) ++NetRole::subtreesMoved;
+            NetRole::noteMove(c);
             addChild(c);
         }
         if (guard > (1 << 20)) {

@@ -58,6 +58,33 @@ TEST(NetEmulated, PortsCountUpEachTakesItsOwnAndUnpolledDatagramsGo) {
     EXPECT_FALSE(network.receiveEmulatedPacket(sender, buffer, sizeof buffer, count, to));
 }
 
+TEST(NetEmulated, ASlowLinkHoldsEachDatagramForItsDelay) {
+    ManualClock clock;
+    ZubNetwork network(nullptr);
+    const NetAddress far = NetAddress::of(0x0A000001u, 5), near = NetAddress::of(0x0A000002u, 5);
+    const NetAddress to = NetAddress::of(NetAddress::LOOPBACK, 7);
+    network.linkDelay = [&](const NetAddress& from, const NetAddress&) { return from == far ? 0.05 : 0.0; };
+    const uint8_t a = 1, b = 2;
+    network.queueEmulatedPacket(&a, 1, far, to);
+    clock.advance(0.01);
+    network.queueEmulatedPacket(&b, 1, near, to);
+    uint8_t buffer[4];
+    int count = 0;
+    NetAddress from;
+    // The near datagram overtakes the far one, which arrives 50 ms after it left.
+    ASSERT_TRUE(network.receiveEmulatedPacket(from, buffer, sizeof buffer, count, to));
+    EXPECT_EQ(from, near);
+    EXPECT_FALSE(network.receiveEmulatedPacket(from, buffer, sizeof buffer, count, to));
+    clock.advance(0.04);
+    ASSERT_TRUE(network.receiveEmulatedPacket(from, buffer, sizeof buffer, count, to));
+    EXPECT_EQ(from, far);
+    // The expiry counts from the arrival.
+    network.queueEmulatedPacket(&a, 1, far, to);
+    clock.advance(1.04);
+    EXPECT_TRUE(network.receiveEmulatedPacket(from, buffer, sizeof buffer, count, to));
+    network.linkDelay = nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // A faulty link
 

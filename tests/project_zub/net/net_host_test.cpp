@@ -57,9 +57,14 @@ protected:
         client = roles.add(c);
         attachLoopback(*client);
     }
+    // Until both sides know each other (the server makes its node when the
+    // client first answers the accept), or the client is told why not.
     bool connect() {
         client->sendConnectRequest(server->connection->address);
-        return pumpUntil({server, client}, [&] { return client->nodeCount() == 1 || !client->messages.empty(); });
+        return pumpUntil({server, client}, [&] {
+            return (client->nodeCount() == 1 && server->findNodeByAddress(client->connection->address)) ||
+                   !client->messages.empty();
+        });
     }
 
     ManualClock clock;
@@ -164,6 +169,109 @@ TEST_F(NetHandshakeTest, ClientConnectsAndBothSidesKnowEachOther) {
     step(*server);
     EXPECT_EQ(server->nodeCount(), 1);
     EXPECT_TRUE(consoleHas(console, kServerPrefix + c + u" already exists"));
+}
+
+namespace {
+
+// The node id of an accept, or 0 when the datagram is something else.
+uint32_t acceptedId(const Bytes& b) {
+    auto p = readerOf(b, Packet::FLAG_NETWORK, true);
+    uint32_t word = 0, command = 0, serverUID = 0, id = 0;
+    p->doDWORD(word);
+    p->doDWORD(command);
+    if (word != NetHost::SPECIAL || command != NetHost::CMD_ACCEPT) return 0;
+    WString product;
+    double version = 0.0;
+    p->doUString(product, -1);
+    p->doDouble(version);
+    p->doDWORD(serverUID);
+    p->doDWORD(id);
+    return p->failed() ? 0 : id;
+}
+
+// A peer's first sequenced datagram under that host UID: an empty state.
+Bytes firstAnswer(uint32_t uid) {
+    Packet p(Packet::FLAG_NETWORK, 64);
+    p.doDWORD(uid);
+    int32_t sequence = 1, ack = 0, length = 0;
+    bool more = false, data = true;
+    uint32_t crc = 0;
+    p.doUInt(sequence);
+    p.doBool(more);
+    p.doUInt(ack);
+    p.doBool(data);
+    p.doUInt(length);
+    p.doDWORD(crc);
+    return contentOf(p);
+}
+
+}  // namespace
+
+TEST_F(NetHandshakeTest, TheNodeComesWithTheFirstAnswerToTheAccept) {
+    makePair(new TestServer, new TestClient);
+    const NetAddress peer = NetAddress::of(0x0A000001u, 4000);
+    auto ask = [&](std::u16string_view name) {
+        auto d = datagramFrom(connectRequest(u"Tumbrodemo", 1.25, name), peer);
+        server->dispatchPacket(d.get());
+        const std::vector<Bytes> answer = takeQueued(network, peer);
+        return answer.size() == 1 ? acceptedId(answer[0]) : 0u;
+    };
+    auto answer = [&](uint32_t id, const NetAddress& from) {
+        auto d = datagramFrom(firstAnswer(id), from);
+        server->dispatchPacket(d.get());
+    };
+    const uint32_t id = ask(u"Dora");
+    ASSERT_NE(id, 0u);
+    // The request left no node and drew nothing but the accept.
+    EXPECT_EQ(server->nodeCount(), 0);
+    EXPECT_EQ(server->connects, 0);
+    // Asking again gives the same id.
+    EXPECT_EQ(ask(u"Dora"), id);
+    // Another id, or the id from another address or port, makes nothing.
+    answer(id ^ 0x10000u, peer);
+    answer(id, NetAddress::of(0x0A000002u, 4000));
+    answer(id, NetAddress::of(0x0A000001u, 4001));
+    EXPECT_EQ(server->nodeCount(), 0);
+    // The answer under the id makes the node, named as asked, and brings the state.
+    answer(id, peer);
+    ASSERT_EQ(server->nodeCount(), 1);
+    Node* n = static_cast<Node*>(server->nodes.firstChild);
+    EXPECT_EQ(n->id, id);
+    EXPECT_EQ(n->name, u"Dora");
+    EXPECT_EQ(n->address, peer);
+    EXPECT_EQ(server->connects, 1);
+    EXPECT_EQ(n->sequenceIn, 1);
+    EXPECT_FALSE(takeQueued(network, peer).empty());
+    // A node that went is not made again by datagrams under its old id...
+    server->disconnectNode(n, false);
+    answer(id, peer);
+    EXPECT_EQ(server->nodeCount(), 0);
+    // ...but is after a new request.
+    EXPECT_EQ(ask(u"Dora"), id);
+    answer(id, peer);
+    EXPECT_EQ(server->nodeCount(), 1);
+    server->disconnectNode(static_cast<Node*>(server->nodes.firstChild), false);
+    // An id is good for one to two periods.
+    const uint32_t fresh = ask(u"Dora");
+    clock.advance(2.0 * NetHost::ID_PERIOD);
+    answer(fresh, peer);
+    EXPECT_EQ(server->nodeCount(), 0);
+    // A name pushed out of the table by newer requests leaves the node anonymous.
+    const uint32_t late = ask(u"Emil");
+    for (int i = 0; i < NetHost::PENDING_NAMES; ++i) {
+        auto d = datagramFrom(connectRequest(u"Tumbrodemo", 1.25, u"Mallory"), NetAddress::of(0x0B000000u + i, 1));
+        server->dispatchPacket(d.get());
+    }
+    answer(late, peer);
+    ASSERT_EQ(server->nodeCount(), 1);
+    EXPECT_EQ(static_cast<Node*>(server->nodes.firstChild)->name, u"Anonymous");
+}
+
+TEST_F(NetHandshakeTest, APlayerNameLongerThanARequestCarriesGoesCut) {
+    makePair(new TestServer, new TestClient(u"Tumbrodemo", 1.25, u"Bartholomew-Maximilian"));
+    ASSERT_TRUE(connect());
+    ASSERT_EQ(server->nodeCount(), 1);
+    EXPECT_EQ(static_cast<Node*>(server->nodes.firstChild)->name, u"Bartholomew-Maxi");
 }
 
 TEST_F(NetHandshakeTest, FullServerRefusesNewAddressesOnly) {

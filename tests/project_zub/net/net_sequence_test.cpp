@@ -417,6 +417,34 @@ TEST_F(NetSequenceTest, EndlessChunksOfOneStateDropThePeer) {
     }
 }
 
+TEST_F(NetSequenceTest, AClientTakesLongerStatesFromItsServerButNotEndlessOnes) {
+    // b is a client of a: a state of the server may hold an object body
+    // larger than a packet, up to the cap for states from a server.
+    b->bServer = false;
+    const Bytes chunk(static_cast<size_t>(NetHost::CHUNK_SIZE), 0x55);
+    int32_t seq = 1;
+    for (; seq <= Node::MAX_STATE_CHUNKS + 2; ++seq) {
+        Datagram d(a->hostUID, seq, true, 0);
+        d.data(chunk);
+        deliver(*b, contentOf(d.p), a->connection->address);
+    }
+    b->service();
+    ASSERT_EQ(b->nodeCount(), 1);
+    EXPECT_GT(toA->deliveredBytes(), Node::MAX_STATE_BYTES);
+    for (; seq <= Node::MAX_STATE_BYTES_FROM_SERVER / NetHost::CHUNK_SIZE + 2 && b->nodeCount() == 1; ++seq) {
+        Datagram d(a->hostUID, seq, true, 0);
+        d.data(chunk);
+        deliver(*b, contentOf(d.p), a->connection->address);
+        if (b->nodeCount()) {
+            ASSERT_LE(toA->deliveredBytes(), Node::MAX_STATE_BYTES_FROM_SERVER);
+        }
+        if (seq % 512 == 0) b->service();
+    }
+    b->service();
+    EXPECT_EQ(b->nodeCount(), 0);
+    EXPECT_TRUE(b->received.empty());
+}
+
 TEST_F(NetSequenceTest, LargeStateIsPacedByAcknowledgements) {
     const Bytes state = stateOf(300 * 500);
     auto p = packetOf(state);

@@ -47,8 +47,20 @@ public:
     }
 };
 
+// A probe with a text limited to a few characters.
+class TitledProbe : public ZubBase {
+    ZUB_DECLARE_CLASS(TitledProbe)
+public:
+    void addPropertiesTo(PropertyContainer* c) override {
+        ZubBase::addPropertiesTo(c);
+        c->add(new PropertyUString(u"title", 0, &title, 8));
+    }
+    WString title;
+};
+
 ZUB_IMPLEMENT_CLASS(OrderProbe, ZubBase, 0x7e57c003u)
 ZUB_IMPLEMENT_CLASS(EagerProbe, ZubBase, 0x7e57c004u)
+ZUB_IMPLEMENT_CLASS(TitledProbe, ZubBase, 0x7e57c008u)
 
 std::vector<std::string> OrderProbe::events;
 std::vector<bool> OrderProbe::allowedInPost;
@@ -363,4 +375,131 @@ TEST_F(NetServerTest, PacketsCannotCreateTheEnginesServices) {
     EXPECT_TRUE(NetRole::isSpawnable(&NetProbe::classRecord));
     EXPECT_FALSE(NetRole::isSpawnable(&RPCNetDelete::classRecord));
     EXPECT_FALSE(NetRole::isSpawnable(&PropertyInt::classRecord));
+}
+
+// ---------------------------------------------------------------------------
+// Objects that no single packet holds as they are
+
+namespace {
+
+// Registers a probe under the root with `children` registered children.
+NetProbe* probeWithChildren(TestServer& s, int children) {
+    THEROLE = &s;
+    auto* p = new NetProbe;
+    s.registerObject(p, 0);
+    s.root->addChild(p);
+    for (int i = 0; i < children; ++i) {
+        auto* c = new ZubBase;
+        s.registerObject(c, 0);
+        p->addChild(c);
+    }
+    THEROLE = nullptr;
+    return p;
+}
+
+// The registered children's UIDs, in order.
+std::vector<int32_t> childUids(const ZubBase* o) {
+    std::vector<int32_t> v;
+    for (const ZubBase* c : childrenOf(o))
+        if (c->objectUID > 0) v.push_back(c->objectUID);
+    return v;
+}
+
+}  // namespace
+
+TEST_F(NetServerTest, TextsNoPacketCarriesAreCutOnTheServerAndTheObjectsArriveWhole) {
+    TestServer* server = newServer();
+    ASSERT_TRUE(server->start(nullptr));
+    // At the limits: 1,023 bytes travel, in any script; 1,024 do not, nor
+    // more characters than the property allows.
+    NetProbe* ascii = probeWithChildren(*server, 3);
+    NetProbe* asciiOver = probeWithChildren(*server, 3);
+    NetProbe* euros = probeWithChildren(*server, 1);
+    NetProbe* eurosOver = probeWithChildren(*server, 1);
+    ascii->label = WString(1023, u'a');
+    asciiOver->label = WString(1024, u'b');
+    euros->label = WString(341, u'\u20AC');
+    eurosOver->label = WString(341, u'\u20AC') + u"x";
+    // A pair of surrogates across the limit is not split.
+    NetProbe* pair = probeWithChildren(*server, 0);
+    pair->label = WString(1021, u'c') + u"\U0001F600";
+    asciiOver->count = 41;
+    THEROLE = server;
+    auto* titled = new TitledProbe;
+    auto* titledOver = new TitledProbe;
+    for (TitledProbe* t : {titled, titledOver}) {
+        server->registerObject(t, 0);
+        server->root->addChild(t);
+    }
+    THEROLE = nullptr;
+    titled->title = u"12345678";
+    titledOver->title = u"123456789";
+
+    const size_t mark = logMark();
+    TestClient* client = connectedClient(server);
+    ASSERT_TRUE(pumpUntil({server, client}, [&] { return client->objectCount() == server->objectCount(); }));
+    pumpUntil({server, client}, [] { return false; }, 5);
+    EXPECT_TRUE(client->messages.empty());
+
+    // The texts that travel are kept; the others are cut on the server to
+    // the longest start that travels, and the log says which.
+    EXPECT_EQ(ascii->label, WString(1023, u'a'));
+    EXPECT_EQ(asciiOver->label, WString(1023, u'b'));
+    EXPECT_EQ(euros->label, WString(341, u'\u20AC'));
+    EXPECT_EQ(eurosOver->label, WString(341, u'\u20AC'));
+    EXPECT_EQ(pair->label, WString(1021, u'c'));
+    EXPECT_EQ(titled->title, u"12345678");
+    EXPECT_EQ(titledOver->title, u"12345678");
+    EXPECT_EQ(logLinesSince(mark, u"NetRole::writeBody(): ERROR: "), 4);
+    EXPECT_EQ(logLinesSince(mark, formatString(u"NetProbe (UID %d): property \"label\" holds a text of 1024 characters "
+                                              u"(1024 bytes) that no packet carries",
+                                              asciiOver->objectUID)),
+              1);
+    EXPECT_EQ(logLinesSince(mark, formatString(u"TitledProbe (UID %d): property \"title\"", titledOver->objectUID)), 1);
+    EXPECT_EQ(logLinesSince(mark, u"cannot be sent"), 0);
+
+    // Every object arrived with its properties and children: the same as
+    // the server's, as cut.
+    expectSameObjects(*server, *client);
+    auto* copy = static_cast<NetProbe*>(client->findObject(asciiOver->objectUID));
+    EXPECT_EQ(copy->count, 41);
+    EXPECT_EQ(childUids(copy), childUids(asciiOver));
+    EXPECT_EQ(childUids(copy).size(), 3u);
+}
+
+TEST_F(NetServerTest, ABodyLargerThanAPacketArrivesWhole) {
+    TestServer* server = newServer();
+    ASSERT_TRUE(server->start(nullptr));
+    // UIDs of four bytes: 66,000 children take more than a packet.
+    server->nextObjectUID = 1 << 21;
+    NetProbe* small = probeWithChildren(*server, 60000);
+    NetProbe* large = probeWithChildren(*server, 66000);
+    large->count = 5;
+    // The first state: every command whole, the large body in a packet of
+    // its own; the others within the normal capacity.
+    std::vector<std::unique_ptr<Packet>> state;
+    const size_t mark = logMark();
+    const int total = server->writeFullStatePackets(state, Packet::FLAG_NETWORK);
+    EXPECT_EQ(logLinesSince(mark, u"cannot be sent"), 0);
+    int larger = 0, bytes = 0;
+    for (const auto& p : state) {
+        bytes += p->length();
+        if (p->length() > Packet::DEFAULT_CAPACITY) ++larger;
+        EXPECT_LE(p->length(), Node::MAX_STATE_BYTES_FROM_SERVER);
+    }
+    EXPECT_EQ(bytes, total);
+    EXPECT_EQ(larger, 1);
+
+    TestClient* client = connectedClient(server);
+    ASSERT_TRUE(pumpUntil({server, client}, [&] {
+        ZubBase* c = client->findObjectOrNull(large->objectUID);
+        return c && c->firstChild;
+    }, 2000));
+    EXPECT_EQ(client->objectCount(), server->objectCount());
+    auto* copy = static_cast<NetProbe*>(client->findObject(large->objectUID));
+    EXPECT_EQ(copy->count, 5);
+    EXPECT_EQ(childUids(copy), childUids(large));
+    EXPECT_EQ(childUids(client->findObject(small->objectUID)), childUids(small));
+    EXPECT_EQ(server->nodeCount(), 1);
+    EXPECT_EQ(client->nodeCount(), 1);
 }

@@ -362,14 +362,21 @@ TEST(NetRoleProcess, PeerPacketsThatBreakTheRulesAreRejected) {
     EXPECT_TRUE(ProbeRPC::runs.empty());
 }
 
-TEST(NetRoleProcess, CommandsBeforeAFaultHaveRun) {
+TEST(NetRoleProcess, ARefusedPacketTakesBackTheObjectsItMade) {
     Packet p(1, 32);
     spawnNamed(p, &NetProbe::classRecord, 12);
+    putCode(p, NetRole::SPAWNOBJ);
+    putClass(p, &NetProbe::classRecord);
     copyObj(p, 400);
     auto r = readerOf(p, true);
     RoleGuard role;
+    const int probes = NetProbe::liveProbes;
+    const int32_t counter = role->nextObjectUID;
     EXPECT_FALSE(role->processPacket(*r));
-    EXPECT_NE(role->findObjectOrNull(12), nullptr);
+    EXPECT_EQ(role->findObjectOrNull(12), nullptr);
+    EXPECT_EQ(role->objectCount(), 0);
+    EXPECT_EQ(NetProbe::liveProbes, probes);
+    EXPECT_EQ(role->nextObjectUID, counter);
 }
 
 TEST(NetRoleProcessDeathTest, TrustedPacketFaultsAreFatal) {
@@ -567,6 +574,92 @@ TEST(NetRoleHostile, TreeDeeperThanTheLimitIsRefusedAndNothingHangsTooDeep) {
         EXPECT_LE(deepest(role.get()), NetRole::MAX_TREE_DEPTH);
         role->tick(0.0, 0.05);  // would overflow the stack with the whole chain
     }
+}
+
+TEST(NetRoleHostile, ARefusedTooDeepPacketLeavesNothingBehind) {
+    RoleGuard role(false);  // a client, as the server's states reach it
+    // What the client has: a root with three probes (UIDs 5, 6, 7).
+    {
+        Packet p(1, 256);
+        spawnNamed(p, &RootObject::classRecord, 1);
+        for (int32_t uid : {5, 6, 7}) spawnNamed(p, &NetProbe::classRecord, uid);
+        copyObj(p, 1);
+        rootBody(p, 300, {5, 6, 7});
+        auto r = readerOf(p, true);
+        ASSERT_TRUE(role->processPacket(*r));
+    }
+    auto* a = static_cast<NetProbe*>(role->findObject(5));
+    ZubBase* b = role->findObject(6);
+    ZubBase* c = role->findObject(7);
+    const int objects = role->objectCount();
+    const int probes = NetProbe::liveProbes;
+    const int32_t counter = role->nextObjectUID;
+
+    // The packet: a chain of 60,000 new objects, and a body of probe 5 that
+    // points it at the chain's head and takes probe 6 and the chain as its
+    // children, so that the chain hangs from the root far too deep.
+    constexpr int kChain = 60000;
+    Packet p(1, 4 << 20);
+    for (int i = 0; i < kChain; ++i) spawnNamed(p, &ZubBase::classRecord, 10 + i);
+    {
+        // Probe 5's body, written from a stand-in with children and a
+        // partner that carry the UIDs.
+        NetProbe model;
+        ZubBase head, adopted;
+        head.objectUID = 10;
+        adopted.objectUID = 6;
+        model.partner = &head;
+        model.count = 77;
+        model.addChild(&adopted);
+        model.addChild(&head);
+        model.addChild(new ZubBase);  // unregistered: not written
+        copyObj(p, 5);
+        model.netSerialize(p);
+        model.removeChild(&adopted);
+        model.removeChild(&head);
+        head.objectUID = adopted.objectUID = -1;
+    }
+    for (int i = 0; i < kChain; ++i) {
+        copyObj(p, 10 + i);
+        if (i + 1 < kChain) plainBody(p, {10 + i + 1});
+        else plainBody(p, {});
+    }
+    ASSERT_FALSE(p.failed());
+    auto r = readerOf(p, true);
+    const int live = ZubBase::liveCount();  // the two packets among them
+    EXPECT_FALSE(role->processPacket(*r));
+    EXPECT_NE(r->errorText().find(u"deeper than"), WString::npos) << wideToNarrow(r->errorText());
+
+    // Nothing of the packet is left: not in the registry, not in the tree,
+    // not as a pointer; what was there hangs where it hung.
+    EXPECT_EQ(role->objectCount(), objects);
+    EXPECT_EQ(ZubBase::liveCount(), live);
+    EXPECT_EQ(NetProbe::liveProbes, probes);
+    EXPECT_EQ(role->nextObjectUID, counter);
+    EXPECT_EQ(role->findObjectOrNull(10), nullptr);
+    EXPECT_EQ(role->findObjectOrNull(10 + kChain - 1), nullptr);
+    EXPECT_EQ(a->partner, nullptr);
+    EXPECT_EQ(a->firstChild, nullptr);
+    EXPECT_EQ(b->parent, role->root);
+    EXPECT_EQ(a->nextSibling, b);
+    EXPECT_EQ(b->nextSibling, c);
+    EXPECT_EQ(role->root->countChildren(), 3);
+    EXPECT_EQ(deepest(role.get()), 2);
+    role->tick(0.0, 0.05);
+
+    // The same packet arriving in a network step of the role's frame: the
+    // objects are freed when the frame is over.
+    role->inbox.addChild(readerOf(p, true).release());
+    const int liveWithPacket = live + 1;  // the inbox holds the new reader until the step
+    EXPECT_EQ(ZubBase::liveCount(), liveWithPacket);
+    role->tick(0.0, 0.05);
+    ASSERT_TRUE(role->bStepped);
+    EXPECT_EQ(role->inbox.firstChild, nullptr);
+    EXPECT_EQ(role->objectCount(), objects);
+    EXPECT_EQ(ZubBase::liveCount(), live);
+    EXPECT_EQ(a->partner, nullptr);
+    EXPECT_EQ(b->parent, role->root);
+    EXPECT_EQ(role->nextObjectUID, counter);
 }
 
 TEST(NetRoleFullState, LevelNestingAsDeepAsTheLimitLoadsAndRuns) {

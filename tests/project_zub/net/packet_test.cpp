@@ -234,10 +234,16 @@ TEST(NetPacket, StringLimits) {
         EXPECT_TRUE(s.empty());
         EXPECT_LE(q->position(), static_cast<int>(b.size()));
     }
-    // The character limit applies on reading only, counting characters.
+    // The character limit counts characters; a writer does not write what
+    // every reader refuses.
     Packet m(0, 64);
+    m.setFromPeer();
     WString hello = u"hello", twoEuros = u"\u20AC\u20AC";
-    m.doUString(hello, 2);
+    m.doUString(hello, 4);
+    EXPECT_TRUE(m.failed());
+    EXPECT_EQ(m.length(), 0);
+    m.clearError();
+    m.doUString(hello, 5);
     m.doUString(hello);
     m.doUString(twoEuros);
     auto mr = readerOf(m, true);
