@@ -143,14 +143,7 @@ ProgramHarness::ProgramHarness(Options o) : options(std::move(o)) {
 }
 
 ProgramHarness::~ProgramHarness() {
-    if (thread.joinable()) {
-        {
-            std::lock_guard lock(mutex);
-            quit = true;
-        }
-        changed.notify_all();
-        thread.join();
-    }
+    close();
     setExecutableFolderOverride("");
     setUserDataFolderOverride("");
     program.reset();
@@ -243,6 +236,16 @@ bool ProgramHarness::runToEnd(int limit) {
     for (int i = 0; i < limit && !ended(); ++i) step();
     if (ended() && thread.joinable()) thread.join();
     return ended();
+}
+
+void ProgramHarness::close() {
+    if (!thread.joinable()) return;
+    {
+        std::lock_guard lock(mutex);
+        quit = true;
+    }
+    changed.notify_all();
+    thread.join();
 }
 
 bool ProgramHarness::ended() const {

@@ -99,6 +99,9 @@ public:
     // Runs until the program ends by itself; false when it still runs after
     // `limit` frames.
     bool runToEnd(int limit = 500);
+    // Closes the window, as the user would, and waits until the program has
+    // shut down.
+    void close();
     bool ended() const;
     int exitCode() const { return code; }
     // Frames the program has run.
