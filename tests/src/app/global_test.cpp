@@ -15,6 +15,8 @@
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
 #include "menu/ContextCompanyLogo.h"
+#include "menu/ContextLanguageSelect.h"
+#include "sys/Settings.h"
 #include "records/ProfileManager.h"
 #include "sys/Paths.h"
 
@@ -94,10 +96,11 @@ std::string draftLevel() {
 TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
     const std::string level = draftLevel();
     ASSERT_FALSE(level.empty());
-    {
+    for (const bool edit : {false, true}) {
         ProgramHarness::Options o;
         o.developer = true;
         o.arguments = {"-level", "a1"};
+        if (edit) o.arguments.push_back("-edit");
         ProgramHarness h(o);
         h.program->write("levels/a1.lev", level);
         h.start();
@@ -109,6 +112,7 @@ TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
         h.step(20);
         EXPECT_EQ(h.top(), manager);
         EXPECT_NE(manager->gameServer->controller(), nullptr);
+        EXPECT_EQ(manager->gameServer->bEditing, edit) << "levels open for editing with -edit only";
         EXPECT_NE(h.log().find("Loading level: ./levels/a1.lev"), std::string::npos);
     }
     // Locked developer features, or a name that is not a plain file name:
@@ -124,6 +128,18 @@ TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
         EXPECT_TRUE(h.topIs<ContextCompanyLogo>()) << developer;
         EXPECT_EQ(h.log().find("Loading level"), std::string::npos);
     }
+}
+
+TEST(Global, AChangeOfLanguageRestartsTheGameWhichLoadsAgainAndAsks) {
+    ProgramHarness h;
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+    // What the options menu's language button does.
+    h.onProgramThread([] { ContextLanguageSelect::requestLanguageChoice(*ZUB->settings); });
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLanguageSelect>(); }, 400));
+    EXPECT_NE(GLOBAL, nullptr);
+    EXPECT_EQ(h.loader()->currentStep, 191);
+    EXPECT_NE(h.log().find("runZub(): Restarting the engine and the game."), std::string::npos);
 }
 
 }  // namespace
