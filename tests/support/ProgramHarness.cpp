@@ -177,6 +177,7 @@ void ProgramHarness::runProgram() {
     };
     run.beforeFrame = [this](platform::Backend&, int frame) { beforeFrame(frame); };
     const int result = runGame(run);
+    platform::releaseThreadState();
     std::lock_guard lock(mutex);
     backend = nullptr;
     code = result;

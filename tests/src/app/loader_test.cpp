@@ -257,27 +257,21 @@ TEST(LoaderFrames, AFrameLoadsUntilAQuarterSecondHasPassedAfterAStep) {
     EXPECT_EQ(reached, (std::vector<int32_t>{1, 3, 6, 9, 12, 15}));
 }
 
-TEST(LoaderFrames, WithDelayedLoadsOffTheBarShowsAndSamplesAreDecoded) {
-    ProgramHarness::Options o;
-    o.staticSettings = "[Language]\nlanguageMask=\nsingleLanguage=-1\n[Engine]\nhq2x=1\nbEnableDelayedLoad=No\n";
-    ProgramHarness h(o);
-    h.start();
-    ASSERT_TRUE(h.step());
-    EXPECT_FALSE(h.loader()->pProgressBar->bHidden);
-    ASSERT_TRUE(h.stepUntil([&] { return h.loader()->done != 0; }, 400));
-    auto* pop = ResourceManager::active()->findAs<Sound>(u"pop", true);
-    EXPECT_TRUE(pop->isLoaded());
-    EXPECT_EQ(pop->maxPlaybacks, 3);
-    EXPECT_DOUBLE_EQ(pop->minInterval, 0.025);
-}
-
-TEST(LoaderFrames, ByDefaultLoadsAreDelayedAndTheBarIsHidden) {
-    ProgramHarness h;
-    h.start();
-    ASSERT_TRUE(h.step());
-    EXPECT_TRUE(h.loader()->pProgressBar->bHidden);
-    ASSERT_TRUE(h.stepUntil([&] { return h.loader()->done != 0; }, 400));
-    EXPECT_FALSE(ResourceManager::active()->findAs<Sound>(u"pop", true)->isLoaded());
+TEST(LoaderFrames, DelayedLoadsHideTheBarAndLeaveSamplesUndecoded) {
+    for (const bool delayed : {true, false}) {
+        ProgramHarness::Options o;
+        o.staticSettings = std::string("[Language]\nlanguageMask=\nsingleLanguage=-1\n[Engine]\nhq2x=1\n") +
+                           "bEnableDelayedLoad=" + (delayed ? "Yes" : "No") + "\n";
+        ProgramHarness h(o);
+        h.start();
+        ASSERT_TRUE(h.step());
+        EXPECT_EQ(h.loader()->pProgressBar->bHidden, delayed ? 1 : 0);
+        ASSERT_TRUE(h.stepUntil([&] { return h.loader()->done != 0; }, 400));
+        auto* pop = ResourceManager::active()->findAs<Sound>(u"pop", true);
+        EXPECT_EQ(pop->isLoaded(), !delayed);
+        EXPECT_EQ(pop->maxPlaybacks, 3);
+        EXPECT_DOUBLE_EQ(pop->minInterval, 0.025);
+    }
 }
 
 // ---- The language -------------------------------------------------------------------------
