@@ -122,6 +122,7 @@ void Global::initPreLoader() {
         Console::printActive(u"sizeof(GameConfiguration)=%d", static_cast<int>(sizeof(GameConfiguration)));
         Console::printActive(u"sizeof(HIGHSCOREENTRY)=%d", static_cast<int>(sizeof(HIGHSCOREENTRY)));
         Console::printActive(u"sizeof(ProfileData)=%d", static_cast<int>(sizeof(ProfileData)));
+        // The profiles' record as saved (the manager holds it field by field).
         Console::printActive(u"sizeof(ProfileManager)=%d", static_cast<int>(ProfileManager::kRecordSize));
     }
 
