@@ -123,6 +123,10 @@ void applyConfiguration() {
     if (theEnvironment.applyConfiguration) theEnvironment.applyConfiguration();
 }
 
+void saveUserData() {
+    if (theEnvironment.saveUserData) theEnvironment.saveUserData();
+}
+
 int32_t frameCounter() { return renderCounters.frameNumber; }
 
 bool isDebugLocked() { return !ZUB || ZUB->bDebugLocked != 0; }

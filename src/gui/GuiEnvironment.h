@@ -41,6 +41,9 @@ struct Environment {
     // Pushes the configuration into the engine, keeping the video mode
     // (GameConfiguration::applyToEngine with -1, -1).
     std::function<void()> applyConfiguration;
+    // Writes the user data: the profiles, the configuration and the
+    // engine's settings (the main menu, whenever it becomes the top).
+    std::function<void()> saveUserData;
 };
 
 Environment& environment();
@@ -71,6 +74,8 @@ Context* topContext(ZubBase* from = nullptr);
 
 // Environment::applyConfiguration when set.
 void applyConfiguration();
+// Environment::saveUserData when set.
+void saveUserData();
 
 // The engine's frame counter while it runs (the render counters' frame
 // number, which tests advance themselves).

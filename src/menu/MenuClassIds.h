@@ -8,4 +8,6 @@
 namespace menu_ids {
 constexpr uint32_t ContextCompanyLogo = classIdOfName(u"ContextCompanyLogo");
 constexpr uint32_t ContextIntroStory = classIdOfName(u"ContextIntroStory");
+constexpr uint32_t ContextMain = classIdOfName(u"ContextMain");
+constexpr uint32_t GameMainMenu = classIdOfName(u"GameMainMenu");
 }  // namespace menu_ids

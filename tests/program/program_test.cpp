@@ -127,6 +127,10 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
         last = at;
     }
     EXPECT_NE(log.find("Zub::~Zub(): 0 objects still alive"), std::string::npos) << log;
+    // The game loaded its content and handed over to its start screens.
+    EXPECT_LT(log.find("Loader::Loader(): Loading resources..."),
+              log.find("Global::initPostLoader(): Global initialization complete at t="));
+    EXPECT_NE(log.find("Global::initPostLoader(): Global initialization complete at t="), std::string::npos);
     EXPECT_EQ(log.find("\n"), log.find("\r\n") + 1);  // CRLF line ends
     // The first start wrote the user settings with their defaults.
     const std::string cfg = readFile(home.userFolder() + "Tumbrodemo.cfg");

@@ -105,6 +105,11 @@ public:
 // The SDL back-end with an OpenGL context.
 std::unique_ptr<Backend> createSdlBackend();
 
+// Frees what the window and sound layer keeps for the calling thread. For a
+// thread other than the main one that ran the program (tests do that), just
+// before it ends.
+void releaseThreadState();
+
 // The back-end for tests: no window; input comes from a script.
 class NullBackend : public Backend {
 public:

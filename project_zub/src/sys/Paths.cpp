@@ -10,6 +10,11 @@ std::string& overrideFolder() {
     return folder;
 }
 
+std::string& executableOverride() {
+    static std::string folder;
+    return folder;
+}
+
 std::string withSeparator(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
     return path;
@@ -58,7 +63,12 @@ void setUserDataFolderOverride(const std::string& folder) {
     overrideFolder() = folder.empty() ? std::string() : withSeparator(folder);
 }
 
+void setExecutableFolderOverride(const std::string& folder) {
+    executableOverride() = folder.empty() ? std::string() : withSeparator(folder);
+}
+
 std::string getExecutableFolderPath() {
+    if (!executableOverride().empty()) return executableOverride();
     const std::string exe = platform::getExecutablePath();
     const size_t slash = exe.rfind('/');
     if (exe.empty() || slash == std::string::npos) return "./";

@@ -22,6 +22,11 @@ void setUserDataFolderOverride(const std::string& folder);
 // The running program's folder followed by "/" ("./" when it cannot be found).
 std::string getExecutableFolderPath();
 
+// Replaces the folder that getExecutableFolderPath gives (tests that run the
+// program in-process over a content folder of their own; a '/' is added when
+// missing). An empty path restores the program's own folder.
+void setExecutableFolderOverride(const std::string& folder);
+
 // The folder names below the application-data root, without separators.
 inline constexpr const char* kCompanyFolderName = "Velmora studios";
 inline constexpr const char* kProductFolderName = "Tumbrodemo";

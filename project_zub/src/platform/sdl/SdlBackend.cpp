@@ -576,6 +576,8 @@ std::vector<Backend::DisplayMode> SdlBackend::displayModes() {
 
 std::unique_ptr<Backend> createSdlBackend() { return std::make_unique<SdlBackend>(); }
 
+void releaseThreadState() { SDL_TLSCleanup(); }
+
 void* glProcAddress(const char* name) {
     if (!name || !SDL_WasInit(SDL_INIT_VIDEO)) return nullptr;
     return SDL_GL_GetProcAddress(name);

@@ -1,0 +1,262 @@
+// The main menu in the real program: reached after loading, the logo and
+// the story; what it saves, how it is left, the name entry of a new player,
+// the developer's crash key, and how it looks (drawn by the real OpenGL
+// device off-screen and compared with a stored picture within a tolerance;
+// after a wanted change of the look, write the picture again and look at it
+// before committing it:
+//   ZUB_WRITE_SCREENSHOTS=1 build/tests/game_menu_tests --gtest_filter='MainMenuPixels.*'
+// Every run also leaves the picture it drew as main_menu_drawn.png beside
+// the test program.)
+#include <gtest/gtest.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb/stb_image_write.h>
+#pragma GCC diagnostic pop
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "ProgramHarness.h"
+#include "app/Global.h"
+#include "engine/Zub.h"
+#include "gfx/ImageCodec.h"
+#include "gui/ContextCredits.h"
+#include "gui/ContextMessageBox.h"
+#include "gui/GuiEnvironment.h"
+#include "gui/IntroScreen.h"
+#include "gui/MenuBackButton.h"
+#include "gui/MenuButton.h"
+#include "gui/MenuItemLink.h"
+#include "lang/StringIds.h"
+#include "menu/ContextCompanyLogo.h"
+#include "menu/ContextEnterName.h"
+#include "menu/ContextIntroStory.h"
+#include "menu/GameMainMenu.h"
+#include "platform/KeyCodes.h"
+#include "project_zub/gfx/gfx_test_support.h"
+#include "records/ProfileManager.h"
+#include "sys/OpenUrl.h"
+#include "sys/Paths.h"
+
+namespace {
+
+using programtest::ProgramHarness;
+namespace fs = std::filesystem;
+using namespace platform;
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// Starts the program and leaves the logo and the story with Escape.
+GameMainMenu* reachMainMenu(ProgramHarness& h) {
+    h.start();
+    if (!h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400)) return nullptr;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10)) return nullptr;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10)) return nullptr;
+    return h.topAs<GameMainMenu>();
+}
+
+void click(ProgramHarness& h, CursorTarget* item) {
+    const V3 at = item->cursorAnchor(0);
+    h.click(at.x, at.y);
+}
+
+const std::string kSaving = "Global::saveUserData(): Saving.";
+
+TEST(MainMenu, SavesTheUserDataEachTimeItBecomesTheTop) {
+    ProgramHarness h;
+    GameMainMenu* menu = reachMainMenu(h);
+    ASSERT_NE(menu, nullptr);
+    h.step();
+    EXPECT_EQ(count(h.log(), kSaving), 1u);
+    for (const char* file : {"Tumbrodemo.hst", "Tumbrodemo.pro", "Tumbrodemo.cfg"}) {
+        EXPECT_TRUE(fs::exists(h.userFolder + file)) << file;
+        fs::remove(h.userFolder + file);
+    }
+    // The items stand where the menu's layout puts them.
+    ASSERT_NE(menu->creditsItem, nullptr);
+    EXPECT_FLOAT_EQ(menu->creditsItem->position.y, -4.0f * static_cast<float>(menu->itemSpacing));
+    EXPECT_EQ(menu->startItem, nullptr);
+    EXPECT_EQ(menu->optionsItem, nullptr);
+    EXPECT_EQ(menu->highScoresItem, nullptr);
+    auto* intro = dynamic_cast<IntroScreen*>(menu->backgroundContext);
+    ASSERT_NE(intro, nullptr);
+    EXPECT_EQ(intro->bBlurred, 0);
+
+    // Over to the credits and back.
+    click(h, menu->creditsItem);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCredits>(); }, 5));
+    h.step();  // the stack activates the new top
+    EXPECT_EQ(intro->bBlurred, 1) << "the pages see the blurred picture";
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.top() == menu; }, 5));
+    h.step();
+    EXPECT_EQ(count(h.log(), kSaving), 2u);
+    EXPECT_EQ(intro->bBlurred, 0);
+    for (const char* file : {"Tumbrodemo.hst", "Tumbrodemo.pro"}) EXPECT_TRUE(fs::exists(h.userFolder + file)) << file;
+}
+
+TEST(MainMenu, EscapeAsksFirstAndYesEndsTheProgram) {
+    ProgramHarness h;
+    GameMainMenu* menu = reachMainMenu(h);
+    ASSERT_NE(menu, nullptr);
+    h.pressKey(KEY_ESCAPE);
+    auto* box = h.topAs<ContextMessageBox>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->title, gui::text(SID_CONFIRM));
+    // NO keeps the menu.
+    ASSERT_NE(box->button2, nullptr);
+    click(h, box->button2);
+    ASSERT_TRUE(h.stepUntil([&] { return h.top() == menu; }, 5));
+    h.step(3);
+    EXPECT_FALSE(h.ended());
+    // Asked again: YES closes the menu, which ends the program.
+    h.pressKey(KEY_ESCAPE);
+    box = h.topAs<ContextMessageBox>();
+    ASSERT_NE(box, nullptr);
+    click(h, box->button1);
+    ASSERT_TRUE(h.runToEnd(20));
+    EXPECT_EQ(h.exitCode(), 0);
+}
+
+TEST(MainMenu, QuitEndsTheProgramAtOnce) {
+    ProgramHarness h;
+    GameMainMenu* menu = reachMainMenu(h);
+    ASSERT_NE(menu, nullptr);
+    MenuBackButton* quit = nullptr;
+    for (MenuBackButton* b : childrenOf<MenuBackButton>(menu)) quit = b;
+    ASSERT_NE(quit, nullptr);
+    EXPECT_FLOAT_EQ(quit->position.y, -static_cast<float>(menu->layoutY));
+    click(h, quit);
+    ASSERT_TRUE(h.runToEnd(2)) << "no question first";
+    EXPECT_EQ(h.exitCode(), 0);
+}
+
+std::vector<std::string> opened;
+
+TEST(MainMenu, TheWebLinkEndsTheProgramAndItsAddressOpensAfterwards) {
+    opened.clear();
+    setOpenUrlSpawner([](const std::vector<std::string>& argv) -> long {
+        opened.push_back(argv.back());
+        return 1;
+    });
+    {
+        ProgramHarness h;
+        GameMainMenu* menu = reachMainMenu(h);
+        ASSERT_NE(menu, nullptr);
+        MenuItemLink* link = nullptr;
+        for (MenuItemLink* l : childrenOf<MenuItemLink>(menu)) link = l;
+        ASSERT_NE(link, nullptr);
+        click(h, link);
+        EXPECT_TRUE(h.runToEnd(10));
+    }
+    setOpenUrlSpawner(nullptr);
+    EXPECT_EQ(opened, std::vector<std::string>{"http://www.velmorastudios.example/?src=Tumbrodemov1.25"});
+}
+
+TEST(MainMenu, ANewPlayerIsAskedForANameFirst) {
+    ProgramHarness::Options o;
+    o.playerName = "";
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    // The menu comes up and its greeting sends the nameless player on at once.
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextEnterName>(); }, 10));
+    EXPECT_EQ(GLOBAL->config.noPlayerYet, 1);
+    h.pressKey(KEY_ESCAPE);
+    h.step(2);
+    ASSERT_TRUE(h.topIs<ContextEnterName>()) << "the name entry cannot be escaped";
+    h.type(u"Ann\r");
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 20));
+    h.step();
+    EXPECT_EQ(GLOBAL->profiles.getProfileName(GLOBAL->profiles.current), u"Ann");
+    EXPECT_EQ(GLOBAL->config.noPlayerYet, 0);
+    // Saved on the way back.
+    EXPECT_EQ(count(h.log(), kSaving), 2u);
+    h.close();
+    setUserDataFolderOverride(h.userFolder);
+    ProfileManager saved;
+    EXPECT_EQ(saved.getProfileName(saved.current), u"Ann");
+}
+
+TEST(MainMenuDeathTest, CtrlAltXEndsTheProgramThroughTheFatalPath) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ProgramHarness h;
+            if (!reachMainMenu(h)) std::exit(3);
+            // Other combinations do nothing.
+            h.pressKey(KEY_X, {KEY_LCONTROL});
+            h.pressKey(KEY_X, {KEY_LCONTROL, KEY_LALT, KEY_LSHIFT});
+            h.pressKey(KEY_X);
+            h.step(3);
+            if (!h.topIs<GameMainMenu>()) std::exit(4);
+            h.pressKey(KEY_X, {KEY_LCONTROL, KEY_LALT});
+            h.step(5);
+            std::exit(5);
+        },
+        ::testing::ExitedWithCode(255), "Error: Crash requested.\n Function: ContextMain::tickContents\\(\\)");
+}
+
+// ---- How it looks ---------------------------------------------------------------------------
+
+TEST(MainMenuPixels, TheMainMenuLooksAsStored) {
+    ProgramHarness::Options o;
+    o.realDisplay = true;
+    ProgramHarness h(o);
+    GameMainMenu* menu = reachMainMenu(h);
+    ASSERT_NE(menu, nullptr);
+    // The pointer away from the items; the iris open and the title picture
+    // sharp (a cross-fade takes 2 s).
+    h.moveMouse(1000.0f, 700.0f);
+    auto* intro = dynamic_cast<IntroScreen*>(menu->backgroundContext);
+    ASSERT_NE(intro, nullptr);
+    ASSERT_TRUE(h.stepUntil([&] { return intro->blend == 0.0f; }, 400));
+    h.step(110);
+    int w = 0, hgt = 0;
+    const std::vector<uint32_t> frame = h.capture(w, hgt);
+    if (frame.empty()) GTEST_SKIP() << "no off-screen OpenGL window";
+
+    std::vector<uint8_t> rgb;
+    for (uint32_t p : frame) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+    const std::string drawn = (fs::read_symlink("/proc/self/exe").parent_path() / "main_menu_drawn.png").string();
+    EXPECT_TRUE(stbi_write_png(drawn.c_str(), w, hgt, 3, rgb.data(), w * 3)) << drawn;
+    const std::string stored = ZUB_TEST_SOURCE_DIR "/src/menu/main_menu.png";
+    if (std::getenv("ZUB_WRITE_SCREENSHOTS")) {
+        ASSERT_TRUE(stbi_write_png(stored.c_str(), w, hgt, 3, rgb.data(), w * 3));
+        GTEST_SKIP() << "wrote " << stored;
+    }
+    ASSERT_TRUE(fs::exists(stored)) << stored << " is missing: see the top of this file";
+    const std::string bytes = filestest::readBytes(stored);
+    DecodedImage expected;
+    image_codec::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), u"stored", expected);
+    ASSERT_EQ(expected.pixels.size(), frame.size());
+    // Rasterisers differ a little at edges: a few pixels may differ much, the whole only slightly.
+    double total = 0.0;
+    size_t far = 0;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        using namespace gfxtest;
+        const uint32_t a = frame[i], b = expected.pixels[i];
+        const int d = std::max({std::abs(red(a) - red(b)), std::abs(green(a) - green(b)), std::abs(blue(a) - blue(b))});
+        total += d;
+        far += d > 48 ? 1 : 0;
+    }
+    EXPECT_LT(total / static_cast<double>(frame.size()), 2.0);
+    EXPECT_LT(far, frame.size() / 200);
+}
+
+}  // namespace
