@@ -44,6 +44,7 @@ public:
     explicit GlobalServices(Global& g) : global(g) {}
     GameConfiguration& configuration() override { return global.config; }
     ProfileManager& profiles() override { return global.profiles; }
+    void saveUserData() override { global.saveUserData(); }
     void setTransition(float level, float target) override {
         IrisTransition* iris = gui::iris(global.contextManager);
         if (!iris) return;
