@@ -9,6 +9,8 @@
 
 #include "MenuHarness.h"
 #include "gui/GuiEnvironment.h"
+#include "gui/MenuBackButton.h"
+#include "gui/MenuButton.h"
 #include "menu/ContextOptions.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
