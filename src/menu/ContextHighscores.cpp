@@ -5,7 +5,6 @@
 #include "gfx/ZubGraphics.h"
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuBackButton.h"
-#include "gui/MenuButton.h"
 #include "gui/MenuItemChoice.h"
 #include "lang/StringIds.h"
 #include "records/FormatHelpers.h"

@@ -10,9 +10,11 @@
 #include "gui/MenuItemSlider.h"
 #include "gui/MenuItemToggle.h"
 #include "menu/ContextAdvancedOptions.h"
+#include "menu/ContextControlBindings.h"
 #include "menu/ContextGraphics.h"
 #include "menu/ContextOptions.h"
 #include "menu/ContextSound.h"
+#include "menu/ContextTouchscreen.h"
 #include "options_support.h"
 #include "platform/KeyCodes.h"
 #include "sys/Logger.h"
@@ -247,6 +249,38 @@ TEST(OptionsEngine, SoundIsHeardAtOnceAndTheQualityTakesEffectFromTheNextStart) 
     ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_SAMPLE, saved[0]);
     ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_STREAM, saved[1]);
     ZubAudio::setConfig(ZubAudio::CONFIG_GVOL_MUSIC, saved[2]);
+}
+
+TEST(OptionsEngine, ValuesOutOfRangeAreBroughtInWhenThePagesAreBuiltAndDraw) {
+    // What a damaged or foreign settings record could hold, had it passed the
+    // file's own checks.
+    OptionsRig r;
+    GameConfiguration& cfg = *r.h.configuration;
+    cfg.detailLevel = 9;
+    cfg.frameRate = 1000;
+    cfg.sampleRateIndex = -5;
+    cfg.effectsVolume = 99;
+    cfg.musicVolume = -3;
+    cfg.touchControls = 7;
+    cfg.controls[GameConfiguration::CONTROL_MAP].key = 9999;
+    cfg.controls[GameConfiguration::CONTROL_USE].alternative = -1;
+    r.h.graphics->videoModes.clear();
+    for (Context* page : {static_cast<Context*>(new ContextGraphics), static_cast<Context*>(new ContextAdvancedOptions),
+                          static_cast<Context*>(new ContextSound), static_cast<Context*>(new ContextTouchscreen),
+                          static_cast<Context*>(new ContextControlBindings(0)),
+                          static_cast<Context*>(new ContextControlBindings(1))}) {
+        r.h.push(page);
+        r.h.step();
+        r.h.draw();
+    }
+    EXPECT_EQ(cfg.detailLevel, 1);
+    EXPECT_EQ(cfg.frameRate, 125);
+    EXPECT_EQ(cfg.sampleRateIndex, 0);
+    EXPECT_EQ(cfg.effectsVolume, 24);
+    EXPECT_EQ(cfg.musicVolume, 0);
+    EXPECT_EQ(cfg.touchControls, 1);
+    EXPECT_EQ(cfg.controls[GameConfiguration::CONTROL_MAP].key, 0);
+    EXPECT_EQ(cfg.controls[GameConfiguration::CONTROL_USE].alternative, 0);
 }
 
 }  // namespace
