@@ -33,19 +33,13 @@ namespace {
 TEST(OptionsMenu, EachButtonOpensItsPageAndTheLanguageButtonRestarts) {
     OptionsRig r;
     ContextOptions* options = r.openOptions();
-    EXPECT_EQ(options->titleText->text, r.h.language.getText(SID_OPTIONS));
-    const float s = static_cast<float>(options->itemSpacing);
-    EXPECT_EQ(options->gameplayItem->position, V3(0, 2 * s, 0));
-    EXPECT_EQ(options->soundItem->position, V3(0, -s, 0));
     ASSERT_NE(options->languageItem, nullptr);
-    EXPECT_EQ(options->languageItem->position, V3(0, -3 * s, 0));
-    EXPECT_EQ(options->helpItem->position, V3(0, static_cast<float>(-options->layoutY), 0));
     EXPECT_EQ(options->networkItem, nullptr);
 
     auto opens = [&](MenuButton* button, auto* kind) {
         using Page = std::remove_pointer_t<decltype(kind)>;
         Page* page = r.open<Page>(button);
-        EXPECT_NE(page, nullptr) << WString(button->caption).size();
+        EXPECT_NE(page, nullptr);
         r.h.pressKey(platform::KEY_ESCAPE);  // back to the menu, which the stack deletes the page from
         r.h.step();
         EXPECT_EQ(r.h.top(), options);
@@ -96,11 +90,9 @@ TEST(OptionsMenu, GameplayTogglesWriteTheConfigurationAndShowItWhenOpenedAgain) 
     std::vector<MenuItemToggle*> toggles = optionstest::itemsOf<MenuItemToggle>(page);
     ASSERT_EQ(toggles.size(), 4u);
     const uint8_t* bound[4] = {&cfg.showHints, &cfg.colourBlindMode, &cfg.showClock, &cfg.allowCheats};
-    const int32_t captions[4] = {SID_TUTORIAL, SID_COLORBLIND, SID_SHOWCLOCK, SID_ALLOWCHEATS};
     const uint8_t defaults[4] = {1, 0, 1, 0};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(toggles[i]->value, bound[i]) << i;
-        EXPECT_EQ(toggles[i]->caption, r.h.language.getText(captions[i])) << i;
         EXPECT_EQ(*bound[i], defaults[i]) << i;
         r.h.click(toggles[i]);
         EXPECT_EQ(*bound[i], 1 - defaults[i]) << i;
@@ -141,7 +133,6 @@ TEST(OptionsMenu, HelpLinksOpenTheGeneratedManualBesideTheProgramAndTheOnlineHel
     ContextOptions* options = r.openOptions();
     auto* help = r.open<ContextHelp>(options->helpItem);
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(help->titleText->text, r.h.language.getText(SID_HELPTITLE));
     EXPECT_EQ(help->documentationItem->url, narrowToWide(folder + "readme.htm"));
     EXPECT_TRUE(isOpenableAddress(help->documentationItem->url));
     EXPECT_EQ(help->onlineHelpItem->url, u"http://www.velmorastudios.example/tumbro/onlinehelp.php");
