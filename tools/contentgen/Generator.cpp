@@ -15,6 +15,7 @@
 #include "Canvas.h"
 #include "Manifest.h"
 #include "Painter.h"
+#include "Readme.h"
 #include "Synth.h"
 #include "audio/OggEncoder.h"
 #include "platform/FontRasterizer.h"
@@ -269,6 +270,10 @@ bool generate(const Options& options, Report& report) {
         for (const content::CodePage& cp : content::kCodePages)
             for (const content::FontRole& role : content::kFonts)
                 work.emplace_back([&cp, &role, &outDir](Output& o) { makeFont(outDir, cp, role, o); });
+        work.emplace_back([&outDir](Output& o) {
+            const std::string page = readmePage();
+            emit(outDir, kReadmeFileName, page.data(), page.size(), o);
+        });
         std::vector<Output> outputs(work.size());
         parallelFor(work.size(), threads, [&](size_t i) { work[i](outputs[i]); });
         for (const Output& o : outputs) {
