@@ -54,9 +54,9 @@ void SecretArea::onHeroEnter() {
     bFound = 1;
 }
 
-void SecretArea::netPostReplicate() {
-    TriggerArea::netPostReplicate();
-    if (Level* level = Level::current(); level && level->secretList) pOwnerList = level->secretList;
+ZubBase* SecretArea::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->secretList) return level->secretList;
+    return TriggerArea::namedOwnerList();
 }
 
 // ---------------------------------------------------------------------------

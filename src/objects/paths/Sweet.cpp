@@ -77,9 +77,13 @@ bool Sweet::onEvent(ZubEvent& ev) {
     return A99Object::onEvent(ev);
 }
 
+ZubBase* Sweet::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->sweetList) return level->sweetList;
+    return A99Object::namedOwnerList();
+}
+
 void Sweet::netPostReplicate() {
     A99Object::netPostReplicate();
-    if (Level* level = Level::current()) pOwnerList = level->sweetList;
     setType(type);
 }
 
