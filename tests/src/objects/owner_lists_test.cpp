@@ -7,55 +7,13 @@
 
 #include <vector>
 
+#include "LevelFile.h"
 #include "TestLevel.h"
-#include "net/Packet.h"
 #include "objects/areas/Area.h"
 #include "objects/hints/Hints.h"
 #include "objects/machines/Blast.h"
 
 using leveltest::TestLevel;
-
-namespace {
-
-// The level file of the objects `source` made after UID `before`, as a
-// builder that took no care of lists left them, and of its object list: the
-// objects created under their UIDs, then the bodies in ascending UIDs, or
-// with the object list's body last.
-std::vector<uint8_t> levelFile(TestLevel& source, int32_t before, bool listLast) {
-    std::vector<int32_t> uids;
-    for (int32_t uid : source.role->objectMap.ascending())
-        if (uid > before) uids.push_back(uid);
-    Packet p(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 1 << 20);
-    for (int32_t uid : uids) {
-        uint8_t code = NetRole::SPAWNNAMED;
-        p.doBits(code, 2);
-        const RuntimeClass* c = source.role->findObjectOrNull(uid)->getClass();
-        p.doClassID(c);
-        p.doUInt(uid);
-    }
-    std::vector<int32_t> bodies = uids;
-    const int32_t list = source.objectList->objectUID;
-    bodies.insert(listLast ? bodies.end() : bodies.begin(), list);
-    for (int32_t uid : bodies) {
-        uint8_t code = NetRole::COPYOBJ;
-        p.doBits(code, 2);
-        p.doUInt(uid);
-        source.role->findObjectOrNull(uid)->netSerialize(p);
-    }
-    EXPECT_FALSE(p.failed());
-    return std::vector<uint8_t>(p.data(), p.data() + p.length());
-}
-
-void replay(TestLevel& level, const std::vector<uint8_t>& file) {
-    Packet p(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, static_cast<int>(file.size()));
-    p.writeBytes(file.data(), static_cast<int>(file.size()));
-    p.rewindToRead();
-    ASSERT_TRUE(level.role->processPacket(p));
-    level.role->postReplicateAll();
-    level.drain();
-}
-
-}  // namespace
 
 TEST(OwnerLists, ObjectsReplayedFromALevelFileSortThemselvesIntoTheirLists) {
     for (bool listLast : {false, true}) {
@@ -77,10 +35,12 @@ TEST(OwnerLists, ObjectsReplayedFromALevelFileSortThemselvesIntoTheirLists) {
             loose = l->objectUID;
             secret = s->objectUID;
             water = w->objectUID;
-            file = levelFile(builder, before, listLast);
+            const std::vector<ZubBase*> list{builder.objectList};
+            file = listLast ? leveltest::levelFileOf(builder, before, {}, list)
+                            : leveltest::levelFileOf(builder, before, list);
         }
         TestLevel level;
-        replay(level, file);
+        ASSERT_TRUE(leveltest::replayLevelFile(level, file));
         auto* r = zub_cast<BlastableObject>(level.role->findObjectOrNull(rock));
         auto* l = zub_cast<BlastableObject>(level.role->findObjectOrNull(loose));
         ZubBase* s = level.role->findObjectOrNull(secret);
