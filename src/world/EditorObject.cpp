@@ -20,7 +20,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(EditorObject, Renderable, world_ids::EditorObject)
 ZUB_IMPLEMENT_CLASS(RPCEditorObjectConstruct, RPC, world_ids::RPCEditorObjectConstruct)

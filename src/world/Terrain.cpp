@@ -22,7 +22,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(Terrain, A99Object, world_ids::Terrain)
 ZUB_IMPLEMENT_CLASS(RPCTerrainConstruct, RPC, world_ids::RPCTerrainConstruct)

@@ -16,7 +16,7 @@
 #include "util/Format.h"
 #include "world/GameWorld.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(Sweet, A99Object, object_ids::Sweet)
 

@@ -11,7 +11,7 @@
 #include "world/Xsect.h"
 #include "world_test_support.h"
 
-using namespace platform;
+using namespace input_codes;
 using worldtest::TestWorld;
 
 namespace {
