@@ -18,6 +18,12 @@
 //
 // Every allocation of the process is counted while sweeps run: reported as
 // allocations per sweep (expected 0).
+//
+// Terrain construction (construct(n, 16): points, hull vertices and
+// segments, the first shape) at 512 to 65536 points, against the baseline of
+// laying the shape one setHeights call at a time (each measures the whole
+// strip again); printed at the end as time and cost per point, which stays
+// flat when construction is linear.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -418,6 +424,57 @@ void BM_LevelFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMicrosecond);
 
+// --- building the terrain ---------------------------------------------------------
+
+// A terrain in a fresh world, registered and in the object list, not yet
+// built; the world's set-up and tear-down are not timed.
+struct TerrainRun {
+    TerrainRun() : world(std::make_unique<BenchWorld>()), terrain(new Terrain()) {
+        world->role->registerObject(terrain, 0);
+        world->objects.addChild(terrain);
+    }
+    std::unique_ptr<BenchWorld> world;
+    Terrain* terrain;
+};
+
+constexpr int kTerrainWidth = 16;
+
+// construct(n, 16): the points, the hull's vertices and segments, the first
+// shape with its normals and totals.
+void BM_TerrainConstruct(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        TerrainRun run;
+        const auto start = std::chrono::steady_clock::now();
+        run.terrain->construct(n, kTerrainWidth);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        benchmark::DoNotOptimize(run.terrain->totalHeight);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_TerrainConstruct)->Arg(512)->Arg(4096)->Arg(16384)->Arg(65536)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The baseline: the same construct, then its first shape laid again one
+// setHeights call at a time, each measuring the whole strip (its total height
+// and the hull's radius) again, as construction used to. Quadratic: kept to
+// small strips.
+void BM_TerrainConstructPointwise(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        TerrainRun run;
+        const auto start = std::chrono::steady_clock::now();
+        run.terrain->construct(n, kTerrainWidth);
+        for (int i = 0; i < n; ++i) {
+            const float t = n > 1 ? static_cast<float>(i) / static_cast<float>(n - 1) : 0.0f;
+            run.terrain->setHeights(i, 400.0f + 300.0f * std::cos(kTwoPi * t), Terrain::kKeep);
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        benchmark::DoNotOptimize(run.terrain->totalHeight);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_TerrainConstructPointwise)->Arg(512)->Arg(4096)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // Keeps the time per iteration of every run (the median's when the run has
 // repetitions) to print the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -427,7 +484,7 @@ public:
         for (const Run& r : runs) {
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
             if (r.run_type == Run::RT_Iteration && r.repetitions > 1) continue;
-            nanoseconds[r.run_name.str()] = r.GetAdjustedRealTime();
+            nanoseconds[r.run_name.str()] = r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -448,6 +505,22 @@ int main(int argc, char** argv) {
                         reporter.nanoseconds[ours], reporter.nanoseconds[box2d],
                         reporter.nanoseconds[ours] / reporter.nanoseconds[box2d]);
     }
+    // Linear construction costs the same per point at every size; the
+    // pointwise baseline's cost per point grows with the strip.
+    auto perPoint = [&reporter](const std::string& name, int n) {
+        const std::string key = name + "/" + std::to_string(n) + "/manual_time";
+        return reporter.nanoseconds.count(key) ? reporter.nanoseconds[key] / n : -1.0;
+    };
+    for (int n : {512, 4096, 16384, 65536}) {
+        const double ours = perPoint("BM_TerrainConstruct", n), pointwise = perPoint("BM_TerrainConstructPointwise", n);
+        if (ours < 0) continue;
+        std::printf("terrain construct, %5d points: %.2f ms, %.0f ns per point", n, ours * n / 1e6, ours);
+        if (pointwise > 0) std::printf("; pointwise baseline %.0f ns per point = %.2f x ours", pointwise, pointwise / ours);
+        std::printf("\n");
+    }
+    const double small = perPoint("BM_TerrainConstruct", 512), large = perPoint("BM_TerrainConstruct", 65536);
+    if (small > 0 && large > 0)
+        std::printf("terrain construct, cost per point at 65536 / at 512 points: %.2f (1 is linear)\n", large / small);
     benchmark::Shutdown();
     return 0;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "input/KeyCodes.h"
 #include "records/EngineSettingsTarget.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
@@ -26,7 +27,6 @@
 #include "audio/ZubAudio.h"
 #include "lang/StringIds.h"
 #include "object/RuntimeClass.h"
-#include "platform/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
@@ -74,8 +74,8 @@ void useConfiguration(const uint8_t* data, size_t size) {
     FUZZ_CHECK(c.detailLevel >= 0 && c.detailLevel <= 1 && (c.touchControls == 0 || c.touchControls == 1));
     FUZZ_CHECK(c.countryIndex >= 0 && c.countryIndex < NUM_COUNTRY_IDS);
     for (const ControlBinding& b : c.controls)
-        FUZZ_CHECK(b.key >= 0 && b.key < platform::INPUT_CODES && b.alternative >= 0 &&
-              b.alternative < platform::INPUT_CODES);
+        FUZZ_CHECK(b.key >= 0 && b.key < input_codes::INPUT_CODES && b.alternative >= 0 &&
+              b.alternative < input_codes::INPUT_CODES);
     FUZZ_CHECK(std::strlen(c.gameName) < sizeof c.gameName && std::strlen(c.version) < sizeof c.version);
     for (const HIGHSCOREENTRY& e : c.highScores) FUZZ_CHECK(std::strlen(e.name) < sizeof e.name);
 

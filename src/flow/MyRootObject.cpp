@@ -5,9 +5,9 @@
 #include "flow/GameHud.h"
 #include "flow/GameServices.h"
 #include "flow/Overlay.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
-#include "platform/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
@@ -70,7 +70,7 @@ void MyRootObject::tick(double time, double dt) {
 bool MyRootObject::isPauseRequested() const {
     const ZubInput* in = ZubInput::active();
     if (!in) return false;
-    if (in->wasKeyPressed(platform::KEY_ESCAPE) || in->wasKeyPressed(platform::KEY_PAUSE)) return true;
+    if (in->wasKeyPressed(input_codes::KEY_ESCAPE) || in->wasKeyPressed(input_codes::KEY_PAUSE)) return true;
     const GameHud* hud = gameController ? gameController->contextHUD : nullptr;
     if (!hud || hud->pPauseButton->bHidden) return false;
     for (const InputPointer* p : in->pointers) {

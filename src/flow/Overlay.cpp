@@ -4,10 +4,10 @@
 #include "flow/GameController.h"
 #include "flow/GameServices.h"
 #include "flow/MyRootObject.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
-#include "platform/KeyCodes.h"
 #include "records/GameConfiguration.h"
 #include "util/Format.h"
 
@@ -44,7 +44,7 @@ void Overlay::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
 
     if (const ZubInput* in = ZubInput::active()) {
-        bool request = in->wasKeyPressed(platform::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||
+        bool request = in->wasKeyPressed(input_codes::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||
                        (dismissCode2 && in->wasKeyPressed(dismissCode2)) ||
                        (bDismissOnPointerPress && in->wasAnyPointerPressed());
         if (!request && timeInState > dismissGuardTime) {

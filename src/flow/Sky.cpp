@@ -4,8 +4,8 @@
 #include "flow/GameController.h"
 #include "gfx/Renderable.h"
 #include "gfx/ZubGraphics.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
-#include "platform/KeyCodes.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Sky, ContextBlender, flow_ids::Sky)
@@ -23,7 +23,7 @@ GameController* Sky::controller() const { return zub_cast<GameController>(parent
 
 void Sky::renderContents() {
     const ZubInput* in = ZubInput::active();
-    if (in && in->isKeyDown(platform::KEY_RSHIFT) && in->wasKeyPressed(platform::KEY_F9)) {
+    if (in && in->isKeyDown(input_codes::KEY_RSHIFT) && in->wasKeyPressed(input_codes::KEY_F9)) {
         if (ZubGraphics* g = ZubGraphics::active()) g->clear(BLACK);
         return;
     }

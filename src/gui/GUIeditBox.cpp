@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FontQuad.h"
 
 GUIeditBox::GUIeditBox(GUItheme* theme) : GUIitem(theme, STYLE) {
@@ -64,16 +64,16 @@ bool GUIeditBox::onEvent(ZubEvent& ev) {
 
 void GUIeditBox::onKey(int key, char16_t c) {
     clampCaret();
-    if (key == platform::KEY_DELETE) {
+    if (key == input_codes::KEY_DELETE) {
         text.assign(1, CLEARED);
         commit();
-    } else if (key == platform::KEY_LEFT) {
+    } else if (key == input_codes::KEY_LEFT) {
         if (caret > 0) --caret;
-    } else if (key == platform::KEY_RIGHT) {
+    } else if (key == input_codes::KEY_RIGHT) {
         if (caret < static_cast<int32_t>(text.size())) ++caret;
-    } else if (key == platform::KEY_ESCAPE) {
+    } else if (key == input_codes::KEY_ESCAPE) {
         if (target) setText(*target);
-    } else if (c == u'\r' || key == platform::KEY_NUMPADENTER || key == platform::KEY_TAB) {
+    } else if (c == u'\r' || key == input_codes::KEY_NUMPADENTER || key == input_codes::KEY_TAB) {
         commit();
     } else if (c == u'\b') {
         if (!text.empty() && caret > 0) text.erase(static_cast<size_t>(--caret), 1);

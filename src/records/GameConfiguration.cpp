@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "input/KeyCodes.h"
 #include "records/AppInfo.h"
 #include "records/EngineSettingsTarget.h"
 #include "records/RandomIdentity.h"
@@ -11,7 +12,6 @@
 #include "records/RecordFile.h"
 #include "audio/ZubAudio.h"
 #include "lang/StringIds.h"
-#include "platform/KeyCodes.h"
 #include "sys/Logger.h"
 #include "util/Md5.h"
 
@@ -20,13 +20,13 @@ namespace {
 int64_t systemClock() { return static_cast<int64_t>(std::time(nullptr)); }
 
 constexpr ControlBinding kDefaultControls[GameConfiguration::kNumControls] = {
-    {platform::KEY_LEFT, platform::JOY_FIRST + platform::JOY_LEFT},                  // 203 / 258
-    {platform::KEY_RIGHT, platform::JOY_FIRST + platform::JOY_RIGHT},                // 205 / 259
-    {platform::KEY_X, platform::JOY_FIRST + platform::JOY_UP},                       // 45 / 256
-    {platform::KEY_DOWN, platform::JOY_FIRST + platform::JOY_DOWN},                  // 208 / 257
-    {platform::KEY_SPACE, platform::JOY_FIRST + platform::JOY_BUTTON0},              // 57 / 272
-    {platform::KEY_RETURN, platform::JOY_FIRST + platform::JOY_BUTTON0 + 1},         // 28 / 273
-    {platform::KEY_M, platform::JOY_FIRST + platform::JOY_BUTTON0 + 2},              // 50 / 274
+    {input_codes::KEY_LEFT, input_codes::JOY_FIRST + input_codes::JOY_LEFT},                  // 203 / 258
+    {input_codes::KEY_RIGHT, input_codes::JOY_FIRST + input_codes::JOY_RIGHT},                // 205 / 259
+    {input_codes::KEY_X, input_codes::JOY_FIRST + input_codes::JOY_UP},                       // 45 / 256
+    {input_codes::KEY_DOWN, input_codes::JOY_FIRST + input_codes::JOY_DOWN},                  // 208 / 257
+    {input_codes::KEY_SPACE, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0},              // 57 / 272
+    {input_codes::KEY_RETURN, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 1},         // 28 / 273
+    {input_codes::KEY_M, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 2},              // 50 / 274
 };
 
 constexpr int32_t kDefaultFrameRate = 100;
@@ -237,7 +237,7 @@ int GameConfiguration::repairLoadedValues() {
     fix(countryIndex, countryIndex >= 0 && countryIndex < NUM_COUNTRY_IDS, 0, "countryIndex");
     for (ControlBinding& c : controls) {
         for (int32_t* code : {&c.key, &c.alternative}) {
-            fix(*code, *code >= 0 && *code < platform::INPUT_CODES, 0, "A control binding");
+            fix(*code, *code >= 0 && *code < input_codes::INPUT_CODES, 0, "A control binding");
         }
     }
     return repaired;

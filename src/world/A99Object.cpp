@@ -24,7 +24,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(A99Object, EditorObject, world_ids::A99Object)
 ZUB_IMPLEMENT_CLASS(RPCCreateHull, RPC, world_ids::RPCCreateHull)

@@ -19,7 +19,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(BezierPath, A99Object, world_ids::BezierPath)
 

@@ -20,7 +20,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(EditorObject, Renderable, world_ids::EditorObject)
 ZUB_IMPLEMENT_CLASS(RPCEditorObjectConstruct, RPC, world_ids::RPCEditorObjectConstruct)
@@ -102,7 +102,29 @@ void EditorObject::netPostReplicate() {
     EditorProxy* p = getProxy();
     ZubBase* list = w->getProxyList();
     if (p && !p->parent && list) list->addChild(p);
-    pOwnerList = w->getObjectList();
+    pOwnerList = namedOwnerList();
+    joinOwnerList();
+}
+
+void EditorObject::netPostReplicateGlobal() {
+    Renderable::netPostReplicateGlobal();
+    if (!GameWorld::current()) return;
+    pOwnerList = namedOwnerList();
+    joinOwnerList();
+}
+
+ZubBase* EditorObject::namedOwnerList() const {
+    GameWorld* w = GameWorld::current();
+    return w ? w->getObjectList() : nullptr;
+}
+
+void EditorObject::joinOwnerList() {
+    GameWorld* w = GameWorld::current();
+    if (!w || !pOwnerList || parent == pOwnerList || bToBeDestroyed) return;
+    if (parent && parent != w->getObjectList()) return;
+    // A list that lies inside this object would make a loop.
+    if (pOwnerList == this || isAncestorOf(pOwnerList)) return;
+    pOwnerList->addChild(this);
 }
 
 void EditorObject::placeAfter(EditorObject* other) {

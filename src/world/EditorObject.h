@@ -24,7 +24,12 @@ public:
     void render() override {}
     bool isMouseInside() override;
     bool onEvent(ZubEvent& ev) override;
+    // Both take the list the object names (namedOwnerList) as pOwnerList
+    // and sort the object into it (joinOwnerList). The second pass is for a
+    // level file: a list's body read after the object's own may have named
+    // it as a child again.
     void netPostReplicate() override;
+    void netPostReplicateGlobal() override;
     void addPropertiesTo(PropertyContainer* container) override;
 
     // --- the editable object's operations ----------------------------------------
@@ -47,6 +52,16 @@ public:
     // field takes), or null when the object makes its skin itself.
     virtual Skin** getSkinProperty(const RuntimeClass** skinType);
 
+    // The game controller's list this object belongs in, which also takes
+    // the objects it spawns: the current world's object list unless the
+    // class names another. Null without a world.
+    virtual ZubBase* namedOwnerList() const;
+    // Membership follows from the object, not from whoever spawns it: an
+    // object in no list, or in the object list where it does not belong,
+    // moves (locally, as every peer does the same) to the end of pOwnerList.
+    // An object its maker hung anywhere else stays there.
+    void joinOwnerList();
+
     // Builds what a newly placed object needs (its proxy) on every peer.
     void construct();
     virtual void local_construct();
@@ -65,7 +80,8 @@ public:
 
     // Drawn in the editor when the object has no skin of its own.
     Skin* editorSkin = nullptr;
-    // The game-controller list that receives objects this object spawns.
+    // The game-controller list the object belongs in and that receives the
+    // objects it spawns (namedOwnerList, taken on post-replication).
     ZubBase* pOwnerList = nullptr;
     ZubBaseReference proxy{this};
     ZubBaseReference pNextSelected{this};

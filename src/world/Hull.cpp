@@ -19,7 +19,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(Hull, ZubBase, world_ids::Hull)
 ZUB_IMPLEMENT_CLASS(RPCHullSetRef, RPC, world_ids::RPCHullSetRef)

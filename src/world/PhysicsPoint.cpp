@@ -4,6 +4,10 @@
 
 #include "object/Property.h"
 
+namespace {
+bool isFiniteV3(const V3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+}  // namespace
+
 void PhysicsPoint::tick(double time, double dt) {
     // One type for the whole count-down: a tick of 2 x 0.04 runs exactly two
     // steps.
@@ -17,10 +21,13 @@ void PhysicsPoint::tick(double time, double dt) {
     if (bResetForce) force = V3();
 }
 
+float PhysicsPoint::inverseMass() const { return std::isnormal(mass) && mass > 0.0f ? 1.0f / mass : 0.0f; }
+
 void PhysicsPoint::integrate(double time, double dt) {
     (void)time;
     const float h = static_cast<float>(dt);
-    acceleration = force * (1.0f / mass);
+    const float inverse = inverseMass();
+    acceleration = inverse > 0.0f ? force * inverse : V3();
     velocity += acceleration * h;
     if (vdamping > 0.0f) {
         const V3 dv = velocity * (vdamping * h);
@@ -42,6 +49,14 @@ void PhysicsPoint::integrate(double time, double dt) {
     }
     oldPosition = position;
     position += velocity * h;
+    if (!isFiniteV3(velocity) || !isFiniteV3(position)) {
+        // Forces beyond what a float holds (an owner's, or a huge one on a
+        // tiny mass): the point stops where it was rather than carry an
+        // infinity or a NaN to its owner.
+        position = oldPosition;
+        velocity = V3();
+        acceleration = V3();
+    }
 }
 
 void PhysicsPoint::addPropertiesTo(PropertyContainer* c) {

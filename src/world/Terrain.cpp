@@ -22,7 +22,7 @@
 #include "world/WorldClassIds.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(Terrain, A99Object, world_ids::Terrain)
 ZUB_IMPLEMENT_CLASS(RPCTerrainConstruct, RPC, world_ids::RPCTerrainConstruct)
@@ -84,6 +84,15 @@ void Terrain::local_construct(int n, int width) {
     }
     // A second construct starts the hull over rather than appending to it.
     if (Hull* old = getHull()) old->clearParts();
+    // The first shape goes into the arrays before the hull is built through
+    // them, so that each vertex is placed once where it ends up: the same
+    // hull as building it flat and then setting each point's heights, in
+    // linear time.
+    for (int i = 0; i < n; ++i) {
+        const float t = n > 1 ? static_cast<float>(i) / static_cast<float>(n - 1) : 0.0f;
+        const float top = 400.0f + 300.0f * std::cos(kTwoPi * t);
+        storeHeights(i, top, kKeep);
+    }
     createHull();
     Hull* hull = getHull();
     if (hull) hull->bEvenlySpaced = true;
@@ -108,11 +117,9 @@ void Terrain::local_construct(int n, int width) {
         }
         previous = v;
     }
-    for (int i = 0; i < n; ++i) {
-        const float t = n > 1 ? static_cast<float>(i) / static_cast<float>(n - 1) : 0.0f;
-        const float top = 400.0f + 300.0f * std::cos(kTwoPi * t);
-        setHeights(i, top, kKeep);
-    }
+    // Each vertex was appended where it stays: the hull's radius is already
+    // the largest of theirs.
+    if (n > 0) finishHeights(0, n - 1, false);
     sendEvent(EVENT_CHANGED, this, this);
 }
 
@@ -129,31 +136,50 @@ void Terrain::recomputeTotalHeight() {
     totalHeight = maxTop - minBottom > maxTop ? maxTop - minBottom : maxTop;
 }
 
-void Terrain::setHeights(int index, float top, float bottom) {
+bool Terrain::storeHeights(int index, float top, float bottom) {
     const int n = pointCount();
-    if (n <= 0) return;
+    if (n <= 0) return false;
     index = std::clamp(index, 0, n - 1);
     const size_t i = static_cast<size_t>(index);
     if (top == kKeep) top = heights[0][i];
     if (bottom == kKeep) bottom = heights[1][i];
     heights[0][i] = top;
     heights[1][i] = bottom <= top ? bottom : top;
+    Hull* hull = getHull();
+    HullVertex* v = hull ? hull->vertexAt(index) : nullptr;
+    if (!v) return false;
+    getHeightPoint(&v->vertex, 0, index);
+    v->notifyReferrers();
+    return true;
+}
+
+void Terrain::finishHeights(int first, int last, bool hullMoved) {
+    // A point's normal depends on its neighbours' heights: measured once
+    // they all stand.
+    for (int i = std::max(first, 0) - 1; i <= last + 1; ++i) updateNormal(i);
+    recomputeTotalHeight();
+    if (Hull* hull = getHull(); hull && hullMoved) hull->recomputeBoundingRadius();
+}
+
+void Terrain::setHeights(int index, float top, float bottom) {
+    const int n = pointCount();
+    if (n <= 0) return;
+    index = std::clamp(index, 0, n - 1);
+    const bool moved = storeHeights(index, top, bottom);
     updateNormal(index - 1);
     updateNormal(index);
     updateNormal(index + 1);
     recomputeTotalHeight();
-    if (Hull* hull = getHull()) {
-        if (HullVertex* v = hull->vertexAt(index)) {
-            getHeightPoint(&v->vertex, 0, index);
-            v->notifyReferrers();
-            const float r = v->vertex.length();
-            if (r > hull->boundingRadius) {
-                hull->boundingRadius = r;
-                hull->reachChanged();
-            } else {
-                hull->recomputeBoundingRadius();
-            }
-        }
+    if (!moved) return;
+    // One vertex moved: the radius grows to it, or is measured again when
+    // it may have shrunk.
+    Hull* hull = getHull();
+    const float r = hull->vertexAt(index)->vertex.length();
+    if (r > hull->boundingRadius) {
+        hull->boundingRadius = r;
+        hull->reachChanged();
+    } else {
+        hull->recomputeBoundingRadius();
     }
 }
 
@@ -314,12 +340,14 @@ void Terrain::paint(bool top, bool bottom, bool mark0, bool mark1) {
         editLast[1] = std::max(editLast[1], i2);
     }
     if (!top && !bottom) return;
+    bool moved = false;
     for (int i = i1; i <= i2; ++i) {
         const float y = i1 == i2 ? y1
                                  : lerpMappedClamped(y1, y2, static_cast<float>(i1), static_cast<float>(i2),
                                                      static_cast<float>(i));
-        setHeights(i, top ? y : kKeep, bottom ? y : kKeep);
+        moved |= storeHeights(i, top ? y : kKeep, bottom ? y : kKeep);
     }
+    if (pointCount() > 0) finishHeights(i1, i2, moved);
 }
 
 void Terrain::smooth(bool wholeStrip) {
@@ -328,12 +356,16 @@ void Terrain::smooth(bool wholeStrip) {
         editLast[0] = editLast[1] = 999999;
     }
     const int n = pointCount();
+    // Point by point in ascending order (each sees its left neighbour
+    // smoothed already), the totals once at the end.
+    bool moved = false;
     for (int i = 1; i + 1 < n; ++i) {
         const size_t k = static_cast<size_t>(i);
         const float top = inEditRange(0, i) ? (heights[0][k - 1] + heights[0][k + 1]) * 0.5f : heights[0][k];
         const float bottom = inEditRange(1, i) ? (heights[1][k - 1] + heights[1][k + 1]) * 0.5f : heights[1][k];
-        setHeights(i, top, bottom);
+        moved |= storeHeights(i, top, bottom);
     }
+    if (n > 2) finishHeights(1, n - 2, moved);
     for (int r = 0; r < 2; ++r) {
         editFirst[r] -= 1;
         editLast[r] += 1;

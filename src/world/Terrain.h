@@ -84,6 +84,14 @@ private:
     void paint(bool top, bool bottom, bool mark0, bool mark1);
     void smooth(bool wholeStrip);
     void recomputeTotalHeight();
+    // setHeights in two halves, for runs over many points: storeHeights
+    // stores a point's heights and moves its hull vertex (true when it
+    // did); finishHeights then recomputes the normals and headings of the
+    // points first..last and their neighbours, the total height and, when a
+    // vertex moved, the hull's radius, once for the run. The result is that
+    // of setHeights on each point in turn.
+    bool storeHeights(int index, float top, float bottom);
+    void finishHeights(int first, int last, bool hullMoved);
     bool inEditRange(int row, int i) const { return i >= editFirst[row] && i <= editLast[row]; }
     VertexBuffer outline;
 };

@@ -7,11 +7,11 @@ ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")
 
 Context::Environment Context::environment;
 
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 
-using platform::KEY_ESCAPE;
-using platform::KEY_F10;
-using platform::KEY_F11;
+using input_codes::KEY_ESCAPE;
+using input_codes::KEY_F10;
+using input_codes::KEY_F11;
 
 Context::Context() : camera(new Camera) {}
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "../platform/Platform.h"
 #include "engine/Application.h"
-#include "platform/Platform.h"
 #include "sys/TimeKeeper.h"
 
 class Console;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "../platform/Platform.h"
 #include "engine/Application.h"
-#include "platform/Platform.h"
 
 struct RunOptions {
     std::vector<std::string> arguments;

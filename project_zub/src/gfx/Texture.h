@@ -47,8 +47,8 @@
 #include <string_view>
 #include <vector>
 
+#include "../platform/RenderDevice.h"
 #include "object/ZubBase.h"
-#include "platform/RenderDevice.h"
 #include "util/WString.h"
 
 class MemoryImageFile;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/RenderDevice.h"
+#include "../platform/RenderDevice.h"
 
 class Texture;
 

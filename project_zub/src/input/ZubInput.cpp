@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 
 namespace {
 ZubInput* current = nullptr;
-using namespace platform;
+using namespace input_codes;
 }  // namespace
 
 ZubInput::ZubInput() : keyboardHolder(nullptr), previous(current) {

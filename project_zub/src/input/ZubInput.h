@@ -15,9 +15,9 @@
 #include <deque>
 #include <vector>
 
+#include "../platform/Platform.h"
+#include "input/KeyCodes.h"
 #include "object/ZubBase.h"
-#include "platform/KeyCodes.h"
-#include "platform/Platform.h"
 #include "util/WString.h"
 
 struct InputPointer {
@@ -43,12 +43,12 @@ struct InputPointer {
 
 class ZubInput {
 public:
-    static constexpr int INPUT_CODES = platform::INPUT_CODES;
-    static constexpr int JOY_BASE = platform::JOY_FIRST;
-    static constexpr int JOY_STRIDE = platform::JOY_STRIDE;
-    static constexpr int JOY_BUTTONS_OFFSET = platform::JOY_BUTTON0;
-    static constexpr int MOUSE_DIRECTION_BASE = platform::MOUSE_DIRECTION_BASE;
-    static constexpr int MOUSE_BUTTON_BASE = platform::MOUSE_BUTTON_BASE;
+    static constexpr int INPUT_CODES = input_codes::INPUT_CODES;
+    static constexpr int JOY_BASE = input_codes::JOY_FIRST;
+    static constexpr int JOY_STRIDE = input_codes::JOY_STRIDE;
+    static constexpr int JOY_BUTTONS_OFFSET = input_codes::JOY_BUTTON0;
+    static constexpr int MOUSE_DIRECTION_BASE = input_codes::MOUSE_DIRECTION_BASE;
+    static constexpr int MOUSE_BUTTON_BASE = input_codes::MOUSE_BUTTON_BASE;
     static constexpr float DRAG_DISTANCE = 20.0f;
     static constexpr float STICK_THRESHOLD = 0.5f;
 

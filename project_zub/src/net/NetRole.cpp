@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "engine/Zub.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"
 #include "net/ZubNetwork.h"
 #include "object/Property.h"
-#include "platform/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
@@ -700,8 +700,8 @@ double NetRole::frameInterval(double fallback) const {
     double dt = ZUB->currentTime - ZUB->previousFrameTime;
     if (!ZUB->bDebugLocked) {
         if (ZubInput* in = ZubInput::active()) {
-            if (in->isKeyDown(platform::KEY_F11)) dt *= 5.0;
-            else if (in->isKeyDown(platform::KEY_F10)) dt /= 10.0;
+            if (in->isKeyDown(input_codes::KEY_F11)) dt *= 5.0;
+            else if (in->isKeyDown(input_codes::KEY_F10)) dt /= 10.0;
         }
     }
     return dt;

@@ -395,6 +395,15 @@ bool PropertyPointer::accepts(const ZubBase* o) const {
     return !o || !required || o->getClass()->isDerivedFrom(required);
 }
 
+namespace {
+// A pointer flagged raw reads back a raw address only from an in-process
+// copy, whose objects are alive; from a file or a peer it names an object by
+// UID like any other, and the object's class is checked.
+bool readsRawAddress(const Packet& p, uint32_t flags) {
+    return (flags & PROP_RAW_POINTER) && (p.flags & Packet::FLAG_RAW_POINTERS);
+}
+}  // namespace
+
 void property_codec::pointer(Packet& p, void* field, uint32_t flags, const RuntimeClass* required,
                              ZubBase* (*get)(void*), void (*set)(void*, ZubBase*), std::u16string_view name) {
     ZubBase* o = get(field);
@@ -402,7 +411,7 @@ void property_codec::pointer(Packet& p, void* field, uint32_t flags, const Runti
     else if (flags & PROP_RESOURCE) p.doResourcePointer2(o);
     else p.doPointer2(o);
     if (p.bWriting || p.failed()) return;
-    if (!(flags & PROP_RAW_POINTER) && o && required && !o->getClass()->isDerivedFrom(required)) {
+    if (!readsRawAddress(p, flags) && o && required && !o->getClass()->isDerivedFrom(required)) {
         p.fail(formatString(u"'%s' names a %s, not a %s", name, o->getClass()->getName(), required->getName()),
                "object->getClass()->isDerivedFrom(required)", "PropertyPointer::serialize");
         return;
@@ -457,7 +466,7 @@ void property_codec::reference(Packet& p, ZubBaseReference& field, uint32_t flag
     if (flags & PROP_RAW_POINTER) p.doPointer(o);
     else p.doPointer2(o);
     if (p.bWriting || p.failed()) return;
-    if (!(flags & PROP_RAW_POINTER) && o && required && !o->getClass()->isDerivedFrom(required)) {
+    if (!readsRawAddress(p, flags) && o && required && !o->getClass()->isDerivedFrom(required)) {
         p.fail(formatString(u"'%s' names a %s, not a %s", name, o->getClass()->getName(), required->getName()),
                "object->getClass()->isDerivedFrom(required)", "PropertyReference::serialize");
         return;

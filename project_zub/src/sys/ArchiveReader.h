@@ -12,8 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../platform/PlatformSystem.h"
 #include "sys/Archive.h"
-#include "platform/PlatformSystem.h"
 #include "sys/ByteBuffer.h"
 
 class ArchiveReader {

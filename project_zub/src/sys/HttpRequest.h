@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/HttpTransport.h"
+#include "../platform/HttpTransport.h"
 #include "sys/ByteBuffer.h"
 #include "util/WString.h"
 

@@ -8,6 +8,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
+#include "objects/areas/Area.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
@@ -154,7 +155,7 @@ void FishB::tick(double time, double dt) {
 
 void FishB::addPropertiesTo(PropertyContainer* c) {
     PathFollower::addPropertiesTo(c);
-    // Any placed object may be named; the fish compares it with the area
-    // that holds an apple.
-    c->add(new PropertyReference(u"pAttackArea", PROP_RAW_POINTER, &pAttackArea, &A99Object::classRecord));
+    // Only an area: a file, a peer or the editor naming anything else is
+    // refused by the property.
+    c->add(new PropertyReference(u"pAttackArea", PROP_RAW_POINTER, &pAttackArea, &Area::classRecord));
 }

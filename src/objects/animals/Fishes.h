@@ -52,7 +52,7 @@ public:
     void tick(double time, double dt) override;
     void addPropertiesTo(PropertyContainer* container) override;
 
-    // The area in which it hunts (none: apples that lie in no area).
+    // The Area in which it hunts (none: apples that lie in no area).
     ZubBaseReference pAttackArea{this};
 
     FishFins body{u"fishB:0"};

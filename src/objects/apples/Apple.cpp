@@ -69,10 +69,14 @@ void Apple::addPropertiesTo(PropertyContainer* c) {
     c->add(new PropertyBool(u"bSuperApple", 0, &bSuperApple));
 }
 
+ZubBase* Apple::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->appleList) return level->appleList;
+    return PhysObject::namedOwnerList();
+}
+
 void Apple::netPostReplicate() {
     PhysObject::netPostReplicate();
     Level* level = Level::current();
-    if (level) pOwnerList = level->appleList;
     physPointOffset = kOffset;
     if (bSuperApple) {
         scale.x = scale.y = SUPER_SCALE;

@@ -82,9 +82,10 @@ public:
     ~Apple() override;
 
     void tick(double time, double dt) override;
-    // Joins the apple list (as owner list), takes its offset (and a super
-    // apple's size), makes its ghost (once) and remembers where it is: where
-    // its replacement will appear.
+    // The apple list.
+    ZubBase* namedOwnerList() const override;
+    // Takes its offset (and a super apple's size), makes its ghost (once)
+    // and remembers where it is: where its replacement will appear.
     void netPostReplicate() override;
     // After the editor moved it: the physics point stops at the drawn
     // position less the point's offset.

@@ -147,9 +147,9 @@ bool Area::containsObject(A99Object* o) {
 // ---------------------------------------------------------------------------
 // Level data and the editor
 
-void Area::netPostReplicate() {
-    A99Object::netPostReplicate();
-    if (Level* level = Level::current(); level && level->dangerAreaList) pOwnerList = level->dangerAreaList;
+ZubBase* Area::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->dangerAreaList) return level->dangerAreaList;
+    return A99Object::namedOwnerList();
 }
 
 void Area::renderObject() {

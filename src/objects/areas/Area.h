@@ -46,8 +46,9 @@ public:
 
     // The apple push of a danger circle (never while the level is edited).
     void tick(double time, double dt) override;
-    // Areas belong to the danger-area list: objects this area makes go there.
-    void netPostReplicate() override;
+    // Areas belong to the danger-area list (the list just before the object
+    // list), where the level looks for the area around a point.
+    ZubBase* namedOwnerList() const override;
     // Only while the level editor is on.
     void renderObject() override;
     // The editor skin of the shape (a circle's scale made uniform) and the

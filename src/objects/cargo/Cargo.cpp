@@ -47,9 +47,13 @@ Cargo::~Cargo() = default;
 
 Pig* Cargo::getCarrier() const { return carriedBy.as<Pig>(); }
 
+ZubBase* Cargo::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->cargoList) return level->cargoList;
+    return PhysObject::namedOwnerList();
+}
+
 void Cargo::netPostReplicate() {
     PhysObject::netPostReplicate();
-    if (Level* level = Level::current()) pOwnerList = level->cargoList;
     respawnPosition = physPoint.position;
 }
 

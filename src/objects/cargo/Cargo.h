@@ -41,8 +41,9 @@ public:
     ~Cargo() override;
 
     void tick(double time, double dt) override;
-    // Takes the cargo list as its owner list and its physics position as the
-    // place it returns to when lost.
+    // The cargo list (where the pig picks cargo up).
+    ZubBase* namedOwnerList() const override;
+    // Takes its physics position as the place it returns to when lost.
     void netPostReplicate() override;
     // After the editor moved it: the physics point stops at the drawn
     // position less the point's offset.

@@ -5,12 +5,12 @@
 
 #include "audio/Sound.h"
 #include "engine/Context.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
-#include "platform/KeyCodes.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(SecretArea, TriggerArea, object_ids::SecretArea)
@@ -54,9 +54,9 @@ void SecretArea::onHeroEnter() {
     bFound = 1;
 }
 
-void SecretArea::netPostReplicate() {
-    TriggerArea::netPostReplicate();
-    if (Level* level = Level::current(); level && level->secretList) pOwnerList = level->secretList;
+ZubBase* SecretArea::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->secretList) return level->secretList;
+    return TriggerArea::namedOwnerList();
 }
 
 // ---------------------------------------------------------------------------
@@ -93,7 +93,7 @@ bool WoodSign::onEvent(ZubEvent& ev) {
     if (ev.code == EVENT_KEY && isEditorMode()) {
         ZubInput* in = ZubInput::active();
         Context* ctx = owningContext();
-        if (in && ctx && in->isKeyDown(platform::KEY_A)) {
+        if (in && ctx && in->isKeyDown(input_codes::KEY_A)) {
             const V3& p = ctx->mousePosition;
             decoRotationZ = std::atan2(p.y - position.y, p.x - position.x) - rotation.z;
             onEdited();

@@ -3,7 +3,7 @@
 //
 // SecretArea: an invisible trigger area at a hidden spot. The first time the
 // hero comes inside it says so, counts a secret found and adds bonus points;
-// it lives in the level's secret list (whoever places it puts it there), so
+// it lives in the level's secret list (it joins it when it is set up), so
 // the level can count its secrets.
 //
 // WoodSign: a signpost as scenery, a post with one of four boards (or none)
@@ -25,8 +25,8 @@ public:
     // The first visit: the sound, the message, one secret and the points. A
     // score that would pass the largest int becomes 0.
     void onHeroEnter() override;
-    // Its objects list is the level's secret list.
-    void netPostReplicate() override;
+    // The level's secret list (the secrets the level counts).
+    ZubBase* namedOwnerList() const override;
 
     // Found in this run of the level (not saved: every load starts unfound).
     uint8_t bFound = 0;

@@ -4,6 +4,7 @@
 
 #include "engine/Context.h"
 #include "gfx/BlendingCamera.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "objects/Level.h"
@@ -11,7 +12,6 @@
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
-#include "platform/KeyCodes.h"
 #include "sys/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
@@ -103,7 +103,7 @@ bool Telescope::onEvent(ZubEvent& ev) {
     if (ev.code == EVENT_KEY && isEditorMode()) {
         ZubInput* in = ZubInput::active();
         Context* ctx = owningContext();
-        if (in && ctx && in->wasKeyPressed(platform::KEY_A)) {
+        if (in && ctx && in->wasKeyPressed(input_codes::KEY_A)) {
             lookAt.x = ctx->mousePosition.x;
             lookAt.y = ctx->mousePosition.y;
             return true;

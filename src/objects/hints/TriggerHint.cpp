@@ -1,6 +1,7 @@
 #include "objects/hints/TriggerHint.h"
 
 #include "engine/Zub.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"
@@ -8,7 +9,6 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/cargo/Cargo.h"
 #include "objects/pig/Pig.h"
-#include "platform/KeyCodes.h"
 #include "records/GameConfiguration.h"
 #include "sys/ResourceManager.h"
 #include "text/FloatingText.h"
@@ -139,7 +139,7 @@ WString TriggerHint::insertKeyNames(WString text) {
     const Level* level = Level::current();
     for (const KeyMarker& k : kKeyMarkers) {
         if (!contains(text, k.marker)) continue;
-        int code = platform::KEY_ESCAPE;
+        int code = input_codes::KEY_ESCAPE;
         if (k.control >= 0) code = level ? level->getConfiguration().controls[k.control].key : 0;
         replaceAll(text, k.marker, before + keyName(code) + after);
     }

@@ -7,13 +7,13 @@
 #include "engine/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/BentQuad.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "net/Packet.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "platform/KeyCodes.h"
 #include "sys/Logger.h"
 #include "sys/ResourceManager.h"
 #include "world/Terrain.h"
@@ -171,7 +171,7 @@ bool VegetationBend::onEvent(ZubEvent& ev) {
     if (ev.code == EVENT_DRAG && isEditorMode()) {
         ZubInput* in = ZubInput::active();
         Context* ctx = owningContext();
-        if (in && ctx && in->isKeyDown(platform::KEY_B) && in->modifierState == 0) {
+        if (in && ctx && in->isKeyDown(input_codes::KEY_B) && in->modifierState == 0) {
             const float turn = angleAbout(position, ctx->mousePosition) - angleAbout(position, ctx->prevMousePosition);
             baseBendAngle = std::remainder(baseBendAngle + turn, 2.0f * kPi);
             FocusManager::sendEvent(EVENT_CHANGED, this, this);

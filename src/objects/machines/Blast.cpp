@@ -43,9 +43,9 @@ BlastableObject::BlastableObject() = default;
 
 BlastableObject::~BlastableObject() = default;
 
-void BlastableObject::netPostReplicate() {
-    A99Object::netPostReplicate();
-    if (Level* level = Level::current(); level && level->explodableList) pOwnerList = level->explodableList;
+ZubBase* BlastableObject::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->explodableList) return level->explodableList;
+    return A99Object::namedOwnerList();
 }
 
 void BlastableObject::launchFrom(const V3& centre) {

@@ -10,8 +10,8 @@
 // BlastableObject: a placed rock or plank that blocks the way with its
 // hull until a blast throws it: its hull goes at once, and it flies
 // straight on (no gravity) spinning, until it is out of view and leaves the
-// level. Explosions look for blastable objects in the explodable list only:
-// whoever places one puts it there.
+// level. Explosions look for blastable objects in the explodable list only,
+// which a blastable object joins by itself when it is set up.
 #include "world/A99Object.h"
 
 class BlastableObject : public A99Object {
@@ -27,8 +27,8 @@ public:
     // Once launched: flies and spins, and leaves the level when out of
     // view (nothing while edited).
     void tick(double time, double dt) override;
-    // The list that receives the objects it spawns is the explodable list.
-    void netPostReplicate() override;
+    // The explodable list, where explosions find it.
+    ZubBase* namedOwnerList() const override;
 
     // Thrown away from the centre, once: the hull goes, a speed of 300 to
     // 500 along the direction from the centre (none when it lies on the

@@ -16,7 +16,7 @@
 #include "util/Format.h"
 #include "world/GameWorld.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(Sweet, A99Object, object_ids::Sweet)
 
@@ -77,9 +77,13 @@ bool Sweet::onEvent(ZubEvent& ev) {
     return A99Object::onEvent(ev);
 }
 
+ZubBase* Sweet::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->sweetList) return level->sweetList;
+    return A99Object::namedOwnerList();
+}
+
 void Sweet::netPostReplicate() {
     A99Object::netPostReplicate();
-    if (Level* level = Level::current()) pOwnerList = level->sweetList;
     setType(type);
 }
 

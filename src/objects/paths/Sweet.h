@@ -32,7 +32,9 @@ public:
     void tick(double time, double dt) override;
     // Editor: "2" raises the type, "1" lowers it.
     bool onEvent(ZubEvent& ev) override;
-    // Joins the level's sweet list and shows its type.
+    // The level's sweet list.
+    ZubBase* namedOwnerList() const override;
+    // Shows its type.
     void netPostReplicate() override;
     // Rests where the editor put it.
     void onEdited() override;

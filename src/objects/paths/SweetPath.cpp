@@ -14,7 +14,7 @@
 #include "sys/ResourceManager.h"
 #include "world/GameWorld.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(SweetPath, BezierPath, object_ids::SweetPath)
 

@@ -309,10 +309,13 @@ void Pig::sweep(float dt) {
 // ---------------------------------------------------------------------------
 // Set-up and the rest
 
+ZubBase* Pig::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->pigList) return level->pigList;
+    return PigBody::namedOwnerList();
+}
+
 void Pig::netPostReplicate() {
     PigBody::netPostReplicate();
-    Level* level = Level::current();
-    if (level && level->pigList && !parent) level->pigList->addChild(this);
     if (!isEditorMode()) gotoState(PLAYING);
     if (state == PLAYING) respawnPoint = physPoint.position;
 }

@@ -78,8 +78,10 @@ public:
     ~Pig() override;
 
     void tick(double time, double dt) override;
-    // Joins the pig list; outside the editor she starts playing, and where
-    // she starts is where she reappears after a faint.
+    // The pig list (her first child is the hero).
+    ZubBase* namedOwnerList() const override;
+    // Outside the editor she starts playing, and where she starts is where
+    // she reappears after a faint.
     void netPostReplicate() override;
     // The entry actions of fainting, the camera's flight and reappearing.
     void onStateChange() override;

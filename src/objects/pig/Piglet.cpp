@@ -33,12 +33,17 @@ float towardsZero(float v, float step) {
 Piglet::Piglet() = default;
 Piglet::~Piglet() = default;
 
+ZubBase* Piglet::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->pigletList) return level->pigletList;
+    return PigBody::namedOwnerList();
+}
+
 void Piglet::netPostReplicate() {
     PigBody::netPostReplicate();
     Level* level = Level::current();
     if (!level) return;
-    pOwnerList = level->pigletList;
-    if (pOwnerList && parent != pOwnerList) pOwnerList->addChild(this);
+    // Wherever it was hung, a piglet lives in the piglet list.
+    if (level->pigletList && parent != level->pigletList) level->pigletList->addChild(this);
     if (const House* house = level->houseOrNull()) {
         const V3 p = startAbove(house);
         physPoint.setPositionAndStop(p.x, p.y, p.z);

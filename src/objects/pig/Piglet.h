@@ -46,8 +46,11 @@ public:
     Piglet();
     ~Piglet() override;
 
-    // Joins the piglet list and starts above the house; unless the level is
-    // being edited, the first walk begins after FIRST_WALK_DELAY.
+    // The piglet list.
+    ZubBase* namedOwnerList() const override;
+    // Joins the piglet list wherever it hung and starts above the house;
+    // unless the level is being edited, the first walk begins after
+    // FIRST_WALK_DELAY.
     void netPostReplicate() override;
     void tick(double time, double dt) override;
     // Entering a walk chooses its target; entering a stand schedules the

@@ -258,7 +258,7 @@ void HillsBackdrop::render() {
     Level* level = Level::current();
     if (level && level->getConfiguration().detailLevel < 1) return;
     const ZubInput* in = ZubInput::active();
-    if (in && in->isKeyDownWithModifiers(platform::KEY_H, 4)) return;
+    if (in && in->isKeyDownWithModifiers(input_codes::KEY_H, 4)) return;
     const float halfHeight = 0.5f * static_cast<float>(REFERENCE_HEIGHT);
     for (const Strip& s : STRIPS)
         drawStrip(s.front ? pSkinFront : pSkinBack, s.depth, s.parallax, 0.0f, s.offset * halfHeight, 0.0f, s.color);

@@ -10,7 +10,7 @@
 #include "world/Terrain.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(TerrainDeco, A99Object, object_ids::TerrainDeco)
 ZUB_IMPLEMENT_CLASS(RPCTerrainDecoConstruct, RPC, object_ids::RPCTerrainDecoConstruct)

@@ -168,9 +168,13 @@ void House::renderObject() {
     for (float r : kPigletCircles) drawEditorCircle(position.x, position.y, position.z, r, kYellow);
 }
 
+ZubBase* House::namedOwnerList() const {
+    if (Level* level = Level::current(); level && level->houseList) return level->houseList;
+    return TriggerArea::namedOwnerList();
+}
+
 void House::netPostReplicate() {
     TriggerArea::netPostReplicate();
-    if (Level* level = Level::current(); level && level->houseList) pOwnerList = level->houseList;
     placeDoor();
 }
 

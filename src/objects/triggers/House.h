@@ -40,7 +40,9 @@ public:
     // The door, the house (with the editor's radius), the winter roof snow,
     // the editor's distance circles.
     void renderObject() override;
-    // The house's objects list is the house list; the door moves to the house.
+    // The house list.
+    ZubBase* namedOwnerList() const override;
+    // The door moves to the house.
     void netPostReplicate() override;
     // The door follows the house when the editor moves it.
     void onEdited() override;

@@ -10,7 +10,7 @@
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 
-using namespace platform;
+using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(TriggerArea, A99Object, object_ids::TriggerArea)
 

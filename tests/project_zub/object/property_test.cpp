@@ -250,6 +250,48 @@ TEST_F(PropertyPackets, WrongClassInPointerIsRefused) {
     role->unregisterObject(&notASample);
 }
 
+namespace {
+// A reference flagged raw: an in-process copy keeps naming the same object.
+class RawHolder : public ZubBase {
+    ZUB_DECLARE_CLASS(RawHolder)
+public:
+    void addPropertiesTo(PropertyContainer* c) override {
+        ZubBase::addPropertiesTo(c);
+        c->add(new PropertyReference(u"pSample", PROP_RAW_POINTER, &sample, &Sample::classRecord));
+    }
+    ZubBaseReference sample{this};
+};
+ZUB_IMPLEMENT_CLASS(RawHolder, ZubBase, 0x5a3c0002)
+}  // namespace
+
+TEST_F(PropertyPackets, RawFlaggedReferencesAreClassCheckedFromFilesAndPeers) {
+    ZubBase notASample;
+    Sample sample;
+    role->registerObject(&notASample, 0);
+    role->registerObject(&sample, 0);
+    for (ZubBase* named : {static_cast<ZubBase*>(&notASample), static_cast<ZubBase*>(&sample)}) {
+        RawHolder a, b;
+        a.sample.set(named);
+        Packet w(1);
+        a.netSerialize(w);
+        auto r = peerPacket(std::vector<uint8_t>(w.data(), w.data() + w.length()));
+        b.netSerialize(*r);
+        EXPECT_EQ(r->failed(), named == &notASample);
+        EXPECT_EQ(b.sample.get(), named == &sample ? named : nullptr);
+    }
+    // An in-process copy takes the address as it is.
+    RawHolder a, b;
+    a.sample.set(&sample);
+    ObjectPacket copy;
+    a.netSerialize(copy);
+    copy.rewindToRead();
+    b.netSerialize(copy);
+    EXPECT_FALSE(copy.failed());
+    EXPECT_EQ(b.sample.get(), &sample);
+    role->unregisterObject(&notASample);
+    role->unregisterObject(&sample);
+}
+
 TEST(PropertyText, EveryKindPrintsAndParsesItsValue) {
     ResourceManager resources;
     ZubBase skin;

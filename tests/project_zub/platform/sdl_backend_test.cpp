@@ -11,11 +11,12 @@
 
 #include "engine/Context.h"
 #include "gfx/ZubGraphics.h"
+#include "input/KeyCodes.h"
 #include "platform/GLContext.h"
-#include "platform/KeyCodes.h"
 #include "platform/Platform.h"
 
 using namespace platform;
+using namespace input_codes;
 
 namespace {
 

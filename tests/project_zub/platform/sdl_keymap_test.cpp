@@ -6,10 +6,11 @@
 #include <set>
 #include <vector>
 
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "platform/sdl/SdlKeyMap.h"
 
 using namespace platform;
+using namespace input_codes;
 
 namespace {
 

@@ -145,7 +145,7 @@ TEST(Hud, TouchControlsPressOnlyWhileShownAndButtonsOpenOverlays) {
     EXPECT_EQ(h.input.getPointerOwner(0), &gc);
     h.lift(6);
     h.frame(15);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return root.contextOverlay == nullptr; }, 10));
     h.frame();
     h.touchHud(7, hud.pPauseButton->position);

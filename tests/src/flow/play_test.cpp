@@ -10,10 +10,10 @@
 #include "FlowHarness.h"
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
+#include "input/KeyCodes.h"
 #include "lang/Language.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "platform/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -125,7 +125,7 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     EXPECT_EQ(rows[6].points, r.score);
 
     // Fire skips the statistics at once; a second later the level is over.
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     EXPECT_EQ(gc.state, GameController::CLOSING);
     EXPECT_EQ(h.services.transitions.back(), std::make_pair(-1.0f, 1.0f));
     ASSERT_TRUE(h.frameUntil([&] { return h.manager->done != 0; }, 150));
@@ -174,18 +174,18 @@ TEST(Play, OverlaysFreezeTheLevelAndOpenOneAtATime) {
 
     // Escape opens one pause menu; the level stands still behind it, and
     // a press within its first tenth of a second does not close it.
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_NE(root.contextOverlay, nullptr);
     EXPECT_EQ(registeredOverlays(h.server()), 1);
     const int32_t frozen = gc.playFrameCount;
     const double frozenState = gc.timeInState;
     h.frame();
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     h.frame(20);
     EXPECT_NE(root.contextOverlay, nullptr);
     EXPECT_EQ(gc.playFrameCount, frozen);
     EXPECT_EQ(gc.timeInState, frozenState);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return root.contextOverlay == nullptr; }, 10));
     EXPECT_EQ(registeredOverlays(h.server()), 0);
     h.frame(2);
@@ -208,12 +208,12 @@ TEST(Play, OverlaysFreezeTheLevelAndOpenOneAtATime) {
     EXPECT_EQ(root.contextOverlay, next);
     EXPECT_EQ(registeredOverlays(h.server()), 1);
     h.frame(15);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return root.contextOverlay == nullptr; }, 10));
 
     // Once the level is won, no pause menu.
     gc.state = gc.stateGoto = GameController::STATISTICS;
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     h.frame();
     EXPECT_EQ(root.contextOverlay, nullptr);
 }

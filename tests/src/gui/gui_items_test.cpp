@@ -24,6 +24,7 @@
 namespace {
 
 using namespace platform;
+using namespace input_codes;
 
 class Panel : public ZubBase {  // hears what bubbles out of its items
 public:

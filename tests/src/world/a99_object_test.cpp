@@ -10,7 +10,7 @@
 #include "world/AreaQuery.h"
 #include "world_test_support.h"
 
-using namespace platform;
+using namespace input_codes;
 using worldtest::TestWorld;
 
 namespace {

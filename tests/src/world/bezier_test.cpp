@@ -9,7 +9,7 @@
 #include "world/BezierVertex.h"
 #include "world_test_support.h"
 
-using namespace platform;
+using namespace input_codes;
 using worldtest::TestWorld;
 
 namespace {

@@ -5,7 +5,7 @@
 #include "world/EditorProxy.h"
 #include "world_test_support.h"
 
-using namespace platform;
+using namespace input_codes;
 using worldtest::TestWorld;
 
 namespace {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "net/Packet.h"
 #include "world/PhysObject.h"
 #include "world/PhysicsPoint.h"
 #include "world/SpringPoint.h"
@@ -106,6 +107,60 @@ TEST(PhysicsPointTest, ForceFrictionDampingAndTheSpeedLimit) {
         EXPECT_NEAR(q.velocity.x, 6.0f, 1e-4f);
         EXPECT_NEAR(q.velocity.y, 8.0f, 1e-4f);
     }
+}
+
+// A mass that is not a positive number (0 as a file may hold it, negative,
+// infinite, NaN) makes an immovable point: no force accelerates it, and it
+// stays finite where it is.
+TEST(PhysicsPointTest, WithoutAPositiveMassNoForceMovesThePoint) {
+    PhysicsPoint written;
+    written.mass = 0.0f;
+    written.position = V3(5, 7, 0);
+    Packet level(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 4096);
+    written.netSerialize(level);
+    level.rewindToRead();
+    PhysicsPoint loaded;
+    loaded.netSerialize(level);
+    ASSERT_FALSE(level.failed());
+    ASSERT_EQ(loaded.mass, 0.0f);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (float mass : {0.0f, -0.0f, -2.0f, inf, -inf, nan, 1e-42f}) {
+        SCOPED_TRACE(mass);
+        PhysicsPoint p;
+        p.position = V3(5, 7, 0);
+        p.mass = mass;
+        p.force = V3(0, -10, 0);
+        p.bResetForce = false;
+        for (int i = 0; i < 3; ++i) p.tick(0.0, 0.1);
+        EXPECT_EQ(p.position, V3(5, 7, 0));
+        EXPECT_EQ(p.velocity, V3());
+        EXPECT_EQ(p.acceleration, V3());
+        // Its own velocity still carries it, and slows by its damping.
+        p.velocity = V3(10, 0, 0);
+        p.vdamping = 5.0f;
+        p.tick(0.0, 0.02);
+        EXPECT_FLOAT_EQ(p.velocity.x, 9.0f);
+        EXPECT_FLOAT_EQ(p.position.x, 5.0f + 9.0f * 0.02f);
+        EXPECT_EQ(p.position.y, 7.0f);
+    }
+    // A spring on such a point holds it where it is.
+    SpringPoint s;
+    s.mass = loaded.mass;
+    s.k = 2.0f;
+    s.position = V3(10, 0, 0);
+    for (int i = 0; i < 100; ++i) s.tick(0.0, 0.01);
+    EXPECT_EQ(s.position, V3(10, 0, 0));
+    // A force no float holds on a light point stops it where it was.
+    PhysicsPoint light;
+    light.mass = 1e-30f;
+    light.position = V3(1, 2, 3);
+    light.force = V3(1e30f, 0, 0);
+    light.tick(0.0, 0.04);
+    EXPECT_EQ(light.position, V3(1, 2, 3));
+    EXPECT_EQ(light.velocity, V3());
+    light.force = V3(nan, 0, 0);
+    light.tick(0.0, 0.04);
+    EXPECT_EQ(light.position, V3(1, 2, 3));
 }
 
 TEST(SpringPointTest, DampedSettlesUndampedOscillatesWithoutGrowing) {

@@ -13,6 +13,7 @@
 #include "world_test_support.h"
 
 using namespace platform;
+using namespace input_codes;
 using worldtest::TestWorld;
 
 namespace {

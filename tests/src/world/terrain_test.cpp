@@ -11,7 +11,7 @@
 #include "world/Xsect.h"
 #include "world_test_support.h"
 
-using namespace platform;
+using namespace input_codes;
 using worldtest::TestWorld;
 
 namespace {
@@ -277,4 +277,106 @@ TEST_F(TerrainEditorTest, SmoothingASpikeWidensWithEachPress) {
     key(KEY_S, 2);
     EXPECT_LT(t->heights[0][3], 400.0f);
     EXPECT_GT(t->heights[0][4], 100.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Runs over many points (construct, smoothing) measure the strip's totals
+// once: their results are those of setHeights on each point in turn, bit for
+// bit, and those construction gave when it measured after every point.
+
+namespace {
+
+// FNV-1a over the bits of everything the strip and its hull hold.
+uint32_t stripDigest(Terrain* t) {
+    uint32_t h = 2166136261u;
+    auto bytes = [&h](const void* p, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            h ^= static_cast<const uint8_t*>(p)[i];
+            h *= 16777619u;
+        }
+    };
+    auto f = [&bytes](float v) { bytes(&v, 4); };
+    auto i32 = [&bytes](int32_t v) { bytes(&v, 4); };
+    auto v3 = [&f](const V3& v) {
+        f(v.x);
+        f(v.y);
+        f(v.z);
+    };
+    i32(t->segments);
+    i32(t->segmentWidth);
+    f(t->totalWidth);
+    f(t->totalHeight);
+    for (int r = 0; r < 2; ++r) {
+        for (float x : t->heights[r]) f(x);
+        for (const V3& x : t->normals[r]) v3(x);
+        for (float x : t->headings[r]) f(x);
+    }
+    Hull* hull = t->getHull();
+    f(hull->boundingRadius);
+    for (int i = 0; i < hull->vertexCount(); ++i) v3(hull->getVertex(i)->vertex);
+    for (int i = 0; i < hull->segmentCount(); ++i) {
+        const HullSegment* s = hull->getSegment(i);
+        for (const V3& v : {s->start, s->dV, s->along, s->normal}) v3(v);
+        for (float x : {s->length, s->collisionLengthMin, s->collisionLengthMax, s->alongDirection, s->normalDirection})
+            f(x);
+        i32(s->prevJoint);
+        i32(s->nextJoint);
+    }
+    return h;
+}
+
+float firstShape(int i, int n) {
+    const float t = n > 1 ? static_cast<float>(i) / static_cast<float>(n - 1) : 0.0f;
+    return 400.0f + 300.0f * std::cos(kTwoPi * t);
+}
+
+}  // namespace
+
+TEST_F(TerrainTest, ConstructGivesWhatSettingEachPointInTurnGives) {
+    struct Case {
+        int points, width;
+        uint32_t digest;  // of the strip construct built while it measured after every point
+    };
+    for (const Case& c : {Case{300, 16, 0xfa1d840eu}, Case{1001, 9, 0x1096816fu}, Case{2, 40, 0x35372c5bu}}) {
+        SCOPED_TRACE(c.points);
+        Terrain* built = makeTerrain(c.points, c.width, V3(5, -3, 0));
+        // The reference: flat as a new strip starts, then the first shape
+        // one point at a time.
+        Terrain* reference = makeTerrain(c.points, c.width, V3(5, -3, 0));
+        for (int i = 0; i < c.points; ++i) reference->setHeights(i, 256.0f, 0.0f);
+        for (int i = 0; i < c.points; ++i) reference->setHeights(i, firstShape(i, c.points), Terrain::kKeep);
+        EXPECT_EQ(stripDigest(built), stripDigest(reference));
+        EXPECT_EQ(stripDigest(built), c.digest);
+    }
+}
+
+TEST_F(TerrainTest, SmoothingTheStripGivesWhatSmoothingEachPointInTurnGives) {
+    world.setEditing(true);
+    struct Case {
+        int points, width;
+        uint32_t digest;  // after Ctrl+S and S, as smoothing gave while it measured after every point
+    };
+    for (const Case& c : {Case{300, 16, 0x65098c3eu}, Case{1001, 9, 0xbccf9e5bu}}) {
+        SCOPED_TRACE(c.points);
+        Terrain* t = makeTerrain(c.points, c.width, V3(5, -3, 0));
+        Terrain* reference = makeTerrain(c.points, c.width, V3(5, -3, 0));
+        for (Terrain* x : {t, reference}) {
+            x->setHeights(c.points / 3, 2000.0f, -50.0f);
+            x->setHeights(c.points / 2, -100.0f, Terrain::kKeep);
+        }
+        ZubBase::sendEvent(EVENT_FOCUS_GAINED, nullptr, t);
+        world.releaseKeys();
+        world.pressKey(KEY_S, 2);
+        ZubBase::sendEvent(EVENT_KEY, nullptr, t);
+        // The whole strip, in ascending order: each point sees its left
+        // neighbour smoothed already.
+        for (int i = 1; i + 1 < c.points; ++i)
+            reference->setHeights(i, (reference->heights[0][i - 1] + reference->heights[0][i + 1]) * 0.5f,
+                                  (reference->heights[1][i - 1] + reference->heights[1][i + 1]) * 0.5f);
+        EXPECT_EQ(stripDigest(t), stripDigest(reference));
+        world.releaseKeys();
+        world.pressKey(KEY_S, 0);
+        ZubBase::sendEvent(EVENT_KEY, nullptr, t);
+        EXPECT_EQ(stripDigest(t), c.digest);
+    }
 }

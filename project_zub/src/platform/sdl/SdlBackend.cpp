@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/GLContext.h"
-#include "platform/KeyCodes.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "platform/sdl/SdlKeyMap.h"

@@ -5,10 +5,12 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 
 namespace platform {
 namespace {
+
+using namespace input_codes;
 
 struct ScancodeKey {
     SDL_Scancode scancode;

@@ -6,12 +6,15 @@
 
 #include <set>
 
+#include "LevelFile.h"
 #include "TestLevel.h"
+#include "object/Property.h"
 #include "objects/animals/BearAndBee.h"
 #include "objects/animals/Fishes.h"
 #include "objects/animals/Frog.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/Basket.h"
+#include "objects/areas/Area.h"
 #include "objects/pig/Pig.h"
 #include "world/BezierPath.h"
 #include "world/BezierVertex.h"
@@ -208,4 +211,51 @@ TEST(Frog, IgnoresAnAppleInABasketAndComesBackEmptyWhenItsAppleSpoilsMidAttack) 
     a->spoil(Apple::SPOIL_WORM);
     ASSERT_TRUE(z.stepUntil([&] { return frog->state != Frog::ATTACK && frog->state != Frog::PULLING; }, 100));
     EXPECT_EQ(std::tuple(frog->state, frog->pApple.get(), a->bEaten), std::tuple(Frog::WATCHING, nullptr, 0));
+}
+
+// FishB's attack area is an Area: a level file or a peer whose body names
+// anything else for it is refused (the read reports which property, and the
+// reference stays unset), and so does the editor.
+TEST(Fishes, FishBTakesOnlyAnAreaAsItsAttackArea) {
+    std::vector<uint8_t> named[2];
+    int32_t fishUid = 0, areaUid = 0;
+    {
+        leveltest::TestLevel builder;
+        const int32_t before = builder.role->objectMap.ascending().back();
+        auto* fish = builder.spawn<FishB>(V3(0, 200, 0), builder.objectList);
+        auto* area = builder.spawn<Area>(V3(0, 100, 0), nullptr);
+        auto* rock = builder.spawn<A99Object>(V3(300, 100, 0), builder.objectList);
+        fishUid = fish->objectUID;
+        areaUid = area->objectUID;
+        fish->pAttackArea.set(area);
+        named[0] = leveltest::levelFileOf(builder, before);
+        // Set past the property, as a careless tool or a peer might write it.
+        fish->pAttackArea.set(rock);
+        named[1] = leveltest::levelFileOf(builder, before);
+    }
+    {
+        leveltest::TestLevel level;
+        ASSERT_TRUE(leveltest::replayLevelFile(level, named[0]));
+        auto* fish = zub_cast<FishB>(level.role->findObjectOrNull(fishUid));
+        ASSERT_NE(fish, nullptr);
+        EXPECT_EQ(fish->pAttackArea.get(), level.role->findObjectOrNull(areaUid));
+    }
+    leveltest::TestLevel level;
+    WString error;
+    EXPECT_FALSE(leveltest::replayLevelFile(level, named[1], &error));
+    EXPECT_NE(error.find(u"pAttackArea"), WString::npos) << wideToNarrow(error);
+    auto* fish = zub_cast<FishB>(level.role->findObjectOrNull(fishUid));
+    ASSERT_NE(fish, nullptr);
+    EXPECT_EQ(fish->pAttackArea.get(), nullptr);
+    // The editor's property refuses it too, and takes an area.
+    auto* rock = level.spawn<A99Object>(V3(), level.objectList);
+    auto* area = level.spawn<Area>(V3(), nullptr);
+    PropertyContainer* c = fish->createPropertyContainer();
+    auto* p = zub_cast<PropertyReferenceBase>(c->findChild(u"pAttackArea"));
+    ASSERT_NE(p, nullptr);
+    EXPECT_FALSE(p->setObject(rock));
+    EXPECT_EQ(fish->pAttackArea.get(), nullptr);
+    EXPECT_TRUE(p->setObject(area));
+    EXPECT_EQ(fish->pAttackArea.get(), area);
+    deleteObject(c);
 }

@@ -301,7 +301,7 @@ TEST_F(Hints, AWoodSignsBoardSitsOnThePostTurnsWithItAndPointsAtTheEditorsPointe
     // Editor: with A held the board points at the pointer, whatever the post's turn.
     level.setEditing(true);
     level.game->mousePosition = V3(100, 300, 0);
-    level.input->keys[platform::KEY_A] = 0x80;
+    level.input->keys[input_codes::KEY_A] = 0x80;
     ZubEvent key;
     key.code = EVENT_KEY;
     EXPECT_TRUE(sign->onEvent(key));

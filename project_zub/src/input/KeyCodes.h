@@ -1,11 +1,13 @@
 #pragma once
-// The game's input codes. Keyboard keys keep the DirectInput scan codes
-// (1 Escape ... 237 Media Select), because saved control bindings store them;
-// the codes from 256 up number the controllers and the mouse. Together they
-// index the input layer's tables of INPUT_CODES entries and its key names.
+// The engine's input codes, as the game sees keys, controllers and the
+// mouse. Keyboard keys keep the DirectInput scan codes (1 Escape ... 237
+// Media Select), because saved control bindings store them; the codes from
+// 256 up number the controllers and the mouse. Together they index the input
+// layer's tables of INPUT_CODES entries and its key names. The platform
+// layer's back-ends map their own key and button numbers to these codes.
 #include <cstdint>
 
-namespace platform {
+namespace input_codes {
 
 // --- Keyboard (1 to 255) -----------------------------------------------------
 constexpr int KEY_NONE = 0;
@@ -215,4 +217,4 @@ constexpr int MOUSE_BUTTON(int b) { return MOUSE_BUTTON_BASE + b; }
 static_assert(JOY_BASE(JOY_COUNT) == MOUSE_DIRECTION_BASE);
 static_assert(MOUSE_BUTTON_BASE + MOUSE_BUTTON_COUNT == INPUT_CODES);
 
-}  // namespace platform
+}  // namespace input_codes
