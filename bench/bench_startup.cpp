@@ -32,7 +32,7 @@
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/GameMainMenu.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "platform/RenderDevice.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
@@ -114,7 +114,7 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
         Context* top = topScreen();
         const bool skip = dynamic_cast<ContextCompanyLogo*>(top) || dynamic_cast<ContextIntroStory*>(top);
         if (skip && s.loaded < 0.0) s.loaded = seconds(started);
-        backend->next.keys[platform::KEY_ESCAPE] = skip && backend->next.keys[platform::KEY_ESCAPE] == 0 ? 0x80 : 0;
+        backend->next.keys[input_codes::KEY_ESCAPE] = skip && backend->next.keys[input_codes::KEY_ESCAPE] == 0 ? 0x80 : 0;
         if (dynamic_cast<GameMainMenu*>(top) && s.menu < 0.0) {
             s.menu = seconds(started);
             s.processor = processorSeconds() - processorStart;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "input/ZubInput.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextKeyCapture, ContextMessageBox, u"ContextKeyCapture")
@@ -29,11 +29,11 @@ int32_t ContextKeyCapture::firstNewCode() {
     if (!in) return 0;
     for (int32_t code = 1; code < ZubInput::INPUT_CODES; ++code) {
         if (in->keys[code] < 128) continue;
-        if (code >= platform::MOUSE_UP && code <= platform::MOUSE_RIGHT) {
+        if (code >= input_codes::MOUSE_UP && code <= input_codes::MOUSE_RIGHT) {
             // A movement entry is down in every frame the mouse moves that
             // way: a fast enough frame counts, whether or not the one before
             // moved too.
-            const float moved = code <= platform::MOUSE_DOWN ? in->mouseDeltaY : in->mouseDeltaX;
+            const float moved = code <= input_codes::MOUSE_DOWN ? in->mouseDeltaY : in->mouseDeltaX;
             if (std::fabs(moved) >= kMouseMoveThreshold) return code;
             continue;
         }

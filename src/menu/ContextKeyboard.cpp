@@ -4,7 +4,7 @@
 #include "gui/MenuItem.h"
 #include "lang/StringIds.h"
 #include "menu/MenuItemKeyBinding.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FadingText.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextKeyboard, ContextPage, u"ContextKeyboard")
@@ -20,7 +20,7 @@ ContextKeyboard::ContextKeyboard() {
     inGameMenuItem->disabledHint = gui::text(SID_CONTROLSINGAMEMENUHINT);
     addChild(inGameMenuItem);
 
-    keyText = new FadingText(0.0f, 0.0f, 0.0f, MenuItemKeyBinding::keyName(platform::KEY_ESCAPE),
+    keyText = new FadingText(0.0f, 0.0f, 0.0f, MenuItemKeyBinding::keyName(input_codes::KEY_ESCAPE),
                              gui::font(u"fontMedium"), 0x80000000u);
     keyText->flags = 0x14;
     keyText->bShadow = 0;

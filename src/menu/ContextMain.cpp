@@ -13,7 +13,7 @@
 #include "lang/StringIds.h"
 #include "menu/MenuClassIds.h"
 #include "menu/PlayerGreeting.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
 #include "sys/HttpRequest.h"
@@ -87,7 +87,7 @@ void ContextMain::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
 
     const ZubInput* in = ZubInput::active();
-    if (in && in->wasKeyPressedWithModifiers(platform::KEY_X, kCtrlAlt)) ZUB_ERROR(u"Crash requested.");
+    if (in && in->wasKeyPressedWithModifiers(input_codes::KEY_X, kCtrlAlt)) ZUB_ERROR(u"Crash requested.");
 
     if (startItem && startItem->bClicked) {
         startItem->bClicked = 0;

@@ -5,7 +5,7 @@
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "menu/ContextKeyCapture.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 
@@ -34,7 +34,7 @@ void MenuItemKeyBinding::tick(double time, double dt) {
         if (ContextManager* stack = gui::screenStack(this))
             stack->pushContext(new ContextKeyCapture(&capturedCode, caption, gui::text(SID_CONTROLSHINT)));
     }
-    if (capturedCode != 0 && capturedCode != platform::KEY_ESCAPE) {
+    if (capturedCode != 0 && capturedCode != input_codes::KEY_ESCAPE) {
         // One code drives one action: whoever held it loses it.
         if (GameConfiguration* config = gui::environment().configuration) config->unbindInput(capturedCode);
         *binding = capturedCode;

@@ -10,7 +10,7 @@
 #include "engine/Zub.h"
 #include "gfx/Camera.h"
 #include "gfx/ZubGraphics.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "platform/RenderDevice.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"

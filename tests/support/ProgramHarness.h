@@ -12,7 +12,7 @@
 //   programtest::ProgramHarness h;
 //   h.start();
 //   ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 200));
-//   h.pressKey(platform::KEY_ESCAPE);
+//   h.pressKey(input_codes::KEY_ESCAPE);
 //
 // The program's frames keep their own pace (100 a second) and its clock is
 // the real one. The back-end is the null one (draws recorded, not drawn) or,

@@ -353,9 +353,12 @@ void NetRole::undoPacket(PacketJournal& j) {
         unregisterObject(o);
         if (o->parent) o->parent->removeChild(o);
     }
+    // Registered children (those made here were unregistered just above)
+    // come off their parents, so that deleting one object never deletes
+    // another that is deleted on its own or was there before.
     for (ZubBase* o : order)
         for (ZubBase* c : childrenOf(o))
-            if (c->isValidUID()) o->removeChild(c);
+            if (c->isValidUID() || made.count(c)) o->removeChild(c);
     // The objects that were there before go back where they hung, the last
     // move first.
     for (auto it = j.moves.rbegin(); it != j.moves.rend(); ++it) {
@@ -368,7 +371,17 @@ void NetRole::undoPacket(PacketJournal& j) {
         else p->addChild(c);
     }
     if (touched && !made.empty()) clearPointersTo(made);
-    for (ZubBase* o : order) deleteRegistered(o);  // loose now: no deep deletion
+    // Loose now: no deep deletion. An object may still own another one it
+    // made (an editor proxy) and delete it itself, so each goes through a
+    // reference that its deletion clears.
+    std::vector<std::unique_ptr<ZubBaseReference>> refs;
+    refs.reserve(order.size());
+    for (ZubBase* o : order) {
+        refs.push_back(std::make_unique<ZubBaseReference>());
+        refs.back()->set(o);
+    }
+    for (const auto& ref : refs)
+        if (ZubBase* o = ref->get()) deleteRegistered(o);
     nextObjectUID = j.nextObjectUID;
     if (!order.empty())
         Logger::get().log(u"%s(): %d objects of the packet taken back", "NetRole::processPacket",

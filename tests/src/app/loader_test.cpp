@@ -24,7 +24,7 @@
 #include "menu/ContextLanguageSelect.h"
 #include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "sys/FileData.h"
 #include "sys/FileManager.h"
 #include "sys/ResourceManager.h"
@@ -225,9 +225,9 @@ TEST_P(LoaderRun, LoadsEverythingThenShowsLogoStoryAndMainMenuInThatOrder) {
 
     // Then the logo, the story and the main menu, each ended by Escape.
     ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>() && h.top()->done == 0; }, 10));
-    h.pressKey(platform::KEY_ESCAPE);
+    h.pressKey(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
-    h.pressKey(platform::KEY_ESCAPE);
+    h.pressKey(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
     EXPECT_EQ(h.stackClasses(), (std::vector<std::string>{"Loader", "GameMainMenu"}));
 }

@@ -11,7 +11,7 @@
 #include "audio/SoundStream.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "gui/GuiEnvironment.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
@@ -142,9 +142,9 @@ void FlowHarness::frame(int n) {
         for (int code : keys) {
             if (code > 0 && code < platform::KEY_COUNT) s.keys[code] = 0x80;
             // A controller's button: that controller is plugged in.
-            const int pad = (code - platform::JOY_FIRST) / platform::JOY_STRIDE;
-            const int button = (code - platform::JOY_FIRST) % platform::JOY_STRIDE - platform::JOY_BUTTON0;
-            if (code >= platform::JOY_FIRST && pad < platform::JOY_COUNT && button >= 0) {
+            const int pad = (code - input_codes::JOY_FIRST) / input_codes::JOY_STRIDE;
+            const int button = (code - input_codes::JOY_FIRST) % input_codes::JOY_STRIDE - input_codes::JOY_BUTTON0;
+            if (code >= input_codes::JOY_FIRST && pad < input_codes::JOY_COUNT && button >= 0) {
                 s.joysticks[pad].present = true;
                 s.joysticks[pad].buttons |= 1u << button;
             }

@@ -31,7 +31,7 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "text/FontQuad.h"
@@ -138,7 +138,7 @@ TEST_F(FlowPixels, ThePauseMenuStandsOverTheFrozenLevelAndTheStatisticsSettleInT
     const std::vector<uint32_t> level = draw();
 
     // Paused: the panel in the middle, the level as it stood around it.
-    f.tap(platform::KEY_ESCAPE);
+    f.tap(input_codes::KEY_ESCAPE);
     f.moveMouse(V3(0.0f, 100.0f, 0.0f));
     f.frame(30);
     ASSERT_NE(zub_cast<OverlayMenu>(f.server().gameRoot()->contextOverlay), nullptr);
@@ -151,7 +151,7 @@ TEST_F(FlowPixels, ThePauseMenuStandsOverTheFrozenLevelAndTheStatisticsSettleInT
     for (float x = -150.0f; x <= 150.0f; x += 10.0f)
         for (float y = -150.0f; y <= 150.0f; y += 10.0f) changed += difference(at(paused, x, y), at(level, x, y)) > 24;
     EXPECT_GT(changed, 31 * 31 / 2);
-    f.tap(platform::KEY_ESCAPE);
+    f.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(f.frameUntil([&] { return f.server().gameRoot()->contextOverlay == nullptr; }, 10));
 
     // Won, and the rows settled: each award sits at its row's place.

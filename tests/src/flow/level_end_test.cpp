@@ -15,7 +15,7 @@
 #include "flow/LevelStatsEffect.h"
 #include "flow/MyRootObject.h"
 #include "fx/ParticleGroup.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "sys/ResourceManager.h"
 #include "text/FadingText.h"
 
@@ -115,7 +115,7 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
     EXPECT_EQ(r.frameRate, static_cast<int32_t>(gc.playFrameCount / r.time));
     EXPECT_GE(r.frameRate, 99);
     // Won: Escape opens no pause menu from now on.
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     EXPECT_EQ(root.contextOverlay, nullptr);
 
     // Six seconds on: seven rows, each with its place, count, pitch and
@@ -249,9 +249,9 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
 
     // Still no pause menu; the jump key closes, and a second later the
     // level manager has the outcome 5.
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     EXPECT_EQ(root.contextOverlay, nullptr);
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     EXPECT_EQ(gc.state, GameController::CLOSING);
     ASSERT_TRUE(h.frameUntil([&] { return h.manager->done != 0; }, 150));
     EXPECT_EQ(gc.state, GameController::DONE);

@@ -21,7 +21,7 @@
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 
@@ -116,7 +116,7 @@ TEST_F(HintPanel, ATriggerInALevelFileOpensItOverTheStandingLevelWithTheKeysName
     EXPECT_EQ(texts[2]->color, 0xFF0000FFu);
     EXPECT_EQ(texts[3]->color, OverlayHint::TEXT_COLOUR);
     EXPECT_EQ(texts.back()->text, u"Press Space to continue");
-    EXPECT_EQ(o.dismissCode1, platform::KEY_SPACE);
+    EXPECT_EQ(o.dismissCode1, input_codes::KEY_SPACE);
 
     // The level stands still: no play time, the pig where she stopped.
     const int32_t frames = gc.playFrameCount;
@@ -128,7 +128,7 @@ TEST_F(HintPanel, ATriggerInALevelFileOpensItOverTheStandingLevelWithTheKeysName
     EXPECT_EQ(gc.getHero()->position, at);
 
     // The fire key closes it; the level goes on and the hint stays shown.
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     ASSERT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 10));
     h.frame(3);
     EXPECT_GT(gc.playFrameCount, frames);
@@ -139,17 +139,17 @@ TEST_F(HintPanel, ATriggerInALevelFileOpensItOverTheStandingLevelWithTheKeysName
 TEST_F(HintPanel, ClosesAfterItsGuardTimeOnEscapeFireOrAPointerButNotOnAHeldKey) {
     // The hint is where the pig starts: it opens as soon as she may move,
     // while the level's title still shows. Space is held as it opens.
-    h.press(platform::KEY_SPACE);
+    h.press(input_codes::KEY_SPACE);
     GameController& gc = playWithHint(0.0f, u"HINTJUMP");
     ASSERT_NE(panel(), nullptr);
     EXPECT_LT(gc.state, GameController::PLAYING);
     h.frame(30);
     EXPECT_NE(panel(), nullptr);
-    h.release(platform::KEY_SPACE);
+    h.release(input_codes::KEY_SPACE);
     h.frame();
     ASSERT_NE(panel(), nullptr);
     // A fresh press of the fire key closes it.
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     ASSERT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6));
 
     // A press within the first tenth of a second is dropped by the network
@@ -158,10 +158,10 @@ TEST_F(HintPanel, ClosesAfterItsGuardTimeOnEscapeFireOrAPointerButNotOnAHeldKey)
     early->showHint(u"", u"x", nullptr, -1);
     root().setContextOverlay(early);
     h.frame();
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     h.frame(20);
     EXPECT_EQ(panel(), early);
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     ASSERT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6));
 
     // A pointer press closes it at the network step after the guard time.
@@ -176,7 +176,7 @@ TEST_F(HintPanel, ClosesAfterItsGuardTimeOnEscapeFireOrAPointerButNotOnAHeldKey)
             h.frame();
             h.lift(1);
         } else {
-            h.tap(platform::KEY_ESCAPE);
+            h.tap(input_codes::KEY_ESCAPE);
         }
         EXPECT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6)) << close;
     }
@@ -320,7 +320,7 @@ TEST_F(HintPanel, AHintDueInTheFrameAnotherOverlayOpenedWaitsForItToClose) {
 
     // Once the map has closed the hint shows.
     h.frame(15);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return panel() != nullptr; }, 20));
     EXPECT_TRUE(hint->wasShown());
 }

@@ -21,7 +21,7 @@
 #include "objects/cargo/Tools.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "records/ProfileData.h"
 #include "text/FadingText.h"
 
@@ -158,7 +158,7 @@ TEST_F(MiniMap, OpensOnNormalLevelsBelowTheLastOnlyAndFromTheShownMapButton) {
     EXPECT_EQ(h.input.getPointerOwner(0), gc);
     EXPECT_EQ(zub_cast<FadingText>(map()->lastChild)->text, u"Tap to continue");
     h.frame(15);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6));
 
     // The last level has none either.

@@ -13,7 +13,7 @@
 #include "gfx/Texture.h"
 #include "lang/Language.h"
 #include "objects/triggers/House.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/MultiLineText.h"
 
 using flowtest::FlowHarness;
@@ -115,7 +115,7 @@ TEST_F(Tutorial, WithTheControlsOnTheRightTheFirstTwoPicturesChangePlaces) {
 }
 
 TEST_F(Tutorial, EscapeOrTheJumpKeyClosesItOnAnyPage) {
-    for (int key : {platform::KEY_ESCAPE, platform::KEY_SPACE}) {
+    for (int key : {input_codes::KEY_ESCAPE, input_codes::KEY_SPACE}) {
         open();
         ASSERT_NE(panel(), nullptr);
         h.frame(3);

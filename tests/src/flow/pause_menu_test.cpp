@@ -10,7 +10,7 @@
 #include "flow/OverlayMenu.h"
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuButton.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -36,7 +36,7 @@ struct Paused {
     ContextMessageBox* question() const { return zub_cast<ContextMessageBox>(h.dialogs->getTop()); }
     // Opens the menu with Escape and lets its guard time pass.
     OverlayMenu* open() {
-        h.tap(platform::KEY_ESCAPE);
+        h.tap(input_codes::KEY_ESCAPE);
         h.frame(15);
         return menu();
     }
@@ -52,7 +52,7 @@ TEST(PauseMenu, EscapePauseAndThePauseButtonStopTheLevelUntilResume) {
     // Paused in the opening: its timers stand still too.
     h.frame(20);
     ASSERT_EQ(gc.state, GameController::OPENING);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     OverlayMenu* menu = p.menu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->pOptions, nullptr);
@@ -72,7 +72,7 @@ TEST(PauseMenu, EscapePauseAndThePauseButtonStopTheLevelUntilResume) {
 
     // Pause in play: neither the play time nor the frames count.
     h.frame(10);
-    h.tap(platform::KEY_PAUSE);
+    h.tap(input_codes::KEY_PAUSE);
     ASSERT_NE(p.menu(), nullptr);
     const double played = gc.currentResult.time;
     const int32_t frames = gc.playFrameCount;
@@ -80,7 +80,7 @@ TEST(PauseMenu, EscapePauseAndThePauseButtonStopTheLevelUntilResume) {
     EXPECT_EQ(gc.currentResult.time, played);
     EXPECT_EQ(gc.playFrameCount, frames);
     // The jump key closes it too (past the guard time).
-    h.tap(platform::KEY_SPACE);
+    h.tap(input_codes::KEY_SPACE);
     ASSERT_TRUE(h.frameUntil([&] { return p.root->contextOverlay == nullptr; }, 10));
     h.frame();
     EXPECT_GT(gc.playFrameCount, frames);
@@ -149,7 +149,7 @@ TEST(PauseMenu, RestartAndEndAskFirstAndHandTheirOutcomeToTheLevelManager) {
         ASSERT_NE(menu, nullptr);
         h.moveMouse(onScreen(menu->pQuit));
         ASSERT_TRUE(menu->pQuit->bHovered);
-        h.tap(platform::KEY_SPACE);
+        h.tap(input_codes::KEY_SPACE);
         EXPECT_EQ(p.question(), nullptr);
         EXPECT_EQ(h.manager->outcome(), OverlayMenu::OUTCOME_QUIT);
         EXPECT_NE(h.manager->done, 0);

@@ -11,7 +11,7 @@
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "objects/triggers/House.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "platform/RenderDevice.h"
 
 using flowtest::FlowHarness;
@@ -73,10 +73,10 @@ TEST_F(SkyOfLevel, ASeasonWithoutASkyDrawsNothing) {
 
 TEST_F(SkyOfLevel, RightShiftWithF9GivesOneBlackFrameAPress) {
     GameController& gc = play(0);
-    h.press(platform::KEY_RSHIFT);
+    h.press(input_codes::KEY_RSHIFT);
     h.frame();
     EXPECT_EQ(drawSky(gc).size(), 1u);
-    h.press(platform::KEY_F9);
+    h.press(input_codes::KEY_F9);
     h.frame();
     EXPECT_TRUE(drawSky(gc).empty());
     EXPECT_EQ(device->clears, 1);
@@ -85,10 +85,10 @@ TEST_F(SkyOfLevel, RightShiftWithF9GivesOneBlackFrameAPress) {
     h.frame();
     EXPECT_EQ(drawSky(gc).size(), 1u);
     EXPECT_EQ(device->clears, 0);
-    h.release(platform::KEY_F9);
-    h.release(platform::KEY_RSHIFT);
+    h.release(input_codes::KEY_F9);
+    h.release(input_codes::KEY_RSHIFT);
     h.frame();
-    h.press(platform::KEY_F9);
+    h.press(input_codes::KEY_F9);
     h.frame();
     EXPECT_EQ(drawSky(gc).size(), 1u);
     EXPECT_EQ(device->clears, 0);

@@ -9,7 +9,7 @@
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayStatistics.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 
@@ -113,7 +113,7 @@ TEST(StatisticsOverlay, ShowsTheResultAsItStandsAndClosesOnItsKeyAPressOrEscape)
     // Escape closes it too, and opens no pause menu in passing.
     h.tap(statsKey);
     h.frame(15);
-    h.tap(platform::KEY_ESCAPE);
+    h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return root.contextOverlay == nullptr; }, 10));
     h.frame(3);
     EXPECT_EQ(root.contextOverlay, nullptr);

@@ -22,7 +22,7 @@
 #include "gui/TextPanel.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Md5.h"
@@ -272,7 +272,7 @@ TEST(ValleyRecipe, ShowsAPartOrWhatUnlocksItAndRebuildsOnAChange) {
     EXPECT_EQ(all.size(), url.size());
 
     // OK closes it and the map is on top again.
-    h.menus.pressKey(platform::KEY_ESCAPE);
+    h.menus.pressKey(input_codes::KEY_ESCAPE);
     h.step();
     EXPECT_EQ(h.menus.top(), v);
 }
@@ -326,7 +326,7 @@ TEST(ValleyEnding, TellsItsStoryOnScheduleAndClosesOnAPress) {
 
     // The jump key closes it; a press in its first second closes it before
     // any text.
-    h.menus.pressKey(platform::KEY_SPACE);
+    h.menus.pressKey(input_codes::KEY_SPACE);
     EXPECT_NE(h.menus.top(), ending);
     auto* early = h.menus.push(new ContextEnding);
     h.step(50);

@@ -24,7 +24,7 @@
 #include "lang/StringIds.h"
 #include "net/NetRole.h"
 #include "objects/triggers/House.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "records/FormatHelpers.h"
 #include "audio/SoundStream.h"
 #include "sys/Paths.h"
@@ -62,7 +62,7 @@ void playToTheEnd(ValleyHarness& h) {
     walkHome(h);
     GameController* gc = levelOnTop(h);
     ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::STATISTICS; }, 1000)) << gc->state;
-    h.menus.pressKey(platform::KEY_SPACE);
+    h.menus.pressKey(input_codes::KEY_SPACE);
     ASSERT_TRUE(h.stepUntil([&] { return h.menus.top() == h.valley(); }, 300));
 }
 
@@ -80,8 +80,8 @@ public:
     void tickContents(double time, double dt) override {
         Overlay::tickContents(time, dt);
         const ZubInput* in = ZubInput::active();
-        if (in && in->wasKeyPressed(platform::KEY_R)) THEROLE->outcome = ContextValley::OUTCOME_RESTART;
-        if (in && in->wasKeyPressed(platform::KEY_E)) THEROLE->outcome = ContextValley::OUTCOME_QUIT;
+        if (in && in->wasKeyPressed(input_codes::KEY_R)) THEROLE->outcome = ContextValley::OUTCOME_RESTART;
+        if (in && in->wasKeyPressed(input_codes::KEY_E)) THEROLE->outcome = ContextValley::OUTCOME_QUIT;
     }
 };
 
@@ -260,10 +260,10 @@ TEST(Valley, PlayStartsTheCurrentLevelAndATapSelectsAnotherFirst) {
     const V3 zero = v->camera->worldToScreen(v->icon(0)->position);
     h.menus.moveMouse(zero.x, zero.y);
     h.step();
-    h.menus.pressKey(platform::KEY_RETURN);
+    h.menus.pressKey(input_codes::KEY_RETURN);
     h.step(2);
     EXPECT_EQ(h.profile().currentLevel, 1);
-    h.menus.pressKey(platform::KEY_RETURN);
+    h.menus.pressKey(input_codes::KEY_RETURN);
     h.step(3);
     EXPECT_EQ(h.profile().currentLevel, 0);
     EXPECT_EQ(v->state, ContextValley::MAP);
@@ -336,10 +336,10 @@ TEST(Valley, ARestartPlaysTheLevelAgainAtOnceWithoutSaving) {
     ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
     h.step(50);
 
-    h.menus.pressKey(platform::KEY_ESCAPE);
+    h.menus.pressKey(input_codes::KEY_ESCAPE);
     h.step(20);
     const double run = gc->currentResult.time;
-    h.menus.pressKey(platform::KEY_R);
+    h.menus.pressKey(input_codes::KEY_R);
     // The level manager finishes; the map books the try and loads the level
     // again in the same frame it comes back.
     ASSERT_TRUE(h.stepUntil([&] { return h.profile().levels[0].attempts == 1; }, 10));
@@ -368,9 +368,9 @@ TEST(Valley, EndingALevelFromThePauseMenuBooksItWithoutCompletingIt) {
     ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
     GameController* gc = levelOnTop(h);
     ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
-    h.menus.pressKey(platform::KEY_ESCAPE);
+    h.menus.pressKey(input_codes::KEY_ESCAPE);
     h.step(20);
-    h.menus.pressKey(platform::KEY_E);
+    h.menus.pressKey(input_codes::KEY_E);
     ASSERT_TRUE(h.stepUntil([&] { return h.menus.top() == v; }, 10));
     backOnTheMap(h);
     const LevelResult& r0 = h.profile().levels[0];
@@ -422,7 +422,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         EXPECT_EQ(topAs<ContextMessageBox>(h)->title, gameLanguage().getText(SID_HINTVALLEYPERCENTAGESTITLE));
         EXPECT_EQ(h.profile().currentLevel, 2);
         // The box closes on a press; the map runs on below it.
-        h.menus.pressKey(platform::KEY_SPACE);
+        h.menus.pressKey(input_codes::KEY_SPACE);
         h.step(2);
         EXPECT_EQ(h.menus.top(), v);
     }
@@ -451,7 +451,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextEnding>(h) != nullptr; }, 600));
         EXPECT_EQ(h.profile().currentLevel, 31);
         EXPECT_EQ(h.profile().levels[31].unlocked, 1);
-        h.menus.pressKey(platform::KEY_SPACE);  // the jump key closes the ending
+        h.menus.pressKey(input_codes::KEY_SPACE);  // the jump key closes the ending
         h.step(2);
         EXPECT_EQ(h.menus.top(), v);
 
@@ -469,7 +469,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         ASSERT_EQ(h.profile().total.score, 1000);
         ASSERT_NE(topAs<ContextMessageBox>(h), nullptr);
         EXPECT_EQ(topAs<ContextMessageBox>(h)->title, gameLanguage().getText(SID_HINTALLCOMPLETETITLE));
-        h.menus.pressKey(platform::KEY_SPACE);
+        h.menus.pressKey(input_codes::KEY_SPACE);
         h.step();
 
         // Each later completion celebrates again while the totals stay perfect,
@@ -479,7 +479,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
         EXPECT_NE(topAs<ContextMessageBox>(h), nullptr);
-        h.menus.pressKey(platform::KEY_SPACE);
+        h.menus.pressKey(input_codes::KEY_SPACE);
         h.step();
         h.profile().levels[5].secrets = 4;
         h.menus.click(v->pButtonPlay);

@@ -7,7 +7,7 @@
 #include "gui/MenuItemChoice.h"
 #include "menu/ContextHighscores.h"
 #include "options_support.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FadingText.h"
 
 using optionstest::OptionsRig;
@@ -64,7 +64,7 @@ TEST(Highscores, ThePageShowsEachSeasonsEntriesAsTheRecordsHoldThemInBothLanguag
     EXPECT_EQ(optionstest::firstItemOf<MenuItemChoice>(german)->choiceText(), u"Fr\u00fchling");
 
     // Escape closes it; OK closes the one below, which kept its season.
-    r.h.pressKey(platform::KEY_ESCAPE);
+    r.h.pressKey(input_codes::KEY_ESCAPE);
     r.h.step();
     EXPECT_EQ(r.h.top(), page);
     EXPECT_EQ(page->season, 3);

@@ -38,7 +38,7 @@
 #include "menu/ContextEnterName.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/GameMainMenu.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "project_zub/gfx/gfx_test_support.h"
 #include "records/ProfileManager.h"
 #include "sys/OpenUrl.h"
@@ -48,7 +48,7 @@ namespace {
 
 using programtest::ProgramHarness;
 namespace fs = std::filesystem;
-using namespace platform;
+using namespace input_codes;
 
 size_t count(const std::string& text, const std::string& what) {
     size_t n = 0;

@@ -24,7 +24,7 @@
 #include "menu/MenuItemKeyBinding.h"
 #include "objects/pig/Pig.h"
 #include "options_support.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "text/FadingText.h"
 #include "world/Terrain.h"
 
@@ -55,9 +55,9 @@ void bind(OptionsRig& r, MenuItemKeyBinding* item, int code) {
     if (code < platform::KEY_COUNT) {
         r.h.pressKey(code);
     } else {
-        r.h.padButton(0, code - platform::JOY_FIRST - platform::JOY_BUTTON0, true);
+        r.h.padButton(0, code - input_codes::JOY_FIRST - input_codes::JOY_BUTTON0, true);
         r.h.step();
-        r.h.padButton(0, code - platform::JOY_FIRST - platform::JOY_BUTTON0, false);
+        r.h.padButton(0, code - input_codes::JOY_FIRST - input_codes::JOY_BUTTON0, false);
         r.h.step();
     }
     r.h.step();
@@ -101,15 +101,15 @@ TEST(OptionsControls, AKeyBoundThroughTheMenusIsSavedNamedAndMovesThePig) {
         EXPECT_EQ(box->title, r.h.language.getText(SID_CONTROLSLEFT));
         EXPECT_EQ(box->text, r.h.language.getText(SID_CONTROLSHINT));
         EXPECT_EQ(box->bShowPointer, 0);
-        EXPECT_EQ(cfg.controls[GC::CONTROL_LEFT].key, platform::KEY_LEFT);  // nothing yet
+        EXPECT_EQ(cfg.controls[GC::CONTROL_LEFT].key, input_codes::KEY_LEFT);  // nothing yet
 
         // Space, which jump holds: left takes it, jump keeps only its pad button.
-        r.h.pressKey(platform::KEY_SPACE);
+        r.h.pressKey(input_codes::KEY_SPACE);
         r.h.step();
         EXPECT_EQ(r.h.top(), page);
-        EXPECT_EQ(cfg.controls[GC::CONTROL_LEFT].key, platform::KEY_SPACE);
+        EXPECT_EQ(cfg.controls[GC::CONTROL_LEFT].key, input_codes::KEY_SPACE);
         EXPECT_EQ(cfg.controls[GC::CONTROL_JUMP].key, 0);
-        EXPECT_EQ(cfg.controls[GC::CONTROL_JUMP].alternative, platform::JOY_FIRST + platform::JOY_BUTTON0);
+        EXPECT_EQ(cfg.controls[GC::CONTROL_JUMP].alternative, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0);
         EXPECT_EQ(MenuItemKeyBinding::keyName(*left->binding), r.h.language.getText(SID_DIK_SPACE));
         EXPECT_EQ(MenuItemKeyBinding::keyName(*page->itemOf(GC::CONTROL_JUMP)->binding), u"");
         // In German the same code carries the German name.
@@ -119,13 +119,13 @@ TEST(OptionsControls, AKeyBoundThroughTheMenusIsSavedNamedAndMovesThePig) {
         r.h.language.setLanguage(Language::ENGLISH);
 
         // Back to the options menu; the user data is saved and read back.
-        r.h.pressKey(platform::KEY_ESCAPE);
-        r.h.pressKey(platform::KEY_ESCAPE);
+        r.h.pressKey(input_codes::KEY_ESCAPE);
+        r.h.pressKey(input_codes::KEY_ESCAPE);
         r.h.step();
         EXPECT_NE(r.h.topAs<ContextOptions>(), nullptr);
         ASSERT_TRUE(cfg.save());
         GameConfiguration reloaded;
-        EXPECT_EQ(reloaded.controls[GC::CONTROL_LEFT].key, platform::KEY_SPACE);
+        EXPECT_EQ(reloaded.controls[GC::CONTROL_LEFT].key, input_codes::KEY_SPACE);
         EXPECT_EQ(reloaded.controls[GC::CONTROL_JUMP].key, 0);
         saved = readFile(r.savedFile());
     }
@@ -139,7 +139,7 @@ TEST(OptionsControls, AKeyBoundThroughTheMenusIsSavedNamedAndMovesThePig) {
         out.write(reinterpret_cast<const char*>(saved.data()), static_cast<std::streamsize>(saved.size()));
     }
     ASSERT_TRUE(f.services.config->load());
-    ASSERT_EQ(f.services.config->controls[GC::CONTROL_LEFT].key, platform::KEY_SPACE);
+    ASSERT_EQ(f.services.config->controls[GC::CONTROL_LEFT].key, input_codes::KEY_SPACE);
     GameController& gc = f.play(f.writeLevel([](LevelDraft& d) {
         d.controller().playingArea.bottom = -1000.0f;
         for (Terrain* t : childrenOf<Terrain>(d.controller().objectList))
@@ -152,11 +152,11 @@ TEST(OptionsControls, AKeyBoundThroughTheMenusIsSavedNamedAndMovesThePig) {
     // lies below the playing area), so she stands still unless steered.
     const HeroRun idle = heroRun(f, 0, 40);
     EXPECT_NEAR(idle.dx, 0.0f, 1.0f);
-    EXPECT_NEAR(heroRun(f, platform::KEY_LEFT, 40).dx, 0.0f, 1.0f);
-    const HeroRun space = heroRun(f, platform::KEY_SPACE, 40);
+    EXPECT_NEAR(heroRun(f, input_codes::KEY_LEFT, 40).dx, 0.0f, 1.0f);
+    const HeroRun space = heroRun(f, input_codes::KEY_SPACE, 40);
     EXPECT_LT(space.dx, -20.0f);
     EXPECT_LT(space.rise, 1.0f);  // no longer a jump
-    EXPECT_GT(heroRun(f, platform::KEY_RIGHT, 40).dx, 20.0f);
+    EXPECT_GT(heroRun(f, input_codes::KEY_RIGHT, 40).dx, 20.0f);
 }
 
 TEST(OptionsControls, TheCaptureBoxCancelsTakesTheLowestOrALaterCodeAndIgnoresANudge) {
@@ -169,34 +169,34 @@ TEST(OptionsControls, TheCaptureBoxCancelsTakesTheLowestOrALaterCodeAndIgnoresAN
 
     // Escape closes the box and keeps the binding.
     r.h.click(map);
-    r.h.pressKey(platform::KEY_ESCAPE);
+    r.h.pressKey(input_codes::KEY_ESCAPE);
     r.h.step();
     EXPECT_EQ(r.h.top(), page);
-    EXPECT_EQ(mapKey, platform::KEY_M);
-    EXPECT_EQ(map->capturedCode, platform::KEY_ESCAPE);
+    EXPECT_EQ(mapKey, input_codes::KEY_M);
+    EXPECT_EQ(map->capturedCode, input_codes::KEY_ESCAPE);
 
     // Two keys in one frame: the lower code.
     r.h.click(map);
-    r.h.keyDown(platform::KEY_S);
-    r.h.keyDown(platform::KEY_A);
+    r.h.keyDown(input_codes::KEY_S);
+    r.h.keyDown(input_codes::KEY_A);
     r.h.step();
-    r.h.keyUp(platform::KEY_S);
-    r.h.keyUp(platform::KEY_A);
+    r.h.keyUp(input_codes::KEY_S);
+    r.h.keyUp(input_codes::KEY_A);
     r.h.step(2);
-    EXPECT_EQ(mapKey, platform::KEY_A);
+    EXPECT_EQ(mapKey, input_codes::KEY_A);
 
     // A second key in the very next frame replaces the first.
     r.h.click(map);
-    r.h.keyDown(platform::KEY_D);
+    r.h.keyDown(input_codes::KEY_D);
     r.h.step();
-    r.h.keyDown(platform::KEY_F);
+    r.h.keyDown(input_codes::KEY_F);
     r.h.step();
     ASSERT_NE(r.h.topAs<ContextKeyCapture>(), nullptr);
-    r.h.keyUp(platform::KEY_D);
-    r.h.keyUp(platform::KEY_F);
+    r.h.keyUp(input_codes::KEY_D);
+    r.h.keyUp(input_codes::KEY_F);
     r.h.step(2);
     EXPECT_EQ(r.h.top(), page);
-    EXPECT_EQ(mapKey, platform::KEY_F);
+    EXPECT_EQ(mapKey, input_codes::KEY_F);
 
     // A nudge of the mouse binds nothing; a deliberate move binds its direction.
     r.h.click(map);
@@ -207,7 +207,7 @@ TEST(OptionsControls, TheCaptureBoxCancelsTakesTheLowestOrALaterCodeAndIgnoresAN
     r.h.moveMouse(at.x - 40.0f, at.y);
     r.h.step(3);
     EXPECT_EQ(r.h.top(), page);
-    EXPECT_EQ(mapKey, platform::MOUSE_LEFT);
+    EXPECT_EQ(mapKey, input_codes::MOUSE_LEFT);
     // A mouse button binds (and closes the box, as any press does).
     r.h.click(map);
     r.h.mouseButton(true);
@@ -215,29 +215,29 @@ TEST(OptionsControls, TheCaptureBoxCancelsTakesTheLowestOrALaterCodeAndIgnoresAN
     r.h.mouseButton(false);
     r.h.step(2);
     EXPECT_EQ(r.h.top(), page);
-    EXPECT_EQ(mapKey, platform::MOUSE_BUTTON(0));
+    EXPECT_EQ(mapKey, input_codes::MOUSE_BUTTON(0));
 
     // With the keys: up and down again to the map's item, Enter opens the
     // box, and Enter tapped in the box binds it - the tap does not reach
     // the page below as a press that would open the box again.
-    r.h.pressKey(platform::KEY_UP);
+    r.h.pressKey(input_codes::KEY_UP);
     r.h.step();
-    r.h.pressKey(platform::KEY_DOWN);
+    r.h.pressKey(input_codes::KEY_DOWN);
     r.h.step();
     EXPECT_EQ(ContextMenu::navigationMode, ContextMenu::NAVIGATION_KEYS);
     EXPECT_EQ(r.h.mouse(), map->cursorAnchor(0));
-    r.h.pressKey(platform::KEY_RETURN);
+    r.h.pressKey(input_codes::KEY_RETURN);
     r.h.step();
     ASSERT_NE(r.h.topAs<ContextKeyCapture>(), nullptr);
-    r.h.pressKey(platform::KEY_RETURN);
+    r.h.pressKey(input_codes::KEY_RETURN);
     r.h.step(3);
     EXPECT_EQ(r.h.top(), page);
-    EXPECT_EQ(mapKey, platform::KEY_RETURN);
+    EXPECT_EQ(mapKey, input_codes::KEY_RETURN);
     EXPECT_EQ(cfg.controls[GC::CONTROL_STATS].key, 0);  // taken from the statistics
 
     // Binding the code the slot holds changes nothing.
     const std::vector<uint8_t> before = cfg.serialize();
-    bind(r, map, platform::KEY_RETURN);
+    bind(r, map, input_codes::KEY_RETURN);
     EXPECT_EQ(cfg.serialize(), before);
 }
 
@@ -249,26 +249,26 @@ TEST(OptionsControls, ACodeMovesFromWhereverItWasInBothColumnsAndDownOnlyLosesOn
     EXPECT_EQ(first->itemOf(GC::CONTROL_DOWN), nullptr);
 
     // The statistics' pad button, bound as the first code of use/carry.
-    const int padButton1 = platform::JOY_FIRST + platform::JOY_BUTTON0 + 1;
+    const int padButton1 = input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 1;
     bind(r, first->itemOf(GC::CONTROL_USE), padButton1);
     EXPECT_EQ(cfg.controls[GC::CONTROL_USE].key, padButton1);
     EXPECT_EQ(cfg.controls[GC::CONTROL_STATS].alternative, 0);
     // Cursor down goes to left: down keeps only its pad code.
-    bind(r, first->itemOf(GC::CONTROL_LEFT), platform::KEY_DOWN);
-    EXPECT_EQ(cfg.controls[GC::CONTROL_LEFT].key, platform::KEY_DOWN);
+    bind(r, first->itemOf(GC::CONTROL_LEFT), input_codes::KEY_DOWN);
+    EXPECT_EQ(cfg.controls[GC::CONTROL_LEFT].key, input_codes::KEY_DOWN);
     EXPECT_EQ(cfg.controls[GC::CONTROL_DOWN].key, 0);
-    EXPECT_EQ(cfg.controls[GC::CONTROL_DOWN].alternative, platform::JOY_FIRST + platform::JOY_DOWN);
+    EXPECT_EQ(cfg.controls[GC::CONTROL_DOWN].alternative, input_codes::JOY_FIRST + input_codes::JOY_DOWN);
 
     // The second column: the jump's pad button goes to the map, and the
     // first column's use/carry code comes back to the statistics.
-    r.h.pressKey(platform::KEY_ESCAPE);
+    r.h.pressKey(input_codes::KEY_ESCAPE);
     r.h.step();
     auto* controls = r.h.topAs<ContextControls>();
     ASSERT_NE(controls, nullptr);
     auto* second = r.open<ContextControlBindings>(controls->alternativeControlsItem);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->itemOf(GC::CONTROL_MAP)->binding, &cfg.controls[GC::CONTROL_MAP].alternative);
-    const int padButton0 = platform::JOY_FIRST + platform::JOY_BUTTON0;
+    const int padButton0 = input_codes::JOY_FIRST + input_codes::JOY_BUTTON0;
     bind(r, second->itemOf(GC::CONTROL_MAP), padButton0);
     EXPECT_EQ(cfg.controls[GC::CONTROL_MAP].alternative, padButton0);
     EXPECT_EQ(cfg.controls[GC::CONTROL_JUMP].alternative, 0);
@@ -300,12 +300,12 @@ TEST(OptionsControls, TheKeyboardPageOffersOnlyBackAndTheTouchPageMovesTheArrows
     r.h.click(keyboard->inGameMenuItem);
     r.h.step();
     EXPECT_EQ(r.h.top(), keyboard);
-    for (int key : {platform::KEY_DOWN, platform::KEY_UP, platform::KEY_RIGHT, platform::KEY_UP}) {
+    for (int key : {input_codes::KEY_DOWN, input_codes::KEY_UP, input_codes::KEY_RIGHT, input_codes::KEY_UP}) {
         r.h.pressKey(key);
         r.h.step();
         EXPECT_EQ(r.h.mouse(), keyboard->backButton->cursorAnchor(0)) << key;
     }
-    r.h.pressKey(platform::KEY_RETURN);
+    r.h.pressKey(input_codes::KEY_RETURN);
     r.h.step(3);
     EXPECT_EQ(r.h.top(), controls);
 

@@ -16,7 +16,7 @@
 #include "menu/ContextSound.h"
 #include "menu/ContextTouchscreen.h"
 #include "options_support.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "sys/Logger.h"
 
 using optionstest::OptionsRig;
@@ -44,7 +44,7 @@ struct GraphicsRig : OptionsRig {
     }
     ContextAdvancedOptions* openAdvanced() { return open<ContextAdvancedOptions>(graphics->advancedItem); }
     void close() {
-        h.pressKey(platform::KEY_ESCAPE);
+        h.pressKey(input_codes::KEY_ESCAPE);
         h.step();
     }
 };
@@ -232,7 +232,7 @@ TEST(OptionsEngine, SoundIsHeardAtOnceAndTheQualityTakesEffectFromTheNextStart) 
 
         // Escape closes the page as Back does, and pushes once more.
         audio.frequency = 22050;
-        r.h.pressKey(platform::KEY_ESCAPE);
+        r.h.pressKey(input_codes::KEY_ESCAPE);
         r.h.step();
         EXPECT_EQ(r.h.top(), options);
         EXPECT_EQ(audio.frequency, 44100);

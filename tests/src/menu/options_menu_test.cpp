@@ -19,7 +19,7 @@
 #include "menu/ContextOptions.h"
 #include "menu/ContextSound.h"
 #include "options_support.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "records/ProfileManager.h"
 #include "sys/FileManager.h"
 #include "sys/HttpRequest.h"
@@ -40,7 +40,7 @@ TEST(OptionsMenu, EachButtonOpensItsPageAndTheLanguageButtonRestarts) {
         using Page = std::remove_pointer_t<decltype(kind)>;
         Page* page = r.open<Page>(button);
         EXPECT_NE(page, nullptr);
-        r.h.pressKey(platform::KEY_ESCAPE);  // back to the menu, which the stack deletes the page from
+        r.h.pressKey(input_codes::KEY_ESCAPE);  // back to the menu, which the stack deletes the page from
         r.h.step();
         EXPECT_EQ(r.h.top(), options);
         EXPECT_EQ(r.h.depth(), 1);
@@ -58,8 +58,8 @@ TEST(OptionsMenu, EachButtonOpensItsPageAndTheLanguageButtonRestarts) {
     ASSERT_EQ(r.h.depth(), 3);
     EXPECT_NE(dynamic_cast<ContextGameplay*>(options->nextSibling), nullptr);
     EXPECT_NE(r.h.topAs<ContextSound>(), nullptr);
-    r.h.pressKey(platform::KEY_ESCAPE);
-    r.h.pressKey(platform::KEY_ESCAPE);
+    r.h.pressKey(input_codes::KEY_ESCAPE);
+    r.h.pressKey(input_codes::KEY_ESCAPE);
     r.h.step();
     ASSERT_EQ(r.h.top(), options);
 
@@ -99,7 +99,7 @@ TEST(OptionsMenu, GameplayTogglesWriteTheConfigurationAndShowItWhenOpenedAgain) 
     }
     EXPECT_EQ(r.h.configurationPushes, 0);  // stored only
 
-    r.h.pressKey(platform::KEY_ESCAPE);
+    r.h.pressKey(input_codes::KEY_ESCAPE);
     r.h.step();
     page = r.open<ContextGameplay>(options->gameplayItem);
     ASSERT_NE(page, nullptr);
@@ -148,11 +148,11 @@ TEST(OptionsMenu, HelpLinksOpenTheGeneratedManualBesideTheProgramAndTheOnlineHel
     r.h.step();
     const CursorTarget* expected[] = {help->documentationItem, help->onlineHelpItem, help->backButton};
     for (const CursorTarget* item : expected) {
-        r.h.pressKey(platform::KEY_DOWN);
+        r.h.pressKey(input_codes::KEY_DOWN);
         r.h.step();
         EXPECT_EQ(r.h.mouse(), const_cast<CursorTarget*>(item)->cursorAnchor(0));
     }
-    r.h.pressKey(platform::KEY_RETURN);
+    r.h.pressKey(input_codes::KEY_RETURN);
     r.h.step(3);
     EXPECT_EQ(r.h.top(), options);
 
