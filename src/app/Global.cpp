@@ -17,6 +17,7 @@
 #include "gui/ScreenOverlays.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextIntroStory.h"
+#include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
 #include "net/NetAddress.h"
 #include "object/RuntimeClass.h"
@@ -52,6 +53,13 @@ public:
         iris->targetClosure = target;
     }
     bool editLevels() const override { return global.hasSwitch("-edit"); }
+    bool openOptionsMenu() override {
+        if (!global.contextManager) return false;
+        auto* options = new ContextOptions;
+        options->done = 0;
+        global.contextManager->pushContext(options);
+        return true;
+    }
 
 private:
     Global& global;

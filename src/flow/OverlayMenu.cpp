@@ -40,6 +40,7 @@ OverlayMenu::OverlayMenu() {
     pRestart->question = language.getText(SID_CONFIRM);
     pQuit = addButton(language.getText(SID_QUITGAME), language.getText(SID_QUITGAMEHINT), V3(0.0f, -25.0f, 0.0f));
     pQuit->question = language.getText(SID_CONFIRM);
+    pOptions = addButton(language.getText(SID_OPTIONSDOTS), u"", V3(0.0f, -100.0f, 0.0f));
 }
 
 OverlayMenu::~OverlayMenu() = default;

@@ -34,5 +34,5 @@ public:
     MenuButton* pResume = nullptr;
     MenuButton* pRestart = nullptr;
     MenuButton* pQuit = nullptr;
-    MenuButton* pOptions = nullptr;  // none until the program has an options menu
+    MenuButton* pOptions = nullptr;
 };

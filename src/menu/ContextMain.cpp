@@ -9,11 +9,13 @@
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
+#include "menu/ContextHighscores.h"
+#include "menu/ContextOptions.h"
 #include "menu/MenuClassIds.h"
 #include "menu/PlayerGreeting.h"
-#include "input/KeyCodes.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
 #include "sys/HttpRequest.h"
@@ -50,6 +52,12 @@ ContextMain::ContextMain() {
     addItem(new PlayerGreeting);
 
     const float s = static_cast<float>(itemSpacing);
+    startItem = new MenuButton(0.0f, -s, 0.0f, gui::text(SID_STARTGAME), u"");
+    addItem(startItem);
+    highScoresItem = new MenuButton(0.0f, -2.0f * s, 0.0f, gui::text(SID_HIGHSCORES), u"");
+    addItem(highScoresItem);
+    optionsItem = new MenuButton(0.0f, -3.0f * s, 0.0f, gui::text(SID_OPTIONSDOTS), u"");
+    addItem(optionsItem);
     creditsItem = new MenuButton(0.0f, -4.0f * s, 0.0f, gui::text(SID_CREDITS), u"");
     addItem(creditsItem);
 
@@ -89,12 +97,23 @@ void ContextMain::tickContents(double time, double dt) {
     const ZubInput* in = ZubInput::active();
     if (in && in->wasKeyPressedWithModifiers(input_codes::KEY_X, kCtrlAlt)) ZUB_ERROR(u"Crash requested.");
 
-    if (startItem && startItem->bClicked) {
+    // Clicks of one frame are handled in this order: start, options, high
+    // scores, credits.
+    if (startItem->bClicked) {
         startItem->bClicked = 0;
         startGame();
     }
-    if (creditsItem && creditsItem->bClicked) {
+    ContextManager* stack = gui::screenStack(this);
+    if (optionsItem->bClicked) {
+        optionsItem->bClicked = 0;
+        if (stack) stack->pushContext(new ContextOptions);
+    }
+    if (highScoresItem->bClicked) {
+        highScoresItem->bClicked = 0;
+        if (stack) stack->pushContext(new ContextHighscores);
+    }
+    if (creditsItem->bClicked) {
         creditsItem->bClicked = 0;
-        if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextCredits);
+        if (stack) stack->pushContext(new ContextCredits);
     }
 }

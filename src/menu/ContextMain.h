@@ -2,13 +2,13 @@
 // The main menu: the bottom screen of the stack for the whole run, over the
 // sharp title picture. It shows the game's logo, greets the current player
 // (the greeting leads to the players page, and to the name entry while the
-// current player has no name), and offers the credits, a link to the
+// current player has no name), and offers its four buttons, a link to the
 // maker's home page (lower right; the address is opened once the program
 // has shut down) and Quit (lower left; it closes the menu, which empties the
 // stack and so ends the program). Escape asks first (CONFIRM, YES / NO).
 //
-// Start game, High scores and Options join the menu with the screens they
-// open; their fields stay null until then.
+// Below the greeting stand Start game (the game's menu opens the valley
+// map), High scores, Options and Credits.
 //
 // Whenever the menu becomes the top screen (the first showing, and each
 // return from a page or a game) it saves the user data and lets the title

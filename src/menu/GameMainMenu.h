@@ -1,7 +1,8 @@
 #pragma once
 // The game's main menu: the main menu whose start of play opens the valley
-// map, the screen from which levels are chosen. Its Play button is added
-// with the valley map; until then it is the main menu as it stands.
+// map, the screen from which levels are chosen. Each choice of play makes a
+// new valley map; the menu stays below it and is the top screen again when
+// the map closes.
 #include "menu/ContextMain.h"
 
 class GameMainMenu : public ContextMain {
@@ -9,4 +10,6 @@ class GameMainMenu : public ContextMain {
 public:
     GameMainMenu();
     ~GameMainMenu() override;
+
+    void startGame() override;
 };

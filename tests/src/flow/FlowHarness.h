@@ -42,6 +42,11 @@ public:
     }
     void setTransition(float level, float target) override { transitions.push_back({level, target}); }
     bool editLevels() const override { return bEditLevels; }
+    bool openOptionsMenu() override {
+        ++optionsOpened;
+        return true;
+    }
+    int optionsOpened = 0;
 
     std::unique_ptr<GameConfiguration> config;
     std::unique_ptr<ProfileManager> profileManager;

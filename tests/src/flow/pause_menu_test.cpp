@@ -55,13 +55,21 @@ TEST(PauseMenu, EscapePauseAndThePauseButtonStopTheLevelUntilResume) {
     h.tap(input_codes::KEY_ESCAPE);
     OverlayMenu* menu = p.menu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->pOptions, nullptr);
+    ASSERT_NE(menu->pOptions, nullptr);
+    EXPECT_EQ(menu->pOptions->caption, u"Options...");
+    EXPECT_FLOAT_EQ(menu->pOptions->position.y, -100.0f);
     EXPECT_EQ(menu->pResume->caption, u"Resume game");
     EXPECT_EQ(menu->pQuit->question, u"Are you sure?");
     const double left = gc.stateLeft;
     h.frame(300);
     EXPECT_EQ(gc.state, GameController::OPENING);
     EXPECT_EQ(gc.stateLeft, left);
+    EXPECT_EQ(p.menu(), menu);
+
+    // Options asks the program for its options menu and leaves the pause
+    // menu open beneath it.
+    h.click(onScreen(menu->pOptions));
+    EXPECT_EQ(h.services.optionsOpened, 1);
     EXPECT_EQ(p.menu(), menu);
 
     // Resume closes it at a network step; the level goes on from there.

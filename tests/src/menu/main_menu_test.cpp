@@ -25,6 +25,7 @@
 #include "ProgramHarness.h"
 #include "app/Global.h"
 #include "engine/Zub.h"
+#include "flow/ContextValley.h"
 #include "gfx/ImageCodec.h"
 #include "gui/ContextCredits.h"
 #include "gui/ContextMessageBox.h"
@@ -33,12 +34,14 @@
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
+#include "input/KeyCodes.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"
+#include "menu/ContextHighscores.h"
 #include "menu/ContextIntroStory.h"
+#include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
-#include "input/KeyCodes.h"
 #include "project_zub/gfx/gfx_test_support.h"
 #include "records/ProfileManager.h"
 #include "sys/OpenUrl.h"
@@ -85,11 +88,12 @@ TEST(MainMenu, SavesTheUserDataEachTimeItBecomesTheTop) {
         fs::remove(h.userFolder + file);
     }
     // The items stand where the menu's layout puts them.
-    ASSERT_NE(menu->creditsItem, nullptr);
-    EXPECT_FLOAT_EQ(menu->creditsItem->position.y, -4.0f * static_cast<float>(menu->itemSpacing));
-    EXPECT_EQ(menu->startItem, nullptr);
-    EXPECT_EQ(menu->optionsItem, nullptr);
-    EXPECT_EQ(menu->highScoresItem, nullptr);
+    const float s = static_cast<float>(menu->itemSpacing);
+    int row = 1;
+    for (MenuButton* item : {menu->startItem, menu->highScoresItem, menu->optionsItem, menu->creditsItem}) {
+        ASSERT_NE(item, nullptr);
+        EXPECT_FLOAT_EQ(item->position.y, -s * static_cast<float>(row++));
+    }
     auto* intro = dynamic_cast<IntroScreen*>(menu->backgroundContext);
     ASSERT_NE(intro, nullptr);
     EXPECT_EQ(intro->bBlurred, 0);
@@ -105,6 +109,24 @@ TEST(MainMenu, SavesTheUserDataEachTimeItBecomesTheTop) {
     EXPECT_EQ(count(h.log(), kSaving), 2u);
     EXPECT_EQ(intro->bBlurred, 0);
     for (const char* file : {"Tumbrodemo.hst", "Tumbrodemo.pro"}) EXPECT_TRUE(fs::exists(h.userFolder + file)) << file;
+
+    // Each of the other buttons opens its screen, and coming back saves again.
+    int saves = 2;
+    auto visit = [&](MenuButton* item, auto isOpen) {
+        click(h, item);
+        ASSERT_TRUE(h.stepUntil(isOpen, 5));
+        // Escape closes each screen (the valley map once its welcome is over).
+        for (int i = 0; i < 1000 && h.top() != menu; i += 50) {
+            h.pressKey(KEY_ESCAPE);
+            h.stepUntil([&] { return h.top() == menu; }, 50);
+        }
+        ASSERT_EQ(h.top(), menu);
+        h.step();
+        EXPECT_EQ(count(h.log(), kSaving), static_cast<size_t>(++saves));
+    };
+    visit(menu->optionsItem, [&] { return h.topIs<ContextOptions>(); });
+    visit(menu->highScoresItem, [&] { return h.topIs<ContextHighscores>(); });
+    visit(menu->startItem, [&] { return h.topIs<ContextValley>(); });
 }
 
 TEST(MainMenu, EscapeAsksFirstAndYesEndsTheProgram) {
