@@ -37,7 +37,7 @@ bool isSealedReply(const uint8_t* data, size_t size) {
 }
 
 std::unique_ptr<ByteBuffer> unpackSealedReply(const uint8_t* data, size_t size) {
-    if (!data || size < SealedReply::kHeaderSize) return nullptr;
+    if (!isSealedReply(data, size) || size < SealedReply::kHeaderSize) return nullptr;
     const size_t length = size - SealedReply::kHeaderSize;
     if (readU32(data + 4) != length) return nullptr;
     const uint8_t* payload = data + SealedReply::kHeaderSize;

@@ -30,8 +30,8 @@ bool isPrintableReply(const uint8_t* data, size_t size);
 // At least 4 bytes, starting with the magic word.
 bool isSealedReply(const uint8_t* data, size_t size);
 
-// A copy of the payload when the reply holds the header, its length field
-// matches and the digest is the payload's; else null.
+// A copy of the payload when the reply is sealed, holds the whole header,
+// its length field matches and the digest is the payload's; else null.
 std::unique_ptr<ByteBuffer> unpackSealedReply(const uint8_t* data, size_t size);
 
 // "a.b.c.d:port", the whole text: four decimal octets 0..255 and a decimal
