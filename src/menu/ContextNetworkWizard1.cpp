@@ -68,8 +68,11 @@ ContextNetworkWizard1::~ContextNetworkWizard1() {
     // Deleting a running request leaves its exchange to finish in the HTTP
     // layer, which joins it later; nothing here waits for it.
     request.reset();
-    configuration().fullScreen = savedFullScreen;
-    gui::applyConfiguration();
+    // Pages may outlive the configuration when the program shuts down.
+    if (GameConfiguration* config = gui::environment().configuration) {
+        config->fullScreen = savedFullScreen;
+        gui::applyConfiguration();
+    }
 }
 
 void ContextNetworkWizard1::tickContents(double t, double dt) {
