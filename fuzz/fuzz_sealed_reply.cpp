@@ -74,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (payload) {
         FUZZ_CHECK(sealed && n >= SealedReply::kHeaderSize);
         FUZZ_CHECK(payload->size == n - SealedReply::kHeaderSize);
-        FUZZ_CHECK(payload->size == 0 || std::memcmp(payload->data, bytes + SealedReply::kHeaderSize, payload->size) == 0);
+        FUZZ_CHECK(payload->size == 0 ||
+                   std::memcmp(payload->data, bytes + SealedReply::kHeaderSize, payload->size) == 0);
         const NetTestPayload said = readNetTestPayload(*payload);
         FUZZ_CHECK(!(said.bMasterServer && said.bIgnoredMasterServer));
         if (said.bMasterServer) {

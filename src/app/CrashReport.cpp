@@ -74,6 +74,7 @@ void CrashReport::deleteFiles() {
 CrashReport::CrashReport() {
     setTitle(gui::text(SID_ERRORREPORTTITLE));
     messages = new MessageViewer;
+    // A full block of lines centred on the screen.
     messages->position = V3(0.0f, -0.5f * static_cast<float>(messages->maxLines) * messages->lineSpacing, 0.0f);
     addChild(messages);
     for (int32_t id : {SID_ERRORREPORTINTRO1, SID_ERRORREPORTINTRO2, SID_ERRORREPORTINTRO3})

@@ -36,7 +36,9 @@ void ScoreUploadData::fill(const GameConfiguration& config) {
 ContextHighscoreUpload::ContextHighscoreUpload() {
     setTitle(gui::text(SID_UPLOADSCORES));
     messageViewer = new MessageViewer;
-    messageViewer->position = V3(0.0f, -0.5f * static_cast<float>(messageViewer->maxLines) * messageViewer->lineSpacing, 0.0f);
+    // A full block of lines centred on the page.
+    messageViewer->position =
+        V3(0.0f, -0.5f * static_cast<float>(messageViewer->maxLines) * messageViewer->lineSpacing, 0.0f);
     addChild(messageViewer);
     for (int32_t id : {SID_UPLOADTEXT1, SID_UPLOADTEXT2, SID_UPLOADTEXT3}) messageViewer->addMessage(gui::text(id));
     if (!gui::isDebugLocked()) {

@@ -41,11 +41,14 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
 
     setTitle(gui::text(SID_NETWORKWIZARD));
     messageViewer = new MessageViewer;
-    messageViewer->position = V3(0.0f, -0.5f * static_cast<float>(messageViewer->maxLines) * messageViewer->lineSpacing, 0.0f);
+    // A full block of lines centred on the page.
+    messageViewer->position =
+        V3(0.0f, -0.5f * static_cast<float>(messageViewer->maxLines) * messageViewer->lineSpacing, 0.0f);
     addChild(messageViewer);
     messageViewer->addMessage(gui::text(SID_NETTESTINTRO1));
     messageViewer->addMessage(u"");
-    for (int32_t id : {SID_NETTESTINTRO2, SID_NETTESTINTRO3, SID_NETTESTINTRO4}) messageViewer->addMessage(gui::text(id));
+    for (int32_t id : {SID_NETTESTINTRO2, SID_NETTESTINTRO3, SID_NETTESTINTRO4})
+        messageViewer->addMessage(gui::text(id));
 
     addBackButton(gui::text(SID_CANCEL));
     const float bottom = static_cast<float>(-layoutY);
@@ -56,8 +59,8 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
     addItem(helpButton);
     helpButton->setWidth(160);
     helpButton->bDisabled = makeHelpPage ? 0 : 1;
-    desktopToggle = new MenuItemToggle(static_cast<float>(layoutX - 80), static_cast<float>(itemSpacing - layoutY), 0.0f,
-                                       &bRunOnDesktop, gui::text(SID_RUNTESTONDESKTOP),
+    desktopToggle = new MenuItemToggle(static_cast<float>(layoutX - 80), static_cast<float>(itemSpacing - layoutY),
+                                       0.0f, &bRunOnDesktop, gui::text(SID_RUNTESTONDESKTOP),
                                        gui::text(SID_RUNTESTONDESKTOPHINT));
     addItem(desktopToggle);
     // Already in a window: nothing to switch.

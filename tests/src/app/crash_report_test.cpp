@@ -42,7 +42,8 @@ struct CrashRig : NetworkRig {
                 if (i < 4 && parts[i].name != standard[i]) formProblem = "standard field " + parts[i].name;
                 if (i >= 4) {
                     if (parts[i].hasFileName) formProblem = "a file name on " + parts[i].name;
-                    if (parts[i].contentType != "application/octet-stream") formProblem = "type " + parts[i].contentType;
+                    if (parts[i].contentType != "application/octet-stream")
+                        formProblem = "type " + parts[i].contentType;
                     posted[parts[i].name] = parts[i].data;
                     fieldOrder.push_back(parts[i].name);
                 }
@@ -147,7 +148,8 @@ TEST(CrashReport, WithoutANetworkTheSetUpComesFirstThenTheReportGoesUpAndTheFile
 
     ASSERT_TRUE(r.send(screen));
     EXPECT_EQ(r.formProblem, "");
-    EXPECT_EQ(r.fieldOrder, (std::vector<std::string>{"crashLog", "crashMiniDump", "crashScreenshot", "crashNetTraffic"}));
+    EXPECT_EQ(r.fieldOrder,
+              (std::vector<std::string>{"crashLog", "crashMiniDump", "crashScreenshot", "crashNetTraffic"}));
     EXPECT_EQ(r.posted["crashLog"], std::string(1000, 'L'));
     EXPECT_EQ(r.posted["crashMiniDump"], std::string(234, 'D'));
     EXPECT_EQ(r.posted["crashScreenshot"], std::string(3000, '\xFF'));
