@@ -134,23 +134,6 @@ TEST(HighscoreUpload, AFailureOffersNoRetryAndAnEmptyAnswerShowsNoLines) {
     }
 }
 
-TEST(HighscoreUpload, TheRecordIsTheConfigurationsBytesSealed) {
-    menutest::MenuHarness h;
-    h.configuration->submitHighScore(1234, 5, 90, 800, true, u"Rosa");
-    ScoreUploadData record;
-    record.bytes[100] = 0xAB;
-    record.fill(*h.configuration);
-    const std::vector<uint8_t> configuration = h.configuration->serialize();
-    EXPECT_EQ(std::memcmp(record.bytes + 16, configuration.data(), 9560), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.bytes + 16)), "Tumbrodemo");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.bytes + 100), 2), "--");
-    uint8_t digest[16];
-    std::vector<uint8_t> unsealed(record.bytes, record.bytes + ScoreUploadData::kSize);
-    std::fill(unsealed.begin(), unsealed.begin() + 16, 0);
-    md5DigestWithPrefix(0x3C5A9E17u, unsealed.data(), unsealed.size(), digest);
-    EXPECT_EQ(std::memcmp(digest, record.bytes, 16), 0);
-}
-
 struct OptionsRig : UploadRig {
     ContextHighscoreOptions* open() {
         auto* page = h.push(new ContextHighscoreOptions);
