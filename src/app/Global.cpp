@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/CrashReport.h"
 #include "app/Loader.h"
 #include "engine/ContextManager.h"
 #include "engine/FocusManager.h"
@@ -33,7 +34,7 @@
 
 Global* GLOBAL = nullptr;
 
-Context* (*Global::makeCrashReportScreen)() = nullptr;
+Context* (*Global::makeCrashReportScreen)() = []() -> Context* { return new CrashReport; };
 
 namespace {
 
@@ -209,12 +210,7 @@ WString Global::userDataFilePath() { return narrowToWide(getExecutableFolderPath
 
 WString Global::versionFolder() { return narrowToWide(getApplicationDataPath()); }
 
-bool Global::crashFilesExist() {
-    FileManager* fm = FileManager::active();
-    if (!fm) return false;
-    const WString stem = versionFolder() + u"crash." + appFolderName();
-    return fm->fileExistsOnDisk(stem + u".log") || fm->fileExistsOnDisk(stem + u".mdmp");
-}
+bool Global::crashFilesExist() { return CrashReport::filesExist(); }
 
 bool Global::hasSwitch(std::string_view name) const {
     for (size_t i = 1; i < arguments.size(); ++i)

@@ -71,7 +71,7 @@ public:
     // ".mdmp" in the user folder).
     static bool crashFilesExist();
     // Makes the crash-report screen that initPostLoader puts on top when
-    // crash files exist; null (no screen) until the crash reporter fills it.
+    // crash files exist (the crash reporter; tests put their own).
     static Context* (*makeCrashReportScreen)();
 
     // The value after a command-line switch ("-level a1" gives "a1"), or

@@ -9,13 +9,6 @@
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextHelp, ContextPage, u"ContextHelp")
 
-namespace {
-
-// The maker's web server when the settings name none.
-constexpr std::u16string_view kMakerHost = u"www.velmorastudios.example";
-
-}  // namespace
-
 ContextHelp::ContextHelp() {
     setTitle(gui::text(SID_HELPTITLE));
     documentationItem = addLinkButton(gui::text(SID_DOCUMENTATION), gui::text(SID_DOCUMENTATIONHINT),
@@ -38,6 +31,5 @@ WString ContextHelp::manualPath() {
 }
 
 WString ContextHelp::onlineHelpAddress() {
-    const WString host = HttpRequest::webHost.empty() ? WString(kMakerHost) : HttpRequest::webHost;
-    return u"http://" + host + u"/tumbro/onlinehelp.php";
+    return HttpRequest::pageAddress(u"/tumbro/onlinehelp.php");
 }

@@ -2,11 +2,14 @@
 
 #include <cstring>
 
+#include "engine/ContextManager.h"
 #include "gfx/ZubGraphics.h"
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuBackButton.h"
+#include "gui/MenuButton.h"
 #include "gui/MenuItemChoice.h"
 #include "lang/StringIds.h"
+#include "menu/ContextHighscoreOptions.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
@@ -34,11 +37,20 @@ ContextHighscores::ContextHighscores() {
                                   gui::text(SID_OK), u"");
     ok->setWidth(160);
     addItem(ok);
-    // "More options..." (lower right corner) joins once the high-score
-    // options have their page.
+    moreOptionsButton = new MenuButton(static_cast<float>(layoutX - 128), static_cast<float>(-layoutY), 0.0f,
+                                       gui::text(SID_HIGHSCOREOPTIONSDOTS), u"");
+    addItem(moreOptionsButton);
 }
 
 ContextHighscores::~ContextHighscores() = default;
+
+void ContextHighscores::tickContents(double time, double dt) {
+    ContextMenu::tickContents(time, dt);
+    if (moreOptionsButton->bClicked) {
+        moreOptionsButton->bClicked = 0;
+        if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextHighscoreOptions);
+    }
+}
 
 ContextHighscores::Row ContextHighscores::row(int32_t i) const {
     const GameConfiguration& config = *gui::environment().configuration;

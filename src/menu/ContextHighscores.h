@@ -4,7 +4,8 @@
 // the name of the player who holds the entry and the entry's points, time
 // and score. Rows shade from the season's colour toward the next season's.
 // Entries are shown as stored, in level order: one without a result shows
-// "..." and zeros. OK or Escape closes the page.
+// "..." and zeros. OK or Escape closes the page; "More options..." opens
+// the high-score options (upload, world-wide table, reset).
 #include <cstdint>
 
 #include "gui/ContextMenu.h"
@@ -29,6 +30,8 @@ public:
     ContextHighscores();
     ~ContextHighscores() override;
 
+    // The menu, then the "More options..." click.
+    void tickContents(double time, double dt) override;
     void renderContents() override;
 
     // Row i (0 to 7) of the season shown, in the current language.
@@ -36,5 +39,5 @@ public:
 
     int32_t season = 0;
     FadingText* titleText = nullptr;
-    MenuButton* moreOptionsButton = nullptr;  // the high-score options, while they have no page: null
+    MenuButton* moreOptionsButton = nullptr;
 };

@@ -24,9 +24,6 @@ ZUB_IMPLEMENT_CLASS_ABSTRACT(ContextMain, ContextMenu, menu_ids::ContextMain)
 
 namespace {
 
-// The maker's web server when the settings name none.
-constexpr const char16_t* kMakerHost = u"www.velmorastudios.example";
-
 // Ctrl and Alt held, Shift not (ZubInput::modifierState).
 constexpr int kCtrlAlt = 4;
 
@@ -76,8 +73,7 @@ ContextMain::ContextMain() {
 ContextMain::~ContextMain() = default;
 
 WString ContextMain::websiteAddress() {
-    const WString host = HttpRequest::webHost.empty() ? WString(kMakerHost) : HttpRequest::webHost;
-    return u"http://" + host + u"/?src=" + AppInfo::appFolderName + u"v" + AppInfo::versionText;
+    return HttpRequest::pageAddress(WString(u"/?src=") + AppInfo::appFolderName + u"v" + AppInfo::versionText);
 }
 
 void ContextMain::onActivate(bool firstTime) {

@@ -10,6 +10,7 @@
 #include "menu/ContextGraphics.h"
 #include "menu/ContextHelp.h"
 #include "menu/ContextLanguageSelect.h"
+#include "menu/ContextNetworkWizard1.h"
 #include "menu/ContextSound.h"
 #include "sys/Settings.h"
 
@@ -35,7 +36,7 @@ ContextOptions::ContextOptions(Settings* s) : settings(s) {
     controlsItem = addButton(gui::text(SID_CONTROLS), u"", V3(0.0f, s1, 0.0f));
     graphicsItem = addButton(gui::text(SID_GRAPHICS), u"", V3(0.0f, 0.0f, 0.0f));
     soundItem = addButton(gui::text(SID_SOUND), u"", V3(0.0f, -s1, 0.0f));
-    // The network wizard's row (0, -2s) stays empty until the wizard has its pages.
+    networkItem = addButton(gui::text(SID_NETWORKWIZARD), u"", V3(0.0f, -2.0f * s1, 0.0f));
     if (settings && settings->singleLanguage < 0)
         languageItem = addButton(gui::text(SID_CHANGELANGUAGE), u"", V3(0.0f, -3.0f * s1, 0.0f));
     helpItem = addButton(gui::text(SID_HELP), u"", V3(0.0f, static_cast<float>(-layoutY), 0.0f));
@@ -56,6 +57,7 @@ void ContextOptions::tickContents(double time, double dt) {
     if (takeClick(controlsItem)) push(new ContextControls);
     if (takeClick(graphicsItem)) push(new ContextGraphics);
     if (takeClick(soundItem)) push(new ContextSound);
+    if (takeClick(networkItem)) push(new ContextNetworkWizard1);
     if (takeClick(languageItem) && settings) ContextLanguageSelect::requestLanguageChoice(*settings);
     if (takeClick(helpItem)) push(new ContextHelp);
 }

@@ -31,7 +31,7 @@ public:
     MenuButton* controlsItem = nullptr;
     MenuButton* graphicsItem = nullptr;
     MenuButton* soundItem = nullptr;
-    MenuButton* networkItem = nullptr;  // the network wizard, while it has no page: null
+    MenuButton* networkItem = nullptr;
     MenuButton* languageItem = nullptr;
     MenuButton* helpItem = nullptr;
 };

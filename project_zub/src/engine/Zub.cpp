@@ -13,6 +13,7 @@
 #include "net/NetRole.h"
 #include "net/ZubNetwork.h"
 #include "sys/Console.h"
+#include "sys/CrashFiles.h"
 #include "sys/HttpRequest.h"
 #include "text/FontQuad.h"
 #include "text/SystemFont.h"
@@ -88,7 +89,7 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
         if (!graphics->setDevice(backend.createRenderDevice(), error))
             ZUB_ERROR(u"Could not start the graphics device: %s", error);
     }
-    ZubGraphics::setCrashScreenshotPath(getUserDataFolder() + "crash.Tumbrodemo.jpg");
+    ZubGraphics::setCrashScreenshotPath(CrashFiles::path(CrashFiles::kScreenshot));
     started("ZubGraphics::ZubGraphics");
 
     starting("ZubAudio::ZubAudio");

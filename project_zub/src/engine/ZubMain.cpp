@@ -10,6 +10,7 @@
 #include "engine/Zub.h"
 #include "platform/CrashHandler.h"
 #include "platform/Platform.h"
+#include "sys/CrashFiles.h"
 #include "sys/ErrorManager.h"
 #include "sys/HttpRequest.h"
 #include "sys/Logger.h"
@@ -74,7 +75,9 @@ RunOptions parseRunOptions(int argc, char** argv) {
 int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     const std::string folder = getUserDataFolder();
     const std::string logPath = folder + "Tumbrodemo.log";
-    CrashHandler::install(folder, "Tumbrodemo", logPath);
+    CrashHandler::install(kProductFolderName, logPath,
+                          {CrashFiles::path(CrashFiles::kLog), CrashFiles::path(CrashFiles::kMiniDump),
+                           CrashFiles::path(CrashFiles::kNetTraffic)});
 
     if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
         // The running instance owns the log: add the reason to it, no more.

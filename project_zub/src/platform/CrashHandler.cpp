@@ -15,8 +15,7 @@ constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 // Everything the handler needs is prepared here, before any crash.
 struct State {
     bool installed = false;
-    char folder[kPath] = {};
-    char stem[128] = {};
+    char title[128] = {};
     char logPath[kPath] = {};
     char crashLog[kPath] = {};
     char crashDump[kPath] = {};
@@ -98,7 +97,7 @@ void writeFiles(const char* reason, int sig, const void* address) {
 
     fd = create(state.crashDump);
     if (fd >= 0) {
-        writeText(fd, state.stem);
+        writeText(fd, state.title);
         writeText(fd, " crash report\n");
         writeText(fd, "reason: ");
         writeText(fd, reason);
@@ -152,13 +151,11 @@ void onSignal(int sig, siginfo_t* info, void*) {
 
 namespace CrashHandler {
 
-void install(const std::string& folder, const std::string& stem, const std::string& logPath) {
+void install(const std::string& title, const std::string& logPath, const Targets& targets) {
     if (state.installed) uninstall();
-    if (!copyString(state.folder, kPath, folder) || !copyString(state.stem, sizeof state.stem, stem) ||
-        !copyString(state.logPath, kPath, logPath) ||
-        !copyString(state.crashLog, kPath, folder + "crash." + stem + ".log") ||
-        !copyString(state.crashDump, kPath, folder + "crash." + stem + ".mdmp") ||
-        !copyString(state.crashNet, kPath, folder + "crash." + stem + ".net"))
+    if (!copyString(state.title, sizeof state.title, title) || !copyString(state.logPath, kPath, logPath) ||
+        !copyString(state.crashLog, kPath, targets.logCopy) || !copyString(state.crashDump, kPath, targets.dump) ||
+        !copyString(state.crashNet, kPath, targets.netTraffic))
         return;
 
     // The first backtrace loads the unwinder; do it now, not inside the handler.
@@ -191,10 +188,6 @@ void uninstall() {
 }
 
 bool isInstalled() { return state.installed; }
-
-std::string fileName(const char* extension) { return std::string("crash.") + state.stem + extension; }
-
-std::string filePath(const char* extension) { return std::string(state.folder) + fileName(extension); }
 
 void writeCrashFiles(const char* reason) {
     if (!state.installed || handling) return;

@@ -48,12 +48,12 @@ struct Worker {
 struct WorkerRegistry {
     std::vector<Worker> workers;
     ~WorkerRegistry() {
-        // Only reached when the program ends without shutdownAll(): let the
-        // workers go; they own what they touch.
-        for (Worker& w : workers) {
-            w.shared->abort.store(true, std::memory_order_release);
-            if (w.thread.joinable()) w.thread.detach();
-        }
+        // Only reached when the program ends without shutdownAll(): stop the
+        // workers and wait for them, so that none runs on while the
+        // program's statics are torn down.
+        for (Worker& w : workers) w.shared->abort.store(true, std::memory_order_release);
+        for (Worker& w : workers)
+            if (w.thread.joinable()) w.thread.join();
     }
 };
 
@@ -125,7 +125,14 @@ const ByteBuffer& emptyReply() {
 }  // namespace
 
 WString HttpRequest::webHost;
+const char16_t* const HttpRequest::makerHost = u"www.velmorastudios.example";
+long HttpRequest::defaultConnectTimeoutMs = 15000;
+long HttpRequest::defaultTotalTimeoutMs = 60000;
 int32_t HttpRequest::simulatedThreadError = 0;
+
+WString HttpRequest::pageAddress(std::u16string_view path) {
+    return u"http://" + (webHost.empty() ? WString(makerHost) : webHost) + WString(path);
+}
 
 HttpRequest::HttpRequest(const WString& hostName, const WString& requestPath)
     : shared(std::make_shared<Shared>()), host(wideToUtf8(hostName)), path(wideToUtf8(requestPath)),
@@ -318,21 +325,18 @@ size_t HttpRequest::shutdownAll(long timeoutMs) {
     }
 
     size_t stuck = 0;
-    for (Worker& w : workers) {
-        if (w.shared->ended.load(std::memory_order_acquire)) {
-            w.thread.join();
-        } else {
-            w.thread.detach();
-            ++stuck;
-        }
-    }
-    workers.clear();
+    for (const Worker& w : workers)
+        if (!w.shared->ended.load(std::memory_order_acquire)) ++stuck;
     if (running > 0) {
         Logger::get().log(u"%s(): %s", "HttpRequest::shutdownAll",
                           formatString(u"Aborted %u running request(s); %u did not stop in time.",
                                        static_cast<unsigned long long>(running),
                                        static_cast<unsigned long long>(stuck)));
     }
+    // Every worker is joined, also one that is late: a worker left running
+    // could outlive what it uses at exit.
+    for (Worker& w : workers) w.thread.join();
+    workers.clear();
     return stuck;
 }
 

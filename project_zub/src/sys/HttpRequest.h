@@ -12,9 +12,10 @@
 //
 // The worker shares ownership of everything it touches, so an owner may delete
 // a request at any time, even while it runs: a running request is then left
-// to finish (or time out) on its own. HttpRequest::shutdownAll() aborts every
-// worker still running and joins them, within a bound, before the program
-// exits.
+// to finish (or time out) on its own, held by the HTTP layer, which joins its
+// worker once it has ended. HttpRequest::shutdownAll() aborts every worker
+// still running and joins them all before the program exits, so no worker
+// outlives the program's shutdown.
 //
 // All member functions, including the statics, are for the main thread.
 #include <atomic>
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../platform/HttpTransport.h"
@@ -36,6 +38,12 @@ public:
     // Empty until the settings name one; a request to an empty host fails
     // with "Could not connect".
     static WString webHost;
+    // The maker's own web server, for pages opened in the user's browser
+    // while no webHost is set.
+    static const char16_t* const makerHost;
+    // The address of a page of the web server for the user's browser:
+    // "http://" + webHost (or makerHost) + path.
+    static WString pageAddress(std::u16string_view path);
 
     // host: "name" or "name:port"; path: starting with '/'. Nothing is sent yet.
     HttpRequest(const WString& host, const WString& path);
@@ -72,17 +80,21 @@ public:
     // skipped).
     WString getReplyText() const;
 
+    // The timeouts new requests start with, milliseconds.
+    static long defaultConnectTimeoutMs;
+    static long defaultTotalTimeoutMs;
     // Timeouts of the exchange, milliseconds; set before start().
-    long connectTimeoutMs = 15000;
-    long totalTimeoutMs = 60000;
+    long connectTimeoutMs = defaultConnectTimeoutMs;
+    long totalTimeoutMs = defaultTotalTimeoutMs;
 
     // The error text of a failed exchange (status: the HTTP status when the
     // exchange itself succeeded).
     static WString describeFailure(HttpStage stage, int32_t errorCode, long status);
 
-    // Aborts every running request and waits up to timeoutMs for their
-    // workers to end. Workers still running then are left detached; they own
-    // what they use. Returns the number of workers that did not end in time.
+    // Aborts every running request and joins every worker. A worker sees the
+    // abort within about 50 ms; one that has not ended after timeoutMs is
+    // logged and still waited for. Returns the number of workers that did
+    // not end within timeoutMs.
     static size_t shutdownAll(long timeoutMs = 2000);
     // Workers not yet joined (running, or ended and not yet collected).
     static size_t liveWorkerCount();

@@ -7,8 +7,10 @@
 #include "platform/CrashHandler.h"
 #include "project_zub/sys/files_test_support.h"
 #include "sys/Console.h"
+#include "sys/CrashFiles.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
+#include "sys/Paths.h"
 #include "sys/TimeKeeper.h"
 
 namespace {
@@ -118,6 +120,22 @@ TEST(Time, FramePacingKeepsStepAndResynchronisesAfterStalls) {
     EXPECT_NEAR(t.nextDelay(2.0), 0.01, 1e-12);
 }
 
+// The crash files as the program names them, in another folder.
+CrashHandler::Targets targetsIn(const std::string& dir) {
+    return {dir + CrashFiles::name(CrashFiles::kLog), dir + CrashFiles::name(CrashFiles::kMiniDump),
+            dir + CrashFiles::name(CrashFiles::kNetTraffic)};
+}
+
+TEST(CrashFiles, NamesAndPathsAreTheProgramsStemInTheUserFolder) {
+    TempFolder folder;
+    setUserDataFolderOverride(folder.path());
+    EXPECT_EQ(CrashFiles::name(CrashFiles::kLog), "crash.Tumbrodemo.log");
+    EXPECT_EQ(CrashFiles::name(CrashFiles::kMiniDump), "crash.Tumbrodemo.mdmp");
+    EXPECT_EQ(CrashFiles::path(CrashFiles::kScreenshot), folder.path() + "crash.Tumbrodemo.jpg");
+    EXPECT_EQ(CrashFiles::path(CrashFiles::kNetTraffic), folder.path() + "crash.Tumbrodemo.net");
+    setUserDataFolderOverride("");
+}
+
 TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
     TempFolder folder;
     const std::string dir = folder.path();
@@ -129,7 +147,7 @@ TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
         static const uint8_t traffic[] = {1, 2, 3, 4};
         static const uint8_t* trafficData = traffic;
         static size_t trafficLen = sizeof traffic;
-        CrashHandler::install(dir, "Tumbrodemo", dir + "game.log");
+        CrashHandler::install("Tumbrodemo", dir + "game.log", targetsIn(dir));
         CrashHandler::setNetRecording(&trafficData, &trafficLen);
         // A real faulting instruction. (The sanitizers in test builds own
         // SIGSEGV themselves, so the test uses the trap instruction.)
@@ -156,7 +174,7 @@ TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
     if (pid == 0) {
         ErrorManager::bTestMode = true;
         Logger::get().openFile(dir + "game.log");
-        CrashHandler::install(dir, "Tumbrodemo", dir + "game.log");
+        CrashHandler::install("Tumbrodemo", dir + "game.log", targetsIn(dir));
         ZUB_ERROR(u"Could not find resource '%s'.", u"basketA:9");
     }
     int status = 0;

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "ProgramHarness.h"
+#include "app/CrashReport.h"
 #include "app/Global.h"
 #include "app/Loader.h"
 #include "engine/Zub.h"
@@ -27,24 +28,18 @@ namespace fs = std::filesystem;
 
 bool loaded(const ProgramHarness& h) { return h.loader() && h.loader()->done; }
 
-// The crash-report screen stands in as a plain context of its own class.
-class CrashReportStandIn : public Context {};
-Context* makeStandIn() { return new CrashReportStandIn; }
-
 TEST(Global, ACrashDumpAloneStillPutsTheCrashReportOnTopOfTheStartScreens) {
-    Global::makeCrashReportScreen = &makeStandIn;
     for (const bool dump : {false, true}) {
         ProgramHarness h;
         if (dump) std::ofstream(h.userFolder + "crash.Tumbrodemo.mdmp") << "reason";
         h.start();
         ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
         EXPECT_EQ(h.stackClasses().size(), dump ? 5u : 4u);
-        EXPECT_EQ(h.topIs<CrashReportStandIn>(), dump);
+        EXPECT_EQ(h.topIs<CrashReport>(), dump);
         EXPECT_EQ(h.log().find("Global::initPostLoader(): The previous run left crash files.") != std::string::npos,
                   dump);
         EXPECT_NE(h.log().find("Global::initPostLoader(): Global initialization complete at t="), std::string::npos);
     }
-    Global::makeCrashReportScreen = nullptr;
 }
 
 TEST(Global, LeavesTheUserDataOnDiskAndNothingAliveWhenTheProgramEnds) {

@@ -16,6 +16,7 @@
 #include "menu/ContextGameplay.h"
 #include "menu/ContextGraphics.h"
 #include "menu/ContextHelp.h"
+#include "menu/ContextNetworkWizard1.h"
 #include "menu/ContextOptions.h"
 #include "menu/ContextSound.h"
 #include "options_support.h"
@@ -34,7 +35,8 @@ TEST(OptionsMenu, EachButtonOpensItsPageAndTheLanguageButtonRestarts) {
     OptionsRig r;
     ContextOptions* options = r.openOptions();
     ASSERT_NE(options->languageItem, nullptr);
-    EXPECT_EQ(options->networkItem, nullptr);
+    ASSERT_NE(options->networkItem, nullptr);
+    EXPECT_FLOAT_EQ(options->networkItem->position.y, -2.0f * static_cast<float>(options->itemSpacing));
 
     auto opens = [&](MenuButton* button, auto* kind) {
         using Page = std::remove_pointer_t<decltype(kind)>;
@@ -49,6 +51,7 @@ TEST(OptionsMenu, EachButtonOpensItsPageAndTheLanguageButtonRestarts) {
     opens(options->controlsItem, static_cast<ContextControls*>(nullptr));
     opens(options->graphicsItem, static_cast<ContextGraphics*>(nullptr));
     opens(options->soundItem, static_cast<ContextSound*>(nullptr));
+    opens(options->networkItem, static_cast<ContextNetworkWizard1*>(nullptr));
     opens(options->helpItem, static_cast<ContextHelp*>(nullptr));
 
     // Two clicks seen in one frame open both pages, the later one on top.
@@ -76,7 +79,7 @@ TEST(OptionsMenu, EachButtonOpensItsPageAndTheLanguageButtonRestarts) {
     r.settings.singleLanguage = 0;
     auto* single = r.openOptions();
     EXPECT_EQ(single->languageItem, nullptr);
-    EXPECT_EQ(optionstest::itemsOf<MenuButton>(single).size(), 6u);  // five pages and Back
+    EXPECT_EQ(optionstest::itemsOf<MenuButton>(single).size(), 7u);  // six pages and Back
     EXPECT_EQ(single->helpItem->position.y, static_cast<float>(-single->layoutY));
     EXPECT_EQ(single->backButton->position.y, single->helpItem->position.y);
 }

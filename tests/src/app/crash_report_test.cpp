@@ -1,0 +1,234 @@
+// The crash report against the tests' web server: the files it finds, the
+// way through the network set-up when the network is not configured, the
+// form it posts, and the files it deletes when it is left.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "NetworkRig.h"
+#include "app/CrashReport.h"
+#include "gui/MenuBackButton.h"
+#include "gui/MenuButton.h"
+#include "lang/StringIds.h"
+#include "menu/ContextNetworkConfiguration.h"
+#include "menu/ContextNetworkWizard1.h"
+#include "records/GameConfiguration.h"
+#include "sys/Paths.h"
+
+using httptest::httpResponse;
+using httptest::LoopbackHttpServer;
+using nettest::NetworkRig;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CrashRig : NetworkRig {
+    ContextMenu* below = h.push(new ContextMenu);
+    std::map<std::string, std::string> posted;  // form field -> bytes of the last report
+    std::vector<std::string> fieldOrder;
+    std::string formProblem = "no report";
+
+    CrashRig() {
+        server.handle("/tumbro/crashreport.php", [this](const LoopbackHttpServer::Request& r) {
+            std::vector<LoopbackHttpServer::FormPart> parts;
+            formProblem.clear();
+            if (r.method != "POST" || !LoopbackHttpServer::parseForm(r, parts, &formProblem))
+                return httpResponse(400, "Bad Request", "");
+            const char* standard[] = {"platform", "gameName", "gameVersion", "gamePatch"};
+            for (size_t i = 0; i < parts.size(); ++i) {
+                if (i < 4 && parts[i].name != standard[i]) formProblem = "standard field " + parts[i].name;
+                if (i >= 4) {
+                    if (parts[i].hasFileName) formProblem = "a file name on " + parts[i].name;
+                    if (parts[i].contentType != "application/octet-stream")
+                        formProblem = "type " + parts[i].contentType;
+                    posted[parts[i].name] = parts[i].data;
+                    fieldOrder.push_back(parts[i].name);
+                }
+            }
+            return httpResponse(200, "OK", "Thanks for the report\nTicket 42");
+        });
+        server.reply("/tumbro/nettest.php", httpResponse(200, "OK", "OK"));
+    }
+
+    static void write(const WString& path, const std::string& bytes) {
+        std::ofstream(wideToNarrow(path), std::ios::binary) << bytes;
+    }
+    // The four crash files with the given sizes (0: not written).
+    void writeFiles(size_t log, size_t dump, size_t screenshot, size_t traffic) {
+        if (log) write(CrashReport::logPath(), std::string(log, 'L'));
+        if (dump) write(CrashReport::miniDumpPath(), std::string(dump, 'D'));
+        if (screenshot) write(CrashReport::screenshotPath(), std::string(screenshot, '\xFF'));
+        if (traffic) write(CrashReport::netTrafficPath(), std::string(traffic, '\0'));
+    }
+    static int filesLeft() {
+        int n = 0;
+        for (const WString& p : {CrashReport::logPath(), CrashReport::miniDumpPath(), CrashReport::screenshotPath(),
+                                 CrashReport::netTrafficPath()})
+            n += fs::exists(wideToNarrow(p)) ? 1 : 0;
+        return n;
+    }
+    CrashReport* open() {
+        auto* screen = h.push(new CrashReport);
+        h.step(2);
+        return screen;
+    }
+    // NEXT, then frames until the server's answer is shown.
+    bool send(CrashReport* screen) {
+        h.click(screen->sendItem);
+        return stepUntilMessage(u"Ticket 42");
+    }
+    void leave(CrashReport* screen) {
+        h.click(screen->backButton);
+        h.step();
+        EXPECT_EQ(h.top(), below);
+    }
+};
+
+TEST(CrashReport, FilesAreNamedAfterTheProgramInTheUserFolder) {
+    menutest::MenuHarness h;
+    EXPECT_EQ(CrashReport::logName(), u"crash.Tumbrodemo.log");
+    EXPECT_EQ(CrashReport::miniDumpName(), u"crash.Tumbrodemo.mdmp");
+    EXPECT_EQ(CrashReport::screenshotName(), u"crash.Tumbrodemo.jpg");
+    EXPECT_EQ(CrashReport::netTrafficName(), u"crash.Tumbrodemo.net");
+    const WString folder = narrowToWide(getUserDataFolder());
+    EXPECT_EQ(CrashReport::logPath(), folder + CrashReport::logName());
+    EXPECT_EQ(CrashReport::miniDumpPath(), folder + CrashReport::miniDumpName());
+    EXPECT_EQ(CrashReport::screenshotPath(), folder + CrashReport::screenshotName());
+    EXPECT_EQ(CrashReport::netTrafficPath(), folder + CrashReport::netTrafficName());
+
+    // Only the log or the dump makes a report.
+    EXPECT_FALSE(CrashReport::filesExist());
+    CrashRig::write(CrashReport::screenshotPath(), "jpg");
+    CrashRig::write(CrashReport::netTrafficPath(), "net");
+    EXPECT_FALSE(CrashReport::filesExist());
+    CrashRig::write(CrashReport::miniDumpPath(), "dump");
+    EXPECT_TRUE(CrashReport::filesExist());
+    CrashReport::deleteFiles();
+    EXPECT_EQ(CrashRig::filesLeft(), 0);
+    CrashRig::write(CrashReport::logPath(), "log");
+    EXPECT_TRUE(CrashReport::filesExist());
+}
+
+TEST(CrashReport, WithoutANetworkTheSetUpComesFirstThenTheReportGoesUpAndTheFilesAreDeleted) {
+    CrashRig r;
+    r.writeFiles(1000, 234, 3000, 4);
+    ASSERT_TRUE(CrashReport::filesExist());
+    auto* screen = r.open();
+    EXPECT_EQ(NetworkRig::messages(),
+              (std::vector<WString>{r.text(SID_ERRORREPORTINTRO1), r.text(SID_ERRORREPORTINTRO2),
+                                    r.text(SID_ERRORREPORTINTRO3), u"", r.text(SID_ERRORREPORTWIZARD1),
+                                    r.text(SID_ERRORREPORTWIZARD2)}));
+    EXPECT_TRUE(screen->sendItem->bDisabled);
+    ASSERT_NE(screen->wizardItem, nullptr);
+    EXPECT_FALSE(screen->wizardItem->bDisabled);
+    r.h.click(screen->sendItem);
+    EXPECT_TRUE(r.requestsFor("/tumbro/crashreport.php").empty());
+
+    // The network test, then the configuration, through their own pages.
+    r.h.click(screen->wizardItem);
+    auto* test = r.h.topAs<ContextNetworkWizard1>();
+    ASSERT_NE(test, nullptr);
+    r.h.configuration->fullScreen = 0;
+    r.h.step();
+    r.h.click(test->nextButton);
+    ASSERT_TRUE(r.stepUntilMessage(r.text(SID_DONEDOT)));
+    r.h.click(test->nextButton);
+    auto* configuration = r.h.topAs<ContextNetworkConfiguration>();
+    ASSERT_NE(configuration, nullptr);
+    r.h.step();
+    r.h.click(configuration->nextButton);
+    r.h.step(2);
+    ASSERT_EQ(r.h.top(), screen);
+    EXPECT_EQ(r.h.configuration->networkConfigured, 1);
+    EXPECT_FALSE(screen->sendItem->bDisabled);
+    EXPECT_TRUE(screen->wizardItem->bDisabled);
+
+    ASSERT_TRUE(r.send(screen));
+    EXPECT_EQ(r.formProblem, "");
+    EXPECT_EQ(r.fieldOrder,
+              (std::vector<std::string>{"crashLog", "crashMiniDump", "crashScreenshot", "crashNetTraffic"}));
+    EXPECT_EQ(r.posted["crashLog"], std::string(1000, 'L'));
+    EXPECT_EQ(r.posted["crashMiniDump"], std::string(234, 'D'));
+    EXPECT_EQ(r.posted["crashScreenshot"], std::string(3000, '\xFF'));
+    EXPECT_EQ(r.posted["crashNetTraffic"], std::string(4, '\0'));
+    EXPECT_EQ(NetworkRig::messagesAfter(r.text(SID_DONEDOT)),
+              (std::vector<WString>{u"Uploading error data (4,238 bytes).", r.text(SID_ERRORREPORTPLEASEWAIT),
+                                    r.text(SID_CONNECTED), u"Thanks for the report", u"Ticket 42"}));
+    EXPECT_TRUE(screen->sendItem->bDisabled);
+    r.h.click(screen->sendItem);
+    EXPECT_EQ(r.requestsFor("/tumbro/crashreport.php").size(), 1u);  // one report per screen
+
+    EXPECT_EQ(CrashRig::filesLeft(), 4);  // until the screen is left
+    r.leave(screen);
+    EXPECT_EQ(CrashRig::filesLeft(), 0);
+}
+
+TEST(CrashReport, OnlyTheFilesThatExistAreSent) {
+    for (const bool logOnly : {true, false}) {
+        SCOPED_TRACE(logOnly ? "only the log" : "only the dump");
+        CrashRig r;
+        r.h.configuration->networkConfigured = 1;
+        if (logOnly) r.writeFiles(1234567, 0, 0, 0);
+        else r.writeFiles(0, 777, 0, 0);
+        ASSERT_TRUE(CrashReport::filesExist());
+        auto* screen = r.open();
+        EXPECT_EQ(screen->wizardItem, nullptr);
+        EXPECT_FALSE(screen->sendItem->bDisabled);
+        ASSERT_TRUE(r.send(screen));
+        EXPECT_EQ(r.formProblem, "");
+        EXPECT_EQ(r.fieldOrder, std::vector<std::string>{logOnly ? "crashLog" : "crashMiniDump"});
+        EXPECT_EQ(NetworkRig::messagesAfter(r.text(SID_ERRORREPORTINTRO3)).front(),
+                  logOnly ? u"Uploading error data (1,234,567 bytes)." : u"Uploading error data (777 bytes).");
+        r.leave(screen);
+        EXPECT_EQ(CrashRig::filesLeft(), 0);
+    }
+}
+
+TEST(CrashReport, AFailedUploadKeepsNextDisabledAndTheFilesStayWithoutANetwork) {
+    {
+        CrashRig r;
+        const httptest::RefusingPort refusing;
+        HttpRequest::webHost = refusing.host();
+        r.h.configuration->networkConfigured = 1;
+        r.writeFiles(10, 10, 0, 0);
+        auto* screen = r.open();
+        r.h.click(screen->sendItem);
+        ASSERT_TRUE(r.stepUntilMessage(r.text(SID_FAILED)));
+        EXPECT_EQ(NetworkRig::messagesAfter(r.text(SID_ERRORREPORTPLEASEWAIT)),
+                  (std::vector<WString>{u"Could not connect (error 00000007)", r.text(SID_CHECKCONNECTION),
+                                        r.text(SID_FAILED)}));
+        r.h.step(2);
+        EXPECT_TRUE(screen->sendItem->bDisabled);
+        EXPECT_EQ(CrashRig::filesLeft(), 2);
+        r.leave(screen);  // the network is configured: deleted, sent or not
+        EXPECT_EQ(CrashRig::filesLeft(), 0);
+    }
+    {
+        CrashRig r;
+        r.writeFiles(10, 10, 10, 10);
+        auto* screen = r.open();
+        r.leave(screen);  // without a network they wait for the next start
+        EXPECT_EQ(CrashRig::filesLeft(), 4);
+        CrashReport::deleteFiles();
+    }
+}
+
+TEST(CrashReport, AScreenLeftWhileItsReportGoesUpLeavesTheRequestToTheHttpLayer) {
+    CrashRig r;
+    r.server.hold("/tumbro/crashreport.php");
+    r.h.configuration->networkConfigured = 1;
+    r.writeFiles(10, 0, 0, 0);
+    auto* screen = r.open();
+    r.h.click(screen->sendItem);
+    ASSERT_TRUE(r.server.waitForRequests(1));
+    r.leave(screen);
+    EXPECT_EQ(CrashRig::filesLeft(), 0);
+    EXPECT_EQ(HttpRequest::liveWorkerCount(), 1u);
+    EXPECT_EQ(HttpRequest::shutdownAll(2000), 0u);
+    EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+// The network test page against the tests' web server: the sealed reply and
+// its master server, replies that are not sealed, failures, the switch to a
+// window, the way on to the configuration page, and a page closed while its
+// request runs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "NetworkRig.h"
+#include "gui/ContextPage.h"
+#include "gui/MenuBackButton.h"
+#include "gui/MenuButton.h"
+#include "gui/MenuItemToggle.h"
+#include "gui/MessageViewer.h"
+#include "lang/StringIds.h"
+#include "menu/ContextNetworkConfiguration.h"
+#include "menu/ContextHelp.h"
+#include "menu/ContextNetworkWizard1.h"
+#include "records/GameConfiguration.h"
+
+using httptest::httpResponse;
+using httptest::LoopbackHttpServer;
+using nettest::NetworkRig;
+using nettest::sealedReply;
+
+namespace {
+
+const char16_t* const kUndecodable = u"ContextNetworkWizard1::tickContents(): Could not decode reply!";
+const char16_t* const kUnprintable = u"ContextNetworkWizard1::tickContents(): Received unprintable reply!";
+
+// The standard fields and nothing else, posted to the test's path.
+std::string checkTestForm(const LoopbackHttpServer::Request& r) {
+    std::vector<LoopbackHttpServer::FormPart> parts;
+    std::string why;
+    if (r.method != "POST") return "method " + r.method;
+    if (!LoopbackHttpServer::parseForm(r, parts, &why)) return why;
+    const char* names[] = {"platform", "gameName", "gameVersion", "gamePatch"};
+    if (parts.size() != 4) return "parts: " + std::to_string(parts.size());
+    for (size_t i = 0; i < 4; ++i)
+        if (parts[i].name != names[i] || parts[i].hasFileName) return "part " + parts[i].name;
+    if (parts[1].data != "Tumbrodemo" || parts[2].data != "1.25" || parts[3].data != "t") return "standard values";
+    return "";
+}
+
+// The 16 bytes the configuration file keeps for the master server.
+std::vector<uint8_t> masterServerBytes(const GameConfiguration& c) {
+    const std::vector<uint8_t> record = c.serialize();
+    return std::vector<uint8_t>(record.begin() + 0x257C, record.begin() + 0x258C);
+}
+
+struct WizardRig : NetworkRig {
+    ContextMenu* below = nullptr;
+
+    WizardRig() {
+        h.configuration->fullScreen = 0;  // in a window: NEXT starts the test at once
+        below = h.push(new ContextMenu);
+    }
+    ContextNetworkWizard1* open() {
+        auto* page = h.push(new ContextNetworkWizard1);
+        h.step(2);
+        return page;
+    }
+    // NEXT, then frames until the outcome's last line.
+    bool runTest(ContextNetworkWizard1* page, int32_t lastLine) {
+        h.click(page->nextButton);
+        return stepUntilMessage(text(lastLine));
+    }
+    // The messages after STARTINGDOTS.
+    std::vector<WString> outcome() const { return messagesAfter(text(SID_STARTINGDOTS)); }
+    void close(ContextNetworkWizard1* page) {
+        page->done = 1;
+        h.step(2);
+    }
+};
+
+TEST(NetworkTestPage, ASealedReplyNamesTheMasterServerAndLeadsOnToTheConfiguration) {
+    WizardRig r;
+    std::string formProblem = "no request";
+    r.server.handle("/tumbro/nettest.php", [&](const LoopbackHttpServer::Request& req) {
+        formProblem = checkTestForm(req);
+        return httpResponse(200, "OK", sealedReply("masterServer=1.2.3.4:5\r\nmessage=Hi there\r\n"));
+    });
+    r.h.configuration->masterServer = NetAddress::of(0x0A000001, 99);
+
+    auto* page = r.open();
+    EXPECT_TRUE(page->desktopToggle->bHidden);  // already in a window
+    EXPECT_EQ(NetworkRig::messages(), (std::vector<WString>{r.text(SID_NETTESTINTRO1), u"", r.text(SID_NETTESTINTRO2),
+                                                            r.text(SID_NETTESTINTRO3), r.text(SID_NETTESTINTRO4)}));
+    r.h.click(page->nextButton);
+    EXPECT_TRUE(page->nextButton->bDisabled);  // while it runs
+    EXPECT_EQ(page->messageViewer->lines.back(), r.text(SID_STARTINGDOTS));
+    ASSERT_TRUE(r.stepUntilMessage(r.text(SID_DONEDOT)));
+    EXPECT_EQ(page->messageViewer->lines.end()[-2], u"Hi there");
+    EXPECT_EQ(formProblem, "");
+    EXPECT_EQ(r.outcome(), (std::vector<WString>{r.text(SID_NETTESTSUCCESS), u"Hi there", r.text(SID_DONEDOT)}));
+    EXPECT_FALSE(page->nextButton->bDisabled);
+    EXPECT_EQ(masterServerBytes(*r.h.configuration),
+              (std::vector<uint8_t>{2, 0, 0, 5, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(r.requestsFor("/tumbro/nettest.php").size(), 1u);
+
+    // NEXT closes the test and opens the configuration over it; NEXT there
+    // marks the network configured and both pages go.
+    r.h.click(page->nextButton);
+    auto* config = r.h.topAs<ContextNetworkConfiguration>();
+    ASSERT_NE(config, nullptr);
+    EXPECT_TRUE(page->done);
+    EXPECT_EQ(r.h.depth(), 3);
+    r.h.step();
+    EXPECT_EQ(r.h.configuration->networkConfigured, 0);
+    r.h.click(config->nextButton);
+    r.h.step(2);
+    EXPECT_EQ(r.h.configuration->networkConfigured, 1);
+    EXPECT_EQ(r.h.top(), r.below);
+    EXPECT_EQ(r.h.depth(), 1);
+    EXPECT_EQ(r.requestsFor("/tumbro/nettest.php").size(), 1u);  // one test per page
+}
+
+TEST(NetworkTestPage, RepliesThatFailTheirChecksAreLoggedAndTheTestStillSucceeds) {
+    struct Case {
+        const char* name;
+        std::string body;
+        std::vector<WString> between;  // lines between NETTESTSUCCESS and DONEDOT
+        const char16_t* log;
+    };
+    const Case cases[] = {
+        {"empty seal", sealedReply(""), {}, nullptr},
+        {"length one too long", sealedReply("message=Hi", 1), {}, kUndecodable},
+        {"length one too short", sealedReply("message=Hi", -1), {}, kUndecodable},
+        {"wrong digest", sealedReply("masterServer=1.2.3.4:5\nmessage=Hi", 0, true), {}, kUndecodable},
+        {"header cut short", sealedReply("").substr(0, 23), {}, kUndecodable},
+        {"octet above 255", sealedReply("masterServer=1.2.3.256:5\nmessage=m"), {u"m"}, nullptr},
+        {"port above 65535", sealedReply("masterServer=1.2.3.4:65536"), {}, nullptr},
+        {"trailing text", sealedReply("masterServer=1.2.3.4:5x"), {}, nullptr},
+        {"host name", sealedReply("masterServer=example.org:5"), {}, nullptr},
+        {"plain text", "OK", {u"OK"}, nullptr},
+        {"lines", "Hello\r\nsecond line\n", {u"Hello", u"second line", u""}, nullptr},
+        // Only the first four bytes are looked at.
+        {"line break early", "OK\r\nsecond line", {}, kUnprintable},
+        {"control byte", "\x01" "abc", {}, kUnprintable},
+        {"high byte", "ab\x80", {}, kUnprintable},
+        {"empty body", "", {}, kUnprintable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WizardRig r;
+        r.server.reply("/tumbro/nettest.php", httpResponse(200, "OK", c.body));
+        r.h.configuration->masterServer = NetAddress::of(0x0A000001, 99);
+        auto* page = r.open();
+        ASSERT_TRUE(r.runTest(page, SID_DONEDOT));
+        std::vector<WString> expected = {r.text(SID_NETTESTSUCCESS)};
+        expected.insert(expected.end(), c.between.begin(), c.between.end());
+        expected.push_back(r.text(SID_DONEDOT));
+        EXPECT_EQ(r.outcome(), expected);
+        // Cleared when the test started, and nothing well-formed came.
+        EXPECT_EQ(r.h.configuration->masterServer.ip, 0u);
+        EXPECT_EQ(r.h.configuration->masterServer.port, 0u);
+        EXPECT_EQ(NetworkRig::logged(kUndecodable), c.log == kUndecodable);
+        EXPECT_EQ(NetworkRig::logged(kUnprintable), c.log == kUnprintable);
+        EXPECT_FALSE(page->nextButton->bDisabled);
+        r.close(page);
+    }
+}
+
+TEST(NetworkTestPage, ARefusedPortAndATimeOutEachShowTheirFailure) {
+    {
+        WizardRig r;
+        const httptest::RefusingPort refusing;
+        HttpRequest::webHost = refusing.host();
+        auto* page = r.open();
+        ASSERT_TRUE(r.runTest(page, SID_NETTESTFAIL1));
+        EXPECT_EQ(r.outcome(), (std::vector<WString>{u"Could not connect (error 00000007)",
+                                                         r.text(SID_CHECKCONNECTION), r.text(SID_NETTESTFAIL1)}));
+        EXPECT_FALSE(page->nextButton->bDisabled);  // one may go on anyway
+        r.h.click(page->nextButton);
+        EXPECT_NE(r.h.topAs<ContextNetworkConfiguration>(), nullptr);
+    }
+    {
+        WizardRig r;
+        r.server.hold("/tumbro/nettest.php");
+        HttpRequest::defaultTotalTimeoutMs = 300;
+        auto* page = r.open();
+        ASSERT_TRUE(r.runTest(page, SID_NETTESTFAIL1));
+        EXPECT_EQ(r.outcome(), (std::vector<WString>{u"Could not send request (error 0000001c)",
+                                                         r.text(SID_CHECKCONNECTION), r.text(SID_NETTESTFAIL1)}));
+    }
+}
+
+TEST(NetworkTestPage, InFullScreenTheFirstNextOnlySwitchesToAWindowAndLeavingRestoresIt) {
+    WizardRig r;
+    r.server.reply("/tumbro/nettest.php", httpResponse(200, "OK", "OK"));
+    r.h.configuration->fullScreen = 1;
+    auto* page = r.open();
+    EXPECT_FALSE(page->desktopToggle->bHidden);
+    EXPECT_EQ(page->bRunOnDesktop, 1);  // never configured: recommended
+    const int pushes = r.h.configurationPushes;
+    r.h.click(page->nextButton);
+    EXPECT_EQ(r.h.configuration->fullScreen, 0);
+    EXPECT_EQ(r.h.configurationPushes, pushes + 1);
+    EXPECT_TRUE(page->desktopToggle->bHidden);
+    EXPECT_EQ(page->request, nullptr);
+    r.h.step(2);
+    ASSERT_TRUE(r.runTest(page, SID_DONEDOT));
+    EXPECT_EQ(r.h.configuration->fullScreen, 0);  // the test ran in the window
+    r.close(page);
+    EXPECT_EQ(r.h.configuration->fullScreen, 1);
+    EXPECT_GT(r.h.configurationPushes, pushes + 1);
+
+    // With the toggle off, the first press tests in full screen.
+    auto* again = r.open();
+    r.h.click(again->desktopToggle);
+    EXPECT_EQ(again->bRunOnDesktop, 0);
+    ASSERT_TRUE(r.runTest(again, SID_DONEDOT));
+    EXPECT_EQ(r.h.configuration->fullScreen, 1);
+    r.close(again);
+
+    // Configured before: the toggle starts off; CANCEL after the switch restores full screen.
+    r.h.configuration->networkConfigured = 1;
+    auto* third = r.open();
+    EXPECT_EQ(third->bRunOnDesktop, 0);
+    r.h.click(third->desktopToggle);
+    r.h.click(third->nextButton);
+    EXPECT_EQ(r.h.configuration->fullScreen, 0);
+    r.h.click(third->backButton);
+    r.h.step();
+    EXPECT_EQ(r.h.top(), r.below);
+    EXPECT_EQ(r.h.configuration->fullScreen, 1);
+}
+
+TEST(NetworkTestPage, AResultThatArrivesUnderTheHelpPageIsShownOnReturn) {
+    WizardRig r;
+    r.server.reply("/tumbro/nettest.php", httpResponse(200, "OK", "OK"), 100);
+    auto* page = r.open();
+    EXPECT_FALSE(page->helpButton->bDisabled);
+    r.h.click(page->nextButton);
+    r.h.click(page->helpButton);
+    ASSERT_NE(r.h.topAs<ContextHelp>(), nullptr);
+    ASSERT_TRUE(r.stepUntil([&] { return page->request->getState() == HttpRequest::StateFinished; }));
+    r.h.step(3);
+    EXPECT_EQ(NetworkRig::messages().back(), r.text(SID_STARTINGDOTS));  // not ticked meanwhile
+    EXPECT_TRUE(page->nextButton->bDisabled);
+    r.h.pressKey(1);  // Escape closes the help page
+    r.h.step();
+    EXPECT_EQ(r.h.top(), page);
+    EXPECT_EQ(r.outcome(), (std::vector<WString>{r.text(SID_NETTESTSUCCESS), u"OK", r.text(SID_DONEDOT)}));
+    EXPECT_FALSE(page->nextButton->bDisabled);
+}
+
+TEST(NetworkTestPage, APageClosedWhileItsTestRunsLeavesTheRequestToTheHttpLayer) {
+    WizardRig r;
+    r.server.hold("/tumbro/nettest.php");
+    auto* page = r.open();
+    r.h.click(page->nextButton);
+    ASSERT_TRUE(r.server.waitForRequests(1));
+    EXPECT_EQ(HttpRequest::liveWorkerCount(), 1u);
+    r.h.pressKey(1);  // Escape
+    r.h.step();
+    EXPECT_EQ(r.h.top(), r.below);  // the page is gone; its exchange still runs
+    EXPECT_EQ(HttpRequest::liveWorkerCount(), 1u);
+    EXPECT_EQ(HttpRequest::shutdownAll(2000), 0u);  // aborted and joined
+    EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
+}
+
+}  // namespace
