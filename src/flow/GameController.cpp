@@ -218,6 +218,11 @@ void GameController::netPostReplicateGlobal() {
     currentResult.apples = applesNeeded;
     currentResult.bonusApples = apples - applesNeeded;
     currentResult.secrets = countLive(secretList);
+    // The state machine a level file stored means nothing to play, which
+    // starts it here: a stored pending state of 1 would make the change to
+    // the opening a repeat, ignored, and the level would never begin.
+    state = stateGoto = 0;
+    timeInState = stateLeft = 0.0;
     setState(OPENING, 0.0);
 }
 
