@@ -256,11 +256,16 @@ void GameController::makePiglets() {
 
 WString GameController::describeMissing() {
     if (!contextBackground || !contextGame || !contextHUD) return u"context";
+    // What hangs elsewhere is never ticked: the level could not end.
+    if (contextBackground->parent != this || contextGame->parent != this || contextHUD->parent != this)
+        return u"context under its game controller";
     ZubBase* lists[] = {bgList,     bgEffectsList,  secretList,     dangerAreaList, objectList, appleList,
                         sweetList,  cargoList,      pigList,        pigletList,     houseList,  explodableList,
                         hullList,   proxyList,      appleGhostList, fgEffectsList,  weatherList, speechBubbleList};
-    for (ZubBase* l : lists)
+    for (ZubBase* l : lists) {
         if (!l) return u"object list";
+        if (l->parent != contextGame) return u"object list under its game context";
+    }
     if (!heroOrNull()) return u"hero";
     if (!houseOrNull()) return u"house";
     return {};

@@ -46,6 +46,23 @@ GameServer::~GameServer() {
     for (auto& ref : loose)
         if (ZubBase* o = ref->get(); o && !o->parent) deleteObject(o);
     loose.clear();
+    // Whatever is still registered hangs where nothing reaches it: a file
+    // can hang an object into a holder inside one of its own descendants
+    // (a hull's vertex holder), a ring no tree walk finds. Each such object
+    // is taken out of its place first, so that its descendants, deleted with
+    // it, do not delete it again through that holder.
+    std::vector<std::unique_ptr<ZubBaseReference>> stranded;
+    for (int32_t uid : objectMap.ascending()) {
+        stranded.push_back(std::make_unique<ZubBaseReference>());
+        stranded.back()->set(findObjectOrNull(uid));
+    }
+    for (auto& ref : stranded) {
+        ZubBase* o = ref->get();
+        if (!o || o->bDying) continue;
+        if (o->parent) o->parent->removeChild(o);
+        deleteObject(o);
+    }
+    stranded.clear();
     THEROLE = previous;
 }
 
@@ -83,6 +100,7 @@ bool GameServer::processPacket(Packet& p) {
 WString GameServer::checkLevel() {
     GameController* gc = controller();
     if (!gc) return formatString(u"The level file '%s' holds no root object with a game controller.", levelName);
+    if (gc->parent != root) return formatString(u"The level file '%s' has no game controller under its root.", levelName);
     const WString missing = gc->describeMissing();
     if (!missing.empty()) return formatString(u"The level file '%s' has no %s.", levelName, missing);
     // The level's objects see the root's controller as their level.

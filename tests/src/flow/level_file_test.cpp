@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "FlowHarness.h"
@@ -196,6 +197,40 @@ TEST(LevelFile, LoadingReportsWhatEndsTheProgramWithoutEndingIt) {
     WString why;
     EXPECT_TRUE(server->loadLevel(good.data(), good.size(), u"x.lev", why)) << wideToNarrow(why);
     EXPECT_EQ(server->controller()->state, GameController::OPENING);
+}
+
+TEST(LevelFile, LevelsWhosePartsHangWhereTheyNeverTickAreRefusedAndLeaveNothing) {
+    FlowHarness h;
+    const int liveBefore = ZubBase::liveCount();
+    struct Case {
+        std::function<void(LevelDraft&)> edit;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {[](LevelDraft& d) { d.server().gameRoot()->playerInfoList->addChild(&d.controller()); },
+         u"The level file 'x.lev' has no game controller under its root."},
+        {[](LevelDraft& d) { d.controller().contextGame->addChild(d.controller().contextHUD); },
+         u"The level file 'x.lev' has no context under its game controller."},
+        {[](LevelDraft& d) { d.controller().contextHUD->addChild(d.controller().appleList); },
+         u"The level file 'x.lev' has no object list under its game context."},
+        // The hull list hung into a holder inside one of its own hulls: a
+        // ring that no walk of the tree reaches.
+        {[](LevelDraft& d) {
+             GameController& gc = d.controller();
+             gc.findHouse()->getHull()->vertices.addChild(gc.hullList);
+         },
+         u"The level file 'x.lev' has no object list under its game context."},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> bytes = h.writeLevel(c.edit);
+        EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+        auto server = std::make_unique<GameServer>(u"");
+        WString why;
+        EXPECT_FALSE(server->loadLevel(bytes.data(), bytes.size(), u"x.lev", why));
+        EXPECT_EQ(why, c.message);
+        server.reset();
+        EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+    }
 }
 
 TEST(LevelFileDeathTest, FilesThatMakeNoLevelEndTheProgramNamingTheFile) {
