@@ -283,10 +283,20 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
         }
     }
     o->setPosition(o->position);
+    // Built by its class's own construct call; one that takes arguments
+    // needs them written out.
     if (construct) {
         if (!apply(o, *construct)) return false;
     } else {
-        o->construct();
+        PropertyContainer props(u"", 0);
+        o->addPropertiesTo(&props);
+        auto* action = zub_cast<PropertyRPCBase>(lastChildNamed(&props, u"construct"));
+        const size_t args = action ? childProperties(action).size() : 0;
+        if (args > 0)
+            return fail(h.number, std::string(cls->getTypeName()) + " needs a 'construct' line with its " +
+                                      std::to_string(args) + " arguments");
+        if (action) action->getRPC()->call();
+        else o->construct();
     }
     for (const DescriptionLine* line : rest)
         if (!apply(o, *line)) return false;
@@ -332,9 +342,13 @@ bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
         if (values.size() != args.size())
             return fail(line.number, named(key) + " takes " + std::to_string(args.size()) + " arguments, not " +
                                          std::to_string(values.size()));
-        for (size_t i = 0; i < args.size(); ++i)
-            if (!assignOne(args[i], values[i], key + u" argument " + narrowToWide(std::to_string(i + 1)), line.number))
-                return false;
+        for (size_t i = 0; i < args.size(); ++i) {
+            const WString what = key + u" argument " + narrowToWide(std::to_string(i + 1));
+            // A call is made with what it is given: no object is no argument.
+            if (values[i] == u"null" && (zub_cast<PropertyPointer>(args[i]) || zub_cast<PropertyReferenceBase>(args[i])))
+                return fail(line.number, named(what) + " needs an object");
+            if (!assignOne(args[i], values[i], what, line.number)) return false;
+        }
         action->getRPC()->call();
         return true;
     }

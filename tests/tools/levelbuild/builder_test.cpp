@@ -218,6 +218,8 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"new Vegetation\n    construct trees-rigid:99\n",
          "levels/x1.txt:2: 'trees-rigid:99' is no value for 'construct argument 1' (the name of a skin resource)"},
         {"new Vegetation\n    construct\n", "levels/x1.txt:2: 'construct' takes 1 arguments, not 0"},
+        {"new Vegetation\n    construct null\n", "levels/x1.txt:2: 'construct argument 1' needs an object"},
+        {"new Vegetation\n    position 1 2 3\n", "levels/x1.txt:1: Vegetation needs a 'construct' line with its 1 arguments"},
         {"new TriggerHint\n    hintTextID HINTJUMPP\n", "levels/x1.txt:2: 'HINTJUMPP' is not a string identifier"},
         {"new TriggerHint\n    previousHint hero\n", "levels/x1.txt:2: 'previousHint' cannot refer to 'hero'"},
         {"new TriggerHint\n    previousHint nobody\n",
