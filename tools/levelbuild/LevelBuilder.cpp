@@ -13,7 +13,6 @@
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/RuntimeClass.h"
-#include "objects/apples/Apple.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/TerrainDeco.h"

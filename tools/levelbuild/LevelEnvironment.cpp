@@ -15,6 +15,7 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
+#include "lang/Language.h"
 #include "net/Packet.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
@@ -90,6 +91,9 @@ LevelEnvironment::LevelEnvironment(int detailLevel, Art art) {
     profileManager = std::make_unique<ProfileManager>();
     profileManager->addProfile(u"Player");
     savedServices = GameServices::install(this);
+    // The keys' names, as the language gives them to the program's input
+    // (hints and prompts name the bound keys).
+    for (int code = 0; code < ZubInput::INPUT_CODES; ++code) input.keyNames[code] = gameLanguage().buildKeyName(code);
 
     const Placeholders& p = placeholders(art);
     for (const auto& [name, t] : p.textures) t->registerSkins(resources, name);
