@@ -9,8 +9,8 @@
 // under its UID, then every object's body), in packets with the flags 5.
 // writeLevel makes one; startLevel plays one back, ending the program with
 // a message naming the file when the file is empty, does not decode, or
-// does not make a level (a root object with a game controller that has its
-// contexts, lists, hero and house).
+// does not make a level (a root object with its game controller under it,
+// the controller's contexts and lists in place, a hero and a house).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
