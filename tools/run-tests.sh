@@ -2,8 +2,10 @@
 # Installs what is missing, builds everything the default build has (tests,
 # benchmarks, tools) with AddressSanitizer and UndefinedBehaviorSanitizer,
 # runs every test, runs every benchmark once for a token time (so that none
-# can rot), then runs each fuzz target for a bounded time (FUZZ_SECONDS,
-# default 15; 0 skips fuzzing; BENCH=0 skips the benchmark runs).
+# can rot); with clang present, checks that the first level's key script
+# ends in the same state in the gcc and the clang build, then runs each fuzz
+# target for a bounded time (FUZZ_SECONDS, default 15; 0 skips fuzzing;
+# BENCH=0 skips the benchmark runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,14 +38,29 @@ if [ "${BENCH:-1}" != 0 ]; then
 fi
 
 fuzz_seconds=${FUZZ_SECONDS:-15}
-if [ "$fuzz_seconds" -gt 0 ] && command -v clang++ >/dev/null; then
+if command -v clang++ >/dev/null; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZUB_FUZZ=ON -DZUB_TESTS=OFF -DZUB_BENCH=OFF >/dev/null
   targets=()
-  for src in fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done
-  # Only the fuzz targets and what they link (the engine; the records and
-  # texts for fuzz_records), not the game.
-  cmake --build build-fuzz -j "$jobs" --target "${targets[@]}"
+  if [ "$fuzz_seconds" -gt 0 ]; then
+    for src in fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done
+  fi
+  # The fuzz targets and what they link (the engine; the records and texts
+  # for fuzz_records; the game for fuzz_level_replay), and the level builder.
+  cmake --build build-fuzz -j "$jobs" --target "${targets[@]}" levelbuild
+
+  # The first level's key script, played to its end, leaves the same state
+  # in the gcc build and in the clang build: what the game computes does
+  # not depend on the compiler.
+  hash_of() { "$1" --hash content/levels/a1.txt content/levels/a1.keys | head -n 1; }
+  gcc_hash=$(hash_of build-test/tools/levelbuild)
+  clang_hash=$(hash_of build-fuzz/tools/levelbuild)
+  if [ -z "$gcc_hash" ] || [ "$gcc_hash" != "$clang_hash" ]; then
+    echo "levels: a1 ends in '$gcc_hash' (gcc) but '$clang_hash' (clang)"
+    exit 1
+  fi
+  echo "levels: a1 ends in the same state in both builds ($gcc_hash)"
+
   for name in "${targets[@]}"; do
     target=build-fuzz/fuzz/$name
     corpus=build-fuzz/corpus/$name
@@ -52,6 +69,13 @@ if [ "$fuzz_seconds" -gt 0 ] && command -v clang++ >/dev/null; then
     echo "fuzz: $name for ${fuzz_seconds}s"
     dirs=("$corpus")
     [ -d "$seeds" ] && dirs+=("$seeds")
+    if [ "$name" = fuzz_level_replay ]; then
+      # Its seeds are levels made by the builder from the current descriptions.
+      seeds=build-fuzz/seeds/$name
+      mkdir -p "$seeds"
+      ZUB_FUZZ_LEVEL_REPLAY_SEEDS="$seeds" "$target" > "build-fuzz/$name.seeds.log" 2>&1
+      dirs+=("$seeds")
+    fi
     "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "${dirs[@]}" > "build-fuzz/$name.log" 2>&1 || {
       tail -n 40 "build-fuzz/$name.log"
       echo "fuzz: $name found a fault"

@@ -219,6 +219,11 @@ void GameController::netPostReplicateGlobal() {
     currentResult.apples = applesNeeded;
     currentResult.bonusApples = apples - applesNeeded;
     currentResult.secrets = countLive(secretList);
+    // The state machine a level file stored means nothing to play, which
+    // starts it here: a stored pending state of 1 would make the change to
+    // the opening a repeat, ignored, and the level would never begin.
+    state = stateGoto = 0;
+    timeInState = stateLeft = 0.0;
     setState(OPENING, 0.0);
 }
 
@@ -252,11 +257,16 @@ void GameController::makePiglets() {
 
 WString GameController::describeMissing() {
     if (!contextBackground || !contextGame || !contextHUD) return u"context";
+    // What hangs elsewhere is never ticked: the level could not end.
+    if (contextBackground->parent != this || contextGame->parent != this || contextHUD->parent != this)
+        return u"context under its game controller";
     ZubBase* lists[] = {bgList,     bgEffectsList,  secretList,     dangerAreaList, objectList, appleList,
                         sweetList,  cargoList,      pigList,        pigletList,     houseList,  explodableList,
                         hullList,   proxyList,      appleGhostList, fgEffectsList,  weatherList, speechBubbleList};
-    for (ZubBase* l : lists)
+    for (ZubBase* l : lists) {
         if (!l) return u"object list";
+        if (l->parent != contextGame) return u"object list under its game context";
+    }
     if (!heroOrNull()) return u"hero";
     if (!houseOrNull()) return u"house";
     return {};

@@ -105,7 +105,8 @@ public:
     void netPostReplicateGlobal() override;
     void addPropertiesTo(PropertyContainer* container) override;
     // What a loaded level lacks of what play needs ("context", "object
-    // list", "hero", "house"), or the empty text when it has everything.
+    // list", "hero", "house", or a context or list that hangs where it is
+    // never ticked), or the empty text when it has everything.
     WString describeMissing();
 
     // --- frame ------------------------------------------------------------------------

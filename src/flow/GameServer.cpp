@@ -46,6 +46,23 @@ GameServer::~GameServer() {
     for (auto& ref : loose)
         if (ZubBase* o = ref->get(); o && !o->parent) deleteObject(o);
     loose.clear();
+    // Whatever is still registered hangs where nothing reaches it: a file
+    // can hang an object into a holder inside one of its own descendants
+    // (a hull's vertex holder), a ring no tree walk finds. Each such object
+    // is taken out of its place first, so that its descendants, deleted with
+    // it, do not delete it again through that holder.
+    std::vector<std::unique_ptr<ZubBaseReference>> stranded;
+    for (int32_t uid : objectMap.ascending()) {
+        stranded.push_back(std::make_unique<ZubBaseReference>());
+        stranded.back()->set(findObjectOrNull(uid));
+    }
+    for (auto& ref : stranded) {
+        ZubBase* o = ref->get();
+        if (!o || o->bDying) continue;
+        if (o->parent) o->parent->removeChild(o);
+        deleteObject(o);
+    }
+    stranded.clear();
     THEROLE = previous;
 }
 
@@ -74,15 +91,18 @@ GameController* GameServer::controller() const {
 
 bool GameServer::processPacket(Packet& p) {
     const bool ok = Server::processPacket(p);
-    if (ok && bLoadingLevel) checkLevel();
-    return ok;
+    if (!ok || !bLoadingLevel) return ok;
+    // A level that is none stops here, before its objects finish their set-up.
+    levelFault = checkLevel();
+    return levelFault.empty();
 }
 
-void GameServer::checkLevel() {
+WString GameServer::checkLevel() {
     GameController* gc = controller();
-    if (!gc) ZUB_ERROR(u"The level file '%s' holds no root object with a game controller.", levelName);
+    if (!gc) return formatString(u"The level file '%s' holds no root object with a game controller.", levelName);
+    if (gc->parent != root) return formatString(u"The level file '%s' has no game controller under its root.", levelName);
     const WString missing = gc->describeMissing();
-    if (!missing.empty()) ZUB_ERROR(u"The level file '%s' has no %s.", levelName, missing);
+    if (!missing.empty()) return formatString(u"The level file '%s' has no %s.", levelName, missing);
     // The level's objects see the root's controller as their level.
     GameWorld::setCurrent(gc);
     // Objects made from now on take UIDs above every UID of the file.
@@ -90,18 +110,36 @@ void GameServer::checkLevel() {
     for (const auto& entry : objectMap)
         if (entry.first > highest) highest = entry.first;
     if (nextObjectUID <= highest) nextObjectUID = highest + 1;
+    return {};
 }
 
 void GameServer::startLevel(const uint8_t* data, size_t size, std::u16string_view name) {
-    if (size == 0) ZUB_ERROR(u"The level file '%s' is empty.", name);
-    if (size > static_cast<size_t>(INT32_MAX / 2)) ZUB_ERROR(u"The level file '%s' is too large.", name);
+    WString why;
+    if (!loadLevel(data, size, name, why)) ZUB_ERROR(u"%s", why);
+}
+
+bool GameServer::loadLevel(const uint8_t* data, size_t size, std::u16string_view name, WString& why) {
+    if (size == 0) {
+        why = formatString(u"The level file '%s' is empty.", name);
+        return false;
+    }
+    if (size > static_cast<size_t>(INT32_MAX / 2)) {
+        why = formatString(u"The level file '%s' is too large.", name);
+        return false;
+    }
     Packet packet(LEVEL_PACKET_FLAGS, static_cast<int>(size));
     packet.writeBytes(data, static_cast<int>(size));
     packet.rewindToRead();
+    // Read as untrusted: a fault comes back here with its reason.
+    packet.setErrorMode(Packet::ErrorMode::Report);
     levelName.assign(name);
+    levelFault.clear();
     bLoadingLevel = true;
-    start(&packet, name);
+    const bool ok = start(&packet, name);
     bLoadingLevel = false;
+    if (ok) return true;
+    why = levelFault.empty() ? formatString(u"Could not load '%s': %s", name, packet.errorText()) : levelFault;
+    return false;
 }
 
 std::vector<uint8_t> GameServer::writeLevel() {

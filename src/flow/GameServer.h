@@ -9,8 +9,8 @@
 // under its UID, then every object's body), in packets with the flags 5.
 // writeLevel makes one; startLevel plays one back, ending the program with
 // a message naming the file when the file is empty, does not decode, or
-// does not make a level (a root object with a game controller that has its
-// contexts, lists, hero and house).
+// does not make a level (a root object with its game controller under it,
+// the controller's contexts and lists in place, a hero and a house).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -53,6 +53,11 @@ public:
     // Plays the level file's bytes back into this (new) server; `name`
     // names the file in fatal errors.
     void startLevel(const uint8_t* data, size_t size, std::u16string_view name);
+    // The same without ending the program: false, with the message that
+    // names the file in `why`, when the file is empty, does not decode or
+    // makes no level; the level's objects have not finished their set-up
+    // then, and the server is only fit to be deleted.
+    bool loadLevel(const uint8_t* data, size_t size, std::u16string_view name, WString& why);
     // The level as a level file: the whole registered state.
     std::vector<uint8_t> writeLevel();
 
@@ -61,8 +66,10 @@ public:
     GameController* controller() const;
 
 private:
-    void checkLevel();
+    // Why the replayed level is no level to play (empty when it is one).
+    WString checkLevel();
 
     bool bLoadingLevel = false;
     WString levelName;
+    WString levelFault;
 };

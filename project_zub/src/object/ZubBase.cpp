@@ -23,6 +23,21 @@ namespace {
 // removed child.
 thread_local ObjectIterator* activeIterators = nullptr;
 constexpr uint32_t kCheckWord = 0xFEFDFCFBu;
+
+// The objects whose bodies are being read, innermost first: a body read
+// inside another (a sub-object such as a hull's vertex holder) may not take
+// the object that holds it as a child, which is no tree ancestor of it.
+struct BodyBeingRead {
+    const ZubBase* object;
+    const BodyBeingRead* outer;
+};
+thread_local const BodyBeingRead* bodiesBeingRead = nullptr;
+
+bool isBeingRead(const ZubBase* o) {
+    for (const BodyBeingRead* b = bodiesBeingRead; b; b = b->outer)
+        if (b->object == o) return true;
+    return false;
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -257,6 +272,12 @@ bool ZubBase::sendEvent(int code, ZubBase* sender, ZubBase* target) {
 // Network body
 
 void ZubBase::netSerialize(Packet& p) {
+    const BodyBeingRead body{this, bodiesBeingRead};
+    struct Restore {
+        const BodyBeingRead* outer;
+        ~Restore() { bodiesBeingRead = outer; }
+    } restore{bodiesBeingRead};
+    if (!p.bWriting) bodiesBeingRead = &body;
     SerialPlan::serializeProperties(this, p);
     if (p.flags & Packet::FLAG_RAW_CLASSES) {
         uint32_t check = kCheckWord;
@@ -294,7 +315,7 @@ void ZubBase::netSerialize(Packet& p) {
                 break;
             }
             const bool ancestor = c->firstChild && (c->parent ? c->isAncestorOf(this) : c == top);
-            if (c == this || ancestor || c->objectUID == 1) {
+            if (c == this || ancestor || c->objectUID == 1 || isBeingRead(c)) {
                 p.fail(u"object body names itself, an ancestor or the root as a child", "child != this");
                 break;
             }

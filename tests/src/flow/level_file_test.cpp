@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "FlowHarness.h"
@@ -151,6 +152,89 @@ TEST(LevelFile, TheEditSwitchLeavesALoadedLevelAsItIsStored) {
     EXPECT_EQ(gc.playFrameCount, 0);
 }
 
+TEST(LevelFile, AStoredStateMachineDoesNotKeepTheLevelFromStarting) {
+    FlowHarness h;
+    // Saved while a change to the opening was pending: the set-up's change
+    // to the opening must not count as a repeat of it.
+    GameController& gc = h.play(h.writeLevel([](LevelDraft& d) {
+        d.controller().state = GameController::PLAYING;
+        d.controller().stateGoto = GameController::OPENING;
+        d.controller().stateLeft = 0.5;
+    }));
+    EXPECT_EQ(gc.state, GameController::OPENING);
+    EXPECT_EQ(gc.stateGoto, GameController::TITLE);
+    ASSERT_FALSE(h.services.transitions.empty());
+    EXPECT_EQ(h.services.transitions.back(), std::make_pair(1.0f, 0.0f));
+    ASSERT_TRUE(h.frameUntil([&] { return gc.state == GameController::PLAYING; }, 600));
+    EXPECT_NEAR(h.time, 5.0, 0.015);
+}
+
+TEST(LevelFile, LoadingReportsWhatEndsTheProgramWithoutEndingIt) {
+    FlowHarness h;
+    const std::vector<uint8_t> noHouse = h.writeLevel([](LevelDraft& d) { d.controller().findHouse()->destroy(); });
+    const std::vector<uint8_t> good = h.writeLevel();
+    const int liveBefore = ZubBase::liveCount();
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char16_t* message;
+    };
+    const Case cases[] = {{{}, u"The level file 'x.lev' is empty."},
+                          {{0x07, 0x01, 0x02}, u"Could not load 'x.lev'"},
+                          {std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(good.size() / 2)),
+                           u"Could not load 'x.lev'"},
+                          {noHouse, u"The level file 'x.lev' has no house."}};
+    for (const Case& c : cases) {
+        auto server = std::make_unique<GameServer>(u"");
+        WString why;
+        EXPECT_FALSE(server->loadLevel(c.bytes.data(), c.bytes.size(), u"x.lev", why));
+        EXPECT_EQ(why.rfind(c.message, 0), 0u) << wideToNarrow(why);
+        // Nothing of the failed level finished its set-up or stays behind.
+        EXPECT_EQ(server->controller() ? server->controller()->state : 0, 0);
+        server.reset();
+        EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+    }
+    auto server = std::make_unique<GameServer>(u"");
+    WString why;
+    EXPECT_TRUE(server->loadLevel(good.data(), good.size(), u"x.lev", why)) << wideToNarrow(why);
+    EXPECT_EQ(server->controller()->state, GameController::OPENING);
+}
+
+TEST(LevelFile, LevelsWhosePartsHangWhereTheyNeverTickAreRefusedAndLeaveNothing) {
+    FlowHarness h;
+    // The first server of the process makes the network's shared queue.
+    { GameServer first(u""); }
+    const int liveBefore = ZubBase::liveCount();
+    struct Case {
+        std::function<void(LevelDraft&)> edit;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {[](LevelDraft& d) { d.server().gameRoot()->playerInfoList->addChild(&d.controller()); },
+         u"The level file 'x.lev' has no game controller under its root."},
+        {[](LevelDraft& d) { d.controller().contextGame->addChild(d.controller().contextHUD); },
+         u"The level file 'x.lev' has no context under its game controller."},
+        {[](LevelDraft& d) { d.controller().contextHUD->addChild(d.controller().appleList); },
+         u"The level file 'x.lev' has no object list under its game context."},
+        // The hull list hung into a holder inside one of its own hulls: a
+        // ring that no walk of the tree reaches.
+        {[](LevelDraft& d) {
+             GameController& gc = d.controller();
+             gc.findHouse()->getHull()->vertices.addChild(gc.hullList);
+         },
+         u"The level file 'x.lev' has no object list under its game context."},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> bytes = h.writeLevel(c.edit);
+        EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+        auto server = std::make_unique<GameServer>(u"");
+        WString why;
+        EXPECT_FALSE(server->loadLevel(bytes.data(), bytes.size(), u"x.lev", why));
+        EXPECT_EQ(why, c.message);
+        server.reset();
+        EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+    }
+}
+
 TEST(LevelFileDeathTest, FilesThatMakeNoLevelEndTheProgramNamingTheFile) {
     FlowHarness h;
     std::vector<uint8_t> noHero = h.writeLevel([](LevelDraft& d) { d.controller().getHero()->destroy(); });
@@ -162,6 +246,7 @@ TEST(LevelFileDeathTest, FilesThatMakeNoLevelEndTheProgramNamingTheFile) {
     }
     const std::vector<uint8_t> garbage = {0xff, 0x13, 0x37, 0x42, 0x00, 0x99};
     EXPECT_EXIT(h.play({}), ::testing::ExitedWithCode(255), "level file '\\./levels/a1\\.lev' is empty");
+    EXPECT_EXIT(ContextLevelManager(5), ::testing::ExitedWithCode(255), "Could not read file '\\./levels/b2\\.lev'");
     EXPECT_EXIT(h.play(garbage), ::testing::ExitedWithCode(255), "Could not load '\\./levels/a1\\.lev'");
     EXPECT_EXIT(h.play(noRoot), ::testing::ExitedWithCode(255),
                 "level file '\\./levels/a1\\.lev' holds no root object with a game controller");

@@ -220,3 +220,36 @@ TEST(Replication, BadTerrainCountOrSpacingIsAnOrderlyFatalError) {
         EXPECT_DEATH(t->netSerialize(p), bad.check);
     }
 }
+
+TEST(Replication, AHullCannotBeReadIntoItsOwnPartHolder) {
+    // A level packet whose hull lists itself among its vertices (the holder
+    // lives inside the hull, so the hull is no tree ancestor of it): the read
+    // is refused, and the replaying role leaves nothing behind.
+    TestWorld a;
+    A99Object* rock = a.place<A99Object>(V3(10, 20, 0));
+    a.makeHull(rock, {{-40, 0, 0}, {0, 30, 0}, {40, 0, 0}}, false);
+    Hull* hull = rock->getHull();
+    ZubBase* list = hull->parent;
+    hull->vertices.addChild(hull);
+    Packet packet(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 0x100000);
+    worldtest::writeLevelPacket(*a.role, packet, {a.root, a.objectList, a.hullList, a.proxyList, a.speechBubbleList,
+                                                  a.dangerAreaList});
+    list->addChild(hull);
+    ASSERT_FALSE(packet.failed());
+    packet.rewindToRead();
+    packet.setFromPeer();
+
+    const int liveBefore = ZubBase::liveCount();
+    {
+        TestWorld b(false);
+        const int liveWorld = ZubBase::liveCount();
+        b.role->bAllowNewObjectRegistations = false;
+        EXPECT_FALSE(b.role->processPacket(packet));
+        EXPECT_NE(packet.errorText().find(u"names itself"), WString::npos) << wideToNarrow(packet.errorText());
+        b.role->bAllowNewObjectRegistations = true;
+        // The refused packet takes back every object it made.
+        EXPECT_EQ(b.role->findObjectOrNull(hull->objectUID), nullptr);
+        EXPECT_EQ(ZubBase::liveCount(), liveWorld);
+    }
+    EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+}

@@ -1,0 +1,264 @@
+// The level builder: a description read into blocks and words, built through
+// the game's classes into a level file that the level manager plays back as
+// described; every mistake in a description stops it at its line; key scripts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "KeyScript.h"
+#include "LevelBuilder.h"
+#include "LevelEnvironment.h"
+#include "editor/EditorPropertyPanel.h"
+#include "gfx/Quad.h"
+#include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "objects/apples/Apple.h"
+#include "objects/hints/TriggerHint.h"
+#include "objects/paths/Sweet.h"
+#include "objects/pig/Pig.h"
+#include "objects/scenery/Scenery.h"
+#include "objects/triggers/House.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
+#include "world/EditorProxy.h"
+#include "world/Terrain.h"
+
+using levelbuild::LevelEnvironment;
+
+namespace {
+
+// The description's level, played back through the level manager.
+GameController& playDescription(LevelEnvironment& environment, const std::string& text) {
+    std::vector<uint8_t> level;
+    std::string error;
+    EXPECT_TRUE(levelbuild::buildLevelFile(text, "test.txt", level, error)) << error;
+    environment.writeLevelFile("a1", level);
+    return environment.play(0);
+}
+
+std::string buildError(const std::string& text) {
+    std::vector<uint8_t> level;
+    std::string error;
+    EXPECT_FALSE(levelbuild::buildLevelFile(text, "levels/x1.txt", level, error)) << text;
+    return error;
+}
+
+template <class T>
+std::vector<T*> all(const ZubBase* list) {
+    std::vector<T*> out;
+    for (T* o : childrenOf<T>(list)) out.push_back(o);
+    return out;
+}
+
+// The index of the object's proxy in the drawing order.
+int drawIndex(GameController& gc, const EditorObject* o) {
+    int i = 0;
+    for (ZubBase* p = gc.proxyList->firstChild; p; p = p->nextSibling, ++i)
+        if (p == o->getProxy()) return i;
+    return -1;
+}
+
+}  // namespace
+
+TEST(LevelDescription, ReadsBlocksWordsQuotesAndComments) {
+    levelbuild::LevelDescription d;
+    std::string error;
+    ASSERT_TRUE(levelbuild::parseDescription("# a comment\n"
+                                             "level   # the keys\n"
+                                             "\tapplesNeeded 2\n"
+                                             "\n"
+                                             "new TriggerHint hint\n"
+                                             "    hintTextID \"two words \\\"quoted\\\"\" tail\r\n"
+                                             "    empty \"\"\n",
+                                             "f.txt", d, error))
+        << error;
+    ASSERT_EQ(d.blocks.size(), 2u);
+    EXPECT_EQ(d.blocks[0].header.words, std::vector<WString>{u"level"});
+    EXPECT_EQ(d.blocks[0].header.number, 2);
+    ASSERT_EQ(d.blocks[0].lines.size(), 1u);
+    EXPECT_EQ(d.blocks[0].lines[0].number, 3);
+    const std::vector<levelbuild::DescriptionLine>& lines = d.blocks[1].lines;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].words, (std::vector<WString>{u"hintTextID", u"two words \"quoted\"", u"tail"}));
+    EXPECT_EQ(lines[1].words, (std::vector<WString>{u"empty", u""}));
+
+    EXPECT_FALSE(levelbuild::parseDescription("level\n  x \"open\n", "f.txt", d, error));
+    EXPECT_EQ(error, "f.txt:2: a quoted word is not closed");
+    EXPECT_FALSE(levelbuild::parseDescription("\n  applesNeeded 2\n", "f.txt", d, error));
+    EXPECT_EQ(error, "f.txt:2: an indented line before the first block");
+    EXPECT_FALSE(levelbuild::parseDescription("level\n  x a\"b\n", "f.txt", d, error));
+    EXPECT_EQ(error, "f.txt:2: a quote in the middle of a word");
+    EXPECT_FALSE(levelbuild::parseDescription("level\n  x \xff\xfe\n", "f.txt", d, error));
+    EXPECT_EQ(error, "f.txt:2: the line is not UTF-8 text");
+}
+
+TEST(LevelBuilder, BuildsTheDescribedLevelThroughTheGamesClasses) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    GameController& gc = playDescription(environment, R"(
+level
+    applesNeeded 2
+    parTime 42.5
+    season 2
+    playingArea -3000 2500 2000 -100
+terrain
+    ground -1000 100  0 300  1000 300
+    depth 50
+edit hero
+    position -1500 140 0
+edit house
+    position 1200 300 0
+edit apple
+    position -600 150 0
+new Apple second
+    position 400 316 0
+new Apple third
+    list objectList
+    position 600 316 0
+new Vegetation shrub
+    list bgList
+    construct shrubs:1
+    position 700 300 0
+new Sweet
+    position 0 400 0
+    type 5
+new Vegetation tree
+    construct trees-rigid:1
+    position 200 300 0
+    draw before hero
+new TriggerHint first
+    position -1500 140 0
+    triggerRadius 99
+    hintTextID HINTJUMP
+    hintTitleID ""
+new TriggerHint then
+    position 0 300 0
+    hintTextID HINTSWEETS
+    previousHint first
+    bSpeechBubble no
+    hintNudge 1 2 0
+)");
+    // The level's keys.
+    EXPECT_EQ(gc.applesNeeded, 2);
+    EXPECT_EQ(gc.parTime, 42.5);
+    EXPECT_EQ(gc.season, 2);
+    EXPECT_EQ(gc.playingArea.left, -3000.0f);
+    EXPECT_EQ(gc.playingArea.bottom, -100.0f);
+    EXPECT_EQ(gc.editor->levelName, u"test");
+
+    // The ground: straight lines between the points, flat beyond them, the
+    // bottom row 50 below.
+    Terrain* terrain = all<Terrain>(gc.objectList).at(0);
+    for (auto [x, expected] : {std::pair{-3000.0f, 100.0f}, {-1000.0f, 100.0f}, {-504.0f, 199.2f}, {8.0f, 300.0f},
+                               {3000.0f, 300.0f}}) {
+        float h = 0.0f;
+        terrain->getSurfaceAt(x, &h, nullptr);
+        EXPECT_NEAR(h, expected, 0.5f) << x;
+    }
+    for (int i = 0; i < terrain->pointCount(); i += 50)
+        EXPECT_NEAR(terrain->heights[0][i] - terrain->heights[1][i], 50.0f, 0.5f) << i;
+
+    // Objects where they were put, in their own lists unless told otherwise.
+    EXPECT_EQ(gc.getHero()->position, V3(-1500, 140, 0));
+    EXPECT_EQ(gc.findHouse()->position, V3(1200, 300, 0));
+    // An apple always sorts itself into the apple list, even when it was
+    // hung among the plain objects; an object without a list of its own
+    // stays where it was hung.
+    const std::vector<Apple*> apples = all<Apple>(gc.appleList);
+    ASSERT_EQ(apples.size(), 3u);
+    EXPECT_EQ(apples[0]->position, V3(-600, 150, 0));
+    EXPECT_EQ(apples[1]->position, V3(400, 316, 0));
+    EXPECT_EQ(apples[2]->position, V3(600, 316, 0));
+    EXPECT_TRUE(all<Apple>(gc.objectList).empty());
+    ASSERT_EQ(all<Vegetation>(gc.bgList).size(), 1u);
+    EXPECT_EQ(all<Vegetation>(gc.bgList)[0]->position, V3(700, 300, 0));
+    EXPECT_EQ(gc.currentResult.apples, 2);  // the apples needed, fewer than there are
+    // An apple rests on the ground it was put on: its physics point carries
+    // the apple's own offset below its position.
+    EXPECT_EQ(apples[1]->physPoint.position, V3(400, 300, 0));
+
+    const std::vector<Sweet*> sweets = all<Sweet>(gc.sweetList);
+    ASSERT_EQ(sweets.size(), 1u);
+    EXPECT_EQ(sweets[0]->type, 5);
+    EXPECT_EQ(sweets[0]->refPosition, V3(0, 400, 0));
+
+    const std::vector<Vegetation*> trees = all<Vegetation>(gc.objectList);
+    ASSERT_EQ(trees.size(), 1u);
+    EXPECT_EQ(static_cast<ZubBase*>(trees[0]->pRefQuad), environment.resources.find(u"trees-rigid:1"));
+    EXPECT_LT(drawIndex(gc, trees[0]), drawIndex(gc, gc.getHero()));
+
+    const std::vector<TriggerHint*> hints = all<TriggerHint>(gc.objectList);
+    ASSERT_EQ(hints.size(), 2u);
+    EXPECT_EQ(hints[0]->triggerRadius, 99.0f);
+    EXPECT_EQ(hints[0]->hintTextID, u"HINTJUMP");
+    EXPECT_TRUE(hints[0]->bSpeechBubble);
+    EXPECT_EQ(hints[1]->previousHint.get(), hints[0]);
+    EXPECT_FALSE(hints[1]->bSpeechBubble);
+    EXPECT_EQ(hints[1]->hintNudge, V3(1, 2, 0));
+}
+
+TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"levle\n", "levels/x1.txt:1: unknown block 'levle' (level, terrain, edit or new)"},
+        {"level\n    applesNeeded 2\n    appelsNeeded 3\n", "levels/x1.txt:3: unknown property 'appelsNeeded' of GameController"},
+        {"level\n    applesNeeded many\n", "levels/x1.txt:2: 'many' is no value for 'applesNeeded' (a whole number)"},
+        {"level\n    applesNeeded 2 3\n", "levels/x1.txt:2: 'applesNeeded' takes one value, not 2"},
+        {"level\n    parTime soon\n", "levels/x1.txt:2: 'soon' is no value for 'parTime' (a number)"},
+        {"level\n    bBonusLevel maybe\n", "levels/x1.txt:2: 'maybe' is no value for 'bBonusLevel' (yes or no)"},
+        {"level\n    season 4\n", "levels/x1.txt:2: '4' is no value for 'season' (a number from 0 to 3)"},
+        {"level\n    playingArea -100 100 100\n", "levels/x1.txt:2: 'playingArea' takes 4 values, not 3"},
+        {"level\n    playingArea.left 70000\n",
+         "levels/x1.txt:2: '70000' is no value for 'playingArea.left' (a number of at most 65504 either way)"},
+        {"new Aple\n", "levels/x1.txt:1: unknown class 'Aple'"},
+        {"new GameController\n", "levels/x1.txt:1: 'GameController' is not an object that can be placed in a level"},
+        {"new Apple a\nnew Apple a\n", "levels/x1.txt:2: the label 'a' is taken"},
+        {"new Apple\n    list pigsList\n", "levels/x1.txt:2: 'pigsList' is not a list of the level"},
+        {"new Apple\n    list contextHUD\n", "levels/x1.txt:2: 'contextHUD' is not a list of the level"},
+        {"edit heroine\n", "levels/x1.txt:1: 'heroine' names no object"},
+        {"edit hero\n    list pigList\n", "levels/x1.txt:2: an object that exists keeps its list"},
+        {"edit hero\n    draw before hero\n", "levels/x1.txt:2: 'hero' names no other placed object"},
+        {"new Vegetation\n    construct trees-rigid:99\n",
+         "levels/x1.txt:2: 'trees-rigid:99' is no value for 'construct argument 1' (the name of a skin resource)"},
+        {"new Vegetation\n    construct\n", "levels/x1.txt:2: 'construct' takes 1 arguments, not 0"},
+        {"new Vegetation\n    construct null\n", "levels/x1.txt:2: 'construct argument 1' needs an object"},
+        {"new Vegetation\n    position 1 2 3\n", "levels/x1.txt:1: Vegetation needs a 'construct' line with its 1 arguments"},
+        {"new TriggerHint\n    hintTextID HINTJUMPP\n", "levels/x1.txt:2: 'HINTJUMPP' is not a string identifier"},
+        {"new TriggerHint\n    previousHint hero\n", "levels/x1.txt:2: 'previousHint' cannot refer to 'hero'"},
+        {"new TriggerHint\n    previousHint nobody\n",
+         "levels/x1.txt:2: 'nobody' is no value for 'previousHint' (the label of an object)"},
+        {"terrain\n    ground 0 10 -5 20\n", "levels/x1.txt:2: the x of the ground's points must rise"},
+        {"terrain\n    ground 0 10 5\n", "levels/x1.txt:2: 'ground' takes pairs of x and height"},
+        {"terrain\n    ground 0 x\n", "levels/x1.txt:2: 'x' is not a number"},
+        {"terrain house\n", "levels/x1.txt:1: 'house' names no terrain"},
+        {"terrain\n    ground 0 70000\n", "levels/x1.txt:2: the ground lies beyond what a level file holds"},
+        {"edit terrain\n    heights[0] 1\n", "levels/x1.txt:2: 'heights[0]' cannot be set in a description"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
+}
+
+TEST(KeyScript, HoldsTapsAndItsLength) {
+    levelbuild::KeyScript script;
+    std::string error;
+    ASSERT_TRUE(script.parse("# keys\nhold 205 10 20  # right\ntap 57 15\n\nhold 203 30 31\n", "k.keys", error)) << error;
+    EXPECT_EQ(script.keysAt(9), std::set<int>{});
+    EXPECT_EQ(script.keysAt(15), (std::set<int>{57, 205}));
+    EXPECT_EQ(script.keysAt(16), std::set<int>{205});
+    EXPECT_EQ(script.keysAt(20), std::set<int>{});
+    EXPECT_EQ(script.length(), 31);
+    ASSERT_TRUE(script.parse("tap 57 3\nend 100\n", "k.keys", error));
+    EXPECT_EQ(script.length(), 100);
+
+    EXPECT_FALSE(script.parse("hold 205 20 10\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: expected 'hold CODE FROM TO' (FROM < TO), 'tap CODE FRAME' or 'end FRAME'");
+    EXPECT_FALSE(script.parse("\ntap 256 3\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:2: a key code from 1 to 255 comes first");
+    EXPECT_FALSE(script.parse("tap 57 -3\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '-3' is not a frame or key number");
+    EXPECT_FALSE(script.parse("press 57 3\n", "k.keys", error));
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A run of a level as the player's keys, frame by frame: the text form of
+// content/levels/<name>.keys. Frames are counted from the level manager's
+// first tick at 100 frames a second; keys are the game's input codes (the
+// DirectInput key codes that the control bindings hold).
+//
+//   hold <code> <from> <to>   the key is down in frames from .. to - 1
+//   tap <code> <frame>        down for that one frame
+//   end <frame>               the run lasts this many frames
+//
+// '#' starts a comment; blank lines are ignored.
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace levelbuild {
+
+class KeyScript {
+public:
+    // False with "<file>:<line>: <what>" in `error` for a line it cannot read
+    // (an unknown word, a code outside 1-255, frames that do not rise).
+    bool parse(std::string_view text, const std::string& file, std::string& error);
+    void hold(int code, int from, int to) { holds.push_back({code, from, to}); }
+
+    // The keys down in the frame.
+    std::set<int> keysAt(int frame) const;
+    // The frames of the run: its "end", or the last frame a key is down + 1.
+    int length() const;
+
+private:
+    struct Hold {
+        int code, from, to;
+    };
+    std::vector<Hold> holds;
+    int end = -1;
+};
+
+}  // namespace levelbuild

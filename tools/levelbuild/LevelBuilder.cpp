@@ -1,0 +1,450 @@
+#include "LevelBuilder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "editor/EditorPropertyPanel.h"
+#include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "flow/GameServices.h"
+#include "flow/LevelDraft.h"
+#include "lang/Language.h"
+#include "object/Property.h"
+#include "object/PropertyArray.h"
+#include "object/RuntimeClass.h"
+#include "objects/hints/TriggerHint.h"
+#include "objects/pig/Pig.h"
+#include "objects/scenery/TerrainDeco.h"
+#include "objects/triggers/House.h"
+#include "sys/ResourceManager.h"
+#include "world/Terrain.h"
+
+namespace levelbuild {
+
+namespace {
+
+// The largest magnitude a level file's 16-bit floats hold.
+constexpr double kFloat16Max = 65504.0;
+
+std::string narrow(std::u16string_view text) { return wideToNarrow(text); }
+
+std::string named(std::u16string_view text) { return "'" + narrow(text) + "'"; }
+
+bool sameNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The last child of `p` with the name: a class that declares a property
+// again (its own construct call) overrides its base's.
+Property* lastChildNamed(const Property* p, std::u16string_view name) {
+    Property* found = nullptr;
+    for (ZubBase* c = p->firstChild; c; c = c->nextSibling)
+        if (Property* child = zub_cast<Property>(c); child && child->getName() == name) found = child;
+    return found;
+}
+
+// A property by dotted path below the root.
+Property* findPath(const Property* root, std::u16string_view path) {
+    const Property* at = root;
+    Property* found = nullptr;
+    while (!path.empty()) {
+        const size_t dot = path.find(u'.');
+        found = lastChildNamed(at, path.substr(0, dot));
+        if (!found) return nullptr;
+        at = found;
+        path = dot == std::u16string_view::npos ? std::u16string_view() : path.substr(dot + 1);
+    }
+    return found;
+}
+
+std::vector<Property*> childProperties(const Property* p) {
+    std::vector<Property*> out;
+    for (ZubBase* c = p->firstChild; c; c = c->nextSibling)
+        if (Property* child = zub_cast<Property>(c)) out.push_back(child);
+    return out;
+}
+
+// Properties whose texts are string-identifier names.
+struct StringIdProperty {
+    const RuntimeClass* cls;
+    const char16_t* name;
+};
+const StringIdProperty kStringIdProperties[] = {{&TriggerHint::classRecord, u"hintTitleID"},
+                                                {&TriggerHint::classRecord, u"hintTextID"}};
+
+bool isStringIdProperty(const ZubBase* o, std::u16string_view name) {
+    for (const StringIdProperty& s : kStringIdProperties)
+        if (o->getClass()->isDerivedFrom(s.cls) && name == s.name) return true;
+    return false;
+}
+
+// The class a description names: a placed object's C++ class name.
+const RuntimeClass* classNamed(std::u16string_view name) {
+    const std::string n = narrow(name);
+    for (const RuntimeClass* c : RuntimeClassManager::getInstance().allRecords())
+        if (c->getTypeName() && n == c->getTypeName()) return c;
+    return nullptr;
+}
+
+}  // namespace
+
+LevelBuilder::LevelBuilder(LevelDraft& d, const LevelDescription& desc) : draft(d), description(desc) {
+    GameController& gc = draft.controller();
+    labels[u"hero"] = gc.getHero();
+    labels[u"house"] = gc.findHouse();
+    if (gc.appleList && gc.appleList->firstChild) labels[u"apple"] = gc.appleList->firstChild;
+    // The starter objects of the object list: the grassy object, the
+    // terrain and its bands, known by their skins.
+    ResourceManager* rm = ResourceManager::active();
+    for (A99Object* o : childrenOf<A99Object>(gc.objectList)) {
+        if (o->getClass() == &A99Object::classRecord && !find(u"grassPatch")) {
+            labels[u"grassPatch"] = o;
+        } else if (zub_cast<Terrain>(o) && !find(u"terrain")) {
+            labels[u"terrain"] = o;
+        } else if (auto* deco = zub_cast<TerrainDeco>(o); deco && rm) {
+            const RuntimeClass* type = nullptr;
+            Skin** skin = deco->getSkinProperty(&type);
+            const WString name = skin ? rm->getResourceName(*skin) : WString();
+            if (name == u"deco-grass:0") labels.emplace(u"grassFringe", o);
+            else if (name == u"terrain-grassy:0") labels.emplace(u"grassBand", o);
+            else if (name == u"ground-grass:0") labels.emplace(u"earthBand", o);
+        }
+    }
+}
+
+ZubBase* LevelBuilder::find(std::u16string_view label) const {
+    auto it = labels.find(label);
+    return it == labels.end() ? nullptr : it->second;
+}
+
+bool LevelBuilder::fail(int line, const std::string& message) {
+    errorText = describeError(description.file, line, message);
+    return false;
+}
+
+bool LevelBuilder::label(const WString& name, ZubBase* o, int line) {
+    if (find(name)) return fail(line, "the label " + named(name) + " is taken");
+    labels[name] = o;
+    return true;
+}
+
+bool LevelBuilder::build(std::string& error) {
+    for (const DescriptionBlock& block : description.blocks) {
+        const WString& kind = block.header.words[0];
+        bool ok;
+        if (kind == u"level") ok = levelBlock(block);
+        else if (kind == u"terrain") ok = terrainBlock(block);
+        else if (kind == u"edit") ok = editBlock(block);
+        else if (kind == u"new") ok = newBlock(block);
+        else ok = fail(block.header.number, "unknown block " + named(kind) + " (level, terrain, edit or new)");
+        if (!ok) {
+            error = errorText;
+            return false;
+        }
+    }
+    // The level's name, as the editor keeps it.
+    if (EditorPropertyPanel* panel = draft.controller().editor)
+        panel->levelName = narrowToWide(std::filesystem::path(description.file).stem().string());
+    return true;
+}
+
+bool LevelBuilder::levelBlock(const DescriptionBlock& block) {
+    if (block.header.words.size() != 1) return fail(block.header.number, "'level' takes no words after it");
+    for (const DescriptionLine& line : block.lines)
+        if (!apply(&draft.controller(), line)) return false;
+    return true;
+}
+
+bool LevelBuilder::terrainBlock(const DescriptionBlock& block) {
+    const DescriptionLine& h = block.header;
+    if (h.words.size() > 2) return fail(h.number, "'terrain' takes at most a label");
+    const WString name = h.words.size() == 2 ? h.words[1] : WString(u"terrain");
+    Terrain* terrain = zub_cast<Terrain>(find(name));
+    if (!terrain) return fail(h.number, named(name) + " names no terrain");
+
+    std::vector<std::pair<double, double>> ground;
+    double depth = -1.0;
+    int groundLine = h.number;
+    for (const DescriptionLine& line : block.lines) {
+        const WString& key = line.words[0];
+        std::vector<double> v;
+        for (size_t i = 1; i < line.words.size(); ++i) {
+            double d;
+            if (!property_text::parseDouble(line.words[i], d))
+                return fail(line.number, named(line.words[i]) + " is not a number");
+            v.push_back(d);
+        }
+        if (key == u"ground") {
+            if (v.empty() || v.size() % 2) return fail(line.number, "'ground' takes pairs of x and height");
+            for (size_t i = 0; i < v.size(); i += 2) {
+                if (!ground.empty() && v[i] <= ground.back().first)
+                    return fail(line.number, "the x of the ground's points must rise");
+                ground.emplace_back(v[i], v[i + 1]);
+            }
+            groundLine = line.number;
+        } else if (key == u"depth") {
+            if (v.size() != 1 || v[0] < 0.0) return fail(line.number, "'depth' takes one number, 0 or more");
+            depth = v[0];
+        } else {
+            return fail(line.number, "unknown terrain line " + named(key) + " (ground or depth)");
+        }
+    }
+    if (ground.empty() && depth < 0.0) return true;
+    // Each point of the strip takes the height of the ground line above it
+    // (or keeps its own), and its bottom lies `depth` below.
+    for (int i = 0; i < terrain->pointCount(); ++i) {
+        double top = terrain->heights[0][static_cast<size_t>(i)];
+        if (!ground.empty()) {
+            V3 local;
+            terrain->getHeightPoint(&local, 0, i);
+            const double x = local.x + terrain->position.x;
+            auto after = std::upper_bound(ground.begin(), ground.end(), x,
+                                          [](double value, const auto& point) { return value < point.first; });
+            if (after == ground.begin()) {
+                top = ground.front().second;
+            } else if (after == ground.end()) {
+                top = ground.back().second;
+            } else {
+                const auto& a = *(after - 1);
+                const auto& b = *after;
+                top = a.second + (b.second - a.second) * (x - a.first) / (b.first - a.first);
+            }
+            top -= terrain->position.y;
+        }
+        const double bottom = depth >= 0.0 ? top - depth : 0.0;
+        if (std::fabs(top) > kFloat16Max || std::fabs(bottom) > kFloat16Max)
+            return fail(groundLine, "the ground lies beyond what a level file holds");
+        terrain->setHeights(i, static_cast<float>(top), depth >= 0.0 ? static_cast<float>(bottom) : Terrain::kKeep);
+    }
+    terrain->onEdited();
+    return true;
+}
+
+bool LevelBuilder::editBlock(const DescriptionBlock& block) {
+    const DescriptionLine& h = block.header;
+    if (h.words.size() != 2) return fail(h.number, "'edit' takes the label of an object");
+    ZubBase* o = find(h.words[1]);
+    if (!o) return fail(h.number, named(h.words[1]) + " names no object");
+    for (const DescriptionLine& line : block.lines) {
+        if (line.words[0] == u"list") return fail(line.number, "an object that exists keeps its list");
+        if (!apply(o, line)) return false;
+    }
+    if (auto* placed = zub_cast<EditorObject>(o)) {
+        placed->setScale(placed->scale.x, placed->scale.y, placed->scale.z);
+        placed->setRotation(placed->rotation.x, placed->rotation.y, placed->rotation.z);
+        placed->setPosition(placed->position);
+    }
+    return true;
+}
+
+bool LevelBuilder::newBlock(const DescriptionBlock& block) {
+    const DescriptionLine& h = block.header;
+    if (h.words.size() < 2 || h.words.size() > 3) return fail(h.number, "'new' takes a class and an optional label");
+    const RuntimeClass* cls = classNamed(h.words[1]);
+    if (!cls) return fail(h.number, "unknown class " + named(h.words[1]));
+    if (!cls->isDerivedFrom(&EditorObject::classRecord) || !cls->createFn)
+        return fail(h.number, named(h.words[1]) + " is not an object that can be placed in a level");
+    auto* o = static_cast<EditorObject*>(cls->create());
+    draft.server().registerObject(o, 0);
+    if (h.words.size() == 3 && !label(h.words[2], o, h.number)) return false;
+
+    // The list first, then where it stands, then its construct call (with
+    // the arguments given), then everything else in the order written.
+    GameController& gc = draft.controller();
+    const DescriptionLine* construct = nullptr;
+    std::vector<const DescriptionLine*> rest;
+    for (const DescriptionLine& line : block.lines) {
+        const WString& key = line.words[0];
+        if (key == u"list") {
+            if (line.words.size() != 2) return fail(line.number, "'list' takes the name of one list");
+            PropertyContainer props(u"", 0);
+            gc.addPropertiesTo(&props);
+            auto* pointer = zub_cast<PropertyPointer>(lastChildNamed(&props, line.words[1]));
+            const bool isList = pointer && line.words[1].size() > 4 &&
+                                line.words[1].compare(line.words[1].size() - 4, 4, u"List") == 0 && pointer->get();
+            if (!isList) return fail(line.number, named(line.words[1]) + " is not a list of the level");
+            if (o->parent) return fail(line.number, "the object is in a list already");
+            pointer->get()->netAddChild(o);
+        } else if (key == u"construct") {
+            construct = &line;
+        } else if (key == u"position") {
+            if (!apply(o, line)) return false;
+        } else {
+            rest.push_back(&line);
+        }
+    }
+    o->setPosition(o->position);
+    // Built by its class's own construct call; one that takes arguments
+    // needs them written out.
+    if (construct) {
+        if (!apply(o, *construct)) return false;
+    } else {
+        PropertyContainer props(u"", 0);
+        o->addPropertiesTo(&props);
+        auto* action = zub_cast<PropertyRPCBase>(lastChildNamed(&props, u"construct"));
+        const size_t args = action ? childProperties(action).size() : 0;
+        if (args > 0)
+            return fail(h.number, std::string(cls->getTypeName()) + " needs a 'construct' line with its " +
+                                      std::to_string(args) + " arguments");
+        if (action) action->getRPC()->call();
+        else o->construct();
+    }
+    for (const DescriptionLine* line : rest)
+        if (!apply(o, *line)) return false;
+    o->netCallPostReplicate();
+    // Placed again as the editor places it, now that its set-up has run (an
+    // apple's physics point takes its offset only then).
+    o->setScale(o->scale.x, o->scale.y, o->scale.z);
+    o->setRotation(o->rotation.x, o->rotation.y, o->rotation.z);
+    o->setPosition(o->position);
+    // Without a list line the object joins the list it names as its own
+    // (apples the apple list, sweets the sweet list ...), else the general one.
+    if (!o->parent) {
+        ZubBase* list = o->pOwnerList ? o->pOwnerList : gc.objectList;
+        if (list) list->netAddChild(o);
+    }
+    return true;
+}
+
+bool LevelBuilder::drawOrder(ZubBase* o, const DescriptionLine& line) {
+    auto* placed = zub_cast<EditorObject>(o);
+    if (!placed) return fail(line.number, "only placed objects have a drawing order");
+    if (line.words.size() != 3 || (line.words[1] != u"before" && line.words[1] != u"after"))
+        return fail(line.number, "'draw' takes 'before' or 'after' and a label");
+    auto* other = zub_cast<EditorObject>(find(line.words[2]));
+    if (!other || other == placed) return fail(line.number, named(line.words[2]) + " names no other placed object");
+    if (line.words[1] == u"before") placed->placeBefore(other);
+    else placed->placeAfter(other);
+    return true;
+}
+
+bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
+    const WString& key = line.words[0];
+    if (key == u"draw") return drawOrder(o, line);
+    PropertyContainer props(u"", 0);
+    o->addPropertiesTo(&props);
+    Property* p = findPath(&props, key);
+    if (!p || p->getName().empty())
+        return fail(line.number, "unknown property " + named(key) + " of " + o->getClass()->getTypeName());
+    const std::vector<WString> values(line.words.begin() + 1, line.words.end());
+    if (auto* action = zub_cast<PropertyRPCBase>(p)) {
+        // An action: the words are its call's arguments; then it is called.
+        const std::vector<Property*> args = childProperties(action);
+        if (values.size() != args.size())
+            return fail(line.number, named(key) + " takes " + std::to_string(args.size()) + " arguments, not " +
+                                         std::to_string(values.size()));
+        for (size_t i = 0; i < args.size(); ++i) {
+            const WString what = key + u" argument " + narrowToWide(std::to_string(i + 1));
+            // A call is made with what it is given: no object is no argument.
+            if (values[i] == u"null" && (zub_cast<PropertyPointer>(args[i]) || zub_cast<PropertyReferenceBase>(args[i])))
+                return fail(line.number, named(what) + " needs an object");
+            if (!assignOne(args[i], values[i], what, line.number)) return false;
+        }
+        action->getRPC()->call();
+        return true;
+    }
+    if (isStringIdProperty(o, key)) {
+        if (values.size() != 1) return fail(line.number, named(key) + " takes one string identifier");
+        if (!values[0].empty() && !gameLanguage().hasString(values[0]))
+            return fail(line.number, named(values[0]) + " is not a string identifier");
+    }
+    return assign(p, values, key, line.number);
+}
+
+bool LevelBuilder::assign(Property* p, const std::vector<WString>& values, const WString& what, int line) {
+    if (zub_cast<PropertyContainer>(p) && !zub_cast<PropertyClass>(p)) {
+        const std::vector<Property*> members = childProperties(p);
+        if (values.size() != members.size())
+            return fail(line, named(what) + " takes " + std::to_string(members.size()) + " values, not " +
+                                  std::to_string(values.size()));
+        for (size_t i = 0; i < members.size(); ++i)
+            if (!assignOne(members[i], values[i], what + u"." + WString(members[i]->getName()), line)) return false;
+        return true;
+    }
+    if (values.size() != 1) return fail(line, named(what) + " takes one value, not " + std::to_string(values.size()));
+    return assignOne(p, values[0], what, line);
+}
+
+bool LevelBuilder::assignOne(Property* p, const WString& value, const WString& what, int line) {
+    auto bad = [&](const char* expected) {
+        return fail(line, named(value) + " is no value for " + named(what) + " (" + expected + ")");
+    };
+    int64_t i;
+    double d;
+    if (auto* e = zub_cast<PropertyEnumBase>(p)) {
+        bool named = false;
+        for (int k = 0; e->names && k < e->count; ++k) named |= e->names[k] && sameNoCase(value, e->names[k]);
+        if (!named && !(property_text::parseInt(value, i) && i >= 0 && i < e->count))
+            return bad(("a number from 0 to " + std::to_string(e->count - 1)).c_str());
+    } else if (zub_cast<PropertyInt>(p) || zub_cast<PropertySecureInt>(p)) {
+        const bool isUnsigned = (p->flags & PROP_UNSIGNED) != 0;
+        if (!property_text::parseInt(value, i) || i > INT32_MAX || i < (isUnsigned ? 0 : INT32_MIN))
+            return bad(isUnsigned ? "a whole number, 0 or more" : "a whole number");
+    } else if (zub_cast<PropertyBool>(p)) {
+        const bool known = sameNoCase(value, u"yes") || sameNoCase(value, u"no") || sameNoCase(value, u"true") ||
+                           sameNoCase(value, u"false") || value == u"1" || value == u"0";
+        if (!known) return bad("yes or no");
+    } else if (zub_cast<PropertyFloat>(p)) {
+        if (!property_text::parseDouble(value, d) || std::fabs(d) > kFloat16Max)
+            return bad("a number of at most 65504 either way");
+    } else if (zub_cast<PropertyDouble>(p)) {
+        if (!property_text::parseDouble(value, d) || std::fabs(d) > 3.4e38) return bad("a number");
+    } else if (auto* s = zub_cast<PropertyUString>(p)) {
+        if (s->maxLength >= 0 && value.size() > static_cast<size_t>(s->maxLength))
+            return bad(("a text of at most " + std::to_string(s->maxLength) + " characters").c_str());
+    } else if (zub_cast<PropertyDWORD>(p)) {
+        std::u16string_view hex(value);
+        if (hex.size() > 1 && hex[0] == u'#') hex.remove_prefix(1);
+        else if (hex.size() > 2 && hex[0] == u'0' && (hex[1] == u'x' || hex[1] == u'X')) hex.remove_prefix(2);
+        const bool digits = std::all_of(hex.begin(), hex.end(), [](char16_t c) {
+            return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+        });
+        if (hex.empty() || hex.size() > 8 || !digits) return bad("up to eight hexadecimal digits");
+    } else if (auto* ptr = zub_cast<PropertyPointer>(p)) {
+        ZubBase* target = nullptr;
+        if (value != u"null") {
+            if (ptr->flags & PROP_RESOURCE) {
+                ResourceManager* rm = ResourceManager::active();
+                target = rm ? rm->find(value, false) : nullptr;
+                if (!target) return bad("the name of a skin resource");
+            } else {
+                target = find(value);
+                if (!target) return bad("the label of an object");
+            }
+            if (!ptr->accepts(target))
+                return fail(line, named(what) + " takes a " + narrow(ptr->required->getName()) + ", not " +
+                                      named(value));
+        }
+        ptr->setObject(target);
+        return true;
+    } else if (auto* ref = zub_cast<PropertyReferenceBase>(p)) {
+        ZubBase* target = value == u"null" ? nullptr : find(value);
+        if (value != u"null" && !target) return bad("the label of an object");
+        if (!ref->setObject(target)) return fail(line, named(what) + " cannot refer to " + named(value));
+        return true;
+    } else {
+        return fail(line, named(what) + " cannot be set in a description");
+    }
+    p->fromString(value);
+    return true;
+}
+
+bool buildLevelFile(std::string_view text, const std::string& fileName, std::vector<uint8_t>& out, std::string& error) {
+    LevelDescription description;
+    if (!parseDescription(text, fileName, description, error)) return false;
+    LevelDraft draft;
+    LevelBuilder builder(draft, description);
+    if (!builder.build(error)) return false;
+    out = draft.write();
+    return true;
+}
+
+}  // namespace levelbuild

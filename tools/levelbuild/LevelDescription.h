@@ -1,0 +1,58 @@
+#pragma once
+// The text form of a level (content/levels/<name>.txt), read line by line.
+//
+// A block starts with a line at the left margin; the lines indented below it
+// belong to it. Words are separated by blanks; a word in double quotes may
+// hold blanks (\" and \\ inside stand for " and \). '#' outside quotes
+// starts a comment that runs to the end of the line. The text is UTF-8.
+//
+//   level                       the game controller's level keys
+//       applesNeeded 3          one property per line: name, then value(s)
+//       playingArea -2048 3072 2048 0
+//   terrain [label]             the ground line of a terrain (the level's own)
+//       ground x h x h ...      top heights: straight lines between points
+//       depth d                 the bottom row lies d below the top
+//   edit <label>                an object that exists (the level's hero,
+//       position -1800 64 0     house, apple, terrain ...): its properties
+//   new <Class> [label]         a new object of the C++ class
+//       list appleList          the controller's list it joins
+//       draw before <label>     drawing order (or: draw after <label>)
+//       construct ...           the arguments of its construct call
+//       position 100 40 0       then its properties
+//
+// A property is named by its name in the class (a dotted path reaches the
+// members of a group: "position.x"); a group given as many values as it has
+// members takes them in order. Pointers and references name objects by
+// label, skin resources by their name ("sweets:3").
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "util/WString.h"
+
+namespace levelbuild {
+
+struct DescriptionLine {
+    int number = 0;              // in the file, from 1
+    std::vector<WString> words;  // at least one
+};
+
+struct DescriptionBlock {
+    DescriptionLine header;  // words[0] is the block's kind
+    std::vector<DescriptionLine> lines;
+};
+
+struct LevelDescription {
+    std::string file;  // the name errors give
+    std::vector<DescriptionBlock> blocks;
+};
+
+// Splits the text into blocks and words. False with "<file>:<line>: <what>"
+// in `error` for a line that cannot be read (an unclosed quote, an indented
+// line before the first block, text that is not UTF-8).
+bool parseDescription(std::string_view text, const std::string& file, LevelDescription& out, std::string& error);
+
+// "<file>:<line>: <message>".
+std::string describeError(const std::string& file, int line, const std::string& message);
+
+}  // namespace levelbuild

@@ -1,0 +1,212 @@
+#include "LevelEnvironment.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "KeyScript.h"
+#include "Manifest.h"
+#include "Painter.h"
+#include "audio/Sound.h"
+#include "audio/SoundStream.h"
+#include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "gfx/MemoryImageFile.h"
+#include "gfx/RenderCounters.h"
+#include "gfx/Texture.h"
+#include "lang/Language.h"
+#include "net/Packet.h"
+#include "sys/Paths.h"
+#include "text/FontQuad.h"
+#include "util/Format.h"
+#include "util/Random.h"
+
+namespace levelbuild {
+
+namespace {
+
+// Every texture and sound of the manifest, made once per program and kept
+// (making them takes a while): textures cut into the generated content's
+// frames, sounds silent with the manifest's playbacks and pitch ranges.
+struct Placeholders {
+    std::vector<std::pair<WString, std::unique_ptr<Texture>>> textures;
+    std::vector<std::pair<WString, std::unique_ptr<Sound>>> sounds;
+
+    explicit Placeholders(LevelEnvironment::Art art) {
+        for (const content::Entry& e : content::manifest()) {
+            const WString name = narrowToWide(e.name);
+            if (e.kind == content::Kind::Texture && !e.frames.empty()) {
+                const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
+                std::unique_ptr<Texture> t;
+                if (art == LevelEnvironment::Art::Painted) {
+                    MemoryImageFile image(
+                        DecodedImage{layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true});
+                    t = std::make_unique<Texture>(&image);
+                } else {
+                    MemoryImageFile image(layout.width, layout.height);
+                    t = std::make_unique<Texture>(&image);
+                }
+                t->applySkinDescription(contentgen::skinDescription(e, layout), name);
+                textures.emplace_back(name, std::move(t));
+            } else if (e.kind == content::Kind::Sound) {
+                auto s = std::make_unique<Sound>(e.loop, e.playbacks, std::vector<float>(64, 0.0f), 1, 22050);
+                s->minPitch = e.minPitch;
+                s->maxPitch = e.maxPitch;
+                s->minInterval = e.interval;
+                sounds.emplace_back(name, std::move(s));
+            }
+        }
+    }
+};
+
+const Placeholders& placeholders(LevelEnvironment::Art art) {
+    static std::once_flag blankOnce, paintedOnce;
+    static std::unique_ptr<Placeholders> blank, painted;
+    if (art == LevelEnvironment::Art::Painted) {
+        std::call_once(paintedOnce, [] { painted = std::make_unique<Placeholders>(LevelEnvironment::Art::Painted); });
+        return *painted;
+    }
+    std::call_once(blankOnce, [] { blank = std::make_unique<Placeholders>(LevelEnvironment::Art::Blank); });
+    return *blank;
+}
+
+constexpr const char16_t* kFontNames[] = {u"fontTiny",          u"fontSmall",         u"fontSmallOutline",
+                                          u"fontMedium",        u"fontMediumOutline", u"fontLarge"};
+
+}  // namespace
+
+LevelEnvironment::LevelEnvironment(int detailLevel, Art art) {
+    savedRandom = randomState;
+    randomState = RANDOM_SEED;
+    std::error_code ec;
+    const std::filesystem::path pattern = std::filesystem::temp_directory_path(ec) / "zub-levels-XXXXXX";
+    std::string buffer = pattern.string();
+    if (mkdtemp(buffer.data())) folder = buffer + "/";
+    files.baseFolder = folder;
+    setUserDataFolderOverride(folder);
+    config = std::make_unique<GameConfiguration>();
+    config->detailLevel = detailLevel;
+    config->inGameMusic = 1;
+    profileManager = std::make_unique<ProfileManager>();
+    profileManager->addProfile(u"Player");
+    savedServices = GameServices::install(this);
+    // The keys' names, as the language gives them to the program's input
+    // (hints and prompts name the bound keys).
+    for (int code = 0; code < ZubInput::INPUT_CODES; ++code) input.keyNames[code] = gameLanguage().buildKeyName(code);
+
+    const Placeholders& p = placeholders(art);
+    for (const auto& [name, t] : p.textures) t->registerSkins(resources, name);
+    for (const auto& [name, s] : p.sounds) resources.addResource(name, s.get());
+    for (const content::Entry& e : content::manifest())
+        if (e.kind == content::Kind::Music)
+            resources.addResource(narrowToWide(e.name), owned.emplace_back(std::make_unique<SoundStream>()).get());
+    ZubBase* font = owned.emplace_back(std::make_unique<FontQuad>()).get();
+    for (const char16_t* name : kFontNames) resources.addResource(name, font);
+    // What was made so far draws from the generator as the program's start
+    // does: seeded again, every level starts from the same state.
+    randomState = RANDOM_SEED;
+}
+
+LevelEnvironment::~LevelEnvironment() {
+    manager.reset();
+    GameServices::install(savedServices);
+    profileManager.reset();
+    config.reset();
+    resources.clear();
+    owned.clear();
+    setUserDataFolderOverride("");
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+    randomState = savedRandom;
+}
+
+bool LevelEnvironment::loadFonts(const std::string& contentFolder) {
+    FileManager pages;
+    pages.baseFolder = contentFolder.empty() || contentFolder.back() == '/' ? contentFolder : contentFolder + "/";
+    FontQuad::setCodePage(u"1252");
+    std::vector<std::pair<WString, ZubBase*>> made;
+    for (const content::FontRole& role : content::kFonts) {
+        const WString stem = narrowToWide(role.stem);
+        const WString prefix = narrowToWide(role.prefix);
+        bool any = false;
+        for (const char16_t* kind : {u"", u"extra-"}) {
+            const WString suffix = kind[0] ? u"Extra" : u"";
+            for (int n = 1;; ++n) {
+                const WString file = formatString(u"gfx/font/1252/%s%s-%d.tga", kind, stem, n);
+                if (!pages.fileExists(file)) break;
+                ZubBase* t = owned.emplace_back(std::make_unique<Texture>(kind[0] ? 10 : 14, file)).get();
+                resources.addResource(formatString(u"%s%s%d", prefix, suffix, n), t);
+                any = true;
+            }
+        }
+        if (!any) return false;
+        auto* font = static_cast<FontQuad*>(owned.emplace_back(std::make_unique<FontQuad>()).get());
+        font->addSourceTextures(prefix);
+        font->finishLoading();
+        made.emplace_back(narrowToWide(role.resource), font);
+    }
+    // The placeholder's names now name the real fonts.
+    for (const auto& [name, font] : made) resources.addResource(name, font);
+    return true;
+}
+
+void LevelEnvironment::writeLevelFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::filesystem::create_directories(folder + "levels");
+    std::ofstream(folder + "levels/" + name + ".lev", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+GameController& LevelEnvironment::play(int number) {
+    manager.reset();
+    randomState = RANDOM_SEED;
+    time = 0.0;
+    frames = 0;
+    manager = std::make_unique<ContextLevelManager>(number);
+    return *server().controller();
+}
+
+GameServer& LevelEnvironment::server() { return *manager->gameServer; }
+
+void LevelEnvironment::frame(const std::set<int>& keys) {
+    platform::InputSnapshot s;
+    for (int code : keys)
+        if (code > 0 && code < platform::KEY_COUNT) s.keys[code] = 0x80;
+    input.update(s);
+    ++renderCounters.frameNumber;
+    manager->tick(time, DT);
+    time += DT;
+    ++frames;
+}
+
+void LevelEnvironment::run(const KeyScript& script) {
+    const int length = script.length();
+    while (frames < length && !manager->done) frame(script.keysAt(frames));
+}
+
+uint32_t LevelEnvironment::stateHash() {
+    for (int capacity = 1 << 20;; capacity *= 2) {
+        Packet p(Packet::FLAG_NETWORK, capacity);
+        p.setErrorMode(Packet::ErrorMode::Report);
+        hashInto(p);
+        if (!p.failed()) return p.crc32(0, p.length());
+    }
+}
+
+void LevelEnvironment::hashInto(Packet& p) {
+    server().writeFullState(&p);
+    if (GameController* gc = server().controller()) {
+        int32_t state = gc->state;
+        p.doInt(state);
+        const LevelResult& r = gc->currentResult;
+        for (int32_t v : {r.points, r.applesGathered, r.bonusApplesGathered, r.sweetsGathered, r.secretsFound,
+                          r.livesLost, r.applesLost, r.score, gc->playFrameCount})
+            p.doInt(v);
+        double t = r.time;
+        p.doDouble(t);
+    }
+    uint32_t random = randomState;
+    p.doDWORD(random);
+}
+
+}  // namespace levelbuild

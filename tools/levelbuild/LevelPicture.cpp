@@ -1,0 +1,73 @@
+#include "LevelPicture.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "KeyScript.h"
+#include "LevelEnvironment.h"
+#include "flow/GameController.h"
+#include "gfx/ZubGraphics.h"
+#include "platform/Platform.h"
+#include "platform/RenderDevice.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include <stb/stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace levelbuild {
+
+namespace {
+
+constexpr int kWidth = 1024, kHeight = 768;
+
+}  // namespace
+
+bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,
+                      std::string& error) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    std::unique_ptr<platform::Backend> backend = platform::createSdlBackend();
+    if (!backend->openWindow(
+            {.title = "Level picture", .width = kWidth, .height = kHeight, .vsync = false, .assumeFocused = true},
+            error))
+        return false;
+    ZubGraphics graphics;
+    if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
+    graphics.onWindowSize(kWidth, kHeight);
+
+    // The level goes before the device it drew on.
+    struct EndLevel {
+        LevelEnvironment& e;
+        ~EndLevel() { e.manager.reset(); }
+    } endLevel{environment};
+    GameController& gc = environment.play(0);
+    while (!environment.manager->done) {
+        if (frame >= 0 ? environment.frames >= frame : gc.state == GameController::PLAYING) break;
+        environment.frame(script.keysAt(environment.frames));
+    }
+    graphics.beginFrame();
+    graphics.clear(0xFF000000u);
+    environment.manager->renderContext();
+    std::vector<uint32_t> pixels;
+    if (!graphics.device()->readPixels(0, 0, kWidth, kHeight, pixels)) {
+        error = "the frame could not be read back";
+        return false;
+    }
+    std::vector<uint8_t> rgb;
+    rgb.reserve(pixels.size() * 3);
+    for (uint32_t p : pixels)
+        for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(p >> shift));
+    if (!stbi_write_png(png.c_str(), kWidth, kHeight, 3, rgb.data(), kWidth * 3)) {
+        error = png + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace levelbuild

@@ -1,0 +1,20 @@
+#pragma once
+// A frame of a level in play as a picture: the level is played from its
+// file through the level manager (with a key script) and one frame is drawn
+// by the OpenGL device into an off-screen window (SDL's offscreen driver),
+// read back and written as a PNG. For looking at a level as a player sees it.
+#include <string>
+
+namespace levelbuild {
+
+class KeyScript;
+class LevelEnvironment;
+
+// Plays level 0 of the environment to `frame` (negative: the first frame
+// of play, after the opening) and writes that frame, 1024 x 768 pixels, to
+// `png`. False with the reason when no off-screen OpenGL window can be made
+// or the file cannot be written.
+bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,
+                      std::string& error);
+
+}  // namespace levelbuild
