@@ -166,6 +166,7 @@ void ProgramHarness::runProgram() {
     run.arguments.push_back("Tumbrodemo");
     for (const std::string& a : options.arguments) run.arguments.push_back(a);
     run.bAssumeFocused = true;
+    run.fixedFrameStep = options.fixedFrameStep;
     run.bAllowSeveralInstances = true;
     const bool real = options.realDisplay;
     run.makeBackend = [this, real]() -> std::unique_ptr<platform::Backend> {

@@ -15,7 +15,8 @@
 //   h.pressKey(input_codes::KEY_ESCAPE);
 //
 // The program's frames keep their own pace (100 a second) and its clock is
-// the real one. The back-end is the null one (draws recorded, not drawn) or,
+// the real one, unless Options::fixedFrameStep asks for a clock of fixed
+// steps. The back-end is the null one (draws recorded, not drawn) or,
 // with Options::realDisplay, SDL's off-screen window with the OpenGL device,
 // whose pixels capture() reads; the scripted input replaces the devices'
 // either way. Whatever happens, the harness ends the program and removes its
@@ -80,6 +81,10 @@ public:
         // SDL's off-screen window and the OpenGL device instead of the null
         // back-end.
         bool realDisplay = false;
+        // The game clock advances this much each frame, whatever the real
+        // clock says (0: the real clock), so that a scripted play is the
+        // same however busy the machine is.
+        double fixedFrameStep = 0.0;
     };
 
     ProgramHarness();

@@ -202,6 +202,7 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
         ++frameCounter;
         renderCounters.frameNumber = frameCounter;
         previousFrameTime = currentTime;
+        timeKeeper->advanceFrame();
         currentTime = timeKeeper->getTime();
         const double interval = currentTime - previousFrameTime;
         ZubInput::Viewport vp;
@@ -224,5 +225,6 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
     consoleView->render(*console, systemFont.get(), *graphics);
     graphics->present();
 
-    if (waitForNext) timer.wait(*timeKeeper);
+    // On a clock of fixed steps frames follow one another at once.
+    if (waitForNext && timeKeeper->fixedStep() <= 0) timer.wait(*timeKeeper);
 }

@@ -69,6 +69,10 @@ RunOptions parseRunOptions(int argc, char** argv) {
     if (const char* v = std::getenv("ZUB_ASSUME_FOCUSED")) o.bAssumeFocused = std::atoi(v) != 0;
     if (const char* v = std::getenv("ZUB_MAX_FRAMES")) o.maxFrames = std::atoi(v);
     if (const char* v = std::getenv("ZUB_ALLOW_SEVERAL_INSTANCES")) o.bAllowSeveralInstances = std::atoi(v) != 0;
+    if (const char* v = std::getenv("ZUB_FIXED_STEP")) {
+        const double step = std::atof(v);
+        o.fixedFrameStep = step > 0.0 && step <= 1.0 ? step : 0.0;
+    }
     return o;
 }
 
@@ -130,6 +134,7 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
                 continue;
             }
             createZUB(program, *backend, hooks);
+            if (options.fixedFrameStep > 0.0) program.engine->timeKeeper->setFixedStep(options.fixedFrameStep);
         }
         // An automated run's last frame has no next frame to wait for.
         const bool last = options.maxFrames > 0 && frames + 1 >= options.maxFrames;

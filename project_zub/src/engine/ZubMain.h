@@ -26,6 +26,10 @@ struct RunOptions {
     int maxFrames = 0;
     // Skip the single-instance lock (tests run several programs at once).
     bool bAllowSeveralInstances = false;
+    // Seconds of game time per frame, frames run back to back (0: the real
+    // clock and the frame pacing). For scripted runs that must play the
+    // same on every machine.
+    double fixedFrameStep = 0.0;
     // The window back-end; SDL unless a test gives its own. The loop asks it
     // again after each poll, so a test can script frame by frame.
     std::function<std::unique_ptr<platform::Backend>()> makeBackend;
@@ -34,7 +38,7 @@ struct RunOptions {
 };
 
 // Reads the command line ("-safe") and the environment (ZUB_ASSUME_FOCUSED,
-// ZUB_MAX_FRAMES, ZUB_ALLOW_SEVERAL_INSTANCES).
+// ZUB_MAX_FRAMES, ZUB_ALLOW_SEVERAL_INSTANCES, ZUB_FIXED_STEP).
 RunOptions parseRunOptions(int argc, char** argv);
 
 // Runs the program; returns its exit code.

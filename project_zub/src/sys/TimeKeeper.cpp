@@ -13,8 +13,18 @@ double TimeKeeper::getPhysicalTime() {
 }
 
 double TimeKeeper::getTime() const {
+    if (stepSeconds > 0) return steppedTime;
     const double now = bPaused ? pauseStart : getPhysicalTime();
     return now - startTime - pausedTotal;
+}
+
+void TimeKeeper::setFixedStep(double seconds) {
+    steppedTime = getTime();
+    stepSeconds = seconds > 0 ? seconds : 0;
+}
+
+void TimeKeeper::advanceFrame() {
+    if (stepSeconds > 0) steppedTime += stepSeconds;
 }
 
 void TimeKeeper::pause() {

@@ -16,6 +16,14 @@ public:
     void resume();
     bool isPaused() const { return bPaused; }
 
+    // A clock of fixed steps for automated runs: while the step is above 0,
+    // getTime is the number of frames begun (advanceFrame) times the step,
+    // whatever the physical clock says, so that a scripted run is the same
+    // on a fast machine and a slow one.
+    void setFixedStep(double seconds);
+    double fixedStep() const { return stepSeconds; }
+    void advanceFrame();
+
     // The keeper of the running engine, or null.
     static TimeKeeper* active();
     static void setActive(TimeKeeper* k) { activeKeeper = k; }
@@ -26,6 +34,8 @@ public:
 private:
     bool bPaused = false;
     double pauseStart = 0;
+    double stepSeconds = 0;
+    double steppedTime = 0;
     static TimeKeeper* activeKeeper;
 };
 

@@ -72,9 +72,9 @@ void backOnTheMap(ValleyHarness& h) {
     ASSERT_TRUE(h.stepUntil([&] { return v->state == ContextValley::MAP && !v->levelManager; }, 600)) << v->state;
 }
 
-// The pause menu as far as these tests need it (the game's own is not on
-// this branch): R restarts and E ends the level, setting the outcome as
-// the real menu does after its confirmation.
+// The pause menu as far as these tests need it: R restarts and E ends the
+// level, setting the outcome as the game's menu does after its
+// confirmation (the menu itself has tests of its own).
 class ScriptedPauseMenu : public Overlay {
 public:
     void tickContents(double time, double dt) override {
@@ -86,8 +86,11 @@ public:
 };
 
 struct PauseMenuInstalled {
-    PauseMenuInstalled() { Overlay::makers[Overlay::PAUSE_MENU] = [] { return static_cast<Overlay*>(new ScriptedPauseMenu); }; }
-    ~PauseMenuInstalled() { Overlay::makers[Overlay::PAUSE_MENU] = nullptr; }
+    PauseMenuInstalled() : game(Overlay::makers[Overlay::PAUSE_MENU]) {
+        Overlay::makers[Overlay::PAUSE_MENU] = [] { return static_cast<Overlay*>(new ScriptedPauseMenu); };
+    }
+    ~PauseMenuInstalled() { Overlay::makers[Overlay::PAUSE_MENU] = game; }
+    Overlay::Maker game;
 };
 
 // The profile as if levels 0 .. last had been completed (perfectly when
