@@ -4,11 +4,9 @@
 
 #include "editor/EditorPropertyPanel.h"
 #include "engine/FocusManager.h"
-#include "gfx/Skin.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "platform/KeyCodes.h"
-#include "sys/ResourceManager.h"
 #include "world/EditorObject.h"
 #include "world/GameWorld.h"
 
@@ -41,15 +39,7 @@ bool EditorPropertyClassWidget::placePrototype() {
     // A level object is drawn and picked through its proxy, which its
     // construct call makes.
     auto* placed = zub_cast<EditorObject>(object);
-    if (placed) {
-        // An object with neither a look nor an editor look of its own (the
-        // base class itself) would be neither drawn nor picked: the editor
-        // shows it as its icon.
-        if (!placed->pSkin && !placed->editorSkin)
-            if (const ResourceManager* resources = ResourceManager::active())
-                placed->editorSkin = resources->findAs<Skin>(u"editor_icons:0", false);
-        placed->construct();
-    }
+    if (placed) placed->construct();
     object->netPostReplicate();
     object->netPostReplicateGlobal();
     ZubBase* list = placed && placed->pOwnerList ? placed->pOwnerList : world->getObjectList();

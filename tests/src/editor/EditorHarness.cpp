@@ -134,7 +134,18 @@ EditorPropertyWidget* EditorHarness::row(std::u16string_view path) {
     return at;
 }
 
+void EditorHarness::reveal(std::u16string_view path) {
+    EditorPropertyWidget* r = row(path);
+    EditorPropertyWidget* handle = row(u"objectUID");
+    if (!r || !handle) return;
+    const float y = centreOf(r).y;
+    if (y > -350.0f && y < 350.0f) return;
+    pointAt(centreOf(handle));
+    dragTo(mouse - V3(0.0f, y, 0.0f));
+}
+
 void EditorHarness::clickRow(std::u16string_view path) {
+    reveal(path);
     EditorPropertyWidget* r = row(path);
     if (!r) {
         ADD_FAILURE() << "no row " << wideToNarrow(WString(path));

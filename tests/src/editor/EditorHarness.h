@@ -58,7 +58,10 @@ public:
     // below the top ("position.x"); null when there is none.
     EditorPropertyWidget* topRow();
     EditorPropertyWidget* row(std::u16string_view path);
-    // Clicks a row; types into a row and presses Return.
+    // Drags the row tree (by its read-only "objectUID" row) until the row
+    // stands on the screen.
+    void reveal(std::u16string_view path);
+    // Clicks a row (revealed first); types into a row and presses Return.
     void clickRow(std::u16string_view path);
     void editRow(std::u16string_view path, std::u16string_view text);
     // The text of a row's property.
