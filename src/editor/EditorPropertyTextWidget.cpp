@@ -19,7 +19,13 @@ bool EditorPropertyTextWidget::onEvent(ZubEvent& ev) {
 }
 
 bool EditorPropertyTextWidget::onBubbleEvent(ZubEvent& ev) {
-    if (ev.code == EVENT_CHANGED && ev.sender == editBox) commitEdit();
+    // The box's commit is the row's to answer: its own notice tells the
+    // panel when the row closed (a box that loses the focus after it closed
+    // changes nothing and tells nobody).
+    if (ev.code == EVENT_CHANGED && ev.sender == editBox) {
+        commitEdit();
+        return true;
+    }
     return EditorPropertyWidget::onBubbleEvent(ev);
 }
 

@@ -16,7 +16,7 @@ public:
 
     // Focus gained opens the row.
     bool onEvent(ZubEvent& ev) override;
-    // The own edit box's commit closes it.
+    // The own edit box's commit closes it (and goes no further).
     bool onBubbleEvent(ZubEvent& ev) override;
     // The row, then the box centred under the name.
     void layout(V3& cursor, float width) override;
