@@ -14,6 +14,21 @@
 // children; when the engine's debug features are locked, a panel read from
 // a level clears its show flags, so that no build for players draws hulls,
 // paths or trigger radii.
+//
+// In edit mode the panel shows the edited object's properties as a tree of
+// rows (EditorPropertyWidget) in the top right corner, joined to the object
+// by a leader line: a level object selects itself when it takes the focus,
+// F2 selects the level, F3 the editor's own settings, F1 lists the classes
+// of level objects, each with a prototype to place. The wheel zooms the game
+// camera about the pointer, the middle button pans it, and a grid of
+// screen-sized cells is drawn over the level (with a circle at the pointer
+// while left Shift is held).
+//
+// What the rows may edit is guarded: the UID of a shown object, references
+// to what it holds in its own tree and a skin it made itself are shown
+// read-only (changing them would break the role's registry or the object's
+// ownership). Rows are removed through the deletion flag, since selections
+// change from inside the rows' own handlers.
 #include <cstdint>
 #include <memory>
 

@@ -233,3 +233,19 @@ TEST(EditorGizmo, IconsStandInNameOrderAtMostFortyUnitsLargeInRowsWithinTheMargi
     EXPECT_FLOAT_EQ(icons[27]->drawable.position.y, 324.0f - 2.5f);
     EXPECT_EQ(g.camera->eye, V3(0.0f, 0.0f, -512.0f));
 }
+
+TEST(EditorGizmo, ALevelThatGoesWhileThePickerIsOpenLeavesItToTheScreenStack) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    ASSERT_NE(h.place(&Decoration::classRecord, V3(-300.0f, 100.0f, 0.0f)), nullptr);
+    h.chord(KEY_B);
+    EditorGizmo* g = h.panel().gizmo;
+    ASSERT_EQ(h.dialogs->getTop(), g);
+    // The level (with the panel that owns the picker) is deleted under it:
+    // the picker closes and the stack deletes it at its next pop.
+    h.manager.reset();
+    EXPECT_TRUE(g->done && g->bDeleteWhenDone);
+    EXPECT_EQ(g->editedObject.get(), nullptr);
+    h.dialogs->tick(h.time, EditorHarness::DT);
+    EXPECT_EQ(h.dialogs->getTop(), nullptr);
+}
