@@ -12,6 +12,7 @@
 #include "gui/GuiEnvironment.h"
 #include "object/Property.h"
 #include "platform/KeyCodes.h"
+#include "sys/ResourceManager.h"
 
 ZubBase* EditorPropertyReferenceWidget::target() const {
     if (auto* p = zub_cast<PropertyPointer>(property)) return p->get();
@@ -29,10 +30,16 @@ bool EditorPropertyReferenceWidget::isResource() const { return property && (pro
 
 ZubBase* EditorPropertyReferenceWidget::candidateFor(ZubBase* hovered) const {
     const RuntimeClass* required = requiredClass();
-    if (!hovered || !required) return nullptr;
+    // The panel's own rows come and go with the selection: nothing may
+    // keep them.
+    const EditorPropertyPanel* panel = ownerPanel();
+    if (!hovered || !required || (panel && panel->isAncestorOf(hovered))) return nullptr;
     if (!isResource()) return hovered->getClass()->isDerivedFrom(required) ? hovered : nullptr;
     auto* r = zub_cast<Renderable>(hovered);
     if (!r || r->bOwnsSkin || !r->pSkin || !r->pSkin->getClass()->isDerivedFrom(required)) return nullptr;
+    // Only a skin the resource manager holds outlives the object showing it.
+    const ResourceManager* resources = ResourceManager::active();
+    if (!resources || resources->getResourceName(r->pSkin).empty()) return nullptr;
     return r->pSkin;
 }
 

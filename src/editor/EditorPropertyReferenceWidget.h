@@ -5,7 +5,8 @@
 // holds the focus itself, as a read-only row does):
 //   Ctrl+G  takes the object under the pointer when it fits the required
 //           class (for a resource: the skin of the object under the pointer,
-//           when that object does not own it);
+//           when it is a resource the object does not own); never one of
+//           the panel's own rows;
 //   Ctrl+F  edits the object the reference names;
 //   Ctrl+B  (resources) opens the resource picker for it.
 // Ctrl+G and Ctrl+B change nothing on a read-only row.

@@ -103,6 +103,12 @@ TEST(EditorProperties, EachKindIsEditedThroughItsRowAndTheLevelPlaysOnWithIt) {
     EXPECT_EQ(skinRow->color, EditorPropertyReferenceWidget::ACCEPT_COLOUR);
     h.chord(KEY_G);
     EXPECT_EQ(crate->pSkin, skin(u"apple:2"));
+    // A row's frame is no resource (it goes with the row): refused.
+    h.pointAt(EditorHarness::centreOf(h.row(u"objectUID")));
+    skinRow->render();
+    EXPECT_EQ(skinRow->color, EditorPropertyReferenceWidget::REJECT_COLOUR);
+    h.chord(KEY_G);
+    EXPECT_EQ(crate->pSkin, skin(u"apple:2"));
 
     // An action: Ctrl+X on "createHull" gives the crate a hull.
     EXPECT_EQ(crate->getHull(), nullptr);
