@@ -140,9 +140,11 @@ TEST(EditorObjects, EveryClassIsPlacedPickedMovedMirroredCopiedAndDeletedByTheEd
         // What cannot be picked yet stays (invisible until constructed).
         if (waiting) continue;
         h.clickAt(h.onScreen(o->pSkin ? o->boundingCentre : o->position));
+        ASSERT_EQ(h.focus.getFocus(), o);
+        const bool undeletable = o->bUndeletable;
         h.key(KEY_DELETE);
         h.step();
-        if (o->bUndeletable) {
+        if (undeletable) {
             EXPECT_EQ(alive.get(), o);
         } else {
             EXPECT_EQ(alive.get(), nullptr);
