@@ -17,7 +17,6 @@
 #include "editor/EditorPropertySubObjectWidget.h"
 #include "editor/EditorPropertyTextWidget.h"
 #include "gfx/Skin.h"
-#include "gui/GUIeditBox.h"
 #include "net/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
@@ -174,45 +173,26 @@ TEST(PropertyWidgets, RowsEditTheirPropertyAndTellTheObject) {
     Sample sample;
     h.panel().setEditedObject(&sample);
 
-    // Typed values, each parsed by its property; each change reaches the
-    // object as an edit.
-    h.editRow(u"count", u"42");
-    h.editRow(u"speed", u"2.5");
-    h.editRow(u"delay", u"0.125");
-    h.editRow(u"title", u"Hello");
+    // The kinds a level object seldom has, each parsed by its property;
+    // every change reaches the object as an edit.
     h.editRow(u"mask", u"#00ff00ff");
-    h.editRow(u"tint", u"80402010");
-    h.editRow(u"kind", u"large");
     h.editRow(u"secure", u"-9");
-    EXPECT_EQ(sample.count, 42);
-    EXPECT_EQ(sample.speed, 2.5f);
-    EXPECT_EQ(sample.delay, 0.125);
-    EXPECT_EQ(sample.title, u"Hello");
+    h.editRow(u"kind", u"large");
     EXPECT_EQ(sample.mask, 0x00ff00ffu);
-    EXPECT_EQ(sample.tint, 0x80402010u);
-    EXPECT_EQ(sample.kind, 2);
     EXPECT_EQ(sample.secure, -9);
-    EXPECT_GE(sample.edits, 8);
-    EXPECT_EQ(h.valueOf(u"kind"), u"large");
-
-    // An open row: the box shows; Delete commits "clear".
-    h.clickRow(u"title");
-    auto* title = static_cast<EditorPropertyTextWidget*>(h.row(u"title"));
-    EXPECT_TRUE(title->editing && !title->editBox->bHidden);
-    h.key(KEY_DELETE);
-    EXPECT_EQ(sample.title, u"");
-    EXPECT_TRUE(!title->editing && title->editBox->bHidden);
+    EXPECT_EQ(sample.kind, 2);
+    EXPECT_GE(sample.edits, 3);
 
     // Check rows toggle with a click, unless read-only.
     const int edits = sample.edits;
     h.clickRow(u"on");
     EXPECT_TRUE(sample.on);
+    EXPECT_EQ(sample.edits, edits + 1);
     h.clickRow(u"fixed");
     EXPECT_FALSE(sample.fixed);
     EXPECT_EQ(sample.edits, edits + 1);
 
-    // An action with arguments: the arguments typed into its rows, Ctrl+X
-    // runs it here.
+    // An action with arguments: typed into its rows, then Ctrl+X runs it.
     std::vector<EditorPropertyWidget*> args = childRows(h.row(u"goto"));
     ASSERT_EQ(args.size(), 2u);
     h.clickAt(EditorHarness::centreOf(args[0]));
@@ -222,17 +202,12 @@ TEST(PropertyWidgets, RowsEditTheirPropertyAndTellTheObject) {
     h.chord(KEY_X);
     EXPECT_EQ(sample.state, 4);
 
-    // References: typed as "null" (or Delete) empty them; Ctrl+F on a held
-    // object edits it.
+    // References are emptied by "null" or Delete.
     sample.link = &sample.inner;
     sample.ref.set(&sample.inner);
     h.editRow(u"link", u"null");
-    EXPECT_EQ(sample.link, nullptr);
     h.clickRow(u"ref");
     h.key(KEY_DELETE);
+    EXPECT_EQ(sample.link, nullptr);
     EXPECT_EQ(sample.ref.get(), nullptr);
-    h.clickRow(u"inner");
-    h.chord(KEY_F);
-    EXPECT_EQ(h.panel().getEditedObject(), &sample.inner);
-    EXPECT_EQ(h.focus.getFocus(), &sample.inner);
 }
