@@ -22,7 +22,6 @@
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
-#include "object/PropertyArray.h"
 #include "sys/Console.h"
 #include "sys/ResourceManager.h"
 #include "sys/TimeKeeper.h"
