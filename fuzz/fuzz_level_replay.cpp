@@ -31,7 +31,7 @@
 #include "flow/LevelDraft.h"
 #include "input/ZubInput.h"
 #include "object/RuntimeClass.h"
-#include "platform/KeyCodes.h"
+#include "input/KeyCodes.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
@@ -100,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             double time = 0.0;
             for (int frame = 0; frame < 8; ++frame) {
                 platform::InputSnapshot s;
-                s.keys[platform::KEY_RIGHT] = 0x80;
-                if (frame & 2) s.keys[platform::KEY_SPACE] = 0x80;
+                s.keys[input_codes::KEY_RIGHT] = 0x80;
+                if (frame & 2) s.keys[input_codes::KEY_SPACE] = 0x80;
                 environment->input.update(s);
                 server->tick(time, levelbuild::LevelEnvironment::DT);
                 time += levelbuild::LevelEnvironment::DT;

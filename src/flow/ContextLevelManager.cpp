@@ -62,6 +62,10 @@ void ContextLevelManager::tickContents(double time, double dt) {
     Context::tickContents(time, dt);
 }
 
+ZubBase* ContextLevelManager::findObjectUnderMouse(int& skip) {
+    return gameServer && gameServer->bEditing ? gameServer->findObjectUnderMouse(skip) : nullptr;
+}
+
 void ContextLevelManager::renderContents() {
     if (gameServer) gameServer->render();
 }

@@ -24,6 +24,10 @@ public:
 
     void tickContents(double time, double dt) override;
     void renderContents() override;
+    // While the level is edited, the object under the pointer: a level
+    // object or a row of the editor's panel (they are the server's, not this
+    // context's children). None while the level is played.
+    ZubBase* findObjectUnderMouse(int& skip) override;
 
     // The level's outcome: 0 while it runs.
     int32_t outcome() const;

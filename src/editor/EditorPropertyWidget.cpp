@@ -1,0 +1,52 @@
+#include "editor/EditorPropertyWidget.h"
+
+#include "editor/EditorPropertyPanel.h"
+#include "input/ZubInput.h"
+#include "object/Property.h"
+#include "text/FontQuad.h"
+
+EditorPropertyWidget::EditorPropertyWidget(GUItheme* theme, Property* p) : GUIitem(theme, STYLE), property(p) {}
+
+EditorPropertyWidget::~EditorPropertyWidget() = default;
+
+void EditorPropertyWidget::layout(V3& cursor, float width) {
+    setSize(static_cast<int>(width), rowHeight);
+    position = V3(cursor.x, cursor.y - static_cast<float>(rowHeight / 2), cursor.z);
+    onTransformChanged();
+    cursor.y -= static_cast<float>(rowHeight);
+}
+
+void EditorPropertyWidget::render() {
+    if (bHidden) return;
+    GUIitem::render();
+    if (!font || !property || isDying()) return;
+    const float y = static_cast<float>(rowHeight / 2 - theme->defaultHeight / 2);
+    V3 at;
+    localToWorld(at, V3(static_cast<float>(2 - width / 2), y, 0.0f));
+    WString name = label;
+    name += property->getName();
+    font->drawText(at, TEXT_COLOUR, NAME_FLAGS, name);
+    localToWorld(at, V3(static_cast<float>(width / 2 - 2), y, 0.0f));
+    font->drawText(at, TEXT_COLOUR, VALUE_FLAGS, property->toString());
+}
+
+void EditorPropertyWidget::sendChangeNotice() { sendEvent(EVENT_CHANGED, this, this); }
+
+bool EditorPropertyWidget::isDying() const {
+    for (const ZubBase* o = this; o; o = o->parent)
+        if (o->bToBeDestroyed) return true;
+    return false;
+}
+
+bool EditorPropertyWidget::isReadOnly() const { return !property || (property->flags & PROP_READONLY) != 0; }
+
+EditorPropertyPanel* EditorPropertyWidget::ownerPanel() const {
+    for (ZubBase* o = parent; o; o = o->parent)
+        if (auto* panel = zub_cast<EditorPropertyPanel>(o)) return panel;
+    return nullptr;
+}
+
+bool EditorPropertyWidget::isCtrlChord(int key) {
+    const ZubInput* in = ZubInput::active();
+    return in && in->modifierState == 2 && in->isKeyDown(key) && !in->wasKeyDown(key);
+}
