@@ -16,9 +16,20 @@
 //       plays the level to frame N (default: the end of the opening) and
 //       draws that frame off-screen into a PNG, in the content generator's
 //       art (and with the generated fonts of CONTENT_DIR).
+//   levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]
+//       plays the level as the plan says (tools/levelbuild/PlanRecorder.h)
+//       and writes the key script of the run to KEYS (default: standard
+//       output); checks that the script replays to the same end state.
+//       --verbose prints a line for each step: frame, hero, what happened.
+//   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]
+//       plays the level with the key script and prints where the hero is
+//       at the given frames (default: every 100th), then how the run ended.
 //
+// Levels are played by the number of their name (a1 ... h9; another name
+// plays as a1).
 // A description or script that cannot be read stops the program with
 // "<file>:<line>: <what is wrong>" and exit code 1.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,9 +42,11 @@
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
+#include "PlanRecorder.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/Property.h"
+#include "objects/pig/Pig.h"
 #include "world/EditorObject.h"
 #include "platform/AtomicFile.h"
 #include "sys/ErrorManager.h"
@@ -47,7 +60,9 @@ int usage() {
                  "usage: levelbuild [--out DIR] DESCRIPTION...\n"
                  "       levelbuild --hash DESCRIPTION KEYS\n"
                  "       levelbuild --list DESCRIPTION\n"
-                 "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n");
+                 "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
+                 "       levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]\n"
+                 "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]\n");
     return 2;
 }
 
@@ -63,11 +78,11 @@ bool readText(const std::string& path, std::string& text) {
     return true;
 }
 
-// The description's level file, or false after the error was printed.
-bool build(const std::string& path, std::vector<uint8_t>& level) {
+// The description's level, or false after the error was printed.
+bool build(const std::string& path, levelbuild::BuiltLevel& level) {
     std::string text, error;
     if (!readText(path, text)) return false;
-    if (!levelbuild::buildLevelFile(text, path, level, error)) {
+    if (!levelbuild::buildLevel(text, path, level, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
@@ -89,26 +104,25 @@ int buildAll(const std::string& out, const std::vector<std::string>& description
     if (!out.empty()) fs::create_directories(out, ec);
     levelbuild::LevelEnvironment environment;
     for (const std::string& path : descriptions) {
-        std::vector<uint8_t> level;
+        levelbuild::BuiltLevel level;
         if (!build(path, level)) return 1;
         const std::string target = (fs::path(out.empty() ? "." : out) / fs::path(path).stem()).string() + ".lev";
         std::string reason;
-        if (!AtomicFile::writeAll(target, level.data(), level.size(), &reason)) {
+        if (!AtomicFile::writeAll(target, level.bytes.data(), level.bytes.size(), &reason)) {
             std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
             return 1;
         }
-        std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.size());
+        std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.bytes.size());
     }
     return 0;
 }
 
 int hash(const std::string& description, const std::string& keys) {
     levelbuild::LevelEnvironment environment;
-    std::vector<uint8_t> level;
+    levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || !readScript(keys, script)) return 1;
-    environment.writeLevelFile("a1", level);
-    GameController& gc = environment.play(0);
+    GameController& gc = environment.play(level);
     environment.run(script);
     std::printf("hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(), environment.frames,
                 gc.state, environment.manager->outcome(), gc.currentResult.score);
@@ -117,10 +131,9 @@ int hash(const std::string& description, const std::string& keys) {
 
 int list(const std::string& description) {
     levelbuild::LevelEnvironment environment;
-    std::vector<uint8_t> level;
+    levelbuild::BuiltLevel level;
     if (!build(description, level)) return 1;
-    environment.writeLevelFile("a1", level);
-    GameController& gc = environment.play(0);
+    GameController& gc = environment.play(level);
     PropertyContainer props(u"", 0);
     gc.addPropertiesTo(&props);
     for (const auto& [uid, o] : environment.server().objectMap) {
@@ -141,16 +154,80 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
     levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
     if (!fonts.empty() && !environment.loadFonts(fonts))
         std::fprintf(stderr, "levelbuild: no glyph pages under %s; the picture has no text\n", fonts.c_str());
-    std::vector<uint8_t> level;
+    levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || (!keys.empty() && !readScript(keys, script))) return 1;
-    environment.writeLevelFile("a1", level);
+    environment.writeLevelFile(levelbuild::levelNameOf(level.number), level.bytes);
     std::string error;
-    if (!levelbuild::drawLevelPicture(environment, script, frame, png, error)) {
+    if (!levelbuild::drawLevelPicture(environment, script, frame, png, error, level.number)) {
         std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
         return 1;
     }
     std::printf("levelbuild: %s, frame %d\n", png.c_str(), environment.frames);
+    return 0;
+}
+
+int record(const std::string& planFile, const std::string& description, const std::string& out, bool verbose) {
+    levelbuild::BuiltLevel level;
+    levelbuild::Plan plan;
+    std::string text, error;
+    {
+        // The environment's configuration holds the default bindings.
+        levelbuild::LevelEnvironment environment;
+        if (!build(description, level) || !readText(planFile, text)) return 1;
+        if (!levelbuild::parsePlan(text, planFile, environment.configuration(), plan, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
+    levelbuild::Recording run;
+    const bool ok = levelbuild::recordPlan(plan, level, run, error, verbose ? stdout : nullptr);
+    // A run that missed what the plan expects is written all the same, to be looked at.
+    if (!run.keys.empty() && (ok || error.find("does not reproduce") == std::string::npos)) {
+        if (out.empty()) {
+            std::fputs(run.keys.c_str(), stdout);
+        } else {
+            std::string reason;
+            if (!AtomicFile::writeAll(out, run.keys.data(), run.keys.size(), &reason)) {
+                std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
+                return 1;
+            }
+        }
+    }
+    if (!ok) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (!plan.expectedScore)
+        std::fprintf(stderr, "levelbuild: %s has no 'expect score LOW HIGH': neither has the key script, and the "
+                             "level checks need one\n", planFile.c_str());
+    std::fprintf(stderr, "levelbuild: %s recorded: %d frames, state %d, outcome %d, score %d, hash %08x\n",
+                 out.empty() ? "the key script" : out.c_str(), run.frames, run.state, run.outcome, run.score, run.hash);
+    return 0;
+}
+
+int play(const std::string& keys, const std::string& description, const std::vector<int>& at) {
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    levelbuild::KeyScript script;
+    if (!build(description, level) || !readScript(keys, script)) return 1;
+    GameController& gc = environment.play(level);
+    auto report = [&] {
+        const Pig* hero = gc.heroOrNull();
+        std::printf("frame %6d  hero %9.1f %7.1f  %-6s  state %d  apples %d\n", environment.frames,
+                    hero ? hero->position.x : 0.0f, hero ? hero->position.y : 0.0f,
+                    hero && hero->getGround() ? "ground" : "air", gc.state, gc.currentResult.applesGathered);
+    };
+    const int length = script.length();
+    while (environment.frames < length && !environment.manager->done) {
+        const int f = environment.frames;
+        if (at.empty() ? f % 100 == 0 : std::find(at.begin(), at.end(), f) != at.end()) report();
+        environment.frame(script.keysAt(f));
+    }
+    report();
+    std::printf("hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(),
+                environment.frames, gc.state, environment.manager->outcome(), gc.currentResult.score);
     return 0;
 }
 
@@ -163,6 +240,26 @@ int main(int argc, char** argv) {
     if (args.empty()) return usage();
     if (args[0] == "--hash") return args.size() == 3 ? hash(args[1], args[2]) : usage();
     if (args[0] == "--list") return args.size() == 2 ? list(args[1]) : usage();
+    if (args[0] == "--record") {
+        if (args.size() < 3) return usage();
+        std::string out;
+        bool verbose = false;
+        for (size_t i = 3; i < args.size(); ++i) {
+            if (args[i] == "--out" && i + 1 < args.size()) out = args[++i];
+            else if (args[i] == "--verbose") verbose = true;
+            else return usage();
+        }
+        return record(args[1], args[2], out, verbose);
+    }
+    if (args[0] == "--play") {
+        if (args.size() != 3 && !(args.size() == 5 && args[3] == "--frames")) return usage();
+        std::vector<int> at;
+        if (args.size() == 5) {
+            std::istringstream list(args[4]);
+            for (std::string n; std::getline(list, n, ',');) at.push_back(std::atoi(n.c_str()));
+        }
+        return play(args[1], args[2], at);
+    }
     if (args[0] == "--picture") {
         if (args.size() < 3) return usage();
         std::string keys, fonts;

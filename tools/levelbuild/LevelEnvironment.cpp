@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "KeyScript.h"
+#include "LevelBuilder.h"
 #include "Manifest.h"
 #include "Painter.h"
 #include "audio/Sound.h"
@@ -159,11 +160,17 @@ void LevelEnvironment::writeLevelFile(const std::string& name, const std::vector
 
 GameController& LevelEnvironment::play(int number) {
     manager.reset();
+    profileManager->currentProfile().currentLevel = number;
     randomState = RANDOM_SEED;
     time = 0.0;
     frames = 0;
     manager = std::make_unique<ContextLevelManager>(number);
     return *server().controller();
+}
+
+GameController& LevelEnvironment::play(const BuiltLevel& level) {
+    writeLevelFile(levelNameOf(level.number), level.bytes);
+    return play(level.number);
 }
 
 GameServer& LevelEnvironment::server() { return *manager->gameServer; }

@@ -33,6 +33,7 @@ class Packet;
 
 namespace levelbuild {
 class KeyScript;
+struct BuiltLevel;
 }
 
 namespace levelbuild {
@@ -70,9 +71,11 @@ public:
     // Writes the bytes as "levels/<name>.lev" under the scratch folder.
     void writeLevelFile(const std::string& name, const std::vector<uint8_t>& bytes);
     // A new level manager for level `number` (0: "./levels/a1.lev"), as the
-    // valley map makes one; the generator is seeded first. The level's
-    // controller.
+    // valley map makes one once the player chose it (it is the profile's
+    // current level); the generator is seeded first. The level's controller.
     GameController& play(int number = 0);
+    // Writes the level's file under its name and plays it by its number.
+    GameController& play(const BuiltLevel& level);
     GameServer& server();
 
     // One frame: the input's poll with `keys` held, then the level manager.
