@@ -21,6 +21,12 @@
 //       and writes the key script of the run to KEYS (default: standard
 //       output); checks that the script replays to the same end state.
 //       --verbose prints a line for each step: frame, hero, what happened.
+//   levelbuild --check DESCRIPTION...
+//       checks each level as it must be to ship (tools/levelbuild/
+//       LevelCheck.h) and plays it by the key script beside its description
+//       (<name>.keys), if there is one; prints a line per level (its end
+//       hash, frames, outcome and score) and every problem found. Exit code
+//       1 when there is a problem.
 //   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]
 //       plays the level with the key script and prints where the hero is
 //       at the given frames (default: every 100th), then how the run ended.
@@ -34,12 +40,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
+#include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
 #include "PlanRecorder.h"
@@ -62,6 +70,7 @@ int usage() {
                  "       levelbuild --list DESCRIPTION\n"
                  "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
                  "       levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]\n"
+                 "       levelbuild --check DESCRIPTION...\n"
                  "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]\n");
     return 2;
 }
@@ -207,6 +216,31 @@ int record(const std::string& planFile, const std::string& description, const st
     return 0;
 }
 
+int check(const std::vector<std::string>& descriptions) {
+    int problems = 0;
+    for (const std::string& path : descriptions) {
+        levelbuild::BuiltLevel level;
+        std::optional<levelbuild::KeyScript> script;
+        {
+            levelbuild::LevelEnvironment environment;
+            if (!build(path, level)) return 1;
+        }
+        const std::string keys = fs::path(path).replace_extension(".keys").string();
+        if (fs::exists(keys) && !readScript(keys, script.emplace())) return 1;
+        const levelbuild::LevelProof proof = levelbuild::proveLevel(level, script ? &*script : nullptr);
+        if (proof.played)
+            std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", level.name.c_str(), proof.hash,
+                        proof.frames, proof.state, proof.outcome, proof.score);
+        else
+            std::printf("%s: not played (no %s)\n", level.name.c_str(), keys.c_str());
+        for (const std::string& p : proof.problems) std::printf("%s\n", p.c_str());
+        problems += static_cast<int>(proof.problems.size());
+    }
+    std::fflush(stdout);
+    if (problems) std::fprintf(stderr, "levelbuild: %d problems\n", problems);
+    return problems ? 1 : 0;
+}
+
 int play(const std::string& keys, const std::string& description, const std::vector<int>& at) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
@@ -250,6 +284,10 @@ int main(int argc, char** argv) {
             else return usage();
         }
         return record(args[1], args[2], out, verbose);
+    }
+    if (args[0] == "--check") {
+        if (args.size() < 2) return usage();
+        return check(std::vector<std::string>(args.begin() + 1, args.end()));
     }
     if (args[0] == "--play") {
         if (args.size() != 3 && !(args.size() == 5 && args[3] == "--frames")) return usage();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "LevelCheck.h"
 #include "editor/EditorPropertyPanel.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
@@ -454,6 +455,7 @@ bool buildLevel(std::string_view text, const std::string& fileName, BuiltLevel& 
     out.number = std::max(0, levelNumberOf(out.name));
     out.labels.clear();
     for (const auto& [label, o] : builder.allLabels()) out.labels.emplace(label, o->objectUID);
+    out.problems = checkDraft(draft, builder, out.name);
     out.bytes = draft.write();
     return true;
 }
