@@ -2,8 +2,10 @@
 // (content/levels/<name>.txt, see tools/levelbuild/LevelDescription.h) through
 // the game's own classes, and plays them.
 //
-//   levelbuild [--out DIR] DESCRIPTION...
-//       writes DIR/<name>.lev (DIR: the current folder) for each description.
+//   levelbuild [--out DIR] [--maps MAP_DIR] DESCRIPTION...
+//       writes DIR/<name>.lev (DIR: the current folder) for each description,
+//       and with --maps the map picture of each level that has one as
+//       MAP_DIR/mapNN.tga (NN: the level's number; see LevelMinimap.h).
 //   levelbuild --hash DESCRIPTION KEYS
 //       builds the level, plays it through the level manager with the key
 //       script (see tools/levelbuild/KeyScript.h) and prints the state hash
@@ -65,7 +67,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: levelbuild [--out DIR] DESCRIPTION...\n"
+                 "usage: levelbuild [--out DIR] [--maps MAP_DIR] DESCRIPTION...\n"
                  "       levelbuild --hash DESCRIPTION KEYS\n"
                  "       levelbuild --list DESCRIPTION\n"
                  "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
@@ -108,20 +110,31 @@ bool readScript(const std::string& path, levelbuild::KeyScript& script) {
     return true;
 }
 
-int buildAll(const std::string& out, const std::vector<std::string>& descriptions) {
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::string reason;
+    if (AtomicFile::writeAll(path, bytes.data(), bytes.size(), &reason)) return true;
+    std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
+    return false;
+}
+
+int buildAll(const std::string& out, const std::string& maps, const std::vector<std::string>& descriptions) {
     std::error_code ec;
     if (!out.empty()) fs::create_directories(out, ec);
+    if (!maps.empty()) fs::create_directories(maps, ec);
     levelbuild::LevelEnvironment environment;
     for (const std::string& path : descriptions) {
         levelbuild::BuiltLevel level;
         if (!build(path, level)) return 1;
         const std::string target = (fs::path(out.empty() ? "." : out) / fs::path(path).stem()).string() + ".lev";
-        std::string reason;
-        if (!AtomicFile::writeAll(target, level.bytes.data(), level.bytes.size(), &reason)) {
-            std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
-            return 1;
-        }
+        if (!writeFile(target, level.bytes)) return 1;
         std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.bytes.size());
+        if (!maps.empty() && !level.minimap.empty()) {
+            char name[16];
+            std::snprintf(name, sizeof name, "map%02d.tga", level.number);
+            const std::string map = (fs::path(maps) / name).string();
+            if (!writeFile(map, level.minimap)) return 1;
+            std::printf("levelbuild: %s, the map of %s\n", map.c_str(), level.name.c_str());
+        }
     }
     return 0;
 }
@@ -312,13 +325,14 @@ int main(int argc, char** argv) {
         if (i + 1 != args.size()) return usage();
         return picture(args[1], keys, frame, fonts, args.back());
     }
-    std::string out;
+    std::string out, maps;
     std::vector<std::string> descriptions;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--out" && i + 1 < args.size()) out = args[++i];
+        else if (args[i] == "--maps" && i + 1 < args.size()) maps = args[++i];
         else if (args[i].rfind("--", 0) == 0) return usage();
         else descriptions.push_back(args[i]);
     }
     if (descriptions.empty()) return usage();
-    return buildAll(out, descriptions);
+    return buildAll(out, maps, descriptions);
 }

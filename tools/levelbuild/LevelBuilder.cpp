@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "LevelCheck.h"
+#include "LevelMinimap.h"
 #include "editor/EditorPropertyPanel.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
@@ -456,6 +457,8 @@ bool buildLevel(std::string_view text, const std::string& fileName, BuiltLevel& 
     out.labels.clear();
     for (const auto& [label, o] : builder.allLabels()) out.labels.emplace(label, o->objectUID);
     out.problems = checkDraft(draft, builder, out.name);
+    out.minimap.clear();
+    if (levelNumberOf(out.name) >= 0 && hasMinimap(out.number)) out.minimap = drawMinimap(draft.controller()).encodeTga();
     out.bytes = draft.write();
     return true;
 }

@@ -72,6 +72,9 @@ struct BuiltLevel {
     // What keeps it from shipping as it is (LevelCheck.h), found on the
     // draft; a level with problems is still built.
     std::vector<std::string> problems;
+    // The level's map picture as a TGA file (LevelMinimap.h), for a level
+    // whose name is that of a level with a map; empty otherwise.
+    std::vector<uint8_t> minimap;
 };
 
 // Builds the level file of a description read from `text`; the file's name
