@@ -179,7 +179,7 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
     levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || (!keys.empty() && !readScript(keys, script))) return 1;
-    environment.writeLevelFile(levelbuild::levelNameOf(level.number), level.bytes);
+    environment.install(level);
     std::string error;
     if (!levelbuild::drawLevelPicture(environment, script, frame, png, error, level.number)) {
         std::fprintf(stderr, "levelbuild: %s\n", error.c_str());

@@ -4,7 +4,8 @@
 // (with the configuration and one player profile, "Player"), a file manager
 // based there, every resource of the manifest by its name (textures with the
 // generated skin frames, silent sounds with their pitch ranges, music
-// streams, the six fonts), the input layer and the game services. The
+// streams, the six fonts, the level maps), the input layer and the game
+// services. The
 // program-wide random generator is seeded, so that everything made and
 // played here is the same on every run, and restored afterwards.
 //
@@ -74,7 +75,10 @@ public:
     // valley map makes one once the player chose it (it is the profile's
     // current level); the generator is seeded first. The level's controller.
     GameController& play(int number = 0);
-    // Writes the level's file under its name and plays it by its number.
+    // Writes the level's file under its name, and its own map (when it has
+    // one) becomes its map resource.
+    void install(const BuiltLevel& level);
+    // Installs the level and plays it by its number.
     GameController& play(const BuiltLevel& level);
     GameServer& server();
 

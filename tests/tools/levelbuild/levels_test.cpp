@@ -105,7 +105,7 @@ TEST(Levels, OpeningViewsAreDrawnIntoTheBuildFolder) {
         std::string error;
         levelbuild::BuiltLevel level;
         ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + name + ".txt"), name + ".txt", level, error)) << error;
-        environment.writeLevelFile(levelbuild::levelNameOf(level.number), level.bytes);
+        environment.install(level);
         const std::string png = (shots / (name + ".png")).string();
         fs::remove(png, ec);
         if (!levelbuild::drawLevelPicture(environment, levelbuild::KeyScript(), -1, png, error, level.number)) {

@@ -14,7 +14,11 @@
 #include "Manifest.h"
 #include "Painter.h"
 #include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "flow/MyRootObject.h"
 #include "flow/OverlayMiniMap.h"
+#include "gfx/MemoryImageFile.h"
+#include "records/GameConfiguration.h"
 #include "gfx/ImageCodec.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
@@ -207,4 +211,30 @@ TEST(LevelMinimap, TheContentHoldsTheMapOfEveryDescribedLevelAndThePaintedOneOfT
         }
         EXPECT_EQ(shipped, std::string(expected.begin(), expected.end())) << level;
     }
+}
+
+TEST(LevelMinimap, TheMapKeyOpensTheLevelsOwnMapWhenItIsPlayedOutsideTheGame) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    std::string error;
+    ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + "a1.txt"), "a1.txt", level, error)) << error;
+    GameController& gc = environment.play(level);
+    // The level's map is the resource the overlay asks for.
+    auto* resource = zub_cast<MemoryImageFile>(environment.resources.find(u"minimap00"));
+    ASSERT_TRUE(resource);
+    const DecodedImage map = decode(std::string(level.minimap.begin(), level.minimap.end()));
+    ASSERT_EQ(resource->getWidth(), map.width);
+    ASSERT_EQ(resource->getHeight(), map.height);
+    EXPECT_TRUE(std::equal(map.pixels.begin(), map.pixels.end(), resource->pixels()));
+
+    while (gc.state != GameController::PLAYING && environment.frames < 1000) environment.frame({});
+    const int mapKey = environment.configuration().controls[GameConfiguration::CONTROL_MAP].key;
+    environment.frame({mapKey});
+    for (int i = 0; i < 10; ++i) environment.frame({});
+    MyRootObject* root = environment.server().gameRoot();
+    ASSERT_TRUE(root);
+    auto* overlay = zub_cast<OverlayMiniMap>(root->contextOverlay);
+    ASSERT_TRUE(overlay);
+    EXPECT_TRUE(overlay->pMapTexture);
 }
