@@ -22,7 +22,8 @@
 //       plays the level as the plan says (tools/levelbuild/PlanRecorder.h)
 //       and writes the key script of the run to KEYS (default: standard
 //       output); checks that the script replays to the same end state.
-//       --verbose prints a line for each step: frame, hero, what happened.
+//       --verbose prints a line for each step to standard error: frame, hero,
+//       what happened.
 //   levelbuild --check DESCRIPTION...
 //       checks each level as it must be to ship (tools/levelbuild/
 //       LevelCheck.h) and plays it by the key script beside its description
@@ -203,7 +204,7 @@ int record(const std::string& planFile, const std::string& description, const st
         }
     }
     levelbuild::Recording run;
-    const bool ok = levelbuild::recordPlan(plan, level, run, error, verbose ? stdout : nullptr);
+    const bool ok = levelbuild::recordPlan(plan, level, run, error, verbose ? stderr : nullptr);
     // A run that missed what the plan expects is written all the same, to be looked at.
     if (!run.keys.empty() && (ok || error.find("does not reproduce") == std::string::npos)) {
         if (out.empty()) {
