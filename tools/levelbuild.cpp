@@ -2,8 +2,10 @@
 // (content/levels/<name>.txt, see tools/levelbuild/LevelDescription.h) through
 // the game's own classes, and plays them.
 //
-//   levelbuild [--out DIR] DESCRIPTION...
-//       writes DIR/<name>.lev (DIR: the current folder) for each description.
+//   levelbuild [--out DIR] [--maps MAP_DIR] DESCRIPTION...
+//       writes DIR/<name>.lev (DIR: the current folder) for each description,
+//       and with --maps the map picture of each level that has one as
+//       MAP_DIR/mapNN.tga (NN: the level's number; see LevelMinimap.h).
 //   levelbuild --hash DESCRIPTION KEYS
 //       builds the level, plays it through the level manager with the key
 //       script (see tools/levelbuild/KeyScript.h) and prints the state hash
@@ -16,24 +18,46 @@
 //       plays the level to frame N (default: the end of the opening) and
 //       draws that frame off-screen into a PNG, in the content generator's
 //       art (and with the generated fonts of CONTENT_DIR).
+//   levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]
+//       plays the level as the plan says (tools/levelbuild/PlanRecorder.h)
+//       and writes the key script of the run to KEYS (default: standard
+//       output); checks that the script replays to the same end state.
+//       --verbose prints a line for each step to standard error: frame, hero,
+//       what happened.
+//   levelbuild --check DESCRIPTION...
+//       checks each level as it must be to ship (tools/levelbuild/
+//       LevelCheck.h) and plays it by the key script beside its description
+//       (<name>.keys), if there is one; prints a line per level (its end
+//       hash, frames, outcome and score) and every problem found. Exit code
+//       1 when there is a problem.
+//   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]
+//       plays the level with the key script and prints where the hero is
+//       at the given frames (default: every 100th), then how the run ended.
 //
+// Levels are played by the number of their name (a1 ... h9; another name
+// plays as a1).
 // A description or script that cannot be read stops the program with
 // "<file>:<line>: <what is wrong>" and exit code 1.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
+#include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
+#include "PlanRecorder.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/Property.h"
+#include "objects/pig/Pig.h"
 #include "world/EditorObject.h"
 #include "platform/AtomicFile.h"
 #include "sys/ErrorManager.h"
@@ -44,10 +68,13 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: levelbuild [--out DIR] DESCRIPTION...\n"
+                 "usage: levelbuild [--out DIR] [--maps MAP_DIR] DESCRIPTION...\n"
                  "       levelbuild --hash DESCRIPTION KEYS\n"
                  "       levelbuild --list DESCRIPTION\n"
-                 "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n");
+                 "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
+                 "       levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]\n"
+                 "       levelbuild --check DESCRIPTION...\n"
+                 "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]\n");
     return 2;
 }
 
@@ -63,11 +90,11 @@ bool readText(const std::string& path, std::string& text) {
     return true;
 }
 
-// The description's level file, or false after the error was printed.
-bool build(const std::string& path, std::vector<uint8_t>& level) {
+// The description's level, or false after the error was printed.
+bool build(const std::string& path, levelbuild::BuiltLevel& level) {
     std::string text, error;
     if (!readText(path, text)) return false;
-    if (!levelbuild::buildLevelFile(text, path, level, error)) {
+    if (!levelbuild::buildLevel(text, path, level, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
@@ -84,31 +111,41 @@ bool readScript(const std::string& path, levelbuild::KeyScript& script) {
     return true;
 }
 
-int buildAll(const std::string& out, const std::vector<std::string>& descriptions) {
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::string reason;
+    if (AtomicFile::writeAll(path, bytes.data(), bytes.size(), &reason)) return true;
+    std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
+    return false;
+}
+
+int buildAll(const std::string& out, const std::string& maps, const std::vector<std::string>& descriptions) {
     std::error_code ec;
     if (!out.empty()) fs::create_directories(out, ec);
+    if (!maps.empty()) fs::create_directories(maps, ec);
     levelbuild::LevelEnvironment environment;
     for (const std::string& path : descriptions) {
-        std::vector<uint8_t> level;
+        levelbuild::BuiltLevel level;
         if (!build(path, level)) return 1;
         const std::string target = (fs::path(out.empty() ? "." : out) / fs::path(path).stem()).string() + ".lev";
-        std::string reason;
-        if (!AtomicFile::writeAll(target, level.data(), level.size(), &reason)) {
-            std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
-            return 1;
+        if (!writeFile(target, level.bytes)) return 1;
+        std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.bytes.size());
+        if (!maps.empty() && !level.minimap.empty()) {
+            char name[16];
+            std::snprintf(name, sizeof name, "map%02d.tga", level.number);
+            const std::string map = (fs::path(maps) / name).string();
+            if (!writeFile(map, level.minimap)) return 1;
+            std::printf("levelbuild: %s, the map of %s\n", map.c_str(), level.name.c_str());
         }
-        std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.size());
     }
     return 0;
 }
 
 int hash(const std::string& description, const std::string& keys) {
     levelbuild::LevelEnvironment environment;
-    std::vector<uint8_t> level;
+    levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || !readScript(keys, script)) return 1;
-    environment.writeLevelFile("a1", level);
-    GameController& gc = environment.play(0);
+    GameController& gc = environment.play(level);
     environment.run(script);
     std::printf("hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(), environment.frames,
                 gc.state, environment.manager->outcome(), gc.currentResult.score);
@@ -117,10 +154,9 @@ int hash(const std::string& description, const std::string& keys) {
 
 int list(const std::string& description) {
     levelbuild::LevelEnvironment environment;
-    std::vector<uint8_t> level;
+    levelbuild::BuiltLevel level;
     if (!build(description, level)) return 1;
-    environment.writeLevelFile("a1", level);
-    GameController& gc = environment.play(0);
+    GameController& gc = environment.play(level);
     PropertyContainer props(u"", 0);
     gc.addPropertiesTo(&props);
     for (const auto& [uid, o] : environment.server().objectMap) {
@@ -141,16 +177,105 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
     levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
     if (!fonts.empty() && !environment.loadFonts(fonts))
         std::fprintf(stderr, "levelbuild: no glyph pages under %s; the picture has no text\n", fonts.c_str());
-    std::vector<uint8_t> level;
+    levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || (!keys.empty() && !readScript(keys, script))) return 1;
-    environment.writeLevelFile("a1", level);
+    environment.install(level);
     std::string error;
-    if (!levelbuild::drawLevelPicture(environment, script, frame, png, error)) {
+    if (!levelbuild::drawLevelPicture(environment, script, frame, png, error, level.number)) {
         std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
         return 1;
     }
     std::printf("levelbuild: %s, frame %d\n", png.c_str(), environment.frames);
+    return 0;
+}
+
+int record(const std::string& planFile, const std::string& description, const std::string& out, bool verbose) {
+    levelbuild::BuiltLevel level;
+    levelbuild::Plan plan;
+    std::string text, error;
+    {
+        // The environment's configuration holds the default bindings.
+        levelbuild::LevelEnvironment environment;
+        if (!build(description, level) || !readText(planFile, text)) return 1;
+        if (!levelbuild::parsePlan(text, planFile, environment.configuration(), plan, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
+    levelbuild::Recording run;
+    const bool ok = levelbuild::recordPlan(plan, level, run, error, verbose ? stderr : nullptr);
+    // A run that missed what the plan expects is written all the same, to be looked at.
+    if (!run.keys.empty() && (ok || error.find("does not reproduce") == std::string::npos)) {
+        if (out.empty()) {
+            std::fputs(run.keys.c_str(), stdout);
+        } else {
+            std::string reason;
+            if (!AtomicFile::writeAll(out, run.keys.data(), run.keys.size(), &reason)) {
+                std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
+                return 1;
+            }
+        }
+    }
+    if (!ok) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (!plan.expectedScore)
+        std::fprintf(stderr, "levelbuild: %s has no 'expect score LOW HIGH': neither has the key script, and the "
+                             "level checks need one\n", planFile.c_str());
+    std::fprintf(stderr, "levelbuild: %s recorded: %d frames, state %d, outcome %d, score %d, hash %08x\n",
+                 out.empty() ? "the key script" : out.c_str(), run.frames, run.state, run.outcome, run.score, run.hash);
+    return 0;
+}
+
+int check(const std::vector<std::string>& descriptions) {
+    int problems = 0;
+    for (const std::string& path : descriptions) {
+        levelbuild::BuiltLevel level;
+        std::optional<levelbuild::KeyScript> script;
+        {
+            levelbuild::LevelEnvironment environment;
+            if (!build(path, level)) return 1;
+        }
+        const std::string keys = fs::path(path).replace_extension(".keys").string();
+        if (fs::exists(keys) && !readScript(keys, script.emplace())) return 1;
+        const levelbuild::LevelProof proof = levelbuild::proveLevel(level, script ? &*script : nullptr);
+        if (proof.played)
+            std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", level.name.c_str(), proof.hash,
+                        proof.frames, proof.state, proof.outcome, proof.score);
+        else
+            std::printf("%s: not played (no %s)\n", level.name.c_str(), keys.c_str());
+        for (const std::string& p : proof.problems) std::printf("%s\n", p.c_str());
+        problems += static_cast<int>(proof.problems.size());
+    }
+    std::fflush(stdout);
+    if (problems) std::fprintf(stderr, "levelbuild: %d problems\n", problems);
+    return problems ? 1 : 0;
+}
+
+int play(const std::string& keys, const std::string& description, const std::vector<int>& at) {
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    levelbuild::KeyScript script;
+    if (!build(description, level) || !readScript(keys, script)) return 1;
+    GameController& gc = environment.play(level);
+    auto report = [&] {
+        const Pig* hero = gc.heroOrNull();
+        std::printf("frame %6d  hero %9.1f %7.1f  %-6s  state %d  apples %d\n", environment.frames,
+                    hero ? hero->position.x : 0.0f, hero ? hero->position.y : 0.0f,
+                    hero && hero->getGround() ? "ground" : "air", gc.state, gc.currentResult.applesGathered);
+    };
+    const int length = script.length();
+    while (environment.frames < length && !environment.manager->done) {
+        const int f = environment.frames;
+        if (at.empty() ? f % 100 == 0 : std::find(at.begin(), at.end(), f) != at.end()) report();
+        environment.frame(script.keysAt(f));
+    }
+    report();
+    std::printf("hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(),
+                environment.frames, gc.state, environment.manager->outcome(), gc.currentResult.score);
     return 0;
 }
 
@@ -163,6 +288,30 @@ int main(int argc, char** argv) {
     if (args.empty()) return usage();
     if (args[0] == "--hash") return args.size() == 3 ? hash(args[1], args[2]) : usage();
     if (args[0] == "--list") return args.size() == 2 ? list(args[1]) : usage();
+    if (args[0] == "--record") {
+        if (args.size() < 3) return usage();
+        std::string out;
+        bool verbose = false;
+        for (size_t i = 3; i < args.size(); ++i) {
+            if (args[i] == "--out" && i + 1 < args.size()) out = args[++i];
+            else if (args[i] == "--verbose") verbose = true;
+            else return usage();
+        }
+        return record(args[1], args[2], out, verbose);
+    }
+    if (args[0] == "--check") {
+        if (args.size() < 2) return usage();
+        return check(std::vector<std::string>(args.begin() + 1, args.end()));
+    }
+    if (args[0] == "--play") {
+        if (args.size() != 3 && !(args.size() == 5 && args[3] == "--frames")) return usage();
+        std::vector<int> at;
+        if (args.size() == 5) {
+            std::istringstream list(args[4]);
+            for (std::string n; std::getline(list, n, ',');) at.push_back(std::atoi(n.c_str()));
+        }
+        return play(args[1], args[2], at);
+    }
     if (args[0] == "--picture") {
         if (args.size() < 3) return usage();
         std::string keys, fonts;
@@ -177,13 +326,14 @@ int main(int argc, char** argv) {
         if (i + 1 != args.size()) return usage();
         return picture(args[1], keys, frame, fonts, args.back());
     }
-    std::string out;
+    std::string out, maps;
     std::vector<std::string> descriptions;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--out" && i + 1 < args.size()) out = args[++i];
+        else if (args[i] == "--maps" && i + 1 < args.size()) maps = args[++i];
         else if (args[i].rfind("--", 0) == 0) return usage();
         else descriptions.push_back(args[i]);
     }
     if (descriptions.empty()) return usage();
-    return buildAll(out, descriptions);
+    return buildAll(out, maps, descriptions);
 }

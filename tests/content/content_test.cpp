@@ -532,6 +532,16 @@ std::map<std::string, std::string> snapshot(const std::string& root) {
     return out;
 }
 
+// A level map the build drew from its level (the level builder writes the
+// map of each level it builds over the generator's painted one).
+bool drawnFromItsLevel(std::string name) {
+    if (name.rfind("./", 0) == 0) name.erase(0, 2);
+    int number = 0;
+    if (std::sscanf(name.c_str(), "gfx/minimap/map%2d.tga", &number) != 1 || number < 0 || number > 31) return false;
+    const std::string level = {static_cast<char>('a' + number / 4), "1239"[number % 4]};
+    return fs::exists(kContent + "/levels/" + level + ".lev");
+}
+
 TEST(Content, GenerationIsDeterministic) {
     ErrorManager::bTestMode = true;
     filestest::TempFolder folder;
@@ -573,9 +583,11 @@ TEST(Content, GenerationIsDeterministic) {
         EXPECT_TRUE(it->second == bytes) << name << " differs between runs";
     }
     // The build's content is the same too; its level archive holds the
-    // levels the build's level builder made as well.
+    // levels the build's level builder made as well, and the maps it drew
+    // of them.
     const auto built = snapshot(kContent);
     for (const auto& [name, bytes] : runs[0]) {
+        if (drawnFromItsLevel(name)) continue;
         auto it = built.find(name);
         ASSERT_NE(it, built.end()) << name;
         if (name == "Tumbrodemo.dat.levels") {
@@ -585,6 +597,7 @@ TEST(Content, GenerationIsDeterministic) {
             ASSERT_TRUE(shipped.tryOpen(kContent + "/" + name, reason)) << reason;
             for (size_t i = 0; i < generated.entries().size(); ++i) {
                 const std::string& entry = generated.entries()[i].name;
+                if (drawnFromItsLevel(entry)) continue;
                 const int j = shipped.findNormalised(entry);
                 ASSERT_GE(j, 0) << entry << " is missing from the build's " << name;
                 ByteBuffer a, b;

@@ -22,6 +22,7 @@ bool number(const std::string& word, int& out) {
 bool KeyScript::parse(std::string_view text, const std::string& file, std::string& error) {
     holds.clear();
     end = -1;
+    expectedScore.reset();
     std::istringstream in{std::string(text)};
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
@@ -30,6 +31,19 @@ bool KeyScript::parse(std::string_view text, const std::string& file, std::strin
         std::vector<std::string> w;
         for (std::string word; words >> word;) w.push_back(word);
         if (w.empty()) continue;
+        if (w[0] == "expect") {
+            int low, high;
+            if (w.size() != 4 || w[1] != "score" || !number(w[2], low) || !number(w[3], high) || low > high) {
+                error = describeError(file, n, "expected 'expect score LOW HIGH' (0 <= LOW <= HIGH)");
+                return false;
+            }
+            if (expectedScore) {
+                error = describeError(file, n, "the score is expected once");
+                return false;
+            }
+            expectedScore = ScoreRange{low, high};
+            continue;
+        }
         std::vector<int> v(w.size() - 1);
         for (size_t i = 1; i < w.size(); ++i) {
             if (!number(w[i], v[i - 1])) {

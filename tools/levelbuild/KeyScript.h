@@ -7,8 +7,12 @@
 //   hold <code> <from> <to>   the key is down in frames from .. to - 1
 //   tap <code> <frame>        down for that one frame
 //   end <frame>               the run lasts this many frames
+//   expect score <low> <high> the run completes the level (outcome 5) with
+//                             a score from low to high
 //
-// '#' starts a comment; blank lines are ignored.
+// '#' starts a comment; blank lines are ignored. Key scripts are written by
+// hand or recorded from a plan (PlanRecorder.h).
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -27,6 +31,13 @@ public:
     std::set<int> keysAt(int frame) const;
     // The frames of the run: its "end", or the last frame a key is down + 1.
     int length() const;
+
+    struct ScoreRange {
+        int low, high;
+        bool contains(int score) const { return score >= low && score <= high; }
+    };
+    // The score range of its "expect score" line, if it has one.
+    std::optional<ScoreRange> expectedScore;
 
 private:
     struct Hold {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "LevelCheck.h"
+#include "LevelMinimap.h"
 #include "editor/EditorPropertyPanel.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
@@ -438,13 +440,40 @@ bool LevelBuilder::assignOne(Property* p, const WString& value, const WString& w
 }
 
 bool buildLevelFile(std::string_view text, const std::string& fileName, std::vector<uint8_t>& out, std::string& error) {
+    BuiltLevel level;
+    if (!buildLevel(text, fileName, level, error)) return false;
+    out = std::move(level.bytes);
+    return true;
+}
+
+bool buildLevel(std::string_view text, const std::string& fileName, BuiltLevel& out, std::string& error) {
     LevelDescription description;
     if (!parseDescription(text, fileName, description, error)) return false;
     LevelDraft draft;
     LevelBuilder builder(draft, description);
     if (!builder.build(error)) return false;
-    out = draft.write();
+    out.name = std::filesystem::path(fileName).stem().string();
+    out.number = std::max(0, levelNumberOf(out.name));
+    out.labels.clear();
+    for (const auto& [label, o] : builder.allLabels()) out.labels.emplace(label, o->objectUID);
+    out.problems = checkDraft(draft, builder, out.name);
+    out.minimap.clear();
+    if (levelNumberOf(out.name) >= 0 && hasMinimap(out.number)) out.minimap = drawMinimap(draft.controller()).encodeTga();
+    out.bytes = draft.write();
     return true;
+}
+
+int levelNumberOf(std::string_view name) {
+    static constexpr std::string_view kDigits = "1239";
+    if (name.size() != 2 || name[0] < 'a' || name[0] > 'h') return -1;
+    const size_t digit = kDigits.find(name[1]);
+    if (digit == std::string_view::npos) return -1;
+    return (name[0] - 'a') * 4 + static_cast<int>(digit);
+}
+
+std::string levelNameOf(int number) {
+    if (number < 0 || number > 31) return std::string();
+    return {static_cast<char>('a' + number / 4), "1239"[number % 4]};
 }
 
 }  // namespace levelbuild

@@ -6,12 +6,14 @@
 #include <mutex>
 
 #include "KeyScript.h"
+#include "LevelBuilder.h"
 #include "Manifest.h"
 #include "Painter.h"
 #include "audio/Sound.h"
 #include "audio/SoundStream.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
+#include "gfx/ImageCodec.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
@@ -32,6 +34,8 @@ namespace {
 struct Placeholders {
     std::vector<std::pair<WString, std::unique_ptr<Texture>>> textures;
     std::vector<std::pair<WString, std::unique_ptr<Sound>>> sounds;
+    // The level maps (blank, or the generator's painted pictures).
+    std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>> images;
 
     explicit Placeholders(LevelEnvironment::Art art) {
         for (const content::Entry& e : content::manifest()) {
@@ -49,6 +53,13 @@ struct Placeholders {
                 }
                 t->applySkinDescription(contentgen::skinDescription(e, layout), name);
                 textures.emplace_back(name, std::move(t));
+            } else if (e.kind == content::Kind::Image && !e.frames.empty()) {
+                const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
+                images.emplace_back(name, art == LevelEnvironment::Art::Painted
+                                              ? std::make_unique<MemoryImageFile>(DecodedImage{
+                                                    layout.width, layout.height,
+                                                    contentgen::paintSheet(e, layout).pixels(), true})
+                                              : std::make_unique<MemoryImageFile>(layout.width, layout.height));
             } else if (e.kind == content::Kind::Sound) {
                 auto s = std::make_unique<Sound>(e.loop, e.playbacks, std::vector<float>(64, 0.0f), 1, 22050);
                 s->minPitch = e.minPitch;
@@ -98,6 +109,7 @@ LevelEnvironment::LevelEnvironment(int detailLevel, Art art) {
     const Placeholders& p = placeholders(art);
     for (const auto& [name, t] : p.textures) t->registerSkins(resources, name);
     for (const auto& [name, s] : p.sounds) resources.addResource(name, s.get());
+    for (const auto& [name, image] : p.images) resources.addResource(name, image.get());
     for (const content::Entry& e : content::manifest())
         if (e.kind == content::Kind::Music)
             resources.addResource(narrowToWide(e.name), owned.emplace_back(std::make_unique<SoundStream>()).get());
@@ -159,11 +171,28 @@ void LevelEnvironment::writeLevelFile(const std::string& name, const std::vector
 
 GameController& LevelEnvironment::play(int number) {
     manager.reset();
+    profileManager->currentProfile().currentLevel = number;
     randomState = RANDOM_SEED;
     time = 0.0;
     frames = 0;
     manager = std::make_unique<ContextLevelManager>(number);
     return *server().controller();
+}
+
+GameController& LevelEnvironment::play(const BuiltLevel& level) {
+    install(level);
+    return play(level.number);
+}
+
+void LevelEnvironment::install(const BuiltLevel& level) {
+    writeLevelFile(levelNameOf(level.number), level.bytes);
+    // The level's own map in place of the placeholder.
+    DecodedImage map;
+    std::string reason;
+    if (!level.minimap.empty() && image_codec::tryDecode(level.minimap.data(), level.minimap.size(), map, reason)) {
+        ZubBase* image = owned.emplace_back(std::make_unique<MemoryImageFile>(std::move(map))).get();
+        resources.addResource(formatString(u"minimap%02d", level.number), image);
+    }
 }
 
 GameServer& LevelEnvironment::server() { return *manager->gameServer; }

@@ -4,7 +4,8 @@
 // (with the configuration and one player profile, "Player"), a file manager
 // based there, every resource of the manifest by its name (textures with the
 // generated skin frames, silent sounds with their pitch ranges, music
-// streams, the six fonts), the input layer and the game services. The
+// streams, the six fonts, the level maps), the input layer and the game
+// services. The
 // program-wide random generator is seeded, so that everything made and
 // played here is the same on every run, and restored afterwards.
 //
@@ -33,6 +34,7 @@ class Packet;
 
 namespace levelbuild {
 class KeyScript;
+struct BuiltLevel;
 }
 
 namespace levelbuild {
@@ -70,9 +72,14 @@ public:
     // Writes the bytes as "levels/<name>.lev" under the scratch folder.
     void writeLevelFile(const std::string& name, const std::vector<uint8_t>& bytes);
     // A new level manager for level `number` (0: "./levels/a1.lev"), as the
-    // valley map makes one; the generator is seeded first. The level's
-    // controller.
+    // valley map makes one once the player chose it (it is the profile's
+    // current level); the generator is seeded first. The level's controller.
     GameController& play(int number = 0);
+    // Writes the level's file under its name, and its own map (when it has
+    // one) becomes its map resource.
+    void install(const BuiltLevel& level);
+    // Installs the level and plays it by its number.
+    GameController& play(const BuiltLevel& level);
     GameServer& server();
 
     // One frame: the input's poll with `keys` held, then the level manager.

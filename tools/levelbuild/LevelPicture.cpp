@@ -29,7 +29,7 @@ constexpr int kWidth = 1024, kHeight = 768;
 }  // namespace
 
 bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,
-                      std::string& error) {
+                      std::string& error, int number) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     std::unique_ptr<platform::Backend> backend = platform::createSdlBackend();
@@ -46,7 +46,7 @@ bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, in
         LevelEnvironment& e;
         ~EndLevel() { e.manager.reset(); }
     } endLevel{environment};
-    GameController& gc = environment.play(0);
+    GameController& gc = environment.play(number);
     while (!environment.manager->done) {
         if (frame >= 0 ? environment.frames >= frame : gc.state == GameController::PLAYING) break;
         environment.frame(script.keysAt(environment.frames));

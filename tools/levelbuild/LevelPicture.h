@@ -10,11 +10,11 @@ namespace levelbuild {
 class KeyScript;
 class LevelEnvironment;
 
-// Plays level 0 of the environment to `frame` (negative: the first frame
-// of play, after the opening) and writes that frame, 1024 x 768 pixels, to
-// `png`. False with the reason when no off-screen OpenGL window can be made
-// or the file cannot be written.
+// Plays level `number` of the environment (its file written there before)
+// to `frame` (negative: the first frame of play, after the opening) and
+// writes that frame, 1024 x 768 pixels, to `png`. False with the reason when
+// no off-screen OpenGL window can be made or the file cannot be written.
 bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,
-                      std::string& error);
+                      std::string& error, int number = 0);
 
 }  // namespace levelbuild

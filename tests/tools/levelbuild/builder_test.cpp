@@ -261,4 +261,17 @@ TEST(KeyScript, HoldsTapsAndItsLength) {
     EXPECT_FALSE(script.parse("tap 57 -3\n", "k.keys", error));
     EXPECT_EQ(error, "k.keys:1: '-3' is not a frame or key number");
     EXPECT_FALSE(script.parse("press 57 3\n", "k.keys", error));
+
+    // The range the run's score must fall in.
+    ASSERT_TRUE(script.parse("expect score 800 1000  # all apples\ntap 57 3\n", "k.keys", error)) << error;
+    ASSERT_TRUE(script.expectedScore);
+    EXPECT_TRUE(script.expectedScore->contains(800));
+    EXPECT_TRUE(script.expectedScore->contains(1000));
+    EXPECT_FALSE(script.expectedScore->contains(799));
+    ASSERT_TRUE(script.parse("tap 57 3\n", "k.keys", error));
+    EXPECT_FALSE(script.expectedScore);
+    EXPECT_FALSE(script.parse("expect score 900 800\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: expected 'expect score LOW HIGH' (0 <= LOW <= HIGH)");
+    EXPECT_FALSE(script.parse("expect score 1 2\nexpect score 1 2\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:2: the score is expected once");
 }

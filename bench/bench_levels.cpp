@@ -1,0 +1,162 @@
+// Every described level with a key script (content/levels/<name>.txt and
+// <name>.keys), played as its script plays it, as shares of the 10 ms frame
+// and of real time.
+//
+// For each level, one benchmark whose iteration is the scripted run from
+// the load to the script's end (or the level's): the level manager is made
+// as the game makes it (the level file read, replayed into a new game
+// server, set up), then every frame polls the input with the script's keys,
+// ticks the level manager and draws through the recording renderer, draws
+// counted but not kept. Reported per level:
+//   load_ms, load_frame_share    the load, in milliseconds and in frames
+//   frame_us, frame_share        the mean frame's processor time (tick and draw)
+//   worst_frame_us, worst_share  the most expensive frame's
+//   run_s, realtime_share        the run's wall time, and that over the
+//                                time the frames stand for (100 a second)
+//   frames                       the frames of the run
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KeyScript.h"
+#include "LevelBuilder.h"
+#include "LevelEnvironment.h"
+#include "flow/GameController.h"
+#include "gfx/ZubGraphics.h"
+#include "platform/RenderDevice.h"
+#include "sys/ErrorManager.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double FRAME_BUDGET = 0.01;
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+double processorSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double wallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct ScriptedLevel {
+    levelbuild::BuiltLevel built;
+    levelbuild::KeyScript script;
+};
+
+// The program around the levels: resources, records, input and graphics.
+struct Program {
+    Program() {
+        ErrorManager::bTestMode = true;
+        auto device = std::make_unique<platform::NullRenderDevice>();
+        // A kept record of every draw would grow by tens of kilobytes a
+        // frame and be measured with the frame.
+        device->bKeepDraws = false;
+        std::string error;
+        graphics.setDevice(std::move(device), error);
+    }
+
+    levelbuild::LevelEnvironment environment;
+    ZubGraphics graphics;
+};
+
+Program& program() {
+    static Program p;
+    return p;
+}
+
+void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level) {
+    Program& p = program();
+    levelbuild::LevelEnvironment& environment = p.environment;
+    environment.writeLevelFile(levelbuild::levelNameOf(level->built.number), level->built.bytes);
+    const int length = level->script.length();
+    double load = 0.0, frameTime = 0.0, worst = 0.0, run = 0.0;
+    int64_t frames = 0;
+    for (auto _ : state) {
+        environment.manager.reset();
+        const double started = wallSeconds();
+        double before = processorSeconds();
+        environment.play(level->built.number);
+        load += processorSeconds() - before;
+        while (environment.frames < length && !environment.manager->done) {
+            before = processorSeconds();
+            environment.frame(level->script.keysAt(environment.frames));
+            environment.manager->renderContext();
+            const double spent = processorSeconds() - before;
+            frameTime += spent;
+            worst = std::max(worst, spent);
+            ++frames;
+        }
+        run += wallSeconds() - started;
+    }
+    environment.manager.reset();
+    const double runs = static_cast<double>(state.iterations());
+    const double meanFrame = frames ? frameTime / static_cast<double>(frames) : 0.0;
+    state.counters["load_ms"] = load / runs * 1e3;
+    state.counters["load_frame_share"] = load / runs / FRAME_BUDGET;
+    state.counters["frame_us"] = meanFrame * 1e6;
+    state.counters["frame_share"] = meanFrame / FRAME_BUDGET;
+    state.counters["worst_frame_us"] = worst * 1e6;
+    state.counters["worst_share"] = worst / FRAME_BUDGET;
+    state.counters["run_s"] = run / runs;
+    state.counters["realtime_share"] = frames ? run / (static_cast<double>(frames) * FRAME_BUDGET) : 0.0;
+    state.counters["frames"] = static_cast<double>(frames) / runs;
+}
+
+// The described levels with key scripts, built once.
+std::vector<std::unique_ptr<ScriptedLevel>> loadLevels() {
+    std::vector<std::unique_ptr<ScriptedLevel>> levels;
+    const fs::path sources(ZUB_LEVEL_SOURCE_DIR);
+    std::vector<fs::path> descriptions;
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(sources, ec))
+        if (e.path().extension() == ".txt" && fs::exists(fs::path(e.path()).replace_extension(".keys")))
+            descriptions.push_back(e.path());
+    std::sort(descriptions.begin(), descriptions.end());
+    program();
+    for (const fs::path& d : descriptions) {
+        auto level = std::make_unique<ScriptedLevel>();
+        std::string error;
+        const std::string keys = fs::path(d).replace_extension(".keys").string();
+        if (!levelbuild::buildLevel(readFile(d.string()), d.filename().string(), level->built, error) ||
+            !level->script.parse(readFile(keys), keys, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            std::exit(1);
+        }
+        levels.push_back(std::move(level));
+    }
+    return levels;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::unique_ptr<ScriptedLevel>> levels = loadLevels();
+    for (const auto& level : levels)
+        benchmark::RegisterBenchmark(("BM_ScriptedRun/" + level->built.name).c_str(), BM_ScriptedRun, level.get())
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

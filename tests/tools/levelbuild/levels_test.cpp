@@ -1,0 +1,117 @@
+// Every level of content/levels/: built into what the build's content holds;
+// every one with a key script checked as it must be to ship and completed
+// by its script (each level its own test, its end hash printed); and the
+// opening view of each drawn into the build folder's level-shots/, to be
+// looked at.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "KeyScript.h"
+#include "LevelBuilder.h"
+#include "LevelCheck.h"
+#include "LevelEnvironment.h"
+#include "LevelPicture.h"
+#include "sys/ErrorManager.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
+const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The names of the described levels, sorted; with `keyed`, only those with
+// a key script.
+std::vector<std::string> describedLevels(bool keyed) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(kSources, ec)) {
+        const fs::path p = e.path();
+        if (p.extension() != ".txt") continue;
+        if (keyed && !fs::exists(fs::path(p).replace_extension(".keys"))) continue;
+        names.push_back(p.stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+levelbuild::BuiltLevel build(const std::string& name) {
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    std::string error;
+    EXPECT_TRUE(levelbuild::buildLevel(readFile(kSources + name + ".txt"), name + ".txt", level, error)) << error;
+    return level;
+}
+
+class ProvenLevel : public testing::TestWithParam<std::string> {};
+
+}  // namespace
+
+TEST(Levels, EveryDescriptionIsBuiltIntoTheContent) {
+    ErrorManager::bTestMode = true;
+    const std::vector<std::string> names = describedLevels(false);
+    ASSERT_FALSE(names.empty());
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const levelbuild::BuiltLevel level = build(name);
+        EXPECT_GE(levelbuild::levelNumberOf(name), 0) << "not a level's name";
+        const std::string shipped = readFile(kContent + "levels/" + name + ".lev");
+        ASSERT_FALSE(shipped.empty()) << "build the content first";
+        EXPECT_EQ(shipped, std::string(level.bytes.begin(), level.bytes.end()));
+    }
+}
+
+TEST_P(ProvenLevel, PassesTheChecksAndItsKeyScriptCompletesIt) {
+    ErrorManager::bTestMode = true;
+    const std::string& name = GetParam();
+    const levelbuild::BuiltLevel level = build(name);
+    levelbuild::KeyScript script;
+    std::string error;
+    ASSERT_TRUE(script.parse(readFile(kSources + name + ".keys"), name + ".keys", error)) << error;
+    const levelbuild::LevelProof proof = levelbuild::proveLevel(level, &script);
+    for (const std::string& problem : proof.problems) ADD_FAILURE() << problem;
+    ASSERT_TRUE(proof.played);
+    // The end state, for comparing builds (tools/run-tests.sh compares
+    // those of levelbuild --check).
+    std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", name.c_str(), proof.hash, proof.frames,
+                proof.state, proof.outcome, proof.score);
+    RecordProperty("hash", formatNarrow("%08x", proof.hash));
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, ProvenLevel, testing::ValuesIn(describedLevels(true)),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ProvenLevel);
+
+TEST(Levels, OpeningViewsAreDrawnIntoTheBuildFolder) {
+    ErrorManager::bTestMode = true;
+    const fs::path shots(ZUB_LEVEL_SHOTS_DIR);
+    std::error_code ec;
+    fs::create_directories(shots, ec);
+    levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
+    environment.loadFonts(kContent);
+    for (const std::string& name : describedLevels(false)) {
+        SCOPED_TRACE(name);
+        std::string error;
+        levelbuild::BuiltLevel level;
+        ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + name + ".txt"), name + ".txt", level, error)) << error;
+        environment.install(level);
+        const std::string png = (shots / (name + ".png")).string();
+        fs::remove(png, ec);
+        if (!levelbuild::drawLevelPicture(environment, levelbuild::KeyScript(), -1, png, error, level.number)) {
+            if (error.find("cannot be written") != std::string::npos) FAIL() << error;
+            GTEST_SKIP() << "no off-screen OpenGL window: " << error;
+        }
+        EXPECT_GT(fs::file_size(png, ec), 10000u);
+    }
+}
