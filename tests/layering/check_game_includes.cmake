@@ -7,7 +7,8 @@
 #     (graphics, input, the engine object, archives, HTTP) and a game header
 #     does: the guard keeps the engine usable.
 #  3. No game source names a platform path in an include, however spelled
-#     ("gfx/../platform/..." would slip past the include root).
+#     ("gfx/../platform/..." would slip past the include root, and the
+#     engine headers' own "engine-platform/..." is theirs alone).
 # Arguments: CXX (the compiler), INCLUDES (the directories, separated by |),
 # PROBES (this folder), GAME_SOURCES (src/).
 string(REPLACE "|" ";" dirs "${INCLUDES}")

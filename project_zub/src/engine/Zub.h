@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "../platform/Platform.h"
+#include "engine-platform/Platform.h"
 #include "engine/Application.h"
 #include "sys/TimeKeeper.h"
 

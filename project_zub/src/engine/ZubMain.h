@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../platform/Platform.h"
+#include "engine-platform/Platform.h"
 #include "engine/Application.h"
 
 struct RunOptions {

@@ -47,7 +47,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../platform/RenderDevice.h"
+#include "engine-platform/RenderDevice.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 

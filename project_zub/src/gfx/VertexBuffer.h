@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "../platform/RenderDevice.h"
+#include "engine-platform/RenderDevice.h"
 
 class Texture;
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "../platform/Platform.h"
-#include "../platform/RenderDevice.h"
+#include "engine-platform/Platform.h"
+#include "engine-platform/RenderDevice.h"
 #include "util/WString.h"
 
 struct VideoMode {

@@ -15,7 +15,7 @@
 #include <deque>
 #include <vector>
 
-#include "../platform/Platform.h"
+#include "engine-platform/Platform.h"
 #include "input/KeyCodes.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../platform/PlatformSystem.h"
+#include "engine-platform/PlatformSystem.h"
 #include "sys/Archive.h"
 #include "sys/ByteBuffer.h"
 

@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../platform/HttpTransport.h"
+#include "engine-platform/HttpTransport.h"
 #include "sys/ByteBuffer.h"
 #include "util/WString.h"
 
