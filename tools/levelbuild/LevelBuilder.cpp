@@ -20,6 +20,8 @@
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
 #include "sys/ResourceManager.h"
+#include "world/BezierPath.h"
+#include "world/Hull.h"
 #include "world/Terrain.h"
 
 namespace levelbuild {
@@ -328,9 +330,53 @@ bool LevelBuilder::drawOrder(ZubBase* o, const DescriptionLine& line) {
     return true;
 }
 
+bool LevelBuilder::outline(ZubBase* o, const DescriptionLine& line) {
+    const bool isPath = line.words[0] == u"path";
+    auto* placed = zub_cast<A99Object>(o);
+    auto* path = zub_cast<BezierPath>(o);
+    if (isPath ? !path : !placed)
+        return fail(line.number, std::string(isPath ? "only a path takes 'path'" : "only a placed object takes 'hull'"));
+    // The points, then the words that finish the outline.
+    std::vector<double> v;
+    bool loop = false, passThrough = false, heroOnly = false;
+    for (size_t i = 1; i < line.words.size(); ++i) {
+        const WString& w = line.words[i];
+        const bool finished = loop || passThrough || heroOnly;
+        double d;
+        if (w == u"loop") loop = true;
+        else if (!isPath && w == u"passthrough") passThrough = true;
+        else if (!isPath && w == u"heroonly") heroOnly = true;
+        else if (!finished && property_text::parseDouble(w, d) && std::fabs(d) <= kFloat16Max) v.push_back(d);
+        else
+            return fail(line.number,
+                        named(w) + " is neither a coordinate nor a word that ends the " + narrow(line.words[0]));
+    }
+    if (v.size() < 4 || v.size() > 2 * 64 || v.size() % 2)
+        return fail(line.number, named(line.words[0]) + " takes from 2 to 64 points, x and y each");
+    if (isPath) {
+        if (path->vertexCount() > 0) return fail(line.number, "the path is laid out already");
+        for (size_t i = 0; i < v.size(); i += 2)
+            path->addPoint(static_cast<float>(v[i]), static_cast<float>(v[i + 1]), 0.0f);
+        if (loop) path->closeLoop();
+        path->onEdited();
+        return true;
+    }
+    if (placed->getHull()) return fail(line.number, "the object has a hull already");
+    placed->local_createHull();
+    Hull* hull = placed->getHull();
+    if (!hull) return fail(line.number, "the object takes no hull");
+    hull->hullType = passThrough ? Hull::PASS_THROUGH : Hull::SOLID;
+    hull->bHeroOnly = heroOnly;
+    for (size_t i = 0; i < v.size(); i += 2)
+        hull->addHullPoint(static_cast<float>(v[i]), static_cast<float>(v[i + 1]), 0.0f, i > 0);
+    if (loop) hull->closeLoop();
+    return true;
+}
+
 bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
     const WString& key = line.words[0];
     if (key == u"draw") return drawOrder(o, line);
+    if (key == u"path" || key == u"hull") return outline(o, line);
     PropertyContainer props(u"", 0);
     o->addPropertiesTo(&props);
     Property* p = findPath(&props, key);

@@ -48,6 +48,9 @@ private:
     // One property line (or an action call, or a drawing-order line) on `o`.
     bool apply(ZubBase* o, const DescriptionLine& line);
     bool drawOrder(ZubBase* o, const DescriptionLine& line);
+    // A 'path' line lays out a path's points, a 'hull' line gives a placed
+    // object its collision outline.
+    bool outline(ZubBase* o, const DescriptionLine& line);
     // Sets a property from the words; `what` names it in errors.
     bool assign(Property* p, const std::vector<WString>& values, const WString& what, int line);
     bool assignOne(Property* p, const WString& value, const WString& what, int line);

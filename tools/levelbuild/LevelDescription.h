@@ -19,6 +19,13 @@
 //       draw before <label>     drawing order (or: draw after <label>)
 //       construct ...           the arguments of its construct call
 //       position 100 40 0       then its properties
+//       path x y x y ... [loop] a path's points in its own frame (at least
+//                               two, in order; 'loop' closes it)
+//       hull x y x y ... [loop] [passthrough] [heroonly]
+//                               a placed object's collision outline in its
+//                               own frame: a chain of segments (closed with
+//                               'loop'), solid unless 'passthrough', for
+//                               every mover or with 'heroonly' the hero only
 //
 // A property is named by its name in the class (a dotted path reaches the
 // members of a group: "position.x"); a group given as many values as it has

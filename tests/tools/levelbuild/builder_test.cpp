@@ -13,6 +13,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/apples/Apple.h"
+#include "objects/machines/PathPlatform.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
@@ -20,7 +21,10 @@
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
+#include "world/BezierPath.h"
 #include "world/EditorProxy.h"
+#include "world/Hull.h"
+#include "world/HullList.h"
 #include "world/Terrain.h"
 
 using levelbuild::LevelEnvironment;
@@ -197,6 +201,57 @@ new TriggerHint then
     EXPECT_EQ(hints[1]->hintNudge, V3(1, 2, 0));
 }
 
+TEST(LevelBuilder, LaysOutPathsAndHulls) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    GameController& gc = playDescription(environment, R"(
+new BezierPath ferry
+    position 100 300 0
+    path 0 0  200 0  400 100
+new BezierPath ring
+    path 0 0  100 0  100 100 loop
+new PathPlatform raft
+    position 100 300 0
+    pPath ferry
+    pathSpeed 0
+    hull -64 0  64 0  64 -16  -64 -16 loop
+new Area pond
+    position 0 100 0
+    hull -100 0  100 0 passthrough
+)");
+    const std::vector<BezierPath*> paths = all<BezierPath>(gc.objectList);
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_EQ(paths[0]->vertexCount(), 3);
+    EXPECT_EQ(paths[0]->segmentCount(), 2);
+    EXPECT_FALSE(paths[0]->bLooping);
+    EXPECT_GT(paths[0]->totalLength, 400.0f);  // measured: the last stretch climbs
+    V3 end;
+    paths[0]->evaluateL(&end, paths[0]->totalLength, nullptr);
+    EXPECT_NEAR(end.x, 400.0f, 0.5f);
+    EXPECT_NEAR(end.y, 100.0f, 0.5f);
+    EXPECT_EQ(paths[1]->segmentCount(), 3);
+    EXPECT_TRUE(paths[1]->bLooping);
+
+    // The platform stands on its path and the hero can stand on it: a closed
+    // solid outline in its own frame.
+    const std::vector<PathPlatform*> rafts = all<PathPlatform>(gc.objectList);
+    ASSERT_EQ(rafts.size(), 1u);
+    Hull* hull = rafts[0]->getHull();
+    ASSERT_NE(hull, nullptr);
+    EXPECT_EQ(hull->vertexCount(), 4);
+    EXPECT_EQ(hull->segmentCount(), 4);
+    EXPECT_EQ(hull->hullType, Hull::SOLID);
+    EXPECT_FALSE(hull->bHeroOnly);
+    EXPECT_EQ(hull->owner(), rafts[0]);
+    EXPECT_EQ(hull->parent, static_cast<ZubBase*>(gc.hullList));
+
+    const std::vector<A99Object*> areas = all<A99Object>(gc.dangerAreaList);
+    ASSERT_EQ(areas.size(), 1u);
+    ASSERT_NE(areas[0]->getHull(), nullptr);
+    EXPECT_EQ(areas[0]->getHull()->hullType, Hull::PASS_THROUGH);
+    EXPECT_EQ(areas[0]->getHull()->segmentCount(), 1);
+}
+
 TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
     ErrorManager::bTestMode = true;
     LevelEnvironment environment;
@@ -238,6 +293,15 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"terrain house\n", "levels/x1.txt:1: 'house' names no terrain"},
         {"terrain\n    ground 0 70000\n", "levels/x1.txt:2: the ground lies beyond what a level file holds"},
         {"edit terrain\n    heights[0] 1\n", "levels/x1.txt:2: 'heights[0]' cannot be set in a description"},
+        {"edit house\n    path 0 0 10 0\n", "levels/x1.txt:2: only a path takes 'path'"},
+        {"new BezierPath\n    path 0 0\n", "levels/x1.txt:2: 'path' takes from 2 to 64 points, x and y each"},
+        {"new BezierPath\n    path 0 0 10\n", "levels/x1.txt:2: 'path' takes from 2 to 64 points, x and y each"},
+        {"new BezierPath\n    path 0 0 loop 10 0\n",
+         "levels/x1.txt:2: '10' is neither a coordinate nor a word that ends the path"},
+        {"new BezierPath\n    path 0 0 9 9 heroonly\n",
+         "levels/x1.txt:2: 'heroonly' is neither a coordinate nor a word that ends the path"},
+        {"new BezierPath\n    path 0 0 9 9\n    path 0 0 9 9\n", "levels/x1.txt:3: the path is laid out already"},
+        {"edit house\n    hull 0 0 10 0\n", "levels/x1.txt:2: the object has a hull already"},
     };
     for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
 }
