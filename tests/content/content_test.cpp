@@ -306,6 +306,29 @@ TEST(Painter, PicturesCarryNoWritingButTheLogosTitles) {
     EXPECT_EQ(logos, 2);
 }
 
+// The house stands upright in its slanted hull: its walls rise straight from
+// the hull's floor line, so the wall's left edge is one column all the way
+// up to under the eaves (house coordinates: x right, y up, from the frame's
+// origin).
+TEST(Painter, TheHousesWallsStandUpright) {
+    const Entry* e = content::findEntry("house");
+    ASSERT_NE(e, nullptr);
+    const contentgen::SheetLayout layout = contentgen::layoutSheet(e->frames);
+    const contentgen::Canvas sheet = contentgen::paintSheet(*e, layout);
+    const content::Frame& f = e->frames[1];
+    const contentgen::FrameRect& r = layout.rects[1];
+    int leftmost = 1 << 20, rightmost = -1;
+    for (int y = -25; y <= 10; ++y) {
+        const int py = r.y + r.h / 2 - f.oy - y;
+        int x = 0;
+        while (x < r.w && (sheet.get(r.x + x, py) >> 24) < 128) ++x;
+        ASSERT_LT(x, r.w) << "no wall at y " << y;
+        leftmost = std::min(leftmost, x);
+        rightmost = std::max(rightmost, x);
+    }
+    EXPECT_LE(rightmost - leftmost, 1);
+}
+
 // ---- Files -----------------------------------------------------------------------
 
 TEST(Content, EveryEntryHasItsFiles) {
