@@ -58,30 +58,17 @@ public:
     // has no owner (such a segment is no ground and takes no part in sweeps).
     A99Object* owner() const;
 
-    ZubBaseReference v1{this};
-    ZubBaseReference v2{this};
-    ZubBaseReference pHull{this};
-    ZubBaseReference prevSegment{this};
-    ZubBaseReference nextSegment{this};
-    V3 dV;
-    V3 along;
-    V3 normal;
-    float length = 0.0f;
-    float collisionLengthMin = 0.0f;
-    float collisionLengthMax = 0.0f;
-    float alongDirection = 0.0f;
-    float normalDirection = 0.0f;
-    int32_t prevJoint = JOINT_NONE;
-    int32_t nextJoint = JOINT_NONE;
+    // The members are laid out for the collision solver, which writes the
+    // record of every segment a sweep lists and reads a few of its fields:
+    // the record's links, stamps and first results, then the hull, the
+    // normal and the start and the rest of the results, then the span test's
+    // data, each group in one 64-byte line (the object starts on one). The
+    // rest follows.
 
-    // The start vertex's position as of the last recompute.
-    V3 start;
-    // Creation number, from a program-wide counter.
-    int32_t serial;
-    static int32_t serialCounter;
-
-    // --- the solver's working record ---------------------------------------------
-    Xsect* sweep = nullptr;  // the sweep whose list holds the segment
+    // --- the solver's working record (with what sweeps read) -----------------------
+    // The generation of the sweep list that holds the segment (a stale one:
+    // in no list; see Xsect).
+    alignas(64) uint64_t sweepGeneration = 0;
     HullSegment* sweepPrev = nullptr;
     HullSegment* sweepNext = nullptr;
     int32_t wasFinalSolutionInIteration = -1;
@@ -91,16 +78,39 @@ public:
     int32_t wasRelevantInIteration = -1;
     int32_t ignoreInIteration = -1;
     int32_t violations = 0;
+    int32_t debug_consideredFrame = -1;
+    bool bDot1Pass = false;
+    bool bDot2Pass = false;
+    float dot1 = 0.0f;
+
+    ZubBaseReference pHull{this};
+    V3 normal;
+    // The start vertex's position as of the last recompute.
+    V3 start;
+    float dot2 = 0.0f;
+
     V3 p1Local;
     V3 p2Local;
-    float dot1 = 0.0f;
-    bool bDot1Pass = false;
-    float dot2 = 0.0f;
-    bool bDot2Pass = false;
+    V3 along;
+    float collisionLengthMin = 0.0f;
+    float collisionLengthMax = 0.0f;
     V3 pXWorld;
     float pXdotAlong = 0.0f;
-    int32_t debug_consideredFrame = -1;
+
+    ZubBaseReference prevSegment{this};
+    ZubBaseReference nextSegment{this};
+    ZubBaseReference v1{this};
+    ZubBaseReference v2{this};
+    V3 dV;
+    float length = 0.0f;
+    float alongDirection = 0.0f;
+    float normalDirection = 0.0f;
+    int32_t prevJoint = JOINT_NONE;
+    int32_t nextJoint = JOINT_NONE;
     int32_t debug_collidedFrame = -1;
+    // Creation number, from a program-wide counter.
+    int32_t serial;
+    static int32_t serialCounter;
 };
 
 // The joint kind of a turn from one direction to the next: 2 when the

@@ -83,8 +83,8 @@ public:
 
 private:
     void claimSegments();
+    class Appender;
     void considerHull(Hull* hull);
-    void addSegment(HullSegment* s);
     void releaseList();
     HullSegment* selectBestHit();
     HullSegment* runPhase2(Hull* movingHull);
@@ -97,5 +97,13 @@ private:
     bool bFinished = false;  // the last checkHits found nothing (or the sweep is done)
     bool bPreempted = false;  // a later sweep took the segments before this one was finished
 
+    // Whether the segment is in this sweep's list.
+    bool holds(const HullSegment* s) const;
+
+    // The list's generation: a number no other sweep's list had, 0 without
+    // a list. A segment is listed when its record carries it.
+    uint64_t generation = 0;
+
     static Xsect* holder;
+    static uint64_t generations;
 };
