@@ -58,6 +58,8 @@ public:
     // A listed segment is going away (it leaves the list).
     void forget(HullSegment* segment);
     int listedSegments() const { return listCount; }
+    // Whether the segment is in this sweep's list.
+    bool holds(const HullSegment* segment) const;
 
     // The sweep that holds segments now, if any.
     static Xsect* activeSweep() { return holder; }
@@ -96,9 +98,6 @@ private:
     int listCount = 0;
     bool bFinished = false;  // the last checkHits found nothing (or the sweep is done)
     bool bPreempted = false;  // a later sweep took the segments before this one was finished
-
-    // Whether the segment is in this sweep's list.
-    bool holds(const HullSegment* s) const;
 
     // The list's generation: a number no other sweep's list had, 0 without
     // a list. A segment is listed when its record carries it.
