@@ -45,15 +45,7 @@ public:
     void getSurfaceAt(float worldX, float* outHeight, float* outHeading) const;
     // The point under a world x, through the full inverse transform.
     int getSegmentIndex(float worldX) const;
-    int getIndexAtLocalX(float localX) const {
-        // The point's index mapped linearly from the strip's extent, clamped
-        // (lerpMappedClamped written out: sweeps ask for it every time).
-        const float last = static_cast<float>(segments > 0 ? std::min(segments, kMaxPoints) - 1 : 0);
-        const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
-        const float f = x0 == x1 ? 0.0f : (localX - x0) / (x1 - x0);
-        const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
-        return std::isfinite(i) ? static_cast<int>(i) : 0;
-    }
+    int getIndexAtLocalX(float localX) const { return indexScale().at(localX); }
     // The points under the square of half-side `reach` around a world point:
     // its corners are mapped into the local frame (through the previous
     // frame's transform as well when the terrain moved this frame) and the
@@ -81,6 +73,23 @@ public:
     int32_t editLast[2] = {0, 0};
 
 private:
+    // The point's index mapped linearly from the strip's extent, clamped
+    // (lerpMappedClamped written out), with what depends only on the strip
+    // taken once: sweeps ask for two indices every time.
+    struct IndexScale {
+        float last, x0, width;
+        bool flat;  // no extent: every x is point 0
+        int at(float localX) const {
+            const float f = flat ? 0.0f : (localX - x0) / width;
+            const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
+            return std::isfinite(i) ? static_cast<int>(i) : 0;
+        }
+    };
+    IndexScale indexScale() const {
+        const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
+        return IndexScale{static_cast<float>(segments > 0 ? std::min(segments, kMaxPoints) - 1 : 0), x0, x1 - x0,
+                          x0 == x1};
+    }
     void paint(bool top, bool bottom, bool mark0, bool mark1);
     void smooth(bool wholeStrip);
     void recomputeTotalHeight();
