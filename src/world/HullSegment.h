@@ -59,11 +59,12 @@ public:
     A99Object* owner() const;
 
     // The members are laid out for the collision solver, which writes the
-    // record of every segment a sweep lists and reads a few of its fields:
-    // the record's links, stamps and first results, then the hull, the
-    // normal and the start and the rest of the results, then the span test's
-    // data, each group in one 64-byte line (the object starts on one). The
-    // rest follows.
+    // record of every segment a sweep lists and reads a few of its fields,
+    // each group in one 64-byte line (the object starts on one): the
+    // record's links, stamps and first results; the hull, the normal, the
+    // start and the second distance; the mapped points with the link a walk
+    // along a terrain follows; then what only a crossing reads. The rest
+    // follows.
 
     // --- the solver's working record (with what sweeps read) -----------------------
     // The generation of the sweep list that holds the segment (a stale one:
@@ -89,16 +90,16 @@ public:
     V3 start;
     float dot2 = 0.0f;
 
-    V3 p1Local;
+    alignas(64) V3 p1Local;
     V3 p2Local;
-    V3 along;
+    ZubBaseReference nextSegment{this};
+
+    alignas(64) V3 along;
     float collisionLengthMin = 0.0f;
     float collisionLengthMax = 0.0f;
     V3 pXWorld;
     float pXdotAlong = 0.0f;
-
     ZubBaseReference prevSegment{this};
-    ZubBaseReference nextSegment{this};
     ZubBaseReference v1{this};
     ZubBaseReference v2{this};
     V3 dV;

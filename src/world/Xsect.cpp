@@ -233,32 +233,34 @@ void Xsect::considerHull(Hull* h) {
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
     if (!h->bEvenlySpaced) {
         // The segments in child order. The walk takes each from the hull's
-        // index and only checks that the children agree, so that it need not
-        // wait for each link in turn (the segments' records load side by
-        // side); where they differ it follows the children.
+        // index and only checks that the children agree, so that no segment's
+        // address waits for the one before (the records load side by side);
+        // where they differ it follows the children.
         Appender list(*this);
+        const int n = h->segments.count();
+        ZubBase* const* parts = h->segments.parts();
         ZubBase* seg = h->segments.firstChild;
-        if (seg != h->segmentAt(0)) {
+        if (seg != (n > 0 ? parts[0] : nullptr)) {
             for (; seg; seg = seg->nextSibling) list.add(static_cast<HullSegment*>(seg));
             return;
         }
-        for (int i = 0; seg; ++i) {
-            list.add(static_cast<HullSegment*>(seg));
-            ZubBase* const linked = seg->nextSibling;
-            HullSegment* const indexed = h->segmentAt(i + 1);
-            if (linked != indexed) {
+        for (int i = 0; i < n; ++i) {
+            ZubBase* const part = parts[i];
+            list.add(static_cast<HullSegment*>(part));
+            ZubBase* const linked = part->nextSibling;
+            if (linked != (i + 1 < n ? parts[i + 1] : nullptr)) {
                 for (seg = linked; seg; seg = seg->nextSibling) list.add(static_cast<HullSegment*>(seg));
                 return;
             }
-            seg = indexed;
         }
         return;
     }
     if (!o->getClass()->isDerivedFrom(&Terrain::classRecord))
         ErrorManager::assertionFailed("IS_KIND_OF(h->pRef.get(), Terrain)", "Xsect::considerHull", __FILE__, __LINE__);
     Terrain* t = static_cast<Terrain*>(o);
-    const int n = h->segmentCount();
+    const int n = h->segments.count();
     if (n <= 0) return;
+    ZubBase* const* parts = h->segments.parts();
     // The points under the reach around the start (in the terrain's frame,
     // whatever its turn or mirror), and one more on each side.
     int first = 0, last = 0;
@@ -269,18 +271,18 @@ void Xsect::considerHull(Hull* h) {
     if (last > n - 1) last = n - 1;
     // The chain from the first of them (after editor deletions the chain is
     // what counts; the walk ends at an open end), taken from the index while
-    // the chain agrees with it, as above.
+    // the chain agrees with it, as above: the segments' addresses do not
+    // wait for one another.
     Appender list(*this);
-    HullSegment* seg = h->segmentAt(first);
-    for (int i = first; i <= last && seg; ++i) {
+    for (int i = first; i <= last; ++i) {
+        HullSegment* const seg = static_cast<HullSegment*>(parts[i]);
         list.add(seg);
         HullSegment* const linked = seg->next();
-        HullSegment* const indexed = h->segmentAt(i + 1);
-        if (linked != indexed) {
-            for (++i, seg = linked; i <= last && seg; ++i, seg = seg->next()) list.add(seg);
+        if (linked != (i + 1 < n ? parts[i + 1] : nullptr)) {
+            HullSegment* chain = linked;
+            for (++i; i <= last && chain; ++i, chain = chain->next()) list.add(chain);
             return;
         }
-        seg = indexed;
     }
 }
 
