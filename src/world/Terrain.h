@@ -50,7 +50,30 @@ public:
     // its corners are mapped into the local frame (through the previous
     // frame's transform as well when the terrain moved this frame) and the
     // range spans all of them, so it holds whatever the rotation or mirror.
-    void getIndexRange(const V3& worldPoint, float reach, int* first, int* last) const;
+    // Inline for a terrain in place with an affine inverse (sweeps ask every
+    // time; see the .cpp for the rest).
+    void getIndexRange(const V3& worldPoint, float reach, int* first, int* last) const {
+        const float(&m)[4][4] = invWorldMatrix.m;
+        if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f &&
+            m[3][3] == 1.0f) {
+            // The smallest local x at the corner against the signs of the x
+            // and y factors, the largest at the opposite one (mapped as
+            // world2local maps). Unturned, these are exactly the indices of
+            // (p.x -+ reach, 0).
+            const V3& p = worldPoint;
+            const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
+            const float ax = p.x - dx, ay = p.y - dy, bx = p.x + dx, by = p.y + dy;
+            if (std::isfinite(ax) && std::isfinite(ay) && std::isfinite(bx) && std::isfinite(by)) {
+                // The w of a finite corner is x * 0 + y * 0 + 0 * 0 + 1,
+                // exactly 1: the mapping's x is its local x.
+                const IndexScale scale = indexScale();
+                *first = scale.at(ax * m[0][0] + ay * m[1][0] + 0.0f * m[2][0] + m[3][0]);
+                *last = scale.at(bx * m[0][0] + by * m[1][0] + 0.0f * m[2][0] + m[3][0]);
+                return;
+            }
+        }
+        getIndexRangeMapped(worldPoint, reach, first, last);
+    }
     void updateNormal(int i);
     // The points every query may read: the count, bounded by the arrays.
     int pointCount() const;
@@ -73,6 +96,8 @@ public:
     int32_t editLast[2] = {0, 0};
 
 private:
+    // getIndexRange through the full mappings of the square's corners.
+    void getIndexRangeMapped(const V3& worldPoint, float reach, int* first, int* last) const;
     // The point's index mapped linearly from the strip's extent, clamped
     // (lerpMappedClamped written out), with what depends only on the strip
     // taken once: sweeps ask for two indices every time.
