@@ -58,13 +58,13 @@ public:
     // has no owner (such a segment is no ground and takes no part in sweeps).
     A99Object* owner() const;
 
-    // The members are laid out for the collision solver, which writes the
-    // record of every segment a sweep lists and reads a few of its fields,
-    // each group in one 64-byte line (the object starts on one): the
-    // record's links, stamps and first results; the hull, the normal, the
-    // start and the second distance; the mapped points with the link a walk
-    // along a terrain follows; then what only a crossing reads. The rest
-    // follows.
+    // The members are laid out for the collision solver, each group in one
+    // 64-byte line (the object starts on one). Listing a segment reads the
+    // first and third and writes the first two; an iteration then reads
+    // and writes these three only: the links with the hull and the stamps
+    // the iterations test; the normal, the start, the distances and the
+    // other stamps; the mapped points with the link a walk along a terrain
+    // follows. What only a crossing reads comes next, then the rest.
 
     // --- the solver's working record (with what sweeps read) -----------------------
     // The generation of the sweep list that holds the segment (a stale one:
@@ -72,23 +72,23 @@ public:
     alignas(64) uint64_t sweepGeneration = 0;
     HullSegment* sweepPrev = nullptr;
     HullSegment* sweepNext = nullptr;
-    int32_t wasFinalSolutionInIteration = -1;
+    ZubBaseReference pHull{this};
+    int32_t ignoreInIteration = -1;
     int32_t wasPotentialSolutionInIteration = -1;
+
+    alignas(64) V3 normal;
+    // The start vertex's position as of the last recompute.
+    V3 start;
+    float dot1 = 0.0f;
+    float dot2 = 0.0f;
+    bool bDot1Pass = false;
+    bool bDot2Pass = false;
+    int32_t wasFinalSolutionInIteration = -1;
     int32_t wasReductionTestedInIteration = -1;
     int32_t wasViolatedInIteration = -1;
     int32_t wasRelevantInIteration = -1;
-    int32_t ignoreInIteration = -1;
     int32_t violations = 0;
     int32_t debug_consideredFrame = -1;
-    bool bDot1Pass = false;
-    bool bDot2Pass = false;
-    float dot1 = 0.0f;
-
-    ZubBaseReference pHull{this};
-    V3 normal;
-    // The start vertex's position as of the last recompute.
-    V3 start;
-    float dot2 = 0.0f;
 
     alignas(64) V3 p1Local;
     V3 p2Local;
