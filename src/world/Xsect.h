@@ -19,7 +19,9 @@
 // Determinism: the candidates are an intrusive list through the segments in
 // hull-list order, every tie goes to the first in that order, and nothing is
 // looked up by address. A sweep allocates nothing. Only one sweep at a time
-// may hold segments (their records carry its working state).
+// may hold segments (their records carry its working state); a segment is in
+// the list whose generation its record carries, so a list is given up at
+// once, without a walk over its segments.
 #include <cstdint>
 
 #include "util/Math.h"
