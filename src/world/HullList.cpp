@@ -332,7 +332,8 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
     const float qx1 = p.x + reach + slack, qy1 = p.y + reach + slack;
     Hull** out = result.data();
     size_t taken = 0;
-    // (A slack that is not a number or infinite makes the square so.)
+    // Whether all four corners are finite (a slack that is not makes them
+    // not finite either).
 #if defined(__SSE__)
     const __m128 q = _mm_setr_ps(qx0, qy0, qx1, qy1);
     const __m128 zero = _mm_sub_ps(q, q);  // 0 where finite
