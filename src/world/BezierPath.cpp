@@ -260,8 +260,9 @@ bool BezierPath::onEvent(ZubEvent& ev) {
 
 void BezierPath::renderObject() {
     A99Object::renderObject();
-    GameWorld* w = GameWorld::current();
-    WorldEditorPanel* panel = w ? w->getEditor() : nullptr;
+    // The curve and its points are the editor's view of the path: never in
+    // play, where the panel exists but the level is not being edited.
+    WorldEditorPanel* panel = activeEditorPanel();
     if (!panel || (panel->getEditedObject() != this && !panel->bShowBezierPaths)) return;
     ResourceManager* rm = ResourceManager::active();
     if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_symbols:5");

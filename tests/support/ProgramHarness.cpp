@@ -136,7 +136,13 @@ ProgramHarness::ProgramHarness(Options o) : options(std::move(o)) {
     if (options.developer) user += "\n[Engine]\ndebugCode=zub-developer\n";
     if (!user.empty()) std::ofstream(userFolder + "Tumbrodemo.cfg") << user;
     setUserDataFolderOverride(userFolder);
-    if (!options.playerName.empty()) {
+    if (!options.userFilesFrom.empty()) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(options.userFilesFrom, ec))
+            if (entry.is_regular_file() && entry.path().filename() != "Tumbrodemo.log")
+                fs::copy_file(entry.path(), fs::path(userFolder) / entry.path().filename(),
+                              fs::copy_options::overwrite_existing, ec);
+    } else if (!options.playerName.empty()) {
         ProfileManager players;  // saved when it goes
         players.addProfile(narrowToWide(options.playerName));
     }
@@ -164,7 +170,10 @@ void ProgramHarness::start() {
 void ProgramHarness::runProgram() {
     RunOptions run;
     run.arguments.push_back("Tumbrodemo");
-    for (const std::string& a : options.arguments) run.arguments.push_back(a);
+    for (const std::string& a : options.arguments) {
+        run.arguments.push_back(a);
+        if (a == "-safe") run.bSafeMode = true;  // as the command line's parser does
+    }
     run.bAssumeFocused = true;
     run.fixedFrameStep = options.fixedFrameStep;
     run.bAllowSeveralInstances = true;

@@ -78,6 +78,10 @@ public:
         // A saved profile of this name, current (none: the first start of
         // a new player).
         std::string playerName = "Tester";
+        // The user folder of an earlier run whose files this run starts
+        // with (its settings, records and profiles), as a second start of
+        // the program finds them; no profile is added then.
+        std::string userFilesFrom;
         // SDL's off-screen window and the OpenGL device instead of the null
         // back-end.
         bool realDisplay = false;

@@ -330,53 +330,60 @@ bool LevelBuilder::drawOrder(ZubBase* o, const DescriptionLine& line) {
     return true;
 }
 
-bool LevelBuilder::outline(ZubBase* o, const DescriptionLine& line) {
-    const bool isPath = line.words[0] == u"path";
-    auto* placed = zub_cast<A99Object>(o);
-    auto* path = zub_cast<BezierPath>(o);
-    if (isPath ? !path : !placed)
-        return fail(line.number, std::string(isPath ? "only a path takes 'path'" : "only a placed object takes 'hull'"));
-    // The points, then the words that finish the outline.
-    std::vector<double> v;
-    bool loop = false, passThrough = false, heroOnly = false;
-    for (size_t i = 1; i < line.words.size(); ++i) {
-        const WString& w = line.words[i];
-        const bool finished = loop || passThrough || heroOnly;
+bool LevelBuilder::numbers(const DescriptionLine& line, size_t first, std::vector<double>& out) {
+    out.clear();
+    for (size_t i = first; i < line.words.size(); ++i) {
         double d;
-        if (w == u"loop") loop = true;
-        else if (!isPath && w == u"passthrough") passThrough = true;
-        else if (!isPath && w == u"heroonly") heroOnly = true;
-        else if (!finished && property_text::parseDouble(w, d) && std::fabs(d) <= kFloat16Max) v.push_back(d);
-        else
-            return fail(line.number,
-                        named(w) + " is neither a coordinate nor a word that ends the " + narrow(line.words[0]));
+        if (!property_text::parseDouble(line.words[i], d)) return fail(line.number, named(line.words[i]) + " is not a number");
+        if (std::fabs(d) > kFloat16Max) return fail(line.number, named(line.words[i]) + " lies beyond what a level file holds");
+        out.push_back(d);
     }
-    if (v.size() < 4 || v.size() > 2 * 64 || v.size() % 2)
-        return fail(line.number, named(line.words[0]) + " takes from 2 to 64 points, x and y each");
-    if (isPath) {
-        if (path->vertexCount() > 0) return fail(line.number, "the path is laid out already");
-        for (size_t i = 0; i < v.size(); i += 2)
-            path->addPoint(static_cast<float>(v[i]), static_cast<float>(v[i + 1]), 0.0f);
-        if (loop) path->closeLoop();
-        path->onEdited();
-        return true;
-    }
-    if (placed->getHull()) return fail(line.number, "the object has a hull already");
+    return true;
+}
+
+bool LevelBuilder::pathPoint(ZubBase* o, const DescriptionLine& line) {
+    auto* path = zub_cast<BezierPath>(o);
+    if (!path) return fail(line.number, "only a path has points");
+    std::vector<double> v;
+    if (!numbers(line, 1, v)) return false;
+    if (v.size() != 2) return fail(line.number, "'point' takes x and y");
+    if (path->bLooping) return fail(line.number, "the path is closed already");
+    path->addPoint(static_cast<float>(v[0]), static_cast<float>(v[1]), 0.0f);
+    return true;
+}
+
+bool LevelBuilder::pathLoop(ZubBase* o, const DescriptionLine& line) {
+    auto* path = zub_cast<BezierPath>(o);
+    if (!path) return fail(line.number, "only a path can be closed");
+    if (line.words.size() != 1) return fail(line.number, "'loop' takes no words after it");
+    if (path->bLooping || path->vertexCount() < 2)
+        return fail(line.number, "only an open path of two points or more can be closed");
+    path->closeLoop();
+    return true;
+}
+
+bool LevelBuilder::hullChain(ZubBase* o, const DescriptionLine& line) {
+    auto* placed = zub_cast<A99Object>(o);
+    if (!placed || zub_cast<Terrain>(o)) return fail(line.number, "only a placed object other than the terrain takes a hull");
+    const bool closed = line.words.size() > 1 && line.words[1] == u"closed";
+    std::vector<double> v;
+    if (!numbers(line, closed ? 2 : 1, v)) return false;
+    if (v.size() < 4 || v.size() % 2) return fail(line.number, "'hull' takes two points or more, each x and y");
     placed->local_createHull();
     Hull* hull = placed->getHull();
-    if (!hull) return fail(line.number, "the object takes no hull");
-    hull->hullType = passThrough ? Hull::PASS_THROUGH : Hull::SOLID;
-    hull->bHeroOnly = heroOnly;
+    if (closed && hull->vertexCount() > 0) return fail(line.number, "only the first chain of a hull can be closed");
     for (size_t i = 0; i < v.size(); i += 2)
         hull->addHullPoint(static_cast<float>(v[i]), static_cast<float>(v[i + 1]), 0.0f, i > 0);
-    if (loop) hull->closeLoop();
+    if (closed) hull->closeLoop();
     return true;
 }
 
 bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
     const WString& key = line.words[0];
     if (key == u"draw") return drawOrder(o, line);
-    if (key == u"path" || key == u"hull") return outline(o, line);
+    if (key == u"point") return pathPoint(o, line);
+    if (key == u"loop") return pathLoop(o, line);
+    if (key == u"hull") return hullChain(o, line);
     PropertyContainer props(u"", 0);
     o->addPropertiesTo(&props);
     Property* p = findPath(&props, key);

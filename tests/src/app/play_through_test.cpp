@@ -1,8 +1,9 @@
-// The game as a new player meets it, in the real program: the start
-// screens, the name entry, the main menu, the valley map, the first level
-// played through by its key script, and back on the map with the level
-// completed, the next one unlocked and its results in the statistics
-// bubble; the profile on disk holds the result afterwards.
+// The game as a new player meets it, in the real program: the language
+// page of the first start, the start screens, the name entry, the main
+// menu, the valley map, the first level played through by its key script,
+// back on the map with the level completed, the next one unlocked and its
+// results in the statistics bubble, Quit; and a second start that
+// remembers her, her progress and her language.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "KeyScript.h"
 #include "ProgramHarness.h"
 #include "app/Global.h"
+#include "engine/Zub.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/ContextValley.h"
 #include "flow/GameController.h"
@@ -20,15 +22,20 @@
 #include "flow/ValleyStatsBubble.h"
 #include "gfx/Camera.h"
 #include "gui/ContextMessageBox.h"
+#include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "input/KeyCodes.h"
+#include "lang/Language.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"
 #include "menu/ContextIntroStory.h"
+#include "menu/ContextLanguageSelect.h"
+#include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
 #include "records/FormatHelpers.h"
 #include "records/ProfileManager.h"
 #include "sys/Paths.h"
+#include "sys/Settings.h"
 #include "text/FadingText.h"
 
 namespace {
@@ -92,28 +99,55 @@ void playByScript(ProgramHarness& h, const levelbuild::KeyScript& script) {
     while (h.top() == manager && h.step()) h.pressKey(KEY_SPACE);
 }
 
-TEST(PlayThrough, ANewPlayerCompletesTheFirstLevelAndTheValleyRemembersIt) {
+// Steps through the logo and the intro story to the main menu.
+GameMainMenu* pastTheStartScreens(ProgramHarness& h) {
+    if (!h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400)) return nullptr;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10)) return nullptr;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<GameMainMenu>() || h.topIs<ContextEnterName>(); }, 10)) return nullptr;
+    return dynamic_cast<GameMainMenu*>(h.stack()->firstChild->nextSibling);
+}
+
+// Play on the main menu, and the valley map once it has settled.
+ContextValley* openTheValley(ProgramHarness& h, GameMainMenu* menu) {
+    click(h, menu->startItem);
+    if (!h.stepUntil([&] { return h.topIs<ContextValley>(); }, 10)) return nullptr;
+    auto* valley = h.topAs<ContextValley>();
+    if (!h.stepUntil([&] { return valley->state == ContextValley::MAP; }, 1000)) return nullptr;
+    answerBoxes(h);
+    return valley;
+}
+
+TEST(PlayThrough, ANewPlayerCompletesTheFirstLevelAndTheGameRemembersItAfterARestart) {
     ProgramHarness::Options o;
     o.playerName = "";
     o.fixedFrameStep = 0.01;
-    ProgramHarness h(o);
+    o.userSettings = "[Language]\ndefaultLanguage=-1\n";
+    std::unique_ptr<ProgramHarness> first = std::make_unique<ProgramHarness>(o);
+    ProgramHarness& h = *first;
     h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
-    h.pressKey(KEY_ESCAPE);
+
+    // The first start asks for the language while it loads.
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLanguageSelect>(); }, 400));
+    LanguageFlag* english = nullptr;
+    for (LanguageFlag* f : childrenOf<LanguageFlag>(h.top()))
+        if (f->languageIndex == Language::ENGLISH) english = f;
+    ASSERT_NE(english, nullptr);
+    click(h, english);
+    GameMainMenu* menu = pastTheStartScreens(h);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ZUB->settings->getDefaultLanguage(), Language::ENGLISH);
+
     // A player without a name gives one first.
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextEnterName>(); }, 10));
+    ASSERT_TRUE(h.topIs<ContextEnterName>());
     h.type(u"Ann\r");
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 20));
+    ASSERT_TRUE(h.stepUntil([&] { return h.top() == menu; }, 20));
     h.step();
 
     // Play: the valley map welcomes her and settles on the first level.
-    click(h, h.topAs<GameMainMenu>()->startItem);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextValley>(); }, 10));
-    auto* valley = h.topAs<ContextValley>();
-    ASSERT_TRUE(h.stepUntil([&] { return valley->state == ContextValley::MAP; }, 1000)) << valley->state;
-    answerBoxes(h);
+    ContextValley* valley = openTheValley(h, menu);
+    ASSERT_NE(valley, nullptr);
     ProfileData& profile = GLOBAL->profiles.currentProfile();
     EXPECT_EQ(profile.currentLevel, 0);
     EXPECT_FALSE(profile.levels[1].unlocked);
@@ -123,18 +157,18 @@ TEST(PlayThrough, ANewPlayerCompletesTheFirstLevelAndTheValleyRemembersIt) {
     playByScript(h, a1Script());
 
     // Back on the map: booked, completed, the next level unlocked and made
-    // current, the user data saved.
+    // current.
     ASSERT_TRUE(h.stepUntil([&] { return h.top() == valley; }, 300));
     ASSERT_TRUE(h.stepUntil(
         [&] { return valley->state == ContextValley::MAP && !valley->levelManager && profile.currentLevel == 1; },
         1000))
         << valley->state;
     answerBoxes(h);
-    const LevelResult first = profile.levels[0];
-    EXPECT_EQ(first.attempts, 1);
-    EXPECT_EQ(first.completed, 1);
-    EXPECT_EQ(first.applesGathered, 3);
-    EXPECT_GE(first.score, 900);
+    const LevelResult first1 = profile.levels[0];
+    EXPECT_EQ(first1.attempts, 1);
+    EXPECT_EQ(first1.completed, 1);
+    EXPECT_EQ(first1.applesGathered, 3);
+    EXPECT_GE(first1.score, 900);
     EXPECT_EQ(profile.levels[1].unlocked, 1);
     EXPECT_FALSE(valley->icon(1)->bHidden);
 
@@ -147,19 +181,38 @@ TEST(PlayThrough, ANewPlayerCompletesTheFirstLevelAndTheValleyRemembersIt) {
     std::vector<WString> texts;
     for (auto* t : childrenOf<FadingText>(valley->pStatsBubble)) texts.push_back(t->text);
     ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[1], formatNumberGrouped(first.points));
+    EXPECT_EQ(texts[1], formatNumberGrouped(first1.points));
 
-    // The profile on disk holds it once the program has gone.
-    h.close();
-    setUserDataFolderOverride(h.userFolder);
-    ProfileManager saved;
-    setUserDataFolderOverride("");
-    EXPECT_EQ(saved.getProfileName(saved.current), u"Ann");
-    const ProfileData& stored = saved.currentProfile();
+    // Back to the main menu, and Quit ends the program.
+    click(h, valley->pButtonBack);
+    ASSERT_TRUE(h.stepUntil([&] { return h.top() == menu; }, 20));
+    h.step();
+    MenuBackButton* quit = nullptr;
+    for (MenuBackButton* b : childrenOf<MenuBackButton>(menu)) quit = b;
+    ASSERT_NE(quit, nullptr);
+    click(h, quit);
+    ASSERT_TRUE(h.runToEnd(100));
+
+    // The next start knows her, her level and her language.
+    o.userSettings.clear();
+    o.userFilesFrom = h.userFolder;
+    ProgramHarness again(o);
+    first.reset();
+    again.start();
+    GameMainMenu* menu2 = pastTheStartScreens(again);
+    ASSERT_NE(menu2, nullptr);
+    ASSERT_TRUE(again.topIs<GameMainMenu>()) << "no questions the second time";
+    EXPECT_EQ(ZUB->language->currentLanguage, Language::ENGLISH);
+    EXPECT_EQ(GLOBAL->profiles.getProfileName(GLOBAL->profiles.current), u"Ann");
+    ContextValley* valley2 = openTheValley(again, menu2);
+    ASSERT_NE(valley2, nullptr);
+    const ProfileData& stored = GLOBAL->profiles.currentProfile();
     EXPECT_EQ(stored.levels[0].completed, 1);
-    EXPECT_EQ(stored.levels[0].score, first.score);
+    EXPECT_EQ(stored.levels[0].score, first1.score);
     EXPECT_EQ(stored.levels[1].unlocked, 1);
     EXPECT_EQ(stored.currentLevel, 1);
+    // The road grows to the second level's marker.
+    EXPECT_TRUE(again.stepUntil([&] { return !valley2->icon(1)->bHidden; }, 600));
 }
 
 }  // namespace

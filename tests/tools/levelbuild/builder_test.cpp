@@ -13,7 +13,6 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/apples/Apple.h"
-#include "objects/machines/PathPlatform.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
@@ -21,10 +20,12 @@
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
+#include "objects/machines/Blast.h"
+#include "objects/machines/PathPlatform.h"
 #include "world/BezierPath.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
-#include "world/HullList.h"
+#include "world/HullSegment.h"
 #include "world/Terrain.h"
 
 using levelbuild::LevelEnvironment;
@@ -201,55 +202,71 @@ new TriggerHint then
     EXPECT_EQ(hints[1]->hintNudge, V3(1, 2, 0));
 }
 
-TEST(LevelBuilder, LaysOutPathsAndHulls) {
+TEST(LevelBuilder, BuildsPathsAndCollisionOutlines) {
     ErrorManager::bTestMode = true;
     LevelEnvironment environment;
     GameController& gc = playDescription(environment, R"(
-new BezierPath ferry
-    position 100 300 0
-    path 0 0  200 0  400 100
+level
+    playingArea -3000 2500 3000 -100
+terrain
+    ground -4096 100  4096 100
+edit hero
+    position 500 400 0
+edit house
+    position -1500 100 0
+new BezierPath ride
+    position -800 300 0
+    point 0 0
+    point 300 0
+    point 300 400
 new BezierPath ring
-    path 0 0  100 0  100 100 loop
-new PathPlatform raft
-    position 100 300 0
-    pPath ferry
+    position 900 300 0
+    point 0 0
+    point 100 0
+    point 100 100
+    loop
+new PathPlatform pumpkin
+    pPath ride
     pathSpeed 0
-    hull -64 0  64 0  64 -16  -64 -16 loop
-new Area pond
-    position 0 100 0
-    hull -100 0  100 0 passthrough
+    hull -60 10  60 10
+new BlastableObject rock
+    position 500 200 0
+    hull closed -40 -50  -40 50  40 50  40 -50
 )");
-    const std::vector<BezierPath*> paths = all<BezierPath>(gc.objectList);
-    ASSERT_EQ(paths.size(), 2u);
-    EXPECT_EQ(paths[0]->vertexCount(), 3);
-    EXPECT_EQ(paths[0]->segmentCount(), 2);
-    EXPECT_FALSE(paths[0]->bLooping);
-    EXPECT_GT(paths[0]->totalLength, 400.0f);  // measured: the last stretch climbs
-    V3 end;
-    paths[0]->evaluateL(&end, paths[0]->totalLength, nullptr);
-    EXPECT_NEAR(end.x, 400.0f, 0.5f);
-    EXPECT_NEAR(end.y, 100.0f, 0.5f);
-    EXPECT_EQ(paths[1]->segmentCount(), 3);
-    EXPECT_TRUE(paths[1]->bLooping);
+    BezierPath* ride = nullptr;
+    BezierPath* ring = nullptr;
+    for (BezierPath* p : childrenOf<BezierPath>(gc.objectList)) (ride ? ring : ride) = p;
+    ASSERT_TRUE(ride && ring);
+    EXPECT_EQ(ride->vertexCount(), 3);
+    EXPECT_EQ(ride->segmentCount(), 2);
+    EXPECT_FALSE(ride->bLooping);
+    // Each segment leaves and reaches its vertices along the chords about
+    // them: a little longer than the straight legs.
+    EXPECT_GT(ride->totalLength, 699.0f);
+    EXPECT_LT(ride->totalLength, 760.0f);
+    EXPECT_EQ(ring->segmentCount(), 3);
+    EXPECT_TRUE(ring->bLooping);
 
-    // The platform stands on its path and the hero can stand on it: a closed
-    // solid outline in its own frame.
-    const std::vector<PathPlatform*> rafts = all<PathPlatform>(gc.objectList);
-    ASSERT_EQ(rafts.size(), 1u);
-    Hull* hull = rafts[0]->getHull();
-    ASSERT_NE(hull, nullptr);
-    EXPECT_EQ(hull->vertexCount(), 4);
-    EXPECT_EQ(hull->segmentCount(), 4);
-    EXPECT_EQ(hull->hullType, Hull::SOLID);
-    EXPECT_FALSE(hull->bHeroOnly);
-    EXPECT_EQ(hull->owner(), rafts[0]);
-    EXPECT_EQ(hull->parent, static_cast<ZubBase*>(gc.hullList));
+    const std::vector<PathPlatform*> platforms = all<PathPlatform>(gc.objectList);
+    ASSERT_EQ(platforms.size(), 1u);
+    Hull* deck = platforms[0]->getHull();
+    ASSERT_NE(deck, nullptr);
+    EXPECT_EQ(deck->vertexCount(), 2);
+    EXPECT_EQ(deck->segmentCount(), 1);
+    environment.frame({});
+    EXPECT_EQ(platforms[0]->position, V3(-800, 300, 0));  // at the path's start
 
-    const std::vector<A99Object*> areas = all<A99Object>(gc.dangerAreaList);
-    ASSERT_EQ(areas.size(), 1u);
-    ASSERT_NE(areas[0]->getHull(), nullptr);
-    EXPECT_EQ(areas[0]->getHull()->hullType, Hull::PASS_THROUGH);
-    EXPECT_EQ(areas[0]->getHull()->segmentCount(), 1);
+    // The rock's outline is closed, walked clockwise: the hero put above it
+    // lands on its top.
+    const std::vector<BlastableObject*> rocks = all<BlastableObject>(gc.explodableList);
+    ASSERT_EQ(rocks.size(), 1u);
+    Hull* outline = rocks[0]->getHull();
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline->vertexCount(), 4);
+    EXPECT_EQ(outline->segmentCount(), 4);
+    for (int i = 0; i < 300; ++i) environment.frame({});
+    EXPECT_NEAR(gc.getHero()->position.y, 290.0f, 1.0f);  // she stands 40 above what carries her
+    EXPECT_NEAR(gc.getHero()->position.x, 500.0f, 1.0f);
 }
 
 TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
@@ -293,15 +310,19 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"terrain house\n", "levels/x1.txt:1: 'house' names no terrain"},
         {"terrain\n    ground 0 70000\n", "levels/x1.txt:2: the ground lies beyond what a level file holds"},
         {"edit terrain\n    heights[0] 1\n", "levels/x1.txt:2: 'heights[0]' cannot be set in a description"},
-        {"edit house\n    path 0 0 10 0\n", "levels/x1.txt:2: only a path takes 'path'"},
-        {"new BezierPath\n    path 0 0\n", "levels/x1.txt:2: 'path' takes from 2 to 64 points, x and y each"},
-        {"new BezierPath\n    path 0 0 10\n", "levels/x1.txt:2: 'path' takes from 2 to 64 points, x and y each"},
-        {"new BezierPath\n    path 0 0 loop 10 0\n",
-         "levels/x1.txt:2: '10' is neither a coordinate nor a word that ends the path"},
-        {"new BezierPath\n    path 0 0 9 9 heroonly\n",
-         "levels/x1.txt:2: 'heroonly' is neither a coordinate nor a word that ends the path"},
-        {"new BezierPath\n    path 0 0 9 9\n    path 0 0 9 9\n", "levels/x1.txt:3: the path is laid out already"},
-        {"edit house\n    hull 0 0 10 0\n", "levels/x1.txt:2: the object has a hull already"},
+        {"new Apple\n    point 0 0\n", "levels/x1.txt:2: only a path has points"},
+        {"new BezierPath\n    point 0\n", "levels/x1.txt:2: 'point' takes x and y"},
+        {"new BezierPath\n    point 0 y\n", "levels/x1.txt:2: 'y' is not a number"},
+        {"new BezierPath\n    point 0 0\n    point 1 1\n    loop\n    point 2 0\n",
+         "levels/x1.txt:5: the path is closed already"},
+        {"new BezierPath\n    point 0 0\n    loop\n", "levels/x1.txt:3: only an open path of two points or more can be closed"},
+        {"new Apple\n    loop\n", "levels/x1.txt:2: only a path can be closed"},
+        {"edit terrain\n    hull 0 0 1 1\n", "levels/x1.txt:2: only a placed object other than the terrain takes a hull"},
+        {"new BlastableObject\n    hull 0 0 1\n", "levels/x1.txt:2: 'hull' takes two points or more, each x and y"},
+        {"new BlastableObject\n    hull 0 0\n", "levels/x1.txt:2: 'hull' takes two points or more, each x and y"},
+        {"new BlastableObject\n    hull 0 0 1 70000\n", "levels/x1.txt:2: '70000' lies beyond what a level file holds"},
+        {"new BlastableObject\n    hull 0 0 1 1\n    hull closed 2 2 3 3\n",
+         "levels/x1.txt:3: only the first chain of a hull can be closed"},
     };
     for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
 }

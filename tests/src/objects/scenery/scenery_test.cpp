@@ -210,4 +210,29 @@ TEST_F(Scenery, ObjectsPlacedButNeverConstructedSurviveEditsTicksAndDrawing) {
     EXPECT_EQ(objects[4]->pSkin, nullptr);  // the plant shows the editor's icon
 }
 
+TEST_F(Scenery, PathsShowTheirCurveOnlyWhileTheLevelIsEdited) {
+    // A level in play has its editor panel (the controller always makes
+    // one) with every path shown, but the role is not editing.
+    auto* path = placed<SkinnedPath>(V3(0, 100, 0));
+    path->addPoint(0, 0, 0);
+    path->addPoint(300, 50, 0);
+    level.step();
+    platform::NullRenderDevice* device = level.enableGraphics();
+    level.panel.bShowBezierPaths = true;
+    level.bEditor = true;
+    level.role->bEditing = false;
+    device->drawCount = 0;
+    path->renderObject();
+    const int inPlay = device->drawCount;
+    level.setEditing(true);
+    device->drawCount = 0;
+    path->renderObject();
+    EXPECT_GT(device->drawCount, inPlay) << "the editor draws the curve and its points";
+    level.setEditing(false);
+    level.bEditor = true;
+    device->drawCount = 0;
+    path->renderObject();
+    EXPECT_EQ(device->drawCount, inPlay);
+}
+
 }  // namespace
