@@ -74,7 +74,7 @@ int usage() {
                  "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
                  "       levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]\n"
                  "       levelbuild --check DESCRIPTION...\n"
-                 "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]\n");
+                 "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]] [--watch LABEL[,LABEL...]]\n");
     return 2;
 }
 
@@ -255,17 +255,29 @@ int check(const std::vector<std::string>& descriptions) {
     return problems ? 1 : 0;
 }
 
-int play(const std::string& keys, const std::string& description, const std::vector<int>& at) {
+int play(const std::string& keys, const std::string& description, const std::vector<int>& at,
+         const std::vector<std::string>& watch) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || !readScript(keys, script)) return 1;
+    for (const std::string& name : watch)
+        if (!level.labels.count(narrowToWide(name))) {
+            std::fprintf(stderr, "levelbuild: %s names no object of %s\n", name.c_str(), description.c_str());
+            return 1;
+        }
     GameController& gc = environment.play(level);
     auto report = [&] {
         const Pig* hero = gc.heroOrNull();
         std::printf("frame %6d  hero %9.1f %7.1f  %-6s  state %d  apples %d\n", environment.frames,
                     hero ? hero->position.x : 0.0f, hero ? hero->position.y : 0.0f,
                     hero && hero->getGround() ? "ground" : "air", gc.state, gc.currentResult.applesGathered);
+        // Where each watched object stands (an object that is gone says so).
+        for (const std::string& name : watch) {
+            const auto* o = zub_cast<EditorObject>(environment.server().findObjectOrNull(level.labels.at(narrowToWide(name))));
+            if (o && !o->bToBeDestroyed) std::printf("              %-14s %9.1f %7.1f\n", name.c_str(), o->position.x, o->position.y);
+            else std::printf("              %-14s gone\n", name.c_str());
+        }
     };
     const int length = script.length();
     while (environment.frames < length && !environment.manager->done) {
@@ -304,13 +316,18 @@ int main(int argc, char** argv) {
         return check(std::vector<std::string>(args.begin() + 1, args.end()));
     }
     if (args[0] == "--play") {
-        if (args.size() != 3 && !(args.size() == 5 && args[3] == "--frames")) return usage();
+        if (args.size() < 3 || args.size() % 2 == 0) return usage();
         std::vector<int> at;
-        if (args.size() == 5) {
-            std::istringstream list(args[4]);
-            for (std::string n; std::getline(list, n, ',');) at.push_back(std::atoi(n.c_str()));
+        std::vector<std::string> watch;
+        for (size_t i = 3; i + 1 < args.size(); i += 2) {
+            std::istringstream list(args[i + 1]);
+            if (args[i] == "--frames")
+                for (std::string n; std::getline(list, n, ',');) at.push_back(std::atoi(n.c_str()));
+            else if (args[i] == "--watch")
+                for (std::string n; std::getline(list, n, ',');) watch.push_back(n);
+            else return usage();
         }
-        return play(args[1], args[2], at);
+        return play(args[1], args[2], at, watch);
     }
     if (args[0] == "--picture") {
         if (args.size() < 3) return usage();
