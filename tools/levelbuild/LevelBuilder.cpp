@@ -304,6 +304,7 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
         if (action) action->getRPC()->call();
         else o->construct();
     }
+    if (auto* path = zub_cast<BezierPath>(o)) madeVertices[path] = path->vertexCount();
     for (const DescriptionLine* line : rest)
         if (!apply(o, *line)) return false;
     o->netCallPostReplicate();
@@ -359,10 +360,13 @@ bool LevelBuilder::pathVertex(ZubBase* o, const DescriptionLine& line) {
     auto* path = zub_cast<BezierPath>(o);
     if (!path) return fail(line.number, "only a path has vertices");
     if (line.words.size() != 4) return fail(line.number, "'vertex' takes the vertex's number, x and y");
+    // Only those its construct call made: the others are its 'point' lines.
+    const auto made = madeVertices.find(path);
+    const int count = made == madeVertices.end() ? 0 : made->second;
     int64_t index;
-    if (!property_text::parseInt(line.words[1], index) || index < 0 || index >= path->vertexCount())
-        return fail(line.number, named(line.words[1]) + " numbers none of the path's " +
-                                     std::to_string(path->vertexCount()) + " vertices (from 0)");
+    if (!property_text::parseInt(line.words[1], index) || index < 0 || index >= count)
+        return fail(line.number, named(line.words[1]) + " numbers none of the " + std::to_string(count) +
+                                     " vertices its construct call made (from 0)");
     std::vector<double> v;
     if (!numbers(line, 2, v)) return false;
     path->vertexAt(static_cast<int>(index))->vertex = V3(static_cast<float>(v[0]), static_cast<float>(v[1]), 0.0f);

@@ -51,7 +51,8 @@ private:
     // The property at `path` on `o` (or its action, called), set from the
     // line's words after the first.
     bool property(ZubBase* o, std::u16string_view path, const DescriptionLine& line);
-    // A path's next vertex ("point"), one it has moved ("vertex"), the path
+    // A path's next vertex ("point"), one its construct call made moved
+    // ("vertex"), the path
     // closed ("loop"), a chain of an object's collision outline ("hull"),
     // an area's outline along its shape ("outline").
     bool pathPoint(ZubBase* o, const DescriptionLine& line);
@@ -71,6 +72,8 @@ private:
     LevelDraft& draft;
     const LevelDescription& description;
     std::map<WString, ZubBase*, std::less<>> labels;
+    // How many vertices each new path's construct call made.
+    std::map<const ZubBase*, int> madeVertices;
     std::string errorText;
 };
 
