@@ -282,10 +282,7 @@ struct SmallFont {
 
 }  // namespace
 
-FontQuad* TestLevel::getBubbleFont() {
-    static SmallFont small;
-    return small.font.get();
-}
+FontQuad* TestLevel::getBubbleFont() { return smallTestFont(); }
 
 }  // namespace leveltest
 
