@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "Manifest.h"
-#include "TestLevel.h"
+#include "Placeholders.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
 #include "gui/ContextMenu.h"
@@ -63,7 +63,7 @@ struct Resources {
         }
     }
 
-    // The placeholders are the test levels' (leveltest::registerPlaceholders).
+    // The placeholders are the test levels' (Placeholders.h).
     void registerIn(ResourceManager& r) const {
         leveltest::registerPlaceholders(r);
         registerFonts(r);
