@@ -75,14 +75,7 @@ protected:
 TEST_F(FlowPixels, ThePauseMenuStandsOverTheFrozenLevelAndTheStatisticsSettleInTheirRows) {
     FlowHarness& f = *h;
     GameController& gc = f.play(f.houseLevel());
-    auto holdUntil = [&](const V3& where, int state) {
-        return f.frameUntil(
-            [&] {
-                f.putHero(gc, where);
-                return gc.state == state;
-            },
-            3000);
-    };
+    auto holdUntil = [&](const V3& where, int state) { return f.holdUntil(gc, where, state, 3000); };
     ASSERT_TRUE(holdUntil(FlowHarness::AWAY, GameController::PLAYING));
     f.frameHolding(gc, FlowHarness::AWAY, 30);
     const std::vector<uint32_t> level = draw();

@@ -48,6 +48,16 @@ public:
     // Frames with the hero put at a point before each (the starter level's
     // ground does not hold her: left alone she falls and faints).
     void frameHolding(GameController& gc, const V3& at, int n = 1);
+    // Frames with the hero put at a point before each until the controller
+    // is in the state (false after `limit`).
+    bool holdUntil(GameController& gc, const V3& at, int state, int limit) {
+        return frameUntil(
+            [&] {
+                putHero(gc, at);
+                return gc.state == state;
+            },
+            limit);
+    }
     // Where she is safe, away from the house (high enough to fall for
     // half a second) and at it.
     static inline const V3 AWAY{0.0f, 400.0f, 0.0f};
