@@ -171,6 +171,10 @@ struct SweepCase {
 // A world of H small hulls over the terrain, and the sweeps to run in it.
 struct Scene {
     explicit Scene(int hulls) {
+        // Built in frame 0 and swept in frame 100, whatever ran before: no
+        // hull has moved in the frame of the sweeps (a scene built in frame
+        // 100, after another one, would have every hull moving).
+        renderCounters.frameNumber = 0;
         Lcg rng{12345u};
         terrain = world.terrain();
         for (int i = 0; i < hulls; ++i)

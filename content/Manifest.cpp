@@ -180,14 +180,14 @@ std::vector<Entry> build() {
             named({"frame", "highlight"}, 128, 44), "MenuItem and its value, choice, toggle, slider and key items"));
     add(tex(22, "gui-game-button", "gfx/gui/game/button.tga", 2, Art::Panel, 0xFF6BB04A,
             named({"button", "highlight"}, 128, 44), "MenuButton: back, link and character-key buttons"));
-    add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xB0304060, one("square", 128, 128),
+    add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xE8B08E6A, one("square", 128, 128),
             "GameSquare: hint, pause, statistics overlays"));
-    add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFF304060,
+    add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFFBA9A76,
             one("opaque", 128, 128), "GameSquare opaque: message boxes, players page, name entry"));
     add(tex(25, "gui-game-speechBubble", "gfx/gui/game/speechbubble.tga", 0, Art::Bubble, WHITE,
             named({"plain", "hero", "other"}, 96, 96),
             "SpeechBubble (style 1 hero, 2 others), ValleyStatsBubble (2); borders 35/20/35/20"));
-    add(tex(26, "gui-game-hud", "gfx/gui/game/hud.tga", 0, Art::Bar, 0xFF3A5A30,
+    add(tex(26, "gui-game-hud", "gfx/gui/game/hud.tga", 0, Art::Bar, 0xFF7A6048,
             one("hud strip", 512, 64) + one("apple", 24, 24) + one("small apple", 16, 16),
             "GameHud apple bar and icons, ContextValley HUD strip"));
     add(tex(27, "logo", "", 0, Art::Logo, PINK, one("Tumbrodemo", 512, 256), "GameLogo: main menu, intro"));
@@ -198,22 +198,32 @@ std::vector<Entry> build() {
             "ContextValley background (scale 1 x 0.8)"));
     add(tex(31, "valleyDot", "gfx/gui/game/valleyDot.tga", 0, Art::Icon, GOLD, seq("rating", 6, 32, 32),
             "ValleyIcon: skin k of n for a completed level's rating"));
+    // The bubble's badges stand a line of its small font apart beside the
+    // values of its rows: at most a line wide and high.
     add(tex(32, "valleyIcons", "gfx/gui/game/valleyIcons.tga", 0, Art::Icon, 0xFFE05050,
-            one("marker", 48, 48) + one("ring", 64, 64) + named({"perfect", "record", "100%"}, 32, 32),
-            "ValleyIcon, ValleyStatsBubble"));
+            one("marker", 48, 48) + one("ring", 64, 64) + named({"perfect", "record"}, 16, 16) + one("100%", 32, 32),
+            "ValleyIcon (0 marker, 1 current level's ring, 4 the perfect badge over a marker), "
+            "ValleyStatsBubble (2 perfect, 3 new record)"));
     add(tex(33, "valleyArrow", "gfx/gui/game/valleyArrow.tga", 0, Art::Pointer, YELLOW, one("arrow", 64, 96),
             "ContextValley scroll arrows (the left one mirrored)"));
-    add(tex(34, "valleyDashedLine", "gfx/gui/game/dashedline.tga", 0, Art::Dashes, 0xFF804020, one("dash", 32, 8),
+    add(tex(34, "valleyDashedLine", "gfx/gui/game/dashedline.tga", 0, Art::Dashes, 0xFFF0DCA0, one("dash", 32, 8),
             "ValleyDashedLine: skin 0's height, u repeats every texture width"));
-    add(tex(35, "statsStar", "", 0, Art::Icon, GOLD, named({"anim", "total", "row"}, 48, 48),
-            "StatisticsOverlay, end-of-level statistics"));
-    add(tex(36, "statsTrophy", "", 0, Art::Icon, 0xFFC0C0C8, named({"anim", "total", "row"}, 48, 48),
-            "end-of-level statistics"));
-    add(tex(37, "horizontalRuler", "gfx/gui/game/horizontalRuler.tga", 0, Art::Ruler, WHITE, one("ruler", 512, 8),
-            "StatisticsOverlay"));
+    // The awards of the end-of-level statistics: shown at full size, they
+    // shrink to 0.35 (the total row) or 0.25 (the other rows) of it as they
+    // settle and then take the frame of that size at scale 1.
+    add(tex(35, "statsStar", "", 0, Art::Icon, GOLD,
+            one("anim", 120, 120) + one("total", 42, 42) + one("row", 30, 30),
+            "end-of-level statistics: 0 awarded, 1 settled on the total row, 2 settled on another row"));
+    add(tex(36, "statsTrophy", "", 0, Art::Icon, GOLD,
+            one("anim", 120, 120) + one("total", 42, 42) + one("row", 30, 30),
+            "end-of-level statistics: 0 awarded, 1 settled on the total row, 2 settled on another row"));
+    add(tex(37, "horizontalRuler", "gfx/gui/game/horizontalRuler.tga", 0, Art::Ruler, WHITE, one("ruler", 256, 8),
+            "StatisticsOverlay: drawn 2.34375 wide, so that it spans the columns (600 units)"));
 
     // ---- The level archive: minimaps ------------------------------------------
-    add(tex(39, "minimapBackground", "gfx/minimap/minimapBackground.tga", 0, Art::Panel, 0xFFE8D8B0,
+    // A card of a middle tone: the recipe's black text, the map's footer in
+    // half-transparent black and the tutorial's white lines all read on it.
+    add(tex(39, "minimapBackground", "gfx/minimap/minimapBackground.tga", 0, Art::Panel, 0xFFC0A07C,
             one("card", 384, 288), "recipe page card, OverlayMiniMap frame, OverlayTutorial background")
             .in(Wad::Levels));
     add(tex(40, "minimapIcons", "gfx/minimap/minimapIcons.tga", 0, Art::Icon, 0xFF404040,

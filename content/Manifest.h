@@ -154,19 +154,35 @@ struct CodePage {
 };
 inline constexpr CodePage kCodePages[] = {{"1252", Wad::Cp1252}, {"1250", Wad::Cp1250}};
 
-// The game's six fonts: glyph-page stem, texture prefix, resource name.
+// The game's six fonts: glyph-page stem, texture prefix, resource name; the
+// two spacings the loader gives each font, which are fixed (the advance of a
+// code without glyph, among them the space, and the letter spacing added to
+// every glyph's cell); and how its pages are made to suit them: the em size
+// in pixels, the dark outline's width, and how many pixels each character
+// moves on beyond its advance (so every cell is tracking - letterSpacing
+// pixels wider than its character's advance, where the ink leaves room).
+// The sizes are those at which a word space of spaceAdvance pixels is about
+// the font's own space; an outline takes a pixel of tracking so that the
+// outlines of neighbouring letters do not run into each other; the tiny
+// font keeps the pixel its letter spacing adds, since at 10 pixels the
+// letters' anti-aliased edges fill their whole advance.
 struct FontRole {
     const char* stem;
     const char* prefix;
     const char* resource;
+    int spaceAdvance;
+    int letterSpacing;
+    int pixelSize;
+    int outline;
+    int tracking;
 };
 inline constexpr FontRole kFonts[] = {
-    {"font-tiny", "fontTinyTex", "fontTiny"},
-    {"font-small", "fontSmallTex", "fontSmall"},
-    {"font-small-outline", "fontSmallOutlineTex", "fontSmallOutline"},
-    {"font-medium", "fontMediumTex", "fontMedium"},
-    {"font-medium-outline", "fontMediumOutlineTex", "fontMediumOutline"},
-    {"font-large", "fontLargeTex", "fontLarge"},
+    {"font-tiny", "fontTinyTex", "fontTiny", 3, 1, 10, 0, 1},
+    {"font-small", "fontSmallTex", "fontSmall", 3, 0, 14, 0, 0},
+    {"font-small-outline", "fontSmallOutlineTex", "fontSmallOutline", 3, -1, 14, 1, 1},
+    {"font-medium", "fontMediumTex", "fontMedium", 6, 0, 22, 0, 0},
+    {"font-medium-outline", "fontMediumOutlineTex", "fontMediumOutline", 6, -1, 22, 1, 1},
+    {"font-large", "fontLargeTex", "fontLarge", 16, -4, 40, 2, 0},
 };
 
 }  // namespace content

@@ -1,14 +1,19 @@
 // fontgen: glyph pages for the atlas fonts, rendered from an outline font.
 //
 //   fontgen --out DIR --codepage 1252 --stem font-small --size 16
-//           [--outline N] [--padding N] [--page-width N] [--page-height N]
-//           [--font FILE] [--extra] [--omit-composable] [--no-table]
+//           [--outline N] [--padding N] [--cell-extra N] [--page-width N]
+//           [--page-height N] [--font FILE] [--extra] [--omit-composable] [--no-table]
 //       DIR/gfx/font/<cp>/<stem>-<n>.tga + .ini, with --extra also
 //       extra-<stem>-<n>.tga + .ini (symbol codes 0-10), and <cp>.codepointLUT.bin
 //
 //   fontgen --sheet PATHSTEM --size 16 [--codes 0,2713,2717,...] [--font FILE] [...]
 //       PATHSTEM.tga + .ini: one skin per code (hexadecimal; 0 an empty
 //       slot); without --codes the symbol codes 0-10
+//
+// --cell-extra makes every cell N pixels wider than its character's advance
+// (negative: narrower) where the ink leaves room: a font that is drawn with
+// letter spacing s and made with --cell-extra E - s moves on by about its
+// characters' advances plus E.
 //
 // The font defaults to DejaVu Sans. The same arguments give the same bytes.
 #include <cstdio>
@@ -26,10 +31,10 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: fontgen --out DIR --codepage CP --stem STEM --size PX [--outline N] [--padding N]\n"
-                 "               [--page-width N] [--page-height N] [--font FILE] [--extra] [--omit-composable]\n"
-                 "               [--no-table]\n"
+                 "               [--cell-extra N] [--page-width N] [--page-height N] [--font FILE] [--extra]\n"
+                 "               [--omit-composable] [--no-table]\n"
                  "       fontgen --sheet PATHSTEM --size PX [--codes HEX,HEX,...] [--font FILE] [--outline N]\n"
-                 "               [--padding N]\n");
+                 "               [--padding N] [--cell-extra N]\n");
     return 2;
 }
 
@@ -37,6 +42,15 @@ bool toInt(const char* s, int& out) {
     char* end = nullptr;
     const long v = std::strtol(s, &end, 10);
     if (!end || *end || v < 0 || v > 65536) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// A small signed number of pixels.
+bool toSignedInt(const char* s, int& out) {
+    char* end = nullptr;
+    const long v = std::strtol(s, &end, 10);
+    if (!end || *end || v < -256 || v > 256) return false;
     out = static_cast<int>(v);
     return true;
 }
@@ -94,6 +108,8 @@ int main(int argc, char** argv) {
             if (!toInt(v, job.style.outline)) return usage();
         } else if (a == "--padding") {
             if (!toInt(v, job.style.padding)) return usage();
+        } else if (a == "--cell-extra") {
+            if (!toSignedInt(v, job.style.cellExtra)) return usage();
         } else if (a == "--page-width") {
             if (!toInt(v, job.style.pageWidth)) return usage();
         } else if (a == "--page-height") {

@@ -8,13 +8,13 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libzopfli-dev libcurl4-openssl-dev
+  zlib1g-dev libzopfli-dev libdeflate-dev libcurl4-openssl-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libjpeg62-turbo-dev
   libstb-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # Baselines the benchmarks measure against; never linked by the game.
-  libprotobuf-dev protobuf-compiler libbox2d-dev libdeflate-dev
+  libprotobuf-dev protobuf-compiler libbox2d-dev
 )
 
 missing=()

@@ -23,7 +23,7 @@ namespace {
 [[maybe_unused]] const bool registered =
     (Overlay::makers[Overlay::STATISTICS] = []() -> Overlay* { return new OverlayStatistics; }, true);
 
-// The ruler's skin is 512 wide; this spans the panel's columns.
+// The ruler's skin is 256 wide; this spans the panel's columns (600 units).
 constexpr float RULER_SCALE = 2.34375f;
 
 }  // namespace

@@ -12,6 +12,10 @@
 #include <cstdint>
 #include <memory>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 #include "gfx/RenderCounters.h"
 #include "gfx/Skin.h"
 #include "sys/ErrorManager.h"
@@ -150,13 +154,26 @@ protected:
 
 private:
     // M44::transformCoord, the same arithmetic in the same order (a division
-    // by a w of 1 changes nothing and is left out).
+    // by a w of 1 changes nothing and is left out). With SSE the four sums
+    // are made side by side, one row of the matrix per product: each lane
+    // adds the same products in the same order as the scalar code.
     static V3 mapPoint(const M44& m, const V3& v) {
         const float(&a)[4][4] = m.m;
+#if defined(__SSE__)
+        __m128 r = _mm_mul_ps(_mm_set1_ps(v.x), _mm_loadu_ps(a[0]));
+        r = _mm_add_ps(r, _mm_mul_ps(_mm_set1_ps(v.y), _mm_loadu_ps(a[1])));
+        r = _mm_add_ps(r, _mm_mul_ps(_mm_set1_ps(v.z), _mm_loadu_ps(a[2])));
+        r = _mm_add_ps(r, _mm_loadu_ps(a[3]));
+        const float rx = _mm_cvtss_f32(r);
+        const float ry = _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1)));
+        const float rz = _mm_cvtss_f32(_mm_movehl_ps(r, r));
+        const float rw = _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(3, 3, 3, 3)));
+#else
         const float rx = v.x * a[0][0] + v.y * a[1][0] + v.z * a[2][0] + a[3][0];
         const float ry = v.x * a[0][1] + v.y * a[1][1] + v.z * a[2][1] + a[3][1];
         const float rz = v.x * a[0][2] + v.y * a[1][2] + v.z * a[2][2] + a[3][2];
         const float rw = v.x * a[0][3] + v.y * a[1][3] + v.z * a[2][3] + a[3][3];
+#endif
         if (rw == 0.0f || rw == 1.0f) return V3(rx, ry, rz);
         return V3(rx / rw, ry / rw, rz / rw);
     }

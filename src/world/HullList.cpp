@@ -332,7 +332,16 @@ Hull* const* HullList::candidates(const V3& p, float reach, int* count) {
     const float qx1 = p.x + reach + slack, qy1 = p.y + reach + slack;
     Hull** out = result.data();
     size_t taken = 0;
-    if (!finite4(qx0, qy0, qx1, qy1) || !std::isfinite(slack)) {
+    // Whether all four corners are finite (a slack that is not makes them
+    // not finite either).
+#if defined(__SSE__)
+    const __m128 q = _mm_setr_ps(qx0, qy0, qx1, qy1);
+    const __m128 zero = _mm_sub_ps(q, q);  // 0 where finite
+    const bool finite = _mm_movemask_ps(_mm_cmpeq_ps(zero, zero)) == 0xF;
+#else
+    const bool finite = finite4(qx0, qy0, qx1, qy1);
+#endif
+    if (!finite) {
         // No square to test: every hull.
         for (Hull* h : hulls)
             if (h) out[taken++] = h;

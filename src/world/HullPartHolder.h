@@ -25,6 +25,12 @@ public:
         if (bIndexDirty) rebuildIndex();
         return static_cast<int>(items.size());
     }
+    // The children in order, count() of them, for walks that index them;
+    // valid until the next change.
+    ZubBase* const* parts() {
+        if (bIndexDirty) rebuildIndex();
+        return items.data();
+    }
     // A child of this holder is being deleted.
     void childGone() { bIndexDirty = true; }
     // Rebuilds the index now (after a load), so that sweeps never have to.

@@ -36,7 +36,7 @@ int32_t hullJointKind(float fromDirection, float toDirection) {
 HullSegment::HullSegment() : serial(serialCounter++) {}
 
 HullSegment::~HullSegment() {
-    if (sweep) sweep->forget(this);
+    if (Xsect* x = Xsect::activeSweep()) x->forget(this);
     if (HullPartHolder* h = HullPartHolder::of(this)) h->childGone();
 }
 

@@ -58,49 +58,60 @@ public:
     // has no owner (such a segment is no ground and takes no part in sweeps).
     A99Object* owner() const;
 
-    ZubBaseReference v1{this};
-    ZubBaseReference v2{this};
+    // The members are laid out for the collision solver, each group in one
+    // 64-byte line (the object starts on one). Listing a segment reads the
+    // first and third and writes the first two; an iteration then reads
+    // and writes these three only: the links with the hull and the stamps
+    // the iterations test; the normal, the start, the distances and the
+    // other stamps; the mapped points with the link a walk along a terrain
+    // follows. What only a crossing reads comes next, then the rest.
+
+    // --- the solver's working record (with what sweeps read) -----------------------
+    // The generation of the sweep list that holds the segment (a stale one:
+    // in no list; see Xsect).
+    alignas(64) uint64_t sweepGeneration = 0;
+    HullSegment* sweepPrev = nullptr;
+    HullSegment* sweepNext = nullptr;
     ZubBaseReference pHull{this};
-    ZubBaseReference prevSegment{this};
+    int32_t ignoreInIteration = -1;
+    int32_t wasPotentialSolutionInIteration = -1;
+
+    alignas(64) V3 normal;
+    // The start vertex's position as of the last recompute.
+    V3 start;
+    float dot1 = 0.0f;
+    float dot2 = 0.0f;
+    bool bDot1Pass = false;
+    bool bDot2Pass = false;
+    int32_t wasFinalSolutionInIteration = -1;
+    int32_t wasReductionTestedInIteration = -1;
+    int32_t wasViolatedInIteration = -1;
+    int32_t wasRelevantInIteration = -1;
+    int32_t violations = 0;
+    int32_t debug_consideredFrame = -1;
+
+    alignas(64) V3 p1Local;
+    V3 p2Local;
     ZubBaseReference nextSegment{this};
-    V3 dV;
-    V3 along;
-    V3 normal;
-    float length = 0.0f;
+
+    alignas(64) V3 along;
     float collisionLengthMin = 0.0f;
     float collisionLengthMax = 0.0f;
+    V3 pXWorld;
+    float pXdotAlong = 0.0f;
+    ZubBaseReference prevSegment{this};
+    ZubBaseReference v1{this};
+    ZubBaseReference v2{this};
+    V3 dV;
+    float length = 0.0f;
     float alongDirection = 0.0f;
     float normalDirection = 0.0f;
     int32_t prevJoint = JOINT_NONE;
     int32_t nextJoint = JOINT_NONE;
-
-    // The start vertex's position as of the last recompute.
-    V3 start;
+    int32_t debug_collidedFrame = -1;
     // Creation number, from a program-wide counter.
     int32_t serial;
     static int32_t serialCounter;
-
-    // --- the solver's working record ---------------------------------------------
-    Xsect* sweep = nullptr;  // the sweep whose list holds the segment
-    HullSegment* sweepPrev = nullptr;
-    HullSegment* sweepNext = nullptr;
-    int32_t wasFinalSolutionInIteration = -1;
-    int32_t wasPotentialSolutionInIteration = -1;
-    int32_t wasReductionTestedInIteration = -1;
-    int32_t wasViolatedInIteration = -1;
-    int32_t wasRelevantInIteration = -1;
-    int32_t ignoreInIteration = -1;
-    int32_t violations = 0;
-    V3 p1Local;
-    V3 p2Local;
-    float dot1 = 0.0f;
-    bool bDot1Pass = false;
-    float dot2 = 0.0f;
-    bool bDot2Pass = false;
-    V3 pXWorld;
-    float pXdotAlong = 0.0f;
-    int32_t debug_consideredFrame = -1;
-    int32_t debug_collidedFrame = -1;
 };
 
 // The joint kind of a turn from one direction to the next: 2 when the

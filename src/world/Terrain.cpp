@@ -243,24 +243,23 @@ int Terrain::getSegmentIndex(float worldX) const {
     return getIndexAtLocalX(local.x);
 }
 
-void Terrain::getIndexRange(const V3& p, float reach, int* first, int* last) const {
+void Terrain::getIndexRangeMapped(const V3& p, float reach, int* first, int* last) const {
     // The local x is affine in the world point, so over the square it is
     // extreme at corners.
     const float(&m)[4][4] = invWorldMatrix.m;
     if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f &&
         m[3][3] == 1.0f) {
-        // In place and affine: the smallest at the corner against the signs
-        // of the x and y factors, the largest at the opposite one (mapped as
-        // world2local maps). Unturned, these are exactly the indices of
-        // (p.x -+ reach, 0).
+        // In place and affine, with a corner that is not finite (see
+        // getIndexRange): mapped as world2local maps.
+        const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
         auto localX = [&m](float x, float y) {
             const float rx = x * m[0][0] + y * m[1][0] + 0.0f * m[2][0] + m[3][0];
             const float rw = x * m[0][3] + y * m[1][3] + 0.0f * m[2][3] + m[3][3];
             return rw == 0.0f || rw == 1.0f ? rx : rx / rw;
         };
-        const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
-        *first = getIndexAtLocalX(localX(p.x - dx, p.y - dy));
-        *last = getIndexAtLocalX(localX(p.x + dx, p.y + dy));
+        const IndexScale scale = indexScale();
+        *first = scale.at(localX(p.x - dx, p.y - dy));
+        *last = scale.at(localX(p.x + dx, p.y + dy));
         return;
     }
     int lo = INT_MAX, hi = INT_MIN;

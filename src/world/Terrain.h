@@ -45,20 +45,35 @@ public:
     void getSurfaceAt(float worldX, float* outHeight, float* outHeading) const;
     // The point under a world x, through the full inverse transform.
     int getSegmentIndex(float worldX) const;
-    int getIndexAtLocalX(float localX) const {
-        // The point's index mapped linearly from the strip's extent, clamped
-        // (lerpMappedClamped written out: sweeps ask for it every time).
-        const float last = static_cast<float>(segments > 0 ? std::min(segments, kMaxPoints) - 1 : 0);
-        const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
-        const float f = x0 == x1 ? 0.0f : (localX - x0) / (x1 - x0);
-        const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
-        return std::isfinite(i) ? static_cast<int>(i) : 0;
-    }
+    int getIndexAtLocalX(float localX) const { return indexScale().at(localX); }
     // The points under the square of half-side `reach` around a world point:
     // its corners are mapped into the local frame (through the previous
     // frame's transform as well when the terrain moved this frame) and the
     // range spans all of them, so it holds whatever the rotation or mirror.
-    void getIndexRange(const V3& worldPoint, float reach, int* first, int* last) const;
+    // Inline for a terrain in place with an affine inverse (sweeps ask every
+    // time; see the .cpp for the rest).
+    void getIndexRange(const V3& worldPoint, float reach, int* first, int* last) const {
+        const float(&m)[4][4] = invWorldMatrix.m;
+        if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f &&
+            m[3][3] == 1.0f) {
+            // The smallest local x at the corner against the signs of the x
+            // and y factors, the largest at the opposite one (mapped as
+            // world2local maps). Unturned, these are exactly the indices of
+            // (p.x -+ reach, 0).
+            const V3& p = worldPoint;
+            const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
+            const float ax = p.x - dx, ay = p.y - dy, bx = p.x + dx, by = p.y + dy;
+            if (std::isfinite(ax) && std::isfinite(ay) && std::isfinite(bx) && std::isfinite(by)) {
+                // The w of a finite corner is x * 0 + y * 0 + 0 * 0 + 1,
+                // exactly 1: the mapping's x is its local x.
+                const IndexScale scale = indexScale();
+                *first = scale.at(ax * m[0][0] + ay * m[1][0] + 0.0f * m[2][0] + m[3][0]);
+                *last = scale.at(bx * m[0][0] + by * m[1][0] + 0.0f * m[2][0] + m[3][0]);
+                return;
+            }
+        }
+        getIndexRangeMapped(worldPoint, reach, first, last);
+    }
     void updateNormal(int i);
     // The points every query may read: the count, bounded by the arrays.
     int pointCount() const;
@@ -81,6 +96,25 @@ public:
     int32_t editLast[2] = {0, 0};
 
 private:
+    // getIndexRange through the full mappings of the square's corners.
+    void getIndexRangeMapped(const V3& worldPoint, float reach, int* first, int* last) const;
+    // The point's index mapped linearly from the strip's extent, clamped
+    // (lerpMappedClamped written out), with what depends only on the strip
+    // taken once: sweeps ask for two indices every time.
+    struct IndexScale {
+        float last, x0, width;
+        bool flat;  // no extent: every x is point 0
+        int at(float localX) const {
+            const float f = flat ? 0.0f : (localX - x0) / width;
+            const float i = 0.0f + (last - 0.0f) * clampf(f, 0.0f, 1.0f);
+            return std::isfinite(i) ? static_cast<int>(i) : 0;
+        }
+    };
+    IndexScale indexScale() const {
+        const float x0 = -totalWidth * 0.5f, x1 = totalWidth * 0.5f;
+        return IndexScale{static_cast<float>(segments > 0 ? std::min(segments, kMaxPoints) - 1 : 0), x0, x1 - x0,
+                          x0 == x1};
+    }
     void paint(bool top, bool bottom, bool mark0, bool mark1);
     void smooth(bool wholeStrip);
     void recomputeTotalHeight();

@@ -20,6 +20,7 @@
 #include "world/Terrain.h"
 
 Xsect* Xsect::holder = nullptr;
+uint64_t Xsect::generations = 0;
 
 namespace {
 
@@ -109,29 +110,28 @@ Xsect::Xsect(const V3& p1, const V3& p2, uint32_t f)
     indexReach = sum < 1e18f ? sum + kMarginSlack : HUGE_VALF;
 }
 
+bool Xsect::holds(const HullSegment* s) const { return generation != 0 && s->sweepGeneration == generation; }
+
 Xsect::~Xsect() {
     releaseList();
     if (holder == this) holder = nullptr;
 }
 
+// The segments keep their links: with the generation gone they are in no
+// list (a later sweep relinks the ones it takes).
 void Xsect::releaseList() {
-    for (HullSegment* s = head; s;) {
-        HullSegment* next = s->sweepNext;
-        s->sweep = nullptr;
-        s->sweepPrev = s->sweepNext = nullptr;
-        s = next;
-    }
     head = tail = nullptr;
     listCount = 0;
+    generation = 0;
 }
 
 void Xsect::forget(HullSegment* s) {
-    if (!s || s->sweep != this) return;
+    if (!s || !holds(s)) return;
     if (s->sweepPrev) s->sweepPrev->sweepNext = s->sweepNext;
     else head = s->sweepNext;
     if (s->sweepNext) s->sweepNext->sweepPrev = s->sweepPrev;
     else tail = s->sweepPrev;
-    s->sweep = nullptr;
+    s->sweepGeneration = 0;
     s->sweepPrev = s->sweepNext = nullptr;
     --listCount;
     if (best_hs == s) best_hs = nullptr;
@@ -152,6 +152,7 @@ void Xsect::claimSegments() {
         holder->releaseList();
     }
     holder = this;
+    if (generation == 0) generation = ++generations;
 }
 
 void Xsect::considerHulls() {
@@ -171,30 +172,52 @@ void Xsect::considerHulls() {
     }
 }
 
-// Appends a segment to the list with its record reset (inline: the walks
-// over a hull's segments are the hot path).
-inline void Xsect::addSegment(HullSegment* s) {
-    if (s->sweep) {
-        if (s->sweep == this) return;
-        s->sweep->forget(s);
+// Appends segments to the list, each with its record reset. The list's end
+// and length stay in registers over a hull's walk (the records' stores
+// could otherwise change them, as far as the compiler knows) and are
+// written back at the end.
+class Xsect::Appender {
+public:
+    explicit Appender(Xsect& x)
+        : x(x), last(x.tail), link(x.tail ? &x.tail->sweepNext : &x.head), count(x.listCount),
+          generation(x.generation), frame(x.frame) {}
+    ~Appender() {
+        x.tail = last;
+        x.listCount = count;
     }
-    s->sweep = this;
-    s->sweepPrev = tail;
-    s->sweepNext = nullptr;
-    (tail ? tail->sweepNext : head) = s;
-    tail = s;
-    ++listCount;
-    s->wasFinalSolutionInIteration = -1;
-    s->wasPotentialSolutionInIteration = -1;
-    s->wasReductionTestedInIteration = -1;
-    s->wasViolatedInIteration = -1;
-    s->wasRelevantInIteration = -1;
-    s->ignoreInIteration = -1;
-    s->violations = 0;
-    s->bDot1Pass = false;
-    s->bDot2Pass = false;
-    s->debug_consideredFrame = frame;
-}
+    Appender(const Appender&) = delete;
+    Appender& operator=(const Appender&) = delete;
+
+    // Inline: the walks over a hull's segments are the hot path.
+    void add(HullSegment* s) {
+        if (s->sweepGeneration == generation) return;  // listed already
+        s->sweepGeneration = generation;
+        s->sweepPrev = last;
+        s->sweepNext = nullptr;
+        *link = s;
+        link = &s->sweepNext;
+        last = s;
+        ++count;
+        s->wasFinalSolutionInIteration = -1;
+        s->wasPotentialSolutionInIteration = -1;
+        s->wasReductionTestedInIteration = -1;
+        s->wasViolatedInIteration = -1;
+        s->wasRelevantInIteration = -1;
+        s->ignoreInIteration = -1;
+        s->violations = 0;
+        s->bDot1Pass = false;
+        s->bDot2Pass = false;
+        s->debug_consideredFrame = frame;
+    }
+
+private:
+    Xsect& x;
+    HullSegment* last;
+    HullSegment** link;  // where the next segment is linked in
+    int count;
+    const uint64_t generation;
+    const int32_t frame;
+};
 
 void Xsect::considerHull(Hull* h) {
     if (h->bHeroOnly && !(flags & FLAG_HERO_HULLS)) return;
@@ -210,31 +233,34 @@ void Xsect::considerHull(Hull* h) {
     if (!(V3::distanceSquared(p1World, c) <= reach * reach)) return;
     if (!h->bEvenlySpaced) {
         // The segments in child order. The walk takes each from the hull's
-        // index and only checks that the children agree, so that it need not
-        // wait for each link in turn (the segments' records load side by
-        // side); where they differ it follows the children.
+        // index and only checks that the children agree, so that no segment's
+        // address waits for the one before (the records load side by side);
+        // where they differ it follows the children.
+        Appender list(*this);
+        const int n = h->segments.count();
+        ZubBase* const* parts = h->segments.parts();
         ZubBase* seg = h->segments.firstChild;
-        if (seg != h->segmentAt(0)) {
-            for (; seg; seg = seg->nextSibling) addSegment(static_cast<HullSegment*>(seg));
+        if (seg != (n > 0 ? parts[0] : nullptr)) {
+            for (; seg; seg = seg->nextSibling) list.add(static_cast<HullSegment*>(seg));
             return;
         }
-        for (int i = 0; seg; ++i) {
-            addSegment(static_cast<HullSegment*>(seg));
-            ZubBase* const linked = seg->nextSibling;
-            HullSegment* const indexed = h->segmentAt(i + 1);
-            if (linked != indexed) {
-                for (seg = linked; seg; seg = seg->nextSibling) addSegment(static_cast<HullSegment*>(seg));
+        for (int i = 0; i < n; ++i) {
+            ZubBase* const part = parts[i];
+            list.add(static_cast<HullSegment*>(part));
+            ZubBase* const linked = part->nextSibling;
+            if (linked != (i + 1 < n ? parts[i + 1] : nullptr)) {
+                for (seg = linked; seg; seg = seg->nextSibling) list.add(static_cast<HullSegment*>(seg));
                 return;
             }
-            seg = indexed;
         }
         return;
     }
     if (!o->getClass()->isDerivedFrom(&Terrain::classRecord))
         ErrorManager::assertionFailed("IS_KIND_OF(h->pRef.get(), Terrain)", "Xsect::considerHull", __FILE__, __LINE__);
     Terrain* t = static_cast<Terrain*>(o);
-    const int n = h->segmentCount();
+    const int n = h->segments.count();
     if (n <= 0) return;
+    ZubBase* const* parts = h->segments.parts();
     // The points under the reach around the start (in the terrain's frame,
     // whatever its turn or mirror), and one more on each side.
     int first = 0, last = 0;
@@ -245,17 +271,18 @@ void Xsect::considerHull(Hull* h) {
     if (last > n - 1) last = n - 1;
     // The chain from the first of them (after editor deletions the chain is
     // what counts; the walk ends at an open end), taken from the index while
-    // the chain agrees with it, as above.
-    HullSegment* seg = h->segmentAt(first);
-    for (int i = first; i <= last && seg; ++i) {
-        addSegment(seg);
+    // the chain agrees with it, as above: the segments' addresses do not
+    // wait for one another.
+    Appender list(*this);
+    for (int i = first; i <= last; ++i) {
+        HullSegment* const seg = static_cast<HullSegment*>(parts[i]);
+        list.add(seg);
         HullSegment* const linked = seg->next();
-        HullSegment* const indexed = h->segmentAt(i + 1);
-        if (linked != indexed) {
-            for (++i, seg = linked; i <= last && seg; ++i, seg = seg->next()) addSegment(seg);
+        if (linked != (i + 1 < n ? parts[i + 1] : nullptr)) {
+            HullSegment* chain = linked;
+            for (++i; i <= last && chain; ++i, chain = chain->next()) list.add(chain);
             return;
         }
-        seg = indexed;
     }
 }
 

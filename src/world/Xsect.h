@@ -19,7 +19,9 @@
 // Determinism: the candidates are an intrusive list through the segments in
 // hull-list order, every tie goes to the first in that order, and nothing is
 // looked up by address. A sweep allocates nothing. Only one sweep at a time
-// may hold segments (their records carry its working state).
+// may hold segments (their records carry its working state); a segment is in
+// the list whose generation its record carries, so a list is given up at
+// once, without a walk over its segments.
 #include <cstdint>
 
 #include "util/Math.h"
@@ -58,6 +60,8 @@ public:
     // A listed segment is going away (it leaves the list).
     void forget(HullSegment* segment);
     int listedSegments() const { return listCount; }
+    // Whether the segment is in this sweep's list.
+    bool holds(const HullSegment* segment) const;
 
     // The sweep that holds segments now, if any.
     static Xsect* activeSweep() { return holder; }
@@ -83,8 +87,8 @@ public:
 
 private:
     void claimSegments();
+    class Appender;
     void considerHull(Hull* hull);
-    void addSegment(HullSegment* s);
     void releaseList();
     HullSegment* selectBestHit();
     HullSegment* runPhase2(Hull* movingHull);
@@ -97,5 +101,10 @@ private:
     bool bFinished = false;  // the last checkHits found nothing (or the sweep is done)
     bool bPreempted = false;  // a later sweep took the segments before this one was finished
 
+    // The list's generation: a number no other sweep's list had, 0 without
+    // a list. A segment is listed when its record carries it.
+    uint64_t generation = 0;
+
     static Xsect* holder;
+    static uint64_t generations;
 };

@@ -32,6 +32,7 @@
 #include "gfx/Skin.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
+#include "platform/FontRasterizer.h"
 #include "platform/Platform.h"
 #include "project_zub/sys/files_test_support.h"
 #include "sys/ArchiveReader.h"
@@ -302,6 +303,29 @@ TEST(Painter, PicturesCarryNoWritingButTheLogosTitles) {
     EXPECT_EQ(logos, 2);
 }
 
+// The house stands upright in its slanted hull: its walls rise straight from
+// the hull's floor line, so the wall's left edge is one column all the way
+// up to under the eaves (house coordinates: x right, y up, from the frame's
+// origin).
+TEST(Painter, TheHousesWallsStandUpright) {
+    const Entry* e = content::findEntry("house");
+    ASSERT_NE(e, nullptr);
+    const contentgen::SheetLayout layout = contentgen::layoutSheet(e->frames);
+    const contentgen::Canvas sheet = contentgen::paintSheet(*e, layout);
+    const content::Frame& f = e->frames[1];
+    const contentgen::FrameRect& r = layout.rects[1];
+    int leftmost = 1 << 20, rightmost = -1;
+    for (int y = -25; y <= 10; ++y) {
+        const int py = r.y + r.h / 2 - f.oy - y;
+        int x = 0;
+        while (x < r.w && (sheet.get(r.x + x, py) >> 24) < 128) ++x;
+        ASSERT_LT(x, r.w) << "no wall at y " << y;
+        leftmost = std::min(leftmost, x);
+        rightmost = std::max(rightmost, x);
+    }
+    EXPECT_LE(rightmost - leftmost, 1);
+}
+
 // ---- Files -----------------------------------------------------------------------
 
 TEST(Content, EveryEntryHasItsFiles) {
@@ -456,6 +480,61 @@ TEST_F(ContentTest, FontsLoadLikeTheLoaderLoadsThem) {
                     EXPECT_TRUE(font->hasGlyph(c)) << int(c);
             EXPECT_GT(font->measureLine(u"Mrs. Tumbro"), 10.0f);
         }
+    }
+}
+
+// The pages are made for the spacings the loader gives the fonts: with them
+// a letter moves on by its advance in the outline font (plus the role's
+// tracking), never by much more, and a word space stays close to the font's
+// own space, so words stand apart as in the font itself.
+TEST_F(ContentTest, FontsSpaceLettersAndWordsAsTheOutlineFontDoes) {
+    FontQuad::setCodePage(u"1252");
+    const std::string file = platform::defaultGlyphFontFile();
+    ASSERT_FALSE(file.empty());
+    for (const content::FontRole& role : content::kFonts) {
+        SCOPED_TRACE(role.stem);
+        FontQuad* font = keep(new FontQuad());
+        for (int n = 1;; ++n) {
+            const WString path = u"gfx/font/1252/" + wide(role.stem) + formatString(u"-%d.tga", n);
+            if (!files.fileExists(path)) break;
+            font->addSourceTexture(keep(new Texture(14, path)), n == 1 ? FontQuad::FIRST_PAGE_CODE : FontQuad::CONTINUE);
+        }
+        font->defaultCharWidth = role.spaceAdvance;
+        font->letterSpacing = role.letterSpacing;
+        std::string error;
+        std::unique_ptr<platform::FontRasterizer> face = platform::openFontRasterizer(file, role.pixelSize, error);
+        ASSERT_NE(face, nullptr) << error;
+        double extra = 0.0;
+        int letters = 0;
+        for (char16_t c = u'a'; c <= u'z'; ++c)
+            for (char16_t k : {c, static_cast<char16_t>(c - u'a' + u'A')}) {
+                platform::GlyphImage g;
+                ASSERT_TRUE(face->renderGlyph(k, g));
+                const double more = font->advanceOf(k) - g.advance;
+                EXPECT_GE(more, role.tracking - 1) << char(k);
+                EXPECT_LE(more, role.tracking + 3) << char(k);  // a letter whose ink overhangs
+                extra += more;
+                ++letters;
+            }
+        extra /= letters;
+        EXPECT_GE(extra, role.tracking - 0.25);
+        EXPECT_LE(extra, role.tracking + 1.0);
+        // The gap a space opens between two words, against the font's own
+        // space (tracked as the letters are).
+        platform::GlyphImage space;
+        ASSERT_TRUE(face->renderGlyph(U' ', space));
+        const double gap = font->advanceOf(u' ') + extra, own = space.advance + role.tracking;
+        EXPECT_GE(gap, 0.65 * own);
+        EXPECT_LE(gap, 1.35 * own);
+        // A sentence keeps its natural length (with the tracking).
+        const std::u16string sentence = u"The server answered: Network test";
+        double natural = 0.0;
+        for (char16_t c : sentence) {
+            platform::GlyphImage g;
+            face->renderGlyph(c, g);
+            natural += g.advance + (c == u' ' ? 0 : role.tracking);
+        }
+        EXPECT_NEAR(font->measureLine(sentence), natural, 0.06 * natural);
     }
 }
 

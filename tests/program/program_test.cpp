@@ -175,3 +175,20 @@ TEST(Program, ASecondStartEndsAndSaysWhy) {
 }
 
 }  // namespace
+
+// On a machine without a sound card (as CI's), with no driver named, the
+// program starts without sound, says so once in its log, and no sound
+// library complains on stderr. Where a card or a sound server answers there
+// is nothing to see.
+TEST(Program, WithoutASoundCardItStartsSilentAndSaysSoOnce) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/dev/snd", ec))
+        if (e.path().filename().string().rfind("controlC", 0) == 0) GTEST_SKIP() << "this machine has a sound card";
+    Home home;
+    ASSERT_EQ(home.run(5, {{"SDL_AUDIODRIVER", ""}}), 0) << home.stderrText();
+    const std::string log = home.log();
+    if (count(log, "Audio output at") > 0) GTEST_SKIP() << "a sound server answered";
+    EXPECT_EQ(count(log, "No audio output ("), 1u) << log;
+    EXPECT_EQ(count(log, "the game runs without sound"), 1u) << log;
+    EXPECT_EQ(home.stderrText().find("ALSA"), std::string::npos) << home.stderrText();
+}

@@ -21,8 +21,8 @@ namespace {
 
 // Made once per test program and kept: every texture and sound of the
 // manifest as placeholders, and the six fonts from the generated glyph
-// pages of code page 1252 (page textures keep their images, so any device
-// can take them).
+// pages of code page 1252 with the loader's spacings (page textures keep
+// their images, so any device can take them).
 struct Resources {
     std::vector<std::pair<WString, std::unique_ptr<Texture>>> fontPages;
     std::vector<std::pair<WString, std::unique_ptr<FontQuad>>> fonts;
@@ -57,6 +57,9 @@ struct Resources {
                 return;
             }
             auto f = std::make_unique<FontQuad>();
+            // The loader's spacings, which the pages are made for.
+            f->defaultCharWidth = role.spaceAdvance;
+            f->letterSpacing = role.letterSpacing;
             f->addSourceTextures(prefix);
             f->finishLoading();
             fonts.emplace_back(narrowToWide(role.resource), std::move(f));

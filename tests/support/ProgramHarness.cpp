@@ -170,7 +170,10 @@ void ProgramHarness::start() {
 void ProgramHarness::runProgram() {
     RunOptions run;
     run.arguments.push_back("Tumbrodemo");
-    for (const std::string& a : options.arguments) run.arguments.push_back(a);
+    for (const std::string& a : options.arguments) {
+        run.arguments.push_back(a);
+        if (a == "-safe") run.bSafeMode = true;  // as the command line's parser does
+    }
     run.bAssumeFocused = true;
     run.fixedFrameStep = options.fixedFrameStep;
     run.bAllowSeveralInstances = true;

@@ -125,18 +125,15 @@ void parallelFor(size_t n, unsigned threads, F job) {
     for (std::thread& t : pool) t.join();
 }
 
-// Glyph pages: the six fonts' sizes and outlines. The tiny font takes only
-// its first page, so all of its codes fit on one.
-glyph_pages::Style fontStyle(const std::string& stem) {
+// Glyph pages: a font's size, outline and cell widths, from its role. The
+// tiny font takes only its first page, so all of its codes fit on one.
+glyph_pages::Style fontStyle(const content::FontRole& role) {
     glyph_pages::Style s;
     s.pageWidth = 512;
     s.maxPageHeight = 512;
-    if (stem == "font-tiny") s.pixelSize = 10;
-    else if (stem == "font-small") s.pixelSize = 15;
-    else if (stem == "font-small-outline") s.pixelSize = 15, s.outline = 2;
-    else if (stem == "font-medium") s.pixelSize = 22;
-    else if (stem == "font-medium-outline") s.pixelSize = 22, s.outline = 2;
-    else s.pixelSize = 36, s.outline = 3;
+    s.pixelSize = role.pixelSize;
+    s.outline = role.outline;
+    s.cellExtra = role.tracking - role.letterSpacing;
     return s;
 }
 
@@ -155,7 +152,7 @@ void makeFont(const std::string& outDir, const content::CodePage& cp, const cont
     job.root = outDir;
     job.codePage = cp.name;
     job.stem = role.stem;
-    job.style = fontStyle(role.stem);
+    job.style = fontStyle(role);
     job.extraSymbols = std::string(role.stem) != "font-tiny";
     job.writeTable = &role == &content::kFonts[0];
     std::vector<std::string> written;
@@ -170,7 +167,7 @@ void makeFont(const std::string& outDir, const content::CodePage& cp, const cont
 // arrows, triangles, pointers) and the editor's row symbols from code 0x80
 // (group, sub-object, remote call).
 void makeSymbolSheet(const std::string& outDir, const Entry& e, Output& out) {
-    const glyph_pages::Style style = fontStyle("font-tiny");
+    const glyph_pages::Style style = fontStyle(content::kFonts[0]);
     const std::string file = platform::defaultGlyphFontFile();
     std::unique_ptr<platform::FontRasterizer> font =
         file.empty() ? nullptr : platform::openFontRasterizer(file, style.pixelSize, out.error);

@@ -390,14 +390,34 @@ void paintHouse(Ctx& k) {
         c.fillEllipse(w * 0.75, h * 0.55, 3, 3, kYellow);
         return;
     }
-    // The chimney, the walls along the hull, the roof.
-    c.fillRect(X(-22), Y(226), 24, Y(100) - Y(226), 0xFF8A4A3A);
-    c.fillRect(X(-26), Y(226), 32, 8, 0xFF5A3A2A);
-    poly({-60, -30, -115, -31, -173, 23, -90, 145, 26, 107, 107, 33, 117, 6, 177, -20, 165, -42, 62, -30}, k.col);
-    poly({-173, 23, -90, 145, 26, 107, 107, 33, 80, 40, 10, 90, -90, 120, -150, 30}, 0xFFA04030);
-    c.fillRect(X(-40), Y(60), 40, 34, 0xFFB8E0F8);
-    c.fillRect(X(60), Y(20), 34, 28, 0xFFB8E0F8);
-    c.fillRect(X(-64), Y(0), 48, Y(-42) - Y(0), 0xFF5A3A20);
+    // The house, upright, in its hull (which the hero walks on): upright
+    // walls on the hull's floor line, the roof along its top from the left
+    // eave over the ridge to the right eave, a lean-to step on the right
+    // where the hull steps down, the chimney the smoke comes from (x - 10,
+    // y + 225) and the doorway the door sprite closes.
+    const uint32_t roof = 0xFFA04030, roofEdge = 0xFF7A2C22, wood = 0xFF8A5A32, glass = 0xFFB8E0F8;
+    c.fillRect(X(-24), Y(226), 28, Y(100) - Y(226), 0xFF8A4A3A);  // chimney
+    c.fillRect(X(-28), Y(226), 36, 9, 0xFF5A3A2A);
+    poly({104, -42, 165, -42, 177, -20, 117, 8, 104, 8}, wood);  // the lean-to step
+    c.line(X(110), Y(-20), X(168), Y(-26), 2, shade(wood, 0.7));
+    poly({-112, -42, 104, -42, 104, 34, 26, 96, -90, 132, -112, 100}, k.col);  // walls and gable
+    c.fillRect(X(-112), Y(-30), 216, 12, shade(k.col, 0.8));  // the footing
+    for (double y = -6; y < 90; y += 18) {  // weatherboards, up into the gable
+        const double right = y <= 34 ? 102 : 102 - (y - 34) * 78 / 62;
+        c.line(X(-110), Y(y), X(right), Y(y), 1.2, withAlpha(shade(k.col, 0.85), 160));
+    }
+    poly({-178, 20, -90, 150, 28, 110, 114, 30, 98, 22, 20, 94, -90, 130, -160, 18}, roof);  // the roof
+    c.line(X(-178), Y(20), X(-90), Y(150), 3, roofEdge);
+    c.line(X(-90), Y(150), X(28), Y(110), 3, roofEdge);
+    c.line(X(28), Y(110), X(114), Y(30), 3, roofEdge);
+    c.fillRect(X(-64), Y(30), 48, Y(-42) - Y(30), 0xFF3A2412);  // the doorway
+    c.strokeRoundRect(X(-68), Y(34), 56, Y(-42) - Y(34), 2, 4, wood);
+    for (const double wx : {18.0, -74.0}) {  // windows: beside the door, in the gable
+        const double wy = wx > 0 ? 24 : 96, ww = wx > 0 ? 44 : 30, wh = wx > 0 ? 38 : 26;
+        c.fillRect(X(wx), Y(wy), ww, wh, glass);
+        c.strokeRoundRect(X(wx) - 2, Y(wy) - 2, ww + 4, wh + 4, 1, 3, wood);
+        c.line(X(wx + ww / 2), Y(wy), X(wx + ww / 2), Y(wy - wh), 2, wood);
+    }
 }
 
 void paintTree(Ctx& k) {
@@ -588,34 +608,65 @@ void paintScene(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
     if (k.e.name == "valley") {
-        static const uint32_t zones[8] = {0xFF7CC46A, 0xFF6AB85A, 0xFFA8C850, 0xFFB8B840,
-                                          0xFFD09040, 0xFFC07038, 0xFFD8E4F0, 0xFFC0D0E4};
-        for (int z = 0; z < 8; ++z) {
-            c.setClip(static_cast<int>(z * w / 8), 0, static_cast<int>(w / 8) + 1, static_cast<int>(h));
-            c.verticalGradient(shade(zones[z], 1.1), shade(zones[z], 0.8));
+        // The four seasons' valleys from left to right, blending into each
+        // other, under the road and its markers. The level titles are light
+        // green and the ratings white, in the small plain font up to the
+        // winter valley and with an outline there: spring, summer and autumn
+        // are deep, the winter valley is snow.
+        static const uint32_t seasons[4] = {0xFF3E7434, 0xFF6A6A2A, 0xFF7C4626, 0xFFDCE6F0};
+        static const uint32_t trees[4] = {0xFF285A22, 0xFF4A5418, 0xFF5A2C14, 0xFF8FA3B8};
+        // The borders between the valleys (pixels of the picture, which
+        // the map centres): the road enters the winter valley at x 548 of
+        // the map, where the last autumn level's title still stands on
+        // autumn.
+        const double borders[3] = {w * 0.25, w * 0.5, w * 0.5 + 560}, blend[3] = {48, 48, 12};
+        auto seasonAt = [&](double x, const uint32_t* colours) {
+            int i = 0;
+            while (i < 3 && x >= borders[i] + blend[i]) ++i;
+            if (i < 3 && x > borders[i] - blend[i]) {
+                const double t = (x - borders[i] + blend[i]) / (2 * blend[i]);
+                return mix(colours[i], colours[i + 1], t * t * (3 - 2 * t));
+            }
+            return colours[i];
+        };
+        for (int x = 0; x < static_cast<int>(w); ++x) {
+            const uint32_t ground = seasonAt(x + 0.5, seasons);
+            for (int y = 0; y < static_cast<int>(h); ++y) c.set(x, y, shade(ground, 1.08 - 0.2 * y / h));
         }
-        c.setClip(0, 0, static_cast<int>(w), static_cast<int>(h));
         Lcg rng(7);
+        for (int p = 0; p < 40; ++p) {  // meadows and fields: soft lighter patches
+            const double x = rng.range(0, w), y = rng.range(0, h);
+            c.softDisc(x, y, rng.range(60, 140), withAlpha(shade(seasonAt(x, seasons), 1.25), 60));
+        }
         double py = h * 0.5;
         for (double x = 0; x < w; x += 8) {  // a river across the valleys
             const double y = h * 0.5 + std::sin(x / 160.0) * h * 0.25;
-            c.line(x - 8, py, x, y, 18, 0xFF5AA0E0);
+            c.line(x - 8, py, x, y, 18, 0xFF2F6CA8);
+            c.line(x - 8, py - 4, x, y - 4, 4, 0xFF4E8CC8);
             py = y;
         }
-        for (int t = 0; t < 220; ++t) {
+        for (int t = 0; t < 220; ++t) {  // trees, in the season's colour
             const double x = rng.range(0, w), y = rng.range(0, h);
-            c.fillEllipse(x, y, 9, 11, shade(0xFF2E7D32, rng.range(0.8, 1.2)));
+            const uint32_t tree = shade(seasonAt(x, trees), rng.range(0.85, 1.15));
+            c.fillEllipse(x + 2, y + 3, 9, 11, withAlpha(0xFF000000, 50));
+            c.fillEllipse(x, y, 9, 11, tree);
         }
         return;
     }
     // The intro picture: Mrs. Tumbro, her apples and her house under the sky.
-    c.verticalGradient(0xFF4A98E0, 0xFFC8E8FF);
-    c.fillBelow([&](double x) { return h * 0.62 + 30 * std::sin(x / 140.0); }, 0xFF6AB85A, 0xFF3A7A30);
-    c.fillRect(w * 0.7, h * 0.36, 180, 150, 0xFFC86E46);
-    c.fillPolygon({w * 0.7 - 20, h * 0.36, w * 0.7 + 90, h * 0.22, w * 0.7 + 200, h * 0.36}, 0xFFA04030);
-    c.fillRect(w * 0.7 + 70, h * 0.42, 40, 70, 0xFF7A4A20);
-    drawPig(c, w * 0.35, h * 0.62, 2.2);
-    for (int a = 0; a < 5; ++a) apple(c, w * (0.1 + 0.1 * a), h * 0.85, 22, kRed);
+    // The menus stand in the middle over it: the greeting in light pink,
+    // captions in half-transparent black, the high-score rows from the
+    // left third to the right third. So the middle is meadow of a middle
+    // tone, the house stands on the hill at the right, the pig below it on
+    // her way home and her apples keep to the lower left.
+    c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
+    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, 0xFF4A8A3C, 0xFF2E6428);
+    const double hx = w * 0.74, hy = h * 0.43;  // the house on the hill
+    c.fillRect(hx, hy - 110, 170, 120, 0xFFC86E46);
+    c.fillPolygon({hx - 18, hy - 110, hx + 85, hy - 190, hx + 188, hy - 110}, 0xFFA04030);
+    c.fillRect(hx + 65, hy - 60, 38, 70, 0xFF7A4A20);
+    drawPig(c, w * 0.8, h * 0.8, 1.5);
+    for (int a = 0; a < 5; ++a) apple(c, w * (0.05 + 0.06 * a), h * 0.83 + (a % 2) * 14, 20, kRed);
     if (k.e.name == "intro-blurred") c.blur(6, 2);
 }
 
@@ -767,17 +818,27 @@ void paintIcon(Ctx& k) {
         } else smallHouse(c, cx, h - 1, w - 4, 0xFFC86E46);
         return;
     }
+    // The award sprites: one picture at three sizes (the big one while it is
+    // awarded, the small ones it settles as), so that nothing changes but
+    // the size it already had when it takes a small frame. The star is
+    // drawn light, since it takes its row's colour; the trophy in gold.
     if (n == "statsStar") {
-        star(c, cx, cy, r, r * 0.45, 5, 0, k.index == 0 ? withAlpha(k.col, 140) : (k.index == 1 ? 0xFFFFD840 : k.col));
+        star(c, cx, cy, r, r * 0.45, 5, 0, 0xFF806838);
+        star(c, cx, cy + r * 0.02, r * 0.84, r * 0.38, 5, 0, 0xFFFFF6D8);
+        star(c, cx - r * 0.08, cy - r * 0.1, r * 0.36, r * 0.16, 5, 0, kWhite);
         return;
     }
     if (n == "statsTrophy") {
-        const uint32_t cup = k.index == 0 ? withAlpha(k.col, 140) : (k.index == 1 ? 0xFFFFD840 : k.col);
-        c.fillPolygon({w * 0.2, h * 0.12, w * 0.8, h * 0.12, w * 0.65, h * 0.55, w * 0.35, h * 0.55}, cup);
-        c.strokeEllipse(w * 0.2, h * 0.3, w * 0.12, h * 0.14, 3, cup);
-        c.strokeEllipse(w * 0.8, h * 0.3, w * 0.12, h * 0.14, 3, cup);
-        c.fillRect(w * 0.45, h * 0.55, w * 0.1, h * 0.2, cup);
-        c.fillRect(w * 0.3, h * 0.75, w * 0.4, h * 0.12, cup);
+        const uint32_t gold = k.col, dark = shade(k.col, 0.55), light = mix(k.col, kWhite, 0.5);
+        const double t = std::max(1.5, w * 0.06);
+        c.strokeEllipse(w * 0.22, h * 0.32, w * 0.14, h * 0.15, t, dark);
+        c.strokeEllipse(w * 0.78, h * 0.32, w * 0.14, h * 0.15, t, dark);
+        c.fillPolygon({w * 0.2, h * 0.1, w * 0.8, h * 0.1, w * 0.66, h * 0.56, w * 0.34, h * 0.56}, dark);
+        c.fillPolygon({w * 0.25, h * 0.14, w * 0.75, h * 0.14, w * 0.63, h * 0.52, w * 0.37, h * 0.52}, gold);
+        c.fillPolygon({w * 0.32, h * 0.17, w * 0.42, h * 0.17, w * 0.42, h * 0.45, w * 0.38, h * 0.45}, light);
+        c.fillRect(w * 0.44, h * 0.55, w * 0.12, h * 0.2, dark);
+        c.fillRoundRect(w * 0.28, h * 0.74, w * 0.44, h * 0.14, w * 0.03, dark);
+        c.fillRoundRect(w * 0.31, h * 0.76, w * 0.38, h * 0.09, w * 0.02, gold);
         return;
     }
     if (n == "editor_icons") {  // white symbols on the editor's colour
@@ -859,10 +920,11 @@ void paintIcon(Ctx& k) {
     c.strokeEllipse(cx, cy, r, r, std::max(1.0, r / 8), shade(col, 0.55));
     if (l == "perfect") star(c, cx, cy, r * 0.7, r * 0.3, 5, 0, kWhite);
     if (l == "record") {  // a stopwatch
-        c.fillRect(cx - 2, cy - r * 0.82, 4, 3, kWhite);
-        c.strokeEllipse(cx, cy + 1, r * 0.55, r * 0.55, 2, kWhite);
-        c.line(cx, cy + 1, cx, cy - r * 0.35, 1.8, kWhite);
-        c.line(cx, cy + 1, cx + r * 0.28, cy + 1, 1.8, kWhite);
+        const double t = std::max(1.0, r * 0.14);
+        c.fillRect(cx - t, cy - r * 0.85, 2 * t, r * 0.2, kWhite);
+        c.strokeEllipse(cx, cy + r * 0.06, r * 0.56, r * 0.56, t, kWhite);
+        c.line(cx, cy + r * 0.06, cx, cy - r * 0.3, t, kWhite);
+        c.line(cx, cy + r * 0.06, cx + r * 0.28, cy + r * 0.06, t, kWhite);
     }
     if (l == "100%") checkMark(c, cx, cy, r, std::max(2.0, r * 0.2), kWhite);
 }
@@ -931,22 +993,60 @@ void paintTutorialPage(Ctx& k, int page, int pages) {
 
 // The push button. Its sheet is stretched with fixed left and bottom borders
 // (36 pixels) and the rest scaled, so its look runs along x: a candy-like
-// bar with a gloss on top and a darker lip below, thin sides.
+// bar with a gloss on top and a darker lip below, thin sides. The captions
+// are half-transparent black, a quarter black while the button is disabled
+// and white at full highlight: the face is light, so that a caption reads
+// and a disabled one plainly fades; the highlight, drawn over the face as
+// the pointer comes, is the same bar in a deep shade with a golden rim, so
+// that the white caption reads on it.
 void paintButton(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h, r = std::min(12.0, h / 3);
-    if (k.f.label == "highlight") {
-        c.fillRoundRect(0, 0, w, h, r, withAlpha(kWhite, 70));
-        c.strokeRoundRect(0, 0, w, h, r, 3, 0xFFFFD840);
-        c.fillRoundRect(5, 4, w - 10, h * 0.3, r * 0.6, withAlpha(kWhite, 60));
-        return;
-    }
-    const uint32_t top = shade(k.col, 1.25), bottom = shade(k.col, 0.85);
-    c.fillRoundRect(0, 0, w, h, r, shade(k.col, 0.45));
-    c.fillRoundRect(2, 2, w - 4, h - 4, r - 2, bottom);
-    c.fillRoundRect(2, 2, w - 4, h - 9, r - 2, k.col);
-    c.fillRoundRect(5, 4, w - 10, (h - 9) * 0.42, (r - 2) * 0.7, withAlpha(top, 200));
-    c.fillRoundRect(8, 5, w - 16, 3, 1.5, withAlpha(kWhite, 110));
+    const bool lit = k.f.label == "highlight";
+    const uint32_t face = lit ? shade(k.col, 0.62) : mix(k.col, kWhite, 0.45);
+    const uint32_t rim = lit ? 0xFFFFD840 : shade(k.col, 0.5);
+    c.fillRoundRect(0, 0, w, h, r, rim);
+    c.fillRoundRect(2, 2, w - 4, h - 4, r - 2, shade(face, 0.86));
+    c.fillRoundRect(2, 2, w - 4, h - 9, r - 2, face);
+    c.fillRoundRect(5, 4, w - 10, (h - 9) * 0.42, (r - 2) * 0.7, withAlpha(shade(face, 1.12), 200));
+    c.fillRoundRect(8, 5, w - 16, 3, 1.5, withAlpha(kWhite, lit ? 90 : 140));
+}
+
+// The frame of value, choice, toggle, slider and key items (insets 16 on
+// every side): a light box with a darker border for their captions and
+// values in half-transparent black, and for the highlight, over it, a deep
+// box with a golden rim for the same texts in white.
+void paintEditBox(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h, r = std::min(10.0, h / 4);
+    const bool lit = k.f.label == "highlight";
+    const uint32_t face = lit ? shade(k.col, 0.62) : mix(k.col, kWhite, 0.55);
+    c.fillRoundRect(0, 0, w, h, r, lit ? 0xFFFFD840 : shade(k.col, 0.55));
+    c.fillRoundRect(3, 3, w - 6, h - 6, std::max(0.0, r - 3), face);
+    c.fillRoundRect(5, 5, w - 10, std::min((h - 10) * 0.4, 11.0), std::max(0.0, r - 5),
+                    withAlpha(shade(face, 1.1), 200));
+}
+
+// The squares behind dialogs and overlays (insets 36; their titles stand
+// 30 units below the top edge): wooden boards. Both carry texts in
+// half-transparent black (titles, message and hint texts, the other
+// players' names) and white texts without an outline (the current player's
+// name, the name being typed, the statistics' rows): their wood is of a
+// middle tone, so that both read; the opaque one is a little lighter, since
+// most of its texts are dark. The translucent one stands over the frozen
+// level and hides most of it.
+void paintSquare(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h, r = 26.0, b = 7.0;
+    const uint32_t fill = k.col, border = withAlpha(shade(k.col, 0.55), std::max(alphaOf(k.col), 0xF0));
+    c.fillRoundRect(0, 0, w, h, r, border);
+    c.fillRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, fill);
+    // The grain, faint, across the board.
+    for (int y = static_cast<int>(b) + 6; y < static_cast<int>(h - b) - 3; y += 9)
+        c.line(b + 6, y, w - b - 6, y + 1, 1.0, withAlpha(shade(fill, 0.93), alphaOf(fill)));
+    // The band the title stands in, inside the top border.
+    c.fillRoundRect(b + 3, b + 3, w - 2 * b - 6, 20, 8, withAlpha(shade(fill, 1.06), alphaOf(fill)));
+    c.strokeRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, 2, withAlpha(shade(fill, 1.2), alphaOf(fill)));
 }
 
 void paintPanel(Ctx& k) {
@@ -955,6 +1055,14 @@ void paintPanel(Ctx& k) {
     const double w = k.w, h = k.h;
     if (k.e.name == "gui-game-button") {
         paintButton(k);
+        return;
+    }
+    if (k.e.name == "gui-game-editbox") {
+        paintEditBox(k);
+        return;
+    }
+    if (k.e.name == "gui-game-square" || k.e.name == "gui-game-square-opaque") {
+        paintSquare(k);
         return;
     }
     if (l == "page") {
@@ -1006,8 +1114,10 @@ void paintBar(Ctx& k) {
     const double w = k.w, h = k.h;
     if (k.e.name == "gui-game-hud") {
         if (k.index == 0) {
-            c.fillRoundRect(0, 0, w, h, h / 2, withAlpha(k.col, 200));
-            c.strokeRoundRect(0, 0, w, h, h / 2, 3, 0xFFE8D8A0);
+            // A light strip under the points and apples, which are drawn in
+            // half-transparent black (the apples not yet gathered too).
+            c.fillRoundRect(0, 0, w, h, h / 2, withAlpha(0xFFF4ECD8, 225));
+            c.strokeRoundRect(0, 0, w, h, h / 2, 3, k.col);
         } else {
             apple(c, w / 2, h / 2 + 1, w * 0.42, k.index == 1 ? kRed : 0xFFE8463A);
         }
@@ -1016,9 +1126,11 @@ void paintBar(Ctx& k) {
     if (k.index == 0) {
         c.fillRoundRect(0, 0, w, h, h / 2, 0xFF303840);
         c.strokeRoundRect(0, 0, w, h, h / 2, 3, 0xFFB0B8C0);
-    } else {
-        for (int y = 0; y < static_cast<int>(h); ++y)
-            c.fillRoundRect(4, y, w - 8, 1, 0, mix(shade(k.col, 1.3), shade(k.col, 0.7), y / h));
+    } else {  // the bar, inside the frame's rim (revealed from its left end)
+        const double in = 5, r = (h - 2 * in) / 2;
+        c.fillRoundRect(in, in, w - 2 * in, h - 2 * in, r, shade(k.col, 0.8));
+        c.fillRoundRect(in, in, w - 2 * in, (h - 2 * in) * 0.7, r, k.col);
+        c.fillRoundRect(in + 4, in + 2, w - 2 * in - 8, (h - 2 * in) * 0.3, r * 0.5, withAlpha(shade(k.col, 1.35), 200));
     }
 }
 
@@ -1411,7 +1523,10 @@ void paintFrame(Ctx& k) {
         case Art::Sky: paintSky(k); break;
         case Art::Scene: paintScene(k); break;
         case Art::Minimap: paintMinimap(k); break;
-        case Art::Dashes: k.c.fillRoundRect(1, 1, k.w / 2, k.h - 2, 3, k.col); break;
+        case Art::Dashes:  // a light dash with a dark edge, seen on dark valleys and on snow
+            k.c.fillRoundRect(1, 1, k.w / 2, k.h - 2, 3, shade(k.col, 0.4));
+            k.c.fillRoundRect(2, 2, k.w / 2 - 2, k.h - 4, 2, k.col);
+            break;
         case Art::Ruler:
             for (int x = 0; x < static_cast<int>(k.w); ++x)
                 k.c.fillRect(x, 2, 1, k.h - 4, withAlpha(k.col, static_cast<int>(255 * std::sin(kPi * (x + 0.5) / k.w))));

@@ -20,6 +20,8 @@
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
 #include "sys/ResourceManager.h"
+#include "world/BezierPath.h"
+#include "world/Hull.h"
 #include "world/Terrain.h"
 
 namespace levelbuild {
@@ -328,9 +330,60 @@ bool LevelBuilder::drawOrder(ZubBase* o, const DescriptionLine& line) {
     return true;
 }
 
+bool LevelBuilder::numbers(const DescriptionLine& line, size_t first, std::vector<double>& out) {
+    out.clear();
+    for (size_t i = first; i < line.words.size(); ++i) {
+        double d;
+        if (!property_text::parseDouble(line.words[i], d)) return fail(line.number, named(line.words[i]) + " is not a number");
+        if (std::fabs(d) > kFloat16Max) return fail(line.number, named(line.words[i]) + " lies beyond what a level file holds");
+        out.push_back(d);
+    }
+    return true;
+}
+
+bool LevelBuilder::pathPoint(ZubBase* o, const DescriptionLine& line) {
+    auto* path = zub_cast<BezierPath>(o);
+    if (!path) return fail(line.number, "only a path has points");
+    std::vector<double> v;
+    if (!numbers(line, 1, v)) return false;
+    if (v.size() != 2) return fail(line.number, "'point' takes x and y");
+    if (path->bLooping) return fail(line.number, "the path is closed already");
+    path->addPoint(static_cast<float>(v[0]), static_cast<float>(v[1]), 0.0f);
+    return true;
+}
+
+bool LevelBuilder::pathLoop(ZubBase* o, const DescriptionLine& line) {
+    auto* path = zub_cast<BezierPath>(o);
+    if (!path) return fail(line.number, "only a path can be closed");
+    if (line.words.size() != 1) return fail(line.number, "'loop' takes no words after it");
+    if (path->bLooping || path->vertexCount() < 2)
+        return fail(line.number, "only an open path of two points or more can be closed");
+    path->closeLoop();
+    return true;
+}
+
+bool LevelBuilder::hullChain(ZubBase* o, const DescriptionLine& line) {
+    auto* placed = zub_cast<A99Object>(o);
+    if (!placed || zub_cast<Terrain>(o)) return fail(line.number, "only a placed object other than the terrain takes a hull");
+    const bool closed = line.words.size() > 1 && line.words[1] == u"closed";
+    std::vector<double> v;
+    if (!numbers(line, closed ? 2 : 1, v)) return false;
+    if (v.size() < 4 || v.size() % 2) return fail(line.number, "'hull' takes two points or more, each x and y");
+    placed->local_createHull();
+    Hull* hull = placed->getHull();
+    if (closed && hull->vertexCount() > 0) return fail(line.number, "only the first chain of a hull can be closed");
+    for (size_t i = 0; i < v.size(); i += 2)
+        hull->addHullPoint(static_cast<float>(v[i]), static_cast<float>(v[i + 1]), 0.0f, i > 0);
+    if (closed) hull->closeLoop();
+    return true;
+}
+
 bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
     const WString& key = line.words[0];
     if (key == u"draw") return drawOrder(o, line);
+    if (key == u"point") return pathPoint(o, line);
+    if (key == u"loop") return pathLoop(o, line);
+    if (key == u"hull") return hullChain(o, line);
     PropertyContainer props(u"", 0);
     o->addPropertiesTo(&props);
     Property* p = findPath(&props, key);

@@ -48,6 +48,14 @@ private:
     // One property line (or an action call, or a drawing-order line) on `o`.
     bool apply(ZubBase* o, const DescriptionLine& line);
     bool drawOrder(ZubBase* o, const DescriptionLine& line);
+    // A path's vertex ("point"), the path closed ("loop"), a chain of its
+    // collision outline ("hull").
+    bool pathPoint(ZubBase* o, const DescriptionLine& line);
+    bool pathLoop(ZubBase* o, const DescriptionLine& line);
+    bool hullChain(ZubBase* o, const DescriptionLine& line);
+    // The words from `first` on as numbers; false (with the error) for a
+    // word that is none.
+    bool numbers(const DescriptionLine& line, size_t first, std::vector<double>& out);
     // Sets a property from the words; `what` names it in errors.
     bool assign(Property* p, const std::vector<WString>& values, const WString& what, int line);
     bool assignOne(Property* p, const WString& value, const WString& what, int line);

@@ -19,6 +19,15 @@
 //       draw before <label>     drawing order (or: draw after <label>)
 //       construct ...           the arguments of its construct call
 //       position 100 40 0       then its properties
+//       point x y               a path's next vertex, in its own frame
+//       loop                    the path joins its last vertex to its first
+//       hull x y x y ...        a chain of collision outline points in the
+//                               object's frame, each joined to the one
+//                               before; "hull closed x y ..." closes the
+//                               chain (only an outline's first chain).
+//                               The solid side lies to the right of the
+//                               direction of travel: a floor runs left to
+//                               right, a solid block is walked clockwise
 //
 // A property is named by its name in the class (a dotted path reaches the
 // members of a group: "position.x"); a group given as many values as it has

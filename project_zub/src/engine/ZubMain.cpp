@@ -8,6 +8,7 @@
 
 #include "engine/ContextManager.h"
 #include "engine/Zub.h"
+#include "gfx/ZubGraphics.h"
 #include "platform/CrashHandler.h"
 #include "platform/Platform.h"
 #include "sys/CrashFiles.h"
@@ -29,9 +30,17 @@ struct Program {
     ZubApplication* app = nullptr;
 };
 
-// The engine, then the game's global object, then its first step.
-void createZUB(Program& p, platform::Backend& backend, const ApplicationHooks& hooks) {
+// The engine, then the game's global object, then its first step. The
+// graphics take the window's size as the size asked for, so that applying a
+// configuration that keeps the current size keeps the window as it opened
+// (an 800 x 600 window with "-safe").
+void createZUB(Program& p, platform::Backend& backend, const ApplicationHooks& hooks,
+               const platform::WindowSettings& window) {
     p.engine = std::make_unique<Zub>(backend, hooks);
+    if (p.engine->graphics) {
+        p.engine->graphics->width = window.width;
+        p.engine->graphics->height = window.height;
+    }
     if (hooks.createApplication) p.app = hooks.createApplication(*p.engine);
     if (p.app) {
         p.app->initPreLoader();
@@ -133,7 +142,7 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 continue;
             }
-            createZUB(program, *backend, hooks);
+            createZUB(program, *backend, hooks, ws);
             if (options.fixedFrameStep > 0.0) program.engine->timeKeeper->setFixedStep(options.fixedFrameStep);
         }
         // An automated run's last frame has no next frame to wait for.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 #include <unordered_set>
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include "sys/ByteBuffer.h"
 
@@ -34,28 +34,37 @@ std::string printable(std::string_view name) {
     return s;
 }
 
-// One raw-deflate decoder per thread, reset for each entry.
-struct Inflater {
-    z_stream stream{};
-    bool ready = false;
+// One libdeflate decompressor per thread (it holds only tables, no state
+// between entries).
+struct Decompressor {
+    libdeflate_decompressor* d = libdeflate_alloc_decompressor();
 
-    Inflater() { ready = inflateInit2(&stream, -MAX_WBITS) == Z_OK; }
-    ~Inflater() {
-        if (ready) inflateEnd(&stream);
+    Decompressor() = default;
+    ~Decompressor() {
+        if (d) libdeflate_free_decompressor(d);
     }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
 };
 
-Inflater& inflater() {
-    thread_local Inflater instance;
-    return instance;
+libdeflate_decompressor* decompressor() {
+    thread_local Decompressor instance;
+    return instance.d;
 }
 
-// The two-byte zlib header: deflate with a window of at most 32 KB, no preset
-// dictionary, and the check bits right.
+const char* resultText(libdeflate_result r) {
+    switch (r) {
+        case LIBDEFLATE_BAD_DATA: return "damaged data";
+        case LIBDEFLATE_SHORT_OUTPUT: return "fewer bytes than its raw size";
+        case LIBDEFLATE_INSUFFICIENT_SPACE: return "more bytes than its raw size";
+        default: return "unknown error";
+    }
+}
+
+// The two-byte zlib header: deflate (method 8) with a window of at most
+// 32 KB, no preset dictionary, and the check bits right.
 bool isZlibHeader(const uint8_t* p) {
-    return (p[0] & 0x0F) == Z_DEFLATED && (p[0] >> 4) <= 7 && (p[1] & 0x20) == 0 && ((p[0] << 8) | p[1]) % 31 == 0;
+    return (p[0] & 0x0F) == 8 && (p[0] >> 4) <= 7 && (p[1] & 0x20) == 0 && ((p[0] << 8) | p[1]) % 31 == 0;
 }
 
 // The smallest zlib stream: header, one empty block, Adler-32.
@@ -64,9 +73,9 @@ constexpr size_t kMinZlibStream = 2 + 1 + 4;
 }  // namespace
 
 bool unpack(const Entry& e, const uint8_t* stored, ByteBuffer& out, std::string& reason) {
-    Inflater& z = inflater();
-    if (!z.ready) {
-        reason = "entry '" + e.name + "' cannot be unpacked (zlib could not start)";
+    libdeflate_decompressor* d = decompressor();
+    if (!d) {
+        reason = "entry '" + e.name + "' cannot be unpacked (no memory for the decompressor)";
         return false;
     }
     if (e.storedSize < kMinZlibStream || !isZlibHeader(stored)) {
@@ -74,18 +83,13 @@ bool unpack(const Entry& e, const uint8_t* stored, ByteBuffer& out, std::string&
         return false;
     }
     out.resizeForOverwrite(e.rawSize);
-    // The deflate data after the header; whatever follows its end (the
-    // Adler-32) is left unread.
-    inflateReset(&z.stream);
-    Bytef spare = 0;  // zlib needs an output pointer even for an empty entry
-    z.stream.next_in = const_cast<Bytef*>(stored + 2);
-    z.stream.avail_in = static_cast<uInt>(e.storedSize - 2);
-    z.stream.next_out = out.data ? out.data : &spare;
-    z.stream.avail_out = static_cast<uInt>(e.rawSize);
-    const int rc = inflate(&z.stream, Z_FINISH);
-    if (rc != Z_STREAM_END || z.stream.total_out != e.rawSize) {
-        reason = "entry '" + e.name + "' does not unpack (zlib " + std::to_string(rc) + ", " +
-                 std::to_string(z.stream.total_out) + " of " + std::to_string(e.rawSize) + " bytes)";
+    // The whole zlib stream, which must give exactly rawSize bytes; whatever
+    // follows its end is left unread.
+    uint8_t spare = 0;  // an output pointer even for an empty entry
+    const libdeflate_result r =
+        libdeflate_zlib_decompress(d, stored, e.storedSize, out.data ? out.data : &spare, e.rawSize, nullptr);
+    if (r != LIBDEFLATE_SUCCESS) {
+        reason = "entry '" + e.name + "' does not unpack (" + resultText(r) + ")";
         return false;
     }
     return true;
@@ -132,9 +136,7 @@ bool isValidName(std::string_view name) {
     return true;
 }
 
-uint32_t crc32Of(const void* data, size_t size) {
-    return static_cast<uint32_t>(crc32_z(crc32_z(0L, Z_NULL, 0), static_cast<const Bytef*>(data), size));
-}
+uint32_t crc32Of(const void* data, size_t size) { return size ? libdeflate_crc32(0, data, size) : 0; }
 
 ParseResult parseDirectory(const uint8_t* data, size_t available, uint64_t fileSize, Directory& out,
                            std::string& reason) {

@@ -15,8 +15,8 @@
 //              u8       1 = stored as a zlib stream, 0 = stored raw
 //   data       the entries' bytes, each inside the file after the directory
 //
-// Compressed entries are zlib streams (written by zopfli, read with zlib's
-// uncompress); an entry is stored raw when compressing does not make it
+// Compressed entries are zlib streams (written by zopfli or zlib, read with
+// libdeflate's zlib decoder); an entry is stored raw when compressing does not make it
 // smaller, and then its stored and raw sizes are equal. Names are unique.
 //
 // Archives ship with the program, so the reader treats any inconsistency as
@@ -90,14 +90,16 @@ std::string normaliseName(std::string_view name);
 // the reader accepts (and that are safe to extract under a folder).
 bool isValidName(std::string_view name);
 
-// zlib's CRC-32 of a block of any size.
+// The CRC-32 of a block of any size (zlib's polynomial and start value;
+// computed by libdeflate).
 uint32_t crc32Of(const void* data, size_t size);
 
 // Unpacks a compressed entry from its stored bytes (entry.storedSize of
-// them) into `out` (entry.rawSize bytes). The zlib stream's deflate data is
-// inflated straight into the buffer; its Adler-32 is not read, since the
-// entry's CRC-32 (checkCrc) checks the same bytes once. False with a reason
-// when the stream is damaged or does not give exactly rawSize bytes.
+// them) into `out` (entry.rawSize bytes): the zlib stream is decoded
+// straight into the buffer, its Adler-32 checked on the way; bytes after the
+// stream's end are not read. False with a reason when the header is not a
+// zlib header, or the stream is damaged or does not give exactly rawSize
+// bytes. The entry's CRC-32 is checked separately (checkCrc).
 bool unpack(const Entry& entry, const uint8_t* stored, ByteBuffer& out, std::string& reason);
 
 // Whether the unpacked bytes match the entry's CRC-32 (false with a reason).

@@ -4,8 +4,8 @@
 // and CRC. The archive file stays open while the reader lives.
 //
 // Entries are read straight into their buffers; a compressed one is unpacked
-// from a per-thread buffer and checked once, by the archive's CRC-32 (see
-// archive::unpack).
+// from a per-thread buffer (its zlib stream checks its Adler-32, see
+// archive::unpack). Every entry is then checked against its CRC-32.
 #include <cstdint>
 #include <string>
 #include <string_view>

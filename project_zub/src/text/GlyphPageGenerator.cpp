@@ -120,10 +120,22 @@ bool renderPages(platform::FontRasterizer& font, const std::vector<char32_t>& sl
         if (slots[i] == 0 || !font.renderGlyph(slots[i], c.glyph)) continue;
         const platform::GlyphImage& g = c.glyph;
         const int outline = std::max(0, style.outline);
-        int left = -outline, right = g.advance + outline;
+        // The ink with its outline, in pixels from the pen (a blank
+        // character: its advance).
+        int inkLeft = 0, inkRight = g.advance;
         if (g.width > 0) {
-            left = std::min(left, g.left - outline);
-            right = std::max(right, g.left + g.width + outline);
+            inkLeft = g.left - outline;
+            inkRight = g.left + g.width + outline;
+        }
+        // The cell from the pen: the advance plus the extra room, the room
+        // shared out on both sides of the advance as far as the ink allows;
+        // as wide as the ink where the ink needs more.
+        const int wanted = g.advance + style.cellExtra;
+        int left = inkLeft, right = inkRight;
+        if (inkRight - inkLeft <= wanted) {
+            const int even = -((wanted - g.advance) / 2);
+            left = std::min(inkLeft, std::max(inkRight - wanted, even));
+            right = left + wanted;
         }
         if (right - left <= 0) continue;
         c.empty = false;

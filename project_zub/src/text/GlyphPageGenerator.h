@@ -14,8 +14,12 @@
 //
 // Every cell is as tall as the font's line (ascender line to descender
 // line, plus outline and padding) and as wide as the character's advance
-// (widened to hold ink that overhangs it), so a text is its cells side by
-// side. A 1 x 1 cell is an empty slot: a code the code page leaves unused,
+// plus the style's cellExtra, widened where the ink with its outline needs
+// more room; the ink sits in the cell so that the room left beside it is
+// shared out as evenly as the advance allows. A text is its cells side by
+// side, each moved on by its width plus the font's letter spacing, so a
+// font drawn with letter spacing s and made with cellExtra e - s advances
+// its characters by about their advance plus e. A 1 x 1 cell is an empty slot: a code the code page leaves unused,
 // a character the font lacks, or one left to composition. Cells are packed
 // in rows, one pixel apart, from the top left; a page holds the cells that
 // fit into pageWidth x maxPageHeight and further cells go onto the next
@@ -47,6 +51,8 @@ struct Style {
     int pixelSize = 16;                   // em size in pixels
     int outline = 0;                      // width of the dark border around each glyph (0: none)
     int padding = 0;                      // transparent pixels added on each side of each cell
+    int cellExtra = 0;                    // pixels a cell is wider than the character's advance
+                                          // (negative: narrower), where the ink leaves room
     uint32_t fillColour = 0xFFFFFFFFu;    // the glyphs (white: text colours multiply it)
     uint32_t outlineColour = 0xFF000000u; // the border
     int pageWidth = 512;                  // the widest a page may be (pixels); pages are as wide

@@ -4,6 +4,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+#include <zlib.h>
 
 #include "sys/Archive.h"
 #include "sys/ArchiveReader.h"
@@ -247,4 +248,88 @@ TEST(FilesArchiveDeath, MissingTruncatedOrDamagedArchivesAreFatal) {
     EXPECT_TRUE(r.tryRead(2, out, reason));
     EXPECT_EXIT(r.read(1), ::testing::ExitedWithCode(255),
                 "Archive '.*bad.dat' is corrupt: entry 'sfx/b.ogg' fails its CRC check");
+}
+
+// The CRC-32 the reader checks and the writer stores is zlib's, whatever
+// computes it: every length around the sizes where a CRC routine changes its
+// stride, at every alignment.
+TEST(FilesArchive, CrcIsZlibsAtEverySizeAndAlignment) {
+    const std::string data = noiseContent(5000, 11);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    EXPECT_EQ(archive::crc32Of(nullptr, 0), 0u);
+    for (size_t size : {size_t(1), size_t(3), size_t(15), size_t(16), size_t(17), size_t(63), size_t(64),
+                        size_t(65), size_t(255), size_t(256), size_t(257), size_t(1023), size_t(4096), size_t(4990)})
+        for (size_t at = 0; at < 8; ++at)
+            EXPECT_EQ(archive::crc32Of(bytes + at, size), static_cast<uint32_t>(crc32_z(0, bytes + at, size)))
+                << size << " at " << at;
+}
+
+// A compressed entry is refused when its stream is damaged anywhere: in the
+// deflate data, in its Adler-32, cut short, or when it gives more or fewer
+// bytes than the directory says; each names the entry. Bytes after the
+// stream's end are not read.
+TEST(FilesArchive, DamagedStreamsAreRefusedByName) {
+    TempFolder dir;
+    const std::vector<uint8_t> good = sampleArchive(dir);
+    archive::Directory d;
+    std::string reason;
+    ASSERT_TRUE(archive::parseDirectory(good.data(), good.size(), d, reason)) << reason;
+    const archive::Entry& text = d.entries[0];
+    ASSERT_TRUE(text.compressed);
+    ByteBuffer raw;
+    ASSERT_TRUE(archive::unpack(text, good.data() + text.offset, raw, reason)) << reason;
+    EXPECT_EQ(raw.view(), textContent(3000, 1));
+    EXPECT_TRUE(archive::checkCrc(text, raw, reason));
+
+    struct Case {
+        const char* what;
+        size_t at;          // the byte of the stream flipped (past the end: none)
+        int64_t rawDelta;   // change of the declared raw size
+        int64_t storedDelta;
+    };
+    const size_t n = text.storedSize;
+    const Case cases[] = {
+        {"deflate data", 2, 0, 0},       {"deflate data, middle", n / 2, 0, 0}, {"Adler-32", n - 1, 0, 0},
+        {"raw size one more", n, 1, 0},  {"raw size one less", n, -1, 0},       {"cut inside the Adler-32", n, 0, -2},
+        {"cut inside the data", n, 0, -static_cast<int64_t>(n / 2)},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> v = good;
+        if (c.at < n) v[text.offset + c.at] ^= 0x10;
+        archive::Entry e = text;
+        e.rawSize = static_cast<uint32_t>(e.rawSize + c.rawDelta);
+        e.storedSize = static_cast<uint32_t>(e.storedSize + c.storedDelta);
+        ByteBuffer out;
+        reason.clear();
+        EXPECT_FALSE(archive::unpack(e, v.data() + e.offset, out, reason)) << c.what;
+        EXPECT_NE(reason.find("entry 'gfx/a.tga' does not unpack"), std::string::npos) << c.what << ": " << reason;
+    }
+    // Whatever follows the stream is not part of it.
+    std::vector<uint8_t> v(good.begin() + static_cast<long>(text.offset),
+                           good.begin() + static_cast<long>(text.offset + n));
+    v.insert(v.end(), {0xDE, 0xAD, 0xBE, 0xEF});
+    archive::Entry longer = text;
+    longer.storedSize += 4;
+    ByteBuffer out;
+    EXPECT_TRUE(archive::unpack(longer, v.data(), out, reason)) << reason;
+    EXPECT_EQ(out.view(), textContent(3000, 1));
+}
+
+// Through the reader, a damaged stream is fatal with the archive's and the
+// entry's names, as a CRC mismatch is.
+TEST(FilesArchiveDeath, DamagedStreamIsFatalThroughTheReader) {
+    TempFolder dir;
+    std::vector<uint8_t> v = sampleArchive(dir);
+    archive::Directory d;
+    std::string reason;
+    ASSERT_TRUE(archive::parseDirectory(v.data(), v.size(), d, reason));
+    v[d.entries[0].offset + d.entries[0].storedSize / 2] ^= 0x10;
+    writeBytes(dir / "bad.dat", std::string(v.begin(), v.end()));
+    TestMode mode;
+    ArchiveReader r;
+    r.open(dir / "bad.dat");
+    ByteBuffer other;
+    EXPECT_TRUE(r.tryRead(1, other, reason)) << reason;
+    EXPECT_EXIT(r.read(0), ::testing::ExitedWithCode(255),
+                "Archive '.*bad.dat' is corrupt: entry 'gfx/a.tga' does not unpack");
 }

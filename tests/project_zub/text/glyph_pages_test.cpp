@@ -1,6 +1,8 @@
 // The glyph-page generator: cells, pages, files and their bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -123,7 +125,8 @@ TEST_F(GlyphPages, TheOutlineIsDarkAroundWhite) {
     platform::GlyphImage g;
     font->renderGlyph(U'I', g);
     const auto r = rects(pages[0].description);
-    EXPECT_GE(r[0][2], g.advance + 4);
+    // The ink with its outline, or the advance where that is wider.
+    EXPECT_EQ(r[0][2], std::max(g.advance, g.width + 4));
     EXPECT_EQ(r[0][3], font->metrics().lineHeight + 4);
     bool dark = false, white = false;
     for (uint32_t p : pages[0].pixels) {
@@ -132,6 +135,60 @@ TEST_F(GlyphPages, TheOutlineIsDarkAroundWhite) {
     }
     EXPECT_TRUE(dark);
     EXPECT_TRUE(white);
+}
+
+// The columns of a cell that hold ink, as [first, last] (-1, -1 when none).
+std::pair<int, int> inkColumns(const glyph_pages::Page& page, const std::array<int, 4>& r) {
+    int first = -1, last = -1;
+    for (int x = 0; x < r[2]; ++x)
+        for (int y = 0; y < r[3]; ++y)
+            if (page.pixels[static_cast<size_t>((r[1] + y) * page.width + r[0] + x)] >> 24) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+TEST_F(GlyphPages, CellsAreTheAdvancePlusTheExtraRoomWhereTheInkLeavesIt) {
+    const std::vector<char32_t> letters = {U'n', U'o', U'i', U'l', U'm', U'W', U'T', U'j'};
+    for (const int outline : {0, 1, 2}) {
+        for (const int extra : {-1, 0, 2, 4}) {
+            glyph_pages::Style style;
+            style.outline = outline;
+            style.cellExtra = extra;
+            std::vector<glyph_pages::Page> pages;
+            std::string error;
+            ASSERT_TRUE(glyph_pages::renderPages(*font, letters, style, pages, error)) << error;
+            const auto r = rects(pages[0].description);
+            ASSERT_EQ(r.size(), letters.size());
+            for (size_t k = 0; k < letters.size(); ++k) {
+                SCOPED_TRACE(testing::Message() << "'" << char(letters[k]) << "' outline " << outline << " extra "
+                                                << extra);
+                platform::GlyphImage g;
+                font->renderGlyph(letters[k], g);
+                const int ink = g.width + 2 * outline;
+                // The advance plus the extra room, or the ink where the ink needs more.
+                EXPECT_EQ(r[k][2], std::max(g.advance + extra, ink));
+                // The whole ink, outline and all, lies in the cell.
+                const auto [first, last] = inkColumns(pages[0], r[k]);
+                EXPECT_GE(first, 0);
+                EXPECT_LE(last, r[k][2] - 1);
+                if (outline > 0) {
+                    EXPECT_EQ(last - first + 1, ink);
+                }
+            }
+        }
+    }
+    // A cell as wide as the advance with no extra room: the plain layout.
+    glyph_pages::Style plain;
+    std::vector<glyph_pages::Page> pages;
+    std::string error;
+    ASSERT_TRUE(glyph_pages::renderPages(*font, {U'o'}, plain, pages, error)) << error;
+    platform::GlyphImage o;
+    font->renderGlyph(U'o', o);
+    ASSERT_LE(o.width, o.advance);
+    EXPECT_EQ(rects(pages[0].description)[0][2], o.advance);
 }
 
 TEST_F(GlyphPages, CellsThatDoNotFitGoOntoTheNextPage) {

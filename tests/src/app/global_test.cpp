@@ -15,6 +15,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
+#include "gfx/ZubGraphics.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextLanguageSelect.h"
 #include "sys/Settings.h"
@@ -113,6 +114,24 @@ TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
         ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
         EXPECT_TRUE(h.topIs<ContextCompanyLogo>()) << developer;
         EXPECT_EQ(h.log().find("Loading level"), std::string::npos);
+    }
+}
+
+TEST(Global, TheSafeSwitchKeepsTheWindowAt800x600OnceTheConfigurationIsApplied) {
+    for (const bool safe : {false, true}) {
+        ProgramHarness::Options o;
+        if (safe) o.arguments = {"-safe"};
+        ProgramHarness h(o);
+        h.start();
+        ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+        h.step(2);
+        int width = 0, height = 0;
+        h.onProgramThread([&] {
+            width = ZUB->graphics->backBufferWidth;
+            height = ZUB->graphics->backBufferHeight;
+        });
+        EXPECT_EQ(width, safe ? 800 : 1024);
+        EXPECT_EQ(height, safe ? 600 : 768);
     }
 }
 

@@ -217,6 +217,13 @@ TEST_P(LoaderRun, LoadsEverythingThenShowsLogoStoryAndMainMenuInThatOrder) {
         EXPECT_EQ(rm->find(f.resourceName, false), font);
         EXPECT_EQ(font->letterSpacing, f.letterSpacing);
         EXPECT_EQ(font->defaultCharWidth, f.defaultCharWidth);
+        // The glyph pages were made for these spacings.
+        const size_t index = static_cast<size_t>(&f - Loader::fontTable().data());
+        ASSERT_LT(index, std::size(content::kFonts));
+        const content::FontRole& role = content::kFonts[index];
+        EXPECT_EQ(narrowToWide(role.stem), f.stem);
+        EXPECT_EQ(role.spaceAdvance, f.defaultCharWidth) << role.stem;
+        EXPECT_EQ(role.letterSpacing, f.letterSpacing) << role.stem;
         EXPECT_GT(font->glyphCount(), 90) << wideToNarrow(f.resourceName);
         EXPECT_NE(rm->find(WString(f.texturePrefix) + u"1", false), nullptr);
     }

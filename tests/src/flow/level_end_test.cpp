@@ -4,6 +4,7 @@
 // outcome; the bonus level that runs out of time; no pause menu once won.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "flow/LevelStatsEffect.h"
 #include "flow/MyRootObject.h"
 #include "fx/ParticleGroup.h"
+#include "gfx/Skin.h"
 #include "input/KeyCodes.h"
 #include "sys/ResourceManager.h"
 #include "text/FadingText.h"
@@ -168,7 +170,23 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
     std::vector<std::pair<const char16_t*, int>> heard;
     std::vector<double> heardAt;
     bool awardsSideBySide = false, bannerShown = false;
+    // How large each award is drawn, frame to frame: it shrinks as it
+    // settles and keeps its size when it takes its small picture.
+    std::map<const Renderable*, float> drawnWidth;
+    float largestJump = 0.0f;
+    auto watchSizes = [&] {
+        for (const LevelStatsEffect* row : rows) {
+            const Renderable* awards[2] = {row->pStar, row->pTrophy};
+            for (const Renderable* award : awards) {
+                if (!award || award->parent != row || !award->pSkin) continue;
+                const float width = award->pSkin->width * award->scale.x;
+                if (drawnWidth.count(award)) largestJump = std::max(largestJump, std::fabs(width - drawnWidth[award]));
+                drawnWidth[award] = width;
+            }
+        }
+    };
     auto watch = [&] {
+        watchSizes();
         for (size_t i = 0; i < rows.size(); ++i)
             if (!entered[i].count(rows[i]->state)) entered[i][rows[i]->state] = h.time - FlowHarness::DT;
         const LevelStatsEffect& apples = *rows[0];
@@ -195,6 +213,8 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
     }
     EXPECT_TRUE(awardsSideBySide);
     EXPECT_TRUE(bannerShown);
+    EXPECT_EQ(drawnWidth.size(), 7u);  // four stars and three trophies
+    EXPECT_LT(largestJump, 3.0f) << "an award jumps in size";
     // A bell for each row that counts (not the bonus apples), a vibe with
     // each award, each at the row's pitch.
     std::vector<std::pair<const char16_t*, int>> wanted;

@@ -104,7 +104,7 @@ TEST_F(OverlaysPixels, TheHintPanelStandsOverTheFrozenLevel) {
     const std::vector<uint32_t> panel = draw("hint.png");
 
     // Around the panel the level as it was; in its middle the panel's
-    // translucent blue over it.
+    // translucent wood over it.
     EXPECT_LT(difference(at(panel, -480.0f, 350.0f), at(level, -480.0f, 350.0f)), 8);
     EXPECT_LT(difference(at(panel, 480.0f, -300.0f), at(level, 480.0f, -300.0f)), 8);
     const GameSquare* square = firstOf<GameSquare>(root.contextOverlay);
@@ -112,7 +112,7 @@ TEST_F(OverlaysPixels, TheHintPanelStandsOverTheFrozenLevel) {
     const float inside = square->pSkin->width * 0.5f - 40.0f;
     const uint32_t fill = at(panel, inside, 0.0f);
     EXPECT_GT(difference(fill, at(level, inside, 0.0f)), 20);
-    EXPECT_GT(channel(fill, 0), channel(fill, 16));
+    EXPECT_GT(channel(fill, 16), channel(fill, 0));
     // The text is drawn on it: dark pixels on the panel's row of text.
     int dark = 0;
     for (float x = -inside; x < inside; x += 1.0f)

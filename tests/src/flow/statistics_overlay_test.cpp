@@ -9,6 +9,7 @@
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayStatistics.h"
+#include "gfx/Skin.h"
 #include "input/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
@@ -76,6 +77,14 @@ TEST(StatisticsOverlay, ShowsTheResultAsItStandsAndClosesOnItsKeyAPressOrEscape)
     EXPECT_EQ(total.at.y, lastRow - static_cast<float>(medium + medium / 2 + medium / 2));
     EXPECT_EQ(lines[21].text, u"Press Enter to continue");
     EXPECT_EQ(lines[21].at, V3(0.0f, -190.0f, 0.0f));
+    // The ruler above the total spans the columns, inside the 700-wide panel.
+    const Renderable* ruler = nullptr;
+    for (const Renderable* r : childrenOf<Renderable>(panel()))
+        if (r->pSkin == h.resources.findAs<Skin>(u"horizontalRuler:0")) ruler = r;
+    ASSERT_NE(ruler, nullptr);
+    const float rulerWidth = ruler->pSkin->width * ruler->scale.x;
+    EXPECT_GE(rulerWidth, 600.0f);
+    EXPECT_LE(rulerWidth, 700.0f - 2.0f * 36.0f);
 
     // The level stands still; a second press within the guard time does
     // not close the panel, one after it does.

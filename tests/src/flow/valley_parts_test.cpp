@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
+#include "Manifest.h"
+#include "Painter.h"
 #include "ValleyHarness.h"
 #include "flow/ContextEnding.h"
 #include "flow/ContextRecipe.h"
@@ -16,6 +19,7 @@
 #include "fx/ParticleGroup.h"
 #include "gfx/Quad.h"
 #include "gfx/RenderCounters.h"
+#include "gfx/Skin.h"
 #include "gfx/Texture.h"
 #include "gui/MenuItemChoice.h"
 #include "gui/MenuItemLink.h"
@@ -207,6 +211,80 @@ TEST(ValleyMap, TheBubbleOpensTowardTheMiddleWithItsRowsInside) {
     EXPECT_EQ(colours[10] & 0xFF000000u, 0x40000000u);  // lives lost on a bonus level
     EXPECT_EQ(colours[0] & 0xFF000000u, 0x80000000u);
     EXPECT_EQ(textsOf(bubble)[3], u"0/0");
+}
+
+TEST(ValleyMap, TheBubblesBadgesFitTheirRowsBesideTheValues) {
+    ValleyHarness h;
+    ProfileData& p = h.profile();
+    complete(p.levels[0], true);
+    for (uint8_t& record : p.levels[0].newRecord) record = 1;
+    ContextValley* v = h.openValley();
+    h.step();
+    ValleyStatsBubble* bubble = v->pStatsBubble;
+    bubble->showFor(v->icon(0));
+    const float l = static_cast<float>(h.menus.font(u"fontSmall")->height);
+    Skin* perfect = h.menus.resources.findAs<Skin>(u"valleyIcons:2");
+    Skin* record = h.menus.resources.findAs<Skin>(u"valleyIcons:3");
+    // Where each row's value ends (its right-aligned text).
+    std::map<float, float> valueEnds;
+    for (const FadingText* t : childrenOf<FadingText>(bubble))
+        if (t->flags == 0x18) valueEnds[t->position.y] = t->position.x;
+    int badges = 0;
+    for (const Renderable* r : childrenOf<Renderable>(bubble)) {
+        if (r->pSkin != perfect && r->pSkin != record) continue;
+        ++badges;
+        // A row is one line high, the values end 2 lines from the right and
+        // the two badges stand a line apart: a badge is at most a line wide
+        // and high, so it covers neither its neighbour, nor the value, nor
+        // the rows above and below.
+        EXPECT_LE(r->pSkin->width, l);
+        EXPECT_LE(r->pSkin->height, l);
+        ASSERT_EQ(valueEnds.count(r->position.y), 1u);
+        EXPECT_GE(r->position.x - r->pSkin->width / 2, valueEnds[r->position.y]);
+    }
+    EXPECT_GE(badges, 8);
+}
+
+// The generated map under the markers: the titles (light green) and the
+// ratings (white) in the plain small font stand out from the valleys they
+// are written on, up to the winter valley, whose texts have an outline.
+TEST(ValleyMap, TitlesAndRatingsReadOnTheMapUnderThem) {
+    ValleyHarness h;
+    ContextValley* v = h.openValley();
+    const content::Entry* e = content::findEntry("valley");
+    ASSERT_NE(e, nullptr);
+    const contentgen::SheetLayout layout = contentgen::layoutSheet(e->frames);
+    const contentgen::Canvas map = contentgen::paintSheet(*e, layout);
+    const float l = static_cast<float>(h.menus.font(u"fontSmall")->height);
+    auto luminance = [](uint32_t c) {
+        auto lin = [](int v) {
+            const double x = v / 255.0;
+            return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin((c >> 16) & 0xFF) + 0.7152 * lin((c >> 8) & 0xFF) + 0.0722 * lin(c & 0xFF);
+    };
+    auto contrast = [&](double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); };
+    // The mean luminance of the map under a box of the map's world (the
+    // picture is centred and drawn 0.8 high).
+    auto under = [&](float x0, float y0, float x1, float y1) {
+        double sum = 0.0;
+        int n = 0;
+        for (float y = y0; y <= y1; y += 1.0f)
+            for (float x = x0; x <= x1; x += 1.0f) {
+                const int px = static_cast<int>(x + map.width() / 2.0f);
+                const int py = static_cast<int>(map.height() / 2.0f - y / ContextValley::ROAD_Y_SCALE);
+                sum += luminance(map.get(px, py));
+                ++n;
+            }
+        return sum / n;
+    };
+    for (int32_t level = 0; level < ValleyIcon::FIRST_WINTER_LEVEL; ++level) {
+        const V3 at = v->icon(level)->position;
+        const double title = under(at.x - 45.0f, at.y + 10.0f, at.x + 45.0f, at.y + 10.0f + l);
+        const double rating = under(at.x - 25.0f, at.y - 10.0f - l / 2, at.x + 25.0f, at.y - 10.0f + l / 2);
+        EXPECT_GT(contrast(luminance(ValleyIcon::TITLE_COLOUR), title), 3.0) << level << " at " << at.x << "," << at.y;
+        EXPECT_GT(contrast(1.0, rating), 3.0) << level;
+    }
 }
 
 TEST(ValleyRecipe, ShowsAPartOrWhatUnlocksItAndRebuildsOnAChange) {

@@ -4,8 +4,10 @@
 // turned and mirrored).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "world/Terrain.h"
 #include "world/Xsect.h"
@@ -378,5 +380,54 @@ TEST_F(TerrainTest, SmoothingTheStripGivesWhatSmoothingEachPointInTurnGives) {
         world.pressKey(KEY_S, 0);
         ZubBase::sendEvent(EVENT_KEY, nullptr, t);
         EXPECT_EQ(stripDigest(t), c.digest);
+    }
+}
+
+// The index range under a square agrees with the indices of its corners'
+// mappings, also where a corner is not finite (its w is then not a number, so
+// the mapping's x is not one either: index 0), whether the strip is in place
+// or turned.
+TEST_F(TerrainTest, IndexRangesFollowTheCornersMappingsAlsoAtInfinity) {
+    Terrain* t = makeTerrain(16, 16, V3(0, 10, 0));
+    world.setFrame(5);
+    int first = -1, last = -1;
+    t->getIndexRange(V3(-120.0f + 16.0f * 4.0f + 1.0f, 50, 0), 8.0f, &first, &last);
+    EXPECT_EQ(first, 3);
+    EXPECT_EQ(last, 4);
+    t->getIndexRange(V3(5000.0f, 0, 0), 8.0f, &first, &last);
+    EXPECT_EQ(first, 15);
+    EXPECT_EQ(last, 15);
+    for (const V3& p : {V3(INFINITY, 0, 0), V3(-INFINITY, 0, 0), V3(0, INFINITY, 0), V3(NAN, 0, 0)}) {
+        t->getIndexRange(p, 8.0f, &first, &last);
+        EXPECT_EQ(first, 0) << p.x << " " << p.y;
+        EXPECT_EQ(last, 0) << p.x << " " << p.y;
+    }
+    t->getIndexRange(V3(0, 0, 0), INFINITY, &first, &last);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(last, 0);
+    // Turned and mirrored: the range spans the indices of the square's four
+    // corners, each mapped into the strip.
+    auto cornersRange = [t](const V3& p, float r) {
+        int lo = INT32_MAX, hi = INT32_MIN;
+        for (int k = 0; k < 4; ++k) {
+            V3 local;
+            t->world2local(local, V3(k & 1 ? p.x + r : p.x - r, k & 2 ? p.y + r : p.y - r, 0.0f));
+            lo = std::min(lo, t->getIndexAtLocalX(local.x));
+            hi = std::max(hi, t->getIndexAtLocalX(local.x));
+        }
+        return std::make_pair(lo, hi);
+    };
+    int frame = 6;
+    for (float angle : {0.3f, kPi * 0.5f, 2.0f, -1.0f}) {
+        t->setRotation(0.0f, 0.0f, angle);
+        t->setScale(angle < 0.0f ? -1.0f : 1.0f, 1.0f, 1.0f);
+        world.setFrame(++frame);  // it did not move in this frame
+        for (float y : {-100.0f, -30.0f, 0.0f, 45.0f, 110.0f}) {
+            const V3 p(y * 0.5f, y, 0);
+            t->getIndexRange(p, 8.0f, &first, &last);
+            const auto [lo, hi] = cornersRange(p, 8.0f);
+            EXPECT_EQ(first, lo) << angle << " " << y;
+            EXPECT_EQ(last, hi) << angle << " " << y;
+        }
     }
 }

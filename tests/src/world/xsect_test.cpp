@@ -329,3 +329,39 @@ TEST_F(XsectTest, GoingOnWithASweepThatASweepInsideItTookOverIsFatal) {
         },
         "!bPreempted");
 }
+
+// A list is given up without a walk over its segments: a sweep that ended or
+// was taken over keeps no hold on them. The next sweep lists them afresh
+// (also one built where the last one was), and a segment deleted later
+// leaves only the list that holds it.
+TEST_F(XsectTest, GivenUpListsKeepNoHoldOnTheirSegments) {
+    Hull* h = world.staticHull({{-100, 0, 0}, {0, 0, 0}, {100, 0, 0}});
+    for (int i = 0; i < 3; ++i) {
+        Xsect x({5, 10, 0}, {5, -10, 0}, 0);
+        x.considerHulls();
+        EXPECT_EQ(x.listedSegments(), 2) << i;
+        EXPECT_TRUE(x.holds(h->getSegment(0)));
+        ASSERT_TRUE(x.checkHits());
+        x.handleHit(Xsect::STOP);
+        expectNear(x.hitPoint, {5, 0, 0});
+    }
+    Xsect a({-5, 10, 0}, {-5, -10, 0}, 0);
+    a.considerHulls();
+    ASSERT_TRUE(a.checkHits());
+    a.handleHit(Xsect::STOP);
+    {
+        Xsect b({5, 10, 0}, {5, -10, 0}, 0);
+        b.considerHulls();
+        EXPECT_EQ(a.listedSegments(), 0);
+        EXPECT_FALSE(a.holds(h->getSegment(0)));
+        EXPECT_TRUE(b.holds(h->getSegment(0)));
+        h->getSegment(0)->destroy();
+        EXPECT_EQ(b.listedSegments(), 1);
+        ASSERT_TRUE(b.checkHits());  // the segment right of the start
+        EXPECT_EQ(b.pHitSegment, h->getSegment(0));
+    }
+    // No sweep holds the last one now.
+    h->getSegment(0)->destroy();
+    EXPECT_EQ(a.listedSegments(), 0);
+    EXPECT_TRUE(run({50, 10, 0}, {50, -10, 0}, Xsect::STOP).empty());
+}

@@ -22,7 +22,7 @@ TEST(XsectWalk, TerrainChainCutByADeletionEndsTheWalk) {
     Xsect x(p + V3(0, 30, 0), p + V3(0, 20, 0), 3);
     x.considerHulls();
     EXPECT_EQ(x.listedSegments(), 4);
-    EXPECT_EQ(hull->getSegment(30)->sweep, &x);
+    EXPECT_TRUE(x.holds(hull->getSegment(30)));
     EXPECT_EQ(hull->getSegment(30)->next(), nullptr);
-    EXPECT_EQ(beyond->sweep, nullptr);
+    EXPECT_FALSE(x.holds(beyond));
 }

@@ -20,7 +20,12 @@
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
+#include "objects/machines/Blast.h"
+#include "objects/machines/PathPlatform.h"
+#include "world/BezierPath.h"
 #include "world/EditorProxy.h"
+#include "world/Hull.h"
+#include "world/HullSegment.h"
 #include "world/Terrain.h"
 
 using levelbuild::LevelEnvironment;
@@ -197,6 +202,73 @@ new TriggerHint then
     EXPECT_EQ(hints[1]->hintNudge, V3(1, 2, 0));
 }
 
+TEST(LevelBuilder, BuildsPathsAndCollisionOutlines) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    GameController& gc = playDescription(environment, R"(
+level
+    playingArea -3000 2500 3000 -100
+terrain
+    ground -4096 100  4096 100
+edit hero
+    position 500 400 0
+edit house
+    position -1500 100 0
+new BezierPath ride
+    position -800 300 0
+    point 0 0
+    point 300 0
+    point 300 400
+new BezierPath ring
+    position 900 300 0
+    point 0 0
+    point 100 0
+    point 100 100
+    loop
+new PathPlatform pumpkin
+    pPath ride
+    pathSpeed 0
+    hull -60 10  60 10
+new BlastableObject rock
+    position 500 200 0
+    hull closed -40 -50  -40 50  40 50  40 -50
+)");
+    BezierPath* ride = nullptr;
+    BezierPath* ring = nullptr;
+    for (BezierPath* p : childrenOf<BezierPath>(gc.objectList)) (ride ? ring : ride) = p;
+    ASSERT_TRUE(ride && ring);
+    EXPECT_EQ(ride->vertexCount(), 3);
+    EXPECT_EQ(ride->segmentCount(), 2);
+    EXPECT_FALSE(ride->bLooping);
+    // Each segment leaves and reaches its vertices along the chords about
+    // them: a little longer than the straight legs.
+    EXPECT_GT(ride->totalLength, 699.0f);
+    EXPECT_LT(ride->totalLength, 760.0f);
+    EXPECT_EQ(ring->segmentCount(), 3);
+    EXPECT_TRUE(ring->bLooping);
+
+    const std::vector<PathPlatform*> platforms = all<PathPlatform>(gc.objectList);
+    ASSERT_EQ(platforms.size(), 1u);
+    Hull* deck = platforms[0]->getHull();
+    ASSERT_NE(deck, nullptr);
+    EXPECT_EQ(deck->vertexCount(), 2);
+    EXPECT_EQ(deck->segmentCount(), 1);
+    environment.frame({});
+    EXPECT_EQ(platforms[0]->position, V3(-800, 300, 0));  // at the path's start
+
+    // The rock's outline is closed, walked clockwise: the hero put above it
+    // lands on its top.
+    const std::vector<BlastableObject*> rocks = all<BlastableObject>(gc.explodableList);
+    ASSERT_EQ(rocks.size(), 1u);
+    Hull* outline = rocks[0]->getHull();
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline->vertexCount(), 4);
+    EXPECT_EQ(outline->segmentCount(), 4);
+    for (int i = 0; i < 300; ++i) environment.frame({});
+    EXPECT_NEAR(gc.getHero()->position.y, 290.0f, 1.0f);  // she stands 40 above what carries her
+    EXPECT_NEAR(gc.getHero()->position.x, 500.0f, 1.0f);
+}
+
 TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
     ErrorManager::bTestMode = true;
     LevelEnvironment environment;
@@ -238,6 +310,19 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"terrain house\n", "levels/x1.txt:1: 'house' names no terrain"},
         {"terrain\n    ground 0 70000\n", "levels/x1.txt:2: the ground lies beyond what a level file holds"},
         {"edit terrain\n    heights[0] 1\n", "levels/x1.txt:2: 'heights[0]' cannot be set in a description"},
+        {"new Apple\n    point 0 0\n", "levels/x1.txt:2: only a path has points"},
+        {"new BezierPath\n    point 0\n", "levels/x1.txt:2: 'point' takes x and y"},
+        {"new BezierPath\n    point 0 y\n", "levels/x1.txt:2: 'y' is not a number"},
+        {"new BezierPath\n    point 0 0\n    point 1 1\n    loop\n    point 2 0\n",
+         "levels/x1.txt:5: the path is closed already"},
+        {"new BezierPath\n    point 0 0\n    loop\n", "levels/x1.txt:3: only an open path of two points or more can be closed"},
+        {"new Apple\n    loop\n", "levels/x1.txt:2: only a path can be closed"},
+        {"edit terrain\n    hull 0 0 1 1\n", "levels/x1.txt:2: only a placed object other than the terrain takes a hull"},
+        {"new BlastableObject\n    hull 0 0 1\n", "levels/x1.txt:2: 'hull' takes two points or more, each x and y"},
+        {"new BlastableObject\n    hull 0 0\n", "levels/x1.txt:2: 'hull' takes two points or more, each x and y"},
+        {"new BlastableObject\n    hull 0 0 1 70000\n", "levels/x1.txt:2: '70000' lies beyond what a level file holds"},
+        {"new BlastableObject\n    hull 0 0 1 1\n    hull closed 2 2 3 3\n",
+         "levels/x1.txt:3: only the first chain of a hull can be closed"},
     };
     for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
 }

@@ -4,8 +4,10 @@
 #include <SDL.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/AudioDevice.h"
+#include "platform/sdl/SdlAudioDrivers.h"
 
 namespace platform {
 namespace {
@@ -15,6 +17,30 @@ namespace {
 // only paused and parked here: it pulls nothing more and is closed for good
 // when the next output opens, or ends with the process.
 SDL_AudioDeviceID parkedDevice = 0;
+
+std::vector<std::string> sdlAudioDrivers() {
+    std::vector<std::string> names;
+    for (int i = 0, n = SDL_GetNumAudioDrivers(); i < n; ++i)
+        if (const char* name = SDL_GetAudioDriver(i)) names.emplace_back(name);
+    return names;
+}
+
+// SDL's audio started with the drivers worth trying on this machine (see
+// SdlAudioDrivers.h); false with a reason when there is none or none starts.
+bool startAudio(std::string& error) {
+    const AudioDriverPlan plan = planAudioDrivers(sdlAudioDrivers(), probeSoundHardware());
+    if (!plan.sdlChooses && plan.drivers.empty()) {
+        error = "no sound device";
+        return false;
+    }
+    if (!plan.sdlChooses) SDL_SetHint(SDL_HINT_AUDIODRIVER, plan.drivers.c_str());
+    const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!plan.sdlChooses) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    if (!started)
+        error = plan.sdlChooses ? std::string("SDL audio initialisation failed: ") + SDL_GetError()
+                                : "no sound device: none of " + plan.drivers + " started";
+    return started;
+}
 
 void closeParkedDevice() {
     if (parkedDevice == 0) return;
@@ -34,10 +60,7 @@ public:
             return false;
         }
         closeParkedDevice();
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            error = std::string("SDL audio initialisation failed: ") + SDL_GetError();
-            return false;
-        }
+        if (!startAudio(error)) return false;
         subsystemReady_ = true;
         pull_ = pull;
         user_ = user;
