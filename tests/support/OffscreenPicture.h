@@ -22,6 +22,9 @@
 //                                   level, the hint panel and the level map
 //                                   there (so with "1" it wants a folder
 //                                   named 1 where it runs).
+//   ZUB_TOUR_PICTURES=<folder>      the tour of the real program writes
+//                                   every screen into <folder>/<size>/
+//                                   (without it the tour skips).
 //
 // Every run of the main menu's picture test also leaves the picture it drew
 // as main_menu_drawn.png beside the test program.

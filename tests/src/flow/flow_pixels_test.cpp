@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 
 #include "FlowHarness.h"
 #include "MenuHarness.h"
@@ -18,7 +17,6 @@
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMenu.h"
 #include "input/KeyCodes.h"
-#include "text/FontQuad.h"
 
 using flowtest::FlowHarness;
 
@@ -36,16 +34,8 @@ protected:
         // The generator's art and the game's fonts instead of the blank
         // placeholders and the one small font.
         art.paintAll(h->resources);
+        // With the loader's spacings (menutest::registerGameFonts).
         ASSERT_TRUE(menutest::registerGameFonts(h->resources));
-        // The loader's settings of the fonts: the advance of a space and
-        // the letter spacing.
-        using Setting = std::tuple<const char16_t*, int, int>;
-        for (auto [name, space, spacing] : {Setting{u"fontSmall", 3, 0}, Setting{u"fontMedium", 6, 0},
-                                            Setting{u"fontMediumOutline", 6, -1}, Setting{u"fontLarge", 16, -4}}) {
-            auto* font = h->resources.findAs<FontQuad>(name);
-            font->defaultCharWidth = space;
-            font->letterSpacing = spacing;
-        }
     }
     void TearDown() override {
         h.reset();
