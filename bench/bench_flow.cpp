@@ -11,13 +11,12 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
@@ -25,7 +24,6 @@
 #include "flow/GameServer.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
-#include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
 
 namespace {
@@ -35,13 +33,6 @@ constexpr double FRAME_BUDGET = 0.01;
 // before it lets go near the house; then the level is loaded again.
 constexpr int PLAY_TO = 1280;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The program around the level: resources, records, input and graphics.
 struct Program {
     Program() {
@@ -49,17 +40,13 @@ struct Program {
         const std::string levels = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
         std::vector<uint8_t> level;
         std::string error;
-        if (!levelbuild::buildLevelFile(readFile(levels + "a1.txt"), "a1.txt", level, error) ||
-            !script.parse(readFile(levels + "a1.keys"), "a1.keys", error)) {
+        if (!levelbuild::buildLevelFile(benchsupport::readFile(levels + "a1.txt"), "a1.txt", level, error) ||
+            !script.parse(benchsupport::readFile(levels + "a1.keys"), "a1.keys", error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             std::exit(1);
         }
         environment.writeLevelFile("a1", level);
-        // Draws are counted, not kept: a kept record of every draw grows
-        // by tens of kilobytes a frame and would be measured with the frame.
-        auto device = std::make_unique<platform::NullRenderDevice>();
-        device->bKeepDraws = false;
-        graphics.setDevice(std::move(device), error);
+        benchsupport::useCountingDevice(graphics, error);
     }
 
     // The level, played through its opening.

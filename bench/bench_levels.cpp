@@ -20,18 +20,16 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
 #include "flow/GameController.h"
 #include "gfx/ZubGraphics.h"
-#include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
 
 namespace fs = std::filesystem;
@@ -40,12 +38,7 @@ namespace {
 
 constexpr double FRAME_BUDGET = 0.01;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using benchsupport::readFile;
 
 double processorSeconds() {
     timespec t{};
@@ -66,12 +59,8 @@ struct ScriptedLevel {
 struct Program {
     Program() {
         ErrorManager::bTestMode = true;
-        auto device = std::make_unique<platform::NullRenderDevice>();
-        // A kept record of every draw would grow by tens of kilobytes a
-        // frame and be measured with the frame.
-        device->bKeepDraws = false;
         std::string error;
-        graphics.setDevice(std::move(device), error);
+        benchsupport::useCountingDevice(graphics, error);
     }
 
     levelbuild::LevelEnvironment environment;

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "engine/Context.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
@@ -171,11 +172,8 @@ struct NullWorld {
     std::vector<std::unique_ptr<Quad>> ownSkins;
 
     explicit NullWorld(bool ownVertices) {
-        auto d = std::make_unique<platform::NullRenderDevice>();
-        d->bKeepDraws = false;
-        device = d.get();
         std::string error;
-        graphics.setDevice(std::move(d), error);
+        device = benchsupport::useCountingDevice(graphics, error);
         Context::environment.current = &context;
         auto img = checkerImage(0xFF808080u);
         texture = std::make_unique<Texture>(img.get());

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
@@ -36,9 +37,7 @@ struct TextWorld {
 
     bool open() {
         if (font) return true;
-        auto d = std::make_unique<platform::NullRenderDevice>();
-        d->bKeepDraws = false;
-        if (!graphics.setDevice(std::move(d), error)) return false;
+        if (!benchsupport::useCountingDevice(graphics, error)) return false;
         const std::string file = platform::defaultGlyphFontFile();
         if (file.empty()) {
             error = "DejaVu Sans is not installed";

@@ -12,46 +12,37 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "Manifest.h"
-#include "Painter.h"
-#include "audio/Sound.h"
 #include "audio/SoundStream.h"
 #include "flow/ContextValley.h"
 #include "flow/GameServices.h"
 #include "flow/ValleyDashedLine.h"
 #include "flow/ValleyIcon.h"
-#include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/RenderCounters.h"
-#include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
-#include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
-#include "sys/Paths.h"
 #include "sys/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {
 
-constexpr double DT = 0.01;
+using benchsupport::DT;
 constexpr double FRAME_BUDGET = 0.01;
 
 // The program around the map: resources, records, input and graphics.
 struct Program : GameServices {
-    Program() {
+    Program() : folder("valley") {
         ErrorManager::bTestMode = true;
-        char pattern[] = "/tmp/zub-bench-valley-XXXXXX";
-        if (mkdtemp(pattern)) folder = std::string(pattern) + "/";
-        setUserDataFolderOverride(folder);
         config = std::make_unique<GameConfiguration>();
         config->detailLevel = 1;
         profileManager = std::make_unique<ProfileManager>();
@@ -70,31 +61,18 @@ struct Program : GameServices {
         p.levels[10].unlocked = 1;
         p.currentLevel = 10;
         install(this);
+        benchsupport::registerPlaceholders(resources);
         for (const content::Entry& e : content::manifest()) {
-            const WString name = narrowToWide(e.name);
-            if (e.kind == content::Kind::Texture && !e.frames.empty()) {
-                const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-                MemoryImageFile image(layout.width, layout.height);
-                auto t = std::make_unique<Texture>(&image);
-                t->applySkinDescription(contentgen::skinDescription(e, layout), name);
-                t->registerSkins(resources, name);
-                owned.push_back(std::move(t));
-            } else if (e.kind == content::Kind::Sound) {
-                owned.push_back(std::make_unique<Sound>(e.loop, e.playbacks, std::vector<float>(64, 0.0f), 1, 22050));
-                resources.addResource(name, owned.back().get());
-            } else if (e.kind == content::Kind::Music) {
-                owned.push_back(std::make_unique<SoundStream>());
-                resources.addResource(name, owned.back().get());
-            }
+            if (e.kind != content::Kind::Music) continue;
+            owned.push_back(std::make_unique<SoundStream>());
+            resources.addResource(narrowToWide(e.name), owned.back().get());
         }
         owned.push_back(std::make_unique<FontQuad>());
         for (const char16_t* f : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium",
                                   u"fontMediumOutline", u"fontLarge"})
             resources.addResource(f, owned.back().get());
         std::string error;
-        auto device = std::make_unique<platform::NullRenderDevice>();
-        device->bKeepDraws = false;
-        graphics.setDevice(std::move(device), error);
+        benchsupport::useCountingDevice(graphics, error);
     }
     ~Program() override {
         install(nullptr);
@@ -102,9 +80,6 @@ struct Program : GameServices {
         config.reset();
         resources.clear();
         owned.clear();
-        setUserDataFolderOverride("");
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
     }
     GameConfiguration& configuration() override { return *config; }
     ProfileManager& profiles() override { return *profileManager; }
@@ -125,7 +100,7 @@ struct Program : GameServices {
         time += DT;
     }
 
-    std::string folder;
+    benchsupport::ScratchFolder folder;
     ResourceManager resources;
     ZubInput input;
     ZubGraphics graphics;

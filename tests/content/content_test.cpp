@@ -21,6 +21,7 @@
 #include "Generator.h"
 #include "Manifest.h"
 #include "Painter.h"
+#include "PngWriter.h"
 #include "audio/Sound.h"
 #include "audio/SoundStream.h"
 #include "audio/VorbisDecoder.h"
@@ -46,10 +47,6 @@
 namespace fs = std::filesystem;
 using content::Entry;
 using content::Kind;
-
-namespace contenttest {
-bool writePng(const std::string& path, int w, int h, const std::vector<uint32_t>& argb);
-}
 
 namespace {
 
@@ -817,7 +814,7 @@ TEST_F(ContentTest, ContactSheet) {
         std::set<uint32_t> colours(frame.begin(), frame.end());
         EXPECT_GT(colours.size(), 200u) << path << " looks empty";
         const std::string png = path.substr(0, path.size() - 4) + ".png";
-        EXPECT_TRUE(contenttest::writePng(png, graphics->backBufferWidth, graphics->backBufferHeight, frame)) << png;
+        EXPECT_TRUE(pngtest::writePng(png, graphics->backBufferWidth, graphics->backBufferHeight, frame)) << png;
         std::printf("contact sheet: %s (and .png)\n", path.c_str());
     }
     EXPECT_GE(sheets, 4);

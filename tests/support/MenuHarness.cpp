@@ -4,9 +4,7 @@
 #include <filesystem>
 
 #include "Manifest.h"
-#include "Painter.h"
-#include "audio/Sound.h"
-#include "gfx/MemoryImageFile.h"
+#include "Placeholders.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
 #include "gui/ContextMenu.h"
@@ -26,31 +24,11 @@ namespace {
 // pages of code page 1252 with the loader's spacings (page textures keep
 // their images, so any device can take them).
 struct Resources {
-    std::vector<std::pair<WString, std::unique_ptr<Texture>>> textures;
-    std::vector<std::pair<WString, std::unique_ptr<Sound>>> sounds;
     std::vector<std::pair<WString, std::unique_ptr<Texture>>> fontPages;
     std::vector<std::pair<WString, std::unique_ptr<FontQuad>>> fonts;
     std::string error;
 
-    Resources() {
-        for (const content::Entry& e : content::manifest()) {
-            const WString name = narrowToWide(e.name);
-            if (e.kind == content::Kind::Texture && !e.frames.empty()) {
-                const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-                MemoryImageFile image(layout.width, layout.height);
-                auto t = std::make_unique<Texture>(&image);
-                t->applySkinDescription(contentgen::skinDescription(e, layout), name);
-                textures.emplace_back(name, std::move(t));
-            } else if (e.kind == content::Kind::Sound) {
-                auto s = std::make_unique<Sound>(e.loop, e.playbacks, std::vector<float>(64, 0.0f), 1, 22050);
-                s->minPitch = e.minPitch;
-                s->maxPitch = e.maxPitch;
-                s->minInterval = e.interval;
-                sounds.emplace_back(name, std::move(s));
-            }
-        }
-        loadFonts();
-    }
+    Resources() { loadFonts(); }
 
     // As the loader does: pages "<prefix>1", "<prefix>2" ... from code 33
     // through the code page, extra pages from code 0 as they are.
@@ -88,9 +66,9 @@ struct Resources {
         }
     }
 
+    // The placeholders are the test levels' (Placeholders.h).
     void registerIn(ResourceManager& r) const {
-        for (auto& [name, t] : textures) t->registerSkins(r, name);
-        for (auto& [name, s] : sounds) r.addResource(name, s.get());
+        leveltest::registerPlaceholders(r);
         registerFonts(r);
     }
     void registerFonts(ResourceManager& r) const {

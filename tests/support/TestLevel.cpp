@@ -4,8 +4,7 @@
 #include <filesystem>
 #include <map>
 
-#include "Manifest.h"
-#include "Painter.h"
+#include "Placeholders.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "net/Packet.h"
@@ -20,42 +19,6 @@
 #include "world/Hull.h"
 
 namespace leveltest {
-
-namespace {
-
-// Every texture and sound of the manifest, made once per test program:
-// placeholder pixels cut into the generated content's frames, silent sounds
-// with the manifest's playbacks and pitch ranges.
-struct Placeholders {
-    std::vector<std::pair<WString, std::unique_ptr<Texture>>> textures;
-    std::vector<std::pair<WString, std::unique_ptr<Sound>>> sounds;
-
-    Placeholders() {
-        for (const content::Entry& e : content::manifest()) {
-            const WString name = narrowToWide(e.name);
-            if (e.kind == content::Kind::Texture && !e.frames.empty()) {
-                const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-                MemoryImageFile image(layout.width, layout.height);
-                auto t = std::make_unique<Texture>(&image);
-                t->applySkinDescription(contentgen::skinDescription(e, layout), name);
-                textures.emplace_back(name, std::move(t));
-            } else if (e.kind == content::Kind::Sound) {
-                auto s = std::make_unique<Sound>(e.loop, e.playbacks, std::vector<float>(64, 0.0f), 1, 22050);
-                s->minPitch = e.minPitch;
-                s->maxPitch = e.maxPitch;
-                s->minInterval = e.interval;
-                sounds.emplace_back(name, std::move(s));
-            }
-        }
-    }
-};
-
-Placeholders& placeholders() {
-    static Placeholders p;
-    return p;
-}
-
-}  // namespace
 
 bool InputScript::isDown(int code, int frame) const {
     for (const Hold& h : holds)
@@ -86,8 +49,7 @@ TestLevel::TestLevel() {
     // After the configuration, which may draw a new identity.
     randomState = 1;
 
-    for (auto& [name, t] : placeholders().textures) t->registerSkins(resources, name);
-    for (auto& [name, s] : placeholders().sounds) resources.addResource(name, s.get());
+    registerPlaceholders(resources);
 
     // The playing area of a new level: ten screens wide, ten high.
     playingArea = {-5.0f * REFERENCE_WIDTH, 10.0f * REFERENCE_HEIGHT, 5.0f * REFERENCE_WIDTH, 0.0f};
@@ -282,19 +244,11 @@ struct SmallFont {
 
 }  // namespace
 
-FontQuad* TestLevel::getBubbleFont() {
-    static SmallFont small;
-    return small.font.get();
-}
+FontQuad* TestLevel::getBubbleFont() { return smallTestFont(); }
 
 }  // namespace leveltest
 
 namespace leveltest {
-
-void registerPlaceholders(ResourceManager& resources) {
-    for (auto& [name, t] : placeholders().textures) t->registerSkins(resources, name);
-    for (auto& [name, s] : placeholders().sounds) resources.addResource(name, s.get());
-}
 
 FontQuad* smallTestFont() {
     static SmallFont small;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "Placeholders.h"
 #include "audio/Sound.h"
 #include "engine/FocusManager.h"
 #include "gfx/ContextBlender.h"
@@ -199,10 +200,6 @@ class ResourceManager;
 
 namespace leveltest {
 
-// Every texture and sound of the manifest registered under its name, as a
-// TestLevel registers them (placeholder pixels with the real frames, silent
-// sounds), for tests that make their levels another way.
-void registerPlaceholders(ResourceManager& resources);
 // The game's small font (DejaVu Sans at 15 pixels, code page 1252), made
 // once per test program; null when DejaVu Sans is not installed.
 FontQuad* smallTestFont();

@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
+#include "support/png/PngWriter.h"
 
 namespace gfxtest {
 
@@ -165,8 +166,8 @@ inline std::string tgaBytes(int w, int h, const std::vector<uint32_t>& argb) {
     return s;
 }
 
-// A PNG of ARGB pixels with 3 (no alpha) or 4 channels (png_writer.cpp).
-std::string pngBytes(int w, int h, const std::vector<uint32_t>& argb, int channels = 4);
+// A PNG of ARGB pixels with 3 (no alpha) or 4 channels (support/png/).
+using pngtest::pngBytes;
 
 using filestest::TempFolder;
 

@@ -283,6 +283,17 @@ TEST(LoaderFrames, DelayedLoadsHideTheBarAndLeaveSamplesUndecoded) {
 
 // ---- The language -------------------------------------------------------------------------
 
+// Steps until the loader is done (false after 400 frames); `sawPage` tells
+// whether the language page came up meanwhile.
+bool loadWatchingForThePage(ProgramHarness& h, bool& sawPage) {
+    return h.stepUntil(
+        [&] {
+            sawPage = sawPage || h.topIs<ContextLanguageSelect>();
+            return h.loader() && h.loader()->done;
+        },
+        400);
+}
+
 TEST(LoaderLanguage, AskingOpensTheLanguagePageAndWaitsThenTheNextFrameSetsTheChoiceAlone) {
     ProgramHarness::Options o;
     o.userSettings = "[Language]\ndefaultLanguage=-1\n";
@@ -325,12 +336,7 @@ TEST(LoaderLanguage, ASingleLanguageIsTakenWhateverTheUserSettingSays) {
     ProgramHarness h(o);
     h.start();
     bool sawPage = false;
-    ASSERT_TRUE(h.stepUntil(
-        [&] {
-            sawPage = sawPage || h.topIs<ContextLanguageSelect>();
-            return h.loader() && h.loader()->done;
-        },
-        400));
+    ASSERT_TRUE(loadWatchingForThePage(h, sawPage));
     EXPECT_FALSE(sawPage);
     EXPECT_EQ(ZUB->language->currentLanguage, Language::GERMAN);
     EXPECT_NE(h.log().find("Loader::loadStuff(): Single language mode (1)."), std::string::npos);
@@ -344,12 +350,7 @@ TEST(LoaderLanguage, DetectingTakesTheSystemsLanguageWithoutAPage) {
         ProgramHarness h;  // defaultLanguage is -2 unless set
         h.start();
         bool sawPage = false;
-        EXPECT_TRUE(h.stepUntil(
-            [&] {
-                sawPage = sawPage || h.topIs<ContextLanguageSelect>();
-                return h.loader() && h.loader()->done;
-            },
-            400));
+        EXPECT_TRUE(loadWatchingForThePage(h, sawPage));
         EXPECT_FALSE(sawPage);
         EXPECT_EQ(ZUB->language->currentLanguage, Language::GERMAN);
         EXPECT_NE(h.log().find("Loader::loadStuff(): Multilanguage mode (-2)."), std::string::npos);

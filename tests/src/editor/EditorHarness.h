@@ -15,7 +15,7 @@
 #include "editor/EditorPropertyPanel.h"
 #include "editor/EditorPropertyWidget.h"
 #include "engine/FocusManager.h"
-#include "src/flow/FlowHarness.h"
+#include "FlowHarness.h"
 
 class EditorObject;
 class RuntimeClass;

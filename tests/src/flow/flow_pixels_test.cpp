@@ -6,35 +6,17 @@
 // ZUB_FLOW_PICTURES=<folder> the pictures are written there to look at.
 #include <gtest/gtest.h>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
-
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <tuple>
 
 #include "FlowHarness.h"
-#include "Manifest.h"
 #include "MenuHarness.h"
-#include "Painter.h"
+#include "OffscreenPicture.h"
 #include "flow/GameHud.h"
 #include "flow/LevelStatsEffect.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMenu.h"
-#include "gfx/MemoryImageFile.h"
-#include "gfx/Texture.h"
-#include "gfx/ZubGraphics.h"
 #include "input/KeyCodes.h"
-#include "platform/Platform.h"
-#include "platform/RenderDevice.h"
-#include "text/FontQuad.h"
 
 using flowtest::FlowHarness;
 
@@ -42,97 +24,48 @@ namespace {
 
 constexpr int W = 512, H = 384;
 
-int channel(uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
-int difference(uint32_t a, uint32_t b) {
-    int d = 0;
-    for (int shift : {16, 8, 0}) d = std::max(d, std::abs(channel(a, shift) - channel(b, shift)));
-    return d;
-}
+using picturetest::difference;
 
 class FlowPixels : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        backend = platform::createSdlBackend();
-        std::string error;
-        if (!backend->openWindow({.title = "Flow", .width = W, .height = H, .vsync = false, .assumeFocused = true},
-                                 error))
-            GTEST_SKIP() << "no off-screen OpenGL window: " << error;
-        graphics = std::make_unique<ZubGraphics>();
-        if (!graphics->setDevice(platform::createGLRenderDevice(), error))
-            GTEST_SKIP() << "no OpenGL device: " << error;
-        graphics->onWindowSize(W, H);
+        if (!window.open("Flow", W, H)) return;
         h = std::make_unique<FlowHarness>();
         // The generator's art and the game's fonts instead of the blank
         // placeholders and the one small font.
-        for (const content::Entry& e : content::manifest()) {
-            if (e.kind != content::Kind::Texture || e.frames.empty()) continue;
-            const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-            MemoryImageFile file(
-                DecodedImage{layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true});
-            auto& t = art.emplace_back(std::make_unique<Texture>(&file));
-            t->applySkinDescription(contentgen::skinDescription(e, layout), narrowToWide(e.name));
-            t->registerSkins(h->resources, narrowToWide(e.name));
-        }
+        art.paintAll(h->resources);
+        // With the loader's spacings (menutest::registerGameFonts).
         ASSERT_TRUE(menutest::registerGameFonts(h->resources));
-        // The loader's settings of the fonts: the advance of a space and
-        // the letter spacing.
-        using Setting = std::tuple<const char16_t*, int, int>;
-        for (auto [name, space, spacing] : {Setting{u"fontSmall", 3, 0}, Setting{u"fontMedium", 6, 0},
-                                            Setting{u"fontMediumOutline", 6, -1}, Setting{u"fontLarge", 16, -4}}) {
-            auto* font = h->resources.findAs<FontQuad>(name);
-            font->defaultCharWidth = space;
-            font->letterSpacing = spacing;
-        }
     }
     void TearDown() override {
         h.reset();
         art.clear();
-        graphics.reset();
-        backend.reset();
+        window.close();
     }
 
     std::vector<uint32_t> draw() {
-        graphics->bBilinearFilter = false;
-        graphics->beginFrame();
-        graphics->clear(0xFF000000u);
+        window.beginFrame(0xFF000000u);
         h->manager->renderContext();
-        std::vector<uint32_t> frame;
-        EXPECT_TRUE(graphics->device()->readPixels(0, 0, W, H, frame));
-        return frame;
+        return window.readFrame();
     }
     // The pixel where a point of the screen (origin at the centre, y up) shows.
     static uint32_t at(const std::vector<uint32_t>& frame, float x, float y) {
         const int px = static_cast<int>((x + 512.0f) * W / 1024.0f), py = static_cast<int>((384.0f - y) * H / 768.0f);
         return frame[static_cast<size_t>(py) * W + static_cast<size_t>(px)];
     }
-    void keep(const std::vector<uint32_t>& frame, const char* name) {
-        const char* folder = std::getenv("ZUB_FLOW_PICTURES");
-        if (!folder) return;
-        std::vector<uint8_t> rgb;
-        for (uint32_t p : frame) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-        const std::string path = std::string(folder) + "/" + name;
-        EXPECT_TRUE(stbi_write_png(path.c_str(), W, H, 3, rgb.data(), W * 3)) << path;
+    static void keep(const std::vector<uint32_t>& frame, const char* name) {
+        picturetest::keepInFolder(picturetest::kFlowFolder, name, frame, W, H);
     }
 
-    std::unique_ptr<platform::Backend> backend;
-    std::unique_ptr<ZubGraphics> graphics;
+    picturetest::OffscreenWindow window;
     std::unique_ptr<FlowHarness> h;
-    std::vector<std::unique_ptr<Texture>> art;
+    picturetest::PaintedArt art;
 };
 
 TEST_F(FlowPixels, ThePauseMenuStandsOverTheFrozenLevelAndTheStatisticsSettleInTheirRows) {
     FlowHarness& f = *h;
     GameController& gc = f.play(f.houseLevel());
-    auto holdUntil = [&](const V3& where, int state) {
-        return f.frameUntil(
-            [&] {
-                f.putHero(gc, where);
-                return gc.state == state;
-            },
-            3000);
-    };
+    auto holdUntil = [&](const V3& where, int state) { return f.holdUntil(gc, where, state, 3000); };
     ASSERT_TRUE(holdUntil(FlowHarness::AWAY, GameController::PLAYING));
     f.frameHolding(gc, FlowHarness::AWAY, 30);
     const std::vector<uint32_t> level = draw();

@@ -92,22 +92,12 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
     GameHud& hud = *gc.contextHUD;
     MyRootObject& root = *h.server().gameRoot();
     h.putHero(gc, FlowHarness::AWAY);
-    ASSERT_TRUE(h.frameUntil(
-        [&] {
-            h.putHero(gc, FlowHarness::AWAY);
-            return gc.state == GameController::PLAYING;
-        },
-        600));
+    ASSERT_TRUE(h.holdUntil(gc, FlowHarness::AWAY, GameController::PLAYING, 600));
 
     // A second out, the apple counted in, then home: a perfect attempt.
     h.frameHolding(gc, FlowHarness::AWAY, 100);
     gc.currentResult.applesGathered = 1;
-    ASSERT_TRUE(h.frameUntil(
-        [&] {
-            h.putHero(gc, FlowHarness::HOME);
-            return gc.state == GameController::SCORING;
-        },
-        200));
+    ASSERT_TRUE(h.holdUntil(gc, FlowHarness::HOME, GameController::SCORING, 200));
     const LevelResult& r = gc.currentResult;
     EXPECT_EQ(r.livesLost, 0);
     EXPECT_NEAR(r.time, 1.0, 0.015);
@@ -283,12 +273,7 @@ TEST(LevelEnd, ABonusLevelOutOfTimeListsThreeRowsWithBurstsAndCanBeSkippedAtOnce
     GameController* gc = &h.play(h.houseLevel(true, 0.5));
     auto run = [&](int state) {
         h.putHero(*gc, FlowHarness::AWAY);
-        return h.frameUntil(
-            [&] {
-                h.putHero(*gc, FlowHarness::AWAY);
-                return gc->state == state;
-            },
-            2000);
+        return h.holdUntil(*gc, FlowHarness::AWAY, state, 2000);
     };
     ASSERT_TRUE(run(GameController::SCORING));
     EXPECT_EQ(gc->bonusTimeLeft, 0.0f);

@@ -7,26 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <set>
 
 #include "FlowHarness.h"
-#include "Manifest.h"
-#include "Painter.h"
+#include "OffscreenPicture.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayHint.h"
 #include "flow/OverlayMiniMap.h"
-#include "gfx/MemoryImageFile.h"
-#include "gfx/Texture.h"
-#include "gfx/ZubGraphics.h"
 #include "gui/GameSquare.h"
 #include "lang/Language.h"
 #include "objects/apples/Apple.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "platform/Platform.h"
 #include "world/Terrain.h"
 
 namespace {
@@ -34,34 +28,20 @@ namespace {
 constexpr int W = 1024, H = 768;
 constexpr float GROUND = 100.0f;
 
+using picturetest::channel;
+using picturetest::difference;
+
 struct OverlaysPixels : testing::Test {
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        backend = platform::createSdlBackend();
-        std::string error;
-        if (!backend->openWindow({.title = "Overlays", .width = W, .height = H, .vsync = false, .assumeFocused = true},
-                                 error))
-            GTEST_SKIP() << "no off-screen OpenGL window: " << error;
-        graphics = std::make_unique<ZubGraphics>();
-        if (!graphics->setDevice(platform::createGLRenderDevice(), error)) GTEST_SKIP() << "no OpenGL device: " << error;
-        graphics->onWindowSize(W, H);
+        if (!window.open("Overlays", W, H)) return;
         // The generator's art in place of the harness's blank sheets.
-        for (const content::Entry& e : content::manifest()) {
-            if (e.kind != content::Kind::Texture || e.frames.empty()) continue;
-            const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-            MemoryImageFile file(DecodedImage{layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true});
-            art.push_back(std::make_unique<Texture>(&file));
-            art.back()->applySkinDescription(contentgen::skinDescription(e, layout), narrowToWide(e.name));
-            art.back()->registerSkins(h.resources, narrowToWide(e.name));
-        }
+        art.paintAll(h.resources);
         language.setKeyNameTable(h.input.keyNames);
         language.setLanguage(Language::ENGLISH);
     }
     void TearDown() override {
         h.manager.reset();
-        graphics.reset();
-        backend.reset();
+        window.close();
     }
 
     // A flat level with the house a little right of the pig, played to the
@@ -90,53 +70,26 @@ struct OverlaysPixels : testing::Test {
     }
 
     std::vector<uint32_t> draw(const char* name) {
-        graphics->bBilinearFilter = false;
-        graphics->beginFrame();
-        graphics->clear(0xFF000000u);
+        window.beginFrame(0xFF000000u);
         h.manager->renderContext();
-        std::vector<uint32_t> frame;
-        EXPECT_TRUE(graphics->device()->readPixels(0, 0, W, H, frame));
-        if (const char* folder = std::getenv("ZUB_WRITE_SCREENSHOTS")) writePicture(std::string(folder) + "/" + name, frame);
+        std::vector<uint32_t> frame = window.readFrame();
+        picturetest::keepInFolder(picturetest::kOverlaysFolder, name, frame, W, H);
         return frame;
     }
-    static void writePicture(const std::string& path, const std::vector<uint32_t>& argb);
 
     // The pixel at a point of the overlay's plane (origin at the centre, y up).
     static uint32_t at(const std::vector<uint32_t>& frame, float x, float y) {
         const int px = static_cast<int>(x + W / 2), py = static_cast<int>(H / 2 - y);
         return frame[static_cast<size_t>(py * W + px)] | 0xFF000000u;
     }
-    static int channel(uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
-    static int distance(uint32_t a, uint32_t b) {
-        int d = 0;
-        for (int s : {16, 8, 0}) d = std::max(d, std::abs(channel(a, s) - channel(b, s)));
-        return d;
-    }
 
     flowtest::FlowHarness h;
     Language language;
-    std::unique_ptr<platform::Backend> backend;
-    std::unique_ptr<ZubGraphics> graphics;
-    std::vector<std::unique_ptr<Texture>> art;
+    picturetest::OffscreenWindow window;
+    picturetest::PaintedArt art;
 };
 
 }  // namespace
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
-
-void OverlaysPixels::writePicture(const std::string& path, const std::vector<uint32_t>& argb) {
-    std::vector<uint8_t> rgb;
-    for (uint32_t p : argb)
-        for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(p >> shift));
-    EXPECT_TRUE(stbi_write_png(path.c_str(), W, H, 3, rgb.data(), W * 3));
-}
 
 TEST_F(OverlaysPixels, TheHintPanelStandsOverTheFrozenLevel) {
     GameController& gc = playSmallLevel();
@@ -152,13 +105,13 @@ TEST_F(OverlaysPixels, TheHintPanelStandsOverTheFrozenLevel) {
 
     // Around the panel the level as it was; in its middle the panel's
     // translucent wood over it.
-    EXPECT_LT(distance(at(panel, -480.0f, 350.0f), at(level, -480.0f, 350.0f)), 8);
-    EXPECT_LT(distance(at(panel, 480.0f, -300.0f), at(level, 480.0f, -300.0f)), 8);
+    EXPECT_LT(difference(at(panel, -480.0f, 350.0f), at(level, -480.0f, 350.0f)), 8);
+    EXPECT_LT(difference(at(panel, 480.0f, -300.0f), at(level, 480.0f, -300.0f)), 8);
     const GameSquare* square = firstOf<GameSquare>(root.contextOverlay);
     ASSERT_NE(square, nullptr);
     const float inside = square->pSkin->width * 0.5f - 40.0f;
     const uint32_t fill = at(panel, inside, 0.0f);
-    EXPECT_GT(distance(fill, at(level, inside, 0.0f)), 20);
+    EXPECT_GT(difference(fill, at(level, inside, 0.0f)), 20);
     EXPECT_GT(channel(fill, 16), channel(fill, 0));
     // The text is drawn on it: dark pixels on the panel's row of text.
     int dark = 0;
@@ -180,7 +133,7 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
     const V3 house = OverlayMiniMap::iconPlace(gc, gc.findHouse()->position) + raise;
     int pink = 0;
     for (float dx = -4.0f; dx <= 4.0f; dx += 1.0f)
-        for (float dy = -4.0f; dy <= 4.0f; dy += 1.0f) pink += distance(at(frame, pig.x + dx, pig.y + dy), 0xFFF4A6BEu) < 40;
+        for (float dy = -4.0f; dy <= 4.0f; dy += 1.0f) pink += difference(at(frame, pig.x + dx, pig.y + dy), 0xFFF4A6BEu) < 40;
     EXPECT_GT(pink, 4);
     // A cell the pig has not seen shows the frame; one she has seen shows
     // the picture over it.
@@ -204,6 +157,6 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
     auto onMap = [&](int c, int r) {
         return at(frame, -128.0f + static_cast<float>(c) + 0.5f, 96.0f - static_cast<float>(r) - 0.5f + OverlayMiniMap::MAP_RAISE);
     };
-    EXPECT_LT(distance(onMap(unseenColumn, unseenRow), card), 8);
-    EXPECT_GT(distance(onMap(seenColumn, seenRow), card), 8);
+    EXPECT_LT(difference(onMap(unseenColumn, unseenRow), card), 8);
+    EXPECT_GT(difference(onMap(seenColumn, seenRow), card), 8);
 }

@@ -152,12 +152,7 @@ TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {
     // Home from the start: complete in the first frame of play, with no
     // play time and so no frame rate.
     gc = &h.play(houseLevel(h, true, 30.0));
-    ASSERT_TRUE(h.frameUntil(
-        [&] {
-            putHero(*gc, kHouse);
-            return gc->state == GameController::PLAYING;
-        },
-        600));
+    ASSERT_TRUE(h.holdUntil(*gc, kHouse, GameController::PLAYING, 600));
     h.frame();
     EXPECT_EQ(gc->state, GameController::SCORING);
     EXPECT_EQ(gc->currentResult.time, 0.0);

@@ -39,12 +39,7 @@ TEST(StatisticsOverlay, ShowsTheResultAsItStandsAndClosesOnItsKeyAPressOrEscape)
     MyRootObject& root = *h.server().gameRoot();
     const int statsKey = h.services.config->controls[GameConfiguration::CONTROL_STATS].key;
     h.putHero(gc, FlowHarness::AWAY);
-    ASSERT_TRUE(h.frameUntil(
-        [&] {
-            h.putHero(gc, FlowHarness::AWAY);
-            return gc.state == GameController::PLAYING;
-        },
-        600));
+    ASSERT_TRUE(h.holdUntil(gc, FlowHarness::AWAY, GameController::PLAYING, 600));
     h.frameHolding(gc, FlowHarness::AWAY, 65);
     ASSERT_EQ(gc.currentResult.livesLost, 0);
     auto panel = [&] { return zub_cast<OverlayStatistics>(root.contextOverlay); };

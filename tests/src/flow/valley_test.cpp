@@ -44,6 +44,12 @@ GameController* levelOnTop(ValleyHarness& h) {
     return manager ? manager->gameServer->controller() : nullptr;
 }
 
+// PLAY clicked on the map: true once the level manager is on top.
+bool play(ValleyHarness& h, ContextValley* v) {
+    h.menus.click(v->pButtonPlay);
+    return h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200);
+}
+
 // Waits for play to start, then holds RIGHT until the hero is in the house.
 void walkHome(ValleyHarness& h) {
     GameController* gc = levelOnTop(h);
@@ -333,8 +339,7 @@ TEST(Valley, ARestartPlaysTheLevelAgainAtOnceWithoutSaving) {
     h.writeLevel(0);
     ContextValley* v = h.openValley();
     ASSERT_TRUE(h.stepUntil([&] { return v->state == ContextValley::MAP; }, 500));
-    h.menus.click(v->pButtonPlay);
-    ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+    ASSERT_TRUE(play(h, v));
     GameController* gc = levelOnTop(h);
     ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
     h.step(50);
@@ -367,8 +372,7 @@ TEST(Valley, EndingALevelFromThePauseMenuBooksItWithoutCompletingIt) {
     h.writeLevel(0);
     ContextValley* v = h.openValley();
     ASSERT_TRUE(h.stepUntil([&] { return v->state == ContextValley::MAP; }, 500));
-    h.menus.click(v->pButtonPlay);
-    ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+    ASSERT_TRUE(play(h, v));
     GameController* gc = levelOnTop(h);
     ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
     h.menus.pressKey(input_codes::KEY_ESCAPE);
@@ -396,8 +400,7 @@ TEST(Valley, ALevelWonBeforeItWasEndedStaysCompleted) {
         h.writeLevel(1);
         ContextValley* v = h.openValley();
         h.step(5);
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         GameServer* server = v->levelManager->gameServer.get();
         walkHome(h);
         ASSERT_TRUE(h.stepUntil([&] { return server->controller()->state == GameController::STATISTICS; }, 1000));
@@ -418,8 +421,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         seedProgress(h.profile(), 0);
         h.writeLevel(1);
         ContextValley* v = h.openValley();
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextMessageBox>(h) != nullptr; }, 600));
         EXPECT_EQ(topAs<ContextMessageBox>(h)->title, gameLanguage().getText(SID_HINTVALLEYPERCENTAGESTITLE));
@@ -435,8 +437,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         seedProgress(h.profile(), 6);
         h.writeLevel(7);
         ContextValley* v = h.openValley();
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextMessageBox>(h) != nullptr; }, 600));
         EXPECT_EQ(topAs<ContextMessageBox>(h)->text, gameLanguage().getText(SID_HINTVALLEYSEASON1));
@@ -448,8 +449,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         seedProgress(h.profile(), 29, true);
         h.writeLevel(30);
         ContextValley* v = h.openValley();
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextEnding>(h) != nullptr; }, 600));
         EXPECT_EQ(h.profile().currentLevel, 31);
@@ -462,8 +462,7 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
         h.profile().levels[31].unlocked = 1;
         h.profile().currentLevel = 31;
         h.writeLevel(31);
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
         EXPECT_EQ(h.profile().levels[31].completed, 1);
@@ -477,16 +476,14 @@ TEST(Valley, NewLevelsBringTheirHintsSeasonsAndTheEnding) {
 
         // Each later completion celebrates again while the totals stay perfect,
         // and none while they do not.
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
         EXPECT_NE(topAs<ContextMessageBox>(h), nullptr);
         h.menus.pressKey(input_codes::KEY_SPACE);
         h.step();
         h.profile().levels[5].secrets = 4;
-        h.menus.click(v->pButtonPlay);
-        ASSERT_TRUE(h.stepUntil([&] { return topAs<ContextLevelManager>(h) != nullptr; }, 200));
+        ASSERT_TRUE(play(h, v));
         playToTheEnd(h);
         ASSERT_TRUE(h.stepUntil([&] { return v->levelManager == nullptr; }, 200));
         EXPECT_LT(h.profile().total.score, 1000);

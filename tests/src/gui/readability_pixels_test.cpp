@@ -11,11 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Manifest.h"
 #include "MenuHarness.h"
-#include "Painter.h"
-#include "gfx/MemoryImageFile.h"
-#include "gfx/Texture.h"
+#include "OffscreenPicture.h"
 #include "gui/ContextMenu.h"
 #include "gui/ContextMessageBox.h"
 #include "gui/GameSquare.h"
@@ -39,33 +36,15 @@ double contrast(uint32_t a, uint32_t b) {
 
 struct Readability : testing::Test {
     menutest::MenuHarness h;  // made before the OpenGL graphics object, which is therefore the active one
-    std::unique_ptr<platform::Backend> backend;
-    std::unique_ptr<ZubGraphics> graphics;
-    std::vector<std::unique_ptr<Texture>> painted;
+    picturetest::OffscreenWindow window;
+    picturetest::PaintedArt painted;
     ContextMenu* screen = nullptr;
 
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        backend = platform::createSdlBackend();
-        std::string error;
-        if (!backend->openWindow({.title = "Readability", .width = W, .height = H, .vsync = false, .assumeFocused = true},
-                                 error))
-            GTEST_SKIP() << "no off-screen OpenGL window: " << error;
-        graphics = std::make_unique<ZubGraphics>();
-        if (!graphics->setDevice(platform::createGLRenderDevice(), error)) GTEST_SKIP() << "no OpenGL device: " << error;
-        graphics->onWindowSize(W, H);
+        if (!window.open("Readability", W, H)) return;
         // The generator's pictures instead of the harness's blank ones.
-        for (const char* name : {"gui-game-button", "gui-game-editbox", "gui-game-square", "gui-game-square-opaque"}) {
-            const content::Entry* e = content::findEntry(name);
-            const contentgen::SheetLayout layout = contentgen::layoutSheet(e->frames);
-            const contentgen::Canvas canvas = contentgen::paintSheet(*e, layout);
-            MemoryImageFile image(canvas.width(), canvas.height());
-            std::copy(canvas.pixels().begin(), canvas.pixels().end(), image.pixels());
-            auto& t = painted.emplace_back(std::make_unique<Texture>(&image, Texture::FLAG_KEEP_SOURCE));
-            t->applySkinDescription(contentgen::skinDescription(*e, layout), narrowToWide(name));
-            t->registerSkins(h.resources, narrowToWide(name));
-        }
+        painted.paint(h.resources, {"gui-game-button", "gui-game-editbox", "gui-game-square", "gui-game-square-opaque"},
+                      Texture::FLAG_KEEP_SOURCE);
         h.drawEveryFrame = false;
         h.moveMouse(1000.0f, 20.0f);
         screen = h.push(new ContextMenu);
@@ -73,18 +52,13 @@ struct Readability : testing::Test {
     void TearDown() override {
         while (ZubBase* c = h.stack->firstChild) deleteObject(c);
         painted.clear();
-        graphics.reset();
-        backend.reset();
+        window.close();
     }
 
     std::vector<uint32_t> draw(uint32_t backdrop) {
-        graphics->bBilinearFilter = false;
-        graphics->beginFrame();
-        graphics->clear(backdrop);
+        window.beginFrame(backdrop);
         h.stack->renderContext();
-        std::vector<uint32_t> frame;
-        EXPECT_TRUE(graphics->device()->readPixels(0, 0, W, H, frame));
-        return frame;
+        return window.readFrame();
     }
     // The pixel at a point of the screen (origin at the centre, y up).
     static uint32_t at(const std::vector<uint32_t>& frame, float x, float y) {

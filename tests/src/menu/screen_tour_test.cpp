@@ -4,19 +4,11 @@
 // there as a picture to look at; without it the tour is skipped.
 #include <gtest/gtest.h>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "PngWriter.h"
 #include "ProgramHarness.h"
 #include "app/CrashReport.h"
 #include "app/Global.h"
@@ -81,10 +73,8 @@ struct Tour {
         int w = 0, hgt = 0;
         const std::vector<uint32_t> frame = h.capture(w, hgt);
         ASSERT_FALSE(frame.empty());
-        std::vector<uint8_t> rgb;
-        for (uint32_t p : frame) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
         const std::string path = folder + "/" + name + ".png";
-        EXPECT_TRUE(stbi_write_png(path.c_str(), w, hgt, 3, rgb.data(), w * 3)) << path;
+        EXPECT_TRUE(pngtest::writePng(path, w, hgt, frame)) << path;
     }
     void click(CursorTarget* item) {
         const V3 at = item->cursorAnchor(0);

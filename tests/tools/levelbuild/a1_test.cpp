@@ -4,8 +4,6 @@
 // content/levels/a1.keys from the opening to the outcome.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
@@ -13,6 +11,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/apples/Apple.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ErrorManager.h"
 
@@ -21,17 +20,12 @@ namespace {
 const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
 const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using filestest::readBytes;
 
 levelbuild::KeyScript a1Script() {
     levelbuild::KeyScript script;
     std::string error;
-    EXPECT_TRUE(script.parse(readFile(kSources + "a1.keys"), "a1.keys", error)) << error;
+    EXPECT_TRUE(script.parse(readBytes(kSources + "a1.keys"), "a1.keys", error)) << error;
     return script;
 }
 
@@ -67,8 +61,8 @@ TEST(A1, TheContentsLevelFileIsWhatTheBuilderMakesOfItsDescription) {
     levelbuild::LevelEnvironment environment;
     std::vector<uint8_t> built;
     std::string error;
-    ASSERT_TRUE(levelbuild::buildLevelFile(readFile(kSources + "a1.txt"), "a1.txt", built, error)) << error;
-    const std::string shipped = readFile(kContent + "levels/a1.lev");
+    ASSERT_TRUE(levelbuild::buildLevelFile(readBytes(kSources + "a1.txt"), "a1.txt", built, error)) << error;
+    const std::string shipped = readBytes(kContent + "levels/a1.lev");
     ASSERT_FALSE(shipped.empty()) << "build the content first";
     EXPECT_EQ(shipped, std::string(built.begin(), built.end()));
 

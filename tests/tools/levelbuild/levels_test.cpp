@@ -7,14 +7,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 
 namespace fs = std::filesystem;
@@ -24,12 +23,7 @@ namespace {
 const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
 const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using filestest::readBytes;
 
 // The names of the described levels, sorted; with `keyed`, only those with
 // a key script.
@@ -50,7 +44,7 @@ levelbuild::BuiltLevel build(const std::string& name) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
     std::string error;
-    EXPECT_TRUE(levelbuild::buildLevel(readFile(kSources + name + ".txt"), name + ".txt", level, error)) << error;
+    EXPECT_TRUE(levelbuild::buildLevel(readBytes(kSources + name + ".txt"), name + ".txt", level, error)) << error;
     return level;
 }
 
@@ -66,7 +60,7 @@ TEST(Levels, EveryDescriptionIsBuiltIntoTheContent) {
         SCOPED_TRACE(name);
         const levelbuild::BuiltLevel level = build(name);
         EXPECT_GE(levelbuild::levelNumberOf(name), 0) << "not a level's name";
-        const std::string shipped = readFile(kContent + "levels/" + name + ".lev");
+        const std::string shipped = readBytes(kContent + "levels/" + name + ".lev");
         ASSERT_FALSE(shipped.empty()) << "build the content first";
         EXPECT_EQ(shipped, std::string(level.bytes.begin(), level.bytes.end()));
     }
@@ -78,7 +72,7 @@ TEST_P(ProvenLevel, PassesTheChecksAndItsKeyScriptCompletesIt) {
     const levelbuild::BuiltLevel level = build(name);
     levelbuild::KeyScript script;
     std::string error;
-    ASSERT_TRUE(script.parse(readFile(kSources + name + ".keys"), name + ".keys", error)) << error;
+    ASSERT_TRUE(script.parse(readBytes(kSources + name + ".keys"), name + ".keys", error)) << error;
     const levelbuild::LevelProof proof = levelbuild::proveLevel(level, &script);
     for (const std::string& problem : proof.problems) ADD_FAILURE() << problem;
     ASSERT_TRUE(proof.played);
@@ -104,7 +98,7 @@ TEST(Levels, OpeningViewsAreDrawnIntoTheBuildFolder) {
         SCOPED_TRACE(name);
         std::string error;
         levelbuild::BuiltLevel level;
-        ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + name + ".txt"), name + ".txt", level, error)) << error;
+        ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + name + ".txt"), name + ".txt", level, error)) << error;
         environment.install(level);
         const std::string png = (shots / (name + ".png")).string();
         fs::remove(png, ec);

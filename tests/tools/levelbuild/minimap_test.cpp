@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
@@ -18,6 +16,7 @@
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMiniMap.h"
 #include "gfx/MemoryImageFile.h"
+#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "gfx/ImageCodec.h"
 #include "objects/apples/Apple.h"
@@ -33,12 +32,7 @@ namespace colours = levelbuild::minimap_colours;
 const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
 const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using filestest::readBytes;
 
 DecodedImage decode(const std::string& bytes) {
     DecodedImage image;
@@ -73,7 +67,7 @@ bool isWater(uint32_t c) {
 TEST(LevelMinimap, TheMapOfA1ShowsItsHouseApplesAndGroundWhereTheOverlayPutsThem) {
     ErrorManager::bTestMode = true;
     // The map the build packed into the level archive, and its loose file.
-    const std::string loose = readFile(kContent + "gfx/minimap/map00.tga");
+    const std::string loose = readBytes(kContent + "gfx/minimap/map00.tga");
     ASSERT_FALSE(loose.empty()) << "build the content first";
     ArchiveReader archive;
     std::string error;
@@ -91,7 +85,7 @@ TEST(LevelMinimap, TheMapOfA1ShowsItsHouseApplesAndGroundWhereTheOverlayPutsThem
     // a1 as the game loads it.
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
-    ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + "a1.txt"), "a1.txt", level, error)) << error;
+    ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "a1.txt"), "a1.txt", level, error)) << error;
     EXPECT_EQ(std::string(level.minimap.begin(), level.minimap.end()), loose);
     GameController& gc = environment.play(level);
 
@@ -235,13 +229,13 @@ TEST(LevelMinimap, TheContentHoldsTheMapOfEveryDescribedLevelAndThePaintedOneOfT
         char name[16], file[40];
         std::snprintf(name, sizeof name, "minimap%02d", number);
         std::snprintf(file, sizeof file, "gfx/minimap/map%02d.tga", number);
-        const std::string shipped = readFile(kContent + file);
+        const std::string shipped = readBytes(kContent + file);
         const content::Entry* entry = content::findEntry(name);
         ASSERT_EQ(entry != nullptr, levelbuild::hasMinimap(number));
         ASSERT_EQ(!shipped.empty(), levelbuild::hasMinimap(number));
         if (!entry) continue;
         const std::string level = levelbuild::levelNameOf(number);
-        const std::string description = readFile(kSources + level + ".txt");
+        const std::string description = readBytes(kSources + level + ".txt");
         std::vector<uint8_t> expected;
         if (description.empty()) {
             expected = contentgen::paintSheet(*entry, contentgen::layoutSheet(entry->frames)).encodeTga();
@@ -260,7 +254,7 @@ TEST(LevelMinimap, TheMapKeyOpensTheLevelsOwnMapWhenItIsPlayedOutsideTheGame) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
     std::string error;
-    ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + "a1.txt"), "a1.txt", level, error)) << error;
+    ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "a1.txt"), "a1.txt", level, error)) << error;
     GameController& gc = environment.play(level);
     // The level's map is the resource the overlay asks for.
     auto* resource = zub_cast<MemoryImageFile>(environment.resources.find(u"minimap00"));

@@ -4,7 +4,6 @@
 // at its line with where the hero was.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "KeyScript.h"
@@ -12,6 +11,7 @@
 #include "LevelEnvironment.h"
 #include "PlanRecorder.h"
 #include "flow/GameController.h"
+#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 
@@ -19,19 +19,14 @@ namespace {
 
 const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using filestest::readBytes;
 
 struct Fixture {
     Fixture() {
         ErrorManager::bTestMode = true;
         levelbuild::LevelEnvironment environment;
         std::string error;
-        EXPECT_TRUE(levelbuild::buildLevel(readFile(kSources + "a1.txt"), "a1.txt", a1, error)) << error;
+        EXPECT_TRUE(levelbuild::buildLevel(readBytes(kSources + "a1.txt"), "a1.txt", a1, error)) << error;
     }
 
     levelbuild::Plan plan(const std::string& text) {

@@ -1,8 +1,4 @@
-// PNG files for the image tests, written by stb_image_write (kept apart from
-// the engine's maths header, whose lerp meets the C library's).
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "PngWriter.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -13,16 +9,27 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
-namespace gfxtest {
+namespace pngtest {
 
-std::string pngBytes(int w, int h, const std::vector<uint32_t>& argb, int channels) {
+namespace {
+
+// The pixels as stb takes them: r, g, b (and a) bytes.
+std::vector<uint8_t> channelBytes(const std::vector<uint32_t>& argb, int channels) {
     std::vector<uint8_t> raw;
+    raw.reserve(argb.size() * static_cast<size_t>(channels));
     for (uint32_t p : argb) {
         raw.push_back(static_cast<uint8_t>(p >> 16));
         raw.push_back(static_cast<uint8_t>(p >> 8));
         raw.push_back(static_cast<uint8_t>(p));
         if (channels == 4) raw.push_back(static_cast<uint8_t>(p >> 24));
     }
+    return raw;
+}
+
+}  // namespace
+
+std::string pngBytes(int w, int h, const std::vector<uint32_t>& argb, int channels) {
+    const std::vector<uint8_t> raw = channelBytes(argb, channels);
     std::string out;
     stbi_write_png_to_func(
         [](void* ctx, void* data, int size) { static_cast<std::string*>(ctx)->append(static_cast<char*>(data), size); },
@@ -30,4 +37,9 @@ std::string pngBytes(int w, int h, const std::vector<uint32_t>& argb, int channe
     return out;
 }
 
-}  // namespace gfxtest
+bool writePng(const std::string& path, int w, int h, const std::vector<uint32_t>& argb) {
+    const std::vector<uint8_t> rgb = channelBytes(argb, 3);
+    return stbi_write_png(path.c_str(), w, h, 3, rgb.data(), w * 3) != 0;
+}
+
+}  // namespace pngtest

@@ -15,39 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "FlowSetting.h"
 #include "MenuHarness.h"
 #include "audio/ZubAudio.h"
 #include "flow/ContextValley.h"
-#include "flow/GameServices.h"
 #include "flow/LevelDraft.h"
 #include "gui/MenuButton.h"
-#include "records/ProfileManager.h"
-#include "sys/FileManager.h"
 
 namespace valleytest {
-
-class ValleyServices : public GameServices {
-public:
-    GameConfiguration& configuration() override { return *config; }
-    ProfileManager& profiles() override { return *profileManager; }
-    void saveUserData() override {
-        ++saves;
-        profileManager->save();
-        config->save();
-    }
-    void setTransition(float level, float target) override { transitions.push_back({level, target}); }
-
-    GameConfiguration* config = nullptr;
-    std::unique_ptr<ProfileManager> profileManager;
-    std::vector<std::pair<float, float>> transitions;
-    int saves = 0;
-};
 
 // A level whose goal is met by a short walk: the house stands a few steps
 // to the right of the hero, and there is nothing to gather.
 void quickLevel(LevelDraft& draft);
 
-class ValleyHarness {
+class ValleyHarness : public flowtest::FlowSetting {
 public:
     static constexpr double DT = menutest::MenuHarness::DT;
 
@@ -82,14 +63,6 @@ public:
 
     menutest::MenuHarness menus;
     ZubAudio audio;  // silent: it keeps the current music
-    std::string levelFolder;
-    FileManager files;
-    ValleyServices services;
-
-private:
-    std::vector<std::unique_ptr<ZubBase>> owned;
-    GameServices* savedServices;
-    uint32_t savedRandom;
 };
 
 // A stand-in for the main menu (not on this branch): a menu whose first

@@ -16,46 +16,19 @@
 #include <string>
 #include <vector>
 
+#include "FlowSetting.h"
 #include "engine/ContextManager.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
-#include "flow/GameServices.h"
 #include "flow/LevelDraft.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
-#include "records/GameConfiguration.h"
-#include "records/ProfileManager.h"
-#include "sys/FileManager.h"
 #include "sys/ResourceManager.h"
 
 namespace flowtest {
 
-class TestServices : public GameServices {
-public:
-    GameConfiguration& configuration() override { return *config; }
-    ProfileManager& profiles() override { return *profileManager; }
-    void saveUserData() override {
-        ++saves;
-        profileManager->save();
-        config->save();
-    }
-    void setTransition(float level, float target) override { transitions.push_back({level, target}); }
-    bool editLevels() const override { return bEditLevels; }
-    bool openOptionsMenu() override {
-        ++optionsOpened;
-        return true;
-    }
-    int optionsOpened = 0;
-
-    std::unique_ptr<GameConfiguration> config;
-    std::unique_ptr<ProfileManager> profileManager;
-    std::vector<std::pair<float, float>> transitions;
-    bool bEditLevels = false;
-    int saves = 0;
-};
-
-class FlowHarness {
+class FlowHarness : public FlowSetting {
 public:
     static constexpr double DT = 0.01;
 
@@ -75,6 +48,16 @@ public:
     // Frames with the hero put at a point before each (the starter level's
     // ground does not hold her: left alone she falls and faints).
     void frameHolding(GameController& gc, const V3& at, int n = 1);
+    // Frames with the hero put at a point before each until the controller
+    // is in the state (false after `limit`).
+    bool holdUntil(GameController& gc, const V3& at, int state, int limit) {
+        return frameUntil(
+            [&] {
+                putHero(gc, at);
+                return gc.state == state;
+            },
+            limit);
+    }
     // Where she is safe, away from the house (high enough to fall for
     // half a second) and at it.
     static inline const V3 AWAY{0.0f, 400.0f, 0.0f};
@@ -113,11 +96,8 @@ public:
     // the overlay classes' own makers return).
     void openPlainOverlays();
 
-    std::string folder;
-    FileManager files;
     ResourceManager resources;
     ZubInput input;
-    TestServices services;
     std::unique_ptr<ContextLevelManager> manager;
     // The dialogs' stack (gui::environment().contextManager) and their language.
     ContextManager* dialogs;
@@ -130,9 +110,7 @@ public:
     double time = 0.0;
 
 private:
-    std::vector<std::unique_ptr<ZubBase>> owned;
-    uint32_t savedRandom;
-    GameServices* savedServices;
+    std::unique_ptr<GameConfiguration> configuration;
     Overlay::Maker savedMakers[Overlay::KIND_COUNT];
     GameController::StatsRowMaker savedRowMaker;
 };

@@ -1,11 +1,7 @@
 #include "ValleyHarness.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
-#include "Manifest.h"
-#include "audio/SoundStream.h"
 #include "engine/ContextManager.h"
 #include "flow/GameController.h"
 #include "gui/GuiEnvironment.h"
@@ -13,7 +9,6 @@
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 #include "records/ProfileData.h"
-#include "util/Random.h"
 
 namespace valleytest {
 
@@ -31,40 +26,30 @@ void quickLevel(LevelDraft& draft) {
     gc.parTime = 60.0;
 }
 
-ValleyHarness::ValleyHarness() {
-    savedRandom = randomState;
-    randomState = 7;
-    char pattern[] = "/tmp/zub-valley-XXXXXX";
-    if (mkdtemp(pattern)) levelFolder = std::string(pattern) + "/";
-    files.baseFolder = levelFolder;
-    std::filesystem::create_directories(levelFolder + "levels");
-
-    for (const content::Entry& e : content::manifest())
-        if (e.kind == content::Kind::Music)
-            menus.resources.addResource(narrowToWide(e.name),
-                                        owned.emplace_back(std::make_unique<SoundStream>()).get());
+// The menus (with the configuration, which may draw from the random
+// generator) come first, then the generator is seeded.
+ValleyHarness::ValleyHarness() : FlowSetting("zub-valley") {
+    seedRandom();
+    std::filesystem::create_directories(folder + "levels");
+    addMusic(menus.resources);
 
     GameConfiguration& config = *menus.configuration;
     config.detailLevel = 0;
     config.inGameMusic = 1;
     config.showHints = 0;
-    services.config = &config;
-    services.profileManager = std::make_unique<ProfileManager>();
-    services.profileManager->addProfile(u"Tester");
+    // The program around the map has no options menu.
+    services.bOptionsMenu = false;
+    installServices(config);
     gui::environment().profiles = services.profileManager.get();
-    savedServices = GameServices::install(&services);
 }
 
 ValleyHarness::~ValleyHarness() {
-    // The stack (and with it the valley and its level) before the services.
+    // The stack (and with it the valley and its level) before the services,
+    // and those while the menus' user folder holds the profiles.
     while (ZubBase* c = menus.stack->firstChild) deleteObject(c);
-    GameServices::install(savedServices);
+    uninstallServices();
     gui::environment().profiles = nullptr;
-    services.profileManager.reset();
     owned.clear();
-    std::error_code ec;
-    if (!levelFolder.empty()) std::filesystem::remove_all(levelFolder, ec);
-    randomState = savedRandom;
 }
 
 void ValleyHarness::writeLevel(int32_t level, const std::function<void(LevelDraft&)>& edit) {
@@ -74,9 +59,7 @@ void ValleyHarness::writeLevel(int32_t level, const std::function<void(LevelDraf
         if (edit) edit(draft);
         bytes = draft.write();
     }
-    const std::string file = wideToNarrow(ProfileData::levelNumberToFile(level));
-    std::ofstream(levelFolder + file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeFile(wideToNarrow(ProfileData::levelNumberToFile(level)), bytes);
 }
 
 MainMenuStandIn::MainMenuStandIn() : play(addButton(u"Play", u"", V3(0.0f, 100.0f, 0.0f))) {}

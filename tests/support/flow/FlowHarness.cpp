@@ -1,14 +1,11 @@
 #include "FlowHarness.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "Manifest.h"
 #include "Painter.h"
 #include "TestLevel.h"
-#include "audio/SoundStream.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "input/KeyCodes.h"
@@ -18,7 +15,6 @@
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
-#include "util/Random.h"
 
 namespace flowtest {
 
@@ -43,20 +39,14 @@ const std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>>& painted
 
 }  // namespace
 
-FlowHarness::FlowHarness(int detailLevel) {
+FlowHarness::FlowHarness(int detailLevel) : FlowSetting("zub-flow") {
     ErrorManager::bTestMode = true;
-    savedRandom = randomState;
-    randomState = 7;
-    char pattern[] = "/tmp/zub-flow-XXXXXX";
-    if (mkdtemp(pattern)) folder = std::string(pattern) + "/";
-    files.baseFolder = folder;
+    seedRandom();
     setUserDataFolderOverride(folder);
-    services.config = std::make_unique<GameConfiguration>();
-    services.config->detailLevel = detailLevel;
-    services.config->inGameMusic = 1;
-    services.profileManager = std::make_unique<ProfileManager>();
-    services.profileManager->addProfile(u"Tester");
-    savedServices = GameServices::install(&services);
+    configuration = std::make_unique<GameConfiguration>();
+    configuration->detailLevel = detailLevel;
+    configuration->inGameMusic = 1;
+    installServices(*configuration);
     std::copy(std::begin(Overlay::makers), std::end(Overlay::makers), savedMakers);
     savedRowMaker = GameController::statsRowMaker;
     language.setLanguage(Language::ENGLISH);
@@ -66,7 +56,7 @@ FlowHarness::FlowHarness(int detailLevel) {
     gui::environment() = gui::Environment{};
     gui::environment().contextManager = dialogs;
     gui::environment().language = &language;
-    gui::environment().configuration = services.config.get();
+    gui::environment().configuration = configuration.get();
 
     leveltest::registerPlaceholders(resources);
     for (const auto& [name, image] : paintedImages()) resources.addResource(name, image.get());
@@ -75,9 +65,7 @@ FlowHarness::FlowHarness(int detailLevel) {
     for (const char16_t* name : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline",
                                  u"fontLarge"})
         resources.addResource(name, font);
-    for (const content::Entry& e : content::manifest())
-        if (e.kind == content::Kind::Music)
-            resources.addResource(narrowToWide(e.name), owned.emplace_back(std::make_unique<SoundStream>()).get());
+    addMusic(resources);
 }
 
 FlowHarness::~FlowHarness() {
@@ -86,15 +74,11 @@ FlowHarness::~FlowHarness() {
     gui::environment() = gui::Environment{};
     std::copy(std::begin(savedMakers), std::end(savedMakers), Overlay::makers);
     GameController::statsRowMaker = savedRowMaker;
-    GameServices::install(savedServices);
-    services.profileManager.reset();
-    services.config.reset();
+    uninstallServices();
+    configuration.reset();
     resources.clear();
     owned.clear();
     setUserDataFolderOverride("");
-    std::error_code ec;
-    if (!folder.empty()) std::filesystem::remove_all(folder, ec);
-    randomState = savedRandom;
 }
 
 std::vector<uint8_t> FlowHarness::writeLevel(const std::function<void(LevelDraft&)>& edit) {
@@ -129,9 +113,7 @@ void FlowHarness::frameHolding(GameController& gc, const V3& at, int n) {
 
 GameController& FlowHarness::play(const std::vector<uint8_t>& level) {
     manager.reset();
-    std::filesystem::create_directories(folder + "levels");
-    std::ofstream(folder + "levels/a1.lev", std::ios::binary)
-        .write(reinterpret_cast<const char*>(level.data()), static_cast<std::streamsize>(level.size()));
+    writeFile("levels/a1.lev", level);
     manager = std::make_unique<ContextLevelManager>(0);
     return *server().controller();
 }
