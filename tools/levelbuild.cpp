@@ -30,15 +30,16 @@
 //       (<name>.keys), if there is one; prints a line per level (its end
 //       hash, frames, outcome and score) and every problem found. Exit code
 //       1 when there is a problem.
-//   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]
+//   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]] [--watch LABEL[,LABEL...]]
 //       plays the level with the key script and prints where the hero is
-//       at the given frames (default: every 100th), then how the run ended.
+//       at the given frames (default: every 100th), with --watch also where
+//       each object of the description with that label is (or that it is
+//       gone), then how the run ended (tools/levelbuild/PlayTrace.h).
 //
 // Levels are played by the number of their name (a1 ... h9; another name
 // plays as a1).
 // A description or script that cannot be read stops the program with
 // "<file>:<line>: <what is wrong>" and exit code 1.
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -54,10 +55,10 @@
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
 #include "PlanRecorder.h"
+#include "PlayTrace.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/Property.h"
-#include "objects/pig/Pig.h"
 #include "world/EditorObject.h"
 #include "platform/AtomicFile.h"
 #include "sys/ErrorManager.h"
@@ -74,7 +75,7 @@ int usage() {
                  "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
                  "       levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]\n"
                  "       levelbuild --check DESCRIPTION...\n"
-                 "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]]\n");
+                 "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]] [--watch LABEL[,LABEL...]]\n");
     return 2;
 }
 
@@ -255,27 +256,17 @@ int check(const std::vector<std::string>& descriptions) {
     return problems ? 1 : 0;
 }
 
-int play(const std::string& keys, const std::string& description, const std::vector<int>& at) {
+int play(const std::string& keys, const std::string& description, const levelbuild::PlayTrace& trace) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || !readScript(keys, script)) return 1;
-    GameController& gc = environment.play(level);
-    auto report = [&] {
-        const Pig* hero = gc.heroOrNull();
-        std::printf("frame %6d  hero %9.1f %7.1f  %-6s  state %d  apples %d\n", environment.frames,
-                    hero ? hero->position.x : 0.0f, hero ? hero->position.y : 0.0f,
-                    hero && hero->getGround() ? "ground" : "air", gc.state, gc.currentResult.applesGathered);
-    };
-    const int length = script.length();
-    while (environment.frames < length && !environment.manager->done) {
-        const int f = environment.frames;
-        if (at.empty() ? f % 100 == 0 : std::find(at.begin(), at.end(), f) != at.end()) report();
-        environment.frame(script.keysAt(f));
+    std::string out, error;
+    if (!levelbuild::tracePlay(environment, level, script, trace, out, error)) {
+        std::fprintf(stderr, "levelbuild: %s (%s)\n", error.c_str(), description.c_str());
+        return 1;
     }
-    report();
-    std::printf("hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(),
-                environment.frames, gc.state, environment.manager->outcome(), gc.currentResult.score);
+    std::fputs(out.c_str(), stdout);
     return 0;
 }
 
@@ -304,13 +295,18 @@ int main(int argc, char** argv) {
         return check(std::vector<std::string>(args.begin() + 1, args.end()));
     }
     if (args[0] == "--play") {
-        if (args.size() != 3 && !(args.size() == 5 && args[3] == "--frames")) return usage();
-        std::vector<int> at;
-        if (args.size() == 5) {
-            std::istringstream list(args[4]);
-            for (std::string n; std::getline(list, n, ',');) at.push_back(std::atoi(n.c_str()));
+        if (args.size() < 3 || args.size() % 2 == 0) return usage();
+        levelbuild::PlayTrace trace;
+        for (size_t i = 3; i + 1 < args.size(); i += 2) {
+            std::istringstream list(args[i + 1]);
+            if (args[i] == "--frames")
+                for (std::string n; std::getline(list, n, ',');) trace.frames.push_back(std::atoi(n.c_str()));
+            else if (args[i] == "--watch")
+                for (std::string n; std::getline(list, n, ',');) trace.watch.push_back(n);
+            else
+                return usage();
         }
-        return play(args[1], args[2], at);
+        return play(args[1], args[2], trace);
     }
     if (args[0] == "--picture") {
         if (args.size() < 3) return usage();

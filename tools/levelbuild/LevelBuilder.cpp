@@ -7,6 +7,7 @@
 #include "LevelCheck.h"
 #include "LevelMinimap.h"
 #include "editor/EditorPropertyPanel.h"
+#include "engine/FocusManager.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/GameServices.h"
@@ -15,12 +16,14 @@
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/RuntimeClass.h"
+#include "objects/areas/Area.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
+#include "world/BezierVertex.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"
 
@@ -301,6 +304,7 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
         if (action) action->getRPC()->call();
         else o->construct();
     }
+    if (auto* path = zub_cast<BezierPath>(o)) madeVertices[path] = path->vertexCount();
     for (const DescriptionLine* line : rest)
         if (!apply(o, *line)) return false;
     o->netCallPostReplicate();
@@ -352,6 +356,36 @@ bool LevelBuilder::pathPoint(ZubBase* o, const DescriptionLine& line) {
     return true;
 }
 
+bool LevelBuilder::pathVertex(ZubBase* o, const DescriptionLine& line) {
+    auto* path = zub_cast<BezierPath>(o);
+    if (!path) return fail(line.number, "only a path has vertices");
+    if (line.words.size() != 4) return fail(line.number, "'vertex' takes the vertex's number, x and y");
+    // Only those its construct call made: the others are its 'point' lines.
+    const auto made = madeVertices.find(path);
+    const int count = made == madeVertices.end() ? 0 : made->second;
+    int64_t index;
+    if (!property_text::parseInt(line.words[1], index) || index < 0 || index >= count)
+        return fail(line.number, named(line.words[1]) + " numbers none of the " + std::to_string(count) +
+                                     " vertices its construct call made (from 0)");
+    std::vector<double> v;
+    if (!numbers(line, 2, v)) return false;
+    path->vertexAt(static_cast<int>(index))->vertex = V3(static_cast<float>(v[0]), static_cast<float>(v[1]), 0.0f);
+    // Every tangent then points a quarter of the way back to the vertex
+    // before (the first one's a quarter of the way on to the next), as
+    // adding the vertices one by one makes them.
+    BezierVertex* previous = nullptr;
+    for (BezierVertex* vertex : childrenOf<BezierVertex>(path->vertices)) {
+        if (previous) {
+            vertex->tangent = (vertex->vertex - previous->vertex) * 0.25f;
+            if (previous == path->vertices.firstChild) previous->tangent = vertex->tangent;
+        }
+        previous = vertex;
+    }
+    for (BezierVertex* vertex : childrenOf<BezierVertex>(path->vertices)) vertex->notifyReferrers();
+    FocusManager::sendEvent(EVENT_CHANGED, path, path);
+    return true;
+}
+
 bool LevelBuilder::pathLoop(ZubBase* o, const DescriptionLine& line) {
     auto* path = zub_cast<BezierPath>(o);
     if (!path) return fail(line.number, "only a path can be closed");
@@ -378,15 +412,42 @@ bool LevelBuilder::hullChain(ZubBase* o, const DescriptionLine& line) {
     return true;
 }
 
+bool LevelBuilder::areaOutline(ZubBase* o, const DescriptionLine& line) {
+    auto* area = zub_cast<Area>(o);
+    if (!area) return fail(line.number, "only an area has an outline");
+    if (line.words.size() != 1) return fail(line.number, "'outline' takes no words after it");
+    if (area->getHull()) return fail(line.number, "the area has its outline already");
+    // Its shape's skin first (a rectangle's or a circle's), then the edges
+    // along it.
+    area->onEdited();
+    area->local_createOutline();
+    return true;
+}
+
 bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
     const WString& key = line.words[0];
     if (key == u"draw") return drawOrder(o, line);
     if (key == u"point") return pathPoint(o, line);
+    if (key == u"vertex") return pathVertex(o, line);
     if (key == u"loop") return pathLoop(o, line);
     if (key == u"hull") return hullChain(o, line);
+    if (key == u"outline") return areaOutline(o, line);
+    if (key.size() > 5 && key.compare(0, 5, u"hull.") == 0) {
+        // A property of the object's collision outline.
+        auto* placed = zub_cast<A99Object>(o);
+        Hull* hull = placed ? placed->getHull() : nullptr;
+        if (!hull) return fail(line.number, named(key) + " needs a hull: give the object its 'hull' line first");
+        return property(hull, std::u16string_view(key).substr(5), line);
+    }
+    return property(o, key, line);
+}
+
+bool LevelBuilder::property(ZubBase* o, std::u16string_view path, const DescriptionLine& line) {
+    // Errors name the property as the line does.
+    const WString& key = line.words[0];
     PropertyContainer props(u"", 0);
     o->addPropertiesTo(&props);
-    Property* p = findPath(&props, key);
+    Property* p = findPath(&props, path);
     if (!p || p->getName().empty())
         return fail(line.number, "unknown property " + named(key) + " of " + o->getClass()->getTypeName());
     const std::vector<WString> values(line.words.begin() + 1, line.words.end());
@@ -406,7 +467,7 @@ bool LevelBuilder::apply(ZubBase* o, const DescriptionLine& line) {
         action->getRPC()->call();
         return true;
     }
-    if (isStringIdProperty(o, key)) {
+    if (isStringIdProperty(o, path)) {
         if (values.size() != 1) return fail(line.number, named(key) + " takes one string identifier");
         if (!values[0].empty() && !gameLanguage().hasString(values[0]))
             return fail(line.number, named(values[0]) + " is not a string identifier");

@@ -48,11 +48,18 @@ private:
     // One property line (or an action call, or a drawing-order line) on `o`.
     bool apply(ZubBase* o, const DescriptionLine& line);
     bool drawOrder(ZubBase* o, const DescriptionLine& line);
-    // A path's vertex ("point"), the path closed ("loop"), a chain of its
-    // collision outline ("hull").
+    // The property at `path` on `o` (or its action, called), set from the
+    // line's words after the first.
+    bool property(ZubBase* o, std::u16string_view path, const DescriptionLine& line);
+    // A path's next vertex ("point"), one its construct call made moved
+    // ("vertex"), the path
+    // closed ("loop"), a chain of an object's collision outline ("hull"),
+    // an area's outline along its shape ("outline").
     bool pathPoint(ZubBase* o, const DescriptionLine& line);
+    bool pathVertex(ZubBase* o, const DescriptionLine& line);
     bool pathLoop(ZubBase* o, const DescriptionLine& line);
     bool hullChain(ZubBase* o, const DescriptionLine& line);
+    bool areaOutline(ZubBase* o, const DescriptionLine& line);
     // The words from `first` on as numbers; false (with the error) for a
     // word that is none.
     bool numbers(const DescriptionLine& line, size_t first, std::vector<double>& out);
@@ -65,6 +72,8 @@ private:
     LevelDraft& draft;
     const LevelDescription& description;
     std::map<WString, ZubBase*, std::less<>> labels;
+    // How many vertices each new path's construct call made.
+    std::map<const ZubBase*, int> madeVertices;
     std::string errorText;
 };
 

@@ -19,7 +19,11 @@
 //       draw before <label>     drawing order (or: draw after <label>)
 //       construct ...           the arguments of its construct call
 //       position 100 40 0       then its properties
-//       point x y               a path's next vertex, in its own frame
+//       point x y               a path's next vertex, in its own frame (after
+//                               those its construct call made)
+//       vertex i x y            moves the path's vertex i (from 0), one its
+//                               construct call made (a fence's two, a
+//                               skinned path's two), to x y
 //       loop                    the path joins its last vertex to its first
 //       hull x y x y ...        a chain of collision outline points in the
 //                               object's frame, each joined to the one
@@ -28,6 +32,17 @@
 //                               The solid side lies to the right of the
 //                               direction of travel: a floor runs left to
 //                               right, a solid block is walked clockwise
+//       hull.bHeroOnly yes      a property of the object's collision outline
+//                               (once a 'hull' or 'outline' line made it)
+//       outline                 an area's outline along its rectangle or
+//                               round its circle (after its shape), which
+//                               bodies pass through and splash into its
+//                               water or mud at
+//
+// A path's vertices get their tangents as the editor's adding them one by
+// one makes them: each points a quarter of the way back to the vertex before
+// (the first a quarter of the way on to the second); a 'vertex' line sets
+// them all so again.
 //
 // A property is named by its name in the class (a dotted path reaches the
 // members of a group: "position.x"); a group given as many values as it has

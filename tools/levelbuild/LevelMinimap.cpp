@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Manifest.h"
 #include "flow/GameController.h"
 #include "gfx/Quad.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
 #include "objects/scenery/Scenery.h"
+#include "objects/scenery/SkinnedPath.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
+#include "sys/ResourceManager.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"
@@ -191,6 +194,39 @@ void drawHull(Canvas& c, Hull& hull, const A99Object& owner, const Frame& f) {
     }
 }
 
+// A band laid along a path (a trunk, a branch, a water sheet): along the
+// path's curve, as thick as its skin, in the colour the content paints
+// its texture with (the placeholder colour of the manifest's entry).
+void drawBand(Canvas& c, SkinnedPath& path, const Frame& f) {
+    const Quad* quad = path.pRefQuad;
+    if (!quad || path.segmentCount() == 0 || !(path.totalLength > 0.0f)) return;
+    uint32_t colour = colours::OBJECT;
+    if (ResourceManager* rm = ResourceManager::active()) {
+        std::string name = wideToNarrow(rm->getResourceName(quad));
+        name = name.substr(0, name.find(':'));
+        if (const content::Entry* entry = content::findEntry(name)) colour = entry->colour | 0xFF000000u;
+    }
+    // The band reaches skinOffcenter of its thickness to the path's left
+    // and the rest to its right: its middle lies off the curve by this much.
+    const float thickness = quad->height * path.skinThicknessScale;
+    const float shift = thickness * (path.skinOffcenter - 0.5f);
+    const double width = std::max(1.5, std::fabs(thickness) * MINIMAP_HEIGHT / (f.top - f.bottom));
+    constexpr int kSteps = 24;
+    double px = 0.0, py = 0.0;
+    for (int i = 0; i <= kSteps; ++i) {
+        V3 local;
+        float angle = 0.0f;
+        path.evaluateL(&local, path.totalLength * static_cast<float>(i) / kSteps, &angle);
+        local += V3(std::cos(angle + kPi / 2.0f), std::sin(angle + kPi / 2.0f), 0.0f) * shift;
+        V3 w;
+        path.localToWorld(w, local);
+        const double x = f.column(w.x), y = f.row(w.y);
+        if (i > 0) c.line(px, py, x, y, width, colour);
+        px = x;
+        py = y;
+    }
+}
+
 // The house: walls under a roof, as wide and high as its picture (at least
 // a few pixels), standing on its position, where the overlay puts its
 // marker (its picture reaches a little below the ground).
@@ -238,6 +274,10 @@ contentgen::Canvas drawMinimap(GameController& gc) {
         if (auto* plant = zub_cast<Vegetation>(o)) {
             if (skinBox(*plant, plant->pSkin ? plant->pSkin : static_cast<Skin*>(plant->pRefQuad), f, b))
                 drawPlant(c, b);
+            continue;
+        }
+        if (auto* band = zub_cast<SkinnedPath>(o)) {
+            drawBand(c, *band, f);
             continue;
         }
         if (zub_cast<TerrainDeco>(o) || zub_cast<TriggerArea>(o) || zub_cast<Area>(o) || zub_cast<HousePart>(o))

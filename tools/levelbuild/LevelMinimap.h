@@ -5,9 +5,10 @@
 // column 0 and its top in row 0, as the overlay maps world points onto the
 // picture (OverlayMiniMap::iconPlace). On the season's sky it shows, in the
 // level's drawing order, the terrain (its grass or snow, and earth), trees
-// and bushes, the solid outlines of the other objects that stand still
-// (rocks, platforms, bridges) and the larger ones without an outline as
-// their pictures' rectangles; over them the areas (water, mud, acid,
+// and bushes, the bands laid along paths (trunks, branches, water sheets)
+// along their curves, the solid outlines of the other objects that stand
+// still (rocks, platforms, bridges) and the larger ones without an outline
+// as their pictures' rectangles; over them the areas (water, mud, acid,
 // danger), then the house and the apples. Opaque everywhere; the overlay
 // hides what has not been explored.
 #include <cstdint>

@@ -13,16 +13,19 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/apples/Apple.h"
+#include "objects/areas/Area.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/Scenery.h"
+#include "objects/scenery/SkinnedPath.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
 #include "objects/machines/Blast.h"
 #include "objects/machines/PathPlatform.h"
 #include "world/BezierPath.h"
+#include "world/BezierVertex.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
 #include "world/HullSegment.h"
@@ -269,6 +272,161 @@ new BlastableObject rock
     EXPECT_NEAR(gc.getHero()->position.x, 500.0f, 1.0f);
 }
 
+TEST(LevelBuilder, MovesTheVerticesAConstructCallMade) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    GameController& gc = playDescription(environment, R"(
+new BezierPath plain
+    position -1000 300 0
+    point -300 0
+    point 0 0
+    point 300 60
+new Fence fence
+    construct
+    position -1000 300 0
+    vertex 0 -300 0
+    vertex 1 0 0
+    point 300 60
+    stakeCount 3
+new SkinnedPath trunk
+    construct terrain-deco-roots:0
+    position 500 100 0
+    vertex 1 20 225
+    point 70 355
+new SweetPath arc
+    position 1000 500 0
+    point -200 0
+    point 0 100
+    point 200 0
+    sweetInstances 5
+    sweetType 2
+)");
+    BezierPath* plain = nullptr;
+    for (BezierPath* p : childrenOf<BezierPath>(gc.objectList))
+        if (p->getClass() == &BezierPath::classRecord) plain = p;
+    const std::vector<Fence*> fences = all<Fence>(gc.objectList);
+    const std::vector<SkinnedPath*> trunks = all<SkinnedPath>(gc.objectList);
+    ASSERT_TRUE(plain);
+    ASSERT_EQ(fences.size(), 1u);
+    ASSERT_EQ(trunks.size(), 1u);
+
+    // The fence's two vertices from its construct call moved to the first
+    // two given and the third was added: the same curve, tangents and all,
+    // as a path given the three points one by one.
+    Fence& fence = *fences[0];
+    ASSERT_EQ(fence.vertexCount(), 3);
+    EXPECT_EQ(fence.segmentCount(), 2);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(fence.vertexAt(i)->vertex, plain->vertexAt(i)->vertex) << i;
+        EXPECT_EQ(fence.vertexAt(i)->tangent, plain->vertexAt(i)->tangent) << i;
+    }
+    EXPECT_EQ(fence.vertexAt(0)->tangent, V3(75, 0, 0));
+    EXPECT_EQ(fence.vertexAt(2)->tangent, V3(75, 15, 0));
+    EXPECT_EQ(fence.totalLength, plain->totalLength);
+    EXPECT_NEAR(fence.totalLength, 300.0f + std::sqrt(300.0f * 300.0f + 60.0f * 60.0f), 2.0f);
+
+    // A vertex left where the construct call put it keeps its place; every
+    // tangent follows the vertices as they now lie.
+    SkinnedPath& trunk = *trunks[0];
+    ASSERT_EQ(trunk.vertexCount(), 3);
+    const float halfWidth = trunk.pRefQuad->width / 2.0f;
+    EXPECT_EQ(trunk.vertexAt(0)->vertex, V3(-halfWidth, 0, 0));
+    EXPECT_EQ(trunk.vertexAt(1)->vertex, V3(20, 225, 0));
+    EXPECT_EQ(trunk.vertexAt(0)->tangent, (V3(20, 225, 0) - V3(-halfWidth, 0, 0)) * 0.25f);
+    EXPECT_EQ(trunk.vertexAt(1)->tangent, trunk.vertexAt(0)->tangent);
+    EXPECT_EQ(trunk.vertexAt(2)->tangent, V3(12.5f, 32.5f, 0));
+    V3 top;
+    trunk.evaluateL(&top, trunk.totalLength, nullptr);
+    EXPECT_NEAR(top.x, 70.0f, 0.5f);
+    EXPECT_NEAR(top.y, 355.0f, 0.5f);
+
+    // The sweets lie along the arc, from its first point to its last.
+    const std::vector<Sweet*> sweets = all<Sweet>(gc.sweetList);
+    ASSERT_EQ(sweets.size(), 5u);
+    EXPECT_NEAR(sweets.front()->refPosition.x, 800.0f, 0.5f);
+    EXPECT_NEAR(sweets.front()->refPosition.y, 500.0f, 0.5f);
+    EXPECT_NEAR(sweets.back()->refPosition.x, 1200.0f, 0.5f);
+    EXPECT_NEAR(sweets.back()->refPosition.y, 500.0f, 0.5f);
+    EXPECT_GT(sweets[2]->refPosition.y, 560.0f);
+    EXPECT_EQ(sweets[2]->type, 2);
+}
+
+TEST(LevelBuilder, AnAreaTakesItsOutlineWhereBodiesSplash) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    GameController& gc = playDescription(environment, R"(
+new Area pond
+    position 500 150 0
+    scale 10 3 1
+    bRectangularArea yes
+    areaType water
+    outline
+new Area puddle
+    position -500 150 0
+    scale 2 2 1
+    areaType mud
+    outline
+new Area dry
+    position -1500 150 0
+    scale 2 2 1
+    areaType mud
+)");
+    const std::vector<Area*> areas = all<Area>(gc.dangerAreaList);
+    ASSERT_EQ(areas.size(), 3u);
+    // The rectangle's four edges and the circle's ring, which bodies pass
+    // through; the area without the line has none.
+    Hull* rectangle = areas[0]->getHull();
+    ASSERT_NE(rectangle, nullptr);
+    EXPECT_EQ(rectangle->hullType, Hull::PASS_THROUGH);
+    EXPECT_EQ(rectangle->vertexCount(), 4);
+    EXPECT_EQ(rectangle->segmentCount(), 4);
+    Hull* circle = areas[1]->getHull();
+    ASSERT_NE(circle, nullptr);
+    EXPECT_EQ(circle->hullType, Hull::PASS_THROUGH);
+    EXPECT_EQ(circle->vertexCount(), Area::CIRCLE_OUTLINE_EDGES);
+    EXPECT_EQ(circle->segmentCount(), Area::CIRCLE_OUTLINE_EDGES);
+    EXPECT_EQ(areas[2]->getHull(), nullptr);
+}
+
+TEST(LevelBuilder, SetsTheHullsOwnProperties) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    GameController& gc = playDescription(environment, R"(
+level
+    playingArea -3000 2500 3000 -100
+terrain
+    ground -4096 100  4096 100
+edit hero
+    position 500 400 0
+edit house
+    position -1500 100 0
+new A99Object step
+    position 500 200 0
+    hull -60 40  60 40
+    hull.bHeroOnly yes
+new A99Object gate
+    position -500 200 0
+    hull closed -20 0  -20 80  20 80  20 0
+    hull.hullType pass-through
+)");
+    A99Object* step = nullptr;
+    A99Object* gate = nullptr;
+    for (A99Object* o : childrenOf<A99Object>(gc.objectList)) {
+        if (o->position == V3(500, 200, 0)) step = o;
+        if (o->position == V3(-500, 200, 0)) gate = o;
+    }
+    ASSERT_TRUE(step && gate);
+    ASSERT_NE(step->getHull(), nullptr);
+    EXPECT_TRUE(step->getHull()->bHeroOnly);
+    EXPECT_EQ(step->getHull()->hullType, Hull::SOLID);
+    ASSERT_NE(gate->getHull(), nullptr);
+    EXPECT_FALSE(gate->getHull()->bHeroOnly);
+    EXPECT_EQ(gate->getHull()->hullType, Hull::PASS_THROUGH);
+    // The step the hero alone stands on carries her.
+    for (int i = 0; i < 300; ++i) environment.frame({});
+    EXPECT_NEAR(gc.getHero()->position.y, 280.0f, 1.0f);
+}
+
 TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
     ErrorManager::bTestMode = true;
     LevelEnvironment environment;
@@ -323,6 +481,34 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"new BlastableObject\n    hull 0 0 1 70000\n", "levels/x1.txt:2: '70000' lies beyond what a level file holds"},
         {"new BlastableObject\n    hull 0 0 1 1\n    hull closed 2 2 3 3\n",
          "levels/x1.txt:3: only the first chain of a hull can be closed"},
+        {"new Apple\n    vertex 0 0 0\n", "levels/x1.txt:2: only a path has vertices"},
+        {"new BezierPath\n    vertex 0 0 0\n",
+         "levels/x1.txt:2: '0' numbers none of the 0 vertices its construct call made (from 0)"},
+        {"new BezierPath\n    point 0 0\n    point 1 0\n    vertex 0 0 0\n",
+         "levels/x1.txt:4: '0' numbers none of the 0 vertices its construct call made (from 0)"},
+        {"new Fence\n    vertex 2 0 0\n", "levels/x1.txt:2: '2' numbers none of the 2 vertices its construct call made (from 0)"},
+        {"new Fence\n    point 0 0\n    vertex 2 0 0\n",
+         "levels/x1.txt:3: '2' numbers none of the 2 vertices its construct call made (from 0)"},
+        {"new Fence\n    vertex -1 0 0\n",
+         "levels/x1.txt:2: '-1' numbers none of the 2 vertices its construct call made (from 0)"},
+        {"new Fence\n    vertex one 0 0\n",
+         "levels/x1.txt:2: 'one' numbers none of the 2 vertices its construct call made (from 0)"},
+        {"new Fence\n    vertex 0 0\n", "levels/x1.txt:2: 'vertex' takes the vertex's number, x and y"},
+        {"new Fence\n    vertex 0 0 y\n", "levels/x1.txt:2: 'y' is not a number"},
+        {"new Fence\n    vertex 1 70000 0\n", "levels/x1.txt:2: '70000' lies beyond what a level file holds"},
+        {"new Apple\n    outline\n", "levels/x1.txt:2: only an area has an outline"},
+        {"new Area\n    outline\n    outline\n", "levels/x1.txt:3: the area has its outline already"},
+        {"new Area\n    hull 0 0 1 1\n    outline\n", "levels/x1.txt:3: the area has its outline already"},
+        {"new Area\n    outline now\n", "levels/x1.txt:2: 'outline' takes no words after it"},
+        {"new A99Object\n    hull.bHeroOnly yes\n",
+         "levels/x1.txt:2: 'hull.bHeroOnly' needs a hull: give the object its 'hull' line first"},
+        {"new Apple\n    hull.bHeroOnly yes\n",
+         "levels/x1.txt:2: 'hull.bHeroOnly' needs a hull: give the object its 'hull' line first"},
+        {"new A99Object\n    hull 0 0 1 0\n    hull.bHeroOnly perhaps\n",
+         "levels/x1.txt:3: 'perhaps' is no value for 'hull.bHeroOnly' (yes or no)"},
+        {"new A99Object\n    hull 0 0 1 0\n    hull.heroOnly yes\n",
+         "levels/x1.txt:3: unknown property 'hull.heroOnly' of Hull"},
+        {"new A99Object\n    hull 0 0 1 0\n    hull.point 0 0\n", "levels/x1.txt:3: unknown property 'hull.point' of Hull"},
     };
     for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
 }

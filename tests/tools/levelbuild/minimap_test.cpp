@@ -179,6 +179,48 @@ new Area pond
     EXPECT_TRUE(level.minimap.empty());
 }
 
+TEST(LevelMinimap, BandsAlongPathsFollowTheirCurveInTheirTexturesColour) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    // A trunk leaning from the ground up to the right: a band of bark along
+    // a diagonal path, not the rectangle around it.
+    const std::string text = R"(
+level
+    applesNeeded 1
+    playingArea -1000 800 1000 -200
+terrain
+    ground -4096 0  4096 0
+    depth 400
+edit house
+    position 600 0 0
+edit apple
+    position -600 16 0
+new SkinnedPath trunk
+    construct terrain-deco-roots:0
+    position 0 300 0
+    vertex 0 -300 -250
+    vertex 1 300 250
+)";
+    levelbuild::BuiltLevel level;
+    std::string error;
+    ASSERT_TRUE(levelbuild::buildLevel(text, "b1.txt", level, error)) << error;
+    const DecodedImage map = decode(std::string(level.minimap.begin(), level.minimap.end()));
+    GameController& gc = environment.play(level);
+
+    const content::Entry* bark = content::findEntry("terrain-deco-roots");
+    ASSERT_NE(bark, nullptr);
+    const uint32_t barkColour = bark->colour | 0xFF000000u;
+    // On the curve: the bark's colour; at the corners of the rectangle
+    // around it, off the curve: the sky.
+    const auto [mx, my] = placeOf(gc, V3(0.0f, 300.0f, 0.0f));
+    EXPECT_EQ(pixel(map, mx, my), barkColour) << std::hex << pixel(map, mx, my);
+    const auto [lx, ly] = placeOf(gc, V3(-250.0f, 500.0f, 0.0f));
+    EXPECT_NE(pixel(map, lx, ly), barkColour);
+    EXPECT_GT(contentgen::blueOf(pixel(map, lx, ly)), 200);
+    const auto [rx, ry] = placeOf(gc, V3(250.0f, 100.0f, 0.0f));
+    EXPECT_GT(contentgen::blueOf(pixel(map, rx, ry)), 200);
+}
+
 TEST(LevelMinimap, TheContentHoldsTheMapOfEveryDescribedLevelAndThePaintedOneOfTheRest) {
     ErrorManager::bTestMode = true;
     levelbuild::LevelEnvironment environment;
