@@ -7,12 +7,18 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
+#include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "object/RuntimeClass.h"
+#include "world/EditorObject.h"
 #include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 
@@ -108,4 +114,51 @@ TEST(Levels, OpeningViewsAreDrawnIntoTheBuildFolder) {
         }
         EXPECT_GT(fs::file_size(png, ec), 10000u);
     }
+}
+
+// Together the levels place every class the level editor offers (every
+// level object with a look of its own): a class no level uses is a class no
+// player meets. A base class counts as used through a used class built on it
+// (a path follower through the worm); the parts an object makes of itself
+// (the house's parts, the pig's body) through that object.
+TEST(Levels, TogetherTheyUseEveryPlaceableClass) {
+    ErrorManager::bTestMode = true;
+    std::set<const RuntimeClass*> used;
+    levelbuild::LevelEnvironment environment;
+    for (const std::string& name : describedLevels(false)) {
+        SCOPED_TRACE(name);
+        environment.play(build(name));
+        NetRole& role = environment.server();
+        for (int32_t uid = 0; uid < role.nextObjectUID; ++uid)
+            if (ZubBase* o = role.findObjectOrNull(uid)) used.insert(o->getClass());
+    }
+    const std::map<std::string, std::string> partOf = {{"HousePart", "House"}, {"PigBody", "Pig"}};
+    auto usedAs = [&](const RuntimeClass* cls) {
+        for (const RuntimeClass* u : used)
+            if (u->isDerivedFrom(cls)) return true;
+        return false;
+    };
+    std::vector<std::string> unused, offered;
+    RuntimeClassManager& registry = RuntimeClassManager::getInstance();
+    for (uint32_t i = 0;; ++i) {
+        const RuntimeClass* cls = registry.findByIndex(i);
+        if (!cls) break;
+        if (!cls->isDerivedFrom(&EditorObject::classRecord)) continue;
+        // The editor's own test: an object with neither a skin nor an
+        // editor skin is not offered (the bare bases).
+        ClassObject* made = cls->create();
+        auto* object = dynamic_cast<EditorObject*>(made);
+        const bool offer = object && (object->pSkin || object->editorSkin);
+        delete made;
+        if (!offer) continue;
+        offered.push_back(cls->typeName);
+        bool ok = usedAs(cls);
+        if (auto it = partOf.find(cls->typeName); !ok && it != partOf.end())
+            for (const RuntimeClass* u : used) ok = ok || it->second == u->typeName;
+        if (!ok) unused.push_back(cls->typeName);
+    }
+    EXPECT_GT(offered.size(), 40u);
+    std::string names;
+    for (const std::string& n : unused) names += " " + n;
+    EXPECT_TRUE(unused.empty()) << "classes no level uses:" << names;
 }
