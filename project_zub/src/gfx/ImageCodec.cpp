@@ -224,8 +224,7 @@ uint32_t copyTgaPixels(uint32_t* dst, const uint8_t* src, int n) {
 // the image does (stb_image reads zeros past the end of a run-length stream:
 // its decoding takes over then).
 template <int BYTES>
-bool decodeDirectTga(const uint8_t* data, size_t size, uint32_t* rows, size_t stride, int w, int h,
-                     bool& alphaUsed) {
+bool decodeDirectTga(const uint8_t* data, size_t size, uint32_t* rows, size_t stride, int w, int h, Alpha& alpha) {
     const uint8_t* p = data + 18 + data[0];
     const uint8_t* const end = data + size;
     if (p > end) return false;
@@ -275,7 +274,7 @@ bool decodeDirectTga(const uint8_t* data, size_t size, uint32_t* rows, size_t st
             }
         }
     }
-    alphaUsed = BYTES == 4 && (seen >> 24) != 0;
+    alpha = BYTES == 3 ? Alpha::Opaque : (seen >> 24) != 0 ? Alpha::Used : Alpha::Unused;
     return true;
 }
 
@@ -488,7 +487,7 @@ namespace {
 
 // TGA and PNG; with `direct`, true-colour TGA files are copied without
 // stb_image.
-bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget& target, bool& alphaUsed,
+bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha,
                     std::string& reason, bool direct) {
     if (!data || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
         reason = "empty file";
@@ -506,8 +505,8 @@ bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget
     uint32_t* rows = nullptr;
     if (direct && format == Format::Tga && isDirectTga(data, size)) {
         rows = target.rows(w, h, stride);
-        if (data[16] == 32 ? decodeDirectTga<4>(data, size, rows, stride, w, h, alphaUsed)
-                           : decodeDirectTga<3>(data, size, rows, stride, w, h, alphaUsed))
+        if (data[16] == 32 ? decodeDirectTga<4>(data, size, rows, stride, w, h, alpha)
+                           : decodeDirectTga<3>(data, size, rows, stride, w, h, alpha))
             return true;
     }
     // Enough for the file, the deflated rows at 16 bits, the image as read and
@@ -527,15 +526,20 @@ bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget
                      (static_cast<uint32_t>(p[1]) << 8) | static_cast<uint32_t>(p[2]);
     }
     stbi_image_free(rgba);
-    alphaUsed = (channels == 2 || channels == 4) && anyAlpha(rows, stride, w, h);
+    // stb_image gives alpha 255 to an image without an alpha channel.
+    if (channels == 2 || channels == 4)
+        alpha = anyAlpha(rows, stride, w, h) ? Alpha::Used : Alpha::Unused;
+    else
+        alpha = Alpha::Opaque;
     return true;
 }
 
-bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, bool& alphaUsed, std::string& reason,
+bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason,
                bool direct) {
-    alphaUsed = false;
+    // (libjpeg writes alpha 255.)
+    alpha = Alpha::Opaque;
     const Format format = detect(data, size);
-    if (format != Format::Jpeg) return decodeTgaOrPng(format, data, size, target, alphaUsed, reason, direct);
+    if (format != Format::Jpeg) return decodeTgaOrPng(format, data, size, target, alpha, reason, direct);
     if (!data || size == 0) {
         reason = "empty file";
         return false;
@@ -549,12 +553,12 @@ bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, bool& alph
 bool decodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason, bool direct) {
     out = DecodedImage{};
     DecodedTarget target(out);
-    bool alphaUsed = false;
-    if (!decodeAny(data, size, target, alphaUsed, reason, direct)) {
+    Alpha alpha = Alpha::Opaque;
+    if (!decodeAny(data, size, target, alpha, reason, direct)) {
         out = DecodedImage{};
         return false;
     }
-    out.alphaUsed = alphaUsed;
+    out.alphaUsed = alpha == Alpha::Used;
     return true;
 }
 
@@ -568,8 +572,8 @@ bool tryDecodeThroughLibraries(const uint8_t* data, size_t size, DecodedImage& o
     return decodeImage(data, size, out, reason, false);
 }
 
-bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, bool& alphaUsed, std::string& reason) {
-    return decodeAny(data, size, target, alphaUsed, reason, true);
+bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason) {
+    return decodeAny(data, size, target, alpha, reason, true);
 }
 
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {
@@ -588,9 +592,9 @@ void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedI
     ZUB_ERROR(u"Image decode failed: %s", reason);
 }
 
-void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, bool& alphaUsed) {
+void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, Alpha& alpha) {
     std::string reason;
-    if (tryDecodeInto(data, size, target, alphaUsed, reason)) return;
+    if (tryDecodeInto(data, size, target, alpha, reason)) return;
     Logger::get().log(u"%s(): %s", "image_codec::decodeInto", name);
     if (detect(data, size) == Format::Jpeg) ZUB_ERROR(u"JPEG decode failed: %s", reason);
     ZUB_ERROR(u"Image decode failed: %s", reason);

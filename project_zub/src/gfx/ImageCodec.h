@@ -32,6 +32,13 @@ constexpr int64_t MAX_PIXELS = int64_t(1) << 24;
 
 enum class Format { Unknown, Jpeg, Png, Tga };
 
+// What a decoded image's alpha holds.
+enum class Alpha : uint8_t {
+    Opaque,  // the file has no alpha channel: every pixel's alpha is 255
+    Unused,  // the file's alpha channel is 0 everywhere
+    Used,    // the file's alpha channel is not 0 everywhere (DecodedImage::alphaUsed)
+};
+
 // Where a decode writes its pixels: rows that the caller provides once the
 // image's size is known and has passed the checks (a texture's canvas, wider
 // than the image). Every pixel of the image is written; the words beyond
@@ -56,10 +63,9 @@ Format detect(const uint8_t* data, size_t size);
 // length can hold; the size is checked before anything of it is allocated.
 bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
 bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
-// The same into the target's rows; `alphaUsed` as DecodedImage::alphaUsed.
-// On failure the target may have been asked for its rows and hold part of
-// the image.
-bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, bool& alphaUsed, std::string& reason);
+// The same into the target's rows, with what their alpha holds. On failure
+// the target may have been asked for its rows and hold part of the image.
+bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason);
 
 // The decoding of every format through its library alone: true-colour TGA
 // files (what the content ships) are otherwise copied row by row and run by
@@ -69,7 +75,7 @@ bool tryDecodeThroughLibraries(const uint8_t* data, size_t size, DecodedImage& o
 // The same, fatal on failure. `name` is used in messages.
 void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
-void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, bool& alphaUsed);
+void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, Alpha& alpha);
 
 // JPEG of ARGB pixels (alpha ignored), quality 1-100. False when the encoder
 // failed (the reason is logged).

@@ -128,9 +128,9 @@ uint32_t* Texture::prepareCanvas(int w, int h) {
     return canvas.data();
 }
 
-void Texture::finishCanvas(bool alphaUsed) {
+void Texture::finishCanvas(bool alphaUsed, bool alreadyOpaque) {
     bHasAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
-    if (bHasAlpha) return;
+    if (bHasAlpha || alreadyOpaque) return;
     for (int y = 0; y < height; ++y) {
         uint32_t* row = canvas.data() + static_cast<size_t>(y) * static_cast<size_t>(realWidth);
         for (int x = 0; x < width; ++x) row[x] |= 0xFF000000u;
@@ -162,9 +162,9 @@ private:
 void Texture::loadCanvas() {
     const FileData file(0, fileName);
     CanvasTarget target(*this);
-    bool alphaUsed = false;
-    image_codec::decodeInto(file.data(), file.size(), fileName, target, alphaUsed);
-    finishCanvas(alphaUsed);
+    image_codec::Alpha alpha = image_codec::Alpha::Opaque;
+    image_codec::decodeInto(file.data(), file.size(), fileName, target, alpha);
+    finishCanvas(alpha == image_codec::Alpha::Used, alpha == image_codec::Alpha::Opaque);
 }
 
 bool Texture::reloadCanvas() {

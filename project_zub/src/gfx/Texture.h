@@ -141,8 +141,9 @@ private:
     // Sizes the canvas for a w x h image and clears the words around it;
     // the image's rows (realWidth words apart) are left to the caller.
     uint32_t* prepareCanvas(int w, int h);
-    // The alpha flag from the image's; an image drawn opaque gets alpha 255.
-    void finishCanvas(bool alphaUsed);
+    // The alpha flag from the image's; an image drawn opaque gets alpha 255
+    // (`alreadyOpaque`: every pixel has it).
+    void finishCanvas(bool alphaUsed, bool alreadyOpaque = false);
     // Reads the image file and decodes it straight into the canvas.
     void loadCanvas();
     bool reloadCanvas();

@@ -184,12 +184,16 @@ TEST(TgaCopy, EveryTgaOfTheContentDecodesAsTheLibraryDecodesIt) {
         // the words beyond the width stay as they were.
         const Decoded library = decodeWithLibrary(bytes);
         StrideTarget target;
-        bool alphaUsed = false;
+        image_codec::Alpha alpha = image_codec::Alpha::Used;
         std::string reason;
         ASSERT_TRUE(image_codec::tryDecodeInto(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), target,
-                                               alphaUsed, reason))
+                                               alpha, reason))
             << reason;
-        EXPECT_EQ(alphaUsed, library.image.alphaUsed);
+        EXPECT_EQ(alpha == image_codec::Alpha::Used, library.image.alphaUsed);
+        // An image said to be opaque is.
+        if (alpha == image_codec::Alpha::Opaque) {
+            for (uint32_t p : library.image.pixels) ASSERT_EQ(p >> 24, 0xFFu) << e.path();
+        }
         for (int y = 0; y < target.height; ++y) {
             const uint32_t* row = target.words.data() + static_cast<size_t>(y) * target.stride;
             ASSERT_TRUE(std::equal(row, row + target.width,
