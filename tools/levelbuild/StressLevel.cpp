@@ -138,8 +138,17 @@ std::vector<const RuntimeClass*> placeableClasses() {
 
 std::string stressLevelDescription(int objects) {
     objects = std::max(objects, 0);
-    const int cells = (objects + kPerCell - 1) / kPerCell;
-    const int storeys = std::max(1, (cells + kCellsPerStorey - 1) / kCellsPerStorey);
+    // The placed objects: the two of the hero's and the house's classes, the
+    // grounds of the storeys above the first, then the cells' objects.
+    const int singles = std::min(objects, 2);
+    int storeys = 1, inCells = 0, cells = 0;
+    for (;;) {
+        inCells = std::max(0, objects - singles - (storeys - 1));
+        cells = (inCells + kPerCell - 1) / kPerCell;
+        const int needed = std::max(1, (cells + kCellsPerStorey - 1) / kCellsPerStorey);
+        if (needed <= storeys) break;
+        storeys = needed;
+    }
     std::string text;
     char line[256];
     std::snprintf(line, sizeof line,
@@ -159,10 +168,14 @@ std::string stressLevelDescription(int objects) {
     text += line;
     // The classes of the hero and her house that the starter content makes
     // no object of on its own.
-    std::snprintf(line, sizeof line,
-                  "new HousePart\n    construct\n    position %d %d 0\n\nnew PigBody\n    position %d %d 0\n\n",
-                  3900, kGround, 3850, kGround + 40);
-    text += line;
+    if (singles > 0) {
+        std::snprintf(line, sizeof line, "new HousePart\n    construct\n    position %d %d 0\n\n", 3900, kGround);
+        text += line;
+    }
+    if (singles > 1) {
+        std::snprintf(line, sizeof line, "new PigBody\n    position %d %d 0\n\n", 3850, kGround + 40);
+        text += line;
+    }
     // The storeys above the level's own ground.
     for (int s = 1; s < storeys; ++s) {
         const int g = kGround + s * kStoreyHeight;
@@ -179,7 +192,7 @@ std::string stressLevelDescription(int objects) {
         const int cx = kFirstCell + (k % kCellsPerStorey) * kCellWidth;
         const std::string suffix = std::to_string(k);
         text += "# cell " + suffix + "\n";
-        for (int i = 0; i < kPerCell && made < objects; ++i, ++made) {
+        for (int i = 0; i < kPerCell && made < inCells; ++i, ++made) {
             const CellObject& o = kCell[i];
             // Side by side across the cell; the path and the branch in its middle.
             const int x = (i < 2) ? cx + kCellWidth / 2 : cx + 4 + i * (kCellWidth - 8) / kPerCell;
