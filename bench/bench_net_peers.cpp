@@ -21,7 +21,8 @@
 //   rss_state_MB, rss_end_MB   resident memory once the state was delivered
 //                              and at the end; rss_peak_MB the peak (the
 //                              process's high-water mark)
-//   rss_growth_MB              end less state (flat memory: about 0)
+//   rss_growth_MB              end less state (flat memory: about 0), and
+//   rss_growth_50s_MB          over the last 50 s of play alone
 //   state_KB                   the size of the state sent to each client
 //   out_KBps                   what the server sent per second of play
 #include <benchmark/benchmark.h>
@@ -143,8 +144,9 @@ void BM_SevenClients(benchmark::State& state, bool stress) {
             return c ? uint64_t(c->statisticsTotal.bytesOut) + c->currentStats().bytesOut : 0;
         };
         const uint64_t bytesOutBefore = bytesSent();
-        double serverTime = 0.0, clientTime = 0.0, worst = 0.0;
+        double serverTime = 0.0, clientTime = 0.0, worst = 0.0, rss10s = 0.0;
         for (int f = 0; f < PLAY_FRAMES; ++f) {
+            if (f == 1000) rss10s = memoryMB("VmRSS");
             double before = threadSeconds();
             environment.frame(playKeys(f));
             const double spent = threadSeconds() - before;
@@ -170,6 +172,7 @@ void BM_SevenClients(benchmark::State& state, bool stress) {
         state.counters["rss_end_MB"] = rssEnd;
         state.counters["rss_peak_MB"] = memoryMB("VmHWM");
         state.counters["rss_growth_MB"] = rssEnd - rssState;
+        state.counters["rss_growth_50s_MB"] = rssEnd - rss10s;
         state.counters["out_KBps"] = static_cast<double>(bytesOut) / 1024.0 / (PLAY_FRAMES * FRAME_BUDGET);
     }
 }
