@@ -92,6 +92,7 @@ struct Program {
     }
 
     void useNullDevice() {
+        if (dynamic_cast<platform::NullRenderDevice*>(graphics.device())) return;
         auto device = std::make_unique<platform::NullRenderDevice>();
         // A kept record of every draw would grow with every frame.
         device->bKeepDraws = false;
