@@ -10,14 +10,18 @@
 // renderer with draws counted but not kept, and "opengl", the OpenGL device
 // in an off-screen window (SDL's offscreen driver, EGL on Mesa's llvmpipe;
 // skipped where none can be made), which presents every frame: its frame
-// time is the program's thread's (tick, draw, handing the frame over), its
-// run time waits for the rasteriser's threads. Reported per level:
+// time is the program's thread's (tick and draw); handing the frame over
+// (the driver's flush and the swap) is present_share apart; its run time
+// waits for the rasteriser's threads. Reported per level:
 //   load_ms, load_frame_share    the load, in milliseconds and in frames
 //   frame_us, frame_share        the mean frame's processor time (tick and draw)
+//   present_share                on OpenGL, the frame's hand-over (processor)
 //   worst_frame_us, worst_share  the most expensive frame's
 //   run_s, realtime_share        the run's wall time, and that over the
 //                                time the frames stand for (100 a second)
 //   frames                       the frames of the run
+//   draws, uploads               on the null device, draw calls and vertex
+//                                uploads per frame
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -131,7 +135,9 @@ void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool op
     }
     environment.writeLevelFile(levelbuild::levelNameOf(level->built.number), level->built.bytes);
     const int length = level->script.length();
-    double load = 0.0, frameTime = 0.0, worst = 0.0, run = 0.0;
+    double load = 0.0, frameTime = 0.0, presentTime = 0.0, worst = 0.0, run = 0.0;
+    auto* null = dynamic_cast<platform::NullRenderDevice*>(p.graphics.device());
+    const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
     int64_t frames = 0;
     for (auto _ : state) {
         environment.manager.reset();
@@ -144,10 +150,14 @@ void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool op
             environment.frame(level->script.keysAt(environment.frames));
             p.graphics.beginFrame();
             environment.manager->renderContext();
-            if (openGL) p.graphics.present();
             const double spent = processorSeconds() - before;
             frameTime += spent;
             worst = std::max(worst, spent);
+            if (openGL) {
+                before = processorSeconds();
+                p.graphics.present();
+                presentTime += processorSeconds() - before;
+            }
             ++frames;
         }
         run += wallSeconds() - started;
@@ -160,11 +170,16 @@ void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool op
     state.counters["load_frame_share"] = load / runs / FRAME_BUDGET;
     state.counters["frame_us"] = meanFrame * 1e6;
     state.counters["frame_share"] = meanFrame / FRAME_BUDGET;
+    if (openGL) state.counters["present_share"] = frames ? presentTime / static_cast<double>(frames) / FRAME_BUDGET : 0.0;
     state.counters["worst_frame_us"] = worst * 1e6;
     state.counters["worst_share"] = worst / FRAME_BUDGET;
     state.counters["run_s"] = run / runs;
     state.counters["realtime_share"] = frames ? run / (static_cast<double>(frames) * FRAME_BUDGET) : 0.0;
     state.counters["frames"] = static_cast<double>(frames) / runs;
+    if (null && frames) {
+        state.counters["draws"] = static_cast<double>(null->drawCount - drawsBefore) / static_cast<double>(frames);
+        state.counters["uploads"] = static_cast<double>(null->uploads - uploadsBefore) / static_cast<double>(frames);
+    }
 }
 
 // The described levels with key scripts, built once.

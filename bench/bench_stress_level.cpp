@@ -11,13 +11,16 @@
 // Mesa's llvmpipe; skipped where none can be made), which presents every
 // frame. Reported:
 //   frame_us, frame_share     the frame's processor time on the program's
-//                             thread (tick, draw and, on OpenGL, handing the
-//                             frame over)
+//                             thread (tick and draw)
+//   present_share             on OpenGL, handing the frame over (the
+//                             driver's flush and the swap) on that thread
 //   worst_us, worst_share     the most expensive frame's
 //   wall_share                the frame's wall time (on OpenGL it waits for
 //                             the rasteriser's threads to finish the frame)
 //   process_share             the processor time of the whole process (on
 //                             OpenGL with the rasteriser's threads)
+//   draws, uploads            on the null device, draw calls and vertex
+//                             uploads per frame
 //
 // BM_StressLoad: a level's load from its file (the file read, replayed into
 // a new game server and set up, as the valley map starts a level) for stress
@@ -171,15 +174,20 @@ void BM_StressFrame(benchmark::State& state, bool openGL) {
     environment.install(level);
     GameController& gc = environment.play(level.number);
     hideEditorViews(gc);
-    auto frame = [&] {
+    auto draw = [&] {
         environment.frame(walkKeys(environment.frames));
         p.graphics.beginFrame();
         environment.manager->renderContext();
+    };
+    auto frame = [&] {
+        draw();
         if (openGL) p.graphics.present();
     };
     for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) frame();
     for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) frame();
-    double spent = 0.0, worst = 0.0;
+    double spent = 0.0, worst = 0.0, presented = 0.0;
+    auto* null = dynamic_cast<platform::NullRenderDevice*>(p.graphics.device());
+    const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
     const double wallStart = wallSeconds(), processStart = processSeconds();
     int64_t frames = 0;
     for (auto _ : state) {
@@ -187,20 +195,30 @@ void BM_StressFrame(benchmark::State& state, bool openGL) {
             state.SkipWithError("the level ended");
             break;
         }
-        const double before = threadSeconds();
-        frame();
+        double before = threadSeconds();
+        draw();
         const double s = threadSeconds() - before;
         spent += s;
         worst = std::max(worst, s);
+        if (openGL) {
+            before = threadSeconds();
+            p.graphics.present();
+            presented += threadSeconds() - before;
+        }
         ++frames;
     }
     const double n = static_cast<double>(std::max<int64_t>(frames, 1));
     state.counters["frame_us"] = spent / n * 1e6;
     state.counters["frame_share"] = spent / n / FRAME_BUDGET;
+    if (openGL) state.counters["present_share"] = presented / n / FRAME_BUDGET;
     state.counters["worst_us"] = worst * 1e6;
     state.counters["worst_share"] = worst / FRAME_BUDGET;
     state.counters["wall_share"] = (wallSeconds() - wallStart) / n / FRAME_BUDGET;
     state.counters["process_share"] = (processSeconds() - processStart) / n / FRAME_BUDGET;
+    if (null) {
+        state.counters["draws"] = static_cast<double>(null->drawCount - drawsBefore) / n;
+        state.counters["uploads"] = static_cast<double>(null->uploads - uploadsBefore) / n;
+    }
     state.counters["registered"] = static_cast<double>(environment.server().objectMap.ascending().size());
     environment.manager.reset();
     p.useNullDevice();
