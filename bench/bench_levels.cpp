@@ -2,22 +2,31 @@
 // <name>.keys), played as its script plays it, as shares of the 10 ms frame
 // and of real time.
 //
-// For each level, one benchmark whose iteration is the scripted run from
-// the load to the script's end (or the level's): the level manager is made
-// as the game makes it (the level file read, replayed into a new game
-// server, set up), then every frame polls the input with the script's keys,
-// ticks the level manager and draws through the recording renderer, draws
-// counted but not kept. Reported per level:
+// For each level and device, one benchmark whose iteration is the scripted
+// run from the load to the script's end (or the level's): the level manager
+// is made as the game makes it (the level file read, replayed into a new
+// game server, set up), then every frame polls the input with the script's
+// keys, ticks the level manager and draws. Devices: "null", the recording
+// renderer with draws counted but not kept, and "opengl", the OpenGL device
+// in an off-screen window (SDL's offscreen driver, EGL on Mesa's llvmpipe;
+// skipped where none can be made), which presents every frame: its frame
+// time is the program's thread's (tick and draw); handing the frame over
+// (the driver's flush and the swap) is present_share apart; its run time
+// waits for the rasteriser's threads. Reported per level:
 //   load_ms, load_frame_share    the load, in milliseconds and in frames
 //   frame_us, frame_share        the mean frame's processor time (tick and draw)
+//   present_share                on OpenGL, the frame's hand-over (processor)
 //   worst_frame_us, worst_share  the most expensive frame's
 //   run_s, realtime_share        the run's wall time, and that over the
 //                                time the frames stand for (100 a second)
 //   frames                       the frames of the run
+//   draws, uploads               on the null device, draw calls and vertex
+//                                uploads per frame
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -30,6 +39,8 @@
 #include "LevelEnvironment.h"
 #include "flow/GameController.h"
 #include "gfx/ZubGraphics.h"
+#include "platform/Platform.h"
+#include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
 
 namespace fs = std::filesystem;
@@ -59,12 +70,43 @@ struct ScriptedLevel {
 struct Program {
     Program() {
         ErrorManager::bTestMode = true;
+        useNullDevice();
+    }
+    ~Program() {
+        environment.manager.reset();
+        graphics.setBackend(nullptr);
         std::string error;
+        graphics.setDevice(std::make_unique<platform::NullRenderDevice>(), error);
+    }
+
+    void useNullDevice() {
+        if (dynamic_cast<platform::NullRenderDevice*>(graphics.device())) return;
+        std::string error;
+        graphics.setBackend(nullptr);
         benchsupport::useCountingDevice(graphics, error);
+    }
+
+    // False with the reason when no off-screen OpenGL window can be made.
+    bool useOpenGL(std::string& error) {
+        if (!backend) {
+            setenv("SDL_VIDEODRIVER", "offscreen", 0);
+            setenv("SDL_AUDIODRIVER", "dummy", 0);
+            backend = platform::createSdlBackend();
+            if (!backend->openWindow(
+                    {.title = "Levels", .width = 1024, .height = 768, .vsync = false, .assumeFocused = true}, error)) {
+                backend.reset();
+                return false;
+            }
+        }
+        if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
+        graphics.setBackend(backend.get());
+        graphics.onWindowSize(1024, 768);
+        return true;
     }
 
     levelbuild::LevelEnvironment environment;
     ZubGraphics graphics;
+    std::unique_ptr<platform::Backend> backend;
 };
 
 Program& program() {
@@ -72,12 +114,20 @@ Program& program() {
     return p;
 }
 
-void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level) {
+void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool openGL) {
     Program& p = program();
     levelbuild::LevelEnvironment& environment = p.environment;
+    environment.manager.reset();
+    std::string error;
+    if (openGL ? !p.useOpenGL(error) : (p.useNullDevice(), false)) {
+        state.SkipWithError(("no off-screen OpenGL device: " + error).c_str());
+        return;
+    }
     environment.writeLevelFile(levelbuild::levelNameOf(level->built.number), level->built.bytes);
     const int length = level->script.length();
-    double load = 0.0, frameTime = 0.0, worst = 0.0, run = 0.0;
+    double load = 0.0, frameTime = 0.0, presentTime = 0.0, worst = 0.0, run = 0.0;
+    auto* null = dynamic_cast<platform::NullRenderDevice*>(p.graphics.device());
+    const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
     int64_t frames = 0;
     for (auto _ : state) {
         environment.manager.reset();
@@ -88,26 +138,38 @@ void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level) {
         while (environment.frames < length && !environment.manager->done) {
             before = processorSeconds();
             environment.frame(level->script.keysAt(environment.frames));
+            p.graphics.beginFrame();
             environment.manager->renderContext();
             const double spent = processorSeconds() - before;
             frameTime += spent;
             worst = std::max(worst, spent);
+            if (openGL) {
+                before = processorSeconds();
+                p.graphics.present();
+                presentTime += processorSeconds() - before;
+            }
             ++frames;
         }
         run += wallSeconds() - started;
     }
     environment.manager.reset();
+    p.useNullDevice();
     const double runs = static_cast<double>(state.iterations());
     const double meanFrame = frames ? frameTime / static_cast<double>(frames) : 0.0;
     state.counters["load_ms"] = load / runs * 1e3;
     state.counters["load_frame_share"] = load / runs / FRAME_BUDGET;
     state.counters["frame_us"] = meanFrame * 1e6;
     state.counters["frame_share"] = meanFrame / FRAME_BUDGET;
+    if (openGL) state.counters["present_share"] = frames ? presentTime / static_cast<double>(frames) / FRAME_BUDGET : 0.0;
     state.counters["worst_frame_us"] = worst * 1e6;
     state.counters["worst_share"] = worst / FRAME_BUDGET;
     state.counters["run_s"] = run / runs;
     state.counters["realtime_share"] = frames ? run / (static_cast<double>(frames) * FRAME_BUDGET) : 0.0;
     state.counters["frames"] = static_cast<double>(frames) / runs;
+    if (null && frames) {
+        state.counters["draws"] = static_cast<double>(null->drawCount - drawsBefore) / static_cast<double>(frames);
+        state.counters["uploads"] = static_cast<double>(null->uploads - uploadsBefore) / static_cast<double>(frames);
+    }
 }
 
 // The described levels with key scripts, built once.
@@ -140,9 +202,12 @@ std::vector<std::unique_ptr<ScriptedLevel>> loadLevels() {
 int main(int argc, char** argv) {
     const std::vector<std::unique_ptr<ScriptedLevel>> levels = loadLevels();
     for (const auto& level : levels)
-        benchmark::RegisterBenchmark(("BM_ScriptedRun/" + level->built.name).c_str(), BM_ScriptedRun, level.get())
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        for (bool openGL : {false, true})
+            benchmark::RegisterBenchmark(
+                ("BM_ScriptedRun/" + level->built.name + (openGL ? "/opengl" : "/null")).c_str(), BM_ScriptedRun,
+                level.get(), openGL)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -33,6 +33,7 @@
 #include "menu/ContextIntroStory.h"
 #include "menu/GameMainMenu.h"
 #include "input/KeyCodes.h"
+#include "platform/AudioDevice.h"
 #include "platform/RenderDevice.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
@@ -124,6 +125,11 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
         }
     };
     runGame(run);
+    // The program leaves its sound output parked at exit (closing it waits
+    // for its thread to drain, about 60 ms), and the next start in this
+    // process would close it first: a start of its own process never has
+    // that wait, so it is done here, between the runs.
+    platform::closeParkedSdlAudio();
     return s;
 }
 

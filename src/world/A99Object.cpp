@@ -272,9 +272,9 @@ A99Object* highestArea(Test&& contains) {
     A99Object* best = nullptr;
     int bestType = 0;
     for (ObjectIterator it(list); it; it.advance()) {
-        auto* area = dynamic_cast<AreaQuery*>(it.get());
         A99Object* o = zub_cast<A99Object>(it.get());
-        if (!area || !o || !contains(*area)) continue;
+        AreaQuery* area = o ? o->asAreaQuery() : nullptr;
+        if (!area || !contains(*area)) continue;
         if (!best || area->getAreaType() > bestType) {
             best = o;
             bestType = area->getAreaType();
@@ -283,6 +283,14 @@ A99Object* highestArea(Test&& contains) {
     return best;
 }
 }  // namespace
+
+AreaQuery* A99Object::asAreaQuery() {
+    if (!bAreaQueryKnown) {
+        areaQuery = dynamic_cast<AreaQuery*>(this);
+        bAreaQueryKnown = true;
+    }
+    return areaQuery;
+}
 
 A99Object* A99Object::findContainingArea() {
     return highestArea([this](AreaQuery& area) { return area.containsObject(this); });

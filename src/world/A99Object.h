@@ -21,6 +21,7 @@
 #include "sys/ErrorManager.h"
 #include "world/EditorObject.h"
 
+class AreaQuery;
 class Hull;
 class Pig;
 class Sound;
@@ -127,6 +128,11 @@ public:
     // the highest area type (the first on a tie); null when none.
     A99Object* findContainingArea();
     A99Object* findAreaAtPoint(const V3& p);
+    // The object as a level area (AreaQuery), or null: the cast to the
+    // interface, made once (the search of the class hierarchy is slow and
+    // the area searches ask every area of the list). Only for an object
+    // whose construction has ended.
+    AreaQuery* asAreaQuery();
     // Makes the speech bubble (through speechBubbleMaker), replaces every
     // bubble of the speech bubble list with it and plays "pop".
     void showSpeechBubble(V3 offset, bool style, int dismissMode, const WString& text);
@@ -153,6 +159,9 @@ protected:
     void updateAmbient(double time);
 
 private:
+    AreaQuery* areaQuery = nullptr;  // asAreaQuery's cast, once made
+    bool bAreaQueryKnown = false;
+
     // M44::transformCoord, the same arithmetic in the same order (a division
     // by a w of 1 changes nothing and is left out). With SSE the four sums
     // are made side by side, one row of the matrix per product: each lane

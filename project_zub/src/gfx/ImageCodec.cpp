@@ -1,6 +1,7 @@
 #include "gfx/ImageCodec.h"
 
 #include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -158,15 +159,123 @@ std::string stbReason() {
     return why && *why ? why : "not a valid TGA or PNG file";
 }
 
-void finishAlpha(DecodedImage& out, bool hasAlphaChannel) {
-    out.alphaUsed = false;
-    if (!hasAlphaChannel) return;
-    for (uint32_t p : out.pixels) {
-        if (p >> 24) {
-            out.alphaUsed = true;
-            return;
+// Whether any pixel of the rows has an alpha other than 0.
+bool anyAlpha(const uint32_t* rows, size_t stride, int w, int h) {
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* row = rows + static_cast<size_t>(y) * stride;
+        uint32_t seen = 0;
+        for (int x = 0; x < w; ++x) seen |= row[x];
+        if (seen >> 24) return true;
+    }
+    return false;
+}
+
+// A DecodedImage as the target: its pixel vector, rows side by side.
+class DecodedTarget final : public ImageTarget {
+public:
+    explicit DecodedTarget(DecodedImage& image) : out(image) {}
+    uint32_t* rows(int width, int height, size_t& stride) override {
+        out.width = width;
+        out.height = height;
+        out.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        stride = static_cast<size_t>(width);
+        return out.pixels.data();
+    }
+
+private:
+    DecodedImage& out;
+};
+
+// --- True-colour TGA, copied --------------------------------------------------
+//
+// A TGA file of type 2 (raw) or 10 (run-length), 24 or 32 bits a pixel and
+// no colour map stores each pixel as the bytes B, G, R[, A]: the bytes of
+// the ARGB word in this machine's memory (24-bit pixels take alpha 255).
+// Raw rows and raw packets are copied, runs filled; a packet may continue
+// into the next row. The pixels are those stb_image makes of the file.
+
+bool isDirectTga(const uint8_t* data, size_t size) {
+    return size >= 18 && data[1] == 0 && (data[2] == 2 || data[2] == 10) && (data[16] == 24 || data[16] == 32);
+}
+
+inline uint32_t tgaPixel(const uint8_t* p, int bytes) {
+    if (bytes == 3)
+        return 0xFF000000u | p[0] | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+    return v;
+}
+
+// `n` pixels from `src` to `dst`; returns the OR of the words.
+template <int BYTES>
+uint32_t copyTgaPixels(uint32_t* dst, const uint8_t* src, int n) {
+    uint32_t seen = 0;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t v = tgaPixel(src + static_cast<size_t>(i) * BYTES, BYTES);
+        dst[i] = v;
+        seen |= v;
+    }
+    return seen;
+}
+
+// Decodes a file isDirectTga accepted, whose size checkSize and checkStbData
+// passed, into rows `stride` words apart. False when the pixels end before
+// the image does (stb_image reads zeros past the end of a run-length stream:
+// its decoding takes over then).
+template <int BYTES>
+bool decodeDirectTga(const uint8_t* data, size_t size, uint32_t* rows, size_t stride, int w, int h, Alpha& alpha) {
+    const uint8_t* p = data + 18 + data[0];
+    const uint8_t* const end = data + size;
+    if (p > end) return false;
+    // Bit 5 of the descriptor: the first row is the top one.
+    const bool topDown = (data[17] & 0x20) != 0;
+    auto row = [&](int i) { return rows + static_cast<size_t>(topDown ? i : h - 1 - i) * stride; };
+    uint32_t seen = 0;
+    if (data[2] == 2) {
+        const size_t rowBytes = static_cast<size_t>(w) * BYTES;
+        if (static_cast<size_t>(end - p) / rowBytes < static_cast<size_t>(h)) return false;
+        for (int y = 0; y < h; ++y, p += rowBytes) seen |= copyTgaPixels<BYTES>(row(y), p, w);
+    } else {
+        int x = 0, y = 0;
+        uint32_t* dst = row(0);
+        while (y < h) {
+            if (p == end) return false;
+            const int header = *p++;
+            // A packet is cut where the image ends.
+            const int64_t left = static_cast<int64_t>(h - y) * w - x;
+            int count = static_cast<int>(std::min<int64_t>((header & 0x7F) + 1, left));
+            if (header & 0x80) {
+                if (end - p < BYTES) return false;
+                const uint32_t v = tgaPixel(p, BYTES);
+                p += BYTES;
+                seen |= v;
+                while (count > 0) {
+                    const int n = std::min(count, w - x);
+                    std::fill_n(dst + x, n, v);
+                    count -= n;
+                    if ((x += n) == w) {
+                        x = 0;
+                        if (++y < h) dst = row(y);
+                    }
+                }
+            } else {
+                if (end - p < static_cast<ptrdiff_t>(count) * BYTES) return false;
+                while (count > 0) {
+                    const int n = std::min(count, w - x);
+                    seen |= copyTgaPixels<BYTES>(dst + x, p, n);
+                    p += static_cast<size_t>(n) * BYTES;
+                    count -= n;
+                    if ((x += n) == w) {
+                        x = 0;
+                        if (++y < h) dst = row(y);
+                    }
+                }
+            }
         }
     }
+    alpha = BYTES == 3 ? Alpha::Opaque : (seen >> 24) != 0 ? Alpha::Used : Alpha::Unused;
+    return true;
 }
 
 // --- libjpeg: errors --------------------------------------------------------
@@ -270,7 +379,7 @@ void destinationTerm(j_compress_ptr cinfo) {
 
 // The decoder proper; on an error of the library it returns false with the
 // library's message. Only plain data lives in this frame across setjmp.
-bool runJpegDecoder(const uint8_t* data, size_t size, DecodedImage& out, char* message, size_t messageSize) {
+bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget& target, char* message, size_t messageSize) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
     jpeg_source_mgr src;
@@ -299,12 +408,10 @@ bool runJpegDecoder(const uint8_t* data, size_t size, DecodedImage& out, char* m
     jpeg_start_decompress(&cinfo);
     const int w = static_cast<int>(cinfo.output_width);
     const int h = static_cast<int>(cinfo.output_height);
-    out.width = w;
-    out.height = h;
-    out.pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    size_t stride = 0;
+    uint32_t* rows = target.rows(w, h, stride);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(
-            &out.pixels[static_cast<size_t>(cinfo.output_scanline) * static_cast<size_t>(w)]);
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(rows + static_cast<size_t>(cinfo.output_scanline) * stride);
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -365,8 +472,9 @@ bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::str
         reason = "empty file";
         return false;
     }
+    DecodedTarget target(out);
     char message[JMSG_LENGTH_MAX + 64] = {};
-    if (!runJpegDecoder(data, size, out, message, sizeof message)) {
+    if (!runJpegDecoder(data, size, target, message, sizeof message)) {
         out = DecodedImage{};
         reason = message;
         return false;
@@ -375,10 +483,12 @@ bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::str
     return true;
 }
 
-bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason) {
-    const Format format = detect(data, size);
-    if (format == Format::Jpeg) return tryDecodeJpeg(data, size, out, reason);
-    out = DecodedImage{};
+namespace {
+
+// TGA and PNG; with `direct`, true-colour TGA files are copied without
+// stb_image.
+bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha,
+                    std::string& reason, bool direct) {
     if (!data || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
         reason = "empty file";
         return false;
@@ -391,6 +501,14 @@ bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string&
         return false;
     }
     if (!checkSize(w, h, size, INT32_MAX, reason) || !checkStbData(format, data, size, w, h, reason)) return false;
+    size_t stride = 0;
+    uint32_t* rows = nullptr;
+    if (direct && format == Format::Tga && isDirectTga(data, size)) {
+        rows = target.rows(w, h, stride);
+        if (data[16] == 32 ? decodeDirectTga<4>(data, size, rows, stride, w, h, alpha)
+                           : decodeDirectTga<3>(data, size, rows, stride, w, h, alpha))
+            return true;
+    }
     // Enough for the file, the deflated rows at 16 bits, the image as read and
     // its four-channel copy.
     stbBudget = 2 * size + 24 * static_cast<size_t>(w) * static_cast<size_t>(h) + (size_t(1) << 20);
@@ -399,18 +517,63 @@ bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string&
         reason = stbReason();
         return false;
     }
-    out.width = w;
-    out.height = h;
-    const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
-    out.pixels.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        const stbi_uc* p = rgba + 4 * i;
-        out.pixels[i] = (static_cast<uint32_t>(p[3]) << 24) | (static_cast<uint32_t>(p[0]) << 16) |
-                        (static_cast<uint32_t>(p[1]) << 8) | static_cast<uint32_t>(p[2]);
+    if (!rows) rows = target.rows(w, h, stride);
+    for (int y = 0; y < h; ++y) {
+        const stbi_uc* p = rgba + static_cast<size_t>(y) * static_cast<size_t>(w) * 4;
+        uint32_t* row = rows + static_cast<size_t>(y) * stride;
+        for (int x = 0; x < w; ++x, p += 4)
+            row[x] = (static_cast<uint32_t>(p[3]) << 24) | (static_cast<uint32_t>(p[0]) << 16) |
+                     (static_cast<uint32_t>(p[1]) << 8) | static_cast<uint32_t>(p[2]);
     }
     stbi_image_free(rgba);
-    finishAlpha(out, channels == 2 || channels == 4);
+    // stb_image gives alpha 255 to an image without an alpha channel.
+    if (channels == 2 || channels == 4)
+        alpha = anyAlpha(rows, stride, w, h) ? Alpha::Used : Alpha::Unused;
+    else
+        alpha = Alpha::Opaque;
     return true;
+}
+
+bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason,
+               bool direct) {
+    // (libjpeg writes alpha 255.)
+    alpha = Alpha::Opaque;
+    const Format format = detect(data, size);
+    if (format != Format::Jpeg) return decodeTgaOrPng(format, data, size, target, alpha, reason, direct);
+    if (!data || size == 0) {
+        reason = "empty file";
+        return false;
+    }
+    char message[JMSG_LENGTH_MAX + 64] = {};
+    if (runJpegDecoder(data, size, target, message, sizeof message)) return true;
+    reason = message;
+    return false;
+}
+
+bool decodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason, bool direct) {
+    out = DecodedImage{};
+    DecodedTarget target(out);
+    Alpha alpha = Alpha::Opaque;
+    if (!decodeAny(data, size, target, alpha, reason, direct)) {
+        out = DecodedImage{};
+        return false;
+    }
+    out.alphaUsed = alpha == Alpha::Used;
+    return true;
+}
+
+}  // namespace
+
+bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason) {
+    return decodeImage(data, size, out, reason, true);
+}
+
+bool tryDecodeThroughLibraries(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason) {
+    return decodeImage(data, size, out, reason, false);
+}
+
+bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason) {
+    return decodeAny(data, size, target, alpha, reason, true);
 }
 
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {
@@ -425,6 +588,14 @@ void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedI
     std::string reason;
     if (tryDecode(data, size, out, reason)) return;
     Logger::get().log(u"%s(): %s", "image_codec::decode", name);
+    if (detect(data, size) == Format::Jpeg) ZUB_ERROR(u"JPEG decode failed: %s", reason);
+    ZUB_ERROR(u"Image decode failed: %s", reason);
+}
+
+void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, Alpha& alpha) {
+    std::string reason;
+    if (tryDecodeInto(data, size, target, alpha, reason)) return;
+    Logger::get().log(u"%s(): %s", "image_codec::decodeInto", name);
     if (detect(data, size) == Format::Jpeg) ZUB_ERROR(u"JPEG decode failed: %s", reason);
     ZUB_ERROR(u"Image decode failed: %s", reason);
 }

@@ -32,6 +32,27 @@ constexpr int64_t MAX_PIXELS = int64_t(1) << 24;
 
 enum class Format { Unknown, Jpeg, Png, Tga };
 
+// What a decoded image's alpha holds.
+enum class Alpha : uint8_t {
+    Opaque,  // the file has no alpha channel: every pixel's alpha is 255
+    Unused,  // the file's alpha channel is 0 everywhere
+    Used,    // the file's alpha channel is not 0 everywhere (DecodedImage::alphaUsed)
+};
+
+// Where a decode writes its pixels: rows that the caller provides once the
+// image's size is known and has passed the checks (a texture's canvas, wider
+// than the image). Every pixel of the image is written; the words beyond
+// each row's width are left alone.
+class ImageTarget {
+public:
+    // The first row of a width x height image; rows are `stride` words apart
+    // (at least `width`). Asked for once per decode.
+    virtual uint32_t* rows(int width, int height, size_t& stride) = 0;
+
+protected:
+    ~ImageTarget() = default;
+};
+
 // The format by content (JPEG and PNG by their signatures; anything else is
 // tried as TGA, which has none).
 Format detect(const uint8_t* data, size_t size);
@@ -42,10 +63,19 @@ Format detect(const uint8_t* data, size_t size);
 // length can hold; the size is checked before anything of it is allocated.
 bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
 bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
+// The same into the target's rows, with what their alpha holds. On failure
+// the target may have been asked for its rows and hold part of the image.
+bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason);
+
+// The decoding of every format through its library alone: true-colour TGA
+// files (what the content ships) are otherwise copied row by row and run by
+// run, without stb_image, to the same pixels. For comparing the two.
+bool tryDecodeThroughLibraries(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
 
 // The same, fatal on failure. `name` is used in messages.
 void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
+void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, Alpha& alpha);
 
 // JPEG of ARGB pixels (alpha ignored), quality 1-100. False when the encoder
 // failed (the reason is logged).

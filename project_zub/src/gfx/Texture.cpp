@@ -39,9 +39,9 @@ bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t min
 bool isWhole(double v) { return v == static_cast<double>(static_cast<int64_t>(v)) && v > -1e9 && v < 1e9; }
 
 // The average of 2 x 2 blocks; odd sizes keep their last row or column.
-void halve(std::vector<uint32_t>& px, int& w, int& h) {
+void halve(Texture::Canvas& px, int& w, int& h) {
     const int nw = std::max(1, w / 2), nh = std::max(1, h / 2);
-    std::vector<uint32_t> out(static_cast<size_t>(nw) * static_cast<size_t>(nh));
+    Texture::Canvas out(static_cast<size_t>(nw) * static_cast<size_t>(nh));
     for (int y = 0; y < nh; ++y) {
         for (int x = 0; x < nw; ++x) {
             uint32_t sum[4] = {0, 0, 0, 0};
@@ -77,13 +77,13 @@ Texture::Texture() = default;
 
 Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
     if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
-    MemoryImageFile* image = new MemoryImageFile(0, fileName);
-    const MemoryImageFile& loaded = *image;
-    setImage(loaded.pixels(), loaded.getWidth(), loaded.getHeight(), loaded.hasAlpha());
-    if (flags & FLAG_KEEP_SOURCE)
-        sourceImage = image;
-    else
-        deleteObject(image);
+    if (flags & FLAG_KEEP_SOURCE) {
+        sourceImage = new MemoryImageFile(0, fileName);
+        const MemoryImageFile& loaded = *sourceImage;
+        setImage(loaded.pixels(), loaded.getWidth(), loaded.getHeight(), loaded.hasAlpha());
+    } else {
+        loadCanvas();
+    }
     loadDescription();
 }
 
@@ -108,23 +108,63 @@ Texture::~Texture() {
     if (sourceImage) deleteObject(sourceImage);
 }
 
-void Texture::setImage(const uint32_t* pixels, int w, int h, bool alphaUsed) {
+uint32_t* Texture::prepareCanvas(int w, int h) {
     ZUB_ASSERT(w > 0 && h > 0);
     width = w;
     height = h;
     realWidth = nextPowerOfTwo(w);
     realHeight = nextPowerOfTwo(h);
-    bHasAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
-    canvas.assign(static_cast<size_t>(realWidth) * static_cast<size_t>(realHeight), 0u);
-    const uint32_t opaque = bHasAlpha ? 0u : 0xFF000000u;
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* src = pixels + static_cast<size_t>(y) * static_cast<size_t>(w);
-        uint32_t* dst = &canvas[static_cast<size_t>(y) * static_cast<size_t>(realWidth)];
-        for (int x = 0; x < w; ++x) dst[x] = src[x] | opaque;
-    }
+    const size_t stride = static_cast<size_t>(realWidth);
+    canvas.clear();
+    canvas.resize(stride * static_cast<size_t>(realHeight));
+    // Transparent black beside and below the image.
+    if (realWidth > w)
+        for (int y = 0; y < h; ++y)
+            std::fill_n(canvas.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(w), realWidth - w, 0u);
+    std::fill(canvas.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(h) * stride), canvas.end(), 0u);
     deviceWidth = realWidth;
     deviceHeight = realHeight;
     halvings = 0;
+    return canvas.data();
+}
+
+void Texture::finishCanvas(bool alphaUsed, bool alreadyOpaque) {
+    bHasAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
+    if (bHasAlpha || alreadyOpaque) return;
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = canvas.data() + static_cast<size_t>(y) * static_cast<size_t>(realWidth);
+        for (int x = 0; x < width; ++x) row[x] |= 0xFF000000u;
+    }
+}
+
+void Texture::setImage(const uint32_t* pixels, int w, int h, bool alphaUsed) {
+    uint32_t* rows = prepareCanvas(w, h);
+    for (int y = 0; y < h; ++y)
+        std::copy_n(pixels + static_cast<size_t>(y) * static_cast<size_t>(w), w,
+                    rows + static_cast<size_t>(y) * static_cast<size_t>(realWidth));
+    finishCanvas(alphaUsed);
+}
+
+// The canvas as the decoder's target.
+class Texture::CanvasTarget final : public image_codec::ImageTarget {
+public:
+    explicit CanvasTarget(Texture& t) : texture(t) {}
+    uint32_t* rows(int w, int h, size_t& stride) override {
+        uint32_t* first = texture.prepareCanvas(w, h);
+        stride = static_cast<size_t>(texture.realWidth);
+        return first;
+    }
+
+private:
+    Texture& texture;
+};
+
+void Texture::loadCanvas() {
+    const FileData file(0, fileName);
+    CanvasTarget target(*this);
+    image_codec::Alpha alpha = image_codec::Alpha::Opaque;
+    image_codec::decodeInto(file.data(), file.size(), fileName, target, alpha);
+    finishCanvas(alpha == image_codec::Alpha::Used, alpha == image_codec::Alpha::Opaque);
 }
 
 bool Texture::reloadCanvas() {
@@ -134,8 +174,7 @@ bool Texture::reloadCanvas() {
         return true;
     }
     if (fileName.empty()) return false;
-    const MemoryImageFile image(0, fileName);
-    setImage(image.pixels(), image.getWidth(), image.getHeight(), image.hasAlpha());
+    loadCanvas();
     return true;
 }
 

@@ -44,7 +44,9 @@
 // whole image, centred. A description that breaks these rules is a fatal
 // error naming the file.
 #include <cstdint>
+#include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine-platform/RenderDevice.h"
@@ -54,6 +56,29 @@
 class MemoryImageFile;
 class Quad;
 class ResourceManager;
+
+namespace texture_detail {
+// Makes the words of a vector without setting them: a canvas is written
+// whole before anything reads it.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... A>
+    void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+}  // namespace texture_detail
 
 class Texture : public ZubBase {
     ZUB_DECLARE_CLASS(Texture)
@@ -94,7 +119,8 @@ public:
 
     // The pixels of the power-of-two canvas when still held (before the
     // upload, or kept), else empty.
-    const std::vector<uint32_t>& canvasPixels() const { return canvas; }
+    using Canvas = std::vector<uint32_t, texture_detail::UninitialisedAllocator<uint32_t>>;
+    const Canvas& canvasPixels() const { return canvas; }
 
     static int nextPowerOfTwo(int n);
 
@@ -109,12 +135,22 @@ public:
     std::vector<Quad*> skins;  // owned
 
 private:
+    class CanvasTarget;
+
     void setImage(const uint32_t* pixels, int w, int h, bool alphaUsed);
+    // Sizes the canvas for a w x h image and clears the words around it;
+    // the image's rows (realWidth words apart) are left to the caller.
+    uint32_t* prepareCanvas(int w, int h);
+    // The alpha flag from the image's; an image drawn opaque gets alpha 255
+    // (`alreadyOpaque`: every pixel has it).
+    void finishCanvas(bool alphaUsed, bool alreadyOpaque = false);
+    // Reads the image file and decodes it straight into the canvas.
+    void loadCanvas();
     bool reloadCanvas();
     void clearSkins();
     void loadDescription();
 
-    std::vector<uint32_t> canvas;
+    Canvas canvas;
     MemoryImageFile* sourceImage = nullptr;  // owned (flag 8)
     platform::TextureHandle handle = 0;
     uint64_t deviceSerial = 0;

@@ -35,4 +35,10 @@ public:
 // about real-time pace and plays nothing.
 std::unique_ptr<AudioDevice> createSdlAudioDevice();
 
+// Closes for good the SDL output that the last close left parked (paused,
+// its thread still running: closing waits for the thread). The next open
+// does it first; a program run again in the same process can do it between
+// the runs, so that its next start does not wait for the last one's output.
+void closeParkedSdlAudio();
+
 }  // namespace platform

@@ -240,6 +240,36 @@ TEST_F(TextureUpload, UploadsTheCanvasOnFirstUse) {
     EXPECT_EQ(d2->textures.back().pixels[0], 0xFFFF0000u);
 }
 
+TEST_F(TextureUpload, FileTexturesOfEveryFormatFillTheirCanvas) {
+    // JPEG and PNG without alpha are drawn opaque, PNG with alpha keeps it;
+    // the canvas around the image is transparent black.
+    TempFolder folder;
+    FileManager files;
+    files.baseFolder = folder.path();
+    std::vector<uint32_t> grey(5 * 3, 0xFF808080u);
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(image_codec::encodeJpeg(grey.data(), 5, 3, 95, jpeg));
+    folder.write("j.jpg", std::string(jpeg.begin(), jpeg.end()));
+    folder.write("rgb.png", pngBytes(4, 2, kPixels, 3));
+    folder.write("rgba.png", pngBytes(4, 2, kPixels));
+    Texture j(0, u"j.jpg"), rgb(0, u"rgb.png"), rgba(0, u"rgba.png");
+    EXPECT_FALSE(j.bHasAlpha);
+    EXPECT_FALSE(rgb.bHasAlpha);
+    EXPECT_TRUE(rgba.bHasAlpha);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const uint32_t p = j.canvasPixels()[static_cast<size_t>(y * 8 + x)];
+            if (x < 5 && y < 3)
+                EXPECT_EQ(p >> 24, 0xFFu);
+            else
+                EXPECT_EQ(p, 0u);
+        }
+    EXPECT_EQ(rgb.canvasPixels()[4], 0xFF000000u);  // the half-transparent black, opaque
+    EXPECT_EQ(rgb.canvasPixels()[5], 0xFF000000u);
+    EXPECT_EQ(rgba.canvasPixels()[4], 0x80000000u);
+    EXPECT_EQ(rgba.canvasPixels()[6], 0xFFFFFF00u);
+}
+
 TEST_F(TextureUpload, ALargeImageIsHalvedUntilItFits) {
     device->maxTexture = 64;
     std::unique_ptr<MemoryImageFile> img(makeImage(200, 100, [](int, int) { return 0xFF204060u; }));

@@ -124,10 +124,17 @@ TEST_F(A99Test, ContainingAreaOfTheHighestType) {
     auto* away = new TestArea();
     away->type = 9;
     away->setPosition(1000, 0, 0);
+    // An object of the list that is no area is passed over.
+    world.dangerAreaList->addChild(new A99Object());
     for (TestArea* a : {low, high, tie, away}) world.dangerAreaList->addChild(a);
-    EXPECT_EQ(o->findContainingArea(), high);
-    EXPECT_EQ(o->findAreaAtPoint(V3(1000, 0, 0)), away);
-    EXPECT_EQ(o->findAreaAtPoint(V3(5000, 0, 0)), nullptr);
+    // Asked again (each area's interface is found once), the same answers.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(o->findContainingArea(), high);
+        EXPECT_EQ(o->findAreaAtPoint(V3(1000, 0, 0)), away);
+        EXPECT_EQ(o->findAreaAtPoint(V3(5000, 0, 0)), nullptr);
+    }
+    EXPECT_EQ(high->asAreaQuery(), static_cast<AreaQuery*>(high));
+    EXPECT_EQ(o->asAreaQuery(), nullptr);
 }
 
 TEST_F(A99Test, SpeechBubbleReplacesTheOldOnes) {

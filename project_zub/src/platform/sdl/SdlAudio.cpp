@@ -139,4 +139,6 @@ private:
 
 std::unique_ptr<AudioDevice> createSdlAudioDevice() { return std::make_unique<SdlAudioDevice>(); }
 
+void closeParkedSdlAudio() { closeParkedDevice(); }
+
 }  // namespace platform

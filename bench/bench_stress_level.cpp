@@ -1,0 +1,270 @@
+// The stress level (tools/levelbuild/StressLevel.h: every class the level
+// editor places, 5,000 objects in all), as shares of the 10 ms frame.
+//
+// BM_StressFrame/<device>: one frame of the level in play per iteration
+// (the input's poll with the hero walking right and then left across the
+// bottom storey, the level manager's tick, its drawing), from the first
+// frame of play on, after 200 frames to settle. The editor's views (paths,
+// hulls, trigger areas) are off, as the program has them outside the
+// editor. Devices: the null device (draws counted, not kept) and the
+// OpenGL device in an off-screen window (SDL's offscreen driver, EGL on
+// Mesa's llvmpipe; skipped where none can be made), which presents every
+// frame. Reported:
+//   frame_us, frame_share     the frame's processor time on the program's
+//                             thread (tick and draw)
+//   present_share             on OpenGL, handing the frame over (the
+//                             driver's flush and the swap) on that thread
+//   worst_us, worst_share     the most expensive frame's
+//   wall_share                the frame's wall time (on OpenGL it waits for
+//                             the rasteriser's threads to finish the frame)
+//   process_share             the processor time of the whole process (on
+//                             OpenGL with the rasteriser's threads)
+//   draws, uploads            on the null device, draw calls and vertex
+//                             uploads per frame
+//
+// BM_StressLoad: a level's load from its file (the file read, replayed into
+// a new game server and set up, as the valley map starts a level) for stress
+// levels of 1,000, 5,000 and 20,000 objects, one after the other in every
+// iteration. Reported per size: load_ms_<n>, the processor time per placed
+// object (per_object_us_<n>), the objects registered (registered_<n>); the
+// 5,000-object load as a share of the frame (load_share_5k); and how the
+// per-object cost grows: growth_5k and growth_20k, the per-object cost at
+// 5,000 and 20,000 objects over that at 1,000 (1 is linear).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "LevelBuilder.h"
+#include "LevelEnvironment.h"
+#include "StressLevel.h"
+#include "editor/EditorPropertyPanel.h"
+#include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "gfx/ZubGraphics.h"
+#include "input/KeyCodes.h"
+#include "platform/Platform.h"
+#include "platform/RenderDevice.h"
+#include "sys/ErrorManager.h"
+#include "sys/Logger.h"
+
+namespace {
+
+constexpr double FRAME_BUDGET = 0.01;
+constexpr int STRESS_OBJECTS = 5000;
+constexpr int SETTLE_FRAMES = 200;
+// Frames walking one way before turning.
+constexpr int WALK_FRAMES = 600;
+
+double threadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double processSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double wallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The program around the level: the level environment and the graphics,
+// drawing on the null device or on OpenGL in an off-screen window.
+struct Program {
+    Program() {
+        ErrorManager::bTestMode = true;
+        Logger::get().setEcho(false);
+        useNullDevice();
+    }
+    ~Program() {
+        environment.manager.reset();
+        std::string error;
+        graphics.setBackend(nullptr);
+        graphics.setDevice(std::make_unique<platform::NullRenderDevice>(), error);
+    }
+
+    void useNullDevice() {
+        if (dynamic_cast<platform::NullRenderDevice*>(graphics.device())) return;
+        auto device = std::make_unique<platform::NullRenderDevice>();
+        // A kept record of every draw would grow with every frame.
+        device->bKeepDraws = false;
+        std::string error;
+        graphics.setBackend(nullptr);
+        graphics.setDevice(std::move(device), error);
+    }
+
+    // False with the reason when no off-screen OpenGL window can be made.
+    bool useOpenGL(std::string& error) {
+        if (!backend) {
+            setenv("SDL_VIDEODRIVER", "offscreen", 0);
+            setenv("SDL_AUDIODRIVER", "dummy", 0);
+            backend = platform::createSdlBackend();
+            if (!backend->openWindow(
+                    {.title = "Stress level", .width = 1024, .height = 768, .vsync = false, .assumeFocused = true},
+                    error)) {
+                backend.reset();
+                return false;
+            }
+        }
+        if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
+        graphics.setBackend(backend.get());
+        graphics.onWindowSize(1024, 768);
+        return true;
+    }
+
+    // The stress level of `objects` placed objects, built once.
+    const levelbuild::BuiltLevel& stressLevel(int objects) {
+        auto& level = built[objects];
+        if (!level) {
+            level = std::make_unique<levelbuild::BuiltLevel>();
+            std::string error;
+            if (!levelbuild::buildStressLevel(objects, *level, error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                std::exit(1);
+            }
+        }
+        return *level;
+    }
+
+    levelbuild::LevelEnvironment environment;
+    ZubGraphics graphics;
+    std::unique_ptr<platform::Backend> backend;
+    std::map<int, std::unique_ptr<levelbuild::BuiltLevel>> built;
+};
+
+Program& program() {
+    static Program p;
+    return p;
+}
+
+// The editor's views off, as the program has them in play.
+void hideEditorViews(GameController& gc) {
+    if (EditorPropertyPanel* panel = gc.editor) {
+        panel->bShowHulls = false;
+        panel->bShowBezierPaths = false;
+        panel->bShowTriggerAreas = false;
+    }
+}
+
+std::set<int> walkKeys(int frame) {
+    return {(frame / WALK_FRAMES) % 2 == 0 ? input_codes::KEY_RIGHT : input_codes::KEY_LEFT};
+}
+
+void BM_StressFrame(benchmark::State& state, bool openGL) {
+    Program& p = program();
+    levelbuild::LevelEnvironment& environment = p.environment;
+    environment.manager.reset();
+    std::string error;
+    if (openGL ? !p.useOpenGL(error) : (p.useNullDevice(), false)) {
+        state.SkipWithError(("no off-screen OpenGL device: " + error).c_str());
+        return;
+    }
+    const levelbuild::BuiltLevel& level = p.stressLevel(STRESS_OBJECTS);
+    environment.install(level);
+    GameController& gc = environment.play(level.number);
+    hideEditorViews(gc);
+    auto draw = [&] {
+        environment.frame(walkKeys(environment.frames));
+        p.graphics.beginFrame();
+        environment.manager->renderContext();
+    };
+    auto frame = [&] {
+        draw();
+        if (openGL) p.graphics.present();
+    };
+    for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) frame();
+    for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) frame();
+    double spent = 0.0, worst = 0.0, presented = 0.0;
+    auto* null = dynamic_cast<platform::NullRenderDevice*>(p.graphics.device());
+    const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
+    const double wallStart = wallSeconds(), processStart = processSeconds();
+    int64_t frames = 0;
+    for (auto _ : state) {
+        if (environment.manager->done) {
+            state.SkipWithError("the level ended");
+            break;
+        }
+        double before = threadSeconds();
+        draw();
+        const double s = threadSeconds() - before;
+        spent += s;
+        worst = std::max(worst, s);
+        if (openGL) {
+            before = threadSeconds();
+            p.graphics.present();
+            presented += threadSeconds() - before;
+        }
+        ++frames;
+    }
+    const double n = static_cast<double>(std::max<int64_t>(frames, 1));
+    state.counters["frame_us"] = spent / n * 1e6;
+    state.counters["frame_share"] = spent / n / FRAME_BUDGET;
+    if (openGL) state.counters["present_share"] = presented / n / FRAME_BUDGET;
+    state.counters["worst_us"] = worst * 1e6;
+    state.counters["worst_share"] = worst / FRAME_BUDGET;
+    state.counters["wall_share"] = (wallSeconds() - wallStart) / n / FRAME_BUDGET;
+    state.counters["process_share"] = (processSeconds() - processStart) / n / FRAME_BUDGET;
+    if (null) {
+        state.counters["draws"] = static_cast<double>(null->drawCount - drawsBefore) / n;
+        state.counters["uploads"] = static_cast<double>(null->uploads - uploadsBefore) / n;
+    }
+    state.counters["registered"] = static_cast<double>(environment.server().objectMap.ascending().size());
+    environment.manager.reset();
+    p.useNullDevice();
+}
+BENCHMARK_CAPTURE(BM_StressFrame, null, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_StressFrame, opengl, true)->Unit(benchmark::kMicrosecond);
+
+void BM_StressLoad(benchmark::State& state) {
+    Program& p = program();
+    levelbuild::LevelEnvironment& environment = p.environment;
+    environment.manager.reset();
+    p.useNullDevice();
+    constexpr int kSizes[] = {1000, 5000, 20000};
+    // Each size under a level number of its own, so that all three files
+    // stay written.
+    for (int i = 0; i < 3; ++i) {
+        levelbuild::BuiltLevel copy = p.stressLevel(kSizes[i]);
+        copy.number = i;
+        environment.install(copy);
+    }
+    double load[3] = {}, registered[3] = {};
+    for (auto _ : state) {
+        for (int i = 0; i < 3; ++i) {
+            environment.manager.reset();
+            const double before = threadSeconds();
+            environment.play(i);
+            load[i] += threadSeconds() - before;
+            registered[i] = static_cast<double>(environment.server().objectMap.ascending().size());
+        }
+    }
+    environment.manager.reset();
+    const double runs = static_cast<double>(state.iterations());
+    double perObject[3];
+    for (int i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(kSizes[i] / 1000) + "k";
+        perObject[i] = load[i] / runs / kSizes[i];
+        state.counters["load_ms_" + n] = load[i] / runs * 1e3;
+        state.counters["per_object_us_" + n] = perObject[i] * 1e6;
+        state.counters["registered_" + n] = registered[i];
+    }
+    state.counters["load_share_5k"] = load[1] / runs / FRAME_BUDGET;
+    state.counters["growth_5k"] = perObject[1] / perObject[0];
+    state.counters["growth_20k"] = perObject[2] / perObject[0];
+}
+BENCHMARK(BM_StressLoad)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
