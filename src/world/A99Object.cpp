@@ -263,21 +263,23 @@ SoundPlay A99Object::playFootstep(int m) {
 // Areas and speech bubbles
 
 namespace {
-// The danger area of the highest type that passes the test, or null.
+// The danger area of the highest type that passes the test, or null; the
+// areas asked are those of the world's area index near the circle (p, r),
+// in the order of the list.
 template <class Test>
-A99Object* highestArea(Test&& contains) {
+A99Object* highestArea(const V3& p, float r, Test&& contains) {
     GameWorld* w = GameWorld::current();
     ZubBase* list = w ? w->getDangerAreaList() : nullptr;
     if (!list) return nullptr;
+    // The tests are geometry alone: no search runs while this one does.
+    const std::vector<AreaIndex::Entry>& near = w->areaIndex.nearCircle(list, p, r);
     A99Object* best = nullptr;
     int bestType = 0;
-    for (ObjectIterator it(list); it; it.advance()) {
-        A99Object* o = zub_cast<A99Object>(it.get());
-        AreaQuery* area = o ? o->asAreaQuery() : nullptr;
-        if (!area || !contains(*area)) continue;
-        if (!best || area->getAreaType() > bestType) {
-            best = o;
-            bestType = area->getAreaType();
+    for (const AreaIndex::Entry& e : near) {
+        if (!contains(*e.area)) continue;
+        if (!best || e.area->getAreaType() > bestType) {
+            best = e.object;
+            bestType = e.area->getAreaType();
         }
     }
     return best;
@@ -293,11 +295,11 @@ AreaQuery* A99Object::asAreaQuery() {
 }
 
 A99Object* A99Object::findContainingArea() {
-    return highestArea([this](AreaQuery& area) { return area.containsObject(this); });
+    return highestArea(boundingCentre, boundingRadius, [this](AreaQuery& area) { return area.containsObject(this); });
 }
 
 A99Object* A99Object::findAreaAtPoint(const V3& p) {
-    return highestArea([&p](AreaQuery& area) { return area.containsPoint(p); });
+    return highestArea(p, 0.0f, [&p](AreaQuery& area) { return area.containsPoint(p); });
 }
 
 void A99Object::showSpeechBubble(V3 offset, bool style, int dismissMode, const WString& text) {

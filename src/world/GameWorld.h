@@ -8,6 +8,7 @@
 #include "object/ZubBase.h"
 #include "util/Math.h"
 #include "util/WString.h"
+#include "world/AreaIndex.h"
 
 class A99Object;
 class Camera;
@@ -53,6 +54,9 @@ public:
     // Writes an editor label with the label font; text flags as the font
     // takes them. Without a font nothing is drawn.
     virtual void drawLabel(const WString& text, const V3& at, uint32_t color, int flags);
+
+    // Where the danger area list's areas lie, for the area searches.
+    AreaIndex areaIndex;
 };
 
 // The level editor is on: a network role is active, the current world has

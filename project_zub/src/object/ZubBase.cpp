@@ -16,6 +16,7 @@ ZUB_IMPLEMENT_NAMED_CLASS(ZubBasePointer, ZubBase, u"ZubBasePointer")
 ZubBase* ZubBase::liveHead = nullptr;
 ZubBase* ZubBase::liveTail = nullptr;
 int ZubBase::liveObjects = 0;
+uint64_t ZubBase::lastChildStamp = 0;
 
 namespace {
 // The stack of iterators that are walking children right now. Only the main
@@ -151,6 +152,7 @@ void ZubBase::linkChild(ZubBase* child, ZubBase* before) {
     else firstChild = child;
     if (before) before->prevSibling = child;
     else lastChild = child;
+    childStamp = ++lastChildStamp;
 }
 
 void ZubBase::unlinkChild(ZubBase* child) {
@@ -160,6 +162,7 @@ void ZubBase::unlinkChild(ZubBase* child) {
     if (child->nextSibling) child->nextSibling->prevSibling = child->prevSibling;
     else lastChild = child->prevSibling;
     child->parent = child->prevSibling = child->nextSibling = nullptr;
+    childStamp = ++lastChildStamp;
 }
 
 void ZubBase::addChild(ZubBase* child) { linkChild(child, nullptr); }

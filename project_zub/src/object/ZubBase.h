@@ -176,6 +176,11 @@ public:
     }
     static int liveCount() { return liveObjects; }
 
+    // Changes whenever a child is linked to or unlinked from this object, to
+    // a value no object's stamp has had before (0 before the first change):
+    // what was built from the children stays true while the stamp stays.
+    uint64_t childrenStamp() const { return childStamp; }
+
     int32_t objectUID = -1;
     ZubBase* delegate = nullptr;  // receives the events this object leaves unhandled
     uint8_t bToBeDestroyed = 0;   // skipped by iteration, deleted by the next destroying walk
@@ -192,6 +197,8 @@ private:
     void linkChild(ZubBase* child, ZubBase* before);
 
     ZubBaseReference* referrers = nullptr;  // references that point at this object
+    uint64_t childStamp = 0;
+    static uint64_t lastChildStamp;
     ZubBase* livePrev = nullptr;
     ZubBase* liveNext = nullptr;
     static ZubBase* liveHead;

@@ -10,6 +10,7 @@
 #include "records/GameConfiguration.h"
 #include "sys/ResourceManager.h"
 #include "world/Hull.h"
+#include "world/AreaIndex.h"
 #include "world/GameWorld.h"
 #include "world/HullSegment.h"
 #include "world/Xsect.h"
@@ -113,6 +114,11 @@ void Area::onHullCrossed(A99Object* mover, Xsect* xsect) {
 
 // ---------------------------------------------------------------------------
 // Containment
+
+void Area::calcBoundingCircle() {
+    A99Object::calcBoundingCircle();
+    AreaIndex::boundsChanged();
+}
 
 bool Area::containsPoint(const V3& p) {
     if (!pSkin || !V3::isWithinDistance(boundingCentre, p, boundingRadius)) return false;

@@ -51,6 +51,8 @@ public:
     ZubBase* namedOwnerList() const override;
     // Only while the level editor is on.
     void renderObject() override;
+    // Also tells the area indexes that an area's bounds moved.
+    void calcBoundingCircle() override;
     // The editor skin of the shape (a circle's scale made uniform) and the
     // tint of the type.
     void onEdited() override;

@@ -145,6 +145,64 @@ TEST(Areas, ApplesFindTheWorstAreaAndDangerCirclesPushLooseOnesOut) {
     EXPECT_TRUE(a[4]->pushes.empty() && a[5]->pushes.empty());
 }
 
+// The area searches look only at the areas near the point (world/AreaIndex.h); they
+// must answer as a walk of the whole list does while areas are placed, moved,
+// rescaled, disabled, flagged for deletion and deleted, also for areas far apart,
+// wider than the index's cells and at the same spot (the first in the list wins).
+TEST(Areas, SearchesNearThePointAnswerAsAWalkOfTheWholeList) {
+    TestLevel level;
+    uint32_t seed = 12345u;
+    auto next = [&seed](float lo, float hi) {
+        seed = seed * 1664525u + 1013904223u;
+        return lo + (hi - lo) * static_cast<float>(seed >> 8) / static_cast<float>(1u << 24);
+    };
+    auto walk = [&level](auto&& contains) {
+        A99Object* best = nullptr;
+        int bestType = 0;
+        for (ObjectIterator it(level.dangerAreaList); it; it.advance()) {
+            auto* area = dynamic_cast<Area*>(it.get());
+            if (!area || !contains(*area)) continue;
+            if (!best || area->getAreaType() > bestType) best = area, bestType = area->getAreaType();
+        }
+        return best;
+    };
+    std::vector<Area*> areas;
+    auto add = [&] {
+        Area* a = level.spawn<Area>(V3(next(-6000, 6000), next(-3000, 3000), 0.0f), level.dangerAreaList);
+        a->bRectangularArea = next(0, 1) < 0.5f;
+        a->areaType = static_cast<int>(next(0.0f, static_cast<float>(Area::TYPE_COUNT) - 0.01f));
+        a->setScale(next(0.5f, 12.0f), next(0.5f, 6.0f), 1.0f);
+        areas.push_back(a);
+    };
+    for (int i = 0; i < 60; ++i) add();
+    areas[1]->setScale(400.0f, 200.0f, 1.0f);  // wider than the index lists cell by cell
+    areas[3]->setPosition(areas[2]->position.x, areas[2]->position.y, 0.0f);
+    A99Object* probe = level.spawn<A99Object>(V3(), level.objectList);
+    int hits = 0;
+    auto compare = [&](const char* stage) {
+        for (int i = 0; i < 400; ++i) {
+            const V3 p(next(-7000, 7000), next(-3500, 3500), 0.0f);
+            A99Object* expected = walk([&p](Area& a) { return a.containsPoint(p); });
+            ASSERT_EQ(probe->findAreaAtPoint(p), expected) << stage << " point " << p.x << "," << p.y;
+            probe->setPosition(p.x, p.y, 0.0f);
+            A99Object* holding = walk([&](Area& a) { return a.containsObject(probe); });
+            ASSERT_EQ(probe->findContainingArea(), holding) << stage << " object " << p.x << "," << p.y;
+            hits += expected != nullptr;
+        }
+    };
+    compare("placed");
+    for (int i = 0; i < 60; i += 3) areas[i]->setPosition(next(-6000, 6000), next(-3000, 3000), 0.0f);
+    for (int i = 1; i < 60; i += 5) areas[i]->setScale(next(0.5f, 20.0f), next(0.5f, 20.0f), 1.0f);
+    compare("moved");
+    areas[4]->bDisabled = 1;
+    areas[5]->bToBeDestroyed = 1;
+    deleteObject(areas[6]);
+    areas[6] = nullptr;
+    for (int i = 0; i < 10; ++i) add();
+    compare("changed");
+    EXPECT_GT(hits, 100);  // the points fell into areas often enough to count
+}
+
 // By season at detail 1 with a positive intensity; a bounded number of sprites that
 // follow the camera's view, one box per tick.
 TEST(Weather, BySeasonBoundedAndFollowingTheCamera) {
