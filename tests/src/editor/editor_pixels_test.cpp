@@ -1,4 +1,4 @@
-// The editor over a small level, drawn by the OpenGL device in an
+// The editor over a small level and over the first level, drawn by the OpenGL device in an
 // off-screen window in the content generator's art and the game's fonts (the
 // tiny font with the editor's row symbols), and compared with a stored
 // picture within a tolerance: the grid, the editor's icons and labels, a
@@ -8,6 +8,8 @@
 //   ZUB_WRITE_SCREENSHOTS=1 build/tests/game_editor_tests --gtest_filter='EditorPixels.*'
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -106,6 +108,29 @@ TEST_F(EditorPixels, TheEditorOverASmallLevelLooksAsStored) {
     EXPECT_NE(at(frame, box) & 0xFFFFFF, at(frame, V3(-450.0f, 350.0f, 0.0f)) & 0xFFFFFF);
 
     picturetest::compareWithStored(frame, W, H, ZUB_TEST_SOURCE_DIR "/src/editor/editor_panel.png");
+}
+
+// The first level as the build writes it, opened for editing with its first
+// apple picked: the apple's rows on the panel, the level's objects with their editor icons
+// and labels over the grid.
+TEST_F(EditorPixels, TheEditorOverTheFirstLevelLooksAsStored) {
+    std::ifstream in(ZUB_CONTENT_DIR "/levels/a1.lev", std::ios::binary);
+    ASSERT_TRUE(in) << "the build writes the first level";
+    const std::vector<uint8_t> a1((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EditorHarness& e = *h;
+    GameController& gc = e.edit(a1);
+    Apple* apple = nullptr;
+    for (ZubBase* o : childrenOf(gc.appleList))
+        if ((apple = zub_cast<Apple>(o))) break;
+    ASSERT_NE(apple, nullptr);
+    e.clickAt(e.onScreen(apple->boundingCentre));
+    ASSERT_EQ(e.panel().getEditedObject(), apple);
+    e.pointAt(V3(-120.0f, -200.0f, 0.0f));
+    const std::vector<uint32_t> frame = draw();
+
+    // The apple's rows are on the panel, whatever the stored picture says.
+    EXPECT_NE(e.row(u"position.x"), nullptr);
+    picturetest::compareWithStored(frame, W, H, ZUB_TEST_SOURCE_DIR "/src/editor/editor_a1.png");
 }
 
 }  // namespace
