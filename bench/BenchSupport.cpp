@@ -1,6 +1,8 @@
 #include "BenchSupport.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +33,46 @@ platform::NullRenderDevice* useCountingDevice(ZubGraphics& graphics, std::string
     device->bKeepDraws = false;
     platform::NullRenderDevice* counting = device.get();
     return graphics.setDevice(std::move(device), error) ? counting : nullptr;
+}
+
+bool useOffscreenOpenGL(ZubGraphics& graphics, std::unique_ptr<platform::Backend>& backend, const char* title,
+                        std::string& error) {
+    if (!backend) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        backend = platform::createSdlBackend();
+        if (!backend->openWindow({.title = title, .width = 1024, .height = 768, .vsync = false, .assumeFocused = true},
+                                 error)) {
+            backend.reset();
+            return false;
+        }
+    }
+    if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
+    graphics.setBackend(backend.get());
+    graphics.onWindowSize(1024, 768);
+    return true;
+}
+
+namespace {
+double clockSeconds(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+}  // namespace
+
+double threadSeconds() { return clockSeconds(CLOCK_THREAD_CPUTIME_ID); }
+double processSeconds() { return clockSeconds(CLOCK_PROCESS_CPUTIME_ID); }
+double wallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double memoryMB(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0) return std::stod(line.substr(line.find(':') + 1)) / 1024.0;
+    return 0.0;
 }
 
 ScratchFolder::ScratchFolder(const char* name) {

@@ -16,6 +16,7 @@
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "objects/Level.h"
+#include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
 #include "sys/ResourceManager.h"
@@ -40,6 +41,22 @@ std::string readFile(const std::string& path);
 // would be measured with the frame. Null (with the reason) when the device
 // cannot serve.
 platform::NullRenderDevice* useCountingDevice(ZubGraphics& graphics, std::string& error);
+
+// The OpenGL device for `graphics` in an off-screen window of 1024 x 768
+// (SDL's offscreen driver, Mesa), the window opened into `backend` when it
+// holds none yet. False with the reason when neither can be made.
+bool useOffscreenOpenGL(ZubGraphics& graphics, std::unique_ptr<platform::Backend>& backend, const char* title,
+                        std::string& error);
+
+// Clocks in seconds: the calling thread's processor time, the whole
+// process's (with every thread of the drivers), and the steady wall clock.
+double threadSeconds();
+double processSeconds();
+double wallSeconds();
+
+// Resident memory of the process in megabytes: "VmRSS" (now) or "VmHWM"
+// (the high-water mark).
+double memoryMB(const char* field);
 
 // A new folder "/tmp/zub-bench-<name>-XXXXXX" as the user data folder
 // while this lives, removed with what it holds.

@@ -47,19 +47,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using benchsupport::threadSeconds;
+using benchsupport::wallSeconds;
+
 constexpr double FRAME_BUDGET = 0.01;
 
 using benchsupport::readFile;
-
-double processorSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double wallSeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 struct ScriptedLevel {
     levelbuild::BuiltLevel built;
@@ -88,20 +81,7 @@ struct Program {
 
     // False with the reason when no off-screen OpenGL window can be made.
     bool useOpenGL(std::string& error) {
-        if (!backend) {
-            setenv("SDL_VIDEODRIVER", "offscreen", 0);
-            setenv("SDL_AUDIODRIVER", "dummy", 0);
-            backend = platform::createSdlBackend();
-            if (!backend->openWindow(
-                    {.title = "Levels", .width = 1024, .height = 768, .vsync = false, .assumeFocused = true}, error)) {
-                backend.reset();
-                return false;
-            }
-        }
-        if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
-        graphics.setBackend(backend.get());
-        graphics.onWindowSize(1024, 768);
-        return true;
+        return benchsupport::useOffscreenOpenGL(graphics, backend, "Levels", error);
     }
 
     levelbuild::LevelEnvironment environment;
@@ -132,21 +112,21 @@ void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool op
     for (auto _ : state) {
         environment.manager.reset();
         const double started = wallSeconds();
-        double before = processorSeconds();
+        double before = threadSeconds();
         environment.play(level->built.number);
-        load += processorSeconds() - before;
+        load += threadSeconds() - before;
         while (environment.frames < length && !environment.manager->done) {
-            before = processorSeconds();
+            before = threadSeconds();
             environment.frame(level->script.keysAt(environment.frames));
             p.graphics.beginFrame();
             environment.manager->renderContext();
-            const double spent = processorSeconds() - before;
+            const double spent = threadSeconds() - before;
             frameTime += spent;
             worst = std::max(worst, spent);
             if (openGL) {
-                before = processorSeconds();
+                before = threadSeconds();
                 p.graphics.present();
-                presentTime += processorSeconds() - before;
+                presentTime += threadSeconds() - before;
             }
             ++frames;
         }

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/Node.h"
@@ -33,6 +34,8 @@
 #include "sys/Settings.h"
 
 namespace {
+
+using benchsupport::memoryMB;
 
 class LoadThing : public ZubBase {
     ZUB_DECLARE_CLASS(LoadThing)
@@ -53,15 +56,6 @@ public:
     LoadServer() : Server(2, 4, u"Tumbrodemo", 1.25, u"Host") {}
     ZubBase* createRootObject() override { return new RootObject; }
 };
-
-// Resident memory of the process in megabytes ("VmRSS" or "VmHWM").
-double memoryMB(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field, 0) == 0) return std::stod(line.substr(line.find(':') + 1)) / 1024.0;
-    return 0.0;
-}
 
 void setUp() {
     static bool done = false;

@@ -39,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
 #include "LevelPeers.h"
@@ -55,28 +56,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using benchsupport::threadSeconds;
+using benchsupport::wallSeconds;
+using benchsupport::memoryMB;
+
 constexpr double FRAME_BUDGET = 0.01;
 constexpr int CLIENTS = 7;
 constexpr int PLAY_FRAMES = 6000;
-
-double threadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double wallSeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// Resident memory of the process in megabytes ("VmRSS" or "VmHWM").
-double memoryMB(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field, 0) == 0) return std::stod(line.substr(line.find(':') + 1)) / 1024.0;
-    return 0.0;
-}
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -42,6 +42,7 @@
 #include <set>
 #include <string>
 
+#include "BenchSupport.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
 #include "StressLevel.h"
@@ -57,27 +58,15 @@
 
 namespace {
 
+using benchsupport::threadSeconds;
+using benchsupport::processSeconds;
+using benchsupport::wallSeconds;
+
 constexpr double FRAME_BUDGET = 0.01;
 constexpr int STRESS_OBJECTS = 5000;
 constexpr int SETTLE_FRAMES = 200;
 // Frames walking one way before turning.
 constexpr int WALK_FRAMES = 600;
-
-double threadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double processSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double wallSeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // The program around the level: the level environment and the graphics,
 // drawing on the null device or on OpenGL in an off-screen window.
@@ -106,21 +95,7 @@ struct Program {
 
     // False with the reason when no off-screen OpenGL window can be made.
     bool useOpenGL(std::string& error) {
-        if (!backend) {
-            setenv("SDL_VIDEODRIVER", "offscreen", 0);
-            setenv("SDL_AUDIODRIVER", "dummy", 0);
-            backend = platform::createSdlBackend();
-            if (!backend->openWindow(
-                    {.title = "Stress level", .width = 1024, .height = 768, .vsync = false, .assumeFocused = true},
-                    error)) {
-                backend.reset();
-                return false;
-            }
-        }
-        if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
-        graphics.setBackend(backend.get());
-        graphics.onWindowSize(1024, 768);
-        return true;
+        return benchsupport::useOffscreenOpenGL(graphics, backend, "Stress level", error);
     }
 
     // The stress level of `objects` placed objects, built once.
