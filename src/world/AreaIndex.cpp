@@ -47,7 +47,7 @@ void AreaIndex::refresh(ZubBase* list) {
             wide.push_back(n);
             continue;
         }
-        const float reach = std::max(r, 0.0f);
+        const float reach = std::fabs(r);  // the distance tests square it
         const int64_t x0 = cellOf(centre.x - reach), x1 = cellOf(centre.x + reach);
         const int64_t y0 = cellOf(centre.y - reach), y1 = cellOf(centre.y + reach);
         if ((x1 - x0 + 1) * (y1 - y0 + 1) > MAX_CELLS) {
@@ -92,7 +92,7 @@ const std::vector<AreaIndex::Entry>& AreaIndex::nearCircle(ZubBase* list, const 
             if (!entries[n].object->bToBeDestroyed && !entries[n].object->bDisabled) found.push_back(entries[n]);
         return found;
     }
-    const float reach = std::max(r, 0.0f);
+    const float reach = std::fabs(r);  // the distance tests square it
     const int64_t x0 = cellOf(p.x - reach), x1 = cellOf(p.x + reach);
     const int64_t y0 = cellOf(p.y - reach), y1 = cellOf(p.y + reach);
     if ((x1 - x0 + 1) * (y1 - y0 + 1) > MAX_CELLS * MAX_CELLS) {
