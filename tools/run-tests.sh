@@ -28,7 +28,11 @@ if [ "${BENCH:-1}" != 0 ]; then
   for bench in build-test/bench/bench_*; do
     [ -x "$bench" ] || continue
     name=$(basename "$bench")
-    if ! "$bench" --benchmark_min_time=0.01 > "build-test/$name.log" 2>&1; then
+    # A level's scripted run on OpenGL (Mesa's software rasteriser, under
+    # the sanitizers) takes tens of seconds: one level shows that path runs.
+    filter=.
+    [ "$name" = bench_levels ] && filter='/null/|/a1/opengl'
+    if ! "$bench" --benchmark_min_time=0.01 --benchmark_filter="$filter" > "build-test/$name.log" 2>&1; then
       tail -n 40 "build-test/$name.log"
       echo "bench: $name failed"
       exit 1
