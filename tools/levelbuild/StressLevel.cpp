@@ -223,7 +223,9 @@ bool buildStressLevel(int objects, BuiltLevel& out, std::string& error) {
     LevelDraft draft;
     LevelBuilder builder(draft, description);
     if (!builder.build(error)) return false;
-    for (int32_t uid : draft.server().objectMap.ascending()) {
+    // A copy: the points registered below change the registry's list.
+    const std::vector<int32_t> uids = draft.server().objectMap.ascending();
+    for (int32_t uid : uids) {
         auto* path = zub_cast<BezierPath>(draft.server().findObjectOrNull(uid));
         if (!path || path->vertexCount() > 0) continue;
         path->addPoint(-140.0f, -60.0f, 0.0f);
