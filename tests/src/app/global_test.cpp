@@ -44,6 +44,9 @@ TEST(Global, ACrashDumpAloneStillPutsTheCrashReportOnTopOfTheStartScreens) {
 }
 
 TEST(Global, LeavesTheUserDataOnDiskAndNothingAliveWhenTheProgramEnds) {
+    // Objects an earlier test of this process keeps (cached resources) are
+    // counted at the end too; the program itself leaves none.
+    const int before = ZubBase::liveCount();
     ProgramHarness h;
     h.start();
     ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
@@ -64,7 +67,8 @@ TEST(Global, LeavesTheUserDataOnDiskAndNothingAliveWhenTheProgramEnds) {
         EXPECT_EQ(profiles.getProfileName(profiles.current), u"Tester");
     }
     // The whole game, screens and resources, went with the global object.
-    EXPECT_NE(h.log().find("Zub::~Zub(): 0 objects still alive"), std::string::npos) << h.log();
+    const std::string alive = "Zub::~Zub(): " + std::to_string(before) + " objects still alive";
+    EXPECT_NE(h.log().find(alive), std::string::npos) << h.log();
 }
 
 // A level file drafted in a running program (where every resource is loaded).
