@@ -10,14 +10,39 @@ namespace levelbuild {
 
 namespace {
 
-bool number(const std::string& word, int& out) {
-    const char* b = word.data();
-    const char* e = b + word.size();
-    auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e && out >= 0;
-}
+// A frame or key number: a whole number, 0 or more.
+bool number(const std::string& word, int& out) { return wholeNumber(word, out) && out >= 0; }
 
 }  // namespace
+
+std::vector<std::string> scriptLineWords(std::string line) {
+    if (const size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    return w;
+}
+
+bool wholeNumber(std::string_view word, int& out) {
+    const auto r = std::from_chars(word.data(), word.data() + word.size(), out);
+    return r.ec == std::errc() && r.ptr == word.data() + word.size();
+}
+
+bool parseExpectedScore(const std::vector<std::string>& w, std::optional<KeyScript::ScoreRange>& range,
+                        std::string& why) {
+    int low, high;
+    if (w.size() != 4 || w[1] != "score" || !wholeNumber(w[2], low) || !wholeNumber(w[3], high) || low < 0 ||
+        low > high) {
+        why = "expected 'expect score LOW HIGH' (0 <= LOW <= HIGH)";
+        return false;
+    }
+    if (range) {
+        why = "the score is expected once";
+        return false;
+    }
+    range = KeyScript::ScoreRange{low, high};
+    return true;
+}
 
 bool KeyScript::parse(std::string_view text, const std::string& file, std::string& error) {
     holds.clear();
@@ -26,22 +51,14 @@ bool KeyScript::parse(std::string_view text, const std::string& file, std::strin
     std::istringstream in{std::string(text)};
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
-        if (const size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
-        std::istringstream words(line);
-        std::vector<std::string> w;
-        for (std::string word; words >> word;) w.push_back(word);
+        const std::vector<std::string> w = scriptLineWords(line);
         if (w.empty()) continue;
         if (w[0] == "expect") {
-            int low, high;
-            if (w.size() != 4 || w[1] != "score" || !number(w[2], low) || !number(w[3], high) || low > high) {
-                error = describeError(file, n, "expected 'expect score LOW HIGH' (0 <= LOW <= HIGH)");
+            std::string why;
+            if (!parseExpectedScore(w, expectedScore, why)) {
+                error = describeError(file, n, why);
                 return false;
             }
-            if (expectedScore) {
-                error = describeError(file, n, "the score is expected once");
-                return false;
-            }
-            expectedScore = ScoreRange{low, high};
             continue;
         }
         std::vector<int> v(w.size() - 1);

@@ -47,4 +47,16 @@ private:
     int end = -1;
 };
 
+// What key scripts and plans (PlanRecorder.h) read alike.
+
+// The blank-separated words of one line, '#' and what follows it left out.
+std::vector<std::string> scriptLineWords(std::string line);
+// A decimal whole number that is the whole word.
+bool wholeNumber(std::string_view word, int& out);
+// The words of an "expect score LOW HIGH" line (0 <= LOW <= HIGH) into
+// `range`; false with the reason for a malformed line or when `range` holds
+// a score already (the score is expected once).
+bool parseExpectedScore(const std::vector<std::string>& words, std::optional<KeyScript::ScoreRange>& range,
+                        std::string& why);
+
 }  // namespace levelbuild

@@ -25,11 +25,6 @@ namespace {
 constexpr const char* kActions[GameConfiguration::kNumControls] = {"LEFT", "RIGHT", "UP", "DOWN", "FIRE", "ALTFIRE",
                                                                    "MAP"};
 
-bool wholeNumber(std::string_view word, int& out) {
-    const auto r = std::from_chars(word.data(), word.data() + word.size(), out);
-    return r.ec == std::errc() && r.ptr == word.data() + word.size();
-}
-
 bool realNumber(std::string_view word, double& out) {
     const auto r = std::from_chars(word.data(), word.data() + word.size(), out);
     return r.ec == std::errc() && r.ptr == word.data() + word.size();
@@ -366,10 +361,7 @@ bool parsePlan(std::string_view text, const std::string& file, const GameConfigu
     std::istringstream in{std::string(text)};
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
-        if (const size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
-        std::istringstream words(line);
-        std::vector<std::string> w;
-        for (std::string word; words >> word;) w.push_back(word);
+        const std::vector<std::string> w = scriptLineWords(line);
         if (w.empty()) continue;
         auto bad = [&](const std::string& what) {
             error = describeError(file, n, what);
@@ -403,12 +395,8 @@ bool parsePlan(std::string_view text, const std::string& file, const GameConfigu
             std::string why;
             if (!parseCondition(condition, s.condition, why)) return bad(why);
         } else if (verb == "expect") {
-            int low, high;
-            if (w.size() != 4 || w[1] != "score" || !wholeNumber(w[2], low) || !wholeNumber(w[3], high) || low < 0 ||
-                low > high)
-                return bad("expected 'expect score LOW HIGH' (0 <= LOW <= HIGH)");
-            if (out.expectedScore) return bad("the score is expected once");
-            out.expectedScore = KeyScript::ScoreRange{low, high};
+            std::string why;
+            if (!parseExpectedScore(w, out.expectedScore, why)) return bad(why);
             continue;
         } else {
             return bad("unknown step '" + verb + "' (hold, release, tap, wait, until or expect)");
