@@ -246,13 +246,15 @@ bool Recorder::step(const PlanStep& s) {
         case PlanStep::Kind::Until: {
             const int start = environment.frames;
             while (!holds(s.condition)) {
-                std::string why;
-                holds(s.condition, &why);
-                if (ended())
-                    return fail(s, "the level ended before '" + s.condition.text + "' held" + why);
-                if (environment.frames - start >= s.frames)
+                const bool timedOut = environment.frames - start >= s.frames;
+                if (ended() || timedOut) {
+                    // Where the condition's object is (or that it is gone), for the message.
+                    std::string why;
+                    holds(s.condition, &why);
+                    if (ended()) return fail(s, "the level ended before '" + s.condition.text + "' held" + why);
                     return fail(s, "'" + s.condition.text + "' did not hold within " + std::to_string(s.frames) +
                                        " frames" + why);
+                }
                 advance(1);
             }
             note(s, "'" + s.condition.text + "' holds after " + std::to_string(environment.frames - start) + " frames");
