@@ -1,8 +1,6 @@
 #include "PlayTrace.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
@@ -10,22 +8,10 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/pig/Pig.h"
+#include "util/Format.h"
 #include "world/EditorObject.h"
 
 namespace levelbuild {
-
-namespace {
-
-void append(std::string& out, const char* format, ...) {
-    char line[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    out += line;
-}
-
-}  // namespace
 
 bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const KeyScript& script,
                const PlayTrace& trace, std::string& out, std::string& error) {
@@ -41,15 +27,16 @@ bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const Key
     GameController& gc = environment.play(level);
     auto report = [&] {
         const Pig* hero = gc.heroOrNull();
-        append(out, "frame %6d  hero %9.1f %7.1f  %-6s  state %d  apples %d\n", environment.frames,
-               hero ? hero->position.x : 0.0f, hero ? hero->position.y : 0.0f,
-               hero && hero->getGround() ? "ground" : "air", gc.state, gc.currentResult.applesGathered);
+        out += formatNarrow("frame %6d  hero %9.1f %7.1f  %-6s  state %d  apples %d\n", environment.frames,
+                            hero ? hero->position.x : 0.0f, hero ? hero->position.y : 0.0f,
+                            hero && hero->getGround() ? "ground" : "air", gc.state, gc.currentResult.applesGathered);
         for (size_t i = 0; i < watched.size(); ++i) {
             const auto* o = zub_cast<EditorObject>(environment.server().findObjectOrNull(watched[i]));
             if (o && !o->bToBeDestroyed)
-                append(out, "              %-14s %9.1f %7.1f\n", trace.watch[i].c_str(), o->position.x, o->position.y);
+                out += formatNarrow("              %-14s %9.1f %7.1f\n", trace.watch[i], o->position.x,
+                                    o->position.y);
             else
-                append(out, "              %-14s gone\n", trace.watch[i].c_str());
+                out += formatNarrow("              %-14s gone\n", trace.watch[i]);
         }
     };
     const int length = script.length();
@@ -60,8 +47,8 @@ bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const Key
         environment.frame(script.keysAt(f));
     }
     report();
-    append(out, "hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(), environment.frames,
-           gc.state, environment.manager->outcome(), gc.currentResult.score);
+    out += formatNarrow("hash %08x\nframes %d\nstate %d\noutcome %d\nscore %d\n", environment.stateHash(),
+                        environment.frames, gc.state, environment.manager->outcome(), gc.currentResult.score);
     return true;
 }
 
