@@ -37,29 +37,25 @@ struct Placeholders {
     // The level maps (blank, or the generator's painted pictures).
     std::vector<std::pair<WString, std::unique_ptr<MemoryImageFile>>> images;
 
+    // The pixels of an entry's sheet: blank, or the generator's picture.
+    static std::unique_ptr<MemoryImageFile> sheet(const content::Entry& e, const contentgen::SheetLayout& layout,
+                                                  LevelEnvironment::Art art) {
+        if (art == LevelEnvironment::Art::Painted)
+            return std::make_unique<MemoryImageFile>(
+                DecodedImage{layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true});
+        return std::make_unique<MemoryImageFile>(layout.width, layout.height);
+    }
+
     explicit Placeholders(LevelEnvironment::Art art) {
         for (const content::Entry& e : content::manifest()) {
             const WString name = narrowToWide(e.name);
             if (e.kind == content::Kind::Texture && !e.frames.empty()) {
                 const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-                std::unique_ptr<Texture> t;
-                if (art == LevelEnvironment::Art::Painted) {
-                    MemoryImageFile image(
-                        DecodedImage{layout.width, layout.height, contentgen::paintSheet(e, layout).pixels(), true});
-                    t = std::make_unique<Texture>(&image);
-                } else {
-                    MemoryImageFile image(layout.width, layout.height);
-                    t = std::make_unique<Texture>(&image);
-                }
+                auto t = std::make_unique<Texture>(sheet(e, layout, art).get());
                 t->applySkinDescription(contentgen::skinDescription(e, layout), name);
                 textures.emplace_back(name, std::move(t));
             } else if (e.kind == content::Kind::Image && !e.frames.empty()) {
-                const contentgen::SheetLayout layout = contentgen::layoutSheet(e.frames);
-                images.emplace_back(name, art == LevelEnvironment::Art::Painted
-                                              ? std::make_unique<MemoryImageFile>(DecodedImage{
-                                                    layout.width, layout.height,
-                                                    contentgen::paintSheet(e, layout).pixels(), true})
-                                              : std::make_unique<MemoryImageFile>(layout.width, layout.height));
+                images.emplace_back(name, sheet(e, contentgen::layoutSheet(e.frames), art));
             } else if (e.kind == content::Kind::Sound) {
                 auto s = std::make_unique<Sound>(e.loop, e.playbacks, std::vector<float>(64, 0.0f), 1, 22050);
                 s->minPitch = e.minPitch;
