@@ -93,6 +93,14 @@ bool isStringIdProperty(const ZubBase* o, std::u16string_view name) {
     return false;
 }
 
+// The object's scale, rotation and position set again as the editor sets
+// them, so that what depends on them follows the values its lines gave.
+void placeAgain(EditorObject* o) {
+    o->setScale(o->scale.x, o->scale.y, o->scale.z);
+    o->setRotation(o->rotation.x, o->rotation.y, o->rotation.z);
+    o->setPosition(o->position);
+}
+
 // The class a description names: a placed object's C++ class name.
 const RuntimeClass* classNamed(std::u16string_view name) {
     const std::string n = narrow(name);
@@ -244,11 +252,7 @@ bool LevelBuilder::editBlock(const DescriptionBlock& block) {
         if (line.words[0] == u"list") return fail(line.number, "an object that exists keeps its list");
         if (!apply(o, line)) return false;
     }
-    if (auto* placed = zub_cast<EditorObject>(o)) {
-        placed->setScale(placed->scale.x, placed->scale.y, placed->scale.z);
-        placed->setRotation(placed->rotation.x, placed->rotation.y, placed->rotation.z);
-        placed->setPosition(placed->position);
-    }
+    if (auto* placed = zub_cast<EditorObject>(o)) placeAgain(placed);
     return true;
 }
 
@@ -308,11 +312,9 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
     for (const DescriptionLine* line : rest)
         if (!apply(o, *line)) return false;
     o->netCallPostReplicate();
-    // Placed again as the editor places it, now that its set-up has run (an
-    // apple's physics point takes its offset only then).
-    o->setScale(o->scale.x, o->scale.y, o->scale.z);
-    o->setRotation(o->rotation.x, o->rotation.y, o->rotation.z);
-    o->setPosition(o->position);
+    // Placed again now that its set-up has run (an apple's physics point
+    // takes its offset only then).
+    placeAgain(o);
     // Without a list line the object joins the list it names as its own
     // (apples the apple list, sweets the sweet list ...), else the general one.
     if (!o->parent) {
