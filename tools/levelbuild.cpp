@@ -112,9 +112,9 @@ bool readScript(const std::string& path, levelbuild::KeyScript& script) {
     return true;
 }
 
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+bool writeFile(const std::string& path, const void* data, size_t size) {
     std::string reason;
-    if (AtomicFile::writeAll(path, bytes.data(), bytes.size(), &reason)) return true;
+    if (AtomicFile::writeAll(path, data, size, &reason)) return true;
     std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
     return false;
 }
@@ -128,13 +128,13 @@ int buildAll(const std::string& out, const std::string& maps, const std::vector<
         levelbuild::BuiltLevel level;
         if (!build(path, level)) return 1;
         const std::string target = (fs::path(out.empty() ? "." : out) / fs::path(path).stem()).string() + ".lev";
-        if (!writeFile(target, level.bytes)) return 1;
+        if (!writeFile(target, level.bytes.data(), level.bytes.size())) return 1;
         std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.bytes.size());
         if (!maps.empty() && !level.minimap.empty()) {
             char name[16];
             std::snprintf(name, sizeof name, "map%02d.tga", level.number);
             const std::string map = (fs::path(maps) / name).string();
-            if (!writeFile(map, level.minimap)) return 1;
+            if (!writeFile(map, level.minimap.data(), level.minimap.size())) return 1;
             std::printf("levelbuild: %s, the map of %s\n", map.c_str(), level.name.c_str());
         }
     }
@@ -208,15 +208,8 @@ int record(const std::string& planFile, const std::string& description, const st
     const bool ok = levelbuild::recordPlan(plan, level, run, error, verbose ? stderr : nullptr);
     // A run that missed what the plan expects is written all the same, to be looked at.
     if (!run.keys.empty() && (ok || error.find("does not reproduce") == std::string::npos)) {
-        if (out.empty()) {
-            std::fputs(run.keys.c_str(), stdout);
-        } else {
-            std::string reason;
-            if (!AtomicFile::writeAll(out, run.keys.data(), run.keys.size(), &reason)) {
-                std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
-                return 1;
-            }
-        }
+        if (out.empty()) std::fputs(run.keys.c_str(), stdout);
+        else if (!writeFile(out, run.keys.data(), run.keys.size())) return 1;
     }
     if (!ok) {
         std::fflush(stdout);
