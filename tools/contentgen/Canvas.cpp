@@ -291,7 +291,10 @@ void Canvas::lettering(platform::FontRasterizer& font, int x, int baseline, std:
     if (cw_ <= 0 || ch_ <= 0) return;
     // The letters' coverage over the clip, and the rows they span.
     std::vector<float> mask(static_cast<size_t>(cw_) * static_cast<size_t>(ch_), 0.0f);
-    auto at = [&](int mx, int my) -> float& { return mask[static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx)]; };
+    auto index = [&](int mx, int my) {
+        return static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx);
+    };
+    auto at = [&](int mx, int my) -> float& { return mask[index(mx, my)]; };
     int top = ch_, bottom = 0, pen = x;
     platform::GlyphImage g;
     for (char ch : s) {
@@ -324,13 +327,13 @@ void Canvas::lettering(platform::FontRasterizer& font, int x, int baseline, std:
                         const float fade = static_cast<float>(std::clamp(style.outlineWidth + 0.5 - d, 0.0, 1.0));
                         best = std::max(best, at(sx, sy) * fade);
                     }
-                grown[static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx)] = best;
+                grown[index(mx, my)] = best;
             }
     }
     auto paint = [&](const std::vector<float>& m, int dx, int dy, auto colourOf) {
         for (int my = 0; my < ch_; ++my)
             for (int mx = 0; mx < cw_; ++mx) {
-                const float v = m[static_cast<size_t>(my) * static_cast<size_t>(cw_) + static_cast<size_t>(mx)];
+                const float v = m[index(mx, my)];
                 if (v > 0.0f) blend(mx + dx, my + dy, colourOf(my), v);
             }
     };
