@@ -435,6 +435,8 @@ bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::
     environment.run(script);
     const uint32_t replayed = environment.stateHash();
     if (replayed != out.hash || environment.frames != out.frames) {
+        // A script that does not reproduce the run is not handed out.
+        out.keys.clear();
         error = formatNarrow("%s: the recorded key script does not reproduce the run: it ends at frame %d in state "
                              "%08x, the recording ended at frame %d in state %08x",
                              plan.file, environment.frames, replayed, out.frames, out.hash);

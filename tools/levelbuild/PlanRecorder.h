@@ -127,10 +127,10 @@ struct Recording {
 // state hashes. False with the reason in `error` when a label of the plan
 // names no object of the level, a condition timed out or was still waited
 // for at the level's end ("<plan>:<line>: ..." with the frame and where the
-// hero was), a key was held or released twice, the replay ended elsewhere,
-// or the run missed the plan's expected outcome and score (`out` is filled
-// then). With `trace`, each step prints a line there: the frame, where the
-// hero is, what the step did.
+// hero was), a key was held or released twice, the replay ended elsewhere
+// (`out.keys` is empty then), or the run missed the plan's expected outcome
+// and score (`out` is filled then). With `trace`, each step prints a line
+// there: the frame, where the hero is, what the step did.
 bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::string& error,
                 std::FILE* trace = nullptr);
 
