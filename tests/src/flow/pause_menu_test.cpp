@@ -40,6 +40,12 @@ struct Paused {
         h.frame(15);
         return menu();
     }
+    // Plays on to the start of play and opens the menu there.
+    void openInPlay(OverlayMenu*& opened) {
+        ASSERT_TRUE(h.playUntil(*gc, GameController::PLAYING));
+        opened = open();
+        ASSERT_NE(opened, nullptr);
+    }
 };
 
 }  // namespace
@@ -109,9 +115,8 @@ TEST(PauseMenu, RestartAndEndAskFirstAndHandTheirOutcomeToTheLevelManager) {
     {
         Paused p;
         FlowHarness& h = p.h;
-        ASSERT_TRUE(h.playUntil(*p.gc, GameController::PLAYING));
-        OverlayMenu* menu = p.open();
-        ASSERT_NE(menu, nullptr);
+        OverlayMenu* menu = nullptr;
+        ASSERT_NO_FATAL_FAILURE(p.openInPlay(menu));
 
         // No keeps playing: the question goes, the menu stays, no outcome.
         h.click(onScreen(menu->pRestart));
@@ -138,9 +143,8 @@ TEST(PauseMenu, RestartAndEndAskFirstAndHandTheirOutcomeToTheLevelManager) {
     {
         Paused p;
         FlowHarness& h = p.h;
-        ASSERT_TRUE(h.playUntil(*p.gc, GameController::PLAYING));
-        OverlayMenu* menu = p.open();
-        ASSERT_NE(menu, nullptr);
+        OverlayMenu* menu = nullptr;
+        ASSERT_NO_FATAL_FAILURE(p.openInPlay(menu));
         h.click(onScreen(menu->pQuit));
         ASSERT_NE(p.question(), nullptr);
         h.click(onScreen(p.question()->button1));
@@ -152,9 +156,8 @@ TEST(PauseMenu, RestartAndEndAskFirstAndHandTheirOutcomeToTheLevelManager) {
         // another item it only closes the menu.
         Paused p;
         FlowHarness& h = p.h;
-        ASSERT_TRUE(h.playUntil(*p.gc, GameController::PLAYING));
-        OverlayMenu* menu = p.open();
-        ASSERT_NE(menu, nullptr);
+        OverlayMenu* menu = nullptr;
+        ASSERT_NO_FATAL_FAILURE(p.openInPlay(menu));
         h.moveMouse(onScreen(menu->pQuit));
         ASSERT_TRUE(menu->pQuit->bHovered);
         h.tap(input_codes::KEY_SPACE);

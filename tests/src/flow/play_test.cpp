@@ -12,20 +12,12 @@
 #include "flow/MyRootObject.h"
 #include "input/KeyCodes.h"
 #include "lang/Language.h"
-#include "objects/pig/Pig.h"
-#include "objects/triggers/House.h"
 
 using flowtest::FlowHarness;
 
 namespace {
 
 const V3 kHouse = FlowHarness::HOUSE;
-
-void putHero(GameController& gc, const V3& at) { FlowHarness::putHero(gc, at); }
-
-std::vector<uint8_t> houseLevel(FlowHarness& h, bool bonus = false, double parTime = 60.0) {
-    return h.houseLevel(bonus, parTime);
-}
 
 std::vector<StatsRowLayout> rows;
 ZubBase* recordRow(const StatsRowLayout& layout, double* duration) {
@@ -48,7 +40,7 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     FlowHarness h;
     rows.clear();
     GameController::statsRowMaker = recordRow;
-    GameController& gc = h.play(houseLevel(h));
+    GameController& gc = h.play(h.houseLevel());
     GameHud& hud = *gc.contextHUD;
     const Language& language = gameLanguage();
 
@@ -66,7 +58,7 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     h.frame(10);
     EXPECT_TRUE(gc.playFrameCount == 10 && std::fabs(gc.currentResult.time - 0.1) < 1e-9);
     for (int i = 0; i < 150; ++i) {
-        putHero(gc, kHouse);
+        h.putHero(gc, kHouse);
         h.frame();
     }
     EXPECT_EQ(gc.state, GameController::PLAYING);
@@ -77,7 +69,7 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     gc.currentResult.applesGathered = 1;
     bool pending = false;
     for (int i = 0; i < 150; ++i) {
-        putHero(gc, i < 50 ? kHouse : V3(0.0f, 0.0f, 0.0f));
+        h.putHero(gc, i < 50 ? kHouse : V3(0.0f, 0.0f, 0.0f));
         h.frame();
         pending |= gc.stateGoto == GameController::END_CHECK;
         ASSERT_NE(gc.state, GameController::SCORING);
@@ -91,7 +83,7 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     int waited = 0;
     ASSERT_TRUE(h.frameUntil(
         [&] {
-            putHero(gc, kHouse);
+            h.putHero(gc, kHouse);
             ++waited;
             return gc.state == GameController::SCORING;
         },
@@ -138,7 +130,7 @@ TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {
     rows.clear();
     GameController::statsRowMaker = recordRow;
     // Away from home the countdown runs out: time's up.
-    GameController* gc = &h.play(houseLevel(h, true, 0.5));
+    GameController* gc = &h.play(h.houseLevel(true, 0.5));
     ASSERT_TRUE(h.frameUntil([&] { return gc->state == GameController::PLAYING; }, 600));
     ASSERT_TRUE(h.frameUntil([&] { return gc->state == GameController::SCORING; }, 100));
     EXPECT_EQ(gc->bonusTimeLeft, 0.0f);
@@ -151,7 +143,7 @@ TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {
 
     // Home from the start: complete in the first frame of play, with no
     // play time and so no frame rate.
-    gc = &h.play(houseLevel(h, true, 30.0));
+    gc = &h.play(h.houseLevel(true, 30.0));
     ASSERT_TRUE(h.holdUntil(*gc, kHouse, GameController::PLAYING, 600));
     h.frame();
     EXPECT_EQ(gc->state, GameController::SCORING);
@@ -163,7 +155,7 @@ TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {
 TEST(Play, OverlaysFreezeTheLevelAndOpenOneAtATime) {
     FlowHarness h;
     h.openPlainOverlays();
-    GameController& gc = h.play(houseLevel(h));
+    GameController& gc = h.play(h.houseLevel());
     ASSERT_TRUE(h.frameUntil([&] { return gc.state == GameController::PLAYING; }, 600));
     MyRootObject& root = *h.server().gameRoot();
 

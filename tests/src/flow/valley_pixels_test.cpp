@@ -14,6 +14,7 @@
 #include "flow/ValleyStatsBubble.h"
 #include "gui/ScreenOverlays.h"
 #include "project_zub/gfx/gfx_test_support.h"
+#include "src/flow/ten_levels_done.h"
 
 namespace {
 
@@ -27,31 +28,18 @@ struct ValleyPixels : gfxtest::GLTest {
     }
 };
 
-// Ten levels done with ratings from 40% up to 100%, the eleventh current.
+// Ten levels done, the last of them perfect and the seventh a new best
+// score.
 void seedTenLevels(ProfileData& p) {
-    for (int32_t i = 0; i < 10; ++i) {
-        LevelResult& r = p.levels[i];
-        r.apples = 10;
-        r.applesGathered = 4 + i * 2 / 3;
-        r.sweets = 5;
-        r.sweetsGathered = i % 6;
-        r.secrets = i % 3;
-        r.secretsFound = r.secrets;
-        r.time = 40.0 + i * 7.0;
-        r.parTime = 60.0;
-        r.livesLost = i % 2;
-        r.points = 1000 + 350 * i;
-        r.computeScore();
-        if (i == 9) {
-            r.applesGathered = 10, r.sweetsGathered = 5, r.secretsFound = r.secrets, r.livesLost = 0, r.time = 30.0;
-            r.computeScore();
-        }
-        r.newRecord[LevelResult::RECORD_POINTS] = i == 6;
-        r.empty = 0;
-        r.completed = r.unlocked = 1;
-    }
-    p.levels[10].unlocked = 1;
-    p.currentLevel = 10;
+    profileseed::tenLevelsDone(p);
+    LevelResult& last = p.levels[9];
+    last.applesGathered = 10;
+    last.sweetsGathered = 5;
+    last.secretsFound = last.secrets;
+    last.livesLost = 0;
+    last.time = 30.0;
+    last.computeScore();
+    for (int32_t i = 0; i < 10; ++i) p.levels[i].newRecord[LevelResult::RECORD_POINTS] = i == 6;
     p.total.reset();
     for (const LevelResult& r : p.levels) p.total.accumulate(r);
 }

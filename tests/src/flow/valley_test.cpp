@@ -72,6 +72,16 @@ void playToTheEnd(ValleyHarness& h) {
     ASSERT_TRUE(h.stepUntil([&] { return h.menus.top() == h.valley(); }, 300));
 }
 
+// The first level written, started from the map and waited into play.
+void playFirstLevel(ValleyHarness& h, GameController*& gc) {
+    h.writeLevel(0);
+    ContextValley* v = h.openValley();
+    ASSERT_TRUE(h.stepUntil([&] { return v->state == ContextValley::MAP; }, 500));
+    ASSERT_TRUE(play(h, v));
+    gc = levelOnTop(h);
+    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
+}
+
 // Waits on the map (past the return and any unlocking).
 void backOnTheMap(ValleyHarness& h) {
     ContextValley* v = h.valley();
@@ -336,12 +346,9 @@ TEST(Valley, TheMapScrollsWithinItsTwoScreens) {
 TEST(Valley, ARestartPlaysTheLevelAgainAtOnceWithoutSaving) {
     ValleyHarness h;
     PauseMenuInstalled pause;
-    h.writeLevel(0);
-    ContextValley* v = h.openValley();
-    ASSERT_TRUE(h.stepUntil([&] { return v->state == ContextValley::MAP; }, 500));
-    ASSERT_TRUE(play(h, v));
-    GameController* gc = levelOnTop(h);
-    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
+    GameController* gc = nullptr;
+    ASSERT_NO_FATAL_FAILURE(playFirstLevel(h, gc));
+    ContextValley* v = h.valley();
     h.step(50);
 
     h.menus.pressKey(input_codes::KEY_ESCAPE);
@@ -369,12 +376,9 @@ TEST(Valley, ARestartPlaysTheLevelAgainAtOnceWithoutSaving) {
 TEST(Valley, EndingALevelFromThePauseMenuBooksItWithoutCompletingIt) {
     ValleyHarness h;
     PauseMenuInstalled pause;
-    h.writeLevel(0);
-    ContextValley* v = h.openValley();
-    ASSERT_TRUE(h.stepUntil([&] { return v->state == ContextValley::MAP; }, 500));
-    ASSERT_TRUE(play(h, v));
-    GameController* gc = levelOnTop(h);
-    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
+    GameController* gc = nullptr;
+    ASSERT_NO_FATAL_FAILURE(playFirstLevel(h, gc));
+    ContextValley* v = h.valley();
     h.menus.pressKey(input_codes::KEY_ESCAPE);
     h.step(20);
     h.menus.pressKey(input_codes::KEY_E);

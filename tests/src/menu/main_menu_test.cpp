@@ -49,6 +49,14 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
+// The last item of a kind on the menu, or null.
+template <class T>
+T* lastItemOf(GameMainMenu* menu) {
+    T* last = nullptr;
+    for (T* t : childrenOf<T>(menu)) last = t;
+    return last;
+}
+
 // Starts the program and leaves the logo and the story with Escape.
 GameMainMenu* reachMainMenu(ProgramHarness& h) {
     h.start();
@@ -146,8 +154,7 @@ TEST(MainMenu, QuitEndsTheProgramAtOnce) {
     ProgramHarness h;
     GameMainMenu* menu = reachMainMenu(h);
     ASSERT_NE(menu, nullptr);
-    MenuBackButton* quit = nullptr;
-    for (MenuBackButton* b : childrenOf<MenuBackButton>(menu)) quit = b;
+    MenuBackButton* quit = lastItemOf<MenuBackButton>(menu);
     ASSERT_NE(quit, nullptr);
     EXPECT_FLOAT_EQ(quit->position.y, -static_cast<float>(menu->layoutY));
     click(h, quit);
@@ -167,8 +174,7 @@ TEST(MainMenu, TheWebLinkEndsTheProgramAndItsAddressOpensAfterwards) {
         ProgramHarness h;
         GameMainMenu* menu = reachMainMenu(h);
         ASSERT_NE(menu, nullptr);
-        MenuItemLink* link = nullptr;
-        for (MenuItemLink* l : childrenOf<MenuItemLink>(menu)) link = l;
+        MenuItemLink* link = lastItemOf<MenuItemLink>(menu);
         ASSERT_NE(link, nullptr);
         click(h, link);
         EXPECT_TRUE(h.runToEnd(10));

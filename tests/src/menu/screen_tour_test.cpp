@@ -59,6 +59,7 @@
 #include "objects/triggers/House.h"
 #include "sys/HttpRequest.h"
 #include "world/Terrain.h"
+#include "src/flow/ten_levels_done.h"
 
 namespace {
 
@@ -269,29 +270,7 @@ TEST_P(ScreenTour, StartScreensAndMenus) {
     ASSERT_TRUE(h.stepUntil([&] { return h.top() == menu; }, 100));
 
     // The valley map, ten levels in.
-    h.onProgramThread([] {
-        ProfileData& p = GLOBAL->profiles.currentProfile();
-        for (int32_t i = 0; i < 10; ++i) {
-            LevelResult& r = p.levels[i];
-            r.apples = 10;
-            r.applesGathered = 4 + i * 2 / 3;
-            r.sweets = 5;
-            r.sweetsGathered = i % 6;
-            r.secrets = i % 3;
-            r.secretsFound = r.secrets;
-            r.time = 40.0 + i * 7.0;
-            r.parTime = 60.0;
-            r.livesLost = i % 2;
-            r.points = 1000 + 350 * i;
-            r.computeScore();
-            r.empty = 0;
-            r.completed = r.unlocked = 1;
-        }
-        p.levels[10].unlocked = 1;
-        p.currentLevel = 10;
-        p.total.reset();
-        for (const LevelResult& r : p.levels) p.total.accumulate(r);
-    });
+    h.onProgramThread([] { profileseed::tenLevelsDone(GLOBAL->profiles.currentProfile()); });
     t.click(menu->startItem);
     ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextValley>() || h.topIs<ContextMessageBox>(); }, 50));
     h.moveMouse(1010.0f, 10.0f);
