@@ -34,8 +34,6 @@
 
 Global* GLOBAL = nullptr;
 
-Context* (*Global::makeCrashReportScreen)() = []() -> Context* { return new CrashReport; };
-
 namespace {
 
 void log(const char* function, const WString& message) { Logger::get().log(u"%s(): %s", function, message); }
@@ -186,8 +184,7 @@ void Global::initPostLoader() {
 
     if (crashFilesExist()) {
         log("Global::initPostLoader", u"The previous run left crash files.");
-        if (makeCrashReportScreen)
-            if (Context* report = makeCrashReportScreen()) contextManager->pushContext(report);
+        contextManager->pushContext(new CrashReport);
     }
 
     const TimeKeeper* keeper = TimeKeeper::active();
@@ -207,8 +204,6 @@ WString Global::appFolderName() { return AppInfo::appFolderName; }
 WString Global::userDataFileName() { return appFolderName() + u".dat"; }
 
 WString Global::userDataFilePath() { return narrowToWide(getExecutableFolderPath()) + userDataFileName(); }
-
-WString Global::versionFolder() { return narrowToWide(getApplicationDataPath()); }
 
 bool Global::crashFilesExist() { return CrashReport::filesExist(); }
 

@@ -64,15 +64,10 @@ public:
     static WString userDataFileName();
     // The program's folder followed by userDataFileName: the data archive.
     static WString userDataFilePath();
-    // The per-user, per-version folder of the ".hst", ".pro" and crash files.
-    static WString versionFolder();
 
     // The crash files of an earlier run ("crash.Tumbrodemo.log" or
     // ".mdmp" in the user folder).
     static bool crashFilesExist();
-    // Makes the crash-report screen that initPostLoader puts on top when
-    // crash files exist (the crash reporter; tests put their own).
-    static Context* (*makeCrashReportScreen)();
 
     // The value after a command-line switch ("-level a1" gives "a1"), or
     // empty; whether the switch is given at all.

@@ -565,18 +565,19 @@ void Loader::fontRes(bool bRecordOnly, std::u16string_view texturePrefix, std::u
     }
     fm.useWad(Global::userDataFilePath() + u"." + codePage);
 
-    for (int n = 1;; ++n) {
-        const WString file = formatString(u"%sgfx/font/%s/%s-%d.tga", pathPrefix, codePage, fontName, n);
-        if (!fm.fileExists(file)) break;
-        if (bRecordOnly) Texture recorded(0, file);
-        else registerResource(new Texture(14, file), formatString(u"%s%d", texturePrefix, n));
-    }
-    for (int n = 1;; ++n) {
-        const WString file = formatString(u"%sgfx/font/%s/extra-%s-%d.tga", pathPrefix, codePage, fontName, n);
-        if (!fm.fileExists(file)) break;
-        if (bRecordOnly) Texture recorded(0, file);
-        else registerResource(new Texture(10, file), formatString(u"%sExtra%d", texturePrefix, n));
-    }
+    // The numbered pages from 1 up to the first one missing: the glyph pages,
+    // then the extra pages ("extra-" files, "Extra" resources).
+    auto pages = [&](std::u16string_view filePrefix, std::u16string_view nameInfix, int32_t flags) {
+        for (int n = 1;; ++n) {
+            const WString file =
+                formatString(u"%sgfx/font/%s/%s%s-%d.tga", pathPrefix, codePage, filePrefix, fontName, n);
+            if (!fm.fileExists(file)) break;
+            if (bRecordOnly) Texture recorded(0, file);
+            else registerResource(new Texture(flags, file), formatString(u"%s%s%d", texturePrefix, nameInfix, n));
+        }
+    };
+    pages(u"", u"", 14);
+    pages(u"extra-", u"Extra", 10);
     const WString table = formatString(u"%sgfx/font/%s/%s.codepointLUT.bin", pathPrefix, codePage, codePage);
     const WString tableName = formatString(u"%s.codepointLUT", codePage);
     if (!rm.find(tableName, false) && fm.fileExists(table)) {

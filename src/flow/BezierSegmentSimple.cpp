@@ -32,8 +32,7 @@ V3 BezierSegmentSimple::pointAt(float t) const { return bezierCubic(p0, t0, p1, 
 void BezierSegmentSimple::sample() {
     angles.clear();
     length = 0.0f;
-    const int32_t n = numSamples;
-    if (n < 1) return;
+    constexpr int32_t n = SAMPLES;
     V3 previous = p0;
     for (int32_t i = 0; i + 1 < n; ++i) {
         const float t = static_cast<float>(i) / static_cast<float>(n - 1);

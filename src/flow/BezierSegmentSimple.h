@@ -35,6 +35,5 @@ public:
 
     float length = 0.0f;
     V3 p0, t0, p1, t1;
-    int32_t numSamples = SAMPLES;
     std::vector<float> angles;
 };

@@ -52,7 +52,7 @@ ContextRecipe::ContextRecipe() {
 ContextRecipe::~ContextRecipe() = default;
 
 void ContextRecipe::buildPage() {
-    while (ZubBase* c = pPage->lastChild) c->destroy();
+    pPage->destroyChildren();
     part = std::clamp(part, 0, NUMLEVELS - 1);
     const LevelResult& level = GameServices::get().profiles().currentProfile().levels[part];
     const Language& language = gameLanguage();

@@ -102,7 +102,6 @@ public:
     // "/tumbro/recipe.php", and as the id a digest of which levels are
     // perfect followed by that word in hexadecimal.
     static WString buildRecipeUrl();
-    static void buildRecipeUrl(WString& out) { out = buildRecipeUrl(); }
     // The word of the address: bit i set when level i is perfect.
     static uint32_t recipeWord(const ProfileData& profile);
 
@@ -133,5 +132,4 @@ private:
 
     float halfWidth;
     float halfHeight;
-    float lastPointerX = 0.0f;
 };

@@ -59,7 +59,6 @@ public:
     uint8_t bTrophy;
     uint8_t bStar;
     uint8_t bTotal;
-    int32_t startY = static_cast<int32_t>(START_Y);
 
 private:
     bool bSettled = false;

@@ -36,8 +36,15 @@ WString Overlay::continuePrompt(int keyCode) {
     const ZubInput* in = ZubInput::active();
     const Language& language = gameLanguage();
     if (in && in->inputMode == ZubInput::MODE_TOUCH) return language.getText(SID_IOS_PRESSXKEYTOCONTINUE);
-    const WString key = in && in->valid(keyCode) ? in->keyNames[keyCode] : WString();
-    return formatString(language.getText(SID_PRESSXKEYTOCONTINUE), key);
+    return formatString(language.getText(SID_PRESSXKEYTOCONTINUE), gameKeyName(keyCode));
+}
+
+void Overlay::dismissOnBinding(int control) {
+    GameServices* services = GameServices::installed();
+    if (!services) return;
+    const ControlBinding& binding = services->configuration().controls[control];
+    dismissCode1 = binding.key;
+    dismissCode2 = binding.alternative;
 }
 
 void Overlay::tickContents(double time, double dt) {

@@ -57,6 +57,9 @@ public:
     static WString continuePrompt(int keyCode);
 
 protected:
+    // Dismissed by both codes of a control binding (a GameConfiguration
+    // control index); left as it is while no game services are installed.
+    void dismissOnBinding(int control);
     // Draws the level behind the overlay, as it stood when the overlay
     // opened: the game controller of the active role's root. The overlays
     // that show the level call it before their own items; the overlay's

@@ -36,11 +36,7 @@ V3 placeBelow(const Skin* skin, float y) { return V3(0.0f, y + skin->origin.y - 
 }  // namespace
 
 OverlayHint::OverlayHint() {
-    if (GameServices* s = GameServices::installed()) {
-        const ControlBinding& fire = s->configuration().controls[GameConfiguration::CONTROL_JUMP];
-        dismissCode1 = fire.key;
-        dismissCode2 = fire.alternative;
-    }
+    dismissOnBinding(GameConfiguration::CONTROL_JUMP);
     bDismissOnPointerPress = 1;
 }
 

@@ -23,7 +23,8 @@ ZUB_IMPLEMENT_CLASS(RPCMiniMapConstruct, RPC, flow_ids::RPCMiniMapConstruct)
 
 namespace {
 
-const bool registered = (Overlay::makers[Overlay::MINIMAP] = []() -> Overlay* { return new OverlayMiniMap; }, true);
+[[maybe_unused]] const bool registered =
+    (Overlay::makers[Overlay::MINIMAP] = []() -> Overlay* { return new OverlayMiniMap; }, true);
 
 // The picture's size as the assertions name it.
 struct ImageSize {
@@ -37,12 +38,7 @@ const char16_t* const kIcons[] = {u"minimapIcons:0", u"minimapIcons:1", u"minima
 }  // namespace
 
 OverlayMiniMap::OverlayMiniMap() {
-    (void)registered;
-    if (GameServices* s = GameServices::installed()) {
-        const ControlBinding& map = s->configuration().controls[GameConfiguration::CONTROL_MAP];
-        dismissCode1 = map.key;
-        dismissCode2 = map.alternative;
-    }
+    dismissOnBinding(GameConfiguration::CONTROL_MAP);
     bDismissOnPointerPress = 1;
 }
 

@@ -6,7 +6,6 @@
 #include "flow/MyRootObject.h"
 #include "gfx/Renderable.h"
 #include "gui/GameSquare.h"
-#include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
@@ -29,11 +28,7 @@ constexpr float RULER_SCALE = 2.34375f;
 }  // namespace
 
 OverlayStatistics::OverlayStatistics() {
-    if (GameServices* services = GameServices::installed()) {
-        const ControlBinding& stats = services->configuration().controls[GameConfiguration::CONTROL_STATS];
-        dismissCode1 = stats.key;
-        dismissCode2 = stats.alternative;
-    }
+    dismissOnBinding(GameConfiguration::CONTROL_STATS);
     bDismissOnPointerPress = 1;
 }
 
@@ -110,11 +105,8 @@ void OverlayStatistics::local_construct() {
     text(LABEL_X, y, language.getText(SID_STATSTOTAL), medium, totalColour, LEFT);
     text(POINTS_X, y, formatPercentTenths(r.score), medium, totalColour, RIGHT);
 
-    const ZubInput* in = ZubInput::active();
-    const WString footer = in && in->inputMode == ZubInput::MODE_TOUCH
-                               ? WString(language.getText(SID_IOS_PRESSXKEYTOCONTINUE))
-                               : formatString(language.getText(SID_PRESSXKEYTOCONTINUE), gameKeyName(dismissCode1));
-    text(0.0f, FOOTER_Y, footer, small, FOOTER_COLOUR, FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP);
+    text(0.0f, FOOTER_Y, continuePrompt(dismissCode1), small, FOOTER_COLOUR,
+         FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP);
 }
 
 void OverlayStatistics::renderContents() {

@@ -17,7 +17,8 @@ ZUB_IMPLEMENT_CLASS(RPCTutorialConstruct, RPC, flow_ids::RPCTutorialConstruct)
 
 namespace {
 
-const bool registered = (Overlay::makers[Overlay::TUTORIAL] = []() -> Overlay* { return new OverlayTutorial; }, true);
+[[maybe_unused]] const bool registered =
+    (Overlay::makers[Overlay::TUTORIAL] = []() -> Overlay* { return new OverlayTutorial; }, true);
 
 FadingText* text(const V3& at, std::u16string_view words, const char16_t* font, uint32_t colour, int32_t flags) {
     auto* t = new FadingText(at, words, findResource<FontQuad>(font), colour);
@@ -29,7 +30,7 @@ FadingText* text(const V3& at, std::u16string_view words, const char16_t* font, 
 
 // Only Escape and, past the guard time, the jump binding close it early;
 // pointers turn the pages.
-OverlayTutorial::OverlayTutorial() { (void)registered; }
+OverlayTutorial::OverlayTutorial() = default;
 
 Texture* OverlayTutorial::sheetOfDisplay() {
     const char16_t* name = !ZUB || ZUB->displayClass == 1 ? u"tutorial-iPad" : u"tutorial-iPhone";

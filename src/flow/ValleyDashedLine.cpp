@@ -40,14 +40,16 @@ void ValleyDashedLine::build(const BezierPathSimple& path, float length) {
         vb.setSize(0);
         return;
     }
-    for (int i = 0; i < 2 * m; ++i) {
-        const int j = i / 2;
+    // Each pair: one point of the road, a vertex on either side of it.
+    for (int j = 0; j < m; ++j) {
         const float s = std::min(static_cast<float>(j) * PAIR_STEP, l);
         V3 p;
         float theta = 0.0f;
         path.evaluateL(p, s, &theta);
-        const float a = (i % 2 == 0) ? theta + kPi / 2.0f : theta - kPi / 2.0f;
-        vb.set(i, p.x + w * std::cos(a), p.y + w * std::sin(a), p.z, COLOUR, s / tw, (i % 2 == 0) ? 0.0f : h / th);
+        const float left = theta + kPi / 2.0f;
+        const float right = theta - kPi / 2.0f;
+        vb.set(2 * j, p.x + w * std::cos(left), p.y + w * std::sin(left), p.z, COLOUR, s / tw, 0.0f);
+        vb.set(2 * j + 1, p.x + w * std::cos(right), p.y + w * std::sin(right), p.z, COLOUR, s / tw, h / th);
     }
     if (vb.size() > 0) vb.upload();
 }

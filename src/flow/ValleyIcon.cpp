@@ -46,7 +46,7 @@ void ValleyIcon::tick(double time, double dt) {
     GameServices& services = GameServices::get();
     if (levelIndex == services.currentLevel() && services.configuration().detailLevel >= 1) {
         sparkleTimer += dt;
-        if (sparkleTimer >= sparkleInterval) {
+        if (sparkleTimer >= SPARKLE_INTERVAL) {
             sparkleTimer = 0.0;
             addChild(new ParticleGroup(5, position, 15.0f, 40.0f, 0.0f, 2.0f * kPi, SPARKLE_COLOUR, 2.0f));
         }

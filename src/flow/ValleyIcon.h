@@ -45,6 +45,5 @@ public:
     int32_t levelIndex;
     float pathPosition;
     double sparkleTimer = 0.0;
-    double sparkleInterval = SPARKLE_INTERVAL;
     Texture* pDotSkins;
 };

@@ -47,7 +47,7 @@ ValleyStatsBubble::~ValleyStatsBubble() = default;
 
 void ValleyStatsBubble::showFor(ValleyIcon* icon) {
     pIcon = icon;
-    while (ZubBase* c = lastChild) c->destroy();
+    destroyChildren();
     if (!icon) return;
 
     FontQuad* font = findResource<FontQuad>(u"fontSmall");
