@@ -30,8 +30,6 @@ void quickLevel(LevelDraft& draft);
 
 class ValleyHarness : public flowtest::FlowSetting {
 public:
-    static constexpr double DT = menutest::MenuHarness::DT;
-
     ValleyHarness();
     ~ValleyHarness();
     ValleyHarness(const ValleyHarness&) = delete;
