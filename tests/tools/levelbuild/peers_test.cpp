@@ -7,18 +7,16 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "levelbuild_test_support.h"
 #include "LevelPeers.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "net/NetRole.h"
-#include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 
+using namespace levelbuildtest;
+
 namespace {
-
-const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
-
-using filestest::readBytes;
 
 TEST(LevelPeers, SevenClientsTakeTheWholeStateAndStayConnectedThroughPlay) {
     ErrorManager::bTestMode = true;
