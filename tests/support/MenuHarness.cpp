@@ -19,10 +19,10 @@ namespace menutest {
 
 namespace {
 
-// Made once per test program and kept: every texture and sound of the
-// manifest as placeholders, and the six fonts from the generated glyph
-// pages of code page 1252 with the loader's spacings (page textures keep
-// their images, so any device can take them).
+// Made once per test program and kept: the six fonts from the generated
+// glyph pages of code page 1252 with the loader's spacings (page textures
+// keep their images, so any device can take them). The manifest's textures
+// and sounds are the shared placeholders (Placeholders.h).
 struct Resources {
     std::vector<std::pair<WString, std::unique_ptr<Texture>>> fontPages;
     std::vector<std::pair<WString, std::unique_ptr<FontQuad>>> fonts;

@@ -3,15 +3,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/GameApplication.h"
 #include "app/Loader.h"
 #include "engine/Zub.h"
-#include "gfx/Camera.h"
 #include "gfx/ZubGraphics.h"
 #include "input/KeyCodes.h"
 #include "platform/RenderDevice.h"
+#include "project_zub/sys/files_test_support.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
@@ -75,10 +74,7 @@ ContentFolder::~ContentFolder() {
 }
 
 void ContentFolder::write(const std::string& name, const std::string& bytes) const {
-    const fs::path file = fs::path(path) / name;
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
-    std::ofstream(file, std::ios::binary) << bytes;
+    filestest::writeBytes(path + name, bytes);
 }
 
 // ---- The back-end: the inner one's window and drawing, the script's input ------------
@@ -298,12 +294,7 @@ Loader* ProgramHarness::loader() const {
     return nullptr;
 }
 
-std::string ProgramHarness::log() const {
-    std::ifstream in(userFolder + "Tumbrodemo.log", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+std::string ProgramHarness::log() const { return filestest::readBytes(userFolder + "Tumbrodemo.log"); }
 
 std::vector<uint32_t> ProgramHarness::capture(int& width, int& height) {
     std::vector<uint32_t> pixels;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "FramesUntil.h"
 #include "Placeholders.h"
 #include "audio/Sound.h"
 #include "engine/FocusManager.h"
@@ -132,11 +133,7 @@ public:
     // Runs frames until the condition holds (true) or `limit` frames passed.
     template <class F>
     bool stepUntil(F done, int limit) {
-        for (int i = 0; i < limit; ++i) {
-            if (done()) return true;
-            step();
-        }
-        return done();
+        return leveltest::framesUntil([this] { step(); }, done, limit);
     }
     // The script drives the bindings of the game configuration: the first
     // (keyboard) code of the control.

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -112,11 +110,6 @@ std::string rawImage(int bits, bool topDown, int w, int h, int idLength, bool ze
     return s;
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(TgaCopy, EveryLayoutDecodesAsTheLibraryDecodesIt) {
     for (int bits : {24, 32})
         for (bool topDown : {true, false})
@@ -175,7 +168,7 @@ TEST(TgaCopy, EveryTgaOfTheContentDecodesAsTheLibraryDecodesIt) {
     int files = 0, runLength = 0, raw = 0;
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(gfx)) {
         if (e.path().extension() != ".tga") continue;
-        const std::string bytes = readFile(e.path());
+        const std::string bytes = filestest::readBytes(e.path().string());
         ASSERT_GE(bytes.size(), 18u) << e.path();
         ++(bytes[2] == 10 ? runLength : raw);
         ++files;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "FlowSetting.h"
+#include "FramesUntil.h"
 #include "engine/ContextManager.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameController.h"
@@ -70,11 +71,7 @@ public:
     void frame(int n = 1);
     template <class F>
     bool frameUntil(F done, int limit) {
-        for (int i = 0; i < limit; ++i) {
-            if (done()) return true;
-            frame();
-        }
-        return done();
+        return leveltest::framesUntil([this] { frame(); }, done, limit);
     }
     // Frames until the controller is in the state (false after `limit`).
     bool playUntil(GameController& gc, int state, int limit = 1000) {

@@ -19,7 +19,6 @@ void quickLevel(LevelDraft& draft) {
     gc.getHero()->setPosition(V3(300.0f, 300.0f, 0.0f));
     const V3 home(600.0f, 170.0f, 0.0f);
     gc.findHouse()->setPosition(home);
-    // The apple hangs in her way: she nudges it home ahead of her.
     // Nothing to gather: home is enough, and a run home in time is perfect.
     for (Apple* a : childrenOf<Apple>(gc.appleList)) a->destroy();
     gc.applesNeeded = 0;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "FlowSetting.h"
+#include "FramesUntil.h"
 #include "MenuHarness.h"
 #include "audio/ZubAudio.h"
 #include "flow/ContextValley.h"
@@ -30,8 +31,6 @@ void quickLevel(LevelDraft& draft);
 
 class ValleyHarness : public flowtest::FlowSetting {
 public:
-    static constexpr double DT = menutest::MenuHarness::DT;
-
     ValleyHarness();
     ~ValleyHarness();
     ValleyHarness(const ValleyHarness&) = delete;
@@ -52,11 +51,7 @@ public:
     void step(int frames = 1) { menus.step(frames); }
     template <class F>
     bool stepUntil(F done, int limit) {
-        for (int i = 0; i < limit; ++i) {
-            if (done()) return true;
-            step();
-        }
-        return done();
+        return leveltest::framesUntil([this] { step(); }, done, limit);
     }
     // Clicks at a point of the map (through its camera as it stands).
     void clickMap(const V3& world);

@@ -67,7 +67,6 @@ public:
 
     // "127.0.0.1:<port>".
     WString host() const;
-    uint16_t port() const { return listenPort; }
 
     void route(const std::string& path, Route r);
     void reply(const std::string& path, const std::string& raw, int delayMs = 0);

@@ -4,23 +4,18 @@
 // content/levels/a1.keys from the opening to the outcome.
 #include <gtest/gtest.h>
 
-
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/apples/Apple.h"
-#include "project_zub/sys/files_test_support.h"
-#include "sys/ArchiveReader.h"
 #include "sys/ErrorManager.h"
 
+using namespace levelbuildtest;
+
 namespace {
-
-const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
-const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
-
-using filestest::readBytes;
 
 levelbuild::KeyScript a1Script() {
     levelbuild::KeyScript script;
@@ -67,13 +62,7 @@ TEST(A1, TheContentsLevelFileIsWhatTheBuilderMakesOfItsDescription) {
     EXPECT_EQ(shipped, std::string(built.begin(), built.end()));
 
     // The level archive holds the same bytes under the name the game asks for.
-    ArchiveReader archive;
-    ASSERT_TRUE(archive.tryOpen(kContent + "Tumbrodemo.dat.levels", error)) << error;
-    const int entry = archive.findNormalised("levels/a1.lev");
-    ASSERT_GE(entry, 0);
-    ByteBuffer bytes;
-    ASSERT_TRUE(archive.tryRead(entry, bytes, error)) << error;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data), bytes.size), shipped);
+    expectInLevelArchive("levels/a1.lev", shipped);
 }
 
 TEST(A1, TheKeyScriptCompletesItFromTheLooseFileAndFromTheArchiveAlike) {

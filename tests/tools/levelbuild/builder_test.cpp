@@ -35,6 +35,19 @@ using levelbuild::LevelEnvironment;
 
 namespace {
 
+// Flat ground across the playing area, the hero above it on the right and
+// the house on the left: how the path and hull tests' descriptions begin
+// (each goes on with its own objects on the next line).
+const std::string kFlatGround = R"(
+level
+    playingArea -3000 2500 3000 -100
+terrain
+    ground -4096 100  4096 100
+edit hero
+    position 500 400 0
+edit house
+    position -1500 100 0)";
+
 // The description's level, played back through the level manager.
 GameController& playDescription(LevelEnvironment& environment, const std::string& text) {
     std::vector<uint8_t> level;
@@ -208,15 +221,7 @@ new TriggerHint then
 TEST(LevelBuilder, BuildsPathsAndCollisionOutlines) {
     ErrorManager::bTestMode = true;
     LevelEnvironment environment;
-    GameController& gc = playDescription(environment, R"(
-level
-    playingArea -3000 2500 3000 -100
-terrain
-    ground -4096 100  4096 100
-edit hero
-    position 500 400 0
-edit house
-    position -1500 100 0
+    GameController& gc = playDescription(environment, kFlatGround + R"(
 new BezierPath ride
     position -800 300 0
     point 0 0
@@ -391,15 +396,7 @@ new Area dry
 TEST(LevelBuilder, SetsTheHullsOwnProperties) {
     ErrorManager::bTestMode = true;
     LevelEnvironment environment;
-    GameController& gc = playDescription(environment, R"(
-level
-    playingArea -3000 2500 3000 -100
-terrain
-    ground -4096 100  4096 100
-edit hero
-    position 500 400 0
-edit house
-    position -1500 100 0
+    GameController& gc = playDescription(environment, kFlatGround + R"(
 new A99Object step
     position 500 200 0
     hull -60 40  60 40

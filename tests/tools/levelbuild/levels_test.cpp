@@ -15,21 +15,18 @@
 #include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
+#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/RuntimeClass.h"
 #include "world/EditorObject.h"
-#include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
 
 namespace fs = std::filesystem;
 
+using namespace levelbuildtest;
+
 namespace {
-
-const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
-const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
-
-using filestest::readBytes;
 
 // The names of the described levels, sorted; with `keyed`, only those with
 // a key script.

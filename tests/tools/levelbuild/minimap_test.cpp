@@ -11,28 +11,24 @@
 #include "LevelMinimap.h"
 #include "Manifest.h"
 #include "Painter.h"
+#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMiniMap.h"
 #include "gfx/MemoryImageFile.h"
-#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "gfx/ImageCodec.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "sys/ArchiveReader.h"
 #include "sys/ErrorManager.h"
+
+using namespace levelbuildtest;
 
 namespace {
 
 namespace colours = levelbuild::minimap_colours;
-
-const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
-const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
-
-using filestest::readBytes;
 
 DecodedImage decode(const std::string& bytes) {
     DecodedImage image;
@@ -69,14 +65,7 @@ TEST(LevelMinimap, TheMapOfA1ShowsItsHouseApplesAndGroundWhereTheOverlayPutsThem
     // The map the build packed into the level archive, and its loose file.
     const std::string loose = readBytes(kContent + "gfx/minimap/map00.tga");
     ASSERT_FALSE(loose.empty()) << "build the content first";
-    ArchiveReader archive;
-    std::string error;
-    ASSERT_TRUE(archive.tryOpen(kContent + "Tumbrodemo.dat.levels", error)) << error;
-    const int entry = archive.findNormalised("gfx/minimap/map00.tga");
-    ASSERT_GE(entry, 0);
-    ByteBuffer bytes;
-    ASSERT_TRUE(archive.tryRead(entry, bytes, error)) << error;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data), bytes.size), loose);
+    ASSERT_NO_FATAL_FAILURE(expectInLevelArchive("gfx/minimap/map00.tga", loose));
     const DecodedImage map = decode(loose);
     ASSERT_EQ(map.width, GameController::MINIMAP_WIDTH);
     ASSERT_EQ(map.height, GameController::MINIMAP_HEIGHT);
@@ -85,6 +74,7 @@ TEST(LevelMinimap, TheMapOfA1ShowsItsHouseApplesAndGroundWhereTheOverlayPutsThem
     // a1 as the game loads it.
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
+    std::string error;
     ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "a1.txt"), "a1.txt", level, error)) << error;
     EXPECT_EQ(std::string(level.minimap.begin(), level.minimap.end()), loose);
     GameController& gc = environment.play(level);

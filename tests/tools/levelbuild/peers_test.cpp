@@ -4,28 +4,19 @@
 // by the level's key script.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "levelbuild_test_support.h"
 #include "LevelPeers.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "net/NetRole.h"
 #include "sys/ErrorManager.h"
 
+using namespace levelbuildtest;
+
 namespace {
-
-const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(LevelPeers, SevenClientsTakeTheWholeStateAndStayConnectedThroughPlay) {
     ErrorManager::bTestMode = true;
@@ -33,8 +24,8 @@ TEST(LevelPeers, SevenClientsTakeTheWholeStateAndStayConnectedThroughPlay) {
     levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     std::string error;
-    ASSERT_TRUE(levelbuild::buildLevel(readFile(kSources + "a1.txt"), "a1.txt", level, error)) << error;
-    ASSERT_TRUE(script.parse(readFile(kSources + "a1.keys"), "a1.keys", error)) << error;
+    ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "a1.txt"), "a1.txt", level, error)) << error;
+    ASSERT_TRUE(script.parse(readBytes(kSources + "a1.keys"), "a1.keys", error)) << error;
 
     levelbuild::LevelPeers peers(environment);
     ASSERT_TRUE(peers.play(level, 7, error)) << error;

@@ -9,17 +9,15 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "levelbuild_test_support.h"
 #include "PlanRecorder.h"
 #include "flow/GameController.h"
-#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 
+using namespace levelbuildtest;
+
 namespace {
-
-const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
-
-using filestest::readBytes;
 
 struct Fixture {
     Fixture() {

@@ -20,12 +20,6 @@
 
 namespace {
 
-int childCount(const ZubBase* list) {
-    int n = 0;
-    for (const ZubBase* c = list ? list->firstChild : nullptr; c; c = c->nextSibling) ++n;
-    return n;
-}
-
 TEST(StressLevel, HoldsTheObjectsAskedForOfEveryPlaceableClass) {
     ErrorManager::bTestMode = true;
     levelbuild::LevelEnvironment environment;
@@ -53,13 +47,13 @@ TEST(StressLevel, HoldsTheObjectsAskedForOfEveryPlaceableClass) {
     for (const RuntimeClass* c : classes) EXPECT_TRUE(present.count(c)) << c->getTypeName();
 
     // Play: right, then left.
-    const int apples = childCount(gc.appleList);
+    const int apples = gc.appleList->countChildren();
     const int registered = environment.server().objectCount();
     for (int f = 0; f < 600 && !environment.manager->done; ++f)
         environment.frame({f < 300 ? input_codes::KEY_RIGHT : input_codes::KEY_LEFT});
     EXPECT_FALSE(environment.manager->done);
     EXPECT_EQ(gc.state, GameController::PLAYING);
-    EXPECT_EQ(childCount(gc.appleList), apples);
+    EXPECT_EQ(gc.appleList->countChildren(), apples);
     EXPECT_LT(environment.server().objectCount(), registered + registered / 10);
 }
 
