@@ -79,8 +79,7 @@ void ContextHighscoreUpload::tickContents(double t, double dt) {
         }
     }
 
-    if (nextButton->bClicked) {
-        nextButton->bClicked = 0;
+    if (nextButton->takeClick()) {
         if (!request) startUpload();
         else done = 1;
     }

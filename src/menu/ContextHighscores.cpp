@@ -46,8 +46,7 @@ ContextHighscores::~ContextHighscores() = default;
 
 void ContextHighscores::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
-    if (moreOptionsButton->bClicked) {
-        moreOptionsButton->bClicked = 0;
+    if (moreOptionsButton->takeClick()) {
         if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextHighscoreOptions);
     }
 }

@@ -95,21 +95,9 @@ void ContextMain::tickContents(double time, double dt) {
 
     // Clicks of one frame are handled in this order: start, options, high
     // scores, credits.
-    if (startItem->bClicked) {
-        startItem->bClicked = 0;
-        startGame();
-    }
+    if (startItem->takeClick()) startGame();
     ContextManager* stack = gui::screenStack(this);
-    if (optionsItem->bClicked) {
-        optionsItem->bClicked = 0;
-        if (stack) stack->pushContext(new ContextOptions);
-    }
-    if (highScoresItem->bClicked) {
-        highScoresItem->bClicked = 0;
-        if (stack) stack->pushContext(new ContextHighscores);
-    }
-    if (creditsItem->bClicked) {
-        creditsItem->bClicked = 0;
-        if (stack) stack->pushContext(new ContextCredits);
-    }
+    if (optionsItem->takeClick() && stack) stack->pushContext(new ContextOptions);
+    if (highScoresItem->takeClick() && stack) stack->pushContext(new ContextHighscores);
+    if (creditsItem->takeClick() && stack) stack->pushContext(new ContextCredits);
 }

@@ -28,8 +28,7 @@ ContextNetworkConfiguration::~ContextNetworkConfiguration() = default;
 
 void ContextNetworkConfiguration::tickContents(double t, double dt) {
     ContextMenu::tickContents(t, dt);
-    if (nextButton->bClicked) {
-        nextButton->bClicked = 0;
+    if (nextButton->takeClick()) {
         gui::environment().configuration->networkConfigured = 1;
         done = 1;
     }

@@ -98,8 +98,7 @@ void ContextNetworkWizard1::tickContents(double t, double dt) {
         }
     }
 
-    if (nextButton->bClicked) {
-        nextButton->bClicked = 0;
+    if (nextButton->takeClick()) {
         if (!request) {
             desktopToggle->bDisabled = desktopToggle->bHidden = 1;
             config.masterServer = NetAddress::of(0, 0);
@@ -118,8 +117,7 @@ void ContextNetworkWizard1::tickContents(double t, double dt) {
         }
     }
 
-    if (helpButton->bClicked) {
-        helpButton->bClicked = 0;
+    if (helpButton->takeClick()) {
         if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextHelp);
     }
 }
