@@ -37,9 +37,8 @@ ContextHighscores::ContextHighscores() {
                                   gui::text(SID_OK), u"");
     ok->setWidth(160);
     addItem(ok);
-    moreOptionsButton = new MenuButton(static_cast<float>(layoutX - 128), static_cast<float>(-layoutY), 0.0f,
-                                       gui::text(SID_HIGHSCOREOPTIONSDOTS), u"");
-    addItem(moreOptionsButton);
+    moreOptionsButton = addButton(gui::text(SID_HIGHSCOREOPTIONSDOTS), u"",
+                                  V3(static_cast<float>(layoutX - 128), static_cast<float>(-layoutY), 0.0f));
 }
 
 ContextHighscores::~ContextHighscores() = default;
