@@ -37,13 +37,6 @@ namespace {
 // Down this frame and up the previous one.
 bool keyPressed(const ZubInput& in, int code) { return in.isKeyDown(code) && !in.wasKeyDown(code); }
 
-// The object or one above it is flagged for deletion.
-bool isDying(const ZubBase* o) {
-    for (; o; o = o->parent)
-        if (o->bToBeDestroyed) return true;
-    return false;
-}
-
 double milliseconds(double from, double to) { return (to - from) * 1000.0; }
 
 }  // namespace
@@ -265,7 +258,7 @@ bool EditorPropertyPanel::onBubbleEvent(ZubEvent& ev) {
     if (ev.code == EVENT_DRAG) {
         layoutOrigin += mouseMovement;
         relayout();
-    } else if (ev.code == EVENT_CHANGED && ev.sender && !isDying(ev.sender) &&
+    } else if (ev.code == EVENT_CHANGED && ev.sender && !EditorPropertyWidget::isDying(ev.sender) &&
                (widgets->isAncestorOf(ev.sender) || propertyTrees->isAncestorOf(ev.sender))) {
         sendEvent(EVENT_EDITED, this, editedObject.get());
         relayout();

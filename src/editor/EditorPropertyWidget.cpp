@@ -32,8 +32,8 @@ void EditorPropertyWidget::render() {
 
 void EditorPropertyWidget::sendChangeNotice() { sendEvent(EVENT_CHANGED, this, this); }
 
-bool EditorPropertyWidget::isDying() const {
-    for (const ZubBase* o = this; o; o = o->parent)
+bool EditorPropertyWidget::isDying(const ZubBase* o) {
+    for (; o; o = o->parent)
         if (o->bToBeDestroyed) return true;
     return false;
 }

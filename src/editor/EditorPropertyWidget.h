@@ -53,11 +53,15 @@ public:
     WString label;
     int32_t rowHeight = ROW_HEIGHT;
 
+    // The object or one above it is flagged for deletion (the panel asks it
+    // of a change notice's sender, row or property).
+    static bool isDying(const ZubBase* object);
+
 protected:
     // Sends the change notice (event 8 from this row to itself).
     void sendChangeNotice();
     // The row or a row above it is flagged for deletion.
-    bool isDying() const;
+    bool isDying() const { return isDying(this); }
     // The property may not be changed here (flag 0x08).
     bool isReadOnly() const;
     // The panel the row stands on, or null.

@@ -87,13 +87,11 @@ void ContextMessageBox::build() {
 
 void ContextMessageBox::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
-    if (button1 && button1->bClicked) {
-        button1->bClicked = 0;
+    if (button1 && button1->takeClick()) {
         if (result) *result = 0;
         done = 1;
     }
-    if (button2 && button2->bClicked) {
-        button2->bClicked = 0;
+    if (button2 && button2->takeClick()) {
         if (result) *result = 1;
         done = 1;
     }

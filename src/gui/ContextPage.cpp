@@ -3,6 +3,7 @@
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuBackButton.h"
+#include "gui/MenuButton.h"
 #include "lang/StringIds.h"
 #include "text/FadingText.h"
 
@@ -30,6 +31,13 @@ MenuBackButton* ContextPage::addBackButton(std::u16string_view caption) {
     addItem(b);
     b->setWidth(160);
     backButton = b;
+    return b;
+}
+
+MenuButton* ContextPage::addNextButton() {
+    MenuButton* b =
+        addButton(gui::text(SID_NEXT), u"", V3(static_cast<float>(layoutX - 80), static_cast<float>(-layoutY), 0.0f));
+    b->setWidth(160);
     return b;
 }
 

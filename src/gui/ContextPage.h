@@ -30,6 +30,9 @@ public:
     MenuBackButton* addBackButton(std::u16string_view caption);
     // The place of a forward button in the lower right corner.
     V3 forwardButtonPosition() const;
+    // The NEXT button of a wizard step, 160 wide, in the lower right corner
+    // opposite the Back button, at (layoutX - 80, -layoutY).
+    MenuButton* addNextButton();
 
     FadingText* titleText = nullptr;
     MenuBackButton* backButton = nullptr;

@@ -43,6 +43,13 @@ public:
     virtual void renderValue(float x, float y, float z);
     // The item was clicked: sets bClicked and plays "mouseClick".
     virtual void onMouseClick();
+    // Reads and clears bClicked: whether the item was clicked since the
+    // last read (the page that reads it does so once a tick).
+    bool takeClick() {
+        if (!bClicked) return false;
+        bClicked = 0;
+        return true;
+    }
 
     // Both skins from a sheet (skin 0 the item, skin 1 the highlight) with
     // insets left, top, right, bottom; the old ones are deleted.

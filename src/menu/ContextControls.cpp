@@ -25,11 +25,7 @@ ContextControls::~ContextControls() = default;
 void ContextControls::tickContents(double time, double dt) {
     ContextPage::tickContents(time, dt);
     ContextManager* stack = gui::screenStack(this);
-    auto opened = [stack](MenuButton* item) {
-        if (!item->bClicked) return false;
-        item->bClicked = 0;
-        return stack != nullptr;
-    };
+    auto opened = [stack](MenuButton* item) { return item->takeClick() && stack != nullptr; };
     if (opened(touchscreenItem)) stack->pushContext(new ContextTouchscreen);
     if (opened(playerControlsItem)) stack->pushContext(new ContextControlBindings(0));
     if (opened(alternativeControlsItem)) stack->pushContext(new ContextControlBindings(1));

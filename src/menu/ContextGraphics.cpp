@@ -25,7 +25,6 @@ ContextGraphics::~ContextGraphics() = default;
 
 void ContextGraphics::tickContents(double time, double dt) {
     ContextPage::tickContents(time, dt);
-    if (!advancedItem->bClicked) return;
-    advancedItem->bClicked = 0;
+    if (!advancedItem->takeClick()) return;
     if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextAdvancedOptions);
 }

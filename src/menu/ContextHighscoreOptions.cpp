@@ -37,13 +37,11 @@ void ContextHighscoreOptions::tickContents(double t, double dt) {
     ContextMenu::tickContents(t, dt);
     GameConfiguration& config = *gui::environment().configuration;
 
-    if (resetButton->bClicked) {
+    if (resetButton->takeClick()) {
         // Saved with the user data later, not here.
-        resetButton->bClicked = 0;
         config.resetHighScores();
     }
-    if (uploadButton->bClicked) {
-        uploadButton->bClicked = 0;
+    if (uploadButton->takeClick()) {
         if (ContextManager* stack = gui::screenStack(this)) {
             if (config.networkConfigured) stack->pushContext(new ContextHighscoreUpload);
             else stack->pushContext(new ContextNetworkWizard1);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "gui/GuiEnvironment.h"
-#include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MessageViewer.h"
 #include "lang/StringIds.h"
@@ -47,10 +46,7 @@ ContextHighscoreUpload::ContextHighscoreUpload() {
                                                static_cast<int>(ScoreUploadData::kSize % 8)));
     }
     addBackButton(gui::text(SID_CANCEL));
-    nextButton = new MenuButton(static_cast<float>(layoutX - 80), static_cast<float>(-layoutY), 0.0f,
-                                gui::text(SID_NEXT), u"");
-    addItem(nextButton);
-    nextButton->setWidth(160);
+    nextButton = addNextButton();
 }
 
 ContextHighscoreUpload::~ContextHighscoreUpload() {
@@ -79,8 +75,7 @@ void ContextHighscoreUpload::tickContents(double t, double dt) {
         }
     }
 
-    if (nextButton->bClicked) {
-        nextButton->bClicked = 0;
+    if (nextButton->takeClick()) {
         if (!request) startUpload();
         else done = 1;
     }

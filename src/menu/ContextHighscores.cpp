@@ -37,17 +37,15 @@ ContextHighscores::ContextHighscores() {
                                   gui::text(SID_OK), u"");
     ok->setWidth(160);
     addItem(ok);
-    moreOptionsButton = new MenuButton(static_cast<float>(layoutX - 128), static_cast<float>(-layoutY), 0.0f,
-                                       gui::text(SID_HIGHSCOREOPTIONSDOTS), u"");
-    addItem(moreOptionsButton);
+    moreOptionsButton = addButton(gui::text(SID_HIGHSCOREOPTIONSDOTS), u"",
+                                  V3(static_cast<float>(layoutX - 128), static_cast<float>(-layoutY), 0.0f));
 }
 
 ContextHighscores::~ContextHighscores() = default;
 
 void ContextHighscores::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
-    if (moreOptionsButton->bClicked) {
-        moreOptionsButton->bClicked = 0;
+    if (moreOptionsButton->takeClick()) {
         if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextHighscoreOptions);
     }
 }

@@ -49,14 +49,10 @@ ContextMain::ContextMain() {
     addItem(new PlayerGreeting);
 
     const float s = static_cast<float>(itemSpacing);
-    startItem = new MenuButton(0.0f, -s, 0.0f, gui::text(SID_STARTGAME), u"");
-    addItem(startItem);
-    highScoresItem = new MenuButton(0.0f, -2.0f * s, 0.0f, gui::text(SID_HIGHSCORES), u"");
-    addItem(highScoresItem);
-    optionsItem = new MenuButton(0.0f, -3.0f * s, 0.0f, gui::text(SID_OPTIONSDOTS), u"");
-    addItem(optionsItem);
-    creditsItem = new MenuButton(0.0f, -4.0f * s, 0.0f, gui::text(SID_CREDITS), u"");
-    addItem(creditsItem);
+    startItem = addButton(gui::text(SID_STARTGAME), u"", V3(0.0f, -s, 0.0f));
+    highScoresItem = addButton(gui::text(SID_HIGHSCORES), u"", V3(0.0f, -2.0f * s, 0.0f));
+    optionsItem = addButton(gui::text(SID_OPTIONSDOTS), u"", V3(0.0f, -3.0f * s, 0.0f));
+    creditsItem = addButton(gui::text(SID_CREDITS), u"", V3(0.0f, -4.0f * s, 0.0f));
 
     const float x = static_cast<float>(layoutX);
     const float y = static_cast<float>(layoutY);
@@ -95,21 +91,9 @@ void ContextMain::tickContents(double time, double dt) {
 
     // Clicks of one frame are handled in this order: start, options, high
     // scores, credits.
-    if (startItem->bClicked) {
-        startItem->bClicked = 0;
-        startGame();
-    }
+    if (startItem->takeClick()) startGame();
     ContextManager* stack = gui::screenStack(this);
-    if (optionsItem->bClicked) {
-        optionsItem->bClicked = 0;
-        if (stack) stack->pushContext(new ContextOptions);
-    }
-    if (highScoresItem->bClicked) {
-        highScoresItem->bClicked = 0;
-        if (stack) stack->pushContext(new ContextHighscores);
-    }
-    if (creditsItem->bClicked) {
-        creditsItem->bClicked = 0;
-        if (stack) stack->pushContext(new ContextCredits);
-    }
+    if (optionsItem->takeClick() && stack) stack->pushContext(new ContextOptions);
+    if (highScoresItem->takeClick() && stack) stack->pushContext(new ContextHighscores);
+    if (creditsItem->takeClick() && stack) stack->pushContext(new ContextCredits);
 }

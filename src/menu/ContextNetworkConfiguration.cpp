@@ -1,7 +1,6 @@
 #include "menu/ContextNetworkConfiguration.h"
 
 #include "gui/GuiEnvironment.h"
-#include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "lang/StringIds.h"
 #include "menu/MenuItemCountry.h"
@@ -18,18 +17,14 @@ ContextNetworkConfiguration::ContextNetworkConfiguration() {
                                       gui::text(SID_SELECTYOURCOUNTRY), gui::text(SID_SELECTYOURCOUNTRYHINT));
     addItem(countryItem);
     addBackButton(gui::text(SID_CANCEL));
-    nextButton = new MenuButton(static_cast<float>(layoutX - 80), static_cast<float>(-layoutY), 0.0f,
-                                gui::text(SID_NEXT), u"");
-    addItem(nextButton);
-    nextButton->setWidth(160);
+    nextButton = addNextButton();
 }
 
 ContextNetworkConfiguration::~ContextNetworkConfiguration() = default;
 
 void ContextNetworkConfiguration::tickContents(double t, double dt) {
     ContextMenu::tickContents(t, dt);
-    if (nextButton->bClicked) {
-        nextButton->bClicked = 0;
+    if (nextButton->takeClick()) {
         gui::environment().configuration->networkConfigured = 1;
         done = 1;
     }

@@ -2,7 +2,6 @@
 
 #include "engine/ContextManager.h"
 #include "gui/GuiEnvironment.h"
-#include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemToggle.h"
 #include "gui/MessageViewer.h"
@@ -51,12 +50,8 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
         messageViewer->addMessage(gui::text(id));
 
     addBackButton(gui::text(SID_CANCEL));
-    const float bottom = static_cast<float>(-layoutY);
-    nextButton = new MenuButton(static_cast<float>(layoutX - 80), bottom, 0.0f, gui::text(SID_NEXT), u"");
-    addItem(nextButton);
-    nextButton->setWidth(160);
-    helpButton = new MenuButton(0.0f, bottom, 0.0f, gui::text(SID_HELP), u"");
-    addItem(helpButton);
+    nextButton = addNextButton();
+    helpButton = addButton(gui::text(SID_HELP), u"", V3(0.0f, static_cast<float>(-layoutY), 0.0f));
     helpButton->setWidth(160);
     desktopToggle = new MenuItemToggle(static_cast<float>(layoutX - 80), static_cast<float>(itemSpacing - layoutY),
                                        0.0f, &bRunOnDesktop, gui::text(SID_RUNTESTONDESKTOP),
@@ -98,8 +93,7 @@ void ContextNetworkWizard1::tickContents(double t, double dt) {
         }
     }
 
-    if (nextButton->bClicked) {
-        nextButton->bClicked = 0;
+    if (nextButton->takeClick()) {
         if (!request) {
             desktopToggle->bDisabled = desktopToggle->bHidden = 1;
             config.masterServer = NetAddress::of(0, 0);
@@ -118,8 +112,7 @@ void ContextNetworkWizard1::tickContents(double t, double dt) {
         }
     }
 
-    if (helpButton->bClicked) {
-        helpButton->bClicked = 0;
+    if (helpButton->takeClick()) {
         if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextHelp);
     }
 }

@@ -16,17 +16,6 @@
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextOptions, ContextPage, u"ContextOptions")
 
-namespace {
-
-// Reads and clears a button's click.
-bool takeClick(MenuButton* item) {
-    if (!item || !item->bClicked) return false;
-    item->bClicked = 0;
-    return true;
-}
-
-}  // namespace
-
 ContextOptions::ContextOptions(Settings* s) : settings(s) {
     if (!settings && ZUB) settings = ZUB->settings.get();
     setTitle(gui::text(SID_OPTIONS));
@@ -53,11 +42,13 @@ void ContextOptions::tickContents(double time, double dt) {
         if (stack) stack->pushContext(page);
         else deleteObject(page);
     };
-    if (takeClick(gameplayItem)) push(new ContextGameplay);
-    if (takeClick(controlsItem)) push(new ContextControls);
-    if (takeClick(graphicsItem)) push(new ContextGraphics);
-    if (takeClick(soundItem)) push(new ContextSound);
-    if (takeClick(networkItem)) push(new ContextNetworkWizard1);
-    if (takeClick(languageItem) && settings) ContextLanguageSelect::requestLanguageChoice(*settings);
-    if (takeClick(helpItem)) push(new ContextHelp);
+    if (gameplayItem->takeClick()) push(new ContextGameplay);
+    if (controlsItem->takeClick()) push(new ContextControls);
+    if (graphicsItem->takeClick()) push(new ContextGraphics);
+    if (soundItem->takeClick()) push(new ContextSound);
+    if (networkItem->takeClick()) push(new ContextNetworkWizard1);
+    // Only for a choice of languages.
+    if (languageItem && languageItem->takeClick() && settings)
+        ContextLanguageSelect::requestLanguageChoice(*settings);
+    if (helpItem->takeClick()) push(new ContextHelp);
 }

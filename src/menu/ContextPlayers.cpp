@@ -56,11 +56,9 @@ void ContextPlayers::tickContents(double t, double dt) {
 
     ContextMenu::tickContents(t, dt);
 
-    if (addButton->bClicked) {
-        addButton->bClicked = 0;
+    if (addButton->takeClick()) {
         if (ContextManager* stack = gui::screenStack(this)) stack->pushContext(new ContextEnterName(true));
-    } else if (deleteButton->bClicked) {
-        deleteButton->bClicked = 0;
+    } else if (deleteButton->takeClick()) {
         profiles.deleteProfile(profiles.current);
     }
 

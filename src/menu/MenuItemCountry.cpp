@@ -78,10 +78,9 @@ void MenuItemCountry::tick(double time, double dt) {
         bClicked = 1;
     }
 
-    if (bClicked) {
+    if (takeClick()) {
         // The item is its own reader of the click: the shown country is
         // written at once, whichever way the page is left.
-        bClicked = 0;
         GameConfiguration* config = gui::environment().configuration;
         if (!config) return;
         const CountryRow& row = countryTable[currentRow()];

@@ -12,6 +12,9 @@ namespace {
 // Cells beyond this many from the origin are counted as this one: the level
 // is far smaller, and a far point still finds the areas out there.
 constexpr double CELL_LIMIT = 1.0e6;
+
+// Neither flagged for deletion nor disabled, as the list's iteration has it.
+bool isLive(const AreaIndex::Entry& e) { return !e.object->bToBeDestroyed && !e.object->bDisabled; }
 }  // namespace
 
 int64_t AreaIndex::cellOf(float v) {
@@ -30,7 +33,6 @@ void AreaIndex::refresh(ZubBase* list) {
     builtList = list;
     builtChildren = children;
     builtBounds = boundsStamp;
-    ++buildCount;
     entries.clear();
     cells.clear();
     wide.clear();
@@ -70,26 +72,21 @@ void AreaIndex::collect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     std::sort(scratch.begin(), scratch.end());
     scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
     found.clear();
-    for (uint32_t n : scratch) {
-        const Entry& e = entries[n];
-        if (e.object->bToBeDestroyed || e.object->bDisabled) continue;
-        found.push_back(e);
-    }
+    for (uint32_t n : scratch)
+        if (isLive(entries[n])) found.push_back(entries[n]);
 }
 
-const std::vector<AreaIndex::Entry>& AreaIndex::nearPoint(ZubBase* list, const V3& p) {
-    return nearCircle(list, p, 0.0f);
+void AreaIndex::collectAll() {
+    found.clear();
+    for (const Entry& e : entries)
+        if (isLive(e)) found.push_back(e);
 }
 
 const std::vector<AreaIndex::Entry>& AreaIndex::nearCircle(ZubBase* list, const V3& p, float r) {
     refresh(list);
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(r)) {
         // No cell to look in: every area, as the walk of the list has them.
-        scratch.resize(entries.size());
-        for (uint32_t n = 0; n < scratch.size(); ++n) scratch[n] = n;
-        found.clear();
-        for (uint32_t n : scratch)
-            if (!entries[n].object->bToBeDestroyed && !entries[n].object->bDisabled) found.push_back(entries[n]);
+        collectAll();
         return found;
     }
     const float reach = std::fabs(r);  // the distance tests square it
@@ -97,7 +94,8 @@ const std::vector<AreaIndex::Entry>& AreaIndex::nearCircle(ZubBase* list, const 
     const int64_t y0 = cellOf(p.y - reach), y1 = cellOf(p.y + reach);
     if ((x1 - x0 + 1) * (y1 - y0 + 1) > MAX_CELLS * MAX_CELLS) {
         // A circle wider than the grid is worth looking through: every area.
-        return nearCircle(list, V3(NAN, NAN, 0.0f), 0.0f);
+        collectAll();
+        return found;
     }
     collect(x0, y0, x1, y1);
     return found;

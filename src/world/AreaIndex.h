@@ -44,18 +44,17 @@ public:
     // before its next query.
     static void boundsChanged() { ++boundsStamp; }
 
-    // The areas of `list` that may hold the point p, in list order, live
-    // ones only (neither flagged for deletion nor disabled).
-    const std::vector<Entry>& nearPoint(ZubBase* list, const V3& p);
-    // The same for a circle of radius r around p (an object's bounds).
+    // The areas of `list` that may meet the circle of radius r around p (a
+    // point: r 0; an object: its bounds), in list order, live ones only
+    // (neither flagged for deletion nor disabled).
     const std::vector<Entry>& nearCircle(ZubBase* list, const V3& p, float r);
-
-    // How many times the grid has been built (for tests).
-    int builds() const { return buildCount; }
 
 private:
     void refresh(ZubBase* list);
+    // `found` from the entries of the cells x0..x1 by y0..y1 and the wide
+    // ones, or from every entry.
     void collect(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+    void collectAll();
     static uint64_t cellKey(int64_t x, int64_t y);
     static int64_t cellOf(float v);
 
@@ -65,7 +64,6 @@ private:
     uint64_t builtChildren = 0;
     uint64_t builtBounds = 0;
     bool bBuilt = false;
-    int buildCount = 0;
 
     std::vector<Entry> entries;                                 // the list's areas, in list order
     std::unordered_map<uint64_t, std::vector<uint32_t>> cells;  // entry numbers, ascending

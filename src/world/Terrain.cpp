@@ -166,10 +166,7 @@ void Terrain::setHeights(int index, float top, float bottom) {
     if (n <= 0) return;
     index = std::clamp(index, 0, n - 1);
     const bool moved = storeHeights(index, top, bottom);
-    updateNormal(index - 1);
-    updateNormal(index);
-    updateNormal(index + 1);
-    recomputeTotalHeight();
+    finishHeights(index, index, false);  // the radius as below, cheaper for one vertex
     if (!moved) return;
     // One vertex moved: the radius grows to it, or is measured again when
     // it may have shrunk.
