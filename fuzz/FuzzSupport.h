@@ -82,6 +82,14 @@ inline bool writeFile(const std::string& path, const void* data, size_t size) {
     return std::fclose(f) == 0 && ok;
 }
 
+// Writes a seed file; a seed that cannot be written ends the program, naming it.
+inline void writeSeed(const std::string& path, const std::vector<uint8_t>& bytes) {
+    if (!writeFile(path, bytes.data(), bytes.size())) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
 // Field builders for seed files (the inverse of Input).
 inline void putU16(std::vector<uint8_t>& out, size_t v) {
     out.push_back(static_cast<uint8_t>(v & 0xFF));

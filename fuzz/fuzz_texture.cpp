@@ -31,10 +31,7 @@ void writeSeed(const std::string& dir, const char* name, uint8_t flags, std::str
     std::vector<uint8_t> s{flags};
     fuzz::putChunk(s, description);
     s.insert(s.end(), image.begin(), image.end());
-    if (!fuzz::writeFile(dir + "/" + name, s.data(), s.size())) {
-        std::fprintf(stderr, "cannot write %s\n", name);
-        std::exit(1);
-    }
+    fuzz::writeSeed(dir + "/" + name, s);
 }
 
 void writeSeeds(const std::string& dir) {
