@@ -47,12 +47,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using benchsupport::FRAME_BUDGET;
+using benchsupport::readFile;
 using benchsupport::threadSeconds;
 using benchsupport::wallSeconds;
-
-constexpr double FRAME_BUDGET = 0.01;
-
-using benchsupport::readFile;
 
 struct ScriptedLevel {
     levelbuild::BuiltLevel built;

@@ -61,8 +61,8 @@ namespace {
 using benchsupport::threadSeconds;
 using benchsupport::processSeconds;
 using benchsupport::wallSeconds;
+using benchsupport::FRAME_BUDGET;
 
-constexpr double FRAME_BUDGET = 0.01;
 constexpr int STRESS_OBJECTS = 5000;
 constexpr int SETTLE_FRAMES = 200;
 // Frames walking one way before turning.
