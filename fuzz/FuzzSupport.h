@@ -1,7 +1,7 @@
 #pragma once
-// Small helpers shared by the fuzz targets: taking fields from the input, a
-// scratch folder removed when the fuzzer exits, and writing seed files and
-// the images in them.
+// Small helpers shared by the fuzz targets: the engine's start, taking
+// fields from the input, a scratch folder removed when the fuzzer exits, and
+// writing seed files and the images in them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +14,17 @@
 
 #include <zlib.h>
 
+#include "object/RuntimeClass.h"
+#include "sys/ErrorManager.h"
+
 namespace fuzz {
+
+// What a target's set-up starts with: errors are reported instead of ending
+// the process, and the runtime classes are registered.
+inline void startEngine() {
+    ErrorManager::bTestMode = true;
+    RuntimeClassManager::getInstance().buildClassArray();
+}
 
 // Stops the run (as a crash) when a property of the code under test fails,
 // naming the line.

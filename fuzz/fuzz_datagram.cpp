@@ -42,7 +42,6 @@
 #include "object/Property.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 namespace {
@@ -324,11 +323,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     ZubNetwork::clockOverride = [] { return fakeNow; };
     (void)ZubNetwork::get();  // the process-wide service lives from here on
     if (const char* dir = std::getenv("ZUB_FUZZ_DATAGRAM_SEEDS")) writeSeeds(dir);

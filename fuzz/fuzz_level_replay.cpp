@@ -32,7 +32,6 @@
 #include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 namespace {
@@ -65,11 +64,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     environment = new levelbuild::LevelEnvironment();
     if (const char* dir = std::getenv("ZUB_FUZZ_LEVEL_REPLAY_SEEDS")) writeSeeds(dir);
     // What the first server makes once per process (the network's shared

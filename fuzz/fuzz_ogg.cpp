@@ -20,8 +20,6 @@
 #include "audio/SoundStream.h"
 #include "audio/VorbisDecoder.h"
 #include "audio/ZubAudio.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 
@@ -88,11 +86,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     if (const char* dir = std::getenv("ZUB_FUZZ_OGG_SEEDS")) writeSeeds(dir);
     files = new FileManager;
     files->baseFolder = fuzz::scratchFolder();

@@ -20,8 +20,6 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 namespace {
@@ -50,11 +48,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     if (const char* dir = std::getenv("ZUB_FUZZ_TEXTURE_SEEDS")) writeSeeds(dir);
     return 0;
 }
