@@ -53,6 +53,19 @@ bool useOffscreenOpenGL(ZubGraphics& graphics, std::unique_ptr<platform::Backend
     return true;
 }
 
+Screen::~Screen() {
+    graphics.setBackend(nullptr);
+    std::string error;
+    graphics.setDevice(std::make_unique<platform::NullRenderDevice>(), error);
+}
+
+void Screen::useNullDevice() {
+    if (dynamic_cast<platform::NullRenderDevice*>(graphics.device())) return;
+    std::string error;
+    graphics.setBackend(nullptr);
+    useCountingDevice(graphics, error);
+}
+
 namespace {
 double clockSeconds(clockid_t clock) {
     timespec t{};

@@ -5,7 +5,9 @@
 // hero driven by her bindings, and the apple orchard on its rolling terrain.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 #include <span>
@@ -27,6 +29,8 @@ class Terrain;
 namespace benchsupport {
 
 constexpr double DT = 0.01;
+// The time a frame may take: the game runs 100 frames a second.
+constexpr double FRAME_BUDGET = 0.01;
 
 // Every texture and sound of the resource manifest under its name, as
 // placeholders (blank pixels in the real frames, silent sounds), made once
@@ -48,11 +52,58 @@ platform::NullRenderDevice* useCountingDevice(ZubGraphics& graphics, std::string
 bool useOffscreenOpenGL(ZubGraphics& graphics, std::unique_ptr<platform::Backend>& backend, const char* title,
                         std::string& error);
 
+// The graphics of a benchmark that draws on either device: the counting
+// null device, or OpenGL in an off-screen window opened on first use.
+class Screen {
+public:
+    explicit Screen(const char* windowTitle) : title(windowTitle) {}
+    // Leaves the graphics on a plain null device, without the window.
+    ~Screen();
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+    // The counting null device, unless a null device is in use already.
+    void useNullDevice();
+    // False with the reason when no off-screen OpenGL window can be made.
+    bool useOpenGL(std::string& error) { return useOffscreenOpenGL(graphics, backend, title, error); }
+
+    ZubGraphics graphics;
+
+private:
+    std::unique_ptr<platform::Backend> backend;
+    const char* title;
+};
+
 // Clocks in seconds: the calling thread's processor time, the whole
 // process's (with every thread of the drivers), and the steady wall clock.
 double threadSeconds();
 double processSeconds();
 double wallSeconds();
+
+// Processor times of frames on the calling thread: each frame's work (its
+// tick and draw) and, on a device that presents, its hand-over apart.
+struct FrameTimes {
+    double work = 0.0;     // summed over the frames
+    double worst = 0.0;    // the most expensive frame's work
+    double present = 0.0;  // summed hand-overs
+    int64_t frames = 0;
+
+    // Times one frame: draw(), then, when `presents`, the graphics' present().
+    template <class Draw>
+    void time(Draw&& draw, ZubGraphics& graphics, bool presents) {
+        double before = threadSeconds();
+        draw();
+        const double spent = threadSeconds() - before;
+        work += spent;
+        worst = std::max(worst, spent);
+        if (presents) {
+            before = threadSeconds();
+            graphics.present();
+            present += threadSeconds() - before;
+        }
+        ++frames;
+    }
+};
 
 // Resident memory of the process in megabytes: "VmRSS" (now) or "VmHWM"
 // (the high-water mark).
@@ -157,7 +208,7 @@ double timeFrames(benchmark::State& state, F frame) {
     for (auto _ : state) frame();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double frames = static_cast<double>(state.iterations());
-    state.counters["budget_percent"] = benchmark::Counter(seconds / frames / 0.01 * 100.0);
+    state.counters["budget_percent"] = benchmark::Counter(seconds / frames / FRAME_BUDGET * 100.0);
     return seconds;
 }
 

@@ -47,12 +47,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using benchsupport::FRAME_BUDGET;
+using benchsupport::readFile;
 using benchsupport::threadSeconds;
 using benchsupport::wallSeconds;
-
-constexpr double FRAME_BUDGET = 0.01;
-
-using benchsupport::readFile;
 
 struct ScriptedLevel {
     levelbuild::BuiltLevel built;
@@ -63,30 +61,12 @@ struct ScriptedLevel {
 struct Program {
     Program() {
         ErrorManager::bTestMode = true;
-        useNullDevice();
+        screen.useNullDevice();
     }
-    ~Program() {
-        environment.manager.reset();
-        graphics.setBackend(nullptr);
-        std::string error;
-        graphics.setDevice(std::make_unique<platform::NullRenderDevice>(), error);
-    }
-
-    void useNullDevice() {
-        if (dynamic_cast<platform::NullRenderDevice*>(graphics.device())) return;
-        std::string error;
-        graphics.setBackend(nullptr);
-        benchsupport::useCountingDevice(graphics, error);
-    }
-
-    // False with the reason when no off-screen OpenGL window can be made.
-    bool useOpenGL(std::string& error) {
-        return benchsupport::useOffscreenOpenGL(graphics, backend, "Levels", error);
-    }
+    ~Program() { environment.manager.reset(); }
 
     levelbuild::LevelEnvironment environment;
-    ZubGraphics graphics;
-    std::unique_ptr<platform::Backend> backend;
+    benchsupport::Screen screen{"Levels"};
 };
 
 Program& program() {
@@ -97,43 +77,37 @@ Program& program() {
 void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool openGL) {
     Program& p = program();
     levelbuild::LevelEnvironment& environment = p.environment;
+    ZubGraphics& graphics = p.screen.graphics;
     environment.manager.reset();
     std::string error;
-    if (openGL ? !p.useOpenGL(error) : (p.useNullDevice(), false)) {
+    if (openGL ? !p.screen.useOpenGL(error) : (p.screen.useNullDevice(), false)) {
         state.SkipWithError(("no off-screen OpenGL device: " + error).c_str());
         return;
     }
     environment.writeLevelFile(levelbuild::levelNameOf(level->built.number), level->built.bytes);
     const int length = level->script.length();
-    double load = 0.0, frameTime = 0.0, presentTime = 0.0, worst = 0.0, run = 0.0;
-    auto* null = dynamic_cast<platform::NullRenderDevice*>(p.graphics.device());
+    double load = 0.0, run = 0.0;
+    benchsupport::FrameTimes times;
+    auto* null = dynamic_cast<platform::NullRenderDevice*>(graphics.device());
     const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
-    int64_t frames = 0;
+    auto draw = [&] {
+        environment.frame(level->script.keysAt(environment.frames));
+        graphics.beginFrame();
+        environment.manager->renderContext();
+    };
     for (auto _ : state) {
         environment.manager.reset();
         const double started = wallSeconds();
-        double before = threadSeconds();
+        const double before = threadSeconds();
         environment.play(level->built.number);
         load += threadSeconds() - before;
-        while (environment.frames < length && !environment.manager->done) {
-            before = threadSeconds();
-            environment.frame(level->script.keysAt(environment.frames));
-            p.graphics.beginFrame();
-            environment.manager->renderContext();
-            const double spent = threadSeconds() - before;
-            frameTime += spent;
-            worst = std::max(worst, spent);
-            if (openGL) {
-                before = threadSeconds();
-                p.graphics.present();
-                presentTime += threadSeconds() - before;
-            }
-            ++frames;
-        }
+        while (environment.frames < length && !environment.manager->done) times.time(draw, graphics, openGL);
         run += wallSeconds() - started;
     }
+    const int64_t frames = times.frames;
+    const double frameTime = times.work, presentTime = times.present, worst = times.worst;
     environment.manager.reset();
-    p.useNullDevice();
+    p.screen.useNullDevice();
     const double runs = static_cast<double>(state.iterations());
     const double meanFrame = frames ? frameTime / static_cast<double>(frames) : 0.0;
     state.counters["load_ms"] = load / runs * 1e3;

@@ -32,10 +32,8 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,17 +57,10 @@ namespace {
 using benchsupport::threadSeconds;
 using benchsupport::wallSeconds;
 using benchsupport::memoryMB;
+using benchsupport::FRAME_BUDGET;
 
-constexpr double FRAME_BUDGET = 0.01;
 constexpr int CLIENTS = 7;
 constexpr int PLAY_FRAMES = 6000;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The largest level built from the descriptions.
 bool largestLevel(levelbuild::BuiltLevel& out, std::string& error) {
@@ -78,7 +69,8 @@ bool largestLevel(levelbuild::BuiltLevel& out, std::string& error) {
     for (const fs::directory_entry& e : fs::directory_iterator(fs::path(ZUB_LEVEL_SOURCE_DIR), ec)) {
         if (e.path().extension() != ".txt") continue;
         levelbuild::BuiltLevel level;
-        if (!levelbuild::buildLevel(readFile(e.path()), e.path().filename().string(), level, error)) return false;
+        const std::string description = benchsupport::readFile(e.path().string());
+        if (!levelbuild::buildLevel(description, e.path().filename().string(), level, error)) return false;
         if (!found || level.bytes.size() > out.bytes.size()) out = std::move(level);
         found = true;
     }

@@ -17,22 +17,22 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/GameApplication.h"
 #include "engine/ContextManager.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/GameMainMenu.h"
-#include "input/KeyCodes.h"
 #include "platform/AudioDevice.h"
 #include "platform/RenderDevice.h"
 #include "records/ProfileManager.h"
@@ -44,38 +44,26 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr double FRAME_BUDGET = 0.01;
+using benchsupport::FRAME_BUDGET;
 
 double seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 // Processor seconds of the whole process (every thread) so far: the work,
 // whatever else the machine is doing.
-double processorSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using benchsupport::processSeconds;
 
 // A user folder with one named player, and the content's folder as the
 // program's own.
 struct Folders {
     Folders() {
         ErrorManager::bTestMode = true;
-        char pattern[] = "/tmp/zub-bench-startup-XXXXXX";
-        if (mkdtemp(pattern)) user = std::string(pattern) + "/";
-        setUserDataFolderOverride(user);
         setExecutableFolderOverride(ZUB_CONTENT_DIR);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         ProfileManager players;
         players.addProfile(u"Bench");
     }
-    ~Folders() {
-        setExecutableFolderOverride("");
-        setUserDataFolderOverride("");
-        std::error_code ec;
-        fs::remove_all(user, ec);
-    }
-    std::string user;
+    ~Folders() { setExecutableFolderOverride(""); }
+    benchsupport::ScratchFolder user{"startup"};
 };
 
 Context* topScreen() {
@@ -106,7 +94,7 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
         return b;
     };
     const Clock::time_point started = Clock::now();
-    const double processorStart = processorSeconds();
+    const double processorStart = processSeconds();
     Startup s;
     run.beforeFrame = [&](platform::Backend&, int frame) {
         if (!ZUB) return;
@@ -118,7 +106,7 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
         backend->next.keys[input_codes::KEY_ESCAPE] = skip && backend->next.keys[input_codes::KEY_ESCAPE] == 0 ? 0x80 : 0;
         if (dynamic_cast<GameMainMenu*>(top) && s.menu < 0.0) {
             s.menu = seconds(started);
-            s.processor = processorSeconds() - processorStart;
+            s.processor = processSeconds() - processorStart;
             s.frames = frame;
             if (atMainMenu) atMainMenu();
             backend->window.closeRequested = true;
@@ -136,7 +124,7 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
 // Every file of the content's gfx/ and sfx/ read whole, raw.
 double readContentRaw(size_t& bytes, double& processor) {
     const Clock::time_point started = Clock::now();
-    const double processorStart = processorSeconds();
+    const double processorStart = processSeconds();
     std::vector<char> buffer;
     bytes = 0;
     for (const char* tree : {"gfx", "sfx"}) {
@@ -150,7 +138,7 @@ double readContentRaw(size_t& bytes, double& processor) {
             benchmark::DoNotOptimize(buffer.data());
         }
     }
-    processor = processorSeconds() - processorStart;
+    processor = processSeconds() - processorStart;
     return seconds(started);
 }
 

@@ -61,8 +61,8 @@ namespace {
 using benchsupport::threadSeconds;
 using benchsupport::processSeconds;
 using benchsupport::wallSeconds;
+using benchsupport::FRAME_BUDGET;
 
-constexpr double FRAME_BUDGET = 0.01;
 constexpr int STRESS_OBJECTS = 5000;
 constexpr int SETTLE_FRAMES = 200;
 // Frames walking one way before turning.
@@ -74,29 +74,9 @@ struct Program {
     Program() {
         ErrorManager::bTestMode = true;
         Logger::get().setEcho(false);
-        useNullDevice();
+        screen.useNullDevice();
     }
-    ~Program() {
-        environment.manager.reset();
-        std::string error;
-        graphics.setBackend(nullptr);
-        graphics.setDevice(std::make_unique<platform::NullRenderDevice>(), error);
-    }
-
-    void useNullDevice() {
-        if (dynamic_cast<platform::NullRenderDevice*>(graphics.device())) return;
-        auto device = std::make_unique<platform::NullRenderDevice>();
-        // A kept record of every draw would grow with every frame.
-        device->bKeepDraws = false;
-        std::string error;
-        graphics.setBackend(nullptr);
-        graphics.setDevice(std::move(device), error);
-    }
-
-    // False with the reason when no off-screen OpenGL window can be made.
-    bool useOpenGL(std::string& error) {
-        return benchsupport::useOffscreenOpenGL(graphics, backend, "Stress level", error);
-    }
+    ~Program() { environment.manager.reset(); }
 
     // The stress level of `objects` placed objects, built once.
     const levelbuild::BuiltLevel& stressLevel(int objects) {
@@ -113,8 +93,7 @@ struct Program {
     }
 
     levelbuild::LevelEnvironment environment;
-    ZubGraphics graphics;
-    std::unique_ptr<platform::Backend> backend;
+    benchsupport::Screen screen{"Stress level"};
     std::map<int, std::unique_ptr<levelbuild::BuiltLevel>> built;
 };
 
@@ -139,9 +118,10 @@ std::set<int> walkKeys(int frame) {
 void BM_StressFrame(benchmark::State& state, bool openGL) {
     Program& p = program();
     levelbuild::LevelEnvironment& environment = p.environment;
+    ZubGraphics& graphics = p.screen.graphics;
     environment.manager.reset();
     std::string error;
-    if (openGL ? !p.useOpenGL(error) : (p.useNullDevice(), false)) {
+    if (openGL ? !p.screen.useOpenGL(error) : (p.screen.useNullDevice(), false)) {
         state.SkipWithError(("no off-screen OpenGL device: " + error).c_str());
         return;
     }
@@ -151,38 +131,28 @@ void BM_StressFrame(benchmark::State& state, bool openGL) {
     hideEditorViews(gc);
     auto draw = [&] {
         environment.frame(walkKeys(environment.frames));
-        p.graphics.beginFrame();
+        graphics.beginFrame();
         environment.manager->renderContext();
     };
     auto frame = [&] {
         draw();
-        if (openGL) p.graphics.present();
+        if (openGL) graphics.present();
     };
     for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) frame();
     for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) frame();
-    double spent = 0.0, worst = 0.0, presented = 0.0;
-    auto* null = dynamic_cast<platform::NullRenderDevice*>(p.graphics.device());
+    benchsupport::FrameTimes times;
+    auto* null = dynamic_cast<platform::NullRenderDevice*>(graphics.device());
     const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
     const double wallStart = wallSeconds(), processStart = processSeconds();
-    int64_t frames = 0;
     for (auto _ : state) {
         if (environment.manager->done) {
             state.SkipWithError("the level ended");
             break;
         }
-        double before = threadSeconds();
-        draw();
-        const double s = threadSeconds() - before;
-        spent += s;
-        worst = std::max(worst, s);
-        if (openGL) {
-            before = threadSeconds();
-            p.graphics.present();
-            presented += threadSeconds() - before;
-        }
-        ++frames;
+        times.time(draw, graphics, openGL);
     }
-    const double n = static_cast<double>(std::max<int64_t>(frames, 1));
+    const double spent = times.work, worst = times.worst, presented = times.present;
+    const double n = static_cast<double>(std::max<int64_t>(times.frames, 1));
     state.counters["frame_us"] = spent / n * 1e6;
     state.counters["frame_share"] = spent / n / FRAME_BUDGET;
     if (openGL) state.counters["present_share"] = presented / n / FRAME_BUDGET;
@@ -196,7 +166,7 @@ void BM_StressFrame(benchmark::State& state, bool openGL) {
     }
     state.counters["registered"] = static_cast<double>(environment.server().objectMap.ascending().size());
     environment.manager.reset();
-    p.useNullDevice();
+    p.screen.useNullDevice();
 }
 BENCHMARK_CAPTURE(BM_StressFrame, null, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_StressFrame, opengl, true)->Unit(benchmark::kMicrosecond);
@@ -205,7 +175,7 @@ void BM_StressLoad(benchmark::State& state) {
     Program& p = program();
     levelbuild::LevelEnvironment& environment = p.environment;
     environment.manager.reset();
-    p.useNullDevice();
+    p.screen.useNullDevice();
     constexpr int kSizes[] = {1000, 5000, 20000};
     // Each size under a level number of its own, so that all three files
     // stay written.

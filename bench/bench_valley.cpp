@@ -37,7 +37,7 @@
 namespace {
 
 using benchsupport::DT;
-constexpr double FRAME_BUDGET = 0.01;
+using benchsupport::FRAME_BUDGET;
 
 // The program around the map: resources, records, input and graphics.
 struct Program : GameServices {

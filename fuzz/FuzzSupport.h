@@ -1,7 +1,7 @@
 #pragma once
-// Small helpers shared by the fuzz targets: taking fields from the input, a
-// scratch folder removed when the fuzzer exits, and writing seed files and
-// the images in them.
+// Small helpers shared by the fuzz targets: the engine's start, taking
+// fields from the input, a scratch folder removed when the fuzzer exits, and
+// writing seed files and the images in them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +14,17 @@
 
 #include <zlib.h>
 
+#include "object/RuntimeClass.h"
+#include "sys/ErrorManager.h"
+
 namespace fuzz {
+
+// What a target's set-up starts with: errors are reported instead of ending
+// the process, and the runtime classes are registered.
+inline void startEngine() {
+    ErrorManager::bTestMode = true;
+    RuntimeClassManager::getInstance().buildClassArray();
+}
 
 // Stops the run (as a crash) when a property of the code under test fails,
 // naming the line.
@@ -80,6 +90,14 @@ inline bool writeFile(const std::string& path, const void* data, size_t size) {
     if (!f) return false;
     const bool ok = std::fwrite(data, 1, size, f) == size;
     return std::fclose(f) == 0 && ok;
+}
+
+// Writes a seed file; a seed that cannot be written ends the program, naming it.
+inline void writeSeed(const std::string& path, const std::vector<uint8_t>& bytes) {
+    if (!writeFile(path, bytes.data(), bytes.size())) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
 }
 
 // Field builders for seed files (the inverse of Input).

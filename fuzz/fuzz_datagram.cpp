@@ -30,6 +30,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
 #include "net/NetRole.h"
@@ -41,7 +42,6 @@
 #include "object/Property.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 namespace {
@@ -203,16 +203,6 @@ void runLevel(uint8_t mode, const uint8_t* data, size_t size) {
 // ---------------------------------------------------------------------------
 // Seeds
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 void addRecord(std::vector<uint8_t>& out, uint8_t sender, const Packet& p) {
     out.push_back(sender);
     out.push_back(static_cast<uint8_t>(p.length() & 0xFF));
@@ -287,7 +277,7 @@ void writeSeeds(const std::string& dir) {
         uint32_t id = kPeerId;
         bye.doDWORD(id);
         addRecord(s, 0, bye);
-        writeFile(dir + "/server-datagrams.bin", s);
+        fuzz::writeSeed(dir + "/server-datagrams.bin", s);
     }
     // Mode 2: the client side, receiving spawns, copies and calls.
     {
@@ -313,7 +303,7 @@ void writeSeeds(const std::string& dir) {
         WString text = u"Server is full.";
         accept.doUString(text, -1);
         addRecord(s, 0, accept);
-        writeFile(dir + "/client-datagrams.bin", s);
+        fuzz::writeSeed(dir + "/client-datagrams.bin", s);
     }
     // Mode 1: a level written as a full state.
     {
@@ -324,7 +314,7 @@ void writeSeeds(const std::string& dir) {
         scratch->writeFullState(&level);
         std::vector<uint8_t> s{0x01};
         s.insert(s.end(), level.data(), level.data() + level.length());
-        writeFile(dir + "/level.bin", s);
+        fuzz::writeSeed(dir + "/level.bin", s);
     }
     THEROLE = nullptr;
     delete scratch;
@@ -333,11 +323,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     ZubNetwork::clockOverride = [] { return fakeNow; };
     (void)ZubNetwork::get();  // the process-wide service lives from here on
     if (const char* dir = std::getenv("ZUB_FUZZ_DATAGRAM_SEEDS")) writeSeeds(dir);

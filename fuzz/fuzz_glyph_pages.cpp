@@ -25,8 +25,6 @@
 #include "gfx/ImageCodec.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Texture.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/FileData.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
@@ -114,11 +112,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     if (const char* dir = std::getenv("ZUB_FUZZ_GLYPH_PAGES_SEEDS")) writeSeeds(dir);
     files = new FileManager;
     files->baseFolder = fuzz::scratchFolder();

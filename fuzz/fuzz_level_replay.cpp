@@ -29,22 +29,14 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
+#include "input/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/RuntimeClass.h"
-#include "input/KeyCodes.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 namespace {
 
 levelbuild::LevelEnvironment* environment = nullptr;
-
-void writeSeed(const std::string& path, const std::vector<uint8_t>& bytes) {
-    if (!fuzz::writeFile(path, bytes.data(), bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-}
 
 void writeSeeds(const std::string& dir) {
     std::ifstream in(std::string(ZUB_LEVEL_SOURCE_DIR) + "/a1.txt", std::ios::binary);
@@ -56,27 +48,24 @@ void writeSeeds(const std::string& dir) {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);
     }
-    writeSeed(dir + "/a1.lev", a1);
+    fuzz::writeSeed(dir + "/a1.lev", a1);
     {
         LevelDraft draft;
-        writeSeed(dir + "/starter.lev", draft.write());
+        fuzz::writeSeed(dir + "/starter.lev", draft.write());
     }
     {
         LevelDraft draft;
         draft.controller().stateGoto = GameController::OPENING;
         draft.controller().stateLeft = 0.25;
-        writeSeed(dir + "/pending-opening.lev", draft.write());
+        fuzz::writeSeed(dir + "/pending-opening.lev", draft.write());
     }
     std::exit(0);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     environment = new levelbuild::LevelEnvironment();
     if (const char* dir = std::getenv("ZUB_FUZZ_LEVEL_REPLAY_SEEDS")) writeSeeds(dir);
     // What the first server makes once per process (the network's shared

@@ -20,8 +20,6 @@
 #include "audio/SoundStream.h"
 #include "audio/VorbisDecoder.h"
 #include "audio/ZubAudio.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 
@@ -60,13 +58,6 @@ void readStream(const uint8_t* data, size_t size) {
     }
 }
 
-void writeSeed(const std::string& path, const std::vector<uint8_t>& bytes) {
-    if (!fuzz::writeFile(path, bytes.data(), bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-}
-
 // Short files of both channel counts, and one whose comment header promises
 // more comments than it holds.
 void writeSeeds(const std::string& dir) {
@@ -80,14 +71,14 @@ void writeSeeds(const std::string& dir) {
             std::fprintf(stderr, "cannot encode a seed\n");
             std::exit(1);
         }
-        writeSeed(dir + "/tone-" + std::to_string(channels) + ".ogg", bytes);
+        fuzz::writeSeed(dir + "/tone-" + std::to_string(channels) + ".ogg", bytes);
         if (channels == 1) {
             // The comment count follows the vendor text of the second page.
             const size_t page2 = 27 + bytes[26] + 30;
             const size_t comment = page2 + 27 + bytes[page2 + 26];
             const size_t vendor = bytes[comment + 7] | (bytes[comment + 8] << 8);
             bytes[comment + 11 + vendor] = 3;
-            writeSeed(dir + "/comment-count.ogg", bytes);
+            fuzz::writeSeed(dir + "/comment-count.ogg", bytes);
         }
     }
     std::exit(0);
@@ -95,11 +86,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     if (const char* dir = std::getenv("ZUB_FUZZ_OGG_SEEDS")) writeSeeds(dir);
     files = new FileManager;
     files->baseFolder = fuzz::scratchFolder();

@@ -27,6 +27,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "engine/Context.h"
 #include "net/NetRole.h"
 #include "net/Packet.h"
@@ -35,7 +36,6 @@
 #include "object/PropertyArray.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
-#include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
 #include "util/Math.h"
 
@@ -314,15 +314,11 @@ void runObjectCopy(const uint8_t* data, size_t size, std::unordered_set<ZubBase*
 // ---------------------------------------------------------------------------
 // Seeds
 
+// A seed: the mode byte, then the packet's bytes.
 void writeFile(const std::string& path, uint8_t mode, const uint8_t* data, int n) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-    std::fputc(mode, f);
-    std::fwrite(data, 1, static_cast<size_t>(n), f);
-    std::fclose(f);
+    std::vector<uint8_t> seed{mode};
+    seed.insert(seed.end(), data, data + n);
+    fuzz::writeSeed(path, seed);
 }
 
 void writeSeeds(const std::string& dir) {
@@ -456,11 +452,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     resources = new ResourceManager;
     skins[0] = new ZubBase;
     skins[1] = new ZubBase;

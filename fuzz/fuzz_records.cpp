@@ -26,8 +26,6 @@
 #include "records/RandomIdentity.h"
 #include "audio/ZubAudio.h"
 #include "lang/StringIds.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
 
@@ -162,11 +160,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     // The records load from (and would save to) a user folder of their own.
     setUserDataFolderOverride(fuzz::scratchFolder());
     GameConfiguration::clock = fixedClock;

@@ -12,13 +12,13 @@
 #include <memory>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "net/NetRole.h"
 #include "net/Packet.h"
 #include "net/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/SerialPlan.h"
-#include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
 
 namespace {
@@ -116,11 +116,8 @@ std::vector<uint8_t> written(ZubBase* o, uint32_t flags) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     resources = new ResourceManager;
     resources->addResource(u"sheet:0", new ZubBase);
     resources->addResource(u"sheet:1", new ZubBase);

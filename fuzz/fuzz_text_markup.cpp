@@ -20,8 +20,6 @@
 #include "FuzzSupport.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Texture.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"
@@ -81,11 +79,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     if (const char* dir = std::getenv("ZUB_FUZZ_TEXT_MARKUP_SEEDS")) writeSeeds(dir);
     makeFont();
     return 0;

@@ -20,8 +20,6 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
-#include "object/RuntimeClass.h"
-#include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
 namespace {
@@ -31,10 +29,7 @@ void writeSeed(const std::string& dir, const char* name, uint8_t flags, std::str
     std::vector<uint8_t> s{flags};
     fuzz::putChunk(s, description);
     s.insert(s.end(), image.begin(), image.end());
-    if (!fuzz::writeFile(dir + "/" + name, s.data(), s.size())) {
-        std::fprintf(stderr, "cannot write %s\n", name);
-        std::exit(1);
-    }
+    fuzz::writeSeed(dir + "/" + name, s);
 }
 
 void writeSeeds(const std::string& dir) {
@@ -53,11 +48,8 @@ void writeSeeds(const std::string& dir) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    (void)argc;
-    (void)argv;
-    ErrorManager::bTestMode = true;
-    RuntimeClassManager::getInstance().buildClassArray();
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startEngine();
     if (const char* dir = std::getenv("ZUB_FUZZ_TEXTURE_SEEDS")) writeSeeds(dir);
     return 0;
 }

@@ -419,6 +419,19 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget& target, char*
     return true;
 }
 
+// A JPEG file into the target (libjpeg writes alpha 255); false with the
+// library's message.
+bool decodeJpegInto(const uint8_t* data, size_t size, ImageTarget& target, std::string& reason) {
+    if (!data || size == 0) {
+        reason = "empty file";
+        return false;
+    }
+    char message[JMSG_LENGTH_MAX + 64] = {};
+    if (runJpegDecoder(data, size, target, message, sizeof message)) return true;
+    reason = message;
+    return false;
+}
+
 bool runJpegEncoder(const uint32_t* argb, int width, int height, int quality, std::vector<uint8_t>& out, char* message,
                     size_t messageSize) {
     jpeg_compress_struct cinfo;
@@ -468,15 +481,9 @@ Format detect(const uint8_t* data, size_t size) {
 
 bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason) {
     out = DecodedImage{};
-    if (!data || size == 0) {
-        reason = "empty file";
-        return false;
-    }
     DecodedTarget target(out);
-    char message[JMSG_LENGTH_MAX + 64] = {};
-    if (!runJpegDecoder(data, size, target, message, sizeof message)) {
+    if (!decodeJpegInto(data, size, target, reason)) {
         out = DecodedImage{};
-        reason = message;
         return false;
     }
     out.alphaUsed = false;
@@ -540,14 +547,7 @@ bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alp
     alpha = Alpha::Opaque;
     const Format format = detect(data, size);
     if (format != Format::Jpeg) return decodeTgaOrPng(format, data, size, target, alpha, reason, direct);
-    if (!data || size == 0) {
-        reason = "empty file";
-        return false;
-    }
-    char message[JMSG_LENGTH_MAX + 64] = {};
-    if (runJpegDecoder(data, size, target, message, sizeof message)) return true;
-    reason = message;
-    return false;
+    return decodeJpegInto(data, size, target, reason);
 }
 
 bool decodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason, bool direct) {

@@ -370,10 +370,6 @@ struct Special {
 
 }  // namespace
 
-void NetHost::sendAccept(Node* node) {
-    if (node) sendAccept(node->address, node->id);
-}
-
 void NetHost::sendAccept(const NetAddress& to, uint32_t nodeId) {
     if (!connection) return;
     Special s(CMD_ACCEPT);

@@ -101,7 +101,6 @@ public:
 
     // --- handshake -------------------------------------------------------------------
     void serviceInPacketSpecial(Packet& p);
-    void sendAccept(Node* node);
     void sendAccept(const NetAddress& to, uint32_t nodeId);
     void sendRefusal(const NetAddress& to, std::u16string_view message);
     void sendDisconnect(Node* node);

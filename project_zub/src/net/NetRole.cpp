@@ -592,14 +592,15 @@ int cutTextsIn(Property* c, const Packet& p, const ZubBase* owner, const WString
     return cut;
 }
 
-}  // namespace
-
-int NetRole::cutUnsendableTexts(ZubBase* o, const Packet& p) {
+// Cuts the object's texts that no packet of that kind carries; returns how many.
+int cutUnsendableTexts(ZubBase* o, const Packet& p) {
     PropertyContainer* c = o->createPropertyContainer();
     const int cut = cutTextsIn(c, p, o, WString(), 0);
     deleteObject(c);
     return cut;
 }
+
+}  // namespace
 
 bool NetRole::writeBody(Packet& p, ZubBase* o) {
     const Packet::Mark m = p.mark();

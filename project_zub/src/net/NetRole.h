@@ -91,8 +91,6 @@ public:
     // the log names the object and the property. False when the body could
     // not be written all the same (a trusted packet then ends the program).
     bool writeBody(Packet& p, ZubBase* o);
-    // Cuts the object's texts that no packet of that kind carries; returns how many.
-    int cutUnsendableTexts(ZubBase* o, const Packet& p);
     void postReplicateAll();
 
     // Sends the pending outgoing packet to every node and empties it.

@@ -238,19 +238,21 @@ void Packet::checkedDouble(double& v) {
 // ---------------------------------------------------------------------------
 // Strings
 
+namespace {
+// The bytes one UTF-16 unit takes in a packet's text.
+size_t unitBytes(char16_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : 3; }
+}  // namespace
+
 size_t Packet::textBytes(std::u16string_view s) {
     size_t bytes = 0;
-    for (char16_t c : s) bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    for (char16_t c : s) bytes += unitBytes(c);
     return bytes;
 }
 
 size_t Packet::sendableUnits(std::u16string_view s, int maxLength) {
     size_t units = maxLength >= 0 ? std::min(s.size(), static_cast<size_t>(maxLength)) : s.size();
     size_t bytes = textBytes(s.substr(0, units));
-    while (units > 0 && bytes >= static_cast<size_t>(BUFFERSIZE)) {
-        const char16_t c = s[--units];
-        bytes -= c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
-    }
+    while (units > 0 && bytes >= static_cast<size_t>(BUFFERSIZE)) bytes -= unitBytes(s[--units]);
     if (units > 0 && units < s.size() && s[units - 1] >= 0xD800 && s[units - 1] < 0xDC00) --units;
     return units;
 }

@@ -19,11 +19,12 @@
 // shared out as evenly as the advance allows. A text is its cells side by
 // side, each moved on by its width plus the font's letter spacing, so a
 // font drawn with letter spacing s and made with cellExtra e - s advances
-// its characters by about their advance plus e. A 1 x 1 cell is an empty slot: a code the code page leaves unused,
-// a character the font lacks, or one left to composition. Cells are packed
-// in rows, one pixel apart, from the top left; a page holds the cells that
-// fit into pageWidth x maxPageHeight and further cells go onto the next
-// page (each page continues the codes of the one before).
+// its characters by about their advance plus e. A 1 x 1 cell is an empty
+// slot: a code the code page leaves unused, a character the font lacks, or
+// one left to composition. Cells are packed in rows, one pixel apart, from
+// the top left; a page holds the cells that fit into pageWidth x
+// maxPageHeight and further cells go onto the next page (each page
+// continues the codes of the one before).
 //
 // Files of a font for code page c and stem s:
 //   <root>/gfx/font/c/s-n.tga + .ini            pages, n = 1, 2, ...: codes
