@@ -3,6 +3,7 @@
 // it goes, and the developer's level switch.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -16,8 +17,16 @@
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
 #include "gfx/ZubGraphics.h"
+#include "gui/MenuButton.h"
+#include "input/KeyCodes.h"
+#include "input/ZubInput.h"
+#include "lang/Language.h"
 #include "menu/ContextCompanyLogo.h"
+#include "menu/ContextIntroStory.h"
 #include "menu/ContextLanguageSelect.h"
+#include "menu/ContextOptions.h"
+#include "menu/GameMainMenu.h"
+#include "menu/LanguageFlag.h"
 #include "sys/Settings.h"
 #include "records/ProfileManager.h"
 #include "sys/Paths.h"
@@ -149,6 +158,78 @@ TEST(Global, AChangeOfLanguageRestartsTheGameWhichLoadsAgainAndAsks) {
     EXPECT_NE(GLOBAL, nullptr);
     EXPECT_EQ(h.loader()->currentStep, 191);
     EXPECT_NE(h.log().find("runZub(): Restarting the engine and the game."), std::string::npos);
+}
+
+// The cursor of key navigation (reference-screen point).
+V3 cursor() {
+    const ZubInput* in = ZubInput::active();
+    return in ? V3(in->mouseX, in->mouseY, 0.0f) : V3();
+}
+
+// One arrow key toward an item's anchor, as a player without a mouse
+// presses it; false when the cursor is on it already.
+bool keyToward(ProgramHarness& h, CursorTarget* item) {
+    using namespace input_codes;
+    const V3 to = item->cursorAnchor(0), at = cursor();
+    if (std::abs(to.y - at.y) > 2.0f) h.pressKey(to.y > at.y ? KEY_UP : KEY_DOWN);
+    else if (std::abs(to.x - at.x) > 2.0f) h.pressKey(to.x > at.x ? KEY_RIGHT : KEY_LEFT);
+    else return false;
+    return true;
+}
+
+// Moves the cursor onto an item with the arrow keys; false when it does
+// not get there.
+bool keyTo(ProgramHarness& h, CursorTarget* item) {
+    for (int i = 0; i < 20; ++i)
+        if (!keyToward(h, item)) return true;
+    return false;
+}
+
+TEST(Global, KeysActAtOnceOnTheLanguagePageAfterTheRestartThatKeysAskedFor) {
+    using namespace input_codes;
+    ProgramHarness::Options o;
+    o.fixedFrameStep = 0.01;
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    // A long first run, far longer than the next one takes to ask for the
+    // language; then Options -> Language with the keys alone.
+    h.step(1500);
+    auto* menu = h.topAs<GameMainMenu>();
+    ASSERT_TRUE(keyTo(h, menu->optionsItem));
+    h.pressKey(KEY_RETURN);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextOptions>(); }, 10));
+    h.step(5);  // the page takes the cursor when it becomes the top
+    auto* options = h.topAs<ContextOptions>();
+    ASSERT_NE(options->languageItem, nullptr);
+    h.step(5);
+    ASSERT_TRUE(keyTo(h, options->languageItem));
+    h.pressKey(KEY_RETURN);
+    const int before = h.frames();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLanguageSelect>(); }, 400));
+    ASSERT_NE(h.log().find("runZub(): Restarting the engine and the game."), std::string::npos);
+    ASSERT_LT(h.frames() - before, 1000) << "the next run asks sooner than the first one lasted";
+
+    // The page has no Escape: the first keys pressed must act. An arrow
+    // puts the cursor on a flag, Return chooses that flag's language.
+    auto* page = h.topAs<ContextLanguageSelect>();
+    h.step(2);
+    LanguageFlag* english = nullptr;
+    for (LanguageFlag* f : childrenOf<LanguageFlag>(page))
+        if (f->languageIndex == Language::ENGLISH) english = f;
+    ASSERT_NE(english, nullptr);
+    const V3 start = cursor();
+    if (keyToward(h, english)) {
+        EXPECT_NE(cursor(), start) << "the first arrow moved nothing";
+        ASSERT_TRUE(keyTo(h, english));
+    }
+    h.pressKey(input_codes::KEY_RETURN);
+    ASSERT_TRUE(h.stepUntil([&] { return !h.topIs<ContextLanguageSelect>(); }, 10)) << "Return chose nothing";
+    EXPECT_EQ(ZUB->settings->getDefaultLanguage(), Language::ENGLISH);
 }
 
 }  // namespace
