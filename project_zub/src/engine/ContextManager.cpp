@@ -1,5 +1,6 @@
 #include "engine/ContextManager.h"
 
+#include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(ContextManager, Context, u"ContextManager")
@@ -45,6 +46,9 @@ void ContextManager::tick(double t, double frameInterval) {
     if (top != activeTop) {
         if (activeTop) activeTop->onDeactivate(false);
         activeTop = top;
+        // What the old top took of the pointers is not the new top's: a
+        // screen that closes on a press leaves its release to nobody.
+        if (ZubInput* in = ZubInput::active()) in->disownPointers();
         const bool first = top->bFirstActivation != 0;
         top->bFirstActivation = 0;
         top->onActivate(first);

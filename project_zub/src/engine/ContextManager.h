@@ -18,7 +18,9 @@ public:
     // Only contexts go on the stack.
     void addChild(ZubBase* child) override;
 
-    // Pops finished tops, activates a new top, ticks the overlays and the top.
+    // Pops finished tops, activates a new top (the pointers' presses taken
+    // by the old top stay its own: ZubInput::disownPointers), ticks the
+    // overlays and the top.
     void tick(double time, double frameInterval) override;
     // Draws the top, the pointer overlay (while the window has the focus and
     // the top shows the pointer), the transition overlay, the frame rate.
