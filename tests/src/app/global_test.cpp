@@ -16,6 +16,8 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
+#include "flow/MyRootObject.h"
+#include "flow/Overlay.h"
 #include "gfx/ZubGraphics.h"
 #include "gui/MenuButton.h"
 #include "input/KeyCodes.h"
@@ -128,6 +130,44 @@ TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
         EXPECT_TRUE(h.topIs<ContextCompanyLogo>()) << developer;
         EXPECT_EQ(h.log().find("Loading level"), std::string::npos);
     }
+}
+
+TEST(Global, ALevelWhoseOverlaysOpenedAndClosedLeavesNothingAliveAtTheEnd) {
+    const std::string level = draftLevel();
+    ASSERT_FALSE(level.empty());
+    const int before = ZubBase::liveCount();
+    ProgramHarness::Options o;
+    o.developer = true;
+    o.arguments = {"-level", "a1"};
+    ProgramHarness h(o);
+    h.program->write("levels/a1.lev", level);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+    auto* manager = h.topAs<ContextLevelManager>();
+    ASSERT_NE(manager, nullptr);
+    GameController* gc = manager->gameServer->controller();
+    ASSERT_NE(gc, nullptr);
+    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000)) << gc->state;
+    MyRootObject* root = manager->gameServer->gameRoot();
+    ASSERT_NE(root, nullptr);
+    auto overlay = [root] { return root->contextOverlay; };
+    // The pause menu, closed with Escape; the level map, closed with a click.
+    h.pressKey(input_codes::KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() != nullptr; }, 20));
+    h.step(30);
+    h.pressKey(input_codes::KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() == nullptr; }, 20));
+    h.step(5);
+    h.pressKey(input_codes::KEY_M);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() != nullptr; }, 20));
+    h.step(30);
+    h.click(512.0f, 384.0f);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() == nullptr; }, 20));
+    h.step(5);
+    h.close();
+    EXPECT_EQ(h.exitCode(), 0);
+    const std::string alive = "Zub::~Zub(): " + std::to_string(before) + " objects still alive";
+    EXPECT_NE(h.log().find(alive), std::string::npos) << h.log().substr(h.log().rfind("Zub::~Zub(): Shutting"));
 }
 
 TEST(Global, TheSafeSwitchKeepsTheWindowAt800x600OnceTheConfigurationIsApplied) {
