@@ -1,5 +1,6 @@
 #include "engine/ContextManager.h"
 
+#include "engine/Zub.h"
 #include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
 
@@ -62,11 +63,13 @@ void ContextManager::tick(double t, double frameInterval) {
     top->tick(t, frameInterval);
 }
 
+bool ContextManager::windowHasFocus() { return !ZUB || ZUB->bWindowFocused != 0; }
+
 void ContextManager::renderContext() {
     Context* top = getTop();
     if (!top) return;
     top->renderContext();
-    if (top->bShowPointer && (!windowFocused || *windowFocused))
+    if (top->bShowPointer && windowHasFocus())
         (top->pointerContext ? top->pointerContext : pointerContext)->renderContext();
     irisContext->renderContext();
     if (showFrameRate && *showFrameRate && !top->bHideFrameRate && drawFrameRate) drawFrameRate(top);

@@ -36,7 +36,11 @@ public:
     std::function<void(Context*)> onContextPopped;  // e.g. the input focus is cleared
     std::function<void(Context*)> drawFrameRate;    // over the top, when the game asks
     bool* showFrameRate = nullptr;
-    const bool* windowFocused = nullptr;
+
+    // Whether the program window has the input focus, as the running
+    // engine last heard from the platform layer (Zub::bWindowFocused; a run
+    // told to assume the focus has it). Without an engine: focused.
+    static bool windowHasFocus();
 
 private:
     Context* activeTop = nullptr;

@@ -18,6 +18,7 @@
 #include "flow/LevelDraft.h"
 #include "flow/MyRootObject.h"
 #include "flow/Overlay.h"
+#include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "gui/MenuButton.h"
 #include "input/KeyCodes.h"
@@ -29,6 +30,8 @@
 #include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
 #include "menu/LanguageFlag.h"
+#include "platform/RenderDevice.h"
+#include "sys/ResourceManager.h"
 #include "sys/Settings.h"
 #include "records/ProfileManager.h"
 #include "sys/Paths.h"
@@ -270,6 +273,51 @@ TEST(Global, KeysActAtOnceOnTheLanguagePageAfterTheRestartThatKeysAskedFor) {
     h.pressKey(input_codes::KEY_RETURN);
     ASSERT_TRUE(h.stepUntil([&] { return !h.topIs<ContextLanguageSelect>(); }, 10)) << "Return chose nothing";
     EXPECT_EQ(ZUB->settings->getDefaultLanguage(), Language::ENGLISH);
+}
+
+// The draws of the frame drawn last (null back-end) that use the texture
+// (all draws with an empty name); -1 when there is no such texture.
+int drawsOf(ProgramHarness& h, std::u16string_view texture = u"") {
+    int n = -1;
+    h.onProgramThread([&] {
+        auto* device = dynamic_cast<platform::NullRenderDevice*>(ZUB->graphics->device());
+        if (!device) return;
+        if (texture.empty()) {
+            n = static_cast<int>(device->draws.size());
+            return;
+        }
+        auto* t = zub_cast<Texture>(ResourceManager::active()->find(texture, false));
+        if (!t) return;
+        const platform::TextureHandle handle = t->getHandle();
+        n = 0;
+        for (const platform::NullRenderDevice::DrawRecord& d : device->draws) n += d.texture == handle ? 1 : 0;
+    });
+    return n;
+}
+
+TEST(Global, ThePointerIsDrawnOnlyWhileTheWindowHasTheFocus) {
+    using namespace input_codes;
+    ProgramHarness h;
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    h.moveMouse(800.0f, 200.0f);
+    h.step(3);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+    // Another window takes the focus: the game pauses, still draws its
+    // screen, but no pointer over it; back in front, the pointer is back.
+    h.setFocused(false);
+    h.step(3);
+    EXPECT_EQ(ZUB->mode, Zub::MODE_PAUSED);
+    EXPECT_GT(drawsOf(h), 0);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 0);
+    h.setFocused(true);
+    h.step(3);
+    EXPECT_EQ(ZUB->mode, Zub::MODE_RUNNING);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
 }
 
 }  // namespace
