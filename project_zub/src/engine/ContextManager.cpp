@@ -27,7 +27,26 @@ void ContextManager::pushContext(Context* c) {
     addChild(c);
 }
 
+void ContextManager::measureFrameRate(double t) {
+    if (rateSince < 0.0 || t < rateSince) {
+        rateSince = t;
+        rateTicks = 0;
+        return;
+    }
+    ++rateTicks;
+    const double span = t - rateSince;
+    if (span >= 1.0) {
+        frameRate = rateTicks / span;
+        rateSince = t;
+        rateTicks = 0;
+        bRateWhole = true;
+    } else if (!bRateWhole && span > 0.0) {
+        frameRate = rateTicks / span;
+    }
+}
+
 void ContextManager::tick(double t, double frameInterval) {
+    measureFrameRate(t);
     // Pop finished tops; a context that finished below the top goes as soon
     // as it becomes the top.
     while (Context* top = getTop()) {
