@@ -2,6 +2,7 @@
 
 #include "app/Global.h"
 #include "engine/Zub.h"
+#include "gui/ContextMenu.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetHost.h"
@@ -22,6 +23,10 @@ ApplicationHooks gameApplicationHooks(std::vector<std::string> arguments) {
         NetHost::textSource = nullptr;
         delete language;
     };
+    // Everything else the game keeps from run to run is the program's own
+    // (the menus' navigation mode and reading order, hooks installed once)
+    // or is cleared by the object it names as that object goes.
+    hooks.afterRun = [] { ContextMenu::forgetEngineRun(); };
     return hooks;
 }
 

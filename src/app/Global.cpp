@@ -155,6 +155,8 @@ void Global::initPreLoader() {
     contextManager = new ContextManager;
     gui::environment().contextManager = contextManager;
     gui::installScreenOverlays(*contextManager);
+    // The options page's toggle shows or hides the figure at once.
+    contextManager->showFrameRate = &config.showFrameRate;
     contextManager->onContextPopped = [](Context*) {
         if (FocusManager* focus = FocusManager::active()) focus->setFocus(nullptr);
     };

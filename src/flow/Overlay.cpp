@@ -23,13 +23,7 @@ Overlay* Overlay::make(Kind kind) {
 Overlay::Overlay() = default;
 
 Overlay::~Overlay() {
-    if (ZubInput* in = ZubInput::active()) in->setPointerOwner(closedOverlayOwner(), 0);
-}
-
-ZubBase* Overlay::closedOverlayOwner() {
-    // An object that is never a menu item and lives as long as the program.
-    static ZubBase owner;
-    return &owner;
+    if (ZubInput* in = ZubInput::active()) in->disownPointers();
 }
 
 WString Overlay::continuePrompt(int keyCode) {

@@ -32,8 +32,8 @@ public:
     static Overlay* make(Kind kind);
 
     Overlay();
-    // The first pointer gets an owner that no live item can be, so that the
-    // release of the press that closed the overlay clicks nothing beneath.
+    // The presses the overlay took become nobody's (ZubInput::disownPointers),
+    // so that the release of the press that closed it clicks nothing beneath.
     ~Overlay() override;
 
     // The menu (navigation, the items, the state timer), then the dismiss
@@ -50,8 +50,6 @@ public:
     uint8_t bDismissOnPointerPress = 0;
     uint8_t bDismissRequested = 0;
 
-    // What the released pointer belongs to after an overlay went away.
-    static ZubBase* closedOverlayOwner();
     // How to go on, for a footer: "Tap to continue" under touch input, else
     // "Press %s to continue" with the localised name of the key.
     static WString continuePrompt(int keyCode);

@@ -97,9 +97,16 @@ public:
     uint8_t bConfirmLatched = 0;
 
     static int32_t navigationMode;
-    static int32_t navigationModeFrame;
+    static int32_t navigationModeFrame;     // an engine frame number: see forgetEngineRun
     static float readingSign;               // +1 left to right, -1 right to left
     static int32_t defaultCaptionLocation;  // 4 left to right, 6 right to left
+
+    // The engine has gone (a restart): the frame of the last mode change
+    // names a frame of its counter, which the next engine starts again from
+    // 0, so it goes back to -1 (no change yet) lest keys wait for the new
+    // counter to catch up. The mode and the reading order stay: they belong
+    // to the program, not to one engine.
+    static void forgetEngineRun() { navigationModeFrame = -1; }
 
 private:
     // Calls f(target, anchor) for every anchor of every visible item on the

@@ -1,13 +1,20 @@
 #include "gui/ScreenOverlays.h"
 
 #include "engine/ContextManager.h"
+#include "gfx/Camera.h"
+#include "gfx/ZubGraphics.h"
 #include "gui/GuiEnvironment.h"
 #include "gui/IrisTransition.h"
 #include "gui/MousePointer.h"
+#include "sys/ResourceManager.h"
+#include "text/FontQuad.h"
+#include "util/Format.h"
 
 namespace gui {
 
 namespace {
+
+constexpr float FRAME_RATE_MARGIN = 8.0f;  // reference units from the corner
 
 template <class T>
 T* overlay(const Context* holder) {
@@ -19,6 +26,21 @@ T* overlay(const Context* holder) {
 
 const ContextManager* stackOr(const ContextManager* stack) {
     return stack ? stack : environment().contextManager;
+}
+
+// The frame rate in whole frames per second at the top left corner of the
+// reference screen, in the overlays' world (the iris context's camera), in
+// the small outlined font; nothing while that font is not loaded yet.
+void drawFrameRateFigure(const ContextManager& stack) {
+    ResourceManager* resources = ResourceManager::active();
+    auto* font = resources ? zub_cast<FontQuad>(resources->find(u"fontSmallOutline", false)) : nullptr;
+    if (!font) return;
+    Camera* camera = stack.irisContext->camera;
+    camera->apply();
+    const ZubGraphics* g = ZubGraphics::active();
+    const float top = static_cast<float>(g ? g->referenceHeight : REFERENCE_HEIGHT);
+    const V3 corner = camera->screenToWorld(FRAME_RATE_MARGIN, top - FRAME_RATE_MARGIN, 0.0f);
+    font->drawText(corner, 0xFFFFFFFFu, 0, formatString(u"%.0lf", stack.frameRate));
 }
 
 }  // namespace
@@ -35,6 +57,7 @@ void installScreenOverlays(ContextManager& stack) {
     stack.onTopChanged = [s] {
         if (IrisTransition* i = iris(s)) i->targetClosure = 0.0f;
     };
+    stack.drawFrameRate = [s](Context*) { drawFrameRateFigure(*s); };
 }
 
 IrisTransition* iris(const ContextManager* stack) {

@@ -2,8 +2,11 @@
 // The screen stack's overlays, installed by the GUI: the mouse pointer in the
 // stack's pointer context and the iris transition in its iris context (the
 // stack ticks both every frame and draws them over the top screen, the iris
-// last), and the iris opening whenever a new screen becomes the top (after
-// that screen's activation, so a screen may start closed).
+// last), the iris opening whenever a new screen becomes the top (after
+// that screen's activation, so a screen may start closed), and the drawing
+// of the frame-rate figure (ContextManager::drawFrameRate: the whole frames
+// per second at the top left corner, in the small outlined font), which the
+// stack calls while its show-frame-rate byte says so.
 //
 //   gui::installScreenOverlays(*stack);       // once, after loading
 //   gui::iris(stack)->targetClosure = 1.0f;   // close over one second

@@ -92,7 +92,7 @@ public:
     void poll(platform::InputSnapshot& input, platform::WindowState& window) override {
         platform::InputSnapshot ignored;
         inner->poll(ignored, window);
-        window.focused = true;
+        window.focused = bFocused;
         window.closeRequested = bClose;
         input = next;
         next.typed.clear();
@@ -114,6 +114,7 @@ public:
     std::unique_ptr<platform::Backend> inner;
     platform::InputSnapshot next;
     bool bClose = false;
+    bool bFocused = true;
     int windowWidth = 1024, windowHeight = 768;
 };
 
@@ -310,6 +311,10 @@ std::vector<uint32_t> ProgramHarness::capture(int& width, int& height) {
         }
     });
     return pixels;
+}
+
+void ProgramHarness::setFocused(bool focused) {
+    if (backend) backend->bFocused = focused;
 }
 
 void ProgramHarness::keyDown(int code) {

@@ -154,6 +154,11 @@ public:
     // Characters handed out one a frame.
     void type(std::u16string_view text);
 
+    // --- the window -----------------------------------------------------------------------
+    // Whether the window has the input focus from the next frame on (it
+    // has until told otherwise).
+    void setFocused(bool focused);
+
     Options options;
     std::string userFolder;  // ends with '/'
     std::unique_ptr<ContentFolder> program;

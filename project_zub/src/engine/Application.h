@@ -29,4 +29,9 @@ struct ApplicationHooks {
     // The language object, made by the engine after its network service.
     std::function<Language*(Zub&)> createLanguage;
     std::function<void(Language*)> destroyLanguage;
+    // Called once the global object and the engine of a run are gone (before
+    // a restart builds both anew, and at the end): what the program keeps
+    // from run to run and that names the gone run (its frame numbers, times
+    // or objects) is reset here, in one place.
+    std::function<void()> afterRun;
 };

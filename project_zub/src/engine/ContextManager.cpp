@@ -1,5 +1,7 @@
 #include "engine/ContextManager.h"
 
+#include "engine/Zub.h"
+#include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(ContextManager, Context, u"ContextManager")
@@ -25,7 +27,26 @@ void ContextManager::pushContext(Context* c) {
     addChild(c);
 }
 
+void ContextManager::measureFrameRate(double t) {
+    if (rateSince < 0.0 || t < rateSince) {
+        rateSince = t;
+        rateTicks = 0;
+        return;
+    }
+    ++rateTicks;
+    const double span = t - rateSince;
+    if (span >= 1.0) {
+        frameRate = rateTicks / span;
+        rateSince = t;
+        rateTicks = 0;
+        bRateWhole = true;
+    } else if (!bRateWhole && span > 0.0) {
+        frameRate = rateTicks / span;
+    }
+}
+
 void ContextManager::tick(double t, double frameInterval) {
+    measureFrameRate(t);
     // Pop finished tops; a context that finished below the top goes as soon
     // as it becomes the top.
     while (Context* top = getTop()) {
@@ -45,6 +66,9 @@ void ContextManager::tick(double t, double frameInterval) {
     if (top != activeTop) {
         if (activeTop) activeTop->onDeactivate(false);
         activeTop = top;
+        // What the old top took of the pointers is not the new top's: a
+        // screen that closes on a press leaves its release to nobody.
+        if (ZubInput* in = ZubInput::active()) in->disownPointers();
         const bool first = top->bFirstActivation != 0;
         top->bFirstActivation = 0;
         top->onActivate(first);
@@ -58,11 +82,13 @@ void ContextManager::tick(double t, double frameInterval) {
     top->tick(t, frameInterval);
 }
 
+bool ContextManager::windowHasFocus() { return !ZUB || ZUB->bWindowFocused != 0; }
+
 void ContextManager::renderContext() {
     Context* top = getTop();
     if (!top) return;
     top->renderContext();
-    if (top->bShowPointer && (!windowFocused || *windowFocused))
+    if (top->bShowPointer && windowHasFocus())
         (top->pointerContext ? top->pointerContext : pointerContext)->renderContext();
     irisContext->renderContext();
     if (showFrameRate && *showFrameRate && !top->bHideFrameRate && drawFrameRate) drawFrameRate(top);

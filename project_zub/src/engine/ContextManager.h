@@ -2,6 +2,7 @@
 // The screen stack. Its children are the stacked contexts, the last one on
 // top; only the top one ticks. Two overlay contexts of its own carry the
 // mouse pointer and the screen transition, which the game puts there.
+#include <cstdint>
 #include <functional>
 
 #include "engine/Context.h"
@@ -18,7 +19,9 @@ public:
     // Only contexts go on the stack.
     void addChild(ZubBase* child) override;
 
-    // Pops finished tops, activates a new top, ticks the overlays and the top.
+    // Pops finished tops, activates a new top (the pointers' presses taken
+    // by the old top stay its own: ZubInput::disownPointers), ticks the
+    // overlays and the top.
     void tick(double time, double frameInterval) override;
     // Draws the top, the pointer overlay (while the window has the focus and
     // the top shows the pointer), the transition overlay, the frame rate.
@@ -32,10 +35,28 @@ public:
     // Hooks the game installs.
     std::function<void()> onTopChanged;          // e.g. the transition closes again
     std::function<void(Context*)> onContextPopped;  // e.g. the input focus is cleared
-    std::function<void(Context*)> drawFrameRate;    // over the top, when the game asks
-    bool* showFrameRate = nullptr;
-    const bool* windowFocused = nullptr;
+    // Draws the frame-rate figure (frameRate) over the top context; called
+    // last in every frame in which *showFrameRate (the game configuration's
+    // show-frame-rate byte) is nonzero, unless the top hides the figure
+    // (Context::bHideFrameRate).
+    std::function<void(Context*)> drawFrameRate;
+    const uint8_t* showFrameRate = nullptr;
+
+    // Frames per second of engine time: ticks counted over each whole second
+    // (over the time so far until the first second is whole). 0 before the
+    // second tick.
+    double frameRate = 0.0;
+
+    // Whether the program window has the input focus, as the running
+    // engine last heard from the platform layer (Zub::bWindowFocused; a run
+    // told to assume the focus has it). Without an engine: focused.
+    static bool windowHasFocus();
 
 private:
+    void measureFrameRate(double time);
+
     Context* activeTop = nullptr;
+    double rateSince = -1.0;  // engine time the count runs from (-1: not yet)
+    int rateTicks = 0;
+    bool bRateWhole = false;  // a whole second has been counted
 };

@@ -48,15 +48,18 @@ void createZUB(Program& p, platform::Backend& backend, const ApplicationHooks& h
     }
 }
 
-// The game's global object first (it saves its data), then the engine.
-WString destroyZUB(Program& p) {
+// The game's global object first (it saves its data), then the engine;
+// then the program forgets the run (ApplicationHooks::afterRun).
+WString destroyZUB(Program& p, const ApplicationHooks& hooks) {
     WString url;
+    const bool ran = p.app || p.engine;
     if (p.app) {
         url = p.app->pendingUrl;
         delete p.app;
         p.app = nullptr;
     }
     p.engine.reset();
+    if (ran && hooks.afterRun) hooks.afterRun();
     return url;
 }
 
@@ -154,10 +157,10 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         if (restartRequested) {
             restartRequested = false;
             Logger::get().log(u"%s(): %s", "runZub", u"Restarting the engine and the game.");
-            destroyZUB(program);
+            destroyZUB(program, hooks);
         }
     }
-    pendingUrl = destroyZUB(program);
+    pendingUrl = destroyZUB(program, hooks);
     HttpRequest::shutdownAll();
     errorBackend = nullptr;
     ErrorManager::hooks.showMessageBox = nullptr;

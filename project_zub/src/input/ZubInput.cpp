@@ -133,11 +133,14 @@ void ZubInput::updatePointers(const platform::InputSnapshot& s) {
         p->bDragged = 0;
         p->downX = p->x;
         p->downY = p->y;
+        p->bDisowned = 0;
         p->owner.set(nullptr);
     };
+    // The release of a disowned press ends it without telling anyone.
     auto release = [](InputPointer* p) {
-        p->bWentUp = 1;
         p->bHeld = 0;
+        if (p->bDisowned) return;
+        p->bWentUp = 1;
         p->bTapped = p->bDragged ? 0 : 1;
     };
     auto dragCheck = [](InputPointer* p) {
@@ -230,13 +233,13 @@ bool ZubInput::wasPointerReleased(int n) const {
     return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bWentUp;
 }
 bool ZubInput::isPointerHeld(int n) const {
-    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bHeld;
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bHeld && !pointers[n]->bDisowned;
 }
 bool ZubInput::wasPointerTapped(int n) const {
     return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bTapped;
 }
 bool ZubInput::isPointerDragged(int n) const {
-    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bDragged;
+    return n >= 0 && n < static_cast<int>(pointers.size()) && pointers[n]->bDragged && !pointers[n]->bDisowned;
 }
 
 bool ZubInput::wasAnyPointerPressed() const {
@@ -249,6 +252,20 @@ ZubBase* ZubInput::getPointerOwner(int n) const {
 
 void ZubInput::setPointerOwner(ZubBase* owner, int n) {
     if (n >= 0 && n < static_cast<int>(pointers.size())) pointers[n]->owner.set(owner);
+}
+
+void ZubInput::disownPointers() {
+    for (InputPointer* p : pointers) {
+        if (p->bPendingPress) {
+            p->bPendingPress = false;
+            p->bEnded = true;
+            continue;
+        }
+        if (p->bWentDown || !(p->bHeld || p->bWentUp)) continue;
+        p->bDisowned = 1;
+        p->bWentUp = p->bTapped = 0;
+        p->owner.set(nullptr);
+    }
 }
 
 void ZubInput::addMousePointer() {

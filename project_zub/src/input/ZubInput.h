@@ -10,7 +10,8 @@
 // A state byte of 128 or more means held. The mouse position is kept in
 // reference-screen space (x from the left, y from the bottom). Pointers (the
 // mouse, touch contacts, and taps the menus synthesise) are InputPointer
-// records with their own press, release, tap and drag flags.
+// records with their own press, release, tap and drag flags; a press
+// belongs to the screen that took it (disownPointers).
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -32,6 +33,10 @@ struct InputPointer {
     uint8_t bHeld = 0;
     uint8_t bTapped = 0;   // released this frame without having been dragged
     uint8_t bDragged = 0;  // moved more than DRAG_DISTANCE from where it went down while held
+    // The screen that took the press has gone (ZubInput::disownPointers):
+    // until the next press the pointer is held, dragged, released or tapped
+    // for nobody.
+    uint8_t bDisowned = 0;
     ZubBaseReference owner;
 
     // Where the record comes from.
@@ -98,6 +103,14 @@ public:
     bool wasAnyPointerPressed() const;
     ZubBase* getPointerOwner(int n = 0) const;
     void setPointerOwner(ZubBase* owner, int n = 0);
+    // A press and its release belong to one screen. Called when the screen
+    // that had the pointers goes (the screen stack's top changes, an in-game
+    // overlay closes): every press it took that is still held, or released
+    // in this frame, becomes nobody's (no owner; not held, dragged, released
+    // nor tapped for anyone until its next press), and a synthesised tap
+    // that has not gone down yet is dropped. Presses of this very frame are
+    // left to the screen that now has the pointers.
+    void disownPointers();
     // A tap at the mouse position: a record that goes down at the next
     // update and up at the one after, the first pointer meanwhile.
     void addMousePointer();

@@ -286,6 +286,36 @@ TEST(ScreenStack, ADoneContextBelowTheTopGoesWhenItBecomesTheTop) {
     EXPECT_EQ(m.getTop(), nullptr);
 }
 
+TEST(ScreenStack, TheFrameRateIsMeasuredAndItsFigureDrawnWhenAskedUnlessTheTopHidesIt) {
+    ContextManager m;
+    auto* a = new Screen("a");
+    m.pushContext(a);
+    uint8_t show = 0;
+    m.showFrameRate = &show;
+    std::vector<Context*> drawnOver;
+    m.drawFrameRate = [&](Context* top) { drawnOver.push_back(top); };
+
+    // 50 ticks a second, then 25: the figure follows each whole second.
+    double t = 0.0;
+    m.tick(t, 0.0);
+    EXPECT_EQ(m.frameRate, 0.0);
+    for (int i = 0; i < 10; ++i) m.tick(t += 0.02, 0.02);
+    EXPECT_NEAR(m.frameRate, 50.0, 0.01);  // before a whole second: the time so far
+    for (int i = 0; i < 90; ++i) m.tick(t += 0.02, 0.02);
+    EXPECT_NEAR(m.frameRate, 50.0, 0.01);
+    for (int i = 0; i < 25; ++i) m.tick(t += 0.04, 0.04);
+    EXPECT_NEAR(m.frameRate, 25.0, 0.01);
+
+    m.renderContext();
+    EXPECT_TRUE(drawnOver.empty());
+    show = 1;
+    m.renderContext();
+    EXPECT_EQ(drawnOver, std::vector<Context*>{a});
+    a->bHideFrameRate = 1;
+    m.renderContext();
+    EXPECT_EQ(drawnOver.size(), 1u);
+}
+
 TEST(ScreenStack, OnlyContextsGoOnTheStack) {
     ErrorManager::bTestMode = true;
     EXPECT_EXIT(

@@ -80,10 +80,12 @@ TEST_F(LoopTest, RestartRebuildsEngineAndGame) {
     options.beforeFrame = [](platform::Backend&, int frame) {
         if (frame == 2) restartRequested = true;
     };
+    // The program forgets each run once its game and engine have gone.
+    hooks.afterRun = [] { events.push_back(std::string("run over (engine ") + (ZUB ? "alive)" : "gone)")); };
     EXPECT_EQ(runZub(options, hooks), 0);
     EXPECT_FALSE(restartRequested);
-    EXPECT_EQ(events, (std::vector<std::string>{"app 1 start", "app 1 end (engine alive)", "app 2 start",
-                                                "app 2 end (engine alive)"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"app 1 start", "app 1 end (engine alive)", "run over (engine gone)",
+                                                "app 2 start", "app 2 end (engine alive)", "run over (engine gone)"}));
 }
 
 TEST_F(LoopTest, ClosingTheWindowOpensThePendingAddressLast) {

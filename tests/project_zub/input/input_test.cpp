@@ -208,6 +208,71 @@ TEST(Input, SynthesisedTapIsTheFirstPointerAndKeepsItsOwner) {
     EXPECT_EQ(r.input.getPointerOwner(), nullptr);
 }
 
+TEST(Input, APressBelongsToTheScreenThatTookItUntilTheNextPress) {
+    Rig r;
+    ZubBase button;
+    r.mouseTo(100, 100);
+    r.frame();
+    // Pressed, then its screen goes while it is held: the drag and the
+    // release that follow are nobody's.
+    r.backend.next.mouseButtons[0] = true;
+    r.frame();
+    r.input.setPointerOwner(&button);
+    r.frame();
+    r.input.disownPointers();
+    EXPECT_EQ(r.input.getPointerOwner(), nullptr);
+    EXPECT_FALSE(r.input.isPointerHeld(0));
+    r.mouseTo(100, 150);
+    r.frame();
+    EXPECT_FALSE(r.input.isPointerDragged(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame();
+    EXPECT_FALSE(r.input.wasPointerReleased(0));
+    EXPECT_FALSE(r.input.wasPointerTapped(0));
+    EXPECT_FALSE(r.input.getPointer(0)->bWentUp);  // raw flags too
+    // The next press is a new one, for whoever takes it.
+    r.backend.next.mouseButtons[0] = true;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerTapped(0));
+
+    // A release in the frame the screen goes is swallowed there; a press of
+    // that very frame is the next screen's.
+    r.backend.next.mouseButtons[0] = true;
+    r.frame();
+    r.backend.next.mouseButtons[0] = false;
+    r.frame();
+    r.input.disownPointers();
+    EXPECT_FALSE(r.input.wasPointerReleased(0));
+    EXPECT_FALSE(r.input.wasPointerTapped(0));
+    r.backend.next.mouseButtons[0] = true;
+    r.frame();
+    r.input.disownPointers();
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerTapped(0));
+
+    // A tap synthesised for the gone screen never goes down; a touch
+    // contact held across the change is released for nobody.
+    r.input.addMousePointer();
+    r.input.disownPointers();
+    r.frame();
+    EXPECT_FALSE(r.input.wasAnyPointerPressed());
+    EXPECT_EQ(r.input.pointerCount(), 1);
+    r.backend.next.touches = {{7, 512, 384}};
+    r.frame();
+    r.frame();
+    r.input.disownPointers();
+    r.backend.next.touches.clear();
+    r.frame();
+    EXPECT_FALSE(r.input.wasPointerTapped(0));
+}
+
 TEST(Input, TouchContactsBecomePointersAndSwitchTheMode) {
     Rig r;
     ModeProbe probe;

@@ -3,6 +3,7 @@
 // it goes, and the developer's level switch.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -15,9 +16,22 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
+#include "flow/MyRootObject.h"
+#include "flow/Overlay.h"
+#include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
+#include "gui/MenuButton.h"
+#include "input/KeyCodes.h"
+#include "input/ZubInput.h"
+#include "lang/Language.h"
 #include "menu/ContextCompanyLogo.h"
+#include "menu/ContextIntroStory.h"
 #include "menu/ContextLanguageSelect.h"
+#include "menu/ContextOptions.h"
+#include "menu/GameMainMenu.h"
+#include "menu/LanguageFlag.h"
+#include "platform/RenderDevice.h"
+#include "sys/ResourceManager.h"
 #include "sys/Settings.h"
 #include "records/ProfileManager.h"
 #include "sys/Paths.h"
@@ -121,6 +135,44 @@ TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
     }
 }
 
+TEST(Global, ALevelWhoseOverlaysOpenedAndClosedLeavesNothingAliveAtTheEnd) {
+    const std::string level = draftLevel();
+    ASSERT_FALSE(level.empty());
+    const int before = ZubBase::liveCount();
+    ProgramHarness::Options o;
+    o.developer = true;
+    o.arguments = {"-level", "a1"};
+    ProgramHarness h(o);
+    h.program->write("levels/a1.lev", level);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+    auto* manager = h.topAs<ContextLevelManager>();
+    ASSERT_NE(manager, nullptr);
+    GameController* gc = manager->gameServer->controller();
+    ASSERT_NE(gc, nullptr);
+    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000)) << gc->state;
+    MyRootObject* root = manager->gameServer->gameRoot();
+    ASSERT_NE(root, nullptr);
+    auto overlay = [root] { return root->contextOverlay; };
+    // The pause menu, closed with Escape; the level map, closed with a click.
+    h.pressKey(input_codes::KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() != nullptr; }, 20));
+    h.step(30);
+    h.pressKey(input_codes::KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() == nullptr; }, 20));
+    h.step(5);
+    h.pressKey(input_codes::KEY_M);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() != nullptr; }, 20));
+    h.step(30);
+    h.click(512.0f, 384.0f);
+    ASSERT_TRUE(h.stepUntil([&] { return overlay() == nullptr; }, 20));
+    h.step(5);
+    h.close();
+    EXPECT_EQ(h.exitCode(), 0);
+    const std::string alive = "Zub::~Zub(): " + std::to_string(before) + " objects still alive";
+    EXPECT_NE(h.log().find(alive), std::string::npos) << h.log().substr(h.log().rfind("Zub::~Zub(): Shutting"));
+}
+
 TEST(Global, TheSafeSwitchKeepsTheWindowAt800x600OnceTheConfigurationIsApplied) {
     for (const bool safe : {false, true}) {
         ProgramHarness::Options o;
@@ -149,6 +201,123 @@ TEST(Global, AChangeOfLanguageRestartsTheGameWhichLoadsAgainAndAsks) {
     EXPECT_NE(GLOBAL, nullptr);
     EXPECT_EQ(h.loader()->currentStep, 191);
     EXPECT_NE(h.log().find("runZub(): Restarting the engine and the game."), std::string::npos);
+}
+
+// The cursor of key navigation (reference-screen point).
+V3 cursor() {
+    const ZubInput* in = ZubInput::active();
+    return in ? V3(in->mouseX, in->mouseY, 0.0f) : V3();
+}
+
+// One arrow key toward an item's anchor, as a player without a mouse
+// presses it; false when the cursor is on it already.
+bool keyToward(ProgramHarness& h, CursorTarget* item) {
+    using namespace input_codes;
+    const V3 to = item->cursorAnchor(0), at = cursor();
+    if (std::abs(to.y - at.y) > 2.0f) h.pressKey(to.y > at.y ? KEY_UP : KEY_DOWN);
+    else if (std::abs(to.x - at.x) > 2.0f) h.pressKey(to.x > at.x ? KEY_RIGHT : KEY_LEFT);
+    else return false;
+    return true;
+}
+
+// Moves the cursor onto an item with the arrow keys; false when it does
+// not get there.
+bool keyTo(ProgramHarness& h, CursorTarget* item) {
+    for (int i = 0; i < 20; ++i)
+        if (!keyToward(h, item)) return true;
+    return false;
+}
+
+TEST(Global, KeysActAtOnceOnTheLanguagePageAfterTheRestartThatKeysAskedFor) {
+    using namespace input_codes;
+    ProgramHarness::Options o;
+    o.fixedFrameStep = 0.01;
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    // A long first run, far longer than the next one takes to ask for the
+    // language; then Options -> Language with the keys alone.
+    h.step(1500);
+    auto* menu = h.topAs<GameMainMenu>();
+    ASSERT_TRUE(keyTo(h, menu->optionsItem));
+    h.pressKey(KEY_RETURN);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextOptions>(); }, 10));
+    h.step(5);  // the page takes the cursor when it becomes the top
+    auto* options = h.topAs<ContextOptions>();
+    ASSERT_NE(options->languageItem, nullptr);
+    h.step(5);
+    ASSERT_TRUE(keyTo(h, options->languageItem));
+    h.pressKey(KEY_RETURN);
+    const int before = h.frames();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLanguageSelect>(); }, 400));
+    ASSERT_NE(h.log().find("runZub(): Restarting the engine and the game."), std::string::npos);
+    ASSERT_LT(h.frames() - before, 1000) << "the next run asks sooner than the first one lasted";
+
+    // The page has no Escape: the first keys pressed must act. An arrow
+    // puts the cursor on a flag, Return chooses that flag's language.
+    auto* page = h.topAs<ContextLanguageSelect>();
+    h.step(2);
+    LanguageFlag* english = nullptr;
+    for (LanguageFlag* f : childrenOf<LanguageFlag>(page))
+        if (f->languageIndex == Language::ENGLISH) english = f;
+    ASSERT_NE(english, nullptr);
+    const V3 start = cursor();
+    if (keyToward(h, english)) {
+        EXPECT_NE(cursor(), start) << "the first arrow moved nothing";
+        ASSERT_TRUE(keyTo(h, english));
+    }
+    h.pressKey(input_codes::KEY_RETURN);
+    ASSERT_TRUE(h.stepUntil([&] { return !h.topIs<ContextLanguageSelect>(); }, 10)) << "Return chose nothing";
+    EXPECT_EQ(ZUB->settings->getDefaultLanguage(), Language::ENGLISH);
+}
+
+// The draws of the frame drawn last (null back-end) that use the texture
+// (all draws with an empty name); -1 when there is no such texture.
+int drawsOf(ProgramHarness& h, std::u16string_view texture = u"") {
+    int n = -1;
+    h.onProgramThread([&] {
+        auto* device = dynamic_cast<platform::NullRenderDevice*>(ZUB->graphics->device());
+        if (!device) return;
+        if (texture.empty()) {
+            n = static_cast<int>(device->draws.size());
+            return;
+        }
+        auto* t = zub_cast<Texture>(ResourceManager::active()->find(texture, false));
+        if (!t) return;
+        const platform::TextureHandle handle = t->getHandle();
+        n = 0;
+        for (const platform::NullRenderDevice::DrawRecord& d : device->draws) n += d.texture == handle ? 1 : 0;
+    });
+    return n;
+}
+
+TEST(Global, ThePointerIsDrawnOnlyWhileTheWindowHasTheFocus) {
+    using namespace input_codes;
+    ProgramHarness h;
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    h.moveMouse(800.0f, 200.0f);
+    h.step(3);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+    // Another window takes the focus: the game pauses, still draws its
+    // screen, but no pointer over it; back in front, the pointer is back.
+    h.setFocused(false);
+    h.step(3);
+    EXPECT_EQ(ZUB->mode, Zub::MODE_PAUSED);
+    EXPECT_GT(drawsOf(h), 0);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 0);
+    h.setFocused(true);
+    h.step(3);
+    EXPECT_EQ(ZUB->mode, Zub::MODE_RUNNING);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
 }
 
 }  // namespace

@@ -126,6 +126,22 @@ TEST_F(MiniMap, TheMapKeyOpensItOverTheStandingLevelAndClosesIt) {
     h.frame();
     h.lift(1);
     EXPECT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6));
+
+    // A press that closes it stays the map's: held on after the map has
+    // gone and lifted, it is neither held nor tapped in the level beneath.
+    h.frame(5);
+    h.tap(mapKey());
+    ASSERT_NE(map(), nullptr);
+    h.frame(15);
+    h.touchHud(2, V3());
+    ASSERT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6));
+    h.frame();
+    EXPECT_EQ(h.input.getPointer(0)->touchId, 2);
+    EXPECT_FALSE(h.input.isPointerHeld(0));
+    h.lift(2);
+    h.frame();
+    EXPECT_FALSE(h.input.wasPointerReleased(0));
+    EXPECT_FALSE(h.input.wasPointerTapped(0));
 }
 
 TEST_F(MiniMap, OpensOnNormalLevelsBelowTheLastOnlyAndFromTheShownMapButton) {

@@ -315,6 +315,91 @@ TEST(Valley, PlayStartsTheCurrentLevelAndATapSelectsAnotherFirst) {
     EXPECT_EQ(dynamic_cast<valleytest::MainMenuStandIn*>(h.menus.stack->firstChild)->started, 2);
 }
 
+// A notice over the map whose OK button covers a level's marker (a box
+// closes on the press; its release must not reach the map as a tap).
+ContextMessageBox* noticeOver(ValleyHarness& h, const V3& markerOnScreen) {
+    auto* probe = new ContextMessageBox;
+    probe->text = u"Secret Recipe";
+    probe->build();
+    const V3 button = probe->button1->position;
+    deleteObject(probe);
+    auto* box = new ContextMessageBox;
+    box->text = u"Secret Recipe";
+    box->position = box->camera->screenToWorld(markerOnScreen.x, markerOnScreen.y, 0.0f) - button;
+    box->build();
+    h.menus.push(box);
+    h.step(2);
+    return box;
+}
+
+TEST(Valley, TheClickOrKeyThatClosesANoticeDoesNotActOnTheMapBelow) {
+    ValleyHarness h;
+    seedProgress(h.profile(), 2);
+    ContextValley* v = h.openValley();
+    ASSERT_NE(v, nullptr);
+    h.step(400);
+    ASSERT_EQ(h.profile().currentLevel, 3);
+    const V3 current = v->camera->worldToScreen(v->icon(3)->position);
+    const V3 other = v->camera->worldToScreen(v->icon(1)->position);
+
+    // The mouse: the press on OK closes the box, the release lands on the
+    // current level's marker, which a tap would start.
+    ContextMessageBox* box = noticeOver(h, current);
+    const V3 ok = box->button1->cursorAnchor(0);
+    ASSERT_LT((ok - current).length(), 30.0f) << "OK lies over the marker";
+    h.menus.click(box->button1);
+    h.step(2);
+    EXPECT_EQ(h.menus.top(), v);
+    EXPECT_EQ(v->state, ContextValley::MAP) << "the level started";
+    // The same over another level's marker: not selected either.
+    box = noticeOver(h, other);
+    h.menus.click(box->button1);
+    h.step(2);
+    EXPECT_EQ(h.menus.top(), v);
+    EXPECT_EQ(h.profile().currentLevel, 3);
+
+    // The confirm key (after a first press that turns to key navigation):
+    // its tap closes the box, and goes no further.
+    box = noticeOver(h, current);
+    h.menus.moveMouse(box->button1->cursorAnchor(0).x, box->button1->cursorAnchor(0).y);
+    h.step();
+    h.menus.pressKey(input_codes::KEY_RETURN);
+    h.step(2);
+    ASSERT_EQ(h.menus.top(), box);
+    h.menus.pressKey(input_codes::KEY_RETURN);
+    h.step(3);
+    EXPECT_EQ(h.menus.top(), v);
+    EXPECT_EQ(v->state, ContextValley::MAP) << "the level started";
+
+    // A press held while the box closes, dragged across the map and
+    // released: no scroll, no pick.
+    box = noticeOver(h, other);
+    h.menus.moveMouse(box->button1->cursorAnchor(0).x, box->button1->cursorAnchor(0).y);
+    h.step();
+    const float eye = v->camera->eye.x;
+    h.menus.mouseButton(true);
+    h.step(2);
+    ASSERT_EQ(h.menus.top(), v);
+    for (int i = 1; i <= 5; ++i) {
+        h.menus.moveMouse(other.x + 10.0f * static_cast<float>(i), other.y);
+        h.step();
+    }
+    h.menus.moveMouse(other.x, other.y);
+    h.step();
+    h.menus.mouseButton(false);
+    h.step(2);
+    EXPECT_EQ(v->camera->eye.x, eye);
+    EXPECT_EQ(h.profile().currentLevel, 3);
+
+    // Later clicks are the map's again: one selects, one on the current
+    // marker starts.
+    h.clickMap(v->icon(1)->position);
+    EXPECT_EQ(h.profile().currentLevel, 1);
+    EXPECT_EQ(v->state, ContextValley::MAP);
+    h.clickMap(v->icon(1)->position);
+    EXPECT_EQ(v->state, ContextValley::LEAVING);
+}
+
 TEST(Valley, TheMapScrollsWithinItsTwoScreens) {
     ValleyHarness h;
     seedProgress(h.profile(), 0);
