@@ -5,17 +5,23 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "ProgramHarness.h"
 #include "app/CrashReport.h"
 #include "app/Global.h"
 #include "app/Loader.h"
+#include "editor/EditorPropertyPanel.h"
+#include "editor/EditorPropertyWidget.h"
 #include "engine/Zub.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
 #include "gfx/ZubGraphics.h"
+#include "gui/GUIitem.h"
+#include "gui/GUIthemeMinimal.h"
+#include "input/KeyCodes.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextLanguageSelect.h"
 #include "sys/Settings.h"
@@ -118,6 +124,40 @@ TEST(Global, TheDeveloperLevelSwitchPlaysTheLevelOverTheMainMenu) {
         ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
         EXPECT_TRUE(h.topIs<ContextCompanyLogo>()) << developer;
         EXPECT_EQ(h.log().find("Loading level"), std::string::npos);
+    }
+}
+
+// Every row the level editor shows, and every row's edit box, wears the
+// minimal GUI theme the global object made after loading.
+TEST(Global, TheEditorsRowsWearTheGlobalObjectsMinimalTheme) {
+    ProgramHarness::Options o;
+    o.developer = true;
+    o.arguments = {"-level", "a1", "-edit"};
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
+    auto* manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    ASSERT_NE(gc->editor, nullptr);
+    ASSERT_NE(GLOBAL->guiThemeMinimal, nullptr);
+    // F2: the level's own properties; F1: the class list below them.
+    for (const int key : {input_codes::KEY_F2, input_codes::KEY_F1}) {
+        h.pressKey(key);
+        h.step(2);
+        size_t rows = 0, boxes = 0;
+        std::function<void(ZubBase*)> visit = [&](ZubBase* o) {
+            for (ZubBase* c : childrenOf(o)) {
+                if (auto* item = dynamic_cast<GUIitem*>(c)) {
+                    EXPECT_EQ(item->theme, GLOBAL->guiThemeMinimal) << wideToNarrow(c->getClass()->getName());
+                    (dynamic_cast<EditorPropertyWidget*>(c) ? rows : boxes) += 1;
+                }
+                visit(c);
+            }
+        };
+        visit(gc->editor->widgets);
+        EXPECT_GT(rows, 10u) << key;
+        EXPECT_GT(boxes, 0u) << key;
     }
 }
 
