@@ -180,7 +180,7 @@ std::vector<Entry> build() {
             named({"frame", "highlight"}, 128, 44), "MenuItem and its value, choice, toggle, slider and key items"));
     add(tex(22, "gui-game-button", "gfx/gui/game/button.tga", 2, Art::Panel, 0xFF6BB04A,
             named({"button", "highlight"}, 128, 44), "MenuButton: back, link and character-key buttons"));
-    add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xE8B08E6A, one("square", 128, 128),
+    add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xE8946E4C, one("square", 128, 128),
             "GameSquare: hint, pause, statistics overlays"));
     add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFFBA9A76,
             one("opaque", 128, 128), "GameSquare opaque: message boxes, players page, name entry"));

@@ -167,6 +167,7 @@ void Global::initPreLoader() {
 void Global::initPostLoader() {
     guiThemeStandard = new GUIthemeStandard;
     guiThemeMinimal = new GUIthemeMinimal;
+    gui::environment().minimalTheme = guiThemeMinimal;
     introScreen = new IntroScreen;
     gui::environment().introScreen = introScreen;
     emptyContext = new Context;

@@ -17,12 +17,12 @@
 #include "engine/Zub.h"
 #include "gfx/Camera.h"
 #include "gfx/ImmediateDraw.h"
-#include "gui/GUIthemeMinimal.h"
 #include "gui/GuiEnvironment.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/Console.h"
+#include "sys/ErrorManager.h"
 #include "sys/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "world/EditorGizmos.h"
@@ -76,8 +76,9 @@ EditorPropertyPanel::~EditorPropertyPanel() {
 }
 
 GUItheme* EditorPropertyPanel::theme() {
-    if (!rowTheme) rowTheme = std::make_unique<GUIthemeMinimal>();
-    return rowTheme.get();
+    GUItheme* minimal = gui::environment().minimalTheme;
+    if (!minimal) ZUB_ERROR(u"The editor's rows have no GUI theme: the game has not made its themes.");
+    return minimal;
 }
 
 bool EditorPropertyPanel::isActive() const {

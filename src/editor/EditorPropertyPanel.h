@@ -30,7 +30,6 @@
 // ownership). Rows are removed through the deletion flag, since selections
 // change from inside the rows' own handlers.
 #include <cstdint>
-#include <memory>
 
 #include "engine/Context.h"
 #include "net/RPC.h"
@@ -105,7 +104,8 @@ public:
     // the pointer in its world; null and the origin without a level.
     Context* gameContext() const;
     V3 gameMousePosition() const;
-    // The look of the rows (the minimal GUI theme), made when first needed.
+    // The look of the rows: the game's minimal GUI theme (the GUI
+    // environment's; fatal when the game has made none).
     GUItheme* theme();
 
     // The level's name (the editor does not read it).
@@ -128,7 +128,6 @@ private:
     // role's registry holds it) and the references to what it owns.
     void protectStructure(Property* container, ZubBase* object);
 
-    std::unique_ptr<GUItheme> rowTheme;
 };
 
 // The panel's action: shows the class list of placeable objects.

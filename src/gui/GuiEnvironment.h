@@ -15,6 +15,7 @@
 class Context;
 class ContextManager;
 class FontQuad;
+class GUItheme;
 class GameConfiguration;
 class Language;
 class ProfileManager;
@@ -38,6 +39,9 @@ struct Environment {
     GameConfiguration* configuration = nullptr;
     // The player profiles (the players page, the greeting, the name entry).
     ProfileManager* profiles = nullptr;
+    // The minimal GUI theme, which the level editor's rows wear; the game's
+    // global object makes it after loading and keeps it for the whole run.
+    GUItheme* minimalTheme = nullptr;
     // Pushes the configuration into the engine, keeping the video mode
     // (GameConfiguration::applyToEngine with -1, -1).
     std::function<void()> applyConfiguration;

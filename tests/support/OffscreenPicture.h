@@ -25,6 +25,9 @@
 //   ZUB_TOUR_PICTURES=<folder>      the tour of the real program writes
 //                                   every screen into <folder>/<size>/
 //                                   (without it the tour skips).
+//   ZUB_CONTRAST_PICTURES=<folder>  the test of the texts' contrast
+//                                   writes the screens it measures there,
+//                                   as drawn and without their texts.
 //
 // Every run of the main menu's picture test also leaves the picture it drew
 // as main_menu_drawn.png beside the test program.
@@ -53,6 +56,7 @@ inline constexpr const char* kRewriteStored = "ZUB_WRITE_SCREENSHOTS";
 inline constexpr const char* kRewriteScenery = "ZUB_WRITE_SCENERY_PNG";
 inline constexpr const char* kFlowFolder = "ZUB_FLOW_PICTURES";
 inline constexpr const char* kOverlaysFolder = "ZUB_WRITE_SCREENSHOTS";
+inline constexpr const char* kContrastFolder = "ZUB_CONTRAST_PICTURES";
 
 // A window of SDL's off-screen video driver (sound on the dummy driver) and
 // a graphics object on the real OpenGL device in it.

@@ -298,13 +298,17 @@ Loader* ProgramHarness::loader() const {
 std::string ProgramHarness::log() const { return filestest::readBytes(userFolder + "Tumbrodemo.log"); }
 
 std::vector<uint32_t> ProgramHarness::capture(int& width, int& height) {
+    return capture(width, height, [] { ZUB->rootContext->renderContext(); });
+}
+
+std::vector<uint32_t> ProgramHarness::capture(int& width, int& height, const std::function<void()>& draw) {
     std::vector<uint32_t> pixels;
     width = height = 0;
     onProgramThread([&] {
         if (!ZUB || !ZUB->graphics || !ZUB->rootContext) return;
         ZubGraphics& g = *ZUB->graphics;
         g.beginFrame();
-        ZUB->rootContext->renderContext();
+        draw();
         if (g.device()->readPixels(0, 0, g.backBufferWidth, g.backBufferHeight, pixels)) {
             width = g.backBufferWidth;
             height = g.backBufferHeight;

@@ -139,6 +139,10 @@ public:
     // The frame drawn now (the stack, without the console), top-down ARGB
     // rows of the back buffer; empty on the null back-end.
     std::vector<uint32_t> capture(int& width, int& height);
+    // The same with `draw` in place of drawing the stack (it runs on the
+    // program's thread between the frame's start and the read-back), for a
+    // frame drawn with something left out or changed for the moment.
+    std::vector<uint32_t> capture(int& width, int& height, const std::function<void()>& draw);
 
     // --- scripted input (what the next frames' polls report) -----------------------------
     void keyDown(int code);

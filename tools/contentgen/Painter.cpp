@@ -597,11 +597,13 @@ void paintSky(Ctx& k) {
         for (int i = 0; i < 200; ++i) c.fillEllipse(rng.range(0, k.w), rng.range(0, k.h), 2, 2, withAlpha(kWhite, 200));
 }
 
-void drawPig(Canvas& c, double x, double y, double s) {
-    c.fillEllipse(x, y, 50 * s, 40 * s, kPink);
-    c.strokeEllipse(x, y, 50 * s, 40 * s, 2 * s, kDarkPink);
-    for (double lx : {-30.0, -10.0, 12.0, 30.0}) c.fillRoundRect(x + lx * s - 6 * s, y + 30 * s, 12 * s, 24 * s, 4 * s, kDarkPink);
-    pigHead(c, x + 48 * s, y - 22 * s, 32 * s, kPink);
+// Mrs. Tumbro facing right: her body's middle at (x, y); she reaches from
+// x - 50 s to x + 80 s and from y - 59 s to y + 54 s.
+void drawPig(Canvas& c, double x, double y, double s, uint32_t body = kPink, uint32_t dark = kDarkPink) {
+    c.fillEllipse(x, y, 50 * s, 40 * s, body);
+    c.strokeEllipse(x, y, 50 * s, 40 * s, 2 * s, dark);
+    for (double lx : {-30.0, -10.0, 12.0, 30.0}) c.fillRoundRect(x + lx * s - 6 * s, y + 30 * s, 12 * s, 24 * s, 4 * s, dark);
+    pigHead(c, x + 48 * s, y - 22 * s, 32 * s, body);
 }
 
 void paintScene(Ctx& k) {
@@ -611,10 +613,11 @@ void paintScene(Ctx& k) {
         // The four seasons' valleys from left to right, blending into each
         // other, under the road and its markers. The level titles are light
         // green and the ratings white, in the small plain font up to the
-        // winter valley and with an outline there: spring, summer and autumn
-        // are deep, the winter valley is snow.
-        static const uint32_t seasons[4] = {0xFF3E7434, 0xFF6A6A2A, 0xFF7C4626, 0xFFDCE6F0};
-        static const uint32_t trees[4] = {0xFF285A22, 0xFF4A5418, 0xFF5A2C14, 0xFF8FA3B8};
+        // winter valley and with an outline there: every valley is of a deep
+        // tone for them, the winter one too, snow in the blue of a winter
+        // evening with frosted trees.
+        static const uint32_t seasons[4] = {0xFF3E7434, 0xFF6A6A2A, 0xFF7C4626, 0xFF3C4E6C};
+        static const uint32_t trees[4] = {0xFF285A22, 0xFF4A5418, 0xFF5A2C14, 0xFF2A3A52};
         // The borders between the valleys (pixels of the picture, which
         // the map centres): the road enters the winter valley at x 548 of
         // the map, where the last autumn level's title still stands on
@@ -645,29 +648,52 @@ void paintScene(Ctx& k) {
             c.line(x - 8, py - 4, x, y - 4, 4, 0xFF4E8CC8);
             py = y;
         }
+        const double winter = borders[2] + blend[2];
         for (int t = 0; t < 220; ++t) {  // trees, in the season's colour
             const double x = rng.range(0, w), y = rng.range(0, h);
             const uint32_t tree = shade(seasonAt(x, trees), rng.range(0.85, 1.15));
             c.fillEllipse(x + 2, y + 3, 9, 11, withAlpha(0xFF000000, 50));
             c.fillEllipse(x, y, 9, 11, tree);
+            if (x >= winter) c.fillEllipse(x - 1, y - 4, 6, 5, 0xFFC8D6E6);  // snow on the crown
+        }
+        for (int f = 0; f < 500; ++f) {  // falling snow
+            const double x = rng.range(winter, w), y = rng.range(0, h);
+            c.fillEllipse(x, y, 1.5, 1.5, withAlpha(kWhite, 170));
         }
         return;
     }
-    // The intro picture: Mrs. Tumbro, her apples and her house under the sky.
-    // The menus stand in the middle over it: the greeting in light pink,
-    // captions in half-transparent black, the high-score rows from the
-    // left third to the right third. So the middle is meadow of a middle
-    // tone, the house stands on the hill at the right, the pig below it on
-    // her way home and her apples keep to the lower left.
-    c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
-    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, 0xFF4A8A3C, 0xFF2E6428);
-    const double hx = w * 0.74, hy = h * 0.43;  // the house on the hill
-    c.fillRect(hx, hy - 110, 170, 120, 0xFFC86E46);
-    c.fillPolygon({hx - 18, hy - 110, hx + 85, hy - 190, hx + 188, hy - 110}, 0xFFA04030);
-    c.fillRect(hx + 65, hy - 60, 38, 70, 0xFF7A4A20);
-    drawPig(c, w * 0.8, h * 0.8, 1.5);
-    for (int a = 0; a < 5; ++a) apple(c, w * (0.05 + 0.06 * a), h * 0.83 + (a % 2) * 14, 20, kRed);
-    if (k.e.name == "intro-blurred") c.blur(6, 2);
+    // The intro picture: Mrs. Tumbro, her apples and her house under the sky,
+    // sharp behind the main menu and the intro story, blurred behind every
+    // other page. The pages' texts stand in a band across the middle of the
+    // picture: the credits roll up it from the bottom edge to the top (light
+    // pink rows from about x 220 to 800, white headings), and the high-score
+    // rows stand in it (yellow to green, and the other seasons' colours).
+    // So the house, the pig and her apples keep to the sides, out of the
+    // band, and the blurred picture is the same scene at dusk: a sky and a
+    // meadow dark enough that light texts stand out anywhere in the band.
+    const bool dusk = k.e.name == "intro-blurred";
+    auto lit = [dusk](uint32_t c) { return dusk ? shade(c, 0.6) : c; };
+    if (dusk)
+        c.verticalGradient(0xFF1E3060, 0xFF7080B0);
+    else
+        c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
+    if (dusk) c.softDisc(w * 0.09, h * 0.13, 34, 0xFFF4F0DC);  // the moon, left of the band
+    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, dusk ? 0xFF3A6D35 : 0xFF4A8A3C,
+                dusk ? 0xFF264C24 : 0xFF2E6428);
+    const double hx = w * 0.81, hy = h * 0.43;  // the house on the hill, right of the band
+    c.fillRect(hx, hy - 110, 170, 120, lit(0xFFC86E46));
+    c.fillPolygon({hx - 18, hy - 110, hx + 85, hy - 190, hx + 188, hy - 110}, lit(0xFFA04030));
+    c.fillRect(hx + 65, hy - 60, 38, 70, lit(0xFF7A4A20));
+    if (dusk) {  // lamplight in the windows
+        c.fillRect(hx + 18, hy - 86, 30, 26, 0xFFF2C860);
+        c.fillRect(hx + 122, hy - 86, 30, 26, 0xFFF2C860);
+    }
+    // Mrs. Tumbro below it on her way home, and her apples in a heap at the
+    // left edge.
+    drawPig(c, w * 0.88, h * 0.8, 1.4, lit(kPink), lit(kDarkPink));
+    static const double heap[6][2] = {{45, 0}, {88, 0}, {131, 0}, {66, -32}, {109, -32}, {88, -64}};
+    for (const auto& a : heap) apple(c, a[0], h * 0.86 + a[1], 20, lit(kRed));
+    if (dusk) c.blur(6, 2);
 }
 
 void paintMinimap(Ctx& k) {
@@ -899,16 +925,21 @@ void paintIcon(Ctx& k) {
         if (k.index + 1 == k.count) star(c, cx, cy, r * 0.6, r * 0.26, 5, 0, kWhite);
         return;
     }
+    // The marker and the ring stand on the road point (the frame's middle);
+    // the level's title stands from 10 units above that point upwards, so
+    // both keep below it: the ring hugs a finished level's dot (radius 16)
+    // and the pin's head sits on the point, its needle below.
     if (l == "ring") {
-        c.strokeEllipse(cx, cy, r, r, 5, 0xFFFFE060);
+        c.strokeEllipse(cx, cy, 20, 20, 5, 0xFF3A2A08);
+        c.strokeEllipse(cx, cy, 20, 20, 3, 0xFFFFE060);
         return;
     }
     if (l == "marker") {  // a map pin
-        const double pr = w * 0.3, py = h * 0.36;
-        c.fillEllipse(cx + 2, h - 3, w * 0.18, 2.5, withAlpha(0xFF000000, 80));
+        const double pr = 8.5, py = cy + 1;
+        c.fillEllipse(cx + 2, h - 3, w * 0.14, 2.5, withAlpha(0xFF000000, 80));
         c.fillPolygon({cx - pr * 0.8, py + pr * 0.55, cx, h - 3, cx + pr * 0.8, py + pr * 0.55}, shade(k.col, 0.8));
         c.fillEllipse(cx, py, pr, pr, k.col);
-        c.strokeEllipse(cx, py, pr, pr, 2, shade(k.col, 0.6));
+        c.strokeEllipse(cx, py, pr, pr, 1.5, shade(k.col, 0.6));
         c.fillEllipse(cx, py, pr * 0.42, pr * 0.42, kWhite);
         return;
     }
@@ -1030,11 +1061,13 @@ void paintEditBox(Ctx& k) {
 // The squares behind dialogs and overlays (insets 36; their titles stand
 // 30 units below the top edge): wooden boards. Both carry texts in
 // half-transparent black (titles, message and hint texts, the other
-// players' names) and white texts without an outline (the current player's
-// name, the name being typed, the statistics' rows): their wood is of a
-// middle tone, so that both read; the opaque one is a little lighter, since
-// most of its texts are dark. The translucent one stands over the frozen
-// level and hides most of it.
+// players' names) and light texts without an outline (the current player's
+// name, the name being typed, the statistics' rows in white and, for a
+// perfect category, bright green). The translucent one (the hint, pause and
+// statistics panels over the frozen level, most of which it hides) is of a
+// darker wood, on which the bright green stands out; the opaque one
+// (message boxes, the players page, the name entry), whose texts are
+// mostly dark, is lighter.
 void paintSquare(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h, r = 26.0, b = 7.0;

@@ -6,11 +6,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "ProgramHarness.h"
 #include "app/CrashReport.h"
 #include "app/Global.h"
 #include "app/Loader.h"
+#include "editor/EditorPropertyPanel.h"
+#include "editor/EditorPropertyWidget.h"
 #include "engine/Zub.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameController.h"
@@ -20,6 +23,8 @@
 #include "flow/Overlay.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
+#include "gui/GUIitem.h"
+#include "gui/GUIthemeMinimal.h"
 #include "gui/MenuButton.h"
 #include "input/KeyCodes.h"
 #include "input/ZubInput.h"
@@ -171,6 +176,40 @@ TEST(Global, ALevelWhoseOverlaysOpenedAndClosedLeavesNothingAliveAtTheEnd) {
     EXPECT_EQ(h.exitCode(), 0);
     const std::string alive = "Zub::~Zub(): " + std::to_string(before) + " objects still alive";
     EXPECT_NE(h.log().find(alive), std::string::npos) << h.log().substr(h.log().rfind("Zub::~Zub(): Shutting"));
+}
+
+// Every row the level editor shows, and every row's edit box, wears the
+// minimal GUI theme the global object made after loading.
+TEST(Global, TheEditorsRowsWearTheGlobalObjectsMinimalTheme) {
+    ProgramHarness::Options o;
+    o.developer = true;
+    o.arguments = {"-level", "a1", "-edit"};
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
+    auto* manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    ASSERT_NE(gc->editor, nullptr);
+    ASSERT_NE(GLOBAL->guiThemeMinimal, nullptr);
+    // F2: the level's own properties; F1: the class list below them.
+    for (const int key : {input_codes::KEY_F2, input_codes::KEY_F1}) {
+        h.pressKey(key);
+        h.step(2);
+        size_t rows = 0, boxes = 0;
+        std::function<void(ZubBase*)> visit = [&](ZubBase* o) {
+            for (ZubBase* c : childrenOf(o)) {
+                if (auto* item = dynamic_cast<GUIitem*>(c)) {
+                    EXPECT_EQ(item->theme, GLOBAL->guiThemeMinimal) << wideToNarrow(c->getClass()->getName());
+                    (dynamic_cast<EditorPropertyWidget*>(c) ? rows : boxes) += 1;
+                }
+                visit(c);
+            }
+        };
+        visit(gc->editor->widgets);
+        EXPECT_GT(rows, 10u) << key;
+        EXPECT_GT(boxes, 0u) << key;
+    }
 }
 
 TEST(Global, TheSafeSwitchKeepsTheWindowAt800x600OnceTheConfigurationIsApplied) {

@@ -16,6 +16,8 @@
 #include "EditorHarness.h"
 #include "MenuHarness.h"
 #include "OffscreenPicture.h"
+#include "gui/GUIthemeMinimal.h"
+#include "gui/GuiEnvironment.h"
 #include "objects/apples/Apple.h"
 #include "objects/devices/Switch.h"
 #include "platform/FontRasterizer.h"
@@ -56,6 +58,10 @@ protected:
         tiny->addSourceTexture(symbols.get(), 0x80, true);
         tiny->finishLoading();
         h->resources.addResource(u"fontTiny", tiny.get());
+        // The minimal theme the rows wear, in that font: the game makes its
+        // themes once its fonts are loaded.
+        h->minimalTheme = std::make_unique<GUIthemeMinimal>(tiny.get());
+        gui::environment().minimalTheme = h->minimalTheme.get();
     }
     void TearDown() override {
         h.reset();

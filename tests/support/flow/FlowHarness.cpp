@@ -65,6 +65,10 @@ FlowHarness::FlowHarness(int detailLevel) : FlowSetting("zub-flow") {
     for (const char16_t* name : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline",
                                  u"fontLarge"})
         resources.addResource(name, font);
+    // The minimal GUI theme in its font, as the game's global object makes
+    // it after loading (the editor's rows wear it).
+    minimalTheme = std::make_unique<GUIthemeMinimal>(font);
+    gui::environment().minimalTheme = minimalTheme.get();
     addMusic(resources);
 }
 

@@ -23,6 +23,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
+#include "gui/GUIthemeMinimal.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "sys/ResourceManager.h"
@@ -94,6 +95,8 @@ public:
     void openPlainOverlays();
 
     ResourceManager resources;
+    // The game's minimal GUI theme (gui::environment().minimalTheme).
+    std::unique_ptr<GUIthemeMinimal> minimalTheme;
     ZubInput input;
     std::unique_ptr<ContextLevelManager> manager;
     // The dialogs' stack (gui::environment().contextManager) and their language.

@@ -1,0 +1,377 @@
+// The texts of the valley map, the statistics panel, the high-score page
+// and the credits against the generated pictures behind them, in the real
+// program drawn by the OpenGL device off-screen at 1024 x 768: every text
+// stands out from the middle colour behind it by a contrast ratio of at
+// least 3:1 (TextContrast.h). Each screen is captured twice in the same
+// frame: as drawn, and with its texts left out, which shows what stands
+// behind them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "OffscreenPicture.h"
+#include "ProgramHarness.h"
+#include "TextContrast.h"
+#include "app/Global.h"
+#include "engine/Zub.h"
+#include "flow/ContextLevelManager.h"
+#include "flow/ContextValley.h"
+#include "flow/GameController.h"
+#include "flow/GameServer.h"
+#include "flow/GameServices.h"
+#include "flow/MyRootObject.h"
+#include "flow/Overlay.h"
+#include "flow/OverlayStatistics.h"
+#include "flow/ValleyIcon.h"
+#include "gfx/Camera.h"
+#include "gui/ContextCredits.h"
+#include "gui/MenuButton.h"
+#include "gui/TextPanel.h"
+#include "input/KeyCodes.h"
+#include "menu/ContextCompanyLogo.h"
+#include "menu/ContextHighscores.h"
+#include "menu/ContextIntroStory.h"
+#include "menu/GameMainMenu.h"
+#include "net/NetRole.h"
+#include "records/FormatHelpers.h"
+#include "records/ProfileManager.h"
+#include "sys/ResourceManager.h"
+#include "text/FadingText.h"
+#include "text/FontQuad.h"
+
+namespace {
+
+using contrasttest::Box;
+using contrasttest::Readings;
+using programtest::ProgramHarness;
+using namespace input_codes;
+
+// The least contrast ratio of a text and what stands behind it.
+constexpr double kLeast = 3.0;
+
+ProgramHarness::Options realScreen() {
+    ProgramHarness::Options o;
+    o.realDisplay = true;
+    o.fixedFrameStep = 0.01;
+    return o;
+}
+
+std::string narrow(std::u16string_view s) { return wideToNarrow(WString(s)); }
+
+// A frame as drawn and the same frame drawn by `without`.
+struct Captures {
+    std::vector<uint32_t> with, without;
+    int w = 0, h = 0;
+};
+
+// With ZUB_CONTRAST_PICTURES set, both are written there as <name>.png
+// and <name>_without.png.
+Captures captureBoth(ProgramHarness& h, const std::function<void()>& without, const std::string& name = {}) {
+    Captures c;
+    c.with = h.capture(c.w, c.h);
+    int w = 0, hh = 0;
+    c.without = h.capture(w, hh, without);
+    EXPECT_FALSE(c.with.empty());
+    EXPECT_EQ(c.with.size(), c.without.size());
+    if (!name.empty()) {
+        picturetest::keepInFolder(picturetest::kContrastFolder, name + ".png", c.with, c.w, c.h);
+        picturetest::keepInFolder(picturetest::kContrastFolder, name + "_without.png", c.without, c.w, c.h);
+    }
+    return c;
+}
+
+// The stack drawn with every text below `root` hidden for the moment.
+void drawWithoutTextsBelow(ZubBase* root) {
+    std::vector<std::pair<FadingText*, uint8_t>> texts;
+    std::function<void(ZubBase*)> collect = [&](ZubBase* o) {
+        for (ZubBase* c : childrenOf(o)) {
+            if (auto* t = zub_cast<FadingText>(c)) texts.emplace_back(t, t->bHidden);
+            collect(c);
+        }
+    };
+    collect(root);
+    for (auto& [t, hidden] : texts) t->bHidden = 1;
+    ZUB->rootContext->renderContext();
+    for (auto& [t, hidden] : texts) t->bHidden = hidden;
+}
+
+Box boxOf(const FadingText& t, const Camera& camera, int w, int h) {
+    return contrasttest::textBox(*t.font, t.text, t.flags, t.position, camera, w, h);
+}
+
+void click(ProgramHarness& h, CursorTarget* item) {
+    const V3 at = item->cursorAnchor(0);
+    h.click(at.x, at.y);
+}
+
+GameMainMenu* pastTheStartScreens(ProgramHarness& h) {
+    if (!h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400)) return nullptr;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10)) return nullptr;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10)) return nullptr;
+    h.moveMouse(1010.0f, 10.0f);
+    return h.topAs<GameMainMenu>();
+}
+
+// Every level open: the first 28 finished with ratings from low to full
+// marks (pies of every size, perfect badges), the winter's last four only
+// unlocked (markers without a rating).
+void everyLevelOpen(ProfileData& p) {
+    for (int32_t i = 0; i < NUMLEVELS; ++i) {
+        LevelResult& r = p.levels[i];
+        r.unlocked = 1;
+        if (i >= 28) continue;
+        const bool full = i % 7 == 3;
+        r.apples = 10;
+        r.applesGathered = full ? 10 : 3 + i % 8;
+        r.sweets = 4;
+        r.sweetsGathered = full ? 4 : i % 5;
+        r.secrets = 1;
+        r.secretsFound = full ? 1 : i % 2;
+        r.time = full ? 30.0 : 40.0 + i * 3.0;
+        r.parTime = 60.0;
+        r.livesLost = full ? 0 : i % 3;
+        r.points = 800 + 250 * i;
+        r.computeScore();
+        r.empty = 0;
+        r.completed = 1;
+    }
+    p.currentLevel = 28;
+    p.total.reset();
+    for (const LevelResult& r : p.levels) p.total.accumulate(r);
+}
+
+TEST(ReadableTexts, TheValleyMapsTitlesAndRatingsStandOutFromTheMapAndTheMarkers) {
+    ProgramHarness h(realScreen());
+    h.start();
+    GameMainMenu* menu = pastTheStartScreens(h);
+    ASSERT_NE(menu, nullptr);
+    h.onProgramThread([] { everyLevelOpen(GLOBAL->profiles.currentProfile()); });
+    click(h, menu->startItem);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextValley>(); }, 20));
+    auto* valley = h.topAs<ContextValley>();
+    ASSERT_TRUE(h.stepUntil([&] { return valley->state == ContextValley::MAP; }, 100));
+    // The pointer away from the markers: no bubble.
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(400);
+
+    ProfileData& profile = GLOBAL->profiles.currentProfile();
+    const Language& language = gameLanguage();
+    Readings titles("valley map, level titles"), ratings("valley map, ratings");
+    std::set<int32_t> shown, shownAsCurrent;
+    // The map without its texts: no level finished or open for the moment
+    // (the markers keep the looks the last frame gave them).
+    auto withoutTexts = [&] {
+        std::vector<std::pair<uint8_t, uint8_t>> saved;
+        for (LevelResult& r : profile.levels) {
+            saved.emplace_back(r.unlocked, r.completed);
+            r.unlocked = r.completed = 0;
+        }
+        ZUB->rootContext->renderContext();
+        for (int i = 0; i < NUMLEVELS; ++i) {
+            profile.levels[i].unlocked = saved[static_cast<size_t>(i)].first;
+            profile.levels[i].completed = saved[static_cast<size_t>(i)].second;
+        }
+    };
+    // The map's left end, its middle and its right end.
+    for (float x : {-512.0f, 0.0f, 512.0f}) {
+        h.onProgramThread([&] { valley->scroll.setImmediate(x); });
+        h.step(2);
+        for (int32_t current = 0; current < NUMLEVELS; ++current) {
+            // Each marker on the screen once as the current level, with the
+            // selection ring under it.
+            const V3 at = valley->camera->worldToScreen(valley->icon(current)->position);
+            if (at.x < 40.0f || at.x > REFERENCE_WIDTH - 40.0f) continue;
+            h.onProgramThread([&] { profile.currentLevel = current; });
+            const Captures c = captureBoth(h, withoutTexts, "valley_" + std::to_string(static_cast<int>(x)) + "_current_" +
+                                                                std::to_string(current + 1));
+            // What the map's fixed menu draws over the map (arrows, buttons,
+            // the strip at the top) hides the texts under it.
+            std::vector<Box> covered;
+            for (Renderable* r : childrenOf<Renderable>(valley->pMenu))
+                if (!r->bHidden) covered.push_back(contrasttest::skinBox(*r, *valley->pMenu->camera, c.w, c.h));
+            auto hidden = [&](const Box& b) {
+                for (const Box& over : covered)
+                    if (contrasttest::overlap(b, over)) return true;
+                return false;
+            };
+            for (int32_t i = 0; i < NUMLEVELS; ++i) {
+                const ValleyIcon* icon = valley->icon(i);
+                const V3 p = icon->position;
+                const FontQuad* font =
+                    findResource<FontQuad>(i < ValleyIcon::FIRST_WINTER_LEVEL ? u"fontSmall" : u"fontSmallOutline");
+                const WString title = ProfileData::levelNumberToTitle(i, language);
+                const Box titleBox = contrasttest::textBox(*font, title, FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP,
+                                                           V3(p.x, p.y + 10.0f, p.z), *valley->camera, c.w, c.h);
+                if (!titleBox.within(c.w, c.h) || hidden(titleBox)) continue;
+                titles.add(narrow(title) + " (level " + std::to_string(i + 1) + (i == current ? ", current)" : ")"),
+                           ValleyIcon::TITLE_COLOUR, titleBox, c.with, c.without, c.w, c.h);
+                (i == current ? shownAsCurrent : shown).insert(i);
+                if (!profile.levels[i].completed) continue;
+                const WString rating = formatPercentTenths(profile.levels[i].score);
+                const Box ratingBox = contrasttest::textBox(*font, rating, FontQuad::TEXT_PLAIN | FontQuad::TEXT_CENTRE,
+                                                            V3(p.x, p.y - 10.0f, p.z), *valley->camera, c.w, c.h);
+                if (ratingBox.within(c.w, c.h) && !hidden(ratingBox))
+                    ratings.add(narrow(rating) + " (level " + std::to_string(i + 1) + ")", 0xFFFFFFFFu, ratingBox,
+                                c.with, c.without, c.w, c.h);
+            }
+        }
+    }
+    h.onProgramThread([&] { profile.currentLevel = 28; });
+    // Every title was on the screen, the winter's too, as the current
+    // level's and as another's.
+    EXPECT_EQ(shown.size(), static_cast<size_t>(NUMLEVELS));
+    EXPECT_EQ(shownAsCurrent.size(), static_cast<size_t>(NUMLEVELS));
+    titles.expectAtLeast(kLeast);
+    ratings.expectAtLeast(kLeast);
+}
+
+TEST(ReadableTexts, TheStatisticsPanelsRowsStandOutFromTheWoodPlainAndPerfect) {
+    ProgramHarness::Options o = realScreen();
+    o.developer = true;
+    o.arguments = {"-level", "a1"};
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
+    auto* manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800));
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(50);
+
+    Readings rows("statistics panel, rows"), title("statistics panel, title");
+    int plainTexts = 0, perfectTexts = 0;
+    auto measure = [&](const char* when, const char* picture) {
+        h.onProgramThread([&] {
+            NetRole* before = THEROLE;
+            THEROLE = manager->gameServer.get();
+            gc->openOverlay(Overlay::STATISTICS);
+            THEROLE = before;
+        });
+        h.step(100);
+        plainTexts = perfectTexts = 0;
+        auto* panel = zub_cast<OverlayStatistics>(manager->gameServer->gameRoot()->contextOverlay);
+        ASSERT_NE(panel, nullptr);
+        const Captures c =
+            captureBoth(h, [&] { drawWithoutTextsBelow(panel); }, std::string("statistics_") + picture);
+        for (FadingText* t : childrenOf<FadingText>(panel)) {
+            if (t->text.empty() || t->color == OverlayStatistics::FOOTER_COLOUR) continue;
+            ASSERT_EQ(t->color >> 24, 0xFFu) << narrow(t->text);
+            Readings& kind = t->position.y == OverlayStatistics::TITLE_Y ? title : rows;
+            kind.add(narrow(t->text) + " (" + when + ")", t->color, boxOf(*t, *panel->camera, c.w, c.h), c.with,
+                     c.without, c.w, c.h);
+            (t->color == OverlayStatistics::PERFECT_COLOUR ? perfectTexts : plainTexts) += 1;
+        }
+        h.pressKey(KEY_ESCAPE);
+        ASSERT_TRUE(h.stepUntil([&] { return manager->gameServer->gameRoot()->contextOverlay == nullptr; }, 100));
+    };
+    measure("as played", "as_played");
+    // Both colours: the level's lives and time are perfect so far, its
+    // apples not.
+    EXPECT_GT(plainTexts, 1);
+    EXPECT_GT(perfectTexts, 0);
+    // Every category perfect: the whole table in the perfect colour.
+    h.onProgramThread([&] {
+        LevelResult& r = gc->currentResult;
+        r.apples = r.applesGathered = 3;
+        r.bonusApples = r.bonusApplesGathered = 2;
+        r.sweets = r.sweetsGathered = 2;
+        r.secrets = r.secretsFound = 1;
+        r.livesLost = 0;
+        r.applesLost = 0;
+        r.parTime = 600.0;
+    });
+    measure("all perfect", "all_perfect");
+    // Six rows of three texts and the total's two, and the white title.
+    EXPECT_EQ(perfectTexts, 20);
+    EXPECT_EQ(plainTexts, 1);
+    rows.expectAtLeast(kLeast);
+    title.expectAtLeast(kLeast);
+}
+
+TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePicture) {
+    ProgramHarness h(realScreen());
+    h.start();
+    GameMainMenu* menu = pastTheStartScreens(h);
+    ASSERT_NE(menu, nullptr);
+
+    // The spring's table, some entries with a result and a name.
+    h.onProgramThread([] {
+        for (int i = 0; i < 8; i += 1 + i % 2) {
+            HIGHSCOREENTRY& e = GLOBAL->config.highScores[i];
+            std::snprintf(e.name, sizeof e.name, "%s", i % 3 ? "Tester" : "Anna Lee");
+            e.points = 1250 * (i + 1) + 75;
+            e.seconds = 50 + 17 * i;
+            e.score = 500 + 61 * i;
+        }
+    });
+    click(h, menu->highScoresItem);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextHighscores>(); }, 20));
+    auto* scores = h.topAs<ContextHighscores>();
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(300);  // the title picture blurred
+    {
+        ASSERT_EQ(scores->season, 0);
+        // The page's texts in front of the title picture alone.
+        const Captures c = captureBoth(h, [&] { scores->backgroundContext->renderContext(); }, "highscores");
+        const FontQuad* font = findResource<FontQuad>(u"fontMedium");
+        Readings rows("high-score page, spring's rows");
+        for (int32_t i = 0; i < 8; ++i) {
+            const ContextHighscores::Row r = scores->row(i);
+            const struct {
+                float x;
+                int flags;
+                const WString& text;
+            } columns[] = {{-300.0f, 8, r.level}, {-290.0f, 0x202, r.name}, {100.0f, 8, r.points},
+                           {200.0f, 8, r.time},   {300.0f, 8, r.score}};
+            for (const auto& col : columns)
+                rows.add(narrow(col.text) + " (row " + std::to_string(i + 1) + ")", r.colour,
+                         contrasttest::textBox(*font, col.text, col.flags, V3(col.x, r.y, 0.0f), *scores->camera, c.w,
+                                               c.h),
+                         c.with, c.without, c.w, c.h);
+        }
+        rows.expectAtLeast(kLeast);
+    }
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.top() == menu; }, 100));
+
+    // The credits roll from the bottom edge to the top: each line measured
+    // wherever it is fully shown, every 30 design units of its way up.
+    click(h, menu->creditsItem);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCredits>(); }, 20));
+    auto* credits = h.topAs<ContextCredits>();
+    TextPanel* panel = credits->panel;
+    h.onProgramThread([&] { panel->scrollVelocity = V3(0.0f, 0.0f, 0.0f); });
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(250);  // the title picture blurred
+    h.onProgramThread([&] { panel->scrollVelocity = V3(0.0f, 300.0f, 0.0f); });
+    Readings lines("credits, lines"), version("credits, version");
+    for (int sample = 0; h.top() == credits && panel->lines->firstChild; ++sample) {
+        const Captures c = captureBoth(h, [&] { drawWithoutTextsBelow(credits); },
+                                       sample % 10 == 0 ? "credits_" + std::to_string(sample / 10) : std::string());
+        for (FadingText* t : childrenOf<FadingText>(panel->lines)) {
+            if (t->bHidden || t->text.empty() || (t->color >> 24) != 0xFFu) continue;
+            const Box box = boxOf(*t, *panel->camera, c.w, c.h);
+            if (!box.within(c.w, c.h)) continue;
+            lines.add(narrow(t->text) + " (at y " + std::to_string(static_cast<int>(t->position.y)) + ")", t->color,
+                      box, c.with, c.without, c.w, c.h);
+        }
+        if (sample == 0)
+            version.add(narrow(credits->versionText->text), credits->versionText->color,
+                        boxOf(*credits->versionText, *credits->camera, c.w, c.h), c.with, c.without, c.w, c.h);
+        ASSERT_LT(sample, 1000);
+        h.step(10);
+    }
+    // Every line of the credits was measured, most of them many times.
+    EXPECT_GT(lines.all().size(), 1000u);
+    lines.expectAtLeast(kLeast);
+    version.expectAtLeast(kLeast);
+}
+
+}  // namespace
