@@ -168,6 +168,14 @@ Zub::~Zub() {
 }
 
 void Zub::saveSettings() {
+    // The window's state, in which the next start opens it.
+    if (settings && graphics) {
+        Settings::WindowChoice window;
+        window.bFullScreen = graphics->bFullScreen;
+        window.width = graphics->width;
+        window.height = graphics->height;
+        settings->setWindowChoice(window);
+    }
     if (settings && !settings->save())
         Logger::get().log(u"%s(): %s", "Zub::saveSettings", u"the user settings file could not be written");
 }
