@@ -21,9 +21,11 @@
 #include "gui/MenuItemToggle.h"
 #include "input/KeyCodes.h"
 #include "input/ZubInput.h"
+#include "lang/Language.h"
 #include "menu/ContextAdvancedOptions.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextLanguageSelect.h"
+#include "menu/LanguageFlag.h"
 #include "sys/Settings.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
@@ -200,6 +202,17 @@ TEST(Global, TheWindowOpensAsThePlayerLeftItAndTheLoaderKeepsThatChoice) {
     closePage(first);
     EXPECT_FALSE(first.askedWindow().fullScreen);
     EXPECT_FALSE(ZUB->graphics->bFullScreen);
+    // A change of language restarts the engine in the window as it is.
+    first.onProgramThread([] { ContextLanguageSelect::requestLanguageChoice(*ZUB->settings); });
+    ASSERT_TRUE(first.stepUntil([&] { return first.topIs<ContextLanguageSelect>(); }, 400));
+    EXPECT_FALSE(ZUB->graphics->bFullScreen);
+    EXPECT_EQ(GLOBAL->config.fullScreen, 0);
+    LanguageFlag* english = nullptr;
+    for (LanguageFlag* flag : childrenOf<LanguageFlag>(first.top()))
+        if (flag->languageIndex == Language::ENGLISH) english = flag;
+    ASSERT_NE(english, nullptr);
+    clickAt(first, english);
+    ASSERT_TRUE(first.stepUntil([&] { return loaded(first); }, 400));
     first.close();
     const std::string settings = filestest::readBytes(first.userFolder + "Tumbrodemo.cfg");
     EXPECT_NE(settings.find("[Graphics]\r\nbFullScreen=No\r\nwidth=1024\r\nheight=768"), std::string::npos)

@@ -56,7 +56,10 @@ struct AddressRig : NetworkRig {
         h.configuration->networkConfigured = 1;
         std::ofstream(wideToNarrow(CrashReport::logPath()), std::ios::binary) << "log";
     }
-    ~AddressRig() { CrashReport::deleteFiles(); }
+    ~AddressRig() {
+        HttpRequest::testConnectTo.clear();
+        CrashReport::deleteFiles();
+    }
 
     // Each of the three pages sends its request and shows the outcome; the
     // last lines each showed.
