@@ -142,7 +142,7 @@ void CrashReport::tickContents(double t, double dt) {
 
 void CrashReport::startUpload() {
     sendItem->bDisabled = 1;
-    request = std::make_unique<HttpRequest>(HttpRequest::webHost, u"/tumbro/crashreport.php");
+    request = HttpRequest::toWebServer(u"/tumbro/crashreport.php");
     request->beginForm();
     uint64_t total = 0;
     for (const CrashFile& file : kSentFiles) {

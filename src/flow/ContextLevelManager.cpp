@@ -29,6 +29,8 @@ ContextLevelManager::ContextLevelManager(std::u16string_view levelFile) {
     gameServer = std::make_unique<GameServer>(narrowToWide(services.profiles().currentProfile().name));
     // A level is played unless levels are opened for editing.
     gameServer->bEditing = services.editLevels();
+    // Its file tells which of the levels it is, if any.
+    gameServer->levelNumber = ProfileData::levelFileToNumber(levelFile);
 
     const double started = physicalSeconds();
     Logger::get().log(u"%s(): %s", "ContextLevelManager::ContextLevelManager",

@@ -18,7 +18,9 @@ class ContextLevelManager : public Context {
 public:
     // Level n's file ("./levels/a1.lev" ...).
     explicit ContextLevelManager(int levelNumber);
-    // A level file by name (the editor and tools).
+    // A level file by name (the developer's "-level" switch, the editor and
+    // tools): the file of one of the 32 levels plays as that level, any
+    // other as none of them (GameServer::levelNumber).
     explicit ContextLevelManager(std::u16string_view levelFile);
     ~ContextLevelManager() override;
 

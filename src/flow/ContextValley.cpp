@@ -424,5 +424,5 @@ WString ContextValley::buildRecipeUrl() {
     md5Digest(input.data(), input.size(), digest);
     WString hex;
     for (uint8_t b : digest) hex += formatString(u"%02x", b);
-    return formatString(u"http://%s%s?id=%s%08x", HttpRequest::webHost, RECIPE_PAGE, hex, word);
+    return HttpRequest::pageAddress(formatString(u"%s?id=%s%08x", RECIPE_PAGE, hex, word));
 }

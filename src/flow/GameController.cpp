@@ -8,6 +8,7 @@
 #include "editor/EditorPropertyPanel.h"
 #include "flow/FlowClassIds.h"
 #include "flow/GameHud.h"
+#include "flow/GameServer.h"
 #include "flow/GameServices.h"
 #include "flow/LevelHullList.h"
 #include "flow/MyRootObject.h"
@@ -340,7 +341,10 @@ const GameConfiguration& GameController::getConfiguration() const { return GameS
 
 int32_t GameController::getCurrentLevelNumber() const { return levelNumber(); }
 
-int32_t GameController::levelNumber() const { return GameServices::get().currentLevel(); }
+int32_t GameController::levelNumber() const {
+    if (const auto* server = dynamic_cast<const GameServer*>(THEROLE)) return server->levelNumber;
+    return GameServices::get().currentLevel();
+}
 
 FontQuad* GameController::getBubbleFont() {
     ResourceManager* resources = ResourceManager::active();

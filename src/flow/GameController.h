@@ -149,7 +149,9 @@ public:
     // Makes, registers, fills and opens an overlay of the kind on the root
     // object; false when no overlay of that kind exists.
     bool openOverlay(Overlay::Kind kind);
-    // The profile's current level (0-31).
+    // The level played (0-31), as the server that plays it knows it;
+    // GameServer::NO_LEVEL when it is none of the 32. A peer that only
+    // follows a server takes its player's current level.
     int32_t levelNumber() const;
     // Where a value lies between lo and hi, as the explored map and the
     // level map place things: 0 .. 1, clamped; a value that is not a number,

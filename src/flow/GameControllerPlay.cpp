@@ -9,6 +9,7 @@
 #include "engine/Zub.h"
 #include "flow/GameController.h"
 #include "flow/GameHud.h"
+#include "flow/GameServer.h"
 #include "flow/GameServices.h"
 #include "flow/Sky.h"
 #include "flow/TouchHudControl.h"
@@ -124,7 +125,8 @@ void GameController::tickPlaying(double dt, bool help, bool stats, bool map) {
     }
 
     // At most one overlay opens in a frame.
-    const bool mapLevel = !bBonusLevel && levelNumber() < MAP_LEVELS;
+    const int32_t level = levelNumber();
+    const bool mapLevel = !bBonusLevel && level >= 0 && level < MAP_LEVELS;
     if (hud && touch && mapLevel) hud->pMapButton->bHidden = 0;
     if (help) {
         openOverlay(Overlay::TUTORIAL);
@@ -239,15 +241,20 @@ void GameController::enterState() {
             auto* follow = new HeroCamera;
             follow->duration = 4.0;
             getCameraNode()->addChild(follow);
-            const int32_t level = levelNumber();
-            local_setMessage(2, 0, 2.0, formatString(language.getText(SID_LEVELX), level + 1));
-            local_setMessage(1, 0, 3.0, ProfileData::levelNumberToTitle(level, language));
+            // A level that is none of the 32 has neither number nor title.
+            if (const int32_t level = levelNumber(); level != GameServer::NO_LEVEL) {
+                local_setMessage(2, 0, 2.0, formatString(language.getText(SID_LEVELX), level + 1));
+                local_setMessage(1, 0, 3.0, ProfileData::levelNumberToTitle(level, language));
+            }
             setState(GO, 4.0);
             break;
         }
         case GO: {
             if (getConfiguration().inGameMusic) {
-                auto* music = findResource<SoundStream>(ProfileData::levelNumberToMusic(levelNumber()));
+                // A level that is none of the 32 plays the first one's music.
+                const int32_t level = levelNumber();
+                auto* music = findResource<SoundStream>(
+                    ProfileData::levelNumberToMusic(level == GameServer::NO_LEVEL ? 0 : level));
                 if (ZubAudio* audio = ZubAudio::active()) audio->setMusic(music);
             }
             local_setMessage(1, SID_GO, 1.0, WString());
@@ -283,10 +290,14 @@ void GameController::enterScoring() {
     // No play time (the goal met in the first frame) gives no frame rate.
     const double rate = currentResult.time > 0.0 ? playFrameCount / currentResult.time : 0.0;
     currentResult.frameRate = wholeSeconds(rate);
-    ProfileData& profile = services.profiles().currentProfile();
-    profile.levels[level].mergeBest(currentResult);
-    services.configuration().submitHighScore(currentResult.points, level, wholeSeconds(currentResult.time),
-                                             currentResult.score, true, narrowToWide(profile.name));
+    // The result is booked under the level played; one that is none of the
+    // 32 books nothing.
+    if (level != GameServer::NO_LEVEL) {
+        ProfileData& profile = services.profiles().currentProfile();
+        profile.levels[level].mergeBest(currentResult);
+        services.configuration().submitHighScore(currentResult.points, level, wholeSeconds(currentResult.time),
+                                                 currentResult.score, true, narrowToWide(profile.name));
+    }
 
     const Pig* hero = getHero();
     const float depth = VIEW_DEPTH * static_cast<float>(REFERENCE_WIDTH);
@@ -306,7 +317,10 @@ void GameController::enterStatistics() {
     const Language& language = gameLanguage();
     const int32_t level = levelNumber();
     const LevelResult& r = currentResult;
-    const LevelResult& best = GameServices::get().profiles().currentProfile().levels[level];
+    // Records exist only for the 32 levels.
+    static const LevelResult noRecords;
+    const LevelResult& best =
+        level == GameServer::NO_LEVEL ? noRecords : GameServices::get().profiles().currentProfile().levels[level];
     auto counts = [](int32_t a, int32_t b) { return formatString(u"%d/%d", a, b); };
     struct Row {
         bool normalOnly;

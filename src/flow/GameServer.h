@@ -62,6 +62,13 @@ public:
     std::vector<uint8_t> writeLevel();
 
     MyRootObject* gameRoot() const;
+
+    // The number (0 to 31) of the level this server plays, or NO_LEVEL for a
+    // level that is none of the 32 (a file of another name, a new level):
+    // its result is booked nowhere. The level manager sets it before the
+    // level starts.
+    static constexpr int32_t NO_LEVEL = -1;
+    int32_t levelNumber = NO_LEVEL;
     // The root's game controller, or null.
     GameController* controller() const;
 

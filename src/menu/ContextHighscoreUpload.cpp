@@ -88,7 +88,7 @@ void ContextHighscoreUpload::startUpload() {
     ScoreUploadData record;
     record.fill(*config);
     messageViewer->addMessage(gui::text(SID_STARTINGDOTS));
-    request = std::make_unique<HttpRequest>(HttpRequest::webHost, u"/tumbro/highscoreupload.php");
+    request = HttpRequest::toWebServer(u"/tumbro/highscoreupload.php");
     request->beginForm();
     request->addFormField(record.bytes, ScoreUploadData::kSize, u"HSTfile", GameConfiguration::fileName());
     request->start();

@@ -125,7 +125,7 @@ void ContextNetworkWizard1::startTest() {
     NetAddress address = NetAddress::any();
     address.port = firewallProbePort;
     const NetConnection probe(address);
-    request = std::make_unique<HttpRequest>(HttpRequest::webHost, u"/tumbro/nettest.php");
+    request = HttpRequest::toWebServer(u"/tumbro/nettest.php");
     request->beginForm();
     request->start();
 }

@@ -56,6 +56,12 @@ WString ProfileData::levelNumberToFile(int32_t levelNumber) {
     return file;
 }
 
+int32_t ProfileData::levelFileToNumber(std::u16string_view file) {
+    for (int32_t n = 0; n < NUMLEVELS; ++n)
+        if (file == levelNumberToFile(n)) return n;
+    return -1;
+}
+
 WString ProfileData::levelNumberToTitle(int32_t levelNumber) {
     ZUB_ASSERT(ZUB && ZUB->language);
     return levelNumberToTitle(levelNumber, *ZUB->language);

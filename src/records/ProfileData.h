@@ -9,6 +9,7 @@
 // four levels numbered 1, 2, 3 and 9; the fourth is the valley's bonus level.
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "records/LevelResult.h"
 #include "util/WString.h"
@@ -37,6 +38,9 @@ struct ProfileData {
 
     // "./levels/a1.lev" .. "./levels/h9.lev"; any other number is fatal.
     static WString levelNumberToFile(int32_t levelNumber);
+    // The number of the level whose file levelNumberToFile names
+    // ("./levels/b1.lev" gives 4); -1 for any other file.
+    static int32_t levelFileToNumber(std::u16string_view file);
     // The text LEVELTITLE0 + n of the given (or the engine's current)
     // language; a number outside 0..31 is fatal.
     static WString levelNumberToTitle(int32_t levelNumber);

@@ -83,10 +83,19 @@ class ProgramHarness::Backend final : public platform::Backend {
 public:
     explicit Backend(std::unique_ptr<platform::Backend> b) : inner(std::move(b)) {}
     bool openWindow(const platform::WindowSettings& s, std::string& error) override {
+        asked = s;
         return inner->openWindow(s, error);
     }
     void closeWindow() override { inner->closeWindow(); }
-    bool setFullScreen(bool on, int width, int height) override { return inner->setFullScreen(on, width, height); }
+    bool setFullScreen(bool on, int width, int height) override {
+        asked.fullScreen = on;
+        asked.width = width;
+        asked.height = height;
+        // A window system that keeps the window's size whatever is asked.
+        if (bKeepSize) inner->windowSize(width, height);
+        return inner->setFullScreen(on, width, height);
+    }
+    void windowSize(int& width, int& height) override { inner->windowSize(width, height); }
     bool setVSync(bool on) override { return inner->setVSync(on); }
     bool canGetFocus() const override { return true; }
     void poll(platform::InputSnapshot& input, platform::WindowState& window) override {
@@ -115,6 +124,8 @@ public:
     platform::InputSnapshot next;
     bool bClose = false;
     bool bFocused = true;
+    bool bKeepSize = false;
+    platform::WindowSettings asked;
     int windowWidth = 1024, windowHeight = 768;
 };
 
@@ -179,6 +190,7 @@ void ProgramHarness::runProgram() {
         if (real) setenv("SDL_VIDEODRIVER", "offscreen", 1);
         auto b = std::make_unique<Backend>(real ? platform::createSdlBackend()
                                                 : std::make_unique<platform::NullBackend>());
+        b->bKeepSize = options.windowKeepsItsSize;
         backend = b.get();
         return b;
     };
@@ -347,6 +359,18 @@ void ProgramHarness::moveMouse(float x, float y) {
     backend->next.mouseX = x * sx;
     backend->next.mouseY = (static_cast<float>(REFERENCE_HEIGHT) - y) * sy;
     backend->next.mouseMoved = true;
+}
+
+void ProgramHarness::moveMouseToPixel(float x, float y) {
+    if (!backend) return;
+    backend->next.mouseX = x;
+    backend->next.mouseY = y;
+    backend->next.mouseMoved = true;
+}
+
+platform::WindowSettings ProgramHarness::askedWindow() const {
+    std::lock_guard lock(mutex);
+    return backend ? backend->asked : platform::WindowSettings{};
 }
 
 void ProgramHarness::mouseButton(bool down) {

@@ -85,6 +85,9 @@ public:
         // SDL's off-screen window and the OpenGL device instead of the null
         // back-end.
         bool realDisplay = false;
+        // The window keeps the size it opened with whatever the program asks
+        // (as a window system without a window manager does).
+        bool windowKeepsItsSize = false;
         // The game clock advances this much each frame, whatever the real
         // clock says (0: the real clock), so that a scripted play is the
         // same however busy the machine is.
@@ -115,6 +118,9 @@ public:
     int exitCode() const { return code; }
     // Frames the program has run.
     int frames() const { return frameCount; }
+    // What the program asked of its window: the settings it opened it with,
+    // then each change of full screen and size.
+    platform::WindowSettings askedWindow() const;
     // Runs `task` on the program's thread (before its next frame): for
     // what must happen where the program runs (drawing through OpenGL).
     void onProgramThread(const std::function<void()>& task);
@@ -152,6 +158,8 @@ public:
     void pressKey(int code, std::initializer_list<int> modifiers = {});
     // A reference-screen point (x from the left, y from the bottom).
     void moveMouse(float x, float y);
+    // A window pixel (x from the left, y from the top).
+    void moveMouseToPixel(float x, float y);
     void mouseButton(bool down);
     // Moves there (a frame), presses (a frame), releases (a frame).
     void click(float x, float y);

@@ -63,8 +63,8 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     bDebugLocked = settings->getDebugCode() == DEBUG_ACCESS_CODE ? 0 : 1;
     debugLevel = bDebugLocked ? 0 : settings->getDebugLevel();
     Context::environment.bDebugKeys = !bDebugLocked;
-    // The web server of the high-score upload, the network test and the
-    // crash report; empty (no requests leave the machine) until one is set.
+    // The web server of the requests and pages of the game; while none is
+    // set they go to the maker's (HttpRequest::webServerHost).
     HttpRequest::webHost = settings->readUserString(u"Network", u"webHost", u"");
     started("Settings::load");
 
@@ -168,6 +168,14 @@ Zub::~Zub() {
 }
 
 void Zub::saveSettings() {
+    // The window's state, in which the next start opens it.
+    if (settings && graphics) {
+        Settings::WindowChoice window;
+        window.bFullScreen = graphics->bFullScreen;
+        window.width = graphics->width;
+        window.height = graphics->height;
+        settings->setWindowChoice(window);
+    }
     if (settings && !settings->save())
         Logger::get().log(u"%s(): %s", "Zub::saveSettings", u"the user settings file could not be written");
 }

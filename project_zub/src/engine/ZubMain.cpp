@@ -17,6 +17,7 @@
 #include "sys/Logger.h"
 #include "sys/OpenUrl.h"
 #include "sys/Paths.h"
+#include "sys/Settings.h"
 #include "sys/SingleInstance.h"
 
 bool restartRequested = false;
@@ -31,21 +32,35 @@ struct Program {
 };
 
 // The engine, then the game's global object, then its first step. The
-// graphics take the window's size as the size asked for, so that applying a
-// configuration that keeps the current size keeps the window as it opened
-// (an 800 x 600 window with "-safe").
+// graphics object starts in the window's state (full screen or not, the size
+// asked for until the window tells the size it got), so that the game reads
+// the state the window is in and applying a configuration that keeps the
+// current size keeps the window as it is (an 800 x 600 window with "-safe").
 void createZUB(Program& p, platform::Backend& backend, const ApplicationHooks& hooks,
                const platform::WindowSettings& window) {
     p.engine = std::make_unique<Zub>(backend, hooks);
-    if (p.engine->graphics) {
-        p.engine->graphics->width = window.width;
-        p.engine->graphics->height = window.height;
+    if (ZubGraphics* g = p.engine->graphics.get()) {
+        g->width = window.width;
+        g->height = window.height;
+        g->bFullScreen = window.fullScreen;
+        g->bVSync = window.vsync;
     }
     if (hooks.createApplication) p.app = hooks.createApplication(*p.engine);
     if (p.app) {
         p.app->initPreLoader();
         p.engine->rootContext = p.app->contextManager;
     }
+}
+
+// The window as the graphics object left it, for the next engine of a
+// restart (the window stays open in between).
+void keepWindowState(const Program& p, platform::WindowSettings& window) {
+    if (!p.engine || !p.engine->graphics) return;
+    const ZubGraphics& g = *p.engine->graphics;
+    window.fullScreen = g.bFullScreen;
+    window.width = g.width;
+    window.height = g.height;
+    window.vsync = g.bVSync;
 }
 
 // The game's global object first (it saves its data), then the engine;
@@ -108,14 +123,32 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
 
     std::unique_ptr<platform::Backend> backend =
         options.makeBackend ? options.makeBackend() : platform::createSdlBackend();
+    // The window opens as the engine's settings keep it (the graphics object
+    // puts its state there when the settings are saved); "-safe" gives an
+    // 800 x 600 window whatever they say.
     platform::WindowSettings ws;
     ws.assumeFocused = options.bAssumeFocused;
     if (options.bSafeMode) {
+        ws.fullScreen = false;
         ws.width = 800;
         ws.height = 600;
+    } else {
+        const Settings::WindowChoice saved = Settings::readWindowChoice();
+        ws.fullScreen = saved.bFullScreen;
+        ws.width = saved.width;
+        ws.height = saved.height;
     }
     std::string error;
-    if (!backend->openWindow(ws, error)) ZUB_ERROR(u"Could not open the window: %s", error);
+    bool opened = backend->openWindow(ws, error);
+    if (!opened && ws.fullScreen) {
+        // A display that cannot go full screen may still show a window.
+        Logger::get().log(u"%s(): %s", "runZub",
+                          formatString(u"Could not open the window in full screen (%s); trying a window.", error));
+        ws.fullScreen = false;
+        error.clear();
+        opened = backend->openWindow(ws, error);
+    }
+    if (!opened) ZUB_ERROR(u"Could not open the window: %s", error);
     // The game starts once its window has the focus, which a window nobody
     // can see never gets: rather than wait for ever, say so and end.
     if (!ws.assumeFocused && !backend->canGetFocus()) {
@@ -157,6 +190,7 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         if (restartRequested) {
             restartRequested = false;
             Logger::get().log(u"%s(): %s", "runZub", u"Restarting the engine and the game.");
+            keepWindowState(program, ws);
             destroyZUB(program, hooks);
         }
     }

@@ -58,6 +58,8 @@ void ZubGraphics::setBackend(platform::Backend* backend) {
 
 void ZubGraphics::onWindowSize(int pixelWidth, int pixelHeight) {
     if (pixelWidth <= 0 || pixelHeight <= 0) return;
+    width = pixelWidth;
+    height = pixelHeight;
     backBufferWidth = pixelWidth;
     backBufferHeight = pixelHeight;
     updateViewport();
@@ -118,8 +120,8 @@ void ZubGraphics::changePresentationParameters(int w, int h, bool fullScreen, bo
                                                bool vsync) {
     if (w < 0) w = width;
     if (h < 0) h = height;
-    const bool restart =
-        w != width || h != height || fullScreen != bFullScreen || allowLetterbox != bLetterbox || vsync != bVSync;
+    const bool windowChanged = w != width || h != height || fullScreen != bFullScreen;
+    const bool restart = windowChanged || allowLetterbox != bLetterbox || vsync != bVSync;
     width = w;
     height = h;
     bFullScreen = fullScreen;
@@ -129,18 +131,22 @@ void ZubGraphics::changePresentationParameters(int w, int h, bool fullScreen, bo
     if (device_) device_->setBilinearFilter(bilinear);
     if (!restart) return;
     Logger::get().log(u"%s(): %s", "ZubGraphics::changePresentationParameters", u"Restarting to apply configuration.");
-    restartDevice();
+    restartDevice(windowChanged);
 }
 
-void ZubGraphics::restartDevice() {
+void ZubGraphics::restartDevice(bool windowChanged) {
     ++restarts;
     if (backend_) {
-        backend_->setFullScreen(bFullScreen, width, height);
+        if (windowChanged) backend_->setFullScreen(bFullScreen, width, height);
         backend_->setVSync(bVSync);
     }
     if (onRestart) onRestart(*this);
-    // Until the window reports its new size, take the one asked for.
-    if (!backend_) {
+    if (backend_) {
+        // What the window got, not what it was asked for.
+        int w = 0, h = 0;
+        backend_->windowSize(w, h);
+        onWindowSize(w, h);
+    } else {
         backBufferWidth = width;
         backBufferHeight = height;
     }

@@ -46,8 +46,9 @@ public:
     void setBackend(platform::Backend* backend);
     platform::Backend* backend() const { return backend_; }
 
-    // The window's drawable size changed (or became known): the back buffer,
-    // the reference screen's viewport and the aspect ratio follow.
+    // The window's drawable size changed (or became known): the current
+    // size, the back buffer, the reference screen's viewport and the aspect
+    // ratio follow.
     void onWindowSize(int pixelWidth, int pixelHeight);
 
     // Frame: clears the letterbox bars (when there are any) to black, sets
@@ -64,7 +65,10 @@ public:
     // A negative width or height keeps the current one. Stores every value;
     // when the size, full screen, letterboxing or vertical sync changed, logs
     // "Restarting to apply configuration." and restarts the device with the new
-    // parameters. A change of the filter alone applies without a restart.
+    // parameters. A change of the filter alone applies without a restart. The
+    // window is asked for the size and full screen only when they changed; the
+    // size it then has (which the window system may not have changed as asked)
+    // becomes the current size.
     void changePresentationParameters(int width, int height, bool fullScreen, bool allowLetterbox, bool bilinearFilter,
                                       bool useVSync);
 
@@ -86,8 +90,10 @@ public:
     int32_t referenceHeight = 768;
     float aspectRatio = 1.0f;
 
-    // Presentation.
-    int32_t width = 1024, height = 768;  // the size asked for (window or mode)
+    // Presentation. The current size (window or mode) is the size asked for
+    // until the window tells the size it got, then that one: what the window
+    // really shows, which layout, the pointer and the video-mode choice follow.
+    int32_t width = 1024, height = 768;
     int32_t backBufferWidth = 1024, backBufferHeight = 768;
     bool bFullScreen = false;
     bool bLetterbox = true;
@@ -110,7 +116,7 @@ public:
     void (*onRestart)(ZubGraphics& graphics) = nullptr;
 
 private:
-    void restartDevice();
+    void restartDevice(bool windowChanged);
     void updateViewport();
 
     std::unique_ptr<platform::RenderDevice> device_;

@@ -143,6 +143,7 @@ struct Handles {
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
     curl_slist* headers = nullptr;
+    curl_slist* connectTo = nullptr;
     bool bAdded = false;
 
     ~Handles() {
@@ -151,10 +152,11 @@ struct Handles {
         if (easy) c.easyCleanup(easy);
         if (multi) c.multiCleanup(multi);
         if (headers) c.slistFreeAll(headers);
+        if (connectTo) c.slistFreeAll(connectTo);
     }
 };
 
-bool appendHeader(curl_slist*& list, const std::string& line) {
+bool appendLine(curl_slist*& list, const std::string& line) {
     curl_slist* next = curl().slistAppend(list, line.c_str());
     if (!next) return false;
     list = next;
@@ -202,10 +204,16 @@ HttpStage performHttp(const HttpCall& in, HttpResult& out, const std::atomic<boo
     ZUB_SETOPT(CURLOPT_PREREQFUNCTION, onPrerequest);
     ZUB_SETOPT(CURLOPT_PREREQDATA, static_cast<void*>(&transfer));
     if (!in.userAgent.empty()) ZUB_SETOPT(CURLOPT_USERAGENT, in.userAgent.c_str());
+    if (!in.connectTo.empty()) {
+        // Any host and port named go to the one given ("::name:port").
+        if (!appendLine(h.connectTo, "::" + in.connectTo))
+            return fail(out, HttpStage::OpenRequest, CURLE_OUT_OF_MEMORY);
+        ZUB_SETOPT(CURLOPT_CONNECT_TO, h.connectTo);
+    }
     if (in.bPost) {
         // No "Expect: 100-continue" round trip: the body follows the headers at once.
-        if (!appendHeader(h.headers, "Expect:") ||
-            (!in.contentType.empty() && !appendHeader(h.headers, "Content-Type: " + in.contentType))) {
+        if (!appendLine(h.headers, "Expect:") ||
+            (!in.contentType.empty() && !appendLine(h.headers, "Content-Type: " + in.contentType))) {
             return fail(out, HttpStage::OpenRequest, CURLE_OUT_OF_MEMORY);
         }
         static const char kEmpty[] = "";

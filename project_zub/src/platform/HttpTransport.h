@@ -30,6 +30,7 @@ struct HttpCall {
     std::string path;            // starts with '/'; may carry a query
     std::string contentType;     // the Content-Type of the body (POST only)
     std::string userAgent;       // sent when not empty
+    std::string connectTo;       // "name:port" to connect to instead of `host` (still named as the Host)
     std::vector<uint8_t> body;   // sent when bPost is set
     bool bPost = false;          // POST the body, else GET
     long connectTimeoutMs = 15000;

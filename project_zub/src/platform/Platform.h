@@ -51,7 +51,7 @@ struct WindowState {
     bool focused = false;     // the window has the input focus
     bool minimized = false;
     bool closeRequested = false;  // the user asked to close the window
-    int width = 0, height = 0;    // drawable size in pixels
+    int width = 0, height = 0;    // drawable size in pixels, as the window has it (see Backend::windowSize)
 };
 
 struct WindowSettings {
@@ -72,7 +72,14 @@ public:
     // Opens the window and its drawing context. False with a reason on failure.
     virtual bool openWindow(const WindowSettings& s, std::string& error) = 0;
     virtual void closeWindow() = 0;
+    // Asks for full screen in the display mode nearest width x height, or a
+    // window of that size. The window system may give another size, or none
+    // of the change (without a window manager a window cannot be made full
+    // screen): windowSize tells what it gave.
     virtual bool setFullScreen(bool on, int width, int height) = 0;
+    // The drawable size the window has now, in pixels, as the window system
+    // has it rather than as it was asked for; 0 x 0 without a window.
+    virtual void windowSize(int& width, int& height) = 0;
     // Waits for the display's vertical retrace when showing a frame, or not.
     virtual bool setVSync(bool on) = 0;
     // False when the window can never get the input focus (a video driver
@@ -115,10 +122,15 @@ class NullBackend : public Backend {
 public:
     bool openWindow(const WindowSettings& s, std::string& error) override;
     void closeWindow() override { open = false; }
-    bool setFullScreen(bool, int w, int h) override {
+    bool setFullScreen(bool on, int w, int h) override {
+        fullScreen = on;
         window.width = w;
         window.height = h;
         return true;
+    }
+    void windowSize(int& w, int& h) override {
+        w = open ? window.width : 0;
+        h = open ? window.height : 0;
     }
     bool setVSync(bool on) override {
         vsync = on;
@@ -143,6 +155,7 @@ public:
     InputSnapshot next;
     WindowState window;
     bool open = false;
+    bool fullScreen = false;
     bool vsync = true;
     bool cursorVisible = true;
     int presented = 0;

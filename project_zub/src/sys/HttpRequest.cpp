@@ -130,8 +130,14 @@ long HttpRequest::defaultConnectTimeoutMs = 15000;
 long HttpRequest::defaultTotalTimeoutMs = 60000;
 int32_t HttpRequest::simulatedThreadError = 0;
 
-WString HttpRequest::pageAddress(std::u16string_view path) {
-    return u"http://" + (webHost.empty() ? WString(makerHost) : webHost) + WString(path);
+WString HttpRequest::testConnectTo;
+
+WString HttpRequest::webServerHost() { return webHost.empty() ? WString(makerHost) : webHost; }
+
+WString HttpRequest::pageAddress(std::u16string_view path) { return u"http://" + webServerHost() + WString(path); }
+
+std::unique_ptr<HttpRequest> HttpRequest::toWebServer(std::u16string_view path) {
+    return std::make_unique<HttpRequest>(webServerHost(), WString(path));
 }
 
 HttpRequest::HttpRequest(const WString& hostName, const WString& requestPath)
@@ -195,6 +201,7 @@ bool HttpRequest::start() {
     call.host = host;
     call.path = path;
     call.userAgent = kUserAgent;
+    call.connectTo = wideToUtf8(testConnectTo);
     call.connectTimeoutMs = connectTimeoutMs;
     call.totalTimeoutMs = totalTimeoutMs;
     if (bHasForm) {

@@ -34,16 +34,19 @@ class HttpRequest {
 public:
     enum : int32_t { StateIdle = 0, StateRunning = 1, StateFailed = 2, StateFinished = 3 };
 
-    // The web server that the game's requests go to ("name" or "name:port").
-    // Empty until the settings name one; a request to an empty host fails
-    // with "Could not connect".
+    // The web server named by the settings ("name" or "name:port"); empty
+    // when they name none.
     static WString webHost;
-    // The maker's own web server, for pages opened in the user's browser
-    // while no webHost is set.
+    // The maker's own web server, which the game uses while no webHost is set.
     static const char16_t* const makerHost;
-    // The address of a page of the web server for the user's browser:
-    // "http://" + webHost (or makerHost) + path.
+    // The host of every web address of the game, the requests' and the
+    // pages': webHost when the settings name one, else makerHost; never empty.
+    static WString webServerHost();
+    // The address of a page of the web server for the user's browser
+    // ("http://" + webServerHost() + path; the path may carry a query).
     static WString pageAddress(std::u16string_view path);
+    // A request for a path of the web server (webServerHost()).
+    static std::unique_ptr<HttpRequest> toWebServer(std::u16string_view path);
 
     // host: "name" or "name:port"; path: starting with '/'. Nothing is sent yet.
     HttpRequest(const WString& host, const WString& path);
@@ -102,6 +105,10 @@ public:
     // Tests only: when nonzero, start() behaves as if thread creation had
     // failed with this error code.
     static int32_t simulatedThreadError;
+    // Tests only: when not empty, "host:port" that requests connect to
+    // whatever host they name (which their Host header still names), so that
+    // a request to the maker's server reaches the tests' own.
+    static WString testConnectTo;
 
     // What the worker and the request share.
     struct Shared;

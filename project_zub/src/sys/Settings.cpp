@@ -211,6 +211,51 @@ int Settings::getFrequency() const { return user.getInt(kSectionAudio, kFrequenc
 
 void Settings::setFrequency(int samplesPerSecond) { user.setInt(kSectionAudio, kFrequency, samplesPerSecond); }
 
+namespace {
+
+// The window of the file, defaults for what is missing or out of range.
+Settings::WindowChoice windowChoiceOf(const MemoryIniFile& ini) {
+    using W = Settings::WindowChoice;
+    W w;
+    if (ini.hasKey(Settings::kSectionGraphics, Settings::kFullScreen))
+        w.bFullScreen = ini.getBool(Settings::kSectionGraphics, Settings::kFullScreen);
+    const bool sized = ini.hasKey(Settings::kSectionGraphics, Settings::kWidth) &&
+                       ini.hasKey(Settings::kSectionGraphics, Settings::kHeight);
+    const int width = sized ? ini.getInt(Settings::kSectionGraphics, Settings::kWidth) : 0;
+    const int height = sized ? ini.getInt(Settings::kSectionGraphics, Settings::kHeight) : 0;
+    if (width >= W::MIN_SIZE && width <= W::MAX_SIZE && height >= W::MIN_SIZE && height <= W::MAX_SIZE) {
+        w.width = width;
+        w.height = height;
+    }
+    return w;
+}
+
+}  // namespace
+
+Settings::WindowChoice Settings::readWindowChoice(const std::string& path) {
+    std::string bytes;
+    if (!platform::isRegularFile(path) || !platform::readWholeFile(path, bytes, kMaxUserFileBytes) ||
+        !MemoryIniFile::isWellFormed(bytes))
+        return WindowChoice{};
+    return windowChoiceOf(MemoryIniFile(bytes));
+}
+
+Settings::WindowChoice Settings::readWindowChoice() { return readWindowChoice(getUserDataFolder() + userFileName()); }
+
+Settings::WindowChoice Settings::getWindowChoice() {
+    const WindowChoice defaults;
+    readUserBool(kSectionGraphics, kFullScreen, defaults.bFullScreen);
+    readUserInt(kSectionGraphics, kWidth, defaults.width);
+    readUserInt(kSectionGraphics, kHeight, defaults.height);
+    return windowChoiceOf(user);
+}
+
+void Settings::setWindowChoice(const WindowChoice& window) {
+    user.setBool(kSectionGraphics, kFullScreen, window.bFullScreen);
+    user.setInt(kSectionGraphics, kWidth, window.width);
+    user.setInt(kSectionGraphics, kHeight, window.height);
+}
+
 int Settings::readUserInt(std::u16string_view section, std::u16string_view key, int defaultValue) {
     if (!user.hasKey(section, key)) user.setInt(section, key, defaultValue);
     return user.getInt(section, key);

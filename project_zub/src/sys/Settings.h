@@ -30,7 +30,11 @@
 //
 // Other services may keep keys of their own in the user file through
 // readUserInt / readUserBool / readUserString, which follow the same rule for
-// a missing key.
+// a missing key. The window's state is kept that way, by the engine:
+//
+//   user    [Graphics]  bFullScreen         bool    Yes    (full screen, else a window)
+//   user    [Graphics]  width               int     1024   (the mode or window size, 320 to 16384)
+//   user    [Graphics]  height              int     768
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +58,10 @@ public:
     static constexpr std::u16string_view kDebugLevel = u"debugLevel";
     static constexpr std::u16string_view kEmulateLocalhost = u"bEmulateLocalhost";
     static constexpr std::u16string_view kFrequency = u"frequency";
+    static constexpr std::u16string_view kSectionGraphics = u"Graphics";
+    static constexpr std::u16string_view kFullScreen = u"bFullScreen";
+    static constexpr std::u16string_view kWidth = u"width";
+    static constexpr std::u16string_view kHeight = u"height";
 
     enum class Where { Static, User };
     enum class Type { String, Int, Bool };
@@ -102,6 +110,24 @@ public:
     void setEmulateLocalhost(bool value);
     int getFrequency() const;
     void setFrequency(int samplesPerSecond);
+
+    // The window the program opens: full screen or a window, and its size.
+    struct WindowChoice {
+        static constexpr int MIN_SIZE = 320;
+        static constexpr int MAX_SIZE = 16384;
+        bool bFullScreen = true;
+        int width = 1024;
+        int height = 768;
+    };
+    // The window the user file keeps, read from disk alone: the program
+    // opens its window before the engine loads its settings. A missing file
+    // or key, or a size out of range, gives the default.
+    static WindowChoice readWindowChoice(const std::string& userPath);
+    static WindowChoice readWindowChoice();
+    // The same from the loaded file (missing keys are added), and the
+    // window's state put into it.
+    WindowChoice getWindowChoice();
+    void setWindowChoice(const WindowChoice& window);
 
     // A user key of another service: its value, or the default, which is then
     // put into the file and written by the next save().

@@ -65,6 +65,39 @@ TEST(ZubGraphics, RestartsOnlyWhenSomethingChanged) {
     EXPECT_EQ(bare.viewport.height, 480);
 }
 
+TEST(ZubGraphics, TheCurrentSizeIsTheOneTheWindowGot) {
+    // A window system that leaves the window at the size it opened with.
+    struct KeepingBackend : platform::NullBackend {
+        bool setFullScreen(bool on, int, int) override {
+            ++asks;
+            fullScreen = on;
+            return true;
+        }
+        int asks = 0;
+    } backend;
+    std::string error;
+    platform::WindowSettings opened;
+    ASSERT_TRUE(backend.openWindow(opened, error));
+    ZubGraphics g;
+    g.setBackend(&backend);
+    g.changePresentationParameters(1920, 1080, true, true, true, true);
+    EXPECT_EQ(backend.asks, 1);
+    EXPECT_TRUE(backend.fullScreen);
+    EXPECT_EQ(g.width, 1024);
+    EXPECT_EQ(g.height, 768);
+    EXPECT_EQ(g.viewport.width, 1024);
+    EXPECT_EQ(g.viewport.height, 768);
+    // Keeping the current size changes nothing; vertical sync alone restarts
+    // without asking the window for anything.
+    const int restarts = g.restarts;
+    g.changePresentationParameters(-1, -1, true, true, true, true);
+    EXPECT_EQ(g.restarts, restarts);
+    g.changePresentationParameters(-1, -1, true, true, true, false);
+    EXPECT_EQ(g.restarts, restarts + 1);
+    EXPECT_EQ(backend.asks, 1);
+    EXPECT_FALSE(backend.vsync);
+}
+
 TEST(ZubGraphics, LetterboxingKeepsTheReferenceShape) {
     ZubGraphics g;
     g.onWindowSize(1280, 768);  // wider than 4:3: bars at the sides

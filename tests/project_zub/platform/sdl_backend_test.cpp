@@ -303,11 +303,22 @@ TEST_F(SdlBackendTest, TouchContactsInWindowPixelsAndNeverAsTheMouse) {
 }
 
 TEST_F(SdlBackendTest, WindowSizeCursorAndClosing) {
+    // The off-screen driver's drawing surface keeps the size it was made
+    // with: SDL takes the new size as asked, the poll tells the size the
+    // window really has.
     EXPECT_TRUE(backend->setFullScreen(false, 400, 300));
     backend->warpMouse(50, 60);
     poll();
-    EXPECT_EQ(window.width, 400);
-    EXPECT_EQ(window.height, 300);
+    int sdlWidth = 0, sdlHeight = 0;
+    SDL_GL_GetDrawableSize(SDL_GL_GetCurrentWindow(), &sdlWidth, &sdlHeight);
+    EXPECT_EQ(sdlWidth, 400);
+    EXPECT_EQ(sdlHeight, 300);
+    EXPECT_EQ(window.width, 320);
+    EXPECT_EQ(window.height, 240);
+    int width = 0, height = 0;
+    backend->windowSize(width, height);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
     EXPECT_EQ(input.mouseX, 50);
     backend->closeWindow();
     EXPECT_EQ(glContextInfo().major, 0);

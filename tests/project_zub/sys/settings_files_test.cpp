@@ -159,3 +159,32 @@ TEST_F(SettingsTest, UserPathThatIsAFolderIsLeftAlone) {
     EXPECT_TRUE(fs::is_directory(userPath));
     EXPECT_FALSE(Settings().save());  // nothing loaded: nothing written
 }
+
+TEST_F(SettingsTest, TheWindowIsReadFromTheFileAloneAndKeptByTheLoadedSettings) {
+    auto same = [](const Settings::WindowChoice& w, bool fullScreen, int width, int height) {
+        return w.bFullScreen == fullScreen && w.width == width && w.height == height;
+    };
+    // No file yet: full screen at 1024 x 768, and nothing is written.
+    EXPECT_TRUE(same(Settings::readWindowChoice(userPath), true, 1024, 768));
+    EXPECT_FALSE(fs::exists(userPath));
+    writeBytes(userPath, "[Graphics]\nbFullScreen=No\nwidth=1280\nheight=800\n");
+    EXPECT_TRUE(same(Settings::readWindowChoice(userPath), false, 1280, 800));
+    // A size out of range, or half of one, gives the default size.
+    writeBytes(userPath, "[Graphics]\nbFullScreen=No\nwidth=99999\nheight=800\n");
+    EXPECT_TRUE(same(Settings::readWindowChoice(userPath), false, 1024, 768));
+    writeBytes(userPath, "[Graphics]\nwidth=800\n");
+    EXPECT_TRUE(same(Settings::readWindowChoice(userPath), true, 1024, 768));
+    writeBytes(userPath, std::string("\0\xff\0", 3));  // not a settings file
+    EXPECT_TRUE(same(Settings::readWindowChoice(userPath), true, 1024, 768));
+
+    // The loaded settings keep the window that is put into them.
+    fs::remove(userPath);
+    {
+        Settings s = loaded();
+        EXPECT_TRUE(same(s.getWindowChoice(), true, 1024, 768));
+        s.setWindowChoice(Settings::WindowChoice{false, 800, 600});
+        ASSERT_TRUE(s.save());
+    }
+    EXPECT_TRUE(same(Settings::readWindowChoice(userPath), false, 800, 600));
+    EXPECT_TRUE(same(loaded().getWindowChoice(), false, 800, 600));
+}

@@ -17,15 +17,24 @@
 #include "flow/ContextLevelManager.h"
 #include "flow/ContextValley.h"
 #include "flow/GameController.h"
+#include "flow/GameHud.h"
+#include "flow/GameMessage.h"
 #include "flow/GameServer.h"
+#include "flow/GameServices.h"
+#include "flow/MyRootObject.h"
+#include "flow/OverlayMiniMap.h"
 #include "flow/ValleyIcon.h"
 #include "flow/ValleyStatsBubble.h"
 #include "gfx/Camera.h"
+#include "gfx/MemoryImageFile.h"
+#include "gfx/Quad.h"
+#include "gfx/Texture.h"
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "input/KeyCodes.h"
 #include "lang/Language.h"
+#include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"
 #include "menu/ContextIntroStory.h"
@@ -33,25 +42,30 @@
 #include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
 #include "records/FormatHelpers.h"
+#include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
+#include "sys/FileData.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
 #include "text/FadingText.h"
+#include "text/FontQuad.h"
 
 namespace {
 
 using programtest::ProgramHarness;
 using namespace input_codes;
 
-levelbuild::KeyScript a1Script() {
-    std::ifstream in(std::string(ZUB_LEVEL_SOURCE_DIR) + "/a1.keys");
+levelbuild::KeyScript levelScript(const std::string& level) {
+    std::ifstream in(std::string(ZUB_LEVEL_SOURCE_DIR) + "/" + level + ".keys");
     std::stringstream text;
     text << in.rdbuf();
     levelbuild::KeyScript script;
     std::string error;
-    EXPECT_TRUE(script.parse(text.str(), "a1.keys", error)) << error;
+    EXPECT_TRUE(script.parse(text.str(), level + ".keys", error)) << error;
     return script;
 }
+
+levelbuild::KeyScript a1Script() { return levelScript("a1"); }
 
 void click(ProgramHarness& h, CursorTarget* item) {
     const V3 at = item->cursorAnchor(0);
@@ -70,8 +84,8 @@ void answerBoxes(ProgramHarness& h) {
 
 // The level on top played by the key script, frame for frame of the
 // level's own clock, until the script's keys run out; then the level's end
-// is waited for and its statistics skipped.
-void playByScript(ProgramHarness& h, const levelbuild::KeyScript& script) {
+// is waited for (with every one of its `apples`) and its statistics skipped.
+void playByScript(ProgramHarness& h, const levelbuild::KeyScript& script, int apples = 3) {
     auto* manager = h.topAs<ContextLevelManager>();
     ASSERT_NE(manager, nullptr);
     GameServer& server = *manager->gameServer;
@@ -95,7 +109,7 @@ void playByScript(ProgramHarness& h, const levelbuild::KeyScript& script) {
     }
     for (int code : down) h.keyUp(code);
     ASSERT_TRUE(h.stepUntil([&] { return gc->state >= GameController::STATISTICS; }, 3000)) << gc->state;
-    EXPECT_EQ(gc->currentResult.applesGathered, 3);
+    EXPECT_EQ(gc->currentResult.applesGathered, apples);
     while (h.top() == manager && h.step()) h.pressKey(KEY_SPACE);
 }
 
@@ -213,6 +227,129 @@ TEST(PlayThrough, ANewPlayerCompletesTheFirstLevelAndTheGameRemembersItAfterARes
     EXPECT_EQ(stored.currentLevel, 1);
     // The road grows to the second level's marker.
     EXPECT_TRUE(again.stepUntil([&] { return !valley2->icon(1)->bHidden; }, 600));
+}
+
+// What a message of the HUD shows: its letters read back through its font.
+WString shownText(const GameMessage& message) {
+    WString text;
+    for (const MessageLetter* letter : childrenOf<MessageLetter>(&message)) {
+        char16_t c = u'?';
+        if (!letter->pSkin) c = u' ';
+        for (char16_t code = 32; code < 256 && c == u'?'; ++code)
+            if (letter->pSkin && static_cast<Skin*>(message.pFont->getGlyph(code).quad) == letter->pSkin) c = code;
+        text += c;
+    }
+    return text;
+}
+
+// The developer's "-level NAME" switch plays the level over the main menu.
+ProgramHarness::Options developerLevel(const std::string& name) {
+    ProgramHarness::Options o;
+    o.developer = true;
+    o.fixedFrameStep = 0.01;
+    o.arguments = {"-level", name};
+    return o;
+}
+
+// The levels but `level` whose best record or high-score entry holds a
+// result.
+std::string resultsBesides(const ProfileData& profile, const GameConfiguration& config, int level) {
+    std::string found;
+    for (int n = 0; n < NUMLEVELS; ++n) {
+        if (n == level) continue;
+        if (profile.levels[n].points != 0 || profile.levels[n].score != 0) found += " record " + std::to_string(n);
+        if (config.highScores[n].score != 0 || config.highScores[n].name[0] != 0)
+            found += " high score " + std::to_string(n);
+    }
+    return found;
+}
+
+TEST(PlayThrough, TheDeveloperLevelSwitchBooksTheResultUnderTheLevelItPlays) {
+    // b1, the fifth level, while the player's current level is the first:
+    // its number, title and map are b1's.
+    std::string b1Bytes;
+    {
+        ProgramHarness h(developerLevel("b1"));
+        h.start();
+        ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 400));
+        EXPECT_EQ(GLOBAL->profiles.currentProfile().currentLevel, 0);
+        GameController* gc = h.topAs<ContextLevelManager>()->gameServer->controller();
+        ASSERT_NE(gc, nullptr);
+        ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::TITLE; }, 300));
+        h.step();
+        EXPECT_EQ(shownText(gc->contextHUD->message2), u"Level 5");
+        EXPECT_EQ(shownText(gc->contextHUD->message1), ZUB->language->getText(SID_LEVELTITLE0 + 4));
+        ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 600));
+        h.pressKey(KEY_M);
+        MyRootObject* root = nullptr;
+        ASSERT_TRUE(h.stepUntil([&] {
+            root = zub_cast<MyRootObject>(h.topAs<ContextLevelManager>()->gameServer->root);
+            return root && zub_cast<OverlayMiniMap>(root->contextOverlay);
+        }, 20));
+        const Texture& map = *zub_cast<OverlayMiniMap>(root->contextOverlay)->pMapTexture;
+        h.onProgramThread([&] {
+            const auto* b1 = findResource<MemoryImageFile>(u"minimap04");
+            const auto* a1 = findResource<MemoryImageFile>(u"minimap00");
+            int likeB1 = 0, likeA1 = 0;
+            for (int y = 0; y < 192; ++y)
+                for (int x = 0; x < 256; ++x) {
+                    const uint32_t p = map.canvasPixels()[static_cast<size_t>(y * map.realWidth + x)] & 0x00FFFFFFu;
+                    likeB1 += p == (b1->getPixel(x, y) & 0x00FFFFFFu) ? 1 : 0;
+                    likeA1 += p == (a1->getPixel(x, y) & 0x00FFFFFFu) ? 1 : 0;
+                }
+            EXPECT_EQ(likeB1, 256 * 192);
+            EXPECT_LT(likeA1, 256 * 192);
+            FileData file(0, u"./levels/b1.lev");
+            b1Bytes.assign(reinterpret_cast<const char*>(file.data()), file.size());
+        });
+    }
+    ASSERT_FALSE(b1Bytes.empty());
+
+    // Played to its end, the result goes to b1's record and high-score
+    // entry, and is on disk after the program ends.
+    {
+        ProgramHarness h(developerLevel("b1"));
+        h.start();
+        ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 400));
+        playByScript(h, levelScript("b1"), 5);
+        ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 300));
+        const ProfileData& profile = GLOBAL->profiles.currentProfile();
+        EXPECT_GE(profile.levels[4].score, 950);
+        EXPECT_EQ(profile.levels[4].applesGathered, 5);
+        EXPECT_EQ(GLOBAL->config.highScores[4].score, profile.levels[4].score);
+        EXPECT_EQ(resultsBesides(profile, GLOBAL->config, 4), "");
+        h.close();
+        setUserDataFolderOverride(h.userFolder);
+        GameConfiguration config;
+        ProfileManager players;
+        EXPECT_GE(players.currentProfile().levels[4].score, 950);
+        EXPECT_EQ(std::string(config.highScores[4].name), "Tester");
+        EXPECT_EQ(resultsBesides(players.currentProfile(), config, 4), "");
+    }
+
+    // The same level under a name that is none of the 32 levels: it plays,
+    // without a number or a title, and books nothing.
+    {
+        ProgramHarness h(developerLevel("mine"));
+        h.program->write("levels/mine.lev", b1Bytes);
+        h.start();
+        ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 400));
+        EXPECT_NE(h.log().find("Loading level: ./levels/mine.lev"), std::string::npos);
+        GameController* gc = h.topAs<ContextLevelManager>()->gameServer->controller();
+        ASSERT_NE(gc, nullptr);
+        ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::TITLE; }, 300));
+        h.step();
+        EXPECT_EQ(shownText(gc->contextHUD->message2), u"");
+        EXPECT_EQ(shownText(gc->contextHUD->message1), u"");
+        playByScript(h, levelScript("b1"), 5);
+        ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 300));
+        EXPECT_EQ(resultsBesides(GLOBAL->profiles.currentProfile(), GLOBAL->config, -1), "");
+        h.close();
+        setUserDataFolderOverride(h.userFolder);
+        GameConfiguration config;
+        ProfileManager players;
+        EXPECT_EQ(resultsBesides(players.currentProfile(), config, -1), "");
+    }
 }
 
 }  // namespace

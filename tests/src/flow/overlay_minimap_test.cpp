@@ -177,9 +177,9 @@ TEST_F(MiniMap, OpensOnNormalLevelsBelowTheLastOnlyAndFromTheShownMapButton) {
     h.tap(input_codes::KEY_ESCAPE);
     ASSERT_TRUE(h.frameUntil([&] { return root().contextOverlay == nullptr; }, 6));
 
-    // The last level has none either.
+    // The last level has none either (the level played is the server's).
     h.input.setInputMode(ZubInput::MODE_MOUSE_KEYBOARD);
-    h.services.profileManager->currentProfile().currentLevel = GameController::MAP_LEVELS;
+    h.server().levelNumber = GameController::MAP_LEVELS;
     h.tap(mapKey());
     EXPECT_EQ(root().contextOverlay, nullptr);
 }

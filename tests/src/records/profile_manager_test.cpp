@@ -228,11 +228,15 @@ TEST(LevelTables, FileMusicMinimapAndTitleOfEveryLevel) {
     for (int n = 0; n < NUMLEVELS; ++n) {
         const std::string file = std::string("./levels/") + valleys[n / 4] + digits[n % 4] + ".lev";
         EXPECT_EQ(ProfileData::levelNumberToFile(n), narrowToWide(file)) << n;
+        EXPECT_EQ(ProfileData::levelFileToNumber(narrowToWide(file)), n);
         const WString music = n == 31 ? u"musicMenu" : n == 19 ? u"musicNone" : byPosition[n % 4];
         EXPECT_EQ(ProfileData::levelNumberToMusic(n), music) << n;
         EXPECT_EQ(ProfileData::levelNumberToTitle(n, language), WString(language.getText(SID_LEVELTITLE0 + n)));
     }
     EXPECT_EQ(ProfileData::levelNumberToMinimap(7), u"minimap07");
+    // Any other file is none of the levels.
+    for (const char16_t* other : {u"./levels/mine.lev", u"levels/b1.lev", u"./levels/b4.lev", u"./levels/B1.lev", u""})
+        EXPECT_EQ(ProfileData::levelFileToNumber(other), -1) << wideToNarrow(other);
 }
 
 TEST(LevelTablesDeathTest, LevelsOutsideTheTablesAreFatal) {

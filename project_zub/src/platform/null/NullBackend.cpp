@@ -6,6 +6,7 @@ namespace platform {
 
 bool NullBackend::openWindow(const WindowSettings& s, std::string&) {
     open = true;
+    fullScreen = s.fullScreen;
     window.width = s.width;
     window.height = s.height;
     window.focused = true;

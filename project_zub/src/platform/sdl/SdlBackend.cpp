@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "platform/sdl/SdlKeyMap.h"
+#include "platform/sdl/SdlWindowSize.h"
 #include "util/WString.h"
 
 namespace platform {
@@ -140,6 +141,7 @@ public:
     bool openWindow(const WindowSettings& s, std::string& error) override;
     void closeWindow() override;
     bool setFullScreen(bool on, int width, int height) override;
+    void windowSize(int& width, int& height) override;
     bool setVSync(bool on) override;
     bool canGetFocus() const override { return hasDisplay(); }
     void poll(InputSnapshot& input, WindowState& window) override;
@@ -157,6 +159,8 @@ private:
     void closeJoystick(SDL_JoystickID id);
     bool hasDisplay() const;
     void resetInput();
+    // Asks the window system for the window's size.
+    void measureWindow();
 
     bool videoReady_ = false;
     bool joysticksReady_ = false;
@@ -166,6 +170,10 @@ private:
     bool assumeFocused_ = false;
     bool focused_ = false;
     bool minimized_ = false;
+    // The window's real drawable size, measured again after each change of
+    // the window and each event that tells of one.
+    int width_ = 0, height_ = 0;
+    bool sizeChanged_ = false;
 
     // Gathered since the previous poll.
     bool closeRequested_ = false;
@@ -289,7 +297,19 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
     mouseX_ = static_cast<float>(x);
     mouseY_ = static_cast<float>(y);
     SDL_StartTextInput();
+    measureWindow();
     return true;
+}
+
+void SdlBackend::measureWindow() {
+    realDrawableSize(window_, width_, height_);
+    sizeChanged_ = false;
+}
+
+void SdlBackend::windowSize(int& width, int& height) {
+    measureWindow();
+    width = width_;
+    height = height_;
 }
 
 void SdlBackend::closeWindow() {
@@ -302,6 +322,7 @@ void SdlBackend::closeWindow() {
     }
     SDL_DestroyWindow(window_);
     window_ = nullptr;
+    width_ = height_ = 0;
     gContextInfo = GLContextInfo{};
     resetInput();
 }
@@ -319,6 +340,8 @@ void SdlBackend::resetInput() {
 
 bool SdlBackend::setFullScreen(bool on, int width, int height) {
     if (!window_) return false;
+    // What the window system made of it is measured, whatever SDL says.
+    sizeChanged_ = true;
     if (on) {
         int display = SDL_GetWindowDisplayIndex(window_);
         SDL_DisplayMode wanted{};
@@ -386,7 +409,13 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
                 case SDL_WINDOWEVENT_RESTORED:
-                case SDL_WINDOWEVENT_MAXIMIZED: minimized_ = false; break;
+                case SDL_WINDOWEVENT_MAXIMIZED:
+                    minimized_ = false;
+                    sizeChanged_ = true;
+                    break;
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESIZED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED: sizeChanged_ = true; break;
                 default: break;
             }
             break;
@@ -480,6 +509,8 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) handleEvent(e);
 
+    if (window_ && sizeChanged_) measureWindow();
+    // Touches come normalised to the size SDL believes the window has.
     int width = 0, height = 0;
     if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
 
@@ -511,8 +542,8 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     window.focused = assumeFocused_ || focused_;
     window.minimized = minimized_;
     window.closeRequested = closeRequested_;
-    window.width = width;
-    window.height = height;
+    window.width = width_;
+    window.height = height_;
 
     typed_.clear();
     wheel_ = 0;
