@@ -180,8 +180,10 @@ TEST_F(FilesPacked, InterruptedSaveKeepsTheOldFile) {
     const std::string current = readBytes(file());
 
     // The disk is full: the write fails before the rename.
-    fs::create_symlink("/dev/full", file() + ".tmp");
-    EXPECT_FALSE(save(record(8)));
+    {
+        const DiskFullAfter full(16);
+        EXPECT_FALSE(save(record(8)));
+    }
     EXPECT_EQ(readBytes(file()), current);
     EXPECT_FALSE(fs::exists(file() + ".tmp"));
 

@@ -15,8 +15,14 @@
 
 namespace {
 
+using filestest::ChildRun;
+using filestest::makePipe;
 using filestest::readBytes;
+using filestest::runInChild;
 using filestest::TempFolder;
+using filestest::textContent;
+using filestest::writeBytes;
+namespace fs = std::filesystem;
 
 TEST(Log, LinesCarryTheDelayEndInCrlfAndAreFlushedAtOnce) {
     TempFolder folder;
@@ -185,6 +191,23 @@ TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
     EXPECT_NE(log.find("Error: Could not find resource 'basketA:9'.\n Function: "), std::string::npos) << log;
     EXPECT_NE(readBytes(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"), std::string::npos);
     EXPECT_EQ(readBytes(dir + "crash.Tumbrodemo.net"), "no network traffic recorded\n");
+}
+
+// A new run's log is a new file: a link under the log's name is not
+// written through, not even when the old log cannot be kept aside.
+TEST(Log, ASessionStartsANewFileAndNeverEmptiesTheFileALinkLeadsTo) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    writeBytes(dir + "letter.txt", "precious");
+    fs::create_symlink(dir + "letter.txt", dir + "test.log");
+    writeBytes(dir + "test.log.old/inside", "a folder in the way of the old log");
+    Logger log;
+    ASSERT_TRUE(log.startSession(dir + "test.log"));
+    log.log(u"%s(): %s", "Test::session", u"new");
+    log.closeFile();
+    EXPECT_EQ(readBytes(dir + "letter.txt"), "precious");
+    EXPECT_FALSE(fs::is_symlink(dir + "test.log"));
+    EXPECT_EQ(readBytes(dir + "test.log"), "\tTest::session(): new\r\n");
 }
 
 TEST(FatalErrors, BothLayoutsAndExitCode) {
