@@ -292,4 +292,49 @@ TEST(CrashReport, OnlyItsOwnRegularFilesWithinTheirLimitsAreSent) {
     EXPECT_EQ(CrashRig::filesLeft(), 0);
 }
 
+// What the report says it holds is what it sends: the log of the run that
+// crashed, which starts with the user's and the computer's names and the
+// game's folders, the crash's details, a screenshot and the traffic.
+TEST(CrashReport, TheIntroductionSaysWhatTheReportHolds) {
+    CrashRig r;
+    r.h.configuration->networkConfigured = 1;
+    const std::string folder = getUserDataFolder();
+    // The start of a run's log, then a crash of that run.
+    ASSERT_TRUE(Logger::get().openFile(folder + "Tumbrodemo.log"));
+    logSystemInformation();
+    Logger::get().closeFile();
+    CrashHandler::install(kProductFolderName, folder + "Tumbrodemo.log",
+                          {CrashFiles::path(CrashFiles::kLog), CrashFiles::path(CrashFiles::kMiniDump),
+                           CrashFiles::path(CrashFiles::kNetTraffic), CrashFiles::kMaxLogBytes,
+                           CrashFiles::kMaxMiniDumpBytes, CrashFiles::kMaxNetTrafficBytes});
+    CrashHandler::writeCrashFiles("a test of the report");
+    CrashHandler::uninstall();
+    ASSERT_TRUE(CrashReport::filesExist());
+
+    auto* screen = r.open();
+    ASSERT_TRUE(r.send(screen));
+    EXPECT_EQ(r.fieldOrder, (std::vector<std::string>{"crashLog", "crashMiniDump", "crashNetTraffic"}));
+    const platform::SystemFacts facts = platform::getSystemFacts();
+    const std::string& sentLog = r.posted["crashLog"];
+    EXPECT_NE(sentLog.find("User: " + facts.userName + ", computer: " + facts.hostName), std::string::npos) << sentLog;
+    EXPECT_NE(sentLog.find("Executable: " + facts.executablePath), std::string::npos);
+    EXPECT_NE(sentLog.find("User folder: " + folder), std::string::npos);
+    EXPECT_NE(r.posted["crashMiniDump"].find("reason: a test of the report"), std::string::npos);
+    r.leave(screen);
+
+    // Both languages say so, and neither says that there is nothing personal in it.
+    const Language language;
+    const std::u16string_view english = language.texts[Language::ENGLISH][SID_ERRORREPORTINTRO3];
+    const std::u16string_view german = language.texts[Language::GERMAN][SID_ERRORREPORTINTRO3];
+    EXPECT_EQ(NetworkRig::messages().at(2), english);
+    for (const char16_t* part : {u"log", u"user name", u"computer's name", u"players' names", u"folders", u"crash",
+                                 u"screenshot", u"network traffic"})
+        EXPECT_NE(english.find(part), std::u16string_view::npos) << wideToNarrow(part);
+    for (const char16_t* part : {u"Protokoll", u"Benutzernamen", u"Namen deines Computers", u"Namen der Spieler",
+                                 u"Ordnern", u"Absturz", u"Bildschirmfoto", u"Netzwerkverkehr"})
+        EXPECT_NE(german.find(part), std::u16string_view::npos) << wideToNarrow(part);
+    EXPECT_EQ(english.find(u"no personal data"), std::u16string_view::npos);
+    EXPECT_EQ(german.find(u"keine pers"), std::u16string_view::npos);
+}
+
 }  // namespace
