@@ -16,7 +16,6 @@
 #include "records/GameConfiguration.h"
 #include "sys/ByteBuffer.h"
 #include "sys/CrashFiles.h"
-#include "sys/FileManager.h"
 #include "sys/HttpRequest.h"
 #include "sys/Logger.h"
 #include "util/Format.h"
@@ -53,11 +52,7 @@ WString CrashReport::screenshotPath() { return narrowToWide(CrashFiles::path(Cra
 WString CrashReport::netTrafficName() { return narrowToWide(CrashFiles::name(CrashFiles::kNetTraffic)); }
 WString CrashReport::netTrafficPath() { return narrowToWide(CrashFiles::path(CrashFiles::kNetTraffic)); }
 
-bool CrashReport::filesExist() {
-    std::error_code error;
-    return std::filesystem::is_regular_file(CrashFiles::path(CrashFiles::kLog), error) ||
-           std::filesystem::is_regular_file(CrashFiles::path(CrashFiles::kMiniDump), error);
-}
+bool CrashReport::filesExist() { return CrashFiles::exists(CrashFiles::kLog) || CrashFiles::exists(CrashFiles::kMiniDump); }
 
 void CrashReport::deleteFiles() {
     for (const char* extension :
@@ -146,9 +141,11 @@ void CrashReport::startUpload() {
     request->beginForm();
     uint64_t total = 0;
     for (const CrashFile& file : kSentFiles) {
-        // A file that is missing, or cannot be read, is not sent.
+        // A file that is missing, or cannot be read, is not sent; nor is one
+        // that is not the program's own (a link, a named pipe, a file over
+        // the size the program writes).
         ByteBuffer bytes;
-        if (!FileManager::readDiskFile(CrashFiles::path(file.extension), bytes)) continue;
+        if (!CrashFiles::read(file.extension, bytes)) continue;
         request->addFormField(bytes.data, bytes.size, file.field);
         total += bytes.size;
         if (!gui::isDebugLocked()) messages->addMessage(WString(u"DEBUG: Adding ") + file.field);

@@ -13,7 +13,9 @@
 //
 // The names and paths of the four crash files are the program's own
 // (sys/CrashFiles.h): "crash.Tumbrodemo" with ".log", ".mdmp", ".jpg" and
-// ".net" in the per-user data folder.
+// ".net" in the per-user data folder. Only regular files of the program's
+// own count and are sent: a symbolic link under a crash file's name, a
+// named pipe or a file over its size limit is treated as missing.
 #include <memory>
 
 #include "gui/ContextPage.h"
@@ -40,7 +42,8 @@ public:
     static WString netTrafficName();
     static WString netTrafficPath();
 
-    // Whether the previous run left a report: the log copy or the dump.
+    // Whether the previous run left a report: the log copy or the dump, as
+    // a regular file of its own (not a link).
     static bool filesExist();
     // Deletes the four crash files (the missing ones are no matter).
     static void deleteFiles();

@@ -159,7 +159,7 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_ERRORREPORTTITLE] = u"Error report";
     t[SID_ERRORREPORTINTRO1] = u"Sorry, the game closed unexpectedly last time.";
     t[SID_ERRORREPORTINTRO2] = u"You can help us to fix this by sending an error report to Velmora studios.";
-    t[SID_ERRORREPORTINTRO3] = u"The report contains no personal data. Click Next to send it.";
+    t[SID_ERRORREPORTINTRO3] = u"The report holds the game's log, with your user name, your computer's name, the players' names and the game's folders, the details of the crash, a screenshot and the recent network traffic. Click Next to send it.";
     t[SID_ERRORREPORTWIZARD1] = u"Before you can send it, the network test has to run once.";
     t[SID_ERRORREPORTWIZARD2] = u"Click Network test to start it.";
     t[SID_ERRORREPORTUPLOADING] = u"Uploading error data (%s bytes).";

@@ -159,7 +159,7 @@ void fillGermanMenus(TextRow& t) {
     t[SID_ERRORREPORTTITLE] = u"Fehlerbericht";
     t[SID_ERRORREPORTINTRO1] = u"Entschuldigung, das Spiel wurde beim letzten Mal unerwartet beendet.";
     t[SID_ERRORREPORTINTRO2] = u"Du kannst uns helfen, den Fehler zu beheben, indem du Velmora studios einen Fehlerbericht schickst.";
-    t[SID_ERRORREPORTINTRO3] = u"Der Bericht enthält keine persönlichen Daten. Klicke auf Weiter, um ihn zu senden.";
+    t[SID_ERRORREPORTINTRO3] = u"Der Bericht enthält das Protokoll des Spiels mit deinem Benutzernamen, dem Namen deines Computers, den Namen der Spieler und den Ordnern des Spiels, Angaben zum Absturz, ein Bildschirmfoto und den letzten Netzwerkverkehr. Klicke auf Weiter, um ihn zu senden.";
     t[SID_ERRORREPORTWIZARD1] = u"Bevor du ihn senden kannst, muss einmal der Netzwerktest laufen.";
     t[SID_ERRORREPORTWIZARD2] = u"Klicke dazu auf Netzwerktest.";
     t[SID_ERRORREPORTUPLOADING] = u"Fehlerbericht wird hochgeladen (%s Bytes).";

@@ -108,7 +108,8 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     const std::string logPath = folder + "Tumbrodemo.log";
     CrashHandler::install(kProductFolderName, logPath,
                           {CrashFiles::path(CrashFiles::kLog), CrashFiles::path(CrashFiles::kMiniDump),
-                           CrashFiles::path(CrashFiles::kNetTraffic)});
+                           CrashFiles::path(CrashFiles::kNetTraffic), CrashFiles::kMaxLogBytes,
+                           CrashFiles::kMaxMiniDumpBytes, CrashFiles::kMaxNetTrafficBytes});
 
     if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
         // The running instance owns the log: add the reason to it, no more.

@@ -6,6 +6,8 @@
 #include <numeric>
 
 #include "gfx/ImageCodec.h"
+#include "platform/AtomicFile.h"
+#include "sys/CrashFiles.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
@@ -14,7 +16,8 @@ ZubGraphics* activeGraphics = nullptr;
 std::string crashScreenshotPath;
 
 void saveCrashScreenshot() {
-    if (activeGraphics && !crashScreenshotPath.empty()) activeGraphics->saveScreenshot(crashScreenshotPath);
+    if (activeGraphics && !crashScreenshotPath.empty())
+        activeGraphics->saveScreenshot(crashScreenshotPath, 90, CrashFiles::kMaxScreenshotBytes);
 }
 }  // namespace
 
@@ -167,7 +170,7 @@ float ZubGraphics::pixelToDesign() const {
     return viewport.width > 0 ? static_cast<float>(referenceWidth) / static_cast<float>(viewport.width) : 1.0f;
 }
 
-bool ZubGraphics::saveScreenshot(const std::string& path, int quality) {
+bool ZubGraphics::saveScreenshot(const std::string& path, int quality, uint64_t maxBytes) {
     std::vector<uint32_t> pixels;
     const int w = backBufferWidth, h = backBufferHeight;
     if (!device_ || !device_->readPixels(0, 0, w, h, pixels)) {
@@ -176,14 +179,18 @@ bool ZubGraphics::saveScreenshot(const std::string& path, int quality) {
     }
     std::vector<uint8_t> jpeg;
     if (!image_codec::encodeJpeg(pixels.data(), w, h, quality, jpeg)) return false;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f != nullptr;
-    if (f) {
-        ok = std::fwrite(jpeg.data(), 1, jpeg.size(), f) == jpeg.size();
-        ok = std::fclose(f) == 0 && ok;
+    if (jpeg.size() > maxBytes) {
+        Logger::get().log(u"%s(): %s", "ZubGraphics::saveScreenshot",
+                          formatString(u"not saving '%s': %llu bytes, more than %llu", path,
+                                       static_cast<unsigned long long>(jpeg.size()),
+                                       static_cast<unsigned long long>(maxBytes)));
+        return false;
     }
-    if (!ok) {
-        Logger::get().log(u"%s(): %s", "ZubGraphics::saveScreenshot", formatString(u"cannot write '%s'", path));
+    // A new file under the name: a link left there is replaced, not followed.
+    std::string reason;
+    if (!AtomicFile::writeAll(path, jpeg.data(), jpeg.size(), &reason)) {
+        Logger::get().log(u"%s(): %s", "ZubGraphics::saveScreenshot",
+                          formatString(u"cannot write '%s': %s", path, reason));
         return false;
     }
     Logger::get().log(u"%s(): %s", "ZubGraphics::saveScreenshot", formatString(u"saved '%s'", path));

@@ -78,11 +78,13 @@ public:
     // Design units per window pixel (reference width / viewport width).
     float pixelToDesign() const;
 
-    // Saves the drawn frame as a JPEG file (quality 0-100). False (logged)
-    // when the device cannot read back or the file cannot be written.
-    bool saveScreenshot(const std::string& path, int quality = 90);
+    // Saves the drawn frame as a JPEG file (quality 0-100), created anew (a
+    // link under the name is replaced, not written through). False (logged)
+    // when the device cannot read back, the JPEG is larger than maxBytes or
+    // the file cannot be written.
+    bool saveScreenshot(const std::string& path, int quality = 90, uint64_t maxBytes = UINT64_MAX);
     // Makes the fatal-error path save a screenshot to `path` (through the
-    // error manager's hook).
+    // error manager's hook), within the crash screenshot's size limit.
     static void setCrashScreenshotPath(const std::string& path);
 
     // Reference (design) screen, centred on the origin, y up.

@@ -22,7 +22,16 @@ bool AtomicFile::open(const std::string& path) {
     temp = path + ".tmp";
     reason.clear();
     end = 0;
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The temporary file is always a new one: whatever is left under its
+    // name (an earlier save cut short, or a symbolic link planted there) is
+    // removed, never written through, and the file is then created only if
+    // nothing took the name again in between.
+    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) {
+        const int err = errno;
+        reason = "Removing '" + temp + "' failed (errno " + std::to_string(err) + ": " + std::strerror(err) + ")";
+        return false;
+    }
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         const int err = errno;
         reason = "Creating '" + temp + "' failed (errno " + std::to_string(err) + ": " + std::strerror(err) + ")";

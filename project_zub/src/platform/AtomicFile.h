@@ -4,6 +4,12 @@
 // then renamed over <path>; the folder is synced too, so the rename survives a
 // power cut. A write that fails, or an AtomicFile dropped before commit(),
 // removes the temporary file and leaves <path> as it was.
+//
+// The temporary file is created anew each time (whatever had its name is
+// removed first, and the new file is made with O_EXCL), so a symbolic link
+// left at "<path>.tmp" is replaced, never written through; and since the
+// rename replaces <path> itself, a link at <path> is replaced by the file
+// rather than followed.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,7 +21,7 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Creates (or truncates) "<path>.tmp". False with a reason on failure.
+    // Creates "<path>.tmp" anew. False with a reason on failure.
     bool open(const std::string& path);
     // Appends bytes at the end.
     bool write(const void* data, size_t size);

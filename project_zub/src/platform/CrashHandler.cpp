@@ -5,6 +5,7 @@
 #include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +21,9 @@ struct State {
     char crashLog[kPath] = {};
     char crashDump[kPath] = {};
     char crashNet[kPath] = {};
+    uint64_t maxLog = UINT64_MAX;
+    uint64_t maxDump = UINT64_MAX;
+    uint64_t maxNet = UINT64_MAX;
     const uint8_t* const* netData = nullptr;
     const size_t* netLength = nullptr;
     struct sigaction previous[sizeof kSignals / sizeof kSignals[0]] = {};
@@ -36,8 +40,20 @@ bool copyString(char* dst, size_t n, const std::string& s) {
 
 // --- async-signal-safe output ---------------------------------------------
 
-void writeAll(int fd, const void* data, size_t n) {
-    const char* p = static_cast<const char*>(data);
+// A crash file being written, with the most bytes it may hold. A file with
+// more to take than its limit is cut so that it ends with a line that says
+// so, within the limit.
+constexpr char kCutNote[] = "\n[cut here: the file reached its size limit]\n";
+constexpr uint64_t kCutRoom = sizeof kCutNote - 1;
+
+struct Output {
+    int fd = -1;
+    uint64_t limit = 0;
+    uint64_t written = 0;
+    bool cut = false;
+};
+
+void writeRaw(int fd, const char* p, size_t n) {
     while (n > 0) {
         ssize_t w = write(fd, p, n);
         if (w < 0) {
@@ -49,9 +65,32 @@ void writeAll(int fd, const void* data, size_t n) {
     }
 }
 
-void writeText(int fd, const char* s) { writeAll(fd, s, strlen(s)); }
+void writeAll(Output& out, const void* data, size_t n) {
+    const uint64_t left = out.limit - out.written;
+    if (n > left) {
+        n = static_cast<size_t>(left);
+        out.cut = true;
+    }
+    writeRaw(out.fd, static_cast<const char*>(data), n);
+    out.written += n;
+}
 
-void writeNumber(int fd, unsigned long long v, int base) {
+// After a write the count did not see: the file's length is what was
+// written, cut back to the limit.
+void recount(Output& out) {
+    const off_t end = lseek(out.fd, 0, SEEK_CUR);
+    if (end < 0) return;
+    out.written = static_cast<uint64_t>(end);
+    if (out.written > out.limit) {
+        if (ftruncate(out.fd, static_cast<off_t>(out.limit)) == 0) lseek(out.fd, static_cast<off_t>(out.limit), SEEK_SET);
+        out.written = out.limit;
+        out.cut = true;
+    }
+}
+
+void writeText(Output& out, const char* s) { writeAll(out, s, strlen(s)); }
+
+void writeNumber(Output& out, unsigned long long v, int base) {
     char buf[32];
     int i = sizeof buf;
     do {
@@ -59,23 +98,56 @@ void writeNumber(int fd, unsigned long long v, int base) {
         buf[--i] = static_cast<char>(d < 10 ? '0' + d : 'a' + d - 10);
         v /= base;
     } while (v && i > 0);
-    writeAll(fd, buf + i, sizeof buf - i);
+    writeAll(out, buf + i, sizeof buf - i);
 }
 
-void copyFile(const char* from, int toFd) {
-    int in = open(from, O_RDONLY | O_CLOEXEC);
+// Copies a regular file; with `ownFileOnly` only when no link leads there.
+// O_NONBLOCK: a named pipe under the name must not stop the handler.
+void copyFile(const char* from, Output& out, bool ownFileOnly) {
+    int in = open(from, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (ownFileOnly ? O_NOFOLLOW : 0));
     if (in < 0) return;
+    struct stat st;
+    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(in);
+        return;
+    }
     char buf[4096];
-    for (;;) {
+    while (out.written < out.limit) {
         ssize_t r = read(in, buf, sizeof buf);
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;
-        writeAll(toFd, buf, static_cast<size_t>(r));
+        writeAll(out, buf, static_cast<size_t>(r));
+    }
+    // More to copy than the file may hold.
+    if (out.written == out.limit) {
+        char probe;
+        ssize_t r;
+        do {
+            r = read(in, &probe, 1);
+        } while (r < 0 && errno == EINTR);
+        if (r > 0) out.cut = true;
     }
     close(in);
 }
 
-int create(const char* path) { return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }
+// Creates the file anew: whatever has the name goes first (a link is
+// removed, not followed), and O_EXCL | O_NOFOLLOW make sure that what is
+// opened is the new file.
+Output create(const char* path, uint64_t limit) {
+    Output out;
+    unlink(path);
+    out.fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    out.limit = limit;
+    return out;
+}
+
+void finish(Output& out) {
+    if (out.cut && out.limit >= kCutRoom) {
+        const off_t at = static_cast<off_t>(out.limit - kCutRoom);
+        if (ftruncate(out.fd, at) == 0 && lseek(out.fd, at, SEEK_SET) == at) writeRaw(out.fd, kCutNote, kCutRoom);
+    }
+    close(out.fd);
+}
 
 const char* signalName(int sig) {
     switch (sig) {
@@ -89,46 +161,48 @@ const char* signalName(int sig) {
 }
 
 void writeFiles(const char* reason, int sig, const void* address) {
-    int fd = create(state.crashLog);
-    if (fd >= 0) {
-        copyFile(state.logPath, fd);
-        close(fd);
+    Output out = create(state.crashLog, state.maxLog);
+    if (out.fd >= 0) {
+        copyFile(state.logPath, out, true);
+        finish(out);
     }
 
-    fd = create(state.crashDump);
-    if (fd >= 0) {
-        writeText(fd, state.title);
-        writeText(fd, " crash report\n");
-        writeText(fd, "reason: ");
-        writeText(fd, reason);
-        writeText(fd, "\n");
+    out = create(state.crashDump, state.maxDump);
+    if (out.fd >= 0) {
+        writeText(out, state.title);
+        writeText(out, " crash report\n");
+        writeText(out, "reason: ");
+        writeText(out, reason);
+        writeText(out, "\n");
         if (sig) {
-            writeText(fd, "signal: ");
-            writeNumber(fd, static_cast<unsigned>(sig), 10);
-            writeText(fd, " ");
-            writeText(fd, signalName(sig));
-            writeText(fd, "\nfault address: 0x");
-            writeNumber(fd, reinterpret_cast<uintptr_t>(address), 16);
-            writeText(fd, "\n");
+            writeText(out, "signal: ");
+            writeNumber(out, static_cast<unsigned>(sig), 10);
+            writeText(out, " ");
+            writeText(out, signalName(sig));
+            writeText(out, "\nfault address: 0x");
+            writeNumber(out, reinterpret_cast<uintptr_t>(address), 16);
+            writeText(out, "\n");
         }
-        writeText(fd, "process: ");
-        writeNumber(fd, static_cast<unsigned long long>(getpid()), 10);
-        writeText(fd, "\n\nbacktrace:\n");
+        writeText(out, "process: ");
+        writeNumber(out, static_cast<unsigned long long>(getpid()), 10);
+        writeText(out, "\n\nbacktrace:\n");
         void* frames[64];
         const int n = backtrace(frames, 64);
-        backtrace_symbols_fd(frames, n, fd);
-        writeText(fd, "\nmemory map:\n");
-        copyFile("/proc/self/maps", fd);
-        close(fd);
+        backtrace_symbols_fd(frames, n, out.fd);
+        // That wrote past the count: take the file's length as it is now.
+        recount(out);
+        writeText(out, "\nmemory map:\n");
+        copyFile("/proc/self/maps", out, false);
+        finish(out);
     }
 
-    fd = create(state.crashNet);
-    if (fd >= 0) {
+    out = create(state.crashNet, state.maxNet);
+    if (out.fd >= 0) {
         const uint8_t* data = state.netData ? *state.netData : nullptr;
         const size_t len = state.netLength ? *state.netLength : 0;
-        if (data && len) writeAll(fd, data, len);
-        else writeText(fd, "no network traffic recorded\n");
-        close(fd);
+        if (data && len) writeAll(out, data, len);
+        else writeText(out, "no network traffic recorded\n");
+        finish(out);
     }
 }
 
@@ -157,6 +231,9 @@ void install(const std::string& title, const std::string& logPath, const Targets
         !copyString(state.crashLog, kPath, targets.logCopy) || !copyString(state.crashDump, kPath, targets.dump) ||
         !copyString(state.crashNet, kPath, targets.netTraffic))
         return;
+    state.maxLog = targets.maxLogCopy;
+    state.maxDump = targets.maxDump;
+    state.maxNet = targets.maxNetTraffic;
 
     // The first backtrace loads the unwinder; do it now, not inside the handler.
     void* warm[4];

@@ -8,17 +8,28 @@
 //   a screenshot (written by the graphics layer, fatal errors only)
 // The next start offers to send them. The signal handler runs on its own
 // stack and uses only async-signal-safe calls.
+//
+// Each file is created anew (whatever has its name is removed first, and
+// the file is made with O_EXCL), so a link planted under a crash file's
+// name is never written through; the log is copied only when it is a
+// regular file of its own (not a link, nothing that could block the copy).
+// No file grows past its limit: the handler stops writing there, so that
+// the next start can refuse anything larger as not written by it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace CrashHandler {
 
-// Where the handler writes: the copy of the log, the dump and the traffic.
+// Where the handler writes: the copy of the log, the dump and the traffic,
+// and the most bytes it writes into each.
 struct Targets {
     std::string logCopy;
     std::string dump;
     std::string netTraffic;
+    uint64_t maxLogCopy = UINT64_MAX;
+    uint64_t maxDump = UINT64_MAX;
+    uint64_t maxNetTraffic = UINT64_MAX;
 };
 
 // Installs the handlers for SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT.

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,7 +23,19 @@ InstanceLock::Result InstanceLock::acquire(const std::string& path, std::string*
         fd = -1;
     }
     if (fd >= 0) return Result::Acquired;
-    const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // The lock file is the program's own regular file. A symbolic link
+    // under its name is not followed (the holder's id is written into the
+    // file), and a link or anything else that is not a regular file (a named
+    // pipe) is removed and the file made anew; a regular file is kept, since
+    // another process may hold its lock.
+    int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    struct stat st{};
+    if (file < 0 ? errno == ELOOP : ::fstat(file, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (file >= 0) ::close(file);
+        file = -1;
+        if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+            file = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    }
     if (file < 0) {
         if (error) *error = std::string("open: ") + std::strerror(errno);
         return Result::Failed;

@@ -50,6 +50,36 @@ std::string lookUpLine(const char* path, std::string_view key, char separator) {
     return {};
 }
 
+// Opens a regular file for reading without ever waiting in open(): with
+// O_NONBLOCK a named pipe opens at once even without a writer, and the kind
+// of file is then taken from the opened descriptor (no race with a file
+// swapped in after a look at the path). The descriptor, or -1 with the
+// error number in `error`; its size in `size`.
+int openRegularFile(const std::string& path, Links links, uint64_t& size, int& error) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    if (links == Links::Refuse) flags |= O_NOFOLLOW;
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) error = errno;
+    else if (!S_ISREG(st.st_mode) || st.st_size < 0) error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else error = 0;
+    // Reads of a regular file never wait anyway; clear the flag all the same.
+    if (error == 0) {
+        const int now = ::fcntl(fd, F_GETFL);
+        if (now < 0 || ::fcntl(fd, F_SETFL, now & ~O_NONBLOCK) != 0) error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<uint64_t>(st.st_size);
+    return fd;
+}
+
 uint64_t kilobytesOf(const std::string& text) {
     uint64_t value = 0;
     for (char c : text) {
@@ -110,9 +140,9 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-PathKind pathKind(const std::string& path, int* error) {
+PathKind pathKind(const std::string& path, int* error, Links links) {
     struct stat st{};
-    if (::stat(path.c_str(), &st) != 0) {
+    if ((links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
         if (error) *error = errno;
         return PathKind::Missing;
     }
@@ -148,24 +178,17 @@ bool renamePath(const std::string& from, const std::string& to, int* error) {
 
 ReadableFile::~ReadableFile() { close(); }
 
-bool ReadableFile::open(const std::string& path, int* error) {
+bool ReadableFile::open(const std::string& path, int* error, Links links) {
     close();
-    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) {
-        if (error) *error = errno;
-        return false;
-    }
-    struct stat st{};
     int err = 0;
-    if (::fstat(file, &st) != 0) err = errno;
-    else if (!S_ISREG(st.st_mode) || st.st_size < 0) err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    if (err != 0) {
+    uint64_t size = 0;
+    const int file = openRegularFile(path, links, size, err);
+    if (file < 0) {
         if (error) *error = err;
-        ::close(file);
         return false;
     }
     fd = file;
-    bytes = static_cast<uint64_t>(st.st_size);
+    bytes = size;
     return true;
 }
 
@@ -236,36 +259,43 @@ bool makeDirectories(const std::string& path) {
     return isDirectory(path);
 }
 
-bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes) {
+bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes, int* error, Links links) {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-        static_cast<uint64_t>(st.st_size) > maxBytes) {
-        ::close(fd);
+    int err = 0;
+    uint64_t size = 0;
+    const int fd = openRegularFile(path, links, size, err);
+    if (fd < 0) {
+        if (error) *error = err;
         return false;
     }
-    out.reserve(static_cast<size_t>(st.st_size));
+    if (size > maxBytes) {
+        ::close(fd);
+        if (error) *error = EFBIG;
+        return false;
+    }
+    out.reserve(static_cast<size_t>(size));
     char buffer[16384];
-    bool ok = true;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
+            err = errno;
             break;
         }
         if (n == 0) break;
         if (out.size() + static_cast<size_t>(n) > maxBytes) {  // grew while we read
-            ok = false;
+            err = EFBIG;
             break;
         }
         out.append(buffer, static_cast<size_t>(n));
     }
     ::close(fd);
-    if (!ok) out.clear();
-    return ok;
+    if (err != 0) {
+        out.clear();
+        if (error) *error = err;
+        return false;
+    }
+    return true;
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {

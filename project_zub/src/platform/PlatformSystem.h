@@ -31,10 +31,16 @@ bool isDirectory(const std::string& path);
 // The calling user may write into the folder or file.
 bool isWritable(const std::string& path);
 
-// What a path names (links followed). Missing also when it cannot be looked
-// at; `error` (when given) then holds the system's error number.
+// Whether a symbolic link at the path itself is followed (Follow) or taken
+// as what it is (Refuse): a file the program sends away must be its own,
+// never another file that a link leads to.
+enum class Links { Follow, Refuse };
+
+// What a path names. Missing also when it cannot be looked at; `error`
+// (when given) then holds the system's error number. With Links::Refuse a
+// symbolic link is Other, wherever it leads.
 enum class PathKind { Missing, File, Folder, Other };
-PathKind pathKind(const std::string& path, int* error = nullptr);
+PathKind pathKind(const std::string& path, int* error = nullptr, Links links = Links::Follow);
 
 // Anything at all is at the path, even a link that leads nowhere.
 bool pathExists(const std::string& path);
@@ -56,9 +62,13 @@ public:
     ReadableFile(const ReadableFile&) = delete;
     ReadableFile& operator=(const ReadableFile&) = delete;
 
-    // False with the system's error number in `error` (EISDIR or EINVAL when
-    // the path is not a regular file).
-    bool open(const std::string& path, int* error = nullptr);
+    // False with the system's error number in `error`: EISDIR for a folder,
+    // EINVAL for anything else that is not a regular file (a named pipe, a
+    // device, a socket), ELOOP for a symbolic link when links are refused.
+    // Opening never waits: what is at the path is looked at on the opened
+    // descriptor before a byte is read, so a named pipe without a writer is
+    // refused at once instead of blocking the caller.
+    bool open(const std::string& path, int* error = nullptr, Links links = Links::Follow);
     void close();
     bool isOpen() const { return fd >= 0; }
     // The size when opened.
@@ -81,9 +91,11 @@ bool systemRandomBytes(void* dest, size_t count);
 // The running process's id.
 long currentProcessId();
 
-// Reads a whole regular file into `out`. False (and `out` empty) when the file
-// cannot be opened or read, is not a regular file or is larger than maxBytes.
-bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes);
+// Reads a whole regular file into `out`, opened as ReadableFile opens it.
+// False (and `out` empty) when the file cannot be opened or read, is not a
+// regular file or is larger than maxBytes (EFBIG in `error`, when given).
+bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes, int* error = nullptr,
+                   Links links = Links::Follow);
 
 // Writes `bytes` to path + ".tmp", flushes it to the disk and renames it over
 // `path`, so that the file holds either its old or its new content. On failure

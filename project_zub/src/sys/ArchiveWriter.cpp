@@ -1,6 +1,7 @@
 #include "sys/ArchiveWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 #include <zlib.h>
 #include <zopfli/zlib_container.h>
@@ -142,12 +143,11 @@ bool ArchiveWriter::write(const std::string& path, std::string* reason) {
             Job& job = jobs[k];
             if (item.fromDisk) {
                 int err = 0;
+                // The limit of an entry is that of every loose file: a larger
+                // one is refused before anything is allocated for it.
                 if (!FileManager::readDiskFile(item.diskPath, job.loaded, &err)) {
-                    job.error = "cannot read '" + item.diskPath + "' (errno " + std::to_string(err) + ")";
-                    return;
-                }
-                if (job.loaded.size > UINT32_MAX) {
-                    job.error = "'" + item.diskPath + "' is too large for an archive";
+                    job.error = err == EFBIG ? "'" + item.diskPath + "' is too large for an archive"
+                                             : "cannot read '" + item.diskPath + "' (errno " + std::to_string(err) + ")";
                     return;
                 }
                 job.raw = job.loaded.data;

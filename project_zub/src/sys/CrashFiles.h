@@ -5,7 +5,15 @@
 //
 // Each file is "crash." + the program's stem ("Tumbrodemo") + its extension,
 // in the per-user, per-version data folder (getUserDataFolder).
+//
+// Each file has a size limit. The crash handler stops writing a file at its
+// limit (and ends it with a line that says so), the screenshot is not saved
+// when its JPEG would be larger, and the next start does not send a file
+// over its limit, as if it were missing: the program did not write it.
+#include <cstdint>
 #include <string>
+
+class ByteBuffer;
 
 namespace CrashFiles {
 
@@ -14,9 +22,29 @@ inline constexpr const char* kMiniDump = ".mdmp";   // the reason, a backtrace, 
 inline constexpr const char* kScreenshot = ".jpg";  // the screen at a fatal error
 inline constexpr const char* kNetTraffic = ".net";  // the recent network traffic
 
+// The limits. The log copy: twice the 16 MB that one run writes to its log
+// at most. The dump: its few lines, a backtrace of 64 frames and the memory
+// map take some 100 KB. The screenshot: a JPEG of quality 90 takes under a
+// byte a pixel even for noise, so this holds a screen of 7680 x 4320. The
+// traffic: the recent datagrams the network layer keeps.
+inline constexpr uint64_t kMaxLogBytes = 32u << 20;
+inline constexpr uint64_t kMaxMiniDumpBytes = 1u << 20;
+inline constexpr uint64_t kMaxScreenshotBytes = 32u << 20;
+inline constexpr uint64_t kMaxNetTrafficBytes = 4u << 20;
+
 // "crash." + stem + extension.
 std::string name(const char* extension);
 // The data folder followed by name(extension).
 std::string path(const char* extension);
+// The limit of the file with this extension.
+uint64_t maxBytes(const char* extension);
+
+// The file is there as a regular file of the program's own: a symbolic link
+// under its name does not count, wherever it leads.
+bool exists(const char* extension);
+// Reads the file to send it: only a regular file of its own (never through
+// a link, never waiting on a named pipe) within its limit. False, with the
+// reason logged when the file is there, otherwise.
+bool read(const char* extension, ByteBuffer& out);
 
 }  // namespace CrashFiles

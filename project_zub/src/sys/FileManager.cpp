@@ -1,6 +1,7 @@
 #include "sys/FileManager.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -93,9 +94,14 @@ FileManager::~FileManager() {
 
 FileManager* FileManager::active() { return current; }
 
-bool FileManager::readDiskFile(const std::string& path, ByteBuffer& out, int* err) {
+bool FileManager::readDiskFile(const std::string& path, ByteBuffer& out, int* err, uint64_t maxBytes,
+                               platform::Links links) {
     platform::ReadableFile file;
-    if (!file.open(path, err)) return false;
+    if (!file.open(path, err, links)) return false;
+    if (file.size() > maxBytes || file.size() > SIZE_MAX) {
+        if (err) *err = EFBIG;
+        return false;
+    }
     ByteBuffer bytes;
     bytes.resizeForOverwrite(static_cast<size_t>(file.size()));
     size_t done = 0;
@@ -228,7 +234,13 @@ bool FileManager::loadFile(std::u16string_view name, ByteBuffer& out) {
         out = found.reader->read(found.index);  // fatal when the entry is damaged
         return true;
     }
-    if (!readDiskFile(found.path, out, &err)) return false;
+    if (!readDiskFile(found.path, out, &err)) {
+        if (err == EFBIG)
+            Logger::get().log(u"%s(): %s", "FileManager::loadFile",
+                              formatString(u"'%s' is larger than a file of the game's data can be (%llu bytes).",
+                                           found.path, static_cast<unsigned long long>(kMaxLooseFileBytes)));
+        return false;
+    }
     if (bCreateWad) {
         const std::string narrow = wideToUtf8(name);
         if (!narrow.empty() && narrow[0] != '/' && narrow[0] != '\\') record(archive::normaliseName(narrow), found.path);
@@ -279,13 +291,21 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
     const std::string path = joinFolder(folder, fileName);
     ByteBuffer bytes;
     int err = 0;
-    if (!readDiskFile(path, bytes, &err)) {
-        Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
-                          formatString(u"Could not read '%s' (errno %d:%s).", path, err, std::strerror(err)));
-        return false;
-    }
+    const uint64_t limit = packedfile::maxFileSize(size);
     std::string reason;
-    if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) return true;
+    if (!readDiskFile(path, bytes, &err, limit)) {
+        if (err == EFBIG) {
+            reason = "larger than the " + std::to_string(limit) + " bytes its record can take";
+        } else if (err == EINVAL) {
+            reason = "not a regular file";
+        } else {
+            Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
+                              formatString(u"Could not read '%s' (errno %d:%s).", path, err, std::strerror(err)));
+            return false;
+        }
+    } else if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) {
+        return true;
+    }
 
     // Keep the rejected file for inspection; a later save must not replace it.
     const std::string aside = setAside(path);

@@ -21,12 +21,14 @@
 //
 // All names are wide text; the file system sees them as UTF-8.
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "engine-platform/PlatformSystem.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
 #include "sys/ByteBuffer.h"
@@ -77,7 +79,11 @@ public:
     // copies its record into dest only when the file passes every check of
     // its format (see PackedFile.h). A file that is present but rejected is
     // renamed aside to "<file>.bad" (or ".bad1", ".bad2"... when that exists)
-    // and the reason is logged. dest is untouched unless true is returned.
+    // and the reason is logged: so is one larger than a packed file of the
+    // record can be (packedfile::maxFileSize; it is not read at all) and
+    // anything under the name that is not a regular file (a named pipe,
+    // which is never opened in a way that could wait). dest is untouched
+    // unless true is returned.
     static bool loadPackedFile(void* dest, size_t size, std::u16string_view folder, std::u16string_view fileName,
                                std::u16string_view versionText);
     // Packs the record and replaces folder + fileName atomically (see
@@ -90,8 +96,17 @@ public:
     // The new path, or empty when it could not be moved.
     static std::string setAside(const std::string& path);
 
-    // Reads a whole regular file; false with errno in *err on failure.
-    static bool readDiskFile(const std::string& path, ByteBuffer& out, int* err = nullptr);
+    // Reads a whole regular file; false with errno in *err on failure:
+    // EISDIR for a folder, EINVAL for anything else that is not a regular
+    // file (opening never waits: a named pipe is refused at once), EFBIG
+    // when the file holds more than maxBytes (nothing is allocated for it
+    // then), ELOOP for a symbolic link when links are refused.
+    static bool readDiskFile(const std::string& path, ByteBuffer& out, int* err = nullptr,
+                             uint64_t maxBytes = kMaxLooseFileBytes, platform::Links links = platform::Links::Follow);
+    // The most a loose file of the game's data may hold: what an entry of an
+    // archive can hold (its sizes are 32-bit), since every loose file can be
+    // recorded into one.
+    static constexpr uint64_t kMaxLooseFileBytes = UINT32_MAX;
 
     // The disk path a name stands for (base folder, separators, case
     // fallback); the unresolved path when no file matches.

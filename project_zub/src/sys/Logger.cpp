@@ -29,13 +29,12 @@ bool Logger::openFile(const std::string& path) {
 
 bool Logger::startSession(const std::string& path) {
     closeFile();
-    // Without a previous log there is nothing to keep; a failed rename leaves
-    // the old log to be replaced below.
+    // Without a previous log there is nothing to keep; when it cannot be
+    // kept, it is removed, so that the log starts as a new file (a link
+    // under its name goes, not the file it leads to).
     const std::string old = path + ".old";
     std::remove(old.c_str());
-    if (std::rename(path.c_str(), old.c_str()) != 0) {
-        if (FILE* f = std::fopen(path.c_str(), "wb")) std::fclose(f);
-    }
+    if (std::rename(path.c_str(), old.c_str()) != 0) std::remove(path.c_str());
     // Appending: a line another process adds (a second start that is turned
     // away) lands after ours instead of being overwritten.
     file = std::fopen(path.c_str(), "ab");

@@ -28,6 +28,11 @@ void writeU32(uint8_t* p, uint32_t x) {
 
 }  // namespace
 
+uint64_t maxFileSize(size_t recordSize) {
+    if (recordSize > UINT32_MAX) return kHeaderSize;
+    return kHeaderSize + compressBound(static_cast<uLong>(recordSize));
+}
+
 std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view name,
                           std::u16string_view versionText) {
     if (size > UINT32_MAX) return {};

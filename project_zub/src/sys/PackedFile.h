@@ -28,6 +28,11 @@ namespace packedfile {
 inline constexpr size_t kHeaderSize = 72;
 inline constexpr uint32_t kSealSalt = 0x3C5A9E17;
 
+// The largest file pack() makes for a record of `recordSize` bytes: the
+// header and zlib's bound of a compressed stream (compressBound). A larger
+// file was not written by pack(), and the loader refuses it without reading.
+uint64_t maxFileSize(size_t recordSize);
+
 // The whole file for a record. Empty only when the record is 4 GiB or more.
 std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view name,
                           std::u16string_view versionText);

@@ -145,4 +145,25 @@ TEST_F(Graphics, ScreenshotWithTheNullDeviceIsTheClearColour) {
     EXPECT_FALSE(graphics.saveScreenshot("/nonexistent-folder/x/shot.jpg"));
 }
 
+// The screenshot is a new file: a link under its name (to another file of
+// the user's) is replaced, not written through; and a JPEG over the limit
+// given is not written at all.
+TEST_F(Graphics, AScreenshotIsANewFileWithinItsLimit) {
+    graphics.clear(0xFF0000FF);
+    TempFolder folder;
+    const std::string path = folder / "crash.Tumbrodemo.jpg", other = folder / "letter.txt";
+    filestest::writeBytes(other, "precious");
+    std::filesystem::create_symlink(other, path);
+    ASSERT_TRUE(graphics.saveScreenshot(path));
+    EXPECT_EQ(filestest::readBytes(other), "precious");
+    namespace fs = std::filesystem;
+    EXPECT_FALSE(fs::is_symlink(path));
+    const uintmax_t size = fs::file_size(path);
+    fs::remove(path);
+    EXPECT_TRUE(graphics.saveScreenshot(path, 90, size));
+    fs::remove(path);
+    EXPECT_FALSE(graphics.saveScreenshot(path, 90, size - 1));
+    EXPECT_FALSE(fs::exists(path));
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/PlatformProcess.h"
+#include "project_zub/sys/files_test_support.h"
 
 namespace {
 
@@ -125,4 +126,26 @@ TEST_F(ProcessTest, ExitStatusMissingProgramsAndReaping) {
     EXPECT_FALSE(platform::reapProcessIfFinished(sleeper));
     kill(static_cast<pid_t>(sleeper), SIGKILL);
     platform::waitForProcess(sleeper);
+}
+
+// The lock file is the program's own: a link planted under its name is
+// replaced by a new file (the file it leads to is not emptied to take the
+// holder's id), and so is a named pipe.
+TEST_F(ProcessTest, ALinkOrPipeUnderTheLocksNameIsReplacedNotWrittenThrough) {
+    const std::string other = folder + "/other-file-of-the-user";
+    filestest::writeBytes(other, "precious");
+    fs::create_symlink(other, lockPath);
+    {
+        platform::InstanceLock lock;
+        ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
+        EXPECT_EQ(filestest::readBytes(other), "precious");
+        EXPECT_FALSE(fs::is_symlink(lockPath));
+        EXPECT_EQ(filestest::readBytes(lockPath), std::to_string(getpid()) + "\n");
+        EXPECT_EQ(childResult(), Result::HeldElsewhere);  // and it is the one lock
+    }
+    fs::remove(lockPath);
+    ASSERT_TRUE(filestest::makePipe(lockPath));
+    platform::InstanceLock lock;
+    ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(lockPath)));
 }

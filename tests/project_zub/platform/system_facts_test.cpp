@@ -7,7 +7,9 @@
 #include <sstream>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/PlatformSystem.h"
+#include "project_zub/sys/files_test_support.h"
 
 namespace {
 
@@ -95,4 +97,77 @@ TEST_F(PlatformFolder, ReadWholeFile) {
     // Files of /proc report size 0 and are still read to their end.
     EXPECT_TRUE(platform::readWholeFile("/proc/self/status", out, 1 << 20));
     EXPECT_NE(out.find("Name:"), std::string::npos);
+}
+
+// Opening never waits: a named pipe without a writer is refused at once
+// (EINVAL), by the file opened for reading at offsets and by the whole-file
+// read alike; a link is followed unless links are refused (ELOOP).
+TEST_F(PlatformFolder, OpeningAFileToReadNeverWaitsAndFollowsLinksOnlyWhenAllowed) {
+    const std::string pipe = folder + "/pipe";
+    ASSERT_TRUE(filestest::makePipe(pipe));
+    {
+        const filestest::PipeWatch watch({pipe});
+        int err = 0;
+        EXPECT_FALSE(platform::ReadableFile().open(pipe, &err));
+        EXPECT_EQ(err, EINVAL);
+        std::string out;
+        err = 0;
+        EXPECT_FALSE(platform::readWholeFile(pipe, out, 100, &err));
+        EXPECT_EQ(err, EINVAL);
+        EXPECT_EQ(watch.released(), 0) << "opening the pipe waited for a writer";
+    }
+    EXPECT_EQ(platform::pathKind(pipe), platform::PathKind::Other);
+
+    const std::string target = folder + "/target", link = folder + "/link";
+    std::ofstream(target, std::ios::binary) << "the target";
+    fs::create_symlink(target, link);
+    platform::ReadableFile file;
+    int err = 0;
+    EXPECT_TRUE(file.open(link, &err));
+    EXPECT_EQ(file.size(), 10u);
+    EXPECT_FALSE(file.open(link, &err, platform::Links::Refuse));
+    EXPECT_EQ(err, ELOOP);
+    EXPECT_TRUE(file.open(target, &err, platform::Links::Refuse));
+    std::string out;
+    EXPECT_TRUE(platform::readWholeFile(link, out, 100));
+    EXPECT_EQ(out, "the target");
+    EXPECT_FALSE(platform::readWholeFile(link, out, 100, &err, platform::Links::Refuse));
+    EXPECT_EQ(err, ELOOP);
+    EXPECT_FALSE(platform::readWholeFile(target, out, 9, &err));
+    EXPECT_EQ(err, EFBIG);
+    EXPECT_EQ(platform::pathKind(link), platform::PathKind::File);
+    EXPECT_EQ(platform::pathKind(link, nullptr, platform::Links::Refuse), platform::PathKind::Other);
+    EXPECT_EQ(platform::pathKind(target, nullptr, platform::Links::Refuse), platform::PathKind::File);
+}
+
+// A link planted where the atomic write puts its temporary file, or at the
+// file itself, is replaced by the new file: the file it leads to keeps its
+// bytes, and the file written is a regular file of its own.
+TEST_F(PlatformFolder, AtomicWritesReplaceLinksInsteadOfWritingThroughThem) {
+    const std::string path = folder + "/Tumbrodemo.hst";
+    const std::string other = folder + "/other-file-of-the-user";
+    std::ofstream(other, std::ios::binary) << "precious";
+    fs::create_symlink(other, path + ".tmp");
+    std::string why;
+    ASSERT_TRUE(AtomicFile::writeAll(path, "new", 3, &why)) << why;
+    EXPECT_EQ(read(other), "precious");
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(read(path), "new");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(path + ".tmp")));
+
+    fs::remove(path);
+    fs::create_symlink(other, path);
+    ASSERT_TRUE(AtomicFile::writeAll(path, "newer", 5, &why)) << why;
+    EXPECT_EQ(read(other), "precious");
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(read(path), "newer");
+
+    // A named pipe under the temporary name is replaced too, without waiting
+    // for a reader (in a child, which is ended should it wait all the same).
+    ASSERT_TRUE(filestest::makePipe(path + ".tmp"));
+    const filestest::ChildRun run =
+        filestest::runInChild([&] { return AtomicFile::writeAll(path, "newest", 6, nullptr) ? 0 : 1; }, 5000);
+    EXPECT_TRUE(run.finished) << "writing waited on the pipe";
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(read(path), "newest");
 }

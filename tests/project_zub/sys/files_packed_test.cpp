@@ -180,8 +180,10 @@ TEST_F(FilesPacked, InterruptedSaveKeepsTheOldFile) {
     const std::string current = readBytes(file());
 
     // The disk is full: the write fails before the rename.
-    fs::create_symlink("/dev/full", file() + ".tmp");
-    EXPECT_FALSE(save(record(8)));
+    {
+        const DiskFullAfter full(16);
+        EXPECT_FALSE(save(record(8)));
+    }
     EXPECT_EQ(readBytes(file()), current);
     EXPECT_FALSE(fs::exists(file() + ".tmp"));
 
@@ -202,4 +204,87 @@ TEST_F(FilesPacked, NamesAreKeptWithinTheirFields) {
     std::vector<uint8_t> dest(kRecordSize);
     EXPECT_TRUE(FileManager::loadPackedFile(dest.data(), dest.size(), folder(), longName, u"1.25"));
     EXPECT_EQ(dest, std::vector<uint8_t>(r.begin(), r.end()));
+}
+
+TEST_F(FilesPacked, ANamedPipeUnderTheNameIsSetAsideWithoutWaitingForAWriter) {
+    ASSERT_TRUE(makePipe(file()));
+    {
+        const PipeWatch watch({file()});
+        EXPECT_FALSE(loadChecked());
+        EXPECT_EQ(watch.released(), 0) << "opening the pipe waited for a writer";
+    }
+    // Kept aside, so that the next save does not silently replace it.
+    EXPECT_FALSE(fs::exists(file()));
+    EXPECT_TRUE(fs::is_fifo(file() + ".bad"));
+    bool logged = false;
+    for (const WString& line : Logger::get().history())
+        logged |= line.find(u"not a regular file") != WString::npos && line.find(u".bad") != WString::npos;
+    EXPECT_TRUE(logged);
+    ASSERT_TRUE(save(record(11)));
+    EXPECT_TRUE(loadChecked());
+}
+
+// A packed file is never larger than its header and zlib's bound of a
+// record of its size (packedfile::maxFileSize): 9,807 bytes for the 9,720
+// of the configuration, 52,988 for the 52,888 of the profiles.
+TEST_F(FilesPacked, TheLargestFileOfARecordIsWhatPackCanMake) {
+    EXPECT_EQ(packedfile::maxFileSize(9720), 9807u);
+    EXPECT_EQ(packedfile::maxFileSize(52888), 52988u);
+    // Noise does not compress: its file comes close to the bound, within it.
+    const std::string noise = noiseContent(kRecordSize, 7);
+    const std::vector<uint8_t> img = packedfile::pack(noise.data(), noise.size(), u"Tumbrodemo.hst", u"1.25");
+    EXPECT_GT(img.size(), kRecordSize);
+    EXPECT_LE(img.size(), packedfile::maxFileSize(kRecordSize));
+}
+
+// A file larger than pack() makes for the record is set aside without
+// being read, even one whose stream would unpack: the zlib stream of a
+// saved file with empty stored blocks put in front of its data still
+// unpacks to the same record and matches the seal.
+TEST_F(FilesPacked, AFileLargerThanItsRecordCanBeIsSetAsideEvenWhenItWouldUnpack) {
+    const auto r = record(12);
+    ASSERT_TRUE(save(r));
+    const std::string good = readBytes(file());
+    const uint64_t limit = packedfile::maxFileSize(kRecordSize);
+    std::string padded = good.substr(0, packedfile::kHeaderSize + 2);  // the zlib header
+    const char emptyStoredBlock[] = {0x00, 0x00, 0x00, static_cast<char>(0xFF), static_cast<char>(0xFF)};
+    while (padded.size() + good.size() - packedfile::kHeaderSize - 2 <= limit) padded.append(emptyStoredBlock, 5);
+    padded += good.substr(packedfile::kHeaderSize + 2);
+    const uint32_t packedSize = static_cast<uint32_t>(padded.size() - packedfile::kHeaderSize);
+    std::memcpy(&padded[52], &packedSize, 4);
+    ASSERT_GT(padded.size(), limit);
+
+    // Within the limit, the same padding is accepted: the stream is valid.
+    std::string within = good.substr(0, packedfile::kHeaderSize + 2);
+    within.append(emptyStoredBlock, 5);
+    within += good.substr(packedfile::kHeaderSize + 2);
+    const uint32_t withinSize = static_cast<uint32_t>(within.size() - packedfile::kHeaderSize);
+    std::memcpy(&within[52], &withinSize, 4);
+    writeBytes(file(), within);
+    ASSERT_TRUE(loadChecked());
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r.begin(), r.end()));
+
+    writeBytes(file(), padded);
+    expectSetAside(padded, "larger than the 9807 bytes its record can take");
+}
+
+// Sparse files of any size on the disk: each is set aside at once, and
+// loading it takes no memory for its bytes (measured in a child process, so
+// that a load that asks for all of them ends no more than the child).
+TEST_F(FilesPacked, HugeFilesAreSetAsideWithoutReadingThem) {
+    for (const uint64_t size : {uint64_t(packedfile::maxFileSize(kRecordSize) + 1), uint64_t(40) << 30}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(makeSparseFile(file(), size));
+        const ChildRun run = runInChild([&] {
+            std::vector<uint8_t> dest(kRecordSize, 0xEE);
+            if (FileManager::loadPackedFile(dest.data(), dest.size(), folder(), u"Tumbrodemo.hst", u"1.25")) return 1;
+            if (fs::exists(file())) return 2;
+            return fs::file_size(file() + ".bad") == size ? 0 : 3;
+        });
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_GE(run.peakGrowthKb, 0);
+        EXPECT_LT(run.peakGrowthKb, 16 * 1024) << "kB more at the peak of the load";
+        fs::remove(file() + ".bad");
+    }
 }

@@ -15,8 +15,14 @@
 
 namespace {
 
+using filestest::ChildRun;
+using filestest::makePipe;
 using filestest::readBytes;
+using filestest::runInChild;
 using filestest::TempFolder;
+using filestest::textContent;
+using filestest::writeBytes;
+namespace fs = std::filesystem;
 
 TEST(Log, LinesCarryTheDelayEndInCrlfAndAreFlushedAtOnce) {
     TempFolder folder;
@@ -185,6 +191,115 @@ TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
     EXPECT_NE(log.find("Error: Could not find resource 'basketA:9'.\n Function: "), std::string::npos) << log;
     EXPECT_NE(readBytes(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"), std::string::npos);
     EXPECT_EQ(readBytes(dir + "crash.Tumbrodemo.net"), "no network traffic recorded\n");
+}
+
+// A new run's log is a new file: a link under the log's name is not
+// written through, not even when the old log cannot be kept aside.
+TEST(Log, ASessionStartsANewFileAndNeverEmptiesTheFileALinkLeadsTo) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    writeBytes(dir + "letter.txt", "precious");
+    fs::create_symlink(dir + "letter.txt", dir + "test.log");
+    writeBytes(dir + "test.log.old/inside", "a folder in the way of the old log");
+    Logger log;
+    ASSERT_TRUE(log.startSession(dir + "test.log"));
+    log.log(u"%s(): %s", "Test::session", u"new");
+    log.closeFile();
+    EXPECT_EQ(readBytes(dir + "letter.txt"), "precious");
+    EXPECT_FALSE(fs::is_symlink(dir + "test.log"));
+    EXPECT_EQ(readBytes(dir + "test.log"), "\tTest::session(): new\r\n");
+}
+
+// A crash writes new files: links planted under the crash files' names are
+// removed, not written through, and a log that is a link leads nowhere (it
+// is not copied into the report). Each in a child that really crashes.
+TEST(CrashFiles, ACrashWritesNewFilesOfItsOwnAndNeverThroughLinks) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    const CrashHandler::Targets targets = targetsIn(dir);
+    for (const std::string& name : {std::string("log-copy"), std::string("dump"), std::string("traffic"), std::string("secret")})
+        writeBytes(dir + name, "precious " + name);
+    fs::create_symlink(dir + "log-copy", targets.logCopy);
+    fs::create_symlink(dir + "dump", targets.dump);
+    fs::create_symlink(dir + "traffic", targets.netTraffic);
+    fs::create_symlink(dir + "secret", dir + "game.log");
+    const ChildRun run = runInChild([&] {
+        CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+        __builtin_trap();
+        return 0;
+    });
+    ASSERT_TRUE(run.finished);
+    for (const std::string& name : {std::string("log-copy"), std::string("dump"), std::string("traffic"), std::string("secret")})
+        EXPECT_EQ(readBytes(dir + name), "precious " + name);
+    for (const std::string& path : {targets.logCopy, targets.dump, targets.netTraffic})
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << path;
+    EXPECT_EQ(readBytes(targets.logCopy), "");
+    EXPECT_NE(readBytes(targets.dump).find("SIGILL"), std::string::npos);
+    EXPECT_EQ(readBytes(targets.netTraffic), "no network traffic recorded\n");
+}
+
+// No crash file grows past its limit: the handler stops there and ends the
+// file with a line that says so. A log that is a named pipe does not stop it.
+TEST(CrashFiles, NoCrashFileGrowsPastItsLimit) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    CrashHandler::Targets targets = targetsIn(dir);
+    targets.maxLogCopy = 10000;
+    targets.maxDump = 3000;
+    targets.maxNetTraffic = 500;
+    const std::string log = textContent(100000, 3);
+    writeBytes(dir + "game.log", log);
+    const ChildRun run = runInChild([&] {
+        static const std::string traffic(2000, 'T');
+        static const uint8_t* trafficData = reinterpret_cast<const uint8_t*>(traffic.data());
+        static size_t trafficLen = traffic.size();
+        CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+        CrashHandler::setNetRecording(&trafficData, &trafficLen);
+        __builtin_trap();
+        return 0;
+    });
+    ASSERT_TRUE(run.finished);
+    const std::string note = "\n[cut here: the file reached its size limit]\n";
+    const std::string copy = readBytes(targets.logCopy), dump = readBytes(targets.dump),
+                      traffic = readBytes(targets.netTraffic);
+    EXPECT_EQ(copy, log.substr(0, 10000 - note.size()) + note);
+    EXPECT_EQ(dump.size(), 3000u);
+    EXPECT_EQ(dump.substr(0, 30), "Tumbrodemo crash report\nreason");
+    EXPECT_EQ(dump.substr(dump.size() - note.size()), note);
+    EXPECT_EQ(traffic, std::string(500 - note.size(), 'T') + note);
+
+    // A log that fits is copied whole, one byte more is cut.
+    for (const size_t size : {size_t(10000), size_t(10001)}) {
+        writeBytes(dir + "game.log", log.substr(0, size));
+        ASSERT_TRUE(runInChild([&] {
+                        CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+                        CrashHandler::writeCrashFiles("at the limit");
+                        return 0;
+                    }).finished);
+        EXPECT_EQ(readBytes(targets.logCopy), size == 10000 ? log.substr(0, 10000) : log.substr(0, 10000 - note.size()) + note);
+    }
+
+    fs::remove(dir + "game.log");
+    ASSERT_TRUE(makePipe(dir + "game.log"));
+    const ChildRun piped = runInChild(
+        [&] {
+            CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+            CrashHandler::writeCrashFiles("a pipe for a log");
+            return 0;
+        },
+        5000);
+    EXPECT_TRUE(piped.finished) << "copying the log waited on the pipe";
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(readBytes(targets.logCopy), "");
+    EXPECT_NE(readBytes(targets.dump).find("reason: a pipe for a log"), std::string::npos);
+}
+
+// The program's own limits, which the handler gets from the run's start.
+TEST(CrashFiles, EachFileHasTheLimitOfWhatTheProgramWrites) {
+    EXPECT_EQ(CrashFiles::maxBytes(CrashFiles::kLog), 32u << 20);
+    EXPECT_EQ(CrashFiles::maxBytes(CrashFiles::kMiniDump), 1u << 20);
+    EXPECT_EQ(CrashFiles::maxBytes(CrashFiles::kScreenshot), 32u << 20);
+    EXPECT_EQ(CrashFiles::maxBytes(CrashFiles::kNetTraffic), 4u << 20);
 }
 
 TEST(FatalErrors, BothLayoutsAndExitCode) {

@@ -14,8 +14,14 @@
 #include "lang/StringIds.h"
 #include "menu/ContextNetworkConfiguration.h"
 #include "menu/ContextNetworkWizard1.h"
+#include "platform/CrashHandler.h"
+#include "platform/PlatformSystem.h"
+#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
+#include "sys/CrashFiles.h"
+#include "sys/Logger.h"
 #include "sys/Paths.h"
+#include "sys/SystemInfo.h"
 
 using httptest::httpResponse;
 using httptest::LoopbackHttpServer;
@@ -229,6 +235,106 @@ TEST(CrashReport, AScreenLeftWhileItsReportGoesUpLeavesTheRequestToTheHttpLayer)
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 1u);
     EXPECT_EQ(HttpRequest::shutdownAll(2000), 0u);
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
+}
+
+// Only the program's own crash files are sent: a link under a crash file's
+// name (to another file of the user's), a named pipe (which must not stop
+// the upload) and a file over its size limit count as missing. The dump is
+// sent up to its limit, and a 2 GB one is not read at all.
+TEST(CrashReport, OnlyItsOwnRegularFilesWithinTheirLimitsAreSent) {
+    CrashRig r;
+    r.h.configuration->networkConfigured = 1;
+    const std::string folder = getUserDataFolder();
+    const std::string log = wideToNarrow(CrashReport::logPath()), dump = wideToNarrow(CrashReport::miniDumpPath()),
+                      screenshot = wideToNarrow(CrashReport::screenshotPath()),
+                      traffic = wideToNarrow(CrashReport::netTrafficPath());
+    filestest::writeBytes(folder + "letter.txt", "a file of the user's");
+    fs::create_symlink(folder + "letter.txt", log);
+    EXPECT_FALSE(CrashReport::filesExist());  // a link makes no report
+    ASSERT_TRUE(filestest::makePipe(dump));
+    EXPECT_FALSE(CrashReport::filesExist());  // nor does a pipe
+    ASSERT_TRUE(filestest::makeSparseFile(screenshot, CrashFiles::kMaxScreenshotBytes + 1));
+    CrashRig::write(CrashReport::netTrafficPath(), "net");
+    {
+        const filestest::PipeWatch watch({dump});
+        auto* screen = r.open();
+        ASSERT_TRUE(r.send(screen));
+        EXPECT_EQ(watch.released(), 0) << "the upload waited on the pipe";
+        EXPECT_EQ(r.formProblem, "");
+        ASSERT_EQ(r.fieldOrder, std::vector<std::string>{"crashNetTraffic"});
+        EXPECT_EQ(NetworkRig::messagesAfter(r.text(SID_ERRORREPORTINTRO3)).front(), u"Uploading error data (3 bytes).");
+        for (const char* why : {"it is a symbolic link", "it is not a regular file", "it is larger than 33554432 bytes"})
+            EXPECT_TRUE(std::any_of(Logger::get().history().begin(), Logger::get().history().end(),
+                                    [&](const WString& line) {
+                                        return line.starts_with(u"CrashFiles::read(): Not sending '") &&
+                                               line.find(narrowToWide(why)) != WString::npos;
+                                    }))
+                << why;
+        r.leave(screen);
+    }
+    // Leaving deletes the links and the pipe themselves, not what they lead to.
+    EXPECT_EQ(CrashRig::filesLeft(), 0);
+    EXPECT_EQ(filestest::readBytes(folder + "letter.txt"), "a file of the user's");
+
+    // A dump at its limit goes up whole; a log of 2 GB is left unread.
+    CrashRig again;
+    again.h.configuration->networkConfigured = 1;
+    CrashRig::write(CrashReport::miniDumpPath(), std::string(CrashFiles::kMaxMiniDumpBytes, 'D'));
+    ASSERT_TRUE(filestest::makeSparseFile(log, uint64_t(2) << 30));
+    EXPECT_TRUE(CrashReport::filesExist());
+    auto* screen = again.open();
+    const filestest::PeakMemory peak;
+    ASSERT_TRUE(again.send(screen));
+    EXPECT_LT(peak.growthKb(), 64 * 1024) << "kB more at the peak of the upload";
+    EXPECT_EQ(again.fieldOrder, std::vector<std::string>{"crashMiniDump"});
+    EXPECT_EQ(again.posted["crashMiniDump"].size(), CrashFiles::kMaxMiniDumpBytes);
+    again.leave(screen);
+    EXPECT_EQ(CrashRig::filesLeft(), 0);
+}
+
+// What the report says it holds is what it sends: the log of the run that
+// crashed, which starts with the user's and the computer's names and the
+// game's folders, the crash's details, a screenshot and the traffic.
+TEST(CrashReport, TheIntroductionSaysWhatTheReportHolds) {
+    CrashRig r;
+    r.h.configuration->networkConfigured = 1;
+    const std::string folder = getUserDataFolder();
+    // The start of a run's log, then a crash of that run.
+    ASSERT_TRUE(Logger::get().openFile(folder + "Tumbrodemo.log"));
+    logSystemInformation();
+    Logger::get().closeFile();
+    CrashHandler::install(kProductFolderName, folder + "Tumbrodemo.log",
+                          {CrashFiles::path(CrashFiles::kLog), CrashFiles::path(CrashFiles::kMiniDump),
+                           CrashFiles::path(CrashFiles::kNetTraffic), CrashFiles::kMaxLogBytes,
+                           CrashFiles::kMaxMiniDumpBytes, CrashFiles::kMaxNetTrafficBytes});
+    CrashHandler::writeCrashFiles("a test of the report");
+    CrashHandler::uninstall();
+    ASSERT_TRUE(CrashReport::filesExist());
+
+    auto* screen = r.open();
+    ASSERT_TRUE(r.send(screen));
+    EXPECT_EQ(r.fieldOrder, (std::vector<std::string>{"crashLog", "crashMiniDump", "crashNetTraffic"}));
+    const platform::SystemFacts facts = platform::getSystemFacts();
+    const std::string& sentLog = r.posted["crashLog"];
+    EXPECT_NE(sentLog.find("User: " + facts.userName + ", computer: " + facts.hostName), std::string::npos) << sentLog;
+    EXPECT_NE(sentLog.find("Executable: " + facts.executablePath), std::string::npos);
+    EXPECT_NE(sentLog.find("User folder: " + folder), std::string::npos);
+    EXPECT_NE(r.posted["crashMiniDump"].find("reason: a test of the report"), std::string::npos);
+    r.leave(screen);
+
+    // Both languages say so, and neither says that there is nothing personal in it.
+    const Language language;
+    const std::u16string_view english = language.texts[Language::ENGLISH][SID_ERRORREPORTINTRO3];
+    const std::u16string_view german = language.texts[Language::GERMAN][SID_ERRORREPORTINTRO3];
+    EXPECT_EQ(NetworkRig::messages().at(2), english);
+    for (const char16_t* part : {u"log", u"user name", u"computer's name", u"players' names", u"folders", u"crash",
+                                 u"screenshot", u"network traffic"})
+        EXPECT_NE(english.find(part), std::u16string_view::npos) << wideToNarrow(part);
+    for (const char16_t* part : {u"Protokoll", u"Benutzernamen", u"Namen deines Computers", u"Namen der Spieler",
+                                 u"Ordnern", u"Absturz", u"Bildschirmfoto", u"Netzwerkverkehr"})
+        EXPECT_NE(german.find(part), std::u16string_view::npos) << wideToNarrow(part);
+    EXPECT_EQ(english.find(u"no personal data"), std::u16string_view::npos);
+    EXPECT_EQ(german.find(u"keine pers"), std::u16string_view::npos);
 }
 
 }  // namespace

@@ -95,6 +95,37 @@ TEST(Global, LeavesTheUserDataOnDiskAndNothingAliveWhenTheProgramEnds) {
     EXPECT_NE(h.log().find(alive), std::string::npos) << h.log();
 }
 
+// Records in the data folder that are not the program's files: a named pipe
+// for the high scores and a 40 GB (sparse) profiles file. The start neither
+// waits on the pipe nor asks for 40 GB: both are set aside, the game starts
+// with the defaults and saves new files in their place when it ends.
+TEST(Global, APipeOrAHugeFileForARecordIsSetAsideAndTheGameStarts) {
+    ProgramHarness h;
+    const std::string hst = h.userFolder + "Tumbrodemo.hst", pro = h.userFolder + "Tumbrodemo.pro";
+    fs::remove(hst);
+    ASSERT_TRUE(filestest::makePipe(hst));
+    ASSERT_TRUE(filestest::makeSparseFile(pro, uint64_t(40) << 30));
+    {
+        const filestest::PipeWatch watch({hst});
+        h.start();
+        ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+        EXPECT_EQ(watch.released(), 0) << "the start waited on the pipe";
+    }
+    EXPECT_TRUE(fs::is_fifo(hst + ".bad"));
+    EXPECT_EQ(fs::file_size(pro + ".bad"), uint64_t(40) << 30);
+    EXPECT_EQ(GLOBAL->profiles.countProfiles(), 0);
+    const std::string log = h.log();
+    EXPECT_NE(log.find("Rejected '" + hst + "': not a regular file; kept as '" + hst + ".bad'."), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Rejected '" + pro + "': larger than the 52988 bytes its record can take; kept as '" + pro +
+                       ".bad'."),
+              std::string::npos);
+    h.close();
+    EXPECT_EQ(h.exitCode(), 0);
+    EXPECT_TRUE(fs::is_regular_file(hst));
+    EXPECT_LT(fs::file_size(pro), 52988u);
+}
+
 // A level file drafted in a running program (where every resource is loaded).
 std::string draftLevel() {
     ProgramHarness h;
