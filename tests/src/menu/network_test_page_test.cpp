@@ -163,6 +163,44 @@ TEST(NetworkTestPage, RepliesThatFailTheirChecksAreLoggedAndTheTestStillSucceeds
     }
 }
 
+// The master server's address is read for its values: three-digit octets
+// and a five-digit port up to 255 and 65535 are taken, 256 and 65536 (as
+// many digits) are not.
+TEST(NetworkTestPage, AMasterServerAddressIsTakenUpTo255And65535) {
+    struct Case {
+        const char* value;
+        std::vector<uint8_t> stored;  // family, port (big-endian), address
+    };
+    auto bytesOf = [](std::initializer_list<uint8_t> head) {
+        std::vector<uint8_t> b(head);
+        b.resize(16, 0);
+        return b;
+    };
+    const std::vector<uint8_t> none = bytesOf({2});  // cleared when the test started
+    const Case cases[] = {
+        {"192.168.1.10:27015", bytesOf({2, 0, 0x69, 0x87, 192, 168, 1, 10})},
+        {"255.255.255.255:65535", bytesOf({2, 0, 0xFF, 0xFF, 255, 255, 255, 255})},
+        {"10.0.0.200:9", bytesOf({2, 0, 0, 9, 10, 0, 0, 200})},
+        {"192.168.1.256:27015", none},
+        {"256.168.1.10:27015", none},
+        {"192.168.1.10:65536", none},
+        {"192.168.1.10:99999", none},
+        {"192.168.1.1000:27015", none},
+        {"192.168.1.10:270150", none},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        WizardRig r;
+        r.server.reply("/tumbro/nettest.php",
+                       httpResponse(200, "OK", sealedReply(std::string("masterServer=") + c.value + "\r\n")));
+        r.h.configuration->masterServer = NetAddress::of(0x0A000001, 99);
+        auto* page = r.open();
+        ASSERT_TRUE(r.runTest(page, SID_DONEDOT));
+        EXPECT_EQ(masterServerBytes(*r.h.configuration), c.stored);
+        r.close(page);
+    }
+}
+
 TEST(NetworkTestPage, ARefusedPortAndATimeOutEachShowTheirFailure) {
     {
         WizardRig r;
