@@ -120,7 +120,7 @@ void CrashReport::tickContents(double t, double dt) {
         } else if (state == HttpRequest::StateFinished) {
             request->setIdle();
             messages->addMessage(gui::text(SID_CONNECTED));
-            for (const WString& line : splitLines(request->getReplyText())) messages->addMessage(line);
+            messages->addReply(request->getReplyText());
         }
     }
 

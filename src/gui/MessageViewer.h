@@ -15,6 +15,11 @@
 // draws nothing. The colours of markup in a message
 // are not kept: each coloured run becomes a line of its own, drawn in
 // `color`.
+//
+// Whatever its size, a message costs time in proportion to its length: only
+// the lines that will be kept are built, and the log gets at most LOG_LIMIT
+// bytes of one message or of one reply's lines (then one line saying that
+// the rest is left out).
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -24,6 +29,7 @@
 #include "util/WString.h"
 
 class FontQuad;
+class TextBlock;
 
 class MessageViewer : public ZubBase {
     ZUB_DECLARE_CLASS(MessageViewer)
@@ -32,9 +38,18 @@ public:
     MessageViewer();
     ~MessageViewer() override;
 
+    // What the "> " lines of one message or reply (and the line where they
+    // stop) add to the log at most: with the few lines a page writes about
+    // the same reply, one reply stays within 64 KB of log.
+    static constexpr size_t LOG_LIMIT = 60 * 1024;
+
     // Logs "> message", wraps it and appends its lines, dropping the oldest
     // beyond maxLines. An empty message adds no line but restarts the fade.
     void addMessage(WString message);
+    // A web server's reply: its lines (split at '\n', a '\r' before each
+    // '\n' dropped) one after the other as addMessage adds them, with one
+    // limit on what they log together.
+    void addReply(std::u16string_view reply);
 
     // The fade (does not tick children) and the drawing.
     void tick(double time, double dt) override;
@@ -56,5 +71,10 @@ public:
 
 private:
     double now() const;
+    // Appends the last runs of `text` wrapped (at most `wanted` of them, in
+    // order) to `out`; returns how many.
+    // `block` is a scratch block, laid out again for each text.
+    size_t wrapTail(TextBlock& block, std::u16string_view text, size_t wanted, std::vector<WString>& out) const;
+    void keepNewest();
     double clock = 0.0;  // the time of the last tick, where no engine runs
 };

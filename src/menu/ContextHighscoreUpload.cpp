@@ -68,7 +68,7 @@ void ContextHighscoreUpload::tickContents(double t, double dt) {
         } else if (state == HttpRequest::StateFinished) {
             request->setIdle();
             messageViewer->addMessage(gui::text(SID_CONNECTED));
-            for (const WString& line : splitLines(request->getReplyText())) messageViewer->addMessage(line);
+            messageViewer->addReply(request->getReplyText());
             messageViewer->addMessage(gui::text(SID_DONEDOT));
             nextButton->caption = gui::text(SID_FINISH);
             nextButton->bDisabled = 0;

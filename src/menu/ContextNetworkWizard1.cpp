@@ -140,11 +140,13 @@ void ContextNetworkWizard1::showReply() {
         }
         const NetTestPayload said = readNetTestPayload(*payload);
         if (said.bMasterServer) configuration().masterServer = said.masterServer;
+        // An address is short: the log gets no more of a long value than
+        // would show what it was.
         if (said.bIgnoredMasterServer)
-            log(formatString(u"Ignoring the master server '%s': not an address and port.", said.ignoredMasterServer));
+            log(formatString(u"Ignoring the master server '%.64s': not an address and port.", said.ignoredMasterServer));
         if (said.bMessage) messageViewer->addMessage(said.message);
     } else if (reply.data && isPrintableReply(reply.data, reply.size)) {
-        for (const WString& line : splitLines(request->getReplyText())) messageViewer->addMessage(line);
+        messageViewer->addReply(request->getReplyText());
     } else {
         log(u"Received unprintable reply!");
     }

@@ -81,8 +81,9 @@ void NetConnection::sendRaw(Packet& p, const NetAddress& to) {
     } else {
         int code = 0;
         if (!socket->sendTo(p.data(), n, to.ip, to.port, code)) {
-            WString name = ZubNetwork::getWSAErrorString(code);
-            Logger::get().log(u"%s(): WARNING: sendto() failed with error %s.", "NetConnection::sendRaw", name);
+            if (socketLog.allow(ZubNetwork::now()))
+                Logger::get().log(u"%s(): WARNING: sendto() failed with error %s.", "NetConnection::sendRaw",
+                                  ZubNetwork::getWSAErrorString(code));
             return;
         }
     }
@@ -111,8 +112,9 @@ Packet* NetConnection::receiveRaw() {
             const auto r = socket->receiveFrom(buffer, capacity, count, ip, port, code, truncated);
             if (r == platform::UdpSocket::Receive::None) return nullptr;
             if (r == platform::UdpSocket::Receive::Error) {
-                Logger::get().log(u"%s(): WARNING: recvfrom() failed with error %s.", "NetConnection::receiveRaw",
-                                  ZubNetwork::getWSAErrorString(code));
+                if (socketLog.allow(ZubNetwork::now()))
+                    Logger::get().log(u"%s(): WARNING: recvfrom() failed with error %s.", "NetConnection::receiveRaw",
+                                      ZubNetwork::getWSAErrorString(code));
                 return nullptr;
             }
             if (truncated) continue;  // no valid peer sends one this long

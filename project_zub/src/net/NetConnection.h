@@ -15,6 +15,7 @@
 #include "net/NetStatistics.h"
 #include "net/Packet.h"
 #include "object/ZubBase.h"
+#include "sys/Logger.h"
 
 namespace platform {
 class UdpSocket;
@@ -62,4 +63,7 @@ private:
     bool bValid = false;
     WString error;
     std::unique_ptr<platform::UdpSocket> socket;
+    // A failed send or receive can come with every datagram (the answers to
+    // forged senders bounce): a few lines a window, then a count.
+    LogRateLimit socketLog{16, 10.0, u"NetConnection::receiveRaw(): %d more lines about failed sends and receives left out"};
 };

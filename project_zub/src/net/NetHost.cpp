@@ -91,20 +91,16 @@ void NetHost::setConnection(NetConnection* c, bool owns) {
 
 void NetHost::logDrop(std::u16string_view what, const NetAddress& from) {
     ++droppedDatagrams;
-    if (logBudget > 0) {
-        --logBudget;
+    if (peerLog.allow(ZubNetwork::now()))
         Logger::get().log(u"%s(): dropped a datagram from %s: %s", "NetHost::dispatchPacket", from.toString(), what);
-    } else {
-        ++logSuppressed;
-    }
+}
+
+void NetHost::logPeerLine(std::u16string_view line) {
+    if (peerLog.allow(ZubNetwork::now())) Logger::get().logLine(line);
 }
 
 void NetHost::consoleLine(std::u16string_view message) {
-    if (logBudget <= 0) {
-        ++logSuppressed;
-        return;
-    }
-    --logBudget;
+    if (!peerLog.allow(ZubNetwork::now())) return;
     Console::printActive(u"%s %s |   %s", bServer ? u"S      " : u"     C ", kSpecialFunction, message);
 }
 
@@ -112,7 +108,6 @@ void NetHost::consoleLine(std::u16string_view message) {
 // The network step
 
 void NetHost::service() {
-    logBudget = LOG_BUDGET_PER_SERVICE;
     receiveDatagrams();
     processInbox();
 
@@ -129,10 +124,7 @@ void NetHost::service() {
     }
     for (Node* n : childrenOf<Node>(nodes)) sendPending(n, true);
     dropRequestedNodes();
-    if (logSuppressed > 0) {
-        Logger::get().log(u"%s(): %d more lines about dropped datagrams left out", "NetHost::service", logSuppressed);
-        logSuppressed = 0;
-    }
+    peerLog.roll(t);
 }
 
 void NetHost::receiveDatagrams() {
@@ -479,7 +471,7 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
             consoleLine(formatString(u"Connection acccepted by %s", who));
             if (isFull()) return;
             if (findNodeByAddress(from)) {
-                Logger::get().log(u"%s(): %s already exists", kSpecialFunction, who);
+                logPeerLine(formatString(u"%s(): %s already exists", kSpecialFunction, who));
                 return;
             }
             if (bHaveConnectTarget && !(connectTarget == from)) {
@@ -526,13 +518,14 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
                 logDrop(formatString(u"refusal: %s", p.errorText()), from);
                 return;
             }
-            Logger::get().log(u"%s(): refused by %s: %s", kSpecialFunction, who, message);
+            // However long the text, the log gets what a refusal says.
+            logPeerLine(formatString(u"%s(): refused by %s: %.256s", kSpecialFunction, who, message));
             onMessage(message);
             return;
         }
         case CMD_DISCONNECT: {
-            Logger::get().log(u"%s(): %s: New DISCONNECT notify from %s", kSpecialFunction,
-                              bServer ? "SERVER" : "CLIENT", who);
+            logPeerLine(formatString(u"%s(): %s: New DISCONNECT notify from %s", kSpecialFunction,
+                                     bServer ? "SERVER" : "CLIENT", who));
             if (p.remaining() < 4) return;
             uint32_t uid = 0;
             p.doDWORD(uid);
@@ -712,8 +705,8 @@ void NetHost::serviceInPacketNormal(Packet& p, uint32_t senderUID) {
         std::unique_ptr<Packet> chunk = p.extract(length);
         chunk->setFromPeer();
         if (chunk->crc32(0, -1) != crc) {
-            Logger::get().log(u"%s(): WARNING: received corrupt packet contents (from=%s, sequence=%d)",
-                              "NetHost::serviceInPacketNormal", p.address.toString(), sequence);
+            logPeerLine(formatString(u"%s(): WARNING: received corrupt packet contents (from=%s, sequence=%d)",
+                                     "NetHost::serviceInPacketNormal", p.address.toString(), sequence));
             break;
         }
         node->newIncoming(chunk.release());

@@ -18,6 +18,7 @@
 #include "net/NetAddress.h"
 #include "net/Packet.h"
 #include "object/ZubBase.h"
+#include "sys/Logger.h"
 #include "util/WString.h"
 
 class NetConnection;
@@ -30,7 +31,12 @@ public:
     static constexpr int CHUNK_SIZE = 512;
     static constexpr double NODE_TIMEOUT = 5.0;
     static constexpr int MAX_DATAGRAMS_PER_SERVICE = 512;
-    static constexpr int LOG_BUDGET_PER_SERVICE = 16;
+    // Lines about what arrives from outside (dropped datagrams, handshake
+    // steps, refusals) that the log and the console get in each window of
+    // network time; the rest are counted and their number logged once the
+    // window is over, so that a flood of datagrams cannot fill the log.
+    static constexpr int LOG_LINES_PER_WINDOW = 16;
+    static constexpr double LOG_WINDOW = 10.0;
     static constexpr int PRODUCT_LENGTH = 32;
     static constexpr int NAME_LENGTH = 16;
     // Connect requests cost a forged sender nothing. The host keeps no record
@@ -168,6 +174,9 @@ protected:
     // Disconnects the peers that asked to be dropped (after a datagram or a
     // packet has been dealt with, never in the middle of one).
     void dropRequestedNodes();
+    // Logs a line about what arrived from outside, within the window's
+    // allowance (see LOG_LINES_PER_WINDOW).
+    void logPeerLine(std::u16string_view line);
 
 private:
     void destroyInboxPacketsOf(Node* node);
@@ -192,6 +201,5 @@ private:
     };
     std::vector<GoneId> goneIds;
     int nextGoneId = 0;
-    int logBudget = LOG_BUDGET_PER_SERVICE;
-    int logSuppressed = 0;
+    LogRateLimit peerLog{LOG_LINES_PER_WINDOW, LOG_WINDOW, u"NetHost::service(): %d more lines about datagrams left out"};
 };

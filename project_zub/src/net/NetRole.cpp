@@ -283,7 +283,11 @@ bool NetRole::processPacket(Packet& p) {
     }
     journal = outer;
     if (p.failed()) {
-        Logger::get().log(u"%s(): %s", "NetRole::processPacket", p.errorText());
+        // A peer may send bad packets as often as it likes: those lines
+        // share the allowance of the lines about datagrams.
+        const WString line = formatString(u"%s(): %s", "NetRole::processPacket", p.errorText());
+        if (p.sender) logPeerLine(line);
+        else Logger::get().logLine(line);
         ok = false;
     }
     if (!ok) {

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
-int64_t UidMap::locate(int32_t uid) const {
-    if (uid <= 0 || slots.empty()) return -1;
-    for (uint32_t i = static_cast<uint32_t>(uid) & mask;; i = (i + 1) & mask) {
-        if (slots[i].first == uid) return i;
-        if (slots[i].first == 0) return -1;
+size_t UidMap::probes(int32_t uid) const {
+    if (uid <= 0 || slots.empty()) return 0;
+    uint32_t i = static_cast<uint32_t>(uid) & mask;
+    size_t n = 0;
+    for (uint32_t d = 0; d <= mask; ++d, i = (i + 1) & mask) {
+        ++n;
+        const int32_t there = slots[i].first;
+        if (there == uid || there == 0 || distance(i, there) < d) break;
     }
+    return n;
 }
 
 UidMap::iterator UidMap::find(int32_t uid) {
@@ -16,42 +20,53 @@ UidMap::iterator UidMap::find(int32_t uid) {
     return {slots.data() + slot, slots.data() + slots.size()};
 }
 
+void UidMap::place(value_type entry) {
+    // Robin Hood: an entry farther from its own slot than the one standing
+    // in a slot takes that slot, and the one it displaced goes on.
+    uint32_t i = static_cast<uint32_t>(entry.first) & mask;
+    uint32_t d = 0;
+    for (size_t n = 0; n < slots.size(); ++n) {
+        value_type& s = slots[i];
+        if (s.first == 0) {
+            s = entry;
+            return;
+        }
+        const uint32_t theirs = distance(i, s.first);
+        if (theirs < d) {
+            std::swap(s, entry);
+            d = theirs;
+        }
+        i = (i + 1) & mask;
+        ++d;
+    }
+    // No free slot (the load rule leaves three quarters free, so this only
+    // guards against going round for ever): a larger table.
+    rebuild(slots.size() * 2);
+    place(entry);
+}
+
 void UidMap::rebuild(size_t slotCount) {
     std::vector<value_type> old;
     old.swap(slots);
     slots.assign(slotCount, value_type{0, nullptr});
     mask = static_cast<uint32_t>(slotCount - 1);
-    erased = 0;
-    for (const value_type& s : old) {
-        if (s.first <= 0) continue;
-        uint32_t i = static_cast<uint32_t>(s.first) & mask;
-        while (slots[i].first != 0) i = (i + 1) & mask;
-        slots[i] = s;
-    }
+    for (const value_type& s : old)
+        if (s.first > 0) place(s);
 }
 
 std::pair<UidMap::iterator, bool> UidMap::emplace(int32_t uid, ZubBase* o) {
     if (uid <= 0) return {end(), false};
-    if ((used + erased + 1) * 2 > slots.size()) {
-        // Grow when live entries fill a quarter; otherwise only drop the marks.
-        const size_t n = slots.empty() ? 64 : (used + 1) * 4 > slots.size() ? slots.size() * 2 : slots.size();
-        rebuild(n);
-    }
-    int64_t reuse = -1;
-    uint32_t i = static_cast<uint32_t>(uid) & mask;
-    for (; slots[i].first != 0; i = (i + 1) & mask) {
-        if (slots[i].first == uid) return {iterator(slots.data() + i, slots.data() + slots.size()), false};
-        if (slots[i].first == ERASED && reuse < 0) reuse = i;
-    }
-    if (reuse >= 0) {
-        i = static_cast<uint32_t>(reuse);
-        --erased;
-    }
-    slots[i] = {uid, o};
+    const int64_t there = locate(uid);
+    if (there >= 0) return {iterator(slots.data() + there, slots.data() + slots.size()), false};
+    // At most a quarter of the slots is used: runs stay short and there is
+    // always a free slot to end them.
+    if (slots.empty()) rebuild(64);
+    else if ((used + 1) * 4 > slots.size()) rebuild(slots.size() * 2);
+    place(value_type{uid, o});
     ++used;
     if (!orderUnsorted && (order.empty() || uid > order.back())) order.push_back(uid);
     else orderUnsorted = true;
-    return {iterator(slots.data() + i, slots.data() + slots.size()), true};
+    return {iterator(slots.data() + locate(uid), slots.data() + slots.size()), true};
 }
 
 ZubBase*& UidMap::operator[](int32_t uid) {
@@ -69,20 +84,21 @@ size_t UidMap::erase(int32_t uid) {
 }
 
 void UidMap::eraseSlot(uint32_t i) {
-    slots[i] = {ERASED, nullptr};
     --used;
-    ++erased;
     orderHasErased = true;
-    // Marks left by many erases (a whole level or packet taken back) would
-    // make every later probe walk their run: once they outnumber the
-    // entries, the table is rebuilt without them.
-    if (erased > 64 && erased > used) rebuild(slots.size());
+    // The entries after it that stand away from their own slots move back
+    // by one, up to a free slot or one that stands in its own.
+    for (uint32_t j = (i + 1) & mask; slots[j].first != 0 && distance(j, slots[j].first) > 0; j = (j + 1) & mask) {
+        slots[i] = slots[j];
+        i = j;
+    }
+    slots[i] = {0, nullptr};
 }
 
 void UidMap::clear() {
     slots.clear();
     mask = 0;
-    used = erased = 0;
+    used = 0;
     order.clear();
     orderHasErased = orderUnsorted = false;
 }

@@ -10,6 +10,8 @@ unsigned long long nowMs() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 constexpr size_t kHistoryLines = 64;
+// The closing line and its time prefix fit in this much.
+constexpr uint64_t kClosingRoom = 256;
 }  // namespace
 
 Logger::Logger() = default;
@@ -21,9 +23,15 @@ Logger& Logger::get() {
     return instance;
 }
 
+void Logger::startFile() {
+    written = 0;
+    bStopped = false;
+}
+
 bool Logger::openFile(const std::string& path) {
     closeFile();
     file = std::fopen(path.c_str(), "ab");
+    startFile();
     return file != nullptr;
 }
 
@@ -38,6 +46,7 @@ bool Logger::startSession(const std::string& path) {
     // Appending: a line another process adds (a second start that is turned
     // away) lands after ours instead of being overwritten.
     file = std::fopen(path.c_str(), "ab");
+    startFile();
     return file != nullptr;
 }
 
@@ -48,22 +57,33 @@ void Logger::closeFile() {
     }
 }
 
-void Logger::logLine(std::u16string_view text) {
+size_t Logger::logLine(std::u16string_view text) {
     const unsigned long long now = nowMs();
     const unsigned long long delta = bHaveLastLine ? now - lastLineMs : 0;
     lastLineMs = now;
     bHaveLastLine = true;
 
-    std::string line;
+    std::string prefix;
     if (delta != 0) {
-        line.push_back('+');
-        line += std::to_string(delta);
+        prefix.push_back('+');
+        prefix += std::to_string(delta);
     }
-    line += '\t';
-    line += wideToNarrow(text);
-    line += "\r\n";
-    if (file) {
-        std::fwrite(line.data(), 1, line.size(), file);
+    prefix += '\t';
+    const std::string line = prefix + wideToNarrow(text) + "\r\n";
+    if (file && !bStopped) {
+        if (written + line.size() + kClosingRoom > FILE_LIMIT) {
+            // The line would take the run's log past its limit: the file
+            // ends with the reason instead, once.
+            const std::string closing =
+                prefix + "Logger::logLine(): the log stops here: this run has written " + std::to_string(written) +
+                " bytes of it, and it may not pass " + std::to_string(FILE_LIMIT) + ".\r\n";
+            std::fwrite(closing.data(), 1, closing.size(), file);
+            written += closing.size();
+            bStopped = true;
+        } else {
+            std::fwrite(line.data(), 1, line.size(), file);
+            written += line.size();
+        }
         std::fflush(file);
     }
     if (bEcho) {
@@ -72,6 +92,27 @@ void Logger::logLine(std::u16string_view text) {
     }
     if (recent.size() >= kHistoryLines) recent.erase(recent.begin());
     recent.emplace_back(text);
+    return line.size();
+}
+
+void LogRateLimit::roll(double now) {
+    // A clock set back also starts a new window.
+    if (bStarted && now >= start && now - start < length) return;
+    if (suppressed > 0) Logger::get().log(summaryFormat, suppressed);
+    bStarted = true;
+    start = now;
+    left = perWindow;
+    suppressed = 0;
+}
+
+bool LogRateLimit::allow(double now) {
+    roll(now);
+    if (left > 0) {
+        --left;
+        return true;
+    }
+    ++suppressed;
+    return false;
 }
 
 std::string zubFunctionName(const char* pretty) {

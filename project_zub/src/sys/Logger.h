@@ -2,6 +2,12 @@
 // The engine log: one line per call, each line "+<ms>\t<text>" where <ms> is
 // the milliseconds since the previous line (just "\t<text>" when that is zero),
 // ended by CRLF and flushed at once so that nothing is lost on a crash.
+//
+// One run writes at most FILE_LIMIT bytes to its file: the line that would
+// pass it is replaced by one last line that says the log stops there, and
+// nothing more is written to the file until another is opened (the history
+// and the echo go on).
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +17,9 @@
 
 class Logger {
 public:
+    // What one run writes to its log file at most, the closing line included.
+    static constexpr uint64_t FILE_LIMIT = uint64_t{16} << 20;
+
     Logger();
     ~Logger();
     Logger(const Logger&) = delete;
@@ -30,23 +39,60 @@ public:
     bool isEchoing() const { return bEcho; }
     void setEcho(bool echoToStderr) { bEcho = echoToStderr; }
 
-    void logLine(std::u16string_view text);
+    // Returns the size of the line in the file's form, in bytes, whether or
+    // not it was written.
+    size_t logLine(std::u16string_view text);
 
     template <class... A>
-    void log(std::u16string_view fmt, const A&... args) {
-        logLine(formatString(fmt, args...));
+    size_t log(std::u16string_view fmt, const A&... args) {
+        return logLine(formatString(fmt, args...));
     }
+
+    // Bytes written to the file opened last; whether its limit stopped it.
+    uint64_t bytesWritten() const { return written; }
+    bool isStopped() const { return bStopped; }
 
     // The most recent lines (without the time prefix), newest last.
     const std::vector<WString>& history() const { return recent; }
     void clearHistory() { recent.clear(); }
 
 private:
+    void startFile();
+
     FILE* file = nullptr;
+    uint64_t written = 0;
+    bool bStopped = false;
     bool bEcho = false;
     unsigned long long lastLineMs = 0;
     bool bHaveLastLine = false;
     std::vector<WString> recent;
+};
+
+// For lines that outsiders can cause as often as they like (one for each
+// datagram they send): at most `lines` lines in each window of `seconds`,
+// counted in the caller's clock. The lines past that are only counted, and
+// the first call after the window has ended logs their number with
+// `summary` (a format taking it as its one %d) and starts a new window.
+class LogRateLimit {
+public:
+    LogRateLimit(int lines, double seconds, const char16_t* summary)
+        : perWindow(lines), length(seconds), summaryFormat(summary), left(lines) {}
+
+    // Whether a line may be logged at `now`; one that may not is counted.
+    bool allow(double now);
+    // Ends the window when its time is over (see above).
+    void roll(double now);
+    // Lines left out in the present window.
+    int leftOut() const { return suppressed; }
+
+private:
+    int perWindow;
+    double length;
+    const char16_t* summaryFormat;
+    bool bStarted = false;
+    double start = 0.0;
+    int left;
+    int suppressed = 0;
 };
 
 // Logs "<function>(): <message>" in the engine's usual form.

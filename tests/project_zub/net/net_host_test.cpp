@@ -3,7 +3,10 @@
 // emulated loopback, including datagrams from hostile peers.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "net_test_support.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/Console.h"
 
 using namespace nettest;
@@ -458,4 +461,69 @@ TEST_F(NetHandshakeTest, ADatagramFloodIsServedAFewHundredAtATime) {
     for (int i = 0; i < 4; ++i) server->service();
     EXPECT_EQ(network.emulatedQueuedFor(server->connection->address), 0);
     EXPECT_EQ(server->nodeCount(), 1);
+}
+
+// Ten minutes of hostile datagrams at both ends of a link, in network time:
+// junk, refusals with long texts, disconnect notices, connect requests good
+// and bad, accepts from the server's address. The log of the run (a real
+// file) gets a few lines about them in each ten seconds and a count of the
+// rest, not a line per datagram.
+TEST_F(NetHandshakeTest, TenMinutesOfHostileDatagramsAddLittleToTheLog) {
+    makePair(new TestServer, new TestClient);
+    ASSERT_TRUE(connect());
+    filestest::TempFolder folder;
+    const std::string path = folder / "Tumbrodemo.log";
+    ASSERT_TRUE(Logger::get().startSession(path));
+
+    const NetAddress serverAddress = server->connection->address, clientAddress = client->connection->address;
+    const Bytes junk = bytes({0x78, 0x56, 0x34, 0x12, 0x01, 0x02});
+    const Bytes refusal = special(NetHost::CMD_REFUSE, [](Packet& p) {
+        WString text(1000, u'r');
+        p.doUString(text, -1);
+    });
+    const Bytes notice = special(NetHost::CMD_DISCONNECT, [](Packet& p) {
+        uint32_t id = 77;
+        p.doDWORD(id);
+    });
+    const Bytes badConnect = special(NetHost::CMD_CONNECT, [](Packet& p) {
+        uint32_t n = 2000;
+        p.doUInt(n);
+    });
+    const Bytes goodConnect = connectRequest(u"Tumbrodemo", 1.25, u"Eve");
+    const Bytes accept = special(NetHost::CMD_ACCEPT, [](Packet& p) {
+        WString t = u"Tumbrodemo";
+        double v = 1.25;
+        uint32_t a = 1, b = 2;
+        p.doUString(t, -1);
+        p.doDouble(v);
+        p.doDWORD(a);
+        p.doDWORD(b);
+    });
+    auto send = [&](const Bytes& b, const NetAddress& from, const NetAddress& to) {
+        network.queueEmulatedPacket(b.data(), static_cast<int>(b.size()), from, to);
+    };
+    constexpr int kFrames = 60000;  // ten minutes of 0.01 s
+    int datagrams = 0;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const NetAddress forger = NetAddress::of(NetAddress::LOOPBACK + 100 + static_cast<uint32_t>(frame % 64), 40000);
+        for (const Bytes* b : {&junk, &refusal, &notice, &badConnect, &goodConnect}) send(*b, forger, serverAddress);
+        for (const Bytes* b : {&refusal, &notice}) send(*b, forger, clientAddress);
+        send(accept, serverAddress, clientAddress);
+        datagrams += 8;
+        clock.advance(0.01);
+        server->service();
+        client->service();
+    }
+    Logger::get().closeFile();
+    const std::string log = filestest::readBytes(path);
+    // Before, every refusal was logged in full and each network step logged
+    // sixteen lines: hundreds of megabytes an hour.
+    EXPECT_LT(log.size(), 512u * 1024u) << datagrams << " datagrams";
+    size_t counts = 0;
+    for (size_t at = log.find("more lines about datagrams left out"); at != std::string::npos;
+         at = log.find("more lines about datagrams left out", at + 1))
+        ++counts;
+    EXPECT_GE(counts, 2u * 55u);  // each host, about once in ten seconds
+    EXPECT_LE(counts, 2u * 61u);
+    std::printf("%d hostile datagrams in 10 minutes: %zu bytes of log\n", datagrams, log.size());
 }

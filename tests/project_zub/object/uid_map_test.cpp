@@ -46,4 +46,59 @@ TEST(UidMap, AgreesWithAnOrderedMapUnderRandomChanges) {
     EXPECT_TRUE(map.ascending().empty());
 }
 
+// A level in play: objects come and go all the time under ever new UIDs
+// while fewer than 32 live at once, a few of them for long (so that new
+// UIDs meet them in the table). Counted, not timed: every lookup (of a
+// live UID, of one just deleted, of the next to come) and every insert
+// looks at a few slots, however long the churn goes on.
+TEST(UidMap, ChurnWithASmallLiveSetKeepsEveryProbeShort) {
+    UidMap map;
+    std::mt19937 rng(3);
+    auto object = [](int32_t uid) { return reinterpret_cast<ZubBase*>(static_cast<uintptr_t>(uid) * 16); };
+    std::vector<int32_t> lasting, passing;  // a few that stay long, the rest
+    int32_t next = 2;
+    size_t longest = 0, total = 0, lookups = 0;
+    auto look = [&](int32_t uid) {
+        const size_t n = map.probes(uid);
+        longest = std::max(longest, n);
+        total += n;
+        ++lookups;
+    };
+    auto spawn = [&](std::vector<int32_t>& into) {
+        // The insert looks where a lookup of the new UID would.
+        look(next);
+        ASSERT_TRUE(map.emplace(next, object(next)).second);
+        into.push_back(next++);
+    };
+    auto remove = [&](std::vector<int32_t>& from, size_t at) {
+        const int32_t gone = from[at];
+        from.erase(from.begin() + static_cast<std::ptrdiff_t>(at));
+        ASSERT_EQ(map.erase(gone), 1u);
+        look(gone);
+        ASSERT_EQ(map.get(gone), nullptr);
+    };
+    for (int pair = 0; pair < 100000; ++pair) {
+        if (pair % 2500 == 0) {
+            // Now and then one of the lasting objects goes and another comes.
+            if (lasting.size() >= 4) remove(lasting, rng() % lasting.size());
+            spawn(lasting);
+        } else {
+            spawn(passing);
+        }
+        // Mostly one of the oldest goes, now and then any.
+        if (passing.size() >= 27) remove(passing, rng() % 4 == 0 ? rng() % passing.size() : rng() % 3);
+        const std::vector<int32_t>& some = passing.empty() || rng() % 8 == 0 ? lasting : passing;
+        const int32_t uid = some[rng() % some.size()];
+        look(uid);
+        ASSERT_EQ(map.get(uid), object(uid));
+        ASSERT_LT(map.size(), 32u);
+        if (HasFatalFailure()) return;
+    }
+    // (Erased slots left marked made some 7 slots the mean and 55 the most.)
+    EXPECT_LE(longest, 8u);
+    const double mean = static_cast<double>(total) / static_cast<double>(lookups);
+    EXPECT_LT(mean, 1.5);
+    std::printf("probes: longest %zu, mean %.3f over %zu lookups\n", longest, mean, lookups);
+}
+
 }  // namespace

@@ -73,6 +73,39 @@ TEST(Log, EachSessionStartsAfreshAndKeepsThePreviousLog) {
     EXPECT_EQ(old.find("first run"), std::string::npos);
 }
 
+// However much a run logs, its file grows to 16 MB at most and ends with
+// one line saying that the log stops there; the next run logs again.
+TEST(Log, ARunWritesAtMostSixteenMegabytesAndSaysOnceWhereItStopped) {
+    TempFolder folder;
+    const std::string path = folder / "game.log";
+    Logger log;
+    ASSERT_TRUE(log.startSession(path));
+    const WString chunk(64 * 1024 - 40, u'z');
+    size_t lines = 0;
+    for (; lines < 300; ++lines) log.log(u"%s(): %s", "Test::flood", chunk);  // 19 MB of lines
+    EXPECT_TRUE(log.isStopped());
+    log.logLine(u"after the limit");
+    const std::string text = readBytes(path);
+    EXPECT_LE(text.size(), Logger::FILE_LIMIT);
+    EXPECT_GT(text.size(), Logger::FILE_LIMIT - 128 * 1024);  // every line that fitted is there
+    EXPECT_EQ(log.bytesWritten(), text.size());
+    const std::string stop = "Logger::logLine(): the log stops here";
+    const size_t at = text.find(stop);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(text.find(stop, at + 1), std::string::npos);
+    EXPECT_EQ(text.find("\r\n", at), text.size() - 2);  // the last line
+    EXPECT_EQ(text.find("after the limit"), std::string::npos);
+    EXPECT_EQ(log.history().back(), u"after the limit");  // kept in memory all the same
+    // A new run starts a new file (the full one kept as the old log) and writes again.
+    ASSERT_TRUE(log.startSession(path));
+    EXPECT_FALSE(log.isStopped());
+    log.logLine(u"next run");
+    log.closeFile();
+    const std::string next = readBytes(path);
+    EXPECT_EQ(next.substr(next.find('\t')), "\tnext run\r\n");
+    EXPECT_NE(readBytes(path + ".old").find(stop), std::string::npos);
+}
+
 TEST(Console, KeepsRecentLinesLogsThemAndShowsTheNewestForAWhile) {
     Console console;
     EXPECT_EQ(Console::active(), &console);

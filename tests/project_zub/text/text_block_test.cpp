@@ -1,6 +1,8 @@
 // Text blocks: line breaking at spaces and '|', runs of one colour, widths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "text/TextBlock.h"
 #include "text_test_support.h"
 
@@ -125,6 +127,90 @@ TEST_F(TextBlocks, LayoutAgainAfterAChange) {
     b.layout();
     EXPECT_EQ(lines(b), (Lines{u"one two", u"three"}));
     EXPECT_FLOAT_EQ(b.height, 50.0f);
+}
+
+// Keeping only the last runs builds the very lines a whole layout ends
+// with (those that hold runs), where the whole layout has them, and no
+// others: a long text's end costs no more lines than are kept.
+TEST_F(TextBlocks, KeepingTheLastRunsBuildsTheLastLinesOfTheWholeLayoutAndNoOthers) {
+    const float w = font->measureLine(u"Press Left Arrow") + 1;
+    const std::u16string text =
+        u"Press \x1E{0000ff}Left Arrow\x1E{000001} to walk||  indented|WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW|"
+        u"a \x1E{ff0000}b\x1E{00ff00}c\x1E{000001}d e|||last words of the text  ";
+    const TextBlock whole(font, w, -1, text);
+    std::vector<const TextLine*> withRuns;
+    int totalRuns = 0;
+    for (int i = 0; i < whole.lineCount(); ++i)
+        if (whole.getLine(i)->runCount() > 0) {
+            withRuns.push_back(whole.getLine(i));
+            totalRuns += whole.getLine(i)->runCount();
+        }
+    ASSERT_GT(totalRuns, 12);
+    for (uint32_t keep = 1; keep <= static_cast<uint32_t>(totalRuns) + 2; ++keep) {
+        SCOPED_TRACE(keep);
+        const TextBlock tail(font, w, -1, text, keep);
+        // The shortest end of the lines with runs that holds `keep` runs.
+        size_t first = withRuns.size();
+        for (int runs = 0; first > 0 && runs < static_cast<int>(keep);) runs += withRuns[--first]->runCount();
+        ASSERT_EQ(tail.lineCount(), static_cast<int>(withRuns.size() - first));
+        for (int i = 0; i < tail.lineCount(); ++i) {
+            const TextLine* a = tail.getLine(i);
+            const TextLine* b = withRuns[first + static_cast<size_t>(i)];
+            EXPECT_EQ(a->plainText(), b->plainText());
+            EXPECT_EQ(a->markupText(), b->markupText());
+            EXPECT_FLOAT_EQ(a->y, b->y);
+            EXPECT_FLOAT_EQ(a->width, b->width);
+            ASSERT_EQ(a->runCount(), b->runCount());
+            for (int r = 0; r < a->runCount(); ++r) {
+                EXPECT_FLOAT_EQ(a->getRun(r)->x, b->getRun(r)->x);
+                EXPECT_FLOAT_EQ(a->getRun(r)->width, b->getRun(r)->width);
+            }
+        }
+        EXPECT_FLOAT_EQ(tail.height, whole.height);
+    }
+
+    // Counted, not timed: a hundred thousand bars around three words, and
+    // sixty thousand words broken into thousands of lines, build no more
+    // lines than hold the runs asked for.
+    std::u16string bars(100000, u'|');
+    const uint64_t before = TextBlock::linesBuilt();
+    const TextBlock sparse(font, w, -1, bars + u"one two three" + bars, 3);
+    EXPECT_EQ(TextBlock::linesBuilt() - before, 1u);
+    ASSERT_EQ(sparse.lineCount(), 1);
+    EXPECT_EQ(sparse.getLine(0)->plainText(), u"one two three");
+    EXPECT_FLOAT_EQ(sparse.getLine(0)->y, -100000.0f * static_cast<float>(font->height));
+    EXPECT_FLOAT_EQ(sparse.height, 200001.0f * static_cast<float>(font->height));
+    std::u16string words;
+    for (int i = 0; i < 60000; ++i) words += u"apple ";
+    const uint64_t wordsBefore = TextBlock::linesBuilt();
+    const TextBlock end(font, w, -1, words, 5);
+    EXPECT_EQ(TextBlock::linesBuilt() - wordsBefore, 5u);
+    EXPECT_GT(end.height / static_cast<float>(font->height), 5000.0f);
+}
+
+// Lines and runs are looked up by index (in constant time) and the index
+// follows the children when they change.
+TEST_F(TextBlocks, LinesAndRunsByIndexFollowChangesOfTheChildren) {
+    TextBlock b(font, 1000, -1, u"one|\x1E{ff0000}two\x1E{000001} and|three");
+    ASSERT_EQ(b.lineCount(), 3);
+    EXPECT_EQ(b.getLine(3), nullptr);
+    EXPECT_EQ(b.getLine(-1), nullptr);
+    TextLine* second = b.getLine(1);
+    ASSERT_EQ(second->runCount(), 2);
+    EXPECT_EQ(second->getRun(2), nullptr);
+    deleteObject(second->getRun(0));
+    ASSERT_EQ(second->runCount(), 1);
+    EXPECT_EQ(second->getRun(0)->text, u" and");
+    deleteObject(b.getLine(0));
+    ASSERT_EQ(b.lineCount(), 2);
+    EXPECT_EQ(b.getLine(0), second);
+    EXPECT_EQ(b.getLine(1)->plainText(), u"three");
+    auto* added = new TextLine;
+    b.addChild(added);
+    ASSERT_EQ(b.lineCount(), 3);
+    EXPECT_EQ(b.getLine(2), added);
+    b.layout();
+    EXPECT_EQ(lines(b), (Lines{u"one", u"two and", u"three"}));
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <cstring>
 
 #include "FlowHarness.h"
+#include "audio/OggEncoder.h"
+#include "audio/SoundStream.h"
+#include "audio/ZubAudio.h"
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
 #include "input/KeyCodes.h"
@@ -123,6 +126,54 @@ TEST(Play, FromTheOpeningThroughTheGoalToTheOutcome) {
     ASSERT_TRUE(h.frameUntil([&] { return h.manager->done != 0; }, 150));
     EXPECT_EQ(h.manager->outcome(), GameController::OUTCOME_COMPLETE);
     EXPECT_EQ(gc.state, GameController::DONE);
+}
+
+// The level's music starts with "GO!" when the in-game music is on, and
+// not when it is off; whatever the outcome, the level's end stops the music
+// that plays and lets it go, in the frame the outcome is set.
+TEST(Play, TheLevelsMusicStartsWithGoUnlessSwitchedOffAndEveryOutcomeStopsIt) {
+    ZubAudio audio;  // no device: the mixer runs when pulled
+    ASSERT_TRUE(audio.initPull(22050));
+    std::vector<float> tone(22050);
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.3f * std::sin(static_cast<float>(i) * 0.05f);
+    std::vector<uint8_t> ogg;
+    ASSERT_TRUE(audio::encodeOggVorbis(tone.data(), static_cast<int64_t>(tone.size()), 1, 22050, 0.3f, ogg));
+    for (int32_t outcome : {GameController::OUTCOME_COMPLETE, int32_t{1}, int32_t{6}}) {
+        for (bool musicOn : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "outcome " << outcome << (musicOn ? ", music on" : ", music off"));
+            SoundStream levelMusic(1, ogg), before(1, ogg);
+            FlowHarness h;
+            h.resources.addResource(ProfileData::levelNumberToMusic(0), &levelMusic);
+            h.services.config->inGameMusic = musicOn ? 1 : 0;
+            const std::vector<uint8_t> level = h.houseLevel();  // (made by a controller that goes)
+            audio.setMusic(&before);  // what played until the level
+            GameController& gc = h.play(level);
+            // Not before "GO!".
+            ASSERT_TRUE(h.playUntil(gc, GameController::TITLE, 200));
+            h.frame(100);
+            EXPECT_EQ(audio.getMusic(), &before);
+            EXPECT_FALSE(levelMusic.isPlaying());
+            ASSERT_TRUE(h.playUntil(gc, GameController::PLAYING, 500));
+            if (musicOn) {
+                EXPECT_EQ(audio.getMusic(), &levelMusic);
+                EXPECT_TRUE(levelMusic.isPlaying());
+                EXPECT_FALSE(before.isPlaying());
+            } else {
+                EXPECT_EQ(audio.getMusic(), &before);
+                EXPECT_FALSE(levelMusic.isPlaying());
+            }
+            SoundStream* playing = audio.getMusic();
+            ASSERT_TRUE(playing && playing->isPlaying());
+            h.frame(20);
+            h.server().outcome = outcome;
+            h.frame();
+            EXPECT_TRUE(h.manager->done);
+            EXPECT_EQ(audio.getMusic(), nullptr);
+            EXPECT_FALSE(playing->isPlaying());
+            h.manager.reset();
+            audio.setMusic(nullptr);
+        }
+    }
 }
 
 TEST(Play, BonusLevelsRunOutOfTimeOrEndWithoutTheWait) {

@@ -245,6 +245,54 @@ TEST(ValleyMap, TheBubblesBadgesFitTheirRowsBesideTheValues) {
     EXPECT_GE(badges, 8);
 }
 
+// Each row shows the perfect badge for its perfect flag and the record
+// badge for its new-record flag: two different pictures, each in its own
+// place, neither standing in for the other.
+TEST(ValleyMap, TheBubbleTellsPerfectRowsAndNewRecordsApartByTheirBadges) {
+    ValleyHarness h;
+    ProfileData& p = h.profile();
+    complete(p.levels[0], false);
+    LevelResult& r = p.levels[0];
+    for (uint8_t& f : r.perfect) f = 0;
+    for (uint8_t& f : r.newRecord) f = 0;
+    // Rows top down: score, apples, bonus apples, sweets, secrets, lives, time.
+    r.perfect[LevelResult::PERFECT_APPLES] = r.perfect[LevelResult::PERFECT_SWEETS] = 1;
+    r.perfect[LevelResult::PERFECT_TIME] = 1;
+    r.newRecord[LevelResult::RECORD_POINTS] = r.newRecord[LevelResult::RECORD_BONUS_APPLES] = 1;
+    r.newRecord[LevelResult::RECORD_LIVES_LOST] = r.newRecord[LevelResult::RECORD_TIME] = 1;
+    const std::vector<std::string> expected = {"record", "perfect", "record", "perfect", "", "record", "perfect record"};
+    ContextValley* v = h.openValley();
+    h.step();
+    ValleyStatsBubble* bubble = v->pStatsBubble;
+    bubble->showFor(v->icon(0));
+    Skin* perfect = h.menus.resources.findAs<Skin>(u"valleyIcons:2");
+    Skin* record = h.menus.resources.findAs<Skin>(u"valleyIcons:3");
+    ASSERT_TRUE(perfect && record);
+    // Two pictures: different frames of the icons' texture.
+    EXPECT_TRUE(perfect->u0 != record->u0 || perfect->v0 != record->v0);
+    // The rows' heights, top down, from their values.
+    std::vector<float> rowY;
+    float valueEnd = 0.0f;
+    for (const FadingText* t : childrenOf<FadingText>(bubble))
+        if (t->flags == 0x18) rowY.push_back(t->position.y), valueEnd = t->position.x;
+    ASSERT_EQ(rowY.size(), expected.size());
+    const float l = static_cast<float>(h.menus.font(u"fontSmall")->height);
+    for (size_t k = 0; k < rowY.size(); ++k) {
+        std::vector<std::pair<float, std::string>> badges;  // by x
+        for (const Renderable* b : childrenOf<Renderable>(bubble)) {
+            if (b->position.y != rowY[k] || zub_cast<FadingText>(b)) continue;
+            ASSERT_TRUE(b->pSkin == perfect || b->pSkin == record) << k;
+            badges.push_back({b->position.x, b->pSkin == perfect ? "perfect" : "record"});
+            // The perfect badge a line and a half from the row's end, the record badge half a line.
+            EXPECT_FLOAT_EQ(b->position.x, valueEnd + (b->pSkin == perfect ? 0.5f : 1.5f) * l) << k;
+        }
+        std::sort(badges.begin(), badges.end());
+        std::string shown;
+        for (const auto& b : badges) shown += (shown.empty() ? "" : " ") + b.second;
+        EXPECT_EQ(shown, expected[k]) << "row " << k;
+    }
+}
+
 // The generated map under the markers: the titles (light green) and the
 // ratings (white) in the plain small font stand out from the valleys they
 // are written on, up to the winter valley, whose texts have an outline.
@@ -329,6 +377,18 @@ TEST(ValleyRecipe, ShowsAPartOrWhatUnlocksItAndRebuildsOnAChange) {
         colours.insert(t->color);
     }
     EXPECT_TRUE(colours.count(ContextRecipe::TEXT_COLOUR) && colours.count(0xFF0000FFu));
+
+    // Part 4: its level was completed, but not perfectly: still missing,
+    // with no card, naming the level to finish.
+    h.menus.click(right);
+    EXPECT_EQ(recipe->part, 3);
+    page = textsOf(recipe->pPage);
+    ASSERT_EQ(page.size(), 2u);
+    EXPECT_EQ(page[0], language.getText(SID_RECIPELOCKED1));
+    EXPECT_NE(page[1].find(ProfileData::levelNumberToTitle(3, language)), WString::npos);
+    for (auto* r : childrenOf<Renderable>(recipe->pPage))
+        EXPECT_NE(r->pSkin, h.menus.resources.find(u"minimapBackground:0", true));
+    EXPECT_EQ(h.profile().levels[3].completed, 1);
 
     // A part of a level not yet open shows only that it is missing.
     recipe->part = 9;

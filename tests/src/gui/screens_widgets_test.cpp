@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "MenuHarness.h"
 #include "gfx/Texture.h"
@@ -17,6 +18,8 @@
 #include "gui/TextPanel.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "text/TextBlock.h"
+#include "util/Format.h"
 
 namespace {
 
@@ -171,6 +174,96 @@ TEST(Screens, TheMessageViewerWrapsKeepsTheNewestLinesAndShowsAReply) {
     s.h.step();  // nine lines drawn (their layout: the stored picture of the pixel test)
     EXPECT_EQ(std::count_if(s.h.device->draws.begin(), s.h.device->draws.end(),
                             [&](auto& d) { return d.texture == viewer->pFont->pages[0]->getHandle(); }), 9);
+}
+
+// What a viewer shows after the lines of `reply` were added one by one to
+// `shown`, each laid out whole: every run of every line appended, the oldest
+// dropped beyond maxLines.
+std::vector<WString> shownByWholeLayouts(const MessageViewer& v, std::vector<WString> shown,
+                                         std::u16string_view reply) {
+    for (const WString& line : splitLines(reply)) {
+        const TextBlock block(v.pFont, static_cast<float>(v.maxWidth), std::fabs(v.lineSpacing), line);
+        for (const TextLine* l : childrenOf<TextLine>(block))
+            for (const TextRun* r : childrenOf<TextRun>(l)) shown.push_back(r->text);
+        if (shown.size() > v.maxLines) shown.erase(shown.begin(), shown.end() - v.maxLines);
+    }
+    return shown;
+}
+
+TEST(Screens, TheMessageViewerShowsAReplyAsItsLinesLaidOutWholeWouldShow) {
+    Screens s;
+    WString story;
+    for (int i = 0; i < 40; ++i) story += u"The pig rolls the apple home. ";
+    const WString replies[] = {
+        u"Thank you, Tester!\r\nYour scores: \x1E{ff0000}1200\x1E{000001} points|rank 3 of 40\n\n" + story +
+            u"\nDone\r\n",
+        u"OK",
+        u"",
+        u"one\ntwo\r\nthree\r",
+        u"\n\n|||\n   \nlast",
+        u"x\n" + story + u"|" + story,
+    };
+    for (uint32_t keep : {9u, 40u}) {
+        for (const WString& reply : replies) {
+            SCOPED_TRACE(wideToNarrow(reply.substr(0, 30)) + " keep " + std::to_string(keep));
+            auto* viewer = new MessageViewer;
+            viewer->maxLines = keep;
+            s.page()->addChild(viewer);
+            viewer->addMessage(u"Connected.");
+            const std::vector<WString> before = viewer->lines;
+            viewer->addReply(reply);
+            EXPECT_EQ(viewer->lines, shownByWholeLayouts(*viewer, before, reply));
+            // The same as adding the lines one by one.
+            auto* byLines = new MessageViewer;
+            byLines->maxLines = keep;
+            s.page()->addChild(byLines);
+            byLines->addMessage(u"Connected.");
+            for (const WString& line : splitLines(reply)) byLines->addMessage(line);
+            EXPECT_EQ(byLines->lines, viewer->lines);
+        }
+    }
+}
+
+// Counted, not timed: what a viewer wraps of a huge reply is what it keeps.
+TEST(Screens, TheMessageViewerBuildsOnlyTheLinesItKeepsOfAHugeReply) {
+    Screens s;
+    auto* viewer = new MessageViewer;
+    s.page()->addChild(viewer);
+    viewer->addMessage(u"Connected.");
+    const std::vector<WString> shown = viewer->lines;
+
+    // 100 KB of bars: a hundred thousand lines without a run.
+    uint64_t before = TextBlock::linesBuilt();
+    viewer->addReply(WString(100 * 1024, u'|'));
+    EXPECT_EQ(TextBlock::linesBuilt() - before, 0u);
+    EXPECT_EQ(viewer->lines, shown);
+
+    // One line of a megabyte: thousands of wrapped lines, nine built.
+    WString single;
+    for (int i = 0; single.size() < (1u << 20); ++i) single += formatString(u"w%d-", i);
+    before = TextBlock::linesBuilt();
+    viewer->addReply(single);
+    EXPECT_LE(TextBlock::linesBuilt() - before, viewer->maxLines + 1);
+    EXPECT_EQ(viewer->lines, shownByWholeLayouts(*viewer, shown, single));
+    EXPECT_EQ(viewer->lines.back(), single.substr(single.size() - viewer->lines.back().size()));
+
+    // A hundred thousand short lines, each ended by a line break.
+    WString many;
+    for (int i = 0; i < 100000; ++i) many += formatString(u"line %d\r\n", i);
+    before = TextBlock::linesBuilt();
+    viewer->addReply(many);
+    EXPECT_LE(TextBlock::linesBuilt() - before, viewer->maxLines);
+    ASSERT_EQ(viewer->lines.size(), viewer->maxLines);
+    EXPECT_EQ(viewer->lines.front(), u"line 99991");
+    EXPECT_EQ(viewer->lines.back(), u"line 99999");
+
+    // One message of bars and words the same.
+    WString message;
+    for (int i = 0; i < 100000; ++i) message += u"ab|";
+    before = TextBlock::linesBuilt();
+    viewer->addMessage(message);
+    EXPECT_EQ(TextBlock::linesBuilt() - before, viewer->maxLines);
+    EXPECT_EQ(viewer->lines, std::vector<WString>(viewer->maxLines, u"ab"));
 }
 
 }  // namespace

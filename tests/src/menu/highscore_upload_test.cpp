@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "NetworkRig.h"
 #include "gui/ContextMessageBox.h"
@@ -17,6 +18,7 @@
 #include "menu/ContextHighscoreUpload.h"
 #include "menu/ContextNetworkWizard1.h"
 #include "records/GameConfiguration.h"
+#include "sys/Paths.h"
 #include "util/Md5.h"
 
 using httptest::httpResponse;
@@ -132,6 +134,31 @@ TEST(HighscoreUpload, AFailureOffersNoRetryAndAnEmptyAnswerShowsNoLines) {
         EXPECT_EQ(std::vector<WString>(lines.end() - 3, lines.end()),
                   (std::vector<WString>{r.text(SID_STARTINGDOTS), r.text(SID_CONNECTED), r.text(SID_DONEDOT)}));
     }
+}
+
+// The largest answer the HTTP layer takes, through the real web server into
+// a real log file: its last lines on the screen, at most 64 KB in the log.
+TEST(HighscoreUpload, AnAnswerOfSixteenMegabytesShowsItsLastLinesAndAddsAtMost64KBToTheLog) {
+    UploadRig r;
+    std::string answer;
+    for (int i = 0; answer.size() < (size_t{16} << 20) - 64; ++i) answer += "Rosa: rank " + std::to_string(i) + "\n";
+    answer += "the end";
+    r.server.reply("/tumbro/highscoreupload.php", httpResponse(200, "OK", answer));
+    const std::string logFile = getUserDataFolder() + "Tumbrodemo.log";
+    ASSERT_TRUE(Logger::get().startSession(logFile));
+    auto* page = r.open();
+    r.h.click(page->nextButton);
+    const uintmax_t before = std::filesystem::file_size(logFile);
+    ASSERT_TRUE(r.stepUntilMessage(r.text(SID_DONEDOT)));
+    const uintmax_t added = std::filesystem::file_size(logFile) - before;
+    Logger::get().closeFile();
+    EXPECT_LE(added, 64u * 1024u);
+    const auto& lines = page->messageViewer->lines;
+    ASSERT_EQ(lines.size(), page->messageViewer->maxLines);
+    EXPECT_EQ(lines.end()[-2], u"the end");
+    const size_t last = answer.rfind("Rosa: rank ");
+    EXPECT_EQ(lines.end()[-3], narrowToWide(answer.substr(last, answer.size() - last - 8)));
+    EXPECT_EQ(page->nextButton->caption, r.text(SID_FINISH));
 }
 
 struct OptionsRig : UploadRig {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "NetworkRig.h"
 #include "gui/ContextPage.h"
@@ -17,6 +18,7 @@
 #include "menu/ContextHelp.h"
 #include "menu/ContextNetworkWizard1.h"
 #include "records/GameConfiguration.h"
+#include "sys/Paths.h"
 
 using httptest::httpResponse;
 using httptest::LoopbackHttpServer;
@@ -161,6 +163,44 @@ TEST(NetworkTestPage, RepliesThatFailTheirChecksAreLoggedAndTheTestStillSucceeds
     }
 }
 
+// The master server's address is read for its values: three-digit octets
+// and a five-digit port up to 255 and 65535 are taken, 256 and 65536 (as
+// many digits) are not.
+TEST(NetworkTestPage, AMasterServerAddressIsTakenUpTo255And65535) {
+    struct Case {
+        const char* value;
+        std::vector<uint8_t> stored;  // family, port (big-endian), address
+    };
+    auto bytesOf = [](std::initializer_list<uint8_t> head) {
+        std::vector<uint8_t> b(head);
+        b.resize(16, 0);
+        return b;
+    };
+    const std::vector<uint8_t> none = bytesOf({2});  // cleared when the test started
+    const Case cases[] = {
+        {"192.168.1.10:27015", bytesOf({2, 0, 0x69, 0x87, 192, 168, 1, 10})},
+        {"255.255.255.255:65535", bytesOf({2, 0, 0xFF, 0xFF, 255, 255, 255, 255})},
+        {"10.0.0.200:9", bytesOf({2, 0, 0, 9, 10, 0, 0, 200})},
+        {"192.168.1.256:27015", none},
+        {"256.168.1.10:27015", none},
+        {"192.168.1.10:65536", none},
+        {"192.168.1.10:99999", none},
+        {"192.168.1.1000:27015", none},
+        {"192.168.1.10:270150", none},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        WizardRig r;
+        r.server.reply("/tumbro/nettest.php",
+                       httpResponse(200, "OK", sealedReply(std::string("masterServer=") + c.value + "\r\n")));
+        r.h.configuration->masterServer = NetAddress::of(0x0A000001, 99);
+        auto* page = r.open();
+        ASSERT_TRUE(r.runTest(page, SID_DONEDOT));
+        EXPECT_EQ(masterServerBytes(*r.h.configuration), c.stored);
+        r.close(page);
+    }
+}
+
 TEST(NetworkTestPage, ARefusedPortAndATimeOutEachShowTheirFailure) {
     {
         WizardRig r;
@@ -258,6 +298,68 @@ TEST(NetworkTestPage, APageClosedWhileItsTestRunsLeavesTheRequestToTheHttpLayer)
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 1u);
     EXPECT_EQ(HttpRequest::shutdownAll(2000), 0u);  // aborted and joined
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
+}
+
+// The largest replies the HTTP layer takes (16 MB), through the real web
+// server on 127.0.0.1 into a real log file: each adds at most 64 KB to the
+// log, which says where it left the rest out; the screen shows the reply's
+// last lines.
+TEST(NetworkTestPage, AReplyOfSixteenMegabytesAddsAtMost64KBToTheLog) {
+    constexpr size_t kLargest = size_t{16} << 20;
+    auto fill = [](std::string_view head, std::string_view piece, std::string_view tail) {
+        std::string out(head);
+        while (out.size() + piece.size() + tail.size() <= kLargest) out += piece;
+        out += tail;
+        return out;
+    };
+    std::string hugeValue(kLargest - 1024, 'x');
+    struct Case {
+        const char* name;
+        std::string body;
+        std::vector<WString> last;  // the reply's last lines on the screen, before DONEDOT
+        const char16_t* lastEnds = u"";  // else how the last line ends
+    };
+    const Case cases[] = {
+        // Wrapped into some 170,000 lines: the last piece ends the reply.
+        {"one line", fill("", "abcdefghij", "THE END"), {}, u"END"},
+        // (A reply is shown when its first four bytes can be.)
+        {"short lines", fill("Scores\n", "ab\n", "last line"), {u"ab", u"ab", u"last line"}},
+        {"empty lines", fill("OKAY\r\n", "\r\n", "bye"), {u"OKAY", u"bye"}},
+        {"bars", fill("OK", "|", "bye"), {u"OK", u"bye"}},
+        {"sealed", sealedReply("masterServer=" + hugeValue.substr(0, kLargest / 2) + "\r\nmessage=" +
+                               hugeValue.substr(0, kLargest / 2 - 2048) + "\r\n"),
+         {}, u"xxxxxxxxxx"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_LE(c.body.size(), kLargest);
+        WizardRig r;
+        const std::string logFile = getUserDataFolder() + "Tumbrodemo.log";
+        ASSERT_TRUE(Logger::get().startSession(logFile));
+        r.server.reply("/tumbro/nettest.php", httpResponse(200, "OK", c.body));
+        auto* page = r.open();
+        const uintmax_t before = std::filesystem::file_size(logFile);
+        ASSERT_TRUE(r.runTest(page, SID_DONEDOT));
+        const uintmax_t added = std::filesystem::file_size(logFile) - before;
+        Logger::get().closeFile();
+        EXPECT_LE(added, 64u * 1024u);
+        EXPECT_GT(added, 32u * 1024u);  // logged as far as the limit goes
+        const auto& history = Logger::get().history();
+        EXPECT_TRUE(std::any_of(history.begin(), history.end(), [](const WString& l) {
+            return l.starts_with(u"MessageViewer::addMessage(): the log leaves out the rest of this text");
+        }));
+        const std::vector<WString>& shown = page->messageViewer->lines;
+        ASSERT_EQ(shown.size(), page->messageViewer->maxLines);
+        ASSERT_EQ(shown.back(), r.text(SID_DONEDOT));
+        if (!c.last.empty()) {
+            EXPECT_EQ(std::vector<WString>(shown.end() - 1 - static_cast<ptrdiff_t>(c.last.size()), shown.end() - 1),
+                      c.last);
+        } else {
+            EXPECT_TRUE(shown.end()[-2].ends_with(c.lastEnds)) << wideToNarrow(shown.end()[-2]);
+        }
+        EXPECT_EQ(r.h.configuration->masterServer.ip, 0u);
+        r.close(page);
+    }
 }
 
 }  // namespace

@@ -97,6 +97,39 @@ TEST_F(Devices, ALeverFiresItsTargetsOncePerPressInThatTickOrAfterShowingTheFirs
     EXPECT_EQ(hits(), std::vector<int>({2, 3, 3, 3, 3}));
 }
 
+// Two levers within her reach offer prompts of one priority: the nearer one
+// wins whichever comes first in the list, and of two as near the first one
+// keeps it.
+TEST_F(Devices, OfTwoLeversTheNearerWinsAndAnEquallyNearLaterOneDoesNotTakeOver) {
+    const V3 at = hero->boundingCentre;
+    auto lever = [&](float dx) {
+        Switch* s = device(at.x + dx, false);
+        auto* t = level.spawn<Target>(V3(), level.objectList);
+        s->target1.set(t);
+        return std::make_pair(s, t);
+    };
+    auto [far, farTarget] = lever(40.0f);  // first in the list
+    auto [near, nearTarget] = lever(-20.0f);
+    press();
+    EXPECT_EQ(level.promptTarget.get(), near);
+    EXPECT_EQ(level.promptPriority, Switch::PROMPT_PRIORITY);
+    EXPECT_FLOAT_EQ(level.promptDistance, V3::distance(at, near->position));
+    EXPECT_EQ(nearTarget->hits, 1);
+    EXPECT_EQ(farTarget->hits, 0);
+
+    // Out of her reach, and two as near as each other on either side of her.
+    for (Switch* s : {far, near}) s->setPosition(3000.0f, FLOOR_Y + 30.0f, 0.0f);
+    auto [first, firstTarget] = lever(25.0f);
+    auto [second, secondTarget] = lever(-25.0f);
+    ASSERT_EQ(V3::distance(at, first->position), V3::distance(at, second->position));
+    level.step(30);
+    press();
+    EXPECT_EQ(level.promptTarget.get(), first);
+    EXPECT_EQ(firstTarget->hits, 1);
+    EXPECT_EQ(secondTarget->hits, 0);
+    EXPECT_EQ(nearTarget->hits + farTarget->hits, 1);
+}
+
 TEST_F(Devices, AButtonWorksOnceAndAnAutomaticOneFiresWhenSheWalksIn) {
     Switch* button = device(0.0f, true);
     Switch* automatic = device(400.0f, true);
