@@ -26,10 +26,12 @@
 //       what happened.
 //   levelbuild --check DESCRIPTION...
 //       checks each level as it must be to ship (tools/levelbuild/
-//       LevelCheck.h) and plays it by the key script beside its description
-//       (<name>.keys), if there is one; prints a line per level (its end
-//       hash, frames, outcome and score) and every problem found. Exit code
-//       1 when there is a problem.
+//       LevelCheck.h) and plays it by the key scripts beside its description
+//       (<name>.keys and the perfect run's <name>.perfect.keys), those there
+//       are (a1 ... h9 must have both); prints two lines per level (each
+//       run's end hash, frames, outcome and score; the perfect run's time
+//       and the par time) and every problem found. Any name is checked;
+//       a1 ... h9 also as shipped levels. Exit code 1 when there is a problem.
 //   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]] [--watch LABEL[,LABEL...]]
 //       plays the level with the key script and prints where the hero is
 //       at the given frames (default: every 100th), with --watch also where
@@ -224,31 +226,6 @@ int record(const std::string& planFile, const std::string& description, const st
     return 0;
 }
 
-int check(const std::vector<std::string>& descriptions) {
-    int problems = 0;
-    for (const std::string& path : descriptions) {
-        levelbuild::BuiltLevel level;
-        std::optional<levelbuild::KeyScript> script;
-        {
-            levelbuild::LevelEnvironment environment;
-            if (!build(path, level)) return 1;
-        }
-        const std::string keys = fs::path(path).replace_extension(".keys").string();
-        if (fs::exists(keys) && !readScript(keys, script.emplace())) return 1;
-        const levelbuild::LevelProof proof = levelbuild::proveLevel(level, script ? &*script : nullptr);
-        if (proof.played)
-            std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", level.name.c_str(), proof.hash,
-                        proof.frames, proof.state, proof.outcome, proof.score);
-        else
-            std::printf("%s: not played (no %s)\n", level.name.c_str(), keys.c_str());
-        for (const std::string& p : proof.problems) std::printf("%s\n", p.c_str());
-        problems += static_cast<int>(proof.problems.size());
-    }
-    std::fflush(stdout);
-    if (problems) std::fprintf(stderr, "levelbuild: %d problems\n", problems);
-    return problems ? 1 : 0;
-}
-
 int play(const std::string& keys, const std::string& description, const levelbuild::PlayTrace& trace) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
@@ -285,7 +262,7 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--check") {
         if (args.size() < 2) return usage();
-        return check(std::vector<std::string>(args.begin() + 1, args.end()));
+        return levelbuild::checkLevels(std::vector<std::string>(args.begin() + 1, args.end()), stdout, stderr);
     }
     if (args[0] == "--play") {
         if (args.size() < 3 || args.size() % 2 == 0) return usage();

@@ -1,6 +1,7 @@
 // Every level of content/levels/: built into what the build's content holds;
 // every one with a key script checked as it must be to ship and completed
-// by its script (each level its own test, its end hash printed); and the
+// by its script and perfectly by its perfect script (each level its own
+// test, its end hashes printed); and the
 // opening view of each drawn into the build folder's level-shots/, to be
 // looked at.
 #include <gtest/gtest.h>
@@ -73,16 +74,21 @@ TEST_P(ProvenLevel, PassesTheChecksAndItsKeyScriptCompletesIt) {
     ErrorManager::bTestMode = true;
     const std::string& name = GetParam();
     const levelbuild::BuiltLevel level = build(name);
-    levelbuild::KeyScript script;
+    levelbuild::KeyScript script, perfect;
     std::string error;
     ASSERT_TRUE(script.parse(readBytes(kSources + name + ".keys"), name + ".keys", error)) << error;
-    const levelbuild::LevelProof proof = levelbuild::proveLevel(level, &script);
+    ASSERT_TRUE(perfect.parse(readBytes(kSources + name + ".perfect.keys"), name + ".perfect.keys", error)) << error;
+    const levelbuild::LevelProof proof = levelbuild::proveLevel(level, &script, &perfect);
     for (const std::string& problem : proof.problems) ADD_FAILURE() << problem;
     ASSERT_TRUE(proof.played);
     // The end state, for comparing builds (tools/run-tests.sh compares
     // those of levelbuild --check).
     std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", name.c_str(), proof.hash, proof.frames,
                 proof.state, proof.outcome, proof.score);
+    ASSERT_TRUE(proof.perfect.played);
+    EXPECT_EQ(proof.perfect.score, 1000);
+    std::printf("%s perfect: hash %08x, %d frames, score %d, %.2f s (par %g s)\n", name.c_str(), proof.perfect.hash,
+                proof.perfect.frames, proof.perfect.score, proof.perfect.time, proof.parTime);
     RecordProperty("hash", formatNarrow("%08x", proof.hash));
 }
 
