@@ -317,7 +317,7 @@ std::vector<Step> buildSteps() {
     // seasons, the winter roof, the tools, the bigger baskets, the animals
     // of the later valleys, the autumn leaves, the standard theme's sheets
     // and the minimaps of the later levels (the bonus levels n mod 4 = 3
-    // and the last level have none).
+    // and the last level have none), then the winter scenery.
     for (int i = 0; i < 3; ++i) {
         t.texture(kSeasonSkies[i], WString(u"gfx/sky-") + kSeasons[i] + u".jpg");
         t.texture(kSeasonHillsA[i]).anchor = 1;
@@ -334,6 +334,10 @@ std::vector<Step> buildSteps() {
         t.image(kMinimapNames[n], minimapFile(n));
         t.steps.back().resource.archive = Archive::Levels;
     }
+    // The winter looks of the scenery, with the flags of the sheets they
+    // stand in for.
+    for (const char16_t* name : {u"trees-rigid-winter", u"shrubs-winter", u"treestumps-winter"}) t.texture(name);
+    t.texture(u"flowers1-winter", u"", 2);
 
     t.action(Action::Finish);
     return std::move(t.steps);

@@ -17,11 +17,13 @@
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
 #include "levelbuild_test_support.h"
+#include "Manifest.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/RuntimeClass.h"
 #include "world/EditorObject.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
 
 namespace fs = std::filesystem;
 
@@ -164,4 +166,56 @@ TEST(Levels, TogetherTheyUseEveryPlaceableClass) {
     std::string names;
     for (const std::string& n : unused) names += " " + n;
     EXPECT_TRUE(unused.empty()) << "classes no level uses:" << names;
+}
+
+// Each season looks like its season: in a winter level (season 3) every
+// object whose skin sheet has a winter look wears that look; the levels of
+// the other seasons keep their sheets and wear no winter look. The skins
+// are read from the loaded level's objects, as the editor sees them.
+TEST(Levels, WinterLevelsWearTheWinterLookOfTheirScenery) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    int winterLevels = 0, winterSkins = 0;
+    std::set<std::string> worn;
+    for (const std::string& name : describedLevels(false)) {
+        SCOPED_TRACE(name);
+        GameController& gc = environment.play(build(name));
+        const bool winter = gc.season == 3;
+        winterLevels += winter;
+        EXPECT_EQ(winter, levelbuild::levelNumberOf(name) / 8 == 3) << "a level of the winter valleys is winter";
+        NetRole& role = environment.server();
+        for (int32_t uid = 0; uid < role.nextObjectUID; ++uid) {
+            auto* object = dynamic_cast<EditorObject*>(role.findObjectOrNull(uid));
+            if (!object) continue;
+            Skin** skin = object->getSkinProperty(nullptr);
+            if (!skin || !*skin) continue;
+            const std::string skinName = wideToNarrow(environment.resources.getResourceName(*skin));
+            const std::string sheet = skinName.substr(0, skinName.find(':'));
+            const content::Entry* look = content::winterVariant(sheet);
+            const std::string suffix = content::kWinterSuffix;
+            const bool isWinterLook = sheet.size() > suffix.size() &&
+                                      sheet.compare(sheet.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                                      content::winterVariant(sheet.substr(0, sheet.size() - suffix.size()));
+            if (winter) {
+                EXPECT_EQ(look, nullptr) << object->getClass()->typeName << " " << uid << " wears " << skinName
+                                         << " where " << (look ? look->name : "") << " is the winter look";
+                if (isWinterLook) {
+                    ++winterSkins;
+                    worn.insert(sheet);
+                }
+            } else {
+                EXPECT_FALSE(isWinterLook) << object->getClass()->typeName << " " << uid << " wears " << skinName
+                                           << " out of winter";
+            }
+        }
+    }
+    EXPECT_EQ(winterLevels, 8);
+    // The winter valleys wear every winter look there is (the trees, the
+    // bushes, the stumps and the flowers at least).
+    std::set<std::string> looks;
+    for (const content::Entry& e : content::manifest())
+        if (const content::Entry* look = content::winterVariant(e.name)) looks.insert(look->name);
+    EXPECT_GE(looks.size(), 4u);
+    EXPECT_EQ(worn, looks);
+    EXPECT_GT(winterSkins, 40);
 }
