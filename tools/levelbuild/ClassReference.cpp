@@ -17,6 +17,19 @@ namespace {
 
 const char* className(const RuntimeClass* c) { return c && c->getTypeName() ? c->getTypeName() : "object"; }
 
+// "a Terrain", "an Area".
+std::string aClass(const RuntimeClass* c) {
+    const std::string name = className(c);
+    return (std::string("AEIOU").find(name[0]) != std::string::npos ? "an " : "a ") + name;
+}
+
+std::string resourceKind(const RuntimeClass* required) {
+    const std::string name = className(required);
+    if (name == "Sound") return "a sound's name";
+    if (name == "Skin") return "a skin, sheet:frame";
+    return "a skin, sheet:frame, that is " + aClass(required);
+}
+
 std::vector<Property*> childProperties(const Property* p) {
     std::vector<Property*> out;
     for (ZubBase* c = p->firstChild; c; c = c->nextSibling)
@@ -32,7 +45,7 @@ std::string typeOf(const Property* p) {
         std::string names;
         for (int k = 0; e->names && k < e->count; ++k)
             if (e->names[k]) names += (names.empty() ? "" : ", ") + wideToNarrow(e->names[k]);
-        if (!names.empty()) return "one of " + names + " (or 0 to " + std::to_string(e->count - 1) + ")";
+        if (!names.empty()) return "one of " + names + ", or 0 to " + std::to_string(e->count - 1);
         return "a number from 0 to " + std::to_string(e->count - 1);
     }
     if (zub_cast<PropertyInt>(p) || zub_cast<PropertySecureInt>(p))
@@ -44,9 +57,8 @@ std::string typeOf(const Property* p) {
     if (zub_cast<PropertyUColor>(p)) return "colour 0xAARRGGBB";
     if (zub_cast<PropertyDWORD>(p)) return "hexadecimal, up to 8 digits";
     if (auto* ptr = zub_cast<PropertyPointer>(p))
-        return (ptr->flags & PROP_RESOURCE) ? std::string("skin resource (") + className(ptr->required) + ")"
-                                            : std::string("label of a ") + className(ptr->required);
-    if (auto* ref = zub_cast<PropertyReferenceBase>(p)) return std::string("label of a ") + className(ref->required);
+        return (ptr->flags & PROP_RESOURCE) ? resourceKind(ptr->required) : "label of " + aClass(ptr->required);
+    if (auto* ref = zub_cast<PropertyReferenceBase>(p)) return "label of " + aClass(ref->required);
     if (isGroup(p)) {
         const std::vector<Property*> members = childProperties(p);
         std::string names, kind;
@@ -181,6 +193,14 @@ std::vector<ClassDoc> documentClasses() {
         }
         for (const PropertyDoc& b : base->properties)
             if (!mine.count(b.name)) d.removed.push_back(b.name);
+        // Actions as the base has them are the base's.
+        std::vector<PropertyDoc> own;
+        for (const PropertyDoc& a : d.actions)
+            if (std::none_of(base->actions.begin(), base->actions.end(), [&](const PropertyDoc& b) {
+                    return sameRow(a, b) && a.members == b.members;
+                }))
+                own.push_back(a);
+        d.actions = std::move(own);
     }
     return docs;
 }
@@ -188,35 +208,42 @@ std::vector<ClassDoc> documentClasses() {
 std::string formatClassReference(const std::vector<ClassDoc>& classes, const std::vector<std::string>& only) {
     std::string out;
     if (only.empty())
-        out += "The classes a level description places with 'new <Class> [label]' (and edits with 'edit'),\n"
-               "each with its construct call's arguments and its properties: name, what a line gives it,\n"
-               "its default, what it does. A class lists what it adds to the class it is a kind of, and\n"
-               "the properties whose default differs there.\n";
+        out += "The classes a level description places with 'new <Class> [label]' (and changes with\n"
+               "'edit <label>'): the arguments of each one's 'construct' line, then its properties, each\n"
+               "as 'name (what a line gives it; its default)' with what it does below. A class lists\n"
+               "what it adds to the class it is a kind of, and the properties whose default differs.\n"
+               "Groups take their members' values in order or one by one ('position.x 5').\n";
+    auto entry = [&](const PropertyDoc& p, const std::string& indent) {
+        out += indent + p.name + " (" + p.type + (p.value.empty() ? "" : "; default " + p.value) + ")\n";
+        if (!p.meaning.empty()) out += indent + "    " + p.meaning + "\n";
+    };
     for (const ClassDoc& c : classes) {
         if (!only.empty() && std::find(only.begin(), only.end(), c.name) == only.end()) continue;
-        out += "\n" + c.name + (c.base.empty() ? "" : " (a kind of " + c.base + ")") + "\n";
+        out += "\n" + c.name + (c.base.empty() ? "" : ", a kind of " + c.base) + "\n";
         if (c.construct.empty()) {
-            out += "    construct: no arguments; 'new' alone builds it\n";
+            out += "  construct: none needed ('new' alone builds it)\n";
         } else {
-            out += "    construct: " + std::to_string(c.construct.size()) + " arguments, in this order:\n";
-            for (const PropertyDoc& a : c.construct)
-                out += formatNarrow("      %s. %-30s %s\n", a.name, a.type, a.meaning);
+            out += "  construct: " + std::to_string(c.construct.size()) + " arguments, in this order:\n";
+            for (const PropertyDoc& a : c.construct) {
+                out += "    " + a.name + ". " + a.type + "\n";
+                if (!a.meaning.empty()) out += "         " + a.meaning + "\n";
+            }
         }
-        std::vector<const PropertyDoc*> shown;
-        for (const PropertyDoc& p : c.properties)
-            if (std::find(c.inherited.begin(), c.inherited.end(), p.name) == c.inherited.end()) shown.push_back(&p);
-        if (!shown.empty()) out += "    properties:\n";
-        for (const PropertyDoc* p : shown) {
-            out += formatNarrow("      %-22s %-30s %-12s %s\n", p->name, p->type,
-                                p->value.empty() ? "-" : p->value, p->meaning);
+        bool heading = false;
+        for (const PropertyDoc& p : c.properties) {
+            if (std::find(c.inherited.begin(), c.inherited.end(), p.name) != c.inherited.end()) continue;
+            if (!heading) out += "  properties:\n";
+            heading = true;
+            entry(p, "    ");
         }
         for (const PropertyDoc& a : c.actions) {
             std::string args;
             for (const std::string& m : a.members) args += " <" + m + ">";
-            out += formatNarrow("    action: %s%s  %s\n", a.name, args, a.meaning);
+            out += "  action line: " + a.name + args + "\n";
+            if (!a.meaning.empty()) out += "      " + a.meaning + "\n";
         }
         if (!c.base.empty()) {
-            out += "    and every property of " + c.base;
+            out += "  and every property of " + c.base;
             if (!c.removed.empty()) {
                 out += " but";
                 for (size_t i = 0; i < c.removed.size(); ++i) out += (i ? ", " : " ") + c.removed[i];

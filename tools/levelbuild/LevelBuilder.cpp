@@ -140,10 +140,6 @@ LevelBuilder::LevelBuilder(LevelDraft& d, const LevelDescription& desc) : draft(
             else if (name == u"ground-grass:0") labels.emplace(u"earthBand", o);
         }
     }
-    if (auto* band = zub_cast<TerrainDeco>(find(u"grassBand"))) {
-        starterBandQuad = band->pSkinRefQuad;
-        starterBandFlags = band->skinFlags;
-    }
 }
 
 ZubBase* LevelBuilder::find(std::u16string_view label) const {
@@ -262,7 +258,7 @@ void LevelBuilder::dressDeepGround() {
     // Earth that repeats with the depth instead (as a description writes
     // "pSkinRefQuad ground-dirt:0" and "skinFlags 389" for it).
     auto* band = zub_cast<TerrainDeco>(find(u"grassBand"));
-    if (!band || band->pSkinRefQuad != starterBandQuad || band->skinFlags != starterBandFlags) return;
+    if (!band || bandDressed) return;
     ResourceManager* rm = ResourceManager::active();
     auto* earth = rm ? zub_cast<Quad>(rm->find(u"ground-dirt:0", false)) : nullptr;
     if (!earth) return;
@@ -279,6 +275,8 @@ bool LevelBuilder::editBlock(const DescriptionBlock& block) {
     for (const DescriptionLine& line : block.lines) {
         if (line.words[0] == u"list") return fail(line.number, "an object that exists keeps its list");
         if (!apply(o, line)) return false;
+        if (o == find(u"grassBand") && (line.words[0] == u"pSkinRefQuad" || line.words[0] == u"skinFlags"))
+            bandDressed = true;
     }
     if (auto* placed = zub_cast<EditorObject>(o)) placeAgain(placed);
     return true;

@@ -77,11 +77,10 @@ private:
     std::map<WString, ZubBase*, std::less<>> labels;
     // How many vertices each new path's construct call made.
     std::map<const ZubBase*, int> madeVertices;
-    // The earth band as the draft made it, and whether a 'terrain' block
-    // gave the level's own terrain a depth.
-    const void* starterBandQuad = nullptr;
-    int32_t starterBandFlags = 0;
+    // Whether a 'terrain' block gave the level's own terrain a depth, and
+    // whether an 'edit' block set the earth band's texture or flags.
     bool deepGround = false;
+    bool bandDressed = false;
     std::string errorText;
 };
 
