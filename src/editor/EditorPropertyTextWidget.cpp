@@ -56,7 +56,9 @@ void EditorPropertyTextWidget::commitEdit() {
     // A row on its way out writes nothing: what it shows may be gone.
     if (isDying()) return;
     const WString text = editBox->getText();
-    if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) property->fromString(u"");
-    else if (!text.empty()) property->fromString(text);
+    writeValue([&] {
+        if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) property->fromString(u"");
+        else if (!text.empty()) property->fromString(text);
+    });
     sendChangeNotice();
 }

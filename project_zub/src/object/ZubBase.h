@@ -126,6 +126,12 @@ public:
     virtual void netSerializeFull(Packet& p) { netSerialize(p); }
     virtual void netPostReplicate() {}
     virtual void netPostReplicateGlobal() {}
+    // Why the object's property values are a combination its class cannot
+    // work with (its own code asserts against it), as a sentence; empty when
+    // they are fine. Asked of a body read from a packet or a level file
+    // before the object finishes its set-up, and by the tools that write
+    // values (the level builder, the editor) before they keep them.
+    virtual WString valueFault() const { return {}; }
 
     // --- children -------------------------------------------------------------
     virtual void addChild(ZubBase* child);

@@ -152,5 +152,7 @@ public:
     RPCVegetationConstruct() : RPC(true, true, false) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
+    // No reference quad.
+    WString argumentFault() const override;
     Quad* quad = nullptr;
 };
