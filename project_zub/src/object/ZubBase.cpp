@@ -17,6 +17,7 @@ ZubBase* ZubBase::liveHead = nullptr;
 ZubBase* ZubBase::liveTail = nullptr;
 int ZubBase::liveObjects = 0;
 uint64_t ZubBase::lastChildStamp = 0;
+uint64_t ZubBase::lastSubtreeMove = 0;
 
 namespace {
 // The stack of iterators that are walking children right now. Only the main
@@ -152,7 +153,8 @@ void ZubBase::linkChild(ZubBase* child, ZubBase* before) {
     else firstChild = child;
     if (before) before->prevSibling = child;
     else lastChild = child;
-    childStamp = ++lastChildStamp;
+    childStamp = child->ownPlaceStamp = ++lastChildStamp;
+    if (child->firstChild) lastSubtreeMove = childStamp;
 }
 
 void ZubBase::unlinkChild(ZubBase* child) {
@@ -162,7 +164,8 @@ void ZubBase::unlinkChild(ZubBase* child) {
     if (child->nextSibling) child->nextSibling->prevSibling = child->prevSibling;
     else lastChild = child->prevSibling;
     child->parent = child->prevSibling = child->nextSibling = nullptr;
-    childStamp = ++lastChildStamp;
+    childStamp = child->ownPlaceStamp = ++lastChildStamp;
+    if (child->firstChild) lastSubtreeMove = childStamp;
 }
 
 void ZubBase::addChild(ZubBase* child) { linkChild(child, nullptr); }
@@ -209,11 +212,13 @@ bool ZubBase::isAncestorOf(const ZubBase* o) const {
 
 void ZubBase::tick(double time, double dt) {
     tickState(dt);
+    if (!firstChild) return;  // a leaf: no cursor to build
     for (ObjectIterator it(this, ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED); it; it.advance())
         it->tick(time, dt);
 }
 
 void ZubBase::render() {
+    if (!firstChild) return;
     for (ObjectIterator it(this, ObjectIterator::INCLUDE_DISABLED); it; it.advance())
         if (!it->bHidden) it->render();
 }

@@ -180,6 +180,13 @@ public:
     // a value no object's stamp has had before (0 before the first change):
     // what was built from the children stays true while the stamp stays.
     uint64_t childrenStamp() const { return childStamp; }
+    // Changes whenever this object is linked to or unlinked from a parent (0
+    // before the first time).
+    uint64_t placeStamp() const { return ownPlaceStamp; }
+    // Changes whenever an object that has children is linked or unlinked
+    // anywhere: with the object's own place stamp, what was found by
+    // climbing from an object to its ancestors stays true while both stay.
+    static uint64_t subtreeMoveStamp() { return lastSubtreeMove; }
 
     int32_t objectUID = -1;
     ZubBase* delegate = nullptr;  // receives the events this object leaves unhandled
@@ -198,7 +205,9 @@ private:
 
     ZubBaseReference* referrers = nullptr;  // references that point at this object
     uint64_t childStamp = 0;
+    uint64_t ownPlaceStamp = 0;
     static uint64_t lastChildStamp;
+    static uint64_t lastSubtreeMove;
     ZubBase* livePrev = nullptr;
     ZubBase* liveNext = nullptr;
     static ZubBase* liveHead;
