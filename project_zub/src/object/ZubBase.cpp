@@ -210,17 +210,58 @@ bool ZubBase::isAncestorOf(const ZubBase* o) const {
 // ---------------------------------------------------------------------------
 // Frame
 
+namespace {
+// Lists shorter than this are walked without an array of their children.
+constexpr size_t kChildArrayMin = 64;
+// How far ahead of the walk the children are read.
+constexpr size_t kReadAhead = 8;
+}  // namespace
+
+template <class F>
+void ZubBase::walkChildren(int mode, F&& f) {
+    // The walk follows the links, whatever happens on the way; the array only
+    // tells which objects to read ahead, and is trusted only while the
+    // children stay as they were when it was made.
+    const uint64_t stampBefore = childStamp;
+    const ChildArray* ahead = childArray && childArray->stamp == stampBefore ? childArray.get() : nullptr;
+    std::vector<ZubBase*> met;
+    size_t i = 0;
+    for (ObjectIterator it(this, mode); it; it.advance(), ++i) {
+        if (ahead) {
+            const size_t j = i + kReadAhead;
+            if (j < ahead->children.size()) {
+                // Its start (the class and the links) and its flags.
+                const ZubBase* next = ahead->children[j];
+                __builtin_prefetch(next);
+                __builtin_prefetch(&next->bToBeDestroyed);
+            }
+        } else {
+            met.push_back(it.get());
+        }
+        f(it.get());
+    }
+    if (ahead || childStamp != stampBefore) return;
+    if (met.size() < kChildArrayMin) {
+        childArray.reset();
+        return;
+    }
+    if (!childArray) childArray = std::make_unique<ChildArray>();
+    childArray->stamp = stampBefore;
+    childArray->children = std::move(met);
+}
+
 void ZubBase::tick(double time, double dt) {
     tickState(dt);
     if (!firstChild) return;  // a leaf: no cursor to build
-    for (ObjectIterator it(this, ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED); it; it.advance())
-        it->tick(time, dt);
+    walkChildren(ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED,
+                 [time, dt](ZubBase* c) { c->tick(time, dt); });
 }
 
 void ZubBase::render() {
     if (!firstChild) return;
-    for (ObjectIterator it(this, ObjectIterator::INCLUDE_DISABLED); it; it.advance())
-        if (!it->bHidden) it->render();
+    walkChildren(ObjectIterator::INCLUDE_DISABLED, [](ZubBase* c) {
+        if (!c->bHidden) c->render();
+    });
 }
 
 ZubBase* ZubBase::findObjectUnderMouse(int& skip) {

@@ -7,7 +7,9 @@
 // is also on one process-wide list, so that mode changes can be announced to
 // all of them.
 #include <cstdint>
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "object/RuntimeClass.h"
 #include "util/WString.h"
@@ -202,6 +204,19 @@ private:
 
     void unlinkChild(ZubBase* child);
     void linkChild(ZubBase* child, ZubBase* before);
+    // Walks the children as tick and render do (`mode` as ObjectIterator's),
+    // calling f on each; see ChildWalk in ZubBase.cpp.
+    template <class F>
+    void walkChildren(int mode, F&& f);
+
+    // The children in order as the last walk that changed nothing met them,
+    // for lists long enough that reading ahead pays: while a walk finds the
+    // same children, it asks the memory for those a few places ahead.
+    struct ChildArray {
+        uint64_t stamp = 0;
+        std::vector<ZubBase*> children;
+    };
+    std::unique_ptr<ChildArray> childArray;
 
     ZubBaseReference* referrers = nullptr;  // references that point at this object
     uint64_t childStamp = 0;
