@@ -7,6 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
@@ -86,7 +87,8 @@ void Bear::renderObject() {
 void Bear::biteApple() {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach)) {
         if (apple->bToBeDestroyed) continue;
         // Lying spoiled or still hanging in its tree; an apple in a basket
         // place is fair game.

@@ -9,6 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
@@ -41,7 +42,9 @@ int frameAt(int n, float t) {
 void biteApple(Renderable* fish) {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(fish->effectiveRadius());
+    const float x = fish->boundingCentre.x;
+    for (Apple* apple : AppleIndex::Near(level->appleList, x - reach, x + reach)) {
         if (apple->bToBeDestroyed || !apple->isLoose() || !fish->collide(apple)) continue;
         apple->spoil(Apple::SPOIL_BITTEN);
         return;
