@@ -283,6 +283,9 @@ void ZubInput::setMousePosition(float x, float y, float z) {
     mouseY = y;
     mouseZ = z;
     mouseDeltaX = mouseDeltaY = mouseDeltaWheel = 0;
+    // The next movement is measured from here, also when the mouse had not
+    // moved before: the program has put the cursor somewhere known.
+    bMouseKnown = true;
     if (inputMode == MODE_MOUSE_KEYBOARD && backend) {
         const float px = viewport.x + x / 1024.0f * viewport.width;
         const float py = viewport.y + (768.0f - y) / 768.0f * viewport.height;

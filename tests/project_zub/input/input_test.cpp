@@ -155,6 +155,23 @@ TEST(Input, MouseInReferenceSpaceWithDeltaAndButtons) {
     EXPECT_TRUE(r.input.wasMouseButtonPressed(1));
 }
 
+TEST(Input, TheFirstMovementAfterTheProgramPlacedTheCursorIsMeasuredFromThere) {
+    Rig r;
+    // A 1024 x 768 picture in the middle of a 1280 x 800 window.
+    r.input.setViewport({128, 16, 1024, 768});
+    r.input.setMousePosition(512, 667, 0);  // the mouse has not moved yet
+    EXPECT_FLOAT_EQ(r.backend.next.mouseX, 640);
+    EXPECT_FLOAT_EQ(r.backend.next.mouseY, 117);
+    r.frame();
+    r.mouseTo(641, 117);  // one pixel to the right
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseX, 513);
+    EXPECT_FLOAT_EQ(r.input.mouseY, 667);
+    EXPECT_FLOAT_EQ(r.input.mouseDeltaX, 1);
+    EXPECT_FLOAT_EQ(r.input.mouseDeltaY, 0);
+    EXPECT_TRUE(r.input.isKeyDown(451));  // moved right
+}
+
 TEST(Input, PointerTapVersusDragAtTwentyUnits) {
     Rig r;
     r.mouseTo(100, 100);

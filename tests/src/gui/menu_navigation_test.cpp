@@ -102,6 +102,31 @@ TEST(MenuNavigation, KeysWalkTheItemsWithoutWrapAndConfirmTapsWhatIsUnderTheCurs
     EXPECT_EQ(c.h.mouse(), V3(100, 100, 0));
 }
 
+TEST(MenuNavigation, AMouseMovedForTheFirstTimeAfterKeysPlacedItLeavesKeyNavigation) {
+    // The mouse has not moved since the program started: keys place the
+    // cursor, then the mouse moves and clicks.
+    MenuHarness h;
+    auto* menu = h.push(new ContextMenu);
+    menu->bDeleteWhenDone = 1;
+    auto* play = new MenuButton(0.0f, 0.0f, 0.0f, u"play", u"");
+    menu->addItem(play);
+    h.step(2);
+    h.pressKey(KEY_UP);  // from the bottom left corner, where the unmoved mouse is taken to be
+    h.step();
+    ASSERT_EQ(ContextMenu::navigationMode, ContextMenu::NAVIGATION_KEYS);
+    ASSERT_EQ(h.mouse(), play->cursorAnchor(0));
+    h.click(play->cursorAnchor(0).x + 40.0f, play->cursorAnchor(0).y);
+    EXPECT_EQ(ContextMenu::navigationMode, ContextMenu::NAVIGATION_POINTER);
+    EXPECT_TRUE(play->bClicked);
+
+    // So the page the click opens leaves the cursor where the mouse put it.
+    auto* page = h.push(new ContextMenu);
+    page->bDeleteWhenDone = 1;
+    page->addItem(new MenuButton(200.0f, -200.0f, 0.0f, u"other", u""));
+    h.step();
+    EXPECT_EQ(h.mouse(), V3(play->cursorAnchor(0).x + 40.0f, play->cursorAnchor(0).y, 0));
+}
+
 TEST(MenuNavigation, TheCursorComesBackToWhereItWasWhenACoveringPageCloses) {
     Column c;
     c.press(KEY_DOWN);

@@ -25,6 +25,7 @@
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
+#include "input/ZubInput.h"
 #include "input/KeyCodes.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
@@ -209,6 +210,43 @@ TEST(MainMenu, ANewPlayerIsAskedForANameFirst) {
     setUserDataFolderOverride(h.userFolder);
     ProfileManager saved;
     EXPECT_EQ(saved.getProfileName(saved.current), u"Ann");
+}
+
+TEST(MainMenu, AMouseThatMovesAndClicksAfterTheNameLeavesKeyNavigation) {
+    ProgramHarness::Options o;
+    o.playerName = "";
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextEnterName>(); }, 10));
+    // The name ends with Return, whose release reaches the menu: key
+    // navigation, the cursor placed by the program (the mouse has not moved
+    // since the start).
+    h.type(u"Bo");
+    h.step(3);
+    h.keyDown(KEY_RETURN);
+    h.type(u"\r");
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 20));
+    h.keyUp(KEY_RETURN);
+    h.step(3);
+    ASSERT_EQ(ContextMenu::navigationMode, ContextMenu::NAVIGATION_KEYS);
+
+    // The mouse moves onto Play and clicks: pointer navigation, and the map
+    // opens with the cursor where the mouse left it.
+    auto* menu = h.topAs<GameMainMenu>();
+    const V3 play = menu->startItem->cursorAnchor(0) + V3(30.0f, 0.0f, 0.0f);
+    h.click(play.x, play.y);
+    EXPECT_EQ(ContextMenu::navigationMode, ContextMenu::NAVIGATION_POINTER);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextValley>(); }, 10));
+    h.step(3);
+    EXPECT_EQ(ContextMenu::navigationMode, ContextMenu::NAVIGATION_POINTER);
+    ZubInput* in = ZubInput::active();
+    ASSERT_NE(in, nullptr);
+    EXPECT_FLOAT_EQ(in->mouseX, play.x);
+    EXPECT_FLOAT_EQ(in->mouseY, play.y);
 }
 
 TEST(MainMenuDeathTest, CtrlAltXEndsTheProgramThroughTheFatalPath) {

@@ -179,10 +179,15 @@ private:
     bool closeRequested_ = false;
     bool mouseMoved_ = false;
     int wheel_ = 0;
-    // The window position of the last warp, and for how many more polls its
-    // motion event is expected.
-    int warpX_ = 0, warpY_ = 0;
-    int warpPending_ = 0;
+    // The warps whose motion events have not come yet, oldest first: the
+    // window position and for how many more polls the event is expected.
+    // A page that opens in key navigation moves the cursor twice in one
+    // frame, and the window system reports each move in its turn.
+    struct PendingWarp {
+        int x, y;
+        int polls;
+    };
+    std::vector<PendingWarp> warps_;
     std::u16string typed_;
 
     HeldFlags<KEY_COUNT> keys_;
@@ -334,7 +339,7 @@ void SdlBackend::resetInput() {
     typed_.clear();
     wheel_ = 0;
     mouseMoved_ = false;
-    warpPending_ = 0;
+    warps_.clear();
     closeRequested_ = false;
 }
 
@@ -436,8 +441,17 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
         case SDL_MOUSEMOTION:
             if (e.motion.which == SDL_TOUCH_MOUSEID) break;
             // The event a warp of ours makes is where we put the cursor, not
-            // movement by the user.
-            if (warpPending_ > 0 && e.motion.x == warpX_ && e.motion.y == warpY_) break;
+            // movement by the user; the cursor stays where the last warp put
+            // it. The events come in the order of the warps, so those of
+            // earlier warps that have not come by now never will. (Some video
+            // drivers report a warp themselves as well: the warp stays known
+            // until it expires.)
+            if (auto warp = std::find_if(warps_.begin(), warps_.end(),
+                                         [&](const PendingWarp& w) { return w.x == e.motion.x && w.y == e.motion.y; });
+                warp != warps_.end()) {
+                warps_.erase(warps_.begin(), warp);
+                break;
+            }
             mouseX_ = static_cast<float>(e.motion.x);
             mouseY_ = static_cast<float>(e.motion.y);
             mouseMoved_ = true;
@@ -500,7 +514,8 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
 }
 
 void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
-    if (warpPending_ > 0) --warpPending_;
+    for (PendingWarp& w : warps_) --w.polls;
+    std::erase_if(warps_, [](const PendingWarp& w) { return w.polls < 0; });
     keys_.beginPoll();
     mouseButtons_.beginPoll();
     std::erase_if(contacts_, [](const Contact& c) { return c.releaseLater; });
@@ -561,10 +576,12 @@ void SdlBackend::showCursor(bool visible) {
 
 void SdlBackend::warpMouse(float x, float y) {
     if (!window_) return;
-    warpX_ = static_cast<int>(std::lround(x));
-    warpY_ = static_cast<int>(std::lround(y));
-    warpPending_ = 3;  // its event comes in one of the next two polls
-    SDL_WarpMouseInWindow(window_, warpX_, warpY_);
+    const PendingWarp warp{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), 2};
+    // Its event comes in one of the next two polls; a cursor that was there
+    // already makes none.
+    if (warps_.size() >= 8) warps_.erase(warps_.begin());
+    warps_.push_back(warp);
+    SDL_WarpMouseInWindow(window_, warp.x, warp.y);
     mouseX_ = x;
     mouseY_ = y;
 }
