@@ -19,7 +19,7 @@ ZUB_IMPLEMENT_CLASS(Area, A99Object, object_ids::Area)
 
 namespace {
 
-const char16_t* const kTypeNames[Area::TYPE_COUNT] = {u"none", u"slow", u"water", u"mud", u"acid", u"danger"};
+const char16_t* const kTypeNames[AREA_TYPE_COUNT] = {u"none", u"slow", u"water", u"mud", u"acid", u"danger"};
 
 // The editor skins of the two shapes.
 constexpr const char16_t* kRectangleSkin = u"editor_areas:0";
@@ -63,11 +63,11 @@ Area::~Area() = default;
 
 uint32_t Area::tintOf(int type) {
     switch (type) {
-        case TYPE_SLOW: return 0xFF00FFFFu;
-        case TYPE_WATER: return 0xFF0000FFu;
-        case TYPE_MUD: return 0xFF804000u;
-        case TYPE_ACID: return 0xFF00FF00u;
-        case TYPE_DANGER: return 0xFFFF0000u;
+        case AREA_SLOW: return 0xFF00FFFFu;
+        case AREA_WATER: return 0xFF0000FFu;
+        case AREA_MUD: return 0xFF804000u;
+        case AREA_ACID: return 0xFF00FF00u;
+        case AREA_DANGER: return 0xFFFF0000u;
         default: return 0xFFFFFFFFu;
     }
 }
@@ -77,7 +77,7 @@ uint32_t Area::tintOf(int type) {
 
 void Area::tick(double time, double dt) {
     A99Object::tick(time, dt);
-    if (areaType == TYPE_DANGER && !bRectangularArea && !isEditorMode()) pushApples();
+    if (areaType == AREA_DANGER && !bRectangularArea && !isEditorMode()) pushApples();
 }
 
 void Area::pushApples() {
@@ -90,8 +90,8 @@ void Area::pushApples() {
 }
 
 void Area::onHullCrossed(A99Object* mover, Xsect* xsect) {
-    const bool water = areaType == TYPE_WATER;
-    if ((!water && areaType != TYPE_MUD) || !mover || !xsect) return;
+    const bool water = areaType == AREA_WATER;
+    if ((!water && areaType != AREA_MUD) || !mover || !xsect) return;
     const bool large = mover->effectiveRadius() > LARGE_SPLASH_SIZE;
     Level* level = Level::current();
     // The drops go to the level's effects, which draw in play (the area
@@ -195,5 +195,5 @@ void Area::local_createOutline() {
 void Area::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
     c->add(new PropertyBool(u"bRectangularArea", 0, &bRectangularArea));
-    c->add(new PropertyEnum(u"areaType", 0, &areaType, TYPE_COUNT, kTypeNames));
+    c->add(new PropertyEnum(u"areaType", 0, &areaType, AREA_TYPE_COUNT, kTypeNames));
 }

@@ -187,7 +187,7 @@ void Cargo::returnIfLost() {
     if (!lost && getGround()) {
         if (auto* area = dynamic_cast<AreaQuery*>(findAreaAtPoint(physPoint.position))) {
             const int type = area->getAreaType();
-            lost = type == Level::AREA_ACID || type == Level::AREA_DANGER;
+            lost = type == AREA_ACID || type == AREA_DANGER;
         }
     }
     if (!lost) return;

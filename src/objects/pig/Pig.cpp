@@ -94,9 +94,9 @@ bool Pig::isGliding() const { return bHasUmbrella && state == PLAYING && velocit
 Pig::Movement Pig::movement() const {
     if (isGliding()) return MOVE_GLIDE;
     switch (areaType()) {
-        case 1: return MOVE_AREA1;
-        case 2: return MOVE_AREA2;
-        case 3: return MOVE_AREA3;
+        case AREA_SLOW: return MOVE_SLOW;
+        case AREA_WATER: return MOVE_WATER;
+        case AREA_MUD: return MOVE_MUD;
         default: return MOVE_DEFAULT;
     }
 }
@@ -167,7 +167,7 @@ void Pig::tick(double time, double dt) {
         owner->onStoodOnAt(this, at, at - V3(0.0f, 1.0f, 0.0f));
         owner->onTouched();
         const int type = areaType();
-        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == 1) && ground->getHull() != previousHull)
+        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == AREA_SLOW) && ground->getHull() != previousHull)
             playFootstep(owner->material);
     }
 
@@ -470,7 +470,7 @@ bool Pig::isVulnerable() const {
 
 void Pig::checkDangerArea() {
     const int type = areaType();
-    if (!isVulnerable() || (type != Level::AREA_ACID && type != Level::AREA_DANGER)) return;
+    if (!isVulnerable() || (type != AREA_ACID && type != AREA_DANGER)) return;
     const A99Object* area = pArea.as<A99Object>();
     velocity = (physPoint.position - area->position).normalized() * KNOCK_BACK_SPEED;
     gotoState(FAINTING);
