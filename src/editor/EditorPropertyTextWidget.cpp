@@ -3,6 +3,7 @@
 #include "engine/FocusManager.h"
 #include "gui/GUIeditBox.h"
 #include "object/Property.h"
+#include "sys/Logger.h"
 
 EditorPropertyTextWidget::EditorPropertyTextWidget(GUItheme* theme, Property* p)
     : EditorPropertyWidget(theme, p), editBox(new GUIeditBox(theme)) {
@@ -56,7 +57,11 @@ void EditorPropertyTextWidget::commitEdit() {
     // A row on its way out writes nothing: what it shows may be gone.
     if (isDying()) return;
     const WString text = editBox->getText();
-    if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) property->fromString(u"");
-    else if (!text.empty()) property->fromString(text);
+    refusal.clear();
+    if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) {
+        property->fromString(u"");
+    } else if (!text.empty() && !property->readText(text, &refusal)) {
+        ZUB_LOG(u"'%s' is no value for '%s' (%s).", text, property->getName(), refusal);
+    }
     sendChangeNotice();
 }

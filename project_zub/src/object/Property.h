@@ -49,10 +49,21 @@ public:
 
     // Writes or reads the field in the packet.
     virtual void serialize(Packet& p) { (void)p; }
-    // The value as text, and back. Text that cannot be parsed is ignored;
-    // the empty text clears the value.
+    // The value as text.
     virtual WString toString() const { return {}; }
-    virtual void fromString(std::u16string_view text) { (void)text; }
+    // The one reader of a value's text form, for level descriptions, the
+    // level editor's boxes and fromString: sets the value and returns true,
+    // or leaves it as it was and returns false with `why` (when given) saying
+    // what the property takes ("a whole number", "yes or no"). Surrounding
+    // blanks are ignored except in text; kinds without a text form refuse
+    // every text.
+    virtual bool readText(std::u16string_view text, WString* why = nullptr);
+    // Whether readText can set the kind at all.
+    virtual bool hasTextForm() const { return false; }
+    // readText without the reason, except that blank text clears the value
+    // (0, No, null, the first choice: the editor's Delete) and a text longer
+    // than its property holds is cut to length.
+    virtual void fromString(std::u16string_view text);
     // Pointer and reference kinds: points the field at the object when its
     // class fits. Returns whether it was taken.
     virtual bool setObject(ZubBase* o) { (void)o; return false; }
@@ -75,6 +86,10 @@ public:
     // The child property with that name, or null.
     Property* findChild(std::u16string_view name) const;
 
+    // Sets the value that blank text stands for in fromString; false for
+    // the kinds that read blank text like any other.
+    virtual bool clear() { return false; }
+
     uint32_t flags;
 
 private:
@@ -96,7 +111,9 @@ public:
     PropertyInt(N name, uint32_t flags, int32_t* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     int32_t* field;
 };
 
@@ -107,7 +124,9 @@ public:
     PropertySecureInt(N name, uint32_t flags, int32_t* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     int32_t* field;
 };
 
@@ -120,7 +139,9 @@ public:
     PropertyBool(N name, uint32_t flags, uint8_t* field) : Property(name, flags), byteField(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     bool get() const { return boolField ? *boolField : (*byteField != 0); }
     void set(bool v);
 
@@ -137,7 +158,9 @@ public:
     PropertyFloat(N name, uint32_t flags, float* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     float* field;
 };
 
@@ -148,7 +171,9 @@ public:
     PropertyDouble(N name, uint32_t flags, double* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     double* field;
 };
 
@@ -160,6 +185,8 @@ public:
         : Property(name, flags), field(field), maxLength(maxLength) {}
     void serialize(Packet& p) final;
     WString toString() const override { return *field; }
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
     void fromString(std::u16string_view text) override;
     WString* field;
     int maxLength;
@@ -172,7 +199,9 @@ public:
     PropertyDWORD(N name, uint32_t flags, uint32_t* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     uint32_t* field;
 };
 
@@ -193,7 +222,9 @@ public:
         : Property(name, flags), field(field), count(count), names(names) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     int32_t* field;
     int count;
     const char16_t* const* names;
@@ -245,7 +276,9 @@ public:
     }
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     bool setObject(ZubBase* o) override;
     ZubBase* get() const { return getter(field); }
     bool accepts(const ZubBase* o) const;
@@ -267,7 +300,9 @@ public:
         : Property(name, flags), field(field), required(required) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     bool setObject(ZubBase* o) override;
     bool accepts(const ZubBase* o) const;
     ZubBaseReference* field;
