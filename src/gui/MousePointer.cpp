@@ -5,12 +5,13 @@
 #include "gfx/Texture.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
-#include "gui/SkinLookup.h"
+#include "sys/ResourceLookup.h"
 #include "input/ZubInput.h"
+#include "sys/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MousePointer, Renderable, gui_ids::MousePointer)
 
-MousePointer::MousePointer() : texture(gui::findResource<Texture>(u"mousePointer")) {}
+MousePointer::MousePointer() : texture(findResource<Texture>(u"mousePointer")) {}
 
 MousePointer::~MousePointer() = default;
 

@@ -7,6 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
@@ -15,12 +16,6 @@ ZUB_IMPLEMENT_CLASS(Bear, PathFollower, object_ids::Bear)
 ZUB_IMPLEMENT_CLASS(Bee, PathFollower, object_ids::Bee)
 
 namespace {
-
-ZubBase* findResource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->find(name, true);
-}
 
 // Into [0, 1): fmod keeps the sign of its first operand (and a tiny
 // negative remainder plus 1 rounds to 1).
@@ -57,7 +52,7 @@ const V3 kPartOffsets[Bear::PART_COUNT] = {V3(-10.0f, 16.0f, 0.0f), V3(5.0f, 5.0
 
 Bear::Bear() {
     collisionSensitivity = 0.7f;
-    Skin* body = static_cast<Skin*>(findResource(u"bear:0"));
+    Skin* body = findResource<Skin>(u"bear:0");
     setSkin(body);
     const V3 origin = body ? body->origin : V3();
     for (int i = 0; i < PART_COUNT; ++i) {
@@ -127,9 +122,9 @@ void Bear::tick(double time, double dt) {
 
 Bee::Bee() {
     collisionSensitivity = 0.25f;
-    sheet = static_cast<Skin*>(findResource(u"bee:0"));
+    sheet = findResource<Skin>(u"bee:0");
     editorSkin = sheet;
-    pAmbientSound = zub_cast<Sound>(findResource(u"beeBuzz"));
+    pAmbientSound = findResource<Sound>(u"beeBuzz");
 }
 
 Bee::~Bee() = default;

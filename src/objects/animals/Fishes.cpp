@@ -9,6 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
@@ -24,12 +25,6 @@ constexpr int kFinCurve = 8;
 constexpr double kIdleBase = 5.0;
 constexpr double kIdleSpan = 5.0;
 constexpr float kCollisionSensitivity = 0.75f;
-
-ZubBase* findResource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->find(name, true);
-}
 
 // The frame (n - 1) x t of a sheet of n, truncated; NaN counts as 0.
 int frameAt(int n, float t) {
@@ -54,7 +49,7 @@ void biteApple(Renderable* fish) {
 // Fins
 
 FishFins::FishFins(const char16_t* sheetName)
-    : sheet(static_cast<Skin*>(findResource(sheetName))), fins(0.0f, RATE, kFinCurve, InterpolatedValue::CLAMP) {
+    : sheet(findResource<Skin>(sheetName)), fins(0.0f, RATE, kFinCurve, InterpolatedValue::CLAMP) {
     fins.moveTo(1.0f);
 }
 
@@ -70,7 +65,7 @@ void FishFins::swim(PathFollower* fish, const V3& at, double time, double dt) {
     const V3 scl(fish->rightFacing(), 1.0f, 1.0f);
     fish->setFields(skin ? skin : fish->pSkin, &at, nullptr, &scl);
     if (nextIdleTime < time) {
-        if (nextIdleTime > 0.0) fish->playSound(zub_cast<Sound>(findResource(u"fishIdle")), false);
+        if (nextIdleTime > 0.0) fish->playSound(findResource<Sound>(u"fishIdle"), false);
         nextIdleTime = time + kIdleBase + kIdleSpan * randomFraction();
     }
 }

@@ -11,6 +11,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/EditorGizmos.h"
@@ -21,13 +22,6 @@ ZUB_IMPLEMENT_CLASS(Geyser, A99Object, object_ids::Geyser)
 
 namespace {
 
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
 // A timed change this short happens in the next tick.
 constexpr double kNextTick = 1e-9;
 // More circles than this would test a jet higher than any level.
@@ -37,7 +31,7 @@ constexpr int kMaxJetCircles = 1000;
 
 Geyser::Geyser() {
     maxAmbientRadius = 300.0f;
-    setSkin(resource<Skin>(u"geyser:0"));
+    setSkin(findResource<Skin>(u"geyser:0"));
 }
 
 Geyser::~Geyser() = default;
@@ -87,7 +81,7 @@ void Geyser::onStateChange() {
         }
         timeNextPhase(ERUPTING, idleTime);
     } else if (state == ERUPTING) {
-        playPositional(resource<Sound>(u"geyserErupt"));
+        playPositional(findResource<Sound>(u"geyserErupt"));
         timeNextPhase(RESTING, eruptTime);
     }
 }
@@ -166,7 +160,7 @@ void Geyser::tick(double time, double dt) {
     if (state == RESTING) {
         // The state timer has counted down already: the rumble plays in the
         // tick that took the time left below one second.
-        if (stateLeft < RUMBLE_LEAD && stateLeft + dt >= RUMBLE_LEAD) playPositional(resource<Sound>(u"geyserRumble"));
+        if (stateLeft < RUMBLE_LEAD && stateLeft + dt >= RUMBLE_LEAD) playPositional(findResource<Sound>(u"geyserRumble"));
     } else if (state == ERUPTING && timeInState > JET_RISE_TIME) {
         throwHero();
         spray(dt);

@@ -8,6 +8,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/Hull.h"
 #include "world/AreaIndex.h"
@@ -43,20 +44,13 @@ constexpr float kMudCone = kPi;
 constexpr uint32_t kWaterColor = 0xFFCCFFFFu;
 constexpr uint32_t kMudColor = 0xFF804000u;
 
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
 }  // namespace
 
 Area::Area() {
     collisionSensitivity = 0.7f;
     // The containment tests map points into the area's frame every tick.
     bHasInvXform = 1;
-    setSkin(resource<Skin>(kRectangleSkin));
+    setSkin(findResource<Skin>(kRectangleSkin));
 }
 
 Area::~Area() = default;
@@ -108,8 +102,8 @@ void Area::onHullCrossed(A99Object* mover, Xsect* xsect) {
                                                            water ? kWaterColor : kMudColor, 1, kSplashShortestLife,
                                                            kSplashLongestLife));
     }
-    if (water) mover->playSound(resource<Sound>(large ? u"waterSplashLarge" : u"waterSplashSmall"), false);
-    else if (large) mover->playSound(resource<Sound>(u"mudSplash"), false);
+    if (water) mover->playSound(findResource<Sound>(large ? u"waterSplashLarge" : u"waterSplashSmall"), false);
+    else if (large) mover->playSound(findResource<Sound>(u"mudSplash"), false);
 }
 
 // ---------------------------------------------------------------------------
@@ -164,9 +158,9 @@ void Area::renderObject() {
 
 void Area::onEdited() {
     if (bRectangularArea) {
-        setSkin(resource<Skin>(kRectangleSkin));
+        setSkin(findResource<Skin>(kRectangleSkin));
     } else {
-        setSkin(resource<Skin>(kCircleSkin));
+        setSkin(findResource<Skin>(kCircleSkin));
         scale.y = scale.x;
     }
     color = tintOf(areaType);

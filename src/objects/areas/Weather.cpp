@@ -7,6 +7,7 @@
 #include "objects/Level.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 
@@ -30,9 +31,7 @@ WeatherEmitter::WeatherEmitter(const Look& l, Camera* camera, float scale, float
         const float wanted = std::min(intensity * PARTICLES_PER_INTENSITY, static_cast<float>(MAX_PARTICLES));
         count = static_cast<int>(wanted);
     }
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", look.skinName);
-    pSkin = rm->findAs<Skin>(look.skinName);
+    pSkin = findResource<Skin>(look.skinName);
     particles = std::make_unique<WeatherSprite[]>(static_cast<size_t>(count));
     const float hw = viewScale * REFERENCE_WIDTH / 2.0f;
     const float hh = viewScale * REFERENCE_HEIGHT / 2.0f;

@@ -2,24 +2,14 @@
 
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Umbrella, Cargo, object_ids::Umbrella)
 ZUB_IMPLEMENT_CLASS(WingedHat, Cargo, object_ids::WingedHat)
 
-namespace {
-
-// A skin every build has; its absence is fatal.
-Skin* toolSkin(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return zub_cast<Skin>(rm->find(name, true));
-}
-
-}  // namespace
-
 Umbrella::Umbrella() {
-    setSkin(toolSkin(u"umbrella:0"));
+    setSkin(findResource<Skin>(u"umbrella:0"));
     physPointOffset = V3(0.0f, -4.0f, 0.0f);
     carriedOffset = V3(-8.0f, 20.0f, 0.0f);
     bFollowHeroFacing = 1;
@@ -28,7 +18,7 @@ Umbrella::Umbrella() {
 Umbrella::~Umbrella() = default;
 
 WingedHat::WingedHat() {
-    setSkin(toolSkin(u"wingedhat:0"));
+    setSkin(findResource<Skin>(u"wingedhat:0"));
     physPointOffset = V3(0.0f, 2.0f, 0.0f);
     carriedOffset = V3(-8.0f, 28.0f, 0.0f);
     bFollowHeroFacing = 1;

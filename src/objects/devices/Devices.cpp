@@ -11,19 +11,13 @@
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Springboard, TriggerArea, object_ids::Springboard)
 ZUB_IMPLEMENT_CLASS(Decoration, A99Object, object_ids::Decoration)
 
 namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
 
 // The object's own up direction: its rotation turns (0, 1).
 V3 upAxis(const Renderable& r) {
@@ -38,8 +32,8 @@ V3 upAxis(const Renderable& r) {
 
 Springboard::Springboard() {
     // The board first: placing the base places the board.
-    board = std::make_unique<Renderable>(resource<Skin>(u"springboard:1"), position);
-    setSkin(resource<Skin>(u"springboard:0"));
+    board = std::make_unique<Renderable>(findResource<Skin>(u"springboard:1"), position);
+    setSkin(findResource<Skin>(u"springboard:0"));
     triggerRadius = 40.0f;
 }
 
@@ -54,7 +48,7 @@ void Springboard::tick(double time, double dt) {
     if (isHeroInside() && bounceTime == 0.0f) {
         bounceTime = BOUNCE_TIME;
         level->getHero()->velocity = upAxis(*this) * force;
-        playSound(resource<Sound>(u"springboardSound"), false);
+        playSound(findResource<Sound>(u"springboardSound"), false);
     }
     pushApples();
     if (bounceTime > 0.0f) {
@@ -96,7 +90,7 @@ void Springboard::addPropertiesTo(PropertyContainer* c) {
 // ---------------------------------------------------------------------------
 // Decoration
 
-Decoration::Decoration() { setSkin(resource<Skin>(u"details1:6")); }
+Decoration::Decoration() { setSkin(findResource<Skin>(u"details1:6")); }
 
 Decoration::~Decoration() = default;
 

@@ -11,19 +11,13 @@
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(SecretArea, TriggerArea, object_ids::SecretArea)
 ZUB_IMPLEMENT_CLASS(WoodSign, A99Object, object_ids::WoodSign)
 
 namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
 
 // Where each board sits on the post, from the post's origin.
 constexpr float kBoardOffset[WoodSign::TYPE_COUNT][2] = {{0, 0}, {0, 0}, {0, 18}, {0, 18}, {-4, 0}};
@@ -43,7 +37,7 @@ void SecretArea::onHeroEnter() {
     if (bFound) return;
     Level* level = Level::current();
     if (!level) return;
-    resource<Sound>(u"secretArea")->play();
+    findResource<Sound>(u"secretArea")->play();
     level->local_setMessage(1, SID_SECRETAREA, MESSAGE_TIME, WString());
     LevelResult& result = level->currentResult;
     if (result.secretsFound < std::numeric_limits<int32_t>::max()) ++result.secretsFound;
@@ -64,10 +58,10 @@ ZubBase* SecretArea::namedOwnerList() const {
 
 WoodSign::WoodSign() {
     const char16_t* names[] = {nullptr, u"woodsign:1", u"woodsign:2", u"woodsign:3", u"woodsign:4"};
-    for (int i = 1; i < TYPE_COUNT; ++i) boards[i] = resource<Skin>(names[i]);
+    for (int i = 1; i < TYPE_COUNT; ++i) boards[i] = findResource<Skin>(names[i]);
     // The board first: placing the post places the board.
     board = std::make_unique<Renderable>();
-    setSkin(resource<Skin>(u"woodsign:0"));
+    setSkin(findResource<Skin>(u"woodsign:0"));
 }
 
 WoodSign::~WoodSign() = default;

@@ -7,6 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
@@ -18,13 +19,6 @@ ZUB_IMPLEMENT_CLASS(Explosion, A99Object, object_ids::Explosion)
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
 
 // Destroys the object's hull (over the network when it is registered) and
 // forgets it.
@@ -97,7 +91,7 @@ void Explosion::activate() {
         effects->addChild(new SparkShower(position, 150.0f, 300.0f, 0.0f, kTwoPi, 2.0f, 0.0f, 0.5));
         effects->addChild(new ExplosionParticles(position, 10.0f, 100.0f, 0.0f, kTwoPi, 3.0f, 4.0f, kWhite, 0.4, 0.6));
     }
-    playSound(resource<Sound>(u"explosionSound"), false);
+    playSound(findResource<Sound>(u"explosionSound"), false);
     level->shakeCamera(SHAKE_STRENGTH, SHAKE_TIME);
 }
 

@@ -13,6 +13,7 @@
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/GameWorld.h"
@@ -24,13 +25,6 @@ ZUB_IMPLEMENT_CLASS(Vegetation, A99Object, object_ids::Vegetation)
 ZUB_IMPLEMENT_CLASS(RPCVegetationConstruct, RPC, object_ids::RPCVegetationConstruct)
 
 namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
 
 const char16_t* const kFenceTypes[Fence::TYPE_COUNT] = {u"type 0", u"type 1", u"type 2", u"type 3"};
 
@@ -52,7 +46,7 @@ void RPCFenceConstruct::execute() {
     if (Fence* f = zub_cast<Fence>(target)) f->local_construct();
 }
 
-Fence::Fence() : sheet(resource<Texture>(u"fence")) {}
+Fence::Fence() : sheet(findResource<Texture>(u"fence")) {}
 
 Fence::~Fence() = default;
 
