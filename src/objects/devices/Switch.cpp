@@ -3,6 +3,7 @@
 #include "audio/Sound.h"
 #include "engine/Zub.h"
 #include "gfx/BlendingCamera.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"
@@ -21,14 +22,6 @@
 
 ZUB_IMPLEMENT_CLASS(Switch, TriggerArea, object_ids::Switch)
 
-namespace {
-
-bool isTouchInput() {
-    const ZubInput* in = ZubInput::active();
-    return in && in->inputMode == ZubInput::MODE_TOUCH;
-}
-
-}  // namespace
 
 Switch::Switch() {
     const char16_t* names[] = {u"switch:0", u"switch:1", u"switch:2", u"switch:3"};

@@ -5,6 +5,7 @@
 #include "engine/Context.h"
 #include "gfx/BlendingCamera.h"
 #include "input/KeyCodes.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "objects/Level.h"
@@ -19,14 +20,6 @@
 
 ZUB_IMPLEMENT_CLASS(Telescope, TriggerArea, object_ids::Telescope)
 
-namespace {
-
-bool isTouchInput() {
-    const ZubInput* in = ZubInput::active();
-    return in && in->inputMode == ZubInput::MODE_TOUCH;
-}
-
-}  // namespace
 
 Telescope::Telescope() : lookAt(0.0f, 0.0f, -static_cast<float>(REFERENCE_WIDTH / 2)) {
     Skin* stand = findResource<Skin>(u"telescope:0");

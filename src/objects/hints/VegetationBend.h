@@ -123,7 +123,7 @@ public:
 class RPCVegetationBendConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCVegetationBendConstruct)
 public:
-    RPCVegetationBendConstruct() : RPC(true, true, false) {}
+    RPCVegetationBendConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* container) override;
     void execute() override;
     Skin* quad = nullptr;

@@ -8,6 +8,7 @@
 #include "audio/ZubAudio.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/BlendingCamera.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
@@ -420,9 +421,8 @@ void Pig::dropCargo() {
 bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
     const Cargo* carried = pCarried.as<Cargo>();
     if (!carried) return false;
-    const ZubInput* in = ZubInput::active();
     // The bounding radius already carries the cargo's scale.
-    if (in && in->inputMode == ZubInput::MODE_TOUCH &&
+    if (isTouchInput() &&
         !V3::isWithinDistance(point, carried->boundingCentre, 2.0f * carried->boundingRadius))
         return false;
     *priority = PROMPT_PRIORITY;

@@ -142,14 +142,14 @@ private:
 class RPCFenceConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCFenceConstruct)
 public:
-    RPCFenceConstruct() : RPC(true, true, false) {}
+    RPCFenceConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCVegetationConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCVegetationConstruct)
 public:
-    RPCVegetationConstruct() : RPC(true, true, false) {}
+    RPCVegetationConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     Quad* quad = nullptr;

@@ -74,7 +74,7 @@ public:
 class RPCSkinnedPathConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCSkinnedPathConstruct)
 public:
-    RPCSkinnedPathConstruct() : RPC(true, true, false) {}
+    RPCSkinnedPathConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     Quad* quad = nullptr;
