@@ -123,11 +123,13 @@ Step actionStep(Action a, int32_t font = 0) {
     return s;
 }
 
+}  // namespace
+
 // The game's numbered list: its actions at their numbers, the manifest's
 // resources at the numbers the manifest gives them; then the manifest's
 // extra resources in its order, and the hand-over. A number given twice or
 // left empty is a fault of the manifest, found at the first use of the table.
-std::vector<Step> buildSteps() {
+std::vector<Loader::Step> Loader::stepsFrom(const std::vector<content::Entry>& manifest) {
     std::vector<Step> steps(static_cast<size_t>(kLastNumberedStep));
     std::vector<bool> given(steps.size(), false);
     auto place = [&](int32_t number, Step step, std::u16string_view what) {
@@ -150,7 +152,7 @@ std::vector<Step> buildSteps() {
         place(201 + i, actionStep(Action::Font, i), u"the fonts");
     }
     std::vector<Step> extra;
-    for (const content::Entry& e : content::manifest()) {
+    for (const content::Entry& e : manifest) {
         if (e.step == content::kBeforeLoader) continue;
         if (e.step == content::kExtraStep) extra.push_back(resourceStep(e));
         else place(e.step, resourceStep(e), narrowToWide(e.name));
@@ -174,7 +176,6 @@ std::vector<Step> buildSteps() {
     return steps;
 }
 
-}  // namespace
 
 double (*Loader::clock)() = &physicalClock;
 
@@ -184,7 +185,7 @@ void Loader::createResourcesBeforeLoader() {
 }
 
 const std::vector<Loader::Step>& Loader::steps() {
-    static const std::vector<Step> table = buildSteps();
+    static const std::vector<Step> table = stepsFrom(content::manifest());
     return table;
 }
 

@@ -37,6 +37,9 @@
 #include "engine/Context.h"
 #include "util/WString.h"
 
+namespace content {
+struct Entry;
+}
 class FontQuad;
 class Global;
 class ProgressBar;
@@ -112,6 +115,10 @@ public:
     // number twice, leaves one empty or names an archive the loader does not
     // select is fatal at the first call.
     static const std::vector<Step>& steps();
+    // The table made from a manifest: the actions at their numbers, the
+    // entries at the steps they name, the extra entries in order, then the
+    // hand-over.
+    static std::vector<Step> stepsFrom(const std::vector<content::Entry>& manifest);
     static const std::vector<FontInfo>& fontTable();
     // The number of the step that loads the named resource, or 0.
     static int32_t stepOf(std::u16string_view resourceName);
