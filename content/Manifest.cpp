@@ -1,6 +1,7 @@
 #include "Manifest.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <unordered_map>
 #include <utility>
 
@@ -509,6 +510,30 @@ std::vector<Entry> build() {
         std::snprintf(file, sizeof file, "gfx/minimap/map%02d.tga", n);
         add(image(kExtraStep, name, file, "OverlayMiniMap of the level (256 x 192)"));
     }
+    // Winter scenery: each sheet a copy of its summer sheet's frames (sizes,
+    // anchors, flags), so that a winter level swaps one name for the other
+    // and nothing stands, bends or is reached differently.
+    struct WinterLook {
+        const char* base;
+        uint32_t colour;
+        const char* usedBy;
+    };
+    const WinterLook winterLooks[] = {
+        {"trees-rigid", 0xFF5A4A3E, "Vegetation of the winter levels: bare trees and a fir under snow"},
+        {"shrubs", 0xFF4E6A58, "Vegetation of the winter levels: bushes under snow"},
+        {"treestumps", BROWN, "scenery of the winter levels: stumps with a cap of snow"},
+        {"flowers1", 0xFFF4F8FF, "SaveProgressTrigger and Vegetation of the winter levels: snowdrops"},
+    };
+    for (const WinterLook& w : winterLooks) {
+        const Entry* base = nullptr;
+        for (const Entry& e : t)
+            if (e.name == w.base) base = &e;
+        if (!base) {
+            std::fprintf(stderr, "manifest: the winter look of '%s' has no sheet to copy\n", w.base);
+            std::abort();
+        }
+        add(tex(kExtraStep, std::string(w.base) + kWinterSuffix, "", base->flags, base->art, w.colour, base->frames, w.usedBy));
+    }
     return t;
 }
 
@@ -538,6 +563,12 @@ const Entry* findEntry(std::string_view name) {
     }();
     auto it = index.find(name);
     return it == index.end() ? nullptr : it->second;
+}
+
+const Entry* winterVariant(std::string_view name) {
+    if (!findEntry(name)) return nullptr;
+    const Entry* e = findEntry(std::string(name) + kWinterSuffix);
+    return e && e->isTexture() ? e : nullptr;
 }
 
 std::string descriptionFileName(const std::string& textureFile) {

@@ -154,6 +154,14 @@ const std::vector<Entry>& manifest();
 // The entry of a resource name, or null.
 const Entry* findEntry(std::string_view name);
 
+// Scenery with a winter look: the sheet's name with this suffix
+// ("trees-rigid-winter") has the same frames in a snowy picture, and the
+// winter levels (season 3) use it in place of the sheet.
+inline constexpr const char* kWinterSuffix = "-winter";
+// The winter sheet of a texture ("trees-rigid" -> "trees-rigid-winter"),
+// or null when the texture has none.
+const Entry* winterVariant(std::string_view name);
+
 // The skin description file of a texture: the same stem with ".ini".
 std::string descriptionFileName(const std::string& textureFile);
 

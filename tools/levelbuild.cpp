@@ -22,14 +22,24 @@
 //       plays the level as the plan says (tools/levelbuild/PlanRecorder.h)
 //       and writes the key script of the run to KEYS (default: standard
 //       output); checks that the script replays to the same end state.
+//       When a step fails (a condition times out) the keys of the run up to
+//       there are written all the same, marked as the failed attempt, for
+//       --play to show; the exit code is 1.
 //       --verbose prints a line for each step to standard error: frame, hero,
 //       what happened.
 //   levelbuild --check DESCRIPTION...
 //       checks each level as it must be to ship (tools/levelbuild/
-//       LevelCheck.h) and plays it by the key script beside its description
-//       (<name>.keys), if there is one; prints a line per level (its end
-//       hash, frames, outcome and score) and every problem found. Exit code
-//       1 when there is a problem.
+//       LevelCheck.h) and plays it by the key scripts beside its description
+//       (<name>.keys and the perfect run's <name>.perfect.keys), those there
+//       are (a1 ... h9 must have both); prints two lines per level (each
+//       run's end hash, frames, outcome and score; the perfect run's time
+//       and the par time) and every problem found. Any name is checked;
+//       a1 ... h9 also as shipped levels. Exit code 1 when there is a problem.
+//   levelbuild --classes [CLASS...]
+//       prints the reference of the classes a description places with 'new'
+//       (tools/levelbuild/ClassReference.h): each one's construct arguments
+//       and its properties with their types, defaults and meanings; with
+//       class names, only those classes.
 //   levelbuild --play KEYS DESCRIPTION [--frames N[,N...]] [--watch LABEL[,LABEL...]]
 //       plays the level with the key script and prints where the hero is
 //       at the given frames (default: every 100th), with --watch also where
@@ -40,6 +50,7 @@
 // plays as a1).
 // A description or script that cannot be read stops the program with
 // "<file>:<line>: <what is wrong>" and exit code 1.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,6 +60,7 @@
 #include <string>
 #include <vector>
 
+#include "ClassReference.h"
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelCheck.h"
@@ -75,6 +87,7 @@ int usage() {
                  "       levelbuild --picture PNG [--keys KEYS] [--frame N] [--fonts CONTENT_DIR] DESCRIPTION\n"
                  "       levelbuild --record PLAN DESCRIPTION [--out KEYS] [--verbose]\n"
                  "       levelbuild --check DESCRIPTION...\n"
+                 "       levelbuild --classes [CLASS...]\n"
                  "       levelbuild --play KEYS DESCRIPTION [--frames N[,N...]] [--watch LABEL[,LABEL...]]\n");
     return 2;
 }
@@ -206,7 +219,8 @@ int record(const std::string& planFile, const std::string& description, const st
     }
     levelbuild::Recording run;
     const bool ok = levelbuild::recordPlan(plan, level, run, error, verbose ? stderr : nullptr);
-    // A run that missed what the plan expects is written all the same, to be looked at.
+    // A run that missed what the plan expects, or one whose plan stopped
+    // on the way, is written all the same, to be looked at.
     if (!run.keys.empty()) {
         if (out.empty()) std::fputs(run.keys.c_str(), stdout);
         else if (!writeFile(out, run.keys.data(), run.keys.size())) return 1;
@@ -214,6 +228,12 @@ int record(const std::string& planFile, const std::string& description, const st
     if (!ok) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", error.c_str());
+        if (run.failedAttempt && !run.keys.empty())
+            std::fprintf(stderr,
+                         "levelbuild: %s holds the FAILED ATTEMPT, the keys up to frame %d where the plan stopped; "
+                         "levelbuild --play %s %s --watch LABEL,... shows what happened\n",
+                         out.empty() ? "standard output" : out.c_str(), run.frames, out.empty() ? "KEYS" : out.c_str(),
+                         description.c_str());
         return 1;
     }
     if (!plan.expectedScore)
@@ -224,29 +244,16 @@ int record(const std::string& planFile, const std::string& description, const st
     return 0;
 }
 
-int check(const std::vector<std::string>& descriptions) {
-    int problems = 0;
-    for (const std::string& path : descriptions) {
-        levelbuild::BuiltLevel level;
-        std::optional<levelbuild::KeyScript> script;
-        {
-            levelbuild::LevelEnvironment environment;
-            if (!build(path, level)) return 1;
+int classes(const std::vector<std::string>& only) {
+    levelbuild::LevelEnvironment environment;
+    const std::vector<levelbuild::ClassDoc> docs = levelbuild::documentClasses();
+    for (const std::string& name : only)
+        if (std::none_of(docs.begin(), docs.end(), [&](const levelbuild::ClassDoc& d) { return d.name == name; })) {
+            std::fprintf(stderr, "levelbuild: %s is no class a description can place\n", name.c_str());
+            return 1;
         }
-        const std::string keys = fs::path(path).replace_extension(".keys").string();
-        if (fs::exists(keys) && !readScript(keys, script.emplace())) return 1;
-        const levelbuild::LevelProof proof = levelbuild::proveLevel(level, script ? &*script : nullptr);
-        if (proof.played)
-            std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", level.name.c_str(), proof.hash,
-                        proof.frames, proof.state, proof.outcome, proof.score);
-        else
-            std::printf("%s: not played (no %s)\n", level.name.c_str(), keys.c_str());
-        for (const std::string& p : proof.problems) std::printf("%s\n", p.c_str());
-        problems += static_cast<int>(proof.problems.size());
-    }
-    std::fflush(stdout);
-    if (problems) std::fprintf(stderr, "levelbuild: %d problems\n", problems);
-    return problems ? 1 : 0;
+    std::fputs(levelbuild::formatClassReference(docs, only).c_str(), stdout);
+    return 0;
 }
 
 int play(const std::string& keys, const std::string& description, const levelbuild::PlayTrace& trace) {
@@ -285,8 +292,9 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--check") {
         if (args.size() < 2) return usage();
-        return check(std::vector<std::string>(args.begin() + 1, args.end()));
+        return levelbuild::checkLevels(std::vector<std::string>(args.begin() + 1, args.end()), stdout, stderr);
     }
+    if (args[0] == "--classes") return classes(std::vector<std::string>(args.begin() + 1, args.end()));
     if (args[0] == "--play") {
         if (args.size() < 3 || args.size() % 2 == 0) return usage();
         levelbuild::PlayTrace trace;

@@ -2,8 +2,9 @@
 # Installs what is missing, builds everything the default build has (tests,
 # benchmarks, tools) with AddressSanitizer and UndefinedBehaviorSanitizer,
 # runs every test, runs every benchmark once for a token time (so that none
-# can rot); with clang present, checks that every level's key script ends
-# in the same state in the gcc and the clang build, then runs each fuzz
+# can rot); with clang present, checks all 32 levels in both builds and that
+# each level's key script and perfect key script end in the same state in
+# the gcc and the clang build, then runs each fuzz
 # target for a bounded time (FUZZ_SECONDS, default 15; 0 skips fuzzing;
 # BENCH=0 skips the benchmark runs).
 set -euo pipefail
@@ -53,9 +54,11 @@ if command -v clang++ >/dev/null; then
   # for fuzz_records; the game for fuzz_level_replay), and the level builder.
   cmake --build build-fuzz -j "$jobs" --target "${targets[@]}" levelbuild
 
-  # Every level, checked and played to its end by its key script, leaves the
-  # same state in the gcc build and in the clang build: what the game
-  # computes does not depend on the compiler. One run of each build for all.
+  # Every level, checked and played to its end by its key script and by its
+  # perfect key script, leaves the same state in the gcc build and in the
+  # clang build: what the game computes does not depend on the compiler.
+  # One run of each build for all; all 32 levels (a1 ... h9) must be there
+  # and played both ways.
   levels=(content/levels/*.txt)
   for build in build-test build-fuzz; do
     if ! "$build/tools/levelbuild" --check "${levels[@]}" > "$build/levels.check" 2>&1; then
@@ -63,12 +66,19 @@ if command -v clang++ >/dev/null; then
       echo "levels: the $build build finds problems in the levels"
       exit 1
     fi
+    played=$(grep -cE '^[a-h][1239]: hash ' "$build/levels.check" || true)
+    perfect=$(grep -cE '^[a-h][1239] perfect: hash .*, score 1000, ' "$build/levels.check" || true)
+    if [ "$played" -ne 32 ] || [ "$perfect" -ne 32 ]; then
+      cat "$build/levels.check"
+      echo "levels: the $build build played $played of the 32 levels by their key scripts and $perfect to 1000"
+      exit 1
+    fi
   done
   if ! diff -u build-test/levels.check build-fuzz/levels.check; then
     echo "levels: the levels end in other states in the gcc build (-) and the clang build (+)"
     exit 1
   fi
-  echo "levels: $(grep -c ': hash ' build-test/levels.check) levels played, each to the same end state in both builds"
+  echo "levels: 32 levels played by their key scripts and their perfect key scripts, each to the same end state in both builds"
 
   for name in "${targets[@]}"; do
     target=build-fuzz/fuzz/$name

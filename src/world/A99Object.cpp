@@ -343,11 +343,15 @@ bool A99Object::onEvent(ZubEvent& ev) {
 
 void A99Object::addPropertiesTo(PropertyContainer* c) {
     EditorObject::addPropertiesTo(c);
-    c->add(new PropertyReference(u"pHull", 0, &pHull, &Hull::classRecord));
-    c->add(new PropertyPointer(u"pAmbientSound", PROP_RESOURCE, &pAmbientSound, &Sound::classRecord));
-    c->add(new PropertyFloat(u"minAmbientRadius", 0, &minAmbientRadius));
-    c->add(new PropertyFloat(u"maxAmbientRadius", 0, &maxAmbientRadius));
-    c->add(new PropertyEnum(u"material", 0, &material, MATERIAL_COUNT, kMaterialNames));
-    c->add(new PropertyRPC<RPCCreateHull>(u"createHull", 0, this));
-    c->add(new PropertyRPC<RPCDeleteHull>(u"deleteHull", 0, this));
+    c->add(new PropertyReference(u"pHull", 0, &pHull, &Hull::classRecord),
+           "its collision outline (made by its 'hull' lines)");
+    c->add(new PropertyPointer(u"pAmbientSound", PROP_RESOURCE, &pAmbientSound, &Sound::classRecord),
+           "a sound it plays in a loop while the hero is near");
+    c->add(new PropertyFloat(u"minAmbientRadius", 0, &minAmbientRadius),
+           "within this distance the loop plays at full volume");
+    c->add(new PropertyFloat(u"maxAmbientRadius", 0, &maxAmbientRadius), "beyond this distance the loop is silent");
+    c->add(new PropertyEnum(u"material", 0, &material, MATERIAL_COUNT, kMaterialNames),
+           "what it is made of, for the footsteps on it");
+    c->add(new PropertyRPC<RPCCreateHull>(u"createHull", 0, this), "gives it an empty collision outline");
+    c->add(new PropertyRPC<RPCDeleteHull>(u"deleteHull", 0, this), "takes its collision outline away");
 }

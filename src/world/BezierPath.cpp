@@ -313,8 +313,9 @@ void BezierPath::renderObject() {
 
 void BezierPath::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bLooping", 0, &bLooping));
-    c->add(new PropertyFloat(u"totalLength", 0, &totalLength));
-    c->add(new PropertySubObject(u"vertices", 0, &vertices));
-    c->add(new PropertySubObject(u"segments", 0, &segments));
+    c->add(new PropertyBool(u"bLooping", 0, &bLooping), "the last point joins the first (a 'loop' line sets it)");
+    c->add(new PropertyFloat(u"totalLength", 0, &totalLength), "the path's length, worked out from its points");
+    c->add(new PropertySubObject(u"vertices", 0, &vertices),
+           "its points and their tangents (its 'point' and 'vertex' lines)");
+    c->add(new PropertySubObject(u"segments", 0, &segments), "the curves between its points, made from them");
 }

@@ -541,8 +541,9 @@ void EditorObject::stepSkin(int delta) {
 
 void EditorObject::addPropertiesTo(PropertyContainer* c) {
     Renderable::addPropertiesTo(c);
-    c->add(new PropertyReference(u"proxy", 0, &proxy, &EditorProxy::classRecord));
-    c->add(new PropertyBool(u"bUndeletable", 0, &bUndeletable));
-    c->add(new PropertyBool(u"bUnduplicatable", 0, &bUnduplicatable));
+    c->add(new PropertyReference(u"proxy", 0, &proxy, &EditorProxy::classRecord),
+           "its stand-in in the editor, whose place is its drawing order (made by construct)");
+    c->add(new PropertyBool(u"bUndeletable", 0, &bUndeletable), "the editor's Delete key leaves it");
+    c->add(new PropertyBool(u"bUnduplicatable", 0, &bUnduplicatable), "the editor's copy key skips it");
     c->add(new PropertyRPC<RPCEditorObjectConstruct>(u"construct", PROP_EDITOR_HIDDEN, this));
 }

@@ -36,6 +36,7 @@ bool PhysObject::groundContactWorld(V3& out) const {
 
 void PhysObject::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertySubObject(u"physPoint", 0, &physPoint));
-    addPropertyV3(c, u"physPointOffset", 0, &physPointOffset);
+    c->add(new PropertySubObject(u"physPoint", 0, &physPoint),
+           "the moving point that carries it (position, velocity), kept by the game");
+    addPropertyV3(c, u"physPointOffset", 0, &physPointOffset, "where its body stands relative to its moving point");
 }

@@ -34,8 +34,8 @@ constexpr int32_t kEmptyLast = -1;
 }  // namespace
 
 void RPCTerrainConstruct::addPropertiesTo(Property* c) {
-    c->add(new PropertyInt(u"", PROP_ARGUMENT, &segments));
-    c->add(new PropertyInt(u"", PROP_ARGUMENT, &segmentWidth));
+    c->add(new PropertyInt(u"", PROP_ARGUMENT, &segments), "how many points its ground line has");
+    c->add(new PropertyInt(u"", PROP_ARGUMENT, &segmentWidth), "the distance between two of its points");
 }
 
 void RPCTerrainConstruct::execute() {
@@ -408,15 +408,23 @@ void Terrain::netSerialize(Packet& p) {
 
 void Terrain::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyInt(u"segments", PROP_READONLY, &segments));
-    c->add(new PropertyInt(u"segmentWidth", PROP_READONLY, &segmentWidth));
-    c->add(new PropertyArray<float>(u"heights[0]", 0, &heights[0], &segments));
-    c->add(new PropertyArray<float>(u"heights[1]", 0, &heights[1], &segments));
-    c->add(new PropertyArray<V3>(u"normals[0]", 0, &normals[0], &segments));
-    c->add(new PropertyArray<V3>(u"normals[1]", 0, &normals[1], &segments));
-    c->add(new PropertyArray<float>(u"headings[0]", 0, &headings[0], &segments));
-    c->add(new PropertyArray<float>(u"headings[1]", 0, &headings[1], &segments));
-    c->add(new PropertyFloat(u"totalWidth", 0, &totalWidth));
-    c->add(new PropertyFloat(u"totalHeight", 0, &totalHeight));
+    c->add(new PropertyInt(u"segments", PROP_READONLY, &segments),
+           "how many points its ground line has (given by construct)");
+    c->add(new PropertyInt(u"segmentWidth", PROP_READONLY, &segmentWidth),
+           "the distance between two of its points (given by construct)");
+    c->add(new PropertyArray<float>(u"heights[0]", 0, &heights[0], &segments),
+           "the top row: each point's height (a 'terrain' block's ground line)");
+    c->add(new PropertyArray<float>(u"heights[1]", 0, &heights[1], &segments),
+           "the bottom row: each point's height (a 'terrain' block's depth)");
+    c->add(new PropertyArray<V3>(u"normals[0]", 0, &normals[0], &segments),
+           "each point's normal on the top row, from the heights");
+    c->add(new PropertyArray<V3>(u"normals[1]", 0, &normals[1], &segments),
+           "each point's normal on the bottom row, from the heights");
+    c->add(new PropertyArray<float>(u"headings[0]", 0, &headings[0], &segments),
+           "each point's slope angle on the top row, from the heights");
+    c->add(new PropertyArray<float>(u"headings[1]", 0, &headings[1], &segments),
+           "each point's slope angle on the bottom row, from the heights");
+    c->add(new PropertyFloat(u"totalWidth", 0, &totalWidth), "the distance from its first point to its last");
+    c->add(new PropertyFloat(u"totalHeight", 0, &totalHeight), "its height from the lowest bottom to the highest top");
     c->add(new PropertyRPC<RPCTerrainConstruct>(u"construct", 0, this));
 }

@@ -598,6 +598,91 @@ TEST_F(ContentTest, ResourcesLoadFromTheArchives) {
     files.useWad(dat);
 }
 
+// ---- The winter looks of the scenery ------------------------------------------
+
+// The share of a frame's drawn pixels that are snow (near white, no warmer
+// than blue).
+double snowShare(const contentgen::Canvas& sheet, const contentgen::FrameRect& r) {
+    int drawn = 0, snow = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            const uint32_t p = sheet.get(x, y);
+            if (contentgen::alphaOf(p) < 200) continue;
+            ++drawn;
+            const int red = contentgen::redOf(p), green = contentgen::greenOf(p), blue = contentgen::blueOf(p);
+            snow += red >= 0xC0 && green >= 0xC8 && blue >= 0xE0 && blue >= red;
+        }
+    return drawn ? static_cast<double>(snow) / drawn : 0.0;
+}
+
+// The trees, bushes, stumps and flowers have a winter look that stands in
+// for them frame by frame: the same frames (sizes, anchors, origins) and
+// flags, so that a level swaps the one name for the other and nothing
+// stands, bends or is reached differently; loaded by the extra steps from
+// the main archive under the sheet's rule; and painted with snow in every
+// frame, where the summer sheet has none.
+TEST(Manifest, TheWinterLooksOfTheSceneryCopyTheirSheetsFrames) {
+    int looks = 0;
+    for (const char* base : {"trees-rigid", "shrubs", "treestumps", "flowers1"})
+        EXPECT_NE(content::winterVariant(base), nullptr) << base << " has no winter look";
+    for (const Entry& e : content::manifest()) {
+        const Entry* w = content::winterVariant(e.name);
+        if (!w) continue;
+        SCOPED_TRACE(w->name);
+        ++looks;
+        EXPECT_EQ(w->name, e.name + content::kWinterSuffix);
+        EXPECT_EQ(w->kind, Kind::Texture);
+        EXPECT_EQ(w->file, "gfx/" + w->name + ".tga");
+        EXPECT_EQ(w->wad, content::Wad::Main);
+        EXPECT_EQ(w->step, 0);
+        EXPECT_EQ(w->flags, e.flags);
+        ASSERT_EQ(w->frames.size(), e.frames.size());
+        for (size_t i = 0; i < e.frames.size(); ++i) {
+            EXPECT_EQ(w->frames[i].w, e.frames[i].w) << "frame " << i;
+            EXPECT_EQ(w->frames[i].h, e.frames[i].h) << "frame " << i;
+            EXPECT_EQ(w->frames[i].anchor, e.frames[i].anchor) << "frame " << i;
+            EXPECT_EQ(w->frames[i].ox, e.frames[i].ox) << "frame " << i;
+            EXPECT_EQ(w->frames[i].oy, e.frames[i].oy) << "frame " << i;
+        }
+        const contentgen::SheetLayout layout = contentgen::layoutSheet(w->frames);
+        const contentgen::Canvas winter = contentgen::paintSheet(*w, layout);
+        const contentgen::Canvas summer = contentgen::paintSheet(e, contentgen::layoutSheet(e.frames));
+        for (size_t i = 0; i < w->frames.size(); ++i) {
+            EXPECT_GT(snowShare(winter, layout.rects[i]), 0.05) << "frame " << i << " shows no snow";
+            EXPECT_LT(snowShare(summer, layout.rects[i]), 0.01) << e.name << " frame " << i;
+        }
+    }
+    EXPECT_EQ(looks, 4);
+    // A season's own sheets (the skies, the hills) are no look of a sheet.
+    EXPECT_EQ(content::winterVariant("sky"), nullptr);
+    EXPECT_EQ(content::winterVariant("hillsA"), nullptr);
+    EXPECT_EQ(content::winterVariant("trees-rigid-winter"), nullptr);
+}
+
+// The winter sheets are in the generated content and load through the
+// engine, from loose files and from the main archive, with their frames.
+TEST_F(ContentTest, TheWinterLooksLoadLikeTheirSheets) {
+    for (const bool fromArchive : {false, true}) {
+        files.bUseWad = fromArchive;
+        files.bDiskFallback = !fromArchive;
+        if (fromArchive) files.useWad(wide(kContent + "/Tumbrodemo.dat"));
+        for (const char* base : {"trees-rigid", "shrubs", "treestumps", "flowers1"}) {
+            const Entry* w = content::winterVariant(base);
+            ASSERT_NE(w, nullptr) << base;
+            SCOPED_TRACE(w->name + (fromArchive ? " from the archive" : " loose"));
+            Texture* t = keep(new Texture(w->flags, wide(w->file)));
+            ASSERT_EQ(t->getSkinCount(), static_cast<int>(content::findEntry(base)->frames.size()));
+            EXPECT_TRUE(t->bHasAlpha);
+            for (int i = 0; i < t->getSkinCount(); ++i) {
+                const Quad* q = t->getSkin(i);
+                ASSERT_NE(q, nullptr);
+                EXPECT_EQ(q->width, static_cast<float>(w->frames[static_cast<size_t>(i)].w));
+                EXPECT_EQ(q->height, static_cast<float>(w->frames[static_cast<size_t>(i)].h));
+            }
+        }
+    }
+}
+
 // ---- Determinism -------------------------------------------------------------
 
 std::map<std::string, std::string> snapshot(const std::string& root) {

@@ -420,13 +420,83 @@ void paintHouse(Ctx& k) {
     }
 }
 
+// Snow: white with a cold blue shadow.
+constexpr uint32_t kSnow = 0xFFF6FAFF, kSnowShadow = 0xFFC8D8EC;
+
+// A bare branch and its twigs, each with a line of snow along its top.
+void bareBranch(Ctx& k, double x, double y, double angle, double length, double width, int depth) {
+    const double x1 = x + std::cos(angle) * length, y1 = y - std::sin(angle) * length;
+    k.c.line(x, y, x1, y1, width, k.col);
+    // The snow lies on the upper side of branches that are not too steep.
+    if (std::fabs(std::cos(angle)) > 0.25 && width > 1.2)
+        k.c.line(x, y - width * 0.45, x1, y1 - width * 0.45, std::max(1.0, width * 0.55), kSnow);
+    if (depth == 0) return;
+    const int forks = depth > 1 ? 2 : 3;
+    for (int i = 0; i < forks; ++i) {
+        const double at = k.rng.range(0.55, 0.95);
+        const double spread = (i % 2 ? 1.0 : -1.0) * k.rng.range(0.35, 0.75);
+        bareBranch(k, x + (x1 - x) * at, y + (y1 - y) * at, angle + spread, length * k.rng.range(0.5, 0.7),
+                   std::max(1.0, width * 0.6), depth - 1);
+    }
+}
+
+// Winter trees stand where the summer trees stand, on the same trunk:
+// frame 1 is a fir under snow, the others bare trees with snow on their
+// branches.
+void paintWinterTree(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    const double lean = (k.index % 2 ? 0.08 : -0.05) * w;
+    c.fillEllipse(w / 2, h - 3, w * 0.2, 4, kSnowShadow);
+    if (k.index == 1) {
+        c.fillPolygon({w * 0.46, h, w * 0.54, h, w * 0.53 + lean, h * 0.7, w * 0.47 + lean, h * 0.7}, 0xFF5A3C22);
+        const uint32_t fir = 0xFF2E5A40;
+        for (int tier = 0; tier < 4; ++tier) {
+            const double top = h * (0.06 + 0.17 * tier), base = h * (0.36 + 0.14 * tier);
+            const double half = w * (0.16 + 0.08 * tier), cx = w / 2 + lean * (1.0 - 0.2 * tier);
+            c.fillPolygon({cx, top, cx + half, base, cx - half, base}, shade(fir, 0.9 + 0.05 * tier));
+            // The snow on the tier: a cap at the top and a rim along its hem.
+            c.fillPolygon({cx, top, cx + half * 0.45, top + (base - top) * 0.45, cx - half * 0.45,
+                           top + (base - top) * 0.45},
+                          kSnow);
+            c.line(cx - half * 0.95, base - 2, cx + half * 0.95, base - 2, 4, kSnow);
+            for (int d = 0; d < 3; ++d)
+                c.fillEllipse(cx - half * 0.6 + half * 0.6 * d, base - 3, half * 0.18, 4, kSnow);
+        }
+        return;
+    }
+    // The trunk, tapering up into the crown's main branch; the limbs spread
+    // over the height where the summer tree has its crown (and its apples).
+    c.fillPolygon({w * 0.44, h, w * 0.56, h, w * 0.53 + lean, h * 0.4, w * 0.47 + lean, h * 0.4}, k.col);
+    c.line(w * 0.5 + lean, h * 0.42, w * 0.5 + lean * 1.4, h * 0.12, w * 0.035, k.col);
+    const int limbs = 6;
+    for (int b = 0; b < limbs; ++b) {
+        const double t = static_cast<double>(b) / (limbs - 1);
+        const double y = h * (0.56 - 0.4 * t), x = w * 0.5 + lean * (1.0 + 0.4 * t);
+        const double side = b % 2 ? 1.0 : -1.0;
+        const double angle = kPi / 2 - side * k.rng.range(0.75, 1.15) * (1.0 - 0.4 * t);
+        bareBranch(k, x, y, angle, w * k.rng.range(0.26, 0.34) * (1.0 - 0.4 * t), w * (0.045 - 0.02 * t), 2);
+    }
+    bareBranch(k, w * 0.5 + lean * 1.4, h * 0.13, kPi / 2 + k.rng.range(-0.2, 0.2), w * 0.12, w * 0.02, 1);
+}
+
 void paintTree(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
-    if (k.e.name == "treestumps") {
+    if (k.e.name == "treestumps" || k.e.name == "treestumps-winter") {
         c.fillRect(w * 0.2, h * 0.3, w * 0.6, h * 0.68, k.col);
         c.fillEllipse(w / 2, h * 0.3, w * 0.3, h * 0.12, 0xFFD8B070);
         c.strokeEllipse(w / 2, h * 0.3, w * 0.18, h * 0.07, 1.5, shade(k.col, 0.7));
+        if (k.e.name == "treestumps-winter") {  // a cap of snow that hangs over the rim
+            c.fillEllipse(w / 2, h * 0.27, w * 0.33, h * 0.14, kSnow);
+            c.fillEllipse(w * 0.3, h * 0.36, w * 0.07, h * 0.1, kSnow);
+            c.fillEllipse(w * 0.66, h * 0.34, w * 0.06, h * 0.07, kSnow);
+            c.fillEllipse(w / 2, h - 3, w * 0.42, 4, kSnowShadow);
+        }
+        return;
+    }
+    if (k.e.name == "trees-rigid-winter") {
+        paintWinterTree(k);
         return;
     }
     const double lean = (k.index % 2 ? 0.08 : -0.05) * w;
@@ -453,6 +523,37 @@ void paintPlant(Ctx& k) {
         for (int b = 0; b < 6; ++b)
             c.fillEllipse(w * k.rng.range(0.25, 0.75), h * k.rng.range(0.45, 0.75), w * 0.22, h * 0.28,
                           shade(k.col, k.rng.range(0.8, 1.2)));
+        return;
+    }
+    if (n == "shrubs-winter") {  // the same mounds, dark under a thick blanket of snow
+        double lumps[6][2];
+        for (auto& l : lumps) {
+            l[0] = w * k.rng.range(0.25, 0.75);
+            l[1] = h * k.rng.range(0.45, 0.75);
+            c.fillEllipse(l[0], l[1], w * 0.22, h * 0.28, shade(k.col, k.rng.range(0.8, 1.2)));
+        }
+        for (const auto& l : lumps) c.fillEllipse(l[0], l[1] - h * 0.1, w * 0.19, h * 0.17, kSnowShadow);
+        for (const auto& l : lumps) c.fillEllipse(l[0] - w * 0.02, l[1] - h * 0.13, w * 0.16, h * 0.13, kSnow);
+        for (int twig = 0; twig < 4; ++twig) {  // bare twigs poke out of the snow
+            const double x = w * k.rng.range(0.25, 0.75), y = h * k.rng.range(0.3, 0.45);
+            c.line(x, y + h * 0.12, x + w * k.rng.range(-0.06, 0.06), y - h * 0.08, 1.5, shade(k.col, 0.7));
+        }
+        return;
+    }
+    if (n == "flowers1-winter") {  // snowdrops: drooping white bells on bent stalks
+        const double lean = k.index % 2 ? 4 : -4, top = h * (0.3 + 0.08 * (k.index % 3));
+        const double bend = (k.index % 2 ? 1.0 : -1.0);
+        c.line(w / 2, h, w / 2 + lean, top, 2.2, 0xFF3A7A40);
+        c.line(w / 2 + lean, top, w / 2 + lean + bend * 6, top + 5, 1.8, 0xFF3A7A40);
+        c.line(w / 2 - 3, h, w / 2 - 7, h * 0.55, 2.5, 0xFF4A8A50);  // the two narrow leaves
+        c.line(w / 2 + 3, h, w / 2 + 6, h * 0.6, 2.5, 0xFF4A8A50);
+        const double bx = w / 2 + lean + bend * 7, by = top + 11;
+        c.fillEllipseRotated(bx - 3, by, 3.5, 8, -0.25 * bend, k.col);  // three petals
+        c.fillEllipseRotated(bx + 3, by, 3.5, 8, 0.25 * bend, k.col);
+        c.fillEllipse(bx, by + 1, 3.5, 7, shade(k.col, 0.92));
+        c.fillEllipse(bx, by + 6, 2, 1.5, 0xFF60B060);  // the green tip of the inner petals
+        c.fillEllipse(bx, by - 7, 2, 2, 0xFF3A7A40);     // the green cap on the stalk
+        c.fillEllipse(w / 2, h - 2, w * 0.3, 2.5, kSnowShadow);
         return;
     }
     if (n == "cactus") {

@@ -7,6 +7,7 @@
 #include "LevelCheck.h"
 #include "LevelMinimap.h"
 #include "editor/EditorPropertyPanel.h"
+#include "gfx/Quad.h"
 #include "engine/FocusManager.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
@@ -33,6 +34,12 @@ namespace {
 
 // The largest magnitude a level file's 16-bit floats hold.
 constexpr double kFloat16Max = 65504.0;
+
+// A terrain band that spans the terrain's two rows with its texture
+// repeating down the depth instead of stretched over it.
+constexpr int32_t kDeepEarthFlags = TerrainSkinSource::FLIP | TerrainSkinSource::UPRIGHT |
+                                    TerrainSkinSource::SCALE_FAR_V | TerrainSkinSource::SPAN_ROWS;
+static_assert(kDeepEarthFlags == 389);
 
 std::string narrow(std::u16string_view text) { return wideToNarrow(text); }
 
@@ -154,6 +161,7 @@ bool LevelBuilder::build(std::string& error) {
             return false;
         }
     }
+    if (deepGround) dressDeepGround();
     // The level's name, as the editor keeps it.
     if (EditorPropertyPanel* panel = draft.controller().editor)
         panel->levelName = narrowToWide(std::filesystem::path(description.file).stem().string());
@@ -229,7 +237,23 @@ bool LevelBuilder::terrainBlock(const DescriptionBlock& block) {
         terrain->setHeights(i, static_cast<float>(top), depth >= 0.0 ? static_cast<float>(bottom) : Terrain::kKeep);
     }
     terrain->onEdited();
+    if (depth >= 0.0 && terrain == find(u"terrain")) deepGround = true;
     return true;
+}
+
+void LevelBuilder::dressDeepGround() {
+    // The starter's band stretches the grassy face from the surface to the
+    // bottom row: over a deep ground its edge becomes a row of huge teeth.
+    // Earth that repeats with the depth instead (as a description writes
+    // "pSkinRefQuad ground-dirt:0" and "skinFlags 389" for it).
+    auto* band = zub_cast<TerrainDeco>(find(u"grassBand"));
+    if (!band || bandDressed) return;
+    ResourceManager* rm = ResourceManager::active();
+    auto* earth = rm ? zub_cast<Quad>(rm->find(u"ground-dirt:0", false)) : nullptr;
+    if (!earth) return;
+    band->pSkinRefQuad = earth;
+    band->skinFlags = kDeepEarthFlags;
+    placeAgain(band);
 }
 
 bool LevelBuilder::editBlock(const DescriptionBlock& block) {
@@ -240,6 +264,8 @@ bool LevelBuilder::editBlock(const DescriptionBlock& block) {
     for (const DescriptionLine& line : block.lines) {
         if (line.words[0] == u"list") return fail(line.number, "an object that exists keeps its list");
         if (!apply(o, line)) return false;
+        if (o == find(u"grassBand") && (line.words[0] == u"pSkinRefQuad" || line.words[0] == u"skinFlags"))
+            bandDressed = true;
     }
     if (auto* placed = zub_cast<EditorObject>(o)) placeAgain(placed);
     return true;

@@ -67,6 +67,9 @@ private:
     bool assign(Property* p, const std::vector<WString>& values, const WString& what, int line);
     bool assignOne(Property* p, const WString& value, const WString& what, int line);
     bool label(const WString& name, ZubBase* o, int line);
+    // Once the level's own terrain has a depth: the earth band fills the
+    // ground down to the bottom row unless the description dressed it.
+    void dressDeepGround();
     bool fail(int line, const std::string& message);
 
     LevelDraft& draft;
@@ -74,6 +77,10 @@ private:
     std::map<WString, ZubBase*, std::less<>> labels;
     // How many vertices each new path's construct call made.
     std::map<const ZubBase*, int> madeVertices;
+    // Whether a 'terrain' block gave the level's own terrain a depth, and
+    // whether an 'edit' block set the earth band's texture or flags.
+    bool deepGround = false;
+    bool bandDressed = false;
     std::string errorText;
 };
 

@@ -11,10 +11,19 @@
 //       playingArea -2048 3072 2048 0
 //   terrain [label]             the ground line of a terrain (the level's own)
 //       ground x h x h ...      top heights: straight lines between points
-//       depth d                 the bottom row lies d below the top
+//       depth d                 the bottom row lies d below the top; the
+//                               level's own terrain is then earth down to
+//                               it: its band "grassBand" takes the texture
+//                               ground-dirt:0 repeating with the depth
+//                               (skinFlags 389: 1 flipped below the surface,
+//                               4 upright, 128 repeating, 256 spanning both
+//                               rows), unless the description sets the
+//                               band's pSkinRefQuad or skinFlags itself
 //   edit <label>                an object that exists (the level's hero,
 //       position -1800 64 0     house, apple, terrain ...): its properties
-//   new <Class> [label]         a new object of the C++ class
+//   new <Class> [label]         a new object of the C++ class (every class
+//                               that can be placed, its construct arguments
+//                               and its properties: levelbuild --classes)
 //       list appleList          the controller's list it joins
 //       draw before <label>     drawing order (or: draw after <label>)
 //       construct ...           the arguments of its construct call

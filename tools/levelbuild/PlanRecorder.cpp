@@ -151,7 +151,12 @@ public:
         : plan(p), level(l), environment(e), trace(t) {}
 
     bool run(std::string& error);
-    std::string keyScript(const Recording& run) const;
+    // Whether the plan's steps began (a plan whose labels name no object
+    // of the level plays no frame).
+    bool started() const { return begun; }
+    // The key script of the run; `failure` (the reason the plan stopped)
+    // marks it as a failed attempt.
+    std::string keyScript(const Recording& run, const std::string& failure = std::string()) const;
 
 private:
     bool step(const PlanStep& s);
@@ -172,6 +177,7 @@ private:
     std::map<int, Press> held;  // by code
     std::vector<Press> presses;
     std::string errorText;
+    bool begun = false;
 };
 
 bool Recorder::run(std::string& error) {
@@ -188,17 +194,22 @@ bool Recorder::run(std::string& error) {
             return false;
         }
     }
+    begun = true;
+    bool ok = true;
     for (const PlanStep& s : plan.steps)
         if (!step(s)) {
             error = errorText;
-            return false;
+            ok = false;
+            break;
         }
+    // The keys still held are down until the run's last frame, which is
+    // also where a plan that stopped leaves them.
     for (auto& [code, press] : held) {
         press.to = environment.frames;
         if (press.to > press.from) presses.push_back(press);
     }
     held.clear();
-    return true;
+    return ok;
 }
 
 void Recorder::advance(int frames, int extra) {
@@ -329,11 +340,14 @@ bool Recorder::fail(const PlanStep& s, const std::string& what) {
     return false;
 }
 
-std::string Recorder::keyScript(const Recording& run) const {
+std::string Recorder::keyScript(const Recording& run, const std::string& failure) const {
     std::vector<Press> sorted = presses;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const Press& a, const Press& b) { return a.from != b.from ? a.from < b.from : a.code < b.code; });
     std::ostringstream out;
+    if (!failure.empty())
+        out << "# FAILED ATTEMPT: the plan stopped, and this script only replays the run up to there\n"
+            << "# (levelbuild --play with --watch shows it): " << failure << "\n";
     out << "# " << level.name << ": recorded from " << plan.file << " by levelbuild --record; frame-exact, at 100\n"
         << "# frames a second from the level manager's first. Record it again when the level changes.\n"
         << "# The run: " << run.frames << " frames, state " << run.state << ", outcome " << run.outcome << ", score "
@@ -410,11 +424,15 @@ bool parsePlan(std::string_view text, const std::string& file, const GameConfigu
 
 bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::string& error, std::FILE* trace) {
     out = Recording{};
+    std::string stopped;
     {
         LevelEnvironment environment;
         environment.play(level);
         Recorder recorder(plan, level, environment, trace);
-        if (!recorder.run(error)) return false;
+        if (!recorder.run(stopped) && !recorder.started()) {
+            error = stopped;
+            return false;
+        }
         GameController& gc = *environment.server().controller();
         out.hash = environment.stateHash();
         out.frames = environment.frames;
@@ -422,7 +440,10 @@ bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::
         out.outcome = environment.manager->outcome();
         out.score = gc.currentResult.score;
         out.applesGathered = gc.currentResult.applesGathered;
-        out.keys = recorder.keyScript(out);
+        // A plan that stopped still hands out the keys it pressed up to
+        // there, to be played and looked at.
+        out.failedAttempt = !stopped.empty();
+        out.keys = recorder.keyScript(out, stopped);
     }
 
     // The written script, read back and played from the start in a new
@@ -440,6 +461,11 @@ bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::
         error = formatNarrow("%s: the recorded key script does not reproduce the run: it ends at frame %d in state "
                              "%08x, the recording ended at frame %d in state %08x",
                              plan.file, environment.frames, replayed, out.frames, out.hash);
+        if (!stopped.empty()) error = stopped + "; " + error;
+        return false;
+    }
+    if (!stopped.empty()) {
+        error = stopped;
         return false;
     }
     if (plan.expectedScore) {

@@ -120,16 +120,21 @@ struct Recording {
     int32_t outcome = 0;
     int32_t score = 0;
     int32_t applesGathered = 0;
+    // The plan stopped before its end: `keys` replays the run up to the
+    // frame it stopped at and says so in its first comment lines.
+    bool failedAttempt = false;
 };
 
 // Plays the level with the plan and writes the key script of the run into
 // `out`, then replays that script from a new environment and compares the
 // state hashes. False with the reason in `error` when a label of the plan
-// names no object of the level, a condition timed out or was still waited
-// for at the level's end ("<plan>:<line>: ..." with the frame and where the
-// hero was), a key was held or released twice, the replay ended elsewhere
-// (`out.keys` is empty then), or the run missed the plan's expected outcome
-// and score (`out` is filled then). With `trace`, each step prints a line
+// names no object of the level (nothing is played: `out.keys` is empty), a
+// step failed: a condition timed out or was still waited for at the level's
+// end ("<plan>:<line>: ..." with the frame and where the hero was), a key
+// was held or released twice (`out` is filled with the run up to that step,
+// `out.failedAttempt` set), the replay ended elsewhere (`out.keys` is empty
+// then), or the run missed the plan's expected outcome and score (`out` is
+// filled then). With `trace`, each step prints a line
 // there: the frame, where the hero is, what the step did.
 bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::string& error,
                 std::FILE* trace = nullptr);

@@ -282,12 +282,15 @@ bool Renderable::isPointInsideCollisionBounds(float x, float y, float z) const {
 
 void Renderable::addPropertiesTo(PropertyContainer* container) {
     ZubBase::addPropertiesTo(container);
-    addPropertyV3(container, u"position", 0, &position);
-    addPropertyV3(container, u"rotation", 0, &rotation);
-    addPropertyV3(container, u"scale", 0, &scale);
-    container->add(new PropertyUColor(u"color", 0, &color));
-    container->add(new PropertyPointer(u"pSkin", PROP_RESOURCE, &pSkin, &Skin::classRecord));
-    container->add(new PropertyFloat(u"collisionSensitivity", 0, &collisionSensitivity));
+    addPropertyV3(container, u"position", 0, &position, "where it stands, in world units (y up)");
+    addPropertyV3(container, u"rotation", 0, &rotation, "its rotation in radians (level objects turn about z)");
+    addPropertyV3(container, u"scale", 0, &scale, "its size as factors along x, y and z (a negative x mirrors it)");
+    container->add(new PropertyUColor(u"color", 0, &color),
+                   "its tint and opacity as ARGB (0xFFFFFFFF: drawn as it is)");
+    container->add(new PropertyPointer(u"pSkin", PROP_RESOURCE, &pSkin, &Skin::classRecord),
+                   "the picture it is drawn with (sheet:frame)");
+    container->add(new PropertyFloat(u"collisionSensitivity", 0, &collisionSensitivity),
+                   "how near counts as touching it, as a factor of its bounding radius");
 }
 
 void Renderable::netPostReplicate() {

@@ -561,8 +561,9 @@ PropertyDWORD* addPropertyDWORD(Property* container, uint32_t* field) {
     return container->add(new PropertyDWORD(u"", PROP_ARGUMENT, field));
 }
 
-PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint32_t flags, V3* v) {
-    PropertyContainer* g = container->add(new PropertyContainer(name, flags));
+PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint32_t flags, V3* v,
+                                 const char* meaning) {
+    PropertyContainer* g = container->add(new PropertyContainer(name, flags), meaning);
     g->add(new PropertyFloat(u"x", 0, &v->x));
     g->add(new PropertyFloat(u"y", 0, &v->y));
     g->add(new PropertyFloat(u"z", 0, &v->z));

@@ -81,6 +81,14 @@ public:
         addChild(child);
         return child;
     }
+    // The same with what the property does, in one line (a level's
+    // designer reads it in the builder's class reference).
+    template <class P>
+    P* add(P* child, const char* meaning) {
+        child->meaning = meaning;
+        addChild(child);
+        return child;
+    }
     // The n-th child property (declaration order), or null.
     Property* child(int n) const;
     // The child property with that name, or null.
@@ -91,6 +99,9 @@ public:
     virtual bool clear() { return false; }
 
     uint32_t flags;
+    // What the property does, one line of UTF-8 text; null when its
+    // declaration gives none.
+    const char* meaning = nullptr;
 
 private:
     WString ownedName;
@@ -339,8 +350,10 @@ public:
 
 // An unnamed 32-bit remote-call argument.
 PropertyDWORD* addPropertyDWORD(Property* container, uint32_t* field);
-// A vector as the group "name" with the floats "x", "y" and "z".
-PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint32_t flags, V3* v);
+// A vector as the group "name" with the floats "x", "y" and "z" (and what
+// it does, in one line).
+PropertyContainer* addPropertyV3(Property* container, const char16_t* name, uint32_t flags, V3* v,
+                                 const char* meaning = nullptr);
 
 // The packet encodings of the kinds that are more than one Packet value;
 // the properties and the serialisation plans both use them. `name` names the

@@ -339,8 +339,10 @@ void ZubBase::netSerialize(Packet& p) {
 void ZubBase::addPropertiesTo(PropertyContainer* c) {
     // The UID travels in the commands themselves, never in a body: a copy
     // read back must not take over the original's UID.
-    c->add(new PropertyInt(u"objectUID", PROP_READONLY | PROP_NOT_NETWORK | PROP_NOT_COPY, &objectUID));
-    PropertyContainer* s = c->add(new PropertyContainer(u"StateBase", 0));
+    c->add(new PropertyInt(u"objectUID", PROP_READONLY | PROP_NOT_NETWORK | PROP_NOT_COPY, &objectUID),
+           "the object's number in the level, given when it is placed (not saved with its body)");
+    PropertyContainer* s = c->add(new PropertyContainer(u"StateBase", 0),
+                                  "its state machine: state, time in it, time left to the pending state, that state");
     s->add(new PropertyInt(u"state", 0, &state));
     s->add(new PropertyDouble(u"timeInState", 0, &timeInState));
     s->add(new PropertyDouble(u"stateLeft", 0, &stateLeft));

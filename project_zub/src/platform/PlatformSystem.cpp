@@ -92,6 +92,26 @@ uint64_t kilobytesOf(const std::string& text) {
 
 }  // namespace
 
+std::FILE* openForAppending(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    struct stat st{};
+    int error = 0;
+    if (::fstat(fd, &st) != 0) error = errno;
+    else if (!S_ISREG(st.st_mode)) error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else {
+        const int now = ::fcntl(fd, F_GETFL);
+        if (now < 0 || ::fcntl(fd, F_SETFL, now & ~O_NONBLOCK) != 0) error = errno;
+    }
+    std::FILE* file = error == 0 ? ::fdopen(fd, "ab") : nullptr;
+    if (!file) {
+        if (error == 0) error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
+}
+
 std::string getEnvironment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();

@@ -5,6 +5,7 @@
 // but passed through unchanged, since a Linux path may be any bytes).
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -41,6 +42,11 @@ enum class Links { Follow, Refuse };
 // symbolic link is Other, wherever it leads.
 enum class PathKind { Missing, File, Folder, Other };
 PathKind pathKind(const std::string& path, int* error = nullptr, Links links = Links::Follow);
+
+// Opens a file to append to, made when missing (mode 0644): never through a
+// symbolic link, never waiting on a named pipe, and only a regular file.
+// Null, with errno set, otherwise.
+std::FILE* openForAppending(const std::string& path);
 
 // Anything at all is at the path, even a link that leads nowhere.
 bool pathExists(const std::string& path);

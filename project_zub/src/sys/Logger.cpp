@@ -1,5 +1,7 @@
 #include "sys/Logger.h"
 
+#include "platform/PlatformSystem.h"
+
 #include <chrono>
 #include <cstring>
 
@@ -30,7 +32,9 @@ void Logger::startFile() {
 
 bool Logger::openFile(const std::string& path) {
     closeFile();
-    file = std::fopen(path.c_str(), "ab");
+    // A second start appends to the running game's log: through no link,
+    // into no pipe, only into a regular file.
+    file = platform::openForAppending(path);
     startFile();
     return file != nullptr;
 }
@@ -45,7 +49,7 @@ bool Logger::startSession(const std::string& path) {
     if (std::rename(path.c_str(), old.c_str()) != 0) std::remove(path.c_str());
     // Appending: a line another process adds (a second start that is turned
     // away) lands after ours instead of being overwritten.
-    file = std::fopen(path.c_str(), "ab");
+    file = platform::openForAppending(path);
     startFile();
     return file != nullptr;
 }

@@ -152,5 +152,6 @@ void FishB::addPropertiesTo(PropertyContainer* c) {
     PathFollower::addPropertiesTo(c);
     // Only an area: a file, a peer or the editor naming anything else is
     // refused by the property.
-    c->add(new PropertyReference(u"pAttackArea", PROP_RAW_POINTER, &pAttackArea, &Area::classRecord));
+    c->add(new PropertyReference(u"pAttackArea", PROP_RAW_POINTER, &pAttackArea, &Area::classRecord),
+           "the water area in which it hunts apples");
 }

@@ -38,10 +38,10 @@ Geyser::~Geyser() = default;
 
 void Geyser::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyDouble(u"idleTime", 0, &idleTime));
-    c->add(new PropertyDouble(u"eruptTime", 0, &eruptTime));
-    c->add(new PropertyDouble(u"initialDelay", 0, &initialDelay));
-    c->add(new PropertyFloat(u"geyserHeight", 0, &geyserHeight));
+    c->add(new PropertyDouble(u"idleTime", 0, &idleTime), "seconds of rest between two eruptions");
+    c->add(new PropertyDouble(u"eruptTime", 0, &eruptTime), "seconds one eruption lasts");
+    c->add(new PropertyDouble(u"initialDelay", 0, &initialDelay), "seconds before its first rest begins");
+    c->add(new PropertyFloat(u"geyserHeight", 0, &geyserHeight), "how far the jet reaches");
 }
 
 V3 Geyser::jetDirection() const {

@@ -37,9 +37,9 @@ Rabbit::~Rabbit() = default;
 
 void Rabbit::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyDouble(u"inTime", 0, &inTime));
-    c->add(new PropertyDouble(u"outTime", 0, &outTime));
-    c->add(new PropertyDouble(u"initialDelay", 0, &initialDelay));
+    c->add(new PropertyDouble(u"inTime", 0, &inTime), "seconds it stays down in its hole");
+    c->add(new PropertyDouble(u"outTime", 0, &outTime), "seconds it stays up");
+    c->add(new PropertyDouble(u"initialDelay", 0, &initialDelay), "seconds before its first round");
 }
 
 void Rabbit::timeNextPhase(int next, double after) {

@@ -60,7 +60,7 @@ void Apple::setFrame(int frame) {
 
 void Apple::addPropertiesTo(PropertyContainer* c) {
     PhysObject::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bSuperApple", 0, &bSuperApple));
+    c->add(new PropertyBool(u"bSuperApple", 0, &bSuperApple), "a super apple");
 }
 
 ZubBase* Apple::namedOwnerList() const {

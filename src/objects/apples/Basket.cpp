@@ -112,7 +112,7 @@ Basket::~Basket() {
 
 void Basket::addPropertiesTo(PropertyContainer* c) {
     Cargo::addPropertiesTo(c);
-    c->add(new PropertySubObject(u"slots", 0, &slots));
+    c->add(new PropertySubObject(u"slots", 0, &slots), "the places apples lie in, made by construct");
 }
 
 void Basket::setShape(const Shape& shape) {

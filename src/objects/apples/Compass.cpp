@@ -40,7 +40,8 @@ Compass::~Compass() = default;
 
 void Compass::addPropertiesTo(PropertyContainer* c) {
     Cargo::addPropertiesTo(c);
-    c->add(new PropertyInt(u"compassType", 0, &compassType));
+    c->add(new PropertyInt(u"compassType", 0, &compassType),
+           "what its needle points at: 0 apples, 1 baskets, 2 the house");
 }
 
 void Compass::netPostReplicate() {

@@ -188,6 +188,8 @@ void Area::local_createOutline() {
 
 void Area::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bRectangularArea", 0, &bRectangularArea));
-    c->add(new PropertyEnum(u"areaType", 0, &areaType, AREA_TYPE_COUNT, kTypeNames));
+    c->add(new PropertyBool(u"bRectangularArea", 0, &bRectangularArea),
+           "yes: the rectangle of its skin; no: the circle inside it");
+    c->add(new PropertyEnum(u"areaType", 0, &areaType, AREA_TYPE_COUNT, kTypeNames),
+           "the ground it makes: slow, water, mud, acid or danger");
 }

@@ -84,7 +84,7 @@ void Springboard::renderObject() {
 
 void Springboard::addPropertiesTo(PropertyContainer* c) {
     TriggerArea::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"force", 0, &force));
+    c->add(new PropertyFloat(u"force", 0, &force), "the speed it throws the hero at, along its up direction");
 }
 
 // ---------------------------------------------------------------------------

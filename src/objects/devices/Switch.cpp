@@ -156,13 +156,17 @@ void Switch::addPropertiesTo(PropertyContainer* c) {
     TriggerArea::addPropertiesTo(c);
     const char16_t* names[] = {u"target1", u"target2", u"target3", u"target4", u"target5"};
     for (int i = 0; i < TARGET_COUNT; ++i)
-        c->add(new PropertyReference(names[i], 0, targets[i], &A99Object::classRecord));
-    c->add(new PropertyPointer(u"pActivationSound", PROP_RESOURCE, &pActivationSound, &Sound::classRecord));
-    c->add(new PropertyBool(u"bAutomatic", 0, &bAutomatic));
-    c->add(new PropertyBool(u"bInvisible", 0, &bInvisible));
-    c->add(new PropertyBool(u"bOn", 0, &bOn));
-    c->add(new PropertyBool(u"bOnceOnly", 0, &bOnceOnly));
-    c->add(new PropertyBool(u"bShowTarget", 0, &bShowTarget));
-    c->add(new PropertyDouble(u"transitionDelay", 0, &transitionDelay));
-    c->add(new PropertyDouble(u"viewDelay", 0, &viewDelay));
+        c->add(new PropertyReference(names[i], 0, targets[i], &A99Object::classRecord),
+               "an object it sets going (target1 to target5); the camera shows target1");
+    c->add(new PropertyPointer(u"pActivationSound", PROP_RESOURCE, &pActivationSound, &Sound::classRecord),
+           "played when the targets go, if target1 is set");
+    c->add(new PropertyBool(u"bAutomatic", 0, &bAutomatic),
+           "it goes off when the hero comes in, without the action key (needs bOnceOnly)");
+    c->add(new PropertyBool(u"bInvisible", 0, &bInvisible), "no picture and no sound");
+    c->add(new PropertyBool(u"bOn", 0, &bOn), "the lever's position; each use turns it over");
+    c->add(new PropertyBool(u"bOnceOnly", 0, &bOnceOnly), "a button that works once (no: a lever)");
+    c->add(new PropertyBool(u"bShowTarget", 0, &bShowTarget), "the camera flies to target1 first");
+    c->add(new PropertyDouble(u"transitionDelay", 0, &transitionDelay),
+           "seconds of the camera's flight; the targets go after it when shown");
+    c->add(new PropertyDouble(u"viewDelay", 0, &viewDelay), "seconds the view rests on target1");
 }

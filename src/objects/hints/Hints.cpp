@@ -99,6 +99,7 @@ bool WoodSign::onEvent(ZubEvent& ev) {
 
 void WoodSign::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyEnum(u"type", 0, &type, TYPE_COUNT));
-    c->add(new PropertyFloat(u"decoRotationZ", 0, &decoRotationZ));
+    c->add(new PropertyEnum(u"type", 0, &type, TYPE_COUNT),
+           "its board: 0 none, 1 to 4 the boards woodsign:1 to woodsign:4");
+    c->add(new PropertyFloat(u"decoRotationZ", 0, &decoRotationZ), "the board's rotation on its post, in radians");
 }

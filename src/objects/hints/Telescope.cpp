@@ -109,7 +109,7 @@ void Telescope::renderObject() {
 
 void Telescope::addPropertiesTo(PropertyContainer* c) {
     TriggerArea::addPropertiesTo(c);
-    addPropertyV3(c, u"lookAt", 0, &lookAt);
-    c->add(new PropertyDouble(u"transitionDelay", 0, &transitionDelay));
-    c->add(new PropertyDouble(u"viewDelay", 0, &viewDelay));
+    addPropertyV3(c, u"lookAt", 0, &lookAt, "the point the view flies to when the hero looks through it");
+    c->add(new PropertyDouble(u"transitionDelay", 0, &transitionDelay), "seconds of the view's flight there and back");
+    c->add(new PropertyDouble(u"viewDelay", 0, &viewDelay), "seconds the view rests there");
 }

@@ -185,13 +185,19 @@ void TriggerHint::showTooFarAway(const V3& at) {
 
 void TriggerHint::addPropertiesTo(PropertyContainer* c) {
     TriggerArea::addPropertiesTo(c);
-    c->add(new PropertyUString(u"hintTitleID", 0, &hintTitleID));
-    c->add(new PropertyUString(u"hintTextID", 0, &hintTextID));
-    c->add(new PropertyPointer(u"pIconSkin", PROP_RESOURCE, &pIconSkin, &Skin::classRecord));
-    c->add(new PropertyBool(u"bSpeechBubble", 0, &bSpeechBubble));
-    c->add(new PropertyBool(u"bAutomatic", 0, &bAutomatic));
-    c->add(new PropertyReference(u"originator", 0, &originator, &A99Object::classRecord));
-    c->add(new PropertyReference(u"previousHint", 0, &previousHint, &TriggerHint::classRecord));
-    addPropertyV3(c, u"hintNudge", 0, &hintNudge);
-    c->add(new PropertyDouble(u"hintDelay", 0, &hintDelay));
+    c->add(new PropertyUString(u"hintTitleID", 0, &hintTitleID),
+           "the string identifier of the hint's title (empty: none)");
+    c->add(new PropertyUString(u"hintTextID", 0, &hintTextID), "the string identifier of the hint's text");
+    c->add(new PropertyPointer(u"pIconSkin", PROP_RESOURCE, &pIconSkin, &Skin::classRecord),
+           "the picture the hint panel shows");
+    c->add(new PropertyBool(u"bSpeechBubble", 0, &bSpeechBubble), "shown as a speech bubble (no: in the hint panel)");
+    c->add(new PropertyBool(u"bAutomatic", 0, &bAutomatic),
+           "shown when the hero comes near (no: when she asks with the action key)");
+    c->add(new PropertyReference(u"originator", 0, &originator, &A99Object::classRecord),
+           "who speaks the bubble (none: the hero)");
+    c->add(new PropertyReference(u"previousHint", 0, &previousHint, &TriggerHint::classRecord),
+           "a hint that must have been shown before this one");
+    addPropertyV3(c, u"hintNudge", 0, &hintNudge, "where the speech bubble stands relative to its speaker");
+    c->add(new PropertyDouble(u"hintDelay", 0, &hintDelay),
+           "seconds between the hero coming near and the hint showing");
 }

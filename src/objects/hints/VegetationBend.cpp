@@ -188,24 +188,26 @@ Skin** VegetationBend::getSkinProperty(const RuntimeClass** skinType) {
 
 void VegetationBend::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertySubObject(u"spring", 0, &spring));
-    c->add(new PropertyReference(u"pTerrain", 0, &pTerrain, &Terrain::classRecord));
-    c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord));
-    PropertyContainer* shrink = c->add(new PropertyContainer(u"rectShrink", 0));
+    c->add(new PropertySubObject(u"spring", 0, &spring), "the spring whose sway bends the plant");
+    c->add(new PropertyReference(u"pTerrain", 0, &pTerrain, &Terrain::classRecord), "the terrain it stands on");
+    c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord),
+           "the plant's picture (sheet:frame)");
+    PropertyContainer* shrink = c->add(new PropertyContainer(u"rectShrink", 0),
+                                       "fractions cut off the picture's left, top, right and bottom");
     shrink->add(new PropertyFloat(u"left", 0, &rectShrink.left));
     shrink->add(new PropertyFloat(u"top", 0, &rectShrink.top));
     shrink->add(new PropertyFloat(u"right", 0, &rectShrink.right));
     shrink->add(new PropertyFloat(u"bottom", 0, &rectShrink.bottom));
-    c->add(new PropertyFloat(u"terrainHoverY", 0, &terrainHoverY));
-    c->add(new PropertyFloat(u"terrainDeltaX", 0, &terrainDeltaX));
-    c->add(new PropertyInt(u"bendSegments", 0, &bendSegments));
-    c->add(new PropertyFloat(u"baseBendAngle", 0, &baseBendAngle));
-    c->add(new PropertyBool(u"bRotate90", 0, &bRotate90));
+    c->add(new PropertyFloat(u"terrainHoverY", 0, &terrainHoverY), "how far above the terrain's surface it stands");
+    c->add(new PropertyFloat(u"terrainDeltaX", 0, &terrainDeltaX), "its x relative to the terrain's");
+    c->add(new PropertyInt(u"bendSegments", 0, &bendSegments), "how many pieces the picture bends in");
+    c->add(new PropertyFloat(u"baseBendAngle", 0, &baseBendAngle), "its bend at rest");
+    c->add(new PropertyBool(u"bRotate90", 0, &bRotate90), "the picture is turned by 90 degrees along the bend");
     c->add(new PropertyRPC<RPCVegetationBendConstruct>(u"construct", 0, this));
 }
 
 void RPCVegetationBendConstruct::addPropertiesTo(Property* c) {
-    c->add(new PropertyPointer(u"", PROP_ARGUMENT | PROP_RESOURCE, &quad, &Quad::classRecord));
+    c->add(new PropertyPointer(u"", PROP_ARGUMENT | PROP_RESOURCE, &quad, &Quad::classRecord), "the plant's picture");
 }
 
 void RPCVegetationBendConstruct::execute() {
@@ -249,5 +251,5 @@ void SaveProgressTrigger::tick(double time, double dt) {
 
 void SaveProgressTrigger::addPropertiesTo(PropertyContainer* c) {
     VegetationBend::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bSaveSnapshot", 0, &bSaveSnapshot));
+    c->add(new PropertyBool(u"bSaveSnapshot", 0, &bSaveSnapshot), "touching it makes it the hero's save point");
 }

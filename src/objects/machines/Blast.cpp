@@ -97,5 +97,6 @@ void Explosion::activate() {
 
 void Explosion::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"explosionRadius", 0, &explosionRadius));
+    c->add(new PropertyFloat(u"explosionRadius", 0, &explosionRadius),
+           "blastable objects within this distance are thrown when it goes off");
 }

@@ -101,9 +101,10 @@ void Drawbridge::renderObject() {
 
 void Drawbridge::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bLowered", 0, &bLowered));
-    c->add(new PropertyFloat(u"raisedAngle", 0, &raisedAngle));
-    c->add(new PropertyFloat(u"loweredAngle", 0, &loweredAngle));
+    c->add(new PropertyBool(u"bLowered", 0, &bLowered),
+           "the wanted position, lowered or raised; each activation turns it over");
+    c->add(new PropertyFloat(u"raisedAngle", 0, &raisedAngle), "its rotation when raised, in radians");
+    c->add(new PropertyFloat(u"loweredAngle", 0, &loweredAngle), "its rotation when lowered, in radians");
     c->add(new PropertyRPC<RPCDrawbridgeConstruct>(u"construct", 0, this));
 }
 

@@ -46,7 +46,8 @@ void PathPlatform::tick(double time, double dt) {
 
 void PathPlatform::addPropertiesTo(PropertyContainer* c) {
     PathFollower::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bActivatedByTouch", 0, &bActivatedByTouch));
-    c->add(new PropertyEnum(u"orientationEnum", 0, &orientationEnum, ORIENTATION_COUNT));
-    c->add(new PropertyFloat(u"maxBankAngle", 0, &maxBankAngle));
+    c->add(new PropertyBool(u"bActivatedByTouch", 0, &bActivatedByTouch), "the hero's touch sets it going");
+    c->add(new PropertyEnum(u"orientationEnum", 0, &orientationEnum, ORIENTATION_COUNT),
+           "how it turns with its path: 0 not, 1 along it, 2 along it within 0.69 rad, 3 banking");
+    c->add(new PropertyFloat(u"maxBankAngle", 0, &maxBankAngle), "the largest bank of orientation 3, in radians");
 }

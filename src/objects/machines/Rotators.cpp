@@ -91,16 +91,16 @@ void Rotator::renderObject() {
 
 void Rotator::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"angle1", 0, &angle1));
-    c->add(new PropertyFloat(u"angle2", 0, &angle2));
-    c->add(new PropertyFloat(u"rotatorAlpha", 0, &rotatorAlpha));
-    c->add(new PropertyFloat(u"rotatorSpeed", 0, &rotatorSpeed));
-    c->add(new PropertyInt(u"rotatorDir", 0, &rotatorDir));
-    c->add(new PropertyBool(u"bSinusoidal", 0, &bSinusoidal));
-    c->add(new PropertyBool(u"bOnceOnly", 0, &bOnceOnly));
-    c->add(new PropertyBool(u"bActivated", 0, &bActivated));
-    c->add(new PropertyDouble(u"endpointDelay", 0, &endpointDelay));
-    c->add(new PropertyBool(u"bActivatedByTouch", 0, &bActivatedByTouch));
+    c->add(new PropertyFloat(u"angle1", 0, &angle1), "its rotation at one end (rotatorAlpha 0), in radians");
+    c->add(new PropertyFloat(u"angle2", 0, &angle2), "its rotation at the other end (rotatorAlpha 1), in radians");
+    c->add(new PropertyFloat(u"rotatorAlpha", 0, &rotatorAlpha), "where it stands between the two angles, 0 to 1");
+    c->add(new PropertyFloat(u"rotatorSpeed", 0, &rotatorSpeed), "fractions of the way it turns per second");
+    c->add(new PropertyInt(u"rotatorDir", 0, &rotatorDir), "1 towards angle2, -1 towards angle1");
+    c->add(new PropertyBool(u"bSinusoidal", 0, &bSinusoidal), "it eases in and out at the ends");
+    c->add(new PropertyBool(u"bOnceOnly", 0, &bOnceOnly), "it stops at an end instead of turning back");
+    c->add(new PropertyBool(u"bActivated", 0, &bActivated), "it turns only while set");
+    c->add(new PropertyDouble(u"endpointDelay", 0, &endpointDelay), "seconds it waits at an end");
+    c->add(new PropertyBool(u"bActivatedByTouch", 0, &bActivatedByTouch), "the hero's touch sets it going");
 }
 
 // ---------------------------------------------------------------------------
@@ -152,7 +152,7 @@ void SpringRotator::renderObject() {
 
 void SpringRotator::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"minAngle", 0, &minAngle));
-    c->add(new PropertyFloat(u"maxAngle", 0, &maxAngle));
-    c->add(new PropertyFloat(u"currentAngle", 0, &currentAngle));
+    c->add(new PropertyFloat(u"minAngle", 0, &minAngle), "its lowest rotation, in radians");
+    c->add(new PropertyFloat(u"maxAngle", 0, &maxAngle), "its highest rotation, in radians");
+    c->add(new PropertyFloat(u"currentAngle", 0, &currentAngle), "its rotation now, in radians");
 }

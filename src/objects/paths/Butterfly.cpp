@@ -71,5 +71,6 @@ void Butterfly::tick(double time, double dt) {
 
 void Butterfly::addPropertiesTo(PropertyContainer* c) {
     PathFollower::addPropertiesTo(c);
-    c->add(new PropertyReference(u"pNeededForSittingOn", 0, &pNeededForSittingOn, &Renderable::classRecord));
+    c->add(new PropertyReference(u"pNeededForSittingOn", 0, &pNeededForSittingOn, &Renderable::classRecord),
+           "what must be at the far end for it to settle there (none: it settles anyway)");
 }

@@ -98,13 +98,14 @@ void PathFollower::renderObject() {
 
 void PathFollower::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyReference(u"pPath", PROP_RAW_POINTER, &pPath, &BezierPath::classRecord));
-    c->add(new PropertyReference(u"pTerrain", PROP_RAW_POINTER, &pTerrain, &Terrain::classRecord));
-    c->add(new PropertyFloat(u"pathAlpha", 0, &pathAlpha));
-    c->add(new PropertyFloat(u"pathSpeed", 0, &pathSpeed));
-    c->add(new PropertyInt(u"pathDir", 0, &pathDir));
-    c->add(new PropertyBool(u"bSinusoidal", 0, &bSinusoidal));
-    c->add(new PropertyBool(u"bOnceOnly", 0, &bOnceOnly));
-    c->add(new PropertyBool(u"bActivated", 0, &bActivated));
-    c->add(new PropertyDouble(u"endpointDelay", 0, &endpointDelay));
+    c->add(new PropertyReference(u"pPath", PROP_RAW_POINTER, &pPath, &BezierPath::classRecord), "the path it travels");
+    c->add(new PropertyReference(u"pTerrain", PROP_RAW_POINTER, &pTerrain, &Terrain::classRecord),
+           "when set, it walks on this terrain's surface");
+    c->add(new PropertyFloat(u"pathAlpha", 0, &pathAlpha), "where it is along its path, 0 the start to 1 the end");
+    c->add(new PropertyFloat(u"pathSpeed", 0, &pathSpeed), "fractions of the path it travels per second");
+    c->add(new PropertyInt(u"pathDir", 0, &pathDir), "1 forward, -1 backward");
+    c->add(new PropertyBool(u"bSinusoidal", 0, &bSinusoidal), "it eases in and out at the ends");
+    c->add(new PropertyBool(u"bOnceOnly", 0, &bOnceOnly), "it stops at an end instead of turning back");
+    c->add(new PropertyBool(u"bActivated", 0, &bActivated), "it moves only while set");
+    c->add(new PropertyDouble(u"endpointDelay", 0, &endpointDelay), "seconds it waits at an end before turning");
 }

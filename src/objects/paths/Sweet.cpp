@@ -122,6 +122,6 @@ void Sweet::collect() {
 
 void Sweet::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    addPropertyV3(c, u"refPosition", 0, &refPosition);
-    c->add(new PropertyInt(u"type", 0, &type));
+    addPropertyV3(c, u"refPosition", 0, &refPosition, "the resting point it bobs around");
+    c->add(new PropertyInt(u"type", 0, &type), "0 to 15: its picture, points and colour");
 }

@@ -114,7 +114,8 @@ void SweetPath::renderObject() {
 
 void SweetPath::addPropertiesTo(PropertyContainer* c) {
     BezierPath::addPropertiesTo(c);
-    c->add(new PropertyInt(u"sweetInstances", 0, &sweetInstances));
-    c->add(new PropertyInt(u"sweetType", 0, &sweetType));
-    c->add(new PropertyInt(u"sweetTypeDelta", 0, &sweetTypeDelta));
+    c->add(new PropertyInt(u"sweetInstances", 0, &sweetInstances), "how many sweets lie along the path");
+    c->add(new PropertyInt(u"sweetType", 0, &sweetType), "the first sweet's type, 0 to 15");
+    c->add(new PropertyInt(u"sweetTypeDelta", 0, &sweetTypeDelta),
+           "how much the type grows from the first sweet to the last");
 }

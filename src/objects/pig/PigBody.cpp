@@ -75,7 +75,7 @@ PigBody::~PigBody() {
 
 void PigBody::addPropertiesTo(PropertyContainer* c) {
     PhysObject::addPropertiesTo(c);
-    c->add(new PropertyEnum(u"type", 0, &type, TYPE_COUNT));
+    c->add(new PropertyEnum(u"type", 0, &type, TYPE_COUNT), "1 the mother pig, 2 to 4 the piglets (0 until set)");
 }
 
 bool PigBody::showsPart(const Renderable* part) const {

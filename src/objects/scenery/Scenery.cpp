@@ -129,10 +129,11 @@ void Fence::renderObject() {
 
 void Fence::addPropertiesTo(PropertyContainer* c) {
     BezierPath::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"boundingRadius", PROP_READONLY, &cullRadius));
-    c->add(new PropertyEnum(u"fenceType", 0, &fenceType, TYPE_COUNT, kFenceTypes));
-    c->add(new PropertyInt(u"stakeCount", 0, &stakeCount));
-    c->add(new PropertyBool(u"bCrossbeams", 0, &bCrossbeams));
+    c->add(new PropertyFloat(u"boundingRadius", PROP_READONLY, &cullRadius),
+           "how far it reaches from its centre, worked out for drawing");
+    c->add(new PropertyEnum(u"fenceType", 0, &fenceType, TYPE_COUNT, kFenceTypes), "one of its four looks");
+    c->add(new PropertyInt(u"stakeCount", 0, &stakeCount), "stakes from one end of the path to the other");
+    c->add(new PropertyBool(u"bCrossbeams", 0, &bCrossbeams), "beams between neighbouring stakes");
     c->add(new PropertyRPC<RPCFenceConstruct>(u"construct", 0, this));
 }
 
@@ -140,7 +141,7 @@ void Fence::addPropertiesTo(PropertyContainer* c) {
 // Vegetation
 
 void RPCVegetationConstruct::addPropertiesTo(Property* c) {
-    c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord));
+    c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord), "the plant's picture");
 }
 
 void RPCVegetationConstruct::execute() {
@@ -229,15 +230,17 @@ Skin** Vegetation::getSkinProperty(const RuntimeClass** skinType) {
 void Vegetation::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
     scenery::detachSkinProperty(c, &bodySkin);
-    c->add(new PropertyReference(u"pTerrain", 0, &pTerrain, &Terrain::classRecord));
-    c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord));
-    PropertyContainer* shrink = c->add(new PropertyContainer(u"rectShrink", 0));
+    c->add(new PropertyReference(u"pTerrain", 0, &pTerrain, &Terrain::classRecord), "the terrain it stands on");
+    c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord),
+           "the plant's picture (sheet:frame)");
+    PropertyContainer* shrink = c->add(new PropertyContainer(u"rectShrink", 0),
+                                       "fractions cut off the picture's left, top, right and bottom");
     shrink->add(new PropertyFloat(u"left", 0, &rectShrink.left));
     shrink->add(new PropertyFloat(u"top", 0, &rectShrink.top));
     shrink->add(new PropertyFloat(u"right", 0, &rectShrink.right));
     shrink->add(new PropertyFloat(u"bottom", 0, &rectShrink.bottom));
-    c->add(new PropertyFloat(u"terrainHoverY", 0, &terrainHoverY));
-    c->add(new PropertyFloat(u"terrainDeltaX", 0, &terrainDeltaX));
+    c->add(new PropertyFloat(u"terrainHoverY", 0, &terrainHoverY), "how far above the terrain's surface it stands");
+    c->add(new PropertyFloat(u"terrainDeltaX", 0, &terrainDeltaX), "its x relative to the terrain's");
     c->add(new PropertyRPC<RPCVegetationConstruct>(u"construct", 0, this));
 }
 

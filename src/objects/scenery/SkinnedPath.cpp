@@ -13,7 +13,7 @@ ZUB_IMPLEMENT_CLASS(ScrollingSkinnedPath, SkinnedPath, object_ids::ScrollingSkin
 ZUB_IMPLEMENT_CLASS(RPCSkinnedPathConstruct, RPC, object_ids::RPCSkinnedPathConstruct)
 
 void RPCSkinnedPathConstruct::addPropertiesTo(Property* c) {
-    c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord));
+    c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord), "the picture bent along the path");
 }
 
 void RPCSkinnedPathConstruct::execute() {
@@ -89,12 +89,16 @@ Skin** SkinnedPath::getSkinProperty(const RuntimeClass** skinType) {
 void SkinnedPath::addPropertiesTo(PropertyContainer* c) {
     BezierPath::addPropertiesTo(c);
     scenery::detachSkinProperty(c, &bodySkin);
-    c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord));
-    c->add(new PropertyInt(u"deformSegments", 0, &deformSegments));
-    c->add(new PropertyBool(u"bSkinMap1to1", 0, &bSkinMap1to1));
-    c->add(new PropertyFloat(u"skinThicknessScale", 0, &skinThicknessScale));
-    c->add(new PropertyFloat(u"skinBulge", 0, &skinBulge));
-    c->add(new PropertyFloat(u"skinOffcenter", 0, &skinOffcenter));
+    c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord),
+           "the picture bent along the path (sheet:frame)");
+    c->add(new PropertyInt(u"deformSegments", 0, &deformSegments), "how many pieces the picture bends in");
+    c->add(new PropertyBool(u"bSkinMap1to1", 0, &bSkinMap1to1),
+           "the texture keeps its size and repeats along the path (no: stretched)");
+    c->add(new PropertyFloat(u"skinThicknessScale", 0, &skinThicknessScale),
+           "the band's thickness as a factor of the picture's height");
+    c->add(new PropertyFloat(u"skinBulge", 0, &skinBulge), "0 even thickness; 1 thin at both ends, full in the middle");
+    c->add(new PropertyFloat(u"skinOffcenter", 0, &skinOffcenter),
+           "the share of the band on the left of the path (0.5: centred)");
     c->add(new PropertyRPC<RPCSkinnedPathConstruct>(u"construct", 0, this));
 }
 
@@ -120,5 +124,6 @@ void ScrollingSkinnedPath::tick(double time, double dt) {
 
 void ScrollingSkinnedPath::addPropertiesTo(PropertyContainer* c) {
     SkinnedPath::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"scrollSpeed", 0, &scrollSpeed));
+    c->add(new PropertyFloat(u"scrollSpeed", 0, &scrollSpeed),
+           "texture widths the picture moves along the path per second");
 }

@@ -16,10 +16,10 @@ ZUB_IMPLEMENT_CLASS(TerrainDeco, A99Object, object_ids::TerrainDeco)
 ZUB_IMPLEMENT_CLASS(RPCTerrainDecoConstruct, RPC, object_ids::RPCTerrainDecoConstruct)
 
 void RPCTerrainDecoConstruct::addPropertiesTo(Property* c) {
-    c->add(new PropertyPointer(u"", 0, &terrain, &Terrain::classRecord));
-    c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord));
-    c->add(new PropertyInt(u"", 0, &segments));
-    c->add(new PropertyInt(u"", 0, &flags));
+    c->add(new PropertyPointer(u"", 0, &terrain, &Terrain::classRecord), "the terrain the band lies along");
+    c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord), "the band's texture");
+    c->add(new PropertyInt(u"", 0, &segments), "how many terrain points it covers (skinSegments)");
+    c->add(new PropertyInt(u"", 0, &flags), "the band's shape (skinFlags)");
 }
 
 void RPCTerrainDecoConstruct::execute() {
@@ -150,19 +150,28 @@ Skin** TerrainDeco::getSkinProperty(const RuntimeClass** skinType) {
 void TerrainDeco::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
     scenery::detachSkinProperty(c, &bodySkin);
-    c->add(new PropertyReference(u"pTerrain", 0, &terrainRef, &Terrain::classRecord));
-    c->add(new PropertyPointer(u"pSkinRefQuad", PROP_RESOURCE, &pSkinRefQuad, &Quad::classRecord));
+    c->add(new PropertyReference(u"pTerrain", 0, &terrainRef, &Terrain::classRecord),
+           "the terrain the band lies along");
+    c->add(new PropertyPointer(u"pSkinRefQuad", PROP_RESOURCE, &pSkinRefQuad, &Quad::classRecord),
+           "the band's texture (sheet:frame)");
     const struct {
         const char16_t* name;
         V3* field;
-    } vectors[] = {{u"skinNudge", &skinNudge}, {u"skinNudgeAbs", &skinNudgeAbs}, {u"skinTexScale", &skinTexScale}};
+        const char* meaning;
+    } vectors[] = {
+        {u"skinNudge", &skinNudge, "y: the band moved along the surface's normal, as much as its profile"},
+        {u"skinNudgeAbs", &skinNudgeAbs, "y: the band moved along the surface's normal"},
+        {u"skinTexScale", &skinTexScale, "x: the texture's repeat length, y: the band's thickness, as factors"}};
     for (const auto& v : vectors) {
-        PropertyContainer* g = c->add(new PropertyContainer(v.name, 0));
+        PropertyContainer* g = c->add(new PropertyContainer(v.name, 0), v.meaning);
         g->add(new PropertyFloat(u"x", 0, &v.field->x));
         g->add(new PropertyFloat(u"y", 0, &v.field->y));
     }
-    c->add(new PropertyInt(u"skinFlags", 0, &skinFlags));
-    c->add(new PropertyInt(u"skinStartingSegment", 0, &skinStartingSegment));
-    c->add(new PropertyInt(u"skinSegments", 0, &skinSegments));
+    c->add(new PropertyInt(u"skinFlags", 0, &skinFlags),
+           "the band's shape, a sum: 1 flipped, 2 bottom row, 4 upright, 8/16 profile, "
+           "32/64 fades, 128 repeating, 256 both rows, 512 texture from its start");
+    c->add(new PropertyInt(u"skinStartingSegment", 0, &skinStartingSegment),
+           "the band's first terrain point, worked out from its x");
+    c->add(new PropertyInt(u"skinSegments", 0, &skinSegments), "how many terrain points the band covers");
     c->add(new PropertyRPC<RPCTerrainDecoConstruct>(u"construct", 0, this));
 }

@@ -45,11 +45,11 @@ void Waterfall::renderObject() {
 
 void Waterfall::addPropertiesTo(PropertyContainer* c) {
     BezierPath::addPropertiesTo(c);
-    c->add(new PropertyInt(u"numParticles", 0, &numParticles));
-    c->add(new PropertyFloat(u"startWidth", 0, &startWidth));
-    c->add(new PropertyFloat(u"endWidth", 0, &endWidth));
-    c->add(new PropertyFloat(u"particleScale", 0, &particleScale));
-    c->add(new PropertyFloat(u"particleSpeed", 0, &particleSpeed));
+    c->add(new PropertyInt(u"numParticles", 0, &numParticles), "how many foam sprites fall");
+    c->add(new PropertyFloat(u"startWidth", 0, &startWidth), "the foam's width at the path's start");
+    c->add(new PropertyFloat(u"endWidth", 0, &endWidth), "the foam's width at the path's end");
+    c->add(new PropertyFloat(u"particleScale", 0, &particleScale), "the foam sprites' size");
+    c->add(new PropertyFloat(u"particleSpeed", 0, &particleSpeed), "fractions of the path the foam falls per second");
 }
 
 // ---------------------------------------------------------------------------

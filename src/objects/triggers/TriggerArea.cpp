@@ -55,5 +55,5 @@ void TriggerArea::renderObject() {
 
 void TriggerArea::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"triggerRadius", 0, &triggerRadius));
+    c->add(new PropertyFloat(u"triggerRadius", 0, &triggerRadius), "the hero is inside within this distance of it");
 }

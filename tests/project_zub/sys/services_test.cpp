@@ -243,6 +243,35 @@ TEST(Log, ASessionStartsANewFileAndNeverEmptiesTheFileALinkLeadsTo) {
     EXPECT_EQ(readBytes(dir + "test.log"), "\tTest::session(): new\r\n");
 }
 
+// A second start appends its lines to the running game's log, but only to
+// a regular file of its own: a link under the log's name is not written
+// through, and a named pipe there neither blocks the start nor is written.
+TEST(Log, AnAppendedLogIsARegularFileNeverALinksTargetNorAPipe) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    writeBytes(dir + "game.log", "\tfirst run\r\n");
+    Logger second;
+    ASSERT_TRUE(second.openFile(dir + "game.log"));
+    second.log(u"%s(): %s", "Test::append", u"second");
+    second.closeFile();
+    EXPECT_EQ(readBytes(dir + "game.log"), "\tfirst run\r\n\tTest::append(): second\r\n");
+
+    writeBytes(dir + "letter.txt", "precious");
+    fs::create_symlink(dir + "letter.txt", dir + "linked.log");
+    Logger linked;
+    EXPECT_FALSE(linked.openFile(dir + "linked.log"));
+    linked.log(u"%s(): %s", "Test::append", u"through the link");
+    EXPECT_EQ(readBytes(dir + "letter.txt"), "precious");
+
+    ASSERT_TRUE(makePipe(dir + "pipe.log"));
+    const ChildRun run = runInChild([&] {
+        Logger piped;
+        return piped.openFile(dir + "pipe.log") ? 1 : 0;
+    });
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+}
+
 // A crash writes new files: links planted under the crash files' names are
 // removed, not written through, and a log that is a link leads nowhere (it
 // is not copied into the report). Each in a child that really crashes.

@@ -1,6 +1,7 @@
 // Every level of content/levels/: built into what the build's content holds;
 // every one with a key script checked as it must be to ship and completed
-// by its script (each level its own test, its end hash printed); and the
+// by its script and perfectly by its perfect script (each level its own
+// test, its end hashes printed); and the
 // opening view of each drawn into the build folder's level-shots/, to be
 // looked at.
 #include <gtest/gtest.h>
@@ -16,11 +17,13 @@
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
 #include "levelbuild_test_support.h"
+#include "Manifest.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/RuntimeClass.h"
 #include "world/EditorObject.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceManager.h"
 
 namespace fs = std::filesystem;
 
@@ -73,16 +76,21 @@ TEST_P(ProvenLevel, PassesTheChecksAndItsKeyScriptCompletesIt) {
     ErrorManager::bTestMode = true;
     const std::string& name = GetParam();
     const levelbuild::BuiltLevel level = build(name);
-    levelbuild::KeyScript script;
+    levelbuild::KeyScript script, perfect;
     std::string error;
     ASSERT_TRUE(script.parse(readBytes(kSources + name + ".keys"), name + ".keys", error)) << error;
-    const levelbuild::LevelProof proof = levelbuild::proveLevel(level, &script);
+    ASSERT_TRUE(perfect.parse(readBytes(kSources + name + ".perfect.keys"), name + ".perfect.keys", error)) << error;
+    const levelbuild::LevelProof proof = levelbuild::proveLevel(level, &script, &perfect);
     for (const std::string& problem : proof.problems) ADD_FAILURE() << problem;
     ASSERT_TRUE(proof.played);
     // The end state, for comparing builds (tools/run-tests.sh compares
     // those of levelbuild --check).
     std::printf("%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", name.c_str(), proof.hash, proof.frames,
                 proof.state, proof.outcome, proof.score);
+    ASSERT_TRUE(proof.perfect.played);
+    EXPECT_EQ(proof.perfect.score, 1000);
+    std::printf("%s perfect: hash %08x, %d frames, score %d, %.2f s (par %g s)\n", name.c_str(), proof.perfect.hash,
+                proof.perfect.frames, proof.perfect.score, proof.perfect.time, proof.parTime);
     RecordProperty("hash", formatNarrow("%08x", proof.hash));
 }
 
@@ -158,4 +166,56 @@ TEST(Levels, TogetherTheyUseEveryPlaceableClass) {
     std::string names;
     for (const std::string& n : unused) names += " " + n;
     EXPECT_TRUE(unused.empty()) << "classes no level uses:" << names;
+}
+
+// Each season looks like its season: in a winter level (season 3) every
+// object whose skin sheet has a winter look wears that look; the levels of
+// the other seasons keep their sheets and wear no winter look. The skins
+// are read from the loaded level's objects, as the editor sees them.
+TEST(Levels, WinterLevelsWearTheWinterLookOfTheirScenery) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    int winterLevels = 0, winterSkins = 0;
+    std::set<std::string> worn;
+    for (const std::string& name : describedLevels(false)) {
+        SCOPED_TRACE(name);
+        GameController& gc = environment.play(build(name));
+        const bool winter = gc.season == 3;
+        winterLevels += winter;
+        EXPECT_EQ(winter, levelbuild::levelNumberOf(name) / 8 == 3) << "a level of the winter valleys is winter";
+        NetRole& role = environment.server();
+        for (int32_t uid = 0; uid < role.nextObjectUID; ++uid) {
+            auto* object = dynamic_cast<EditorObject*>(role.findObjectOrNull(uid));
+            if (!object) continue;
+            Skin** skin = object->getSkinProperty(nullptr);
+            if (!skin || !*skin) continue;
+            const std::string skinName = wideToNarrow(environment.resources.getResourceName(*skin));
+            const std::string sheet = skinName.substr(0, skinName.find(':'));
+            const content::Entry* look = content::winterVariant(sheet);
+            const std::string suffix = content::kWinterSuffix;
+            const bool isWinterLook = sheet.size() > suffix.size() &&
+                                      sheet.compare(sheet.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                                      content::winterVariant(sheet.substr(0, sheet.size() - suffix.size()));
+            if (winter) {
+                EXPECT_EQ(look, nullptr) << object->getClass()->typeName << " " << uid << " wears " << skinName
+                                         << " where " << (look ? look->name : "") << " is the winter look";
+                if (isWinterLook) {
+                    ++winterSkins;
+                    worn.insert(sheet);
+                }
+            } else {
+                EXPECT_FALSE(isWinterLook) << object->getClass()->typeName << " " << uid << " wears " << skinName
+                                           << " out of winter";
+            }
+        }
+    }
+    EXPECT_EQ(winterLevels, 8);
+    // The winter valleys wear every winter look there is (the trees, the
+    // bushes, the stumps and the flowers at least).
+    std::set<std::string> looks;
+    for (const content::Entry& e : content::manifest())
+        if (const content::Entry* look = content::winterVariant(e.name)) looks.insert(look->name);
+    EXPECT_GE(looks.size(), 4u);
+    EXPECT_EQ(worn, looks);
+    EXPECT_GT(winterSkins, 40);
 }

@@ -203,3 +203,46 @@ TEST(PlanRecorder, StopsAtTheLineOfWhatDidNotHappen) {
     // A run that does not complete the level misses the plan's expectation.
     EXPECT_EQ(fails("expect score 0 1000\nwait 20\n"), "p.plan: the run does not complete a1: outcome 0, state 1 at frame 20");
 }
+
+TEST(PlanRecorder, KeepsTheKeysOfAFailedAttemptToBePlayedAgain) {
+    Fixture f;
+    // She walks right, jumps, and waits for what never happens: the keys up
+    // to there are kept, marked as the failed attempt.
+    const std::string plan =
+        "expect score 900 1000\n"
+        "until state >= 4 timeout 700\n"
+        "hold RIGHT\n"
+        "wait 40\n"
+        "tap FIRE\n"
+        "until hero.x > 5000 timeout 60\n";
+    levelbuild::Recording run;
+    std::string error;
+    ASSERT_FALSE(levelbuild::recordPlan(f.plan(plan), f.a1, run, error));
+    EXPECT_EQ(error.rfind("p.plan:6: 'hero.x > 5000' did not hold within 60 frames (frame ", 0), 0u) << error;
+    EXPECT_TRUE(run.failedAttempt);
+    ASSERT_FALSE(run.keys.empty());
+    EXPECT_EQ(run.keys.rfind("# FAILED ATTEMPT: ", 0), 0u) << run.keys;
+    EXPECT_NE(run.keys.find(error), std::string::npos) << run.keys;
+    const std::vector<std::string> lines = scriptLines(run.keys);
+    ASSERT_EQ(lines.size(), 4u) << run.keys;
+    EXPECT_EQ(lines[0], "expect score 900 1000");
+    EXPECT_EQ(lines[1].rfind("hold 205 ", 0), 0u);
+    EXPECT_EQ(lines[2].rfind("tap 57 ", 0), 0u);
+    EXPECT_EQ(lines[3], "end " + std::to_string(run.frames));
+    EXPECT_EQ(lines[1], "hold 205 " + lines[1].substr(9, lines[1].find(' ', 9) - 9) + " " + std::to_string(run.frames));
+
+    // Played again it ends where the attempt stopped.
+    levelbuild::KeyScript script;
+    ASSERT_TRUE(script.parse(run.keys, "a1.keys", error)) << error;
+    levelbuild::LevelEnvironment environment;
+    environment.play(f.a1);
+    environment.run(script);
+    EXPECT_EQ(environment.frames, run.frames);
+    EXPECT_EQ(environment.stateHash(), run.hash);
+
+    // A plan that names no object of the level plays nothing and keeps nothing.
+    levelbuild::Recording none;
+    ASSERT_FALSE(levelbuild::recordPlan(f.plan("hold RIGHT\nuntil appel.x > 3\n"), f.a1, none, error));
+    EXPECT_TRUE(none.keys.empty());
+    EXPECT_FALSE(none.failedAttempt);
+}
