@@ -39,7 +39,8 @@
 
 #if __has_include("objects/animals/BearAndBee.h")
 #define BENCH_REAL_ANIMALS 1
-#include "objects/animals/BearAndBee.h"
+#include "objects/animals/Bear.h"
+#include "objects/animals/Bee.h"
 #include "objects/animals/Fishes.h"
 #include "objects/animals/Frog.h"
 #include "objects/animals/Hedgehog.h"

@@ -21,7 +21,7 @@
 #include "lang/Language.h"
 #include "net/NetRole.h"
 #include "objects/apples/Apple.h"
-#include "objects/areas/Weather.h"
+#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
 #include "objects/scenery/Scenery.h"

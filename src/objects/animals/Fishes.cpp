@@ -7,6 +7,7 @@
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
+#include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
 #include "sys/ResourceLookup.h"
@@ -25,12 +26,6 @@ constexpr int kFinCurve = 8;
 constexpr double kIdleBase = 5.0;
 constexpr double kIdleSpan = 5.0;
 constexpr float kCollisionSensitivity = 0.75f;
-
-// The frame (n - 1) x t of a sheet of n, truncated; NaN counts as 0.
-int frameAt(int n, float t) {
-    const float f = static_cast<float>(n - 1) * t;
-    return f > 0.0f ? static_cast<int>(std::fmin(f, static_cast<float>(n - 1))) : 0;
-}
 
 // The first loose apple of the level that the fish touches: bitten.
 void biteApple(Renderable* fish) {
@@ -55,7 +50,7 @@ FishFins::FishFins(const char16_t* sheetName)
 
 void FishFins::swim(PathFollower* fish, const V3& at, double time, double dt) {
     fins.tick(time, dt);
-    const int index = frameAt(sheet ? sheet->getFrameCount() : 1, fins.get());
+    const int index = animal_motion::frameAt(sheet ? sheet->getFrameCount() : 1, fins.get());
     if (fins.progress == 1.0f) {
         fins.value = fins.start = fins.target = 0.0f;
         fins.progress = 0.0f;

@@ -14,7 +14,7 @@
 #include "flow/MyRootObject.h"
 #include "flow/Sky.h"
 #include "objects/apples/Apple.h"
-#include "objects/areas/Weather.h"
+#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
 #include "objects/scenery/Scenery.h"

@@ -9,7 +9,7 @@
 #include "fx/ParticleGroup.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
-#include "objects/areas/Weather.h"
+#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "world/HullSegment.h"
 #include "world/Xsect.h"

@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "TestLevel.h"
-#include "objects/cargo/Tools.h"
+#include "objects/cargo/Umbrella.h"
+#include "objects/cargo/WingedHat.h"
 #include "objects/pig/Pig.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"

@@ -1,4 +1,4 @@
-#include "objects/devices/Devices.h"
+#include "objects/devices/Springboard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +15,6 @@
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Springboard, TriggerArea, object_ids::Springboard)
-ZUB_IMPLEMENT_CLASS(Decoration, A99Object, object_ids::Decoration)
 
 namespace {
 
@@ -26,9 +25,6 @@ V3 upAxis(const Renderable& r) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Springboard
 
 Springboard::Springboard() {
     // The board first: placing the base places the board.
@@ -85,36 +81,4 @@ void Springboard::renderObject() {
 void Springboard::addPropertiesTo(PropertyContainer* c) {
     TriggerArea::addPropertiesTo(c);
     c->add(new PropertyFloat(u"force", 0, &force), "the speed it throws the hero at, along its up direction");
-}
-
-// ---------------------------------------------------------------------------
-// Decoration
-
-Decoration::Decoration() { setSkin(findResource<Skin>(u"details1:6")); }
-
-Decoration::~Decoration() = default;
-
-void Decoration::netPostReplicate() {
-    A99Object::netPostReplicate();
-    anchor = position;
-}
-
-void Decoration::onEdited() {
-    A99Object::onEdited();
-    anchor = position;
-}
-
-void Decoration::tick(double time, double dt) {
-    A99Object::tick(time, dt);
-    if (isEditorMode() || !nearView) return;
-    Level* level = Level::current();
-    const Pig* hero = level ? level->heroOrNull() : nullptr;
-    if (!hero) return;
-    const float depth = HIDE_DEPTH * (pSkin ? pSkin->height : 0.0f);
-    const V3 hidden = anchor - upAxis(*this) * depth;
-    // 0 at SHY_DISTANCE or farther, 1 at HIDDEN_DISTANCE or nearer.
-    const float t = clampf(inverseLerp(SHY_DISTANCE, HIDDEN_DISTANCE, V3::distance(position, hero->position)), 0.0f,
-                           1.0f);
-    position = interpolateEased(anchor, hidden, t, easing::EASE_IN);
-    onTransformChanged();
 }

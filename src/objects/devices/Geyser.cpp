@@ -1,4 +1,4 @@
-#include "objects/animals/Geyser.h"
+#include "objects/devices/Geyser.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "objects/areas/Weather.h"
+#include "objects/scenery/Weather.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "objects/machines/Rotators.h"
+#include "objects/machines/Rotator.h"
 
 #include <cmath>
 
@@ -11,7 +11,6 @@
 #include "world/WorldEditorPanel.h"
 
 ZUB_IMPLEMENT_CLASS(Rotator, A99Object, object_ids::Rotator)
-ZUB_IMPLEMENT_CLASS(SpringRotator, A99Object, object_ids::SpringRotator)
 
 namespace {
 
@@ -19,19 +18,8 @@ namespace {
 constexpr int kLinearCurve = 1;
 constexpr int kSinusoidalCurve = 6;
 
-// In the editor: arrows from the object towards each end angle, as long as
-// the object's bounding radius (drawn on the side away from the angle).
-void drawAngleArrows(const Renderable& o, float a1, float a2, uint32_t color) {
-    WorldEditorPanel* panel = activeEditorPanel();
-    if (!panel || panel->bHideEditorViews) return;
-    const float r = o.boundingRadius;
-    for (float a : {a1, a2}) drawEditorArrow(o.position, o.position - V3(std::cos(a), std::sin(a), 0.0f) * r, color);
-}
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Rotator
 
 Rotator::Rotator() = default;
 
@@ -86,7 +74,7 @@ void Rotator::onTouched() {
 
 void Rotator::renderObject() {
     A99Object::renderObject();
-    drawAngleArrows(*this, angle1, angle2, EDITOR_ARROW_COLOR);
+    drawRotatorAngleArrows(*this, angle1, angle2, EDITOR_ARROW_COLOR);
 }
 
 void Rotator::addPropertiesTo(PropertyContainer* c) {
@@ -103,56 +91,11 @@ void Rotator::addPropertiesTo(PropertyContainer* c) {
     c->add(new PropertyBool(u"bActivatedByTouch", 0, &bActivatedByTouch), "the hero's touch sets it going");
 }
 
-// ---------------------------------------------------------------------------
-// SpringRotator
-
-SpringRotator::SpringRotator() { anglePoint.vdamping = DAMPING; }
-
-SpringRotator::~SpringRotator() = default;
-
-void SpringRotator::tick(double time, double dt) {
-    A99Object::tick(time, dt);
-    if (isEditorMode()) return;
-    anglePoint.tick(time, dt);
-    currentAngle = anglePoint.position.x;
-    if (currentAngle < minAngle || currentAngle > maxAngle) {
-        // A stop: the board rests there with no speed left.
-        currentAngle = currentAngle < minAngle ? minAngle : maxAngle;
-        anglePoint.velocity = V3();
-    }
-    if (std::fabs(rotation.z - currentAngle) > ANGLE_EPSILON) {
-        rotation.z = currentAngle;
-        onTransformChanged();
-    }
-    anglePoint.position.x = currentAngle;
-}
-
-void SpringRotator::netPostReplicate() {
-    A99Object::netPostReplicate();
-    anglePoint.position.x = currentAngle;
-}
-
-void SpringRotator::onStoodOnAt(Pig* pig, V3 from, V3 to) {
-    (void)pig;
-    // Her distance is measured in board sizes: a board without one would
-    // divide by zero and turn to no angle at all.
-    if (!(boundingRadius > 0.0f)) return;
-    V3 p, q;
-    world2local(p, from);
-    world2local(q, to);
-    const V3 d = q - p;
-    const V3 n = p.normalized();
-    anglePoint.force.x = (p.length() / boundingRadius) * (n.x * d.y - n.y * d.x);
-}
-
-void SpringRotator::renderObject() {
-    A99Object::renderObject();
-    drawAngleArrows(*this, minAngle, maxAngle, Rotator::EDITOR_ARROW_COLOR);
-}
-
-void SpringRotator::addPropertiesTo(PropertyContainer* c) {
-    A99Object::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"minAngle", 0, &minAngle), "its lowest rotation, in radians");
-    c->add(new PropertyFloat(u"maxAngle", 0, &maxAngle), "its highest rotation, in radians");
-    c->add(new PropertyFloat(u"currentAngle", 0, &currentAngle), "its rotation now, in radians");
+// In the editor: arrows from the object towards each end angle, as long as
+// the object's bounding radius (drawn on the side away from the angle).
+void drawRotatorAngleArrows(const Renderable& o, float a1, float a2, uint32_t color) {
+    WorldEditorPanel* panel = activeEditorPanel();
+    if (!panel || panel->bHideEditorViews) return;
+    const float r = o.boundingRadius;
+    for (float a : {a1, a2}) drawEditorArrow(o.position, o.position - V3(std::cos(a), std::sin(a), 0.0f) * r, color);
 }

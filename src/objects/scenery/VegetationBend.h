@@ -16,9 +16,8 @@
 // constructed with its reference quad there is nothing to cut and the plant
 // shows nothing.
 //
-// SaveProgressTrigger: a bending plant the hero brushes past. It leans away
-// from her side and, with bSaveSnapshot, makes its place her respawn point
-// and the level's checkpoint (with a sound when the checkpoint changes).
+// SaveProgressTrigger (triggers/) is a bending plant that saves the hero's
+// progress.
 #include "net/RPC.h"
 #include "world/A99Object.h"
 #include "world/SpringPoint.h"
@@ -98,25 +97,6 @@ private:
     void dropQuad();
 
     BentQuad* quad = nullptr;  // owned; the skin while it is shown
-};
-
-class SaveProgressTrigger : public VegetationBend {
-    ZUB_DECLARE_CLASS(SaveProgressTrigger)
-public:
-    // The push of the hero passing through: from -LEAN at her far left to
-    // +LEAN at her far right.
-    static constexpr float LEAN = 2.0f;
-
-    SaveProgressTrigger();
-    ~SaveProgressTrigger() override;
-
-    // The plant's tick, then, while the hero touches it, the lean and the
-    // checkpoint.
-    void tick(double time, double dt) override;
-    void addPropertiesTo(PropertyContainer* container) override;
-
-    // Makes its place her respawn point and the level's checkpoint.
-    bool bSaveSnapshot = false;
 };
 
 // The plant's construct call: runs local_construct (quad) on every peer.

@@ -1,14 +1,12 @@
 #pragma once
-// Two dangerous animals that patrol a path: a pig that can be hurt and
-// touches one is knocked away from it (at KNOCK_BACK_SPEED) and faints. The
+// A dangerous animal that patrols a path: a pig that can be hurt and
+// touches it is knocked away from it (at KNOCK_BACK_SPEED) and faints. The
 // bear walks 45 units above its path, tilted with it, swinging its legs once
 // per 60 units travelled, and bites the first apple it touches each tick:
-// a loose one, or one in a basket place, whatever the basket's carrier. The
-// bee flutters through its frames (four wing beats a second) and buzzes
-// within its ambient radii.
+// a loose one, or one in a basket place, whatever the basket's carrier.
 //
-// An animal without a path it can travel stays where it was placed (it
-// still bites, hurts and flutters there).
+// Without a path it can travel it stays where it was placed (it still
+// bites and hurts there).
 #include "objects/paths/PathFollower.h"
 
 class Bear : public PathFollower {
@@ -38,21 +36,4 @@ public:
 
 private:
     void biteApple();
-};
-
-class Bee : public PathFollower {
-    ZUB_DECLARE_CLASS(Bee)
-public:
-    static constexpr float WING_BEATS = 4.0f;  // per second
-
-    Bee();
-    ~Bee() override;
-
-    void tick(double time, double dt) override;
-
-    // The wing cycle, [0, 1).
-    float animPhase = 0.0f;
-
-private:
-    Skin* sheet = nullptr;  // frame 0 of "bee"
 };

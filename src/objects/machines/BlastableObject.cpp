@@ -1,4 +1,4 @@
-#include "objects/machines/Blast.h"
+#include "objects/machines/BlastableObject.h"
 
 #include "audio/Sound.h"
 #include "fx/ParticleGroup.h"
@@ -14,7 +14,6 @@
 #include "world/Hull.h"
 
 ZUB_IMPLEMENT_CLASS(BlastableObject, A99Object, object_ids::BlastableObject)
-ZUB_IMPLEMENT_CLASS(Explosion, A99Object, object_ids::Explosion)
 
 namespace {
 
@@ -29,9 +28,6 @@ void dropHull(A99Object* o) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// BlastableObject
 
 BlastableObject::BlastableObject() = default;
 
@@ -65,38 +61,4 @@ void BlastableObject::tick(double time, double dt) {
     // drawing: an object that is not drawn (no skin, or no frame drawn yet)
     // would otherwise count as out of view and vanish as it is thrown.
     if (!updateInView()) bToBeDestroyed = 1;
-}
-
-// ---------------------------------------------------------------------------
-// Explosion
-
-Explosion::Explosion() = default;
-
-Explosion::~Explosion() = default;
-
-void Explosion::activate() {
-    bToBeDestroyed = 1;
-    dropHull(this);
-    Level* level = Level::current();
-    if (!level) return;
-    const float reachSq = explosionRadius * explosionRadius;
-    for (BlastableObject* o : childrenOf<BlastableObject>(level->explodableList)) {
-        if (o->bToBeDestroyed) continue;
-        if (V3::distanceSquared(position, o->position) < reachSq) o->launchFrom(position);
-    }
-    if (ZubBase* effects = level->fgEffectsList) {
-        if (level->getConfiguration().detailLevel >= 1)
-            effects->addChild(
-                new SmokeParticles(15, position, 50.0f, 150.0f, 0.0f, kTwoPi, 3.0f, 4.0f, kWhite, 0.33, 0.5));
-        effects->addChild(new SparkShower(position, 150.0f, 300.0f, 0.0f, kTwoPi, 2.0f, 0.0f, 0.5));
-        effects->addChild(new ExplosionParticles(position, 10.0f, 100.0f, 0.0f, kTwoPi, 3.0f, 4.0f, kWhite, 0.4, 0.6));
-    }
-    playSound(findResource<Sound>(u"explosionSound"), false);
-    level->shakeCamera(SHAKE_STRENGTH, SHAKE_TIME);
-}
-
-void Explosion::addPropertiesTo(PropertyContainer* c) {
-    A99Object::addPropertiesTo(c);
-    c->add(new PropertyFloat(u"explosionRadius", 0, &explosionRadius),
-           "blastable objects within this distance are thrown when it goes off");
 }

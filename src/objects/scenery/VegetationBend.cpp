@@ -1,4 +1,4 @@
-#include "objects/hints/VegetationBend.h"
+#include "objects/scenery/VegetationBend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +19,6 @@
 #include "world/Terrain.h"
 
 ZUB_IMPLEMENT_CLASS(VegetationBend, A99Object, object_ids::VegetationBend)
-ZUB_IMPLEMENT_CLASS(SaveProgressTrigger, VegetationBend, object_ids::SaveProgressTrigger)
 ZUB_IMPLEMENT_CLASS(RPCVegetationBendConstruct, RPC, object_ids::RPCVegetationBendConstruct)
 
 namespace {
@@ -221,35 +220,4 @@ void RPCVegetationBendConstruct::execute() {
         return;
     }
     plant->local_construct(q);
-}
-
-// ---------------------------------------------------------------------------
-// Save-progress trigger
-
-SaveProgressTrigger::SaveProgressTrigger() = default;
-
-SaveProgressTrigger::~SaveProgressTrigger() = default;
-
-void SaveProgressTrigger::tick(double time, double dt) {
-    VegetationBend::tick(time, dt);
-    if (isEditorMode() || !bLocal) return;
-    Level* level = Level::current();
-    if (!level) return;
-    Pig* hero = level->getHero();
-    if (!collide(hero)) return;
-    // She pushes it away from her side.
-    const float dx = hero->position.x - position.x;
-    const float r = hero->heroRadius;
-    if (r > std::fabs(dx)) spring.force.y = lerpMappedClamped(-LEAN, LEAN, -r, r, dx);
-    if (!bSaveSnapshot) return;
-    if (hero->state == Pig::PLAYING) hero->respawnPoint = position;
-    if (level->checkpoint != this) {
-        if (ResourceManager* rm = ResourceManager::active()) rm->findAs<Sound>(u"saveProgress")->play();
-        level->checkpoint.set(this);
-    }
-}
-
-void SaveProgressTrigger::addPropertiesTo(PropertyContainer* c) {
-    VegetationBend::addPropertiesTo(c);
-    c->add(new PropertyBool(u"bSaveSnapshot", 0, &bSaveSnapshot), "touching it makes it the hero's save point");
 }

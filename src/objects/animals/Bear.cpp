@@ -1,10 +1,11 @@
-#include "objects/animals/BearAndBee.h"
+#include "objects/animals/Bear.h"
 
 #include <cmath>
 
 #include "audio/Sound.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
+#include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "sys/ResourceLookup.h"
@@ -13,42 +14,13 @@
 #include "world/GameWorld.h"
 
 ZUB_IMPLEMENT_CLASS(Bear, PathFollower, object_ids::Bear)
-ZUB_IMPLEMENT_CLASS(Bee, PathFollower, object_ids::Bee)
 
 namespace {
-
-// Into [0, 1): fmod keeps the sign of its first operand (and a tiny
-// negative remainder plus 1 rounds to 1).
-float wrapPhase(float v) {
-    v = std::fmod(v, 1.0f);
-    if (v < 0.0f) v += 1.0f;
-    return v < 1.0f ? v : 0.0f;
-}
-
-// The frame (n - 1) x t of a sheet of n, truncated; NaN counts as 0.
-int frameAt(int n, float t) {
-    const float f = static_cast<float>(n - 1) * t;
-    return f > 0.0f ? static_cast<int>(std::fmin(f, static_cast<float>(n - 1))) : 0;
-}
-
-// Knocks the hero away from the animal when they touch and she can be hurt:
-// her velocity points from the animal to her at the knock-back speed (none
-// when they stand on one point), and she faints at once.
-void knockBackHero(Renderable* animal) {
-    Level* level = Level::current();
-    Pig* hero = level ? level->heroOrNull() : nullptr;
-    if (!hero || !animal->collide(hero) || !hero->isVulnerable()) return;
-    hero->velocity = (hero->position - animal->position).normalized() * Pig::KNOCK_BACK_SPEED;
-    hero->gotoState(Pig::FAINTING);
-}
 
 // Where the parts stand, from the body skin's origin.
 const V3 kPartOffsets[Bear::PART_COUNT] = {V3(-10.0f, 16.0f, 0.0f), V3(5.0f, 5.0f, 0.0f), V3(), V3(), V3()};
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Bear
 
 Bear::Bear() {
     collisionSensitivity = 0.7f;
@@ -96,13 +68,13 @@ void Bear::tick(double time, double dt) {
     PathFollower::tick(time, dt);
     if (isEditorMode()) return;
     biteApple();
-    knockBackHero(this);
+    animal_motion::knockBackHero(this);
     const BezierPath* path = travelledPath();
     if (!path) return;
 
     const float facing = rightFacing();
     // The legs keep swinging while the bear waits at an end.
-    walkPhase = wrapPhase(walkPhase + path->totalLength * pathSpeed / STRIDE * static_cast<float>(dt));
+    walkPhase = animal_motion::wrapPhase(walkPhase + path->totalLength * pathSpeed / STRIDE * static_cast<float>(dt));
     const float p = kTwoPi * walkPhase;
     const float sway = std::cos(p) * kPi / 32.0f;
     const V3 at = pathPosition + V3(-BODY_HEIGHT * std::sin(pathAngle), BODY_HEIGHT * std::cos(pathAngle), 0.0f);
@@ -115,27 +87,4 @@ void Bear::tick(double time, double dt) {
     parts[1].setRotationZ(std::cos(-p) * kPi / 16.0f + kPi / 16.0f);
     parts[2].setRotationZ(std::cos(-p) * kPi / 8.0f + kPi / 16.0f);
     parts[3].setRotationZ(std::cos(kPi - p) * kPi / 8.0f - kPi / 16.0f);
-}
-
-// ---------------------------------------------------------------------------
-// Bee
-
-Bee::Bee() {
-    collisionSensitivity = 0.25f;
-    sheet = findResource<Skin>(u"bee:0");
-    editorSkin = sheet;
-    pAmbientSound = findResource<Sound>(u"beeBuzz");
-}
-
-Bee::~Bee() = default;
-
-void Bee::tick(double time, double dt) {
-    PathFollower::tick(time, dt);
-    if (isEditorMode()) return;
-    knockBackHero(this);
-    const V3 scl(rightFacing(), 1.0f, 1.0f);
-    animPhase = wrapPhase(animPhase + WING_BEATS * static_cast<float>(dt));
-    Skin* skin = sheet ? sheet->getFrame(frameAt(sheet->getFrameCount(), animPhase)) : nullptr;
-    const V3* at = travelledPath() ? &pathPosition : nullptr;
-    setFields(skin ? skin : pSkin, at, nullptr, &scl);
 }
