@@ -41,7 +41,8 @@
 #define BENCH_REAL_ANIMALS 1
 #include "objects/animals/Bear.h"
 #include "objects/animals/Bee.h"
-#include "objects/animals/Fishes.h"
+#include "objects/animals/FishA.h"
+#include "objects/animals/FishB.h"
 #include "objects/animals/Frog.h"
 #include "objects/animals/Hedgehog.h"
 #include "objects/animals/Horse.h"

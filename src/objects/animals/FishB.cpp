@@ -1,4 +1,4 @@
-#include "objects/animals/Fishes.h"
+#include "objects/animals/FishB.h"
 
 #include <cmath>
 
@@ -15,78 +15,10 @@
 #include "util/Random.h"
 #include "world/GameWorld.h"
 
-ZUB_IMPLEMENT_CLASS(FishA, PathFollower, object_ids::FishA)
 ZUB_IMPLEMENT_CLASS(FishB, PathFollower, object_ids::FishB)
 
-namespace {
-
-// The fin beat's easing curve.
-constexpr int kFinCurve = 8;
-// The idle blip comes every IDLE_BASE to IDLE_BASE + IDLE_SPAN seconds.
-constexpr double kIdleBase = 5.0;
-constexpr double kIdleSpan = 5.0;
-constexpr float kCollisionSensitivity = 0.75f;
-
-// The first loose apple of the level that the fish touches: bitten.
-void biteApple(Renderable* fish) {
-    Level* level = Level::current();
-    if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
-        if (apple->bToBeDestroyed || !apple->isLoose() || !fish->collide(apple)) continue;
-        apple->spoil(Apple::SPOIL_BITTEN);
-        return;
-    }
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------
-// Fins
-
-FishFins::FishFins(const char16_t* sheetName)
-    : sheet(findResource<Skin>(sheetName)), fins(0.0f, RATE, kFinCurve, InterpolatedValue::CLAMP) {
-    fins.moveTo(1.0f);
-}
-
-void FishFins::swim(PathFollower* fish, const V3& at, double time, double dt) {
-    fins.tick(time, dt);
-    const int index = animal_motion::frameAt(sheet ? sheet->getFrameCount() : 1, fins.get());
-    if (fins.progress == 1.0f) {
-        fins.value = fins.start = fins.target = 0.0f;
-        fins.progress = 0.0f;
-        fins.moveTo(1.0f);
-    }
-    Skin* skin = sheet ? sheet->getFrame(index) : nullptr;
-    const V3 scl(fish->rightFacing(), 1.0f, 1.0f);
-    fish->setFields(skin ? skin : fish->pSkin, &at, nullptr, &scl);
-    if (nextIdleTime < time) {
-        if (nextIdleTime > 0.0) fish->playSound(findResource<Sound>(u"fishIdle"), false);
-        nextIdleTime = time + kIdleBase + kIdleSpan * randomFraction();
-    }
-}
-
-// ---------------------------------------------------------------------------
-// FishA
-
-FishA::FishA() {
-    collisionSensitivity = kCollisionSensitivity;
-    setSkin(body.sheet);
-}
-
-FishA::~FishA() = default;
-
-void FishA::tick(double time, double dt) {
-    PathFollower::tick(time, dt);
-    if (isEditorMode()) return;
-    biteApple(this);
-    body.swim(this, travelledPath() ? pathPosition : position, time, dt);
-}
-
-// ---------------------------------------------------------------------------
-// FishB
-
 FishB::FishB() {
-    collisionSensitivity = kCollisionSensitivity;
+    collisionSensitivity = FISH_COLLISION_SENSITIVITY;
     setSkin(body.sheet);
 }
 
