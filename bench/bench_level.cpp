@@ -37,7 +37,7 @@
 #include "world/Terrain.h"
 #include "world/Xsect.h"
 
-#if __has_include("objects/animals/BearAndBee.h")
+#if __has_include("objects/animals/Bear.h")
 #define BENCH_REAL_ANIMALS 1
 #include "objects/animals/Bear.h"
 #include "objects/animals/Bee.h"

@@ -11,8 +11,10 @@
 //
 // Seeds: with ZUB_FUZZ_LEVEL_REPLAY_SEEDS=<folder> the program writes its
 // seed files into that folder and exits: the first level built from its
-// description (content/levels/a1.txt), the starter level, and the starter
-// level with its controller's state machine stored mid-change.
+// description (content/levels/a1.txt), the starter level, the starter
+// level with its controller's state machine stored mid-change, and the
+// starter level with a switch whose values its class asserts against
+// (automatic, not once-only), which the load refuses naming the file.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +33,7 @@
 #include "flow/LevelDraft.h"
 #include "input/KeyCodes.h"
 #include "input/ZubInput.h"
+#include "objects/devices/Switch.h"
 #include "object/RuntimeClass.h"
 #include "sys/Logger.h"
 
@@ -58,6 +61,15 @@ void writeSeeds(const std::string& dir) {
         draft.controller().stateGoto = GameController::OPENING;
         draft.controller().stateLeft = 0.25;
         fuzz::writeSeed(dir + "/pending-opening.lev", draft.write());
+    }
+    {
+        LevelDraft draft;
+        auto* s = new Switch;
+        draft.server().registerObject(s, 0);
+        s->construct();
+        s->bAutomatic = true;
+        draft.controller().objectList->netAddChild(s);
+        fuzz::writeSeed(dir + "/automatic-switch.lev", draft.write());
     }
     std::exit(0);
 }

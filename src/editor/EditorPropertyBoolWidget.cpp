@@ -6,8 +6,7 @@ bool EditorPropertyBoolWidget::onEvent(ZubEvent& ev) {
     if (ev.code != EVENT_CLICK) return EditorPropertyWidget::onEvent(ev);
     auto* flag = zub_cast<PropertyBool>(property);
     if (flag && !isReadOnly() && !isDying()) {
-        flag->set(!flag->get());
-        sendChangeNotice();
+        if (writeValue([&] { flag->set(!flag->get()); })) sendChangeNotice();
     }
     return true;
 }

@@ -110,6 +110,8 @@ public:
 
     // The level's name (the editor does not read it).
     WString levelName = u"none";
+    // Why the last refused edit or call was not applied (empty until one is).
+    WString lastRefusal;
     // List holders, the panel's first two children: the property trees and
     // the widget trees on display.
     ZubBase* propertyTrees;

@@ -3,6 +3,7 @@
 #include "net/RPC.h"
 #include "object/Property.h"
 #include "input/KeyCodes.h"
+#include "util/Format.h"
 
 EditorPropertyRPCWidget::EditorPropertyRPCWidget(GUItheme* theme, Property* p) : EditorPropertyGroupWidget(theme, p) {
     label = WString(1, SYMBOL_ACTION);
@@ -11,7 +12,10 @@ EditorPropertyRPCWidget::EditorPropertyRPCWidget(GUItheme* theme, Property* p) :
 
 bool EditorPropertyRPCWidget::onEvent(ZubEvent& ev) {
     if (ev.code == EVENT_KEY && isCtrlChord(input_codes::KEY_X) && !isDying()) {
-        if (RPC* rpc = property->getRPC()) {
+        if (RPC* rpc = property->getRPC(); rpc && !rpc->argumentFault().empty()) {
+            // Arguments the call would assert against: it is not made.
+            refuse(formatString(u"The call '%s' is refused: %s.", property->getName(), rpc->argumentFault()));
+        } else if (rpc) {
             rpc->executeLocally();
             // The call changed the object (unless it replaced what the
             // panel shows, which flags this row).

@@ -3,7 +3,7 @@
 #include "engine/FocusManager.h"
 #include "gui/GUIeditBox.h"
 #include "object/Property.h"
-#include "sys/Logger.h"
+#include "util/Format.h"
 
 EditorPropertyTextWidget::EditorPropertyTextWidget(GUItheme* theme, Property* p)
     : EditorPropertyWidget(theme, p), editBox(new GUIeditBox(theme)) {
@@ -58,10 +58,12 @@ void EditorPropertyTextWidget::commitEdit() {
     if (isDying()) return;
     const WString text = editBox->getText();
     refusal.clear();
-    if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) {
-        property->fromString(u"");
-    } else if (!text.empty() && !property->readText(text, &refusal)) {
-        ZUB_LOG(u"'%s' is no value for '%s' (%s).", text, property->getName(), refusal);
-    }
+    writeValue([&] {
+        if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) property->fromString(u"");
+        else if (!text.empty()) property->readText(text, &refusal);
+    });
+    if (!refusal.empty())
+        refuse(formatString(u"The edit of '%s' is refused: '%s' is no value for it (%s).", property->getName(), text,
+                            refusal));
     sendChangeNotice();
 }

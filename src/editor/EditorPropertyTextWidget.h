@@ -4,8 +4,8 @@
 // shows an empty edit box below the name, which takes the focus. When the
 // box commits (focus lost, Return, keypad Enter, Tab or Delete) the row
 // closes and the property reads the text (Property::readText): text it
-// refuses leaves the value as it was, and the row keeps the reason and logs
-// it; an empty box leaves the value as it was, Delete (the box holds U+0008)
+// refuses leaves the value as it was, and the row keeps what the property
+// takes and refuses the edit saying so (EditorPropertyWidget::refuse); an empty box leaves the value as it was, Delete (the box holds U+0008)
 // clears it (Property::fromString of the empty text). Read-only properties
 // do not open.
 #include "editor/EditorPropertyWidget.h"

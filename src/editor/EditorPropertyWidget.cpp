@@ -3,7 +3,10 @@
 #include "editor/EditorPropertyPanel.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
+#include "sys/Console.h"
+#include "sys/Logger.h"
 #include "text/FontQuad.h"
+#include "util/Format.h"
 
 EditorPropertyWidget::EditorPropertyWidget(GUItheme* theme, Property* p) : GUIitem(theme, STYLE), property(p) {}
 
@@ -31,6 +34,31 @@ void EditorPropertyWidget::render() {
 }
 
 void EditorPropertyWidget::sendChangeNotice() { sendEvent(EVENT_CHANGED, this, this); }
+
+ZubBase* EditorPropertyWidget::owningObject() const {
+    for (const ZubBase* p = property; p; p = p->parent)
+        if (const auto* entry = zub_cast<PropertyClass>(p)) return entry->getPrototype();
+    const EditorPropertyPanel* panel = ownerPanel();
+    return panel ? panel->getEditedObject() : nullptr;
+}
+
+bool EditorPropertyWidget::writeValue(const std::function<void()>& write) {
+    const WString before = property->toString();
+    write();
+    const ZubBase* object = owningObject();
+    const WString fault = object ? object->valueFault() : WString();
+    if (fault.empty()) return true;
+    // Back to the value it had (the object's values were fine with it).
+    property->fromString(before);
+    refuse(formatString(u"The edit of '%s' is refused: %s.", property->getName(), fault));
+    return false;
+}
+
+void EditorPropertyWidget::refuse(const WString& why) {
+    Logger::get().logLine(why);
+    Console::printActive(u"%s", why);
+    if (EditorPropertyPanel* panel = ownerPanel()) panel->lastRefusal = why;
+}
 
 bool EditorPropertyWidget::isDying(const ZubBase* o) {
     for (; o; o = o->parent)

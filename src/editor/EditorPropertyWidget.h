@@ -17,6 +17,7 @@
 // from inside their own handlers); a row that is flagged, or stands below a
 // flagged row, is dying: it no longer edits anything.
 #include <cstdint>
+#include <functional>
 
 #include "gui/GUIitem.h"
 #include "util/WString.h"
@@ -60,6 +61,17 @@ public:
 protected:
     // Sends the change notice (event 8 from this row to itself).
     void sendChangeNotice();
+    // Changes the property's value through `write`. When the object the row
+    // belongs to then holds values its class refuses (ZubBase::valueFault),
+    // the value it had goes back and the edit is refused (refuse()); false
+    // then.
+    bool writeValue(const std::function<void()>& write);
+    // The object whose property the row shows: the prototype of the class
+    // entry above it, else the panel's edited object.
+    ZubBase* owningObject() const;
+    // Tells why an edit was not applied: the log, the console and the
+    // panel's `lastRefusal`.
+    void refuse(const WString& why);
     // The row or a row above it is flagged for deletion.
     bool isDying() const { return isDying(this); }
     // The property may not be changed here (flag 0x08).

@@ -52,6 +52,19 @@ float planarDistance(const V3& a, const V3& b) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
+bool withinPlanarDistance(const V3& a, const V3& b, float r) {
+    const float dx = a.x - b.x, dy = a.y - b.y;
+    const float d2 = dx * dx + dy * dy;
+    // Clearly inside or outside: no root. The margin is far above the
+    // rounding of r * r; near the edge the root decides, as it always has.
+    if (r > 0.0f) {
+        const float r2 = r * r;
+        if (d2 < r2 * 0.99999f) return true;
+        if (d2 > r2 * 1.00001f) return false;
+    }
+    return std::sqrt(d2) <= r;
+}
+
 int halfScreenWidth() {
     ZubGraphics* g = ZubGraphics::active();
     const int w = g ? g->referenceWidth : REFERENCE_WIDTH;
@@ -174,7 +187,7 @@ void A99Object::tick(double time, double dt) {
         const V3 eye = ctx->camera->eye;
         const float depth = boundingCentre.z - eye.z;
         const float r = (boundingRadius + 600.0f) * depth / (screenWidth() * 0.5f);
-        nearView = planarDistance(boundingCentre, eye) <= r;
+        nearView = withinPlanarDistance(boundingCentre, eye, r);
     }
     updateAmbient(time);
 }

@@ -190,6 +190,8 @@ private:
 
 // The two-dimensional distance of sounds and views.
 float planarDistance(const V3& a, const V3& b);
+// planarDistance(a, b) <= r, with the root taken only near the edge.
+bool withinPlanarDistance(const V3& a, const V3& b, float r);
 // Half the screen width (reference units), in integer arithmetic: the pan scale.
 int halfScreenWidth();
 

@@ -261,12 +261,15 @@ bool LevelBuilder::editBlock(const DescriptionBlock& block) {
     if (h.words.size() != 2) return fail(h.number, "'edit' takes the label of an object");
     ZubBase* o = find(h.words[1]);
     if (!o) return fail(h.number, named(h.words[1]) + " names no object");
+    int faultLine = 0;
     for (const DescriptionLine& line : block.lines) {
         if (line.words[0] == u"list") return fail(line.number, "an object that exists keeps its list");
         if (!apply(o, line)) return false;
         if (o == find(u"grassBand") && (line.words[0] == u"pSkinRefQuad" || line.words[0] == u"skinFlags"))
             bandDressed = true;
+        noteValues(o, line.number, faultLine);
     }
+    if (!checkValues(o, faultLine, h.number)) return false;
     if (auto* placed = zub_cast<EditorObject>(o)) placeAgain(placed);
     return true;
 }
@@ -287,6 +290,7 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
     GameController& gc = draft.controller();
     const DescriptionLine* construct = nullptr;
     std::vector<const DescriptionLine*> rest;
+    int faultLine = 0;
     for (const DescriptionLine& line : block.lines) {
         const WString& key = line.words[0];
         if (key == u"list") {
@@ -303,6 +307,7 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
             construct = &line;
         } else if (key == u"position") {
             if (!apply(o, line)) return false;
+            noteValues(o, line.number, faultLine);
         } else {
             rest.push_back(&line);
         }
@@ -312,6 +317,7 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
     // needs them written out.
     if (construct) {
         if (!apply(o, *construct)) return false;
+        noteValues(o, construct->number, faultLine);
     } else {
         PropertyContainer props(u"", 0);
         o->addPropertiesTo(&props);
@@ -324,8 +330,13 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
         else o->construct();
     }
     if (auto* path = zub_cast<BezierPath>(o)) madeVertices[path] = path->vertexCount();
-    for (const DescriptionLine* line : rest)
+    for (const DescriptionLine* line : rest) {
         if (!apply(o, *line)) return false;
+        noteValues(o, line->number, faultLine);
+    }
+    // Values its class would assert against in its set-up stop here, with
+    // the line that made them.
+    if (!checkValues(o, faultLine, h.number)) return false;
     o->netCallPostReplicate();
     // Placed again now that its set-up has run (an apple's physics point
     // takes its offset only then).
@@ -337,6 +348,17 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
         if (list) list->netAddChild(o);
     }
     return true;
+}
+
+void LevelBuilder::noteValues(const ZubBase* o, int line, int& faultLine) {
+    if (o->valueFault().empty()) faultLine = 0;
+    else if (faultLine == 0) faultLine = line;
+}
+
+bool LevelBuilder::checkValues(const ZubBase* o, int faultLine, int headerLine) {
+    const WString fault = o->valueFault();
+    if (fault.empty()) return true;
+    return fail(faultLine > 0 ? faultLine : headerLine, narrow(fault));
 }
 
 bool LevelBuilder::drawOrder(ZubBase* o, const DescriptionLine& line) {
@@ -481,6 +503,9 @@ bool LevelBuilder::property(ZubBase* o, std::u16string_view path, const Descript
                 return fail(line.number, named(what) + " needs an object");
             if (!assignOne(args[i], values[i], what, line.number)) return false;
         }
+        // Arguments the call would assert against are refused before it runs.
+        if (const WString fault = action->getRPC()->argumentFault(); !fault.empty())
+            return fail(line.number, named(key) + ": " + narrow(fault));
         action->getRPC()->call();
         return true;
     }

@@ -31,8 +31,9 @@ public:
 
     // Applies every block in order. False with "<file>:<line>: <what>" in
     // `error` at the first line that names an unknown class, object,
-    // property or list, gives a value the property cannot take, or names
-    // a text that is no string identifier.
+    // property or list, gives a value the property cannot take, names a
+    // text that is no string identifier, gives a call arguments it cannot
+    // work with, or leaves an object with values its class refuses.
     bool build(std::string& error);
 
     // The object a label names, or null.
@@ -70,6 +71,14 @@ private:
     // Once the level's own terrain has a depth: the earth band fills the
     // ground down to the bottom row unless the description dressed it.
     void dressDeepGround();
+    // After a line of a block on `o`: `faultLine` becomes the line at which
+    // the object's values turned into ones its class refuses
+    // (ZubBase::valueFault), and 0 again once they are fine.
+    void noteValues(const ZubBase* o, int line, int& faultLine);
+    // At the end of a block: false with "<file>:<line>: <why>" when the
+    // object's values are refused (the line that made them so, else the
+    // block's header).
+    bool checkValues(const ZubBase* o, int faultLine, int headerLine);
     bool fail(int line, const std::string& message);
 
     LevelDraft& draft;

@@ -235,9 +235,18 @@ bool Renderable::isPointInside(float x, float y, float z) const {
 }
 
 Context* Renderable::owningContext() const {
-    for (ZubBase* o = parent; o; o = o->parent)
-        if (Context* c = zub_cast<Context>(o)) return c;
-    return Context::environment.current;
+    if (!parent) return Context::environment.current;
+    if (ancestorPlace != placeStamp() || ancestorMoves != subtreeMoveStamp()) {
+        ancestorContext = nullptr;
+        for (ZubBase* o = parent; o; o = o->parent)
+            if (Context* c = zub_cast<Context>(o)) {
+                ancestorContext = c;
+                break;
+            }
+        ancestorPlace = placeStamp();
+        ancestorMoves = subtreeMoveStamp();
+    }
+    return ancestorContext ? ancestorContext : Context::environment.current;
 }
 
 bool Renderable::isUnderMouse() {

@@ -98,7 +98,8 @@ public:
     float effectiveRadius() const { return boundingRadius * collisionSensitivity; }
 
     // The context this renderable belongs to (nearest ancestor context, else
-    // the context being ticked or drawn); null when none.
+    // the context being ticked or drawn); null when none. The ancestor found
+    // is kept until the renderable or a subtree is moved in the tree.
     Context* owningContext() const;
 
     void addPropertiesTo(PropertyContainer* container) override;
@@ -125,4 +126,9 @@ public:
     V3 boundingCentre;
     float boundingRadius = 0.0f;
     int32_t frameStamp = -1;  // frame number of the last onTransformChanged
+
+private:
+    // owningContext's ancestor, and the stamps it was found under.
+    mutable Context* ancestorContext = nullptr;
+    mutable uint64_t ancestorPlace = 0, ancestorMoves = 0;
 };

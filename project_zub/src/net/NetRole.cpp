@@ -493,6 +493,15 @@ bool NetRole::processCommand(Packet& p, int code) {
             if (journal) journal->bodies.emplace_back(uid, o);
             o->netSerialize(p);
             if (p.failed()) return false;
+            // Values the class would assert against in its set-up are a
+            // fault of the packet (a level file's, or a peer's).
+            if (const WString fault = o->valueFault(); !fault.empty()) {
+                const char* type = o->getClass()->getTypeName();
+                p.fail(formatString(u"object %d (%s): %s", uid, type ? narrowToWide(type) : o->getClass()->getName(),
+                                    fault),
+                       "the object's values are valid", "NetRole::processCommand");
+                return false;
+            }
             o->netPostReplicate();
             return true;
         }
@@ -513,6 +522,11 @@ bool NetRole::processCommand(Packet& p, int code) {
             }
             rpc->serialize(p);
             if (p.failed()) return false;
+            if (const WString fault = rpc->argumentFault(); !fault.empty()) {
+                p.fail(formatString(u"call %s: %s", c->getName(), fault), "the call's arguments are valid",
+                       "NetRole::processCommand");
+                return false;
+            }
             if (journal) journal->bCalled = true;
             rpc->executeLocally();
             return true;

@@ -38,6 +38,11 @@ public:
     // Declares the arguments as unnamed properties, in their wire order.
     virtual void addPropertiesTo(Property* container) { (void)container; }
     virtual void execute() {}
+    // Why the arguments are ones `execute` cannot work with (it asserts
+    // against them), as a sentence; empty when they are fine. A call read
+    // from a packet is run only without one; the tools that make calls from
+    // typed values ask it first.
+    virtual WString argumentFault() const { return {}; }
 
     // Whether this peer must send the call to its peers.
     bool executeRemotely();

@@ -17,6 +17,7 @@ ZubBase* ZubBase::liveHead = nullptr;
 ZubBase* ZubBase::liveTail = nullptr;
 int ZubBase::liveObjects = 0;
 uint64_t ZubBase::lastChildStamp = 0;
+uint64_t ZubBase::lastSubtreeMove = 0;
 
 namespace {
 // The stack of iterators that are walking children right now. Only the main
@@ -152,7 +153,8 @@ void ZubBase::linkChild(ZubBase* child, ZubBase* before) {
     else firstChild = child;
     if (before) before->prevSibling = child;
     else lastChild = child;
-    childStamp = ++lastChildStamp;
+    childStamp = child->ownPlaceStamp = ++lastChildStamp;
+    if (child->firstChild) lastSubtreeMove = childStamp;
 }
 
 void ZubBase::unlinkChild(ZubBase* child) {
@@ -162,7 +164,8 @@ void ZubBase::unlinkChild(ZubBase* child) {
     if (child->nextSibling) child->nextSibling->prevSibling = child->prevSibling;
     else lastChild = child->prevSibling;
     child->parent = child->prevSibling = child->nextSibling = nullptr;
-    childStamp = ++lastChildStamp;
+    childStamp = child->ownPlaceStamp = ++lastChildStamp;
+    if (child->firstChild) lastSubtreeMove = childStamp;
 }
 
 void ZubBase::addChild(ZubBase* child) { linkChild(child, nullptr); }
@@ -207,15 +210,58 @@ bool ZubBase::isAncestorOf(const ZubBase* o) const {
 // ---------------------------------------------------------------------------
 // Frame
 
+namespace {
+// Lists shorter than this are walked without an array of their children.
+constexpr size_t kChildArrayMin = 64;
+// How far ahead of the walk the children are read.
+constexpr size_t kReadAhead = 8;
+}  // namespace
+
+template <class F>
+void ZubBase::walkChildren(int mode, F&& f) {
+    // The walk follows the links, whatever happens on the way; the array only
+    // tells which objects to read ahead, and is trusted only while the
+    // children stay as they were when it was made.
+    const uint64_t stampBefore = childStamp;
+    const ChildArray* ahead = childArray && childArray->stamp == stampBefore ? childArray.get() : nullptr;
+    std::vector<ZubBase*> met;
+    size_t i = 0;
+    for (ObjectIterator it(this, mode); it; it.advance(), ++i) {
+        if (ahead) {
+            const size_t j = i + kReadAhead;
+            if (j < ahead->children.size()) {
+                // Its start (the class and the links) and its flags.
+                const ZubBase* next = ahead->children[j];
+                __builtin_prefetch(next);
+                __builtin_prefetch(&next->bToBeDestroyed);
+            }
+        } else {
+            met.push_back(it.get());
+        }
+        f(it.get());
+    }
+    if (ahead || childStamp != stampBefore) return;
+    if (met.size() < kChildArrayMin) {
+        childArray.reset();
+        return;
+    }
+    if (!childArray) childArray = std::make_unique<ChildArray>();
+    childArray->stamp = stampBefore;
+    childArray->children = std::move(met);
+}
+
 void ZubBase::tick(double time, double dt) {
     tickState(dt);
-    for (ObjectIterator it(this, ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED); it; it.advance())
-        it->tick(time, dt);
+    if (!firstChild) return;  // a leaf: no cursor to build
+    walkChildren(ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED,
+                 [time, dt](ZubBase* c) { c->tick(time, dt); });
 }
 
 void ZubBase::render() {
-    for (ObjectIterator it(this, ObjectIterator::INCLUDE_DISABLED); it; it.advance())
-        if (!it->bHidden) it->render();
+    if (!firstChild) return;
+    walkChildren(ObjectIterator::INCLUDE_DISABLED, [](ZubBase* c) {
+        if (!c->bHidden) c->render();
+    });
 }
 
 ZubBase* ZubBase::findObjectUnderMouse(int& skip) {

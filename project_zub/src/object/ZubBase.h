@@ -7,7 +7,9 @@
 // is also on one process-wide list, so that mode changes can be announced to
 // all of them.
 #include <cstdint>
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "object/RuntimeClass.h"
 #include "util/WString.h"
@@ -126,6 +128,12 @@ public:
     virtual void netSerializeFull(Packet& p) { netSerialize(p); }
     virtual void netPostReplicate() {}
     virtual void netPostReplicateGlobal() {}
+    // Why the object's property values are a combination its class cannot
+    // work with (its own code asserts against it), as a sentence; empty when
+    // they are fine. Asked of a body read from a packet or a level file
+    // before the object finishes its set-up, and by the tools that write
+    // values (the level builder, the editor) before they keep them.
+    virtual WString valueFault() const { return {}; }
 
     // --- children -------------------------------------------------------------
     virtual void addChild(ZubBase* child);
@@ -180,6 +188,13 @@ public:
     // a value no object's stamp has had before (0 before the first change):
     // what was built from the children stays true while the stamp stays.
     uint64_t childrenStamp() const { return childStamp; }
+    // Changes whenever this object is linked to or unlinked from a parent (0
+    // before the first time).
+    uint64_t placeStamp() const { return ownPlaceStamp; }
+    // Changes whenever an object that has children is linked or unlinked
+    // anywhere: with the object's own place stamp, what was found by
+    // climbing from an object to its ancestors stays true while both stay.
+    static uint64_t subtreeMoveStamp() { return lastSubtreeMove; }
 
     int32_t objectUID = -1;
     ZubBase* delegate = nullptr;  // receives the events this object leaves unhandled
@@ -195,10 +210,25 @@ private:
 
     void unlinkChild(ZubBase* child);
     void linkChild(ZubBase* child, ZubBase* before);
+    // Walks the children as tick and render do (`mode` as ObjectIterator's),
+    // calling f on each; see ChildWalk in ZubBase.cpp.
+    template <class F>
+    void walkChildren(int mode, F&& f);
+
+    // The children in order as the last walk that changed nothing met them,
+    // for lists long enough that reading ahead pays: while a walk finds the
+    // same children, it asks the memory for those a few places ahead.
+    struct ChildArray {
+        uint64_t stamp = 0;
+        std::vector<ZubBase*> children;
+    };
+    std::unique_ptr<ChildArray> childArray;
 
     ZubBaseReference* referrers = nullptr;  // references that point at this object
     uint64_t childStamp = 0;
+    uint64_t ownPlaceStamp = 0;
     static uint64_t lastChildStamp;
+    static uint64_t lastSubtreeMove;
     ZubBase* livePrev = nullptr;
     ZubBase* liveNext = nullptr;
     static ZubBase* liveHead;

@@ -8,6 +8,7 @@
 #include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
@@ -53,7 +54,8 @@ void Bear::renderObject() {
 void Bear::biteApple() {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach)) {
         if (apple->bToBeDestroyed) continue;
         // Lying spoiled or still hanging in its tree; an apple in a basket
         // place is fair game.

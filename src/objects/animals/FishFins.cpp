@@ -9,6 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
+#include "objects/apples/AppleIndex.h"
 #include "objects/areas/Area.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
@@ -50,7 +51,9 @@ void FishFins::swim(PathFollower* fish, const V3& at, double time, double dt) {
 void fishBiteApple(Renderable* fish) {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(fish->effectiveRadius());
+    const float x = fish->boundingCentre.x;
+    for (Apple* apple : AppleIndex::Near(level->appleList, x - reach, x + reach)) {
         if (apple->bToBeDestroyed || !apple->isLoose() || !fish->collide(apple)) continue;
         apple->spoil(Apple::SPOIL_BITTEN);
         return;

@@ -6,6 +6,7 @@
 #include "audio/Sound.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
@@ -77,7 +78,9 @@ Frog::Sighting Frog::sight() {
     if (!level || !level->appleList) return s;
     float nearest = kFarAway;
     Apple* found = nullptr;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    // Only apples within sight can be the answer.
+    const float sight = std::sqrt(SIGHT_RANGE_SQ);
+    for (Apple* apple : AppleIndex::Near(level->appleList, position.x - sight, position.x + sight)) {
         if (apple->bToBeDestroyed || !apple->isLoose()) continue;
         const float d = V3::distanceSquared(apple->position, position);
         // The earlier apple wins a tie.

@@ -7,6 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
@@ -88,7 +89,8 @@ void Hedgehog::spikeApples() {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
     // Every loose apple it touches, any number in one tick.
-    for (Apple* apple : childrenOf<Apple>(level->appleList))
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach))
         if (!apple->bToBeDestroyed && apple->isLoose() && collide(apple)) spike(apple);
     // Pointers whose apple was deleted are dropped.
     for (ZubBasePointer* p : childrenOf<ZubBasePointer>(&spikedApples))

@@ -8,6 +8,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
@@ -44,7 +45,8 @@ Apple* Horse::nearestApple() const {
     if (!level || !level->appleList) return nullptr;
     Apple* nearest = nullptr;
     float best = 9.998e7f;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    // Only apples within sight can be the answer.
+    for (Apple* apple : AppleIndex::Near(level->appleList, position.x - SIGHT, position.x + SIGHT)) {
         if (apple->bToBeDestroyed || !(apple->pSlot || (!apple->bSpoiled && !apple->bHanging))) continue;
         const float d = V3::distanceSquared(apple->position, position);
         if (d < best) {

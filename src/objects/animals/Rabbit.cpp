@@ -10,6 +10,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/GameWorld.h"
@@ -77,7 +78,9 @@ void Rabbit::showHead(int frame) {
 void Rabbit::bite() {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(head->effectiveRadius());
+    const float x = head->boundingCentre.x;
+    for (Apple* apple : AppleIndex::Near(level->appleList, x - reach, x + reach)) {
         if (apple->bToBeDestroyed || !apple->isLoose() || !head->collide(apple)) continue;
         apple->spoil(Apple::SPOIL_BITTEN);
         return;

@@ -8,6 +8,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
@@ -29,7 +30,8 @@ Snail::~Snail() = default;
 void Snail::bite() {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach)) {
         if (apple->bToBeDestroyed || !apple->isLoose() || !collide(apple)) continue;
         apple->spoil(Apple::SPOIL_BITTEN);
         return;

@@ -12,6 +12,7 @@
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
+#include "objects/apples/AppleIndex.h"
 #include "objects/apples/Basket.h"
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
@@ -50,6 +51,11 @@ Apple::~Apple() {
     if (pSlot && pSlot->occupant == this) pSlot->occupant = nullptr;
     pSlot = nullptr;
     dropGhost();
+}
+
+void Apple::calcBoundingCircle() {
+    PhysObject::calcBoundingCircle();
+    AppleIndex::noteMoved();
 }
 
 void Apple::setFrame(int frame) {

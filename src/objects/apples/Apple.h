@@ -80,6 +80,8 @@ public:
     ~Apple() override;
 
     void tick(double time, double dt) override;
+    // Also tells the apple index that the apple moved.
+    void calcBoundingCircle() override;
     // The apple list.
     ZubBase* namedOwnerList() const override;
     // Takes its offset (and a super apple's size), makes its ghost (once)

@@ -1,5 +1,7 @@
 #include "objects/apples/Basket.h"
 
+#include <cmath>
+
 #include "gfx/Skin.h"
 #include "net/NetRole.h"
 #include "net/Packet.h"
@@ -7,6 +9,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
+#include "objects/apples/AppleIndex.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceLookup.h"
@@ -191,7 +194,9 @@ void Basket::settle() {
 void Basket::gather() {
     Level* level = Level::current();
     if (!level) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    // The apples within the collision bounds, of those near in x.
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach)) {
         if (apple->bToBeDestroyed || apple->pSlot || apple->bSpoiled) continue;
         const V3& p = apple->position;
         if (!isPointInsideCollisionBounds(p.x, p.y, p.z)) continue;

@@ -10,6 +10,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "objects/apples/AppleIndex.h"
 #include "sys/ErrorManager.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
@@ -59,7 +60,8 @@ void Springboard::tick(double time, double dt) {
 void Springboard::pushApples() {
     Level* level = Level::current();
     if (!level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach)) {
         if (apple->bToBeDestroyed || !apple->isLoose() || !collide(apple)) continue;
         apple->push(this, (apple->position - position).normalized() * APPLE_PUSH);
     }

@@ -38,6 +38,11 @@ void Switch::netPostReplicate() {
     if (bAutomatic) ZUB_ASSERT(bOnceOnly);
 }
 
+WString Switch::valueFault() const {
+    if (bAutomatic && !bOnceOnly) return u"an automatic switch must be once-only (bAutomatic needs bOnceOnly)";
+    return {};
+}
+
 void Switch::onEdited() {
     TriggerArea::onEdited();
     updateSkin();

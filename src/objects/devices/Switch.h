@@ -36,6 +36,9 @@ public:
     void tick(double time, double dt) override;
     // Shows its skin; an automatic switch that is not once-only is fatal.
     void netPostReplicate() override;
+    // An automatic switch that is not once-only: it would fire again on
+    // every visit.
+    WString valueFault() const override;
     // An editor change of a property shows at once.
     void onEdited() override;
     // Keyboard: while the hero is inside, a usable switch that waits for the

@@ -8,6 +8,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "objects/apples/AppleIndex.h"
 #include "records/GameConfiguration.h"
 #include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
@@ -35,7 +36,8 @@ Skin* Worm::frame(int index) const { return sheet->getFrame(index); }
 void Worm::eatApple() {
     Level* level = Level::current();
     if (!level || !level->appleList) return;
-    for (Apple* apple : childrenOf<Apple>(level->appleList)) {
+    const float reach = std::fabs(effectiveRadius());
+    for (Apple* apple : AppleIndex::Near(level->appleList, boundingCentre.x - reach, boundingCentre.x + reach)) {
         if (apple->bToBeDestroyed || !apple->isLoose() || !collide(apple)) continue;
         apple->spoil(Apple::SPOIL_WORM);
         bToBeDestroyed = 1;

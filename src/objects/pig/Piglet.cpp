@@ -195,11 +195,28 @@ void Piglet::tick(double time, double dt) {
 }
 
 void Piglet::sweep(const V3& to) {
+    // Once the hero is inside, the house's outline no longer holds a piglet
+    // out: the way home to the house's x may lead through its walls (which
+    // face outwards) or down through its roof, and a piglet that stood
+    // outside or up on the roof would otherwise never get home. A piglet
+    // already home stays on the house's floor.
+    Level* level = Level::current();
+    const House* house = level ? level->houseOrNull() : nullptr;
+    const A99Object* passable =
+        house && house->isHeroInside() &&
+                !V3::isWithinDistance(physPoint.oldPosition, house->position, House::PIGLET_HOME_RADIUS)
+            ? house
+            : nullptr;
     Xsect x(physPoint.oldPosition, to, Xsect::FLAG_HERO_HULLS);
     x.considerHulls();
     physPoint.position = to;
     HullSegment* hit = nullptr;
     while (x.checkHits()) {
+        if (passable && x.pHitSegment->owner() == passable) {
+            x.handleHit(Xsect::PASS);
+            physPoint.position = x.resultPoint;
+            continue;
+        }
         hit = x.pHitSegment;
         const float t = hit->getWorldAngle();
         const V3 dir(std::cos(t), std::sin(t), 0.0f);

@@ -12,7 +12,9 @@
 // the house, each type on its own schedule.
 //
 // A piglet that falls below the playing area is put back where it started,
-// just above the house, so that everybody can still get home.
+// just above the house, so that everybody can still get home; and while the
+// hero is inside the house, the house's own outline does not stop a piglet
+// (one outside its walls or up on its roof could never reach its x).
 #include "objects/pig/PigBody.h"
 
 class House;

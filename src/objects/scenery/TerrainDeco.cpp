@@ -22,6 +22,12 @@ void RPCTerrainDecoConstruct::addPropertiesTo(Property* c) {
     c->add(new PropertyInt(u"", 0, &flags), "the band's shape (skinFlags)");
 }
 
+WString RPCTerrainDecoConstruct::argumentFault() const {
+    if (!quad) return u"a terrain band's construct call needs a reference quad (a skin)";
+    if (segments < 1) return u"a terrain band's construct call needs one point or more";
+    return {};
+}
+
 void RPCTerrainDecoConstruct::execute() {
     if (TerrainDeco* d = zub_cast<TerrainDeco>(target)) d->local_construct(terrain, quad, segments, flags);
 }

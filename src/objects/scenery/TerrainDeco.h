@@ -69,6 +69,8 @@ public:
     RPCTerrainDecoConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
+    // No reference quad, or fewer than one point.
+    WString argumentFault() const override;
     Terrain* terrain = nullptr;
     Quad* quad = nullptr;
     int32_t segments = 0;

@@ -26,6 +26,11 @@ void RPCVegetationConstruct::addPropertiesTo(Property* c) {
     c->add(new PropertyPointer(u"", PROP_RESOURCE, &quad, &Quad::classRecord), "the plant's picture");
 }
 
+WString RPCVegetationConstruct::argumentFault() const {
+    if (!quad) return u"a plant's construct call needs a reference quad (a skin)";
+    return {};
+}
+
 void RPCVegetationConstruct::execute() {
     if (Vegetation* v = zub_cast<Vegetation>(target)) v->local_construct(quad);
 }

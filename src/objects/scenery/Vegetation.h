@@ -58,5 +58,7 @@ public:
     RPCVegetationConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
+    // No reference quad.
+    WString argumentFault() const override;
     Quad* quad = nullptr;
 };

@@ -276,3 +276,47 @@ TEST_F(RenderableTest, AnOwnedSkinGoesWithTheRenderable) {
 }
 
 }  // namespace
+
+TEST_F(RenderableTest, TheOwningContextFollowsEveryMoveOfTheRenderableOrItsAncestors) {
+    Context* before = Context::environment.current;
+    auto a = std::make_unique<Context>();
+    auto b = std::make_unique<Context>();
+    auto loose = std::make_unique<ZubBase>();
+    auto* group = new ZubBase;
+    auto* inner = new ZubBase;
+    auto* r = new Renderable;
+    inner->addChild(r);
+    group->addChild(inner);
+    a->addChild(group);
+    EXPECT_EQ(r->owningContext(), a.get());
+    EXPECT_EQ(r->owningContext(), a.get());  // asked again: the same
+    // A grandparent moves to another context.
+    b->addChild(group);
+    EXPECT_EQ(r->owningContext(), b.get());
+    // The parent moves under a plain object outside any context: the current one answers.
+    loose->addChild(inner);
+    Context::environment.current = a.get();
+    EXPECT_EQ(r->owningContext(), a.get());
+    Context::environment.current = b.get();
+    EXPECT_EQ(r->owningContext(), b.get());
+    // The renderable itself moves, then a context comes between it and the old one.
+    a->addChild(r);
+    EXPECT_EQ(r->owningContext(), a.get());
+    auto* nested = new Context;
+    a->addChild(nested);
+    nested->addChild(r);
+    EXPECT_EQ(r->owningContext(), nested);
+    // The context in between leaves the tree with the renderable, then the
+    // renderable goes back to the other context.
+    a->removeChild(nested);
+    EXPECT_EQ(r->owningContext(), nested);
+    b->addChild(r);
+    EXPECT_EQ(r->owningContext(), b.get());
+    deleteObject(nested);
+    b->removeChild(r);
+    EXPECT_EQ(r->owningContext(), b.get());  // no parent: the current context
+    Context::environment.current = a.get();
+    EXPECT_EQ(r->owningContext(), a.get());
+    deleteObject(r);
+    Context::environment.current = before;
+}

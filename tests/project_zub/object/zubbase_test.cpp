@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,58 @@ TEST(Iterator, ChildrenMayDeleteThemselvesAndSiblingsDuringTick) {
     root.ZubBase::tick(0, 0.01);
     EXPECT_EQ(j.lines, (Names{"tick a", "~a", "tick b", "~b", "tick c", "~d", "tick e"}));
     EXPECT_EQ(childNames(&root), (Names{"c", "e"}));
+}
+
+TEST(Iterator, LongListsTickInLinkOrderWhileTheirChildrenChangeBetweenAndDuringWalks) {
+    // Long enough for the walk to keep an array of the children it met.
+    Journal j;
+    Node root("root", &j);
+    std::vector<Node*> nodes;
+    for (int i = 0; i < 100; ++i) {
+        nodes.push_back(new Node("n" + std::to_string(i), &j));
+        root.addChild(nodes.back());
+    }
+    auto ticked = [&] {
+        Names out;
+        for (const std::string& l : j.lines)
+            if (l.rfind("tick ", 0) == 0) out.push_back(l.substr(5));
+        return out;
+    };
+    auto expectTickedAsLinked = [&](const Names& extra = {}) {
+        j.lines.clear();
+        root.ZubBase::tick(0, 0.01);
+        Names expected = childNames(&root, ObjectIterator::INCLUDE_DISABLED);
+        expected.insert(expected.end(), extra.begin(), extra.end());
+        EXPECT_EQ(ticked(), expected);
+    };
+    expectTickedAsLinked();
+    expectTickedAsLinked();  // now with the array of the first walk
+    // Between walks: one moves to the front, one goes, one comes.
+    root.insertChildBefore(nodes[70], root.firstChild);
+    deleteObject(nodes[30]);
+    root.addChild(new Node("late", &j));
+    expectTickedAsLinked();
+    expectTickedAsLinked();
+    // During a walk: the first child deletes a later one and moves another
+    // to the end; a later child flags itself.
+    nodes[70]->onTick = [&](Node*) {
+        deleteObject(nodes[40]);
+        root.addChild(nodes[10]);
+        nodes[70]->onTick = nullptr;
+    };
+    nodes[50]->onTick = [](Node* n) { n->bToBeDestroyed = 1; };
+    j.lines.clear();
+    root.ZubBase::tick(0, 0.01);
+    Names expected{"n70"};
+    for (int i = 0; i < 100; ++i)
+        if (i != 70 && i != 30 && i != 40 && i != 10) expected.push_back("n" + std::to_string(i));
+    expected.push_back("late");
+    expected.push_back("n10");
+    EXPECT_EQ(ticked(), expected);
+    Names left = childNames(&root);
+    EXPECT_EQ(left.size(), 98u);  // 101 less n30, n40 and the flagged n50
+    EXPECT_EQ(std::count(left.begin(), left.end(), "n50"), 0);
+    expectTickedAsLinked();
 }
 
 TEST(Iterator, NestedWalksOverTheSameChildrenStaySafe) {

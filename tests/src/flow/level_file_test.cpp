@@ -14,6 +14,7 @@
 #include "flow/MyRootObject.h"
 #include "flow/Sky.h"
 #include "objects/apples/Apple.h"
+#include "objects/devices/Switch.h"
 #include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
@@ -31,6 +32,17 @@ using flowtest::FlowHarness;
 namespace {
 
 int count(const ZubBase* list) { return list ? list->countChildren() : -1; }
+
+// The draft gets a switch that is automatic and, unless `onceOnly`, fires
+// again on every visit: values its class asserts against.
+void addAutomaticSwitch(LevelDraft& d, bool onceOnly) {
+    auto* s = new Switch;
+    d.server().registerObject(s, 0);
+    s->construct();
+    s->bAutomatic = true;
+    s->bOnceOnly = onceOnly;
+    d.controller().objectList->netAddChild(s);
+}
 
 template <class T>
 int countOf(const ZubBase* list) {
@@ -201,6 +213,26 @@ TEST(LevelFile, LoadingReportsWhatEndsTheProgramWithoutEndingIt) {
     EXPECT_EQ(server->controller()->state, GameController::OPENING);
 }
 
+TEST(LevelFile, ObjectValuesTheirClassCannotWorkWithAreRefusedNamingTheFile) {
+    FlowHarness h;
+    { GameServer first(u""); }
+    const std::vector<uint8_t> bad = h.writeLevel([](LevelDraft& d) { addAutomaticSwitch(d, false); });
+    const std::vector<uint8_t> good = h.writeLevel([](LevelDraft& d) { addAutomaticSwitch(d, true); });
+    const int liveBefore = ZubBase::liveCount();
+    {
+        auto server = std::make_unique<GameServer>(u"");
+        WString why;
+        EXPECT_FALSE(server->loadLevel(bad.data(), bad.size(), u"x.lev", why));
+        EXPECT_EQ(why.rfind(u"Could not load 'x.lev': object ", 0), 0u) << wideToNarrow(why);
+        EXPECT_NE(why.find(u"(Switch): an automatic switch must be once-only"), WString::npos) << wideToNarrow(why);
+        EXPECT_EQ(server->controller() ? server->controller()->state : 0, 0);
+    }
+    EXPECT_EQ(ZubBase::liveCount(), liveBefore);
+    auto server = std::make_unique<GameServer>(u"");
+    WString why;
+    EXPECT_TRUE(server->loadLevel(good.data(), good.size(), u"x.lev", why)) << wideToNarrow(why);
+}
+
 TEST(LevelFile, LevelsWhosePartsHangWhereTheyNeverTickAreRefusedAndLeaveNothing) {
     FlowHarness h;
     // The first server of the process makes the network's shared queue.
@@ -253,4 +285,9 @@ TEST(LevelFileDeathTest, FilesThatMakeNoLevelEndTheProgramNamingTheFile) {
     EXPECT_EXIT(h.play(noRoot), ::testing::ExitedWithCode(255),
                 "level file '\\./levels/a1\\.lev' holds no root object with a game controller");
     EXPECT_EXIT(h.play(noHero), ::testing::ExitedWithCode(255), "level file '\\./levels/a1\\.lev' has no hero");
+    // Values an object's class asserts against: the file is named, not the
+    // assertion.
+    const std::vector<uint8_t> badSwitch = h.writeLevel([](LevelDraft& d) { addAutomaticSwitch(d, false); });
+    EXPECT_EXIT(h.play(badSwitch), ::testing::ExitedWithCode(255),
+                "Could not load '\\./levels/a1\\.lev': object [0-9]+ \\(Switch\\): an automatic switch must be once-only");
 }

@@ -14,6 +14,7 @@
 #include "flow/GameServer.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
+#include "objects/devices/Switch.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
@@ -511,6 +512,43 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"new A99Object\n    hull 0 0 1 0\n    hull.point 0 0\n", "levels/x1.txt:3: unknown property 'hull.point' of Hull"},
     };
     for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
+}
+
+TEST(LevelBuilder, RefusesValuesItsClassesCannotWorkWithAtTheirLine) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const char* const automatic = "an automatic switch must be once-only (bAutomatic needs bOnceOnly)";
+    const Case cases[] = {
+        // In a 'new' block: at the line that made the values wrong (and
+        // kept them so), whatever follows it.
+        {"new Switch\n    bAutomatic yes\n    position 0 0 0\n", "levels/x1.txt:2: "},
+        {"new Switch\n    bOnceOnly yes\n    bAutomatic yes\n    bOnceOnly no\n", "levels/x1.txt:4: "},
+        // In an 'edit' block of an object made right.
+        {"new Switch gate\n    bAutomatic yes\n    bOnceOnly yes\nedit gate\n    position 5 5 0\n    bOnceOnly no\n",
+         "levels/x1.txt:6: "},
+        {"new Switch gate\nedit gate\n    bAutomatic yes\n", "levels/x1.txt:3: "},
+    };
+    for (const Case& c : cases) EXPECT_EQ(buildError(c.text), std::string(c.error) + automatic) << c.text;
+    // Arguments a construct call cannot work with: refused before the call.
+    EXPECT_EQ(buildError("new TerrainDeco band\n    construct terrain deco-grass:0 0 0\n"),
+              "levels/x1.txt:2: 'construct': a terrain band's construct call needs one point or more");
+
+    // Values that are wrong only on the way stand: the level is built and
+    // loads with its switch automatic and once-only.
+    std::vector<uint8_t> level;
+    std::string error;
+    const std::string fine = kFlatGround + "\nnew Switch gate\n    bAutomatic yes\n    bOnceOnly yes\n"
+                                           "edit gate\n    bOnceOnly no\n    bOnceOnly yes\n";
+    ASSERT_TRUE(levelbuild::buildLevelFile(fine, "x1.txt", level, error)) << error;
+    GameController& gc = playDescription(environment, fine);
+    const std::vector<Switch*> switches = all<Switch>(gc.objectList);
+    ASSERT_EQ(switches.size(), 1u);
+    EXPECT_TRUE(switches[0]->bAutomatic);
+    EXPECT_TRUE(switches[0]->bOnceOnly);
 }
 
 TEST(KeyScript, HoldsTapsAndItsLength) {

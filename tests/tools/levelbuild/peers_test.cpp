@@ -12,7 +12,9 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "net/NetRole.h"
+#include "objects/devices/Switch.h"
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 
 using namespace levelbuildtest;
 
@@ -55,6 +57,63 @@ TEST(LevelPeers, SevenClientsTakeTheWholeStateAndStayConnectedThroughPlay) {
     EXPECT_EQ(peers.connectedClients(), 7);
     EXPECT_EQ(environment.server().nodeCount(), 7);
     EXPECT_EQ(peers.clientsWithFullState(), 7);
+}
+
+TEST(LevelPeers, AClientRefusesObjectValuesTheirClassCannotWorkWith) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    std::string error;
+    const std::string description = R"(
+level
+    playingArea -3000 2500 3000 -100
+terrain
+    ground -4096 100  4096 100
+edit hero
+    position 500 400 0
+edit house
+    position -1500 100 0
+new Switch gate
+    position 0 200 0
+)";
+    ASSERT_TRUE(levelbuild::buildLevel(description, "x1.txt", level, error)) << error;
+    levelbuild::LevelPeers peers(environment);
+    ASSERT_TRUE(peers.play(level, 1, error)) << error;
+    for (int f = 0; f < 500 && peers.clientsWithFullState() < 1; ++f) peers.frame({});
+    ASSERT_EQ(peers.clientsWithFullState(), 1);
+    NetRole* client = peers.clients[0];
+    const int32_t uid = level.labels.at(u"gate");
+    auto* copy = zub_cast<Switch>(client->findObjectOrNull(uid));
+    ASSERT_NE(copy, nullptr);
+
+    // The server sends the switch's body with values that the switch's
+    // set-up asserts against (automatic, not once-only), as a faulty or
+    // hostile server would.
+    GameServer& server = environment.server();
+    auto* gate = zub_cast<Switch>(server.findObjectOrNull(uid));
+    ASSERT_NE(gate, nullptr);
+    gate->bAutomatic = true;
+    gate->bOnceOnly = false;
+    uint8_t code = NetRole::COPYOBJ;
+    int32_t u = uid;
+    server.outgoing->doBits(code, 2);
+    server.outgoing->doUInt(u);
+    ASSERT_TRUE(server.writeBody(*server.outgoing, gate));
+    Logger::get().clearHistory();
+    const std::u16string refusal = u"(Switch): an automatic switch must be once-only";
+    auto refused = [&] {
+        for (const WString& line : Logger::get().history())
+            if (line.find(u"NetRole::processPacket") != WString::npos && line.find(refusal) != WString::npos)
+                return true;
+        return false;
+    };
+    for (int f = 0; f < 100 && !refused(); ++f) peers.frame({});
+    // The client refused the packet as unsafe input and goes on following
+    // the server; its switch never ran its set-up with those values.
+    EXPECT_TRUE(refused());
+    EXPECT_EQ(client->findObjectOrNull(uid), copy);
+    for (int f = 0; f < 50; ++f) peers.frame({});
+    EXPECT_EQ(peers.connectedClients(), 1);
 }
 
 }  // namespace
