@@ -37,10 +37,12 @@
 #include "world/Terrain.h"
 #include "world/Xsect.h"
 
-#if __has_include("objects/animals/BearAndBee.h")
+#if __has_include("objects/animals/Bear.h")
 #define BENCH_REAL_ANIMALS 1
-#include "objects/animals/BearAndBee.h"
-#include "objects/animals/Fishes.h"
+#include "objects/animals/Bear.h"
+#include "objects/animals/Bee.h"
+#include "objects/animals/FishA.h"
+#include "objects/animals/FishB.h"
 #include "objects/animals/Frog.h"
 #include "objects/animals/Hedgehog.h"
 #include "objects/animals/Horse.h"

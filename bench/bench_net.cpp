@@ -69,7 +69,7 @@ public:
 class NoOpRPC : public RPC {
     ZUB_DECLARE_CLASS(NoOpRPC)
 public:
-    NoOpRPC() : RPC(false, true, false) {}
+    NoOpRPC() : RPC(RPC_CLIENTS_ONLY) {}
     void addPropertiesTo(Property* c) override {
         c->add(new PropertyInt(u"", PROP_ARGUMENT, &a));
         c->add(new PropertyFloat(u"", PROP_ARGUMENT, &b));

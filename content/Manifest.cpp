@@ -58,6 +58,10 @@ struct E : Entry {
         wad = w;
         return *this;
     }
+    E& anchored(int anchor) {
+        firstSkinAnchor = anchor;
+        return *this;
+    }
 };
 
 // A texture; an empty file follows the rule "gfx/" + name + ".tga".
@@ -129,9 +133,9 @@ std::vector<Entry> build() {
     auto add = [&t](const E& e) { t.push_back(e); };
 
     // ---- Before the loader ----------------------------------------------------
-    add(tex(0, "gui-game-progressBar", "gfx/gui/game/progressbar.tga", 2, Art::Bar, GREEN,
+    add(tex(kBeforeLoader, "gui-game-progressBar", "gfx/gui/game/progressbar.tga", 2, Art::Bar, GREEN,
             named({"background", "bar"}, 512, 32), "Loader's ProgressBar: skin 0 frame, skin 1 the bar revealed"));
-    add(tex(0, "mousePointer", "gfx/gui/game/mousepointer.tga", 0, Art::Pointer, WHITE,
+    add(tex(kBeforeLoader, "mousePointer", "gfx/gui/game/mousepointer.tga", 0, Art::Pointer, WHITE,
             named({"unlocked", "pointer"}, 32, 32, 7), "MousePointer: skin 1 normally, skin 0 with the debug lock off"));
 
     // ---- Music and jingles ----------------------------------------------------
@@ -247,7 +251,8 @@ std::vector<Entry> build() {
     add(tex(51, "splashCircular", "", 0, Art::Ring, WATER, seq("ring", 4, 32, 32), "Area splashes"));
     add(tex(52, "glint", "", 0, Art::Flake, WHITE, one("glint", 32, 32), "ParticleGroup sparkles (valley marker, bursts)"));
     add(tex(53, "flareBig", "gfx/flarebig.tga", 0, Art::Soft, 0xFFFFF0B0, one("flare", 128, 128), "explosion flash"));
-    add(tex(54, "spark", "", 0, Art::Streak, YELLOW, one("spark", 32, 8, 6), "SparkShower (anchor 6 set by the loader)"));
+    add(tex(54, "spark", "", 0, Art::Streak, YELLOW, one("spark", 32, 8, 6), "SparkShower (anchor 6 set by the loader)")
+            .anchored(6));
 
     // ---- The pig and figures ----------------------------------------------------
     add(tex(55, "pig-body", "", 0, Art::Pig, PINK,
@@ -286,8 +291,10 @@ std::vector<Entry> build() {
     add(tex(73, "snowFlake", "gfx/snowflake3d.tga", 0, Art::Flake, WHITE, seq("snow", 4, 32, 32), "Weather (winter), scale 0.5"));
     add(tex(74, "sky-spring", "gfx/sky4.jpg", 0, Art::Sky, 0xFF8CC8F0, one("sky spring", 1024, 768), "Sky context, season 0"));
     add(tex(75, "hillsA-spring", "", 0, Art::Hills, 0xFF7CC46A, one("hills A spring", 1024, 256, 1),
-            "HillsBackdrop (anchor 1 set by the loader), tiles left-right"));
-    add(tex(76, "hillsB-spring", "", 0, Art::Hills, 0xFF5AA050, one("hills B spring", 1024, 192, 1), "HillsBackdrop"));
+            "HillsBackdrop (anchor 1 set by the loader), tiles left-right")
+            .anchored(1));
+    add(tex(76, "hillsB-spring", "", 0, Art::Hills, 0xFF5AA050, one("hills B spring", 1024, 192, 1), "HillsBackdrop")
+            .anchored(1));
 
     // ---- Trees, plants, rocks, ground ----------------------------------------------
     add(tex(77, "trees-rigid", "", 0, Art::Tree, DARK_GREEN, seq("tree", 4, 192, 256), "Vegetation (level data)"));
@@ -461,35 +468,37 @@ std::vector<Entry> build() {
                               {"winter", 0xFFB8C8D8, 0xFFE8F0F8, 0xFFC8D4E0}};
     for (const Season& s : seasons) {
         const std::string season = s.name;
-        add(tex(0, "sky-" + season, "gfx/sky-" + season + ".jpg", 0, Art::Sky, s.sky, one("sky " + season, 1024, 768),
+        add(tex(kExtraStep, "sky-" + season, "gfx/sky-" + season + ".jpg", 0, Art::Sky, s.sky, one("sky " + season, 1024, 768),
                 "Sky context"));
-        add(tex(0, "hillsA-" + season, "", 0, Art::Hills, s.hillsA, one("hills A " + season, 1024, 256, 1),
-                "HillsBackdrop, GameController set-up"));
-        add(tex(0, "hillsB-" + season, "", 0, Art::Hills, s.hillsB, one("hills B " + season, 1024, 192, 1),
-                "HillsBackdrop, GameController set-up"));
+        add(tex(kExtraStep, "hillsA-" + season, "", 0, Art::Hills, s.hillsA, one("hills A " + season, 1024, 256, 1),
+                "HillsBackdrop, GameController set-up")
+                .anchored(1));
+        add(tex(kExtraStep, "hillsB-" + season, "", 0, Art::Hills, s.hillsB, one("hills B " + season, 1024, 192, 1),
+                "HillsBackdrop, GameController set-up")
+                .anchored(1));
     }
-    add(tex(0, "house-roofsnow", "", 0, Art::House, WHITE, one("roof snow", 300, 96, 5, 40, -118),
+    add(tex(kExtraStep, "house-roofsnow", "", 0, Art::House, WHITE, one("roof snow", 300, 96, 5, 40, -118),
             "House in winter, drawn at the house position"));
-    add(tex(0, "umbrella", "", 0, Art::Umbrella, 0xFF4060D0, one("umbrella", 64, 64), "Umbrella (tool)"));
-    add(tex(0, "wingedhat", "", 0, Art::Hat, 0xFF40A0E0, one("winged hat", 48, 40), "WingedHat (tool)"));
-    add(tex(0, "basketC", "", 0, Art::Basket, BROWN, named({"body", "front"}, 64, 72), "BasketC (three apples)"));
-    add(tex(0, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110), "BasketD (six apples)"));
-    add(tex(0, "bear", "", 0, Art::Animal, 0xFF7A4E2E,
+    add(tex(kExtraStep, "umbrella", "", 0, Art::Umbrella, 0xFF4060D0, one("umbrella", 64, 64), "Umbrella (tool)"));
+    add(tex(kExtraStep, "wingedhat", "", 0, Art::Hat, 0xFF40A0E0, one("winged hat", 48, 40), "WingedHat (tool)"));
+    add(tex(kExtraStep, "basketC", "", 0, Art::Basket, BROWN, named({"body", "front"}, 64, 72), "BasketC (three apples)"));
+    add(tex(kExtraStep, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110), "BasketD (six apples)"));
+    add(tex(kExtraStep, "bear", "", 0, Art::Animal, 0xFF7A4E2E,
             one("body", 140, 100) + seq("leg", 4, 24, 40, 8) + one("head", 64, 56), "Bear: 0 body, 1-4 legs, 5 head"));
-    add(tex(0, "fishB", "", 0, Art::Animal, 0xFF30A0D0, seq("fish", 4, 64, 32), "FishB (swim frames)"));
-    add(tex(0, "geyser", "", 0, Art::Rock, 0xFF8090A0, one("geyser", 64, 48, 8), "Geyser (mouth at the object position)"));
-    add(tex(0, "hedgy", "", 0, Art::Animal, 0xFF8A6A50, named({"eyes open", "eyes shut"}, 64, 48) + one("leg", 8, 12, 8),
+    add(tex(kExtraStep, "fishB", "", 0, Art::Animal, 0xFF30A0D0, seq("fish", 4, 64, 32), "FishB (swim frames)"));
+    add(tex(kExtraStep, "geyser", "", 0, Art::Rock, 0xFF8090A0, one("geyser", 64, 48, 8), "Geyser (mouth at the object position)"));
+    add(tex(kExtraStep, "hedgy", "", 0, Art::Animal, 0xFF8A6A50, named({"eyes open", "eyes shut"}, 64, 48) + one("leg", 8, 12, 8),
             "Hedgehog: 0 open eyes, 1 shut eyes, 2 leg"));
-    add(tex(0, "horse-body", "", 0, Art::Animal, 0xFFA0703C, one("horse body", 160, 128), "Horse body"));
-    add(tex(0, "horse-head", "", 0, Art::Animal, 0xFFA0703C, named({"eyes shut", "idle", "alert"}, 64, 64),
+    add(tex(kExtraStep, "horse-body", "", 0, Art::Animal, 0xFFA0703C, one("horse body", 160, 128), "Horse body"));
+    add(tex(kExtraStep, "horse-head", "", 0, Art::Animal, 0xFFA0703C, named({"eyes shut", "idle", "alert"}, 64, 64),
             "Horse head: 0 eyes shut, 1 idle, 2 alert"));
-    add(tex(0, "horse-lick", "", 0, Art::Animal, 0xFFE07090,
+    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090,
             one("rest", 32, 24) + seq("lick", 3, 32, 24), "Horse tongue: frame 0 at rest (nearly empty)"));
-    add(tex(0, "autumnLeaf", "", 0, Art::Leaf, 0xFFD07020, seq("leaf", 4, 32, 32), "Weather (autumn), scale 0.5"));
+    add(tex(kExtraStep, "autumnLeaf", "", 0, Art::Leaf, 0xFFD07020, seq("leaf", 4, 32, 32), "Weather (autumn), scale 0.5"));
     const char* standard[] = {"generic", "thickframe", "thinframe", "groove", "panel-bevelinner",
                               "editbox", "button", "button-nogroove", "tab", "tab-selected"};
     for (int i = 0; i < 10; ++i) {
-        add(tex(0, std::string("gui-standard-") + standard[i], std::string("gfx/gui/standard/") + standard[i] + ".tga", 2, Art::Panel, 0xFF8090A8 + static_cast<uint32_t>(i) * 0x000C0806u,
+        add(tex(kExtraStep, std::string("gui-standard-") + standard[i], std::string("gfx/gui/standard/") + standard[i] + ".tga", 2, Art::Panel, 0xFF8090A8 + static_cast<uint32_t>(i) * 0x000C0806u,
                 named({"disabled", "normal", "focused"}, 32, 32), "GUIthemeStandard styles 2-11"));
     }
     // Minimaps of the levels the loader's list leaves out (bonus levels n mod 4 = 3 and
@@ -499,7 +508,7 @@ std::vector<Entry> build() {
         char name[16], file[40];
         std::snprintf(name, sizeof name, "minimap%02d", n);
         std::snprintf(file, sizeof file, "gfx/minimap/map%02d.tga", n);
-        add(image(0, name, file, "OverlayMiniMap of the level (256 x 192)"));
+        add(image(kExtraStep, name, file, "OverlayMiniMap of the level (256 x 192)"));
     }
     // Winter scenery: each sheet a copy of its summer sheet's frames (sizes,
     // anchors, flags), so that a winter level swaps one name for the other
@@ -523,7 +532,7 @@ std::vector<Entry> build() {
             std::fprintf(stderr, "manifest: the winter look of '%s' has no sheet to copy\n", w.base);
             std::abort();
         }
-        add(tex(0, std::string(w.base) + kWinterSuffix, "", base->flags, base->art, w.colour, base->frames, w.usedBy));
+        add(tex(kExtraStep, std::string(w.base) + kWinterSuffix, "", base->flags, base->art, w.colour, base->frames, w.usedBy));
     }
     return t;
 }

@@ -3,8 +3,9 @@
 // that the loader and the level objects find by name, with the file it comes
 // from, how it is loaded, the skin frames the code indexes (sizes and anchors
 // in design units, one pixel each), and for sounds their length and
-// character. The content generator makes every entry from this table; the
-// content tests check the generated files against it.
+// character. It is the one list of the game's resources: the resource loader
+// makes its steps from it (app/Loader.cpp), the content generator makes every
+// file from it, and the content tests check the generated files against it.
 //
 // Archives: files are packed into the data archive that the loader has
 // selected when it opens them (Tumbrodemo.dat unless stated), so every entry
@@ -116,7 +117,7 @@ struct Entry {
     std::string name;  // the resource name
     std::string file;  // relative to the game folder
     Wad wad = Wad::Main;
-    int step = 0;      // the loader's step, 0 for resources loaded by the extra steps
+    int step = 0;      // the loader's step; kExtraStep, kBeforeLoader
     std::string usedBy;
 
     // Textures and images.
@@ -132,11 +133,23 @@ struct Entry {
     float minPitch = 0.0f, maxPitch = 0.0f;
     SoundShape shape;
 
+    // Nonzero: after loading, the loader sets the origin of the texture's
+    // first skin to this keypad anchor.
+    int firstSkinAnchor = 0;
+
     bool isTexture() const { return kind == Kind::Texture || kind == Kind::GlyphSheet; }
     bool isAudio() const { return kind == Kind::Sound || kind == Kind::Music; }
 };
 
-// The whole table, in the loader's order, then the extra resources.
+// The steps an entry may name besides its numbered one: the steps after the
+// loader's numbered list (loaded in the table's order), and the resources
+// the program makes itself before the loader exists (the loader's progress
+// bar and the mouse pointer).
+inline constexpr int kExtraStep = 0;
+inline constexpr int kBeforeLoader = -1;
+
+// The whole table: what is made before the loader, the loader's numbered
+// steps in order, then the extra resources.
 const std::vector<Entry>& manifest();
 // The entry of a resource name, or null.
 const Entry* findEntry(std::string_view name);

@@ -68,7 +68,7 @@ public:
 class FuzzCallable : public RPC {
     ZUB_DECLARE_CLASS(FuzzCallable)
 public:
-    FuzzCallable() : RPC(true, true, true) {}
+    FuzzCallable() : RPC(RPC_CLIENT_TO_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override { c->add(new PropertyInt(u"", PROP_ARGUMENT, &value)); }
     void execute() override {
         if (target && target->getClass() == &FuzzThing::classRecord) static_cast<FuzzThing*>(target)->value = value;

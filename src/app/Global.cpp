@@ -149,8 +149,7 @@ void Global::initPreLoader() {
                                               fm->baseFolder));
     fm->useWad(archive);
 
-    Loader::registerTexture(new Texture(2, u"gfx/gui/game/progressbar.tga"), u"gui-game-progressBar");
-    Loader::registerTexture(new Texture(0, u"gfx/gui/game/mousepointer.tga"), u"mousePointer");
+    Loader::createResourcesBeforeLoader();
 
     contextManager = new ContextManager;
     gui::environment().contextManager = contextManager;

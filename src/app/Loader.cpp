@@ -1,5 +1,6 @@
 #include "app/Loader.h"
 
+#include "Manifest.h"
 #include "app/AppClassIds.h"
 #include "app/Global.h"
 #include "audio/Sound.h"
@@ -67,288 +68,124 @@ using Action = Loader::Action;
 using Resource = Loader::Resource;
 using Step = Loader::Step;
 
-class TableBuilder {
-public:
-    std::vector<Step> steps;
+// The numbered list ends with the last font; the extra steps follow it.
+constexpr int32_t kLastNumberedStep = 206;
 
-    void action(Action a, int32_t font = 0) {
-        Step s;
-        s.action = a;
-        s.font = font;
-        steps.push_back(std::move(s));
-    }
-
-    // A texture; an empty file follows the rule "gfx/" + name + ".tga".
-    Resource& texture(const char16_t* name, std::u16string_view file = u"", int32_t flags = 0) {
-        Resource& r = add(Kind::Texture, name);
-        r.file = file.empty() ? WString(u"gfx/") + name + u".tga" : WString(file);
-        r.flags = flags;
-        return r;
-    }
-    // A sound sample; an empty file follows the rule "sfx/" + name + ".ogg".
-    Resource& sound(const char16_t* name, std::u16string_view file = u"", int32_t playbacks = 2) {
-        Resource& r = add(Kind::Sound, name);
-        r.file = file.empty() ? WString(u"sfx/") + name + u".ogg" : WString(file);
-        r.playbacks = playbacks;
-        return r;
-    }
-    void music(const char16_t* name, std::u16string_view file) {
-        Resource& r = add(Kind::Music, name);
-        r.file = WString(file);
-        r.loop = 1;
-        r.playbacks = 1;
-    }
-    void image(const char16_t* name, std::u16string_view file) {
-        Resource& r = add(Kind::Image, name);
-        r.file = WString(file);
-        r.flags = 1;
-    }
-
-private:
-    Resource& add(Kind kind, const char16_t* name) {
-        Step s;
-        s.action = Action::Resource;
-        s.resource.kind = kind;
-        s.resource.name = name;
-        steps.push_back(std::move(s));
-        return steps.back().resource;
-    }
-};
-
-Resource& pitch(Resource& r, float lo, float hi) {
-    r.minPitch = lo;
-    r.maxPitch = hi;
-    return r;
+[[noreturn]] void tableError(const WString& message) {
+    ErrorManager::errorAt(message, "Loader::steps", __FILE__, __LINE__);
 }
 
-// The names of the resources the extra steps load (the strings must live as
-// long as the table).
-const char16_t* const kSeasons[] = {u"summer", u"autumn", u"winter"};
-const char16_t* const kSeasonSkies[] = {u"sky-summer", u"sky-autumn", u"sky-winter"};
-const char16_t* const kSeasonHillsA[] = {u"hillsA-summer", u"hillsA-autumn", u"hillsA-winter"};
-const char16_t* const kSeasonHillsB[] = {u"hillsB-summer", u"hillsB-autumn", u"hillsB-winter"};
-const char16_t* const kStandardSheets[] = {u"generic", u"thickframe", u"thinframe", u"groove",
-                                           u"panel-bevelinner", u"editbox", u"button", u"button-nogroove",
-                                           u"tab", u"tab-selected"};
-const char16_t* const kStandardNames[] = {
-    u"gui-standard-generic", u"gui-standard-thickframe",      u"gui-standard-thinframe",
-    u"gui-standard-groove",  u"gui-standard-panel-bevelinner", u"gui-standard-editbox",
-    u"gui-standard-button",  u"gui-standard-button-nogroove", u"gui-standard-tab",
-    u"gui-standard-tab-selected"};
-const char16_t* const kMinimapNames[] = {u"minimap00", u"minimap01", u"minimap02", u"minimap03", u"minimap04",
-                                         u"minimap05", u"minimap06", u"minimap07", u"minimap08", u"minimap09",
-                                         u"minimap10", u"minimap11", u"minimap12", u"minimap13", u"minimap14",
-                                         u"minimap15", u"minimap16", u"minimap17", u"minimap18", u"minimap19",
-                                         u"minimap20", u"minimap21", u"minimap22", u"minimap23", u"minimap24",
-                                         u"minimap25", u"minimap26", u"minimap27", u"minimap28", u"minimap29",
-                                         u"minimap30", u"minimap31"};
-
-WString minimapFile(int n) { return formatString(u"gfx/minimap/map%02d.tga", n); }
-
-std::vector<Step> buildSteps() {
-    TableBuilder t;
-    t.action(Action::Nothing);                                      // 1
-    t.music(u"musicMenu", u"sfx/music/title.ogg");                   // 2
-    t.action(Action::ApplyConfiguration);                           // 3
-    t.action(Action::StartMusic);                                   // 4
-    t.music(u"musicGame1", u"sfx/music/game1.ogg");                  // 5
-    t.music(u"musicGame2", u"sfx/music/game2.ogg");
-    t.music(u"musicGame3", u"sfx/music/game3.ogg");
-    t.music(u"musicBonus", u"sfx/music/bonus.ogg");
-    t.music(u"musicNone", u"sfx/music/silence.ogg");
-    t.sound(u"soundWin", u"sfx/music/win.ogg");                      // 10
-    t.sound(u"soundLose", u"sfx/music/lose.ogg");
-
-    // Logos, the language flags, the editor's pictures, menus, intro, valley map, statistics.
-    t.texture(u"velmorastudios", u"gfx/system/velmorastudios.tga");  // 12
-    t.texture(u"languageFlags", u"gfx/system/languageflags.tga").archive = Archive::Language;
-    for (const char16_t* name : {u"editor_icons", u"editor_symbols", u"editor_arrow", u"editor_circle",
-                                 u"editor_areas"})
-        t.texture(name, WString(u"gfx/system/") + name + u".tga");
-    t.texture(u"gui-invisible", u"gfx/gui/standard/invisible.tga", 2);  // 19
-    t.texture(u"gui-minimal-generic", u"gfx/gui/minimal/generic.tga", 2);
-    t.texture(u"gui-game-editbox", u"gfx/gui/game/editbox.tga", 2);
-    t.texture(u"gui-game-button", u"gfx/gui/game/button.tga", 2);
-    t.texture(u"gui-game-square", u"gfx/gui/game/square.tga", 2);
-    t.texture(u"gui-game-square-opaque", u"gfx/gui/game/square-opaque.tga", 2);
-    t.texture(u"gui-game-speechBubble", u"gfx/gui/game/speechbubble.tga");
-    t.texture(u"gui-game-hud", u"gfx/gui/game/hud.tga");
-    t.texture(u"logo");                                              // 27
-    t.texture(u"intro", u"gfx/intro.jpg");
-    t.texture(u"intro-blurred", u"gfx/intro-blurred.jpg", 1);
-    t.texture(u"valley", u"gfx/valley.jpg");                         // 30
-    for (const char16_t* name : {u"valleyDot", u"valleyIcons", u"valleyArrow"})
-        t.texture(name, WString(u"gfx/gui/game/") + name + u".tga");
-    t.texture(u"valleyDashedLine", u"gfx/gui/game/dashedline.tga");
-    t.texture(u"statsStar");
-    t.texture(u"statsTrophy");
-    t.texture(u"horizontalRuler", u"gfx/gui/game/horizontalRuler.tga");  // 37
-
-    // The level archive: the minimaps.
-    t.action(Action::SelectLevelArchive);                           // 38
-    t.texture(u"minimapBackground", u"gfx/minimap/minimapBackground.tga");
-    t.texture(u"minimapIcons", u"gfx/minimap/minimapIcons.tga");
-    for (int n : {0, 1, 2, 4, 5, 6}) t.image(kMinimapNames[n], minimapFile(n));  // 41-46
-    t.action(Action::SelectMainArchive);                            // 47
-
-    // Effects.
-    for (const char16_t* name : {u"smoke", u"explosion", u"splash", u"splashCircular", u"glint"})
-        t.texture(name);                                             // 48-52
-    t.texture(u"flareBig", u"gfx/flarebig.tga");
-    t.texture(u"spark").anchor = 6;                                  // 54
-    // The pig and the figures.
-    for (const char16_t* name : {u"pig-body", u"pig-tail", u"pig-mouth", u"pig-eyes", u"pig-blink", u"piglets"})
-        t.texture(name);                                             // 55-60
-    t.texture(u"chefHat", u"gfx/chefhat.tga");
-    t.texture(u"fishA");
-    t.texture(u"rabbit");
-    t.texture(u"bee", u"", 2);
-    t.texture(u"butterfly", u"", 2);
-    for (const char16_t* name : {u"worm", u"snail", u"frog", u"house", u"sweets", u"apple"})
-        t.texture(name);                                             // 66-71
-    // Weather and sky.
-    t.texture(u"rainDrop", u"gfx/raindrop.tga");                     // 72
-    t.texture(u"snowFlake", u"gfx/snowflake3d.tga");
-    t.texture(u"sky-spring", u"gfx/sky4.jpg");
-    t.texture(u"hillsA-spring").anchor = 1;
-    t.texture(u"hillsB-spring").anchor = 1;                          // 76
-    // Trees.
-    t.texture(u"trees-rigid");                                       // 77
-    const char16_t* const bendables[] = {u"trees-bendable-01", u"trees-bendable-02", u"trees-bendable-03",
-                                         u"trees-bendable-04", u"trees-bendable-05", u"trees-bendable-07",
-                                         u"trees-bendable-09", u"trees-bendable-10"};
-    for (const char16_t* name : bendables) {
-        const WString number(std::u16string_view(name).substr(15));  // "01" ... "10"
-        t.texture(name, u"gfx/trees-bendable-" + (number[0] == u'0' ? number.substr(1) : number) + u".tga", 6);
+Kind kindOf(const content::Entry& e) {
+    switch (e.kind) {
+    case content::Kind::Texture: return Kind::Texture;
+    case content::Kind::GlyphSheet: return Kind::TextureNameOnly;
+    case content::Kind::Sound: return Kind::Sound;
+    case content::Kind::Music: return Kind::Music;
+    case content::Kind::Image: return Kind::Image;
     }
-    // Plants, rocks and the ground.
-    t.texture(u"flowers1", u"", 2);                                  // 86
-    t.texture(u"flowers2", u"", 2);
-    t.texture(u"flowers-cattail", u"gfx/cattail.tga", 2);
-    t.texture(u"stones");
-    t.texture(u"rockPebbles", u"gfx/pebbles.tga");                   // 90
-    for (const char16_t* name : {u"rocksA", u"pumpkin", u"clouds"}) t.texture(name);
-    for (const char16_t* name : {u"terrain-grassy", u"terrain-deco-roots", u"terrain-deco-moss", u"ground-dirt",
-                                 u"ground-grass", u"ground-gravel", u"ground-leaves"})
-        t.texture(name, u"", 2);                                     // 94-100
-    // Objects.
-    for (const char16_t* name : {u"crate", u"deco-grass", u"deco-grass-tall", u"details1"})
-        t.texture(name);                                             // 101-104
-    t.texture(u"cactus", u"", 6);
-    for (const char16_t* name : {u"basketA", u"basketB", u"fence"}) t.texture(name);
-    t.texture(u"ladder", u"", 2);                                    // 109
-    t.texture(u"rainbow", u"", 2);
-    t.texture(u"drawbridge");
-    t.texture(u"water", u"", 2);
-    t.texture(u"water-shallow", u"", 2);
-    for (const char16_t* name : {u"shrubs", u"hotairballoon", u"treestumps", u"woodsign", u"paperNote", u"switch",
-                                 u"dynamite", u"compass", u"telescope", u"springboard"})
-        t.texture(name);                                             // 114-123
-    // Touch screens.
-    t.texture(u"hud-touchscreen", u"gfx/gui/game/hud-touchscreen.tga");  // 124
-    t.texture(u"tutorial-iPhone", u"gfx/mobile/tutorial-iPhone.tga");
-    t.texture(u"tutorial-iPad", u"gfx/mobile/tutorial-iPad.tga");
+    return Kind::Texture;
+}
 
-    // Sound samples.
-    t.sound(u"mouseClick", u"sfx/clickXP.ogg");                      // 127
-    pitch(t.sound(u"pop", u"", 3), 0.0f, 0.5f).interval = 0.025;
-    pitch(t.sound(u"typewriter", u"", 3), 0.0f, 0.5f).interval = 0.025;
-    t.sound(u"beeBuzz", u"sfx/bee.ogg").loop = 1;                    // 130
-    t.sound(u"birds").loop = 1;
-    t.sound(u"waterfall").loop = 1;
-    t.sound(u"snailWalk", u"", 3).loop = 1;
-    t.sound(u"hedgehogSqueak").loop = 1;
-    pitch(t.sound(u"geyserErupt", u"", 3), 0.0f, 0.5f).loop = 1;
-    t.sound(u"geyserRumble", u"", 3);
-    t.sound(u"waterSplashSmall").interval = 0.025;                   // 137
-    t.sound(u"waterSplashLarge").interval = 0.1;
-    t.sound(u"mudSplash");
-    t.sound(u"explosionSound", u"sfx/explosion.ogg", 1);             // 140
-    t.sound(u"magicHat");
-    t.sound(u"umbrellaOpen");
-    for (const char16_t* name : {u"footstepDirt", u"footstepLeaves", u"footstepSnow", u"footstepStone"})
-        pitch(t.sound(name), 0.0f, 0.5f);                            // 143-146
-    pitch(t.sound(u"footstepWood"), 0.0f, 1.0f);
-    for (const char16_t* name : {u"drawbridgeRaise", u"drawbridgeLower", u"switchButton", u"switchRaise",
-                                 u"switchLower", u"switchActivate", u"rotatorGear"})
-        t.sound(name);                                               // 148-154
-    t.sound(u"sweetPickup", u"", 8);
-    t.sound(u"secretArea", u"", 1);
-    pitch(t.sound(u"pigletJump"), 0.0f, 0.5f);                       // 157
-    t.sound(u"pigFaint", u"", 1);
-    pitch(t.sound(u"pigJump"), 0.0f, 0.5f);
-    pitch(t.sound(u"pigSlurp"), 0.0f, 0.25f);                        // 160
-    pitch(t.sound(u"pigCarry"), 0.0f, 0.25f);
-    t.sound(u"pigSpawn", u"", 1);
-    for (const char16_t* name : {u"horseIdle", u"horseAlert"}) t.sound(name);  // 163-164
-    t.sound(u"horseDigest", u"", 1);
-    for (const char16_t* name : {u"frogIdle", u"frogAlert", u"frogDigest", u"frogAttack", u"fishIdle"})
-        t.sound(name);                                               // 166-170
-    pitch(t.sound(u"wormDie"), 0.0f, 0.5f);
-    pitch(t.sound(u"rabbitAppear", u"", 3), 0.0f, 0.5f);
-    pitch(t.sound(u"appleBite", u"", 3), 0.0f, 0.5f);                // 173
-    // The same file, always at half frequency.
-    pitch(t.sound(u"appleBiteBig", u"sfx/appleBite.ogg", 3), -0.5f, -0.5f);
-    for (const char16_t* name : {u"appleMud", u"appleAcid", u"appleWorm"})
-        pitch(t.sound(name, u"", 3), 0.0f, 0.25f);                   // 175-177
-    pitch(t.sound(u"appleBasket"), 0.0f, 0.25f);
-    pitch(t.sound(u"appleSquish"), 0.0f, 0.5f);
-    t.sound(u"appleBounce", u"", 6).interval = 0.025;                // 180
-    t.sound(u"appleBig", u"", 3).interval = 0.025;
-    t.sound(u"appleCollect", u"", 3);
-    t.sound(u"doorOpen", u"", 1);                                    // 183
-    t.sound(u"doorClose", u"", 1);
-    pitch(t.sound(u"springboardSound", u"sfx/springboard.ogg"), 0.0f, 0.5f);
-    t.sound(u"bellSmall", u"sfx/bellsmall.ogg");
-    t.sound(u"vibe");
-    t.sound(u"saveProgress");
-    t.sound(u"fireworkBang", u"sfx/fireworkbang.ogg");               // 189
-
-    t.action(Action::LevelFiles);                                   // 190
-    t.action(Action::ChooseLanguage);                               // 191
-    t.action(Action::SetLanguage);                                  // 192
-    for (int32_t i = 0; i < 6; ++i) t.action(Action::FontPages, i);  // 193-198
-    t.texture(u"fontTinyGUIsymbolsTex", u"gfx/font/font-tiny-GUIsymbols.tga", 10).kind = Kind::TextureNameOnly;
-    t.texture(u"fontTinyEditorSymbolsTex", u"gfx/font/font-tiny-editorsymbols.tga", 10).kind =
-        Kind::TextureNameOnly;                                       // 200
-    for (int32_t i = 0; i < 6; ++i) t.action(Action::Font, i);       // 201-206
-
-    // What the list above leaves out: the skies and hills of the other
-    // seasons, the winter roof, the tools, the bigger baskets, the animals
-    // of the later valleys, the autumn leaves, the standard theme's sheets
-    // and the minimaps of the later levels (the bonus levels n mod 4 = 3
-    // and the last level have none), then the winter scenery.
-    for (int i = 0; i < 3; ++i) {
-        t.texture(kSeasonSkies[i], WString(u"gfx/sky-") + kSeasons[i] + u".jpg");
-        t.texture(kSeasonHillsA[i]).anchor = 1;
-        t.texture(kSeasonHillsB[i]).anchor = 1;
+// The loader's archives; the glyph archives are the font steps' own.
+Archive archiveOf(const content::Entry& e) {
+    switch (e.wad) {
+    case content::Wad::Main: return Archive::Main;
+    case content::Wad::Language: return Archive::Language;
+    case content::Wad::Levels: return Archive::Levels;
+    case content::Wad::Cp1252:
+    case content::Wad::Cp1250: break;
     }
-    for (const char16_t* name : {u"house-roofsnow", u"umbrella", u"wingedhat", u"basketC", u"basketD", u"bear",
-                                 u"fishB", u"geyser", u"hedgy", u"horse-body", u"horse-head", u"horse-lick",
-                                 u"autumnLeaf"})
-        t.texture(name);
-    for (int i = 0; i < 10; ++i)
-        t.texture(kStandardNames[i], WString(u"gfx/gui/standard/") + kStandardSheets[i] + u".tga", 2);
-    for (int n = 8; n < NUMLEVELS - 1; ++n) {
-        if (n % 4 == 3) continue;
-        t.image(kMinimapNames[n], minimapFile(n));
-        t.steps.back().resource.archive = Archive::Levels;
-    }
-    // The winter looks of the scenery, with the flags of the sheets they
-    // stand in for.
-    for (const char16_t* name : {u"trees-rigid-winter", u"shrubs-winter", u"treestumps-winter"}) t.texture(name);
-    t.texture(u"flowers1-winter", u"", 2);
+    tableError(formatString(u"The resource '%s' lies in a glyph archive.", narrowToWide(e.name)));
+}
 
-    t.action(Action::Finish);
-    return std::move(t.steps);
+Step resourceStep(const content::Entry& e) {
+    Step s;
+    s.action = Action::Resource;
+    Resource& r = s.resource;
+    r.kind = kindOf(e);
+    r.name = narrowToWide(e.name);
+    r.file = narrowToWide(e.file);
+    r.archive = archiveOf(e);
+    r.flags = e.flags;
+    r.loop = e.loop;
+    r.playbacks = e.playbacks;
+    r.interval = e.interval;
+    r.minPitch = e.minPitch;
+    r.maxPitch = e.maxPitch;
+    r.anchor = e.firstSkinAnchor;
+    return s;
+}
+
+Step actionStep(Action a, int32_t font = 0) {
+    Step s;
+    s.action = a;
+    s.font = font;
+    return s;
 }
 
 }  // namespace
 
+// The game's numbered list: its actions at their numbers, the manifest's
+// resources at the numbers the manifest gives them; then the manifest's
+// extra resources in its order, and the hand-over. A number given twice or
+// left empty is a fault of the manifest, found at the first use of the table.
+std::vector<Loader::Step> Loader::stepsFrom(const std::vector<content::Entry>& manifest) {
+    std::vector<Step> steps(static_cast<size_t>(kLastNumberedStep));
+    std::vector<bool> given(steps.size(), false);
+    auto place = [&](int32_t number, Step step, std::u16string_view what) {
+        if (number < 1 || number > kLastNumberedStep)
+            tableError(formatString(u"The step %d of '%s' is outside the loader's list.", number, what));
+        if (given[static_cast<size_t>(number - 1)]) tableError(formatString(u"The step %d is given twice.", number));
+        given[static_cast<size_t>(number - 1)] = true;
+        steps[static_cast<size_t>(number - 1)] = std::move(step);
+    };
+    place(1, actionStep(Action::Nothing), u"nothing");
+    place(3, actionStep(Action::ApplyConfiguration), u"the video settings");
+    place(4, actionStep(Action::StartMusic), u"the title music");
+    place(38, actionStep(Action::SelectLevelArchive), u"the level archive");
+    place(47, actionStep(Action::SelectMainArchive), u"the data archive");
+    place(190, actionStep(Action::LevelFiles), u"the level files");
+    place(191, actionStep(Action::ChooseLanguage), u"the language choice");
+    place(192, actionStep(Action::SetLanguage), u"the language");
+    for (int32_t i = 0; i < 6; ++i) {
+        place(193 + i, actionStep(Action::FontPages, i), u"the glyph pages");
+        place(201 + i, actionStep(Action::Font, i), u"the fonts");
+    }
+    std::vector<Step> extra;
+    for (const content::Entry& e : manifest) {
+        if (e.step == content::kBeforeLoader) continue;
+        if (e.step == content::kExtraStep) extra.push_back(resourceStep(e));
+        else place(e.step, resourceStep(e), narrowToWide(e.name));
+    }
+    for (size_t i = 0; i < given.size(); ++i)
+        if (!given[i]) tableError(formatString(u"The step %d is missing.", static_cast<int32_t>(i + 1)));
+
+    // Between the steps that select the level archive and the data archive
+    // the resources of the level archive need no switch of their own.
+    bool levelArchive = false;
+    for (Step& s : steps) {
+        if (s.action == Action::SelectLevelArchive) levelArchive = true;
+        if (s.action == Action::SelectMainArchive) levelArchive = false;
+        if (s.action != Action::Resource || !levelArchive) continue;
+        if (s.resource.archive != Archive::Levels)
+            tableError(formatString(u"The resource '%s' is read while the level archive is selected.", s.resource.name));
+        s.resource.archive = Archive::Main;
+    }
+    for (Step& s : extra) steps.push_back(std::move(s));
+    steps.push_back(actionStep(Action::Finish));
+    return steps;
+}
+
+
 double (*Loader::clock)() = &physicalClock;
 
+void Loader::createResourcesBeforeLoader() {
+    for (const content::Entry& e : content::manifest())
+        if (e.step == content::kBeforeLoader) createResource(resourceStep(e).resource);
+}
+
 const std::vector<Loader::Step>& Loader::steps() {
-    static const std::vector<Step> table = buildSteps();
+    static const std::vector<Step> table = stepsFrom(content::manifest());
     return table;
 }
 

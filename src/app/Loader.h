@@ -4,11 +4,14 @@
 // language, and in its last step hands over to Global::initPostLoader.
 //
 // The work is an ordered table of numbered steps (steps()), one resource or
-// one small action each. Steps 1 to 206 follow the game's fixed list (music
-// first, the title music starts at step 4; textures; sounds; the level
-// files; the language at 191 and 192; the fonts at 193 to 206); the steps
-// after 206 load the resources of the later seasons and valleys that this
-// list leaves out (their skies and hills, the minimaps, the tools, the
+// one small action each, made from the resource manifest (content/
+// Manifest.h), which gives each resource its step. Steps 1 to 206 follow the
+// game's fixed list (music first, the title music starts at step 4;
+// textures; sounds; the level files; the language at 191 and 192; the fonts
+// at 193 to 206): the loader places its actions at their numbers and the
+// manifest's resources at theirs. The steps after 206 load, in the
+// manifest's order, the resources of the later seasons and valleys that
+// this list leaves out (their skies and hills, the minimaps, the tools, the
 // animals, the standard GUI theme's sheets); the last step calls
 // initPostLoader and marks the loader done.
 //
@@ -34,6 +37,9 @@
 #include "engine/Context.h"
 #include "util/WString.h"
 
+namespace content {
+struct Entry;
+}
 class FontQuad;
 class Global;
 class ProgressBar;
@@ -58,7 +64,7 @@ public:
 
     struct Resource {
         Kind kind = Kind::Texture;
-        const char16_t* name = u"";
+        WString name;
         WString file;           // relative to the game's folder (the kind's rule filled in)
         Archive archive = Archive::Main;  // selected for this step alone
         int32_t flags = 0;      // textures and images
@@ -105,8 +111,14 @@ public:
         bool bResolutionScaling;
     };
 
-    // The steps in order: step k is steps()[k - 1].
+    // The steps in order: step k is steps()[k - 1]. A manifest that gives a
+    // number twice, leaves one empty or names an archive the loader does not
+    // select is fatal at the first call.
     static const std::vector<Step>& steps();
+    // The table made from a manifest: the actions at their numbers, the
+    // entries at the steps they name, the extra entries in order, then the
+    // hand-over.
+    static std::vector<Step> stepsFrom(const std::vector<content::Entry>& manifest);
     static const std::vector<FontInfo>& fontTable();
     // The number of the step that loads the named resource, or 0.
     static int32_t stepOf(std::u16string_view resourceName);
@@ -124,6 +136,10 @@ public:
     // does nothing and returns the last number again.
     int32_t loadStuff(bool bCountOnly);
 
+    // Creates and registers the resources that the manifest makes before
+    // the loader (the progress bar's sheet, the mouse pointer), as their
+    // steps would.
+    static void createResourcesBeforeLoader();
     // Makes the resource the last child of the global object's resource
     // holder and maps the name to it.
     static void registerResource(ZubBase* resource, std::u16string_view name);

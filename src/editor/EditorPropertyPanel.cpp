@@ -183,10 +183,7 @@ EditorPropertyWidget* EditorPropertyPanel::makeWidget(Property* property) {
         row = new EditorPropertySubObjectWidget(look, property);
     } else if (kind == &PropertyPointer::classRecord || kind == &PropertyReferenceBase::classRecord) {
         row = new EditorPropertyReferenceWidget(look, property);
-    } else if (kind == &PropertyInt::classRecord || kind == &PropertyFloat::classRecord ||
-               kind == &PropertyDouble::classRecord || kind == &PropertyUString::classRecord ||
-               kind == &PropertyDWORD::classRecord || kind == &PropertyUColor::classRecord ||
-               kind == &PropertyEnumBase::classRecord || kind == &PropertySecureInt::classRecord) {
+    } else if (property->hasTextForm()) {
         row = new EditorPropertyTextWidget(look, property);
     } else {
         row = new EditorPropertyWidget(look, property);

@@ -136,6 +136,6 @@ private:
 class RPCListClasses : public RPC {
     ZUB_DECLARE_CLASS(RPCListClasses)
 public:
-    RPCListClasses() : RPC(true, true, false) {}
+    RPCListClasses() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

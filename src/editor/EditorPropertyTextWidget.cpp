@@ -3,6 +3,7 @@
 #include "engine/FocusManager.h"
 #include "gui/GUIeditBox.h"
 #include "object/Property.h"
+#include "util/Format.h"
 
 EditorPropertyTextWidget::EditorPropertyTextWidget(GUItheme* theme, Property* p)
     : EditorPropertyWidget(theme, p), editBox(new GUIeditBox(theme)) {
@@ -56,9 +57,13 @@ void EditorPropertyTextWidget::commitEdit() {
     // A row on its way out writes nothing: what it shows may be gone.
     if (isDying()) return;
     const WString text = editBox->getText();
+    refusal.clear();
     writeValue([&] {
         if (text.size() == 1 && text[0] == GUIeditBox::CLEARED) property->fromString(u"");
-        else if (!text.empty()) property->fromString(text);
+        else if (!text.empty()) property->readText(text, &refusal);
     });
+    if (!refusal.empty())
+        refuse(formatString(u"The edit of '%s' is refused: '%s' is no value for it (%s).", property->getName(), text,
+                            refusal));
     sendChangeNotice();
 }

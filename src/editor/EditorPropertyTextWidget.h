@@ -3,9 +3,11 @@
 // enumerations). Taking the focus opens the row: it doubles its height and
 // shows an empty edit box below the name, which takes the focus. When the
 // box commits (focus lost, Return, keypad Enter, Tab or Delete) the row
-// closes and the property parses the text in its own format: an empty box
-// leaves the value as it was, Delete (the box holds U+0008) sets what the
-// property makes of the empty text. Read-only properties do not open.
+// closes and the property reads the text (Property::readText): text it
+// refuses leaves the value as it was, and the row keeps what the property
+// takes and refuses the edit saying so (EditorPropertyWidget::refuse); an empty box leaves the value as it was, Delete (the box holds U+0008)
+// clears it (Property::fromString of the empty text). Read-only properties
+// do not open.
 #include "editor/EditorPropertyWidget.h"
 
 class GUIeditBox;
@@ -26,4 +28,6 @@ public:
 
     GUIeditBox* editBox;  // a child of the row
     uint8_t editing = 0;
+    // What the property takes, when it refused the last text; else empty.
+    WString refusal;
 };

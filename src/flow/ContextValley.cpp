@@ -22,6 +22,7 @@
 #include "gui/ContextMessageBox.h"
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuButton.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
@@ -29,6 +30,7 @@
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/HttpRequest.h"
+#include "sys/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "util/Md5.h"
 
@@ -223,7 +225,7 @@ void ContextValley::tickMap() {
 
     ZubInput* in = ZubInput::active();
     float radius = PICK_RADIUS;
-    if (in && in->inputMode == ZubInput::MODE_TOUCH)
+    if (isTouchInput())
         radius = ZUB && ZUB->displayScale == 1 ? TOUCH_PICK_RADIUS_SMALL : TOUCH_PICK_RADIUS;
     ValleyIcon* near = findIconNear(mousePosition, radius);
     if (!near) return;
@@ -365,8 +367,7 @@ void ContextValley::unlockNext() {
     findResource<Sound>(u"saveProgress")->play();
 
     const bool hints = services.configuration().showHints != 0;
-    const ZubInput* in = ZubInput::active();
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     switch (p.currentLevel) {
         case 2:
             if (hints)

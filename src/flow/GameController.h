@@ -187,7 +187,7 @@ private:
 class RPCGameControllerConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCGameControllerConstruct)
 public:
-    RPCGameControllerConstruct() : RPC(true, true, false) {}
+    RPCGameControllerConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
@@ -198,7 +198,7 @@ class RPCSetMessage : public RPC {
     ZUB_DECLARE_CLASS(RPCSetMessage)
 public:
     static constexpr int MAX_TEXT = 256;
-    RPCSetMessage() : RPC(false, true, false) {}
+    RPCSetMessage() : RPC(RPC_CLIENTS_ONLY) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     int32_t messenger = 0;
@@ -211,7 +211,7 @@ public:
 class RPCSetMessageForPlayer : public RPC {
     ZUB_DECLARE_CLASS(RPCSetMessageForPlayer)
 public:
-    RPCSetMessageForPlayer() : RPC(false, true, false) {}
+    RPCSetMessageForPlayer() : RPC(RPC_CLIENTS_ONLY) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     uint32_t player = 0;
@@ -225,7 +225,7 @@ public:
 class RPCEnterState : public RPC {
     ZUB_DECLARE_CLASS(RPCEnterState)
 public:
-    RPCEnterState() : RPC(true, true, false) {}
+    RPCEnterState() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
@@ -233,7 +233,7 @@ public:
 class RPCShakeCamera : public RPC {
     ZUB_DECLARE_CLASS(RPCShakeCamera)
 public:
-    RPCShakeCamera() : RPC(false, true, false) {}
+    RPCShakeCamera() : RPC(RPC_CLIENTS_ONLY) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     float strength = 0.0f;

@@ -15,6 +15,7 @@
 #include "flow/TouchHudControl.h"
 #include "gfx/ContextBlender.h"
 #include "gfx/ImmediateDraw.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
@@ -24,6 +25,7 @@
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
+#include "sys/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
@@ -57,7 +59,7 @@ void GameController::tickContents(double time, double dt) {
         return;
     }
 
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     GameHud* hud = contextHUD;
     if (hud) {
         const uint8_t hidden = touch && state == PLAYING ? 0 : 1;
@@ -114,7 +116,7 @@ bool GameController::readTouches(bool& help, bool& stats, bool& map) {
 void GameController::tickPlaying(double dt, bool help, bool stats, bool map) {
     ZubInput* in = ZubInput::active();
     const GameConfiguration& cfg = getConfiguration();
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     GameHud* hud = contextHUD;
     if (hud && touch) hud->pPauseButton->bHidden = hud->pHelpButton->bHidden = hud->pStatsButton->bHidden = 0;
 
@@ -376,8 +378,7 @@ void GameController::enterStatistics() {
         if (duration > 0.0 && duration < 1.0e6) delay += duration;
     }
 
-    const ZubInput* in = ZubInput::active();
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     const float bottom = static_cast<float>(-(REFERENCE_HEIGHT / 2));
     const WString hintName = formatString(u"HINTENDLEVEL%d", level);
     const WString touchName = u"IOS_" + hintName;

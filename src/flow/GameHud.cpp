@@ -8,10 +8,12 @@
 #include "flow/TouchHudControl.h"
 #include "gfx/Camera.h"
 #include "gfx/Renderable.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
 
@@ -131,8 +133,7 @@ void GameHud::drawClock(const GameController& gc) {
     if (!GameServices::get().configuration().showClock) return;
     const int32_t t = wholeSeconds(gc.currentResult.time);
     const float x = static_cast<float>((REFERENCE_WIDTH - 50) - HALF_W);
-    const ZubInput* in = ZubInput::active();
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     const float y = static_cast<float>(touch ? HALF_H - 72 : HALF_H - 12);
     FontQuad* font = findResource<FontQuad>(u"fontMediumOutline");
     font->drawText(x - 3.0f, y, 0.0f, CLOCK_COLOUR, FontQuad::TEXT_PLAIN | FontQuad::TEXT_RIGHT,

@@ -6,6 +6,7 @@
 #include "engine/FocusManager.h"
 #include "flow/GameController.h"
 #include "flow/MyRootObject.h"
+#include "net/CurrentRole.h"
 #include "net/NetAddress.h"
 #include "net/NetConnection.h"
 #include "records/AppInfo.h"
@@ -29,8 +30,7 @@ GameServer::GameServer(std::u16string_view playerName)
 GameServer::~GameServer() {
     // The level's objects may call into the active role while they go: let
     // that be this one. Registered objects outside the tree go after it.
-    NetRole* previous = THEROLE == this ? nullptr : THEROLE;
-    THEROLE = this;
+    CurrentRole current(this, this);
     std::vector<std::unique_ptr<ZubBaseReference>> loose;
     for (int32_t uid : objectMap.ascending()) {
         ZubBase* o = findObjectOrNull(uid);
@@ -63,7 +63,6 @@ GameServer::~GameServer() {
         deleteObject(o);
     }
     stranded.clear();
-    THEROLE = previous;
 }
 
 double GameServer::gameVersion() {

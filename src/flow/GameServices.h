@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/WString.h"
 
@@ -58,11 +59,4 @@ const Language& gameLanguage();
 // empty for a code outside its table or without an input layer.
 WString gameKeyName(int32_t code);
 
-// A resource of the running program by name; a missing one (or no resource
-// manager) is fatal.
-template <class T>
-T* findResource(std::u16string_view name) {
-    ResourceManager* resources = ResourceManager::active();
-    ZUB_ASSERT(resources != NULL);
-    return resources->findAs<T>(name);
-}
+

@@ -5,17 +5,14 @@
 #include "flow/MyRootObject.h"
 #include "sys/ErrorManager.h"
 
-LevelDraft::LevelDraft() : previousRole(THEROLE) {
+LevelDraft::LevelDraft() {
     gameServer = std::make_unique<GameServer>(u"");
     gameServer->bEditing = true;
     gameServer->start(nullptr);
     THEROLE = gameServer.get();
 }
 
-LevelDraft::~LevelDraft() {
-    gameServer.reset();
-    THEROLE = previousRole;
-}
+LevelDraft::~LevelDraft() = default;
 
 GameController& LevelDraft::controller() {
     GameController* gc = gameServer->controller();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "net/CurrentRole.h"
 #include "util/Math.h"
 
 class GameController;
@@ -46,6 +47,8 @@ public:
 private:
     void adopt(ZubBase* o, ZubBase* list);
 
+    // Puts back the role that was current before the draft, after the
+    // draft's server has gone (members go in reverse order).
+    CurrentRole previousRole;
     std::unique_ptr<GameServer> gameServer;
-    NetRole* previousRole;
 };

@@ -61,7 +61,7 @@ private:
 class RPCSetContextOverlay : public RPC {
     ZUB_DECLARE_CLASS(RPCSetContextOverlay)
 public:
-    RPCSetContextOverlay() : RPC(true, true, false) {}
+    RPCSetContextOverlay() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     Overlay* overlay = nullptr;
@@ -70,14 +70,14 @@ public:
 class RPCCloseContextOverlay : public RPC {
     ZUB_DECLARE_CLASS(RPCCloseContextOverlay)
 public:
-    RPCCloseContextOverlay() : RPC(true, true, false) {}
+    RPCCloseContextOverlay() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCAddSystemMessage : public RPC {
     ZUB_DECLARE_CLASS(RPCAddSystemMessage)
 public:
-    RPCAddSystemMessage() : RPC(false, true, false) {}
+    RPCAddSystemMessage() : RPC(RPC_CLIENTS_ONLY) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     WString text;

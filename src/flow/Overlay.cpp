@@ -5,6 +5,7 @@
 #include "flow/GameServices.h"
 #include "flow/MyRootObject.h"
 #include "input/KeyCodes.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
@@ -27,9 +28,8 @@ Overlay::~Overlay() {
 }
 
 WString Overlay::continuePrompt(int keyCode) {
-    const ZubInput* in = ZubInput::active();
     const Language& language = gameLanguage();
-    if (in && in->inputMode == ZubInput::MODE_TOUCH) return language.getText(SID_IOS_PRESSXKEYTOCONTINUE);
+    if (isTouchInput()) return language.getText(SID_IOS_PRESSXKEYTOCONTINUE);
     return formatString(language.getText(SID_PRESSXKEYTOCONTINUE), gameKeyName(keyCode));
 }
 

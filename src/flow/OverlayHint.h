@@ -53,7 +53,7 @@ class RPCShowHint : public RPC {
     ZUB_DECLARE_CLASS(RPCShowHint)
 public:
     static constexpr int MAX_TEXT = 4096;
-    RPCShowHint() : RPC(true, true, false) {}
+    RPCShowHint() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     WString title;

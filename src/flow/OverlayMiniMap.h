@@ -58,6 +58,6 @@ private:
 class RPCMiniMapConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCMiniMapConstruct)
 public:
-    RPCMiniMapConstruct() : RPC(true, true, false) {}
+    RPCMiniMapConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

@@ -37,6 +37,6 @@ public:
 class RPCOverlayStatisticsConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCOverlayStatisticsConstruct)
 public:
-    RPCOverlayStatisticsConstruct() : RPC(true, true, false) {}
+    RPCOverlayStatisticsConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

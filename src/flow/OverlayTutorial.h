@@ -56,6 +56,6 @@ public:
 class RPCTutorialConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCTutorialConstruct)
 public:
-    RPCTutorialConstruct() : RPC(true, true, false) {}
+    RPCTutorialConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

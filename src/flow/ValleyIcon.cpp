@@ -11,6 +11,7 @@
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
+#include "sys/ResourceLookup.h"
 #include "text/FontQuad.h"
 
 ValleyIcon::ValleyIcon(int32_t level, float atLength, const V3& at)

@@ -11,6 +11,7 @@
 #include "lang/StringIds.h"
 #include "records/FormatHelpers.h"
 #include "records/LevelResult.h"
+#include "sys/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

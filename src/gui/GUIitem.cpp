@@ -8,6 +8,7 @@
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "text/FontQuad.h"
 
@@ -22,22 +23,12 @@ GUItheme::GUItheme(int32_t defaultHeight, int32_t captionPadding, int32_t border
       font(font) {}
 
 void GUItheme::applySheet(GUIitem* item, std::u16string_view sheetName) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", sheetName);
-    // A resource of another kind under the sheet's name is as good as none.
-    auto* sheet = zub_cast<Texture>(rm->find(sheetName, true));
-    if (!sheet) ZUB_ERROR(u"Could not find resource '%s'.", sheetName);
+    auto* sheet = findResource<Texture>(sheetName);
     if (sheet->getSkinCount() < 3) ZUB_ERROR(u"Could not find resource '%s:%d'.", sheetName, sheet->getSkinCount());
     item->applyThemeStyle(sheet);
 }
 
-FontQuad* GUItheme::findFont(std::u16string_view name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    auto* font = zub_cast<FontQuad>(rm->find(name, true));
-    if (!font) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return font;
-}
+FontQuad* GUItheme::findFont(std::u16string_view name) { return findResource<FontQuad>(name); }
 
 // ---------------------------------------------------------------------------
 // Items

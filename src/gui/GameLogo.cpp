@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "gui/GuiClassIds.h"
-#include "gui/SkinLookup.h"
+#include "sys/ResourceLookup.h"
+#include "sys/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(GameLogo, FadingSprite, gui_ids::GameLogo)
 
 GameLogo::GameLogo(int32_t) {
-    layer.setSkin(gui::findResource<Skin>(u"logo:0"));
+    layer.setSkin(findResource<Skin>(u"logo:0"));
     onTransformChanged();
 }
 

@@ -4,6 +4,7 @@
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "text/FontQuad.h"
 
@@ -13,11 +14,7 @@ GameSquare::GameSquare(float x, float y, float z, float width, float height, boo
                        std::u16string_view titleText)
     : title(titleText) {
     const std::u16string_view name = bOpaque ? u"gui-game-square-opaque:0" : u"gui-game-square:0";
-    ResourceManager* resources = ResourceManager::active();
-    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    auto* source = zub_cast<Skin>(resources->find(name, true));
-    if (!source) ZUB_ERROR(u"The resource '%s' is not a skin.", name);
-    auto* skin = new StretchSkin(source);
+    auto* skin = new StretchSkin(findResource<Skin>(name));
     skin->setBorders(36, 36, 36, 36);
     skin->setSize(width, height);
     pSkin = skin;

@@ -9,6 +9,7 @@
 #include "lang/Language.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "text/FontQuad.h"
 
@@ -85,27 +86,11 @@ bool rightToLeft() {
     return l && l->bRightToLeft == 1;
 }
 
-FontQuad* font(std::u16string_view name) {
-    ResourceManager* resources = ResourceManager::active();
-    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    auto* f = zub_cast<FontQuad>(resources->find(name, true));
-    if (!f) ZUB_ERROR(u"The resource '%s' is not a font.", name);
-    return f;
-}
+FontQuad* font(std::u16string_view name) { return findResource<FontQuad>(name); }
 
-namespace {
-Sound* findSound(std::u16string_view name) {
-    ResourceManager* resources = ResourceManager::active();
-    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    auto* s = zub_cast<Sound>(resources->find(name, true));
-    if (!s) ZUB_ERROR(u"The resource '%s' is not a sound.", name);
-    return s;
-}
-}  // namespace
+void playSound(std::u16string_view name) { findResource<Sound>(name)->play(); }
 
-void playSound(std::u16string_view name) { findSound(name)->play(); }
-
-void playSoundAtFrequency(std::u16string_view name, float factor) { findSound(name)->playAtFrequency(factor); }
+void playSoundAtFrequency(std::u16string_view name, float factor) { findResource<Sound>(name)->playAtFrequency(factor); }
 
 ContextManager* screenStack(ZubBase* from) {
     if (theEnvironment.contextManager) return theEnvironment.contextManager;

@@ -5,7 +5,8 @@
 
 #include "gfx/Renderable.h"
 #include "gui/GuiClassIds.h"
-#include "gui/SkinLookup.h"
+#include "sys/ResourceLookup.h"
+#include "sys/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(IntroScreen, Context, gui_ids::IntroScreen)
 
@@ -13,9 +14,9 @@ IntroScreen::IntroScreen() {
     // A backdrop is ticked by the screens in front of it: their Escape is
     // not its own.
     bEscapeCloses = 0;
-    sharpLayer = new Renderable(gui::findResource<Skin>(u"intro:0"), V3());
+    sharpLayer = new Renderable(findResource<Skin>(u"intro:0"), V3());
     addChild(sharpLayer);
-    blurredLayer = new Renderable(gui::findResource<Skin>(u"intro-blurred:0"), V3());
+    blurredLayer = new Renderable(findResource<Skin>(u"intro-blurred:0"), V3());
     addChild(blurredLayer);
     applyBlend();
 }

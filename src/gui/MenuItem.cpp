@@ -13,6 +13,7 @@
 #include "gui/GuiEnvironment.h"
 #include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "text/FontQuad.h"
 
@@ -35,11 +36,9 @@ MenuItem::MenuItem(float x, float y, float z, std::u16string_view captionText, s
 MenuItem::~MenuItem() = default;
 
 void MenuItem::setSkins(std::u16string_view sheetName, int left, int top, int right, int bottom) {
-    ResourceManager* resources = ResourceManager::active();
-    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", sheetName);
-    auto* sheet = zub_cast<Texture>(resources->find(sheetName, true));
-    Skin* itemSource = sheet ? sheet->getSkin(0) : nullptr;
-    Skin* overlaySource = sheet ? sheet->getSkin(1) : nullptr;
+    auto* sheet = findResource<Texture>(sheetName);
+    Skin* itemSource = sheet->getSkin(0);
+    Skin* overlaySource = sheet->getSkin(1);
     if (!itemSource || !overlaySource) ZUB_ERROR(u"The sheet '%s' has no item skins 0 and 1.", sheetName);
 
     auto* itemSkin = new StretchSkin(itemSource);

@@ -5,6 +5,7 @@
 #include "engine/Context.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
 #include "text/FontQuad.h"
@@ -48,9 +49,8 @@ void MenuItemValue::tick(double time, double dt) {
 void MenuItemValue::render() {
     MenuItem::render();
     if (bDisabled || bHidden || !font) return;
-    ZubInput* in = ZubInput::active();
     uint32_t colour = captionColor;
-    if (!in || in->inputMode != ZubInput::MODE_TOUCH) {
+    if (!isTouchInput()) {
         const auto alpha = static_cast<uint32_t>(std::clamp(highlight, 0.0, 1.0) * 255.0);
         colour = (captionHighlightColor & 0x00FFFFFFu) | (alpha << 24);
     }

@@ -5,12 +5,14 @@
 #include "gfx/Texture.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
-#include "gui/SkinLookup.h"
+#include "input/TouchInput.h"
+#include "sys/ResourceLookup.h"
 #include "input/ZubInput.h"
+#include "sys/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MousePointer, Renderable, gui_ids::MousePointer)
 
-MousePointer::MousePointer() : texture(gui::findResource<Texture>(u"mousePointer")) {}
+MousePointer::MousePointer() : texture(findResource<Texture>(u"mousePointer")) {}
 
 MousePointer::~MousePointer() = default;
 
@@ -20,8 +22,7 @@ void MousePointer::tick(double, double) {
     if (const Context* c = Context::environment.current) position = V3(c->mousePosition.x, c->mousePosition.y, 0.0f);
     onTransformChanged();
 
-    const ZubInput* in = ZubInput::active();
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     if (locked) {
         setAlpha(0xFF);
         bHidden = touch ? 1 : 0;

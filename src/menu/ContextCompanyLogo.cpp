@@ -1,7 +1,8 @@
 #include "menu/ContextCompanyLogo.h"
 
-#include "gui/SkinLookup.h"
+#include "sys/ResourceLookup.h"
 #include "menu/MenuClassIds.h"
+#include "sys/ResourceLookup.h"
 #include "text/FadingSprite.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(ContextCompanyLogo, Context, menu_ids::ContextCompanyLogo)
@@ -13,7 +14,7 @@ ContextCompanyLogo::ContextCompanyLogo() {
     bShowPointer = 0;
     clearColor = 0xFF000000u;
 
-    logo = new FadingSprite(gui::findResource<Skin>(u"velmorastudios:0"), V3());
+    logo = new FadingSprite(findResource<Skin>(u"velmorastudios:0"), V3());
     logo->scaleMode = Renderable::SCALE_ASPECT;
     logo->delay = 0.0;
     logo->lifetime = 2.5;

@@ -5,6 +5,7 @@
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemCharKey.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "records/GameConfiguration.h"
@@ -50,8 +51,7 @@ ContextEnterName::ContextEnterName(bool addMode) : bAddMode(addMode ? 1 : 0) {
 ContextEnterName::~ContextEnterName() = default;
 
 bool ContextEnterName::showsKeys() const {
-    const ZubInput* in = ZubInput::active();
-    return bPadKeys || (in && in->inputMode == ZubInput::MODE_TOUCH);
+    return bPadKeys || (isTouchInput());
 }
 
 void ContextEnterName::buildItems() {

@@ -6,6 +6,7 @@
 #include "input/ZubInput.h"
 #include "menu/ContextLanguageSelect.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(LanguageFlag, CursorTargetSprite, u"LanguageFlag")
@@ -13,10 +14,7 @@ ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(LanguageFlag, CursorTargetSprite, u"LanguageF
 LanguageFlag::LanguageFlag(int32_t language, int32_t skinIndex) : languageIndex(language) {
     bPickable = 1;
     bCursorAnchor = 1;
-    ResourceManager* resources = ResourceManager::active();
-    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", u"languageFlags");
-    auto* tex = zub_cast<Texture>(resources->find(u"languageFlags", true));
-    if (!tex) ZUB_ERROR(u"The resource '%s' is not a texture.", u"languageFlags");
+    auto* tex = findResource<Texture>(u"languageFlags");
     ZUB_ASSERT(skinIndex >= 0 && skinIndex < tex->getSkinCount());
     setSkin(tex->getSkin(skinIndex));
     // Flags keep their size in texture pixels whatever the resolution of the

@@ -3,6 +3,7 @@
 #include "engine/Context.h"
 #include "engine/ContextManager.h"
 #include "gui/GuiEnvironment.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "menu/ContextEnterName.h"
@@ -40,8 +41,7 @@ PlayerGreeting::PlayerGreeting() {
 PlayerGreeting::~PlayerGreeting() = default;
 
 void PlayerGreeting::updateHintLine() {
-    const ZubInput* in = ZubInput::active();
-    const bool touch = in && in->inputMode == ZubInput::MODE_TOUCH;
+    const bool touch = isTouchInput();
     hintText->text = gui::text(touch ? SID_IOS_CLICKTOCHANGEPLAYERS : SID_CLICKTOCHANGEPLAYERS);
 }
 

@@ -37,9 +37,6 @@ class Level : public GameWorld {
 public:
     // The level's states that objects test for.
     enum : int32_t { STATE_PLAYING = 4 };
-    // The types of the level's areas (AreaQuery::getAreaType) that hurt:
-    // acid and danger.
-    enum AreaType : int { AREA_ACID = 4, AREA_DANGER = 5 };
     // The HUD's touch buttons that move the hero.
     enum TouchButton : int { TOUCH_LEFT = 0, TOUCH_RIGHT = 1, TOUCH_JUMP = 2 };
     // Nothing chosen: the action target's priority and distance at the start

@@ -14,6 +14,7 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"
@@ -38,12 +39,6 @@ const char16_t* const kMaterialNames[A99Object::MATERIAL_COUNT] = {u"none", u"di
                                                                    u"snow"};
 const char16_t* const kFootsteps[A99Object::MATERIAL_COUNT] = {nullptr, u"footstepDirt", u"footstepStone",
                                                                u"footstepWood", u"footstepLeaves", u"footstepSnow"};
-
-ZubBase* findResource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->find(name, true);
-}
 
 float screenWidth() {
     ZubGraphics* g = ZubGraphics::active();
@@ -89,7 +84,7 @@ void RPCDeleteHull::execute() {
 }
 
 A99Object::A99Object() {
-    editorSkin = static_cast<Skin*>(findResource(u"editor_icons:0"));
+    editorSkin = findResource<Skin>(u"editor_icons:0");
 }
 
 A99Object::~A99Object() {
@@ -267,7 +262,7 @@ SoundPlay A99Object::playSound(Sound* sound, bool always) {
 
 SoundPlay A99Object::playFootstep(int m) {
     if (m < MAT_DIRT || m > MAT_SNOW) return SoundPlay();
-    Sound* s = zub_cast<Sound>(findResource(kFootsteps[m]));
+    Sound* s = findResource<Sound>(kFootsteps[m]);
     if (!s) return SoundPlay();
     return playSound(s, false);
 }
@@ -332,7 +327,7 @@ void A99Object::showSpeechBubble(V3 offset, bool style, int dismissMode, const W
         }
         list->addChild(bubble);
     }
-    playSound(static_cast<Sound*>(findResource(u"pop")), true);
+    playSound(findResource<Sound>(u"pop"), true);
 }
 
 // ---------------------------------------------------------------------------

@@ -198,13 +198,13 @@ int halfScreenWidth();
 class RPCCreateHull : public RPC {
     ZUB_DECLARE_CLASS(RPCCreateHull)
 public:
-    RPCCreateHull() : RPC(true, true, false) {}
+    RPCCreateHull() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCDeleteHull : public RPC {
     ZUB_DECLARE_CLASS(RPCDeleteHull)
 public:
-    RPCDeleteHull() : RPC(true, true, false) {}
+    RPCDeleteHull() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

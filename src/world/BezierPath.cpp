@@ -11,6 +11,7 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/BezierVertex.h"
@@ -264,9 +265,7 @@ void BezierPath::renderObject() {
     // play, where the panel exists but the level is not being edited.
     WorldEditorPanel* panel = activeEditorPanel();
     if (!panel || (panel->getEditedObject() != this && !panel->bShowBezierPaths)) return;
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_symbols:5");
-    Skin* symbol = rm->findAs<Skin>(u"editor_symbols:5");
+    Skin* symbol = findResource<Skin>(u"editor_symbols:5");
     for (const BezierVertex* v : childrenOf<BezierVertex>(vertices)) {
         V3 p;
         localToWorld(p, v->vertex);

@@ -42,7 +42,7 @@ public:
 class RPCLinkBezierSegment : public RPC {
     ZUB_DECLARE_CLASS(RPCLinkBezierSegment)
 public:
-    RPCLinkBezierSegment() : RPC(true, true, false) {}
+    RPCLinkBezierSegment() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     BezierPath* path = nullptr;

@@ -4,16 +4,11 @@
 
 #include "gfx/Renderable.h"
 #include "gfx/Skin.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "sys/ErrorManager.h"
 
 namespace {
-
-Skin* gizmoSkin(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<Skin>(name);
-}
 
 void drawTemporary(Skin* skin, const V3& at, float angle, const V3& scale, uint32_t color) {
     if (!skin) return;
@@ -31,7 +26,7 @@ void drawTemporary(Skin* skin, const V3& at, float angle, const V3& scale, uint3
 }  // namespace
 
 void drawEditorArrow(const V3& from, const V3& to, uint32_t color) {
-    Skin* skin = gizmoSkin(u"editor_arrow:0");
+    Skin* skin = findResource<Skin>(u"editor_arrow:0");
     const float dx = to.x - from.x, dy = to.y - from.y;
     const float length = V3::distance(from, to);
     const float w = skin->width != 0.0f ? skin->width : 1.0f;
@@ -39,7 +34,7 @@ void drawEditorArrow(const V3& from, const V3& to, uint32_t color) {
 }
 
 void drawEditorCircle(float x, float y, float z, float radius, uint32_t color) {
-    Skin* skin = gizmoSkin(u"editor_circle:0");
+    Skin* skin = findResource<Skin>(u"editor_circle:0");
     const float w = skin->width != 0.0f ? skin->width : 1.0f;
     const float s = 2.0f * radius / w;
     drawTemporary(skin, V3(x, y, z), 0.0f, V3(s, s, 1.0f), color);

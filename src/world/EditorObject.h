@@ -105,6 +105,6 @@ protected:
 class RPCEditorObjectConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCEditorObjectConstruct)
 public:
-    RPCEditorObjectConstruct() : RPC(true, true, false) {}
+    RPCEditorObjectConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

@@ -38,7 +38,7 @@ public:
 class RPCSetProxyOwner : public RPC {
     ZUB_DECLARE_CLASS(RPCSetProxyOwner)
 public:
-    RPCSetProxyOwner() : RPC(true, true, false) {}
+    RPCSetProxyOwner() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     EditorObject* owner = nullptr;

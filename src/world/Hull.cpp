@@ -9,6 +9,7 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/EditorGizmos.h"
@@ -45,7 +46,6 @@ Hull::~Hull() {
         deleteObject(c);
     }
 }
-
 
 A99Object* Hull::owner() const {
     if (bToBeDestroyed) return nullptr;
@@ -284,9 +284,7 @@ void Hull::render() {
     const bool edited = panel->getEditedObject() == this;
     if (!edited && !(panel->bShowHulls && (!o->pSkin || o->bInView))) return;
     if (edited) {
-        ResourceManager* rm = ResourceManager::active();
-        Skin* symbol = rm ? rm->findAs<Skin>(u"editor_symbols:2") : nullptr;
-        if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_symbols:2");
+        Skin* symbol = findResource<Skin>(u"editor_symbols:2");
         for (const HullVertex* v : childrenOf<HullVertex>(vertices)) {
             V3 w;
             o->localToWorld(w, v->vertex);

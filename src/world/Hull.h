@@ -102,7 +102,7 @@ private:
 class RPCHullSetRef : public RPC {
     ZUB_DECLARE_CLASS(RPCHullSetRef)
 public:
-    RPCHullSetRef() : RPC(true, true, false) {}
+    RPCHullSetRef() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     A99Object* owner = nullptr;

@@ -122,7 +122,7 @@ int32_t hullJointKind(float fromDirection, float toDirection);
 class RPCHullSegmentSetup : public RPC {
     ZUB_DECLARE_CLASS(RPCHullSegmentSetup)
 public:
-    RPCHullSegmentSetup() : RPC(true, true, false) {}
+    RPCHullSegmentSetup() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     Hull* hull = nullptr;

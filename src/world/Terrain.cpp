@@ -13,6 +13,7 @@
 #include "net/Packet.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
@@ -386,9 +387,7 @@ void Terrain::renderObject() {
     Skin::applyCarrier(this);
     outline.draw(nullptr, VertexBuffer::LINE_STRIP);
     if (panel->getEditedObject() != this) return;
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_symbols:2");
-    Skin* symbol = rm->findAs<Skin>(u"editor_symbols:2");
+    Skin* symbol = findResource<Skin>(u"editor_symbols:2");
     for (int r = 0; r < 2; ++r) {
         for (int i = 0; i < n; ++i) {
             V3 p, w;

@@ -133,7 +133,7 @@ private:
 class RPCTerrainConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCTerrainConstruct)
 public:
-    RPCTerrainConstruct() : RPC(true, true, false) {}
+    RPCTerrainConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     int32_t segments = 0;

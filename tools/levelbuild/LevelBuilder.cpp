@@ -45,17 +45,6 @@ std::string narrow(std::u16string_view text) { return wideToNarrow(text); }
 
 std::string named(std::u16string_view text) { return "'" + narrow(text) + "'"; }
 
-bool sameNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
-        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The last child of `p` with the name: a class that declares a property
 // again (its own construct call) overrides its base's.
 Property* lastChildNamed(const Property* p, std::u16string_view name) {
@@ -543,66 +532,27 @@ bool LevelBuilder::assign(Property* p, const std::vector<WString>& values, const
 }
 
 bool LevelBuilder::assignOne(Property* p, const WString& value, const WString& what, int line) {
-    auto bad = [&](const char* expected) {
+    auto bad = [&](const std::string& expected) {
         return fail(line, named(value) + " is no value for " + named(what) + " (" + expected + ")");
     };
-    int64_t i;
-    double d;
-    if (auto* e = zub_cast<PropertyEnumBase>(p)) {
-        bool named = false;
-        for (int k = 0; e->names && k < e->count; ++k) named |= e->names[k] && sameNoCase(value, e->names[k]);
-        if (!named && !(property_text::parseInt(value, i) && i >= 0 && i < e->count))
-            return bad(("a number from 0 to " + std::to_string(e->count - 1)).c_str());
-    } else if (zub_cast<PropertyInt>(p) || zub_cast<PropertySecureInt>(p)) {
-        const bool isUnsigned = (p->flags & PROP_UNSIGNED) != 0;
-        if (!property_text::parseInt(value, i) || i > INT32_MAX || i < (isUnsigned ? 0 : INT32_MIN))
-            return bad(isUnsigned ? "a whole number, 0 or more" : "a whole number");
-    } else if (zub_cast<PropertyBool>(p)) {
-        const bool known = sameNoCase(value, u"yes") || sameNoCase(value, u"no") || sameNoCase(value, u"true") ||
-                           sameNoCase(value, u"false") || value == u"1" || value == u"0";
-        if (!known) return bad("yes or no");
-    } else if (zub_cast<PropertyFloat>(p)) {
-        if (!property_text::parseDouble(value, d) || std::fabs(d) > kFloat16Max)
-            return bad("a number of at most 65504 either way");
-    } else if (zub_cast<PropertyDouble>(p)) {
-        if (!property_text::parseDouble(value, d) || std::fabs(d) > 3.4e38) return bad("a number");
-    } else if (auto* s = zub_cast<PropertyUString>(p)) {
-        if (s->maxLength >= 0 && value.size() > static_cast<size_t>(s->maxLength))
-            return bad(("a text of at most " + std::to_string(s->maxLength) + " characters").c_str());
-    } else if (zub_cast<PropertyDWORD>(p)) {
-        std::u16string_view hex(value);
-        if (hex.size() > 1 && hex[0] == u'#') hex.remove_prefix(1);
-        else if (hex.size() > 2 && hex[0] == u'0' && (hex[1] == u'x' || hex[1] == u'X')) hex.remove_prefix(2);
-        const bool digits = std::all_of(hex.begin(), hex.end(), [](char16_t c) {
-            return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-        });
-        if (hex.empty() || hex.size() > 8 || !digits) return bad("up to eight hexadecimal digits");
-    } else if (auto* ptr = zub_cast<PropertyPointer>(p)) {
-        ZubBase* target = nullptr;
-        if (value != u"null") {
-            if (ptr->flags & PROP_RESOURCE) {
-                ResourceManager* rm = ResourceManager::active();
-                target = rm ? rm->find(value, false) : nullptr;
-                if (!target) return bad("the name of a skin resource");
-            } else {
-                target = find(value);
-                if (!target) return bad("the label of an object");
-            }
-            if (!ptr->accepts(target))
-                return fail(line, named(what) + " takes a " + narrow(ptr->required->getName()) + ", not " +
-                                      named(value));
-        }
-        ptr->setObject(target);
+    // A description names objects by their labels; resources and values are
+    // read as the engine reads every property's text.
+    if (auto* ptr = zub_cast<PropertyPointer>(p); ptr && !(ptr->flags & PROP_RESOURCE)) {
+        ZubBase* target = value == u"null" ? nullptr : find(value);
+        if (value != u"null" && !target) return bad("the label of an object");
+        if (!ptr->setObject(target))
+            return fail(line, named(what) + " takes a " + narrow(ptr->required->getName()) + ", not " + named(value));
         return true;
-    } else if (auto* ref = zub_cast<PropertyReferenceBase>(p)) {
+    }
+    if (auto* ref = zub_cast<PropertyReferenceBase>(p)) {
         ZubBase* target = value == u"null" ? nullptr : find(value);
         if (value != u"null" && !target) return bad("the label of an object");
         if (!ref->setObject(target)) return fail(line, named(what) + " cannot refer to " + named(value));
         return true;
-    } else {
-        return fail(line, named(what) + " cannot be set in a description");
     }
-    p->fromString(value);
+    if (!p->hasTextForm()) return fail(line, named(what) + " cannot be set in a description");
+    WString why;
+    if (!p->readText(value, &why)) return bad(narrow(why));
     return true;
 }
 

@@ -8,7 +8,9 @@
 #include "gfx/Quad.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
-#include "objects/scenery/Scenery.h"
+#include "objects/scenery/Fence.h"
+#include "objects/scenery/HillsBackdrop.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
@@ -46,11 +48,11 @@ struct AreaLook {
 };
 AreaLook areaLook(int type) {
     switch (type) {
-        case Area::TYPE_SLOW: return {0xFFC8B070, 0.6};
-        case Area::TYPE_WATER: return {0xFF3F8FDF, 0.85};
-        case Area::TYPE_MUD: return {0xFF6B4A2A, 0.85};
-        case Area::TYPE_ACID: return {0xFF8FD03A, 0.85};
-        case Area::TYPE_DANGER: return {0xFFE04040, 0.6};
+        case AREA_SLOW: return {0xFFC8B070, 0.6};
+        case AREA_WATER: return {0xFF3F8FDF, 0.85};
+        case AREA_MUD: return {0xFF6B4A2A, 0.85};
+        case AREA_ACID: return {0xFF8FD03A, 0.85};
+        case AREA_DANGER: return {0xFFE04040, 0.6};
         default: return {0, 0.0};
     }
 }

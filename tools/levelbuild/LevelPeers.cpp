@@ -7,6 +7,7 @@
 #include "LevelEnvironment.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
+#include "net/CurrentRole.h"
 #include "net/NetAddress.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
@@ -38,8 +39,7 @@ void LevelPeers::deleteClients() {
         // The copies go without an active role (what they call as they go
         // is done here and sent nowhere), then the client; the level's own
         // objects stay the current level.
-        NetRole* previous = THEROLE == client ? nullptr : THEROLE;
-        THEROLE = nullptr;
+        CurrentRole none(nullptr, client);
         // Registered objects outside the tree go after it, when nothing took
         // them with it (as the game's server lets them go).
         std::vector<std::unique_ptr<ZubBaseReference>> loose;
@@ -72,7 +72,6 @@ void LevelPeers::deleteClients() {
         }
         loose.clear();
         delete client;
-        THEROLE = previous;
     }
     clients.clear();
     if (level) GameWorld::setCurrent(level);

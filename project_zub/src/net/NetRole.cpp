@@ -6,6 +6,7 @@
 #include "engine/Zub.h"
 #include "input/KeyCodes.h"
 #include "input/ZubInput.h"
+#include "net/CurrentRole.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"
 #include "net/ZubNetwork.h"
@@ -49,13 +50,6 @@ RenderCounters countersSince(const RenderCounters& before) {
     d.collisionChecks = renderCounters.collisionChecks - before.collisionChecks;
     return d;
 }
-
-// Makes a role current for a while and puts the previous one back.
-struct CurrentRole {
-    explicit CurrentRole(NetRole* r) : saved(THEROLE) { THEROLE = r; }
-    ~CurrentRole() { THEROLE = saved; }
-    NetRole* saved;
-};
 
 }  // namespace
 

@@ -10,11 +10,27 @@ class Packet;
 class Property;
 class ZubBase;
 
+// Where a call runs, and whether a client may send it to the server.
+struct RPCScope {
+    bool onServer;
+    bool onClients;
+    bool clientCallable;
+};
+// The server's calls that every peer runs (the usual kind).
+inline constexpr RPCScope RPC_EVERYWHERE{true, true, false};
+// The server's calls that only the clients run.
+inline constexpr RPCScope RPC_CLIENTS_ONLY{false, true, false};
+// A client's request that the server runs.
+inline constexpr RPCScope RPC_CLIENT_TO_SERVER{true, false, true};
+// A client's call that the server runs and passes on to every client.
+inline constexpr RPCScope RPC_CLIENT_TO_EVERYWHERE{true, true, true};
+
 class RPC : public ClassObject {
     ZUB_DECLARE_CLASS(RPC)
 public:
     RPC() = default;
-    RPC(bool server, bool clients, bool callable) : onServer(server), onClients(clients), clientCallable(callable) {}
+    explicit RPC(RPCScope scope)
+        : onServer(scope.onServer), onClients(scope.onClients), clientCallable(scope.clientCallable) {}
     ~RPC() override = default;
 
     // The target through doPointer2, then the arguments the class declares.
@@ -48,7 +64,7 @@ public:
 class RPCGotoState : public RPC {
     ZUB_DECLARE_CLASS(RPCGotoState)
 public:
-    RPCGotoState() : RPC(true, true, false) {}
+    RPCGotoState() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     int32_t newState = 0;
@@ -59,7 +75,7 @@ public:
 class RPCSetState : public RPC {
     ZUB_DECLARE_CLASS(RPCSetState)
 public:
-    RPCSetState() : RPC(true, true, false) {}
+    RPCSetState() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     int32_t newState = 0;
@@ -68,7 +84,7 @@ public:
 class RPCAddChild : public RPC {
     ZUB_DECLARE_CLASS(RPCAddChild)
 public:
-    RPCAddChild() : RPC(true, true, false) {}
+    RPCAddChild() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     ZubBase* child = nullptr;
@@ -77,7 +93,7 @@ public:
 class RPCRemoveChild : public RPC {
     ZUB_DECLARE_CLASS(RPCRemoveChild)
 public:
-    RPCRemoveChild() : RPC(true, true, false) {}
+    RPCRemoveChild() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     ZubBase* child = nullptr;
@@ -86,14 +102,14 @@ public:
 class RPCPostReplicate : public RPC {
     ZUB_DECLARE_CLASS(RPCPostReplicate)
 public:
-    RPCPostReplicate() : RPC(true, true, false) {}
+    RPCPostReplicate() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCPostReplicateGlobal : public RPC {
     ZUB_DECLARE_CLASS(RPCPostReplicateGlobal)
 public:
-    RPCPostReplicateGlobal() : RPC(true, true, false) {}
+    RPCPostReplicateGlobal() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
@@ -101,7 +117,7 @@ public:
 class RPCNetDelete : public RPC {
     ZUB_DECLARE_CLASS(RPCNetDelete)
 public:
-    RPCNetDelete() : RPC(true, true, false) {}
+    RPCNetDelete() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     ZubBase* object = nullptr;
@@ -111,7 +127,7 @@ public:
 class RPCSetRandomSeed : public RPC {
     ZUB_DECLARE_CLASS(RPCSetRandomSeed)
 public:
-    RPCSetRandomSeed() : RPC(true, true, false) {}
+    RPCSetRandomSeed() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     uint32_t seed = 0;

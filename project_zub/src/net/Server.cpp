@@ -1,5 +1,6 @@
 #include "net/Server.h"
 
+#include "net/CurrentRole.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"
 #include "sys/ErrorManager.h"
@@ -15,18 +16,14 @@ Server::~Server() { Logger::get().log(u"%s(): %s", "Server::~Server", u"SERVER s
 
 bool Server::start(Packet* p, std::u16string_view sourceName) {
     ZUB_ASSERT(connection != NULL);
+    CurrentRole current(this);
     if (!p) {
-        NetRole* saved = THEROLE;
-        THEROLE = this;
         ZubBase* r = createRootObject();
         registerObject(r, 1);
         if (RootObject* ro = zub_cast<RootObject>(r)) ro->start();
         r->netPostReplicate();
-        THEROLE = saved;
         return true;
     }
-    NetRole* saved = THEROLE;
-    THEROLE = this;
     const bool trusted = p->getErrorMode() == Packet::ErrorMode::Fatal;
     // Read in report mode, so that a fault is told with the source's name.
     p->setErrorMode(Packet::ErrorMode::Report);
@@ -37,11 +34,9 @@ bool Server::start(Packet* p, std::u16string_view sourceName) {
     if (!ok) {
         if (trusted) ZUB_ERROR(u"Could not load '%s': %s", sourceName, p->errorText());
         Logger::get().log(u"%s(): could not load '%s': %s", "Server::start", sourceName, p->errorText());
-        THEROLE = saved;
         return false;
     }
     postReplicateAll();
-    THEROLE = saved;
     return true;
 }
 

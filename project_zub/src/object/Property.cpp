@@ -93,6 +93,15 @@ WString trimmed(std::u16string_view text) {
     return w;
 }
 
+// A refused text: false, with what the property takes.
+bool refuse(WString* why, WString what) {
+    if (why) *why = std::move(what);
+    return false;
+}
+
+// Float properties travel as half-precision numbers: nothing larger fits.
+constexpr double kLargestHalf = 65504.0;
+
 // "<registered class name> <uid>", or "null".
 WString objectText(const ZubBase* o) {
     if (!o) return u"null";
@@ -113,6 +122,15 @@ ZubBase* objectFromText(std::u16string_view text) {
 // ---------------------------------------------------------------------------
 // Property
 
+bool Property::readText(std::u16string_view text, WString* why) {
+    (void)text;
+    return refuse(why, u"nothing: it has no text form");
+}
+
+void Property::fromString(std::u16string_view text) {
+    if (trimmed(text).empty() && clear()) return;
+    readText(text);
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 // Under AddressSanitizer every property is a heap block of its own, so that
@@ -210,29 +228,34 @@ WString PropertyInt::toString() const {
     return formatString(u"%d", *field);
 }
 
-void PropertyInt::fromString(std::u16string_view text) {
-    if (trimmed(text).empty()) {
-        *field = 0;
-        return;
-    }
+namespace {
+// A 32-bit whole number; 0 or more for unsigned ones.
+bool readInt32(std::u16string_view text, uint32_t flags, int32_t& field, WString* why) {
+    const bool isUnsigned = (flags & PROP_UNSIGNED) != 0;
     int64_t v;
-    if (!parseInt(text, v)) return;
-    if (flags & PROP_UNSIGNED) {
-        if (v >= 0 && v <= INT32_MAX) *field = static_cast<int32_t>(v);
-    } else if (v >= INT32_MIN && v <= INT32_MAX) {
-        *field = static_cast<int32_t>(v);
-    }
+    if (!parseInt(text, v) || v > INT32_MAX || v < (isUnsigned ? 0 : INT32_MIN))
+        return refuse(why, isUnsigned ? u"a whole number, 0 or more" : u"a whole number");
+    field = static_cast<int32_t>(v);
+    return true;
+}
+}  // namespace
+
+bool PropertyInt::readText(std::u16string_view text, WString* why) { return readInt32(text, flags, *field, why); }
+
+bool PropertyInt::clear() {
+    *field = 0;
+    return true;
 }
 
 void PropertySecureInt::serialize(Packet& p) { p.doInt(*field); }
 WString PropertySecureInt::toString() const { return formatString(u"%d", *field); }
-void PropertySecureInt::fromString(std::u16string_view text) {
-    if (trimmed(text).empty()) {
-        *field = 0;
-        return;
-    }
-    int64_t v;
-    if (parseInt(text, v) && v >= INT32_MIN && v <= INT32_MAX) *field = static_cast<int32_t>(v);
+bool PropertySecureInt::readText(std::u16string_view text, WString* why) {
+    return readInt32(text, flags, *field, why);
+}
+
+bool PropertySecureInt::clear() {
+    *field = 0;
+    return true;
 }
 
 void PropertyBool::set(bool v) {
@@ -248,67 +271,85 @@ void PropertyBool::serialize(Packet& p) {
 
 WString PropertyBool::toString() const { return get() ? u"Yes" : u"No"; }
 
-void PropertyBool::fromString(std::u16string_view text) {
-    WString t = trimmed(text);
-    if (t.empty()) {
-        set(false);
-        return;
-    }
+bool PropertyBool::readText(std::u16string_view text, WString* why) {
+    const WString t = trimmed(text);
     if (equalsNoCase(t, u"yes") || equalsNoCase(t, u"y") || equalsNoCase(t, u"true") || t == u"1") set(true);
     else if (equalsNoCase(t, u"no") || equalsNoCase(t, u"n") || equalsNoCase(t, u"false") || t == u"0") set(false);
+    else return refuse(why, u"yes or no");
+    return true;
+}
+
+bool PropertyBool::clear() {
+    set(false);
+    return true;
 }
 
 void PropertyFloat::serialize(Packet& p) { p.doFloat16(*field); }
 WString PropertyFloat::toString() const { return formatFloat(*field); }
-void PropertyFloat::fromString(std::u16string_view text) {
-    if (trimmed(text).empty()) {
-        *field = 0.0f;
-        return;
-    }
+bool PropertyFloat::readText(std::u16string_view text, WString* why) {
     double v;
-    if (parseDouble(text, v) && std::fabs(v) <= 3.4e38) *field = static_cast<float>(v);
+    if (!parseDouble(text, v) || std::fabs(v) > kLargestHalf) return refuse(why, u"a number of at most 65504 either way");
+    *field = static_cast<float>(v);
+    return true;
+}
+
+bool PropertyFloat::clear() {
+    *field = 0.0f;
+    return true;
 }
 
 void PropertyDouble::serialize(Packet& p) { p.doDouble(*field); }
 WString PropertyDouble::toString() const { return formatDouble(*field); }
-void PropertyDouble::fromString(std::u16string_view text) {
-    if (trimmed(text).empty()) {
-        *field = 0.0;
-        return;
-    }
+bool PropertyDouble::readText(std::u16string_view text, WString* why) {
     double v;
-    if (parseDouble(text, v)) *field = v;
+    if (!parseDouble(text, v)) return refuse(why, u"a number");
+    *field = v;
+    return true;
+}
+
+bool PropertyDouble::clear() {
+    *field = 0.0;
+    return true;
 }
 
 void PropertyUString::serialize(Packet& p) { p.doUString(*field, maxLength); }
+bool PropertyUString::readText(std::u16string_view text, WString* why) {
+    if (maxLength >= 0 && text.size() > static_cast<size_t>(maxLength))
+        return refuse(why, formatString(u"a text of at most %d characters", maxLength));
+    *field = WString(text);
+    return true;
+}
+
 void PropertyUString::fromString(std::u16string_view text) {
-    WString t(text);
-    if (maxLength >= 0 && t.size() > static_cast<size_t>(maxLength)) t.resize(maxLength);
-    *field = t;
+    if (maxLength >= 0 && text.size() > static_cast<size_t>(maxLength)) text = text.substr(0, maxLength);
+    readText(text);
 }
 
 void PropertyDWORD::serialize(Packet& p) { p.doDWORD(*field); }
 WString PropertyDWORD::toString() const { return formatString(u"%08x", *field); }
-void PropertyDWORD::fromString(std::u16string_view text) {
-    WString t = trimmed(text);
-    if (t.empty()) {
-        *field = 0;
-        return;
-    }
+bool PropertyDWORD::readText(std::u16string_view text, WString* why) {
+    const WString t = trimmed(text);
     std::u16string_view v(t);
     if (v.size() > 1 && v[0] == u'#') v.remove_prefix(1);
     else if (v.size() > 2 && v[0] == u'0' && (v[1] == u'x' || v[1] == u'X')) v.remove_prefix(2);
-    if (v.empty() || v.size() > 8) return;
+    const WString what = u"up to eight hexadecimal digits";
+    if (v.empty() || v.size() > 8) return refuse(why, what);
     uint32_t r = 0;
     for (char16_t c : v) {
         int d;
         if (c >= u'0' && c <= u'9') d = c - u'0';
         else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
         else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
-        else return;
+        else return refuse(why, what);
         r = (r << 4) | static_cast<uint32_t>(d);
     }
     *field = r;
+    return true;
+}
+
+bool PropertyDWORD::clear() {
+    *field = 0;
+    return true;
 }
 
 void property_codec::enumValue(Packet& p, int32_t& field, int count, std::u16string_view name) {
@@ -330,21 +371,24 @@ WString PropertyEnumBase::toString() const {
     return formatString(u"%d", *field);
 }
 
-void PropertyEnumBase::fromString(std::u16string_view text) {
-    WString t = trimmed(text);
-    if (t.empty()) {
-        if (count > 0) *field = 0;
-        return;
-    }
+bool PropertyEnumBase::readText(std::u16string_view text, WString* why) {
+    const WString t = trimmed(text);
     if (names) {
         for (int i = 0; i < count; ++i)
             if (names[i] && equalsNoCase(t, names[i])) {
                 *field = i;
-                return;
+                return true;
             }
     }
     int64_t v;
-    if (parseInt(t, v) && v >= 0 && v < count) *field = static_cast<int32_t>(v);
+    if (!parseInt(t, v) || v < 0 || v >= count) return refuse(why, formatString(u"a number from 0 to %d", count - 1));
+    *field = static_cast<int32_t>(v);
+    return true;
+}
+
+bool PropertyEnumBase::clear() {
+    if (count > 0) *field = 0;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -432,19 +476,28 @@ WString PropertyPointer::toString() const {
     return objectText(o);
 }
 
-void PropertyPointer::fromString(std::u16string_view text) {
-    WString t = trimmed(text);
-    if (t.empty() || t == u"null") {
+bool PropertyPointer::readText(std::u16string_view text, WString* why) {
+    const WString t = trimmed(text);
+    if (t == u"null") {
         setter(field, nullptr);
-        return;
+        return true;
     }
     ZubBase* o = nullptr;
     if (flags & PROP_RESOURCE) {
         if (ResourceManager* rm = ResourceManager::active()) o = rm->find(t, false);
+        if (!o) return refuse(why, u"the name of a skin resource");
     } else {
         o = objectFromText(t);
+        if (!o) return refuse(why, u"an object's class and number");
     }
-    if (o && accepts(o)) setter(field, o);
+    if (!accepts(o)) return refuse(why, formatString(u"a %s, not a %s", required->getName(), o->getClass()->getName()));
+    setter(field, o);
+    return true;
+}
+
+bool PropertyPointer::clear() {
+    setter(field, nullptr);
+    return true;
 }
 
 bool PropertyPointer::setObject(ZubBase* o) {
@@ -478,14 +531,22 @@ void PropertyReferenceBase::serialize(Packet& p) { property_codec::reference(p, 
 
 WString PropertyReferenceBase::toString() const { return objectText(field->get()); }
 
-void PropertyReferenceBase::fromString(std::u16string_view text) {
-    WString t = trimmed(text);
-    if (t.empty() || t == u"null") {
+bool PropertyReferenceBase::readText(std::u16string_view text, WString* why) {
+    const WString t = trimmed(text);
+    if (t == u"null") {
         field->set(nullptr);
-        return;
+        return true;
     }
     ZubBase* o = objectFromText(t);
-    if (o && accepts(o)) field->set(o);
+    if (!o) return refuse(why, u"an object's class and number");
+    if (!accepts(o)) return refuse(why, formatString(u"a %s, not a %s", required->getName(), o->getClass()->getName()));
+    field->set(o);
+    return true;
+}
+
+bool PropertyReferenceBase::clear() {
+    field->set(nullptr);
+    return true;
 }
 
 bool PropertyReferenceBase::setObject(ZubBase* o) {

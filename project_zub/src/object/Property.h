@@ -49,10 +49,21 @@ public:
 
     // Writes or reads the field in the packet.
     virtual void serialize(Packet& p) { (void)p; }
-    // The value as text, and back. Text that cannot be parsed is ignored;
-    // the empty text clears the value.
+    // The value as text.
     virtual WString toString() const { return {}; }
-    virtual void fromString(std::u16string_view text) { (void)text; }
+    // The one reader of a value's text form, for level descriptions, the
+    // level editor's boxes and fromString: sets the value and returns true,
+    // or leaves it as it was and returns false with `why` (when given) saying
+    // what the property takes ("a whole number", "yes or no"). Surrounding
+    // blanks are ignored except in text; kinds without a text form refuse
+    // every text.
+    virtual bool readText(std::u16string_view text, WString* why = nullptr);
+    // Whether readText can set the kind at all.
+    virtual bool hasTextForm() const { return false; }
+    // readText without the reason, except that blank text clears the value
+    // (0, No, null, the first choice: the editor's Delete) and a text longer
+    // than its property holds is cut to length.
+    virtual void fromString(std::u16string_view text);
     // Pointer and reference kinds: points the field at the object when its
     // class fits. Returns whether it was taken.
     virtual bool setObject(ZubBase* o) { (void)o; return false; }
@@ -83,6 +94,10 @@ public:
     // The child property with that name, or null.
     Property* findChild(std::u16string_view name) const;
 
+    // Sets the value that blank text stands for in fromString; false for
+    // the kinds that read blank text like any other.
+    virtual bool clear() { return false; }
+
     uint32_t flags;
     // What the property does, one line of UTF-8 text; null when its
     // declaration gives none.
@@ -107,7 +122,9 @@ public:
     PropertyInt(N name, uint32_t flags, int32_t* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     int32_t* field;
 };
 
@@ -118,7 +135,9 @@ public:
     PropertySecureInt(N name, uint32_t flags, int32_t* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     int32_t* field;
 };
 
@@ -131,7 +150,9 @@ public:
     PropertyBool(N name, uint32_t flags, uint8_t* field) : Property(name, flags), byteField(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     bool get() const { return boolField ? *boolField : (*byteField != 0); }
     void set(bool v);
 
@@ -148,7 +169,9 @@ public:
     PropertyFloat(N name, uint32_t flags, float* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     float* field;
 };
 
@@ -159,7 +182,9 @@ public:
     PropertyDouble(N name, uint32_t flags, double* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     double* field;
 };
 
@@ -171,6 +196,8 @@ public:
         : Property(name, flags), field(field), maxLength(maxLength) {}
     void serialize(Packet& p) final;
     WString toString() const override { return *field; }
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
     void fromString(std::u16string_view text) override;
     WString* field;
     int maxLength;
@@ -183,7 +210,9 @@ public:
     PropertyDWORD(N name, uint32_t flags, uint32_t* field) : Property(name, flags), field(field) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     uint32_t* field;
 };
 
@@ -204,7 +233,9 @@ public:
         : Property(name, flags), field(field), count(count), names(names) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     int32_t* field;
     int count;
     const char16_t* const* names;
@@ -256,7 +287,9 @@ public:
     }
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     bool setObject(ZubBase* o) override;
     ZubBase* get() const { return getter(field); }
     bool accepts(const ZubBase* o) const;
@@ -278,7 +311,9 @@ public:
         : Property(name, flags), field(field), required(required) {}
     void serialize(Packet& p) final;
     WString toString() const override;
-    void fromString(std::u16string_view text) override;
+    bool readText(std::u16string_view text, WString* why = nullptr) override;
+    bool hasTextForm() const override { return true; }
+    bool clear() override;
     bool setObject(ZubBase* o) override;
     bool accepts(const ZubBase* o) const;
     ZubBaseReference* field;

@@ -1,5 +1,6 @@
 #include "sys/ResourceManager.h"
 
+#include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 
 namespace {
@@ -19,6 +20,10 @@ ZubBase* ResourceManager::find(std::u16string_view name, bool fatal) const {
     if (it != byName.end()) return it->second;
     if (fatal) ZUB_ERROR(u"Could not find resource '%s'.", name);
     return nullptr;
+}
+
+void ResourceManager::wrongClass(std::u16string_view name, const ZubBase* found, const RuntimeClass* wanted) {
+    ZUB_ERROR(u"The resource '%s' is a %s, not a %s.", name, found->getClass()->getName(), wanted->getName());
 }
 
 void ResourceManager::addResource(std::u16string_view name, ZubBase* resource) {

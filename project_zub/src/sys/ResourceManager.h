@@ -21,9 +21,16 @@ public:
     // The resource under the name; with `fatal` a missing name ends the
     // program with "Could not find resource '%s'.", otherwise gives null.
     ZubBase* find(std::u16string_view name, bool fatal = true) const;
+    // The resource under the name as a T (sys/ResourceLookup.h is the usual
+    // way in). A missing name is handled as by find; a resource of another
+    // class ends the program with "The resource '%s' is a %s, not a %s."
+    // (its class, then T's) when `fatal`, otherwise gives null.
     template <class T>
     T* findAs(std::u16string_view name, bool fatal = true) const {
-        return static_cast<T*>(find(name, fatal));
+        ZubBase* found = find(name, fatal);
+        T* r = zub_cast<T>(found);
+        if (!r && found && fatal) wrongClass(name, found, &T::classRecord);
+        return r;
     }
     // Maps the name to the resource; a second resource under a known name
     // replaces the first in the map.
@@ -40,6 +47,8 @@ public:
     const std::vector<Entry>& entries() const { return ordered; }
 
 private:
+    [[noreturn]] static void wrongClass(std::u16string_view name, const ZubBase* found, const RuntimeClass* wanted);
+
     std::unordered_map<WString, ZubBase*> byName;
     std::unordered_map<const ZubBase*, WString> names;
     std::vector<Entry> ordered;

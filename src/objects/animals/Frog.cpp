@@ -7,6 +7,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/AppleIndex.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/EditorGizmos.h"
@@ -29,18 +30,12 @@ constexpr double kIdleSpan = 5.0;
 // The tongue counts as back in below this.
 constexpr float kTongueIn = 0.1f;
 
-ZubBase* findResource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->find(name, true);
-}
-
 double nextIdle(double time) { return time + kIdleBase + kIdleSpan * randomFraction(); }
 
 }  // namespace
 
 Frog::Frog() {
-    sheet = static_cast<Skin*>(findResource(u"frog:0"));
+    sheet = findResource<Skin>(u"frog:0");
     setSkin(sheet);
     const V3 mouth = sheet ? sheet->origin : V3();
     head.position = mouth;
@@ -55,7 +50,7 @@ Frog::~Frog() = default;
 
 Skin* Frog::frame(int index) const { return sheet ? sheet->getFrame(index) : nullptr; }
 
-void Frog::play(const char16_t* sound) { playSound(zub_cast<Sound>(findResource(sound)), false); }
+void Frog::play(const char16_t* sound) { playSound(findResource<Sound>(sound), false); }
 
 void Frog::onTransformChanged() {
     A99Object::onTransformChanged();

@@ -8,6 +8,7 @@
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/BezierPath.h"
@@ -15,24 +16,13 @@
 
 ZUB_IMPLEMENT_CLASS(Hedgehog, PathFollower, object_ids::Hedgehog)
 
-namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
-}  // namespace
-
 Hedgehog::Hedgehog() {
     collisionSensitivity = 0.55f;
-    pAmbientSound = resource<Sound>(u"hedgehogSqueak");
+    pAmbientSound = findResource<Sound>(u"hedgehogSqueak");
     maxAmbientRadius = 250.0f;
-    bodyOpen = resource<Skin>(u"hedgy:0");
-    bodyShut = resource<Skin>(u"hedgy:1");
-    Skin* leg = resource<Skin>(u"hedgy:2");
+    bodyOpen = findResource<Skin>(u"hedgy:0");
+    bodyShut = findResource<Skin>(u"hedgy:1");
+    Skin* leg = findResource<Skin>(u"hedgy:2");
     for (int i = 0; i < LEG_COUNT; ++i) {
         legs[i] = std::make_unique<Renderable>();
         legs[i]->pSkin = leg;
@@ -92,7 +82,7 @@ void Hedgehog::spike(Apple* apple) {
     apple->position = local;
     apple->setParentMatrix(worldMatrix);
     spikedApples.addChild(new ZubBasePointer(apple));
-    playSound(resource<Sound>(u"appleSquish"), false);
+    playSound(findResource<Sound>(u"appleSquish"), false);
 }
 
 void Hedgehog::spikeApples() {

@@ -9,6 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
@@ -16,15 +17,6 @@
 ZUB_IMPLEMENT_CLASS(Horse, A99Object, object_ids::Horse)
 
 namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    T* r = zub_cast<T>(rm->find(name));
-    if (!r) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return r;
-}
 
 // Frame n of a sheet, or null when the sheet has no such frame.
 Skin* frameOf(const Texture* sheet, int n) {
@@ -34,9 +26,9 @@ Skin* frameOf(const Texture* sheet, int n) {
 }  // namespace
 
 Horse::Horse() {
-    setSkin(resource<Skin>(u"horse-body:0"));
-    headFrames = resource<Texture>(u"horse-head");
-    lickFrames = resource<Texture>(u"horse-lick");
+    setSkin(findResource<Skin>(u"horse-body:0"));
+    headFrames = findResource<Texture>(u"horse-head");
+    lickFrames = findResource<Texture>(u"horse-lick");
     head = std::make_unique<Renderable>();
     head->collisionSensitivity = 0.65f;
     lick = std::make_unique<Renderable>();
@@ -71,9 +63,9 @@ void Horse::onStateChange() {
             // The next pass only schedules the snort.
             nextIdleSound = 0.0;
             break;
-        case ALERT: playSound(resource<Sound>(u"horseAlert"), false); break;
+        case ALERT: playSound(findResource<Sound>(u"horseAlert"), false); break;
         case LICKING:
-            playSound(resource<Sound>(u"horseDigest"), false);
+            playSound(findResource<Sound>(u"horseDigest"), false);
             lickValue.setImmediate(0.0f);
             lickValue.moveTo(1.0f);
             gotoState(IDLE, LICK_TIME);
@@ -104,7 +96,7 @@ void Horse::tickIdle(double time) {
     placeHead(nextBlink - time < BLINK_SHUT ? HEAD_EYES_SHUT : HEAD_IDLE);
     if (time > nextBlink) nextBlink = time + 0.1 + 2.9 * randomFraction();
     if (time > nextIdleSound) {
-        if (nextIdleSound > 0.0) playSound(resource<Sound>(u"horseIdle"), false);
+        if (nextIdleSound > 0.0) playSound(findResource<Sound>(u"horseIdle"), false);
         nextIdleSound = time + 5.0 + 5.0 * randomFraction();
     }
 }

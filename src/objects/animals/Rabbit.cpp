@@ -11,6 +11,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/GameWorld.h"
 
@@ -18,22 +19,13 @@ ZUB_IMPLEMENT_CLASS(Rabbit, A99Object, object_ids::Rabbit)
 
 namespace {
 
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    T* r = zub_cast<T>(rm->find(name));
-    if (!r) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return r;
-}
-
 // A timed change this short happens in the next tick.
 constexpr double kNextTick = 1e-9;
 
 }  // namespace
 
 Rabbit::Rabbit() {
-    sheet = resource<Texture>(u"rabbit");
+    sheet = findResource<Texture>(u"rabbit");
     head = std::make_unique<Renderable>();
     head->collisionSensitivity = 0.6f;
     head->pSkin = sheet->getSkin(FRAME_HEAD);
@@ -63,7 +55,7 @@ void Rabbit::onStateChange() {
         timeNextPhase(UP, inTime);
     } else if (state == UP) {
         appearValue.moveTo(1.0f);
-        playSound(resource<Sound>(u"rabbitAppear"), false);
+        playSound(findResource<Sound>(u"rabbitAppear"), false);
         timeNextPhase(DOWN, outTime);
     }
 }

@@ -9,30 +9,18 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
 
 ZUB_IMPLEMENT_CLASS(Snail, PathFollower, object_ids::Snail)
 
-namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    T* r = zub_cast<T>(rm->find(name));
-    if (!r) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return r;
-}
-
-}  // namespace
-
 Snail::Snail() {
     collisionSensitivity = 0.55f;
-    pAmbientSound = resource<Sound>(u"snailWalk");
+    pAmbientSound = findResource<Sound>(u"snailWalk");
     maxAmbientRadius = 150.0f;
-    sheet = resource<Texture>(u"snail");
+    sheet = findResource<Texture>(u"snail");
     setSkin(sheet->getSkin(0));
     crawlValue.moveTo(1.0f);
 }

@@ -17,6 +17,7 @@
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Format.h"
 #include "util/Random.h"
@@ -28,13 +29,6 @@
 ZUB_IMPLEMENT_CLASS(Apple, PhysObject, object_ids::Apple)
 
 namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
 
 // The score after adding `add` points, summed wide: a score that would leave
 // the int range (wrap below 0 in 32 bits) becomes 0.
@@ -49,7 +43,7 @@ const V3 kOffset(0.0f, 16.0f, 0.0f);
 
 Apple::Apple() {
     collisionSensitivity = 0.75f;
-    sheet = resource<Texture>(u"apple");
+    sheet = findResource<Texture>(u"apple");
     setFrame(FRAME_FRESH);
 }
 
@@ -164,7 +158,7 @@ void Apple::spoil(int type) {
         case SPOIL_EATEN: bEaten = 1; break;
         default: break;
     }
-    if (sound) playSound(resource<Sound>(sound), true);
+    if (sound) playSound(findResource<Sound>(sound), true);
 }
 
 void Apple::collect() {
@@ -182,7 +176,7 @@ void Apple::collect() {
     r.points = addPoints(r.points, COLLECT_POINTS);
     // Each apple a semitone above the one before: the first 7 below the sample.
     const int64_t n = static_cast<int64_t>(r.applesGathered) + r.bonusApplesGathered - 8;
-    resource<Sound>(u"appleCollect")->playSemitones(static_cast<float>(n));
+    findResource<Sound>(u"appleCollect")->playSemitones(static_cast<float>(n));
 }
 
 void Apple::putIntoSlot(BasketSlot* slot) {
@@ -200,7 +194,7 @@ void Apple::putIntoSlot(BasketSlot* slot) {
     const float basketY = slot->pBasket ? slot->pBasket->position.y : position.y;
     hopHeight = std::max(0.0f, basketY + SLOT_HOP - (position.y + slot->worldPoint().y) / 2.0f);
     bHanging = 0;
-    playSound(resource<Sound>(u"appleBasket"), true);
+    playSound(findResource<Sound>(u"appleBasket"), true);
 }
 
 void Apple::removeFromSlot() {
@@ -328,7 +322,7 @@ void Apple::tickFree(double time, double dt) {
 
 void Apple::bounceSound(double time, float speed) {
     if (!(time > lastBounceTime + BOUNCE_SOUND_GAP)) return;
-    Sound* sound = resource<Sound>(bSuperApple ? u"appleBig" : u"appleBounce");
+    Sound* sound = findResource<Sound>(bSuperApple ? u"appleBig" : u"appleBounce");
     // Slow bounces sound lower (half the frequency at SOUND_SLOW_SPEED).
     float pitch = lerpMappedClamped(-0.5f, 0.0f, SOUND_SLOW_SPEED, SOUND_FAST_SPEED, speed);
     if (bSuperApple) {

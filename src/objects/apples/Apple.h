@@ -43,8 +43,6 @@ public:
         FRAME_WORMY = 7,
         FRAME_COUNT = 8,
     };
-    // The level's area types that spoil an apple lying in them.
-    enum AreaType : int { AREA_MUD = 3, AREA_ACID = 4 };
 
     static constexpr float GRAVITY = -1024.0f;
     static constexpr float MAX_SPEED = 1024.0f;

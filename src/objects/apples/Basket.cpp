@@ -12,6 +12,7 @@
 #include "objects/apples/AppleIndex.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(BasketSlot, ZubBase, object_ids::BasketSlot)
@@ -27,12 +28,6 @@ ZUB_IMPLEMENT_CLASS(RPCBasketCConstruct, RPC, object_ids::RPCBasketCConstruct)
 ZUB_IMPLEMENT_CLASS(RPCBasketDConstruct, RPC, object_ids::RPCBasketDConstruct)
 
 namespace {
-
-Skin* skin(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<Skin>(name);
-}
 
 template <class R>
 void sendConstruct(ZubBase* target) {
@@ -124,9 +119,9 @@ void Basket::addPropertiesTo(PropertyContainer* c) {
 }
 
 void Basket::setShape(const Shape& shape) {
-    Skin* body = skin(shape.body);
+    Skin* body = findResource<Skin>(shape.body);
     setSkin(body);
-    front.setSkin(skin(shape.front));
+    front.setSkin(findResource<Skin>(shape.front));
     // The front is drawn in the basket's frame, over the body.
     front.setPosition(body->origin);
     physPointOffset = shape.physPointOffset;

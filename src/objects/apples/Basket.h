@@ -126,7 +126,7 @@ public:
 class RPCBasketSlotSetup : public RPC {
     ZUB_DECLARE_CLASS(RPCBasketSlotSetup)
 public:
-    RPCBasketSlotSetup() : RPC(true, true, false) {}
+    RPCBasketSlotSetup() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void serialize(Packet& p) override;
     void execute() override;
@@ -139,27 +139,27 @@ public:
 class RPCBasketAConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCBasketAConstruct)
 public:
-    RPCBasketAConstruct() : RPC(true, true, false) {}
+    RPCBasketAConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCBasketBConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCBasketBConstruct)
 public:
-    RPCBasketBConstruct() : RPC(true, true, false) {}
+    RPCBasketBConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCBasketCConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCBasketCConstruct)
 public:
-    RPCBasketCConstruct() : RPC(true, true, false) {}
+    RPCBasketCConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCBasketDConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCBasketDConstruct)
 public:
-    RPCBasketDConstruct() : RPC(true, true, false) {}
+    RPCBasketDConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

@@ -10,6 +10,7 @@
 #include "objects/apples/Basket.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Format.h"
 
@@ -20,9 +21,7 @@ namespace {
 // Frame `index` of the sheet "compass": body and needle per type, in turn.
 Skin* compassSkin(int index) {
     const WString name = formatString(u"compass:%d", index);
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<Skin>(name);
+    return findResource<Skin>(name);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/Hull.h"
 #include "world/AreaIndex.h"
@@ -19,7 +20,7 @@ ZUB_IMPLEMENT_CLASS(Area, A99Object, object_ids::Area)
 
 namespace {
 
-const char16_t* const kTypeNames[Area::TYPE_COUNT] = {u"none", u"slow", u"water", u"mud", u"acid", u"danger"};
+const char16_t* const kTypeNames[AREA_TYPE_COUNT] = {u"none", u"slow", u"water", u"mud", u"acid", u"danger"};
 
 // The editor skins of the two shapes.
 constexpr const char16_t* kRectangleSkin = u"editor_areas:0";
@@ -43,31 +44,24 @@ constexpr float kMudCone = kPi;
 constexpr uint32_t kWaterColor = 0xFFCCFFFFu;
 constexpr uint32_t kMudColor = 0xFF804000u;
 
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
 }  // namespace
 
 Area::Area() {
     collisionSensitivity = 0.7f;
     // The containment tests map points into the area's frame every tick.
     bHasInvXform = 1;
-    setSkin(resource<Skin>(kRectangleSkin));
+    setSkin(findResource<Skin>(kRectangleSkin));
 }
 
 Area::~Area() = default;
 
 uint32_t Area::tintOf(int type) {
     switch (type) {
-        case TYPE_SLOW: return 0xFF00FFFFu;
-        case TYPE_WATER: return 0xFF0000FFu;
-        case TYPE_MUD: return 0xFF804000u;
-        case TYPE_ACID: return 0xFF00FF00u;
-        case TYPE_DANGER: return 0xFFFF0000u;
+        case AREA_SLOW: return 0xFF00FFFFu;
+        case AREA_WATER: return 0xFF0000FFu;
+        case AREA_MUD: return 0xFF804000u;
+        case AREA_ACID: return 0xFF00FF00u;
+        case AREA_DANGER: return 0xFFFF0000u;
         default: return 0xFFFFFFFFu;
     }
 }
@@ -77,7 +71,7 @@ uint32_t Area::tintOf(int type) {
 
 void Area::tick(double time, double dt) {
     A99Object::tick(time, dt);
-    if (areaType == TYPE_DANGER && !bRectangularArea && !isEditorMode()) pushApples();
+    if (areaType == AREA_DANGER && !bRectangularArea && !isEditorMode()) pushApples();
 }
 
 void Area::pushApples() {
@@ -90,8 +84,8 @@ void Area::pushApples() {
 }
 
 void Area::onHullCrossed(A99Object* mover, Xsect* xsect) {
-    const bool water = areaType == TYPE_WATER;
-    if ((!water && areaType != TYPE_MUD) || !mover || !xsect) return;
+    const bool water = areaType == AREA_WATER;
+    if ((!water && areaType != AREA_MUD) || !mover || !xsect) return;
     const bool large = mover->effectiveRadius() > LARGE_SPLASH_SIZE;
     Level* level = Level::current();
     // The drops go to the level's effects, which draw in play (the area
@@ -108,8 +102,8 @@ void Area::onHullCrossed(A99Object* mover, Xsect* xsect) {
                                                            water ? kWaterColor : kMudColor, 1, kSplashShortestLife,
                                                            kSplashLongestLife));
     }
-    if (water) mover->playSound(resource<Sound>(large ? u"waterSplashLarge" : u"waterSplashSmall"), false);
-    else if (large) mover->playSound(resource<Sound>(u"mudSplash"), false);
+    if (water) mover->playSound(findResource<Sound>(large ? u"waterSplashLarge" : u"waterSplashSmall"), false);
+    else if (large) mover->playSound(findResource<Sound>(u"mudSplash"), false);
 }
 
 // ---------------------------------------------------------------------------
@@ -164,9 +158,9 @@ void Area::renderObject() {
 
 void Area::onEdited() {
     if (bRectangularArea) {
-        setSkin(resource<Skin>(kRectangleSkin));
+        setSkin(findResource<Skin>(kRectangleSkin));
     } else {
-        setSkin(resource<Skin>(kCircleSkin));
+        setSkin(findResource<Skin>(kCircleSkin));
         scale.y = scale.x;
     }
     color = tintOf(areaType);
@@ -196,6 +190,6 @@ void Area::addPropertiesTo(PropertyContainer* c) {
     A99Object::addPropertiesTo(c);
     c->add(new PropertyBool(u"bRectangularArea", 0, &bRectangularArea),
            "yes: the rectangle of its skin; no: the circle inside it");
-    c->add(new PropertyEnum(u"areaType", 0, &areaType, TYPE_COUNT, kTypeNames),
+    c->add(new PropertyEnum(u"areaType", 0, &areaType, AREA_TYPE_COUNT, kTypeNames),
            "the ground it makes: slow, water, mud, acid or danger");
 }

@@ -3,8 +3,9 @@
 // ground inside it a kind: ground that slows the pig, water, mud, acid or
 // danger. Objects ask which area holds them (A99Object::findContainingArea
 // searches the level's danger-area list, where areas live) and act by its
-// type: the pig moves more slowly in types 1 to 3 and is knocked away in 4
-// and 5, apples spoil in 3 and 4, cargo resting in 4 or 5 is lost.
+// type (AreaType, world/AreaQuery.h): the pig moves more slowly in slow
+// ground, water and mud and is knocked away in acid and danger, apples spoil
+// in mud and acid, cargo resting in acid or danger is lost.
 //
 // The area itself splashes when a body passes through its outline (its
 // pass-through hull) into water or mud, and a danger circle pushes loose
@@ -24,15 +25,6 @@
 class Area : public A99Object, public AreaQuery {
     ZUB_DECLARE_CLASS(Area)
 public:
-    enum Type : int32_t {
-        TYPE_NONE = 0,
-        TYPE_SLOW = 1,
-        TYPE_WATER = 2,
-        TYPE_MUD = 3,
-        TYPE_ACID = Level::AREA_ACID,
-        TYPE_DANGER = Level::AREA_DANGER,
-        TYPE_COUNT
-    };
     // A danger circle pushes the apples inside it outward at this speed.
     static constexpr float APPLE_PUSH = 192.0f;
     // Bodies whose effective size (bounding radius x collision sensitivity)
@@ -78,7 +70,7 @@ public:
     static uint32_t tintOf(int type);
 
     bool bRectangularArea = false;
-    int32_t areaType = TYPE_NONE;
+    int32_t areaType = AREA_NONE;  // an AreaType
 
 private:
     void pushApples();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/Zub.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "objects/Level.h"
@@ -187,7 +188,7 @@ void Cargo::returnIfLost() {
     if (!lost && getGround()) {
         if (auto* area = dynamic_cast<AreaQuery*>(findAreaAtPoint(physPoint.position))) {
             const int type = area->getAreaType();
-            lost = type == Level::AREA_ACID || type == Level::AREA_DANGER;
+            lost = type == AREA_ACID || type == AREA_DANGER;
         }
     }
     if (!lost) return;
@@ -203,8 +204,7 @@ bool Cargo::queryHeroPrompt(V3 point, int* priority, float* distance) {
     Level* level = Level::current();
     Pig* hero = level ? level->heroOrNull() : nullptr;
     if (!hero || carriedBy != NULL) return false;
-    const ZubInput* input = ZubInput::active();
-    if (!input || input->inputMode != ZubInput::MODE_TOUCH) {
+    if (!isTouchInput()) {
         if (!collide(hero)) return false;
         *priority = PROMPT_PRIORITY;
         *distance = V3::distance(hero->position, boundingCentre);

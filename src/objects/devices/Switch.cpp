@@ -3,6 +3,7 @@
 #include "audio/Sound.h"
 #include "engine/Zub.h"
 #include "gfx/BlendingCamera.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"
@@ -12,6 +13,7 @@
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
@@ -20,25 +22,10 @@
 
 ZUB_IMPLEMENT_CLASS(Switch, TriggerArea, object_ids::Switch)
 
-namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
-bool isTouchInput() {
-    const ZubInput* in = ZubInput::active();
-    return in && in->inputMode == ZubInput::MODE_TOUCH;
-}
-
-}  // namespace
 
 Switch::Switch() {
     const char16_t* names[] = {u"switch:0", u"switch:1", u"switch:2", u"switch:3"};
-    for (int i = 0; i < 4; ++i) frames[i] = resource<Skin>(names[i]);
+    for (int i = 0; i < 4; ++i) frames[i] = findResource<Skin>(names[i]);
     triggerRadius = 50.0f;
 }
 
@@ -87,7 +74,7 @@ void Switch::operate(Pig* hero) {
     if (target1 && bShowTarget) showTarget(hero);
     if (bInvisible) return;
     const char16_t* sound = bOnceOnly ? u"switchButton" : bOn ? u"switchRaise" : u"switchLower";
-    playSound(resource<Sound>(sound), false);
+    playSound(findResource<Sound>(sound), false);
 }
 
 void Switch::showTarget(Pig* hero) {

@@ -5,6 +5,7 @@
 #include "engine/Context.h"
 #include "gfx/BlendingCamera.h"
 #include "input/KeyCodes.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "objects/Level.h"
@@ -12,33 +13,19 @@
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 
 ZUB_IMPLEMENT_CLASS(Telescope, TriggerArea, object_ids::Telescope)
 
-namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
-bool isTouchInput() {
-    const ZubInput* in = ZubInput::active();
-    return in && in->inputMode == ZubInput::MODE_TOUCH;
-}
-
-}  // namespace
 
 Telescope::Telescope() : lookAt(0.0f, 0.0f, -static_cast<float>(REFERENCE_WIDTH / 2)) {
-    Skin* stand = resource<Skin>(u"telescope:0");
+    Skin* stand = findResource<Skin>(u"telescope:0");
     // The head first: placing the stand places the head. Its pivot sits on
     // the stand's.
-    head = std::make_unique<Renderable>(resource<Skin>(u"telescope:1"), stand->origin);
+    head = std::make_unique<Renderable>(findResource<Skin>(u"telescope:1"), stand->origin);
     setSkin(stand);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/Zub.h"
 #include "input/KeyCodes.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"
@@ -18,11 +19,6 @@
 ZUB_IMPLEMENT_CLASS(TriggerHint, TriggerArea, object_ids::TriggerHint)
 
 namespace {
-
-bool isTouchInput() {
-    const ZubInput* in = ZubInput::active();
-    return in && in->inputMode == ZubInput::MODE_TOUCH;
-}
 
 bool contains(const WString& text, std::u16string_view part) { return text.find(part) != WString::npos; }
 

@@ -8,6 +8,7 @@
 #include "object/Property.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
@@ -22,21 +23,14 @@ namespace {
 // The swing's easing curve: eased in and out.
 constexpr int kSwingCurve = 6;
 
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
 }  // namespace
 
 Drawbridge::Drawbridge() {
     // The parts first: placing the bridge places them.
-    tower = std::make_unique<Renderable>(resource<Skin>(u"drawbridge:1"), position);
-    chain = std::make_unique<Renderable>(resource<Skin>(u"fence:5"), position);
+    tower = std::make_unique<Renderable>(findResource<Skin>(u"drawbridge:1"), position);
+    chain = std::make_unique<Renderable>(findResource<Skin>(u"fence:5"), position);
     material = MAT_WOOD;
-    setSkin(resource<Skin>(u"drawbridge:0"));
+    setSkin(findResource<Skin>(u"drawbridge:0"));
 }
 
 Drawbridge::~Drawbridge() = default;
@@ -60,7 +54,7 @@ void Drawbridge::local_construct() {
 
 void Drawbridge::activate() {
     bLowered = !bLowered;
-    playSound(resource<Sound>(bLowered ? u"drawbridgeLower" : u"drawbridgeRaise"), false);
+    playSound(findResource<Sound>(bLowered ? u"drawbridgeLower" : u"drawbridgeRaise"), false);
 }
 
 void Drawbridge::tick(double time, double dt) {

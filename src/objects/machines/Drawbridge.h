@@ -73,6 +73,6 @@ public:
 class RPCDrawbridgeConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCDrawbridgeConstruct)
 public:
-    RPCDrawbridgeConstruct() : RPC(true, true, false) {}
+    RPCDrawbridgeConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

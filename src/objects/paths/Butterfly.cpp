@@ -6,6 +6,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
@@ -14,9 +15,7 @@ ZUB_IMPLEMENT_CLASS(Butterfly, PathFollower, object_ids::Butterfly)
 
 Butterfly::Butterfly() {
     pathDir = 0;
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"butterfly:0");
-    sheet = rm->findAs<Skin>(u"butterfly:0");
+    sheet = findResource<Skin>(u"butterfly:0");
     setSkin(sheet);
 }
 

@@ -10,6 +10,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
@@ -34,9 +35,7 @@ bool freshPress(const ZubInput* in, int code) { return in->isKeyDown(code) && !i
 
 Sweet::Sweet() {
     collisionSensitivity = 0.75f;
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"sweets:0");
-    sheet = rm->findAs<Skin>(u"sweets:0");
+    sheet = findResource<Skin>(u"sweets:0");
     setSkin(sheet);
 }
 

@@ -11,6 +11,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/paths/Sweet.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/GameWorld.h"
 
@@ -100,9 +101,7 @@ bool SweetPath::onEvent(ZubEvent& ev) {
 void SweetPath::renderObject() {
     BezierPath::renderObject();
     if (!isEditorMode() || segments.isEmpty() || vertexCount() < 2 || !updateInView()) return;
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"sweets:0");
-    Skin* sheet = rm->findAs<Skin>(u"sweets:0");
+    Skin* sheet = findResource<Skin>(u"sweets:0");
     const int32_t n = sweetCount();
     for (int i = 0; i < n; ++i) {
         const float t = fractionOf(i);

@@ -10,6 +10,7 @@
 #include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
@@ -24,9 +25,7 @@ constexpr int kCrawlCurve = 8;
 Worm::Worm() : crawl(0.0f, 4.0f, kCrawlCurve, InterpolatedValue::CLAMP) {
     collisionSensitivity = 0.75f;
     crawl.moveTo(1.0f);
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"worm:0");
-    sheet = rm->findAs<Skin>(u"worm:0");
+    sheet = findResource<Skin>(u"worm:0");
     setSkin(sheet);
 }
 

@@ -8,16 +8,19 @@
 #include "audio/ZubAudio.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/BlendingCamera.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/PigPickup.h"
 #include "objects/cargo/Cargo.h"
-#include "objects/cargo/Tools.h"
+#include "objects/cargo/Umbrella.h"
+#include "objects/cargo/WingedHat.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"
@@ -30,12 +33,6 @@
 ZUB_IMPLEMENT_CLASS(Pig, PigBody, object_ids::Pig)
 
 namespace {
-
-Sound* findSound(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return zub_cast<Sound>(rm->find(name, true));
-}
 
 // Moves v towards 0 by `amount` without crossing it.
 float towardsZero(float v, float amount) {
@@ -94,9 +91,9 @@ bool Pig::isGliding() const { return bHasUmbrella && state == PLAYING && velocit
 Pig::Movement Pig::movement() const {
     if (isGliding()) return MOVE_GLIDE;
     switch (areaType()) {
-        case 1: return MOVE_AREA1;
-        case 2: return MOVE_AREA2;
-        case 3: return MOVE_AREA3;
+        case AREA_SLOW: return MOVE_SLOW;
+        case AREA_WATER: return MOVE_WATER;
+        case AREA_MUD: return MOVE_MUD;
         default: return MOVE_DEFAULT;
     }
 }
@@ -118,7 +115,7 @@ void Pig::tick(double time, double dt) {
     const float fdt = static_cast<float>(dt);
 
     const Movement m = movement();
-    if (glideStarts()) playSound(findSound(u"umbrellaOpen"), false);
+    if (glideStarts()) playSound(findResource<Sound>(u"umbrellaOpen"), false);
 
     previousVelocity = velocity;
     physPoint.oldPosition = physPoint.position;
@@ -167,7 +164,7 @@ void Pig::tick(double time, double dt) {
         owner->onStoodOnAt(this, at, at - V3(0.0f, 1.0f, 0.0f));
         owner->onTouched();
         const int type = areaType();
-        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == 1) && ground->getHull() != previousHull)
+        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == AREA_SLOW) && ground->getHull() != previousHull)
             playFootstep(owner->material);
     }
 
@@ -180,7 +177,7 @@ void Pig::tick(double time, double dt) {
     if (slurpTime > 0.0) {
         slurpTime -= dt;
         if (slurpTime <= 0.0) {
-            playSound(findSound(u"pigSlurp"), false);
+            playSound(findResource<Sound>(u"pigSlurp"), false);
             slurpPose();
             tailWag = 1.0f;
         }
@@ -238,7 +235,7 @@ void Pig::readControls(Level* level, const Movement& m, const V3& groundDir, boo
     const bool granted = (jumpCount == 0 && airTime < JUMP_GRACE_TIME) ||
                          (jumpCount == 1 && (bHasHat || level->bDoubleJump == 1));
     if (!granted) return;
-    playSound(findSound(u"pigJump"), false);
+    playSound(findResource<Sound>(u"pigJump"), false);
     velocity.y = m.jumpSpeed;
     if (onGround) {
         // Jumping off ground that rises adds its speed.
@@ -255,7 +252,7 @@ void Pig::readControls(Level* level, const Movement& m, const V3& groundDir, boo
 void Pig::somersault(Level* level) {
     roll.setImmediate(static_cast<float>(facing) * kTwoPi);
     roll.moveTo(0.0f);
-    playSound(findSound(u"magicHat"), false);
+    playSound(findResource<Sound>(u"magicHat"), false);
     if (level->getConfiguration().detailLevel >= 1 && level->fgEffectsList)
         level->fgEffectsList->addChild(new ParticleGroup(SOMERSAULT_PARTICLES, physPoint.position, 1.0f, 100.0f,
                                                          1.5f * kPi, kPi, SOMERSAULT_COLOR, 2.0f));
@@ -336,8 +333,8 @@ void Pig::onStateChange() {
 
 void Pig::faint(Level* level) {
     slideMusic(MUSIC_DUCK_VOLUME, MUSIC_DUCK_TIME);
-    if (Sound* lose = findSound(u"soundLose")) lose->play();
-    playSound(findSound(u"pigFaint"), false);
+    if (Sound* lose = findResource<Sound>(u"soundLose")) lose->play();
+    playSound(findResource<Sound>(u"pigFaint"), false);
     // Her tools stay in her hands; anything else falls.
     if (Cargo* carried = pCarried.as<Cargo>(); carried && !isTool(carried)) dropCargo();
     faintPose();
@@ -351,7 +348,7 @@ void Pig::flyToRespawn(Level* level) {
         flight->duration = RESPAWN_FLIGHT_TIME;
         node->addChild(flight);
     }
-    if (Sound* spawn = findSound(u"pigSpawn")) spawn->play();
+    if (Sound* spawn = findResource<Sound>(u"pigSpawn")) spawn->play();
     gotoState(REAPPEARING, RESPAWN_FLIGHT_TIME);
 }
 
@@ -407,7 +404,7 @@ bool Pig::carry() {
     candidate->setCarriedBy(this);
     bHasHat = zub_cast<WingedHat>(candidate) != nullptr;
     bHasUmbrella = zub_cast<Umbrella>(candidate) != nullptr;
-    playSound(findSound(u"pigCarry"), false);
+    playSound(findResource<Sound>(u"pigCarry"), false);
     // The chef's hat makes way for the winged one.
     if (bHasHat) hatAlpha.moveTo(0.0f);
     return true;
@@ -425,9 +422,8 @@ void Pig::dropCargo() {
 bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
     const Cargo* carried = pCarried.as<Cargo>();
     if (!carried) return false;
-    const ZubInput* in = ZubInput::active();
     // The bounding radius already carries the cargo's scale.
-    if (in && in->inputMode == ZubInput::MODE_TOUCH &&
+    if (isTouchInput() &&
         !V3::isWithinDistance(point, carried->boundingCentre, 2.0f * carried->boundingRadius))
         return false;
     *priority = PROMPT_PRIORITY;
@@ -449,9 +445,7 @@ void Pig::onEdited() {
     physPoint.setPositionAndStop(position.x - bodyOffset.x, position.y - bodyOffset.y, position.z - bodyOffset.z);
 }
 
-
 void Pig::lockControls(double seconds) { lockTime = std::max(lockTime, seconds); }
-
 
 void Pig::renderObject() {
     // The editor's clean view shows the level without her.
@@ -470,7 +464,7 @@ bool Pig::isVulnerable() const {
 
 void Pig::checkDangerArea() {
     const int type = areaType();
-    if (!isVulnerable() || (type != Level::AREA_ACID && type != Level::AREA_DANGER)) return;
+    if (!isVulnerable() || (type != AREA_ACID && type != AREA_DANGER)) return;
     const A99Object* area = pArea.as<A99Object>();
     velocity = (physPoint.position - area->position).normalized() * KNOCK_BACK_SPEED;
     gotoState(FAINTING);

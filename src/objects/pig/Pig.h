@@ -58,11 +58,12 @@ public:
     // The slurp follows eating a sweet after this long.
     static constexpr double SLURP_DELAY = 0.5;
     // Rows of the movement table: no area (or a type without its own row),
-    // area types 1 to 3, and gliding under the umbrella in the open.
+    // slow ground, water and mud (AreaType), and gliding under the umbrella
+    // in the open.
     static constexpr Movement MOVE_DEFAULT{3000.0f, 2500.0f, 384.0f, 768.0f, -2048.0f};
-    static constexpr Movement MOVE_AREA1{375.0f, 312.5f, 384.0f, 768.0f, -2048.0f};
-    static constexpr Movement MOVE_AREA2{375.0f, 2500.0f, 192.0f, 384.0f, -1024.0f};
-    static constexpr Movement MOVE_AREA3{187.5f, 2500.0f, 96.0f, 192.0f, -512.0f};
+    static constexpr Movement MOVE_SLOW{375.0f, 312.5f, 384.0f, 768.0f, -2048.0f};
+    static constexpr Movement MOVE_WATER{375.0f, 2500.0f, 192.0f, 384.0f, -1024.0f};
+    static constexpr Movement MOVE_MUD{187.5f, 2500.0f, 96.0f, 192.0f, -512.0f};
     static constexpr Movement MOVE_GLIDE{3000.0f, 2500.0f, 384.0f, 768.0f, -256.0f};
     // Segments steeper than this (radians, either way) are walls.
     static constexpr float WALL_ANGLE = kPi / 4.0f;
@@ -140,7 +141,7 @@ public:
     // the previous tick; gliding under the umbrella in the open while
     // falling).
     Movement movement() const;
-    // The area type of pArea, or -1 without an area.
+    // The AreaType of pArea, or -1 without an area.
     int areaType() const;
     // Under the umbrella, in no area, falling (state 1).
     bool isGliding() const;

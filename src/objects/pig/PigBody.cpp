@@ -9,6 +9,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/HullSegment.h"
@@ -20,20 +21,6 @@ namespace {
 
 // The level on which the pig wears her chef's hat.
 constexpr int32_t CHEF_HAT_LEVEL = 31;
-
-ZubBase* findResource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->find(name, true);
-}
-
-Skin* findSkin(const char16_t* name) { return zub_cast<Skin>(findResource(name)); }
-
-Texture* findSequence(const char16_t* name) {
-    Texture* t = zub_cast<Texture>(findResource(name));
-    if (!t) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return t;
-}
 
 // Where a leg stands at rest, and its angle there.
 struct LegRest {
@@ -56,15 +43,15 @@ float clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 PigBody::PigBody() {
     for (std::unique_ptr<Renderable>* part : {&tail, &eyes, &blink, &mouth, &head, &hat})
         *part = std::make_unique<Renderable>();
-    tailFrames = findSequence(u"pig-tail");
-    eyeFrames = findSequence(u"pig-eyes");
-    blinkFrames = findSequence(u"pig-blink");
-    mouthFrames = findSequence(u"pig-mouth");
+    tailFrames = findResource<Texture>(u"pig-tail");
+    eyeFrames = findResource<Texture>(u"pig-eyes");
+    blinkFrames = findResource<Texture>(u"pig-blink");
+    mouthFrames = findResource<Texture>(u"pig-mouth");
     showFrame(tail.get(), tailFrames, 0.5f);
     showFrame(eyes.get(), eyeFrames, 0.0f);
     showFrame(blink.get(), blinkFrames, 0.0f);
     showFrame(mouth.get(), mouthFrames, 0.0f);
-    Skin* leg = findSkin(u"pig-body:2");
+    Skin* leg = findResource<Skin>(u"pig-body:2");
     for (int i = 0; i < LEG_COUNT; ++i) {
         legs[i] = std::make_unique<Renderable>();
         legs[i]->pSkin = leg;
@@ -73,7 +60,7 @@ PigBody::PigBody() {
         legs[i]->rotation.z = kLegs[i].angle;
     }
     Level* level = Level::current();
-    if (level && level->getCurrentLevelNumber() == CHEF_HAT_LEVEL) hat->pSkin = findSkin(u"chefHat:0");
+    if (level && level->getCurrentLevelNumber() == CHEF_HAT_LEVEL) hat->pSkin = findResource<Skin>(u"chefHat:0");
     // The mother pig's look until the body is typed, standing at rest.
     applyTypeSkins();
     const V3 anchor = pSkin ? pSkin->origin : V3();
@@ -117,12 +104,12 @@ void PigBody::netPostReplicate() {
 }
 
 void PigBody::applyTypeSkins() {
-    pSkin = findSkin(type == TYPE_PIG || type == 0 ? u"pig-body:0" : u"piglets:3");
+    pSkin = findResource<Skin>(type == TYPE_PIG || type == 0 ? u"pig-body:0" : u"piglets:3");
     switch (type) {
-        case 2: head->pSkin = findSkin(u"piglets:2"); break;
-        case 3: head->pSkin = findSkin(u"piglets:1"); break;
-        case 4: head->pSkin = findSkin(u"piglets:0"); break;
-        default: head->pSkin = findSkin(u"pig-body:1"); break;
+        case 2: head->pSkin = findResource<Skin>(u"piglets:2"); break;
+        case 3: head->pSkin = findResource<Skin>(u"piglets:1"); break;
+        case 4: head->pSkin = findResource<Skin>(u"piglets:0"); break;
+        default: head->pSkin = findResource<Skin>(u"pig-body:1"); break;
     }
     onTransformChanged();
 }

@@ -101,7 +101,7 @@ private:
 class RPCSetPigletCount : public RPC {
     ZUB_DECLARE_CLASS(RPCSetPigletCount)
 public:
-    RPCSetPigletCount() : RPC(true, true, false) {}
+    RPCSetPigletCount() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* container) override;
     void execute() override;
     int32_t type = 0;

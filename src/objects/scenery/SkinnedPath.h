@@ -4,8 +4,8 @@
 // quad along the path. The path owns that skin, makes it after every
 // replication and copies its own settings into it after every edit.
 //
-// ScrollingSkinnedPath moves the texture along the band at a constant speed
-// (flowing water, a moving belt).
+// ScrollingSkinnedPath (its own file) moves the texture along the band at a
+// constant speed (flowing water, a moving belt).
 #include <cstdint>
 
 #include "net/RPC.h"
@@ -55,26 +55,10 @@ private:
     Skin* bodySkin = nullptr;  // the body's "pSkin": the band travels by its settings
 };
 
-class ScrollingSkinnedPath : public SkinnedPath {
-    ZUB_DECLARE_CLASS(ScrollingSkinnedPath)
-public:
-    ScrollingSkinnedPath();
-    ~ScrollingSkinnedPath() override;
-
-    // Moves every vertex's texture u by scrollSpeed x dt, by a whole texture
-    // width back towards [-1, 1] once the first vertex's u left it, and
-    // uploads the band (not while the level is edited).
-    void tick(double time, double dt) override;
-    void addPropertiesTo(PropertyContainer* container) override;
-
-    // Texture widths per second.
-    float scrollSpeed = 0.1f;
-};
-
 class RPCSkinnedPathConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCSkinnedPathConstruct)
 public:
-    RPCSkinnedPathConstruct() : RPC(true, true, false) {}
+    RPCSkinnedPathConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     Quad* quad = nullptr;

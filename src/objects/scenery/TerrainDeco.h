@@ -66,7 +66,7 @@ private:
 class RPCTerrainDecoConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCTerrainDecoConstruct)
 public:
-    RPCTerrainDecoConstruct() : RPC(true, true, false) {}
+    RPCTerrainDecoConstruct() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     // No reference quad, or fewer than one point.

@@ -7,27 +7,17 @@
 #include "object/Property.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 
 ZUB_IMPLEMENT_CLASS(Waterfall, BezierPath, object_ids::Waterfall)
 
-namespace {
-
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // Waterfall
 
-Waterfall::Waterfall() { pAmbientSound = resource<Sound>(u"waterfall"); }
+Waterfall::Waterfall() { pAmbientSound = findResource<Sound>(u"waterfall"); }
 
 Waterfall::~Waterfall() { particles.destroyChildren(); }
 
@@ -67,7 +57,7 @@ void Waterfall::addPropertiesTo(PropertyContainer* c) {
 
 SplashSprite::SplashSprite(Waterfall* owner, float start)
     : pOwner(owner), t(start), lateral(randomFraction() - 0.5f) {
-    pSkin = resource<Skin>(u"splash:0");
+    pSkin = findResource<Skin>(u"splash:0");
     bLocal = 1;
     place();
 }

@@ -9,6 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "util/Format.h"
 #include "world/EditorGizmos.h"
@@ -35,13 +36,6 @@ constexpr uint32_t kRed = 0x80FF0000u;
 // Distances around the house that the piglets use (drawn in the editor).
 constexpr float kPigletCircles[] = {120.0f, 600.0f, 300.0f};
 
-template <class T>
-T* resource(const char16_t* name) {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", name);
-    return rm->findAs<T>(name);
-}
-
 // The text of a string identifier in the engine's language; English when no
 // engine runs (tools, tests).
 const char16_t* languageText(int32_t id) {
@@ -61,10 +55,10 @@ void addOutline(Hull* hull, const float (&points)[N][2]) {
 // House
 
 House::House() {
-    pSkin = resource<Skin>(u"house:1");
-    door = std::make_unique<Renderable>(resource<Skin>(u"house:2"), position);
+    pSkin = findResource<Skin>(u"house:1");
+    door = std::make_unique<Renderable>(findResource<Skin>(u"house:2"), position);
     door->bHidden = 1;
-    roofSnow = resource<Skin>(u"house-roofsnow:0");
+    roofSnow = findResource<Skin>(u"house-roofsnow:0");
     triggerRadius = 30.0f;
     material = MAT_WOOD;
 }
@@ -137,10 +131,10 @@ void House::applyDoorState(bool closed) {
     bDoorClosed = closed ? 1 : 0;
     door->bHidden = closed ? 0 : 1;
     if (!closed) {
-        playSound(resource<Sound>(u"doorOpen"), false);
+        playSound(findResource<Sound>(u"doorOpen"), false);
         return;
     }
-    playSound(resource<Sound>(u"doorClose"), false);
+    playSound(findResource<Sound>(u"doorClose"), false);
     Level* level = Level::current();
     const int32_t missing = level->currentResult.apples - level->currentResult.applesGathered;
     if (missing == 1) {
@@ -192,7 +186,7 @@ void House::addPropertiesTo(PropertyContainer* c) {
 // House part
 
 HousePart::HousePart() {
-    pSkin = resource<Skin>(u"house:0");
+    pSkin = findResource<Skin>(u"house:0");
     material = MAT_WOOD;
 }
 

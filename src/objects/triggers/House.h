@@ -87,13 +87,13 @@ public:
 class RPCHouseConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCHouseConstruct)
 public:
-    RPCHouseConstruct() : RPC(true, true, false) {}
+    RPCHouseConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };
 
 class RPCHousePartConstruct : public RPC {
     ZUB_DECLARE_CLASS(RPCHousePartConstruct)
 public:
-    RPCHousePartConstruct() : RPC(true, true, false) {}
+    RPCHousePartConstruct() : RPC(RPC_EVERYWHERE) {}
     void execute() override;
 };

@@ -6,6 +6,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
+#include "sys/ResourceLookup.h"
 #include "sys/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
@@ -15,9 +16,7 @@ using namespace input_codes;
 ZUB_IMPLEMENT_CLASS(TriggerArea, A99Object, object_ids::TriggerArea)
 
 TriggerArea::TriggerArea() {
-    ResourceManager* rm = ResourceManager::active();
-    if (!rm) ZUB_ERROR(u"Could not find resource '%s'.", u"editor_icons:1");
-    editorSkin = rm->findAs<Skin>(u"editor_icons:1");
+    editorSkin = findResource<Skin>(u"editor_icons:1");
 }
 
 TriggerArea::~TriggerArea() = default;

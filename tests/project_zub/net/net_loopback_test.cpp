@@ -23,7 +23,7 @@ namespace {
 class SetCountRPC : public RPC {
     ZUB_DECLARE_CLASS(SetCountRPC)
 public:
-    SetCountRPC() : RPC(true, true, false) {}
+    SetCountRPC() : RPC(RPC_EVERYWHERE) {}
     void addPropertiesTo(Property* c) override { c->add(new PropertyInt(u"", PROP_ARGUMENT, &value)); }
     void execute() override {
         if (target && target->getClass() == &NetProbe::classRecord) static_cast<NetProbe*>(target)->count = value;

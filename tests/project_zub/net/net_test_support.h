@@ -67,8 +67,8 @@ public:
 class ProbeRPC : public RPC {
     ZUB_DECLARE_CLASS(ProbeRPC)
 public:
-    ProbeRPC() : RPC(true, true, false) {}
-    ProbeRPC(bool server, bool clients, bool callable) : RPC(server, clients, callable) {}
+    ProbeRPC() : RPC(RPC_EVERYWHERE) {}
+    ProbeRPC(bool server, bool clients, bool callable) : RPC(RPCScope{server, clients, callable}) {}
     void addPropertiesTo(Property* c) override;
     void execute() override;
     int32_t argument = 0;
@@ -86,7 +86,7 @@ public:
 class ClientCallRPC : public RPC {
     ZUB_DECLARE_CLASS(ClientCallRPC)
 public:
-    ClientCallRPC() : RPC(true, false, true) {}
+    ClientCallRPC() : RPC(RPC_CLIENT_TO_SERVER) {}
     void addPropertiesTo(Property* c) override;
     void execute() override { runs.push_back(value); }
     int32_t value = 0;

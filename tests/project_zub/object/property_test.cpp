@@ -368,6 +368,79 @@ TEST(PropertyText, FormsAndParsingRules) {
     EXPECT_EQ(s, u"abc");
 }
 
+// The one reader: each kind refuses what it cannot hold, says what it takes
+// and keeps its value; blank text is refused (fromString clears instead).
+TEST(PropertyText, ReadTextRefusesWithWhatEachKindTakes) {
+    struct Case {
+        Property* property;
+        const char16_t* text;
+        const char16_t* why;
+    };
+    int32_t i = 5, u = 6, secure = 7, e = 1;
+    bool b = true;
+    float f = 1.5f;
+    double d = 2.5;
+    uint32_t w = 0x11u;
+    WString s = u"x";
+    ZubBase* none = nullptr;
+    ResourceManager resources;
+    ZubBase skin;
+    resources.addResource(u"basketA:0", &skin);
+    PropertyInt pi(u"i", 0, &i);
+    PropertyInt pu(u"u", PROP_UNSIGNED, &u);
+    PropertySecureInt ps(u"secure", 0, &secure);
+    PropertyBool pb(u"b", 0, &b);
+    PropertyFloat pf(u"f", 0, &f);
+    PropertyDouble pd(u"d", 0, &d);
+    PropertyUColor pc(u"c", 0, &w);
+    PropertyUString pt(u"s", 0, &s, 3);
+    PropertyEnum pe(u"e", 0, &e, 3, kColours);
+    PropertyPointer pp(u"p", PROP_RESOURCE, &none, &Property::classRecord);
+    const Case cases[] = {
+        {&pi, u"12abc", u"a whole number"},
+        {&pi, u"99999999999", u"a whole number"},
+        {&pi, u"  ", u"a whole number"},
+        {&pu, u"-1", u"a whole number, 0 or more"},
+        {&ps, u"1.5", u"a whole number"},
+        {&pb, u"maybe", u"yes or no"},
+        {&pf, u"70000", u"a number of at most 65504 either way"},
+        {&pf, u"nan", u"a number of at most 65504 either way"},
+        {&pd, u"inf", u"a number"},
+        {&pc, u"123456789", u"up to eight hexadecimal digits"},
+        {&pc, u"#xyz", u"up to eight hexadecimal digits"},
+        {&pt, u"abcd", u"a text of at most 3 characters"},
+        {&pe, u"purple", u"a number from 0 to 2"},
+        {&pe, u"3", u"a number from 0 to 2"},
+        {&pp, u"no such skin", u"the name of a skin resource"},
+        {&pp, u"basketA:0", u"a Property, not a ZubBase"},
+    };
+    for (const Case& c : cases) {
+        const WString before = c.property->toString();
+        WString why;
+        EXPECT_FALSE(c.property->readText(c.text, &why)) << wideToNarrow(c.text);
+        EXPECT_EQ(why, c.why) << wideToNarrow(c.text);
+        EXPECT_EQ(c.property->toString(), before) << wideToNarrow(c.text);
+    }
+    // What they take, with blanks around it.
+    WString why = u"unchanged";
+    EXPECT_TRUE(pu.readText(u" 2147483647 ", &why));
+    EXPECT_EQ(u, 2147483647);
+    EXPECT_TRUE(pb.readText(u"No", &why));
+    EXPECT_FALSE(b);
+    EXPECT_TRUE(pf.readText(u"-65504", &why));
+    EXPECT_EQ(f, -65504.0f);
+    EXPECT_TRUE(pe.readText(u"Blue", &why));
+    EXPECT_EQ(e, 2);
+    EXPECT_TRUE(pt.readText(u"", &why));
+    EXPECT_EQ(s, u"");
+    EXPECT_EQ(why, u"unchanged");
+    // Kinds without a text form take nothing.
+    PropertyContainer group(u"g", 0);
+    EXPECT_FALSE(group.hasTextForm());
+    EXPECT_FALSE(group.readText(u"1", &why));
+    EXPECT_TRUE(pi.hasTextForm());
+}
+
 TEST(PropertyTree, DeleteChildrenByFlagsFiltersEveryLevel) {
     int32_t v = 0;
     PropertyContainer root(u"root", PROP_HIDDEN);  // the container itself is never filtered

@@ -3,7 +3,9 @@
 // loose files, frame by frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <stdexcept>
 #include <set>
 
 #include "Manifest.h"
@@ -25,6 +27,7 @@
 #include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
 #include "input/KeyCodes.h"
+#include "sys/ErrorManager.h"
 #include "sys/FileData.h"
 #include "sys/FileManager.h"
 #include "sys/ResourceManager.h"
@@ -154,6 +157,64 @@ TEST(LoaderTable, KeepsTheNumbersAndCountsOfTheGamesListAndEndsWithTheHandOver) 
     const int32_t last = static_cast<int32_t>(Loader::steps().size());
     for (int32_t n = STEP_LAST_OF_LIST + 1; n < last; ++n) EXPECT_EQ(step(n).action, Action::Resource) << n;
     EXPECT_EQ(step(last).action, Action::Finish);
+}
+
+// The table follows the manifest it is made from: an entry moved to another
+// number moves its step, extra entries keep their order, a number given twice
+// or left empty is fatal.
+TEST(LoaderTable, IsMadeFromTheManifestAtItsNumbersAndInItsOrder) {
+    std::vector<content::Entry> manifest = content::manifest();
+    auto entry = [&](const std::string& name) -> content::Entry& {
+        for (content::Entry& e : manifest)
+            if (e.name == name) return e;
+        throw std::runtime_error(name);
+    };
+    // Swap the numbers of two textures; put two extra entries the other way round.
+    std::swap(entry("logo").step, entry("intro").step);
+    auto first = std::find_if(manifest.begin(), manifest.end(), [](const content::Entry& e) { return e.name == "bear"; });
+    auto second = std::find_if(manifest.begin(), manifest.end(), [](const content::Entry& e) { return e.name == "fishB"; });
+    std::iter_swap(first, second);
+    const std::vector<Loader::Step> steps = Loader::stepsFrom(manifest);
+    ASSERT_EQ(steps.size(), Loader::steps().size());
+    EXPECT_EQ(steps[27 - 1].resource.name, u"intro");
+    EXPECT_EQ(steps[28 - 1].resource.name, u"logo");
+    std::vector<WString> extra;
+    for (size_t n = STEP_LAST_OF_LIST; n < steps.size() - 1; ++n) extra.push_back(steps[n].resource.name);
+    const auto bear = std::find(extra.begin(), extra.end(), u"bear");
+    ASSERT_NE(bear, extra.end());
+    ASSERT_NE(bear, extra.begin());
+    EXPECT_EQ(*(bear - 1), u"fishB");
+    // The level archive's resources inside the steps that select it switch
+    // nothing themselves; those after the list switch for their step alone.
+    EXPECT_EQ(steps[41 - 1].resource.name, u"minimap00");
+    EXPECT_EQ(steps[41 - 1].resource.archive, Loader::Archive::Main);
+    EXPECT_EQ(steps[13 - 1].resource.archive, Loader::Archive::Language);
+    const auto later = std::find_if(steps.begin(), steps.end(), [](const Loader::Step& st) {
+        return st.action == Action::Resource && st.resource.name == u"minimap08";
+    });
+    ASSERT_NE(later, steps.end());
+    EXPECT_EQ(later->resource.archive, Loader::Archive::Levels);
+    // The first skin's anchor comes with the entry.
+    EXPECT_EQ(steps[54 - 1].resource.anchor, 6);
+    EXPECT_EQ(steps[75 - 1].resource.anchor, 1);
+    EXPECT_EQ(steps[55 - 1].resource.anchor, 0);
+}
+
+TEST(LoaderTableDeathTest, ANumberGivenTwiceOrLeftEmptyIsFatal) {
+    ErrorManager::bTestMode = true;
+    std::vector<content::Entry> twice = content::manifest();
+    for (content::Entry& e : twice)
+        if (e.name == "logo") e.step = 28;
+    EXPECT_EXIT(Loader::stepsFrom(twice), ::testing::ExitedWithCode(255), "The step 28 is given twice\\.");
+    std::vector<content::Entry> gap = content::manifest();
+    for (content::Entry& e : gap)
+        if (e.name == "logo") e.step = content::kExtraStep;
+    EXPECT_EXIT(Loader::stepsFrom(gap), ::testing::ExitedWithCode(255), "The step 27 is missing\\.");
+    std::vector<content::Entry> outside = content::manifest();
+    for (content::Entry& e : outside)
+        if (e.name == "logo") e.step = 207;
+    EXPECT_EXIT(Loader::stepsFrom(outside), ::testing::ExitedWithCode(255),
+                "The step 207 of 'logo' is outside the loader's list\\.");
 }
 
 // ---- The real program -------------------------------------------------------------------

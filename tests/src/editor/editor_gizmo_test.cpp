@@ -16,7 +16,8 @@
 #include "editor/EditorIconObject.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
-#include "objects/devices/Devices.h"
+#include "objects/devices/Springboard.h"
+#include "objects/scenery/Decoration.h"
 #include "object/Property.h"
 #include "input/KeyCodes.h"
 

@@ -15,7 +15,8 @@
 #include "gfx/Skin.h"
 #include "gui/GUIeditBox.h"
 #include "objects/apples/Apple.h"
-#include "objects/devices/Devices.h"
+#include "objects/devices/Springboard.h"
+#include "objects/scenery/Decoration.h"
 #include "objects/devices/Switch.h"
 #include "objects/hints/TriggerHint.h"
 #include "object/Property.h"
@@ -65,6 +66,13 @@ TEST(EditorProperties, EachKindIsEditedThroughItsRowAndTheLevelPlaysOnWithIt) {
     EXPECT_EQ(apple->position.y, 250.0f);
     h.editRow(u"position.y", u"high");
     EXPECT_EQ(apple->position.y, 250.0f);
+    // The row keeps what the property takes, as the level builder says it.
+    auto* y = dynamic_cast<EditorPropertyTextWidget*>(h.row(u"position.y"));
+    ASSERT_NE(y, nullptr);
+    EXPECT_EQ(y->refusal, u"a number of at most 65504 either way");
+    h.editRow(u"position.y", u"70000");
+    EXPECT_EQ(apple->position.y, 250.0f);
+    EXPECT_EQ(y->refusal, u"a number of at most 65504 either way");
     // Delete clears: a number becomes 0.
     h.editRow(u"position.y", u"260");
     EXPECT_EQ(apple->position.y, 260.0f);

@@ -10,8 +10,10 @@
 #include "LevelFile.h"
 #include "TestLevel.h"
 #include "objects/areas/Area.h"
-#include "objects/hints/Hints.h"
-#include "objects/machines/Blast.h"
+#include "objects/triggers/SecretArea.h"
+#include "objects/hints/WoodSign.h"
+#include "objects/machines/BlastableObject.h"
+#include "objects/machines/Explosion.h"
 
 using leveltest::TestLevel;
 

@@ -6,7 +6,7 @@
 
 #include "TestLevel.h"
 #include "audio/SoundChannel.h"
-#include "objects/animals/Geyser.h"
+#include "objects/devices/Geyser.h"
 #include "objects/animals/Hedgehog.h"
 #include "objects/animals/Horse.h"
 #include "objects/animals/Rabbit.h"

@@ -139,8 +139,8 @@ TEST_F(Apples, HitsWithin015sSoundOnceThenItRestsAndItSpinsWithItsSpeed) {
 TEST_F(Apples, MudAcidAndTheDropSpoilThemEachIsReplacedOnceAndAHomeOneNever) {
     level.floor(-500.0f, 600.0f, FLOOR_Y);
     house(at(400.0f, FLOOR_Y + 60.0f));
-    level.area(Apple::AREA_MUD, at(-300.0f, FLOOR_Y), 60.0f);
-    level.area(Apple::AREA_ACID, at(-100.0f, FLOOR_Y), 60.0f);
+    level.area(AREA_MUD, at(-300.0f, FLOOR_Y), 60.0f);
+    level.area(AREA_ACID, at(-100.0f, FLOOR_Y), 60.0f);
     Apple* mud = apple(at(-300.0f, 300.0f));
     Apple* acid = apple(at(-100.0f, 300.0f));
     ZubBaseReference lost, home;
@@ -277,7 +277,7 @@ TEST_F(Apples, SheCarriesABasketPastFourApplesAndDeliversThemAtTheHouseAnEmptyBa
 // mud, it falls out there.
 TEST_F(Apples, ABasketCarriedIntoMudSpoilsItsAppleWhichFallsThereNotWhereItLay) {
     level.floor(-800.0f, 800.0f, FLOOR_Y);
-    level.area(Apple::AREA_MUD, at(0.0f, FLOOR_Y + 100.0f), 60.0f);  // as high as she holds the basket
+    level.area(AREA_MUD, at(0.0f, FLOOR_Y + 100.0f), 60.0f);  // as high as she holds the basket
     Apple* a = apple(at(-300.0f, FLOOR_Y + 1.0f));
     ASSERT_TRUE(level.stepUntil([&] { return a->getGround() != nullptr; }, 100));
     BasketB* basket = level.spawn<BasketB>(at(-300.0f, 400.0f), level.cargoList);

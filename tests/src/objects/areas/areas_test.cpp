@@ -9,7 +9,7 @@
 #include "fx/ParticleGroup.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
-#include "objects/areas/Weather.h"
+#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "world/HullSegment.h"
 #include "world/Xsect.h"
@@ -51,7 +51,7 @@ Pig* walkInto(TestLevel& level, Area* area, float fromX, int frames) {
 // by the area's type; acid and danger knock her back; she splashes into water and mud.
 TEST(Areas, TheTypeSetsThePigsSpeedFrictionAndJumpOrKnocksHerBack) {
     const float rows[][3] = {{384, 16, 144}, {384, 123, 144}, {192, 8, 72}, {96, 4, 36}};
-    for (int type = 0; type < Area::TYPE_COUNT; ++type) {
+    for (int type = 0; type < AREA_TYPE_COUNT; ++type) {
         TestLevel level;
         Pig* pig = walkInto(level, place(level, type, 0.0f, true, 32.0f, 8.0f), -1100.0f, type < 4 ? 100 : 0);
         const float top = pig->velocity.x;
@@ -62,7 +62,7 @@ TEST(Areas, TheTypeSetsThePigsSpeedFrictionAndJumpOrKnocksHerBack) {
         level.tapControl(GameConfiguration::CONTROL_JUMP, level.frame);
         float jump = 0.0f;
         for (int i = 0; i < 100; ++i, level.step()) jump = std::max(jump, pig->physPoint.position.y - FLOOR_Y);
-        if (type >= Area::TYPE_ACID) {
+        if (type >= AREA_ACID) {
             EXPECT_TRUE(pig->state == Pig::FAINTING && top < -0.9f * Pig::KNOCK_BACK_SPEED) << type;
         } else {
             EXPECT_EQ(top, rows[type][0]) << type;
@@ -104,8 +104,8 @@ TEST(Areas, ApplesFallingIntoWaterOrMudSplashByTheirSize) {
         level.step();
         return n;
     };
-    Area* water = place(level, Area::TYPE_WATER, 300.0f, true, 4.0f, 2.0f);
-    Area* mud = place(level, Area::TYPE_MUD, -250.0f, true, 4.0f, 4.0f);
+    Area* water = place(level, AREA_WATER, 300.0f, true, 4.0f, 2.0f);
+    Area* mud = place(level, AREA_MUD, -250.0f, true, 4.0f, 4.0f);
     auto* apple = level.spawn<Apple>(V3(), nullptr);
     // Out of the apple list, where it sorted itself: it does not tick, only
     // the drops move it.
@@ -125,10 +125,10 @@ TEST(Areas, ApplesFindTheWorstAreaAndDangerCirclesPushLooseOnesOut) {
     TestLevel level;
     level.spawnHouse(V3(-2500.0f, FLOOR_Y, 0.0f));  // what apples and the house look for as they tick
     level.spawnHero(V3(-2400.0f, FLOOR_Y, 0.0f));
-    Area* mud = place(level, Area::TYPE_MUD, 0.0f, true, 8.0f, 4.0f);
-    Area* acid = place(level, Area::TYPE_ACID, 200.0f, false, 4.0f, 4.0f);
-    place(level, Area::TYPE_DANGER, 1000.0f, false, 4.0f, 4.0f);
-    place(level, Area::TYPE_DANGER, -1000.0f, true, 4.0f, 4.0f);
+    Area* mud = place(level, AREA_MUD, 0.0f, true, 8.0f, 4.0f);
+    Area* acid = place(level, AREA_ACID, 200.0f, false, 4.0f, 4.0f);
+    place(level, AREA_DANGER, 1000.0f, false, 4.0f, 4.0f);
+    place(level, AREA_DANGER, -1000.0f, true, 4.0f, 4.0f);
     RecordingApple* a[6];
     const float at[][3] = {{-200, 0, 0}, {250, 0, 0}, {360, 0, 0}, {1060, 80, 0}, {1000, 60, 1}, {-1000, 60, 0}};
     for (int i = 0; i < 6; ++i) {
@@ -170,7 +170,7 @@ TEST(Areas, SearchesNearThePointAnswerAsAWalkOfTheWholeList) {
     auto add = [&] {
         Area* a = level.spawn<Area>(V3(next(-6000, 6000), next(-3000, 3000), 0.0f), level.dangerAreaList);
         a->bRectangularArea = next(0, 1) < 0.5f;
-        a->areaType = static_cast<int>(next(0.0f, static_cast<float>(Area::TYPE_COUNT) - 0.01f));
+        a->areaType = static_cast<int>(next(0.0f, static_cast<float>(AREA_TYPE_COUNT) - 0.01f));
         a->setScale(next(0.5f, 12.0f), next(0.5f, 6.0f), 1.0f);
         areas.push_back(a);
     };

@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "TestLevel.h"
-#include "objects/cargo/Tools.h"
+#include "objects/cargo/Umbrella.h"
+#include "objects/cargo/WingedHat.h"
 #include "objects/pig/Pig.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
@@ -111,8 +112,8 @@ TEST_F(CargoTest, DroppedIntoAWallStaysOnTheHerosSide) {
 
 TEST_F(CargoTest, LostCargoReturnsButFlyingThroughAcidDoesNot) {
     level.floor(-100.0f, 1000.0f, 0.0f);
-    level.area(Level::AREA_ACID, at(300.0f, 0.0f), 100.0f);
-    level.area(Level::AREA_ACID, at(700.0f, 200.0f), 100.0f);
+    level.area(AREA_ACID, at(300.0f, 0.0f), 100.0f);
+    level.area(AREA_ACID, at(700.0f, 200.0f), 100.0f);
     Cargo* intoAcid = drop(at(0.0f, 20.0f));
     Cargo* intoPit = drop(at(50.0f, 20.0f));
     Cargo* through = drop(at(700.0f, 400.0f));

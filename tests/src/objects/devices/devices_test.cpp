@@ -6,7 +6,8 @@
 #include "audio/ZubAudio.h"
 #include "gfx/BlendingCamera.h"
 #include "objects/apples/Apple.h"
-#include "objects/devices/Devices.h"
+#include "objects/devices/Springboard.h"
+#include "objects/scenery/Decoration.h"
 #include "objects/devices/Switch.h"
 #include "objects/pig/Pig.h"
 

@@ -12,7 +12,8 @@
 #include "fx/ParticleGroup.h"
 #include "gfx/BlendingCamera.h"
 #include "objects/PigPickup.h"
-#include "objects/cargo/Tools.h"
+#include "objects/cargo/Umbrella.h"
+#include "objects/cargo/WingedHat.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
 #include "world/EditorProxy.h"
@@ -262,7 +263,7 @@ TEST_F(PigMovement, KnockedBackByDangerSheFaintsDropsHerLoadAndReappearsWhereHer
     near->bEverCarried = far->bEverCarried = 1;  // she put them down there
     level.step(30);
     tap(USE);
-    level.area(Level::AREA_DANGER, V3(200.0f, FLOOR_Y, 0.0f), 60.0f);
+    level.area(AREA_DANGER, V3(200.0f, FLOOR_Y, 0.0f), 60.0f);
     level.holdControl(RIGHT, level.frame, level.frame + 100);
     ASSERT_TRUE(level.stepUntil([&] { return pig->state == Pig::FAINTING; }, 100));
     EXPECT_NEAR(pig->velocity.length(), Pig::KNOCK_BACK_SPEED, 0.01f);
@@ -290,7 +291,7 @@ TEST_F(PigMovement, FallingOutOfTheLevelFaintsHerOnceAndFlashingKeepsHerSafeAfte
     level.holdControl(RIGHT, level.frame, level.frame + 100);
     ASSERT_TRUE(level.stepUntil([&] { return pig->state == Pig::FAINTING; }, 200));
     EXPECT_LT(pig->physPoint.position.y, level.playingArea.bottom);
-    level.area(Level::AREA_DANGER, pig->respawnPoint, 60.0f);  // waiting where she reappears
+    level.area(AREA_DANGER, pig->respawnPoint, 60.0f);  // waiting where she reappears
     framesUntil(Pig::PLAYING, 500);
     EXPECT_EQ(level.currentResult.livesLost, 1);  // once, though she fell on
     EXPECT_EQ(pig->pCarried.get(), hat);          // her tools stay with her
@@ -344,7 +345,7 @@ uint32_t playScript(int leftFrom, int frames) {
     level.staticHull({V3(300.0f, FLOOR_Y, 0.0f), V3(300.0f, FLOOR_Y + 200.0f, 0.0f)});
     Pig* pig = level.spawnHero(V3(0.0f, FLOOR_Y + 50.0f, 0.0f));
     level.spawn<WingedHat>(V3(40.0f, FLOOR_Y + 10.0f, 0.0f), level.cargoList);
-    level.area(Level::AREA_DANGER, V3(-300.0f, FLOOR_Y, 0.0f), 60.0f);
+    level.area(AREA_DANGER, V3(-300.0f, FLOOR_Y, 0.0f), 60.0f);
     level.holdControl(RIGHT, 20, 120);
     level.tapControl(USE, 30);
     level.tapControl(JUMP, 60);

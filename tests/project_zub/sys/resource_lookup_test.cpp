@@ -1,0 +1,56 @@
+// The checked resource lookup: a resource of the class asked for, or a
+// fatal error that names the resource, its class and the class asked for.
+#include <gtest/gtest.h>
+
+#include "object/Property.h"
+#include "sys/ErrorManager.h"
+#include "sys/ResourceLookup.h"
+#include "sys/ResourceManager.h"
+
+namespace {
+
+struct Resources {
+    ResourceManager manager;
+    int32_t count = 7;
+    bool flag = false;
+    PropertyInt number{u"number", 0, &count};
+    PropertyBool yesNo{u"yesNo", 0, &flag};
+    Resources() {
+        manager.addResource(u"counter", &number);
+        manager.addResource(u"switch", &yesNo);
+    }
+};
+
+}  // namespace
+
+TEST(ResourceLookup, FindsAResourceOfTheClassAskedForOrOfADerivedOne) {
+    Resources r;
+    EXPECT_EQ(findResource<PropertyInt>(u"counter"), &r.number);
+    EXPECT_EQ(findResource<Property>(u"switch"), &r.yesNo);
+    EXPECT_EQ(r.manager.findAs<PropertyBool>(u"switch"), &r.yesNo);
+    // Not fatal: another class is as good as none.
+    EXPECT_EQ(r.manager.findAs<PropertyBool>(u"counter", false), nullptr);
+    EXPECT_EQ(r.manager.findAs<PropertyBool>(u"nothing", false), nullptr);
+}
+
+TEST(ResourceLookupDeathTest, AResourceOfAnotherClassEndsTheProgramNamingBothClasses) {
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(
+        {
+            Resources r;
+            findResource<PropertyBool>(u"counter");
+        },
+        ::testing::ExitedWithCode(255), "The resource 'counter' is a PropertyInt, not a PropertyBool\\.");
+    EXPECT_EXIT(
+        {
+            Resources r;
+            r.manager.findAs<PropertyInt>(u"switch");
+        },
+        ::testing::ExitedWithCode(255), "The resource 'switch' is a PropertyBool, not a PropertyInt\\.");
+    EXPECT_EXIT(
+        {
+            Resources r;
+            findResource<PropertyInt>(u"count");
+        },
+        ::testing::ExitedWithCode(255), "Could not find resource 'count'\\.");
+}
