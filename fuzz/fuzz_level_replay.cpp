@@ -29,7 +29,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/RuntimeClass.h"
 #include "sys/Logger.h"

@@ -2,7 +2,7 @@
 
 #include "net/RPC.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 EditorPropertyRPCWidget::EditorPropertyRPCWidget(GUItheme* theme, Property* p) : EditorPropertyGroupWidget(theme, p) {
     label = WString(1, SYMBOL_ACTION);

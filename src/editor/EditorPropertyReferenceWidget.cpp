@@ -11,7 +11,7 @@
 #include "gfx/VertexBuffer.h"
 #include "gui/GuiEnvironment.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "sys/ResourceManager.h"
 
 ZubBase* EditorPropertyReferenceWidget::target() const {

@@ -4,7 +4,7 @@
 #include "flow/GameController.h"
 #include "gfx/Renderable.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "sys/ResourceManager.h"
 

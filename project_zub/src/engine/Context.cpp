@@ -7,7 +7,7 @@ ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")
 
 Context::Environment Context::environment;
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using input_codes::KEY_ESCAPE;
 using input_codes::KEY_F10;

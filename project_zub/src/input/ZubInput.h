@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine-platform/Platform.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 

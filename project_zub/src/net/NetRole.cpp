@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/Zub.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"

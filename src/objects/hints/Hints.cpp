@@ -5,7 +5,7 @@
 
 #include "audio/Sound.h"
 #include "engine/Context.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "object/Property.h"

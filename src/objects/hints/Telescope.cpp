@@ -4,7 +4,7 @@
 
 #include "engine/Context.h"
 #include "gfx/BlendingCamera.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "objects/Level.h"

@@ -1,7 +1,7 @@
 #include "objects/hints/TriggerHint.h"
 
 #include "engine/Zub.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"

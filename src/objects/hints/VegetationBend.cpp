@@ -7,7 +7,7 @@
 #include "engine/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/BentQuad.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "net/Packet.h"
 #include "object/Property.h"

@@ -11,7 +11,7 @@
 
 #include "engine/Context.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/GLContext.h"
 #include "platform/Platform.h"
 

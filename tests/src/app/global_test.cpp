@@ -29,7 +29,7 @@
 #include "gui/MenuButton.h"
 #include "gui/MenuItemChoice.h"
 #include "gui/MenuItemToggle.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "menu/ContextAdvancedOptions.h"

@@ -24,7 +24,7 @@
 #include "menu/ContextLanguageSelect.h"
 #include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "sys/FileData.h"
 #include "sys/FileManager.h"
 #include "sys/ResourceManager.h"

@@ -32,7 +32,7 @@
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"

@@ -31,7 +31,7 @@
 #include "gui/ContextCredits.h"
 #include "gui/MenuButton.h"
 #include "gui/TextPanel.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextHighscores.h"
 #include "menu/ContextIntroStory.h"

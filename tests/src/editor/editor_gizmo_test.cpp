@@ -18,7 +18,7 @@
 #include "gfx/Texture.h"
 #include "objects/devices/Devices.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using editortest::EditorHarness;
 using namespace input_codes;

@@ -23,7 +23,7 @@
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/RenderDevice.h"
 #include "sys/Console.h"
 #include "util/Random.h"

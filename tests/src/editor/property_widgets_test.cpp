@@ -20,7 +20,7 @@
 #include "net/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using editortest::EditorHarness;
 using namespace input_codes;

@@ -17,7 +17,7 @@
 #include "flow/MyRootObject.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/Skin.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "sys/ResourceManager.h"
 #include "text/FadingText.h"
 

@@ -21,7 +21,7 @@
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

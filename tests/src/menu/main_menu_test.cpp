@@ -25,7 +25,7 @@
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"
