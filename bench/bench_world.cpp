@@ -51,7 +51,7 @@
 #include "gfx/Texture.h"
 #include "net/NetRole.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

@@ -36,7 +36,7 @@
 #include "object/PropertyArray.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Math.h"
 
 namespace {

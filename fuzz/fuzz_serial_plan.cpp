@@ -19,7 +19,7 @@
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/SerialPlan.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "util/Format.h"
 

@@ -12,7 +12,7 @@
 #include "gui/GuiEnvironment.h"
 #include "object/Property.h"
 #include "util/KeyCodes.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZubBase* EditorPropertyReferenceWidget::target() const {
     if (auto* p = zub_cast<PropertyPointer>(property)) return p->get();

@@ -10,7 +10,7 @@
 #include "net/NetConnection.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 GameServer::GameServer(int mode, int maxNodes, std::u16string_view gameString, double version,

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/WString.h"
 
 class GameConfiguration;

@@ -6,7 +6,7 @@
 #include "gfx/ZubGraphics.h"
 #include "util/KeyCodes.h"
 #include "input/ZubInput.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Sky, ContextBlender, flow_ids::Sky)
 

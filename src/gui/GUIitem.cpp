@@ -8,7 +8,7 @@
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 // ---------------------------------------------------------------------------

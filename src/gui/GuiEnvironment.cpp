@@ -9,7 +9,7 @@
 #include "lang/Language.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace gui {

@@ -13,7 +13,7 @@
 #include "gui/GuiEnvironment.h"
 #include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MenuItem, Renderable, gui_ids::MenuItem)

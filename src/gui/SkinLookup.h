@@ -6,7 +6,7 @@
 
 #include "object/ZubBase.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace gui {
 

@@ -6,7 +6,7 @@
 #include "input/ZubInput.h"
 #include "menu/ContextLanguageSelect.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(LanguageFlag, CursorTargetSprite, u"LanguageFlag")
 

@@ -14,7 +14,7 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"
 #include "world/EditorGizmos.h"

@@ -11,7 +11,7 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/BezierVertex.h"
 #include "world/EditorGizmos.h"

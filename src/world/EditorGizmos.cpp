@@ -4,7 +4,7 @@
 
 #include "gfx/Renderable.h"
 #include "gfx/Skin.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/ErrorManager.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "object/Property.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "world/A99Object.h"
 #include "world/EditorGizmos.h"

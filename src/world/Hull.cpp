@@ -9,7 +9,7 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"

@@ -13,7 +13,7 @@
 #include "net/Packet.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

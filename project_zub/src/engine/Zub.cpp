@@ -20,7 +20,7 @@
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/Settings.h"
 #include "sys/SystemInfo.h"
 

@@ -7,7 +7,7 @@
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 

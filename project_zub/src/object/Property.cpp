@@ -6,7 +6,7 @@
 
 #include "net/NetRole.h"
 #include "net/Packet.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Format.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(Property, ZubBase, u"Property")

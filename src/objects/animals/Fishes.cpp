@@ -9,7 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

@@ -6,7 +6,7 @@
 #include "audio/Sound.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/EditorGizmos.h"
 #include "world/EditorProxy.h"

@@ -11,7 +11,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"

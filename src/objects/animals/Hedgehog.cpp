@@ -7,7 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"

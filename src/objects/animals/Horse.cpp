@@ -8,7 +8,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

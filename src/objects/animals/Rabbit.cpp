@@ -10,7 +10,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 ZUB_IMPLEMENT_CLASS(Rabbit, A99Object, object_ids::Rabbit)

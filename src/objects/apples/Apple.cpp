@@ -16,7 +16,7 @@
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Format.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"

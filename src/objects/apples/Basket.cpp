@@ -9,7 +9,7 @@
 #include "objects/apples/Apple.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(BasketSlot, ZubBase, object_ids::BasketSlot)
 ZUB_IMPLEMENT_CLASS(Basket, Cargo, object_ids::Basket)

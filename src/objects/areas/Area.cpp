@@ -8,7 +8,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/Hull.h"
 #include "world/AreaIndex.h"
 #include "world/GameWorld.h"

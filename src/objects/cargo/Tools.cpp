@@ -2,7 +2,7 @@
 
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Umbrella, Cargo, object_ids::Umbrella)
 ZUB_IMPLEMENT_CLASS(WingedHat, Cargo, object_ids::WingedHat)

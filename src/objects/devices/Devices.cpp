@@ -11,7 +11,7 @@
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Springboard, TriggerArea, object_ids::Springboard)
 ZUB_IMPLEMENT_CLASS(Decoration, A99Object, object_ids::Decoration)

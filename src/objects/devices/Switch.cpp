@@ -12,7 +12,7 @@
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "world/EditorGizmos.h"

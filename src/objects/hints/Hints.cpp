@@ -11,7 +11,7 @@
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(SecretArea, TriggerArea, object_ids::SecretArea)
 ZUB_IMPLEMENT_CLASS(WoodSign, A99Object, object_ids::WoodSign)

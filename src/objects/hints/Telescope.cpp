@@ -12,7 +12,7 @@
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 

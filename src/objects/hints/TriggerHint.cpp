@@ -10,7 +10,7 @@
 #include "objects/cargo/Cargo.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "text/TextMarkup.h"

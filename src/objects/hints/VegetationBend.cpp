@@ -15,7 +15,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "sys/Logger.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/Terrain.h"
 
 ZUB_IMPLEMENT_CLASS(VegetationBend, A99Object, object_ids::VegetationBend)

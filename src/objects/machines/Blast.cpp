@@ -7,7 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

@@ -8,7 +8,7 @@
 #include "object/Property.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

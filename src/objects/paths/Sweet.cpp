@@ -10,7 +10,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"

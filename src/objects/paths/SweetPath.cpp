@@ -11,7 +11,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/paths/Sweet.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 using namespace input_codes;

@@ -9,7 +9,7 @@
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
 

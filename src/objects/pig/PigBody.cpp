@@ -9,7 +9,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/HullSegment.h"
 

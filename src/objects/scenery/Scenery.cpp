@@ -13,7 +13,7 @@
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/GameWorld.h"
 #include "world/Terrain.h"

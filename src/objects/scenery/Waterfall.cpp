@@ -7,7 +7,7 @@
 #include "object/Property.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

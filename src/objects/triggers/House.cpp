@@ -9,7 +9,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Format.h"
 #include "world/EditorGizmos.h"
 #include "world/Hull.h"

@@ -7,7 +7,7 @@
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "object/Property.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 

@@ -40,7 +40,7 @@
 #include "menu/GameMainMenu.h"
 #include "menu/LanguageFlag.h"
 #include "platform/RenderDevice.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/Settings.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"

@@ -44,7 +44,7 @@
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
-#include "sys/FileData.h"
+#include "object/FileData.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
 #include "text/FadingText.h"

@@ -39,7 +39,7 @@
 #include "net/NetRole.h"
 #include "records/FormatHelpers.h"
 #include "records/ProfileManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

@@ -18,7 +18,7 @@
 #include "fx/ParticleGroup.h"
 #include "gfx/Skin.h"
 #include "util/KeyCodes.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FadingText.h"
 
 using flowtest::FlowHarness;

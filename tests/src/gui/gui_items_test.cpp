@@ -18,7 +18,7 @@
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Paths.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {

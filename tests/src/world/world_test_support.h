@@ -20,7 +20,7 @@
 #include "platform/RenderDevice.h"
 #include "net/NetRole.h"
 #include "input/ZubInput.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

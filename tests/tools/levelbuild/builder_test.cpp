@@ -21,7 +21,7 @@
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "objects/machines/Blast.h"
 #include "objects/machines/PathPlatform.h"
 #include "world/BezierPath.h"

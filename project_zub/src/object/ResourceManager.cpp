@@ -1,4 +1,4 @@
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 #include "sys/ErrorManager.h"
 
