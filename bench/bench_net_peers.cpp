@@ -46,7 +46,7 @@
 #include "util/KeyCodes.h"
 #include "net/NetConnection.h"
 #include "net/NetStatistics.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 

@@ -14,8 +14,8 @@
 
 #include "FuzzSupport.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
-#include "net/RPC.h"
+#include "object/Packet.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/SerialPlan.h"

@@ -20,7 +20,7 @@
 #include "menu/ContextIntroStory.h"
 #include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "object/RuntimeClass.h"
 #include "records/AppInfo.h"
 #include "sys/Console.h"

@@ -32,7 +32,7 @@
 #include <cstdint>
 
 #include "engine/Context.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "util/Math.h"
 #include "util/WString.h"
 #include "world/WorldEditorPanel.h"

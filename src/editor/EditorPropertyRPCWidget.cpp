@@ -1,6 +1,6 @@
 #include "editor/EditorPropertyRPCWidget.h"
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "util/KeyCodes.h"
 

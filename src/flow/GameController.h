@@ -25,7 +25,7 @@
 
 #include "engine/Context.h"
 #include "flow/Overlay.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/Level.h"
 
 class ContextBlender;

@@ -6,7 +6,7 @@
 #include "engine/FocusManager.h"
 #include "flow/GameController.h"
 #include "flow/MyRootObject.h"
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "net/NetConnection.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"

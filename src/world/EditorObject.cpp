@@ -7,7 +7,7 @@
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"

@@ -10,7 +10,7 @@
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"
 #include "object/ResourceManager.h"

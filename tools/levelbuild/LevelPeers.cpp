@@ -7,7 +7,7 @@
 #include "LevelEnvironment.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/Node.h"

@@ -76,6 +76,9 @@ NetRole::NetRole(int m, bool server, std::u16string_view product, double v, std:
     liveRoles = this;
     nextObjectUID = static_cast<int32_t>((randomNext() & 0xFF) + 2);
     THEROLE = this;
+    // Objects, packets and calls reach the current role, and tell the roles
+    // of deleted and moved objects, through the replication's hooks.
+    Replication::install({[]() -> Replication* { return THEROLE; }, &NetRole::forgetDeleted, &NetRole::noteMove});
 }
 
 NetRole::~NetRole() {

@@ -2,7 +2,7 @@
 
 #include "gfx/Skin.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"

@@ -9,7 +9,7 @@
 #include "gfx/BentQuad.h"
 #include "util/KeyCodes.h"
 #include "input/ZubInput.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"

@@ -19,7 +19,7 @@
 // SaveProgressTrigger: a bending plant the hero brushes past. It leans away
 // from her side and, with bSaveSnapshot, makes its place her respawn point
 // and the level's checkpoint (with a sound when the checkpoint changes).
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "world/A99Object.h"
 #include "world/SpringPoint.h"
 

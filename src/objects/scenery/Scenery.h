@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/scenery/OwnedSkin.h"
 #include "world/BezierPath.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "sys/ErrorManager.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"

@@ -17,7 +17,7 @@
 #include "flow/LevelHullList.h"
 #include "gfx/ContextBlender.h"
 #include "gfx/ZubGraphics.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "objects/devices/Devices.h"
 #include "objects/devices/Switch.h"
 #include "objects/pig/Pig.h"

@@ -17,7 +17,7 @@
 #include "editor/EditorPropertySubObjectWidget.h"
 #include "editor/EditorPropertyTextWidget.h"
 #include "gfx/Skin.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "util/KeyCodes.h"

@@ -17,7 +17,7 @@
 #include "world/Terrain.h"
 #include "gui/GameSquare.h"
 #include "lang/Language.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
