@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"

@@ -45,7 +45,7 @@
 #endif
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "net/NetRole.h"
 #include "object/Packet.h"
 #include "object/RPC.h"

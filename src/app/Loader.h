@@ -31,7 +31,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/WString.h"
 
 class FontQuad;

@@ -31,7 +31,7 @@
 // change from inside the rows' own handlers.
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "object/RPC.h"
 #include "util/Math.h"
 #include "util/WString.h"

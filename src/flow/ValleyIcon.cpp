@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "flow/GameServices.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/Quad.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "flow/GameServices.h"
 #include "flow/ValleyIcon.h"
 #include "gfx/StretchSkin.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"

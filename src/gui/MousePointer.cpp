@@ -1,6 +1,6 @@
 #include "gui/MousePointer.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "gui/GuiClassIds.h"

@@ -1,6 +1,6 @@
 #include "menu/LanguageFlag.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "input/ZubInput.h"

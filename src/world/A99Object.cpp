@@ -5,7 +5,7 @@
 #include "audio/Sound.h"
 #include "audio/SoundChannel.h"
 #include "audio/ZubAudio.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Camera.h"
 #include "gfx/Skin.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"

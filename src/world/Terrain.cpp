@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"

@@ -25,7 +25,7 @@
 #include "audio/Sound.h"
 #include "audio/SoundStream.h"
 #include "audio/VorbisDecoder.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/Renderable.h"

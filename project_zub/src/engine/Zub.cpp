@@ -2,7 +2,7 @@
 
 #include "audio/ZubAudio.h"
 #include "engine/ConsoleView.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
 #include "platform/CrashHandler.h"

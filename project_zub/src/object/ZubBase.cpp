@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "engine/Context.h"
 #include "object/Replication.h"
 #include "object/Packet.h"
 #include "object/RPC.h"
@@ -362,12 +361,6 @@ void ZubBasePointer::addPropertiesTo(PropertyContainer* c) {
 
 // ---------------------------------------------------------------------------
 // Helpers
-
-Context* ZubBase::findContext() {
-    for (ZubBase* o = this; o; o = o->parent)
-        if (Context* c = zub_cast<Context>(o)) return c;
-    ZUB_ERROR(u"Could not find any Context object.");
-}
 
 void ZubBase::notifyReferrers() {
     // Collect first: a handler may clear or re-point references.

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"

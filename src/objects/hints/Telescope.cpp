@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/BlendingCamera.h"
 #include "util/KeyCodes.h"
 #include "input/ZubInput.h"

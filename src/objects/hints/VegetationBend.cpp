@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/BentQuad.h"
 #include "util/KeyCodes.h"

@@ -1,6 +1,6 @@
 #include "objects/triggers/TriggerArea.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "objects/Level.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/ZubGraphics.h"
 #include "util/KeyCodes.h"
 #include "platform/GLContext.h"

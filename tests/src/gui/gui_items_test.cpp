@@ -5,7 +5,7 @@
 #include <array>
 
 #include "Manifest.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Quad.h"
 #include "gfx/StretchSkin.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
