@@ -158,6 +158,5 @@ private:
     Viewport viewport;
     platform::Backend* backend = nullptr;
     bool bMouseKnown = false;
-    float lastWindowX = 0, lastWindowY = 0;
     ZubInput* previous;
 };
