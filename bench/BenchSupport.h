@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
@@ -21,7 +21,7 @@
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 class Apple;
 class Terrain;

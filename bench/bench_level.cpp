@@ -58,7 +58,7 @@ using benchsupport::BenchLevel;
 using benchsupport::DT;
 using namespace benchsupport::orchard;
 
-constexpr int CRITTERS = 12;
+[[maybe_unused]] constexpr int CRITTERS = 12;  // the real animals place as many, one by one
 constexpr int PLATFORMS = 4;
 constexpr int HULLS = 300;
 // The rolling terrain's width; the field (the apples, the hero's run) lies

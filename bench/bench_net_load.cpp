@@ -24,7 +24,7 @@
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/Node.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "net/Server.h"
 #include "net/ZubNetwork.h"
 #include "object/Property.h"

@@ -43,10 +43,10 @@
 #include "LevelPeers.h"
 #include "StressLevel.h"
 #include "flow/GameServer.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "net/NetConnection.h"
 #include "net/NetStatistics.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 

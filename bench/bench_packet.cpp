@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/RenderCounters.h"

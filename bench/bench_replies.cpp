@@ -25,7 +25,7 @@
 #include "platform/FontRasterizer.h"
 #include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
 

@@ -28,7 +28,7 @@
 #include "engine/ContextManager.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextIntroStory.h"

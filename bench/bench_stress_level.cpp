@@ -50,7 +50,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"

@@ -31,7 +31,7 @@
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {

@@ -45,13 +45,13 @@
 #endif
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
 #include "net/NetRole.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

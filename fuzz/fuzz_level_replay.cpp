@@ -31,7 +31,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "objects/devices/Switch.h"
 #include "object/RuntimeClass.h"

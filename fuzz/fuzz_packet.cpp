@@ -28,15 +28,15 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
-#include "net/RPC.h"
+#include "object/Packet.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Math.h"
 
 namespace {

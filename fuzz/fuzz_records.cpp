@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "records/EngineSettingsTarget.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"

@@ -14,12 +14,12 @@
 
 #include "FuzzSupport.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
-#include "net/RPC.h"
+#include "object/Packet.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/SerialPlan.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything the default build has (tests,
-# benchmarks, tools) with AddressSanitizer and UndefinedBehaviorSanitizer,
+# benchmarks, tools) with AddressSanitizer and UndefinedBehaviorSanitizer
+# (in both builds below, a compiler warning fails the build: ZUB_WERROR),
 # runs every test, runs every benchmark once for a token time (so that none
 # can rot); with clang present, checks all 32 levels in both builds and that
 # each level's key script and perfect key script end in the same state in
@@ -13,7 +14,7 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 
 jobs=$(nproc)
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUB_SANITIZE=ON -DZUB_BENCH=ON >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUB_SANITIZE=ON -DZUB_BENCH=ON -DZUB_WERROR=ON >/dev/null
 cmake --build build-test -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -45,7 +46,7 @@ fi
 fuzz_seconds=${FUZZ_SECONDS:-15}
 if command -v clang++ >/dev/null; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZUB_FUZZ=ON -DZUB_TESTS=OFF -DZUB_BENCH=OFF >/dev/null
+    -DZUB_FUZZ=ON -DZUB_TESTS=OFF -DZUB_BENCH=OFF -DZUB_WERROR=ON >/dev/null
   targets=()
   if [ "$fuzz_seconds" -gt 0 ]; then
     for src in fuzz/fuzz_*.cpp; do targets+=("$(basename "$src" .cpp)"); done

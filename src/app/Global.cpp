@@ -20,7 +20,7 @@
 #include "menu/ContextIntroStory.h"
 #include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "object/RuntimeClass.h"
 #include "records/AppInfo.h"
 #include "sys/Console.h"
@@ -28,7 +28,7 @@
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "util/Format.h"
 

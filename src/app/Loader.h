@@ -34,7 +34,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/WString.h"
 
 namespace content {

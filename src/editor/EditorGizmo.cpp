@@ -9,7 +9,7 @@
 #include "gui/GuiEnvironment.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {

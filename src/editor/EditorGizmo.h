@@ -19,7 +19,7 @@
 // open (it does not delete it when it closes).
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/WString.h"
 
 class EditorIconObject;

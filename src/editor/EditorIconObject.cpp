@@ -1,6 +1,6 @@
 #include "editor/EditorIconObject.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 
 EditorIconObject::EditorIconObject(const WString& n) : name(n) { drawable.bHasInvXform = 1; }
 

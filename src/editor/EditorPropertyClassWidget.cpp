@@ -6,7 +6,7 @@
 #include "engine/FocusManager.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "world/EditorObject.h"
 #include "world/GameWorld.h"
 

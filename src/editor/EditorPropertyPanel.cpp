@@ -23,7 +23,7 @@
 #include "object/Property.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "world/EditorGizmos.h"
 #include "world/EditorObject.h"

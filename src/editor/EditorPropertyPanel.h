@@ -31,8 +31,8 @@
 // change from inside the rows' own handlers.
 #include <cstdint>
 
-#include "engine/Context.h"
-#include "net/RPC.h"
+#include "gfx/Context.h"
+#include "object/RPC.h"
 #include "util/Math.h"
 #include "util/WString.h"
 #include "world/WorldEditorPanel.h"

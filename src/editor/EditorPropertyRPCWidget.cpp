@@ -1,8 +1,8 @@
 #include "editor/EditorPropertyRPCWidget.h"
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "util/Format.h"
 
 EditorPropertyRPCWidget::EditorPropertyRPCWidget(GUItheme* theme, Property* p) : EditorPropertyGroupWidget(theme, p) {

@@ -3,7 +3,7 @@
 #include "editor/EditorPropertyPanel.h"
 #include "engine/FocusManager.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 EditorPropertySubObjectWidget::EditorPropertySubObjectWidget(GUItheme* theme, Property* p)
     : EditorPropertyWidget(theme, p) {

@@ -6,7 +6,7 @@
 #include "gui/TextPanel.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

@@ -10,7 +10,7 @@
 // lines of one group appear one after another and leave together.
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/WString.h"
 
 class ContextEnding : public Context {

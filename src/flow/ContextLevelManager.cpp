@@ -6,7 +6,7 @@
 #include "flow/GameServices.h"
 #include "records/ProfileData.h"
 #include "records/ProfileManager.h"
-#include "sys/FileData.h"
+#include "object/FileData.h"
 #include "sys/Logger.h"
 #include "sys/TimeKeeper.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/WString.h"
 
 class GameServer;

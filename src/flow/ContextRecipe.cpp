@@ -12,7 +12,7 @@
 #include "lang/Language.h"
 #include "lang/StringIds.h"
 #include "records/ProfileManager.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"

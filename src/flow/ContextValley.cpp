@@ -30,7 +30,7 @@
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/HttpRequest.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "util/Md5.h"
 

@@ -33,7 +33,7 @@
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/Logger.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"

@@ -23,9 +23,9 @@
 // the set-up and the rules of play do not run: the objects only tick.
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "flow/Overlay.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/Level.h"
 
 class ContextBlender;

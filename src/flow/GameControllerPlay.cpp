@@ -25,7 +25,7 @@
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"

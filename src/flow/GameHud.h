@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "anim/InterpolatedValue.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "flow/GameMessage.h"
 
 class GameController;

@@ -7,11 +7,11 @@
 #include "flow/GameController.h"
 #include "flow/MyRootObject.h"
 #include "net/CurrentRole.h"
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "net/NetConnection.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 GameServer::GameServer(int mode, int maxNodes, std::u16string_view gameString, double version,

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "net/Server.h"
 #include "util/WString.h"
 

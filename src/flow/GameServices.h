@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "util/WString.h"
 
 class GameConfiguration;

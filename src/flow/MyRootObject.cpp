@@ -5,7 +5,7 @@
 #include "flow/GameHud.h"
 #include "flow/GameServices.h"
 #include "flow/Overlay.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"

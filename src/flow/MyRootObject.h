@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "net/NetRole.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "util/WString.h"
 
 class GameController;

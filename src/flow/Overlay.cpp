@@ -4,7 +4,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServices.h"
 #include "flow/MyRootObject.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"

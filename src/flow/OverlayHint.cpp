@@ -12,7 +12,7 @@
 #include "gui/GameSquare.h"
 #include "object/Property.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"

@@ -21,7 +21,7 @@
 #include <cstdint>
 
 #include "flow/Overlay.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "util/WString.h"
 
 class Skin;

@@ -16,7 +16,7 @@
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileData.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

@@ -15,7 +15,7 @@
 #include <cstdint>
 
 #include "flow/Overlay.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 
 class GameController;
 class Texture;

@@ -9,7 +9,7 @@
 #include "lang/Language.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"

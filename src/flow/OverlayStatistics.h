@@ -7,7 +7,7 @@
 // on any click or tap, or on the jump binding after the guard time, and
 // draws the frozen level behind itself.
 #include "flow/Overlay.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 
 class OverlayStatistics : public Overlay {
     ZUB_DECLARE_CLASS(OverlayStatistics)

@@ -9,7 +9,7 @@
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "text/MultiLineText.h"
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "flow/Overlay.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "util/Math.h"
 
 class Texture;

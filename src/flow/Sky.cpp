@@ -4,9 +4,9 @@
 #include "flow/GameController.h"
 #include "gfx/Renderable.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Sky, ContextBlender, flow_ids::Sky)
 

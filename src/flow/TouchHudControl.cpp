@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/Zub.h"
 #include "input/ZubInput.h"
 

@@ -7,7 +7,7 @@
 #include "flow/GameServices.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 
 ValleyDashedLine::ValleyDashedLine() : strip(new Quad) {
     strip->texture = findResource<Texture>(u"valleyDashedLine");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "flow/GameServices.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/Quad.h"
@@ -11,7 +11,7 @@
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 
 ValleyIcon::ValleyIcon(int32_t level, float atLength, const V3& at)

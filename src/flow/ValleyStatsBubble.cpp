@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "flow/GameServices.h"
 #include "flow/ValleyIcon.h"
 #include "gfx/StretchSkin.h"
@@ -11,7 +11,7 @@
 #include "lang/StringIds.h"
 #include "records/FormatHelpers.h"
 #include "records/LevelResult.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

@@ -23,7 +23,7 @@
 // them when they are built.
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gui/CursorTarget.h"
 
 class MenuButton;

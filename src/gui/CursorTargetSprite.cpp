@@ -1,6 +1,6 @@
 #include "gui/CursorTargetSprite.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gui/GuiClassIds.h"
 
 ZUB_IMPLEMENT_CLASS(CursorTargetSprite, Renderable, gui_ids::CursorTargetSprite)

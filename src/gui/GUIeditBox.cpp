@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FontQuad.h"
 
 GUIeditBox::GUIeditBox(GUItheme* theme) : GUIitem(theme, STYLE) {

@@ -8,8 +8,8 @@
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 // ---------------------------------------------------------------------------

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "gui/GuiClassIds.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(GameLogo, FadingSprite, gui_ids::GameLogo)
 

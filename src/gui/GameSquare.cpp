@@ -4,8 +4,8 @@
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(GameSquare, Renderable, gui_ids::GameSquare)

@@ -9,8 +9,8 @@
 #include "lang/Language.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace gui {

@@ -5,8 +5,8 @@
 
 #include "gfx/Renderable.h"
 #include "gui/GuiClassIds.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(IntroScreen, Context, gui_ids::IntroScreen)
 

@@ -12,7 +12,7 @@
 // a layer that cannot be seen is hidden.
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 
 class Renderable;
 

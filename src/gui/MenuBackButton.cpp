@@ -1,6 +1,6 @@
 #include "gui/MenuBackButton.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
@@ -13,8 +13,8 @@
 #include "gui/GuiEnvironment.h"
 #include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MenuItem, Renderable, gui_ids::MenuItem)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "input/TouchInput.h"

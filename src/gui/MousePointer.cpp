@@ -1,14 +1,14 @@
 #include "gui/MousePointer.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "input/TouchInput.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "input/ZubInput.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MousePointer, Renderable, gui_ids::MousePointer)
 

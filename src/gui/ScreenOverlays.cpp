@@ -6,7 +6,7 @@
 #include "gui/GuiEnvironment.h"
 #include "gui/IrisTransition.h"
 #include "gui/MousePointer.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
 

@@ -23,7 +23,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 
 class FadingText;
 class FontQuad;

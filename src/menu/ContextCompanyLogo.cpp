@@ -1,8 +1,8 @@
 #include "menu/ContextCompanyLogo.h"
 
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "menu/MenuClassIds.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 #include "text/FadingSprite.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(ContextCompanyLogo, Context, menu_ids::ContextCompanyLogo)

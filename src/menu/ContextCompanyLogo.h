@@ -3,7 +3,7 @@
 // black. It ends by itself after 3.5 s (the logo shows for the first 2.5 s,
 // the last second stays black), or at once on Escape, the fire binding or
 // any pointer press; the stack then deletes it. No pointer is drawn over it.
-#include "engine/Context.h"
+#include "gfx/Context.h"
 
 class FadingSprite;
 

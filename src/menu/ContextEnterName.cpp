@@ -1,6 +1,6 @@
 #include "menu/ContextEnterName.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gui/GameSquare.h"
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuButton.h"

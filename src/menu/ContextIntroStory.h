@@ -9,7 +9,7 @@
 // Every scripted event fires once, in the first frame whose time reaches
 // it, whatever the frame rate; events of one time fire in the script's
 // order. Texts are taken from the language when they appear.
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "util/WString.h"
 
 class ContextIntroStory : public Context {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "input/ZubInput.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextKeyCapture, ContextMessageBox, u"ContextKeyCapture")

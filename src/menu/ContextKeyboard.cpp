@@ -4,7 +4,7 @@
 #include "gui/MenuItem.h"
 #include "lang/StringIds.h"
 #include "menu/MenuItemKeyBinding.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextKeyboard, ContextPage, u"ContextKeyboard")

@@ -9,7 +9,7 @@
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "menu/ContextHighscores.h"

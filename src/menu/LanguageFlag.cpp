@@ -1,13 +1,13 @@
 #include "menu/LanguageFlag.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "input/ZubInput.h"
 #include "menu/ContextLanguageSelect.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(LanguageFlag, CursorTargetSprite, u"LanguageFlag")
 

@@ -5,7 +5,7 @@
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "menu/ContextKeyCapture.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 

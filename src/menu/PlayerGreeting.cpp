@@ -1,6 +1,6 @@
 #include "menu/PlayerGreeting.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/ContextManager.h"
 #include "gui/GuiEnvironment.h"
 #include "input/TouchInput.h"

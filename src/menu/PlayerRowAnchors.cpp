@@ -1,6 +1,6 @@
 #include "menu/PlayerRowAnchors.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gui/GuiEnvironment.h"
 #include "records/ProfileManager.h"
 

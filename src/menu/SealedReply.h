@@ -14,7 +14,7 @@
 #include <memory>
 #include <string_view>
 
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "sys/ByteBuffer.h"
 #include "util/WString.h"
 

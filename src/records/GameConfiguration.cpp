@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "records/AppInfo.h"
 #include "records/EngineSettingsTarget.h"
 #include "records/RandomIdentity.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "util/WString.h"
 
 class EngineSettingsTarget;

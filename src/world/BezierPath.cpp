@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "engine/Zub.h"
 #include "gfx/ImmediateDraw.h"
@@ -11,8 +11,8 @@
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/BezierVertex.h"
 #include "world/EditorGizmos.h"

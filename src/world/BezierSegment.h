@@ -2,7 +2,7 @@
 // One cubic span of a Bezier path between two of its vertices: control
 // points v1, v1 + v1.tangent, v2 - v2.tangent, v2. Its arc length is
 // measured over 31 chords and kept up to date when a vertex changes.
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/ZubBase.h"
 #include "util/Math.h"
 

@@ -4,8 +4,8 @@
 
 #include "gfx/Renderable.h"
 #include "gfx/Skin.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "sys/ErrorManager.h"
 
 namespace {

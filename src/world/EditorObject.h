@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "gfx/Renderable.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 
 class EditorProxy;
 

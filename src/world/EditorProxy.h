@@ -4,7 +4,7 @@
 // list draws each proxy's owner (its renderObject) in list order, so the
 // order of the list is the drawing order, and searching the list for the
 // object under the pointer asks each owner.
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/ZubBase.h"
 
 class EditorObject;

@@ -2,15 +2,15 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"

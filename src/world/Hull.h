@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "gfx/VertexBuffer.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/ZubBase.h"
 #include "util/Math.h"
 #include "world/HullPartHolder.h"

@@ -13,7 +13,7 @@
 // list holds it (one sweep at a time).
 #include <cstdint>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/ZubBase.h"
 #include "util/Math.h"
 

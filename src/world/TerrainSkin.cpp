@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Renderable.h"
 #include "gfx/Texture.h"

@@ -5,7 +5,7 @@
 #include "gfx/Texture.h"
 #include "gfx/VertexBuffer.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "sys/ArchiveReader.h"
 #include "sys/HttpRequest.h"

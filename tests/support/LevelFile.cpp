@@ -1,6 +1,6 @@
 #include "LevelFile.h"
 
-#include "net/Packet.h"
+#include "object/Packet.h"
 
 namespace leveltest {
 

@@ -31,7 +31,7 @@
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 class FontQuad;
 

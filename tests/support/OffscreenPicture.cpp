@@ -10,7 +10,7 @@
 #include "gfx/MemoryImageFile.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace picturetest {
 

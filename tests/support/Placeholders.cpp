@@ -9,7 +9,7 @@
 #include "audio/Sound.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Texture.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace leveltest {
 

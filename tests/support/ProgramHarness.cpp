@@ -8,7 +8,7 @@
 #include "app/Loader.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
 #include "records/ProfileManager.h"

@@ -33,7 +33,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/ContextManager.h"
 #include "platform/Platform.h"
 

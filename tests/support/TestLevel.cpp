@@ -7,7 +7,7 @@
 #include "Placeholders.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 #include "platform/FontRasterizer.h"

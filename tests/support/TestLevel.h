@@ -30,7 +30,7 @@
 #include "objects/Level.h"
 #include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/AreaQuery.h"
 #include "world/HullList.h"

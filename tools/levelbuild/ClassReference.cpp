@@ -7,7 +7,7 @@
 
 #include "object/Property.h"
 #include "object/RuntimeClass.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Format.h"
 #include "world/EditorObject.h"
 

@@ -22,7 +22,7 @@
 #include "objects/pig/Pig.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/BezierVertex.h"
 #include "world/Hull.h"

@@ -18,7 +18,7 @@
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
 #include "lang/Language.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"

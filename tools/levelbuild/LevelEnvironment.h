@@ -26,7 +26,7 @@
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/FileManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 class GameController;
 class GameServer;

@@ -14,7 +14,7 @@
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"

@@ -8,7 +8,7 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "net/CurrentRole.h"
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/Node.h"

@@ -6,7 +6,7 @@
 #include "audio/VorbisDecoder.h"
 #include "audio/ZubAudio.h"
 #include "sys/ErrorManager.h"
-#include "sys/FileData.h"
+#include "object/FileData.h"
 #include "util/Random.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(Sound, ZubBase, u"Sound")

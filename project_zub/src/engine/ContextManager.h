@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 
 class ContextManager : public Context {
     ZUB_DECLARE_CLASS(ContextManager)

@@ -2,7 +2,7 @@
 
 #include "audio/ZubAudio.h"
 #include "engine/ConsoleView.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
 #include "platform/CrashHandler.h"
@@ -20,7 +20,7 @@
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "sys/Settings.h"
 #include "sys/SystemInfo.h"
 
@@ -36,6 +36,7 @@ void stopping(const char* service) { Logger::get().log(u"%s(): %s", service, u"S
 
 Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h) {
     ZUB = this;
+    EngineFrame::install(this);
     // The program's entry starts the log of the run; an engine made on its
     // own (tools, tests) opens the log itself.
     if (!Logger::get().isOpen()) bOwnsLog = Logger::get().openFile(getUserDataFolder() + "Tumbrodemo.log");
@@ -165,6 +166,7 @@ Zub::~Zub() {
     stopping("Logger::~Logger");
     if (bOwnsLog) Logger::get().closeFile();
     if (ZUB == this) ZUB = nullptr;
+    if (EngineFrame::installed() == this) EngineFrame::install(nullptr);
 }
 
 void Zub::saveSettings() {

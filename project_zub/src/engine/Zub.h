@@ -8,6 +8,7 @@
 
 #include "engine-platform/Platform.h"
 #include "engine/Application.h"
+#include "net/EngineFrame.h"
 #include "sys/TimeKeeper.h"
 
 class Console;
@@ -24,7 +25,7 @@ class ZubGraphics;
 class ZubInput;
 class ZubNetwork;
 
-class Zub {
+class Zub final : public EngineFrame {
 public:
     // Display modes. A change moves one level per frame and is announced to
     // every live object.
@@ -74,6 +75,11 @@ public:
 
     // The developer code that unlocks the debug features ("debugCode").
     static const char16_t* const DEBUG_ACCESS_CODE;
+
+    // The frame as the network roles see it.
+    double frameInterval() const override { return currentTime - previousFrameTime; }
+    bool debugKeysLocked() const override { return bDebugLocked != 0; }
+    uint32_t debugBits() const override { return static_cast<uint32_t>(debugLevel); }
 
 private:
     void updateMode(bool focused);

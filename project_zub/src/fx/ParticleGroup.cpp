@@ -5,7 +5,7 @@
 
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(ParticleGroup, Renderable, u"ParticleGroup")

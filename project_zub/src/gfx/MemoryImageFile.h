@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/ImageCodec.h"
-#include "sys/FileData.h"
+#include "object/FileData.h"
 
 class MemoryImageFile : public FileData {
     ZUB_DECLARE_CLASS(MemoryImageFile)

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
 #include "object/Property.h"

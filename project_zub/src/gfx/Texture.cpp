@@ -7,11 +7,11 @@
 #include "gfx/ZubGraphics.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
-#include "sys/FileData.h"
+#include "object/FileData.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/MemoryIniFile.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(Texture, ZubBase, u"Texture")
 

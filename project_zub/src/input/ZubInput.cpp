@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 namespace {
 ZubInput* current = nullptr;

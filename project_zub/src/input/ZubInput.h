@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine-platform/Platform.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 
@@ -158,6 +158,5 @@ private:
     Viewport viewport;
     platform::Backend* backend = nullptr;
     bool bMouseKnown = false;
-    float lastWindowX = 0, lastWindowY = 0;
     ZubInput* previous;
 };

@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "net/NetStatistics.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/ZubBase.h"
 #include "sys/Logger.h"
 

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "net/NetAddress.h"
-#include "net/Packet.h"
+#include "sys/NetAddress.h"
+#include "object/Packet.h"
 #include "object/ZubBase.h"
 #include "sys/Logger.h"
 #include "util/WString.h"

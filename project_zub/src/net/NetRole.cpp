@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/Zub.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "net/CurrentRole.h"
+#include "net/EngineFrame.h"
 #include "net/NetConnection.h"
 #include "net/Node.h"
 #include "net/ZubNetwork.h"
@@ -70,6 +70,9 @@ NetRole::NetRole(int m, bool server, std::u16string_view product, double v, std:
     liveRoles = this;
     nextObjectUID = static_cast<int32_t>((randomNext() & 0xFF) + 2);
     THEROLE = this;
+    // Objects, packets and calls reach the current role, and tell the roles
+    // of deleted and moved objects, through the replication's hooks.
+    Replication::install({[]() -> Replication* { return THEROLE; }, &NetRole::forgetDeleted, &NetRole::noteMove});
 }
 
 NetRole::~NetRole() {
@@ -722,9 +725,10 @@ void NetRole::flushOutgoing() {
 // The frame
 
 double NetRole::frameInterval(double fallback) const {
-    if (!ZUB) return fallback;
-    double dt = ZUB->currentTime - ZUB->previousFrameTime;
-    if (!ZUB->bDebugLocked) {
+    const EngineFrame* engine = EngineFrame::installed();
+    if (!engine) return fallback;
+    double dt = engine->frameInterval();
+    if (!engine->debugKeysLocked()) {
         if (ZubInput* in = ZubInput::active()) {
             if (in->isKeyDown(input_codes::KEY_F11)) dt *= 5.0;
             else if (in->isKeyDown(input_codes::KEY_F10)) dt /= 10.0;
@@ -841,7 +845,8 @@ std::vector<WString> NetRole::statsLines() const {
 }
 
 void NetRole::drawStats(float x, float y, float z, ZubBase* font) {
-    if (!ZUB || !(static_cast<uint32_t>(ZUB->debugLevel) & DEBUG_NETWORK_STATISTICS)) return;
+    const EngineFrame* engine = EngineFrame::installed();
+    if (!engine || !(engine->debugBits() & DEBUG_NETWORK_STATISTICS)) return;
     const std::vector<WString> lines = statsLines();
     float lineY = y;
     if (statsTextDrawer) {

@@ -14,8 +14,9 @@
 
 #include "gfx/RenderCounters.h"
 #include "net/NetHost.h"
-#include "net/Packet.h"
-#include "net/RPC.h"
+#include "object/Packet.h"
+#include "object/RPC.h"
+#include "object/Replication.h"
 #include "object/UidMap.h"
 #include "object/ZubBase.h"
 #include "util/Random.h"
@@ -23,19 +24,14 @@
 class NetRole;
 extern NetRole* THEROLE;
 
-class NetRole : public NetHost {
+class NetRole : public NetHost, public Replication {
 public:
     enum Command : uint8_t { SPAWNOBJ = 0, SPAWNNAMED = 1, COPYOBJ = 2, CMD_RPC = 3 };
     static constexpr int RPCCOUNT = 1536;
     static constexpr double DEFAULT_PERIOD = 0.05;
     static constexpr uint32_t DEBUG_NETWORK_STATISTICS = 0x200;  // the engine's debug bit for drawStats
-    // How deep a tree of replicated objects may nest (ticking, drawing and
-    // deleting recurse once per level). A level's terrain chain is a few
-    // hundred deep.
-    static constexpr int MAX_TREE_DEPTH = 2048;
-    // Counts object bodies and calls that hung an object with children of
-    // its own somewhere: after a packet that did, the depth is measured.
-    static inline unsigned subtreesMoved = 0;
+    // The depth limit of its trees and the count of moved subtrees are the
+    // replication's (MAX_TREE_DEPTH, subtreesMoved).
 
     // The host's arguments and the network period; makes itself THEROLE.
     explicit NetRole(int mode = 2, bool server = true, std::u16string_view productName = u"", double version = 0.0,
@@ -43,23 +39,23 @@ public:
     ~NetRole() override;
 
     // Registers o under uid, or under the next free UID when uid < 1.
-    void registerObject(ZubBase* o, int32_t uid = 0);
+    void registerObject(ZubBase* o, int32_t uid = 0) override;
     void unregisterObject(ZubBase* o);
     // The registered object; fatal "Could not find object ID %d" when none.
-    ZubBase* findObject(int32_t uid);
-    ZubBase* findObjectOrNull(int32_t uid) const { return objectMap.get(uid); }
+    ZubBase* findObject(int32_t uid) override;
     int objectCount() const { return static_cast<int>(objectMap.size()); }
 
     // Appends the call to the outgoing packet. A call that names an object
     // the peers cannot know (an unregistered one) is not sent.
-    void sendRPC(RPC* rpc);
+    void sendRPC(RPC* rpc) override;
     void queueSpawn(ZubBase* o);
     // Deletes a registered object on every peer.
-    void netDeleteObject(ZubBase* o);
+    void netDeleteObject(ZubBase* o) override;
     // Takes an object out of the registry and the tree and frees it: at once,
     // or at the end of the role's tick or render while one runs (the object
     // may be the one being ticked). It is hidden until then.
-    void deleteRegistered(ZubBase* o);
+    void deleteRegistered(ZubBase* o) override;
+    bool isServer() const override { return bServer; }
 
     // Executes every command of the packet. Returns false when the packet was
     // malformed (only possible for packets that report instead of ending the
@@ -126,16 +122,11 @@ public:
     // Adds a class (and the classes derived from it) to those no packet creates.
     static void refuseSpawning(const RuntimeClass* c);
 
-    bool bExecutingOnServer = false;
-    bool bExecutingOnClients = false;
-    ZubBase* root = nullptr;
-    MersenneTwister random;
     int32_t nextObjectUID = 2;
     int32_t outcome = 0;  // nonzero when play in the level has ended
     bool bEditing = false;
     bool& bEditMode = bEditing;
     bool bAllowNewObjectRegistations = true;
-    UidMap objectMap;
     std::unique_ptr<Packet> outgoing;
     // Commands counted per code since the role began.
     int commandCounts[4] = {};

@@ -5,7 +5,7 @@
 
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "net/ZubNetwork.h"
 #include "sys/Logger.h"
 

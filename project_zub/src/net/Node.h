@@ -19,8 +19,8 @@
 #include <deque>
 #include <memory>
 
-#include "net/NetAddress.h"
-#include "net/Packet.h"
+#include "sys/NetAddress.h"
+#include "object/Packet.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 

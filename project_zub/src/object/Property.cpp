@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "net/NetRole.h"
-#include "net/Packet.h"
-#include "sys/ResourceManager.h"
+#include "object/Replication.h"
+#include "object/Packet.h"
+#include "object/ResourceManager.h"
 #include "util/Format.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(Property, ZubBase, u"Property")
@@ -114,8 +114,9 @@ ZubBase* objectFromText(std::u16string_view text) {
     size_t space = t.find_last_of(u' ');
     std::u16string_view last = space == WString::npos ? std::u16string_view(t) : std::u16string_view(t).substr(space + 1);
     int64_t uid = 0;
-    if (!parseInt(last, uid) || uid < 1 || uid > INT32_MAX || !THEROLE) return nullptr;
-    return THEROLE->findObjectOrNull(static_cast<int32_t>(uid));
+    Replication* role = Replication::current();
+    if (!parseInt(last, uid) || uid < 1 || uid > INT32_MAX || !role) return nullptr;
+    return role->findObjectOrNull(static_cast<int32_t>(uid));
 }
 }  // namespace
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "util/Format.h"
 #include "util/Math.h"

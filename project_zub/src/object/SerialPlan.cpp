@@ -5,9 +5,9 @@
 #include <mutex>
 #include <typeinfo>
 
-#include "net/NetRole.h"
-#include "net/Packet.h"
-#include "net/RPC.h"
+#include "object/Replication.h"
+#include "object/Packet.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "object/ZubBase.h"
@@ -483,7 +483,8 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
                 continue;
             }
             case POINTER: {
-                if ((Checked && end - c < 5) || e->aux != 0 || p.bOwnObjectReferences || !THEROLE) break;
+                Replication* const role = Replication::current();
+                if ((Checked && end - c < 5) || e->aux != 0 || p.bOwnObjectReferences || !role) break;
                 const uint8_t* at = c;
                 uint32_t uid;
                 if (!takeVarint(at, uid) || uid > 0x7FFFFFFFu) break;
@@ -491,7 +492,7 @@ const SerialPlan::Entry* SerialPlan::read(char* base, const Entry* e, const Entr
                 if (uid != 0) {
                     // An unknown object or one of another class: the
                     // packet's checked path reports it.
-                    o = THEROLE->findObjectOrNull(static_cast<int32_t>(uid));
+                    o = role->findObjectOrNull(static_cast<int32_t>(uid));
                     if (!o) break;
                     const RuntimeClass* required = details[e->detail].required;
                     const std::type_info* type = &typeid(*o);

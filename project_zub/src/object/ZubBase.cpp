@@ -2,10 +2,9 @@
 
 #include <memory>
 
-#include "engine/Context.h"
-#include "net/NetRole.h"
-#include "net/Packet.h"
-#include "net/RPC.h"
+#include "object/Replication.h"
+#include "object/Packet.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
@@ -85,7 +84,7 @@ ZubBase::ZubBase() {
 ZubBase::~ZubBase() {
     bDying = 1;
     // However it goes, a registered object leaves the registries with it.
-    if (objectUID > 0) NetRole::forgetDeleted(this);
+    if (objectUID > 0) Replication::objectDeleted(this);
     // References that point here are cleared; their owners hear of it.
     while (referrers) {
         ZubBaseReference* r = referrers;
@@ -120,8 +119,9 @@ void deleteObject(ZubBase* o) {
 }
 
 void ZubBase::destroy() {
-    if (objectUID > 0 && THEROLE) {
-        THEROLE->netDeleteObject(this);
+    Replication* role = objectUID > 0 ? Replication::current() : nullptr;
+    if (role) {
+        role->netDeleteObject(this);
         return;
     }
     if (parent) parent->removeChild(this);
@@ -358,9 +358,9 @@ void ZubBase::netSerialize(Packet& p) {
         if (!p.doPointer2(c) || p.failed()) break;
         if (c->parent != this) {
             if (depth < 0)
-                for (depth = 0; top->parent && depth < NetRole::MAX_TREE_DEPTH; ++depth) top = top->parent;
-            if (depth >= NetRole::MAX_TREE_DEPTH) {
-                p.fail(formatString(u"object tree deeper than %d", NetRole::MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH");
+                for (depth = 0; top->parent && depth < Replication::MAX_TREE_DEPTH; ++depth) top = top->parent;
+            if (depth >= Replication::MAX_TREE_DEPTH) {
+                p.fail(formatString(u"object tree deeper than %d", Replication::MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH");
                 break;
             }
             const bool ancestor = c->firstChild && (c->parent ? c->isAncestorOf(this) : c == top);
@@ -368,8 +368,8 @@ void ZubBase::netSerialize(Packet& p) {
                 p.fail(u"object body names itself, an ancestor or the root as a child", "child != this");
                 break;
             }
-            if (c->firstChild) ++NetRole::subtreesMoved;
-            NetRole::noteMove(c);
+            if (c->firstChild) ++Replication::subtreesMoved;
+            Replication::objectMoving(c);
             addChild(c);
         }
         if (guard > (1 << 20)) {
@@ -409,12 +409,6 @@ void ZubBasePointer::addPropertiesTo(PropertyContainer* c) {
 
 // ---------------------------------------------------------------------------
 // Helpers
-
-Context* ZubBase::findContext() {
-    for (ZubBase* o = this; o; o = o->parent)
-        if (Context* c = zub_cast<Context>(o)) return c;
-    ZUB_ERROR(u"Could not find any Context object.");
-}
 
 void ZubBase::notifyReferrers() {
     // Collect first: a handler may clear or re-point references.

@@ -156,6 +156,8 @@ public:
 
     // --- helpers --------------------------------------------------------------
     // The nearest Context among this object and its ancestors; fatal when none.
+    // (Defined with Context, in gfx/Context.cpp: the tree knows contexts only
+    // by name.)
     Context* findContext();
     // Event 1 to the owner of every reference that points here.
     void notifyReferrers();

@@ -8,8 +8,8 @@
 #include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
 

@@ -10,8 +10,8 @@
 #include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

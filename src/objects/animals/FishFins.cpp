@@ -11,8 +11,8 @@
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
 #include "objects/areas/Area.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

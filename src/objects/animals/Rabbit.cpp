@@ -11,8 +11,8 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 ZUB_IMPLEMENT_CLASS(Rabbit, A99Object, object_ids::Rabbit)

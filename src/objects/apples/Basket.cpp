@@ -4,7 +4,7 @@
 
 #include "gfx/Skin.h"
 #include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
@@ -12,8 +12,8 @@
 #include "objects/apples/AppleIndex.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(BasketSlot, ZubBase, object_ids::BasketSlot)
 ZUB_IMPLEMENT_CLASS(Basket, Cargo, object_ids::Basket)

@@ -10,7 +10,7 @@
 // in local_construct (the level file sends the construct call): each place
 // is a registered BasketSlot whose basket and location reach every peer
 // through the slot call (the location as 16-bit floats).
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/cargo/Cargo.h"
 
 class Apple;

@@ -10,8 +10,8 @@
 #include "objects/apples/Basket.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "util/Format.h"
 
 ZUB_IMPLEMENT_CLASS(Compass, Cargo, object_ids::Compass)

@@ -10,7 +10,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "world/AreaQuery.h"

@@ -1,7 +1,7 @@
 #include "objects/cargo/Umbrella.h"
 
 #include "objects/ObjectClassIds.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS(Umbrella, Cargo, object_ids::Umbrella)
 

@@ -1,7 +1,7 @@
 #include "objects/cargo/WingedHat.h"
 
 #include "objects/ObjectClassIds.h"
-#include "sys/ResourceLookup.h"
+#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS(WingedHat, Cargo, object_ids::WingedHat)
 

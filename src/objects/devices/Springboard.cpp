@@ -12,8 +12,8 @@
 #include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Springboard, TriggerArea, object_ids::Springboard)
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/BlendingCamera.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
@@ -13,8 +13,8 @@
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 

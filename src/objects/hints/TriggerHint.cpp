@@ -1,7 +1,7 @@
 #include "objects/hints/TriggerHint.h"
 
 #include "engine/Zub.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
@@ -11,7 +11,7 @@
 #include "objects/cargo/Cargo.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "text/TextMarkup.h"

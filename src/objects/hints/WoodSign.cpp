@@ -4,15 +4,15 @@
 #include <limits>
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
-#include "input/KeyCodes.h"
+#include "gfx/Context.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(WoodSign, A99Object, object_ids::WoodSign)
 

@@ -16,7 +16,7 @@
 // side of the tower.
 #include <memory>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "world/A99Object.h"
 
 class Drawbridge : public A99Object {

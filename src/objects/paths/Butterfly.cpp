@@ -6,8 +6,8 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

@@ -11,8 +11,8 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/paths/Sweet.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 using namespace input_codes;

@@ -10,8 +10,8 @@
 #include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
 

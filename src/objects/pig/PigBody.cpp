@@ -9,8 +9,8 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/HullSegment.h"
 

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "anim/InterpolatedValue.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "world/PhysObject.h"
 
 class Texture;

@@ -7,7 +7,7 @@
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 #include "world/HullSegment.h"

@@ -7,7 +7,7 @@
 #include "input/ZubInput.h"
 #include "objects/Level.h"
 #include "records/GameConfiguration.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"
 #include "util/Format.h"

@@ -11,8 +11,8 @@
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Decoration, A99Object, object_ids::Decoration)
 

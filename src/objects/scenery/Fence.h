@@ -3,7 +3,7 @@
 // to the other, optionally joined by crossbeams. It has no hull.
 #include <cstdint>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "world/BezierPath.h"
 
 class Texture;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/Camera.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
@@ -13,8 +13,8 @@
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/GameWorld.h"
 #include "world/Terrain.h"

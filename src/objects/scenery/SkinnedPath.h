@@ -8,7 +8,7 @@
 // constant speed (flowing water, a moving belt).
 #include <cstdint>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/scenery/OwnedSkin.h"
 #include "world/BezierPath.h"
 

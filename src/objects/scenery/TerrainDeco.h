@@ -13,7 +13,7 @@
 // point (not below 4).
 #include <cstdint>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/scenery/OwnedSkin.h"
 #include "world/A99Object.h"
 #include "world/TerrainSkin.h"

@@ -2,7 +2,7 @@
 // A static plant or bush, one quad cut from a reference quad and standing on
 // its bottom edge; anchored to a terrain it keeps its offsets to the terrain
 // when the terrain is edited.
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/scenery/OwnedSkin.h"
 #include "world/A99Object.h"
 

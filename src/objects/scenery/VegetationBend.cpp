@@ -4,18 +4,18 @@
 #include <cmath>
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/BentQuad.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "sys/Logger.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/Terrain.h"
 
 ZUB_IMPLEMENT_CLASS(VegetationBend, A99Object, object_ids::VegetationBend)

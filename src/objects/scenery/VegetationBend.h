@@ -18,7 +18,7 @@
 //
 // SaveProgressTrigger (triggers/) is a bending plant that saves the hero's
 // progress.
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "world/A99Object.h"
 #include "world/SpringPoint.h"
 

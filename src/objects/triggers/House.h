@@ -9,7 +9,7 @@
 // and carries a hull only the hero collides with.
 #include <memory>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "objects/triggers/TriggerArea.h"
 
 class Pig;

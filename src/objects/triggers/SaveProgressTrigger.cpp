@@ -7,7 +7,7 @@
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(SaveProgressTrigger, VegetationBend, object_ids::SaveProgressTrigger)
 

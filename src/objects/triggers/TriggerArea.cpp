@@ -1,13 +1,13 @@
 #include "objects/triggers/TriggerArea.h"
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "sys/ResourceLookup.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 

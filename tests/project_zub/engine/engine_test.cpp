@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/ContextManager.h"
 #include "engine/FocusManager.h"
 #include "input/ZubInput.h"

@@ -9,7 +9,7 @@
 #include "fx/ParticleGroup.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 
 using namespace gfxtest;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"

@@ -12,7 +12,7 @@
 #include "gfx_test_support.h"
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 using namespace gfxtest;
 

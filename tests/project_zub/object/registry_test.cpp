@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"

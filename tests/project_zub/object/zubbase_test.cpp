@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
 #include "object/ZubBase.h"

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "gfx/ZubGraphics.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/GLContext.h"
 #include "platform/Platform.h"
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/sdl/SdlKeyMap.h"
 
 using namespace platform;

@@ -5,7 +5,7 @@
 
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
-#include "sys/FileData.h"
+#include "object/FileData.h"
 #include "sys/FileManager.h"
 #include "project_zub/sys/files_test_support.h"
 

@@ -18,7 +18,7 @@
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemToggle.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "lang/Language.h"
 #include "menu/ContextAdvancedOptions.h"
 #include "menu/ContextCompanyLogo.h"

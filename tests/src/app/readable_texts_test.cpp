@@ -31,7 +31,7 @@
 #include "gui/ContextCredits.h"
 #include "gui/MenuButton.h"
 #include "gui/TextPanel.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextHighscores.h"
 #include "menu/ContextIntroStory.h"
@@ -39,7 +39,7 @@
 #include "net/NetRole.h"
 #include "records/FormatHelpers.h"
 #include "records/ProfileManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

@@ -7,7 +7,7 @@
 #include "gfx/RenderCounters.h"
 #include "object/Property.h"
 #include "world/EditorObject.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 namespace editortest {
 

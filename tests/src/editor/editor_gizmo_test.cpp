@@ -19,7 +19,7 @@
 #include "objects/devices/Springboard.h"
 #include "objects/scenery/Decoration.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using editortest::EditorHarness;
 using namespace input_codes;

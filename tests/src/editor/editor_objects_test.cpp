@@ -23,7 +23,7 @@
 #include "objects/scenery/Vegetation.h"
 #include "object/Property.h"
 #include "gfx/Skin.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "world/EditorObject.h"
 #include "world/EditorProxy.h"
 

@@ -21,7 +21,7 @@
 #include "objects/apples/Apple.h"
 #include "objects/devices/Switch.h"
 #include "platform/FontRasterizer.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
 

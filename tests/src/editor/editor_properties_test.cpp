@@ -20,7 +20,7 @@
 #include "objects/devices/Switch.h"
 #include "objects/hints/TriggerHint.h"
 #include "object/Property.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "world/Hull.h"
 #include "world/PhysPoint.h"
 

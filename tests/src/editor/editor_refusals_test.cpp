@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorHarness.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "objects/devices/Switch.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "sys/Logger.h"

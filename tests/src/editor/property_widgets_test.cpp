@@ -17,10 +17,10 @@
 #include "editor/EditorPropertySubObjectWidget.h"
 #include "editor/EditorPropertyTextWidget.h"
 #include "gfx/Skin.h"
-#include "net/RPC.h"
+#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using editortest::EditorHarness;
 using namespace input_codes;

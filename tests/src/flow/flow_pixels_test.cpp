@@ -16,7 +16,7 @@
 #include "flow/LevelStatsEffect.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMenu.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 

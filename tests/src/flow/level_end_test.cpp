@@ -17,8 +17,8 @@
 #include "flow/MyRootObject.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/Skin.h"
-#include "input/KeyCodes.h"
-#include "sys/ResourceManager.h"
+#include "util/KeyCodes.h"
+#include "object/ResourceManager.h"
 #include "text/FadingText.h"
 
 using flowtest::FlowHarness;

@@ -17,11 +17,11 @@
 #include "world/Terrain.h"
 #include "gui/GameSquare.h"
 #include "lang/Language.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

@@ -22,7 +22,7 @@
 #include "objects/cargo/WingedHat.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "records/ProfileData.h"
 #include "text/FadingText.h"
 

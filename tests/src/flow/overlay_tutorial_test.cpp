@@ -13,7 +13,7 @@
 #include "gfx/Texture.h"
 #include "lang/Language.h"
 #include "objects/triggers/House.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/MultiLineText.h"
 
 using flowtest::FlowHarness;

@@ -10,7 +10,7 @@
 #include "flow/OverlayMenu.h"
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuButton.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 

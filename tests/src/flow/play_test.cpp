@@ -13,7 +13,7 @@
 #include "audio/ZubAudio.h"
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "lang/Language.h"
 
 using flowtest::FlowHarness;

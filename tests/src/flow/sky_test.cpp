@@ -11,7 +11,7 @@
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "objects/triggers/House.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "platform/RenderDevice.h"
 
 using flowtest::FlowHarness;

@@ -10,7 +10,7 @@
 #include "flow/MyRootObject.h"
 #include "flow/OverlayStatistics.h"
 #include "gfx/Skin.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 

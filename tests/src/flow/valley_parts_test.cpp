@@ -26,7 +26,7 @@
 #include "gui/TextPanel.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Md5.h"

@@ -24,7 +24,7 @@
 #include "lang/StringIds.h"
 #include "net/NetRole.h"
 #include "objects/triggers/House.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "records/FormatHelpers.h"
 #include "audio/SoundStream.h"
 #include "sys/Paths.h"

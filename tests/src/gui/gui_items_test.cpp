@@ -5,7 +5,7 @@
 #include <array>
 
 #include "Manifest.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Quad.h"
 #include "gfx/StretchSkin.h"
@@ -18,7 +18,7 @@
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Paths.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <map>
 // libstdc++'s <regex> trips a false "may be used uninitialized" in GCC 12
-// when built with the sanitizers.
+// when built with the sanitizers (clang has no such warning).
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
 #include <set>
 #include <string>

@@ -7,7 +7,7 @@
 #include "gui/MenuItemChoice.h"
 #include "menu/ContextHighscores.h"
 #include "options_support.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 
 using optionstest::OptionsRig;

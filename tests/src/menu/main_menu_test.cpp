@@ -26,7 +26,7 @@
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
 #include "input/ZubInput.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"

@@ -24,7 +24,7 @@
 #include "menu/MenuItemKeyBinding.h"
 #include "objects/pig/Pig.h"
 #include "options_support.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "world/Terrain.h"
 

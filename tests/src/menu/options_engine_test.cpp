@@ -16,7 +16,7 @@
 #include "menu/ContextSound.h"
 #include "menu/ContextTouchscreen.h"
 #include "options_support.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "sys/Logger.h"
 
 using optionstest::OptionsRig;

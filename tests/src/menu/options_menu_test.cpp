@@ -20,7 +20,7 @@
 #include "menu/ContextOptions.h"
 #include "menu/ContextSound.h"
 #include "options_support.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "records/ProfileManager.h"
 #include "sys/FileManager.h"
 #include "sys/HttpRequest.h"

@@ -31,7 +31,7 @@
 #include "gui/MenuButton.h"
 #include "gui/MenuItem.h"
 #include "LoopbackHttpServer.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "menu/ContextAdvancedOptions.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextControlBindings.h"

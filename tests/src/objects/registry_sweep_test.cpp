@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestLevel.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/RuntimeClass.h"
 #include "object/Property.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "world/PhysObject.h"
 #include "world/PhysicsPoint.h"
 #include "world/SpringPoint.h"

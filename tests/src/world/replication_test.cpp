@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
 #include "world/BezierPath.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "gfx/MemoryImageFile.h"
-#include "net/Packet.h"
+#include "object/Packet.h"
 #include "sys/ErrorManager.h"
 
 namespace worldtest {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/Sound.h"
-#include "engine/Context.h"
+#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
@@ -20,7 +20,7 @@
 #include "platform/RenderDevice.h"
 #include "net/NetRole.h"
 #include "input/ZubInput.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

@@ -8,7 +8,7 @@
 #include "TestLevel.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "gui/GuiEnvironment.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"

@@ -26,7 +26,7 @@
 #include "gui/GUIthemeMinimal.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace flowtest {
 

@@ -6,7 +6,7 @@
 
 #include "Manifest.h"
 #include "audio/SoundStream.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "util/Random.h"
 
 namespace flowtest {

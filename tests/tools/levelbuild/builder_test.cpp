@@ -24,7 +24,7 @@
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 #include "objects/machines/BlastableObject.h"
 #include "objects/machines/Explosion.h"
 #include "objects/machines/PathPlatform.h"

@@ -11,7 +11,7 @@
 #include "objects/scenery/TerrainDeco.h"
 #include "world/Terrain.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 

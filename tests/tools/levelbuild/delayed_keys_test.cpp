@@ -13,7 +13,7 @@
 #include "LevelEnvironment.h"
 #include "levelbuild_test_support.h"
 #include "flow/GameController.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
 #include "objects/triggers/House.h"

@@ -23,7 +23,7 @@
 #include "object/RuntimeClass.h"
 #include "world/EditorObject.h"
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace fs = std::filesystem;
 

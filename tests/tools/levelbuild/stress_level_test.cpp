@@ -14,7 +14,7 @@
 #include "StressLevel.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 namespace platform {
 namespace {

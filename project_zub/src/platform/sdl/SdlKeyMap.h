@@ -1,6 +1,6 @@
 #pragma once
 // Translation of SDL's keyboard scancodes (key positions, USB HID usages) into
-// the engine's keyboard codes (input/KeyCodes.h). Punctuation keys go by
+// the engine's keyboard codes (util/KeyCodes.h). Punctuation keys go by
 // position as on a US layout, so a binding means the same physical key
 // whatever layout the user types with.
 namespace platform {

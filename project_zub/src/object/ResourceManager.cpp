@@ -1,4 +1,4 @@
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"

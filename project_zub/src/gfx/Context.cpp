@@ -1,13 +1,14 @@
-#include "engine/Context.h"
+#include "gfx/Context.h"
 
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
+#include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(Context, ZubBase, u"Context")
 
 Context::Environment Context::environment;
 
-#include "input/KeyCodes.h"
+#include "util/KeyCodes.h"
 
 using input_codes::KEY_ESCAPE;
 using input_codes::KEY_F10;
@@ -88,4 +89,12 @@ V3 Context::convertPointFrom(const Context* from, const V3& p) const {
     if (!from || from == this) return p;
     const V3 screen = from->camera->worldToScreen(p);
     return camera->screenToWorld(screen.x, screen.y, p.z);
+}
+
+// The object tree's own lookup of the context an object lives in, here where
+// contexts are known.
+Context* ZubBase::findContext() {
+    for (ZubBase* o = this; o; o = o->parent)
+        if (Context* c = zub_cast<Context>(o)) return c;
+    ZUB_ERROR(u"Could not find any Context object.");
 }

@@ -1,4 +1,4 @@
-#include "sys/FileData.h"
+#include "object/FileData.h"
 
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "sys/ErrorManager.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 template <class T>
 T* findResource(std::u16string_view name) {

@@ -1,7 +1,7 @@
-#include "net/RPC.h"
+#include "object/RPC.h"
 
-#include "net/NetRole.h"
-#include "net/Packet.h"
+#include "object/Replication.h"
+#include "object/Packet.h"
 #include "object/Property.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
@@ -23,26 +23,26 @@ void RPC::serialize(Packet& p) {
 }
 
 bool RPC::executeRemotely() {
-    NetRole* role = THEROLE;
+    Replication* role = Replication::current();
     if (!role) return false;
-    if (!clientCallable && !role->bServer && onServer && !role->bExecutingOnServer) {
+    if (!clientCallable && !role->isServer() && onServer && !role->bExecutingOnServer) {
         ErrorManager::errorAt(formatString(u"Can't call '%s::%s' client-side.",
                                            target ? target->getClass()->getName() : WString(u"null"),
                                            getClass()->getName()),
                               "RPC::executeRemotely", __FILE__, __LINE__);
     }
-    if (role->bServer && onClients && !role->bExecutingOnClients) return true;
-    if (clientCallable && !role->bServer && onServer && !role->bExecutingOnServer) return true;
+    if (role->isServer() && onClients && !role->bExecutingOnClients) return true;
+    if (clientCallable && !role->isServer() && onServer && !role->bExecutingOnServer) return true;
     return false;
 }
 
 void RPC::executeLocally() {
-    NetRole* role = THEROLE;
+    Replication* role = Replication::current();
     if (!role) {
         execute();
         return;
     }
-    if (role->bServer ? !onServer : !onClients) return;
+    if (role->isServer() ? !onServer : !onClients) return;
     savedExecutingOnServer = role->bExecutingOnServer;
     savedExecutingOnClients = role->bExecutingOnClients;
     role->bExecutingOnServer = onServer;
@@ -50,14 +50,14 @@ void RPC::executeLocally() {
     execute();
     // The call may have ended the role's turn (a restart); restore only the
     // role that is still current.
-    if (THEROLE == role) {
+    if (Replication::current() == role) {
         role->bExecutingOnServer = savedExecutingOnServer;
         role->bExecutingOnClients = savedExecutingOnClients;
     }
 }
 
 void RPC::call() {
-    if (executeRemotely()) THEROLE->sendRPC(this);
+    if (executeRemotely()) Replication::current()->sendRPC(this);
     executeLocally();
 }
 
@@ -74,7 +74,8 @@ void RPCGotoState::execute() {
         target->gotoState(newState, 0.0);
         return;
     }
-    const bool isClient = THEROLE && !THEROLE->bServer;
+    Replication* role = Replication::current();
+    const bool isClient = role && !role->isServer();
     if (!isClient) target->gotoState(newState, delay);
 }
 
@@ -92,7 +93,7 @@ void RPCAddChild::addPropertiesTo(Property* c) {
 
 void RPCAddChild::execute() {
     if (!target || !child) return;
-    NetRole* role = THEROLE;
+    Replication* role = Replication::current();
     if (role && (child == role->root || child->isAncestorOf(role->root))) {
         // The root stays where the role ticks, draws and deletes it.
         Logger::get().log(u"%s(): %s", "RPCAddChild::execute", u"refused: the root cannot move");
@@ -103,14 +104,14 @@ void RPCAddChild::execute() {
         return;
     }
     int depth = 0;
-    for (const ZubBase* o = target; o->parent && depth < NetRole::MAX_TREE_DEPTH; o = o->parent) ++depth;
-    if (depth >= NetRole::MAX_TREE_DEPTH) {
+    for (const ZubBase* o = target; o->parent && depth < Replication::MAX_TREE_DEPTH; o = o->parent) ++depth;
+    if (depth >= Replication::MAX_TREE_DEPTH) {
         Logger::get().log(u"%s(): %s", "RPCAddChild::execute", u"refused: the tree would nest too deep");
         return;
     }
     // A subtree's own depth is measured after the packet that moved it.
-    if (child->firstChild) ++NetRole::subtreesMoved;
-    NetRole::noteMove(child);
+    if (child->firstChild) ++Replication::subtreesMoved;
+    Replication::objectMoving(child);
     target->addChild(child);
 }
 
@@ -120,7 +121,7 @@ void RPCRemoveChild::addPropertiesTo(Property* c) {
 
 void RPCRemoveChild::execute() {
     if (!target || !child) return;
-    if (child->parent == target) NetRole::noteMove(child);
+    if (child->parent == target) Replication::objectMoving(child);
     target->removeChild(child);
 }
 
@@ -138,7 +139,7 @@ void RPCNetDelete::addPropertiesTo(Property* c) {
 
 void RPCNetDelete::execute() {
     if (!object) return;
-    NetRole* role = THEROLE;
+    Replication* role = Replication::current();
     if (role && (object == role->root || object->isAncestorOf(role->root))) {
         // The root holds the whole game; it is never deleted by a call.
         Logger::get().log(u"%s(): %s", "RPCNetDelete::execute", u"refused to delete the root object");
@@ -157,5 +158,5 @@ void RPCNetDelete::execute() {
 void RPCSetRandomSeed::addPropertiesTo(Property* c) { addPropertyDWORD(c, &seed); }
 
 void RPCSetRandomSeed::execute() {
-    if (THEROLE) THEROLE->random.seed(seed);
+    if (Replication* role = Replication::current()) role->random.seed(seed);
 }

@@ -1,4 +1,4 @@
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 
 #include "platform/UdpSocket.h"
 #include "sys/Logger.h"

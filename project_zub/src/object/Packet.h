@@ -22,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "net/NetAddress.h"
+#include "sys/NetAddress.h"
 #include "object/ZubBase.h"
 #include "util/WString.h"
 

@@ -1,13 +1,13 @@
-#include "net/Packet.h"
+#include "object/Packet.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "net/NetRole.h"
+#include "object/Replication.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
-#include "sys/ResourceManager.h"
+#include "object/ResourceManager.h"
 
 namespace {
 
@@ -384,7 +384,7 @@ bool Packet::doPointer2(ZubBase*& o) {
     doUInt(uid);
     o = nullptr;
     if (bFailed || uid == 0) return false;
-    if (THEROLE) o = THEROLE->findObjectOrNull(uid);
+    if (Replication* role = Replication::current()) o = role->findObjectOrNull(uid);
     if (!o) o = unknownObject(uid);
     return o != nullptr;
 }
@@ -396,11 +396,12 @@ bool Packet::writeUnregistered(ZubBase* o) {
 }
 
 ZubBase* Packet::unknownObject(int32_t uid) {
-    if (!THEROLE) {
+    Replication* role = Replication::current();
+    if (!role) {
         fail(formatString(u"Could not find object ID %d", uid), "THEROLE != NULL", "Packet::doPointer2");
         return nullptr;
     }
-    if (getErrorMode() == ErrorMode::Fatal) return THEROLE->findObject(uid);  // fatal
+    if (getErrorMode() == ErrorMode::Fatal) return role->findObject(uid);  // fatal
     fail(formatString(u"Could not find object ID %d", uid), "object != NULL", "NetRole::findObject");
     return nullptr;
 }
@@ -636,7 +637,7 @@ bool ObjectPacket::readObject(ZubBase*& o) {
     if (registered) {
         obj->netPostReplicate();
         obj->netPostReplicateGlobal();
-        if (THEROLE) THEROLE->registerObject(obj, 0);
+        if (Replication* role = Replication::current()) role->registerObject(obj, 0);
     }
     return true;
 }
