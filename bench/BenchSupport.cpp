@@ -2,8 +2,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -145,8 +145,8 @@ Pig* BenchLevel::hero(float x) { return body<Pig>(pigList, V3(x, 60.0f, 0.0f), 1
 void BenchLevel::driveHero(bool jumps) {
     const GameConfiguration& c = *configuration;
     const int run = (frameCount / 150) % 2 ? GameConfiguration::CONTROL_LEFT : GameConfiguration::CONTROL_RIGHT;
-    for (int control : {GameConfiguration::CONTROL_LEFT, GameConfiguration::CONTROL_RIGHT,
-                        GameConfiguration::CONTROL_JUMP}) {
+    for (int control :
+         {GameConfiguration::CONTROL_LEFT, GameConfiguration::CONTROL_RIGHT, GameConfiguration::CONTROL_JUMP}) {
         if (control == GameConfiguration::CONTROL_JUMP && !jumps) continue;
         const int code = c.controls[control].key;
         input.prevKeys[code] = input.keys[code];

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -17,11 +17,11 @@
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceManager.h"
 
 class Apple;
 class Terrain;

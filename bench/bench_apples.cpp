@@ -30,10 +30,10 @@ using namespace benchsupport::orchard;
 
 // The lists the orchard uses, in the game controller's order (null: the
 // hull list).
-const BenchLevel::List kLists[] = {&Level::dangerAreaList, &Level::objectList,    &Level::pigList,
-                                   &Level::pigletList,     &Level::houseList,     &Level::cargoList,
-                                   &Level::appleList,      nullptr,               &Level::proxyList,
-                                   &Level::appleGhostList, &Level::fgEffectsList, &Level::speechBubbleList};
+const BenchLevel::List kLists[] = {
+    &Level::dangerAreaList, &Level::objectList,     &Level::pigList,       &Level::pigletList,
+    &Level::houseList,      &Level::cargoList,      &Level::appleList,     nullptr,
+    &Level::proxyList,      &Level::appleGhostList, &Level::fgEffectsList, &Level::speechBubbleList};
 
 class OrchardLevel : public BenchLevel {
 public:

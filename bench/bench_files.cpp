@@ -39,7 +39,7 @@ struct Content {
     std::vector<std::string> archives;  // paths of the archives
     std::vector<std::string> loose;     // names of the loose files under root
     uint64_t entries = 0;
-    uint64_t rawBytes = 0;     // the archives' entries unpacked
+    uint64_t rawBytes = 0;  // the archives' entries unpacked
     uint64_t looseBytes = 0;
 };
 

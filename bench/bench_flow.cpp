@@ -10,10 +10,10 @@
 // recording renderer, draws counted but not kept.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
 #include <chrono>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include "BenchSupport.h"

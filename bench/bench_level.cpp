@@ -68,9 +68,9 @@ constexpr float LEVEL_WIDTH = 512.0f * 16.0f;
 // The game controller's lists, in the order in which they tick (null: the
 // hull list).
 const BenchLevel::List kLists[] = {
-    &Level::bgList,        &Level::bgEffectsList, &Level::secretList, &Level::dangerAreaList, &Level::objectList,
-    &Level::pigList,       &Level::pigletList,    &Level::houseList,  &Level::explodableList, &Level::cargoList,
-    &Level::appleList,     &Level::sweetList,     &Level::proxyList,  &Level::appleGhostList, nullptr,
+    &Level::bgList,        &Level::bgEffectsList, &Level::secretList,      &Level::dangerAreaList, &Level::objectList,
+    &Level::pigList,       &Level::pigletList,    &Level::houseList,       &Level::explodableList, &Level::cargoList,
+    &Level::appleList,     &Level::sweetList,     &Level::proxyList,       &Level::appleGhostList, nullptr,
     &Level::fgEffectsList, &Level::weatherList,   &Level::speechBubbleList};
 
 class SceneLevel : public BenchLevel {
@@ -175,7 +175,6 @@ public:
         }
 #endif
     }
-
 };
 
 // The baseline: 40 points bouncing on the field and four walking it, with

@@ -114,7 +114,8 @@ void BM_ScriptedRun(benchmark::State& state, const ScriptedLevel* level, bool op
     state.counters["load_frame_share"] = load / runs / FRAME_BUDGET;
     state.counters["frame_us"] = meanFrame * 1e6;
     state.counters["frame_share"] = meanFrame / FRAME_BUDGET;
-    if (openGL) state.counters["present_share"] = frames ? presentTime / static_cast<double>(frames) / FRAME_BUDGET : 0.0;
+    if (openGL)
+        state.counters["present_share"] = frames ? presentTime / static_cast<double>(frames) / FRAME_BUDGET : 0.0;
     state.counters["worst_frame_us"] = worst * 1e6;
     state.counters["worst_share"] = worst / FRAME_BUDGET;
     state.counters["run_s"] = run / runs;

@@ -13,8 +13,8 @@
 //   sockets, measured in the same run.
 // - What a connect request from a forged address costs the server, against a
 //   plain send of its answer.
-#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
+#include "MemcpyBaseline.h"
 
 #include <chrono>
 #include <cstdint>
@@ -25,11 +25,11 @@
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/Node.h"
-#include "object/Packet.h"
-#include "object/RPC.h"
 #include "net/Server.h"
 #include "net/ZubNetwork.h"
+#include "object/Packet.h"
 #include "object/Property.h"
+#include "object/RPC.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
 #include "platform/UdpSocket.h"
@@ -94,7 +94,6 @@ void setUp() {
     ErrorManager::bTestMode = true;
     RuntimeClassManager::getInstance().buildClassArray();
 }
-
 
 // ---------------------------------------------------------------------------
 // Full state
@@ -261,12 +260,10 @@ void BM_LoopbackDatagramsReliable(benchmark::State& state) {
         bool truncated = false;
         a.sendTo(big.data(), static_cast<int>(big.size()), ipB, portB, error);
         while (b.receiveFrom(buffer.data(), static_cast<int>(buffer.size()), length, ip, port, error, truncated) !=
-               platform::UdpSocket::Receive::Datagram) {
-        }
+               platform::UdpSocket::Receive::Datagram) {}
         b.sendTo(small.data(), static_cast<int>(small.size()), ipA, portA, error);
         while (a.receiveFrom(buffer.data(), static_cast<int>(buffer.size()), length, ip, port, error, truncated) !=
-               platform::UdpSocket::Receive::Datagram) {
-        }
+               platform::UdpSocket::Receive::Datagram) {}
     }
     const double baselineSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
     const double baselineRate = 2.0 * static_cast<double>(rounds) / baselineSeconds;

@@ -43,21 +43,21 @@
 #include "LevelPeers.h"
 #include "StressLevel.h"
 #include "flow/GameServer.h"
-#include "util/KeyCodes.h"
 #include "net/NetConnection.h"
 #include "net/NetStatistics.h"
 #include "object/Packet.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using benchsupport::FRAME_BUDGET;
+using benchsupport::memoryMB;
 using benchsupport::threadSeconds;
 using benchsupport::wallSeconds;
-using benchsupport::memoryMB;
-using benchsupport::FRAME_BUDGET;
 
 constexpr int CLIENTS = 7;
 constexpr int PLAY_FRAMES = 6000;

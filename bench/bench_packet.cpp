@@ -11,8 +11,8 @@
 // BM_ProtobufFullState fills messages of the same tree
 // (packet_baseline.proto), serialises, parses and applies them back to the
 // objects; its ns_per_value compares with encode + decode together.
-#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
+#include "MemcpyBaseline.h"
 
 #include <chrono>
 #include <cmath>
@@ -130,7 +130,6 @@ Tree& tree() {
     return t;
 }
 
-
 void reportCounters(benchmark::State& state, int bytes, int values, double loopNs) {
     const double perIteration = loopNs / static_cast<double>(state.iterations());
     const double baseline = memcpyNanoseconds(bytes);
@@ -142,8 +141,8 @@ void reportCounters(benchmark::State& state, int bytes, int values, double loopN
     state.counters["ns_per_value"] = benchmark::Counter(loopNs / values, benchmark::Counter::kAvgIterations);
     // The same from the CPU time, which a busy machine disturbs less: seconds
     // per value (printed with a prefix, e.g. "3.4ns").
-    state.counters["cpu_per_value"] = benchmark::Counter(
-        values, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["cpu_per_value"] =
+        benchmark::Counter(values, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["memcpy_ns"] = benchmark::Counter(baseline);
     state.counters["x_memcpy"] = benchmark::Counter(perIteration / baseline);
 }
@@ -242,8 +241,8 @@ void fillProto(Tree& t, zub_bench::BenchState& m) {
     while (objects->size() > static_cast<int>(t.objects.size())) objects->RemoveLast();
     for (size_t i = 0; i < t.objects.size(); ++i) {
         const BenchObject* o = t.objects[i];
-        zub_bench::BenchObject* e = static_cast<int>(i) < objects->size() ? objects->Mutable(static_cast<int>(i))
-                                                                          : objects->Add();
+        zub_bench::BenchObject* e =
+            static_cast<int>(i) < objects->size() ? objects->Mutable(static_cast<int>(i)) : objects->Add();
         e->set_uid(static_cast<uint32_t>(o->objectUID));
         e->set_state(o->state);
         e->set_time_in_state(static_cast<float>(o->timeInState));

@@ -80,8 +80,10 @@ double bareSweepSeconds(int64_t frames) {
     struct Point {
         V3 p, v;
     };
-    Point points[4] = {{V3(0, 40, 0), V3(384, 0, 0)}, {V3(-60, 40, 0), V3(192, 0, 0)},
-                       {V3(-120, 40, 0), V3(192, 0, 0)}, {V3(-180, 40, 0), V3(192, 0, 0)}};
+    Point points[4] = {{V3(0, 40, 0), V3(384, 0, 0)},
+                       {V3(-60, 40, 0), V3(192, 0, 0)},
+                       {V3(-120, 40, 0), V3(192, 0, 0)},
+                       {V3(-180, 40, 0), V3(192, 0, 0)}};
     const float dt = static_cast<float>(DT);
     const auto start = std::chrono::steady_clock::now();
     for (int64_t f = 0; f < frames; ++f) {

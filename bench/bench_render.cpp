@@ -11,8 +11,8 @@
 // are culled): transform updates, culling, matrices and draw calls; a second
 // case also re-uploads every renderable's own vertices each frame. Both report
 // the ratio to a memcpy of the frame's vertex bytes.
-#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
+#include "MemcpyBaseline.h"
 
 #include <chrono>
 #include <cstdint>
@@ -207,7 +207,6 @@ struct NullWorld {
         for (auto& r : renderables) r->render();
     }
 };
-
 
 void drawPath(benchmark::State& state, bool ownVertices) {
     NullWorld w(ownVertices);

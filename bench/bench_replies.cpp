@@ -9,8 +9,8 @@
 // machine does not stretch). The font is an atlas rendered from DejaVu
 // Sans, so lines wrap as the game's do; the log has no file here (its lines
 // are still made).
-#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
+#include "MemcpyBaseline.h"
 
 #include <chrono>
 #include <memory>
@@ -22,10 +22,10 @@
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "gui/MessageViewer.h"
+#include "object/ResourceManager.h"
 #include "platform/FontRasterizer.h"
 #include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
 

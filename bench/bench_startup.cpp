@@ -28,7 +28,6 @@
 #include "engine/ContextManager.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextIntroStory.h"
@@ -38,6 +37,7 @@
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -103,7 +103,8 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
         Context* top = topScreen();
         const bool skip = dynamic_cast<ContextCompanyLogo*>(top) || dynamic_cast<ContextIntroStory*>(top);
         if (skip && s.loaded < 0.0) s.loaded = seconds(started);
-        backend->next.keys[input_codes::KEY_ESCAPE] = skip && backend->next.keys[input_codes::KEY_ESCAPE] == 0 ? 0x80 : 0;
+        backend->next.keys[input_codes::KEY_ESCAPE] =
+            skip && backend->next.keys[input_codes::KEY_ESCAPE] == 0 ? 0x80 : 0;
         if (dynamic_cast<GameMainMenu*>(top) && s.menu < 0.0) {
             s.menu = seconds(started);
             s.processor = processSeconds() - processorStart;

@@ -50,18 +50,18 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "gfx/ZubGraphics.h"
-#include "util/KeyCodes.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
-using benchsupport::threadSeconds;
-using benchsupport::processSeconds;
-using benchsupport::wallSeconds;
 using benchsupport::FRAME_BUDGET;
+using benchsupport::processSeconds;
+using benchsupport::threadSeconds;
+using benchsupport::wallSeconds;
 
 constexpr int STRESS_OBJECTS = 5000;
 constexpr int SETTLE_FRAMES = 200;

@@ -3,8 +3,8 @@
 // laid out and drawn each frame without the text cache, and drawn from the
 // cache (same texts and colours every frame). Each reports the ratio to a
 // memcpy of the frame's vertex bytes, measured in the same run.
-#include "MemcpyBaseline.h"
 #include <benchmark/benchmark.h>
+#include "MemcpyBaseline.h"
 
 #include <chrono>
 #include <cstring>
@@ -67,8 +67,8 @@ struct TextWorld {
 
     void frame() {
         for (int i = 0; i < kLabels; ++i)
-            font->drawText(static_cast<float>(i % 4) * 200.0f - 400.0f, static_cast<float>(i / 4) * 14.0f - 350.0f, 0.0f,
-                           0xFFFFFFFF, 0x14, labels[static_cast<size_t>(i)]);
+            font->drawText(static_cast<float>(i % 4) * 200.0f - 400.0f, static_cast<float>(i / 4) * 14.0f - 350.0f,
+                           0.0f, 0xFFFFFFFF, 0x14, labels[static_cast<size_t>(i)]);
     }
 };
 
@@ -76,7 +76,6 @@ TextWorld& world() {
     static TextWorld w;
     return w;
 }
-
 
 void BM_MemcpyVertexBytes(benchmark::State& state) {
     TextWorld& w = world();

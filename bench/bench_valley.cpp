@@ -28,10 +28,10 @@
 #include "gfx/RenderCounters.h"
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
+#include "object/ResourceManager.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {
@@ -68,8 +68,8 @@ struct Program : GameServices {
             resources.addResource(narrowToWide(e.name), owned.back().get());
         }
         owned.push_back(std::make_unique<FontQuad>());
-        for (const char16_t* f : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium",
-                                  u"fontMediumOutline", u"fontLarge"})
+        for (const char16_t* f :
+             {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline", u"fontLarge"})
             resources.addResource(f, owned.back().get());
         std::string error;
         benchsupport::useCountingDevice(graphics, error);

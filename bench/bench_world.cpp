@@ -50,8 +50,8 @@
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
 #include "net/NetRole.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
@@ -371,7 +371,8 @@ void BM_LevelFrame(benchmark::State& state) {
     };
     std::vector<Body> bodies;
     bodies.push_back({V3(-3000, onGround(-3000) + 1.0f, 0), V3(400, 0, 0), 3});  // the pig
-    for (int i = 0; i < 3; ++i) bodies.push_back({V3(-3060.0f - 40.0f * i, onGround(-3060.0f - 40.0f * i) + 1.0f, 0), V3(400, 0, 0), 1});
+    for (int i = 0; i < 3; ++i)
+        bodies.push_back({V3(-3060.0f - 40.0f * i, onGround(-3060.0f - 40.0f * i) + 1.0f, 0), V3(400, 0, 0), 1});
     Lcg rng{777u};
     for (int i = 0; i < 40; ++i) {
         const float x = -3800.0f + 190.0f * static_cast<float>(i);
@@ -456,7 +457,13 @@ void BM_TerrainConstruct(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_TerrainConstruct)->Arg(512)->Arg(4096)->Arg(16384)->Arg(65536)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TerrainConstruct)
+    ->Arg(512)
+    ->Arg(4096)
+    ->Arg(16384)
+    ->Arg(65536)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The baseline: the same construct, then its first shape laid again one
 // setHeights call at a time, each measuring the whole strip (its total height
@@ -488,7 +495,8 @@ public:
         for (const Run& r : runs) {
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
             if (r.run_type == Run::RT_Iteration && r.repetitions > 1) continue;
-            nanoseconds[r.run_name.str()] = r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            nanoseconds[r.run_name.str()] =
+                r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -519,7 +527,8 @@ int main(int argc, char** argv) {
         const double ours = perPoint("BM_TerrainConstruct", n), pointwise = perPoint("BM_TerrainConstructPointwise", n);
         if (ours < 0) continue;
         std::printf("terrain construct, %5d points: %.2f ms, %.0f ns per point", n, ours * n / 1e6, ours);
-        if (pointwise > 0) std::printf("; pointwise baseline %.0f ns per point = %.2f x ours", pointwise, pointwise / ours);
+        if (pointwise > 0)
+            std::printf("; pointwise baseline %.0f ns per point = %.2f x ours", pointwise, pointwise / ours);
         std::printf("\n");
     }
     const double small = perPoint("BM_TerrainConstruct", 512), large = perPoint("BM_TerrainConstruct", 65536);

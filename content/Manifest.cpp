@@ -122,11 +122,11 @@ E image(int step, const std::string& name, const std::string& file, const char* 
 SoundShape S(Voice v, double seconds, double f1 = 0.0, double f2 = 0.0) { return SoundShape{v, seconds, f1, f2}; }
 
 // Colours.
-constexpr uint32_t PINK = 0xFFF4A6BE, DEEP_PINK = 0xFFE0789A, RED = 0xFFD62F2A, BROWN = 0xFF8B5A2B,
-                   WOOD = 0xFFB07840, GREEN = 0xFF4CAF50, DARK_GREEN = 0xFF2E7D32, GREY = 0xFF9E9E9E,
-                   STONE = 0xFF8C8C8C, BLUE = 0xFF3B7DD8, WATER = 0xC04A90E2, YELLOW = 0xFFF2C530,
-                   ORANGE = 0xFFF08A24, WHITE = 0xFFF4F4F4, PURPLE = 0xFF8E5CC2, GOLD = 0xFFE8B830,
-                   CYAN = 0xFF40C8D8, SKY = 0xFF8CC8F0, BLACK = 0xFF202020, EDITOR = 0xFFFF40FF;
+constexpr uint32_t PINK = 0xFFF4A6BE, DEEP_PINK = 0xFFE0789A, RED = 0xFFD62F2A, BROWN = 0xFF8B5A2B, WOOD = 0xFFB07840,
+                   GREEN = 0xFF4CAF50, DARK_GREEN = 0xFF2E7D32, GREY = 0xFF9E9E9E, STONE = 0xFF8C8C8C,
+                   BLUE = 0xFF3B7DD8, WATER = 0xC04A90E2, YELLOW = 0xFFF2C530, ORANGE = 0xFFF08A24, WHITE = 0xFFF4F4F4,
+                   PURPLE = 0xFF8E5CC2, GOLD = 0xFFE8B830, CYAN = 0xFF40C8D8, SKY = 0xFF8CC8F0, BLACK = 0xFF202020,
+                   EDITOR = 0xFFFF40FF;
 
 std::vector<Entry> build() {
     std::vector<Entry> t;
@@ -136,7 +136,8 @@ std::vector<Entry> build() {
     add(tex(kBeforeLoader, "gui-game-progressBar", "gfx/gui/game/progressbar.tga", 2, Art::Bar, GREEN,
             named({"background", "bar"}, 512, 32), "Loader's ProgressBar: skin 0 frame, skin 1 the bar revealed"));
     add(tex(kBeforeLoader, "mousePointer", "gfx/gui/game/mousepointer.tga", 0, Art::Pointer, WHITE,
-            named({"unlocked", "pointer"}, 32, 32, 7), "MousePointer: skin 1 normally, skin 0 with the debug lock off"));
+            named({"unlocked", "pointer"}, 32, 32, 7),
+            "MousePointer: skin 1 normally, skin 0 with the debug lock off"));
 
     // ---- Music and jingles ----------------------------------------------------
     add(music(2, "musicMenu", "sfx/music/title.ogg", S(Voice::Song, 16.0, 96, 261.63),
@@ -158,8 +159,7 @@ std::vector<Entry> build() {
     add(tex(12, "velmorastudios", "gfx/system/velmorastudios.tga", 0, Art::Logo, PURPLE,
             one("velmora studios", 512, 256), "ContextCompanyLogo"));
     add(tex(13, "languageFlags", "gfx/system/languageflags.tga", 0, Art::Flags, WHITE,
-            named({"en", "fr", "de", "it", "es", "ru", "he", "el", "pl", "ro", "pt", "ja", "ko", "cs", "nl"}, 128,
-                  80),
+            named({"en", "fr", "de", "it", "es", "ru", "he", "el", "pl", "ro", "pt", "ja", "ko", "cs", "nl"}, 128, 80),
             "LanguageFlag, ContextLanguageSelect, Loader's flag check (skin = isoCode2skinIndex)")
             .in(Wad::Language));
     add(tex(14, "editor_icons", "gfx/system/editor_icons.tga", 0, Art::Icon, EDITOR,
@@ -196,7 +196,8 @@ std::vector<Entry> build() {
             one("hud strip", 512, 64) + one("apple", 24, 24) + one("small apple", 16, 16),
             "GameHud apple bar and icons, ContextValley HUD strip"));
     add(tex(27, "logo", "", 0, Art::Logo, PINK, one("Tumbrodemo", 512, 256), "GameLogo: main menu, intro"));
-    add(tex(28, "intro", "gfx/intro.jpg", 0, Art::Scene, 0xFF6FB4E8, one("intro", 1024, 768), "IntroScreen sharp layer"));
+    add(tex(28, "intro", "gfx/intro.jpg", 0, Art::Scene, 0xFF6FB4E8, one("intro", 1024, 768),
+            "IntroScreen sharp layer"));
     add(tex(29, "intro-blurred", "gfx/intro-blurred.jpg", 1, Art::Scene, 0xFF6FB4E8, one("intro blurred", 1024, 768),
             "IntroScreen blurred layer"));
     add(tex(30, "valley", "gfx/valley.jpg", 0, Art::Scene, 0xFF78C060, one("valley", 2048, 960),
@@ -216,8 +217,7 @@ std::vector<Entry> build() {
     // The awards of the end-of-level statistics: shown at full size, they
     // shrink to 0.35 (the total row) or 0.25 (the other rows) of it as they
     // settle and then take the frame of that size at scale 1.
-    add(tex(35, "statsStar", "", 0, Art::Icon, GOLD,
-            one("anim", 120, 120) + one("total", 42, 42) + one("row", 30, 30),
+    add(tex(35, "statsStar", "", 0, Art::Icon, GOLD, one("anim", 120, 120) + one("total", 42, 42) + one("row", 30, 30),
             "end-of-level statistics: 0 awarded, 1 settled on the total row, 2 settled on another row"));
     add(tex(36, "statsTrophy", "", 0, Art::Icon, GOLD,
             one("anim", 120, 120) + one("total", 42, 42) + one("row", 30, 30),
@@ -244,52 +244,60 @@ std::vector<Entry> build() {
     }
 
     // ---- Effects -------------------------------------------------------------
-    add(tex(48, "smoke", "", 0, Art::Soft, 0xFFB0B0B0, seq("puff", 4, 64, 64), "SmokeParticles: geyser, explosion, house chimney, respawn"));
+    add(tex(48, "smoke", "", 0, Art::Soft, 0xFFB0B0B0, seq("puff", 4, 64, 64),
+            "SmokeParticles: geyser, explosion, house chimney, respawn"));
     add(tex(49, "explosion", "", 0, Art::Soft, ORANGE, seq("fire", 4, 64, 64), "ExplosionParticles"));
     add(tex(50, "splash", "", 0, Art::Drop, WATER, seq("splash", 6, 32, 32),
             "SplashParticles; Waterfall splash sprite (frame nearest (n-1) t)"));
     add(tex(51, "splashCircular", "", 0, Art::Ring, WATER, seq("ring", 4, 32, 32), "Area splashes"));
-    add(tex(52, "glint", "", 0, Art::Flake, WHITE, one("glint", 32, 32), "ParticleGroup sparkles (valley marker, bursts)"));
+    add(tex(52, "glint", "", 0, Art::Flake, WHITE, one("glint", 32, 32),
+            "ParticleGroup sparkles (valley marker, bursts)"));
     add(tex(53, "flareBig", "gfx/flarebig.tga", 0, Art::Soft, 0xFFFFF0B0, one("flare", 128, 128), "explosion flash"));
     add(tex(54, "spark", "", 0, Art::Streak, YELLOW, one("spark", 32, 8, 6), "SparkShower (anchor 6 set by the loader)")
             .anchored(6));
 
     // ---- The pig and figures ----------------------------------------------------
-    add(tex(55, "pig-body", "", 0, Art::Pig, PINK,
-            one("body", 100, 80) + one("head", 72, 64) + one("leg", 16, 24, 8),
+    add(tex(55, "pig-body", "", 0, Art::Pig, PINK, one("body", 100, 80) + one("head", 72, 64) + one("leg", 16, 24, 8),
             "PigBody of Pig and Piglet: 0 body, 1 head, 2 leg (turns about its top)"));
     add(tex(56, "pig-tail", "", 0, Art::Pig, PINK, seq("tail", 8, 24, 24), "PigBody: tail wag sequence"));
     add(tex(57, "pig-mouth", "", 0, Art::Pig, PINK, seq("mouth", 4, 32, 16), "PigBody: mouth by mouthValue"));
     add(tex(58, "pig-eyes", "", 0, Art::Pig, PINK, seq("eyes", 8, 40, 20), "PigBody: eyes by eyeLook"));
-    add(tex(59, "pig-blink", "", 0, Art::Pig, PINK, seq("blink", 4, 40, 20), "PigBody: lids by blinkValue (last closed)"));
+    add(tex(59, "pig-blink", "", 0, Art::Pig, PINK, seq("blink", 4, 40, 20),
+            "PigBody: lids by blinkValue (last closed)"));
     add(tex(60, "piglets", "", 0, Art::Piglets, PINK,
             named({"head 4", "head 3", "head 2"}, 40, 36) + one("body", 60, 48),
             "Piglet and PigBody: heads of types 4, 3, 2; body"));
     add(tex(61, "chefHat", "gfx/chefhat.tga", 0, Art::Hat, WHITE, one("chef hat", 64, 64), "PigBody on level 31"));
     add(tex(62, "fishA", "", 0, Art::Animal, 0xFFF08C30, seq("fish", 4, 64, 32), "FishA (swim frames)"));
     add(tex(63, "rabbit", "", 0, Art::Animal, 0xFFC8B8A8,
-            one("burrow", 96, 40) + named({"head", "twitch", "twitch"}, 64, 64), "Rabbit: 0 burrow, 1 head, 2-3 twitching"));
+            one("burrow", 96, 40) + named({"head", "twitch", "twitch"}, 64, 64),
+            "Rabbit: 0 burrow, 1 head, 2-3 twitching"));
     add(tex(64, "bee", "", 2, Art::Animal, YELLOW, seq("bee", 4, 32, 32), "Bee (frames; 0 also the editor icon)"));
-    add(tex(65, "butterfly", "", 2, Art::Animal, 0xFF70A0FF, seq("wings", 4, 32, 32), "Butterfly: wings closed to open"));
+    add(tex(65, "butterfly", "", 2, Art::Animal, 0xFF70A0FF, seq("wings", 4, 32, 32),
+            "Butterfly: wings closed to open"));
     add(tex(66, "worm", "", 0, Art::Animal, 0xFFE890A0, seq("crawl", 6, 40, 16), "Worm crawl; wormy apples"));
     add(tex(67, "snail", "", 0, Art::Animal, 0xFFC09050, seq("snail", 4, 64, 48), "Snail"));
-    add(tex(68, "frog", "", 0, Art::Frog, GREEN,
-            one("body", 80, 64) +
-                named({"attack", "idle a", "digest", "idle b", "idle c", "idle", "alert"}, 64, 48) +
-                one("tongue", 64, 8, 4),
-            "Frog: 0 body, 1 attack, 2/4/5 idle animation, 3 digesting, 6 idle, 7 alert, 8 tongue (from its left end)"));
+    add(tex(
+        68, "frog", "", 0, Art::Frog, GREEN,
+        one("body", 80, 64) + named({"attack", "idle a", "digest", "idle b", "idle c", "idle", "alert"}, 64, 48) +
+            one("tongue", 64, 8, 4),
+        "Frog: 0 body, 1 attack, 2/4/5 idle animation, 3 digesting, 6 idle, 7 alert, 8 tongue (from its left end)"));
     add(tex(69, "house", "", 0, Art::House, 0xFFC86E46,
             one("house part", 384, 120, 5, 17, 33) + one("house", 360, 272, 5, -2, -91) + one("door", 48, 72, 5, 40, 6),
             "HousePart (0), House (1; hull x -173..177, y -42..145, chimney at +225), door sprite (2)"));
-    add(tex(70, "sweets", "", 0, Art::Sweets, 0, seq("sweet", 16, 32, 32), "Sweet and SweetPath: frame = type, exactly 16"));
+    add(tex(70, "sweets", "", 0, Art::Sweets, 0, seq("sweet", 16, 32, 32),
+            "Sweet and SweetPath: frame = type, exactly 16"));
     add(tex(71, "apple", "", 0, Art::Apple, RED,
             named({"fresh", "fresh", "acid", "bitten", "bitten", "bitten", "mud", "wormy"}, 32, 32),
             "Apple (radius 16), BasketSlot, Worm, Compass"));
 
     // ---- Weather and sky --------------------------------------------------------
-    add(tex(72, "rainDrop", "gfx/raindrop.tga", 0, Art::Drop, 0xC0A0C8FF, one("rain", 16, 32), "Weather (spring and summer), scale 0.5"));
-    add(tex(73, "snowFlake", "gfx/snowflake3d.tga", 0, Art::Flake, WHITE, seq("snow", 4, 32, 32), "Weather (winter), scale 0.5"));
-    add(tex(74, "sky-spring", "gfx/sky4.jpg", 0, Art::Sky, 0xFF8CC8F0, one("sky spring", 1024, 768), "Sky context, season 0"));
+    add(tex(72, "rainDrop", "gfx/raindrop.tga", 0, Art::Drop, 0xC0A0C8FF, one("rain", 16, 32),
+            "Weather (spring and summer), scale 0.5"));
+    add(tex(73, "snowFlake", "gfx/snowflake3d.tga", 0, Art::Flake, WHITE, seq("snow", 4, 32, 32),
+            "Weather (winter), scale 0.5"));
+    add(tex(74, "sky-spring", "gfx/sky4.jpg", 0, Art::Sky, 0xFF8CC8F0, one("sky spring", 1024, 768),
+            "Sky context, season 0"));
     add(tex(75, "hillsA-spring", "", 0, Art::Hills, 0xFF7CC46A, one("hills A spring", 1024, 256, 1),
             "HillsBackdrop (anchor 1 set by the loader), tiles left-right")
             .anchored(1));
@@ -301,18 +309,21 @@ std::vector<Entry> build() {
     const char* bendables[] = {"01", "02", "03", "04", "05", "07", "09", "10"};
     const char* bendableFiles[] = {"1", "2", "3", "4", "5", "7", "9", "10"};
     for (int i = 0; i < 8; ++i) {
-        const uint32_t shade = 0xFF000000u | static_cast<uint32_t>(0x30 + 8 * i) << 16 |
-                               static_cast<uint32_t>(0x90 + 6 * i) << 8 | 0x40u;
+        const uint32_t shade =
+            0xFF000000u | static_cast<uint32_t>(0x30 + 8 * i) << 16 | static_cast<uint32_t>(0x90 + 6 * i) << 8 | 0x40u;
         add(tex(78 + i, std::string("trees-bendable-") + bendables[i],
-                std::string("gfx/trees-bendable-") + bendableFiles[i] + ".tga", 6, Art::Tree, shade, seq("bendable", 2, 128, 256, 2),
-                "BendingVegetation (level data)"));
+                std::string("gfx/trees-bendable-") + bendableFiles[i] + ".tga", 6, Art::Tree, shade,
+                seq("bendable", 2, 128, 256, 2), "BendingVegetation (level data)"));
     }
-    add(tex(86, "flowers1", "", 2, Art::Plant, 0xFFE04878, seq("flower", 8, 48, 64, 2), "Vegetation, BendingVegetation"));
-    add(tex(87, "flowers2", "", 2, Art::Plant, 0xFFF0D040, seq("flower", 8, 48, 64, 2), "Vegetation, BendingVegetation"));
+    add(tex(86, "flowers1", "", 2, Art::Plant, 0xFFE04878, seq("flower", 8, 48, 64, 2),
+            "Vegetation, BendingVegetation"));
+    add(tex(87, "flowers2", "", 2, Art::Plant, 0xFFF0D040, seq("flower", 8, 48, 64, 2),
+            "Vegetation, BendingVegetation"));
     add(tex(88, "flowers-cattail", "gfx/cattail.tga", 2, Art::Plant, 0xFF7A5030, seq("cattail", 4, 32, 96, 2),
             "BendingVegetation by water"));
     add(tex(89, "stones", "", 0, Art::Rock, STONE, seq("stone", 4, 64, 48), "Vegetation, TerrainDeco (level data)"));
-    add(tex(90, "rockPebbles", "gfx/pebbles.tga", 0, Art::Rock, 0xFFA89880, seq("pebbles", 4, 48, 24), "scenery (level data)"));
+    add(tex(90, "rockPebbles", "gfx/pebbles.tga", 0, Art::Rock, 0xFFA89880, seq("pebbles", 4, 48, 24),
+            "scenery (level data)"));
     add(tex(91, "rocksA", "", 0, Art::Rock, 0xFF7A7A80, seq("rock", 4, 128, 96), "scenery (level data)"));
     add(tex(92, "pumpkin", "", 0, Art::Blob, ORANGE, seq("pumpkin", 2, 64, 56), "scenery (autumn)"));
     add(tex(93, "clouds", "", 0, Art::Soft, WHITE, seq("cloud", 4, 256, 128), "scenery (level data)"));
@@ -327,13 +338,16 @@ std::vector<Entry> build() {
     add(tex(100, "ground-leaves", "", 2, Art::Tile, 0xFFC07830, one("leaves", 256, 64), "TerrainDeco (autumn)"));
 
     // ---- Objects ---------------------------------------------------------------
-    add(tex(101, "crate", "", 0, Art::Device, WOOD, seq("crate", 2, 64, 64), "BlastableObject and scenery (level data)"));
+    add(tex(101, "crate", "", 0, Art::Device, WOOD, seq("crate", 2, 64, 64),
+            "BlastableObject and scenery (level data)"));
     add(tex(102, "deco-grass", "", 0, Art::Plant, 0xFF68B848, one("grass fringe", 256, 32),
             "TerrainDeco of new levels: grass fringe (64 segments, flags 0x1C)"));
-    add(tex(103, "deco-grass-tall", "", 0, Art::Plant, 0xFF58A838, one("tall grass", 256, 64), "TerrainDeco (level data)"));
-    add(tex(104, "details1", "", 0, Art::Plant, 0xFF90A060,
-            named({"d0", "d1", "d2", "d3", "d4", "d5", "deco"}, 64, 64), "Decoration (skin 6 by default)"));
-    add(tex(105, "cactus", "", 6, Art::Plant, 0xFF4A9A5A, seq("cactus", 2, 64, 128, 2), "BendingVegetation (level data)"));
+    add(tex(103, "deco-grass-tall", "", 0, Art::Plant, 0xFF58A838, one("tall grass", 256, 64),
+            "TerrainDeco (level data)"));
+    add(tex(104, "details1", "", 0, Art::Plant, 0xFF90A060, named({"d0", "d1", "d2", "d3", "d4", "d5", "deco"}, 64, 64),
+            "Decoration (skin 6 by default)"));
+    add(tex(105, "cactus", "", 6, Art::Plant, 0xFF4A9A5A, seq("cactus", 2, 64, 128, 2),
+            "BendingVegetation (level data)"));
     add(tex(106, "basketA", "", 0, Art::Basket, BROWN, named({"body", "front"}, 48, 40), "BasketA (one apple)"));
     add(tex(107, "basketB", "", 0, Art::Basket, BROWN, named({"body", "front"}, 56, 56), "BasketB (two apples)"));
     add(tex(108, "fence", "", 0, Art::Fence, WOOD,
@@ -354,7 +368,8 @@ std::vector<Entry> build() {
     add(tex(118, "paperNote", "", 0, Art::Plain, 0xFFF8F0C8, one("note", 48, 48), "TriggerHint icon (level data)"));
     add(tex(119, "switch", "", 0, Art::Device, 0xFF5080C0,
             named({"button off", "button on", "lever off", "lever on"}, 48, 48), "Switch: exactly 4 frames"));
-    add(tex(120, "dynamite", "", 0, Art::Device, RED, one("dynamite", 32, 48), "Explosion (editor picture, level data)"));
+    add(tex(120, "dynamite", "", 0, Art::Device, RED, one("dynamite", 32, 48),
+            "Explosion (editor picture, level data)"));
     add(tex(121, "compass", "", 0, Art::Icon, 0xFFD0D0E0,
             named({"apple body", "apple needle", "basket body", "basket needle", "house body", "house needle"}, 40, 40),
             "Compass: body and needle per target type"));
@@ -369,22 +384,30 @@ std::vector<Entry> build() {
                 named({"left", "jump", "right"}, 96, 96),
             "GameHud and TouchHudControl: 1 pause, 2 help, 3 statistics, 4 map, 5 left, 6 jump, 7 right"));
     add(tex(125, "tutorial-iPhone", "gfx/mobile/tutorial-iPhone.tga", 0, Art::Panel, 0xFF4080C0,
-            one("frame", 320, 240) + seq("page", 5, 288, 208), "OverlayTutorial and OverlayHint, display class other than 1"));
+            one("frame", 320, 240) + seq("page", 5, 288, 208),
+            "OverlayTutorial and OverlayHint, display class other than 1"));
     add(tex(126, "tutorial-iPad", "gfx/mobile/tutorial-iPad.tga", 0, Art::Panel, 0xFF40A070,
             one("frame", 320, 240) + seq("page", 5, 288, 208), "OverlayTutorial and OverlayHint, display class 1"));
 
     // ---- Sound samples ------------------------------------------------------------
     add(snd(127, "mouseClick", "sfx/clickXP.ogg", S(Voice::Click, 0.05, 2500), "MenuItem, MenuItemBack, value items"));
     add(snd(128, "pop", "", S(Voice::Sweep, 0.09, 500, 1400), "SpeechBubble, message boxes, players page")
-            .pb(3).gap(0.025).pitch(0.0f, 0.5f));
+            .pb(3)
+            .gap(0.025)
+            .pitch(0.0f, 0.5f));
     add(snd(129, "typewriter", "", S(Voice::Noise, 0.05, 7000, 2500), "name entry: one per character")
-            .pb(3).gap(0.025).pitch(0.0f, 0.5f));
+            .pb(3)
+            .gap(0.025)
+            .pitch(0.0f, 0.5f));
     add(snd(130, "beeBuzz", "sfx/bee.ogg", S(Voice::Buzz, 2.0, 220, 9), "Bee ambient loop").looping());
     add(snd(131, "birds", "", S(Voice::Chirps, 4.0, 3200), "ambient birds (level data)").looping());
     add(snd(132, "waterfall", "", S(Voice::Rumble, 3.0, 2600), "Waterfall ambient loop").looping());
     add(snd(133, "snailWalk", "", S(Voice::Rumble, 2.0, 350), "Snail ambient loop").looping().pb(3));
     add(snd(134, "hedgehogSqueak", "", S(Voice::Squeak, 2.0, 2200), "Hedgehog ambient loop").looping());
-    add(snd(135, "geyserErupt", "", S(Voice::Rumble, 2.0, 5000), "Geyser jet (channel loop)").looping().pb(3).pitch(0.0f, 0.5f));
+    add(snd(135, "geyserErupt", "", S(Voice::Rumble, 2.0, 5000), "Geyser jet (channel loop)")
+            .looping()
+            .pb(3)
+            .pitch(0.0f, 0.5f));
     add(snd(136, "geyserRumble", "", S(Voice::Rumble, 1.5, 140), "Geyser: the last second before a jet").pb(3));
     add(snd(137, "waterSplashSmall", "", S(Voice::Noise, 0.25, 3000, 500), "Area: small splash").gap(0.025));
     add(snd(138, "waterSplashLarge", "", S(Voice::Noise, 0.6, 1800, 150), "Area: large splash").gap(0.1));
@@ -393,7 +416,8 @@ std::vector<Entry> build() {
     add(snd(141, "magicHat", "", S(Voice::Arpeggio, 0.6, 880, 1), "Pig: winged-hat jump"));
     add(snd(142, "umbrellaOpen", "", S(Voice::Sweep, 0.3, 180, 720), "Pig: umbrella glide"));
     add(snd(143, "footstepDirt", "", S(Voice::Noise, 0.12, 900, 100), "footsteps on material 1").pitch(0.0f, 0.5f));
-    add(snd(144, "footstepLeaves", "", S(Voice::Noise, 0.15, 6000, 1500), "footsteps on material 4 (plants)").pitch(0.0f, 0.5f));
+    add(snd(144, "footstepLeaves", "", S(Voice::Noise, 0.15, 6000, 1500), "footsteps on material 4 (plants)")
+            .pitch(0.0f, 0.5f));
     add(snd(145, "footstepSnow", "", S(Voice::Noise, 0.18, 2500, 700), "footsteps on material 5").pitch(0.0f, 0.5f));
     add(snd(146, "footstepStone", "", S(Voice::Tone, 0.08, 1200, 2.3), "footsteps on material 2").pitch(0.0f, 0.5f));
     add(snd(147, "footstepWood", "", S(Voice::Tone, 0.12, 380, 1.6), "footsteps on material 3 (house, drawbridge)")
@@ -423,7 +447,9 @@ std::vector<Entry> build() {
     add(snd(170, "fishIdle", "", S(Voice::Sweep, 0.15, 300, 520), "Fishes idle blip"));
     add(snd(171, "wormDie", "", S(Voice::Sweep, 0.4, 1200, 200), "Worm squashed").pitch(0.0f, 0.5f));
     add(snd(172, "rabbitAppear", "", S(Voice::Sweep, 0.12, 800, 1600), "Rabbit pops up").pb(3).pitch(0.0f, 0.5f));
-    add(snd(173, "appleBite", "", S(Voice::Noise, 0.15, 3200, 900), "Apple bitten by an animal").pb(3).pitch(0.0f, 0.5f));
+    add(snd(173, "appleBite", "", S(Voice::Noise, 0.15, 3200, 900), "Apple bitten by an animal")
+            .pb(3)
+            .pitch(0.0f, 0.5f));
     {
         E big = snd(174, "appleBiteBig", "sfx/appleBite.ogg", S(Voice::Noise, 0.15, 3200, 900),
                     "Apple bitten (big apple): the appleBite file at half frequency");
@@ -468,8 +494,8 @@ std::vector<Entry> build() {
                               {"winter", 0xFFB8C8D8, 0xFFE8F0F8, 0xFFC8D4E0}};
     for (const Season& s : seasons) {
         const std::string season = s.name;
-        add(tex(kExtraStep, "sky-" + season, "gfx/sky-" + season + ".jpg", 0, Art::Sky, s.sky, one("sky " + season, 1024, 768),
-                "Sky context"));
+        add(tex(kExtraStep, "sky-" + season, "gfx/sky-" + season + ".jpg", 0, Art::Sky, s.sky,
+                one("sky " + season, 1024, 768), "Sky context"));
         add(tex(kExtraStep, "hillsA-" + season, "", 0, Art::Hills, s.hillsA, one("hills A " + season, 1024, 256, 1),
                 "HillsBackdrop, GameController set-up")
                 .anchored(1));
@@ -481,25 +507,32 @@ std::vector<Entry> build() {
             "House in winter, drawn at the house position"));
     add(tex(kExtraStep, "umbrella", "", 0, Art::Umbrella, 0xFF4060D0, one("umbrella", 64, 64), "Umbrella (tool)"));
     add(tex(kExtraStep, "wingedhat", "", 0, Art::Hat, 0xFF40A0E0, one("winged hat", 48, 40), "WingedHat (tool)"));
-    add(tex(kExtraStep, "basketC", "", 0, Art::Basket, BROWN, named({"body", "front"}, 64, 72), "BasketC (three apples)"));
-    add(tex(kExtraStep, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110), "BasketD (six apples)"));
+    add(tex(kExtraStep, "basketC", "", 0, Art::Basket, BROWN, named({"body", "front"}, 64, 72),
+            "BasketC (three apples)"));
+    add(tex(kExtraStep, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110),
+            "BasketD (six apples)"));
     add(tex(kExtraStep, "bear", "", 0, Art::Animal, 0xFF7A4E2E,
             one("body", 140, 100) + seq("leg", 4, 24, 40, 8) + one("head", 64, 56), "Bear: 0 body, 1-4 legs, 5 head"));
     add(tex(kExtraStep, "fishB", "", 0, Art::Animal, 0xFF30A0D0, seq("fish", 4, 64, 32), "FishB (swim frames)"));
-    add(tex(kExtraStep, "geyser", "", 0, Art::Rock, 0xFF8090A0, one("geyser", 64, 48, 8), "Geyser (mouth at the object position)"));
-    add(tex(kExtraStep, "hedgy", "", 0, Art::Animal, 0xFF8A6A50, named({"eyes open", "eyes shut"}, 64, 48) + one("leg", 8, 12, 8),
+    add(tex(kExtraStep, "geyser", "", 0, Art::Rock, 0xFF8090A0, one("geyser", 64, 48, 8),
+            "Geyser (mouth at the object position)"));
+    add(tex(kExtraStep, "hedgy", "", 0, Art::Animal, 0xFF8A6A50,
+            named({"eyes open", "eyes shut"}, 64, 48) + one("leg", 8, 12, 8),
             "Hedgehog: 0 open eyes, 1 shut eyes, 2 leg"));
     add(tex(kExtraStep, "horse-body", "", 0, Art::Animal, 0xFFA0703C, one("horse body", 160, 128), "Horse body"));
     add(tex(kExtraStep, "horse-head", "", 0, Art::Animal, 0xFFA0703C, named({"eyes shut", "idle", "alert"}, 64, 64),
             "Horse head: 0 eyes shut, 1 idle, 2 alert"));
-    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090,
-            one("rest", 32, 24) + seq("lick", 3, 32, 24), "Horse tongue: frame 0 at rest (nearly empty)"));
-    add(tex(kExtraStep, "autumnLeaf", "", 0, Art::Leaf, 0xFFD07020, seq("leaf", 4, 32, 32), "Weather (autumn), scale 0.5"));
-    const char* standard[] = {"generic", "thickframe", "thinframe", "groove", "panel-bevelinner",
-                              "editbox", "button", "button-nogroove", "tab", "tab-selected"};
+    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090, one("rest", 32, 24) + seq("lick", 3, 32, 24),
+            "Horse tongue: frame 0 at rest (nearly empty)"));
+    add(tex(kExtraStep, "autumnLeaf", "", 0, Art::Leaf, 0xFFD07020, seq("leaf", 4, 32, 32),
+            "Weather (autumn), scale 0.5"));
+    const char* standard[] = {"generic", "thickframe", "thinframe",       "groove", "panel-bevelinner",
+                              "editbox", "button",     "button-nogroove", "tab",    "tab-selected"};
     for (int i = 0; i < 10; ++i) {
-        add(tex(kExtraStep, std::string("gui-standard-") + standard[i], std::string("gfx/gui/standard/") + standard[i] + ".tga", 2, Art::Panel, 0xFF8090A8 + static_cast<uint32_t>(i) * 0x000C0806u,
-                named({"disabled", "normal", "focused"}, 32, 32), "GUIthemeStandard styles 2-11"));
+        add(tex(kExtraStep, std::string("gui-standard-") + standard[i],
+                std::string("gfx/gui/standard/") + standard[i] + ".tga", 2, Art::Panel,
+                0xFF8090A8 + static_cast<uint32_t>(i) * 0x000C0806u, named({"disabled", "normal", "focused"}, 32, 32),
+                "GUIthemeStandard styles 2-11"));
     }
     // Minimaps of the levels the loader's list leaves out (bonus levels n mod 4 = 3 and
     // level 31 have none).
@@ -532,7 +565,8 @@ std::vector<Entry> build() {
             std::fprintf(stderr, "manifest: the winter look of '%s' has no sheet to copy\n", w.base);
             std::abort();
         }
-        add(tex(kExtraStep, std::string(w.base) + kWinterSuffix, "", base->flags, base->art, w.colour, base->frames, w.usedBy));
+        add(tex(kExtraStep, std::string(w.base) + kWinterSuffix, "", base->flags, base->art, w.colour, base->frames,
+                w.usedBy));
     }
     return t;
 }
@@ -541,11 +575,16 @@ std::vector<Entry> build() {
 
 std::string wadFileName(Wad wad) {
     switch (wad) {
-        case Wad::Main: return "Tumbrodemo.dat";
-        case Wad::Language: return "Tumbrodemo.dat.language.v2";
-        case Wad::Levels: return "Tumbrodemo.dat.levels";
-        case Wad::Cp1252: return "Tumbrodemo.dat.1252";
-        case Wad::Cp1250: return "Tumbrodemo.dat.1250";
+        case Wad::Main:
+            return "Tumbrodemo.dat";
+        case Wad::Language:
+            return "Tumbrodemo.dat.language.v2";
+        case Wad::Levels:
+            return "Tumbrodemo.dat.levels";
+        case Wad::Cp1252:
+            return "Tumbrodemo.dat.1252";
+        case Wad::Cp1250:
+            return "Tumbrodemo.dat.1250";
     }
     return "Tumbrodemo.dat";
 }

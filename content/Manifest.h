@@ -18,11 +18,11 @@
 namespace content {
 
 enum class Kind {
-    Texture,      // Texture with a skin description (TGA or JPEG)
-    Image,        // MemoryImageFile (no skins)
-    Sound,        // Sound sample
-    Music,        // SoundStream
-    GlyphSheet,   // Texture made by the glyph-page generator (font symbols)
+    Texture,     // Texture with a skin description (TGA or JPEG)
+    Image,       // MemoryImageFile (no skins)
+    Sound,       // Sound sample
+    Music,       // SoundStream
+    GlyphSheet,  // Texture made by the glyph-page generator (font symbols)
 };
 
 enum class Wad {
@@ -43,38 +43,38 @@ enum class Art {
     Blob,         // an ellipse in the entry's colour
     Soft,         // a soft radial glow (particles)
     Ring,
-    Streak,       // a horizontal streak fading to the left (spark)
-    Drop,         // a falling drop
-    Flake,        // a six-armed snow flake
+    Streak,  // a horizontal streak fading to the left (spark)
+    Drop,    // a falling drop
+    Flake,   // a six-armed snow flake
     Leaf,
-    Panel,        // a nine-slice frame: border and fill
-    Bubble,       // a speech bubble
-    Bar,          // a horizontal bar
-    Icon,         // a symbol: editor, valley, map, touch, statistics and compass icons
-    Pointer,      // a mouse arrow
-    Logo,         // the game's or the maker's logo, with its name as the title
-    Flags,        // language flags
+    Panel,    // a nine-slice frame: border and fill
+    Bubble,   // a speech bubble
+    Bar,      // a horizontal bar
+    Icon,     // a symbol: editor, valley, map, touch, statistics and compass icons
+    Pointer,  // a mouse arrow
+    Logo,     // the game's or the maker's logo, with its name as the title
+    Flags,    // language flags
     Apple,
     Sweets,
     Basket,
-    Pig,          // the pig's body parts
+    Pig,  // the pig's body parts
     Piglets,
     Hat,
     Umbrella,
-    Animal,       // a body in the entry's colour with eyes
+    Animal,  // a body in the entry's colour with eyes
     Frog,
     House,
     Tree,
-    Plant,        // flowers, grass, shrubs
+    Plant,  // flowers, grass, shrubs
     Rock,
-    Tile,         // a seamless band (ground, terrain, water)
-    Hills,        // seamless hills silhouette
-    Sky,          // a vertical gradient with clouds
-    Scene,        // full-screen picture (intro, valley)
-    Minimap,      // a level map 256 x 192
+    Tile,     // a seamless band (ground, terrain, water)
+    Hills,    // seamless hills silhouette
+    Sky,      // a vertical gradient with clouds
+    Scene,    // full-screen picture (intro, valley)
+    Minimap,  // a level map 256 x 192
     Dashes,
     Ruler,
-    Device,       // crates, switches, springboards ... : a box with stripes
+    Device,  // crates, switches, springboards ... : a box with stripes
     Fence,
     Ladder,
     Rainbow,
@@ -83,8 +83,8 @@ enum class Art {
 struct Frame {
     std::string label;  // what the frame shows
     int w = 0, h = 0;
-    int anchor = 5;     // keypad anchor of the origin (5 = centre)
-    int ox = 0, oy = 0; // origin adjustment (x right, y up)
+    int anchor = 5;      // keypad anchor of the origin (5 = centre)
+    int ox = 0, oy = 0;  // origin adjustment (x right, y up)
 };
 using Frames = std::vector<Frame>;
 
@@ -101,9 +101,9 @@ enum class Voice {
     Chirps,    // bird chirps, loops
     Rumble,    // low filtered noise with a slow swell (f1 = cut-off), loops
     Click,
-    Gear,      // a train of clicks (f1 = clicks per second)
-    Squeak,    // short high glides (f1), loops
-    Song,      // music: a chord loop with bass and melody (f1 = tempo, f2 = key root)
+    Gear,    // a train of clicks (f1 = clicks per second)
+    Squeak,  // short high glides (f1), loops
+    Song,    // music: a chord loop with bass and melody (f1 = tempo, f2 = key root)
 };
 
 struct SoundShape {
@@ -117,7 +117,7 @@ struct Entry {
     std::string name;  // the resource name
     std::string file;  // relative to the game folder
     Wad wad = Wad::Main;
-    int step = 0;      // the loader's step; kExtraStep, kBeforeLoader
+    int step = 0;  // the loader's step; kExtraStep, kBeforeLoader
     std::string usedBy;
 
     // Textures and images.

@@ -35,11 +35,11 @@
 #include "net/NetHost.h"
 #include "net/NetRole.h"
 #include "net/Node.h"
-#include "object/Packet.h"
-#include "object/RPC.h"
 #include "net/Server.h"
 #include "net/ZubNetwork.h"
+#include "object/Packet.h"
 #include "object/Property.h"
+#include "object/RPC.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
 #include "sys/Logger.h"
@@ -176,8 +176,7 @@ void runDatagrams(uint8_t mode, const uint8_t* data, size_t size) {
         int got = 0;
         NetAddress who;
         for (const NetAddress& to : senders)
-            while (ZubNetwork::get().receiveEmulatedPacket(who, sink, sizeof sink, got, to)) {
-            }
+            while (ZubNetwork::get().receiveEmulatedPacket(who, sink, sizeof sink, got, to)) {}
     }
     role->service();
     THEROLE = nullptr;

@@ -26,9 +26,9 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Texture.h"
 #include "object/FileData.h"
+#include "object/ResourceManager.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
-#include "object/ResourceManager.h"
 #include "text/CodePointTable.h"
 #include "text/FontQuad.h"
 #include "text/TextLayout.h"
@@ -95,7 +95,8 @@ void writeSeeds(const std::string& dir) {
         std::u16string text;
     };
     const Seed seeds[] = {
-        {"page-1252.bin", 0x08 | 0x40, "", fuzz::png(48, 40, px), u"Caf\u00e9 na\u00efve|\u00c5land \x1e{ff8000}orange\rline"},
+        {"page-1252.bin", 0x08 | 0x40, "", fuzz::png(48, 40, px),
+         u"Caf\u00e9 na\u00efve|\u00c5land \x1e{ff8000}orange\rline"},
         {"page-1250-table.bin", 0x01 | 0x02 | 0x04 | 0x08, table1250, fuzz::tga(48, 40, px, true),
          u"\u017elu\u0165ou\u010dk\u00fd k\u016f\u0148 \x1e{000001}!"},
     };

@@ -31,11 +31,11 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
-#include "objects/devices/Switch.h"
 #include "object/RuntimeClass.h"
+#include "objects/devices/Switch.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 
 namespace {
 

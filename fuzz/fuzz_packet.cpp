@@ -31,12 +31,12 @@
 #include "gfx/Context.h"
 #include "net/NetRole.h"
 #include "object/Packet.h"
-#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
+#include "object/RPC.h"
+#include "object/ResourceManager.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
-#include "object/ResourceManager.h"
 #include "util/Math.h"
 
 namespace {
@@ -181,44 +181,82 @@ struct Value {
 // One operation on the packet. `v` is read into or written from.
 void doOp(Packet& p, Value& v) {
     switch (v.op) {
-        case OP_INT: p.doInt(v.i); break;
-        case OP_UINT: p.doUInt(v.i); break;
-        case OP_UINT32: p.doUInt(v.u); break;
-        case OP_FLOAT16: p.doFloat16(v.f); break;
-        case OP_DOUBLE: p.doDouble(v.d); break;
-        case OP_DWORD: p.doDWORD(v.u); break;
-        case OP_BIT: p.doBit(v.byte, v.arg & 7); break;
-        case OP_BITS: p.doBits(v.byte, v.arg & 15); break;
-        case OP_BOOL: p.doBool(v.b); break;
-        case OP_STRING: p.doUString(v.s, (v.arg & 8) ? -1 : (v.arg & 7) * 5); break;
-        case OP_CLASS: p.doClassID(v.cls); break;
-        case OP_POINTER: p.doPointer2(v.object); break;
-        case OP_RESOURCE: p.doResourcePointer2(v.object); break;
+        case OP_INT:
+            p.doInt(v.i);
+            break;
+        case OP_UINT:
+            p.doUInt(v.i);
+            break;
+        case OP_UINT32:
+            p.doUInt(v.u);
+            break;
+        case OP_FLOAT16:
+            p.doFloat16(v.f);
+            break;
+        case OP_DOUBLE:
+            p.doDouble(v.d);
+            break;
+        case OP_DWORD:
+            p.doDWORD(v.u);
+            break;
+        case OP_BIT:
+            p.doBit(v.byte, v.arg & 7);
+            break;
+        case OP_BITS:
+            p.doBits(v.byte, v.arg & 15);
+            break;
+        case OP_BOOL:
+            p.doBool(v.b);
+            break;
+        case OP_STRING:
+            p.doUString(v.s, (v.arg & 8) ? -1 : (v.arg & 7) * 5);
+            break;
+        case OP_CLASS:
+            p.doClassID(v.cls);
+            break;
+        case OP_POINTER:
+            p.doPointer2(v.object);
+            break;
+        case OP_RESOURCE:
+            p.doResourcePointer2(v.object);
+            break;
         case OP_EXTRACT:
             // Writing only: the bytes the reader took out of the stream.
             if (p.bWriting && !v.raw.empty()) p.writeBytes(v.raw.data(), static_cast<int>(v.raw.size()));
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 bool sameValue(const Value& a, const Value& b) {
     switch (a.op) {
         case OP_INT:
-        case OP_UINT: return a.i == b.i;
+        case OP_UINT:
+            return a.i == b.i;
         case OP_UINT32:
-        case OP_DWORD: return a.u == b.u;
-        case OP_FLOAT16: return std::memcmp(&a.f, &b.f, sizeof a.f) == 0;
-        case OP_DOUBLE: return std::memcmp(&a.d, &b.d, sizeof a.d) == 0;
+        case OP_DWORD:
+            return a.u == b.u;
+        case OP_FLOAT16:
+            return std::memcmp(&a.f, &b.f, sizeof a.f) == 0;
+        case OP_DOUBLE:
+            return std::memcmp(&a.d, &b.d, sizeof a.d) == 0;
         case OP_BIT:
-        case OP_BITS: return a.byte == b.byte;
-        case OP_BOOL: return a.b == b.b;
-        case OP_STRING: return a.s == b.s;
-        case OP_CLASS: return a.cls == b.cls;
+        case OP_BITS:
+            return a.byte == b.byte;
+        case OP_BOOL:
+            return a.b == b.b;
+        case OP_STRING:
+            return a.s == b.s;
+        case OP_CLASS:
+            return a.cls == b.cls;
         case OP_POINTER:
-        case OP_RESOURCE: return a.object == b.object;
-        case OP_EXTRACT: return a.raw == b.raw;
-        default: return true;
+        case OP_RESOURCE:
+            return a.object == b.object;
+        case OP_EXTRACT:
+            return a.raw == b.raw;
+        default:
+            return true;
     }
 }
 

@@ -19,15 +19,15 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "util/KeyCodes.h"
+#include "audio/ZubAudio.h"
+#include "lang/StringIds.h"
 #include "records/EngineSettingsTarget.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "records/RandomIdentity.h"
-#include "audio/ZubAudio.h"
-#include "lang/StringIds.h"
 #include "sys/Logger.h"
 #include "sys/Paths.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void useConfiguration(const uint8_t* data, size_t size) {
     FUZZ_CHECK(c.countryIndex >= 0 && c.countryIndex < NUM_COUNTRY_IDS);
     for (const ControlBinding& b : c.controls)
         FUZZ_CHECK(b.key >= 0 && b.key < input_codes::INPUT_CODES && b.alternative >= 0 &&
-              b.alternative < input_codes::INPUT_CODES);
+                   b.alternative < input_codes::INPUT_CODES);
     FUZZ_CHECK(std::strlen(c.gameName) < sizeof c.gameName && std::strlen(c.version) < sizeof c.version);
     for (const HIGHSCOREENTRY& e : c.highScores) FUZZ_CHECK(std::strlen(e.name) < sizeof e.name);
 

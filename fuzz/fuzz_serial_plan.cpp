@@ -15,11 +15,11 @@
 #include "FuzzSupport.h"
 #include "net/NetRole.h"
 #include "object/Packet.h"
-#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
-#include "object/SerialPlan.h"
+#include "object/RPC.h"
 #include "object/ResourceManager.h"
+#include "object/SerialPlan.h"
 
 namespace {
 

@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view rest = in.rest();
     std::u16string text(rest.size() / 2, u'\0');
     for (size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(static_cast<uint8_t>(rest[2 * i]) | (static_cast<uint8_t>(rest[2 * i + 1]) << 8));
+        text[i] =
+            static_cast<char16_t>(static_cast<uint8_t>(rest[2 * i]) | (static_cast<uint8_t>(rest[2 * i + 1]) << 8));
 
     // Switches.
     for (size_t i = 0; i < text.size(); ++i) {
@@ -112,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(colour == text_markup::DEFAULT_COLOUR || (colour >> 24) == 0xFF);
             uint32_t again = 0;
             bool ok = false;
-            FUZZ_CHECK(text_markup::readSwitch(text_markup::switchFor(colour), 0, again, ok) == 9 && ok && again == colour);
+            FUZZ_CHECK(text_markup::readSwitch(text_markup::switchFor(colour), 0, again, ok) == 9 && ok &&
+                       again == colour);
         }
     }
     const WString plain = text_markup::strip(text);

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     FUZZ_CHECK(decoded.width >= 1 && decoded.height >= 1 && decoded.width <= image_codec::MAX_DIMENSION &&
-          decoded.height <= image_codec::MAX_DIMENSION);
+               decoded.height <= image_codec::MAX_DIMENSION);
     FUZZ_CHECK(static_cast<int64_t>(decoded.width) * decoded.height <= image_codec::MAX_PIXELS);
     FUZZ_CHECK(decoded.pixels.size() == static_cast<size_t>(decoded.width) * static_cast<size_t>(decoded.height));
 
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int i = 0; i < texture.getSkinCount(); ++i) {
                 const Quad* q = texture.getSkin(i);
                 FUZZ_CHECK(q && q->rectLeft >= 0 && q->rectTop >= 0 && q->rectRight <= texture.width &&
-                      q->rectBottom <= texture.height && q->rectLeft < q->rectRight && q->rectTop < q->rectBottom);
+                           q->rectBottom <= texture.height && q->rectLeft < q->rectRight && q->rectTop < q->rectBottom);
             }
         }
         FUZZ_CHECK(texture.getHandle() == 0);  // no drawing device

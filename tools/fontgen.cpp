@@ -133,10 +133,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::vector<char32_t> slots;
-        if (codes.empty())
-            slots = glyph_pages::symbolSlots(*font);
-        else if (!parseCodes(codes, slots))
-            return usage();
+        if (codes.empty()) slots = glyph_pages::symbolSlots(*font);
+        else if (!parseCodes(codes, slots)) return usage();
         if (!glyph_pages::writeSymbolSheet(sheet, *font, slots, job.style, error)) {
             std::fprintf(stderr, "fontgen: %s\n", error.c_str());
             return 1;

@@ -71,9 +71,9 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/Property.h"
-#include "world/EditorObject.h"
 #include "platform/AtomicFile.h"
 #include "sys/ErrorManager.h"
+#include "world/EditorObject.h"
 
 namespace fs = std::filesystem;
 
@@ -179,7 +179,8 @@ int list(const std::string& description) {
         // The controller's list that holds it.
         WString list = u"-";
         for (ZubBase* c = props.firstChild; c; c = c->nextSibling)
-            if (auto* p = zub_cast<PropertyPointer>(c); p && p->get() && p->get() == o->parent) list = WString(p->getName());
+            if (auto* p = zub_cast<PropertyPointer>(c); p && p->get() && p->get() == o->parent)
+                list = WString(p->getName());
         std::printf("%6d %-20s %9.1f %9.1f %7.1f  %s\n", uid, o->getClass()->getTypeName(), placed->position.x,
                     placed->position.y, placed->position.z, wideToNarrow(list).c_str());
     }
@@ -237,8 +238,10 @@ int record(const std::string& planFile, const std::string& description, const st
         return 1;
     }
     if (!plan.expectedScore)
-        std::fprintf(stderr, "levelbuild: %s has no 'expect score LOW HIGH': neither has the key script, and the "
-                             "level checks need one\n", planFile.c_str());
+        std::fprintf(stderr,
+                     "levelbuild: %s has no 'expect score LOW HIGH': neither has the key script, and the "
+                     "level checks need one\n",
+                     planFile.c_str());
     std::fprintf(stderr, "levelbuild: %s recorded: %d frames, state %d, outcome %d, score %d, hash %08x\n",
                  out.empty() ? "the key script" : out.c_str(), run.frames, run.state, run.outcome, run.score, run.hash);
     return 0;
@@ -304,8 +307,7 @@ int main(int argc, char** argv) {
                 for (std::string n; std::getline(list, n, ',');) trace.frames.push_back(std::atoi(n.c_str()));
             else if (args[i] == "--watch")
                 for (std::string n; std::getline(list, n, ',');) trace.watch.push_back(n);
-            else
-                return usage();
+            else return usage();
         }
         return play(args[1], args[2], trace);
     }

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libzopfli-dev libdeflate-dev libcurl4-openssl-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "sys/Archive.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
-#include "platform/AtomicFile.h"
 
 namespace fs = std::filesystem;
 
@@ -47,8 +47,7 @@ int list(const std::string& path) {
     if (!openArchive(reader, path)) return 1;
     unsigned long long raw = 0, stored = 0;
     for (const archive::Entry& e : reader.entries()) {
-        std::printf("%10u %10u %s %08x %s\n", e.rawSize, e.storedSize, e.compressed ? "z" : "-", e.crc,
-                    e.name.c_str());
+        std::printf("%10u %10u %s %08x %s\n", e.rawSize, e.storedSize, e.compressed ? "z" : "-", e.crc, e.name.c_str());
         raw += e.rawSize;
         stored += e.storedSize;
     }

@@ -8,6 +8,8 @@
 //
 // The number of rounds may be given first (default 20); Google Benchmark's
 // options, which the CI passes to every benchmark, ask for a brief run (3).
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,8 +20,6 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -90,10 +90,10 @@ int main(int argc, char** argv) {
     if (!mkdtemp(home.data())) return 1;
 
     const std::map<std::string, std::string> game = {{"SDL_VIDEODRIVER", "offscreen"},
-                                                      {"XDG_DATA_HOME", home},
-                                                      {"ZUB_ASSUME_FOCUSED", "1"},
-                                                      {"ZUB_MAX_FRAMES", "1"},
-                                                      {"ZUB_ALLOW_SEVERAL_INSTANCES", "1"}};
+                                                     {"XDG_DATA_HOME", home},
+                                                     {"ZUB_ASSUME_FOCUSED", "1"},
+                                                     {"ZUB_MAX_FRAMES", "1"},
+                                                     {"ZUB_ALLOW_SEVERAL_INSTANCES", "1"}};
     std::vector<Case> cases = {
         {"baseline (SDL + OpenGL)", STARTUP_BASELINE, {{"SDL_VIDEODRIVER", "offscreen"}}, {}},
         {"game, with a sound device", TUMBRODEMO_PROGRAM, game, {}},
@@ -131,8 +131,8 @@ int main(int argc, char** argv) {
     std::printf("start-up and exit, %d rounds:\n", rounds);
     for (const Case& c : cases) {
         const auto [lo, hi] = std::minmax_element(c.seconds.begin(), c.seconds.end());
-        std::printf("  %-28s median %7.1f ms (%.1f to %.1f)  / baseline = %.2f\n", c.name,
-                    median(c.seconds) * 1e3, *lo * 1e3, *hi * 1e3, median(c.seconds) / floor);
+        std::printf("  %-28s median %7.1f ms (%.1f to %.1f)  / baseline = %.2f\n", c.name, median(c.seconds) * 1e3,
+                    *lo * 1e3, *hi * 1e3, median(c.seconds) / floor);
     }
     std::printf("this machine's sound: %s\n", machineSound.c_str());
     return 0;

@@ -29,8 +29,7 @@ int main(int, char**) {
     glClear(GL_COLOR_BUFFER_BIT);
     SDL_GL_SwapWindow(window);
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-    }
+    while (SDL_PollEvent(&e)) {}
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);
     SDL_Quit();

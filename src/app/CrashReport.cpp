@@ -52,7 +52,9 @@ WString CrashReport::screenshotPath() { return narrowToWide(CrashFiles::path(Cra
 WString CrashReport::netTrafficName() { return narrowToWide(CrashFiles::name(CrashFiles::kNetTraffic)); }
 WString CrashReport::netTrafficPath() { return narrowToWide(CrashFiles::path(CrashFiles::kNetTraffic)); }
 
-bool CrashReport::filesExist() { return CrashFiles::exists(CrashFiles::kLog) || CrashFiles::exists(CrashFiles::kMiniDump); }
+bool CrashReport::filesExist() {
+    return CrashFiles::exists(CrashFiles::kLog) || CrashFiles::exists(CrashFiles::kMiniDump);
+}
 
 void CrashReport::deleteFiles() {
     for (const char* extension :

@@ -15,12 +15,12 @@
 #include "gui/ProgressBar.h"
 #include "lang/Language.h"
 #include "menu/ContextLanguageSelect.h"
+#include "object/FileData.h"
+#include "object/ResourceManager.h"
 #include "records/ProfileData.h"
 #include "sys/ErrorManager.h"
-#include "object/FileData.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
-#include "object/ResourceManager.h"
 #include "sys/Settings.h"
 #include "sys/TimeKeeper.h"
 #include "text/FontQuad.h"
@@ -35,9 +35,7 @@ double physicalClock() {
     return TimeKeeper::getPhysicalTime() - (keeper ? keeper->startTime : 0.0);
 }
 
-void log(std::u16string_view function, const WString& message) {
-    Logger::get().log(u"%s(): %s", function, message);
-}
+void log(std::u16string_view function, const WString& message) { Logger::get().log(u"%s(): %s", function, message); }
 
 FileManager& files() {
     FileManager* fm = FileManager::active();
@@ -77,11 +75,16 @@ constexpr int32_t kLastNumberedStep = 206;
 
 Kind kindOf(const content::Entry& e) {
     switch (e.kind) {
-    case content::Kind::Texture: return Kind::Texture;
-    case content::Kind::GlyphSheet: return Kind::TextureNameOnly;
-    case content::Kind::Sound: return Kind::Sound;
-    case content::Kind::Music: return Kind::Music;
-    case content::Kind::Image: return Kind::Image;
+        case content::Kind::Texture:
+            return Kind::Texture;
+        case content::Kind::GlyphSheet:
+            return Kind::TextureNameOnly;
+        case content::Kind::Sound:
+            return Kind::Sound;
+        case content::Kind::Music:
+            return Kind::Music;
+        case content::Kind::Image:
+            return Kind::Image;
     }
     return Kind::Texture;
 }
@@ -89,11 +92,15 @@ Kind kindOf(const content::Entry& e) {
 // The loader's archives; the glyph archives are the font steps' own.
 Archive archiveOf(const content::Entry& e) {
     switch (e.wad) {
-    case content::Wad::Main: return Archive::Main;
-    case content::Wad::Language: return Archive::Language;
-    case content::Wad::Levels: return Archive::Levels;
-    case content::Wad::Cp1252:
-    case content::Wad::Cp1250: break;
+        case content::Wad::Main:
+            return Archive::Main;
+        case content::Wad::Language:
+            return Archive::Language;
+        case content::Wad::Levels:
+            return Archive::Levels;
+        case content::Wad::Cp1252:
+        case content::Wad::Cp1250:
+            break;
     }
     tableError(formatString(u"The resource '%s' lies in a glyph archive.", narrowToWide(e.name)));
 }
@@ -168,14 +175,14 @@ std::vector<Loader::Step> Loader::stepsFrom(const std::vector<content::Entry>& m
         if (s.action == Action::SelectMainArchive) levelArchive = false;
         if (s.action != Action::Resource || !levelArchive) continue;
         if (s.resource.archive != Archive::Levels)
-            tableError(formatString(u"The resource '%s' is read while the level archive is selected.", s.resource.name));
+            tableError(
+                formatString(u"The resource '%s' is read while the level archive is selected.", s.resource.name));
         s.resource.archive = Archive::Main;
     }
     for (Step& s : extra) steps.push_back(std::move(s));
     steps.push_back(actionStep(Action::Finish));
     return steps;
 }
-
 
 double (*Loader::clock)() = &physicalClock;
 
@@ -193,11 +200,11 @@ const std::vector<Loader::FontInfo>& Loader::fontTable() {
     static const std::vector<FontInfo> table = {
         {u"font-tiny", u"fontTinyTex", u"fontTiny", &Global::fontTiny, 3, 1, 0, 0, 1, 1, true},
         {u"font-small", u"fontSmallTex", u"fontSmall", &Global::fontSmall, 3, 0, 2, 5, 1, 1, true},
-        {u"font-small-outline", u"fontSmallOutlineTex", u"fontSmallOutline", &Global::fontSmallOutline, 3, -1, 2,
-         5, 1, 0, true},
+        {u"font-small-outline", u"fontSmallOutlineTex", u"fontSmallOutline", &Global::fontSmallOutline, 3, -1, 2, 5, 1,
+         0, true},
         {u"font-medium", u"fontMediumTex", u"fontMedium", &Global::fontMedium, 6, 0, 6, 10, 1, 1, false},
-        {u"font-medium-outline", u"fontMediumOutlineTex", u"fontMediumOutline", &Global::fontMediumOutline, 6, -1,
-         6, 10, 1, 0, false},
+        {u"font-medium-outline", u"fontMediumOutlineTex", u"fontMediumOutline", &Global::fontMediumOutline, 6, -1, 6,
+         10, 1, 0, false},
         {u"font-large", u"fontLargeTex", u"fontLarge", &Global::fontLarge, 16, -4, 8, 14, 0, 0, false},
     };
     return table;
@@ -213,9 +220,12 @@ int32_t Loader::stepOf(std::u16string_view resourceName) {
 
 const char16_t* Loader::archiveSuffix(Archive archive) {
     switch (archive) {
-    case Archive::Main: return u"";
-    case Archive::Language: return u".language.v2";
-    case Archive::Levels: return u".levels";
+        case Archive::Main:
+            return u"";
+        case Archive::Language:
+            return u".language.v2";
+        case Archive::Levels:
+            return u".levels";
     }
     return u"";
 }
@@ -269,76 +279,93 @@ int32_t Loader::loadStuff(bool bCountOnly) {
 
 void Loader::runStep(const Step& step) {
     switch (step.action) {
-    case Action::Nothing: break;
-    case Action::Resource: createResource(step.resource); break;
-    case Action::SelectLevelArchive: selectArchive(Archive::Levels); break;
-    case Action::SelectMainArchive: selectArchive(Archive::Main); break;
-    case Action::ApplyConfiguration:
-        // The window's current state is the player's choice from now on.
-        if (GLOBAL) {
-            if (const ZubGraphics* g = ZubGraphics::active()) GLOBAL->config.fullScreen = g->bFullScreen ? 1 : 0;
-            GLOBAL->config.applyToEngine(-1, -1);
-        }
-        bOneStepOnly = 1;
-        break;
-    case Action::StartMusic:
-        if (ZubAudio* audio = ZubAudio::active())
-            audio->setMusic(resourceManager().findAs<SoundStream>(u"musicMenu", true));
-        break;
-    case Action::LevelFiles:
-        // Only archive creation records the level files; otherwise a level
-        // is read when it is played.
-        if (files().bCreateWad) {
+        case Action::Nothing:
+            break;
+        case Action::Resource:
+            createResource(step.resource);
+            break;
+        case Action::SelectLevelArchive:
             selectArchive(Archive::Levels);
-            for (int32_t n = 0; n < NUMLEVELS; ++n) {
-                const WString file = ProfileData::levelNumberToFile(n);
-                if (files().fileExists(file)) FileData recorded(0, file);
-            }
+            break;
+        case Action::SelectMainArchive:
             selectArchive(Archive::Main);
+            break;
+        case Action::ApplyConfiguration:
+            // The window's current state is the player's choice from now on.
+            if (GLOBAL) {
+                if (const ZubGraphics* g = ZubGraphics::active()) GLOBAL->config.fullScreen = g->bFullScreen ? 1 : 0;
+                GLOBAL->config.applyToEngine(-1, -1);
+            }
+            bOneStepOnly = 1;
+            break;
+        case Action::StartMusic:
+            if (ZubAudio* audio = ZubAudio::active())
+                audio->setMusic(resourceManager().findAs<SoundStream>(u"musicMenu", true));
+            break;
+        case Action::LevelFiles:
+            // Only archive creation records the level files; otherwise a level
+            // is read when it is played.
+            if (files().bCreateWad) {
+                selectArchive(Archive::Levels);
+                for (int32_t n = 0; n < NUMLEVELS; ++n) {
+                    const WString file = ProfileData::levelNumberToFile(n);
+                    if (files().fileExists(file)) FileData recorded(0, file);
+                }
+                selectArchive(Archive::Main);
+            }
+            break;
+        case Action::ChooseLanguage:
+            chooseLanguage();
+            break;
+        case Action::SetLanguage: {
+            Language& l = language();
+            l.setLanguage(ZUB->settings ? ZUB->settings->getDefaultLanguage() : Language::ENGLISH);
+            // Glyph pages of the fonts read their codes through the language's code page.
+            FontQuad::setCodePage(l.getText(SID_LANGUAGECODEPAGE));
+            break;
         }
-        break;
-    case Action::ChooseLanguage: chooseLanguage(); break;
-    case Action::SetLanguage: {
-        Language& l = language();
-        l.setLanguage(ZUB->settings ? ZUB->settings->getDefaultLanguage() : Language::ENGLISH);
-        // Glyph pages of the fonts read their codes through the language's code page.
-        FontQuad::setCodePage(l.getText(SID_LANGUAGECODEPAGE));
-        break;
-    }
-    case Action::FontPages: {
-        const FontInfo& f = fontTable()[static_cast<size_t>(step.font)];
-        fontRes(false, f.texturePrefix, u"", f.stem, u"");
-        break;
-    }
-    case Action::Font: createFont(fontTable()[static_cast<size_t>(step.font)]); break;
-    case Action::Finish:
-        if (GLOBAL) GLOBAL->initPostLoader();
-        done = 1;
-        break;
+        case Action::FontPages: {
+            const FontInfo& f = fontTable()[static_cast<size_t>(step.font)];
+            fontRes(false, f.texturePrefix, u"", f.stem, u"");
+            break;
+        }
+        case Action::Font:
+            createFont(fontTable()[static_cast<size_t>(step.font)]);
+            break;
+        case Action::Finish:
+            if (GLOBAL) GLOBAL->initPostLoader();
+            done = 1;
+            break;
     }
 }
 
 void Loader::createResource(const Resource& r) {
     if (r.archive != Archive::Main) selectArchive(r.archive);
     switch (r.kind) {
-    case Kind::Texture: {
-        auto* t = new Texture(r.flags, r.file);
-        registerTexture(t, r.name);
-        if (r.anchor != 0)
-            if (Quad* first = t->getSkin(0)) first->getAnchorPoint(r.anchor);
-        break;
-    }
-    case Kind::TextureNameOnly: registerResource(new Texture(r.flags, r.file), r.name); break;
-    case Kind::Sound: {
-        auto* s = new Sound(r.loop, r.playbacks, r.file);
-        registerResource(s, r.name);
-        s->minInterval = r.interval;
-        s->minPitch = r.minPitch;
-        s->maxPitch = r.maxPitch;
-        break;
-    }
-    case Kind::Music: registerResource(new SoundStream(r.loop, r.file), r.name); break;
-    case Kind::Image: registerResource(new MemoryImageFile(r.flags, r.file), r.name); break;
+        case Kind::Texture: {
+            auto* t = new Texture(r.flags, r.file);
+            registerTexture(t, r.name);
+            if (r.anchor != 0)
+                if (Quad* first = t->getSkin(0)) first->getAnchorPoint(r.anchor);
+            break;
+        }
+        case Kind::TextureNameOnly:
+            registerResource(new Texture(r.flags, r.file), r.name);
+            break;
+        case Kind::Sound: {
+            auto* s = new Sound(r.loop, r.playbacks, r.file);
+            registerResource(s, r.name);
+            s->minInterval = r.interval;
+            s->minPitch = r.minPitch;
+            s->maxPitch = r.maxPitch;
+            break;
+        }
+        case Kind::Music:
+            registerResource(new SoundStream(r.loop, r.file), r.name);
+            break;
+        case Kind::Image:
+            registerResource(new MemoryImageFile(r.flags, r.file), r.name);
+            break;
     }
     if (r.archive != Archive::Main) selectArchive(Archive::Main);
 }

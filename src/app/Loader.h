@@ -65,29 +65,29 @@ public:
     struct Resource {
         Kind kind = Kind::Texture;
         WString name;
-        WString file;           // relative to the game's folder (the kind's rule filled in)
+        WString file;                     // relative to the game's folder (the kind's rule filled in)
         Archive archive = Archive::Main;  // selected for this step alone
-        int32_t flags = 0;      // textures and images
-        int32_t loop = 0;       // sounds and music
-        int32_t playbacks = 2;  // sounds
+        int32_t flags = 0;                // textures and images
+        int32_t loop = 0;                 // sounds and music
+        int32_t playbacks = 2;            // sounds
         double interval = 0.0;
         float minPitch = 0.0f, maxPitch = 0.0f;
-        int32_t anchor = 0;     // nonzero: the first skin's origin is set to this anchor
+        int32_t anchor = 0;  // nonzero: the first skin's origin is set to this anchor
     };
 
     enum class Action : uint8_t {
         Nothing,
         Resource,
-        SelectLevelArchive,   // 38
-        SelectMainArchive,    // 47
-        ApplyConfiguration,   // 3
-        StartMusic,           // 4
-        LevelFiles,           // 190
-        ChooseLanguage,       // 191
-        SetLanguage,          // 192
-        FontPages,            // 193-198
-        Font,                 // 201-206
-        Finish,               // the last step
+        SelectLevelArchive,  // 38
+        SelectMainArchive,   // 47
+        ApplyConfiguration,  // 3
+        StartMusic,          // 4
+        LevelFiles,          // 190
+        ChooseLanguage,      // 191
+        SetLanguage,         // 192
+        FontPages,           // 193-198
+        Font,                // 201-206
+        Finish,              // the last step
     };
 
     struct Step {

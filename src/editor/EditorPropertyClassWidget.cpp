@@ -10,7 +10,8 @@
 #include "world/EditorObject.h"
 #include "world/GameWorld.h"
 
-EditorPropertyClassWidget::EditorPropertyClassWidget(GUItheme* theme, Property* p) : EditorPropertyGroupWidget(theme, p) {
+EditorPropertyClassWidget::EditorPropertyClassWidget(GUItheme* theme, Property* p)
+    : EditorPropertyGroupWidget(theme, p) {
     expanded = 0;
 }
 

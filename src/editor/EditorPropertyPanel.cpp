@@ -21,9 +21,9 @@
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
+#include "object/ResourceManager.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "world/EditorGizmos.h"
 #include "world/EditorObject.h"
@@ -49,8 +49,7 @@ EditorPropertyPanel::EditorPropertyPanel()
     : propertyTrees(new ZubBase),
       widgets(new ZubBase),
       gizmo(new EditorGizmo),
-      homePosition(static_cast<float>(REFERENCE_WIDTH / 2 - 100), static_cast<float>(REFERENCE_HEIGHT / 2 - 10),
-                   0.0f),
+      homePosition(static_cast<float>(REFERENCE_WIDTH / 2 - 100), static_cast<float>(REFERENCE_HEIGHT / 2 - 10), 0.0f),
       editorCamera(0.0f, 0.0f, -static_cast<float>(REFERENCE_WIDTH / 2)) {
     bShowHulls = true;
     bShowBezierPaths = true;
@@ -81,9 +80,7 @@ GUItheme* EditorPropertyPanel::theme() {
     return minimal;
 }
 
-bool EditorPropertyPanel::isActive() const {
-    return activeEditorPanel() == static_cast<const WorldEditorPanel*>(this);
-}
+bool EditorPropertyPanel::isActive() const { return activeEditorPanel() == static_cast<const WorldEditorPanel*>(this); }
 
 Context* EditorPropertyPanel::gameContext() const {
     GameWorld* world = GameWorld::current();

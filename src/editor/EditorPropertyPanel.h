@@ -129,7 +129,6 @@ private:
     // What the rows may not change of the object shown: its UID (the
     // role's registry holds it) and the references to what it owns.
     void protectStructure(Property* container, ZubBase* object);
-
 };
 
 // The panel's action: shows the class list of placeable objects.

@@ -1,9 +1,9 @@
 #include "editor/EditorPropertyRPCWidget.h"
 
-#include "object/RPC.h"
 #include "object/Property.h"
-#include "util/KeyCodes.h"
+#include "object/RPC.h"
 #include "util/Format.h"
+#include "util/KeyCodes.h"
 
 EditorPropertyRPCWidget::EditorPropertyRPCWidget(GUItheme* theme, Property* p) : EditorPropertyGroupWidget(theme, p) {
     label = WString(1, SYMBOL_ACTION);

@@ -11,8 +11,8 @@
 #include "gfx/VertexBuffer.h"
 #include "gui/GuiEnvironment.h"
 #include "object/Property.h"
-#include "util/KeyCodes.h"
 #include "object/ResourceManager.h"
+#include "util/KeyCodes.h"
 
 ZubBase* EditorPropertyReferenceWidget::target() const {
     if (auto* p = zub_cast<PropertyPointer>(property)) return p->get();

@@ -5,9 +5,8 @@
 // box commits (focus lost, Return, keypad Enter, Tab or Delete) the row
 // closes and the property reads the text (Property::readText): text it
 // refuses leaves the value as it was, and the row keeps what the property
-// takes and refuses the edit saying so (EditorPropertyWidget::refuse); an empty box leaves the value as it was, Delete (the box holds U+0008)
-// clears it (Property::fromString of the empty text). Read-only properties
-// do not open.
+// takes and refuses the edit saying so (EditorPropertyWidget::refuse); an empty box leaves the value as it was, Delete
+// (the box holds U+0008) clears it (Property::fromString of the empty text). Read-only properties do not open.
 #include "editor/EditorPropertyWidget.h"
 
 class GUIeditBox;

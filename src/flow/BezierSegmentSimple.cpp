@@ -44,7 +44,8 @@ void BezierSegmentSimple::sample() {
     }
     // The last direction: the end tangent, or without one the way the last
     // stretch runs into p1.
-    if (t1.x == 0.0f && t1.y == 0.0f && t1.z == 0.0f) angles.push_back(std::atan2(p1.y - previous.y, p1.x - previous.x));
+    if (t1.x == 0.0f && t1.y == 0.0f && t1.z == 0.0f)
+        angles.push_back(std::atan2(p1.y - previous.y, p1.x - previous.x));
     else angles.push_back(std::atan2(t1.y, t1.x));
     length += (p1 - previous).length();
 }

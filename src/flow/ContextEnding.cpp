@@ -22,21 +22,11 @@ struct StoryLine {
     bool large;
 };
 constexpr StoryLine STORY[] = {
-    {5, SID_WIN11, 0, 4, 0, true},
-    {10, SID_WIN21, 0, 4, 0, false},
-    {15, SID_WIN31, 30, 12, 0, false},
-    {15, SID_WIN32, 0, 8, 4, false},
-    {15, SID_WIN33, -30, 4, 8, false},
-    {28, SID_WIN41, 0, 4, 0, false},
-    {33, SID_WIN51, 60, 20, 0, false},
-    {33, SID_WIN52, 30, 16, 4, false},
-    {33, SID_WIN53, 0, 12, 8, false},
-    {33, SID_WIN54, -30, 8, 12, false},
-    {33, SID_WIN55, -60, 4, 16, false},
-    {54, SID_WIN61, 15, 8, 0, false},
-    {54, SID_WIN62, -15, 4, 4, false},
-    {63, SID_WIN71, 30, 12, 0, false},
-    {63, SID_WIN72, 0, 8, 4, false},
+    {5, SID_WIN11, 0, 4, 0, true},      {10, SID_WIN21, 0, 4, 0, false},    {15, SID_WIN31, 30, 12, 0, false},
+    {15, SID_WIN32, 0, 8, 4, false},    {15, SID_WIN33, -30, 4, 8, false},  {28, SID_WIN41, 0, 4, 0, false},
+    {33, SID_WIN51, 60, 20, 0, false},  {33, SID_WIN52, 30, 16, 4, false},  {33, SID_WIN53, 0, 12, 8, false},
+    {33, SID_WIN54, -30, 8, 12, false}, {33, SID_WIN55, -60, 4, 16, false}, {54, SID_WIN61, 15, 8, 0, false},
+    {54, SID_WIN62, -15, 4, 4, false},  {63, SID_WIN71, 30, 12, 0, false},  {63, SID_WIN72, 0, 8, 4, false},
     {63, SID_WIN73, -30, 4, 8, false},
 };
 constexpr double CLEAR_BACKDROP_TIME = 3.0;
@@ -63,8 +53,8 @@ void ContextEnding::onActivate(bool) {
 }
 
 void ContextEnding::addText(const WString& text, float y, double lifetime, double delay, bool large) {
-    auto* t = new FadingText(V3(0.0f, y, 0.0f), text, findResource<FontQuad>(large ? u"fontLarge" : u"fontMediumOutline"),
-                             LINE_COLOUR);
+    auto* t = new FadingText(V3(0.0f, y, 0.0f), text,
+                             findResource<FontQuad>(large ? u"fontLarge" : u"fontMediumOutline"), LINE_COLOUR);
     t->flags = FontQuad::TEXT_CENTRE | FontQuad::TEXT_HALF_LINE_UP;
     t->bShadow = 0;
     t->delay = delay;

@@ -4,9 +4,9 @@
 #include "audio/ZubAudio.h"
 #include "flow/GameServer.h"
 #include "flow/GameServices.h"
+#include "object/FileData.h"
 #include "records/ProfileData.h"
 #include "records/ProfileManager.h"
-#include "object/FileData.h"
 #include "sys/Logger.h"
 #include "sys/TimeKeeper.h"
 

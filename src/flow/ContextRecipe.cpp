@@ -11,8 +11,8 @@
 #include "gui/MenuItemLink.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
-#include "records/ProfileManager.h"
 #include "object/ResourceLookup.h"
+#include "records/ProfileManager.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"
@@ -63,10 +63,10 @@ void ContextRecipe::buildPage() {
         pPage->addChild(plainText(V3(0.0f, 10.0f, 0.0f), language.getText(SID_RECIPELOCKED1), font, NOTICE_COLOUR,
                                   FontQuad::TEXT_CENTRE));
         if (level.unlocked)
-            pPage->addChild(plainText(V3(0.0f, -10.0f, 0.0f),
-                                      formatString(language.getText(SID_RECIPELOCKED2),
-                                                   ProfileData::levelNumberToTitle(part, language)),
-                                      font, NOTICE_COLOUR, FontQuad::TEXT_CENTRE));
+            pPage->addChild(plainText(
+                V3(0.0f, -10.0f, 0.0f),
+                formatString(language.getText(SID_RECIPELOCKED2), ProfileData::levelNumberToTitle(part, language)),
+                font, NOTICE_COLOUR, FontQuad::TEXT_CENTRE));
         return;
     }
 

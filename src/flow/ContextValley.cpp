@@ -26,11 +26,11 @@
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
+#include "object/ResourceLookup.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/HttpRequest.h"
-#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "util/Md5.h"
 
@@ -41,12 +41,11 @@ struct RoadPoint {
     float x, y, tx, ty;
 };
 constexpr RoadPoint ROAD[ContextValley::ROAD_POINTS] = {
-    {-718, -178, 63, 1},   {-577, -151, 76, 27},  {-424, -260, 85, -17},  {-289, -179, -36, 81},
-    {-462, -114, -57, 51}, {-636, -29, -26, 62},  {-396, 46, 100, 13},    {-97, 14, -22, -104},
-    {-320, -22, 39, -116}, {-87, -215, 83, -10},  {114, -205, -22, 35},   {-36, -151, -44, 20},
-    {-90, -59, 48, 68},    {37, 54, 79, 35},      {333, 38, 64, -52},     {291, -67, -66, 9},
-    {114, -1, -26, -43},   {307, -193, 88, -3},   {548, -245, 47, 68},    {723, -151, 0, 90},
-    {585, -79, -35, 63},   {723, 34, -22, 63},    {459, 55, -34, 71},     {734, 197, 56, 26},
+    {-718, -178, 63, 1},  {-577, -151, 76, 27}, {-424, -260, 85, -17}, {-289, -179, -36, 81}, {-462, -114, -57, 51},
+    {-636, -29, -26, 62}, {-396, 46, 100, 13},  {-97, 14, -22, -104},  {-320, -22, 39, -116}, {-87, -215, 83, -10},
+    {114, -205, -22, 35}, {-36, -151, -44, 20}, {-90, -59, 48, 68},    {37, 54, 79, 35},      {333, 38, 64, -52},
+    {291, -67, -66, 9},   {114, -1, -26, -43},  {307, -193, 88, -3},   {548, -245, 47, 68},   {723, -151, 0, 90},
+    {585, -79, -35, 63},  {723, 34, -22, 63},   {459, 55, -34, 71},    {734, 197, 56, 26},
 };
 
 // The menu of the fixed screen layer: its own camera never scrolls, so it
@@ -133,8 +132,8 @@ ContextValley::ContextValley()
     pButtonPlay = new MenuButton(right - 80.0f, -top, 0.0f, language.getText(SID_PLAY), u"");
     pButtonPlay->setWidth(160);
     pMenu->addItem(pButtonPlay);
-    pButtonRecipe = new MenuButton(0.0f, top - static_cast<float>(itemSpacing), 0.0f,
-                                   language.getText(SID_RECIPEDOTS), u"");
+    pButtonRecipe =
+        new MenuButton(0.0f, top - static_cast<float>(itemSpacing), 0.0f, language.getText(SID_RECIPEDOTS), u"");
     pButtonRecipe->setWidth(256);
     pMenu->addItem(pButtonRecipe);
 
@@ -225,8 +224,7 @@ void ContextValley::tickMap() {
 
     ZubInput* in = ZubInput::active();
     float radius = PICK_RADIUS;
-    if (isTouchInput())
-        radius = ZUB && ZUB->displayScale == 1 ? TOUCH_PICK_RADIUS_SMALL : TOUCH_PICK_RADIUS;
+    if (isTouchInput()) radius = ZUB && ZUB->displayScale == 1 ? TOUCH_PICK_RADIUS_SMALL : TOUCH_PICK_RADIUS;
     ValleyIcon* near = findIconNear(mousePosition, radius);
     if (!near) return;
     const LevelResult& r = near->record();
@@ -305,9 +303,14 @@ void ContextValley::onStateChange() {
             stackOf(this).pushContext(levelManager);
             gotoState(PLAYING);
             break;
-        case BACK_FROM_LEVEL: bookReturn(); break;
-        case UNLOCKING: unlockNext(); break;
-        default: break;
+        case BACK_FROM_LEVEL:
+            bookReturn();
+            break;
+        case UNLOCKING:
+            unlockNext();
+            break;
+        default:
+            break;
     }
 }
 
@@ -371,8 +374,9 @@ void ContextValley::unlockNext() {
     switch (p.currentLevel) {
         case 2:
             if (hints)
-                pushMessageBox(SID_HINTVALLEYPERCENTAGESTITLE,
-                               gameLanguage().getText(touch ? SID_IOS_HINTVALLEYPERCENTAGES : SID_HINTVALLEYPERCENTAGES));
+                pushMessageBox(
+                    SID_HINTVALLEYPERCENTAGESTITLE,
+                    gameLanguage().getText(touch ? SID_IOS_HINTVALLEYPERCENTAGES : SID_HINTVALLEYPERCENTAGES));
             break;
         case 3:
             if (hints) pushMessageBox(SID_HINTVALLEYBONUSTITLE, SID_HINTVALLEYBONUS);
@@ -386,11 +390,20 @@ void ContextValley::unlockNext() {
         case 6:
             if (hints) pushMessageBox(SID_HINTPARTIMETITLE, SID_HINTPARTIME);
             break;
-        case 8: pushMessageBox(SID_HINTVALLEYSEASONTITLE, SID_HINTVALLEYSEASON1); break;
-        case 16: pushMessageBox(SID_HINTVALLEYSEASONTITLE, SID_HINTVALLEYSEASON2); break;
-        case 24: pushMessageBox(SID_HINTVALLEYSEASONTITLE, SID_HINTVALLEYSEASON3); break;
-        case NUMLEVELS - 1: stackOf(this).pushContext(new ContextEnding); break;
-        default: break;
+        case 8:
+            pushMessageBox(SID_HINTVALLEYSEASONTITLE, SID_HINTVALLEYSEASON1);
+            break;
+        case 16:
+            pushMessageBox(SID_HINTVALLEYSEASONTITLE, SID_HINTVALLEYSEASON2);
+            break;
+        case 24:
+            pushMessageBox(SID_HINTVALLEYSEASONTITLE, SID_HINTVALLEYSEASON3);
+            break;
+        case NUMLEVELS - 1:
+            stackOf(this).pushContext(new ContextEnding);
+            break;
+        default:
+            break;
     }
     services.saveUserData();
     gotoState(MAP);

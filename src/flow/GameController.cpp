@@ -20,20 +20,20 @@
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
+#include "object/Property.h"
+#include "object/ResourceLookup.h"
 #include "objects/apples/Apple.h"
-#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
-#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/TerrainDeco.h"
+#include "objects/scenery/Vegetation.h"
+#include "objects/scenery/Weather.h"
 #include "objects/triggers/House.h"
-#include "object/Property.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/Logger.h"
-#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"
@@ -125,10 +125,10 @@ void GameController::local_construct() {
     contextHUD = static_cast<GameHud*>(registerNew(new GameHud));
     netAddChild(contextHUD);
     // The lists in the order they tick and draw.
-    ZubBase** lists[] = {&bgList,     &bgEffectsList,  &secretList,     &dangerAreaList, &objectList, &pigList,
-                         &pigletList, &houseList,      &explodableList, &cargoList,      &appleList,  &sweetList,
-                         &proxyList,  &appleGhostList, nullptr,         &fgEffectsList,  &weatherList,
-                         &speechBubbleList};
+    ZubBase** lists[] = {&bgList,        &bgEffectsList, &secretList,      &dangerAreaList, &objectList,
+                         &pigList,       &pigletList,    &houseList,       &explodableList, &cargoList,
+                         &appleList,     &sweetList,     &proxyList,       &appleGhostList, nullptr,
+                         &fgEffectsList, &weatherList,   &speechBubbleList};
     for (ZubBase** field : lists) {
         ZubBase* list;
         if (field) list = *field = new ZubBase;
@@ -207,7 +207,8 @@ void GameController::netPostReplicateGlobal() {
                                                      {u"hillsA-summer:0", u"hillsB-summer:0"},
                                                      {u"hillsA-autumn:0", u"hillsB-autumn:0"},
                                                      {u"hillsA-winter:0", u"hillsB-winter:0"}};
-        bgList->addChild(new HillsBackdrop(findResource<Skin>(kHills[season][0]), findResource<Skin>(kHills[season][1])));
+        bgList->addChild(
+            new HillsBackdrop(findResource<Skin>(kHills[season][0]), findResource<Skin>(kHills[season][1])));
     }
     if (getConfiguration().detailLevel >= 1) {
         WeatherEmitter::forLevel(*this);
@@ -264,9 +265,9 @@ WString GameController::describeMissing() {
     // What hangs elsewhere is never ticked: the level could not end.
     if (contextBackground->parent != this || contextGame->parent != this || contextHUD->parent != this)
         return u"context under its game controller";
-    ZubBase* lists[] = {bgList,     bgEffectsList,  secretList,     dangerAreaList, objectList, appleList,
-                        sweetList,  cargoList,      pigList,        pigletList,     houseList,  explodableList,
-                        hullList,   proxyList,      appleGhostList, fgEffectsList,  weatherList, speechBubbleList};
+    ZubBase* lists[] = {bgList,    bgEffectsList, secretList,     dangerAreaList, objectList,  appleList,
+                        sweetList, cargoList,     pigList,        pigletList,     houseList,   explodableList,
+                        hullList,  proxyList,     appleGhostList, fgEffectsList,  weatherList, speechBubbleList};
     for (ZubBase* l : lists) {
         if (!l) return u"object list";
         if (l->parent != contextGame) return u"object list under its game context";
@@ -333,9 +334,12 @@ void GameController::shakeCamera(double strength, double duration) {
 bool GameController::isTouchHeld(TouchButton button) const {
     if (!contextHUD) return false;
     switch (button) {
-        case TOUCH_LEFT: return contextHUD->pMoveLeft->pressed != 0;
-        case TOUCH_RIGHT: return contextHUD->pMoveRight->pressed != 0;
-        case TOUCH_JUMP: return contextHUD->pJump->pressed != 0;
+        case TOUCH_LEFT:
+            return contextHUD->pMoveLeft->pressed != 0;
+        case TOUCH_RIGHT:
+            return contextHUD->pMoveRight->pressed != 0;
+        case TOUCH_JUMP:
+            return contextHUD->pJump->pressed != 0;
     }
     return false;
 }
@@ -376,8 +380,8 @@ void GameController::local_setMessage(int32_t messenger, int32_t textId, double 
     line->show(textId > 0 ? WString(gameLanguage().getText(textId)) : text, duration);
 }
 
-void GameController::local_setMessageForPlayer(uint32_t player, int32_t messenger, int32_t textId,
-                                               const WString& text, double duration) {
+void GameController::local_setMessageForPlayer(uint32_t player, int32_t messenger, int32_t textId, const WString& text,
+                                               double duration) {
     if (THEROLE && THEROLE->hostUID == player) local_setMessage(messenger, textId, duration, text);
 }
 

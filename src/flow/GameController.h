@@ -23,8 +23,8 @@
 // the set-up and the rules of play do not run: the objects only tick.
 #include <cstdint>
 
-#include "gfx/Context.h"
 #include "flow/Overlay.h"
+#include "gfx/Context.h"
 #include "object/RPC.h"
 #include "objects/Level.h"
 

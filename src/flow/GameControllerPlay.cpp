@@ -19,20 +19,22 @@
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
+#include "object/ResourceLookup.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
-#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
 
 namespace {
 
-bool pressed(const ZubInput& in, const ControlBinding& b) { return in.wasKeyPressed(b.key) || in.wasKeyPressed(b.alternative); }
+bool pressed(const ZubInput& in, const ControlBinding& b) {
+    return in.wasKeyPressed(b.key) || in.wasKeyPressed(b.alternative);
+}
 bool held(const ZubInput& in, const ControlBinding& b) { return in.isKeyDown(b.key) || in.isKeyDown(b.alternative); }
 
 // Whole seconds for the records: not a number or negative counts as 0.
@@ -75,8 +77,9 @@ void GameController::tickContents(double time, double dt) {
             for (ZubBase* list : {objectList, cargoList, pigList}) findNearestObject(list, centre);
         }
     }
-    if (hud) hud->pPauseButton->bHidden = hud->pHelpButton->bHidden = hud->pStatsButton->bHidden =
-        hud->pMapButton->bHidden = 1;
+    if (hud)
+        hud->pPauseButton->bHidden = hud->pHelpButton->bHidden = hud->pStatsButton->bHidden = hud->pMapButton->bHidden =
+            1;
 
     if (state == PLAYING) tickPlaying(dt, help, stats, map);
     if (state == STATISTICS && in &&
@@ -202,8 +205,7 @@ void GameController::renderContents() {
     if (!contextGame) return;
     contextGame->camera->apply();
     if (ZUB && !ZUB->bDebugLocked)
-        drawRectOutline(playingArea.left, playingArea.top, playingArea.right, playingArea.bottom,
-                        AREA_OUTLINE_COLOUR);
+        drawRectOutline(playingArea.left, playingArea.top, playingArea.right, playingArea.bottom, AREA_OUTLINE_COLOUR);
 }
 
 // ---------------------------------------------------------------------------
@@ -271,8 +273,12 @@ void GameController::enterState() {
                 setState(PLAYING, 0.0);
             }
             break;
-        case SCORING: enterScoring(); break;
-        case STATISTICS: enterStatistics(); break;
+        case SCORING:
+            enterScoring();
+            break;
+        case STATISTICS:
+            enterStatistics();
+            break;
         case CLOSING:
             GameServices::get().setTransition(-1.0f, 1.0f);
             fadeMusic(0.0f, 1.0);
@@ -281,7 +287,8 @@ void GameController::enterState() {
         case DONE:
             if (THEROLE) THEROLE->outcome = OUTCOME_COMPLETE;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -337,17 +344,16 @@ void GameController::enterStatistics() {
     const Row rows[] = {
         {true, SID_STATSAPPLESREQUIRED, counts(r.applesGathered, r.apples), r.applePoints, 0xffff8000u, -2,
          LevelResult::RECORD_APPLES, LevelResult::PERFECT_APPLES},
-        {true, SID_STATSAPPLESBONUS, counts(r.bonusApplesGathered, r.bonusApples), r.bonusApplePoints, 0xffff0000u,
-         -1, LevelResult::RECORD_BONUS_APPLES, LevelResult::PERFECT_BONUS_APPLES},
+        {true, SID_STATSAPPLESBONUS, counts(r.bonusApplesGathered, r.bonusApples), r.bonusApplePoints, 0xffff0000u, -1,
+         LevelResult::RECORD_BONUS_APPLES, LevelResult::PERFECT_BONUS_APPLES},
         {false, SID_STATSSWEETS, counts(r.sweetsGathered, r.sweets), r.sweetPoints, 0xffff00ffu, 0,
          LevelResult::RECORD_SWEETS, LevelResult::PERFECT_SWEETS},
         {true, SID_STATSSECRETS, counts(r.secretsFound, r.secrets), r.secretPoints, 0xff0080ffu, 1,
          LevelResult::RECORD_SECRETS, LevelResult::PERFECT_SECRETS},
         {true, SID_STATSDEATHS, formatString(u"%d", r.livesLost), r.livesPoints, 0xff00ffffu, 2,
          LevelResult::RECORD_LIVES_LOST, LevelResult::PERFECT_LIVES},
-        {false, SID_STATSTIME,
-         formatString(u"%s/%s", formatMinutesSeconds(r.time), formatMinutesSeconds(r.parTime)), r.timePoints,
-         0xff00ff00u, 3, LevelResult::RECORD_TIME, LevelResult::PERFECT_TIME},
+        {false, SID_STATSTIME, formatString(u"%s/%s", formatMinutesSeconds(r.time), formatMinutesSeconds(r.parTime)),
+         r.timePoints, 0xff00ff00u, 3, LevelResult::RECORD_TIME, LevelResult::PERFECT_TIME},
         {false, SID_STATSTOTAL, WString(), r.score, 0xffffffffu, 4, LevelResult::RECORD_POINTS,
          LevelResult::PERFECT_SCORE},
     };
@@ -383,7 +389,7 @@ void GameController::enterStatistics() {
     const WString hintName = formatString(u"HINTENDLEVEL%d", level);
     const WString touchName = u"IOS_" + hintName;
     const WString hint = touch && language.hasString(touchName) ? language.getTextByString(touchName, true)
-                                                                 : language.getTextByString(hintName, false);
+                                                                : language.getTextByString(hintName, false);
     auto fading = [&](const char16_t* font, float yAt, const WString& text, uint32_t colour, double after) {
         auto* t = new FadingText(V3(0.0f, bottom + yAt, 0.0f), text, findResource<FontQuad>(font), colour);
         t->fadeIn = 1.0;

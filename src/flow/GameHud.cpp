@@ -11,9 +11,9 @@
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
+#include "object/ResourceLookup.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
 
@@ -116,9 +116,9 @@ void GameHud::drawApples(const GameController& gc) {
     const int32_t n = gc.currentResult.apples > 0 ? gc.currentResult.apples : 0;
     const int32_t gathered = gc.currentResult.applesGathered;
     const float step = n > 10 ? 16.0f : 25.0f;
-    Renderable scratch(findResource<Skin>(u"gui-game-hud:0"),
-                       V3(static_cast<float>(-HALF_W - 70) + static_cast<float>(n) * step, static_cast<float>(HALF_H),
-                          0.0f));
+    Renderable scratch(
+        findResource<Skin>(u"gui-game-hud:0"),
+        V3(static_cast<float>(-HALF_W - 70) + static_cast<float>(n) * step, static_cast<float>(HALF_H), 0.0f));
     scratch.renderSelf();
     scratch.setSkin(findResource<Skin>(n > 10 ? u"gui-game-hud:2" : u"gui-game-hud:1"));
     for (int32_t i = 0; i < n; ++i) {

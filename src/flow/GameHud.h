@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "anim/InterpolatedValue.h"
-#include "gfx/Context.h"
 #include "flow/GameMessage.h"
+#include "gfx/Context.h"
 
 class GameController;
 class Renderable;

@@ -44,7 +44,8 @@ void GameMessage::show(const WString& text, double duration) {
         const double delay = static_cast<double>(i) * LETTER_INTERVAL;
         letterAt(g.quad, at, delay);
         if (g.quad && g.accent) letterAt(g.accent, at + V3(k * g.accentX, k * g.accentY, 0.0f), delay);
-        x += k * (g.quad ? width + static_cast<float>(pFont->letterSpacing) : static_cast<float>(pFont->defaultCharWidth));
+        x += k *
+             (g.quad ? width + static_cast<float>(pFont->letterSpacing) : static_cast<float>(pFont->defaultCharWidth));
     }
 }
 

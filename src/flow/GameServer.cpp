@@ -7,11 +7,11 @@
 #include "flow/GameController.h"
 #include "flow/MyRootObject.h"
 #include "net/CurrentRole.h"
-#include "sys/NetAddress.h"
 #include "net/NetConnection.h"
+#include "object/ResourceManager.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
+#include "sys/NetAddress.h"
 #include "world/GameWorld.h"
 
 GameServer::GameServer(int mode, int maxNodes, std::u16string_view gameString, double version,
@@ -99,7 +99,8 @@ bool GameServer::processPacket(Packet& p) {
 WString GameServer::checkLevel() {
     GameController* gc = controller();
     if (!gc) return formatString(u"The level file '%s' holds no root object with a game controller.", levelName);
-    if (gc->parent != root) return formatString(u"The level file '%s' has no game controller under its root.", levelName);
+    if (gc->parent != root)
+        return formatString(u"The level file '%s' has no game controller under its root.", levelName);
     const WString missing = gc->describeMissing();
     if (!missing.empty()) return formatString(u"The level file '%s' has no %s.", levelName, missing);
     // The level's objects see the root's controller as their level.

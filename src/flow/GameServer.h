@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "object/Packet.h"
 #include "net/Server.h"
+#include "object/Packet.h"
 #include "util/WString.h"
 
 class GameController;

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "util/WString.h"
 
 class GameConfiguration;
@@ -58,5 +58,3 @@ const Language& gameLanguage();
 // The name the input layer gives an input code (localised by the language);
 // empty for a code outside its table or without an input layer.
 WString gameKeyName(int32_t code);
-
-

@@ -9,9 +9,9 @@
 #include "fx/ParticleGroup.h"
 #include "gfx/Renderable.h"
 #include "lang/Language.h"
+#include "object/ResourceLookup.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
@@ -40,8 +40,8 @@ constexpr float AWARD_SCALE_TOTAL = 0.35f;
 constexpr float AWARD_SCALE_ROW = 0.25f;
 
 FadingText* rowText(float x, std::u16string_view text, int flags) {
-    auto* t = new FadingText(V3(x, LevelStatsEffect::START_Y, 0.0f), text, findResource<FontQuad>(u"fontLarge"),
-                             0xFFFFFFFFu);
+    auto* t =
+        new FadingText(V3(x, LevelStatsEffect::START_Y, 0.0f), text, findResource<FontQuad>(u"fontLarge"), 0xFFFFFFFFu);
     t->flags = flags;
     t->fadeIn = FADE_IN;
     t->bShadow = 0;
@@ -54,9 +54,8 @@ void freeUnattached(ZubBase* o) {
 
 }  // namespace
 
-LevelStatsEffect::LevelStatsEffect(int32_t value, const V3& place, uint32_t starColor, int32_t pitch,
-                                   bool trophy, bool star, bool total, WString label, WString valueText,
-                                   double startDelay)
+LevelStatsEffect::LevelStatsEffect(int32_t value, const V3& place, uint32_t starColor, int32_t pitch, bool trophy,
+                                   bool star, bool total, WString label, WString valueText, double startDelay)
     : duration(star || trophy ? 2.0 : 1.0),
       targetPosition(place),
       targetValue(value),
@@ -92,8 +91,11 @@ void LevelStatsEffect::onStateChange() {
         case COUNTING:
             if (targetValue > 0) findResource<Sound>(u"bellSmall")->playSemitones(static_cast<float>(semitones));
             break;
-        case AWARDS: showAwards(); break;
-        default: break;
+        case AWARDS:
+            showAwards();
+            break;
+        default:
+            break;
     }
 }
 
@@ -117,10 +119,10 @@ void LevelStatsEffect::showAward(Renderable* sprite, float x, uint32_t burstColo
     sprite->setPosition(at);
     addChild(sprite);
     if (GameServices::get().configuration().detailLevel >= 1)
-        addChild(new ParticleGroup(BURST_PARTICLES, at, BURST_MIN_SPEED, BURST_MAX_SPEED, 0.0f, 2.0f * kPi,
-                                   burstColour, BURST_LIFETIME));
-    auto* text = new FadingText(at, gameLanguage().getText(banner), findResource<FontQuad>(u"fontMediumOutline"),
-                                0xFFFFFFFFu);
+        addChild(new ParticleGroup(BURST_PARTICLES, at, BURST_MIN_SPEED, BURST_MAX_SPEED, 0.0f, 2.0f * kPi, burstColour,
+                                   BURST_LIFETIME));
+    auto* text =
+        new FadingText(at, gameLanguage().getText(banner), findResource<FontQuad>(u"fontMediumOutline"), 0xFFFFFFFFu);
     text->flags = FontQuad::TEXT_CENTRE | FontQuad::TEXT_HALF_LINE_UP;
     text->fadeIn = FADE_IN;
     text->fadeOut = FADE_IN;

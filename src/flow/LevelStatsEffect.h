@@ -37,8 +37,8 @@ public:
     // targetPosition: the row's place; starColor: the star's colour;
     // semitones: the pitch of the row's sounds. Enters state 1 after
     // startDelay (at once when it is 0 or less).
-    LevelStatsEffect(int32_t targetValue, const V3& targetPosition, uint32_t starColor, int32_t semitones,
-                     bool bTrophy, bool bStar, bool bTotal, WString label, WString valueText, double startDelay);
+    LevelStatsEffect(int32_t targetValue, const V3& targetPosition, uint32_t starColor, int32_t semitones, bool bTrophy,
+                     bool bStar, bool bTotal, WString label, WString valueText, double startDelay);
     // Frees the texts and awards not attached yet.
     ~LevelStatsEffect() override;
 

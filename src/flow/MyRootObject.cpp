@@ -5,11 +5,11 @@
 #include "flow/GameHud.h"
 #include "flow/GameServices.h"
 #include "flow/Overlay.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_CLASS(MyRootObject, RootObject, flow_ids::MyRootObject)
 ZUB_IMPLEMENT_CLASS(RPCSetContextOverlay, RPC, flow_ids::RPCSetContextOverlay)

@@ -4,13 +4,13 @@
 #include "flow/GameController.h"
 #include "flow/GameServices.h"
 #include "flow/MyRootObject.h"
-#include "util/KeyCodes.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "net/NetRole.h"
 #include "records/GameConfiguration.h"
 #include "util/Format.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_CLASS(Overlay, ContextMenu, flow_ids::Overlay)
 
@@ -45,9 +45,9 @@ void Overlay::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
 
     if (const ZubInput* in = ZubInput::active()) {
-        bool request = in->wasKeyPressed(input_codes::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||
-                       (dismissCode2 && in->wasKeyPressed(dismissCode2)) ||
-                       (bDismissOnPointerPress && in->wasAnyPointerPressed());
+        bool request =
+            in->wasKeyPressed(input_codes::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||
+            (dismissCode2 && in->wasKeyPressed(dismissCode2)) || (bDismissOnPointerPress && in->wasAnyPointerPressed());
         if (!request && timeInState > dismissGuardTime) {
             if (GameServices* s = GameServices::installed()) {
                 const ControlBinding& fire = s->configuration().controls[GameConfiguration::CONTROL_JUMP];

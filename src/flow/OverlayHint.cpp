@@ -11,8 +11,8 @@
 #include "gfx/Texture.h"
 #include "gui/GameSquare.h"
 #include "object/Property.h"
-#include "records/GameConfiguration.h"
 #include "object/ResourceLookup.h"
+#include "records/GameConfiguration.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"
@@ -113,7 +113,8 @@ void OverlayHint::local_showHint(const WString& title, const WString& text, Skin
         y -= lineX;
     }
     addChild(panelText(V3(0.0f, FOOTER_LIFT - squareHeight * 0.5f, 0.0f), continuePrompt(dismissCode1),
-                       findResource<FontQuad>(u"fontSmall"), TEXT_COLOUR, FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP));
+                       findResource<FontQuad>(u"fontSmall"), TEXT_COLOUR,
+                       FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP));
 }
 
 void OverlayHint::renderContents() {

@@ -16,8 +16,8 @@ ZUB_IMPLEMENT_CLASS(OverlayMenu, Overlay, flow_ids::OverlayMenu)
 namespace {
 
 // The pause menu is the overlay of its kind.
-[[maybe_unused]] const bool registered =
-    (Overlay::makers[Overlay::PAUSE_MENU] = []() -> Overlay* { return new OverlayMenu; }, true);
+[[maybe_unused]] const bool registered = (
+    Overlay::makers[Overlay::PAUSE_MENU] = []() -> Overlay* { return new OverlayMenu; }, true);
 
 // Reads and clears a button's click.
 bool takeClick(MenuButton* b) {

@@ -8,6 +8,7 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
+#include "object/ResourceLookup.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/Basket.h"
 #include "objects/cargo/Umbrella.h"
@@ -16,7 +17,6 @@
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileData.h"
-#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 
@@ -25,8 +25,8 @@ ZUB_IMPLEMENT_CLASS(RPCMiniMapConstruct, RPC, flow_ids::RPCMiniMapConstruct)
 
 namespace {
 
-[[maybe_unused]] const bool registered =
-    (Overlay::makers[Overlay::MINIMAP] = []() -> Overlay* { return new OverlayMiniMap; }, true);
+[[maybe_unused]] const bool registered = (
+    Overlay::makers[Overlay::MINIMAP] = []() -> Overlay* { return new OverlayMiniMap; }, true);
 
 // The picture's size as the assertions name it.
 struct ImageSize {
@@ -108,7 +108,8 @@ void OverlayMiniMap::local_construct() {
         cellOf(*gc, at, column, row);
         return gc->exploredMap[row][column] != 0;
     };
-    if (House* house = gc->houseOrNull(); house && revealed(house->position)) addIcon(*gc, ICON_HOUSE, house->position, s);
+    if (House* house = gc->houseOrNull(); house && revealed(house->position))
+        addIcon(*gc, ICON_HOUSE, house->position, s);
     if (Pig* hero = gc->heroOrNull()) addIcon(*gc, ICON_PIG, hero->position, s);
     for (Cargo* cargo : childrenOf<Cargo>(gc->cargoList)) {
         if (cargo->bToBeDestroyed || cargo->getCarrier() || !revealed(cargo->position)) continue;
@@ -130,7 +131,8 @@ void OverlayMiniMap::local_construct() {
 
 void OverlayMiniMap::addIcon(const GameController& gc, Icon icon, const V3& at, float scale) {
     const V3 place = iconPlace(gc, at);
-    auto* r = new Renderable(findResource<Skin>(kIcons[icon]), V3(place.x * scale, place.y * scale + MAP_RAISE, place.z * scale));
+    auto* r = new Renderable(findResource<Skin>(kIcons[icon]),
+                             V3(place.x * scale, place.y * scale + MAP_RAISE, place.z * scale));
     r->setScale(scale);
     addChild(r);
 }

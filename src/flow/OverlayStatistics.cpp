@@ -7,9 +7,9 @@
 #include "gfx/Renderable.h"
 #include "gui/GameSquare.h"
 #include "lang/Language.h"
+#include "object/ResourceLookup.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
@@ -20,8 +20,8 @@ ZUB_IMPLEMENT_CLASS(RPCOverlayStatisticsConstruct, RPC, flow_ids::RPCOverlayStat
 namespace {
 
 // The statistics panel is the overlay of its kind.
-[[maybe_unused]] const bool registered =
-    (Overlay::makers[Overlay::STATISTICS] = []() -> Overlay* { return new OverlayStatistics; }, true);
+[[maybe_unused]] const bool registered = (
+    Overlay::makers[Overlay::STATISTICS] = []() -> Overlay* { return new OverlayStatistics; }, true);
 
 // The ruler's skin is 256 wide; this spans the panel's columns (600 units).
 constexpr float RULER_SCALE = 2.34375f;

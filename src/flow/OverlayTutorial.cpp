@@ -8,8 +8,8 @@
 #include "gfx/Texture.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
-#include "records/GameConfiguration.h"
 #include "object/ResourceLookup.h"
+#include "records/GameConfiguration.h"
 #include "text/FontQuad.h"
 #include "text/MultiLineText.h"
 
@@ -18,8 +18,8 @@ ZUB_IMPLEMENT_CLASS(RPCTutorialConstruct, RPC, flow_ids::RPCTutorialConstruct)
 
 namespace {
 
-[[maybe_unused]] const bool registered =
-    (Overlay::makers[Overlay::TUTORIAL] = []() -> Overlay* { return new OverlayTutorial; }, true);
+[[maybe_unused]] const bool registered = (
+    Overlay::makers[Overlay::TUTORIAL] = []() -> Overlay* { return new OverlayTutorial; }, true);
 
 FadingText* text(const V3& at, std::u16string_view words, const char16_t* font, uint32_t colour, int32_t flags) {
     auto* t = new FadingText(at, words, findResource<FontQuad>(font), colour);

@@ -4,9 +4,9 @@
 #include "flow/GameController.h"
 #include "gfx/Renderable.h"
 #include "gfx/ZubGraphics.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "object/ResourceManager.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_CLASS(Sky, ContextBlender, flow_ids::Sky)
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "engine/Zub.h"
+#include "gfx/Context.h"
 #include "input/ZubInput.h"
 
 TouchHudControl::TouchHudControl(Skin* skin, bool newTouchOnly)

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "flow/GameServices.h"
 #include "fx/ParticleGroup.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
+#include "object/ResourceLookup.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
-#include "object/ResourceLookup.h"
 #include "text/FontQuad.h"
 
 ValleyIcon::ValleyIcon(int32_t level, float atLength, const V3& at)
@@ -74,7 +74,8 @@ void ValleyIcon::render() {
                        FontQuad::TEXT_PLAIN | FontQuad::TEXT_CENTRE, formatPercentTenths(r.score));
     if (r.unlocked)
         font->drawText(position.x, position.y + 10.0f, position.z, TITLE_COLOUR,
-                       FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP, ProfileData::levelNumberToTitle(levelIndex, gameLanguage()));
+                       FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP,
+                       ProfileData::levelNumberToTitle(levelIndex, gameLanguage()));
 }
 
 V3 ValleyIcon::cursorAnchor(int index) {

@@ -2,16 +2,16 @@
 
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "flow/GameServices.h"
 #include "flow/ValleyIcon.h"
+#include "gfx/Context.h"
 #include "gfx/StretchSkin.h"
 #include "gui/GuiEnvironment.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
+#include "object/ResourceLookup.h"
 #include "records/FormatHelpers.h"
 #include "records/LevelResult.h"
-#include "object/ResourceLookup.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
 
@@ -62,7 +62,8 @@ void ValleyStatsBubble::showFor(ValleyIcon* icon) {
     const V3 middle = c && c->camera ? c->camera->eye : V3();
     const float sx = icon->position.x > middle.x ? -1.0f : 1.0f;
     const float sy = icon->position.y > middle.y ? -1.0f : 1.0f;
-    position = V3(std::trunc(icon->position.x - 18.0f * sx), std::trunc(icon->position.y + 10.0f * sy), icon->position.z);
+    position =
+        V3(std::trunc(icon->position.x - 18.0f * sx), std::trunc(icon->position.y + 10.0f * sy), icon->position.z);
     scale = V3(sx, sy, 1.0f);
     onTransformChanged();
 
@@ -101,8 +102,10 @@ void ValleyStatsBubble::showFor(ValleyIcon* icon) {
         value->flags = FontQuad::TEXT_HALF_LINE_UP | FontQuad::TEXT_RIGHT;
         value->bShadow = 0;
         addChild(value);
-        if (row.perfect) addChild(new Renderable(findResource<Skin>(u"valleyIcons:2"), V3(cx + 100.0f - 1.5f * l, y, position.z)));
-        if (row.record) addChild(new Renderable(findResource<Skin>(u"valleyIcons:3"), V3(cx + 100.0f - 0.5f * l, y, position.z)));
+        if (row.perfect)
+            addChild(new Renderable(findResource<Skin>(u"valleyIcons:2"), V3(cx + 100.0f - 1.5f * l, y, position.z)));
+        if (row.record)
+            addChild(new Renderable(findResource<Skin>(u"valleyIcons:3"), V3(cx + 100.0f - 0.5f * l, y, position.z)));
     }
 }
 

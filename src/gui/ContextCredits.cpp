@@ -20,9 +20,9 @@ ContextCredits::ContextCredits() {
     const int32_t w = g ? g->referenceWidth : REFERENCE_WIDTH;
     const int32_t h = g ? g->referenceHeight : REFERENCE_HEIGHT;
     const int hq2x = ZUB && ZUB->settings ? ZUB->settings->hq2x : 1;
-    versionText = new FadingText(static_cast<float>(w / 2 - 4), static_cast<float>(2 - h / 2), 0.0f,
-                                 formatString(u"%s %dx", getVersionString(), hq2x), gui::font(u"fontSmall"),
-                                 0xFFFFFFFFu);
+    versionText =
+        new FadingText(static_cast<float>(w / 2 - 4), static_cast<float>(2 - h / 2), 0.0f,
+                       formatString(u"%s %dx", getVersionString(), hq2x), gui::font(u"fontSmall"), 0xFFFFFFFFu);
     versionText->flags = 0x28;
     versionText->bShadow = 0;
     addChild(versionText);

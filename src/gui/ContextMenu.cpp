@@ -145,11 +145,20 @@ float ContextMenu::scoreAnchor(const V3& from, const V3& to, int direction) {
     if (direction == NEAREST) return 256.0f / std::max(distance, 1.0f);
     V3 axis;
     switch (direction) {
-        case UP: axis = V3(0.0f, 1.0f, 0.0f); break;
-        case DOWN: axis = V3(0.0f, -1.0f, 0.0f); break;
-        case LEFT: axis = V3(-1.0f, 0.0f, 0.0f); break;
-        case RIGHT: axis = V3(1.0f, 0.0f, 0.0f); break;
-        default: return 0.0f;
+        case UP:
+            axis = V3(0.0f, 1.0f, 0.0f);
+            break;
+        case DOWN:
+            axis = V3(0.0f, -1.0f, 0.0f);
+            break;
+        case LEFT:
+            axis = V3(-1.0f, 0.0f, 0.0f);
+            break;
+        case RIGHT:
+            axis = V3(1.0f, 0.0f, 0.0f);
+            break;
+        default:
+            return 0.0f;
     }
     if (distance < 4.0f) return -1.0f;
     return d.normalized().dot(axis) * 256.0f / distance;

@@ -92,8 +92,8 @@ public:
     int32_t layoutY;  // reference height / 2 - marginY
     uint8_t bKeyNavigation = 1;
     ContextMenu* navigationOwner = nullptr;  // receives the entries of items added here
-    ZubBase entries;                          // MenuEntry children (not a child of the menu)
-    V3 cursorMemory;                          // reference-screen cursor when the menu was covered
+    ZubBase entries;                         // MenuEntry children (not a child of the menu)
+    V3 cursorMemory;                         // reference-screen cursor when the menu was covered
     uint8_t bConfirmLatched = 0;
 
     static int32_t navigationMode;

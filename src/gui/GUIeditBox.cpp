@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "util/KeyCodes.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
 
 GUIeditBox::GUIeditBox(GUItheme* theme) : GUIitem(theme, STYLE) {
     captionLocation = CAPTION_INSIDE_LEFT;
@@ -57,7 +57,8 @@ bool GUIeditBox::onEvent(ZubEvent& ev) {
         case EVENT_KEY:
             onKey(ev.key, ev.character);
             return true;
-        default: break;
+        default:
+            break;
     }
     return GUIitem::onEvent(ev);
 }

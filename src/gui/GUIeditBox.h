@@ -47,8 +47,8 @@ public:
 
     WString* target = nullptr;  // the owner's string, not owned; may be null
     uint8_t bEditing = 0;
-    WString text;               // the text being edited
-    int32_t caret = 0;          // position in text, 0 ... length
+    WString text;       // the text being edited
+    int32_t caret = 0;  // position in text, 0 ... length
 
 private:
     void onKey(int key, char16_t character);

@@ -7,9 +7,9 @@
 #include "gfx/Quad.h"
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "text/FontQuad.h"
 
 // ---------------------------------------------------------------------------

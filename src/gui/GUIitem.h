@@ -113,7 +113,7 @@ public:
     int32_t width = 0, height = 0;  // inner size
     int32_t border;
     int32_t insets[4];
-    GUItheme* theme;  // not owned
+    GUItheme* theme;                     // not owned
     StretchSkin* normalFrame = nullptr;  // the three frames, owned
     StretchSkin* focusedFrame = nullptr;
     StretchSkin* disabledFrame = nullptr;

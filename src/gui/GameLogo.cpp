@@ -4,7 +4,6 @@
 
 #include "gui/GuiClassIds.h"
 #include "object/ResourceLookup.h"
-#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(GameLogo, FadingSprite, gui_ids::GameLogo)
 

@@ -3,9 +3,9 @@
 #include "gfx/StretchSkin.h"
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "text/FontQuad.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(GameSquare, Renderable, gui_ids::GameSquare)

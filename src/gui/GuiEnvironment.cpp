@@ -7,10 +7,10 @@
 #include "gui/ContextMessageBox.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
-#include "records/GameConfiguration.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "records/GameConfiguration.h"
+#include "sys/ErrorManager.h"
 #include "text/FontQuad.h"
 
 namespace gui {
@@ -90,7 +90,9 @@ FontQuad* font(std::u16string_view name) { return findResource<FontQuad>(name); 
 
 void playSound(std::u16string_view name) { findResource<Sound>(name)->play(); }
 
-void playSoundAtFrequency(std::u16string_view name, float factor) { findResource<Sound>(name)->playAtFrequency(factor); }
+void playSoundAtFrequency(std::u16string_view name, float factor) {
+    findResource<Sound>(name)->playAtFrequency(factor);
+}
 
 ContextManager* screenStack(ZubBase* from) {
     if (theEnvironment.contextManager) return theEnvironment.contextManager;

@@ -6,7 +6,6 @@
 #include "gfx/Renderable.h"
 #include "gui/GuiClassIds.h"
 #include "object/ResourceLookup.h"
-#include "object/ResourceLookup.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(IntroScreen, Context, gui_ids::IntroScreen)
 

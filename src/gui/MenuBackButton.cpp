@@ -6,8 +6,7 @@
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MenuBackButton, MenuButton, gui_ids::MenuBackButton)
 
-MenuBackButton::MenuBackButton(float x, float y, float z, std::u16string_view captionText,
-                               std::u16string_view hintText)
+MenuBackButton::MenuBackButton(float x, float y, float z, std::u16string_view captionText, std::u16string_view hintText)
     : MenuButton(x, y, z, captionText, hintText) {}
 
 MenuBackButton::~MenuBackButton() = default;

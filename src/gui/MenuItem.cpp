@@ -12,9 +12,9 @@
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "input/ZubInput.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "text/FontQuad.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(MenuItem, Renderable, gui_ids::MenuItem)
@@ -81,10 +81,8 @@ void MenuItem::tick(double time, double dt) {
     if (const Context* c = Context::environment.current; c && pSkin && baseScale != 0.0f)
         bHovered = pSkin->isPointInside((c->mousePosition - position) / baseScale) ? 1 : 0;
 
-    if (!in || in->inputMode == ZubInput::MODE_MOUSE_KEYBOARD)
-        highlight += bHovered ? 4.0 * dt : -4.0 * dt;
-    else
-        highlight = bHovered && in->isPointerHeld(0) ? 1.0 : 0.0;
+    if (!in || in->inputMode == ZubInput::MODE_MOUSE_KEYBOARD) highlight += bHovered ? 4.0 * dt : -4.0 * dt;
+    else highlight = bHovered && in->isPointerHeld(0) ? 1.0 : 0.0;
     highlight = std::clamp(highlight, 0.0, 1.0);
 
     pulse = std::max(0.0f, pulse - 4.0f * static_cast<float>(dt));

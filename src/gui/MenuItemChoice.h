@@ -21,6 +21,6 @@ public:
     // The text of the current value ("" for one the texts do not cover).
     WString choiceText() const;
 
-    int32_t baseTextId = 0;                          // 0: the list
+    int32_t baseTextId = 0;                         // 0: the list
     const std::vector<WString>* choices = nullptr;  // the caller's
 };

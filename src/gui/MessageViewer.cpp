@@ -173,8 +173,7 @@ void MessageViewer::tick(double time, double) {
     clock = time;
     if (fadeTime > 0.0)
         visibility = 1.0f - static_cast<float>(std::clamp(now() - (lastMessageTime + fadeTime - 1.0), 0.0, 1.0));
-    else
-        visibility = 1.0f;
+    else visibility = 1.0f;
 }
 
 void MessageViewer::render() {

@@ -58,14 +58,14 @@ public:
     int32_t maxWidth;
     uint32_t maxLines = 9;
     V3 position;
-    float lineSpacing;               // from one line to the next; negative: downward
-    uint32_t color = 0xFFFFFFFFu;    // its alpha is the full alpha
-    int32_t textFlags = 4;           // centred
-    double fadeTime = 0.0;           // 0: never fades
-    uint8_t bBottomAnchored = 0;     // the newest line at `position`, older ones above
-    uint8_t bDimOlder = 0;           // all lines but the newest at half brightness
+    float lineSpacing;             // from one line to the next; negative: downward
+    uint32_t color = 0xFFFFFFFFu;  // its alpha is the full alpha
+    int32_t textFlags = 4;         // centred
+    double fadeTime = 0.0;         // 0: never fades
+    uint8_t bBottomAnchored = 0;   // the newest line at `position`, older ones above
+    uint8_t bDimOlder = 0;         // all lines but the newest at half brightness
     FontQuad* pFont;
-    std::vector<WString> lines;      // oldest first
+    std::vector<WString> lines;  // oldest first
     double lastMessageTime = 0.0;
     float visibility = 1.0f;
 

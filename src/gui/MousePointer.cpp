@@ -6,7 +6,6 @@
 #include "gui/GuiClassIds.h"
 #include "gui/GuiEnvironment.h"
 #include "input/TouchInput.h"
-#include "object/ResourceLookup.h"
 #include "input/ZubInput.h"
 #include "object/ResourceLookup.h"
 

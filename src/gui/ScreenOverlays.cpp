@@ -24,9 +24,7 @@ T* overlay(const Context* holder) {
     return nullptr;
 }
 
-const ContextManager* stackOr(const ContextManager* stack) {
-    return stack ? stack : environment().contextManager;
-}
+const ContextManager* stackOr(const ContextManager* stack) { return stack ? stack : environment().contextManager; }
 
 // The frame rate in whole frames per second at the top left corner of the
 // reference screen, in the overlays' world (the iris context's camera), in

@@ -34,8 +34,7 @@ TextPanel::TextPanel() : lines(new ZubBase), cursorY(-static_cast<float>(referen
 
 TextPanel::~TextPanel() = default;
 
-FadingText* TextPanel::append(float x, float y, std::u16string_view text, FontQuad* font, uint32_t colour,
-                              int flags) {
+FadingText* TextPanel::append(float x, float y, std::u16string_view text, FontQuad* font, uint32_t colour, int flags) {
     auto* t = new FadingText(x, y, 0.0f, text, font, colour);
     t->flags = flags;
     t->bShadow = 0;
@@ -119,10 +118,8 @@ void TextPanel::tickContents(double time, double dt) {
         line->onTransformChanged();
         const float y = line->position.y;
         float a = 1.0f;
-        if (y > view.top - 50.0f)
-            a = std::clamp((view.top - y) / 50.0f, 0.0f, 1.0f);
-        else if (y < view.bottom + 100.0f)
-            a = std::clamp((y - (view.bottom + 40.0f)) / 60.0f, 0.0f, 1.0f);
+        if (y > view.top - 50.0f) a = std::clamp((view.top - y) / 50.0f, 0.0f, 1.0f);
+        else if (y < view.bottom + 100.0f) a = std::clamp((y - (view.bottom + 40.0f)) / 60.0f, 0.0f, 1.0f);
         const auto alpha = static_cast<uint8_t>(255.0f * a);
         line->setAlpha(alpha);
         line->bHidden = alpha == 0 ? 1 : 0;

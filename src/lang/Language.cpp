@@ -3,13 +3,9 @@
 #include "lang/TextTables.h"
 #include "sys/ErrorManager.h"
 
-Language::Language() {
-    build(nullptr);
-}
+Language::Language() { build(nullptr); }
 
-Language::Language(const FillHook& afterFill) {
-    build(afterFill ? &afterFill : nullptr);
-}
+Language::Language(const FillHook& afterFill) { build(afterFill ? &afterFill : nullptr); }
 
 void Language::build(const FillHook* afterFill) {
     currentLanguage = -1;
@@ -48,8 +44,7 @@ void Language::checkTables() const {
             if (texts[language][id] == nullptr) {
                 // The English text names the entry; when it is the missing one
                 // the formatter prints "(null)" in its place.
-                ZUB_ERROR(u"String %d ('%s') is missing from language %d.", id,
-                          texts[ENGLISH][id], language);
+                ZUB_ERROR(u"String %d ('%s') is missing from language %d.", id, texts[ENGLISH][id], language);
             }
         }
     }
@@ -66,9 +61,7 @@ int32_t Language::findStringId(std::u16string_view name) const {
     return found == stringIds.end() ? -1 : found->second;
 }
 
-bool Language::hasString(std::u16string_view name) const {
-    return stringIds.find(name) != stringIds.end();
-}
+bool Language::hasString(std::u16string_view name) const { return stringIds.find(name) != stringIds.end(); }
 
 const char16_t* Language::getTextByString(std::u16string_view name, bool fatalIfMissing) const {
     const int32_t id = findStringId(name);

@@ -22,11 +22,11 @@
 
 class Language {
 public:
-    static constexpr int32_t NUM_LANGUAGES = 2;     // 0 English, 1 German
+    static constexpr int32_t NUM_LANGUAGES = 2;  // 0 English, 1 German
     static constexpr int32_t ENGLISH = 0;
     static constexpr int32_t GERMAN = 1;
     static constexpr int32_t NUM_STRINGS = NUM_STRING_IDS;
-    static constexpr int32_t NUM_KEY_NAMES = 456;   // entries of the input layer's name table
+    static constexpr int32_t NUM_KEY_NAMES = 456;  // entries of the input layer's name table
 
     using TextTable = const char16_t* [NUM_LANGUAGES][NUM_STRINGS];
     // Runs between filling the tables and checking them (tests use it to damage a table).
@@ -44,7 +44,8 @@ public:
     // language is selected). An id outside 0..1173 gives the empty text.
     const char16_t* getText(int32_t id) const {
         if (static_cast<uint32_t>(id) >= static_cast<uint32_t>(NUM_STRINGS)) return u"";
-        const int32_t row = static_cast<uint32_t>(currentLanguage) < static_cast<uint32_t>(NUM_LANGUAGES) ? currentLanguage : 0;
+        const int32_t row =
+            static_cast<uint32_t>(currentLanguage) < static_cast<uint32_t>(NUM_LANGUAGES) ? currentLanguage : 0;
         return texts[row][id];
     }
 
@@ -100,9 +101,7 @@ public:
 private:
     struct NameHash {
         using is_transparent = void;
-        size_t operator()(std::u16string_view name) const noexcept {
-            return std::hash<std::u16string_view>{}(name);
-        }
+        size_t operator()(std::u16string_view name) const noexcept { return std::hash<std::u16string_view>{}(name); }
     };
 
     void build(const FillHook* afterFill);

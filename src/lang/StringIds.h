@@ -14,8 +14,8 @@ enum StringId : int32_t {
 inline constexpr int32_t NUM_STRING_IDS = 1174;
 
 // The first identifier of each group that code steps through by number.
-inline constexpr int32_t FIRST_KEY_NAME_ID = SID_DIK_NONE;          // 9: names of inputs
-inline constexpr int32_t FIRST_COUNTRY_ID = SID_COUNTRYNONE;         // 199: "no country", then 240 countries
+inline constexpr int32_t FIRST_KEY_NAME_ID = SID_DIK_NONE;    // 9: names of inputs
+inline constexpr int32_t FIRST_COUNTRY_ID = SID_COUNTRYNONE;  // 199: "no country", then 240 countries
 inline constexpr int32_t NUM_COUNTRY_IDS = 241;
 
 static_assert(SID_IOS_HINTHAT == NUM_STRING_IDS - 1, "the identifier list must end at 1173");

@@ -85,11 +85,14 @@ void fillEnglishLevels(TextRow& t) {
     t[SID_HINTSECRET1] = u"Some places are hidden off the beaten track. Find them for extra points!";
     t[SID_HINTSECRET2] = u"Psst! There might be a secret area nearby...";
     t[SID_HINTWATER] = u"Pigs can wade through water, but it slows them down.";
-    t[SID_HINTCOMPLETELEVEL1] = u"Bring enough apples into your house to finish the level. The apples at the top of the screen show how many you need.";
+    t[SID_HINTCOMPLETELEVEL1] =
+        u"Bring enough apples into your house to finish the level. The apples at the top of the screen show how many "
+        u"you need.";
     t[SID_HINTCOMPLETELEVEL2] = u"Got enough apples? Then walk into your house and wait there to finish the level.";
     t[SID_HINTSIGN] = u"To read notes, stand in front of them and press #UP#";
     t[SID_HINTWORM] = u"Worms spoil every apple they reach. Chase them off before they get there!";
-    t[SID_HINTSPOILEDAPPLES] = u"Spoiled apples don't count. But don't worry: for each one, a fresh apple grows back where it came from.";
+    t[SID_HINTSPOILEDAPPLES] =
+        u"Spoiled apples don't count. But don't worry: for each one, a fresh apple grows back where it came from.";
     t[SID_HINTSPOILEDAPPLES2] = u"Every spoiled apple shows up in your statistics, so take good care of them!";
     t[SID_HINTAPPLEJUMP] = u"Jump over the apple to get behind it, then push it the other way.";
     t[SID_HINTTREEJUMP] = u"You can jump onto the branches to reach the apples higher up.";
@@ -123,10 +126,12 @@ void fillEnglishLevels(TextRow& t) {
     t[SID_HINTONEWAYSLOPETALK] = u"Hmm, I'd better take everything with me before I go down there.";
     t[SID_HINTCLEVER] = u"Sometimes it pays to think first and push later.";
     t[SID_HINTBRUTEFORCE] = u"Some obstacles just need a good big bang!";
-    t[SID_HINTAPPLEBOUNCE] = u"Apples bounce and roll into any basket in their way. Press #UP# to put the basket down under the tree.";
+    t[SID_HINTAPPLEBOUNCE] =
+        u"Apples bounce and roll into any basket in their way. Press #UP# to put the basket down under the tree.";
     t[SID_HINTFROG] = u"Frogs catch apples with their long tongues. Keep your apples out of reach!";
     t[SID_HINTBASKET2] = u"This basket holds two apples.";
-    t[SID_HINTAPPLELEAVE] = u"Not every apple has to go home right away. Sometimes it's better to leave one where it is.";
+    t[SID_HINTAPPLELEAVE] =
+        u"Not every apple has to go home right away. Sometimes it's better to leave one where it is.";
     t[SID_HINTSPRINGBOARD] = u"Step onto the springboard, and up you go!";
     t[SID_HINTHORSE1] = u"Horses love apples! Don't let this one get too close to yours.";
     t[SID_HINTSACRIFICE] = u"Sometimes you have to give up one apple to save the others.";
@@ -148,7 +153,9 @@ void fillEnglishLevels(TextRow& t) {
     t[SID_HINTBASKETDROP] = u"Carry the basket to your house, and all its apples are delivered at once.";
     t[SID_HINTBEAR] = u"A bear! He bites any apple he can reach and pushes you away. Be quick!";
     t[SID_HINTCAKE] = u"Mmm, I can almost smell the apple cake already!";
-    t[SID_HINTBLUEFLOWER] = u"These blue flowers remember where you have been. If you lose a life, you'll start again at the last one you passed.";
+    t[SID_HINTBLUEFLOWER] =
+        u"These blue flowers remember where you have been. If you lose a life, you'll start again at the last one you "
+        u"passed.";
     t[SID_HINTCHASM] = u"That's a long way down! Take a run-up before you jump.";
     t[SID_HINTCOMPASSHOUSE] = u"This compass always points the way home.";
     t[SID_HINTTOOFAR] = u"Home is a long way from here. Maybe a basket would help?";

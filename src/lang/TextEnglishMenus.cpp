@@ -159,7 +159,10 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_ERRORREPORTTITLE] = u"Error report";
     t[SID_ERRORREPORTINTRO1] = u"Sorry, the game closed unexpectedly last time.";
     t[SID_ERRORREPORTINTRO2] = u"You can help us to fix this by sending an error report to Velmora studios.";
-    t[SID_ERRORREPORTINTRO3] = u"The report holds the game's log, with your user name, your computer's name, the players' names and the game's folders, the details of the crash, a screenshot and the recent network traffic. Click Next to send it.";
+    t[SID_ERRORREPORTINTRO3] =
+        u"The report holds the game's log, with your user name, your computer's name, the players' names and the "
+        u"game's folders, the details of the crash, a screenshot and the recent network traffic. Click Next to send "
+        u"it.";
     t[SID_ERRORREPORTWIZARD1] = u"Before you can send it, the network test has to run once.";
     t[SID_ERRORREPORTWIZARD2] = u"Click Network test to start it.";
     t[SID_ERRORREPORTUPLOADING] = u"Uploading error data (%s bytes).";
@@ -250,15 +253,22 @@ void fillEnglishMenus(TextRow& t) {
     t[SID_SEASON2] = u"Autumn";
     t[SID_SEASON3] = u"Winter";
     t[SID_HINTVALLEYPERCENTAGESTITLE] = u"Percentages";
-    t[SID_HINTVALLEYPERCENTAGES] = u"The percentage under each finished level shows how much of it you have mastered. Rest the pointer on a level to see your best results there.";
+    t[SID_HINTVALLEYPERCENTAGES] =
+        u"The percentage under each finished level shows how much of it you have mastered. Rest the pointer on a level "
+        u"to see your best results there.";
     t[SID_HINTVALLEYBESTTITLE] = u"Achieving 100%";
-    t[SID_HINTVALLEYBEST] = u"For 100%, bring home every apple, eat every sweet, find every secret area, keep all your lives and beat the par time!";
+    t[SID_HINTVALLEYBEST] =
+        u"For 100%, bring home every apple, eat every sweet, find every secret area, keep all your lives and beat the "
+        u"par time!";
     t[SID_HINTPARTIMETITLE] = u"Par Time";
     t[SID_HINTPARTIME] = u"Every level has a par time. Finish within it to earn all the time points.";
     t[SID_HINTVALLEYBONUSTITLE] = u"Sugar Rush";
-    t[SID_HINTVALLEYBONUS] = u"Every fourth level is a bonus level. Gobble up as many sweets as you can before the time runs out!";
+    t[SID_HINTVALLEYBONUS] =
+        u"Every fourth level is a bonus level. Gobble up as many sweets as you can before the time runs out!";
     t[SID_HINTVALLEYRECIPETITLE] = u"Secret Recipe";
-    t[SID_HINTVALLEYRECIPE] = u"Finish a level with 100%, and you will find a part of Mrs. Tumbro's secret recipe. Open the recipe on the map to read what you have found so far.";
+    t[SID_HINTVALLEYRECIPE] =
+        u"Finish a level with 100%, and you will find a part of Mrs. Tumbro's secret recipe. Open the recipe on the "
+        u"map to read what you have found so far.";
     t[SID_HINTVALLEYSEASONTITLE] = u"Season Complete!";
     t[SID_HINTVALLEYSEASON1] = u"Spring is over, and summer has come to the valleys. Well done!";
     t[SID_HINTVALLEYSEASON2] = u"Summer is over. The leaves are turning golden: autumn is here!";

@@ -56,9 +56,11 @@ void fillEnglishRecipe(TextRow& t) {
     t[SID_RECIPE11] = u"" TXT_HIGHLIGHT u"Step 5:" TXT_NORMAL u" Cut the quarters into thin slices and sprinkle them with the lemon juice straight away, so that they stay nice and pale.";
     t[SID_RECIPE12] = u"" TXT_HIGHLIGHT u"Step 6:" TXT_NORMAL u" Mix the apple slices with the sugar and cinnamon, and put them aside.";
     t[SID_RECIPE13] = u"" TXT_HIGHLIGHT u"Step 7:" TXT_NORMAL u" Beat the soft butter with the sugar, vanilla sugar and salt for about three minutes, until it is light and fluffy.";
-    t[SID_RECIPE14] = u"" TXT_HIGHLIGHT u"Step 8:" TXT_NORMAL u" Add the eggs one at a time, and beat each one in well.";
+    t[SID_RECIPE14] =
+        u"" TXT_HIGHLIGHT u"Step 8:" TXT_NORMAL u" Add the eggs one at a time, and beat each one in well.";
     t[SID_RECIPE15] = u"" TXT_HIGHLIGHT u"Step 9:" TXT_NORMAL u" Mix the flour with the baking powder and stir it in spoon by spoon, together with the milk, until the dough is smooth and thick.";
-    t[SID_RECIPE16] = u"" TXT_HIGHLIGHT u"Step 10:" TXT_NORMAL u" Spread the dough evenly in the tin with a spoon or a spatula.";
+    t[SID_RECIPE16] =
+        u"" TXT_HIGHLIGHT u"Step 10:" TXT_NORMAL u" Spread the dough evenly in the tin with a spoon or a spatula.";
     t[SID_RECIPE17] = u"" TXT_HIGHLIGHT u"Step 11:" TXT_NORMAL u" Lay the apple slices on the dough like the tiles of a roof, working from the edge to the middle. Pour any juice left in the bowl over them.";
     t[SID_RECIPE18] = u"" TXT_HIGHLIGHT u"Step 12:" TXT_NORMAL u" Scatter the crumble evenly over the apples.";
     t[SID_RECIPE19] = u"" TXT_HIGHLIGHT u"Step 13:" TXT_NORMAL u" Bake the cake in the middle of the oven for 45 to 50 minutes, until the crumble is golden brown.";
@@ -69,7 +71,8 @@ void fillEnglishRecipe(TextRow& t) {
     t[SID_RECIPE24] = u"" TXT_HIGHLIGHT u"The right apples:" TXT_NORMAL u" Choose firm, slightly sour apples. They keep their shape in the oven and taste wonderful with the sweet crumble.";
     t[SID_RECIPE25] = u"" TXT_HIGHLIGHT u"Tip:" TXT_NORMAL u" No springform tin? A square baking tin of about 24 by 24 cm works just as well.";
     t[SID_RECIPE26] = u"" TXT_HIGHLIGHT u"For summer:" TXT_NORMAL u" Swap one of the apples for a handful of blueberries or raspberries.";
-    t[SID_RECIPE27] = u"" TXT_HIGHLIGHT u"For autumn:" TXT_NORMAL u" Mix a handful of chopped hazelnuts or walnuts into the crumble.";
+    t[SID_RECIPE27] =
+        u"" TXT_HIGHLIGHT u"For autumn:" TXT_NORMAL u" Mix a handful of chopped hazelnuts or walnuts into the crumble.";
     t[SID_RECIPE28] = u"" TXT_HIGHLIGHT u"For winter:" TXT_NORMAL u" A pinch of ground cloves and a spoonful of raisins make the cake taste of Christmas.";
     t[SID_RECIPE29] = u"" TXT_HIGHLIGHT u"Keeping:" TXT_NORMAL u" Covered and in a cool place, the cake keeps for two days... if it lasts that long!";
     t[SID_RECIPE30] = u"" TXT_HIGHLIGHT u"Mrs. Tumbro's secret:" TXT_NORMAL u" The most important ingredient? Bake it together with the ones you love, and share every last crumb.";
@@ -101,21 +104,29 @@ void fillEnglishRecipe(TextRow& t) {
     t[SID_IOS_PLEASEWAIT] = u"Please wait...";
     t[SID_IOS_LATER] = u"Later";
     t[SID_IOS_GDPR1] = u"We care about your privacy.";
-    t[SID_IOS_GDPR2] = u"Tumbro does not collect any personal data. High scores are only sent when you upload them yourself.";
-    t[SID_IOS_GDPR_WITHADS] = u"This version of Tumbro shows adverts. To choose them, our partners may use anonymous data about your device. You can change your choice at any time in the options.";
+    t[SID_IOS_GDPR2] =
+        u"Tumbro does not collect any personal data. High scores are only sent when you upload them yourself.";
+    t[SID_IOS_GDPR_WITHADS] =
+        u"This version of Tumbro shows adverts. To choose them, our partners may use anonymous data about your device. "
+        u"You can change your choice at any time in the options.";
     t[SID_IOS_HOWTOPLAY] = u"How To Play";
     t[SID_IOS_HOWTOPLAYTEXT1] = u"Touch the " TXT_HIGHLIGHT u"arrows" TXT_NORMAL u" to walk left and right.";
     t[SID_IOS_HOWTOPLAYTEXT2] = u"Tap the " TXT_HIGHLIGHT u"jump button" TXT_NORMAL u" to jump over obstacles.";
-    t[SID_IOS_HOWTOPLAYTEXT3] = u"Tap " TXT_HIGHLIGHT u"things near Mrs. Tumbro" TXT_NORMAL u" to use them or pick them up.";
-    t[SID_IOS_HOWTOPLAYTEXT4] = u"Roll enough " TXT_HIGHLIGHT u"apples" TXT_NORMAL u" into your house, then walk inside to finish the level.";
+    t[SID_IOS_HOWTOPLAYTEXT3] =
+        u"Tap " TXT_HIGHLIGHT u"things near Mrs. Tumbro" TXT_NORMAL u" to use them or pick them up.";
+    t[SID_IOS_HOWTOPLAYTEXT4] =
+        u"Roll enough " TXT_HIGHLIGHT u"apples" TXT_NORMAL u" into your house, then walk inside to finish the level.";
     t[SID_IOS_HOWTOPLAYTEXT5] = u"The buttons at the top " TXT_HIGHLIGHT u"pause" TXT_NORMAL u" the game and show your " TXT_HIGHLIGHT u"statistics" TXT_NORMAL u" and the " TXT_HIGHLIGHT u"level map" TXT_NORMAL u".";
-    t[SID_IOS_HINTVALLEYPERCENTAGES] = u"The percentage under each finished level shows how much of it you have mastered. Touch a level to see your best results there.";
+    t[SID_IOS_HINTVALLEYPERCENTAGES] =
+        u"The percentage under each finished level shows how much of it you have mastered. Touch a level to see your "
+        u"best results there.";
     t[SID_IOS_TOOFARAWAY] = u"TOO FAR AWAY";
     t[SID_IOS_HINTMOVELEFTRIGHT] = u"Touch the arrows to walk around";
     t[SID_IOS_HINTESC] = u"The pause button pauses the game and displays the menu";
     t[SID_IOS_HINTLETSGO] = u"";
     t[SID_IOS_HINTJUMP] = u"Tap the jump button to jump over obstacles";
-    t[SID_IOS_HINTCOMPLETELEVEL2] = u"Got enough apples? Then walk into your house with the arrows and wait there to finish the level.";
+    t[SID_IOS_HINTCOMPLETELEVEL2] =
+        u"Got enough apples? Then walk into your house with the arrows and wait there to finish the level.";
     t[SID_IOS_HINTSIGN] = u"To read notes, stand close to them and tap them";
     t[SID_IOS_HINTSWITCH] = u"Tap switches to operate them";
     t[SID_IOS_HINTLADDER] = u"Tap the jump button repeatedly on ladders to climb them";
@@ -123,10 +134,12 @@ void fillEnglishRecipe(TextRow& t) {
     t[SID_IOS_HINTCOMPASSCARRY] = u"Tap the compass to carry it with you";
     t[SID_IOS_HINTCOMPASSDROP] = u"Tap Mrs. Tumbro to put down what she is carrying";
     t[SID_IOS_HINTTELESCOPE] = u"Tap the telescope to look through it";
-    t[SID_IOS_HINTREDEFINECONTROLS] = u"Would you like the arrows on the other side? Tap the pause button and change it under Options.";
+    t[SID_IOS_HINTREDEFINECONTROLS] =
+        u"Would you like the arrows on the other side? Tap the pause button and change it under Options.";
     t[SID_IOS_HINTBASKET1B] = u"Tap the basket to pick it up";
     t[SID_IOS_HINTMAP] = u"Tap the map button at any time to view a map of the current level.";
     t[SID_IOS_HINTBUTTON] = u"Tap buttons to press them";
-    t[SID_IOS_HINTAPPLEBOUNCE] = u"Apples bounce and roll into any basket in their way. Tap Mrs. Tumbro to put the basket down under the tree.";
+    t[SID_IOS_HINTAPPLEBOUNCE] =
+        u"Apples bounce and roll into any basket in their way. Tap Mrs. Tumbro to put the basket down under the tree.";
     t[SID_IOS_HINTHAT] = u"With the magic hat you can jump twice: tap the jump button, then tap it again in mid-air!";
 }

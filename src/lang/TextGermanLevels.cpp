@@ -49,7 +49,8 @@ void fillGermanLevels(TextRow& t) {
     t[SID_HINTENDLEVEL8] = u"Tipp: In einem Korb kannst du mehrere Äpfel auf einmal tragen.";
     t[SID_HINTENDLEVEL9] = u"Tipp: Frösche fangen nur Äpfel, die vor ihrer Nase vorbeirollen.";
     t[SID_HINTENDLEVEL10] = u"Tipp: Erst schauen, dann springen, besonders am Wasser!";
-    t[SID_HINTENDLEVEL11] = u"Tipp: Für einen verdorbenen Apfel wächst ein neuer nach, aber der verdorbene zählt trotzdem.";
+    t[SID_HINTENDLEVEL11] =
+        u"Tipp: Für einen verdorbenen Apfel wächst ein neuer nach, aber der verdorbene zählt trotzdem.";
     t[SID_HINTENDLEVEL12] = u"Tipp: Schlamm verdirbt Äpfel, aber einem Schwein macht ein bisschen Schlamm nichts aus.";
     t[SID_HINTENDLEVEL13] = u"Tipp: Igel nehmen jeden Apfel mit, den sie berühren.";
     t[SID_HINTENDLEVEL14] = u"Tipp: Warte, bis der Fisch wegschwimmt, bevor du deine Äpfel vorbeirollst.";
@@ -64,7 +65,8 @@ void fillGermanLevels(TextRow& t) {
     t[SID_HINTENDLEVEL23] = u"Tipp: Spiel die Bonuslevel noch einmal, um deinen Rekord zu schlagen.";
     t[SID_HINTENDLEVEL24] = u"Tipp: Eis ist glatt, also bremse rechtzeitig!";
     t[SID_HINTENDLEVEL25] = u"Tipp: Durch ein Fernrohr siehst du, was vor dir liegt.";
-    t[SID_HINTENDLEVEL26] = u"Tipp: Verlierst du ein Leben, geht es dort weiter, wo dein Fortschritt zuletzt gespeichert wurde.";
+    t[SID_HINTENDLEVEL26] =
+        u"Tipp: Verlierst du ein Leben, geht es dort weiter, wo dein Fortschritt zuletzt gespeichert wurde.";
     t[SID_HINTENDLEVEL27] = u"Tipp: Nicht jeder Apfel muss sofort nach Hause.";
     t[SID_HINTENDLEVEL28] = u"Tipp: Lass dir Zeit und erkunde erst die Gegend. Die Äpfel warten auf dich.";
     t[SID_HINTENDLEVEL29] = u"Fast geschafft! Der Ofen wird schon warm.";
@@ -85,13 +87,18 @@ void fillGermanLevels(TextRow& t) {
     t[SID_HINTSECRET1] = u"Manche Orte liegen gut versteckt abseits des Weges. Finde sie für Extrapunkte!";
     t[SID_HINTSECRET2] = u"Psst! Hier in der Nähe könnte ein Geheimversteck sein...";
     t[SID_HINTWATER] = u"Schweine können durchs Wasser waten, aber es bremst sie.";
-    t[SID_HINTCOMPLETELEVEL1] = u"Bring genug Äpfel in dein Haus, um das Level zu schaffen. Die Äpfel oben am Bildschirm zeigen, wie viele du brauchst.";
-    t[SID_HINTCOMPLETELEVEL2] = u"Genug Äpfel beisammen? Dann geh in dein Haus und warte dort, um das Level zu beenden.";
+    t[SID_HINTCOMPLETELEVEL1] =
+        u"Bring genug Äpfel in dein Haus, um das Level zu schaffen. Die Äpfel oben am Bildschirm zeigen, wie viele du "
+        u"brauchst.";
+    t[SID_HINTCOMPLETELEVEL2] =
+        u"Genug Äpfel beisammen? Dann geh in dein Haus und warte dort, um das Level zu beenden.";
     t[SID_HINTSIGN] = u"Stell dich vor eine Notiz und drück #UP#, um sie zu lesen";
     t[SID_HINTWORM] = u"Würmer verderben jeden Apfel, den sie erreichen. Verjag sie, bevor sie dort ankommen!";
-    t[SID_HINTSPOILEDAPPLES] = u"Verdorbene Äpfel zählen nicht. Aber keine Sorge: Für jeden wächst dort, wo er herkam, ein frischer nach.";
+    t[SID_HINTSPOILEDAPPLES] =
+        u"Verdorbene Äpfel zählen nicht. Aber keine Sorge: Für jeden wächst dort, wo er herkam, ein frischer nach.";
     t[SID_HINTSPOILEDAPPLES2] = u"Jeder verdorbene Apfel landet in deiner Statistik. Pass also gut auf sie auf!";
-    t[SID_HINTAPPLEJUMP] = u"Spring über den Apfel, um hinter ihn zu kommen, und schieb ihn dann in die andere Richtung.";
+    t[SID_HINTAPPLEJUMP] =
+        u"Spring über den Apfel, um hinter ihn zu kommen, und schieb ihn dann in die andere Richtung.";
     t[SID_HINTTREEJUMP] = u"Du kannst auf die Äste springen, um an die Äpfel weiter oben zu kommen.";
     t[SID_HINTSWITCH] = u"Drück #UP#, um Schalter zu betätigen";
     t[SID_HINTSTEEPSLOPE] = u"Dieser Hang ist zu steil zum Hinaufgehen. Versuch es mit Springen!";
@@ -100,7 +107,8 @@ void fillGermanLevels(TextRow& t) {
     t[SID_HINTCOMPASSAPPLE] = u"Dieser Kompass zeigt immer zum nächsten Apfel.";
     t[SID_HINTCOMPASSCARRY] = u"Drück #UP#, um den Kompass mitzunehmen";
     t[SID_HINTCOMPASSDROP] = u"Drück noch einmal #UP#, um abzulegen, was du trägst";
-    t[SID_HINTRABBIT] = u"Kaninchen knabbern Äpfel an, die an ihrem Bau vorbeirollen. Warte, bis das Kaninchen wieder abtaucht!";
+    t[SID_HINTRABBIT] =
+        u"Kaninchen knabbern Äpfel an, die an ihrem Bau vorbeirollen. Warte, bis das Kaninchen wieder abtaucht!";
     t[SID_HINTTELESCOPE] = u"Drück #UP#, um durch das Fernrohr zu schauen";
     t[SID_HINTPLATFORM] = u"Spring auf die Plattform und lass dich tragen.";
     t[SID_HINTSNAPSHOT] = u"Klick! Dein Fortschritt wurde gespeichert.";
@@ -123,7 +131,9 @@ void fillGermanLevels(TextRow& t) {
     t[SID_HINTONEWAYSLOPETALK] = u"Hm, bevor ich da hinuntergehe, nehme ich lieber alles mit.";
     t[SID_HINTCLEVER] = u"Manchmal lohnt es sich, erst nachzudenken und dann zu schieben.";
     t[SID_HINTBRUTEFORCE] = u"Manche Hindernisse brauchen einfach einen ordentlichen Knall!";
-    t[SID_HINTAPPLEBOUNCE] = u"Äpfel hüpfen und rollen in jeden Korb, der ihnen im Weg steht. Drück #UP#, um den Korb unter dem Baum abzustellen.";
+    t[SID_HINTAPPLEBOUNCE] =
+        u"Äpfel hüpfen und rollen in jeden Korb, der ihnen im Weg steht. Drück #UP#, um den Korb unter dem Baum "
+        u"abzustellen.";
     t[SID_HINTFROG] = u"Frösche fangen Äpfel mit ihrer langen Zunge. Halte deine Äpfel außer Reichweite!";
     t[SID_HINTBASKET2] = u"In diesen Korb passen zwei Äpfel.";
     t[SID_HINTAPPLELEAVE] = u"Nicht jeder Apfel muss sofort nach Hause. Manchmal lässt man einen besser liegen.";
@@ -140,15 +150,19 @@ void fillGermanLevels(TextRow& t) {
     t[SID_HINTHEDGEHOG] = u"Igel spießen Äpfel auf ihre Stacheln, und dich rempeln sie auch an.";
     t[SID_HINTBASKETSAVE] = u"Äpfel im Korb sind vor Würmern und Schnecken sicher.";
     t[SID_HINTACID] = u"Bleib weg von der Säure! Sie verdirbt Äpfel sofort.";
-    t[SID_HINTHAT] = u"Mit dem Zauberhut kannst du doppelt springen: Drück #FIRE# und in der Luft gleich noch einmal #FIRE#!";
+    t[SID_HINTHAT] =
+        u"Mit dem Zauberhut kannst du doppelt springen: Drück #FIRE# und in der Luft gleich noch einmal #FIRE#!";
     t[SID_HINTHATMAXJUMP] = u"Spring am höchsten Punkt deines ersten Sprungs noch einmal, dann kommst du am höchsten.";
     t[SID_HINTACIDDROP] = u"Vorsicht! Lass deine Äpfel nicht in die Säure fallen.";
     t[SID_HINTHATDROP] = u"Leg den Hut ab, wenn du etwas anderes tragen willst.";
-    t[SID_HINTLEAVEBASKETHERE] = u"Lass den Korb lieber hier. Für das, was jetzt kommt, reist du besser mit leichtem Gepäck!";
+    t[SID_HINTLEAVEBASKETHERE] =
+        u"Lass den Korb lieber hier. Für das, was jetzt kommt, reist du besser mit leichtem Gepäck!";
     t[SID_HINTBASKETDROP] = u"Trag den Korb zu deinem Haus, dann werden alle Äpfel darin auf einmal abgeliefert.";
     t[SID_HINTBEAR] = u"Ein Bär! Er beißt in jeden Apfel, den er erreicht, und schubst dich weg. Sei schnell!";
     t[SID_HINTCAKE] = u"Mmh, ich kann den Apfelkuchen schon fast riechen!";
-    t[SID_HINTBLUEFLOWER] = u"Diese blauen Blumen merken sich, wo du warst. Verlierst du ein Leben, geht es bei der letzten weiter, an der du vorbeigekommen bist.";
+    t[SID_HINTBLUEFLOWER] =
+        u"Diese blauen Blumen merken sich, wo du warst. Verlierst du ein Leben, geht es bei der letzten weiter, an der "
+        u"du vorbeigekommen bist.";
     t[SID_HINTCHASM] = u"Da geht es tief hinunter! Nimm Anlauf, bevor du springst.";
     t[SID_HINTCOMPASSHOUSE] = u"Dieser Kompass zeigt immer den Weg nach Hause.";
     t[SID_HINTTOOFAR] = u"Bis nach Hause ist es weit. Vielleicht hilft ein Korb?";

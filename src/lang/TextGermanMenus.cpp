@@ -120,7 +120,8 @@ void fillGermanMenus(TextRow& t) {
     t[SID_RUNTESTONDESKTOP] = u"Im Fenster testen";
     t[SID_RUNTESTONDESKTOPHINT] = u"Wechselt in ein Fenster, damit deine Firewall um Erlaubnis fragen kann";
     t[SID_NETTESTSUCCESS] = u"Die Verbindung funktioniert!";
-    t[SID_NETTESTFAIL1] = u"Der Server war nicht erreichbar. Du kannst trotzdem weitermachen und es später noch einmal versuchen.";
+    t[SID_NETTESTFAIL1] =
+        u"Der Server war nicht erreichbar. Du kannst trotzdem weitermachen und es später noch einmal versuchen.";
     t[SID_FPSTESTTITLE] = u"Geschwindigkeitstest";
     t[SID_FPSTESTINTRO1] = u"Dieser Test prüft, wie flüssig das Spiel auf deinem Computer läuft.";
     t[SID_FPSTESTINTRO2] = u"Er dauert nur ein paar Sekunden.";
@@ -158,16 +159,22 @@ void fillGermanMenus(TextRow& t) {
     // Error reports, and the server's refusals of a network game.
     t[SID_ERRORREPORTTITLE] = u"Fehlerbericht";
     t[SID_ERRORREPORTINTRO1] = u"Entschuldigung, das Spiel wurde beim letzten Mal unerwartet beendet.";
-    t[SID_ERRORREPORTINTRO2] = u"Du kannst uns helfen, den Fehler zu beheben, indem du Velmora studios einen Fehlerbericht schickst.";
-    t[SID_ERRORREPORTINTRO3] = u"Der Bericht enthält das Protokoll des Spiels mit deinem Benutzernamen, dem Namen deines Computers, den Namen der Spieler und den Ordnern des Spiels, Angaben zum Absturz, ein Bildschirmfoto und den letzten Netzwerkverkehr. Klicke auf Weiter, um ihn zu senden.";
+    t[SID_ERRORREPORTINTRO2] =
+        u"Du kannst uns helfen, den Fehler zu beheben, indem du Velmora studios einen Fehlerbericht schickst.";
+    t[SID_ERRORREPORTINTRO3] =
+        u"Der Bericht enthält das Protokoll des Spiels mit deinem Benutzernamen, dem Namen deines Computers, den Namen "
+        u"der Spieler und den Ordnern des Spiels, Angaben zum Absturz, ein Bildschirmfoto und den letzten "
+        u"Netzwerkverkehr. Klicke auf Weiter, um ihn zu senden.";
     t[SID_ERRORREPORTWIZARD1] = u"Bevor du ihn senden kannst, muss einmal der Netzwerktest laufen.";
     t[SID_ERRORREPORTWIZARD2] = u"Klicke dazu auf Netzwerktest.";
     t[SID_ERRORREPORTUPLOADING] = u"Fehlerbericht wird hochgeladen (%s Bytes).";
     t[SID_ERRORREPORTPLEASEWAIT] = u"Bitte warten...";
     t[SID_ERRORSERVERISFULL] = u"Der Server ist voll.";
     t[SID_ERRORINCOMPATIBLEGAME] = u"Inkompatibles Spiel.";
-    t[SID_ERRORMINVERSIONCLIENT] = u"Du benötigst wenigstens Version %s des Spiels (du hast momentan Version %.2lf installiert).";
-    t[SID_ERRORMINVERSIONSERVER] = u"Auf dem Server muss wenigstens Version %s des Spiels laufen (es läuft Version %.2lf).";
+    t[SID_ERRORMINVERSIONCLIENT] =
+        u"Du benötigst wenigstens Version %s des Spiels (du hast momentan Version %.2lf installiert).";
+    t[SID_ERRORMINVERSIONSERVER] =
+        u"Auf dem Server muss wenigstens Version %s des Spiels laufen (es läuft Version %.2lf).";
 
     // Network games: connections and the reasons for leaving.
     t[SID_CONNECTEDTO] = u"Verbindung mit %s hergestellt";
@@ -250,19 +257,27 @@ void fillGermanMenus(TextRow& t) {
     t[SID_SEASON2] = u"Herbst";
     t[SID_SEASON3] = u"Winter";
     t[SID_HINTVALLEYPERCENTAGESTITLE] = u"Prozente";
-    t[SID_HINTVALLEYPERCENTAGES] = u"Die Prozentzahl unter jedem geschafften Level zeigt, wie gut du es gemeistert hast. Zeige mit dem Mauszeiger auf ein Level, um deine besten Ergebnisse dort zu sehen.";
+    t[SID_HINTVALLEYPERCENTAGES] =
+        u"Die Prozentzahl unter jedem geschafften Level zeigt, wie gut du es gemeistert hast. Zeige mit dem Mauszeiger "
+        u"auf ein Level, um deine besten Ergebnisse dort zu sehen.";
     t[SID_HINTVALLEYBESTTITLE] = u"So schaffst du 100%";
-    t[SID_HINTVALLEYBEST] = u"Für 100% musst du alle Äpfel nach Hause bringen, alle Süßigkeiten naschen, alle Geheimverstecke finden, kein Leben verlieren und die Richtzeit schlagen!";
+    t[SID_HINTVALLEYBEST] =
+        u"Für 100% musst du alle Äpfel nach Hause bringen, alle Süßigkeiten naschen, alle Geheimverstecke finden, kein "
+        u"Leben verlieren und die Richtzeit schlagen!";
     t[SID_HINTPARTIMETITLE] = u"Richtzeit";
     t[SID_HINTPARTIME] = u"Jedes Level hat eine Richtzeit. Bist du schneller, bekommst du alle Zeitpunkte.";
     t[SID_HINTVALLEYBONUSTITLE] = u"Zuckerrausch";
-    t[SID_HINTVALLEYBONUS] = u"Jedes vierte Level ist ein Bonuslevel. Nasche so viele Süßigkeiten wie möglich, bevor die Zeit abläuft!";
+    t[SID_HINTVALLEYBONUS] =
+        u"Jedes vierte Level ist ein Bonuslevel. Nasche so viele Süßigkeiten wie möglich, bevor die Zeit abläuft!";
     t[SID_HINTVALLEYRECIPETITLE] = u"Geheimrezept";
-    t[SID_HINTVALLEYRECIPE] = u"Schaffst du ein Level mit 100%, findest du einen Teil von Frau Tumbros Geheimrezept. Öffne das Rezept auf der Karte, um nachzulesen, was du schon gefunden hast.";
+    t[SID_HINTVALLEYRECIPE] =
+        u"Schaffst du ein Level mit 100%, findest du einen Teil von Frau Tumbros Geheimrezept. Öffne das Rezept auf "
+        u"der Karte, um nachzulesen, was du schon gefunden hast.";
     t[SID_HINTVALLEYSEASONTITLE] = u"Jahreszeit geschafft!";
     t[SID_HINTVALLEYSEASON1] = u"Der Frühling ist vorbei, und der Sommer zieht in die Täler. Gut gemacht!";
     t[SID_HINTVALLEYSEASON2] = u"Der Sommer ist vorbei. Die Blätter färben sich golden: Der Herbst ist da!";
-    t[SID_HINTVALLEYSEASON3] = u"Der Herbst ist vorbei, und die ersten Schneeflocken fallen. Zieh dich warm an, Frau Tumbro!";
+    t[SID_HINTVALLEYSEASON3] =
+        u"Der Herbst ist vorbei, und die ersten Schneeflocken fallen. Zieh dich warm an, Frau Tumbro!";
     t[SID_HINTALLCOMPLETETITLE] = u"Alles geschafft: 100%!";
     t[SID_HINTALLCOMPLETE] = u"Du bist ein Superschwein!";
 

@@ -7,7 +7,8 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_RECIPEDOTS] = u"Geheimrezept...";
     t[SID_RECIPE] = u"Geheimrezept";
     t[SID_RECIPEONLINE] = u"Rezept online";
-    t[SID_RECIPEONLINEHINT] = u"Zeigt das Rezept zum Ausdrucken auf der Website von Velmora studios (das Spiel wird beendet)";
+    t[SID_RECIPEONLINEHINT] =
+        u"Zeigt das Rezept zum Ausdrucken auf der Website von Velmora studios (das Spiel wird beendet)";
     t[SID_RECIPELOCKED1] = u"Dieser Teil des Rezepts fehlt noch.";
     t[SID_RECIPELOCKED2] = u"Um ihn freizuschalten, musst du das Level \"%s\" mit 100%% abschließen.";
     t[SID_RECIPEPART0] = u"Teil 1";
@@ -56,11 +57,13 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_RECIPE11] = u"" TXT_HIGHLIGHT u"Schritt 5:" TXT_NORMAL u" Schneide die Viertel in dünne Spalten und beträufle sie sofort mit dem Zitronensaft, damit sie schön hell bleiben.";
     t[SID_RECIPE12] = u"" TXT_HIGHLIGHT u"Schritt 6:" TXT_NORMAL u" Vermische die Apfelspalten mit Zucker und Zimt und stell sie beiseite.";
     t[SID_RECIPE13] = u"" TXT_HIGHLIGHT u"Schritt 7:" TXT_NORMAL u" Rühre die weiche Butter mit Zucker, Vanillezucker und Salz etwa drei Minuten lang hell und cremig.";
-    t[SID_RECIPE14] = u"" TXT_HIGHLIGHT u"Schritt 8:" TXT_NORMAL u" Gib die Eier einzeln dazu und rühre jedes gut unter.";
+    t[SID_RECIPE14] =
+        u"" TXT_HIGHLIGHT u"Schritt 8:" TXT_NORMAL u" Gib die Eier einzeln dazu und rühre jedes gut unter.";
     t[SID_RECIPE15] = u"" TXT_HIGHLIGHT u"Schritt 9:" TXT_NORMAL u" Mische das Mehl mit dem Backpulver und rühre es löffelweise zusammen mit der Milch unter, bis ein glatter, dicker Teig entsteht.";
     t[SID_RECIPE16] = u"" TXT_HIGHLIGHT u"Schritt 10:" TXT_NORMAL u" Streiche den Teig mit einem Löffel oder Teigschaber gleichmäßig in der Form glatt.";
     t[SID_RECIPE17] = u"" TXT_HIGHLIGHT u"Schritt 11:" TXT_NORMAL u" Lege die Apfelspalten wie Dachziegel vom Rand zur Mitte hin auf den Teig. Gieße den Saft aus der Schüssel darüber.";
-    t[SID_RECIPE18] = u"" TXT_HIGHLIGHT u"Schritt 12:" TXT_NORMAL u" Verteile die Streusel gleichmäßig über den Äpfeln.";
+    t[SID_RECIPE18] =
+        u"" TXT_HIGHLIGHT u"Schritt 12:" TXT_NORMAL u" Verteile die Streusel gleichmäßig über den Äpfeln.";
     t[SID_RECIPE19] = u"" TXT_HIGHLIGHT u"Schritt 13:" TXT_NORMAL u" Backe den Kuchen auf der mittleren Schiene 45 bis 50 Minuten, bis die Streusel goldbraun sind.";
     t[SID_RECIPE20] = u"" TXT_HIGHLIGHT u"Schritt 14:" TXT_NORMAL u" Mach die Stäbchenprobe: Stich mit dem Holzspieß in die Mitte des Kuchens. Bleibt kein Teig daran kleben, ist er fertig.";
     t[SID_RECIPE21] = u"" TXT_HIGHLIGHT u"Schritt 15:" TXT_NORMAL u" Lass den Kuchen 15 Minuten in der Form ruhen. Fahre dann mit einem Messer am Rand entlang und öffne die Form.";
@@ -86,7 +89,8 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_IOS_CLICKTOCHANGEPLAYERS] = u"Tippe HIER, um das Profil zu wechseln.";
     t[SID_IOS_PRESSXKEYTOCONTINUE] = u"Tippe, um fortzufahren.";
     t[SID_IOS_NONETWORK] = u"Keine Netzwerkverbindung. Bitte versuche es später noch einmal.";
-    t[SID_IOS_NONETWORKADS] = u"Dafür ist eine Netzwerkverbindung nötig. Bitte überprüfe deine Verbindung und versuche es noch einmal.";
+    t[SID_IOS_NONETWORKADS] =
+        u"Dafür ist eine Netzwerkverbindung nötig. Bitte überprüfe deine Verbindung und versuche es noch einmal.";
     t[SID_IOS_ARROWPLACEMENT] = u"Pfeilknöpfe";
     t[SID_IOS_ENUMARROWPLACEMENT0] = u"Links";
     t[SID_IOS_ENUMARROWPLACEMENT1] = u"Rechts";
@@ -101,21 +105,31 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_IOS_PLEASEWAIT] = u"Bitte warten...";
     t[SID_IOS_LATER] = u"Später";
     t[SID_IOS_GDPR1] = u"Deine Privatsphäre ist uns wichtig.";
-    t[SID_IOS_GDPR2] = u"Tumbro sammelt keine persönlichen Daten. Punkte werden nur übertragen, wenn du sie selbst hochlädst.";
-    t[SID_IOS_GDPR_WITHADS] = u"Diese Version von Tumbro zeigt Werbung. Um sie auszuwählen, dürfen unsere Partner anonyme Daten über dein Gerät verwenden. Du kannst deine Wahl jederzeit in den Optionen ändern.";
+    t[SID_IOS_GDPR2] =
+        u"Tumbro sammelt keine persönlichen Daten. Punkte werden nur übertragen, wenn du sie selbst hochlädst.";
+    t[SID_IOS_GDPR_WITHADS] =
+        u"Diese Version von Tumbro zeigt Werbung. Um sie auszuwählen, dürfen unsere Partner anonyme Daten über dein "
+        u"Gerät verwenden. Du kannst deine Wahl jederzeit in den Optionen ändern.";
     t[SID_IOS_HOWTOPLAY] = u"So wird gespielt";
-    t[SID_IOS_HOWTOPLAYTEXT1] = u"Berühre die " TXT_HIGHLIGHT u"Pfeile" TXT_NORMAL u", um nach links und rechts zu laufen.";
-    t[SID_IOS_HOWTOPLAYTEXT2] = u"Tippe auf den " TXT_HIGHLIGHT u"Sprungknopf" TXT_NORMAL u", um über Hindernisse zu springen.";
-    t[SID_IOS_HOWTOPLAYTEXT3] = u"Tippe auf " TXT_HIGHLIGHT u"Dinge in Frau Tumbros Nähe" TXT_NORMAL u", um sie zu benutzen oder aufzuheben.";
-    t[SID_IOS_HOWTOPLAYTEXT4] = u"Roll genug " TXT_HIGHLIGHT u"Äpfel" TXT_NORMAL u" in dein Haus und geh dann hinein, um das Level zu beenden.";
+    t[SID_IOS_HOWTOPLAYTEXT1] =
+        u"Berühre die " TXT_HIGHLIGHT u"Pfeile" TXT_NORMAL u", um nach links und rechts zu laufen.";
+    t[SID_IOS_HOWTOPLAYTEXT2] =
+        u"Tippe auf den " TXT_HIGHLIGHT u"Sprungknopf" TXT_NORMAL u", um über Hindernisse zu springen.";
+    t[SID_IOS_HOWTOPLAYTEXT3] =
+        u"Tippe auf " TXT_HIGHLIGHT u"Dinge in Frau Tumbros Nähe" TXT_NORMAL u", um sie zu benutzen oder aufzuheben.";
+    t[SID_IOS_HOWTOPLAYTEXT4] =
+        u"Roll genug " TXT_HIGHLIGHT u"Äpfel" TXT_NORMAL u" in dein Haus und geh dann hinein, um das Level zu beenden.";
     t[SID_IOS_HOWTOPLAYTEXT5] = u"Mit den Knöpfen oben kannst du " TXT_HIGHLIGHT u"pausieren" TXT_NORMAL u" und deine " TXT_HIGHLIGHT u"Statistik" TXT_NORMAL u" und die " TXT_HIGHLIGHT u"Levelkarte" TXT_NORMAL u" ansehen.";
-    t[SID_IOS_HINTVALLEYPERCENTAGES] = u"Die Prozentzahl unter jedem geschafften Level zeigt, wie gut du es gemeistert hast. Berühre ein Level, um deine besten Ergebnisse dort zu sehen.";
+    t[SID_IOS_HINTVALLEYPERCENTAGES] =
+        u"Die Prozentzahl unter jedem geschafften Level zeigt, wie gut du es gemeistert hast. Berühre ein Level, um "
+        u"deine besten Ergebnisse dort zu sehen.";
     t[SID_IOS_TOOFARAWAY] = u"ZU WEIT WEG";
     t[SID_IOS_HINTMOVELEFTRIGHT] = u"Berühre die Pfeile, um herumzulaufen";
     t[SID_IOS_HINTESC] = u"Der Pausenknopf pausiert das Spiel und öffnet das Menü";
     t[SID_IOS_HINTLETSGO] = u"";
     t[SID_IOS_HINTJUMP] = u"Tippe auf den Sprungknopf, um über Hindernisse zu springen";
-    t[SID_IOS_HINTCOMPLETELEVEL2] = u"Genug Äpfel beisammen? Dann lauf mit den Pfeilen in dein Haus und warte dort, um das Level zu beenden.";
+    t[SID_IOS_HINTCOMPLETELEVEL2] =
+        u"Genug Äpfel beisammen? Dann lauf mit den Pfeilen in dein Haus und warte dort, um das Level zu beenden.";
     t[SID_IOS_HINTSIGN] = u"Stell dich nah an eine Notiz und tippe sie an, um sie zu lesen";
     t[SID_IOS_HINTSWITCH] = u"Tippe auf Schalter, um sie zu betätigen";
     t[SID_IOS_HINTLADDER] = u"Tippe auf Leitern mehrmals auf den Sprungknopf, um hinaufzuklettern";
@@ -123,10 +137,14 @@ void fillGermanRecipe(TextRow& t) {
     t[SID_IOS_HINTCOMPASSCARRY] = u"Tippe auf den Kompass, um ihn mitzunehmen";
     t[SID_IOS_HINTCOMPASSDROP] = u"Tippe auf Frau Tumbro, damit sie ablegt, was sie trägt";
     t[SID_IOS_HINTTELESCOPE] = u"Tippe auf das Fernrohr, um hindurchzuschauen";
-    t[SID_IOS_HINTREDEFINECONTROLS] = u"Hättest du die Pfeile lieber auf der anderen Seite? Tippe auf den Pausenknopf und ändere es unter Optionen.";
+    t[SID_IOS_HINTREDEFINECONTROLS] =
+        u"Hättest du die Pfeile lieber auf der anderen Seite? Tippe auf den Pausenknopf und ändere es unter Optionen.";
     t[SID_IOS_HINTBASKET1B] = u"Tippe auf den Korb, um ihn aufzuheben";
     t[SID_IOS_HINTMAP] = u"Tippe jederzeit auf den Kartenknopf, um eine Karte des Levels zu sehen.";
     t[SID_IOS_HINTBUTTON] = u"Tippe auf Knöpfe, um sie zu betätigen";
-    t[SID_IOS_HINTAPPLEBOUNCE] = u"Äpfel hüpfen und rollen in jeden Korb, der ihnen im Weg steht. Tippe auf Frau Tumbro, damit sie den Korb unter dem Baum abstellt.";
-    t[SID_IOS_HINTHAT] = u"Mit dem Zauberhut kannst du doppelt springen: Tippe auf den Sprungknopf und in der Luft gleich noch einmal!";
+    t[SID_IOS_HINTAPPLEBOUNCE] =
+        u"Äpfel hüpfen und rollen in jeden Korb, der ihnen im Weg steht. Tippe auf Frau Tumbro, damit sie den Korb "
+        u"unter dem Baum abstellt.";
+    t[SID_IOS_HINTHAT] =
+        u"Mit dem Zauberhut kannst du doppelt springen: Tippe auf den Sprungknopf und in der Luft gleich noch einmal!";
 }

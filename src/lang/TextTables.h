@@ -17,7 +17,7 @@
 #define TXT_NORMAL u"\u001E{000001}"
 #define TXT_BULLET u"\u0001 "
 
-using TextRow = const char16_t* [Language::NUM_STRINGS];
+using TextRow = const char16_t * [Language::NUM_STRINGS];
 
 // Identifiers 0 to 439: the header rows, the input names and the countries.
 void fillEnglishBase(TextRow& t);

@@ -34,9 +34,9 @@ ContextAdvancedOptions::ContextAdvancedOptions() {
     const int32_t s = itemSpacing;
     const int32_t y0 = static_cast<int32_t>(static_cast<double>(s) * 2.5);
     auto row = [y0, s](int n) { return static_cast<float>(y0 - n * s); };
-    videoModeItem = new MenuItemChoice(0.0f, row(0), 0.0f, &videoModeIndex, 0,
-                                       static_cast<int32_t>(videoModes.size()) - 1, &videoModeNames,
-                                       gui::text(SID_VIDEOMODE), gui::text(SID_VIDEOMODEHINT));
+    videoModeItem =
+        new MenuItemChoice(0.0f, row(0), 0.0f, &videoModeIndex, 0, static_cast<int32_t>(videoModes.size()) - 1,
+                           &videoModeNames, gui::text(SID_VIDEOMODE), gui::text(SID_VIDEOMODEHINT));
     addItem(videoModeItem);
     addItem(new MenuItemValue(0.0f, row(1), 0.0f, &config->frameRate, 25, 125, 5, gui::text(SID_MAXIMUMFPS),
                               gui::text(SID_MAXIMUMFPSHINT)));

@@ -1,6 +1,5 @@
 #include "menu/ContextCompanyLogo.h"
 
-#include "object/ResourceLookup.h"
 #include "menu/MenuClassIds.h"
 #include "object/ResourceLookup.h"
 #include "text/FadingSprite.h"

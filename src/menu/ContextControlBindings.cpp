@@ -17,8 +17,8 @@ struct Row {
 
 // Top to bottom, one item spacing apart from 2s down to -3s.
 constexpr Row kRows[] = {
-    {SID_CONTROLSUP, GameConfiguration::CONTROL_USE},    {SID_CONTROLSLEFT, GameConfiguration::CONTROL_LEFT},
-    {SID_CONTROLSRIGHT, GameConfiguration::CONTROL_RIGHT}, {SID_CONTROLSFIRE, GameConfiguration::CONTROL_JUMP},
+    {SID_CONTROLSUP, GameConfiguration::CONTROL_USE},        {SID_CONTROLSLEFT, GameConfiguration::CONTROL_LEFT},
+    {SID_CONTROLSRIGHT, GameConfiguration::CONTROL_RIGHT},   {SID_CONTROLSFIRE, GameConfiguration::CONTROL_JUMP},
     {SID_CONTROLSALTFIRE, GameConfiguration::CONTROL_STATS}, {SID_CONTROLSMAP, GameConfiguration::CONTROL_MAP},
 };
 
@@ -32,9 +32,9 @@ ContextControlBindings::ContextControlBindings(int32_t c) : column(c == 0 ? 0 : 
     int32_t y = 2 * s;
     for (const Row& row : kRows) {
         ControlBinding& binding = config->controls[row.action];
-        auto* item = new MenuItemKeyBinding(0.0f, static_cast<float>(y), 0.0f,
-                                            column == 0 ? &binding.key : &binding.alternative, gui::text(row.caption),
-                                            u"");
+        auto* item =
+            new MenuItemKeyBinding(0.0f, static_cast<float>(y), 0.0f, column == 0 ? &binding.key : &binding.alternative,
+                                   gui::text(row.caption), u"");
         item->setWidth(192);
         addItem(item);
         items[row.action] = item;

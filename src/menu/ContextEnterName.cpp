@@ -50,9 +50,7 @@ ContextEnterName::ContextEnterName(bool addMode) : bAddMode(addMode ? 1 : 0) {
 
 ContextEnterName::~ContextEnterName() = default;
 
-bool ContextEnterName::showsKeys() const {
-    return bPadKeys || (isTouchInput());
-}
+bool ContextEnterName::showsKeys() const { return bPadKeys || (isTouchInput()); }
 
 void ContextEnterName::buildItems() {
     destroyChildren();

@@ -30,6 +30,4 @@ WString ContextHelp::manualPath() {
     return narrowToWide(folder + "readme.htm");
 }
 
-WString ContextHelp::onlineHelpAddress() {
-    return HttpRequest::pageAddress(u"/tumbro/onlinehelp.php");
-}
+WString ContextHelp::onlineHelpAddress() { return HttpRequest::pageAddress(u"/tumbro/onlinehelp.php"); }

@@ -26,11 +26,11 @@ struct StoryLine {
     double lifetime, delay;
 };
 constexpr StoryLine STORY[] = {
-    {19, SID_INTRO11, 30, 12, 0},  {19, SID_INTRO12, 0, 8, 4},   {19, SID_INTRO13, -30, 4, 8},
-    {32, SID_INTRO21, 0, 4, 0},    {37, SID_INTRO31, 45, 12, 0}, {37, SID_INTRO32, 15, 8, 4},
-    {37, SID_INTRO33, -15, 4, 8},  {50, SID_INTRO41, 0, 4, 0},   {55, SID_INTRO51, 45, 12, 0},
-    {55, SID_INTRO52, 15, 8, 4},   {55, SID_INTRO53, -15, 4, 8}, {68, SID_INTRO61, 45, 12, 0},
-    {68, SID_INTRO62, 15, 8, 4},   {68, SID_INTRO63, -15, 4, 8}, {81, SID_INTRO71, 0, 4, 0},
+    {19, SID_INTRO11, 30, 12, 0}, {19, SID_INTRO12, 0, 8, 4},   {19, SID_INTRO13, -30, 4, 8},
+    {32, SID_INTRO21, 0, 4, 0},   {37, SID_INTRO31, 45, 12, 0}, {37, SID_INTRO32, 15, 8, 4},
+    {37, SID_INTRO33, -15, 4, 8}, {50, SID_INTRO41, 0, 4, 0},   {55, SID_INTRO51, 45, 12, 0},
+    {55, SID_INTRO52, 15, 8, 4},  {55, SID_INTRO53, -15, 4, 8}, {68, SID_INTRO61, 45, 12, 0},
+    {68, SID_INTRO62, 15, 8, 4},  {68, SID_INTRO63, -15, 4, 8}, {81, SID_INTRO71, 0, 4, 0},
 };
 
 FadingText* caption(const V3& at, std::u16string_view text, std::u16string_view font, uint32_t colour, int flags,
@@ -78,8 +78,8 @@ void ContextIntroStory::runScript(double from, double to) {
     // T or later.
     auto at = [from, to](double T) { return from < T && to >= T; };
     if (at(2.0)) {
-        FadingText* name =
-            caption(V3(), gui::text(SID_VELMORASTUDIOS), u"fontLarge", WHITE, FadingText::DEFAULT_FLAGS | 0x20, 3.0, 0.5, 0.5);
+        FadingText* name = caption(V3(), gui::text(SID_VELMORASTUDIOS), u"fontLarge", WHITE,
+                                   FadingText::DEFAULT_FLAGS | 0x20, 3.0, 0.5, 0.5);
         addChild(name);
         FadingText* presents = caption(V3(0.0f, -5.0f, 0.0f), gui::text(SID_PRESENTS), u"fontLarge", PINK,
                                        FadingText::DEFAULT_FLAGS | 0x01, 3.0, 0.5, 0.5);

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "input/ZubInput.h"
-#include "util/KeyCodes.h"
 #include "sys/ErrorManager.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextKeyCapture, ContextMessageBox, u"ContextKeyCapture")
 

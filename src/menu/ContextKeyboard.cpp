@@ -4,8 +4,8 @@
 #include "gui/MenuItem.h"
 #include "lang/StringIds.h"
 #include "menu/MenuItemKeyBinding.h"
-#include "util/KeyCodes.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(ContextKeyboard, ContextPage, u"ContextKeyboard")
 

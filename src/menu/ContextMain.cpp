@@ -9,7 +9,6 @@
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "menu/ContextHighscores.h"
@@ -19,6 +18,7 @@
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
 #include "sys/HttpRequest.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_CLASS_ABSTRACT(ContextMain, ContextMenu, menu_ids::ContextMain)
 

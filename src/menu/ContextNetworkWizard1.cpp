@@ -53,9 +53,9 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
     nextButton = addNextButton();
     helpButton = addButton(gui::text(SID_HELP), u"", V3(0.0f, static_cast<float>(-layoutY), 0.0f));
     helpButton->setWidth(160);
-    desktopToggle = new MenuItemToggle(static_cast<float>(layoutX - 80), static_cast<float>(itemSpacing - layoutY),
-                                       0.0f, &bRunOnDesktop, gui::text(SID_RUNTESTONDESKTOP),
-                                       gui::text(SID_RUNTESTONDESKTOPHINT));
+    desktopToggle =
+        new MenuItemToggle(static_cast<float>(layoutX - 80), static_cast<float>(itemSpacing - layoutY), 0.0f,
+                           &bRunOnDesktop, gui::text(SID_RUNTESTONDESKTOP), gui::text(SID_RUNTESTONDESKTOPHINT));
     addItem(desktopToggle);
     // Already in a window: nothing to switch.
     if (!config.fullScreen) desktopToggle->bDisabled = desktopToggle->bHidden = 1;
@@ -143,7 +143,8 @@ void ContextNetworkWizard1::showReply() {
         // An address is short: the log gets no more of a long value than
         // would show what it was.
         if (said.bIgnoredMasterServer)
-            log(formatString(u"Ignoring the master server '%.64s': not an address and port.", said.ignoredMasterServer));
+            log(formatString(u"Ignoring the master server '%.64s': not an address and port.",
+                             said.ignoredMasterServer));
         if (said.bMessage) messageViewer->addMessage(said.message);
     } else if (reply.data && isPrintableReply(reply.data, reply.size)) {
         messageViewer->addReply(request->getReplyText());

@@ -48,7 +48,6 @@ void ContextOptions::tickContents(double time, double dt) {
     if (soundItem->takeClick()) push(new ContextSound);
     if (networkItem->takeClick()) push(new ContextNetworkWizard1);
     // Only for a choice of languages.
-    if (languageItem && languageItem->takeClick() && settings)
-        ContextLanguageSelect::requestLanguageChoice(*settings);
+    if (languageItem && languageItem->takeClick() && settings) ContextLanguageSelect::requestLanguageChoice(*settings);
     if (helpItem->takeClick()) push(new ContextHelp);
 }

@@ -5,9 +5,9 @@
 #include "gfx/Texture.h"
 #include "input/ZubInput.h"
 #include "menu/ContextLanguageSelect.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(LanguageFlag, CursorTargetSprite, u"LanguageFlag")
 

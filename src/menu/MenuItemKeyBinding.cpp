@@ -5,9 +5,9 @@
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "menu/ContextKeyCapture.h"
-#include "util/KeyCodes.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(MenuItemKeyBinding, MenuItem, u"MenuItemKeyBinding")
 

@@ -1,7 +1,7 @@
 #include "menu/PlayerGreeting.h"
 
-#include "gfx/Context.h"
 #include "engine/ContextManager.h"
+#include "gfx/Context.h"
 #include "gui/GuiEnvironment.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"

@@ -14,8 +14,8 @@
 #include <memory>
 #include <string_view>
 
-#include "sys/NetAddress.h"
 #include "sys/ByteBuffer.h"
+#include "sys/NetAddress.h"
 #include "util/WString.h"
 
 namespace SealedReply {
@@ -40,7 +40,7 @@ bool parseMasterServer(std::u16string_view text, NetAddress& address);
 
 // What a payload says.
 struct NetTestPayload {
-    bool bMasterServer = false;     // a well-formed "masterServer" was given
+    bool bMasterServer = false;  // a well-formed "masterServer" was given
     NetAddress masterServer = NetAddress::of(0, 0);
     bool bIgnoredMasterServer = false;  // "masterServer" was given in another form
     WString ignoredMasterServer;

@@ -50,9 +50,7 @@ void Level::clearPrompt() {
     promptDistance = NO_PROMPT_DISTANCE;
 }
 
-int32_t Level::promptPriorityOf(const ZubBase* o) const {
-    return o && promptTarget.get() == o ? promptPriority : 0;
-}
+int32_t Level::promptPriorityOf(const ZubBase* o) const { return o && promptTarget.get() == o ? promptPriority : 0; }
 
 bool Level::isLevelComplete() {
     House* house = findHouse();

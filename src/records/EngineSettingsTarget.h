@@ -31,7 +31,7 @@ public:
     void setFramePeriod(double seconds) override;
     void setSampleRate(int32_t frequency) override;
     void setGlobalVolume(int32_t option, int32_t value) override;
-    void changePresentation(int32_t width, int32_t height, bool fullScreen, bool allowLetterbox,
-                            bool bilinearFilter, bool useVSync) override;
+    void changePresentation(int32_t width, int32_t height, bool fullScreen, bool allowLetterbox, bool bilinearFilter,
+                            bool useVSync) override;
     void setDetail(bool on) override;
 };

@@ -4,15 +4,15 @@
 #include <cstring>
 #include <ctime>
 
-#include "util/KeyCodes.h"
+#include "audio/ZubAudio.h"
+#include "lang/StringIds.h"
 #include "records/AppInfo.h"
 #include "records/EngineSettingsTarget.h"
 #include "records/RandomIdentity.h"
 #include "records/RecordBytes.h"
 #include "records/RecordFile.h"
-#include "audio/ZubAudio.h"
-#include "lang/StringIds.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 #include "util/Md5.h"
 
 namespace {
@@ -20,13 +20,13 @@ namespace {
 int64_t systemClock() { return static_cast<int64_t>(std::time(nullptr)); }
 
 constexpr ControlBinding kDefaultControls[GameConfiguration::kNumControls] = {
-    {input_codes::KEY_LEFT, input_codes::JOY_FIRST + input_codes::JOY_LEFT},                  // 203 / 258
-    {input_codes::KEY_RIGHT, input_codes::JOY_FIRST + input_codes::JOY_RIGHT},                // 205 / 259
-    {input_codes::KEY_X, input_codes::JOY_FIRST + input_codes::JOY_UP},                       // 45 / 256
-    {input_codes::KEY_DOWN, input_codes::JOY_FIRST + input_codes::JOY_DOWN},                  // 208 / 257
-    {input_codes::KEY_SPACE, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0},              // 57 / 272
-    {input_codes::KEY_RETURN, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 1},         // 28 / 273
-    {input_codes::KEY_M, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 2},              // 50 / 274
+    {input_codes::KEY_LEFT, input_codes::JOY_FIRST + input_codes::JOY_LEFT},           // 203 / 258
+    {input_codes::KEY_RIGHT, input_codes::JOY_FIRST + input_codes::JOY_RIGHT},         // 205 / 259
+    {input_codes::KEY_X, input_codes::JOY_FIRST + input_codes::JOY_UP},                // 45 / 256
+    {input_codes::KEY_DOWN, input_codes::JOY_FIRST + input_codes::JOY_DOWN},           // 208 / 257
+    {input_codes::KEY_SPACE, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0},       // 57 / 272
+    {input_codes::KEY_RETURN, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 1},  // 28 / 273
+    {input_codes::KEY_M, input_codes::JOY_FIRST + input_codes::JOY_BUTTON0 + 2},       // 50 / 274
 };
 
 constexpr int32_t kDefaultFrameRate = 100;
@@ -135,8 +135,8 @@ void GameConfiguration::applyToEngine(int32_t width, int32_t height) {
 void GameConfiguration::applyToEngine(int32_t width, int32_t height, EngineSettingsTarget& target) const {
     // The options pages may have left values that the file check never saw.
     target.setFramePeriod(1.0 / static_cast<double>(frameRate >= 1 ? frameRate : kDefaultFrameRate));
-    const int32_t rateIndex = (sampleRateIndex >= 0 && sampleRateIndex <= 2) ? sampleRateIndex
-                                                                             : kDefaultSampleRateIndex;
+    const int32_t rateIndex =
+        (sampleRateIndex >= 0 && sampleRateIndex <= 2) ? sampleRateIndex : kDefaultSampleRateIndex;
     target.setSampleRate(kSampleRates[rateIndex]);
 
     const int32_t sample = muteAll ? 0 : globalVolumeOf(effectsVolume);
@@ -145,8 +145,7 @@ void GameConfiguration::applyToEngine(int32_t width, int32_t height, EngineSetti
     target.setGlobalVolume(ZubAudio::CONFIG_GVOL_MUSIC, music);
     target.setGlobalVolume(ZubAudio::CONFIG_GVOL_STREAM, music);
 
-    target.changePresentation(width, height, fullScreen != 0, allowLetterbox != 0, bilinearFilter != 0,
-                              useVSync != 0);
+    target.changePresentation(width, height, fullScreen != 0, allowLetterbox != 0, bilinearFilter != 0, useVSync != 0);
     target.setDetail(detailLevel >= 1);
 }
 

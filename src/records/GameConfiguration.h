@@ -27,12 +27,12 @@ struct HIGHSCOREENTRY {
     // MD5 of the salt and the entry with a zero seal, or the unsealed mark
     // (byte 0 = 1), or all zero in a cleared entry.
     uint8_t seal[16] = {};
-    char name[256] = {};   // profile name, narrow
-    int32_t level = 0;     // the entry's own index
-    int32_t points = 0;    // the in-play points of the result
-    int32_t score = 0;     // the result's score 0..1000: higher is better
-    int32_t seconds = 0;   // whole seconds: lower is better at equal score
-    int64_t time = 0;      // calendar time of the entry, seconds since 1970
+    char name[256] = {};  // profile name, narrow
+    int32_t level = 0;    // the entry's own index
+    int32_t points = 0;   // the in-play points of the result
+    int32_t score = 0;    // the result's score 0..1000: higher is better
+    int32_t seconds = 0;  // whole seconds: lower is better at equal score
+    int64_t time = 0;     // calendar time of the entry, seconds since 1970
 
     void write(RecordWriter& out) const;
     void read(RecordReader& in);
@@ -62,13 +62,13 @@ public:
 
     // The actions of controls[], in record order.
     enum Control : int {
-        CONTROL_LEFT = 0,     // "#LEFT#"
-        CONTROL_RIGHT = 1,    // "#RIGHT#"
-        CONTROL_USE = 2,      // use / carry, "#UP#"
-        CONTROL_DOWN = 3,     // "#DOWN#"
-        CONTROL_JUMP = 4,     // "#FIRE#"
-        CONTROL_STATS = 5,    // show statistics, "#ALTFIRE#"
-        CONTROL_MAP = 6,      // show the level map, "#MAP#"
+        CONTROL_LEFT = 0,   // "#LEFT#"
+        CONTROL_RIGHT = 1,  // "#RIGHT#"
+        CONTROL_USE = 2,    // use / carry, "#UP#"
+        CONTROL_DOWN = 3,   // "#DOWN#"
+        CONTROL_JUMP = 4,   // "#FIRE#"
+        CONTROL_STATS = 5,  // show statistics, "#ALTFIRE#"
+        CONTROL_MAP = 6,    // show the level map, "#MAP#"
     };
 
     // Sets the defaults and loads the file.
@@ -125,22 +125,22 @@ public:
     static int64_t (*clock)();
 
     // --- The record, in file order ---
-    char gameName[32] = {};   // "Tumbrodemo"
-    char version[16] = {};    // "1.25"
+    char gameName[32] = {};  // "Tumbrodemo"
+    char version[16] = {};   // "1.25"
     char reservedText[32] = {};
-    uint32_t playerId = 0;    // identity of this installation; 0 = none yet
+    uint32_t playerId = 0;  // identity of this installation; 0 = none yet
     // Two narrow characters, "--" by default (the same bytes as the network
     // port 11565 that older writers kept here).
     char countryCode[2] = {};
     uint8_t reserved56[2] = {};
     HIGHSCOREENTRY highScores[kNumHighScores];
-    int32_t detailLevel = 0;      // 0 low, 1 high
-    int32_t frameRate = 0;        // game ticks per second
+    int32_t detailLevel = 0;  // 0 low, 1 high
+    int32_t frameRate = 0;    // game ticks per second
     uint8_t fullScreen = 0;
     uint8_t allowLetterbox = 0;
     uint8_t bilinearFilter = 0;
     uint8_t useVSync = 0;
-    uint8_t showFrameRate = 0;    // read by the screen stack every frame
+    uint8_t showFrameRate = 0;  // read by the screen stack every frame
     uint8_t reserved2565[3] = {};
     int32_t sampleRateIndex = 0;  // into kSampleRates
     int32_t effectsVolume = 0;    // 0..24
@@ -153,13 +153,13 @@ public:
     uint8_t showClock = 0;
     uint8_t networkConfigured = 0;  // gates the crash and high-score uploads
     uint8_t reserved257B = 0;
-    NetAddress masterServer;      // stored as family LE, port BE, address BE, 8 zero bytes
-    int32_t countryIndex = 0;     // position in the sorted country list, 0..240 (0: none)
-    float location[3] = {};       // unit vector of the country on the globe
+    NetAddress masterServer;   // stored as family LE, port BE, address BE, 8 zero bytes
+    int32_t countryIndex = 0;  // position in the sorted country list, 0..240 (0: none)
+    float location[3] = {};    // unit vector of the country on the globe
     ControlBinding controls[kNumControls];
-    int32_t touchControls = 0;    // touch arrows: 0 left, 1 right
+    int32_t touchControls = 0;  // touch arrows: 0 left, 1 right
     uint8_t reserved25D8[12] = {};
-    uint8_t noPlayerYet = 0;      // written by the player greeting
+    uint8_t noPlayerYet = 0;  // written by the player greeting
     uint8_t reserved25E5[3] = {};
     uint8_t reserved25E8[16] = {};
 
@@ -176,7 +176,6 @@ static_assert(sizeof(GameConfiguration) == GameConfiguration::kRecordSize);
 static_assert(offsetof(GameConfiguration, playerId) == 0x50 && offsetof(GameConfiguration, highScores) == 0x58 &&
               offsetof(GameConfiguration, detailLevel) == 0x2558 &&
               offsetof(GameConfiguration, sampleRateIndex) == 0x2568 &&
-              offsetof(GameConfiguration, masterServer) == 0x257C &&
-              offsetof(GameConfiguration, location) == 0x2590 && offsetof(GameConfiguration, controls) == 0x259C &&
-              offsetof(GameConfiguration, touchControls) == 0x25D4 &&
+              offsetof(GameConfiguration, masterServer) == 0x257C && offsetof(GameConfiguration, location) == 0x2590 &&
+              offsetof(GameConfiguration, controls) == 0x259C && offsetof(GameConfiguration, touchControls) == 0x25D4 &&
               offsetof(GameConfiguration, noPlayerYet) == 0x25E4);

@@ -18,9 +18,7 @@ float inverseLerpClamped(double a, double b, double x) {
 }
 
 // ratio x maximum in single precision, truncated; ratio is in [0, 1].
-int32_t pointsOf(float ratio, int32_t maximum) {
-    return static_cast<int32_t>(ratio * static_cast<float>(maximum));
-}
+int32_t pointsOf(float ratio, int32_t maximum) { return static_cast<int32_t>(ratio * static_cast<float>(maximum)); }
 
 // Sums from the file may be anything: add wide and keep within 32 bits.
 int32_t addSaturated(int32_t a, int32_t b) {
@@ -74,8 +72,7 @@ void LevelResult::computeScore() {
     Category lostCat{maxApplesLost, maxApplesLost, true};
     if (apples > 0) lostCat.points = pointsOf(inverseLerpClamped(0.0, apples, applesLost), maxApplesLost);
 
-    const Category* const cats[7] = {&timeCat, &appleCat, &bonusAppleCat, &sweetCat,
-                                     &secretCat, &livesCat, &lostCat};
+    const Category* const cats[7] = {&timeCat, &appleCat, &bonusAppleCat, &sweetCat, &secretCat, &livesCat, &lostCat};
     for (int i = 0; i < 7; ++i) {
         const Category& c = *cats[i];
         perfect[i] = (c.measured && c.maximum > 0 && c.points == c.maximum) ? 1 : 0;
@@ -88,8 +85,7 @@ void LevelResult::computeScore() {
     livesPoints = livesCat.points;
     applesLostPoints = lostCat.points;
 
-    const int64_t sum = int64_t{timePoints} + applePoints + bonusApplePoints + sweetPoints + secretPoints +
-                        livesPoints;
+    const int64_t sum = int64_t{timePoints} + applePoints + bonusApplePoints + sweetPoints + secretPoints + livesPoints;
     score = static_cast<int32_t>(sum);
     perfect[PERFECT_SCORE] = (sum == kMaxScore) ? 1 : 0;
 }
@@ -122,8 +118,7 @@ void LevelResult::mergeBest(const LevelResult& attempt) {
         }
     };
     takeMore(apples, applesGathered, attempt.apples, attempt.applesGathered, RECORD_APPLES);
-    takeMore(bonusApples, bonusApplesGathered, attempt.bonusApples, attempt.bonusApplesGathered,
-             RECORD_BONUS_APPLES);
+    takeMore(bonusApples, bonusApplesGathered, attempt.bonusApples, attempt.bonusApplesGathered, RECORD_BONUS_APPLES);
     takeMore(sweets, sweetsGathered, attempt.sweets, attempt.sweetsGathered, RECORD_SWEETS);
     takeMore(secrets, secretsFound, attempt.secrets, attempt.secretsFound, RECORD_SECRETS);
 
@@ -217,9 +212,9 @@ void LevelResult::read(RecordReader& in) {
     points = in.i32();
     time = in.f64();
     parTime = in.f64();
-    for (int32_t* v : {&apples, &applesGathered, &bonusApples, &bonusApplesGathered, &sweets, &sweetsGathered,
-                       &secrets, &secretsFound, &livesLost, &applesLost, &timePoints, &applePoints,
-                       &bonusApplePoints, &sweetPoints, &secretPoints, &livesPoints, &applesLostPoints, &score}) {
+    for (int32_t* v : {&apples, &applesGathered, &bonusApples, &bonusApplesGathered, &sweets, &sweetsGathered, &secrets,
+                       &secretsFound, &livesLost, &applesLost, &timePoints, &applePoints, &bonusApplePoints,
+                       &sweetPoints, &secretPoints, &livesPoints, &applesLostPoints, &score}) {
         *v = in.i32();
     }
     in.bytes(perfect);

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "records/RandomIdentity.h"
-#include "records/RecordBytes.h"
 #include "engine/Zub.h"
 #include "lang/Language.h"
+#include "records/RandomIdentity.h"
+#include "records/RecordBytes.h"
 #include "sys/ErrorManager.h"
 #include "util/Format.h"
 
@@ -76,11 +76,16 @@ WString ProfileData::levelNumberToMusic(int32_t levelNumber) {
     if (levelNumber == 31) return u"musicMenu";
     if (levelNumber == 19) return u"musicNone";
     switch (levelNumber % 4) {
-        case 0: return u"musicGame1";
-        case 1: return u"musicGame2";
-        case 2: return u"musicGame3";
-        case 3: return u"musicBonus";
-        default: break;
+        case 0:
+            return u"musicGame1";
+        case 1:
+            return u"musicGame2";
+        case 2:
+            return u"musicGame3";
+        case 3:
+            return u"musicBonus";
+        default:
+            break;
     }
     ZUB_ERROR(u"Unhandled level number (%d)", levelNumber);
 }

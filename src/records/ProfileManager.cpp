@@ -18,9 +18,7 @@ WString slotName(const ProfileData& slot) {
     return narrowToWide(std::string_view(slot.name, strnlen(slot.name, sizeof slot.name)));
 }
 
-void logRepair(const WString& what) {
-    Logger::get().log(u"%s(): %s", "ProfileManager::repairLoadedValues", what);
-}
+void logRepair(const WString& what) { Logger::get().log(u"%s(): %s", "ProfileManager::repairLoadedValues", what); }
 
 }  // namespace
 

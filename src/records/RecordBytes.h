@@ -44,9 +44,13 @@ public:
         if (n) std::memcpy(p, src, n);
     }
     template <size_t N>
-    void bytes(const char (&field)[N]) { bytes(field, N); }
+    void bytes(const char (&field)[N]) {
+        bytes(field, N);
+    }
     template <size_t N>
-    void bytes(const uint8_t (&field)[N]) { bytes(field, N); }
+    void bytes(const uint8_t (&field)[N]) {
+        bytes(field, N);
+    }
 
     size_t position() const { return pos; }
     bool atEnd() const { return pos == size; }
@@ -102,9 +106,13 @@ public:
         if (n) std::memcpy(dest, p, n);
     }
     template <size_t N>
-    void bytes(char (&field)[N]) { bytes(field, N); }
+    void bytes(char (&field)[N]) {
+        bytes(field, N);
+    }
     template <size_t N>
-    void bytes(uint8_t (&field)[N]) { bytes(field, N); }
+    void bytes(uint8_t (&field)[N]) {
+        bytes(field, N);
+    }
 
     size_t position() const { return pos; }
     bool atEnd() const { return pos == size; }

@@ -5,17 +5,17 @@
 #include "audio/Sound.h"
 #include "audio/SoundChannel.h"
 #include "audio/ZubAudio.h"
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/Camera.h"
+#include "gfx/Context.h"
 #include "gfx/Skin.h"
 #include "gfx/ZubGraphics.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"
 #include "world/EditorGizmos.h"
@@ -35,9 +35,9 @@ A99Object::SpeechBubbleMaker A99Object::speechBubbleMaker = nullptr;
 
 namespace {
 
-const char16_t* const kMaterialNames[A99Object::MATERIAL_COUNT] = {u"none", u"dirt", u"stone", u"wood", u"leaves",
-                                                                   u"snow"};
-const char16_t* const kFootsteps[A99Object::MATERIAL_COUNT] = {nullptr, u"footstepDirt", u"footstepStone",
+const char16_t* const kMaterialNames[A99Object::MATERIAL_COUNT] = {u"none", u"dirt",   u"stone",
+                                                                   u"wood", u"leaves", u"snow"};
+const char16_t* const kFootsteps[A99Object::MATERIAL_COUNT] = {nullptr,         u"footstepDirt",   u"footstepStone",
                                                                u"footstepWood", u"footstepLeaves", u"footstepSnow"};
 
 float screenWidth() {
@@ -83,9 +83,7 @@ void RPCDeleteHull::execute() {
     if (h) h->destroy();
 }
 
-A99Object::A99Object() {
-    editorSkin = findResource<Skin>(u"editor_icons:0");
-}
+A99Object::A99Object() { editorSkin = findResource<Skin>(u"editor_icons:0"); }
 
 A99Object::~A99Object() {
     if (ambientChannel) {

@@ -139,7 +139,7 @@ public:
     // Builds a bubble for an object: offset, style (1 or 2), dismissal mode,
     // text. Installed by the code that owns speech bubbles.
     using SpeechBubbleMaker = ZubBase* (*)(A99Object* owner, const V3& offset, int style, int dismissMode,
-                                          const WString& text);
+                                           const WString& text);
     static SpeechBubbleMaker speechBubbleMaker;
 
     ZubBaseReference pHull{this};

@@ -2,17 +2,17 @@
 
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "engine/Zub.h"
+#include "gfx/Context.h"
 #include "gfx/ImmediateDraw.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "world/BezierSegment.h"
 #include "world/BezierVertex.h"
 #include "world/EditorGizmos.h"
@@ -279,7 +279,8 @@ void BezierPath::renderObject() {
         for (const BezierSegment* s : childrenOf<BezierSegment>(segments)) {
             for (int i = 0; i < BezierSegment::kLengthSamples; ++i) {
                 V3 p;
-                localToWorld(p, s->pointAt(static_cast<float>(i) / static_cast<float>(BezierSegment::kLengthSamples - 1)));
+                localToWorld(p,
+                             s->pointAt(static_cast<float>(i) / static_cast<float>(BezierSegment::kLengthSamples - 1)));
                 points.set(k++, p.x, p.y, p.z, 0xFFFF0000u, 0.0f, 0.0f);
             }
             const BezierVertex* ends[2] = {s->getV1(), s->getV2()};

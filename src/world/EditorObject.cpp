@@ -2,16 +2,16 @@
 
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
+#include "gfx/Context.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Packet.h"
 #include "object/Property.h"
+#include "object/ResourceManager.h"
 #include "sys/Console.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
 #include "sys/TimeKeeper.h"
 #include "world/A99Object.h"
 #include "world/EditorGizmos.h"

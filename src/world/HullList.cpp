@@ -131,8 +131,8 @@ void HullList::refresh(Hull* h) {
     const Square q = square(k);
     const Cells now = cellRange(q.x0, q.y0, -q.nx1, -q.ny1);
     const Cells& was = covered[k];
-    if (was.any() && finite4(q.x0, q.y0, q.nx1, q.ny1) && now.x0 == was.x0 && now.y0 == was.y0 &&
-        now.x1 == was.x1 && now.y1 == was.y1) {
+    if (was.any() && finite4(q.x0, q.y0, q.nx1, q.ny1) && now.x0 == was.x0 && now.y0 == was.y0 && now.x1 == was.x1 &&
+        now.y1 == was.y1) {
         // The usual small move: the same cells, only the square changed.
         outside -= pastEdges[k];
         pastEdges[k] = static_cast<uint8_t>(pastEdge(slot));

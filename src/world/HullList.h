@@ -106,9 +106,9 @@ private:
     void rebuildAll();
 
     // Per slot, in list order.
-    std::vector<Hull*> hulls;  // null: a hole
-    std::vector<Quad> quads;  // slot k's square in lane k % 4 of quad k / 4
-    std::vector<Cells> covered;  // none: in `everywhere` (or a hole)
+    std::vector<Hull*> hulls;        // null: a hole
+    std::vector<Quad> quads;         // slot k's square in lane k % 4 of quad k / 4
+    std::vector<Cells> covered;      // none: in `everywhere` (or a hole)
     std::vector<uint8_t> pastEdges;  // in cells, reaching past the grid's edge
     std::vector<uint32_t> stamps;
     // The grid: slots per cell, and the slots that are in no cell.

@@ -11,10 +11,8 @@ HullPartHolder::~HullPartHolder() {
 
 void HullPartHolder::addChild(ZubBase* child) {
     ZubBase::addChild(child);
-    if (!bIndexDirty && lastChild == child)
-        items.push_back(child);
-    else
-        bIndexDirty = true;
+    if (!bIndexDirty && lastChild == child) items.push_back(child);
+    else bIndexDirty = true;
 }
 
 void HullPartHolder::removeChild(ZubBase* child) {

@@ -40,9 +40,9 @@ public:
     V3 velocity;
     V3 acceleration;
     V3 force;
-    float mass = 1.0f;          // see inverseMass
-    float friction = 0.0f;      // speed taken off per second against the motion
-    float maxSpeed = 1e6f;      // its magnitude counts
-    float vdamping = 0.0f;      // fraction of the velocity taken off per second
+    float mass = 1.0f;      // see inverseMass
+    float friction = 0.0f;  // speed taken off per second against the motion
+    float maxSpeed = 1e6f;  // its magnitude counts
+    float vdamping = 0.0f;  // fraction of the velocity taken off per second
     bool bResetForce = true;
 };

@@ -5,16 +5,16 @@
 #include <cmath>
 #include <cstdint>
 
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
+#include "gfx/Context.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Packet.h"
 #include "object/PropertyArray.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"
@@ -245,8 +245,7 @@ void Terrain::getIndexRangeMapped(const V3& p, float reach, int* first, int* las
     // The local x is affine in the world point, so over the square it is
     // extreme at corners.
     const float(&m)[4][4] = invWorldMatrix.m;
-    if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f &&
-        m[3][3] == 1.0f) {
+    if (bInvValid && !movedThisFrame() && m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f && m[3][3] == 1.0f) {
         // In place and affine, with a corner that is not finite (see
         // getIndexRange): mapped as world2local maps.
         const float dx = m[0][0] < 0.0f ? -reach : reach, dy = m[1][0] < 0.0f ? -reach : reach;
@@ -339,9 +338,9 @@ void Terrain::paint(bool top, bool bottom, bool mark0, bool mark1) {
     if (!top && !bottom) return;
     bool moved = false;
     for (int i = i1; i <= i2; ++i) {
-        const float y = i1 == i2 ? y1
-                                 : lerpMappedClamped(y1, y2, static_cast<float>(i1), static_cast<float>(i2),
-                                                     static_cast<float>(i));
+        const float y =
+            i1 == i2 ? y1
+                     : lerpMappedClamped(y1, y2, static_cast<float>(i1), static_cast<float>(i2), static_cast<float>(i));
         moved |= storeHeights(i, top ? y : kKeep, bottom ? y : kKeep);
     }
     if (pointCount() > 0) finishHeights(i1, i2, moved);

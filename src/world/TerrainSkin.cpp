@@ -23,7 +23,9 @@ float textureRepeat(const Quad* ref) {
 
 }  // namespace
 
-TerrainSkin::TerrainSkin(TerrainSkinSource* owner) : pTerrainDeco(owner) { primitiveType = VertexBuffer::TRIANGLE_STRIP; }
+TerrainSkin::TerrainSkin(TerrainSkinSource* owner) : pTerrainDeco(owner) {
+    primitiveType = VertexBuffer::TRIANGLE_STRIP;
+}
 
 TerrainSkin::~TerrainSkin() = default;
 
@@ -81,7 +83,7 @@ void TerrainSkin::refresh() {
             if (flags & TerrainSkinSource::SPAN_ROWS) {
                 thickness = -std::fabs(terrain->heights[0][j] - terrain->heights[1][j]);
                 vbv = (flags & TerrainSkinSource::SCALE_FAR_V) && bandHeight != 0.0f ? std::fabs(thickness) / bandHeight
-                                                                                    : ref->v1;
+                                                                                     : ref->v1;
             }
         }
         b += d * thickness;

@@ -179,8 +179,12 @@ void Xsect::considerHulls() {
 class Xsect::Appender {
 public:
     explicit Appender(Xsect& x)
-        : x(x), last(x.tail), link(x.tail ? &x.tail->sweepNext : &x.head), count(x.listCount),
-          generation(x.generation), frame(x.frame) {}
+        : x(x),
+          last(x.tail),
+          link(x.tail ? &x.tail->sweepNext : &x.head),
+          count(x.listCount),
+          generation(x.generation),
+          frame(x.frame) {}
     ~Appender() {
         x.tail = last;
         x.listCount = count;
@@ -484,7 +488,8 @@ HullSegment* Xsect::runPhase2(Hull* movingHull) {
         bool relevant = false;
         HullSegment* r = s;
         for (; r && hullOf(r) == h; r = r->sweepNext)
-            if (r->wasPotentialSolutionInIteration == iteration || r->wasViolatedInIteration == iteration) relevant = true;
+            if (r->wasPotentialSolutionInIteration == iteration || r->wasViolatedInIteration == iteration)
+                relevant = true;
         if (relevant)
             for (HullSegment* m = s; m != r; m = m->sweepNext) m->wasRelevantInIteration = iteration;
         s = r;

@@ -98,7 +98,7 @@ private:
     HullSegment* head = nullptr;
     HullSegment* tail = nullptr;
     int listCount = 0;
-    bool bFinished = false;  // the last checkHits found nothing (or the sweep is done)
+    bool bFinished = false;   // the last checkHits found nothing (or the sweep is done)
     bool bPreempted = false;  // a later sweep took the segments before this one was finished
 
     // The list's generation: a number no other sweep's list had, 0 without

@@ -32,14 +32,14 @@
 #include "gfx/Skin.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
+#include "object/FileData.h"
+#include "object/ResourceManager.h"
 #include "platform/FontRasterizer.h"
 #include "platform/Platform.h"
 #include "project_zub/sys/files_test_support.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ErrorManager.h"
-#include "object/FileData.h"
 #include "sys/FileManager.h"
-#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
 #include "util/WString.h"
@@ -113,11 +113,19 @@ TEST(Manifest, CoversTheLoadersList) {
         if (e.step <= 0) continue;
         EXPECT_TRUE(steps.insert(e.step).second) << "step " << e.step << " twice";
         switch (e.kind) {
-            case Kind::Music: ++music; break;
-            case Kind::Sound: (e.step <= 11 ? jingles : samples)++; break;
+            case Kind::Music:
+                ++music;
+                break;
+            case Kind::Sound:
+                (e.step <= 11 ? jingles : samples)++;
+                break;
             case Kind::Texture:
-            case Kind::GlyphSheet: ++textures; break;
-            case Kind::Image: ++images; break;
+            case Kind::GlyphSheet:
+                ++textures;
+                break;
+            case Kind::Image:
+                ++images;
+                break;
         }
     }
     EXPECT_EQ(music, 6);
@@ -130,24 +138,111 @@ TEST(Manifest, CoversTheLoadersList) {
 // Every "sheet:index" that the game's code names.
 TEST(Manifest, EveryNamedSkinExists) {
     const char* skins[] = {
-        "basketA:1", "basketB:1", "basketC:1", "basketD:1", "chefHat:0", "compass:5", "deco-grass:0",
-        "details1:6", "drawbridge:1", "editor_areas:1", "editor_arrow:0", "editor_circle:0", "editor_icons:3",
-        "editor_symbols:5", "fence:5", "geyser:0", "ground-grass:0", "gui-game-hud:2", "gui-game-speechBubble:2",
-        "gui-game-square-opaque:0", "gui-game-square:0", "hillsA-autumn:0", "hillsA-spring:0", "hillsA-summer:0",
-        "hillsA-winter:0", "hillsB-autumn:0", "hillsB-spring:0", "hillsB-summer:0", "hillsB-winter:0",
-        "horizontalRuler:0", "horse-body:0", "horse-head:2", "horse-lick:0", "house-roofsnow:0", "house:2",
-        "hud-touchscreen:7", "intro-blurred:0", "intro:0", "logo:0", "minimapBackground:0", "minimapIcons:5",
-        "pig-body:2", "piglets:3", "sky-autumn:0", "sky-spring:0", "sky-summer:0", "sky-winter:0", "springboard:1",
-        "statsStar:2", "statsTrophy:2", "telescope:1", "terrain-grassy:0", "umbrella:0", "valley:0",
-        "valleyArrow:0", "valleyIcons:4", "velmorastudios:0", "wingedhat:0", "woodsign:4", "apple:7", "switch:3",
-        "frog:8", "bear:5", "hedgy:2", "rabbit:3", "languageFlags:14", "gui-game-progressBar:1", "mousePointer:1",
-        "tutorial-iPad:5", "tutorial-iPhone:5", "gui-invisible:2", "gui-minimal-generic:2",
-        "gui-standard-generic:2", "gui-standard-thickframe:2", "gui-standard-thinframe:2", "gui-standard-groove:2",
-        "gui-standard-panel-bevelinner:2", "gui-standard-editbox:2", "gui-standard-button:2",
-        "gui-standard-button-nogroove:2", "gui-standard-tab:2", "gui-standard-tab-selected:2", "gui-game-editbox:1",
-        "gui-game-button:1", "valleyDot:1", "rainDrop:0", "snowFlake:0", "autumnLeaf:0", "splash:1", "fishA:1",
-        "fishB:1", "bee:2", "butterfly:1", "worm:1", "snail:0", "smoke:0", "explosion:0", "spark:0", "glint:0",
-        "flareBig:0", "splashCircular:0", "pig-tail:1", "pig-eyes:1", "pig-blink:1", "pig-mouth:1",
+        "basketA:1",
+        "basketB:1",
+        "basketC:1",
+        "basketD:1",
+        "chefHat:0",
+        "compass:5",
+        "deco-grass:0",
+        "details1:6",
+        "drawbridge:1",
+        "editor_areas:1",
+        "editor_arrow:0",
+        "editor_circle:0",
+        "editor_icons:3",
+        "editor_symbols:5",
+        "fence:5",
+        "geyser:0",
+        "ground-grass:0",
+        "gui-game-hud:2",
+        "gui-game-speechBubble:2",
+        "gui-game-square-opaque:0",
+        "gui-game-square:0",
+        "hillsA-autumn:0",
+        "hillsA-spring:0",
+        "hillsA-summer:0",
+        "hillsA-winter:0",
+        "hillsB-autumn:0",
+        "hillsB-spring:0",
+        "hillsB-summer:0",
+        "hillsB-winter:0",
+        "horizontalRuler:0",
+        "horse-body:0",
+        "horse-head:2",
+        "horse-lick:0",
+        "house-roofsnow:0",
+        "house:2",
+        "hud-touchscreen:7",
+        "intro-blurred:0",
+        "intro:0",
+        "logo:0",
+        "minimapBackground:0",
+        "minimapIcons:5",
+        "pig-body:2",
+        "piglets:3",
+        "sky-autumn:0",
+        "sky-spring:0",
+        "sky-summer:0",
+        "sky-winter:0",
+        "springboard:1",
+        "statsStar:2",
+        "statsTrophy:2",
+        "telescope:1",
+        "terrain-grassy:0",
+        "umbrella:0",
+        "valley:0",
+        "valleyArrow:0",
+        "valleyIcons:4",
+        "velmorastudios:0",
+        "wingedhat:0",
+        "woodsign:4",
+        "apple:7",
+        "switch:3",
+        "frog:8",
+        "bear:5",
+        "hedgy:2",
+        "rabbit:3",
+        "languageFlags:14",
+        "gui-game-progressBar:1",
+        "mousePointer:1",
+        "tutorial-iPad:5",
+        "tutorial-iPhone:5",
+        "gui-invisible:2",
+        "gui-minimal-generic:2",
+        "gui-standard-generic:2",
+        "gui-standard-thickframe:2",
+        "gui-standard-thinframe:2",
+        "gui-standard-groove:2",
+        "gui-standard-panel-bevelinner:2",
+        "gui-standard-editbox:2",
+        "gui-standard-button:2",
+        "gui-standard-button-nogroove:2",
+        "gui-standard-tab:2",
+        "gui-standard-tab-selected:2",
+        "gui-game-editbox:1",
+        "gui-game-button:1",
+        "valleyDot:1",
+        "rainDrop:0",
+        "snowFlake:0",
+        "autumnLeaf:0",
+        "splash:1",
+        "fishA:1",
+        "fishB:1",
+        "bee:2",
+        "butterfly:1",
+        "worm:1",
+        "snail:0",
+        "smoke:0",
+        "explosion:0",
+        "spark:0",
+        "glint:0",
+        "flareBig:0",
+        "splashCircular:0",
+        "pig-tail:1",
+        "pig-eyes:1",
+        "pig-blink:1",
+        "pig-mouth:1",
     };
     for (const char* s : skins) {
         const std::string name(s);
@@ -467,7 +562,8 @@ TEST_F(ContentTest, FontsLoadLikeTheLoaderLoadsThem) {
             } else {
                 EXPECT_EQ(extras, 1);
                 font->addSourceTextures(prefix);
-                for (char16_t c : {u'\u0001', u'\u0003', u'\u0007', u'\u0008'}) EXPECT_TRUE(font->hasGlyph(c)) << int(c);
+                for (char16_t c : {u'\u0001', u'\u0003', u'\u0007', u'\u0008'})
+                    EXPECT_TRUE(font->hasGlyph(c)) << int(c);
             }
             font->finishLoading();
             EXPECT_GT(font->glyphCount(), 180);
@@ -497,7 +593,8 @@ TEST_F(ContentTest, FontsSpaceLettersAndWordsAsTheOutlineFontDoes) {
         for (int n = 1;; ++n) {
             const WString path = u"gfx/font/1252/" + wide(role.stem) + formatString(u"-%d.tga", n);
             if (!files.fileExists(path)) break;
-            font->addSourceTexture(keep(new Texture(14, path)), n == 1 ? FontQuad::FIRST_PAGE_CODE : FontQuad::CONTINUE);
+            font->addSourceTexture(keep(new Texture(14, path)),
+                                   n == 1 ? FontQuad::FIRST_PAGE_CODE : FontQuad::CONTINUE);
         }
         font->defaultCharWidth = role.spaceAdvance;
         font->letterSpacing = role.letterSpacing;
@@ -689,7 +786,8 @@ std::map<std::string, std::string> snapshot(const std::string& root) {
     std::map<std::string, std::string> out;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) out[fs::relative(it->path(), root, ec).generic_string()] = readAll(it->path().string());
+        if (it->is_regular_file(ec))
+            out[fs::relative(it->path(), root, ec).generic_string()] = readAll(it->path().string());
     return out;
 }
 
@@ -762,7 +860,8 @@ TEST(Content, GenerationIsDeterministic) {
                 const int j = shipped.findNormalised(entry);
                 ASSERT_GE(j, 0) << entry << " is missing from the build's " << name;
                 ByteBuffer a, b;
-                ASSERT_TRUE(generated.tryRead(static_cast<int>(i), a, reason) && shipped.tryRead(j, b, reason)) << reason;
+                ASSERT_TRUE(generated.tryRead(static_cast<int>(i), a, reason) && shipped.tryRead(j, b, reason))
+                    << reason;
                 EXPECT_EQ(a.view(), b.view()) << entry << " differs from the build's content";
             }
             continue;
@@ -819,8 +918,8 @@ TEST_F(ContentTest, ContactSheet) {
         }
     }
     for (const content::FontRole& f : content::kFonts)
-        items.push_back({std::string(f.stem) + "-1",
-                         keep(new Texture(14, u"gfx/font/1252/" + wide(f.stem) + u"-1.tga")), nullptr});
+        items.push_back(
+            {std::string(f.stem) + "-1", keep(new Texture(14, u"gfx/font/1252/" + wide(f.stem) + u"-1.tga")), nullptr});
 
     // A checkerboard behind every cell shows what is transparent.
     contentgen::Canvas checkCanvas(16, 16);
@@ -877,7 +976,8 @@ TEST_F(ContentTest, ContactSheet) {
                 const std::string full = contentgen::frameLabel(e->frames[i], static_cast<int>(i));
                 const std::string number = std::to_string(i);
                 for (const std::string* text : {&full, &number}) {
-                    if (contentgen::Canvas::textWidth(*text, 1) + 2 > fw || contentgen::Canvas::kGlyphHeight + 2 > fh) continue;
+                    if (contentgen::Canvas::textWidth(*text, 1) + 2 > fw || contentgen::Canvas::kGlyphHeight + 2 > fh)
+                        continue;
                     labels.text(static_cast<int>(fx) + 1, static_cast<int>(fy) + 1, *text, 1, 0xFFFFFF80);
                     break;
                 }

@@ -5,11 +5,11 @@
 #include "gfx/Texture.h"
 #include "gfx/VertexBuffer.h"
 #include "gfx/ZubGraphics.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "sys/ArchiveReader.h"
 #include "sys/HttpRequest.h"
 #include "sys/SystemRandom.h"
+#include "util/KeyCodes.h"
 #include "world/Terrain.h"
 
 static_assert(input_codes::KEY_ESCAPE == 1);

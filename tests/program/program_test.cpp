@@ -2,6 +2,8 @@
 // what it leaves in its user folder and prints on stderr.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -10,9 +12,7 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -99,11 +99,21 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
     Home home;
     ASSERT_EQ(home.run(200), 0) << home.stderrText();
     const std::string log = home.log();
-    const char* services[] = {"Logger::Logger", "ErrorManager::ErrorManager", "TimeKeeper::TimeKeeper",
-                              "FileManager::FileManager", "Settings::load", "ResourceManager::ResourceManager",
-                              "FocusManager::FocusManager", "ZubInput::ZubInput", "ZubGraphics::ZubGraphics",
-                              "ZubAudio::ZubAudio", "SystemFont::SystemFont", "Console::Console",
-                              "ZubNetwork::ZubNetwork", "Language::Language", "ZubTimer::ZubTimer"};
+    const char* services[] = {"Logger::Logger",
+                              "ErrorManager::ErrorManager",
+                              "TimeKeeper::TimeKeeper",
+                              "FileManager::FileManager",
+                              "Settings::load",
+                              "ResourceManager::ResourceManager",
+                              "FocusManager::FocusManager",
+                              "ZubInput::ZubInput",
+                              "ZubGraphics::ZubGraphics",
+                              "ZubAudio::ZubAudio",
+                              "SystemFont::SystemFont",
+                              "Console::Console",
+                              "ZubNetwork::ZubNetwork",
+                              "Language::Language",
+                              "ZubTimer::ZubTimer"};
     size_t last = 0;
     for (const char* s : services) {
         const size_t start = log.find(std::string(s) + "(): Starting...");
@@ -114,10 +124,10 @@ TEST(Program, StartsHeadlessRunsFramesAndShutsDownInOrder) {
         last = done;
     }
     // Teardown in reverse order, then nothing left alive.
-    const char* down[] = {"Language::~Language", "ZubNetwork::~ZubNetwork", "Console::~Console",
-                          "SystemFont::~SystemFont", "ZubAudio::~ZubAudio", "ZubGraphics::~ZubGraphics",
-                          "ZubInput::~ZubInput", "FocusManager::~FocusManager", "ResourceManager::~ResourceManager",
-                          "Settings::~Settings", "FileManager::~FileManager", "TimeKeeper::~TimeKeeper",
+    const char* down[] = {"Language::~Language",     "ZubNetwork::~ZubNetwork",     "Console::~Console",
+                          "SystemFont::~SystemFont", "ZubAudio::~ZubAudio",         "ZubGraphics::~ZubGraphics",
+                          "ZubInput::~ZubInput",     "FocusManager::~FocusManager", "ResourceManager::~ResourceManager",
+                          "Settings::~Settings",     "FileManager::~FileManager",   "TimeKeeper::~TimeKeeper",
                           "Logger::~Logger"};
     last = log.find("Zub::~Zub(): Shutting down.");
     ASSERT_NE(last, std::string::npos);

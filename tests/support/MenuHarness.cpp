@@ -232,8 +232,6 @@ void MenuHarness::touchUp(int64_t id) {
 
 void MenuHarness::type(std::u16string_view text) { next.typed += text; }
 
-FontQuad* MenuHarness::font(std::u16string_view name) const {
-    return zub_cast<FontQuad>(resources.find(name, false));
-}
+FontQuad* MenuHarness::font(std::u16string_view name) const { return zub_cast<FontQuad>(resources.find(name, false)); }
 
 }  // namespace menutest

@@ -28,10 +28,10 @@
 #include "gui/CursorTarget.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
+#include "object/ResourceManager.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceManager.h"
 
 class FontQuad;
 

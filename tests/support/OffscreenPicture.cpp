@@ -8,9 +8,9 @@
 #include "PngWriter.h"
 #include "gfx/ImageCodec.h"
 #include "gfx/MemoryImageFile.h"
+#include "object/ResourceManager.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
-#include "object/ResourceManager.h"
 
 namespace picturetest {
 
@@ -20,8 +20,7 @@ bool OffscreenWindow::open(const char* title, int w, int h) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     backend = platform::createSdlBackend();
     std::string error;
-    if (!backend->openWindow({.title = title, .width = w, .height = h, .vsync = false, .assumeFocused = true},
-                             error)) {
+    if (!backend->openWindow({.title = title, .width = w, .height = h, .vsync = false, .assumeFocused = true}, error)) {
         skip("no off-screen OpenGL window: " + error);
         return false;
     }
@@ -53,8 +52,8 @@ std::vector<uint32_t> OffscreenWindow::readFrame() {
     return frame;
 }
 
-void compareWithStored(const std::vector<uint32_t>& frame, int w, int h, const std::string& stored,
-                       const char* rewrite, const Tolerance& tolerance) {
+void compareWithStored(const std::vector<uint32_t>& frame, int w, int h, const std::string& stored, const char* rewrite,
+                       const Tolerance& tolerance) {
     if (std::getenv(rewrite)) {
         ASSERT_TRUE(pngtest::writePng(stored, w, h, frame)) << stored;
         GTEST_SKIP() << "wrote " << stored;

@@ -8,12 +8,12 @@
 #include "app/Loader.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
-#include "util/KeyCodes.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
 #include "records/ProfileManager.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
+#include "util/KeyCodes.h"
 
 namespace programtest {
 
@@ -188,8 +188,8 @@ void ProgramHarness::runProgram() {
     const bool real = options.realDisplay;
     run.makeBackend = [this, real]() -> std::unique_ptr<platform::Backend> {
         if (real) setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        auto b = std::make_unique<Backend>(real ? platform::createSdlBackend()
-                                                : std::make_unique<platform::NullBackend>());
+        auto b =
+            std::make_unique<Backend>(real ? platform::createSdlBackend() : std::make_unique<platform::NullBackend>());
         b->bKeepSize = options.windowKeepsItsSize;
         backend = b.get();
         return b;

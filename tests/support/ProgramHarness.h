@@ -33,8 +33,8 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/Context.h"
 #include "engine/ContextManager.h"
+#include "gfx/Context.h"
 #include "platform/Platform.h"
 
 class Loader;

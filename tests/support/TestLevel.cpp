@@ -60,10 +60,10 @@ TestLevel::TestLevel() {
     root->addChild(game);
     game->camera->resetAt(0.0f, 0.0f, -REFERENCE_WIDTH / 2);
     // The lists, in the order in which they tick and draw.
-    ZubBase** lists[] = {&bgList,     &bgEffectsList,  &secretList,     &dangerAreaList, &objectList, &pigList,
-                         &pigletList, &houseList,      &explodableList, &cargoList,      &appleList,  &sweetList,
-                         &proxyList,  &appleGhostList, nullptr,         &fgEffectsList,  &weatherList,
-                         &speechBubbleList};
+    ZubBase** lists[] = {&bgList,        &bgEffectsList, &secretList,      &dangerAreaList, &objectList,
+                         &pigList,       &pigletList,    &houseList,       &explodableList, &cargoList,
+                         &appleList,     &sweetList,     &proxyList,       &appleGhostList, nullptr,
+                         &fgEffectsList, &weatherList,   &speechBubbleList};
     for (ZubBase** field : lists) {
         ZubBase* list;
         if (field) {

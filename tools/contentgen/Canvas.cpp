@@ -56,7 +56,9 @@ uint32_t mix(uint32_t a, uint32_t b, double t) {
     return argb(m(alphaOf(a), alphaOf(b)), m(redOf(a), redOf(b)), m(greenOf(a), greenOf(b)), m(blueOf(a), blueOf(b)));
 }
 
-uint32_t withAlpha(uint32_t c, int alpha) { return (c & 0x00FFFFFFu) | static_cast<uint32_t>(std::clamp(alpha, 0, 255)) << 24; }
+uint32_t withAlpha(uint32_t c, int alpha) {
+    return (c & 0x00FFFFFFu) | static_cast<uint32_t>(std::clamp(alpha, 0, 255)) << 24;
+}
 
 uint32_t Lcg::next() {
     state = state * 1664525u + 1013904223u;
@@ -129,8 +131,9 @@ void Canvas::cover(double x0, double y0, double x1, double y1, F inside, uint32_
 }
 
 void Canvas::fillRect(double x, double y, double rw, double rh, uint32_t c) {
-    cover(x, y, x + rw, y + rh, [&](double px_, double py) { return px_ >= x && px_ < x + rw && py >= y && py < y + rh; },
-          c);
+    cover(
+        x, y, x + rw, y + rh, [&](double px_, double py) { return px_ >= x && px_ < x + rw && py >= y && py < y + rh; },
+        c);
 }
 
 namespace {
@@ -144,7 +147,8 @@ bool inRoundRect(double px, double py, double x, double y, double w, double h, d
 }  // namespace
 
 void Canvas::fillRoundRect(double x, double y, double rw, double rh, double radius, uint32_t c) {
-    cover(x, y, x + rw, y + rh, [&](double px_, double py) { return inRoundRect(px_, py, x, y, rw, rh, radius); }, c);
+    cover(
+        x, y, x + rw, y + rh, [&](double px_, double py) { return inRoundRect(px_, py, x, y, rw, rh, radius); }, c);
 }
 
 void Canvas::strokeRoundRect(double x, double y, double rw, double rh, double radius, double t, uint32_t c) {
@@ -159,39 +163,42 @@ void Canvas::strokeRoundRect(double x, double y, double rw, double rh, double ra
 
 void Canvas::fillEllipse(double cx, double cy, double rx, double ry, uint32_t c) {
     if (rx <= 0 || ry <= 0) return;
-    cover(cx - rx, cy - ry, cx + rx, cy + ry,
-          [&](double x, double y) {
-              const double dx = (x - cx) / rx, dy = (y - cy) / ry;
-              return dx * dx + dy * dy <= 1.0;
-          },
-          c);
+    cover(
+        cx - rx, cy - ry, cx + rx, cy + ry,
+        [&](double x, double y) {
+            const double dx = (x - cx) / rx, dy = (y - cy) / ry;
+            return dx * dx + dy * dy <= 1.0;
+        },
+        c);
 }
 
 void Canvas::strokeEllipse(double cx, double cy, double rx, double ry, double t, uint32_t c) {
     if (rx <= 0 || ry <= 0) return;
     const double ix = rx - t, iy = ry - t;
-    cover(cx - rx, cy - ry, cx + rx, cy + ry,
-          [&](double x, double y) {
-              const double dx = (x - cx) / rx, dy = (y - cy) / ry;
-              if (dx * dx + dy * dy > 1.0) return false;
-              if (ix <= 0 || iy <= 0) return true;
-              const double ex = (x - cx) / ix, ey = (y - cy) / iy;
-              return ex * ex + ey * ey > 1.0;
-          },
-          c);
+    cover(
+        cx - rx, cy - ry, cx + rx, cy + ry,
+        [&](double x, double y) {
+            const double dx = (x - cx) / rx, dy = (y - cy) / ry;
+            if (dx * dx + dy * dy > 1.0) return false;
+            if (ix <= 0 || iy <= 0) return true;
+            const double ex = (x - cx) / ix, ey = (y - cy) / iy;
+            return ex * ex + ey * ey > 1.0;
+        },
+        c);
 }
 
 void Canvas::fillEllipseRotated(double cx, double cy, double rx, double ry, double angle, uint32_t c) {
     if (rx <= 0 || ry <= 0) return;
     const double r = std::max(rx, ry);
     const double cs = std::cos(angle), sn = std::sin(angle);
-    cover(cx - r, cy - r, cx + r, cy + r,
-          [&](double x, double y) {
-              const double dx = x - cx, dy = cy - y;  // y up
-              const double u = (dx * cs + dy * sn) / rx, v = (-dx * sn + dy * cs) / ry;
-              return u * u + v * v <= 1.0;
-          },
-          c);
+    cover(
+        cx - r, cy - r, cx + r, cy + r,
+        [&](double x, double y) {
+            const double dx = x - cx, dy = cy - y;  // y up
+            const double u = (dx * cs + dy * sn) / rx, v = (-dx * sn + dy * cs) / ry;
+            return u * u + v * v <= 1.0;
+        },
+        c);
 }
 
 void Canvas::fillPolygon(const std::vector<double>& xy, uint32_t c) {
@@ -204,30 +211,32 @@ void Canvas::fillPolygon(const std::vector<double>& xy, uint32_t c) {
         y1 = std::max(y1, xy[i + 1]);
     }
     const size_t n = xy.size() / 2;
-    cover(x0, y0, x1, y1,
-          [&](double x, double y) {
-              bool in = false;
-              for (size_t i = 0, j = n - 1; i < n; j = i++) {
-                  const double xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];
-                  if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
-              }
-              return in;
-          },
-          c);
+    cover(
+        x0, y0, x1, y1,
+        [&](double x, double y) {
+            bool in = false;
+            for (size_t i = 0, j = n - 1; i < n; j = i++) {
+                const double xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];
+                if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+            }
+            return in;
+        },
+        c);
 }
 
 void Canvas::line(double x0, double y0, double x1, double y1, double width, uint32_t c) {
     const double r = width / 2.0;
     const double dx = x1 - x0, dy = y1 - y0;
     const double len2 = dx * dx + dy * dy;
-    cover(std::min(x0, x1) - r, std::min(y0, y1) - r, std::max(x0, x1) + r, std::max(y0, y1) + r,
-          [&](double x, double y) {
-              double t = len2 > 0 ? ((x - x0) * dx + (y - y0) * dy) / len2 : 0.0;
-              t = std::clamp(t, 0.0, 1.0);
-              const double ex = x0 + t * dx - x, ey = y0 + t * dy - y;
-              return ex * ex + ey * ey <= r * r;
-          },
-          c);
+    cover(
+        std::min(x0, x1) - r, std::min(y0, y1) - r, std::max(x0, x1) + r, std::max(y0, y1) + r,
+        [&](double x, double y) {
+            double t = len2 > 0 ? ((x - x0) * dx + (y - y0) * dy) / len2 : 0.0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ex = x0 + t * dx - x, ey = y0 + t * dy - y;
+            return ex * ex + ey * ey <= r * r;
+        },
+        c);
 }
 
 void Canvas::softDisc(double cx, double cy, double r, uint32_t c) {
@@ -302,7 +311,8 @@ void Canvas::lettering(platform::FontRasterizer& font, int x, int baseline, std:
         for (int gy = 0; gy < g.height; ++gy)
             for (int gx = 0; gx < g.width; ++gx) {
                 const int mx = pen + g.left + gx, my = baseline - g.top + gy;
-                const uint8_t v = g.coverage[static_cast<size_t>(gy) * static_cast<size_t>(g.width) + static_cast<size_t>(gx)];
+                const uint8_t v =
+                    g.coverage[static_cast<size_t>(gy) * static_cast<size_t>(g.width) + static_cast<size_t>(gx)];
                 if (v == 0 || mx < 0 || my < 0 || mx >= cw_ || my >= ch_) continue;
                 at(mx, my) = std::max(at(mx, my), v / 255.0f);
                 top = std::min(top, my);

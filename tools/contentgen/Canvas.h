@@ -116,7 +116,8 @@ public:
         int shadowDx = 0, shadowDy = 0;
     };
     // `s` is Latin-1 text; x is the pen's start, `baseline` the baseline row.
-    void lettering(platform::FontRasterizer& font, int x, int baseline, std::string_view s, const LetteringStyle& style);
+    void lettering(platform::FontRasterizer& font, int x, int baseline, std::string_view s,
+                   const LetteringStyle& style);
     // The pen advance of the text in the font.
     static int letteringWidth(platform::FontRasterizer& font, std::string_view s);
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <map>
+#include <memory>
 #include <set>
 #include <thread>
 #include <unordered_map>
@@ -18,10 +18,10 @@
 #include "Readme.h"
 #include "Synth.h"
 #include "audio/OggEncoder.h"
-#include "platform/FontRasterizer.h"
-#include "text/GlyphPageGenerator.h"
 #include "gfx/ImageCodec.h"
+#include "platform/FontRasterizer.h"
 #include "sys/ArchiveWriter.h"
+#include "text/GlyphPageGenerator.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +81,8 @@ void makeEntry(const Entry& e, const std::string& outDir, Output& out) {
             std::vector<uint8_t> bytes;
             const bool jpeg = e.file.size() > 4 && e.file.compare(e.file.size() - 4, 4, ".jpg") == 0;
             if (jpeg) {
-                if (!image_codec::encodeJpeg(sheet.pixels().data(), sheet.width(), sheet.height(), kJpegQuality, bytes)) {
+                if (!image_codec::encodeJpeg(sheet.pixels().data(), sheet.width(), sheet.height(), kJpegQuality,
+                                             bytes)) {
                     out.error = e.file + ": JPEG encoding failed";
                     return;
                 }
@@ -108,7 +109,9 @@ void makeEntry(const Entry& e, const std::string& outDir, Output& out) {
             emit(outDir, e.file, bytes.data(), bytes.size(), out);
             return;
         }
-        case Kind::GlyphSheet: makeSymbolSheet(outDir, e, out); return;
+        case Kind::GlyphSheet:
+            makeSymbolSheet(outDir, e, out);
+            return;
     }
 }
 
@@ -176,7 +179,8 @@ void makeSymbolSheet(const std::string& outDir, const Entry& e, Output& out) {
         return;
     }
     const bool gui = e.name == "fontTinyGUIsymbolsTex";
-    const std::vector<char32_t> slots = gui ? glyph_pages::symbolSlots(*font) : std::vector<char32_t>{0x25B8, 0x2022, 0x25BA};
+    const std::vector<char32_t> slots =
+        gui ? glyph_pages::symbolSlots(*font) : std::vector<char32_t>{0x25B8, 0x2022, 0x25BA};
     const std::string stem = outDir + "/" + e.file.substr(0, e.file.size() - 4);
     if (!glyph_pages::writeSymbolSheet(stem, *font, slots, style, out.error)) {
         out.error = e.file + ": " + out.error;
@@ -214,7 +218,8 @@ bool archiveOf(const std::string& path, std::string& name) {
         }
     }
     const std::string levels = std::string(content::kLevelFolder) + "/";
-    if (path.compare(0, levels.size(), levels) == 0 && path.size() > 4 && path.compare(path.size() - 4, 4, ".lev") == 0) {
+    if (path.compare(0, levels.size(), levels) == 0 && path.size() > 4 &&
+        path.compare(path.size() - 4, 4, ".lev") == 0) {
         name = content::wadFileName(content::Wad::Levels);
         return true;
     }
@@ -257,7 +262,8 @@ bool generate(const Options& options, Report& report) {
         std::stable_sort(jobs.begin(), jobs.end(), [](const Entry* a, const Entry* b) {
             auto cost = [](const Entry* e) {
                 if (e->kind == Kind::Music) return 3;
-                if (e->kind == Kind::Texture && e->frames.size() == 1 && e->frames[0].w * e->frames[0].h > 200000) return 2;
+                if (e->kind == Kind::Texture && e->frames.size() == 1 && e->frames[0].w * e->frames[0].h > 200000)
+                    return 2;
                 return e->isAudio() ? 1 : 0;
             };
             return cost(a) > cost(b);
@@ -282,7 +288,8 @@ bool generate(const Options& options, Report& report) {
 
     if (options.archives && report.errors.empty()) {
         std::map<std::string, ArchiveWriter> writers;
-        for (content::Wad wad : content::kAllWads) writers.emplace(content::wadFileName(wad), ArchiveWriter::Method::Zlib);
+        for (content::Wad wad : content::kAllWads)
+            writers.emplace(content::wadFileName(wad), ArchiveWriter::Method::Zlib);
         for (const auto& [relative, archive] : archivedFiles(outDir)) {
             auto writer = writers.find(archive);
             if (writer == writers.end()) continue;

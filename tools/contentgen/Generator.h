@@ -11,14 +11,14 @@
 namespace contentgen {
 
 struct Options {
-    std::string outDir;       // the game folder to fill
-    bool archives = true;     // pack the archives after the loose files
-    bool looseFiles = true;   // false: only pack what is already there
-    unsigned threads = 0;     // 0: one per processor
+    std::string outDir;      // the game folder to fill
+    bool archives = true;    // pack the archives after the loose files
+    bool looseFiles = true;  // false: only pack what is already there
+    unsigned threads = 0;    // 0: one per processor
 };
 
 struct Report {
-    int files = 0;             // loose files written
+    int files = 0;  // loose files written
     uint64_t looseBytes = 0;
     int archivedFiles = 0;
     uint64_t archiveBytes = 0;  // the archives' sizes on disk

@@ -111,14 +111,17 @@ void paintBasket(Ctx& k) {
     std::vector<double> body = {2, top, w - 2, top, w * 0.85, h - 2, w * 0.15, h - 2};
     k.c.fillPolygon(body, front ? shade(k.col, 1.25) : k.col);
     for (double y = top + 4; y < h - 3; y += 6) k.c.line(w * 0.12, y, w * 0.88, y, 1.2, shade(k.col, 0.6));
-    for (double x = w * 0.2; x < w * 0.85; x += 8) k.c.line(x, top + 2, x + (w / 2 - x) * 0.2, h - 3, 1.2, shade(k.col, 0.7));
+    for (double x = w * 0.2; x < w * 0.85; x += 8)
+        k.c.line(x, top + 2, x + (w / 2 - x) * 0.2, h - 3, 1.2, shade(k.col, 0.7));
     k.c.line(2, top, w - 2, top, 3, shade(k.col, 0.5));
     if (!front) k.c.strokeEllipse(w / 2, top, w * 0.36, top - 2, 3, shade(k.col, 0.8));  // the handle
 }
 
 void pigHead(Canvas& c, double cx, double cy, double r, uint32_t col) {
-    c.fillPolygon({cx - r * 0.9, cy - r * 0.3, cx - r * 0.75, cy - r * 1.15, cx - r * 0.25, cy - r * 0.75}, shade(col, 0.85));
-    c.fillPolygon({cx + r * 0.9, cy - r * 0.3, cx + r * 0.75, cy - r * 1.15, cx + r * 0.25, cy - r * 0.75}, shade(col, 0.85));
+    c.fillPolygon({cx - r * 0.9, cy - r * 0.3, cx - r * 0.75, cy - r * 1.15, cx - r * 0.25, cy - r * 0.75},
+                  shade(col, 0.85));
+    c.fillPolygon({cx + r * 0.9, cy - r * 0.3, cx + r * 0.75, cy - r * 1.15, cx + r * 0.25, cy - r * 0.75},
+                  shade(col, 0.85));
     c.fillEllipse(cx, cy, r, r * 0.9, col);
     c.fillEllipse(cx + r * 0.35, cy + r * 0.25, r * 0.4, r * 0.3, shade(col, 0.82));
     c.fillEllipse(cx + r * 0.23, cy + r * 0.25, r * 0.07, r * 0.11, kDarkPink);
@@ -236,15 +239,11 @@ void paintFrog(Ctx& k) {
     const double er = l == "alert" ? h * 0.2 : h * 0.15;
     for (double ex : {w * 0.3, w * 0.7}) {
         c.fillEllipse(ex, h * 0.3, er + 2, er + 2, k.col);
-        if (l == "digest" || l == "idle b")
-            c.line(ex - er, h * 0.3, ex + er, h * 0.3, 2, kBlack);
-        else
-            eye(c, ex, h * 0.3, er, l == "idle c" ? 1.0 : 0.0);
+        if (l == "digest" || l == "idle b") c.line(ex - er, h * 0.3, ex + er, h * 0.3, 2, kBlack);
+        else eye(c, ex, h * 0.3, er, l == "idle c" ? 1.0 : 0.0);
     }
-    if (l == "attack")
-        c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.14, 0xFF802030);
-    else
-        c.line(w * 0.25, h * 0.7, w * 0.75, h * 0.7, 2, shade(k.col, 0.5));
+    if (l == "attack") c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.14, 0xFF802030);
+    else c.line(w * 0.25, h * 0.7, w * 0.75, h * 0.7, 2, shade(k.col, 0.5));
 }
 
 void paintAnimal(Ctx& k) {
@@ -323,17 +322,17 @@ void paintAnimal(Ctx& k) {
         for (int s = 0; s < 9; ++s) {
             const double a = kPi * (0.1 + 0.8 * s / 8.0);
             const double bx = w * 0.45 - std::cos(a) * w * 0.3, by = h * 0.75 - std::sin(a) * h * 0.42;
-            c.fillPolygon({bx - 5, by + 6, bx + 5, by + 6, bx - std::cos(a) * 12, by - std::sin(a) * 14}, shade(k.col, 0.6));
+            c.fillPolygon({bx - 5, by + 6, bx + 5, by + 6, bx - std::cos(a) * 12, by - std::sin(a) * 14},
+                          shade(k.col, 0.6));
         }
         c.fillEllipse(w * 0.45, h * 0.72, w * 0.32, h * 0.26, k.col);
         c.fillPolygon({w * 0.65, h * 0.6, w - 2, h * 0.78, w * 0.65, h * 0.92}, 0xFFD8B890);
         c.fillEllipse(w - 3, h * 0.78, 2.5, 2.5, kBlack);
-        if (k.index == 0)
-            eye(c, w * 0.74, h * 0.7, 3.5, 1.0);
-        else
-            c.line(w * 0.7, h * 0.7, w * 0.79, h * 0.7, 1.5, kBlack);
+        if (k.index == 0) eye(c, w * 0.74, h * 0.7, 3.5, 1.0);
+        else c.line(w * 0.7, h * 0.7, w * 0.79, h * 0.7, 1.5, kBlack);
     } else if (n == "horse-body") {
-        for (double x : {w * 0.2, w * 0.35, w * 0.68, w * 0.82}) c.fillRoundRect(x - 6, h * 0.5, 12, h * 0.48, 4, shade(k.col, 0.85));
+        for (double x : {w * 0.2, w * 0.35, w * 0.68, w * 0.82})
+            c.fillRoundRect(x - 6, h * 0.5, 12, h * 0.48, 4, shade(k.col, 0.85));
         c.fillEllipse(w / 2, h * 0.45, w * 0.42, h * 0.26, k.col);
         c.line(w * 0.1, h * 0.35, w * 0.03, h * 0.7, 6, shade(k.col, 0.5));
         c.fillRect(w * 0.78, h * 0.05, w * 0.12, h * 0.35, k.col);
@@ -341,10 +340,8 @@ void paintAnimal(Ctx& k) {
         c.fillEllipseRotated(w / 2, h / 2, w * 0.42, h * 0.24, -0.5, k.col);
         c.fillPolygon({w * 0.3, h * 0.2, w * 0.36, 2, w * 0.44, h * 0.2}, shade(k.col, 0.8));
         c.fillEllipse(w * 0.76, h * 0.75, 3, 2, kBlack);
-        if (k.index == 0)
-            c.line(w * 0.38, h * 0.35, w * 0.5, h * 0.35, 2, kBlack);
-        else
-            eye(c, w * 0.44, h * 0.35, k.index == 2 ? 6 : 4, 1.0);
+        if (k.index == 0) c.line(w * 0.38, h * 0.35, w * 0.5, h * 0.35, 2, kBlack);
+        else eye(c, w * 0.44, h * 0.35, k.index == 2 ? 6 : 4, 1.0);
     } else if (n == "horse-lick") {
         if (k.index == 0) {
             c.fillEllipse(w * 0.2, h / 2, 2, 2, withAlpha(k.col, 120));
@@ -380,7 +377,8 @@ void paintHouse(Ctx& k) {
         return;
     }
     if (k.index == 0) {  // the house part: a porch along its chain
-        poly({155, -23, 172, -58, 150, -90, -40, -90, -170, -77, -206, -39, -186, 24, -160, 10, -150, -50, 140, -50}, 0xFF9A6A3A);
+        poly({155, -23, 172, -58, 150, -90, -40, -90, -170, -77, -206, -39, -186, 24, -160, 10, -150, -50, 140, -50},
+             0xFF9A6A3A);
         for (double y = -85; y < -52; y += 8) c.line(X(-150), Y(y), X(150), Y(y), 1.5, 0xFF6A4A2A);
         return;
     }
@@ -401,8 +399,8 @@ void paintHouse(Ctx& k) {
     poly({104, -42, 165, -42, 177, -20, 117, 8, 104, 8}, wood);  // the lean-to step
     c.line(X(110), Y(-20), X(168), Y(-26), 2, shade(wood, 0.7));
     poly({-112, -42, 104, -42, 104, 34, 26, 96, -90, 132, -112, 100}, k.col);  // walls and gable
-    c.fillRect(X(-112), Y(-30), 216, 12, shade(k.col, 0.8));  // the footing
-    for (double y = -6; y < 90; y += 18) {  // weatherboards, up into the gable
+    c.fillRect(X(-112), Y(-30), 216, 12, shade(k.col, 0.8));                   // the footing
+    for (double y = -6; y < 90; y += 18) {                                     // weatherboards, up into the gable
         const double right = y <= 34 ? 102 : 102 - (y - 34) * 78 / 62;
         c.line(X(-110), Y(y), X(right), Y(y), 1.2, withAlpha(shade(k.col, 0.85), 160));
     }
@@ -456,9 +454,9 @@ void paintWinterTree(Ctx& k) {
             const double half = w * (0.16 + 0.08 * tier), cx = w / 2 + lean * (1.0 - 0.2 * tier);
             c.fillPolygon({cx, top, cx + half, base, cx - half, base}, shade(fir, 0.9 + 0.05 * tier));
             // The snow on the tier: a cap at the top and a rim along its hem.
-            c.fillPolygon({cx, top, cx + half * 0.45, top + (base - top) * 0.45, cx - half * 0.45,
-                           top + (base - top) * 0.45},
-                          kSnow);
+            c.fillPolygon(
+                {cx, top, cx + half * 0.45, top + (base - top) * 0.45, cx - half * 0.45, top + (base - top) * 0.45},
+                kSnow);
             c.line(cx - half * 0.95, base - 2, cx + half * 0.95, base - 2, 4, kSnow);
             for (int d = 0; d < 3; ++d)
                 c.fillEllipse(cx - half * 0.6 + half * 0.6 * d, base - 3, half * 0.18, 4, kSnow);
@@ -502,7 +500,8 @@ void paintTree(Ctx& k) {
     const double lean = (k.index % 2 ? 0.08 : -0.05) * w;
     c.fillPolygon({w * 0.44, h, w * 0.56, h, w * 0.54 + lean, h * 0.4, w * 0.46 + lean, h * 0.4}, 0xFF6A4426);
     for (int b = 0; b < 4; ++b) {
-        const double bx = w / 2 + lean + k.rng.range(-0.18, 0.18) * w, by = h * (0.2 + 0.1 * b) + k.rng.range(0, 0.05) * h;
+        const double bx = w / 2 + lean + k.rng.range(-0.18, 0.18) * w,
+                     by = h * (0.2 + 0.1 * b) + k.rng.range(0, 0.05) * h;
         const double r = w * k.rng.range(0.18, 0.28);
         c.fillEllipse(bx, by, r, r * 0.9, shade(k.col, 0.85 + 0.1 * b));
     }
@@ -552,7 +551,7 @@ void paintPlant(Ctx& k) {
         c.fillEllipseRotated(bx + 3, by, 3.5, 8, 0.25 * bend, k.col);
         c.fillEllipse(bx, by + 1, 3.5, 7, shade(k.col, 0.92));
         c.fillEllipse(bx, by + 6, 2, 1.5, 0xFF60B060);  // the green tip of the inner petals
-        c.fillEllipse(bx, by - 7, 2, 2, 0xFF3A7A40);     // the green cap on the stalk
+        c.fillEllipse(bx, by - 7, 2, 2, 0xFF3A7A40);    // the green cap on the stalk
         c.fillEllipse(w / 2, h - 2, w * 0.3, 2.5, kSnowShadow);
         return;
     }
@@ -572,12 +571,24 @@ void paintPlant(Ctx& k) {
     if (n == "details1") {
         const double cx = w / 2, cy = h / 2;
         switch (k.index % 7) {
-            case 0: c.fillEllipse(cx, cy + 10, 18, 10, kGrey); break;
-            case 1: c.fillEllipse(cx, cy, 12, 12, 0xFFE04040); break;
-            case 2: c.line(cx - 20, cy + 20, cx + 20, cy - 10, 6, kBrown); break;
-            case 3: c.fillEllipse(cx, cy, 20, 8, 0xFF60A040); break;
-            case 4: star(c, cx, cy, 16, 7, 5, 0, kYellow); break;
-            case 5: c.fillEllipse(cx, cy + 8, 22, 14, 0xFF70B050); break;
+            case 0:
+                c.fillEllipse(cx, cy + 10, 18, 10, kGrey);
+                break;
+            case 1:
+                c.fillEllipse(cx, cy, 12, 12, 0xFFE04040);
+                break;
+            case 2:
+                c.line(cx - 20, cy + 20, cx + 20, cy - 10, 6, kBrown);
+                break;
+            case 3:
+                c.fillEllipse(cx, cy, 20, 8, 0xFF60A040);
+                break;
+            case 4:
+                star(c, cx, cy, 16, 7, 5, 0, kYellow);
+                break;
+            case 5:
+                c.fillEllipse(cx, cy + 8, 22, 14, 0xFF70B050);
+                break;
             default:  // a mushroom
                 c.fillRect(cx - 5, cy, 10, 22, 0xFFF0E8D8);
                 c.fillEllipse(cx, cy, 22, 14, 0xFFD03020);
@@ -593,7 +604,8 @@ void paintPlant(Ctx& k) {
     const double fx = w / 2 + (k.index % 2 ? 4 : -4), r = w * 0.14;
     for (int p = 0; p < 5; ++p) {
         const double a = p * 2 * kPi / 5 + k.index;
-        c.fillEllipse(fx + std::cos(a) * r, top + std::sin(a) * r, r * 0.8, r * 0.8, shade(k.col, 0.9 + 0.04 * k.index));
+        c.fillEllipse(fx + std::cos(a) * r, top + std::sin(a) * r, r * 0.8, r * 0.8,
+                      shade(k.col, 0.9 + 0.04 * k.index));
     }
     c.fillEllipse(fx, top, r * 0.6, r * 0.6, k.e.name == "flowers2" ? 0xFFA05020 : kYellow);
 }
@@ -703,7 +715,8 @@ void paintSky(Ctx& k) {
 void drawPig(Canvas& c, double x, double y, double s, uint32_t body = kPink, uint32_t dark = kDarkPink) {
     c.fillEllipse(x, y, 50 * s, 40 * s, body);
     c.strokeEllipse(x, y, 50 * s, 40 * s, 2 * s, dark);
-    for (double lx : {-30.0, -10.0, 12.0, 30.0}) c.fillRoundRect(x + lx * s - 6 * s, y + 30 * s, 12 * s, 24 * s, 4 * s, dark);
+    for (double lx : {-30.0, -10.0, 12.0, 30.0})
+        c.fillRoundRect(x + lx * s - 6 * s, y + 30 * s, 12 * s, 24 * s, 4 * s, dark);
     pigHead(c, x + 48 * s, y - 22 * s, 32 * s, body);
 }
 
@@ -774,10 +787,8 @@ void paintScene(Ctx& k) {
     // meadow dark enough that light texts stand out anywhere in the band.
     const bool dusk = k.e.name == "intro-blurred";
     auto lit = [dusk](uint32_t c) { return dusk ? shade(c, 0.6) : c; };
-    if (dusk)
-        c.verticalGradient(0xFF1E3060, 0xFF7080B0);
-    else
-        c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
+    if (dusk) c.verticalGradient(0xFF1E3060, 0xFF7080B0);
+    else c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
     if (dusk) c.softDisc(w * 0.09, h * 0.13, 34, 0xFFF4F0DC);  // the moon, left of the band
     c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, dusk ? 0xFF3A6D35 : 0xFF4A8A3C,
                 dusk ? 0xFF264C24 : 0xFF2E6428);
@@ -887,20 +898,26 @@ void paintIcon(Ctx& k) {
         if (l == "unused") return;
         c.fillEllipse(cx, cy, r, r, withAlpha(0xFF000000, 90));
         c.strokeEllipse(cx, cy, r, r, 3, glass);
-        if (l == "left") c.fillPolygon({cx - r * 0.5, cy, cx + r * 0.35, cy - r * 0.5, cx + r * 0.35, cy + r * 0.5}, glass);
-        else if (l == "right") c.fillPolygon({cx + r * 0.5, cy, cx - r * 0.35, cy - r * 0.5, cx - r * 0.35, cy + r * 0.5}, glass);
-        else if (l == "jump") c.fillPolygon({cx, cy - r * 0.5, cx - r * 0.5, cy + r * 0.35, cx + r * 0.5, cy + r * 0.35}, glass);
+        if (l == "left")
+            c.fillPolygon({cx - r * 0.5, cy, cx + r * 0.35, cy - r * 0.5, cx + r * 0.35, cy + r * 0.5}, glass);
+        else if (l == "right")
+            c.fillPolygon({cx + r * 0.5, cy, cx - r * 0.35, cy - r * 0.5, cx - r * 0.35, cy + r * 0.5}, glass);
+        else if (l == "jump")
+            c.fillPolygon({cx, cy - r * 0.5, cx - r * 0.5, cy + r * 0.35, cx + r * 0.5, cy + r * 0.35}, glass);
         else if (l == "pause") {
             c.fillRect(cx - r * 0.35, cy - r * 0.4, r * 0.25, r * 0.8, glass);
             c.fillRect(cx + r * 0.1, cy - r * 0.4, r * 0.25, r * 0.8, glass);
         } else if (l == "help") questionMark(c, cx, cy, r * 1.1, r * 0.16, glass);
         else if (l == "stats") {
-            for (int b = 0; b < 3; ++b) c.fillRect(cx - r * 0.45 + b * r * 0.35, cy + r * 0.4 - r * 0.3 * (b + 1), r * 0.25, r * 0.3 * (b + 1), glass);
+            for (int b = 0; b < 3; ++b)
+                c.fillRect(cx - r * 0.45 + b * r * 0.35, cy + r * 0.4 - r * 0.3 * (b + 1), r * 0.25, r * 0.3 * (b + 1),
+                           glass);
         } else {  // the map: a folded sheet with a route on it
             const double x0 = cx - r * 0.55, y0 = cy - r * 0.4, pw = r * 1.1 / 3, ph = r * 0.8, tilt = r * 0.1;
             for (int p = 0; p < 3; ++p) {
                 const double a = x0 + p * pw, b = a + pw, up = (p % 2) ? tilt : 0.0, down = (p % 2) ? 0.0 : tilt;
-                c.fillPolygon({a, y0 + up, b, y0 + down, b, y0 + ph + down, a, y0 + ph + up}, withAlpha(kWhite, p % 2 ? 130 : 190));
+                c.fillPolygon({a, y0 + up, b, y0 + down, b, y0 + ph + down, a, y0 + ph + up},
+                              withAlpha(kWhite, p % 2 ? 130 : 190));
             }
             c.line(x0 + pw * 0.4, y0 + ph * 0.75, x0 + pw * 1.5, y0 + ph * 0.35, 2, withAlpha(kRed, 220));
             c.line(x0 + pw * 1.5, y0 + ph * 0.35, x0 + pw * 2.5, y0 + ph * 0.55, 2, withAlpha(kRed, 220));
@@ -916,8 +933,8 @@ void paintIcon(Ctx& k) {
             c.strokeEllipse(cx, cy, r, r, 3, kinds[kind]);
             for (int t = 0; t < 8; ++t) {  // ticks round the dial
                 const double a = t * kPi / 4, in = t % 2 ? r * 0.78 : r * 0.68;
-                c.line(cx + std::cos(a) * in, cy + std::sin(a) * in, cx + std::cos(a) * (r - 3), cy + std::sin(a) * (r - 3), 1.2,
-                       0xFF807860);
+                c.line(cx + std::cos(a) * in, cy + std::sin(a) * in, cx + std::cos(a) * (r - 3),
+                       cy + std::sin(a) * (r - 3), 1.2, 0xFF807860);
             }
             // What the needle leads to, under the needle's hub.
             if (kind == 0) apple(c, cx, cy + r * 0.05, r * 0.32, withAlpha(kRed, 200));
@@ -1264,7 +1281,8 @@ void paintBar(Ctx& k) {
         const double in = 5, r = (h - 2 * in) / 2;
         c.fillRoundRect(in, in, w - 2 * in, h - 2 * in, r, shade(k.col, 0.8));
         c.fillRoundRect(in, in, w - 2 * in, (h - 2 * in) * 0.7, r, k.col);
-        c.fillRoundRect(in + 4, in + 2, w - 2 * in - 8, (h - 2 * in) * 0.3, r * 0.5, withAlpha(shade(k.col, 1.35), 200));
+        c.fillRoundRect(in + 4, in + 2, w - 2 * in - 8, (h - 2 * in) * 0.3, r * 0.5,
+                        withAlpha(shade(k.col, 1.35), 200));
     }
 }
 
@@ -1272,8 +1290,9 @@ void paintPointer(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
     if (k.e.name == "valleyArrow") {
-        c.fillPolygon({4, h * 0.3, w * 0.5, h * 0.3, w * 0.5, 4, w - 4, h / 2, w * 0.5, h - 4, w * 0.5, h * 0.7, 4, h * 0.7},
-                      k.col);
+        c.fillPolygon(
+            {4, h * 0.3, w * 0.5, h * 0.3, w * 0.5, 4, w - 4, h / 2, w * 0.5, h - 4, w * 0.5, h * 0.7, 4, h * 0.7},
+            k.col);
         return;
     }
     const uint32_t col = k.index == 0 ? 0xFFFF8080 : k.col;
@@ -1303,15 +1322,17 @@ void letterTitle(Canvas& c, const std::string& text, double cx, int baseline, in
                  const Canvas::LetteringStyle& style) {
     const std::string& file = titleFontFile();
     std::string error;
-    std::unique_ptr<platform::FontRasterizer> font = file.empty() ? nullptr : platform::openFontRasterizer(file, size, error);
+    std::unique_ptr<platform::FontRasterizer> font =
+        file.empty() ? nullptr : platform::openFontRasterizer(file, size, error);
     if (font) {
         const int width = Canvas::letteringWidth(*font, text);
-        if (width > maxWidth) font = platform::openFontRasterizer(file, std::max(8, static_cast<int>(size * maxWidth / width)), error);
+        if (width > maxWidth)
+            font = platform::openFontRasterizer(file, std::max(8, static_cast<int>(size * maxWidth / width)), error);
     }
     if (!font) {
         const int scale = std::max(1, std::min(static_cast<int>(maxWidth / Canvas::textWidth(text, 1)), size / 5));
-        c.text(static_cast<int>(cx - Canvas::textWidth(text, scale) / 2.0), baseline - Canvas::kGlyphHeight * scale, text,
-               scale, style.top);
+        c.text(static_cast<int>(cx - Canvas::textWidth(text, scale) / 2.0), baseline - Canvas::kGlyphHeight * scale,
+               text, scale, style.top);
         return;
     }
     const int width = Canvas::letteringWidth(*font, text);
@@ -1326,10 +1347,11 @@ void paintGameLogo(Ctx& k) {
     struct Puff {
         double x, y, rx, ry;
     };
-    const Puff cloud[] = {{0.5, 0.56, 0.46, 0.27}, {0.3, 0.36, 0.15, 0.17}, {0.53, 0.3, 0.16, 0.2},
+    const Puff cloud[] = {{0.5, 0.56, 0.46, 0.27},  {0.3, 0.36, 0.15, 0.17}, {0.53, 0.3, 0.16, 0.2},
                           {0.74, 0.38, 0.14, 0.16}, {0.2, 0.7, 0.14, 0.14},  {0.8, 0.7, 0.14, 0.14}};
     const uint32_t edge = 0xFF6A2A44, cream = 0xFFFFF6E6;
-    for (const Puff& p : cloud) c.fillEllipse(w * p.x + 3, h * p.y + 5, w * p.rx + 5, h * p.ry + 5, withAlpha(0xFF000000, 60));
+    for (const Puff& p : cloud)
+        c.fillEllipse(w * p.x + 3, h * p.y + 5, w * p.rx + 5, h * p.ry + 5, withAlpha(0xFF000000, 60));
     for (const Puff& p : cloud) c.fillEllipse(w * p.x, h * p.y, w * p.rx + 5, h * p.ry + 5, edge);
     for (const Puff& p : cloud) c.fillEllipse(w * p.x, h * p.y, w * p.rx, h * p.ry, cream);
     pigHead(c, w * 0.14, h * 0.3, h * 0.16, kPink);
@@ -1542,7 +1564,8 @@ void paintLadder(Ctx& k) {
 }
 
 void paintRainbow(Ctx& k) {
-    static const uint32_t bands[7] = {0xFFE04040, 0xFFF09030, 0xFFF0E040, 0xFF50C050, 0xFF4090E0, 0xFF5050C0, 0xFF9050C0};
+    static const uint32_t bands[7] = {0xFFE04040, 0xFFF09030, 0xFFF0E040, 0xFF50C050,
+                                      0xFF4090E0, 0xFF5050C0, 0xFF9050C0};
     for (int b = 0; b < 7; ++b) {
         const double r = k.w / 2 - 4 - b * 14;
         k.c.strokeEllipse(k.w / 2, k.h, r, r, 14, withAlpha(bands[b], 170));
@@ -1568,14 +1591,16 @@ void paintFrame(Ctx& k) {
                 k.c.fillRect(k.w * 0.4, k.h * 0.85, k.w * 0.2, k.h * 0.13, kBrown);
             } else {
                 k.c.fillEllipse(k.w / 2, k.h * 0.55, k.w / 2 - 2, k.h * 0.42, k.col);
-                for (double f : {0.3, 0.5, 0.7}) k.c.strokeEllipse(k.w * f, k.h * 0.55, k.w * 0.12, k.h * 0.42, 1.5, shade(k.col, 0.7));
+                for (double f : {0.3, 0.5, 0.7})
+                    k.c.strokeEllipse(k.w * f, k.h * 0.55, k.w * 0.12, k.h * 0.42, 1.5, shade(k.col, 0.7));
                 k.c.fillRect(k.w / 2 - 3, 2, 6, k.h * 0.15, 0xFF4A7A30);
             }
             break;
         case Art::Soft:
             if (k.e.name == "clouds") {
                 for (int p = 0; p < 5; ++p)
-                    k.c.softDisc(k.w * (0.2 + 0.15 * p), k.h * (0.5 + ((p + k.index) % 2) * 0.1), k.h * 0.42, withAlpha(kWhite, 230));
+                    k.c.softDisc(k.w * (0.2 + 0.15 * p), k.h * (0.5 + ((p + k.index) % 2) * 0.1), k.h * 0.42,
+                                 withAlpha(kWhite, 230));
             } else if (k.e.name == "explosion") {
                 k.c.softDisc(k.w / 2, k.h / 2, k.m() / 2 * (0.7 + 0.1 * k.index), k.col);
                 k.c.softDisc(k.w / 2, k.h / 2, k.m() / 4, kYellow);
@@ -1606,8 +1631,8 @@ void paintFrame(Ctx& k) {
                 const double spread = 0.2 + 0.8 * k.phase();
                 for (int d = 0; d < 5; ++d) {
                     const double a = kPi * (1.15 + 0.7 * d / 4.0);
-                    k.c.fillEllipse(k.w / 2 + std::cos(a) * k.w * 0.4 * spread, k.h * 0.8 + std::sin(a) * k.h * 0.6 * spread,
-                                    3, 3, k.col);
+                    k.c.fillEllipse(k.w / 2 + std::cos(a) * k.w * 0.4 * spread,
+                                    k.h * 0.8 + std::sin(a) * k.h * 0.6 * spread, 3, 3, k.col);
                 }
                 k.c.fillEllipse(k.w / 2, k.h * 0.85, k.w * 0.4 * (1 - 0.5 * k.phase()), 3, k.col);
             }
@@ -1628,47 +1653,107 @@ void paintFrame(Ctx& k) {
         case Art::Leaf:
             k.c.fillEllipseRotated(k.w / 2, k.h / 2, k.w * 0.42, k.h * 0.22, k.index * kPi / 4,
                                    mix(k.col, 0xFFE0B020, k.phase()));
-            k.c.line(k.w / 2 - std::cos(k.index * kPi / 4) * k.w * 0.4, k.h / 2 + std::sin(k.index * kPi / 4) * k.w * 0.4,
-                     k.w / 2 + std::cos(k.index * kPi / 4) * k.w * 0.4, k.h / 2 - std::sin(k.index * kPi / 4) * k.w * 0.4,
-                     1.2, shade(k.col, 0.6));
+            k.c.line(k.w / 2 - std::cos(k.index * kPi / 4) * k.w * 0.4,
+                     k.h / 2 + std::sin(k.index * kPi / 4) * k.w * 0.4,
+                     k.w / 2 + std::cos(k.index * kPi / 4) * k.w * 0.4,
+                     k.h / 2 - std::sin(k.index * kPi / 4) * k.w * 0.4, 1.2, shade(k.col, 0.6));
             break;
-        case Art::Panel: paintPanel(k); break;
-        case Art::Bubble: paintBubble(k); break;
-        case Art::Bar: paintBar(k); break;
-        case Art::Icon: paintIcon(k); break;
-        case Art::Pointer: paintPointer(k); break;
-        case Art::Logo: paintLogo(k); break;
-        case Art::Flags: paintFlag(k); break;
-        case Art::Apple: paintApple(k); break;
-        case Art::Sweets: paintSweets(k); break;
-        case Art::Basket: paintBasket(k); break;
-        case Art::Pig: paintPig(k); break;
-        case Art::Piglets: paintPiglets(k); break;
-        case Art::Hat: paintHat(k); break;
-        case Art::Umbrella: paintUmbrella(k); break;
-        case Art::Animal: paintAnimal(k); break;
-        case Art::Frog: paintFrog(k); break;
-        case Art::House: paintHouse(k); break;
-        case Art::Tree: paintTree(k); break;
-        case Art::Plant: paintPlant(k); break;
-        case Art::Rock: paintRock(k); break;
-        case Art::Tile: paintTile(k); break;
-        case Art::Hills: paintHills(k); break;
-        case Art::Sky: paintSky(k); break;
-        case Art::Scene: paintScene(k); break;
-        case Art::Minimap: paintMinimap(k); break;
+        case Art::Panel:
+            paintPanel(k);
+            break;
+        case Art::Bubble:
+            paintBubble(k);
+            break;
+        case Art::Bar:
+            paintBar(k);
+            break;
+        case Art::Icon:
+            paintIcon(k);
+            break;
+        case Art::Pointer:
+            paintPointer(k);
+            break;
+        case Art::Logo:
+            paintLogo(k);
+            break;
+        case Art::Flags:
+            paintFlag(k);
+            break;
+        case Art::Apple:
+            paintApple(k);
+            break;
+        case Art::Sweets:
+            paintSweets(k);
+            break;
+        case Art::Basket:
+            paintBasket(k);
+            break;
+        case Art::Pig:
+            paintPig(k);
+            break;
+        case Art::Piglets:
+            paintPiglets(k);
+            break;
+        case Art::Hat:
+            paintHat(k);
+            break;
+        case Art::Umbrella:
+            paintUmbrella(k);
+            break;
+        case Art::Animal:
+            paintAnimal(k);
+            break;
+        case Art::Frog:
+            paintFrog(k);
+            break;
+        case Art::House:
+            paintHouse(k);
+            break;
+        case Art::Tree:
+            paintTree(k);
+            break;
+        case Art::Plant:
+            paintPlant(k);
+            break;
+        case Art::Rock:
+            paintRock(k);
+            break;
+        case Art::Tile:
+            paintTile(k);
+            break;
+        case Art::Hills:
+            paintHills(k);
+            break;
+        case Art::Sky:
+            paintSky(k);
+            break;
+        case Art::Scene:
+            paintScene(k);
+            break;
+        case Art::Minimap:
+            paintMinimap(k);
+            break;
         case Art::Dashes:  // a light dash with a dark edge, seen on dark valleys and on snow
             k.c.fillRoundRect(1, 1, k.w / 2, k.h - 2, 3, shade(k.col, 0.4));
             k.c.fillRoundRect(2, 2, k.w / 2 - 2, k.h - 4, 2, k.col);
             break;
         case Art::Ruler:
             for (int x = 0; x < static_cast<int>(k.w); ++x)
-                k.c.fillRect(x, 2, 1, k.h - 4, withAlpha(k.col, static_cast<int>(255 * std::sin(kPi * (x + 0.5) / k.w))));
+                k.c.fillRect(x, 2, 1, k.h - 4,
+                             withAlpha(k.col, static_cast<int>(255 * std::sin(kPi * (x + 0.5) / k.w))));
             break;
-        case Art::Device: paintDevice(k); break;
-        case Art::Fence: paintFence(k); break;
-        case Art::Ladder: paintLadder(k); break;
-        case Art::Rainbow: paintRainbow(k); break;
+        case Art::Device:
+            paintDevice(k);
+            break;
+        case Art::Fence:
+            paintFence(k);
+            break;
+        case Art::Ladder:
+            paintLadder(k);
+            break;
+        case Art::Rainbow:
+            paintRainbow(k);
+            break;
     }
 }
 
@@ -1730,7 +1815,8 @@ Canvas paintSheet(const Entry& entry, const SheetLayout& layout) {
 }
 
 std::string skinDescription(const Entry& entry, const SheetLayout& layout) {
-    std::string s = "; " + entry.name + ": " + entry.usedBy + "\n[sheet]\ncount=" + std::to_string(entry.frames.size()) + "\n";
+    std::string s =
+        "; " + entry.name + ": " + entry.usedBy + "\n[sheet]\ncount=" + std::to_string(entry.frames.size()) + "\n";
     for (size_t i = 0; i < entry.frames.size(); ++i) {
         const Frame& f = entry.frames[i];
         const FrameRect& r = layout.rects[i];

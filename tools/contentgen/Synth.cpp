@@ -60,7 +60,8 @@ void closeLoop(std::vector<float>& s, int channels, int64_t n, int64_t fade) {
 }
 
 // A plucked, slightly bright note added at `start` (seconds).
-void addNote(std::vector<float>& s, int rate, double start, double f, double length, double gain, double brightness = 0.3) {
+void addNote(std::vector<float>& s, int rate, double start, double f, double length, double gain,
+             double brightness = 0.3) {
     const int64_t i0 = static_cast<int64_t>(start * rate);
     const int64_t n = static_cast<int64_t>(length * rate);
     for (int64_t i = 0; i < n && i0 + i < static_cast<int64_t>(s.size()); ++i) {
@@ -84,13 +85,15 @@ std::vector<float> render(const content::Entry& e, int rate, bool loop, int64_t&
     auto shapeEnv = [&](double t) { return loop ? 1.0 : attack(t) * std::max(0.0, 1.0 - t / T); };
 
     switch (p.voice) {
-        case Voice::Silence: break;
+        case Voice::Silence:
+            break;
         case Voice::Tone:
             for (int64_t i = 0; i < total; ++i) {
                 const double t = static_cast<double>(i) / rate;
                 const double env = attack(t, 0.002) * std::exp(-5.0 * t / T);
                 const double trem = p.f2 >= 4.0 ? 1.0 + 0.3 * std::sin(kTwoPi * 6.0 * t) : 1.0;
-                const double v = std::sin(kTwoPi * p.f1 * t) + 0.45 * std::exp(-8.0 * t / T) * std::sin(kTwoPi * p.f1 * p.f2 * t);
+                const double v =
+                    std::sin(kTwoPi * p.f1 * t) + 0.45 * std::exp(-8.0 * t / T) * std::sin(kTwoPi * p.f1 * p.f2 * t);
                 s[static_cast<size_t>(i)] = static_cast<float>(env * trem * v);
             }
             break;
@@ -171,7 +174,8 @@ std::vector<float> render(const content::Entry& e, int rate, bool loop, int64_t&
                         if (j >= total) break;
                         const double t = static_cast<double>(i) / rate;
                         phase += kTwoPi * base * (1.0 + 0.6 * t / len) / rate;
-                        s[static_cast<size_t>(j)] += static_cast<float>(std::sin(kPi * t / len) * std::sin(phase) * 0.6);
+                        s[static_cast<size_t>(j)] +=
+                            static_cast<float>(std::sin(kPi * t / len) * std::sin(phase) * 0.6);
                     }
                 }
                 at += repeats * 0.09 + rng.range(0.25, 0.8);
@@ -204,7 +208,8 @@ std::vector<float> render(const content::Entry& e, int rate, bool loop, int64_t&
                     const int64_t j = static_cast<int64_t>(start * rate) + i;
                     if (j >= total) break;
                     const double t = static_cast<double>(i) / rate;
-                    const double v = std::exp(-t / 0.006) * (hp.high(noise()) + 0.6 * std::sin(kTwoPi * (c % 2 ? 900 : 700) * t));
+                    const double v =
+                        std::exp(-t / 0.006) * (hp.high(noise()) + 0.6 * std::sin(kTwoPi * (c % 2 ? 900 : 700) * t));
                     s[static_cast<size_t>(j)] += static_cast<float>(v * (1.0 - 0.4 * start / T));
                 }
             }
@@ -226,7 +231,8 @@ std::vector<float> render(const content::Entry& e, int rate, bool loop, int64_t&
             }
             break;
         }
-        case Voice::Song: break;  // rendered by song()
+        case Voice::Song:
+            break;  // rendered by song()
     }
     return s;
 }
@@ -276,7 +282,8 @@ Audio song(const content::Entry& e) {
         // Bass on beats 1 and 3, pad for the bar.
         note(t0, chordRoot / 2, 2 * beat, 0.35, 0.0, 0.2);
         note(t0 + 2 * beat, chordRoot / 2, 2 * beat, 0.3, 0.0, 0.2);
-        for (double step : {0.0, chordMinor ? 3.0 : 4.0, 7.0}) note(t0, semitone(chordRoot, step), 4 * beat, 0.08, -0.3, 0.0);
+        for (double step : {0.0, chordMinor ? 3.0 : 4.0, 7.0})
+            note(t0, semitone(chordRoot, step), 4 * beat, 0.08, -0.3, 0.0);
         // Melody: eighth notes from the scale, resting now and then.
         for (int k = 0; k < 8; ++k) {
             if (rng.unit() < 0.25) continue;
@@ -291,7 +298,8 @@ Audio song(const content::Entry& e) {
             if (k % 4 == 0)
                 for (int64_t i = 0; i < static_cast<int64_t>(0.15 * rate); ++i) {
                     const double t = static_cast<double>(i) / rate;
-                    put(i0 + i, 0.5 * std::exp(-t / 0.04) * std::sin(kTwoPi * (50 + 90 * std::exp(-t / 0.02)) * t), 0.0);
+                    put(i0 + i, 0.5 * std::exp(-t / 0.04) * std::sin(kTwoPi * (50 + 90 * std::exp(-t / 0.02)) * t),
+                        0.0);
                 }
             OnePole hp(5000, rate);
             for (int64_t i = 0; i < static_cast<int64_t>(0.03 * rate); ++i) {

@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
         }
     }
     if (options.outDir.empty()) {
-        std::fprintf(stderr,
-                     "usage: contentgen [--threads N] [--pack-only] [--no-archives] [--stamp FILE] OUT_DIR\n");
+        std::fprintf(stderr, "usage: contentgen [--threads N] [--pack-only] [--no-archives] [--stamp FILE] OUT_DIR\n");
         return 2;
     }
     // Fatal errors of the engine code print and end without a message box.

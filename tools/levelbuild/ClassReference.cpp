@@ -6,8 +6,8 @@
 #include <set>
 
 #include "object/Property.h"
-#include "object/RuntimeClass.h"
 #include "object/ResourceManager.h"
+#include "object/RuntimeClass.h"
 #include "util/Format.h"
 #include "world/EditorObject.h"
 
@@ -196,9 +196,8 @@ std::vector<ClassDoc> documentClasses() {
         // Actions as the base has them are the base's.
         std::vector<PropertyDoc> own;
         for (const PropertyDoc& a : d.actions)
-            if (std::none_of(base->actions.begin(), base->actions.end(), [&](const PropertyDoc& b) {
-                    return sameRow(a, b) && a.members == b.members;
-                }))
+            if (std::none_of(base->actions.begin(), base->actions.end(),
+                             [&](const PropertyDoc& b) { return sameRow(a, b) && a.members == b.members; }))
                 own.push_back(a);
         d.actions = std::move(own);
     }
@@ -208,11 +207,12 @@ std::vector<ClassDoc> documentClasses() {
 std::string formatClassReference(const std::vector<ClassDoc>& classes, const std::vector<std::string>& only) {
     std::string out;
     if (only.empty())
-        out += "The classes a level description places with 'new <Class> [label]' (and changes with\n"
-               "'edit <label>'): the arguments of each one's 'construct' line, then its properties, each\n"
-               "as 'name (what a line gives it; its default)' with what it does below. A class lists\n"
-               "what it adds to the class it is a kind of, and the properties whose default differs.\n"
-               "Groups take their members' values in order or one by one ('position.x 5').\n";
+        out +=
+            "The classes a level description places with 'new <Class> [label]' (and changes with\n"
+            "'edit <label>'): the arguments of each one's 'construct' line, then its properties, each\n"
+            "as 'name (what a line gives it; its default)' with what it does below. A class lists\n"
+            "what it adds to the class it is a kind of, and the properties whose default differs.\n"
+            "Groups take their members' values in order or one by one ('position.x 5').\n";
     auto entry = [&](const PropertyDoc& p, const std::string& indent) {
         out += indent + p.name + " (" + p.type + (p.value.empty() ? "" : "; default " + p.value) + ")\n";
         if (!p.meaning.empty()) out += indent + "    " + p.meaning + "\n";

@@ -22,10 +22,10 @@ bool isPlaceableClass(const RuntimeClass* cls);
 // One property as a description sets it; a group ("position") is one entry
 // whose members are given in order (or by their dotted names).
 struct PropertyDoc {
-    std::string name;     // "position", "skinFlags"
-    std::string type;     // "yes or no", "3 numbers: x y z", ...
-    std::string value;    // the default, as a description writes it
-    std::string meaning;  // one line; empty when the declaration gives none
+    std::string name;                  // "position", "skinFlags"
+    std::string type;                  // "yes or no", "3 numbers: x y z", ...
+    std::string value;                 // the default, as a description writes it
+    std::string meaning;               // one line; empty when the declaration gives none
     std::vector<std::string> members;  // a group's member names
 };
 

@@ -7,22 +7,22 @@
 #include "LevelCheck.h"
 #include "LevelMinimap.h"
 #include "editor/EditorPropertyPanel.h"
-#include "gfx/Quad.h"
 #include "engine/FocusManager.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/GameServices.h"
 #include "flow/LevelDraft.h"
+#include "gfx/Quad.h"
 #include "lang/Language.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
+#include "object/ResourceManager.h"
 #include "object/RuntimeClass.h"
 #include "objects/areas/Area.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
-#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/BezierVertex.h"
 #include "world/Hull.h"
@@ -377,8 +377,10 @@ bool LevelBuilder::numbers(const DescriptionLine& line, size_t first, std::vecto
     out.clear();
     for (size_t i = first; i < line.words.size(); ++i) {
         double d;
-        if (!property_text::parseDouble(line.words[i], d)) return fail(line.number, named(line.words[i]) + " is not a number");
-        if (std::fabs(d) > kFloat16Max) return fail(line.number, named(line.words[i]) + " lies beyond what a level file holds");
+        if (!property_text::parseDouble(line.words[i], d))
+            return fail(line.number, named(line.words[i]) + " is not a number");
+        if (std::fabs(d) > kFloat16Max)
+            return fail(line.number, named(line.words[i]) + " lies beyond what a level file holds");
         out.push_back(d);
     }
     return true;
@@ -437,7 +439,8 @@ bool LevelBuilder::pathLoop(ZubBase* o, const DescriptionLine& line) {
 
 bool LevelBuilder::hullChain(ZubBase* o, const DescriptionLine& line) {
     auto* placed = zub_cast<A99Object>(o);
-    if (!placed || zub_cast<Terrain>(o)) return fail(line.number, "only a placed object other than the terrain takes a hull");
+    if (!placed || zub_cast<Terrain>(o))
+        return fail(line.number, "only a placed object other than the terrain takes a hull");
     const bool closed = line.words.size() > 1 && line.words[1] == u"closed";
     std::vector<double> v;
     if (!numbers(line, closed ? 2 : 1, v)) return false;
@@ -499,7 +502,8 @@ bool LevelBuilder::property(ZubBase* o, std::u16string_view path, const Descript
         for (size_t i = 0; i < args.size(); ++i) {
             const WString what = key + u" argument " + narrowToWide(std::to_string(i + 1));
             // A call is made with what it is given: no object is no argument.
-            if (values[i] == u"null" && (zub_cast<PropertyPointer>(args[i]) || zub_cast<PropertyReferenceBase>(args[i])))
+            if (values[i] == u"null" &&
+                (zub_cast<PropertyPointer>(args[i]) || zub_cast<PropertyReferenceBase>(args[i])))
                 return fail(line.number, named(what) + " needs an object");
             if (!assignOne(args[i], values[i], what, line.number)) return false;
         }
@@ -575,7 +579,8 @@ bool buildLevel(std::string_view text, const std::string& fileName, BuiltLevel& 
     for (const auto& [label, o] : builder.allLabels()) out.labels.emplace(label, o->objectUID);
     out.problems = checkDraft(draft, builder, out.name);
     out.minimap.clear();
-    if (levelNumberOf(out.name) >= 0 && hasMinimap(out.number)) out.minimap = drawMinimap(draft.controller()).encodeTga();
+    if (levelNumberOf(out.name) >= 0 && hasMinimap(out.number))
+        out.minimap = drawMinimap(draft.controller()).encodeTga();
     out.bytes = draft.write();
     return true;
 }

@@ -20,13 +20,13 @@
 #include "objects/cargo/Umbrella.h"
 #include "objects/cargo/WingedHat.h"
 #include "objects/devices/Springboard.h"
-#include "objects/scenery/Decoration.h"
-#include "objects/triggers/SecretArea.h"
 #include "objects/hints/WoodSign.h"
 #include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
+#include "objects/scenery/Decoration.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
+#include "objects/triggers/SecretArea.h"
 #include "sys/Logger.h"
 #include "util/Format.h"
 #include "world/Hull.h"
@@ -100,7 +100,7 @@ V3 worldPoint(const Renderable& r, const V3& p) {
 struct Body {
     V3 point;
     V3 centre;
-    float radius = 0.0f;  // 0: the point alone
+    float radius = 0.0f;      // 0: the point alone
     std::vector<V3> corners;  // the house's outline corners above its position
 };
 
@@ -186,8 +186,8 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
     }
 
     const PlayingArea& area = gc.playingArea;
-    const std::string areaText = formatNarrow("(left %.0f, top %.0f, right %.0f, bottom %.0f)", area.left, area.top,
-                                              area.right, area.bottom);
+    const std::string areaText =
+        formatNarrow("(left %.0f, top %.0f, right %.0f, bottom %.0f)", area.left, area.top, area.right, area.bottom);
     if (!(area.left < area.right) || !(area.bottom < area.top)) problem("the playing area " + areaText + " is empty");
 
     int apples = 0;
@@ -195,8 +195,7 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
         (void)a;
         ++apples;
     }
-    if (apples < gc.applesNeeded)
-        problem(formatNarrow("it needs %d apples but has %d", gc.applesNeeded, apples));
+    if (apples < gc.applesNeeded) problem(formatNarrow("it needs %d apples but has %d", gc.applesNeeded, apples));
 
     std::map<const ZubBase*, WString> labelOf;
     for (const auto& [label, o] : builder.allLabels()) labelOf.emplace(o, label);
@@ -223,9 +222,9 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
         return deepest;
     };
 
-    const ZubBase* lists[] = {gc.bgList,     gc.bgEffectsList, gc.secretList,     gc.dangerAreaList, gc.objectList,
-                              gc.appleList,  gc.sweetList,     gc.cargoList,      gc.pigList,        gc.pigletList,
-                              gc.houseList,  gc.explodableList, gc.appleGhostList, gc.fgEffectsList, gc.weatherList};
+    const ZubBase* lists[] = {gc.bgList,    gc.bgEffectsList,  gc.secretList,     gc.dangerAreaList, gc.objectList,
+                              gc.appleList, gc.sweetList,      gc.cargoList,      gc.pigList,        gc.pigletList,
+                              gc.houseList, gc.explodableList, gc.appleGhostList, gc.fgEffectsList,  gc.weatherList};
     for (const ZubBase* list : lists) {
         for (EditorObject* o : childrenOf<EditorObject>(list)) {
             // The terrain and its bands stretch across the level from their origin.
@@ -242,9 +241,10 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
             if (!body) continue;
             for (const V3& q : groundPoints(*body)) {
                 if (auto depth = depthIn(q)) {
-                    problem(formatNarrow("%s at %s starts inside the ground: %s lies %.1f below the terrain's "
-                                         "surface at %.1f",
-                                         nameOf(o), placeOf(p), placeOf(q), depth->first, depth->second));
+                    problem(
+                        formatNarrow("%s at %s starts inside the ground: %s lies %.1f below the terrain's "
+                                     "surface at %.1f",
+                                     nameOf(o), placeOf(p), placeOf(q), depth->first, depth->second));
                     break;
                 }
             }
@@ -352,8 +352,7 @@ std::vector<std::string> checkEdgeReach(GameController& gc) {
             for (const auto& span : spans) {
                 if (!joined.empty() && span.first <= joined.back().second + 1.0f)
                     joined.back().second = std::max(joined.back().second, span.second);
-                else
-                    joined.push_back(span);
+                else joined.push_back(span);
             }
             spans = std::move(joined);
         }
@@ -386,8 +385,7 @@ std::vector<std::string> checkEdgeReach(GameController& gc) {
     // Where she starts: the highest place under her feet in her column (or
     // the nearest one, when none lies under them).
     const V3 feet = hero->position - hero->bodyOffset;
-    const int startColumn =
-        std::clamp(static_cast<int>(std::lround((feet.x - area.left) / kColumn)), 0, columns - 1);
+    const int startColumn = std::clamp(static_cast<int>(std::lround((feet.x - area.left) / kColumn)), 0, columns - 1);
     int start = -1;
     for (int i = firstOf[static_cast<size_t>(startColumn)]; i < firstOf[static_cast<size_t>(startColumn) + 1]; ++i)
         if (places[static_cast<size_t>(i)].y <= feet.y + kColumn) start = i;
@@ -430,8 +428,7 @@ std::vector<std::string> checkEdgeReach(GameController& gc) {
         for (int direction = 0; direction < 2; ++direction) {
             const int step = direction == 0 ? 1 : -1;
             float closed = INFINITY;
-            for (int c = c0 + step; c >= 0 && c < columns && std::fabs(columnX(c) - x) <= maxRun + kColumn;
-                 c += step) {
+            for (int c = c0 + step; c >= 0 && c < columns && std::fabs(columnX(c) - x) <= maxRun + kColumn; c += step) {
                 closed = std::min(closed, closedFrom(direction, direction == 0 ? c - 1 : c, apex));
                 if (closed <= y + kWallTolerance && closed <= area.bottom) break;
                 for (int i = firstOf[static_cast<size_t>(c)]; i < firstOf[static_cast<size_t>(c) + 1]; ++i) {
@@ -518,10 +515,10 @@ LevelRun playRun(const BuiltLevel& level, const KeyScript& script, const std::st
             const PlayingArea& a = gc.playingArea;
             if (x < a.left + r || x > a.right - r) {
                 nearEdge = true;
-                problem(formatNarrow("takes the hero to (%.1f, %.1f) at frame %d, within her radius %.0f of the "
-                                     "playing area's %s edge: half of her is off the screen",
-                                     x, hero->physPoint.position.y, environment.frames, r,
-                                     x < a.left + r ? "left" : "right"));
+                problem(formatNarrow(
+                    "takes the hero to (%.1f, %.1f) at frame %d, within her radius %.0f of the "
+                    "playing area's %s edge: half of her is off the screen",
+                    x, hero->physPoint.position.y, environment.frames, r, x < a.left + r ? "left" : "right"));
             }
         }
     }
@@ -535,8 +532,8 @@ LevelRun playRun(const BuiltLevel& level, const KeyScript& script, const std::st
         problem(formatNarrow("ends at frame %d in state %d without completing it (outcome %d)", run.frames, run.state,
                              run.outcome));
     else if (!run.home)
-        problem(formatNarrow("ends at frame %d with the hero not home: the level's time ran out (%.2f s)",
-                             run.frames, run.time));
+        problem(formatNarrow("ends at frame %d with the hero not home: the level's time ran out (%.2f s)", run.frames,
+                             run.time));
     return run;
 }
 
@@ -562,8 +559,7 @@ LevelProof proveLevel(const BuiltLevel& level, const KeyScript* script, const Ke
 
     if (script) {
         static_cast<LevelRun&>(proof) = playRun(level, *script, "its key script", proof.problems);
-        if (!script->expectedScore)
-            problem("its key script expects no score (a line 'expect score LOW HIGH')");
+        if (!script->expectedScore) problem("its key script expects no score (a line 'expect score LOW HIGH')");
         else if (!script->expectedScore->contains(proof.score))
             problem(formatNarrow("its key script scores %d, outside the expected %d to %d", proof.score,
                                  script->expectedScore->low, script->expectedScore->high));
@@ -574,16 +570,17 @@ LevelProof proveLevel(const BuiltLevel& level, const KeyScript* script, const Ke
     if (perfect) {
         proof.perfect = playRun(level, *perfect, "its perfect key script", proof.problems);
         if (proof.perfect.score != LevelResult::kMaxScore)
-            problem(formatNarrow("its perfect key script scores %d, not %d", proof.perfect.score,
-                                 LevelResult::kMaxScore));
+            problem(
+                formatNarrow("its perfect key script scores %d, not %d", proof.perfect.score, LevelResult::kMaxScore));
         if (perfect->expectedScore && !perfect->expectedScore->contains(proof.perfect.score))
-            problem(formatNarrow("its perfect key script scores %d, outside the expected %d to %d",
-                                 proof.perfect.score, perfect->expectedScore->low, perfect->expectedScore->high));
+            problem(formatNarrow("its perfect key script scores %d, outside the expected %d to %d", proof.perfect.score,
+                                 perfect->expectedScore->low, perfect->expectedScore->high));
         const double low = kParLow * proof.perfect.time, high = kParHigh * proof.perfect.time;
         if (!(proof.parTime >= low && proof.parTime <= high))
-            problem(formatNarrow("its par time %.2f s is not within %.1f to %.1f times its perfect run's %.2f s "
-                                 "(%.2f to %.2f s)",
-                                 proof.parTime, kParLow, kParHigh, proof.perfect.time, low, high));
+            problem(
+                formatNarrow("its par time %.2f s is not within %.1f to %.1f times its perfect run's %.2f s "
+                             "(%.2f to %.2f s)",
+                             proof.parTime, kParLow, kParHigh, proof.perfect.time, low, high));
     } else if (shipped) {
         problem("it has no perfect key script: every level a1 to h9 is played to a score of 1000");
     }
@@ -638,14 +635,12 @@ int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* e
         if (proof.played)
             std::fprintf(out, "%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", level.name.c_str(),
                          proof.hash, proof.frames, proof.state, proof.outcome, proof.score);
-        else
-            std::fprintf(out, "%s: not played (no %s)\n", level.name.c_str(), files[0].c_str());
+        else std::fprintf(out, "%s: not played (no %s)\n", level.name.c_str(), files[0].c_str());
         const LevelRun& p = proof.perfect;
         if (p.played)
             std::fprintf(out, "%s perfect: hash %08x, %d frames, state %d, outcome %d, score %d, %.2f s (par %g s)\n",
                          level.name.c_str(), p.hash, p.frames, p.state, p.outcome, p.score, p.time, proof.parTime);
-        else
-            std::fprintf(out, "%s perfect: not played (no %s)\n", level.name.c_str(), files[1].c_str());
+        else std::fprintf(out, "%s perfect: not played (no %s)\n", level.name.c_str(), files[1].c_str());
         for (const std::string& problem : proof.problems) std::fprintf(out, "%s\n", problem.c_str());
         problems += static_cast<int>(proof.problems.size());
     }

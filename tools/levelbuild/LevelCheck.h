@@ -65,8 +65,8 @@ struct LevelRun {
     int32_t state = 0;
     int32_t outcome = 0;
     int32_t score = 0;
-    double time = 0.0;    // the level's time taken, in seconds
-    bool home = false;    // the hero was home when the level's play ended
+    double time = 0.0;  // the level's time taken, in seconds
+    bool home = false;  // the hero was home when the level's play ended
 };
 
 // The key script's run, then the perfect key script's.

@@ -78,8 +78,8 @@ const Placeholders& placeholders(LevelEnvironment::Art art) {
     return *blank;
 }
 
-constexpr const char16_t* kFontNames[] = {u"fontTiny",          u"fontSmall",         u"fontSmallOutline",
-                                          u"fontMedium",        u"fontMediumOutline", u"fontLarge"};
+constexpr const char16_t* kFontNames[] = {u"fontTiny",   u"fontSmall",         u"fontSmallOutline",
+                                          u"fontMedium", u"fontMediumOutline", u"fontLarge"};
 
 }  // namespace
 

@@ -23,10 +23,10 @@
 #include "flow/ContextLevelManager.h"
 #include "flow/GameServices.h"
 #include "input/ZubInput.h"
+#include "object/ResourceManager.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/FileManager.h"
-#include "object/ResourceManager.h"
 
 class GameController;
 class GameServer;
@@ -35,7 +35,7 @@ class Packet;
 namespace levelbuild {
 class KeyScript;
 struct BuiltLevel;
-}
+}  // namespace levelbuild
 
 namespace levelbuild {
 

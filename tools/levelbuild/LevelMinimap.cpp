@@ -6,15 +6,15 @@
 #include "Manifest.h"
 #include "flow/GameController.h"
 #include "gfx/Quad.h"
+#include "object/ResourceManager.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
-#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/scenery/TerrainDeco.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/triggers/House.h"
-#include "object/ResourceManager.h"
 #include "world/EditorProxy.h"
 #include "world/Hull.h"
 #include "world/Terrain.h"
@@ -48,12 +48,18 @@ struct AreaLook {
 };
 AreaLook areaLook(int type) {
     switch (type) {
-        case AREA_SLOW: return {0xFFC8B070, 0.6};
-        case AREA_WATER: return {0xFF3F8FDF, 0.85};
-        case AREA_MUD: return {0xFF6B4A2A, 0.85};
-        case AREA_ACID: return {0xFF8FD03A, 0.85};
-        case AREA_DANGER: return {0xFFE04040, 0.6};
-        default: return {0, 0.0};
+        case AREA_SLOW:
+            return {0xFFC8B070, 0.6};
+        case AREA_WATER:
+            return {0xFF3F8FDF, 0.85};
+        case AREA_MUD:
+            return {0xFF6B4A2A, 0.85};
+        case AREA_ACID:
+            return {0xFF8FD03A, 0.85};
+        case AREA_DANGER:
+            return {0xFFE04040, 0.6};
+        default:
+            return {0, 0.0};
     }
 }
 
@@ -128,10 +134,10 @@ void drawTerrain(Canvas& c, const Terrain& terrain, const Frame& f, const Palett
             const double cover = std::min(y + 1.0, b) - std::max(static_cast<double>(y), t);
             if (cover <= 0.0) continue;
             const double depth = y + 0.5 - t;
-            const uint32_t colour = depth < kGrassDepth
-                                        ? p.grass
-                                        : contentgen::mix(p.earthTop, p.earthBottom,
-                                                          std::clamp((depth - kGrassDepth) / 40.0, 0.0, 1.0));
+            const uint32_t colour =
+                depth < kGrassDepth
+                    ? p.grass
+                    : contentgen::mix(p.earthTop, p.earthBottom, std::clamp((depth - kGrassDepth) / 40.0, 0.0, 1.0));
             c.blend(x, y, colour, std::min(1.0, cover));
         }
     }
@@ -146,8 +152,8 @@ void drawArea(Canvas& c, Area& area, const Frame& f) {
             int inside = 0;
             for (double dy : {0.25, 0.75})
                 for (double dx : {0.25, 0.75})
-                    inside += area.containsPoint(V3(static_cast<float>(f.worldX(x + dx)),
-                                                    static_cast<float>(f.worldY(y + dy)), 0.0f));
+                    inside += area.containsPoint(
+                        V3(static_cast<float>(f.worldX(x + dx)), static_cast<float>(f.worldY(y + dy)), 0.0f));
             if (inside) c.blend(x, y, look.colour, look.cover * inside / 4.0);
         }
 }

@@ -22,8 +22,8 @@ namespace levelbuild {
 namespace {
 
 // The actions a plan names, in the order of the configuration's controls.
-constexpr const char* kActions[GameConfiguration::kNumControls] = {"LEFT", "RIGHT", "UP", "DOWN", "FIRE", "ALTFIRE",
-                                                                   "MAP"};
+constexpr const char* kActions[GameConfiguration::kNumControls] = {"LEFT", "RIGHT",   "UP", "DOWN",
+                                                                   "FIRE", "ALTFIRE", "MAP"};
 
 bool realNumber(std::string_view word, double& out) {
     const auto r = std::from_chars(word.data(), word.data() + word.size(), out);
@@ -70,8 +70,9 @@ bool parseCondition(const std::vector<std::string>& words, PlanCondition& c, std
         const char* word;
         PlanCondition::Kind kind;
     };
-    for (const Flag& f : {Flag{"onground", PlanCondition::Kind::OnGround}, Flag{"airborne", PlanCondition::Kind::Airborne},
-                          Flag{"inhouse", PlanCondition::Kind::InHouse}, Flag{"home", PlanCondition::Kind::Home}})
+    for (const Flag& f :
+         {Flag{"onground", PlanCondition::Kind::OnGround}, Flag{"airborne", PlanCondition::Kind::Airborne},
+          Flag{"inhouse", PlanCondition::Kind::InHouse}, Flag{"home", PlanCondition::Kind::Home}})
         if (packed == f.word) {
             c.kind = f.kind;
             return true;
@@ -96,8 +97,9 @@ bool parseCondition(const std::vector<std::string>& words, PlanCondition& c, std
         }
     }
     if (at == std::string::npos) {
-        why = "'" + text + "' is no condition (a value, <, <=, >, >=, == or !=, and a number; or onground, airborne, "
-                           "inhouse or home)";
+        why = "'" + text +
+              "' is no condition (a value, <, <=, >, >=, == or !=, and a number; or onground, airborne, "
+              "inhouse or home)";
         return false;
     }
     const std::string value = packed.substr(0, at);
@@ -108,9 +110,9 @@ bool parseCondition(const std::vector<std::string>& words, PlanCondition& c, std
     }
     c.kind = PlanCondition::Kind::Compare;
     const std::map<std::string, PlanCondition::Value> values = {
-        {"hero.x", PlanCondition::Value::HeroX},   {"hero.y", PlanCondition::Value::HeroY},
-        {"state", PlanCondition::Value::State},    {"outcome", PlanCondition::Value::Outcome},
-        {"apples", PlanCondition::Value::Apples},  {"sweets", PlanCondition::Value::Sweets},
+        {"hero.x", PlanCondition::Value::HeroX},  {"hero.y", PlanCondition::Value::HeroY},
+        {"state", PlanCondition::Value::State},   {"outcome", PlanCondition::Value::Outcome},
+        {"apples", PlanCondition::Value::Apples}, {"sweets", PlanCondition::Value::Sweets},
         {"frame", PlanCondition::Value::Frame}};
     if (auto it = values.find(value); it != values.end()) {
         c.value = it->second;
@@ -128,12 +130,18 @@ bool parseCondition(const std::vector<std::string>& words, PlanCondition& c, std
 
 bool compare(double a, PlanCondition::Op op, double b) {
     switch (op) {
-        case PlanCondition::Op::Less: return a < b;
-        case PlanCondition::Op::LessEqual: return a <= b;
-        case PlanCondition::Op::Greater: return a > b;
-        case PlanCondition::Op::GreaterEqual: return a >= b;
-        case PlanCondition::Op::Equal: return a == b;
-        case PlanCondition::Op::NotEqual: return a != b;
+        case PlanCondition::Op::Less:
+            return a < b;
+        case PlanCondition::Op::LessEqual:
+            return a <= b;
+        case PlanCondition::Op::Greater:
+            return a > b;
+        case PlanCondition::Op::GreaterEqual:
+            return a >= b;
+        case PlanCondition::Op::Equal:
+            return a == b;
+        case PlanCondition::Op::NotEqual:
+            return a != b;
     }
     return false;
 }
@@ -281,11 +289,16 @@ bool Recorder::holds(const PlanCondition& c, std::string* why) const {
     Pig* hero = gc ? gc->heroOrNull() : nullptr;
     House* house = gc ? gc->houseOrNull() : nullptr;
     switch (c.kind) {
-        case PlanCondition::Kind::OnGround: return hero && hero->getGround();
-        case PlanCondition::Kind::Airborne: return hero && !hero->getGround();
-        case PlanCondition::Kind::InHouse: return house && house->isHeroInside();
-        case PlanCondition::Kind::Home: return house && house->atHome;
-        case PlanCondition::Kind::Compare: break;
+        case PlanCondition::Kind::OnGround:
+            return hero && hero->getGround();
+        case PlanCondition::Kind::Airborne:
+            return hero && !hero->getGround();
+        case PlanCondition::Kind::InHouse:
+            return house && house->isHeroInside();
+        case PlanCondition::Kind::Home:
+            return house && house->atHome;
+        case PlanCondition::Kind::Compare:
+            break;
     }
     double value = 0.0;
     switch (c.value) {
@@ -306,11 +319,21 @@ bool Recorder::holds(const PlanCondition& c, std::string* why) const {
             if (why) *why = formatNarrow(" ('%s' at %.1f, %.1f)", wideToNarrow(c.label), o->position.x, o->position.y);
             break;
         }
-        case PlanCondition::Value::State: value = gc ? gc->state : 0; break;
-        case PlanCondition::Value::Outcome: value = server.outcome; break;
-        case PlanCondition::Value::Apples: value = gc ? gc->currentResult.applesGathered : 0; break;
-        case PlanCondition::Value::Sweets: value = gc ? gc->currentResult.sweetsGathered : 0; break;
-        case PlanCondition::Value::Frame: value = environment.frames; break;
+        case PlanCondition::Value::State:
+            value = gc ? gc->state : 0;
+            break;
+        case PlanCondition::Value::Outcome:
+            value = server.outcome;
+            break;
+        case PlanCondition::Value::Apples:
+            value = gc ? gc->currentResult.applesGathered : 0;
+            break;
+        case PlanCondition::Value::Sweets:
+            value = gc ? gc->currentResult.sweetsGathered : 0;
+            break;
+        case PlanCondition::Value::Frame:
+            value = environment.frames;
+            break;
     }
     return compare(value, c.op, c.number);
 }
@@ -342,8 +365,9 @@ bool Recorder::fail(const PlanStep& s, const std::string& what) {
 
 std::string Recorder::keyScript(const Recording& run, const std::string& failure) const {
     std::vector<Press> sorted = presses;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Press& a, const Press& b) { return a.from != b.from ? a.from < b.from : a.code < b.code; });
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Press& a, const Press& b) {
+        return a.from != b.from ? a.from < b.from : a.code < b.code;
+    });
     std::ostringstream out;
     if (!failure.empty())
         out << "# FAILED ATTEMPT: the plan stopped, and this script only replays the run up to there\n"
@@ -351,17 +375,15 @@ std::string Recorder::keyScript(const Recording& run, const std::string& failure
     out << "# " << level.name << ": recorded from " << plan.file << " by levelbuild --record; frame-exact, at 100\n"
         << "# frames a second from the level manager's first. Record it again when the level changes.\n"
         << "# The run: " << run.frames << " frames, state " << run.state << ", outcome " << run.outcome << ", score "
-        << run.score << ", " << run.applesGathered << " apples, hash "
-        << formatNarrow("%08x", run.hash) << ".\n\n";
+        << run.score << ", " << run.applesGathered << " apples, hash " << formatNarrow("%08x", run.hash) << ".\n\n";
     if (plan.expectedScore)
         out << "expect score " << plan.expectedScore->low << ' ' << plan.expectedScore->high << "\n\n";
     for (const Press& p : sorted) {
         std::string line = p.to == p.from + 1 ? formatNarrow("tap %d %d", p.code, p.from)
                                               : formatNarrow("hold %d %d %d", p.code, p.from, p.to);
         line.resize(std::max<size_t>(line.size() + 1, 20), ' ');
-        const std::string lines = p.lastLine != p.firstLine
-                                      ? formatNarrow("%d-%d", p.firstLine, p.lastLine)
-                                      : std::to_string(p.firstLine);
+        const std::string lines =
+            p.lastLine != p.firstLine ? formatNarrow("%d-%d", p.firstLine, p.lastLine) : std::to_string(p.firstLine);
         out << line << "# " << p.name << ", plan line " << lines << '\n';
     }
     out << "end " << run.frames << '\n';
@@ -388,12 +410,13 @@ bool parsePlan(std::string_view text, const std::string& file, const GameConfigu
         const std::string& verb = w[0];
         if (verb == "hold" || verb == "release" || verb == "tap") {
             if (w.size() != 2) return bad("'" + verb + "' takes one key");
-            s.kind = verb == "hold" ? PlanStep::Kind::Hold
+            s.kind = verb == "hold"      ? PlanStep::Kind::Hold
                      : verb == "release" ? PlanStep::Kind::Release
                                          : PlanStep::Kind::Tap;
             s.key = keyCode(w[1], controls);
             if (!s.key)
-                return bad("'" + w[1] + "' is no key (LEFT, RIGHT, UP, DOWN, FIRE, ALTFIRE, MAP or a code from 1 to 255)");
+                return bad("'" + w[1] +
+                           "' is no key (LEFT, RIGHT, UP, DOWN, FIRE, ALTFIRE, MAP or a code from 1 to 255)");
             s.keyName = keyName(s.key, controls);
         } else if (verb == "wait") {
             s.kind = PlanStep::Kind::Wait;
@@ -458,9 +481,10 @@ bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::
     if (replayed != out.hash || environment.frames != out.frames) {
         // A script that does not reproduce the run is not handed out.
         out.keys.clear();
-        error = formatNarrow("%s: the recorded key script does not reproduce the run: it ends at frame %d in state "
-                             "%08x, the recording ended at frame %d in state %08x",
-                             plan.file, environment.frames, replayed, out.frames, out.hash);
+        error = formatNarrow(
+            "%s: the recorded key script does not reproduce the run: it ends at frame %d in state "
+            "%08x, the recording ended at frame %d in state %08x",
+            plan.file, environment.frames, replayed, out.frames, out.hash);
         if (!stopped.empty()) error = stopped + "; " + error;
         return false;
     }

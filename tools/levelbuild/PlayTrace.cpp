@@ -13,8 +13,8 @@
 
 namespace levelbuild {
 
-bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const KeyScript& script,
-               const PlayTrace& trace, std::string& out, std::string& error) {
+bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const KeyScript& script, const PlayTrace& trace,
+               std::string& out, std::string& error) {
     std::vector<int32_t> watched;
     for (const std::string& name : trace.watch) {
         auto it = level.labels.find(narrowToWide(name));
@@ -33,10 +33,8 @@ bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const Key
         for (size_t i = 0; i < watched.size(); ++i) {
             const auto* o = zub_cast<EditorObject>(environment.server().findObjectOrNull(watched[i]));
             if (o && !o->bToBeDestroyed)
-                out += formatNarrow("              %-14s %9.1f %7.1f\n", trace.watch[i], o->position.x,
-                                    o->position.y);
-            else
-                out += formatNarrow("              %-14s gone\n", trace.watch[i]);
+                out += formatNarrow("              %-14s %9.1f %7.1f\n", trace.watch[i], o->position.x, o->position.y);
+            else out += formatNarrow("              %-14s gone\n", trace.watch[i]);
         }
     };
     const int length = script.length();

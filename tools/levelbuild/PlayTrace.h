@@ -26,7 +26,7 @@ struct PlayTrace {
 // watched object ("gone" once it is), and at the end the hash, frames,
 // state, outcome and score, a line each. False with the reason in `error`
 // (and nothing played) for a watched label the description does not give.
-bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const KeyScript& script,
-               const PlayTrace& trace, std::string& out, std::string& error);
+bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const KeyScript& script, const PlayTrace& trace,
+               std::string& out, std::string& error);
 
 }  // namespace levelbuild

@@ -155,14 +155,13 @@ std::string stressLevelDescription(int objects) {
                   "# A stress level of %d placed objects in %d cells on %d storeys (generated).\n\n"
                   "level\n    applesNeeded 3\n    parTime 600\n    season 0\n    weatherIntensity 0\n"
                   "    playingArea %d %d %d 0\n\n",
-                  objects, cells, storeys, -kLevelHalfWidth, kGround + storeys * kStoreyHeight + 600,
-                  kLevelHalfWidth);
+                  objects, cells, storeys, -kLevelHalfWidth, kGround + storeys * kStoreyHeight + 600, kLevelHalfWidth);
     text += line;
-    std::snprintf(line, sizeof line, "terrain\n    ground %d %d  %d %d\n\n", -kLevelHalfWidth, kGround,
-                  kLevelHalfWidth, kGround);
+    std::snprintf(line, sizeof line, "terrain\n    ground %d %d  %d %d\n\n", -kLevelHalfWidth, kGround, kLevelHalfWidth,
+                  kGround);
     text += line;
-    std::snprintf(line, sizeof line, "edit hero\n    position %d %d 0\n\nedit house\n    position %d %d 0\n\n",
-                  -4000, kGround + 40, 4000, kGround);
+    std::snprintf(line, sizeof line, "edit hero\n    position %d %d 0\n\nedit house\n    position %d %d 0\n\n", -4000,
+                  kGround + 40, 4000, kGround);
     text += line;
     std::snprintf(line, sizeof line, "edit apple\n    position %d %d 0\n\n", -3950, kGround + 16);
     text += line;

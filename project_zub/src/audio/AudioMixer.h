@@ -72,11 +72,11 @@ struct VoiceStart {
     StreamSource* stream = nullptr;      // ...or a stream with its cursor
     StreamCursor* cursor = nullptr;
     bool loop = false;
-    bool play = true;          // start at once; otherwise it waits for play()
-    float volume = 1.0f;       // 0 to 1
-    float pan = 0.0f;          // -1 left to 1 right
-    float frequency = 1.0f;    // factor of the source's own rate
-    double position = 0.0;     // fraction of the sample's length
+    bool play = true;        // start at once; otherwise it waits for play()
+    float volume = 1.0f;     // 0 to 1
+    float pan = 0.0f;        // -1 left to 1 right
+    float frequency = 1.0f;  // factor of the source's own rate
+    double position = 0.0;   // fraction of the sample's length
 };
 
 class Mixer {
@@ -266,7 +266,7 @@ private:
     std::unique_ptr<Voice[]> voices;
     std::atomic<uint32_t> endedTicket[kMaxVoices];
     std::atomic<uint64_t> completedCount{0};  // commands carried out by a finished render
-    uint64_t drainedCount = 0;                 // renderer's count of commands carried out
+    uint64_t drainedCount = 0;                // renderer's count of commands carried out
     std::atomic<float> sampleGain{1.0f};
     std::atomic<float> streamGain{1.0f};
     std::atomic<int> playingCount{0};

@@ -5,8 +5,8 @@
 
 #include "audio/VorbisDecoder.h"
 #include "audio/ZubAudio.h"
-#include "sys/ErrorManager.h"
 #include "object/FileData.h"
+#include "sys/ErrorManager.h"
 #include "util/Random.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(Sound, ZubBase, u"Sound")

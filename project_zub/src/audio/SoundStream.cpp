@@ -5,8 +5,8 @@
 #include "audio/AudioMixer.h"
 #include "audio/VorbisDecoder.h"
 #include "audio/ZubAudio.h"
-#include "sys/ErrorManager.h"
 #include "object/FileData.h"
+#include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(SoundStream, ZubBase, u"SoundStream")
 

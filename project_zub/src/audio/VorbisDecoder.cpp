@@ -28,21 +28,36 @@ namespace {
 
 const char* errorText(int code) {
     switch (code) {
-        case VORBIS_outofmem: return "out of memory";
-        case VORBIS_unexpected_eof: return "the file ends too early";
-        case VORBIS_invalid_setup: return "invalid codec setup";
-        case VORBIS_invalid_stream: return "not a valid Ogg Vorbis stream";
-        case VORBIS_missing_capture_pattern: return "no Ogg page found";
-        case VORBIS_invalid_stream_structure_version: return "unknown Ogg version";
-        case VORBIS_invalid_first_page: return "invalid first page";
-        case VORBIS_bad_packet_type: return "bad packet type";
-        case VORBIS_incorrect_stream_serial_number: return "wrong stream serial number";
-        case VORBIS_cant_find_last_page: return "no last page";
-        case VORBIS_seek_failed: return "seek failed";
-        case VORBIS_ogg_skeleton_not_supported: return "Ogg skeleton streams are not supported";
-        case VORBIS_feature_not_supported: return "unsupported Vorbis feature";
-        case VORBIS_too_many_channels: return "too many channels";
-        default: return "not an Ogg Vorbis file";
+        case VORBIS_outofmem:
+            return "out of memory";
+        case VORBIS_unexpected_eof:
+            return "the file ends too early";
+        case VORBIS_invalid_setup:
+            return "invalid codec setup";
+        case VORBIS_invalid_stream:
+            return "not a valid Ogg Vorbis stream";
+        case VORBIS_missing_capture_pattern:
+            return "no Ogg page found";
+        case VORBIS_invalid_stream_structure_version:
+            return "unknown Ogg version";
+        case VORBIS_invalid_first_page:
+            return "invalid first page";
+        case VORBIS_bad_packet_type:
+            return "bad packet type";
+        case VORBIS_incorrect_stream_serial_number:
+            return "wrong stream serial number";
+        case VORBIS_cant_find_last_page:
+            return "no last page";
+        case VORBIS_seek_failed:
+            return "seek failed";
+        case VORBIS_ogg_skeleton_not_supported:
+            return "Ogg skeleton streams are not supported";
+        case VORBIS_feature_not_supported:
+            return "unsupported Vorbis feature";
+        case VORBIS_too_many_channels:
+            return "too many channels";
+        default:
+            return "not an Ogg Vorbis file";
     }
 }
 

@@ -6,9 +6,7 @@
 
 ZUB_IMPLEMENT_NAMED_CLASS(ContextManager, Context, u"ContextManager")
 
-ContextManager::ContextManager() : pointerContext(new Context), irisContext(new Context) {
-    bEscapeCloses = 0;
-}
+ContextManager::ContextManager() : pointerContext(new Context), irisContext(new Context) { bEscapeCloses = 0; }
 
 ContextManager::~ContextManager() {
     // The stack goes first (its contexts may still look at the overlays).

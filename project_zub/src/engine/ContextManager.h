@@ -33,7 +33,7 @@ public:
     bool bQuit = false;       // set when the stack becomes empty, or by a quit item
 
     // Hooks the game installs.
-    std::function<void()> onTopChanged;          // e.g. the transition closes again
+    std::function<void()> onTopChanged;             // e.g. the transition closes again
     std::function<void(Context*)> onContextPopped;  // e.g. the input focus is cleared
     // Draws the frame-rate figure (frameRate) over the top context; called
     // last in every frame in which *showFrameRate (the game configuration's

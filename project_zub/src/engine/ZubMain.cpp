@@ -153,8 +153,9 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     // The game starts once its window has the focus, which a window nobody
     // can see never gets: rather than wait for ever, say so and end.
     if (!ws.assumeFocused && !backend->canGetFocus()) {
-        tellWhy(u"There is no display to show the window on, so it can never get the input focus. Start the "
-                u"game on a desktop, or set ZUB_ASSUME_FOCUSED=1 to run it without a display.");
+        tellWhy(
+            u"There is no display to show the window on, so it can never get the input focus. Start the "
+            u"game on a desktop, or set ZUB_ASSUME_FOCUSED=1 to run it without a display.");
         backend.reset();
         CrashHandler::uninstall();
         Logger::get().closeFile();

@@ -2,8 +2,8 @@
 // A context whose camera is a BlendingCamera: cameras added as children of
 // that camera blend in over their durations, and the camera can shake. The
 // camera ticks after the context's contents, with the context's step.
-#include "gfx/Context.h"
 #include "gfx/BlendingCamera.h"
+#include "gfx/Context.h"
 
 class ContextBlender : public Context {
     ZUB_DECLARE_CLASS(ContextBlender)

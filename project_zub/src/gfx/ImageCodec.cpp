@@ -534,15 +534,12 @@ bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget
     }
     stbi_image_free(rgba);
     // stb_image gives alpha 255 to an image without an alpha channel.
-    if (channels == 2 || channels == 4)
-        alpha = anyAlpha(rows, stride, w, h) ? Alpha::Used : Alpha::Unused;
-    else
-        alpha = Alpha::Opaque;
+    if (channels == 2 || channels == 4) alpha = anyAlpha(rows, stride, w, h) ? Alpha::Used : Alpha::Unused;
+    else alpha = Alpha::Opaque;
     return true;
 }
 
-bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason,
-               bool direct) {
+bool decodeAny(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason, bool direct) {
     // (libjpeg writes alpha 255.)
     alpha = Alpha::Opaque;
     const Format format = detect(data, size);

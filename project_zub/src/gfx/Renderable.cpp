@@ -62,14 +62,10 @@ bool Renderable::updateInView() {
     // The distance from the circle's centre to the rectangle.
     const float cx = boundingCentre.x, cy = boundingCentre.y;
     float dx = 0.0f, dy = 0.0f;
-    if (cx < r.left)
-        dx = r.left - cx;
-    else if (cx > r.right)
-        dx = cx - r.right;
-    if (cy < r.bottom)
-        dy = r.bottom - cy;
-    else if (cy > r.top)
-        dy = cy - r.top;
+    if (cx < r.left) dx = r.left - cx;
+    else if (cx > r.right) dx = cx - r.right;
+    if (cy < r.bottom) dy = r.bottom - cy;
+    else if (cy > r.top) dy = cy - r.top;
     const bool visible = r.left <= r.right && r.bottom <= r.top && dx * dx + dy * dy <= boundingRadius * boundingRadius;
     bInView = visible ? 1 : 0;
     return visible;

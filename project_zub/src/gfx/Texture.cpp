@@ -5,13 +5,13 @@
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
 #include "gfx/ZubGraphics.h"
-#include "object/Property.h"
-#include "sys/ErrorManager.h"
 #include "object/FileData.h"
+#include "object/Property.h"
+#include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/MemoryIniFile.h"
-#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(Texture, ZubBase, u"Texture")
 

@@ -180,10 +180,10 @@ bool ZubGraphics::saveScreenshot(const std::string& path, int quality, uint64_t 
     std::vector<uint8_t> jpeg;
     if (!image_codec::encodeJpeg(pixels.data(), w, h, quality, jpeg)) return false;
     if (jpeg.size() > maxBytes) {
-        Logger::get().log(u"%s(): %s", "ZubGraphics::saveScreenshot",
-                          formatString(u"not saving '%s': %llu bytes, more than %llu", path,
-                                       static_cast<unsigned long long>(jpeg.size()),
-                                       static_cast<unsigned long long>(maxBytes)));
+        Logger::get().log(
+            u"%s(): %s", "ZubGraphics::saveScreenshot",
+            formatString(u"not saving '%s': %llu bytes, more than %llu", path,
+                         static_cast<unsigned long long>(jpeg.size()), static_cast<unsigned long long>(maxBytes)));
         return false;
     }
     // A new file under the name: a link left there is replaced, not followed.

@@ -87,7 +87,8 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     // The input mode follows the device in use.
     bool keyActivity = false;
     for (int i = 1; i < INPUT_CODES && !keyActivity; ++i)
-        if (keys[i] >= 128 && prevKeys[i] < 128 && (i < MOUSE_DIRECTION_BASE || i >= MOUSE_BUTTON_BASE)) keyActivity = true;
+        if (keys[i] >= 128 && prevKeys[i] < 128 && (i < MOUSE_DIRECTION_BASE || i >= MOUSE_BUTTON_BASE))
+            keyActivity = true;
     bool newTouch = false;
     for (const platform::TouchPoint& t : s.touches) {
         bool known = false;
@@ -185,9 +186,8 @@ void ZubInput::updatePointers(const platform::InputSnapshot& s) {
             rec->y = y;
             press(rec);
             // Touch contacts come before the mouse: the first one is pointer 0.
-            auto firstNonTouch = std::find_if(pointers.begin(), pointers.end(), [](InputPointer* p) {
-                return p->source == InputPointer::Source::Mouse;
-            });
+            auto firstNonTouch = std::find_if(pointers.begin(), pointers.end(),
+                                              [](InputPointer* p) { return p->source == InputPointer::Source::Mouse; });
             pointers.insert(firstNonTouch, rec);
         } else {
             rec->x = x;
@@ -216,9 +216,7 @@ void ZubInput::updatePointers(const platform::InputSnapshot& s) {
     }
 }
 
-bool ZubInput::wasKeyPressed(int code) const {
-    return isKeyDown(code) && !wasKeyDown(code) && !keyboardHolder.get();
-}
+bool ZubInput::wasKeyPressed(int code) const { return isKeyDown(code) && !wasKeyDown(code) && !keyboardHolder.get(); }
 
 int ZubInput::getFirstNewlyPressedKey() const {
     for (int i = 1; i < INPUT_CODES; ++i)

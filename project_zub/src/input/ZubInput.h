@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "engine-platform/Platform.h"
-#include "util/KeyCodes.h"
 #include "object/ZubBase.h"
+#include "util/KeyCodes.h"
 #include "util/WString.h"
 
 struct InputPointer {
@@ -42,7 +42,7 @@ struct InputPointer {
     // Where the record comes from.
     enum class Source : uint8_t { Mouse, Touch, Synthetic } source = Source::Mouse;
     int64_t touchId = 0;
-    bool bEnded = false;  // removed at the next update
+    bool bEnded = false;         // removed at the next update
     bool bPendingPress = false;  // a synthesised tap that goes down at the next update
 };
 
@@ -86,9 +86,7 @@ public:
     bool wasKeyPressedWithModifiers(int code, int modifiers) const {
         return wasKeyPressed(code) && modifierState == modifiers;
     }
-    bool isKeyDownWithModifiers(int code, int modifiers) const {
-        return isKeyDown(code) && modifierState == modifiers;
-    }
+    bool isKeyDownWithModifiers(int code, int modifiers) const { return isKeyDown(code) && modifierState == modifiers; }
     // The lowest input code that went down this frame, 0 when none.
     int getFirstNewlyPressedKey() const;
 

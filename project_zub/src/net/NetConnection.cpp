@@ -20,14 +20,18 @@ struct SetupStep {
 // The statement and line reported for each set-up step that fails.
 SetupStep setupStep(platform::UdpSocket::Step step) {
     switch (step) {
-        case platform::UdpSocket::STEP_SOCKET: return {"SOCKET_ERROR", 39};
-        case platform::UdpSocket::STEP_NONBLOCKING: return {"ioctlsocket(wsaSocket, FIONBIO, &nonBlocking)", 44};
+        case platform::UdpSocket::STEP_SOCKET:
+            return {"SOCKET_ERROR", 39};
+        case platform::UdpSocket::STEP_NONBLOCKING:
+            return {"ioctlsocket(wsaSocket, FIONBIO, &nonBlocking)", 44};
         case platform::UdpSocket::STEP_RECEIVE_BUFFER:
             return {"setsockopt(wsaSocket, SOL_SOCKET, SO_RCVBUF, (char*)&receiveBufferSize, sizeof(int))", 46};
         case platform::UdpSocket::STEP_BROADCAST:
             return {"setsockopt(wsaSocket, SOL_SOCKET, SO_BROADCAST, (char*)&allowBroadcasting, sizeof(int))", 48};
-        case platform::UdpSocket::STEP_BIND: return {"bind(wsaSocket, address.getSockAddr(), sizeofSockAddr)", 59};
-        default: return {"", 0};
+        case platform::UdpSocket::STEP_BIND:
+            return {"bind(wsaSocket, address.getSockAddr(), sizeofSockAddr)", 59};
+        default:
+            return {"", 0};
     }
 }
 

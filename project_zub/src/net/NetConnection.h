@@ -11,11 +11,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "sys/NetAddress.h"
 #include "net/NetStatistics.h"
 #include "object/Packet.h"
 #include "object/ZubBase.h"
 #include "sys/Logger.h"
+#include "sys/NetAddress.h"
 
 namespace platform {
 class UdpSocket;
@@ -65,5 +65,6 @@ private:
     std::unique_ptr<platform::UdpSocket> socket;
     // A failed send or receive can come with every datagram (the answers to
     // forged senders bounce): a few lines a window, then a count.
-    LogRateLimit socketLog{16, 10.0, u"NetConnection::receiveRaw(): %d more lines about failed sends and receives left out"};
+    LogRateLimit socketLog{16, 10.0,
+                           u"NetConnection::receiveRaw(): %d more lines about failed sends and receives left out"};
 };

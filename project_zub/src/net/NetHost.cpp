@@ -21,11 +21,16 @@ const char* const kSpecialFunction = "NetHost::serviceInPacketSpecial";
 
 WString englishText(int id) {
     switch (id) {
-        case NetHost::ERRORSERVERISFULL: return u"Server is full.";
-        case NetHost::ERRORINCOMPATIBLEGAME: return u"Incompatible game.";
-        case NetHost::ERRORMINVERSIONCLIENT: return u"You need at least version %s of the game (you have %.2lf).";
-        case NetHost::ERRORMINVERSIONSERVER: return u"Server must be at least version %s of the game (it's %.2lf).";
-        default: return WString();
+        case NetHost::ERRORSERVERISFULL:
+            return u"Server is full.";
+        case NetHost::ERRORINCOMPATIBLEGAME:
+            return u"Incompatible game.";
+        case NetHost::ERRORMINVERSIONCLIENT:
+            return u"You need at least version %s of the game (you have %.2lf).";
+        case NetHost::ERRORMINVERSIONSERVER:
+            return u"Server must be at least version %s of the game (it's %.2lf).";
+        default:
+            return WString();
     }
 }
 
@@ -532,7 +537,8 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
             if (Node* node = findNodeById(uid, &from)) disconnectNode(node, false);
             return;
         }
-        default: return;
+        default:
+            return;
     }
 }
 

@@ -15,10 +15,10 @@
 #include <memory>
 #include <vector>
 
-#include "sys/NetAddress.h"
 #include "object/Packet.h"
 #include "object/ZubBase.h"
 #include "sys/Logger.h"
+#include "sys/NetAddress.h"
 #include "util/WString.h"
 
 class NetConnection;
@@ -201,5 +201,6 @@ private:
     };
     std::vector<GoneId> goneIds;
     int nextGoneId = 0;
-    LogRateLimit peerLog{LOG_LINES_PER_WINDOW, LOG_WINDOW, u"NetHost::service(): %d more lines about datagrams left out"};
+    LogRateLimit peerLog{LOG_LINES_PER_WINDOW, LOG_WINDOW,
+                         u"NetHost::service(): %d more lines about datagrams left out"};
 };

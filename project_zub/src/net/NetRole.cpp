@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "net/CurrentRole.h"
 #include "net/EngineFrame.h"
@@ -13,6 +12,7 @@
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 
 NetRole* THEROLE = nullptr;
 
@@ -25,8 +25,8 @@ NetRole* liveRoles = nullptr;
 const char16_t* const kCommandNames[4] = {u"SPAWNOBJ", u"SPAWNNAMED", u"COPYOBJ", u"RPC"};
 
 // Engine classes no packet creates, by registered name.
-const char16_t* const kNeverSpawned[] = {u"ContextManager", u"Texture",   u"Skin",      u"Sound",   u"SoundStream",
-                                         u"FileData",       u"FontQuad",  u"TextBlock", u"TextLine", u"TextRun"};
+const char16_t* const kNeverSpawned[] = {u"ContextManager", u"Texture",  u"Skin",      u"Sound",    u"SoundStream",
+                                         u"FileData",       u"FontQuad", u"TextBlock", u"TextLine", u"TextRun"};
 
 std::vector<const RuntimeClass*>& refusedClasses() {
     static std::vector<const RuntimeClass*> refused;
@@ -588,10 +588,11 @@ int cutTextsIn(Property* c, const Packet& p, const ZubBase* owner, const WString
             WString& field = *text->field;
             const size_t keep = Packet::sendableUnits(field, text->maxLength);
             if (keep < field.size()) {
-                Logger::get().log(u"%s(): ERROR: %s: property \"%s\" holds a text of %d characters (%d bytes) "
-                                  u"that no packet carries; it is cut to its first %d characters",
-                                  "NetRole::writeBody", objectName(owner), name, static_cast<int>(field.size()),
-                                  static_cast<int>(Packet::textBytes(field)), static_cast<int>(keep));
+                Logger::get().log(
+                    u"%s(): ERROR: %s: property \"%s\" holds a text of %d characters (%d bytes) "
+                    u"that no packet carries; it is cut to its first %d characters",
+                    "NetRole::writeBody", objectName(owner), name, static_cast<int>(field.size()),
+                    static_cast<int>(Packet::textBytes(field)), static_cast<int>(keep));
                 field.resize(keep);
                 ++cut;
             }
@@ -820,10 +821,9 @@ std::vector<WString> NetRole::statsLines() const {
                              static_cast<int>(objectMap.size())));
     l.push_back(u"--- PACKET CONTENTS ---");
     for (int c = 0; c < 4; ++c) l.push_back(formatString(u"%s: %d ", kCommandNames[c], commandCounts[c]));
-    l.push_back(formatString(u"  -- inQsimulated %d",
-                             connection && connection->bEmulated
-                                 ? ZubNetwork::get().emulatedQueuedFor(connection->address)
-                                 : 0));
+    l.push_back(formatString(u"  -- inQsimulated %d", connection && connection->bEmulated
+                                                          ? ZubNetwork::get().emulatedQueuedFor(connection->address)
+                                                          : 0));
     l.push_back(formatString(u"--- %d NODES ---", nodes.countChildren()));
     for (const Node* n : childrenOf<Node>(nodes)) {
         int ready = 0;

@@ -2,17 +2,28 @@
 
 uint32_t NetStatistics::get(int counter) const {
     switch (counter) {
-        case PACKETS_OUT: return packetsOut;
-        case PACKETS_IN: return packetsIn;
-        case BYTES_OUT: return bytesOut;
-        case BYTES_IN: return bytesIn;
-        case PAYLOAD_OUT: return payloadOut;
-        case PAYLOAD_IN: return payloadIn;
-        case RESEND_REQUESTS: return resendRequests;
-        case RESENDS: return resends;
-        case LOST: return lost;
-        case OUT_OF_ORDER: return outOfOrder;
-        default: return 0;
+        case PACKETS_OUT:
+            return packetsOut;
+        case PACKETS_IN:
+            return packetsIn;
+        case BYTES_OUT:
+            return bytesOut;
+        case BYTES_IN:
+            return bytesIn;
+        case PAYLOAD_OUT:
+            return payloadOut;
+        case PAYLOAD_IN:
+            return payloadIn;
+        case RESEND_REQUESTS:
+            return resendRequests;
+        case RESENDS:
+            return resends;
+        case LOST:
+            return lost;
+        case OUT_OF_ORDER:
+            return outOfOrder;
+        default:
+            return 0;
     }
 }
 

@@ -27,13 +27,13 @@ public:
 
     uint32_t packetsOut = 0;
     uint32_t packetsIn = 0;
-    uint32_t bytesOut = 0;      // length + 28 (IPv4 and UDP headers) per datagram
+    uint32_t bytesOut = 0;  // length + 28 (IPv4 and UDP headers) per datagram
     uint32_t bytesIn = 0;
     uint32_t payloadOut = 0;
     uint32_t payloadIn = 0;
     uint32_t resendRequests = 0;
     uint32_t resends = 0;
-    uint32_t lost = 0;          // nothing counts into it
+    uint32_t lost = 0;  // nothing counts into it
     uint32_t outOfOrder = 0;
 
     double startTime = 0.0;

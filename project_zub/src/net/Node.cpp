@@ -5,16 +5,15 @@
 
 #include "net/NetConnection.h"
 #include "net/NetHost.h"
-#include "object/Packet.h"
 #include "net/ZubNetwork.h"
+#include "object/Packet.h"
 #include "sys/Logger.h"
 
 namespace {
 Packet* asPacket(ZubBase* o) { return static_cast<Packet*>(o); }
 }  // namespace
 
-Node::Node(NetHost* h)
-    : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h) {
+Node::Node(NetHost* h) : id(NetHost::drawUID()), lastDeliveryTime(ZubNetwork::now()), host(h) {
     address.family = 2;
     address.ip = 0;
     address.port = 0;

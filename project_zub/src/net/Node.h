@@ -19,28 +19,28 @@
 #include <deque>
 #include <memory>
 
-#include "sys/NetAddress.h"
 #include "object/Packet.h"
 #include "object/ZubBase.h"
+#include "sys/NetAddress.h"
 #include "util/WString.h"
 
 class NetHost;
 
 class Node : public ZubBase {
 public:
-    static constexpr int32_t SEQUENCE_WINDOW = 1024;   // sequences accepted ahead of sequenceIn
-    static constexpr int MAX_STATE_BYTES = 0x40000;    // one state put together from chunks
-    static constexpr int MAX_STATE_CHUNKS = 513;       // chunks of such a state (512 bytes at most each)
+    static constexpr int32_t SEQUENCE_WINDOW = 1024;  // sequences accepted ahead of sequenceIn
+    static constexpr int MAX_STATE_BYTES = 0x40000;   // one state put together from chunks
+    static constexpr int MAX_STATE_CHUNKS = 513;      // chunks of such a state (512 bytes at most each)
     // The same for the states a client takes from its server: an object
     // body larger than a packet comes whole in a state of its own.
     static constexpr int MAX_STATE_BYTES_FROM_SERVER = 16 << 20;
     static constexpr int MAX_STATE_CHUNKS_FROM_SERVER = MAX_STATE_BYTES_FROM_SERVER / 256;
-    static constexpr int MAX_EARLY_BYTES = 0x40000;    // early datagrams held, with their bookkeeping
-    static constexpr int IN_FLIGHT = 128;              // datagrams sent and not acknowledged, normally
-    static constexpr int MAX_UNACKNOWLEDGED = 256;     // the same with one more per step when nothing comes back
+    static constexpr int MAX_EARLY_BYTES = 0x40000;         // early datagrams held, with their bookkeeping
+    static constexpr int IN_FLIGHT = 128;                   // datagrams sent and not acknowledged, normally
+    static constexpr int MAX_UNACKNOWLEDGED = 256;          // the same with one more per step when nothing comes back
     static constexpr int64_t MAX_PENDING_BYTES = 32 << 20;  // states waiting to go out after the first
-    static constexpr int MAX_FAULTS = 8;               // malformed datagrams before the peer is dropped
-    static constexpr double FAULT_DECAY = 10.0;        // seconds after which one fault is forgiven
+    static constexpr int MAX_FAULTS = 8;                    // malformed datagrams before the peer is dropped
+    static constexpr double FAULT_DECAY = 10.0;             // seconds after which one fault is forgiven
 
     explicit Node(NetHost* host);
     ~Node() override;

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "sys/NetAddress.h"
 #include "object/ZubBase.h"
+#include "sys/NetAddress.h"
 #include "util/WString.h"
 
 class Settings;

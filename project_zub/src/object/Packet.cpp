@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "object/Replication.h"
+#include "object/ResourceManager.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
-#include "object/ResourceManager.h"
 
 namespace {
 
@@ -390,8 +390,7 @@ bool Packet::doPointer2(ZubBase*& o) {
 }
 
 bool Packet::writeUnregistered(ZubBase* o) {
-    fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0",
-         "Packet::doPointer2");
+    fail(formatString(u"writing an unregistered %s", o->getClass()->getName()), "objectUID >= 0", "Packet::doPointer2");
     return true;
 }
 

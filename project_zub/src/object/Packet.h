@@ -22,8 +22,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "sys/NetAddress.h"
 #include "object/ZubBase.h"
+#include "sys/NetAddress.h"
 #include "util/WString.h"
 
 class Node;

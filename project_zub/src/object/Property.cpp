@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "object/Replication.h"
 #include "object/Packet.h"
+#include "object/Replication.h"
 #include "object/ResourceManager.h"
 #include "util/Format.h"
 
@@ -112,7 +112,8 @@ WString objectText(const ZubBase* o) {
 ZubBase* objectFromText(std::u16string_view text) {
     WString t = trimmed(text);
     size_t space = t.find_last_of(u' ');
-    std::u16string_view last = space == WString::npos ? std::u16string_view(t) : std::u16string_view(t).substr(space + 1);
+    std::u16string_view last =
+        space == WString::npos ? std::u16string_view(t) : std::u16string_view(t).substr(space + 1);
     int64_t uid = 0;
     Replication* role = Replication::current();
     if (!parseInt(last, uid) || uid < 1 || uid > INT32_MAX || !role) return nullptr;
@@ -159,7 +160,7 @@ void* Property::operator new(size_t size) {
             freeLists[c] = b->next;
             return b;
         }
-        return ::operator new(c * kPoolStep);
+        return ::operator new(c* kPoolStep);
     }
     return ::operator new(size);
 }
@@ -250,9 +251,7 @@ bool PropertyInt::clear() {
 
 void PropertySecureInt::serialize(Packet& p) { p.doInt(*field); }
 WString PropertySecureInt::toString() const { return formatString(u"%d", *field); }
-bool PropertySecureInt::readText(std::u16string_view text, WString* why) {
-    return readInt32(text, flags, *field, why);
-}
+bool PropertySecureInt::readText(std::u16string_view text, WString* why) { return readInt32(text, flags, *field, why); }
 
 bool PropertySecureInt::clear() {
     *field = 0;
@@ -289,7 +288,8 @@ void PropertyFloat::serialize(Packet& p) { p.doFloat16(*field); }
 WString PropertyFloat::toString() const { return formatFloat(*field); }
 bool PropertyFloat::readText(std::u16string_view text, WString* why) {
     double v;
-    if (!parseDouble(text, v) || std::fabs(v) > kLargestHalf) return refuse(why, u"a number of at most 65504 either way");
+    if (!parseDouble(text, v) || std::fabs(v) > kLargestHalf)
+        return refuse(why, u"a number of at most 65504 either way");
     *field = static_cast<float>(v);
     return true;
 }
@@ -427,7 +427,8 @@ void PropertyClass::clearPrototype() {
 
 void property_codec::subObject(Packet& p, ZubBase* object) {
     if (!object) return;
-    if (++p.depth > Packet::MAX_DEPTH) p.fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "PropertySubObject::serialize");
+    if (++p.depth > Packet::MAX_DEPTH)
+        p.fail(u"objects nested too deeply", "depth <= MAX_DEPTH", "PropertySubObject::serialize");
     else object->netSerialize(p);
     --p.depth;
 }

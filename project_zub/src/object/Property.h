@@ -22,15 +22,15 @@ class RPC;
 class PlanBuilder;
 
 enum PropertyFlags : uint32_t {
-    PROP_ARGUMENT = 0x04,      // an unnamed remote-call argument
-    PROP_READONLY = 0x08,      // shown but not editable in the editor
-    PROP_EDITOR_HIDDEN = 0x10, // not listed by the editor; an action row lets its key go on after the call
-    PROP_RESOURCE = 0x20,      // a pointer that names a skin resource and travels by name
-    PROP_UNSIGNED = 0x40,      // an integer that travels unsigned
-    PROP_HIDDEN = 0x80,        // not listed by the editor
-    PROP_RAW_POINTER = 0x100,  // a pointer that stays a raw address in in-process copies
-    PROP_NOT_NETWORK = 0x200,  // left out of network packets and level files
-    PROP_NOT_COPY = 0x400,     // left out of in-process copies
+    PROP_ARGUMENT = 0x04,       // an unnamed remote-call argument
+    PROP_READONLY = 0x08,       // shown but not editable in the editor
+    PROP_EDITOR_HIDDEN = 0x10,  // not listed by the editor; an action row lets its key go on after the call
+    PROP_RESOURCE = 0x20,       // a pointer that names a skin resource and travels by name
+    PROP_UNSIGNED = 0x40,       // an integer that travels unsigned
+    PROP_HIDDEN = 0x80,         // not listed by the editor
+    PROP_RAW_POINTER = 0x100,   // a pointer that stays a raw address in in-process copies
+    PROP_NOT_NETWORK = 0x200,   // left out of network packets and level files
+    PROP_NOT_COPY = 0x400,      // left out of in-process copies
 };
 
 class Property : public ZubBase {
@@ -66,7 +66,10 @@ public:
     virtual void fromString(std::u16string_view text);
     // Pointer and reference kinds: points the field at the object when its
     // class fits. Returns whether it was taken.
-    virtual bool setObject(ZubBase* o) { (void)o; return false; }
+    virtual bool setObject(ZubBase* o) {
+        (void)o;
+        return false;
+    }
     // Action kinds: the remote call they hold.
     virtual RPC* getRPC() { return nullptr; }
 

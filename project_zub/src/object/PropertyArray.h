@@ -51,8 +51,7 @@ public:
 };
 
 template <class T>
-void PropertyArrayBase::serializeElements(Packet& p, std::vector<T>& array, int32_t& count,
-                                          std::u16string_view name) {
+void PropertyArrayBase::serializeElements(Packet& p, std::vector<T>& array, int32_t& count, std::u16string_view name) {
     if (p.bWriting) {
         // The count field is what the reader trusts: write exactly that many.
         const int32_t n = count < 0 ? 0 : count;

@@ -1,8 +1,8 @@
 #include "object/RPC.h"
 
-#include "object/Replication.h"
 #include "object/Packet.h"
 #include "object/Property.h"
+#include "object/Replication.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
@@ -26,10 +26,10 @@ bool RPC::executeRemotely() {
     Replication* role = Replication::current();
     if (!role) return false;
     if (!clientCallable && !role->isServer() && onServer && !role->bExecutingOnServer) {
-        ErrorManager::errorAt(formatString(u"Can't call '%s::%s' client-side.",
-                                           target ? target->getClass()->getName() : WString(u"null"),
-                                           getClass()->getName()),
-                              "RPC::executeRemotely", __FILE__, __LINE__);
+        ErrorManager::errorAt(
+            formatString(u"Can't call '%s::%s' client-side.", target ? target->getClass()->getName() : WString(u"null"),
+                         getClass()->getName()),
+            "RPC::executeRemotely", __FILE__, __LINE__);
     }
     if (role->isServer() && onClients && !role->bExecutingOnClients) return true;
     if (clientCallable && !role->isServer() && onServer && !role->bExecutingOnServer) return true;

@@ -28,8 +28,8 @@ public:
 
     // What the network layer installs.
     struct Hooks {
-        Replication* (*current)() = nullptr;         // the current replication, or null
-        void (*objectDeleted)(ZubBase* o) = nullptr;  // a registered object is being deleted
+        Replication* (*current)() = nullptr;             // the current replication, or null
+        void (*objectDeleted)(ZubBase* o) = nullptr;     // a registered object is being deleted
         void (*objectMoving)(ZubBase* child) = nullptr;  // an object that hangs somewhere moves
     };
     static void install(const Hooks& h) { hooks = h; }

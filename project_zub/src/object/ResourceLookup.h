@@ -6,8 +6,8 @@
 // class asked for), instead of handing back a pointer of the wrong type.
 #include <string_view>
 
-#include "sys/ErrorManager.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 
 template <class T>
 T* findResource(std::u16string_view name) {

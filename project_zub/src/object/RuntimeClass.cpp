@@ -29,13 +29,13 @@ void RuntimeClassManager::buildClassArray() {
         }
         if (!names.insert(std::u16string_view(r->name)).second) {
             bBadClasses = true;
-            problems.push_back(formatString(u"Class name '%s' is registered twice (%s).", r->getName(),
-                                            r->getTypeName()));
+            problems.push_back(
+                formatString(u"Class name '%s' is registered twice (%s).", r->getName(), r->getTypeName()));
         }
         if (r->parent && !known.count(r->parent)) {
             bBadClasses = true;
-            problems.push_back(formatString(u"Class %s has an unregistered parent %s.", r->getTypeName(),
-                                            r->parent->getTypeName()));
+            problems.push_back(
+                formatString(u"Class %s has an unregistered parent %s.", r->getTypeName(), r->parent->getTypeName()));
         }
     }
     bBuilt = true;

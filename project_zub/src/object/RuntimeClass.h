@@ -41,8 +41,8 @@ public:
 
     // A class registered under an explicit id; its name is "_" and the id in
     // eight lower-case hexadecimal digits.
-    constexpr RuntimeClass(uint32_t id, CreateFn create, const RuntimeClass* parentRecord,
-                           const char* cppName, size_t size = 0, const std::type_info* type = nullptr)
+    constexpr RuntimeClass(uint32_t id, CreateFn create, const RuntimeClass* parentRecord, const char* cppName,
+                           size_t size = 0, const std::type_info* type = nullptr)
         : classId(id), createFn(create), parent(parentRecord), typeName(cppName), objectSize(size), cppType(type) {
         constexpr char hex[] = "0123456789abcdef";
         name[0] = u'_';
@@ -114,7 +114,7 @@ public:
     void buildClassArray();
 
     // Lookups build the class array first when a registration came after it.
-    const RuntimeClass* findById(uint32_t id);       // null when unknown
+    const RuntimeClass* findById(uint32_t id);        // null when unknown
     const RuntimeClass* findByIndex(uint32_t index);  // null when out of range
     const RuntimeClass* findByName(std::u16string_view name);
 
@@ -135,12 +135,12 @@ private:
 // a given id, ZUB_IMPLEMENT_NAMED_CLASS(Class, Parent, u"Name") for a class
 // registered under a plain name. The _ABSTRACT variants register no create
 // function. Parent is a C++ class with a class record, or void for a root.
-#define ZUB_DECLARE_CLASS(Class)                                   \
-public:                                                            \
-    static RuntimeClass classRecord;                               \
+#define ZUB_DECLARE_CLASS(Class)                                           \
+public:                                                                    \
+    static RuntimeClass classRecord;                                       \
     const RuntimeClass* getClass() const override { return &classRecord; } \
-    static ClassObject* createInstance();                          \
-                                                                   \
+    static ClassObject* createInstance();                                  \
+                                                                           \
 public:
 
 namespace zub_detail {
@@ -157,28 +157,27 @@ struct PropertiesVary {
 };
 }  // namespace zub_detail
 
-#define ZUB_CLASS_RECORD_(Class, Parent, first, create)                                              \
-    constinit RuntimeClass Class::classRecord{first, create, zub_detail::parentRecord<Parent>(), #Class, \
-                                              sizeof(Class), &typeid(Class)};                            \
+#define ZUB_CLASS_RECORD_(Class, Parent, first, create)                                                  \
+    constinit RuntimeClass Class::classRecord{first,  create,        zub_detail::parentRecord<Parent>(), \
+                                              #Class, sizeof(Class), &typeid(Class)};                    \
     static zub_detail::ClassRegistrar zubRegistrar_##Class{&Class::classRecord};
 
 // For a class whose addPropertiesTo declares different properties (or binds
 // them to different fields) depending on the object or on outside state: in
 // its source file, beside its registration. Its objects and those of the
 // classes derived from it always serialise through their property trees.
-#define ZUB_PROPERTIES_VARY(Class) \
-    static zub_detail::PropertiesVary zubPropertiesVary_##Class{&Class::classRecord};
+#define ZUB_PROPERTIES_VARY(Class) static zub_detail::PropertiesVary zubPropertiesVary_##Class{&Class::classRecord};
 
-#define ZUB_IMPLEMENT_CLASS(Class, Parent, id)                    \
-    ClassObject* Class::createInstance() { return new Class(); }  \
+#define ZUB_IMPLEMENT_CLASS(Class, Parent, id)                   \
+    ClassObject* Class::createInstance() { return new Class(); } \
     ZUB_CLASS_RECORD_(Class, Parent, static_cast<uint32_t>(id), &Class::createInstance)
 
 #define ZUB_IMPLEMENT_CLASS_ABSTRACT(Class, Parent, id)      \
     ClassObject* Class::createInstance() { return nullptr; } \
     ZUB_CLASS_RECORD_(Class, Parent, static_cast<uint32_t>(id), nullptr)
 
-#define ZUB_IMPLEMENT_NAMED_CLASS(Class, Parent, nameLiteral)     \
-    ClassObject* Class::createInstance() { return new Class(); }  \
+#define ZUB_IMPLEMENT_NAMED_CLASS(Class, Parent, nameLiteral)    \
+    ClassObject* Class::createInstance() { return new Class(); } \
     ZUB_CLASS_RECORD_(Class, Parent, std::u16string_view(nameLiteral), &Class::createInstance)
 
 #define ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(Class, Parent, nameLiteral) \

@@ -5,11 +5,11 @@
 #include <mutex>
 #include <typeinfo>
 
-#include "object/Replication.h"
 #include "object/Packet.h"
-#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
+#include "object/RPC.h"
+#include "object/Replication.h"
 #include "object/ZubBase.h"
 #include "sys/Logger.h"
 #include "util/Format.h"
@@ -37,9 +37,7 @@ struct CachedPlan {
 };
 thread_local CachedPlan planCache[16];
 
-CachedPlan& cachedPlan(const std::type_info* type) {
-    return planCache[(reinterpret_cast<uintptr_t>(type) >> 4) & 15];
-}
+CachedPlan& cachedPlan(const std::type_info* type) { return planCache[(reinterpret_cast<uintptr_t>(type) >> 4) & 15]; }
 
 // The last type a pointer entry accepted for a required class: its objects
 // need no walk up the class records.
@@ -246,8 +244,7 @@ const SerialPlan* SerialPlan::make(T* o, const RuntimeClass* c) {
     if (!plan->usable) {
         for (Variant& v : plan->variants) v.entries.clear();
         plan->details.clear();
-        Logger::get().log(u"%s(): %s keeps its property tree: %s", "SerialPlan::make", c->getTypeName(),
-                          plan->reason);
+        Logger::get().log(u"%s(): %s keeps its property tree: %s", "SerialPlan::make", c->getTypeName(), plan->reason);
     }
     for (Variant& v : plan->variants) {
         mergeRuns(v.entries);

@@ -71,10 +71,10 @@ public:
     };
     struct Entry {
         Kind kind;
-        uint8_t count;   // plain kinds: fields of the kind side by side from the offset
-        int32_t offset;  // of the field from the object
-        int32_t aux;     // string: max length; enum: count; pointer: flags; array: offset of the count
-        uint32_t detail; // into details (enums, pointers, references, arrays)
+        uint8_t count;    // plain kinds: fields of the kind side by side from the offset
+        int32_t offset;   // of the field from the object
+        int32_t aux;      // string: max length; enum: count; pointer: flags; array: offset of the count
+        uint32_t detail;  // into details (enums, pointers, references, arrays)
     };
     // What the kinds that check what they read need: the property's name for
     // error texts, the required class, a pointer's accessors.

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "object/Replication.h"
 #include "object/Packet.h"
-#include "object/RPC.h"
 #include "object/Property.h"
+#include "object/RPC.h"
+#include "object/Replication.h"
 #include "object/SerialPlan.h"
 #include "sys/ErrorManager.h"
 
@@ -360,7 +360,8 @@ void ZubBase::netSerialize(Packet& p) {
             if (depth < 0)
                 for (depth = 0; top->parent && depth < Replication::MAX_TREE_DEPTH; ++depth) top = top->parent;
             if (depth >= Replication::MAX_TREE_DEPTH) {
-                p.fail(formatString(u"object tree deeper than %d", Replication::MAX_TREE_DEPTH), "depth <= MAX_TREE_DEPTH");
+                p.fail(formatString(u"object tree deeper than %d", Replication::MAX_TREE_DEPTH),
+                       "depth <= MAX_TREE_DEPTH");
                 break;
             }
             const bool ancestor = c->firstChild && (c->parent ? c->isAncestorOf(this) : c == top);
@@ -396,8 +397,8 @@ void ZubBase::addPropertiesTo(PropertyContainer* c) {
 }
 
 PropertyContainer* ZubBase::createPropertyContainer() {
-    auto* c = new PropertyContainer(
-        formatString(u"%s (%08lx)", getClass()->getName(), reinterpret_cast<uintptr_t>(this)), 0);
+    auto* c =
+        new PropertyContainer(formatString(u"%s (%08lx)", getClass()->getName(), reinterpret_cast<uintptr_t>(this)), 0);
     addPropertiesTo(c);
     return c;
 }

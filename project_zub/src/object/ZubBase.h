@@ -22,7 +22,7 @@ class Context;
 
 // Event codes carried by ZubEvent::code.
 enum ZubEventCode : int {
-    EVENT_REFERENCE_LOST = 0,  // a reference of the receiver lost its target
+    EVENT_REFERENCE_LOST = 0,     // a reference of the receiver lost its target
     EVENT_REFERENCE_CHANGED = 1,  // an object the receiver refers to changed
     EVENT_FOCUS_LOST = 2,
     EVENT_FOCUS_GAINED = 3,
@@ -203,8 +203,8 @@ public:
     uint8_t bToBeDestroyed = 0;   // skipped by iteration, deleted by the next destroying walk
     uint8_t bDisabled = 0;        // no events, no pointer hits
     uint8_t bLocal = 1;
-    uint8_t bHidden = 0;          // not drawn, no pointer hits
-    uint8_t bDying = 0;           // set while the engine deletes the object
+    uint8_t bHidden = 0;  // not drawn, no pointer hits
+    uint8_t bDying = 0;   // set while the engine deletes the object
 
 private:
     friend class ZubBaseReference;
@@ -349,7 +349,9 @@ public:
     ZubBase* operator->() const { return target; }
     explicit operator bool() const { return target != nullptr; }
     template <class T>
-    T* as() const { return static_cast<T*>(target); }
+    T* as() const {
+        return static_cast<T*>(target);
+    }
     // Comparisons with a pointer (also with NULL, as fatal assertions read).
     bool operator==(const ZubBase* o) const { return target == o; }
     bool operator!=(const ZubBase* o) const { return target != o; }

@@ -1,17 +1,17 @@
 #include "platform/AtomicFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 AtomicFile::~AtomicFile() { abort(); }
 
 bool AtomicFile::fail(const char* what) {
     const int err = errno;
-    reason = std::string(what) + " '" + temp + "' failed (errno " +
-             std::to_string(err) + ": " + std::strerror(err) + ")";
+    reason =
+        std::string(what) + " '" + temp + "' failed (errno " + std::to_string(err) + ": " + std::strerror(err) + ")";
     abort();
     return false;
 }

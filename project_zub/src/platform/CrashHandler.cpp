@@ -1,12 +1,12 @@
 #include "platform/CrashHandler.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -82,7 +82,8 @@ void recount(Output& out) {
     if (end < 0) return;
     out.written = static_cast<uint64_t>(end);
     if (out.written > out.limit) {
-        if (ftruncate(out.fd, static_cast<off_t>(out.limit)) == 0) lseek(out.fd, static_cast<off_t>(out.limit), SEEK_SET);
+        if (ftruncate(out.fd, static_cast<off_t>(out.limit)) == 0)
+            lseek(out.fd, static_cast<off_t>(out.limit), SEEK_SET);
         out.written = out.limit;
         out.cut = true;
     }
@@ -151,12 +152,18 @@ void finish(Output& out) {
 
 const char* signalName(int sig) {
     switch (sig) {
-        case SIGSEGV: return "SIGSEGV (invalid memory access)";
-        case SIGBUS: return "SIGBUS (bus error)";
-        case SIGFPE: return "SIGFPE (arithmetic error)";
-        case SIGILL: return "SIGILL (illegal instruction)";
-        case SIGABRT: return "SIGABRT (abort)";
-        default: return "signal";
+        case SIGSEGV:
+            return "SIGSEGV (invalid memory access)";
+        case SIGBUS:
+            return "SIGBUS (bus error)";
+        case SIGFPE:
+            return "SIGFPE (arithmetic error)";
+        case SIGILL:
+            return "SIGILL (illegal instruction)";
+        case SIGABRT:
+            return "SIGABRT (abort)";
+        default:
+            return "signal";
     }
 }
 
@@ -255,7 +262,8 @@ void install(const std::string& title, const std::string& logPath, const Targets
 
 void uninstall() {
     if (!state.installed) return;
-    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) sigaction(kSignals[i], &state.previous[i], nullptr);
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
+        sigaction(kSignals[i], &state.previous[i], nullptr);
     stack_t off = {};
     off.ss_flags = SS_DISABLE;
     sigaltstack(&off, nullptr);

@@ -40,19 +40,16 @@ Curl loadCurl() {
         if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
     if (!library) return c;
     // The library stays loaded until the process ends.
-    const bool all = bind(library, "curl_global_init", c.globalInit) && bind(library, "curl_easy_init", c.easyInit) &&
-                     bind(library, "curl_easy_cleanup", c.easyCleanup) &&
-                     bind(library, "curl_easy_setopt", c.easySetopt) &&
-                     bind(library, "curl_easy_getinfo", c.easyGetinfo) &&
-                     bind(library, "curl_multi_init", c.multiInit) &&
-                     bind(library, "curl_multi_cleanup", c.multiCleanup) &&
-                     bind(library, "curl_multi_add_handle", c.multiAddHandle) &&
-                     bind(library, "curl_multi_remove_handle", c.multiRemoveHandle) &&
-                     bind(library, "curl_multi_perform", c.multiPerform) &&
-                     bind(library, "curl_multi_poll", c.multiPoll) &&
-                     bind(library, "curl_multi_info_read", c.multiInfoRead) &&
-                     bind(library, "curl_slist_append", c.slistAppend) &&
-                     bind(library, "curl_slist_free_all", c.slistFreeAll);
+    const bool all =
+        bind(library, "curl_global_init", c.globalInit) && bind(library, "curl_easy_init", c.easyInit) &&
+        bind(library, "curl_easy_cleanup", c.easyCleanup) && bind(library, "curl_easy_setopt", c.easySetopt) &&
+        bind(library, "curl_easy_getinfo", c.easyGetinfo) && bind(library, "curl_multi_init", c.multiInit) &&
+        bind(library, "curl_multi_cleanup", c.multiCleanup) &&
+        bind(library, "curl_multi_add_handle", c.multiAddHandle) &&
+        bind(library, "curl_multi_remove_handle", c.multiRemoveHandle) &&
+        bind(library, "curl_multi_perform", c.multiPerform) && bind(library, "curl_multi_poll", c.multiPoll) &&
+        bind(library, "curl_multi_info_read", c.multiInfoRead) && bind(library, "curl_slist_append", c.slistAppend) &&
+        bind(library, "curl_slist_free_all", c.slistFreeAll);
     if (all) c.state = c.globalInit(CURL_GLOBAL_DEFAULT);
     return c;
 }
@@ -75,8 +72,7 @@ size_t onWrite(char* ptr, size_t size, size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
     const size_t n = size * count;
     if (n > t->maxBytes - t->body->size()) return 0;  // too long: fails with a write error
-    t->body->insert(t->body->end(), reinterpret_cast<const uint8_t*>(ptr),
-                    reinterpret_cast<const uint8_t*>(ptr) + n);
+    t->body->insert(t->body->end(), reinterpret_cast<const uint8_t*>(ptr), reinterpret_cast<const uint8_t*>(ptr) + n);
     return n;
 }
 
@@ -94,8 +90,8 @@ int onPrerequest(void* user, char*, char*, int, int) {
 // the meaning of the address (user names, paths, queries, spaces).
 bool isValidHost(const std::string& host) {
     for (char c : host) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '.' || c == '-' || c == '_' || c == ':' || c == '[' || c == ']';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                        c == '-' || c == '_' || c == ':' || c == '[' || c == ']';
         if (!ok) return false;
     }
     return !host.empty();
@@ -121,12 +117,12 @@ HttpStage fail(HttpResult& out, HttpStage stage, int32_t code) {
 // The stage at which a transfer that ended with `code` failed.
 HttpStage stageOf(CURLcode code, bool bRequestSent) {
     switch (code) {
-    case CURLE_URL_MALFORMAT:
-    case CURLE_BAD_FUNCTION_ARGUMENT:
-    case CURLE_NOT_BUILT_IN:
-        return HttpStage::OpenRequest;
-    default:
-        break;
+        case CURLE_URL_MALFORMAT:
+        case CURLE_BAD_FUNCTION_ARGUMENT:
+        case CURLE_NOT_BUILT_IN:
+            return HttpStage::OpenRequest;
+        default:
+            break;
     }
     if (!bRequestSent) {
         if (code == CURLE_FAILED_INIT || code == CURLE_OUT_OF_MEMORY) return HttpStage::Session;

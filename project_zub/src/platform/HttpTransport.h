@@ -17,22 +17,22 @@
 // client: open a session, connect to the host, open the request, send it and
 // read the answer, query the status code.
 enum class HttpStage : int32_t {
-    None = 0,      // the exchange is complete; HttpResult::status holds the status code
-    Session,       // the HTTP library could not be set up
-    Connect,       // the host could not be resolved or reached
-    OpenRequest,   // the request could not be formed (bad host or path, bad options)
-    Send,          // sending the request or receiving the answer failed, timed out or was aborted
-    QueryStatus,   // the answer carried no usable HTTP status line
+    None = 0,     // the exchange is complete; HttpResult::status holds the status code
+    Session,      // the HTTP library could not be set up
+    Connect,      // the host could not be resolved or reached
+    OpenRequest,  // the request could not be formed (bad host or path, bad options)
+    Send,         // sending the request or receiving the answer failed, timed out or was aborted
+    QueryStatus,  // the answer carried no usable HTTP status line
 };
 
 struct HttpCall {
-    std::string host;            // "name" or "name:port", without a scheme
-    std::string path;            // starts with '/'; may carry a query
-    std::string contentType;     // the Content-Type of the body (POST only)
-    std::string userAgent;       // sent when not empty
-    std::string connectTo;       // "name:port" to connect to instead of `host` (still named as the Host)
-    std::vector<uint8_t> body;   // sent when bPost is set
-    bool bPost = false;          // POST the body, else GET
+    std::string host;           // "name" or "name:port", without a scheme
+    std::string path;           // starts with '/'; may carry a query
+    std::string contentType;    // the Content-Type of the body (POST only)
+    std::string userAgent;      // sent when not empty
+    std::string connectTo;      // "name:port" to connect to instead of `host` (still named as the Host)
+    std::vector<uint8_t> body;  // sent when bPost is set
+    bool bPost = false;         // POST the body, else GET
     long connectTimeoutMs = 15000;
     long totalTimeoutMs = 60000;
     size_t maxReplyBytes = 16u << 20;  // a longer answer fails the exchange (Send)

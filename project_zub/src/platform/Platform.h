@@ -48,7 +48,7 @@ struct InputSnapshot {
 };
 
 struct WindowState {
-    bool focused = false;     // the window has the input focus
+    bool focused = false;  // the window has the input focus
     bool minimized = false;
     bool closeRequested = false;  // the user asked to close the window
     int width = 0, height = 0;    // drawable size in pixels, as the window has it (see Backend::windowSize)

@@ -1,13 +1,13 @@
 #include "platform/PlatformProcess.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 extern char** environ;
 
@@ -29,7 +29,7 @@ InstanceLock::Result InstanceLock::acquire(const std::string& path, std::string*
     // pipe) is removed and the file made anew; a regular file is kept, since
     // another process may hold its lock.
     int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
-    struct stat st{};
+    struct stat st {};
     if (file < 0 ? errno == ELOOP : ::fstat(file, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (file >= 0) ::close(file);
         file = -1;

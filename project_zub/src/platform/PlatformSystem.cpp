@@ -2,21 +2,21 @@
 
 #include "platform/AtomicFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <strings.h>
-#include <string_view>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
-#include <sys/random.h>
 #include <sys/types.h>
 #include <sys/utsname.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -63,7 +63,7 @@ int openRegularFile(const std::string& path, Links links, uint64_t& size, int& e
         error = errno;
         return -1;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0) error = errno;
     else if (!S_ISREG(st.st_mode) || st.st_size < 0) error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     else error = 0;
@@ -93,9 +93,10 @@ uint64_t kilobytesOf(const std::string& text) {
 }  // namespace
 
 std::FILE* openForAppending(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
-    struct stat st{};
+    struct stat st {};
     int error = 0;
     if (::fstat(fd, &st) != 0) error = errno;
     else if (!S_ISREG(st.st_mode)) error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
@@ -123,8 +124,7 @@ std::string getHomeFolder() {
     std::vector<char> buffer(16384);
     passwd entry{};
     passwd* result = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result &&
-        result->pw_dir) {
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_dir) {
         return result->pw_dir;
     }
     return {};
@@ -151,17 +151,17 @@ std::string getCurrentFolder() {
 }
 
 bool isRegularFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool isDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 PathKind pathKind(const std::string& path, int* error, Links links) {
-    struct stat st{};
+    struct stat st {};
     if ((links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
         if (error) *error = errno;
         return PathKind::Missing;
@@ -171,7 +171,7 @@ PathKind pathKind(const std::string& path, int* error, Links links) {
 }
 
 bool pathExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -332,7 +332,7 @@ std::string getMessagesLocaleName() {
 
 SystemFacts getSystemFacts() {
     SystemFacts facts;
-    struct utsname names{};
+    struct utsname names {};
     if (::uname(&names) == 0) {
         facts.osName = names.sysname;
         facts.osRelease = names.release;
@@ -349,7 +349,7 @@ SystemFacts getSystemFacts() {
 
     facts.memoryTotal = kilobytesOf(lookUpLine("/proc/meminfo", "MemTotal:", ':'));
     facts.memoryAvailable = kilobytesOf(lookUpLine("/proc/meminfo", "MemAvailable:", ':'));
-    struct sysinfo info{};
+    struct sysinfo info {};
     if ((facts.memoryTotal == 0 || facts.memoryAvailable == 0) && ::sysinfo(&info) == 0) {
         if (facts.memoryTotal == 0) facts.memoryTotal = static_cast<uint64_t>(info.totalram) * info.mem_unit;
         if (facts.memoryAvailable == 0) facts.memoryAvailable = static_cast<uint64_t>(info.freeram) * info.mem_unit;
@@ -358,8 +358,7 @@ SystemFacts getSystemFacts() {
     std::vector<char> buffer(16384);
     passwd entry{};
     passwd* result = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result &&
-        result->pw_name) {
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_name) {
         facts.userName = result->pw_name;
     } else {
         facts.userName = getEnvironment("USER");

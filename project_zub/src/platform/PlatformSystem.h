@@ -107,8 +107,7 @@ bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes, i
 // `path`, so that the file holds either its old or its new content. On failure
 // the temporary file is removed and `error` (when given) describes the step
 // that failed.
-bool writeFileAtomically(const std::string& path, const std::string& bytes,
-                         std::string* error = nullptr);
+bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error = nullptr);
 
 // The locale name that decides the user's language: the first non-empty of
 // $LC_ALL, $LC_MESSAGES and $LANG (for example "de_DE.UTF-8"); empty when
@@ -116,18 +115,18 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes,
 std::string getMessagesLocaleName();
 
 struct SystemFacts {
-    std::string osName;        // uname: sysname, e.g. "Linux"
-    std::string osRelease;     // uname: release
-    std::string osVersion;     // uname: version
-    std::string machine;       // uname: machine, e.g. "x86_64"
-    std::string prettyName;    // PRETTY_NAME of /etc/os-release, may be empty
-    std::string cpuModel;      // "model name" of /proc/cpuinfo, may be empty
-    unsigned cpuCount = 0;     // online processors
-    uint64_t memoryTotal = 0;  // bytes
+    std::string osName;            // uname: sysname, e.g. "Linux"
+    std::string osRelease;         // uname: release
+    std::string osVersion;         // uname: version
+    std::string machine;           // uname: machine, e.g. "x86_64"
+    std::string prettyName;        // PRETTY_NAME of /etc/os-release, may be empty
+    std::string cpuModel;          // "model name" of /proc/cpuinfo, may be empty
+    unsigned cpuCount = 0;         // online processors
+    uint64_t memoryTotal = 0;      // bytes
     uint64_t memoryAvailable = 0;  // bytes (MemAvailable, else free RAM)
     std::string userName;
     std::string hostName;
-    std::string localeName;    // getMessagesLocaleName()
+    std::string localeName;  // getMessagesLocaleName()
     std::string executablePath;
     std::string currentFolder;
 };

@@ -1,13 +1,13 @@
 #include "platform/UdpSocket.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace platform {
 
@@ -26,27 +26,45 @@ sockaddr_in makeAddress(uint32_t ip, uint16_t port) {
 
 int socketErrorCode(int e) {
     switch (e) {
-        case EAGAIN: return 10035;
+        case EAGAIN:
+            return 10035;
 #if EWOULDBLOCK != EAGAIN
-        case EWOULDBLOCK: return 10035;
+        case EWOULDBLOCK:
+            return 10035;
 #endif
         case ECONNREFUSED:
-        case ECONNRESET: return 10054;
-        case EINTR: return 10004;
-        case EBADF: return 10009;
-        case EMSGSIZE: return 10040;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case EHOSTUNREACH: return 10065;
-        case ENOBUFS: return 10055;
-        case EACCES: return 10013;
-        case ENOTSOCK: return 10038;
-        case EINVAL: return 10022;
-        case EAFNOSUPPORT: return 10047;
-        case EMFILE: return 10024;
-        default: return e;
+        case ECONNRESET:
+            return 10054;
+        case EINTR:
+            return 10004;
+        case EBADF:
+            return 10009;
+        case EMSGSIZE:
+            return 10040;
+        case EADDRINUSE:
+            return 10048;
+        case EADDRNOTAVAIL:
+            return 10049;
+        case ENETDOWN:
+            return 10050;
+        case ENETUNREACH:
+            return 10051;
+        case EHOSTUNREACH:
+            return 10065;
+        case ENOBUFS:
+            return 10055;
+        case EACCES:
+            return 10013;
+        case ENOTSOCK:
+            return 10038;
+        case EINVAL:
+            return 10022;
+        case EAFNOSUPPORT:
+            return 10047;
+        case EMFILE:
+            return 10024;
+        default:
+            return e;
     }
 }
 

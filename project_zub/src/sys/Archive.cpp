@@ -1,8 +1,8 @@
 #include "sys/Archive.h"
 
+#include <libdeflate.h>
 #include <cstring>
 #include <unordered_set>
-#include <libdeflate.h>
 
 #include "sys/ByteBuffer.h"
 
@@ -13,8 +13,8 @@ namespace {
 uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t readU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 
 uint64_t readU64(const uint8_t* p) {
@@ -54,10 +54,14 @@ libdeflate_decompressor* decompressor() {
 
 const char* resultText(libdeflate_result r) {
     switch (r) {
-        case LIBDEFLATE_BAD_DATA: return "damaged data";
-        case LIBDEFLATE_SHORT_OUTPUT: return "fewer bytes than its raw size";
-        case LIBDEFLATE_INSUFFICIENT_SPACE: return "more bytes than its raw size";
-        default: return "unknown error";
+        case LIBDEFLATE_BAD_DATA:
+            return "damaged data";
+        case LIBDEFLATE_SHORT_OUTPUT:
+            return "fewer bytes than its raw size";
+        case LIBDEFLATE_INSUFFICIENT_SPACE:
+            return "more bytes than its raw size";
+        default:
+            return "unknown error";
     }
 }
 

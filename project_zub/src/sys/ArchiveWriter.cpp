@@ -1,14 +1,14 @@
 #include "sys/ArchiveWriter.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <thread>
 #include <zlib.h>
 #include <zopfli/zlib_container.h>
 #include <zopfli/zopfli.h>
+#include <algorithm>
+#include <cerrno>
+#include <thread>
 
-#include "sys/Archive.h"
 #include "platform/AtomicFile.h"
+#include "sys/Archive.h"
 #include "sys/FileManager.h"
 
 namespace {
@@ -54,8 +54,7 @@ std::vector<uint8_t> ArchiveWriter::compress(Method m, const void* data, size_t 
         out.resize(length);
         if (compress2(out.data(), &length, static_cast<const Bytef*>(data), static_cast<uLong>(size), 9) == Z_OK)
             out.resize(length);
-        else
-            out.clear();
+        else out.clear();
     }
     return out;
 }
@@ -100,9 +99,7 @@ bool ArchiveWriter::addFile(std::string_view name, const std::string& diskPath) 
     return true;
 }
 
-bool ArchiveWriter::contains(std::string_view name) const {
-    return byName.count(archive::normaliseName(name)) != 0;
-}
+bool ArchiveWriter::contains(std::string_view name) const { return byName.count(archive::normaliseName(name)) != 0; }
 
 std::vector<std::string> ArchiveWriter::names() const {
     std::vector<std::string> v;
@@ -146,8 +143,9 @@ bool ArchiveWriter::write(const std::string& path, std::string* reason) {
                 // The limit of an entry is that of every loose file: a larger
                 // one is refused before anything is allocated for it.
                 if (!FileManager::readDiskFile(item.diskPath, job.loaded, &err)) {
-                    job.error = err == EFBIG ? "'" + item.diskPath + "' is too large for an archive"
-                                             : "cannot read '" + item.diskPath + "' (errno " + std::to_string(err) + ")";
+                    job.error = err == EFBIG
+                                    ? "'" + item.diskPath + "' is too large for an archive"
+                                    : "cannot read '" + item.diskPath + "' (errno " + std::to_string(err) + ")";
                     return;
                 }
                 job.raw = job.loaded.data;
@@ -179,8 +177,8 @@ bool ArchiveWriter::write(const std::string& path, std::string* reason) {
             e.rawSize = static_cast<uint32_t>(job.rawSize);
             e.crc = job.crc;
             e.compressed = job.compressed;
-            const bool ok = job.compressed ? file.write(job.packed.data(), job.packed.size())
-                                           : file.write(job.raw, job.rawSize);
+            const bool ok =
+                job.compressed ? file.write(job.packed.data(), job.packed.size()) : file.write(job.raw, job.rawSize);
             if (!ok) return fail(file.error());
             e.storedSize = static_cast<uint32_t>(file.position() - e.offset);
             rawTotal += e.rawSize;

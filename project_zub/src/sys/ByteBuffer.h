@@ -30,9 +30,7 @@ public:
     void clear();
 
     bool empty() const { return size == 0; }
-    std::string_view view() const {
-        return {reinterpret_cast<const char*>(data), size};
-    }
+    std::string_view view() const { return {reinterpret_cast<const char*>(data), size}; }
 
     uint8_t* data = nullptr;
     size_t size = 0;

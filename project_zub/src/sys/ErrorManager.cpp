@@ -42,15 +42,12 @@ void ErrorManager::fatal(const WString& text) {
     std::_Exit(-1);
 }
 
-void ErrorManager::errorAt(const WString& message, const char* prettyFunction, const char* file,
-                           int line) {
-    fatal(formatString(u"Error: %s\n Function: %s()\n File: %s\n Line: %d", message,
-                       zubFunctionName(prettyFunction), file, line));
+void ErrorManager::errorAt(const WString& message, const char* prettyFunction, const char* file, int line) {
+    fatal(formatString(u"Error: %s\n Function: %s()\n File: %s\n Line: %d", message, zubFunctionName(prettyFunction),
+                       file, line));
 }
 
-void ErrorManager::assertionFailed(const char* statement, const char* prettyFunction,
-                                   const char* file, int line) {
-    fatal(formatString(u"Error: %s\n Statement: %s\n Function: %s()\n File: %s\n Line: %d",
-                       u"Assertion failed.", statement, zubFunctionName(prettyFunction), file,
-                       line));
+void ErrorManager::assertionFailed(const char* statement, const char* prettyFunction, const char* file, int line) {
+    fatal(formatString(u"Error: %s\n Statement: %s\n Function: %s()\n File: %s\n Line: %d", u"Assertion failed.",
+                       statement, zubFunctionName(prettyFunction), file, line));
 }

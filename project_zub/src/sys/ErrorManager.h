@@ -14,7 +14,7 @@
 class ErrorManager {
 public:
     struct Hooks {
-        void (*saveScreenshot)() = nullptr;   // main thread only
+        void (*saveScreenshot)() = nullptr;  // main thread only
         void (*leaveFullScreen)() = nullptr;
         // Shows the text in a box when a display exists (the text has gone
         // to stderr already).
@@ -35,17 +35,16 @@ public:
     }
 
     // The two standard layouts of a fatal report.
-    [[noreturn]] static void errorAt(const WString& message, const char* prettyFunction,
-                                     const char* file, int line);
-    [[noreturn]] static void assertionFailed(const char* statement, const char* prettyFunction,
-                                             const char* file, int line);
+    [[noreturn]] static void errorAt(const WString& message, const char* prettyFunction, const char* file, int line);
+    [[noreturn]] static void assertionFailed(const char* statement, const char* prettyFunction, const char* file,
+                                             int line);
 };
 
 // A fatal error with the function, file and line of the caller.
 #define ZUB_ERROR(...) ErrorManager::errorAt(formatString(__VA_ARGS__), __PRETTY_FUNCTION__, __FILE__, __LINE__)
 
 // A fatal assertion, kept in every build: the checks guard data, not just code.
-#define ZUB_ASSERT(cond)                                                                  \
-    do {                                                                                  \
+#define ZUB_ASSERT(cond)                                                                            \
+    do {                                                                                            \
         if (!(cond)) ErrorManager::assertionFailed(#cond, __PRETTY_FUNCTION__, __FILE__, __LINE__); \
     } while (0)

@@ -32,14 +32,16 @@ std::string diskForm(std::string_view name) {
 
 bool isRegularFile(const std::string& path, int* err = nullptr) {
     switch (platform::pathKind(path, err)) {
-    case platform::PathKind::File: return true;
-    case platform::PathKind::Folder:
-        if (err) *err = EISDIR;
-        return false;
-    case platform::PathKind::Other:
-        if (err) *err = EINVAL;
-        return false;
-    case platform::PathKind::Missing: break;
+        case platform::PathKind::File:
+            return true;
+        case platform::PathKind::Folder:
+            if (err) *err = EISDIR;
+            return false;
+        case platform::PathKind::Other:
+            if (err) *err = EINVAL;
+            return false;
+        case platform::PathKind::Missing:
+            break;
     }
     return false;
 }
@@ -243,7 +245,8 @@ bool FileManager::loadFile(std::u16string_view name, ByteBuffer& out) {
     }
     if (bCreateWad) {
         const std::string narrow = wideToUtf8(name);
-        if (!narrow.empty() && narrow[0] != '/' && narrow[0] != '\\') record(archive::normaliseName(narrow), found.path);
+        if (!narrow.empty() && narrow[0] != '/' && narrow[0] != '\\')
+            record(archive::normaliseName(narrow), found.path);
     }
     return true;
 }
@@ -267,10 +270,10 @@ bool FileManager::flushWad() {
         std::string reason;
         if (rec.writer.write(path, &reason)) {
             rec.dirty = false;
-            Logger::get().log(u"%s(): %s", "FileManager::flushWad",
-                              formatString(u"Wrote '%s': %d entries, %u of %u bytes.", path,
-                                           static_cast<int>(rec.writer.entryCount()), rec.writer.storedBytes,
-                                           rec.writer.rawBytes));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::flushWad",
+                formatString(u"Wrote '%s': %d entries, %u of %u bytes.", path,
+                             static_cast<int>(rec.writer.entryCount()), rec.writer.storedBytes, rec.writer.rawBytes));
         } else {
             ok = false;
             Logger::get().log(u"%s(): %s", "FileManager::flushWad",
@@ -309,10 +312,10 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
 
     // Keep the rejected file for inspection; a later save must not replace it.
     const std::string aside = setAside(path);
-    Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
-                      formatString(u"Rejected '%s': %s; %s", path, reason,
-                                   !aside.empty() ? formatString(u"kept as '%s'.", aside)
-                                                  : WString(u"could not keep it aside.")));
+    Logger::get().log(
+        u"%s(): %s", "FileManager::loadPackedFile",
+        formatString(u"Rejected '%s': %s; %s", path, reason,
+                     !aside.empty() ? formatString(u"kept as '%s'.", aside) : WString(u"could not keep it aside.")));
     return false;
 }
 

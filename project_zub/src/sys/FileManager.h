@@ -88,8 +88,8 @@ public:
                                std::u16string_view versionText);
     // Packs the record and replaces folder + fileName atomically (see
     // AtomicFile.h). Failures are logged; false for callers that care.
-    static bool savePackedFile(const void* data, size_t size, std::u16string_view folder,
-                               std::u16string_view fileName, std::u16string_view versionText);
+    static bool savePackedFile(const void* data, size_t size, std::u16string_view folder, std::u16string_view fileName,
+                               std::u16string_view versionText);
 
     // Renames a rejected file to "<path>.bad" (or ".bad1", ".bad2"... when
     // that exists), so that it is kept for inspection and never replaced.

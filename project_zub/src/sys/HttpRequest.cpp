@@ -82,7 +82,8 @@ void runWorker(std::shared_ptr<HttpRequest::Shared> s) {
 std::string makeBoundary(const void* owner) {
     static uint64_t counter = 0;
     uint64_t x = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                 (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(owner)) << 16) ^ (++counter * 0x9E3779B97F4A7C15ull);
+                 (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(owner)) << 16) ^
+                 (++counter * 0x9E3779B97F4A7C15ull);
     std::string result = "----ZubFormBoundary";
     for (int round = 0; round < 2; ++round) {
         // splitmix64
@@ -108,9 +109,7 @@ std::string quoteParameter(const std::string& text) {
     return out;
 }
 
-void append(std::vector<uint8_t>& body, const std::string& text) {
-    body.insert(body.end(), text.begin(), text.end());
-}
+void append(std::vector<uint8_t>& body, const std::string& text) { body.insert(body.end(), text.begin(), text.end()); }
 
 const WString& emptyText() {
     static const WString empty;
@@ -141,7 +140,9 @@ std::unique_ptr<HttpRequest> HttpRequest::toWebServer(std::u16string_view path) 
 }
 
 HttpRequest::HttpRequest(const WString& hostName, const WString& requestPath)
-    : shared(std::make_shared<Shared>()), host(wideToUtf8(hostName)), path(wideToUtf8(requestPath)),
+    : shared(std::make_shared<Shared>()),
+      host(wideToUtf8(hostName)),
+      path(wideToUtf8(requestPath)),
       boundary(makeBoundary(this)) {}
 
 HttpRequest::~HttpRequest() {
@@ -250,13 +251,9 @@ void HttpRequest::setIdle() {
     if (state == StateFailed || state == StateFinished) shared->state.store(StateIdle, std::memory_order_release);
 }
 
-const WString& HttpRequest::getErrorText() const {
-    return bResultSeen ? shared->errorText : emptyText();
-}
+const WString& HttpRequest::getErrorText() const { return bResultSeen ? shared->errorText : emptyText(); }
 
-const ByteBuffer& HttpRequest::getReply() const {
-    return bResultSeen ? shared->reply : emptyReply();
-}
+const ByteBuffer& HttpRequest::getReply() const { return bResultSeen ? shared->reply : emptyReply(); }
 
 WString HttpRequest::getReplyText() const {
     const ByteBuffer& reply = getReply();
@@ -281,18 +278,18 @@ WString HttpRequest::getReplyText() const {
 
 WString HttpRequest::describeFailure(HttpStage stage, int32_t errorCode, long status) {
     switch (stage) {
-    case HttpStage::None:
-        return formatString(u"Failed with HTTP status code %d", status);
-    case HttpStage::Session:
-        return formatString(u"Could not open internet session (error %08x)", errorCode);
-    case HttpStage::Connect:
-        return formatString(u"Could not connect (error %08x)", errorCode);
-    case HttpStage::OpenRequest:
-        return formatString(u"Could not open request (error %08x)", errorCode);
-    case HttpStage::Send:
-        return formatString(u"Could not send request (error %08x)", errorCode);
-    case HttpStage::QueryStatus:
-        return formatString(u"Could not query HTTP status code (error %08x)", errorCode);
+        case HttpStage::None:
+            return formatString(u"Failed with HTTP status code %d", status);
+        case HttpStage::Session:
+            return formatString(u"Could not open internet session (error %08x)", errorCode);
+        case HttpStage::Connect:
+            return formatString(u"Could not connect (error %08x)", errorCode);
+        case HttpStage::OpenRequest:
+            return formatString(u"Could not open request (error %08x)", errorCode);
+        case HttpStage::Send:
+            return formatString(u"Could not send request (error %08x)", errorCode);
+        case HttpStage::QueryStatus:
+            return formatString(u"Could not query HTTP status code (error %08x)", errorCode);
     }
     return formatString(u"Could not send request (error %08x)", errorCode);
 }
@@ -335,10 +332,10 @@ size_t HttpRequest::shutdownAll(long timeoutMs) {
     for (const Worker& w : workers)
         if (!w.shared->ended.load(std::memory_order_acquire)) ++stuck;
     if (running > 0) {
-        Logger::get().log(u"%s(): %s", "HttpRequest::shutdownAll",
-                          formatString(u"Aborted %u running request(s); %u did not stop in time.",
-                                       static_cast<unsigned long long>(running),
-                                       static_cast<unsigned long long>(stuck)));
+        Logger::get().log(
+            u"%s(): %s", "HttpRequest::shutdownAll",
+            formatString(u"Aborted %u running request(s); %u did not stop in time.",
+                         static_cast<unsigned long long>(running), static_cast<unsigned long long>(stuck)));
     }
     // Every worker is joined, also one that is late: a worker left running
     // could outlive what it uses at exit.

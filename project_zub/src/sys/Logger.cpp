@@ -8,8 +8,7 @@
 namespace {
 unsigned long long nowMs() {
     using namespace std::chrono;
-    return static_cast<unsigned long long>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<unsigned long long>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 constexpr size_t kHistoryLines = 64;
 // The closing line and its time prefix fit in this much.
@@ -78,9 +77,9 @@ size_t Logger::logLine(std::u16string_view text) {
         if (written + line.size() + kClosingRoom > FILE_LIMIT) {
             // The line would take the run's log past its limit: the file
             // ends with the reason instead, once.
-            const std::string closing =
-                prefix + "Logger::logLine(): the log stops here: this run has written " + std::to_string(written) +
-                " bytes of it, and it may not pass " + std::to_string(FILE_LIMIT) + ".\r\n";
+            const std::string closing = prefix + "Logger::logLine(): the log stops here: this run has written " +
+                                        std::to_string(written) + " bytes of it, and it may not pass " +
+                                        std::to_string(FILE_LIMIT) + ".\r\n";
             std::fwrite(closing.data(), 1, closing.size(), file);
             written += closing.size();
             bStopped = true;

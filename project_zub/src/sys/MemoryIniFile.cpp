@@ -32,9 +32,7 @@ bool hasLineBreakOrEquals(std::u16string_view name) {
     return false;
 }
 
-bool isTrimmed(std::u16string_view name) {
-    return name.empty() || (!isBlank(name.front()) && !isBlank(name.back()));
-}
+bool isTrimmed(std::u16string_view name) { return name.empty() || (!isBlank(name.front()) && !isBlank(name.back())); }
 
 WString storableValue(std::u16string_view value) {
     WString out(value);
@@ -112,8 +110,7 @@ MemoryIniFile::MemoryIniFile() { clear(); }
 MemoryIniFile::MemoryIniFile(std::string_view bytes) { parse(bytes); }
 
 MemoryIniFile::MemoryIniFile(const void* data, size_t size) {
-    parse(size == 0 || data == nullptr ? std::string_view()
-                                       : std::string_view(static_cast<const char*>(data), size));
+    parse(size == 0 || data == nullptr ? std::string_view() : std::string_view(static_cast<const char*>(data), size));
 }
 
 MemoryIniFile::MemoryIniFile(const ByteBuffer& buffer) : MemoryIniFile(buffer.data, buffer.size) {}
@@ -170,8 +167,7 @@ bool MemoryIniFile::loadFromFile(const std::string& path) {
     parse(bytes);
     fileName = path;
     if (!ok) {
-        Logger::get().log(u"%s(): %s", "MemoryIniFile::loadFromFile",
-                          formatString(u"Could not read '%s'.", path));
+        Logger::get().log(u"%s(): %s", "MemoryIniFile::loadFromFile", formatString(u"Could not read '%s'.", path));
     }
     return ok;
 }
@@ -233,8 +229,7 @@ const MemoryIniFile::Section* MemoryIniFile::findSection(std::u16string_view nam
     return found == sectionIndex.end() ? nullptr : &sections[found->second];
 }
 
-const MemoryIniFile::Line* MemoryIniFile::findLine(std::u16string_view section,
-                                                   std::u16string_view key) const {
+const MemoryIniFile::Line* MemoryIniFile::findLine(std::u16string_view section, std::u16string_view key) const {
     const Section* s = findSection(section);
     if (!s) return nullptr;
     auto found = s->keyIndex.find(folded(key));
@@ -255,8 +250,7 @@ void MemoryIniFile::putValue(Section& section, std::u16string_view key, WString 
     size_t position = section.lines.size();
     if (fromApi) {
         // After the last line with content, before trailing blank lines.
-        while (position > 0 && !section.lines[position - 1].isKey &&
-               section.lines[position - 1].value.empty()) {
+        while (position > 0 && !section.lines[position - 1].isKey && section.lines[position - 1].value.empty()) {
             --position;
         }
         for (auto& entry : section.keyIndex) {
@@ -290,8 +284,7 @@ int MemoryIniFile::getInt(std::u16string_view section, std::u16string_view key) 
     return parseInt(getString(section, key));
 }
 
-void MemoryIniFile::setString(std::u16string_view section, std::u16string_view key,
-                              std::u16string_view value) {
+void MemoryIniFile::setString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     if (!isValidSectionName(section) || !isValidKeyName(key)) {
         ZUB_ERROR(u"Invalid ini section '%s' or key '%s' for '%s'.", section, key, fileName);
     }

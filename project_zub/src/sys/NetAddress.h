@@ -15,9 +15,9 @@ struct NetAddress {
 
     // The default address is any local address on the game's port (records
     // that clear a stored address to port 0 use of(0, 0)).
-    uint16_t family = 2;             // AF_INET
-    uint16_t port = DEFAULT_PORT;    // host byte order
-    uint32_t ip = 0;      // host byte order, 127.0.0.1 = 0x7F000001
+    uint16_t family = 2;           // AF_INET
+    uint16_t port = DEFAULT_PORT;  // host byte order
+    uint32_t ip = 0;               // host byte order, 127.0.0.1 = 0x7F000001
     uint8_t zero[8] = {};
 
     // 0.0.0.0:23006.

@@ -55,9 +55,7 @@ bool isLocalDocument(std::u16string_view address) {
 
 }  // namespace
 
-bool isOpenableAddress(std::u16string_view address) {
-    return isWebAddress(address) || isLocalDocument(address);
-}
+bool isOpenableAddress(std::u16string_view address) { return isWebAddress(address) || isLocalDocument(address); }
 
 void setOpenUrlSpawner(OpenUrlSpawner replacement) { spawner() = replacement; }
 

@@ -1,7 +1,7 @@
 #include "sys/PackedFile.h"
 
-#include <cstring>
 #include <zlib.h>
+#include <cstring>
 
 #include "sys/ByteBuffer.h"
 #include "util/Md5.h"
@@ -18,8 +18,8 @@ constexpr size_t kPackedSizeOffset = 52;
 constexpr size_t kSealOffset = 56;
 
 uint32_t readU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 
 void writeU32(uint8_t* p, uint32_t x) {
@@ -33,8 +33,7 @@ uint64_t maxFileSize(size_t recordSize) {
     return kHeaderSize + compressBound(static_cast<uLong>(recordSize));
 }
 
-std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view name,
-                          std::u16string_view versionText) {
+std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view name, std::u16string_view versionText) {
     if (size > UINT32_MAX) return {};
     uLongf packedLength = compressBound(static_cast<uLong>(size));
     std::vector<uint8_t> file(kHeaderSize + packedLength);
@@ -56,8 +55,8 @@ std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view nam
     return file;
 }
 
-bool unpack(const uint8_t* file, size_t fileSize, std::u16string_view name, std::u16string_view versionText,
-            void* dest, size_t destSize, std::string& reason) {
+bool unpack(const uint8_t* file, size_t fileSize, std::u16string_view name, std::u16string_view versionText, void* dest,
+            size_t destSize, std::string& reason) {
     if (fileSize < kHeaderSize) {
         reason = "truncated header (" + std::to_string(fileSize) + " bytes)";
         return false;
@@ -82,8 +81,8 @@ bool unpack(const uint8_t* file, size_t fileSize, std::u16string_view name, std:
     const uint32_t packedSize = readU32(file + kPackedSizeOffset);
     if (packedSize != fileSize - kHeaderSize) {
         reason = (packedSize > fileSize - kHeaderSize ? "truncated data (" : "trailing bytes (") +
-                 std::to_string(fileSize - kHeaderSize) + " bytes of data, header says " +
-                 std::to_string(packedSize) + ")";
+                 std::to_string(fileSize - kHeaderSize) + " bytes of data, header says " + std::to_string(packedSize) +
+                 ")";
         return false;
     }
     // Unpack into a scratch buffer: dest changes only once everything checks.

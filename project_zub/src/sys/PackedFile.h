@@ -34,13 +34,12 @@ inline constexpr uint32_t kSealSalt = 0x3C5A9E17;
 uint64_t maxFileSize(size_t recordSize);
 
 // The whole file for a record. Empty only when the record is 4 GiB or more.
-std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view name,
-                          std::u16string_view versionText);
+std::vector<uint8_t> pack(const void* data, size_t size, std::u16string_view name, std::u16string_view versionText);
 
 // Checks a whole file and, only when every check passes, copies the record
 // into dest (exactly destSize bytes). Otherwise dest is untouched and
 // `reason` says which check failed.
-bool unpack(const uint8_t* file, size_t fileSize, std::u16string_view name, std::u16string_view versionText,
-            void* dest, size_t destSize, std::string& reason);
+bool unpack(const uint8_t* file, size_t fileSize, std::u16string_view name, std::u16string_view versionText, void* dest,
+            size_t destSize, std::string& reason);
 
 }  // namespace packedfile

@@ -70,9 +70,7 @@ void Settings::resetStatic() {
     bEnableDelayedLoad = true;
 }
 
-void Settings::load() {
-    load(getExecutableFolderPath() + staticFileName(), getUserDataFolder() + userFileName());
-}
+void Settings::load() { load(getExecutableFolderPath() + staticFileName(), getUserDataFolder() + userFileName()); }
 
 void Settings::load(const std::string& staticPath, const std::string& userFilePath) {
     loadStatic(staticPath);
@@ -124,9 +122,10 @@ void Settings::loadUser(const std::string& path) {
             const std::string aside = FileManager::setAside(path);
             if (aside.empty()) {
                 bUserUnreadable = true;
-                logLoad(formatString(u"'%s' is not a settings file (%s) and cannot be moved aside; using the defaults "
-                                     u"and leaving it as it is.",
-                                     path, reason));
+                logLoad(
+                    formatString(u"'%s' is not a settings file (%s) and cannot be moved aside; using the defaults "
+                                 u"and leaving it as it is.",
+                                 path, reason));
             } else {
                 bUserCreated = true;
                 changed = true;

@@ -133,8 +133,7 @@ public:
     // put into the file and written by the next save().
     int readUserInt(std::u16string_view section, std::u16string_view key, int defaultValue);
     bool readUserBool(std::u16string_view section, std::u16string_view key, bool defaultValue);
-    WString readUserString(std::u16string_view section, std::u16string_view key,
-                           std::u16string_view defaultValue);
+    WString readUserString(std::u16string_view section, std::u16string_view key, std::u16string_view defaultValue);
 
     MemoryIniFile& userFile() { return user; }
     const MemoryIniFile& userFile() const { return user; }

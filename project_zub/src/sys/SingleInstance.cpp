@@ -12,9 +12,7 @@ platform::InstanceLock& instanceLock() {
     return lock;
 }
 
-void logInstance(const WString& text) {
-    Logger::get().log(u"%s(): %s", "SingleInstance::acquire", text);
-}
+void logInstance(const WString& text) { Logger::get().log(u"%s(): %s", "SingleInstance::acquire", text); }
 
 }  // namespace
 
@@ -27,13 +25,13 @@ bool acquireSingleInstanceIn(const std::string& folder) {
     const std::string path = folder + kSingleInstanceLockName;
     std::string error;
     switch (instanceLock().acquire(path, &error)) {
-    case platform::InstanceLock::Result::Acquired:
-        return true;
-    case platform::InstanceLock::Result::HeldElsewhere:
-        logInstance(formatString(u"Another instance holds '%s'.", path));
-        return false;
-    case platform::InstanceLock::Result::Failed:
-        break;
+        case platform::InstanceLock::Result::Acquired:
+            return true;
+        case platform::InstanceLock::Result::HeldElsewhere:
+            logInstance(formatString(u"Another instance holds '%s'.", path));
+            return false;
+        case platform::InstanceLock::Result::Failed:
+            break;
     }
     logInstance(formatString(u"Could not lock '%s' (%s); starting anyway.", path, error));
     return true;

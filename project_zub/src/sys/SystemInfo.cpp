@@ -8,9 +8,7 @@
 
 namespace {
 
-void logLine(const WString& text) {
-    Logger::get().log(u"%s(): %s", "SystemInfo::logSystemInformation", text);
-}
+void logLine(const WString& text) { Logger::get().log(u"%s(): %s", "SystemInfo::logSystemInformation", text); }
 
 unsigned long long megabytes(uint64_t bytes) { return static_cast<unsigned long long>(bytes >> 20); }
 
@@ -34,9 +32,7 @@ WString isoLanguageFromLocaleName(std::string_view localeName) {
     return code;
 }
 
-WString getSystemLanguageIsoCode() {
-    return isoLanguageFromLocaleName(platform::getMessagesLocaleName());
-}
+WString getSystemLanguageIsoCode() { return isoLanguageFromLocaleName(platform::getMessagesLocaleName()); }
 
 void logSystemInformation() {
     const platform::SystemFacts f = platform::getSystemFacts();

@@ -16,10 +16,9 @@ uint64_t mix64(uint64_t z) {
 // Only when the system has no random source to give: clocks, process id and a counter.
 uint32_t fallbackRandom() {
     static uint64_t counter = 0;
-    const uint64_t seed =
-        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) << 1) ^
-        (static_cast<uint64_t>(processId()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
+    const uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                          (static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) << 1) ^
+                          (static_cast<uint64_t>(processId()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
     return static_cast<uint32_t>(mix64(seed) >> 16);
 }
 

@@ -33,9 +33,7 @@ public:
     std::string toBytes() const;
 
     // The UTF-16 unit of a code; 0 for unused codes and codes outside 0-255.
-    char16_t map(int code) const {
-        return code >= 0 && code < SIZE ? units[static_cast<size_t>(code)] : char16_t(0);
-    }
+    char16_t map(int code) const { return code >= 0 && code < SIZE ? units[static_cast<size_t>(code)] : char16_t(0); }
     // The code of a UTF-16 unit, or -1 when no code stands for it.
     int find(char16_t unit) const;
 

@@ -14,10 +14,8 @@ bool FadeTiming::advanceFade(double dt) {
 int FadeTiming::fadeAlpha() const {
     if (delay > 0.0) return 0;
     double a = 255.0;
-    if (fadeIn > 0.0 && age < fadeIn)
-        a = 255.0 * age / fadeIn;
-    else if (fadeOut > 0.0 && age > lifetime - fadeOut)
-        a = 255.0 * (lifetime - age) / fadeOut;
+    if (fadeIn > 0.0 && age < fadeIn) a = 255.0 * age / fadeIn;
+    else if (fadeOut > 0.0 && age > lifetime - fadeOut) a = 255.0 * (lifetime - age) / fadeOut;
     if (!(a > 0.0)) return 0;
     if (a > 255.0) return 255;
     return static_cast<int>(a);

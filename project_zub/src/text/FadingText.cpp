@@ -30,10 +30,8 @@ void FadingText::renderSelf() {
     if ((color >> 24) == 0 || text.empty()) return;
     ++renderCounters.renderablesVisible;
     bInView = 1;
-    if (bShadow)
-        font->drawTextShadowed(this, flags, text);
-    else
-        font->renderText(this, flags, text);
+    if (bShadow) font->drawTextShadowed(this, flags, text);
+    else font->renderText(this, flags, text);
 }
 
 void FadingText::fitToWidth(int maxWidth) {

@@ -8,9 +8,9 @@
 #include "gfx/Renderable.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
-#include "sys/ErrorManager.h"
 #include "object/FileData.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 #include "text/CompositeChars.h"
 #include "text/SystemFont.h"
 #include "text/TextCache.h"
@@ -74,9 +74,7 @@ PixelRect inkBox(const Quad* q) {
 
 bool isEmptySlot(const Quad* q) { return q->rectRight - q->rectLeft <= 1 && q->rectBottom - q->rectTop <= 1; }
 
-float hq2xOf(const Quad* q) {
-    return static_cast<float>(q->texture && q->texture->hq2x > 0 ? q->texture->hq2x : 1);
-}
+float hq2xOf(const Quad* q) { return static_cast<float>(q->texture && q->texture->hq2x > 0 ? q->texture->hq2x : 1); }
 
 }  // namespace
 
@@ -150,8 +148,8 @@ void FontQuad::addSourceTexture(Texture* texture, uint16_t firstCode, bool rawCo
         const int code = first + i;
         Quad* q = texture->getSkin(i);
         if (!q || isEmptySlot(q)) continue;
-        const char16_t unit = rawCodes ? (code >= 0 && code <= 0xFFFF ? static_cast<char16_t>(code) : char16_t(0))
-                                       : table.map(code);
+        const char16_t unit =
+            rawCodes ? (code >= 0 && code <= 0xFFFF ? static_cast<char16_t>(code) : char16_t(0)) : table.map(code);
         if (unit == 0) continue;
         Slot& s = slotFor(unit);
         if (!s.used) ++glyphTotal;
@@ -372,7 +370,8 @@ FontQuad::TextSize FontQuad::measureText(std::u16string_view text, float widthLi
         }
         float a = 0;
         if (text[i] != LINE_BREAK)
-            a = system ? SystemFont::active()->measure(text.substr(i, 1), std::max(1, height)) : advanceOf(text[i]) * scale;
+            a = system ? SystemFont::active()->measure(text.substr(i, 1), std::max(1, height))
+                       : advanceOf(text[i]) * scale;
         if (w + a > widthLimit) break;
         w += a;
         ++i;
@@ -429,10 +428,8 @@ void FontQuad::layoutText(std::u16string_view text, int flags, TextLayout& out) 
         const float w = lineWidth(line, flags, scale);
         out.width = std::max(out.width, w);
         float pen = 0;
-        if (flags & TEXT_CENTRE)
-            pen = std::trunc(-w * 0.5f);
-        else if (flags & TEXT_RIGHT)
-            pen = -w;
+        if (flags & TEXT_CENTRE) pen = std::trunc(-w * 0.5f);
+        else if (flags & TEXT_RIGHT) pen = -w;
         const float top = dy - static_cast<float>(lines) * lineH;
 
         if (system) {

@@ -180,8 +180,8 @@ public:
     void drawTextShadowed(Renderable* carrier, int flags, std::u16string_view text, const V3& shadowOffset,
                           uint32_t shadowColour, const V3& localOffset);
     // drawTextShadowed at a point with the flags 0x24.
-    void drawTextShadowedAt(float x, float y, float z, uint32_t colour, const V3& shadowOffset,
-                            uint32_t shadowColour, std::u16string_view text);
+    void drawTextShadowedAt(float x, float y, float z, uint32_t colour, const V3& shadowOffset, uint32_t shadowColour,
+                            std::u16string_view text);
     // renderText of ellipsize(text, widthLimit).
     void drawTextEllipsis(Renderable* carrier, int flags, std::u16string_view text, float widthLimit);
 
@@ -201,19 +201,19 @@ public:
     float currentScale() const;
 
     // --- fields --------------------------------------------------------------------
-    WString name;               // for the cache's name (the first page prefix or texture)
-    int32_t height = 0;         // line height in design units, scaled
-    int32_t baseHeight = 0;     // line height of the glyph pages (scale 1)
-    int32_t pixelHeight = 0;    // line height in window pixels
+    WString name;                   // for the cache's name (the first page prefix or texture)
+    int32_t height = 0;             // line height in design units, scaled
+    int32_t baseHeight = 0;         // line height of the glyph pages (scale 1)
+    int32_t pixelHeight = 0;        // line height in window pixels
     int32_t defaultCharWidth = 4;   // advance of a code without glyph
     int32_t letterSpacing = 1;      // added to every glyph's advance
     int32_t accentDropCapital = 0;  // accent drops when composing (see above)
     int32_t accentDropSmall = 0;
-    uint8_t bAllowTextCache = 1;     // draws through its text cache when caches are enabled
-    uint8_t bCacheFlag = 0;          // handed to the text cache
+    uint8_t bAllowTextCache = 1;  // draws through its text cache when caches are enabled
+    uint8_t bCacheFlag = 0;       // handed to the text cache
     uint8_t bScaleWithResolution = 0;
     float resolutionScale = 1.0f;
-    int lastCode = -1;  // the last code given by addSourceTexture
+    int lastCode = -1;            // the last code given by addSourceTexture
     std::vector<Texture*> pages;  // the textures added, in order (not owned)
 
     TextCache* getTextCache() const { return cache.get(); }

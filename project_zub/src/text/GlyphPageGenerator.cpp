@@ -67,7 +67,8 @@ void paintCell(const Cell& cell, const Style& style, std::vector<uint32_t>& page
                         if (dx * dx + dy * dy > r * r + r) continue;
                         const int sx = x + dx, sy = y + dy;
                         if (sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
-                        m = std::max(m, cov[static_cast<size_t>(sy) * static_cast<size_t>(w) + static_cast<size_t>(sx)]);
+                        m = std::max(m,
+                                     cov[static_cast<size_t>(sy) * static_cast<size_t>(w) + static_cast<size_t>(sx)]);
                     }
                 border[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = m;
             }
@@ -79,7 +80,8 @@ void paintCell(const Cell& cell, const Style& style, std::vector<uint32_t>& page
             const uint32_t fa = div255(cov[i] * fillAlpha);
             const uint32_t ba = r > 0 ? div255(border[i] * borderAlpha) : 0;
             const uint32_t px = over(style.fillColour, fa, style.outlineColour, ba);
-            page[static_cast<size_t>(cell.y + y) * static_cast<size_t>(pageWidth) + static_cast<size_t>(cell.x + x)] = px;
+            page[static_cast<size_t>(cell.y + y) * static_cast<size_t>(pageWidth) + static_cast<size_t>(cell.x + x)] =
+                px;
         }
 }
 
@@ -201,7 +203,9 @@ std::vector<char32_t> codePageSlots(const CodePointTable& table, std::u16string_
     std::vector<char32_t> slots;
     for (int code = first; code <= last; ++code) slots.push_back(table.map(code));
     if (!omitComposable) return slots;
-    auto present = [&](char16_t u) { return u != 0 && std::find(slots.begin(), slots.end(), char32_t(u)) != slots.end(); };
+    auto present = [&](char16_t u) {
+        return u != 0 && std::find(slots.begin(), slots.end(), char32_t(u)) != slots.end();
+    };
     std::vector<char32_t> result = slots;
     for (const composite_chars::Entry& e : composite_chars::forCodePage(codePage)) {
         if (!present(e.base)) continue;

@@ -49,16 +49,16 @@ class FontRasterizer;
 namespace glyph_pages {
 
 struct Style {
-    int pixelSize = 16;                   // em size in pixels
-    int outline = 0;                      // width of the dark border around each glyph (0: none)
-    int padding = 0;                      // transparent pixels added on each side of each cell
-    int cellExtra = 0;                    // pixels a cell is wider than the character's advance
-                                          // (negative: narrower), where the ink leaves room
-    uint32_t fillColour = 0xFFFFFFFFu;    // the glyphs (white: text colours multiply it)
-    uint32_t outlineColour = 0xFF000000u; // the border
-    int pageWidth = 512;                  // the widest a page may be (pixels); pages are as wide
-                                          // and as tall as their cells need
-    int maxPageHeight = 512;              // pixels; further cells go onto the next page
+    int pixelSize = 16;                    // em size in pixels
+    int outline = 0;                       // width of the dark border around each glyph (0: none)
+    int padding = 0;                       // transparent pixels added on each side of each cell
+    int cellExtra = 0;                     // pixels a cell is wider than the character's advance
+                                           // (negative: narrower), where the ink leaves room
+    uint32_t fillColour = 0xFFFFFFFFu;     // the glyphs (white: text colours multiply it)
+    uint32_t outlineColour = 0xFF000000u;  // the border
+    int pageWidth = 512;                   // the widest a page may be (pixels); pages are as wide
+                                           // and as tall as their cells need
+    int maxPageHeight = 512;               // pixels; further cells go onto the next page
 };
 
 struct Page {
@@ -91,8 +91,8 @@ std::string encodeTga(int width, int height, const std::vector<uint32_t>& argb);
 
 // A whole font: pages, optional extra symbol pages and the table.
 struct FontJob {
-    std::string fontFile;     // empty: platform::defaultGlyphFontFile()
-    std::string root;         // folder the "gfx/font/..." tree goes into
+    std::string fontFile;  // empty: platform::defaultGlyphFontFile()
+    std::string root;      // folder the "gfx/font/..." tree goes into
     std::string codePage = "1252";
     std::string stem = "font-small";
     Style style;
@@ -106,8 +106,8 @@ bool writeFont(const FontJob& job, std::vector<std::string>* written, std::strin
 
 // A sheet of symbols drawn from a font: "<pathStem>.tga" and
 // "<pathStem>.ini", one skin per slot; all must fit one page.
-bool writeSymbolSheet(const std::string& pathStem, platform::FontRasterizer& font,
-                      const std::vector<char32_t>& slots, const Style& style, std::string& error);
+bool writeSymbolSheet(const std::string& pathStem, platform::FontRasterizer& font, const std::vector<char32_t>& slots,
+                      const Style& style, std::string& error);
 
 // Writes pages as "<folder>/<prefix><n>.tga" and ".ini", n from 1.
 bool writePages(const std::string& folder, const std::string& prefix, const std::vector<Page>& pages,

@@ -76,16 +76,13 @@ void MultiLineText::renderSelf() {
     for (const TextLine* line : childrenOf<TextLine>(b)) {
         if (line->runCount() == 0) continue;
         float x = 0;
-        if (flags & FontQuad::TEXT_CENTRE)
-            x = std::trunc(-line->width * 0.5f);
-        else if (flags & FontQuad::TEXT_RIGHT)
-            x = -line->width;
+        if (flags & FontQuad::TEXT_CENTRE) x = std::trunc(-line->width * 0.5f);
+        else if (flags & FontQuad::TEXT_RIGHT) x = -line->width;
         const V3 offset(x, line->y + dy, 0.0f);
         const WString markup = line->markupText();
         if (bShadow)
             font->drawTextShadowed(this, lineFlags, markup, V3(0.0f, -4.0f, 0.0f), FontQuad::DEFAULT_SHADOW_COLOUR,
                                    offset);
-        else
-            font->renderText(this, lineFlags, markup, offset);
+        else font->renderText(this, lineFlags, markup, offset);
     }
 }

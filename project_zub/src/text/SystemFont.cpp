@@ -135,7 +135,8 @@ const SystemFont::Image* SystemFont::render(std::u16string_view text, int lineHe
             for (int x = 0; x < g.width; ++x) {
                 const int tx = p.x + x;
                 if (tx < 0 || tx >= width) continue;
-                const uint32_t a = g.coverage[static_cast<size_t>(y) * static_cast<size_t>(g.width) + static_cast<size_t>(x)];
+                const uint32_t a =
+                    g.coverage[static_cast<size_t>(y) * static_cast<size_t>(g.width) + static_cast<size_t>(x)];
                 const uint32_t old = image.getPixel(tx, ty) >> 24;
                 image.setPixel(tx, ty, (std::max(a, old) << 24) | 0x00FFFFFFu);
             }

@@ -42,9 +42,9 @@ class TextRun : public ZubBase {
     ZUB_DECLARE_CLASS(TextRun)
 public:
     WString text;
-    float width = 0;      // measured in the block's font
-    float x = 0;          // from the start of the line
-    uint32_t color = 1;   // 1: the default colour, else 0xFF000000 | rrggbb
+    float width = 0;     // measured in the block's font
+    float x = 0;         // from the start of the line
+    uint32_t color = 1;  // 1: the default colour, else 0xFF000000 | rrggbb
 };
 
 class TextLine : public ZubBase {
@@ -90,7 +90,7 @@ public:
     float maxWidth = 0;
     float lineSpacing = -1;  // as given; negative: the font's line height
     WString text;
-    uint32_t keepRuns = 0;   // 0: every line is built; else only the last lines (see above)
+    uint32_t keepRuns = 0;  // 0: every line is built; else only the last lines (see above)
 
     float lineStep = 0;  // the spacing used
     float width = 0;     // the widest built line

@@ -45,10 +45,8 @@ WString strip(std::u16string_view text) {
 
 WString switchFor(uint32_t colour) {
     WString s(1, SWITCH);
-    if (colour == DEFAULT_COLOUR)
-        s += u"{000001}";
-    else
-        s += formatString(u"{%06x}", colour & 0x00FFFFFFu);
+    if (colour == DEFAULT_COLOUR) s += u"{000001}";
+    else s += formatString(u"{%06x}", colour & 0x00FFFFFFu);
     return s;
 }
 

@@ -99,13 +99,18 @@ IntegerValue toInteger(const FormatArg* a) {
 double toDouble(const FormatArg* a) {
     if (!a) return 0.0;
     switch (a->getKind()) {
-        case FormatArg::Kind::Signed: return static_cast<double>(static_cast<int64_t>(a->getBits()));
+        case FormatArg::Kind::Signed:
+            return static_cast<double>(static_cast<int64_t>(a->getBits()));
         case FormatArg::Kind::Unsigned:
-        case FormatArg::Kind::Char: return static_cast<double>(a->getBits());
-        case FormatArg::Kind::Double: return a->getDouble();
-        case FormatArg::Kind::Pointer: return static_cast<double>(reinterpret_cast<uintptr_t>(a->getPointer()));
+        case FormatArg::Kind::Char:
+            return static_cast<double>(a->getBits());
+        case FormatArg::Kind::Double:
+            return a->getDouble();
+        case FormatArg::Kind::Pointer:
+            return static_cast<double>(reinterpret_cast<uintptr_t>(a->getPointer()));
         case FormatArg::Kind::Wide:
-        case FormatArg::Kind::Narrow: break;
+        case FormatArg::Kind::Narrow:
+            break;
     }
     return 0.0;
 }
@@ -205,13 +210,17 @@ void formatFloat(WString& out, const Spec& spec, const FormatArg* arg) {
 const void* toPointer(const FormatArg* a) {
     if (!a) return nullptr;
     switch (a->getKind()) {
-        case FormatArg::Kind::Pointer: return a->getPointer();
+        case FormatArg::Kind::Pointer:
+            return a->getPointer();
         case FormatArg::Kind::Signed:
         case FormatArg::Kind::Unsigned:
             return reinterpret_cast<const void*>(static_cast<uintptr_t>(a->getBits()));
-        case FormatArg::Kind::Wide: return a->getWide().data();
-        case FormatArg::Kind::Narrow: return a->getNarrow().data();
-        default: return nullptr;
+        case FormatArg::Kind::Wide:
+            return a->getWide().data();
+        case FormatArg::Kind::Narrow:
+            return a->getNarrow().data();
+        default:
+            return nullptr;
     }
 }
 
@@ -254,7 +263,9 @@ void formatText(WString& out, const Spec& spec, const FormatArg* arg) {
         body = kNull;
     } else {
         switch (arg->getKind()) {
-            case FormatArg::Kind::Wide: body = arg->getWide(); break;
+            case FormatArg::Kind::Wide:
+                body = arg->getWide();
+                break;
             case FormatArg::Kind::Narrow:
                 owned = narrowToWide(arg->getNarrow());
                 body = owned;
@@ -308,12 +319,12 @@ int readNumber(std::u16string_view fmt, size_t& i, int limit) {
 void skipLengthModifiers(std::u16string_view fmt, size_t& i) {
     while (i < fmt.size()) {
         const char16_t c = fmt[i];
-        if (c == u'h' || c == u'l' || c == u'L' || c == u'z' || c == u'j' || c == u't' || c == u'q' ||
-            c == u'w') {
+        if (c == u'h' || c == u'l' || c == u'L' || c == u'z' || c == u'j' || c == u't' || c == u'q' || c == u'w') {
             ++i;
         } else if (c == u'I') {
             ++i;
-            if (i + 1 < fmt.size() && ((fmt[i] == u'6' && fmt[i + 1] == u'4') || (fmt[i] == u'3' && fmt[i + 1] == u'2'))) {
+            if (i + 1 < fmt.size() &&
+                ((fmt[i] == u'6' && fmt[i + 1] == u'4') || (fmt[i] == u'3' && fmt[i + 1] == u'2'))) {
                 i += 2;
             }
         } else {
@@ -380,7 +391,9 @@ WString formatStringV(std::u16string_view fmt, const FormatArg* args, size_t cou
         if (spec.minus) spec.zero = false;
         if (spec.plus) spec.space = false;
         switch (conv) {
-            case u'%': out.push_back(u'%'); break;
+            case u'%':
+                out.push_back(u'%');
+                break;
             case u'd':
             case u'i':
             case u'u':

@@ -70,8 +70,7 @@ M44 operator*(const M44& a, const M44& b) {
     M44 r;
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] +
-                        a.m[i][3] * b.m[3][j];
+            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
         }
     }
     return r;

@@ -81,16 +81,15 @@ WString narrowToWide(std::string_view text) {
             // are the surrogates, which are accepted on purpose.
             if (left >= 3 && isContinuation(byteAt(1)) && isContinuation(byteAt(2)) &&
                 (b0 != 0xE0 || byteAt(1) >= 0xA0)) {
-                out.push_back(static_cast<char16_t>(((b0 & 0x0F) << 12) | ((byteAt(1) & 0x3F) << 6) |
-                                                    (byteAt(2) & 0x3F)));
+                out.push_back(
+                    static_cast<char16_t>(((b0 & 0x0F) << 12) | ((byteAt(1) & 0x3F) << 6) | (byteAt(2) & 0x3F)));
                 i += 3;
                 continue;
             }
         } else if (b0 >= 0xF0 && b0 <= 0xF4) {
             // F0 needs at least 90 (shortest form), F4 at most 8F (<= U+10FFFF).
-            if (left >= 4 && isContinuation(byteAt(1)) && isContinuation(byteAt(2)) &&
-                isContinuation(byteAt(3)) && (b0 != 0xF0 || byteAt(1) >= 0x90) &&
-                (b0 != 0xF4 || byteAt(1) <= 0x8F)) {
+            if (left >= 4 && isContinuation(byteAt(1)) && isContinuation(byteAt(2)) && isContinuation(byteAt(3)) &&
+                (b0 != 0xF0 || byteAt(1) >= 0x90) && (b0 != 0xF4 || byteAt(1) <= 0x8F)) {
                 const uint32_t cp = (uint32_t(b0 & 0x07) << 18) | (uint32_t(byteAt(1) & 0x3F) << 12) |
                                     (uint32_t(byteAt(2) & 0x3F) << 6) | uint32_t(byteAt(3) & 0x3F);
                 const uint32_t v = cp - 0x10000u;
@@ -169,8 +168,7 @@ void copyToFixedString(char* field, size_t size, std::u16string_view text) {
         ++units;
     }
     // Never keep the first half of a surrogate pair without its second half.
-    if (units > 0 && units < text.size() && isHighSurrogate(text[units - 1]) &&
-        isLowSurrogate(text[units])) {
+    if (units > 0 && units < text.size() && isHighSurrogate(text[units - 1]) && isLowSurrogate(text[units])) {
         --units;
     }
     const std::string narrow = wideToNarrow(text.substr(0, units));

@@ -3,13 +3,13 @@
 #include <cmath>
 
 #include "audio/Sound.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/animals/AnimalMotion.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
 

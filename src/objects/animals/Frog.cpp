@@ -4,11 +4,11 @@
 
 #include "anim/Easing.h"
 #include "audio/Sound.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/AppleIndex.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/EditorGizmos.h"
 #include "world/EditorProxy.h"
@@ -204,6 +204,7 @@ void Frog::onStateChange() {
                 if (EditorProxy* proxy = apple->getProxy()) proxy->local_setOwner(nullptr);
             play(u"frogDigest");
             break;
-        default: break;
+        default:
+            break;
     }
 }

@@ -3,13 +3,13 @@
 #include <cmath>
 
 #include "audio/Sound.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
-#include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
+#include "objects/pig/Pig.h"
 #include "util/Random.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"

@@ -5,12 +5,12 @@
 #include "audio/Sound.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 
@@ -19,9 +19,7 @@ ZUB_IMPLEMENT_CLASS(Horse, A99Object, object_ids::Horse)
 namespace {
 
 // Frame n of a sheet, or null when the sheet has no such frame.
-Skin* frameOf(const Texture* sheet, int n) {
-    return n >= 0 && n < sheet->getSkinCount() ? sheet->getSkin(n) : nullptr;
-}
+Skin* frameOf(const Texture* sheet, int n) { return n >= 0 && n < sheet->getSkinCount() ? sheet->getSkin(n) : nullptr; }
 
 }  // namespace
 
@@ -63,14 +61,17 @@ void Horse::onStateChange() {
             // The next pass only schedules the snort.
             nextIdleSound = 0.0;
             break;
-        case ALERT: playSound(findResource<Sound>(u"horseAlert"), false); break;
+        case ALERT:
+            playSound(findResource<Sound>(u"horseAlert"), false);
+            break;
         case LICKING:
             playSound(findResource<Sound>(u"horseDigest"), false);
             lickValue.setImmediate(0.0f);
             lickValue.moveTo(1.0f);
             gotoState(IDLE, LICK_TIME);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -120,8 +121,8 @@ void Horse::placeLick(double time, double dt) {
     const V3 origin = head->pSkin ? head->pSkin->origin : V3();
     const V3 at = origin - V3(LICK_X, LICK_Y, 0.0f);
     const int frames = lickFrames->getSkinCount();
-    Skin* skin = frames > 0 ? frameOf(lickFrames, static_cast<int>(static_cast<float>(frames - 1) * lickValue.get()))
-                            : nullptr;
+    Skin* skin =
+        frames > 0 ? frameOf(lickFrames, static_cast<int>(static_cast<float>(frames - 1) * lickValue.get())) : nullptr;
     lick->setFields(skin ? skin : lick->pSkin, &at, nullptr, nullptr);
 }
 

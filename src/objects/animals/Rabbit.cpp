@@ -7,12 +7,12 @@
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 ZUB_IMPLEMENT_CLASS(Rabbit, A99Object, object_ids::Rabbit)
@@ -92,8 +92,8 @@ void Rabbit::tick(double time, double dt) {
     if (isEditorMode()) return;
     appearValue.tick(time, dt);
     const V3 origin = pSkin ? pSkin->origin : V3();
-    head->setPosition(origin + interpolateEased(V3(0.0f, HEAD_HIDDEN_Y, 0.0f), V3(0.0f, HEAD_OUT_Y, 0.0f),
-                                                appearValue.get(), 1));
+    head->setPosition(
+        origin + interpolateEased(V3(0.0f, HEAD_HIDDEN_Y, 0.0f), V3(0.0f, HEAD_OUT_Y, 0.0f), appearValue.get(), 1));
     // Only fully out.
     if (appearValue.get() == 1.0f) bite();
     if (!bInView) return;

@@ -10,6 +10,8 @@
 #include "gfx/Texture.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/AppleIndex.h"
@@ -17,8 +19,6 @@
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Format.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"
@@ -155,8 +155,11 @@ void Apple::spoil(int type) {
             setFrame(FRAME_ACID);
             sound = u"appleAcid";
             break;
-        case SPOIL_EATEN: bEaten = 1; break;
-        default: break;
+        case SPOIL_EATEN:
+            bEaten = 1;
+            break;
+        default:
+            break;
     }
     if (sound) playSound(findResource<Sound>(sound), true);
 }
@@ -360,6 +363,6 @@ void Apple::makeReplacement() {
     fresh->setPosition(spawnPosition + physPointOffset);
     Level* level = Level::current();
     if (level && level->getConfiguration().detailLevel >= 1 && level->fgEffectsList)
-        level->fgEffectsList->addChild(new ParticleGroup(REPLACE_PARTICLES, fresh->position, 15.0f, 40.0f, 0.0f,
-                                                         kTwoPi, REPLACE_COLOR, 2.0f));
+        level->fgEffectsList->addChild(
+            new ParticleGroup(REPLACE_PARTICLES, fresh->position, 15.0f, 40.0f, 0.0f, kTwoPi, REPLACE_COLOR, 2.0f));
 }

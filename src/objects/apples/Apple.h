@@ -32,7 +32,14 @@ class Apple : public PhysObject, public PigPickup {
     ZUB_DECLARE_CLASS(Apple)
 public:
     // Spoil types.
-    enum Spoil : int { SPOIL_BITTEN = 1, SPOIL_WORM = 2, SPOIL_MUD = 3, SPOIL_ACID = 4, SPOIL_EATEN = 5, SPOIL_OTHER = 6 };
+    enum Spoil : int {
+        SPOIL_BITTEN = 1,
+        SPOIL_WORM = 2,
+        SPOIL_MUD = 3,
+        SPOIL_ACID = 4,
+        SPOIL_EATEN = 5,
+        SPOIL_OTHER = 6
+    };
     // Frames of the sheet "apple".
     enum Frame : int {
         FRAME_FRESH_ALT = 0,  // fresh, while the configuration's apple-frame flag is set

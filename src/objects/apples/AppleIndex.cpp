@@ -21,10 +21,10 @@ struct ListIndex {
     const ZubBase* list = nullptr;
     uint64_t stamp = 0, epoch = 0;
     bool valid = false;
-    std::vector<Entry> entries;  // by lo
+    std::vector<Entry> entries;   // by lo
     std::vector<Apple*> inOrder;  // as the list has them
-    float widest = 0.0f;         // the largest hi - lo
-    bool unordered = false;      // an extent that is not a number: every query walks the list
+    float widest = 0.0f;          // the largest hi - lo
+    bool unordered = false;       // an extent that is not a number: every query walks the list
 };
 
 ListIndex indexes[2];

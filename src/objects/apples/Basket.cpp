@@ -6,14 +6,14 @@
 #include "net/NetRole.h"
 #include "object/Packet.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/AppleIndex.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(BasketSlot, ZubBase, object_ids::BasketSlot)
 ZUB_IMPLEMENT_CLASS(Basket, Cargo, object_ids::Basket)

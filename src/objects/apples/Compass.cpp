@@ -4,14 +4,14 @@
 
 #include "gfx/Skin.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/apples/Basket.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Format.h"
 
 ZUB_IMPLEMENT_CLASS(Compass, Cargo, object_ids::Compass)
@@ -110,7 +110,9 @@ A99Object* Compass::findTarget() {
             }
             return best;
         }
-        case TYPE_HOUSE: return level->houseOrNull();
-        default: return nullptr;
+        case TYPE_HOUSE:
+            return level->houseOrNull();
+        default:
+            return nullptr;
     }
 }

@@ -5,14 +5,14 @@
 #include "audio/Sound.h"
 #include "fx/ParticleGroup.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
-#include "world/Hull.h"
 #include "world/AreaIndex.h"
 #include "world/GameWorld.h"
+#include "world/Hull.h"
 #include "world/HullSegment.h"
 #include "world/Xsect.h"
 
@@ -57,12 +57,18 @@ Area::~Area() = default;
 
 uint32_t Area::tintOf(int type) {
     switch (type) {
-        case AREA_SLOW: return 0xFF00FFFFu;
-        case AREA_WATER: return 0xFF0000FFu;
-        case AREA_MUD: return 0xFF804000u;
-        case AREA_ACID: return 0xFF00FF00u;
-        case AREA_DANGER: return 0xFFFF0000u;
-        default: return 0xFFFFFFFFu;
+        case AREA_SLOW:
+            return 0xFF00FFFFu;
+        case AREA_WATER:
+            return 0xFF0000FFu;
+        case AREA_MUD:
+            return 0xFF804000u;
+        case AREA_ACID:
+            return 0xFF00FF00u;
+        case AREA_DANGER:
+            return 0xFFFF0000u;
+        default:
+            return 0xFFFFFFFFu;
     }
 }
 
@@ -97,10 +103,9 @@ void Area::onHullCrossed(A99Object* mover, Xsect* xsect) {
         const HullSegment* segment = xsect->pHitSegment;
         const float angle = segment ? segment->getWorldAngle() + kPi / 2.0f : kPi / 2.0f;
         const V3& at = xsect->hitPoint;
-        level->fgEffectsList->addChild(new SplashParticles(s.count, at.x, at.y, at.z, s.speed, kSplashSlowest, angle,
-                                                           water ? kWaterCone : kMudCone, s.scale, 1.0f,
-                                                           water ? kWaterColor : kMudColor, 1, kSplashShortestLife,
-                                                           kSplashLongestLife));
+        level->fgEffectsList->addChild(new SplashParticles(
+            s.count, at.x, at.y, at.z, s.speed, kSplashSlowest, angle, water ? kWaterCone : kMudCone, s.scale, 1.0f,
+            water ? kWaterColor : kMudColor, 1, kSplashShortestLife, kSplashLongestLife));
     }
     if (water) mover->playSound(findResource<Sound>(large ? u"waterSplashLarge" : u"waterSplashSmall"), false);
     else if (large) mover->playSound(findResource<Sound>(u"mudSplash"), false);

@@ -6,11 +6,11 @@
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "world/AreaQuery.h"
@@ -230,6 +230,6 @@ void Cargo::showTooFarAway() {
     auto* font = zub_cast<FontQuad>(resources->find(u"fontSmallOutline", false));
     if (!font) return;
     const char16_t* text = ZUB && ZUB->language ? ZUB->language->getText(SID_IOS_TOOFARAWAY) : u"TOO FAR AWAY";
-    level->fgEffectsList->addChild(new FloatingText(font, boundingCentre, text, TOO_FAR_COLOR,
-                                                    V3(0.0f, TOO_FAR_RISE, 0.0f), TOO_FAR_DURATION));
+    level->fgEffectsList->addChild(
+        new FloatingText(font, boundingCentre, text, TOO_FAR_COLOR, V3(0.0f, TOO_FAR_RISE, 0.0f), TOO_FAR_DURATION));
 }

@@ -1,7 +1,7 @@
 #include "objects/cargo/Umbrella.h"
 
-#include "objects/ObjectClassIds.h"
 #include "object/ResourceLookup.h"
+#include "objects/ObjectClassIds.h"
 
 ZUB_IMPLEMENT_CLASS(Umbrella, Cargo, object_ids::Umbrella)
 

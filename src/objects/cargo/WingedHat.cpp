@@ -1,7 +1,7 @@
 #include "objects/cargo/WingedHat.h"
 
-#include "objects/ObjectClassIds.h"
 #include "object/ResourceLookup.h"
+#include "objects/ObjectClassIds.h"
 
 ZUB_IMPLEMENT_CLASS(WingedHat, Cargo, object_ids::WingedHat)
 

@@ -7,12 +7,12 @@
 #include "audio/SoundChannel.h"
 #include "fx/ParticleGroup.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/EditorGizmos.h"
 #include "world/GameWorld.h"
@@ -160,7 +160,8 @@ void Geyser::tick(double time, double dt) {
     if (state == RESTING) {
         // The state timer has counted down already: the rumble plays in the
         // tick that took the time left below one second.
-        if (stateLeft < RUMBLE_LEAD && stateLeft + dt >= RUMBLE_LEAD) playPositional(findResource<Sound>(u"geyserRumble"));
+        if (stateLeft < RUMBLE_LEAD && stateLeft + dt >= RUMBLE_LEAD)
+            playPositional(findResource<Sound>(u"geyserRumble"));
     } else if (state == ERUPTING && timeInState > JET_RISE_TIME) {
         throwHero();
         spray(dt);

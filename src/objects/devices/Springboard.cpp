@@ -6,14 +6,14 @@
 #include "anim/Easing.h"
 #include "audio/Sound.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
-#include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
+#include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Springboard, TriggerArea, object_ids::Springboard)
 

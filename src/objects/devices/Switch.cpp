@@ -7,21 +7,20 @@
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/cargo/Cargo.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 
 ZUB_IMPLEMENT_CLASS(Switch, TriggerArea, object_ids::Switch)
-
 
 Switch::Switch() {
     const char16_t* names[] = {u"switch:0", u"switch:1", u"switch:2", u"switch:3"};

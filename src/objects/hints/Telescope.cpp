@@ -2,24 +2,23 @@
 
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "gfx/BlendingCamera.h"
-#include "util/KeyCodes.h"
+#include "gfx/Context.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/HeroCameras.h"
 #include "objects/pig/Pig.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
+#include "util/KeyCodes.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 
 ZUB_IMPLEMENT_CLASS(Telescope, TriggerArea, object_ids::Telescope)
-
 
 Telescope::Telescope() : lookAt(0.0f, 0.0f, -static_cast<float>(REFERENCE_WIDTH / 2)) {
     Skin* stand = findResource<Skin>(u"telescope:0");

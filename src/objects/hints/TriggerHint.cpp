@@ -1,20 +1,20 @@
 #include "objects/hints/TriggerHint.h"
 
 #include "engine/Zub.h"
-#include "util/KeyCodes.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "object/Property.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/cargo/Cargo.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "text/TextMarkup.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_CLASS(TriggerHint, TriggerArea, object_ids::TriggerHint)
 

@@ -5,14 +5,14 @@
 
 #include "audio/Sound.h"
 #include "gfx/Context.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/StringIds.h"
 #include "object/Property.h"
-#include "objects/Level.h"
-#include "objects/ObjectClassIds.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "objects/Level.h"
+#include "objects/ObjectClassIds.h"
+#include "util/KeyCodes.h"
 
 ZUB_IMPLEMENT_CLASS(WoodSign, A99Object, object_ids::WoodSign)
 

@@ -36,10 +36,17 @@ void PathPlatform::tick(double time, double dt) {
     if (isEditorMode() || !travelledPath()) return;
     position = pathPosition;
     switch (orientationEnum) {
-        case FOLLOW: rotation.z = pathAngle; break;
-        case FOLLOW_BOUNDED: rotation.z = std::clamp(pathAngle, -FOLLOW_BOUND, FOLLOW_BOUND); break;
-        case BANK: rotation.z = std::sin(pathAngle) * maxBankAngle; break;
-        default: break;
+        case FOLLOW:
+            rotation.z = pathAngle;
+            break;
+        case FOLLOW_BOUNDED:
+            rotation.z = std::clamp(pathAngle, -FOLLOW_BOUND, FOLLOW_BOUND);
+            break;
+        case BANK:
+            rotation.z = std::sin(pathAngle) * maxBankAngle;
+            break;
+        default:
+            break;
     }
     onTransformChanged();
 }

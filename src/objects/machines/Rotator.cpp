@@ -18,7 +18,6 @@ namespace {
 constexpr int kLinearCurve = 1;
 constexpr int kSinusoidalCurve = 6;
 
-
 }  // namespace
 
 Rotator::Rotator() = default;

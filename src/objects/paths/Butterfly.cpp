@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 

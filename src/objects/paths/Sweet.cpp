@@ -7,11 +7,11 @@
 #include "fx/ParticleGroup.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "text/FloatingText.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
@@ -23,7 +23,7 @@ ZUB_IMPLEMENT_CLASS(Sweet, A99Object, object_ids::Sweet)
 
 namespace {
 
-constexpr int32_t kPoints[Sweet::TYPE_COUNT] = {100,  200,  500,   750,   1000,  1500,  2000,  3000,
+constexpr int32_t kPoints[Sweet::TYPE_COUNT] = {100,  200,  500,  750,   1000,  1500,  2000,  3000,
                                                 4000, 5000, 7500, 10000, 12500, 15000, 20000, 50000};
 constexpr uint32_t kColors[Sweet::TYPE_COUNT] = {
     0xffff9421u, 0xff00ff00u, 0xffffff00u, 0xffd2bfd2u, 0xffa86b31u, 0xffff0000u, 0xfff46a71u, 0xff0080ffu,

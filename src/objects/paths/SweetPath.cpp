@@ -7,12 +7,12 @@
 #include "input/ZubInput.h"
 #include "net/NetRole.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/paths/Sweet.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/GameWorld.h"
 
 using namespace input_codes;

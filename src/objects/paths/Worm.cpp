@@ -4,14 +4,14 @@
 
 #include "audio/Sound.h"
 #include "fx/ParticleGroup.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
-#include "objects/pig/Pig.h"
 #include "objects/apples/AppleIndex.h"
+#include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/BezierPath.h"
 #include "world/GameWorld.h"
 

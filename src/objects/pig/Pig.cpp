@@ -10,6 +10,8 @@
 #include "gfx/BlendingCamera.h"
 #include "input/TouchInput.h"
 #include "input/ZubInput.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/PigPickup.h"
@@ -20,8 +22,6 @@
 #include "objects/triggers/House.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/AreaQuery.h"
 #include "world/GameWorld.h"
@@ -91,10 +91,14 @@ bool Pig::isGliding() const { return bHasUmbrella && state == PLAYING && velocit
 Pig::Movement Pig::movement() const {
     if (isGliding()) return MOVE_GLIDE;
     switch (areaType()) {
-        case AREA_SLOW: return MOVE_SLOW;
-        case AREA_WATER: return MOVE_WATER;
-        case AREA_MUD: return MOVE_MUD;
-        default: return MOVE_DEFAULT;
+        case AREA_SLOW:
+            return MOVE_SLOW;
+        case AREA_WATER:
+            return MOVE_WATER;
+        case AREA_MUD:
+            return MOVE_MUD;
+        default:
+            return MOVE_DEFAULT;
     }
 }
 
@@ -164,7 +168,8 @@ void Pig::tick(double time, double dt) {
         owner->onStoodOnAt(this, at, at - V3(0.0f, 1.0f, 0.0f));
         owner->onTouched();
         const int type = areaType();
-        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == AREA_SLOW) && ground->getHull() != previousHull)
+        if (std::fabs(impactSpeed) > FOOTSTEP_SPEED && (type < 0 || type == AREA_SLOW) &&
+            ground->getHull() != previousHull)
             playFootstep(owner->material);
     }
 
@@ -232,8 +237,8 @@ void Pig::readControls(Level* level, const Movement& m, const V3& groundDir, boo
     if (!controlPressed(in, fire) && !touchJump) return;
     // The first jump from the ground or just after leaving an edge; a
     // second one in the air with the winged hat (or the level's cheat).
-    const bool granted = (jumpCount == 0 && airTime < JUMP_GRACE_TIME) ||
-                         (jumpCount == 1 && (bHasHat || level->bDoubleJump == 1));
+    const bool granted =
+        (jumpCount == 0 && airTime < JUMP_GRACE_TIME) || (jumpCount == 1 && (bHasHat || level->bDoubleJump == 1));
     if (!granted) return;
     playSound(findResource<Sound>(u"pigJump"), false);
     velocity.y = m.jumpSpeed;
@@ -321,10 +326,17 @@ void Pig::onStateChange() {
     Level* level = Level::current();
     if (!level) return;
     switch (state) {
-        case FAINTING: faint(level); break;
-        case CAMERA_TO_RESPAWN: flyToRespawn(level); break;
-        case REAPPEARING: reappear(level); break;
-        default: break;
+        case FAINTING:
+            faint(level);
+            break;
+        case CAMERA_TO_RESPAWN:
+            flyToRespawn(level);
+            break;
+        case REAPPEARING:
+            reappear(level);
+            break;
+        default:
+            break;
     }
 }
 
@@ -423,8 +435,7 @@ bool Pig::queryHeroPrompt(V3 point, int* priority, float* distance) {
     const Cargo* carried = pCarried.as<Cargo>();
     if (!carried) return false;
     // The bounding radius already carries the cargo's scale.
-    if (isTouchInput() &&
-        !V3::isWithinDistance(point, carried->boundingCentre, 2.0f * carried->boundingRadius))
+    if (isTouchInput() && !V3::isWithinDistance(point, carried->boundingCentre, 2.0f * carried->boundingRadius))
         return false;
     *priority = PROMPT_PRIORITY;
     *distance = 0.0f;

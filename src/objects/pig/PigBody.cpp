@@ -6,11 +6,11 @@
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/HullSegment.h"
 
@@ -106,10 +106,18 @@ void PigBody::netPostReplicate() {
 void PigBody::applyTypeSkins() {
     pSkin = findResource<Skin>(type == TYPE_PIG || type == 0 ? u"pig-body:0" : u"piglets:3");
     switch (type) {
-        case 2: head->pSkin = findResource<Skin>(u"piglets:2"); break;
-        case 3: head->pSkin = findResource<Skin>(u"piglets:1"); break;
-        case 4: head->pSkin = findResource<Skin>(u"piglets:0"); break;
-        default: head->pSkin = findResource<Skin>(u"pig-body:1"); break;
+        case 2:
+            head->pSkin = findResource<Skin>(u"piglets:2");
+            break;
+        case 3:
+            head->pSkin = findResource<Skin>(u"piglets:1");
+            break;
+        case 4:
+            head->pSkin = findResource<Skin>(u"piglets:0");
+            break;
+        default:
+            head->pSkin = findResource<Skin>(u"pig-body:1");
+            break;
     }
     onTransformChanged();
 }
@@ -167,8 +175,8 @@ void PigBody::updateParts(double time, double dt) {
     const float skinHeight = pSkin ? pSkin->height : 0.0f;
     bodyOffset.y = BODY_HEIGHT + 0.5f * skinHeight * (scale.y - 1.0f);
     const float c = std::cos(tilt.value), sn = std::sin(tilt.value);
-    position = physPoint.position + V3(bodyOffset.x * c - bodyOffset.y * sn, bodyOffset.x * sn + bodyOffset.y * c,
-                                       bodyOffset.z);
+    position = physPoint.position +
+               V3(bodyOffset.x * c - bodyOffset.y * sn, bodyOffset.x * sn + bodyOffset.y * c, bodyOffset.z);
 
     // Tilt towards the ground's slope (upright in the air).
     const HullSegment* ground = getGround();
@@ -190,8 +198,8 @@ void PigBody::updateParts(double time, double dt) {
         V3(3.0f * std::cos(b) + 18.0f, 2.0f * std::sin(b) - 32.0f, 0.0f),
         V3(-3.0f * std::cos(b) - 6.0f, -2.0f * std::sin(b) - 32.0f, 0.0f),
     };
-    const float walkAngles[LEG_COUNT] = {std::cos(a) * kPi / 4.0f, -std::cos(a) * kPi / 4.0f,
-                                         std::cos(b) * kPi / 4.0f, -std::cos(b) * kPi / 4.0f};
+    const float walkAngles[LEG_COUNT] = {std::cos(a) * kPi / 4.0f, -std::cos(a) * kPi / 4.0f, std::cos(b) * kPi / 4.0f,
+                                         -std::cos(b) * kPi / 4.0f};
     const V3 anchor = pSkin ? pSkin->origin : V3();
     for (int i = 0; i < LEG_COUNT; ++i) {
         const V3 rest(kLegs[i].x, kLegs[i].y, 0.0f);

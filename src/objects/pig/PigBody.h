@@ -81,7 +81,7 @@ public:
     double flashTime = 0.0;  // while above 0 the body blinks; counted down by the owner
     double nextLook = 0.0;   // absolute times of the next eye move and blink
     double nextBlink = 0.0;
-    float tailWag = 0.0f;    // set to 1 by the owner, counts down
+    float tailWag = 0.0f;  // set to 1 by the owner, counts down
     // The body's velocity (the owner integrates it).
     V3 velocity;
 

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "audio/Sound.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 #include "world/HullSegment.h"
@@ -105,9 +105,12 @@ void Piglet::standNow() {
 double Piglet::hopInterval() const {
     const double r = randomFraction();
     switch (type) {
-        case 2: return 0.1 + 2.9 * r;
-        case 3: return 30.0 + 30.0 * r;
-        default: return 10.0 + 20.0 * r;
+        case 2:
+            return 0.1 + 2.9 * r;
+        case 3:
+            return 30.0 + 30.0 * r;
+        default:
+            return 10.0 + 20.0 * r;
     }
 }
 
@@ -189,8 +192,8 @@ void Piglet::tick(double time, double dt) {
     flashTime = flashTime > dt ? flashTime - dt : 0.0;
 
     // Past its target: it stands at once.
-    if (state == WALKING && ((facing > 0 && physPoint.position.x > targetX) ||
-                             (facing < 0 && physPoint.position.x < targetX)))
+    if (state == WALKING &&
+        ((facing > 0 && physPoint.position.x > targetX) || (facing < 0 && physPoint.position.x < targetX)))
         standNow();
 }
 

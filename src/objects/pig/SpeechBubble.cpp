@@ -5,9 +5,9 @@
 #include "gfx/Camera.h"
 #include "gfx/StretchSkin.h"
 #include "input/ZubInput.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "text/TextBlock.h"
 #include "util/Format.h"
@@ -70,8 +70,7 @@ void SpeechBubble::setText(const WString& text, double duration) {
         timeLeft = 0.0;
         return;
     }
-    if (duration <= 0.0)
-        duration = std::max(SECONDS_PER_CHARACTER * static_cast<double>(text.size()), MIN_DURATION);
+    if (duration <= 0.0) duration = std::max(SECONDS_PER_CHARACTER * static_cast<double>(text.size()), MIN_DURATION);
     timeLeft = duration;
     pText.reset();
     if (font) pText = std::make_unique<TextBlock>(font, TEXT_WIDTH, -1.0f, text);
@@ -96,8 +95,8 @@ bool SpeechBubble::playerActed() const {
     switch (dismissMode) {
         case UNTIL_WALK:
             return pressed(in, c.controls[GameConfiguration::CONTROL_LEFT]) ||
-                   pressed(in, c.controls[GameConfiguration::CONTROL_RIGHT]) ||
-                   level->isTouchHeld(Level::TOUCH_LEFT) || level->isTouchHeld(Level::TOUCH_RIGHT);
+                   pressed(in, c.controls[GameConfiguration::CONTROL_RIGHT]) || level->isTouchHeld(Level::TOUCH_LEFT) ||
+                   level->isTouchHeld(Level::TOUCH_RIGHT);
         case UNTIL_JUMP:
             return pressed(in, c.controls[GameConfiguration::CONTROL_JUMP]) || level->isTouchHeld(Level::TOUCH_JUMP);
         case UNTIL_UP:

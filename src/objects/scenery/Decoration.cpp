@@ -6,13 +6,13 @@
 #include "anim/Easing.h"
 #include "audio/Sound.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(Decoration, A99Object, object_ids::Decoration)
 
@@ -49,8 +49,8 @@ void Decoration::tick(double time, double dt) {
     const float depth = HIDE_DEPTH * (pSkin ? pSkin->height : 0.0f);
     const V3 hidden = anchor - upAxis(*this) * depth;
     // 0 at SHY_DISTANCE or farther, 1 at HIDDEN_DISTANCE or nearer.
-    const float t = clampf(inverseLerp(SHY_DISTANCE, HIDDEN_DISTANCE, V3::distance(position, hero->position)), 0.0f,
-                           1.0f);
+    const float t =
+        clampf(inverseLerp(SHY_DISTANCE, HIDDEN_DISTANCE, V3::distance(position, hero->position)), 0.0f, 1.0f);
     position = interpolateEased(anchor, hidden, t, easing::EASE_IN);
     onTransformChanged();
 }

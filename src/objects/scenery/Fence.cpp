@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "gfx/Camera.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/GameWorld.h"
 #include "world/Terrain.h"

@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "gfx/Context.h"
 #include "gfx/Camera.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/BezierSegment.h"
 #include "world/GameWorld.h"
 #include "world/Terrain.h"
@@ -120,8 +120,8 @@ void Vegetation::addPropertiesTo(PropertyContainer* c) {
     c->add(new PropertyReference(u"pTerrain", 0, &pTerrain, &Terrain::classRecord), "the terrain it stands on");
     c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord),
            "the plant's picture (sheet:frame)");
-    PropertyContainer* shrink = c->add(new PropertyContainer(u"rectShrink", 0),
-                                       "fractions cut off the picture's left, top, right and bottom");
+    PropertyContainer* shrink =
+        c->add(new PropertyContainer(u"rectShrink", 0), "fractions cut off the picture's left, top, right and bottom");
     shrink->add(new PropertyFloat(u"left", 0, &rectShrink.left));
     shrink->add(new PropertyFloat(u"top", 0, &rectShrink.top));
     shrink->add(new PropertyFloat(u"right", 0, &rectShrink.right));

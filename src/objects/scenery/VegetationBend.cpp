@@ -4,18 +4,18 @@
 #include <cmath>
 
 #include "audio/Sound.h"
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
 #include "gfx/BentQuad.h"
-#include "util/KeyCodes.h"
+#include "gfx/Context.h"
 #include "input/ZubInput.h"
 #include "object/Packet.h"
 #include "object/Property.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "sys/Logger.h"
-#include "object/ResourceManager.h"
+#include "util/KeyCodes.h"
 #include "world/Terrain.h"
 
 ZUB_IMPLEMENT_CLASS(VegetationBend, A99Object, object_ids::VegetationBend)
@@ -191,8 +191,8 @@ void VegetationBend::addPropertiesTo(PropertyContainer* c) {
     c->add(new PropertyReference(u"pTerrain", 0, &pTerrain, &Terrain::classRecord), "the terrain it stands on");
     c->add(new PropertyPointer(u"pRefQuad", PROP_RESOURCE, &pRefQuad, &Quad::classRecord),
            "the plant's picture (sheet:frame)");
-    PropertyContainer* shrink = c->add(new PropertyContainer(u"rectShrink", 0),
-                                       "fractions cut off the picture's left, top, right and bottom");
+    PropertyContainer* shrink =
+        c->add(new PropertyContainer(u"rectShrink", 0), "fractions cut off the picture's left, top, right and bottom");
     shrink->add(new PropertyFloat(u"left", 0, &rectShrink.left));
     shrink->add(new PropertyFloat(u"top", 0, &rectShrink.top));
     shrink->add(new PropertyFloat(u"right", 0, &rectShrink.right));

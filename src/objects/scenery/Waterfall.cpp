@@ -5,10 +5,10 @@
 
 #include "audio/Sound.h"
 #include "object/Property.h"
-#include "objects/ObjectClassIds.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "objects/ObjectClassIds.h"
+#include "sys/ErrorManager.h"
 #include "util/Random.h"
 #include "world/GameWorld.h"
 
@@ -55,8 +55,7 @@ void Waterfall::addPropertiesTo(PropertyContainer* c) {
 // ---------------------------------------------------------------------------
 // SplashSprite
 
-SplashSprite::SplashSprite(Waterfall* owner, float start)
-    : pOwner(owner), t(start), lateral(randomFraction() - 0.5f) {
+SplashSprite::SplashSprite(Waterfall* owner, float start) : pOwner(owner), t(start), lateral(randomFraction() - 0.5f) {
     pSkin = findResource<Skin>(u"splash:0");
     bLocal = 1;
     place();

@@ -34,10 +34,10 @@ public:
     ZubBase& sprites() { return particles; }
 
     int32_t numParticles = 100;
-    float startWidth = 50.0f;      // width of the foam band at the start of the path
-    float endWidth = 100.0f;       // and at its end
-    float particleSpeed = 1.0f;    // path fractions per second
-    float particleScale = 3.0f;    // the sprites' scale (twice that in x)
+    float startWidth = 50.0f;    // width of the foam band at the start of the path
+    float endWidth = 100.0f;     // and at its end
+    float particleSpeed = 1.0f;  // path fractions per second
+    float particleScale = 3.0f;  // the sprites' scale (twice that in x)
 
 private:
     ZubBase particles;

@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "gfx/Camera.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Random.h"
 
 namespace {
@@ -59,10 +59,17 @@ WeatherEmitter* WeatherEmitter::forLevel(Level& level) {
     Camera* camera = level.getGameCamera();
     WeatherEmitter* weather = nullptr;
     switch (level.season) {
-        case 0: weather = new RainDrop(camera, 1.0f, level.weatherIntensity); break;
-        case 2: weather = new AutumnLeaf(camera, 1.0f, level.weatherIntensity); break;
-        case 3: weather = new SnowFlake(camera, 1.0f, level.weatherIntensity); break;
-        default: return nullptr;
+        case 0:
+            weather = new RainDrop(camera, 1.0f, level.weatherIntensity);
+            break;
+        case 2:
+            weather = new AutumnLeaf(camera, 1.0f, level.weatherIntensity);
+            break;
+        case 3:
+            weather = new SnowFlake(camera, 1.0f, level.weatherIntensity);
+            break;
+        default:
+            return nullptr;
     }
     level.weatherList->addChild(weather);
     return weather;
@@ -108,5 +115,4 @@ RainDrop::RainDrop(Camera* camera, float scale, float intensity) : WeatherEmitte
 AutumnLeaf::AutumnLeaf(Camera* camera, float scale, float intensity)
     : WeatherEmitter(kLeaves, camera, scale, intensity) {}
 
-SnowFlake::SnowFlake(Camera* camera, float scale, float intensity)
-    : WeatherEmitter(kSnow, camera, scale, intensity) {}
+SnowFlake::SnowFlake(Camera* camera, float scale, float intensity) : WeatherEmitter(kSnow, camera, scale, intensity) {}

@@ -5,12 +5,12 @@
 #include "fx/ParticleGroup.h"
 #include "lang/Language.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
 #include "records/GameConfiguration.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "util/Format.h"
 #include "world/EditorGizmos.h"
 #include "world/Hull.h"
@@ -27,7 +27,7 @@ namespace {
 // (its ground, open), in their own coordinates.
 constexpr float kHouseHull[][2] = {{-60, -30}, {-115, -31}, {-173, 23}, {-90, 145}, {26, 107},
                                    {107, 33},  {117, 6},    {177, -20}, {165, -42}, {62, -30}};
-constexpr float kHousePartHull[][2] = {{155, -23}, {172, -58}, {150, -90}, {-40, -90},
+constexpr float kHousePartHull[][2] = {{155, -23},  {172, -58},  {150, -90}, {-40, -90},
                                        {-170, -77}, {-206, -39}, {-186, 24}};
 
 constexpr uint32_t kSmokeColor = 0xFFC0C0C0u;
@@ -109,8 +109,8 @@ void House::updateSmoke(double dt) {
     smokeTime = 0.0;
     if (!level->bgEffectsList) return;
     const V3 chimney(position.x + CHIMNEY_X, position.y + CHIMNEY_Y, position.z);
-    level->bgEffectsList->addChild(new SmokeParticles(3, chimney, 100.0f, 150.0f, kPi / 2.0f, kPi / 4.0f, 2.0f, 3.0f,
-                                                      kSmokeColor, 0.15, 0.25));
+    level->bgEffectsList->addChild(
+        new SmokeParticles(3, chimney, 100.0f, 150.0f, kPi / 2.0f, kPi / 4.0f, 2.0f, 3.0f, kSmokeColor, 0.15, 0.25));
 }
 
 bool House::isEverybodyHome() const {

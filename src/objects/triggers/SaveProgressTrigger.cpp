@@ -4,10 +4,10 @@
 
 #include "audio/Sound.h"
 #include "object/Property.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "object/ResourceManager.h"
 
 ZUB_IMPLEMENT_CLASS(SaveProgressTrigger, VegetationBend, object_ids::SaveProgressTrigger)
 

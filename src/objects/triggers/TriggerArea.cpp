@@ -3,11 +3,11 @@
 #include "gfx/Context.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
+#include "object/ResourceLookup.h"
+#include "object/ResourceManager.h"
 #include "objects/Level.h"
 #include "objects/ObjectClassIds.h"
 #include "objects/pig/Pig.h"
-#include "object/ResourceLookup.h"
-#include "object/ResourceManager.h"
 #include "world/EditorGizmos.h"
 #include "world/WorldEditorPanel.h"
 
@@ -15,9 +15,7 @@ using namespace input_codes;
 
 ZUB_IMPLEMENT_CLASS(TriggerArea, A99Object, object_ids::TriggerArea)
 
-TriggerArea::TriggerArea() {
-    editorSkin = findResource<Skin>(u"editor_icons:1");
-}
+TriggerArea::TriggerArea() { editorSkin = findResource<Skin>(u"editor_icons:1"); }
 
 TriggerArea::~TriggerArea() = default;
 

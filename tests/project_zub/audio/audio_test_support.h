@@ -121,7 +121,7 @@ inline std::vector<uint8_t> endlessOgg(const std::vector<uint8_t>& bytes, int pa
     out[28 + 28] = 0xDD;
     for (int n = 0; n < pages; ++n) {
         std::vector<uint8_t> page = {'O', 'g', 'g', 'S', 0, 0};
-        page.insert(page.end(), 8, 0xFF);                       // no granule position
+        page.insert(page.end(), 8, 0xFF);                                 // no granule position
         page.insert(page.end(), bytes.begin() + 14, bytes.begin() + 18);  // serial number
         for (int k = 0; k < 4; ++k) page.push_back(static_cast<uint8_t>((n + 2) >> (8 * k)));
         page.insert(page.end(), {0, 0, 0, 0, 255});

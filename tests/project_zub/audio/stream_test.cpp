@@ -308,7 +308,8 @@ TEST_F(StreamFileTest, PlaysFromTheFilesBytes) {
     audio.setMusic(&stream);
     const auto pcm = decode(bytes);
     auto out = pull(audio, 1000);
-    for (int k = 0; k < 1000; ++k) ASSERT_EQ(right(out, static_cast<size_t>(k)), pcm.samples[static_cast<size_t>(2 * k + 1)]);
+    for (int k = 0; k < 1000; ++k)
+        ASSERT_EQ(right(out, static_cast<size_t>(k)), pcm.samples[static_cast<size_t>(2 * k + 1)]);
     EXPECT_EQ(stream.lengthFrames(), pcm.frames());
     EXPECT_EQ(stream.sampleRate(), kFileRate);
 }

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "gfx/Context.h"
 #include "engine/ContextManager.h"
 #include "engine/FocusManager.h"
+#include "gfx/Context.h"
 #include "input/ZubInput.h"
 #include "platform/Platform.h"
 #include "sys/ErrorManager.h"
@@ -23,7 +23,8 @@ public:
         return in && std::abs(in->mouseX - x) < 10 && std::abs(in->mouseY - y) < 10;
     }
     bool onEvent(ZubEvent& ev) override {
-        journal.push_back(name + " " + std::to_string(ev.code) + (ev.code == EVENT_KEY ? ":" + std::to_string(ev.key) : ""));
+        journal.push_back(name + " " + std::to_string(ev.code) +
+                          (ev.code == EVENT_KEY ? ":" + std::to_string(ev.key) : ""));
         return true;
     }
     bool onPreviewEvent(ZubEvent& ev) override {
@@ -254,9 +255,9 @@ TEST(ScreenStack, ActivationOrderAndFirstActivation) {
     m.tick(0, 0.01);
     b->done = 1;
     m.tick(0, 0.01);
-    EXPECT_EQ(journal, (std::vector<std::string>{"a activate first", "a tick", "a deactivate covered",
-                                                 "b activate first", "b tick", "b deactivate removed",
-                                                 "a activate again", "a tick"}));
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"a activate first", "a tick", "a deactivate covered", "b activate first",
+                                        "b tick", "b deactivate removed", "a activate again", "a tick"}));
     delete b;  // only unlinked: not delete-when-done
 }
 

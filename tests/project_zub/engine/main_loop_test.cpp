@@ -66,7 +66,7 @@ TEST_F(LoopTest, WaitsForTheFocusThenRunsUntilTheStackEmpties) {
         auto& nb = static_cast<platform::NullBackend&>(b);
         ++turns;
         if (!ZUB) ++turnsBeforeEngine;
-        nb.window.focused = turns > 2;  // the first two turns in the background
+        nb.window.focused = turns > 2;           // the first two turns in the background
         if (frame == 5) nb.next.keys[1] = 0x80;  // Escape closes the only screen
     };
     EXPECT_EQ(runZub(options, hooks), 0);

@@ -53,7 +53,9 @@ struct EngineRig : ::testing::Test {
         backend.poll(s, w);
         engine->frame(s, w);
     }
-    platform::NullRenderDevice& device() { return *static_cast<platform::NullRenderDevice*>(engine->graphics->device()); }
+    platform::NullRenderDevice& device() {
+        return *static_cast<platform::NullRenderDevice*>(engine->graphics->device());
+    }
 
     filestest::TempFolder folder;
     platform::NullBackend backend;

@@ -72,7 +72,7 @@ TEST_F(GLPixels, AlphaBlendingColourAndUnusedAlpha) {
     EXPECT_TRUE(nearColor(atWorld(frame, -300, 0), 0xFF80007F, 3));  // half red over blue
     EXPECT_TRUE(nearColor(atWorld(frame, -100, 0), RED, 1));         // red replaces blue
     EXPECT_TRUE(nearColor(atWorld(frame, 100, 0), 0xFF4000FF, 3));
-    EXPECT_TRUE(nearColor(atWorld(frame, 300, 100), RED, 1));   // alpha 0 everywhere: unused
+    EXPECT_TRUE(nearColor(atWorld(frame, 300, 100), RED, 1));    // alpha 0 everywhere: unused
     EXPECT_TRUE(nearColor(atWorld(frame, 300, -100), BLUE, 1));  // kept by flag 1
 }
 

@@ -259,10 +259,8 @@ TEST_F(TextureUpload, FileTexturesOfEveryFormatFillTheirCanvas) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) {
             const uint32_t p = j.canvasPixels()[static_cast<size_t>(y * 8 + x)];
-            if (x < 5 && y < 3)
-                EXPECT_EQ(p >> 24, 0xFFu);
-            else
-                EXPECT_EQ(p, 0u);
+            if (x < 5 && y < 3) EXPECT_EQ(p >> 24, 0xFFu);
+            else EXPECT_EQ(p, 0u);
         }
     EXPECT_EQ(rgb.canvasPixels()[4], 0xFF000000u);  // the half-transparent black, opaque
     EXPECT_EQ(rgb.canvasPixels()[5], 0xFF000000u);

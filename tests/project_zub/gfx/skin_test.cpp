@@ -10,9 +10,9 @@
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
 #include "gfx_test_support.h"
+#include "object/ResourceManager.h"
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
-#include "object/ResourceManager.h"
 
 using namespace gfxtest;
 

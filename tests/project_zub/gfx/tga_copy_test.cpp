@@ -36,8 +36,8 @@ Decoded decodeDirect(const std::string& bytes) {
 
 Decoded decodeWithLibrary(const std::string& bytes) {
     Decoded d;
-    d.ok = image_codec::tryDecodeThroughLibraries(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                                  d.image, d.reason);
+    d.ok = image_codec::tryDecodeThroughLibraries(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), d.image,
+                                                  d.reason);
     return d;
 }
 
@@ -50,8 +50,8 @@ void expectSameAsLibrary(const std::string& bytes, const std::string& what) {
     EXPECT_EQ(direct.image.height, library.image.height) << what;
     EXPECT_EQ(direct.image.alphaUsed, library.image.alphaUsed) << what;
     ASSERT_EQ(direct.image.pixels.size(), library.image.pixels.size()) << what;
-    const auto diff = std::mismatch(direct.image.pixels.begin(), direct.image.pixels.end(),
-                                    library.image.pixels.begin());
+    const auto diff =
+        std::mismatch(direct.image.pixels.begin(), direct.image.pixels.end(), library.image.pixels.begin());
     EXPECT_TRUE(diff.first == direct.image.pixels.end())
         << what << ": pixel " << (diff.first - direct.image.pixels.begin()) << " differs";
 }
@@ -115,8 +115,8 @@ TEST(TgaCopy, EveryLayoutDecodesAsTheLibraryDecodesIt) {
         for (bool topDown : {true, false})
             for (int idLength : {0, 7})
                 for (bool zeroAlpha : {false, true}) {
-                    const std::string what = std::to_string(bits) + (topDown ? " top-down" : " bottom-up") +
-                                             " id " + std::to_string(idLength) + (zeroAlpha ? " no alpha" : "");
+                    const std::string what = std::to_string(bits) + (topDown ? " top-down" : " bottom-up") + " id " +
+                                             std::to_string(idLength) + (zeroAlpha ? " no alpha" : "");
                     expectSameAsLibrary(rawImage(bits, topDown, 37, 23, idLength, zeroAlpha), "raw " + what);
                     expectSameAsLibrary(rleImage(bits, topDown, 37, 23, idLength, zeroAlpha), "rle " + what);
                     expectSameAsLibrary(rleImage(bits, topDown, 1, 300, idLength, zeroAlpha), "rle column " + what);
@@ -140,7 +140,8 @@ TEST(TgaCopy, StreamsCutShortDecodeAsTheLibraryDecodesThem) {
     for (int bits : {24, 32}) {
         const std::string whole = rleImage(bits, true, 9, 7, 0, false);
         for (size_t size = 18; size < whole.size(); ++size)
-            expectSameAsLibrary(whole.substr(0, size), std::to_string(bits) + " bits, " + std::to_string(size) + " bytes");
+            expectSameAsLibrary(whole.substr(0, size),
+                                std::to_string(bits) + " bits, " + std::to_string(size) + " bytes");
         const std::string raw = rawImage(bits, false, 9, 7, 0, false);
         for (size_t size = 18; size < raw.size(); size += 5)
             expectSameAsLibrary(raw.substr(0, size), "raw " + std::to_string(size) + " bytes");

@@ -101,9 +101,9 @@ TEST(Input, ControllersFillTheirBlocks) {
     j.buttons = (1u << 0) | (1u << 31);
     r.frame();
     const int base = 256 + 48 * 2;
-    EXPECT_TRUE(r.input.isKeyDown(base + 0));   // up from the hat
+    EXPECT_TRUE(r.input.isKeyDown(base + 0));  // up from the hat
     EXPECT_FALSE(r.input.isKeyDown(base + 1));
-    EXPECT_TRUE(r.input.isKeyDown(base + 2));   // left from the stick
+    EXPECT_TRUE(r.input.isKeyDown(base + 2));  // left from the stick
     EXPECT_FALSE(r.input.isKeyDown(base + 3));
     EXPECT_TRUE(r.input.isKeyDown(base + 16));  // button 0
     EXPECT_TRUE(r.input.isKeyDown(base + 47));  // button 31

@@ -14,9 +14,9 @@ using namespace nettest;
 namespace {
 
 constexpr int kForgers = 32;
-constexpr double kLinkDelay = 0.05;       // each way, between the server and a real player
-constexpr double kRetryInterval = 1.0;    // a player asks again while unanswered
-constexpr double kFrame = 0.001;          // each frame brings one forged request, from each forger in turn
+constexpr double kLinkDelay = 0.05;     // each way, between the server and a real player
+constexpr double kRetryInterval = 1.0;  // a player asks again while unanswered
+constexpr double kFrame = 0.001;        // each frame brings one forged request, from each forger in turn
 
 // A server on the emulated loopback flooded by forged connect requests;
 // players are clients behind a slow link that ask until they are answered.

@@ -17,8 +17,9 @@ TEST(NetEmulated, PortsCountUpEachTakesItsOwnAndUnpolledDatagramsGo) {
     auto* second = new NetConnection(NetAddress::of(NetAddress::LOOPBACK, 23006));
     EXPECT_TRUE(first.bEmulated);
     EXPECT_EQ(second->address.toString(), u"127.0.0.1:2");
-    EXPECT_EQ(logLinesSince(mark, u"NetConnection::NetConnection(): Creating emulated localhost connection: 127.0.0.1:1."),
-              1);
+    EXPECT_EQ(
+        logLinesSince(mark, u"NetConnection::NetConnection(): Creating emulated localhost connection: 127.0.0.1:1."),
+        1);
     Packet p(Packet::FLAG_NETWORK, 8);
     uint32_t w = 0xCAFE;
     p.doDWORD(w);
@@ -43,8 +44,9 @@ TEST(NetEmulated, PortsCountUpEachTakesItsOwnAndUnpolledDatagramsGo) {
     for (int i = 0; i < 2; ++i) second->sendRaw(p, first.address);
     deleteObject(second);
     EXPECT_EQ(network.emulatedQueueLength(), 2);
-    EXPECT_EQ(logLinesSince(mark, u"ZubNetwork::flushEmulatedPackets(): Flushed packets for 127.0.0.1:2, queue "
-                                  u"length is now 2."),
+    EXPECT_EQ(logLinesSince(mark,
+                            u"ZubNetwork::flushEmulatedPackets(): Flushed packets for 127.0.0.1:2, queue "
+                            u"length is now 2."),
               1);
     // A datagram larger than the receiver's buffer is dropped.
     uint8_t big[100] = {}, small[4] = {1, 2, 3, 4}, buffer[16];

@@ -311,7 +311,8 @@ TEST_F(NetHandshakeTest, ClientRefusesAnIncompatibleServer) {
     // By the time the accept arrives the client is another game: it refuses
     // the server in turn.
     client->productName = u"Tumbro";
-    pumpUntil({server, client}, [] { return false; }, 3);
+    pumpUntil(
+        {server, client}, [] { return false; }, 3);
     EXPECT_EQ(client->nodeCount(), 0);
     ASSERT_EQ(server->messages.size(), 1u);
     EXPECT_EQ(server->messages[0], u"Incompatible game.");
@@ -348,7 +349,7 @@ TEST_F(NetHandshakeTest, ShortUnknownAndUnmatchedDatagramsAreIgnoredSilently) {
     const size_t mark = logMark();
     for (const Bytes& b : {bytes({0xFB, 0xFC, 0xFD}), bytes({}), special(4),
                            bytes({0x01, 0x02, 0x03, 0x04, 0x01, 0x01, 0x00}),  // no such node
-                           bytes({0xFB, 0xFC, 0xFD, 0xFE, 0x00, 0x00})}) {    // command word cut short
+                           bytes({0xFB, 0xFC, 0xFD, 0xFE, 0x00, 0x00})}) {     // command word cut short
         auto d = datagramFrom(b, peer);
         server->dispatchPacket(d.get());
     }
@@ -366,11 +367,12 @@ TEST_F(NetHandshakeTest, MalformedFieldsAreIgnored) {
     const NetAddress peer = NetAddress::of(NetAddress::LOOPBACK, 56);
     std::vector<Bytes> hostile = {
         connectRequest(u"Tumbrodemo" + WString(30, u'x'), 1.25, u"Eve"),  // product over 32
-        connectRequest(u"Tumbrodemo", 1.25, WString(17, u'n')),  // name over 16
-        special(NetHost::CMD_CONNECT, [](Packet& p) {
-            uint32_t n = 2000;  // a byte count beyond any text
-            p.doUInt(n);
-        }),
+        connectRequest(u"Tumbrodemo", 1.25, WString(17, u'n')),           // name over 16
+        special(NetHost::CMD_CONNECT,
+                [](Packet& p) {
+                    uint32_t n = 2000;  // a byte count beyond any text
+                    p.doUInt(n);
+                }),
         special(NetHost::CMD_CONNECT,
                 [](Packet& p) {
                     WString t = u"Tumbrodemo";
@@ -385,10 +387,11 @@ TEST_F(NetHandshakeTest, MalformedFieldsAreIgnored) {
                     uint32_t n = 9;  // the name's count runs past the end
                     p.doUInt(n);
                 }),
-        special(NetHost::CMD_REFUSE, [](Packet& p) {
-            uint32_t n = 1500;
-            p.doUInt(n);
-        }),
+        special(NetHost::CMD_REFUSE,
+                [](Packet& p) {
+                    uint32_t n = 1500;
+                    p.doUInt(n);
+                }),
         special(NetHost::CMD_ACCEPT),
     };
     for (const Bytes& b : hostile) {

@@ -179,10 +179,13 @@ TEST_F(NetLoopbackTest, StateOfSeveralMegabytesReachesTheClient) {
     TestClient* client = newClient();
     client->sendConnectRequest(server->connection->address);
     const int32_t last = probes.back()->objectUID;
-    ASSERT_TRUE(pumpReal({server, client}, [&] {
-        auto* c = static_cast<NetProbe*>(client->findObjectOrNull(last));
-        return c && c->count == 3999;
-    }, 60.0));
+    ASSERT_TRUE(pumpReal(
+        {server, client},
+        [&] {
+            auto* c = static_cast<NetProbe*>(client->findObjectOrNull(last));
+            return c && c->count == 3999;
+        },
+        60.0));
     EXPECT_EQ(server->nodeCount(), 1);
     for (NetProbe* p : probes) {
         auto* c = static_cast<NetProbe*>(client->findObjectOrNull(p->objectUID));
@@ -234,10 +237,13 @@ TEST_F(NetLoopbackTest, ForgedConnectRequestsKeepNobodyOutAndDrawOnlyAccepts) {
     };
     // The flood has filled whatever it could before the player comes; the
     // player asks once a second while unanswered.
-    pumpReal({server}, [&] {
-        flood();
-        return false;
-    }, 0.5);
+    pumpReal(
+        {server},
+        [&] {
+            flood();
+            return false;
+        },
+        0.5);
     TestClient* client = newClient();
     const auto asked = std::chrono::steady_clock::now();
     auto nextAsk = asked;
@@ -248,10 +254,14 @@ TEST_F(NetLoopbackTest, ForgedConnectRequestsKeepNobodyOutAndDrawOnlyAccepts) {
             nextAsk = std::chrono::steady_clock::now() + std::chrono::seconds(1);
         }
     };
-    ASSERT_TRUE(pumpReal({server, client}, [&] {
-        floodAndAsk();
-        return client->objectCount() == server->objectCount();
-    }, 10.0)) << (client->messages.empty() ? "" : wideToNarrow(client->messages[0]));
+    ASSERT_TRUE(pumpReal(
+        {server, client},
+        [&] {
+            floodAndAsk();
+            return client->objectCount() == server->objectCount();
+        },
+        10.0))
+        << (client->messages.empty() ? "" : wideToNarrow(client->messages[0]));
     std::printf("connect time over UDP on 127.0.0.1 while 32 forged addresses send 1000 requests/s: %.3f s\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count());
     THEROLE = client;

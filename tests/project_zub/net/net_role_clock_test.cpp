@@ -163,4 +163,3 @@ TEST(NetRoleClock, ServerScope) {
     EXPECT_EQ(spawnsInScope, 1);
     EXPECT_FALSE(server->bExecutingOnClients);
 }
-

@@ -166,8 +166,8 @@ TEST_F(NetSequenceTest, ChunkingAtTheEdges) {
         int size;
         std::vector<int> chunks;
     };
-    for (const Case& c : {Case{0, {0}}, Case{1, {1}}, Case{511, {511}}, Case{512, {257, 255}},
-                          Case{1537, {385, 385, 385, 382}}}) {
+    for (const Case& c :
+         {Case{0, {0}}, Case{1, {1}}, Case{511, {511}}, Case{512, {257, 255}}, Case{1537, {385, 385, 385, 382}}}) {
         const Bytes state = stateOf(c.size, 3);
         auto p = packetOf(state);
         a->sendState(p.get(), toB);
@@ -215,7 +215,7 @@ TEST_F(NetSequenceTest, LostDatagramIsAskedForAndTheRunDeliveredTogether) {
     b->service();
     ASSERT_EQ(b->received.size(), 6u);
     EXPECT_EQ(toA->sequenceIn, 6);
-    EXPECT_EQ(toA->outOfOrderCount(), 2);  // 8 and 9 wait
+    EXPECT_EQ(toA->outOfOrderCount(), 2);                     // 8 and 9 wait
     EXPECT_EQ(b->connection->currentStats().outOfOrder, 0u);  // both went to the end of the queue
 
     // B's next state asks for 7.
@@ -263,8 +263,9 @@ TEST_F(NetSequenceTest, CorruptChunkIsLoggedAndNeverDelivered) {
     b->service();
     EXPECT_TRUE(b->received.empty());
     EXPECT_EQ(toA->sequenceIn, 0);
-    EXPECT_EQ(logLinesSince(mark, u"NetHost::serviceInPacketNormal(): WARNING: received corrupt packet contents "
-                                  u"(from=127.0.0.1:1, sequence=1)"),
+    EXPECT_EQ(logLinesSince(mark,
+                            u"NetHost::serviceInPacketNormal(): WARNING: received corrupt packet contents "
+                            u"(from=127.0.0.1:1, sequence=1)"),
               1);
     // The next one arrives whole and asks for the damaged one.
     network.linkFilter = nullptr;

@@ -247,8 +247,8 @@ TEST_F(NetServerTest, PostReplicationRunsInTwoStages) {
     auto replay = readerOf(level);
     TestServer* reader = newServer();
     ASSERT_TRUE(reader->start(replay.get(), u"order.lev"));
-    EXPECT_EQ(OrderProbe::events, (std::vector<std::string>{"post 20", "post 21", "post 22", "global 20",
-                                                            "global 21", "global 22"}));
+    EXPECT_EQ(OrderProbe::events,
+              (std::vector<std::string>{"post 20", "post 21", "post 22", "global 20", "global 21", "global 22"}));
     EXPECT_EQ(OrderProbe::allowedInPost, (std::vector<bool>{false, false, false}));
     EXPECT_EQ(reader->objectCount(), 1 + 3 + 3);
 }
@@ -438,7 +438,8 @@ TEST_F(NetServerTest, TextsNoPacketCarriesAreCutOnTheServerAndTheObjectsArriveWh
     const size_t mark = logMark();
     TestClient* client = connectedClient(server);
     ASSERT_TRUE(pumpUntil({server, client}, [&] { return client->objectCount() == server->objectCount(); }));
-    pumpUntil({server, client}, [] { return false; }, 5);
+    pumpUntil(
+        {server, client}, [] { return false; }, 5);
     EXPECT_TRUE(client->messages.empty());
 
     // The texts that travel are kept; the others are cut on the server to
@@ -452,8 +453,8 @@ TEST_F(NetServerTest, TextsNoPacketCarriesAreCutOnTheServerAndTheObjectsArriveWh
     EXPECT_EQ(titledOver->title, u"12345678");
     EXPECT_EQ(logLinesSince(mark, u"NetRole::writeBody(): ERROR: "), 4);
     EXPECT_EQ(logLinesSince(mark, formatString(u"NetProbe (UID %d): property \"label\" holds a text of 1024 characters "
-                                              u"(1024 bytes) that no packet carries",
-                                              asciiOver->objectUID)),
+                                               u"(1024 bytes) that no packet carries",
+                                               asciiOver->objectUID)),
               1);
     EXPECT_EQ(logLinesSince(mark, formatString(u"TitledProbe (UID %d): property \"title\"", titledOver->objectUID)), 1);
     EXPECT_EQ(logLinesSince(mark, u"cannot be sent"), 0);
@@ -491,10 +492,13 @@ TEST_F(NetServerTest, ABodyLargerThanAPacketArrivesWhole) {
     EXPECT_EQ(larger, 1);
 
     TestClient* client = connectedClient(server);
-    ASSERT_TRUE(pumpUntil({server, client}, [&] {
-        ZubBase* c = client->findObjectOrNull(large->objectUID);
-        return c && c->firstChild;
-    }, 2000));
+    ASSERT_TRUE(pumpUntil(
+        {server, client},
+        [&] {
+            ZubBase* c = client->findObjectOrNull(large->objectUID);
+            return c && c->firstChild;
+        },
+        2000));
     EXPECT_EQ(client->objectCount(), server->objectCount());
     auto* copy = static_cast<NetProbe*>(client->findObject(large->objectUID));
     EXPECT_EQ(copy->count, 5);

@@ -2,7 +2,6 @@
 // clock), connection statistics and the socket layer on 127.0.0.1.
 #include <gtest/gtest.h>
 
-
 #include <cstring>
 
 #include "engine/Zub.h"

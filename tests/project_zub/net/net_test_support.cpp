@@ -28,8 +28,7 @@ public:
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new NetEnvironment);
+[[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new NetEnvironment);
 
 double* manualNow = nullptr;
 

@@ -15,11 +15,11 @@
 #include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "net/Node.h"
-#include "object/Packet.h"
-#include "object/RPC.h"
 #include "net/Server.h"
 #include "net/ZubNetwork.h"
+#include "object/Packet.h"
 #include "object/Property.h"
+#include "object/RPC.h"
 #include "sys/Logger.h"
 
 namespace nettest {

@@ -47,11 +47,15 @@ float readHalf(uint16_t w) { return readOne<float>(bytes({w & 0xFF, w >> 8}), kH
 // Values
 
 TEST(NetPacket, IntegersHaveTheirByteFormsAndRoundTrip) {
-    const std::pair<int32_t, Bytes> ints[] = {
-        {0, bytes({0x00})},          {-1, bytes({0x41})},           {63, bytes({0x3F})},
-        {-63, bytes({0x7F})},        {64, bytes({0x80, 0x01})},     {-64, bytes({0xC0, 0x01})},
-        {100, bytes({0xA4, 0x01})},  {INT32_MAX, bytes({0xBF, 0xFF, 0xFF, 0xFF, 0x0F})},
-        {-INT32_MAX, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F})}};
+    const std::pair<int32_t, Bytes> ints[] = {{0, bytes({0x00})},
+                                              {-1, bytes({0x41})},
+                                              {63, bytes({0x3F})},
+                                              {-63, bytes({0x7F})},
+                                              {64, bytes({0x80, 0x01})},
+                                              {-64, bytes({0xC0, 0x01})},
+                                              {100, bytes({0xA4, 0x01})},
+                                              {INT32_MAX, bytes({0xBF, 0xFF, 0xFF, 0xFF, 0x0F})},
+                                              {-INT32_MAX, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F})}};
     for (const auto& [v, b] : ints) {
         EXPECT_EQ(writeOne<int32_t>(v, kInt), b) << v;
         EXPECT_EQ(readOne<int32_t>(b, kInt), v);
@@ -100,10 +104,10 @@ TEST(NetPacket, IntegersHaveTheirByteFormsAndRoundTrip) {
 }
 
 TEST(NetPacket, HalfFloatsAndSingles) {
-    const std::pair<float, uint16_t> forms[] = {{1.0f, 0x3C00},      {-2.5f, 0xC100},        {0.1f, 0x2E66},
-                                                {0.00001f, 0x0010},  {200000.0f, 0x7FEF},    {-200000.0f, 0xFFEF},
-                                                {-0.00001f, 0x8010}, {0.0f, 0x0000},         {-0.0f, 0x0000},
-                                                {1e-30f, 0x0010},    {1e30f, 0x7FEF},        {130000.0f, 0x7FEF}};
+    const std::pair<float, uint16_t> forms[] = {{1.0f, 0x3C00},      {-2.5f, 0xC100},     {0.1f, 0x2E66},
+                                                {0.00001f, 0x0010},  {200000.0f, 0x7FEF}, {-200000.0f, 0xFFEF},
+                                                {-0.00001f, 0x8010}, {0.0f, 0x0000},      {-0.0f, 0x0000},
+                                                {1e-30f, 0x0010},    {1e30f, 0x7FEF},     {130000.0f, 0x7FEF}};
     for (const auto& [f, w] : forms) EXPECT_EQ(halfWord(f), w) << f;
     EXPECT_EQ(writeOne<float>(1.0f, kHalf), bytes({0x00, 0x3C}));
     EXPECT_EQ(readHalf(0x2E66), 0.0999755859375f);
@@ -192,8 +196,8 @@ TEST(NetPacket, StringsAreXoredUtf8ByUnit) {
     p.reset();
     p.doUString(empty);
     p.doUString(mixed);
-    EXPECT_EQ(contentOf(p), bytes({0x00, 0x06, 0x41 ^ 0x3D, 0xC3 ^ 0x3D, 0xA9 ^ 0x3D, 0xE2 ^ 0x3D, 0x82 ^ 0x3D,
-                                   0xAC ^ 0x3D}));
+    EXPECT_EQ(contentOf(p),
+              bytes({0x00, 0x06, 0x41 ^ 0x3D, 0xC3 ^ 0x3D, 0xA9 ^ 0x3D, 0xE2 ^ 0x3D, 0x82 ^ 0x3D, 0xAC ^ 0x3D}));
     p.reset();
     p.doUString(astral);  // each surrogate as its own 3-byte sequence
     EXPECT_EQ(p.data()[0], 8);
@@ -382,7 +386,6 @@ TEST(NetPacket, ExtractAndConcat) {
     c->setFromPeer();
     c->writeBytes("x", 1);  // sized exactly: nothing more fits
     EXPECT_TRUE(c->failed());
-
 }
 
 // ---------------------------------------------------------------------------

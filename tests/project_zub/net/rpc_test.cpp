@@ -56,7 +56,8 @@ TEST_F(NetRpcTest, ServerRunsAndSendsByTheCallsFlags) {
         bool onServer, onClients;
         bool runs, sent;
     };
-    for (const Case& c : {Case{true, true, true, true}, Case{false, true, false, true}, Case{true, false, true, false}}) {
+    for (const Case& c :
+         {Case{true, true, true, true}, Case{false, true, false, true}, Case{true, false, true, false}}) {
         ProbeReset::clear();
         RoleGuard role;
         role->outgoing->reset();

@@ -6,8 +6,8 @@
 #include "object/Packet.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 
 namespace {
 
@@ -170,8 +170,8 @@ TEST_F(PropertyPackets, ObjectBodyBytesAreFixed) {
     role->registerObject(c2, 200);
     Packet q(5);
     parent.netSerialize(q);
-    const std::vector<uint8_t> expected2 = {0x03, 0x00, 0x00, 0xC0, 0x3F, 0, 0, 0, 0, 0x03,
-                                            0xFB, 0xFC, 0xFD, 0xFE, 0x46, 0xC8, 0x01, 0x00};
+    const std::vector<uint8_t> expected2 = {0x03, 0x00, 0x00, 0xC0, 0x3F, 0,    0,    0,    0,
+                                            0x03, 0xFB, 0xFC, 0xFD, 0xFE, 0x46, 0xC8, 0x01, 0x00};
     EXPECT_EQ(std::vector<uint8_t>(q.data(), q.data() + q.length()), expected2);
     role->unregisterObject(c1);
     role->unregisterObject(c2);

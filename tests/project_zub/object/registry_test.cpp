@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "object/RPC.h"
 #include "object/Property.h"
+#include "object/RPC.h"
 #include "object/RuntimeClass.h"
 #include "object/ZubBase.h"
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "object/Property.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceLookup.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
 
 namespace {
 

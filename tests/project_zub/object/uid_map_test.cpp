@@ -20,8 +20,9 @@ TEST(UidMap, AgreesWithAnOrderedMapUnderRandomChanges) {
     for (int step = 0; step < 30000; ++step) {
         const uint32_t r = rng() % 10;
         // Mostly the next UID or a known one, now and then any number.
-        const int32_t uid = r < 4 ? next++ : r < 9 ? static_cast<int32_t>(1 + rng() % next)
-                                                   : static_cast<int32_t>(rng());
+        const int32_t uid = r < 4   ? next++
+                            : r < 9 ? static_cast<int32_t>(1 + rng() % next)
+                                    : static_cast<int32_t>(rng());
         if (r < 6 || r == 9) {
             const bool added = map.emplace(uid, object(uid)).second;
             EXPECT_EQ(added, uid > 0 && model.emplace(uid, object(uid)).second) << uid;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/PlatformProcess.h"
 #include "project_zub/sys/files_test_support.h"

@@ -11,9 +11,9 @@
 
 #include "gfx/Context.h"
 #include "gfx/ZubGraphics.h"
-#include "util/KeyCodes.h"
 #include "platform/GLContext.h"
 #include "platform/Platform.h"
+#include "util/KeyCodes.h"
 
 using namespace platform;
 using namespace input_codes;
@@ -84,7 +84,8 @@ protected:
 
 TEST_F(SdlBackendTest, OpensAnOpenGLWindowUnderItsClassName) {
     const GLContextInfo info = glContextInfo();
-    EXPECT_TRUE(info.major > 3 || (info.major == 3 && info.minor >= 3) || !info.core) << info.major << "." << info.minor;
+    EXPECT_TRUE(info.major > 3 || (info.major == 3 && info.minor >= 3) || !info.core)
+        << info.major << "." << info.minor;
     // Functions found through the back-end and linked directly reach one context.
     auto clearColor = reinterpret_cast<void (*)(GLfloat, GLfloat, GLfloat, GLfloat)>(glProcAddress("glClearColor"));
     ASSERT_NE(clearColor, nullptr);

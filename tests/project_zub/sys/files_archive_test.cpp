@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <zlib.h>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
-#include <zlib.h>
 
+#include "project_zub/sys/files_test_support.h"
 #include "sys/Archive.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
-#include "project_zub/sys/files_test_support.h"
 
 using namespace filestest;
 
@@ -169,8 +169,18 @@ TEST(FilesArchive, ParserAcceptsWrittenArchivesAndRejectsEveryCorruption) {
         {"version", [](std::vector<uint8_t>& v) { putU32(v, 4, 2); }, "version"},
         {"count", [](std::vector<uint8_t>& v) { putU32(v, 8, 0xFFFFFFFFu); }, "count"},
         {"count+1", [](std::vector<uint8_t>& v) { putU32(v, 8, 4); }, "name"},
-        {"name length 0", [](std::vector<uint8_t>& v) { v[12] = 0; v[13] = 0; }, "name length"},
-        {"name length huge", [](std::vector<uint8_t>& v) { v[12] = 0xFF; v[13] = 0xFF; }, "name length"},
+        {"name length 0",
+         [](std::vector<uint8_t>& v) {
+             v[12] = 0;
+             v[13] = 0;
+         },
+         "name length"},
+        {"name length huge",
+         [](std::vector<uint8_t>& v) {
+             v[12] = 0xFF;
+             v[13] = 0xFF;
+         },
+         "name length"},
         {"upper case name", [](std::vector<uint8_t>& v) { v[kFirstName] = 'G'; }, "bad name"},
         {"escaping name", [](std::vector<uint8_t>& v) { std::memcpy(&v[kFirstName], "../a.tga/", 9); }, "bad name"},
         {"offset past end", [](std::vector<uint8_t>& v) { putU64(v, kFirstFields, v.size() + 1); }, "outside"},
@@ -260,8 +270,8 @@ TEST(FilesArchive, CrcIsZlibsAtEverySizeAndAlignment) {
     const std::string data = noiseContent(5000, 11);
     const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
     EXPECT_EQ(archive::crc32Of(nullptr, 0), 0u);
-    for (size_t size : {size_t(1), size_t(3), size_t(15), size_t(16), size_t(17), size_t(63), size_t(64),
-                        size_t(65), size_t(255), size_t(256), size_t(257), size_t(1023), size_t(4096), size_t(4990)})
+    for (size_t size : {size_t(1), size_t(3), size_t(15), size_t(16), size_t(17), size_t(63), size_t(64), size_t(65),
+                        size_t(255), size_t(256), size_t(257), size_t(1023), size_t(4096), size_t(4990)})
         for (size_t at = 0; at < 8; ++at)
             EXPECT_EQ(archive::crc32Of(bytes + at, size), static_cast<uint32_t>(crc32_z(0, bytes + at, size)))
                 << size << " at " << at;
@@ -286,14 +296,18 @@ TEST(FilesArchive, DamagedStreamsAreRefusedByName) {
 
     struct Case {
         const char* what;
-        size_t at;          // the byte of the stream flipped (past the end: none)
-        int64_t rawDelta;   // change of the declared raw size
+        size_t at;         // the byte of the stream flipped (past the end: none)
+        int64_t rawDelta;  // change of the declared raw size
         int64_t storedDelta;
     };
     const size_t n = text.storedSize;
     const Case cases[] = {
-        {"deflate data", 2, 0, 0},       {"deflate data, middle", n / 2, 0, 0}, {"Adler-32", n - 1, 0, 0},
-        {"raw size one more", n, 1, 0},  {"raw size one less", n, -1, 0},       {"cut inside the Adler-32", n, 0, -2},
+        {"deflate data", 2, 0, 0},
+        {"deflate data, middle", n / 2, 0, 0},
+        {"Adler-32", n - 1, 0, 0},
+        {"raw size one more", n, 1, 0},
+        {"raw size one less", n, -1, 0},
+        {"cut inside the Adler-32", n, 0, -2},
         {"cut inside the data", n, 0, -static_cast<int64_t>(n / 2)},
     };
     for (const Case& c : cases) {

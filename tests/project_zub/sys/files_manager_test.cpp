@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
+#include "object/FileData.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
-#include "object/FileData.h"
 #include "sys/FileManager.h"
-#include "project_zub/sys/files_test_support.h"
 
 using namespace filestest;
 
@@ -114,7 +114,7 @@ TEST_F(FilesManager, CreationModeRecordsTheFilesOpened) {
     EXPECT_EQ(load(fm, "gfx/sky.tga"), textContent(5000, 1));
     EXPECT_TRUE(fm.fileExists(u"gfx/unused.tga"));  // only checked, not recorded
     { FileData a(0, u"gfx/Sky.tga"); }              // recorded once
-    load(fm, dir / "crash.log");                     // absolute paths are not recorded
+    load(fm, dir / "crash.log");                    // absolute paths are not recorded
     fm.useWad(u"Game.dat.levels");
     { FileData a1(FileData::FLAG_DELAYED, u"./levels/a1.lev"); }  // delayed loads record at once
     { FileData b1(0, u".\\levels\\b1.lev"); }

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "project_zub/sys/files_test_support.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
 #include "sys/PackedFile.h"
-#include "project_zub/sys/files_test_support.h"
 #include "util/Md5.h"
 
 using namespace filestest;

@@ -27,9 +27,7 @@ int32_t waitDone(HttpRequest& r, long timeoutMs = 10000) {
     return r.getState();
 }
 
-std::string replyString(const HttpRequest& r) {
-    return std::string(r.getReply().view());
-}
+std::string replyString(const HttpRequest& r) { return std::string(r.getReply().view()); }
 
 std::string boundaryOf(const std::string& contentType) {
     const std::string prefix = "multipart/form-data; boundary=";
@@ -37,9 +35,7 @@ std::string boundaryOf(const std::string& contentType) {
     return contentType.substr(prefix.size());
 }
 
-bool startsWith(const WString& text, std::u16string_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
+bool startsWith(const WString& text, std::u16string_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
 class HttpRequestTest : public ::testing::Test {
 protected:
@@ -121,11 +117,13 @@ TEST_F(HttpRequestTest, MultipartPostCarriesStandardFieldsThenOwnParts) {
 #if defined(__x86_64__)
     EXPECT_EQ(platform, "linux-x86_64");
 #endif
-    const std::string expected = head + platform + "\r\n" + d + "gameName\"\r\n\r\nTumbrodemo\r\n" + d + "gameVersion\"\r\n\r\n1.25\r\n" + d +
-                "gamePatch\"\r\n\r\nt\r\n" + d + "crashLog\"; filename=\"crash.Tumbrodemo.log\"" + file + binary +
-                "\r\n" + d + "HSTfile\"; filename=\"Tumbrodemo.hst\"" + file + big + "\r\n" + d + "empty\"" + file +
-                "\r\n" + d + "message\"\r\n\r\nGr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac \xf0\x9f\x98\x80\r\n" + d +
-                "odd%22name\"\r\n\r\nx\r\n--" + boundary + "--\r\n";
+    const std::string expected =
+        head + platform + "\r\n" + d + "gameName\"\r\n\r\nTumbrodemo\r\n" + d + "gameVersion\"\r\n\r\n1.25\r\n" + d +
+        "gamePatch\"\r\n\r\nt\r\n" + d + "crashLog\"; filename=\"crash.Tumbrodemo.log\"" + file + binary + "\r\n" + d +
+        "HSTfile\"; filename=\"Tumbrodemo.hst\"" + file + big + "\r\n" + d + "empty\"" + file + "\r\n" + d +
+        "message\"\r\n\r\nGr\xc3\xbc\xc3\x9f"
+        "e \xe2\x82\xac \xf0\x9f\x98\x80\r\n" +
+        d + "odd%22name\"\r\n\r\nx\r\n--" + boundary + "--\r\n";
     EXPECT_EQ(req.body, expected);
 
     // The tests' server reads the same parts back.
@@ -225,13 +223,29 @@ TEST_F(HttpRequestTest, TotalTimeoutEndsASilentExchange) {
 TEST_F(HttpRequestTest, ReplyTextFollowsTheByteOrderMark) {
     LoopbackHttpServer server;
     // "Hé€" then a character outside the BMP.
-    const std::string le = std::string("\xff\xfe" "H\0" "\xe9\0" "\xac\x20" "\x3d\xd8\x00\xde", 12);
-    const std::string be = std::string("\xfe\xff" "\0H" "\0\xe9" "\x20\xac" "\xd8\x3d\xde\x00", 12);
+    const std::string le = std::string(
+        "\xff\xfe"
+        "H\0"
+        "\xe9\0"
+        "\xac\x20"
+        "\x3d\xd8\x00\xde",
+        12);
+    const std::string be = std::string(
+        "\xfe\xff"
+        "\0H"
+        "\0\xe9"
+        "\x20\xac"
+        "\xd8\x3d\xde\x00",
+        12);
     server.reply("/le", httpResponse(200, "OK", le));
     server.reply("/be", httpResponse(200, "OK", be));
     server.reply("/utf8", httpResponse(200, "OK", "H\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\r\nline 2"));
     server.reply("/utf8bom", httpResponse(200, "OK", "\xef\xbb\xbfH\xc3\xa9"));
-    server.reply("/odd", httpResponse(200, "OK", std::string("\xff\xfe" "A\0" "B", 5)));
+    server.reply("/odd", httpResponse(200, "OK",
+                                      std::string("\xff\xfe"
+                                                  "A\0"
+                                                  "B",
+                                                  5)));
 
     const std::pair<const char16_t*, WString> cases[] = {
         {u"/le", u"H\u00e9\u20ac\U0001F600"},
@@ -301,7 +315,6 @@ TEST_F(HttpRequestTest, DeletingARunningRequestIsSafe) {
     delete held;
     EXPECT_EQ(HttpRequest::shutdownAll(2000), 0u);
     EXPECT_EQ(HttpRequest::liveWorkerCount(), 0u);
-
 }
 
 TEST_F(HttpRequestTest, PagesForTheBrowserGoToTheSetHostOrTheMakers) {

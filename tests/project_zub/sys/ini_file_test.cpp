@@ -39,8 +39,9 @@ TEST(IniParse, SectionsKeysCommentsAndBlankLines) {
 }
 
 TEST(IniParse, NamesBracketsCaseAndEncoding) {
-    MemoryIniFile ini("\xEF\xBB\xBF[ A ]\nx=1\n[[B]]\ny=2\n[C\nz=3\n[]\nw=4\n[a]\nX=5\n"
-                      "[Sprache]\nname=M\xC3\xBCller \xE2\x82\xAC\nbad=\xFF\n");
+    MemoryIniFile ini(
+        "\xEF\xBB\xBF[ A ]\nx=1\n[[B]]\ny=2\n[C\nz=3\n[]\nw=4\n[a]\nX=5\n"
+        "[Sprache]\nname=M\xC3\xBCller \xE2\x82\xAC\nbad=\xFF\n");
     EXPECT_EQ(ini.getString(u"a", u"x"), u"5");  // one section, the later value, names matched without case
     EXPECT_EQ(ini.getKeys(u"A"), std::vector<WString>{u"x"});
     EXPECT_EQ(ini.getString(u"[B]", u"y"), u"2");
@@ -55,7 +56,7 @@ TEST(IniParse, NamesBracketsCaseAndEncoding) {
 
 TEST(IniParse, OnlyTextTheProgramWouldWriteIsWellFormed) {
     EXPECT_TRUE(MemoryIniFile::isWellFormed("\xEF\xBB\xBF; c\r\n\r\n[Sprache]\r\n\tname = M\xC3\xBCller=x\r\nk=\n"));
-    EXPECT_FALSE(MemoryIniFile::isWellFormed(kSample));  // "Audio" alone on a line
+    EXPECT_FALSE(MemoryIniFile::isWellFormed(kSample));          // "Audio" alone on a line
     EXPECT_FALSE(MemoryIniFile::isWellFormed("[S]\n=value\n"));  // no key
     EXPECT_TRUE(MemoryIniFile::isWellFormed(""));
     std::string reason;
@@ -66,8 +67,9 @@ TEST(IniParse, OnlyTextTheProgramWouldWriteIsWellFormed) {
 }
 
 TEST(IniValues, BoolsAndIntegers) {
-    MemoryIniFile ini("a=Yes\nb=Y\nc=No\nd=yes\ne=1\n"
-                      "i=42\nj=-7\nk=+3\nl=12abc\nm=abc\nn=99999999999\no=-99999999999\np=\n");
+    MemoryIniFile ini(
+        "a=Yes\nb=Y\nc=No\nd=yes\ne=1\n"
+        "i=42\nj=-7\nk=+3\nl=12abc\nm=abc\nn=99999999999\no=-99999999999\np=\n");
     EXPECT_TRUE(ini.getBool(u"", u"a"));
     EXPECT_TRUE(ini.getBool(u"", u"b"));
     for (const char16_t* key : {u"c", u"d", u"e", u"p"}) EXPECT_FALSE(ini.getBool(u"", key));

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 
 #include "project_zub/sys/files_test_support.h"
 #include "sys/Paths.h"
@@ -50,7 +50,7 @@ TEST_F(PathsTest, UserFolderUnderXdgDataHome) {
     EXPECT_EQ(path, folder + "/Velmora studios/Tumbrodemo/1.25/");
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(getUserDataFolder(), path);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 }

@@ -3,13 +3,13 @@
 // addresses after exit.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "project_zub/sys/files_test_support.h"
@@ -137,13 +137,29 @@ TEST(OpenUrlAddress, WebAddressesAreAccepted) {
 }
 
 TEST(OpenUrlAddress, EverythingElseIsRefused) {
-    for (const char16_t* bad : {u"", u"file;rm -rf /", u"javascript:alert(1)", u"JavaScript:void(0)",
-                                u"http://", u"https://", u"http:///etc/passwd", u"ftp://host/",
-                                u"file:///etc/passwd", u" http://host", u"-http://host",
-                                u"http://host/a b", u"http://host/;rm -rf /", u"http://host/$(id)",
-                                u"http://host/`id`", u"http://host/'x'", u"http://host/\nrm",
-                                u"http://host/\u00e9", u"http://host/|cat", u"http://host/>x",
-                                u"--help", u"/nonexistent/zub/file.htm", u"mailto:a@b"}) {
+    for (const char16_t* bad : {u"",
+                                u"file;rm -rf /",
+                                u"javascript:alert(1)",
+                                u"JavaScript:void(0)",
+                                u"http://",
+                                u"https://",
+                                u"http:///etc/passwd",
+                                u"ftp://host/",
+                                u"file:///etc/passwd",
+                                u" http://host",
+                                u"-http://host",
+                                u"http://host/a b",
+                                u"http://host/;rm -rf /",
+                                u"http://host/$(id)",
+                                u"http://host/`id`",
+                                u"http://host/'x'",
+                                u"http://host/\nrm",
+                                u"http://host/\u00e9",
+                                u"http://host/|cat",
+                                u"http://host/>x",
+                                u"--help",
+                                u"/nonexistent/zub/file.htm",
+                                u"mailto:a@b"}) {
         EXPECT_FALSE(isOpenableAddress(bad)) << wideToUtf8(bad);
     }
 }

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <string>
 
 #include "platform/CrashHandler.h"
 #include "project_zub/sys/files_test_support.h"
@@ -32,7 +32,9 @@ TEST(Log, LinesCarryTheDelayEndInCrlfAndAreFlushedAtOnce) {
     log.log(u"%s(): %s", "Test::first", u"Gr\u00fc\u00dfe");
     // Read while the logger is still open: every line is on disk already.
     std::string text = readBytes(dir + "test.log");
-    EXPECT_EQ(text, "\tTest::first(): Gr\xc3\xbc\xc3\x9f" "e\r\n");
+    EXPECT_EQ(text,
+              "\tTest::first(): Gr\xc3\xbc\xc3\x9f"
+              "e\r\n");
     usleep(20000);
     log.logLine(u"second");
     text = readBytes(dir + "test.log");
@@ -222,7 +224,8 @@ TEST(CrashFiles, TheFatalErrorPathLeavesTheFilesToo) {
     EXPECT_EQ(WEXITSTATUS(status), 255);
     const std::string log = readBytes(dir + "crash.Tumbrodemo.log");
     EXPECT_NE(log.find("Error: Could not find resource 'basketA:9'.\n Function: "), std::string::npos) << log;
-    EXPECT_NE(readBytes(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"), std::string::npos);
+    EXPECT_NE(readBytes(dir + "crash.Tumbrodemo.mdmp").find("reason: Error: Could not find resource"),
+              std::string::npos);
     EXPECT_EQ(readBytes(dir + "crash.Tumbrodemo.net"), "no network traffic recorded\n");
 }
 
@@ -279,7 +282,8 @@ TEST(CrashFiles, ACrashWritesNewFilesOfItsOwnAndNeverThroughLinks) {
     TempFolder folder;
     const std::string dir = folder.path();
     const CrashHandler::Targets targets = targetsIn(dir);
-    for (const std::string& name : {std::string("log-copy"), std::string("dump"), std::string("traffic"), std::string("secret")})
+    for (const std::string& name :
+         {std::string("log-copy"), std::string("dump"), std::string("traffic"), std::string("secret")})
         writeBytes(dir + name, "precious " + name);
     fs::create_symlink(dir + "log-copy", targets.logCopy);
     fs::create_symlink(dir + "dump", targets.dump);
@@ -291,7 +295,8 @@ TEST(CrashFiles, ACrashWritesNewFilesOfItsOwnAndNeverThroughLinks) {
         return 0;
     });
     ASSERT_TRUE(run.finished);
-    for (const std::string& name : {std::string("log-copy"), std::string("dump"), std::string("traffic"), std::string("secret")})
+    for (const std::string& name :
+         {std::string("log-copy"), std::string("dump"), std::string("traffic"), std::string("secret")})
         EXPECT_EQ(readBytes(dir + name), "precious " + name);
     for (const std::string& path : {targets.logCopy, targets.dump, targets.netTraffic})
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << path;
@@ -338,7 +343,8 @@ TEST(CrashFiles, NoCrashFileGrowsPastItsLimit) {
                         CrashHandler::writeCrashFiles("at the limit");
                         return 0;
                     }).finished);
-        EXPECT_EQ(readBytes(targets.logCopy), size == 10000 ? log.substr(0, 10000) : log.substr(0, 10000 - note.size()) + note);
+        EXPECT_EQ(readBytes(targets.logCopy),
+                  size == 10000 ? log.substr(0, 10000) : log.substr(0, 10000 - note.size()) + note);
     }
 
     fs::remove(dir + "game.log");

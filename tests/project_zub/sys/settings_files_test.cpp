@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 
 #include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
@@ -26,7 +26,7 @@ protected:
         return s;
     }
     static ino_t inode(const std::string& path) {
-        struct stat st{};
+        struct stat st {};
         return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
     }
 
@@ -89,8 +89,9 @@ TEST_F(SettingsTest, MissingUserKeysAreFilledAndWritten) {
 }
 
 TEST_F(SettingsTest, AnUnchangedFileIsNeverWrittenAgain) {
-    const std::string handMade = "# hand made\n[Language]\ndefaultLanguage = -2\n[Engine]\ndebugCode=\ndebugLevel=0\n"
-                                 "[Network]\nbEmulateLocalhost=Yes\n[Audio]\nfrequency=22050";
+    const std::string handMade =
+        "# hand made\n[Language]\ndefaultLanguage = -2\n[Engine]\ndebugCode=\ndebugLevel=0\n"
+        "[Network]\nbEmulateLocalhost=Yes\n[Audio]\nfrequency=22050";
     writeBytes(userPath, handMade);
     const ino_t before = inode(userPath);  // a write replaces the file by renaming a new one over it
     Settings s = loaded();
@@ -132,9 +133,9 @@ TEST_F(SettingsTest, OutOfRangeUserValuesAreReplaced) {
 
 TEST_F(SettingsTest, AFileThatIsNotASettingsFileIsKeptAsideAndReplaced) {
     const std::string damaged[] = {
-        filestest::noiseContent(3000, 7),                 // random bytes
-        "[Eng",                                           // cut off in a section name
-        "[Language]\ndefaultLanguage=1\nPK\x03\x04zip",   // another kind of file under the name
+        filestest::noiseContent(3000, 7),                   // random bytes
+        "[Eng",                                             // cut off in a section name
+        "[Language]\ndefaultLanguage=1\nPK\x03\x04zip",     // another kind of file under the name
         std::string("[Audio]\nfrequency=44100\0\0\0", 27),  // zeros from a crash while writing
     };
     int n = 0;

@@ -11,7 +11,7 @@ namespace {
 TEST(CodePointTable, BuiltInTablesOfTheTwoCodePagesAndLatin1) {
     const CodePointTable w = CodePointTable::builtIn(u"1252");
     EXPECT_EQ(w.map(0), 0);
-    EXPECT_EQ(w.map(1), 1);  // symbol codes stay
+    EXPECT_EQ(w.map(1), 1);          // symbol codes stay
     EXPECT_EQ(w.map(0x80), 0x20AC);  // euro sign
     EXPECT_EQ(w.map(0x81), 0);       // unused
     EXPECT_EQ(w.map(0x9F), 0x0178);  // Y with diaeresis
@@ -25,7 +25,7 @@ TEST(CodePointTable, BuiltInTablesOfTheTwoCodePagesAndLatin1) {
     EXPECT_EQ(c.map(0xF5), 0x0151);  // o double acute
     EXPECT_EQ(c.map(0xFF), 0x02D9);  // dot above
     EXPECT_EQ(c.find(0x0159), 0xF8);
-    EXPECT_EQ(c.find(0x00E8), -1);  // e grave is not in 1250
+    EXPECT_EQ(c.find(0x00E8), -1);                                  // e grave is not in 1250
     EXPECT_EQ(CodePointTable::builtIn(u"1251"), CodePointTable());  // any other: Latin-1
 }
 

@@ -42,8 +42,8 @@ TEST_F(Fonts, PagesGiveGlyphsFromCode33ThroughTheCodePage) {
 
 TEST_F(Fonts, TheSameCodesMeanOtherCharactersIn1250) {
     FontQuad* font = makeFont(u"1250");
-    EXPECT_TRUE(font->hasGlyph(0x0151));  // o double acute (0xF5)
-    EXPECT_TRUE(font->hasGlyph(0x0141));  // L stroke
+    EXPECT_TRUE(font->hasGlyph(0x0151));   // o double acute (0xF5)
+    EXPECT_TRUE(font->hasGlyph(0x0141));   // L stroke
     EXPECT_FALSE(font->hasGlyph(0x00E8));  // e grave is not in 1250
     EXPECT_EQ(font->getGlyph(0x0159).quad, font->pages[0]->getSkin(0xF8 - 33));
 }

@@ -163,8 +163,8 @@ TEST_F(GlyphPages, CellsAreTheAdvancePlusTheExtraRoomWhereTheInkLeavesIt) {
             const auto r = rects(pages[0].description);
             ASSERT_EQ(r.size(), letters.size());
             for (size_t k = 0; k < letters.size(); ++k) {
-                SCOPED_TRACE(testing::Message() << "'" << char(letters[k]) << "' outline " << outline << " extra "
-                                                << extra);
+                SCOPED_TRACE(testing::Message()
+                             << "'" << char(letters[k]) << "' outline " << outline << " extra " << extra);
                 platform::GlyphImage g;
                 font->renderGlyph(letters[k], g);
                 const int ink = g.width + 2 * outline;
@@ -233,8 +233,8 @@ TEST_F(GlyphPages, CodePageSlotsCanLeaveComposableLettersOut) {
 
     const CodePointTable t50 = CodePointTable::builtIn(u"1250");
     const auto bare50 = glyph_pages::codePageSlots(t50, u"1250", true);
-    EXPECT_EQ(bare50[0x8A - 33], 0u);  // S caron: 1250 has the caron
-    EXPECT_EQ(bare50[0xB9 - 33], 0u);  // a ogonek
+    EXPECT_EQ(bare50[0x8A - 33], 0u);       // S caron: 1250 has the caron
+    EXPECT_EQ(bare50[0xB9 - 33], 0u);       // a ogonek
     EXPECT_EQ(bare50[0xA3 - 33], 0x0141u);  // L stroke is not composed
 
     // The symbol slots: 0, then ten symbols the font has.

@@ -82,8 +82,7 @@ TEST_F(TextBlocks, AWordWiderThanTheWidthIsBrokenBetweenCharacters) {
 }
 
 TEST_F(TextBlocks, RunsSplitAtColourChanges) {
-    TextBlock b(font, 1000, -1,
-                u"This basket will hold a \x1E{ff0000}LOT\x1E{000001} of apples!");
+    TextBlock b(font, 1000, -1, u"This basket will hold a \x1E{ff0000}LOT\x1E{000001} of apples!");
     ASSERT_EQ(b.lineCount(), 1);
     const TextLine* l = b.getLine(0);
     ASSERT_EQ(l->runCount(), 3);

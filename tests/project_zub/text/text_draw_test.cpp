@@ -70,7 +70,7 @@ TEST_F(TextDraw, FlagsPlaceTheText) {
         int flags;
         float x, y;
     } cases[] = {
-        {3, 0, 0}, {4, std::trunc(-w / 2), 0}, {0x10, 0, std::trunc(h / 2)}, {0x24, std::trunc(-w / 2), h},
+        {3, 0, 0},     {4, std::trunc(-w / 2), 0},    {0x10, 0, std::trunc(h / 2)}, {0x24, std::trunc(-w / 2), h},
         {0x28, -w, h}, {0x1A, -w, std::trunc(h / 2)},
     };
     for (const Case& c : cases) {

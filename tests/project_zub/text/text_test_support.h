@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "gfx/Texture.h"
+#include "object/FileData.h"
+#include "object/ResourceManager.h"
 #include "platform/FontRasterizer.h"
 #include "project_zub/gfx/gfx_test_support.h"
-#include "object/FileData.h"
 #include "sys/FileManager.h"
-#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
 #include "util/Format.h"

@@ -34,10 +34,10 @@ bool isUnsignedConversion(const char* fmt) {
 }  // namespace
 
 TEST(Format, IntegersMatchPrintf) {
-    const char* formats[] = {"%d",   "%i",   "%5d",  "%-5d|", "%05d",  "%+d",    "% d",     "%+05d",
-                             "%.3d", "%8.3d", "%-+8.3d|", "%.0d", "%u", "%x",  "%X",      "%#x",
-                             "%#X",  "%o",   "%#o",  "%08x",  "%8x",   "%-8x|",  "%#010x",  "%4d",
-                             "%hd",  "%ld",  "%lu",  "%I64d", "%zu",   "%lx",    "%-08d|",  "% 05d"};
+    const char* formats[] = {"%d",   "%i",    "%5d",      "%-5d|", "%05d", "%+d",   "% d",    "%+05d",
+                             "%.3d", "%8.3d", "%-+8.3d|", "%.0d",  "%u",   "%x",    "%X",     "%#x",
+                             "%#X",  "%o",    "%#o",      "%08x",  "%8x",  "%-8x|", "%#010x", "%4d",
+                             "%hd",  "%ld",   "%lu",      "%I64d", "%zu",  "%lx",   "%-08d|", "% 05d"};
     const int values[] = {0, 1, -1, 7, 42, -42, 255, 123456, -123456, INT_MAX, INT_MIN};
     for (const char* f : formats) {
         for (int v : values) {
@@ -65,8 +65,8 @@ TEST(Format, SixtyFourBitIntegersMatchPrintf) {
     const long long values[] = {0, -1, 1, LLONG_MIN, LLONG_MAX, 0x123456789abcLL, -0x123456789abcLL};
     for (const char* f : formats) {
         for (long long v : values) {
-            const std::string expected = isUnsignedConversion(f) ? cFormat(f, static_cast<unsigned long long>(v))
-                                                                 : cFormat(f, v);
+            const std::string expected =
+                isUnsignedConversion(f) ? cFormat(f, static_cast<unsigned long long>(v)) : cFormat(f, v);
             EXPECT_EQ(ours(f, v), expected) << f << " " << v;
             EXPECT_EQ(ours(f, static_cast<int64_t>(v)), expected) << f << " " << v;
         }
@@ -97,10 +97,9 @@ TEST(Format, PointerSizedHex) {
 }
 
 TEST(Format, FloatsMatchPrintf) {
-    const char* formats[] = {"%f",   "%.0f",  "%.1f",  "%.1lf", "%.3f", "%10.3f", "%-10.3f|", "%010.3f",
-                             "%+f",  "% f",   "%e",    "%.2e",  "%E",   "%g",     "%.3g",     "%G",
-                             "%#g",  "%#.0f", "%F",    "%a",    "%Lf",  "%+.2e",  "%12g",     "%.10g",
-                             "%.0e", "%-+12.4f|", "%.20f", "%5.1f"};
+    const char* formats[] = {"%f",  "%.0f",  "%.1f", "%.1lf", "%.3f", "%10.3f",    "%-10.3f|", "%010.3f", "%+f", "% f",
+                             "%e",  "%.2e",  "%E",   "%g",    "%.3g", "%G",        "%#g",      "%#.0f",   "%F",  "%a",
+                             "%Lf", "%+.2e", "%12g", "%.10g", "%.0e", "%-+12.4f|", "%.20f",    "%5.1f"};
     const double values[] = {0.0,
                              -0.0,
                              1.0,

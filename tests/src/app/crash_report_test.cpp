@@ -263,7 +263,8 @@ TEST(CrashReport, OnlyItsOwnRegularFilesWithinTheirLimitsAreSent) {
         EXPECT_EQ(r.formProblem, "");
         ASSERT_EQ(r.fieldOrder, std::vector<std::string>{"crashNetTraffic"});
         EXPECT_EQ(NetworkRig::messagesAfter(r.text(SID_ERRORREPORTINTRO3)).front(), u"Uploading error data (3 bytes).");
-        for (const char* why : {"it is a symbolic link", "it is not a regular file", "it is larger than 33554432 bytes"})
+        for (const char* why :
+             {"it is a symbolic link", "it is not a regular file", "it is larger than 33554432 bytes"})
             EXPECT_TRUE(std::any_of(Logger::get().history().begin(), Logger::get().history().end(),
                                     [&](const WString& line) {
                                         return line.starts_with(u"CrashFiles::read(): Not sending '") &&

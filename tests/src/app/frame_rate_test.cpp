@@ -18,7 +18,6 @@
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemToggle.h"
-#include "util/KeyCodes.h"
 #include "lang/Language.h"
 #include "menu/ContextAdvancedOptions.h"
 #include "menu/ContextCompanyLogo.h"
@@ -28,6 +27,7 @@
 #include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
 #include "menu/LanguageFlag.h"
+#include "util/KeyCodes.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "ProgramHarness.h"
-#include "project_zub/sys/files_test_support.h"
 #include "app/CrashReport.h"
 #include "app/Global.h"
 #include "app/Loader.h"
@@ -29,7 +28,6 @@
 #include "gui/MenuButton.h"
 #include "gui/MenuItemChoice.h"
 #include "gui/MenuItemToggle.h"
-#include "util/KeyCodes.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "menu/ContextAdvancedOptions.h"
@@ -39,12 +37,14 @@
 #include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
 #include "menu/LanguageFlag.h"
-#include "platform/RenderDevice.h"
 #include "object/ResourceManager.h"
-#include "sys/Settings.h"
+#include "platform/RenderDevice.h"
+#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
 #include "sys/Paths.h"
+#include "sys/Settings.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -117,9 +117,9 @@ TEST(Global, APipeOrAHugeFileForARecordIsSetAsideAndTheGameStarts) {
     const std::string log = h.log();
     EXPECT_NE(log.find("Rejected '" + hst + "': not a regular file; kept as '" + hst + ".bad'."), std::string::npos)
         << log;
-    EXPECT_NE(log.find("Rejected '" + pro + "': larger than the 52988 bytes its record can take; kept as '" + pro +
-                       ".bad'."),
-              std::string::npos);
+    EXPECT_NE(
+        log.find("Rejected '" + pro + "': larger than the 52988 bytes its record can take; kept as '" + pro + ".bad'."),
+        std::string::npos);
     h.close();
     EXPECT_EQ(h.exitCode(), 0);
     EXPECT_TRUE(fs::is_regular_file(hst));
@@ -450,8 +450,7 @@ TEST(Global, TheWindowOpensAsThePlayerLeftItAndTheLoaderKeepsThatChoice) {
     ASSERT_TRUE(first.stepUntil([&] { return loaded(first); }, 400));
     first.close();
     const std::string settings = filestest::readBytes(first.userFolder + "Tumbrodemo.cfg");
-    EXPECT_NE(settings.find("[Graphics]\r\nbFullScreen=No\r\nwidth=1024\r\nheight=768"), std::string::npos)
-        << settings;
+    EXPECT_NE(settings.find("[Graphics]\r\nbFullScreen=No\r\nwidth=1024\r\nheight=768"), std::string::npos) << settings;
 
     ProgramHarness::Options o;
     o.userFilesFrom = first.userFolder;

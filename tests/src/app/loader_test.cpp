@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <map>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 
 #include "Manifest.h"
 #include "ProgramHarness.h"
@@ -24,16 +24,16 @@
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/ContextLanguageSelect.h"
-#include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
-#include "util/KeyCodes.h"
-#include "sys/ErrorManager.h"
+#include "menu/LanguageFlag.h"
 #include "object/FileData.h"
-#include "sys/FileManager.h"
 #include "object/ResourceManager.h"
+#include "sys/ErrorManager.h"
+#include "sys/FileManager.h"
 #include "sys/Settings.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -55,11 +55,16 @@ const Loader::Step& step(int32_t n) { return Loader::steps()[static_cast<size_t>
 
 Kind kindOf(content::Kind k) {
     switch (k) {
-    case content::Kind::Texture: return Kind::Texture;
-    case content::Kind::GlyphSheet: return Kind::TextureNameOnly;
-    case content::Kind::Sound: return Kind::Sound;
-    case content::Kind::Music: return Kind::Music;
-    case content::Kind::Image: return Kind::Image;
+        case content::Kind::Texture:
+            return Kind::Texture;
+        case content::Kind::GlyphSheet:
+            return Kind::TextureNameOnly;
+        case content::Kind::Sound:
+            return Kind::Sound;
+        case content::Kind::Music:
+            return Kind::Music;
+        case content::Kind::Image:
+            return Kind::Image;
     }
     return Kind::Texture;
 }
@@ -171,8 +176,10 @@ TEST(LoaderTable, IsMadeFromTheManifestAtItsNumbersAndInItsOrder) {
     };
     // Swap the numbers of two textures; put two extra entries the other way round.
     std::swap(entry("logo").step, entry("intro").step);
-    auto first = std::find_if(manifest.begin(), manifest.end(), [](const content::Entry& e) { return e.name == "bear"; });
-    auto second = std::find_if(manifest.begin(), manifest.end(), [](const content::Entry& e) { return e.name == "fishB"; });
+    auto first =
+        std::find_if(manifest.begin(), manifest.end(), [](const content::Entry& e) { return e.name == "bear"; });
+    auto second =
+        std::find_if(manifest.begin(), manifest.end(), [](const content::Entry& e) { return e.name == "fishB"; });
     std::iter_swap(first, second);
     const std::vector<Loader::Step> steps = Loader::stepsFrom(manifest);
     ASSERT_EQ(steps.size(), Loader::steps().size());

@@ -32,23 +32,23 @@
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
-#include "util/KeyCodes.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/ContextLanguageSelect.h"
-#include "menu/LanguageFlag.h"
 #include "menu/GameMainMenu.h"
+#include "menu/LanguageFlag.h"
+#include "object/FileData.h"
 #include "records/FormatHelpers.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
-#include "object/FileData.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -282,10 +282,12 @@ TEST(PlayThrough, TheDeveloperLevelSwitchBooksTheResultUnderTheLevelItPlays) {
         ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 600));
         h.pressKey(KEY_M);
         MyRootObject* root = nullptr;
-        ASSERT_TRUE(h.stepUntil([&] {
-            root = zub_cast<MyRootObject>(h.topAs<ContextLevelManager>()->gameServer->root);
-            return root && zub_cast<OverlayMiniMap>(root->contextOverlay);
-        }, 20));
+        ASSERT_TRUE(h.stepUntil(
+            [&] {
+                root = zub_cast<MyRootObject>(h.topAs<ContextLevelManager>()->gameServer->root);
+                return root && zub_cast<OverlayMiniMap>(root->contextOverlay);
+            },
+            20));
         const Texture& map = *zub_cast<OverlayMiniMap>(root->contextOverlay)->pMapTexture;
         h.onProgramThread([&] {
             const auto* b1 = findResource<MemoryImageFile>(u"minimap04");

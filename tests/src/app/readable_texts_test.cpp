@@ -31,17 +31,17 @@
 #include "gui/ContextCredits.h"
 #include "gui/MenuButton.h"
 #include "gui/TextPanel.h"
-#include "util/KeyCodes.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextHighscores.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/GameMainMenu.h"
 #include "net/NetRole.h"
+#include "object/ResourceManager.h"
 #include "records/FormatHelpers.h"
 #include "records/ProfileManager.h"
-#include "object/ResourceManager.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -188,8 +188,9 @@ TEST(ReadableTexts, TheValleyMapsTitlesAndRatingsStandOutFromTheMapAndTheMarkers
             const V3 at = valley->camera->worldToScreen(valley->icon(current)->position);
             if (at.x < 40.0f || at.x > REFERENCE_WIDTH - 40.0f) continue;
             h.onProgramThread([&] { profile.currentLevel = current; });
-            const Captures c = captureBoth(h, withoutTexts, "valley_" + std::to_string(static_cast<int>(x)) + "_current_" +
-                                                                std::to_string(current + 1));
+            const Captures c = captureBoth(
+                h, withoutTexts,
+                "valley_" + std::to_string(static_cast<int>(x)) + "_current_" + std::to_string(current + 1));
             // What the map's fixed menu draws over the map (arrows, buttons,
             // the strip at the top) hides the texts under it.
             std::vector<Box> covered;
@@ -258,8 +259,8 @@ TEST(ReadableTexts, TheStatisticsPanelsRowsStandOutFromTheWoodPlainAndPerfect) {
         plainTexts = perfectTexts = 0;
         auto* panel = zub_cast<OverlayStatistics>(manager->gameServer->gameRoot()->contextOverlay);
         ASSERT_NE(panel, nullptr);
-        const Captures c =
-            captureBoth(h, [&] { drawWithoutTextsBelow(panel); }, std::string("statistics_") + picture);
+        const Captures c = captureBoth(
+            h, [&] { drawWithoutTextsBelow(panel); }, std::string("statistics_") + picture);
         for (FadingText* t : childrenOf<FadingText>(panel)) {
             if (t->text.empty() || t->color == OverlayStatistics::FOOTER_COLOUR) continue;
             ASSERT_EQ(t->color >> 24, 0xFFu) << narrow(t->text);
@@ -319,7 +320,8 @@ TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePict
     {
         ASSERT_EQ(scores->season, 0);
         // The page's texts in front of the title picture alone.
-        const Captures c = captureBoth(h, [&] { scores->backgroundContext->renderContext(); }, "highscores");
+        const Captures c = captureBoth(
+            h, [&] { scores->backgroundContext->renderContext(); }, "highscores");
         const FontQuad* font = findResource<FontQuad>(u"fontMedium");
         Readings rows("high-score page, spring's rows");
         for (int32_t i = 0; i < 8; ++i) {
@@ -328,13 +330,16 @@ TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePict
                 float x;
                 int flags;
                 const WString& text;
-            } columns[] = {{-300.0f, 8, r.level}, {-290.0f, 0x202, r.name}, {100.0f, 8, r.points},
-                           {200.0f, 8, r.time},   {300.0f, 8, r.score}};
+            } columns[] = {{-300.0f, 8, r.level},
+                           {-290.0f, 0x202, r.name},
+                           {100.0f, 8, r.points},
+                           {200.0f, 8, r.time},
+                           {300.0f, 8, r.score}};
             for (const auto& col : columns)
-                rows.add(narrow(col.text) + " (row " + std::to_string(i + 1) + ")", r.colour,
-                         contrasttest::textBox(*font, col.text, col.flags, V3(col.x, r.y, 0.0f), *scores->camera, c.w,
-                                               c.h),
-                         c.with, c.without, c.w, c.h);
+                rows.add(
+                    narrow(col.text) + " (row " + std::to_string(i + 1) + ")", r.colour,
+                    contrasttest::textBox(*font, col.text, col.flags, V3(col.x, r.y, 0.0f), *scores->camera, c.w, c.h),
+                    c.with, c.without, c.w, c.h);
         }
         rows.expectAtLeast(kLeast);
     }
@@ -353,8 +358,9 @@ TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePict
     h.onProgramThread([&] { panel->scrollVelocity = V3(0.0f, 300.0f, 0.0f); });
     Readings lines("credits, lines"), version("credits, version");
     for (int sample = 0; h.top() == credits && panel->lines->firstChild; ++sample) {
-        const Captures c = captureBoth(h, [&] { drawWithoutTextsBelow(credits); },
-                                       sample % 10 == 0 ? "credits_" + std::to_string(sample / 10) : std::string());
+        const Captures c = captureBoth(
+            h, [&] { drawWithoutTextsBelow(credits); },
+            sample % 10 == 0 ? "credits_" + std::to_string(sample / 10) : std::string());
         for (FadingText* t : childrenOf<FadingText>(panel->lines)) {
             if (t->bHidden || t->text.empty() || (t->color >> 24) != 0xFFu) continue;
             const Box box = boxOf(*t, *panel->camera, c.w, c.h);

@@ -6,8 +6,8 @@
 
 #include "gfx/RenderCounters.h"
 #include "object/Property.h"
-#include "world/EditorObject.h"
 #include "util/KeyCodes.h"
+#include "world/EditorObject.h"
 
 namespace editortest {
 
@@ -123,8 +123,8 @@ EditorPropertyWidget* EditorHarness::row(std::u16string_view path) {
         const std::u16string_view name = path.substr(0, dot);
         EditorPropertyWidget* next = nullptr;
         for (ZubBase* c : childrenOf(at))
-            if (auto* w = dynamic_cast<EditorPropertyWidget*>(c); w && !w->bToBeDestroyed && w->property &&
-                                                                  w->property->getName() == name) {
+            if (auto* w = dynamic_cast<EditorPropertyWidget*>(c);
+                w && !w->bToBeDestroyed && w->property && w->property->getName() == name) {
                 next = w;
                 break;
             }
@@ -193,7 +193,8 @@ EditorObject* EditorHarness::place(const RuntimeClass* cls, const V3& screen) {
     EditorObject* placed = nullptr;
     for (int32_t uid : server().objectMap.ascending())
         if (uid > before)
-            if (ZubBase* o = server().findObjectOrNull(uid); o && o->getClass() == cls) placed = static_cast<EditorObject*>(o);
+            if (ZubBase* o = server().findObjectOrNull(uid); o && o->getClass() == cls)
+                placed = static_cast<EditorObject*>(o);
     return placed;
 }
 

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "FlowHarness.h"
 #include "editor/EditorPropertyPanel.h"
 #include "editor/EditorPropertyWidget.h"
 #include "engine/FocusManager.h"
-#include "FlowHarness.h"
 
 class EditorObject;
 class RuntimeClass;

@@ -16,9 +16,9 @@
 #include "editor/EditorIconObject.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
+#include "object/Property.h"
 #include "objects/devices/Springboard.h"
 #include "objects/scenery/Decoration.h"
-#include "object/Property.h"
 #include "util/KeyCodes.h"
 
 using editortest::EditorHarness;

@@ -13,6 +13,8 @@
 #include "EditorHarness.h"
 #include "flow/GameServer.h"
 #include "gfx/ContextBlender.h"
+#include "gfx/Skin.h"
+#include "object/Property.h"
 #include "objects/animals/Frog.h"
 #include "objects/apples/Apple.h"
 #include "objects/devices/Switch.h"
@@ -21,8 +23,6 @@
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
 #include "objects/scenery/Vegetation.h"
-#include "object/Property.h"
-#include "gfx/Skin.h"
 #include "util/KeyCodes.h"
 #include "world/EditorObject.h"
 #include "world/EditorProxy.h"
@@ -56,9 +56,7 @@ std::vector<EditorObject*> objectsOf(GameServer& server, const RuntimeClass* cls
 }
 
 // Whether the object hangs in one of the controller's lists.
-bool inALevelList(GameController& gc, const ZubBase* o) {
-    return o->parent && o->parent->parent == gc.contextGame;
-}
+bool inALevelList(GameController& gc, const ZubBase* o) { return o->parent && o->parent->parent == gc.contextGame; }
 
 }  // namespace
 

@@ -21,9 +21,9 @@
 #include "objects/apples/Apple.h"
 #include "objects/devices/Switch.h"
 #include "platform/FontRasterizer.h"
-#include "util/KeyCodes.h"
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
+#include "util/KeyCodes.h"
 
 using editortest::EditorHarness;
 
@@ -49,8 +49,8 @@ protected:
         ASSERT_TRUE(raster) << error;
         glyph_pages::Style style;
         style.pixelSize = 10;
-        ASSERT_TRUE(glyph_pages::writeSymbolSheet(h->folder + "editorsymbols", *raster, {0x25B8, 0x2022, 0x25BA},
-                                                  style, error))
+        ASSERT_TRUE(
+            glyph_pages::writeSymbolSheet(h->folder + "editorsymbols", *raster, {0x25B8, 0x2022, 0x25BA}, style, error))
             << error;
         symbols = std::make_unique<Texture>(10, u"editorsymbols.tga");
         tiny = std::make_unique<FontQuad>();
@@ -78,7 +78,8 @@ protected:
     }
     // The pixel where a point of the screen (origin at the centre, y up) shows.
     static uint32_t at(const std::vector<uint32_t>& frame, const V3& p) {
-        const int px = static_cast<int>((p.x + 512.0f) * W / 1024.0f), py = static_cast<int>((384.0f - p.y) * H / 768.0f);
+        const int px = static_cast<int>((p.x + 512.0f) * W / 1024.0f),
+                  py = static_cast<int>((384.0f - p.y) * H / 768.0f);
         return frame[static_cast<size_t>(py) * W + static_cast<size_t>(px)];
     }
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "EditorHarness.h"
-#include "util/KeyCodes.h"
 #include "objects/devices/Switch.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 #include "world/Terrain.h"
 
 using editortest::EditorHarness;

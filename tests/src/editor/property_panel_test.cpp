@@ -18,15 +18,15 @@
 #include "gfx/ContextBlender.h"
 #include "gfx/ZubGraphics.h"
 #include "object/Packet.h"
+#include "object/Property.h"
 #include "objects/devices/Springboard.h"
-#include "objects/scenery/Decoration.h"
 #include "objects/devices/Switch.h"
 #include "objects/pig/Pig.h"
+#include "objects/scenery/Decoration.h"
 #include "objects/triggers/House.h"
-#include "object/Property.h"
-#include "util/KeyCodes.h"
 #include "platform/RenderDevice.h"
 #include "sys/Console.h"
+#include "util/KeyCodes.h"
 #include "util/Random.h"
 #include "world/EditorObject.h"
 
@@ -42,7 +42,8 @@ void listProperties(const Property* container, const std::string& prefix, std::v
 
 std::string hex(const Packet& p) {
     std::string s;
-    for (int i = 0; i < p.length(); ++i) s += "0123456789abcdef"[p.data()[i] >> 4], s += "0123456789abcdef"[p.data()[i] & 15];
+    for (int i = 0; i < p.length(); ++i)
+        s += "0123456789abcdef"[p.data()[i] >> 4], s += "0123456789abcdef"[p.data()[i] & 15];
     return s;
 }
 
@@ -54,15 +55,21 @@ TEST(EditorPropertyPanel, LevelFilesKeepItsPropertiesAndTheirBytes) {
     std::vector<std::string> names;
     listProperties(c, "", names);
     deleteObject(c);
-    const std::vector<std::string> expected = {
-        "objectUID:PropertyInt",         "StateBase:PropertyContainer",
-        "StateBase.state:PropertyInt",   "StateBase.timeInState:PropertyDouble",
-        "StateBase.stateLeft:PropertyDouble", "StateBase.stateGoto:PropertyInt",
-        "bShowHulls:PropertyBool",       "bShowBezierPaths:PropertyBool",
-        "bShowTriggerAreas:PropertyBool", "editorCamera:PropertyContainer",
-        "editorCamera.x:PropertyFloat",  "editorCamera.y:PropertyFloat",
-        "editorCamera.z:PropertyFloat",  "levelName:PropertyUString",
-        "showClassConstructors:PropertyRPCBase"};
+    const std::vector<std::string> expected = {"objectUID:PropertyInt",
+                                               "StateBase:PropertyContainer",
+                                               "StateBase.state:PropertyInt",
+                                               "StateBase.timeInState:PropertyDouble",
+                                               "StateBase.stateLeft:PropertyDouble",
+                                               "StateBase.stateGoto:PropertyInt",
+                                               "bShowHulls:PropertyBool",
+                                               "bShowBezierPaths:PropertyBool",
+                                               "bShowTriggerAreas:PropertyBool",
+                                               "editorCamera:PropertyContainer",
+                                               "editorCamera.x:PropertyFloat",
+                                               "editorCamera.y:PropertyFloat",
+                                               "editorCamera.z:PropertyFloat",
+                                               "levelName:PropertyUString",
+                                               "showClassConstructors:PropertyRPCBase"};
     EXPECT_EQ(names, expected);
     // A new panel shows every editor view, stands half a screen in front
     // of the level and names no level.
@@ -105,9 +112,9 @@ int liveRows(const ZubBase* holder) {
 }
 
 std::vector<ZubBase*> levelLists(GameController& gc) {
-    return {gc.bgList,       gc.bgEffectsList,  gc.secretList,  gc.dangerAreaList, gc.objectList,
-            gc.pigList,      gc.pigletList,     gc.houseList,   gc.explodableList, gc.cargoList,
-            gc.appleList,    gc.sweetList,      gc.proxyList,   gc.appleGhostList, gc.hullList,
+    return {gc.bgList,        gc.bgEffectsList, gc.secretList,      gc.dangerAreaList, gc.objectList,
+            gc.pigList,       gc.pigletList,    gc.houseList,       gc.explodableList, gc.cargoList,
+            gc.appleList,     gc.sweetList,     gc.proxyList,       gc.appleGhostList, gc.hullList,
             gc.fgEffectsList, gc.weatherList,   gc.speechBubbleList};
 }
 
@@ -243,8 +250,8 @@ TEST(EditorPropertyPanel, F2ShowsTheLevelF3TheEditorsSettingsOnlyInEditMode) {
     EXPECT_EQ(h.topRow()->property->getName(),
               formatString(u"%s (%08lx)", gc.getClass()->getName(), reinterpret_cast<uintptr_t>(&gc)));
     ASSERT_GE(console.lines.size(), 5u);
-    EXPECT_EQ(console.lines.back(), formatString(u"Now editing %08lx (%s)", reinterpret_cast<uintptr_t>(&gc),
-                                                 gc.getClass()->getName()));
+    EXPECT_EQ(console.lines.back(),
+              formatString(u"Now editing %08lx (%s)", reinterpret_cast<uintptr_t>(&gc), gc.getClass()->getName()));
     EXPECT_TRUE(console.lines[console.lines.size() - 5].starts_with(u"getProperties(): "));
     h.key(KEY_F3);
     EXPECT_EQ(h.panel().getEditedObject(), &h.panel());
@@ -307,9 +314,11 @@ TEST(EditorPropertyPanel, TheWheelZoomsAboutThePointerAndTheMiddleButtonPansWith
 
 TEST(EditorPropertyPanel, ALevelOpensWhereTheEditorLeftItsCameraKeptInRange) {
     EditorHarness h;
-    GameController& gc = h.edit(h.writeLevel([](LevelDraft& d) { d.controller().editor->editorCamera = V3(300.0f, 200.0f, -1024.0f); }));
+    GameController& gc =
+        h.edit(h.writeLevel([](LevelDraft& d) { d.controller().editor->editorCamera = V3(300.0f, 200.0f, -1024.0f); }));
     EXPECT_EQ(gc.contextGame->camera->eye, V3(300.0f, 200.0f, -1024.0f));
-    GameController& close = h.edit(h.writeLevel([](LevelDraft& d) { d.controller().editor->editorCamera = V3(0.0f, 0.0f, 50.0f); }));
+    GameController& close =
+        h.edit(h.writeLevel([](LevelDraft& d) { d.controller().editor->editorCamera = V3(0.0f, 0.0f, 50.0f); }));
     EXPECT_EQ(close.contextGame->camera->eye, V3(0.0f, 0.0f, -25.0f));
     EXPECT_EQ(close.editor->editorCamera.z, -25.0f);
 }
@@ -330,7 +339,8 @@ TEST(EditorPropertyPanel, InEditModeItDrawsTheGridTheLeaderAndTheShiftCircle) {
         return n;
     };
     auto grid = [](const platform::NullRenderDevice::DrawRecord& r) {
-        return r.type == platform::Primitive::LineStrip && r.count == 5 && r.firstColor == EditorPropertyPanel::GRID_COLOUR;
+        return r.type == platform::Primitive::LineStrip && r.count == 5 &&
+               r.firstColor == EditorPropertyPanel::GRID_COLOUR;
     };
     auto leader = [](const platform::NullRenderDevice::DrawRecord& r) {
         return r.type == platform::Primitive::LineList && r.firstColor == EditorPropertyPanel::LEADER_START_COLOUR;

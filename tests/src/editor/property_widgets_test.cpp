@@ -17,9 +17,9 @@
 #include "editor/EditorPropertySubObjectWidget.h"
 #include "editor/EditorPropertyTextWidget.h"
 #include "gfx/Skin.h"
-#include "object/RPC.h"
 #include "object/Property.h"
 #include "object/PropertyArray.h"
+#include "object/RPC.h"
 #include "util/KeyCodes.h"
 
 using editortest::EditorHarness;

@@ -17,9 +17,9 @@
 #include "flow/MyRootObject.h"
 #include "fx/ParticleGroup.h"
 #include "gfx/Skin.h"
-#include "util/KeyCodes.h"
 #include "object/ResourceManager.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -248,7 +248,7 @@ TEST(LevelEnd, AWonLevelIsScoredAndItsRowsComeUpOneAfterAnotherToTheOutcome) {
             EXPECT_EQ(row.pTrophy->position, V3(280.0f, y, 0.0f)) << i;
         }
         EXPECT_EQ(childrenOfType<ParticleGroup>(&row), 0) << i;  // detail low: no bursts
-        EXPECT_EQ(childrenOfType<FadingText>(&row), 3) << i;  // the banners went
+        EXPECT_EQ(childrenOfType<FadingText>(&row), 3) << i;     // the banners went
     }
     EXPECT_EQ(rows[0]->pCounter->text, u"+60.0%");
     EXPECT_EQ(rows[1]->pCounter->text, u"");

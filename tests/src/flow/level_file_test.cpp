@@ -15,13 +15,13 @@
 #include "flow/Sky.h"
 #include "objects/apples/Apple.h"
 #include "objects/devices/Switch.h"
-#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
-#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/TerrainDeco.h"
+#include "objects/scenery/Vegetation.h"
+#include "objects/scenery/Weather.h"
 #include "objects/triggers/House.h"
 #include "sys/Logger.h"
 #include "world/Hull.h"
@@ -109,8 +109,7 @@ TEST(LevelFile, StarterLevelComesBackObjectForObjectAndIsSetUpForPlay) {
     // The season's hills; weather and piglets at detail 1; ten apples
     // needed of two.
     ASSERT_EQ(count(gc.bgList), 1);
-    EXPECT_EQ(static_cast<HillsBackdrop*>(gc.bgList->firstChild)->pSkinBack,
-              h.resources.find(u"hillsA-autumn:0"));
+    EXPECT_EQ(static_cast<HillsBackdrop*>(gc.bgList->firstChild)->pSkinBack, h.resources.find(u"hillsA-autumn:0"));
     EXPECT_EQ(countOf<AutumnLeaf>(gc.weatherList), 1);
     EXPECT_EQ(countOf<Piglet>(gc.pigletList), 3);
     EXPECT_EQ(gc.applesNeeded, 2);
@@ -121,7 +120,8 @@ TEST(LevelFile, StarterLevelComesBackObjectForObjectAndIsSetUpForPlay) {
     ASSERT_FALSE(h.services.transitions.empty());
     EXPECT_EQ(h.services.transitions.back(), std::make_pair(1.0f, 0.0f));
     const std::vector<WString>& log = Logger::get().history();
-    EXPECT_NE(std::find(log.begin(), log.end(), u"ContextLevelManager::ContextLevelManager(): Loading level: ./levels/a1.lev"),
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        u"ContextLevelManager::ContextLevelManager(): Loading level: ./levels/a1.lev"),
               log.end());
 }
 
@@ -134,8 +134,11 @@ TEST(LevelFile, SetUpFollowsDetailBonusSeasonAndWeather) {
         int piglets;
         bool weather;
     };
-    const Case cases[] = {{1, false, 0, 1.0f, 3, true},  {1, true, 3, 1.0f, 0, true},  {0, false, 2, 1.0f, 0, false},
-                          {1, false, 1, 1.0f, 3, false}, {1, false, 0, 0.0f, 3, false}};
+    const Case cases[] = {{1, false, 0, 1.0f, 3, true},
+                          {1, true, 3, 1.0f, 0, true},
+                          {0, false, 2, 1.0f, 0, false},
+                          {1, false, 1, 1.0f, 3, false},
+                          {1, false, 0, 0.0f, 3, false}};
     FlowHarness h;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.season);
@@ -288,6 +291,7 @@ TEST(LevelFileDeathTest, FilesThatMakeNoLevelEndTheProgramNamingTheFile) {
     // Values an object's class asserts against: the file is named, not the
     // assertion.
     const std::vector<uint8_t> badSwitch = h.writeLevel([](LevelDraft& d) { addAutomaticSwitch(d, false); });
-    EXPECT_EXIT(h.play(badSwitch), ::testing::ExitedWithCode(255),
-                "Could not load '\\./levels/a1\\.lev': object [0-9]+ \\(Switch\\): an automatic switch must be once-only");
+    EXPECT_EXIT(
+        h.play(badSwitch), ::testing::ExitedWithCode(255),
+        "Could not load '\\./levels/a1\\.lev': object [0-9]+ \\(Switch\\): an automatic switch must be once-only");
 }

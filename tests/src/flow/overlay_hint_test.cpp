@@ -14,16 +14,16 @@
 #include "flow/OverlayMiniMap.h"
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
-#include "world/Terrain.h"
 #include "gui/GameSquare.h"
 #include "lang/Language.h"
 #include "object/Packet.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
+#include "world/Terrain.h"
 
 using flowtest::FlowHarness;
 

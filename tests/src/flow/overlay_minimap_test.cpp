@@ -22,9 +22,9 @@
 #include "objects/cargo/WingedHat.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "util/KeyCodes.h"
 #include "records/ProfileData.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -218,7 +218,8 @@ TEST_F(MiniMap, ThePictureShowsOnlyWhatThePigHasExplored) {
     for (int y = 0; y < 192; y += 3)
         for (int x = 0; x < 256; x += 3) {
             const uint32_t p = band.canvasPixels()[static_cast<size_t>(y * band.realWidth + x)];
-            const uint32_t want = gc.exploredMap[y][x] ? picture->getPixel(x, y) : picture->getPixel(x, y) & 0x00FFFFFFu;
+            const uint32_t want =
+                gc.exploredMap[y][x] ? picture->getPixel(x, y) : picture->getPixel(x, y) & 0x00FFFFFFu;
             ASSERT_EQ(p, want) << x << "," << y;
         }
     ASSERT_EQ(marks(*o, OverlayMiniMap::ICON_HOUSE).size(), 1u);

@@ -13,8 +13,8 @@
 #include "gfx/Texture.h"
 #include "lang/Language.h"
 #include "objects/triggers/House.h"
-#include "util/KeyCodes.h"
 #include "text/MultiLineText.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -24,9 +24,8 @@ struct Tutorial : testing::Test {
     // Plays a level to the start of play under touch input and opens the
     // panel with a tap on the help button.
     GameController& open() {
-        GameController& gc = h.play(h.writeLevel([](LevelDraft& d) {
-            d.controller().findHouse()->setPosition(V3(600.0f, 0.0f, 0.0f));
-        }));
+        GameController& gc = h.play(
+            h.writeLevel([](LevelDraft& d) { d.controller().findHouse()->setPosition(V3(600.0f, 0.0f, 0.0f)); }));
         EXPECT_TRUE(h.frameUntil([&] { return gc.state == GameController::PLAYING; }, 600));
         tap(V3(0.0f, -200.0f, 0.0f));
         EXPECT_FALSE(gc.contextHUD->pHelpButton->bHidden);

@@ -97,7 +97,8 @@ TEST_F(OverlaysPixels, TheHintPanelStandsOverTheFrozenLevel) {
     MyRootObject& root = *h.server().gameRoot();
     NetRole* before = THEROLE;
     THEROLE = &h.server();
-    ASSERT_TRUE(gc.showHintPanel(u"Apples", TriggerHint::insertKeyNames(gameLanguage().getText(SID_HINTJUMP)), nullptr));
+    ASSERT_TRUE(
+        gc.showHintPanel(u"Apples", TriggerHint::insertKeyNames(gameLanguage().getText(SID_HINTJUMP)), nullptr));
     THEROLE = before;
     ASSERT_NE(zub_cast<OverlayHint>(root.contextOverlay), nullptr);
     h.frame(5);
@@ -133,7 +134,8 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
     const V3 house = OverlayMiniMap::iconPlace(gc, gc.findHouse()->position) + raise;
     int pink = 0;
     for (float dx = -4.0f; dx <= 4.0f; dx += 1.0f)
-        for (float dy = -4.0f; dy <= 4.0f; dy += 1.0f) pink += difference(at(frame, pig.x + dx, pig.y + dy), 0xFFF4A6BEu) < 40;
+        for (float dy = -4.0f; dy <= 4.0f; dy += 1.0f)
+            pink += difference(at(frame, pig.x + dx, pig.y + dy), 0xFFF4A6BEu) < 40;
     EXPECT_GT(pink, 4);
     // A cell the pig has not seen shows the frame; one she has seen shows
     // the picture over it.
@@ -146,7 +148,8 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
             const bool unseen = !gc.exploredMap[r][c] && !gc.exploredMap[r - 3][c] && !gc.exploredMap[r + 3][c] &&
                                 !gc.exploredMap[r][c - 3] && !gc.exploredMap[r][c + 3];
             // Away from the marks of the pig and the house.
-            const V3 cell(-128.0f + static_cast<float>(c), 96.0f - static_cast<float>(r) + OverlayMiniMap::MAP_RAISE, 0.0f);
+            const V3 cell(-128.0f + static_cast<float>(c), 96.0f - static_cast<float>(r) + OverlayMiniMap::MAP_RAISE,
+                          0.0f);
             if (seen && seenRow < 0 && V3::distance(cell, pig) > 20.0f && V3::distance(cell, house) > 20.0f)
                 seenColumn = c, seenRow = r;
             // Unseen cells in the lower half, where the card is one colour.
@@ -155,7 +158,8 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
     ASSERT_GE(seenRow, 0);
     ASSERT_GE(unseenRow, 0);
     auto onMap = [&](int c, int r) {
-        return at(frame, -128.0f + static_cast<float>(c) + 0.5f, 96.0f - static_cast<float>(r) - 0.5f + OverlayMiniMap::MAP_RAISE);
+        return at(frame, -128.0f + static_cast<float>(c) + 0.5f,
+                  96.0f - static_cast<float>(r) - 0.5f + OverlayMiniMap::MAP_RAISE);
     };
     EXPECT_LT(difference(onMap(unseenColumn, unseenRow), card), 8);
     EXPECT_GT(difference(onMap(seenColumn, seenRow), card), 8);

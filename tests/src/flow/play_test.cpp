@@ -13,8 +13,8 @@
 #include "audio/ZubAudio.h"
 #include "flow/GameHud.h"
 #include "flow/MyRootObject.h"
-#include "util/KeyCodes.h"
 #include "lang/Language.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -146,7 +146,7 @@ TEST(Play, TheLevelsMusicStartsWithGoUnlessSwitchedOffAndEveryOutcomeStopsIt) {
             h.resources.addResource(ProfileData::levelNumberToMusic(0), &levelMusic);
             h.services.config->inGameMusic = musicOn ? 1 : 0;
             const std::vector<uint8_t> level = h.houseLevel();  // (made by a controller that goes)
-            audio.setMusic(&before);  // what played until the level
+            audio.setMusic(&before);                            // what played until the level
             GameController& gc = h.play(level);
             // Not before "GO!".
             ASSERT_TRUE(h.playUntil(gc, GameController::TITLE, 200));

@@ -11,8 +11,8 @@
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "objects/triggers/House.h"
-#include "util/KeyCodes.h"
 #include "platform/RenderDevice.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 

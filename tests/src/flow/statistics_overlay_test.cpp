@@ -10,9 +10,9 @@
 #include "flow/MyRootObject.h"
 #include "flow/OverlayStatistics.h"
 #include "gfx/Skin.h"
-#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
 
 using flowtest::FlowHarness;
 
@@ -53,9 +53,9 @@ TEST(StatisticsOverlay, ShowsTheResultAsItStandsAndClosesOnItsKeyAPressOrEscape)
     const int32_t medium = h.resources.findAs<FontQuad>(u"fontMedium")->height;
     EXPECT_EQ(lines[0].text, u"Statistics");
     EXPECT_EQ(lines[0].at.y, 150.0f);
-    const char16_t* expected[6][3] = {{u"Apples", u"0/1", u"0.0%"},      {u"Bonus apples", u"0/0", u"0.0%"},
-                                      {u"Sweets", u"0/0", u"10.0%"},     {u"Secrets", u"0/0", u"10.0%"},
-                                      {u"Lives lost", u"0", u"10.0%"},  {u"Time", u"00:00/01:00", u"10.0%"}};
+    const char16_t* expected[6][3] = {{u"Apples", u"0/1", u"0.0%"},    {u"Bonus apples", u"0/0", u"0.0%"},
+                                      {u"Sweets", u"0/0", u"10.0%"},   {u"Secrets", u"0/0", u"10.0%"},
+                                      {u"Lives lost", u"0", u"10.0%"}, {u"Time", u"00:00/01:00", u"10.0%"}};
     for (int row = 0; row < 6; ++row) {
         const float y = 150.0f - static_cast<float>(large + row * medium);
         for (int col = 0; col < 3; ++col) {

@@ -26,9 +26,9 @@
 #include "gui/TextPanel.h"
 #include "lang/Language.h"
 #include "lang/StringIds.h"
-#include "util/KeyCodes.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
 #include "util/Md5.h"
 
 using valleytest::ValleyHarness;
@@ -158,8 +158,8 @@ TEST(ValleyMap, TheDashedRoadReachesTheLastOpenLevelAndStopsUploadingThere) {
     h.menus.draw();
     const auto* device = h.menus.device;
     const platform::TextureHandle dashes = line->strip->texture->getHandle();
-    const auto it = std::find_if(device->draws.begin(), device->draws.end(),
-                                 [&](const auto& d) { return d.texture == dashes; });
+    const auto it =
+        std::find_if(device->draws.begin(), device->draws.end(), [&](const auto& d) { return d.texture == dashes; });
     ASSERT_NE(it, device->draws.end());
     EXPECT_EQ(it->type, platform::Primitive::TriangleStrip);
     EXPECT_EQ(it->count, 2 * pairs);
@@ -260,7 +260,8 @@ TEST(ValleyMap, TheBubbleTellsPerfectRowsAndNewRecordsApartByTheirBadges) {
     r.perfect[LevelResult::PERFECT_TIME] = 1;
     r.newRecord[LevelResult::RECORD_POINTS] = r.newRecord[LevelResult::RECORD_BONUS_APPLES] = 1;
     r.newRecord[LevelResult::RECORD_LIVES_LOST] = r.newRecord[LevelResult::RECORD_TIME] = 1;
-    const std::vector<std::string> expected = {"record", "perfect", "record", "perfect", "", "record", "perfect record"};
+    const std::vector<std::string> expected = {"record", "perfect", "record",        "perfect",
+                                               "",       "record",  "perfect record"};
     ContextValley* v = h.openValley();
     h.step();
     ValleyStatsBubble* bubble = v->pStatsBubble;

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "ValleyHarness.h"
+#include "audio/SoundStream.h"
 #include "flow/ContextEnding.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameController.h"
@@ -24,11 +25,10 @@
 #include "lang/StringIds.h"
 #include "net/NetRole.h"
 #include "objects/triggers/House.h"
-#include "util/KeyCodes.h"
 #include "records/FormatHelpers.h"
-#include "audio/SoundStream.h"
 #include "sys/Paths.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 
 using valleytest::ValleyHarness;
 

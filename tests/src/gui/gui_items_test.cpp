@@ -5,8 +5,8 @@
 #include <array>
 
 #include "Manifest.h"
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
+#include "gfx/Context.h"
 #include "gfx/Quad.h"
 #include "gfx/StretchSkin.h"
 #include "gfx/Texture.h"
@@ -15,10 +15,10 @@
 #include "gui/GUIthemeMinimal.h"
 #include "gui/GUIthemeStandard.h"
 #include "input/ZubInput.h"
+#include "object/ResourceManager.h"
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Paths.h"
-#include "object/ResourceManager.h"
 #include "text/FontQuad.h"
 
 namespace {
@@ -77,7 +77,9 @@ protected:
             screen.tick(time += Context::MAX_STEP, Context::MAX_STEP);
         }
     }
-    void pointAt(float x, float y = 0) { next.mouseX = x + 512.0f, next.mouseY = 384.0f - y, next.mouseMoved = true, frame(); }
+    void pointAt(float x, float y = 0) {
+        next.mouseX = x + 512.0f, next.mouseY = 384.0f - y, next.mouseMoved = true, frame();
+    }
     void press(bool down) { next.mouseButtons[0] = down, frame(); }
     void key(int code) { next.keys[code] = 0x80, frame(); }
     void type(std::u16string_view s) { next.typed = s, frame(static_cast<int>(s.size())); }
@@ -96,7 +98,8 @@ protected:
     int drawnGlyphs(FontQuad& font, V3& at) {  // and where the text was placed
         int glyphs = 0;
         for (const auto& d : draw())
-            if (std::any_of(font.pages.begin(), font.pages.end(), [&](Texture* p) { return p->getHandle() == d.texture; }))
+            if (std::any_of(font.pages.begin(), font.pages.end(),
+                            [&](Texture* p) { return p->getHandle() == d.texture; }))
                 glyphs += d.count / 6, at = V3(d.world.m[3][0], d.world.m[3][1], 0);
         return glyphs;
     }
@@ -188,7 +191,8 @@ TEST_F(GuiItems, CaptionsSitAtTheirLocationsAndOnlyInsideOnesAreCut) {
     auto* item = add(new GUIitem(standard.get(), 8), 100);
     item->setSize(60, 20);  // a frame of 62 x 22, padding 3
     item->caption = u"A caption far wider than its frame";
-    const int letters = static_cast<int>(item->caption.size() - std::count(item->caption.begin(), item->caption.end(), u' '));
+    const int letters =
+        static_cast<int>(item->caption.size() - std::count(item->caption.begin(), item->caption.end(), u' '));
     const int cases[][3] = {{4, -34, 0}, {5, 0, 0}, {6, 34, 0}, {8, 0, 14}, {-4, -28, 0}, {-6, 28, 0}, {-8, 0, 8}};
     for (const auto& c : cases) {
         item->captionLocation = c[0];
@@ -200,10 +204,16 @@ TEST_F(GuiItems, CaptionsSitAtTheirLocationsAndOnlyInsideOnesAreCut) {
 }
 
 TEST_F(GuiItems, UnknownStylesLocationsAndMissingSheetsAreFatal) {
-    EXPECT_EXIT(GUIitem(standard.get(), 12), ::testing::ExitedWithCode(255), "Unhandled style.*GUIthemeStandard::setStyle");
-    EXPECT_EXIT(GUIitem(minimal.get(), -1), ::testing::ExitedWithCode(255), "Unhandled style.*GUIthemeMinimal::setStyle");
-    EXPECT_EXIT({ ResourceManager bare; GUIitem(standard.get(), 5); }, ::testing::ExitedWithCode(255),
-                "Could not find resource 'gui-standard-groove'\\.");
+    EXPECT_EXIT(GUIitem(standard.get(), 12), ::testing::ExitedWithCode(255),
+                "Unhandled style.*GUIthemeStandard::setStyle");
+    EXPECT_EXIT(GUIitem(minimal.get(), -1), ::testing::ExitedWithCode(255),
+                "Unhandled style.*GUIthemeMinimal::setStyle");
+    EXPECT_EXIT(
+        {
+            ResourceManager bare;
+            GUIitem(standard.get(), 5);
+        },
+        ::testing::ExitedWithCode(255), "Could not find resource 'gui-standard-groove'\\.");
     auto* item = add(new GUIitem(minimal.get(), 8), 0);
     item->captionLocation = 7;
     draw();  // without a caption the location is never looked at

@@ -47,7 +47,7 @@ TEST(MenuNavigation, AnchorsScoreByDirectionThenDistance) {
     // 45 degrees at 50 units loses to straight ahead at 70.
     EXPECT_LT(ContextMenu::scoreAnchor(from, V3(535.355f, 335.355f, 0), ContextMenu::UP),
               ContextMenu::scoreAnchor(from, V3(500, 370, 0), ContextMenu::UP));
-    EXPECT_LE(ContextMenu::scoreAnchor(from, V3(600, 300, 0), ContextMenu::UP), 0.0f);   // level: never
+    EXPECT_LE(ContextMenu::scoreAnchor(from, V3(600, 300, 0), ContextMenu::UP), 0.0f);    // level: never
     EXPECT_LT(ContextMenu::scoreAnchor(from, V3(502, 302, 0), ContextMenu::DOWN), 0.0f);  // under the cursor
     EXPECT_EQ(ContextMenu::scoreAnchor(from, V3(500, 400, 0), 7), 0.0f);
 }

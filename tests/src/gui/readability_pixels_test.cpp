@@ -123,8 +123,8 @@ TEST_F(Readability, ADisabledButtonFadesWhereAnEnabledOneReadsAndTheHighlightCar
     std::vector<uint32_t> frame = draw(0xFF406080u);
     auto caption = [&](const MenuButton* b, const std::vector<uint32_t>& f) {
         const uint32_t face = at(f, b->position.x - 105.0f, b->position.y + 4.0f);
-        return strongest(f, b->position.x - 70.0f, b->position.y - 10.0f, b->position.x + 70.0f,
-                         b->position.y + 10.0f, face);
+        return strongest(f, b->position.x - 70.0f, b->position.y - 10.0f, b->position.x + 70.0f, b->position.y + 10.0f,
+                         face);
     };
     const double reads = caption(enabled, frame), fades = caption(disabled, frame);
     EXPECT_GT(reads, 3.0);

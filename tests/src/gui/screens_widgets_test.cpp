@@ -173,7 +173,8 @@ TEST(Screens, TheMessageViewerWrapsKeepsTheNewestLinesAndShowsAReply) {
     EXPECT_EQ(viewer->lines[8], u"OK");
     s.h.step();  // nine lines drawn (their layout: the stored picture of the pixel test)
     EXPECT_EQ(std::count_if(s.h.device->draws.begin(), s.h.device->draws.end(),
-                            [&](auto& d) { return d.texture == viewer->pFont->pages[0]->getHandle(); }), 9);
+                            [&](auto& d) { return d.texture == viewer->pFont->pages[0]->getHandle(); }),
+              9);
 }
 
 // What a viewer shows after the lines of `reply` were added one by one to

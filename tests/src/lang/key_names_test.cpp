@@ -13,9 +13,7 @@ struct KeyTable {
     WString names[Language::NUM_KEY_NAMES];
 };
 
-WString text(const Language& language, int32_t id) {
-    return WString(language.getText(id));
-}
+WString text(const Language& language, int32_t id) { return WString(language.getText(id)); }
 
 bool isFallback(const Language& language, const WString& name, int code) {
     return name == formatString(u"%s-%d", language.getText(SID_DIK_UNKNOWN), code);

@@ -25,21 +25,13 @@ const Language& language() {
     return instance;
 }
 
-std::u16string_view text(int language_, int32_t id) {
-    return language().texts[language_][id];
-}
+std::u16string_view text(int language_, int32_t id) { return language().texts[language_][id]; }
 
-std::string narrow(std::u16string_view s) {
-    return wideToNarrow(s);
-}
+std::string narrow(std::u16string_view s) { return wideToNarrow(s); }
 
-std::string nameOf(int32_t id) {
-    return narrow(Language::getStringIdName(id));
-}
+std::string nameOf(int32_t id) { return narrow(Language::getStringIdName(id)); }
 
-bool isReserved(int32_t id) {
-    return nameOf(id).rfind("RESERVED", 0) == 0;
-}
+bool isReserved(int32_t id) { return nameOf(id).rfind("RESERVED", 0) == 0; }
 
 // The printf conversions of a text, as the formatter reads them: flags,
 // width, precision, length and conversion; "%%" counts as one. A '%' that
@@ -86,7 +78,8 @@ std::string colourProblem(std::u16string_view t) {
     return open ? "a run is left open" : "";
 }
 
-const std::set<std::string> kKnownMarkers = {"#LEFT#", "#RIGHT#", "#UP#", "#DOWN#", "#FIRE#", "#ALTFIRE#", "#ESC#", "#MAP#"};
+const std::set<std::string> kKnownMarkers = {"#LEFT#", "#RIGHT#",   "#UP#",  "#DOWN#",
+                                             "#FIRE#", "#ALTFIRE#", "#ESC#", "#MAP#"};
 
 // The texts that code formats, with their conversions in order.
 const std::map<std::string, std::vector<std::string>> kFormatted = {
@@ -168,9 +161,9 @@ const Fixed kFixed[] = {
 // Entries whose German text is the English one.
 bool sameInBothRows(const std::string& name) {
     static const std::set<std::string> same = {
-        "OK", "WEBSITE", "LETTERBOX", "VSYNC", "DEVICE_JOYSTICK", "DEVICE_GAMEPAD", "DEVICE_TOUCHSCREEN",
-        "QUITGAMEOVER", "CREDITS", "SEASON3", "LEVELX", "HINTBRRR", "IOS_SUPPORT", "IOS_GAMECENTER",
-        "LEVELTITLE18", "TUMBRO", "VELMORASTUDIOS"};
+        "OK",           "WEBSITE", "LETTERBOX",     "VSYNC",  "DEVICE_JOYSTICK", "DEVICE_GAMEPAD", "DEVICE_TOUCHSCREEN",
+        "QUITGAMEOVER", "CREDITS", "SEASON3",       "LEVELX", "HINTBRRR",        "IOS_SUPPORT",    "IOS_GAMECENTER",
+        "LEVELTITLE18", "TUMBRO",  "VELMORASTUDIOS"};
     if (same.count(name)) return true;
     // The name lines of the credits: CREDITSnB...
     static const std::regex nameLine("CREDITS[0-9]+B[0-9]*");
@@ -237,7 +230,8 @@ TEST(TextTables, BothRowsCarryTheSameConversions) {
 TEST(TextTables, FormattedTextsHaveExactlyTheirConversions) {
     for (int32_t id = 0; id < NUM_STRING_IDS; ++id) {
         const auto found = kFormatted.find(nameOf(id));
-        const std::vector<std::string> expected = found == kFormatted.end() ? std::vector<std::string>{} : found->second;
+        const std::vector<std::string> expected =
+            found == kFormatted.end() ? std::vector<std::string>{} : found->second;
         for (int l = 0; l < 2; ++l) EXPECT_EQ(conversions(text(l, id)), expected) << nameOf(id) << " in language " << l;
     }
 }
@@ -297,8 +291,8 @@ TEST(TextTables, TouchTextsCarryNoMarkers) {
 
 TEST(TextTables, EveryKeyHintHasATouchVariant) {
     for (const auto& [name, marks] : kMarked) EXPECT_TRUE(language().hasString(narrowToWide("IOS_" + name))) << name;
-    for (const char* name : {"CANCEL", "CLICKTOCHANGEPLAYERS", "PRESSXKEYTOCONTINUE", "HINTVALLEYPERCENTAGES", "HINTLETSGO",
-                             "HINTCOMPLETELEVEL2"})
+    for (const char* name : {"CANCEL", "CLICKTOCHANGEPLAYERS", "PRESSXKEYTOCONTINUE", "HINTVALLEYPERCENTAGES",
+                             "HINTLETSGO", "HINTCOMPLETELEVEL2"})
         EXPECT_TRUE(language().hasString(narrowToWide(std::string("IOS_") + name))) << name;
 }
 
@@ -359,11 +353,11 @@ TEST(StringIds, NamesAreUniqueAndWellFormed) {
 TEST(StringIds, AnchoredNumbers) {
     // The first and last of every section: an entry added or lost shifts them.
     const std::map<std::string, int32_t> anchors = {
-        {"NULL", 0},           {"PLACEHOLDER0", 8},      {"DIK_NONE", 9},           {"DIK_UNKNOWN", 10},
-        {"DIK_ESCAPE", 11},    {"DIK_MEDIASELECT", 154}, {"DIK_JOYUP", 155},        {"DIK_MOUSEUP", 191},
-        {"COUNTRYNONE", 199},  {"COUNTRYZW", 439},       {"CONFIRM", 440},          {"CREDITS", 689},
-        {"TOTALSCORE", 787},   {"LEVELTITLE0", 837},     {"HINTENDLEVEL0", 869},    {"HINTMOVELEFTRIGHT", 901},
-        {"RECIPEDOTS", 1032},  {"RECIPE0", 1070},        {"IOS_VMLEGAL1", 1112},    {"IOS_HINTLETSGO", 1158},
+        {"NULL", 0},           {"PLACEHOLDER0", 8},      {"DIK_NONE", 9},        {"DIK_UNKNOWN", 10},
+        {"DIK_ESCAPE", 11},    {"DIK_MEDIASELECT", 154}, {"DIK_JOYUP", 155},     {"DIK_MOUSEUP", 191},
+        {"COUNTRYNONE", 199},  {"COUNTRYZW", 439},       {"CONFIRM", 440},       {"CREDITS", 689},
+        {"TOTALSCORE", 787},   {"LEVELTITLE0", 837},     {"HINTENDLEVEL0", 869}, {"HINTMOVELEFTRIGHT", 901},
+        {"RECIPEDOTS", 1032},  {"RECIPE0", 1070},        {"IOS_VMLEGAL1", 1112}, {"IOS_HINTLETSGO", 1158},
         {"IOS_HINTHAT", 1173},
     };
     for (const auto& [name, id] : anchors) EXPECT_EQ(language().findStringId(narrowToWide(name)), id) << name;

@@ -7,8 +7,8 @@
 #include "gui/MenuItemChoice.h"
 #include "menu/ContextHighscores.h"
 #include "options_support.h"
-#include "util/KeyCodes.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 
 using optionstest::OptionsRig;
 

@@ -26,7 +26,6 @@
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
 #include "input/ZubInput.h"
-#include "util/KeyCodes.h"
 #include "lang/StringIds.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextEnterName.h"
@@ -37,6 +36,7 @@
 #include "records/ProfileManager.h"
 #include "sys/OpenUrl.h"
 #include "sys/Paths.h"
+#include "util/KeyCodes.h"
 
 namespace {
 

@@ -116,8 +116,8 @@ TEST(NetworkConfigurationPage, TheChosenCountryIsWrittenAtOnceAndSavedWithTheCon
         visited.push_back(wideToNarrow(r.shownCode(item)));
         EXPECT_EQ(r.storedCode(), visited.back());
     }
-    EXPECT_EQ(visited, (std::vector<std::string>{"GA", "GB", "GD", "GE", "GF", "GH", "GI", "GL", "GM", "GN", "GP",
-                                                 "GQ", "GR", "GS", "GT", "GU", "GW", "GY", "GA"}));
+    EXPECT_EQ(visited, (std::vector<std::string>{"GA", "GB", "GD", "GE", "GF", "GH", "GI", "GL", "GM", "GN", "GP", "GQ",
+                                                 "GR", "GS", "GT", "GU", "GW", "GY", "GA"}));
     auto typeOne = [&](std::u16string_view c) {
         r.h.type(c);
         r.h.step();

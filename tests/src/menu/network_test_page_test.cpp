@@ -14,8 +14,8 @@
 #include "gui/MenuItemToggle.h"
 #include "gui/MessageViewer.h"
 #include "lang/StringIds.h"
-#include "menu/ContextNetworkConfiguration.h"
 #include "menu/ContextHelp.h"
+#include "menu/ContextNetworkConfiguration.h"
 #include "menu/ContextNetworkWizard1.h"
 #include "records/GameConfiguration.h"
 #include "sys/Paths.h"
@@ -138,7 +138,11 @@ TEST(NetworkTestPage, RepliesThatFailTheirChecksAreLoggedAndTheTestStillSucceeds
         {"lines", "Hello\r\nsecond line\n", {u"Hello", u"second line", u""}, nullptr},
         // Only the first four bytes are looked at.
         {"line break early", "OK\r\nsecond line", {}, kUnprintable},
-        {"control byte", "\x01" "abc", {}, kUnprintable},
+        {"control byte",
+         "\x01"
+         "abc",
+         {},
+         kUnprintable},
         {"high byte", "ab\x80", {}, kUnprintable},
         {"empty body", "", {}, kUnprintable},
     };
@@ -208,8 +212,8 @@ TEST(NetworkTestPage, ARefusedPortAndATimeOutEachShowTheirFailure) {
         HttpRequest::webHost = refusing.host();
         auto* page = r.open();
         ASSERT_TRUE(r.runTest(page, SID_NETTESTFAIL1));
-        EXPECT_EQ(r.outcome(), (std::vector<WString>{u"Could not connect (error 00000007)",
-                                                         r.text(SID_CHECKCONNECTION), r.text(SID_NETTESTFAIL1)}));
+        EXPECT_EQ(r.outcome(), (std::vector<WString>{u"Could not connect (error 00000007)", r.text(SID_CHECKCONNECTION),
+                                                     r.text(SID_NETTESTFAIL1)}));
         EXPECT_FALSE(page->nextButton->bDisabled);  // one may go on anyway
         r.h.click(page->nextButton);
         EXPECT_NE(r.h.topAs<ContextNetworkConfiguration>(), nullptr);
@@ -221,7 +225,7 @@ TEST(NetworkTestPage, ARefusedPortAndATimeOutEachShowTheirFailure) {
         auto* page = r.open();
         ASSERT_TRUE(r.runTest(page, SID_NETTESTFAIL1));
         EXPECT_EQ(r.outcome(), (std::vector<WString>{u"Could not send request (error 0000001c)",
-                                                         r.text(SID_CHECKCONNECTION), r.text(SID_NETTESTFAIL1)}));
+                                                     r.text(SID_CHECKCONNECTION), r.text(SID_NETTESTFAIL1)}));
     }
 }
 
@@ -316,7 +320,7 @@ TEST(NetworkTestPage, AReplyOfSixteenMegabytesAddsAtMost64KBToTheLog) {
     struct Case {
         const char* name;
         std::string body;
-        std::vector<WString> last;  // the reply's last lines on the screen, before DONEDOT
+        std::vector<WString> last;       // the reply's last lines on the screen, before DONEDOT
         const char16_t* lastEnds = u"";  // else how the last line ends
     };
     const Case cases[] = {
@@ -326,9 +330,11 @@ TEST(NetworkTestPage, AReplyOfSixteenMegabytesAddsAtMost64KBToTheLog) {
         {"short lines", fill("Scores\n", "ab\n", "last line"), {u"ab", u"ab", u"last line"}},
         {"empty lines", fill("OKAY\r\n", "\r\n", "bye"), {u"OKAY", u"bye"}},
         {"bars", fill("OK", "|", "bye"), {u"OK", u"bye"}},
-        {"sealed", sealedReply("masterServer=" + hugeValue.substr(0, kLargest / 2) + "\r\nmessage=" +
-                               hugeValue.substr(0, kLargest / 2 - 2048) + "\r\n"),
-         {}, u"xxxxxxxxxx"},
+        {"sealed",
+         sealedReply("masterServer=" + hugeValue.substr(0, kLargest / 2) +
+                     "\r\nmessage=" + hugeValue.substr(0, kLargest / 2 - 2048) + "\r\n"),
+         {},
+         u"xxxxxxxxxx"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

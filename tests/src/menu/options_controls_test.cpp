@@ -14,18 +14,18 @@
 #include "FlowHarness.h"
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
+#include "gui/MenuItemChoice.h"
 #include "menu/ContextControlBindings.h"
 #include "menu/ContextControls.h"
 #include "menu/ContextKeyCapture.h"
 #include "menu/ContextKeyboard.h"
-#include "menu/ContextTouchscreen.h"
-#include "gui/MenuItemChoice.h"
 #include "menu/ContextOptions.h"
+#include "menu/ContextTouchscreen.h"
 #include "menu/MenuItemKeyBinding.h"
 #include "objects/pig/Pig.h"
 #include "options_support.h"
-#include "util/KeyCodes.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 #include "world/Terrain.h"
 
 using optionstest::OptionsRig;
@@ -115,7 +115,8 @@ TEST(OptionsControls, AKeyBoundThroughTheMenusIsSavedNamedAndMovesThePig) {
         // In German the same code carries the German name.
         r.h.language.setLanguage(Language::GERMAN);
         EXPECT_EQ(MenuItemKeyBinding::keyName(*left->binding), r.h.language.getTextIn(Language::GERMAN, SID_DIK_SPACE));
-        EXPECT_NE(r.h.language.getTextIn(Language::GERMAN, SID_DIK_SPACE), r.h.language.getTextIn(Language::ENGLISH, SID_DIK_SPACE));
+        EXPECT_NE(r.h.language.getTextIn(Language::GERMAN, SID_DIK_SPACE),
+                  r.h.language.getTextIn(Language::ENGLISH, SID_DIK_SPACE));
         r.h.language.setLanguage(Language::ENGLISH);
 
         // Back to the options menu; the user data is saved and read back.

@@ -16,8 +16,8 @@
 #include "menu/ContextSound.h"
 #include "menu/ContextTouchscreen.h"
 #include "options_support.h"
-#include "util/KeyCodes.h"
 #include "sys/Logger.h"
+#include "util/KeyCodes.h"
 
 using optionstest::OptionsRig;
 
@@ -265,10 +265,10 @@ TEST(OptionsEngine, ValuesOutOfRangeAreBroughtInWhenThePagesAreBuiltAndDraw) {
     cfg.controls[GameConfiguration::CONTROL_MAP].key = 9999;
     cfg.controls[GameConfiguration::CONTROL_USE].alternative = -1;
     r.h.graphics->videoModes.clear();
-    for (Context* page : {static_cast<Context*>(new ContextGraphics), static_cast<Context*>(new ContextAdvancedOptions),
-                          static_cast<Context*>(new ContextSound), static_cast<Context*>(new ContextTouchscreen),
-                          static_cast<Context*>(new ContextControlBindings(0)),
-                          static_cast<Context*>(new ContextControlBindings(1))}) {
+    for (Context* page :
+         {static_cast<Context*>(new ContextGraphics), static_cast<Context*>(new ContextAdvancedOptions),
+          static_cast<Context*>(new ContextSound), static_cast<Context*>(new ContextTouchscreen),
+          static_cast<Context*>(new ContextControlBindings(0)), static_cast<Context*>(new ContextControlBindings(1))}) {
         r.h.push(page);
         r.h.step();
         r.h.draw();

@@ -20,12 +20,12 @@
 #include "menu/ContextOptions.h"
 #include "menu/ContextSound.h"
 #include "options_support.h"
-#include "util/KeyCodes.h"
 #include "records/ProfileManager.h"
 #include "sys/FileManager.h"
 #include "sys/HttpRequest.h"
 #include "sys/OpenUrl.h"
 #include "text/FadingText.h"
+#include "util/KeyCodes.h"
 
 using optionstest::OptionsRig;
 
@@ -128,9 +128,10 @@ TEST(OptionsMenu, HelpLinksOpenTheGeneratedManualBesideTheProgramAndTheOnlineHel
     files.baseFolder = folder;
 
     // It tells the truth about the saved files.
-    for (const std::string& name : {wideToNarrow(GameConfiguration::fileName()), wideToNarrow(ProfileManager::fileName()),
-                                    Settings::userFileName(), std::string(kCompanyFolderName),
-                                    std::string(kProductFolderName) + "/" + kVersionFolderName})
+    for (const std::string& name :
+         {wideToNarrow(GameConfiguration::fileName()), wideToNarrow(ProfileManager::fileName()),
+          Settings::userFileName(), std::string(kCompanyFolderName),
+          std::string(kProductFolderName) + "/" + kVersionFolderName})
         EXPECT_NE(page.find(name), std::string::npos) << name;
 
     ContextOptions* options = r.openOptions();

@@ -32,7 +32,7 @@ TEST(PlayersLanguage, FlagsOfTheAvailableLanguagesTheChoiceAndTheStartUpRules) {
     ContextLanguageSelect* page = ContextLanguageSelect::settleDefaultLanguage(settings, *h.stack);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(flags(page), (std::vector<std::pair<V3, Skin*>>{{V3(0, 50, 0), skin(u"languageFlags:0")},
-                                                               {V3(0, -50, 0), skin(u"languageFlags:2")}}));
+                                                              {V3(0, -50, 0), skin(u"languageFlags:2")}}));
     h.step();
     h.pressKey(1);  // no way back without a choice
     h.click(page->worldToScreen(V3(200, 0, 0)));

@@ -28,14 +28,14 @@ TEST(PlayersNameEntry, KeyboardNameIsTrimmedLimitedAndConfirmedWithReturn) {
     r.h.configuration->showHints = 0;
     auto* page = r.h.push(new ContextEnterName(false));
     r.h.step();
-    r.h.pressKey(1);  // the forced form ignores Escape
+    r.h.pressKey(1);           // the forced form ignores Escape
     r.type(u"   \r\b\b\b\b");  // blank: Return does nothing; Backspace past the start is harmless
     ASSERT_EQ(r.h.top(), page);
     EXPECT_TRUE(page->okButton->bDisabled);
     EXPECT_EQ(page->name, u"");
 
     r.type(u" Ann\x7f\x85\t Bell\b\babcdefghijklmnop");  // controls ignored
-    EXPECT_EQ(page->name, u" Ann Beabcdefghi");         // 16 at most
+    EXPECT_EQ(page->name, u" Ann Beabcdefghi");          // 16 at most
     r.type(u"\b\b\b\b\b\b\b\b\b \r");
     EXPECT_EQ(r.names(), std::vector<WString>{u"Ann Be"});
     EXPECT_EQ(r.h.configuration->showHints, 1);
@@ -142,7 +142,8 @@ TEST(PlayersNameEntry, ItemsNeitherOverlapNorLeaveThePanel) {
             const ItemBox& a = boxes[i];
             EXPECT_GT(a.right - a.left, 0.0f);
             EXPECT_GT(a.top - a.bottom, 0.0f);
-            EXPECT_TRUE(a.left >= -320.0f && a.right <= 320.0f && a.bottom >= -panelHalfHeight && a.top <= panelHalfHeight)
+            EXPECT_TRUE(a.left >= -320.0f && a.right <= 320.0f && a.bottom >= -panelHalfHeight &&
+                        a.top <= panelHalfHeight)
                 << a.caption << " leaves the panel";
             for (size_t j = i + 1; j < boxes.size(); ++j) {
                 const ItemBox& b = boxes[j];

@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "LoopbackHttpServer.h"
 #include "PngWriter.h"
 #include "ProgramHarness.h"
 #include "app/CrashReport.h"
 #include "app/Global.h"
 #include "app/Loader.h"
-#include "gui/ProgressBar.h"
 #include "engine/Zub.h"
 #include "flow/ContextEnding.h"
 #include "flow/ContextLevelManager.h"
@@ -24,14 +24,12 @@
 #include "flow/LevelDraft.h"
 #include "flow/MyRootObject.h"
 #include "flow/Overlay.h"
-#include "net/NetRole.h"
 #include "flow/ValleyIcon.h"
 #include "gui/ContextCredits.h"
 #include "gui/ContextMessageBox.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItem.h"
-#include "LoopbackHttpServer.h"
-#include "util/KeyCodes.h"
+#include "gui/ProgressBar.h"
 #include "menu/ContextAdvancedOptions.h"
 #include "menu/ContextCompanyLogo.h"
 #include "menu/ContextControlBindings.h"
@@ -54,12 +52,14 @@
 #include "menu/ContextTouchscreen.h"
 #include "menu/GameMainMenu.h"
 #include "menu/MenuItemKeyBinding.h"
+#include "net/NetRole.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
-#include "sys/HttpRequest.h"
-#include "world/Terrain.h"
 #include "src/flow/ten_levels_done.h"
+#include "sys/HttpRequest.h"
+#include "util/KeyCodes.h"
+#include "world/Terrain.h"
 
 namespace {
 
@@ -117,10 +117,12 @@ TEST_P(ScreenTour, StartScreensAndMenus) {
     const std::string folder = folderFor(safe ? "800" : "1024");
     if (folder.empty()) GTEST_SKIP() << "ZUB_TOUR_PICTURES not set";
     httptest::LoopbackHttpServer server;
-    server.reply("/tumbro/nettest.php", httptest::httpResponse(200, "OK", "Hello from the test server.\r\nAll is well."));
+    server.reply("/tumbro/nettest.php",
+                 httptest::httpResponse(200, "OK", "Hello from the test server.\r\nAll is well."));
     ProgramHarness::Options o = optionsFor(safe);
     o.userSettings = "[Network]\nwebHost=" + wideToNarrow(server.host()) + "\n";
-    o.staticSettings = "[Language]\nlanguageMask=\nsingleLanguage=-1\n[Engine]\nhq2x=1\nbEnableDelayedLoad=No\n";  // the bar shows
+    o.staticSettings =
+        "[Language]\nlanguageMask=\nsingleLanguage=-1\n[Engine]\nhq2x=1\nbEnableDelayedLoad=No\n";  // the bar shows
     ProgramHarness h(o);
     Tour t{h, folder};
     h.start();

@@ -10,10 +10,10 @@
 #include "LevelFile.h"
 #include "TestLevel.h"
 #include "objects/areas/Area.h"
-#include "objects/triggers/SecretArea.h"
 #include "objects/hints/WoodSign.h"
 #include "objects/machines/BlastableObject.h"
 #include "objects/machines/Explosion.h"
+#include "objects/triggers/SecretArea.h"
 
 using leveltest::TestLevel;
 

@@ -12,8 +12,8 @@
 
 #include "TestLevel.h"
 #include "object/Packet.h"
-#include "object/RuntimeClass.h"
 #include "object/Property.h"
+#include "object/RuntimeClass.h"
 
 using leveltest::TestLevel;
 

@@ -8,15 +8,15 @@
 #include <memory>
 #include <string>
 
-#include "records/EngineSettingsTarget.h"
-#include "records/FormatHelpers.h"
-#include "records/GameConfiguration.h"
-#include "records/ProfileData.h"
 #include "audio/ZubAudio.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
 #include "lang/Language.h"
 #include "platform/Platform.h"
+#include "records/EngineSettingsTarget.h"
+#include "records/FormatHelpers.h"
+#include "records/GameConfiguration.h"
+#include "records/ProfileData.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 
@@ -96,7 +96,6 @@ TEST_F(EngineRig, TextsFollowTheEnginesLanguage) {
     EXPECT_EQ(formatNumberGrouped(1234567), u"1,234,567");
     EXPECT_EQ(formatPercentTenths(857), u"85.7%");
 }
-
 
 TEST(EngineSettings, DisplaySettingsReachTheGraphicsObject) {
     ZubGraphics graphics;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "records/FormatHelpers.h"
 #include "engine/Zub.h"
+#include "records/FormatHelpers.h"
 
 TEST(FormatNumberGrouped, GroupsOfThreeFromTheRightWithTheSignInFront) {
     EXPECT_EQ(formatNumberGrouped(999, u","), u"999");

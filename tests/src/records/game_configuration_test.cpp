@@ -51,10 +51,10 @@ std::vector<uint8_t> goldenFreshImage(uint32_t playerId) {
     putU32(b, 0x2568, 1);    // 22050 Hz
     putU32(b, 0x256C, 24);
     putU32(b, 0x2570, 15);
-    b[0x2574] = 1;  // in-game music
-    b[0x2577] = 1;  // hints
-    b[0x2579] = 1;  // clock
-    b[0x257C] = 2;  // address family, little-endian
+    b[0x2574] = 1;                       // in-game music
+    b[0x2577] = 1;                       // hints
+    b[0x2579] = 1;                       // clock
+    b[0x257C] = 2;                       // address family, little-endian
     putU32(b, 0x2590 + 8, 0xBF800000u);  // location (0, 0, -1)
     const uint32_t controls[14] = {203, 258, 205, 259, 45, 256, 208, 257, 57, 272, 28, 273, 50, 274};
     for (int i = 0; i < 14; ++i) putU32(b, 0x259C + 4 * i, controls[i]);
@@ -330,20 +330,20 @@ TEST_F(RecordsTest, OutOfRangeValuesLoadRepaired) {
         id = c.playerId;
         image = c.serialize();
     }
-    putU32(image, 0x255C, 0);           // frame rate
-    putU32(image, 0x2568, 3);           // sample-rate index
-    putU32(image, 0x256C, 0xFFFFFFFF);  // effects volume -1
-    putU32(image, 0x2570, 25);          // music volume
-    putU32(image, 0x2558, 7);           // detail level
-    putU32(image, 0x25D4, 2);           // touch controls
-    putU32(image, 0x258C, 241);         // country index: one past the list
-    putU32(image, 0x259C + 4 * 2, 456);          // right key: one past the last code
-    putU32(image, 0x259C + 4 * 13, 0x80000000);  // map alternative
-    putU32(image, 0x259C + 4 * 12, 455);         // map key: the last code is fine
-    std::memset(image.data() + 0x00, 'A', 32);               // game name without NUL
+    putU32(image, 0x255C, 0);                                   // frame rate
+    putU32(image, 0x2568, 3);                                   // sample-rate index
+    putU32(image, 0x256C, 0xFFFFFFFF);                          // effects volume -1
+    putU32(image, 0x2570, 25);                                  // music volume
+    putU32(image, 0x2558, 7);                                   // detail level
+    putU32(image, 0x25D4, 2);                                   // touch controls
+    putU32(image, 0x258C, 241);                                 // country index: one past the list
+    putU32(image, 0x259C + 4 * 2, 456);                         // right key: one past the last code
+    putU32(image, 0x259C + 4 * 13, 0x80000000);                 // map alternative
+    putU32(image, 0x259C + 4 * 12, 455);                        // map key: the last code is fine
+    std::memset(image.data() + 0x00, 'A', 32);                  // game name without NUL
     std::memset(image.data() + 0x58 + 296 * 4 + 16, 'n', 256);  // entry name without NUL
-    ASSERT_TRUE(FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.hst",
-                                            u"1.25"));
+    ASSERT_TRUE(
+        FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.hst", u"1.25"));
     GameConfiguration c;
     EXPECT_EQ(c.playerId, id);
     EXPECT_EQ(c.frameRate, 100);
@@ -367,8 +367,8 @@ TEST_F(RecordsTest, FileOfAnotherVersionIsRejected) {
     GameConfiguration first;
     first.frameRate = 33;
     const std::vector<uint8_t> image = first.serialize();
-    ASSERT_TRUE(FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.hst",
-                                            u"1.24"));
+    ASSERT_TRUE(
+        FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.hst", u"1.24"));
     first.frameRate = 100;  // what the destructor saves no longer matters here
     GameConfiguration c;
     EXPECT_EQ(c.frameRate, 100);

@@ -237,7 +237,7 @@ TEST(LevelResultMerge, EachFieldIsItsOwnBest) {
     b.points = 400;
     b.parTime = 55.0;  // a changed par time is always taken
     b.time = 50.0;
-    b.apples = 12;      // totals always come from the attempt
+    b.apples = 12;  // totals always come from the attempt
     b.applesGathered = 9;
     b.sweets = 6;
     b.sweetsGathered = 4;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "lang/Language.h"
 #include "records/ProfileManager.h"
 #include "records_test_support.h"
-#include "lang/Language.h"
 
 using recordstest::RecordsTest;
 
@@ -185,14 +185,14 @@ TEST_F(RecordsTest, OutOfRangeProfileValuesLoadRepaired) {
     }
     const double nan = std::nan("");
     std::memcpy(image.data() + 8 + 5288 + 264 + 2 * 152 + 8, &nan, 8);  // slot 1, level 2: best time
-    image[0] = 77;  // current
+    image[0] = 77;                                                      // current
     const size_t slot3 = 8 + 3 * 5288;
     image[slot3 + 5280] = 32;  // currentLevel one past the last level
     const size_t slot4 = 8 + 4 * 5288;
-    image[slot4 + 5283] = 0x80;  // currentLevel negative
+    image[slot4 + 5283] = 0x80;                          // currentLevel negative
     std::memset(image.data() + 8 + 2 * 5288, 'z', 256);  // a name without its NUL
-    ASSERT_TRUE(FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.pro",
-                                            u"1.25"));
+    ASSERT_TRUE(
+        FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.pro", u"1.25"));
     ProfileManager m;
     EXPECT_EQ(m.current, 0);
     EXPECT_EQ(m.slots[3].currentLevel, 0);

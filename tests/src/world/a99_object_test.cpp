@@ -156,7 +156,7 @@ TEST_F(A99Test, SpeechBubbleReplacesTheOldOnes) {
     ASSERT_EQ(world.speechBubbleList->countChildren(), 1);
     auto* second = static_cast<Renderable*>(world.speechBubbleList->firstChild);
     EXPECT_EQ(second->color, 2u);
-    EXPECT_EQ(second->scale.x, -1.0f);  // right of the view's centre: mirrored
+    EXPECT_EQ(second->scale.x, -1.0f);          // right of the view's centre: mirrored
     EXPECT_EQ(randomState, nextState(before));  // "pop"
     A99Object::speechBubbleMaker = nullptr;
 }
@@ -170,4 +170,3 @@ TEST_F(A99Test, CtrlHMakesAndFocusesTheHull) {
     EXPECT_EQ(world.focus.getFocus(), o->getHull());
     EXPECT_EQ(world.panel.getEditedObject(), o->getHull());
 }
-

@@ -132,8 +132,8 @@ TEST(Replication, EveryWorldObjectSurvivesALevelPacket) {
     a.drain();
 
     Packet packet(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 0x100000);
-    worldtest::writeLevelPacket(*a.role, packet, {a.root, a.objectList, a.hullList, a.proxyList,
-                                                  a.speechBubbleList, a.dangerAreaList});
+    worldtest::writeLevelPacket(*a.role, packet,
+                                {a.root, a.objectList, a.hullList, a.proxyList, a.speechBubbleList, a.dangerAreaList});
     ASSERT_FALSE(packet.failed());
     packet.rewindToRead();
 
@@ -187,7 +187,6 @@ TEST(Replication, EveryWorldObjectSurvivesALevelPacket) {
         EXPECT_NEAR(pa.x, pb.x, 0.5f);
         EXPECT_NEAR(pa.y, pb.y, 0.5f);
 
-
         // The replayed level collides like the original.
         b.setFrame(50);
         float ground = 0;
@@ -232,8 +231,8 @@ TEST(Replication, AHullCannotBeReadIntoItsOwnPartHolder) {
     ZubBase* list = hull->parent;
     hull->vertices.addChild(hull);
     Packet packet(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 0x100000);
-    worldtest::writeLevelPacket(*a.role, packet, {a.root, a.objectList, a.hullList, a.proxyList, a.speechBubbleList,
-                                                  a.dangerAreaList});
+    worldtest::writeLevelPacket(*a.role, packet,
+                                {a.root, a.objectList, a.hullList, a.proxyList, a.speechBubbleList, a.dangerAreaList});
     list->addChild(hull);
     ASSERT_FALSE(packet.failed());
     packet.rewindToRead();

@@ -93,7 +93,8 @@ protected:
                     // Mostly towards the nearest hull's owner, a little off.
                     const Shape* nearest = &shapes[0];
                     for (const Shape& s : shapes)
-                        if (V3::distanceSquared(s.owner->position, p) < V3::distanceSquared(nearest->owner->position, p))
+                        if (V3::distanceSquared(s.owner->position, p) <
+                            V3::distanceSquared(nearest->owner->position, p))
                             nearest = &s;
                     const V3 d = nearest->owner->position - p;
                     angle = std::atan2(d.y, d.x) + (u(rng) - 0.5f);
@@ -115,8 +116,8 @@ protected:
                 EXPECT_TRUE(std::isfinite(end.x) && std::isfinite(end.y) && std::isfinite(end.z));
                 EXPECT_TRUE(std::isfinite(x.resultDir.x) && std::isfinite(x.resultDir.y));
                 const float d = deepest(end);
-                EXPECT_LE(d, 0.13f) << "seed " << seed << " body " << b << " step " << step << " from (" << p.x
-                                    << ", " << p.y << ") to (" << target.x << ", " << target.y << ")";
+                EXPECT_LE(d, 0.13f) << "seed " << seed << " body " << b << " step " << step << " from (" << p.x << ", "
+                                    << p.y << ") to (" << target.x << ", " << target.y << ")";
                 if (d > 0.13f) return digest;
                 p = end;
                 totalHits += hits;
@@ -191,9 +192,10 @@ TEST_F(SolverScene, TerrainMovingPassThroughAndDegenerateHulls) {
         Hull* h = world.staticHull({{-200, 450.0f * i, 0}, {1700, 450.0f * i + 100, 0}});
         h->hullType = Hull::PASS_THROUGH;
     }
-    const std::vector<std::vector<V3>> degenerate = {
-        {{150, 150, 0}, {230, 170, 0}}, {{450, 450, 0}, {450, 450, 0}, {520, 480, 0}}, {{750, 150, 0}},
-        {{1050, 450, 0}, {1100, 460, 0}, {1150, 470, 0}}};
+    const std::vector<std::vector<V3>> degenerate = {{{150, 150, 0}, {230, 170, 0}},
+                                                     {{450, 450, 0}, {450, 450, 0}, {520, 480, 0}},
+                                                     {{750, 150, 0}},
+                                                     {{1050, 450, 0}, {1100, 460, 0}, {1150, 470, 0}}};
     std::vector<const A99Object*> targets(movers.begin(), movers.end());
     for (const Shape& shape : shapes) targets.push_back(shape.owner);
     for (const auto& points : degenerate) {

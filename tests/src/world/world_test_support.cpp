@@ -42,10 +42,8 @@ TestWorld::TestWorld(bool registerLists)
         const char* description;
     };
     const Sheet sheets[] = {
-        {u"editor_icons", 32, 32, nullptr},
-        {u"editor_arrow", 64, 8, nullptr},
-        {u"editor_circle", 64, 64, nullptr},
-        {u"editor_symbols", 64, 8, "[sheet]\ngrid=8,1,8,8\n"},
+        {u"editor_icons", 32, 32, nullptr},  {u"editor_arrow", 64, 8, nullptr},
+        {u"editor_circle", 64, 64, nullptr}, {u"editor_symbols", 64, 8, "[sheet]\ngrid=8,1,8,8\n"},
         {u"deco-grass", 64, 32, nullptr},
     };
     for (const Sheet& s : sheets) {
@@ -55,7 +53,7 @@ TestWorld::TestWorld(bool registerLists)
         textures.push_back(std::move(t));
     }
     const char16_t* soundNames[] = {u"footstepDirt", u"footstepStone", u"footstepWood", u"footstepLeaves",
-                                    u"footstepSnow", u"pop", u"ambientBrook"};
+                                    u"footstepSnow", u"pop",           u"ambientBrook"};
     for (const char16_t* n : soundNames) {
         auto s = std::make_unique<Sound>(0, 4, std::vector<float>(64, 0.0f), 1, 22050);
         resources.addResource(n, s.get());

@@ -12,15 +12,15 @@
 #include <vector>
 
 #include "audio/Sound.h"
-#include "gfx/Context.h"
 #include "engine/FocusManager.h"
+#include "gfx/Context.h"
 #include "gfx/RenderCounters.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
-#include "platform/RenderDevice.h"
-#include "net/NetRole.h"
 #include "input/ZubInput.h"
+#include "net/NetRole.h"
 #include "object/ResourceManager.h"
+#include "platform/RenderDevice.h"
 #include "world/A99Object.h"
 #include "world/GameWorld.h"
 #include "world/Hull.h"

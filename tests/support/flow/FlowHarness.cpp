@@ -8,13 +8,13 @@
 #include "TestLevel.h"
 #include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
-#include "util/KeyCodes.h"
 #include "gui/GuiEnvironment.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
+#include "util/KeyCodes.h"
 
 namespace flowtest {
 
@@ -62,8 +62,8 @@ FlowHarness::FlowHarness(int detailLevel) : FlowSetting("zub-flow") {
     for (const auto& [name, image] : paintedImages()) resources.addResource(name, image.get());
     FontQuad* font = leveltest::smallTestFont();
     if (!font) font = static_cast<FontQuad*>(owned.emplace_back(std::make_unique<FontQuad>()).get());
-    for (const char16_t* name : {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline",
-                                 u"fontLarge"})
+    for (const char16_t* name :
+         {u"fontTiny", u"fontSmall", u"fontSmallOutline", u"fontMedium", u"fontMediumOutline", u"fontLarge"})
         resources.addResource(name, font);
     // The minimal GUI theme in its font, as the game's global object makes
     // it after loading (the editor's rows wear it).
@@ -174,7 +174,9 @@ void FlowHarness::click(const V3& at) {
     frame();
 }
 
-void FlowHarness::lift(int64_t id) { std::erase_if(touches, [id](const platform::TouchPoint& t) { return t.id == id; }); }
+void FlowHarness::lift(int64_t id) {
+    std::erase_if(touches, [id](const platform::TouchPoint& t) { return t.id == id; });
+}
 
 void FlowHarness::openPlainOverlays() {
     for (Overlay::Maker& m : Overlay::makers) m = [] { return new Overlay; };

@@ -230,21 +230,21 @@ void LoopbackHttpServer::serve(int fd) {
         while (!stop.load() && msSince(start) < r.delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     switch (r.action) {
-    case Action::Reply:
-        sendAll(fd, r.raw);
-        break;
-    case Action::Handle:
-        sendAll(fd, r.handler(req));
-        break;
-    case Action::Hold:
-        // Never answer; keep the connection until the client gives up.
-        while (waitReadable(fd, -1)) {
-            char buf[256];
-            if (::recv(fd, buf, sizeof buf, 0) <= 0) break;
-        }
-        break;
-    case Action::Close:
-        break;
+        case Action::Reply:
+            sendAll(fd, r.raw);
+            break;
+        case Action::Handle:
+            sendAll(fd, r.handler(req));
+            break;
+        case Action::Hold:
+            // Never answer; keep the connection until the client gives up.
+            while (waitReadable(fd, -1)) {
+                char buf[256];
+                if (::recv(fd, buf, sizeof buf, 0) <= 0) break;
+            }
+            break;
+        case Action::Close:
+            break;
     }
 }
 

@@ -7,9 +7,9 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
-#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
+#include "levelbuild_test_support.h"
 #include "objects/apples/Apple.h"
 #include "sys/ErrorManager.h"
 

@@ -9,25 +9,25 @@
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
 #include "editor/EditorPropertyPanel.h"
-#include "gfx/Quad.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
+#include "gfx/Quad.h"
+#include "object/ResourceManager.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
 #include "objects/devices/Switch.h"
 #include "objects/hints/TriggerHint.h"
+#include "objects/machines/BlastableObject.h"
+#include "objects/machines/Explosion.h"
+#include "objects/machines/PathPlatform.h"
 #include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
-#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/SkinnedPath.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
-#include "object/ResourceManager.h"
-#include "objects/machines/BlastableObject.h"
-#include "objects/machines/Explosion.h"
-#include "objects/machines/PathPlatform.h"
 #include "world/BezierPath.h"
 #include "world/BezierVertex.h"
 #include "world/EditorProxy.h"
@@ -88,14 +88,15 @@ int drawIndex(GameController& gc, const EditorObject* o) {
 TEST(LevelDescription, ReadsBlocksWordsQuotesAndComments) {
     levelbuild::LevelDescription d;
     std::string error;
-    ASSERT_TRUE(levelbuild::parseDescription("# a comment\n"
-                                             "level   # the keys\n"
-                                             "\tapplesNeeded 2\n"
-                                             "\n"
-                                             "new TriggerHint hint\n"
-                                             "    hintTextID \"two words \\\"quoted\\\"\" tail\r\n"
-                                             "    empty \"\"\n",
-                                             "f.txt", d, error))
+    ASSERT_TRUE(
+        levelbuild::parseDescription("# a comment\n"
+                                     "level   # the keys\n"
+                                     "\tapplesNeeded 2\n"
+                                     "\n"
+                                     "new TriggerHint hint\n"
+                                     "    hintTextID \"two words \\\"quoted\\\"\" tail\r\n"
+                                     "    empty \"\"\n",
+                                     "f.txt", d, error))
         << error;
     ASSERT_EQ(d.blocks.size(), 2u);
     EXPECT_EQ(d.blocks[0].header.words, std::vector<WString>{u"level"});
@@ -174,8 +175,8 @@ new TriggerHint then
     // The ground: straight lines between the points, flat beyond them, the
     // bottom row 50 below.
     Terrain* terrain = all<Terrain>(gc.objectList).at(0);
-    for (auto [x, expected] : {std::pair{-3000.0f, 100.0f}, {-1000.0f, 100.0f}, {-504.0f, 199.2f}, {8.0f, 300.0f},
-                               {3000.0f, 300.0f}}) {
+    for (auto [x, expected] :
+         {std::pair{-3000.0f, 100.0f}, {-1000.0f, 100.0f}, {-504.0f, 199.2f}, {8.0f, 300.0f}, {3000.0f, 300.0f}}) {
         float h = 0.0f;
         terrain->getSurfaceAt(x, &h, nullptr);
         EXPECT_NEAR(h, expected, 0.5f) << x;
@@ -437,7 +438,8 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
     };
     const Case cases[] = {
         {"levle\n", "levels/x1.txt:1: unknown block 'levle' (level, terrain, edit or new)"},
-        {"level\n    applesNeeded 2\n    appelsNeeded 3\n", "levels/x1.txt:3: unknown property 'appelsNeeded' of GameController"},
+        {"level\n    applesNeeded 2\n    appelsNeeded 3\n",
+         "levels/x1.txt:3: unknown property 'appelsNeeded' of GameController"},
         {"level\n    applesNeeded many\n", "levels/x1.txt:2: 'many' is no value for 'applesNeeded' (a whole number)"},
         {"level\n    applesNeeded 2 3\n", "levels/x1.txt:2: 'applesNeeded' takes one value, not 2"},
         {"level\n    parTime soon\n", "levels/x1.txt:2: 'soon' is no value for 'parTime' (a number)"},
@@ -458,7 +460,8 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
          "levels/x1.txt:2: 'trees-rigid:99' is no value for 'construct argument 1' (the name of a skin resource)"},
         {"new Vegetation\n    construct\n", "levels/x1.txt:2: 'construct' takes 1 arguments, not 0"},
         {"new Vegetation\n    construct null\n", "levels/x1.txt:2: 'construct argument 1' needs an object"},
-        {"new Vegetation\n    position 1 2 3\n", "levels/x1.txt:1: Vegetation needs a 'construct' line with its 1 arguments"},
+        {"new Vegetation\n    position 1 2 3\n",
+         "levels/x1.txt:1: Vegetation needs a 'construct' line with its 1 arguments"},
         {"new TriggerHint\n    hintTextID HINTJUMPP\n", "levels/x1.txt:2: 'HINTJUMPP' is not a string identifier"},
         {"new TriggerHint\n    previousHint hero\n", "levels/x1.txt:2: 'previousHint' cannot refer to 'hero'"},
         {"new TriggerHint\n    previousHint nobody\n",
@@ -474,9 +477,11 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
         {"new BezierPath\n    point 0 y\n", "levels/x1.txt:2: 'y' is not a number"},
         {"new BezierPath\n    point 0 0\n    point 1 1\n    loop\n    point 2 0\n",
          "levels/x1.txt:5: the path is closed already"},
-        {"new BezierPath\n    point 0 0\n    loop\n", "levels/x1.txt:3: only an open path of two points or more can be closed"},
+        {"new BezierPath\n    point 0 0\n    loop\n",
+         "levels/x1.txt:3: only an open path of two points or more can be closed"},
         {"new Apple\n    loop\n", "levels/x1.txt:2: only a path can be closed"},
-        {"edit terrain\n    hull 0 0 1 1\n", "levels/x1.txt:2: only a placed object other than the terrain takes a hull"},
+        {"edit terrain\n    hull 0 0 1 1\n",
+         "levels/x1.txt:2: only a placed object other than the terrain takes a hull"},
         {"new BlastableObject\n    hull 0 0 1\n", "levels/x1.txt:2: 'hull' takes two points or more, each x and y"},
         {"new BlastableObject\n    hull 0 0\n", "levels/x1.txt:2: 'hull' takes two points or more, each x and y"},
         {"new BlastableObject\n    hull 0 0 1 70000\n", "levels/x1.txt:2: '70000' lies beyond what a level file holds"},
@@ -487,7 +492,8 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
          "levels/x1.txt:2: '0' numbers none of the 0 vertices its construct call made (from 0)"},
         {"new BezierPath\n    point 0 0\n    point 1 0\n    vertex 0 0 0\n",
          "levels/x1.txt:4: '0' numbers none of the 0 vertices its construct call made (from 0)"},
-        {"new Fence\n    vertex 2 0 0\n", "levels/x1.txt:2: '2' numbers none of the 2 vertices its construct call made (from 0)"},
+        {"new Fence\n    vertex 2 0 0\n",
+         "levels/x1.txt:2: '2' numbers none of the 2 vertices its construct call made (from 0)"},
         {"new Fence\n    point 0 0\n    vertex 2 0 0\n",
          "levels/x1.txt:3: '2' numbers none of the 2 vertices its construct call made (from 0)"},
         {"new Fence\n    vertex -1 0 0\n",
@@ -509,7 +515,8 @@ TEST(LevelBuilder, EveryMistakeStopsItNamingTheFileAndLine) {
          "levels/x1.txt:3: 'perhaps' is no value for 'hull.bHeroOnly' (yes or no)"},
         {"new A99Object\n    hull 0 0 1 0\n    hull.heroOnly yes\n",
          "levels/x1.txt:3: unknown property 'hull.heroOnly' of Hull"},
-        {"new A99Object\n    hull 0 0 1 0\n    hull.point 0 0\n", "levels/x1.txt:3: unknown property 'hull.point' of Hull"},
+        {"new A99Object\n    hull 0 0 1 0\n    hull.point 0 0\n",
+         "levels/x1.txt:3: unknown property 'hull.point' of Hull"},
     };
     for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
 }
@@ -541,8 +548,9 @@ TEST(LevelBuilder, RefusesValuesItsClassesCannotWorkWithAtTheirLine) {
     // loads with its switch automatic and once-only.
     std::vector<uint8_t> level;
     std::string error;
-    const std::string fine = kFlatGround + "\nnew Switch gate\n    bAutomatic yes\n    bOnceOnly yes\n"
-                                           "edit gate\n    bOnceOnly no\n    bOnceOnly yes\n";
+    const std::string fine = kFlatGround +
+                             "\nnew Switch gate\n    bAutomatic yes\n    bOnceOnly yes\n"
+                             "edit gate\n    bOnceOnly no\n    bOnceOnly yes\n";
     ASSERT_TRUE(levelbuild::buildLevelFile(fine, "x1.txt", level, error)) << error;
     GameController& gc = playDescription(environment, fine);
     const std::vector<Switch*> switches = all<Switch>(gc.objectList);
@@ -554,7 +562,8 @@ TEST(LevelBuilder, RefusesValuesItsClassesCannotWorkWithAtTheirLine) {
 TEST(KeyScript, HoldsTapsAndItsLength) {
     levelbuild::KeyScript script;
     std::string error;
-    ASSERT_TRUE(script.parse("# keys\nhold 205 10 20  # right\ntap 57 15\n\nhold 203 30 31\n", "k.keys", error)) << error;
+    ASSERT_TRUE(script.parse("# keys\nhold 205 10 20  # right\ntap 57 15\n\nhold 203 30 31\n", "k.keys", error))
+        << error;
     EXPECT_EQ(script.keysAt(9), std::set<int>{});
     EXPECT_EQ(script.keysAt(15), (std::set<int>{57, 205}));
     EXPECT_EQ(script.keysAt(16), std::set<int>{205});

@@ -11,8 +11,8 @@
 #include "LevelEnvironment.h"
 #include "flow/GameController.h"
 #include "levelbuild_test_support.h"
-#include "util/Format.h"
 #include "sys/ErrorManager.h"
+#include "util/Format.h"
 
 namespace {
 
@@ -118,12 +118,13 @@ TEST(LevelCheck, NamesKeysApplesAndThePlayingArea) {
     EXPECT_EQ(build(replaced(kLevel, "-1000 1000 1000 0", "1000 1000 -1000 0"), "a1").problems.at(0),
               "a1: the playing area (left 1000, top 1000, right -1000, bottom 0) is empty");
     // Above the top, left of the left edge: named by label or by class.
-    const std::string outside = replaced(replaced(kLevel, "position 60 116 0", "position 60 1116 0"),
-                                         "edit house", "new Sweet\n    position -1200 300 0\nedit house");
+    const std::string outside = replaced(replaced(kLevel, "position 60 116 0", "position 60 1116 0"), "edit house",
+                                         "new Sweet\n    position -1200 300 0\nedit house");
     const std::vector<std::string> problems = build(outside, "a1").problems;
     ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0], "a1: 'apple' (Apple) at (60.0, 1116.0) stands outside the playing area (left -1000, top "
-                           "1000, right 1000, bottom 0)");
+    EXPECT_EQ(problems[0],
+              "a1: 'apple' (Apple) at (60.0, 1116.0) stands outside the playing area (left -1000, top "
+              "1000, right 1000, bottom 0)");
     EXPECT_NE(problems[1].find("a1: a Sweet (UID "), std::string::npos) << problems[1];
     EXPECT_NE(problems[1].find(") at (-1200.0, 300.0) stands outside"), std::string::npos) << problems[1];
 }
@@ -197,7 +198,8 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
     const Case sunk[] = {
         {"edit hero\n    position -200 130 0", "'hero' (Pig) at (-200.0, 130.0)"},
         {"new Sweet sweet\n    position 300 95 0", "'sweet' (Sweet) at (300.0, 95.0)"},
-        {"new SecretArea secret\n    position 300 60 0\n    triggerRadius 40", "'secret' (SecretArea) at (300.0, 60.0)"},
+        {"new SecretArea secret\n    position 300 60 0\n    triggerRadius 40",
+         "'secret' (SecretArea) at (300.0, 60.0)"},
         {"new BasketA basket\n    position 300 90 0", "'basket' (BasketA) at (300.0, 90.0)"},
     };
     for (const Case& c : sunk) {
@@ -224,9 +226,9 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
                     .empty());
     // On the edges: a sweet reaching over the right and the top edge (its
     // position inside), the hero on the left one above the cliff.
-    const std::vector<std::string> edges =
-        problemsWith("new Sweet right\n    position 995 800 0\nnew Sweet top\n    position 0 995 0\nedit hero\n    "
-                     "position -1000 760 0");
+    const std::vector<std::string> edges = problemsWith(
+        "new Sweet right\n    position 995 800 0\nnew Sweet top\n    position 0 995 0\nedit hero\n    "
+        "position -1000 760 0");
     ASSERT_EQ(edges.size(), 3u);
     EXPECT_EQ(edges[0].find("mylevel: 'right' (Sweet) at (995.0, 800.0) starts on the playing area's right edge: "), 0u)
         << edges[0];
@@ -261,17 +263,18 @@ TEST(LevelCheck, TheHeroCannotGetToTheSidesOfThePlayingArea) {
     EXPECT_EQ(matching(reach(steps), "left edge").size(), 1u);
     EXPECT_EQ(matching(reach(steps, "new WingedHat hat\n    position 0 130 0"), "the hero can get to").size(), 2u);
     EXPECT_TRUE(reach(cliffs, "new Springboard board\n    position 820 100 0").empty());
-    EXPECT_EQ(matching(reach(cliffs, "new Springboard board\n    position 820 100 0\n    force 2000"),
-                       "right edge at 1000")
-                  .size(),
-              1u);
+    EXPECT_EQ(
+        matching(reach(cliffs, "new Springboard board\n    position 820 100 0\n    force 2000"), "right edge at 1000")
+            .size(),
+        1u);
     // A wall of its own (an object's outline she cannot climb) keeps her
     // in as a cliff does.
-    EXPECT_EQ(matching(reach("ground -4096 100  4096 100",
-                             "new A99Object wallLeft\n    position -900 100 0\n    hull closed 0 0  0 800  20 800  20 0\n"
-                             "new A99Object wallRight\n    position 880 100 0\n    hull closed 0 0  0 800  20 800  20 0"),
-                       "the hero can get to"),
-              std::vector<std::string>{});
+    EXPECT_EQ(
+        matching(reach("ground -4096 100  4096 100",
+                       "new A99Object wallLeft\n    position -900 100 0\n    hull closed 0 0  0 800  20 800  20 0\n"
+                       "new A99Object wallRight\n    position 880 100 0\n    hull closed 0 0  0 800  20 800  20 0"),
+                 "the hero can get to"),
+        std::vector<std::string>{});
 
     // Her runs are watched too: walking right on open ground she comes to
     // the edge.
@@ -334,12 +337,13 @@ TEST(LevelCheck, ThePerfectScriptScores1000WithTheHeroHomeWithinPar) {
         << slow[0];
 
     // A sweet she passes by: the run is no longer perfect.
-    const std::string sweet = replaced(withPar(1.3 * t), "edit house", "new Sweet\n    position -600 400 0\nedit house");
+    const std::string sweet =
+        replaced(withPar(1.3 * t), "edit house", "new Sweet\n    position -600 400 0\nedit house");
     const levelbuild::LevelProof missed = prove(build(sweet, "a1"), script, kLongRun);
     EXPECT_LT(missed.perfect.score, 1000);
-    EXPECT_EQ(matching(missed.problems, "perfect key script"),
-              std::vector<std::string>{formatNarrow("a1: its perfect key script scores %d, not 1000",
-                                                    missed.perfect.score)});
+    EXPECT_EQ(
+        matching(missed.problems, "perfect key script"),
+        std::vector<std::string>{formatNarrow("a1: its perfect key script scores %d, not 1000", missed.perfect.score)});
 }
 
 TEST(LevelCheck, CheckLevelsPlaysBothScriptsBesideEachDescriptionAndCountsTheProblems) {

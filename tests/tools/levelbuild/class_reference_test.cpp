@@ -104,7 +104,8 @@ TEST(ClassReference, ListsEveryPlaceableClassWithEveryPropertyAndConstructArgume
     EXPECT_GE(properties, 1000);
     const std::string deco = sectionOf(text, "TerrainDeco");
     EXPECT_NE(deco.find("construct: 4 arguments"), std::string::npos) << deco;
-    EXPECT_NE(deco.find("    skinFlags (whole number; default 0)\n        the band's shape"), std::string::npos) << deco;
+    EXPECT_NE(deco.find("    skinFlags (whole number; default 0)\n        the band's shape"), std::string::npos)
+        << deco;
     EXPECT_NE(deco.find("and every property of A99Object"), std::string::npos) << deco;
 }
 

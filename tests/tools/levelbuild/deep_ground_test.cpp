@@ -8,10 +8,10 @@
 #include "LevelEnvironment.h"
 #include "flow/LevelDraft.h"
 #include "gfx/Quad.h"
-#include "objects/scenery/TerrainDeco.h"
-#include "world/Terrain.h"
-#include "sys/ErrorManager.h"
 #include "object/ResourceManager.h"
+#include "objects/scenery/TerrainDeco.h"
+#include "sys/ErrorManager.h"
+#include "world/Terrain.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
-#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
-#include "util/KeyCodes.h"
+#include "levelbuild_test_support.h"
 #include "objects/pig/Pig.h"
 #include "objects/pig/Piglet.h"
 #include "objects/triggers/House.h"
 #include "sys/ErrorManager.h"
 #include "util/Format.h"
+#include "util/KeyCodes.h"
 
 using namespace levelbuildtest;
 
@@ -28,8 +28,8 @@ struct DelayedRun {
     int32_t outcome = 0;
     int32_t state = 0;
     int frames = 0;
-    std::string piglets;  // where the piglets stood at the end, against the house
-    std::string hero;     // where the hero stood, against the house, and her apples
+    std::string piglets;          // where the piglets stood at the end, against the house
+    std::string hero;             // where the hero stood, against the house, and her apples
     bool homeWithApples = false;  // the hero stood inside the house with the apples the level needs
 };
 
@@ -55,15 +55,14 @@ DelayedRun playDelayed(const levelbuild::BuiltLevel& level, const levelbuild::Ke
     run.state = gc.state;
     run.frames = environment.frames;
     if (const House* house = gc.houseOrNull()) {
-        run.homeWithApples =
-            house->isHeroInside() && gc.currentResult.applesGathered >= gc.currentResult.apples;
+        run.homeWithApples = house->isHeroInside() && gc.currentResult.applesGathered >= gc.currentResult.apples;
         if (const Pig* pig = gc.heroOrNull())
             run.hero = formatNarrow("(%.0f, %.0f)%s, %d of %d apples", pig->position.x - house->position.x,
                                     pig->position.y - house->position.y, house->isHeroInside() ? " inside" : "",
                                     gc.currentResult.applesGathered, gc.currentResult.apples);
         for (Piglet* p : childrenOf<Piglet>(gc.pigletList))
-            run.piglets += formatNarrow(" (%.0f, %.0f)", p->position.x - house->position.x,
-                                        p->position.y - house->position.y);
+            run.piglets +=
+                formatNarrow(" (%.0f, %.0f)", p->position.x - house->position.x, p->position.y - house->position.y);
     }
     return run;
 }

@@ -14,12 +14,12 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
-#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayHint.h"
 #include "lang/Language.h"
+#include "levelbuild_test_support.h"
 #include "objects/hints/TriggerHint.h"
 #include "objects/pig/Pig.h"
 #include "sys/ErrorManager.h"
@@ -37,10 +37,10 @@ struct ShippedHint {
 
 // One panel as the played level showed it.
 struct PanelShown {
-    int opened = 0;  // the frame it opened in
-    int closed = 0;  // the first frame without it (0: it never closed)
-    std::vector<WString> texts;  // its texts, top to bottom
-    bool levelStoodStill = true;  // no play frame, the pig where she was
+    int opened = 0;                         // the frame it opened in
+    int closed = 0;                         // the first frame without it (0: it never closed)
+    std::vector<WString> texts;             // its texts, top to bottom
+    bool levelStoodStill = true;            // no play frame, the pig where she was
     std::vector<WString> hintsShownWithIt;  // labels of the hints shown in its frame
 };
 
@@ -163,8 +163,7 @@ TEST(ShippedHintPanels, A3sHintAboutSignsOpensAsAPanelAndTheLevelIsStillComplete
 
 TEST(ShippedHintPanels, B3sHintsAboutTheLeverAndTheButtonOpenAsPanelsAndTheLevelIsStillCompleted) {
     ErrorManager::bTestMode = true;
-    const std::vector<ShippedHint> hints = {{"b3", u"hintLever", u"HINTSWITCH"},
-                                            {"b3", u"hintButton", u"HINTBUTTON"}};
+    const std::vector<ShippedHint> hints = {{"b3", u"hintLever", u"HINTSWITCH"}, {"b3", u"hintButton", u"HINTBUTTON"}};
     const ShippedRun run = playShipped("b3", hints);
     ASSERT_EQ(run.hints.size(), 2u);
     for (const HintState& h : run.hints) {

@@ -16,14 +16,14 @@
 #include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
-#include "levelbuild_test_support.h"
 #include "Manifest.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
-#include "object/RuntimeClass.h"
-#include "world/EditorObject.h"
-#include "sys/ErrorManager.h"
+#include "levelbuild_test_support.h"
 #include "object/ResourceManager.h"
+#include "object/RuntimeClass.h"
+#include "sys/ErrorManager.h"
+#include "world/EditorObject.h"
 
 namespace fs = std::filesystem;
 
@@ -204,8 +204,8 @@ TEST(Levels, WinterLevelsWearTheWinterLookOfTheirScenery) {
                     worn.insert(sheet);
                 }
             } else {
-                EXPECT_FALSE(isWinterLook) << object->getClass()->typeName << " " << uid << " wears " << skinName
-                                           << " out of winter";
+                EXPECT_FALSE(isWinterLook)
+                    << object->getClass()->typeName << " " << uid << " wears " << skinName << " out of winter";
             }
         }
     }

@@ -11,17 +11,17 @@
 #include "LevelMinimap.h"
 #include "Manifest.h"
 #include "Painter.h"
-#include "levelbuild_test_support.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayMiniMap.h"
-#include "gfx/MemoryImageFile.h"
-#include "records/GameConfiguration.h"
 #include "gfx/ImageCodec.h"
+#include "gfx/MemoryImageFile.h"
+#include "levelbuild_test_support.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
+#include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 
 using namespace levelbuildtest;
@@ -51,7 +51,9 @@ std::pair<double, double> placeOf(const GameController& gc, const V3& at) {
     return {place.x + 128.0, 96.0 - place.y};
 }
 
-bool isHouse(uint32_t c) { return c == colours::HOUSE || c == colours::ROOF || c == contentgen::shade(colours::HOUSE, 0.55); }
+bool isHouse(uint32_t c) {
+    return c == colours::HOUSE || c == colours::ROOF || c == contentgen::shade(colours::HOUSE, 0.55);
+}
 
 // Blue over everything else.
 bool isWater(uint32_t c) {

@@ -9,9 +9,9 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
-#include "levelbuild_test_support.h"
 #include "PlanRecorder.h"
 #include "flow/GameController.h"
+#include "levelbuild_test_support.h"
 #include "records/GameConfiguration.h"
 #include "sys/ErrorManager.h"
 
@@ -193,15 +193,17 @@ TEST(PlanRecorder, StopsAtTheLineOfWhatDidNotHappen) {
     // Right after loading she has not landed yet.
     EXPECT_EQ(fails("hold RIGHT\nhold 205\n"),
               "p.plan:2: RIGHT is held already (frame 0, the hero at (-2000.0, 240.0) in the air, state 1)");
-    EXPECT_EQ(fails("release LEFT\n"), "p.plan:1: LEFT is not held (frame 0, the hero at (-2000.0, 240.0) in the air, "
-                                       "state 1)");
+    EXPECT_EQ(fails("release LEFT\n"),
+              "p.plan:1: LEFT is not held (frame 0, the hero at (-2000.0, 240.0) in the air, "
+              "state 1)");
     // The apple lies where it was put while nobody pushes it.
     const std::string apple = fails("until state >= 4 timeout 700\nuntil apple.x > 300 timeout 10\n");
     EXPECT_NE(apple.find("p.plan:2: 'apple.x > 300' did not hold within 10 frames ('apple' at -300.0, "),
               std::string::npos)
         << apple;
     // A run that does not complete the level misses the plan's expectation.
-    EXPECT_EQ(fails("expect score 0 1000\nwait 20\n"), "p.plan: the run does not complete a1: outcome 0, state 1 at frame 20");
+    EXPECT_EQ(fails("expect score 0 1000\nwait 20\n"),
+              "p.plan: the run does not complete a1: outcome 0, state 1 at frame 20");
 }
 
 TEST(PlanRecorder, KeepsTheKeysOfAFailedAttemptToBePlayedAgain) {

@@ -14,9 +14,9 @@
 #include "StressLevel.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
-#include "util/KeyCodes.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
+#include "util/KeyCodes.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ TEST(StressLevel, HoldsTheObjectsAskedForOfEveryPlaceableClass) {
     for (int objects : {1, 57, 400}) {
         levelbuild::LevelDescription description;
         std::string error;
-        ASSERT_TRUE(levelbuild::parseDescription(levelbuild::stressLevelDescription(objects), "stress.txt",
-                                                 description, error))
+        ASSERT_TRUE(
+            levelbuild::parseDescription(levelbuild::stressLevelDescription(objects), "stress.txt", description, error))
             << error;
         int placed = 0;
         for (const levelbuild::DescriptionBlock& b : description.blocks) placed += b.header.words[0] == u"new" ? 1 : 0;

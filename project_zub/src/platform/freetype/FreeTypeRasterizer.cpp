@@ -77,8 +77,9 @@ public:
         }
         out.coverage.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0);
         for (int y = 0; y < out.height; ++y) {
-            const unsigned char* row = bm.pitch >= 0 ? bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch
-                                                     : bm.buffer + static_cast<ptrdiff_t>(out.height - 1 - y) * -bm.pitch;
+            const unsigned char* row = bm.pitch >= 0
+                                           ? bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch
+                                           : bm.buffer + static_cast<ptrdiff_t>(out.height - 1 - y) * -bm.pitch;
             uint8_t* dst = &out.coverage[static_cast<size_t>(y) * static_cast<size_t>(out.width)];
             if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
                 const int levels = bm.num_grays > 1 ? bm.num_grays - 1 : 255;

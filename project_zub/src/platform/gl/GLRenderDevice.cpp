@@ -80,8 +80,7 @@ GLenum glPrimitive(Primitive p) {
 // Clears the error flags left by earlier calls, so that a check after a call
 // sees only that call's errors.
 void drainErrors() {
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
-    }
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {}
 }
 
 void colorToFloats(uint32_t argb, float out[4]) {
@@ -261,10 +260,8 @@ bool GLRenderDevice::init(std::string& error) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (alphaBlend_)
-        glEnable(GL_BLEND);
-    else
-        glDisable(GL_BLEND);
+    if (alphaBlend_) glEnable(GL_BLEND);
+    else glDisable(GL_BLEND);
     ready_ = true;
     transformDirty_ = modulateDirty_ = true;
     return true;
@@ -383,10 +380,8 @@ void GLRenderDevice::setAlphaBlend(bool on) {
     if (on == alphaBlend_) return;
     alphaBlend_ = on;
     if (!ready_) return;
-    if (on)
-        glEnable(GL_BLEND);
-    else
-        glDisable(GL_BLEND);
+    if (on) glEnable(GL_BLEND);
+    else glDisable(GL_BLEND);
 }
 
 void GLRenderDevice::setBilinearFilter(bool on) {

@@ -46,10 +46,8 @@ BufferHandle NullRenderDevice::createVertexBuffer(int capacity) {
 void NullRenderDevice::uploadVertices(BufferHandle buffer, const Vertex* vertices, int count) {
     if (buffer == 0 || buffer > buffers.size()) return;
     BufferRecord& b = buffers[buffer - 1];
-    if (count > 0 && vertices)
-        b.vertices.assign(vertices, vertices + count);
-    else
-        b.vertices.clear();
+    if (count > 0 && vertices) b.vertices.assign(vertices, vertices + count);
+    else b.vertices.clear();
     ++b.uploads;
     ++uploads;
 }

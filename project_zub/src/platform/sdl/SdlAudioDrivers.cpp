@@ -1,10 +1,10 @@
 #include "platform/sdl/SdlAudioDrivers.h"
 
-#include <cstdlib>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <cstdlib>
 #include <initializer_list>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace platform {
 namespace {

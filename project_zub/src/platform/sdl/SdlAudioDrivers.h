@@ -12,10 +12,10 @@ namespace platform {
 
 // What the machine shows of its sound output.
 struct SoundHardware {
-    bool userChoice = false;    // SDL_AUDIODRIVER names the drivers to use
-    bool soundCard = false;     // the kernel has a sound card (/dev/snd)
-    bool alsaRouting = false;   // ALSA is configured beyond the cards (it may play without one)
-    bool sndioServer = false;   // a sndio server runs or is named
+    bool userChoice = false;   // SDL_AUDIODRIVER names the drivers to use
+    bool soundCard = false;    // the kernel has a sound card (/dev/snd)
+    bool alsaRouting = false;  // ALSA is configured beyond the cards (it may play without one)
+    bool sndioServer = false;  // a sndio server runs or is named
 };
 
 // Reads it from the environment and the file system (no library is loaded).

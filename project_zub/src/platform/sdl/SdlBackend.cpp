@@ -46,10 +46,8 @@ public:
         releaseLater_[i] = false;
     }
     void release(size_t i) {
-        if (pressedNow_[i])
-            releaseLater_[i] = true;
-        else
-            held_[i] = false;
+        if (pressedNow_[i]) releaseLater_[i] = true;
+        else held_[i] = false;
     }
     void clear() {
         std::fill(std::begin(held_), std::end(held_), false);
@@ -85,11 +83,16 @@ float axisValue(SDL_Joystick* joystick, int axis) {
 
 int mouseButtonIndex(Uint8 button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return 0;
-        case SDL_BUTTON_RIGHT: return 1;
-        case SDL_BUTTON_MIDDLE: return 2;
-        case SDL_BUTTON_X1: return 3;
-        default: return -1;
+        case SDL_BUTTON_LEFT:
+            return 0;
+        case SDL_BUTTON_RIGHT:
+            return 1;
+        case SDL_BUTTON_MIDDLE:
+            return 2;
+        case SDL_BUTTON_X1:
+            return 3;
+        default:
+            return -1;
     }
 }
 
@@ -97,11 +100,15 @@ int mouseButtonIndex(Uint8 button) {
 // character messages do: Backspace, Tab and Enter.
 char16_t controlCharacter(SDL_Scancode scancode) {
     switch (scancode) {
-        case SDL_SCANCODE_BACKSPACE: return 8;
-        case SDL_SCANCODE_TAB: return 9;
+        case SDL_SCANCODE_BACKSPACE:
+            return 8;
+        case SDL_SCANCODE_TAB:
+            return 9;
         case SDL_SCANCODE_RETURN:
-        case SDL_SCANCODE_KP_ENTER: return 13;
-        default: return 0;
+        case SDL_SCANCODE_KP_ENTER:
+            return 13;
+        default:
+            return 0;
     }
 }
 
@@ -113,8 +120,7 @@ void pinLoadedLibraries() {
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void*) -> int {
             if (info->dlpi_name && info->dlpi_name[0] != '\0') {
-                if (void* handle = dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE))
-                    dlclose(handle);
+                if (void* handle = dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(handle);
             }
             return 0;
         },
@@ -255,8 +261,8 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
 
     Uint32 flags = SDL_WINDOW_OPENGL | (s.fullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
-    window_ = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s.width,
-                               s.height, flags);
+    window_ =
+        SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, s.width, s.height, flags);
     if (!window_) {
         error = sdlError("cannot create the window");
         return false;
@@ -284,8 +290,8 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
     constexpr unsigned kGlVersion = 0x1F02;
     auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
     const unsigned char* version = getString ? getString(kGlVersion) : nullptr;
-    if (!version || std::sscanf(reinterpret_cast<const char*>(version), "%d.%d", &gContextInfo.major,
-                                &gContextInfo.minor) != 2) {
+    if (!version ||
+        std::sscanf(reinterpret_cast<const char*>(version), "%d.%d", &gContextInfo.major, &gContextInfo.minor) != 2) {
         gContextInfo.major = core ? 3 : 2;
         gContextInfo.minor = core ? 3 : 1;
     }
@@ -404,15 +410,21 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             // Only our window counts, not a message box SDL opened beside it.
             if (window_ && e.window.windowID != 0 && e.window.windowID != SDL_GetWindowID(window_)) break;
             switch (e.window.event) {
-                case SDL_WINDOWEVENT_CLOSE: closeRequested_ = true; break;
-                case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; break;
+                case SDL_WINDOWEVENT_CLOSE:
+                    closeRequested_ = true;
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    focused_ = true;
+                    break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     // The key and button releases may go to another window.
                     focused_ = false;
                     keys_.clear();
                     mouseButtons_.clear();
                     break;
-                case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    minimized_ = true;
+                    break;
                 case SDL_WINDOWEVENT_RESTORED:
                 case SDL_WINDOWEVENT_MAXIMIZED:
                     minimized_ = false;
@@ -420,8 +432,11 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                     break;
                 case SDL_WINDOWEVENT_SHOWN:
                 case SDL_WINDOWEVENT_RESIZED:
-                case SDL_WINDOWEVENT_SIZE_CHANGED: sizeChanged_ = true; break;
-                default: break;
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    sizeChanged_ = true;
+                    break;
+                default:
+                    break;
             }
             break;
         case SDL_KEYDOWN: {
@@ -461,10 +476,8 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             if (e.button.which == SDL_TOUCH_MOUSEID) break;
             int b = mouseButtonIndex(e.button.button);
             if (b < 0) break;
-            if (e.type == SDL_MOUSEBUTTONDOWN)
-                mouseButtons_.press(static_cast<size_t>(b));
-            else
-                mouseButtons_.release(static_cast<size_t>(b));
+            if (e.type == SDL_MOUSEBUTTONDOWN) mouseButtons_.press(static_cast<size_t>(b));
+            else mouseButtons_.release(static_cast<size_t>(b));
             mouseX_ = static_cast<float>(e.button.x);
             mouseY_ = static_cast<float>(e.button.y);
             break;
@@ -477,17 +490,14 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
         case SDL_FINGERMOTION:
         case SDL_FINGERUP: {
             const SDL_TouchFingerEvent& f = e.tfinger;
-            auto it = std::find_if(contacts_.begin(), contacts_.end(), [&](const Contact& c) {
-                return c.touch == f.touchId && c.finger == f.fingerId;
-            });
+            auto it = std::find_if(contacts_.begin(), contacts_.end(),
+                                   [&](const Contact& c) { return c.touch == f.touchId && c.finger == f.fingerId; });
             if (e.type == SDL_FINGERUP) {
                 if (it == contacts_.end()) break;
                 it->x = f.x;
                 it->y = f.y;
-                if (it->pressedNow)
-                    it->releaseLater = true;
-                else
-                    contacts_.erase(it);
+                if (it->pressedNow) it->releaseLater = true;
+                else contacts_.erase(it);
                 break;
             }
             if (it == contacts_.end()) {

@@ -82,7 +82,8 @@ TEST(Bear, StandsAboveItsPathBitesOneAppleATickAndKnocksOnlyAVulnerablePigBack) 
     EXPECT_EQ(loose[1]->bSpoiled, 1);
     z.step(10);
     EXPECT_EQ(std::tuple(hanging->bSpoiled, z.currentResult.applesLost), std::tuple(0, 2));
-    EXPECT_TRUE(loose[0]->pSkin->sheetIndex >= Apple::FRAME_BITTEN && loose[0]->pSkin->sheetIndex <= Apple::FRAME_BITTEN + 2);
+    EXPECT_TRUE(loose[0]->pSkin->sheetIndex >= Apple::FRAME_BITTEN &&
+                loose[0]->pSkin->sheetIndex <= Apple::FRAME_BITTEN + 2);
 
     // In the editor it bites nothing.
     z.setEditing(true);

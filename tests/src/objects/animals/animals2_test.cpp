@@ -6,12 +6,12 @@
 
 #include "TestLevel.h"
 #include "audio/SoundChannel.h"
-#include "objects/devices/Geyser.h"
 #include "objects/animals/Hedgehog.h"
 #include "objects/animals/Horse.h"
 #include "objects/animals/Rabbit.h"
 #include "objects/animals/Snail.h"
 #include "objects/apples/Apple.h"
+#include "objects/devices/Geyser.h"
 #include "objects/pig/Pig.h"
 #include "world/BezierPath.h"
 

@@ -43,8 +43,11 @@ struct AppleIndexTest : testing::Test {
         body.boundingCentre = body.position;
         body.boundingRadius = r;
         expectSameAsWalk(x - r, x + r, [&](Apple* a) { return body.collide(a); });
-        expectSameAsWalk(x - r, x + r, [&](Apple* a) { return body.isPointInsideCollisionBounds(a->position.x, a->position.y, 0.0f); });
-        expectSameAsWalk(x - r, x + r, [&](Apple* a) { return V3::distanceSquared(a->position, body.position) <= r * r; });
+        expectSameAsWalk(x - r, x + r, [&](Apple* a) {
+            return body.isPointInsideCollisionBounds(a->position.x, a->position.y, 0.0f);
+        });
+        expectSameAsWalk(x - r, x + r,
+                         [&](Apple* a) { return V3::distanceSquared(a->position, body.position) <= r * r; });
     }
 };
 

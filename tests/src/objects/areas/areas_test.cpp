@@ -9,8 +9,8 @@
 #include "fx/ParticleGroup.h"
 #include "objects/apples/Apple.h"
 #include "objects/areas/Area.h"
-#include "objects/scenery/Weather.h"
 #include "objects/pig/Pig.h"
+#include "objects/scenery/Weather.h"
 #include "world/HullSegment.h"
 #include "world/Xsect.h"
 
@@ -111,7 +111,7 @@ TEST(Areas, ApplesFallingIntoWaterOrMudSplashByTheirSize) {
     // the drops move it.
     apple->parent->removeChild(apple);
     apple->setSkin(level.resources.findAs<Skin>(u"editor_areas:0"));  // 45 units to a corner
-    for (float sensitivity : {0.65f, 0.7f}) {                           // 29.4 small, no sound; 31.7 large
+    for (float sensitivity : {0.65f, 0.7f}) {                         // 29.4 small, no sound; 31.7 large
         apple->collisionSensitivity = sensitivity;
         drop(apple, mud);
         EXPECT_EQ(splashed(0xFF804000u, V3(0.0f, 1.0f, 0.0f), u"mudSplash"), sensitivity < 0.7f ? 50 : 151);

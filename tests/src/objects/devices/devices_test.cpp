@@ -7,9 +7,9 @@
 #include "gfx/BlendingCamera.h"
 #include "objects/apples/Apple.h"
 #include "objects/devices/Springboard.h"
-#include "objects/scenery/Decoration.h"
 #include "objects/devices/Switch.h"
 #include "objects/pig/Pig.h"
+#include "objects/scenery/Decoration.h"
 
 namespace {
 
@@ -187,7 +187,10 @@ TEST_F(Devices, ADecorationHidesAlongItsDownAxisAsSheComesNear) {
     auto* up = level.spawn<Decoration>(V3(-300, 200, 0), level.objectList);
     up->setRotation(0.0f, 0.0f, kPi);
     const float depth = 0.75f * down->pSkin->height;
-    auto heroAt = [&](V3 at) { level.placeHero(hero, at - hero->bodyOffset); level.step(); };
+    auto heroAt = [&](V3 at) {
+        level.placeHero(hero, at - hero->bodyOffset);
+        level.step();
+    };
     heroAt(V3(130, 200, 0));
     EXPECT_NEAR(down->position.y, 200 - 0.25f * depth, 1e-3f);  // half way by the curve
     heroAt(V3(-320, 200, 0));

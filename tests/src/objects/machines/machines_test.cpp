@@ -10,8 +10,8 @@
 #include "fx/ParticleGroup.h"
 #include "objects/devices/Switch.h"
 #include "objects/machines/BlastableObject.h"
-#include "objects/machines/Explosion.h"
 #include "objects/machines/Drawbridge.h"
+#include "objects/machines/Explosion.h"
 #include "objects/machines/PathPlatform.h"
 #include "objects/machines/Rotator.h"
 #include "objects/machines/SpringRotator.h"
@@ -96,8 +96,7 @@ TEST_F(Machines, AnExplosionThrowsTheBlastableObjectsInReachWithEffectsAndTheyLe
                          count<ExplosionParticles>(level.fgEffectsList)),
               std::tuple(1, 1, 1));
     EXPECT_TRUE(heard(u"explosionSound"));
-    EXPECT_EQ(std::tuple(level.game->camera->shakeDuration, level.game->camera->shakeStrength),
-              std::tuple(0.75, 0.15));
+    EXPECT_EQ(std::tuple(level.game->camera->shakeDuration, level.game->camera->shakeStrength), std::tuple(0.75, 0.15));
 
     // A second charge, at detail 0: no smoke, and the launched stay as they fly.
     level.configuration->detailLevel = 0;

@@ -90,7 +90,7 @@ TEST_F(Family, PigletsWanderWithinTheMarginsFollowTheHeroAndGoHomeWithHer) {
     run(15.0, [&](Piglet* p, bool walk) { EXPECT_TRUE(!walk || p->targetX == house->position.x) << p->targetX; });
     for (Piglet* p : piglets) EXPECT_LT(distanceToHouse(p), House::PIGLET_HOME_RADIUS);
     EXPECT_TRUE(house->atHome && !house->door->bHidden);  // the door shut behind them
-    EXPECT_FALSE(level.isLevelComplete());                 // without the apples
+    EXPECT_FALSE(level.isLevelComplete());                // without the apples
     level.currentResult.applesGathered = level.currentResult.apples;
     EXPECT_TRUE(level.isLevelComplete());
 }
@@ -134,7 +134,8 @@ TEST_F(Family, BubblesLastByTheirTextsLengthAndFrameItWrapped) {
     EXPECT_TRUE(tiny->width == SpeechBubble::MIN_WIDTH && tiny->height == SpeechBubble::MIN_HEIGHT);
     const FontQuad* font = level.getBubbleFont();
     if (!font) GTEST_SKIP() << "no font";
-    SpeechBubble* b = say(house, u"Roll the apples into the house, then wait inside with the piglets until the door shuts.");
+    SpeechBubble* b =
+        say(house, u"Roll the apples into the house, then wait inside with the piglets until the door shuts.");
     ASSERT_GE(b->pText->lineCount(), 3);
     EXPECT_LE(b->pText->width, W / 3);
     platform::NullRenderDevice* device = level.enableGraphics();
@@ -148,8 +149,8 @@ TEST_F(Family, BubblesWaitForTheirKeyFollowTheOwnerMirrorRightOfTheViewAndGoWith
     SpeechBubble* b = nullptr;
     // Each waits through the other keys for its own (after its time ran out).
     constexpr int RIGHT = GameConfiguration::CONTROL_RIGHT, JUMP = GameConfiguration::CONTROL_JUMP;
-    for (auto [mode, key, other] : {std::tuple(SpeechBubble::UNTIL_WALK, RIGHT, JUMP),
-                                    std::tuple(SpeechBubble::UNTIL_JUMP, JUMP, RIGHT)}) {
+    for (auto [mode, key, other] :
+         {std::tuple(SpeechBubble::UNTIL_WALK, RIGHT, JUMP), std::tuple(SpeechBubble::UNTIL_JUMP, JUMP, RIGHT)}) {
         b = say(owner, u"Go on!", mode);
         level.holdControl(other, level.frame, level.frame + 10);
         level.tapControl(GameConfiguration::CONTROL_USE, level.frame + 20);

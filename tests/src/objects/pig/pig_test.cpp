@@ -110,10 +110,12 @@ TEST_F(PigMovement, JumpsAndLandsHardEnoughToSquash) {
     EXPECT_EQ(pig->jumpCount, 1);
     EXPECT_EQ(pig->getGround(), nullptr);
     float top = 0.0f;
-    ASSERT_TRUE(level.stepUntil([&] {
-        top = std::max(top, pig->physPoint.position.y - FLOOR_Y);
-        return pig->getGround() != nullptr;
-    }, 200));
+    ASSERT_TRUE(level.stepUntil(
+        [&] {
+            top = std::max(top, pig->physPoint.position.y - FLOOR_Y);
+            return pig->getGround() != nullptr;
+        },
+        200));
     EXPECT_NEAR(top, 768.0f * 768.0f / (2.0f * 2048.0f), 5.0f);
     EXPECT_GT(pig->squash, 0.9f);
 }
@@ -179,7 +181,8 @@ TEST_F(PigMovement, UmbrellaSlowsTheFallOnlyInTheOpen) {
 TEST_F(PigMovement, WalksOverTerrainJointsWithoutLeavingTheGround) {
     Terrain* terrain = level.spawn<Terrain>(V3(), level.objectList);
     terrain->construct(64, 16);
-    for (int i = 0; i < 64; ++i) terrain->setHeights(i, 256.0f + 30.0f * std::sin(0.1f * i), Terrain::kKeep);  // rolling hills
+    for (int i = 0; i < 64; ++i)
+        terrain->setHeights(i, 256.0f + 30.0f * std::sin(0.1f * i), Terrain::kKeep);  // rolling hills
     standAt(-400.0f, 300.0f, false);
     ASSERT_NE(pig->getGround(), nullptr);
     level.holdControl(RIGHT, level.frame, level.frame + 1000);

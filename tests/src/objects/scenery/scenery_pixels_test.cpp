@@ -13,9 +13,9 @@
 #include "gfx/Quad.h"
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
-#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/scenery/TerrainDeco.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/Waterfall.h"
 #include "world/Terrain.h"
 

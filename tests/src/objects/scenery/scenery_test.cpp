@@ -12,10 +12,10 @@
 #include "gfx/RenderCounters.h"
 #include "objects/scenery/Fence.h"
 #include "objects/scenery/HillsBackdrop.h"
-#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/ScrollingSkinnedPath.h"
 #include "objects/scenery/SkinnedPath.h"
 #include "objects/scenery/TerrainDeco.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/scenery/Waterfall.h"
 #include "world/DeformedQuad.h"
 #include "world/Terrain.h"
@@ -194,7 +194,7 @@ TEST_F(Scenery, DecorationsAndPlantsFollowTheirTerrainAndTheDecorationGoesWithIt
 }
 
 TEST_F(Scenery, ObjectsPlacedButNeverConstructedSurviveEditsTicksAndDrawing) {
-    std::vector<A99Object*> objects = {placed<SkinnedPath>(V3(0, 100, 0)),  placed<ScrollingSkinnedPath>(V3(0, 200, 0)),
+    std::vector<A99Object*> objects = {placed<SkinnedPath>(V3(0, 100, 0)), placed<ScrollingSkinnedPath>(V3(0, 200, 0)),
                                        placed<Fence>(V3(0, 300, 0)),       placed<Waterfall>(V3(0, 400, 0)),
                                        placed<Vegetation>(V3(0, 500, 0)),  placed<TerrainDeco>(V3(0, 600, 0))};
     level.panel.bShowBezierPaths = true;
