@@ -80,5 +80,5 @@ void ValleyIcon::render() {
 
 V3 ValleyIcon::cursorAnchor(int index) {
     if (index != 0) return noAnchor();
-    return findContext()->camera->worldToScreen(position);
+    return findContext(this)->camera->worldToScreen(position);
 }

@@ -13,5 +13,5 @@ CursorTargetSprite::~CursorTargetSprite() = default;
 
 V3 CursorTargetSprite::cursorAnchor(int index) {
     if (!bCursorAnchor || index != 0) return noAnchor();
-    return findContext()->camera->worldToScreen(position);
+    return findContext(this)->camera->worldToScreen(position);
 }

@@ -171,6 +171,6 @@ void MenuItem::onMouseClick() {
 
 V3 MenuItem::cursorAnchor(int index) {
     if (index != 0) return noAnchor();
-    const Context* c = findContext();
+    const Context* c = findContext(this);
     return c->camera->worldToScreen(V3(position.x, position.y - skinHeight() * 0.25f, position.z));
 }

@@ -65,7 +65,7 @@ void MenuItemValue::render() {
 
 V3 MenuItemValue::cursorAnchor(int index) {
     if (index != 0 && index != 1) return noAnchor();
-    const Context* c = findContext();
+    const Context* c = findContext(this);
     const float dx = index == 0 ? -arrowOffset() : arrowOffset();
     return c->camera->worldToScreen(V3(position.x + dx, position.y, position.z));
 }

@@ -80,5 +80,5 @@ V3 PlayerGreeting::cursorAnchor(int index) {
     if (index != 0) return noAnchor();
     const int halfLine = helloText->font ? helloText->font->height / 2 : 0;
     const V3 p = helloText->position - V3(0.0f, static_cast<float>(halfLine), 0.0f);
-    return findContext()->camera->worldToScreen(p);
+    return findContext(this)->camera->worldToScreen(p);
 }

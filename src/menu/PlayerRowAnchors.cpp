@@ -13,5 +13,5 @@ PlayerRowAnchors::~PlayerRowAnchors() = default;
 V3 PlayerRowAnchors::cursorAnchor(int index) {
     const ProfileManager* profiles = gui::environment().profiles;
     if (!profiles || index < 0 || index >= profiles->countProfiles()) return noAnchor();
-    return findContext()->camera->worldToScreen(V3(-150.0f, 135.0f - 30.0f * static_cast<float>(index), 0.0f));
+    return findContext(this)->camera->worldToScreen(V3(-150.0f, 135.0f - 30.0f * static_cast<float>(index), 0.0f));
 }

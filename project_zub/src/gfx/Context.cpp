@@ -91,10 +91,8 @@ V3 Context::convertPointFrom(const Context* from, const V3& p) const {
     return camera->screenToWorld(screen.x, screen.y, p.z);
 }
 
-// The object tree's own lookup of the context an object lives in, here where
-// contexts are known.
-Context* ZubBase::findContext() {
-    for (ZubBase* o = this; o; o = o->parent)
+Context* findContext(ZubBase* object) {
+    for (ZubBase* o = object; o; o = o->parent)
         if (Context* c = zub_cast<Context>(o)) return c;
     ZUB_ERROR(u"Could not find any Context object.");
 }

@@ -74,5 +74,9 @@ public:
         // The context being ticked or drawn.
         Context* current = nullptr;
     };
+
     static Environment environment;
 };
+
+// The nearest Context among the object and its ancestors; fatal when none.
+Context* findContext(ZubBase* object);

@@ -18,7 +18,6 @@ class ZubBase;
 class ZubBaseReference;
 class Packet;
 class PropertyContainer;
-class Context;
 
 // Event codes carried by ZubEvent::code.
 enum ZubEventCode : int {
@@ -155,10 +154,6 @@ public:
     PropertyContainer* createPropertyContainer();
 
     // --- helpers --------------------------------------------------------------
-    // The nearest Context among this object and its ancestors; fatal when none.
-    // (Defined with Context, in gfx/Context.cpp: the tree knows contexts only
-    // by name.)
-    Context* findContext();
     // Event 1 to the owner of every reference that points here.
     void notifyReferrers();
     // Sets the hidden flag of every descendant.

@@ -370,10 +370,10 @@ TEST(Tree, FindContextFindsTheNearestAndFailsWithout) {
     auto* leaf = new ZubBase;
     ctx.addChild(inner);
     inner->addChild(leaf);
-    EXPECT_EQ(leaf->findContext(), inner);
-    EXPECT_EQ(inner->findContext(), inner);
+    EXPECT_EQ(findContext(leaf), inner);
+    EXPECT_EQ(findContext(inner), inner);
     ZubBase lonely;
-    EXPECT_EXIT(lonely.findContext(), ::testing::ExitedWithCode(255), "Could not find any Context object.");
+    EXPECT_EXIT(findContext(&lonely), ::testing::ExitedWithCode(255), "Could not find any Context object.");
 }
 
 TEST(Tree, CyclesAreRefused) {
