@@ -9,7 +9,18 @@ Level::Level() = default;
 
 Level::~Level() = default;
 
-Level* Level::current() { return dynamic_cast<Level*>(GameWorld::current()); }
+Level* Level::current() {
+    // Asked by many objects every tick: the cast is made again only when
+    // another world became current.
+    static uint64_t serial = ~uint64_t{0};
+    static Level* level = nullptr;
+    const uint64_t now = GameWorld::currentSerial();
+    if (now != serial) {
+        level = dynamic_cast<Level*>(GameWorld::current());
+        serial = now;
+    }
+    return level;
+}
 
 A99Object* Level::findHero() { return heroOrNull(); }
 

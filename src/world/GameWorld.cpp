@@ -6,17 +6,24 @@
 
 namespace {
 GameWorld* currentWorld = nullptr;
+uint64_t currentWorldSerial = 0;
 }
 
 GameWorld::~GameWorld() {
-    if (currentWorld == this) currentWorld = nullptr;
+    if (currentWorld == this) {
+        currentWorld = nullptr;
+        ++currentWorldSerial;
+    }
 }
 
 GameWorld* GameWorld::current() { return currentWorld; }
 
+uint64_t GameWorld::currentSerial() { return currentWorldSerial; }
+
 GameWorld* GameWorld::setCurrent(GameWorld* w) {
     GameWorld* old = currentWorld;
     currentWorld = w;
+    ++currentWorldSerial;
     return old;
 }
 

@@ -27,6 +27,9 @@ public:
     static GameWorld* current();
     // Makes w current (null: none); returns the one that was current.
     static GameWorld* setCurrent(GameWorld* w);
+    // Changes whenever a world is made current and when the current world
+    // goes: what was derived from the current world stays true while it stays.
+    static uint64_t currentSerial();
 
     // --- lists: objects whose children are walked in order --------------------
     // Every level object.

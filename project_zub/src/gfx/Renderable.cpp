@@ -135,7 +135,13 @@ void Renderable::calcXform() {
     M44 m;
     if (rotation.x == 0.0f && rotation.y == 0.0f) {
         // The usual case, written out: translate(-o) . scale . rotZ . translate(p).
-        const float c = std::cos(rotation.z), sn = std::sin(rotation.z);
+        // The same angle gives the same values: taken again only when it changed.
+        if (!(rotation.z == trigAngle) || std::signbit(rotation.z) != std::signbit(trigAngle)) {
+            trigAngle = rotation.z;
+            trigCos = std::cos(rotation.z);
+            trigSin = std::sin(rotation.z);
+        }
+        const float c = trigCos, sn = trigSin;
         m = M44::identity();
         m.m[0][0] = s.x * c;
         m.m[0][1] = s.x * sn;

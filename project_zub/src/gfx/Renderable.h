@@ -131,4 +131,8 @@ private:
     // owningContext's ancestor, and the stamps it was found under.
     mutable Context* ancestorContext = nullptr;
     mutable uint64_t ancestorPlace = 0, ancestorMoves = 0;
+    // The cosine and sine of the z rotation they were taken of: most
+    // renderables keep their angle while they move, and calcXform runs for
+    // every moving one every frame.
+    float trigAngle = 0.0f, trigCos = 1.0f, trigSin = 0.0f;
 };

@@ -519,7 +519,7 @@ void ObjectIterator::settle(ZubBase* c) {
     }
 }
 
-void ObjectIterator::advance() {
+void ObjectIterator::advanceSlowly() {
     ZubBase* old = current;
     if (!bHavePending) {
         if (!old) return;

@@ -313,10 +313,23 @@ public:
     ZubBase* get() const { return current; }
     ZubBase* operator->() const { return current; }
     explicit operator bool() const { return current != nullptr; }
-    void advance();
+    void advance() {
+        // The usual step, written out: the cursor stands on a live child
+        // whose next sibling is one to yield.
+        if (!bHavePending && current && !current->bToBeDestroyed) {
+            ZubBase* next = (mode & BACKWARDS) ? current->prevSibling : current->nextSibling;
+            if (next && !next->bToBeDestroyed && (!next->bDisabled || (mode & INCLUDE_DISABLED))) {
+                current = next;
+                return;
+            }
+        }
+        advanceSlowly();
+    }
 
 private:
     friend class ZubBase;
+    // advance() for every other case: a removed or flagged child, the end.
+    void advanceSlowly();
     ZubBase* step(ZubBase* from) const;
     void settle(ZubBase* candidate);
     void onChildRemoved(ZubBase* parentOfChild, ZubBase* child);

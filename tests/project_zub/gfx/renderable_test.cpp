@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "gfx/Quad.h"
@@ -319,4 +320,41 @@ TEST_F(RenderableTest, TheOwningContextFollowsEveryMoveOfTheRenderableOrItsAnces
     EXPECT_EQ(r->owningContext(), a.get());
     deleteObject(r);
     Context::environment.current = before;
+}
+
+// A renderable that turns keeps no stale cosine or sine: after each turn, and
+// after turns back to an angle it had, its matrices and bounding circle are
+// bit for bit those of a renderable set up at that angle afresh, also for the
+// sign of a zero angle (which the level objects' angle measures can tell).
+TEST_F(RenderableTest, TurningAgainGivesTheMatricesOfAFreshRenderable) {
+    std::unique_ptr<Skin> skin(plainSkin(40, 20));
+    skin->getAnchorPoint(4);
+    auto same = [](const M44& a, const M44& b) {
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                if (std::memcmp(&a.m[r][c], &b.m[r][c], sizeof(float)) != 0) return false;
+        return true;
+    };
+    for (uint8_t inverse : {uint8_t{0}, uint8_t{1}}) {
+        Renderable moving;
+        moving.bHasInvXform = inverse;
+        moving.setSkin(skin.get());
+        moving.setPosition(30, -12, 0);
+        moving.setScaleV(V3(1.5f, -2.0f, 1.0f));
+        const float angles[] = {0.0f, -0.0f, 0.3f, 0.3f, -0.0f, 2.0f, 0.0f, -1.25f, 0.3f, 0.0f};
+        for (float a : angles) {
+            moving.setRotationZ(a);
+            moving.setPosition(moving.position.x + 1.0f, moving.position.y, 0);
+            Renderable fresh;
+            fresh.bHasInvXform = inverse;
+            fresh.setFields(skin.get(), &moving.position, &moving.rotation, &moving.scale);
+            EXPECT_TRUE(same(moving.worldMatrix, fresh.worldMatrix)) << "angle " << a << " inverse " << int(inverse);
+            if (inverse) {
+                EXPECT_TRUE(same(moving.invWorldMatrix, fresh.invWorldMatrix)) << "angle " << a;
+            }
+            EXPECT_EQ(std::signbit(moving.worldMatrix.m[1][0]), std::signbit(fresh.worldMatrix.m[1][0]));
+            EXPECT_EQ(0, std::memcmp(&moving.boundingCentre, &fresh.boundingCentre, sizeof(V3)));
+            EXPECT_EQ(0, std::memcmp(&moving.boundingRadius, &fresh.boundingRadius, sizeof(float)));
+        }
+    }
 }

@@ -234,6 +234,39 @@ TEST(Iterator, LongListsTickInLinkOrderWhileTheirChildrenChangeBetweenAndDuringW
     expectTickedAsLinked();
 }
 
+TEST(Iterator, AStepSeesWhatTheBodyDidToTheNextChildInEitherDirection) {
+    // While the cursor stands on a child, the body disables, flags or moves
+    // the child the next step would reach, or moves the child it stands on:
+    // each step goes by the children as they are at that moment.
+    for (int mode : {0, int(ObjectIterator::BACKWARDS), int(ObjectIterator::INCLUDE_DISABLED),
+                     int(ObjectIterator::BACKWARDS | ObjectIterator::INCLUDE_DISABLED)}) {
+        SCOPED_TRACE(mode);
+        const bool back = (mode & ObjectIterator::BACKWARDS) != 0;
+        const bool disabledToo = (mode & ObjectIterator::INCLUDE_DISABLED) != 0;
+        Journal j;
+        Node root("root", &j), elsewhere("elsewhere", &j);
+        std::vector<Node*> n;
+        for (const char* s : {"a", "b", "c", "d", "e", "f", "g"}) {
+            n.push_back(new Node(s, &j));
+            root.addChild(n.back());
+        }
+        auto next = [&](ZubBase* c) { return back ? c->prevSibling : c->nextSibling; };
+        Names seen;
+        for (ObjectIterator it(&root, mode); it; it.advance()) {
+            auto* c = static_cast<Node*>(it.get());
+            seen.push_back(c->name);
+            if (c->name == (back ? "g" : "a")) next(c)->bDisabled = 1;         // f / b
+            if (c->name == (back ? "e" : "c")) next(c)->bToBeDestroyed = 1;    // d / d
+            if (c->name == (back ? "c" : "e")) elsewhere.addChild(c);          // goes: next is the one after it
+            if (c->name == (back ? "b" : "f")) elsewhere.addChild(next(c));    // a / g: nothing follows
+        }
+        Names expected = back ? (disabledToo ? Names{"g", "f", "e", "c", "b"} : Names{"g", "e", "c", "b"})
+                              : (disabledToo ? Names{"a", "b", "c", "e", "f"} : Names{"a", "c", "e", "f"});
+        EXPECT_EQ(seen, expected);
+        EXPECT_EQ(elsewhere.countChildren(), 2);
+    }
+}
+
 TEST(Iterator, NestedWalksOverTheSameChildrenStaySafe) {
     Journal j;
     Node root("root", &j);
