@@ -7,7 +7,7 @@
 namespace {
 GameWorld* currentWorld = nullptr;
 uint64_t currentWorldSerial = 0;
-}
+}  // namespace
 
 GameWorld::~GameWorld() {
     if (currentWorld == this) {

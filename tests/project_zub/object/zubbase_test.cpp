@@ -255,10 +255,10 @@ TEST(Iterator, AStepSeesWhatTheBodyDidToTheNextChildInEitherDirection) {
         for (ObjectIterator it(&root, mode); it; it.advance()) {
             auto* c = static_cast<Node*>(it.get());
             seen.push_back(c->name);
-            if (c->name == (back ? "g" : "a")) next(c)->bDisabled = 1;         // f / b
-            if (c->name == (back ? "e" : "c")) next(c)->bToBeDestroyed = 1;    // d / d
-            if (c->name == (back ? "c" : "e")) elsewhere.addChild(c);          // goes: next is the one after it
-            if (c->name == (back ? "b" : "f")) elsewhere.addChild(next(c));    // a / g: nothing follows
+            if (c->name == (back ? "g" : "a")) next(c)->bDisabled = 1;       // f / b
+            if (c->name == (back ? "e" : "c")) next(c)->bToBeDestroyed = 1;  // d / d
+            if (c->name == (back ? "c" : "e")) elsewhere.addChild(c);        // goes: next is the one after it
+            if (c->name == (back ? "b" : "f")) elsewhere.addChild(next(c));  // a / g: nothing follows
         }
         Names expected = back ? (disabledToo ? Names{"g", "f", "e", "c", "b"} : Names{"g", "e", "c", "b"})
                               : (disabledToo ? Names{"a", "b", "c", "e", "f"} : Names{"a", "c", "e", "f"});
