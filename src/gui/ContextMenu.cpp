@@ -9,6 +9,7 @@
 #include "gui/GuiEnvironment.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemLink.h"
+#include "input/TouchInput.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "sys/Logger.h"
@@ -217,7 +218,7 @@ void ContextMenu::onActivate(bool) {
     ZubInput* in = ZubInput::active();
     if (!in) return;
     if (navigationMode == NAVIGATION_POINTER) {
-        if (in->inputMode == ZubInput::MODE_TOUCH) {
+        if (isTouchInput()) {
             V3 park = worldToScreen(V3(0.0f, static_cast<float>(referenceHeight() / 2), 0.0f));
             in->setMousePosition(park.x, park.y, 0.0f);
         }
