@@ -17,8 +17,6 @@ ZUB_IMPLEMENT_CLASS(BlastableObject, A99Object, object_ids::BlastableObject)
 
 namespace {
 
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
-
 // Destroys the object's hull (over the network when it is registered) and
 // forgets it.
 void dropHull(A99Object* o) {
