@@ -26,7 +26,7 @@ execute_process(COMMAND ${CXX} ${flags} ${PROBES}/includes_platform.cpp
 if(result EQUAL 0)
   message(FATAL_ERROR "Game code included a platform header and compiled.")
 endif()
-if(NOT out MATCHES "platform/Platform.h: No such file")
+if(NOT out MATCHES "platform/Platform\\.h.*(No such file|file not found)")
   message(FATAL_ERROR "The platform probe failed for another reason than the missing header:\n${out}")
 endif()
 

@@ -519,17 +519,24 @@ void paintPlant(Ctx& k) {
         return;
     }
     if (n == "shrubs") {
-        for (int b = 0; b < 6; ++b)
-            c.fillEllipse(w * k.rng.range(0.25, 0.75), h * k.rng.range(0.45, 0.75), w * 0.22, h * 0.28,
-                          shade(k.col, k.rng.range(0.8, 1.2)));
+        // Each draw of the generator in a statement of its own, so that every
+        // compiler paints the same picture (the order in which a call's
+        // arguments are evaluated is the compiler's choice).
+        for (int b = 0; b < 6; ++b) {
+            const double tone = k.rng.range(0.8, 1.2);
+            const double y = h * k.rng.range(0.45, 0.75);
+            const double x = w * k.rng.range(0.25, 0.75);
+            c.fillEllipse(x, y, w * 0.22, h * 0.28, shade(k.col, tone));
+        }
         return;
     }
     if (n == "shrubs-winter") {  // the same mounds, dark under a thick blanket of snow
         double lumps[6][2];
-        for (auto& l : lumps) {
-            l[0] = w * k.rng.range(0.25, 0.75);
+        for (auto& l : lumps) {  // drawn in the order of the ordinary mounds
+            const double tone = k.rng.range(0.8, 1.2);
             l[1] = h * k.rng.range(0.45, 0.75);
-            c.fillEllipse(l[0], l[1], w * 0.22, h * 0.28, shade(k.col, k.rng.range(0.8, 1.2)));
+            l[0] = w * k.rng.range(0.25, 0.75);
+            c.fillEllipse(l[0], l[1], w * 0.22, h * 0.28, shade(k.col, tone));
         }
         for (const auto& l : lumps) c.fillEllipse(l[0], l[1] - h * 0.1, w * 0.19, h * 0.17, kSnowShadow);
         for (const auto& l : lumps) c.fillEllipse(l[0] - w * 0.02, l[1] - h * 0.13, w * 0.16, h * 0.13, kSnow);
@@ -669,7 +676,11 @@ void paintTile(Ctx& k) {
         uint32_t col = shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
         if (n == "ground-leaves") wrapDot(x, y, r * 2, r, mix(0xFFD06020, 0xFFE0A030, k.rng.unit()));
         else if (n == "terrain-deco-roots") {
-            if (i % 4 == 0) c.line(x, y, x + k.rng.range(-20, 20), y + k.rng.range(5, 20), 2, 0xFF5A3A20);
+            if (i % 4 == 0) {
+                const double down = k.rng.range(5, 20);
+                const double across = k.rng.range(-20, 20);
+                c.line(x, y, x + across, y + down, 2, 0xFF5A3A20);
+            }
         } else wrapDot(x, y, r, r * 0.8, col);
     }
 }
@@ -707,7 +718,11 @@ void paintSky(Ctx& k) {
         for (int p = 0; p < 4; ++p) c.softDisc(x + p * 40 - 60, y + (p % 2) * 10, 60 + p * 5, withAlpha(kWhite, 170));
     }
     if (has(k.e.name, "winter"))
-        for (int i = 0; i < 200; ++i) c.fillEllipse(rng.range(0, k.w), rng.range(0, k.h), 2, 2, withAlpha(kWhite, 200));
+        for (int i = 0; i < 200; ++i) {
+            const double y = rng.range(0, k.h);
+            const double x = rng.range(0, k.w);
+            c.fillEllipse(x, y, 2, 2, withAlpha(kWhite, 200));
+        }
 }
 
 // Mrs. Tumbro facing right: her body's middle at (x, y); she reaches from

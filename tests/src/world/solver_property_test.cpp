@@ -48,7 +48,12 @@ protected:
         std::uniform_real_distribution<float> u(0.0f, 1.0f);
         for (int gx = 0; gx < 6; ++gx) {
             for (int gy = 0; gy < 4; ++gy) {
-                const V3 centre(gx * 300.0f + 60.0f * (u(rng) - 0.5f), gy * 300.0f + 60.0f * (u(rng) - 0.5f), 0.0f);
+                // Every draw of the generator in a statement of its own: the
+                // order in which a call's arguments or an operator's operands
+                // are evaluated differs between compilers.
+                const float jitterY = u(rng);
+                const float jitterX = u(rng);
+                const V3 centre(gx * 300.0f + 60.0f * (jitterX - 0.5f), gy * 300.0f + 60.0f * (jitterY - 0.5f), 0.0f);
                 A99Object* o = world.place<A99Object>(centre);
                 Shape s{o, {}};
                 const int corners = 3 + static_cast<int>(u(rng) * 6.0f);
@@ -60,8 +65,10 @@ protected:
                     s.local.push_back(V3(r * std::cos(a), r * std::sin(a), 0.0f));
                 }
                 world.makeHull(o, s.local, true);
-                const float sx = (0.6f + u(rng)) * (u(rng) < 0.3f ? -1.0f : 1.0f);
-                const float sy = (0.6f + u(rng)) * (u(rng) < 0.3f ? -1.0f : 1.0f);
+                const float sxSize = 0.6f + u(rng);
+                const float sx = sxSize * (u(rng) < 0.3f ? -1.0f : 1.0f);
+                const float sySize = 0.6f + u(rng);
+                const float sy = sySize * (u(rng) < 0.3f ? -1.0f : 1.0f);
                 o->setScale(sx, sy, 1.0f);
                 o->setRotation(0.0f, 0.0f, u(rng) * 6.2831855f);
                 shapes.push_back(s);
@@ -84,7 +91,9 @@ protected:
         for (int b = 0; b < bodies; ++b) {
             V3 p;
             do {
-                p = V3(-150.0f + u(rng) * 1800.0f, -150.0f + u(rng) * 1200.0f, 0.0f);
+                const float y = u(rng);
+                const float x = u(rng);
+                p = V3(-150.0f + x * 1800.0f, -150.0f + y * 1200.0f, 0.0f);
             } while (deepest(p) > -1.0f);
             for (int step = 0; step < steps; ++step) {
                 float angle = u(rng) * 6.2831855f;
