@@ -11,30 +11,10 @@
 #     engine headers' own "engine-platform/..." is theirs alone).
 # Arguments: CXX (the compiler), INCLUDES (the directories, separated by |),
 # PROBES (this folder), GAME_SOURCES (src/).
-string(REPLACE "|" ";" dirs "${INCLUDES}")
-list(REMOVE_DUPLICATES dirs)
-# The compiler's own folder stays where the compiler puts it (named with -I
-# it would come before the C++ library's wrappers).
-list(REMOVE_ITEM dirs /usr/include)
-set(flags -std=c++20 -fsyntax-only)
-foreach(dir ${dirs})
-  list(APPEND flags -I${dir})
-endforeach()
-
-execute_process(COMMAND ${CXX} ${flags} ${PROBES}/includes_platform.cpp
-                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(result EQUAL 0)
-  message(FATAL_ERROR "Game code included a platform header and compiled.")
-endif()
-if(NOT out MATCHES "platform/Platform\\.h.*(No such file|file not found)")
-  message(FATAL_ERROR "The platform probe failed for another reason than the missing header:\n${out}")
-endif()
-
-execute_process(COMMAND ${CXX} ${flags} ${PROBES}/includes_engine.cpp
-                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "Game code cannot include the engine's headers:\n${out}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/include_probes.cmake)
+probe_flags("${INCLUDES}" flags)
+expect_refused("${flags}" includes_platform.cpp platform/Platform.h "Game code included a platform header")
+expect_compiles("${flags}" includes_engine.cpp "Game code cannot include the engine's headers")
 
 file(GLOB_RECURSE sources ${GAME_SOURCES}/*.h ${GAME_SOURCES}/*.cpp)
 set(offenders)
