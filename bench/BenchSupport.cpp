@@ -9,11 +9,16 @@
 #include <sstream>
 
 #include "Placeholders.h"
+#include "gfx/MemoryImageFile.h"
 #include "gfx/RenderCounters.h"
+#include "gfx/Texture.h"
 #include "objects/apples/Apple.h"
 #include "objects/pig/Pig.h"
+#include "platform/FontRasterizer.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
+#include "text/CodePointTable.h"
+#include "text/GlyphPageGenerator.h"
 #include "world/HullList.h"
 #include "world/Terrain.h"
 
@@ -26,6 +31,26 @@ std::string readFile(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::unique_ptr<Texture> glyphPageTexture(int pixelSize, std::string& error) {
+    const std::string file = platform::defaultGlyphFontFile();
+    if (file.empty()) {
+        error = "DejaVu Sans is not installed";
+        return nullptr;
+    }
+    auto raster = platform::openFontRasterizer(file, pixelSize, error);
+    if (!raster) return nullptr;
+    std::vector<glyph_pages::Page> pages;
+    const auto slots = glyph_pages::codePageSlots(CodePointTable::builtIn(u"1252"), u"1252");
+    if (!glyph_pages::renderPages(*raster, slots, glyph_pages::Style(), pages, error)) return nullptr;
+    MemoryImageFile image(pages[0].width, pages[0].height);
+    for (int y = 0; y < pages[0].height; ++y)
+        for (int x = 0; x < pages[0].width; ++x)
+            image.setPixel(x, y, pages[0].pixels[static_cast<size_t>(y * pages[0].width + x)]);
+    auto page = std::make_unique<Texture>(&image, Texture::FLAG_ALPHA);
+    page->applySkinDescription(pages[0].description, u"bench page");
+    return page;
 }
 
 platform::NullRenderDevice* useCountingDevice(ZubGraphics& graphics, std::string& error) {

@@ -26,6 +26,8 @@
 class Apple;
 class Terrain;
 
+class Texture;
+
 namespace benchsupport {
 
 constexpr double DT = 0.01;
@@ -45,6 +47,11 @@ std::string readFile(const std::string& path);
 // would be measured with the frame. Null (with the reason) when the device
 // cannot serve.
 platform::NullRenderDevice* useCountingDevice(ZubGraphics& graphics, std::string& error);
+
+// The first glyph page (code page 1252) of the system's DejaVu Sans at
+// `pixelSize`, as a texture with its glyph frames; null, with the reason,
+// when the font is missing or cannot be rendered.
+std::unique_ptr<Texture> glyphPageTexture(int pixelSize, std::string& error);
 
 // The OpenGL device for `graphics` in an off-screen window of 1024 x 768
 // (SDL's offscreen driver, Mesa), the window opened into `backend` when it

@@ -38,22 +38,8 @@ struct TextWorld {
     bool open() {
         if (font) return true;
         if (!benchsupport::useCountingDevice(graphics, error)) return false;
-        const std::string file = platform::defaultGlyphFontFile();
-        if (file.empty()) {
-            error = "DejaVu Sans is not installed";
-            return false;
-        }
-        auto raster = platform::openFontRasterizer(file, 16, error);
-        if (!raster) return false;
-        std::vector<glyph_pages::Page> pages;
-        const auto slots = glyph_pages::codePageSlots(CodePointTable::builtIn(u"1252"), u"1252");
-        if (!glyph_pages::renderPages(*raster, slots, glyph_pages::Style(), pages, error)) return false;
-        MemoryImageFile image(pages[0].width, pages[0].height);
-        for (int y = 0; y < pages[0].height; ++y)
-            for (int x = 0; x < pages[0].width; ++x)
-                image.setPixel(x, y, pages[0].pixels[static_cast<size_t>(y * pages[0].width + x)]);
-        page = std::make_unique<Texture>(&image, Texture::FLAG_ALPHA);
-        page->applySkinDescription(pages[0].description, u"bench page");
+        page = benchsupport::glyphPageTexture(16, error);
+        if (!page) return false;
         font = std::make_unique<FontQuad>();
         font->addSourceTexture(page.get(), 33);
         font->bCacheFlag = 1;
