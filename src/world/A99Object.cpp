@@ -180,7 +180,9 @@ void A99Object::netPostReplicate() {
 void A99Object::tick(double time, double dt) {
     EditorObject::tick(time, dt);
     if (isEditorMode()) return;
-    Context* ctx = owningContext();
+    // Finding the context and measuring the distance costs every object a
+    // climb and a square root each frame: only those that read the answer do.
+    Context* ctx = bUsesNearView || pAmbientSound ? owningContext() : nullptr;
     if (ctx && ctx->camera) {
         const V3 eye = ctx->camera->eye;
         const float depth = boundingCentre.z - eye.z;

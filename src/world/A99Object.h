@@ -143,7 +143,13 @@ public:
     static SpeechBubbleMaker speechBubbleMaker;
 
     ZubBaseReference pHull{this};
+    // Whether the hero's camera could see the object soon: its bounding
+    // circle lies within the view's half width plus 600 units at its depth
+    // (kept up to date by tick only for the objects that read it: those
+    // with bUsesNearView, and any with an ambient sound).
     bool nearView = true;
+    // Set by the classes whose tick or drawing asks nearView.
+    bool bUsesNearView = false;
     int32_t material = MAT_NONE;
     int32_t prevFrameStamp = -1;
     Sound* pAmbientSound = nullptr;

@@ -20,8 +20,10 @@ public:
     EditorObject();
     ~EditorObject() override;
 
-    // Drawn through the proxy only.
-    void render() override {}
+    // Drawn through the proxy only: nothing in the tree, for every class of
+    // level object.
+    void render() final {}
+    bool drawsInTree() const final { return false; }
     bool isMouseInside() override;
     bool onEvent(ZubEvent& ev) override;
     // Both take the list the object names (namedOwnerList) as pOwnerList

@@ -117,12 +117,9 @@ public:
     uint8_t bInView = 0;
     int32_t scaleMode = SCALE_PLAIN;
     float collisionSensitivity = 1.0f;
-
-    M44 worldMatrix;
-    M44 invWorldMatrix;
-    bool bInvValid = false;  // invWorldMatrix belongs to the current worldMatrix
-    M44 parentMatrix;
-    bool bHasParent = false;
+    // The bounding circle sits with the skin and the flags: drawing and
+    // culling read these together for every renderable every frame, and the
+    // matrices below only when the transform changes.
     V3 boundingCentre;
     float boundingRadius = 0.0f;
     int32_t frameStamp = -1;  // frame number of the last onTransformChanged
@@ -135,4 +132,11 @@ private:
     // renderables keep their angle while they move, and calcXform runs for
     // every moving one every frame.
     float trigAngle = 0.0f, trigCos = 1.0f, trigSin = 0.0f;
+
+public:
+    M44 worldMatrix;
+    M44 invWorldMatrix;
+    bool bInvValid = false;  // invWorldMatrix belongs to the current worldMatrix
+    M44 parentMatrix;
+    bool bHasParent = false;
 };

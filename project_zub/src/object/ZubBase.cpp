@@ -258,10 +258,16 @@ void ZubBase::tick(double time, double dt) {
 }
 
 void ZubBase::render() {
-    if (!firstChild) return;
-    walkChildren(ObjectIterator::INCLUDE_DISABLED, [](ZubBase* c) {
+    if (!firstChild || quietChildrenStamp == childStamp) return;
+    // Long lists of objects drawn elsewhere (level objects, drawn through
+    // their proxies) are walked once, then skipped while they stay as they are.
+    const uint64_t stampBefore = childStamp;
+    bool anyDraws = false;
+    walkChildren(ObjectIterator::INCLUDE_DISABLED, [&anyDraws](ZubBase* c) {
+        if (!anyDraws && c->drawsInTree()) anyDraws = true;
         if (!c->bHidden) c->render();
     });
+    quietChildrenStamp = !anyDraws && childStamp == stampBefore ? stampBefore : 0;
 }
 
 ZubBase* ZubBase::findObjectUnderMouse(int& skip) {

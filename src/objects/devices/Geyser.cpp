@@ -30,6 +30,7 @@ constexpr int kMaxJetCircles = 1000;
 }  // namespace
 
 Geyser::Geyser() {
+    bUsesNearView = true;
     maxAmbientRadius = 300.0f;
     setSkin(findResource<Skin>(u"geyser:0"));
 }

@@ -34,6 +34,7 @@ bool freshPress(const ZubInput* in, int code) { return in->isKeyDown(code) && !i
 }  // namespace
 
 Sweet::Sweet() {
+    bUsesNearView = true;
     collisionSensitivity = 0.75f;
     sheet = findResource<Skin>(u"sweets:0");
     setSkin(sheet);

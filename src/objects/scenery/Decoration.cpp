@@ -26,7 +26,10 @@ V3 upAxis(const Renderable& r) {
 
 }  // namespace
 
-Decoration::Decoration() { setSkin(findResource<Skin>(u"details1:6")); }
+Decoration::Decoration() {
+    bUsesNearView = true;
+    setSkin(findResource<Skin>(u"details1:6"));
+}
 
 Decoration::~Decoration() = default;
 

@@ -17,7 +17,10 @@ ZUB_IMPLEMENT_CLASS(Waterfall, BezierPath, object_ids::Waterfall)
 // ---------------------------------------------------------------------------
 // Waterfall
 
-Waterfall::Waterfall() { pAmbientSound = findResource<Sound>(u"waterfall"); }
+Waterfall::Waterfall() {
+    bUsesNearView = true;
+    pAmbientSound = findResource<Sound>(u"waterfall");
+}
 
 Waterfall::~Waterfall() { particles.destroyChildren(); }
 

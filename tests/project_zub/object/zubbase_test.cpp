@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -283,6 +284,78 @@ TEST(Iterator, NestedWalksOverTheSameChildrenStaySafe) {
         if (outer) seen.push_back(static_cast<Node*>(outer.get())->name);
     }
     EXPECT_EQ(seen, (Names{"a", "c"}));
+}
+
+// Children whose drawing is recorded; "quiet" ones draw nothing in the tree.
+class Drawn : public ZubBase {
+public:
+    Drawn(std::string n, Journal* j, bool draws) : name(std::move(n)), journal(j), draws(draws) {}
+    void render() override {
+        journal->add("render " + name);
+        ZubBase::render();
+    }
+    bool drawsInTree() const override { return draws; }
+    std::string name;
+    Journal* journal;
+    bool draws;
+};
+
+TEST(Drawing, AListOfChildrenThatDrawNothingIsSkippedUntilItsChildrenChange) {
+    Journal j;
+    ZubBase list;
+    for (int i = 0; i < 3; ++i) list.addChild(new Drawn("q" + std::to_string(i), &j, false));
+    list.render();  // the walk that finds them all quiet
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"render q0", "render q1", "render q2"}));
+    j.lines.clear();
+    list.render();
+    list.render();
+    EXPECT_TRUE(j.lines.empty());
+
+    // A drawing child joins: every child is walked again, in order, and
+    // every frame while it stays, hidden or not.
+    auto* d = new Drawn("d", &j, true);
+    list.insertChildAfter(d, list.firstChild);
+    list.render();
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"render q0", "render d", "render q1", "render q2"}));
+    j.lines.clear();
+    d->bHidden = 1;
+    list.render();
+    d->bHidden = 0;
+    list.render();
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"render q0", "render q1", "render q2", "render q0", "render d",
+                                                 "render q1", "render q2"}));
+    // It leaves: one more walk, then quiet again.
+    deleteObject(d);
+    j.lines.clear();
+    list.render();
+    list.render();
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"render q0", "render q1", "render q2"}));
+}
+
+TEST(Drawing, AChildAddedDuringTheQuietWalkIsDrawnNextTime) {
+    Journal j;
+    ZubBase list;
+    struct Adder : Drawn {
+        using Drawn::Drawn;
+        void render() override {
+            Drawn::render();
+            if (!added) parent->addChild(added = new Drawn("late", journal, false));
+        }
+        Drawn* added = nullptr;
+    };
+    list.addChild(new Adder("a", &j, false));
+    list.render();
+    list.render();
+    // The list changed while it was walked: not taken as quiet then.
+    EXPECT_EQ(j.lines, (std::vector<std::string>{"render a", "render late", "render a", "render late"}));
+}
+
+TEST(ObjectTree, ObjectsStartOnACacheLine) {
+    std::vector<std::unique_ptr<ZubBase>> objects;
+    for (int i = 0; i < 16; ++i) {
+        objects.emplace_back(i % 2 ? new ZubBase : new Node("n", nullptr));
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(objects.back().get()) % ZubBase::kObjectAlignment, 0u);
+    }
 }
 
 TEST(References, TargetDeathClearsAndNotifiesOnce) {

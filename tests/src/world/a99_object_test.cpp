@@ -84,10 +84,23 @@ TEST_F(A99Test, NearViewUsesThePlanarDistance) {
     world.context.camera->eye = V3(0, 0, -512);
     A99Object* near = world.place<A99Object>(V3(500, 0, 0));
     A99Object* far = world.place<A99Object>(V3(700, 0, 0));
+    near->bUsesNearView = far->bUsesNearView = true;
     near->tick(0.0, 0.01);
     far->tick(0.0, 0.01);
     EXPECT_TRUE(near->nearView);
     EXPECT_FALSE(far->nearView);
+}
+
+TEST_F(A99Test, NearViewIsKeptOnlyForTheObjectsThatReadIt) {
+    world.context.camera->eye = V3(0, 0, -512);
+    // Out of view, but nothing of it reads the answer: left as it was.
+    A99Object* quiet = world.place<A99Object>(V3(700, 0, 0));
+    quiet->tick(0.0, 0.01);
+    EXPECT_TRUE(quiet->nearView);
+    // An ambient sound reads it.
+    quiet->pAmbientSound = sound(u"ambientBrook");
+    quiet->tick(0.0, 0.01);
+    EXPECT_FALSE(quiet->nearView);
 }
 
 TEST_F(A99Test, AmbientLoopFollowsTheHero) {
