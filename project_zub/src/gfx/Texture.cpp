@@ -67,6 +67,17 @@ void halve(Texture::Canvas& px, int& w, int& h) {
 
 }  // namespace
 
+namespace {
+uint64_t fileDecodes = 0;
+}  // namespace
+
+texture_detail::AlphaFlag::operator bool() const {
+    if (owner) owner->makePendingCanvas();
+    return value;
+}
+
+uint64_t Texture::fileDecodeCount() { return fileDecodes; }
+
 int Texture::nextPowerOfTwo(int n) {
     int p = 1;
     while (p < n && p < (1 << 30)) p <<= 1;
@@ -79,11 +90,15 @@ Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
     if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
     if (flags & FLAG_KEEP_SOURCE) {
         sourceImage = new MemoryImageFile(0, fileName);
-        const MemoryImageFile& loaded = *sourceImage;
-        setImage(loaded.pixels(), loaded.getWidth(), loaded.getHeight(), loaded.hasAlpha());
+        setSizes(sourceImage->getWidth(), sourceImage->getHeight());
     } else {
-        loadCanvas();
+        FileData file(0, fileName);
+        pendingFile = file.takeBytes();
+        int w = 0, h = 0;
+        image_codec::readSize(pendingFile.data, pendingFile.size, fileName, w, h);
+        setSizes(w, h);
     }
+    bCanvasPending = true;
     loadDescription();
 }
 
@@ -108,12 +123,19 @@ Texture::~Texture() {
     if (sourceImage) deleteObject(sourceImage);
 }
 
-uint32_t* Texture::prepareCanvas(int w, int h) {
+void Texture::setSizes(int w, int h) {
     ZUB_ASSERT(w > 0 && h > 0);
     width = w;
     height = h;
     realWidth = nextPowerOfTwo(w);
     realHeight = nextPowerOfTwo(h);
+    deviceWidth = realWidth;
+    deviceHeight = realHeight;
+    halvings = 0;
+}
+
+uint32_t* Texture::prepareCanvas(int w, int h) {
+    setSizes(w, h);
     const size_t stride = static_cast<size_t>(realWidth);
     canvas.clear();
     canvas.resize(stride * static_cast<size_t>(realHeight));
@@ -122,15 +144,13 @@ uint32_t* Texture::prepareCanvas(int w, int h) {
         for (int y = 0; y < h; ++y)
             std::fill_n(canvas.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(w), realWidth - w, 0u);
     std::fill(canvas.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(h) * stride), canvas.end(), 0u);
-    deviceWidth = realWidth;
-    deviceHeight = realHeight;
-    halvings = 0;
     return canvas.data();
 }
 
 void Texture::finishCanvas(bool alphaUsed, bool alreadyOpaque) {
-    bHasAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
-    if (bHasAlpha || alreadyOpaque) return;
+    const bool keepAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
+    bHasAlpha = keepAlpha;
+    if (keepAlpha || alreadyOpaque) return;
     for (int y = 0; y < height; ++y) {
         uint32_t* row = canvas.data() + static_cast<size_t>(y) * static_cast<size_t>(realWidth);
         for (int x = 0; x < width; ++x) row[x] |= 0xFF000000u;
@@ -159,12 +179,27 @@ private:
     Texture& texture;
 };
 
-void Texture::loadCanvas() {
-    const FileData file(0, fileName);
+void Texture::decodeCanvas(const uint8_t* data, size_t size) {
     CanvasTarget target(*this);
     image_codec::Alpha alpha = image_codec::Alpha::Opaque;
-    image_codec::decodeInto(file.data(), file.size(), fileName, target, alpha);
+    image_codec::decodeInto(data, size, fileName, target, alpha);
     finishCanvas(alpha == image_codec::Alpha::Used, alpha == image_codec::Alpha::Opaque);
+    ++fileDecodes;
+}
+
+void Texture::loadCanvas() {
+    const FileData file(0, fileName);
+    decodeCanvas(file.data(), file.size());
+}
+
+void Texture::makeCanvas() {
+    bCanvasPending = false;
+    if (sourceImage) {
+        reloadCanvas();
+        return;
+    }
+    const ByteBuffer bytes = std::move(pendingFile);
+    decodeCanvas(bytes.data, bytes.size);
 }
 
 bool Texture::reloadCanvas() {
@@ -350,6 +385,7 @@ platform::TextureHandle Texture::getHandle() {
     if (!d) return 0;
     if (handle && deviceSerial == d->serial()) return handle;
     handle = 0;
+    makePendingCanvas();
     if (canvas.empty() && !reloadCanvas()) return 0;
     int limit = d->maxTextureSize();
     if (g->bSmallTextures) limit = std::min(limit, ((flags & FLAG_ALLOW_512) ? 512 : 256) * std::max(hq2x, 1));
