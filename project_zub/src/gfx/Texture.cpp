@@ -17,6 +17,34 @@ ZUB_IMPLEMENT_NAMED_CLASS(Texture, ZubBase, u"Texture")
 
 namespace {
 
+// A part made of an optional minus and up to nine digits (what descriptions
+// hold) as parseDouble reads it ("-0" is -0.0); false for anything else.
+bool parsePlainWhole(std::u16string_view part, double& v) {
+    const bool negative = !part.empty() && part[0] == u'-';
+    if (negative) part.remove_prefix(1);
+    if (part.empty() || part.size() > 9) return false;
+    int64_t n = 0;
+    for (char16_t c : part) {
+        if (c < u'0' || c > u'9') return false;
+        n = n * 10 + (c - u'0');
+    }
+    v = negative ? -static_cast<double>(n) : static_cast<double>(n);
+    return true;
+}
+
+// "skin" and the index in decimal, as formatString(u"skin%d", i) writes it.
+void setSkinSection(WString& section, int i) {
+    char16_t digits[12];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(i);
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    section.assign(u"skin");
+    while (n > 0) section.push_back(digits[--n]);
+}
+
 // Comma-separated numbers; false when any part is not a number or the count
 // is outside [minCount, maxCount].
 bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t minCount, size_t maxCount) {
@@ -27,7 +55,7 @@ bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t min
         std::u16string_view part =
             text.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
         double v = 0;
-        if (!property_text::parseDouble(part, v)) return false;
+        if (!parsePlainWhole(part, v) && !property_text::parseDouble(part, v)) return false;
         out.push_back(v);
         if (out.size() > maxCount) return false;
         if (comma == std::u16string_view::npos) break;
@@ -332,8 +360,9 @@ bool Texture::trySkinDescription(std::string_view text, WString& why) {
     };
     std::vector<Frame> frames;
     frames.reserve(static_cast<size_t>(count));
+    WString section;
     for (int i = 0; i < count; ++i) {
-        const WString section = formatString(u"skin%d", i);
+        setSkinSection(section, i);
         Frame fr{};
         if (ini.hasKey(section, u"rect")) {
             if (!parseNumbers(ini.getString(section, u"rect"), nums, 4, 4))

@@ -233,6 +233,33 @@ TEST(SkinDescription, Hq2xDividesSizesAndOrigins) {
     EXPECT_EQ(q->origin, V3(-12, 0, 0));
 }
 
+TEST(SkinDescription, NumbersReadAsWrittenInEveryForm) {
+    auto tex = plainTexture(64, 64);
+    // Leading zeros, a plus, spaces and a fraction in an origin; a minus
+    // zero keeps its sign.
+    tex->applySkinDescription(
+        "[sheet]\ngrid=4,4,1,1\n[skin0]\nrect= 008,+8, 16 ,0016\norigin=-0,2.5\n[skin11]\nrect=0,0,2,3\n",
+        u"forms.ini");
+    ASSERT_EQ(tex->getSkinCount(), 16);
+    Quad* q = tex->getSkin(0);
+    EXPECT_EQ(q->rectLeft, 8);
+    EXPECT_EQ(q->rectTop, 8);
+    EXPECT_FLOAT_EQ(q->width, 16);
+    EXPECT_FLOAT_EQ(q->height, 16);
+    EXPECT_TRUE(std::signbit(q->originAdjust.x));
+    EXPECT_FLOAT_EQ(q->originAdjust.y, 2.5f);
+    EXPECT_FLOAT_EQ(tex->getSkin(11)->width, 2);
+    EXPECT_FLOAT_EQ(tex->getSkin(12)->width, 1);
+    // Ten digits are read too: beyond the whole numbers a description takes.
+    WString why;
+    EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=0,0,1000000000,1\n", why));
+    EXPECT_EQ(why, u"skin0: rect values must be whole numbers");
+    EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=0,0,999999999,1\n", why));
+    EXPECT_EQ(why, u"skin0: the rectangle lies outside the image");
+    EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=0,0,1x,1\n", why));
+    EXPECT_EQ(why, u"skin0: rect needs x,y,w,h");
+}
+
 void expectBadDescription(const char* text, const char* message) {
     EXPECT_EXIT(
         {
