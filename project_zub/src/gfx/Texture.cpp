@@ -116,16 +116,13 @@ Texture::Texture() = default;
 
 Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
     if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
-    if (flags & FLAG_KEEP_SOURCE) {
-        sourceImage = new MemoryImageFile(0, fileName);
-        setSizes(sourceImage->getWidth(), sourceImage->getHeight());
-    } else {
-        FileData file(0, fileName);
-        pendingFile = file.takeBytes();
-        int w = 0, h = 0;
-        image_codec::readSize(pendingFile.data, pendingFile.size, fileName, w, h);
-        setSizes(w, h);
-    }
+    FileData file(0, fileName);
+    pendingFile = file.takeBytes();
+    int w = 0, h = 0;
+    image_codec::readSize(pendingFile.data, pendingFile.size, fileName, w, h);
+    setSizes(w, h);
+    // The source image decodes the bytes on first use of its pixels.
+    if (flags & FLAG_KEEP_SOURCE) sourceImage = new MemoryImageFile(fileName, std::move(pendingFile));
     bCanvasPending = true;
     loadDescription();
 }

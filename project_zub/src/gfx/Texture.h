@@ -13,8 +13,8 @@
 // then); its pixels are decoded on their first use: the upload, the canvas's
 // pixels or the alpha flag asked for. A file damaged past its header is a
 // fatal error at that first use, with the same message as a decode's
-// (ImageCodec.h). With flag 8 the source image is decoded when the texture
-// is made and copied into the canvas on first use.
+// (ImageCodec.h). With flag 8 the source image holds the file's bytes and
+// decodes them on first use of its pixels, the canvas's first use among them.
 //
 // Flags:
 //   1  forces the alpha flag: the image's alpha is kept even when it is 0

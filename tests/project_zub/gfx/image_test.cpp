@@ -361,7 +361,10 @@ TEST_F(TextureUpload, AKeptSourceIsCopiedIntoTheCanvasOnFirstUse) {
     EXPECT_EQ(t.realWidth, 4);
     EXPECT_TRUE(t.isCanvasPending());
     ASSERT_NE(t.getSourceImage(), nullptr);
+    EXPECT_FALSE(t.getSourceImage()->isDecoded());
     EXPECT_EQ(t.getSourceImage()->getPixel(1, 0), 0xFF00FF00u);
+    EXPECT_TRUE(t.getSourceImage()->isDecoded());
+    EXPECT_TRUE(t.isCanvasPending());
     // Drawn opaque: the half-transparent black of the source gets alpha 255.
     EXPECT_FALSE(t.bHasAlpha);
     ASSERT_EQ(t.canvasPixels().size(), 8u);
@@ -370,6 +373,11 @@ TEST_F(TextureUpload, AKeptSourceIsCopiedIntoTheCanvasOnFirstUse) {
     ASSERT_NE(h, 0u);
     EXPECT_EQ(device->textures[h - 1].pixels[6], 0xFFFFFF00u);
     EXPECT_EQ(t.canvasPixels().size(), 8u);  // kept with the source
+    // The source reads its file again after a purge.
+    MemoryImageFile* source = const_cast<MemoryImageFile*>(t.getSourceImage());
+    source->purgePixels();
+    EXPECT_FALSE(source->isDecoded());
+    EXPECT_EQ(source->getPixel(3, 1), 0xFF808080u);
 }
 
 // Every image of the content, made into a texture, has the size and the
