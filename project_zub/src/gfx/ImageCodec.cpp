@@ -378,8 +378,11 @@ void destinationTerm(j_compress_ptr cinfo) {
 }
 
 // The decoder proper; on an error of the library it returns false with the
-// library's message. Only plain data lives in this frame across setjmp.
-bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget& target, char* message, size_t messageSize) {
+// library's message. Without a target it stops after the header, with the
+// image's size in `w` and `h`. Only plain data lives in this frame across
+// setjmp.
+bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget* target, int& w, int& h, char* message,
+                    size_t messageSize) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
     jpeg_source_mgr src;
@@ -403,13 +406,19 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget& target, char*
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    if (!target) {
+        w = static_cast<int>(cinfo.image_width);
+        h = static_cast<int>(cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
     // Four bytes B, G, R, A per pixel: ARGB words on this little-endian machine.
     cinfo.out_color_space = JCS_EXT_BGRA;
     jpeg_start_decompress(&cinfo);
-    const int w = static_cast<int>(cinfo.output_width);
-    const int h = static_cast<int>(cinfo.output_height);
+    w = static_cast<int>(cinfo.output_width);
+    h = static_cast<int>(cinfo.output_height);
     size_t stride = 0;
-    uint32_t* rows = target.rows(w, h, stride);
+    uint32_t* rows = target->rows(w, h, stride);
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = reinterpret_cast<JSAMPROW>(rows + static_cast<size_t>(cinfo.output_scanline) * stride);
         jpeg_read_scanlines(&cinfo, &row, 1);
@@ -419,17 +428,22 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget& target, char*
     return true;
 }
 
-// A JPEG file into the target (libjpeg writes alpha 255); false with the
-// library's message.
-bool decodeJpegInto(const uint8_t* data, size_t size, ImageTarget& target, std::string& reason) {
+// A JPEG file into the target (libjpeg writes alpha 255), or without one its
+// header alone; false with the library's message.
+bool decodeJpegInto(const uint8_t* data, size_t size, ImageTarget* target, int& w, int& h, std::string& reason) {
     if (!data || size == 0) {
         reason = "empty file";
         return false;
     }
     char message[JMSG_LENGTH_MAX + 64] = {};
-    if (runJpegDecoder(data, size, target, message, sizeof message)) return true;
+    if (runJpegDecoder(data, size, target, w, h, message, sizeof message)) return true;
     reason = message;
     return false;
+}
+
+bool decodeJpegInto(const uint8_t* data, size_t size, ImageTarget& target, std::string& reason) {
+    int w = 0, h = 0;
+    return decodeJpegInto(data, size, &target, w, h, reason);
 }
 
 bool runJpegEncoder(const uint32_t* argb, int width, int height, int quality, std::vector<uint8_t>& out, char* message,
@@ -494,20 +508,27 @@ namespace {
 
 // TGA and PNG; with `direct`, true-colour TGA files are copied without
 // stb_image.
-bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha,
-                    std::string& reason, bool direct) {
+// The header of a TGA or PNG file: its size, checked against the limits and
+// against what its bytes can hold.
+bool readTgaOrPngHeader(Format format, const uint8_t* data, size_t size, int& w, int& h, int& channels,
+                        std::string& reason) {
     if (!data || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
         reason = "empty file";
         return false;
     }
-    int w = 0, h = 0, channels = 0;
     stbBudget = size_t(1) << 20;  // reading the header
     stbi__g_failure_reason = nullptr;
     if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &channels)) {
         reason = stbReason();
         return false;
     }
-    if (!checkSize(w, h, size, INT32_MAX, reason) || !checkStbData(format, data, size, w, h, reason)) return false;
+    return checkSize(w, h, size, INT32_MAX, reason) && checkStbData(format, data, size, w, h, reason);
+}
+
+bool decodeTgaOrPng(Format format, const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha,
+                    std::string& reason, bool direct) {
+    int w = 0, h = 0, channels = 0;
+    if (!readTgaOrPngHeader(format, data, size, w, h, channels, reason)) return false;
     size_t stride = 0;
     uint32_t* rows = nullptr;
     if (direct && format == Format::Tga && isDirectTga(data, size)) {
@@ -571,6 +592,25 @@ bool tryDecodeThroughLibraries(const uint8_t* data, size_t size, DecodedImage& o
 
 bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason) {
     return decodeAny(data, size, target, alpha, reason, true);
+}
+
+bool tryReadSize(const uint8_t* data, size_t size, int& width, int& height, std::string& reason) {
+    width = height = 0;
+    const Format format = detect(data, size);
+    int channels = 0;
+    const bool read = format == Format::Jpeg ? decodeJpegInto(data, size, nullptr, width, height, reason)
+                                             : readTgaOrPngHeader(format, data, size, width, height, channels, reason);
+    if (read) return true;
+    width = height = 0;
+    return false;
+}
+
+void readSize(const uint8_t* data, size_t size, std::u16string_view name, int& width, int& height) {
+    std::string reason;
+    if (tryReadSize(data, size, width, height, reason)) return;
+    Logger::get().log(u"%s(): %s", "image_codec::readSize", name);
+    if (detect(data, size) == Format::Jpeg) ZUB_ERROR(u"JPEG decode failed: %s", reason);
+    ZUB_ERROR(u"Image decode failed: %s", reason);
 }
 
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out) {

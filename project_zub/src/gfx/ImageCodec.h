@@ -67,6 +67,13 @@ bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::str
 // the target may have been asked for its rows and hold part of the image.
 bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha& alpha, std::string& reason);
 
+// The size a file declares, from its header alone, after the checks a
+// decode makes before it allocates anything (supported format, the limits,
+// what bytes of its length can hold): a file that passes may still turn out
+// damaged when decoded, one that fails would fail to decode with the same
+// reason. False with the reason (and 0 x 0) otherwise.
+bool tryReadSize(const uint8_t* data, size_t size, int& width, int& height, std::string& reason);
+
 // The decoding of every format through its library alone: true-colour TGA
 // files (what the content ships) are otherwise copied row by row and run by
 // run, without stb_image, to the same pixels. For comparing the two.
@@ -76,6 +83,7 @@ bool tryDecodeThroughLibraries(const uint8_t* data, size_t size, DecodedImage& o
 void decode(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
 void decodeJpeg(const uint8_t* data, size_t size, std::u16string_view name, DecodedImage& out);
 void decodeInto(const uint8_t* data, size_t size, std::u16string_view name, ImageTarget& target, Alpha& alpha);
+void readSize(const uint8_t* data, size_t size, std::u16string_view name, int& width, int& height);
 
 // JPEG of ARGB pixels (alpha ignored), quality 1-100. False when the encoder
 // failed (the reason is logged).

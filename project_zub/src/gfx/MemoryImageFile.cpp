@@ -1,5 +1,7 @@
 #include "gfx/MemoryImageFile.h"
 
+#include <utility>
+
 #include "sys/ErrorManager.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(MemoryImageFile, FileData, u"MemoryImageFile")
@@ -7,6 +9,12 @@ ZUB_IMPLEMENT_NAMED_CLASS(MemoryImageFile, FileData, u"MemoryImageFile")
 MemoryImageFile::MemoryImageFile(int f, std::u16string_view name) : FileData(f, name) {
     // Decoded now unless the file's load was delayed.
     if (isLoaded()) decode();
+}
+
+MemoryImageFile::MemoryImageFile(std::u16string_view name, ByteBuffer&& fileBytes) {
+    fileName = name;
+    bytes = std::move(fileBytes);
+    loaded = true;
 }
 
 MemoryImageFile::MemoryImageFile(int width, int height) {

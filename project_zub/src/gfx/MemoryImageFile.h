@@ -19,6 +19,9 @@ public:
     // An empty image (0 x 0).
     MemoryImageFile() { decoded = true; }
     MemoryImageFile(int flags, std::u16string_view fileName);
+    // The image of a file whose bytes were read already; decoded on first
+    // use of its pixels (and read again after a purge).
+    MemoryImageFile(std::u16string_view fileName, ByteBuffer&& fileBytes);
     // A blank image: every pixel 0 (transparent black).
     MemoryImageFile(int width, int height);
     // An image from decoded pixels.

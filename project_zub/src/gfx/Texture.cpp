@@ -1,6 +1,10 @@
 #include "gfx/Texture.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
@@ -17,6 +21,34 @@ ZUB_IMPLEMENT_NAMED_CLASS(Texture, ZubBase, u"Texture")
 
 namespace {
 
+// A part made of an optional minus and up to nine digits (what descriptions
+// hold) as parseDouble reads it ("-0" is -0.0); false for anything else.
+bool parsePlainWhole(std::u16string_view part, double& v) {
+    const bool negative = !part.empty() && part[0] == u'-';
+    if (negative) part.remove_prefix(1);
+    if (part.empty() || part.size() > 9) return false;
+    int64_t n = 0;
+    for (char16_t c : part) {
+        if (c < u'0' || c > u'9') return false;
+        n = n * 10 + (c - u'0');
+    }
+    v = negative ? -static_cast<double>(n) : static_cast<double>(n);
+    return true;
+}
+
+// "skin" and the index in decimal, as formatString(u"skin%d", i) writes it.
+void setSkinSection(WString& section, int i) {
+    char16_t digits[12];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(i);
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    section.assign(u"skin");
+    while (n > 0) section.push_back(digits[--n]);
+}
+
 // Comma-separated numbers; false when any part is not a number or the count
 // is outside [minCount, maxCount].
 bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t minCount, size_t maxCount) {
@@ -27,7 +59,7 @@ bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t min
         std::u16string_view part =
             text.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
         double v = 0;
-        if (!property_text::parseDouble(part, v)) return false;
+        if (!parsePlainWhole(part, v) && !property_text::parseDouble(part, v)) return false;
         out.push_back(v);
         if (out.size() > maxCount) return false;
         if (comma == std::u16string_view::npos) break;
@@ -35,6 +67,113 @@ bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t min
     }
     return out.size() >= minCount;
 }
+
+// A skin description's ini text, read as MemoryIniFile reads it, for the
+// questions a description asks. ASCII text (what descriptions are) is read
+// straight from its bytes; other text goes through MemoryIniFile, which also
+// decodes UTF-8.
+class DescriptionText {
+public:
+    explicit DescriptionText(std::string_view text) {
+        for (char c : text)
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                fallback.emplace(text);
+                return;
+            }
+        parse(text);
+    }
+
+    bool hasKey(std::u16string_view section, std::u16string_view key) const {
+        if (fallback) return fallback->hasKey(section, key);
+        return find(section, key) != nullptr;
+    }
+    // The value of a key that hasKey found.
+    WString getString(std::u16string_view section, std::u16string_view key) const {
+        if (fallback) return fallback->getString(section, key);
+        const std::string* value = find(section, key);
+        return value ? widen(*value) : WString();
+    }
+    // In the order first seen, as first spelt.
+    std::vector<WString> getSectionNames() const {
+        if (fallback) return fallback->getSectionNames();
+        std::vector<WString> names;
+        names.reserve(sections.size());
+        for (const Section& s : sections) names.push_back(widen(s.name));
+        return names;
+    }
+
+private:
+    struct Section {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> keys;  // folded key, value
+    };
+
+    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    static std::string_view trimmed(std::string_view s) {
+        while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+        while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+        return s;
+    }
+    template <typename Text>
+    static std::string folded(Text s) {
+        std::string out(s.size(), '\0');
+        for (size_t i = 0; i < s.size(); ++i) {
+            const auto c = s[i];
+            out[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
+        return out;
+    }
+    static WString widen(std::string_view s) { return WString(s.begin(), s.end()); }
+
+    size_t sectionFor(std::string_view name) {
+        auto found = index.try_emplace(folded(name), sections.size());
+        if (found.second) sections.push_back(Section{std::string(name), {}});
+        return found.first->second;
+    }
+
+    void parse(std::string_view text) {
+        sectionFor("");
+        size_t current = 0;
+        // Lines end at '\n'; the break that ends the last line starts none.
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\n', start);
+            if (end == std::string_view::npos) end = text.size();
+            const std::string_view line = trimmed(text.substr(start, end - start));
+            start = end + 1;
+            if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+            const size_t equals = line.find('=');
+            if (equals != std::string_view::npos) {
+                std::string key = folded(trimmed(line.substr(0, equals)));
+                const std::string_view value = trimmed(line.substr(equals + 1));
+                auto& keys = sections[current].keys;
+                auto same = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
+                if (same != keys.end()) same->second = std::string(value);
+                else keys.emplace_back(std::move(key), std::string(value));
+                continue;
+            }
+            std::string_view name = line;
+            if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
+            current = sectionFor(trimmed(name));
+        }
+    }
+
+    const std::string* find(std::u16string_view section, std::u16string_view key) const {
+        for (char16_t c : section)
+            if (c >= 0x80) return nullptr;
+        auto s = index.find(folded(section));
+        if (s == index.end()) return nullptr;
+        for (char16_t c : key)
+            if (c >= 0x80) return nullptr;
+        const std::string k = folded(key);
+        for (const auto& entry : sections[s->second].keys)
+            if (entry.first == k) return &entry.second;
+        return nullptr;
+    }
+
+    std::optional<MemoryIniFile> fallback;
+    std::vector<Section> sections;
+    std::unordered_map<std::string, size_t> index;  // folded name
+};
 
 bool isWhole(double v) { return v == static_cast<double>(static_cast<int64_t>(v)) && v > -1e9 && v < 1e9; }
 
@@ -67,6 +206,17 @@ void halve(Texture::Canvas& px, int& w, int& h) {
 
 }  // namespace
 
+namespace {
+uint64_t fileDecodes = 0;
+}  // namespace
+
+texture_detail::AlphaFlag::operator bool() const {
+    if (owner) owner->makePendingCanvas();
+    return value;
+}
+
+uint64_t Texture::fileDecodeCount() { return fileDecodes; }
+
 int Texture::nextPowerOfTwo(int n) {
     int p = 1;
     while (p < n && p < (1 << 30)) p <<= 1;
@@ -77,13 +227,14 @@ Texture::Texture() = default;
 
 Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
     if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
-    if (flags & FLAG_KEEP_SOURCE) {
-        sourceImage = new MemoryImageFile(0, fileName);
-        const MemoryImageFile& loaded = *sourceImage;
-        setImage(loaded.pixels(), loaded.getWidth(), loaded.getHeight(), loaded.hasAlpha());
-    } else {
-        loadCanvas();
-    }
+    FileData file(0, fileName);
+    pendingFile = file.takeBytes();
+    int w = 0, h = 0;
+    image_codec::readSize(pendingFile.data, pendingFile.size, fileName, w, h);
+    setSizes(w, h);
+    // The source image decodes the bytes on first use of its pixels.
+    if (flags & FLAG_KEEP_SOURCE) sourceImage = new MemoryImageFile(fileName, std::move(pendingFile));
+    bCanvasPending = true;
     loadDescription();
 }
 
@@ -108,12 +259,19 @@ Texture::~Texture() {
     if (sourceImage) deleteObject(sourceImage);
 }
 
-uint32_t* Texture::prepareCanvas(int w, int h) {
+void Texture::setSizes(int w, int h) {
     ZUB_ASSERT(w > 0 && h > 0);
     width = w;
     height = h;
     realWidth = nextPowerOfTwo(w);
     realHeight = nextPowerOfTwo(h);
+    deviceWidth = realWidth;
+    deviceHeight = realHeight;
+    halvings = 0;
+}
+
+uint32_t* Texture::prepareCanvas(int w, int h) {
+    setSizes(w, h);
     const size_t stride = static_cast<size_t>(realWidth);
     canvas.clear();
     canvas.resize(stride * static_cast<size_t>(realHeight));
@@ -122,15 +280,13 @@ uint32_t* Texture::prepareCanvas(int w, int h) {
         for (int y = 0; y < h; ++y)
             std::fill_n(canvas.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(w), realWidth - w, 0u);
     std::fill(canvas.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(h) * stride), canvas.end(), 0u);
-    deviceWidth = realWidth;
-    deviceHeight = realHeight;
-    halvings = 0;
     return canvas.data();
 }
 
 void Texture::finishCanvas(bool alphaUsed, bool alreadyOpaque) {
-    bHasAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
-    if (bHasAlpha || alreadyOpaque) return;
+    const bool keepAlpha = (flags & FLAG_ALPHA) != 0 || alphaUsed;
+    bHasAlpha = keepAlpha;
+    if (keepAlpha || alreadyOpaque) return;
     for (int y = 0; y < height; ++y) {
         uint32_t* row = canvas.data() + static_cast<size_t>(y) * static_cast<size_t>(realWidth);
         for (int x = 0; x < width; ++x) row[x] |= 0xFF000000u;
@@ -159,12 +315,27 @@ private:
     Texture& texture;
 };
 
-void Texture::loadCanvas() {
-    const FileData file(0, fileName);
+void Texture::decodeCanvas(const uint8_t* data, size_t size) {
     CanvasTarget target(*this);
     image_codec::Alpha alpha = image_codec::Alpha::Opaque;
-    image_codec::decodeInto(file.data(), file.size(), fileName, target, alpha);
+    image_codec::decodeInto(data, size, fileName, target, alpha);
     finishCanvas(alpha == image_codec::Alpha::Used, alpha == image_codec::Alpha::Opaque);
+    ++fileDecodes;
+}
+
+void Texture::loadCanvas() {
+    const FileData file(0, fileName);
+    decodeCanvas(file.data(), file.size());
+}
+
+void Texture::makeCanvas() {
+    bCanvasPending = false;
+    if (sourceImage) {
+        reloadCanvas();
+        return;
+    }
+    const ByteBuffer bytes = std::move(pendingFile);
+    decodeCanvas(bytes.data, bytes.size);
 }
 
 bool Texture::reloadCanvas() {
@@ -221,7 +392,7 @@ void Texture::applySkinDescription(std::string_view text, std::u16string_view na
 }
 
 bool Texture::trySkinDescription(std::string_view text, WString& why) {
-    MemoryIniFile ini(text);
+    const DescriptionText ini(text);
     auto fail = [&](const WString& reason) {
         why = reason;
         return false;
@@ -297,8 +468,9 @@ bool Texture::trySkinDescription(std::string_view text, WString& why) {
     };
     std::vector<Frame> frames;
     frames.reserve(static_cast<size_t>(count));
+    WString section;
     for (int i = 0; i < count; ++i) {
-        const WString section = formatString(u"skin%d", i);
+        setSkinSection(section, i);
         Frame fr{};
         if (ini.hasKey(section, u"rect")) {
             if (!parseNumbers(ini.getString(section, u"rect"), nums, 4, 4))
@@ -350,6 +522,7 @@ platform::TextureHandle Texture::getHandle() {
     if (!d) return 0;
     if (handle && deviceSerial == d->serial()) return handle;
     handle = 0;
+    makePendingCanvas();
     if (canvas.empty() && !reloadCanvas()) return 0;
     int limit = d->maxTextureSize();
     if (g->bSmallTextures) limit = std::min(limit, ((flags & FLAG_ALLOW_512) ? 512 : 256) * std::max(hq2x, 1));

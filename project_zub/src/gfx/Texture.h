@@ -7,6 +7,15 @@
 // coordinates against that real size. It is uploaded to the drawing device
 // on first use.
 //
+// A file's bytes are read when the texture is made, and its size from the
+// file's header (a file whose header is no supported image, or declares a
+// size beyond the limits or beyond what its bytes can hold, is a fatal error
+// then); its pixels are decoded on their first use: the upload, the canvas's
+// pixels or the alpha flag asked for. A file damaged past its header is a
+// fatal error at that first use, with the same message as a decode's
+// (ImageCodec.h). With flag 8 the source image holds the file's bytes and
+// decodes them on first use of its pixels, the canvas's first use among them.
+//
 // Flags:
 //   1  forces the alpha flag: the image's alpha is kept even when it is 0
 //      everywhere (without the flag an image whose alpha channel is absent or
@@ -51,10 +60,12 @@
 
 #include "engine-platform/RenderDevice.h"
 #include "object/ZubBase.h"
+#include "sys/ByteBuffer.h"
 #include "util/WString.h"
 
 class MemoryImageFile;
 class Quad;
+class Texture;
 class ResourceManager;
 
 namespace texture_detail {
@@ -77,6 +88,24 @@ struct UninitialisedAllocator : std::allocator<T> {
     void construct(U* p, A&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
     }
+};
+// The alpha flag of a texture, read like a bool: reading it decodes an image
+// still waiting for its first use (whether the image uses its alpha is known
+// from its pixels).
+class AlphaFlag {
+public:
+    explicit AlphaFlag(const Texture* texture) : owner(texture) {}
+    AlphaFlag(const AlphaFlag&) = delete;
+    AlphaFlag& operator=(const AlphaFlag&) = delete;
+    operator bool() const;
+    AlphaFlag& operator=(bool v) {
+        value = v;
+        return *this;
+    }
+
+private:
+    const Texture* owner;
+    bool value = false;
 };
 }  // namespace texture_detail
 
@@ -118,9 +147,20 @@ public:
     const MemoryImageFile* getSourceImage() const { return sourceImage; }
 
     // The pixels of the power-of-two canvas when still held (before the
-    // upload, or kept), else empty.
+    // upload, or kept), else empty; decoded first when waiting for their
+    // first use.
     using Canvas = std::vector<uint32_t, texture_detail::UninitialisedAllocator<uint32_t>>;
-    const Canvas& canvasPixels() const { return canvas; }
+    const Canvas& canvasPixels() const {
+        makePendingCanvas();
+        return canvas;
+    }
+
+    // Whether the canvas waits for its first use (its file not decoded yet,
+    // or with flag 8 its source not copied yet).
+    bool isCanvasPending() const { return bCanvasPending; }
+    // The image files decoded into a canvas so far, by every texture (the
+    // first uses and the readings again for a new device).
+    static uint64_t fileDecodeCount();
 
     static int nextPowerOfTwo(int n);
 
@@ -131,11 +171,23 @@ public:
     int deviceWidth = 0, deviceHeight = 0;  // what was uploaded (after halving)
     int halvings = 0;
     int hq2x = 1;  // texture pixels per design unit
-    bool bHasAlpha = false;
+    texture_detail::AlphaFlag bHasAlpha{this};
     std::vector<Quad*> skins;  // owned
 
 private:
     class CanvasTarget;
+    friend class texture_detail::AlphaFlag;
+
+    // The image's size, the canvas's and the device's for it (no halving yet).
+    void setSizes(int w, int h);
+    // Makes the canvas waiting for its first use; a texture is never a
+    // constant object, only seen through const references.
+    void makePendingCanvas() const {
+        if (bCanvasPending) const_cast<Texture*>(this)->makeCanvas();
+    }
+    void makeCanvas();
+    // Decodes the bytes of the image file into the canvas.
+    void decodeCanvas(const uint8_t* data, size_t size);
 
     void setImage(const uint32_t* pixels, int w, int h, bool alphaUsed);
     // Sizes the canvas for a w x h image and clears the words around it;
@@ -151,6 +203,8 @@ private:
     void loadDescription();
 
     Canvas canvas;
+    bool bCanvasPending = false;
+    ByteBuffer pendingFile;                  // the file's bytes until decoded
     MemoryImageFile* sourceImage = nullptr;  // owned (flag 8)
     platform::TextureHandle handle = 0;
     uint64_t deviceSerial = 0;

@@ -1,5 +1,7 @@
 #include "object/FileData.h"
 
+#include <utility>
+
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 
@@ -33,6 +35,12 @@ void FileData::load() const {
 void FileData::purge() {
     bytes.clear();
     loaded = false;
+}
+
+ByteBuffer FileData::takeBytes() {
+    load();
+    loaded = false;
+    return std::move(bytes);
 }
 
 const uint8_t* FileData::data() const {

@@ -2,6 +2,9 @@
 // images in memory, and how textures upload them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -290,6 +293,157 @@ TEST_F(TextureUpload, ALargeImageIsHalvedUntilItFits) {
     t512.getHandle();
     EXPECT_EQ(t256.deviceWidth, 256);
     EXPECT_EQ(t512.deviceWidth, 512);
+}
+
+// --- file textures decode on first use ------------------------------------------------
+
+TEST_F(TextureUpload, AFileTextureKnowsItsSizeAtOnceAndDecodesOnFirstUse) {
+    TempFolder folder;
+    FileManager files;
+    files.baseFolder = folder.path();
+    folder.write("a.tga", tgaBytes(4, 2, kPixels));
+    folder.write("b.png", pngBytes(4, 2, kPixels));
+    const uint64_t before = Texture::fileDecodeCount();
+    Texture a(0, u"a.tga"), b(0, u"b.png");
+    // The sizes and the skin come from the headers; nothing is decoded yet.
+    EXPECT_EQ(a.width, 4);
+    EXPECT_EQ(a.height, 2);
+    EXPECT_EQ(b.realWidth, 4);
+    EXPECT_EQ(b.realHeight, 2);
+    EXPECT_FLOAT_EQ(a.getSkin(0)->width, 4);
+    EXPECT_TRUE(a.isCanvasPending());
+    EXPECT_TRUE(b.isCanvasPending());
+    EXPECT_EQ(Texture::fileDecodeCount(), before);
+    // Asking for the canvas decodes it, once.
+    ASSERT_EQ(a.canvasPixels().size(), kPixels.size());
+    EXPECT_TRUE(std::equal(kPixels.begin(), kPixels.end(), a.canvasPixels().begin()));
+    EXPECT_FALSE(a.isCanvasPending());
+    EXPECT_EQ(Texture::fileDecodeCount(), before + 1);
+    EXPECT_TRUE(a.bHasAlpha);
+    EXPECT_EQ(Texture::fileDecodeCount(), before + 1);
+    // The upload decodes the other; using it again does not.
+    const platform::TextureHandle h = b.getHandle();
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(device->textures[h - 1].pixels, kPixels);
+    EXPECT_EQ(b.getHandle(), h);
+    ASSERT_NE(a.getHandle(), 0u);
+    EXPECT_EQ(Texture::fileDecodeCount(), before + 2);
+    // Reading the alpha flag is a use as well.
+    Texture c(0, u"a.tga");
+    EXPECT_TRUE(c.bHasAlpha);
+    EXPECT_FALSE(c.isCanvasPending());
+    EXPECT_EQ(Texture::fileDecodeCount(), before + 3);
+}
+
+TEST_F(TextureUpload, ATextureNeverUsedIsNeverDecoded) {
+    TempFolder folder;
+    FileManager files;
+    files.baseFolder = folder.path();
+    folder.write("a.tga", tgaBytes(4, 2, kPixels));
+    folder.write("a.ini", "[sheet]\ngrid=2,1,2,2\n");
+    const uint64_t before = Texture::fileDecodeCount();
+    {
+        Texture t(0, u"a.tga");
+        ASSERT_EQ(t.getSkinCount(), 2);
+        EXPECT_FLOAT_EQ(t.getSkin(1)->width, 2);
+        t.release();
+    }
+    EXPECT_EQ(Texture::fileDecodeCount(), before);
+    EXPECT_TRUE(device->textures.empty());
+}
+
+TEST_F(TextureUpload, AKeptSourceIsCopiedIntoTheCanvasOnFirstUse) {
+    TempFolder folder;
+    FileManager files;
+    files.baseFolder = folder.path();
+    folder.write("a.png", pngBytes(4, 2, kPixels, 3));
+    Texture t(Texture::FLAG_KEEP_SOURCE, u"a.png");
+    EXPECT_EQ(t.realWidth, 4);
+    EXPECT_TRUE(t.isCanvasPending());
+    ASSERT_NE(t.getSourceImage(), nullptr);
+    EXPECT_FALSE(t.getSourceImage()->isDecoded());
+    EXPECT_EQ(t.getSourceImage()->getPixel(1, 0), 0xFF00FF00u);
+    EXPECT_TRUE(t.getSourceImage()->isDecoded());
+    EXPECT_TRUE(t.isCanvasPending());
+    // Drawn opaque: the half-transparent black of the source gets alpha 255.
+    EXPECT_FALSE(t.bHasAlpha);
+    ASSERT_EQ(t.canvasPixels().size(), 8u);
+    EXPECT_EQ(t.canvasPixels()[4], 0xFF000000u);
+    const platform::TextureHandle h = t.getHandle();
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(device->textures[h - 1].pixels[6], 0xFFFFFF00u);
+    EXPECT_EQ(t.canvasPixels().size(), 8u);  // kept with the source
+    // The source reads its file again after a purge.
+    MemoryImageFile* source = const_cast<MemoryImageFile*>(t.getSourceImage());
+    source->purgePixels();
+    EXPECT_FALSE(source->isDecoded());
+    EXPECT_EQ(source->getPixel(3, 1), 0xFF808080u);
+}
+
+// Every image of the content, made into a texture, has the size and the
+// canvas that decoding its file gives.
+TEST_F(TextureUpload, ContentTexturesDecodeOnFirstUseToTheirFilesPixels) {
+    FileManager files;
+    files.baseFolder = std::string(ZUB_CONTENT_DIR) + "/";
+    int compared = 0;
+    for (const char* name : {"gfx/apple.tga", "gfx/basketA.tga", "gfx/intro.jpg", "gfx/sky-winter.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string bytes = filestest::readBytes(std::string(ZUB_CONTENT_DIR) + "/" + name);
+        const DecodedImage image = decodeBytes(bytes);
+        std::u16string wideName;
+        for (const char* c = name; *c; ++c) wideName += static_cast<char16_t>(*c);
+        Texture t(0, wideName);
+        EXPECT_TRUE(t.isCanvasPending());
+        ASSERT_EQ(t.width, image.width);
+        ASSERT_EQ(t.height, image.height);
+        const Texture::Canvas& canvas = t.canvasPixels();
+        ASSERT_EQ(canvas.size(), static_cast<size_t>(t.realWidth) * static_cast<size_t>(t.realHeight));
+        const uint32_t opaque = t.bHasAlpha ? 0u : 0xFF000000u;
+        for (int y = 0; y < t.realHeight; ++y)
+            for (int x = 0; x < t.realWidth; ++x) {
+                const uint32_t expected = x < image.width && y < image.height
+                                              ? image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) +
+                                                             static_cast<size_t>(x)] |
+                                                    opaque
+                                              : 0u;
+                ASSERT_EQ(canvas[static_cast<size_t>(y) * static_cast<size_t>(t.realWidth) + static_cast<size_t>(x)],
+                          expected)
+                    << x << "," << y;
+            }
+        ++compared;
+    }
+    EXPECT_EQ(compared, 4);
+}
+
+TEST(TextureFilesDeathTest, ABrokenImageIsFatalWhenLoadedOrDamagedPastItsHeaderAtFirstUse) {
+    TempFolder folder;
+    // No image at all, and a PNG whose size is more than its bytes hold:
+    // fatal when the texture is made.
+    folder.write("none.tga", "xx");
+    std::string big = pngBytes(4, 2, kPixels);
+    big.replace(16, 8, std::string("\0\0\x10\0\0\0\x10\0", 8));
+    folder.write("big.png", big);
+    // A PNG whose compressed rows are damaged: its header is good.
+    std::string damaged = pngBytes(4, 2, kPixels);
+    const size_t data = damaged.find("IDAT");
+    ASSERT_NE(data, std::string::npos);
+    damaged[data + 4] = '\xFF';
+    damaged[data + 5] = '\xFF';
+    folder.write("damaged.png", damaged);
+    auto make = [&](const char16_t* name) {
+        ErrorManager::bTestMode = true;
+        FileManager files;
+        files.baseFolder = folder.path();
+        Texture t(0, name);
+        std::fprintf(stderr, "made %dx%d\n", t.width, t.height);
+        (void)t.canvasPixels();
+        std::fprintf(stderr, "decoded\n");
+        std::exit(0);
+    };
+    EXPECT_EXIT(make(u"none.tga"), ::testing::ExitedWithCode(255), "Image decode failed: .+");
+    EXPECT_EXIT(make(u"big.png"), ::testing::ExitedWithCode(255),
+                "Image decode failed: image size 4096x4096 cannot come from");
+    EXPECT_EXIT(make(u"damaged.png"), ::testing::ExitedWithCode(255), "made 4x2\n(.|\n)*Image decode failed: .+");
 }
 
 }  // namespace
