@@ -77,16 +77,14 @@ bool Packet::readRaw(void* out, int n) {
         std::memset(out, 0, n);
         return false;
     }
-    uint8_t* o = static_cast<uint8_t*>(out);
-    for (int i = 0; i < n; ++i) o[i] = cursor[i];
+    std::memcpy(out, cursor, static_cast<size_t>(n));
     cursor += n;
     return true;
 }
 
 void Packet::writeRaw(const void* in, int n) {
     if (n == 0 || !need(n)) return;
-    const uint8_t* i8 = static_cast<const uint8_t*>(in);
-    for (int i = 0; i < n; ++i) cursor[i] = i8[i];
+    std::memcpy(cursor, in, static_cast<size_t>(n));
     cursor += n;
 }
 
@@ -419,7 +417,9 @@ void Packet::doResourcePointer2(ZubBase*& resource) {
         doUString(name, -1);
         return;
     }
-    WString name;
+    // Read into a string kept from call to call: a level names a skin in
+    // most of its objects' bodies.
+    thread_local WString name;
     doUString(name, -1);
     resource = nullptr;
     if (bFailed || name.empty()) return;
