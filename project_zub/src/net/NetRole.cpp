@@ -248,6 +248,17 @@ void NetRole::sendRPC(RPC* rpc) {
 }
 
 void NetRole::queueSpawn(ZubBase* o) {
+    // The usual case, a class of the class array and room for the longest
+    // such command (a byte for the code, five for the index), cannot fail.
+    const RuntimeClass* cls = o->getClass();
+    Packet& out = *outgoing;
+    if (out.bWriting && cls->index >= 0 && !(out.flags & Packet::FLAG_RAW_CLASSES) && out.hasRoom(6)) {
+        uint8_t code = SPAWNOBJ;
+        out.doBits(code, 2);
+        out.doClassID(cls);
+        countCommand(SPAWNOBJ);
+        return;
+    }
     if (appendCommand("SPAWNOBJ", [&](Packet& p) {
             uint8_t code = SPAWNOBJ;
             p.doBits(code, 2);

@@ -113,7 +113,7 @@ private:
     void rebuild(size_t slotCount);
     void eraseSlot(uint32_t slot);
 
-    std::vector<value_type> slots;  // a power of two, at most a quarter used
+    std::vector<value_type> slots;  // a power of two, at most half used
     uint32_t mask = 0;
     size_t used = 0;
     mutable std::vector<int32_t> order;
