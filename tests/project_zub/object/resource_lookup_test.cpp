@@ -54,3 +54,14 @@ TEST(ResourceLookupDeathTest, AResourceOfAnotherClassEndsTheProgramNamingBothCla
         },
         ::testing::ExitedWithCode(255), "Could not find resource 'count'\\.");
 }
+
+TEST(ResourceLookup, ANameIsFoundFromAViewIntoALongerText) {
+    Resources r;
+    const std::u16string text = u"counterswitch";
+    EXPECT_EQ(r.manager.find(std::u16string_view(text).substr(0, 7), false), &r.number);
+    EXPECT_EQ(r.manager.find(std::u16string_view(text).substr(7), false), &r.yesNo);
+    EXPECT_EQ(r.manager.find(std::u16string_view(text).substr(0, 6), false), nullptr);
+    // A name given again names the newer resource.
+    r.manager.addResource(std::u16string_view(text).substr(0, 7), &r.yesNo);
+    EXPECT_EQ(r.manager.find(u"counter", false), &r.yesNo);
+}
