@@ -64,4 +64,9 @@ TEST(ResourceLookup, ANameIsFoundFromAViewIntoALongerText) {
     // A name given again names the newer resource.
     r.manager.addResource(std::u16string_view(text).substr(0, 7), &r.yesNo);
     EXPECT_EQ(r.manager.find(u"counter", false), &r.yesNo);
+    // Found often, then gone with the rest.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.manager.find(u"switch", false), &r.yesNo);
+    r.manager.clear();
+    EXPECT_EQ(r.manager.find(u"switch", false), nullptr);
+    EXPECT_EQ(r.manager.find(u"counter", false), nullptr);
 }
