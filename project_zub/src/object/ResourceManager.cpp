@@ -15,30 +15,9 @@ ResourceManager::~ResourceManager() {
 
 ResourceManager* ResourceManager::active() { return current; }
 
-size_t ResourceManager::recentSlot(std::u16string_view name) {
-    uint32_t h = static_cast<uint32_t>(name.size());
-    for (char16_t c : name) h = h * 31u + c;
-    return (h ^ (h >> 11)) % kRecent;
-}
-
-void ResourceManager::forgetRecent() {
-    for (Recent& r : recent) {
-        r.name.clear();
-        r.resource = nullptr;
-    }
-}
-
 ZubBase* ResourceManager::find(std::u16string_view name, bool fatal) const {
-    Recent& seen = recent[recentSlot(name)];
-    if (seen.resource && seen.name == name) return seen.resource;
     auto it = byName.find(name);
-    if (it != byName.end()) {
-        if (it->second) {
-            seen.name.assign(name);
-            seen.resource = it->second;
-        }
-        return it->second;
-    }
+    if (it != byName.end()) return it->second;
     if (fatal) ZUB_ERROR(u"Could not find resource '%s'.", name);
     return nullptr;
 }
@@ -48,7 +27,6 @@ void ResourceManager::wrongClass(std::u16string_view name, const ZubBase* found,
 }
 
 void ResourceManager::addResource(std::u16string_view name, ZubBase* resource) {
-    forgetRecent();
     WString key(name);
     auto it = byName.find(key);
     if (it != byName.end()) {
@@ -69,7 +47,6 @@ WString ResourceManager::getResourceName(const ZubBase* resource) const {
 }
 
 void ResourceManager::clear() {
-    forgetRecent();
     byName.clear();
     names.clear();
     ordered.clear();

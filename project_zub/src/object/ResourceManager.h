@@ -57,17 +57,6 @@ private:
         size_t operator()(std::u16string_view name) const { return std::hash<std::u16string_view>()(name); }
     };
     std::unordered_map<WString, ZubBase*, NameHash, std::equal_to<>> byName;
-    // The resources found lately, by a cheap fold of the name: objects made
-    // by the thousand ask for the same few skins. Emptied when a name is
-    // given again or the resources are cleared.
-    struct Recent {
-        WString name;
-        ZubBase* resource = nullptr;
-    };
-    static constexpr size_t kRecent = 64;
-    static size_t recentSlot(std::u16string_view name);
-    mutable Recent recent[kRecent];
-    void forgetRecent();
     std::unordered_map<const ZubBase*, WString> names;
     std::vector<Entry> ordered;
     ResourceManager* previous;
