@@ -127,9 +127,9 @@ bool GameServer::loadLevel(const uint8_t* data, size_t size, std::u16string_view
         why = formatString(u"The level file '%s' is too large.", name);
         return false;
     }
-    Packet packet(LEVEL_PACKET_FLAGS, static_cast<int>(size));
-    packet.writeBytes(data, static_cast<int>(size));
-    packet.rewindToRead();
+    // Read where the caller holds the file's bytes: no copy of a level that
+    // may run to megabytes.
+    Packet packet(LEVEL_PACKET_FLAGS, data, static_cast<int>(size));
     // Read as untrusted: a fault comes back here with its reason.
     packet.setErrorMode(Packet::ErrorMode::Report);
     levelName.assign(name);

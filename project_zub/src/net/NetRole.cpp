@@ -102,16 +102,44 @@ void NetRole::forgetDeleted(ZubBase* o) {
     }
 }
 
-bool NetRole::isSpawnable(const RuntimeClass* c) {
+namespace {
+
+bool spawnableByWalk(const RuntimeClass* c) {
     if (!c || !c->createFn || !c->isDerivedFrom(&ZubBase::classRecord)) return false;
     for (const RuntimeClass* r : refusedClasses())
         if (c->isDerivedFrom(r)) return false;
     return true;
 }
 
+// The answers for the classes of the class array by index, with the class
+// each is for (the array may be built again), so that a level's thousands of
+// spawns walk the class records once per class. Forgotten when a class is
+// refused.
+struct SpawnableAnswer {
+    const RuntimeClass* cls = nullptr;
+    bool spawnable = false;
+};
+std::vector<SpawnableAnswer>& spawnableAnswers() {
+    static std::vector<SpawnableAnswer> answers;
+    return answers;
+}
+
+}  // namespace
+
+bool NetRole::isSpawnable(const RuntimeClass* c) {
+    if (!c || c->index < 0) return spawnableByWalk(c);
+    std::vector<SpawnableAnswer>& answers = spawnableAnswers();
+    const auto i = static_cast<size_t>(c->index);
+    if (i >= answers.size()) answers.resize(std::max(i + 1, RuntimeClassManager::getInstance().classArray.size()));
+    SpawnableAnswer& a = answers[i];
+    if (a.cls != c) a = {c, spawnableByWalk(c)};
+    return a.spawnable;
+}
+
 void NetRole::refuseSpawning(const RuntimeClass* c) {
     std::vector<const RuntimeClass*>& refused = refusedClasses();
     if (c && std::find(refused.begin(), refused.end(), c) == refused.end()) refused.push_back(c);
+    spawnableAnswers().clear();
 }
 
 bool NetRole::takeNextUID(int32_t& uid) {
@@ -125,7 +153,19 @@ bool NetRole::takeNextUID(int32_t& uid) {
 
 void NetRole::countCommand(int code) {
     ++commandCounts[code];
-    if (connection) ++connection->currentStats().commands[code];
+    if (commandsHeldDepth > 0) ++commandsHeld[code];
+    else if (connection) ++connection->currentStats().commands[code];
+}
+
+NetRole::HeldCommandCounts::~HeldCommandCounts() {
+    if (--role.commandsHeldDepth > 0) return;
+    int* held = role.commandsHeld;
+    if (held[0] + held[1] + held[2] + held[3] == 0) return;
+    if (role.connection) {
+        NetStatistics& stats = role.connection->currentStats();
+        for (int c = 0; c < 4; ++c) stats.commands[c] += static_cast<uint32_t>(held[c]);
+    }
+    std::fill(held, held + 4, 0);
 }
 
 template <class Write>
@@ -208,6 +248,17 @@ void NetRole::sendRPC(RPC* rpc) {
 }
 
 void NetRole::queueSpawn(ZubBase* o) {
+    // The usual case, a class of the class array and room for the longest
+    // such command (a byte for the code, five for the index), cannot fail.
+    const RuntimeClass* cls = o->getClass();
+    Packet& out = *outgoing;
+    if (out.bWriting && cls->index >= 0 && !(out.flags & Packet::FLAG_RAW_CLASSES) && out.hasRoom(6)) {
+        uint8_t code = SPAWNOBJ;
+        out.doBits(code, 2);
+        out.doClassID(cls);
+        countCommand(SPAWNOBJ);
+        return;
+    }
     if (appendCommand("SPAWNOBJ", [&](Packet& p) {
             uint8_t code = SPAWNOBJ;
             p.doBits(code, 2);
@@ -254,6 +305,7 @@ void NetRole::freeDeferred() {
 
 bool NetRole::processPacket(Packet& p) {
     CurrentRole current(this);
+    HeldCommandCounts counts(*this);
     bool ok = true;
     const unsigned moved = subtreesMoved;
     // What the calls of a client did on a server has gone to the other peers
@@ -543,6 +595,7 @@ bool NetRole::processCommand(Packet& p, int code) {
 
 void NetRole::writeFullState(Packet* p) {
     CurrentRole current(this);  // the root's counter binds to the current role
+    HeldCommandCounts counts(*this);
     Packet& out = p ? *p : *outgoing;
     // A copy: an object's serialisation may change the registry.
     const std::vector<int32_t> uids = objectMap.ascending();
@@ -642,6 +695,7 @@ bool NetRole::writeBody(Packet& p, ZubBase* o) {
 
 int NetRole::writeFullStatePackets(std::vector<std::unique_ptr<Packet>>& out, uint32_t flags, int capacity) {
     CurrentRole current(this);
+    HeldCommandCounts counts(*this);
     const std::vector<int32_t> uids = objectMap.ascending();
     const int normal = capacity < 0 ? Packet::DEFAULT_CAPACITY : capacity;
 

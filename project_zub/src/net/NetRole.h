@@ -160,6 +160,18 @@ private:
     // The next free UID for an object spawned without one; false when none is left.
     bool takeNextUID(int32_t& uid);
     void countCommand(int code);
+    // While a packet is executed or the whole state written, the commands
+    // go to the connection's statistics together at the end, not each with
+    // a look at the clock for its time slot.
+    struct HeldCommandCounts {
+        explicit HeldCommandCounts(NetRole& r) : role(r) { ++role.commandsHeldDepth; }
+        ~HeldCommandCounts();
+        HeldCommandCounts(const HeldCommandCounts&) = delete;
+        HeldCommandCounts& operator=(const HeldCommandCounts&) = delete;
+        NetRole& role;
+    };
+    int commandsHeld[4] = {};
+    int commandsHeldDepth = 0;
     void freeDeferred();
     // The objects at depth MAX_TREE_DEPTH + 1 in the role's tree and in the
     // trees of loose registered objects.

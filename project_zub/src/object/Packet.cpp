@@ -38,7 +38,20 @@ Packet::Packet(uint32_t f, int cap) : flags(f) {
     cursor = buffer;
 }
 
-Packet::~Packet() { delete[] buffer; }
+Packet::Packet(uint32_t f, const uint8_t* bytes, int n) : flags(f) {
+    capacity = 0;
+    size = bytes && n > 0 ? n : 0;
+    // Never written through: reading only looks, and without capacity
+    // every write stops before the buffer.
+    buffer = const_cast<uint8_t*>(bytes);
+    cursor = buffer;
+    bWriting = false;
+    bBorrowedBuffer = true;
+}
+
+Packet::~Packet() {
+    if (!bBorrowedBuffer) delete[] buffer;
+}
 
 // ---------------------------------------------------------------------------
 // Errors
@@ -77,16 +90,14 @@ bool Packet::readRaw(void* out, int n) {
         std::memset(out, 0, n);
         return false;
     }
-    uint8_t* o = static_cast<uint8_t*>(out);
-    for (int i = 0; i < n; ++i) o[i] = cursor[i];
+    std::memcpy(out, cursor, static_cast<size_t>(n));
     cursor += n;
     return true;
 }
 
 void Packet::writeRaw(const void* in, int n) {
     if (n == 0 || !need(n)) return;
-    const uint8_t* i8 = static_cast<const uint8_t*>(in);
-    for (int i = 0; i < n; ++i) cursor[i] = i8[i];
+    std::memcpy(cursor, in, static_cast<size_t>(n));
     cursor += n;
 }
 
@@ -419,7 +430,9 @@ void Packet::doResourcePointer2(ZubBase*& resource) {
         doUString(name, -1);
         return;
     }
-    WString name;
+    // Read into a string kept from call to call: a level names a skin in
+    // most of its objects' bodies.
+    thread_local WString name;
     doUString(name, -1);
     resource = nullptr;
     if (bFailed || name.empty()) return;
@@ -530,7 +543,8 @@ void Packet::copyMeta(Packet& d) const {
 uint32_t Packet::crc32(int offset, int n) const {
     const int len = length();
     if (n < 0) n = len - offset;
-    if (n < 1 || offset < 0 || offset > capacity || n > capacity - offset) return 0;
+    const int extent = bBorrowedBuffer ? size : capacity;
+    if (n < 1 || offset < 0 || offset > extent || n > extent - offset) return 0;
     uint32_t c = 0xFFFFFFFFu;
     for (const uint8_t* p = buffer + offset; p < buffer + offset + n; ++p) c = kCrc.t[(c ^ *p) & 0xFF] ^ (c >> 8);
     return ~c;

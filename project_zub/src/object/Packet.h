@@ -42,6 +42,10 @@ public:
 
     // A negative capacity means DEFAULT_CAPACITY.
     explicit Packet(uint32_t flags, int capacity = -1);
+    // A packet that reads `size` bytes the caller keeps alive and unchanged
+    // for as long as the packet lives (a file's bytes), without a copy. It
+    // has no room to write: after a reset every write fails as full.
+    Packet(uint32_t flags, const uint8_t* bytes, int size);
     ~Packet() override;
 
     // --- values -------------------------------------------------------------
@@ -104,6 +108,8 @@ public:
     int length() const { return bWriting ? static_cast<int>(cursor - buffer) : size; }
     int position() const { return static_cast<int>(cursor - buffer); }
     int remaining() const { return static_cast<int>((buffer + size) - cursor); }
+    // Whether n more bytes can be written (or read) without a fault.
+    bool hasRoom(int n) const { return room(n); }
     bool atEnd() const { return cursor >= buffer + size; }
     const uint8_t* data() const { return buffer; }
 
@@ -177,6 +183,7 @@ protected:
     uint8_t* buffer = nullptr;
     uint8_t* cursor = nullptr;
     bool bOwnObjectReferences = false;
+    bool bBorrowedBuffer = false;  // the buffer is the caller's, read only
 
 private:
     friend class SerialPlan;  // runs the fast paths on a cursor of its own

@@ -16,7 +16,7 @@ ResourceManager::~ResourceManager() {
 ResourceManager* ResourceManager::active() { return current; }
 
 ZubBase* ResourceManager::find(std::u16string_view name, bool fatal) const {
-    auto it = byName.find(WString(name));
+    auto it = byName.find(name);
     if (it != byName.end()) return it->second;
     if (fatal) ZUB_ERROR(u"Could not find resource '%s'.", name);
     return nullptr;

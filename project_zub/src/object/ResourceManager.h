@@ -2,6 +2,8 @@
 // Resources by name: textures, skins ("sheet:index"), sounds, music, fonts,
 // files. The manager maps names to resources and keeps them in the order they
 // were added; it does not own them (the game's resource holder does).
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,7 +51,12 @@ public:
 private:
     [[noreturn]] static void wrongClass(std::u16string_view name, const ZubBase* found, const RuntimeClass* wanted);
 
-    std::unordered_map<WString, ZubBase*> byName;
+    // Looked up by a view of the name, without making a string of it.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view name) const { return std::hash<std::u16string_view>()(name); }
+    };
+    std::unordered_map<WString, ZubBase*, NameHash, std::equal_to<>> byName;
     std::unordered_map<const ZubBase*, WString> names;
     std::vector<Entry> ordered;
     ResourceManager* previous;

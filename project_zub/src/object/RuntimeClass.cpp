@@ -1,6 +1,7 @@
 #include "object/RuntimeClass.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "util/Format.h"
@@ -11,6 +12,7 @@ void RuntimeClassManager::add(RuntimeClass* record) {
 }
 
 void RuntimeClassManager::buildClassArray() {
+    std::fill(std::begin(recentById), std::end(recentById), nullptr);
     classArray = records;
     std::stable_sort(classArray.begin(), classArray.end(),
                      [](const RuntimeClass* a, const RuntimeClass* b) { return a->classId < b->classId; });
@@ -43,9 +45,13 @@ void RuntimeClassManager::buildClassArray() {
 
 const RuntimeClass* RuntimeClassManager::findById(uint32_t id) {
     if (!bBuilt) buildClassArray();
+    const RuntimeClass*& recent = recentById[(id ^ (id >> 8) ^ (id >> 16) ^ (id >> 24)) % kRecentIds];
+    if (recent && recent->classId == id) return recent;
     auto it = std::lower_bound(classArray.begin(), classArray.end(), id,
                                [](const RuntimeClass* r, uint32_t v) { return r->classId < v; });
-    return (it != classArray.end() && (*it)->classId == id) ? *it : nullptr;
+    if (it == classArray.end() || (*it)->classId != id) return nullptr;
+    recent = *it;
+    return recent;
 }
 
 const RuntimeClass* RuntimeClassManager::findByIndex(uint32_t index) {

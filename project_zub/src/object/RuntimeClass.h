@@ -128,6 +128,10 @@ public:
 
 private:
     std::vector<RuntimeClass*> records;
+    // Recent answers of findById by the id's low bits (a level names its few
+    // dozen classes thousands of times); emptied when the array is built.
+    static constexpr uint32_t kRecentIds = 256;
+    const RuntimeClass* recentById[kRecentIds] = {};
 };
 
 // Registration. Inside the class body: ZUB_DECLARE_CLASS(Class). In one

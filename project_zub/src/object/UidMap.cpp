@@ -39,7 +39,7 @@ void UidMap::place(value_type entry) {
         i = (i + 1) & mask;
         ++d;
     }
-    // No free slot (the load rule leaves three quarters free, so this only
+    // No free slot (the load rule leaves half of them free, so this only
     // guards against going round for ever): a larger table.
     rebuild(slots.size() * 2);
     place(entry);
@@ -58,10 +58,12 @@ std::pair<UidMap::iterator, bool> UidMap::emplace(int32_t uid, ZubBase* o) {
     if (uid <= 0) return {end(), false};
     const int64_t there = locate(uid);
     if (there >= 0) return {iterator(slots.data() + there, slots.data() + slots.size()), false};
-    // At most a quarter of the slots is used: runs stay short and there is
-    // always a free slot to end them.
+    // At most half of the slots is used: runs stay short (UIDs handed out
+    // in sequence each have a slot of their own) and there is always a free
+    // slot to end them; a level's tens of thousands of objects take half
+    // the fresh memory a sparser table would.
     if (slots.empty()) rebuild(64);
-    else if ((used + 1) * 4 > slots.size()) rebuild(slots.size() * 2);
+    else if ((used + 1) * 2 > slots.size()) rebuild(slots.size() * 2);
     place(value_type{uid, o});
     ++used;
     if (!orderUnsorted && (order.empty() || uid > order.back())) order.push_back(uid);

@@ -70,6 +70,8 @@ public:
     // How many slots a lookup of the UID looks at (for tests and measures);
     // adding the UID looks at as many before it places it.
     size_t probes(int32_t uid) const;
+    // How many slots the table has (for tests and measures).
+    size_t bucket_count() const { return slots.size(); }
 
     iterator begin() { return {slots.data(), slots.data() + slots.size()}; }
     iterator end() { return {slots.data() + slots.size(), slots.data() + slots.size()}; }
@@ -113,7 +115,7 @@ private:
     void rebuild(size_t slotCount);
     void eraseSlot(uint32_t slot);
 
-    std::vector<value_type> slots;  // a power of two, at most a quarter used
+    std::vector<value_type> slots;  // a power of two, at most half used
     uint32_t mask = 0;
     size_t used = 0;
     mutable std::vector<int32_t> order;

@@ -326,6 +326,33 @@ bool ZubBase::sendEvent(int code, ZubBase* sender, ZubBase* target) {
 // ---------------------------------------------------------------------------
 // Network body
 
+namespace {
+
+// Whether nothing in the subtree below `top` hangs more than `levels` levels
+// below it, found by looking at no more than a few dozen objects; false when
+// it is larger than that.
+bool subtreeFits(const ZubBase* top, int levels) {
+    constexpr int kMostObjects = 64;
+    int seen = 0, below = 0;
+    const ZubBase* o = top;
+    for (;;) {
+        if (o->firstChild) {
+            if (++below > levels || ++seen > kMostObjects) return false;
+            o = o->firstChild;
+            continue;
+        }
+        while (o != top && !o->nextSibling) {
+            o = o->parent;
+            --below;
+        }
+        if (o == top) return true;
+        if (++seen > kMostObjects) return false;
+        o = o->nextSibling;
+    }
+}
+
+}  // namespace
+
 void ZubBase::netSerialize(Packet& p) {
     const BodyBeingRead body{this, bodiesBeingRead};
     struct Restore {
@@ -375,7 +402,9 @@ void ZubBase::netSerialize(Packet& p) {
                 p.fail(u"object body names itself, an ancestor or the root as a child", "child != this");
                 break;
             }
-            if (c->firstChild) ++Replication::subtreesMoved;
+            // A small subtree is measured here; a larger one (or one that
+            // would hang too deep) after the packet.
+            if (c->firstChild && !subtreeFits(c, Replication::MAX_TREE_DEPTH - depth - 1)) ++Replication::subtreesMoved;
             Replication::objectMoving(c);
             addChild(c);
         }

@@ -672,3 +672,119 @@ TEST(NetRoleFullState, LevelNestingAsDeepAsTheLimitLoadsAndRuns) {
     EXPECT_EQ(deepest(role.get()), NetRole::MAX_TREE_DEPTH);
     role->tick(0.0, 0.05);
 }
+
+TEST(NetRoleHostile, ASmallSubtreeHungAtTheBottomIsMeasuredWhereItHangs) {
+    // A root, a chain of `n` below it (top-down, each hung as a leaf), and a
+    // subtree of three (5 > 6 > 7) made first and then hung below the
+    // chain's last object: its deepest object stands at depth n + 4.
+    auto packet = [](Packet& p, int n) {
+        spawnNamed(p, &RootObject::classRecord, 1);
+        for (int32_t uid : {5, 6, 7}) spawnNamed(p, &ZubBase::classRecord, uid);
+        for (int i = 0; i < n; ++i) spawnNamed(p, &ZubBase::classRecord, 10 + i);
+        copyObj(p, 5);
+        plainBody(p, {6});
+        copyObj(p, 6);
+        plainBody(p, {7});
+        copyObj(p, 7);
+        plainBody(p, {});
+        copyObj(p, 1);
+        rootBody(p, 2, {10});
+        for (int i = 0; i < n; ++i) {
+            copyObj(p, 10 + i);
+            if (i + 1 < n) plainBody(p, {10 + i + 1});
+            else plainBody(p, {5});
+        }
+    };
+    for (const int n : {NetRole::MAX_TREE_DEPTH - 4, NetRole::MAX_TREE_DEPTH - 3}) {
+        const bool fits = n + 4 <= NetRole::MAX_TREE_DEPTH;
+        Packet p(1, 1 << 20);
+        packet(p, n);
+        ASSERT_FALSE(p.failed());
+        auto r = readerOf(p, true);
+        RoleGuard role;
+        EXPECT_EQ(role->processPacket(*r), fits) << n;
+        if (fits) {
+            EXPECT_EQ(deepest(role.get()), NetRole::MAX_TREE_DEPTH);
+            EXPECT_EQ(role->findObject(7)->parent, role->findObject(6));
+            role->tick(0.0, 0.05);
+        } else {
+            EXPECT_NE(r->errorText().find(u"deeper than"), WString::npos) << wideToNarrow(r->errorText());
+            EXPECT_LE(deepest(role.get()), NetRole::MAX_TREE_DEPTH);
+            EXPECT_EQ(role->objectCount(), 0);
+        }
+    }
+}
+
+TEST(NetRoleStatistics, APacketsCommandsReachTheConnectionTogether) {
+    ZubNetwork network(nullptr);
+    RoleGuard role;
+    attachLoopback(*role);
+    ASSERT_NE(role->connection, nullptr);
+    static int clockReads = 0;
+    clockReads = 0;
+    ZubNetwork::clockOverride = [] {
+        ++clockReads;
+        return 5.0;
+    };
+    constexpr int kSpawns = 1000;
+    Packet p(1, 1 << 16);
+    for (int i = 0; i < kSpawns; ++i) spawnNamed(p, &ZubBase::classRecord, 10 + i);
+    auto r = readerOf(p);
+    const int before = role->commandCounts[NetRole::SPAWNOBJ];
+    ASSERT_TRUE(role->processPacket(*r));
+    const int reads = clockReads;
+    ZubNetwork::clockOverride = nullptr;
+    // Every spawn the server passes on is counted, in the role at once and
+    // in the connection's statistics once the packet is done.
+    EXPECT_EQ(role->commandCounts[NetRole::SPAWNOBJ] - before, kSpawns);
+    NetStatistics s;
+    s.add(role->connection->statisticsTotal);
+    for (const NetStatistics* b : childrenOf<NetStatistics>(role->connection->statisticsHistory)) s.add(*b);
+    EXPECT_EQ(s.commands[NetRole::SPAWNOBJ], static_cast<uint32_t>(kSpawns));
+    EXPECT_LT(reads, 10);
+    // Outside a packet each command is counted as it goes.
+    role->registerObject(new ZubBase, 0);
+    NetStatistics after;
+    after.add(role->connection->statisticsTotal);
+    for (const NetStatistics* b : childrenOf<NetStatistics>(role->connection->statisticsHistory)) after.add(*b);
+    EXPECT_EQ(after.commands[NetRole::SPAWNOBJ], static_cast<uint32_t>(kSpawns + 1));
+}
+
+namespace {
+
+class SpawnedUntilRefused : public ZubBase {
+    ZUB_DECLARE_CLASS(SpawnedUntilRefused)
+};
+class SpawnedUntilRefusedChild : public SpawnedUntilRefused {
+    ZUB_DECLARE_CLASS(SpawnedUntilRefusedChild)
+};
+ZUB_IMPLEMENT_NAMED_CLASS(SpawnedUntilRefused, ZubBase, u"SpawnedUntilRefused")
+ZUB_IMPLEMENT_NAMED_CLASS(SpawnedUntilRefusedChild, SpawnedUntilRefused, u"SpawnedUntilRefusedChild")
+
+}  // namespace
+
+TEST(NetRoleRegistry, AClassRefusedLaterIsNoLongerSpawnedThoughItWasAskedAbout) {
+    const RuntimeClass* child = &SpawnedUntilRefusedChild::classRecord;
+    ASSERT_GE(child->index, 0);
+    EXPECT_TRUE(NetRole::isSpawnable(child));
+    EXPECT_TRUE(NetRole::isSpawnable(child));
+    {
+        Packet p(1, 64);
+        spawnNamed(p, child, 10);
+        auto r = readerOf(p, true);
+        RoleGuard role;
+        EXPECT_TRUE(role->processPacket(*r));
+        EXPECT_EQ(role->objectCount(), 1);
+    }
+    NetRole::refuseSpawning(&SpawnedUntilRefused::classRecord);
+    EXPECT_FALSE(NetRole::isSpawnable(child));
+    EXPECT_FALSE(NetRole::isSpawnable(&SpawnedUntilRefused::classRecord));
+    EXPECT_TRUE(NetRole::isSpawnable(&ZubBase::classRecord));
+    Packet p(1, 64);
+    spawnNamed(p, child, 10);
+    auto r = readerOf(p, true);
+    RoleGuard role;
+    EXPECT_FALSE(role->processPacket(*r));
+    EXPECT_NE(r->errorText().find(u"cannot be spawned"), WString::npos) << wideToNarrow(r->errorText());
+    EXPECT_EQ(role->objectCount(), 0);
+}

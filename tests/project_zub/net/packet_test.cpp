@@ -665,3 +665,49 @@ TEST(NetObjectPacket, TruncatedCopyLeavesNothingBehind) {
         ASSERT_EQ(NetProbe::liveProbes, before) << "a copy cut after " << n << " bytes lost objects";
     }
 }
+
+TEST(NetPacket, APacketOverTheCallersBytesReadsThemWithoutWritingThere) {
+    Packet w(Packet::FLAG_NETWORK, 64);
+    int32_t a = -300, b = 7;
+    uint32_t d = 0xA1B2C3D4u;
+    WString s = u"skinName";
+    w.doInt(a);
+    w.doUInt(b);
+    w.doDWORD(d);
+    w.doUString(s);
+    std::vector<uint8_t> bytes(w.data(), w.data() + w.length());
+    const std::vector<uint8_t> kept = bytes;
+
+    Packet r(Packet::FLAG_NETWORK, bytes.data(), static_cast<int>(bytes.size()));
+    r.setErrorMode(Packet::ErrorMode::Report);
+    EXPECT_EQ(r.data(), bytes.data());  // the caller's bytes, not a copy
+    EXPECT_EQ(r.length(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(r.crc32(0, -1), w.crc32(0, -1));
+    int32_t a2 = 0, b2 = 0;
+    uint32_t d2 = 0;
+    WString s2;
+    r.doInt(a2);
+    r.doUInt(b2);
+    r.doDWORD(d2);
+    r.doUString(s2);
+    EXPECT_FALSE(r.failed());
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_EQ(a2, a);
+    EXPECT_EQ(b2, b);
+    EXPECT_EQ(d2, d);
+    EXPECT_EQ(s2, s);
+    // Past the end it fails like any reader.
+    int32_t more = 5;
+    r.doInt(more);
+    EXPECT_TRUE(r.failed());
+    EXPECT_EQ(more, 0);
+
+    // Made a writer again, it has no room: nothing reaches the bytes.
+    r.reset();
+    r.setErrorMode(Packet::ErrorMode::Report);
+    int32_t x = 99;
+    r.doInt(x);
+    EXPECT_TRUE(r.failedForRoom());
+    EXPECT_FALSE(r.writeBytes("zz", 2));
+    EXPECT_EQ(bytes, kept);
+}

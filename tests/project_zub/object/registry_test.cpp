@@ -87,3 +87,24 @@ TEST(ClassRegistry, DuplicatesAndMissingParentsAreReported) {
 }
 
 }  // namespace
+
+TEST(ClassRegistry, IdsThatShareARememberedSlotEachFindTheirOwnClass) {
+    // 0x100 and 0x1 fold to the same slot of the recent answers.
+    static constinit RuntimeClass low(0x1u, &makeNothing, nullptr, "Low");
+    static constinit RuntimeClass high(0x100u, &makeNothing, nullptr, "High");
+    static constinit RuntimeClass late(0x10000u, &makeNothing, nullptr, "Late");
+    RuntimeClassManager m;
+    m.add(&low);
+    m.add(&high);
+    m.buildClassArray();
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(m.findById(0x1u), &low);
+        EXPECT_EQ(m.findById(0x100u), &high);
+        EXPECT_EQ(m.findById(0x10000u), nullptr);
+    }
+    // A class registered later is found, and the array is built anew.
+    m.add(&late);
+    EXPECT_EQ(m.findById(0x10000u), &late);
+    EXPECT_EQ(m.findById(0x1u), &low);
+    EXPECT_EQ(m.findByIndex(2), &late);
+}

@@ -54,3 +54,19 @@ TEST(ResourceLookupDeathTest, AResourceOfAnotherClassEndsTheProgramNamingBothCla
         },
         ::testing::ExitedWithCode(255), "Could not find resource 'count'\\.");
 }
+
+TEST(ResourceLookup, ANameIsFoundFromAViewIntoALongerText) {
+    Resources r;
+    const std::u16string text = u"counterswitch";
+    EXPECT_EQ(r.manager.find(std::u16string_view(text).substr(0, 7), false), &r.number);
+    EXPECT_EQ(r.manager.find(std::u16string_view(text).substr(7), false), &r.yesNo);
+    EXPECT_EQ(r.manager.find(std::u16string_view(text).substr(0, 6), false), nullptr);
+    // A name given again names the newer resource.
+    r.manager.addResource(std::u16string_view(text).substr(0, 7), &r.yesNo);
+    EXPECT_EQ(r.manager.find(u"counter", false), &r.yesNo);
+    // Found often, then gone with the rest.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.manager.find(u"switch", false), &r.yesNo);
+    r.manager.clear();
+    EXPECT_EQ(r.manager.find(u"switch", false), nullptr);
+    EXPECT_EQ(r.manager.find(u"counter", false), nullptr);
+}

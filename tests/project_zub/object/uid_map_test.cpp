@@ -103,3 +103,32 @@ TEST(UidMap, ChurnWithASmallLiveSetKeepsEveryProbeShort) {
 }
 
 }  // namespace
+
+// A level's objects: tens of thousands of UIDs in sequence. Each stands in
+// the slot its UID names, so that finding any of them looks at one slot
+// however far the table has grown, and the table is no more than twice as
+// large as it must be.
+TEST(UidMap, UidsInSequenceEachTakeTheirOwnSlot) {
+    UidMap map;
+    auto object = [](int32_t uid) { return reinterpret_cast<ZubBase*>(static_cast<uintptr_t>(uid) * 16); };
+    constexpr int32_t kFirst = 2, kCount = 80000;
+    for (int32_t uid = kFirst; uid < kFirst + kCount; ++uid) {
+        ASSERT_TRUE(map.emplace(uid, object(uid)).second);
+        if (uid % 997 == 0) {
+            for (int32_t seen = kFirst; seen <= uid; seen += 61) ASSERT_EQ(map.probes(seen), 1u) << seen << " " << uid;
+        }
+    }
+    EXPECT_EQ(map.size(), static_cast<size_t>(kCount));
+    // At most half of the slots free: no more fresh memory than that.
+    EXPECT_GE(map.bucket_count(), 2 * map.size());
+    EXPECT_LT(map.bucket_count(), 4 * map.size());
+    size_t longest = 0;
+    for (int32_t uid = kFirst; uid < kFirst + kCount; ++uid) {
+        EXPECT_EQ(map.get(uid), object(uid));
+        longest = std::max(longest, map.probes(uid));
+    }
+    EXPECT_EQ(longest, 1u);
+    EXPECT_LE(map.probes(kFirst + kCount), 2u);
+    EXPECT_EQ(map.get(kFirst + kCount), nullptr);
+    EXPECT_EQ(map.ascending().size(), static_cast<size_t>(kCount));
+}

@@ -14,6 +14,8 @@
 #include "StressLevel.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
+#include "net/NetRole.h"
+#include "object/Packet.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 #include "util/KeyCodes.h"
@@ -55,6 +57,44 @@ TEST(StressLevel, HoldsTheObjectsAskedForOfEveryPlaceableClass) {
     EXPECT_EQ(gc.state, GameController::PLAYING);
     EXPECT_EQ(gc.appleList->countChildren(), apples);
     EXPECT_LT(environment.server().objectCount(), registered + registered / 10);
+}
+
+// The load replays the file's commands: every object the file spawns is
+// registered under its UID with its class, and a second load of the file
+// comes to the same state.
+TEST(StressLevel, ALoadRegistersTheFilesObjectsAndReadsTheirBodiesWhole) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    std::string error;
+    ASSERT_TRUE(levelbuild::buildStressLevel(1000, level, error)) << error;
+    environment.play(level);
+
+    Packet file(GameServer::LEVEL_PACKET_FLAGS, level.bytes.data(), static_cast<int>(level.bytes.size()));
+    file.setErrorMode(Packet::ErrorMode::Report);
+    int spawned = 0;
+    for (;;) {
+        uint8_t code = 0;
+        file.doBits(code, 2);
+        if (code != NetRole::SPAWNNAMED) break;
+        const RuntimeClass* c = nullptr;
+        int32_t uid = 0;
+        file.doClassID(c);
+        file.doUInt(uid);
+        ASSERT_FALSE(file.failed());
+        ZubBase* o = environment.server().findObjectOrNull(uid);
+        ASSERT_NE(o, nullptr) << uid;
+        EXPECT_EQ(o->getClass(), c) << uid;
+        ++spawned;
+    }
+    EXPECT_GE(spawned, 1000);
+
+    // Loaded again, the level is in the same state to the last byte.
+    const uint32_t first = environment.stateHash();
+    const int registered = environment.server().objectCount();
+    environment.play(level);
+    EXPECT_EQ(environment.server().objectCount(), registered);
+    EXPECT_EQ(environment.stateHash(), first);
 }
 
 }  // namespace
