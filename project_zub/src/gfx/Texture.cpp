@@ -1,10 +1,6 @@
 #include "gfx/Texture.h"
 
 #include <algorithm>
-#include <optional>
-#include <string>
-#include <unordered_map>
-#include <utility>
 
 #include "gfx/MemoryImageFile.h"
 #include "gfx/Quad.h"
@@ -67,113 +63,6 @@ bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t min
     }
     return out.size() >= minCount;
 }
-
-// A skin description's ini text, read as MemoryIniFile reads it, for the
-// questions a description asks. ASCII text (what descriptions are) is read
-// straight from its bytes; other text goes through MemoryIniFile, which also
-// decodes UTF-8.
-class DescriptionText {
-public:
-    explicit DescriptionText(std::string_view text) {
-        for (char c : text)
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                fallback.emplace(text);
-                return;
-            }
-        parse(text);
-    }
-
-    bool hasKey(std::u16string_view section, std::u16string_view key) const {
-        if (fallback) return fallback->hasKey(section, key);
-        return find(section, key) != nullptr;
-    }
-    // The value of a key that hasKey found.
-    WString getString(std::u16string_view section, std::u16string_view key) const {
-        if (fallback) return fallback->getString(section, key);
-        const std::string* value = find(section, key);
-        return value ? widen(*value) : WString();
-    }
-    // In the order first seen, as first spelt.
-    std::vector<WString> getSectionNames() const {
-        if (fallback) return fallback->getSectionNames();
-        std::vector<WString> names;
-        names.reserve(sections.size());
-        for (const Section& s : sections) names.push_back(widen(s.name));
-        return names;
-    }
-
-private:
-    struct Section {
-        std::string name;
-        std::vector<std::pair<std::string, std::string>> keys;  // folded key, value
-    };
-
-    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-    static std::string_view trimmed(std::string_view s) {
-        while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-        while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-        return s;
-    }
-    template <typename Text>
-    static std::string folded(Text s) {
-        std::string out(s.size(), '\0');
-        for (size_t i = 0; i < s.size(); ++i) {
-            const auto c = s[i];
-            out[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        }
-        return out;
-    }
-    static WString widen(std::string_view s) { return WString(s.begin(), s.end()); }
-
-    size_t sectionFor(std::string_view name) {
-        auto found = index.try_emplace(folded(name), sections.size());
-        if (found.second) sections.push_back(Section{std::string(name), {}});
-        return found.first->second;
-    }
-
-    void parse(std::string_view text) {
-        sectionFor("");
-        size_t current = 0;
-        // Lines end at '\n'; the break that ends the last line starts none.
-        for (size_t start = 0; start < text.size();) {
-            size_t end = text.find('\n', start);
-            if (end == std::string_view::npos) end = text.size();
-            const std::string_view line = trimmed(text.substr(start, end - start));
-            start = end + 1;
-            if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-            const size_t equals = line.find('=');
-            if (equals != std::string_view::npos) {
-                std::string key = folded(trimmed(line.substr(0, equals)));
-                const std::string_view value = trimmed(line.substr(equals + 1));
-                auto& keys = sections[current].keys;
-                auto same = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
-                if (same != keys.end()) same->second = std::string(value);
-                else keys.emplace_back(std::move(key), std::string(value));
-                continue;
-            }
-            std::string_view name = line;
-            if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
-            current = sectionFor(trimmed(name));
-        }
-    }
-
-    const std::string* find(std::u16string_view section, std::u16string_view key) const {
-        for (char16_t c : section)
-            if (c >= 0x80) return nullptr;
-        auto s = index.find(folded(section));
-        if (s == index.end()) return nullptr;
-        for (char16_t c : key)
-            if (c >= 0x80) return nullptr;
-        const std::string k = folded(key);
-        for (const auto& entry : sections[s->second].keys)
-            if (entry.first == k) return &entry.second;
-        return nullptr;
-    }
-
-    std::optional<MemoryIniFile> fallback;
-    std::vector<Section> sections;
-    std::unordered_map<std::string, size_t> index;  // folded name
-};
 
 bool isWhole(double v) { return v == static_cast<double>(static_cast<int64_t>(v)) && v > -1e9 && v < 1e9; }
 
@@ -392,7 +281,7 @@ void Texture::applySkinDescription(std::string_view text, std::u16string_view na
 }
 
 bool Texture::trySkinDescription(std::string_view text, WString& why) {
-    const DescriptionText ini(text);
+    MemoryIniFile ini(text);
     auto fail = [&](const WString& reason) {
         why = reason;
         return false;

@@ -260,33 +260,6 @@ TEST(SkinDescription, NumbersReadAsWrittenInEveryForm) {
     EXPECT_EQ(why, u"skin0: rect needs x,y,w,h");
 }
 
-// The ini rules (MemoryIniFile) hold for descriptions in plain ASCII and for
-// those with other UTF-8 text alike.
-TEST(SkinDescription, TheIniRulesHoldForEveryText) {
-    const std::string text =
-        "count=9\r\n"    // before any section: not the sheet's
-        "[ SHEET ]\r\n"  // names are trimmed and matched in any case
-        "Grid = 2, 2, 8, 8\r\n"
-        "# a comment\r\n"
-        "[skin1]\r\nrect=0,0,4,4\r\nRECT=0,0,5,5\r\n"  // the later value
-        "skin3\r\n"                                    // a line without '=' names a section
-        "anchor=7\r\n"
-        "[Skin1]\nanchor = 3\n"      // the same section again, LF endings
-        "[skin03]\nrect=0,0,1,1\n";  // counts index 3, but is not [skin3]
-    for (const std::string& form : {text, text + "; caf\xC3\xA9\n"}) {
-        SCOPED_TRACE(form.size());
-        auto tex = plainTexture(64, 64);
-        tex->applySkinDescription(form, u"rules.ini");
-        ASSERT_EQ(tex->getSkinCount(), 4);
-        EXPECT_FLOAT_EQ(tex->getSkin(3)->width, 8);  // the grid's cell
-        Quad* one = tex->getSkin(1);
-        EXPECT_FLOAT_EQ(one->width, 5);
-        EXPECT_EQ(one->origin, V3(2.5f, -2.5f, 0));        // anchor 3: bottom right
-        EXPECT_EQ(tex->getSkin(3)->origin, V3(-4, 4, 0));  // anchor 7: top left
-        EXPECT_EQ(tex->getSkin(2)->rectTop, 8);
-    }
-}
-
 void expectBadDescription(const char* text, const char* message) {
     EXPECT_EXIT(
         {
