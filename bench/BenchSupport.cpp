@@ -56,6 +56,7 @@ std::unique_ptr<Texture> glyphPageTexture(int pixelSize, std::string& error) {
 platform::NullRenderDevice* useCountingDevice(ZubGraphics& graphics, std::string& error) {
     auto device = std::make_unique<platform::NullRenderDevice>();
     device->bKeepDraws = false;
+    device->bKeepPixels = false;
     platform::NullRenderDevice* counting = device.get();
     return graphics.setDevice(std::move(device), error) ? counting : nullptr;
 }

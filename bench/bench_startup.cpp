@@ -1,7 +1,8 @@
 // The program's start-up to the main menu, and the main menu's frame.
 //
 // Start-up: the real program (runGame, in-process, the scripted back-end
-// with the recording renderer that counts draws without keeping them) from
+// with the recording renderer that counts draws and uploads without keeping
+// copies of their vertices or pixels) from
 // its entry until the main menu is the top screen: the engine's services,
 // the global object, the loader over the generated content's archives
 // (Tumbrodemo.dat and its siblings, as the build lays them out), the logo
@@ -99,7 +100,10 @@ Startup runToMainMenu(const std::function<void()>& atMainMenu) {
     run.beforeFrame = [&](platform::Backend&, int frame) {
         if (!ZUB) return;
         if (s.engine < 0.0) s.engine = seconds(started);
-        if (auto* d = dynamic_cast<platform::NullRenderDevice*>(ZUB->graphics->device())) d->bKeepDraws = false;
+        if (auto* d = dynamic_cast<platform::NullRenderDevice*>(ZUB->graphics->device())) {
+            d->bKeepDraws = false;
+            d->bKeepPixels = false;
+        }
         Context* top = topScreen();
         const bool skip = dynamic_cast<ContextCompanyLogo*>(top) || dynamic_cast<ContextIntroStory*>(top);
         if (skip && s.loaded < 0.0) s.loaded = seconds(started);

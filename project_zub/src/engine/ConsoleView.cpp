@@ -8,9 +8,9 @@
 
 void ConsoleView::render(const Console& console, SystemFont* font, ZubGraphics& graphics) {
     platform::RenderDevice* device = graphics.device();
-    if (!device || !font || !font->isOpen()) return;
+    if (!device || !font) return;
     const std::vector<Console::Shown> shown = console.shownLines();
-    if (shown.empty()) return;
+    if (shown.empty() || !font->isOpen()) return;
 
     // Reference-screen units, x from the left and y from the bottom.
     const float w = static_cast<float>(graphics.referenceWidth), h = static_cast<float>(graphics.referenceHeight);

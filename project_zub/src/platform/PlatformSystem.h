@@ -51,6 +51,16 @@ std::FILE* openForAppending(const std::string& path);
 // Anything at all is at the path, even a link that leads nowhere.
 bool pathExists(const std::string& path);
 
+// Which file is at a path and its state: equal stamps mean the same file,
+// not written to in between (a file replaced by a rename has another inode).
+struct FileStamp {
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t modifiedNs = 0, changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// False when nothing can be looked at under the path.
+bool fileStamp(const std::string& path, FileStamp& out);
+
 // The entry of `folder` (empty for the current folder) whose name equals
 // `name` without regard to ASCII case; false when there is none or the folder
 // cannot be listed.

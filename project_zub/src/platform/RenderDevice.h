@@ -180,7 +180,8 @@ public:
     void resetRecords();
 
     // Recording.
-    bool bKeepDraws = true;  // off: only count draws (for benchmarks)
+    bool bKeepDraws = true;   // off: only count draws (for benchmarks)
+    bool bKeepPixels = true;  // off: textures keep their size, not a copy of their pixels (for benchmarks)
     std::vector<DrawRecord> draws;
     int drawCount = 0;
     int uploads = 0;

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/AtomicFile.h"
@@ -16,6 +18,45 @@
 namespace {
 
 FileManager* current = nullptr;
+
+// What was last read from or written to each packed file, with the file's
+// stamp then. Saving a record that the unchanged file already holds, under
+// the same version text, writes nothing: packing it, writing it and waiting
+// for the disk would leave the same bytes there. A file that was replaced,
+// touched or removed since has another stamp (or none) and is written.
+struct PackedFileMemo {
+    std::vector<uint8_t> record;
+    std::u16string version;
+    platform::FileStamp stamp;
+};
+std::mutex packedMemoLock;
+std::unordered_map<std::string, PackedFileMemo> packedMemos;
+
+void rememberPackedFile(const std::string& path, const void* record, size_t size, std::u16string_view version,
+                        const platform::FileStamp& stamp) {
+    const auto* bytes = static_cast<const uint8_t*>(record);
+    std::lock_guard<std::mutex> guard(packedMemoLock);
+    PackedFileMemo& memo = packedMemos[path];
+    memo.record.assign(bytes, bytes + size);
+    memo.version.assign(version);
+    memo.stamp = stamp;
+}
+
+void forgetPackedFile(const std::string& path) {
+    std::lock_guard<std::mutex> guard(packedMemoLock);
+    packedMemos.erase(path);
+}
+
+bool diskHoldsPackedFile(const std::string& path, const void* record, size_t size, std::u16string_view version) {
+    platform::FileStamp now;
+    if (!platform::fileStamp(path, now)) return false;
+    std::lock_guard<std::mutex> guard(packedMemoLock);
+    const auto found = packedMemos.find(path);
+    if (found == packedMemos.end()) return false;
+    const PackedFileMemo& memo = found->second;
+    return memo.stamp == now && memo.version == version && memo.record.size() == size &&
+           std::memcmp(memo.record.data(), record, size) == 0;
+}
 
 // '\' to '/', and leading "./" dropped: the disk form of a name.
 std::string diskForm(std::string_view name) {
@@ -296,6 +337,8 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
     int err = 0;
     const uint64_t limit = packedfile::maxFileSize(size);
     std::string reason;
+    platform::FileStamp before, after;
+    const bool stamped = platform::fileStamp(path, before);
     if (!readDiskFile(path, bytes, &err, limit)) {
         if (err == EFBIG) {
             reason = "larger than the " + std::to_string(limit) + " bytes its record can take";
@@ -307,8 +350,13 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
             return false;
         }
     } else if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) {
+        // Remembered only when the file did not change while it was read.
+        if (stamped && platform::fileStamp(path, after) && after == before)
+            rememberPackedFile(path, dest, size, versionText, after);
+        else forgetPackedFile(path);
         return true;
     }
+    forgetPackedFile(path);
 
     // Keep the rejected file for inspection; a later save must not replace it.
     const std::string aside = setAside(path);
@@ -328,9 +376,15 @@ std::string FileManager::setAside(const std::string& path) {
 bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_view folder,
                                  std::u16string_view fileName, std::u16string_view versionText) {
     const std::string path = joinFolder(folder, fileName);
+    if (diskHoldsPackedFile(path, data, size, versionText)) return true;
+    forgetPackedFile(path);
     const std::vector<uint8_t> image = packedfile::pack(data, size, fileName, versionText);
     std::string reason = "the record cannot be packed";
-    if (!image.empty() && AtomicFile::writeAll(path, image.data(), image.size(), &reason)) return true;
+    if (!image.empty() && AtomicFile::writeAll(path, image.data(), image.size(), &reason)) {
+        platform::FileStamp written;
+        if (platform::fileStamp(path, written)) rememberPackedFile(path, data, size, versionText, written);
+        return true;
+    }
     Logger::get().log(u"%s(): %s", "FileManager::savePackedFile",
                       formatString(u"Could not save '%s': %s", path, reason));
     return false;

@@ -88,6 +88,9 @@ public:
                                std::u16string_view versionText);
     // Packs the record and replaces folder + fileName atomically (see
     // AtomicFile.h). Failures are logged; false for callers that care.
+    // Nothing is written when the file is still the one this process last
+    // read or wrote there, untouched since, and it holds this record under
+    // this version text.
     static bool savePackedFile(const void* data, size_t size, std::u16string_view folder, std::u16string_view fileName,
                                std::u16string_view versionText);
 

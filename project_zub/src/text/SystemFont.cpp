@@ -26,22 +26,24 @@ char32_t nextChar(std::u16string_view s, size_t& i) {
 }
 }  // namespace
 
-SystemFont::SystemFont(std::u16string_view fam) : family(fam), previous(activeFont) {
-    activeFont = this;
+SystemFont::SystemFont(std::u16string_view fam) : family(fam), previous(activeFont) { activeFont = this; }
+
+void SystemFont::lookUp() const {
+    bLookedUp = true;
     const std::string narrow = wideToUtf8(family);
-    std::string file = platform::findFontFile(narrow);
-    if (file.empty()) {
-        Logger::get().log(u"%s(): %s", "SystemFont::SystemFont", formatString(u"No font found for '%s'.", family));
+    std::string found = platform::findFontFile(narrow);
+    if (found.empty()) {
+        Logger::get().log(u"%s(): %s", "SystemFont::lookUp", formatString(u"No font found for '%s'.", family));
         return;
     }
     std::string error;
-    if (!platform::openFontRasterizer(file, 16, error)) {
-        Logger::get().log(u"%s(): %s", "SystemFont::SystemFont",
-                          formatString(u"Cannot use '%s' for '%s': %s", file, family, error));
+    if (!platform::openFontRasterizer(found, 16, error)) {
+        Logger::get().log(u"%s(): %s", "SystemFont::lookUp",
+                          formatString(u"Cannot use '%s' for '%s': %s", found, family, error));
         return;
     }
-    fileName = file;
-    Logger::get().log(u"%s(): %s", "SystemFont::SystemFont", formatString(u"'%s' is drawn with %s.", family, file));
+    file = std::move(found);
+    Logger::get().log(u"%s(): %s", "SystemFont::lookUp", formatString(u"'%s' is drawn with %s.", family, file));
 }
 
 SystemFont::~SystemFont() {
@@ -64,7 +66,7 @@ platform::FontRasterizer* SystemFont::face(int lineHeight) {
     int em = std::max(1, static_cast<int>(std::lround(lineHeight * 0.86)));
     for (int tries = 0; tries < 8 && em >= 1; ++tries, --em) {
         std::string error;
-        auto f = platform::openFontRasterizer(fileName, em, error);
+        auto f = platform::openFontRasterizer(file, em, error);
         if (!f) break;
         best = std::move(f);
         if (best->metrics().lineHeight <= lineHeight) break;

@@ -30,7 +30,10 @@ class SystemFont {
 public:
     static constexpr size_t CAPACITY = 128;  // strings kept as textures
 
-    // Looks the family up; a font that cannot be found or opened leaves the
+    // The family is looked up when the font is first used (asked whether it
+    // is open, or to measure or draw): the lookup reads the system's whole
+    // font configuration, several milliseconds, and most runs draw no
+    // system-font text. A font that cannot be found or opened leaves the
     // system font closed (logged), and flag 0x200 then draws with the atlas
     // font itself.
     explicit SystemFont(std::u16string_view family = u"Arial");
@@ -40,7 +43,10 @@ public:
 
     static SystemFont* active();
 
-    bool isOpen() const { return !fileName.empty(); }
+    bool isOpen() const {
+        if (!bLookedUp) lookUp();
+        return !file.empty();
+    }
 
     // A string rendered at a line height: its texture and the texture
     // coordinates of the string's rectangle (width x height design units).
@@ -66,9 +72,17 @@ public:
     size_t cachedStrings() const { return images.size(); }
 
     WString family;
-    std::string fileName;  // the font file found for the family (empty: closed)
+    // The font file found for the family (empty: closed).
+    const std::string& fileName() const {
+        isOpen();
+        return file;
+    }
+    // Whether the family has been looked up yet.
+    bool lookedUp() const { return bLookedUp; }
 
 private:
+    void lookUp() const;
+
     platform::FontRasterizer* face(int lineHeight);
     int advanceOf(platform::FontRasterizer& f, int lineHeight, char32_t code);
 
@@ -85,4 +99,6 @@ private:
     std::list<Node> order;                                           // most recent first
     std::unordered_map<std::pair<WString, int>, std::list<Node>::iterator, KeyHash> images;
     SystemFont* previous;
+    mutable std::string file;
+    mutable bool bLookedUp = false;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/PlatformSystem.h"
 #include "project_zub/sys/files_test_support.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
@@ -287,4 +288,66 @@ TEST_F(FilesPacked, HugeFilesAreSetAsideWithoutReadingThem) {
         EXPECT_LT(run.peakGrowthKb, 16 * 1024) << "kB more at the peak of the load";
         fs::remove(file() + ".bad");
     }
+}
+
+namespace {
+
+platform::FileStamp stampOf(const std::string& path) {
+    platform::FileStamp s;
+    EXPECT_TRUE(platform::fileStamp(path, s)) << path;
+    return s;
+}
+
+}  // namespace
+
+// A save of what the file already holds leaves the file alone; any change to
+// the record, to the version text or to the file on disk since it was last
+// read or written makes the save write again.
+TEST_F(FilesPacked, SavingWhatTheFileHoldsWritesNothing) {
+    const auto r = record(9);
+    ASSERT_TRUE(save(r));
+    const platform::FileStamp written = stampOf(file());
+    ASSERT_TRUE(save(r));
+    EXPECT_EQ(stampOf(file()), written);
+
+    // Another record, then another version text: written each time.
+    ASSERT_TRUE(save(record(10)));
+    EXPECT_NE(stampOf(file()), written);
+    const platform::FileStamp second = stampOf(file());
+    ASSERT_TRUE(save(record(10), u"1.26"));
+    EXPECT_NE(stampOf(file()), second);
+    ASSERT_TRUE(save(record(10)));
+
+    // Removed behind the program's back: written again.
+    fs::remove(file());
+    ASSERT_TRUE(save(record(10)));
+    ASSERT_TRUE(loadChecked());
+    const auto r10 = record(10);
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r10.begin(), r10.end()));
+
+    // Replaced by other bytes of the same size: written again.
+    const std::string good = readBytes(file());
+    std::string other = good;
+    other[other.size() - 1] = static_cast<char>(other.back() ^ 0x55);
+    writeBytes(file(), other);
+    ASSERT_TRUE(save(record(10)));
+    EXPECT_EQ(readBytes(file()), good);
+
+    // A file that was read and is saved unchanged stays as it was.
+    ASSERT_TRUE(loadChecked());
+    const platform::FileStamp read = stampOf(file());
+    ASSERT_TRUE(save(record(10)));
+    EXPECT_EQ(stampOf(file()), read);
+}
+
+// A file that was refused and set aside is never taken for the record's file.
+TEST_F(FilesPacked, ASetAsideFileIsWrittenAgain) {
+    const auto r = record(11);
+    ASSERT_TRUE(save(r));
+    writeBytes(file(), "not a packed file");
+    EXPECT_FALSE(loadChecked());
+    ASSERT_FALSE(fs::exists(file()));
+    ASSERT_TRUE(save(r));
+    ASSERT_TRUE(loadChecked());
+    EXPECT_EQ(loaded, std::vector<uint8_t>(r.begin(), r.end()));
 }

@@ -98,3 +98,24 @@ TEST_F(SystemFonts, WithoutASystemFontTheAtlasDraws) {
 }
 
 }  // namespace
+
+namespace {
+
+// The font configuration is read only when the font is first used; until
+// then the font is active but has looked nothing up, and every way in
+// (asking whether it is open, measuring, drawing) looks it up once.
+TEST(SystemFontLookup, TheFamilyIsLookedUpOnFirstUse) {
+    for (int way = 0; way < 3; ++way) {
+        SystemFont system(u"Arial");
+        EXPECT_EQ(SystemFont::active(), &system);
+        EXPECT_FALSE(system.lookedUp());
+        const bool open = way == 0   ? system.isOpen()
+                          : way == 1 ? system.measure(u"ab", 20) > 0.0f
+                                     : system.hasGlyph(U'a');
+        EXPECT_TRUE(system.lookedUp()) << way;
+        EXPECT_EQ(open, system.isOpen()) << way;
+        EXPECT_EQ(system.isOpen(), !system.fileName().empty());
+    }
+}
+
+}  // namespace

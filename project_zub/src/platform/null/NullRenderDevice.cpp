@@ -21,7 +21,7 @@ TextureHandle NullRenderDevice::createTexture(int width, int height, const uint3
     TextureRecord t;
     t.width = width;
     t.height = height;
-    if (argb) t.pixels.assign(argb, argb + static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (argb && bKeepPixels) t.pixels.assign(argb, argb + static_cast<size_t>(width) * static_cast<size_t>(height));
     t.alive = true;
     textures.push_back(std::move(t));
     return static_cast<TextureHandle>(textures.size());
