@@ -99,7 +99,7 @@ Zub::Zub(platform::Backend& b, const ApplicationHooks& h) : backend(b), hooks(h)
     started("ZubAudio::ZubAudio");
 
     starting("SystemFont::SystemFont");
-    systemFont = std::make_unique<SystemFont>(u"Arial");
+    systemFont = std::make_unique<SystemFont>(u"Arial", getUserDataFolder() + "Tumbrodemo.fonts");
     started("SystemFont::SystemFont");
 
     starting("Console::Console");

@@ -57,6 +57,18 @@ std::unique_ptr<FontRasterizer> openFontRasterizer(const std::string& path, int 
 // metric-compatible font). Empty when the font configuration finds nothing.
 std::string findFontFile(const std::string& family);
 
+// The same, remembered in a small text file at `memoPath` from one run to
+// the next: reading the font configuration takes several milliseconds. A
+// remembered answer is used while the font file, the font configuration, the
+// font configuration's caches and the usual font folders are as they were
+// when it was found (their inodes and change times); otherwise the family is
+// looked up again and the file rewritten. An unreadable or damaged memo file
+// is only a reason to look again.
+std::string findFontFile(const std::string& family, const std::string& memoPath);
+
+// How many times this process has read the font configuration (for tests).
+int fontConfigurationReads();
+
 // The font file the generated glyph pages are rendered from: DejaVu Sans
 // (fonts-dejavu-core), by its family name or its usual path. Empty when it is
 // not installed.

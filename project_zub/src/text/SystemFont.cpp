@@ -26,12 +26,15 @@ char32_t nextChar(std::u16string_view s, size_t& i) {
 }
 }  // namespace
 
-SystemFont::SystemFont(std::u16string_view fam) : family(fam), previous(activeFont) { activeFont = this; }
+SystemFont::SystemFont(std::u16string_view fam, std::string memoPath)
+    : family(fam), previous(activeFont), memo(std::move(memoPath)) {
+    activeFont = this;
+}
 
 void SystemFont::lookUp() const {
     bLookedUp = true;
     const std::string narrow = wideToUtf8(family);
-    std::string found = platform::findFontFile(narrow);
+    std::string found = memo.empty() ? platform::findFontFile(narrow) : platform::findFontFile(narrow, memo);
     if (found.empty()) {
         Logger::get().log(u"%s(): %s", "SystemFont::lookUp", formatString(u"No font found for '%s'.", family));
         return;

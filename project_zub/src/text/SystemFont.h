@@ -36,7 +36,9 @@ public:
     // system-font text. A font that cannot be found or opened leaves the
     // system font closed (logged), and flag 0x200 then draws with the atlas
     // font itself.
-    explicit SystemFont(std::u16string_view family = u"Arial");
+    // With a memo path, the lookup's answer is kept there for the next run
+    // (see platform::findFontFile).
+    explicit SystemFont(std::u16string_view family = u"Arial", std::string memoPath = std::string());
     ~SystemFont();
     SystemFont(const SystemFont&) = delete;
     SystemFont& operator=(const SystemFont&) = delete;
@@ -99,6 +101,7 @@ private:
     std::list<Node> order;                                           // most recent first
     std::unordered_map<std::pair<WString, int>, std::list<Node>::iterator, KeyHash> images;
     SystemFont* previous;
+    std::string memo;
     mutable std::string file;
     mutable bool bLookedUp = false;
 };

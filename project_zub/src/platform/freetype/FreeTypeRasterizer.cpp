@@ -4,10 +4,14 @@
 #include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/FontRasterizer.h"
+#include "platform/PlatformSystem.h"
 
 namespace platform {
 
@@ -108,9 +112,12 @@ std::mutex& fontconfigLock() {
     return m;
 }
 
+std::atomic<int> configurationReads{0};
+
 // The best match for a pattern: file and family; false when none.
 bool matchFont(const std::string& pattern, std::string& file, std::string& matchedFamily) {
     std::lock_guard<std::mutex> guard(fontconfigLock());
+    ++configurationReads;
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config) return false;
     bool found = false;
@@ -137,11 +144,6 @@ bool matchFont(const std::string& pattern, std::string& file, std::string& match
     return found;
 }
 
-bool isRegularFile(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 }  // namespace
 
 std::unique_ptr<FontRasterizer> openFontRasterizer(const std::string& path, int pixelSize, std::string& error) {
@@ -153,6 +155,83 @@ std::unique_ptr<FontRasterizer> openFontRasterizer(const std::string& path, int 
 std::string findFontFile(const std::string& family) {
     std::string file, matched;
     if (!matchFont(family, file, matched)) return std::string();
+    return file;
+}
+
+int fontConfigurationReads() { return configurationReads.load(); }
+
+namespace {
+
+// What a remembered lookup depends on: the font file itself, and whatever a
+// change to the installed fonts or to their configuration touches (the
+// configuration files and folders, fontconfig's caches, which its tools
+// rewrite when fonts come or go, and the usual font folders).
+std::string fontStateKey(const std::string& fontFile) {
+    const std::string home = getEnvironment("HOME");
+    std::string configHome = getEnvironment("XDG_CONFIG_HOME");
+    if (configHome.empty() && !home.empty()) configHome = home + "/.config";
+    std::string cacheHome = getEnvironment("XDG_CACHE_HOME");
+    if (cacheHome.empty() && !home.empty()) cacheHome = home + "/.cache";
+    std::string dataHome = getEnvironment("XDG_DATA_HOME");
+    if (dataHome.empty() && !home.empty()) dataHome = home + "/.local/share";
+    std::vector<std::string> paths = {
+        fontFile,           "/etc/fonts/fonts.conf", "/etc/fonts/conf.d", "/var/cache/fontconfig",
+        "/usr/share/fonts", "/usr/local/share/fonts"};
+    for (const char* variable : {"FONTCONFIG_FILE", "FONTCONFIG_PATH"}) paths.push_back(getEnvironment(variable));
+    if (!configHome.empty()) paths.push_back(configHome + "/fontconfig");
+    if (!cacheHome.empty()) paths.push_back(cacheHome + "/fontconfig");
+    if (!dataHome.empty()) paths.push_back(dataHome + "/fonts");
+    if (!home.empty()) paths.push_back(home + "/.fonts");
+    std::string key;
+    for (const std::string& path : paths) {
+        FileStamp st;
+        key += path;
+        if (!path.empty() && fileStamp(path, st))
+            key += ':' + std::to_string(st.device) + ':' + std::to_string(st.inode) + ':' + std::to_string(st.size) +
+                   ':' + std::to_string(st.modifiedNs) + ':' + std::to_string(st.changedNs);
+        key += ';';
+    }
+    return key;
+}
+
+// The memo file: a first line naming the format, then three lines per
+// family: the family, the file found for it, and the state key then.
+constexpr const char* kMemoHeader = "font lookups 1";
+
+std::vector<std::string> memoLines(const std::string& memoPath) {
+    std::string text;
+    std::vector<std::string> lines;
+    if (memoPath.empty() || !readWholeFile(memoPath, text, 1 << 16)) return lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    if (lines.empty() || lines[0] != kMemoHeader || (lines.size() - 1) % 3 != 0) lines.clear();
+    return lines;
+}
+
+}  // namespace
+
+std::string findFontFile(const std::string& family, const std::string& memoPath) {
+    if (family.find('\n') != std::string::npos) return findFontFile(family);
+    std::vector<std::string> lines = memoLines(memoPath);
+    for (size_t i = 1; i + 2 < lines.size(); i += 3) {
+        if (lines[i] != family) continue;
+        if (!lines[i + 1].empty() && isRegularFile(lines[i + 1]) && lines[i + 2] == fontStateKey(lines[i + 1]))
+            return lines[i + 1];
+        break;
+    }
+    const std::string file = findFontFile(family);
+    if (file.empty() || memoPath.empty() || file.find('\n') != std::string::npos) return file;
+    // Rewritten with this family's answer in place of its old one.
+    std::string text = std::string(kMemoHeader) + '\n';
+    for (size_t i = 1; i + 2 < lines.size(); i += 3)
+        if (lines[i] != family) text += lines[i] + '\n' + lines[i + 1] + '\n' + lines[i + 2] + '\n';
+    text += family + '\n' + file + '\n' + fontStateKey(file) + '\n';
+    writeFileAtomically(memoPath, text);
     return file;
 }
 
