@@ -15,15 +15,18 @@ constexpr size_t kMaxFileBytes = 16u << 20;
 
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
-WString folded(std::u16string_view name) {
-    WString out(name);
-    for (char16_t& c : out) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return out;
-}
+char16_t foldedUnit(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// The text without blanks at either end (as trimString leaves it).
+std::u16string_view trimmed(std::u16string_view text) {
+    size_t end = text.size();
+    while (end > 0 && isBlank(text[end - 1])) --end;
+    size_t begin = 0;
+    while (begin < end && isBlank(text[begin])) ++begin;
+    return text.substr(begin, end - begin);
+}
 
 bool hasLineBreakOrEquals(std::u16string_view name) {
     for (char16_t c : name) {
@@ -65,6 +68,19 @@ size_t utf8SequenceLength(std::string_view s) {
 }
 
 }  // namespace
+
+size_t MemoryIniFile::FoldedHash::operator()(std::u16string_view name) const noexcept {
+    uint64_t h = 1469598103934665603ull;
+    for (char16_t c : name) h = (h ^ foldedUnit(c)) * 1099511628211ull;
+    return static_cast<size_t>(h);
+}
+
+bool MemoryIniFile::FoldedEqual::operator()(std::u16string_view a, std::u16string_view b) const noexcept {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldedUnit(a[i]) != foldedUnit(b[i])) return false;
+    return true;
+}
 
 bool MemoryIniFile::isWellFormed(std::string_view bytes, std::string* reason) {
     auto fail = [&](const std::string& why) {
@@ -128,36 +144,43 @@ void MemoryIniFile::parse(std::string_view bytes) {
         static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
         bytes.remove_prefix(3);
     }
-    std::vector<WString> lines = splitLines(narrowToWide(bytes));
-    for (WString& line : lines) trimString(line);
+    const WString text = narrowToWide(bytes);
+    // Lines as splitLines cuts them (at LF, a CR before it dropped), trimmed.
+    std::vector<std::u16string_view> lines;
+    const std::u16string_view all(text);
+    for (size_t start = 0;;) {
+        const size_t nl = all.find(u'\n', start);
+        if (nl == std::u16string_view::npos) {
+            lines.push_back(trimmed(all.substr(start)));
+            break;
+        }
+        lines.push_back(trimmed(all.substr(start, nl - start)));
+        start = nl + 1;
+    }
     // The line break that ends the last line does not start another one.
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
 
     size_t current = 0;
-    for (WString& line : lines) {
+    for (const std::u16string_view line : lines) {
         if (line.empty() || line.front() == u';' || line.front() == u'#') {
             Line blankOrComment;
-            blankOrComment.value = std::move(line);
+            blankOrComment.value = WString(line);
             sections[current].lines.push_back(std::move(blankOrComment));
             continue;
         }
         const size_t equals = line.find(u'=');
-        if (equals != WString::npos) {
-            WString key = line.substr(0, equals);
-            WString value = line.substr(equals + 1);
-            trimString(key);
-            trimString(value);
-            putValue(sections[current], key, std::move(value), false);
+        if (equals != std::u16string_view::npos) {
+            putValue(sections[current], trimmed(line.substr(0, equals)), WString(trimmed(line.substr(equals + 1))),
+                     false);
             continue;
         }
         std::u16string_view name = line;
         if (name.size() >= 2 && name.front() == u'[' && name.back() == u']') {
             name = name.substr(1, name.size() - 2);
         }
-        WString trimmedName(name);
-        trimString(trimmedName);
-        sectionFor(trimmedName, false);
-        current = sectionIndex.find(folded(trimmedName))->second;
+        name = trimmed(name);
+        sectionFor(name, false);
+        current = sectionIndex.find(name)->second;
     }
 }
 
@@ -209,8 +232,7 @@ std::string MemoryIniFile::toText() const {
 }
 
 MemoryIniFile::Section& MemoryIniFile::sectionFor(std::u16string_view name, bool fromApi) {
-    WString key = folded(name);
-    auto found = sectionIndex.find(key);
+    auto found = sectionIndex.find(name);
     if (found != sectionIndex.end()) return sections[found->second];
     if (fromApi) {
         // Keep a blank line between sections that the program adds.
@@ -220,25 +242,24 @@ MemoryIniFile::Section& MemoryIniFile::sectionFor(std::u16string_view name, bool
         }
     }
     sections.push_back(Section{WString(name), {}, {}});
-    sectionIndex.emplace(std::move(key), sections.size() - 1);
+    sectionIndex.emplace(WString(name), sections.size() - 1);
     return sections.back();
 }
 
 const MemoryIniFile::Section* MemoryIniFile::findSection(std::u16string_view name) const {
-    auto found = sectionIndex.find(folded(name));
+    auto found = sectionIndex.find(name);
     return found == sectionIndex.end() ? nullptr : &sections[found->second];
 }
 
 const MemoryIniFile::Line* MemoryIniFile::findLine(std::u16string_view section, std::u16string_view key) const {
     const Section* s = findSection(section);
     if (!s) return nullptr;
-    auto found = s->keyIndex.find(folded(key));
+    auto found = s->keyIndex.find(key);
     return found == s->keyIndex.end() ? nullptr : &s->lines[found->second];
 }
 
 void MemoryIniFile::putValue(Section& section, std::u16string_view key, WString value, bool fromApi) {
-    WString foldedKey = folded(key);
-    auto found = section.keyIndex.find(foldedKey);
+    auto found = section.keyIndex.find(key);
     if (found != section.keyIndex.end()) {
         section.lines[found->second].value = std::move(value);
         return;
@@ -258,7 +279,7 @@ void MemoryIniFile::putValue(Section& section, std::u16string_view key, WString 
         }
     }
     section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(position), std::move(line));
-    section.keyIndex.emplace(std::move(foldedKey), position);
+    section.keyIndex.emplace(WString(key), position);
 }
 
 bool MemoryIniFile::hasSection(std::u16string_view section) const { return findSection(section) != nullptr; }

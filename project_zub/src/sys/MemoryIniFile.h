@@ -103,6 +103,18 @@ public:
     static int parseInt(std::u16string_view text);
 
 private:
+    // Names compare without regard to ASCII case; the maps are searched by
+    // a view of a name, with no folded copy made.
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view name) const noexcept;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<WString, size_t, FoldedHash, FoldedEqual>;
+
     struct Line {
         bool isKey = false;
         WString key;    // isKey: the key as spelled
@@ -111,7 +123,7 @@ private:
     struct Section {
         WString name;
         std::vector<Line> lines;
-        std::unordered_map<WString, size_t> keyIndex;  // folded key -> line
+        NameIndex keyIndex;  // key -> line
     };
 
     void clear();
@@ -121,6 +133,6 @@ private:
     void putValue(Section& section, std::u16string_view key, WString value, bool fromApi);
 
     std::vector<Section> sections;
-    std::unordered_map<WString, size_t> sectionIndex;  // folded name -> section
+    NameIndex sectionIndex;  // name -> section
     std::string fileName;
 };

@@ -54,6 +54,21 @@ TEST(IniParse, NamesBracketsCaseAndEncoding) {
     EXPECT_EQ(MemoryIniFile(nullptr, 0).toText(), "");
 }
 
+// Only ASCII letters match without case; other letters, and names that
+// differ in length, are names of their own.
+TEST(IniParse, NamesMatchWithoutCaseOnlyForAsciiLetters) {
+    MemoryIniFile ini("[Gr\xC3\x9C\xC3\x9F]\nKey=1\n\xC3\x9C=2\n\xC3\xBC=3\nkey2=4\n[gr\xC3\xBC\xC3\x9F]\nkEY=5\n");
+    EXPECT_EQ(ini.getSectionNames(), (std::vector<WString>{u"", u"Gr\u00DC\u00DF", u"gr\u00FC\u00DF"}));
+    EXPECT_EQ(ini.getString(u"GR\u00DC\u00DF", u"KEY"), u"1");
+    EXPECT_EQ(ini.getString(u"gr\u00DC\u00DF", u"\u00DC"), u"2");
+    EXPECT_EQ(ini.getString(u"Gr\u00DC\u00DF", u"\u00FC"), u"3");
+    EXPECT_EQ(ini.getString(u"gR\u00DC\u00DF", u"Key2"), u"4");
+    EXPECT_EQ(ini.getString(u"GR\u00FC\u00DF", u"key"), u"5");
+    EXPECT_FALSE(ini.hasKey(u"Gr\u00DC\u00DF", u"Ke"));
+    EXPECT_FALSE(ini.hasKey(u"Gr\u00DC\u00DF", u"Key22"));
+    EXPECT_FALSE(ini.hasSection(u"Gr\u00DC"));
+}
+
 TEST(IniParse, OnlyTextTheProgramWouldWriteIsWellFormed) {
     EXPECT_TRUE(MemoryIniFile::isWellFormed("\xEF\xBB\xBF; c\r\n\r\n[Sprache]\r\n\tname = M\xC3\xBCller=x\r\nk=\n"));
     EXPECT_FALSE(MemoryIniFile::isWellFormed(kSample));          // "Audio" alone on a line
