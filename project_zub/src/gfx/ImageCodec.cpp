@@ -381,8 +381,10 @@ void destinationTerm(j_compress_ptr cinfo) {
 // library's message. Without a target it stops after the header, with the
 // image's size in `w` and `h`. Only plain data lives in this frame across
 // setjmp.
+// `fileSize`: the whole file's size when `data` holds only its first bytes
+// (only the header is read then); 0 when it is the whole file.
 bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget* target, int& w, int& h, char* message,
-                    size_t messageSize) {
+                    size_t messageSize, size_t fileSize = 0) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
     jpeg_source_mgr src;
@@ -401,7 +403,7 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget* target, int& 
     // declares more blocks than the file has bits belongs to a truncated or
     // made-up file, which libjpeg would fill up to the declared size.
     std::string reason;
-    if (!checkSize(cinfo.image_width, cinfo.image_height, size, 512, reason)) {
+    if (!checkSize(cinfo.image_width, cinfo.image_height, fileSize > 0 ? fileSize : size, 512, reason)) {
         std::snprintf(message, messageSize, "%s", reason.c_str());
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -430,13 +432,14 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget* target, int& 
 
 // A JPEG file into the target (libjpeg writes alpha 255), or without one its
 // header alone; false with the library's message.
-bool decodeJpegInto(const uint8_t* data, size_t size, ImageTarget* target, int& w, int& h, std::string& reason) {
+bool decodeJpegInto(const uint8_t* data, size_t size, ImageTarget* target, int& w, int& h, std::string& reason,
+                    size_t fileSize = 0) {
     if (!data || size == 0) {
         reason = "empty file";
         return false;
     }
     char message[JMSG_LENGTH_MAX + 64] = {};
-    if (runJpegDecoder(data, size, target, w, h, message, sizeof message)) return true;
+    if (runJpegDecoder(data, size, target, w, h, message, sizeof message, fileSize)) return true;
     reason = message;
     return false;
 }
@@ -510,8 +513,11 @@ namespace {
 // stb_image.
 // The header of a TGA or PNG file: its size, checked against the limits and
 // against what its bytes can hold.
+// `fileSize` 0: the bytes are the whole file, and what they hold is checked
+// against the header; otherwise they are its first bytes, and only the
+// header is read.
 bool readTgaOrPngHeader(Format format, const uint8_t* data, size_t size, int& w, int& h, int& channels,
-                        std::string& reason) {
+                        std::string& reason, size_t fileSize = 0) {
     if (!data || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
         reason = "empty file";
         return false;
@@ -522,6 +528,7 @@ bool readTgaOrPngHeader(Format format, const uint8_t* data, size_t size, int& w,
         reason = stbReason();
         return false;
     }
+    if (fileSize > 0) return checkSize(w, h, fileSize, INT32_MAX, reason);
     return checkSize(w, h, size, INT32_MAX, reason) && checkStbData(format, data, size, w, h, reason);
 }
 
@@ -600,6 +607,20 @@ bool tryReadSize(const uint8_t* data, size_t size, int& width, int& height, std:
     int channels = 0;
     const bool read = format == Format::Jpeg ? decodeJpegInto(data, size, nullptr, width, height, reason)
                                              : readTgaOrPngHeader(format, data, size, width, height, channels, reason);
+    if (read) return true;
+    width = height = 0;
+    return false;
+}
+
+bool tryReadSizeFromHead(const uint8_t* data, size_t size, size_t fileSize, int& width, int& height,
+                         std::string& reason) {
+    if (size >= fileSize) return tryReadSize(data, size, width, height, reason);
+    width = height = 0;
+    const Format format = detect(data, size);
+    int channels = 0;
+    const bool read = format == Format::Jpeg
+                          ? decodeJpegInto(data, size, nullptr, width, height, reason, fileSize)
+                          : readTgaOrPngHeader(format, data, size, width, height, channels, reason, fileSize);
     if (read) return true;
     width = height = 0;
     return false;

@@ -73,6 +73,12 @@ bool tryDecodeInto(const uint8_t* data, size_t size, ImageTarget& target, Alpha&
 // damaged when decoded, one that fails would fail to decode with the same
 // reason. False with the reason (and 0 x 0) otherwise.
 bool tryReadSize(const uint8_t* data, size_t size, int& width, int& height, std::string& reason);
+// The same from the first `size` bytes of a file of `fileSize` bytes: the
+// header's checks only (the format, the limits); what the rest of the file
+// must hold is checked when it is decoded. False also when the header goes
+// on past the bytes given.
+bool tryReadSizeFromHead(const uint8_t* data, size_t size, size_t fileSize, int& width, int& height,
+                         std::string& reason);
 
 // The decoding of every format through its library alone: true-colour TGA
 // files (what the content ships) are otherwise copied row by row and run by

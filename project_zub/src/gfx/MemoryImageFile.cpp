@@ -11,10 +11,8 @@ MemoryImageFile::MemoryImageFile(int f, std::u16string_view name) : FileData(f, 
     if (isLoaded()) decode();
 }
 
-MemoryImageFile::MemoryImageFile(std::u16string_view name, ByteBuffer&& fileBytes) {
+MemoryImageFile::MemoryImageFile(std::u16string_view name, StoredBytes&& fileBytes) : stored(std::move(fileBytes)) {
     fileName = name;
-    bytes = std::move(fileBytes);
-    loaded = true;
 }
 
 MemoryImageFile::MemoryImageFile(int width, int height) {
@@ -35,6 +33,10 @@ MemoryImageFile::~MemoryImageFile() = default;
 
 void MemoryImageFile::decode() const {
     if (decoded) return;
+    if (!loaded && !stored.empty()) {
+        bytes = stored.take();
+        loaded = true;
+    }
     load();
     image_codec::decode(bytes.data, bytes.size, fileName, image);
     decoded = true;

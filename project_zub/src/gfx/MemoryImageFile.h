@@ -12,6 +12,7 @@
 
 #include "gfx/ImageCodec.h"
 #include "object/FileData.h"
+#include "sys/StoredBytes.h"
 
 class MemoryImageFile : public FileData {
     ZUB_DECLARE_CLASS(MemoryImageFile)
@@ -19,9 +20,10 @@ public:
     // An empty image (0 x 0).
     MemoryImageFile() { decoded = true; }
     MemoryImageFile(int flags, std::u16string_view fileName);
-    // The image of a file whose bytes were read already; decoded on first
-    // use of its pixels (and read again after a purge).
-    MemoryImageFile(std::u16string_view fileName, ByteBuffer&& fileBytes);
+    // The image of a file whose bytes were read already (perhaps still
+    // packed); unpacked and decoded on first use of its pixels (and read
+    // again after a purge).
+    MemoryImageFile(std::u16string_view fileName, StoredBytes&& fileBytes);
     // A blank image: every pixel 0 (transparent black).
     MemoryImageFile(int width, int height);
     // An image from decoded pixels.
@@ -49,6 +51,7 @@ private:
     void decode() const;
 
     mutable DecodedImage image;
+    mutable StoredBytes stored;  // the file's bytes as given, until decoded
     mutable bool decoded = false;
     mutable bool alphaKnown = false;  // image.alphaUsed holds for the pixels
 };

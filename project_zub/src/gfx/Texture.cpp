@@ -116,10 +116,11 @@ Texture::Texture() = default;
 
 Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
     if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
-    FileData file(0, fileName);
-    pendingFile = file.takeBytes();
+    FileManager* files = FileManager::active();
+    if (!files) ZUB_ERROR(u"No file manager to read '%s'.", fileName);
+    if (!files->loadStoredFile(fileName, pendingFile)) ZUB_ERROR(u"Could not read file '%s'.", fileName);
     int w = 0, h = 0;
-    image_codec::readSize(pendingFile.data, pendingFile.size, fileName, w, h);
+    readSizeFromHead(w, h);
     setSizes(w, h);
     // The source image decodes the bytes on first use of its pixels.
     if (flags & FLAG_KEEP_SOURCE) sourceImage = new MemoryImageFile(fileName, std::move(pendingFile));
@@ -217,13 +218,33 @@ void Texture::loadCanvas() {
     decodeCanvas(file.data(), file.size());
 }
 
+void Texture::readSizeFromHead(int& w, int& h) {
+    // A file still packed in its archive is unpacked only as far as its
+    // header goes: most textures are not drawn soon after they are loaded,
+    // and some never are. A loose file is checked whole, as it is at hand.
+    if (pendingFile.isPacked()) {
+        // TGA and PNG headers take their first 33 bytes; a JPEG's header
+        // runs to its first scan, past its tables.
+        for (size_t count = 64; count < pendingFile.size(); count *= 16) {
+            const std::string_view head = pendingFile.head(count);
+            std::string reason;
+            if (image_codec::tryReadSizeFromHead(reinterpret_cast<const uint8_t*>(head.data()), head.size(),
+                                                 pendingFile.size(), w, h, reason))
+                return;
+        }
+        pendingFile = StoredBytes(pendingFile.take());
+    }
+    const std::string_view whole = pendingFile.head(pendingFile.size());
+    image_codec::readSize(reinterpret_cast<const uint8_t*>(whole.data()), whole.size(), fileName, w, h);
+}
+
 void Texture::makeCanvas() {
     bCanvasPending = false;
     if (sourceImage) {
         reloadCanvas();
         return;
     }
-    const ByteBuffer bytes = std::move(pendingFile);
+    const ByteBuffer bytes = pendingFile.take();
     decodeCanvas(bytes.data, bytes.size);
 }
 

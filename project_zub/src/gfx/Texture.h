@@ -61,6 +61,7 @@
 #include "engine-platform/RenderDevice.h"
 #include "object/ZubBase.h"
 #include "sys/ByteBuffer.h"
+#include "sys/StoredBytes.h"
 #include "util/WString.h"
 
 class MemoryImageFile;
@@ -201,10 +202,12 @@ private:
     bool reloadCanvas();
     void clearSkins();
     void loadDescription();
+    // The image's size from the file's header.
+    void readSizeFromHead(int& w, int& h);
 
     Canvas canvas;
     bool bCanvasPending = false;
-    ByteBuffer pendingFile;                  // the file's bytes until decoded
+    StoredBytes pendingFile;                 // the file's bytes until decoded
     MemoryImageFile* sourceImage = nullptr;  // owned (flag 8)
     platform::TextureHandle handle = 0;
     uint64_t deviceSerial = 0;

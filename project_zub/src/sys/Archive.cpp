@@ -1,6 +1,8 @@
 #include "sys/Archive.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
@@ -94,6 +96,48 @@ bool unpack(const Entry& e, const uint8_t* stored, ByteBuffer& out, std::string&
         libdeflate_zlib_decompress(d, stored, e.storedSize, out.data ? out.data : &spare, e.rawSize, nullptr);
     if (r != LIBDEFLATE_SUCCESS) {
         reason = "entry '" + e.name + "' does not unpack (" + resultText(r) + ")";
+        return false;
+    }
+    return true;
+}
+
+bool unpackHead(const Entry& e, const uint8_t* stored, size_t count, std::vector<uint8_t>& out, std::string& reason) {
+    out.clear();
+    if (e.storedSize < kMinZlibStream || !isZlibHeader(stored)) {
+        reason = "entry '" + e.name + "' has a bad zlib header";
+        return false;
+    }
+    out.resize(std::min<size_t>(count, e.rawSize));
+    if (out.empty()) return true;
+    // One stream per thread, reset for each entry: its state and window are
+    // allocated once.
+    struct Stream {
+        z_stream z{};
+        bool ready = false;
+        ~Stream() {
+            if (ready) inflateEnd(&z);
+        }
+    };
+    thread_local Stream stream;
+    if (!stream.ready) stream.ready = inflateInit(&stream.z) == Z_OK;
+    if (!stream.ready || inflateReset(&stream.z) != Z_OK) {
+        reason = "entry '" + e.name + "' cannot be unpacked (no memory for the decompressor)";
+        out.clear();
+        return false;
+    }
+    z_stream& z = stream.z;
+    z.next_in = const_cast<Bytef*>(stored);
+    z.avail_in = e.storedSize;
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    int r = Z_OK;
+    while (z.avail_out > 0 && r == Z_OK) r = inflate(&z, Z_NO_FLUSH);
+    const bool whole = z.avail_out == 0;
+    if (!whole) {
+        reason = "entry '" + e.name + "' does not unpack (" +
+                 (r == Z_STREAM_END ? std::string("the stream ends early") : std::string("the stream is damaged")) +
+                 ")";
+        out.clear();
         return false;
     }
     return true;

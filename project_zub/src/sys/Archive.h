@@ -102,6 +102,14 @@ uint32_t crc32Of(const void* data, size_t size);
 // bytes. The entry's CRC-32 is checked separately (checkCrc).
 bool unpack(const Entry& entry, const uint8_t* stored, ByteBuffer& out, std::string& reason);
 
+// The first `count` bytes of a compressed entry (all of them when the entry
+// is shorter), decoding the stream only as far as they go; nothing past them
+// is read or checked, so a stream damaged further on is found only by
+// unpack. False with a reason when the header is not a zlib header or the
+// stream is damaged before `count` bytes.
+bool unpackHead(const Entry& entry, const uint8_t* stored, size_t count, std::vector<uint8_t>& out,
+                std::string& reason);
+
 // Whether the unpacked bytes match the entry's CRC-32 (false with a reason).
 bool checkCrc(const Entry& entry, const ByteBuffer& raw, std::string& reason);
 

@@ -106,6 +106,25 @@ bool ArchiveReader::tryRead(int i, ByteBuffer& out, std::string& reason) const {
     return true;
 }
 
+StoredBytes ArchiveReader::readStored(int i) const {
+    if (i >= 0 && static_cast<size_t>(i) < directory.entries.size() && file.isOpen()) {
+        const archive::Entry& e = directory.entries[static_cast<size_t>(i)];
+        if (e.compressed) {
+            ByteBuffer packed;
+            packed.resizeForOverwrite(e.storedSize);
+            int err = 0;
+            std::string reason;
+            std::vector<uint8_t> none;
+            if (!file.readAt(e.offset, packed.data, packed.size, &err))
+                reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
+            else if (archive::unpackHead(e, packed.data, 0, none, reason))
+                return StoredBytes(std::move(packed), e, filePath);
+            ZUB_ERROR(u"Archive '%s' is corrupt: %s.", filePath, reason);
+        }
+    }
+    return StoredBytes(read(i));
+}
+
 ByteBuffer ArchiveReader::read(int i) const {
     ByteBuffer out;
     std::string reason;

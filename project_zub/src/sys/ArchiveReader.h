@@ -15,6 +15,7 @@
 #include "engine-platform/PlatformSystem.h"
 #include "sys/Archive.h"
 #include "sys/ByteBuffer.h"
+#include "sys/StoredBytes.h"
 
 class ArchiveReader {
 public:
@@ -44,6 +45,12 @@ public:
     ByteBuffer read(int index) const;
     // The same in report mode.
     bool tryRead(int index, ByteBuffer& out, std::string& reason) const;
+
+    // An entry as it is stored: a compressed entry is kept packed, to be
+    // unpacked and checked when its bytes are taken (see StoredBytes); one
+    // stored raw is read and checked now. A read error, or a bad zlib header
+    // or CRC found now, is fatal as for read().
+    StoredBytes readStored(int index) const;
 
 private:
     platform::ReadableFile file;

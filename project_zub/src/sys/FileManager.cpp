@@ -271,8 +271,11 @@ void FileManager::record(const std::string& name, const std::string& path) {
 
 bool FileManager::loadFile(std::u16string_view name, ByteBuffer& out) {
     Found found;
+    return locate(name, found, nullptr) && readFound(found, name, out);
+}
+
+bool FileManager::readFound(const Found& found, std::u16string_view name, ByteBuffer& out) {
     int err = 0;
-    if (!locate(name, found, &err)) return false;
     if (found.reader) {
         out = found.reader->read(found.index);  // fatal when the entry is damaged
         return true;
@@ -289,6 +292,19 @@ bool FileManager::loadFile(std::u16string_view name, ByteBuffer& out) {
         if (!narrow.empty() && narrow[0] != '/' && narrow[0] != '\\')
             record(archive::normaliseName(narrow), found.path);
     }
+    return true;
+}
+
+bool FileManager::loadStoredFile(std::u16string_view name, StoredBytes& out) {
+    Found found;
+    if (!locate(name, found, nullptr)) return false;
+    if (found.reader) {
+        out = found.reader->readStored(found.index);  // fatal when the entry is damaged
+        return true;
+    }
+    ByteBuffer bytes;
+    if (!readFound(found, name, bytes)) return false;
+    out = StoredBytes(std::move(bytes));
     return true;
 }
 

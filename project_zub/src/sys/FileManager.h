@@ -32,6 +32,7 @@
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
 #include "sys/ByteBuffer.h"
+#include "sys/StoredBytes.h"
 #include "util/WString.h"
 
 class FileManager {
@@ -66,6 +67,9 @@ public:
     bool loadFile(std::u16string_view name, ByteBuffer& out);
     // The same as a new buffer, or null.
     std::unique_ptr<ByteBuffer> loadFile(std::u16string_view name);
+    // The same, with an archive entry kept packed until its bytes are taken
+    // (see StoredBytes): for files of which only a part may be needed soon.
+    bool loadStoredFile(std::u16string_view name, StoredBytes& out);
 
     // Starts or ends archive-creation mode; ending it writes the recorded
     // archives. False when writing failed (logged).
@@ -137,6 +141,8 @@ private:
         std::string path;  // a loose file when reader is null
     };
     bool locate(std::u16string_view name, Found& found, int* err);
+    // Reads what locate found (recording a loose file in archive-creation mode).
+    bool readFound(const Found& found, std::u16string_view name, ByteBuffer& out);
     ArchiveReader* openCurrentArchive();
     void record(const std::string& name, const std::string& path);
     std::string absolutePath(const std::string& narrow) const;

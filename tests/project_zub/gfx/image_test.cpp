@@ -14,6 +14,8 @@
 #include "gfx/Quad.h"
 #include "gfx/Texture.h"
 #include "gfx_test_support.h"
+#include "sys/Archive.h"
+#include "sys/ArchiveWriter.h"
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 
@@ -444,6 +446,92 @@ TEST(TextureFilesDeathTest, ABrokenImageIsFatalWhenLoadedOrDamagedPastItsHeaderA
     EXPECT_EXIT(make(u"big.png"), ::testing::ExitedWithCode(255),
                 "Image decode failed: image size 4096x4096 cannot come from");
     EXPECT_EXIT(make(u"damaged.png"), ::testing::ExitedWithCode(255), "made 4x2\n(.|\n)*Image decode failed: .+");
+}
+
+// --- textures from an archive ---------------------------------------------------------
+
+// A gradient that compresses well, so that the archive packs it.
+std::vector<uint32_t> gradient(int w, int h) {
+    std::vector<uint32_t> argb(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) argb[static_cast<size_t>(y * w + x)] = 0xFF000000u | (x << 16) | (y << 8);
+    return argb;
+}
+
+// An archive of a TGA and a JPEG, with a stream's byte flipped `back`
+// bytes before the TGA entry's end (0: none). True when the TGA is packed
+// (the JPEG may be stored as it is, when packing does not make it smaller).
+bool writeImageArchive(const TempFolder& folder, size_t back) {
+    const std::vector<uint32_t> pixels = gradient(256, 128);
+    const std::string tga = tgaBytes(256, 128, pixels);
+    std::vector<uint8_t> jpeg;
+    EXPECT_TRUE(image_codec::encodeJpeg(pixels.data(), 256, 128, 90, jpeg));
+    ArchiveWriter w(ArchiveWriter::Method::Zlib);
+    w.addData("gfx/a.tga", tga.data(), tga.size());
+    w.addData("gfx/b.jpg", jpeg.data(), jpeg.size());
+    EXPECT_TRUE(w.write(folder / "Images.dat"));
+    std::string bytes = filestest::readBytes(folder / "Images.dat");
+    archive::Directory d;
+    std::string reason;
+    EXPECT_TRUE(archive::parseDirectory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), d, reason));
+    if (back > 0) {
+        bytes[d.entries[0].offset + d.entries[0].storedSize - back] ^= 0x10;
+        filestest::writeBytes(folder / "Images.dat", bytes);
+    }
+    return d.entries.size() == 2 && d.entries[0].compressed;
+}
+
+TEST_F(TextureUpload, ATextureInAnArchiveTakesItsSizeFromItsHeaderAndDecodesAsALooseFile) {
+    TempFolder folder;
+    ASSERT_TRUE(writeImageArchive(folder, 0));
+    const std::vector<uint32_t> pixels = gradient(256, 128);
+    FileManager files;
+    files.baseFolder = folder.path();
+    files.bUseWad = true;
+    files.useWad(u"Images.dat");
+    Texture a(0, u"gfx/a.tga"), b(0, u"gfx/b.jpg");
+    EXPECT_EQ(a.realWidth, 256);
+    EXPECT_EQ(a.realHeight, 128);
+    EXPECT_EQ(b.realWidth, 256);
+    EXPECT_EQ(b.realHeight, 128);
+    EXPECT_TRUE(a.isCanvasPending());
+    EXPECT_TRUE(b.isCanvasPending());
+    ASSERT_EQ(a.canvasPixels().size(), static_cast<size_t>(a.width) * static_cast<size_t>(a.height));
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 256; ++x)
+            ASSERT_EQ(a.canvasPixels()[static_cast<size_t>(y * a.width + x)], pixels[static_cast<size_t>(y * 256 + x)])
+                << x << "," << y;
+    // The JPEG decodes as it does from its own bytes.
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(image_codec::encodeJpeg(pixels.data(), 256, 128, 90, jpeg));
+    const DecodedImage direct = decodeBytes(std::string(jpeg.begin(), jpeg.end()));
+    ASSERT_EQ(b.canvasPixels().size(), static_cast<size_t>(b.width) * static_cast<size_t>(b.height));
+    for (int y = 0; y < 128; ++y)
+        ASSERT_EQ(b.canvasPixels()[static_cast<size_t>(y * b.width)], direct.pixels[static_cast<size_t>(y * 256)]);
+}
+
+// An entry damaged past the image's header makes its texture as usual; the
+// damage is fatal when the pixels are first needed, naming the archive.
+TEST(TextureFilesDeathTest, AnArchivedImageDamagedPastItsHeaderIsFatalAtFirstUse) {
+    TempFolder folder;
+    for (size_t back : {size_t(2), size_t(40)}) {
+        ASSERT_TRUE(writeImageArchive(folder, back));
+        auto make = [&] {
+            ErrorManager::bTestMode = true;
+            FileManager files;
+            files.baseFolder = folder.path();
+            files.bUseWad = true;
+            files.useWad(u"Images.dat");
+            Texture t(0, u"gfx/a.tga");
+            std::fprintf(stderr, "made %dx%d\n", t.width, t.height);
+            (void)t.canvasPixels();
+            std::fprintf(stderr, "decoded\n");
+            std::exit(0);
+        };
+        EXPECT_EXIT(make(), ::testing::ExitedWithCode(255),
+                    "made 256x128\n(.|\n)*Archive '.*Images.dat' is corrupt: entry 'gfx/a.tga' .+")
+            << back;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "sys/Archive.h"
 #include "sys/ArchiveReader.h"
 #include "sys/ArchiveWriter.h"
+#include "sys/StoredBytes.h"
 
 using namespace filestest;
 
@@ -349,4 +350,85 @@ TEST(FilesArchiveDeath, DamagedStreamIsFatalThroughTheReader) {
     EXPECT_TRUE(r.tryRead(1, other, reason)) << reason;
     EXPECT_EXIT(r.read(0), ::testing::ExitedWithCode(255),
                 "Archive '.*bad.dat' is corrupt: entry 'gfx/a.tga' does not unpack");
+}
+
+// The first bytes of an entry come from the start of its stream alone: they
+// equal the unpacked entry's first bytes at every length, and damage further
+// on is found only when the whole entry is unpacked.
+TEST(FilesArchive, AnEntrysFirstBytesUnpackWithoutTheRest) {
+    TempFolder dir;
+    const std::vector<uint8_t> good = sampleArchive(dir);
+    archive::Directory d;
+    std::string reason;
+    ASSERT_TRUE(archive::parseDirectory(good.data(), good.size(), d, reason)) << reason;
+    const archive::Entry& text = d.entries[0];
+    const std::string whole = textContent(3000, 1);
+    std::vector<uint8_t> head;
+    for (size_t count :
+         {size_t(0), size_t(1), size_t(18), size_t(64), size_t(1024), size_t(2999), size_t(3000), size_t(1) << 20}) {
+        ASSERT_TRUE(archive::unpackHead(text, good.data() + text.offset, count, head, reason)) << count << reason;
+        EXPECT_EQ(std::string(head.begin(), head.end()), whole.substr(0, count)) << count;
+    }
+
+    // The stream's end damaged (its checksum): the head still unpacks, the
+    // entry does not.
+    std::vector<uint8_t> v = good;
+    v[text.offset + text.storedSize - 1] ^= 0x10;
+    ASSERT_TRUE(archive::unpackHead(text, v.data() + text.offset, 64, head, reason)) << reason;
+    EXPECT_EQ(std::string(head.begin(), head.end()), whole.substr(0, 64));
+    ByteBuffer raw;
+    EXPECT_FALSE(archive::unpack(text, v.data() + text.offset, raw, reason));
+
+    // A bad header, a stream cut short of the head, and damage at its start.
+    v = good;
+    v[text.offset] = 0x00;
+    EXPECT_FALSE(archive::unpackHead(text, v.data() + text.offset, 64, head, reason));
+    EXPECT_NE(reason.find("bad zlib header"), std::string::npos) << reason;
+    archive::Entry cut = text;
+    cut.storedSize = 8;
+    EXPECT_FALSE(archive::unpackHead(cut, good.data() + cut.offset, 3000, head, reason));
+    EXPECT_NE(reason.find("entry 'gfx/a.tga' does not unpack"), std::string::npos) << reason;
+    EXPECT_TRUE(head.empty());
+    v = good;
+    v[text.offset + 2] ^= 0xFF;
+    EXPECT_FALSE(archive::unpackHead(text, v.data() + text.offset, 3000, head, reason));
+}
+
+// Stored bytes keep a compressed entry packed until they are taken; the
+// reader checks at once what it can check cheaply, and the rest when the
+// entry is taken, with the reader's message.
+TEST(FilesArchiveDeath, StoredEntriesAreCheckedWhenTaken) {
+    TempFolder dir;
+    std::vector<uint8_t> v = sampleArchive(dir);
+    archive::Directory d;
+    std::string reason;
+    ASSERT_TRUE(archive::parseDirectory(v.data(), v.size(), d, reason));
+    writeBytes(dir / "good.dat", std::string(v.begin(), v.end()));
+    {
+        ArchiveReader r;
+        r.open(dir / "good.dat");
+        StoredBytes text = r.readStored(0);
+        EXPECT_TRUE(text.isPacked());
+        EXPECT_EQ(text.size(), 3000u);
+        EXPECT_EQ(text.head(10), textContent(3000, 1).substr(0, 10));
+        EXPECT_EQ(text.take().view(), textContent(3000, 1));
+        EXPECT_TRUE(text.empty());
+        StoredBytes noise = r.readStored(1);
+        EXPECT_EQ(noise.head(1000), noiseContent(500, 2));
+        EXPECT_EQ(noise.take().view(), noiseContent(500, 2));
+    }
+    // The end of the first entry's stream damaged: read packed without a
+    // word, fatal when taken.
+    v[d.entries[0].offset + d.entries[0].storedSize - 2] ^= 0x10;
+    writeBytes(dir / "bad.dat", std::string(v.begin(), v.end()));
+    TestMode mode;
+    ArchiveReader r;
+    r.open(dir / "bad.dat");
+    StoredBytes text = r.readStored(0);
+    EXPECT_EQ(text.head(10), textContent(3000, 1).substr(0, 10));
+    EXPECT_EXIT(text.take(), ::testing::ExitedWithCode(255),
+                "Archive '.*bad.dat' is corrupt: entry 'gfx/a.tga' does not unpack");
+    ByteBuffer out;
+    EXPECT_FALSE(r.readStored(0).tryTake(out, reason));
+    EXPECT_TRUE(out.empty());
 }
