@@ -85,8 +85,9 @@ public:
 
     // Objects start on a cache line: the links, the state timer and the
     // flags that every walk of the tree reads then take two lines, not three.
-    static void* operator new(std::size_t size) { return ::operator new(size, std::align_val_t(kObjectAlignment)); }
-    static void operator delete(void* p) { ::operator delete(p, std::align_val_t(kObjectAlignment)); }
+    // (ZubBase.cpp tells how they are allocated.)
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size);
     static constexpr std::size_t kObjectAlignment = 64;
 
     // --- lifetime -----------------------------------------------------------

@@ -358,6 +358,58 @@ TEST(ObjectTree, ObjectsStartOnACacheLine) {
     }
 }
 
+// Objects of several sizes, each filling its own members with a pattern of
+// its address: any two that share memory, or an allocator that writes
+// inside an object, spoil a pattern.
+template <std::size_t Bytes>
+struct Sized : ZubBase {
+    Sized() { fill(); }
+    void fill() {
+        for (std::size_t i = 0; i < Bytes; ++i) payload[i] = pattern(i);
+    }
+    bool intact() const {
+        for (std::size_t i = 0; i < Bytes; ++i)
+            if (payload[i] != pattern(i)) return false;
+        return true;
+    }
+    unsigned char pattern(std::size_t i) const {
+        return static_cast<unsigned char>((reinterpret_cast<uintptr_t>(this) >> 6) * 31 + i);
+    }
+    unsigned char payload[Bytes];
+};
+
+TEST(ObjectTree, ObjectsOfEverySizeStartOnACacheLineAndShareNoMemory) {
+    std::vector<std::unique_ptr<ZubBase>> objects;
+    std::vector<std::pair<uintptr_t, uintptr_t>> extents;
+    const auto add = [&](ZubBase* o, std::size_t size) {
+        objects.emplace_back(o);
+        const auto at = reinterpret_cast<uintptr_t>(o);
+        EXPECT_EQ(at % ZubBase::kObjectAlignment, 0u);
+        extents.emplace_back(at, at + size);
+    };
+    for (int round = 0; round < 64; ++round) {
+        add(new Sized<1>, sizeof(Sized<1>));
+        add(new Sized<63>, sizeof(Sized<63>));
+        add(new Sized<200>, sizeof(Sized<200>));
+        add(new Sized<5000>, sizeof(Sized<5000>));
+        // Some go again at once, so that freed blocks are handed out anew.
+        if (round % 3 == 0) {
+            objects.pop_back();
+            extents.pop_back();
+        }
+    }
+    std::sort(extents.begin(), extents.end());
+    for (size_t i = 1; i < extents.size(); ++i) EXPECT_LE(extents[i - 1].second, extents[i].first);
+    for (const auto& o : objects) {
+        bool intact = true;
+        if (auto* a = dynamic_cast<Sized<1>*>(o.get())) intact = a->intact();
+        else if (auto* b = dynamic_cast<Sized<63>*>(o.get())) intact = b->intact();
+        else if (auto* c = dynamic_cast<Sized<200>*>(o.get())) intact = c->intact();
+        else if (auto* d = dynamic_cast<Sized<5000>*>(o.get())) intact = d->intact();
+        EXPECT_TRUE(intact);
+    }
+}
+
 TEST(References, TargetDeathClearsAndNotifiesOnce) {
     Journal j;
     Node owner("owner", &j);
