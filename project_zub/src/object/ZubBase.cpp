@@ -264,10 +264,8 @@ void ZubBase::walkChildren(int mode, F&& f) {
         if (ahead) {
             const size_t j = i + kReadAhead;
             if (j < ahead->children.size()) {
-                // Its start (the class and the links) and its flags.
-                const ZubBase* next = ahead->children[j];
-                __builtin_prefetch(next);
-                __builtin_prefetch(&next->bToBeDestroyed);
+                // Its first line: the class, the timers, the flags and the links.
+                __builtin_prefetch(ahead->children[j]);
             }
         } else {
             met.push_back(it.get());

@@ -46,13 +46,24 @@ struct ZubEvent {
     int pointer = 0;                        // the input pointer's index
 };
 
-// The tree links of an object.
+// The tree links of an object. The two that every walk follows come first:
+// they share the object's first cache line with the state timer and the
+// flags (see ZubBase's layout).
 struct BasicLink {
-    ZubBase* parent = nullptr;
     ZubBase* firstChild = nullptr;
-    ZubBase* lastChild = nullptr;
-    ZubBase* prevSibling = nullptr;
     ZubBase* nextSibling = nullptr;
+    ZubBase* parent = nullptr;
+    ZubBase* prevSibling = nullptr;
+    ZubBase* lastChild = nullptr;
+};
+
+// The flags every walk of the tree reads.
+struct BasicFlags {
+    uint8_t bToBeDestroyed = 0;  // skipped by iteration, deleted by the next destroying walk
+    uint8_t bDisabled = 0;       // no events, no pointer hits
+    uint8_t bLocal = 1;
+    uint8_t bHidden = 0;  // not drawn, no pointer hits
+    uint8_t bDying = 0;   // set while the engine deletes the object
 };
 
 // A state number with a timer. Going to a state either happens at once or
@@ -69,13 +80,18 @@ public:
 
     virtual void onStateChange() {}
 
-    int state = 0;
+    // The timers first: every tick reads them.
     double timeInState = 0.0;
     double stateLeft = 0.0;
+    int state = 0;
     int stateGoto = 0;
 };
 
-class ZubBase : public ClassObject, public BasicLink, public StateBase {
+// Layout: the class pointer, the state (with its timers), the flags, then
+// the links, so that what a tick or a drawing walk reads of an object (the
+// class, the timers, the flags, the first child and the next sibling) lies
+// in its first 64 bytes, one cache line.
+class ZubBase : public ClassObject, public StateBase, public BasicFlags, public BasicLink {
     ZUB_DECLARE_CLASS(ZubBase)
 public:
     ZubBase();
@@ -83,9 +99,9 @@ public:
     ZubBase(const ZubBase&) = delete;
     ZubBase& operator=(const ZubBase&) = delete;
 
-    // Objects start on a cache line: the links, the state timer and the
-    // flags that every walk of the tree reads then take two lines, not three.
-    // (ZubBase.cpp tells how they are allocated.)
+    // Objects start on a cache line: what every walk of the tree reads of
+    // them (see the layout above) then takes one line. (ZubBase.cpp tells
+    // how they are allocated.)
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
     static constexpr std::size_t kObjectAlignment = 64;
@@ -210,11 +226,6 @@ public:
 
     int32_t objectUID = -1;
     ZubBase* delegate = nullptr;  // receives the events this object leaves unhandled
-    uint8_t bToBeDestroyed = 0;   // skipped by iteration, deleted by the next destroying walk
-    uint8_t bDisabled = 0;        // no events, no pointer hits
-    uint8_t bLocal = 1;
-    uint8_t bHidden = 0;  // not drawn, no pointer hits
-    uint8_t bDying = 0;   // set while the engine deletes the object
 
 private:
     friend class ZubBaseReference;

@@ -1,6 +1,7 @@
 #include "objects/apples/Basket.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "gfx/Skin.h"
 #include "net/NetRole.h"
@@ -167,7 +168,12 @@ bool Basket::tryAddApple(A99Object* o) {
 
 void Basket::tick(double time, double dt) {
     Cargo::tick(time, dt);
-    front.setParentMatrix(worldMatrix);
+    // The front is the basket's picture in the basket's frame: its transform
+    // follows from its own fields, which stay, and the basket's matrix. The
+    // same matrix (bit for bit) gives the same transform again, so the front
+    // is refreshed only when the basket moved.
+    if (!front.bHasParent || std::memcmp(&front.parentMatrix, &worldMatrix, sizeof(M44)) != 0)
+        front.setParentMatrix(worldMatrix);
     if (isEditorMode()) return;
     settle();
     gather();

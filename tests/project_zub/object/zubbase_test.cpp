@@ -410,6 +410,27 @@ TEST(ObjectTree, ObjectsOfEverySizeStartOnACacheLineAndShareNoMemory) {
     }
 }
 
+// A tick or a drawing walk reads of every object its class, its state
+// timers, its flags, its first child and its next sibling: all of them in
+// the object's first cache line.
+TEST(ObjectTree, WhatAWalkReadsLiesInTheFirstCacheLine) {
+    std::unique_ptr<ZubBase> objects[] = {std::make_unique<ZubBase>(), std::make_unique<Node>("n", nullptr)};
+    for (const auto& o : objects) {
+        const char* start = reinterpret_cast<const char*>(o.get());
+        auto within = [start](const auto& field) {
+            const char* f = reinterpret_cast<const char*>(&field);
+            return f >= start && f + sizeof field <= start + ZubBase::kObjectAlignment;
+        };
+        EXPECT_TRUE(within(o->timeInState));
+        EXPECT_TRUE(within(o->stateLeft));
+        EXPECT_TRUE(within(o->bToBeDestroyed));
+        EXPECT_TRUE(within(o->bDisabled));
+        EXPECT_TRUE(within(o->bHidden));
+        EXPECT_TRUE(within(o->firstChild));
+        EXPECT_TRUE(within(o->nextSibling));
+    }
+}
+
 TEST(References, TargetDeathClearsAndNotifiesOnce) {
     Journal j;
     Node owner("owner", &j);

@@ -273,6 +273,34 @@ TEST_F(Apples, SheCarriesABasketPastFourApplesAndDeliversThemAtTheHouseAnEmptyBa
     EXPECT_FALSE(empty->bToBeDestroyed);
 }
 
+// The front is drawn in the basket's frame: wherever the basket is, falling
+// or lying still, the front's transform is its own times the basket's, and
+// only a basket that moved refreshes it.
+TEST_F(Apples, ABasketsFrontFollowsItWhileItFallsAndIsNotRefreshedWhileItLies) {
+    level.floor(-800.0f, 900.0f, FLOOR_Y);
+    BasketA* basket = level.spawn<BasketA>(at(0.0f, 300.0f), level.cargoList);
+    auto expectFollows = [&] {
+        Renderable alone;
+        alone.setFields(basket->front.pSkin, &basket->front.position, &basket->front.rotation, &basket->front.scale);
+        alone.setParentMatrix(basket->worldMatrix);
+        EXPECT_TRUE(alone.worldMatrix == basket->front.worldMatrix);
+        EXPECT_EQ(alone.boundingCentre, basket->front.boundingCentre);
+        EXPECT_EQ(alone.boundingRadius, basket->front.boundingRadius);
+    };
+    const float startY = basket->position.y;
+    level.step(5);
+    ASSERT_LT(basket->position.y, startY);  // falling
+    EXPECT_EQ(basket->front.frameStamp, renderCounters.frameNumber);
+    expectFollows();
+    level.step(200);  // landed on the floor
+    const int32_t refreshed = basket->front.frameStamp;
+    const float restY = basket->position.y;
+    level.step(20);
+    EXPECT_EQ(basket->position.y, restY);
+    EXPECT_EQ(basket->front.frameStamp, refreshed);  // no refresh while it lay
+    expectFollows();
+}
+
 // Where the apple lay when the basket took it is forgotten: spoiled in the
 // mud, it falls out there.
 TEST_F(Apples, ABasketCarriedIntoMudSpoilsItsAppleWhichFallsThereNotWhereItLay) {
