@@ -1,6 +1,8 @@
 #include "world/HullSegment.h"
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "object/Property.h"
 #include "world/A99Object.h"
@@ -81,18 +83,52 @@ void HullSegment::recompute() {
     length = dV.length();
     alongDirection = std::atan2(dV.y, dV.x);
     normalDirection = alongDirection + 1.5707963705062866f;
+    HullSegment* n = next();
+    HullSegment* p = prev();
+    computedNext = n;
+    computedPrev = p;
+    if (n) {
+        computedNextDirection = n->alongDirection;
+        computedNextJoint = static_cast<int8_t>(hullJointKind(alongDirection, computedNextDirection));
+    }
+    if (p) {
+        // With a segment that is its own neighbour, its direction is the new one.
+        computedPrevDirection = p->alongDirection;
+        computedPrevJoint = static_cast<int8_t>(hullJointKind(computedPrevDirection, alongDirection));
+    }
+    bComputed = true;
+    rewriteJoints();
+    notifyReferrers();
+}
+
+void HullSegment::rewriteJoints() {
     if (HullSegment* n = next()) {
-        nextJoint = hullJointKind(alongDirection, n->alongDirection);
+        nextJoint = computedNextJoint;
         n->prevJoint = nextJoint;
         n->updateSpans();
     }
     if (HullSegment* p = prev()) {
-        prevJoint = hullJointKind(p->alongDirection, alongDirection);
+        prevJoint = computedPrevJoint;
         p->nextJoint = prevJoint;
         p->updateSpans();
     }
     updateSpans();
-    notifyReferrers();
+}
+
+bool HullSegment::upToDate() const {
+    if (!bComputed) return false;
+    const HullVertex* a = getV1();
+    const HullVertex* b = getV2();
+    if (!a || !b) return false;
+    // Bit for bit: a zero's sign turns the directions.
+    const V3 d = b->vertex - a->vertex;
+    if (std::memcmp(&start, &a->vertex, sizeof(V3)) != 0 || std::memcmp(&dV, &d, sizeof(V3)) != 0) return false;
+    const HullSegment* n = next();
+    const HullSegment* p = prev();
+    if (n != computedNext || p != computedPrev) return false;
+    if (n && std::bit_cast<uint32_t>(n->alongDirection) != std::bit_cast<uint32_t>(computedNextDirection)) return false;
+    if (p && std::bit_cast<uint32_t>(p->alongDirection) != std::bit_cast<uint32_t>(computedPrevDirection)) return false;
+    return true;
 }
 
 float HullSegment::getWorldAngle() const {
@@ -125,8 +161,21 @@ bool HullSegment::onEvent(ZubEvent& ev) {
 
 // Floats travel as 16-bit values: the derived data is made again from the
 // (quantised) vertices so that a loaded hull agrees with itself.
+void HullSegment::netSerialize(Packet& p) {
+    bComputed = false;
+    ZubBase::netSerialize(p);
+}
+
 void HullSegment::netPostReplicate() { recompute(); }
-void HullSegment::netPostReplicateGlobal() { recompute(); }
+
+// After a load every segment has been recomputed once, after its body, and
+// mostly nothing it reads has changed since: then its referrers were told
+// of the values it holds, and only the joints are written again (a
+// neighbour's body read later may have overwritten them).
+void HullSegment::netPostReplicateGlobal() {
+    if (upToDate()) rewriteJoints();
+    else recompute();
+}
 
 void HullSegment::addPropertiesTo(PropertyContainer* c) {
     ZubBase::addPropertiesTo(c);

@@ -45,6 +45,7 @@ public:
     float getWorldAngle() const;
 
     bool onEvent(ZubEvent& ev) override;
+    void netSerialize(Packet& p) override;
     void netPostReplicate() override;
     void netPostReplicateGlobal() override;
     void addPropertiesTo(PropertyContainer* c) override;
@@ -112,6 +113,28 @@ public:
     // Creation number, from a program-wide counter.
     int32_t serial;
     static int32_t serialCounter;
+
+private:
+    // What the last recompute read besides the vertices (whose difference
+    // and start it keeps in `dV` and `start`): the neighbours, their
+    // directions and the joint kinds it found. The set-up after a load
+    // recomputes every segment a second time; when these still hold, the
+    // derived data is what a recompute would make, the referrers have been
+    // told, and only the joints are written again. Reading or writing the
+    // body forgets them.
+    HullSegment* computedPrev = nullptr;
+    HullSegment* computedNext = nullptr;
+    float computedPrevDirection = 0.0f;
+    float computedNextDirection = 0.0f;
+    int8_t computedPrevJoint = JOINT_NONE;
+    int8_t computedNextJoint = JOINT_NONE;
+    bool bComputed = false;
+
+    // Whether a recompute now would make the same values as the last one.
+    bool upToDate() const;
+    // The joints with the neighbours and the spans, as the last recompute
+    // found them.
+    void rewriteJoints();
 };
 
 // The joint kind of a turn from one direction to the next: 2 when the

@@ -1,5 +1,8 @@
 #include "object/ResourceManager.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
 
@@ -15,9 +18,28 @@ ResourceManager::~ResourceManager() {
 
 ResourceManager* ResourceManager::active() { return current; }
 
+size_t ResourceManager::recentSlot(std::u16string_view name) {
+    const uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(name.data())) ^ name.size();
+    return static_cast<size_t>((bits * 0x9E3779B97F4A7C15ull) >> 58) % kRecentFinds;
+}
+
+void ResourceManager::forgetRecentFinds() {
+    for (RecentFind& r : recent) r = RecentFind();
+}
+
 ZubBase* ResourceManager::find(std::u16string_view name, bool fatal) const {
+    RecentFind& r = recent[recentSlot(name)];
+    if (r.where == name.data() && r.length == name.size() && r.key &&
+        std::memcmp(r.key, name.data(), name.size() * sizeof(char16_t)) == 0)
+        return r.resource;
     auto it = byName.find(name);
-    if (it != byName.end()) return it->second;
+    if (it != byName.end()) {
+        r.where = name.data();
+        r.length = name.size();
+        r.key = it->first.data();
+        r.resource = it->second;
+        return it->second;
+    }
     if (fatal) ZUB_ERROR(u"Could not find resource '%s'.", name);
     return nullptr;
 }
@@ -27,6 +49,7 @@ void ResourceManager::wrongClass(std::u16string_view name, const ZubBase* found,
 }
 
 void ResourceManager::addResource(std::u16string_view name, ZubBase* resource) {
+    forgetRecentFinds();
     WString key(name);
     auto it = byName.find(key);
     if (it != byName.end()) {
@@ -47,6 +70,7 @@ WString ResourceManager::getResourceName(const ZubBase* resource) const {
 }
 
 void ResourceManager::clear() {
+    forgetRecentFinds();
     byName.clear();
     names.clear();
     ordered.clear();

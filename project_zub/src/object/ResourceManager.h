@@ -2,6 +2,7 @@
 // Resources by name: textures, skins ("sheet:index"), sounds, music, fonts,
 // files. The manager maps names to resources and keeps them in the order they
 // were added; it does not own them (the game's resource holder does).
+#include <cstddef>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
@@ -57,6 +58,20 @@ private:
         size_t operator()(std::u16string_view name) const { return std::hash<std::u16string_view>()(name); }
     };
     std::unordered_map<WString, ZubBase*, NameHash, std::equal_to<>> byName;
+    // The last finds by where the name's characters lie (a name written in
+    // the program keeps its place): a find whose name lies where one of
+    // them did and reads the same takes its resource without hashing the
+    // name. Emptied whenever a name is added or the names are forgotten.
+    struct RecentFind {
+        const char16_t* where = nullptr;
+        size_t length = 0;
+        const char16_t* key = nullptr;  // the map's own copy of the name
+        ZubBase* resource = nullptr;
+    };
+    static constexpr size_t kRecentFinds = 64;
+    mutable RecentFind recent[kRecentFinds];
+    static size_t recentSlot(std::u16string_view name);
+    void forgetRecentFinds();
     std::unordered_map<const ZubBase*, WString> names;
     std::vector<Entry> ordered;
     ResourceManager* previous;

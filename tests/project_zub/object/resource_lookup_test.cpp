@@ -70,3 +70,32 @@ TEST(ResourceLookup, ANameIsFoundFromAViewIntoALongerText) {
     EXPECT_EQ(r.manager.find(u"switch", false), nullptr);
     EXPECT_EQ(r.manager.find(u"counter", false), nullptr);
 }
+
+TEST(ResourceLookup, ARepeatedFindFollowsTheNamesWhenTheyChange) {
+    Resources r;
+    PropertyInt other{u"other", 0, &r.count};
+    const char16_t* const name = u"counter";
+    EXPECT_EQ(r.manager.find(name), &r.number);
+    EXPECT_EQ(r.manager.find(name), &r.number);
+    // A second resource under the name replaces the first for every find.
+    r.manager.addResource(u"counter", &other);
+    EXPECT_EQ(r.manager.find(name), &other);
+    // Forgotten names are found no more, even where they were found before.
+    r.manager.clear();
+    EXPECT_EQ(r.manager.find(name, false), nullptr);
+    r.manager.addResource(u"counter", &r.number);
+    EXPECT_EQ(r.manager.find(name), &r.number);
+}
+
+TEST(ResourceLookup, ANameMadeWhereAnotherWasIsReadAgain) {
+    Resources r;
+    // The same characters, rewritten in place: the find reads the name.
+    char16_t name[] = u"counter";
+    EXPECT_EQ(r.manager.find(name), &r.number);
+    std::u16string_view(u"switchX").copy(name, 7);
+    EXPECT_EQ(r.manager.find(std::u16string_view(name, 6)), &r.yesNo);
+    std::u16string_view(u"nothing").copy(name, 7);
+    EXPECT_EQ(r.manager.find(std::u16string_view(name, 7), false), nullptr);
+    std::u16string_view(u"counter").copy(name, 7);
+    EXPECT_EQ(r.manager.find(std::u16string_view(name, 7)), &r.number);
+}

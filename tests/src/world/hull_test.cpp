@@ -1,7 +1,11 @@
 // Hulls: closing loops, joints and spans, moving and deleting vertices, the
-// owner going away, the index of evenly spaced hulls, the editor keys.
+// owner going away, the index of evenly spaced hulls, the editor keys; the second
+// recompute in the set-up after a load.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "object/Packet.h"
 #include "world/PhysObject.h"
 #include "world_test_support.h"
 
@@ -157,4 +161,85 @@ TEST_F(HullTest, EditorKeysAddCloseDeleteAndDrag) {
     HullSegment* closing = hull->getSegment(0);
     EXPECT_EQ(closing->next(), nullptr);
     EXPECT_EQ(closing->collisionLengthMax, closing->length);
+}
+
+namespace {
+struct SegmentValues {
+    V3 dV, along, normal;
+    float length, alongDirection, normalDirection, spanMin, spanMax;
+    int32_t prevJoint, nextJoint;
+    explicit SegmentValues(const HullSegment* s)
+        : dV(s->dV),
+          along(s->along),
+          normal(s->normal),
+          length(s->length),
+          alongDirection(s->alongDirection),
+          normalDirection(s->normalDirection),
+          spanMin(s->collisionLengthMin),
+          spanMax(s->collisionLengthMax),
+          prevJoint(s->prevJoint),
+          nextJoint(s->nextJoint) {}
+    bool operator==(const SegmentValues&) const = default;
+};
+}  // namespace
+
+TEST_F(HullTest, TheSetUpAfterALoadLeavesRecomputedSegmentsAsAFullRecomputeWould) {
+    Hull* h = world.staticHull({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}}, true);
+    HullSegment* s = h->getSegment(1);
+    const SegmentValues before(s);
+    const SegmentValues next(s->next());
+    // A neighbour's body read after this segment's recompute brings the
+    // stored joints: the second pass writes them again.
+    s->next()->prevJoint = HullSegment::JOINT_NONE;
+    s->next()->updateSpans();
+    s->nextJoint = HullSegment::JOINT_NONE;
+    s->netPostReplicateGlobal();
+    EXPECT_TRUE(SegmentValues(s) == before);
+    EXPECT_TRUE(SegmentValues(s->next()) == next);
+    s->recompute();
+    EXPECT_TRUE(SegmentValues(s) == before);
+}
+
+TEST_F(HullTest, TheSetUpAfterALoadRecomputesWhatChangedSinceTheLastRecompute) {
+    Hull* h = world.staticHull({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}}, true);
+    HullSegment* s = h->getSegment(1);
+    // A vertex moved without telling the segment.
+    h->getVertex(2)->vertex = V3(200, 100, 0);
+    s->netPostReplicateGlobal();
+    EXPECT_EQ(s->dV, V3(100, 100, 0));
+    EXPECT_EQ(s->length, V3(100, 100, 0).length());
+    // The next segment's direction changed: from a left turn to a right one.
+    HullSegment* n = s->next();
+    EXPECT_EQ(s->nextJoint, HullSegment::JOINT_LEFT);
+    n->alongDirection = 0.0f;
+    s->netPostReplicateGlobal();
+    EXPECT_EQ(s->nextJoint, HullSegment::JOINT_RIGHT);
+    EXPECT_EQ(n->prevJoint, HullSegment::JOINT_RIGHT);
+    // A zero's sign alone turns a direction by pi: the start is compared bit
+    // for bit.
+    HullVertex* v = h->getVertex(3);
+    v->vertex = V3(0, 100, 0);
+    HullSegment* last = h->getSegment(3);
+    last->recompute();
+    v->vertex = V3(-0.0f, 100, 0);
+    last->netPostReplicateGlobal();
+    EXPECT_TRUE(std::signbit(last->start.x));
+}
+
+TEST_F(HullTest, ASegmentWhoseBodyWasReadIsRecomputedInFull) {
+    Hull* h = world.staticHull({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}});
+    HullSegment* s = h->getSegment(0);
+    const float length = s->length;
+    // A body that carries a stale length (as a level file may).
+    s->length = 5.0f;
+    Packet packet(Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES, 0x10000);
+    s->netSerialize(packet);
+    ASSERT_FALSE(packet.failed());
+    s->recompute();
+    packet.rewindToRead();
+    s->netSerialize(packet);
+    ASSERT_FALSE(packet.failed());
+    EXPECT_EQ(s->length, 5.0f);
+    s->netPostReplicateGlobal();
+    EXPECT_EQ(s->length, length);
 }
