@@ -939,6 +939,16 @@ void RootObject::addPropertiesTo(PropertyContainer* c) {
     c->add(new PropertyInt(u"THEROLE->nextObjectUID", PROP_UNSIGNED, counter));
 }
 
+void RootObject::netSerialize(Packet& p) {
+    NetRole* role = THEROLE;
+    const int32_t before = role ? role->nextObjectUID : 0;
+    ZubBase::netSerialize(p);
+    if (!role || p.bWriting || p.failed() || role->nextObjectUID >= 2) return;
+    const int32_t read = role->nextObjectUID;
+    role->nextObjectUID = before;
+    p.fail(formatString(u"UID counter %d out of range", read), "nextObjectUID >= 2", "RootObject::netSerialize");
+}
+
 ServerScope::ServerScope(bool* isClientOut) : role(THEROLE), bClient(role && !role->bServer) {
     if (isClientOut) *isClientOut = bClient;
     if (role && !bClient) {

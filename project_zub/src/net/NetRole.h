@@ -207,6 +207,9 @@ class RootObject : public ZubBase {
     ZUB_DECLARE_CLASS(RootObject)
 public:
     void addPropertiesTo(PropertyContainer* c) override;
+    // A body read with a UID counter below 2 is refused and the counter
+    // kept: with it, the next object made here would find no UID.
+    void netSerialize(Packet& p) override;
     virtual void start() {}
     virtual void onClientConnected(Node* node) { (void)node; }
     virtual void onClientDisconnected(Node* node) { (void)node; }

@@ -245,6 +245,27 @@ TEST(NetRoleFullState, ReplayedCounterNumbersTheNextSpawn) {
     EXPECT_EQ(role->nextObjectUID, 778);
 }
 
+// A peer's root body with a UID counter below the first free number is
+// refused and the counter kept: the next object made here still gets one.
+TEST(NetRoleHostile, ARootBodyWithoutAFreeUidCounterIsRefused) {
+    for (int32_t counter : {0, 1}) {
+        RoleGuard role;
+        RootObject* root = new RootObject;
+        role->registerObject(root, 1);
+        const int32_t before = role->nextObjectUID;
+        Packet p(5, 256);
+        copyObj(p, 1);
+        rootBody(p, counter, {});
+        auto r = readerOf(p, true);
+        EXPECT_FALSE(role->processPacket(*r)) << counter;
+        EXPECT_NE(r->errorText().find(u"UID counter"), WString::npos) << counter;
+        EXPECT_EQ(role->nextObjectUID, before) << counter;
+        ZubBase* made = new ZubBase;
+        role->registerObject(made, 0);
+        EXPECT_EQ(made->objectUID, before) << counter;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Processing packets
 
