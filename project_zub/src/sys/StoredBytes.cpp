@@ -1,5 +1,6 @@
 #include "sys/StoredBytes.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "sys/ErrorManager.h"
