@@ -115,9 +115,9 @@ int Texture::nextPowerOfTwo(int n) {
 Texture::Texture() = default;
 
 Texture::Texture(int f, std::u16string_view name) : flags(f), fileName(name) {
-    if (FileManager* fm = FileManager::active()) hq2x = fm->hq2x > 0 ? fm->hq2x : 1;
     FileManager* files = FileManager::active();
     if (!files) ZUB_ERROR(u"No file manager to read '%s'.", fileName);
+    hq2x = files->hq2x > 0 ? files->hq2x : 1;
     if (!files->loadStoredFile(fileName, pendingFile)) ZUB_ERROR(u"Could not read file '%s'.", fileName);
     int w = 0, h = 0;
     readSizeFromHead(w, h);

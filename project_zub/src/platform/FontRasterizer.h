@@ -63,7 +63,7 @@ std::string findFontFile(const std::string& family);
 // font configuration's caches and the usual font folders are as they were
 // when it was found (their inodes and change times); otherwise the family is
 // looked up again and the file rewritten. An unreadable or damaged memo file
-// is only a reason to look again.
+// is only a reason to look again. An empty memo path remembers nothing.
 std::string findFontFile(const std::string& family, const std::string& memoPath);
 
 // How many times this process has read the font configuration (for tests).

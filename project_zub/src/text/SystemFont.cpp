@@ -34,7 +34,7 @@ SystemFont::SystemFont(std::u16string_view fam, std::string memoPath)
 void SystemFont::lookUp() const {
     bLookedUp = true;
     const std::string narrow = wideToUtf8(family);
-    std::string found = memo.empty() ? platform::findFontFile(narrow) : platform::findFontFile(narrow, memo);
+    std::string found = platform::findFontFile(narrow, memo);
     if (found.empty()) {
         Logger::get().log(u"%s(): %s", "SystemFont::lookUp", formatString(u"No font found for '%s'.", family));
         return;

@@ -34,6 +34,14 @@ std::vector<uint8_t> sampleArchive(const TempFolder& dir) {
     return std::vector<uint8_t>(s.begin(), s.end());
 }
 
+// The directory of an archive held in memory (empty when it does not parse).
+archive::Directory directoryOf(const std::vector<uint8_t>& v) {
+    archive::Directory d;
+    std::string reason;
+    EXPECT_TRUE(archive::parseDirectory(v.data(), v.size(), d, reason)) << reason;
+    return d;
+}
+
 void putU32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
     for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
 }
@@ -358,11 +366,11 @@ TEST(FilesArchiveDeath, DamagedStreamIsFatalThroughTheReader) {
 TEST(FilesArchive, AnEntrysFirstBytesUnpackWithoutTheRest) {
     TempFolder dir;
     const std::vector<uint8_t> good = sampleArchive(dir);
-    archive::Directory d;
-    std::string reason;
-    ASSERT_TRUE(archive::parseDirectory(good.data(), good.size(), d, reason)) << reason;
+    const archive::Directory d = directoryOf(good);
+    ASSERT_EQ(d.entries.size(), 3u);
     const archive::Entry& text = d.entries[0];
     const std::string whole = textContent(3000, 1);
+    std::string reason;
     std::vector<uint8_t> head;
     for (size_t count :
          {size_t(0), size_t(1), size_t(18), size_t(64), size_t(1024), size_t(2999), size_t(3000), size_t(1) << 20}) {
@@ -400,9 +408,9 @@ TEST(FilesArchive, AnEntrysFirstBytesUnpackWithoutTheRest) {
 TEST(FilesArchiveDeath, StoredEntriesAreCheckedWhenTaken) {
     TempFolder dir;
     std::vector<uint8_t> v = sampleArchive(dir);
-    archive::Directory d;
+    const archive::Directory d = directoryOf(v);
+    ASSERT_EQ(d.entries.size(), 3u);
     std::string reason;
-    ASSERT_TRUE(archive::parseDirectory(v.data(), v.size(), d, reason));
     writeBytes(dir / "good.dat", std::string(v.begin(), v.end()));
     {
         ArchiveReader r;

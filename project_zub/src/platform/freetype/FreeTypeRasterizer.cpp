@@ -216,7 +216,7 @@ std::vector<std::string> memoLines(const std::string& memoPath) {
 }  // namespace
 
 std::string findFontFile(const std::string& family, const std::string& memoPath) {
-    if (family.find('\n') != std::string::npos) return findFontFile(family);
+    if (memoPath.empty() || family.find('\n') != std::string::npos) return findFontFile(family);
     std::vector<std::string> lines = memoLines(memoPath);
     for (size_t i = 1; i + 2 < lines.size(); i += 3) {
         if (lines[i] != family) continue;
