@@ -83,6 +83,7 @@ void RPCSetState::addPropertiesTo(Property* c) { c->add(new PropertyInt(u"", PRO
 
 void RPCSetState::execute() {
     if (!target) return;
+    target->settleTimers();
     target->state = newState;
     target->timeInState = 0.0;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -80,6 +81,7 @@ bool isBeingRead(const ZubBase* o) {
 
 void StateBase::gotoState(int n, double delay) {
     if (stateGoto == n) return;
+    beforeTimersChange(delay > 0.0);
     if (delay <= 0.0) {
         state = stateGoto = n;
         timeInState = 0.0;
@@ -180,6 +182,7 @@ void ZubBase::linkChild(ZubBase* child, ZubBase* before) {
     ZUB_ASSERT(child != nullptr);
     ZUB_ASSERT(child != this && !child->isAncestorOf(this));
     if (child->parent) child->parent->removeChild(child);
+    childrenWillChange();
     child->parent = this;
     child->nextSibling = before;
     child->prevSibling = before ? before->prevSibling : lastChild;
@@ -192,6 +195,7 @@ void ZubBase::linkChild(ZubBase* child, ZubBase* before) {
 }
 
 void ZubBase::unlinkChild(ZubBase* child) {
+    childrenWillChange();
     for (ObjectIterator* it = activeIterators; it; it = it->outer) it->onChildRemoved(this, child);
     if (child->prevSibling) child->prevSibling->nextSibling = child->nextSibling;
     else firstChild = child->nextSibling;
@@ -283,10 +287,224 @@ void ZubBase::walkChildren(int mode, F&& f) {
 }
 
 void ZubBase::tick(double time, double dt) {
+    // Ticked from outside its parent's walk (a list an owner ticks itself):
+    // what the walk owes it comes first, and what its own walk notes for
+    // its children is paid at once, for a subtree left out owes nothing of
+    // its own.
+    const bool leftOut = bTimerDeferred;
+    if (leftOut) settleDeferredTimers();
     tickState(dt);
     if (!firstChild) return;  // a leaf: no cursor to build
-    walkChildren(ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED,
-                 [time, dt](ZubBase* c) { c->tick(time, dt); });
+    tickChildren(time, dt);
+    if (leftOut && bTimerDeferred && tickPlan) payTickDebt();
+}
+
+// ---------------------------------------------------------------------------
+// The tick walk's plan
+//
+// Most objects of a level are data that only count their timer: outline
+// vertices and segments, path points, basket slots, drawing proxies. After
+// a walk that found the children unchanged, the parent keeps the list of the
+// children that do more (`ticked`) and flags the others (bTimerDeferred);
+// while the plan holds, its walk goes through that list and appends the
+// frame's step to `owed`. What is owed is added to every object below each
+// flagged child in the order the steps came, which gives the timers the
+// values the walk would have given them. The invariant that makes this
+// exact: a left-out subtree owes nothing of its own (its top paid before it
+// was left out, and nothing below it is ticked), so all its debt sits in one
+// plan, that of its nearest ancestor that is ticked.
+
+namespace {
+
+constexpr int kTickModes = ObjectIterator::DESTROYING | ObjectIterator::INCLUDE_DISABLED;
+// Steps a plan notes before it pays them and walks everything again.
+constexpr size_t kMostOwedSteps = 128;
+
+// Whether the object's class keeps ZubBase's own tick, read from the
+// object's table of virtual functions as the Itanium C++ ABI (gcc's and
+// clang's) lays it out: a member function pointer to a virtual function
+// holds one more than the byte offset of its slot. Elsewhere no class counts
+// as keeping it, and every child is walked.
+bool keepsPlainTick(const ZubBase* o) {
+#if defined(__GXX_ABI_VERSION) && defined(__x86_64__)
+    struct Slot {
+        std::ptrdiff_t index = -1;
+        const void* plain = nullptr;
+    };
+    static const Slot slot = [] {
+        Slot s;
+        void (ZubBase::*tick)(double, double) = &ZubBase::tick;
+        struct {
+            std::uintptr_t ptr;
+            std::ptrdiff_t adj;
+        } raw;
+        static_assert(sizeof raw == sizeof tick);
+        std::memcpy(&raw, &tick, sizeof raw);
+        if (!(raw.ptr & 1) || raw.adj != 0) return s;
+        s.index = static_cast<std::ptrdiff_t>((raw.ptr - 1) / sizeof(void*));
+        const ZubBase probe;  // a plain object lends its table
+        s.plain = (*reinterpret_cast<const void* const* const*>(&probe))[s.index];
+        return s;
+    }();
+    if (slot.index < 0) return false;
+    return (*reinterpret_cast<const void* const* const*>(o))[slot.index] == slot.plain;
+#else
+    (void)o;
+    return false;
+#endif
+}
+
+// Adds the steps, in order, to the timer of every object of the subtree.
+void addSteps(ZubBase* top, const double* steps, size_t n) {
+    ZubBase* o = top;
+    for (;;) {
+        double t = o->timeInState;
+        for (size_t i = 0; i < n; ++i) t += steps[i];
+        o->timeInState = t;
+        if (o->firstChild) {
+            o = o->firstChild;
+            continue;
+        }
+        while (o != top && !o->nextSibling) o = o->parent;
+        if (o == top) return;
+        o = o->nextSibling;
+    }
+}
+
+}  // namespace
+
+struct ZubBase::TickPlan {
+    std::vector<ZubBase*> ticked;  // the children the walk ticks, in order
+    std::vector<double> owed;      // steps the left-out children have not counted, oldest first
+    // While the walk runs, the index in `ticked` of the child being ticked.
+    std::ptrdiff_t walkingAt = -1;
+    bool valid = false;
+    bool anyLeftOut = false;
+};
+
+void ZubBase::tickChildren(double time, double dt) {
+    TickPlan* plan = tickPlan.get();
+    if (plan && plan->valid && plan->owed.size() >= kMostOwedSteps) dropTickPlan();
+    if (!plan || !plan->valid) {
+        // Every child; a walk that changed nothing leaves a plan.
+        const uint64_t stampBefore = childStamp;
+        walkChildren(kTickModes, [time, dt](ZubBase* c) { c->tick(time, dt); });
+        if (childStamp == stampBefore) buildTickPlan();
+        return;
+    }
+    if (plan->anyLeftOut) plan->owed.push_back(dt);
+    const std::vector<ZubBase*>& ticked = plan->ticked;
+    const size_t n = ticked.size();
+    if (n == 0) return;
+    // The cursor stands on each child as the walk ticks it, so that when the
+    // plan stops holding on the way, the walk goes on from there as a plain
+    // walk does (removals and deletions included).
+    ObjectIterator it(this, kTickModes, ObjectIterator::StandOn{}, ticked[0]);
+    for (size_t k = 0; k < n; ++k) {
+        ZubBase* c = ticked[k];
+        if (k + kReadAhead < n) __builtin_prefetch(ticked[k + kReadAhead]);
+        it.standOn(c);
+        plan->walkingAt = static_cast<std::ptrdiff_t>(k);
+        if (!c->bToBeDestroyed) c->tick(time, dt);
+        if (!plan->valid) break;  // the children changed on the way
+        if (c->bToBeDestroyed) {
+            dropTickPlan();
+            break;
+        }
+    }
+    plan->walkingAt = -1;
+    if (plan->valid) return;
+    for (it.advance(); it; it.advance()) it->tick(time, dt);
+}
+
+void ZubBase::buildTickPlan() {
+    if (!tickPlan) tickPlan = std::make_unique<TickPlan>();
+    TickPlan& plan = *tickPlan;
+    plan.ticked.clear();
+    plan.owed.clear();
+    plan.walkingAt = -1;
+    plan.anyLeftOut = false;
+    for (ZubBase* c = firstChild; c; c = c->nextSibling) {
+        bool leaveOut = !c->bToBeDestroyed && !(c->stateLeft > 0.0) && keepsPlainTick(c);
+        if (leaveOut && c->firstChild) {
+            // Only a whole subtree that counts time and nothing else, with
+            // its own debt paid first.
+            TickPlan* below = c->tickPlan.get();
+            leaveOut = below && below->valid && below->ticked.empty();
+            if (leaveOut) c->payTickDebt();
+        }
+        if (leaveOut) {
+            c->bTimerDeferred = 1;
+            plan.anyLeftOut = true;
+        } else {
+            plan.ticked.push_back(c);
+        }
+    }
+    plan.valid = true;
+}
+
+void ZubBase::payTickDebt() {
+    TickPlan& plan = *tickPlan;
+    const size_t n = plan.owed.size();
+    if (n == 0) return;
+    // In the middle of the walk the last step is this frame's: it counts for
+    // the children the walk has passed, not for those ahead.
+    const ZubBase* current = plan.walkingAt >= 0 ? plan.ticked[static_cast<size_t>(plan.walkingAt)] : nullptr;
+    bool ahead = false;
+    for (ZubBase* c = firstChild; c; c = c->nextSibling) {
+        if (c == current) ahead = true;
+        if (c->bTimerDeferred) addSteps(c, plan.owed.data(), ahead ? n - 1 : n);
+    }
+    plan.owed.clear();
+}
+
+void ZubBase::dropTickPlan() {
+    TickPlan* plan = tickPlan.get();
+    if (!plan || !plan->valid) return;
+    payTickDebt();
+    if (plan->anyLeftOut)
+        for (ZubBase* c = firstChild; c; c = c->nextSibling) c->bTimerDeferred = 0;
+    plan->ticked.clear();
+    plan->valid = false;
+    plan->anyLeftOut = false;
+}
+
+void ZubBase::settleDeferredTimers() {
+    // The debt of a left-out subtree sits with its nearest ticked ancestor.
+    ZubBase* holder = this;
+    while (holder->bTimerDeferred && holder->parent) holder = holder->parent;
+    TickPlan* plan = holder->tickPlan.get();
+    if (!plan || !plan->valid) return;
+    // In the middle of its walk the children ahead are still to count this
+    // frame's step: they are walked from here on.
+    if (plan->walkingAt >= 0) holder->dropTickPlan();
+    else holder->payTickDebt();
+}
+
+void ZubBase::wakeTick() {
+    for (ZubBase* o = this; o->bTimerDeferred && o->parent; o = o->parent) o->parent->dropTickPlan();
+}
+
+void ZubBase::childrenWillChange() {
+    if (bTimerDeferred) wakeTick();
+    if (tickPlan) dropTickPlan();
+}
+
+void ZubBase::beforeTimersChange(bool arming) {
+    if (!bTimerDeferred) return;
+    if (arming) wakeTick();
+    else settleDeferredTimers();
+}
+
+DeletionFlag& DeletionFlag::operator=(int value) {
+    const uint8_t was = set;
+    set = value ? 1 : 0;
+    if (set && !was) {
+        // The flag is the first field of the object's flags.
+        ZubBase* o = static_cast<ZubBase*>(reinterpret_cast<BasicFlags*>(this));
+        if (o->bTimerDeferred) o->wakeTick();
+    }
+    return *this;
 }
 
 void ZubBase::render() {
@@ -392,6 +610,8 @@ void ZubBase::netSerialize(Packet& p) {
         ~Restore() { bodiesBeingRead = outer; }
     } restore{bodiesBeingRead};
     if (!p.bWriting) bodiesBeingRead = &body;
+    // A body read may arm a delayed state: the walk comes back to the object.
+    if (bTimerDeferred) p.bWriting ? settleDeferredTimers() : wakeTick();
     SerialPlan::serializeProperties(this, p);
     if (p.flags & Packet::FLAG_RAW_CLASSES) {
         uint32_t check = kCheckWord;
@@ -464,6 +684,7 @@ void ZubBase::addPropertiesTo(PropertyContainer* c) {
 }
 
 PropertyContainer* ZubBase::createPropertyContainer() {
+    settleTimers();
     auto* c =
         new PropertyContainer(formatString(u"%s (%08lx)", getClass()->getName(), reinterpret_cast<uintptr_t>(this)), 0);
     addPropertiesTo(c);
@@ -543,6 +764,11 @@ void ZubBase::netCallPostReplicateGlobal() {
 ObjectIterator::ObjectIterator(ZubBase* p, int m) : parent(p), mode(m), outer(activeIterators) {
     activeIterators = this;
     settle(p ? ((mode & BACKWARDS) ? p->lastChild : p->firstChild) : nullptr);
+}
+
+ObjectIterator::ObjectIterator(ZubBase* p, int m, StandOn, ZubBase* at)
+    : parent(p), current(at), mode(m), outer(activeIterators) {
+    activeIterators = this;
 }
 
 ObjectIterator::~ObjectIterator() {

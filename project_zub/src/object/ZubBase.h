@@ -57,13 +57,28 @@ struct BasicLink {
     ZubBase* lastChild = nullptr;
 };
 
+// The deletion flag: set, it is skipped by iteration and deleted by the next
+// destroying walk. Setting it also has the parent's tick walk come to the
+// object again if it had left it out (see ZubBase::tick).
+class DeletionFlag {
+public:
+    DeletionFlag& operator=(int value);
+    operator uint8_t() const { return set; }
+
+private:
+    uint8_t set = 0;
+};
+
 // The flags every walk of the tree reads.
 struct BasicFlags {
-    uint8_t bToBeDestroyed = 0;  // skipped by iteration, deleted by the next destroying walk
-    uint8_t bDisabled = 0;       // no events, no pointer hits
+    DeletionFlag bToBeDestroyed;  // first: DeletionFlag finds the object by it
+    uint8_t bDisabled = 0;        // no events, no pointer hits
     uint8_t bLocal = 1;
     uint8_t bHidden = 0;  // not drawn, no pointer hits
     uint8_t bDying = 0;   // set while the engine deletes the object
+    // The parent's tick walk leaves the object out and counts its time later
+    // (see ZubBase::tick).
+    uint8_t bTimerDeferred = 0;
 };
 
 // A state number with a timer. Going to a state either happens at once or
@@ -80,6 +95,12 @@ public:
 
     virtual void onStateChange() {}
 
+protected:
+    // Called before gotoState writes the timers; `arming` when it sets a
+    // delay that the tick has to count down.
+    virtual void beforeTimersChange(bool arming) { (void)arming; }
+
+public:
     // The timers first: every tick reads them.
     double timeInState = 0.0;
     double stateLeft = 0.0;
@@ -115,7 +136,24 @@ public:
     // --- frame ----------------------------------------------------------------
     // The state timer, then every live child in order (flagged children are
     // deleted on the way).
+    //
+    // A child that would only count its timer (its class keeps this tick, it
+    // has no pending state, and the same holds for everything below it) is
+    // left out of the walk once the children have been walked unchanged: its
+    // parent notes each step instead and adds them to the timers of that
+    // subtree, in order and so to the same values, every 128 frames and
+    // whenever anything outside reads or writes them (a body, a property
+    // container, gotoState). Linking or unlinking a child, setting the
+    // deletion flag or arming a delayed state brings the walk back to it.
     virtual void tick(double time, double dt);
+    // Brings the timers up to date when a parent's walk left the object out;
+    // code outside the object's own tick that reads or writes timeInState or
+    // stateLeft directly calls it first.
+    void settleTimers() {
+        if (bTimerDeferred) settleDeferredTimers();
+    }
+    // Has the walk tick the object again from the next frame on.
+    void wakeTick();
     // Every child that is not hidden, in order; nothing of the object itself.
     // A list none of whose children draws in the tree (drawsInTree) is not
     // walked again until its children change.
@@ -238,6 +276,18 @@ private:
     template <class F>
     void walkChildren(int mode, F&& f);
 
+    // The tick walk's plan (see tick).
+    struct TickPlan;
+    std::unique_ptr<TickPlan> tickPlan;
+    void tickChildren(double time, double dt);
+    void buildTickPlan();
+    void dropTickPlan();
+    void payTickDebt();
+    void settleDeferredTimers();
+    void childrenWillChange();
+    void beforeTimersChange(bool arming) override;
+    friend class DeletionFlag;
+
     // The children in order as the last walk that changed nothing met them,
     // for lists long enough that reading ahead pays: while a walk finds the
     // same children, it asks the memory for those a few places ahead.
@@ -356,6 +406,14 @@ public:
 
 private:
     friend class ZubBase;
+    struct StandOn {};
+    // A cursor that stands on `at` (a live child of p) without looking at
+    // the children before it.
+    ObjectIterator(ZubBase* p, int mode, StandOn, ZubBase* at);
+    void standOn(ZubBase* c) {
+        current = c;
+        bHavePending = false;
+    }
     // advance() for every other case: a removed or flagged child, the end.
     void advanceSlowly();
     ZubBase* step(ZubBase* from) const;
