@@ -24,6 +24,15 @@ void EditorProxy::render() {
     if (EditorObject* o = getOwner()) o->renderObject();
 }
 
+void EditorProxy::readAheadForDraw(int step) const {
+    if (step == 0) {
+        __builtin_prefetch(&pOwner);
+    } else if (const EditorObject* o = getOwner()) {
+        __builtin_prefetch(o);
+        o->prefetchDrawFields();
+    }
+}
+
 ZubBase* EditorProxy::findObjectUnderMouse(int& skip) {
     EditorObject* o = getOwner();
     return o ? o->findObjectUnderMouse(skip) : nullptr;

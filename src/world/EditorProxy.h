@@ -25,6 +25,9 @@ public:
 
     // The owner's renderObject; nothing of the proxy itself, no children.
     void render() override;
+    // Step 0 the owner reference, step 1 the owner's first line and its
+    // drawing fields.
+    void readAheadForDraw(int step) const override;
     // The owner's answer, or none.
     ZubBase* findObjectUnderMouse(int& skip) override;
     bool isMouseInside() override { return false; }

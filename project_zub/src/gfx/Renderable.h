@@ -47,6 +47,15 @@ public:
     virtual void renderInParent(const M44& parentWorld);
     // Updates the in-view flag against the current context's view.
     bool updateInView();
+    // The fields culling and drawing read: the skin, the flags and the
+    // bounding circle.
+    void readAheadForDraw(int step) const override {
+        if (step == 0) prefetchDrawFields();
+    }
+    void prefetchDrawFields() const {
+        __builtin_prefetch(&pSkin);
+        __builtin_prefetch(&boundingRadius);
+    }
 
     // --- fields -----------------------------------------------------------------
     // Each setter refreshes the transform.

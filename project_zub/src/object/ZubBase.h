@@ -162,6 +162,11 @@ public:
     // are drawn by other means and whose render() neither draws nor walks
     // its children. A class-wide answer, asked when a list is walked.
     virtual bool drawsInTree() const { return true; }
+    // Asks the memory for what drawing the object will read, a few objects
+    // before a long list's drawing walk comes to it: in step 0 its own
+    // fields, in step 1 (some objects later, when those have come) what they
+    // point at. Nothing by default.
+    virtual void readAheadForDraw(int step) const { (void)step; }
     // The topmost object under the pointer in this subtree, skipping `skip`
     // hits first; hidden and disabled objects are not hit.
     virtual ZubBase* findObjectUnderMouse(int& skip);
@@ -274,7 +279,7 @@ private:
     // Walks the children as tick and render do (`mode` as ObjectIterator's),
     // calling f on each; see ChildWalk in ZubBase.cpp.
     template <class F>
-    void walkChildren(int mode, F&& f);
+    void walkChildren(int mode, bool drawing, F&& f);
 
     // The tick walk's plan (see tick).
     struct TickPlan;
