@@ -47,6 +47,11 @@ public:
     ~A99Object() override;
 
     void tick(double time, double dt) override;
+    // Whether it measures nearView (the flags its tick reads every frame).
+    void readAheadForTick() const override {
+        __builtin_prefetch(&bUsesNearView);
+        __builtin_prefetch(&pAmbientSound);
+    }
     bool onEvent(ZubEvent& ev) override;
     void netPostReplicate() override;
     // The first change of a frame keeps the previous frame's inverse

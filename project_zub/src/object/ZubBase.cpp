@@ -253,8 +253,8 @@ namespace {
 constexpr size_t kChildArrayMin = 64;
 // How far ahead of the walk the children are read.
 constexpr size_t kReadAhead = 8;
-// The drawing walk's steps between asking for a child's first line, its own
-// fields and what they point at.
+// The walks' steps between asking for a child's first line, its own fields
+// and what they point at.
 constexpr size_t kDrawStep = 4;
 }  // namespace
 
@@ -414,7 +414,10 @@ void ZubBase::tickChildren(double time, double dt) {
     ObjectIterator it(this, kTickModes, ObjectIterator::StandOn{}, ticked[0]);
     for (size_t k = 0; k < n; ++k) {
         ZubBase* c = ticked[k];
-        if (k + kReadAhead < n) __builtin_prefetch(ticked[k + kReadAhead]);
+        // A child's first line some steps ahead; once it has come, what the
+        // child's tick reads beyond it.
+        if (k + 2 * kDrawStep < n) __builtin_prefetch(ticked[k + 2 * kDrawStep]);
+        if (k + kDrawStep < n) ticked[k + kDrawStep]->readAheadForTick();
         it.standOn(c);
         plan->walkingAt = static_cast<std::ptrdiff_t>(k);
         if (!c->bToBeDestroyed) c->tick(time, dt);

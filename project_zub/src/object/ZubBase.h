@@ -146,6 +146,9 @@ public:
     // container, gotoState). Linking or unlinking a child, setting the
     // deletion flag or arming a delayed state brings the walk back to it.
     virtual void tick(double time, double dt);
+    // Asks the memory for what the object's tick reads beyond its first
+    // line, a few objects before the walk comes to it. Nothing by default.
+    virtual void readAheadForTick() const {}
     // Brings the timers up to date when a parent's walk left the object out;
     // code outside the object's own tick that reads or writes timeInState or
     // stateLeft directly calls it first.
