@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #include "object/Packet.h"
 #include "object/Property.h"
@@ -510,6 +511,9 @@ void ZubBase::beforeTimersChange(bool arming) {
     if (arming) wakeTick();
     else settleDeferredTimers();
 }
+
+static_assert(std::is_standard_layout_v<BasicFlags> && offsetof(BasicFlags, bToBeDestroyed) == 0,
+              "DeletionFlag finds the object's flags at its own address");
 
 DeletionFlag& DeletionFlag::operator=(int value) {
     const uint8_t was = set;
