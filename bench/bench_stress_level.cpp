@@ -30,6 +30,16 @@
 // 5,000-object load as a share of the frame (load_share_5k); and how the
 // per-object cost grows: growth_5k and growth_20k, the per-object cost at
 // 5,000 and 20,000 objects over that at 1,000 (1 is linear).
+//
+// BM_StressOverA1: the stress level's frame over a1's, taken in turns in one
+// process so that both meet the same load on a shared machine. A turn plays
+// a1 by its key script from its load to the script's end, then loads the
+// stress level (5,000 objects), lets it settle as above and measures 300
+// frames. Reported: ratio, the median over the turns of the stress frame
+// over a1's (ratio_low and ratio_high the extremes); a1_frame_us and
+// stress_frame_us, the mean frames over all turns; load_ms_5k, the stress
+// level's mean load. A turn takes about five seconds: run it with
+// --benchmark_filter=StressOverA1 --benchmark_min_time=25 for five turns.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -41,8 +51,10 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "BenchSupport.h"
+#include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
 #include "StressLevel.h"
@@ -67,6 +79,8 @@ constexpr int STRESS_OBJECTS = 5000;
 constexpr int SETTLE_FRAMES = 200;
 // Frames walking one way before turning.
 constexpr int WALK_FRAMES = 600;
+// The stress level's frames measured in each turn of BM_StressOverA1.
+constexpr int kRatioFrames = 300;
 
 // The program around the level: the level environment and the graphics,
 // drawing on the null device or on OpenGL in an off-screen window.
@@ -209,6 +223,97 @@ void BM_StressLoad(benchmark::State& state) {
     state.counters["growth_20k"] = perObject[2] / perObject[0];
 }
 BENCHMARK(BM_StressLoad)->Unit(benchmark::kMillisecond);
+
+// a1 as bench_levels plays it: its description and key script.
+struct ScriptedA1 {
+    levelbuild::BuiltLevel built;
+    levelbuild::KeyScript script;
+};
+
+const ScriptedA1& scriptedA1() {
+    static const ScriptedA1 a1 = [] {
+        ScriptedA1 out;
+        const std::string source = std::string(ZUB_LEVEL_SOURCE_DIR) + "/a1.txt";
+        const std::string keys = std::string(ZUB_LEVEL_SOURCE_DIR) + "/a1.keys";
+        std::string error;
+        if (!levelbuild::buildLevel(benchsupport::readFile(source), "a1.txt", out.built, error) ||
+            !out.script.parse(benchsupport::readFile(keys), keys, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            std::exit(1);
+        }
+        return out;
+    }();
+    return a1;
+}
+
+void BM_StressOverA1(benchmark::State& state) {
+    Program& p = program();
+    levelbuild::LevelEnvironment& environment = p.environment;
+    ZubGraphics& graphics = p.screen.graphics;
+    environment.manager.reset();
+    p.screen.useNullDevice();
+    const ScriptedA1& a1 = scriptedA1();
+    // The stress level under a number of its own: a1 is level 0.
+    levelbuild::BuiltLevel stress = p.stressLevel(STRESS_OBJECTS);
+    stress.number = 1;
+    environment.install(a1.built);
+    environment.install(stress);
+    std::vector<double> ratios;
+    benchsupport::FrameTimes a1Times, stressTimes;
+    double loads = 0.0;
+    for (auto _ : state) {
+        // a1 from its load to its script's end.
+        environment.manager.reset();
+        environment.play(a1.built.number);
+        benchsupport::FrameTimes a1Turn;
+        const int length = a1.script.length();
+        while (environment.frames < length && !environment.manager->done)
+            a1Turn.time(
+                [&] {
+                    environment.frame(a1.script.keysAt(environment.frames));
+                    graphics.beginFrame();
+                    environment.manager->renderContext();
+                },
+                graphics, false);
+        // The stress level: its load, then frames of play after it settled.
+        environment.manager.reset();
+        const double before = threadSeconds();
+        GameController& gc = environment.play(stress.number);
+        loads += threadSeconds() - before;
+        hideEditorViews(gc);
+        auto draw = [&] {
+            environment.frame(walkKeys(environment.frames));
+            graphics.beginFrame();
+            environment.manager->renderContext();
+        };
+        for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) draw();
+        for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) draw();
+        benchsupport::FrameTimes stressTurn;
+        for (int i = 0; i < kRatioFrames && !environment.manager->done; ++i) stressTurn.time(draw, graphics, false);
+        if (a1Turn.frames == 0 || stressTurn.frames == 0) {
+            state.SkipWithError("a level ended before its frames were measured");
+            break;
+        }
+        const double a1Frame = a1Turn.work / static_cast<double>(a1Turn.frames);
+        const double stressFrame = stressTurn.work / static_cast<double>(stressTurn.frames);
+        ratios.push_back(stressFrame / a1Frame);
+        a1Times.work += a1Turn.work;
+        a1Times.frames += a1Turn.frames;
+        stressTimes.work += stressTurn.work;
+        stressTimes.frames += stressTurn.frames;
+    }
+    environment.manager.reset();
+    if (ratios.empty()) return;
+    std::sort(ratios.begin(), ratios.end());
+    const size_t n = ratios.size();
+    state.counters["ratio"] = n % 2 ? ratios[n / 2] : (ratios[n / 2 - 1] + ratios[n / 2]) / 2.0;
+    state.counters["ratio_low"] = ratios.front();
+    state.counters["ratio_high"] = ratios.back();
+    state.counters["a1_frame_us"] = a1Times.work / static_cast<double>(a1Times.frames) * 1e6;
+    state.counters["stress_frame_us"] = stressTimes.work / static_cast<double>(stressTimes.frames) * 1e6;
+    state.counters["load_ms_5k"] = loads / static_cast<double>(n) * 1e3;
+}
+BENCHMARK(BM_StressOverA1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
