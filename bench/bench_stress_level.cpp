@@ -129,6 +129,14 @@ std::set<int> walkKeys(int frame) {
     return {(frame / WALK_FRAMES) % 2 == 0 ? input_codes::KEY_RIGHT : input_codes::KEY_LEFT};
 }
 
+// Frames of the stress level, just loaded, until its play has begun and then
+// SETTLE_FRAMES more; `frame` plays one.
+template <class Frame>
+void settle(levelbuild::LevelEnvironment& environment, const GameController& gc, Frame&& frame) {
+    for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) frame();
+    for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) frame();
+}
+
 void BM_StressFrame(benchmark::State& state, bool openGL) {
     Program& p = program();
     levelbuild::LevelEnvironment& environment = p.environment;
@@ -152,8 +160,7 @@ void BM_StressFrame(benchmark::State& state, bool openGL) {
         draw();
         if (openGL) graphics.present();
     };
-    for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) frame();
-    for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) frame();
+    settle(environment, gc, frame);
     benchsupport::FrameTimes times;
     auto* null = dynamic_cast<platform::NullRenderDevice*>(graphics.device());
     const int drawsBefore = null ? null->drawCount : 0, uploadsBefore = null ? null->uploads : 0;
@@ -286,8 +293,7 @@ void BM_StressOverA1(benchmark::State& state) {
             graphics.beginFrame();
             environment.manager->renderContext();
         };
-        for (int i = 0; i < 100000 && gc.state != GameController::PLAYING && !environment.manager->done; ++i) draw();
-        for (int i = 0; i < SETTLE_FRAMES && !environment.manager->done; ++i) draw();
+        settle(environment, gc, draw);
         benchsupport::FrameTimes stressTurn;
         for (int i = 0; i < kRatioFrames && !environment.manager->done; ++i) stressTurn.time(draw, graphics, false);
         if (a1Turn.frames == 0 || stressTurn.frames == 0) {
