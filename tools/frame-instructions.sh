@@ -61,6 +61,8 @@ def read(path):
                 if callee.startswith("levelbuild::LevelEnvironment::frame("):
                     frames += pending
                 pending = None
+    if not totals or not frames:
+        sys.exit(f"frame-instructions: {path} holds no totals or no frames (did the benchmark run?)")
     value = dict(zip(events, totals))
     return value.get("Ir", 0), value.get("D1mr", 0), frames
 
