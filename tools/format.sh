@@ -12,7 +12,17 @@ if [ "${1:-}" = --fix ]; then
   "$clang_format" -i "${files[@]}"
   exit 0
 fi
-mapfile -t bad < <("$clang_format" --dry-run "${files[@]}" 2>&1 | grep -oE '^[^: ]+\.(cpp|h):[0-9]+:[0-9]+: (warning|error)' | cut -d: -f1 | sort -u)
+# clang-format reports what it would change as warnings and exits 0; it
+# exits otherwise only when it cannot do its work (a .clang-format it cannot
+# read, a file it cannot open): then nothing was checked, and that fails.
+status=0
+report=$("$clang_format" --dry-run "${files[@]}" 2>&1) || status=$?
+if [ "$status" -ne 0 ]; then
+  printf '%s\n' "$report" | grep -v -E '^[^: ]+\.(cpp|h):[0-9]+:[0-9]+: warning' | head -n 20 || true
+  echo "format: $clang_format failed (exit status $status); nothing was checked"
+  exit 1
+fi
+mapfile -t bad < <(printf '%s\n' "$report" | grep -oE '^[^: ]+\.(cpp|h):[0-9]+:[0-9]+: (warning|error)' | cut -d: -f1 | sort -u)
 for f in "${bad[@]}"; do echo "format: $f does not follow .clang-format (tools/format.sh --fix)"; done
 echo "format: ${#files[@]} files, ${#bad[@]} not formatted"
 [ "${#bad[@]}" -eq 0 ]
