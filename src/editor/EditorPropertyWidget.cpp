@@ -1,5 +1,7 @@
 #include "editor/EditorPropertyWidget.h"
 
+#include <algorithm>
+
 #include "editor/EditorPropertyPanel.h"
 #include "input/ZubInput.h"
 #include "object/Property.h"
@@ -25,12 +27,44 @@ void EditorPropertyWidget::render() {
     if (!font || !property || isDying()) return;
     const float y = static_cast<float>(rowHeight / 2 - theme->defaultHeight / 2);
     V3 at;
+    const ShownTexts texts = shownTexts();
     localToWorld(at, V3(static_cast<float>(2 - width / 2), y, 0.0f));
-    WString name = label;
-    name += property->getName();
-    font->drawText(at, TEXT_COLOUR, NAME_FLAGS, name);
+    font->drawText(at, TEXT_COLOUR, NAME_FLAGS, texts.name);
     localToWorld(at, V3(static_cast<float>(width / 2 - 2), y, 0.0f));
-    font->drawText(at, TEXT_COLOUR, VALUE_FLAGS, property->toString());
+    font->drawText(at, TEXT_COLOUR, VALUE_FLAGS, texts.value);
+}
+
+namespace {
+// The text, or its start with "..." when it is wider than the room; nothing
+// when not even "..." fits.
+WString fitted(const FontQuad& font, const WString& text, float room, int flags) {
+    if (font.measureLine(text, flags) <= room) return text;
+    if (font.measureLine(u"...", flags) > room) return {};
+    return font.ellipsize(text, room, flags);
+}
+}  // namespace
+
+EditorPropertyWidget::ShownTexts EditorPropertyWidget::shownTexts() const {
+    ShownTexts texts;
+    if (!property) return texts;
+    texts.name = label;
+    texts.name += property->getName();
+    texts.value = property->toString();
+    if (!font) return texts;
+    const float room = static_cast<float>(width - 4);
+    const float nameWidth = font->measureLine(texts.name, NAME_FLAGS);
+    if (texts.value.empty()) {
+        texts.name = fitted(*font, texts.name, room, NAME_FLAGS);
+        return texts;
+    }
+    const float gap = font->measureLine(u" ", NAME_FLAGS);
+    const float valueWidth = font->measureLine(texts.value, VALUE_FLAGS);
+    if (nameWidth + gap + valueWidth <= room) return texts;
+    const float nameRoom = std::max(room - gap - valueWidth, (room - gap) * 0.5f);
+    texts.name = fitted(*font, texts.name, nameRoom, NAME_FLAGS);
+    const float valueRoom = room - gap - (texts.name.empty() ? 0.0f : font->measureLine(texts.name, NAME_FLAGS));
+    texts.value = fitted(*font, texts.value, valueRoom, VALUE_FLAGS);
+    return texts;
 }
 
 void EditorPropertyWidget::sendChangeNotice() { sendEvent(EVENT_CHANGED, this, this); }

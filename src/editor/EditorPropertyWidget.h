@@ -43,8 +43,19 @@ public:
     ~EditorPropertyWidget() override;
 
     // The frame, then the label and name at the left and the value at the
-    // right, two units in from the edges.
+    // right, two units in from the edges (as shownTexts gives them).
     void render() override;
+    // The label with the name, and the value, as the row draws them in its
+    // font: when the two do not fit side by side, a space apart, between the
+    // row's edges (two units in), they are cut and end in "...". The name
+    // keeps its room up to half the row, the value takes what the name
+    // leaves; a text with no room for "..." is left out. Without a font the
+    // texts are whole.
+    struct ShownTexts {
+        WString name;
+        WString value;
+    };
+    ShownTexts shownTexts() const;
     // Size (width x rowHeight) and place below the cursor, which moves down
     // by the row's height.
     virtual void layout(V3& cursor, float width);

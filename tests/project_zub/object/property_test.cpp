@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "net/NetRole.h"
@@ -235,6 +239,49 @@ TEST_F(PropertyPackets, BadBodiesFromPeersFailWithoutHarm) {
     }
 }
 
+// An enumeration value that is not below its count, arriving in a peer's
+// packet or a level file, is refused: the packet fails and the field keeps
+// its value; the last value is taken. Alike through the class's plan (an
+// object's body) and the property's own serialize.
+TEST_F(PropertyPackets, AnEnumerationValueFromOutsideMustBeBelowItsCount) {
+    auto reader = [](const Packet& written) {
+        auto r = std::make_unique<Packet>(written.flags, written.length());
+        r->writeBytes(written.data(), written.length());
+        r->rewindToRead();
+        r->setErrorMode(Packet::ErrorMode::Report);
+        return r;
+    };
+    for (uint32_t flags : {1u, 5u}) {
+        for (int32_t sent : {2, 3, 4, -1}) {
+            SCOPED_TRACE(testing::Message() << "flags " << flags << ", value " << sent);
+            const bool taken = sent >= 0 && sent < 3;
+            Sample src, dst;
+            fill(src, nullptr, nullptr);
+            src.colour = sent;
+            Packet w(flags);
+            src.netSerialize(w);
+            auto r = reader(w);
+            dst.colour = 1;
+            dst.netSerialize(*r);
+            EXPECT_EQ(r->failed(), !taken);
+            EXPECT_EQ(dst.colour, taken ? sent : 1);
+            if (!taken) {
+                EXPECT_NE(r->errorText().find(u"'colour' is outside 0..2"), WString::npos);
+            }
+
+            int32_t in = sent, out = 1;
+            PropertyEnum writer(u"colour", 0, &in, 3, kColours);
+            PropertyEnum read(u"colour", 0, &out, 3, kColours);
+            Packet pw(flags);
+            writer.serialize(pw);
+            auto pr = reader(pw);
+            read.serialize(*pr);
+            EXPECT_EQ(pr->failed(), !taken);
+            EXPECT_EQ(out, taken ? sent : 1);
+        }
+    }
+}
+
 TEST_F(PropertyPackets, WrongClassInPointerIsRefused) {
     // A Sample body whose pOther names a plain object.
     ZubBase notASample;
@@ -366,6 +413,50 @@ TEST(PropertyText, FormsAndParsingRules) {
     WString s = u"x";
     PropertyUString(u"s", 0, &s, 3).fromString(u"abcdef");
     EXPECT_EQ(s, u"abc");
+}
+
+// Numbers print their shortest digits that read back to the same value (the
+// editor's rows, the level descriptions and the builder's listings read them
+// back): every float a packet can carry and every double, through the text
+// and back, keeps its bits.
+TEST(PropertyText, NumbersPrintTheShortestDigitsThatReadBackTheSameValue) {
+    float f = 0;
+    double d = 0;
+    PropertyFloat pf(u"f", 0, &f);
+    PropertyDouble pd(u"d", 0, &d);
+    const std::pair<float, const char16_t*> floats[] = {
+        {61.6073406997665316f, u"61.60734"}, {1.0f / 3.0f, u"0.33333334"}, {-65504.0f, u"-65504"}, {1e-7f, u"1e-07"}};
+    for (const auto& [value, text] : floats) {
+        f = value;
+        EXPECT_EQ(pf.toString(), text);
+    }
+    const std::pair<double, const char16_t*> doubles[] = {{0.1 + 0.05, u"0.15000000000000002"},
+                                                          {61.6073406997665316, u"61.60734069976653"}};
+    for (const auto& [value, text] : doubles) {
+        d = value;
+        EXPECT_EQ(pd.toString(), text);
+    }
+    uint32_t bits = 0x9E3779B9u;
+    for (int i = 0; i < 20000; ++i) {
+        bits = bits * 1664525u + 1013904223u;
+        float v;
+        std::memcpy(&v, &bits, sizeof v);
+        if (!std::isfinite(v) || std::fabs(v) > 65504.0f) continue;
+        f = v;
+        const WString text = pf.toString();
+        f = 0;
+        pf.fromString(text);
+        EXPECT_EQ(std::memcmp(&f, &v, sizeof v), 0) << wideToNarrow(text);
+        uint64_t wide = (static_cast<uint64_t>(bits) << 32) | (bits ^ 0x5bd1e995u);
+        double w;
+        std::memcpy(&w, &wide, sizeof w);
+        if (!std::isfinite(w)) continue;
+        d = w;
+        const WString dtext = pd.toString();
+        d = 0;
+        pd.fromString(dtext);
+        EXPECT_EQ(std::memcmp(&d, &w, sizeof w), 0) << wideToNarrow(dtext);
+    }
 }
 
 // The one reader: each kind refuses what it cannot hold, says what it takes

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -18,12 +19,14 @@
 #include "OffscreenPicture.h"
 #include "gui/GUIthemeMinimal.h"
 #include "gui/GuiEnvironment.h"
+#include "object/Property.h"
 #include "objects/apples/Apple.h"
 #include "objects/devices/Switch.h"
 #include "platform/FontRasterizer.h"
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
 #include "util/KeyCodes.h"
+#include "util/WString.h"
 
 using editortest::EditorHarness;
 
@@ -115,6 +118,81 @@ TEST_F(EditorPixels, TheEditorOverASmallLevelLooksAsStored) {
     EXPECT_NE(at(frame, box) & 0xFFFFFF, at(frame, V3(-450.0f, 350.0f, 0.0f)) & 0xFFFFFF);
 
     picturetest::compareWithStored(frame, W, H, ZUB_TEST_SOURCE_DIR "/src/editor/editor_panel.png");
+}
+
+// A switch given values whose shortest digits are long, under a header with
+// its class and address, measured in the rows' font: on every row the name
+// starts two units in from the left edge and ends before the value begins,
+// the value ends two units in from the right edge, and a text that had to be
+// cut is the start of its whole text followed by "...". Drawn, no text shows
+// right of the panel beside the header.
+TEST_F(EditorPixels, LongNamesAndValuesStayInsideTheirRows) {
+    EditorHarness& e = *h;
+    e.edit(e.houseLevel());
+    auto* lever = static_cast<Switch*>(e.place(&Switch::classRecord, V3(-250.0f, 150.0f, 0.0f)));
+    ASSERT_NE(lever, nullptr);
+    e.editRow(u"transitionDelay", u"61.6073406997665316");
+    e.editRow(u"viewDelay", u"1.2345678901234567e-300");
+    e.editRow(u"position.x", u"-250.00001");
+    ASSERT_EQ(e.valueOf(u"transitionDelay"), u"61.60734069976653");
+    ASSERT_EQ(e.valueOf(u"viewDelay"), u"1.2345678901234568e-300");
+    ASSERT_EQ(e.valueOf(u"position.x"), u"-250.00002");
+    e.reveal(u"objectUID");
+    e.pointAt(V3(-120.0f, -200.0f, 0.0f));
+
+    auto isStartOf = [](const WString& shown, const WString& whole) {
+        if (shown == whole) return true;
+        return shown.size() > 3 && shown.substr(shown.size() - 3) == u"..." &&
+               whole.compare(0, shown.size() - 3, shown, 0, shown.size() - 3) == 0;
+    };
+    std::vector<EditorPropertyWidget*> rows;
+    std::function<void(ZubBase*)> collect = [&](ZubBase* holder) {
+        for (ZubBase* c : childrenOf(holder))
+            if (auto* row = dynamic_cast<EditorPropertyWidget*>(c); row && !row->bHidden) {
+                rows.push_back(row);
+                collect(row);
+            }
+    };
+    collect(e.panel().widgets);
+    ASSERT_GT(rows.size(), 30u);
+    int cut = 0;
+    for (EditorPropertyWidget* row : rows) {
+        const EditorPropertyWidget::ShownTexts shown = row->shownTexts();
+        const std::string what = wideToNarrow(row->property->getName());
+        const float nameStart = static_cast<float>(2 - row->width / 2);
+        const float nameEnd = nameStart + tiny->measureLine(shown.name, EditorPropertyWidget::NAME_FLAGS);
+        const float valueEnd = static_cast<float>(row->width / 2 - 2);
+        const float valueStart = valueEnd - tiny->measureLine(shown.value, EditorPropertyWidget::VALUE_FLAGS);
+        const float halfWidth = static_cast<float>(row->width) * 0.5f;
+        EXPECT_LE(nameEnd, halfWidth) << what;
+        EXPECT_GE(valueStart, -halfWidth) << what;
+        if (!shown.name.empty() && !shown.value.empty()) {
+            EXPECT_LE(nameEnd, valueStart) << what;
+        }
+        WString name = row->label;
+        name += row->property->getName();
+        EXPECT_TRUE(isStartOf(shown.name, name)) << what;
+        EXPECT_TRUE(isStartOf(shown.value, row->property->toString())) << what;
+        cut += shown.name != name || shown.value != row->property->toString();
+    }
+    EXPECT_GE(cut, 3);  // the header and the two long times at least
+    // The long values keep their first digits.
+    for (const char16_t* path : {u"transitionDelay", u"viewDelay"})
+        EXPECT_EQ(e.row(path)->shownTexts().value.substr(0, 5), e.valueOf(path).substr(0, 5));
+
+    // Nothing bright right of the header's row, which is the panel's widest,
+    // up to the screen's edge.
+    const std::vector<uint32_t> frame = draw();
+    EditorPropertyWidget* top = e.topRow();
+    const V3 centre = EditorHarness::centreOf(top);
+    const float right = centre.x + static_cast<float>(top->width) * 0.5f + 2.0f;
+    int bright = 0;
+    for (float x = right; x < static_cast<float>(W / 2); x += 1.0f)
+        for (float y = centre.y - 5.0f; y <= centre.y + 5.0f; y += 1.0f) {
+            const uint32_t c = at(frame, V3(x, y, 0.0f));
+            bright += ((c >> 16) & 0xFF) >= 0xC0 && ((c >> 8) & 0xFF) >= 0xC0 && (c & 0xFF) >= 0xC0;
+        }
+    EXPECT_EQ(bright, 0);
 }
 
 // The first level as the build writes it, opened for editing with its first

@@ -383,6 +383,41 @@ TEST_F(TerrainTest, SmoothingTheStripGivesWhatSmoothingEachPointInTurnGives) {
     }
 }
 
+// A stroke paints the same slope whichever way the pointer moved: from the
+// right to the left the points get what the stroke from the left to the
+// right gives them, bit for bit with the hull, and the same range is marked,
+// for the top and the bottom row, rising and falling.
+TEST_F(TerrainEditorTest, PaintingFromTheRightGivesWhatPaintingFromTheLeftGives) {
+    struct Stroke {
+        int left;
+        float leftY;
+        int right;
+        float rightY;
+        int key;
+    };
+    Terrain* forward = t;
+    Terrain* backward = makeTerrain(16, 16);
+    for (int i = 0; i < 16; ++i) backward->setHeights(i, 100.0f, 0.0f);
+    ZubBase::sendEvent(EVENT_FOCUS_GAINED, nullptr, backward);
+    for (const Stroke& s : {Stroke{4, 200.0f, 8, 300.0f, KEY_A}, Stroke{2, 260.0f, 13, 40.0f, KEY_A},
+                            Stroke{3, -30.0f, 11, 70.0f, KEY_Z}, Stroke{9, 5.0f, 10, 80.0f, KEY_Z}}) {
+        SCOPED_TRACE(testing::Message() << s.left << " to " << s.right);
+        t = forward;
+        drag(pointAt(s.left, s.leftY), pointAt(s.right, s.rightY), s.key);
+        t = backward;
+        drag(pointAt(s.right, s.rightY), pointAt(s.left, s.leftY), s.key);
+        const int row = s.key == KEY_A ? 0 : 1;
+        EXPECT_FLOAT_EQ(backward->heights[row][s.left], s.leftY);
+        EXPECT_FLOAT_EQ(backward->heights[row][s.right], s.rightY);
+        EXPECT_EQ(stripDigest(backward), stripDigest(forward));
+        for (int r = 0; r < 2; ++r) {
+            EXPECT_EQ(backward->editFirst[r], forward->editFirst[r]);
+            EXPECT_EQ(backward->editLast[r], forward->editLast[r]);
+        }
+    }
+    t = forward;
+}
+
 // The index range under a square agrees with the indices of its corners'
 // mappings, also where a corner is not finite (its w is then not a number, so
 // the mapping's x is not one either: index 0), whether the strip is in place

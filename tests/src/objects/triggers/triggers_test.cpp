@@ -86,11 +86,15 @@ TEST(House, TheDoorClosesWhenSheAndEveryPigletAreHomeAndSaysWhatIsStillMissing) 
     level.heroTo(0);
     EXPECT_EQ(said(), std::tuple(2u, 1, 0, 3.0, std::string("You need 3 more apples!")));
     level.heroTo(300);
+    level.currentResult.applesGathered = 8;  // two missing: the counted message, not "one more"
+    level.heroTo(0);
+    EXPECT_EQ(said(), std::tuple(3u, 1, 0, 3.0, std::string("You need 2 more apples!")));
+    level.heroTo(300);
     level.currentResult.applesGathered = 10;
     state();
     level.heroTo(0);  // nothing missing: only the door
     EXPECT_EQ(state(), std::tuple(true, true, 10));
-    EXPECT_EQ(level.messages.size(), 2u);
+    EXPECT_EQ(level.messages.size(), 3u);
 }
 
 TEST(House, SmokesOnlyWithEffectsWhileSheIsInsideAndShrinksHerLoadNearTheDoor) {
