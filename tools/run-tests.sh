@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything the default build has (tests,
 # benchmarks, tools) with AddressSanitizer and UndefinedBehaviorSanitizer
-# (in both builds below, a compiler warning fails the build: ZUB_WERROR),
+# (in every build below, a compiler warning fails the build: ZUB_WERROR),
 # runs every test, runs every benchmark once for a token time (so that none
-# can rot); with clang present, checks all 32 levels in both builds and that
-# each level's key script and perfect key script end in the same state in
-# the gcc and the clang build, then runs each fuzz
+# can rot); with clang present, builds every target with clang too (without
+# optimisation, not run), checks all 32 levels in the gcc build and in the
+# clang build of the fuzz targets and that each level's key script and
+# perfect key script end in the same state in both, then runs each fuzz
 # target for a bounded time (FUZZ_SECONDS, default 15; 0 skips fuzzing;
 # BENCH=0 skips the benchmark runs).
 set -euo pipefail
@@ -45,6 +46,15 @@ fi
 
 fuzz_seconds=${FUZZ_SECONDS:-15}
 if command -v clang++ >/dev/null; then
+  # Every target (the game, the tests, the benchmarks, the tools) built by
+  # clang as well, with warnings as errors: clang warns where gcc does not.
+  # Its warnings do not depend on optimisation, so this build has none and
+  # no debug information, which keeps it short; nothing of it is run.
+  CC=clang CXX=clang++ cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DZUB_WERROR=ON >/dev/null
+  cmake --build build-clang -j "$jobs"
+  echo "clang: every target built with warnings as errors"
+
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZUB_FUZZ=ON -DZUB_TESTS=OFF -DZUB_BENCH=OFF -DZUB_WERROR=ON >/dev/null
   targets=()
