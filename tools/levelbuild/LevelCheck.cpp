@@ -262,6 +262,68 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
             }
         }
     }
+
+    if (auto* ground = zub_cast<Terrain>(builder.find(u"terrain")))
+        for (const std::string& p : checkGroundUnderView(gc, *ground)) problem(p);
+    return problems;
+}
+
+std::vector<std::string> checkGroundUnderView(GameController& gc, Terrain& ground) {
+    const PlayingArea& area = gc.playingArea;
+    if (!(area.left < area.right) || !(area.bottom < area.top)) return {};
+    // The ground's edges are straight between its points: its bottom row
+    // is highest at a point or at a side of the area.
+    std::vector<float> xs{area.left, area.right};
+    for (int i = 0; i < ground.pointCount(); ++i) {
+        V3 p;
+        ground.getHeightPoint(&p, 0, i);
+        const float x = ground.position.x + ground.scale.x * p.x;
+        if (x > area.left && x < area.right) xs.push_back(x);
+    }
+    std::sort(xs.begin(), xs.end());
+
+    // The bottom row under each of them (infinite where there is no
+    // ground), then the stretches where it lies above the bottom edge, each
+    // from and to where it crosses the edge (a stretch without ground from
+    // and to the strip's ends), with its highest bottom.
+    const float edge = area.bottom + kGroundTolerance;
+    std::vector<float> bottoms;
+    for (const float x : xs) {
+        const std::optional<GroundSpan> g = groundAt(ground, x, false);
+        bottoms.push_back(g ? g->bottom : INFINITY);
+    }
+    auto crossing = [&](size_t a, size_t b) {
+        if (std::isinf(bottoms[a])) return xs[b];
+        if (std::isinf(bottoms[b])) return xs[a];
+        return xs[a] + (xs[b] - xs[a]) * (edge - bottoms[a]) / (bottoms[b] - bottoms[a]);
+    };
+    struct Stretch {
+        float from, to;
+        float highest, at;
+    };
+    std::vector<Stretch> stretches;
+    for (size_t i = 0; i < xs.size(); ++i) {
+        if (!(bottoms[i] > edge)) continue;
+        const bool opens = i == 0 || !(bottoms[i - 1] > edge);
+        if (opens) stretches.push_back({i == 0 ? xs[i] : crossing(i - 1, i), xs[i], bottoms[i], xs[i]});
+        Stretch& s = stretches.back();
+        if (bottoms[i] > s.highest) s.highest = bottoms[i], s.at = xs[i];
+        const bool last = i + 1 == xs.size();
+        if (last || !(bottoms[i + 1] > edge)) s.to = last ? xs[i] : crossing(i, i + 1);
+    }
+
+    std::vector<std::string> problems;
+    for (const Stretch& s : stretches) {
+        const std::string what =
+            std::isinf(s.highest)
+                ? formatNarrow("there is no ground (at x %.0f)", s.at)
+                : formatNarrow("the ground's bottom row lies above it, up to %.0f (at x %.0f)", s.highest, s.at);
+        problems.push_back(
+            formatNarrow("from x %.0f to %.0f the view can reach the playing area's bottom edge at %.0f, but %s: "
+                         "the sky shows through under the ground there; make the terrain deeper or raise the "
+                         "area's bottom edge",
+                         s.from, s.to, area.bottom, what));
+    }
     return problems;
 }
 

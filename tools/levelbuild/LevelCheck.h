@@ -16,6 +16,9 @@
 //   its outline above it; and inside the playing area, off its edges, with
 //   all of that and the whole outline;
 // - it has at least as many apples as it needs;
+// - the level's own terrain, drawn from its surface down to its bottom row,
+//   reaches down to the playing area's bottom edge across the area's width
+//   (checkGroundUnderView), so that no view shows the sky under it;
 // - it loads through the game server with nothing in the log but the start
 //   of the level manager and the server, and has the hero and the house;
 // - the hero cannot get to within her radius of the playing area's left or
@@ -35,6 +38,7 @@
 
 class GameController;
 class LevelDraft;
+class Terrain;
 
 namespace levelbuild {
 
@@ -56,6 +60,14 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
 // edge she can get to; empty when she cannot. The level as loaded (the
 // hulls in their places); hulls that move are taken where they start.
 std::vector<std::string> checkEdgeReach(GameController& gc);
+
+// The stretches across the playing area where the level's own terrain
+// `ground` (drawn from its surface down to its bottom row) stops above the
+// area's bottom edge, or does not reach: the views stay inside the area, so
+// one can show the sky through under the ground there. A sentence for each
+// stretch; empty when there is none. Terrains are not turned: their
+// position and scale place the strip.
+std::vector<std::string> checkGroundUnderView(GameController& gc, Terrain& ground);
 
 // How one key script's run ended.
 struct LevelRun {

@@ -53,10 +53,12 @@ const CellObject kCell[] = {
     {"A99Object", 30, "new A99Object\n    pSkin drawbridge:0\n    position {x} {y} 0\n    scale 0.3 1 1\n"},
     {"Area", 20, "new Area\n    position {x} {y} 0\n    areaType water\n"},
     {"Basket", 0, "new Basket\n    position {x} {y} 0\n"},
-    {"BasketA", 0, "new BasketA\n    construct\n    position {x} {y} 0\n"},
-    {"BasketB", 0, "new BasketB\n    construct\n    position {x} {y} 0\n"},
-    {"BasketC", 0, "new BasketC\n    construct\n    position {x} {y} 0\n"},
-    {"BasketD", 0, "new BasketD\n    construct\n    position {x} {y} 0\n"},
+    // A basket's position lies its shape's contact offset above the point
+    // it stands on: the height that puts that point on the ground.
+    {"BasketA", 15, "new BasketA\n    construct\n    position {x} {y} 0\n"},
+    {"BasketB", 17, "new BasketB\n    construct\n    position {x} {y} 0\n"},
+    {"BasketC", 32, "new BasketC\n    construct\n    position {x} {y} 0\n"},
+    {"BasketD", 36, "new BasketD\n    construct\n    position {x} {y} 0\n"},
     {"Bear", 60, "new Bear\n    position {x} {y} 0\n    pPath {path}\n    pathSpeed 0.06\n    endpointDelay 1.5\n"},
     {"Bee", 150, "new Bee\n    pPath {path}\n    pathSpeed 0.12\n"},
     {"BlastableObject", 48,

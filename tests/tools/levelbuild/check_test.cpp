@@ -1,6 +1,7 @@
 // The checks a level must pass to ship: keys that disagree with its name, too
-// few apples, objects outside the playing area, a key script that does not
-// complete it or scores outside its range, or has no range.
+// few apples, objects outside the playing area, ground that stops above the
+// area's bottom edge, a key script that does not complete it or scores
+// outside its range, or has no range.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -236,6 +237,45 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
         << edges[1];
     EXPECT_EQ(edges[2].find("mylevel: 'hero' (Pig) at (-1000.0, 760.0) starts on the playing area's left edge: "), 0u)
         << edges[2];
+}
+
+// The views stay inside the playing area: the level's own ground, drawn
+// from its surface down to its bottom row, must reach the area's bottom edge
+// all across it, under the walls at its sides too, or the sky shows through.
+TEST(LevelCheck, TheGroundReachesDownToThePlayingAreasBottomEdgeAcrossIt) {
+    ErrorManager::bTestMode = true;
+    auto gaps = [](const std::string& text) {
+        return matching(build(text, "mylevel").problems, "the sky shows through under the ground");
+    };
+    // Without a depth the bottom row lies at 0, the area's bottom edge.
+    EXPECT_TRUE(gaps(kLevel).empty());
+    // With the bottom edge at -200 and 600 deep ground, the bottom row runs
+    // 100 high beyond both walls (their tops at 700) and slopes down under
+    // their faces: a gap at each side, each named with where it is.
+    const std::string deep = replaced(replaced(kLevel, "-1000 1000 1000 0", "-1000 1000 1000 -200"),
+                                      "880 100  900 700  4096 700", "880 100  900 700  4096 700\n    depth 600");
+    EXPECT_EQ(gaps(deep),
+              (std::vector<std::string>{
+                  "mylevel: from x -1000 to -891 the view can reach the playing area's bottom edge at -200, but the "
+                  "ground's bottom row lies above it, up to 100 (at x -1000): the sky shows through under the ground "
+                  "there; make the terrain deeper or raise the area's bottom edge",
+                  "mylevel: from x 891 to 1000 the view can reach the playing area's bottom edge at -200, but the "
+                  "ground's bottom row lies above it, up to 100 (at x 904): the sky shows through under the ground "
+                  "there; make the terrain deeper or raise the area's bottom edge"}));
+    // Deep enough (the walls' 700 down to -200), or the edge raised to the
+    // bottom row, it passes; 2 units short still does (level files round).
+    EXPECT_TRUE(gaps(replaced(deep, "depth 600", "depth 900")).empty());
+    EXPECT_TRUE(gaps(replaced(deep, "depth 600", "depth 898")).empty());
+    EXPECT_EQ(gaps(replaced(deep, "depth 600", "depth 890")).size(), 2u);
+    EXPECT_TRUE(gaps(replaced(deep, "-1000 1000 1000 -200", "-1000 1000 1000 100")).empty());
+    // A strip moved so that it no longer reaches the area's left side.
+    const std::vector<std::string> bare =
+        gaps(replaced(kLevel, "edit hero", "edit terrain\n    position 3300 0 0\nedit hero"));
+    ASSERT_EQ(bare.size(), 1u);
+    EXPECT_EQ(bare[0].find("mylevel: from x -1000 to -788 the view can reach the playing area's bottom edge at 0, "
+                           "but there is no ground (at x -1000)"),
+              0u)
+        << bare[0];
 }
 
 TEST(LevelCheck, TheHeroCannotGetToTheSidesOfThePlayingArea) {

@@ -4,6 +4,7 @@
 // and over, the level neither ends nor fills up).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -17,8 +18,10 @@
 #include "net/NetRole.h"
 #include "object/Packet.h"
 #include "object/RuntimeClass.h"
+#include "objects/apples/Basket.h"
 #include "sys/ErrorManager.h"
 #include "util/KeyCodes.h"
+#include "world/Terrain.h"
 
 namespace {
 
@@ -57,6 +60,47 @@ TEST(StressLevel, HoldsTheObjectsAskedForOfEveryPlaceableClass) {
     EXPECT_EQ(gc.state, GameController::PLAYING);
     EXPECT_EQ(gc.appleList->countChildren(), apples);
     EXPECT_LT(environment.server().objectCount(), registered + registered / 10);
+}
+
+// Every basket of every storey stands on its ground where it is placed and
+// stays there: none starts with its contact point under the ground, falls
+// out of the level and is put back over and over while the level plays.
+TEST(StressLevel, ItsBasketsRestOnTheGroundWhereTheyArePlaced) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    levelbuild::BuiltLevel level;
+    std::string error;
+    // Two storeys: the level's own ground and a strip above it.
+    ASSERT_TRUE(levelbuild::buildStressLevel(1500, level, error)) << error;
+    GameController& gc = environment.play(level);
+    std::map<int32_t, V3> start;
+    for (Basket* b : childrenOf<Basket>(gc.cargoList)) start.emplace(b->objectUID, b->physPoint.position);
+    ASSERT_GE(start.size(), 140u);
+
+    // The hero stands still while the level opens and for three seconds of
+    // play.
+    for (int f = 0; f < 2000 && gc.state != GameController::PLAYING && !environment.manager->done; ++f)
+        environment.frame({});
+    ASSERT_EQ(gc.state, GameController::PLAYING);
+    for (int f = 0; f < 300 && !environment.manager->done; ++f) environment.frame({});
+    ASSERT_EQ(gc.state, GameController::PLAYING);
+    constexpr float kTolerance = 2.0f;
+    int astray = 0;
+    for (Basket* b : childrenOf<Basket>(gc.cargoList)) {
+        const V3 from = start.at(b->objectUID), at = b->physPoint.position;
+        auto* terrain = zub_cast<Terrain>(b->groundOwner());
+        float surface = -INFINITY;
+        if (terrain) terrain->getSurfaceAt(at.x, &surface, nullptr);
+        const bool resting = terrain && at.y >= surface - kTolerance;
+        const bool stayed = std::fabs(at.x - from.x) <= kTolerance && std::fabs(at.y - from.y) <= kTolerance;
+        if (resting && stayed) continue;
+        if (++astray > 5) continue;
+        ADD_FAILURE() << b->getClass()->getTypeName() << " (UID " << b->objectUID << ") placed with its contact at ("
+                      << from.x << ", " << from.y << ") is at (" << at.x << ", " << at.y << ")"
+                      << (terrain ? ", on a terrain whose surface is at " + std::to_string(surface)
+                                  : ", on no terrain");
+    }
+    EXPECT_EQ(astray, 0) << "of " << start.size() << " baskets";
 }
 
 // The load replays the file's commands: every object the file spawns is
