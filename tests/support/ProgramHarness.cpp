@@ -111,7 +111,10 @@ public:
         windowHeight = window.height;
     }
     void present() override { inner->present(); }
-    void showCursor(bool visible) override { inner->showCursor(visible); }
+    void showCursor(bool visible) override {
+        cursorVisible = visible;
+        inner->showCursor(visible);
+    }
     void warpMouse(float x, float y) override {
         next.mouseX = x;
         next.mouseY = y;
@@ -127,6 +130,7 @@ public:
     bool bKeepSize = false;
     platform::WindowSettings asked;
     int windowWidth = 1024, windowHeight = 768;
+    bool cursorVisible = true;
 };
 
 // ---- The harness -----------------------------------------------------------------------
@@ -371,6 +375,11 @@ void ProgramHarness::moveMouseToPixel(float x, float y) {
 platform::WindowSettings ProgramHarness::askedWindow() const {
     std::lock_guard lock(mutex);
     return backend ? backend->asked : platform::WindowSettings{};
+}
+
+bool ProgramHarness::systemCursorVisible() const {
+    std::lock_guard lock(mutex);
+    return !backend || backend->cursorVisible;
 }
 
 void ProgramHarness::mouseButton(bool down) {

@@ -121,6 +121,9 @@ public:
     // What the program asked of its window: the settings it opened it with,
     // then each change of full screen and size.
     platform::WindowSettings askedWindow() const;
+    // Whether the program has the system's cursor shown over its window (as
+    // the window starts, until told otherwise).
+    bool systemCursorVisible() const;
     // Runs `task` on the program's thread (before its next frame): for
     // what must happen where the program runs (drawing through OpenGL).
     void onProgramThread(const std::function<void()>& task);

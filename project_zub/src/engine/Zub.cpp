@@ -195,9 +195,20 @@ void Zub::updateMode(bool focused) {
     Logger::get().log(u"%s(): mode %d", "Zub::updateMode", mode);
 }
 
+void Zub::showSystemCursor(bool visible) {
+    if (systemCursorShown == (visible ? 1 : 0)) return;
+    systemCursorShown = visible ? 1 : 0;
+    backend.showCursor(visible);
+}
+
 void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowState& window, bool waitForNext) {
     bWindowFocused = window.focused ? 1 : 0;
     updateMode(window.focused && !window.minimized);
+    // While the window has the focus the game draws its own pointer (or, on
+    // a screen that shows none, wants none): the system's cursor would stand
+    // over it. Without the focus the game draws no pointer, and the system's
+    // shows over the window.
+    showSystemCursor(!window.focused);
 
     if (window.width > 0 && window.height > 0 &&
         (window.width != lastWindowWidth || window.height != lastWindowHeight)) {

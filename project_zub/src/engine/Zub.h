@@ -83,8 +83,10 @@ public:
 
 private:
     void updateMode(bool focused);
+    void showSystemCursor(bool visible);
     int lastWindowWidth = 0, lastWindowHeight = 0;
-    bool bOwnsLog = false;  // the engine opened the log (no session had)
+    int systemCursorShown = -1;  // as last told to the window: 1 shown, 0 hidden, -1 not told yet
+    bool bOwnsLog = false;       // the engine opened the log (no session had)
     ApplicationHooks hooks;
 };
 

@@ -163,7 +163,10 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     }
     errorBackend = backend.get();
     ErrorManager::hooks.showMessageBox = [](const WString& title, const WString& text) {
-        if (errorBackend) errorBackend->showMessageBox(title, text);
+        if (!errorBackend) return;
+        // The game draws no pointer over the box: the system's cursor points at its button.
+        errorBackend->showCursor(true);
+        errorBackend->showMessageBox(title, text);
     };
 
     Program program;

@@ -32,6 +32,18 @@ void ZubInput::toReference(float px, float py, float& x, float& y) const {
     y = 768.0f - (py - viewport.y) / h * 768.0f;
 }
 
+void ZubInput::fromReference(float x, float y, float& px, float& py) const {
+    px = viewport.x + x / 1024.0f * viewport.width;
+    py = viewport.y + (768.0f - y) / 768.0f * viewport.height;
+}
+
+void ZubInput::keepMousePixel(float px, float py) {
+    mousePixelX = px;
+    mousePixelY = py;
+    mousePixelViewport = viewport;
+    bMousePixelKnown = true;
+}
+
 void ZubInput::update(const platform::InputSnapshot& s) {
     std::memcpy(prevKeys, keys, sizeof keys);
     std::memcpy(prevMouseButtons, mouseButtons, sizeof mouseButtons);
@@ -65,6 +77,13 @@ void ZubInput::update(const platform::InputSnapshot& s) {
         mouseX = x;
         mouseY = y;
         bMouseKnown = true;
+        keepMousePixel(s.mouseX, s.mouseY);
+    } else if (bMousePixelKnown && !(viewport == mousePixelViewport)) {
+        // The window changed its size under a mouse that stayed where it
+        // was: the same pixel is elsewhere in the reference screen now. That
+        // is no movement of the mouse.
+        toReference(mousePixelX, mousePixelY, mouseX, mouseY);
+        mousePixelViewport = viewport;
     }
     keys[MOUSE_DIRECTION_BASE + 0] = mouseDeltaY > 0 ? 0x80 : 0;
     keys[MOUSE_DIRECTION_BASE + 1] = mouseDeltaY < 0 ? 0x80 : 0;
@@ -212,6 +231,8 @@ void ZubInput::updatePointers(const platform::InputSnapshot& s) {
             mouseDeltaY = first->y - mouseY;
             mouseX = first->x;
             mouseY = first->y;
+            for (const platform::TouchPoint& t : s.touches)
+                if (t.id == first->touchId) keepMousePixel(t.x, t.y);
         }
     }
 }
@@ -284,11 +305,10 @@ void ZubInput::setMousePosition(float x, float y, float z) {
     // The next movement is measured from here, also when the mouse had not
     // moved before: the program has put the cursor somewhere known.
     bMouseKnown = true;
-    if (inputMode == MODE_MOUSE_KEYBOARD && backend) {
-        const float px = viewport.x + x / 1024.0f * viewport.width;
-        const float py = viewport.y + (768.0f - y) / 768.0f * viewport.height;
-        backend->warpMouse(px, py);
-    }
+    float px = 0, py = 0;
+    fromReference(x, y, px, py);
+    keepMousePixel(px, py);
+    if (inputMode == MODE_MOUSE_KEYBOARD && backend) backend->warpMouse(px, py);
 }
 
 void ZubInput::setInputMode(int mode) {

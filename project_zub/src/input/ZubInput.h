@@ -68,12 +68,16 @@ public:
     // window pixels with y down.
     struct Viewport {
         float x = 0, y = 0, width = 1024, height = 768;
+        bool operator==(const Viewport&) const = default;
     };
     void setViewport(const Viewport& v) { viewport = v; }
 
     // Takes one poll of the devices: this frame's tables, pointers, typed
-    // characters and the input mode. `backend` moves the system cursor when
-    // the position is set; it may be null.
+    // characters and the input mode. A viewport changed since the mouse
+    // position was taken (the window was resized) maps the mouse's window
+    // pixel again, so that the pointer stays where the mouse is without its
+    // moving. `backend` moves the system cursor when the position is set; it
+    // may be null.
     void update(const platform::InputSnapshot& s);
     void setBackend(platform::Backend* b) { backend = b; }
 
@@ -150,11 +154,18 @@ public:
 
 private:
     void toReference(float px, float py, float& x, float& y) const;
+    void fromReference(float x, float y, float& px, float& py) const;
+    // The window pixel the mouse position stands for, with the viewport it
+    // was mapped through.
+    void keepMousePixel(float px, float py);
     void updatePointers(const platform::InputSnapshot& s);
     InputPointer* mousePointer();
 
     Viewport viewport;
     platform::Backend* backend = nullptr;
     bool bMouseKnown = false;
+    float mousePixelX = 0, mousePixelY = 0;
+    bool bMousePixelKnown = false;
+    Viewport mousePixelViewport;
     ZubInput* previous;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,42 @@ TEST_F(LoopTest, ClosingTheWindowOpensThePendingAddressLast) {
     EXPECT_EQ(runZub(options, hooks), 0);
     EXPECT_EQ(events.back(), "app 1 end (engine alive)");
     EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/tumbro/highscoretable.php"});
+}
+
+// Says on stderr whether the system's cursor showed when the message box came.
+class BoxBackend : public platform::NullBackend {
+public:
+    bool showMessageBox(const WString& title, const WString& text) override {
+        std::fprintf(stderr, "the box came with the system cursor %s\n", cursorVisible ? "shown" : "hidden");
+        std::fflush(stderr);
+        return NullBackend::showMessageBox(title, text);
+    }
+};
+
+TEST_F(LoopTest, TheSystemCursorHidesWhileTheWindowHasTheFocusAndShowsForTheErrorBox) {
+    std::vector<bool> shown;
+    options.beforeFrame = [&](platform::Backend& b, int frame) {
+        auto& nb = static_cast<platform::NullBackend&>(b);
+        if (frame > 0) shown.push_back(nb.cursorVisible);
+        nb.window.focused = frame < 3 || frame >= 5;
+        if (frame == 7) nb.window.closeRequested = true;
+    };
+    EXPECT_EQ(runZub(options, hooks), 0);
+    // After each frame: the game's pointer over the focused window, the
+    // system's while another window has the focus.
+    EXPECT_EQ(shown, (std::vector<bool>{false, false, false, true, true, false, false}));
+
+    options.makeBackend = [] { return std::make_unique<BoxBackend>(); };
+    options.beforeFrame = [](platform::Backend&, int frame) {
+        if (frame == 3) ZUB_ERROR(u"Something went wrong.");
+    };
+    EXPECT_EXIT(
+        {
+            ErrorManager::bTestMode = false;
+            runZub(options, hooks);
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(255), "Something went wrong\\.(.|\n)*the box came with the system cursor shown");
 }
 
 }  // namespace

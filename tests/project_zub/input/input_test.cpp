@@ -172,6 +172,41 @@ TEST(Input, TheFirstMovementAfterTheProgramPlacedTheCursorIsMeasuredFromThere) {
     EXPECT_TRUE(r.input.isKeyDown(451));  // moved right
 }
 
+TEST(Input, AfterAResizeThePointerIsWhereTheMouseStandsInTheNewLetterbox) {
+    Rig r;
+    // Full screen 1280 x 800: the 4:3 picture 1067 pixels wide in the middle.
+    r.input.setViewport({106, 0, 1067, 800});
+    r.mouseTo(640, 400);
+    r.frame();
+    EXPECT_NEAR(r.input.mouseX, 512.48f, 0.01f);
+    EXPECT_FLOAT_EQ(r.input.mouseY, 384);
+    // A 1024 x 768 window: the picture fills it. The mouse has not moved, it
+    // is still at window pixel (640, 400).
+    r.input.setViewport({0, 0, 1024, 768});
+    r.backend.next.mouseMoved = false;
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseX, 640);
+    EXPECT_FLOAT_EQ(r.input.mouseY, 368);
+    InputPointer* mouse = r.input.getPointer(0);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_FLOAT_EQ(mouse->x, 640);
+    EXPECT_FLOAT_EQ(mouse->y, 368);
+    // That is no movement of the mouse.
+    EXPECT_EQ(r.input.mouseDeltaX, 0);
+    EXPECT_EQ(r.input.mouseDeltaY, 0);
+    for (int code = 448; code < 452; ++code) EXPECT_FALSE(r.input.isKeyDown(code)) << code;
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseX, 640);
+
+    // A position the program set stays over its pixel through a resize too.
+    r.input.setMousePosition(512, 384, 0);  // window pixel (512, 384)
+    r.frame();
+    r.input.setViewport({128, 16, 1024, 768});
+    r.frame();
+    EXPECT_FLOAT_EQ(r.input.mouseX, 384);
+    EXPECT_FLOAT_EQ(r.input.mouseY, 400);
+}
+
 TEST(Input, PointerTapVersusDragAtTwentyUnits) {
     Rig r;
     r.mouseTo(100, 100);

@@ -395,6 +395,31 @@ TEST(Global, ThePointerIsDrawnOnlyWhileTheWindowHasTheFocus) {
     EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
 }
 
+TEST(Global, TheSystemCursorIsHiddenWhileTheGameDrawsItsOwnPointer) {
+    using namespace input_codes;
+    ProgramHarness h;
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    h.moveMouse(800.0f, 200.0f);
+    h.step(3);
+    // One arrow: the game's.
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+    EXPECT_FALSE(h.systemCursorVisible());
+    // Behind another window the game draws none: the system's shows.
+    h.setFocused(false);
+    h.step(3);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 0);
+    EXPECT_TRUE(h.systemCursorVisible());
+    h.setFocused(true);
+    h.step(3);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+    EXPECT_FALSE(h.systemCursorVisible());
+}
+
 // The advanced graphics page over whatever shows, as the options reach it.
 ContextAdvancedOptions* openAdvancedOptions(ProgramHarness& h) {
     ContextAdvancedOptions* page = nullptr;

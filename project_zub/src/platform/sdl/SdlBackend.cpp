@@ -167,6 +167,13 @@ private:
     void resetInput();
     // Asks the window system for the window's size.
     void measureWindow();
+    // The window manager's frame around the window; false while it is not
+    // known (not framed yet, no window manager, a driver without frames).
+    bool frameBorders(FrameBorders& frame) const;
+    // Gives the window (not full screen) a drawing area of width x height,
+    // cut to what fits the desktop's usable area with the frame, and puts
+    // it in the middle of that area.
+    void placeWindow(int width, int height);
 
     bool videoReady_ = false;
     bool joysticksReady_ = false;
@@ -180,6 +187,13 @@ private:
     // the window and each event that tells of one.
     int width_ = 0, height_ = 0;
     bool sizeChanged_ = false;
+    // The window manager may frame a window that was just placed anew (it
+    // tells the frame late, or changes it when the window becomes
+    // resizable): until this time (SDL ticks) a frame other than the one it
+    // was placed with places it again.
+    Uint64 placeAgainUntil_ = 0;
+    int placedWidth_ = 0, placedHeight_ = 0;
+    FrameBorders placedFrame_;
 
     // Gathered since the previous poll.
     bool closeRequested_ = false;
@@ -308,6 +322,7 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
     mouseX_ = static_cast<float>(x);
     mouseY_ = static_cast<float>(y);
     SDL_StartTextInput();
+    if (!s.fullScreen) placeWindow(s.width, s.height);
     measureWindow();
     return true;
 }
@@ -315,6 +330,45 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
 void SdlBackend::measureWindow() {
     realDrawableSize(window_, width_, height_);
     sizeChanged_ = false;
+}
+
+bool SdlBackend::frameBorders(FrameBorders& frame) const {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) return false;
+    frame = FrameBorders{top, left, bottom, right};
+    return top > 0 || left > 0 || bottom > 0 || right > 0;
+}
+
+void SdlBackend::placeWindow(int width, int height) {
+    // How long the window manager may take to frame a window that was just
+    // shown or left full screen before it is placed without the frame, and
+    // how long after that a changed frame still places it again.
+    constexpr Uint64 kFrameWaitMs = 300;
+    constexpr Uint64 kFrameChangesMs = 2000;
+    placedWidth_ = width;
+    placedHeight_ = height;
+    placeAgainUntil_ = 0;
+    sizeChanged_ = true;
+    SDL_Rect usable{};
+    const int display = SDL_GetWindowDisplayIndex(window_);
+    if (!hasDisplay() || display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 ||
+        usable.h <= 0) {
+        SDL_SetWindowSize(window_, width, height);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        return;
+    }
+    FrameBorders frame;
+    bool known = frameBorders(frame);
+    for (const Uint64 until = SDL_GetTicks64() + kFrameWaitMs; !known && SDL_GetTicks64() < until;) {
+        SDL_Delay(10);
+        SDL_PumpEvents();  // the events stay queued for the next poll
+        known = frameBorders(frame);
+    }
+    const ScreenArea area = fitWindowInto(ScreenArea{usable.x, usable.y, usable.w, usable.h}, frame, width, height);
+    SDL_SetWindowSize(window_, area.width, area.height);
+    SDL_SetWindowPosition(window_, area.x, area.y);
+    placedFrame_ = frame;
+    placeAgainUntil_ = SDL_GetTicks64() + kFrameChangesMs;
 }
 
 void SdlBackend::windowSize(int& width, int& height) {
@@ -334,6 +388,7 @@ void SdlBackend::closeWindow() {
     SDL_DestroyWindow(window_);
     window_ = nullptr;
     width_ = height_ = 0;
+    placeAgainUntil_ = 0;
     gContextInfo = GLContextInfo{};
     resetInput();
 }
@@ -366,8 +421,7 @@ bool SdlBackend::setFullScreen(bool on, int width, int height) {
     }
     if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
     SDL_SetWindowResizable(window_, SDL_TRUE);
-    SDL_SetWindowSize(window_, width, height);
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    placeWindow(width, height);
     return true;
 }
 
@@ -534,6 +588,16 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) handleEvent(e);
 
+    if (window_ && placeAgainUntil_ != 0) {
+        FrameBorders frame;
+        if (SDL_GetTicks64() > placeAgainUntil_) {
+            placeAgainUntil_ = 0;
+        } else if (frameBorders(frame) && !(frame == placedFrame_)) {
+            const Uint64 until = placeAgainUntil_;
+            placeWindow(placedWidth_, placedHeight_);
+            placeAgainUntil_ = until;
+        }
+    }
     if (window_ && sizeChanged_) measureWindow();
     // Touches come normalised to the size SDL believes the window has.
     int width = 0, height = 0;

@@ -4,6 +4,8 @@
 #include <SDL_syswm.h>
 #include <dlfcn.h>
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -68,6 +70,17 @@ void realDrawableSize(SDL_Window* window, int& width, int& height) {
     if (x11Size(window, width, height) && width > 0 && height > 0) return;
     if (SDL_GL_GetCurrentWindow() == window && eglSize(width, height) && width > 0 && height > 0) return;
     SDL_GL_GetDrawableSize(window, &width, &height);
+}
+
+ScreenArea fitWindowInto(const ScreenArea& usable, const FrameBorders& frame, int width, int height) {
+    const int roomWidth = std::max(1, usable.width - frame.left - frame.right);
+    const int roomHeight = std::max(1, usable.height - frame.top - frame.bottom);
+    ScreenArea window;
+    window.width = std::clamp(width, 1, roomWidth);
+    window.height = std::clamp(height, 1, roomHeight);
+    window.x = usable.x + frame.left + (roomWidth - window.width) / 2;
+    window.y = usable.y + frame.top + (roomHeight - window.height) / 2;
+    return window;
 }
 
 }  // namespace platform

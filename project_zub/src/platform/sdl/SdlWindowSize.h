@@ -16,4 +16,23 @@ namespace platform {
 // window's OpenGL context must be current on the calling thread.
 void realDrawableSize(SDL_Window* window, int& width, int& height);
 
+// A rectangle of the desktop, in pixels.
+struct ScreenArea {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const ScreenArea&) const = default;
+};
+
+// What the window manager's frame (title bar and edges) adds on each side of
+// a window's drawing area.
+struct FrameBorders {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    bool operator==(const FrameBorders&) const = default;
+};
+
+// Where a window whose drawing area should be width x height goes so that it
+// lies, with its frame, inside `usable` (the desktop less its panels): the
+// size that fits (at least 1 x 1), the framed window in the middle of the
+// area. The result is the drawing area's place and size.
+ScreenArea fitWindowInto(const ScreenArea& usable, const FrameBorders& frame, int width, int height);
+
 }  // namespace platform
