@@ -107,7 +107,8 @@ public:
     // EISDIR for a folder, EINVAL for anything else that is not a regular
     // file (opening never waits: a named pipe is refused at once), EFBIG
     // when the file holds more than maxBytes (nothing is allocated for it
-    // then), ELOOP for a symbolic link when links are refused.
+    // then), ELOOP for a symbolic link and EMLINK for a file with more than
+    // one name when links are refused.
     static bool readDiskFile(const std::string& path, ByteBuffer& out, int* err = nullptr,
                              uint64_t maxBytes = kMaxLooseFileBytes, platform::Links links = platform::Links::Follow);
     // The most a loose file of the game's data may hold: what an entry of an
