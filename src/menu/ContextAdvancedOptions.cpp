@@ -38,7 +38,8 @@ ContextAdvancedOptions::ContextAdvancedOptions() {
         new MenuItemChoice(0.0f, row(0), 0.0f, &videoModeIndex, 0, static_cast<int32_t>(videoModes.size()) - 1,
                            &videoModeNames, gui::text(SID_VIDEOMODE), gui::text(SID_VIDEOMODEHINT));
     addItem(videoModeItem);
-    addItem(new MenuItemValue(0.0f, row(1), 0.0f, &config->frameRate, 25, 125, 5, gui::text(SID_MAXIMUMFPS),
+    addItem(new MenuItemValue(0.0f, row(1), 0.0f, &config->frameRate, GameConfiguration::kMinFrameRate,
+                              GameConfiguration::kMaxFrameRate, 5, gui::text(SID_MAXIMUMFPS),
                               gui::text(SID_MAXIMUMFPSHINT)));
     // Full screen and letterbox share a row. Items stand mirrored under a
     // right-to-left language, so the columns swap sides there.

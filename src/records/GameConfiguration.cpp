@@ -134,7 +134,8 @@ void GameConfiguration::applyToEngine(int32_t width, int32_t height) {
 
 void GameConfiguration::applyToEngine(int32_t width, int32_t height, EngineSettingsTarget& target) const {
     // The options pages may have left values that the file check never saw.
-    target.setFramePeriod(1.0 / static_cast<double>(frameRate >= 1 ? frameRate : kDefaultFrameRate));
+    const bool rateOk = frameRate >= kMinFrameRate && frameRate <= kMaxFrameRate;
+    target.setFramePeriod(1.0 / static_cast<double>(rateOk ? frameRate : kDefaultFrameRate));
     const int32_t rateIndex =
         (sampleRateIndex >= 0 && sampleRateIndex <= 2) ? sampleRateIndex : kDefaultSampleRateIndex;
     target.setSampleRate(kSampleRates[rateIndex]);
@@ -226,7 +227,7 @@ int GameConfiguration::repairLoadedValues() {
     auto clampTo = [&](int32_t& value, int32_t lo, int32_t hi, const char* what) {
         fix(value, value >= lo && value <= hi, std::clamp(value, lo, hi), what);
     };
-    fix(frameRate, frameRate >= 1, kDefaultFrameRate, "frameRate");
+    fix(frameRate, frameRate >= kMinFrameRate && frameRate <= kMaxFrameRate, kDefaultFrameRate, "frameRate");
     fix(sampleRateIndex, sampleRateIndex >= 0 && sampleRateIndex <= 2, kDefaultSampleRateIndex, "sampleRateIndex");
     clampTo(effectsVolume, 0, kMaxVolume, "effectsVolume");
     clampTo(musicVolume, 0, kMaxVolume, "musicVolume");

@@ -57,6 +57,10 @@ public:
     static constexpr int32_t kNumHighScores = 32;
     static constexpr int32_t kNumControls = 7;
     static constexpr int32_t kMaxVolume = 24;
+    // The game ticks a second the options offer; a file's value outside is
+    // repaired on load.
+    static constexpr int32_t kMinFrameRate = 25;
+    static constexpr int32_t kMaxFrameRate = 125;
     static constexpr uint32_t kSealSalt = 0x3C5A9E17;
     static constexpr int32_t kSampleRates[3] = {11025, 22050, 44100};
 

@@ -102,13 +102,15 @@ void writeNumber(Output& out, unsigned long long v, int base) {
     writeAll(out, buf + i, sizeof buf - i);
 }
 
-// Copies a regular file; with `ownFileOnly` only when no link leads there.
-// O_NONBLOCK: a named pipe under the name must not stop the handler.
+// Copies a regular file; with `ownFileOnly` only when no symbolic link
+// leads there and the file has no other name (a hard link may be another
+// file of the user's). O_NONBLOCK: a named pipe under the name must not
+// stop the handler.
 void copyFile(const char* from, Output& out, bool ownFileOnly) {
     int in = open(from, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (ownFileOnly ? O_NOFOLLOW : 0));
     if (in < 0) return;
     struct stat st;
-    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode) || (ownFileOnly && st.st_nlink > 1)) {
         close(in);
         return;
     }

@@ -13,6 +13,20 @@ extern char** environ;
 
 namespace platform {
 
+namespace {
+
+// Takes the exclusive lock of an open file without waiting: 0, or the
+// error number (EWOULDBLOCK while another open file holds it).
+int lockWithoutWaiting(int file) {
+    int rc;
+    do {
+        rc = ::flock(file, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+
+}  // namespace
+
 InstanceLock::~InstanceLock() { release(); }
 
 InstanceLock::Result InstanceLock::acquire(const std::string& path, std::string* error) {
@@ -23,29 +37,36 @@ InstanceLock::Result InstanceLock::acquire(const std::string& path, std::string*
         fd = -1;
     }
     if (fd >= 0) return Result::Acquired;
-    // The lock file is the program's own regular file. A symbolic link
-    // under its name is not followed (the holder's id is written into the
-    // file), and a link or anything else that is not a regular file (a named
-    // pipe) is removed and the file made anew; a regular file is kept, since
-    // another process may hold its lock.
+    // The lock file is the program's own regular file: the holder's id is
+    // written into it. A symbolic link under its name is not followed, and a
+    // link or anything else that is not a regular file (a named pipe) is
+    // removed and the file made anew; so is a regular file that has another
+    // name as well (a hard link: the file is someone else's too, and writing
+    // would empty it). A regular file of its own is kept, since another
+    // process may hold its lock.
     int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     struct stat st {};
-    if (file < 0 ? errno == ELOOP : ::fstat(file, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (file >= 0) ::close(file);
+    if (file < 0 ? errno == ELOOP : ::fstat(file, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1) {
+        // A holder's lock file that was linked to from elsewhere afterwards
+        // is still held: that holder keeps it.
+        if (file >= 0 && S_ISREG(st.st_mode) && lockWithoutWaiting(file) == EWOULDBLOCK) {
+            ::close(file);
+            return Result::HeldElsewhere;
+        }
+        const int old = file;
         file = -1;
         if (::unlink(path.c_str()) == 0 || errno == ENOENT)
             file = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int err = errno;
+        if (old >= 0) ::close(old);
+        errno = err;
     }
     if (file < 0) {
         if (error) *error = std::string("open: ") + std::strerror(errno);
         return Result::Failed;
     }
-    int rc;
-    do {
-        rc = ::flock(file, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        const int err = errno;
+    const int err = lockWithoutWaiting(file);
+    if (err != 0) {
         ::close(file);
         if (err == EWOULDBLOCK) return Result::HeldElsewhere;
         if (error) *error = std::string("flock: ") + std::strerror(err);

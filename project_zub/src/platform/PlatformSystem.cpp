@@ -66,6 +66,7 @@ int openRegularFile(const std::string& path, Links links, uint64_t& size, int& e
     struct stat st {};
     if (::fstat(fd, &st) != 0) error = errno;
     else if (!S_ISREG(st.st_mode) || st.st_size < 0) error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else if (links == Links::Refuse && st.st_nlink > 1) error = EMLINK;
     else error = 0;
     // Reads of a regular file never wait anyway; clear the flag all the same.
     if (error == 0) {
@@ -100,6 +101,7 @@ std::FILE* openForAppending(const std::string& path) {
     int error = 0;
     if (::fstat(fd, &st) != 0) error = errno;
     else if (!S_ISREG(st.st_mode)) error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else if (st.st_nlink > 1) error = EMLINK;  // another name leads to it: someone else's file too
     else {
         const int now = ::fcntl(fd, F_GETFL);
         if (now < 0 || ::fcntl(fd, F_SETFL, now & ~O_NONBLOCK) != 0) error = errno;
@@ -177,7 +179,7 @@ PathKind pathKind(const std::string& path, int* error, Links links) {
         if (error) *error = errno;
         return PathKind::Missing;
     }
-    if (S_ISREG(st.st_mode)) return PathKind::File;
+    if (S_ISREG(st.st_mode)) return links == Links::Refuse && st.st_nlink > 1 ? PathKind::Other : PathKind::File;
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
 }
 

@@ -34,18 +34,22 @@ bool isWritable(const std::string& path);
 
 // Whether a symbolic link at the path itself is followed (Follow) or taken
 // as what it is (Refuse): a file the program sends away must be its own,
-// never another file that a link leads to.
+// never another file that a link leads to. Refuse also refuses a file with
+// more than one name (a hard link), which may be another file of the
+// user's as well.
 enum class Links { Follow, Refuse };
 
 // What a path names. Missing also when it cannot be looked at; `error`
 // (when given) then holds the system's error number. With Links::Refuse a
-// symbolic link is Other, wherever it leads.
+// symbolic link is Other, wherever it leads, and so is a file with more
+// than one name.
 enum class PathKind { Missing, File, Folder, Other };
 PathKind pathKind(const std::string& path, int* error = nullptr, Links links = Links::Follow);
 
 // Opens a file to append to, made when missing (mode 0644): never through a
-// symbolic link, never waiting on a named pipe, and only a regular file.
-// Null, with errno set, otherwise.
+// symbolic link, never waiting on a named pipe, and only a regular file of
+// one name (a hard link may be another file of the user's). Null, with
+// errno set (EMLINK for a file with more names), otherwise.
 std::FILE* openForAppending(const std::string& path);
 
 // Anything at all is at the path, even a link that leads nowhere.
@@ -80,7 +84,8 @@ public:
 
     // False with the system's error number in `error`: EISDIR for a folder,
     // EINVAL for anything else that is not a regular file (a named pipe, a
-    // device, a socket), ELOOP for a symbolic link when links are refused.
+    // device, a socket), ELOOP for a symbolic link and EMLINK for a file
+    // with more than one name when links are refused.
     // Opening never waits: what is at the path is looked at on the opened
     // descriptor before a byte is read, so a named pipe without a writer is
     // refused at once instead of blocking the caller.

@@ -34,6 +34,7 @@ bool read(const char* extension, ByteBuffer& out) {
     const WString why = err == EFBIG    ? formatString(u"it is larger than %llu bytes",
                                                        static_cast<unsigned long long>(maxBytes(extension)))
                         : err == ELOOP  ? WString(u"it is a symbolic link")
+                        : err == EMLINK ? WString(u"it has another name as well (a hard link)")
                         : err == EINVAL ? WString(u"it is not a regular file")
                                         : formatString(u"errno %d:%s", err, std::strerror(err));
     Logger::get().log(u"%s(): %s", "CrashFiles::read", formatString(u"Not sending '%s': %s.", file, why));

@@ -40,11 +40,13 @@ std::string path(const char* extension);
 uint64_t maxBytes(const char* extension);
 
 // The file is there as a regular file of the program's own: a symbolic link
-// under its name does not count, wherever it leads.
+// under its name does not count, wherever it leads, nor a file that has
+// another name as well (a hard link).
 bool exists(const char* extension);
 // Reads the file to send it: only a regular file of its own (never through
-// a link, never waiting on a named pipe) within its limit. False, with the
-// reason logged when the file is there, otherwise.
+// a link, never one with another name, never waiting on a named pipe)
+// within its limit. False, with the reason logged when the file is there,
+// otherwise.
 bool read(const char* extension, ByteBuffer& out);
 
 }  // namespace CrashFiles

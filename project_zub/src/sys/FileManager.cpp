@@ -1,7 +1,9 @@
 #include "sys/FileManager.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
@@ -45,6 +47,50 @@ void rememberPackedFile(const std::string& path, const void* record, size_t size
 void forgetPackedFile(const std::string& path) {
     std::lock_guard<std::mutex> guard(packedMemoLock);
     packedMemos.erase(path);
+}
+
+// Files that were there but could be neither read nor kept aside, with
+// their stamps then: a save must not replace what may be a player's only
+// copy, so while the same file is still there nothing is written over it.
+std::unordered_map<std::string, platform::FileStamp> leftFiles;
+
+void leaveFileAlone(const std::string& path) {
+    platform::FileStamp stamp;
+    if (!platform::fileStamp(path, stamp)) return;
+    std::lock_guard<std::mutex> guard(packedMemoLock);
+    leftFiles[path] = stamp;
+}
+
+// True while the file that was left alone is still at the path, untouched.
+bool isLeftAlone(const std::string& path) {
+    platform::FileStamp now;
+    const bool there = platform::fileStamp(path, now);
+    std::lock_guard<std::mutex> guard(packedMemoLock);
+    const auto found = leftFiles.find(path);
+    if (found == leftFiles.end()) return false;
+    if (there && found->second == now) return true;
+    leftFiles.erase(found);
+    return false;
+}
+
+void stopLeavingAlone(const std::string& path) {
+    std::lock_guard<std::mutex> guard(packedMemoLock);
+    leftFiles.erase(path);
+}
+
+// The time now as "YYYYMMDD-HHMMSS" (UTC), for a file name.
+std::string timeForFileName() {
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss<seconds> time{now - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return text;
 }
 
 bool diskHoldsPackedFile(const std::string& path, const void* record, size_t size, std::u16string_view version) {
@@ -361,11 +407,18 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
         } else if (err == EINVAL) {
             reason = "not a regular file";
         } else {
+            // Something that cannot be read now may still be good: it stays
+            // where it is, and no save replaces it while it is there unchanged.
+            const bool there = err != ENOENT && platform::pathExists(path);
+            if (there) leaveFileAlone(path);
+            else stopLeavingAlone(path);
             Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
-                              formatString(u"Could not read '%s' (errno %d:%s).", path, err, std::strerror(err)));
+                              formatString(u"Could not read '%s' (errno %d:%s)%s", path, err, std::strerror(err),
+                                           there ? u"; it is left as it is and not saved over." : u"."));
             return false;
         }
     } else if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) {
+        stopLeavingAlone(path);
         // Remembered only when the file did not change while it was read.
         if (stamped && platform::fileStamp(path, after) && after == before)
             rememberPackedFile(path, dest, size, versionText, after);
@@ -374,24 +427,42 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
     }
     forgetPackedFile(path);
 
-    // Keep the rejected file for inspection; a later save must not replace it.
+    // Keep the rejected file for inspection; a later save must not replace
+    // it, nor the file itself when it cannot be moved aside.
     const std::string aside = setAside(path);
-    Logger::get().log(
-        u"%s(): %s", "FileManager::loadPackedFile",
-        formatString(u"Rejected '%s': %s; %s", path, reason,
-                     !aside.empty() ? formatString(u"kept as '%s'.", aside) : WString(u"could not keep it aside.")));
+    if (aside.empty()) leaveFileAlone(path);
+    else stopLeavingAlone(path);
+    Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
+                      formatString(u"Rejected '%s': %s; %s", path, reason,
+                                   !aside.empty() ? formatString(u"kept as '%s'.", aside)
+                                                  : WString(u"could not keep it aside, so it is left as it is and "
+                                                            u"not saved over.")));
     return false;
 }
 
 std::string FileManager::setAside(const std::string& path) {
     std::string aside = path + ".bad";
     for (int n = 1; exists(aside) && n < 100; ++n) aside = path + ".bad" + std::to_string(n);
+    if (exists(aside)) {
+        // ".bad" to ".bad99" are all taken: a name with the time, and a
+        // count after it when that is taken too.
+        const std::string stamped = path + ".bad-" + timeForFileName();
+        aside = stamped;
+        for (int n = 1; exists(aside) && n < 100; ++n) aside = stamped + "-" + std::to_string(n);
+    }
     return !exists(aside) && platform::renamePath(path, aside) ? aside : std::string();
 }
 
 bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_view folder,
                                  std::u16string_view fileName, std::u16string_view versionText) {
     const std::string path = joinFolder(folder, fileName);
+    if (isLeftAlone(path)) {
+        Logger::get().log(u"%s(): %s", "FileManager::savePackedFile",
+                          formatString(u"Not saving '%s': the file there could be neither read nor kept aside, and "
+                                       u"is left as it is.",
+                                       path));
+        return false;
+    }
     if (diskHoldsPackedFile(path, data, size, versionText)) return true;
     forgetPackedFile(path);
     const std::vector<uint8_t> image = packedfile::pack(data, size, fileName, versionText);

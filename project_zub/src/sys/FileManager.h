@@ -82,11 +82,13 @@ public:
     // Reads folder + fileName (a '/' is put between them when needed) and
     // copies its record into dest only when the file passes every check of
     // its format (see PackedFile.h). A file that is present but rejected is
-    // renamed aside to "<file>.bad" (or ".bad1", ".bad2"... when that exists)
-    // and the reason is logged: so is one larger than a packed file of the
-    // record can be (packedfile::maxFileSize; it is not read at all) and
-    // anything under the name that is not a regular file (a named pipe,
-    // which is never opened in a way that could wait). dest is untouched
+    // renamed aside (see setAside) and the reason is logged: so is one
+    // larger than a packed file of the record can be (packedfile::maxFileSize;
+    // it is not read at all) and anything under the name that is not a
+    // regular file (a named pipe, which is never opened in a way that could
+    // wait). A file that is there but cannot be read, or is rejected and
+    // cannot be renamed aside, is left where it is, and savePackedFile does
+    // not write over it while it is there unchanged. dest is untouched
     // unless true is returned.
     static bool loadPackedFile(void* dest, size_t size, std::u16string_view folder, std::u16string_view fileName,
                                std::u16string_view versionText);
@@ -94,20 +96,24 @@ public:
     // AtomicFile.h). Failures are logged; false for callers that care.
     // Nothing is written when the file is still the one this process last
     // read or wrote there, untouched since, and it holds this record under
-    // this version text.
+    // this version text; nor over a file that loadPackedFile left where it
+    // was (false, logged).
     static bool savePackedFile(const void* data, size_t size, std::u16string_view folder, std::u16string_view fileName,
                                std::u16string_view versionText);
 
-    // Renames a rejected file to "<path>.bad" (or ".bad1", ".bad2"... when
-    // that exists), so that it is kept for inspection and never replaced.
-    // The new path, or empty when it could not be moved.
+    // Renames a rejected file to "<path>.bad" (or ".bad1" ... ".bad99" when
+    // that exists, and past those "<path>.bad-YYYYMMDD-HHMMSS" with the time
+    // in UTC, followed by "-1", "-2"... when that exists too), so that it is
+    // kept for inspection and never replaced. The new path, or empty when it
+    // could not be moved.
     static std::string setAside(const std::string& path);
 
     // Reads a whole regular file; false with errno in *err on failure:
     // EISDIR for a folder, EINVAL for anything else that is not a regular
     // file (opening never waits: a named pipe is refused at once), EFBIG
     // when the file holds more than maxBytes (nothing is allocated for it
-    // then), ELOOP for a symbolic link when links are refused.
+    // then), ELOOP for a symbolic link and EMLINK for a file with more than
+    // one name when links are refused.
     static bool readDiskFile(const std::string& path, ByteBuffer& out, int* err = nullptr,
                              uint64_t maxBytes = kMaxLooseFileBytes, platform::Links links = platform::Links::Follow);
     // The most a loose file of the game's data may hold: what an entry of an

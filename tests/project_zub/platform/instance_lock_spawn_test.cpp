@@ -149,3 +149,29 @@ TEST_F(ProcessTest, ALinkOrPipeUnderTheLocksNameIsReplacedNotWrittenThrough) {
     ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(lockPath)));
 }
+
+// A second name of another file under the lock's name (a hard link to the
+// profile, or to a file outside the data folder) is replaced too: the file
+// keeps its bytes. A holder's own lock file that was linked to from
+// elsewhere stays its lock.
+TEST_F(ProcessTest, AHardLinkUnderTheLocksNameIsReplacedNotWrittenThrough) {
+    const std::string profile = folder + "/Tumbrodemo.pro";
+    filestest::writeBytes(profile, "every player");
+    fs::create_hard_link(profile, lockPath);
+    {
+        platform::InstanceLock lock;
+        ASSERT_EQ(lock.acquire(lockPath), Result::Acquired);
+        EXPECT_EQ(filestest::readBytes(profile), "every player");
+        EXPECT_EQ(fs::hard_link_count(profile), 1u);
+        EXPECT_EQ(fs::hard_link_count(lockPath), 1u);
+        EXPECT_EQ(filestest::readBytes(lockPath), std::to_string(getpid()) + "\n");
+        EXPECT_EQ(childResult(), Result::HeldElsewhere);
+
+        fs::create_hard_link(lockPath, folder + "/a-copy-of-the-lock");
+        platform::InstanceLock other;
+        EXPECT_EQ(other.acquire(lockPath), Result::HeldElsewhere);
+        EXPECT_EQ(childResult(), Result::HeldElsewhere);
+    }
+    EXPECT_EQ(childResult(), Result::Acquired);
+    EXPECT_EQ(filestest::readBytes(profile), "every player");
+}

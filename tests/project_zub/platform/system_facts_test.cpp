@@ -140,6 +140,40 @@ TEST_F(PlatformFolder, OpeningAFileToReadNeverWaitsAndFollowsLinksOnlyWhenAllowe
     EXPECT_EQ(platform::pathKind(target, nullptr, platform::Links::Refuse), platform::PathKind::File);
 }
 
+// A file with another name (a hard link) may be another file of the user's
+// as well: where links are refused it is refused too, by the reader, the
+// whole-file read and the look at the path alike (EMLINK), and it is never
+// appended to. With one name again it is the program's own file.
+TEST_F(PlatformFolder, AFileWithAnotherNameIsRefusedWhereLinksAreAndNeverAppendedTo) {
+    const std::string other = folder + "/other-file-of-the-user", named = folder + "/crash.log";
+    std::ofstream(other, std::ios::binary) << "precious";
+    fs::create_hard_link(other, named);
+    platform::ReadableFile file;
+    int err = 0;
+    EXPECT_FALSE(file.open(named, &err, platform::Links::Refuse));
+    EXPECT_EQ(err, EMLINK);
+    std::string out;
+    err = 0;
+    EXPECT_FALSE(platform::readWholeFile(named, out, 100, &err, platform::Links::Refuse));
+    EXPECT_EQ(err, EMLINK);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(platform::pathKind(named, nullptr, platform::Links::Refuse), platform::PathKind::Other);
+    EXPECT_EQ(platform::pathKind(named), platform::PathKind::File);
+    EXPECT_TRUE(platform::readWholeFile(named, out, 100));  // the game's own data may be linked
+
+    errno = 0;
+    EXPECT_EQ(platform::openForAppending(named), nullptr);
+    EXPECT_EQ(errno, EMLINK);
+    EXPECT_EQ(read(other), "precious");
+
+    fs::remove(other);
+    EXPECT_TRUE(file.open(named, &err, platform::Links::Refuse));
+    EXPECT_EQ(platform::pathKind(named, nullptr, platform::Links::Refuse), platform::PathKind::File);
+    std::FILE* appended = platform::openForAppending(named);
+    ASSERT_NE(appended, nullptr);
+    std::fclose(appended);
+}
+
 // A link planted where the atomic write puts its temporary file, or at the
 // file itself, is replaced by the new file: the file it leads to keeps its
 // bytes, and the file written is a regular file of its own.

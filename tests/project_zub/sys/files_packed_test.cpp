@@ -167,6 +167,78 @@ TEST_F(FilesPacked, EarlierRejectsAreNeverOverwritten) {
     EXPECT_TRUE(loadChecked());
 }
 
+// With ".bad" to ".bad99" all taken, a rejected file is still kept aside,
+// under a name with the time, and the save that follows touches none of
+// them.
+TEST_F(FilesPacked, ARejectIsKeptAsideEvenWhenEveryNumberedNameIsTaken) {
+    for (int n = 0; n < 100; ++n)
+        writeBytes(file() + ".bad" + (n == 0 ? std::string() : std::to_string(n)), "reject " + std::to_string(n));
+    writeBytes(file(), "the damaged record");
+    EXPECT_FALSE(loadChecked());
+    EXPECT_FALSE(fs::exists(file()));
+    std::vector<std::string> stamped;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (entry.path().filename().string().starts_with("Tumbrodemo.hst.bad-")) stamped.push_back(entry.path());
+    ASSERT_EQ(stamped.size(), 1u);
+    EXPECT_EQ(readBytes(stamped[0]), "the damaged record");
+    EXPECT_EQ(fs::path(stamped[0]).filename().string().size(),
+              std::string("Tumbrodemo.hst.bad-20260101-120000").size());
+    bool logged = false;
+    for (const WString& line : Logger::get().history())
+        logged |= line.find(u"kept as '" + narrowToWide(stamped[0]) + u"'") != WString::npos;
+    EXPECT_TRUE(logged);
+
+    ASSERT_TRUE(save(record(13)));
+    EXPECT_EQ(readBytes(stamped[0]), "the damaged record");
+    for (int n = 0; n < 100; ++n)
+        EXPECT_EQ(readBytes(file() + ".bad" + (n == 0 ? std::string() : std::to_string(n))),
+                  "reject " + std::to_string(n));
+
+    // A second reject is kept too (with a count after the time when it comes
+    // within the same second).
+    writeBytes(file(), "another damaged record");
+    EXPECT_FALSE(loadChecked());
+    size_t kept = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        kept += entry.path().filename().string().starts_with("Tumbrodemo.hst.bad-") ? 1 : 0;
+    EXPECT_EQ(kept, 2u);
+    EXPECT_EQ(readBytes(stamped[0]), "the damaged record");
+}
+
+// A rejected file that cannot be renamed aside (here every name for it is
+// longer than a file name may be) stays where it is, and a save does not
+// write over it while it is there; once it is gone, saving works again.
+TEST_F(FilesPacked, ARejectThatCannotBeKeptAsideIsNeverSavedOver) {
+    // 251 bytes: "<name>.tmp" and "<name>.bad" still fit in the 255 of a
+    // file name, "<name>.bad1" and the names with the time do not.
+    const WString name = WString(247, u'r') + u".hst";
+    const std::string path = dir / wideToUtf8(name);
+    writeBytes(path + ".bad", "an earlier reject");
+    writeBytes(path, "the only copy of a damaged record");
+    std::vector<uint8_t> dest(kRecordSize, 0xEE);
+    EXPECT_FALSE(FileManager::loadPackedFile(dest.data(), dest.size(), folder(), name, u"1.25"));
+    EXPECT_EQ(readBytes(path), "the only copy of a damaged record");
+
+    const auto r = record(14);
+    EXPECT_FALSE(FileManager::savePackedFile(r.data(), r.size(), folder(), name, u"1.25"));
+    EXPECT_EQ(readBytes(path), "the only copy of a damaged record");
+    EXPECT_EQ(readBytes(path + ".bad"), "an earlier reject");
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    bool rejected = false, notSaved = false;
+    for (const WString& line : Logger::get().history()) {
+        rejected |= line.find(u"could not keep it aside, so it is left as it is") != WString::npos;
+        notSaved |= line.starts_with(u"FileManager::savePackedFile(): Not saving '") &&
+                    line.find(u"left as it is") != WString::npos;
+    }
+    EXPECT_TRUE(rejected);
+    EXPECT_TRUE(notSaved);
+
+    fs::remove(path);
+    ASSERT_TRUE(FileManager::savePackedFile(r.data(), r.size(), folder(), name, u"1.25"));
+    EXPECT_TRUE(FileManager::loadPackedFile(dest.data(), dest.size(), folder(), name, u"1.25"));
+    EXPECT_EQ(dest, std::vector<uint8_t>(r.begin(), r.end()));
+}
+
 TEST_F(FilesPacked, InterruptedSaveKeepsTheOldFile) {
     const auto r = record(6);
     ASSERT_TRUE(save(r));

@@ -305,6 +305,33 @@ TEST(CrashFiles, ACrashWritesNewFilesOfItsOwnAndNeverThroughLinks) {
     EXPECT_EQ(readBytes(targets.netTraffic), "no network traffic recorded\n");
 }
 
+// A log that has another name as well (a hard link to another file of the
+// user's) is neither appended to by a second start nor copied into the
+// crash report; the file keeps its bytes. Each crash in a child that really
+// crashes.
+TEST(CrashFiles, ALogWithAnotherNameIsNeitherAppendedToNorCopied) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    writeBytes(dir + "secret", "precious");
+    fs::create_hard_link(dir + "secret", dir + "game.log");
+    Logger second;
+    EXPECT_FALSE(second.openFile(dir + "game.log"));
+    second.log(u"%s(): %s", "Test::append", u"into the other name");
+    second.closeFile();
+    EXPECT_EQ(readBytes(dir + "secret"), "precious");
+
+    const CrashHandler::Targets targets = targetsIn(dir);
+    const ChildRun run = runInChild([&] {
+        CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+        __builtin_trap();
+        return 0;
+    });
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(readBytes(targets.logCopy), "");
+    EXPECT_NE(readBytes(targets.dump).find("SIGILL"), std::string::npos);
+    EXPECT_EQ(readBytes(dir + "secret"), "precious");
+}
+
 // No crash file grows past its limit: the handler stops there and ends the
 // file with a line that says so. A log that is a named pipe does not stop it.
 TEST(CrashFiles, NoCrashFileGrowsPastItsLimit) {

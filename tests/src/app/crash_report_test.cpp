@@ -293,6 +293,32 @@ TEST(CrashReport, OnlyItsOwnRegularFilesWithinTheirLimitsAreSent) {
     EXPECT_EQ(CrashRig::filesLeft(), 0);
 }
 
+// A crash file that has another name as well (a hard link to another file
+// of the user's) is not the program's own: it makes no report and is not
+// sent, and leaving deletes the name, not the file.
+TEST(CrashReport, ACrashFileWithAnotherNameIsNotSent) {
+    CrashRig r;
+    r.h.configuration->networkConfigured = 1;
+    const std::string folder = getUserDataFolder();
+    const std::string log = wideToNarrow(CrashReport::logPath());
+    filestest::writeBytes(folder + "letter.txt", "a file of the user's");
+    fs::create_hard_link(folder + "letter.txt", log);
+    EXPECT_FALSE(CrashReport::filesExist());
+    CrashRig::write(CrashReport::miniDumpPath(), "dump");
+    ASSERT_TRUE(CrashReport::filesExist());
+    auto* screen = r.open();
+    ASSERT_TRUE(r.send(screen));
+    EXPECT_EQ(r.formProblem, "");
+    EXPECT_EQ(r.fieldOrder, std::vector<std::string>{"crashMiniDump"});
+    EXPECT_EQ(r.posted.count("crashLog"), 0u);
+    EXPECT_TRUE(std::any_of(Logger::get().history().begin(), Logger::get().history().end(), [](const WString& line) {
+        return line.starts_with(u"CrashFiles::read(): Not sending '") && line.find(u"hard link") != WString::npos;
+    }));
+    r.leave(screen);
+    EXPECT_EQ(CrashRig::filesLeft(), 0);
+    EXPECT_EQ(filestest::readBytes(folder + "letter.txt"), "a file of the user's");
+}
+
 // What the report says it holds is what it sends: the log of the run that
 // crashed, which starts with the user's and the computer's names and the
 // game's folders, the crash's details, a screenshot and the traffic.

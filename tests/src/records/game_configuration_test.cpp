@@ -363,6 +363,39 @@ TEST_F(RecordsTest, OutOfRangeValuesLoadRepaired) {
     EXPECT_FALSE(exists("Tumbrodemo.hst.bad"));
 }
 
+// The frame rate the options offer is 25 to 125 ticks a second: a file's
+// value outside (0x41414141 would run the game as fast as the machine can)
+// loads as the default, and the bounds themselves load as they are.
+TEST_F(RecordsTest, AFrameRateOutsideWhatTheOptionsOfferLoadsRepaired) {
+    std::vector<uint8_t> image;
+    {
+        GameConfiguration c;
+        image = c.serialize();
+    }
+    const std::pair<uint32_t, int32_t> cases[] = {{0x41414141u, 100}, {126, 100}, {24, 100},  {1, 100},
+                                                  {0xFFFFFFFFu, 100}, {25, 25},   {125, 125}, {60, 60}};
+    for (const auto& [stored, expected] : cases) {
+        SCOPED_TRACE(stored);
+        putU32(image, 0x255C, stored);
+        ASSERT_TRUE(
+            FileManager::savePackedFile(image.data(), image.size(), narrowToWide(folder), u"Tumbrodemo.hst", u"1.25"));
+        GameConfiguration c;
+        EXPECT_EQ(c.frameRate, expected);
+        RecordingTarget t;
+        c.applyToEngine(-1, -1, t);
+        EXPECT_DOUBLE_EQ(t.period, 1.0 / expected);
+    }
+    EXPECT_TRUE(logged(u"frameRate was 1094795585 in the file; using 100."));
+    EXPECT_FALSE(exists("Tumbrodemo.hst.bad"));
+
+    // A value that never came from the file is not applied either.
+    GameConfiguration c;
+    c.frameRate = 0x41414141;
+    RecordingTarget t;
+    c.applyToEngine(-1, -1, t);
+    EXPECT_DOUBLE_EQ(t.period, 0.01);
+}
+
 TEST_F(RecordsTest, FileOfAnotherVersionIsRejected) {
     GameConfiguration first;
     first.frameRate = 33;
