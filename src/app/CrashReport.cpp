@@ -82,7 +82,7 @@ CrashReport::CrashReport() {
     sendItem = addButton(gui::text(SID_NEXT), u"", V3(static_cast<float>(layoutX - 80), bottom, 0.0f));
     sendItem->setWidth(160);
     if (!networkConfigured()) {
-        messages->addMessage(u"");
+        messages->addBlankLine();
         messages->addMessage(gui::text(SID_ERRORREPORTWIZARD1));
         messages->addMessage(gui::text(SID_ERRORREPORTWIZARD2));
         wizardItem = addButton(gui::text(SID_NETWORKWIZARDDOTS), u"", V3(0.0f, bottom, 0.0f));

@@ -96,6 +96,9 @@ void MenuItem::tick(double time, double dt) {
 
     captionCurrentColor = bDisabled ? captionDisabledColor
                                     : lerpColor(captionColor, captionHighlightColor, static_cast<float>(highlight));
+    sideCaptionCurrentColor =
+        bDisabled ? sideCaptionDisabledColor
+                  : lerpColor(sideCaptionColor, sideCaptionHighlightColor, static_cast<float>(highlight));
 }
 
 void MenuItem::drawText(FontQuad* f, int flags, std::u16string_view text, const V3& at, const V3& textScale,
@@ -159,7 +162,7 @@ void MenuItem::render() {
     }
     V3 at;
     localToWorld(at, offset);
-    drawText(font, flags, caption, at, textScale, captionCurrentColor);
+    drawText(font, flags, caption, at, textScale, drawnCaptionColor());
 }
 
 void MenuItem::renderValue(float, float, float) {}

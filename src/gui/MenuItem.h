@@ -15,7 +15,9 @@
 // drawn nor navigated to.
 //
 // Caption locations (keypad): 4 left of the item, 5 centred on it (shrunk to
-// fit), 6 right of it, 8 above it; any other is fatal when drawn.
+// fit), 6 right of it, 8 above it; any other is fatal when drawn. A caption
+// on the item is dark on its light face, one beside or above it light on
+// the page's dark backdrop; both turn white with the highlight.
 #include <cstdint>
 #include <string_view>
 
@@ -62,6 +64,9 @@ public:
 
     float skinWidth() const;
     float skinHeight() const;
+    // The colour the caption is drawn in this frame: captionCurrentColor on
+    // the item, sideCaptionCurrentColor beside or above it.
+    uint32_t drawnCaptionColor() const { return captionLocation == 5 ? captionCurrentColor : sideCaptionCurrentColor; }
 
     float baseScale = 1.0f;
     int32_t captionLocation;
@@ -75,6 +80,14 @@ public:
     uint32_t captionHighlightColor = 0xFFFFFFFFu;
     uint32_t captionCurrentColor = 0;
     uint32_t captionDisabledColor = 0x40000000u;
+    // A caption beside or above the item (locations 4, 6 and 8) stands on
+    // the page's backdrop, the dark blurred title picture behind the menus,
+    // not on the item's light face: it has light colours of its own (the
+    // item's value keeps the ones above).
+    uint32_t sideCaptionColor = 0xFFC8D8F0u;
+    uint32_t sideCaptionHighlightColor = 0xFFFFFFFFu;
+    uint32_t sideCaptionCurrentColor = 0;
+    uint32_t sideCaptionDisabledColor = 0x60C8D8F0u;
     FontQuad* font = nullptr;
     Renderable highlightOverlay;
     float pulse = 0.0f;

@@ -88,6 +88,13 @@ void MessageViewer::addMessage(WString message) {
     lastMessageTime = now();
 }
 
+void MessageViewer::addBlankLine() {
+    MessageLog(LOG_LIMIT).line(u"");
+    lines.emplace_back();
+    keepNewest();
+    lastMessageTime = now();
+}
+
 void MessageViewer::addReply(std::u16string_view reply) {
     // The reply's lines as splitLines makes them: from `start` to the next
     // '\n' (or the end), without a '\r' right before that '\n'.

@@ -46,6 +46,9 @@ public:
     // Logs "> message", wraps it and appends its lines, dropping the oldest
     // beyond maxLines. An empty message adds no line but restarts the fade.
     void addMessage(WString message);
+    // Logs "> " and appends an empty line (a gap of one line between
+    // messages), dropping the oldest beyond maxLines; restarts the fade.
+    void addBlankLine();
     // A web server's reply: its lines (split at '\n', a '\r' before each
     // '\n' dropped) one after the other as addMessage adds them, with one
     // limit on what they log together.

@@ -45,7 +45,7 @@ ContextNetworkWizard1::ContextNetworkWizard1() {
         V3(0.0f, -0.5f * static_cast<float>(messageViewer->maxLines) * messageViewer->lineSpacing, 0.0f);
     addChild(messageViewer);
     messageViewer->addMessage(gui::text(SID_NETTESTINTRO1));
-    messageViewer->addMessage(u"");
+    messageViewer->addBlankLine();
     for (int32_t id : {SID_NETTESTINTRO2, SID_NETTESTINTRO3, SID_NETTESTINTRO4})
         messageViewer->addMessage(gui::text(id));
 

@@ -1,5 +1,7 @@
 #include "menu/PlayerGreeting.h"
 
+#include <algorithm>
+
 #include "engine/ContextManager.h"
 #include "gfx/Context.h"
 #include "gui/GuiEnvironment.h"
@@ -19,10 +21,16 @@ ZUB_IMPLEMENT_NAMED_CLASS_ABSTRACT(PlayerGreeting, Renderable, u"PlayerGreeting"
 
 namespace {
 
-// The band that counts as pointing at the greeting: 200 wide around x = 0,
-// 36 high below the upper line's centre.
+// The least width of the band that counts as pointing at the greeting,
+// around x = 0.
 constexpr float kHalfWidth = 100.0f;
-constexpr float kBandHeight = 36.0f;
+
+// How far a line reaches to either side of x = 0 as its font lays it out
+// (centred), and at least half the band's least width.
+float halfWidthOf(const FadingText& line) {
+    if (!line.font) return kHalfWidth;
+    return std::max(kHalfWidth, line.font->measureText(line.text, line.flags).width * 0.5f);
+}
 
 }  // namespace
 
@@ -56,11 +64,7 @@ void PlayerGreeting::tick(double time, double dt) {
     Renderable::tick(time, dt);
 
     bHovered = 0;
-    if (const Context* c = Context::environment.current) {
-        const V3& m = c->mousePosition;
-        const float top = helloText->position.y;
-        bHovered = m.x >= -kHalfWidth && m.x < kHalfWidth && m.y > top - kBandHeight && m.y <= top;
-    }
+    if (const Context* c = Context::environment.current) bHovered = isPointedAt(c->mousePosition) ? 1 : 0;
     helloText->color = bHovered ? 0xFFFFFFFFu : 0xFFFCB7FAu;
 
     ContextManager* stack = gui::screenStack(this);
@@ -74,6 +78,18 @@ void PlayerGreeting::tick(double time, double dt) {
     } else if (config) {
         config->noPlayerYet = 0;
     }
+}
+
+bool PlayerGreeting::isPointedAt(const V3& m) const {
+    // Both lines hang from their y, one font line high (the hint's font
+    // grows with the resolution scale in a small window): the upper line's
+    // rows reach down to the hint line, the hint line's to its bottom.
+    const float helloTop = helloText->position.y, hintTop = hintText->position.y;
+    const float hintBottom =
+        hintTop - (hintText->font ? hintText->font->measureText(hintText->text, hintText->flags).height : 0.0f);
+    if (m.y > helloTop || m.y <= hintBottom) return false;
+    const float half = halfWidthOf(m.y > hintTop ? *helloText : *hintText);
+    return m.x >= -half && m.x < half;
 }
 
 V3 PlayerGreeting::cursorAnchor(int index) {

@@ -36,6 +36,16 @@ double contrastRatio(uint32_t a, uint32_t b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+uint32_t over(uint32_t colour, uint32_t behind) {
+    const int alpha = channelOf(colour, 24);
+    uint32_t out = 0xFF000000u;
+    for (int shift : {16, 8, 0}) {
+        const int c = (channelOf(colour, shift) * alpha + channelOf(behind, shift) * (255 - alpha) + 127) / 255;
+        out |= static_cast<uint32_t>(c) << shift;
+    }
+    return out;
+}
+
 std::ostream& operator<<(std::ostream& out, const Box& b) {
     return out << "(" << b.left << "," << b.top << ")-(" << b.right << "," << b.bottom << ")";
 }
@@ -70,8 +80,8 @@ bool overlap(const Box& a, const Box& b) {
     return !a.empty() && !b.empty() && a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-Box textBox(const FontQuad& font, std::u16string_view text, int flags, const V3& at, const Camera& camera, int w,
-            int h) {
+Box textBox(const FontQuad& font, std::u16string_view text, int flags, const V3& at, const Camera& camera, int w, int h,
+            float scaleX) {
     TextLayout layout;
     font.layoutText(text, flags, layout);
     if (layout.quads.empty()) return {};
@@ -82,7 +92,7 @@ Box textBox(const FontQuad& font, std::u16string_view text, int flags, const V3&
         top = std::max(top, q.top);
         bottom = std::min(bottom, q.bottom);
     }
-    return pixelBox(at.x + left, at.y + top, at.x + right, at.y + bottom, at.z, camera, w, h);
+    return pixelBox(at.x + left * scaleX, at.y + top, at.x + right * scaleX, at.y + bottom, at.z, camera, w, h);
 }
 
 uint32_t medianColour(const std::vector<uint32_t>& frame, int w, int h, const Box& box) {
@@ -117,8 +127,7 @@ int pixelsThatDiffer(const std::vector<uint32_t>& a, const std::vector<uint32_t>
 
 std::ostream& operator<<(std::ostream& out, const Reading& r) {
     char line[160];
-    std::snprintf(line, sizeof line, "%.2f:1 (text #%06X on #%06X)", r.ratio, r.colour & 0xFFFFFFu,
-                  r.behind & 0xFFFFFFu);
+    std::snprintf(line, sizeof line, "%.2f:1 (text #%08X on #%06X)", r.ratio, r.colour, r.behind & 0xFFFFFFu);
     return out << "\"" << r.what << "\" " << line << " in " << r.box;
 }
 
@@ -135,7 +144,7 @@ const Reading& Readings::add(std::string what, uint32_t colour, const Box& box, 
     r.colour = colour;
     r.box = box;
     r.behind = medianColour(without, w, h, box);
-    r.ratio = contrastRatio(colour, r.behind);
+    r.ratio = contrastRatio(over(colour, r.behind), r.behind);
     readings.push_back(r);
     return readings.back();
 }

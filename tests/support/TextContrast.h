@@ -4,10 +4,11 @@
 // texts left out. A text's box is where its font lays it out (its glyph
 // cells); what stands behind it is the middle colour (the median of each
 // channel) of the box's pixels in the capture without the texts; the measure
-// is the contrast ratio of that colour and the text's colour as the web's
-// accessibility guidelines define it: (L1 + 0.05) / (L2 + 0.05), L the
-// relative luminance of a colour from its sRGB channels, the lighter over
-// the darker (1 for equal colours, 21 for black and white).
+// is the contrast ratio of that colour and the text's colour (a
+// half-transparent text's laid over it) as the web's accessibility
+// guidelines define it: (L1 + 0.05) / (L2 + 0.05), L the relative luminance
+// of a colour from its sRGB channels, the lighter over the darker (1 for
+// equal colours, 21 for black and white).
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -26,6 +27,8 @@ namespace contrasttest {
 double luminance(uint32_t colour);
 // The contrast ratio of two ARGB colours (alpha ignored), 1 to 21.
 double contrastRatio(uint32_t a, uint32_t b);
+// An ARGB colour laid over an opaque one with its alpha: what shows.
+uint32_t over(uint32_t colour, uint32_t behind);
 
 // Pixels of a frame, rows top-down: [left, right) x [top, bottom).
 struct Box {
@@ -37,10 +40,10 @@ struct Box {
 std::ostream& operator<<(std::ostream& out, const Box& b);
 
 // The box of a text that `font` draws with `flags` at a point of the world
-// `camera` looks at (unrotated, unscaled), in a frame of w x h pixels that
-// shows the reference screen.
-Box textBox(const FontQuad& font, std::u16string_view text, int flags, const V3& at, const Camera& camera, int w,
-            int h);
+// `camera` looks at (unrotated; its width scaled by `scaleX` about the
+// point), in a frame of w x h pixels that shows the reference screen.
+Box textBox(const FontQuad& font, std::u16string_view text, int flags, const V3& at, const Camera& camera, int w, int h,
+            float scaleX = 1.0f);
 
 // The box a renderable's skin covers on the screen (empty without a skin):
 // its width and height, scaled, around the skin's centre.
@@ -57,7 +60,7 @@ int pixelsThatDiffer(const std::vector<uint32_t>& a, const std::vector<uint32_t>
 // One text measured.
 struct Reading {
     std::string what;
-    uint32_t colour = 0;
+    uint32_t colour = 0;  // as given, with its alpha
     uint32_t behind = 0;
     double ratio = 0.0;
     Box box;

@@ -1261,10 +1261,15 @@ void paintPanel(Ctx& k) {
     c.fillRoundRect(0, 0, w, h, r, fill);
     // Light from above: a brighter band under the top edge, kept inside the
     // top border of nine-slice stretching so that it never runs across a
-    // stretched panel's middle.
+    // stretched panel's middle. Its corners are at most half its height
+    // round; where the frame's inner edge curves more widely (a large
+    // panel), the band starts that much further in, so that its corners
+    // stay within the frame instead of showing beyond its rounded corners.
     if (l != "highlight" && std::min(w, h) >= 32) {
-        c.fillRoundRect(b, b, w - 2 * b, std::min((h - 2 * b) * 0.45, 24.0), std::max(0.0, r - b),
-                        withAlpha(shade(fill, 1.15), alphaOf(fill)));
+        const double bandH = std::min((h - 2 * b) * 0.45, 24.0);
+        const double bandR = std::min(std::max(0.0, r - b), bandH / 2.0);
+        const double inset = std::max(0.0, r - b - bandR);
+        c.fillRoundRect(b + inset, b, w - 2 * (b + inset), bandH, bandR, withAlpha(shade(fill, 1.15), alphaOf(fill)));
     }
     c.strokeRoundRect(0, 0, w, h, r, b, border);
 }

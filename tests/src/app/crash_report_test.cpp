@@ -3,6 +3,7 @@
 // form it posts, and the files it deletes when it is left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -11,6 +12,7 @@
 #include "app/CrashReport.h"
 #include "gui/MenuBackButton.h"
 #include "gui/MenuButton.h"
+#include "gui/MessageViewer.h"
 #include "lang/StringIds.h"
 #include "menu/ContextNetworkConfiguration.h"
 #include "menu/ContextNetworkWizard1.h"
@@ -127,6 +129,13 @@ TEST(CrashReport, WithoutANetworkTheSetUpComesFirstThenTheReportGoesUpAndTheFile
               (std::vector<WString>{r.text(SID_ERRORREPORTINTRO1), r.text(SID_ERRORREPORTINTRO2),
                                     r.text(SID_ERRORREPORTINTRO3), u"", r.text(SID_ERRORREPORTWIZARD1),
                                     r.text(SID_ERRORREPORTWIZARD2)}));
+    // On the screen a blank line stands between the intro and the set-up.
+    const std::vector<WString>& lines = screen->messages->lines;
+    const auto setUp = std::find(lines.begin(), lines.end(), WString(r.text(SID_ERRORREPORTWIZARD1)));
+    ASSERT_NE(setUp, lines.end());
+    ASSERT_NE(setUp, lines.begin());
+    EXPECT_EQ(setUp[-1], u"");
+    EXPECT_EQ(lines.end() - setUp, 2);
     EXPECT_TRUE(screen->sendItem->bDisabled);
     ASSERT_NE(screen->wizardItem, nullptr);
     EXPECT_FALSE(screen->wizardItem->bDisabled);

@@ -1,18 +1,22 @@
-// The texts of the valley map, the statistics panel, the high-score page
-// and the credits against the generated pictures behind them, in the real
-// program drawn by the OpenGL device off-screen at 1024 x 768: every text
-// stands out from the middle colour behind it by a contrast ratio of at
-// least 3:1 (TextContrast.h). Each screen is captured twice in the same
-// frame: as drawn, and with its texts left out, which shows what stands
-// behind them.
+// The texts of the valley map, the statistics panel, the high-score page,
+// the credits, and the options and network pages against the generated
+// pictures behind them, in the real program drawn by the OpenGL device
+// off-screen at 1024 x 768 (the options and network pages also in the
+// 800 x 600 window of -safe): every text stands out from the middle colour
+// behind it by a contrast ratio of at least 3:1 (TextContrast.h). Each
+// screen is captured twice in the same frame: as drawn, and with its texts
+// left out, which shows what stands behind them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "LoopbackHttpServer.h"
 #include "OffscreenPicture.h"
 #include "ProgramHarness.h"
 #include "TextContrast.h"
@@ -29,18 +33,40 @@
 #include "flow/ValleyIcon.h"
 #include "gfx/Camera.h"
 #include "gui/ContextCredits.h"
+#include "gui/IrisTransition.h"
 #include "gui/MenuButton.h"
+#include "gui/MenuItemChoice.h"
+#include "gui/MenuItemSlider.h"
+#include "gui/MenuItemToggle.h"
+#include "gui/MessageViewer.h"
+#include "gui/ScreenOverlays.h"
 #include "gui/TextPanel.h"
+#include "menu/ContextAdvancedOptions.h"
 #include "menu/ContextCompanyLogo.h"
+#include "menu/ContextControlBindings.h"
+#include "menu/ContextControls.h"
+#include "menu/ContextGameplay.h"
+#include "menu/ContextGraphics.h"
+#include "menu/ContextHelp.h"
 #include "menu/ContextHighscores.h"
 #include "menu/ContextIntroStory.h"
+#include "menu/ContextKeyboard.h"
+#include "menu/ContextNetworkConfiguration.h"
+#include "menu/ContextNetworkWizard1.h"
+#include "menu/ContextOptions.h"
+#include "menu/ContextSound.h"
+#include "menu/ContextTouchscreen.h"
 #include "menu/GameMainMenu.h"
+#include "menu/MenuItemCountry.h"
+#include "menu/MenuItemKeyBinding.h"
 #include "net/NetRole.h"
 #include "object/ResourceManager.h"
 #include "records/FormatHelpers.h"
 #include "records/ProfileManager.h"
+#include "sys/HttpRequest.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
+#include "util/Format.h"
 #include "util/KeyCodes.h"
 
 namespace {
@@ -379,5 +405,247 @@ TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePict
     lines.expectAtLeast(kLeast);
     version.expectAtLeast(kLeast);
 }
+
+// ---- The options and network pages -----------------------------------------------------------
+
+// One text that a menu page draws: what it is, its colour and its box.
+struct PageText {
+    std::string what;
+    uint32_t colour = 0;
+    Box box;
+};
+
+// Every text a menu page draws, read from its tree: its lines (FadingText),
+// the caption of each item and the value drawn on it (a slider's bars and a
+// toggle's tick are no text), the hint line of the item under the pointer,
+// and the lines of its message viewer. The texts of disabled items, which
+// fade on purpose, are left out.
+std::vector<PageText> textsOf(ContextMenu* page, int w, int h) {
+    std::vector<PageText> out;
+    const Camera& camera = *page->camera;
+    for (FadingText* t : childrenOf<FadingText>(page))
+        if (!t->bHidden && !t->text.empty()) out.push_back({narrow(t->text), t->color, boxOf(*t, camera, w, h)});
+    for (MenuItem* item : childrenOf<MenuItem>(page)) {
+        if (item->bHidden || item->bDisabled || !item->font) continue;
+        const std::string name = item->caption.empty() ? "an item" : "\"" + narrow(item->caption) + "\"";
+        if (!item->caption.empty()) {
+            // Where MenuItem::render puts it: beside the item's skin, above
+            // it, or on it (shrunk to fit).
+            const float sw = item->skinWidth(), sh = item->skinHeight();
+            V3 offset;
+            int flags = FontQuad::TEXT_CENTRE | FontQuad::TEXT_HALF_LINE_UP;
+            float scale = item->scale.x;
+            switch (item->captionLocation) {
+                case 4:
+                    offset = V3(-sw / 2.0f - 5.0f, 0.0f, 0.0f);
+                    flags = FontQuad::TEXT_RIGHT | FontQuad::TEXT_HALF_LINE_UP;
+                    break;
+                case 6:
+                    offset = V3(sw / 2.0f + 5.0f, 0.0f, 0.0f);
+                    flags = FontQuad::TEXT_AT_X | FontQuad::TEXT_HALF_LINE_UP;
+                    break;
+                case 8:
+                    offset = V3(0.0f, sh / 2.0f + 5.0f, 0.0f);
+                    flags = FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP;
+                    break;
+                default:
+                    scale *= item->fitFactor(item->caption);
+            }
+            V3 at;
+            item->localToWorld(at, offset);
+            out.push_back({"caption " + name, item->drawnCaptionColor(),
+                           contrasttest::textBox(*item->font, item->caption, flags, at, camera, w, h, scale)});
+        }
+        // The value on the item, centred both ways, shrunk to fit as the
+        // texts of a choice, a country and a key are (a number is not).
+        WString value;
+        bool fitted = true;
+        if (auto* country = dynamic_cast<MenuItemCountry*>(item)) value = country->valueText();
+        else if (auto* choice = dynamic_cast<MenuItemChoice*>(item)) value = choice->choiceText();
+        else if (auto* key = dynamic_cast<MenuItemKeyBinding*>(item))
+            value = MenuItemKeyBinding::keyName(*key->binding);
+        else if (auto* number = dynamic_cast<MenuItemValue*>(item); number && !dynamic_cast<MenuItemSlider*>(item)) {
+            value = formatString(u"%d", *number->value);
+            fitted = false;
+        }
+        if (!value.empty())
+            out.push_back({"value of " + name + " (" + narrow(value) + ")", item->captionCurrentColor,
+                           contrasttest::textBox(
+                               *item->font, value, FontQuad::TEXT_CENTRE | FontQuad::TEXT_HALF_LINE_UP, item->position,
+                               camera, w, h, item->scale.x * (fitted ? item->fitFactor(value) : 1.0f))});
+        if (item->bHovered && !item->hint.empty())
+            out.push_back(
+                {"hint of " + name + " (" + narrow(item->hint) + ")", 0xFFFFFFFFu,
+                 contrasttest::textBox(*findResource<FontQuad>(u"fontSmall"), item->hint,
+                                       FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP,
+                                       V3(0.0f, static_cast<float>(2 - REFERENCE_HEIGHT / 2), 0.0f), camera, w, h)});
+    }
+    for (MessageViewer* viewer : childrenOf<MessageViewer>(page)) {
+        if (viewer->bHidden) continue;
+        float y = std::trunc(viewer->position.y);
+        for (const WString& line : viewer->lines) {
+            if (!line.empty())
+                out.push_back({narrow(line), viewer->color,
+                               contrasttest::textBox(*viewer->pFont, line, viewer->textFlags,
+                                                     V3(viewer->position.x, y, viewer->position.z), camera, w, h)});
+            y += viewer->lineSpacing;
+        }
+    }
+    return out;
+}
+
+// The stack drawn with every text of the page left out for the moment.
+void drawPageWithoutTexts(ContextMenu* page) {
+    struct Saved {
+        MenuItem* item;
+        WString caption, hint, disabledHint;
+        uint32_t colour;
+    };
+    std::vector<Saved> items;
+    for (MenuItem* item : childrenOf<MenuItem>(page)) {
+        items.push_back({item, item->caption, item->hint, item->disabledHint, item->captionCurrentColor});
+        item->caption.clear();
+        item->hint.clear();
+        item->disabledHint.clear();
+        item->captionCurrentColor = 0;  // the values are drawn in it
+    }
+    std::vector<std::pair<ZubBase*, uint8_t>> hidden;
+    for (ZubBase* c : childrenOf<ZubBase>(page))
+        if (zub_cast<FadingText>(c) || zub_cast<MessageViewer>(c)) {
+            hidden.emplace_back(c, c->bHidden);
+            c->bHidden = 1;
+        }
+    ZUB->rootContext->renderContext();
+    for (auto& [c, was] : hidden) c->bHidden = was;
+    for (Saved& s : items) {
+        s.item->caption = std::move(s.caption);
+        s.item->hint = std::move(s.hint);
+        s.item->disabledHint = std::move(s.disabledHint);
+        s.item->captionCurrentColor = s.colour;
+    }
+}
+
+// Walks the pages, measuring every text of each as it stands with the
+// pointer away, then again with the pointer resting on each of its items.
+struct PageWalk {
+    ProgramHarness& h;
+    std::string size;
+    std::vector<std::unique_ptr<Readings>> readings;
+
+    template <class T>
+    T* open(CursorTarget* item) {
+        click(h, item);
+        if (!h.stepUntil([&] { return h.topIs<T>(); }, 50)) return nullptr;
+        h.moveMouse(1010.0f, 10.0f);
+        h.step(60);
+        // The iris open again.
+        EXPECT_TRUE(h.stepUntil([&] { return gui::iris(h.stack())->closure == 0.0f; }, 300));
+        return h.topAs<T>();
+    }
+    void back(Context* to) {
+        h.pressKey(KEY_ESCAPE);
+        EXPECT_TRUE(h.stepUntil([&] { return h.top() == to; }, 100));
+    }
+    void measure(ContextMenu* page, const std::string& name) {
+        readings.push_back(std::make_unique<Readings>(name + " at " + size));
+        Readings& r = *readings.back();
+        auto take = [&](const std::string& picture) {
+            const Captures c = captureBoth(
+                h, [&] { drawPageWithoutTexts(page); }, picture);
+            for (PageText& t : textsOf(page, c.w, c.h))
+                r.add(std::move(t.what), t.colour, t.box, c.with, c.without, c.w, c.h);
+        };
+        take("page_" + size + "_" + name);
+        int n = 0;
+        for (MenuItem* item : childrenOf<MenuItem>(page)) {
+            if (item->bHidden || item->bDisabled) continue;
+            const V3 at = item->cursorAnchor(0);
+            h.moveMouse(at.x, at.y);
+            h.step(30);  // the highlight at full
+            EXPECT_TRUE(item->bHovered) << name << ": " << narrow(item->caption);
+            take("page_" + size + "_" + name + "_" + std::to_string(++n));
+        }
+        h.moveMouse(1010.0f, 10.0f);
+        h.step(30);
+    }
+};
+
+class ReadablePages : public testing::TestWithParam<bool> {};
+
+TEST_P(ReadablePages, EveryTextOfTheOptionsAndNetworkPagesStandsOutFromTheBlurredTitlePicture) {
+    httptest::LoopbackHttpServer server;
+    server.reply("/tumbro/nettest.php",
+                 httptest::httpResponse(200, "OK", "Hello from the test server.\r\nAll is well."));
+    ProgramHarness::Options o = realScreen();
+    if (GetParam()) o.arguments.push_back("-safe");
+    o.userSettings = "[Network]\nwebHost=" + wideToNarrow(server.host()) + "\n";
+    ProgramHarness h(o);
+    h.start();
+    GameMainMenu* menu = pastTheStartScreens(h);
+    ASSERT_NE(menu, nullptr);
+    PageWalk walk{h, GetParam() ? "800" : "1024", {}};
+
+    auto* options = walk.open<ContextOptions>(menu->optionsItem);
+    ASSERT_NE(options, nullptr);
+    walk.measure(options, "options");
+    if (auto* page = walk.open<ContextGameplay>(options->gameplayItem)) {
+        walk.measure(page, "gameplay");
+        walk.back(options);
+    }
+    auto* controls = walk.open<ContextControls>(options->controlsItem);
+    ASSERT_NE(controls, nullptr);
+    walk.measure(controls, "controls");
+    for (auto [item, name] : {std::pair{controls->playerControlsItem, "main_controls"},
+                              std::pair{controls->alternativeControlsItem, "alternative_controls"}})
+        if (auto* page = walk.open<ContextControlBindings>(item)) {
+            walk.measure(page, name);
+            walk.back(controls);
+        }
+    if (auto* page = walk.open<ContextKeyboard>(controls->keyboardItem)) {
+        walk.measure(page, "keyboard");
+        walk.back(controls);
+    }
+    if (auto* page = walk.open<ContextTouchscreen>(controls->touchscreenItem)) {
+        walk.measure(page, "touchscreen");
+        walk.back(controls);
+    }
+    walk.back(options);
+    auto* graphics = walk.open<ContextGraphics>(options->graphicsItem);
+    ASSERT_NE(graphics, nullptr);
+    walk.measure(graphics, "graphics");
+    if (auto* page = walk.open<ContextAdvancedOptions>(graphics->advancedItem)) {
+        walk.measure(page, "advanced");
+        walk.back(graphics);
+    }
+    walk.back(options);
+    if (auto* page = walk.open<ContextSound>(options->soundItem)) {
+        walk.measure(page, "sound");
+        walk.back(options);
+    }
+    if (auto* page = walk.open<ContextHelp>(options->helpItem)) {
+        walk.measure(page, "help");
+        walk.back(options);
+    }
+
+    // The network test before and after it ran, and the configuration page.
+    auto* test = walk.open<ContextNetworkWizard1>(options->networkItem);
+    ASSERT_NE(test, nullptr);
+    walk.measure(test, "network_test");
+    h.onProgramThread([&] { test->bRunOnDesktop = 0; });  // the test runs where the game is
+    click(h, test->nextButton);
+    ASSERT_TRUE(h.stepUntil([&] { return test->request && test->request->getState() == HttpRequest::StateIdle; }, 500));
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(30);
+    walk.measure(test, "network_test_done");
+    auto* configuration = walk.open<ContextNetworkConfiguration>(test->nextButton);
+    ASSERT_NE(configuration, nullptr);
+    walk.measure(configuration, "network_configuration");
+    walk.back(options);
+
+    for (const auto& r : walk.readings) r->expectAtLeast(kLeast);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ReadablePages, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& i) { return i.param ? "Safe800" : "Full1024"; });
 
 }  // namespace

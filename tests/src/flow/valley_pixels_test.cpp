@@ -8,8 +8,13 @@
 //   ZUB_WRITE_SCREENSHOTS=1 build/tests/game_flow_tests --gtest_filter='ValleyPixels.*'
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "OffscreenPicture.h"
+#include "TextContrast.h"
 #include "ValleyHarness.h"
+#include "flow/ContextRecipe.h"
 #include "flow/ValleyIcon.h"
 #include "flow/ValleyStatsBubble.h"
 #include "gui/ScreenOverlays.h"
@@ -70,6 +75,72 @@ TEST_F(ValleyPixels, TheMapTenLevelsInLooksAsStored) {
 
     picturetest::compareWithStored(frame, graphics->backBufferWidth, graphics->backBufferHeight,
                                    ZUB_TEST_SOURCE_DIR "/src/flow/valley_map.png");
+}
+
+// The recipe page with an open part, its card drawn over a plain dark
+// backdrop at 1024 x 768: along every column of the card's corners, from
+// its edge inwards, nothing lighter than the card's frame shows before the
+// frame itself.
+struct RecipePixels : testing::Test {
+    valleytest::ValleyHarness h;  // made before the OpenGL graphics object, which is therefore the active one
+    picturetest::OffscreenWindow window;
+    picturetest::PaintedArt painted;
+    void TearDown() override {
+        while (ZubBase* c = h.menus.stack->firstChild) deleteObject(c);
+        painted.clear();
+        window.close();
+    }
+};
+
+TEST_F(RecipePixels, TheCardShowsNothingOfItsPanelOutsideItsFrame) {
+    constexpr int W = 1024, H = 768;
+    if (!window.open("Recipe", W, H)) return;
+    painted.paint(h.menus.resources, {"minimapBackground", "gui-game-editbox", "gui-game-button"},
+                  Texture::FLAG_KEEP_SOURCE);
+    h.profile().levels[0].perfect[LevelResult::PERFECT_SCORE] = 1;
+    h.menus.drawEveryFrame = false;
+    auto* recipe = h.menus.push(new ContextRecipe);
+    h.menus.moveMouse(1010.0f, 10.0f);
+    h.step(30);
+    constexpr uint32_t kBackdrop = 0xFF204060u;
+    window.beginFrame(kBackdrop);
+    h.menus.stack->renderContext();
+    const std::vector<uint32_t> frame = window.readFrame();
+    picturetest::keepInFolder(picturetest::kFlowFolder, "recipe.png", frame, W, H);
+
+    const Renderable* card = nullptr;
+    for (const Renderable* r : childrenOf<Renderable>(recipe->pPage))
+        if (r->pSkin == h.menus.resources.find(u"minimapBackground:0", true)) card = r;
+    ASSERT_NE(card, nullptr);
+    const contrasttest::Box box = contrasttest::skinBox(*card, *recipe->camera, W, H);
+    ASSERT_TRUE(box.within(W, H)) << box;
+    auto pixel = [&](int x, int y) { return frame[static_cast<size_t>(y) * W + static_cast<size_t>(x)] | 0xFF000000u; };
+    // The frame where it crosses the middle of the card's top edge.
+    const uint32_t frameColour = pixel((box.left + box.right) / 2, box.top + 3);
+    const double darkest = std::max(contrasttest::luminance(frameColour), contrasttest::luminance(kBackdrop));
+    EXPECT_GT(contrasttest::luminance(pixel((box.left + box.right) / 2, (box.top + box.bottom) / 2)), 2.0 * darkest)
+        << "the panel is lighter than its frame";
+
+    const int reach = (box.right - box.left) / 5;
+    int lighter = 0, columns = 0;
+    std::string first;
+    for (const bool top : {true, false})
+        for (const bool left : {true, false})
+            for (int i = 0; i < reach; ++i) {
+                const int x = left ? box.left + i : box.right - 1 - i;
+                bool reached = false;
+                for (int k = 0; k < (box.bottom - box.top) / 2 && !reached; ++k) {
+                    const int y = top ? box.top - 1 + k : box.bottom - k;
+                    const uint32_t p = pixel(x, y);
+                    if (picturetest::difference(p, frameColour) <= 24) reached = true;
+                    else if (contrasttest::luminance(p) > darkest * 1.15 + 0.01 && lighter++ == 0)
+                        first = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+                }
+                columns += reached ? 1 : 0;
+            }
+    EXPECT_EQ(columns, 4 * reach) << "every column of the corners meets the frame";
+    EXPECT_EQ(lighter, 0) << "pixels lighter than the frame outside it, the first at " << first << " in the card "
+                          << box;
 }
 
 }  // namespace

@@ -177,6 +177,30 @@ TEST(Screens, TheMessageViewerWrapsKeepsTheNewestLinesAndShowsAReply) {
               9);
 }
 
+TEST(Screens, TheMessageViewerLeavesABlankLineWhereOneIsAddedAndNoneForAnEmptyMessage) {
+    Screens s;
+    auto* viewer = new MessageViewer;
+    s.page()->addChild(viewer);
+    viewer->addMessage(u"first");
+    viewer->addMessage(u"");  // no line
+    viewer->addBlankLine();
+    viewer->addMessage(u"second");
+    EXPECT_EQ(viewer->lines, (std::vector<WString>{u"first", u"", u"second"}));
+    // Two lines drawn, the second two line steps below the first.
+    s.h.step();
+    std::vector<float> ys;
+    for (const auto& d : s.h.device->draws)
+        if (d.texture == viewer->pFont->pages[0]->getHandle())
+            ys.push_back(d.world.transformCoord(V3(d.firstVertex.x, d.firstVertex.y, d.firstVertex.z)).y);
+    ASSERT_EQ(ys.size(), 2u);
+    EXPECT_FLOAT_EQ(ys[1] - ys[0], 2.0f * viewer->lineSpacing);
+    // A blank line counts among the kept lines.
+    for (int i = 0; i < 8; ++i) viewer->addBlankLine();
+    std::vector<WString> kept(9, u"");
+    kept[0] = u"second";
+    EXPECT_EQ(viewer->lines, kept);
+}
+
 // What a viewer shows after the lines of `reply` were added one by one to
 // `shown`, each laid out whole: every run of every line appended, the oldest
 // dropped beyond maxLines.

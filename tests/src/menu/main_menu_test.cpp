@@ -9,6 +9,7 @@
 // the test program.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -32,10 +33,13 @@
 #include "menu/ContextHighscores.h"
 #include "menu/ContextIntroStory.h"
 #include "menu/ContextOptions.h"
+#include "menu/ContextPlayers.h"
 #include "menu/GameMainMenu.h"
+#include "menu/PlayerGreeting.h"
 #include "records/ProfileManager.h"
 #include "sys/OpenUrl.h"
 #include "sys/Paths.h"
+#include "text/FadingText.h"
 #include "util/KeyCodes.h"
 
 namespace {
@@ -291,5 +295,61 @@ TEST(MainMenuPixels, TheMainMenuLooksAsStored) {
     EXPECT_TRUE(pngtest::writePng(drawn, w, hgt, frame)) << drawn;
     picturetest::compareWithStored(frame, w, hgt, ZUB_TEST_SOURCE_DIR "/src/menu/main_menu.png");
 }
+
+// The greeting's hint line as the player sees it, in the full screen and in
+// the small window of -safe (where the fonts grow with the resolution
+// scale): found from the pixels it changes, and clicked in its middle.
+class MainMenuGreeting : public testing::TestWithParam<bool> {};
+
+TEST_P(MainMenuGreeting, AClickInTheMiddleOfTheHintLineAsDrawnOpensThePlayersPage) {
+    ProgramHarness::Options o;
+    o.realDisplay = true;
+    if (GetParam()) o.arguments.push_back("-safe");
+    ProgramHarness h(o);
+    GameMainMenu* menu = reachMainMenu(h);
+    ASSERT_NE(menu, nullptr);
+    PlayerGreeting* greeting = lastItemOf<PlayerGreeting>(menu);
+    ASSERT_NE(greeting, nullptr);
+    h.moveMouse(1000.0f, 700.0f);
+    h.step(100);
+
+    // The frame as drawn and without the hint line: the line is where they
+    // differ.
+    int w = 0, hgt = 0;
+    const std::vector<uint32_t> with = h.capture(w, hgt);
+    if (with.empty()) GTEST_SKIP() << "no off-screen OpenGL window";
+    EXPECT_EQ(w, GetParam() ? 800 : 1024);
+    const std::vector<uint32_t> without = h.capture(w, hgt, [&] {
+        greeting->hintText->bHidden = 1;
+        ZUB->rootContext->renderContext();
+        greeting->hintText->bHidden = 0;
+    });
+    ASSERT_EQ(with.size(), without.size());
+    int left = w, right = -1, top = hgt, bottom = -1;
+    for (int y = 0; y < hgt; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+            if (picturetest::difference(with[i], without[i]) <= 40) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    ASSERT_GE(right, left) << "the hint line is not drawn";
+    // One line of small text under the middle of the screen.
+    EXPECT_LT(bottom - top, hgt / 20);
+    EXPECT_GT(top, hgt / 2 - hgt / 20);
+
+    h.moveMouseToPixel(static_cast<float>(left + right) / 2.0f, static_cast<float>(top + bottom) / 2.0f);
+    h.step();
+    h.mouseButton(true);
+    h.step();
+    h.mouseButton(false);
+    EXPECT_TRUE(h.stepUntil([&] { return h.topIs<ContextPlayers>(); }, 5))
+        << "the hint line's pixels: (" << left << "," << top << ")-(" << right << "," << bottom << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MainMenuGreeting, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& i) { return i.param ? "Safe800" : "Full1024"; });
 
 }  // namespace

@@ -88,6 +88,10 @@ TEST(NetworkTestPage, ASealedReplyNamesTheMasterServerAndLeadsOnToTheConfigurati
     EXPECT_TRUE(page->desktopToggle->bHidden);  // already in a window
     EXPECT_EQ(NetworkRig::messages(), (std::vector<WString>{r.text(SID_NETTESTINTRO1), u"", r.text(SID_NETTESTINTRO2),
                                                             r.text(SID_NETTESTINTRO3), r.text(SID_NETTESTINTRO4)}));
+    // On the screen a blank line follows the first.
+    EXPECT_EQ(page->messageViewer->lines,
+              (std::vector<WString>{r.text(SID_NETTESTINTRO1), u"", r.text(SID_NETTESTINTRO2),
+                                    r.text(SID_NETTESTINTRO3), r.text(SID_NETTESTINTRO4)}));
     r.h.click(page->nextButton);
     EXPECT_TRUE(page->nextButton->bDisabled);  // while it runs
     EXPECT_EQ(page->messageViewer->lines.back(), r.text(SID_STARTINGDOTS));

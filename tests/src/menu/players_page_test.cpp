@@ -9,6 +9,7 @@
 #include "menu/PlayerGreeting.h"
 #include "players_support.h"
 #include "text/FadingText.h"
+#include "text/FontQuad.h"
 
 using playerstest::PlayersRig;
 
@@ -32,8 +33,19 @@ TEST(PlayersPage, TheGreetingLeadsToThePageThatSwitchesAddsAndDeletesPlayers) {
     r.h.input->setInputMode(ZubInput::MODE_MOUSE_KEYBOARD);
     EXPECT_EQ(greeting->hintText->text, r.h.language.getText(SID_CLICKTOCHANGEPLAYERS));
 
-    r.h.click(r.at(menu, 100, 20));  // the band: -100 <= x < 100, y1 - 36 < y <= y1
-    r.h.click(r.at(menu, 0, 35 - 36));
+    // The band: from the top of the upper line (y1 = 35) to the bottom of
+    // the hint line, -100 <= x < 100 where a line is not wider.
+    const FadingText* hint = greeting->hintText;
+    const float hintBottom = hint->position.y - static_cast<float>(hint->font->height);
+    const float hintHalf = hint->font->measureText(hint->text).width / 2.0f;
+    ASSERT_GT(hintHalf, 100.0f);  // this hint line is wider than the least band
+    r.h.click(r.at(menu, 100, 20));
+    r.h.click(r.at(menu, 0, hintBottom));
+    r.h.click(r.at(menu, -hintHalf - 1.0f, hint->position.y - 2.0f));
+    EXPECT_EQ(r.h.top(), menu);
+    r.h.click(r.at(menu, -hintHalf + 1.0f, hintBottom + 1.0f));  // the hint line's left end
+    EXPECT_EQ(r.h.depth(), 2);
+    r.h.pressKey(1);
     EXPECT_EQ(r.h.top(), menu);
     r.h.click(r.at(menu, -100, 35));
     EXPECT_EQ(r.h.depth(), 2);
