@@ -272,8 +272,6 @@ void uninstall() {
     state.installed = false;
 }
 
-bool isInstalled() { return state.installed; }
-
 void writeCrashFiles(const char* reason) {
     if (!state.installed || handling) return;
     handling = 1;
