@@ -279,7 +279,7 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
     if (h.words.size() < 2 || h.words.size() > 3) return fail(h.number, "'new' takes a class and an optional label");
     const RuntimeClass* cls = classNamed(h.words[1]);
     if (!cls) return fail(h.number, "unknown class " + named(h.words[1]));
-    if (!cls->isDerivedFrom(&EditorObject::classRecord) || !cls->createFn)
+    if (!EditorObject::isPlaceableClass(cls))
         return fail(h.number, named(h.words[1]) + " is not an object that can be placed in a level");
     auto* o = static_cast<EditorObject*>(cls->create());
     draft.server().registerObject(o, 0);
