@@ -593,3 +593,27 @@ TEST(KeyScript, HoldsTapsAndItsLength) {
     EXPECT_FALSE(script.parse("expect score 1 2\nexpect score 1 2\n", "k.keys", error));
     EXPECT_EQ(error, "k.keys:2: the score is expected once");
 }
+
+// Every frame of a script lies within half an hour of play: a script cannot
+// make a run last for ever, nor a frame overflow.
+TEST(KeyScript, RefusesFramesPastHalfAnHourAtTheirLine) {
+    levelbuild::KeyScript script;
+    std::string error;
+    EXPECT_FALSE(script.parse("tap 57 3\nend 2000000000\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:2: '2000000000' lies past frame 180000: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("tap 57 2147483647\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '2147483647' lies past frame 179999: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("hold 205 10 180001\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '180001' lies past frame 180000: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("hold 205 180001 180002\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '180001' lies past frame 180000: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("tap 57 180000\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '180000' lies past frame 179999: a run lasts at most 30 minutes");
+
+    // Up to the bound itself.
+    ASSERT_TRUE(script.parse("tap 57 179999\n", "k.keys", error)) << error;
+    EXPECT_EQ(script.length(), levelbuild::KeyScript::MAX_FRAME);
+    EXPECT_EQ(script.keysAt(179999), std::set<int>{57});
+    ASSERT_TRUE(script.parse("hold 205 0 180000\nend 180000\n", "k.keys", error)) << error;
+    EXPECT_EQ(script.length(), 180000);
+}
