@@ -209,17 +209,9 @@ void EditorPropertyPanel::listClasses() {
     for (uint32_t i = 0;; ++i) {
         const RuntimeClass* cls = registry.findByIndex(i);
         if (!cls) break;
-        if (!cls->isDerivedFrom(&EditorObject::classRecord)) continue;
+        if (!EditorObject::isPlaceableClass(cls)) continue;
         auto* entry = new PropertyClass(0, cls, cls->getName());
-        // A class whose objects have no look in the editor (neither a skin
-        // nor an editor skin: the bare base class) could be neither drawn
-        // nor picked once placed; the level objects end the program on it.
-        auto* prototype = zub_cast<EditorObject>(entry->getPrototype());
-        if (prototype && !prototype->pSkin && !prototype->editorSkin) {
-            deleteObject(entry);
-            continue;
-        }
-        if (prototype) protectStructure(entry, prototype);
+        if (ZubBase* prototype = entry->getPrototype()) protectStructure(entry, prototype);
         Console::printActive(u"%d: %s", static_cast<int>(i), cls->getName());
         Property* after = nullptr;
         for (Property* p : childrenOf<Property>(classes))

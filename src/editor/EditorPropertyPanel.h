@@ -88,8 +88,8 @@ public:
     void chooseSkin(EditorObject* object, Skin** field, const RuntimeClass* skinType) override;
     // The row tree of a property tree.
     EditorPropertyWidget* makeWidget(Property* property);
-    // Shows the placeable classes (every level-object class), by name, each
-    // with a prototype to place.
+    // Shows the placeable classes (EditorObject::isPlaceableClass), by name,
+    // each with a prototype to place.
     void listClasses();
     // Lays the row tree out from the layout origin.
     void relayout();

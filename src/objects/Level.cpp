@@ -61,8 +61,6 @@ void Level::clearPrompt() {
     promptDistance = NO_PROMPT_DISTANCE;
 }
 
-int32_t Level::promptPriorityOf(const ZubBase* o) const { return o && promptTarget.get() == o ? promptPriority : 0; }
-
 bool Level::isLevelComplete() {
     House* house = findHouse();
     if (bBonusLevel) return house->atHome;

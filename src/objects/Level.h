@@ -74,8 +74,6 @@ public:
     void findNearestObject(ZubBase* list, const V3& point);
     // Clears the action target (priority 0, distance NO_PROMPT_DISTANCE).
     void clearPrompt();
-    // The action target's priority when `o` is the target, else 0.
-    int32_t promptPriorityOf(const ZubBase* o) const;
 
     // A bonus level is complete when everybody is home; any other level when
     // everybody is home and enough apples are in.

@@ -39,6 +39,23 @@ float clampScaleComponent(float v) {
 
 }  // namespace
 
+bool EditorObject::isPlaceableClass(const RuntimeClass* cls) {
+    if (!cls || !cls->createFn || !cls->isDerivedFrom(&EditorObject::classRecord)) return false;
+    auto* made = static_cast<EditorObject*>(static_cast<ZubBase*>(cls->create()));
+    const bool look = made && (made->pSkin || made->editorSkin);
+    deleteObject(made);
+    return look;
+}
+
+std::vector<const RuntimeClass*> EditorObject::placeableClasses() {
+    RuntimeClassManager& registry = RuntimeClassManager::getInstance();
+    registry.buildClassArray();
+    std::vector<const RuntimeClass*> out;
+    for (const RuntimeClass* cls : registry.classArray)
+        if (isPlaceableClass(cls)) out.push_back(cls);
+    return out;
+}
+
 EditorProxy* EditorObject::getProxy() const { return proxy.as<EditorProxy>(); }
 
 void RPCEditorObjectConstruct::execute() {

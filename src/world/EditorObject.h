@@ -8,6 +8,7 @@
 // A level object draws only through its proxy: its own render does nothing,
 // the proxy calls renderObject.
 #include <cstdint>
+#include <vector>
 
 #include "gfx/Renderable.h"
 #include "object/RPC.h"
@@ -19,6 +20,16 @@ class EditorObject : public Renderable {
 public:
     EditorObject();
     ~EditorObject() override;
+
+    // What a level places: a class of placed object that can be made and
+    // whose objects have a look of their own, a skin or an editor skin (the
+    // bare base has neither: placed, it could be neither drawn nor picked).
+    // The editor's class list, a description's 'new' line and the level
+    // builder's tools all go by it. An object of the class is made to see
+    // its look, so the skins must be loaded.
+    static bool isPlaceableClass(const RuntimeClass* cls);
+    // Every placeable class, in the registry's order.
+    static std::vector<const RuntimeClass*> placeableClasses();
 
     // Drawn through the proxy only: nothing in the tree, for every class of
     // level object.

@@ -166,14 +166,9 @@ ClassDoc documentClass(const RuntimeClass* cls) {
 
 }  // namespace
 
-bool isPlaceableClass(const RuntimeClass* cls) {
-    return cls && cls->getTypeName() && cls->createFn && cls->isDerivedFrom(&EditorObject::classRecord);
-}
-
 std::vector<ClassDoc> documentClasses() {
     std::vector<ClassDoc> docs;
-    for (const RuntimeClass* c : RuntimeClassManager::getInstance().allRecords())
-        if (isPlaceableClass(c)) docs.push_back(documentClass(c));
+    for (const RuntimeClass* c : EditorObject::placeableClasses()) docs.push_back(documentClass(c));
     std::sort(docs.begin(), docs.end(), [](const ClassDoc& a, const ClassDoc& b) { return a.name < b.name; });
     // Each class leaves to its nearest placeable base what it has as the
     // base has it.

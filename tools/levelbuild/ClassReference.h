@@ -1,7 +1,7 @@
 #pragma once
 // The reference of the placeable classes (`levelbuild --classes`): every
-// class a level description can place with 'new' (a placed object's class
-// that can be made), its construct call's arguments and its properties with
+// class a level description can place with 'new' (EditorObject::
+// isPlaceableClass), its construct call's arguments and its properties with
 // their types, defaults and meanings, all read from the classes' own
 // property declarations (addPropertiesTo, and the one-line meaning each
 // declaration gives).
@@ -15,9 +15,6 @@
 class RuntimeClass;
 
 namespace levelbuild {
-
-// Whether a description can place an object of the class with 'new'.
-bool isPlaceableClass(const RuntimeClass* cls);
 
 // One property as a description sets it; a group ("position") is one entry
 // whose members are given in order (or by their dotted names).

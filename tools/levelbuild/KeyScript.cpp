@@ -73,6 +73,16 @@ bool KeyScript::parse(std::string_view text, const std::string& file, std::strin
             error = describeError(file, n, "a key code from 1 to 255 comes first");
             return false;
         }
+        // A tap is down up to the frame after it.
+        const int last = w[0] == "tap" ? MAX_FRAME - 1 : MAX_FRAME;
+        for (size_t i = keyed ? 1 : 0; i < v.size(); ++i) {
+            if (v[i] > last) {
+                error = describeError(file, n,
+                                      "'" + w[i + 1] + "' lies past frame " + std::to_string(last) +
+                                          ": a run lasts at most " + std::to_string(MAX_FRAME / 6000) + " minutes");
+                return false;
+            }
+        }
         if (w[0] == "hold" && v.size() == 3 && v[1] < v[2]) {
             hold(v[0], v[1], v[2]);
         } else if (w[0] == "tap" && v.size() == 2) {

@@ -7,6 +7,8 @@
 //   hold <code> <from> <to>   the key is down in frames from .. to - 1
 //   tap <code> <frame>        down for that one frame
 //   end <frame>               the run lasts this many frames
+//
+// (frames from 0 to KeyScript::MAX_FRAME)
 //   expect score <low> <high> the run completes the level (outcome 5) with
 //                             a score from low to high
 //
@@ -22,8 +24,14 @@ namespace levelbuild {
 
 class KeyScript {
 public:
+    // The last frame a script reaches: half an hour of play, many times the
+    // longest run of a shipped level (two minutes), so that every run of a
+    // script comes to an end and a frame + 1 stays an int.
+    static constexpr int MAX_FRAME = 30 * 60 * 100;
+
     // False with "<file>:<line>: <what>" in `error` for a line it cannot read
-    // (an unknown word, a code outside 1-255, frames that do not rise).
+    // (an unknown word, a code outside 1-255, frames that do not rise, a
+    // frame past MAX_FRAME).
     bool parse(std::string_view text, const std::string& file, std::string& error);
     void hold(int code, int from, int to) { holds.push_back({code, from, to}); }
 

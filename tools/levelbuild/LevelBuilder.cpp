@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 
 #include "LevelCheck.h"
@@ -20,6 +21,7 @@
 #include "object/RuntimeClass.h"
 #include "objects/areas/Area.h"
 #include "objects/hints/TriggerHint.h"
+#include "objects/paths/Sweet.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/TerrainDeco.h"
 #include "objects/triggers/House.h"
@@ -89,6 +91,25 @@ bool isStringIdProperty(const ZubBase* o, std::u16string_view name) {
     return false;
 }
 
+// Whole numbers that mean something only within a range: in play the
+// class takes one outside it as the nearest end, so a description that
+// gives one has made a mistake.
+struct RangedProperty {
+    const RuntimeClass* cls;
+    const char16_t* name;
+    int64_t low, high;
+};
+const RangedProperty kRangedProperties[] = {
+    {&GameController::classRecord, u"applesNeeded", 0, INT32_MAX},
+    {&Sweet::classRecord, u"type", 0, Sweet::TYPE_COUNT - 1},
+};
+
+const RangedProperty* rangeOf(const ZubBase* o, std::u16string_view name) {
+    for (const RangedProperty& r : kRangedProperties)
+        if (o->getClass()->isDerivedFrom(r.cls) && name == r.name) return &r;
+    return nullptr;
+}
+
 // The object's scale, rotation and position set again as the editor sets
 // them, so that what depends on them follows the values its lines gave.
 void placeAgain(EditorObject* o) {
@@ -136,6 +157,11 @@ ZubBase* LevelBuilder::find(std::u16string_view label) const {
     return it == labels.end() ? nullptr : it->second;
 }
 
+int LevelBuilder::lineOf(const ZubBase* o) const {
+    auto it = placedAt.find(o);
+    return it == placedAt.end() ? 0 : it->second;
+}
+
 bool LevelBuilder::fail(int line, const std::string& message) {
     errorText = describeError(description.file, line, message);
     return false;
@@ -170,8 +196,22 @@ bool LevelBuilder::build(std::string& error) {
 
 bool LevelBuilder::levelBlock(const DescriptionBlock& block) {
     if (block.header.words.size() != 1) return fail(block.header.number, "'level' takes no words after it");
-    for (const DescriptionLine& line : block.lines)
-        if (!apply(&draft.controller(), line)) return false;
+    GameController& gc = draft.controller();
+    PropertyContainer props(u"", 0);
+    gc.addPropertiesTo(&props);
+    for (const DescriptionLine& line : block.lines) {
+        // The controller's objects (its lists, its contexts, the editor's
+        // panel) are those it made itself: the game finds the level's
+        // objects through them.
+        const Property* p = findPath(&props, line.words[0]);
+        const bool object =
+            (zub_cast<PropertyPointer>(p) && !(p->flags & PROP_RESOURCE)) || zub_cast<PropertyReferenceBase>(p);
+        if (object) {
+            const std::string what = named(line.words[0]) + " is one of the level's own objects";
+            return fail(line.number, what + ": a description does not set it");
+        }
+        if (!apply(&gc, line)) return false;
+    }
     return true;
 }
 
@@ -262,13 +302,16 @@ bool LevelBuilder::editBlock(const DescriptionBlock& block) {
     ZubBase* o = find(h.words[1]);
     if (!o) return fail(h.number, named(h.words[1]) + " names no object");
     int faultLine = 0;
+    bool moved = !placedAt.count(o);
     for (const DescriptionLine& line : block.lines) {
         if (line.words[0] == u"list") return fail(line.number, "an object that exists keeps its list");
         if (!apply(o, line)) return false;
         if (o == find(u"grassBand") && (line.words[0] == u"pSkinRefQuad" || line.words[0] == u"skinFlags"))
             bandDressed = true;
+        moved = moved || line.words[0] == u"position" || line.words[0].starts_with(u"position.");
         noteValues(o, line.number, faultLine);
     }
+    if (moved) placedAt[o] = h.number;
     if (!checkValues(o, faultLine, h.number)) return false;
     if (auto* placed = zub_cast<EditorObject>(o)) placeAgain(placed);
     return true;
@@ -279,10 +322,16 @@ bool LevelBuilder::newBlock(const DescriptionBlock& block) {
     if (h.words.size() < 2 || h.words.size() > 3) return fail(h.number, "'new' takes a class and an optional label");
     const RuntimeClass* cls = classNamed(h.words[1]);
     if (!cls) return fail(h.number, "unknown class " + named(h.words[1]));
-    if (!cls->isDerivedFrom(&EditorObject::classRecord) || !cls->createFn)
+    if (!EditorObject::isPlaceableClass(cls))
         return fail(h.number, named(h.words[1]) + " is not an object that can be placed in a level");
+    // Every level has its hero and her house from the start, and one of each.
+    if (cls->isDerivedFrom(&Pig::classRecord))
+        return fail(h.number, "the level has its hero already: 'edit hero' places her");
+    if (cls->isDerivedFrom(&House::classRecord))
+        return fail(h.number, "the level has its house already: 'edit house' places it");
     auto* o = static_cast<EditorObject*>(cls->create());
     draft.server().registerObject(o, 0);
+    placedAt[o] = h.number;
     if (h.words.size() == 3 && !label(h.words[2], o, h.number)) return false;
 
     // The list first, then where it stands, then its construct call (with
@@ -517,6 +566,12 @@ bool LevelBuilder::property(ZubBase* o, std::u16string_view path, const Descript
         if (values.size() != 1) return fail(line.number, named(key) + " takes one string identifier");
         if (!values[0].empty() && !gameLanguage().hasString(values[0]))
             return fail(line.number, named(values[0]) + " is not a string identifier");
+    }
+    if (const RangedProperty* range = rangeOf(o, path); range && values.size() == 1) {
+        int64_t v;
+        if (property_text::parseInt(values[0], v) && (v < range->low || v > range->high))
+            return fail(line.number, named(values[0]) + " is no value for " + named(key) + " (a whole number from " +
+                                         std::to_string(range->low) + " to " + std::to_string(range->high) + ")");
     }
     return assign(p, values, key, line.number);
 }

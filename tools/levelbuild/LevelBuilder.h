@@ -31,15 +31,24 @@ public:
 
     // Applies every block in order. False with "<file>:<line>: <what>" in
     // `error` at the first line that names an unknown class, object,
-    // property or list, gives a value the property cannot take, names a
-    // text that is no string identifier, gives a call arguments it cannot
-    // work with, or leaves an object with values its class refuses.
+    // property or list, gives a value the property cannot take (or a whole
+    // number outside the range its class reads it in), names a text that is
+    // no string identifier, gives a call arguments it cannot work with,
+    // leaves an object with values its class refuses, sets one of the
+    // controller's own objects (its lists and contexts) or makes a second
+    // hero or house.
     bool build(std::string& error);
 
     // The object a label names, or null.
     ZubBase* find(std::u16string_view label) const;
     // Every label with its object (the starter content's too).
     const std::map<WString, ZubBase*, std::less<>>& allLabels() const { return labels; }
+    // The description's file name, as errors give it.
+    const std::string& fileName() const { return description.file; }
+    // The line that placed the object: its 'new' line, or the 'edit' line of
+    // the last block that set its position (of the first block that edited
+    // it, when none did); 0 for an object the description leaves as it is.
+    int lineOf(const ZubBase* o) const;
 
 private:
     bool levelBlock(const DescriptionBlock& block);
@@ -86,6 +95,8 @@ private:
     std::map<WString, ZubBase*, std::less<>> labels;
     // How many vertices each new path's construct call made.
     std::map<const ZubBase*, int> madeVertices;
+    // lineOf's answers.
+    std::map<const ZubBase*, int> placedAt;
     // Whether a 'terrain' block gave the level's own terrain a depth, and
     // whether an 'edit' block set the earth band's texture or flags.
     bool deepGround = false;

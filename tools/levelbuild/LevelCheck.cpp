@@ -204,6 +204,11 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
         return label == labelOf.end() ? formatNarrow("a %s (UID %d)", o->getClass()->getTypeName(), o->objectUID)
                                       : formatNarrow("'%s' (%s)", label->second, o->getClass()->getTypeName());
     };
+    // Where an object stands is a problem of the line that placed it.
+    auto placedProblem = [&](const EditorObject* o, const std::string& what) {
+        const int line = builder.lineOf(o);
+        problems.push_back(line > 0 ? describeError(builder.fileName(), line, what) : name + ": " + what);
+    };
 
     // The terrains; the level's own is solid all the way down.
     const ZubBase* ownTerrain = builder.find(u"terrain");
@@ -231,7 +236,8 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
             if (zub_cast<Terrain>(o) || zub_cast<TerrainDeco>(o)) continue;
             const V3& p = o->position;
             if (!(p.x >= area.left && p.x <= area.right && p.y >= area.bottom && p.y <= area.top)) {
-                problem(formatNarrow("%s at %s stands outside the playing area %s", nameOf(o), placeOf(p), areaText));
+                placedProblem(
+                    o, formatNarrow("%s at %s stands outside the playing area %s", nameOf(o), placeOf(p), areaText));
                 continue;
             }
             // What the hero gathers, goes to or is herself: clear of the
@@ -241,10 +247,9 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
             if (!body) continue;
             for (const V3& q : groundPoints(*body)) {
                 if (auto depth = depthIn(q)) {
-                    problem(
-                        formatNarrow("%s at %s starts inside the ground: %s lies %.1f below the terrain's "
-                                     "surface at %.1f",
-                                     nameOf(o), placeOf(p), placeOf(q), depth->first, depth->second));
+                    placedProblem(o, formatNarrow("%s at %s starts inside the ground: %s lies %.1f below the terrain's "
+                                                  "surface at %.1f",
+                                                  nameOf(o), placeOf(p), placeOf(q), depth->first, depth->second));
                     break;
                 }
             }
@@ -255,8 +260,8 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
                                    : !(q.y < area.top)    ? "top"
                                                           : nullptr;
                 if (edge) {
-                    problem(formatNarrow("%s at %s starts on the playing area's %s edge: %s is not inside %s",
-                                         nameOf(o), placeOf(p), edge, placeOf(q), areaText));
+                    placedProblem(o, formatNarrow("%s at %s starts on the playing area's %s edge: %s is not inside %s",
+                                                  nameOf(o), placeOf(p), edge, placeOf(q), areaText));
                     break;
                 }
             }
@@ -671,27 +676,40 @@ int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* e
     for (const std::string& path : descriptions) {
         BuiltLevel level;
         std::string text, error;
+        // A description or a script that cannot be read is a problem of its
+        // level, which is not checked further; the others still are.
+        auto unread = [&](const std::string& why) {
+            if (!why.empty()) std::fprintf(err, "%s\n", why.c_str());
+            ++problems;
+        };
         {
             LevelEnvironment environment;
-            if (!readText(path, text, err)) return 1;
+            if (!readText(path, text, err)) {
+                unread("");
+                continue;
+            }
             if (!buildLevel(text, path, level, error)) {
-                std::fprintf(err, "%s\n", error.c_str());
-                return 1;
+                unread(error);
+                continue;
             }
         }
         // The key scripts beside the description, those there are.
         std::optional<KeyScript> scripts[2];
         std::string files[2];
         const char* const kExtensions[2] = {".keys", ".perfect.keys"};
-        for (int i = 0; i < 2; ++i) {
+        bool read = true;
+        for (int i = 0; i < 2 && read; ++i) {
             files[i] = fs::path(path).replace_extension(kExtensions[i]).string();
             if (!fs::exists(files[i])) continue;
-            if (!readText(files[i], text, err)) return 1;
-            if (!scripts[i].emplace().parse(text, files[i], error)) {
-                std::fprintf(err, "%s\n", error.c_str());
-                return 1;
+            if (!readText(files[i], text, err)) {
+                unread("");
+                read = false;
+            } else if (!scripts[i].emplace().parse(text, files[i], error)) {
+                unread(error);
+                read = false;
             }
         }
+        if (!read) continue;
         const LevelProof proof =
             proveLevel(level, scripts[0] ? &*scripts[0] : nullptr, scripts[1] ? &*scripts[1] : nullptr);
         if (proof.played)

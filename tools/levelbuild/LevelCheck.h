@@ -50,7 +50,9 @@ struct BuiltLevel;
 bool isShippedName(const std::string& name);
 
 // The draft's problems (name, keys, playing area, where the objects start,
-// apples), each a sentence that names the level; empty when there are none.
+// apples), each a sentence that names the level, or for where an object
+// stands "<file>:<line>: " with the line that placed it
+// (LevelBuilder::lineOf); empty when there are none.
 std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& builder, const std::string& name);
 
 // The places within her radius of the playing area's left or right edge
@@ -102,7 +104,9 @@ LevelProof proveLevel(const BuiltLevel& level, const KeyScript* script, const Ke
 // scripts beside it (<name>.keys, <name>.perfect.keys), those there are;
 // writes two lines per level (each run's end, or "not played") and every
 // problem to `out`, a description or script that cannot be read and the
-// count of problems to `err`. 0 when there is no problem, else 1.
+// count of problems to `err`. A level whose description or scripts cannot
+// be read counts as one problem and is checked no further; the rest are
+// still checked. 0 when there is no problem, else 1.
 int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* err);
 
 }  // namespace levelbuild

@@ -122,22 +122,6 @@ void replaceAll(std::string& text, std::string_view key, const std::string& valu
 
 }  // namespace
 
-std::vector<const RuntimeClass*> placeableClasses() {
-    std::vector<const RuntimeClass*> out;
-    RuntimeClassManager& registry = RuntimeClassManager::getInstance();
-    registry.buildClassArray();
-    for (uint32_t i = 0;; ++i) {
-        const RuntimeClass* cls = registry.findByIndex(i);
-        if (!cls) break;
-        if (!cls->isDerivedFrom(&EditorObject::classRecord) || !cls->createFn) continue;
-        // As the editor's class list judges it, by a prototype.
-        PropertyClass entry(0, cls, cls->getName());
-        const auto* prototype = zub_cast<EditorObject>(entry.getPrototype());
-        if (prototype && (prototype->pSkin || prototype->editorSkin)) out.push_back(cls);
-    }
-    return out;
-}
-
 std::string stressLevelDescription(int objects) {
     objects = std::max(objects, 0);
     // The placed objects: the two of the hero's and the house's classes, the

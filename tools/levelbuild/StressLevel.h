@@ -21,10 +21,6 @@ struct BuiltLevel;
 
 namespace levelbuild {
 
-// The classes the editor lists for placing: placed objects (EditorObject)
-// that can be made and have a look of their own (a skin or an editor skin).
-std::vector<const RuntimeClass*> placeableClasses();
-
 // The description of a stress level with `objects` placed objects (the
 // starter content not counted).
 std::string stressLevelDescription(int objects);

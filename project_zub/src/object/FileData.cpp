@@ -37,12 +37,6 @@ void FileData::purge() {
     loaded = false;
 }
 
-ByteBuffer FileData::takeBytes() {
-    load();
-    loaded = false;
-    return std::move(bytes);
-}
-
 const uint8_t* FileData::data() const {
     load();
     return bytes.data;

@@ -31,9 +31,6 @@ public:
     void load() const;
     // Frees the bytes; the next use loads them again.
     void purge();
-    // Hands the bytes over (loading them first when needed); the next use
-    // loads them again.
-    ByteBuffer takeBytes();
 
     const WString& getFileName() const { return fileName; }
     int getFlags() const { return flags; }

@@ -419,12 +419,6 @@ ZubBase* PropertyClass::takePrototype() {
     return p;
 }
 
-void PropertyClass::clearPrototype() {
-    while (firstChild) deleteObject(firstChild);
-    deleteObject(prototype);
-    prototype = nullptr;
-}
-
 void property_codec::subObject(Packet& p, ZubBase* object) {
     if (!object) return;
     if (++p.depth > Packet::MAX_DEPTH)

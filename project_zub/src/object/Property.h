@@ -255,7 +255,6 @@ public:
     WString toString() const override { return cls ? cls->getName() : WString(); }
     // Hands the prototype over to the caller (the property no longer owns it).
     ZubBase* takePrototype();
-    void clearPrototype();
     ZubBase* getPrototype() const { return prototype; }
     const RuntimeClass* cls;
 

@@ -274,8 +274,6 @@ void uninstall() {
     state.installed = false;
 }
 
-bool isInstalled() { return state.installed; }
-
 void writeCrashFiles(const char* reason) {
     if (!state.installed || handling) return;
     handling = 1;

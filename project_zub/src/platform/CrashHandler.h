@@ -37,7 +37,6 @@ struct Targets {
 // to copy.
 void install(const std::string& title, const std::string& logPath, const Targets& targets);
 void uninstall();
-bool isInstalled();
 
 // Writes the log copy, the dump and the traffic file now (the fatal-error
 // path). Does nothing unless installed.

@@ -89,8 +89,6 @@ FontQuad::~FontQuad() {
 
 void FontQuad::setCodePage(std::u16string_view codePage) { codePageSetting().assign(codePage); }
 
-const WString& FontQuad::getCodePage() { return codePageSetting(); }
-
 CodePointTable FontQuad::currentCodePointTable() {
     const WString& cp = codePageSetting();
     if (ResourceManager* rm = ResourceManager::active()) {

@@ -191,7 +191,6 @@ public:
 
     // --- code page ---------------------------------------------------------------
     static void setCodePage(std::u16string_view codePage);
-    static const WString& getCodePage();
     // The current code page's table (its resource, else built in).
     static CodePointTable currentCodePointTable();
     // The engine option that lets fonts scale with the resolution.

@@ -36,16 +36,6 @@ const V3 kPlace(-200.0f, 250.0f, 0.0f);
 // Nothing of the starter level shows there.
 const V3 kEmpty(-450.0f, 350.0f, 0.0f);
 
-// Every level-object class but the bare base (which has no look).
-std::vector<const RuntimeClass*> placeableClasses() {
-    RuntimeClassManager::getInstance().buildClassArray();
-    std::vector<const RuntimeClass*> out;
-    for (const RuntimeClass* c : RuntimeClassManager::getInstance().classArray)
-        if (c->createFn && c->isDerivedFrom(&EditorObject::classRecord) && c != &EditorObject::classRecord)
-            out.push_back(c);
-    return out;
-}
-
 // The live objects of the class in the level's registry.
 std::vector<EditorObject*> objectsOf(GameServer& server, const RuntimeClass* cls) {
     std::vector<EditorObject*> out;
@@ -63,7 +53,7 @@ bool inALevelList(GameController& gc, const ZubBase* o) { return o->parent && o-
 TEST(EditorObjects, EveryClassIsPlacedPickedMovedMirroredCopiedAndDeletedByTheEditorsKeys) {
     EditorHarness h;
     GameController& gc = h.edit(h.houseLevel());
-    const std::vector<const RuntimeClass*> classes = placeableClasses();
+    const std::vector<const RuntimeClass*> classes = EditorObject::placeableClasses();
     ASSERT_GE(classes.size(), 40u);
     std::set<std::string> picked;
     for (const RuntimeClass* cls : classes) {

@@ -241,6 +241,30 @@ TEST(EditorPropertyPanel, F1ListsEveryPlaceableClassByNameAndItsPrototypesChange
     EXPECT_EQ(ZubBase::liveCount(), live);
 }
 
+// The class list is the one rule's (EditorObject::isPlaceableClass), which
+// the level builder's 'new' line, its class reference and its stress level
+// go by too.
+TEST(EditorPropertyPanel, F1ListsThePlaceableClassesOfTheOneRule) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    h.key(KEY_F1);
+    EditorPropertyWidget* list = h.topRow();
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> shown, placeable;
+    for (ZubBase* c : childrenOf(list)) {
+        auto* row = dynamic_cast<EditorPropertyClassWidget*>(c);
+        ASSERT_NE(row, nullptr);
+        auto* entry = zub_cast<PropertyClass>(row->property);
+        ASSERT_NE(entry, nullptr);
+        shown.push_back(entry->cls->getTypeName());
+    }
+    for (const RuntimeClass* cls : EditorObject::placeableClasses()) placeable.push_back(cls->getTypeName());
+    std::sort(shown.begin(), shown.end());
+    std::sort(placeable.begin(), placeable.end());
+    EXPECT_GE(placeable.size(), 50u);
+    EXPECT_EQ(shown, placeable);
+}
+
 TEST(EditorPropertyPanel, F2ShowsTheLevelF3TheEditorsSettingsOnlyInEditMode) {
     EditorHarness h;
     Console console;

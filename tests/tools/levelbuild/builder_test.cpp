@@ -559,6 +559,53 @@ TEST(LevelBuilder, RefusesValuesItsClassesCannotWorkWithAtTheirLine) {
     EXPECT_TRUE(switches[0]->bOnceOnly);
 }
 
+// What the game would end on as it starts the level (the controller's own
+// lists and contexts named otherwise), what it would take as something else
+// (a count below 0, a sweet's type past its last), and a second hero or
+// house: refused at their line.
+TEST(LevelBuilder, RefusesWhatTheGameWouldEndOnOrReadOtherwiseAtItsLine) {
+    ErrorManager::bTestMode = true;
+    LevelEnvironment environment;
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"level\n    applesNeeded 2\n    houseList null\n",
+         "levels/x1.txt:3: 'houseList' is one of the level's own objects: a description does not set it"},
+        {"level\n    appleList null\n",
+         "levels/x1.txt:2: 'appleList' is one of the level's own objects: a description does not set it"},
+        {"level\n    pigList apple\n",
+         "levels/x1.txt:2: 'pigList' is one of the level's own objects: a description does not set it"},
+        {"level\n    contextGame null\n",
+         "levels/x1.txt:2: 'contextGame' is one of the level's own objects: a description does not set it"},
+        {"level\n    contextGame hero\n",
+         "levels/x1.txt:2: 'contextGame' is one of the level's own objects: a description does not set it"},
+        {"level\n    editor null\n",
+         "levels/x1.txt:2: 'editor' is one of the level's own objects: a description does not set it"},
+        {"level\n    applesNeeded -1\n",
+         "levels/x1.txt:2: '-1' is no value for 'applesNeeded' (a whole number from 0 to 2147483647)"},
+        {"new Sweet\n    position 0 300 0\n    type 999\n",
+         "levels/x1.txt:3: '999' is no value for 'type' (a whole number from 0 to 15)"},
+        {"new Sweet candy\nedit candy\n    type -1\n",
+         "levels/x1.txt:3: '-1' is no value for 'type' (a whole number from 0 to 15)"},
+        {"new Sweet\n    type sweet\n", "levels/x1.txt:2: 'sweet' is no value for 'type' (a whole number)"},
+        {"level\n    applesNeeded 1\nnew Pig\n    position 0 300 0\n",
+         "levels/x1.txt:3: the level has its hero already: 'edit hero' places her"},
+        {"new House home\n", "levels/x1.txt:1: the level has its house already: 'edit house' places it"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(buildError(c.text), c.error) << c.text;
+
+    // The ends of the ranges are fine.
+    std::vector<uint8_t> level;
+    std::string error;
+    EXPECT_TRUE(levelbuild::buildLevelFile(
+        kFlatGround + "\nnew Sweet\n    position 0 300 0\n    type 15\nnew Sweet\n    position 50 300 0\n"
+                      "    type 0\nlevel\n    applesNeeded 0\n",
+        "x1.txt", level, error))
+        << error;
+}
+
 TEST(KeyScript, HoldsTapsAndItsLength) {
     levelbuild::KeyScript script;
     std::string error;
@@ -592,4 +639,28 @@ TEST(KeyScript, HoldsTapsAndItsLength) {
     EXPECT_EQ(error, "k.keys:1: expected 'expect score LOW HIGH' (0 <= LOW <= HIGH)");
     EXPECT_FALSE(script.parse("expect score 1 2\nexpect score 1 2\n", "k.keys", error));
     EXPECT_EQ(error, "k.keys:2: the score is expected once");
+}
+
+// Every frame of a script lies within half an hour of play: a script cannot
+// make a run last for ever, nor a frame overflow.
+TEST(KeyScript, RefusesFramesPastHalfAnHourAtTheirLine) {
+    levelbuild::KeyScript script;
+    std::string error;
+    EXPECT_FALSE(script.parse("tap 57 3\nend 2000000000\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:2: '2000000000' lies past frame 180000: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("tap 57 2147483647\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '2147483647' lies past frame 179999: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("hold 205 10 180001\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '180001' lies past frame 180000: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("hold 205 180001 180002\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '180001' lies past frame 180000: a run lasts at most 30 minutes");
+    EXPECT_FALSE(script.parse("tap 57 180000\n", "k.keys", error));
+    EXPECT_EQ(error, "k.keys:1: '180000' lies past frame 179999: a run lasts at most 30 minutes");
+
+    // Up to the bound itself.
+    ASSERT_TRUE(script.parse("tap 57 179999\n", "k.keys", error)) << error;
+    EXPECT_EQ(script.length(), levelbuild::KeyScript::MAX_FRAME);
+    EXPECT_EQ(script.keysAt(179999), std::set<int>{57});
+    ASSERT_TRUE(script.parse("hold 205 0 180000\nend 180000\n", "k.keys", error)) << error;
+    EXPECT_EQ(script.length(), 180000);
 }

@@ -84,6 +84,27 @@ levelbuild::LevelProof prove(const levelbuild::BuiltLevel& level, const std::str
     return levelbuild::proveLevel(level, &s, perfect.empty() ? nullptr : &p);
 }
 
+// levelbuild --check of the descriptions <name>.txt in the folder, with what
+// it writes to its output and to its errors.
+int checkLevels(const filestest::TempFolder& folder, const std::vector<std::string>& names, std::string& out,
+                std::string& err) {
+    std::vector<std::string> paths;
+    for (const std::string& n : names) paths.push_back(folder / (n + ".txt"));
+    FILE* o = std::tmpfile();
+    FILE* e = std::tmpfile();
+    const int code = levelbuild::checkLevels(paths, o, e);
+    auto read = [](FILE* f) {
+        std::string text(static_cast<size_t>(std::ftell(f)), '\0');
+        std::rewind(f);
+        text.resize(std::fread(text.data(), 1, text.size(), f));
+        std::fclose(f);
+        return text;
+    };
+    out = read(o);
+    err = read(e);
+    return code;
+}
+
 // The problems that contain `part`.
 std::vector<std::string> matching(const std::vector<std::string>& problems, const std::string& part) {
     std::vector<std::string> out;
@@ -118,15 +139,16 @@ TEST(LevelCheck, NamesKeysApplesAndThePlayingArea) {
               std::vector<std::string>{"a1: it needs 2 apples but has 1"});
     EXPECT_EQ(build(replaced(kLevel, "-1000 1000 1000 0", "1000 1000 -1000 0"), "a1").problems.at(0),
               "a1: the playing area (left 1000, top 1000, right -1000, bottom 0) is empty");
-    // Above the top, left of the left edge: named by label or by class.
+    // Above the top, left of the left edge: named by label or by class, at
+    // the line that placed it.
     const std::string outside = replaced(replaced(kLevel, "position 60 116 0", "position 60 1116 0"), "edit house",
                                          "new Sweet\n    position -1200 300 0\nedit house");
     const std::vector<std::string> problems = build(outside, "a1").problems;
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_EQ(problems[0],
-              "a1: 'apple' (Apple) at (60.0, 1116.0) stands outside the playing area (left -1000, top "
-              "1000, right 1000, bottom 0)");
-    EXPECT_NE(problems[1].find("a1: a Sweet (UID "), std::string::npos) << problems[1];
+              "levels/a1.txt:15: 'apple' (Apple) at (60.0, 1116.0) stands outside the playing area (left -1000, "
+              "top 1000, right 1000, bottom 0)");
+    EXPECT_EQ(problems[1].find("levels/a1.txt:11: a Sweet (UID "), 0u) << problems[1];
     EXPECT_NE(problems[1].find(") at (-1200.0, 300.0) stands outside"), std::string::npos) << problems[1];
 }
 
@@ -181,15 +203,15 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
     // edge) passed.
     EXPECT_EQ(problemsWith("new Apple lost\n    position 0 0 0"),
               (std::vector<std::string>{
-                  "mylevel: 'lost' (Apple) at (0.0, 0.0) starts inside the ground: (0.0, -16.0) lies 116.0 below the "
-                  "terrain's surface at 100.0",
-                  "mylevel: 'lost' (Apple) at (0.0, 0.0) starts on the playing area's bottom edge: (0.0, -16.0) is "
-                  "not inside (left -1000, top 1000, right 1000, bottom 0)"}));
+                  "levels/mylevel.txt:11: 'lost' (Apple) at (0.0, 0.0) starts inside the ground: (0.0, -16.0) lies "
+                  "116.0 below the terrain's surface at 100.0",
+                  "levels/mylevel.txt:11: 'lost' (Apple) at (0.0, 0.0) starts on the playing area's bottom edge: "
+                  "(0.0, -16.0) is not inside (left -1000, top 1000, right 1000, bottom 0)"}));
     // Resting on the ground is clear of it; a few units into it is not.
     EXPECT_TRUE(problemsWith("new Apple resting\n    position 300 116 0").empty());
     EXPECT_EQ(problemsWith("new Apple sunk\n    position 300 110 0"),
-              std::vector<std::string>{"mylevel: 'sunk' (Apple) at (300.0, 110.0) starts inside the ground: (300.0, "
-                                       "94.0) lies 6.0 below the terrain's surface at 100.0"});
+              std::vector<std::string>{"levels/mylevel.txt:11: 'sunk' (Apple) at (300.0, 110.0) starts inside the "
+                                       "ground: (300.0, 94.0) lies 6.0 below the terrain's surface at 100.0"});
     // Each class by its own body: the hero's feet, a sweet's outline, a
     // secret's and the house's position, a basket's physics point.
     struct Case {
@@ -206,7 +228,7 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
     for (const Case& c : sunk) {
         const std::vector<std::string> problems = problemsWith(c.objects);
         ASSERT_EQ(problems.size(), 1u) << c.objects;
-        EXPECT_EQ(problems[0].find(std::string("mylevel: ") + c.who + " starts inside the ground: "), 0u)
+        EXPECT_EQ(problems[0].find(std::string("levels/mylevel.txt:11: ") + c.who + " starts inside the ground: "), 0u)
             << problems[0];
     }
     // The house sunk, and on the flat at the foot of the cliff: its roof in
@@ -219,7 +241,7 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
         const std::vector<std::string> problems =
             build(replaced(kLevel, "position 100 100 0", c.objects), "mylevel").problems;
         ASSERT_EQ(problems.size(), c.objects == houses[0].objects ? 1u : 2u) << c.objects;
-        EXPECT_EQ(problems[0].find(std::string("mylevel: ") + c.who + " starts inside the ground: "), 0u)
+        EXPECT_EQ(problems[0].find(std::string("levels/mylevel.txt:11: ") + c.who + " starts inside the ground: "), 0u)
             << problems[0];
     }
     EXPECT_TRUE(problemsWith("new Sweet sweet\n    position 300 140 0\nnew SecretArea secret\n    position 300 "
@@ -231,11 +253,17 @@ TEST(LevelCheck, WhatSheGathersAndSheHerselfStartClearOfTheGroundAndTheEdges) {
         "new Sweet right\n    position 995 800 0\nnew Sweet top\n    position 0 995 0\nedit hero\n    "
         "position -1000 760 0");
     ASSERT_EQ(edges.size(), 3u);
-    EXPECT_EQ(edges[0].find("mylevel: 'right' (Sweet) at (995.0, 800.0) starts on the playing area's right edge: "), 0u)
+    EXPECT_EQ(edges[0].find(
+                  "levels/mylevel.txt:11: 'right' (Sweet) at (995.0, 800.0) starts on the playing area's right edge: "),
+              0u)
         << edges[0];
-    EXPECT_EQ(edges[1].find("mylevel: 'top' (Sweet) at (0.0, 995.0) starts on the playing area's top edge: "), 0u)
+    EXPECT_EQ(
+        edges[1].find("levels/mylevel.txt:13: 'top' (Sweet) at (0.0, 995.0) starts on the playing area's top edge: "),
+        0u)
         << edges[1];
-    EXPECT_EQ(edges[2].find("mylevel: 'hero' (Pig) at (-1000.0, 760.0) starts on the playing area's left edge: "), 0u)
+    EXPECT_EQ(edges[2].find(
+                  "levels/mylevel.txt:15: 'hero' (Pig) at (-1000.0, 760.0) starts on the playing area's left edge: "),
+              0u)
         << edges[2];
 }
 
@@ -394,21 +422,7 @@ TEST(LevelCheck, CheckLevelsPlaysBothScriptsBesideEachDescriptionAndCountsThePro
     const double t = prove(build(kLongLevel, "mylevel"), script, script).perfect.time;
     const std::string level = replaced(kLongLevel, "parTime 20", "parTime " + formatNarrow("%.3f", 1.3 * t));
     auto check = [&](const std::vector<std::string>& names, std::string& out, std::string& err) {
-        std::vector<std::string> paths;
-        for (const std::string& n : names) paths.push_back(folder / (n + ".txt"));
-        FILE* o = std::tmpfile();
-        FILE* e = std::tmpfile();
-        const int code = levelbuild::checkLevels(paths, o, e);
-        auto read = [](FILE* f) {
-            std::string text(static_cast<size_t>(std::ftell(f)), '\0');
-            std::rewind(f);
-            text.resize(std::fread(text.data(), 1, text.size(), f));
-            std::fclose(f);
-            return text;
-        };
-        out = read(o);
-        err = read(e);
-        return code;
+        return checkLevels(folder, names, out, err);
     };
     std::string out, err;
 
@@ -435,4 +449,32 @@ TEST(LevelCheck, CheckLevelsPlaysBothScriptsBesideEachDescriptionAndCountsThePro
     EXPECT_EQ(check({"mylevel", "b2"}, out, err), 1) << out;
     EXPECT_NE(out.find("\nb2: not played (no "), std::string::npos) << out;
     EXPECT_EQ(err, "levelbuild: 2 problems\n");
+}
+
+TEST(LevelCheck, CheckLevelsReportsWhatItCannotReadAndChecksTheRest) {
+    ErrorManager::bTestMode = true;
+    filestest::TempFolder folder;
+    // A description the builder refuses, one whose key script it refuses,
+    // and between them one without scripts.
+    folder.write("lists.txt", replaced(kLevel, "season 0", "season 0\n    houseList null"));
+    folder.write("mylevel.txt", kLevel);
+    folder.write("forever.txt", kLevel);
+    folder.write("forever.keys", "expect score 0 1000\nhold 205 501 571\nend 2000000000\n");
+    std::string out, err;
+    EXPECT_EQ(checkLevels(folder, {"lists", "mylevel", "forever"}, out, err), 1);
+    EXPECT_EQ(err, folder / "lists.txt" +
+                       ":6: 'houseList' is one of the level's own objects: a description does not set it\n" +
+                       folder / "forever.keys" +
+                       ":3: '2000000000' lies past frame 180000: a run lasts at most 30 minutes\n"
+                       "levelbuild: 2 problems\n");
+    EXPECT_EQ(out, "mylevel: not played (no " + (folder / "mylevel.keys") + ")\nmylevel perfect: not played (no " +
+                       (folder / "mylevel.perfect.keys") + ")\n");
+
+    // Where an object stands names the line that placed it there.
+    folder.write("sunk.txt", replaced(kLevel, "edit house", "new Sweet\n    position 300 95 0\nedit house"));
+    EXPECT_EQ(checkLevels(folder, {"sunk", "mylevel"}, out, err), 1);
+    EXPECT_NE(out.find("\n" + (folder / "sunk.txt") + ":11: a Sweet (UID "), std::string::npos) << out;
+    EXPECT_NE(out.find(") at (300.0, 95.0) starts inside the ground: "), std::string::npos) << out;
+    EXPECT_NE(out.find("\nmylevel perfect: not played"), std::string::npos) << out;
+    EXPECT_EQ(err, "levelbuild: 1 problem\n");
 }

@@ -1,15 +1,19 @@
 // The reference of the placeable classes (levelbuild --classes): every class
 // of the registry that a description can place, with each property its
-// objects declare and its construct call's arguments, each with a meaning.
+// objects declare and its construct call's arguments, each with a meaning;
+// the same classes as the editor's, the stress level's and the builder's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "ClassReference.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "StressLevel.h"
+#include "flow/GameServer.h"
 #include "object/Property.h"
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
@@ -46,9 +50,8 @@ TEST(ClassReference, ListsEveryPlaceableClassWithEveryPropertyAndConstructArgume
 
     int classes = 0, properties = 0;
     for (const RuntimeClass* cls : RuntimeClassManager::getInstance().allRecords()) {
-        // What a 'new' line can make: a placed object's class with a create
-        // function.
-        if (!cls->getTypeName() || !cls->createFn || !cls->isDerivedFrom(&EditorObject::classRecord)) {
+        // What a 'new' line can make: a placeable class.
+        if (!EditorObject::isPlaceableClass(cls)) {
             EXPECT_EQ(byName.count(cls->getTypeName() ? cls->getTypeName() : ""), 0u) << cls->getTypeName();
             continue;
         }
@@ -122,4 +125,44 @@ TEST(ClassReference, GivesDefaultsAsANewObjectHasThemAndListsTheNamedClassesAlon
     // A default a class changes is listed with the class.
     const std::string apple = levelbuild::formatClassReference(docs, {"Apple"});
     EXPECT_NE(apple.find("    pSkin (a skin, sheet:frame; default apple:1)\n"), std::string::npos) << apple;
+}
+
+// One rule says which classes a level places (EditorObject::isPlaceableClass,
+// the editor's class list goes by it too): the reference lists those, the
+// stress level places every one of them and no other placed object, and a
+// description's 'new' line makes no other.
+TEST(ClassReference, TheReferenceTheStressLevelAndTheNewLineGoByTheOneRuleOfPlaceableClasses) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment;
+    std::set<std::string> placeable;
+    for (const RuntimeClass* cls : EditorObject::placeableClasses()) placeable.insert(cls->getTypeName());
+    ASSERT_GE(placeable.size(), 50u);
+    // The bare base has no look of its own.
+    EXPECT_FALSE(EditorObject::isPlaceableClass(&EditorObject::classRecord));
+    EXPECT_EQ(placeable.count("EditorObject"), 0u);
+
+    std::set<std::string> documented;
+    for (const levelbuild::ClassDoc& d : levelbuild::documentClasses()) documented.insert(d.name);
+    EXPECT_EQ(documented, placeable);
+
+    levelbuild::BuiltLevel stress;
+    std::string error;
+    ASSERT_TRUE(levelbuild::buildStressLevel(100, stress, error)) << error;
+    environment.play(stress);
+    std::set<std::string> placed;
+    for (int32_t uid : environment.server().objectMap.ascending())
+        if (const ZubBase* o = environment.server().findObjectOrNull(uid);
+            o && o->getClass()->isDerivedFrom(&EditorObject::classRecord))
+            placed.insert(o->getClass()->getTypeName());
+    EXPECT_EQ(placed, placeable);
+
+    for (const RuntimeClass* cls : RuntimeClassManager::getInstance().allRecords()) {
+        if (!cls->getTypeName() || !cls->isDerivedFrom(&EditorObject::classRecord)) continue;
+        const std::string name = cls->getTypeName();
+        std::vector<uint8_t> bytes;
+        error.clear();
+        levelbuild::buildLevelFile("new " + name + "\n", "x1.txt", bytes, error);
+        const bool refused = error == "x1.txt:1: '" + name + "' is not an object that can be placed in a level";
+        EXPECT_EQ(refused, placeable.count(name) == 0) << name << ": " << error;
+    }
 }

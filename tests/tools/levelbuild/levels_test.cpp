@@ -144,18 +144,7 @@ TEST(Levels, TogetherTheyUseEveryPlaceableClass) {
         return false;
     };
     std::vector<std::string> unused, offered;
-    RuntimeClassManager& registry = RuntimeClassManager::getInstance();
-    for (uint32_t i = 0;; ++i) {
-        const RuntimeClass* cls = registry.findByIndex(i);
-        if (!cls) break;
-        if (!cls->isDerivedFrom(&EditorObject::classRecord)) continue;
-        // The editor's own test: an object with neither a skin nor an
-        // editor skin is not offered (the bare bases).
-        ClassObject* made = cls->create();
-        auto* object = dynamic_cast<EditorObject*>(made);
-        const bool offer = object && (object->pSkin || object->editorSkin);
-        delete made;
-        if (!offer) continue;
+    for (const RuntimeClass* cls : EditorObject::placeableClasses()) {
         offered.push_back(cls->typeName);
         bool ok = usedAs(cls);
         if (auto it = partOf.find(cls->typeName); !ok && it != partOf.end())

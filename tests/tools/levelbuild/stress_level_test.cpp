@@ -21,6 +21,7 @@
 #include "objects/apples/Basket.h"
 #include "sys/ErrorManager.h"
 #include "util/KeyCodes.h"
+#include "world/EditorObject.h"
 #include "world/Terrain.h"
 
 namespace {
@@ -47,7 +48,7 @@ TEST(StressLevel, HoldsTheObjectsAskedForOfEveryPlaceableClass) {
     std::set<const RuntimeClass*> present;
     for (int32_t uid : environment.server().objectMap.ascending())
         present.insert(environment.server().findObjectOrNull(uid)->getClass());
-    const std::vector<const RuntimeClass*> classes = levelbuild::placeableClasses();
+    const std::vector<const RuntimeClass*> classes = EditorObject::placeableClasses();
     EXPECT_GE(classes.size(), 50u);
     for (const RuntimeClass* c : classes) EXPECT_TRUE(present.count(c)) << c->getTypeName();
 
