@@ -378,6 +378,27 @@ TEST(FatalErrors, BothLayoutsAndExitCode) {
                 "Error: Assertion failed.\n Statement: 1 \\+ 1 == 3\n Function: ");
 }
 
+// What a build leaves of the build machine's folders in a source's name
+// (the build maps the names it knows; a compiler cache may hand the
+// compiler paths relative to the build tree) goes before the report is made.
+TEST(FatalErrors, TheReportNamesTheSourceFileFromTheSourceTree) {
+    EXPECT_EQ(ErrorManager::sourceFileName("src/menu/ContextMain.cpp"), "src/menu/ContextMain.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("../src/menu/ContextMain.cpp"), "src/menu/ContextMain.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("./../../project_zub/src/sys/Logger.cpp"), "project_zub/src/sys/Logger.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("/home/builder/tumbro/src/menu/ContextMain.cpp"),
+              "src/menu/ContextMain.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("/home/src/tumbro/project_zub/src/sys/Logger.cpp"),
+              "project_zub/src/sys/Logger.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("/tmp/generated/Table.cpp"), "Table.cpp");
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(
+        ErrorManager::errorAt(u"Crash requested.", "void ContextMain::tickContents(double, double)",
+                              "/home/builder/tumbro/src/menu/ContextMain.cpp", 120),
+        ::testing::ExitedWithCode(255),
+        "Error: Crash requested.\n Function: ContextMain::tickContents\\(\\)\n File: src/menu/ContextMain\\.cpp\n"
+        " Line: 120\n");
+}
+
 TEST(FatalErrors, AnErrorWhileReportingAnErrorEndsAtOnce) {
     ErrorManager::bTestMode = false;
     ErrorManager::hooks.showMessageBox = [](const WString&, const WString&) {
