@@ -36,7 +36,7 @@ bool read(const char* extension, ByteBuffer& out) {
                         : err == ELOOP  ? WString(u"it is a symbolic link")
                         : err == EINVAL ? WString(u"it is not a regular file")
                                         : formatString(u"errno %d:%s", err, std::strerror(err));
-    Logger::get().log(u"%s(): %s", "CrashFiles::read", formatString(u"Not sending '%s': %s.", file, why));
+    Logger::get().log(u"%s(): %s", "CrashFiles::read", formatString(u"Not sending '%s': %s.", escapeForLog(file), why));
     return false;
 }
 

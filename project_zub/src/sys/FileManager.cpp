@@ -181,8 +181,9 @@ ArchiveReader* FileManager::openCurrentArchive() {
     archives.emplace(currentPath, std::move(reader));
     const auto& entries = r->entries();
     for (size_t i = 0; i < entries.size(); ++i) registry[entries[i].name] = {r, static_cast<int>(i)};
-    Logger::get().log(u"%s(): %s", "FileManager::useWad",
-                      formatString(u"Opened '%s' with %d entries.", currentPath, static_cast<int>(entries.size())));
+    Logger::get().log(
+        u"%s(): %s", "FileManager::useWad",
+        formatString(u"Opened '%s' with %d entries.", escapeForLog(currentPath), static_cast<int>(entries.size())));
     return r;
 }
 
@@ -242,8 +243,8 @@ void FileManager::verifyFileDisk(std::u16string_view name) {
     if (!isRegularFile(path, &err)) {
         if (resolveCase(path, resolved) && isRegularFile(resolved)) return;
         const std::string cwd = platform::getCurrentFolder();
-        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", path, err, std::strerror(err),
-                  cwd.empty() ? "?" : cwd.c_str());
+        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", escapeForLog(path), err, std::strerror(err),
+                  cwd.empty() ? WString(u"?") : escapeForLog(cwd));
     }
 }
 
@@ -251,7 +252,7 @@ void FileManager::record(const std::string& name, const std::string& path) {
     if (currentPath.empty()) {
         if (!warnedNoArchive)
             Logger::get().log(u"%s(): %s", "FileManager::record",
-                              formatString(u"No archive selected; '%s' is not recorded.", name));
+                              formatString(u"No archive selected; '%s' is not recorded.", escapeForLog(name)));
         warnedNoArchive = true;
         return;
     }
@@ -263,7 +264,7 @@ void FileManager::record(const std::string& name, const std::string& path) {
     if (rec.writer.contains(name)) return;
     if (!rec.writer.addFile(name, path)) {
         Logger::get().log(u"%s(): %s", "FileManager::record",
-                          formatString(u"'%s' cannot be named inside an archive; not recorded.", name));
+                          formatString(u"'%s' cannot be named inside an archive; not recorded.", escapeForLog(name)));
         return;
     }
     rec.dirty = true;
@@ -282,9 +283,10 @@ bool FileManager::readFound(const Found& found, std::u16string_view name, ByteBu
     }
     if (!readDiskFile(found.path, out, &err)) {
         if (err == EFBIG)
-            Logger::get().log(u"%s(): %s", "FileManager::loadFile",
-                              formatString(u"'%s' is larger than a file of the game's data can be (%llu bytes).",
-                                           found.path, static_cast<unsigned long long>(kMaxLooseFileBytes)));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::loadFile",
+                formatString(u"'%s' is larger than a file of the game's data can be (%llu bytes).",
+                             escapeForLog(found.path), static_cast<unsigned long long>(kMaxLooseFileBytes)));
         return false;
     }
     if (bCreateWad) {
@@ -329,12 +331,13 @@ bool FileManager::flushWad() {
             rec.dirty = false;
             Logger::get().log(
                 u"%s(): %s", "FileManager::flushWad",
-                formatString(u"Wrote '%s': %d entries, %u of %u bytes.", path,
+                formatString(u"Wrote '%s': %d entries, %u of %u bytes.", escapeForLog(path),
                              static_cast<int>(rec.writer.entryCount()), rec.writer.storedBytes, rec.writer.rawBytes));
         } else {
             ok = false;
-            Logger::get().log(u"%s(): %s", "FileManager::flushWad",
-                              formatString(u"Could not write archive '%s': %s", path, reason));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::flushWad",
+                formatString(u"Could not write archive '%s': %s", escapeForLog(path), escapeForLog(reason)));
         }
     }
     return ok;
@@ -361,8 +364,9 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
         } else if (err == EINVAL) {
             reason = "not a regular file";
         } else {
-            Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
-                              formatString(u"Could not read '%s' (errno %d:%s).", path, err, std::strerror(err)));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::loadPackedFile",
+                formatString(u"Could not read '%s' (errno %d:%s).", escapeForLog(path), err, std::strerror(err)));
             return false;
         }
     } else if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) {
@@ -376,10 +380,10 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
 
     // Keep the rejected file for inspection; a later save must not replace it.
     const std::string aside = setAside(path);
-    Logger::get().log(
-        u"%s(): %s", "FileManager::loadPackedFile",
-        formatString(u"Rejected '%s': %s; %s", path, reason,
-                     !aside.empty() ? formatString(u"kept as '%s'.", aside) : WString(u"could not keep it aside.")));
+    Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
+                      formatString(u"Rejected '%s': %s; %s", escapeForLog(path), reason,
+                                   !aside.empty() ? formatString(u"kept as '%s'.", escapeForLog(aside))
+                                                  : WString(u"could not keep it aside.")));
     return false;
 }
 
@@ -402,6 +406,6 @@ bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_v
         return true;
     }
     Logger::get().log(u"%s(): %s", "FileManager::savePackedFile",
-                      formatString(u"Could not save '%s': %s", path, reason));
+                      formatString(u"Could not save '%s': %s", escapeForLog(path), escapeForLog(reason)));
     return false;
 }
