@@ -186,10 +186,12 @@ TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
         Logger::get().openFile(dir + "game.log");
         Logger::get().log(u"%s(): %s", "Test::child", u"about to crash");
         static const uint8_t traffic[] = {1, 2, 3, 4};
-        static const uint8_t* trafficData = traffic;
-        static size_t trafficLen = sizeof traffic;
+        static CrashHandler::NetRecording recording;
+        recording.ring = traffic;
+        recording.capacity = sizeof traffic;
+        recording.end = sizeof traffic;
         CrashHandler::install("Tumbrodemo", dir + "game.log", targetsIn(dir));
-        CrashHandler::setNetRecording(&trafficData, &trafficLen);
+        CrashHandler::setNetRecording(&recording);
         // A real faulting instruction. (The sanitizers in test builds own
         // SIGSEGV themselves, so the test uses the trap instruction.)
         __builtin_trap();
@@ -318,10 +320,12 @@ TEST(CrashFiles, NoCrashFileGrowsPastItsLimit) {
     writeBytes(dir + "game.log", log);
     const ChildRun run = runInChild([&] {
         static const std::string traffic(2000, 'T');
-        static const uint8_t* trafficData = reinterpret_cast<const uint8_t*>(traffic.data());
-        static size_t trafficLen = traffic.size();
+        static CrashHandler::NetRecording recording;
+        recording.ring = reinterpret_cast<const uint8_t*>(traffic.data());
+        recording.capacity = traffic.size();
+        recording.end = traffic.size();
         CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
-        CrashHandler::setNetRecording(&trafficData, &trafficLen);
+        CrashHandler::setNetRecording(&recording);
         __builtin_trap();
         return 0;
     });
