@@ -62,8 +62,9 @@ void CrashReport::deleteFiles() {
         std::error_code error;
         std::filesystem::remove(CrashFiles::path(extension), error);
         if (error) {
-            Logger::get().log(u"%s(): %s", "CrashReport::deleteFiles",
-                              formatString(u"Could not delete '%s': %s", CrashFiles::path(extension), error.message()));
+            Logger::get().log(
+                u"%s(): %s", "CrashReport::deleteFiles",
+                formatString(u"Could not delete '%s': %s", escapeForLog(CrashFiles::path(extension)), error.message()));
         }
     }
 }

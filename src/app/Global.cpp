@@ -146,7 +146,7 @@ void Global::initPreLoader() {
                                               fm->bCreateWad ? u"loose files (making archives)"
                                               : fm->bUseWad  ? u"the archives"
                                                              : u"loose files",
-                                              fm->baseFolder));
+                                              escapeForLog(fm->baseFolder)));
     fm->useWad(archive);
 
     Loader::createResourcesBeforeLoader();
@@ -225,7 +225,7 @@ WString Global::developerLevelFile() const {
     if (!ZUB || ZUB->bDebugLocked || !hasSwitch("-level")) return {};
     const std::string name = switchValue("-level");
     if (!isPlainName(name)) {
-        log("Global::developerLevelFile", formatString(u"Ignoring the level name '%s'.", name));
+        log("Global::developerLevelFile", formatString(u"Ignoring the level name '%s'.", escapeForLog(name)));
         return {};
     }
     return u"./levels/" + narrowToWide(name) + u".lev";

@@ -34,7 +34,7 @@ ContextLevelManager::ContextLevelManager(std::u16string_view levelFile) {
 
     const double started = physicalSeconds();
     Logger::get().log(u"%s(): %s", "ContextLevelManager::ContextLevelManager",
-                      formatString(u"Loading level: %s", levelFile));
+                      formatString(u"Loading level: %s", escapeForLog(levelFile)));
     {
         FileData file(0, levelFile);
         gameServer->startLevel(file.data(), file.size(), levelFile);

@@ -11,6 +11,7 @@
 #include "object/ResourceManager.h"
 #include "records/AppInfo.h"
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 #include "sys/NetAddress.h"
 #include "world/GameWorld.h"
 
@@ -98,11 +99,13 @@ bool GameServer::processPacket(Packet& p) {
 
 WString GameServer::checkLevel() {
     GameController* gc = controller();
-    if (!gc) return formatString(u"The level file '%s' holds no root object with a game controller.", levelName);
-    if (gc->parent != root)
-        return formatString(u"The level file '%s' has no game controller under its root.", levelName);
+    // The file's name goes into the log and the fatal report as it may be
+    // shown: its control characters escaped.
+    const WString name = escapeForLog(levelName);
+    if (!gc) return formatString(u"The level file '%s' holds no root object with a game controller.", name);
+    if (gc->parent != root) return formatString(u"The level file '%s' has no game controller under its root.", name);
     const WString missing = gc->describeMissing();
-    if (!missing.empty()) return formatString(u"The level file '%s' has no %s.", levelName, missing);
+    if (!missing.empty()) return formatString(u"The level file '%s' has no %s.", name, missing);
     // The level's objects see the root's controller as their level.
     GameWorld::setCurrent(gc);
     // Objects made from now on take UIDs above every UID of the file.
@@ -120,11 +123,11 @@ void GameServer::startLevel(const uint8_t* data, size_t size, std::u16string_vie
 
 bool GameServer::loadLevel(const uint8_t* data, size_t size, std::u16string_view name, WString& why) {
     if (size == 0) {
-        why = formatString(u"The level file '%s' is empty.", name);
+        why = formatString(u"The level file '%s' is empty.", escapeForLog(name));
         return false;
     }
     if (size > static_cast<size_t>(INT32_MAX / 2)) {
-        why = formatString(u"The level file '%s' is too large.", name);
+        why = formatString(u"The level file '%s' is too large.", escapeForLog(name));
         return false;
     }
     // Read where the caller holds the file's bytes: no copy of a level that
@@ -138,7 +141,8 @@ bool GameServer::loadLevel(const uint8_t* data, size_t size, std::u16string_view
     const bool ok = start(&packet, name);
     bLoadingLevel = false;
     if (ok) return true;
-    why = levelFault.empty() ? formatString(u"Could not load '%s': %s", name, packet.errorText()) : levelFault;
+    why = levelFault.empty() ? formatString(u"Could not load '%s': %s", escapeForLog(name), packet.errorText())
+                             : levelFault;
     return false;
 }
 

@@ -23,6 +23,8 @@ constexpr char kMethod[] = "MessageViewer::addMessage";
 // Logs the lines of one message or reply as "> line" while they fit in a
 // number of bytes of log; the line that does not fit is logged as far as it
 // fits, then one line says how much is left out, and nothing more is logged.
+// A message or a reply's line may come from a web server: it is logged with
+// its control characters escaped, on one line of the log whatever it holds.
 class MessageLog {
 public:
     explicit MessageLog(size_t limit) : left(limit > NOTE_ROOM ? limit - NOTE_ROOM : 0) {}
@@ -32,24 +34,35 @@ public:
     size_t line(std::u16string_view text) {
         if (bStopped) return 0;
         // A line's bytes: a time prefix of at most 22, the method's name,
-        // "(): > ", the text (at most 3 bytes a character) and CRLF.
+        // "(): > ", the text (at most 3 bytes a character, an escape one a
+        // character of it) and CRLF.
         const size_t overhead = 22 + sizeof kMethod - 1 + 6 + 2;
         if (left < overhead) {
             bStopped = true;
             return 0;
         }
         size_t room = left - overhead, fit = 0;
+        WString shown;
         for (; fit < text.size(); ++fit) {
-            const size_t bytes = text[fit] < 0x80 ? 1 : 3;
-            if (bytes > room) break;
+            const size_t before = shown.size();
+            appendEscapedForLog(shown, text[fit]);
+            const size_t added = shown.size() - before;
+            const size_t bytes = added > 1 ? added : text[fit] < 0x80 ? 1 : 3;
+            if (bytes > room) {
+                shown.resize(before);
+                break;
+            }
             room -= bytes;
         }
         if (fit < text.size()) {
             bStopped = true;
-            if (fit > 0 && text[fit - 1] >= 0xD800 && text[fit - 1] < 0xDC00) --fit;  // not half a pair
+            if (fit > 0 && text[fit - 1] >= 0xD800 && text[fit - 1] < 0xDC00) {  // not half a pair
+                --fit;
+                shown.pop_back();
+            }
             if (fit == 0) return 0;
         }
-        left -= std::min(left, Logger::get().log(u"%s(): > %s", kMethod, text.substr(0, fit)));
+        left -= std::min(left, Logger::get().log(u"%s(): > %s", kMethod, shown));
         return fit;
     }
     bool stopped() const { return bStopped; }

@@ -94,7 +94,7 @@ void ContextLanguageSelect::choose(int32_t language) {
 int32_t ContextLanguageSelect::autodetectLanguage() { return autodetectLanguage(getSystemLanguageIsoCode()); }
 
 int32_t ContextLanguageSelect::autodetectLanguage(std::u16string_view systemCode) {
-    logDetection(formatString(u"Trying to autodetect system language '%s'...", systemCode));
+    logDetection(formatString(u"Trying to autodetect system language '%s'...", escapeForLog(systemCode)));
     const Language* language = gui::language();
     for (int32_t i = 0; i < Language::NUM_LANGUAGES; ++i) {
         if (isAvailable(language, i) && systemCode == isoCodeOf(language, i)) {

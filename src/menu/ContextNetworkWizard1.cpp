@@ -143,8 +143,8 @@ void ContextNetworkWizard1::showReply() {
         // An address is short: the log gets no more of a long value than
         // would show what it was.
         if (said.bIgnoredMasterServer)
-            log(formatString(u"Ignoring the master server '%.64s': not an address and port.",
-                             said.ignoredMasterServer));
+            log(formatString(u"Ignoring the master server '%s': not an address and port.",
+                             escapeForLog(std::u16string_view(said.ignoredMasterServer).substr(0, 64))));
         if (said.bMessage) messageViewer->addMessage(said.message);
     } else if (reply.data && isPrintableReply(reply.data, reply.size)) {
         messageViewer->addReply(request->getReplyText());

@@ -98,7 +98,7 @@ void ProfileManager::onCurrentProfileChanged() {
     }
     copyToFixedString256(profile.name, name);
     Logger::get().log(u"%s(): %s", "ProfileManager::onCurrentProfileChanged",
-                      formatString(u"Changing profile to '%s'...", name));
+                      formatString(u"Changing profile to '%s'...", escapeForLog(name)));
 }
 
 std::vector<uint8_t> ProfileManager::serialize() const { return recordToBytes(*this); }

@@ -115,7 +115,7 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         // The running instance owns the log: add the reason to it, no more.
         Logger::get().openFile(logPath);
         tellWhy(formatString(u"Tumbrodemo is already running ('%s' is locked); this start ends here.",
-                             folder + kSingleInstanceLockName));
+                             escapeForLog(folder + kSingleInstanceLockName)));
         Logger::get().closeFile();
         CrashHandler::uninstall();
         return 0;

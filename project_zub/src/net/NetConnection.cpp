@@ -4,6 +4,7 @@
 
 #include "gfx/Skin.h"
 #include "gfx/VertexBuffer.h"
+#include "net/TrafficRecording.h"
 #include "net/ZubNetwork.h"
 #include "platform/UdpSocket.h"
 #include "sys/Logger.h"
@@ -95,6 +96,8 @@ void NetConnection::sendRaw(Packet& p, const NetAddress& to) {
     ++s.packetsOut;
     s.bytesOut += static_cast<uint32_t>(n + HEADER_OVERHEAD);
     s.payloadOut += static_cast<uint32_t>(n);
+    if (TrafficRecording* t = ZubNetwork::get().traffic())
+        t->record(TrafficRecording::SENT, address, to, p.data(), n, p.time);
 }
 
 Packet* NetConnection::receiveRaw() {
@@ -133,6 +136,8 @@ Packet* NetConnection::receiveRaw() {
     ++s.packetsIn;
     s.bytesIn += static_cast<uint32_t>(count + HEADER_OVERHEAD);
     s.payloadIn += static_cast<uint32_t>(count);
+    if (TrafficRecording* t = ZubNetwork::get().traffic())
+        t->record(TrafficRecording::RECEIVED, address, from, buffer, count, p.time);
     return &p;
 }
 

@@ -229,7 +229,7 @@ void NetHost::dropRequestedNodes() {
         Node* n = static_cast<Node*>(o);
         if (n->bDropRequested) {
             Logger::get().log(u"%s(): disconnecting %s (%s): %s", "NetHost::dropRequestedNodes", n->address.toString(),
-                              n->name, n->dropReason);
+                              escapeForLog(n->name), n->dropReason);
             disconnectNode(n, true);
             next = nodes.firstChild;  // the list may have changed under the hooks
         }
@@ -321,6 +321,16 @@ WString NetHost::takeName(const NetAddress& a) {
         }
     }
     return WString();  // pushed out by newer requests: the node is "Anonymous"
+}
+
+bool NetHost::takesRefusalFrom(const NetAddress& a) const {
+    if (findNodeByAddress(a)) return true;
+    // A client hears from the server it asked; a server from a peer whose
+    // request it answered with an accept (which that peer may refuse).
+    if (!bServer) return bHaveConnectTarget && connectTarget == a;
+    for (const PendingName& e : pendingNames)
+        if (e.bUsed && e.address == a) return true;
+    return false;
 }
 
 Node* NetHost::admit(Packet& p, uint32_t id) {
@@ -517,14 +527,22 @@ void NetHost::serviceInPacketSpecial(Packet& p) {
             return;
         }
         case CMD_REFUSE: {
+            // Only the host at the other end of a handshake may turn this
+            // one away; a refusal from anybody else is a forgery.
+            if (!takesRefusalFrom(from)) {
+                logDrop(u"a refusal from a host this one is not dealing with", from);
+                return;
+            }
             WString message;
             p.doUString(message, -1);
             if (p.failed()) {
                 logDrop(formatString(u"refusal: %s", p.errorText()), from);
                 return;
             }
-            // However long the text, the log gets what a refusal says.
-            logPeerLine(formatString(u"%s(): refused by %s: %.256s", kSpecialFunction, who, message));
+            // However long the text, the log gets what a refusal says, on
+            // its one line.
+            logPeerLine(formatString(u"%s(): refused by %s: %s", kSpecialFunction, who,
+                                     escapeForLog(std::u16string_view(message).substr(0, 256))));
             onMessage(message);
             return;
         }

@@ -121,6 +121,10 @@ public:
     uint32_t issuedId(const NetAddress& a, int64_t period) const;
     // Whether an accept of this or the previous period gave that id to that address.
     bool wasIssued(uint32_t id, const NetAddress& a) const;
+    // Whether a refusal from that address is heeded: it comes from a node,
+    // from the server this client asked to connect, or from a peer whose
+    // connect request this server answered.
+    bool takesRefusalFrom(const NetAddress& a) const;
     // Makes the node for a peer that answers an accept under `id` (then
     // onConnect). Null when the id is not one this host gave that address,
     // or when the server filled up meanwhile: the peer is then told so.

@@ -32,8 +32,8 @@ bool Server::start(Packet* p, std::u16string_view sourceName) {
     bAllowNewObjectRegistations = true;
     if (trusted) p->setErrorMode(Packet::ErrorMode::Fatal);
     if (!ok) {
-        if (trusted) ZUB_ERROR(u"Could not load '%s': %s", sourceName, p->errorText());
-        Logger::get().log(u"%s(): could not load '%s': %s", "Server::start", sourceName, p->errorText());
+        if (trusted) ZUB_ERROR(u"Could not load '%s': %s", escapeForLog(sourceName), p->errorText());
+        Logger::get().log(u"%s(): could not load '%s': %s", "Server::start", escapeForLog(sourceName), p->errorText());
         return false;
     }
     postReplicateAll();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "net/TrafficRecording.h"
+#include "platform/CrashHandler.h"
 #include "sys/Logger.h"
 #include "sys/Settings.h"
 #include "sys/TimeKeeper.h"
@@ -130,13 +132,14 @@ EmulatedPacket::~EmulatedPacket() { delete[] data; }
 
 // ---------------------------------------------------------------------------
 
-ZubNetwork::ZubNetwork(Settings* settings) : previous(current) {
+ZubNetwork::ZubNetwork(Settings* settings) : previous(current), trafficRecording(std::make_unique<TrafficRecording>()) {
     log("ZubNetwork::ZubNetwork", u"Starting...");
     // The socket library needs no start-up here.
     bEmulateLocalhost = true;
     if (settings) bEmulateLocalhost = settings->getEmulateLocalhost();
     log("ZubNetwork::ZubNetwork", u"Done.");
     current = this;
+    CrashHandler::setNetRecording(&trafficRecording->crashView());
 }
 
 ZubNetwork::ZubNetwork(Quiet) : bQuiet(true) {}
@@ -146,7 +149,12 @@ ZubNetwork::~ZubNetwork() {
         log("ZubNetwork::~ZubNetwork", u"Cleaning up...");
         log("ZubNetwork::~ZubNetwork", u"Done.");
     }
-    if (current == this) current = previous;
+    if (current == this) {
+        current = previous;
+        // The crash files take the traffic of the service that is left.
+        CrashHandler::setNetRecording(current && current->trafficRecording ? &current->trafficRecording->crashView()
+                                                                           : nullptr);
+    }
     while (emulatedQueue.firstChild) deleteObject(emulatedQueue.firstChild);
     queued = 0;
 }

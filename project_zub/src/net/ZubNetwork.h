@@ -1,19 +1,22 @@
 #pragma once
 // The engine's network service: names socket error codes, holds the queue of
 // the emulated loopback connections (connections to 127.0.0.1 that never open
-// a socket), and the clock every network time stamp is taken from.
+// a socket), the clock every network time stamp is taken from, and the
+// recording of the recent traffic that the crash files take.
 //
 // The engine object builds it after the console and before the language
 // object. Code that runs without an engine (tools, tests) gets a quiet
 // process-wide service from get().
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "object/ZubBase.h"
 #include "sys/NetAddress.h"
 #include "util/WString.h"
 
 class Settings;
+class TrafficRecording;
 
 // One datagram waiting in the emulated queue.
 class EmulatedPacket : public ZubBase {
@@ -36,6 +39,7 @@ public:
     static constexpr int EMULATED_QUEUE_LIMIT = 65536;
 
     // Reads "bEmulateLocalhost" from the user settings (default true).
+    // Starts the traffic recording and hands it to the crash handler.
     explicit ZubNetwork(Settings* settings);
     virtual ~ZubNetwork();
     ZubNetwork(const ZubNetwork&) = delete;
@@ -68,6 +72,10 @@ public:
     int emulatedQueuedFor(const NetAddress& address) const;
     uint16_t takeEmulatedPort() { return nextEmulatedPort++; }
 
+    // The recent datagrams of every connection, sent and received (null in
+    // the quiet process-wide service).
+    TrafficRecording* traffic() const { return trafficRecording.get(); }
+
     // What the emulated link does to one datagram (a test harness for faulty
     // links; without a filter every datagram is delivered once).
     enum class LinkFate { Deliver, Drop, Duplicate, Reorder, Corrupt };
@@ -87,6 +95,7 @@ private:
     // Links the datagram into the queue by arrival time, before `before` at the latest.
     void insertByArrival(EmulatedPacket* p, EmulatedPacket* before);
     ZubNetwork* previous = nullptr;
+    std::unique_ptr<TrafficRecording> trafficRecording;
     int queued = 0;
     bool bQuiet = false;
 };

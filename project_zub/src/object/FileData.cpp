@@ -4,13 +4,14 @@
 
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
+#include "sys/Logger.h"
 
 ZUB_IMPLEMENT_NAMED_CLASS(FileData, ZubBase, u"FileData")
 
 namespace {
 FileManager& manager(const WString& fileName) {
     FileManager* fm = FileManager::active();
-    if (!fm) ZUB_ERROR(u"No file manager to read '%s'.", fileName);
+    if (!fm) ZUB_ERROR(u"No file manager to read '%s'.", escapeForLog(fileName));
     return *fm;
 }
 }  // namespace
@@ -18,7 +19,7 @@ FileManager& manager(const WString& fileName) {
 FileData::FileData(int f, std::u16string_view name) : flags(f), fileName(name) {
     FileManager& fm = manager(fileName);
     if ((flags & FLAG_DELAYED) && fm.bEnableDelayedLoad && !fm.bCreateWad) {
-        if (!fm.fileExists(fileName)) ZUB_ERROR(u"Could not find file '%s'.", fileName);
+        if (!fm.fileExists(fileName)) ZUB_ERROR(u"Could not find file '%s'.", escapeForLog(fileName));
         return;
     }
     load();
@@ -28,7 +29,7 @@ FileData::~FileData() = default;
 
 void FileData::load() const {
     if (loaded || fileName.empty()) return;
-    if (!manager(fileName).loadFile(fileName, bytes)) ZUB_ERROR(u"Could not read file '%s'.", fileName);
+    if (!manager(fileName).loadFile(fileName, bytes)) ZUB_ERROR(u"Could not read file '%s'.", escapeForLog(fileName));
     loaded = true;
 }
 

@@ -437,13 +437,14 @@ void Packet::doResourcePointer2(ZubBase*& resource) {
     resource = nullptr;
     if (bFailed || name.empty()) return;
     if (!rm) {
-        fail(formatString(u"Could not find resource '%s'.", name), "resourceManager != NULL",
+        fail(formatString(u"Could not find resource '%s'.", escapeForLog(name)), "resourceManager != NULL",
              "Packet::doResourcePointer2");
         return;
     }
     resource = rm->find(name, getErrorMode() == ErrorMode::Fatal);
     if (!resource)
-        fail(formatString(u"Could not find resource '%s'.", name), "resource != NULL", "Packet::doResourcePointer2");
+        fail(formatString(u"Could not find resource '%s'.", escapeForLog(name)), "resource != NULL",
+             "Packet::doResourcePointer2");
 }
 
 // ---------------------------------------------------------------------------

@@ -8,10 +8,11 @@
 
 #include "object/ResourceManager.h"
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 
 template <class T>
 T* findResource(std::u16string_view name) {
     ResourceManager* resources = ResourceManager::active();
-    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    if (!resources) ZUB_ERROR(u"Could not find resource '%s'.", escapeForLog(name));
     return resources->findAs<T>(name, true);
 }

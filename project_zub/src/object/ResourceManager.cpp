@@ -5,6 +5,7 @@
 
 #include "object/RuntimeClass.h"
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 
 namespace {
 ResourceManager* current = nullptr;
@@ -40,12 +41,14 @@ ZubBase* ResourceManager::find(std::u16string_view name, bool fatal) const {
         r.resource = it->second;
         return it->second;
     }
-    if (fatal) ZUB_ERROR(u"Could not find resource '%s'.", name);
+    // The name may come from a level file or a peer.
+    if (fatal) ZUB_ERROR(u"Could not find resource '%s'.", escapeForLog(name));
     return nullptr;
 }
 
 void ResourceManager::wrongClass(std::u16string_view name, const ZubBase* found, const RuntimeClass* wanted) {
-    ZUB_ERROR(u"The resource '%s' is a %s, not a %s.", name, found->getClass()->getName(), wanted->getName());
+    ZUB_ERROR(u"The resource '%s' is a %s, not a %s.", escapeForLog(name), found->getClass()->getName(),
+              wanted->getName());
 }
 
 void ResourceManager::addResource(std::u16string_view name, ZubBase* resource) {

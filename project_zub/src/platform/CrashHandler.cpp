@@ -24,8 +24,7 @@ struct State {
     uint64_t maxLog = UINT64_MAX;
     uint64_t maxDump = UINT64_MAX;
     uint64_t maxNet = UINT64_MAX;
-    const uint8_t* const* netData = nullptr;
-    const size_t* netLength = nullptr;
+    const CrashHandler::NetRecording* net = nullptr;
     struct sigaction previous[sizeof kSignals / sizeof kSignals[0]] = {};
     stack_t altStack = {};
 } state;
@@ -207,10 +206,21 @@ void writeFiles(const char* reason, int sig, const void* address) {
 
     out = create(state.crashNet, state.maxNet);
     if (out.fd >= 0) {
-        const uint8_t* data = state.netData ? *state.netData : nullptr;
-        const size_t len = state.netLength ? *state.netLength : 0;
-        if (data && len) writeAll(out, data, len);
-        else writeText(out, "no network traffic recorded\n");
+        // The end first: the records from a later begin up to it are whole
+        // (the recorder writes over only what lies before its begin).
+        const CrashHandler::NetRecording* net = state.net;
+        const uint64_t end = net ? net->end.load(std::memory_order_acquire) : 0;
+        const uint64_t begin = net ? net->begin.load(std::memory_order_acquire) : 0;
+        if (net && net->ring && net->capacity > 0 && end > begin && end - begin <= net->capacity) {
+            if (net->preamble) writeText(out, net->preamble);
+            const size_t n = static_cast<size_t>(end - begin);
+            const size_t at = static_cast<size_t>(begin % net->capacity);
+            const size_t first = n < net->capacity - at ? n : net->capacity - at;
+            writeAll(out, net->ring + at, first);
+            if (n > first) writeAll(out, net->ring, n - first);
+        } else {
+            writeText(out, "no network traffic recorded\n");
+        }
         finish(out);
     }
 }
@@ -281,9 +291,6 @@ void writeCrashFiles(const char* reason) {
     handling = 0;
 }
 
-void setNetRecording(const uint8_t* const* data, const size_t* length) {
-    state.netData = data;
-    state.netLength = length;
-}
+void setNetRecording(const NetRecording* recording) { state.net = recording; }
 
 }  // namespace CrashHandler

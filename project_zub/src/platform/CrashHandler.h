@@ -4,7 +4,7 @@
 //   a copy of the log so far
 //   a dump: the reason, a text backtrace and the memory map
 //   the recent network traffic, when the network layer registered a
-//   recording (else a one-line note)
+//   recording that holds some (else a one-line note)
 //   a screenshot (written by the graphics layer, fatal errors only)
 // The next start offers to send them. The signal handler runs on its own
 // stack and uses only async-signal-safe calls.
@@ -15,6 +15,7 @@
 // regular file of its own (not a link, nothing that could block the copy).
 // No file grows past its limit: the handler stops writing there, so that
 // the next start can refuse anything larger as not written by it.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,8 +43,22 @@ void uninstall();
 // path). Does nothing unless installed.
 void writeCrashFiles(const char* reason);
 
-// The network layer's recording: read at crash time, so the pointers must
-// stay valid while installed (null to remove).
-void setNetRecording(const uint8_t* const* data, const size_t* length);
+// The network layer's recording of its recent traffic: a ring of `capacity`
+// bytes that holds whole records from byte `begin` to byte `end` (counts of
+// the bytes ever written: a count's place in the ring is the count modulo
+// the capacity). The traffic file is `preamble` (when there is one), then
+// those bytes. The recorder moves `begin` past the records it is about to
+// write over before it writes, and `end` once it has written.
+struct NetRecording {
+    const char* preamble = nullptr;
+    const uint8_t* ring = nullptr;
+    size_t capacity = 0;
+    std::atomic<uint64_t> begin{0};
+    std::atomic<uint64_t> end{0};
+};
+
+// Registers the recording that the crash files take (null for none). It is
+// read at crash time, so it must stay valid while registered.
+void setNetRecording(const NetRecording* recording);
 
 }  // namespace CrashHandler

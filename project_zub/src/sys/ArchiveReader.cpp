@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool ArchiveReader::tryOpen(const std::string& path, std::string& reason) {
 
 void ArchiveReader::open(const std::string& path) {
     std::string reason;
-    if (!tryOpen(path, reason)) ZUB_ERROR(u"Archive '%s' is unusable: %s.", path, reason);
+    if (!tryOpen(path, reason)) ZUB_ERROR(u"Archive '%s' is unusable: %s.", escapeForLog(path), escapeForLog(reason));
 }
 
 int ArchiveReader::findNormalised(const std::string& name) const {
@@ -119,7 +120,7 @@ StoredBytes ArchiveReader::readStored(int i) const {
                 reason = "cannot read entry '" + e.name + "' (" + errnoText(err) + ")";
             else if (archive::unpackHead(e, packed.data, 0, none, reason))
                 return StoredBytes(std::move(packed), e, filePath);
-            ZUB_ERROR(u"Archive '%s' is corrupt: %s.", filePath, reason);
+            ZUB_ERROR(u"Archive '%s' is corrupt: %s.", escapeForLog(filePath), escapeForLog(reason));
         }
     }
     return StoredBytes(read(i));
@@ -128,6 +129,7 @@ StoredBytes ArchiveReader::readStored(int i) const {
 ByteBuffer ArchiveReader::read(int i) const {
     ByteBuffer out;
     std::string reason;
-    if (!tryRead(i, out, reason)) ZUB_ERROR(u"Archive '%s' is corrupt: %s.", filePath, reason);
+    if (!tryRead(i, out, reason))
+        ZUB_ERROR(u"Archive '%s' is corrupt: %s.", escapeForLog(filePath), escapeForLog(reason));
     return out;
 }

@@ -37,7 +37,7 @@ bool read(const char* extension, ByteBuffer& out) {
                         : err == EMLINK ? WString(u"it has another name as well (a hard link)")
                         : err == EINVAL ? WString(u"it is not a regular file")
                                         : formatString(u"errno %d:%s", err, std::strerror(err));
-    Logger::get().log(u"%s(): %s", "CrashFiles::read", formatString(u"Not sending '%s': %s.", file, why));
+    Logger::get().log(u"%s(): %s", "CrashFiles::read", formatString(u"Not sending '%s': %s.", escapeForLog(file), why));
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <thread>
 
 #include "platform/CrashHandler.h"
@@ -42,12 +43,27 @@ void ErrorManager::fatal(const WString& text) {
     std::_Exit(-1);
 }
 
+std::string ErrorManager::sourceFileName(const char* file) {
+    std::string_view path = file ? file : "";
+    for (;;) {
+        if (path.starts_with("./")) path.remove_prefix(2);
+        else if (path.starts_with("../")) path.remove_prefix(3);
+        else break;
+    }
+    if (!path.starts_with("/")) return std::string(path);
+    for (const std::string_view root : {"/project_zub/src/", "/src/"}) {
+        const size_t at = path.rfind(root);
+        if (at != std::string_view::npos) return std::string(path.substr(at + 1));
+    }
+    return std::string(path.substr(path.rfind('/') + 1));
+}
+
 void ErrorManager::errorAt(const WString& message, const char* prettyFunction, const char* file, int line) {
     fatal(formatString(u"Error: %s\n Function: %s()\n File: %s\n Line: %d", message, zubFunctionName(prettyFunction),
-                       file, line));
+                       sourceFileName(file), line));
 }
 
 void ErrorManager::assertionFailed(const char* statement, const char* prettyFunction, const char* file, int line) {
     fatal(formatString(u"Error: %s\n Statement: %s\n Function: %s()\n File: %s\n Line: %d", u"Assertion failed.",
-                       statement, zubFunctionName(prettyFunction), file, line));
+                       statement, zubFunctionName(prettyFunction), sourceFileName(file), line));
 }

@@ -34,10 +34,20 @@ public:
         fatal(formatString(fmt, args...));
     }
 
-    // The two standard layouts of a fatal report.
+    // The two standard layouts of a fatal report. `file` is the caller's
+    // __FILE__; the report names it as sourceFileName does.
     [[noreturn]] static void errorAt(const WString& message, const char* prettyFunction, const char* file, int line);
     [[noreturn]] static void assertionFailed(const char* statement, const char* prettyFunction, const char* file,
                                              int line);
+
+    // A source file as the reports name it: relative to the source tree
+    // ("src/menu/ContextMain.cpp", "project_zub/src/sys/Logger.cpp"), never
+    // with the folders of the machine that built the program. The build maps
+    // the paths the compiler sees to that form; what a build leaves
+    // otherwise loses its leading "./" and "../" parts, and an absolute path
+    // everything before its "project_zub/src/" or "src/" (only its file name
+    // when it has neither).
+    static std::string sourceFileName(const char* file);
 };
 
 // A fatal error with the function, file and line of the caller.

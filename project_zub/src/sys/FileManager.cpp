@@ -227,8 +227,9 @@ ArchiveReader* FileManager::openCurrentArchive() {
     archives.emplace(currentPath, std::move(reader));
     const auto& entries = r->entries();
     for (size_t i = 0; i < entries.size(); ++i) registry[entries[i].name] = {r, static_cast<int>(i)};
-    Logger::get().log(u"%s(): %s", "FileManager::useWad",
-                      formatString(u"Opened '%s' with %d entries.", currentPath, static_cast<int>(entries.size())));
+    Logger::get().log(
+        u"%s(): %s", "FileManager::useWad",
+        formatString(u"Opened '%s' with %d entries.", escapeForLog(currentPath), static_cast<int>(entries.size())));
     return r;
 }
 
@@ -288,8 +289,8 @@ void FileManager::verifyFileDisk(std::u16string_view name) {
     if (!isRegularFile(path, &err)) {
         if (resolveCase(path, resolved) && isRegularFile(resolved)) return;
         const std::string cwd = platform::getCurrentFolder();
-        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", path, err, std::strerror(err),
-                  cwd.empty() ? "?" : cwd.c_str());
+        ZUB_ERROR(u"File %s verification failed (errno %d:%s, cwd %s)", escapeForLog(path), err, std::strerror(err),
+                  cwd.empty() ? WString(u"?") : escapeForLog(cwd));
     }
 }
 
@@ -297,7 +298,7 @@ void FileManager::record(const std::string& name, const std::string& path) {
     if (currentPath.empty()) {
         if (!warnedNoArchive)
             Logger::get().log(u"%s(): %s", "FileManager::record",
-                              formatString(u"No archive selected; '%s' is not recorded.", name));
+                              formatString(u"No archive selected; '%s' is not recorded.", escapeForLog(name)));
         warnedNoArchive = true;
         return;
     }
@@ -309,7 +310,7 @@ void FileManager::record(const std::string& name, const std::string& path) {
     if (rec.writer.contains(name)) return;
     if (!rec.writer.addFile(name, path)) {
         Logger::get().log(u"%s(): %s", "FileManager::record",
-                          formatString(u"'%s' cannot be named inside an archive; not recorded.", name));
+                          formatString(u"'%s' cannot be named inside an archive; not recorded.", escapeForLog(name)));
         return;
     }
     rec.dirty = true;
@@ -328,9 +329,10 @@ bool FileManager::readFound(const Found& found, std::u16string_view name, ByteBu
     }
     if (!readDiskFile(found.path, out, &err)) {
         if (err == EFBIG)
-            Logger::get().log(u"%s(): %s", "FileManager::loadFile",
-                              formatString(u"'%s' is larger than a file of the game's data can be (%llu bytes).",
-                                           found.path, static_cast<unsigned long long>(kMaxLooseFileBytes)));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::loadFile",
+                formatString(u"'%s' is larger than a file of the game's data can be (%llu bytes).",
+                             escapeForLog(found.path), static_cast<unsigned long long>(kMaxLooseFileBytes)));
         return false;
     }
     if (bCreateWad) {
@@ -375,12 +377,13 @@ bool FileManager::flushWad() {
             rec.dirty = false;
             Logger::get().log(
                 u"%s(): %s", "FileManager::flushWad",
-                formatString(u"Wrote '%s': %d entries, %u of %u bytes.", path,
+                formatString(u"Wrote '%s': %d entries, %u of %u bytes.", escapeForLog(path),
                              static_cast<int>(rec.writer.entryCount()), rec.writer.storedBytes, rec.writer.rawBytes));
         } else {
             ok = false;
-            Logger::get().log(u"%s(): %s", "FileManager::flushWad",
-                              formatString(u"Could not write archive '%s': %s", path, reason));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::flushWad",
+                formatString(u"Could not write archive '%s': %s", escapeForLog(path), escapeForLog(reason)));
         }
     }
     return ok;
@@ -412,9 +415,10 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
             const bool there = err != ENOENT && platform::pathExists(path);
             if (there) leaveFileAlone(path);
             else stopLeavingAlone(path);
-            Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
-                              formatString(u"Could not read '%s' (errno %d:%s)%s", path, err, std::strerror(err),
-                                           there ? u"; it is left as it is and not saved over." : u"."));
+            Logger::get().log(
+                u"%s(): %s", "FileManager::loadPackedFile",
+                formatString(u"Could not read '%s' (errno %d:%s)%s", escapeForLog(path), err, std::strerror(err),
+                             there ? u"; it is left as it is and not saved over." : u"."));
             return false;
         }
     } else if (packedfile::unpack(bytes.data, bytes.size, fileName, versionText, dest, size, reason)) {
@@ -433,8 +437,8 @@ bool FileManager::loadPackedFile(void* dest, size_t size, std::u16string_view fo
     if (aside.empty()) leaveFileAlone(path);
     else stopLeavingAlone(path);
     Logger::get().log(u"%s(): %s", "FileManager::loadPackedFile",
-                      formatString(u"Rejected '%s': %s; %s", path, reason,
-                                   !aside.empty() ? formatString(u"kept as '%s'.", aside)
+                      formatString(u"Rejected '%s': %s; %s", escapeForLog(path), reason,
+                                   !aside.empty() ? formatString(u"kept as '%s'.", escapeForLog(aside))
                                                   : WString(u"could not keep it aside, so it is left as it is and "
                                                             u"not saved over.")));
     return false;
@@ -460,7 +464,7 @@ bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_v
         Logger::get().log(u"%s(): %s", "FileManager::savePackedFile",
                           formatString(u"Not saving '%s': the file there could be neither read nor kept aside, and "
                                        u"is left as it is.",
-                                       path));
+                                       escapeForLog(path)));
         return false;
     }
     if (diskHoldsPackedFile(path, data, size, versionText)) return true;
@@ -473,6 +477,6 @@ bool FileManager::savePackedFile(const void* data, size_t size, std::u16string_v
         return true;
     }
     Logger::get().log(u"%s(): %s", "FileManager::savePackedFile",
-                      formatString(u"Could not save '%s': %s", path, reason));
+                      formatString(u"Could not save '%s': %s", escapeForLog(path), escapeForLog(reason)));
     return false;
 }

@@ -213,8 +213,8 @@ bool HttpRequest::start() {
         body = {};
     }
     Logger::get().log(u"%s(): %s", "HttpRequest::start",
-                      formatString(u"%s http://%s%s (%u bytes)", call.bPost ? "POST" : "GET", host, path,
-                                   static_cast<unsigned long long>(call.body.size())));
+                      formatString(u"%s http://%s%s (%u bytes)", call.bPost ? "POST" : "GET", escapeForLog(host),
+                                   escapeForLog(path), static_cast<unsigned long long>(call.body.size())));
 
     shared->state.store(StateRunning, std::memory_order_release);
 

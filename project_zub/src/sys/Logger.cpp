@@ -118,6 +118,45 @@ bool LogRateLimit::allow(double now) {
     return false;
 }
 
+void appendEscapedForLog(WString& out, char16_t c) {
+    static constexpr char16_t kHex[] = u"0123456789abcdef";
+    switch (c) {
+        case u'\\':
+            out += u"\\\\";
+            return;
+        case u'\n':
+            out += u"\\n";
+            return;
+        case u'\r':
+            out += u"\\r";
+            return;
+        case u'\t':
+            out += u"\\t";
+            return;
+        default:
+            break;
+    }
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+        out += u"\\x";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    } else if (c == 0x2028 || c == 0x2029) {
+        out += u"\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
+    } else {
+        out += c;
+    }
+}
+
+WString escapeForLog(std::u16string_view text) {
+    WString out;
+    out.reserve(text.size());
+    for (const char16_t c : text) appendEscapedForLog(out, c);
+    return out;
+}
+
+WString escapeForLog(std::string_view text) { return escapeForLog(narrowToWide(text)); }
+
 std::string zubFunctionName(const char* pretty) {
     // "virtual void Packet::doInt(int&)" -> "Packet::doInt"
     const char* paren = std::strchr(pretty, '(');

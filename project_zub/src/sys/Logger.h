@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "util/Format.h"
@@ -94,6 +95,20 @@ private:
     int left;
     int suppressed = 0;
 };
+
+// Text that came from outside the program (what peers send, web replies,
+// names of files and folders found on disk or given on the command line,
+// the environment) as the log writes it: on the one line it is logged on,
+// whatever it holds. Control characters (U+0000-U+001F, U+007F-U+009F) and
+// the line and paragraph separators (U+2028, U+2029) become escapes ("\n",
+// "\r", "\t", "\x1b", "\u2028"), and the backslash "\\", so nobody outside
+// can add lines of their own to the log (which a crash report sends), and
+// an escape in a logged text always stands for one of these.
+WString escapeForLog(std::u16string_view text);
+// Narrow (UTF-8) text: paths, the environment.
+WString escapeForLog(std::string_view text);
+// Appends one UTF-16 unit as escapeForLog writes it.
+void appendEscapedForLog(WString& out, char16_t unit);
 
 // Logs "<function>(): <message>" in the engine's usual form.
 #define ZUB_LOG(...) Logger::get().log(u"%s(): %s", zubFunctionName(__PRETTY_FUNCTION__), formatString(__VA_ARGS__))

@@ -190,7 +190,8 @@ bool MemoryIniFile::loadFromFile(const std::string& path) {
     parse(bytes);
     fileName = path;
     if (!ok) {
-        Logger::get().log(u"%s(): %s", "MemoryIniFile::loadFromFile", formatString(u"Could not read '%s'.", path));
+        Logger::get().log(u"%s(): %s", "MemoryIniFile::loadFromFile",
+                          formatString(u"Could not read '%s'.", escapeForLog(path)));
     }
     return ok;
 }
@@ -199,7 +200,7 @@ bool MemoryIniFile::saveToFile(const std::string& path) const {
     std::string error;
     if (!platform::writeFileAtomically(path, toText(), &error)) {
         Logger::get().log(u"%s(): %s", "MemoryIniFile::saveToFile",
-                          formatString(u"Could not write '%s' (%s).", path, error));
+                          formatString(u"Could not write '%s' (%s).", escapeForLog(path), escapeForLog(error)));
         return false;
     }
     return true;
@@ -291,7 +292,8 @@ bool MemoryIniFile::hasKey(std::u16string_view section, std::u16string_view key)
 const WString& MemoryIniFile::getString(std::u16string_view section, std::u16string_view key) const {
     const Line* line = findLine(section, key);
     if (!line) {
-        ZUB_ERROR(u"Missing key '%s' in section '%s' of the ini file '%s'.", key, section, fileName);
+        ZUB_ERROR(u"Missing key '%s' in section '%s' of the ini file '%s'.", escapeForLog(key), escapeForLog(section),
+                  escapeForLog(fileName));
     }
     return line->value;
 }
@@ -307,7 +309,8 @@ int MemoryIniFile::getInt(std::u16string_view section, std::u16string_view key) 
 
 void MemoryIniFile::setString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     if (!isValidSectionName(section) || !isValidKeyName(key)) {
-        ZUB_ERROR(u"Invalid ini section '%s' or key '%s' for '%s'.", section, key, fileName);
+        ZUB_ERROR(u"Invalid ini section '%s' or key '%s' for '%s'.", escapeForLog(section), escapeForLog(key),
+                  escapeForLog(fileName));
     }
     putValue(sectionFor(section, true), key, storableValue(value), true);
 }

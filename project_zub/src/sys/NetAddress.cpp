@@ -18,7 +18,8 @@ void NetAddress::setBoth(uint16_t newPort, std::u16string_view hostName) {
     }
     uint32_t found = 0;
     if (!resolver || !resolver(wideToNarrow(hostName), found)) {
-        Logger::get().log(u"%s(): WARNING: could not resolve '%s', using 127.0.0.1:0", "NetAddress::setBoth", hostName);
+        Logger::get().log(u"%s(): WARNING: could not resolve '%s', using 127.0.0.1:0", "NetAddress::setBoth",
+                          escapeForLog(hostName));
         ip = LOOPBACK;
         port = 0;
         return;

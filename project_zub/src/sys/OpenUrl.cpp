@@ -61,7 +61,7 @@ void setOpenUrlSpawner(OpenUrlSpawner replacement) { spawner() = replacement; }
 
 bool openUrlAfterExit(std::u16string_view address) {
     if (!isOpenableAddress(address)) {
-        logOpen(formatString(u"Refusing to open '%s'.", address));
+        logOpen(formatString(u"Refusing to open '%s'.", escapeForLog(address)));
         return false;
     }
     std::string target = wideToUtf8(address);
@@ -73,9 +73,9 @@ bool openUrlAfterExit(std::u16string_view address) {
     std::string error;
     const long pid = spawner() ? spawner()(argv) : platform::spawnProcess(argv, &error);
     if (pid < 0) {
-        logOpen(formatString(u"Could not start xdg-open for '%s' (%s).", address, error));
+        logOpen(formatString(u"Could not start xdg-open for '%s' (%s).", escapeForLog(address), escapeForLog(error)));
         return false;
     }
-    logOpen(formatString(u"Opening '%s'.", address));
+    logOpen(formatString(u"Opening '%s'.", escapeForLog(address)));
     return true;
 }

@@ -36,7 +36,7 @@ std::string dataRoot() {
 std::string ensureFolder(const std::string& folder) {
     if (!platform::makeDirectories(folder)) {
         Logger::get().log(u"%s(): %s", "Paths::getApplicationDataPath",
-                          formatString(u"Could not create the folder '%s'.", folder));
+                          formatString(u"Could not create the folder '%s'.", escapeForLog(folder)));
     }
     return folder;
 }

@@ -82,12 +82,12 @@ void Settings::loadStatic(const std::string& path) {
     bStaticMissing = false;
     if (!platform::isRegularFile(path)) {
         bStaticMissing = true;
-        logLoad(formatString(u"'%s' not found; using the built-in defaults.", path));
+        logLoad(formatString(u"'%s' not found; using the built-in defaults.", escapeForLog(path)));
         return;
     }
     MemoryIniFile ini;
     if (!ini.loadFromFile(path)) {
-        ZUB_ERROR(u"Could not read the settings file '%s'.", path);
+        ZUB_ERROR(u"Could not read the settings file '%s'.", escapeForLog(path));
     }
     // A key missing from the shipped file ends the program with the key's name.
     languageMask = ini.getString(kSectionLanguage, kLanguageMask);
@@ -95,10 +95,10 @@ void Settings::loadStatic(const std::string& path) {
     hq2x = ini.getInt(kSectionEngine, kHq2x);
     bEnableDelayedLoad = ini.getBool(kSectionEngine, kEnableDelayedLoad);
     if (hq2x != 1 && hq2x != 2) {
-        logLoad(formatString(u"'%s': hq2x=%d is neither 1 nor 2; using 1.", path, hq2x));
+        logLoad(formatString(u"'%s': hq2x=%d is neither 1 nor 2; using 1.", escapeForLog(path), hq2x));
         hq2x = 1;
     }
-    logLoad(formatString(u"Read '%s'.", path));
+    logLoad(formatString(u"Read '%s'.", escapeForLog(path)));
 }
 
 void Settings::loadUser(const std::string& path) {
@@ -114,7 +114,8 @@ void Settings::loadUser(const std::string& path) {
             // Keep the file for the user to look at; run with the defaults.
             bUserUnreadable = true;
             user = MemoryIniFile();
-            logLoad(formatString(u"Could not read '%s'; using the defaults and leaving it as it is.", path));
+            logLoad(
+                formatString(u"Could not read '%s'; using the defaults and leaving it as it is.", escapeForLog(path)));
         } else if (!MemoryIniFile::isWellFormed(bytes, &reason)) {
             // Not a settings file (damaged, or something else under its
             // name): keep it aside and start again from the defaults.
@@ -125,12 +126,12 @@ void Settings::loadUser(const std::string& path) {
                 logLoad(
                     formatString(u"'%s' is not a settings file (%s) and cannot be moved aside; using the defaults "
                                  u"and leaving it as it is.",
-                                 path, reason));
+                                 escapeForLog(path), reason));
             } else {
                 bUserCreated = true;
                 changed = true;
                 logLoad(formatString(u"'%s' is not a settings file (%s); kept as '%s', starting from the defaults.",
-                                     path, reason, aside));
+                                     escapeForLog(path), reason, escapeForLog(aside)));
             }
         } else {
             // What the file holds, in the form it would be written in: a
@@ -142,7 +143,7 @@ void Settings::loadUser(const std::string& path) {
     } else if (platform::isDirectory(path)) {
         bUserUnreadable = true;
         user = MemoryIniFile();
-        logLoad(formatString(u"'%s' is a folder; using the default settings.", path));
+        logLoad(formatString(u"'%s' is a folder; using the default settings.", escapeForLog(path)));
     } else {
         user = MemoryIniFile();
         bUserCreated = true;
@@ -165,11 +166,11 @@ void Settings::loadUser(const std::string& path) {
     }
 
     if (changed && !bUserUnreadable) {
-        if (bUserCreated) logLoad(formatString(u"Creating '%s' with the default settings.", path));
-        else logLoad(formatString(u"Adding missing settings to '%s'.", path));
+        if (bUserCreated) logLoad(formatString(u"Creating '%s' with the default settings.", escapeForLog(path)));
+        else logLoad(formatString(u"Adding missing settings to '%s'.", escapeForLog(path)));
         save();
     } else {
-        logLoad(formatString(u"Read '%s'.", path));
+        logLoad(formatString(u"Read '%s'.", escapeForLog(path)));
     }
 }
 
@@ -182,7 +183,7 @@ bool Settings::save() {
     }
     if (bUserUnreadable) {
         Logger::get().log(u"%s(): %s", "Settings::save",
-                          formatString(u"'%s' could not be read at start; not replacing it.", userPath));
+                          formatString(u"'%s' could not be read at start; not replacing it.", escapeForLog(userPath)));
         return false;
     }
     // An unchanged file is not written again.

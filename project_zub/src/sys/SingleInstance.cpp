@@ -28,12 +28,12 @@ bool acquireSingleInstanceIn(const std::string& folder) {
         case platform::InstanceLock::Result::Acquired:
             return true;
         case platform::InstanceLock::Result::HeldElsewhere:
-            logInstance(formatString(u"Another instance holds '%s'.", path));
+            logInstance(formatString(u"Another instance holds '%s'.", escapeForLog(path)));
             return false;
         case platform::InstanceLock::Result::Failed:
             break;
     }
-    logInstance(formatString(u"Could not lock '%s' (%s); starting anyway.", path, error));
+    logInstance(formatString(u"Could not lock '%s' (%s); starting anyway.", escapeForLog(path), escapeForLog(error)));
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 
 StoredBytes::StoredBytes(ByteBuffer&& b) : bytes(std::move(b)) {}
 
@@ -16,7 +17,7 @@ std::string_view StoredBytes::head(size_t count) {
     if (unpackedHead.size() < count) {
         std::string reason;
         if (!archive::unpackHead(entry, bytes.data, count, unpackedHead, reason))
-            ZUB_ERROR(u"Archive '%s' is corrupt: %s.", archivePath, reason);
+            ZUB_ERROR(u"Archive '%s' is corrupt: %s.", escapeForLog(archivePath), escapeForLog(reason));
     }
     return std::string_view(reinterpret_cast<const char*>(unpackedHead.data()), count);
 }
@@ -37,6 +38,6 @@ ByteBuffer StoredBytes::take() {
     const std::string path = archivePath;
     ByteBuffer out;
     std::string reason;
-    if (!tryTake(out, reason)) ZUB_ERROR(u"Archive '%s' is corrupt: %s.", path, reason);
+    if (!tryTake(out, reason)) ZUB_ERROR(u"Archive '%s' is corrupt: %s.", escapeForLog(path), escapeForLog(reason));
     return out;
 }

@@ -37,17 +37,21 @@ WString getSystemLanguageIsoCode() { return isoLanguageFromLocaleName(platform::
 void logSystemInformation() {
     const platform::SystemFacts f = platform::getSystemFacts();
     logLine(formatString(u"Program: %s", getVersionString()));
-    logLine(formatString(u"Operating system: %s %s %s (%s)%s%s", f.osName, f.osRelease, f.osVersion, f.machine,
-                         f.prettyName.empty() ? "" : ", ", f.prettyName));
-    logLine(formatString(u"Processor: %s, %u online", f.cpuModel.empty() ? std::string("unknown") : f.cpuModel,
-                         f.cpuCount));
+    // What the system says of itself, the names and the folders come from
+    // outside the program.
+    logLine(formatString(u"Operating system: %s %s %s (%s)%s%s", escapeForLog(f.osName), escapeForLog(f.osRelease),
+                         escapeForLog(f.osVersion), escapeForLog(f.machine), f.prettyName.empty() ? "" : ", ",
+                         escapeForLog(f.prettyName)));
+    logLine(formatString(u"Processor: %s, %u online",
+                         f.cpuModel.empty() ? WString(u"unknown") : escapeForLog(f.cpuModel), f.cpuCount));
     logLine(formatString(u"Memory: %llu MB total, %llu MB available", megabytes(f.memoryTotal),
                          megabytes(f.memoryAvailable)));
-    logLine(formatString(u"User: %s, computer: %s", f.userName, f.hostName));
-    logLine(formatString(u"Locale: '%s', language '%s'", f.localeName, isoLanguageFromLocaleName(f.localeName)));
-    logLine(formatString(u"Executable: %s", f.executablePath));
-    logLine(formatString(u"Current folder: %s", f.currentFolder));
+    logLine(formatString(u"User: %s, computer: %s", escapeForLog(f.userName), escapeForLog(f.hostName)));
+    logLine(formatString(u"Locale: '%s', language '%s'", escapeForLog(f.localeName),
+                         escapeForLog(isoLanguageFromLocaleName(f.localeName))));
+    logLine(formatString(u"Executable: %s", escapeForLog(f.executablePath)));
+    logLine(formatString(u"Current folder: %s", escapeForLog(f.currentFolder)));
     const std::string userFolder = getUserDataFolder();
-    logLine(formatString(u"User folder: %s (%s)", userFolder,
+    logLine(formatString(u"User folder: %s (%s)", escapeForLog(userFolder),
                          platform::isWritable(userFolder) ? u"writable" : u"not writable"));
 }

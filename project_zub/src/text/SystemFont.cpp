@@ -41,12 +41,14 @@ void SystemFont::lookUp() const {
     }
     std::string error;
     if (!platform::openFontRasterizer(found, 16, error)) {
-        Logger::get().log(u"%s(): %s", "SystemFont::lookUp",
-                          formatString(u"Cannot use '%s' for '%s': %s", found, family, error));
+        Logger::get().log(
+            u"%s(): %s", "SystemFont::lookUp",
+            formatString(u"Cannot use '%s' for '%s': %s", escapeForLog(found), family, escapeForLog(error)));
         return;
     }
     file = std::move(found);
-    Logger::get().log(u"%s(): %s", "SystemFont::lookUp", formatString(u"'%s' is drawn with %s.", family, file));
+    Logger::get().log(u"%s(): %s", "SystemFont::lookUp",
+                      formatString(u"'%s' is drawn with %s.", family, escapeForLog(file)));
 }
 
 SystemFont::~SystemFont() {

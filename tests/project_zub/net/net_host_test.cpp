@@ -412,6 +412,7 @@ TEST_F(NetHandshakeTest, MalformedFieldsAreIgnored) {
 
 TEST_F(NetHandshakeTest, RefusalTextIsNeverAFormat) {
     makePair(new TestServer, new TestClient);
+    client->sendConnectRequest(server->connection->address);  // refused by the server it asked
     const size_t mark = logMark();
     auto d = datagramFrom(special(NetHost::CMD_REFUSE,
                                   [](Packet& p) {

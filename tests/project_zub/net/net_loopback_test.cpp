@@ -1,7 +1,8 @@
 // A server and a client in one process over real UDP sockets on 127.0.0.1:
 // the handshake and its refusals, objects and their properties reaching the
 // client, remote calls both ways, the disconnect, a state of megabytes,
-// forged connect requests, and a socket drained between network steps.
+// forged connect requests, refusals from strangers and refusals whose text
+// would add lines to the log, and a socket drained between network steps.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -12,6 +13,7 @@
 
 #include "net_test_support.h"
 #include "platform/UdpSocket.h"
+#include "project_zub/sys/files_test_support.h"
 #include "sys/Console.h"
 #include "sys/Settings.h"
 
@@ -298,4 +300,61 @@ TEST_F(NetLoopbackTest, FramesBetweenStepsDrainTheSocket) {
     s.add(server->connection->statisticsTotal);
     s.add(*static_cast<NetStatistics*>(server->connection->statisticsHistory.lastChild));
     EXPECT_EQ(static_cast<int>(s.packetsIn), sent);
+}
+
+// A refusal counts only from the host at the other end of the handshake: the
+// server a client asked, a client whose request the server answered. Anybody
+// else's, from another port or another address, is dropped unread. What a
+// refusal says goes into the log (a real file) on one line, its line breaks
+// escaped, whatever it holds.
+TEST_F(NetLoopbackTest, ARefusalCountsOnlyFromTheHostAskedAndTakesOneLineOfTheLog) {
+    filestest::TempFolder folder;
+    const std::string logPath = folder / "Tumbrodemo.log";
+    ASSERT_TRUE(Logger::get().startSession(logPath));
+
+    TestServer* server = startServer();
+    TestClient* client = newClient();
+    client->sendConnectRequest(server->connection->address);
+    const Bytes forged = special(NetHost::CMD_REFUSE, [](Packet& p) {
+        WString text = u"Server is full.\r\nNetHost::NetHost(): Creating SERVER host...\nUser: forged";
+        p.doUString(text, -1);
+    });
+    NetConnection otherPort(NetAddress::of(NetAddress::LOOPBACK, 0));
+    ASSERT_FALSE(otherPort.bEmulated);
+    platform::UdpSocket otherAddress;
+    ASSERT_TRUE(otherAddress.open(NetAddress::LOOPBACK + 1, 0, 262144).ok);
+    for (const NetAddress& to : {client->connection->address, server->connection->address}) {
+        otherPort.sendRaw(*readerOf(forged), to);
+        int error = 0;
+        ASSERT_TRUE(otherAddress.sendTo(forged.data(), static_cast<int>(forged.size()), to.ip, to.port, error));
+    }
+    ASSERT_TRUE(pumpReal({server, client}, [&] { return client->nodeCount() == 1 && server->nodeCount() == 1; }));
+    EXPECT_TRUE(client->messages.empty());
+    EXPECT_TRUE(server->messages.empty());
+    EXPECT_GE(client->droppedDatagrams, 2);
+    EXPECT_GE(server->droppedDatagrams, 2);
+
+    // A server that turns its client away with a text of several lines.
+    TestServer* rude = startServer();
+    TestClient* turnedAway = newClient();
+    turnedAway->sendConnectRequest(rude->connection->address);
+    rude->sendRefusal(turnedAway->connection->address, u"Go away.\r\nUser: admin\n\x1b[2J\\n");
+    ASSERT_TRUE(pumpReal({turnedAway}, [&] { return !turnedAway->messages.empty(); }));
+    EXPECT_EQ(turnedAway->messages[0], u"Go away.\r\nUser: admin\n\x1b[2J\\n");
+    Logger::get().closeFile();
+
+    const std::string log = filestest::readBytes(logPath);
+    EXPECT_EQ(log.find("forged"), std::string::npos) << log;
+    std::vector<std::string> refusals;
+    for (size_t start = 0; start < log.size();) {
+        size_t end = log.find("\r\n", start);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(start, end - start);
+        EXPECT_EQ(line.find_first_of("\r\n\x1b"), std::string::npos) << line;
+        if (line.find("Go away.") != std::string::npos) refusals.push_back(line);
+        start = end + 2;
+    }
+    ASSERT_EQ(refusals.size(), 1u) << log;
+    EXPECT_NE(refusals[0].find("): refused by 127.0.0.1:"), std::string::npos) << refusals[0];
+    EXPECT_NE(refusals[0].find(": Go away.\\r\\nUser: admin\\n\\x1b[2J\\\\n"), std::string::npos) << refusals[0];
 }

@@ -186,10 +186,12 @@ TEST(CrashFiles, AFatalSignalLeavesLogDumpAndTraffic) {
         Logger::get().openFile(dir + "game.log");
         Logger::get().log(u"%s(): %s", "Test::child", u"about to crash");
         static const uint8_t traffic[] = {1, 2, 3, 4};
-        static const uint8_t* trafficData = traffic;
-        static size_t trafficLen = sizeof traffic;
+        static CrashHandler::NetRecording recording;
+        recording.ring = traffic;
+        recording.capacity = sizeof traffic;
+        recording.end = sizeof traffic;
         CrashHandler::install("Tumbrodemo", dir + "game.log", targetsIn(dir));
-        CrashHandler::setNetRecording(&trafficData, &trafficLen);
+        CrashHandler::setNetRecording(&recording);
         // A real faulting instruction. (The sanitizers in test builds own
         // SIGSEGV themselves, so the test uses the trap instruction.)
         __builtin_trap();
@@ -345,10 +347,12 @@ TEST(CrashFiles, NoCrashFileGrowsPastItsLimit) {
     writeBytes(dir + "game.log", log);
     const ChildRun run = runInChild([&] {
         static const std::string traffic(2000, 'T');
-        static const uint8_t* trafficData = reinterpret_cast<const uint8_t*>(traffic.data());
-        static size_t trafficLen = traffic.size();
+        static CrashHandler::NetRecording recording;
+        recording.ring = reinterpret_cast<const uint8_t*>(traffic.data());
+        recording.capacity = traffic.size();
+        recording.end = traffic.size();
         CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
-        CrashHandler::setNetRecording(&trafficData, &trafficLen);
+        CrashHandler::setNetRecording(&recording);
         __builtin_trap();
         return 0;
     });
@@ -403,6 +407,27 @@ TEST(FatalErrors, BothLayoutsAndExitCode) {
                 "Error: Could not find object ID 12\n Function: .*\\(\\)\n File: .*services_test.cpp\n Line: [0-9]+");
     EXPECT_EXIT(ZUB_ASSERT(1 + 1 == 3), ::testing::ExitedWithCode(255),
                 "Error: Assertion failed.\n Statement: 1 \\+ 1 == 3\n Function: ");
+}
+
+// What a build leaves of the build machine's folders in a source's name
+// (the build maps the names it knows; a compiler cache may hand the
+// compiler paths relative to the build tree) goes before the report is made.
+TEST(FatalErrors, TheReportNamesTheSourceFileFromTheSourceTree) {
+    EXPECT_EQ(ErrorManager::sourceFileName("src/menu/ContextMain.cpp"), "src/menu/ContextMain.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("../src/menu/ContextMain.cpp"), "src/menu/ContextMain.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("./../../project_zub/src/sys/Logger.cpp"), "project_zub/src/sys/Logger.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("/home/builder/tumbro/src/menu/ContextMain.cpp"),
+              "src/menu/ContextMain.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("/home/src/tumbro/project_zub/src/sys/Logger.cpp"),
+              "project_zub/src/sys/Logger.cpp");
+    EXPECT_EQ(ErrorManager::sourceFileName("/tmp/generated/Table.cpp"), "Table.cpp");
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(
+        ErrorManager::errorAt(u"Crash requested.", "void ContextMain::tickContents(double, double)",
+                              "/home/builder/tumbro/src/menu/ContextMain.cpp", 120),
+        ::testing::ExitedWithCode(255),
+        "Error: Crash requested.\n Function: ContextMain::tickContents\\(\\)\n File: src/menu/ContextMain\\.cpp\n"
+        " Line: 120\n");
 }
 
 TEST(FatalErrors, AnErrorWhileReportingAnErrorEndsAtOnce) {

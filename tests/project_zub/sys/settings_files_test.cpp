@@ -6,6 +6,7 @@
 
 #include "project_zub/sys/files_test_support.h"
 #include "sys/ErrorManager.h"
+#include "sys/Logger.h"
 #include "sys/Settings.h"
 
 namespace {
@@ -159,6 +160,32 @@ TEST_F(SettingsTest, UserPathThatIsAFolderIsLeftAlone) {
     EXPECT_FALSE(s.save());
     EXPECT_TRUE(fs::is_directory(userPath));
     EXPECT_FALSE(Settings().save());  // nothing loaded: nothing written
+}
+
+// A folder's name is the disk's, not the program's: the log (a real file)
+// names it on the line of each message, its control characters escaped.
+TEST_F(SettingsTest, AFolderNameWithLineBreaksStaysOnTheLinesThatNameIt) {
+    const std::string odd = folder / "user\r\nUser: admin\x1b[2J";
+    fs::create_directory(odd);
+    const std::string logPath = folder / "Tumbrodemo.log";
+    ASSERT_TRUE(Logger::get().startSession(logPath));
+    Settings s;
+    s.load(odd + "/Tumbrodemo.cfg.static", odd + "/Tumbrodemo.cfg");
+    Logger::get().closeFile();
+    EXPECT_TRUE(s.createdUserFile());
+
+    const std::string log = readBytes(logPath);
+    int naming = 0;
+    for (size_t start = 0; start < log.size();) {
+        size_t end = log.find("\r\n", start);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(start, end - start);
+        EXPECT_EQ(line.find_first_of("\r\n\x1b"), std::string::npos) << line;
+        EXPECT_FALSE(line.starts_with("User: ")) << line;
+        if (line.find("user\\r\\nUser: admin\\x1b[2J/Tumbrodemo.cfg") != std::string::npos) ++naming;
+        start = end + 2;
+    }
+    EXPECT_EQ(naming, 2) << log;  // the shipped file that is missing, the user file that is made
 }
 
 TEST_F(SettingsTest, TheWindowIsReadFromTheFileAloneAndKeptByTheLoadedSettings) {

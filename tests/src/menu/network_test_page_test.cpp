@@ -17,6 +17,7 @@
 #include "menu/ContextHelp.h"
 #include "menu/ContextNetworkConfiguration.h"
 #include "menu/ContextNetworkWizard1.h"
+#include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "sys/Paths.h"
 
@@ -119,6 +120,43 @@ TEST(NetworkTestPage, ASealedReplyNamesTheMasterServerAndLeadsOnToTheConfigurati
     EXPECT_EQ(r.h.top(), r.below);
     EXPECT_EQ(r.h.depth(), 1);
     EXPECT_EQ(r.requestsFor("/tumbro/nettest.php").size(), 1u);  // one test per page
+}
+
+// What the web server says goes into the log (a real file) as one line
+// each, with its control characters escaped: a reply cannot add lines of
+// its own to the log that a crash report sends.
+TEST(NetworkTestPage, AReplysTextsTakeOneLineOfTheLogEach) {
+    WizardRig r;
+    const std::string logFile = getUserDataFolder() + "Tumbrodemo.log";
+    ASSERT_TRUE(Logger::get().startSession(logFile));
+    r.server.reply("/tumbro/nettest.php", httpResponse(200, "OK",
+                                                       sealedReply("masterServer=nowhere\rUser: admin\r\n"
+                                                                   "message=Hi there\rUser: root\x1b[2J\r\n")));
+    auto* page = r.open();
+    ASSERT_TRUE(r.runTest(page, SID_DONEDOT));
+    EXPECT_EQ(r.outcome(), (std::vector<WString>{r.text(SID_NETTESTSUCCESS), u"Hi there\\rUser: root\\x1b[2J",
+                                                 r.text(SID_DONEDOT)}));
+    Logger::get().closeFile();
+
+    const std::string log = filestest::readBytes(logFile);
+    std::vector<std::string> said, ignored;
+    for (size_t start = 0; start < log.size();) {
+        size_t end = log.find("\r\n", start);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(start, end - start);
+        EXPECT_EQ(line.find_first_of("\r\n\x1b"), std::string::npos) << line;
+        if (line.find("Hi there") != std::string::npos) said.push_back(line);
+        if (line.find("nowhere") != std::string::npos) ignored.push_back(line);
+        EXPECT_FALSE(line.starts_with("User: ")) << line;
+        start = end + 2;
+    }
+    ASSERT_EQ(said.size(), 1u) << log;
+    EXPECT_TRUE(said[0].ends_with("MessageViewer::addMessage(): > Hi there\\rUser: root\\x1b[2J")) << said[0];
+    ASSERT_EQ(ignored.size(), 1u) << log;
+    EXPECT_TRUE(ignored[0].ends_with(
+        "ContextNetworkWizard1::tickContents(): Ignoring the master server 'nowhere\\rUser: admin': not an address "
+        "and port."))
+        << ignored[0];
 }
 
 TEST(NetworkTestPage, RepliesThatFailTheirChecksAreLoggedAndTheTestStillSucceeds) {

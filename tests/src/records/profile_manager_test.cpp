@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "lang/Language.h"
+#include "object/ResourceLookup.h"
 #include "records/ProfileManager.h"
+#include "records/RecordBytes.h"
 #include "records_test_support.h"
 
 using recordstest::RecordsTest;
@@ -250,4 +252,22 @@ TEST(LevelTablesDeathTest, LevelsOutsideTheTablesAreFatal) {
                 " Function: ProfileData::levelNumberToTitle\\(\\)");
     EXPECT_EXIT(ProfileData::levelNumberToMusic(-2), ::testing::ExitedWithCode(255),
                 "Unhandled level number \\(-2\\)\n Function: ProfileData::levelNumberToMusic\\(\\)");
+}
+
+// A fatal report names the file it came from relative to the source tree,
+// whether that is a source file or a header of the game or of the engine,
+// and not with the folders of the machine that built it.
+TEST(LevelTablesDeathTest, AFatalErrorNamesItsFileInTheSourceTree) {
+    ErrorManager::bTestMode = true;
+    EXPECT_EXIT(ProfileData::levelNumberToFile(40), ::testing::ExitedWithCode(255),
+                "\n File: src/records/ProfileData\\.cpp\n Line: [0-9]+\n");
+    EXPECT_EXIT(
+        {
+            uint8_t block[2] = {};
+            RecordWriter writer(block, sizeof block);
+            writer.u32(1);
+        },
+        ::testing::ExitedWithCode(255), "\n File: src/records/RecordBytes\\.h\n Line: [0-9]+\n");
+    EXPECT_EXIT(findResource<ZubBase>(u"nothing"), ::testing::ExitedWithCode(255),
+                "\n File: project_zub/src/object/ResourceLookup\\.h\n Line: [0-9]+\n");
 }

@@ -1,7 +1,8 @@
 // A level's server with seven clients over real UDP sockets on 127.0.0.1:
 // every client takes the whole state of the first level, and all stay
 // connected, and keep up with what the server makes, over seconds of play
-// by the level's key script.
+// by the level's key script. A crash in a level played with a peer leaves
+// the recent datagrams in the crash files.
 #include <gtest/gtest.h>
 
 #include "KeyScript.h"
@@ -11,8 +12,12 @@
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "levelbuild_test_support.h"
+#include "net/NetConnection.h"
 #include "net/NetRole.h"
 #include "objects/devices/Switch.h"
+#include "platform/CrashHandler.h"
+#include "project_zub/net/traffic_file.h"
+#include "sys/CrashFiles.h"
 #include "sys/ErrorManager.h"
 #include "sys/Logger.h"
 
@@ -57,6 +62,64 @@ TEST(LevelPeers, SevenClientsTakeTheWholeStateAndStayConnectedThroughPlay) {
     EXPECT_EQ(peers.connectedClients(), 7);
     EXPECT_EQ(environment.server().nodeCount(), 7);
     EXPECT_EQ(peers.clientsWithFullState(), 7);
+}
+
+// The first level played with a peer over real sockets until the peer has
+// its whole state and some play after, then a last datagram from the peer,
+// then a crash (the real handler, a real signal): the traffic file holds
+// the level's datagrams both ways and ends with that last one.
+TEST(LevelPeers, ACrashDuringANetworkedLevelLeavesItsLastDatagramsInTheCrashFiles) {
+    ErrorManager::bTestMode = true;
+    filestest::TempFolder folder;
+    const std::string dir = folder.path();
+    const CrashHandler::Targets targets = {dir + CrashFiles::name(CrashFiles::kLog),
+                                           dir + CrashFiles::name(CrashFiles::kMiniDump),
+                                           dir + CrashFiles::name(CrashFiles::kNetTraffic),
+                                           CrashFiles::kMaxLogBytes,
+                                           CrashFiles::kMaxMiniDumpBytes,
+                                           CrashFiles::kMaxNetTrafficBytes};
+    const std::string last = "the peer's last datagram before the crash";
+    const filestest::ChildRun run = filestest::runInChild(
+        [&] {
+            CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+            levelbuild::LevelEnvironment environment;
+            levelbuild::BuiltLevel level;
+            levelbuild::KeyScript script;
+            std::string error;
+            if (!levelbuild::buildLevel(readBytes(kSources + "a1.txt"), "a1.txt", level, error) ||
+                !script.parse(readBytes(kSources + "a1.keys"), "a1.keys", error))
+                return 2;
+            levelbuild::LevelPeers peers(environment);
+            if (!peers.play(level, 1, error)) return 3;
+            for (int frames = 0; peers.clientsWithFullState() < 1 && frames < 500; ++frames) peers.frame({});
+            if (peers.clientsWithFullState() < 1) return 4;
+            for (int f = 0; f < 100; ++f) peers.frame(script.keysAt(environment.frames));
+            Packet p(Packet::FLAG_NETWORK, 64);
+            p.writeBytes(reinterpret_cast<const uint8_t*>(last.data()), static_cast<int>(last.size()));
+            peers.clients[0]->connection->sendRaw(p, environment.server().connection->address);
+            __builtin_trap();
+            return 0;
+        },
+        120000);
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.exitCode, -1) << "the child ended without crashing";
+    std::vector<traffictest::Record> records;
+    std::string why;
+    ASSERT_TRUE(traffictest::parseFile(readBytes(targets.netTraffic), records, why)) << why;
+    ASSERT_FALSE(records.empty());
+    const traffictest::Record& newest = records.back();
+    EXPECT_EQ(newest.direction, 'O');
+    EXPECT_EQ(newest.bytes, last);
+    // The level's state went from the server's port to the peer's, and the
+    // peer's acknowledgements came back, up to the end.
+    const uint16_t peerPort = newest.ownPort, serverPort = newest.otherPort;
+    int sent = 0, received = 0;
+    for (const traffictest::Record& r : records) {
+        if (r.direction == 'O' && r.ownPort == serverPort && r.otherPort == peerPort) ++sent;
+        if (r.direction == 'I' && r.ownPort == serverPort && r.otherPort == peerPort) ++received;
+    }
+    EXPECT_GT(sent, 50);
+    EXPECT_GT(received, 50);
 }
 
 TEST(LevelPeers, AClientRefusesObjectValuesTheirClassCannotWorkWith) {
