@@ -106,10 +106,7 @@ RunOptions parseRunOptions(int argc, char** argv) {
 int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     const std::string folder = getUserDataFolder();
     const std::string logPath = folder + "Tumbrodemo.log";
-    CrashHandler::install(kProductFolderName, logPath,
-                          {CrashFiles::path(CrashFiles::kLog), CrashFiles::path(CrashFiles::kMiniDump),
-                           CrashFiles::path(CrashFiles::kNetTraffic), CrashFiles::kMaxLogBytes,
-                           CrashFiles::kMaxMiniDumpBytes, CrashFiles::kMaxNetTrafficBytes});
+    CrashHandler::install(kProductFolderName, logPath, CrashFiles::handlerTargets(folder));
 
     if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
         // The running instance owns the log: add the reason to it, no more.

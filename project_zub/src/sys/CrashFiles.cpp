@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/CrashHandler.h"
 #include "sys/ByteBuffer.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
@@ -13,6 +14,11 @@ namespace CrashFiles {
 std::string name(const char* extension) { return std::string("crash.") + kProductFolderName + extension; }
 
 std::string path(const char* extension) { return getUserDataFolder() + name(extension); }
+
+CrashHandler::Targets handlerTargets(const std::string& folder) {
+    return {folder + name(kLog), folder + name(kMiniDump), folder + name(kNetTraffic),
+            kMaxLogBytes,        kMaxMiniDumpBytes,        kMaxNetTrafficBytes};
+}
 
 uint64_t maxBytes(const char* extension) {
     if (std::strcmp(extension, kLog) == 0) return kMaxLogBytes;

@@ -14,6 +14,9 @@
 #include <string>
 
 class ByteBuffer;
+namespace CrashHandler {
+struct Targets;
+}
 
 namespace CrashFiles {
 
@@ -38,6 +41,9 @@ std::string name(const char* extension);
 std::string path(const char* extension);
 // The limit of the file with this extension.
 uint64_t maxBytes(const char* extension);
+// What the crash handler writes, with the limits: the crash files named as
+// above in `folder` (the data folder in the program, another in tests).
+CrashHandler::Targets handlerTargets(const std::string& folder);
 
 // The file is there as a regular file of the program's own: a symbolic link
 // under its name does not count, wherever it leads, nor a file that has

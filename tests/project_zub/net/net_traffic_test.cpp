@@ -101,12 +101,7 @@ TEST(TrafficRecording, TheRingKeepsTheNewestWholeRecords) {
 TEST(TrafficRecording, ACrashLeavesTheRecentTrafficInItsFile) {
     filestest::TempFolder folder;
     const std::string dir = folder.path();
-    const CrashHandler::Targets targets = {dir + CrashFiles::name(CrashFiles::kLog),
-                                           dir + CrashFiles::name(CrashFiles::kMiniDump),
-                                           dir + CrashFiles::name(CrashFiles::kNetTraffic),
-                                           CrashFiles::kMaxLogBytes,
-                                           CrashFiles::kMaxMiniDumpBytes,
-                                           CrashFiles::kMaxNetTrafficBytes};
+    const CrashHandler::Targets targets = CrashFiles::handlerTargets(dir);
     const filestest::ChildRun run = filestest::runInChild([&] {
         CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
         ZubNetwork network(nullptr);

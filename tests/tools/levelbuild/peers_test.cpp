@@ -72,12 +72,7 @@ TEST(LevelPeers, ACrashDuringANetworkedLevelLeavesItsLastDatagramsInTheCrashFile
     ErrorManager::bTestMode = true;
     filestest::TempFolder folder;
     const std::string dir = folder.path();
-    const CrashHandler::Targets targets = {dir + CrashFiles::name(CrashFiles::kLog),
-                                           dir + CrashFiles::name(CrashFiles::kMiniDump),
-                                           dir + CrashFiles::name(CrashFiles::kNetTraffic),
-                                           CrashFiles::kMaxLogBytes,
-                                           CrashFiles::kMaxMiniDumpBytes,
-                                           CrashFiles::kMaxNetTrafficBytes};
+    const CrashHandler::Targets targets = CrashFiles::handlerTargets(dir);
     const std::string last = "the peer's last datagram before the crash";
     const filestest::ChildRun run = filestest::runInChild(
         [&] {
