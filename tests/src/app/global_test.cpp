@@ -303,17 +303,24 @@ bool keyTo(ProgramHarness& h, CursorTarget* item) {
     return false;
 }
 
+// Starts the program and leaves the logo and the story with Escape: true
+// when the main menu is the top screen.
+bool reachMainMenu(ProgramHarness& h) {
+    using namespace input_codes;
+    h.start();
+    if (!h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400)) return false;
+    h.pressKey(KEY_ESCAPE);
+    if (!h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10)) return false;
+    h.pressKey(KEY_ESCAPE);
+    return h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10);
+}
+
 TEST(Global, KeysActAtOnceOnTheLanguagePageAfterTheRestartThatKeysAskedFor) {
     using namespace input_codes;
     ProgramHarness::Options o;
     o.fixedFrameStep = 0.01;
     ProgramHarness h(o);
-    h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    ASSERT_TRUE(reachMainMenu(h));
     // A long first run, far longer than the next one takes to ask for the
     // language; then Options -> Language with the keys alone.
     h.step(1500);
@@ -373,12 +380,7 @@ int drawsOf(ProgramHarness& h, std::u16string_view texture = u"") {
 TEST(Global, ThePointerIsDrawnOnlyWhileTheWindowHasTheFocus) {
     using namespace input_codes;
     ProgramHarness h;
-    h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    ASSERT_TRUE(reachMainMenu(h));
     h.moveMouse(800.0f, 200.0f);
     h.step(3);
     EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
@@ -398,12 +400,7 @@ TEST(Global, ThePointerIsDrawnOnlyWhileTheWindowHasTheFocus) {
 TEST(Global, TheSystemCursorIsHiddenWhileTheGameDrawsItsOwnPointer) {
     using namespace input_codes;
     ProgramHarness h;
-    h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextCompanyLogo>(); }, 400));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextIntroStory>(); }, 10));
-    h.pressKey(KEY_ESCAPE);
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<GameMainMenu>(); }, 10));
+    ASSERT_TRUE(reachMainMenu(h));
     h.moveMouse(800.0f, 200.0f);
     h.step(3);
     // One arrow: the game's.
