@@ -3,7 +3,9 @@
 // keeps the newest, and a crash with the real handler writing it out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "net_test_support.h"
 #include "platform/CrashHandler.h"
@@ -134,5 +136,160 @@ TEST(TrafficRecording, ACrashLeavesTheRecentTrafficInItsFile) {
         ASSERT_EQ(records[i + 1].direction, 'I') << i;
         ASSERT_EQ(numberOf(records[i + 1].bytes), expected) << i;
         ASSERT_EQ(records[i].otherPort, records[i + 1].ownPort);
+    }
+}
+
+namespace {
+
+// What one datagram left in the ring, as the file must give it back.
+traffictest::Record expectedRecord(uint32_t n, const Bytes& datagram) {
+    traffictest::Record r;
+    r.time = 1000.0 + n * 0.125;
+    r.direction = n % 3 ? 'I' : 'O';
+    r.ownPort = static_cast<uint16_t>(40000 + n % 1000);
+    r.otherIp = 0xC0A80000u | (n & 0xFFFF);
+    r.otherPort = static_cast<uint16_t>(23006 + n % 7);
+    r.length = static_cast<uint32_t>(datagram.size());
+    r.bytes.assign(datagram.begin(), datagram.begin() + static_cast<std::ptrdiff_t>(
+                                                            std::min(datagram.size(), TrafficRecording::MAX_KEPT)));
+    return r;
+}
+
+// Bytes that differ from datagram to datagram and along each one, so that a
+// byte from anywhere else cannot pass for the right one.
+Bytes scrambled(uint32_t n, size_t size) {
+    Bytes b(size);
+    uint32_t x = n * 2654435761u + 12345u;
+    for (uint8_t& c : b) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<uint8_t>(x >> 23);
+    }
+    return b;
+}
+
+// Feeds a recording datagrams whose records lap the ring, each lap crossing
+// its end where the test asks: inside a record's header or inside its bytes.
+class RingLaps {
+public:
+    enum class Cross { header, bytes };
+
+    explicit RingLaps(TrafficRecording& recording) : recording(recording) {}
+
+    // Records datagrams until one record runs across the ring's end at the
+    // place asked for, and two more after it.
+    void lap(Cross cross) {
+        constexpr size_t H = TrafficRecording::HEADER_SIZE, C = TrafficRecording::CAPACITY;
+        const uint64_t boundary = (end / C + 1) * C;
+        while (end < boundary) {
+            const size_t remaining = static_cast<size_t>(boundary - end);
+            size_t size = 0;
+            if (remaining > 2 * (H + TrafficRecording::MAX_KEPT)) {
+                // Ordinary traffic, now and then a datagram longer than what is kept of it.
+                size = sent.size() % 53 == 0 ? 3000 : 1 + (sent.size() * 131) % 900;
+            } else if (cross == Cross::bytes && remaining - H + 100 <= TrafficRecording::MAX_KEPT) {
+                size = remaining - H + 100;  // its header before the end, its bytes across it
+            } else if (cross == Cross::header && remaining >= H + 13 && remaining - H - 13 <= 900) {
+                size = remaining - H - 13;  // the next header starts 13 bytes before the end
+            } else {
+                size = 700;
+            }
+            put(size);
+        }
+        const uint64_t crossing = records.back();
+        if (cross == Cross::header) {
+            // The last record began 13 bytes before the ring's end.
+            EXPECT_EQ(boundary - crossing, 13u);
+        } else {
+            // The last record's header ends before the ring's end, its bytes after it.
+            EXPECT_LT(crossing + H, boundary);
+            EXPECT_GT(end, boundary);
+        }
+        put(500);
+        put(40);
+    }
+
+    // The records the ring holds must be the newest ones sent, every byte.
+    void expectTheNewestHeldWhole(const std::string& held) const {
+        std::vector<traffictest::Record> got;
+        std::string why;
+        ASSERT_TRUE(traffictest::parseRecords(held, got, why)) << why;
+        ASSERT_GT(got.size(), 100u);
+        ASSERT_LE(got.size(), sent.size());
+        const size_t first = sent.size() - got.size();
+        for (size_t i = 0; i < got.size(); ++i) {
+            const traffictest::Record want = expectedRecord(static_cast<uint32_t>(first + i), sent[first + i]);
+            ASSERT_EQ(got[i].time, want.time) << "record " << first + i;
+            ASSERT_EQ(got[i].direction, want.direction) << "record " << first + i;
+            ASSERT_EQ(got[i].ownPort, want.ownPort) << "record " << first + i;
+            ASSERT_EQ(got[i].otherIp, want.otherIp) << "record " << first + i;
+            ASSERT_EQ(got[i].otherPort, want.otherPort) << "record " << first + i;
+            ASSERT_EQ(got[i].length, want.length) << "record " << first + i;
+            ASSERT_EQ(got[i].bytes, want.bytes) << "record " << first + i;
+        }
+        // Nothing older would have fitted as well.
+        EXPECT_GT(
+            held.size() + TrafficRecording::HEADER_SIZE + std::min(sent[first - 1].size(), TrafficRecording::MAX_KEPT),
+            TrafficRecording::CAPACITY);
+    }
+
+private:
+    void put(size_t size) {
+        const uint32_t n = static_cast<uint32_t>(sent.size());
+        sent.push_back(scrambled(n, size));
+        const traffictest::Record r = expectedRecord(n, sent.back());
+        recording.record(r.direction == 'I' ? TrafficRecording::RECEIVED : TrafficRecording::SENT,
+                         NetAddress::of(NetAddress::LOOPBACK, r.ownPort), NetAddress::of(r.otherIp, r.otherPort),
+                         sent.back().data(), static_cast<int>(size), r.time);
+        records.push_back(end);
+        end += TrafficRecording::HEADER_SIZE + std::min(size, TrafficRecording::MAX_KEPT);
+    }
+
+    TrafficRecording& recording;
+    std::vector<Bytes> sent;
+    std::vector<uint64_t> records;  // where each record began, counted from the first
+    uint64_t end = 0;
+};
+
+}  // namespace
+
+// Every kept byte and every header field of every record held comes back as
+// it was recorded, after the ring has gone round several times and with a
+// record's bytes, then a record's header, running across the ring's end.
+TEST(TrafficRecording, EveryByteOfEveryRecordSurvivesTheRingsEnd) {
+    TrafficRecording recording;
+    RingLaps laps(recording);
+    laps.lap(RingLaps::Cross::header);
+    laps.lap(RingLaps::Cross::bytes);
+    laps.lap(RingLaps::Cross::bytes);
+    laps.expectTheNewestHeldWhole(recording.records());
+    laps.lap(RingLaps::Cross::header);
+    laps.expectTheNewestHeldWhole(recording.records());
+}
+
+// The crash handler writes the ring out from its signal handler, going
+// round its end by itself: the file holds the same records, every byte.
+TEST(TrafficRecording, ACrashWritesTheRecordsAcrossTheRingsEndWhole) {
+    for (const RingLaps::Cross last : {RingLaps::Cross::header, RingLaps::Cross::bytes}) {
+        SCOPED_TRACE(last == RingLaps::Cross::header ? "a header across the end" : "bytes across the end");
+        filestest::TempFolder folder;
+        const std::string dir = folder.path();
+        const CrashHandler::Targets targets = CrashFiles::handlerTargets(dir);
+        TrafficRecording recording;
+        RingLaps laps(recording);
+        laps.lap(RingLaps::Cross::bytes);
+        laps.lap(RingLaps::Cross::header);
+        laps.lap(last);
+        const filestest::ChildRun run = filestest::runInChild([&] {
+            CrashHandler::install("Tumbrodemo", dir + "game.log", targets);
+            CrashHandler::setNetRecording(&recording.crashView());
+            __builtin_trap();
+            return 0;
+        });
+        ASSERT_TRUE(run.finished);
+        const std::string file = filestest::readBytes(targets.netTraffic);
+        const std::string_view preamble = TrafficRecording::PREAMBLE;
+        ASSERT_TRUE(std::string_view(file).starts_with(preamble));
+        EXPECT_EQ(file.substr(preamble.size()), recording.records());
+        laps.expectTheNewestHeldWhole(file.substr(preamble.size()));
     }
 }
