@@ -24,6 +24,7 @@
 #include "object/RuntimeClass.h"
 #include "records/AppInfo.h"
 #include "sys/Console.h"
+#include "sys/CrashFiles.h"
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 #include "sys/Logger.h"
@@ -184,6 +185,9 @@ void Global::initPostLoader() {
         contextManager->pushContext(new ContextCompanyLogo);
     }
 
+    // A crash file under a name that is not the program's own file is never
+    // sent: its name goes, so that it is not found again at every start.
+    CrashFiles::removeRefused();
     if (crashFilesExist()) {
         log("Global::initPostLoader", u"The previous run left crash files.");
         contextManager->pushContext(new CrashReport);

@@ -55,4 +55,12 @@ bool exists(const char* extension);
 // otherwise.
 bool read(const char* extension, ByteBuffer& out);
 
+// Removes every crash file's name that is there but not a regular file of
+// the program's own (a symbolic link, a file with another name as well, a
+// named pipe, ...), saying so in the log: it is never sent, and it would
+// otherwise be found again at every start. Only the name goes: a file it
+// leads to or shares its content with stays as it is. A folder under the
+// name is left alone. Returns the number of names removed.
+int removeRefused();
+
 }  // namespace CrashFiles

@@ -67,6 +67,58 @@ TEST(Global, ACrashDumpAloneStillPutsTheCrashReportOnTopOfTheStartScreens) {
     }
 }
 
+// Crash files that are not the program's own: the log and the dump are
+// other names of the user's files (hard links), the screenshot a symbolic
+// link, the traffic a named pipe. None can be sent, so there is no crash
+// report; their names go at the start, with a line in the log each, while
+// the files they shared or led to stay as they were. A folder under a
+// crash file's name is left alone.
+TEST(Global, CrashFilesThatAreNotTheProgramsOwnLoseTheirNamesAtTheStart) {
+    const int lines = [] {
+        ProgramHarness h;
+        const std::string crash = h.userFolder + "crash.Tumbrodemo";
+        const std::string letter = h.userFolder + "letter.txt", photo = h.userFolder + "photo.jpg";
+        filestest::writeBytes(letter, "a letter of the user's");
+        filestest::writeBytes(photo, "a photo of the user's");
+        fs::create_hard_link(letter, crash + ".log");
+        fs::create_hard_link(photo, crash + ".mdmp");
+        fs::create_symlink(photo, crash + ".jpg");
+        EXPECT_TRUE(filestest::makePipe(crash + ".net"));
+        h.start();
+        EXPECT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+        EXPECT_FALSE(h.topIs<CrashReport>());
+        for (const char* extension : {".log", ".mdmp", ".jpg", ".net"})
+            EXPECT_FALSE(fs::exists(fs::symlink_status(crash + extension))) << extension;
+        EXPECT_EQ(filestest::readBytes(letter), "a letter of the user's");
+        EXPECT_EQ(filestest::readBytes(photo), "a photo of the user's");
+        EXPECT_EQ(fs::hard_link_count(letter), 1u);
+        const std::string log = h.log();
+        for (const char* seen : {".log', which is never sent: it has another name as well (a hard link).",
+                                 ".mdmp', which is never sent: it has another name as well (a hard link).",
+                                 ".jpg', which is never sent: it is a symbolic link.",
+                                 ".net', which is never sent: it is not a regular file."})
+            EXPECT_NE(log.find("CrashFiles::removeRefused(): Removed the name '" + crash + seen), std::string::npos)
+                << seen << "\n"
+                << log;
+        h.close();
+        int removed = 0;
+        for (size_t at = log.find("Removed the name"); at != std::string::npos;
+             at = log.find("Removed the name", at + 1))
+            ++removed;
+        return removed;
+    }();
+    EXPECT_EQ(lines, 4);
+
+    ProgramHarness again;
+    const std::string crash = again.userFolder + "crash.Tumbrodemo";
+    fs::create_directory(crash + ".log");
+    again.start();
+    ASSERT_TRUE(again.stepUntil([&] { return loaded(again); }, 400));
+    EXPECT_FALSE(again.topIs<CrashReport>());
+    EXPECT_TRUE(fs::is_directory(crash + ".log"));
+    EXPECT_EQ(again.log().find("Removed the name"), std::string::npos);
+}
+
 TEST(Global, LeavesTheUserDataOnDiskAndNothingAliveWhenTheProgramEnds) {
     // Objects an earlier test of this process keeps (cached resources) are
     // counted at the end too; the program itself leaves none.
