@@ -29,4 +29,7 @@ void MousePointer::tick(double, double) {
         bHidden = 0;
         setAlpha(touch ? 0x40 : 0xFF);
     }
+    // Over the bars beside the picture the system's cursor shows instead;
+    // drawn there, the arrow would reach into the picture as a second one.
+    if (const ZubInput* in = ZubInput::active(); in && !in->isMouseOverPicture()) bHidden = 1;
 }

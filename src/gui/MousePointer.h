@@ -6,7 +6,8 @@
 // Skin 1 of the texture "mousePointer" while the debug features are locked
 // (the normal case), skin 0 while they are open. With touch input the
 // pointer is hidden; with the debug features open it stays, at a quarter
-// alpha.
+// alpha. Over the bars beside a letterboxed picture it is hidden: the
+// system's cursor shows there.
 #include "gfx/Renderable.h"
 
 class Texture;

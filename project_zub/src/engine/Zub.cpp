@@ -204,11 +204,6 @@ void Zub::showSystemCursor(bool visible) {
 void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowState& window, bool waitForNext) {
     bWindowFocused = window.focused ? 1 : 0;
     updateMode(window.focused && !window.minimized);
-    // While the window has the focus the game draws its own pointer (or, on
-    // a screen that shows none, wants none): the system's cursor would stand
-    // over it. Without the focus the game draws no pointer, and the system's
-    // shows over the window.
-    showSystemCursor(!window.focused);
 
     if (window.width > 0 && window.height > 0 &&
         (window.width != lastWindowWidth || window.height != lastWindowHeight)) {
@@ -240,6 +235,12 @@ void Zub::frame(const platform::InputSnapshot& snapshot, const platform::WindowS
         THEROLE = nullptr;
         console->tick(TimeKeeper::getPhysicalTime());
     }
+    // While the window has the focus the game draws its own pointer over its
+    // picture (or, on a screen that shows none, wants none): the system's
+    // cursor would stand over it. Over the bars beside the picture the game
+    // draws nothing, and without the focus no pointer at all: there the
+    // system's cursor shows where the mouse is.
+    showSystemCursor(!window.focused || !input->isMouseOverPicture());
 
     graphics->beginFrame();
     if (rootContext) rootContext->renderContext();

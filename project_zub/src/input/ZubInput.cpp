@@ -311,6 +311,12 @@ void ZubInput::setMousePosition(float x, float y, float z) {
     if (inputMode == MODE_MOUSE_KEYBOARD && backend) backend->warpMouse(px, py);
 }
 
+bool ZubInput::isMouseOverPicture() const {
+    if (!bMousePixelKnown) return true;
+    return mousePixelX >= viewport.x && mousePixelX < viewport.x + viewport.width && mousePixelY >= viewport.y &&
+           mousePixelY < viewport.y + viewport.height;
+}
+
 void ZubInput::setInputMode(int mode) {
     if (mode == inputMode) return;
     inputMode = mode;

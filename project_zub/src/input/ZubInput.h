@@ -122,6 +122,10 @@ public:
     // system cursor there.
     void setMousePosition(float x, float y, float z);
     bool isMouseButtonDown(int b) const { return b >= 0 && b < 4 && mouseButtons[b]; }
+    // The mouse stands over the reference screen's picture, not over the
+    // bars beside or above and below it (nor outside the window); true
+    // while no position of the mouse is known.
+    bool isMouseOverPicture() const;
     bool wasMouseButtonPressed(int b) const { return b >= 0 && b < 4 && mouseButtons[b] && !prevMouseButtons[b]; }
 
     // --- modes --------------------------------------------------------------------

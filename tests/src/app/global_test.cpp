@@ -469,6 +469,42 @@ TEST(Global, TheSystemCursorIsHiddenWhileTheGameDrawsItsOwnPointer) {
     EXPECT_FALSE(h.systemCursorVisible());
 }
 
+// Full screen at 1920 x 1080: the 4:3 picture stands between black bars
+// 240 pixels wide. Wherever the mouse is, one arrow shows where it is: the
+// game's over the picture, the system's over the bars (where the game's,
+// clipped at the picture's edge, would show nothing or a piece of an arrow).
+TEST(Global, OverTheBarsBesideThePictureTheSystemsCursorShowsInsteadOfTheGames) {
+    ProgramHarness::Options o;
+    o.userSettings = "[Graphics]\nbFullScreen=Yes\nwidth=1920\nheight=1080\n";
+    ProgramHarness h(o);
+    ASSERT_TRUE(reachMainMenu(h));
+    int viewportX = 0, viewportWidth = 0;
+    h.onProgramThread([&] {
+        viewportX = ZUB->graphics->viewport.x;
+        viewportWidth = ZUB->graphics->viewport.width;
+    });
+    ASSERT_EQ(viewportX, 240);
+    ASSERT_EQ(viewportWidth, 1440);
+    struct Spot {
+        float x, y;
+        bool overPicture;
+    };
+    for (const Spot& at : {Spot{960, 540, true}, Spot{50, 300, false}, Spot{239, 300, false}, Spot{240, 300, true},
+                           Spot{1679, 1079, true}, Spot{1680, 600, false}, Spot{1900, 20, false}, Spot{960, 2, true}}) {
+        SCOPED_TRACE(testing::Message() << "mouse at (" << at.x << ", " << at.y << ")");
+        h.moveMouseToPixel(at.x, at.y);
+        h.step(2);
+        EXPECT_EQ(drawsOf(h, u"mousePointer"), at.overPicture ? 1 : 0);
+        EXPECT_EQ(h.systemCursorVisible(), !at.overPicture);
+    }
+    // Behind another window the system's cursor shows wherever the mouse is.
+    h.moveMouseToPixel(960, 540);
+    h.setFocused(false);
+    h.step(2);
+    EXPECT_TRUE(h.systemCursorVisible());
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 0);
+}
+
 // The advanced graphics page over whatever shows, as the options reach it.
 ContextAdvancedOptions* openAdvancedOptions(ProgramHarness& h) {
     ContextAdvancedOptions* page = nullptr;
