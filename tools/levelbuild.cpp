@@ -49,12 +49,12 @@
 // Levels are played by the number of their name (a1 ... h9; another name
 // plays as a1).
 // A description or script that cannot be read stops the program with
-// "<file>:<line>: <what is wrong>" and exit code 1.
+// "<file>:<line>: <what is wrong>" and exit code 1; so does one that is no
+// regular file, or one over 1 MiB (tools/levelbuild/TextFile.h).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -68,6 +68,7 @@
 #include "LevelPicture.h"
 #include "PlanRecorder.h"
 #include "PlayTrace.h"
+#include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/Property.h"
@@ -93,15 +94,10 @@ int usage() {
 }
 
 bool readText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "levelbuild: %s: cannot be read\n", path.c_str());
-        return false;
-    }
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
+    int why = 0;
+    if (levelbuild::readTextFile(path, text, why)) return true;
+    std::fprintf(stderr, "%s\n", levelbuild::unreadableFile(path, why).c_str());
+    return false;
 }
 
 // The description's level, or false after the error was printed.

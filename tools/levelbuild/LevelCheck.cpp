@@ -1,16 +1,16 @@
 #include "LevelCheck.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/LevelDraft.h"
@@ -654,22 +654,6 @@ LevelProof proveLevel(const BuiltLevel& level, const KeyScript* script, const Ke
     return proof;
 }
 
-namespace {
-
-bool readText(const std::string& path, std::string& text, FILE* err) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(err, "levelbuild: %s: cannot be read\n", path.c_str());
-        return false;
-    }
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
-}
-
-}  // namespace
-
 int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* err) {
     namespace fs = std::filesystem;
     int problems = 0;
@@ -684,8 +668,8 @@ int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* e
         };
         {
             LevelEnvironment environment;
-            if (!readText(path, text, err)) {
-                unread("");
+            if (int why = 0; !readTextFile(path, text, why)) {
+                unread(unreadableFile(path, why));
                 continue;
             }
             if (!buildLevel(text, path, level, error)) {
@@ -700,9 +684,9 @@ int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* e
         bool read = true;
         for (int i = 0; i < 2 && read; ++i) {
             files[i] = fs::path(path).replace_extension(kExtensions[i]).string();
-            if (!fs::exists(files[i])) continue;
-            if (!readText(files[i], text, err)) {
-                unread("");
+            if (int why = 0; !readTextFile(files[i], text, why)) {
+                if (why == ENOENT) continue;
+                unread(unreadableFile(files[i], why));
                 read = false;
             } else if (!scripts[i].emplace().parse(text, files[i], error)) {
                 unread(error);
