@@ -23,7 +23,10 @@ bool follow(V3& eye, const V3& mouse, const ZubInput& in) {
         eye = V3(mouse.x - (mouse.x - eye.x) * 2.0f, mouse.y - (mouse.y - eye.y) * 2.0f, clampDepth(eye.z * 2.0f));
         moved = true;
     }
-    if (in.isMouseButtonDown(2)) {
+    // The pan goes by the pointer's movement while the button is held: in
+    // the frame it went down the pointer moved (if at all) to where it was
+    // pressed, which is no pan.
+    if (in.isMouseButtonDown(2) && !in.wasMouseButtonPressed(2)) {
         const float s = -eye.z / (static_cast<float>(REFERENCE_WIDTH) * 0.5f);
         eye = V3(eye.x - s * in.mouseDeltaX, eye.y - s * in.mouseDeltaY, clampDepth(eye.z - s * wheel));
         moved = true;
