@@ -4,7 +4,10 @@
 // half the distance and half-way towards the point under the pointer, one
 // away zooms out to double the distance the same way; while the middle
 // button is held the view follows the pointer (the world under it stays
-// under it). The distance stays between 25 and 6400 units in every case.
+// under it). The distance stays between 25 and 6400 units in every case; a
+// step that the limits cut short moves the eye towards or away from the
+// point under the pointer only by as much as the distance changed, so that
+// the point stays under the pointer and a step at a limit moves nothing.
 #include "util/Math.h"
 
 class ZubInput;

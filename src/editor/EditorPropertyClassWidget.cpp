@@ -38,9 +38,11 @@ bool EditorPropertyClassWidget::placePrototype() {
 
     role->registerObject(object, 0);
     // A level object is drawn and picked through its proxy, which its
-    // construct call makes.
+    // construct call makes. A prototype already built with its own
+    // construct row is not built a second time (a second call adds to what
+    // the first made: a fence's points, for one).
     auto* placed = zub_cast<EditorObject>(object);
-    if (placed) placed->construct();
+    if (placed && !placed->isConstructed()) placed->construct();
     object->netPostReplicate();
     object->netPostReplicateGlobal();
     ZubBase* list = placed && placed->pOwnerList ? placed->pOwnerList : world->getObjectList();

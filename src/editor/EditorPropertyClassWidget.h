@@ -12,9 +12,9 @@ public:
 
     // Ctrl+X arriving from the rows inside the group places the prototype.
     bool onBubbleEvent(ZubEvent& ev) override;
-    // Registers the prototype with the current role, constructs it and puts
-    // it into the level at the game world's pointer (x and y whole numbers,
-    // z 0); false when there is no prototype, no role that may make objects
-    // or no level.
+    // Registers the prototype with the current role, constructs it (unless
+    // it has been constructed already) and puts it into the level at the
+    // game world's pointer (x and y whole numbers, z 0); false when there is
+    // no prototype, no role that may make objects or no level.
     bool placePrototype();
 };

@@ -78,6 +78,11 @@ public:
     // Builds what a newly placed object needs (its proxy) on every peer.
     void construct();
     virtual void local_construct();
+    // Whether the object has been constructed: every construct call makes
+    // the proxy first (local_construct of this class, which the classes'
+    // own construct calls run before anything else), and an object read
+    // from a level file or copied brings its proxy along.
+    bool isConstructed() const { return getProxy() != nullptr; }
 
     // Drawing order: the proxy goes right after (before) the other object's
     // proxy; with null to the end (the front) of the proxy list.

@@ -40,7 +40,15 @@ void FocusManager::update(ZubBase* root, ZubInput& input) {
     ev.x = input.mouseX;
     ev.y = input.mouseY;
     ev.z = input.mouseZ;
-    if (input.wasPointerPressed(0)) {
+    // A pointer that went down this frame may also have moved in it (a tap
+    // elsewhere on a touch screen or a tablet, a remote desktop): that
+    // movement brought it to where it went down, before the press. A drag
+    // starts with the frame after the press, and the object the press gives
+    // the focus to is not told of the movement that came before it had it.
+    const bool pressed = input.wasPointerPressed(0);
+    bool focusMoved = false;
+    if (pressed) {
+        focusMoved = hoverObject.get() != focusObject.get();
         setFocus(hoverObject.get());
         if (ZubBase* f = focusObject.get()) {
             ev.code = EVENT_CLICK;
@@ -49,14 +57,14 @@ void FocusManager::update(ZubBase* root, ZubInput& input) {
         }
     }
     const bool moved = input.mouseDeltaX != 0 || input.mouseDeltaY != 0;
-    if (moved && input.isPointerHeld(0)) {
+    if (moved && input.isPointerHeld(0) && !pressed) {
         if (ZubBase* f = focusObject.get()) {
             ev.code = EVENT_DRAG;
             ev.target = f;
             ZubBase::sendEvent(ev);
         }
     }
-    if (moved) {
+    if (moved && !focusMoved) {
         if (ZubBase* f = focusObject.get()) {
             ev.code = EVENT_MOUSE_MOVE;
             ev.target = f;

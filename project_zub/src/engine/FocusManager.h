@@ -29,7 +29,9 @@ public:
 
     // The frame's dispatch: makes the role current, finds the hover object
     // under the pointer in `root`, then sends click (4), drag (5), move (7)
-    // and key (6) events to the focus.
+    // and key (6) events to the focus. The frame in which the pointer went
+    // down sends no drag (whatever the pointer moved in that frame it moved
+    // before the press), nor a move to the object the press gave the focus.
     void update(ZubBase* root, ZubInput& input);
 
     ZubBaseReference focusObject;

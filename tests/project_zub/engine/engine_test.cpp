@@ -117,6 +117,40 @@ TEST(Focus, DragKeysAndTypedCharactersGoToTheFocus) {
     EXPECT_EQ(journal, (std::vector<std::string>{"a 6:30", "a 6:0"}));
 }
 
+TEST(Focus, APressThatComesWithMovementDragsFromTheNextFrameOn) {
+    Rig r;
+    ZubBase root;
+    auto* a = new Target("a", 100, 100);
+    auto* b = new Target("b", 300, 100);
+    root.addChild(a);
+    root.addChild(b);
+    r.mouseTo(100, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+    // The pointer jumps onto b and goes down in the same frame: the focus
+    // moves and b is clicked, but neither dragged nor told of the movement
+    // that came before the press.
+    r.mouseTo(300, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 2", "b 3", "b 4"}));
+    journal.clear();
+    r.mouseTo(305, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 5", "b 7"}));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+    // A press with a jump onto the focus it has: a click and the move, no drag.
+    r.mouseTo(295, 105);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 4", "b 7"}));
+}
+
 TEST(Focus, DisabledAncestorsAndHiddenObjectsAreNotHit) {
     Rig r;
     ZubBase root;

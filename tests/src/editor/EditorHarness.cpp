@@ -74,6 +74,28 @@ void EditorHarness::dragTo(const V3& screen, int steps, int button) {
     step();
 }
 
+void EditorHarness::pressAt(const V3& screen, int button) {
+    mouse = screen;
+    mouseMoved = true;
+    buttons[button] = true;
+    step();
+}
+
+void EditorHarness::moveTo(const V3& screen, int steps) {
+    const V3 from = mouse;
+    for (int i = 1; i <= steps; ++i) {
+        const float t = static_cast<float>(i) / static_cast<float>(steps);
+        mouse = from + (screen - from) * t;
+        mouseMoved = true;
+        step();
+    }
+}
+
+void EditorHarness::releaseButton(int button) {
+    buttons[button] = false;
+    step();
+}
+
 void EditorHarness::wheel(int notches) {
     wheelNotches = notches;
     step();

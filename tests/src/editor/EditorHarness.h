@@ -41,6 +41,13 @@ public:
     // From where the mouse is, with the button held, to a screen point in
     // `steps` moves, then released.
     void dragTo(const V3& screen, int steps = 4, int button = 0);
+    // The mouse jumps to a screen point and a button goes down in the same
+    // frame (a tap on a touch screen or a tablet, a remote desktop).
+    void pressAt(const V3& screen, int button = 0);
+    // With the buttons as they are, to a screen point in `steps` moves.
+    void moveTo(const V3& screen, int steps = 1);
+    // A button up (a frame).
+    void releaseButton(int button = 0);
     // Wheel notches in one frame (negative: towards the user).
     void wheel(int notches);
     // The characters, handed out one a frame.

@@ -190,6 +190,34 @@ TEST(EditorGizmo, ALevelObjectOpensItForItsOwnSkinAndAnyClassShowsItsResources) 
     EXPECT_EQ(chosen, h.resources.find(u"bear"));
 }
 
+TEST(EditorGizmo, AtTheZoomLimitsTheWheelMovesNothingAndThePointStaysUnderThePointer) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    ASSERT_NE(h.place(&Decoration::classRecord, V3(-300.0f, 100.0f, 0.0f)), nullptr);
+    EditorGizmo& g = *h.panel().gizmo;
+    h.chord(KEY_B);
+    ASSERT_EQ(h.dialogs->getTop(), &g);
+    h.pointAt(V3(-250.0f, 150.0f, 0.0f));
+    const V3 under = g.mousePosition;
+    for (int notches : {1, -1}) {
+        const float limit = notches > 0 ? -6400.0f : -25.0f;
+        for (int i = 0; i < 14; ++i) {
+            SCOPED_TRACE(i);
+            const V3 eye = g.camera->eye;
+            h.wheel(notches);
+            h.step();
+            EXPECT_NEAR(g.mousePosition.x, under.x, 0.05f);
+            EXPECT_NEAR(g.mousePosition.y, under.y, 0.05f);
+            if (eye.z == limit) {
+                EXPECT_EQ(g.camera->eye, eye);
+            }
+        }
+        EXPECT_EQ(g.camera->eye.z, limit);
+    }
+    h.key(KEY_ESCAPE);
+    EXPECT_EQ(h.dialogs->getTop(), nullptr);
+}
+
 TEST(EditorGizmo, IconsStandInNameOrderAtMostFortyUnitsLargeInRowsWithinTheMargins) {
     ResourceManager resources;
     std::vector<std::unique_ptr<Quad>> skins;

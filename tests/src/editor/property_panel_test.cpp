@@ -336,6 +336,34 @@ TEST(EditorPropertyPanel, TheWheelZoomsAboutThePointerAndTheMiddleButtonPansWith
     EXPECT_EQ(camera.eye, kept);
 }
 
+TEST(EditorPropertyPanel, AtTheZoomLimitsTheWheelMovesNothingAndThePointStaysUnderThePointer) {
+    EditorHarness h;
+    GameController& gc = h.edit(h.houseLevel());
+    const Camera& camera = *gc.contextGame->camera;
+    const Context& game = *gc.contextGame;
+    // Off the middle, where a zoom about the pointer moves the eye sideways.
+    h.pointAt(V3(300.0f, -200.0f, 0.0f));
+    const V3 under = game.mousePosition;
+    for (int notches : {1, -1}) {
+        const float limit = notches > 0 ? -6400.0f : -25.0f;
+        for (int i = 0; i < 14; ++i) {
+            SCOPED_TRACE(i);
+            const V3 eye = camera.eye;
+            h.wheel(notches);
+            h.step();
+            // The same point of the world under the pointer at every step.
+            EXPECT_NEAR(game.mousePosition.x, under.x, 0.05f);
+            EXPECT_NEAR(game.mousePosition.y, under.y, 0.05f);
+            // At the limit a step moves nothing.
+            if (eye.z == limit) {
+                EXPECT_EQ(camera.eye, eye);
+            }
+            EXPECT_EQ(h.panel().editorCamera, camera.eye);
+        }
+        EXPECT_EQ(camera.eye.z, limit);
+    }
+}
+
 TEST(EditorPropertyPanel, ALevelOpensWhereTheEditorLeftItsCameraKeptInRange) {
     EditorHarness h;
     GameController& gc =

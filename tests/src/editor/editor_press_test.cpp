@@ -1,0 +1,262 @@
+// A press that comes with a jump of the pointer (the pointer moved and the
+// button went down in the same frame: a tap on a touch screen or a tablet,
+// a remote desktop) takes hold of what it lands on and leaves it where it
+// is: every drag of the editor goes by the pointer's movement after the
+// press, never by the movement that brought the pointer there. Each case
+// runs through the program's input dispatch.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "EditorHarness.h"
+#include "editor/EditorGizmo.h"
+#include "flow/GameServer.h"
+#include "gfx/ContextBlender.h"
+#include "gfx/Quad.h"
+#include "gfx/Skin.h"
+#include "object/ResourceLookup.h"
+#include "objects/animals/Frog.h"
+#include "objects/apples/Apple.h"
+#include "objects/devices/Switch.h"
+#include "objects/hints/TriggerHint.h"
+#include "objects/pig/Piglet.h"
+#include "objects/scenery/Decoration.h"
+#include "objects/scenery/Vegetation.h"
+#include "objects/triggers/House.h"
+#include "objects/triggers/SaveProgressTrigger.h"
+#include "util/KeyCodes.h"
+#include "world/EditorObject.h"
+#include "world/Terrain.h"
+
+using editortest::EditorHarness;
+using namespace input_codes;
+
+namespace {
+
+const V3 kPlace(-200.0f, 250.0f, 0.0f);
+// Nothing of the starter level shows there.
+const V3 kEmpty(-450.0f, 350.0f, 0.0f);
+// Far from both, where the pointer was before it jumped.
+const V3 kAway(420.0f, -330.0f, 0.0f);
+
+template <class T>
+T* firstOf(GameServer& server) {
+    for (int32_t uid : server.objectMap.ascending())
+        if (ZubBase* o = server.findObjectOrNull(uid); o && o->getClass() == &T::classRecord && !o->bToBeDestroyed)
+            return static_cast<T*>(o);
+    return nullptr;
+}
+
+V3 pickPoint(EditorHarness& h, const EditorObject* o) { return h.onScreen(o->pSkin ? o->boundingCentre : o->position); }
+
+// The angle of a point about another in [0, 2 pi).
+double turnBetween(const V3& about, const V3& from, const V3& to) {
+    double swept = std::atan2(to.y - about.y, to.x - about.x) - std::atan2(from.y - about.y, from.x - about.x);
+    if (swept < 0.0) swept += 2.0 * M_PI;
+    return swept;
+}
+
+}  // namespace
+
+TEST(EditorPress, APressWithAJumpMovesWhatItLandsOnOnlyByTheMovementAfterIt) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    std::vector<EditorObject*> objects;
+    V3 at = kPlace;
+    for (const RuntimeClass* cls : {&Piglet::classRecord, &Apple::classRecord, &Switch::classRecord, &Frog::classRecord,
+                                    &TriggerHint::classRecord, &Vegetation::classRecord}) {
+        // One beside the other.
+        EditorObject* o = h.place(cls, at);
+        ASSERT_NE(o, nullptr) << cls->getTypeName();
+        objects.push_back(o);
+        at += V3(120.0f, 0.0f, 0.0f);
+    }
+    // The level's own house, where it stands.
+    auto* house = firstOf<House>(h.server());
+    ASSERT_NE(house, nullptr);
+    objects.push_back(house);
+
+    for (EditorObject* o : objects) {
+        SCOPED_TRACE(o->getClass()->getTypeName());
+        // Nothing selected, the pointer far away.
+        h.clickAt(kEmpty);
+        ASSERT_EQ(h.focus.getFocus(), nullptr);
+        h.pointAt(kAway);
+        const V3 start = o->position;
+        const V3 at = pickPoint(h, o);
+
+        // The jump and the press in one frame: it takes the focus, and stays.
+        h.pressAt(at);
+        EXPECT_EQ(h.focus.getFocus(), o);
+        EXPECT_EQ(h.panel().getEditedObject(), o);
+        EXPECT_EQ(o->position, start);
+        // Then it follows the pointer by what the pointer moves.
+        h.moveTo(at + V3(30.0f, -20.0f, 0.0f), 2);
+        h.moveTo(at + V3(50.0f, 10.0f, 0.0f), 1);
+        h.releaseButton();
+        EXPECT_NEAR(o->position.x, start.x + 50.0f, 0.01f);
+        EXPECT_NEAR(o->position.y, start.y + 10.0f, 0.01f);
+        EXPECT_EQ(o->position.z, start.z);
+    }
+}
+
+TEST(EditorPress, APressWithAJumpNeitherTurnsNorScalesWhatItLandsOn) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    EditorObject* o = h.place(&Apple::classRecord, kPlace);
+    ASSERT_NE(o, nullptr);
+
+    // R held: the turn is the angle swept about it after the press.
+    h.clickAt(kEmpty);
+    h.pointAt(kAway);
+    const V3 p = h.onScreen(o->position), at = pickPoint(h, o);
+    const float rotation = o->rotation.z;
+    h.keys.insert(KEY_R);
+    h.pressAt(at);
+    EXPECT_EQ(h.focus.getFocus(), o);
+    EXPECT_EQ(o->rotation.z, rotation);
+    const V3 end = p + V3(0.0f, 80.0f, 0.0f);
+    h.moveTo(end, 1);
+    h.releaseButton();
+    h.keys.erase(KEY_R);
+    h.step();
+    EXPECT_NEAR(o->rotation.z, turnBetween(p, at, end), 1e-3);
+
+    // S held: the scale changes only with the movement after the press.
+    h.clickAt(kEmpty);
+    h.pointAt(kAway);
+    const V3 scale = o->scale;
+    h.keys.insert(KEY_S);
+    h.pressAt(pickPoint(h, o));
+    EXPECT_EQ(h.focus.getFocus(), o);
+    EXPECT_EQ(o->scale, scale);
+    h.moveTo(h.mouse + V3(10.0f, 10.0f, 0.0f), 1);
+    h.moveTo(h.mouse + V3(40.0f, 40.0f, 0.0f), 4);
+    h.releaseButton();
+    h.keys.erase(KEY_S);
+    h.step();
+    EXPECT_GT(std::fabs(o->scale.x), std::fabs(scale.x) * 1.2f);
+    EXPECT_FLOAT_EQ(o->scale.x, o->scale.y);
+}
+
+TEST(EditorPress, APressWithAJumpDoesNotBendAPlant) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
+    ASSERT_NE(plant, nullptr);
+    // Built with its picture (as its construct row does), so that it shows.
+    plant->construct(findResource<Quad>(u"flowers1:2"));
+    h.step();
+    ASSERT_NE(plant->pSkin, nullptr);
+    h.clickAt(kEmpty);
+    h.pointAt(kAway);
+    const float bend = plant->baseBendAngle;
+    const V3 p = h.onScreen(plant->position), at = pickPoint(h, plant);
+    h.keys.insert(KEY_B);
+    h.pressAt(at);
+    EXPECT_EQ(h.focus.getFocus(), plant);
+    EXPECT_EQ(plant->baseBendAngle, bend);
+    const V3 end = p + V3(-60.0f, 60.0f, 0.0f);
+    h.moveTo(end, 1);
+    h.releaseButton();
+    h.keys.erase(KEY_B);
+    h.step();
+    EXPECT_NEAR(plant->baseBendAngle, std::remainder(bend + turnBetween(p, at, end), 2.0 * M_PI), 1e-3);
+}
+
+TEST(EditorPress, APressWithAJumpOntoTheTerrainPaintsOnlyWhereThePointerMovesAfterwards) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    auto* terrain = firstOf<Terrain>(h.server());
+    ASSERT_NE(terrain, nullptr);
+    // Where nothing else of the level lies over its editor icon.
+    terrain->setPosition(-300.0f, 300.0f, 0.0f);
+    h.clickAt(kEmpty);
+    ASSERT_EQ(h.focus.getFocus(), nullptr);
+    const std::vector<float> before = terrain->heights[0];
+
+    // A held: the press gives the terrain the focus and paints nothing of
+    // the way the pointer jumped.
+    h.pointAt(h.onScreen(V3(100.0f, 450.0f, 0.0f)));
+    h.keys.insert(KEY_A);
+    h.step();
+    h.pressAt(h.onScreen(terrain->position));
+    ASSERT_EQ(h.focus.getFocus(), terrain);
+    EXPECT_EQ(terrain->heights[0], before);
+    // Moved from there, it paints from there.
+    const V3 from = terrain->position, to = from + V3(32.0f, 40.0f, 0.0f);
+    h.moveTo(h.onScreen(to), 1);
+    h.releaseButton();
+    h.keys.erase(KEY_A);
+    h.step();
+    V3 a, b;
+    terrain->world2local(a, from);
+    terrain->world2local(b, to);
+    const int i1 = terrain->getIndexAtLocalX(a.x), i2 = terrain->getIndexAtLocalX(b.x);
+    const int first = std::min(i1, i2), last = std::max(i1, i2);
+    ASSERT_LT(first, last);
+    for (int i = 0; i < static_cast<int>(before.size()); ++i) {
+        if (i < first || i > last) {
+            EXPECT_EQ(terrain->heights[0][i], before[i]) << i;
+        } else {
+            EXPECT_NE(terrain->heights[0][i], before[i]) << i;
+        }
+    }
+}
+
+TEST(EditorPress, APressWithAJumpOntoTheRowsDoesNotMoveThem) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    EditorObject* o = h.place(&Apple::classRecord, kPlace);
+    ASSERT_NE(o, nullptr);
+    EditorPropertyWidget* handle = h.row(u"objectUID");
+    ASSERT_NE(handle, nullptr);
+    h.pointAt(kAway);
+    const V3 origin = h.panel().layoutOrigin;
+    const V3 at = EditorHarness::centreOf(handle);
+    h.pressAt(at);
+    EXPECT_EQ(h.panel().layoutOrigin, origin);
+    h.moveTo(at + V3(-20.0f, 30.0f, 0.0f), 2);
+    h.releaseButton();
+    EXPECT_NEAR(h.panel().layoutOrigin.x, origin.x - 20.0f, 1e-3f);
+    EXPECT_NEAR(h.panel().layoutOrigin.y, origin.y + 30.0f, 1e-3f);
+    // The rows are still those of the object.
+    EXPECT_EQ(h.panel().getEditedObject(), o);
+}
+
+TEST(EditorPress, APressOfTheMiddleButtonWithAJumpDoesNotPanTheView) {
+    EditorHarness h;
+    GameController& gc = h.edit(h.houseLevel());
+    const Camera& camera = *gc.contextGame->camera;
+    h.pointAt(kAway);
+    const V3 eye = camera.eye;
+    h.pressAt(V3(-100.0f, 50.0f, 0.0f), 2);
+    h.step();
+    EXPECT_EQ(camera.eye, eye);
+    // The world under the pointer at the press follows it afterwards.
+    const V3 grabbed = gc.contextGame->mousePosition;
+    h.moveTo(V3(0.0f, 0.0f, 0.0f), 2);
+    h.releaseButton(2);
+    EXPECT_NEAR(gc.contextGame->mousePosition.x, grabbed.x, 1e-3f);
+    EXPECT_NEAR(gc.contextGame->mousePosition.y, grabbed.y, 1e-3f);
+
+    // The resource picker's view likewise.
+    EditorObject* o = h.place(&Decoration::classRecord, kPlace);
+    ASSERT_NE(o, nullptr);
+    h.chord(KEY_B);
+    EditorGizmo& g = *h.panel().gizmo;
+    ASSERT_EQ(h.dialogs->getTop(), &g);
+    h.pointAt(kAway);
+    const V3 pickerEye = g.camera->eye;
+    h.pressAt(V3(100.0f, -50.0f, 0.0f), 2);
+    h.step();
+    EXPECT_EQ(g.camera->eye, pickerEye);
+    const V3 held = g.mousePosition;
+    h.moveTo(V3(0.0f, 0.0f, 0.0f), 2);
+    h.releaseButton(2);
+    EXPECT_NEAR(g.mousePosition.x, held.x, 1e-3f);
+    EXPECT_NEAR(g.mousePosition.y, held.y, 1e-3f);
+    h.key(KEY_ESCAPE);
+}
