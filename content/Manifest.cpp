@@ -187,7 +187,7 @@ std::vector<Entry> build() {
             named({"button", "highlight"}, 128, 44), "MenuButton: back, link and character-key buttons"));
     add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xE8946E4C, one("square", 128, 128),
             "GameSquare: hint, pause, statistics overlays"));
-    add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFFBA9A76,
+    add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFFA98C6B,
             one("opaque", 128, 128), "GameSquare opaque: message boxes, players page, name entry"));
     add(tex(25, "gui-game-speechBubble", "gfx/gui/game/speechbubble.tga", 0, Art::Bubble, WHITE,
             named({"plain", "hero", "other"}, 96, 96),
@@ -226,8 +226,9 @@ std::vector<Entry> build() {
             "StatisticsOverlay: drawn 2.34375 wide, so that it spans the columns (600 units)"));
 
     // ---- The level archive: minimaps ------------------------------------------
-    // A card of a middle tone: the recipe's black text, the map's footer in
-    // half-transparent black and the tutorial's white lines all read on it.
+    // A card of a middle tone, cream in its upper half: the recipe's black
+    // and blue text and its red titles, the map's footer in half-transparent
+    // black and the tutorial's white lines all read on it.
     add(tex(39, "minimapBackground", "gfx/minimap/minimapBackground.tga", 0, Art::Panel, 0xFFC0A07C,
             one("card", 384, 288), "recipe page card, OverlayMiniMap frame, OverlayTutorial background")
             .in(Wad::Levels));

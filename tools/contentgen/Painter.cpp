@@ -805,8 +805,11 @@ void paintScene(Ctx& k) {
     if (dusk) c.verticalGradient(0xFF1E3060, 0xFF7080B0);
     else c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
     if (dusk) c.softDisc(w * 0.09, h * 0.13, 34, 0xFFF4F0DC);  // the moon, left of the band
-    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, dusk ? 0xFF3A6D35 : 0xFF4A8A3C,
-                dusk ? 0xFF264C24 : 0xFF2E6428);
+    // The meadow is of a deep green by day too: the main menu's greeting
+    // stands on it in light pink, its hint line in a pink of middle
+    // lightness.
+    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, dusk ? 0xFF3A6D35 : 0xFF3A7E32,
+                dusk ? 0xFF264C24 : 0xFF1E4A1A);
     const double hx = w * 0.81, hy = h * 0.43;  // the house on the hill, right of the band
     c.fillRect(hx, hy - 110, 170, 120, lit(0xFFC86E46));
     c.fillPolygon({hx - 18, hy - 110, hx + 85, hy - 190, hx + 188, hy - 110}, lit(0xFFA04030));
@@ -1192,27 +1195,65 @@ void paintEditBox(Ctx& k) {
 }
 
 // The squares behind dialogs and overlays (insets 36; their titles stand
-// 30 units below the top edge): wooden boards. Both carry texts in
-// half-transparent black (titles, message and hint texts, the other
-// players' names) and light texts without an outline (the current player's
-// name, the name being typed, the statistics' rows in white and, for a
-// perfect category, bright green). The translucent one (the hint, pause and
-// statistics panels over the frozen level, most of which it hides) is of a
-// darker wood, on which the bright green stands out; the opaque one
-// (message boxes, the players page, the name entry), whose texts are
-// mostly dark, is lighter.
+// 30 units below the top edge): wooden boards in a frame of lighter wood.
+// The frame fills the 36-unit borders of the nine-slice stretching, so it
+// keeps its width on a panel of any size, and it carries the texts in
+// half-transparent black that stand at a panel's edges: the title in its
+// top rail, the footers ("Press Enter to continue") in its bottom rail.
+// The board inside carries the light texts without an outline (the current
+// player's name, the name being typed, the statistics' rows in white and,
+// for a perfect category, bright green) and the hints' lines and message
+// texts in half-transparent black. The translucent one (the hint, pause and
+// statistics panels over the frozen level, most of which it hides) has the
+// darker board, on which the bright green stands out; the opaque one
+// (message boxes, the players page, the name entry) a lighter board, still
+// dark enough for a white name.
 void paintSquare(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h, r = 26.0, b = 7.0;
-    const uint32_t fill = k.col, border = withAlpha(shade(k.col, 0.55), std::max(alphaOf(k.col), 0xF0));
+    // The board's edge, just inside the borders.
+    const double in = 34.0;
+    const uint32_t board = k.col;
+    const uint32_t frame = withAlpha(0xFFE2CCA4, std::max(alphaOf(k.col), 0xF4));
+    const uint32_t border = withAlpha(shade(k.col, 0.55), std::max(alphaOf(k.col), 0xF0));
     c.fillRoundRect(0, 0, w, h, r, border);
-    c.fillRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, fill);
-    // The grain, faint, across the board.
-    for (int y = static_cast<int>(b) + 6; y < static_cast<int>(h - b) - 3; y += 9)
-        c.line(b + 6, y, w - b - 6, y + 1, 1.0, withAlpha(shade(fill, 0.93), alphaOf(fill)));
-    // The band the title stands in, inside the top border.
-    c.fillRoundRect(b + 3, b + 3, w - 2 * b - 6, 20, 8, withAlpha(shade(fill, 1.06), alphaOf(fill)));
-    c.strokeRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, 2, withAlpha(shade(fill, 1.2), alphaOf(fill)));
+    c.fillRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, frame);
+    // The frame's grain, along its rails.
+    const uint32_t frameGrain = withAlpha(shade(frame, 0.94), alphaOf(frame));
+    for (double y : {b + 8.0, b + 17.0, h - b - 9.0, h - b - 18.0})
+        c.line(b + 10, y, w - b - 10, y + 1, 1.0, frameGrain);
+    c.strokeRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, 2, withAlpha(shade(frame, 1.06), alphaOf(frame)));
+    // The board, set into the frame (a dark groove around it), with its grain.
+    c.fillRect(in - 2, in - 2, w - 2 * in + 4, h - 2 * in + 4, withAlpha(shade(frame, 0.6), alphaOf(frame)));
+    c.fillRect(in, in, w - 2 * in, h - 2 * in, board);
+    for (int y = static_cast<int>(in) + 5; y < static_cast<int>(h - in) - 3; y += 9)
+        c.line(in + 4, y, w - in - 4, y + 1, 1.0, withAlpha(shade(board, 0.93), alphaOf(board)));
+}
+
+// The card of the recipe, the minimap and the tutorial, in the frame of the
+// other panels: paper, cream where the first lines of a recipe's part stand
+// (a part is centred on the card, so its first line, the red title of the
+// first and the last part, stands in the upper half), deepening over the
+// card's lower third into its own tone, on which the tutorial's white lines
+// and the footers in half-transparent black stand. The black and blue lines
+// of the recipe read on both.
+void paintCard(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
+    const uint32_t cream = 0xFFFAEED7;
+    c.fillRoundRect(0, 0, w, h, r, k.col);
+    // The cream reaches the middle; the tutorial's lines stand from two
+    // thirds down (the card drawn twice as large around its middle, their
+    // tops 100 units below the screen's middle).
+    const double from = h * 0.5, to = h * 0.67;
+    for (int y = 0; y < static_cast<int>(to); ++y) {
+        const double t = std::clamp((y + 0.5 - from) / (to - from), 0.0, 1.0);
+        c.setClip(0, y, static_cast<int>(w), 1);
+        c.fillRoundRect(b, b - y, w - 2 * b, h - 2 * b, std::max(0.0, r - b), mix(cream, k.col, t));
+    }
+    c.clearClip();
+    c.strokeRoundRect(0, 0, w, h, r, b, shade(k.col, 0.55));
 }
 
 void paintPanel(Ctx& k) {
@@ -1233,6 +1274,10 @@ void paintPanel(Ctx& k) {
     }
     if (l == "page") {
         paintTutorialPage(k, k.index - 1, k.count - 1);
+        return;
+    }
+    if (k.e.name == "minimapBackground") {
+        paintCard(k);
         return;
     }
     uint32_t fill = k.col, border = shade(k.col, 0.55);
