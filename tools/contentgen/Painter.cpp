@@ -641,10 +641,78 @@ void paintRock(Ctx& k) {
     if (lumps == 1) c.fillEllipse(w * 0.4, h * 0.4, w * 0.12, h * 0.08, withAlpha(kWhite, 70));
 }
 
+// The earths that repeat down a deep ground: one tone with a faint
+// mottling and grains, every pattern repeating with the width and with the
+// height, so that the tile continues on every side of itself.
+void paintEarth(Ctx& k) {
+    Canvas& c = k.c;
+    const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
+    const uint32_t base = shade(k.col, 0.85);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double u = 2 * kPi * x / w, v = 2 * kPi * y / h;
+            const double f = 1.0 + 0.02 * std::sin(3 * u + 2 * v + 1.0) + 0.015 * std::sin(7 * u - v + 2.0) +
+                             0.012 * std::sin(u + 3 * v + 4.0);
+            c.set(x, y, shade(base, f));
+        }
+    for (int i = 0; i < w * h / 180; ++i) {
+        const double x = k.rng.range(0, w), y = k.rng.range(0, h), r = k.rng.range(1.0, 3.5);
+        const uint32_t col = shade(base, k.rng.range(0.65, 1.3));
+        for (double dx : {-k.w, 0.0, k.w})
+            for (double dy : {-k.h, 0.0, k.h}) c.fillEllipse(x + dx, y + dy, r, r * 0.8, col);
+    }
+}
+
+// What lies along the surface over the earth: a lip of grass, or the
+// autumn's leaves. The earth shows under it: below the grass's wavy edge, a
+// shadow fades out within a few pixels, and below the leaves' ragged edge
+// the tile is clear. Its first row is clear as well: a band's far edge
+// samples across the texture's wrap, between the last row and the first.
+void paintLip(Ctx& k) {
+    Canvas& c = k.c;
+    const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
+    const bool leaves = k.e.name == "ground-leaves";
+    auto edge = [&](double x) {
+        const double u = 2 * kPi * x / w;
+        return leaves ? h * 0.42 + 3.0 * std::sin(5 * u + 1.0) + 2.0 * std::sin(13 * u + 2.0)
+                      : h * 0.35 + 4.0 * std::sin(8 * u);
+    };
+    const uint32_t top = leaves ? k.col : 0xFF60B040;
+    for (int x = 0; x < w; ++x) {
+        const double t = edge(x + 0.5);
+        for (int y = 1; y < h; ++y) {
+            if (y + 1 <= t) c.set(x, y, shade(top, 1.0 - 0.2 * y / t));
+            else if (y < t) c.set(x, y, withAlpha(shade(top, 0.8), static_cast<int>(255 * (t - y))));
+        }
+        // The shadow it casts on the earth, fading out in 8 pixels.
+        for (int y = static_cast<int>(t); y < t + 8; ++y) {
+            const double fade = 1.0 - (y + 0.5 - t) / 8.0;
+            if (fade > 0.0) c.blend(x, y, withAlpha(0xFF2A1A0E, static_cast<int>(110 * fade)));
+        }
+    }
+    const int count = w * h / (leaves ? 90 : 180);
+    for (int i = 0; i < count; ++i) {
+        const double x = k.rng.range(0, w), r = k.rng.range(1.0, 3.5);
+        const double y = k.rng.range(1.0 + r, std::max(2.0 + r, edge(x) - r));
+        const uint32_t col =
+            leaves ? mix(0xFFD06020, 0xFFE0A030, k.rng.unit())
+                   : shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
+        for (double dx : {-k.w, 0.0, k.w}) c.fillEllipse(x + dx, y, leaves ? r * 2 : r, r * 0.8, col);
+    }
+}
+
 // Seamless bands: every pattern repeats with the width.
 void paintTile(Ctx& k) {
     Canvas& c = k.c;
     const std::string& n = k.e.name;
+    if (n == "ground-dirt" || n == "ground-gravel") {
+        paintEarth(k);
+        return;
+    }
+    if (n == "ground-grass" || n == "ground-leaves") {
+        paintLip(k);
+        return;
+    }
     const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
     const bool water = has(n, "water");
     c.verticalGradient(k.col, water ? shade(k.col, 0.75) : shade(k.col, 0.7));
@@ -659,8 +727,8 @@ void paintTile(Ctx& k) {
             }
         return;
     }
-    if (n == "terrain-grassy" || n == "ground-grass") {
-        const double edge = n == "terrain-grassy" ? h * 0.3 : h * 0.35;
+    if (n == "terrain-grassy") {
+        const double edge = h * 0.3;
         for (int x = 0; x < w; ++x) {
             const double t = edge + 4 * std::sin(2 * kPi * x * 8 / w);
             for (int y = 0; y < h; ++y) {
@@ -674,8 +742,7 @@ void paintTile(Ctx& k) {
         const double x = k.rng.range(0, w), y = k.rng.range(n == "terrain-grassy" ? h * 0.4 : 0.0, h);
         const double r = k.rng.range(1.0, 3.5);
         uint32_t col = shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
-        if (n == "ground-leaves") wrapDot(x, y, r * 2, r, mix(0xFFD06020, 0xFFE0A030, k.rng.unit()));
-        else if (n == "terrain-deco-roots") {
+        if (n == "terrain-deco-roots") {
             if (i % 4 == 0) {
                 const double down = k.rng.range(5, 20);
                 const double across = k.rng.range(-20, 20);
