@@ -15,6 +15,14 @@ Frames one(const std::string& label, int w, int h, int anchor = 5, int ox = 0, i
     return Frames{Frame{label, w, h, anchor, ox, oy}};
 }
 
+// One frame laid once across a band along the terrain, its edge rows
+// repeated beyond it (Frame::edgeRows).
+Frames band(const std::string& label, int w, int h) {
+    Frames f = one(label, w, h);
+    f[0].edgeRows = 1;
+    return f;
+}
+
 // n frames of one size, all with the same label.
 Frames seq(const char* label, int n, int w, int h, int anchor = 5) {
     Frames f;
@@ -333,10 +341,10 @@ std::vector<Entry> build() {
     add(tex(95, "terrain-deco-roots", "", 2, Art::Tile, 0xFF7A5A3A, one("roots", 256, 64), "TerrainDeco (level data)"));
     add(tex(96, "terrain-deco-moss", "", 2, Art::Tile, 0xFF4A7A3A, one("moss", 256, 64), "TerrainDeco (level data)"));
     add(tex(97, "ground-dirt", "", 2, Art::Tile, 0xFF8A6440, one("dirt", 256, 64), "TerrainDeco (level data)"));
-    add(tex(98, "ground-grass", "", 2, Art::Tile, 0xFF58A040, one("grass", 256, 64),
+    add(tex(98, "ground-grass", "", 2, Art::Tile, 0xFF58A040, band("grass", 256, 64),
             "TerrainDeco of new levels: earth band (512 segments, flags 0x1)"));
     add(tex(99, "ground-gravel", "", 2, Art::Tile, 0xFF9A9490, one("gravel", 256, 64), "TerrainDeco (level data)"));
-    add(tex(100, "ground-leaves", "", 2, Art::Tile, 0xFFC07830, one("leaves", 256, 64), "TerrainDeco (autumn)"));
+    add(tex(100, "ground-leaves", "", 2, Art::Tile, 0xFFC07830, band("leaves", 256, 64), "TerrainDeco (autumn)"));
 
     // ---- Objects ---------------------------------------------------------------
     add(tex(101, "crate", "", 0, Art::Device, WOOD, seq("crate", 2, 64, 64),

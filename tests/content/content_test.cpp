@@ -426,9 +426,8 @@ TEST(Painter, TheHousesWallsStandUpright) {
 // bottom, and their first row continues their last one as any row continues
 // the one above it, so that the repeats make no seam. The lip of grass laid
 // along the surface over the earth, and the autumn's leaves, let the earth
-// show under them: their upper rows are opaque, their lower third clear,
-// and so is their first row (filtering across the wrap at a band's far edge
-// mixes it with the last).
+// show under them: their upper rows are opaque, their lower third clear, and
+// the sheet repeats their first and last rows above and below them.
 TEST(Painter, TheEarthRepeatsDownwardWithoutASeamAndTheLipsOverItLetItShow) {
     auto paint = [](const char* name) {
         const Entry* e = content::findEntry(name);
@@ -464,11 +463,17 @@ TEST(Painter, TheEarthRepeatsDownwardWithoutASeamAndTheLipsOverItLetItShow) {
     for (const char* name : {"ground-grass", "ground-leaves"}) {
         SCOPED_TRACE(name);
         const contentgen::Canvas lip = paint(name);
-        const int w = lip.width(), h = lip.height();
+        const Entry* e = content::findEntry(name);
+        const contentgen::FrameRect r = contentgen::layoutSheet(e->frames).rects[0];
+        const int w = r.w, h = r.h;
         for (int x = 0; x < w; ++x) {
-            for (int y = 1; y < h / 4; ++y) ASSERT_EQ(lip.get(x, y) >> 24, 0xFFu) << x << ", " << y;
-            ASSERT_EQ(lip.get(x, 0) >> 24, 0u) << x;
-            for (int y = h - h / 3; y < h; ++y) ASSERT_EQ(lip.get(x, y) >> 24, 0u) << x << ", " << y;
+            for (int y = 0; y < h / 4; ++y) ASSERT_EQ(lip.get(r.x + x, r.y + y) >> 24, 0xFFu) << x << ", " << y;
+            for (int y = h - h / 3; y < h; ++y) ASSERT_EQ(lip.get(r.x + x, r.y + y) >> 24, 0u) << x << ", " << y;
+            // Its edge rows repeat beyond it in the sheet: a band's edges do
+            // not read the opposite edge across the texture's wrap.
+            ASSERT_GE(r.y, 1);
+            ASSERT_EQ(lip.get(r.x + x, r.y - 1), lip.get(r.x + x, r.y)) << x;
+            ASSERT_EQ(lip.get(r.x + x, r.y + h), lip.get(r.x + x, r.y + h - 1)) << x;
         }
     }
 }

@@ -666,8 +666,7 @@ void paintEarth(Ctx& k) {
 // What lies along the surface over the earth: a lip of grass, or the
 // autumn's leaves. The earth shows under it: below the grass's wavy edge, a
 // shadow fades out within a few pixels, and below the leaves' ragged edge
-// the tile is clear. Its first row is clear as well: a band's far edge
-// samples across the texture's wrap, between the last row and the first.
+// the tile is clear.
 void paintLip(Ctx& k) {
     Canvas& c = k.c;
     const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
@@ -680,7 +679,7 @@ void paintLip(Ctx& k) {
     const uint32_t top = leaves ? k.col : 0xFF60B040;
     for (int x = 0; x < w; ++x) {
         const double t = edge(x + 0.5);
-        for (int y = 1; y < h; ++y) {
+        for (int y = 0; y < h; ++y) {
             if (y + 1 <= t) c.set(x, y, shade(top, 1.0 - 0.2 * y / t));
             else if (y < t) c.set(x, y, withAlpha(shade(top, 0.8), static_cast<int>(255 * (t - y))));
         }
@@ -693,7 +692,7 @@ void paintLip(Ctx& k) {
     const int count = w * h / (leaves ? 90 : 180);
     for (int i = 0; i < count; ++i) {
         const double x = k.rng.range(0, w), r = k.rng.range(1.0, 3.5);
-        const double y = k.rng.range(1.0 + r, std::max(2.0 + r, edge(x) - r));
+        const double y = k.rng.range(0.0, std::max(1.0, edge(x) - r));
         const uint32_t col =
             leaves ? mix(0xFFD06020, 0xFFE0A030, k.rng.unit())
                    : shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
@@ -1896,9 +1895,10 @@ std::string frameLabel(const Frame& frame, int index) { return frame.label + " "
 SheetLayout layoutSheet(const content::Frames& frames) {
     SheetLayout out;
     if (frames.size() == 1) {
+        const int edge = frames[0].edgeRows;
         out.width = frames[0].w;
-        out.height = frames[0].h;
-        out.rects.push_back({0, 0, frames[0].w, frames[0].h});
+        out.height = frames[0].h + 2 * edge;
+        out.rects.push_back({0, edge, frames[0].w, frames[0].h});
         return out;
     }
     constexpr int kGap = 2;
@@ -1916,9 +1916,9 @@ SheetLayout layoutSheet(const content::Frames& frames) {
             y += shelf + kGap;
             shelf = 0;
         }
-        out.rects.push_back({x, y, f.w, f.h});
+        out.rects.push_back({x, y + f.edgeRows, f.w, f.h});
         out.width = std::max(out.width, x + f.w);
-        shelf = std::max(shelf, f.h);
+        shelf = std::max(shelf, f.h + 2 * f.edgeRows);
         x += f.w + kGap;
     }
     out.height = y + shelf;
@@ -1943,6 +1943,14 @@ Canvas paintSheet(const Entry& entry, const SheetLayout& layout) {
         paintFrame(k);
     }
     canvas.clearClip();
+    for (int i = 0; i < count; ++i) {
+        const FrameRect& r = layout.rects[static_cast<size_t>(i)];
+        for (int e = 1; e <= entry.frames[static_cast<size_t>(i)].edgeRows; ++e)
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                canvas.set(x, r.y - e, canvas.get(x, r.y));
+                canvas.set(x, r.y + r.h - 1 + e, canvas.get(x, r.y + r.h - 1));
+            }
+    }
     return canvas;
 }
 
