@@ -1263,7 +1263,8 @@ void paintEditBox(Ctx& k) {
 // The squares behind dialogs and overlays (insets 36; their titles stand
 // 30 units below the top edge): wooden boards in a frame of lighter wood.
 // The frame fills the 36-unit borders of the nine-slice stretching, so it
-// keeps its width on a panel of any size, and it carries the texts in
+// keeps its width on a panel of any size (the top rail a little more), and
+// it carries the texts in
 // half-transparent black that stand at a panel's edges: the title in its
 // top rail, the footers ("Press Enter to continue") in its bottom rail.
 // The board inside carries the light texts without an outline (the current
@@ -1289,10 +1290,14 @@ void paintSquare(Ctx& k) {
     for (double y : {b + 8.0, b + 17.0, h - b - 9.0, h - b - 18.0})
         c.line(b + 10, y, w - b - 10, y + 1, 1.0, frameGrain);
     c.strokeRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, 2, withAlpha(shade(frame, 1.06), alphaOf(frame)));
-    // The board, set into the frame (a dark groove around it), with its grain.
-    c.fillRect(in - 2, in - 2, w - 2 * in + 4, h - 2 * in + 4, withAlpha(shade(frame, 0.6), alphaOf(frame)));
-    c.fillRect(in, in, w - 2 * in, h - 2 * in, board);
-    for (int y = static_cast<int>(in) + 5; y < static_cast<int>(h - in) - 3; y += 9)
+    // The board, set into the frame (a dark groove beside and under it),
+    // with its grain. The top rail reaches two rows past the top border, into
+    // the rows that stretch with the panel: a title's letters reach below the
+    // border, and so they stand on the rail whole.
+    const double top = 38.0;
+    c.fillRect(in - 2, top, w - 2 * in + 4, h - top - in + 2, withAlpha(shade(frame, 0.6), alphaOf(frame)));
+    c.fillRect(in, top, w - 2 * in, h - top - in, board);
+    for (int y = static_cast<int>(top) + 5; y < static_cast<int>(h - in) - 3; y += 9)
         c.line(in + 4, y, w - in - 4, y + 1, 1.0, withAlpha(shade(board, 0.93), alphaOf(board)));
 }
 
