@@ -15,6 +15,14 @@ Frames one(const std::string& label, int w, int h, int anchor = 5, int ox = 0, i
     return Frames{Frame{label, w, h, anchor, ox, oy}};
 }
 
+// One frame laid once across a band along the terrain, its edge rows
+// repeated beyond it (Frame::edgeRows).
+Frames band(const std::string& label, int w, int h) {
+    Frames f = one(label, w, h);
+    f[0].edgeRows = 1;
+    return f;
+}
+
 // n frames of one size, all with the same label.
 Frames seq(const char* label, int n, int w, int h, int anchor = 5) {
     Frames f;
@@ -187,7 +195,7 @@ std::vector<Entry> build() {
             named({"button", "highlight"}, 128, 44), "MenuButton: back, link and character-key buttons"));
     add(tex(23, "gui-game-square", "gfx/gui/game/square.tga", 2, Art::Panel, 0xE8946E4C, one("square", 128, 128),
             "GameSquare: hint, pause, statistics overlays"));
-    add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFFBA9A76,
+    add(tex(24, "gui-game-square-opaque", "gfx/gui/game/square-opaque.tga", 2, Art::Panel, 0xFFA98C6B,
             one("opaque", 128, 128), "GameSquare opaque: message boxes, players page, name entry"));
     add(tex(25, "gui-game-speechBubble", "gfx/gui/game/speechbubble.tga", 0, Art::Bubble, WHITE,
             named({"plain", "hero", "other"}, 96, 96),
@@ -226,8 +234,9 @@ std::vector<Entry> build() {
             "StatisticsOverlay: drawn 2.34375 wide, so that it spans the columns (600 units)"));
 
     // ---- The level archive: minimaps ------------------------------------------
-    // A card of a middle tone: the recipe's black text, the map's footer in
-    // half-transparent black and the tutorial's white lines all read on it.
+    // A card of a middle tone, cream in its upper half: the recipe's black
+    // and blue text and its red titles, the map's footer in half-transparent
+    // black and the tutorial's white lines all read on it.
     add(tex(39, "minimapBackground", "gfx/minimap/minimapBackground.tga", 0, Art::Panel, 0xFFC0A07C,
             one("card", 384, 288), "recipe page card, OverlayMiniMap frame, OverlayTutorial background")
             .in(Wad::Levels));
@@ -332,10 +341,10 @@ std::vector<Entry> build() {
     add(tex(95, "terrain-deco-roots", "", 2, Art::Tile, 0xFF7A5A3A, one("roots", 256, 64), "TerrainDeco (level data)"));
     add(tex(96, "terrain-deco-moss", "", 2, Art::Tile, 0xFF4A7A3A, one("moss", 256, 64), "TerrainDeco (level data)"));
     add(tex(97, "ground-dirt", "", 2, Art::Tile, 0xFF8A6440, one("dirt", 256, 64), "TerrainDeco (level data)"));
-    add(tex(98, "ground-grass", "", 2, Art::Tile, 0xFF58A040, one("grass", 256, 64),
+    add(tex(98, "ground-grass", "", 2, Art::Tile, 0xFF58A040, band("grass", 256, 64),
             "TerrainDeco of new levels: earth band (512 segments, flags 0x1)"));
     add(tex(99, "ground-gravel", "", 2, Art::Tile, 0xFF9A9490, one("gravel", 256, 64), "TerrainDeco (level data)"));
-    add(tex(100, "ground-leaves", "", 2, Art::Tile, 0xFFC07830, one("leaves", 256, 64), "TerrainDeco (autumn)"));
+    add(tex(100, "ground-leaves", "", 2, Art::Tile, 0xFFC07830, band("leaves", 256, 64), "TerrainDeco (autumn)"));
 
     // ---- Objects ---------------------------------------------------------------
     add(tex(101, "crate", "", 0, Art::Device, WOOD, seq("crate", 2, 64, 64),

@@ -85,6 +85,11 @@ struct Frame {
     int w = 0, h = 0;
     int anchor = 5;      // keypad anchor of the origin (5 = centre)
     int ox = 0, oy = 0;  // origin adjustment (x right, y up)
+    // Rows of the sheet above and below the frame that repeat its top and
+    // bottom row: filtering at the edges of a band laid once along the
+    // terrain then reads the frame's own edge, not the opposite one across
+    // the texture's wrap.
+    int edgeRows = 0;
 };
 using Frames = std::vector<Frame>;
 

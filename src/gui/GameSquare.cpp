@@ -29,5 +29,5 @@ void GameSquare::render() {
     Renderable::render();
     if (bHidden || title.empty() || !pSkin) return;
     gui::font(u"fontMedium")
-        ->drawText(position.x, position.y + pSkin->height * 0.5f - 30.0f, position.z, 0x80000000u, 0x14, title);
+        ->drawText(position.x, position.y + pSkin->height * 0.5f - TITLE_DROP, position.z, TITLE_COLOUR, 0x14, title);
 }

@@ -77,13 +77,15 @@ void TerrainSkin::refresh() {
         }
         const float bandHeight = ref->height * deco->skinTexScale.y;
         float thickness = bandHeight * f;
+        // Earth that repeats down the span takes its texture from the height.
+        bool byHeight = false;
         if (flags & TerrainSkinSource::FLIP) {
             thickness = -thickness;
             std::swap(va, vbv);
             if (flags & TerrainSkinSource::SPAN_ROWS) {
                 thickness = -std::fabs(terrain->heights[0][j] - terrain->heights[1][j]);
-                vbv = (flags & TerrainSkinSource::SCALE_FAR_V) && bandHeight != 0.0f ? std::fabs(thickness) / bandHeight
-                                                                                     : ref->v1;
+                byHeight = (flags & TerrainSkinSource::SCALE_FAR_V) && bandHeight != 0.0f;
+                if (!byHeight) vbv = ref->v1;
             }
         }
         b += d * thickness;
@@ -93,6 +95,15 @@ void TerrainSkin::refresh() {
         a += d * nudge;
         b += d * nudge;
         if (i == 0) nudge0 = d * nudge;
+        if (byHeight) {
+            // One repeat every bandHeight units downward from the terrain's
+            // height 0: the same texture row at the same height in every
+            // pair, so the repeats lie level and a pair far below its
+            // neighbour (under a steep wall) shears nothing. The far side's
+            // v still lies the span further on.
+            va = ref->v0 - a.y / bandHeight;
+            vbv = ref->v0 - b.y / bandHeight;
+        }
         vb.set(2 * i, a.x, a.y, a.z, 0xFFFFFFFFu, u, va);
         vb.set(2 * i + 1, b.x, b.y, b.z, 0xFFFFFFFFu, u, vbv);
     }

@@ -421,6 +421,63 @@ TEST(Painter, TheHousesWallsStandUpright) {
     EXPECT_LE(rightmost - leftmost, 1);
 }
 
+// The earths that repeat down a deep ground (the dirt, and the gravel of an
+// autumn gorge) tile downward as they tile across: no shading from top to
+// bottom, and their first row continues their last one as any row continues
+// the one above it, so that the repeats make no seam. The lip of grass laid
+// along the surface over the earth, and the autumn's leaves, let the earth
+// show under them: their upper rows are opaque, their lower third clear, and
+// the sheet repeats their first and last rows above and below them.
+TEST(Painter, TheEarthRepeatsDownwardWithoutASeamAndTheLipsOverItLetItShow) {
+    auto paint = [](const char* name) {
+        const Entry* e = content::findEntry(name);
+        EXPECT_NE(e, nullptr) << name;
+        return e ? contentgen::paintSheet(*e, contentgen::layoutSheet(e->frames)) : contentgen::Canvas();
+    };
+    auto luminance = [](uint32_t c) {
+        return 0.2126 * ((c >> 16) & 0xFF) + 0.7152 * ((c >> 8) & 0xFF) + 0.0722 * (c & 0xFF);
+    };
+    for (const char* name : {"ground-dirt", "ground-gravel"}) {
+        SCOPED_TRACE(name);
+        const contentgen::Canvas tile = paint(name);
+        const int w = tile.width(), h = tile.height();
+        ASSERT_GT(h, 16);
+        double top = 0.0, bottom = 0.0, wrap = 0.0, inner = 0.0;
+        for (int x = 0; x < w; ++x) {
+            for (int y = 0; y < h / 4; ++y) {
+                top += luminance(tile.get(x, y));
+                bottom += luminance(tile.get(x, h - 1 - y));
+            }
+            wrap += std::fabs(luminance(tile.get(x, 0)) - luminance(tile.get(x, h - 1)));
+            for (int y = 0; y + 1 < h; ++y)
+                inner += std::fabs(luminance(tile.get(x, y + 1)) - luminance(tile.get(x, y)));
+        }
+        const double quarter = static_cast<double>(w) * (h / 4);
+        EXPECT_LT(std::fabs(top - bottom) / quarter, 2.0) << "shaded from top to bottom";
+        wrap /= w;
+        inner /= static_cast<double>(w) * (h - 1);
+        EXPECT_LT(wrap, 1.5 * inner) << "its last row does not lead into its first";
+        for (int x = 0; x < w; ++x)
+            for (int y = 0; y < h; ++y) ASSERT_EQ(tile.get(x, y) >> 24, 0xFFu) << x << ", " << y;
+    }
+    for (const char* name : {"ground-grass", "ground-leaves"}) {
+        SCOPED_TRACE(name);
+        const contentgen::Canvas lip = paint(name);
+        const Entry* e = content::findEntry(name);
+        const contentgen::FrameRect r = contentgen::layoutSheet(e->frames).rects[0];
+        const int w = r.w, h = r.h;
+        for (int x = 0; x < w; ++x) {
+            for (int y = 0; y < h / 4; ++y) ASSERT_EQ(lip.get(r.x + x, r.y + y) >> 24, 0xFFu) << x << ", " << y;
+            for (int y = h - h / 3; y < h; ++y) ASSERT_EQ(lip.get(r.x + x, r.y + y) >> 24, 0u) << x << ", " << y;
+            // Its edge rows repeat beyond it in the sheet: a band's edges do
+            // not read the opposite edge across the texture's wrap.
+            ASSERT_GE(r.y, 1);
+            ASSERT_EQ(lip.get(r.x + x, r.y - 1), lip.get(r.x + x, r.y)) << x;
+            ASSERT_EQ(lip.get(r.x + x, r.y + h), lip.get(r.x + x, r.y + h - 1)) << x;
+        }
+    }
+}
+
 // ---- Files -----------------------------------------------------------------------
 
 TEST(Content, EveryEntryHasItsFiles) {

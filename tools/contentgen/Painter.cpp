@@ -641,10 +641,77 @@ void paintRock(Ctx& k) {
     if (lumps == 1) c.fillEllipse(w * 0.4, h * 0.4, w * 0.12, h * 0.08, withAlpha(kWhite, 70));
 }
 
+// The earths that repeat down a deep ground: one tone with a faint
+// mottling and grains, every pattern repeating with the width and with the
+// height, so that the tile continues on every side of itself.
+void paintEarth(Ctx& k) {
+    Canvas& c = k.c;
+    const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
+    const uint32_t base = shade(k.col, 0.85);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double u = 2 * kPi * x / w, v = 2 * kPi * y / h;
+            const double f = 1.0 + 0.02 * std::sin(3 * u + 2 * v + 1.0) + 0.015 * std::sin(7 * u - v + 2.0) +
+                             0.012 * std::sin(u + 3 * v + 4.0);
+            c.set(x, y, shade(base, f));
+        }
+    for (int i = 0; i < w * h / 180; ++i) {
+        const double x = k.rng.range(0, w), y = k.rng.range(0, h), r = k.rng.range(1.0, 3.5);
+        const uint32_t col = shade(base, k.rng.range(0.65, 1.3));
+        for (double dx : {-k.w, 0.0, k.w})
+            for (double dy : {-k.h, 0.0, k.h}) c.fillEllipse(x + dx, y + dy, r, r * 0.8, col);
+    }
+}
+
+// What lies along the surface over the earth: a lip of grass, or the
+// autumn's leaves. The earth shows under it: below the grass's wavy edge, a
+// shadow fades out within a few pixels, and below the leaves' ragged edge
+// the tile is clear.
+void paintLip(Ctx& k) {
+    Canvas& c = k.c;
+    const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
+    const bool leaves = k.e.name == "ground-leaves";
+    auto edge = [&](double x) {
+        const double u = 2 * kPi * x / w;
+        return leaves ? h * 0.42 + 3.0 * std::sin(5 * u + 1.0) + 2.0 * std::sin(13 * u + 2.0)
+                      : h * 0.35 + 4.0 * std::sin(8 * u);
+    };
+    const uint32_t top = leaves ? k.col : 0xFF60B040;
+    for (int x = 0; x < w; ++x) {
+        const double t = edge(x + 0.5);
+        for (int y = 0; y < h; ++y) {
+            if (y + 1 <= t) c.set(x, y, shade(top, 1.0 - 0.2 * y / t));
+            else if (y < t) c.set(x, y, withAlpha(shade(top, 0.8), static_cast<int>(255 * (t - y))));
+        }
+        // The shadow it casts on the earth, fading out in 8 pixels.
+        for (int y = static_cast<int>(t); y < t + 8; ++y) {
+            const double fade = 1.0 - (y + 0.5 - t) / 8.0;
+            if (fade > 0.0) c.blend(x, y, withAlpha(0xFF2A1A0E, static_cast<int>(110 * fade)));
+        }
+    }
+    const int count = w * h / (leaves ? 90 : 180);
+    for (int i = 0; i < count; ++i) {
+        const double x = k.rng.range(0, w), r = k.rng.range(1.0, 3.5);
+        const double y = k.rng.range(0.0, std::max(1.0, edge(x) - r));
+        const uint32_t col =
+            leaves ? mix(0xFFD06020, 0xFFE0A030, k.rng.unit())
+                   : shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
+        for (double dx : {-k.w, 0.0, k.w}) c.fillEllipse(x + dx, y, leaves ? r * 2 : r, r * 0.8, col);
+    }
+}
+
 // Seamless bands: every pattern repeats with the width.
 void paintTile(Ctx& k) {
     Canvas& c = k.c;
     const std::string& n = k.e.name;
+    if (n == "ground-dirt" || n == "ground-gravel") {
+        paintEarth(k);
+        return;
+    }
+    if (n == "ground-grass" || n == "ground-leaves") {
+        paintLip(k);
+        return;
+    }
     const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
     const bool water = has(n, "water");
     c.verticalGradient(k.col, water ? shade(k.col, 0.75) : shade(k.col, 0.7));
@@ -659,8 +726,8 @@ void paintTile(Ctx& k) {
             }
         return;
     }
-    if (n == "terrain-grassy" || n == "ground-grass") {
-        const double edge = n == "terrain-grassy" ? h * 0.3 : h * 0.35;
+    if (n == "terrain-grassy") {
+        const double edge = h * 0.3;
         for (int x = 0; x < w; ++x) {
             const double t = edge + 4 * std::sin(2 * kPi * x * 8 / w);
             for (int y = 0; y < h; ++y) {
@@ -674,8 +741,7 @@ void paintTile(Ctx& k) {
         const double x = k.rng.range(0, w), y = k.rng.range(n == "terrain-grassy" ? h * 0.4 : 0.0, h);
         const double r = k.rng.range(1.0, 3.5);
         uint32_t col = shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
-        if (n == "ground-leaves") wrapDot(x, y, r * 2, r, mix(0xFFD06020, 0xFFE0A030, k.rng.unit()));
-        else if (n == "terrain-deco-roots") {
+        if (n == "terrain-deco-roots") {
             if (i % 4 == 0) {
                 const double down = k.rng.range(5, 20);
                 const double across = k.rng.range(-20, 20);
@@ -805,8 +871,11 @@ void paintScene(Ctx& k) {
     if (dusk) c.verticalGradient(0xFF1E3060, 0xFF7080B0);
     else c.verticalGradient(0xFF3F86D2, 0xFFB4DAF4);
     if (dusk) c.softDisc(w * 0.09, h * 0.13, 34, 0xFFF4F0DC);  // the moon, left of the band
-    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, dusk ? 0xFF3A6D35 : 0xFF4A8A3C,
-                dusk ? 0xFF264C24 : 0xFF2E6428);
+    // The meadow is of a deep green by day too: the main menu's greeting
+    // stands on it in light pink, its hint line in a pink of middle
+    // lightness.
+    c.fillBelow([&](double x) { return h * 0.4 + 22 * std::sin(x / 150.0 + 1.0); }, dusk ? 0xFF3A6D35 : 0xFF3A7E32,
+                dusk ? 0xFF264C24 : 0xFF1E4A1A);
     const double hx = w * 0.81, hy = h * 0.43;  // the house on the hill, right of the band
     c.fillRect(hx, hy - 110, 170, 120, lit(0xFFC86E46));
     c.fillPolygon({hx - 18, hy - 110, hx + 85, hy - 190, hx + 188, hy - 110}, lit(0xFFA04030));
@@ -1192,27 +1261,70 @@ void paintEditBox(Ctx& k) {
 }
 
 // The squares behind dialogs and overlays (insets 36; their titles stand
-// 30 units below the top edge): wooden boards. Both carry texts in
-// half-transparent black (titles, message and hint texts, the other
-// players' names) and light texts without an outline (the current player's
-// name, the name being typed, the statistics' rows in white and, for a
-// perfect category, bright green). The translucent one (the hint, pause and
-// statistics panels over the frozen level, most of which it hides) is of a
-// darker wood, on which the bright green stands out; the opaque one
-// (message boxes, the players page, the name entry), whose texts are
-// mostly dark, is lighter.
+// 30 units below the top edge): wooden boards in a frame of lighter wood.
+// The frame fills the 36-unit borders of the nine-slice stretching, so it
+// keeps its width on a panel of any size (the top rail a little more), and
+// it carries the texts in
+// half-transparent black that stand at a panel's edges: the title in its
+// top rail, the footers ("Press Enter to continue") in its bottom rail.
+// The board inside carries the light texts without an outline (the current
+// player's name, the name being typed, the statistics' rows in white and,
+// for a perfect category, bright green) and the hints' lines and message
+// texts in half-transparent black. The translucent one (the hint, pause and
+// statistics panels over the frozen level, most of which it hides) has the
+// darker board, on which the bright green stands out; the opaque one
+// (message boxes, the players page, the name entry) a lighter board, still
+// dark enough for a white name.
 void paintSquare(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h, r = 26.0, b = 7.0;
-    const uint32_t fill = k.col, border = withAlpha(shade(k.col, 0.55), std::max(alphaOf(k.col), 0xF0));
+    // The board's edge, just inside the borders.
+    const double in = 34.0;
+    const uint32_t board = k.col;
+    const uint32_t frame = withAlpha(0xFFE2CCA4, std::max(alphaOf(k.col), 0xF4));
+    const uint32_t border = withAlpha(shade(k.col, 0.55), std::max(alphaOf(k.col), 0xF0));
     c.fillRoundRect(0, 0, w, h, r, border);
-    c.fillRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, fill);
-    // The grain, faint, across the board.
-    for (int y = static_cast<int>(b) + 6; y < static_cast<int>(h - b) - 3; y += 9)
-        c.line(b + 6, y, w - b - 6, y + 1, 1.0, withAlpha(shade(fill, 0.93), alphaOf(fill)));
-    // The band the title stands in, inside the top border.
-    c.fillRoundRect(b + 3, b + 3, w - 2 * b - 6, 20, 8, withAlpha(shade(fill, 1.06), alphaOf(fill)));
-    c.strokeRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, 2, withAlpha(shade(fill, 1.2), alphaOf(fill)));
+    c.fillRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, frame);
+    // The frame's grain, along its rails.
+    const uint32_t frameGrain = withAlpha(shade(frame, 0.94), alphaOf(frame));
+    for (double y : {b + 8.0, b + 17.0, h - b - 9.0, h - b - 18.0})
+        c.line(b + 10, y, w - b - 10, y + 1, 1.0, frameGrain);
+    c.strokeRoundRect(b, b, w - 2 * b, h - 2 * b, r - b, 2, withAlpha(shade(frame, 1.06), alphaOf(frame)));
+    // The board, set into the frame (a dark groove beside and under it),
+    // with its grain. The top rail reaches two rows past the top border, into
+    // the rows that stretch with the panel: a title's letters reach below the
+    // border, and so they stand on the rail whole.
+    const double top = 38.0;
+    c.fillRect(in - 2, top, w - 2 * in + 4, h - top - in + 2, withAlpha(shade(frame, 0.6), alphaOf(frame)));
+    c.fillRect(in, top, w - 2 * in, h - top - in, board);
+    for (int y = static_cast<int>(top) + 5; y < static_cast<int>(h - in) - 3; y += 9)
+        c.line(in + 4, y, w - in - 4, y + 1, 1.0, withAlpha(shade(board, 0.93), alphaOf(board)));
+}
+
+// The card of the recipe, the minimap and the tutorial, in the frame of the
+// other panels: paper, cream where the first lines of a recipe's part stand
+// (a part is centred on the card, so its first line, the red title of the
+// first and the last part, stands in the upper half), deepening over the
+// card's lower third into its own tone, on which the tutorial's white lines
+// and the footers in half-transparent black stand. The black and blue lines
+// of the recipe read on both.
+void paintCard(Ctx& k) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
+    const uint32_t cream = 0xFFFAEED7;
+    c.fillRoundRect(0, 0, w, h, r, k.col);
+    // The cream reaches the middle; the tutorial's lines stand from two
+    // thirds down (the card drawn twice as large around its middle, their
+    // tops 100 units below the screen's middle).
+    const double from = h * 0.5, to = h * 0.67;
+    for (int y = 0; y < static_cast<int>(to); ++y) {
+        const double t = std::clamp((y + 0.5 - from) / (to - from), 0.0, 1.0);
+        c.setClip(0, y, static_cast<int>(w), 1);
+        c.fillRoundRect(b, b - y, w - 2 * b, h - 2 * b, std::max(0.0, r - b), mix(cream, k.col, t));
+    }
+    c.clearClip();
+    c.strokeRoundRect(0, 0, w, h, r, b, shade(k.col, 0.55));
 }
 
 void paintPanel(Ctx& k) {
@@ -1233,6 +1345,10 @@ void paintPanel(Ctx& k) {
     }
     if (l == "page") {
         paintTutorialPage(k, k.index - 1, k.count - 1);
+        return;
+    }
+    if (k.e.name == "minimapBackground") {
+        paintCard(k);
         return;
     }
     uint32_t fill = k.col, border = shade(k.col, 0.55);
@@ -1784,9 +1900,10 @@ std::string frameLabel(const Frame& frame, int index) { return frame.label + " "
 SheetLayout layoutSheet(const content::Frames& frames) {
     SheetLayout out;
     if (frames.size() == 1) {
+        const int edge = frames[0].edgeRows;
         out.width = frames[0].w;
-        out.height = frames[0].h;
-        out.rects.push_back({0, 0, frames[0].w, frames[0].h});
+        out.height = frames[0].h + 2 * edge;
+        out.rects.push_back({0, edge, frames[0].w, frames[0].h});
         return out;
     }
     constexpr int kGap = 2;
@@ -1804,9 +1921,9 @@ SheetLayout layoutSheet(const content::Frames& frames) {
             y += shelf + kGap;
             shelf = 0;
         }
-        out.rects.push_back({x, y, f.w, f.h});
+        out.rects.push_back({x, y + f.edgeRows, f.w, f.h});
         out.width = std::max(out.width, x + f.w);
-        shelf = std::max(shelf, f.h);
+        shelf = std::max(shelf, f.h + 2 * f.edgeRows);
         x += f.w + kGap;
     }
     out.height = y + shelf;
@@ -1831,6 +1948,14 @@ Canvas paintSheet(const Entry& entry, const SheetLayout& layout) {
         paintFrame(k);
     }
     canvas.clearClip();
+    for (int i = 0; i < count; ++i) {
+        const FrameRect& r = layout.rects[static_cast<size_t>(i)];
+        for (int e = 1; e <= entry.frames[static_cast<size_t>(i)].edgeRows; ++e)
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                canvas.set(x, r.y - e, canvas.get(x, r.y));
+                canvas.set(x, r.y + r.h - 1 + e, canvas.get(x, r.y + r.h - 1));
+            }
+    }
     return canvas;
 }
 

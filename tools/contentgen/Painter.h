@@ -22,6 +22,7 @@ struct SheetLayout {
 };
 
 // Places the frames in rows, 2 pixels apart; a single frame fills the sheet.
+// A frame's edge rows (Frame::edgeRows) lie above and below it.
 SheetLayout layoutSheet(const content::Frames& frames);
 
 // Draws every frame of the entry into a sheet of the layout's size.

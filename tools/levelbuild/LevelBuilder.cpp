@@ -38,7 +38,8 @@ namespace {
 constexpr double kFloat16Max = 65504.0;
 
 // A terrain band that spans the terrain's two rows with its texture
-// repeating down the depth instead of stretched over it.
+// repeating down the depth, level with the height, instead of stretched
+// over it.
 constexpr int32_t kDeepEarthFlags = TerrainSkinSource::FLIP | TerrainSkinSource::UPRIGHT |
                                     TerrainSkinSource::SCALE_FAR_V | TerrainSkinSource::SPAN_ROWS;
 static_assert(kDeepEarthFlags == 389);

@@ -14,11 +14,12 @@
 //       depth d                 the bottom row lies d below the top; the
 //                               level's own terrain is then earth down to
 //                               it: its band "grassBand" takes the texture
-//                               ground-dirt:0 repeating with the depth
-//                               (skinFlags 389: 1 flipped below the surface,
-//                               4 upright, 128 repeating, 256 spanning both
-//                               rows), unless the description sets the
-//                               band's pSkinRefQuad or skinFlags itself
+//                               ground-dirt:0 repeating down the depth, level
+//                               with the height (skinFlags 389: 1 flipped
+//                               below the surface, 4 upright, 128 repeating,
+//                               256 spanning both rows), unless the
+//                               description sets the band's pSkinRefQuad or
+//                               skinFlags itself
 //   edit <label>                an object that exists (the level's hero,
 //       position -1800 64 0     house, apple, terrain ...): its properties
 //   new <Class> [label]         a new object of the C++ class (every class

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "KeyScript.h"
@@ -22,24 +23,21 @@
 
 namespace levelbuild {
 
-namespace {
-
-constexpr int kWidth = 1024, kHeight = 768;
-
-}  // namespace
-
-bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,
-                      std::string& error, int number) {
+bool captureLevelFrame(LevelEnvironment& environment, const KeyScript& script, int frame, std::vector<uint32_t>& pixels,
+                       std::string& error, int number, const std::function<void(GameController&)>& draw) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     std::unique_ptr<platform::Backend> backend = platform::createSdlBackend();
-    if (!backend->openWindow(
-            {.title = "Level picture", .width = kWidth, .height = kHeight, .vsync = false, .assumeFocused = true},
-            error))
+    if (!backend->openWindow({.title = "Level picture",
+                              .width = kPictureWidth,
+                              .height = kPictureHeight,
+                              .vsync = false,
+                              .assumeFocused = true},
+                             error))
         return false;
     ZubGraphics graphics;
     if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
-    graphics.onWindowSize(kWidth, kHeight);
+    graphics.onWindowSize(kPictureWidth, kPictureHeight);
 
     // The level goes before the device it drew on.
     struct EndLevel {
@@ -53,21 +51,36 @@ bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, in
     }
     graphics.beginFrame();
     graphics.clear(0xFF000000u);
-    environment.manager->renderContext();
-    std::vector<uint32_t> pixels;
-    if (!graphics.device()->readPixels(0, 0, kWidth, kHeight, pixels)) {
+    if (draw) draw(gc);
+    else environment.manager->renderContext();
+    if (!graphics.device()->readPixels(0, 0, kPictureWidth, kPictureHeight, pixels)) {
         error = "the frame could not be read back";
+        return false;
+    }
+    return true;
+}
+
+bool writeLevelPicture(const std::vector<uint32_t>& pixels, const std::string& png, std::string& error) {
+    if (pixels.size() != static_cast<size_t>(kPictureWidth) * kPictureHeight) {
+        error = png + ": the frame is not " + std::to_string(kPictureWidth) + " x " + std::to_string(kPictureHeight);
         return false;
     }
     std::vector<uint8_t> rgb;
     rgb.reserve(pixels.size() * 3);
     for (uint32_t p : pixels)
         for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(p >> shift));
-    if (!stbi_write_png(png.c_str(), kWidth, kHeight, 3, rgb.data(), kWidth * 3)) {
+    if (!stbi_write_png(png.c_str(), kPictureWidth, kPictureHeight, 3, rgb.data(), kPictureWidth * 3)) {
         error = png + ": cannot be written";
         return false;
     }
     return true;
+}
+
+bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,
+                      std::string& error, int number) {
+    std::vector<uint32_t> pixels;
+    return captureLevelFrame(environment, script, frame, pixels, error, number) &&
+           writeLevelPicture(pixels, png, error);
 }
 
 }  // namespace levelbuild

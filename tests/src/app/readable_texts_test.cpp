@@ -1,15 +1,18 @@
 // The texts of the valley map, the statistics panel, the high-score page,
-// the credits, and the options and network pages against the generated
-// pictures behind them, in the real program drawn by the OpenGL device
-// off-screen at 1024 x 768 (the options and network pages also in the
-// 800 x 600 window of -safe): every text stands out from the middle colour
-// behind it by a contrast ratio of at least 3:1 (TextContrast.h). Each
-// screen is captured twice in the same frame: as drawn, and with its texts
-// left out, which shows what stands behind them.
+// the credits, the options and network pages, the main menu and the players
+// page, the pause menu and the recipe page against the generated pictures
+// behind them, in the real program drawn by the OpenGL device off-screen at
+// 1024 x 768 (the options and network pages also in the 800 x 600 window of
+// -safe): every text stands out from the middle colour behind it by a
+// contrast ratio of at least 3:1 (TextContrast.h; the other players' names
+// on the players page by a little less, kLeastOtherPlayer). Each screen is
+// captured twice in the same frame: as drawn, and with its texts left out,
+// which shows what stands behind them.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -23,16 +26,20 @@
 #include "app/Global.h"
 #include "engine/Zub.h"
 #include "flow/ContextLevelManager.h"
+#include "flow/ContextRecipe.h"
 #include "flow/ContextValley.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "flow/GameServices.h"
 #include "flow/MyRootObject.h"
 #include "flow/Overlay.h"
+#include "flow/OverlayMenu.h"
 #include "flow/OverlayStatistics.h"
 #include "flow/ValleyIcon.h"
 #include "gfx/Camera.h"
 #include "gui/ContextCredits.h"
+#include "gui/GameSquare.h"
+#include "gui/GuiEnvironment.h"
 #include "gui/IrisTransition.h"
 #include "gui/MenuButton.h"
 #include "gui/MenuItemChoice.h"
@@ -54,11 +61,13 @@
 #include "menu/ContextNetworkConfiguration.h"
 #include "menu/ContextNetworkWizard1.h"
 #include "menu/ContextOptions.h"
+#include "menu/ContextPlayers.h"
 #include "menu/ContextSound.h"
 #include "menu/ContextTouchscreen.h"
 #include "menu/GameMainMenu.h"
 #include "menu/MenuItemCountry.h"
 #include "menu/MenuItemKeyBinding.h"
+#include "menu/PlayerGreeting.h"
 #include "net/NetRole.h"
 #include "object/ResourceManager.h"
 #include "records/FormatHelpers.h"
@@ -72,6 +81,7 @@
 namespace {
 
 using contrasttest::Box;
+using contrasttest::Reading;
 using contrasttest::Readings;
 using programtest::ProgramHarness;
 using namespace input_codes;
@@ -258,7 +268,7 @@ TEST(ReadableTexts, TheValleyMapsTitlesAndRatingsStandOutFromTheMapAndTheMarkers
     ratings.expectAtLeast(kLeast);
 }
 
-TEST(ReadableTexts, TheStatisticsPanelsRowsStandOutFromTheWoodPlainAndPerfect) {
+TEST(ReadableTexts, TheStatisticsPanelsRowsAndFooterStandOutFromTheWoodPlainAndPerfect) {
     ProgramHarness::Options o = realScreen();
     o.developer = true;
     o.arguments = {"-level", "a1"};
@@ -272,7 +282,7 @@ TEST(ReadableTexts, TheStatisticsPanelsRowsStandOutFromTheWoodPlainAndPerfect) {
     h.moveMouse(1010.0f, 10.0f);
     h.step(50);
 
-    Readings rows("statistics panel, rows"), title("statistics panel, title");
+    Readings rows("statistics panel, rows"), title("statistics panel, title"), footer("statistics panel, footer");
     int plainTexts = 0, perfectTexts = 0;
     auto measure = [&](const char* when, const char* picture) {
         h.onProgramThread([&] {
@@ -288,7 +298,13 @@ TEST(ReadableTexts, TheStatisticsPanelsRowsStandOutFromTheWoodPlainAndPerfect) {
         const Captures c = captureBoth(
             h, [&] { drawWithoutTextsBelow(panel); }, std::string("statistics_") + picture);
         for (FadingText* t : childrenOf<FadingText>(panel)) {
-            if (t->text.empty() || t->color == OverlayStatistics::FOOTER_COLOUR) continue;
+            if (t->text.empty()) continue;
+            // How to go on, at the panel's foot in half-transparent black.
+            if (t->color == OverlayStatistics::FOOTER_COLOUR) {
+                footer.add(narrow(t->text) + " (" + when + ")", t->color, boxOf(*t, *panel->camera, c.w, c.h), c.with,
+                           c.without, c.w, c.h);
+                continue;
+            }
             ASSERT_EQ(t->color >> 24, 0xFFu) << narrow(t->text);
             Readings& kind = t->position.y == OverlayStatistics::TITLE_Y ? title : rows;
             kind.add(narrow(t->text) + " (" + when + ")", t->color, boxOf(*t, *panel->camera, c.w, c.h), c.with,
@@ -318,8 +334,10 @@ TEST(ReadableTexts, TheStatisticsPanelsRowsStandOutFromTheWoodPlainAndPerfect) {
     // Six rows of three texts and the total's two, and the white title.
     EXPECT_EQ(perfectTexts, 20);
     EXPECT_EQ(plainTexts, 1);
+    EXPECT_EQ(footer.all().size(), 2u);
     rows.expectAtLeast(kLeast);
     title.expectAtLeast(kLeast);
+    footer.expectAtLeast(kLeast);
 }
 
 TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePicture) {
@@ -408,18 +426,64 @@ TEST(ReadableTexts, TheHighScoreRowsAndTheCreditsStandOutFromTheBlurredTitlePict
 
 // ---- The options and network pages -----------------------------------------------------------
 
-// One text that a menu page draws: what it is, its colour and its box.
+// The least contrast ratio of the other players' names on the players page
+// (half-transparent black, on the board that the current player's name
+// stands on in white): no colour of a board gives both 3:1, and the board
+// favours the name in white.
+constexpr double kLeastOtherPlayer = 2.8;
+
+// One text that a menu page draws: what it is, its colour, its box and the
+// least contrast ratio it must have.
 struct PageText {
     std::string what;
     uint32_t colour = 0;
     Box box;
+    double least = kLeast;
 };
 
+// The lines of the page's other drawables (the greeting's two lines, the
+// runs of a recipe on their holder): every FadingText below a child of the
+// page that is no item, no message viewer and not hidden.
+void nestedLines(ZubBase* o, int depth, const std::function<void(FadingText*)>& each) {
+    for (ZubBase* c : childrenOf(o)) {
+        if (zub_cast<MenuItem>(c) || zub_cast<MessageViewer>(c)) continue;
+        if (auto* r = zub_cast<Renderable>(c); r && r->bHidden) continue;
+        if (auto* t = zub_cast<FadingText>(c); t && depth > 0 && !t->text.empty()) each(t);
+        nestedLines(c, depth + 1, each);
+    }
+}
+
+// Where a panel (GameSquare::render) puts its title.
+V3 squareTitlePoint(const GameSquare& s) {
+    return V3(s.position.x, s.position.y + s.pSkin->height * 0.5f - GameSquare::TITLE_DROP, s.position.z);
+}
+
+// The players page draws the names of the players itself (ContextPlayers::
+// renderContents): each on its row, the current one white, the others
+// half-transparent black, squeezed to 300 units where longer.
+void playerNames(ContextPlayers* page, int w, int h, std::vector<PageText>& out) {
+    const ProfileManager& profiles = GLOBAL->profiles;
+    FontQuad* font = findResource<FontQuad>(u"fontSmallOutline");
+    for (int32_t i = 0; i < profiles.countProfiles(); ++i) {
+        const bool current = i == profiles.current;
+        FadingText row(-150.0f, 135.0f - 30.0f * static_cast<float>(i), 0.0f, profiles.getProfileName(i), font,
+                       current ? 0xFFFFFFFFu : 0x80000000u);
+        row.flags = 0x212;
+        row.fitToWidth(300);
+        out.push_back(
+            {std::string(current ? "the current player's name " : "a player's name ") + "\"" + narrow(row.text) + "\"",
+             row.color,
+             contrasttest::textBox(*font, row.text, row.flags, row.position, *page->camera, w, h, row.scale.x),
+             current ? kLeast : kLeastOtherPlayer});
+    }
+}
+
 // Every text a menu page draws, read from its tree: its lines (FadingText),
-// the caption of each item and the value drawn on it (a slider's bars and a
-// toggle's tick are no text), the hint line of the item under the pointer,
-// and the lines of its message viewer. The texts of disabled items, which
-// fade on purpose, are left out.
+// also those of its other drawables, the titles of its panels, the caption
+// of each item and the value drawn on it (a slider's bars and a toggle's
+// tick are no text), the hint line of the item under the pointer, the lines
+// of its message viewer and, on the players page, the players' names. The
+// texts of disabled items, which fade on purpose, are left out.
 std::vector<PageText> textsOf(ContextMenu* page, int w, int h) {
     std::vector<PageText> out;
     const Camera& camera = *page->camera;
@@ -491,6 +555,14 @@ std::vector<PageText> textsOf(ContextMenu* page, int w, int h) {
             y += viewer->lineSpacing;
         }
     }
+    nestedLines(page, 0, [&](FadingText* t) { out.push_back({narrow(t->text), t->color, boxOf(*t, camera, w, h)}); });
+    for (GameSquare* square : childrenOf<GameSquare>(page))
+        if (!square->bHidden && square->pSkin && !square->title.empty())
+            out.push_back({"title \"" + narrow(square->title) + "\"", GameSquare::TITLE_COLOUR,
+                           contrasttest::textBox(*findResource<FontQuad>(u"fontMedium"), square->title,
+                                                 FontQuad::TEXT_CENTRE | FontQuad::TEXT_HALF_LINE_UP,
+                                                 squareTitlePoint(*square), camera, w, h)});
+    if (auto* players = zub_cast<ContextPlayers>(page)) playerNames(players, w, h, out);
     return out;
 }
 
@@ -515,8 +587,26 @@ void drawPageWithoutTexts(ContextMenu* page) {
             hidden.emplace_back(c, c->bHidden);
             c->bHidden = 1;
         }
+    nestedLines(page, 0, [&](FadingText* t) {
+        hidden.emplace_back(t, t->bHidden);
+        t->bHidden = 1;
+    });
+    std::vector<std::pair<GameSquare*, WString>> titles;
+    for (GameSquare* square : childrenOf<GameSquare>(page)) titles.emplace_back(square, std::move(square->title));
+    // The players' names as spaces: the rows stay (a slot with a name is a
+    // player) but draw nothing.
+    std::vector<std::string> names;
+    const bool players = zub_cast<ContextPlayers>(page) != nullptr;
+    if (players)
+        for (ProfileData& slot : GLOBAL->profiles.slots) {
+            names.emplace_back(slot.name);
+            if (slot.name[0] != 0) std::snprintf(slot.name, sizeof slot.name, " ");
+        }
     ZUB->rootContext->renderContext();
     for (auto& [c, was] : hidden) c->bHidden = was;
+    for (auto& [square, title] : titles) square->title = std::move(title);
+    for (size_t i = 0; i < names.size(); ++i)
+        std::snprintf(GLOBAL->profiles.slots[i].name, sizeof GLOBAL->profiles.slots[i].name, "%s", names[i].c_str());
     for (Saved& s : items) {
         s.item->caption = std::move(s.caption);
         s.item->hint = std::move(s.hint);
@@ -530,7 +620,8 @@ void drawPageWithoutTexts(ContextMenu* page) {
 struct PageWalk {
     ProgramHarness& h;
     std::string size;
-    std::vector<std::unique_ptr<Readings>> readings;
+    // The readings of each page, and of its texts held to a lower least.
+    std::vector<std::pair<std::unique_ptr<Readings>, double>> readings;
 
     template <class T>
     T* open(CursorTarget* item) {
@@ -546,16 +637,25 @@ struct PageWalk {
         h.pressKey(KEY_ESCAPE);
         EXPECT_TRUE(h.stepUntil([&] { return h.top() == to; }, 100));
     }
-    void measure(ContextMenu* page, const std::string& name) {
-        readings.push_back(std::make_unique<Readings>(name + " at " + size));
-        Readings& r = *readings.back();
+    // With `pointerOnEach` false only as the page stands.
+    void measure(ContextMenu* page, const std::string& name, bool pointerOnEach = true) {
+        const size_t first = readings.size();
+        readings.emplace_back(std::make_unique<Readings>(name + " at " + size), kLeast);
         auto take = [&](const std::string& picture) {
             const Captures c = captureBoth(
                 h, [&] { drawPageWithoutTexts(page); }, picture);
-            for (PageText& t : textsOf(page, c.w, c.h))
-                r.add(std::move(t.what), t.colour, t.box, c.with, c.without, c.w, c.h);
+            for (PageText& t : textsOf(page, c.w, c.h)) {
+                size_t i = first;
+                while (i < readings.size() && readings[i].second != t.least) ++i;
+                if (i == readings.size())
+                    readings.emplace_back(std::make_unique<Readings>(name + " at " + size + ", held to " +
+                                                                     formatNarrow("%.1f", t.least) + ":1"),
+                                          t.least);
+                readings[i].first->add(std::move(t.what), t.colour, t.box, c.with, c.without, c.w, c.h);
+            }
         };
         take("page_" + size + "_" + name);
+        if (!pointerOnEach) return;
         int n = 0;
         for (MenuItem* item : childrenOf<MenuItem>(page)) {
             if (item->bHidden || item->bDisabled) continue;
@@ -565,8 +665,20 @@ struct PageWalk {
             EXPECT_TRUE(item->bHovered) << name << ": " << narrow(item->caption);
             take("page_" + size + "_" + name + "_" + std::to_string(++n));
         }
+        // The main menu's greeting, lit.
+        for (PlayerGreeting* greeting : childrenOf<PlayerGreeting>(page)) {
+            const V3 at = greeting->cursorAnchor(0);
+            h.moveMouse(at.x, at.y);
+            h.step(30);
+            EXPECT_TRUE(greeting->bHovered) << name << ": the greeting";
+            take("page_" + size + "_" + name + "_" + std::to_string(++n));
+        }
         h.moveMouse(1010.0f, 10.0f);
         h.step(30);
+    }
+    // Every reading at least at the least its text is held to.
+    void expectAll() const {
+        for (const auto& [r, least] : readings) r->expectAtLeast(least);
     }
 };
 
@@ -642,10 +754,116 @@ TEST_P(ReadablePages, EveryTextOfTheOptionsAndNetworkPagesStandsOutFromTheBlurre
     walk.measure(configuration, "network_configuration");
     walk.back(options);
 
-    for (const auto& r : walk.readings) r->expectAtLeast(kLeast);
+    walk.expectAll();
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ReadablePages, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& i) { return i.param ? "Safe800" : "Full1024"; });
+
+// ---- The pages over the title picture, the boards and the card -------------------------------
+
+TEST(ReadablePages, TheMainMenusGreetingAndThePlayersPageStandOutFromTheTitlePictureAndTheBoard) {
+    ProgramHarness h(realScreen());
+    h.start();
+    GameMainMenu* menu = pastTheStartScreens(h);
+    ASSERT_NE(menu, nullptr);
+    // Three players, the second current: the names in both their colours.
+    h.onProgramThread([] {
+        ProfileManager& profiles = GLOBAL->profiles;
+        profiles.addProfile(u"Anna Lee");
+        profiles.addProfile(u"Bob");
+        profiles.current = 1;
+        profiles.onCurrentProfileChanged();
+    });
+    // The iris open and the title picture sharp again after the intro story.
+    h.moveMouse(1010.0f, 10.0f);
+    ASSERT_TRUE(h.stepUntil([&] { return gui::iris(h.stack())->closure == 0.0f; }, 300));
+    h.step(300);
+    PageWalk walk{h, "1024", {}};
+    walk.measure(menu, "main_menu");
+    PlayerGreeting* greeting = nullptr;
+    for (PlayerGreeting* g : childrenOf<PlayerGreeting>(menu)) greeting = g;
+    ASSERT_NE(greeting, nullptr);
+    auto* players = walk.open<ContextPlayers>(greeting);
+    ASSERT_NE(players, nullptr);
+    walk.measure(players, "players");
+    // The hint line of the greeting, with the greeting lit and not, and the
+    // names (the page as it stands and with the pointer on each button).
+    int hintLines = 0, currentName = 0, otherNames = 0;
+    for (const auto& [r, least] : walk.readings)
+        for (const Reading& t : r->all()) {
+            hintLines += t.colour == 0xFFFF80FFu;
+            currentName += t.what.rfind("the current player's name", 0) == 0;
+            otherNames += t.what.rfind("a player's name", 0) == 0;
+        }
+    EXPECT_EQ(hintLines, 8);
+    EXPECT_EQ(currentName, 4);
+    EXPECT_EQ(otherNames, 8);
+    walk.expectAll();
+}
+
+TEST(ReadablePages, ThePauseMenuStandsOutFromItsPanelOverTheFrozenLevel) {
+    ProgramHarness::Options o = realScreen();
+    o.developer = true;
+    o.arguments = {"-level", "a1"};
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
+    auto* manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800));
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(50);
+    h.pressKey(KEY_ESCAPE);
+    OverlayMenu* pause = nullptr;
+    ASSERT_TRUE(h.stepUntil(
+        [&] { return (pause = zub_cast<OverlayMenu>(manager->gameServer->gameRoot()->contextOverlay)) != nullptr; },
+        100));
+    h.step(60);
+    PageWalk walk{h, "1024", {}};
+    walk.measure(pause, "pause_menu");
+    // Its title among them.
+    bool titled = false;
+    for (const Reading& r : walk.readings[0].first->all()) titled = titled || r.what.rfind("title ", 0) == 0;
+    EXPECT_TRUE(titled);
+    walk.expectAll();
+}
+
+TEST(ReadablePages, EveryPartOfTheRecipeStandsOutFromItsCard) {
+    ProgramHarness h(realScreen());
+    h.start();
+    GameMainMenu* menu = pastTheStartScreens(h);
+    ASSERT_NE(menu, nullptr);
+    // Every level finished with full marks: every part open.
+    ContextRecipe* recipe = nullptr;
+    h.onProgramThread([&] {
+        for (LevelResult& r : GLOBAL->profiles.currentProfile().levels) {
+            r.unlocked = 1;
+            r.perfect[LevelResult::PERFECT_SCORE] = 1;
+        }
+        recipe = new ContextRecipe;
+        gui::screenStack(menu)->pushContext(recipe);
+    });
+    ASSERT_TRUE(h.stepUntil([&] { return h.top() == recipe; }, 50));
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(300);  // the title picture blurred
+    PageWalk walk{h, "1024", {}};
+    walk.measure(recipe, "recipe_part_1");
+    for (int32_t part = 1; part < 32; ++part) {
+        h.onProgramThread([&] {
+            recipe->part = part;
+            recipe->buildPage();
+        });
+        h.step(2);
+        walk.measure(recipe, "recipe_part_" + std::to_string(part + 1), false);
+    }
+    // The titles of the first and the last part are the stronger red.
+    int red = 0;
+    for (const auto& [r, least] : walk.readings)
+        for (const Reading& t : r->all()) red += t.colour == 0xFFFF0000u;
+    EXPECT_EQ(red, 5);  // part 1 as the page stands and with the pointer on each of its three items, part 32
+    walk.expectAll();
+}
 
 }  // namespace

@@ -9,12 +9,15 @@
 #include <cmath>
 #include <cstring>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "FlowHarness.h"
 #include "OffscreenPicture.h"
 #include "flow/MyRootObject.h"
 #include "flow/OverlayHint.h"
 #include "flow/OverlayMiniMap.h"
+#include "gfx/Skin.h"
 #include "gui/GameSquare.h"
 #include "lang/Language.h"
 #include "objects/apples/Apple.h"
@@ -138,8 +141,14 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
             pink += difference(at(frame, pig.x + dx, pig.y + dy), 0xFFF4A6BEu) < 40;
     EXPECT_GT(pink, 4);
     // A cell the pig has not seen shows the frame; one she has seen shows
-    // the picture over it.
-    const uint32_t card = at(frame, 0.0f, -130.0f);
+    // the picture over it: each against the frame drawn without the map.
+    std::vector<std::pair<Renderable*, uint8_t>> maps;
+    for (Renderable* r : childrenOf<Renderable>(map))
+        if (r->pSkin && r->pSkin->texture == map->pMapTexture) maps.emplace_back(r, r->bHidden);
+    ASSERT_EQ(maps.size(), 1u);
+    maps[0].first->bHidden = 1;
+    const std::vector<uint32_t> frameAlone = draw("minimap_frame.png");
+    maps[0].first->bHidden = maps[0].second;
     int seenColumn = -1, seenRow = -1, unseenColumn = -1, unseenRow = -1;
     for (int r = 5; r < 187; r += 4)
         for (int c = 5; c < 251; c += 4) {
@@ -152,15 +161,14 @@ TEST_F(OverlaysPixels, TheLevelMapShowsWhereThePigHasBeenAndMarksHerAndTheHouse)
                           0.0f);
             if (seen && seenRow < 0 && V3::distance(cell, pig) > 20.0f && V3::distance(cell, house) > 20.0f)
                 seenColumn = c, seenRow = r;
-            // Unseen cells in the lower half, where the card is one colour.
             if (unseen && unseenRow < 0 && r > 96) unseenColumn = c, unseenRow = r;
         }
     ASSERT_GE(seenRow, 0);
     ASSERT_GE(unseenRow, 0);
-    auto onMap = [&](int c, int r) {
-        return at(frame, -128.0f + static_cast<float>(c) + 0.5f,
+    auto onMap = [&](const std::vector<uint32_t>& f, int c, int r) {
+        return at(f, -128.0f + static_cast<float>(c) + 0.5f,
                   96.0f - static_cast<float>(r) - 0.5f + OverlayMiniMap::MAP_RAISE);
     };
-    EXPECT_LT(difference(onMap(unseenColumn, unseenRow), card), 8);
-    EXPECT_GT(difference(onMap(seenColumn, seenRow), card), 8);
+    EXPECT_LT(difference(onMap(frame, unseenColumn, unseenRow), onMap(frameAlone, unseenColumn, unseenRow)), 8);
+    EXPECT_GT(difference(onMap(frame, seenColumn, seenRow), onMap(frameAlone, seenColumn, seenRow)), 8);
 }

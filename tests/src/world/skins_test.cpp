@@ -95,6 +95,41 @@ TEST_F(TerrainSkinTest, SpanningBandCoversBothRowsWithTheTextureFlipped) {
     }
 }
 
+// Earth that repeats down a deep ground (flipped, upright, spanning both
+// rows, far v following the span) takes its texture row from the height:
+// the same row at the same height in every column, whatever the surface
+// above it does. So the repeats lie level instead of following the
+// surface, and under a steep wall, where the surface drops hundreds of
+// units from one point to the next, the quads are not sheared into streaks.
+TEST_F(TerrainSkinTest, RepeatingEarthTakesItsTextureRowFromTheHeight) {
+    // A meadow at 300, a wall down to -150 between points 20 and 21, a
+    // gentle rise after it; the earth 750 deep everywhere.
+    for (int i = 0; i < 64; ++i) {
+        const float top = i <= 20 ? 300.0f : -150.0f + 4.0f * static_cast<float>(i - 21);
+        terrain->setHeights(i, top, top - 750.0f);
+    }
+    source.skinFlags = 389;
+    source.skinTexScale = V3(1.0f, 2.0f, 1.0f);
+    TerrainSkin skin(&source);
+    skin.refresh();
+    const Quad* ref = source.pSkinRefQuad;
+    const float band = ref->height * 2.0f;
+    // v grows downward by one repeat every `band` units: v + y / band is one
+    // value for every vertex of the strip.
+    const float level = skin.vb[0].v + skin.vb[0].y / band;
+    for (int i = 0; i < 64; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(b(skin, i).y - a(skin, i).y, terrain->heights[1][k] - terrain->heights[0][k], 1e-3f);
+        EXPECT_NEAR(skin.vb[2 * i].v + skin.vb[2 * i].y / band, level, 1e-4f);
+        EXPECT_NEAR(skin.vb[2 * i + 1].v + skin.vb[2 * i + 1].y / band, level, 1e-4f);
+        // The far side's v still follows the span.
+        EXPECT_NEAR(skin.vb[2 * i + 1].v - skin.vb[2 * i].v, 750.0f / band, 1e-4f);
+        // u along x, the same on both sides.
+        EXPECT_EQ(skin.vb[2 * i].u, skin.vb[2 * i + 1].u);
+    }
+}
+
 TEST_F(TerrainSkinTest, DrawsOnlyThePairsInView) {
     platform::NullRenderDevice* device = world.enableGraphics();
     TerrainSkin skin(&source);

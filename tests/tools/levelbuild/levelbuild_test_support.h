@@ -4,7 +4,10 @@
 // level archive holds a file as the content folder holds it loose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "project_zub/sys/files_test_support.h"
 #include "sys/ArchiveReader.h"
@@ -16,6 +19,22 @@ inline const std::string kContent = std::string(ZUB_CONTENT_DIR) + "/";
 inline const std::string kSources = std::string(ZUB_LEVEL_SOURCE_DIR) + "/";
 
 using filestest::readBytes;
+
+// The names of the described levels, sorted; with `keyed`, only those with
+// a key script.
+inline std::vector<std::string> describedLevels(bool keyed) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(kSources, ec)) {
+        const fs::path p = e.path();
+        if (p.extension() != ".txt") continue;
+        if (keyed && !fs::exists(fs::path(p).replace_extension(".keys"))) continue;
+        names.push_back(p.stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // The level archive of the build's content holds `loose` under `entry`, byte
 // for byte (a fatal failure when the archive or the entry cannot be read).

@@ -31,21 +31,6 @@ using namespace levelbuildtest;
 
 namespace {
 
-// The names of the described levels, sorted; with `keyed`, only those with
-// a key script.
-std::vector<std::string> describedLevels(bool keyed) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(kSources, ec)) {
-        const fs::path p = e.path();
-        if (p.extension() != ".txt") continue;
-        if (keyed && !fs::exists(fs::path(p).replace_extension(".keys"))) continue;
-        names.push_back(p.stem().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 levelbuild::BuiltLevel build(const std::string& name) {
     levelbuild::LevelEnvironment environment;
     levelbuild::BuiltLevel level;
