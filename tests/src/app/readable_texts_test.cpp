@@ -96,6 +96,29 @@ ProgramHarness::Options realScreen() {
     return o;
 }
 
+// The real screen with the developer's level switch: the program starts on
+// level a1.
+ProgramHarness::Options levelA1Screen() {
+    ProgramHarness::Options o = realScreen();
+    o.developer = true;
+    o.arguments = {"-level", "a1"};
+    return o;
+}
+
+// Starts the program and runs it until its level plays, the pointer out of
+// the way in a corner; false when it does not get there.
+bool playLevel(ProgramHarness& h, ContextLevelManager*& manager) {
+    h.start();
+    if (!h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600)) return false;
+    manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    if (!h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100)) return false;
+    if (!h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800)) return false;
+    h.moveMouse(1010.0f, 10.0f);
+    h.step(50);
+    return true;
+}
+
 std::string narrow(std::u16string_view s) { return wideToNarrow(WString(s)); }
 
 // A frame as drawn and the same frame drawn by `without`.
@@ -269,18 +292,10 @@ TEST(ReadableTexts, TheValleyMapsTitlesAndRatingsStandOutFromTheMapAndTheMarkers
 }
 
 TEST(ReadableTexts, TheStatisticsPanelsRowsAndFooterStandOutFromTheWoodPlainAndPerfect) {
-    ProgramHarness::Options o = realScreen();
-    o.developer = true;
-    o.arguments = {"-level", "a1"};
-    ProgramHarness h(o);
-    h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
-    auto* manager = h.topAs<ContextLevelManager>();
-    GameController* gc = nullptr;
-    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
-    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800));
-    h.moveMouse(1010.0f, 10.0f);
-    h.step(50);
+    ProgramHarness h(levelA1Screen());
+    ContextLevelManager* manager = nullptr;
+    ASSERT_TRUE(playLevel(h, manager));
+    GameController* gc = manager->gameServer->controller();
 
     Readings rows("statistics panel, rows"), title("statistics panel, title"), footer("statistics panel, footer");
     int plainTexts = 0, perfectTexts = 0;
@@ -803,18 +818,9 @@ TEST(ReadablePages, TheMainMenusGreetingAndThePlayersPageStandOutFromTheTitlePic
 }
 
 TEST(ReadablePages, ThePauseMenuStandsOutFromItsPanelOverTheFrozenLevel) {
-    ProgramHarness::Options o = realScreen();
-    o.developer = true;
-    o.arguments = {"-level", "a1"};
-    ProgramHarness h(o);
-    h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
-    auto* manager = h.topAs<ContextLevelManager>();
-    GameController* gc = nullptr;
-    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
-    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800));
-    h.moveMouse(1010.0f, 10.0f);
-    h.step(50);
+    ProgramHarness h(levelA1Screen());
+    ContextLevelManager* manager = nullptr;
+    ASSERT_TRUE(playLevel(h, manager));
     h.pressKey(KEY_ESCAPE);
     OverlayMenu* pause = nullptr;
     ASSERT_TRUE(h.stepUntil(
