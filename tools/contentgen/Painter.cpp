@@ -641,6 +641,21 @@ void paintRock(Ctx& k) {
     if (lumps == 1) c.fillEllipse(w * 0.4, h * 0.4, w * 0.12, h * 0.08, withAlpha(kWhite, 70));
 }
 
+// An ellipse on the frame being painted, which repeats across (and, with
+// `down`, downward as well): drawn again a frame's width (and height) away,
+// so that the part that falls off one edge comes back in at the other.
+void fillWrapped(Ctx& k, double x, double y, double rx, double ry, uint32_t col, bool down) {
+    Canvas& c = k.c;
+    const double w = k.w, h = k.h;
+    for (double dx : {-w, 0.0, w}) {
+        if (!down) {
+            c.fillEllipse(x + dx, y, rx, ry, col);
+            continue;
+        }
+        for (double dy : {-h, 0.0, h}) c.fillEllipse(x + dx, y + dy, rx, ry, col);
+    }
+}
+
 // The earths that repeat down a deep ground: one tone with a faint
 // mottling and grains, every pattern repeating with the width and with the
 // height, so that the tile continues on every side of itself.
@@ -657,9 +672,7 @@ void paintEarth(Ctx& k) {
         }
     for (int i = 0; i < w * h / 180; ++i) {
         const double x = k.rng.range(0, w), y = k.rng.range(0, h), r = k.rng.range(1.0, 3.5);
-        const uint32_t col = shade(base, k.rng.range(0.65, 1.3));
-        for (double dx : {-k.w, 0.0, k.w})
-            for (double dy : {-k.h, 0.0, k.h}) c.fillEllipse(x + dx, y + dy, r, r * 0.8, col);
+        fillWrapped(k, x, y, r, r * 0.8, shade(base, k.rng.range(0.65, 1.3)), true);
     }
 }
 
@@ -696,7 +709,7 @@ void paintLip(Ctx& k) {
         const uint32_t col =
             leaves ? mix(0xFFD06020, 0xFFE0A030, k.rng.unit())
                    : shade(c.get(static_cast<int>(x) % w, static_cast<int>(y) % h), k.rng.range(0.65, 1.3));
-        for (double dx : {-k.w, 0.0, k.w}) c.fillEllipse(x + dx, y, leaves ? r * 2 : r, r * 0.8, col);
+        fillWrapped(k, x, y, leaves ? r * 2 : r, r * 0.8, col, false);
     }
 }
 
@@ -715,9 +728,6 @@ void paintTile(Ctx& k) {
     const int w = static_cast<int>(k.w), h = static_cast<int>(k.h);
     const bool water = has(n, "water");
     c.verticalGradient(k.col, water ? shade(k.col, 0.75) : shade(k.col, 0.7));
-    auto wrapDot = [&](double x, double y, double rx, double ry, uint32_t col) {
-        for (double dx : {-static_cast<double>(w), 0.0, static_cast<double>(w)}) c.fillEllipse(x + dx, y, rx, ry, col);
-    };
     if (water) {
         for (int y = 6; y < h; y += 14)
             for (int x = 0; x < w; ++x) {
@@ -747,7 +757,7 @@ void paintTile(Ctx& k) {
                 const double across = k.rng.range(-20, 20);
                 c.line(x, y, x + across, y + down, 2, 0xFF5A3A20);
             }
-        } else wrapDot(x, y, r, r * 0.8, col);
+        } else fillWrapped(k, x, y, r, r * 0.8, col, false);
     }
 }
 

@@ -61,8 +61,7 @@ bool read(const char* extension, ByteBuffer& out) {
     return false;
 }
 
-int removeRefused() {
-    int removed = 0;
+void removeRefused() {
     for (const char* extension : kAll) {
         const std::string file = path(extension);
         if (platform::pathKind(file, nullptr, platform::Links::Refuse) != platform::PathKind::Other) continue;
@@ -79,13 +78,11 @@ int removeRefused() {
                                            refusal(err, extension), error.message()));
             continue;
         }
-        ++removed;
         Logger::get().log(u"%s(): %s", "CrashFiles::removeRefused",
                           formatString(u"Removed the name '%s', which is never sent: %s. Only the name went; "
                                        u"a file it led to or shared stays as it was.",
                                        escapeForLog(file), refusal(err, extension)));
     }
-    return removed;
 }
 
 }  // namespace CrashFiles

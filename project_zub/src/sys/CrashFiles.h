@@ -60,7 +60,7 @@ bool read(const char* extension, ByteBuffer& out);
 // named pipe, ...), saying so in the log: it is never sent, and it would
 // otherwise be found again at every start. Only the name goes: a file it
 // leads to or shares its content with stays as it is. A folder under the
-// name is left alone. Returns the number of names removed.
-int removeRefused();
+// name is left alone.
+void removeRefused();
 
 }  // namespace CrashFiles
