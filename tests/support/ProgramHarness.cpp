@@ -107,6 +107,7 @@ public:
         next.typed.clear();
         next.wheel = 0;
         next.mouseMoved = false;
+        for (bool& pressed : next.mousePressed) pressed = false;
         windowWidth = window.width;
         windowHeight = window.height;
     }
@@ -335,6 +336,10 @@ std::vector<uint32_t> ProgramHarness::capture(int& width, int& height, const std
 
 void ProgramHarness::setFocused(bool focused) {
     if (backend) backend->bFocused = focused;
+}
+
+void ProgramHarness::setMouseInWindow(bool inside) {
+    if (backend) backend->next.mouseInWindow = inside;
 }
 
 void ProgramHarness::keyDown(int code) {

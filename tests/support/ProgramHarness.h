@@ -173,6 +173,9 @@ public:
     // Whether the window has the input focus from the next frame on (it
     // has until told otherwise).
     void setFocused(bool focused);
+    // The mouse leaves the window (onto its title bar, another window) or
+    // comes back into it.
+    void setMouseInWindow(bool inside);
 
     Options options;
     std::string userFolder;  // ends with '/'

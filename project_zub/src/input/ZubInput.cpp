@@ -67,9 +67,35 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     // by the program stays until the mouse moves.
     mouseDeltaX = mouseDeltaY = 0;
     mouseDeltaWheel = static_cast<float>(s.wheel);
-    if (s.mouseMoved && s.touches.empty()) {
+    float pixelX = s.mouseX, pixelY = s.mouseY;
+    bool moved = s.mouseMoved && s.touches.empty();
+    if (!s.mouseMoved && bPendingMove) {
+        pixelX = pendingPixelX;
+        pixelY = pendingPixelY;
+        moved = s.touches.empty();
+    }
+    bPendingMove = false;
+    // A button that went down in this poll stops the mouse where it went
+    // down for this frame: what the press lands on is what stands there, and
+    // the movement that came after the press comes as movement in the next
+    // frame, where whatever the press took hold of is dragged by it.
+    if (s.touches.empty()) {
+        for (int b = 0; b < 4; ++b) {
+            if (!s.mousePressed[b] || !s.mouseButtons[b] || prevMouseButtons[b]) continue;
+            if (moved && (s.mousePressX[b] != pixelX || s.mousePressY[b] != pixelY)) {
+                bPendingMove = true;
+                pendingPixelX = pixelX;
+                pendingPixelY = pixelY;
+            }
+            pixelX = s.mousePressX[b];
+            pixelY = s.mousePressY[b];
+            moved = moved || !bMousePixelKnown || pixelX != mousePixelX || pixelY != mousePixelY;
+            break;
+        }
+    }
+    if (moved) {
         float x, y;
-        toReference(s.mouseX, s.mouseY, x, y);
+        toReference(pixelX, pixelY, x, y);
         if (bMouseKnown) {
             mouseDeltaX = x - mouseX;
             mouseDeltaY = y - mouseY;
@@ -77,7 +103,7 @@ void ZubInput::update(const platform::InputSnapshot& s) {
         mouseX = x;
         mouseY = y;
         bMouseKnown = true;
-        keepMousePixel(s.mouseX, s.mouseY);
+        keepMousePixel(pixelX, pixelY);
     } else if (bMousePixelKnown && !(viewport == mousePixelViewport)) {
         // The window changed its size under a mouse that stayed where it
         // was: the same pixel is elsewhere in the reference screen now. That
@@ -89,6 +115,7 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     keys[MOUSE_DIRECTION_BASE + 1] = mouseDeltaY < 0 ? 0x80 : 0;
     keys[MOUSE_DIRECTION_BASE + 2] = mouseDeltaX < 0 ? 0x80 : 0;
     keys[MOUSE_DIRECTION_BASE + 3] = mouseDeltaX > 0 ? 0x80 : 0;
+    bMouseInWindow = s.mouseInWindow;
     for (int b = 0; b < 4; ++b) {
         mouseButtons[b] = s.mouseButtons[b] ? 1 : 0;
         keys[MOUSE_BUTTON_BASE + b] = mouseButtons[b] ? 0x80 : 0;
@@ -116,7 +143,7 @@ void ZubInput::update(const platform::InputSnapshot& s) {
         if (!known) newTouch = true;
     }
     if (newTouch) setInputMode(MODE_TOUCH);
-    else if (keyActivity || (s.mouseMoved && s.touches.empty())) setInputMode(MODE_MOUSE_KEYBOARD);
+    else if (keyActivity || moved) setInputMode(MODE_MOUSE_KEYBOARD);
 
     for (char16_t c : s.typed) typedQueue.push_back(c);
     if (typedQueue.size() > 1024) typedQueue.erase(typedQueue.begin(), typedQueue.end() - 1024);
@@ -303,8 +330,10 @@ void ZubInput::setMousePosition(float x, float y, float z) {
     mouseZ = z;
     mouseDeltaX = mouseDeltaY = mouseDeltaWheel = 0;
     // The next movement is measured from here, also when the mouse had not
-    // moved before: the program has put the cursor somewhere known.
+    // moved before: the program has put the cursor somewhere known (and
+    // where the mouse went after a press no longer matters).
     bMouseKnown = true;
+    bPendingMove = false;
     float px = 0, py = 0;
     fromReference(x, y, px, py);
     keepMousePixel(px, py);
@@ -312,6 +341,7 @@ void ZubInput::setMousePosition(float x, float y, float z) {
 }
 
 bool ZubInput::isMouseOverPicture() const {
+    if (!bMouseInWindow) return false;
     if (!bMousePixelKnown) return true;
     return mousePixelX >= viewport.x && mousePixelX < viewport.x + viewport.width && mousePixelY >= viewport.y &&
            mousePixelY < viewport.y + viewport.height;

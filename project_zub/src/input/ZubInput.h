@@ -73,7 +73,10 @@ public:
     void setViewport(const Viewport& v) { viewport = v; }
 
     // Takes one poll of the devices: this frame's tables, pointers, typed
-    // characters and the input mode. A viewport changed since the mouse
+    // characters and the input mode. A poll in which a mouse button went
+    // down and the mouse then moved on is taken in two frames: in this one
+    // the mouse stands where the button went down, in the next it has moved
+    // on (unless the program put it elsewhere meanwhile). A viewport changed since the mouse
     // position was taken (the window was resized) maps the mouse's window
     // pixel again, so that the pointer stays where the mouse is without its
     // moving. `backend` moves the system cursor when the position is set; it
@@ -123,8 +126,9 @@ public:
     void setMousePosition(float x, float y, float z);
     bool isMouseButtonDown(int b) const { return b >= 0 && b < 4 && mouseButtons[b]; }
     // The mouse stands over the reference screen's picture, not over the
-    // bars beside or above and below it (nor outside the window); true
-    // while no position of the mouse is known.
+    // bars beside or above and below it, nor outside the window (over its
+    // title bar, or on another window); true while no position of the mouse
+    // is known and it has not left the window.
     bool isMouseOverPicture() const;
     bool wasMouseButtonPressed(int b) const { return b >= 0 && b < 4 && mouseButtons[b] && !prevMouseButtons[b]; }
 
@@ -170,6 +174,11 @@ private:
     bool bMouseKnown = false;
     float mousePixelX = 0, mousePixelY = 0;
     bool bMousePixelKnown = false;
+    bool bMouseInWindow = true;
+    // Where the mouse moved on to after a press in the last poll, handed on
+    // at the next update.
+    bool bPendingMove = false;
+    float pendingPixelX = 0, pendingPixelY = 0;
     Viewport mousePixelViewport;
     ZubInput* previous;
 };

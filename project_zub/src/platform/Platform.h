@@ -43,6 +43,16 @@ struct InputSnapshot {
     bool mouseMoved = false;       // the mouse moved since the previous poll
     int wheel = 0;                 // wheel notches since the previous poll
     bool mouseButtons[MOUSE_BUTTONS] = {};
+    // Where each button went down since the previous poll (window pixels, y
+    // down; the latest press where it went down more than once), set where
+    // `mousePressed` is: the press comes in its turn among the mouse's moves,
+    // so a poll that moved the mouse and pressed a button tells the movement
+    // that came before the press from the movement that came after it.
+    bool mousePressed[MOUSE_BUTTONS] = {};
+    float mousePressX[MOUSE_BUTTONS] = {}, mousePressY[MOUSE_BUTTONS] = {};
+    // The mouse stands inside the window (the window system has the mouse in
+    // it, or holds it there while a button is held).
+    bool mouseInWindow = true;
     std::vector<TouchPoint> touches;  // contacts held now
     std::u16string typed;             // characters typed since the previous poll
 };

@@ -71,6 +71,16 @@ struct Rig {
         backend.next.mouseY = 768 - y;
         backend.next.mouseMoved = true;
     }
+    // To a point, the button down (a frame) and up (a frame); the journal
+    // starts afresh.
+    void clickAt(ZubBase* root, float x, float y) {
+        mouseTo(x, y);
+        backend.next.mouseButtons[0] = true;
+        frame(root);
+        backend.next.mouseButtons[0] = false;
+        frame(root);
+        journal.clear();
+    }
 };
 
 TEST(Focus, PressMovesTheFocusAndClicks) {
@@ -124,12 +134,7 @@ TEST(Focus, APressThatComesWithMovementDragsFromTheNextFrameOn) {
     auto* b = new Target("b", 300, 100);
     root.addChild(a);
     root.addChild(b);
-    r.mouseTo(100, 100);
-    r.backend.next.mouseButtons[0] = true;
-    r.frame(&root);
-    r.backend.next.mouseButtons[0] = false;
-    r.frame(&root);
-    journal.clear();
+    r.clickAt(&root, 100, 100);
     // The pointer jumps onto b and goes down in the same frame: the focus
     // moves and b is clicked, but neither dragged nor told of the movement
     // that came before the press.
@@ -149,6 +154,69 @@ TEST(Focus, APressThatComesWithMovementDragsFromTheNextFrameOn) {
     r.backend.next.mouseButtons[0] = true;
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"b 4", "b 7"}));
+}
+
+// The press carries its own position: in the poll it comes in, the pointer
+// may have jumped to it and then moved on. The press lands on what stands
+// where it came (not where the pointer ended up), and what the pointer moved
+// after it drags what the press took hold of, in the next frame.
+TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
+    Rig r;
+    ZubBase root;
+    auto* a = new Target("a", 100, 100);
+    auto* b = new Target("b", 300, 100);
+    root.addChild(a);
+    root.addChild(b);
+    r.clickAt(&root, 100, 100);
+    auto pressAt = [&](float x, float y) {
+        r.backend.next.mouseButtons[0] = true;
+        r.backend.next.mousePressed[0] = true;
+        r.backend.next.mousePressX[0] = x;
+        r.backend.next.mousePressY[0] = 768 - y;
+    };
+    // From a, the pointer jumps onto b, goes down there and moves 30 on, off
+    // b, all in one poll: b is pressed, and dragged the 30 in the next frame.
+    pressAt(300, 100);
+    r.mouseTo(330, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 2", "b 3", "b 4"}));
+    EXPECT_EQ(r.input.mouseX, 300.0f);
+    EXPECT_EQ(r.input.getPointer(0)->downX, 300.0f);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 5", "b 7"}));
+    EXPECT_EQ(r.input.mouseX, 330.0f);
+    EXPECT_EQ(r.input.mouseDeltaX, 30.0f);
+    EXPECT_TRUE(r.input.isPointerDragged(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+
+    // Movement polled meanwhile is newer than what came after the press.
+    pressAt(100, 100);
+    r.mouseTo(104, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 2", "a 3", "a 4"}));
+    journal.clear();
+    r.mouseTo(108, 103);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
+    EXPECT_EQ(r.input.mouseX, 108.0f);
+    EXPECT_EQ(r.input.mouseDeltaX, 8.0f);
+    EXPECT_EQ(r.input.mouseDeltaY, 3.0f);
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+
+    // The program puts the pointer somewhere after the press: it stays there.
+    pressAt(108, 103);
+    r.mouseTo(120, 103);
+    r.frame(&root);
+    r.input.setMousePosition(300, 100, 0);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_EQ(journal, std::vector<std::string>{});
+    EXPECT_EQ(r.input.mouseX, 300.0f);
 }
 
 TEST(Focus, DisabledAncestorsAndHiddenObjectsAreNotHit) {

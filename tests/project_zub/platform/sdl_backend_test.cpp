@@ -254,6 +254,66 @@ TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
     EXPECT_TRUE(input.mouseButtons[3]);
 }
 
+// A press comes in its turn among the moves: the poll tells where the
+// button went down as well as where the mouse ended up.
+TEST_F(SdlBackendTest, APressCarriesItsPositionAmongTheMoves) {
+    auto motion = [](int x, int y) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = x;
+        e.motion.y = y;
+        push(e);
+    };
+    auto button = [](Uint32 type, Uint8 which, int x, int y) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.button = which;
+        e.button.x = x;
+        e.button.y = y;
+        push(e);
+    };
+    motion(40, 50);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 40, 50);
+    motion(50, 50);
+    motion(60, 52);
+    poll();
+    EXPECT_EQ(input.mouseX, 60);
+    EXPECT_EQ(input.mouseY, 52);
+    EXPECT_TRUE(input.mouseButtons[0]);
+    EXPECT_TRUE(input.mousePressed[0]);
+    EXPECT_EQ(input.mousePressX[0], 40);
+    EXPECT_EQ(input.mousePressY[0], 50);
+    EXPECT_FALSE(input.mousePressed[2]);
+    // Held on, no press; the middle button down and up within a poll still
+    // tells where it went down.
+    motion(70, 52);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 70, 52);
+    button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 70, 52);
+    poll();
+    EXPECT_FALSE(input.mousePressed[0]);
+    EXPECT_TRUE(input.mouseButtons[0]);
+    EXPECT_TRUE(input.mousePressed[2]);
+    EXPECT_EQ(input.mousePressX[2], 70);
+    EXPECT_TRUE(input.mouseButtons[2]);
+    poll();
+    EXPECT_FALSE(input.mousePressed[2]);
+    EXPECT_FALSE(input.mouseButtons[2]);
+}
+
+// The mouse leaving the window (onto its title bar, another window) and
+// coming back, as the window system reports it.
+TEST_F(SdlBackendTest, TheMouseLeavingTheWindowIsReported) {
+    EXPECT_TRUE(input.mouseInWindow);
+    pushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    poll();
+    EXPECT_FALSE(input.mouseInWindow);
+    poll();
+    EXPECT_FALSE(input.mouseInWindow);
+    pushWindowEvent(SDL_WINDOWEVENT_ENTER);
+    poll();
+    EXPECT_TRUE(input.mouseInWindow);
+}
+
 TEST_F(SdlBackendTest, AWarpOfTheCursorIsNotMovement) {
     backend->warpMouse(100.4f, 50.0f);
     SDL_Event e{};

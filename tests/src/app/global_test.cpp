@@ -505,6 +505,31 @@ TEST(Global, OverTheBarsBesideThePictureTheSystemsCursorShowsInsteadOfTheGames) 
     EXPECT_EQ(drawsOf(h, u"mousePointer"), 0);
 }
 
+// The mouse off the window (on its title bar, below it, on another window):
+// the game draws no arrow at the window's edge, where the mouse last was
+// inside it; the system's cursor shows where the mouse is.
+TEST(Global, OutsideTheWindowTheGameDrawsNoPointer) {
+    ProgramHarness::Options o;
+    o.userSettings = "[Graphics]\nbFullScreen=No\nwidth=1024\nheight=768\n";
+    ProgramHarness h(o);
+    ASSERT_TRUE(reachMainMenu(h));
+    // Last seen inside, at the top edge of the picture.
+    h.moveMouseToPixel(600, 0);
+    h.step(2);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+    EXPECT_FALSE(h.systemCursorVisible());
+    h.setMouseInWindow(false);
+    h.step(2);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 0);
+    EXPECT_TRUE(h.systemCursorVisible());
+    // Back in: the game's arrow again, where the mouse comes in.
+    h.setMouseInWindow(true);
+    h.moveMouseToPixel(600, 5);
+    h.step(2);
+    EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+    EXPECT_FALSE(h.systemCursorVisible());
+}
+
 // The advanced graphics page over whatever shows, as the options reach it.
 ContextAdvancedOptions* openAdvancedOptions(ProgramHarness& h) {
     ContextAdvancedOptions* page = nullptr;

@@ -31,7 +31,13 @@ void EditorHarness::step(int n) {
         s.mouseY = 384.0f - mouse.y;
         s.mouseMoved = mouseMoved;
         mouseMoved = false;
-        for (int b = 0; b < 3; ++b) s.mouseButtons[b] = buttons[b];
+        for (int b = 0; b < 3; ++b) {
+            s.mouseButtons[b] = buttons[b];
+            s.mousePressed[b] = pressed[b];
+            s.mousePressX[b] = pressPoint[b].x + 512.0f;
+            s.mousePressY[b] = 384.0f - pressPoint[b].y;
+            pressed[b] = false;
+        }
         s.wheel = wheelNotches;
         wheelNotches = 0;
         s.typed = typed;
@@ -79,6 +85,12 @@ void EditorHarness::pressAt(const V3& screen, int button) {
     mouseMoved = true;
     buttons[button] = true;
     step();
+}
+
+void EditorHarness::pressAndMove(const V3& press, const V3& to, int button) {
+    pressed[button] = true;
+    pressPoint[button] = press;
+    pressAt(to, button);
 }
 
 void EditorHarness::moveTo(const V3& screen, int steps) {

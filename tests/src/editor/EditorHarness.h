@@ -44,6 +44,9 @@ public:
     // The mouse jumps to a screen point and a button goes down in the same
     // frame (a tap on a touch screen or a tablet, a remote desktop).
     void pressAt(const V3& screen, int button = 0);
+    // A button goes down at a screen point and the mouse moves on from there
+    // to another in the same frame (the press tells where it came).
+    void pressAndMove(const V3& press, const V3& to, int button = 0);
     // With the buttons as they are, to a screen point in `steps` moves.
     void moveTo(const V3& screen, int steps = 1);
     // A button up (a frame).
@@ -83,6 +86,9 @@ public:
 
     FocusManager focus;
     bool buttons[3] = {false, false, false};
+    // A press of this frame that came at a point of its own (pressAndMove).
+    bool pressed[3] = {false, false, false};
+    V3 pressPoint[3];
     int wheelNotches = 0;
     std::u16string typed;
 };

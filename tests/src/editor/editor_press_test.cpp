@@ -49,6 +49,20 @@ T* firstOf(GameServer& server) {
     return nullptr;
 }
 
+// One object of six families placed one beside the other, and the level's
+// own house where it stands; those that could not be placed are missing.
+std::vector<EditorObject*> placeOneOfEachFamily(EditorHarness& h) {
+    std::vector<EditorObject*> objects;
+    V3 at = kPlace;
+    for (const RuntimeClass* cls : {&Piglet::classRecord, &Apple::classRecord, &Switch::classRecord, &Frog::classRecord,
+                                    &TriggerHint::classRecord, &Vegetation::classRecord}) {
+        if (EditorObject* o = h.place(cls, at)) objects.push_back(o);
+        at += V3(120.0f, 0.0f, 0.0f);
+    }
+    if (auto* house = firstOf<House>(h.server())) objects.push_back(house);
+    return objects;
+}
+
 V3 pickPoint(EditorHarness& h, const EditorObject* o) { return h.onScreen(o->pSkin ? o->boundingCentre : o->position); }
 
 // The angle of a point about another in [0, 2 pi).
@@ -63,20 +77,8 @@ double turnBetween(const V3& about, const V3& from, const V3& to) {
 TEST(EditorPress, APressWithAJumpMovesWhatItLandsOnOnlyByTheMovementAfterIt) {
     EditorHarness h;
     h.edit(h.houseLevel());
-    std::vector<EditorObject*> objects;
-    V3 at = kPlace;
-    for (const RuntimeClass* cls : {&Piglet::classRecord, &Apple::classRecord, &Switch::classRecord, &Frog::classRecord,
-                                    &TriggerHint::classRecord, &Vegetation::classRecord}) {
-        // One beside the other.
-        EditorObject* o = h.place(cls, at);
-        ASSERT_NE(o, nullptr) << cls->getTypeName();
-        objects.push_back(o);
-        at += V3(120.0f, 0.0f, 0.0f);
-    }
-    // The level's own house, where it stands.
-    auto* house = firstOf<House>(h.server());
-    ASSERT_NE(house, nullptr);
-    objects.push_back(house);
+    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
+    ASSERT_EQ(objects.size(), 7u);
 
     for (EditorObject* o : objects) {
         SCOPED_TRACE(o->getClass()->getTypeName());
@@ -259,4 +261,163 @@ TEST(EditorPress, APressOfTheMiddleButtonWithAJumpDoesNotPanTheView) {
     EXPECT_NEAR(g.mousePosition.x, held.x, 1e-3f);
     EXPECT_NEAR(g.mousePosition.y, held.y, 1e-3f);
     h.key(KEY_ESCAPE);
+}
+
+// A drag goes by all the movement after its press, the movement that comes
+// in the press's own poll of the devices included: the press tells where it
+// came, the pointer stands there for the press's frame (what the press lands
+// on is what stands there), and what it moved after the press comes in the
+// next frame. The movement that brought the pointer to the press is still
+// left out.
+namespace {
+
+// From far away, the button goes down at `at` and the pointer moves along
+// `path`: its first step in the press's poll, or in the poll after it.
+void dragAlong(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool firstStepInThePressFrame,
+               int button = 0) {
+    h.pointAt(kAway);
+    if (firstStepInThePressFrame) {
+        h.pressAndMove(at, path.front(), button);
+        // A frame in which the devices tell nothing new.
+        h.step();
+    } else {
+        h.pressAt(at, button);
+        h.moveTo(path.front());
+    }
+    for (size_t i = 1; i < path.size(); ++i) h.moveTo(path[i]);
+    h.releaseButton(button);
+}
+
+std::vector<V3> stepsFrom(const V3& at, const V3& step, int n) {
+    std::vector<V3> path;
+    for (int i = 1; i <= n; ++i) path.push_back(at + step * static_cast<float>(i));
+    return path;
+}
+
+// What one kind of drag leaves, done both ways: the same, and not nothing.
+template <class Run>
+void expectTheFirstStepCounts(Run run) {
+    const std::vector<float> untouched = run(false, false);
+    const std::vector<float> later = run(true, false);
+    const std::vector<float> atOnce = run(true, true);
+    ASSERT_EQ(later.size(), atOnce.size());
+    EXPECT_NE(later, untouched);
+    for (size_t i = 0; i < later.size(); ++i) EXPECT_NEAR(atOnce[i], later[i], 1e-3f) << i;
+}
+
+}  // namespace
+
+TEST(EditorPress, ADragMovesWhatItHoldsByTheMovementInThePressesOwnFrameToo) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
+    ASSERT_EQ(objects.size(), 7u);
+
+    for (EditorObject* o : objects) {
+        SCOPED_TRACE(o->getClass()->getTypeName());
+        h.clickAt(kEmpty);
+        const V3 start = o->position;
+        const V3 grab = pickPoint(h, o);
+        const V3 grabbedOffset = h.onScreen(start) - grab;
+        // Down, 10 on in the same frame, five more steps of 10: 60 in all.
+        dragAlong(h, grab, stepsFrom(grab, V3(10.0f, 0.0f, 0.0f), 6), true);
+        EXPECT_NEAR(o->position.x, start.x + 60.0f, 0.01f);
+        EXPECT_NEAR(o->position.y, start.y, 0.01f);
+        // The point it was taken by is still under the pointer.
+        const V3 offset = h.onScreen(o->position) - h.mouse;
+        EXPECT_NEAR(offset.x, grabbedOffset.x, 0.01f);
+        EXPECT_NEAR(offset.y, grabbedOffset.y, 0.01f);
+    }
+}
+
+TEST(EditorPress, TurningScalingAndBendingTakeTheMovementInThePressesOwnFrame) {
+    // R and S on an apple; B on a plant.
+    for (const int key : {KEY_R, KEY_S}) {
+        SCOPED_TRACE(key == KEY_R ? "R" : "S");
+        expectTheFirstStepCounts([key](bool drag, bool atOnce) {
+            EditorHarness h;
+            h.edit(h.houseLevel());
+            EditorObject* o = h.place(&Apple::classRecord, kPlace);
+            if (!o) return std::vector<float>{};
+            h.clickAt(kEmpty);
+            const V3 at = pickPoint(h, o);
+            h.keys.insert(key);
+            if (drag) dragAlong(h, at, stepsFrom(at, V3(12.0f, 9.0f, 0.0f), 4), atOnce);
+            h.keys.erase(key);
+            h.step();
+            return std::vector<float>{o->rotation.z, o->scale.x, o->scale.y, o->position.x, o->position.y};
+        });
+    }
+    SCOPED_TRACE("B");
+    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
+        if (!plant) return std::vector<float>{};
+        plant->construct(findResource<Quad>(u"flowers1:2"));
+        h.step();
+        h.clickAt(kEmpty);
+        const V3 at = pickPoint(h, plant);
+        h.keys.insert(KEY_B);
+        if (drag) dragAlong(h, at, stepsFrom(at, V3(-15.0f, 15.0f, 0.0f), 4), atOnce);
+        h.keys.erase(KEY_B);
+        h.step();
+        return std::vector<float>{plant->baseBendAngle, plant->position.x, plant->position.y};
+    });
+}
+
+TEST(EditorPress, PaintingTheTerrainStartsWhereThePressCame) {
+    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        auto* terrain = firstOf<Terrain>(h.server());
+        if (!terrain) return std::vector<float>{};
+        terrain->setPosition(-300.0f, 300.0f, 0.0f);
+        h.clickAt(kEmpty);
+        h.keys.insert(KEY_A);
+        const V3 at = h.onScreen(terrain->position);
+        if (drag) dragAlong(h, at, stepsFrom(at, V3(16.0f, 20.0f, 0.0f), 3), atOnce);
+        h.keys.erase(KEY_A);
+        h.step();
+        return terrain->heights[0];
+    });
+}
+
+TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
+    SCOPED_TRACE("rows");
+    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        if (!h.place(&Apple::classRecord, kPlace)) return std::vector<float>{};
+        EditorPropertyWidget* handle = h.row(u"objectUID");
+        if (!handle) return std::vector<float>{};
+        const V3 at = EditorHarness::centreOf(handle);
+        if (drag) dragAlong(h, at, stepsFrom(at, V3(-10.0f, 15.0f, 0.0f), 3), atOnce);
+        const V3 origin = h.panel().layoutOrigin;
+        return std::vector<float>{origin.x, origin.y};
+    });
+    SCOPED_TRACE("view");
+    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+        EditorHarness h;
+        GameController& gc = h.edit(h.houseLevel());
+        const V3 at(-100.0f, 50.0f, 0.0f);
+        if (drag) dragAlong(h, at, stepsFrom(at, V3(20.0f, -10.0f, 0.0f), 3), atOnce, 2);
+        h.step();
+        const V3 eye = gc.contextGame->camera->eye;
+        return std::vector<float>{eye.x, eye.y, eye.z};
+    });
+    SCOPED_TRACE("picker");
+    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        if (!h.place(&Decoration::classRecord, kPlace)) return std::vector<float>{};
+        h.chord(KEY_B);
+        EditorGizmo& g = *h.panel().gizmo;
+        if (h.dialogs->getTop() != &g) return std::vector<float>{};
+        const V3 at(100.0f, -50.0f, 0.0f);
+        if (drag) dragAlong(h, at, stepsFrom(at, V3(-20.0f, 10.0f, 0.0f), 3), atOnce, 2);
+        h.step();
+        const V3 eye = g.camera->eye;
+        return std::vector<float>{eye.x, eye.y, eye.z};
+    });
 }

@@ -213,6 +213,12 @@ private:
     HeldFlags<KEY_COUNT> keys_;
     HeldFlags<MOUSE_BUTTONS> mouseButtons_;
     float mouseX_ = 0, mouseY_ = 0;
+    // Where each button went down since the previous poll.
+    bool pressed_[MOUSE_BUTTONS] = {};
+    float pressX_[MOUSE_BUTTONS] = {}, pressY_[MOUSE_BUTTONS] = {};
+    // The window system has the mouse in the window (or holds it there
+    // while a button is held and the mouse is outside).
+    bool mouseInWindow_ = true;
     std::vector<Contact> contacts_;
     Pad pads_[JOYSTICK_COUNT];
 };
@@ -321,6 +327,8 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
     SDL_GetMouseState(&x, &y);
     mouseX_ = static_cast<float>(x);
     mouseY_ = static_cast<float>(y);
+    // A window system that shows nothing has no mouse to leave the window.
+    mouseInWindow_ = !hasDisplay() || (state & SDL_WINDOW_MOUSE_FOCUS) != 0;
     SDL_StartTextInput();
     if (!s.fullScreen) placeWindow(s.width, s.height);
     measureWindow();
@@ -396,6 +404,7 @@ void SdlBackend::closeWindow() {
 void SdlBackend::resetInput() {
     keys_.clear();
     mouseButtons_.clear();
+    std::fill(std::begin(pressed_), std::end(pressed_), false);
     contacts_.clear();
     typed_.clear();
     wheel_ = 0;
@@ -484,6 +493,12 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                     minimized_ = false;
                     sizeChanged_ = true;
                     break;
+                case SDL_WINDOWEVENT_ENTER:
+                    mouseInWindow_ = true;
+                    break;
+                case SDL_WINDOWEVENT_LEAVE:
+                    mouseInWindow_ = false;
+                    break;
                 case SDL_WINDOWEVENT_SHOWN:
                 case SDL_WINDOWEVENT_RESIZED:
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -530,10 +545,16 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             if (e.button.which == SDL_TOUCH_MOUSEID) break;
             int b = mouseButtonIndex(e.button.button);
             if (b < 0) break;
-            if (e.type == SDL_MOUSEBUTTONDOWN) mouseButtons_.press(static_cast<size_t>(b));
-            else mouseButtons_.release(static_cast<size_t>(b));
             mouseX_ = static_cast<float>(e.button.x);
             mouseY_ = static_cast<float>(e.button.y);
+            if (e.type == SDL_MOUSEBUTTONDOWN) {
+                mouseButtons_.press(static_cast<size_t>(b));
+                pressed_[b] = true;
+                pressX_[b] = mouseX_;
+                pressY_[b] = mouseY_;
+            } else {
+                mouseButtons_.release(static_cast<size_t>(b));
+            }
             break;
         }
         case SDL_MOUSEWHEEL:
@@ -621,7 +642,14 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     input.mouseY = mouseY_;
     input.mouseMoved = mouseMoved_;
     input.wheel = wheel_;
-    for (size_t b = 0; b < MOUSE_BUTTONS; ++b) input.mouseButtons[b] = mouseButtons_.held(b);
+    for (size_t b = 0; b < MOUSE_BUTTONS; ++b) {
+        input.mouseButtons[b] = mouseButtons_.held(b);
+        input.mousePressed[b] = pressed_[b];
+        input.mousePressX[b] = pressX_[b];
+        input.mousePressY[b] = pressY_[b];
+        pressed_[b] = false;
+    }
+    input.mouseInWindow = mouseInWindow_;
     input.touches.clear();
     for (const Contact& c : contacts_)
         input.touches.push_back(TouchPoint{static_cast<int64_t>(c.finger), c.x * static_cast<float>(width),
