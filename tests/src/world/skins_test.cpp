@@ -240,6 +240,32 @@ TEST_F(TerrainSkinTest, BottomRowBandFollowsThatRowAlongItsNormals) {
     expectLaidOut(skin, pairs, nudge0);
 }
 
+// Earth spanning both rows along the normals (not straight down) keeps
+// its texture on the surface and its far side the span on in v, however
+// much less than the span lower that side lies on a slope.
+TEST_F(TerrainSkinTest, SpanningEarthAlongTheNormalsRepeatsOverTheSpan) {
+    for (int i = 0; i < 64; ++i) {
+        const float top = 300.0f - 2.0f * static_cast<float>(i) - 0.05f * static_cast<float>(i * i);
+        terrain->setHeights(i, top, top - 400.0f);
+    }
+    source.skinFlags = TerrainSkinSource::FLIP | TerrainSkinSource::SCALE_FAR_V | TerrainSkinSource::SPAN_ROWS;
+    source.skinTexScale = V3(1.0f, 2.0f, 1.0f);
+    source.skinSegments = 20;
+    TerrainSkin skin(&source);
+    skin.refresh();
+    const Quad* ref = source.pSkinRefQuad;
+    std::vector<LaidPair> pairs;
+    for (int i = 0; i < 20; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        const V3 a(16.0f * static_cast<float>(i), terrain->heights[0][k], 0.0f);
+        const float x = a.x / textureWidth();
+        pairs.push_back({a, a - terrain->normals[0][k] * 400.0f, x, ref->v0, 400.0f / 64.0f});
+    }
+    expectLaidOut(skin, pairs, V3());
+    // The repeats down the span: 400 / 64.
+    EXPECT_NEAR(skin.vb[1].v - skin.vb[0].v, 6.25f - ref->v0, 1e-5f);
+}
+
 TEST_F(TerrainSkinTest, DrawsOnlyThePairsInView) {
     platform::NullRenderDevice* device = world.enableGraphics();
     TerrainSkin skin(&source);
