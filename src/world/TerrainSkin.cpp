@@ -77,15 +77,19 @@ void TerrainSkin::refresh() {
         }
         const float bandHeight = ref->height * deco->skinTexScale.y;
         float thickness = bandHeight * f;
-        // Earth that repeats down the span takes its texture from the height.
+        // Earth that repeats straight down the span takes its texture from
+        // the height.
         bool byHeight = false;
         if (flags & TerrainSkinSource::FLIP) {
             thickness = -thickness;
             std::swap(va, vbv);
             if (flags & TerrainSkinSource::SPAN_ROWS) {
                 thickness = -std::fabs(terrain->heights[0][j] - terrain->heights[1][j]);
-                byHeight = (flags & TerrainSkinSource::SCALE_FAR_V) && bandHeight != 0.0f;
-                if (!byHeight) vbv = ref->v1;
+                const bool repeating = (flags & TerrainSkinSource::SCALE_FAR_V) && bandHeight != 0.0f;
+                // Laid along the normal, the far side lies the span away but
+                // less than the span lower: its v counts the span.
+                byHeight = repeating && (flags & TerrainSkinSource::UPRIGHT);
+                vbv = repeating ? std::fabs(thickness) / bandHeight : ref->v1;
             }
         }
         b += d * thickness;
@@ -99,8 +103,8 @@ void TerrainSkin::refresh() {
             // One repeat every bandHeight units downward from the terrain's
             // height 0: the same texture row at the same height in every
             // pair, so the repeats lie level and a pair far below its
-            // neighbour (under a steep wall) shears nothing. The far side's
-            // v still lies the span further on.
+            // neighbour (under a steep wall) shears nothing. Straight down,
+            // the far side's v still lies the span further on.
             va = ref->v0 - a.y / bandHeight;
             vbv = ref->v0 - b.y / bandHeight;
         }

@@ -2,10 +2,10 @@
 // A skin laid along a stretch of the terrain's surface (grass fringes, ground
 // and earth bands): a strip of quads, one pair of vertices per terrain point
 // (A on the surface side, B on the far side), textured from a reference quad
-// with the texture repeating along x; earth that repeats down to the
-// terrain's bottom row (FLIP, SPAN_ROWS and SCALE_FAR_V) repeats by the
-// height, level whatever the surface above does. It draws only the pairs
-// under the camera's view.
+// with the texture repeating along x; earth that repeats straight down to
+// the terrain's bottom row (FLIP, UPRIGHT, SPAN_ROWS and SCALE_FAR_V)
+// repeats by the height, level whatever the surface above does. It draws
+// only the pairs under the camera's view.
 #include <cstdint>
 
 #include "gfx/Skin.h"
@@ -26,7 +26,7 @@ struct TerrainSkinSource {
         FALLING = 0x10,        // thickness profile sin(pi/2 t + pi/2)
         FADE_IN = 0x20,        // over the first quarter
         FADE_OUT = 0x40,       // over the last quarter
-        SCALE_FAR_V = 0x80,    // with FLIP and SPAN_ROWS: v repeats with the height (far side: the span on)
+        SCALE_FAR_V = 0x80,    // with FLIP and SPAN_ROWS: far-side v follows the span (UPRIGHT: v by the height)
         SPAN_ROWS = 0x100,     // with FLIP: the band spans row 0 to row 1
         U_FROM_START = 0x200,  // texture u counted from the strip's start
     };

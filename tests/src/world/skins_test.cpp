@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "gfx/Quad.h"
 #include "world/BezierPath.h"
@@ -42,6 +43,46 @@ protected:
         source.pTerrain = terrain;
         source.pSkinRefQuad = world.resources.findAs<Quad>(u"deco-grass:0");
         source.skinSegments = 64;
+    }
+    // A pair as the band lays it out before the strip is centred: its two
+    // vertices and their texture coordinates.
+    struct LaidPair {
+        V3 a, b;
+        float u, va, vb;
+    };
+    // The strip holds the pairs moved by minus the centre of their extent,
+    // its size is that extent, and its anchor is pair 0's A less pair 0's
+    // nudge, centred likewise.
+    static void expectLaidOut(const TerrainSkin& skin, const std::vector<LaidPair>& pairs, const V3& nudge0) {
+        ASSERT_EQ(skin.vb.size(), static_cast<int>(2 * pairs.size()));
+        float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+        for (const LaidPair& p : pairs) {
+            for (const V3& v : {p.a, p.b}) {
+                minX = std::min(minX, v.x);
+                maxX = std::max(maxX, v.x);
+                minY = std::min(minY, v.y);
+                maxY = std::max(maxY, v.y);
+            }
+        }
+        const V3 centre((minX + maxX) * 0.5f, (minY + maxY) * 0.5f, 0.0f);
+        for (size_t k = 0; k < pairs.size(); ++k) {
+            const int i = static_cast<int>(k);
+            SCOPED_TRACE(i);
+            expectNear(a(skin, i), pairs[k].a - centre);
+            expectNear(b(skin, i), pairs[k].b - centre);
+            EXPECT_NEAR(skin.vb[2 * i].u, pairs[k].u, 1e-5f);
+            EXPECT_NEAR(skin.vb[2 * i + 1].u, pairs[k].u, 1e-5f);
+            EXPECT_NEAR(skin.vb[2 * i].v, pairs[k].va, 1e-5f);
+            EXPECT_NEAR(skin.vb[2 * i + 1].v, pairs[k].vb, 1e-5f);
+        }
+        EXPECT_NEAR(skin.width, maxX - minX, 1e-3f);
+        EXPECT_NEAR(skin.height, maxY - minY, 1e-3f);
+        expectNear(skin.anchor, pairs[0].a - nudge0 - centre);
+    }
+    // The placeholder sheet's width: the distance after which u repeats.
+    float textureWidth() const {
+        const Texture* t = source.pSkinRefQuad->texture;
+        return static_cast<float>(t->realWidth) / static_cast<float>(t->hq2x);
     }
     TestWorld world;
     Terrain* terrain = nullptr;
@@ -128,6 +169,101 @@ TEST_F(TerrainSkinTest, RepeatingEarthTakesItsTextureRowFromTheHeight) {
         // u along x, the same on both sides.
         EXPECT_EQ(skin.vb[2 * i].u, skin.vb[2 * i + 1].u);
     }
+}
+
+// A fringe that grows in over its first quarter (sin of a quarter turn
+// across it) and dies away over its last (1 - u^2), nudged up by a part
+// that follows the profile and a fixed part, its u counted from its own
+// start: every vertex where the band's rules put it.
+TEST_F(TerrainSkinTest, FadesNudgesAndUFromTheStartLayEveryVertex) {
+    for (int i = 0; i < 64; ++i) {
+        const float top = 100.0f + 20.0f * std::sin(0.3f * static_cast<float>(i));
+        terrain->setHeights(i, top, top - 200.0f);
+    }
+    source.skinFlags = TerrainSkinSource::UPRIGHT | TerrainSkinSource::FADE_IN | TerrainSkinSource::FADE_OUT |
+                       TerrainSkinSource::U_FROM_START;
+    source.skinStartingSegment = 5;
+    source.skinSegments = 16;
+    source.skinTexScale = V3(0.5f, 1.5f, 1.0f);
+    source.skinNudge = V3(0.0f, 3.0f, 0.0f);
+    source.skinNudgeAbs = V3(0.0f, 5.0f, 0.0f);
+    TerrainSkin skin(&source);
+    skin.refresh();
+    const Quad* ref = source.pSkinRefQuad;
+    // A quarter is 4 pairs: in over pairs 0..3, out over pairs 12..15.
+    const float in[4] = {0.0f, std::sin(kPi / 8.0f), std::sin(kPi / 4.0f), std::sin(3.0f * kPi / 8.0f)};
+    const float out[4] = {1.0f - 1.0f / 16.0f, 1.0f - 4.0f / 16.0f, 1.0f - 9.0f / 16.0f, 0.0f};
+    std::vector<LaidPair> pairs;
+    V3 nudge0;
+    for (int i = 0; i < 16; ++i) {
+        const float f = i < 4 ? in[i] : i >= 12 ? out[i - 12] : 1.0f;
+        const int s = 5 + i;
+        const V3 nudge(0.0f, 3.0f * f + 5.0f, 0.0f);
+        if (i == 0) nudge0 = nudge;
+        const V3 at(16.0f * static_cast<float>(s), terrain->heights[0][static_cast<size_t>(s)], 0.0f);
+        const V3 a = at + nudge;
+        pairs.push_back({a, a + V3(0.0f, 32.0f * 1.5f * f, 0.0f), 16.0f * static_cast<float>(i) / textureWidth() / 0.5f,
+                         ref->v1, ref->v0});
+    }
+    // Straight up, the fixed part of the nudge moves the whole strip: the
+    // anchor shows it.
+    expectLaidOut(skin, pairs, nudge0);
+}
+
+// A flipped band under the bottom row lies along that row's heights and
+// normals, nudged along them; starting before the terrain it repeats
+// point 0 while x goes on, and its u follows x.
+TEST_F(TerrainSkinTest, BottomRowBandFollowsThatRowAlongItsNormals) {
+    for (int i = 0; i < 64; ++i) {
+        const float top = 200.0f + 10.0f * static_cast<float>(i);
+        terrain->setHeights(i, top, -300.0f + 40.0f * std::sin(0.5f * static_cast<float>(i)));
+    }
+    source.skinFlags = TerrainSkinSource::FLIP | TerrainSkinSource::BOTTOM_ROW;
+    source.skinStartingSegment = -2;
+    source.skinSegments = 12;
+    source.skinNudge = V3(0.0f, 2.0f, 0.0f);
+    source.skinNudgeAbs = V3(0.0f, 7.0f, 0.0f);
+    TerrainSkin skin(&source);
+    skin.refresh();
+    const Quad* ref = source.pSkinRefQuad;
+    std::vector<LaidPair> pairs;
+    V3 nudge0;
+    for (int i = 0; i < 12; ++i) {
+        const int s = i - 2;
+        const size_t j = static_cast<size_t>(std::max(s, 0));
+        const V3 d = terrain->normals[1][j];
+        const float x = 16.0f * static_cast<float>(s);
+        const V3 a = V3(x, terrain->heights[1][j], 0.0f) + d * 9.0f;
+        if (i == 0) nudge0 = d * 9.0f;
+        pairs.push_back({a, a - d * 32.0f, x / textureWidth(), ref->v0, ref->v1});
+    }
+    expectLaidOut(skin, pairs, nudge0);
+}
+
+// Earth spanning both rows along the normals (not straight down) keeps
+// its texture on the surface and its far side the span on in v, however
+// much less than the span lower that side lies on a slope.
+TEST_F(TerrainSkinTest, SpanningEarthAlongTheNormalsRepeatsOverTheSpan) {
+    for (int i = 0; i < 64; ++i) {
+        const float top = 300.0f - 2.0f * static_cast<float>(i) - 0.05f * static_cast<float>(i * i);
+        terrain->setHeights(i, top, top - 400.0f);
+    }
+    source.skinFlags = TerrainSkinSource::FLIP | TerrainSkinSource::SCALE_FAR_V | TerrainSkinSource::SPAN_ROWS;
+    source.skinTexScale = V3(1.0f, 2.0f, 1.0f);
+    source.skinSegments = 20;
+    TerrainSkin skin(&source);
+    skin.refresh();
+    const Quad* ref = source.pSkinRefQuad;
+    std::vector<LaidPair> pairs;
+    for (int i = 0; i < 20; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        const V3 a(16.0f * static_cast<float>(i), terrain->heights[0][k], 0.0f);
+        const float x = a.x / textureWidth();
+        pairs.push_back({a, a - terrain->normals[0][k] * 400.0f, x, ref->v0, 400.0f / 64.0f});
+    }
+    expectLaidOut(skin, pairs, V3());
+    // The repeats down the span: 400 / 64.
+    EXPECT_NEAR(skin.vb[1].v - skin.vb[0].v, 6.25f - ref->v0, 1e-5f);
 }
 
 TEST_F(TerrainSkinTest, DrawsOnlyThePairsInView) {
