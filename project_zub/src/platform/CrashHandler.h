@@ -11,8 +11,10 @@
 //
 // Each file is created anew (whatever has its name is removed first, and
 // the file is made with O_EXCL), so a link planted under a crash file's
-// name is never written through; the log is copied only when it is a
-// regular file of its own (not a link, nothing that could block the copy).
+// name is never written through (a folder under the name stays, whatever
+// it holds, and that file is not written); the log is copied only when it
+// is a regular file of its own (not a link, nothing that could block the
+// copy).
 // No file grows past its limit: the handler stops writing there, so that
 // the next start can refuse anything larger as not written by it.
 #include <atomic>

@@ -209,6 +209,12 @@ bool renamePath(const std::string& from, const std::string& to, int* error) {
     return false;
 }
 
+bool removeEmptyFolder(const std::string& path, int* error) {
+    if (::rmdir(path.c_str()) == 0) return true;
+    if (error) *error = errno;
+    return false;
+}
+
 ReadableFile::~ReadableFile() { close(); }
 
 bool ReadableFile::open(const std::string& path, int* error, Links links) {

@@ -74,6 +74,11 @@ bool findInFolderIgnoringCase(const std::string& folder, const std::string& name
 // system's error number in `error` (when given).
 bool renamePath(const std::string& from, const std::string& to, int* error = nullptr);
 
+// Removes the folder at the path only when it is empty: one that holds
+// anything is left as it is, and a symbolic link is never followed. False
+// with the system's error number in `error` (when given).
+bool removeEmptyFolder(const std::string& path, int* error = nullptr);
+
 // A regular file opened for reading at any offset; closed by the destructor.
 class ReadableFile {
 public:

@@ -61,27 +61,58 @@ bool read(const char* extension, ByteBuffer& out) {
     return false;
 }
 
+namespace {
+
+void logRemoval(const WString& line) { Logger::get().log(u"%s(): %s", "CrashFiles::removeRefused", line); }
+
+// A name that is there but not a regular file of the program's own goes.
+void removeName(const std::string& file, const char* extension) {
+    // Opening looks at what is there without following a link or waiting on
+    // a pipe, and tells why it is refused.
+    platform::ReadableFile probe;
+    int err = 0;
+    if (probe.open(file, &err, platform::Links::Refuse)) return;  // it became a file of its own meanwhile
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    if (error) {
+        logRemoval(formatString(u"Could not remove '%s', which is never sent (%s): %s", escapeForLog(file),
+                                refusal(err, extension), error.message()));
+        return;
+    }
+    logRemoval(
+        formatString(u"Removed the name '%s', which is never sent: %s. Only the name went; "
+                     u"a file it led to or shared stays as it was.",
+                     escapeForLog(file), refusal(err, extension)));
+}
+
+// A folder under a crash file's name keeps the crash handler from writing
+// that file. An empty one goes; one that holds anything stays as it is
+// (nothing in it is looked at or touched), and every start says so.
+void clearFolder(const std::string& file) {
+    int err = 0;
+    if (platform::removeEmptyFolder(file, &err)) {
+        logRemoval(
+            formatString(u"Removed the empty folder '%s', which stood where a crash file goes.", escapeForLog(file)));
+        return;
+    }
+    if (err == ENOENT) return;  // gone meanwhile
+    const WString why = err == ENOTEMPTY || err == EEXIST ? WString(u"it is not empty")
+                                                          : formatString(u"errno %d:%s", err, std::strerror(err));
+    logRemoval(
+        formatString(u"Left the folder '%s' where a crash file goes (%s): crash reports cannot be kept "
+                     u"until it is moved. What it holds stays as it was.",
+                     escapeForLog(file), why));
+}
+
+}  // namespace
+
 void removeRefused() {
     for (const char* extension : kAll) {
         const std::string file = path(extension);
-        if (platform::pathKind(file, nullptr, platform::Links::Refuse) != platform::PathKind::Other) continue;
-        // Opening looks at what is there without following a link or
-        // waiting on a pipe, and tells why it is refused.
-        platform::ReadableFile probe;
-        int err = 0;
-        if (probe.open(file, &err, platform::Links::Refuse)) continue;  // it became a file of its own meanwhile
-        std::error_code error;
-        std::filesystem::remove(file, error);
-        if (error) {
-            Logger::get().log(u"%s(): %s", "CrashFiles::removeRefused",
-                              formatString(u"Could not remove '%s', which is never sent (%s): %s", escapeForLog(file),
-                                           refusal(err, extension), error.message()));
-            continue;
-        }
-        Logger::get().log(u"%s(): %s", "CrashFiles::removeRefused",
-                          formatString(u"Removed the name '%s', which is never sent: %s. Only the name went; "
-                                       u"a file it led to or shared stays as it was.",
-                                       escapeForLog(file), refusal(err, extension)));
+        // Links refused: a link to a folder is a name like any other link.
+        const platform::PathKind kind = platform::pathKind(file, nullptr, platform::Links::Refuse);
+        if (kind == platform::PathKind::Folder) clearFolder(file);
+        else if (kind == platform::PathKind::Other) removeName(file, extension);
     }
 }
 

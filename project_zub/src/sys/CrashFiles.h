@@ -60,7 +60,10 @@ bool read(const char* extension, ByteBuffer& out);
 // named pipe, ...), saying so in the log: it is never sent, and it would
 // otherwise be found again at every start. Only the name goes: a file it
 // leads to or shares its content with stays as it is. A folder under the
-// name is left alone.
+// name keeps the crash handler from writing that file: an empty one is
+// removed, saying so in the log; one that holds anything is left as it is,
+// nothing in it touched, and the log says that crash reports cannot be kept
+// until it is moved.
 void removeRefused();
 
 }  // namespace CrashFiles

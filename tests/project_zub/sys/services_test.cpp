@@ -393,6 +393,34 @@ TEST(CrashFiles, NoCrashFileGrowsPastItsLimit) {
     EXPECT_NE(readBytes(targets.dump).find("reason: a pipe for a log"), std::string::npos);
 }
 
+// A link under a crash file's name that leads to a folder is a link like
+// any other: its name goes, and the folder it leads to stays with what it
+// holds, an empty one too.
+TEST(CrashFiles, ALinkToAFolderLosesItsNameAndTheFolderStays) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    setUserDataFolderOverride(dir);
+    const std::string log = CrashFiles::path(CrashFiles::kLog), dump = CrashFiles::path(CrashFiles::kMiniDump);
+    fs::create_directory(dir + "empty");
+    writeBytes(dir + "full/inside", "the user's");
+    fs::create_directory_symlink(dir + "empty", dump);
+    fs::create_directory_symlink(dir + "full", log);
+    Logger::get().openFile(dir + "game.log");
+    CrashFiles::removeRefused();
+    Logger::get().closeFile();
+    setUserDataFolderOverride("");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(log)));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dump)));
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(dir + "empty")));
+    EXPECT_EQ(readBytes(dir + "full/inside"), "the user's");
+    const std::string lines = readBytes(dir + "game.log");
+    for (const std::string& name : {log, dump})
+        EXPECT_NE(lines.find("Removed the name '" + name + "', which is never sent: it is a symbolic link."),
+                  std::string::npos)
+            << lines;
+    EXPECT_EQ(lines.find("folder"), std::string::npos) << lines;
+}
+
 // The program's own limits, which the handler gets from the run's start.
 TEST(CrashFiles, EachFileHasTheLimitOfWhatTheProgramWrites) {
     EXPECT_EQ(CrashFiles::maxBytes(CrashFiles::kLog), 32u << 20);

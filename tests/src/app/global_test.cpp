@@ -3,10 +3,14 @@
 // it goes, and the developer's level switch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "ProgramHarness.h"
 #include "app/CrashReport.h"
@@ -38,10 +42,12 @@
 #include "menu/GameMainMenu.h"
 #include "menu/LanguageFlag.h"
 #include "object/ResourceManager.h"
+#include "platform/CrashHandler.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
 #include "records/GameConfiguration.h"
 #include "records/ProfileManager.h"
+#include "sys/CrashFiles.h"
 #include "sys/Paths.h"
 #include "sys/Settings.h"
 #include "util/KeyCodes.h"
@@ -71,8 +77,8 @@ TEST(Global, ACrashDumpAloneStillPutsTheCrashReportOnTopOfTheStartScreens) {
 // other names of the user's files (hard links), the screenshot a symbolic
 // link, the traffic a named pipe. None can be sent, so there is no crash
 // report; their names go at the start, with a line in the log each, while
-// the files they shared or led to stay as they were. A folder under a
-// crash file's name is left alone.
+// the files they shared or led to stay as they were. A folder that holds
+// something under a crash file's name is left alone.
 TEST(Global, CrashFilesThatAreNotTheProgramsOwnLoseTheirNamesAtTheStart) {
     const int lines = [] {
         ProgramHarness h;
@@ -111,12 +117,89 @@ TEST(Global, CrashFilesThatAreNotTheProgramsOwnLoseTheirNamesAtTheStart) {
 
     ProgramHarness again;
     const std::string crash = again.userFolder + "crash.Tumbrodemo";
-    fs::create_directory(crash + ".log");
+    filestest::writeBytes(crash + ".log/inside", "the user's");
     again.start();
     ASSERT_TRUE(again.stepUntil([&] { return loaded(again); }, 400));
     EXPECT_FALSE(again.topIs<CrashReport>());
     EXPECT_TRUE(fs::is_directory(crash + ".log"));
+    EXPECT_EQ(filestest::readBytes(crash + ".log/inside"), "the user's");
     EXPECT_EQ(again.log().find("Removed the name"), std::string::npos);
+}
+
+// Everything below a folder, not following links: each entry's path, its
+// kind and, for a file, its bytes (a link: where it leads).
+std::string everythingIn(const std::string& folder) {
+    std::vector<std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string at = fs::relative(entry.path(), folder).string();
+        if (entry.is_symlink()) entries.push_back(at + " -> " + fs::read_symlink(entry.path()).string());
+        else if (entry.is_directory()) entries.push_back(at + "/");
+        else entries.push_back(at + ": " + filestest::readBytes(entry.path().string()));
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string all;
+    for (const std::string& entry : entries) all += entry + "\n";
+    return all;
+}
+
+// Folders under the crash files' names keep the crash handler from writing
+// those files. At the start the empty one (under the dump's name) goes, and
+// the ones that hold something stay as they are, byte for byte, each named
+// in the log once as keeping crash reports from being kept until it is
+// moved. A real crash then leaves its dump where the empty folder was.
+TEST(Global, AnEmptyFolderUnderACrashFileNameGoesAndAFullOneIsNamedInTheLog) {
+    ProgramHarness h;
+    const std::string crash = h.userFolder + "crash.Tumbrodemo";
+    const std::string photo = h.userFolder + "photo.jpg";
+    filestest::writeBytes(photo, "a photo of the user's");
+    fs::create_directory(crash + ".mdmp");
+    for (const std::string extension : {".log", ".jpg", ".net"}) {
+        filestest::writeBytes(crash + extension + "/notes" + extension, "the user's notes" + extension);
+        fs::create_directory(crash + extension + "/empty");
+        fs::create_symlink(photo, crash + extension + "/photo link");
+    }
+    std::map<std::string, std::string> before;
+    for (const char* extension : {".log", ".jpg", ".net"}) before[extension] = everythingIn(crash + extension);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return loaded(h); }, 400));
+    EXPECT_FALSE(h.topIs<CrashReport>());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(crash + ".mdmp")));
+    for (const auto& [extension, contents] : before) {
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(crash + extension))) << extension;
+        EXPECT_EQ(everythingIn(crash + extension), contents) << extension;
+    }
+    EXPECT_EQ(filestest::readBytes(photo), "a photo of the user's");
+    const std::string log = h.log();
+    const auto count = [&](const std::string& line) {
+        int n = 0;
+        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("CrashFiles::removeRefused(): Removed the empty folder '" + crash +
+                    ".mdmp', which stood where a crash file goes."),
+              1)
+        << log;
+    for (const char* extension : {".log", ".jpg", ".net"})
+        EXPECT_EQ(count("CrashFiles::removeRefused(): Left the folder '" + crash + extension +
+                        "' where a crash file goes (it is not empty): crash reports cannot be kept until it is "
+                        "moved. What it holds stays as it was."),
+                  1)
+            << extension << "\n"
+            << log;
+    EXPECT_EQ(count("CrashFiles::removeRefused()"), 4);
+    h.close();
+
+    // The crash handler as the program installs it, in a child that really
+    // crashes: the dump is written again; the folders stay as they were.
+    const filestest::ChildRun run = filestest::runInChild([&] {
+        CrashHandler::install("Tumbrodemo", h.userFolder + "Tumbrodemo.log", CrashFiles::handlerTargets(h.userFolder));
+        __builtin_trap();
+        return 0;
+    });
+    ASSERT_TRUE(run.finished);
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(crash + ".mdmp")));
+    EXPECT_NE(filestest::readBytes(crash + ".mdmp").find("SIGILL"), std::string::npos);
+    for (const auto& [extension, contents] : before) EXPECT_EQ(everythingIn(crash + extension), contents) << extension;
 }
 
 TEST(Global, LeavesTheUserDataOnDiskAndNothingAliveWhenTheProgramEnds) {
