@@ -48,12 +48,25 @@
 //
 // Levels are played by the number of their name (a1 ... h9; another name
 // plays as a1).
-// A description or script that cannot be read stops the program with
-// "<file>:<line>: <what is wrong>" and exit code 1; so does one that is no
-// regular file, or one over 1 MiB (tools/levelbuild/TextFile.h).
+// A description, key script or plan that cannot be read (nothing there, a
+// folder, a named pipe, a device or a socket, a file over 1 MiB; tools/
+// levelbuild/TextFile.h) is reported as "levelbuild: <file>: cannot be read:
+// <why>", one with a mistake in it as "<file>:<line>: <what is wrong>"; the
+// exit code is 1 (--check goes on with the other descriptions). File names
+// and the files' text are printed escaped as the game's log escapes them
+// ("\n", "\x00").
+// Every file written (level files, maps, pictures, key scripts) is written
+// whole or not at all (tools/levelbuild/OutputFile.h): to a temporary file
+// renamed over the target, which replaces a symbolic link there instead of
+// writing through it. A character device (/dev/null) is written to as a
+// stream; a folder, a named pipe, a socket or a block device is refused.
+// A refused target or a failed write prints "levelbuild: <file>: cannot be
+// written: <why>", and the exit code is 1.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -66,13 +79,13 @@
 #include "LevelCheck.h"
 #include "LevelEnvironment.h"
 #include "LevelPicture.h"
+#include "OutputFile.h"
 #include "PlanRecorder.h"
 #include "PlayTrace.h"
 #include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "object/Property.h"
-#include "platform/AtomicFile.h"
 #include "sys/ErrorManager.h"
 #include "world/EditorObject.h"
 
@@ -122,11 +135,14 @@ bool readScript(const std::string& path, levelbuild::KeyScript& script) {
 }
 
 bool writeFile(const std::string& path, const void* data, size_t size) {
-    std::string reason;
-    if (AtomicFile::writeAll(path, data, size, &reason)) return true;
-    std::fprintf(stderr, "levelbuild: %s\n", reason.c_str());
+    std::string error;
+    if (levelbuild::writeOutputFile(path, data, size, error)) return true;
+    std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
     return false;
 }
+
+// What a file name is printed as.
+std::string shown(const std::string& path) { return levelbuild::printable(path); }
 
 int buildAll(const std::string& out, const std::string& maps, const std::vector<std::string>& descriptions) {
     std::error_code ec;
@@ -138,13 +154,13 @@ int buildAll(const std::string& out, const std::string& maps, const std::vector<
         if (!build(path, level)) return 1;
         const std::string target = (fs::path(out.empty() ? "." : out) / fs::path(path).stem()).string() + ".lev";
         if (!writeFile(target, level.bytes.data(), level.bytes.size())) return 1;
-        std::printf("levelbuild: %s, %zu bytes\n", target.c_str(), level.bytes.size());
+        std::printf("levelbuild: %s, %zu bytes\n", shown(target).c_str(), level.bytes.size());
         if (!maps.empty() && !level.minimap.empty()) {
             char name[16];
             std::snprintf(name, sizeof name, "map%02d.tga", level.number);
             const std::string map = (fs::path(maps) / name).string();
             if (!writeFile(map, level.minimap.data(), level.minimap.size())) return 1;
-            std::printf("levelbuild: %s, the map of %s\n", map.c_str(), level.name.c_str());
+            std::printf("levelbuild: %s, the map of %s\n", shown(map).c_str(), shown(level.name).c_str());
         }
     }
     return 0;
@@ -187,7 +203,7 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
             const std::string& description) {
     levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
     if (!fonts.empty() && !environment.loadFonts(fonts))
-        std::fprintf(stderr, "levelbuild: no glyph pages under %s; the picture has no text\n", fonts.c_str());
+        std::fprintf(stderr, "levelbuild: no glyph pages under %s; the picture has no text\n", shown(fonts).c_str());
     levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || (!keys.empty() && !readScript(keys, script))) return 1;
@@ -197,7 +213,7 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
         std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
         return 1;
     }
-    std::printf("levelbuild: %s, frame %d\n", png.c_str(), environment.frames);
+    std::printf("levelbuild: %s, frame %d\n", shown(png).c_str(), environment.frames);
     return 0;
 }
 
@@ -219,8 +235,13 @@ int record(const std::string& planFile, const std::string& description, const st
     // A run that missed what the plan expects, or one whose plan stopped
     // on the way, is written all the same, to be looked at.
     if (!run.keys.empty()) {
-        if (out.empty()) std::fputs(run.keys.c_str(), stdout);
-        else if (!writeFile(out, run.keys.data(), run.keys.size())) return 1;
+        if (!out.empty()) {
+            if (!writeFile(out, run.keys.data(), run.keys.size())) return 1;
+        } else if (std::fwrite(run.keys.data(), 1, run.keys.size(), stdout) != run.keys.size() ||
+                   std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "levelbuild: standard output: cannot be written: %s\n", std::strerror(errno));
+            return 1;
+        }
     }
     if (!ok) {
         std::fflush(stdout);
@@ -229,17 +250,18 @@ int record(const std::string& planFile, const std::string& description, const st
             std::fprintf(stderr,
                          "levelbuild: %s holds the FAILED ATTEMPT, the keys up to frame %d where the plan stopped; "
                          "levelbuild --play %s %s --watch LABEL,... shows what happened\n",
-                         out.empty() ? "standard output" : out.c_str(), run.frames, out.empty() ? "KEYS" : out.c_str(),
-                         description.c_str());
+                         out.empty() ? "standard output" : shown(out).c_str(), run.frames,
+                         out.empty() ? "KEYS" : shown(out).c_str(), shown(description).c_str());
         return 1;
     }
     if (!plan.expectedScore)
         std::fprintf(stderr,
                      "levelbuild: %s has no 'expect score LOW HIGH': neither has the key script, and the "
                      "level checks need one\n",
-                     planFile.c_str());
+                     shown(planFile).c_str());
     std::fprintf(stderr, "levelbuild: %s recorded: %d frames, state %d, outcome %d, score %d, hash %08x\n",
-                 out.empty() ? "the key script" : out.c_str(), run.frames, run.state, run.outcome, run.score, run.hash);
+                 out.empty() ? "the key script" : shown(out).c_str(), run.frames, run.state, run.outcome, run.score,
+                 run.hash);
     return 0;
 }
 
@@ -248,7 +270,7 @@ int classes(const std::vector<std::string>& only) {
     const std::vector<levelbuild::ClassDoc> docs = levelbuild::documentClasses();
     for (const std::string& name : only)
         if (std::none_of(docs.begin(), docs.end(), [&](const levelbuild::ClassDoc& d) { return d.name == name; })) {
-            std::fprintf(stderr, "levelbuild: %s is no class a description can place\n", name.c_str());
+            std::fprintf(stderr, "levelbuild: %s is no class a description can place\n", shown(name).c_str());
             return 1;
         }
     std::fputs(levelbuild::formatClassReference(docs, only).c_str(), stdout);
@@ -262,7 +284,7 @@ int play(const std::string& keys, const std::string& description, const levelbui
     if (!build(description, level) || !readScript(keys, script)) return 1;
     std::string out, error;
     if (!levelbuild::tracePlay(environment, level, script, trace, out, error)) {
-        std::fprintf(stderr, "levelbuild: %s (%s)\n", error.c_str(), description.c_str());
+        std::fprintf(stderr, "levelbuild: %s (%s)\n", error.c_str(), shown(description).c_str());
         return 1;
     }
     std::fputs(out.c_str(), stdout);

@@ -169,7 +169,7 @@ bool isShippedName(const std::string& name) { return levelNumberOf(name) >= 0; }
 
 std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& builder, const std::string& name) {
     std::vector<std::string> problems;
-    auto problem = [&](const std::string& what) { problems.push_back(name + ": " + what); };
+    auto problem = [&](const std::string& what) { problems.push_back(printable(name) + ": " + what); };
     GameController& gc = draft.controller();
 
     // A designer's own level (any other name) is played as the first one
@@ -207,7 +207,7 @@ std::vector<std::string> checkDraft(LevelDraft& draft, const LevelBuilder& build
     // Where an object stands is a problem of the line that placed it.
     auto placedProblem = [&](const EditorObject* o, const std::string& what) {
         const int line = builder.lineOf(o);
-        problems.push_back(line > 0 ? describeError(builder.fileName(), line, what) : name + ": " + what);
+        problems.push_back(line > 0 ? describeError(builder.fileName(), line, what) : printable(name) + ": " + what);
     };
 
     // The terrains; the level's own is solid all the way down.
@@ -562,7 +562,9 @@ namespace {
 // goes while she plays and whether she is home when the level's play ends.
 LevelRun playRun(const BuiltLevel& level, const KeyScript& script, const std::string& which,
                  std::vector<std::string>& problems) {
-    auto problem = [&](const std::string& what) { problems.push_back(level.name + ": " + which + " " + what); };
+    auto problem = [&](const std::string& what) {
+        problems.push_back(printable(level.name) + ": " + which + " " + what);
+    };
     LevelEnvironment environment;
     GameController& gc = environment.play(level);
     LevelRun run;
@@ -609,7 +611,7 @@ LevelRun playRun(const BuiltLevel& level, const KeyScript& script, const std::st
 LevelProof proveLevel(const BuiltLevel& level, const KeyScript* script, const KeyScript* perfect) {
     LevelProof proof;
     proof.problems = level.problems;
-    auto problem = [&](const std::string& what) { proof.problems.push_back(level.name + ": " + what); };
+    auto problem = [&](const std::string& what) { proof.problems.push_back(printable(level.name) + ": " + what); };
     const bool shipped = isShippedName(level.name);
 
     {
@@ -694,17 +696,18 @@ int checkLevels(const std::vector<std::string>& descriptions, FILE* out, FILE* e
             }
         }
         if (!read) continue;
+        const std::string shown = printable(level.name);
         const LevelProof proof =
             proveLevel(level, scripts[0] ? &*scripts[0] : nullptr, scripts[1] ? &*scripts[1] : nullptr);
         if (proof.played)
-            std::fprintf(out, "%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", level.name.c_str(),
-                         proof.hash, proof.frames, proof.state, proof.outcome, proof.score);
-        else std::fprintf(out, "%s: not played (no %s)\n", level.name.c_str(), files[0].c_str());
+            std::fprintf(out, "%s: hash %08x, %d frames, state %d, outcome %d, score %d\n", shown.c_str(), proof.hash,
+                         proof.frames, proof.state, proof.outcome, proof.score);
+        else std::fprintf(out, "%s: not played (no %s)\n", shown.c_str(), printable(files[0]).c_str());
         const LevelRun& p = proof.perfect;
         if (p.played)
             std::fprintf(out, "%s perfect: hash %08x, %d frames, state %d, outcome %d, score %d, %.2f s (par %g s)\n",
-                         level.name.c_str(), p.hash, p.frames, p.state, p.outcome, p.score, p.time, proof.parTime);
-        else std::fprintf(out, "%s perfect: not played (no %s)\n", level.name.c_str(), files[1].c_str());
+                         shown.c_str(), p.hash, p.frames, p.state, p.outcome, p.score, p.time, proof.parTime);
+        else std::fprintf(out, "%s perfect: not played (no %s)\n", shown.c_str(), printable(files[1]).c_str());
         for (const std::string& problem : proof.problems) std::fprintf(out, "%s\n", problem.c_str());
         problems += static_cast<int>(proof.problems.size());
     }

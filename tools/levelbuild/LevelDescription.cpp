@@ -1,5 +1,7 @@
 #include "LevelDescription.h"
 
+#include "TextFile.h"
+
 namespace levelbuild {
 
 namespace {
@@ -54,7 +56,8 @@ bool splitWords(const WString& line, std::vector<WString>& words, std::string& w
 }  // namespace
 
 std::string describeError(const std::string& file, int line, const std::string& message) {
-    return file + ":" + std::to_string(line) + ": " + message;
+    // The message quotes the file's own text, which may hold any byte.
+    return printable(file) + ":" + std::to_string(line) + ": " + printable(message);
 }
 
 bool parseDescription(std::string_view text, const std::string& file, LevelDescription& out, std::string& error) {

@@ -86,7 +86,8 @@ struct LevelDescription {
 // line before the first block, text that is not UTF-8).
 bool parseDescription(std::string_view text, const std::string& file, LevelDescription& out, std::string& error);
 
-// "<file>:<line>: <message>".
+// "<file>:<line>: <message>", the name and the message printable (a word
+// of the file quoted in it is shown whole, control characters escaped).
 std::string describeError(const std::string& file, int line, const std::string& message);
 
 }  // namespace levelbuild

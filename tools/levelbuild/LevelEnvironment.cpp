@@ -1,14 +1,17 @@
 #include "LevelEnvironment.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "Manifest.h"
+#include "OutputFile.h"
 #include "Painter.h"
+#include "TextFile.h"
 #include "audio/Sound.h"
 #include "audio/SoundStream.h"
 #include "flow/GameController.h"
@@ -19,6 +22,7 @@
 #include "gfx/Texture.h"
 #include "lang/Language.h"
 #include "object/Packet.h"
+#include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
 #include "util/Format.h"
@@ -89,7 +93,12 @@ LevelEnvironment::LevelEnvironment(int detailLevel, Art art) {
     std::error_code ec;
     const std::filesystem::path pattern = std::filesystem::temp_directory_path(ec) / "zub-levels-XXXXXX";
     std::string buffer = pattern.string();
-    if (mkdtemp(buffer.data())) folder = buffer + "/";
+    // Without its own folder nothing is written (the current one is no
+    // scratch folder).
+    if (!mkdtemp(buffer.data()))
+        ErrorManager::error(u"levelbuild: no scratch folder can be made as %s: %s", printable(buffer),
+                            std::strerror(errno));
+    folder = buffer + "/";
     files.baseFolder = folder;
     setUserDataFolderOverride(folder);
     config = std::make_unique<GameConfiguration>();
@@ -160,9 +169,14 @@ bool LevelEnvironment::loadFonts(const std::string& contentFolder) {
 }
 
 void LevelEnvironment::writeLevelFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::filesystem::create_directories(folder + "levels");
-    std::ofstream(folder + "levels/" + name + ".lev", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::error_code ec;
+    std::filesystem::create_directories(folder + "levels", ec);
+    std::string error;
+    if (writeOutputFile(folder + "levels/" + name + ".lev", bytes.data(), bytes.size(), error)) return;
+    // The level cannot be played without it: the end, as when the game cannot
+    // load a level, leaving no scratch folder behind.
+    std::filesystem::remove_all(folder, ec);
+    ErrorManager::error(u"levelbuild: %s (the copy of the level that is played)", error);
 }
 
 GameController& LevelEnvironment::play(int number) {

@@ -69,7 +69,9 @@ public:
     // placeholder stays) when the pages are not there.
     bool loadFonts(const std::string& contentFolder);
 
-    // Writes the bytes as "levels/<name>.lev" under the scratch folder.
+    // Writes the bytes as "levels/<name>.lev" under the scratch folder
+    // (writeOutputFile); a failure (a full disk) is a fatal error, since the
+    // level could not be played.
     void writeLevelFile(const std::string& name, const std::vector<uint8_t>& bytes);
     // A new level manager for level `number` (0: "./levels/a1.lev"), as the
     // valley map makes one once the player chose it (it is the profile's

@@ -7,6 +7,8 @@
 
 #include "KeyScript.h"
 #include "LevelEnvironment.h"
+#include "OutputFile.h"
+#include "TextFile.h"
 #include "flow/GameController.h"
 #include "gfx/ZubGraphics.h"
 #include "platform/Platform.h"
@@ -62,18 +64,26 @@ bool captureLevelFrame(LevelEnvironment& environment, const KeyScript& script, i
 
 bool writeLevelPicture(const std::vector<uint32_t>& pixels, const std::string& png, std::string& error) {
     if (pixels.size() != static_cast<size_t>(kPictureWidth) * kPictureHeight) {
-        error = png + ": the frame is not " + std::to_string(kPictureWidth) + " x " + std::to_string(kPictureHeight);
+        error = printable(png) + ": the frame is not " + std::to_string(kPictureWidth) + " x " +
+                std::to_string(kPictureHeight);
         return false;
     }
     std::vector<uint8_t> rgb;
     rgb.reserve(pixels.size() * 3);
     for (uint32_t p : pixels)
         for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(p >> shift));
-    if (!stbi_write_png(png.c_str(), kPictureWidth, kPictureHeight, 3, rgb.data(), kPictureWidth * 3)) {
-        error = png + ": cannot be written";
+    // Encoded in memory, then written as every output of the builder is.
+    std::vector<uint8_t> encoded;
+    const auto append = [](void* to, void* data, int size) {
+        auto& out = *static_cast<std::vector<uint8_t>*>(to);
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        out.insert(out.end(), bytes, bytes + size);
+    };
+    if (!stbi_write_png_to_func(append, &encoded, kPictureWidth, kPictureHeight, 3, rgb.data(), kPictureWidth * 3)) {
+        error = printable(png) + ": the picture could not be encoded";
         return false;
     }
-    return true;
+    return writeOutputFile(png, encoded.data(), encoded.size(), error);
 }
 
 bool drawLevelPicture(LevelEnvironment& environment, const KeyScript& script, int frame, const std::string& png,

@@ -29,7 +29,8 @@ bool captureLevelFrame(LevelEnvironment& environment, const KeyScript& script, i
 
 inline constexpr int kPictureWidth = 1024, kPictureHeight = 768;
 
-// Writes such a frame to `png`; false with the reason when it cannot.
+// Writes such a frame to `png` through writeOutputFile (OutputFile.h); false
+// with the reason when it cannot.
 bool writeLevelPicture(const std::vector<uint32_t>& pixels, const std::string& png, std::string& error);
 
 }  // namespace levelbuild

@@ -10,6 +10,7 @@
 #include "LevelBuilder.h"
 #include "LevelDescription.h"
 #include "LevelEnvironment.h"
+#include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/pig/Pig.h"
@@ -354,8 +355,8 @@ void Recorder::note(const PlanStep& s, const std::string& what) const {
     GameController* gc = environment.server().controller();
     Pig* hero = gc ? gc->heroOrNull() : nullptr;
     std::fprintf(trace, "%6d  %9.1f %7.1f %-6s  %s:%d  %s\n", environment.frames, hero ? hero->position.x : 0.0f,
-                 hero ? hero->position.y : 0.0f, hero && hero->getGround() ? "ground" : "air", plan.file.c_str(),
-                 s.line, what.c_str());
+                 hero ? hero->position.y : 0.0f, hero && hero->getGround() ? "ground" : "air",
+                 printable(plan.file).c_str(), s.line, what.c_str());
 }
 
 bool Recorder::fail(const PlanStep& s, const std::string& what) {
@@ -372,7 +373,8 @@ std::string Recorder::keyScript(const Recording& run, const std::string& failure
     if (!failure.empty())
         out << "# FAILED ATTEMPT: the plan stopped, and this script only replays the run up to there\n"
             << "# (levelbuild --play with --watch shows it): " << failure << "\n";
-    out << "# " << level.name << ": recorded from " << plan.file << " by levelbuild --record; frame-exact, at 100\n"
+    out << "# " << printable(level.name) << ": recorded from " << printable(plan.file)
+        << " by levelbuild --record; frame-exact, at 100\n"
         << "# frames a second from the level manager's first. Record it again when the level changes.\n"
         << "# The run: " << run.frames << " frames, state " << run.state << ", outcome " << run.outcome << ", score "
         << run.score << ", " << run.applesGathered << " apples, hash " << formatNarrow("%08x", run.hash) << ".\n\n";
@@ -484,7 +486,7 @@ bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::
         error = formatNarrow(
             "%s: the recorded key script does not reproduce the run: it ends at frame %d in state "
             "%08x, the recording ended at frame %d in state %08x",
-            plan.file, environment.frames, replayed, out.frames, out.hash);
+            printable(plan.file), environment.frames, replayed, out.frames, out.hash);
         if (!stopped.empty()) error = stopped + "; " + error;
         return false;
     }
@@ -494,13 +496,13 @@ bool recordPlan(const Plan& plan, const BuiltLevel& level, Recording& out, std::
     }
     if (plan.expectedScore) {
         if (out.outcome != GameController::OUTCOME_COMPLETE) {
-            error = formatNarrow("%s: the run does not complete %s: outcome %d, state %d at frame %d", plan.file,
-                                 level.name, out.outcome, out.state, out.frames);
+            error = formatNarrow("%s: the run does not complete %s: outcome %d, state %d at frame %d",
+                                 printable(plan.file), printable(level.name), out.outcome, out.state, out.frames);
             return false;
         }
         if (!plan.expectedScore->contains(out.score)) {
-            error = formatNarrow("%s: the run scores %d, outside the expected %d to %d", plan.file, out.score,
-                                 plan.expectedScore->low, plan.expectedScore->high);
+            error = formatNarrow("%s: the run scores %d, outside the expected %d to %d", printable(plan.file),
+                                 out.score, plan.expectedScore->low, plan.expectedScore->high);
             return false;
         }
     }

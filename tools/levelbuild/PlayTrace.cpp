@@ -5,6 +5,7 @@
 #include "KeyScript.h"
 #include "LevelBuilder.h"
 #include "LevelEnvironment.h"
+#include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
 #include "objects/pig/Pig.h"
@@ -19,7 +20,7 @@ bool tracePlay(LevelEnvironment& environment, const BuiltLevel& level, const Key
     for (const std::string& name : trace.watch) {
         auto it = level.labels.find(narrowToWide(name));
         if (it == level.labels.end()) {
-            error = name + " names no object of " + level.name;
+            error = printable(name) + " names no object of " + printable(level.name);
             return false;
         }
         watched.push_back(it->second);

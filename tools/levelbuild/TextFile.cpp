@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/PlatformSystem.h"
+#include "sys/Logger.h"
 
 namespace levelbuild {
 
@@ -22,7 +23,9 @@ std::string unreadableFile(const std::string& path, int error) {
               " bytes, the most a description, key script or plan may hold";
     else if (error == EACCES) why = "permission denied";
     else why = std::string("reading it failed: ") + std::strerror(error);
-    return "levelbuild: " + path + ": cannot be read: " + why;
+    return "levelbuild: " + printable(path) + ": cannot be read: " + why;
 }
+
+std::string printable(std::string_view text) { return wideToUtf8(escapeForLog(text)); }
 
 }  // namespace levelbuild

@@ -3,6 +3,7 @@
 // plans, each read whole through the engine's reader of regular files.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace levelbuild {
 
@@ -22,5 +23,11 @@ bool readTextFile(const std::string& path, std::string& text, int& error);
 
 // "levelbuild: <path>: cannot be read: <why>", the reason in plain words.
 std::string unreadableFile(const std::string& path, int error);
+
+// A file name, or text read from a file, as levelbuild prints it: escaped
+// as the game's log escapes what comes from outside (escapeForLog), so a
+// name with a line break or a control character stays on its line and a
+// NUL byte does not end the message ("a\nb.txt", "'1\x00'").
+std::string printable(std::string_view text);
 
 }  // namespace levelbuild

@@ -60,7 +60,9 @@ int openRegularFile(const std::string& path, Links links, uint64_t& size, int& e
     if (links == Links::Refuse) flags |= O_NOFOLLOW;
     const int fd = ::open(path.c_str(), flags);
     if (fd < 0) {
-        error = errno;
+        // A socket cannot be opened at all (nor a device node without its
+        // device): it is no regular file either.
+        error = errno == ENXIO ? EINVAL : errno;
         return -1;
     }
     struct stat st {};

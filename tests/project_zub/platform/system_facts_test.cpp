@@ -2,10 +2,15 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "platform/AtomicFile.h"
 #include "platform/PlatformSystem.h"
@@ -138,6 +143,27 @@ TEST_F(PlatformFolder, OpeningAFileToReadNeverWaitsAndFollowsLinksOnlyWhenAllowe
     EXPECT_EQ(platform::pathKind(link), platform::PathKind::File);
     EXPECT_EQ(platform::pathKind(link, nullptr, platform::Links::Refuse), platform::PathKind::Other);
     EXPECT_EQ(platform::pathKind(target, nullptr, platform::Links::Refuse), platform::PathKind::File);
+}
+
+// A socket cannot even be opened (ENXIO); to the readers it is one more
+// thing that is no regular file (EINVAL), as a named pipe is.
+TEST_F(PlatformFolder, ASocketIsNoRegularFileToRead) {
+    const std::string path = folder + "/socket";
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(s, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    int err = 0;
+    EXPECT_FALSE(platform::ReadableFile().open(path, &err));
+    EXPECT_EQ(err, EINVAL);
+    std::string out;
+    err = 0;
+    EXPECT_FALSE(platform::readWholeFile(path, out, 100, &err));
+    EXPECT_EQ(err, EINVAL);
+    ::close(s);
 }
 
 // A file with another name (a hard link) may be another file of the user's

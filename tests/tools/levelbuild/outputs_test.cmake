@@ -1,0 +1,177 @@
+# levelbuild writes each output (a level file, a picture, a key script) whole
+# or not at all: a symbolic link at the target is replaced, never written
+# through; a character device is written to as a stream and stays; a named
+# pipe or a folder is refused at once; a write that fails (a full device, a
+# full disk) ends with exit code 1 and a message that names the file, and
+# leaves neither a half file nor a temporary one. Names and the text of a
+# description or key script are printed escaped, a NUL byte included.
+#   cmake -DLEVELBUILD=<program> -DWORK=<folder> -P outputs_test.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/scratch")
+
+include("${CMAKE_CURRENT_LIST_DIR}/cli_support.cmake")
+set(SCRATCH "${WORK}/scratch")
+
+# Fails unless `path` is of the kind `stat -c %F` prints ("fifo",
+# "character special file", ...).
+function(expect_kind what path kind)
+  execute_process(COMMAND stat -c %F "${path}" OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT found STREQUAL kind)
+    message(FATAL_ERROR "${what}: ${path} is now a '${found}', not a '${kind}'")
+  endif()
+endfunction()
+
+# Fails unless the notes the link pointed to are as they were and the link
+# has been replaced.
+function(expect_notes_kept what link)
+  file(READ "${WORK}/notes.txt" notes)
+  if(NOT notes STREQUAL "my notes\n")
+    message(FATAL_ERROR "${what}: the file the link pointed to was written to: ${notes}")
+  endif()
+  if(IS_SYMLINK "${link}")
+    message(FATAL_ERROR "${what}: ${link} is still the link")
+  endif()
+endfunction()
+
+# Fails when a file of the pattern is there (a half output or a temporary file).
+function(expect_none what pattern)
+  file(GLOB left "${pattern}")
+  if(left)
+    message(FATAL_ERROR "${what}: left ${left}")
+  endif()
+endfunction()
+
+# The smallest level there is, a plan and a key script of a few frames, and
+# a designer's notes.
+set(tiny "level\n    playingArea -2048 1600 2048 0\nterrain\n    ground -4096 300  4096 300\n")
+file(WRITE "${WORK}/tiny.txt" "${tiny}")
+file(WRITE "${WORK}/tiny.plan" "wait 10\n")
+file(WRITE "${WORK}/tiny.keys" "end 5\n")
+file(WRITE "${WORK}/notes.txt" "my notes\n")
+# The character devices written to: nodes of their own where the test may
+# make them (as root, where the real ones must not be put at risk), the
+# system's otherwise.
+execute_process(COMMAND mknod "${WORK}/null" c 1 3 RESULT_VARIABLE null_made ERROR_QUIET)
+execute_process(COMMAND mknod "${WORK}/full" c 1 7 RESULT_VARIABLE full_made ERROR_QUIET)
+set(null /dev/null)
+set(full /dev/full)
+if(null_made EQUAL 0 AND full_made EQUAL 0)
+  set(null "${WORK}/null")
+  set(full "${WORK}/full")
+endif()
+
+# Level files. A link at the target is replaced by the level.
+file(MAKE_DIRECTORY "${WORK}/levels")
+file(CREATE_LINK "${WORK}/notes.txt" "${WORK}/levels/tiny.lev" SYMBOLIC)
+levelbuild(--out "${WORK}/levels" "${WORK}/tiny.txt")
+expect_exit("a level over a link" 0)
+expect_notes_kept("a level over a link" "${WORK}/levels/tiny.lev")
+file(SIZE "${WORK}/levels/tiny.lev" size)
+if(size LESS 1000)
+  message(FATAL_ERROR "the level written over a link has ${size} bytes")
+endif()
+# A full disk: no level, no temporary file, exit code 1.
+file(REMOVE "${WORK}/levels/tiny.lev")
+set(FILE_LIMIT 40)
+levelbuild(--out "${WORK}/levels" "${WORK}/tiny.txt")
+unset(FILE_LIMIT)
+expect_exit("a level on a full disk" 1
+            "levelbuild: ${WORK}/levels/tiny.lev: cannot be written: "
+            "Writing '${WORK}/levels/tiny.lev.tmp' failed (errno 27: ")
+expect_none("a level on a full disk" "${WORK}/levels/*")
+# A folder, and a named pipe under a name with a line break in it.
+file(MAKE_DIRECTORY "${WORK}/levels/tiny.lev")
+levelbuild(--out "${WORK}/levels" "${WORK}/tiny.txt")
+expect_exit("a level over a folder" 1 "levelbuild: ${WORK}/levels/tiny.lev: cannot be written: it is a folder")
+file(WRITE "${WORK}/odd\nname.txt" "${tiny}")
+make_fifo("${WORK}/levels/odd\nname.lev")
+levelbuild(--out "${WORK}/levels" "${WORK}/odd\nname.txt")
+expect_exit("a level over a named pipe" 1 "levelbuild: ${WORK}/levels/odd\\nname.lev: cannot be written: it is not a "
+            "regular file or a character device (but a named pipe)\n")
+expect_kind("a level over a named pipe" "${WORK}/levels/odd\nname.lev" "fifo")
+
+# Key scripts of --record: a named pipe and a folder are refused, a link is
+# replaced, a character device is written to and stays one.
+make_fifo("${WORK}/pipe.keys")
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/pipe.keys")
+expect_exit("keys to a named pipe" 1 "levelbuild: ${WORK}/pipe.keys: cannot be written: it is not a regular file or "
+            "a character device (but a named pipe)\n")
+expect_kind("keys to a named pipe" "${WORK}/pipe.keys" "fifo")
+file(MAKE_DIRECTORY "${WORK}/folder.keys")
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/folder.keys")
+expect_exit("keys to a folder" 1 "levelbuild: ${WORK}/folder.keys: cannot be written: it is a folder")
+file(CREATE_LINK "${WORK}/notes.txt" "${WORK}/link.keys" SYMBOLIC)
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/link.keys")
+expect_exit("keys over a link" 0)
+expect_notes_kept("keys over a link" "${WORK}/link.keys")
+file(READ "${WORK}/link.keys" keys)
+if(NOT keys MATCHES "\nend 10\n$")
+  message(FATAL_ERROR "the keys written over a link: ${keys}")
+endif()
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${null}")
+expect_exit("keys to ${null}" 0 "levelbuild: ${null} recorded: 10 frames")
+expect_kind("keys to ${null}" "${null}" "character special file")
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${full}")
+expect_exit("keys to ${full}" 1
+            "levelbuild: ${full}: cannot be written: Writing '${full}' failed (errno 28: No space left on device)")
+expect_kind("keys to ${full}" "${full}" "character special file")
+# The keys on standard output, when that cannot take them.
+execute_process(COMMAND "${LEVELBUILD}" --record "${WORK}/tiny.plan" "${WORK}/tiny.txt" OUTPUT_FILE "${full}"
+                RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 300)
+expect_exit("keys to a full standard output" 1
+            "levelbuild: standard output: cannot be written: No space left on device")
+expect_none("keys anywhere" "${WORK}/*.tmp")
+
+# Pictures (each run plays the level a few frames): a named pipe, a link, a
+# full device and a full disk.
+make_fifo("${WORK}/pipe.png")
+levelbuild(--picture "${WORK}/pipe.png" --frame 2 "${WORK}/tiny.txt")
+expect_exit("a picture to a named pipe" 1 "levelbuild: ${WORK}/pipe.png: cannot be written: it is not a regular "
+            "file or a character device (but a named pipe)\n")
+expect_kind("a picture to a named pipe" "${WORK}/pipe.png" "fifo")
+file(CREATE_LINK "${WORK}/notes.txt" "${WORK}/link.png" SYMBOLIC)
+levelbuild(--picture "${WORK}/link.png" --frame 2 "${WORK}/tiny.txt")
+expect_exit("a picture over a link" 0)
+expect_notes_kept("a picture over a link" "${WORK}/link.png")
+file(READ "${WORK}/link.png" signature LIMIT 8 HEX)
+if(NOT signature STREQUAL "89504e470d0a1a0a")
+  message(FATAL_ERROR "the picture written over a link is no PNG: ${signature}")
+endif()
+levelbuild(--picture "${full}" --frame 2 "${WORK}/tiny.txt")
+expect_exit("a picture to ${full}" 1
+            "levelbuild: ${full}: cannot be written: Writing '${full}' failed (errno 28: No space left on device)")
+expect_kind("a picture to ${full}" "${full}" "character special file")
+# The picture has some 300 KB, the played copy of the level some 60 KB.
+set(FILE_LIMIT 256)
+levelbuild(--picture "${WORK}/big.png" --frame 2 "${WORK}/tiny.txt")
+unset(FILE_LIMIT)
+expect_exit("a picture on a full disk" 1
+            "levelbuild: ${WORK}/big.png: cannot be written: Writing '${WORK}/big.png.tmp' failed (errno 27: ")
+if(out MATCHES "big.png, frame")
+  message(FATAL_ERROR "a picture on a full disk is said to be written: ${out}")
+endif()
+expect_none("a picture on a full disk" "${WORK}/big.png*")
+
+# The copy of the level that is played, on a full disk: the run ends
+# saying so, and its scratch folder goes with it.
+set(FILE_LIMIT 40)
+levelbuild(--hash "${WORK}/tiny.txt" "${WORK}/tiny.keys")
+unset(FILE_LIMIT)
+if(rc EQUAL 0 OR NOT err MATCHES "/scratch/zub-levels-[^/]+/levels/a1\\.lev: cannot be written: Writing '")
+  message(FATAL_ERROR "a level played from a full disk: ${rc}\n${err}")
+endif()
+expect_none("a level played from a full disk" "${WORK}/scratch/*")
+
+# A NUL byte in a description and in a key script: the message quotes the
+# whole word.
+string(REPLACE "4096 300\n" "40\\00096 300\n" nul "${tiny}")
+execute_process(COMMAND printf "%b" "${nul}" OUTPUT_FILE "${WORK}/nul.txt")
+levelbuild(--out "${WORK}/levels" "${WORK}/nul.txt")
+expect_exit("a description with a NUL byte" 1 "${WORK}/nul.txt:4: '40\\x0096' is not a number\n")
+execute_process(COMMAND printf "%b" "hold 1 0 1\\000x 5\n" OUTPUT_FILE "${WORK}/nul.keys")
+levelbuild(--hash "${WORK}/tiny.txt" "${WORK}/nul.keys")
+expect_exit("a key script with a NUL byte" 1 "${WORK}/nul.keys:1: '1\\x00x' is not a frame or key number\n")
+# A name with a line break, read.
+levelbuild(--hash "${WORK}/tiny.txt" "${WORK}/no\nsuch.keys")
+expect_exit("a key script named with a line break" 1
+            "levelbuild: ${WORK}/no\\nsuch.keys: cannot be read: there is no such file\n")

@@ -1,0 +1,88 @@
+#include "OutputFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "TextFile.h"
+#include "platform/AtomicFile.h"
+
+namespace levelbuild {
+
+namespace {
+
+std::string cannotWrite(const std::string& path, const std::string& why) {
+    return printable(path) + ": cannot be written: " + why;
+}
+
+// Why what stands at the path is not written to; empty when it may be.
+std::string refusal(mode_t mode) {
+    if (S_ISREG(mode) || S_ISCHR(mode)) return {};
+    if (S_ISDIR(mode)) return "it is a folder";
+    const char* kind = S_ISFIFO(mode)   ? "a named pipe"
+                       : S_ISSOCK(mode) ? "a socket"
+                       : S_ISBLK(mode)  ? "a block device"
+                                        : "something else";
+    return std::string("it is not a regular file or a character device (but ") + kind + ")";
+}
+
+// "<Step> '<path>' failed (errno N: text)", as AtomicFile words its reasons.
+std::string stepFailed(const char* step, const std::string& path, int error) {
+    return std::string(step) + " '" + printable(path) + "' failed (errno " + std::to_string(error) + ": " +
+           std::strerror(error) + ")";
+}
+
+// The device is opened as it is (never created or truncated) and without
+// waiting: should a named pipe have taken its place since it was looked at,
+// the open fails or what was opened is refused.
+bool writeToDevice(const std::string& path, const void* data, size_t size, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = cannotWrite(path, stepFailed("Opening", path, errno));
+        return false;
+    }
+    struct stat st {};
+    std::string why;
+    if (::fstat(fd, &st) != 0) why = stepFailed("Looking at", path, errno);
+    else if (!S_ISCHR(st.st_mode)) why = refusal(st.st_mode);
+    else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        why = stepFailed("Opening", path, errno);
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (why.empty() && size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            why = stepFailed("Writing", path, n < 0 ? errno : EIO);
+            break;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0 && why.empty()) why = stepFailed("Closing", path, errno);
+    if (why.empty()) return true;
+    error = cannotWrite(path, why);
+    return false;
+}
+
+}  // namespace
+
+bool writeOutputFile(const std::string& path, const void* data, size_t size, std::string& error) {
+    // What stands at the path itself: a link is not followed but replaced.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        if (S_ISCHR(st.st_mode)) return writeToDevice(path, data, size, error);
+        if (std::string why = refusal(st.st_mode); !why.empty()) {
+            error = cannotWrite(path, why);
+            return false;
+        }
+    }
+    std::string reason;
+    if (AtomicFile::writeAll(path, data, size, &reason)) return true;
+    error = cannotWrite(path, printable(reason));
+    return false;
+}
+
+}  // namespace levelbuild
