@@ -37,6 +37,15 @@ Frames named(std::initializer_list<const char*> labels, int w, int h, int anchor
     return f;
 }
 
+// A season's strip of hills, `hills` high, over a foot `foot` high of their
+// colour: the origin at the foot's top left corner, where the strip stands.
+// The foot reaches below the lowest ground any view of a level shows under
+// the strip (the strips stand highest over it from the lowest views); the
+// sizes fill the textures' power-of-two heights.
+Frames hillsOverFoot(const std::string& label, int hills, int foot) {
+    return one(label, 1024, hills + foot, 1, 0, foot);
+}
+
 Frames operator+(Frames a, const Frames& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -307,10 +316,11 @@ std::vector<Entry> build() {
             "Weather (winter), scale 0.5"));
     add(tex(74, "sky-spring", "gfx/sky4.jpg", 0, Art::Sky, 0xFF8CC8F0, one("sky spring", 1024, 768),
             "Sky context, season 0"));
-    add(tex(75, "hillsA-spring", "", 0, Art::Hills, 0xFF7CC46A, one("hills A spring", 1024, 256, 1),
+    add(tex(75, "hillsA-spring", "", 0, Art::Hills, 0xFF7CC46A, hillsOverFoot("hills A spring", 256, 256),
             "HillsBackdrop (anchor 1 set by the loader), tiles left-right")
             .anchored(1));
-    add(tex(76, "hillsB-spring", "", 0, Art::Hills, 0xFF5AA050, one("hills B spring", 1024, 192, 1), "HillsBackdrop")
+    add(tex(76, "hillsB-spring", "", 0, Art::Hills, 0xFF5AA050, hillsOverFoot("hills B spring", 192, 320),
+            "HillsBackdrop")
             .anchored(1));
 
     // ---- Trees, plants, rocks, ground ----------------------------------------------
@@ -505,11 +515,11 @@ std::vector<Entry> build() {
         const std::string season = s.name;
         add(tex(kExtraStep, "sky-" + season, "gfx/sky-" + season + ".jpg", 0, Art::Sky, s.sky,
                 one("sky " + season, 1024, 768), "Sky context"));
-        add(tex(kExtraStep, "hillsA-" + season, "", 0, Art::Hills, s.hillsA, one("hills A " + season, 1024, 256, 1),
-                "HillsBackdrop, GameController set-up")
+        add(tex(kExtraStep, "hillsA-" + season, "", 0, Art::Hills, s.hillsA,
+                hillsOverFoot("hills A " + season, 256, 256), "HillsBackdrop, GameController set-up")
                 .anchored(1));
-        add(tex(kExtraStep, "hillsB-" + season, "", 0, Art::Hills, s.hillsB, one("hills B " + season, 1024, 192, 1),
-                "HillsBackdrop, GameController set-up")
+        add(tex(kExtraStep, "hillsB-" + season, "", 0, Art::Hills, s.hillsB,
+                hillsOverFoot("hills B " + season, 192, 320), "HillsBackdrop, GameController set-up")
                 .anchored(1));
     }
     add(tex(kExtraStep, "house-roofsnow", "", 0, Art::House, WHITE, one("roof snow", 300, 96, 5, 40, -118),

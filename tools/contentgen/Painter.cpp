@@ -761,22 +761,31 @@ void paintTile(Ctx& k) {
     }
 }
 
-// Hills: a sum of sines whose periods divide the width, so the strip tiles.
+// Hills: a sum of sines whose periods divide the width, so the strip tiles,
+// over their foot: the rows below the hills' own height (the frame's origin
+// adjustment, which keeps the strip's top where the hills alone would put
+// it) continue their darkest colour down, so that the strip stands on
+// ground of its own however high it is drawn over the level's.
 void paintHills(Ctx& k) {
-    const double w = k.w, h = k.h;
+    const double w = k.w, h = k.h - k.f.oy;
     Lcg rng(hashOf(k.e.name));
     const double a1 = h * rng.range(0.12, 0.2), a2 = h * rng.range(0.05, 0.1), a3 = h * rng.range(0.02, 0.05);
     const double p1 = rng.range(0, 6.28), p2 = rng.range(0, 6.28), p3 = rng.range(0, 6.28);
     const int k1 = 2 + static_cast<int>(rng.next() % 2), k2 = 5 + static_cast<int>(rng.next() % 2), k3 = 11;
+    const uint32_t foot = shade(k.col, 0.7);
+    // The hills darken down their own height (the frame is its sheet).
+    k.c.setClip(0, 0, static_cast<int>(w), static_cast<int>(h));
     k.c.fillBelow(
         [&](double x) {
             const double u = 2 * kPi * x / w;
             return h * 0.4 + a1 * std::sin(k1 * u + p1) + a2 * std::sin(k2 * u + p2) + a3 * std::sin(k3 * u + p3);
         },
-        k.col, shade(k.col, 0.7));
+        k.col, foot);
+    k.c.clearClip();
+    k.c.fillRect(0, h, w, k.h - h, foot);
     // The bottom row stays clear: bilinear filtering with wrapped texture
     // coordinates would otherwise draw it along the strip's top edge.
-    for (int x = 0; x < static_cast<int>(w); ++x) k.c.set(x, static_cast<int>(h) - 1, 0);
+    for (int x = 0; x < static_cast<int>(w); ++x) k.c.set(x, static_cast<int>(k.h) - 1, 0);
     for (int t = 0; t < 12; ++t) {  // a few tree dots, kept away from the seam
         const double x = w * (0.04 + 0.92 * t / 11.0);
         const double u = 2 * kPi * x / w;

@@ -22,7 +22,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,11 +37,10 @@
 #include "gfx/ContextBlender.h"
 #include "gfx/Renderable.h"
 #include "gfx/ZubGraphics.h"
+#include "level_drawing_test_support.h"
 #include "levelbuild_test_support.h"
 #include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
-#include "world/EditorObject.h"
-#include "world/EditorProxy.h"
 
 using namespace levelbuildtest;
 
@@ -90,41 +88,6 @@ struct Frame {
         return false;
     }
 };
-
-// Draws the game's context with only `shown` of its objects: everything
-// else in it is hidden for the moment but the lists that hold them and the
-// proxies they draw through.
-void drawOnly(GameController& gc, const std::vector<ZubBase*>& shown) {
-    std::vector<std::pair<ZubBase*, uint8_t>> hidden;
-    auto drawsShown = [&](ZubBase* o) {
-        if (auto* proxy = zub_cast<EditorProxy>(o)) o = proxy->getOwner();
-        return std::find(shown.begin(), shown.end(), o) != shown.end();
-    };
-    std::function<bool(ZubBase*)> holdsShown = [&](ZubBase* o) {
-        for (ZubBase* c : childrenOf(o))
-            if (drawsShown(c) || holdsShown(c)) return true;
-        return false;
-    };
-    std::function<void(ZubBase*)> hide = [&](ZubBase* o) {
-        for (ZubBase* c : childrenOf(o)) {
-            if (drawsShown(c)) continue;
-            if (holdsShown(c)) {
-                hide(c);
-            } else {
-                hidden.emplace_back(c, c->bHidden);
-                c->bHidden = 1;
-            }
-        }
-    };
-    hide(gc.contextGame);
-    Context* background = gc.contextGame->backgroundContext;
-    Context* foreground = gc.contextGame->foregroundContext;
-    gc.contextGame->backgroundContext = gc.contextGame->foregroundContext = nullptr;
-    gc.contextGame->renderContext();
-    gc.contextGame->backgroundContext = background;
-    gc.contextGame->foregroundContext = foreground;
-    for (auto& [r, was] : hidden) r->bHidden = was;
-}
 
 // The level's earth in its opening view: all its bands, and the deep earth
 // alone; `scale` pixels to a unit. False when there is no off-screen OpenGL
