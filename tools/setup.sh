@@ -10,6 +10,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libzopfli-dev libdeflate-dev libcurl4-openssl-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+  # The window system's own placing of the window and the cursor: tested
+  # on an X server of the tests' own with a window manager.
+  libx11-dev xvfb openbox
   libjpeg62-turbo-dev
   libstb-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

@@ -70,8 +70,12 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     float pixelX = s.mouseX, pixelY = s.mouseY;
     bool moved = s.mouseMoved && s.touches.empty();
     if (!s.mouseMoved && bPendingMove) {
-        pixelX = pendingPixelX;
-        pixelY = pendingPixelY;
+        // Where the mouse went after last poll's press (unless the window
+        // has moved under it since: then the poll tells where it is).
+        if (!s.mouseRelocated) {
+            pixelX = pendingPixelX;
+            pixelY = pendingPixelY;
+        }
         moved = s.touches.empty();
     }
     bPendingMove = false;
@@ -104,6 +108,12 @@ void ZubInput::update(const platform::InputSnapshot& s) {
         mouseY = y;
         bMouseKnown = true;
         keepMousePixel(pixelX, pixelY);
+    } else if (s.mouseRelocated && s.touches.empty()) {
+        // The window moved or changed under a mouse that stayed where it
+        // was: it stands elsewhere in the window now, without moving.
+        toReference(s.mouseX, s.mouseY, mouseX, mouseY);
+        bMouseKnown = true;
+        keepMousePixel(s.mouseX, s.mouseY);
     } else if (bMousePixelKnown && !(viewport == mousePixelViewport)) {
         // The window changed its size under a mouse that stayed where it
         // was: the same pixel is elsewhere in the reference screen now. That

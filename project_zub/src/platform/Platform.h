@@ -41,7 +41,10 @@ struct InputSnapshot {
     JoystickState joysticks[JOYSTICK_COUNT];
     float mouseX = 0, mouseY = 0;  // window pixels, y down
     bool mouseMoved = false;       // the mouse moved since the previous poll
-    int wheel = 0;                 // wheel notches since the previous poll
+    // Without moving, the mouse stands elsewhere in the window since the
+    // previous poll: the window moved or changed its size under it.
+    bool mouseRelocated = false;
+    int wheel = 0;  // wheel notches since the previous poll
     bool mouseButtons[MOUSE_BUTTONS] = {};
     // Where each button went down since the previous poll (window pixels, y
     // down; the latest press where it went down more than once), set where

@@ -207,6 +207,40 @@ TEST(Input, AfterAResizeThePointerIsWhereTheMouseStandsInTheNewLetterbox) {
     EXPECT_FLOAT_EQ(r.input.mouseY, 400);
 }
 
+// Full screen left for a window of another size in another place: the mouse
+// stayed where it was on the screen, and the window system tells where it
+// stands in the window now. That is no movement either; and leaving the
+// window the mouse stands over no picture.
+TEST(Input, AWindowMovedUnderTheMouseTellsWhereItStandsWithoutMovement) {
+    Rig r;
+    r.input.setViewport({106, 0, 1067, 800});
+    r.mouseTo(204, 758);
+    r.frame();
+    EXPECT_TRUE(r.input.isMouseOverPicture());
+    // The 1278 x 775 window one pixel right and 20 down on the screen.
+    r.input.setViewport({122, 0, 1033, 775});
+    r.backend.next.mouseX = 203;
+    r.backend.next.mouseY = 738;
+    r.backend.next.mouseRelocated = true;
+    r.frame();
+    EXPECT_NEAR(r.input.mouseX, (203.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
+    EXPECT_NEAR(r.input.mouseY, 768.0f - 738.0f / 775.0f * 768.0f, 0.01f);
+    EXPECT_EQ(r.input.mouseDeltaX, 0);
+    EXPECT_EQ(r.input.mouseDeltaY, 0);
+    for (int code = 448; code < 452; ++code) EXPECT_FALSE(r.input.isKeyDown(code)) << code;
+    const float x = r.input.mouseX;
+    r.frame();
+    EXPECT_EQ(r.input.mouseX, x);
+    EXPECT_TRUE(r.input.isMouseOverPicture());
+    r.backend.next.mouseInWindow = false;
+    r.frame();
+    EXPECT_FALSE(r.input.isMouseOverPicture());
+    r.backend.next.mouseInWindow = true;
+    r.mouseTo(203, 10);
+    r.frame();
+    EXPECT_TRUE(r.input.isMouseOverPicture());
+}
+
 TEST(Input, PointerTapVersusDragAtTwentyUnits) {
     Rig r;
     r.mouseTo(100, 100);

@@ -20,6 +20,7 @@ void NullBackend::poll(InputSnapshot& input, WindowState& w) {
     next.typed.clear();
     next.wheel = 0;
     next.mouseMoved = false;
+    next.mouseRelocated = false;
     for (bool& pressed : next.mousePressed) pressed = false;
     w = window;
     window.closeRequested = false;

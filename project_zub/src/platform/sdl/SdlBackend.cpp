@@ -170,6 +170,12 @@ private:
     // The window manager's frame around the window; false while it is not
     // known (not framed yet, no window manager, a driver without frames).
     bool frameBorders(FrameBorders& frame) const;
+    // Where the cursor stands on the screen; false where the window system
+    // keeps no such place that a program may read and set (only X11 does).
+    bool cursorOnScreen(int& x, int& y) const;
+    // Takes the cursor's place in the window anew from its place on the
+    // screen, after the window moved or changed its size under it.
+    void relocateMouse();
     // Gives the window (not full screen) a drawing area of width x height,
     // cut to what fits the desktop's usable area with the frame, and puts
     // it in the middle of that area.
@@ -198,6 +204,9 @@ private:
     // Gathered since the previous poll.
     bool closeRequested_ = false;
     bool mouseMoved_ = false;
+    bool mouseRelocated_ = false;
+    // The window moved or changed its size since the previous poll.
+    bool windowMoved_ = false;
     int wheel_ = 0;
     // The warps whose motion events have not come yet, oldest first: the
     // window position and for how many more polls the event is expected.
@@ -409,6 +418,8 @@ void SdlBackend::resetInput() {
     typed_.clear();
     wheel_ = 0;
     mouseMoved_ = false;
+    mouseRelocated_ = false;
+    windowMoved_ = false;
     warps_.clear();
     closeRequested_ = false;
 }
@@ -417,6 +428,15 @@ bool SdlBackend::setFullScreen(bool on, int width, int height) {
     if (!window_) return false;
     // What the window system made of it is measured, whatever SDL says.
     sizeChanged_ = true;
+    windowMoved_ = true;
+    // SDL puts the cursor back at the same place of the window after the
+    // change, reckoned in the window's passing size and place (leaving full
+    // screen, the size the window had before it): on the screen that is
+    // elsewhere, once the window has its new place, often off the picture or
+    // at the window's edge. The cursor stays where it was on the screen.
+    int cursorX = 0, cursorY = 0;
+    const bool keepCursor = cursorOnScreen(cursorX, cursorY);
+    bool changed = true;
     if (on) {
         int display = SDL_GetWindowDisplayIndex(window_);
         SDL_DisplayMode wanted{};
@@ -426,12 +446,42 @@ bool SdlBackend::setFullScreen(bool on, int width, int height) {
         if (display >= 0 && SDL_GetClosestDisplayMode(display, &wanted, &closest))
             SDL_SetWindowDisplayMode(window_, &closest);
         SDL_SetWindowSize(window_, width, height);
-        return SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) == 0;
+        changed = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) == 0;
+    } else if (SDL_SetWindowFullscreen(window_, 0) == 0) {
+        SDL_SetWindowResizable(window_, SDL_TRUE);
+        placeWindow(width, height);
+    } else {
+        changed = false;
     }
-    if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
-    SDL_SetWindowResizable(window_, SDL_TRUE);
-    placeWindow(width, height);
+    if (keepCursor) {
+        SDL_WarpMouseGlobal(cursorX, cursorY);
+        // Asking where the cursor is waits for the window system's answer,
+        // which comes after the motion the moves of the cursor made: those
+        // are in now, and they are no movement of the mouse.
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        SDL_PumpEvents();
+        SDL_FlushEvent(SDL_MOUSEMOTION);
+    }
+    return changed;
+}
+
+bool SdlBackend::cursorOnScreen(int& x, int& y) const {
+    const char* driver = videoReady_ ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (!window_ || !driver || std::strcmp(driver, "x11") != 0) return false;
+    SDL_GetGlobalMouseState(&x, &y);
     return true;
+}
+
+void SdlBackend::relocateMouse() {
+    int screenX = 0, screenY = 0, windowX = 0, windowY = 0;
+    if (!cursorOnScreen(screenX, screenY)) return;
+    SDL_GetWindowPosition(window_, &windowX, &windowY);
+    const float x = static_cast<float>(screenX - windowX), y = static_cast<float>(screenY - windowY);
+    if (x == mouseX_ && y == mouseY_) return;
+    mouseX_ = x;
+    mouseY_ = y;
+    mouseRelocated_ = true;
 }
 
 bool SdlBackend::setVSync(bool on) {
@@ -503,6 +553,10 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                 case SDL_WINDOWEVENT_RESIZED:
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
                     sizeChanged_ = true;
+                    windowMoved_ = true;
+                    break;
+                case SDL_WINDOWEVENT_MOVED:
+                    windowMoved_ = true;
                     break;
                 default:
                     break;
@@ -620,6 +674,8 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
         }
     }
     if (window_ && sizeChanged_) measureWindow();
+    if (window_ && windowMoved_) relocateMouse();
+    windowMoved_ = false;
     // Touches come normalised to the size SDL believes the window has.
     int width = 0, height = 0;
     if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
@@ -641,6 +697,7 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     input.mouseX = mouseX_;
     input.mouseY = mouseY_;
     input.mouseMoved = mouseMoved_;
+    input.mouseRelocated = mouseRelocated_ && !mouseMoved_;
     input.wheel = wheel_;
     for (size_t b = 0; b < MOUSE_BUTTONS; ++b) {
         input.mouseButtons[b] = mouseButtons_.held(b);
@@ -665,6 +722,7 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     typed_.clear();
     wheel_ = 0;
     mouseMoved_ = false;
+    mouseRelocated_ = false;
     closeRequested_ = false;
 }
 

@@ -1,0 +1,228 @@
+// The SDL back-end on a real X display with a window manager (Xvfb and
+// openbox, started by the test), where the window system places the window
+// and the cursor: what the off-screen driver cannot show. Skipped where
+// Xvfb or openbox is not installed.
+#include <SDL.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "x11_window_manager.h"
+
+extern char** environ;
+
+// SDL's X11 driver opens the session's message bus (for the screen saver and
+// input methods), whose library keeps a buffer until the process ends: the
+// leak checker is not to count that against these tests.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
+using namespace platform;
+
+namespace {
+
+bool installed(const char* program) {
+    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"})
+        if (access((std::string(dir) + program).c_str(), X_OK) == 0) return true;
+    return false;
+}
+
+// Starts a program, its output discarded; with `fd` >= 0, that descriptor
+// is the program's descriptor 3.
+pid_t spawn(const std::vector<std::string>& args, int fd = -1) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (fd >= 0) posix_spawn_file_actions_adddup2(&actions, fd, 3);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void stop(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+}
+
+// A 1280 x 800 screen of its own with a window manager on it, gone with the
+// object. `installed` is false where Xvfb or openbox is missing; `error`
+// says what went wrong where they are there but did not start.
+class XDisplay {
+public:
+    XDisplay() {
+        if (const char* d = std::getenv("DISPLAY")) previous = d;
+        present = installed("Xvfb") && installed("openbox");
+        if (!present) return;
+        // The server picks a display number nobody uses and writes it down.
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0) {
+            error = "no pipe";
+            return;
+        }
+        server = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, pipeFds[1]);
+        close(pipeFds[1]);
+        std::string number;
+        char c = 0;
+        while (read(pipeFds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(pipeFds[0]);
+        if (server <= 0 || number.empty()) {
+            error = "Xvfb did not start";
+            return;
+        }
+        name = ":" + number;
+        setenv("DISPLAY", name.c_str(), 1);
+        manager = spawn({"openbox", "--sm-disable"});
+        for (int i = 0; i < 3000 && manager > 0 && !ready; ++i) {
+            ready = x11test::windowManagerRuns(name.c_str());
+            if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!ready) error = "openbox did not take charge of " + name;
+    }
+    ~XDisplay() {
+        stop(manager);
+        stop(server);
+        if (previous.empty()) unsetenv("DISPLAY");
+        else setenv("DISPLAY", previous.c_str(), 1);
+    }
+
+    bool present = false;
+    bool ready = false;
+    std::string error;
+    std::string name;
+    pid_t server = -1, manager = -1;
+    std::string previous;
+};
+
+class SdlX11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display = std::make_unique<XDisplay>();
+        if (!display->present) GTEST_SKIP() << "no Xvfb or no openbox here";
+        ASSERT_TRUE(display->ready) << display->error;
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        backend = createSdlBackend();
+    }
+
+    void TearDown() override {
+        backend.reset();
+        display.reset();
+    }
+
+    // Opens the window and waits until the window manager has framed it
+    // (a window that is not full screen) and it shows.
+    void open(bool fullScreen, int width, int height) {
+        WindowSettings s;
+        s.width = width;
+        s.height = height;
+        s.fullScreen = fullScreen;
+        s.vsync = false;
+        s.assumeFocused = true;
+        std::string error;
+        // The window manager takes a moment to start.
+        for (int i = 0; i < 50 && !backend->openWindow(s, error); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_TRUE(window()) << error;
+        pollFor(500);
+    }
+
+    SDL_Window* window() const { return SDL_GL_GetCurrentWindow(); }
+
+    void poll() { backend->poll(input, state); }
+
+    // Polls for a while, as frames do, checking each time.
+    void pollFor(int milliseconds, const std::function<void()>& check = {}) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < until) {
+            poll();
+            if (check) check();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    static void cursor(int& x, int& y) { SDL_GetGlobalMouseState(&x, &y); }
+
+    std::unique_ptr<XDisplay> display;
+    std::unique_ptr<Backend> backend;
+    InputSnapshot input;
+    WindowState state;
+};
+
+// Leaving full screen (and entering it again), the window changes its size
+// and its place on the screen; the cursor stays where it was on the screen,
+// and the window tells where it stands in it now.
+TEST_F(SdlX11Test, TheCursorStaysWhereItIsOnTheScreenWhenTheWindowLeavesOrEntersFullScreen) {
+    open(true, 1024, 768);
+    // Where the user left the mouse, over the page's Back button.
+    SDL_WarpMouseGlobal(204, 758);
+    pollFor(200);
+    int x = 0, y = 0;
+    cursor(x, y);
+    ASSERT_EQ(x, 204);
+    ASSERT_EQ(y, 758);
+
+    for (const bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen ? "into full screen" : "out of full screen");
+        ASSERT_TRUE(backend->setFullScreen(fullScreen, 1278, 775));
+        pollFor(1000, [&] {
+            cursor(x, y);
+            EXPECT_EQ(x, 204);
+            EXPECT_EQ(y, 758);
+        });
+        // Where the mouse stands in the window, as the polls tell it.
+        int left = 0, top = 0;
+        SDL_GetWindowPosition(window(), &left, &top);
+        EXPECT_EQ(input.mouseX, static_cast<float>(204 - left));
+        EXPECT_EQ(input.mouseY, static_cast<float>(758 - top));
+        if (!fullScreen) {
+            EXPECT_GT(top, 0);  // a window with a title bar
+        }
+    }
+}
+
+// The mouse going off the window onto its title bar, below it, and back.
+TEST_F(SdlX11Test, TheMouseLeavingTheWindowForItsTitleBarIsReported) {
+    open(false, 800, 600);
+    int left = 0, top = 0;
+    SDL_GetWindowPosition(window(), &left, &top);
+    ASSERT_GT(top, 0) << "the window manager frames the window";
+    SDL_WarpMouseGlobal(left + 400, top + 300);
+    pollFor(300);
+    EXPECT_TRUE(input.mouseInWindow);
+    // Up through the window's top row onto the title bar.
+    SDL_WarpMouseGlobal(left + 400, top + 2);
+    pollFor(100);
+    EXPECT_TRUE(input.mouseInWindow);
+    SDL_WarpMouseGlobal(left + 400, top / 2);
+    pollFor(300);
+    EXPECT_FALSE(input.mouseInWindow);
+    // Below the window.
+    SDL_WarpMouseGlobal(left + 400, top + 300);
+    pollFor(300);
+    EXPECT_TRUE(input.mouseInWindow);
+    SDL_WarpMouseGlobal(left + 400, top + 620);
+    pollFor(300);
+    EXPECT_FALSE(input.mouseInWindow);
+}
+
+}  // namespace
