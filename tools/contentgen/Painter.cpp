@@ -1138,12 +1138,16 @@ void paintIcon(Ctx& k) {
         return;
     }
     // The marker and the ring stand on the road point (the frame's middle);
-    // the level's title stands from 10 units above that point upwards, so
-    // both keep below it: the ring hugs a finished level's dot (radius 16)
-    // and the pin's head sits on the point, its needle below.
+    // the level's title stands from 10 units above that point upwards and a
+    // finished level's rating from 10 units below it downwards, so both keep
+    // within 10 units of the point: the ring, under the marker, is a flat
+    // halo whose sides show beside a finished level's dot (radius 9.5), and
+    // the pin's head sits on the point, its needle below (an open level
+    // shows no rating).
     if (l == "ring") {
-        c.strokeEllipse(cx, cy, 20, 20, 5, 0xFF3A2A08);
-        c.strokeEllipse(cx, cy, 20, 20, 3, 0xFFFFE060);
+        const double rx = w / 2 - 2, ry = h / 2 - 2.5;
+        c.strokeEllipse(cx, cy, rx, ry, 3.5, 0xFF3A2A08);
+        c.strokeEllipse(cx, cy, rx, ry, 2, 0xFFFFE060);
         return;
     }
     if (l == "marker") {  // a map pin
