@@ -1246,17 +1246,58 @@ void paintTutorialPage(Ctx& k, int page, int pages) {
 // and a disabled one plainly fades; the highlight, drawn over the face as
 // the pointer comes, is the same bar in a deep shade with a golden rim, so
 // that the white caption reads on it.
+//
+// Both ends are round, with no straight piece of outline: the left one a
+// half circle in the fixed border, the right one drawn squeezed to
+// kButtonRightEnd of its width (its end and its rim). The pages' buttons
+// (160 and 256 wide) stretch the frame's 92 scaled columns 1.35 to 2.4
+// times, which widens that end back to 0.8 to 1.4 times a half circle
+// with a rim of one to three pixels.
+constexpr double kButtonRightEnd = 0.6;
+
+// The bar inset by `inset` at the top, left and right (the right squeezed)
+// and by `bottom` at the bottom, its ends as round as the outline's at that
+// inset; only its part above row `cut`.
+void fillButtonBar(Canvas& c, double w, double h, double inset, double bottom, uint32_t col, double cut = 1e9) {
+    const double y0 = inset, y1 = h - bottom, yc = (y0 + y1) / 2, ry = (y1 - y0) / 2;
+    const double rl = h / 2 - inset, rr = rl * kButtonRightEnd;
+    const double cl = inset + rl, cr = w - inset * kButtonRightEnd - rr;
+    constexpr int steps = 48;
+    std::vector<double> outline;
+    for (int i = 0; i <= steps; ++i) {  // the left end, from the top down
+        const double t = kPi * i / steps;
+        outline.push_back(cl - rl * std::sin(t));
+        outline.push_back(yc - ry * std::cos(t));
+    }
+    for (int i = 0; i <= steps; ++i) {  // the right end, from the bottom up
+        const double t = kPi * i / steps;
+        outline.push_back(cr + rr * std::sin(t));
+        outline.push_back(yc + ry * std::cos(t));
+    }
+    // Cut along the row: each edge keeps its part above it.
+    std::vector<double> xy;
+    const size_t n = outline.size() / 2;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        const double ax = outline[2 * i], ay = outline[2 * i + 1], bx = outline[2 * j], by = outline[2 * j + 1];
+        if (ay <= cut) xy.insert(xy.end(), {ax, ay});
+        if ((ay <= cut) != (by <= cut)) xy.insert(xy.end(), {ax + (bx - ax) * (cut - ay) / (by - ay), cut});
+    }
+    c.fillPolygon(xy, col);
+}
+
 void paintButton(Ctx& k) {
     Canvas& c = k.c;
-    const double w = k.w, h = k.h, r = std::min(12.0, h / 3);
+    const double w = k.w, h = k.h;
     const bool lit = k.f.label == "highlight";
     const uint32_t face = lit ? shade(k.col, 0.62) : mix(k.col, kWhite, 0.45);
     const uint32_t rim = lit ? 0xFFFFD840 : shade(k.col, 0.5);
-    c.fillRoundRect(0, 0, w, h, r, rim);
-    c.fillRoundRect(2, 2, w - 4, h - 4, r - 2, shade(face, 0.86));
-    c.fillRoundRect(2, 2, w - 4, h - 9, r - 2, face);
-    c.fillRoundRect(5, 4, w - 10, (h - 9) * 0.42, (r - 2) * 0.7, withAlpha(shade(face, 1.12), 200));
-    c.fillRoundRect(8, 5, w - 16, 3, 1.5, withAlpha(kWhite, lit ? 90 : 140));
+    fillButtonBar(c, w, h, 0, 0, rim);
+    fillButtonBar(c, w, h, 2, 2, shade(face, 0.86));
+    fillButtonBar(c, w, h, 2, 7, face);
+    // The gloss: the upper part of a bar set in further.
+    fillButtonBar(c, w, h, 4, 9, withAlpha(shade(face, 1.12), 200), 4 + (h - 9) * 0.42);
+    c.fillRoundRect(h / 2 - 4, 5, w - h / 2 - 6, 3, 1.5, withAlpha(kWhite, lit ? 90 : 140));
 }
 
 // The frame of value, choice, toggle, slider and key items (insets 16 on
