@@ -238,9 +238,9 @@ std::vector<Entry> build() {
             "StatisticsOverlay: drawn 2.34375 wide, so that it spans the columns (600 units)"));
 
     // ---- The level archive: minimaps ------------------------------------------
-    // A card of a middle tone, cream in its upper half: the recipe's black
-    // and blue text and its red titles, the map's footer in half-transparent
-    // black and the tutorial's white lines all read on it.
+    // A card of a middle tone, cream down to two thirds of its height: the
+    // recipe's black and blue text and its red titles, the map's footer in
+    // half-transparent black and the tutorial's white lines all read on it.
     add(tex(39, "minimapBackground", "gfx/minimap/minimapBackground.tga", 0, Art::Panel, 0xFFC0A07C,
             one("card", 384, 288), "recipe page card, OverlayMiniMap frame, OverlayTutorial background")
             .in(Wad::Levels));

@@ -1357,22 +1357,26 @@ void paintSquare(Ctx& k) {
 }
 
 // The card of the recipe, the minimap and the tutorial, in the frame of the
-// other panels: paper, cream where the first lines of a recipe's part stand
-// (a part is centred on the card, so its first line, the red title of the
-// first and the last part, stands in the upper half), deepening over the
-// card's lower third into its own tone, on which the tutorial's white lines
-// and the footers in half-transparent black stand. The black and blue lines
-// of the recipe read on both.
+// other panels: paper, cream where a recipe's part stands (its first line,
+// the red title of the first and the last part, among them), turning over
+// three rows into its own tone just above the tutorial's lines, on which
+// they stand in white, as do the footers in half-transparent black. The
+// black and blue lines of the recipe read on both.
 void paintCard(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
     const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
     const uint32_t cream = 0xFFFAEED7;
     c.fillRoundRect(0, 0, w, h, r, k.col);
-    // The cream reaches the middle; the tutorial's lines stand from two
-    // thirds down (the card drawn twice as large around its middle, their
-    // tops 100 units below the screen's middle).
-    const double from = h * 0.5, to = h * 0.67;
+    // The tutorial's lines stand from two thirds down (the card drawn twice
+    // as large around its middle, their tops 100 units below the screen's
+    // middle). The recipe's parts, of one to nine lines, stand centred on
+    // the card drawn 1.1 times as tall, 22 units from line to line, their
+    // boxes 17 high (the small font at its pages' size, on a screen of at
+    // least 1024 x 768 pixels): 50 to 55 units below the card's middle,
+    // just above the tutorial's lines, every part has a gap between two
+    // lines or no line at all, and there the colour changes.
+    const double to = h * 0.67, from = to - 3.0;
     for (int y = 0; y < static_cast<int>(to); ++y) {
         const double t = std::clamp((y + 0.5 - from) / (to - from), 0.0, 1.0);
         c.setClip(0, y, static_cast<int>(w), 1);
