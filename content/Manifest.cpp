@@ -219,12 +219,16 @@ std::vector<Entry> build() {
             "IntroScreen blurred layer"));
     add(tex(30, "valley", "gfx/valley.jpg", 0, Art::Scene, 0xFF78C060, one("valley", 2048, 960),
             "ContextValley background (scale 1 x 0.8)"));
-    add(tex(31, "valleyDot", "gfx/gui/game/valleyDot.tga", 0, Art::Icon, GOLD, seq("rating", 6, 32, 32),
+    // A marker stands between its level's title, from 10 units above its
+    // point upwards, and its rating, from 10 units below downwards: the dot,
+    // the ring and the badge over a finished level keep within those 20
+    // units (the ring reaches out sideways instead).
+    add(tex(31, "valleyDot", "gfx/gui/game/valleyDot.tga", 0, Art::Icon, GOLD, seq("rating", 6, 22, 22),
             "ValleyIcon: skin k of n for a completed level's rating"));
     // The bubble's badges stand a line of its small font apart beside the
     // values of its rows: at most a line wide and high.
     add(tex(32, "valleyIcons", "gfx/gui/game/valleyIcons.tga", 0, Art::Icon, 0xFFE05050,
-            one("marker", 48, 48) + one("ring", 64, 64) + named({"perfect", "record"}, 16, 16) + one("100%", 32, 32),
+            one("marker", 48, 48) + one("ring", 40, 24) + named({"perfect", "record"}, 16, 16) + one("100%", 22, 22),
             "ValleyIcon (0 marker, 1 current level's ring, 4 the perfect badge over a marker), "
             "ValleyStatsBubble (2 perfect, 3 new record)"));
     add(tex(33, "valleyArrow", "gfx/gui/game/valleyArrow.tga", 0, Art::Pointer, YELLOW, one("arrow", 64, 96),
@@ -243,9 +247,9 @@ std::vector<Entry> build() {
             "StatisticsOverlay: drawn 2.34375 wide, so that it spans the columns (600 units)"));
 
     // ---- The level archive: minimaps ------------------------------------------
-    // A card of a middle tone, cream in its upper half: the recipe's black
-    // and blue text and its red titles, the map's footer in half-transparent
-    // black and the tutorial's white lines all read on it.
+    // A card of a middle tone, cream down to two thirds of its height: the
+    // recipe's black and blue text and its red titles, the map's footer in
+    // half-transparent black and the tutorial's white lines all read on it.
     add(tex(39, "minimapBackground", "gfx/minimap/minimapBackground.tga", 0, Art::Panel, 0xFFC0A07C,
             one("card", 384, 288), "recipe page card, OverlayMiniMap frame, OverlayTutorial background")
             .in(Wad::Levels));

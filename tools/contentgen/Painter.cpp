@@ -1147,12 +1147,16 @@ void paintIcon(Ctx& k) {
         return;
     }
     // The marker and the ring stand on the road point (the frame's middle);
-    // the level's title stands from 10 units above that point upwards, so
-    // both keep below it: the ring hugs a finished level's dot (radius 16)
-    // and the pin's head sits on the point, its needle below.
+    // the level's title stands from 10 units above that point upwards and a
+    // finished level's rating from 10 units below it downwards, so both keep
+    // within 10 units of the point: the ring, under the marker, is a flat
+    // halo whose sides show beside a finished level's dot (radius 9.5), and
+    // the pin's head sits on the point, its needle below (an open level
+    // shows no rating).
     if (l == "ring") {
-        c.strokeEllipse(cx, cy, 20, 20, 5, 0xFF3A2A08);
-        c.strokeEllipse(cx, cy, 20, 20, 3, 0xFFFFE060);
+        const double rx = w / 2 - 2, ry = h / 2 - 2.5;
+        c.strokeEllipse(cx, cy, rx, ry, 3.5, 0xFF3A2A08);
+        c.strokeEllipse(cx, cy, rx, ry, 2, 0xFFFFE060);
         return;
     }
     if (l == "marker") {  // a map pin
@@ -1251,17 +1255,58 @@ void paintTutorialPage(Ctx& k, int page, int pages) {
 // and a disabled one plainly fades; the highlight, drawn over the face as
 // the pointer comes, is the same bar in a deep shade with a golden rim, so
 // that the white caption reads on it.
+//
+// Both ends are round, with no straight piece of outline: the left one a
+// half circle in the fixed border, the right one drawn squeezed to
+// kButtonRightEnd of its width (its end and its rim). The pages' buttons
+// (160 and 256 wide) stretch the frame's 92 scaled columns 1.35 to 2.4
+// times, which widens that end back to 0.8 to 1.4 times a half circle
+// with a rim of one to three pixels.
+constexpr double kButtonRightEnd = 0.6;
+
+// The bar inset by `inset` at the top, left and right (the right squeezed)
+// and by `bottom` at the bottom, its ends as round as the outline's at that
+// inset; only its part above row `cut`.
+void fillButtonBar(Canvas& c, double w, double h, double inset, double bottom, uint32_t col, double cut = 1e9) {
+    const double y0 = inset, y1 = h - bottom, yc = (y0 + y1) / 2, ry = (y1 - y0) / 2;
+    const double rl = h / 2 - inset, rr = rl * kButtonRightEnd;
+    const double cl = inset + rl, cr = w - inset * kButtonRightEnd - rr;
+    constexpr int steps = 48;
+    std::vector<double> outline;
+    for (int i = 0; i <= steps; ++i) {  // the left end, from the top down
+        const double t = kPi * i / steps;
+        outline.push_back(cl - rl * std::sin(t));
+        outline.push_back(yc - ry * std::cos(t));
+    }
+    for (int i = 0; i <= steps; ++i) {  // the right end, from the bottom up
+        const double t = kPi * i / steps;
+        outline.push_back(cr + rr * std::sin(t));
+        outline.push_back(yc + ry * std::cos(t));
+    }
+    // Cut along the row: each edge keeps its part above it.
+    std::vector<double> xy;
+    const size_t n = outline.size() / 2;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        const double ax = outline[2 * i], ay = outline[2 * i + 1], bx = outline[2 * j], by = outline[2 * j + 1];
+        if (ay <= cut) xy.insert(xy.end(), {ax, ay});
+        if ((ay <= cut) != (by <= cut)) xy.insert(xy.end(), {ax + (bx - ax) * (cut - ay) / (by - ay), cut});
+    }
+    c.fillPolygon(xy, col);
+}
+
 void paintButton(Ctx& k) {
     Canvas& c = k.c;
-    const double w = k.w, h = k.h, r = std::min(12.0, h / 3);
+    const double w = k.w, h = k.h;
     const bool lit = k.f.label == "highlight";
     const uint32_t face = lit ? shade(k.col, 0.62) : mix(k.col, kWhite, 0.45);
     const uint32_t rim = lit ? 0xFFFFD840 : shade(k.col, 0.5);
-    c.fillRoundRect(0, 0, w, h, r, rim);
-    c.fillRoundRect(2, 2, w - 4, h - 4, r - 2, shade(face, 0.86));
-    c.fillRoundRect(2, 2, w - 4, h - 9, r - 2, face);
-    c.fillRoundRect(5, 4, w - 10, (h - 9) * 0.42, (r - 2) * 0.7, withAlpha(shade(face, 1.12), 200));
-    c.fillRoundRect(8, 5, w - 16, 3, 1.5, withAlpha(kWhite, lit ? 90 : 140));
+    fillButtonBar(c, w, h, 0, 0, rim);
+    fillButtonBar(c, w, h, 2, 2, shade(face, 0.86));
+    fillButtonBar(c, w, h, 2, 7, face);
+    // The gloss: the upper part of a bar set in further.
+    fillButtonBar(c, w, h, 4, 9, withAlpha(shade(face, 1.12), 200), 4 + (h - 9) * 0.42);
+    c.fillRoundRect(h / 2 - 4, 5, w - h / 2 - 6, 3, 1.5, withAlpha(kWhite, lit ? 90 : 140));
 }
 
 // The frame of value, choice, toggle, slider and key items (insets 16 on
@@ -1321,22 +1366,26 @@ void paintSquare(Ctx& k) {
 }
 
 // The card of the recipe, the minimap and the tutorial, in the frame of the
-// other panels: paper, cream where the first lines of a recipe's part stand
-// (a part is centred on the card, so its first line, the red title of the
-// first and the last part, stands in the upper half), deepening over the
-// card's lower third into its own tone, on which the tutorial's white lines
-// and the footers in half-transparent black stand. The black and blue lines
-// of the recipe read on both.
+// other panels: paper, cream where a recipe's part stands (its first line,
+// the red title of the first and the last part, among them), turning over
+// three rows into its own tone just above the tutorial's lines, on which
+// they stand in white, as do the footers in half-transparent black. The
+// black and blue lines of the recipe read on both.
 void paintCard(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
     const double b = std::clamp(std::min(w, h) / 10.0, 2.0, 12.0), r = std::min(w, h) / 5.0;
     const uint32_t cream = 0xFFFAEED7;
     c.fillRoundRect(0, 0, w, h, r, k.col);
-    // The cream reaches the middle; the tutorial's lines stand from two
-    // thirds down (the card drawn twice as large around its middle, their
-    // tops 100 units below the screen's middle).
-    const double from = h * 0.5, to = h * 0.67;
+    // The tutorial's lines stand from two thirds down (the card drawn twice
+    // as large around its middle, their tops 100 units below the screen's
+    // middle). The recipe's parts, of one to nine lines, stand centred on
+    // the card drawn 1.1 times as tall, 22 units from line to line, their
+    // boxes 17 high (the small font at its pages' size, on a screen of at
+    // least 1024 x 768 pixels): 50 to 55 units below the card's middle,
+    // just above the tutorial's lines, every part has a gap between two
+    // lines or no line at all, and there the colour changes.
+    const double to = h * 0.67, from = to - 3.0;
     for (int y = 0; y < static_cast<int>(to); ++y) {
         const double t = std::clamp((y + 0.5 - from) / (to - from), 0.0, 1.0);
         c.setClip(0, y, static_cast<int>(w), 1);

@@ -252,6 +252,18 @@ int FontQuad::buildCompositeChars(std::u16string_view compositeFlag, std::u16str
     return made;
 }
 
+void FontQuad::finishLoading() {
+    letterBottom = -1.0f;
+    const Glyph* h = findGlyph(u'H');
+    if (!h || !h->quad) return;
+    const Quad* q = h->quad;
+    const PixelRect ink = inkBox(q);
+    // The whole cell back: its pixels are not at hand.
+    if (ink.w <= 0 || (ink.y == q->rectTop && ink.h == q->rectBottom - q->rectTop)) return;
+    letterBottom = static_cast<float>(ink.y + ink.h - q->rectTop) / hq2xOf(q);
+    letterCellHeight = q->height;
+}
+
 void FontQuad::enableResolutionScaling() {
     bScaleWithResolution = bAllowResolutionScaling ? 1 : 0;
     onPresentationChange();
@@ -431,8 +443,13 @@ void FontQuad::layoutText(std::u16string_view text, int flags, TextLayout& out) 
         const float top = dy - static_cast<float>(lines) * lineH;
 
         if (system) {
-            // One rectangle per run of one colour.
+            // One rectangle per run of one colour, its letters standing
+            // where the glyphs' do (a glyph's cell is centred in the line).
             const int lineHeight = std::max(1, height);
+            float drop = 0;
+            if (letterBottom >= 0)
+                drop = std::round(std::floor((lineH - letterCellHeight * scale) * 0.5f) + letterBottom * scale -
+                                  static_cast<float>(system->letterBottom(lineHeight)));
             size_t i = 0;
             while (i <= line.size()) {
                 size_t j = i;
@@ -443,9 +460,9 @@ void FontQuad::layoutText(std::u16string_view text, int flags, TextLayout& out) 
                         TextQuad q;
                         q.texture = img->texture;
                         q.left = pen;
-                        q.top = top;
+                        q.top = top - drop;
                         q.right = pen + img->width;
-                        q.bottom = top - img->height;
+                        q.bottom = q.top - img->height;
                         q.u0 = 0;
                         q.v0 = 0;
                         q.u1 = img->u1;

@@ -26,7 +26,9 @@
 //   0x10  moved up by half a line height (one line is centred vertically)
 //   0x20  moved up by one line height (the text sits on the point)
 //   0x200 drawn and measured with the system font (SystemFont) at the
-//         font's line height, when there is one
+//         font's line height, when there is one; its letters stand on the
+//         row the font's own stand on (the bottom of an 'H', as
+//         finishLoading read it from the glyph pages)
 // Other bits (1, 2) do not move the text. A carriage return (U+000D) starts a
 // new line; '|' and U+000A are ordinary characters here ('|' is a glyph, and
 // the control codes U+0001-U+001D are the fonts' symbol codes). Colour
@@ -131,7 +133,10 @@ public:
     // LANGUAGECOMPOSITECHARS and LANGUAGECODEPAGE texts). Returns how many
     // characters got a composed glyph.
     int buildCompositeChars(std::u16string_view compositeFlag, std::u16string_view codePage);
-    void finishLoading() {}
+    // Reads where the font's letters stand in its line: the bottom of the
+    // ink of its 'H' (from the page's source image, or its pixels before
+    // the upload; nothing is read when they are not at hand).
+    void finishLoading();
     // Sets the scale-with-resolution flag when bAllowResolutionScaling allows it.
     void enableResolutionScaling();
     // Creates the font's text cache, named "%s%dpx" (name, pixel height),
@@ -237,6 +242,10 @@ private:
     std::unique_ptr<TextCache> cache;
     VertexBuffer scratch;
     int glyphTotal = 0;
+    // The bottom of the ink of 'H' below the top of its cell, and the
+    // cell's height (design units at scale 1; a negative bottom: not read).
+    float letterBottom = -1.0f;
+    float letterCellHeight = 0;
     float codePageHeight = 0;  // tallest glyph of the pages added through the code page
     float rawHeight = 0;       // tallest glyph of the pages with raw codes
     float lastFactor = -1.0f;  // the design-per-pixel factor onPresentationChange saw

@@ -100,6 +100,26 @@ float SystemFont::measure(std::u16string_view text, int lineHeight) {
     return static_cast<float>(pen);
 }
 
+namespace {
+// Rows from the top of a line image of the line height down to the face's
+// baseline: the face's line centred in the height.
+int baselineRow(const platform::FontFaceMetrics& m, int lineHeight) {
+    return m.ascender + (lineHeight - m.lineHeight) / 2;
+}
+}  // namespace
+
+int SystemFont::letterBottom(int lineHeight) {
+    platform::FontRasterizer* f = face(lineHeight);
+    if (!f) return 0;
+    auto it = letterBottoms.find(lineHeight);
+    if (it != letterBottoms.end()) return it->second;
+    int bottom = baselineRow(f->metrics(), lineHeight);
+    platform::GlyphImage g;
+    if (f->renderGlyph(U'H', g) && g.height > 0) bottom += g.height - g.top;
+    letterBottoms.emplace(lineHeight, bottom);
+    return bottom;
+}
+
 bool SystemFont::hasGlyph(char32_t code) {
     platform::FontRasterizer* f = face(32);
     return f && f->hasGlyph(code);
@@ -116,8 +136,7 @@ const SystemFont::Image* SystemFont::render(std::u16string_view text, int lineHe
     }
 
     // Lay the glyphs out along the baseline, the line centred in the height.
-    const platform::FontFaceMetrics& m = f->metrics();
-    const int baseline = m.ascender + (lineHeight - m.lineHeight) / 2;
+    const int baseline = baselineRow(f->metrics(), lineHeight);
     struct Placed {
         platform::GlyphImage glyph;
         int x = 0;

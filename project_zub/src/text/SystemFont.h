@@ -65,6 +65,11 @@ public:
     // design units; 0 when closed.
     float measure(std::u16string_view text, int lineHeight);
 
+    // Where the letters of a string rendered at a line height stand: the
+    // row under the ink of an 'H', counted from the top of the string's
+    // image (its baseline as drawn); 0 when closed.
+    int letterBottom(int lineHeight);
+
     // Whether the face has a glyph of its own for the character (render
     // leaves out characters it has none for); false when closed.
     bool hasGlyph(char32_t code);
@@ -98,6 +103,7 @@ private:
     };
     std::map<int, std::unique_ptr<platform::FontRasterizer>> faces;  // by line height
     std::unordered_map<uint64_t, int> advances;                      // (line height, code) -> pixels
+    std::map<int, int> letterBottoms;                                // by line height
     std::list<Node> order;                                           // most recent first
     std::unordered_map<std::pair<WString, int>, std::list<Node>::iterator, KeyHash> images;
     SystemFont* previous;

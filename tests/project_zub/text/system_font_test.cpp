@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/Quad.h"
+#include "platform/FontRasterizer.h"
 #include "text/SystemFont.h"
 #include "text_test_support.h"
 
@@ -78,8 +79,15 @@ TEST_F(SystemFonts, Flag0x200MeasuresAndDrawsWithTheSystemFont) {
     EXPECT_EQ(device->draws[0].count, 6);  // one rectangle for the run
     const SystemFont::Image* img = system->render(name, font->height);
     EXPECT_EQ(device->draws[0].texture, img->texture->getHandle());
-    // Vertically centred on the point (flag 0x10).
-    EXPECT_FLOAT_EQ(device->draws[0].firstVertex.y, std::trunc(font->height / 2.0f));
+    // Vertically centred on the point (flag 0x10), and moved so that its
+    // letters stand where the atlas's stand: the pages' 'H' stands on their
+    // face's baseline, the face's ascender below the top of its cell.
+    std::string error;
+    const auto pagesFace = platform::openFontRasterizer(platform::defaultGlyphFontFile(), 16, error);
+    ASSERT_NE(pagesFace, nullptr) << error;
+    EXPECT_FLOAT_EQ(device->draws[0].firstVertex.y,
+                    std::trunc(font->height / 2.0f) -
+                        static_cast<float>(pagesFace->metrics().ascender - system->letterBottom(font->height)));
     // Runs of colour are rectangles of their own.
     device->resetRecords();
     font->drawText(0, 0, 0, 0xFFFFFFFF, 0x200, u"ab\x1E{ff0000}cd");

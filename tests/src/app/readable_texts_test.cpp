@@ -72,6 +72,7 @@
 #include "object/ResourceManager.h"
 #include "records/FormatHelpers.h"
 #include "records/ProfileManager.h"
+#include "src/flow/ten_levels_done.h"
 #include "sys/HttpRequest.h"
 #include "text/FadingText.h"
 #include "text/FontQuad.h"
@@ -177,40 +178,12 @@ GameMainMenu* pastTheStartScreens(ProgramHarness& h) {
     return h.topAs<GameMainMenu>();
 }
 
-// Every level open: the first 28 finished with ratings from low to full
-// marks (pies of every size, perfect badges), the winter's last four only
-// unlocked (markers without a rating).
-void everyLevelOpen(ProfileData& p) {
-    for (int32_t i = 0; i < NUMLEVELS; ++i) {
-        LevelResult& r = p.levels[i];
-        r.unlocked = 1;
-        if (i >= 28) continue;
-        const bool full = i % 7 == 3;
-        r.apples = 10;
-        r.applesGathered = full ? 10 : 3 + i % 8;
-        r.sweets = 4;
-        r.sweetsGathered = full ? 4 : i % 5;
-        r.secrets = 1;
-        r.secretsFound = full ? 1 : i % 2;
-        r.time = full ? 30.0 : 40.0 + i * 3.0;
-        r.parTime = 60.0;
-        r.livesLost = full ? 0 : i % 3;
-        r.points = 800 + 250 * i;
-        r.computeScore();
-        r.empty = 0;
-        r.completed = 1;
-    }
-    p.currentLevel = 28;
-    p.total.reset();
-    for (const LevelResult& r : p.levels) p.total.accumulate(r);
-}
-
 TEST(ReadableTexts, TheValleyMapsTitlesAndRatingsStandOutFromTheMapAndTheMarkers) {
     ProgramHarness h(realScreen());
     h.start();
     GameMainMenu* menu = pastTheStartScreens(h);
     ASSERT_NE(menu, nullptr);
-    h.onProgramThread([] { everyLevelOpen(GLOBAL->profiles.currentProfile()); });
+    h.onProgramThread([] { profileseed::everyLevelOpen(GLOBAL->profiles.currentProfile()); });
     click(h, menu->startItem);
     ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextValley>(); }, 20));
     auto* valley = h.topAs<ContextValley>();

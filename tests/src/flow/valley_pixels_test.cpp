@@ -9,7 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "OffscreenPicture.h"
 #include "TextContrast.h"
@@ -18,8 +22,12 @@
 #include "flow/ValleyIcon.h"
 #include "flow/ValleyStatsBubble.h"
 #include "gui/ScreenOverlays.h"
+#include "object/ResourceLookup.h"
 #include "project_zub/gfx/gfx_test_support.h"
+#include "records/FormatHelpers.h"
 #include "src/flow/ten_levels_done.h"
+#include "text/FadingText.h"
+#include "text/FontQuad.h"
 
 namespace {
 
@@ -141,6 +149,152 @@ TEST_F(RecipePixels, TheCardShowsNothingOfItsPanelOutsideItsFrame) {
     EXPECT_EQ(columns, 4 * reach) << "every column of the corners meets the frame";
     EXPECT_EQ(lighter, 0) << "pixels lighter than the frame outside it, the first at " << first << " in the card "
                           << box;
+}
+
+// The recipe page at 1024 x 768 with every part open: the card is cream in
+// its upper part, where the red titles stand, and of its own tone below,
+// where the tutorial's white lines stand; on every part the rows of the
+// card over which its colour changes (read beside the lines, between the
+// card's frame and the texts) fall between the part's lines of text, or
+// above or below all of them, never inside a line's box.
+TEST_F(RecipePixels, TheCardChangesColourBetweenTheLinesOfEveryPart) {
+    constexpr int W = 1024, H = 768;
+    if (!window.open("Recipe", W, H)) return;
+    painted.paint(h.menus.resources, {"minimapBackground", "gui-game-editbox", "gui-game-button"},
+                  Texture::FLAG_KEEP_SOURCE);
+    for (LevelResult& r : h.profile().levels) r.perfect[LevelResult::PERFECT_SCORE] = 1;
+    h.menus.drawEveryFrame = false;
+    auto* recipe = h.menus.push(new ContextRecipe);
+    h.menus.moveMouse(1010.0f, 10.0f);
+    h.step(30);
+    window.beginFrame(0xFF204060u);
+    h.menus.stack->renderContext();
+    const std::vector<uint32_t> frame = window.readFrame();
+
+    const Renderable* card = nullptr;
+    for (const Renderable* r : childrenOf<Renderable>(recipe->pPage))
+        if (r->pSkin == h.menus.resources.find(u"minimapBackground:0", true)) card = r;
+    ASSERT_NE(card, nullptr);
+    const contrasttest::Box box = contrasttest::skinBox(*card, *recipe->camera, W, H);
+    // The column 50 pixels in from the card's left edge, inside its frame
+    // and left of the texts (they start 100 units in from the screen's left).
+    const int column = box.left + 50;
+    auto at = [&](int y) { return frame[static_cast<size_t>(y * W + column)] | 0xFF000000u; };
+    const int from = box.top + (box.bottom - box.top) / 5, to = box.bottom - (box.bottom - box.top) / 5;
+    const uint32_t upper = at(from), lower = at(to);
+    ASSERT_GT(picturetest::difference(upper, lower), 24) << "the card's two tones";
+    int changeTop = -1, changeBottom = -1;
+    for (int y = from; y <= to; ++y)
+        if (picturetest::difference(at(y), upper) > 3 && picturetest::difference(at(y), lower) > 3) {
+            if (changeTop < 0) changeTop = y;
+            changeBottom = y + 1;
+        }
+    ASSERT_GE(changeTop, 0) << "where the card's colour changes";
+
+    int crossed = 0, lines = 0;
+    std::string first;
+    for (int32_t part = 0; part < NUMLEVELS; ++part) {
+        recipe->part = part;
+        recipe->buildPage();
+        std::set<std::pair<int, int>> rows;  // a line's runs share its rows
+        for (const FadingText* t : childrenOf<FadingText>(recipe->pPage)) {
+            const contrasttest::Box b =
+                contrasttest::textBox(*t->font, t->text, t->flags, t->position, *recipe->camera, W, H);
+            rows.emplace(b.top, b.bottom);
+        }
+        lines += static_cast<int>(rows.size());
+        for (const auto& [top, bottom] : rows)
+            if (top < changeBottom && changeTop < bottom && crossed++ == 0)
+                first = "part " + std::to_string(part + 1) + ", its line in rows " + std::to_string(top) + " to " +
+                        std::to_string(bottom - 1);
+    }
+    std::printf("the card changes colour over rows %d to %d\n", changeTop, changeBottom - 1);
+    EXPECT_GT(lines, NUMLEVELS);
+    EXPECT_EQ(crossed, 0) << "lines of text across the change of the card's colour (rows " << changeTop << " to "
+                          << changeBottom - 1 << "), the first of " << first;
+}
+
+// The markers as the player sees them at 1024 x 768, every level open: the
+// level's title stands from 10 units above the marker's point upwards and
+// its rating from 10 units below it downwards, and the marker (the pin or
+// the rating's dot, the selection ring under the current level's, the badge
+// of a perfect level) keeps between the two: drawn with and without a
+// marker's pieces, the map shows no difference inside its texts' boxes.
+struct MarkerPixels : RecipePixels {};
+
+TEST_F(MarkerPixels, EveryMarkerAndItsRingKeepOffTheLevelsTitleAndRating) {
+    constexpr int W = 1024, H = 768;
+    if (!window.open("Markers", W, H)) return;
+    painted.paint(
+        h.menus.resources,
+        {"valley", "valleyDot", "valleyIcons", "valleyArrow", "valleyDashedLine", "gui-game-hud", "gui-game-button"},
+        Texture::FLAG_KEEP_SOURCE);
+    ProfileData& profile = h.profile();
+    profileseed::everyLevelOpen(profile);
+    h.menus.drawEveryFrame = false;
+    ContextValley* v = h.openValley();
+    ASSERT_NE(v, nullptr);
+    h.menus.moveMouse(1010.0f, 10.0f);
+    h.step(400);
+    auto draw = [&] {
+        window.beginFrame(0xFF000000u);
+        h.menus.stack->renderContext();
+        return window.readFrame();
+    };
+    std::set<int32_t> measured;
+    int crossed = 0;
+    std::string first;
+    for (const float x : {-512.0f, 0.0f, 512.0f}) {
+        v->scroll.setImmediate(x);
+        h.step(2);
+        // The map's fixed menu (arrows, buttons, the strip at the top) hides what is under it.
+        std::vector<contrasttest::Box> covered;
+        for (Renderable* r : childrenOf<Renderable>(v->pMenu))
+            if (!r->bHidden) covered.push_back(contrasttest::skinBox(*r, *v->pMenu->camera, W, H));
+        for (int32_t i = 0; i < NUMLEVELS; ++i) {
+            ValleyIcon* icon = v->icon(i);
+            LevelResult& r = profile.levels[i];
+            const V3 p = icon->position;
+            const FontQuad* font =
+                findResource<FontQuad>(i < ValleyIcon::FIRST_WINTER_LEVEL ? u"fontSmall" : u"fontSmallOutline");
+            std::vector<std::pair<const char*, contrasttest::Box>> boxes = {
+                {"title", contrasttest::textBox(*font, ProfileData::levelNumberToTitle(i, gameLanguage()),
+                                                FontQuad::TEXT_CENTRE | FontQuad::TEXT_LINE_UP,
+                                                V3(p.x, p.y + 10.0f, p.z), *v->camera, W, H)}};
+            if (r.completed)
+                boxes.emplace_back("rating", contrasttest::textBox(*font, formatPercentTenths(r.score),
+                                                                   FontQuad::TEXT_PLAIN | FontQuad::TEXT_CENTRE,
+                                                                   V3(p.x, p.y - 10.0f, p.z), *v->camera, W, H));
+            const contrasttest::Box marker = contrasttest::skinBox(*icon, *v->camera, W, H);
+            bool shown = marker.within(W, H);
+            for (const contrasttest::Box& over : covered) shown = shown && !contrasttest::overlap(marker, over);
+            for (const auto& [what, box] : boxes) shown = shown && box.within(W, H);
+            if (!shown) continue;
+            measured.insert(i);
+            // The level as the current one: its ring, its marker, its badge.
+            profile.currentLevel = i;
+            const std::vector<uint32_t> with = draw();
+            // Its texts alone: the ring under another level's marker far
+            // off, no marker, no badge.
+            profile.currentLevel = i < NUMLEVELS / 2 ? NUMLEVELS - 1 : 0;
+            Skin* skin = icon->pSkin;
+            const uint8_t perfect = r.perfect[LevelResult::PERFECT_SCORE];
+            icon->pSkin = nullptr;
+            r.perfect[LevelResult::PERFECT_SCORE] = 0;
+            const std::vector<uint32_t> without = draw();
+            icon->pSkin = skin;
+            r.perfect[LevelResult::PERFECT_SCORE] = perfect;
+            for (const auto& [what, box] : boxes) {
+                const int n = contrasttest::pixelsThatDiffer(with, without, W, H, box, 24);
+                if (n > 0 && crossed++ == 0)
+                    first = std::string(what) + " of level " + std::to_string(i + 1) + ": " + std::to_string(n) +
+                            " pixels in " + testing::PrintToString(box);
+            }
+        }
+    }
+    profile.currentLevel = 28;
+    EXPECT_EQ(measured.size(), static_cast<size_t>(NUMLEVELS)) << "every marker measured on the screen";
+    EXPECT_EQ(crossed, 0) << "texts with a marker's pixels in their box, the first the " << first;
 }
 
 }  // namespace

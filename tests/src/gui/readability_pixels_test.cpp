@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
 #include "MenuHarness.h"
 #include "OffscreenPicture.h"
@@ -161,6 +163,78 @@ TEST_F(Readability, TheTranslucentSquareCarriesWhiteAndHalfBlackTextOverLightAnd
         const float line = static_cast<float>(font->height);
         EXPECT_GT(strongest(frame, -300.0f, 40.0f - line, -100.0f, 40.0f, panel), 2.4) << "white";
         EXPECT_GT(strongest(frame, -300.0f, -40.0f - line, -100.0f, -40.0f, panel), 2.4) << "half black";
+    }
+}
+
+// A button's sheet is stretched with fixed left and bottom borders and the
+// rest scaled along x, so its right end is drawn at another width than its
+// left. Under the pointer, at the widths the pages give their buttons (160
+// and the default 256) and filtered as the game draws by default, the
+// golden outline is round at both ends: the outermost column a side reaches
+// is reached by a third of the button's rows at most (a straight bar keeps
+// it over many), and the rim at the right tip is no more than a pixel
+// thicker than at the left.
+TEST_F(Readability, AHoveredButtonsOutlineIsRoundAtBothEnds) {
+    constexpr uint32_t kBackdrop = 0xFF203040u;
+    for (const int width : {160, 256}) {
+        SCOPED_TRACE(testing::Message() << "width " << width);
+        auto* button = new MenuButton(0.0f, 0.0f, 0.0f, u"More options...", u"");
+        button->setWidth(width);
+        screen->addItem(button);
+        const V3 anchor = button->cursorAnchor(0);
+        h.moveMouse(anchor.x, anchor.y);
+        h.step(60);
+        // As the game draws by default: its textures filtered bilinearly.
+        window.graphics->bBilinearFilter = true;
+        window.graphics->beginFrame();
+        window.graphics->clear(kBackdrop);
+        h.stack->renderContext();
+        const std::vector<uint32_t> frame = window.readFrame();
+        h.moveMouse(1000.0f, 20.0f);
+        button->destroy();
+        h.step(2);
+
+        const int x0 = W / 2 - width / 2 - 4, x1 = W / 2 + width / 2 + 4, y0 = H / 2 - 30, y1 = H / 2 + 30;
+        auto pixel = [&](int x, int y) { return frame[static_cast<size_t>(y * W + x)] | 0xFF000000u; };
+        auto onButton = [&](int x, int y) { return picturetest::difference(pixel(x, y), kBackdrop) > 60; };
+        auto golden = [&](int x, int y) {
+            const uint32_t p = pixel(x, y);
+            return picturetest::channel(p, 16) > 180 && picturetest::channel(p, 8) > 150 &&
+                   picturetest::channel(p, 0) < 140;
+        };
+        // The outermost column of each row, from the left and from the right.
+        std::vector<int> left, right;
+        int top = -1, middle = 0;
+        for (int y = y0; y < y1; ++y) {
+            int l = -1, r = -1;
+            for (int x = x0; x < x1 && l < 0; ++x)
+                if (onButton(x, y)) l = x;
+            for (int x = x1 - 1; x >= x0 && r < 0; --x)
+                if (onButton(x, y)) r = x;
+            if (l < 0) continue;
+            if (top < 0) top = y;
+            left.push_back(l);
+            right.push_back(r);
+            middle = y;
+        }
+        ASSERT_GE(left.size(), 40u) << "the button's rows";
+        middle = (top + middle) / 2;
+        const int leftTip = *std::min_element(left.begin(), left.end());
+        const int rightTip = *std::max_element(right.begin(), right.end());
+        const auto atLeftTip = std::count(left.begin(), left.end(), leftTip);
+        const auto atRightTip = std::count(right.begin(), right.end(), rightTip);
+        const auto third = static_cast<std::ptrdiff_t>(left.size() / 3);
+        EXPECT_LE(atLeftTip, third) << "rows at the left end's outermost column";
+        EXPECT_LE(atRightTip, third) << "rows at the right end's outermost column";
+        // The rim across the middle row, from each end inwards.
+        int leftRim = 0, rightRim = 0;
+        for (int x = leftTip; x < x1 && golden(x, middle); ++x) ++leftRim;
+        for (int x = rightTip; x >= x0 && golden(x, middle); --x) ++rightRim;
+        EXPECT_GT(leftRim, 0) << "the golden outline at the left end";
+        EXPECT_GT(rightRim, 0) << "the golden outline at the right end";
+        EXPECT_LE(rightRim, leftRim + 1) << "the rim at the right end against the left";
+        std::printf("width %d: rows at the outermost column left %td, right %td; rim left %d, right %d pixels\n", width,
+                    atLeftTip, atRightTip, leftRim, rightRim);
     }
 }
 

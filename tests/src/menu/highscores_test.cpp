@@ -3,11 +3,16 @@
 // numbers written in the language's way.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <vector>
+
+#include "OffscreenPicture.h"
 #include "gui/MenuBackButton.h"
 #include "gui/MenuItemChoice.h"
 #include "menu/ContextHighscores.h"
 #include "options_support.h"
 #include "text/FadingText.h"
+#include "text/SystemFont.h"
 #include "util/KeyCodes.h"
 
 using optionstest::OptionsRig;
@@ -71,6 +76,57 @@ TEST(Highscores, ThePageShowsEachSeasonsEntriesAsTheRecordsHoldThemInBothLanguag
     r.h.click(optionstest::firstItemOf<MenuBackButton>(page));
     r.h.step();
     EXPECT_EQ(r.h.depth(), 0);
+}
+
+// The page drawn by the real OpenGL device off-screen at 1024 x 768 with
+// the game's fonts and the system font that draws the names (a typed name
+// may hold any character): in every row the name's letters, or the dots of
+// an empty entry, stand on the same row of pixels as the level number and
+// the time beside them, within a pixel.
+TEST(HighscoresPixels, EveryRowsNameStandsOnTheLineOfItsNumbers) {
+    constexpr int W = 1024, H = 768;
+    constexpr uint32_t kBackdrop = 0xFF000000u;
+    OptionsRig r;
+    picturetest::OffscreenWindow window;  // made after the harness, so its graphics object is the active one
+    if (!window.open("Highscores", W, H)) return;
+    SystemFont system(u"Arial");
+    if (!system.isOpen()) GTEST_SKIP() << "no installed font answers for Arial";
+    GameConfiguration& cfg = *r.h.configuration;
+    for (int i = 0; i < 8; ++i)
+        if (i != 2)
+            cfg.submitHighScore(100 + 111 * i, i, 50 + 17 * i, 500 + 61 * i, true, i % 3 ? u"Tester" : u"Anna Lee");
+    auto* page = r.h.push(new ContextHighscores);
+    r.h.drawEveryFrame = false;
+    r.h.moveMouse(1010.0f, 10.0f);
+    r.h.step(2);
+    window.beginFrame(kBackdrop);
+    r.h.stack->renderContext();
+    const std::vector<uint32_t> frame = window.readFrame();
+
+    // The lowest row of pixels with ink between two columns of a row (rows stand 30 apart).
+    auto inkBottom = [&](int left, int right, int top) {
+        int bottom = -1;
+        for (int y = top; y < top + 30; ++y)
+            for (int x = left; x < right; ++x)
+                if (picturetest::difference(frame[static_cast<size_t>(y * W + x)], kBackdrop) > 60) bottom = y;
+        return bottom;
+    };
+    for (int32_t i = 0; i < 8; ++i) {
+        const ContextHighscores::Row row = page->row(i);
+        SCOPED_TRACE(testing::Message() << "row " << i + 1 << ", " << wideToNarrow(row.name));
+        const int top = H / 2 - static_cast<int>(row.y);
+        // The level right-aligned at -300, the name from -290, the time
+        // right-aligned at 200 (the points may carry a comma below the line).
+        const int level = inkBottom(W / 2 - 340, W / 2 - 300, top);
+        const int name = inkBottom(W / 2 - 290, W / 2 - 100, top);
+        const int time = inkBottom(W / 2 + 120, W / 2 + 200, top);
+        ASSERT_GE(level, 0);
+        ASSERT_GE(name, 0);
+        ASSERT_GE(time, 0);
+        EXPECT_EQ(level, time);
+        EXPECT_NEAR(name, level, 1) << "the name's letters stand " << level - name << " pixels above the number's";
+        if (i == 0) std::printf("row 1: the name's ink ends on row %d, the number's on row %d\n", name, level);
+    }
 }
 
 }  // namespace
