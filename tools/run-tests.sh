@@ -18,7 +18,12 @@ jobs=$(nproc)
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUB_SANITIZE=ON -DZUB_BENCH=ON -DZUB_WERROR=ON >/dev/null
 cmake --build build-test -j "$jobs"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+# The leak checker does not follow the blocks of dynamic thread-local
+# storage (intercept_tls_get_addr=0): with this system's C library it can
+# read a block's bounds wrongly at exit, where its tracer then faults
+# ("Tracer caught signal 11") after a test has passed, in some builds every
+# time. Nothing of ours keeps memory only there.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest_log=$(mktemp)
 (cd build-test && ctest --output-on-failure -j "$jobs") | tee "$ctest_log"

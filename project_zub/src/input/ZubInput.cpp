@@ -69,10 +69,16 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     mouseDeltaWheel = static_cast<float>(s.wheel);
     float pixelX = s.mouseX, pixelY = s.mouseY;
     bool moved = s.mouseMoved && s.touches.empty();
-    if (!s.mouseMoved && bPendingMove) {
-        // Where the mouse went after last poll's press (unless the window
-        // has moved under it since: then the poll tells where it is).
-        if (!s.mouseRelocated) {
+    // The button whose press last poll's movement came after is held in this
+    // frame, where that movement comes, even when it went up meanwhile (a
+    // quick flick): the movement drags what the press took hold of.
+    int heldOn = -1;
+    if (bPendingMove) {
+        heldOn = pendingButton;
+        // Where the mouse went after last poll's press (unless it has moved
+        // on, or the window has moved under it since: then the poll tells
+        // where it is).
+        if (!s.mouseMoved && !s.mouseRelocated) {
             pixelX = pendingPixelX;
             pixelY = pendingPixelY;
         }
@@ -88,6 +94,7 @@ void ZubInput::update(const platform::InputSnapshot& s) {
             if (!s.mousePressed[b] || !s.mouseButtons[b] || prevMouseButtons[b]) continue;
             if (moved && (s.mousePressX[b] != pixelX || s.mousePressY[b] != pixelY)) {
                 bPendingMove = true;
+                pendingButton = b;
                 pendingPixelX = pixelX;
                 pendingPixelY = pixelY;
             }
@@ -127,7 +134,7 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     keys[MOUSE_DIRECTION_BASE + 3] = mouseDeltaX > 0 ? 0x80 : 0;
     bMouseInWindow = s.mouseInWindow;
     for (int b = 0; b < 4; ++b) {
-        mouseButtons[b] = s.mouseButtons[b] ? 1 : 0;
+        mouseButtons[b] = s.mouseButtons[b] || b == heldOn ? 1 : 0;
         keys[MOUSE_BUTTON_BASE + b] = mouseButtons[b] ? 0x80 : 0;
     }
 

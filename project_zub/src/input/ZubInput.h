@@ -178,6 +178,7 @@ private:
     // Where the mouse moved on to after a press in the last poll, handed on
     // at the next update.
     bool bPendingMove = false;
+    int pendingButton = 0;
     float pendingPixelX = 0, pendingPixelY = 0;
     Viewport mousePixelViewport;
     ZubInput* previous;

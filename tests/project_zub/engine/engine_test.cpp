@@ -208,6 +208,23 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     r.frame(&root);
     journal.clear();
 
+    // Down, on and up again within one poll (a flick): the window system
+    // shows the button held for that poll; the movement still drags, held,
+    // in the next frame, and the button is up in the one after.
+    pressAt(108, 103);
+    r.mouseTo(128, 103);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 4"}));
+    journal.clear();
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    EXPECT_EQ(r.input.mouseDeltaX, 20.0f);
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    journal.clear();
+
     // The program puts the pointer somewhere after the press: it stays there.
     pressAt(108, 103);
     r.mouseTo(120, 103);

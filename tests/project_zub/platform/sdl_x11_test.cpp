@@ -91,10 +91,15 @@ public:
         }
         name = ":" + number;
         setenv("DISPLAY", name.c_str(), 1);
-        manager = spawn({"openbox", "--sm-disable"});
-        for (int i = 0; i < 3000 && manager > 0 && !ready; ++i) {
-            ready = x11test::windowManagerRuns(name.c_str());
-            if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The server names its display before it has made its screen ready
+        // (on a busy machine, seconds before): a window manager that starts
+        // too early finds no display and ends, and is started again.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (!ready && std::chrono::steady_clock::now() < until) {
+            if (manager > 0 && waitpid(manager, nullptr, WNOHANG) == manager) manager = -1;
+            if (manager <= 0 && x11test::serverAnswers(name.c_str())) manager = spawn({"openbox", "--sm-disable"});
+            ready = manager > 0 && x11test::windowManagerRuns(name.c_str());
+            if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (!ready) error = "openbox did not take charge of " + name;
     }

@@ -5,6 +5,13 @@
 
 namespace x11test {
 
+bool serverAnswers(const char* display) {
+    Display* d = XOpenDisplay(display);
+    if (!d) return false;
+    XCloseDisplay(d);
+    return true;
+}
+
 bool windowManagerRuns(const char* display) {
     Display* d = XOpenDisplay(display);
     if (!d) return false;

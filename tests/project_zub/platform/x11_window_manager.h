@@ -3,6 +3,9 @@
 // headers define names that clash with everything else).
 namespace x11test {
 
+// The display's server answers a client.
+bool serverAnswers(const char* display);
+
 // A window manager has taken charge of the display's screen.
 bool windowManagerRuns(const char* display);
 

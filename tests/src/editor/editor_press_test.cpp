@@ -330,6 +330,25 @@ TEST(EditorPress, ADragMovesWhatItHoldsByTheMovementInThePressesOwnFrameToo) {
     }
 }
 
+// Down, on and up within one poll of the devices: the movement still moves
+// what the press took hold of.
+TEST(EditorPress, AFlickMovesWhatItTookHoldOf) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    EditorObject* o = h.place(&Apple::classRecord, kPlace);
+    ASSERT_NE(o, nullptr);
+    h.clickAt(kEmpty);
+    h.pointAt(kAway);
+    const V3 start = o->position;
+    const V3 at = pickPoint(h, o);
+    h.pressAndMove(at, at + V3(15.0f, 5.0f, 0.0f));
+    h.releaseButton();
+    h.step();
+    EXPECT_EQ(h.focus.getFocus(), o);
+    EXPECT_NEAR(o->position.x, start.x + 15.0f, 0.01f);
+    EXPECT_NEAR(o->position.y, start.y + 5.0f, 0.01f);
+}
+
 TEST(EditorPress, TurningScalingAndBendingTakeTheMovementInThePressesOwnFrame) {
     // R and S on an apple; B on a plant.
     for (const int key : {KEY_R, KEY_S}) {
