@@ -141,9 +141,6 @@ bool writeFile(const std::string& path, const void* data, size_t size) {
     return false;
 }
 
-// What a file name is printed as.
-std::string shown(const std::string& path) { return levelbuild::printable(path); }
-
 int buildAll(const std::string& out, const std::string& maps, const std::vector<std::string>& descriptions) {
     std::error_code ec;
     if (!out.empty()) fs::create_directories(out, ec);
@@ -154,13 +151,14 @@ int buildAll(const std::string& out, const std::string& maps, const std::vector<
         if (!build(path, level)) return 1;
         const std::string target = (fs::path(out.empty() ? "." : out) / fs::path(path).stem()).string() + ".lev";
         if (!writeFile(target, level.bytes.data(), level.bytes.size())) return 1;
-        std::printf("levelbuild: %s, %zu bytes\n", shown(target).c_str(), level.bytes.size());
+        std::printf("levelbuild: %s, %zu bytes\n", levelbuild::printable(target).c_str(), level.bytes.size());
         if (!maps.empty() && !level.minimap.empty()) {
             char name[16];
             std::snprintf(name, sizeof name, "map%02d.tga", level.number);
             const std::string map = (fs::path(maps) / name).string();
             if (!writeFile(map, level.minimap.data(), level.minimap.size())) return 1;
-            std::printf("levelbuild: %s, the map of %s\n", shown(map).c_str(), shown(level.name).c_str());
+            std::printf("levelbuild: %s, the map of %s\n", levelbuild::printable(map).c_str(),
+                        levelbuild::printable(level.name).c_str());
         }
     }
     return 0;
@@ -203,7 +201,8 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
             const std::string& description) {
     levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
     if (!fonts.empty() && !environment.loadFonts(fonts))
-        std::fprintf(stderr, "levelbuild: no glyph pages under %s; the picture has no text\n", shown(fonts).c_str());
+        std::fprintf(stderr, "levelbuild: no glyph pages under %s; the picture has no text\n",
+                     levelbuild::printable(fonts).c_str());
     levelbuild::BuiltLevel level;
     levelbuild::KeyScript script;
     if (!build(description, level) || (!keys.empty() && !readScript(keys, script))) return 1;
@@ -213,7 +212,7 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
         std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
         return 1;
     }
-    std::printf("levelbuild: %s, frame %d\n", shown(png).c_str(), environment.frames);
+    std::printf("levelbuild: %s, frame %d\n", levelbuild::printable(png).c_str(), environment.frames);
     return 0;
 }
 
@@ -250,18 +249,19 @@ int record(const std::string& planFile, const std::string& description, const st
             std::fprintf(stderr,
                          "levelbuild: %s holds the FAILED ATTEMPT, the keys up to frame %d where the plan stopped; "
                          "levelbuild --play %s %s --watch LABEL,... shows what happened\n",
-                         out.empty() ? "standard output" : shown(out).c_str(), run.frames,
-                         out.empty() ? "KEYS" : shown(out).c_str(), shown(description).c_str());
+                         out.empty() ? "standard output" : levelbuild::printable(out).c_str(), run.frames,
+                         out.empty() ? "KEYS" : levelbuild::printable(out).c_str(),
+                         levelbuild::printable(description).c_str());
         return 1;
     }
     if (!plan.expectedScore)
         std::fprintf(stderr,
                      "levelbuild: %s has no 'expect score LOW HIGH': neither has the key script, and the "
                      "level checks need one\n",
-                     shown(planFile).c_str());
+                     levelbuild::printable(planFile).c_str());
     std::fprintf(stderr, "levelbuild: %s recorded: %d frames, state %d, outcome %d, score %d, hash %08x\n",
-                 out.empty() ? "the key script" : shown(out).c_str(), run.frames, run.state, run.outcome, run.score,
-                 run.hash);
+                 out.empty() ? "the key script" : levelbuild::printable(out).c_str(), run.frames, run.state,
+                 run.outcome, run.score, run.hash);
     return 0;
 }
 
@@ -270,7 +270,8 @@ int classes(const std::vector<std::string>& only) {
     const std::vector<levelbuild::ClassDoc> docs = levelbuild::documentClasses();
     for (const std::string& name : only)
         if (std::none_of(docs.begin(), docs.end(), [&](const levelbuild::ClassDoc& d) { return d.name == name; })) {
-            std::fprintf(stderr, "levelbuild: %s is no class a description can place\n", shown(name).c_str());
+            std::fprintf(stderr, "levelbuild: %s is no class a description can place\n",
+                         levelbuild::printable(name).c_str());
             return 1;
         }
     std::fputs(levelbuild::formatClassReference(docs, only).c_str(), stdout);
@@ -284,7 +285,7 @@ int play(const std::string& keys, const std::string& description, const levelbui
     if (!build(description, level) || !readScript(keys, script)) return 1;
     std::string out, error;
     if (!levelbuild::tracePlay(environment, level, script, trace, out, error)) {
-        std::fprintf(stderr, "levelbuild: %s (%s)\n", error.c_str(), shown(description).c_str());
+        std::fprintf(stderr, "levelbuild: %s (%s)\n", error.c_str(), levelbuild::printable(description).c_str());
         return 1;
     }
     std::fputs(out.c_str(), stdout);

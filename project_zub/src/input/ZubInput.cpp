@@ -104,10 +104,13 @@ void ZubInput::update(const platform::InputSnapshot& s) {
             break;
         }
     }
-    if (moved) {
+    // The window moved or changed under a mouse that stayed where it was:
+    // it stands elsewhere in the window now, without moving.
+    const bool relocated = !moved && s.mouseRelocated && s.touches.empty();
+    if (moved || relocated) {
         float x, y;
         toReference(pixelX, pixelY, x, y);
-        if (bMouseKnown) {
+        if (moved && bMouseKnown) {
             mouseDeltaX = x - mouseX;
             mouseDeltaY = y - mouseY;
         }
@@ -115,12 +118,6 @@ void ZubInput::update(const platform::InputSnapshot& s) {
         mouseY = y;
         bMouseKnown = true;
         keepMousePixel(pixelX, pixelY);
-    } else if (s.mouseRelocated && s.touches.empty()) {
-        // The window moved or changed under a mouse that stayed where it
-        // was: it stands elsewhere in the window now, without moving.
-        toReference(s.mouseX, s.mouseY, mouseX, mouseY);
-        bMouseKnown = true;
-        keepMousePixel(s.mouseX, s.mouseY);
     } else if (bMousePixelKnown && !(viewport == mousePixelViewport)) {
         // The window changed its size under a mouse that stayed where it
         // was: the same pixel is elsewhere in the reference screen now. That

@@ -76,10 +76,10 @@ public:
     // characters and the input mode. A poll in which a mouse button went
     // down and the mouse then moved on is taken in two frames: in this one
     // the mouse stands where the button went down, in the next it has moved
-    // on (unless the program put it elsewhere meanwhile). A viewport changed since the mouse
-    // position was taken (the window was resized) maps the mouse's window
-    // pixel again, so that the pointer stays where the mouse is without its
-    // moving. `backend` moves the system cursor when the position is set; it
+    // on (unless the program put it elsewhere meanwhile). A viewport
+    // changed since the mouse position was taken (the window was resized)
+    // maps the mouse's window pixel again, so that the pointer stays where
+    // the mouse is without its moving. `backend` moves the system cursor when the position is set; it
     // may be null.
     void update(const platform::InputSnapshot& s);
     void setBackend(platform::Backend* b) { backend = b; }

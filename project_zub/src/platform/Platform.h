@@ -41,8 +41,8 @@ struct InputSnapshot {
     JoystickState joysticks[JOYSTICK_COUNT];
     float mouseX = 0, mouseY = 0;  // window pixels, y down
     bool mouseMoved = false;       // the mouse moved since the previous poll
-    // Without moving, the mouse stands elsewhere in the window since the
-    // previous poll: the window moved or changed its size under it.
+    // The window moved or changed its size under the mouse since the
+    // previous poll: the mouse stands elsewhere in the window, moved or not.
     bool mouseRelocated = false;
     int wheel = 0;  // wheel notches since the previous poll
     bool mouseButtons[MOUSE_BUTTONS] = {};

@@ -697,7 +697,7 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     input.mouseX = mouseX_;
     input.mouseY = mouseY_;
     input.mouseMoved = mouseMoved_;
-    input.mouseRelocated = mouseRelocated_ && !mouseMoved_;
+    input.mouseRelocated = mouseRelocated_;
     input.wheel = wheel_;
     for (size_t b = 0; b < MOUSE_BUTTONS; ++b) {
         input.mouseButtons[b] = mouseButtons_.held(b);
