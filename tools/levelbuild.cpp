@@ -60,8 +60,12 @@
 // renamed over the target, which replaces a symbolic link there instead of
 // writing through it. A character device (/dev/null) is written to as a
 // stream; a folder, a named pipe, a socket or a block device is refused.
-// A refused target or a failed write prints "levelbuild: <file>: cannot be
-// written: <why>", and the exit code is 1.
+// A refused target or a failed write (a full disk, a file size limit)
+// prints "levelbuild: <file>: cannot be written: <why>", and the exit code
+// is 1.
+// A run stopped by SIGINT, SIGTERM or SIGHUP, or ended by a fatal error,
+// removes its scratch folder and the temporary files of what it was writing
+// (tools/levelbuild/ScratchFolder.h), says so and ends by that signal.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -82,6 +86,7 @@
 #include "OutputFile.h"
 #include "PlanRecorder.h"
 #include "PlayTrace.h"
+#include "ScratchFolder.h"
 #include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
@@ -297,6 +302,7 @@ int play(const std::string& keys, const std::string& description, const levelbui
 int main(int argc, char** argv) {
     // Fatal errors of the game's code print and end without a message box.
     ErrorManager::bTestMode = true;
+    levelbuild::endCleanlyOnSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage();
     if (args[0] == "--hash") return args.size() == 3 ? hash(args[1], args[2]) : usage();

@@ -2,6 +2,7 @@
 // what it leaves in its user folder and prints on stderr.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
@@ -58,6 +59,10 @@ public:
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             setenv("ZUB_ASSUME_FOCUSED", "1", 1);
             setenv("ZUB_MAX_FRAMES", std::to_string(frames).c_str(), 1);
+            if (fileLimit > 0) {
+                const rlimit limit{fileLimit, fileLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
             for (const auto& [name, value] : env) {
                 if (value.empty()) unsetenv(name.c_str());
                 else setenv(name.c_str(), value.c_str(), 1);
@@ -89,6 +94,10 @@ public:
         return wait(start(frames, std::move(env), std::move(args)));
     }
     std::string stderrText() const { return readFile(lastStderr); }
+
+    // The largest file a run may write (bytes; 0: no limit), as a file size
+    // limit sets it (ulimit -f).
+    rlim_t fileLimit = 0;
 
 private:
     std::string root, lastStderr;
@@ -182,6 +191,38 @@ TEST(Program, ASecondStartEndsAndSaysWhy) {
     const std::string log = home.log();
     EXPECT_NE(log.find("already running"), std::string::npos) << log;
     EXPECT_NE(log.find("Zub::~Zub(): Shutting down."), std::string::npos);  // the first's log went on around it
+}
+
+// Saves cut short leave nothing behind: the temporary files a killed run
+// left in the user folder go at the next start (only the writer's own), and
+// a file size limit makes the saves fail, as on a full disk, without ending
+// the program.
+TEST(Program, SavesCutShortLeaveNothingBehind) {
+    Home home;
+    ASSERT_EQ(home.run(1), 0) << home.stderrText();
+    const std::string folder = home.userFolder();
+    for (const char* name : {".zub-0123456789ab.tmp", ".zub-zyxwvutsrqpo.tmp", "Tumbrodemo.cfg.tmp", "notes"})
+        std::ofstream(folder + name) << "left";
+    fs::create_symlink(folder + "notes", folder + ".zub-linklinklink.tmp");
+    ASSERT_EQ(home.run(1), 0) << home.stderrText();
+    EXPECT_FALSE(fs::exists(folder + ".zub-0123456789ab.tmp"));
+    EXPECT_FALSE(fs::exists(folder + ".zub-zyxwvutsrqpo.tmp"));
+    EXPECT_TRUE(fs::is_symlink(folder + ".zub-linklinklink.tmp"));
+    EXPECT_EQ(readFile(folder + "Tumbrodemo.cfg.tmp"), "left");
+    EXPECT_EQ(readFile(folder + "notes"), "left");
+    const std::string log = home.log();
+    EXPECT_EQ(count(log, "left by a save that was cut short."), 2u) << log;
+    EXPECT_NE(log.find(".zub-0123456789ab.tmp', left by a save"), std::string::npos) << log;
+
+    // Every file stops at 100 bytes: the settings cannot be saved.
+    fs::remove(folder + ".zub-linklinklink.tmp");
+    const std::string settings = readFile(folder + "Tumbrodemo.cfg");
+    ASSERT_GT(settings.size(), 100u);
+    home.fileLimit = 100;
+    EXPECT_EQ(home.run(30), 0) << home.stderrText();
+    EXPECT_EQ(readFile(folder + "Tumbrodemo.cfg"), settings);
+    for (const auto& e : fs::directory_iterator(folder))
+        EXPECT_FALSE(e.path().filename().string().starts_with(".zub-")) << e.path();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Manifest.h"
 #include "OutputFile.h"
 #include "Painter.h"
+#include "ScratchFolder.h"
 #include "TextFile.h"
 #include "audio/Sound.h"
 #include "audio/SoundStream.h"
@@ -90,15 +91,7 @@ constexpr const char16_t* kFontNames[] = {u"fontTiny",   u"fontSmall",         u
 LevelEnvironment::LevelEnvironment(int detailLevel, Art art) {
     savedRandom = randomState;
     randomState = RANDOM_SEED;
-    std::error_code ec;
-    const std::filesystem::path pattern = std::filesystem::temp_directory_path(ec) / "zub-levels-XXXXXX";
-    std::string buffer = pattern.string();
-    // Without its own folder nothing is written (the current one is no
-    // scratch folder).
-    if (!mkdtemp(buffer.data()))
-        ErrorManager::error(u"levelbuild: no scratch folder can be made as %s: %s", printable(buffer),
-                            std::strerror(errno));
-    folder = buffer + "/";
+    folder = makeScratchFolder();
     files.baseFolder = folder;
     setUserDataFolderOverride(folder);
     config = std::make_unique<GameConfiguration>();
@@ -133,8 +126,7 @@ LevelEnvironment::~LevelEnvironment() {
     resources.clear();
     owned.clear();
     setUserDataFolderOverride("");
-    std::error_code ec;
-    if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+    if (!folder.empty()) removeScratchFolder(folder);
     randomState = savedRandom;
 }
 
@@ -175,7 +167,7 @@ void LevelEnvironment::writeLevelFile(const std::string& name, const std::vector
     if (writeOutputFile(folder + "levels/" + name + ".lev", bytes.data(), bytes.size(), error)) return;
     // The level cannot be played without it: the end, as when the game cannot
     // load a level, leaving no scratch folder behind.
-    std::filesystem::remove_all(folder, ec);
+    removeScratchFolder(folder);
     ErrorManager::error(u"levelbuild: %s (the copy of the level that is played)", error);
 }
 

@@ -18,15 +18,20 @@ std::string cannotWrite(const std::string& path, const std::string& why) {
     return printable(path) + ": cannot be written: " + why;
 }
 
+const char* kindOf(mode_t mode) {
+    return S_ISREG(mode)    ? "a regular file"
+           : S_ISDIR(mode)  ? "a folder"
+           : S_ISFIFO(mode) ? "a named pipe"
+           : S_ISSOCK(mode) ? "a socket"
+           : S_ISBLK(mode)  ? "a block device"
+                            : "something else";
+}
+
 // Why what stands at the path is not written to; empty when it may be.
 std::string refusal(mode_t mode) {
     if (S_ISREG(mode) || S_ISCHR(mode)) return {};
     if (S_ISDIR(mode)) return "it is a folder";
-    const char* kind = S_ISFIFO(mode)   ? "a named pipe"
-                       : S_ISSOCK(mode) ? "a socket"
-                       : S_ISBLK(mode)  ? "a block device"
-                                        : "something else";
-    return std::string("it is not a regular file or a character device (but ") + kind + ")";
+    return std::string("it is not a regular file or a character device (but ") + kindOf(mode) + ")";
 }
 
 // "<Step> '<path>' failed (errno N: text)", as AtomicFile words its reasons.
@@ -35,10 +40,13 @@ std::string stepFailed(const char* step, const std::string& path, int error) {
            std::strerror(error) + ")";
 }
 
+}  // namespace
+
 // The device is opened as it is (never created or truncated) and without
-// waiting: should a named pipe have taken its place since it was looked at,
-// the open fails or what was opened is refused.
-bool writeToDevice(const std::string& path, const void* data, size_t size, std::string& error) {
+// waiting: should anything else have taken its place since it was looked at
+// (a named pipe, a regular file), the open fails or what was opened is
+// refused before a byte is written.
+bool writeToCharacterDevice(const std::string& path, const void* data, size_t size, std::string& error) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = cannotWrite(path, stepFailed("Opening", path, errno));
@@ -47,7 +55,8 @@ bool writeToDevice(const std::string& path, const void* data, size_t size, std::
     struct stat st {};
     std::string why;
     if (::fstat(fd, &st) != 0) why = stepFailed("Looking at", path, errno);
-    else if (!S_ISCHR(st.st_mode)) why = refusal(st.st_mode);
+    else if (!S_ISCHR(st.st_mode))
+        why = std::string("it is no longer a character device (but ") + kindOf(st.st_mode) + ")";
     else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         why = stepFailed("Opening", path, errno);
     const uint8_t* p = static_cast<const uint8_t*>(data);
@@ -67,13 +76,11 @@ bool writeToDevice(const std::string& path, const void* data, size_t size, std::
     return false;
 }
 
-}  // namespace
-
 bool writeOutputFile(const std::string& path, const void* data, size_t size, std::string& error) {
     // What stands at the path itself: a link is not followed but replaced.
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        if (S_ISCHR(st.st_mode)) return writeToDevice(path, data, size, error);
+        if (S_ISCHR(st.st_mode)) return writeToCharacterDevice(path, data, size, error);
         if (std::string why = refusal(st.st_mode); !why.empty()) {
             error = cannotWrite(path, why);
             return false;

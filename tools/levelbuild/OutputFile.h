@@ -21,4 +21,10 @@ namespace levelbuild {
 // of the attempt is left then (the temporary file is removed).
 bool writeOutputFile(const std::string& path, const void* data, size_t size, std::string& error);
 
+// What writeOutputFile does where it found a character device: writes the
+// bytes to the device as it stands when opened (blocking, as a stream), and
+// refuses, before a byte is written, whatever else has taken its place by
+// then (a regular file, a named pipe).
+bool writeToCharacterDevice(const std::string& path, const void* data, size_t size, std::string& error);
+
 }  // namespace levelbuild

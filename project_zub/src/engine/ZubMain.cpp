@@ -1,6 +1,7 @@
 #include "engine/ZubMain.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "engine/ContextManager.h"
 #include "engine/Zub.h"
 #include "gfx/ZubGraphics.h"
+#include "platform/AtomicFile.h"
 #include "platform/CrashHandler.h"
 #include "platform/Platform.h"
 #include "sys/CrashFiles.h"
@@ -106,6 +108,9 @@ RunOptions parseRunOptions(int argc, char** argv) {
 int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
     const std::string folder = getUserDataFolder();
     const std::string logPath = folder + "Tumbrodemo.log";
+    // A file size limit makes a write that goes past it fail, as on a full
+    // disk, instead of ending the program in the middle of a save.
+    std::signal(SIGXFSZ, SIG_IGN);
     CrashHandler::install(kProductFolderName, logPath, CrashFiles::handlerTargets(folder));
 
     if (!options.bAllowSeveralInstances && !acquireSingleInstance()) {
@@ -118,6 +123,13 @@ int runZub(const RunOptions& options, const ApplicationHooks& hooks) {
         return 0;
     }
     Logger::get().startSession(logPath);
+    // What saves cut short by an earlier run (killed, a power cut) left in
+    // the data folder goes, now that no other run can be writing there.
+    if (!options.bAllowSeveralInstances)
+        for (const std::string& name : AtomicFile::removeLeftovers(folder))
+            Logger::get().log(
+                u"%s(): %s", "runZub",
+                formatString(u"Removed '%s', left by a save that was cut short.", escapeForLog(folder + name)));
 
     std::unique_ptr<platform::Backend> backend =
         options.makeBackend ? options.makeBackend() : platform::createSdlBackend();

@@ -1,6 +1,7 @@
 #include "platform/PlatformProcess.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -103,8 +104,18 @@ long spawnProcess(const std::vector<std::string>& argv, std::string* error) {
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
 
+    // The program ignores the signal of a file size limit (a write past it
+    // fails instead); a program it starts gets the usual behaviour back.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGXFSZ);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int rc = ::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ);
+    const int rc = ::posix_spawnp(&pid, args[0], nullptr, &attributes, args.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     if (rc != 0) {
         if (error) *error = std::string("posix_spawnp: ") + std::strerror(rc);
         return -1;

@@ -123,10 +123,10 @@ long currentProcessId();
 bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes, int* error = nullptr,
                    Links links = Links::Follow);
 
-// Writes `bytes` to path + ".tmp", flushes it to the disk and renames it over
-// `path`, so that the file holds either its old or its new content. On failure
-// the temporary file is removed and `error` (when given) describes the step
-// that failed.
+// Writes `bytes` to a new temporary file beside `path`, flushes it to the disk
+// and renames it over `path` (AtomicFile), so that the file holds either its
+// old or its new content. On failure the temporary file is removed and
+// `error` (when given) describes the step that failed.
 bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error = nullptr);
 
 // The locale name that decides the user's language: the first non-empty of

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/AtomicFile.h"
 #include "platform/CrashHandler.h"
 #include "sys/Logger.h"
 
@@ -39,6 +40,9 @@ void ErrorManager::fatal(const WString& text) {
         if (hooks.leaveFullScreen) hooks.leaveFullScreen();
         if (hooks.showMessageBox) hooks.showMessageBox(u"Error", text);
     }
+    // No half-written file is left beside the one it was to replace.
+    AtomicFile::removeOpenTemporaries();
+    if (hooks.beforeExit) hooks.beforeExit();
     Logger::get().closeFile();
     std::_Exit(-1);
 }

@@ -19,6 +19,9 @@ public:
         // Shows the text in a box when a display exists (the text has gone
         // to stderr already).
         void (*showMessageBox)(const WString& title, const WString& text) = nullptr;
+        // Removes what the program keeps only while it runs (a scratch
+        // folder) before it ends; any thread.
+        void (*beforeExit)() = nullptr;
     };
 
     static Hooks hooks;

@@ -95,6 +95,15 @@ TEST_F(ProcessTest, StartedProgramsDoNotInheritTheLock) {
     EXPECT_EQ(again.acquire(lockPath), Result::Acquired);
     kill(static_cast<pid_t>(pid), SIGKILL);
     EXPECT_EQ(platform::waitForProcess(pid), -1);  // killed, not exited
+
+    // Nor the signal of a file size limit ignored, as the program has it.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const std::string status = folder + "/status";
+    const long shell = platform::spawnProcess({"sh", "-c", "grep SigIgn /proc/self/status > \"$0\"", status});
+    std::signal(SIGXFSZ, previous);
+    ASSERT_EQ(platform::waitForProcess(shell), 0);
+    const unsigned long ignored = std::stoul(filestest::readBytes(status).substr(7), nullptr, 16);
+    EXPECT_EQ(ignored & (1ul << (SIGXFSZ - 1)), 0u);
 }
 
 TEST_F(ProcessTest, ArgumentsReachTheProgramWithoutAShell) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,8 +8,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -200,9 +204,10 @@ TEST_F(PlatformFolder, AFileWithAnotherNameIsRefusedWhereLinksAreAndNeverAppende
     std::fclose(appended);
 }
 
-// A link planted where the atomic write puts its temporary file, or at the
-// file itself, is replaced by the new file: the file it leads to keeps its
-// bytes, and the file written is a regular file of its own.
+// A link at the file itself is replaced by the new file: the file it leads
+// to keeps its bytes, and the file written is a regular file of its own. A
+// link under the name an earlier version of the writer gave its temporary
+// files is neither written through nor removed.
 TEST_F(PlatformFolder, AtomicWritesReplaceLinksInsteadOfWritingThroughThem) {
     const std::string path = folder + "/Tumbrodemo.hst";
     const std::string other = folder + "/other-file-of-the-user";
@@ -213,7 +218,8 @@ TEST_F(PlatformFolder, AtomicWritesReplaceLinksInsteadOfWritingThroughThem) {
     EXPECT_EQ(read(other), "precious");
     EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_EQ(read(path), "new");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(path + ".tmp")));
+    EXPECT_TRUE(fs::is_symlink(path + ".tmp"));
+    fs::remove(path + ".tmp");
 
     fs::remove(path);
     fs::create_symlink(other, path);
@@ -222,12 +228,125 @@ TEST_F(PlatformFolder, AtomicWritesReplaceLinksInsteadOfWritingThroughThem) {
     EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_EQ(read(path), "newer");
 
-    // A named pipe under the temporary name is replaced too, without waiting
-    // for a reader (in a child, which is ended should it wait all the same).
+    // A named pipe beside it is not waited on either (in a child, which is
+    // ended should it wait all the same).
     ASSERT_TRUE(filestest::makePipe(path + ".tmp"));
     const filestest::ChildRun run =
         filestest::runInChild([&] { return AtomicFile::writeAll(path, "newest", 6, nullptr) ? 0 : 1; }, 5000);
     EXPECT_TRUE(run.finished) << "writing waited on the pipe";
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(read(path), "newest");
+    EXPECT_EQ(fs::symlink_status(path + ".tmp").type(), fs::file_type::fifo);
+}
+
+// Every write has a temporary file of its own, made beside the target under
+// a short name nobody else uses: a user's file under any other name stays,
+// two writers of one file never break each other's writes, the longest
+// name and path a file may have can be written, and the file replaced keeps
+// its permissions. What writes cut short leave can be found and removed by
+// its names, and a program that ends in the middle of a write removes its
+// temporary file and starts no other.
+TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
+    const auto ours = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder))
+            if (AtomicFile::isTemporaryName(e.path().filename().string())) names.push_back(e.path().filename());
+        return names;
+    };
+    // A user's own file under the name a writer might choose.
+    const std::string keys = folder + "/u.keys";
+    std::ofstream(keys + ".tmp", std::ios::binary) << "the user's notes";
+    std::string why;
+    ASSERT_TRUE(AtomicFile::writeAll(keys, "keys", 4, &why)) << why;
+    EXPECT_EQ(read(keys + ".tmp"), "the user's notes");
+    EXPECT_EQ(read(keys), "keys");
+    EXPECT_TRUE(ours().empty());
+
+    // Permissions: a 600 file stays 600 and a 640 one 640 (whatever the
+    // umask), a new file gets the usual 644 less the umask.
+    for (const fs::perms kept : {fs::perms(0600), fs::perms(0640)}) {
+        fs::permissions(keys, kept);
+        const mode_t mask = ::umask(077);
+        const bool written = AtomicFile::writeAll(keys, "again", 5, &why);
+        ::umask(mask);
+        ASSERT_TRUE(written) << why;
+        EXPECT_EQ(fs::status(keys).permissions() & fs::perms::all, kept);
+        EXPECT_EQ(read(keys), "again");
+    }
+    const mode_t mask = ::umask(027);
+    const bool madeNew = AtomicFile::writeAll(folder + "/new", "n", 1, &why);
+    ::umask(mask);
+    ASSERT_TRUE(madeNew) << why;
+    EXPECT_EQ(fs::status(folder + "/new").permissions() & fs::perms::all, fs::perms(0640));
+
+    // A name of 255 bytes, and a path of 4095, the longest there may be.
+    const std::string longest = folder + "/" + std::string(255, 'n');
+    ASSERT_TRUE(AtomicFile::writeAll(longest, "long", 4, &why)) << why;
+    EXPECT_EQ(read(longest), "long");
+    std::string deep = folder;
+    while (deep.size() + 201 < 4095 - 20) {
+        deep += "/" + std::string(200, 'd');
+        ASSERT_TRUE(fs::create_directory(deep));
+    }
+    const std::string deepest = deep + "/" + std::string(4095 - deep.size() - 1, 'f');
+    ASSERT_EQ(deepest.size(), 4095u);
+    ASSERT_TRUE(AtomicFile::writeAll(deepest, "deep", 4, &why)) << why;
+    EXPECT_EQ(read(deepest), "deep");
+    EXPECT_TRUE(ours().empty());
+
+    // Two writers of one file and a reader: every write is made, and every
+    // read finds one whole version of the file.
+    const std::string shared = folder + "/Tumbrodemo.cfg";
+    const std::string versions[2] = {std::string(40000, 'a'), std::string(30000, 'b')};
+    ASSERT_TRUE(AtomicFile::writeAll(shared, versions[0].data(), versions[0].size(), &why)) << why;
+    std::atomic<int> failed{0}, partial{0}, writing{2};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 2; ++w)
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < 200; ++i)
+                if (!AtomicFile::writeAll(shared, versions[w].data(), versions[w].size(), nullptr)) ++failed;
+            --writing;
+        });
+    int reads = 0;
+    while (writing > 0 || reads < 100) {
+        const std::string seen = read(shared);
+        if (seen != versions[0] && seen != versions[1]) ++partial;
+        ++reads;
+    }
+    for (std::thread& t : writers) t.join();
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(partial, 0) << "of " << reads << " reads";
+    EXPECT_TRUE(ours().empty());
+
+    // What cut-short writes leave: only regular files under the writer's
+    // names go, nothing else and nothing below the folder.
+    const std::string left = folder + "/.zub-0123456789ab.tmp";
+    std::ofstream(left) << "half a save";
+    fs::create_symlink(keys, folder + "/.zub-linklinklink.tmp");
+    fs::create_directory(folder + "/.zub-folderfolder.tmp");
+    std::ofstream(folder + "/.zub-folderfolder.tmp/.zub-0123456789ab.tmp") << "below";
+    std::ofstream(folder + "/.zub-Upper1234567.tmp") << "not a name of the writer's";
+    EXPECT_EQ(AtomicFile::removeLeftovers(folder), std::vector<std::string>{".zub-0123456789ab.tmp"});
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::is_symlink(folder + "/.zub-linklinklink.tmp"));
+    EXPECT_EQ(read(keys), "again");
+    EXPECT_TRUE(fs::exists(folder + "/.zub-folderfolder.tmp/.zub-0123456789ab.tmp"));
+    EXPECT_TRUE(fs::exists(folder + "/.zub-Upper1234567.tmp"));
+
+    // The program ends in the middle of a write (in a child: it stays so).
+    const filestest::ChildRun ending = filestest::runInChild([&] {
+        AtomicFile file;
+        if (!file.open(keys) || !file.write("cut short", 9)) return 1;
+        const std::string temp = file.tempPath();
+        if (!fs::exists(temp) || !AtomicFile::isTemporaryName(fs::path(temp).filename().string())) return 2;
+        AtomicFile::removeOpenTemporaries();
+        if (fs::exists(temp)) return 3;
+        if (file.commit()) return 4;
+        if (AtomicFile::writeAll(folder + "/later", "x", 1, nullptr)) return 5;
+        return 0;
+    });
+    EXPECT_TRUE(ending.finished);
+    EXPECT_EQ(ending.exitCode, 0);
+    EXPECT_EQ(read(keys), "again");
+    EXPECT_FALSE(fs::exists(folder + "/later"));
 }

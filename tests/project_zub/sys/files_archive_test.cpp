@@ -84,7 +84,7 @@ TEST(FilesArchive, EveryMethodRoundTrips) {
         const std::string path = dir / "m.dat";
         std::string reason;
         ASSERT_TRUE(w.write(path, &reason)) << reason;
-        EXPECT_FALSE(fs::exists(path + ".tmp"));
+        EXPECT_TRUE(temporariesIn(dir.path()).empty());
 
         ArchiveReader r;
         ASSERT_TRUE(r.tryOpen(path, reason)) << reason;
@@ -140,7 +140,7 @@ TEST(FilesArchive, FailedWriteKeepsOldArchive) {
     std::string reason;
     EXPECT_FALSE(missing.write(dir / "w.dat", &reason));
     EXPECT_NE(reason.find("no-such-file"), std::string::npos) << reason;
-    EXPECT_FALSE(fs::exists(dir / "w.dat.tmp"));
+    EXPECT_TRUE(temporariesIn(dir.path()).empty());
 
     // The disk fills up while writing.
     ArchiveWriter full;
@@ -149,7 +149,7 @@ TEST(FilesArchive, FailedWriteKeepsOldArchive) {
         const DiskFullAfter diskFull(8);
         EXPECT_FALSE(full.write(dir / "w.dat", &reason));
     }
-    EXPECT_FALSE(fs::exists(dir / "w.dat.tmp"));
+    EXPECT_TRUE(temporariesIn(dir.path()).empty());
 
     ArchiveReader r;
     r.open(dir / "w.dat");

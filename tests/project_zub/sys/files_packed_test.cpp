@@ -66,7 +66,7 @@ protected:
 TEST_F(FilesPacked, RoundTrip) {
     const auto r = record(1);
     ASSERT_TRUE(save(r));
-    EXPECT_FALSE(fs::exists(file() + ".tmp"));
+    EXPECT_TRUE(temporariesIn(dir.path()).empty());
     ASSERT_TRUE(loadChecked());
     EXPECT_EQ(loaded, std::vector<uint8_t>(r.begin(), r.end()));
     // Saving again replaces the file.
@@ -209,8 +209,8 @@ TEST_F(FilesPacked, ARejectIsKeptAsideEvenWhenEveryNumberedNameIsTaken) {
 // longer than a file name may be) stays where it is, and a save does not
 // write over it while it is there; once it is gone, saving works again.
 TEST_F(FilesPacked, ARejectThatCannotBeKeptAsideIsNeverSavedOver) {
-    // 251 bytes: "<name>.tmp" and "<name>.bad" still fit in the 255 of a
-    // file name, "<name>.bad1" and the names with the time do not.
+    // 251 bytes: "<name>.bad" still fits in the 255 of a file name,
+    // "<name>.bad1" and the names with the time do not.
     const WString name = WString(247, u'r') + u".hst";
     const std::string path = dir / wideToUtf8(name);
     writeBytes(path + ".bad", "an earlier reject");
@@ -223,7 +223,7 @@ TEST_F(FilesPacked, ARejectThatCannotBeKeptAsideIsNeverSavedOver) {
     EXPECT_FALSE(FileManager::savePackedFile(r.data(), r.size(), folder(), name, u"1.25"));
     EXPECT_EQ(readBytes(path), "the only copy of a damaged record");
     EXPECT_EQ(readBytes(path + ".bad"), "an earlier reject");
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_TRUE(temporariesIn(dir.path()).empty());
     bool rejected = false, notSaved = false;
     for (const WString& line : Logger::get().history()) {
         rejected |= line.find(u"could not keep it aside, so it is left as it is") != WString::npos;
@@ -244,12 +244,16 @@ TEST_F(FilesPacked, InterruptedSaveKeepsTheOldFile) {
     ASSERT_TRUE(save(r));
     const std::string old = readBytes(file());
 
-    // A crash during an earlier save left a partial temporary file behind.
-    writeBytes(file() + ".tmp", old.substr(0, 50));
+    // A crash during an earlier save left a partial temporary file behind
+    // (and the user has a file of their own under the old temporary name).
+    writeBytes(dir / ".zub-0123456789ab.tmp", old.substr(0, 50));
+    writeBytes(file() + ".tmp", "the user's own");
     ASSERT_TRUE(loadChecked());
     EXPECT_EQ(loaded, std::vector<uint8_t>(r.begin(), r.end()));
     ASSERT_TRUE(save(record(7)));  // and the next save goes through
-    EXPECT_FALSE(fs::exists(file() + ".tmp"));
+    EXPECT_EQ(temporariesIn(dir.path()), std::vector<std::string>{".zub-0123456789ab.tmp"});
+    EXPECT_EQ(readBytes(file() + ".tmp"), "the user's own");
+    fs::remove(dir / ".zub-0123456789ab.tmp");
     const std::string current = readBytes(file());
 
     // The disk is full: the write fails before the rename.
@@ -258,7 +262,7 @@ TEST_F(FilesPacked, InterruptedSaveKeepsTheOldFile) {
         EXPECT_FALSE(save(record(8)));
     }
     EXPECT_EQ(readBytes(file()), current);
-    EXPECT_FALSE(fs::exists(file() + ".tmp"));
+    EXPECT_TRUE(temporariesIn(dir.path()).empty());
 
     bool logged = false;
     for (const WString& line : Logger::get().history())

@@ -25,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/AtomicFile.h"
 #include "sys/ErrorManager.h"
 
 namespace filestest {
@@ -116,6 +117,15 @@ private:
     rlimit previous{};
     void (*handler)(int) = SIG_DFL;
 };
+
+// The temporary files of unfinished writes (AtomicFile) in the folder.
+inline std::vector<std::string> temporariesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        if (AtomicFile::isTemporaryName(e.path().filename().string())) names.push_back(e.path().filename());
+    return names;
+}
 
 // A named pipe at `path`, with nothing writing into it: opening it to read
 // the usual way waits for ever.

@@ -144,7 +144,7 @@ TEST(IniFile, SaveLoadAndFailures) {
     MemoryIniFile ini(kSample);
     ini.setInt(u"Audio", u"frequency", 44100);
     ASSERT_TRUE(ini.saveToFile(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_TRUE(filestest::temporariesIn(folder.path()).empty());
     MemoryIniFile loaded;
     ASSERT_TRUE(loaded.loadFromFile(path));
     EXPECT_EQ(loaded.getName(), path);

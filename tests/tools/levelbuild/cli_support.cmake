@@ -6,10 +6,13 @@
 # rc, out and err. With SCRATCH set the run's scratch folder goes under it
 # (TMPDIR). With FILE_LIMIT set (in blocks of ulimit -f) every file the run
 # writes stops growing there, as on a full disk: a write past it fails with
-# EFBIG (the signal that would end the run is ignored).
+# EFBIG (the signal that would end the run is ignored; with FILE_LIMIT_SIGNAL
+# set, it is left as it is, for levelbuild to ignore itself).
 function(levelbuild)
   set(command "${LEVELBUILD}" ${ARGN})
-  if(FILE_LIMIT)
+  if(FILE_LIMIT AND FILE_LIMIT_SIGNAL)
+    set(command sh -c "ulimit -f ${FILE_LIMIT} && trap - XFSZ && exec \"$@\"" sh ${command})
+  elseif(FILE_LIMIT)
     set(command sh -c "ulimit -f ${FILE_LIMIT} && trap '' XFSZ && exec \"$@\"" sh ${command})
   endif()
   if(SCRATCH)

@@ -77,7 +77,7 @@ levelbuild(--out "${WORK}/levels" "${WORK}/tiny.txt")
 unset(FILE_LIMIT)
 expect_exit("a level on a full disk" 1
             "levelbuild: ${WORK}/levels/tiny.lev: cannot be written: "
-            "Writing '${WORK}/levels/tiny.lev.tmp' failed (errno 27: ")
+            "Writing '${WORK}/levels/tiny.lev' failed (errno 27: ")
 expect_none("a level on a full disk" "${WORK}/levels/*")
 # A folder, and a named pipe under a name with a line break in it.
 file(MAKE_DIRECTORY "${WORK}/levels/tiny.lev")
@@ -108,6 +108,25 @@ file(READ "${WORK}/link.keys" keys)
 if(NOT keys MATCHES "\nend 10\n$")
   message(FATAL_ERROR "the keys written over a link: ${keys}")
 endif()
+# A link to a device or to a named pipe is replaced too, never followed.
+make_fifo("${WORK}/a.pipe")
+foreach(linked "${null}" "${WORK}/a.pipe")
+  file(REMOVE "${WORK}/linked.keys")
+  file(CREATE_LINK "${linked}" "${WORK}/linked.keys" SYMBOLIC)
+  levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/linked.keys")
+  expect_exit("keys over a link to ${linked}" 0)
+  expect_kind("keys over a link to ${linked}" "${WORK}/linked.keys" "regular file")
+endforeach()
+expect_kind("the pipe a link led to" "${WORK}/a.pipe" "fifo")
+# A file of the user's under the name of an earlier temporary file stays.
+file(WRITE "${WORK}/user.keys.tmp" "the user's own\n")
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/user.keys")
+expect_exit("keys beside a file of the user's" 0)
+file(READ "${WORK}/user.keys.tmp" own)
+if(NOT own STREQUAL "the user's own\n")
+  message(FATAL_ERROR "the user's file beside the keys is now: ${own}")
+endif()
+file(REMOVE "${WORK}/user.keys.tmp")
 levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${null}")
 expect_exit("keys to ${null}" 0 "levelbuild: ${null} recorded: 10 frames")
 expect_kind("keys to ${null}" "${null}" "character special file")
@@ -146,11 +165,24 @@ set(FILE_LIMIT 256)
 levelbuild(--picture "${WORK}/big.png" --frame 2 "${WORK}/tiny.txt")
 unset(FILE_LIMIT)
 expect_exit("a picture on a full disk" 1
-            "levelbuild: ${WORK}/big.png: cannot be written: Writing '${WORK}/big.png.tmp' failed (errno 27: ")
+            "levelbuild: ${WORK}/big.png: cannot be written: Writing '${WORK}/big.png' failed (errno 27: ")
 if(out MATCHES "big.png, frame")
   message(FATAL_ERROR "a picture on a full disk is said to be written: ${out}")
 endif()
 expect_none("a picture on a full disk" "${WORK}/big.png*")
+expect_none("a picture on a full disk" "${WORK}/.zub-*")
+# The same without the signal of the file size limit ignored: levelbuild
+# ignores it itself, and the write fails as on a full disk.
+set(FILE_LIMIT 256)
+set(FILE_LIMIT_SIGNAL ON)
+levelbuild(--picture "${WORK}/big.png" --frame 2 "${WORK}/tiny.txt")
+unset(FILE_LIMIT)
+unset(FILE_LIMIT_SIGNAL)
+expect_exit("a picture past a file size limit" 1
+            "levelbuild: ${WORK}/big.png: cannot be written: Writing '${WORK}/big.png' failed (errno 27: ")
+expect_none("a picture past a file size limit" "${WORK}/big.png*")
+expect_none("a picture past a file size limit" "${WORK}/.zub-*")
+expect_none("a picture past a file size limit" "${WORK}/scratch/*")
 
 # The copy of the level that is played, on a full disk: the run ends
 # saying so, and its scratch folder goes with it.

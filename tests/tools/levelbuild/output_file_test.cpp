@@ -1,0 +1,96 @@
+// How levelbuild writes to a character device: as the device stands when
+// opened, waiting for it like any stream, and never into whatever else has
+// taken its place since the target was looked at.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "OutputFile.h"
+#include "project_zub/sys/files_test_support.h"
+
+namespace {
+
+// A terminal that nobody reads from until `delay` has passed, then everything
+// is read: a writer that does not wait for it finds it full.
+class SlowTerminal {
+public:
+    explicit SlowTerminal(std::chrono::milliseconds delay) {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
+        const char* name = ::ptsname(master);
+        if (!name) return;
+        path = name;
+        // Bytes pass as they are (no line editing, no echo).
+        const int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios mode{};
+        if (slave < 0 || ::tcgetattr(slave, &mode) != 0) return;
+        ::cfmakeraw(&mode);
+        ::tcsetattr(slave, TCSANOW, &mode);
+        keepOpen = slave;
+        reader = std::thread([this, delay] {
+            std::this_thread::sleep_for(delay);
+            char buffer[4096];
+            while (!stop) {
+                pollfd p{master, POLLIN, 0};
+                if (::poll(&p, 1, 50) <= 0) continue;
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                if (n > 0) received += static_cast<size_t>(n);
+            }
+        });
+    }
+    ~SlowTerminal() {
+        stop = true;
+        if (reader.joinable()) reader.join();
+        if (keepOpen >= 0) ::close(keepOpen);
+        if (master >= 0) ::close(master);
+    }
+    SlowTerminal(const SlowTerminal&) = delete;
+    SlowTerminal& operator=(const SlowTerminal&) = delete;
+
+    std::string path;
+    std::atomic<size_t> received{0};
+
+private:
+    int master = -1;
+    int keepOpen = -1;
+    std::atomic<bool> stop{false};
+    std::thread reader;
+};
+
+}  // namespace
+
+TEST(OutputFile, ADeviceIsWrittenAsAStreamAndNothingElseInItsPlace) {
+    // A terminal that takes its bytes only later: the write waits for it.
+    {
+        SlowTerminal terminal(std::chrono::milliseconds(300));
+        if (terminal.path.empty()) GTEST_SKIP() << "no terminal devices here";
+        const std::string bytes(256 * 1024, 'k');
+        std::string error;
+        EXPECT_TRUE(levelbuild::writeToCharacterDevice(terminal.path, bytes.data(), bytes.size(), error)) << error;
+        for (int i = 0; i < 200 && terminal.received < bytes.size(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        EXPECT_EQ(terminal.received, bytes.size());
+    }
+
+    // A regular file (or a named pipe) that took the device's place after it
+    // was looked at is refused, and not a byte of it changes.
+    filestest::TempFolder folder;
+    const std::string level = folder / "a1.lev";
+    const std::string old(131072, 'o');
+    filestest::writeBytes(level, old);
+    const std::string fresh(100000, 'n');
+    std::string error;
+    EXPECT_FALSE(levelbuild::writeToCharacterDevice(level, fresh.data(), fresh.size(), error));
+    EXPECT_EQ(error, level + ": cannot be written: it is no longer a character device (but a regular file)");
+    EXPECT_TRUE(filestest::readBytes(level) == old) << "the file in the device's place was written to";
+    ASSERT_TRUE(filestest::makePipe(folder / "pipe.lev"));
+    EXPECT_FALSE(levelbuild::writeToCharacterDevice(folder / "pipe.lev", fresh.data(), fresh.size(), error));
+}

@@ -1,0 +1,179 @@
+#include "ScratchFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "TextFile.h"
+#include "platform/AtomicFile.h"
+#include "sys/ErrorManager.h"
+
+namespace levelbuild {
+
+namespace {
+
+constexpr char kPrefix[] = "zub-levels-";
+// mkdtemp's six letters.
+constexpr size_t kNameLength = sizeof kPrefix - 1 + 6;
+// A folder of an ended run is left alone this long after it last changed: a
+// run takes its folder's lock the moment after making it.
+constexpr time_t kQuietSeconds = 60;
+
+// The run's scratch folders (without the trailing '/'), each with the open
+// folder whose lock marks it as in use.
+std::mutex lock;
+std::map<std::string, int> folders;
+bool ending = false;
+std::atomic<bool> stopping{false};
+
+// Takes the folder's lock without waiting; false while another run has it.
+bool lockFolder(int fd) {
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+// Removes the scratch folders in `temp` that runs which ended without
+// cleaning up left there.
+void removeAbandoned(const std::string& temp) {
+    DIR* listing = ::opendir(temp.c_str());
+    if (!listing) return;
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(listing)) {
+        const std::string name = e->d_name;
+        if (name.size() == kNameLength && name.starts_with(kPrefix)) names.push_back(name);
+    }
+    ::closedir(listing);
+    const time_t now = std::time(nullptr);
+    for (const std::string& name : names) {
+        const std::string path = temp + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_uid == ::getuid() && now - st.st_mtime > kQuietSeconds && lockFolder(fd)) {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+        ::close(fd);
+    }
+}
+
+const char* signalName(int sig) {
+    switch (sig) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
+}
+
+}  // namespace
+
+std::string makeScratchFolder() {
+    std::error_code ec;
+    std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    if (ec) temp = "/tmp";
+    removeAbandoned(temp.string());
+    std::string buffer = (temp / (std::string(kPrefix) + "XXXXXX")).string();
+    int made = 0;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (ending) {
+            made = ECANCELED;
+        } else if (!::mkdtemp(buffer.data())) {
+            made = errno;
+        } else {
+            const int fd = ::open(buffer.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd >= 0) lockFolder(fd);
+            folders[buffer] = fd;
+        }
+    }
+    // Without its own folder nothing is written (the current one is no
+    // scratch folder).
+    if (made != 0)
+        ErrorManager::error(u"levelbuild: no scratch folder can be made as %s: %s", printable(buffer),
+                            std::strerror(made));
+    return buffer + "/";
+}
+
+void removeScratchFolder(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    std::lock_guard<std::mutex> hold(lock);
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+    if (auto it = folders.find(path); it != folders.end()) {
+        if (it->second >= 0) ::close(it->second);
+        folders.erase(it);
+    }
+}
+
+void removeWhatTheRunLeaves() {
+    AtomicFile::removeOpenTemporaries();
+    std::lock_guard<std::mutex> hold(lock);
+    ending = true;
+    for (const auto& [path, fd] : folders) {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+}
+
+void endCleanlyOnSignals() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    // The signals wait for a thread of their own (every thread started
+    // later keeps them blocked), which can clean up with the whole library
+    // at hand rather than in a signal handler.
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+    std::thread([stops] {
+        int sig = 0;
+        while (sigwait(&stops, &sig) != 0) {}
+        stopping = true;
+        removeWhatTheRunLeaves();
+        std::fprintf(stderr, "levelbuild: stopped by %s; its scratch folder and unfinished files are removed\n",
+                     signalName(sig));
+        std::fflush(stderr);
+        // Ended by the signal itself, as whoever sent it expects.
+        std::signal(sig, SIG_DFL);
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, sig);
+        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+        std::raise(sig);
+        std::_Exit(128 + sig);
+    }).detach();
+    ErrorManager::hooks.beforeExit = [] {
+        // A write that failed because a stop removed its folder is no error
+        // of its own: the stop ends the run.
+        if (stopping)
+            for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+        removeWhatTheRunLeaves();
+    };
+}
+
+}  // namespace levelbuild
