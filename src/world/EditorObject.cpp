@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/FocusManager.h"
+#include "gfx/Camera.h"
 #include "gfx/Context.h"
 #include "gfx/Skin.h"
 #include "input/ZubInput.h"
@@ -35,6 +36,18 @@ constexpr float kMinScale = 0.01f;
 float clampScaleComponent(float v) {
     if (std::fabs(v) < kMinScale) return v > 0.0f ? kMinScale : -kMinScale;
     return v;
+}
+
+// A scale drag that starts this close to one of the object's axes (in
+// reference-screen pixels) counts as starting on it: the ratio of a pointer
+// a pixel away to one a hair away would blow the object up.
+constexpr float kOnAxisPixels = 2.0f;
+
+// The scale factor along one axis from the pointer's local coordinate before
+// and now: 1 from on the axis (within `onAxis` local units of it).
+float scaleFactor(float before, float now, float onAxis) {
+    if (before == 0.0f || std::fabs(before) < onAxis) return 1.0f;
+    return std::fabs(now / before);
 }
 
 }  // namespace
@@ -438,8 +451,20 @@ void EditorObject::onEditorDrag() {
         V3 localNow, localBefore;
         world2local(localNow, now);
         world2local(localBefore, before);
-        float fx = localBefore.x != 0.0f ? std::fabs(localNow.x / localBefore.x) : 1.0f;
-        float fy = localBefore.y != 0.0f ? std::fabs(localNow.y / localBefore.y) : 1.0f;
+        // A screen pixel in the object's own units along each axis, through
+        // the camera's zoom and the object's scale.
+        float pixel = 1.0f;
+        if (const Camera* camera = ctx->camera)
+            pixel = (camera->screenToWorld(1.0f, 0.0f, now.z) - camera->screenToWorld(0.0f, 0.0f, now.z)).length();
+        V3 origin, axisX, axisY;
+        localToWorld(origin, V3(0.0f, 0.0f, 0.0f));
+        localToWorld(axisX, V3(1.0f, 0.0f, 0.0f));
+        localToWorld(axisY, V3(0.0f, 1.0f, 0.0f));
+        const float unitX = (axisX - origin).length(), unitY = (axisY - origin).length();
+        const float onAxisX = unitX > 0.0f ? kOnAxisPixels * pixel / unitX : 0.0f;
+        const float onAxisY = unitY > 0.0f ? kOnAxisPixels * pixel / unitY : 0.0f;
+        float fx = scaleFactor(localBefore.x, localNow.x, onAxisX);
+        float fy = scaleFactor(localBefore.y, localNow.y, onAxisY);
         if (mods == 3) {
             // One axis only: the one the pointer moved along more keeps its
             // own factor.

@@ -53,6 +53,10 @@ void Fence::construct() {
 
 void Fence::local_construct() {
     EditorObject::local_construct();
+    // Constructed before (the editor's button pressed again, or the base's
+    // construct call on a built prototype): the path stands. Two more points
+    // would run it back and forth over itself.
+    if (!vertices.isEmpty()) return;
     addPoint(-128.0f, 0.0f, 0.0f);
     addPoint(128.0f, 0.0f, 0.0f);
 }

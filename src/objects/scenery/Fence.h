@@ -24,7 +24,8 @@ public:
 
     // Sends the construct call and runs it here.
     void construct();
-    // The proxy, then the points (-128, 0) and (128, 0): 256 long.
+    // The proxy, then the points (-128, 0) and (128, 0): 256 long. A path
+    // that has points already keeps them.
     void local_construct() override;
 
     // The path, then (with segments) the culling radius from the stakes.

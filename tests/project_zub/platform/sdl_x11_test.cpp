@@ -1,20 +1,25 @@
 // The SDL back-end on a real X display with a window manager (Xvfb and
 // openbox, started by the test), where the window system places the window
 // and the cursor: what the off-screen driver cannot show. Skipped where
-// Xvfb or openbox is not installed.
+// Xvfb or openbox is not found on PATH.
 #include <SDL.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,26 +38,76 @@ using namespace platform;
 
 namespace {
 
-bool installed(const char* program) {
-    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"})
-        if (access((std::string(dir) + program).c_str(), X_OK) == 0) return true;
-    return false;
+// Where a program is started from: the first folder on PATH (the system's
+// default folders when PATH is not set, as execvp does) that holds an
+// executable file of that name; empty where none does. Both the check for
+// the programs and their start go by it.
+std::string locate(const char* program) {
+    const char* path = std::getenv("PATH");
+    const std::string folders = path ? path : "/bin:/usr/bin";
+    for (size_t start = 0; start <= folders.size();) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        const std::string file = folder + "/" + program;
+        struct stat st;
+        if (stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(file.c_str(), X_OK) == 0) return file;
+        start = end + 1;
+    }
+    return {};
 }
 
-// Starts a program, its output discarded; with `fd` >= 0, that descriptor
-// is the program's descriptor 3.
+bool installed(const char* program) { return !locate(program).empty(); }
+
+// Starts a program (found by locate), its output discarded; with `fd` >= 0,
+// that descriptor is the program's descriptor 3. -1 when it cannot be
+// started. The program goes with the thread that started it: the kernel
+// sends it SIGTERM when that thread ends, a test killed outright included,
+// so that no server outlives its test.
 pid_t spawn(const std::vector<std::string>& args, int fd = -1) {
+    const std::string file = locate(args[0].c_str());
+    if (file.empty()) return -1;
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (fd >= 0) posix_spawn_file_actions_adddup2(&actions, fd, 3);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    // The child tells why exec failed through this pipe; a successful exec
+    // closes it.
+    int failed[2];
+    if (pipe2(failed, O_CLOEXEC) != 0) return -1;
+    sigset_t none;
+    sigemptyset(&none);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls here: the test process may have
+        // threads. When the parent went before the death signal was set,
+        // nothing would send it: end at once.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(127);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        signal(SIGTERM, SIG_DFL);
+        if (fd >= 0 && dup2(fd, 3) < 0) _exit(127);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(127);
+        if (null > 3) close(null);
+        execve(file.c_str(), argv.data(), environ);
+        const int error = errno;
+        if (write(failed[1], &error, sizeof error) < 0) _exit(127);
+        _exit(127);
+    }
+    close(failed[1]);
+    if (pid < 0) {
+        close(failed[0]);
+        return -1;
+    }
+    int error = 0;
+    ssize_t n = 0;
+    do n = read(failed[0], &error, sizeof error);
+    while (n < 0 && errno == EINTR);
+    close(failed[0]);
+    if (n > 0) {
+        waitpid(pid, nullptr, 0);
+        return -1;
+    }
     return pid;
 }
 
@@ -65,7 +120,7 @@ void stop(pid_t& pid) {
 }
 
 // A 1280 x 800 screen of its own with a window manager on it, gone with the
-// object. `installed` is false where Xvfb or openbox is missing; `error`
+// object. `present` is false where Xvfb or openbox is missing; `error`
 // says what went wrong where they are there but did not start.
 class XDisplay {
 public:
@@ -117,6 +172,104 @@ public:
     pid_t server = -1, manager = -1;
     std::string previous;
 };
+
+// The process's state in /proc: its one-letter state, its parent and its
+// name; false when it is gone.
+bool processState(pid_t pid, char& state, pid_t& parent, std::string& name) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    // pid (name) state ppid ...; the name may hold spaces and brackets.
+    const size_t open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) return false;
+    name = line.substr(open + 1, close - open - 1);
+    std::istringstream rest(line.substr(close + 1));
+    rest >> state >> parent;
+    return static_cast<bool>(rest);
+}
+
+// Ended (a zombie nobody reaps counts) or not there at all.
+bool processGone(pid_t pid) {
+    char state = 0;
+    pid_t parent = 0;
+    std::string name;
+    return !processState(pid, state, parent, name) || state == 'Z' || state == 'X';
+}
+
+// The display is looked for where it is started from, and it does not
+// outlive a test that is killed outright.
+TEST(XDisplayStart, IsLookedForOnThePathAndGoesWithAKilledTest) {
+    // With PATH naming a folder without the programs there is no display,
+    // wherever else they are installed: skipped, not failed.
+    {
+        char empty[] = "/tmp/xdisplay-path-XXXXXX";
+        ASSERT_NE(mkdtemp(empty), nullptr);
+        const char* saved = std::getenv("PATH");
+        const std::string path = saved ? saved : "";
+        setenv("PATH", empty, 1);
+        {
+            XDisplay none;
+            EXPECT_FALSE(none.present);
+            EXPECT_EQ(none.error, "");
+            EXPECT_EQ(none.server, -1);
+            EXPECT_EQ(none.manager, -1);
+        }
+        if (saved) setenv("PATH", path.c_str(), 1);
+        else unsetenv("PATH");
+        rmdir(empty);
+    }
+
+    if (!installed("Xvfb") || !installed("openbox")) GTEST_SKIP() << "no Xvfb or no openbox here";
+    // A child process starts a display, says which processes serve it and
+    // waits; then it is killed outright.
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(report[0]);
+        XDisplay display;
+        const pid_t pids[2] = {display.ready ? display.server : -1, display.ready ? display.manager : -1};
+        if (write(report[1], pids, sizeof pids) != static_cast<ssize_t>(sizeof pids)) _exit(1);
+        for (;;) pause();
+    }
+    close(report[1]);
+    pid_t pids[2] = {-1, -1};
+    size_t got = 0;
+    while (got < sizeof pids) {
+        const ssize_t n = read(report[0], reinterpret_cast<char*>(pids) + got, sizeof pids - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    close(report[0]);
+    // Its server and window manager, as it started them.
+    const char* names[2] = {"Xvfb", "openbox"};
+    for (int i = 0; i < 2; ++i) {
+        char state = 0;
+        pid_t parent = 0;
+        std::string name;
+        if (pids[i] <= 0) continue;
+        EXPECT_TRUE(processState(pids[i], state, parent, name)) << names[i];
+        EXPECT_EQ(name, names[i]);
+        EXPECT_EQ(parent, child) << names[i];
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_GT(pids[0], 0) << "the child's display did not start";
+    ASSERT_GT(pids[1], 0) << "the child's display did not start";
+
+    // Both go with it (within a generous bound), instead of living on
+    // under another parent.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(processGone(pids[0]) && processGone(pids[1])) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(processGone(pids[i])) << names[i] << " " << pids[i] << " outlived the killed test";
+        // Nothing is left behind by this test either way.
+        if (!processGone(pids[i])) kill(pids[i], SIGKILL);
+    }
+}
 
 class SdlX11Test : public ::testing::Test {
 protected:

@@ -94,6 +94,26 @@ TEST_F(SystemFonts, Flag0x200MeasuresAndDrawsWithTheSystemFont) {
     ASSERT_EQ(device->draws.size(), 2u);
     EXPECT_EQ(device->draws[1].firstColor, 0xFFFF0000u);
     EXPECT_FLOAT_EQ(device->draws[1].firstVertex.x, system->measure(u"ab", font->height));
+
+    // The same pages uploaded before the font finished loading, and their
+    // pixels let go of (no source kept): where its letters stand is not
+    // known, so the system font's letters are not moved: they stand at the
+    // top of the line, centred on the point like the cell.
+    loadPages(u"1252", u"font-test", u"tex-uploaded-", 6);
+    for (int n = 1; Texture* t = resources.findAs<Texture>(formatString(u"tex-uploaded-%d", n), false); ++n) {
+        ASSERT_NE(t->getHandle(), 0u);
+        ASSERT_EQ(t->getSourceImage(), nullptr);
+        ASSERT_TRUE(t->canvasPixels().empty());
+    }
+    auto* uploaded = new FontQuad();
+    owned.push_back(uploaded);
+    uploaded->addSourceTextures(u"tex-uploaded-");
+    uploaded->finishLoading();
+    ASSERT_EQ(uploaded->height, font->height);
+    device->resetRecords();
+    uploaded->drawText(0, 0, 0, 0xFFFFFFFF, 0x212, name);
+    ASSERT_EQ(device->draws.size(), 1u);
+    EXPECT_FLOAT_EQ(device->draws[0].firstVertex.y, std::trunc(uploaded->height / 2.0f));
 }
 
 TEST_F(SystemFonts, WithoutASystemFontTheAtlasDraws) {

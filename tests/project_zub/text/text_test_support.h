@@ -90,13 +90,15 @@ protected:
     }
 
     // Registers the pages, extra pages and table of a font stem in a code
-    // page under prefix + n and prefix + "Extra" + n.
-    void loadPages(const std::u16string& codePage, const std::u16string& stem, const std::u16string& prefix) {
+    // page under prefix + n and prefix + "Extra" + n; the pages with the
+    // texture flags given (the loader's keep their source images).
+    void loadPages(const std::u16string& codePage, const std::u16string& stem, const std::u16string& prefix,
+                   int pageFlags = 14) {
         const std::u16string folder = u"gfx/font/" + codePage + u"/";
         for (int n = 1;; ++n) {
             const std::u16string file = folder + stem + u"-" + formatString(u"%d", n) + u".tga";
             if (!files.fileExists(file)) break;
-            auto* t = new Texture(14, file);
+            auto* t = new Texture(pageFlags, file);
             owned.push_back(t);
             resources.addResource(formatString(u"%s%d", prefix, n), t);
         }

@@ -210,26 +210,52 @@ TEST(EditorConstruct, APrototypeBuiltWithItsConstructRowIsPlacedAsItWasBuilt) {
 }
 
 TEST(EditorConstruct, AFenceBuiltInTheClassListHasItsTwoPointsOnceItIsPlaced) {
-    EditorHarness h;
-    h.edit(h.houseLevel());
-    h.key(KEY_F1);
-    EditorPropertyWidget* entry = h.classRow(&Fence::classRecord);
-    ASSERT_NE(entry, nullptr);
-    h.clickAt(EditorHarness::centreOf(entry));
-    runConstructRow(h, entry, randomState);
-    EditorPropertyWidget* inside = nullptr;
-    for (EditorPropertyWidget* w : rowsIn(entry))
-        if (w->property->getName() == u"StateBase") inside = w;
-    ASSERT_NE(inside, nullptr);
-    const int32_t before = h.server().objectMap.ascending().back();
-    h.clickAt(EditorHarness::centreOf(inside));
-    h.pointAt(kPlace);
-    h.chord(KEY_X);
-    auto* fence = static_cast<Fence*>(newestOf(h, &Fence::classRecord, before));
-    ASSERT_NE(fence, nullptr);
-    std::vector<V3> points;
-    for (const BezierVertex* v : childrenOf<BezierVertex>(fence->vertices)) points.push_back(v->vertex);
-    EXPECT_EQ(points, (std::vector<V3>{V3(-128.0f, 0.0f, 0.0f), V3(128.0f, 0.0f, 0.0f)}));
-    EXPECT_EQ(fence->segmentCount(), 1);
-    EXPECT_FLOAT_EQ(fence->totalLength, 256.0f);
+    // Placed by Ctrl+X on a row of its own (the state row) or on the base's
+    // construct row, which asks the prototype to build itself once more on
+    // the way: either way it keeps the one path its own row built.
+    for (const bool byTheBasesRow : {false, true}) {
+        SCOPED_TRACE(byTheBasesRow ? "by the base's construct row" : "by the state row");
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        h.key(KEY_F1);
+        EditorPropertyWidget* entry = h.classRow(&Fence::classRecord);
+        ASSERT_NE(entry, nullptr);
+        h.clickAt(EditorHarness::centreOf(entry));
+        runConstructRow(h, entry, randomState);
+        EditorPropertyWidget* inside = nullptr;
+        for (EditorPropertyWidget* w : rowsIn(entry))
+            if (byTheBasesRow ? w->property->getName() == u"construct" && (w->property->flags & PROP_EDITOR_HIDDEN)
+                              : w->property->getName() == u"StateBase")
+                inside = w;
+        ASSERT_NE(inside, nullptr);
+        const int32_t before = h.server().objectMap.ascending().back();
+        h.clickAt(EditorHarness::centreOf(inside));
+        h.pointAt(kPlace);
+        h.chord(KEY_X);
+        auto* fence = static_cast<Fence*>(newestOf(h, &Fence::classRecord, before));
+        ASSERT_NE(fence, nullptr);
+        std::vector<V3> points;
+        for (const BezierVertex* v : childrenOf<BezierVertex>(fence->vertices)) points.push_back(v->vertex);
+        EXPECT_EQ(points, (std::vector<V3>{V3(-128.0f, 0.0f, 0.0f), V3(128.0f, 0.0f, 0.0f)}));
+        EXPECT_EQ(fence->segmentCount(), 1);
+        EXPECT_FLOAT_EQ(fence->totalLength, 256.0f);
+
+        // Five stakes stand in a row from one end to the other, the middle
+        // one in the middle, and a nudge keeps the length.
+        fence->stakeCount = 5;
+        h.key(KEY_RIGHT);
+        EXPECT_FLOAT_EQ(fence->totalLength, 256.0f);
+        std::vector<V3> stakes(5);
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(fence->stakeAt(i, &stakes[i], nullptr));
+        EXPECT_NEAR(stakes[0].x, -128.0f, 0.5f);
+        EXPECT_NEAR(stakes[2].x, 0.0f, 0.5f);
+        EXPECT_NEAR(stakes[4].x, 128.0f, 0.5f);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_NEAR(stakes[i].y, 0.0f, 0.5f) << i;
+            EXPECT_NEAR(stakes[i].x, -stakes[4 - i].x, 0.5f) << i;
+            if (i > 0) {
+                EXPECT_GT(stakes[i].x, stakes[i - 1].x + 32.0f) << i;
+            }
+        }
+    }
 }

@@ -143,6 +143,48 @@ TEST(EditorPress, APressWithAJumpNeitherTurnsNorScalesWhatItLandsOn) {
     EXPECT_FLOAT_EQ(o->scale.x, o->scale.y);
 }
 
+// S held, the press a hair beside the apple's centre: that is on its axes,
+// so the first move scales nothing and the rest scale by the distance from
+// there, whatever the zoom and the apple's own scale.
+TEST(EditorPress, AScaleDragFromBesideTheCentreGrowsByTheWayItGoes) {
+    struct Case {
+        int zoomSteps;
+        float scale;
+    };
+    for (const Case c : {Case{0, 1.0f}, Case{2, 1.0f}, Case{0, 3.0f}}) {
+        SCOPED_TRACE(testing::Message() << "zoomed in " << c.zoomSteps << " steps, scale " << c.scale);
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        EditorObject* o = h.place(&Apple::classRecord, kPlace);
+        ASSERT_NE(o, nullptr);
+        o->setScale(c.scale, c.scale, 1.0f);
+        const float eyeZ = h.controller().contextGame->camera->eye.z;
+        for (int i = 0; i < c.zoomSteps; ++i) {
+            h.pointAt(h.onScreen(o->position));
+            h.wheel(-1);
+        }
+        EXPECT_FLOAT_EQ(h.controller().contextGame->camera->eye.z, eyeZ / static_cast<float>(1 << c.zoomSteps));
+        h.clickAt(pickPoint(h, o));
+        ASSERT_EQ(h.focus.getFocus(), o);
+        const V3 centre = h.onScreen(o->position);
+
+        h.keys.insert(KEY_S);
+        h.pointAt(centre + V3(0.3f, 0.0f, 0.0f));
+        h.pressAt(h.mouse);
+        EXPECT_EQ(h.focus.getFocus(), o);
+        h.moveTo(centre + V3(10.0f, 0.0f, 0.0f), 1);
+        EXPECT_NEAR(o->scale.x, c.scale, c.scale * 1e-3f);
+        h.moveTo(centre + V3(20.0f, 0.0f, 0.0f), 4);
+        h.releaseButton();
+        h.keys.erase(KEY_S);
+        h.step();
+        // Twice as far out: more than a fifth larger, less than twice.
+        EXPECT_GT(o->scale.x, c.scale * 1.2f);
+        EXPECT_LT(o->scale.x, c.scale * 2.0f);
+        EXPECT_FLOAT_EQ(o->scale.x, o->scale.y);
+    }
+}
+
 TEST(EditorPress, APressWithAJumpDoesNotBendAPlant) {
     EditorHarness h;
     h.edit(h.houseLevel());

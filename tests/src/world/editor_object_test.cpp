@@ -245,6 +245,50 @@ TEST_F(EditorModeTest, ScaleDragClampsKeepingTheSign) {
     EXPECT_EQ(o->scale.y, 1.0f);
 }
 
+// A scale drag that starts a hair beside the object's centre: the hair is
+// on the axis (a pixel or two on the screen, whatever the zoom and the
+// object's scale), and the drag scales by how far it goes from there.
+TEST_F(EditorModeTest, ScaleDragFromBesideTheCentreGrowsByTheWayItGoes) {
+    Camera* camera = world.context.camera;
+    const float eyeZ = camera->eye.z;
+    // Zoomed in four times and out four times; the object at scale 1, 4 and
+    // 0.25.
+    for (const float zoom : {4.0f, 0.25f}) {
+        for (const float start : {1.0f, 4.0f, 0.25f}) {
+            SCOPED_TRACE(testing::Message() << "zoom " << zoom << ", scale " << start);
+            camera->eye.z = eyeZ / zoom;
+            Counting* o = world.place<Counting>(V3(30.0f, -20.0f, 0.0f));
+            o->setScale(start, start, 1.0f);
+            const V3 centre = camera->worldToScreen(o->position);
+            const auto at = [&](float dx) { return camera->screenToWorld(centre.x + dx, centre.y, 0.0f); };
+
+            // From half a pixel beside the centre, 10 pixels out in one step:
+            // nothing changes yet. Then to 20: the distance doubled.
+            drag(o, at(0.5f), at(10.0f), KEY_S);
+            EXPECT_NEAR(o->scale.x, start, start * 1e-4f);
+            EXPECT_NEAR(o->scale.y, start, start * 1e-4f);
+            drag(o, at(10.0f), at(20.0f), KEY_S, 1);
+            EXPECT_NEAR(o->scale.x, start * 2.0f, start * 2e-3f);
+            EXPECT_NEAR(o->scale.y, start, start * 1e-4f);
+
+            // From a quarter of a pixel beside it, out in steps to 10
+            // pixels: the step from on the axis counts for nothing, the rest
+            // by their ratio (never more than 10 / 2 in all).
+            o->setScale(start, start, 1.0f);
+            float from = 0.25f;
+            for (const float to : {3.0f, 5.0f, 7.5f, 10.0f}) {
+                drag(o, at(from), at(to), KEY_S);
+                from = to;
+            }
+            EXPECT_GT(o->scale.x, start * 1.2f);
+            EXPECT_LE(o->scale.x, start * 5.0f);
+            EXPECT_FLOAT_EQ(o->scale.x, o->scale.y);
+            o->destroy();
+        }
+    }
+    camera->eye.z = eyeZ;
+}
+
 TEST_F(EditorModeTest, MoveDragMovesTheGroup) {
     A99Object* a = world.place<A99Object>(V3(0, 0, 0));
     A99Object* b = world.place<A99Object>(V3(100, 0, 0));
