@@ -14,6 +14,10 @@ namespace levelbuild {
 
 namespace {
 
+// A temporary file of a killed run is left alone this long after it last
+// changed: a write takes its file's lock the moment after making it.
+constexpr long kQuietSeconds = 60;
+
 std::string cannotWrite(const std::string& path, const std::string& why) {
     return printable(path) + ": cannot be written: " + why;
 }
@@ -86,6 +90,12 @@ bool writeOutputFile(const std::string& path, const void* data, size_t size, std
             return false;
         }
     }
+    // What runs killed in the middle of a write left beside it goes first
+    // (only files of such writes, that none holds and that have been quiet
+    // for a minute).
+    const size_t slash = path.find_last_of('/');
+    AtomicFile::removeLeftovers(slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash),
+                                kQuietSeconds);
     std::string reason;
     if (AtomicFile::writeAll(path, data, size, &reason)) return true;
     error = cannotWrite(path, printable(reason));

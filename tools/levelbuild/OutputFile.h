@@ -6,6 +6,8 @@
 //   temporary file beside it, which is then renamed over the path
 //   (AtomicFile). A reader sees the old file or the whole new one, never a
 //   half-written one; a link is replaced by the file, never written through.
+//   Temporary files that killed runs left in that folder (quiet for a
+//   minute, held by no write) are removed first.
 // - A character device (/dev/null, a terminal): written to as a stream, never
 //   created, truncated or replaced, so "--out /dev/null" discards.
 // - A folder, a named pipe, a socket or a block device: refused, before any

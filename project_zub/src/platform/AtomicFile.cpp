@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 
 namespace {
@@ -124,6 +126,8 @@ bool AtomicFile::open(const std::string& path) {
             ::close(made);
             return failWith("Creating", err);
         }
+        // Marks the file as that of a write going on (removeLeftovers).
+        ::flock(made, LOCK_EX | LOCK_NB);
         fd = made;
         tempName = name;
         device = st.st_dev;
@@ -233,7 +237,7 @@ void AtomicFile::removeOpenTemporaries() {
     for (AtomicFile* f : openWrites) f->removeOwnTemporary();
 }
 
-std::vector<std::string> AtomicFile::removeLeftovers(const std::string& folderName) {
+std::vector<std::string> AtomicFile::removeLeftovers(const std::string& folderName, long quietSeconds) {
     std::vector<std::string> removed;
     const int dir = ::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return removed;
@@ -245,11 +249,23 @@ std::vector<std::string> AtomicFile::removeLeftovers(const std::string& folderNa
     std::vector<std::string> names;
     while (const dirent* e = ::readdir(listing))
         if (isTemporaryName(e->d_name)) names.emplace_back(e->d_name);
+    const time_t now = std::time(nullptr);
+    const auto same = [](const struct stat& a, const struct stat& b) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    };
     for (const std::string& name : names) {
-        struct stat st {};
-        if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-            ::unlinkat(dir, name.c_str(), 0) == 0)
+        // Only a regular file is opened (to look at its lock): nothing else
+        // under such a name is touched.
+        struct stat named {
+        }, st{};
+        if (::fstatat(dir, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode)) continue;
+        const int file = ::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (file < 0) continue;
+        if (::fstat(file, &st) == 0 && same(st, named) && now - st.st_mtime >= quietSeconds &&
+            ::flock(file, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dir, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            same(st, named) && ::unlinkat(dir, name.c_str(), 0) == 0)
             removed.push_back(name);
+        ::close(file);
     }
     ::closedir(listing);  // closes `dir` too
     return removed;

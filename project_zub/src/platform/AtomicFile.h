@@ -62,9 +62,12 @@ public:
     // Removes the temporary files that writes cut short left in `folder`
     // (regular files under isTemporaryName names; a link or anything else
     // under such a name stays, and nothing below the folder is looked at).
-    // Only for a folder that no other process is writing into now. The
-    // names removed.
-    static std::vector<std::string> removeLeftovers(const std::string& folder);
+    // A write holds a lock on its temporary file (flock) while it lasts, so
+    // the file of a write still going on stays; with `quietSeconds`, so does
+    // every file changed more recently than that (a write of another
+    // process may be about to lock the file it has just made). The names
+    // removed.
+    static std::vector<std::string> removeLeftovers(const std::string& folder, long quietSeconds = 0);
     // For a program that is ending before its writes are done (stopped by a
     // signal, a fatal error): removes the temporary file of every write of
     // the process that is still open, and makes every later open() and

@@ -319,15 +319,21 @@ TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     EXPECT_TRUE(ours().empty());
 
     // What cut-short writes leave: only regular files under the writer's
-    // names go, nothing else and nothing below the folder.
+    // names go, nothing else, nothing below the folder, not the file of a
+    // write going on, and with a time to wait, none changed within it.
     const std::string left = folder + "/.zub-0123456789ab.tmp";
     std::ofstream(left) << "half a save";
     fs::create_symlink(keys, folder + "/.zub-linklinklink.tmp");
     fs::create_directory(folder + "/.zub-folderfolder.tmp");
     std::ofstream(folder + "/.zub-folderfolder.tmp/.zub-0123456789ab.tmp") << "below";
     std::ofstream(folder + "/.zub-Upper1234567.tmp") << "not a name of the writer's";
+    AtomicFile going;
+    ASSERT_TRUE(going.open(folder + "/going")) << going.error();
+    EXPECT_TRUE(AtomicFile::removeLeftovers(folder, 60).empty());
     EXPECT_EQ(AtomicFile::removeLeftovers(folder), std::vector<std::string>{".zub-0123456789ab.tmp"});
     EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(going.tempPath()));
+    ASSERT_TRUE(going.write("on", 2) && going.commit()) << going.error();
     EXPECT_TRUE(fs::is_symlink(folder + "/.zub-linklinklink.tmp"));
     EXPECT_EQ(read(keys), "again");
     EXPECT_TRUE(fs::exists(folder + "/.zub-folderfolder.tmp/.zub-0123456789ab.tmp"));

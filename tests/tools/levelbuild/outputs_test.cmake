@@ -60,12 +60,20 @@ if(null_made EQUAL 0 AND full_made EQUAL 0)
   set(full "${WORK}/full")
 endif()
 
-# Level files. A link at the target is replaced by the level.
+# Level files. A link at the target is replaced by the level; a temporary
+# file that a killed run left beside it long ago goes, one just made stays.
 file(MAKE_DIRECTORY "${WORK}/levels")
+file(WRITE "${WORK}/levels/.zub-0123456789ab.tmp" "half a level")
+execute_process(COMMAND touch -d "2 hours ago" "${WORK}/levels/.zub-0123456789ab.tmp")
+file(WRITE "${WORK}/levels/.zub-abcdefghijkl.tmp" "a level being written")
 file(CREATE_LINK "${WORK}/notes.txt" "${WORK}/levels/tiny.lev" SYMBOLIC)
 levelbuild(--out "${WORK}/levels" "${WORK}/tiny.txt")
 expect_exit("a level over a link" 0)
 expect_notes_kept("a level over a link" "${WORK}/levels/tiny.lev")
+if(EXISTS "${WORK}/levels/.zub-0123456789ab.tmp" OR NOT EXISTS "${WORK}/levels/.zub-abcdefghijkl.tmp")
+  message(FATAL_ERROR "the temporary files beside the level: the old one should go, the new one stay")
+endif()
+file(REMOVE "${WORK}/levels/.zub-abcdefghijkl.tmp")
 file(SIZE "${WORK}/levels/tiny.lev" size)
 if(size LESS 1000)
   message(FATAL_ERROR "the level written over a link has ${size} bytes")
