@@ -108,6 +108,7 @@ public:
         next.wheel = 0;
         next.mouseMoved = false;
         for (bool& pressed : next.mousePressed) pressed = false;
+        for (bool& released : next.mouseReleased) released = false;
         windowWidth = window.width;
         windowHeight = window.height;
     }
