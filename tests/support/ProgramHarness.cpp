@@ -378,6 +378,13 @@ void ProgramHarness::moveMouseToPixel(float x, float y) {
     backend->next.mouseMoved = true;
 }
 
+void ProgramHarness::mouseStandsAtPixel(float x, float y) {
+    if (!backend) return;
+    backend->next.mouseX = x;
+    backend->next.mouseY = y;
+    backend->next.mouseKnown = true;
+}
+
 platform::WindowSettings ProgramHarness::askedWindow() const {
     std::lock_guard lock(mutex);
     return backend ? backend->asked : platform::WindowSettings{};
