@@ -224,6 +224,7 @@ TEST_F(SdlBackendTest, TypedTextAndControlCharacters) {
 }
 
 TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
+    EXPECT_FALSE(input.mouseKnown);  // the off-screen window has had no mouse over it
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
     e.motion.x = 10;
@@ -243,6 +244,7 @@ TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
     push(e);
     poll();
     EXPECT_TRUE(input.mouseMoved);
+    EXPECT_TRUE(input.mouseKnown);
     EXPECT_EQ(input.mouseX, 10);
     EXPECT_EQ(input.mouseY, 20);
     EXPECT_TRUE(input.mouseButtons[3]);
@@ -250,6 +252,7 @@ TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
     EXPECT_EQ(input.wheel, -2);
     poll();
     EXPECT_FALSE(input.mouseMoved);
+    EXPECT_TRUE(input.mouseKnown);  // and stays so
     EXPECT_EQ(input.wheel, 0);
     EXPECT_TRUE(input.mouseButtons[3]);
 }

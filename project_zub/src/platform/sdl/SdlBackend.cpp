@@ -347,12 +347,6 @@ bool SdlBackend::openWindow(const WindowSettings& s, std::string& error) {
     mouseY_ = static_cast<float>(y);
     // A window system that shows nothing has no mouse to leave the window.
     mouseInWindow_ = !hasDisplay() || (state & SDL_WINDOW_MOUSE_FOCUS) != 0;
-    // SDL knows where the mouse is once it has had it over the window; where
-    // the window system tells where the cursor stands on the screen, the
-    // first poll reads its place in the window (the window may appear under
-    // a mouse that never moves).
-    mouseKnown_ = hasDisplay() && SDL_GetMouseFocus() == window_;
-    windowMoved_ = true;
     SDL_StartTextInput();
     if (!s.fullScreen) placeWindow(s.width, s.height);
     measureWindow();
