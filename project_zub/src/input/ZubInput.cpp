@@ -160,14 +160,17 @@ void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
     // mouse as it stands before this frame.
     MouseStep at;
     bool known = bMousePixelKnown;
+    // The window moved under a mouse that stayed where it was: it stands
+    // elsewhere in the window now, without moving.
+    const bool relocated = s.mouseRelocated && !s.mouseMoved;
     if (mouseSteps.empty()) {
         at.pixelX = mousePixelX;
         at.pixelY = mousePixelY;
         for (int b = 0; b < 4; ++b) at.buttons[b] = prevMouseButtons[b] != 0;
     } else {
-        // The window moved under the mouse since those steps were taken:
-        // they stand where the mouse stands now.
-        if (s.mouseRelocated && !s.mouseMoved) {
+        // The steps still to come were taken before the window moved: they
+        // stand where the mouse stands now.
+        if (relocated) {
             for (MouseStep& step : mouseSteps) {
                 step.placed = step.moved = true;
                 step.pixelX = s.mouseX;
@@ -179,13 +182,20 @@ void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
     }
     at.placed = at.moved = at.turn = false;
     bool added = false;
-    // The mouse as it is now, at a pixel (or where it stood) after a button
-    // went down or up (`turn`) or the mouse moved there.
+    // The mouse as it is now, at a pixel (or where it stood, or where the
+    // window moved it to) after a button went down or up (`turn`) or the
+    // mouse moved there.
     auto add = [&](bool placed, bool moving, float px, float py, bool turn) {
         if (placed) {
             at.moved = moving || !known || px != at.pixelX || py != at.pixelY;
             at.pixelX = px;
             at.pixelY = py;
+            known = true;
+        } else if (relocated) {
+            placed = true;
+            at.moved = false;
+            at.pixelX = s.mouseX;
+            at.pixelY = s.mouseY;
             known = true;
         } else {
             at.moved = false;
@@ -252,9 +262,9 @@ void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
         if (s.mouseMoved) add(true, true, endX, endY, turn);
         else if (turn) add(false, false, 0, 0, true);
     }
-    // The window moved under a mouse that stayed where it was, or the mouse's
-    // place became known: it stands there, without moving.
-    if (!added && mouseSteps.empty() && !s.mouseMoved && (s.mouseRelocated || (!known && s.mouseKnown))) {
+    // The window moved under the mouse, or the mouse's place became known:
+    // it stands there, without moving.
+    if (!added && mouseSteps.empty() && (relocated || (!s.mouseMoved && !known && s.mouseKnown))) {
         at.placed = true;
         at.moved = at.turn = false;
         at.pixelX = s.mouseX;

@@ -184,7 +184,7 @@ private:
         bool moved = false;   // ... and got there by moving
         float pixelX = 0, pixelY = 0;
         bool buttons[4] = {};
-        bool turn = false;  // a button goes down or up: the pixel is where
+        bool turn = false;  // a button went down or up there
     };
     // Adds the mouse's steps of a poll to those still to come.
     void queueMouseSteps(const platform::InputSnapshot& s);

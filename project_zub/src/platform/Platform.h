@@ -63,8 +63,9 @@ struct InputSnapshot {
     bool mouseReleased[MOUSE_BUTTONS] = {};
     float mouseReleaseX[MOUSE_BUTTONS] = {}, mouseReleaseY[MOUSE_BUTTONS] = {};
     // The back-end knows where the mouse stands in the window (mouseX,
-    // mouseY), moved or not: it read the place when the window appeared, or
-    // has seen the mouse since. False while it only has a guess.
+    // mouseY), moved or not: the window system has told it (in an event of
+    // the mouse's, or asked after the window moved). False while it only has
+    // a guess, as before the mouse has come over a new window.
     bool mouseKnown = false;
     // The mouse stands inside the window (the window system has the mouse in
     // it, or holds it there while a button is held).

@@ -279,6 +279,16 @@ TEST(Input, AWindowMovedUnderTheMouseTellsWhereItStandsWithoutMovement) {
     EXPECT_NEAR(r.input.mouseX, (300.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
     EXPECT_NEAR(r.input.mouseY, 768.0f - 40.0f / 775.0f * 768.0f, 0.01f);
     EXPECT_TRUE(r.input.isPointerHeld(0));
+    // The window moves under the mouse in the poll in which a button goes
+    // up: it goes up where the mouse stands now.
+    r.backend.next.mouseButtons[0] = false;
+    r.backend.next.mouseX = 250;
+    r.backend.next.mouseY = 60;
+    r.backend.next.mouseRelocated = true;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_NEAR(r.input.mouseX, (250.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
+    EXPECT_EQ(r.input.mouseDeltaX, 0);
 }
 
 TEST(Input, PointerTapVersusDragAtTwentyUnits) {
