@@ -4,6 +4,7 @@
 #include "audio/ZubAudio.h"
 #include "flow/GameServer.h"
 #include "flow/GameServices.h"
+#include "flow/MyRootObject.h"
 #include "object/FileData.h"
 #include "records/ProfileData.h"
 #include "records/ProfileManager.h"
@@ -17,6 +18,15 @@ double physicalSeconds() {
     return TimeKeeper::getPhysicalTime() - (keeper ? keeper->startTime : 0.0);
 }
 
+// Play goes without a pointer. A level being edited is worked on with the
+// pointer: the game's arrow, as on the editor's own screens (the system's
+// cursor is hidden over the picture). The pause menu over the level draws
+// the arrow itself.
+uint8_t showsPointer(const GameServer* server) {
+    const MyRootObject* root = server ? server->gameRoot() : nullptr;
+    return server && server->bEditing && !(root && root->contextOverlay) ? 1 : 0;
+}
+
 }  // namespace
 
 ContextLevelManager::ContextLevelManager(int levelNumber)
@@ -24,11 +34,11 @@ ContextLevelManager::ContextLevelManager(int levelNumber)
 
 ContextLevelManager::ContextLevelManager(std::u16string_view levelFile) {
     bEscapeCloses = 0;
-    bShowPointer = 0;
     GameServices& services = GameServices::get();
     gameServer = std::make_unique<GameServer>(narrowToWide(services.profiles().currentProfile().name));
     // A level is played unless levels are opened for editing.
     gameServer->bEditing = services.editLevels();
+    bShowPointer = showsPointer(gameServer.get());
     // Its file tells which of the levels it is, if any.
     gameServer->levelNumber = ProfileData::levelFileToNumber(levelFile);
 
@@ -50,6 +60,7 @@ int32_t ContextLevelManager::outcome() const { return gameServer ? gameServer->o
 void ContextLevelManager::tickContents(double time, double dt) {
     if (gameServer) {
         gameServer->tick(time, dt);
+        bShowPointer = showsPointer(gameServer.get());
         if (gameServer->outcome != 0) {
             if (ZubAudio* audio = ZubAudio::active()) {
                 if (SoundStream* music = audio->getMusic()) {

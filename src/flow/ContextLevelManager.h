@@ -5,7 +5,8 @@
 // (5 complete, 6 restart, 1 quit) it stops the music and finishes; the
 // valley map, which made it, reads the outcome and deletes it (with the
 // server and the whole level). Escape does not close it (the root object
-// pauses on Escape) and it draws no mouse pointer.
+// pauses on Escape), and it draws no mouse pointer over a level in play,
+// only over one being edited.
 #include <memory>
 #include <string_view>
 

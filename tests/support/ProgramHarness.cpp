@@ -108,6 +108,7 @@ public:
         next.wheel = 0;
         next.mouseMoved = false;
         for (bool& pressed : next.mousePressed) pressed = false;
+        for (bool& released : next.mouseReleased) released = false;
         windowWidth = window.width;
         windowHeight = window.height;
     }
@@ -375,6 +376,13 @@ void ProgramHarness::moveMouseToPixel(float x, float y) {
     backend->next.mouseX = x;
     backend->next.mouseY = y;
     backend->next.mouseMoved = true;
+}
+
+void ProgramHarness::mouseStandsAtPixel(float x, float y) {
+    if (!backend) return;
+    backend->next.mouseX = x;
+    backend->next.mouseY = y;
+    backend->next.mouseKnown = true;
 }
 
 platform::WindowSettings ProgramHarness::askedWindow() const {

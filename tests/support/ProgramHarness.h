@@ -163,6 +163,9 @@ public:
     void moveMouse(float x, float y);
     // A window pixel (x from the left, y from the top).
     void moveMouseToPixel(float x, float y);
+    // The mouse stands at a window pixel without having moved, and the
+    // window system tells where (as where the window appeared under it).
+    void mouseStandsAtPixel(float x, float y);
     void mouseButton(bool down);
     // Moves there (a frame), presses (a frame), releases (a frame).
     void click(float x, float y);

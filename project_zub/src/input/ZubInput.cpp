@@ -64,49 +64,34 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     }
 
     // The mouse: only real movement replaces the position, so a position set
-    // by the program stays until the mouse moves.
+    // by the program stays until the mouse moves. The mouse's steps come one
+    // a frame (queueMouseSteps).
     mouseDeltaX = mouseDeltaY = 0;
     mouseDeltaWheel = static_cast<float>(s.wheel);
-    float pixelX = s.mouseX, pixelY = s.mouseY;
-    bool moved = s.mouseMoved && s.touches.empty();
-    // The button whose press last poll's movement came after is held in this
-    // frame, where that movement comes, even when it went up meanwhile (a
-    // quick flick): the movement drags what the press took hold of.
-    int heldOn = -1;
-    if (bPendingMove) {
-        heldOn = pendingButton;
-        // Where the mouse went after last poll's press (unless it has moved
-        // on, or the window has moved under it since: then the poll tells
-        // where it is).
-        if (!s.mouseMoved && !s.mouseRelocated) {
-            pixelX = pendingPixelX;
-            pixelY = pendingPixelY;
-        }
-        moved = s.touches.empty();
-    }
-    bPendingMove = false;
-    // A button that went down in this poll stops the mouse where it went
-    // down for this frame: what the press lands on is what stands there, and
-    // the movement that came after the press comes as movement in the next
-    // frame, where whatever the press took hold of is dragged by it.
+    float pixelX = 0, pixelY = 0;
+    bool moved = false, relocated = false;
+    bool buttons[4];
+    for (int b = 0; b < 4; ++b) buttons[b] = prevMouseButtons[b] != 0;
     if (s.touches.empty()) {
-        for (int b = 0; b < 4; ++b) {
-            if (!s.mousePressed[b] || !s.mouseButtons[b] || prevMouseButtons[b]) continue;
-            if (moved && (s.mousePressX[b] != pixelX || s.mousePressY[b] != pixelY)) {
-                bPendingMove = true;
-                pendingButton = b;
-                pendingPixelX = pixelX;
-                pendingPixelY = pixelY;
+        queueMouseSteps(s);
+        if (!mouseSteps.empty()) {
+            const MouseStep step = mouseSteps.front();
+            mouseSteps.pop_front();
+            if (step.placed) {
+                pixelX = step.pixelX;
+                pixelY = step.pixelY;
+                moved = step.moved;
+                // Without moving: the window moved or changed under the
+                // mouse, or its place was read where none was known.
+                relocated = !step.moved;
             }
-            pixelX = s.mousePressX[b];
-            pixelY = s.mousePressY[b];
-            moved = moved || !bMousePixelKnown || pixelX != mousePixelX || pixelY != mousePixelY;
-            break;
+            std::copy(std::begin(step.buttons), std::end(step.buttons), buttons);
         }
+    } else {
+        // The first touch contact drives the mouse (updatePointers).
+        mouseSteps.clear();
+        for (int b = 0; b < 4; ++b) buttons[b] = s.mouseButtons[b];
     }
-    // The window moved or changed under a mouse that stayed where it was:
-    // it stands elsewhere in the window now, without moving.
-    const bool relocated = !moved && s.mouseRelocated && s.touches.empty();
     if (moved || relocated) {
         float x, y;
         toReference(pixelX, pixelY, x, y);
@@ -131,7 +116,7 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     keys[MOUSE_DIRECTION_BASE + 3] = mouseDeltaX > 0 ? 0x80 : 0;
     bMouseInWindow = s.mouseInWindow;
     for (int b = 0; b < 4; ++b) {
-        mouseButtons[b] = s.mouseButtons[b] || b == heldOn ? 1 : 0;
+        mouseButtons[b] = buttons[b] ? 1 : 0;
         keys[MOUSE_BUTTON_BASE + b] = mouseButtons[b] ? 0x80 : 0;
     }
 
@@ -168,6 +153,124 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     }
 
     updatePointers(s);
+}
+
+void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
+    // The poll's news goes on from the last step still to come, or from the
+    // mouse as it stands before this frame.
+    MouseStep at;
+    bool known = bMousePixelKnown;
+    // The window moved under a mouse that stayed where it was: it stands
+    // elsewhere in the window now, without moving.
+    const bool relocated = s.mouseRelocated && !s.mouseMoved;
+    if (mouseSteps.empty()) {
+        at.pixelX = mousePixelX;
+        at.pixelY = mousePixelY;
+        for (int b = 0; b < 4; ++b) at.buttons[b] = prevMouseButtons[b] != 0;
+    } else {
+        // The steps still to come were taken before the window moved: they
+        // stand where the mouse stands now.
+        if (relocated) {
+            for (MouseStep& step : mouseSteps) {
+                step.placed = step.moved = true;
+                step.pixelX = s.mouseX;
+                step.pixelY = s.mouseY;
+            }
+        }
+        at = mouseSteps.back();
+        known = known || std::any_of(mouseSteps.begin(), mouseSteps.end(), [](const MouseStep& m) { return m.placed; });
+    }
+    at.placed = at.moved = at.turn = false;
+    bool added = false;
+    // The mouse as it is now, at a pixel (or where it stood, or where the
+    // window moved it to) after a button went down or up (`turn`) or the
+    // mouse moved there.
+    auto add = [&](bool placed, bool moving, float px, float py, bool turn) {
+        if (placed) {
+            at.moved = moving || !known || px != at.pixelX || py != at.pixelY;
+            at.pixelX = px;
+            at.pixelY = py;
+            known = true;
+        } else if (relocated) {
+            placed = true;
+            at.moved = false;
+            at.pixelX = s.mouseX;
+            at.pixelY = s.mouseY;
+            known = true;
+        } else {
+            at.moved = false;
+        }
+        at.placed = placed;
+        at.turn = turn;
+        added = true;
+        // Movement with the buttons as they are, after movement still to
+        // come with the same buttons: the later place is the one to go to.
+        if (placed && !turn && !mouseSteps.empty()) {
+            MouseStep& last = mouseSteps.back();
+            if (last.placed && !last.turn && std::equal(std::begin(last.buttons), std::end(last.buttons), at.buttons)) {
+                last.pixelX = px;
+                last.pixelY = py;
+                last.moved = last.moved || at.moved;
+                return;
+            }
+        }
+        mouseSteps.push_back(at);
+    };
+    const bool wasHeld[4] = {at.buttons[0], at.buttons[1], at.buttons[2], at.buttons[3]};
+    for (int b = 0; b < 4; ++b) at.buttons[b] = s.mouseButtons[b];
+    // The button that went down or up in this poll, where it did (the
+    // back-end tells the places); the other buttons are taken as they are
+    // from the first step on.
+    int button = -1;
+    for (int b = 0; b < 4 && button < 0; ++b) {
+        const bool down = s.mousePressed[b] && (s.mouseButtons[b] || s.mouseReleased[b]);
+        const bool up = s.mouseReleased[b] && wasHeld[b];
+        if ((down && !wasHeld[b]) || (up && (down || !s.mouseButtons[b]))) button = b;
+    }
+    const float endX = s.mouseX, endY = s.mouseY;
+    // Button b goes down at its place: what the press lands on is what
+    // stands there.
+    auto press = [&](int b) {
+        at.buttons[b] = true;
+        add(true, false, s.mousePressX[b], s.mousePressY[b], true);
+    };
+    // Button b goes up at its place: the movement before the release drags
+    // with the button held.
+    auto release = [&](int b) {
+        const float rx = s.mouseReleaseX[b], ry = s.mouseReleaseY[b];
+        at.buttons[b] = true;
+        if (!known || rx != at.pixelX || ry != at.pixelY) add(true, false, rx, ry, false);
+        at.buttons[b] = false;
+        add(true, false, rx, ry, true);
+    };
+    if (button >= 0) {
+        const int b = button;
+        if (!wasHeld[b]) {
+            // Down, then maybe up again (a flick).
+            press(b);
+            if (s.mouseReleased[b]) release(b);
+        } else {
+            // Up, then maybe down again (the next press came in the same
+            // poll).
+            release(b);
+            if (s.mousePressed[b]) press(b);
+        }
+        // The movement after the last of them.
+        if (s.mouseMoved && (endX != at.pixelX || endY != at.pixelY)) add(true, true, endX, endY, false);
+    } else {
+        const bool turn = !std::equal(std::begin(wasHeld), std::end(wasHeld), at.buttons);
+        if (s.mouseMoved) add(true, true, endX, endY, turn);
+        else if (turn) add(false, false, 0, 0, true);
+    }
+    // The window moved under the mouse, or the mouse's place became known:
+    // it stands there, without moving.
+    if (!added && mouseSteps.empty() && (relocated || (!s.mouseMoved && !known && s.mouseKnown))) {
+        at.placed = true;
+        at.moved = at.turn = false;
+        at.pixelX = s.mouseX;
+        at.pixelY = s.mouseY;
+        mouseSteps.push_back(at);
+    }
 }
 
 InputPointer* ZubInput::mousePointer() {
@@ -345,9 +448,9 @@ void ZubInput::setMousePosition(float x, float y, float z) {
     mouseDeltaX = mouseDeltaY = mouseDeltaWheel = 0;
     // The next movement is measured from here, also when the mouse had not
     // moved before: the program has put the cursor somewhere known (and
-    // where the mouse went after a press no longer matters).
+    // where the mouse went in the steps still to come no longer matters).
     bMouseKnown = true;
-    bPendingMove = false;
+    mouseSteps.clear();
     float px = 0, py = 0;
     fromReference(x, y, px, py);
     keepMousePixel(px, py);

@@ -73,14 +73,22 @@ public:
     void setViewport(const Viewport& v) { viewport = v; }
 
     // Takes one poll of the devices: this frame's tables, pointers, typed
-    // characters and the input mode. A poll in which a mouse button went
-    // down and the mouse then moved on is taken in two frames: in this one
-    // the mouse stands where the button went down, in the next it has moved
-    // on (unless the program put it elsewhere meanwhile). A viewport
-    // changed since the mouse position was taken (the window was resized)
-    // maps the mouse's window pixel again, so that the pointer stays where
-    // the mouse is without its moving. `backend` moves the system cursor when the position is set; it
-    // may be null.
+    // characters and the input mode. The mouse's part of a poll in which a
+    // button went down or up among the moves is taken in as many frames as
+    // it has steps, one a frame, in their order: the mouse where the button
+    // went down (the press), the movement after it with the button held (a
+    // drag), the mouse where the button went up with the button still held
+    // (the movement before the release drags), the release there, and the
+    // movement after it with the button up. Steps left over come in the next
+    // frames, before what later polls bring (the movement of a later poll
+    // takes the place of a plain movement still to come); the program
+    // putting the mouse somewhere drops them. A window moved under the mouse
+    // puts the steps still to come where the mouse stands now. The mouse's
+    // place, where the back-end knows it, is taken (without movement) while
+    // none is known. A viewport changed since the mouse position was taken
+    // (the window was resized) maps the mouse's window pixel again, so that
+    // the pointer stays where the mouse is without its moving. `backend`
+    // moves the system cursor when the position is set; it may be null.
     void update(const platform::InputSnapshot& s);
     void setBackend(platform::Backend* b) { backend = b; }
 
@@ -169,17 +177,27 @@ private:
     void updatePointers(const platform::InputSnapshot& s);
     InputPointer* mousePointer();
 
+    // One frame's worth of the mouse: where it stands and which buttons it
+    // holds.
+    struct MouseStep {
+        bool placed = false;  // the mouse stands at the pixel
+        bool moved = false;   // ... and got there by moving
+        float pixelX = 0, pixelY = 0;
+        bool buttons[4] = {};
+        bool turn = false;  // a button went down or up there
+    };
+    // Adds the mouse's steps of a poll to those still to come.
+    void queueMouseSteps(const platform::InputSnapshot& s);
+
     Viewport viewport;
     platform::Backend* backend = nullptr;
     bool bMouseKnown = false;
     float mousePixelX = 0, mousePixelY = 0;
     bool bMousePixelKnown = false;
     bool bMouseInWindow = true;
-    // Where the mouse moved on to after a press in the last poll, handed on
-    // at the next update.
-    bool bPendingMove = false;
-    int pendingButton = 0;
-    float pendingPixelX = 0, pendingPixelY = 0;
+    // The mouse's steps of earlier polls still to come, the first in the
+    // next frame.
+    std::deque<MouseStep> mouseSteps;
     Viewport mousePixelViewport;
     ZubInput* previous;
 };

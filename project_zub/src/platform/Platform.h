@@ -53,6 +53,20 @@ struct InputSnapshot {
     // that came before the press from the movement that came after it.
     bool mousePressed[MOUSE_BUTTONS] = {};
     float mousePressX[MOUSE_BUTTONS] = {}, mousePressY[MOUSE_BUTTONS] = {};
+    // Where each button went up since the previous poll (window pixels, y
+    // down; the latest release where it went up more than once), set where
+    // `mouseReleased` is. The release too comes in its turn among the moves:
+    // the movement before it is movement with the button held (it drags),
+    // the movement after it is movement with the button up. A button that
+    // went down and up within the poll shows held in `mouseButtons` for
+    // this poll all the same.
+    bool mouseReleased[MOUSE_BUTTONS] = {};
+    float mouseReleaseX[MOUSE_BUTTONS] = {}, mouseReleaseY[MOUSE_BUTTONS] = {};
+    // The back-end knows where the mouse stands in the window (mouseX,
+    // mouseY), moved or not: the window system has told it (in an event of
+    // the mouse's, or asked after the window moved). False while it only has
+    // a guess, as before the mouse has come over a new window.
+    bool mouseKnown = false;
     // The mouse stands inside the window (the window system has the mouse in
     // it, or holds it there while a button is held).
     bool mouseInWindow = true;

@@ -234,6 +234,134 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     r.frame(&root);
     EXPECT_EQ(journal, std::vector<std::string>{});
     EXPECT_EQ(r.input.mouseX, 300.0f);
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+
+    // Straight up after the press, in its poll: that movement drags too.
+    pressAt(300, 100);
+    r.mouseTo(300, 130);
+    r.frame(&root);
+    EXPECT_EQ(r.input.mouseY, 100.0f);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 5", "b 7"}));
+    EXPECT_EQ(r.input.mouseY, 130.0f);
+    EXPECT_EQ(r.input.mouseDeltaY, 30.0f);
+}
+
+// The release carries its own place too. The movement before it in its
+// poll drags what the press took hold of, with the button held; the release
+// comes in the next frame, where the button went up; the movement after it
+// comes after that, with the button up. A press that came after the release
+// in the same poll comes after it, where it came.
+TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
+    Rig r;
+    ZubBase root;
+    auto* a = new Target("a", 100, 100);
+    auto* b = new Target("b", 300, 100);
+    root.addChild(a);
+    root.addChild(b);
+    r.clickAt(&root, 100, 100);
+    auto pressAt = [&](float x, float y) {
+        r.backend.next.mouseButtons[0] = true;
+        r.backend.next.mousePressed[0] = true;
+        r.backend.next.mousePressX[0] = x;
+        r.backend.next.mousePressY[0] = 768 - y;
+    };
+    auto releaseAt = [&](float x, float y) {
+        r.backend.next.mouseButtons[0] = false;
+        r.backend.next.mouseReleased[0] = true;
+        r.backend.next.mouseReleaseX[0] = x;
+        r.backend.next.mouseReleaseY[0] = 768 - y;
+    };
+    auto holdOnA = [&] {
+        r.mouseTo(100, 100);
+        r.backend.next.mouseButtons[0] = true;
+        r.frame(&root);
+        journal.clear();
+    };
+
+    // Held on a, 30 on and up there, in one poll: a is dragged the 30.
+    holdOnA();
+    r.mouseTo(130, 100);
+    releaseAt(130, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    EXPECT_EQ(r.input.mouseDeltaX, 30.0f);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_EQ(journal, std::vector<std::string>{});
+    EXPECT_EQ(r.input.mouseX, 130.0f);
+
+    // Held on a, 20 on, up there and 40 up with the button up, in one poll.
+    holdOnA();
+    releaseAt(120, 100);
+    r.mouseTo(120, 140);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
+    EXPECT_EQ(r.input.mouseX, 120.0f);
+    EXPECT_EQ(r.input.mouseY, 100.0f);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_EQ(r.input.mouseY, 100.0f);
+    EXPECT_EQ(journal, std::vector<std::string>{});
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 7"}));
+    EXPECT_EQ(r.input.mouseY, 140.0f);
+    EXPECT_EQ(r.input.mouseDeltaY, 40.0f);
+    EXPECT_FALSE(r.input.isPointerHeld(0));
+
+    // Down on a, on, up and on again within one poll (a flick; the window
+    // system shows the button held for that poll): the press, the drag to
+    // where the button went up, the release, then the movement after it.
+    journal.clear();
+    pressAt(100, 100);
+    releaseAt(110, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.mouseTo(110, 125);
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    EXPECT_EQ(r.input.mouseX, 100.0f);
+    EXPECT_EQ(r.input.mouseY, 100.0f);
+    journal.clear();
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
+    EXPECT_EQ(r.input.mouseX, 110.0f);
+    EXPECT_EQ(r.input.mouseY, 100.0f);
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_EQ(r.input.mouseX, 110.0f);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 7"}));
+    EXPECT_EQ(r.input.mouseY, 125.0f);
+    r.frame(&root);
+    EXPECT_FALSE(r.input.isPointerHeld(0));
+    EXPECT_FALSE(r.input.wasPointerPressed(0));
+
+    // Held on a; up and down again on b, 10 on, within one poll: the
+    // release, then the press on b (the jump to it drags nothing), then
+    // the drag of b.
+    holdOnA();
+    releaseAt(100, 100);
+    pressAt(300, 100);
+    r.mouseTo(310, 100);
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_EQ(r.input.mouseX, 100.0f);
+    EXPECT_EQ(journal, std::vector<std::string>{});
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    EXPECT_EQ(journal, (std::vector<std::string>{"a 2", "b 3", "b 4"}));
+    EXPECT_EQ(r.input.mouseX, 300.0f);
+    journal.clear();
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 5", "b 7"}));
+    EXPECT_EQ(r.input.mouseDeltaX, 10.0f);
 }
 
 TEST(Focus, DisabledAncestorsAndHiddenObjectsAreNotHit) {

@@ -212,6 +212,27 @@ TEST(Input, AfterAResizeThePointerIsWhereTheMouseStandsInTheNewLetterbox) {
 // stands in the window now. That is no movement either; and leaving the
 // window the mouse stands over no picture.
 TEST(Input, AWindowMovedUnderTheMouseTellsWhereItStandsWithoutMovement) {
+    {
+        // The window appears under a mouse that has not moved yet: the
+        // back-end read where it stands. That is no movement either, and a
+        // place the program gives the mouse stays until it moves.
+        Rig r;
+        r.backend.next.mouseX = 640;
+        r.backend.next.mouseY = 400;
+        r.backend.next.mouseKnown = true;
+        r.frame();
+        EXPECT_FLOAT_EQ(r.input.mouseX, 640);
+        EXPECT_FLOAT_EQ(r.input.mouseY, 368);
+        EXPECT_EQ(r.input.mouseDeltaX, 0);
+        EXPECT_EQ(r.input.mouseDeltaY, 0);
+        for (int code = 448; code < 452; ++code) EXPECT_FALSE(r.input.isKeyDown(code)) << code;
+        r.input.setMousePosition(100, 200, 0);
+        r.backend.next.mouseX = 640;  // the back-end's own idea of it, not moved
+        r.backend.next.mouseY = 400;
+        r.frame();
+        EXPECT_FLOAT_EQ(r.input.mouseX, 100);
+        EXPECT_FLOAT_EQ(r.input.mouseY, 200);
+    }
     Rig r;
     r.input.setViewport({106, 0, 1067, 800});
     r.mouseTo(204, 758);
@@ -239,6 +260,35 @@ TEST(Input, AWindowMovedUnderTheMouseTellsWhereItStandsWithoutMovement) {
     r.mouseTo(203, 10);
     r.frame();
     EXPECT_TRUE(r.input.isMouseOverPicture());
+
+    // A press with movement after it in its poll; before the frame that
+    // takes that movement, the window moves under the mouse: the mouse
+    // stands where the window system says, not where it stood in the window
+    // before.
+    r.backend.next.mouseButtons[0] = true;
+    r.backend.next.mousePressed[0] = true;
+    r.backend.next.mousePressX[0] = 203;
+    r.backend.next.mousePressY[0] = 10;
+    r.mouseTo(223, 10);
+    r.frame();
+    EXPECT_NEAR(r.input.mouseX, (203.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
+    r.backend.next.mouseX = 300;
+    r.backend.next.mouseY = 40;
+    r.backend.next.mouseRelocated = true;
+    r.frame();
+    EXPECT_NEAR(r.input.mouseX, (300.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
+    EXPECT_NEAR(r.input.mouseY, 768.0f - 40.0f / 775.0f * 768.0f, 0.01f);
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    // The window moves under the mouse in the poll in which a button goes
+    // up: it goes up where the mouse stands now.
+    r.backend.next.mouseButtons[0] = false;
+    r.backend.next.mouseX = 250;
+    r.backend.next.mouseY = 60;
+    r.backend.next.mouseRelocated = true;
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_NEAR(r.input.mouseX, (250.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
+    EXPECT_EQ(r.input.mouseDeltaX, 0);
 }
 
 TEST(Input, PointerTapVersusDragAtTwentyUnits) {

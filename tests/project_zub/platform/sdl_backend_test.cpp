@@ -224,6 +224,7 @@ TEST_F(SdlBackendTest, TypedTextAndControlCharacters) {
 }
 
 TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
+    EXPECT_FALSE(input.mouseKnown);  // the off-screen window has had no mouse over it
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
     e.motion.x = 10;
@@ -243,6 +244,7 @@ TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
     push(e);
     poll();
     EXPECT_TRUE(input.mouseMoved);
+    EXPECT_TRUE(input.mouseKnown);
     EXPECT_EQ(input.mouseX, 10);
     EXPECT_EQ(input.mouseY, 20);
     EXPECT_TRUE(input.mouseButtons[3]);
@@ -250,12 +252,15 @@ TEST_F(SdlBackendTest, MouseMotionButtonsAndWheel) {
     EXPECT_EQ(input.wheel, -2);
     poll();
     EXPECT_FALSE(input.mouseMoved);
+    EXPECT_TRUE(input.mouseKnown);  // and stays so
     EXPECT_EQ(input.wheel, 0);
     EXPECT_TRUE(input.mouseButtons[3]);
 }
 
-// A press comes in its turn among the moves: the poll tells where the
-// button went down as well as where the mouse ended up.
+// A press comes in its turn among the moves, and so does a release: the
+// poll tells where the button went down and where it went up as well as
+// where the mouse ended up. (The window system may report a button where
+// the last motion it reported did not quite reach.)
 TEST_F(SdlBackendTest, APressCarriesItsPositionAmongTheMoves) {
     auto motion = [](int x, int y) {
         SDL_Event e{};
@@ -273,7 +278,7 @@ TEST_F(SdlBackendTest, APressCarriesItsPositionAmongTheMoves) {
         push(e);
     };
     motion(40, 50);
-    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 40, 50);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 43, 51);
     motion(50, 50);
     motion(60, 52);
     poll();
@@ -281,8 +286,9 @@ TEST_F(SdlBackendTest, APressCarriesItsPositionAmongTheMoves) {
     EXPECT_EQ(input.mouseY, 52);
     EXPECT_TRUE(input.mouseButtons[0]);
     EXPECT_TRUE(input.mousePressed[0]);
-    EXPECT_EQ(input.mousePressX[0], 40);
-    EXPECT_EQ(input.mousePressY[0], 50);
+    EXPECT_EQ(input.mousePressX[0], 43);
+    EXPECT_EQ(input.mousePressY[0], 51);
+    EXPECT_FALSE(input.mouseReleased[0]);
     EXPECT_FALSE(input.mousePressed[2]);
     // Held on, no press; the middle button down and up within a poll still
     // tells where it went down.
@@ -295,9 +301,41 @@ TEST_F(SdlBackendTest, APressCarriesItsPositionAmongTheMoves) {
     EXPECT_TRUE(input.mousePressed[2]);
     EXPECT_EQ(input.mousePressX[2], 70);
     EXPECT_TRUE(input.mouseButtons[2]);
+    EXPECT_TRUE(input.mouseReleased[2]);
+    EXPECT_EQ(input.mouseReleaseX[2], 70);
     poll();
     EXPECT_FALSE(input.mousePressed[2]);
+    EXPECT_FALSE(input.mouseReleased[2]);
     EXPECT_FALSE(input.mouseButtons[2]);
+
+    // On with the left button, up, and on with it up.
+    motion(80, 55);
+    motion(90, 58);
+    button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 92, 59);
+    motion(100, 70);
+    poll();
+    EXPECT_FALSE(input.mouseButtons[0]);
+    EXPECT_FALSE(input.mousePressed[0]);
+    EXPECT_TRUE(input.mouseReleased[0]);
+    EXPECT_EQ(input.mouseReleaseX[0], 92);
+    EXPECT_EQ(input.mouseReleaseY[0], 59);
+    EXPECT_EQ(input.mouseX, 100);
+    EXPECT_EQ(input.mouseY, 70);
+    poll();
+    EXPECT_FALSE(input.mouseReleased[0]);
+    // Up and down again in one poll: both places, the button held.
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 70);
+    poll();
+    button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 100, 70);
+    motion(120, 75);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 121, 76);
+    poll();
+    EXPECT_TRUE(input.mouseButtons[0]);
+    EXPECT_TRUE(input.mouseReleased[0]);
+    EXPECT_EQ(input.mouseReleaseX[0], 100);
+    EXPECT_TRUE(input.mousePressed[0]);
+    EXPECT_EQ(input.mousePressX[0], 121);
+    EXPECT_EQ(input.mousePressY[0], 76);
 }
 
 // The mouse leaving the window (onto its title bar, another window) and

@@ -26,6 +26,7 @@
 
 #include "platform/Platform.h"
 #include "x11_window_manager.h"
+#include "x11_window_moves.h"
 
 extern char** environ;
 
@@ -346,6 +347,8 @@ TEST_F(SdlX11Test, TheCursorStaysWhereItIsOnTheScreenWhenTheWindowLeavesOrEnters
             cursor(x, y);
             EXPECT_EQ(x, 204);
             EXPECT_EQ(y, 758);
+            // Putting the cursor back is no movement of the mouse.
+            EXPECT_FALSE(input.mouseMoved);
         });
         // Where the mouse stands in the window, as the polls tell it.
         int left = 0, top = 0;
@@ -381,6 +384,74 @@ TEST_F(SdlX11Test, TheMouseLeavingTheWindowForItsTitleBarIsReported) {
     SDL_WarpMouseGlobal(left + 400, top + 620);
     pollFor(300);
     EXPECT_FALSE(input.mouseInWindow);
+}
+
+// The window appears under a mouse that stays where it is, the program
+// places it anew when the window manager changes its frame, and the window
+// manager moves it: each time the polls tell where the mouse stands in the
+// window, without its having moved.
+TEST_F(SdlX11Test, ThePollsTellWhereTheMouseStandsInTheWindowWhereverTheWindowGoes) {
+    open(false, 800, 600);
+    backend->closeWindow();
+    // Where the new window will stand (800 x 600 in the middle of the screen).
+    SDL_WarpMouseGlobal(340, 300);
+    SDL_PumpEvents();
+    SDL_FlushEvent(SDL_MOUSEMOTION);
+    WindowSettings s;
+    s.width = 800;
+    s.height = 600;
+    s.vsync = false;
+    s.assumeFocused = true;
+    std::string error;
+    ASSERT_TRUE(backend->openWindow(s, error)) << error;
+    auto mouseStandsWhereItIs = [&](const char* when) {
+        SCOPED_TRACE(when);
+        int left = 0, top = 0, x = 0, y = 0;
+        SDL_GetWindowPosition(window(), &left, &top);
+        cursor(x, y);
+        EXPECT_EQ(x, 340);
+        EXPECT_EQ(y, 300);
+        EXPECT_TRUE(input.mouseKnown);
+        EXPECT_EQ(input.mouseX, static_cast<float>(340 - left));
+        EXPECT_EQ(input.mouseY, static_cast<float>(300 - top));
+    };
+    poll();
+    mouseStandsWhereItIs("at the first poll");
+    pollFor(500);
+    mouseStandsWhereItIs("once the window stands");
+
+    // The window manager frames the window anew, with a taller title bar:
+    // the poll puts the window in the middle again.
+    int left = 0, top = 0;
+    SDL_GetWindowPosition(window(), &left, &top);
+    ASSERT_TRUE(x11test::announceFrame(display->name.c_str(), "Tumbro.WindowClass", 1, 1, 60, 5));
+    pollFor(500);
+    int newLeft = 0, newTop = 0;
+    SDL_GetWindowPosition(window(), &newLeft, &newTop);
+    ASSERT_TRUE(newLeft != left || newTop != top) << "the window stayed where it was";
+    mouseStandsWhereItIs("placed anew");
+
+    // The window manager moves the window, as the user dragging its title
+    // bar would have it.
+    bool relocated = false;
+    ASSERT_TRUE(x11test::moveWindowBy(display->name.c_str(), "Tumbro.WindowClass", -25, 40));
+    pollFor(500, [&] {
+        relocated = relocated || input.mouseRelocated;
+        EXPECT_FALSE(input.mouseMoved);
+    });
+    EXPECT_TRUE(relocated);
+    SDL_GetWindowPosition(window(), &left, &top);
+    ASSERT_TRUE(newLeft != left || newTop != top) << "the window stayed where it was";
+    mouseStandsWhereItIs("moved by the window manager");
+
+    // A window that appears full screen, where nobody places it.
+    backend->closeWindow();
+    s.fullScreen = true;
+    s.width = 1280;
+    s.height = 800;
+    ASSERT_TRUE(backend->openWindow(s, error)) << error;
+    poll();
+    mouseStandsWhereItIs("at the first poll in full screen");
 }
 
 }  // namespace

@@ -32,6 +32,8 @@
 #include "gui/MenuButton.h"
 #include "gui/MenuItemChoice.h"
 #include "gui/MenuItemToggle.h"
+#include "gui/MousePointer.h"
+#include "gui/ScreenOverlays.h"
 #include "input/ZubInput.h"
 #include "lang/Language.h"
 #include "menu/ContextAdvancedOptions.h"
@@ -611,6 +613,60 @@ TEST(Global, OutsideTheWindowTheGameDrawsNoPointer) {
     h.step(2);
     EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
     EXPECT_FALSE(h.systemCursorVisible());
+}
+
+// A level being edited is worked on with one pointer over the picture, the
+// game's arrow (the system's cursor hidden), standing where the mouse stands
+// from the start, before it ever moves; over the pause menu the menu's
+// arrow alone. A level in play shows no pointer.
+TEST(Global, WhileALevelIsEditedOnePointerShowsWhereTheMouseStandsFromTheStart) {
+    const std::string level = draftLevel();
+    ASSERT_FALSE(level.empty());
+    for (const bool edit : {true, false}) {
+        SCOPED_TRACE(edit ? "edited" : "played");
+        ProgramHarness::Options o;
+        o.developer = true;
+        o.userSettings = "[Graphics]\nbFullScreen=No\nwidth=1024\nheight=768\n";
+        o.arguments = {"-level", "a1"};
+        if (edit) o.arguments.push_back("-edit");
+        ProgramHarness h(o);
+        h.program->write("levels/a1.lev", level);
+        h.start();
+        // The window appears under the mouse, which stays where it is.
+        h.mouseStandsAtPixel(640, 400);
+        ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
+        auto* manager = h.topAs<ContextLevelManager>();
+        GameController* gc = nullptr;
+        ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+        if (!edit) {
+            ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 1000));
+        }
+        h.step(3);
+        EXPECT_EQ(drawsOf(h, u"mousePointer"), edit ? 1 : 0);
+        EXPECT_FALSE(h.systemCursorVisible());
+        V3 arrow, mouse;
+        h.onProgramThread([&] {
+            const ContextManager* stack = h.stack();
+            if (const MousePointer* p = gui::mousePointer(stack)) arrow = p->position;
+            mouse = stack->pointerContext->camera->screenToWorld(640.0f, 368.0f, 0.0f);
+        });
+        EXPECT_NEAR(arrow.x, mouse.x, 0.01f);
+        EXPECT_NEAR(arrow.y, mouse.y, 0.01f);
+
+        // The pause menu over the level, and back.
+        MyRootObject* root = manager->gameServer->gameRoot();
+        ASSERT_NE(root, nullptr);
+        h.pressKey(input_codes::KEY_ESCAPE);
+        ASSERT_TRUE(h.stepUntil([&] { return root->contextOverlay != nullptr; }, 20));
+        h.step(30);
+        EXPECT_EQ(drawsOf(h, u"mousePointer"), 1);
+        EXPECT_FALSE(h.systemCursorVisible());
+        h.pressKey(input_codes::KEY_ESCAPE);
+        ASSERT_TRUE(h.stepUntil([&] { return root->contextOverlay == nullptr; }, 20));
+        h.step(3);
+        EXPECT_EQ(drawsOf(h, u"mousePointer"), edit ? 1 : 0);
+        EXPECT_FALSE(h.systemCursorVisible());
+    }
 }
 
 // The advanced graphics page over whatever shows, as the options reach it.

@@ -36,7 +36,10 @@ void EditorHarness::step(int n) {
             s.mousePressed[b] = pressed[b];
             s.mousePressX[b] = pressPoint[b].x + 512.0f;
             s.mousePressY[b] = 384.0f - pressPoint[b].y;
-            pressed[b] = false;
+            s.mouseReleased[b] = released[b];
+            s.mouseReleaseX[b] = releasePoint[b].x + 512.0f;
+            s.mouseReleaseY[b] = 384.0f - releasePoint[b].y;
+            pressed[b] = released[b] = false;
         }
         s.wheel = wheelNotches;
         wheelNotches = 0;
@@ -106,6 +109,23 @@ void EditorHarness::moveTo(const V3& screen, int steps) {
 void EditorHarness::releaseButton(int button) {
     buttons[button] = false;
     step();
+}
+
+void EditorHarness::moveAndRelease(const V3& to, int button) {
+    released[button] = true;
+    releasePoint[button] = to;
+    buttons[button] = false;
+    mouse = to;
+    mouseMoved = true;
+    step();
+}
+
+void EditorHarness::releaseAndPressAt(const V3& at, int button) {
+    released[button] = true;
+    releasePoint[button] = mouse;
+    pressed[button] = true;
+    pressPoint[button] = at;
+    pressAt(at, button);
 }
 
 void EditorHarness::wheel(int notches) {

@@ -51,6 +51,12 @@ public:
     void moveTo(const V3& screen, int steps = 1);
     // A button up (a frame).
     void releaseButton(int button = 0);
+    // The mouse moves to a screen point and the button goes up there, in
+    // the same frame (the release tells where it came).
+    void moveAndRelease(const V3& to, int button = 0);
+    // The button goes up where the mouse is and down again at a screen
+    // point, in the same frame (the next press comes before the frame).
+    void releaseAndPressAt(const V3& at, int button = 0);
     // Wheel notches in one frame (negative: towards the user).
     void wheel(int notches);
     // The characters, handed out one a frame.
@@ -89,6 +95,9 @@ public:
     // A press of this frame that came at a point of its own (pressAndMove).
     bool pressed[3] = {false, false, false};
     V3 pressPoint[3];
+    // A release of this frame that came at a point of its own.
+    bool released[3] = {false, false, false};
+    V3 releasePoint[3];
     int wheelNotches = 0;
     std::u16string typed;
 };

@@ -336,9 +336,10 @@ std::vector<V3> stepsFrom(const V3& at, const V3& step, int n) {
     return path;
 }
 
-// What one kind of drag leaves, done both ways: the same, and not nothing.
+// What one kind of drag leaves, done both ways (`run(drag, otherWay)`): the
+// same, and not nothing.
 template <class Run>
-void expectTheFirstStepCounts(Run run) {
+void expectBothWaysAlike(Run run) {
     const std::vector<float> untouched = run(false, false);
     const std::vector<float> later = run(true, false);
     const std::vector<float> atOnce = run(true, true);
@@ -395,7 +396,7 @@ TEST(EditorPress, TurningScalingAndBendingTakeTheMovementInThePressesOwnFrame) {
     // R and S on an apple; B on a plant.
     for (const int key : {KEY_R, KEY_S}) {
         SCOPED_TRACE(key == KEY_R ? "R" : "S");
-        expectTheFirstStepCounts([key](bool drag, bool atOnce) {
+        expectBothWaysAlike([key](bool drag, bool atOnce) {
             EditorHarness h;
             h.edit(h.houseLevel());
             EditorObject* o = h.place(&Apple::classRecord, kPlace);
@@ -410,7 +411,7 @@ TEST(EditorPress, TurningScalingAndBendingTakeTheMovementInThePressesOwnFrame) {
         });
     }
     SCOPED_TRACE("B");
-    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+    expectBothWaysAlike([](bool drag, bool atOnce) {
         EditorHarness h;
         h.edit(h.houseLevel());
         auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
@@ -428,7 +429,7 @@ TEST(EditorPress, TurningScalingAndBendingTakeTheMovementInThePressesOwnFrame) {
 }
 
 TEST(EditorPress, PaintingTheTerrainStartsWhereThePressCame) {
-    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+    expectBothWaysAlike([](bool drag, bool atOnce) {
         EditorHarness h;
         h.edit(h.houseLevel());
         auto* terrain = firstOf<Terrain>(h.server());
@@ -446,7 +447,7 @@ TEST(EditorPress, PaintingTheTerrainStartsWhereThePressCame) {
 
 TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
     SCOPED_TRACE("rows");
-    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+    expectBothWaysAlike([](bool drag, bool atOnce) {
         EditorHarness h;
         h.edit(h.houseLevel());
         if (!h.place(&Apple::classRecord, kPlace)) return std::vector<float>{};
@@ -458,7 +459,7 @@ TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
         return std::vector<float>{origin.x, origin.y};
     });
     SCOPED_TRACE("view");
-    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+    expectBothWaysAlike([](bool drag, bool atOnce) {
         EditorHarness h;
         GameController& gc = h.edit(h.houseLevel());
         const V3 at(-100.0f, 50.0f, 0.0f);
@@ -468,7 +469,7 @@ TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
         return std::vector<float>{eye.x, eye.y, eye.z};
     });
     SCOPED_TRACE("picker");
-    expectTheFirstStepCounts([](bool drag, bool atOnce) {
+    expectBothWaysAlike([](bool drag, bool atOnce) {
         EditorHarness h;
         h.edit(h.houseLevel());
         if (!h.place(&Decoration::classRecord, kPlace)) return std::vector<float>{};
@@ -481,4 +482,180 @@ TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
         const V3 eye = g.camera->eye;
         return std::vector<float>{eye.x, eye.y, eye.z};
     });
+}
+
+// The release, like the press, comes in its turn among the moves: the
+// movement in the release's own poll of the devices, before the release,
+// still moves what the drag holds (in a frame of its own, the button held),
+// and the release comes in the frame after it, where the button went up.
+namespace {
+
+// From far away, the button goes down at `at` and the pointer moves along
+// `path`: its last step in the release's poll, or in the poll before it.
+void dragAndRelease(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool lastStepWithTheRelease,
+                    int button = 0) {
+    h.pointAt(kAway);
+    h.pressAt(at, button);
+    for (size_t i = 0; i + 1 < path.size(); ++i) h.moveTo(path[i]);
+    if (lastStepWithTheRelease) {
+        h.moveAndRelease(path.back(), button);
+    } else {
+        h.moveTo(path.back());
+        h.releaseButton(button);
+    }
+    h.step();
+}
+
+}  // namespace
+
+TEST(EditorPress, TheMovementThatComesWithTheReleaseStillMovesWhatTheDragHolds) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
+    ASSERT_EQ(objects.size(), 7u);
+
+    for (EditorObject* o : objects) {
+        SCOPED_TRACE(o->getClass()->getTypeName());
+        h.clickAt(kEmpty);
+        const V3 start = o->position;
+        const V3 grab = pickPoint(h, o);
+        const V3 grabbedOffset = h.onScreen(start) - grab;
+        // Down, two steps on, and the third with the release: 30 right and
+        // 15 down in all.
+        dragAndRelease(h, grab, stepsFrom(grab, V3(10.0f, -5.0f, 0.0f), 3), true);
+        EXPECT_FALSE(h.input.isPointerHeld(0));
+        EXPECT_NEAR(o->position.x, start.x + 30.0f, 0.01f);
+        EXPECT_NEAR(o->position.y, start.y - 15.0f, 0.01f);
+        // The point it was taken by is still under the pointer.
+        const V3 offset = h.onScreen(o->position) - h.mouse;
+        EXPECT_NEAR(offset.x, grabbedOffset.x, 0.01f);
+        EXPECT_NEAR(offset.y, grabbedOffset.y, 0.01f);
+    }
+}
+
+TEST(EditorPress, TurningScalingBendingPaintingTheRowsAndThePansTakeTheMovementThatComesWithTheRelease) {
+    for (const int key : {KEY_R, KEY_S}) {
+        SCOPED_TRACE(key == KEY_R ? "R" : "S");
+        expectBothWaysAlike([key](bool drag, bool withTheRelease) {
+            EditorHarness h;
+            h.edit(h.houseLevel());
+            EditorObject* o = h.place(&Apple::classRecord, kPlace);
+            if (!o) return std::vector<float>{};
+            h.clickAt(kEmpty);
+            // R turns by the angle swept about the apple: taken beside its
+            // middle, every step up sweeps some.
+            const bool turn = key == KEY_R;
+            const V3 at = pickPoint(h, o) + (turn ? V3(8.0f, 0.0f, 0.0f) : V3());
+            const V3 step = turn ? V3(0.0f, 12.0f, 0.0f) : V3(12.0f, 9.0f, 0.0f);
+            h.keys.insert(key);
+            if (drag) dragAndRelease(h, at, stepsFrom(at, step, 4), withTheRelease);
+            h.keys.erase(key);
+            h.step();
+            return std::vector<float>{o->rotation.z, o->scale.x, o->scale.y, o->position.x, o->position.y};
+        });
+    }
+    {
+        SCOPED_TRACE("B");
+        expectBothWaysAlike([](bool drag, bool withTheRelease) {
+            EditorHarness h;
+            h.edit(h.houseLevel());
+            auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
+            if (!plant) return std::vector<float>{};
+            plant->construct(findResource<Quad>(u"flowers1:2"));
+            h.step();
+            h.clickAt(kEmpty);
+            const V3 at = pickPoint(h, plant);
+            h.keys.insert(KEY_B);
+            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(-15.0f, 15.0f, 0.0f), 4), withTheRelease);
+            h.keys.erase(KEY_B);
+            h.step();
+            return std::vector<float>{plant->baseBendAngle, plant->position.x, plant->position.y};
+        });
+    }
+    {
+        SCOPED_TRACE("terrain");
+        expectBothWaysAlike([](bool drag, bool withTheRelease) {
+            EditorHarness h;
+            h.edit(h.houseLevel());
+            auto* terrain = firstOf<Terrain>(h.server());
+            if (!terrain) return std::vector<float>{};
+            terrain->setPosition(-300.0f, 300.0f, 0.0f);
+            h.clickAt(kEmpty);
+            h.keys.insert(KEY_A);
+            const V3 at = h.onScreen(terrain->position);
+            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(16.0f, 20.0f, 0.0f), 3), withTheRelease);
+            h.keys.erase(KEY_A);
+            h.step();
+            return terrain->heights[0];
+        });
+    }
+    {
+        SCOPED_TRACE("rows");
+        expectBothWaysAlike([](bool drag, bool withTheRelease) {
+            EditorHarness h;
+            h.edit(h.houseLevel());
+            if (!h.place(&Apple::classRecord, kPlace)) return std::vector<float>{};
+            EditorPropertyWidget* handle = h.row(u"objectUID");
+            if (!handle) return std::vector<float>{};
+            const V3 at = EditorHarness::centreOf(handle);
+            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(-10.0f, 15.0f, 0.0f), 3), withTheRelease);
+            const V3 origin = h.panel().layoutOrigin;
+            return std::vector<float>{origin.x, origin.y};
+        });
+    }
+    {
+        SCOPED_TRACE("view");
+        expectBothWaysAlike([](bool drag, bool withTheRelease) {
+            EditorHarness h;
+            GameController& gc = h.edit(h.houseLevel());
+            const V3 at(-100.0f, 50.0f, 0.0f);
+            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(20.0f, -10.0f, 0.0f), 3), withTheRelease, 2);
+            h.step();
+            const V3 eye = gc.contextGame->camera->eye;
+            return std::vector<float>{eye.x, eye.y, eye.z};
+        });
+    }
+    SCOPED_TRACE("picker");
+    expectBothWaysAlike([](bool drag, bool withTheRelease) {
+        EditorHarness h;
+        h.edit(h.houseLevel());
+        if (!h.place(&Decoration::classRecord, kPlace)) return std::vector<float>{};
+        h.chord(KEY_B);
+        EditorGizmo& g = *h.panel().gizmo;
+        if (h.dialogs->getTop() != &g) return std::vector<float>{};
+        const V3 at(100.0f, -50.0f, 0.0f);
+        if (drag) dragAndRelease(h, at, stepsFrom(at, V3(-20.0f, 10.0f, 0.0f), 3), withTheRelease, 2);
+        h.step();
+        const V3 eye = g.camera->eye;
+        return std::vector<float>{eye.x, eye.y, eye.z};
+    });
+}
+
+// The next press may come in the same poll as the last release: the
+// release ends the drag where it was, and the press takes hold of what it
+// lands on (the pointer's jump to it drags nothing).
+TEST(EditorPress, APressThatComesWithTheLastReleaseTakesHoldOfWhatItLandsOn) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
+    ASSERT_EQ(objects.size(), 7u);
+    EditorObject* first = objects[1];
+    EditorObject* second = objects[2];
+    h.clickAt(kEmpty);
+    const V3 firstStart = first->position, secondStart = second->position;
+    const V3 firstGrab = pickPoint(h, first), secondGrab = pickPoint(h, second);
+    h.pointAt(kAway);
+    h.pressAt(firstGrab);
+    h.moveTo(firstGrab + V3(0.0f, 30.0f, 0.0f), 3);
+    h.releaseAndPressAt(secondGrab);
+    h.step();
+    EXPECT_EQ(h.focus.getFocus(), second);
+    EXPECT_EQ(h.panel().getEditedObject(), second);
+    h.moveTo(secondGrab + V3(40.0f, 0.0f, 0.0f), 2);
+    h.releaseButton();
+    h.step();
+    EXPECT_NEAR(first->position.x, firstStart.x, 0.01f);
+    EXPECT_NEAR(first->position.y, firstStart.y + 30.0f, 0.01f);
+    EXPECT_NEAR(second->position.x, secondStart.x + 40.0f, 0.01f);
+    EXPECT_NEAR(second->position.y, secondStart.y, 0.01f);
 }

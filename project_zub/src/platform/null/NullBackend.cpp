@@ -22,6 +22,7 @@ void NullBackend::poll(InputSnapshot& input, WindowState& w) {
     next.mouseMoved = false;
     next.mouseRelocated = false;
     for (bool& pressed : next.mousePressed) pressed = false;
+    for (bool& released : next.mouseReleased) released = false;
     w = window;
     window.closeRequested = false;
 }

@@ -178,7 +178,10 @@ private:
     void relocateMouse();
     // Gives the window (not full screen) a drawing area of width x height,
     // cut to what fits the desktop's usable area with the frame, and puts
-    // it in the middle of that area.
+    // it in the middle of that area. The mouse's place in the window is
+    // taken anew at the poll's end: SDL takes the place it asked for as the
+    // window's own, so the window system's report of the move never comes
+    // as an event.
     void placeWindow(int width, int height);
 
     bool videoReady_ = false;
@@ -222,9 +225,15 @@ private:
     HeldFlags<KEY_COUNT> keys_;
     HeldFlags<MOUSE_BUTTONS> mouseButtons_;
     float mouseX_ = 0, mouseY_ = 0;
-    // Where each button went down since the previous poll.
+    // Where each button went down, and where it went up, since the
+    // previous poll.
     bool pressed_[MOUSE_BUTTONS] = {};
     float pressX_[MOUSE_BUTTONS] = {}, pressY_[MOUSE_BUTTONS] = {};
+    bool released_[MOUSE_BUTTONS] = {};
+    float releaseX_[MOUSE_BUTTONS] = {}, releaseY_[MOUSE_BUTTONS] = {};
+    // mouseX_, mouseY_ is where the mouse stands, read from the window
+    // system or seen in its events, rather than a guess.
+    bool mouseKnown_ = false;
     // The window system has the mouse in the window (or holds it there
     // while a button is held and the mouse is outside).
     bool mouseInWindow_ = true;
@@ -366,6 +375,7 @@ void SdlBackend::placeWindow(int width, int height) {
     placedHeight_ = height;
     placeAgainUntil_ = 0;
     sizeChanged_ = true;
+    windowMoved_ = true;
     SDL_Rect usable{};
     const int display = SDL_GetWindowDisplayIndex(window_);
     if (!hasDisplay() || display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 ||
@@ -414,6 +424,8 @@ void SdlBackend::resetInput() {
     keys_.clear();
     mouseButtons_.clear();
     std::fill(std::begin(pressed_), std::end(pressed_), false);
+    std::fill(std::begin(released_), std::end(released_), false);
+    mouseKnown_ = false;
     contacts_.clear();
     typed_.clear();
     wheel_ = 0;
@@ -478,6 +490,7 @@ void SdlBackend::relocateMouse() {
     if (!cursorOnScreen(screenX, screenY)) return;
     SDL_GetWindowPosition(window_, &windowX, &windowY);
     const float x = static_cast<float>(screenX - windowX), y = static_cast<float>(screenY - windowY);
+    mouseKnown_ = true;
     if (x == mouseX_ && y == mouseY_) return;
     mouseX_ = x;
     mouseY_ = y;
@@ -593,6 +606,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             mouseX_ = static_cast<float>(e.motion.x);
             mouseY_ = static_cast<float>(e.motion.y);
             mouseMoved_ = true;
+            mouseKnown_ = true;
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -601,6 +615,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             if (b < 0) break;
             mouseX_ = static_cast<float>(e.button.x);
             mouseY_ = static_cast<float>(e.button.y);
+            mouseKnown_ = true;
             if (e.type == SDL_MOUSEBUTTONDOWN) {
                 mouseButtons_.press(static_cast<size_t>(b));
                 pressed_[b] = true;
@@ -608,6 +623,9 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                 pressY_[b] = mouseY_;
             } else {
                 mouseButtons_.release(static_cast<size_t>(b));
+                released_[b] = true;
+                releaseX_[b] = mouseX_;
+                releaseY_[b] = mouseY_;
             }
             break;
         }
@@ -698,13 +716,17 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     input.mouseY = mouseY_;
     input.mouseMoved = mouseMoved_;
     input.mouseRelocated = mouseRelocated_;
+    input.mouseKnown = mouseKnown_;
     input.wheel = wheel_;
     for (size_t b = 0; b < MOUSE_BUTTONS; ++b) {
         input.mouseButtons[b] = mouseButtons_.held(b);
         input.mousePressed[b] = pressed_[b];
         input.mousePressX[b] = pressX_[b];
         input.mousePressY[b] = pressY_[b];
-        pressed_[b] = false;
+        input.mouseReleased[b] = released_[b];
+        input.mouseReleaseX[b] = releaseX_[b];
+        input.mouseReleaseY[b] = releaseY_[b];
+        pressed_[b] = released_[b] = false;
     }
     input.mouseInWindow = mouseInWindow_;
     input.touches.clear();
@@ -744,6 +766,7 @@ void SdlBackend::warpMouse(float x, float y) {
     SDL_WarpMouseInWindow(window_, warp.x, warp.y);
     mouseX_ = x;
     mouseY_ = y;
+    mouseKnown_ = true;
 }
 
 bool SdlBackend::hasDisplay() const {

@@ -1,0 +1,65 @@
+#include "x11_window_moves.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+
+namespace x11test {
+namespace {
+
+// The window of the class at or below `w`, or 0.
+Window findByClass(Display* d, Window w, const char* windowClass) {
+    XClassHint hint{};
+    if (XGetClassHint(d, w, &hint)) {
+        const bool match = hint.res_class && std::strcmp(hint.res_class, windowClass) == 0;
+        if (hint.res_name) XFree(hint.res_name);
+        if (hint.res_class) XFree(hint.res_class);
+        if (match) return w;
+    }
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(d, w, &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !found; ++i) found = findByClass(d, children[i], windowClass);
+        if (children) XFree(children);
+    }
+    return found;
+}
+
+}  // namespace
+
+bool moveWindowBy(const char* display, const char* windowClass, int dx, int dy) {
+    Display* d = XOpenDisplay(display);
+    if (!d) return false;
+    const Window root = DefaultRootWindow(d);
+    const Window w = findByClass(d, root, windowClass);
+    if (w) {
+        // Where the window stands on the screen; a window manager that
+        // frames it takes the request for the frame's move.
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(d, w, root, 0, 0, &x, &y, &child);
+        XMoveWindow(d, w, x + dx, y + dy);
+        XSync(d, False);
+    }
+    XCloseDisplay(d);
+    return w != 0;
+}
+
+bool announceFrame(const char* display, const char* windowClass, int left, int right, int top, int bottom) {
+    Display* d = XOpenDisplay(display);
+    if (!d) return false;
+    const Window w = findByClass(d, DefaultRootWindow(d), windowClass);
+    if (w) {
+        const long extents[4] = {left, right, top, bottom};
+        XChangeProperty(d, w, XInternAtom(d, "_NET_FRAME_EXTENTS", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(extents), 4);
+        XSync(d, False);
+    }
+    XCloseDisplay(d);
+    return w != 0;
+}
+
+}  // namespace x11test

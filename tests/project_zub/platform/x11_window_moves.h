@@ -1,0 +1,16 @@
+#pragma once
+// Moves of a program's window that come from outside the program, the way
+// the window manager makes them at the user's bidding (kept apart from the
+// tests: the X headers define names that clash with everything else).
+namespace x11test {
+
+// Asks the window system to move the top-level window of the class (its
+// WM_CLASS) by dx, dy on the screen. False when there is no such window.
+bool moveWindowBy(const char* display, const char* windowClass, int dx, int dy);
+
+// Tells the window of the class that its frame is now this wide on each
+// side, as the window manager tells it when it frames the window anew (a
+// new theme). False when there is no such window.
+bool announceFrame(const char* display, const char* windowClass, int left, int right, int top, int bottom);
+
+}  // namespace x11test
