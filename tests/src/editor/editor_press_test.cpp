@@ -336,6 +336,116 @@ std::vector<V3> stepsFrom(const V3& at, const V3& step, int n) {
     return path;
 }
 
+// From far away, the button goes down at `at` and the pointer moves along
+// `path`: its last step in the release's poll, or in the poll before it.
+void dragAndRelease(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool lastStepWithTheRelease,
+                    int button = 0) {
+    h.pointAt(kAway);
+    h.pressAt(at, button);
+    for (size_t i = 0; i + 1 < path.size(); ++i) h.moveTo(path[i]);
+    if (lastStepWithTheRelease) {
+        h.moveAndRelease(path.back(), button);
+    } else {
+        h.moveTo(path.back());
+        h.releaseButton(button);
+    }
+    h.step();
+}
+
+// A drag from `at` along `path` with `button`, done one of two ways
+// (`otherWay`) that must come to the same: dragAlong or dragAndRelease.
+using Drag = void (*)(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool otherWay, int button);
+
+// What each kind of drag of the editor leaves, dragged by `drag` (unless
+// `dragged` is false) one way or the other.
+
+// R or S held, from `offset` beside the apple's grab point, `step` a move.
+std::vector<float> turnedOrScaled(int key, const V3& offset, const V3& step, Drag drag, bool dragged, bool otherWay) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    EditorObject* o = h.place(&Apple::classRecord, kPlace);
+    if (!o) return {};
+    h.clickAt(kEmpty);
+    const V3 at = pickPoint(h, o) + offset;
+    h.keys.insert(key);
+    if (dragged) drag(h, at, stepsFrom(at, step, 4), otherWay, 0);
+    h.keys.erase(key);
+    h.step();
+    return {o->rotation.z, o->scale.x, o->scale.y, o->position.x, o->position.y};
+}
+
+// B held on a plant.
+std::vector<float> bent(Drag drag, bool dragged, bool otherWay) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
+    if (!plant) return {};
+    plant->construct(findResource<Quad>(u"flowers1:2"));
+    h.step();
+    h.clickAt(kEmpty);
+    const V3 at = pickPoint(h, plant);
+    h.keys.insert(KEY_B);
+    if (dragged) drag(h, at, stepsFrom(at, V3(-15.0f, 15.0f, 0.0f), 4), otherWay, 0);
+    h.keys.erase(KEY_B);
+    h.step();
+    return {plant->baseBendAngle, plant->position.x, plant->position.y};
+}
+
+// A held on the terrain.
+std::vector<float> painted(Drag drag, bool dragged, bool otherWay) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    auto* terrain = firstOf<Terrain>(h.server());
+    if (!terrain) return {};
+    terrain->setPosition(-300.0f, 300.0f, 0.0f);
+    h.clickAt(kEmpty);
+    h.keys.insert(KEY_A);
+    const V3 at = h.onScreen(terrain->position);
+    if (dragged) drag(h, at, stepsFrom(at, V3(16.0f, 20.0f, 0.0f), 3), otherWay, 0);
+    h.keys.erase(KEY_A);
+    h.step();
+    return terrain->heights[0];
+}
+
+// The property rows, taken by a row.
+std::vector<float> rowsMoved(Drag drag, bool dragged, bool otherWay) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    if (!h.place(&Apple::classRecord, kPlace)) return {};
+    EditorPropertyWidget* handle = h.row(u"objectUID");
+    if (!handle) return {};
+    const V3 at = EditorHarness::centreOf(handle);
+    if (dragged) drag(h, at, stepsFrom(at, V3(-10.0f, 15.0f, 0.0f), 3), otherWay, 0);
+    const V3 origin = h.panel().layoutOrigin;
+    return {origin.x, origin.y};
+}
+
+// The level's view, by the middle button.
+std::vector<float> viewPanned(Drag drag, bool dragged, bool otherWay) {
+    EditorHarness h;
+    GameController& gc = h.edit(h.houseLevel());
+    const V3 at(-100.0f, 50.0f, 0.0f);
+    if (dragged) drag(h, at, stepsFrom(at, V3(20.0f, -10.0f, 0.0f), 3), otherWay, 2);
+    h.step();
+    const V3 eye = gc.contextGame->camera->eye;
+    return {eye.x, eye.y, eye.z};
+}
+
+// The skin picker's view, by the middle button.
+std::vector<float> pickerPanned(Drag drag, bool dragged, bool otherWay) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    if (!h.place(&Decoration::classRecord, kPlace)) return {};
+    h.chord(KEY_B);
+    EditorGizmo& g = *h.panel().gizmo;
+    if (h.dialogs->getTop() != &g) return {};
+    const V3 at(100.0f, -50.0f, 0.0f);
+    if (dragged) drag(h, at, stepsFrom(at, V3(-20.0f, 10.0f, 0.0f), 3), otherWay, 2);
+    h.step();
+    const V3 eye = g.camera->eye;
+    return {eye.x, eye.y, eye.z};
+}
+
 // What one kind of drag leaves, done both ways (`run(drag, otherWay)`): the
 // same, and not nothing.
 template <class Run>
@@ -397,117 +507,30 @@ TEST(EditorPress, TurningScalingAndBendingTakeTheMovementInThePressesOwnFrame) {
     for (const int key : {KEY_R, KEY_S}) {
         SCOPED_TRACE(key == KEY_R ? "R" : "S");
         expectBothWaysAlike([key](bool drag, bool atOnce) {
-            EditorHarness h;
-            h.edit(h.houseLevel());
-            EditorObject* o = h.place(&Apple::classRecord, kPlace);
-            if (!o) return std::vector<float>{};
-            h.clickAt(kEmpty);
-            const V3 at = pickPoint(h, o);
-            h.keys.insert(key);
-            if (drag) dragAlong(h, at, stepsFrom(at, V3(12.0f, 9.0f, 0.0f), 4), atOnce);
-            h.keys.erase(key);
-            h.step();
-            return std::vector<float>{o->rotation.z, o->scale.x, o->scale.y, o->position.x, o->position.y};
+            return turnedOrScaled(key, V3(), V3(12.0f, 9.0f, 0.0f), dragAlong, drag, atOnce);
         });
     }
     SCOPED_TRACE("B");
-    expectBothWaysAlike([](bool drag, bool atOnce) {
-        EditorHarness h;
-        h.edit(h.houseLevel());
-        auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
-        if (!plant) return std::vector<float>{};
-        plant->construct(findResource<Quad>(u"flowers1:2"));
-        h.step();
-        h.clickAt(kEmpty);
-        const V3 at = pickPoint(h, plant);
-        h.keys.insert(KEY_B);
-        if (drag) dragAlong(h, at, stepsFrom(at, V3(-15.0f, 15.0f, 0.0f), 4), atOnce);
-        h.keys.erase(KEY_B);
-        h.step();
-        return std::vector<float>{plant->baseBendAngle, plant->position.x, plant->position.y};
-    });
+    expectBothWaysAlike([](bool drag, bool atOnce) { return bent(dragAlong, drag, atOnce); });
 }
 
 TEST(EditorPress, PaintingTheTerrainStartsWhereThePressCame) {
-    expectBothWaysAlike([](bool drag, bool atOnce) {
-        EditorHarness h;
-        h.edit(h.houseLevel());
-        auto* terrain = firstOf<Terrain>(h.server());
-        if (!terrain) return std::vector<float>{};
-        terrain->setPosition(-300.0f, 300.0f, 0.0f);
-        h.clickAt(kEmpty);
-        h.keys.insert(KEY_A);
-        const V3 at = h.onScreen(terrain->position);
-        if (drag) dragAlong(h, at, stepsFrom(at, V3(16.0f, 20.0f, 0.0f), 3), atOnce);
-        h.keys.erase(KEY_A);
-        h.step();
-        return terrain->heights[0];
-    });
+    expectBothWaysAlike([](bool drag, bool atOnce) { return painted(dragAlong, drag, atOnce); });
 }
 
 TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
     SCOPED_TRACE("rows");
-    expectBothWaysAlike([](bool drag, bool atOnce) {
-        EditorHarness h;
-        h.edit(h.houseLevel());
-        if (!h.place(&Apple::classRecord, kPlace)) return std::vector<float>{};
-        EditorPropertyWidget* handle = h.row(u"objectUID");
-        if (!handle) return std::vector<float>{};
-        const V3 at = EditorHarness::centreOf(handle);
-        if (drag) dragAlong(h, at, stepsFrom(at, V3(-10.0f, 15.0f, 0.0f), 3), atOnce);
-        const V3 origin = h.panel().layoutOrigin;
-        return std::vector<float>{origin.x, origin.y};
-    });
+    expectBothWaysAlike([](bool drag, bool atOnce) { return rowsMoved(dragAlong, drag, atOnce); });
     SCOPED_TRACE("view");
-    expectBothWaysAlike([](bool drag, bool atOnce) {
-        EditorHarness h;
-        GameController& gc = h.edit(h.houseLevel());
-        const V3 at(-100.0f, 50.0f, 0.0f);
-        if (drag) dragAlong(h, at, stepsFrom(at, V3(20.0f, -10.0f, 0.0f), 3), atOnce, 2);
-        h.step();
-        const V3 eye = gc.contextGame->camera->eye;
-        return std::vector<float>{eye.x, eye.y, eye.z};
-    });
+    expectBothWaysAlike([](bool drag, bool atOnce) { return viewPanned(dragAlong, drag, atOnce); });
     SCOPED_TRACE("picker");
-    expectBothWaysAlike([](bool drag, bool atOnce) {
-        EditorHarness h;
-        h.edit(h.houseLevel());
-        if (!h.place(&Decoration::classRecord, kPlace)) return std::vector<float>{};
-        h.chord(KEY_B);
-        EditorGizmo& g = *h.panel().gizmo;
-        if (h.dialogs->getTop() != &g) return std::vector<float>{};
-        const V3 at(100.0f, -50.0f, 0.0f);
-        if (drag) dragAlong(h, at, stepsFrom(at, V3(-20.0f, 10.0f, 0.0f), 3), atOnce, 2);
-        h.step();
-        const V3 eye = g.camera->eye;
-        return std::vector<float>{eye.x, eye.y, eye.z};
-    });
+    expectBothWaysAlike([](bool drag, bool atOnce) { return pickerPanned(dragAlong, drag, atOnce); });
 }
 
 // The release, like the press, comes in its turn among the moves: the
 // movement in the release's own poll of the devices, before the release,
 // still moves what the drag holds (in a frame of its own, the button held),
 // and the release comes in the frame after it, where the button went up.
-namespace {
-
-// From far away, the button goes down at `at` and the pointer moves along
-// `path`: its last step in the release's poll, or in the poll before it.
-void dragAndRelease(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool lastStepWithTheRelease,
-                    int button = 0) {
-    h.pointAt(kAway);
-    h.pressAt(at, button);
-    for (size_t i = 0; i + 1 < path.size(); ++i) h.moveTo(path[i]);
-    if (lastStepWithTheRelease) {
-        h.moveAndRelease(path.back(), button);
-    } else {
-        h.moveTo(path.back());
-        h.releaseButton(button);
-    }
-    h.step();
-}
-
-}  // namespace
-
 TEST(EditorPress, TheMovementThatComesWithTheReleaseStillMovesWhatTheDragHolds) {
     EditorHarness h;
     h.edit(h.houseLevel());
@@ -536,99 +559,22 @@ TEST(EditorPress, TheMovementThatComesWithTheReleaseStillMovesWhatTheDragHolds) 
 TEST(EditorPress, TurningScalingBendingPaintingTheRowsAndThePansTakeTheMovementThatComesWithTheRelease) {
     for (const int key : {KEY_R, KEY_S}) {
         SCOPED_TRACE(key == KEY_R ? "R" : "S");
-        expectBothWaysAlike([key](bool drag, bool withTheRelease) {
-            EditorHarness h;
-            h.edit(h.houseLevel());
-            EditorObject* o = h.place(&Apple::classRecord, kPlace);
-            if (!o) return std::vector<float>{};
-            h.clickAt(kEmpty);
-            // R turns by the angle swept about the apple: taken beside its
-            // middle, every step up sweeps some.
-            const bool turn = key == KEY_R;
-            const V3 at = pickPoint(h, o) + (turn ? V3(8.0f, 0.0f, 0.0f) : V3());
-            const V3 step = turn ? V3(0.0f, 12.0f, 0.0f) : V3(12.0f, 9.0f, 0.0f);
-            h.keys.insert(key);
-            if (drag) dragAndRelease(h, at, stepsFrom(at, step, 4), withTheRelease);
-            h.keys.erase(key);
-            h.step();
-            return std::vector<float>{o->rotation.z, o->scale.x, o->scale.y, o->position.x, o->position.y};
+        // R turns by the angle swept about the apple: taken beside its
+        // middle, every step up sweeps some.
+        const bool turn = key == KEY_R;
+        const V3 offset = turn ? V3(8.0f, 0.0f, 0.0f) : V3();
+        const V3 step = turn ? V3(0.0f, 12.0f, 0.0f) : V3(12.0f, 9.0f, 0.0f);
+        expectBothWaysAlike([&](bool drag, bool withTheRelease) {
+            return turnedOrScaled(key, offset, step, dragAndRelease, drag, withTheRelease);
         });
     }
-    {
-        SCOPED_TRACE("B");
-        expectBothWaysAlike([](bool drag, bool withTheRelease) {
-            EditorHarness h;
-            h.edit(h.houseLevel());
-            auto* plant = static_cast<SaveProgressTrigger*>(h.place(&SaveProgressTrigger::classRecord, kPlace));
-            if (!plant) return std::vector<float>{};
-            plant->construct(findResource<Quad>(u"flowers1:2"));
-            h.step();
-            h.clickAt(kEmpty);
-            const V3 at = pickPoint(h, plant);
-            h.keys.insert(KEY_B);
-            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(-15.0f, 15.0f, 0.0f), 4), withTheRelease);
-            h.keys.erase(KEY_B);
-            h.step();
-            return std::vector<float>{plant->baseBendAngle, plant->position.x, plant->position.y};
-        });
+    const std::pair<const char*, std::vector<float> (*)(Drag, bool, bool)> kinds[] = {
+        {"B", bent}, {"terrain", painted}, {"rows", rowsMoved}, {"view", viewPanned}, {"picker", pickerPanned}};
+    for (const auto& [name, kind] : kinds) {
+        SCOPED_TRACE(name);
+        expectBothWaysAlike(
+            [kind](bool drag, bool withTheRelease) { return kind(dragAndRelease, drag, withTheRelease); });
     }
-    {
-        SCOPED_TRACE("terrain");
-        expectBothWaysAlike([](bool drag, bool withTheRelease) {
-            EditorHarness h;
-            h.edit(h.houseLevel());
-            auto* terrain = firstOf<Terrain>(h.server());
-            if (!terrain) return std::vector<float>{};
-            terrain->setPosition(-300.0f, 300.0f, 0.0f);
-            h.clickAt(kEmpty);
-            h.keys.insert(KEY_A);
-            const V3 at = h.onScreen(terrain->position);
-            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(16.0f, 20.0f, 0.0f), 3), withTheRelease);
-            h.keys.erase(KEY_A);
-            h.step();
-            return terrain->heights[0];
-        });
-    }
-    {
-        SCOPED_TRACE("rows");
-        expectBothWaysAlike([](bool drag, bool withTheRelease) {
-            EditorHarness h;
-            h.edit(h.houseLevel());
-            if (!h.place(&Apple::classRecord, kPlace)) return std::vector<float>{};
-            EditorPropertyWidget* handle = h.row(u"objectUID");
-            if (!handle) return std::vector<float>{};
-            const V3 at = EditorHarness::centreOf(handle);
-            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(-10.0f, 15.0f, 0.0f), 3), withTheRelease);
-            const V3 origin = h.panel().layoutOrigin;
-            return std::vector<float>{origin.x, origin.y};
-        });
-    }
-    {
-        SCOPED_TRACE("view");
-        expectBothWaysAlike([](bool drag, bool withTheRelease) {
-            EditorHarness h;
-            GameController& gc = h.edit(h.houseLevel());
-            const V3 at(-100.0f, 50.0f, 0.0f);
-            if (drag) dragAndRelease(h, at, stepsFrom(at, V3(20.0f, -10.0f, 0.0f), 3), withTheRelease, 2);
-            h.step();
-            const V3 eye = gc.contextGame->camera->eye;
-            return std::vector<float>{eye.x, eye.y, eye.z};
-        });
-    }
-    SCOPED_TRACE("picker");
-    expectBothWaysAlike([](bool drag, bool withTheRelease) {
-        EditorHarness h;
-        h.edit(h.houseLevel());
-        if (!h.place(&Decoration::classRecord, kPlace)) return std::vector<float>{};
-        h.chord(KEY_B);
-        EditorGizmo& g = *h.panel().gizmo;
-        if (h.dialogs->getTop() != &g) return std::vector<float>{};
-        const V3 at(100.0f, -50.0f, 0.0f);
-        if (drag) dragAndRelease(h, at, stepsFrom(at, V3(-20.0f, 10.0f, 0.0f), 3), withTheRelease, 2);
-        h.step();
-        const V3 eye = g.camera->eye;
-        return std::vector<float>{eye.x, eye.y, eye.z};
-    });
 }
 
 // The next press may come in the same poll as the last release: the
