@@ -74,6 +74,10 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     for (int b = 0; b < 4; ++b) buttons[b] = prevMouseButtons[b] != 0;
     if (s.touches.empty()) {
         queueMouseSteps(s);
+        // Clicks faster than the frames (a stalled frame's worth, a clicking
+        // device) fall behind by a bounded number of frames at most: the
+        // oldest steps go, the latest stand.
+        while (mouseSteps.size() > kMostMouseSteps) mouseSteps.pop_front();
         if (!mouseSteps.empty()) {
             const MouseStep step = mouseSteps.front();
             mouseSteps.pop_front();

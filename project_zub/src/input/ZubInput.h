@@ -196,7 +196,8 @@ private:
     bool bMousePixelKnown = false;
     bool bMouseInWindow = true;
     // The mouse's steps of earlier polls still to come, the first in the
-    // next frame.
+    // next frame; at most kMostMouseSteps.
+    static constexpr size_t kMostMouseSteps = 32;
     std::deque<MouseStep> mouseSteps;
     Viewport mousePixelViewport;
     ZubInput* previous;

@@ -322,6 +322,32 @@ TEST(Input, PointerTapVersusDragAtTwentyUnits) {
     EXPECT_FALSE(r.input.wasPointerTapped(0));
 }
 
+// A click in every poll, each in a frame of its own steps (down, up, on):
+// the frames fall behind by a bounded number only, and then the mouse
+// stands where the last poll left it, the button up.
+TEST(Input, ClicksFasterThanTheFramesFallBehindByABoundedNumberOfFrames) {
+    Rig r;
+    r.mouseTo(0, 100);
+    r.frame();
+    for (int i = 0; i < 500; ++i) {
+        const float x = static_cast<float>(i % 100) * 10.0f;
+        r.backend.next.mouseButtons[0] = true;
+        r.backend.next.mousePressed[0] = r.backend.next.mouseReleased[0] = true;
+        r.backend.next.mousePressX[0] = x;
+        r.backend.next.mouseReleaseX[0] = x + 5.0f;
+        r.backend.next.mousePressY[0] = r.backend.next.mouseReleaseY[0] = 100;
+        r.mouseTo(x + 7.0f, 100);
+        r.frame();
+        r.backend.next.mouseButtons[0] = false;
+    }
+    int behind = 0;
+    for (; behind < 1000 && (r.input.isMouseButtonDown(0) || r.input.mouseX != 997.0f); ++behind) r.frame();
+    EXPECT_LE(behind, 40);
+    r.frame();
+    EXPECT_FALSE(r.input.isPointerHeld(0));
+    EXPECT_FLOAT_EQ(r.input.mouseX, 997.0f);
+}
+
 TEST(Input, SynthesisedTapIsTheFirstPointerAndKeepsItsOwner) {
     Rig r;
     r.input.setMousePosition(300, 400, 0);
