@@ -570,10 +570,11 @@ TEST(EditorPress, TurningScalingBendingPaintingTheRowsAndThePansTakeTheMovementT
     }
     const std::pair<const char*, std::vector<float> (*)(Drag, bool, bool)> kinds[] = {
         {"B", bent}, {"terrain", painted}, {"rows", rowsMoved}, {"view", viewPanned}, {"picker", pickerPanned}};
-    for (const auto& [name, kind] : kinds) {
-        SCOPED_TRACE(name);
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.first);
+        const auto leaves = kind.second;
         expectBothWaysAlike(
-            [kind](bool drag, bool withTheRelease) { return kind(dragAndRelease, drag, withTheRelease); });
+            [leaves](bool drag, bool withTheRelease) { return leaves(dragAndRelease, drag, withTheRelease); });
     }
 }
 
