@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "TextFile.h"
 #include "platform/AtomicFile.h"
@@ -92,10 +94,14 @@ bool writeOutputFile(const std::string& path, const void* data, size_t size, std
     }
     // What runs killed in the middle of a write left beside it goes first
     // (only files of such writes, that none holds and that have been quiet
-    // for a minute).
-    const size_t slash = path.find_last_of('/');
-    AtomicFile::removeLeftovers(slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash),
-                                kQuietSeconds);
+    // for a minute), once a run for each folder written to.
+    {
+        static std::mutex lock;
+        static std::set<std::string> cleared;
+        const std::string folder = AtomicFile::folderOf(path);
+        std::lock_guard<std::mutex> hold(lock);
+        if (cleared.insert(folder).second) AtomicFile::removeLeftovers(folder, kQuietSeconds);
+    }
     std::string reason;
     if (AtomicFile::writeAll(path, data, size, &reason)) return true;
     error = cannotWrite(path, printable(reason));

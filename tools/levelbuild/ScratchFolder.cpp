@@ -96,7 +96,9 @@ std::string makeScratchFolder() {
     std::error_code ec;
     std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
     if (ec) temp = "/tmp";
-    removeAbandoned(temp.string());
+    // Once a run: a run makes a scratch folder for every level it plays.
+    static std::once_flag swept;
+    std::call_once(swept, [&] { removeAbandoned(temp.string()); });
     std::string buffer = (temp / (std::string(kPrefix) + "XXXXXX")).string();
     int made = 0;
     {

@@ -66,6 +66,11 @@ std::string describe(const char* step, const std::string& path, int err) {
 
 AtomicFile::~AtomicFile() { abort(); }
 
+std::string AtomicFile::folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
 bool AtomicFile::isTemporaryName(std::string_view name) {
     if (name.size() != temporaryNameLength || !name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return false;
     const std::string_view letters = name.substr(kPrefix.size(), kRandomLength);
@@ -92,7 +97,7 @@ bool AtomicFile::open(const std::string& path) {
     reason.clear();
     end = 0;
     const size_t slash = path.find_last_of('/');
-    folderPath = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    folderPath = folderOf(path);
     targetName = slash == std::string::npos ? path : path.substr(slash + 1);
     if (targetName.empty() || targetName == "." || targetName == "..") {
         reason = "Creating '" + path + "' failed (it names a folder, not a file)";

@@ -57,6 +57,10 @@ public:
     // The whole file in one call.
     static bool writeAll(const std::string& path, const void* data, size_t size, std::string* reason);
 
+    // The folder a path names its file in ("." for a bare name, "/" at the
+    // root), where the temporary file of a write to it goes.
+    static std::string folderOf(const std::string& path);
+
     // True for the names the temporary files are given.
     static bool isTemporaryName(std::string_view name);
     // Removes the temporary files that writes cut short left in `folder`

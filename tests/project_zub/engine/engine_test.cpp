@@ -71,6 +71,19 @@ struct Rig {
         backend.next.mouseY = 768 - y;
         backend.next.mouseMoved = true;
     }
+    // The button went down, or up, at (x, y) in the coming poll.
+    void pressAt(float x, float y) {
+        backend.next.mouseButtons[0] = true;
+        backend.next.mousePressed[0] = true;
+        backend.next.mousePressX[0] = x;
+        backend.next.mousePressY[0] = 768 - y;
+    }
+    void releaseAt(float x, float y) {
+        backend.next.mouseButtons[0] = false;
+        backend.next.mouseReleased[0] = true;
+        backend.next.mouseReleaseX[0] = x;
+        backend.next.mouseReleaseY[0] = 768 - y;
+    }
     // To a point, the button down (a frame) and up (a frame); the journal
     // starts afresh.
     void clickAt(ZubBase* root, float x, float y) {
@@ -168,15 +181,9 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     root.addChild(a);
     root.addChild(b);
     r.clickAt(&root, 100, 100);
-    auto pressAt = [&](float x, float y) {
-        r.backend.next.mouseButtons[0] = true;
-        r.backend.next.mousePressed[0] = true;
-        r.backend.next.mousePressX[0] = x;
-        r.backend.next.mousePressY[0] = 768 - y;
-    };
     // From a, the pointer jumps onto b, goes down there and moves 30 on, off
     // b, all in one poll: b is pressed, and dragged the 30 in the next frame.
-    pressAt(300, 100);
+    r.pressAt(300, 100);
     r.mouseTo(330, 100);
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 2", "b 3", "b 4"}));
@@ -193,7 +200,7 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     journal.clear();
 
     // Movement polled meanwhile is newer than what came after the press.
-    pressAt(100, 100);
+    r.pressAt(100, 100);
     r.mouseTo(104, 100);
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"b 2", "a 3", "a 4"}));
@@ -211,7 +218,7 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     // Down, on and up again within one poll (a flick): the window system
     // shows the button held for that poll; the movement still drags, held,
     // in the next frame, and the button is up in the one after.
-    pressAt(108, 103);
+    r.pressAt(108, 103);
     r.mouseTo(128, 103);
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 4"}));
@@ -226,7 +233,7 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     journal.clear();
 
     // The program puts the pointer somewhere after the press: it stays there.
-    pressAt(108, 103);
+    r.pressAt(108, 103);
     r.mouseTo(120, 103);
     r.frame(&root);
     r.input.setMousePosition(300, 100, 0);
@@ -238,7 +245,7 @@ TEST(Focus, APressLandsWhereItCameAndTheMovementAfterItDragsNext) {
     r.frame(&root);
 
     // Straight up after the press, in its poll: that movement drags too.
-    pressAt(300, 100);
+    r.pressAt(300, 100);
     r.mouseTo(300, 130);
     r.frame(&root);
     EXPECT_EQ(r.input.mouseY, 100.0f);
@@ -262,18 +269,6 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     root.addChild(a);
     root.addChild(b);
     r.clickAt(&root, 100, 100);
-    auto pressAt = [&](float x, float y) {
-        r.backend.next.mouseButtons[0] = true;
-        r.backend.next.mousePressed[0] = true;
-        r.backend.next.mousePressX[0] = x;
-        r.backend.next.mousePressY[0] = 768 - y;
-    };
-    auto releaseAt = [&](float x, float y) {
-        r.backend.next.mouseButtons[0] = false;
-        r.backend.next.mouseReleased[0] = true;
-        r.backend.next.mouseReleaseX[0] = x;
-        r.backend.next.mouseReleaseY[0] = 768 - y;
-    };
     auto holdOnA = [&] {
         r.mouseTo(100, 100);
         r.backend.next.mouseButtons[0] = true;
@@ -284,7 +279,7 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     // Held on a, 30 on and up there, in one poll: a is dragged the 30.
     holdOnA();
     r.mouseTo(130, 100);
-    releaseAt(130, 100);
+    r.releaseAt(130, 100);
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
     EXPECT_TRUE(r.input.isPointerHeld(0));
@@ -297,7 +292,7 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
 
     // Held on a, 20 on, up there and 40 up with the button up, in one poll.
     holdOnA();
-    releaseAt(120, 100);
+    r.releaseAt(120, 100);
     r.mouseTo(120, 140);
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
@@ -318,8 +313,8 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     // system shows the button held for that poll): the press, the drag to
     // where the button went up, the release, then the movement after it.
     journal.clear();
-    pressAt(100, 100);
-    releaseAt(110, 100);
+    r.pressAt(100, 100);
+    r.releaseAt(110, 100);
     r.backend.next.mouseButtons[0] = true;
     r.mouseTo(110, 125);
     r.frame(&root);
@@ -347,8 +342,8 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     // release, then the press on b (the jump to it drags nothing), then
     // the drag of b.
     holdOnA();
-    releaseAt(100, 100);
-    pressAt(300, 100);
+    r.releaseAt(100, 100);
+    r.pressAt(300, 100);
     r.mouseTo(310, 100);
     r.frame(&root);
     EXPECT_TRUE(r.input.wasPointerReleased(0));

@@ -446,6 +446,30 @@ std::vector<float> pickerPanned(Drag drag, bool dragged, bool otherWay) {
     return {eye.x, eye.y, eye.z};
 }
 
+// One object of each family, each taken by a point of it and dragged by
+// `drag` (its first way) along `n` steps of `step`: each moves by the whole
+// way, and the point it was taken by stays under the pointer.
+void expectEachFamilyMovedAllTheWay(Drag drag, const V3& step, int n) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
+    ASSERT_EQ(objects.size(), 7u);
+    for (EditorObject* o : objects) {
+        SCOPED_TRACE(o->getClass()->getTypeName());
+        h.clickAt(kEmpty);
+        const V3 start = o->position;
+        const V3 grab = pickPoint(h, o);
+        const V3 grabbedOffset = h.onScreen(start) - grab;
+        drag(h, grab, stepsFrom(grab, step, n), true, 0);
+        EXPECT_FALSE(h.input.isPointerHeld(0));
+        EXPECT_NEAR(o->position.x, start.x + step.x * static_cast<float>(n), 0.01f);
+        EXPECT_NEAR(o->position.y, start.y + step.y * static_cast<float>(n), 0.01f);
+        const V3 offset = h.onScreen(o->position) - h.mouse;
+        EXPECT_NEAR(offset.x, grabbedOffset.x, 0.01f);
+        EXPECT_NEAR(offset.y, grabbedOffset.y, 0.01f);
+    }
+}
+
 // What one kind of drag leaves, done both ways (`run(drag, otherWay)`): the
 // same, and not nothing.
 template <class Run>
@@ -461,26 +485,8 @@ void expectBothWaysAlike(Run run) {
 }  // namespace
 
 TEST(EditorPress, ADragMovesWhatItHoldsByTheMovementInThePressesOwnFrameToo) {
-    EditorHarness h;
-    h.edit(h.houseLevel());
-    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
-    ASSERT_EQ(objects.size(), 7u);
-
-    for (EditorObject* o : objects) {
-        SCOPED_TRACE(o->getClass()->getTypeName());
-        h.clickAt(kEmpty);
-        const V3 start = o->position;
-        const V3 grab = pickPoint(h, o);
-        const V3 grabbedOffset = h.onScreen(start) - grab;
-        // Down, 10 on in the same frame, five more steps of 10: 60 in all.
-        dragAlong(h, grab, stepsFrom(grab, V3(10.0f, 0.0f, 0.0f), 6), true);
-        EXPECT_NEAR(o->position.x, start.x + 60.0f, 0.01f);
-        EXPECT_NEAR(o->position.y, start.y, 0.01f);
-        // The point it was taken by is still under the pointer.
-        const V3 offset = h.onScreen(o->position) - h.mouse;
-        EXPECT_NEAR(offset.x, grabbedOffset.x, 0.01f);
-        EXPECT_NEAR(offset.y, grabbedOffset.y, 0.01f);
-    }
+    // Down, 10 on in the same frame, five more steps of 10: 60 in all.
+    expectEachFamilyMovedAllTheWay(dragAlong, V3(10.0f, 0.0f, 0.0f), 6);
 }
 
 // Down, on and up within one poll of the devices: the movement still moves
@@ -532,28 +538,9 @@ TEST(EditorPress, TheRowsAndThePansFollowTheMovementInThePressesOwnFrame) {
 // still moves what the drag holds (in a frame of its own, the button held),
 // and the release comes in the frame after it, where the button went up.
 TEST(EditorPress, TheMovementThatComesWithTheReleaseStillMovesWhatTheDragHolds) {
-    EditorHarness h;
-    h.edit(h.houseLevel());
-    const std::vector<EditorObject*> objects = placeOneOfEachFamily(h);
-    ASSERT_EQ(objects.size(), 7u);
-
-    for (EditorObject* o : objects) {
-        SCOPED_TRACE(o->getClass()->getTypeName());
-        h.clickAt(kEmpty);
-        const V3 start = o->position;
-        const V3 grab = pickPoint(h, o);
-        const V3 grabbedOffset = h.onScreen(start) - grab;
-        // Down, two steps on, and the third with the release: 30 right and
-        // 15 down in all.
-        dragAndRelease(h, grab, stepsFrom(grab, V3(10.0f, -5.0f, 0.0f), 3), true);
-        EXPECT_FALSE(h.input.isPointerHeld(0));
-        EXPECT_NEAR(o->position.x, start.x + 30.0f, 0.01f);
-        EXPECT_NEAR(o->position.y, start.y - 15.0f, 0.01f);
-        // The point it was taken by is still under the pointer.
-        const V3 offset = h.onScreen(o->position) - h.mouse;
-        EXPECT_NEAR(offset.x, grabbedOffset.x, 0.01f);
-        EXPECT_NEAR(offset.y, grabbedOffset.y, 0.01f);
-    }
+    // Down, two steps on, and the third with the release: 30 right and 15
+    // down in all.
+    expectEachFamilyMovedAllTheWay(dragAndRelease, V3(10.0f, -5.0f, 0.0f), 3);
 }
 
 TEST(EditorPress, TurningScalingBendingPaintingTheRowsAndThePansTakeTheMovementThatComesWithTheRelease) {
