@@ -57,15 +57,23 @@
 // ("\n", "\x00").
 // Every file written (level files, maps, pictures, key scripts) is written
 // whole or not at all (tools/levelbuild/OutputFile.h): to a temporary file
-// renamed over the target, which replaces a symbolic link there instead of
-// writing through it. A character device (/dev/null) is written to as a
-// stream; a folder, a named pipe, a socket or a block device is refused.
-// A refused target or a failed write (a full disk, a file size limit)
+// renamed over the target, which replaces a symbolic link there (to a file,
+// a folder or nothing) instead of writing through it. A stream, a character
+// device (/dev/null) or a pipe (/dev/stdout in a pipeline), named directly
+// or through links, is written to as a stream; a pipe nobody reads from, a
+// folder, a socket or a block device is refused. A refused target or a
+// failed write (a full disk, a file size limit, a reader that went away)
 // prints "levelbuild: <file>: cannot be written: <why>", and the exit code
-// is 1.
-// A run stopped by SIGINT, SIGTERM or SIGHUP, or ended by a fatal error,
-// removes its scratch folder and the temporary files of what it was writing
-// (tools/levelbuild/ScratchFolder.h), says so and ends by that signal.
+// is 1, as for every failure, a fatal error of the game's code included.
+// The line naming a picture written goes to standard error where the
+// picture went to standard output.
+// A run stopped by SIGINT, SIGTERM or SIGHUP removes its scratch folder and
+// the temporary files of what it was writing (tools/levelbuild/
+// ScratchFolder.h), says so and nothing else, and ends by that signal; a
+// fatal error removes them too.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -137,6 +145,18 @@ bool readScript(const std::string& path, levelbuild::KeyScript& script) {
         return false;
     }
     return true;
+}
+
+// Where the line naming a file just written goes: standard output, but for
+// a file that is standard output itself (--picture /dev/stdout), so that
+// the line does not run on into what was written.
+std::FILE* reportFor(const std::string& written) {
+    struct stat file {
+    }, out{};
+    if (::stat(written.c_str(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
+        file.st_ino == out.st_ino)
+        return stderr;
+    return stdout;
 }
 
 bool writeFile(const std::string& path, const void* data, size_t size) {
@@ -217,7 +237,7 @@ int picture(const std::string& png, const std::string& keys, int frame, const st
         std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
         return 1;
     }
-    std::printf("levelbuild: %s, frame %d\n", levelbuild::printable(png).c_str(), environment.frames);
+    std::fprintf(reportFor(png), "levelbuild: %s, frame %d\n", levelbuild::printable(png).c_str(), environment.frames);
     return 0;
 }
 
@@ -297,13 +317,7 @@ int play(const std::string& keys, const std::string& description, const levelbui
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    // Fatal errors of the game's code print and end without a message box.
-    ErrorManager::bTestMode = true;
-    levelbuild::endCleanlyOnSignals();
-    std::vector<std::string> args(argv + 1, argv + argc);
+int run(const std::vector<std::string>& args) {
     if (args.empty()) return usage();
     if (args[0] == "--hash") return args.size() == 3 ? hash(args[1], args[2]) : usage();
     if (args[0] == "--list") return args.size() == 2 ? list(args[1]) : usage();
@@ -360,4 +374,13 @@ int main(int argc, char** argv) {
     }
     if (descriptions.empty()) return usage();
     return buildAll(out, maps, descriptions);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Fatal errors of the game's code print and end without a message box.
+    ErrorManager::bTestMode = true;
+    levelbuild::endCleanlyOnSignals();
+    return levelbuild::finishRun(run(std::vector<std::string>(argv + 1, argv + argc)));
 }

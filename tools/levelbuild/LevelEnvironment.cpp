@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 
 #include "KeyScript.h"
@@ -23,6 +22,7 @@
 #include "gfx/Texture.h"
 #include "lang/Language.h"
 #include "object/Packet.h"
+#include "platform/PlatformSystem.h"
 #include "sys/ErrorManager.h"
 #include "sys/Paths.h"
 #include "text/FontQuad.h"
@@ -161,8 +161,8 @@ bool LevelEnvironment::loadFonts(const std::string& contentFolder) {
 }
 
 void LevelEnvironment::writeLevelFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::error_code ec;
-    std::filesystem::create_directories(folder + "levels", ec);
+    // Made only while the run goes on: a stop removes the scratch folder.
+    platform::makeDirectories(folder + "levels");
     std::string error;
     if (writeOutputFile(folder + "levels/" + name + ".lev", bytes.data(), bytes.size(), error)) return;
     // The level cannot be played without it: the end, as when the game cannot

@@ -30,14 +30,18 @@ const char* kindOf(mode_t mode) {
            : S_ISFIFO(mode) ? "a named pipe"
            : S_ISSOCK(mode) ? "a socket"
            : S_ISBLK(mode)  ? "a block device"
+           : S_ISCHR(mode)  ? "a character device"
                             : "something else";
 }
 
-// Why what stands at the path is not written to; empty when it may be.
+bool isStream(mode_t mode) { return S_ISCHR(mode) || S_ISFIFO(mode); }
+
+// Why what stands at the path (or at the end of its links) is not written
+// to; empty when it may be.
 std::string refusal(mode_t mode) {
-    if (S_ISREG(mode) || S_ISCHR(mode)) return {};
+    if (S_ISREG(mode) || isStream(mode)) return {};
     if (S_ISDIR(mode)) return "it is a folder";
-    return std::string("it is not a regular file or a character device (but ") + kindOf(mode) + ")";
+    return std::string("it is not a regular file, a character device or a pipe (but ") + kindOf(mode) + ")";
 }
 
 // "<Step> '<path>' failed (errno N: text)", as AtomicFile words its reasons.
@@ -48,27 +52,36 @@ std::string stepFailed(const char* step, const std::string& path, int error) {
 
 }  // namespace
 
-// The device is opened as it is (never created or truncated) and without
-// waiting: should anything else have taken its place since it was looked at
-// (a named pipe, a regular file), the open fails or what was opened is
-// refused before a byte is written.
-bool writeToCharacterDevice(const std::string& path, const void* data, size_t size, std::string& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+// The stream is opened as it is (never created or truncated) and without
+// waiting: a pipe nobody reads from fails the open at once (ENXIO), and
+// should anything else have taken the stream's place since it was looked at
+// (a regular file), what was opened is refused before a byte is written.
+// The writes then wait for the stream, as any writer's do.
+bool writeToStream(const std::string& path, const void* data, size_t size, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error = cannotWrite(path, stepFailed("Opening", path, errno));
+        const int err = errno;
+        struct stat st {};
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
+            error = cannotWrite(path, "it is a pipe that nothing reads from");
+        else error = cannotWrite(path, stepFailed("Opening", path, err));
         return false;
     }
     struct stat st {};
     std::string why;
     if (::fstat(fd, &st) != 0) why = stepFailed("Looking at", path, errno);
-    else if (!S_ISCHR(st.st_mode))
-        why = std::string("it is no longer a character device (but ") + kindOf(st.st_mode) + ")";
+    else if (!isStream(st.st_mode))
+        why = std::string("it is no longer a character device or a pipe (but ") + kindOf(st.st_mode) + ")";
     else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         why = stepFailed("Opening", path, errno);
     const uint8_t* p = static_cast<const uint8_t*>(data);
     while (why.empty() && size > 0) {
         const ssize_t n = ::write(fd, p, size);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EPIPE) {
+            why = stepFailed("Writing", path, EPIPE) + ": what read from the pipe stopped reading";
+            break;
+        }
         if (n <= 0) {
             why = stepFailed("Writing", path, n < 0 ? errno : EIO);
             break;
@@ -83,12 +96,20 @@ bool writeToCharacterDevice(const std::string& path, const void* data, size_t si
 }
 
 bool writeOutputFile(const std::string& path, const void* data, size_t size, std::string& error) {
-    // What stands at the path itself: a link is not followed but replaced.
+    // What stands at the path itself, and for a link what it leads to: a
+    // stream is written to through the link, anything else of a link's is
+    // left alone and the link replaced.
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        if (S_ISCHR(st.st_mode)) return writeToCharacterDevice(path, data, size, error);
-        if (std::string why = refusal(st.st_mode); !why.empty()) {
-            error = cannotWrite(path, why);
+    if (::lstat(path.c_str(), &st) == 0) {
+        const bool link = S_ISLNK(st.st_mode);
+        struct stat target {};
+        if (link && ::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode))
+            st = target;
+        if (isStream(st.st_mode)) return writeToStream(path, data, size, error);
+        if (!S_ISLNK(st.st_mode) && !refusal(st.st_mode).empty()) {
+            error = cannotWrite(path, link ? std::string("it is a link to ") + kindOf(st.st_mode) +
+                                                 ", not to a regular file, a character device or a pipe"
+                                           : refusal(st.st_mode));
             return false;
         }
     }

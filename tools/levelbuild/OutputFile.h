@@ -2,16 +2,21 @@
 // How levelbuild writes what it makes: level files, their maps, pictures and
 // key scripts all go through writeOutputFile, whatever stands at the path.
 //
-// - Nothing there, a regular file or a symbolic link: the bytes go to a new
-//   temporary file beside it, which is then renamed over the path
-//   (AtomicFile). A reader sees the old file or the whole new one, never a
-//   half-written one; a link is replaced by the file, never written through.
-//   Temporary files that killed runs left in that folder (quiet for a
-//   minute, held by no write) are removed first.
-// - A character device (/dev/null, a terminal): written to as a stream, never
-//   created, truncated or replaced, so "--out /dev/null" discards.
-// - A folder, a named pipe, a socket or a block device: refused, before any
-//   byte is written and without waiting for a reader.
+// - Nothing there, a regular file, or a symbolic link to one, to a folder or
+//   to nothing: the bytes go to a new temporary file beside the path, which
+//   is then renamed over it (AtomicFile). A reader sees the old file or the
+//   whole new one, never a half-written one; such a link is replaced by the
+//   file, never written through. Temporary files that killed runs left in
+//   that folder (quiet for a minute, held by no write) are removed first.
+// - A stream: a character device (/dev/null, a terminal) or a pipe (named,
+//   or a shell's, as /dev/stdout or the /dev/fd/N of ">(...)" name it),
+//   named directly or through links: written to as a stream, never created,
+//   truncated or replaced, so "--out /dev/null" discards and "--picture
+//   /dev/stdout" writes to standard output. A pipe nobody reads from is
+//   refused at once, without waiting for a reader; one whose reader goes
+//   away in the middle fails the write (the program ignores SIGPIPE).
+// - A folder, a socket or a block device (directly or through links):
+//   refused, before any byte is written.
 #include <cstddef>
 #include <string>
 
@@ -23,10 +28,11 @@ namespace levelbuild {
 // of the attempt is left then (the temporary file is removed).
 bool writeOutputFile(const std::string& path, const void* data, size_t size, std::string& error);
 
-// What writeOutputFile does where it found a character device: writes the
-// bytes to the device as it stands when opened (blocking, as a stream), and
-// refuses, before a byte is written, whatever else has taken its place by
-// then (a regular file, a named pipe).
-bool writeToCharacterDevice(const std::string& path, const void* data, size_t size, std::string& error);
+// What writeOutputFile does where it found a stream: opens the path (links
+// followed) as it stands then, never creating or truncating it, refuses
+// whatever is no stream by then (a regular file that took a device's place)
+// and a pipe without a reader, before a byte is written; then writes the
+// bytes, waiting for the stream as a writer to it does.
+bool writeToStream(const std::string& path, const void* data, size_t size, std::string& error);
 
 }  // namespace levelbuild

@@ -7,9 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -41,7 +39,13 @@ constexpr time_t kQuietSeconds = 60;
 std::mutex lock;
 std::map<std::string, int> folders;
 bool ending = false;
-std::atomic<bool> stopping{false};
+
+// Held by a stop from its beginning to the end of the run; `finished` once
+// the run has got to its end by itself (a stop is too late then).
+std::mutex gate;
+bool finished = false;
+// Where the stop message goes: the standard error the run had.
+int stopMessages = -1;
 
 // Takes the folder's lock without waiting; false while another run has it.
 bool lockFolder(int fd) {
@@ -143,8 +147,59 @@ void removeWhatTheRunLeaves() {
     }
 }
 
+bool beginStop() {
+    // Held until the run ends: a run that gets to its end meanwhile (by
+    // finishRun, or by a fatal error) waits here for the signal.
+    gate.lock();
+    if (finished) {
+        gate.unlock();
+        return false;
+    }
+    // What the run would still say (a write the stop made fail, a level it
+    // made unreadable) is not said: the stop message stands alone. The
+    // standard error the run had is kept for it.
+    std::fflush(stdout);
+    stopMessages = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nowhere >= 0) {
+        ::dup2(nowhere, STDOUT_FILENO);
+        ::dup2(nowhere, STDERR_FILENO);
+        ::close(nowhere);
+    }
+    removeWhatTheRunLeaves();
+    return true;
+}
+
+void endStop(int sig) {
+    const std::string message = std::string("levelbuild: stopped by ") + signalName(sig) +
+                                "; its scratch folder and unfinished files are removed\n";
+    const int to = stopMessages >= 0 ? stopMessages : STDERR_FILENO;
+    for (size_t done = 0; done < message.size();) {
+        const ssize_t n = ::write(to, message.data() + done, message.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    // Ended by the signal itself, as whoever sent it expects (a shell loop
+    // stops at a Ctrl+C).
+    std::signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    std::raise(sig);
+    std::_Exit(128 + sig);
+}
+
+int finishRun(int exitCode) {
+    // A stop under way holds the gate until its signal ends the run.
+    std::lock_guard<std::mutex> hold(gate);
+    finished = true;
+    return exitCode;
+}
+
 void endCleanlyOnSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     // The signals wait for a thread of their own (every thread started
     // later keeps them blocked), which can clean up with the whole library
     // at hand rather than in a signal handler.
@@ -153,28 +208,21 @@ void endCleanlyOnSignals() {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
     pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     std::thread([stops] {
-        int sig = 0;
-        while (sigwait(&stops, &sig) != 0) {}
-        stopping = true;
-        removeWhatTheRunLeaves();
-        std::fprintf(stderr, "levelbuild: stopped by %s; its scratch folder and unfinished files are removed\n",
-                     signalName(sig));
-        std::fflush(stderr);
-        // Ended by the signal itself, as whoever sent it expects.
-        std::signal(sig, SIG_DFL);
-        sigset_t one;
-        sigemptyset(&one);
-        sigaddset(&one, sig);
-        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-        std::raise(sig);
-        std::_Exit(128 + sig);
+        for (;;) {
+            int sig = 0;
+            if (sigwait(&stops, &sig) == 0 && beginStop()) endStop(sig);
+        }
     }).detach();
     ErrorManager::hooks.beforeExit = [] {
-        // A write that failed because a stop removed its folder is no error
-        // of its own: the stop ends the run.
-        if (stopping)
-            for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+        // A stop under way holds the gate until its signal ends the run:
+        // a fatal error it caused (a level it made unreadable) is not the
+        // run's end.
+        gate.lock();
+        finished = true;
         removeWhatTheRunLeaves();
+        std::fflush(stdout);
+        // Every failure of a run exits 1.
+        std::_Exit(1);
     };
 }
 

@@ -24,10 +24,27 @@ void removeScratchFolder(const std::string& folder);
 void removeWhatTheRunLeaves();
 
 // For the levelbuild program, first thing in main (before any thread
-// starts): SIGINT, SIGTERM and SIGHUP remove what the run leaves, say so on
-// stderr and end the run by that signal; a fatal error removes it too; and
-// a file size limit fails a write (EFBIG, as a full disk) instead of ending
-// the run with SIGXFSZ.
+// starts): SIGINT, SIGTERM and SIGHUP stop the run (beginStop, endStop); a
+// fatal error removes what the run leaves and ends it with exit code 1; a
+// file size limit fails a write (EFBIG, as a full disk) instead of ending
+// the run with SIGXFSZ, and a pipe whose reader has gone fails a write
+// (EPIPE) instead of ending it with SIGPIPE.
 void endCleanlyOnSignals();
+
+// The exit code of a run that ends by itself (main returns it). Once a stop
+// has begun it never returns: the stop ends the run by its signal. A stop
+// that comes after it is too late and leaves the run to end by itself.
+int finishRun(int exitCode);
+
+// What a stop does, in the thread that waits for the signals. beginStop:
+// from then on the run says nothing more (its standard output and error go
+// nowhere), makes nothing new (no scratch folder, temporary file or folder)
+// and ends no other way (finishRun and a fatal error wait for the stop),
+// and what it leaves is removed (removeWhatTheRunLeaves); false, doing
+// nothing, when the run has already finished. endStop: says "levelbuild:
+// stopped by <signal>; ..." on the standard error the run had, and ends the
+// run by that signal, as whoever sent it expects.
+bool beginStop();
+[[noreturn]] void endStop(int sig);
 
 }  // namespace levelbuild

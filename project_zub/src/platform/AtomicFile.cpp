@@ -23,8 +23,9 @@ constexpr size_t kRandomLength = AtomicFile::temporaryNameLength - kPrefix.size(
 constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
 // The writes open now, for removeOpenTemporaries. Creating, renaming and
-// removing a temporary file happen under the lock, so that once the program
-// has begun to end, no temporary file comes into being or is published.
+// removing a temporary file, and making a folder, happen under the lock, so
+// that once the program has begun to end, no temporary file or folder comes
+// into being and no file is published.
 std::mutex registryLock;
 std::vector<AtomicFile*> openWrites;
 bool ending = false;
@@ -103,11 +104,17 @@ bool AtomicFile::open(const std::string& path) {
         reason = "Creating '" + path + "' failed (it names a folder, not a file)";
         return false;
     }
+    // The folder is only a place to reach names through: one the user may
+    // write and enter but not list is opened as such a place (O_PATH), so
+    // that the write works wherever creating a file does; the rename in it
+    // then goes unsynced.
     folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0 && errno == EACCES) folder = ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return fail("Creating");
 
-    // The file it replaces keeps its permissions; a new one gets the usual
-    // ones (the user's umask applies).
+    // The file it replaces keeps its permissions, and its owner and group
+    // where the system lets the writer give them (root rebuilding a user's
+    // file); a new one gets the usual ones (the user's umask applies).
     struct stat old {};
     const bool replacing =
         ::fstatat(folder, targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
@@ -141,8 +148,20 @@ bool AtomicFile::open(const std::string& path) {
         break;
     }
     if (fd < 0) return failWith("Creating", EEXIST);
-    // The umask may have taken permissions the replaced file had.
-    if (replacing && ::fchmod(fd, mode) != 0) return fail("Creating");
+    if (replacing) {
+        struct stat made {};
+        if (::fstat(fd, &made) == 0 && (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+            ::fchown(fd, old.st_uid, old.st_gid) != 0 && made.st_gid != old.st_gid) {
+            // Where the owner cannot be given, the group may still be (one
+            // the writer belongs to); where neither can, the file is the
+            // writer's, as a new one would be.
+            const int grouped = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+            static_cast<void>(grouped);
+        }
+        // The umask may have taken permissions the replaced file had (and a
+        // change of owner those beyond them).
+        if (::fchmod(fd, mode) != 0) return fail("Creating");
+    }
     return true;
 }
 
@@ -240,6 +259,15 @@ void AtomicFile::removeOpenTemporaries() {
     std::lock_guard<std::mutex> hold(registryLock);
     ending = true;
     for (AtomicFile* f : openWrites) f->removeOwnTemporary();
+}
+
+bool AtomicFile::makeFolder(const std::string& path, mode_t mode) {
+    std::lock_guard<std::mutex> hold(registryLock);
+    if (ending) {
+        errno = ECANCELED;
+        return false;
+    }
+    return ::mkdir(path.c_str(), mode) == 0;
 }
 
 std::vector<std::string> AtomicFile::removeLeftovers(const std::string& folderName, long quietSeconds) {

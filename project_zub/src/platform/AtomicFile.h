@@ -10,9 +10,11 @@
 // so two writers of one target never share one, and whatever stands under a
 // name already is left alone: a user's file, a link, a pipe), short enough for
 // any target a folder can hold (temporaryNameLength bytes, reached through the
-// folder, so that a path as long as the system allows still works). Only
-// files the write created itself are ever removed. The file replaced keeps its
-// permissions. Since the rename replaces the target's name itself, a link
+// folder, so that a path as long as the system allows still works, and a
+// folder that may be written and entered but not listed too). Only files the
+// write created itself are ever removed. The file replaced keeps its
+// permissions, and its owner and group where the system allows the writer
+// to give them. Since the rename replaces the target's name itself, a link
 // there is replaced by the file rather than followed.
 //
 // Temporary files are named ".zub-" + 12 letters or digits + ".tmp"
@@ -74,9 +76,13 @@ public:
     static std::vector<std::string> removeLeftovers(const std::string& folder, long quietSeconds = 0);
     // For a program that is ending before its writes are done (stopped by a
     // signal, a fatal error): removes the temporary file of every write of
-    // the process that is still open, and makes every later open() and
-    // commit() fail, so that nothing new appears while it ends. Any thread.
+    // the process that is still open, and makes every later open(),
+    // commit() and makeFolder() fail, so that nothing new appears while it
+    // ends. Any thread.
     static void removeOpenTemporaries();
+    // Makes one folder (mkdir), unless the program is ending: false with
+    // errno set then (ECANCELED), as when mkdir fails.
+    static bool makeFolder(const std::string& path, mode_t mode);
 
 private:
     bool fail(const char* what);

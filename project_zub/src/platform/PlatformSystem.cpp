@@ -1,7 +1,5 @@
 #include "platform/PlatformSystem.h"
 
-#include "platform/AtomicFile.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -18,6 +16,8 @@
 #include <cstring>
 #include <string_view>
 #include <vector>
+
+#include "platform/AtomicFile.h"
 
 namespace platform {
 
@@ -295,7 +295,7 @@ bool makeDirectories(const std::string& path) {
         if (i < path.size() && path[i] != '/') continue;
         if (path[i - 1] == '/') continue;  // "//" or a trailing separator
         const std::string prefix = path.substr(0, i);
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (!AtomicFile::makeFolder(prefix, 0700) && errno != EEXIST) return false;
     }
     return isDirectory(path);
 }

@@ -24,7 +24,9 @@ std::string getExecutablePath();
 std::string getCurrentFolder();
 
 // Creates the folder and every missing parent (mode 0700 for new folders).
-// True when the folder exists afterwards.
+// True when the folder exists afterwards. Once the program has begun to end
+// (AtomicFile::removeOpenTemporaries), it makes none: what the program
+// removes as it ends is not made again.
 bool makeDirectories(const std::string& path);
 
 bool isRegularFile(const std::string& path);

@@ -60,11 +60,30 @@ std::string locate(const char* program) {
 
 bool installed(const char* program) { return !locate(program).empty(); }
 
+// Forks a child that goes with the thread that forked it: the kernel sends it
+// SIGTERM when that thread ends, a test killed outright included, so that
+// nothing the test started outlives it. In the child, which returns 0 as
+// fork does, only async-signal-safe calls may follow (the test process may
+// have threads).
+pid_t forkTied() {
+    sigset_t none;
+    sigemptyset(&none);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // When the parent went before the death signal was set, nothing
+        // would send it: end at once.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(127);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        signal(SIGTERM, SIG_DFL);
+    }
+    return pid;
+}
+
 // Starts a program (found by locate), its output discarded; with `fd` >= 0,
 // that descriptor is the program's descriptor 3. -1 when it cannot be
-// started. The program goes with the thread that started it: the kernel
-// sends it SIGTERM when that thread ends, a test killed outright included,
-// so that no server outlives its test.
+// started. The program goes with the thread that started it (forkTied), so
+// that no server outlives its test.
 pid_t spawn(const std::vector<std::string>& args, int fd = -1) {
     const std::string file = locate(args[0].c_str());
     if (file.empty()) return -1;
@@ -75,17 +94,8 @@ pid_t spawn(const std::vector<std::string>& args, int fd = -1) {
     // closes it.
     int failed[2];
     if (pipe2(failed, O_CLOEXEC) != 0) return -1;
-    sigset_t none;
-    sigemptyset(&none);
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
+    const pid_t pid = forkTied();
     if (pid == 0) {
-        // Only async-signal-safe calls here: the test process may have
-        // threads. When the parent went before the death signal was set,
-        // nothing would send it: end at once.
-        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(127);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        signal(SIGTERM, SIG_DFL);
         if (fd >= 0 && dup2(fd, 3) < 0) _exit(127);
         const int null = open("/dev/null", O_WRONLY);
         if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(127);
@@ -222,20 +232,24 @@ TEST(XDisplayStart, IsLookedForOnThePathAndGoesWithAKilledTest) {
 
     if (!installed("Xvfb") || !installed("openbox")) GTEST_SKIP() << "no Xvfb or no openbox here";
     // A child process starts a display, says which processes serve it and
-    // waits; then it is killed outright.
+    // the signal it gets when this test is killed, and waits; then it is
+    // killed outright.
     int report[2];
     ASSERT_EQ(pipe(report), 0);
-    const pid_t child = fork();
+    const pid_t child = forkTied();
     ASSERT_GE(child, 0);
     if (child == 0) {
         close(report[0]);
         XDisplay display;
-        const pid_t pids[2] = {display.ready ? display.server : -1, display.ready ? display.manager : -1};
+        int deathSignal = 0;
+        prctl(PR_GET_PDEATHSIG, &deathSignal);
+        const pid_t pids[3] = {display.ready ? display.server : -1, display.ready ? display.manager : -1, deathSignal};
         if (write(report[1], pids, sizeof pids) != static_cast<ssize_t>(sizeof pids)) _exit(1);
         for (;;) pause();
     }
     close(report[1]);
-    pid_t pids[2] = {-1, -1};
+    // The server, the window manager and the child's signal.
+    pid_t pids[3] = {-1, -1, 0};
     size_t got = 0;
     while (got < sizeof pids) {
         const ssize_t n = read(report[0], reinterpret_cast<char*>(pids) + got, sizeof pids - got);
@@ -244,6 +258,9 @@ TEST(XDisplayStart, IsLookedForOnThePathAndGoesWithAKilledTest) {
         got += static_cast<size_t>(n);
     }
     close(report[0]);
+    // The child itself goes with this test, as its server and window manager
+    // go with it.
+    EXPECT_EQ(pids[2], SIGTERM) << "the child's signal when the test is killed";
     // Its server and window manager, as it started them.
     const char* names[2] = {"Xvfb", "openbox"};
     for (int i = 0; i < 2; ++i) {

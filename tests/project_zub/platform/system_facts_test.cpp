@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -242,9 +244,10 @@ TEST_F(PlatformFolder, AtomicWritesReplaceLinksInsteadOfWritingThroughThem) {
 // Every write has a temporary file of its own, made beside the target under
 // a short name nobody else uses: a user's file under any other name stays,
 // two writers of one file never break each other's writes, the longest
-// name and path a file may have can be written, and the file replaced keeps
-// its permissions. What writes cut short leave can be found and removed by
-// its names, and a program that ends in the middle of a write removes its
+// name and path a file may have can be written, as can a folder that may
+// not be listed, and the file replaced keeps its permissions and owner.
+// What writes cut short leave can be found and removed by its names (regular
+// files only), and a program that ends in the middle of a write removes its
 // temporary file and starts no other.
 TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     const auto ours = [&] {
@@ -278,6 +281,37 @@ TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     ::umask(mask);
     ASSERT_TRUE(madeNew) << why;
     EXPECT_EQ(fs::status(folder + "/new").permissions() & fs::perms::all, fs::perms(0640));
+    // A user's file that root writes stays the user's (and readable by the
+    // user alone); a user may write in a folder that it may enter but not
+    // list, as creating a file there works.
+    constexpr uid_t kUser = 1234;
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(keys.c_str(), kUser, kUser), 0);
+        fs::permissions(keys, fs::perms(0600));
+        ASSERT_TRUE(AtomicFile::writeAll(keys, "again", 5, &why)) << why;
+        struct stat st {};
+        ASSERT_EQ(::stat(keys.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, kUser);
+        EXPECT_EQ(st.st_gid, kUser);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
+    const std::string unlisted = folder + "/unlisted";
+    ASSERT_TRUE(fs::create_directory(unlisted));
+    fs::permissions(unlisted, fs::perms(root ? 0733 : 0333));
+    fs::permissions(folder, fs::perms(0711));
+    const filestest::ChildRun inUnlisted = filestest::runInChild([&] {
+        if (root && (::setgid(kUser) != 0 || ::setuid(kUser) != 0)) return 1;
+        std::string reason;
+        if (!AtomicFile::writeAll(unlisted + "/notes", "notes", 5, &reason)) {
+            std::fprintf(stderr, "%s\n", reason.c_str());
+            return 2;
+        }
+        return 0;
+    });
+    fs::permissions(unlisted, fs::perms(0755));
+    EXPECT_EQ(inUnlisted.exitCode, 0);
+    EXPECT_EQ(read(unlisted + "/notes"), "notes");
 
     // A name of 255 bytes, and a path of 4095, the longest there may be.
     const std::string longest = folder + "/" + std::string(255, 'n');
@@ -292,6 +326,13 @@ TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     ASSERT_EQ(deepest.size(), 4095u);
     ASSERT_TRUE(AtomicFile::writeAll(deepest, "deep", 4, &why)) << why;
     EXPECT_EQ(read(deepest), "deep");
+    // As long a path whose last part is shorter than a temporary name.
+    deep += "/" + std::string(4095 - deep.size() - 1 - 1 - 5, 'e');
+    ASSERT_TRUE(fs::create_directory(deep));
+    const std::string shortLast = deep + "/short";
+    ASSERT_EQ(shortLast.size(), 4095u);
+    ASSERT_TRUE(AtomicFile::writeAll(shortLast, "short", 5, &why)) << why;
+    EXPECT_EQ(read(shortLast), "short");
     EXPECT_TRUE(ours().empty());
 
     // Two writers of one file and a reader: every write is made, and every
@@ -327,6 +368,8 @@ TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     fs::create_directory(folder + "/.zub-folderfolder.tmp");
     std::ofstream(folder + "/.zub-folderfolder.tmp/.zub-0123456789ab.tmp") << "below";
     std::ofstream(folder + "/.zub-Upper1234567.tmp") << "not a name of the writer's";
+    ASSERT_TRUE(filestest::makePipe(folder + "/.zub-pipepipepipe.tmp"));
+    const bool device = ::mknod((folder + "/.zub-nodenodenode.tmp").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
     AtomicFile going;
     ASSERT_TRUE(going.open(folder + "/going")) << going.error();
     EXPECT_TRUE(AtomicFile::removeLeftovers(folder, 60).empty());
@@ -338,6 +381,10 @@ TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     EXPECT_EQ(read(keys), "again");
     EXPECT_TRUE(fs::exists(folder + "/.zub-folderfolder.tmp/.zub-0123456789ab.tmp"));
     EXPECT_TRUE(fs::exists(folder + "/.zub-Upper1234567.tmp"));
+    EXPECT_EQ(fs::symlink_status(folder + "/.zub-pipepipepipe.tmp").type(), fs::file_type::fifo);
+    if (device) {
+        EXPECT_EQ(fs::symlink_status(folder + "/.zub-nodenodenode.tmp").type(), fs::file_type::character);
+    }
 
     // The program ends in the middle of a write (in a child: it stays so).
     const filestest::ChildRun ending = filestest::runInChild([&] {

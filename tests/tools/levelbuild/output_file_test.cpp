@@ -1,6 +1,6 @@
-// How levelbuild writes to a character device: as the device stands when
-// opened, waiting for it like any stream, and never into whatever else has
-// taken its place since the target was looked at.
+// How levelbuild writes to a stream (a character device, a pipe): as the
+// stream stands when opened, waiting for it like any writer, and never into
+// whatever else has taken its place since the target was looked at.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -74,23 +74,25 @@ TEST(OutputFile, ADeviceIsWrittenAsAStreamAndNothingElseInItsPlace) {
         if (terminal.path.empty()) GTEST_SKIP() << "no terminal devices here";
         const std::string bytes(256 * 1024, 'k');
         std::string error;
-        EXPECT_TRUE(levelbuild::writeToCharacterDevice(terminal.path, bytes.data(), bytes.size(), error)) << error;
+        EXPECT_TRUE(levelbuild::writeToStream(terminal.path, bytes.data(), bytes.size(), error)) << error;
         for (int i = 0; i < 200 && terminal.received < bytes.size(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         EXPECT_EQ(terminal.received, bytes.size());
     }
 
-    // A regular file (or a named pipe) that took the device's place after it
-    // was looked at is refused, and not a byte of it changes.
+    // A regular file that took the device's place after it was looked at is
+    // refused, and not a byte of it changes; so is a pipe nothing reads from,
+    // without waiting for a reader.
     filestest::TempFolder folder;
     const std::string level = folder / "a1.lev";
     const std::string old(131072, 'o');
     filestest::writeBytes(level, old);
     const std::string fresh(100000, 'n');
     std::string error;
-    EXPECT_FALSE(levelbuild::writeToCharacterDevice(level, fresh.data(), fresh.size(), error));
-    EXPECT_EQ(error, level + ": cannot be written: it is no longer a character device (but a regular file)");
+    EXPECT_FALSE(levelbuild::writeToStream(level, fresh.data(), fresh.size(), error));
+    EXPECT_EQ(error, level + ": cannot be written: it is no longer a character device or a pipe (but a regular file)");
     EXPECT_TRUE(filestest::readBytes(level) == old) << "the file in the device's place was written to";
     ASSERT_TRUE(filestest::makePipe(folder / "pipe.lev"));
-    EXPECT_FALSE(levelbuild::writeToCharacterDevice(folder / "pipe.lev", fresh.data(), fresh.size(), error));
+    EXPECT_FALSE(levelbuild::writeToStream(folder / "pipe.lev", fresh.data(), fresh.size(), error));
+    EXPECT_EQ(error, folder / "pipe.lev" + ": cannot be written: it is a pipe that nothing reads from");
 }

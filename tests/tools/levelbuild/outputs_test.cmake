@@ -1,9 +1,11 @@
 # levelbuild writes each output (a level file, a picture, a key script) whole
-# or not at all: a symbolic link at the target is replaced, never written
-# through; a character device is written to as a stream and stays; a named
-# pipe or a folder is refused at once; a write that fails (a full device, a
-# full disk) ends with exit code 1 and a message that names the file, and
-# leaves neither a half file nor a temporary one. Names and the text of a
+# or not at all: a symbolic link to a file, to a folder or to nothing is
+# replaced, never written through; a stream (a character device, a pipe),
+# named directly or through links, is written to as a stream and stays; a
+# pipe nobody reads from and a folder are refused at once; a write that fails
+# (a full device, a full disk, a reader that went away) ends with exit code
+# 1 and a message that names the file, and leaves neither a half file nor a
+# temporary one. Names and the text of a
 # description or key script are printed escaped, a NUL byte included.
 #   cmake -DLEVELBUILD=<program> -DWORK=<folder> -P outputs_test.cmake
 file(REMOVE_RECURSE "${WORK}")
@@ -94,16 +96,17 @@ expect_exit("a level over a folder" 1 "levelbuild: ${WORK}/levels/tiny.lev: cann
 file(WRITE "${WORK}/odd\nname.txt" "${tiny}")
 make_fifo("${WORK}/levels/odd\nname.lev")
 levelbuild(--out "${WORK}/levels" "${WORK}/odd\nname.txt")
-expect_exit("a level over a named pipe" 1 "levelbuild: ${WORK}/levels/odd\\nname.lev: cannot be written: it is not a "
-            "regular file or a character device (but a named pipe)\n")
+expect_exit("a level over a named pipe" 1 "levelbuild: ${WORK}/levels/odd\\nname.lev: cannot be written: it is a pipe "
+            "that nothing reads from\n")
 expect_kind("a level over a named pipe" "${WORK}/levels/odd\nname.lev" "fifo")
 
-# Key scripts of --record: a named pipe and a folder are refused, a link is
-# replaced, a character device is written to and stays one.
+# Key scripts of --record: a named pipe nobody reads from and a folder are
+# refused, a link to a file is replaced, a character device is written to
+# and stays one.
 make_fifo("${WORK}/pipe.keys")
 levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/pipe.keys")
-expect_exit("keys to a named pipe" 1 "levelbuild: ${WORK}/pipe.keys: cannot be written: it is not a regular file or "
-            "a character device (but a named pipe)\n")
+expect_exit("keys to a named pipe" 1 "levelbuild: ${WORK}/pipe.keys: cannot be written: it is a pipe that nothing "
+            "reads from\n")
 expect_kind("keys to a named pipe" "${WORK}/pipe.keys" "fifo")
 file(MAKE_DIRECTORY "${WORK}/folder.keys")
 levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/folder.keys")
@@ -116,16 +119,31 @@ file(READ "${WORK}/link.keys" keys)
 if(NOT keys MATCHES "\nend 10\n$")
   message(FATAL_ERROR "the keys written over a link: ${keys}")
 endif()
-# A link to a device or to a named pipe is replaced too, never followed.
+# A link to a device or to a named pipe is written through, and stays: to a
+# pipe nobody reads from it is refused at once, to one read from the keys
+# arrive there.
 make_fifo("${WORK}/a.pipe")
-foreach(linked "${null}" "${WORK}/a.pipe")
-  file(REMOVE "${WORK}/linked.keys")
-  file(CREATE_LINK "${linked}" "${WORK}/linked.keys" SYMBOLIC)
-  levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/linked.keys")
-  expect_exit("keys over a link to ${linked}" 0)
-  expect_kind("keys over a link to ${linked}" "${WORK}/linked.keys" "regular file")
+file(CREATE_LINK "${null}" "${WORK}/null.keys" SYMBOLIC)
+file(CREATE_LINK "${WORK}/a.pipe" "${WORK}/pipe-link.keys" SYMBOLIC)
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/null.keys")
+expect_exit("keys through a link to ${null}" 0)
+levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/pipe-link.keys")
+expect_exit("keys through a link to a pipe nobody reads" 1
+            "levelbuild: ${WORK}/pipe-link.keys: cannot be written: it is a pipe that nothing reads from\n")
+execute_process(COMMAND sh -c "cat \"$1\" > \"$2\" & sleep 0.5; \"$3\" --record \"$4\" \"$5\" --out \"$6\"; echo $?; wait"
+                        sh "${WORK}/a.pipe" "${WORK}/piped.keys" "${LEVELBUILD}" "${WORK}/tiny.plan" "${WORK}/tiny.txt"
+                        "${WORK}/pipe-link.keys"
+                OUTPUT_VARIABLE rc ERROR_VARIABLE err OUTPUT_STRIP_TRAILING_WHITESPACE TIMEOUT 300)
+expect_exit("keys through a link to a pipe read from" 0)
+file(READ "${WORK}/piped.keys" keys)
+if(NOT keys MATCHES "\nend 10\n$")
+  message(FATAL_ERROR "the keys read from the pipe: ${keys}")
+endif()
+foreach(link null.keys pipe-link.keys)
+  expect_kind("a link written through" "${WORK}/${link}" "symbolic link")
 endforeach()
 expect_kind("the pipe a link led to" "${WORK}/a.pipe" "fifo")
+expect_kind("the device a link led to" "${null}" "character special file")
 # A file of the user's under the name of an earlier temporary file stays.
 file(WRITE "${WORK}/user.keys.tmp" "the user's own\n")
 levelbuild(--record "${WORK}/tiny.plan" "${WORK}/tiny.txt" --out "${WORK}/user.keys")
@@ -153,8 +171,8 @@ expect_none("keys anywhere" "${WORK}/*.tmp")
 # full device and a full disk.
 make_fifo("${WORK}/pipe.png")
 levelbuild(--picture "${WORK}/pipe.png" --frame 2 "${WORK}/tiny.txt")
-expect_exit("a picture to a named pipe" 1 "levelbuild: ${WORK}/pipe.png: cannot be written: it is not a regular "
-            "file or a character device (but a named pipe)\n")
+expect_exit("a picture to a named pipe" 1 "levelbuild: ${WORK}/pipe.png: cannot be written: it is a pipe that "
+            "nothing reads from\n")
 expect_kind("a picture to a named pipe" "${WORK}/pipe.png" "fifo")
 file(CREATE_LINK "${WORK}/notes.txt" "${WORK}/link.png" SYMBOLIC)
 levelbuild(--picture "${WORK}/link.png" --frame 2 "${WORK}/tiny.txt")
@@ -164,6 +182,37 @@ file(READ "${WORK}/link.png" signature LIMIT 8 HEX)
 if(NOT signature STREQUAL "89504e470d0a1a0a")
   message(FATAL_ERROR "the picture written over a link is no PNG: ${signature}")
 endif()
+# A picture to a pipe that is standard output: through a link of the user's
+# to it (as /dev/stdout is one), and as /dev/fd/3 (as a shell's ">(...)"
+# names one). The pipe gets the picture alone (the line naming it goes to
+# standard error) and the links stay. A reader that goes away in the middle
+# fails the run, which leaves nothing behind.
+function(picture_to_pipe target reader)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" sh -c
+                          "{ \"$@\" 2> '${WORK}/piped.err' 3>&1; echo $? > '${WORK}/piped.rc'; } | ${reader}"
+                          sh "${LEVELBUILD}" --picture "${target}" --frame 2 "${WORK}/tiny.txt" TIMEOUT 300)
+  file(STRINGS "${WORK}/piped.rc" code)
+  file(READ "${WORK}/piped.err" errors)
+  set(rc "${code}" PARENT_SCOPE)
+  set(err "${errors}" PARENT_SCOPE)
+endfunction()
+file(CREATE_LINK /proc/self/fd/1 "${WORK}/stdout.png" SYMBOLIC)
+foreach(target "${WORK}/stdout.png" /dev/fd/3)
+  picture_to_pipe("${target}" "cat > '${WORK}/piped.png'")
+  expect_exit("a picture to a pipe as ${target}" 0 "levelbuild: ${target}, frame 2\n")
+  file(SIZE "${WORK}/piped.png" size)
+  math(EXPR last "${size} - 8")
+  file(READ "${WORK}/piped.png" head LIMIT 8 HEX)
+  file(READ "${WORK}/piped.png" tail OFFSET ${last} HEX)
+  if(NOT head STREQUAL "89504e470d0a1a0a" OR NOT tail STREQUAL "49454e44ae426082")
+    message(FATAL_ERROR "what went down the pipe as ${target} is no PNG alone (${size} bytes: ${head} ... ${tail})")
+  endif()
+endforeach()
+expect_kind("a link written through" "${WORK}/stdout.png" "symbolic link")
+picture_to_pipe("${WORK}/stdout.png" "head -c 10 > /dev/null")
+expect_exit("a picture to a pipe whose reader goes" 1
+            "levelbuild: ${WORK}/stdout.png: cannot be written: Writing '${WORK}/stdout.png' failed (errno 32: ")
+expect_none("a picture to a pipe whose reader goes" "${WORK}/scratch/*")
 levelbuild(--picture "${full}" --frame 2 "${WORK}/tiny.txt")
 expect_exit("a picture to ${full}" 1
             "levelbuild: ${full}: cannot be written: Writing '${full}' failed (errno 28: No space left on device)")
@@ -197,7 +246,7 @@ expect_none("a picture past a file size limit" "${WORK}/scratch/*")
 set(FILE_LIMIT 40)
 levelbuild(--hash "${WORK}/tiny.txt" "${WORK}/tiny.keys")
 unset(FILE_LIMIT)
-if(rc EQUAL 0 OR NOT err MATCHES "/scratch/zub-levels-[^/]+/levels/a1\\.lev: cannot be written: Writing '")
+if(NOT rc EQUAL 1 OR NOT err MATCHES "/scratch/zub-levels-[^/]+/levels/a1\\.lev: cannot be written: Writing '")
   message(FATAL_ERROR "a level played from a full disk: ${rc}\n${err}")
 endif()
 expect_none("a level played from a full disk" "${WORK}/scratch/*")
