@@ -39,6 +39,8 @@ TEST(ScratchFolder, AStoppedRunSaysOneThingLeavesNothingAndEndsByItsSignal) {
             AtomicFile level;
             if (!level.open(out + "/a1.lev") || !level.write("half", 4)) std::_Exit(2);
 
+            // What the test says goes where the stop message goes.
+            const int said = ::dup(STDERR_FILENO);
             if (!levelbuild::beginStop()) std::_Exit(3);
             // The run's code, not yet ended.
             level.commit();
@@ -48,7 +50,12 @@ TEST(ScratchFolder, AStoppedRunSaysOneThingLeavesNothingAndEndsByItsSignal) {
                 levelbuild::writeOutputFile(out + "/a2.lev", "lev", 3, error))
                 std::_Exit(4);
             std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
-            std::thread([] { std::exit(levelbuild::finishRun(1)); }).detach();
+            std::thread([said] {
+                const int code = levelbuild::finishRun(1);
+                const char ended[] = "the run got to its end\n";
+                if (::write(said, ended, sizeof ended - 1) < 0) std::_Exit(5);
+                std::_Exit(code);
+            }).detach();
             std::thread([] { ErrorManager::error(u"levelbuild: the level cannot be read"); }).detach();
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             levelbuild::endStop(SIGTERM);
