@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -50,6 +51,31 @@ std::string stepFailed(const char* step, const std::string& path, int error) {
            std::strerror(error) + ")";
 }
 
+// Writes the bytes to the open file, waiting for it as a stream; why not,
+// or empty.
+std::string writeAll(int fd, const std::string& path, const void* data, size_t size) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EPIPE) return stepFailed("Writing", path, EPIPE) + ": what read from the pipe stopped reading";
+        if (n <= 0) return stepFailed("Writing", path, n < 0 ? errno : EIO);
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return {};
+}
+
+// The program's standard output or error where `file` is that very file
+// (/dev/stdout leading to the file the output was sent to), else -1.
+int standardStreamOf(const struct stat& file) {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_dev == file.st_dev && st.st_ino == file.st_ino) return fd;
+    }
+    return -1;
+}
+
 }  // namespace
 
 // The stream is opened as it is (never created or truncated) and without
@@ -74,21 +100,7 @@ bool writeToStream(const std::string& path, const void* data, size_t size, std::
         why = std::string("it is no longer a character device or a pipe (but ") + kindOf(st.st_mode) + ")";
     else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         why = stepFailed("Opening", path, errno);
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    while (why.empty() && size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EPIPE) {
-            why = stepFailed("Writing", path, EPIPE) + ": what read from the pipe stopped reading";
-            break;
-        }
-        if (n <= 0) {
-            why = stepFailed("Writing", path, n < 0 ? errno : EIO);
-            break;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
+    if (why.empty()) why = writeAll(fd, path, data, size);
     if (::close(fd) != 0 && why.empty()) why = stepFailed("Closing", path, errno);
     if (why.empty()) return true;
     error = cannotWrite(path, why);
@@ -106,6 +118,17 @@ bool writeOutputFile(const std::string& path, const void* data, size_t size, std
         if (link && ::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode))
             st = target;
         if (isStream(st.st_mode)) return writeToStream(path, data, size, error);
+        // A link to the regular file that standard output (or error) was
+        // sent to, as /dev/stdout is where that went to a file: written to
+        // as that stream, from where it stands, rather than replacing the
+        // link (which for /dev/stdout is everyone's).
+        if (const int stream = link && S_ISREG(target.st_mode) ? standardStreamOf(target) : -1; stream >= 0) {
+            std::fflush(stream == STDOUT_FILENO ? stdout : stderr);
+            std::string why = writeAll(stream, path, data, size);
+            if (why.empty()) return true;
+            error = cannotWrite(path, why);
+            return false;
+        }
         if (!S_ISLNK(st.st_mode) && !refusal(st.st_mode).empty()) {
             error = cannotWrite(path, link ? std::string("it is a link to ") + kindOf(st.st_mode) +
                                                  ", not to a regular file, a character device or a pipe"

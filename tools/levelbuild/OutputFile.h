@@ -15,6 +15,10 @@
 //   /dev/stdout" writes to standard output. A pipe nobody reads from is
 //   refused at once, without waiting for a reader; one whose reader goes
 //   away in the middle fails the write (the program ignores SIGPIPE).
+// - A link to the regular file that standard output or error was sent to
+//   (/dev/stdout in "levelbuild --picture /dev/stdout ... > pic.png"): the
+//   bytes are written to that stream, from where it stands, and the link
+//   stays.
 // - A folder, a socket or a block device (directly or through links):
 //   refused, before any byte is written.
 #include <cstddef>

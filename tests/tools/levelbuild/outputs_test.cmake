@@ -182,14 +182,14 @@ file(READ "${WORK}/link.png" signature LIMIT 8 HEX)
 if(NOT signature STREQUAL "89504e470d0a1a0a")
   message(FATAL_ERROR "the picture written over a link is no PNG: ${signature}")
 endif()
-# A picture to a pipe that is standard output: through a link of the user's
-# to it (as /dev/stdout is one), and as /dev/fd/3 (as a shell's ">(...)"
-# names one). The pipe gets the picture alone (the line naming it goes to
-# standard error) and the links stay. A reader that goes away in the middle
-# fails the run, which leaves nothing behind.
-function(picture_to_pipe target reader)
+# A picture to standard output, a pipe or a file: through a link of the
+# user's to it (as /dev/stdout is one), and as /dev/fd/3 (as a shell's
+# ">(...)" names a pipe). The output gets the picture alone (the line naming
+# it goes to standard error) and the link stays. A reader that goes away in
+# the middle fails the run, which leaves nothing behind.
+function(picture_to_standard_output target sink)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" sh -c
-                          "{ \"$@\" 2> '${WORK}/piped.err' 3>&1; echo $? > '${WORK}/piped.rc'; } | ${reader}"
+                          "{ \"$@\" 2> '${WORK}/piped.err' 3>&1; echo $? > '${WORK}/piped.rc'; } ${sink}"
                           sh "${LEVELBUILD}" --picture "${target}" --frame 2 "${WORK}/tiny.txt" TIMEOUT 300)
   file(STRINGS "${WORK}/piped.rc" code)
   file(READ "${WORK}/piped.err" errors)
@@ -197,19 +197,27 @@ function(picture_to_pipe target reader)
   set(err "${errors}" PARENT_SCOPE)
 endfunction()
 file(CREATE_LINK /proc/self/fd/1 "${WORK}/stdout.png" SYMBOLIC)
-foreach(target "${WORK}/stdout.png" /dev/fd/3)
-  picture_to_pipe("${target}" "cat > '${WORK}/piped.png'")
-  expect_exit("a picture to a pipe as ${target}" 0 "levelbuild: ${target}, frame 2\n")
+foreach(way "${WORK}/stdout.png;| cat" "/dev/fd/3;| cat" "${WORK}/stdout.png;")
+  list(GET way 0 target)
+  list(LENGTH way parts)
+  set(sink "")
+  if(parts GREATER 1)
+    list(GET way 1 sink)
+  endif()
+  file(REMOVE "${WORK}/piped.png")
+  picture_to_standard_output("${target}" "${sink} > '${WORK}/piped.png'")
+  expect_exit("a picture to standard output as ${target} ${sink}" 0 "levelbuild: ${target}, frame 2\n")
   file(SIZE "${WORK}/piped.png" size)
   math(EXPR last "${size} - 8")
   file(READ "${WORK}/piped.png" head LIMIT 8 HEX)
   file(READ "${WORK}/piped.png" tail OFFSET ${last} HEX)
   if(NOT head STREQUAL "89504e470d0a1a0a" OR NOT tail STREQUAL "49454e44ae426082")
-    message(FATAL_ERROR "what went down the pipe as ${target} is no PNG alone (${size} bytes: ${head} ... ${tail})")
+    message(FATAL_ERROR "what went to standard output as ${target} ${sink} is no PNG alone "
+                        "(${size} bytes: ${head} ... ${tail})")
   endif()
+  expect_kind("a link written through" "${WORK}/stdout.png" "symbolic link")
 endforeach()
-expect_kind("a link written through" "${WORK}/stdout.png" "symbolic link")
-picture_to_pipe("${WORK}/stdout.png" "head -c 10 > /dev/null")
+picture_to_standard_output("${WORK}/stdout.png" "| head -c 10 > /dev/null")
 expect_exit("a picture to a pipe whose reader goes" 1
             "levelbuild: ${WORK}/stdout.png: cannot be written: Writing '${WORK}/stdout.png' failed (errno 32: ")
 expect_none("a picture to a pipe whose reader goes" "${WORK}/scratch/*")
