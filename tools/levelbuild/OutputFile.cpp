@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -58,7 +58,8 @@ std::string writeAll(int fd, const std::string& path, const void* data, size_t s
     while (size > 0) {
         const ssize_t n = ::write(fd, p, size);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EPIPE) return stepFailed("Writing", path, EPIPE) + ": what read from the pipe stopped reading";
+        if (n < 0 && errno == EPIPE)
+            return stepFailed("Writing", path, EPIPE) + ": what read from the pipe stopped reading";
         if (n <= 0) return stepFailed("Writing", path, n < 0 ? errno : EIO);
         p += n;
         size -= static_cast<size_t>(n);
