@@ -148,8 +148,9 @@ void removeWhatTheRunLeaves() {
 }
 
 bool beginStop() {
-    // Held until the run ends: a run that gets to its end meanwhile (by
-    // finishRun, or by a fatal error) waits here for the signal.
+    // Held from here to the end: a run that gets to its end meanwhile (by
+    // finishRun, or by a fatal error) waits there for the signal; one that
+    // got there first ends as it does.
     gate.lock();
     if (finished) {
         gate.unlock();
@@ -157,8 +158,8 @@ bool beginStop() {
     }
     // What the run would still say (a write the stop made fail, a level it
     // made unreadable) is not said: the stop message stands alone. The
-    // standard error the run had is kept for it.
-    std::fflush(stdout);
+    // standard error the run had is kept for it. (Nothing here waits for
+    // the streams' locks, which the run may hold while a reader is slow.)
     stopMessages = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
     if (const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nowhere >= 0) {
         ::dup2(nowhere, STDOUT_FILENO);
