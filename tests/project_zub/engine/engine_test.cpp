@@ -357,6 +357,21 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"b 5", "b 7"}));
     EXPECT_EQ(r.input.mouseDeltaX, 10.0f);
+
+    // Held on b, the window loses the focus: the back-end lets the button
+    // go without a release. The window system's release comes later all
+    // the same: no button of this layer's went up, and no press comes of it.
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    journal.clear();
+    r.releaseAt(320, 100);
+    r.frame(&root);
+    EXPECT_FALSE(r.input.wasPointerPressed(0));
+    r.frame(&root);
+    r.frame(&root);
+    EXPECT_FALSE(r.input.isPointerHeld(0));
+    EXPECT_EQ(journal, std::vector<std::string>{});
 }
 
 TEST(Focus, DisabledAncestorsAndHiddenObjectsAreNotHit) {
