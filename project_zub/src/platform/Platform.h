@@ -37,7 +37,11 @@ struct TouchPoint {
 // What the devices report at one poll. Held states are levels; typed text and
 // wheel movement accumulate since the previous poll.
 struct InputSnapshot {
-    uint8_t keys[KEY_COUNT] = {};  // 0x80 = held
+    // 0x80 = held. In a poll in which a mouse button went down or up, the
+    // keys as they stood when the last of them did: what the keys did after
+    // it comes with the next poll (the mouse's steps of this poll were made
+    // with the keys as they stood then).
+    uint8_t keys[KEY_COUNT] = {};
     JoystickState joysticks[JOYSTICK_COUNT];
     float mouseX = 0, mouseY = 0;  // window pixels, y down
     bool mouseMoved = false;       // the mouse moved since the previous poll

@@ -310,12 +310,16 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     EXPECT_FALSE(r.input.isPointerHeld(0));
 
     // Down on a, on, up and on again within one poll (a flick; the window
-    // system shows the button held for that poll): the press, the drag to
-    // where the button went up, the release, then the movement after it.
+    // system shows the button held for that poll), S held in it: the press,
+    // the drag to where the button went up, the release, then the movement
+    // after it. S let go in the next poll is still held for the flick's
+    // steps, and Escape tapped in the poll after that still goes down,
+    // both after them.
     journal.clear();
     r.pressAt(100, 100);
     r.releaseAt(110, 100);
     r.backend.next.mouseButtons[0] = true;
+    r.backend.next.keys[31] = 0x80;
     r.mouseTo(110, 125);
     r.frame(&root);
     EXPECT_TRUE(r.input.wasPointerPressed(0));
@@ -323,20 +327,31 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     EXPECT_EQ(r.input.mouseY, 100.0f);
     journal.clear();
     r.backend.next.mouseButtons[0] = false;
+    r.backend.next.keys[31] = 0;
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
     EXPECT_EQ(r.input.mouseX, 110.0f);
     EXPECT_EQ(r.input.mouseY, 100.0f);
+    EXPECT_TRUE(r.input.isKeyDown(31));
+    r.backend.next.keys[1] = 0x80;
     r.frame(&root);
+    r.backend.next.keys[1] = 0;
     EXPECT_TRUE(r.input.wasPointerReleased(0));
     EXPECT_EQ(r.input.mouseX, 110.0f);
+    EXPECT_TRUE(r.input.isKeyDown(31));
     journal.clear();
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 7"}));
     EXPECT_EQ(r.input.mouseY, 125.0f);
+    EXPECT_TRUE(r.input.isKeyDown(31));
     r.frame(&root);
     EXPECT_FALSE(r.input.isPointerHeld(0));
     EXPECT_FALSE(r.input.wasPointerPressed(0));
+    EXPECT_FALSE(r.input.isKeyDown(31));
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasKeyPressed(1));
+    r.frame(&root);
+    EXPECT_FALSE(r.input.isKeyDown(1));
 
     // Held on a; up and down again on b, 10 on, within one poll: the
     // release, then the press on b (the jump to it drags nothing), then

@@ -165,6 +165,10 @@ private:
     void closeJoystick(SDL_JoystickID id);
     bool hasDisplay() const;
     void resetInput();
+    // A key went down or up: at once, or after the poll's last button
+    // (keysAfterButton_).
+    void changeKey(size_t code, bool down);
+    void applyKeysAfterButton();
     // Asks the window system for the window's size.
     void measureWindow();
     // The window manager's frame around the window; false while it is not
@@ -223,6 +227,16 @@ private:
     std::u16string typed_;
 
     HeldFlags<KEY_COUNT> keys_;
+    // Key changes that came after the poll's last mouse button went down or
+    // up, in their order: they come with the next poll, so that a poll's
+    // key levels are those the keys had when its button went down or up
+    // (the mouse's steps of the poll act with them).
+    struct KeyChange {
+        size_t code;
+        bool down;
+    };
+    std::vector<KeyChange> keysAfterButton_;
+    bool buttonTurned_ = false;
     HeldFlags<MOUSE_BUTTONS> mouseButtons_;
     float mouseX_ = 0, mouseY_ = 0;
     // Where each button went down, and where it went up, since the
@@ -422,6 +436,7 @@ void SdlBackend::closeWindow() {
 
 void SdlBackend::resetInput() {
     keys_.clear();
+    keysAfterButton_.clear();
     mouseButtons_.clear();
     std::fill(std::begin(pressed_), std::end(pressed_), false);
     std::fill(std::begin(released_), std::end(released_), false);
@@ -546,6 +561,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                     // The key and button releases may go to another window.
                     focused_ = false;
                     keys_.clear();
+                    keysAfterButton_.clear();
                     mouseButtons_.clear();
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED:
@@ -577,13 +593,13 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN: {
             int code = keyCodeFromScancode(e.key.keysym.scancode);
-            if (code > 0 && !e.key.repeat) keys_.press(static_cast<size_t>(code));
+            if (code > 0 && !e.key.repeat) changeKey(static_cast<size_t>(code), true);
             if (char16_t c = controlCharacter(e.key.keysym.scancode)) typed_.push_back(c);
             break;
         }
         case SDL_KEYUP: {
             int code = keyCodeFromScancode(e.key.keysym.scancode);
-            if (code > 0) keys_.release(static_cast<size_t>(code));
+            if (code > 0) changeKey(static_cast<size_t>(code), false);
             break;
         }
         case SDL_TEXTINPUT:
@@ -616,6 +632,9 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             mouseX_ = static_cast<float>(e.button.x);
             mouseY_ = static_cast<float>(e.button.y);
             mouseKnown_ = true;
+            // The key changes since the last button came before this one.
+            applyKeysAfterButton();
+            buttonTurned_ = true;
             if (e.type == SDL_MOUSEBUTTONDOWN) {
                 mouseButtons_.press(static_cast<size_t>(b));
                 pressed_[b] = true;
@@ -670,11 +689,28 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
     }
 }
 
+void SdlBackend::changeKey(size_t code, bool down) {
+    if (buttonTurned_) keysAfterButton_.push_back(KeyChange{code, down});
+    else if (down) keys_.press(code);
+    else keys_.release(code);
+}
+
+void SdlBackend::applyKeysAfterButton() {
+    for (const KeyChange& k : keysAfterButton_) {
+        if (k.down) keys_.press(k.code);
+        else keys_.release(k.code);
+    }
+    keysAfterButton_.clear();
+}
+
 void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     for (PendingWarp& w : warps_) --w.polls;
     std::erase_if(warps_, [](const PendingWarp& w) { return w.polls < 0; });
     keys_.beginPoll();
     mouseButtons_.beginPoll();
+    // The key changes the previous poll kept back are this poll's first.
+    applyKeysAfterButton();
+    buttonTurned_ = false;
     std::erase_if(contacts_, [](const Contact& c) { return c.releaseLater; });
     for (Contact& c : contacts_) c.pressedNow = false;
 
