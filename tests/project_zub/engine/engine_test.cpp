@@ -55,6 +55,8 @@ struct Rig {
     ZubInput input;
     FocusManager focus;
     platform::WindowState window;
+    // A screen over the others that takes every press in its tick.
+    ZubBase* taker = nullptr;
     Rig() {
         std::string err;
         backend.openWindow(platform::WindowSettings{}, err);
@@ -64,6 +66,7 @@ struct Rig {
         platform::InputSnapshot s;
         backend.poll(s, window);
         input.update(s);
+        if (taker && input.wasPointerPressed(0)) input.setPointerOwner(taker);
         focus.update(root, input);
     }
     void mouseTo(float x, float y) {  // reference space = window pixels here
@@ -118,6 +121,22 @@ TEST(Focus, PressMovesTheFocusAndClicks) {
     r.backend.next.mouseButtons[0] = true;
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 7", "a 2", "b 3", "b 4"}));
+
+    // A press that a screen above took in its tick is the screen's: the
+    // focus stays, and what lies beneath is neither clicked nor dragged.
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+    ZubBase screen;
+    r.taker = &screen;
+    r.mouseTo(100, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    EXPECT_EQ(r.focus.getHover(), a);
+    EXPECT_EQ(r.focus.getFocus(), b);
+    r.mouseTo(130, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 7", "b 7"}));
 }
 
 TEST(Focus, DragKeysAndTypedCharactersGoToTheFocus) {
