@@ -38,9 +38,10 @@ struct TouchPoint {
 // wheel movement accumulate since the previous poll.
 struct InputSnapshot {
     // 0x80 = held. In a poll in which a mouse button went down or up, the
-    // keys as they stood when the last of them did: what the keys did after
-    // it comes with the next poll (the mouse's steps of this poll were made
-    // with the keys as they stood then).
+    // keys the mouse's steps of the poll were made with: a key let go in
+    // the poll still shows held (the window system may deliver a release
+    // made just after a press ahead of it), and what the keys did after the
+    // last button went down or up comes with the next poll.
     uint8_t keys[KEY_COUNT] = {};
     JoystickState joysticks[JOYSTICK_COUNT];
     float mouseX = 0, mouseY = 0;  // window pixels, y down

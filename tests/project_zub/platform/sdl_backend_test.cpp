@@ -205,9 +205,9 @@ TEST_F(SdlBackendTest, KeysFollowTheirEventsAndATapIsHeldForOnePoll) {
     poll();
     EXPECT_EQ(input.keys[KEY_SPACE], 0);
 
-    // In a poll in which a mouse button goes down or up, the keys are as
-    // they stood when the last button did; what they did after it comes
-    // with the next poll.
+    // In a poll in which a mouse button goes down or up, a key let go shows
+    // held (also when its release came ahead of the button), and what the
+    // keys did after the last button comes with the next poll.
     auto button = [](Uint32 type) {
         SDL_Event e{};
         e.type = type;
@@ -230,6 +230,12 @@ TEST_F(SdlBackendTest, KeysFollowTheirEventsAndATapIsHeldForOnePoll) {
     EXPECT_EQ(input.keys[KEY_S], 0);
     EXPECT_EQ(input.keys[KEY_R], 0x80);
     EXPECT_EQ(input.keys[KEY_LEFT], 0x80);
+    pushKey(SDL_KEYUP, SDL_SCANCODE_R);
+    button(SDL_MOUSEBUTTONDOWN);
+    poll();
+    EXPECT_EQ(input.keys[KEY_R], 0x80);
+    poll();
+    EXPECT_EQ(input.keys[KEY_R], 0);
 }
 
 TEST_F(SdlBackendTest, TypedTextAndControlCharacters) {

@@ -38,27 +38,48 @@ public:
             if (releaseLater_[i]) held_[i] = false;
             releaseLater_[i] = false;
             pressedNow_[i] = false;
+            releasedNow_[i] = false;
         }
+        holdReleases_ = false;
     }
     void press(size_t i) {
         held_[i] = true;
         pressedNow_[i] = true;
         releaseLater_[i] = false;
+        releasedNow_[i] = false;
     }
     void release(size_t i) {
-        if (pressedNow_[i]) releaseLater_[i] = true;
-        else held_[i] = false;
+        if (pressedNow_[i] || holdReleases_) {
+            releaseLater_[i] = true;
+        } else if (held_[i]) {
+            held_[i] = false;
+            releasedNow_[i] = true;
+        }
+    }
+    // What is let go in this poll, before now or after, shows held until the
+    // next poll.
+    void holdReleasesUntilNextPoll() {
+        holdReleases_ = true;
+        for (size_t i = 0; i < N; ++i) {
+            if (!releasedNow_[i]) continue;
+            held_[i] = releaseLater_[i] = true;
+            releasedNow_[i] = false;
+        }
     }
     void clear() {
         std::fill(std::begin(held_), std::end(held_), false);
         std::fill(std::begin(pressedNow_), std::end(pressedNow_), false);
         std::fill(std::begin(releaseLater_), std::end(releaseLater_), false);
+        std::fill(std::begin(releasedNow_), std::end(releasedNow_), false);
+        holdReleases_ = false;
     }
 
 private:
     bool held_[N] = {};
     bool pressedNow_[N] = {};
     bool releaseLater_[N] = {};
+    bool releasedNow_[N] = {};
+    bool holdReleases_ = false;
 };
 
 // A finger on a touch surface, in coordinates normalised to the window.
@@ -226,11 +247,14 @@ private:
     std::vector<PendingWarp> warps_;
     std::u16string typed_;
 
+    // In a poll in which a mouse button went down or up, the keys are those
+    // the mouse's steps of the poll act with: a key let go in the poll shows
+    // held until the next poll, before the button or after it (a window
+    // manager that holds the pointer while it looks at a press lets a key
+    // released just after the press arrive ahead of it), and the key changes
+    // after the poll's last button (keysAfterButton_, in their order) come
+    // with the next poll.
     HeldFlags<KEY_COUNT> keys_;
-    // Key changes that came after the poll's last mouse button went down or
-    // up, in their order: they come with the next poll, so that a poll's
-    // key levels are those the keys had when its button went down or up
-    // (the mouse's steps of the poll act with them).
     struct KeyChange {
         size_t code;
         bool down;
@@ -634,6 +658,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             mouseKnown_ = true;
             // The key changes since the last button came before this one.
             applyKeysAfterButton();
+            keys_.holdReleasesUntilNextPoll();
             buttonTurned_ = true;
             if (e.type == SDL_MOUSEBUTTONDOWN) {
                 mouseButtons_.press(static_cast<size_t>(b));
