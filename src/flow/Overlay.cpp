@@ -44,6 +44,12 @@ void Overlay::dismissOnBinding(int control) {
 void Overlay::tickContents(double time, double dt) {
     ContextMenu::tickContents(time, dt);
 
+    // The overlay lies over the level: a press that none of its items took
+    // is its own, not the level's beneath (the focus manager leaves a taken
+    // press alone).
+    if (ZubInput* in = ZubInput::active(); in && in->wasPointerPressed(0) && !in->getPointerOwner(0))
+        in->setPointerOwner(this);
+
     if (const ZubInput* in = ZubInput::active()) {
         bool request =
             in->wasKeyPressed(input_codes::KEY_ESCAPE) || (dismissCode1 && in->wasKeyPressed(dismissCode1)) ||

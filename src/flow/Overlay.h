@@ -37,7 +37,8 @@ public:
     ~Overlay() override;
 
     // The menu (navigation, the items, the state timer), then the dismiss
-    // rules above.
+    // rules above. A press that none of the items took is the overlay's
+    // (ZubInput's pointer owner), so that it reaches nothing of the level.
     void tickContents(double time, double dt) override;
     // Fills the overlay on every peer before it opens (its construct call);
     // the base has nothing to fill.

@@ -46,8 +46,13 @@ void FocusManager::update(ZubBase* root, ZubInput& input) {
     // starts with the frame after the press, and the object the press gives
     // the focus to is not told of the movement that came before it had it.
     const bool pressed = input.wasPointerPressed(0);
+    // A press that a screen took in this frame's tick (a menu item, an
+    // overlay lying over the level: the pointer has an owner) is that
+    // screen's: the focus stays where it is, and nothing beneath is clicked
+    // or dragged by it.
+    const bool taken = input.getPointerOwner(0) != nullptr;
     bool focusMoved = false;
-    if (pressed) {
+    if (pressed && !taken) {
         focusMoved = hoverObject.get() != focusObject.get();
         setFocus(hoverObject.get());
         if (ZubBase* f = focusObject.get()) {
@@ -57,7 +62,7 @@ void FocusManager::update(ZubBase* root, ZubInput& input) {
         }
     }
     const bool moved = input.mouseDeltaX != 0 || input.mouseDeltaY != 0;
-    if (moved && input.isPointerHeld(0) && !pressed) {
+    if (moved && input.isPointerHeld(0) && !pressed && !taken) {
         if (ZubBase* f = focusObject.get()) {
             ev.code = EVENT_DRAG;
             ev.target = f;

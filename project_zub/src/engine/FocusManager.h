@@ -32,6 +32,8 @@ public:
     // and key (6) events to the focus. The frame in which the pointer went
     // down sends no drag (whatever the pointer moved in that frame it moved
     // before the press), nor a move to the object the press gave the focus.
+    // A press that something took in the frame's tick (ZubInput's pointer
+    // owner) moves no focus and sends no click, nor drags while it is held.
     void update(ZubBase* root, ZubInput& input);
 
     ZubBaseReference focusObject;

@@ -49,8 +49,6 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     std::memcpy(prevMouseButtons, mouseButtons, sizeof mouseButtons);
     std::memset(keys, 0, sizeof keys);
 
-    for (int i = 1; i < platform::KEY_COUNT; ++i) keys[i] = (s.keys[i] & 0x80) ? 0x80 : 0;
-
     for (int c = 0; c < platform::JOYSTICK_COUNT; ++c) {
         const platform::JoystickState& j = s.joysticks[c];
         if (!j.present) continue;
@@ -72,6 +70,10 @@ void ZubInput::update(const platform::InputSnapshot& s) {
     bool moved = false, relocated = false;
     bool buttons[4];
     for (int b = 0; b < 4; ++b) buttons[b] = prevMouseButtons[b] != 0;
+    // The keyboard as it stands in this poll, or as it stood when the
+    // mouse's step of this frame was made.
+    const uint8_t* keyLevels = s.keys;
+    std::array<uint8_t, platform::KEY_COUNT> stepKeys;
     if (s.touches.empty()) {
         queueMouseSteps(s);
         // Clicks faster than the frames (a stalled frame's worth, a clicking
@@ -90,12 +92,15 @@ void ZubInput::update(const platform::InputSnapshot& s) {
                 relocated = !step.moved;
             }
             std::copy(std::begin(step.buttons), std::end(step.buttons), buttons);
+            stepKeys = step.keys;
+            keyLevels = stepKeys.data();
         }
     } else {
         // The first touch contact drives the mouse (updatePointers).
         mouseSteps.clear();
         for (int b = 0; b < 4; ++b) buttons[b] = s.mouseButtons[b];
     }
+    for (int i = 1; i < platform::KEY_COUNT; ++i) keys[i] = (keyLevels[i] & 0x80) ? 0x80 : 0;
     if (moved || relocated) {
         float x, y;
         toReference(pixelX, pixelY, x, y);
@@ -185,6 +190,7 @@ void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
         known = known || std::any_of(mouseSteps.begin(), mouseSteps.end(), [](const MouseStep& m) { return m.placed; });
     }
     at.placed = at.moved = at.turn = false;
+    std::copy(std::begin(s.keys), std::end(s.keys), at.keys.begin());
     bool added = false;
     // The mouse as it is now, at a pixel (or where it stood, or where the
     // window moved it to) after a button went down or up (`turn`) or the
@@ -211,7 +217,8 @@ void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
         // come with the same buttons: the later place is the one to go to.
         if (placed && !turn && !mouseSteps.empty()) {
             MouseStep& last = mouseSteps.back();
-            if (last.placed && !last.turn && std::equal(std::begin(last.buttons), std::end(last.buttons), at.buttons)) {
+            if (last.placed && !last.turn && std::equal(std::begin(last.buttons), std::end(last.buttons), at.buttons) &&
+                last.keys == at.keys) {
                 last.pixelX = px;
                 last.pixelY = py;
                 last.moved = last.moved || at.moved;
@@ -273,6 +280,11 @@ void ZubInput::queueMouseSteps(const platform::InputSnapshot& s) {
         at.moved = at.turn = false;
         at.pixelX = s.mouseX;
         at.pixelY = s.mouseY;
+        mouseSteps.push_back(at);
+    } else if (!added && !mouseSteps.empty() && mouseSteps.back().keys != at.keys) {
+        // The keys changed after steps still to come were made: that waits
+        // its turn, in a step of its own.
+        at.placed = at.moved = at.turn = false;
         mouseSteps.push_back(at);
     }
 }

@@ -12,6 +12,7 @@
 // mouse, touch contacts, and taps the menus synthesise) are InputPointer
 // records with their own press, release, tap and drag flags; a press
 // belongs to the screen that took it (disownPointers).
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -83,7 +84,11 @@ public:
     // frames, before what later polls bring (the movement of a later poll
     // takes the place of a plain movement still to come); the program
     // putting the mouse somewhere drops them. A window moved under the mouse
-    // puts the steps still to come where the mouse stands now. The mouse's
+    // puts the steps still to come where the mouse stands now. Each step
+    // comes with the keyboard's keys as they stood in the poll that made
+    // it; what the keys did in later polls waits until the steps before it
+    // have come (a key let go after a release still holds for the release's
+    // steps, and a key tapped meanwhile still goes down). The mouse's
     // place, where the back-end knows it, is taken (without movement) while
     // none is known. A viewport changed since the mouse position was taken
     // (the window was resized) maps the mouse's window pixel again, so that
@@ -178,15 +183,18 @@ private:
     InputPointer* mousePointer();
 
     // One frame's worth of the mouse: where it stands and which buttons it
-    // holds.
+    // holds, with the keyboard's keys as they stood then.
     struct MouseStep {
         bool placed = false;  // the mouse stands at the pixel
         bool moved = false;   // ... and got there by moving
         float pixelX = 0, pixelY = 0;
         bool buttons[4] = {};
         bool turn = false;  // a button went down or up there
+        std::array<uint8_t, platform::KEY_COUNT> keys{};
     };
-    // Adds the mouse's steps of a poll to those still to come.
+    // Adds the mouse's steps of a poll to those still to come; a poll that
+    // brings nothing of the mouse's but changes the keys while steps are
+    // still to come adds a step of the keys alone.
     void queueMouseSteps(const platform::InputSnapshot& s);
 
     Viewport viewport;

@@ -37,7 +37,12 @@ struct TouchPoint {
 // What the devices report at one poll. Held states are levels; typed text and
 // wheel movement accumulate since the previous poll.
 struct InputSnapshot {
-    uint8_t keys[KEY_COUNT] = {};  // 0x80 = held
+    // 0x80 = held. In a poll in which a mouse button went down or up, the
+    // keys the mouse's steps of the poll were made with: a key let go in
+    // the poll still shows held (the window system may deliver a release
+    // made just after a press ahead of it), and what the keys did after the
+    // last button went down or up comes with the next poll.
+    uint8_t keys[KEY_COUNT] = {};
     JoystickState joysticks[JOYSTICK_COUNT];
     float mouseX = 0, mouseY = 0;  // window pixels, y down
     bool mouseMoved = false;       // the mouse moved since the previous poll

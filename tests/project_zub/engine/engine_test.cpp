@@ -55,6 +55,8 @@ struct Rig {
     ZubInput input;
     FocusManager focus;
     platform::WindowState window;
+    // A screen over the others that takes every press in its tick.
+    ZubBase* taker = nullptr;
     Rig() {
         std::string err;
         backend.openWindow(platform::WindowSettings{}, err);
@@ -64,6 +66,7 @@ struct Rig {
         platform::InputSnapshot s;
         backend.poll(s, window);
         input.update(s);
+        if (taker && input.wasPointerPressed(0)) input.setPointerOwner(taker);
         focus.update(root, input);
     }
     void mouseTo(float x, float y) {  // reference space = window pixels here
@@ -118,6 +121,22 @@ TEST(Focus, PressMovesTheFocusAndClicks) {
     r.backend.next.mouseButtons[0] = true;
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 7", "a 2", "b 3", "b 4"}));
+
+    // A press that a screen above took in its tick is the screen's: the
+    // focus stays, and what lies beneath is neither clicked nor dragged.
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    journal.clear();
+    ZubBase screen;
+    r.taker = &screen;
+    r.mouseTo(100, 100);
+    r.backend.next.mouseButtons[0] = true;
+    r.frame(&root);
+    EXPECT_EQ(r.focus.getHover(), a);
+    EXPECT_EQ(r.focus.getFocus(), b);
+    r.mouseTo(130, 100);
+    r.frame(&root);
+    EXPECT_EQ(journal, (std::vector<std::string>{"b 7", "b 7"}));
 }
 
 TEST(Focus, DragKeysAndTypedCharactersGoToTheFocus) {
@@ -310,12 +329,16 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     EXPECT_FALSE(r.input.isPointerHeld(0));
 
     // Down on a, on, up and on again within one poll (a flick; the window
-    // system shows the button held for that poll): the press, the drag to
-    // where the button went up, the release, then the movement after it.
+    // system shows the button held for that poll), S held in it: the press,
+    // the drag to where the button went up, the release, then the movement
+    // after it. S let go in the next poll is still held for the flick's
+    // steps, and Escape tapped in the poll after that still goes down,
+    // both after them.
     journal.clear();
     r.pressAt(100, 100);
     r.releaseAt(110, 100);
     r.backend.next.mouseButtons[0] = true;
+    r.backend.next.keys[31] = 0x80;
     r.mouseTo(110, 125);
     r.frame(&root);
     EXPECT_TRUE(r.input.wasPointerPressed(0));
@@ -323,20 +346,31 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     EXPECT_EQ(r.input.mouseY, 100.0f);
     journal.clear();
     r.backend.next.mouseButtons[0] = false;
+    r.backend.next.keys[31] = 0;
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 5", "a 7"}));
     EXPECT_EQ(r.input.mouseX, 110.0f);
     EXPECT_EQ(r.input.mouseY, 100.0f);
+    EXPECT_TRUE(r.input.isKeyDown(31));
+    r.backend.next.keys[1] = 0x80;
     r.frame(&root);
+    r.backend.next.keys[1] = 0;
     EXPECT_TRUE(r.input.wasPointerReleased(0));
     EXPECT_EQ(r.input.mouseX, 110.0f);
+    EXPECT_TRUE(r.input.isKeyDown(31));
     journal.clear();
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"a 7"}));
     EXPECT_EQ(r.input.mouseY, 125.0f);
+    EXPECT_TRUE(r.input.isKeyDown(31));
     r.frame(&root);
     EXPECT_FALSE(r.input.isPointerHeld(0));
     EXPECT_FALSE(r.input.wasPointerPressed(0));
+    EXPECT_FALSE(r.input.isKeyDown(31));
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasKeyPressed(1));
+    r.frame(&root);
+    EXPECT_FALSE(r.input.isKeyDown(1));
 
     // Held on a; up and down again on b, 10 on, within one poll: the
     // release, then the press on b (the jump to it drags nothing), then
@@ -357,6 +391,21 @@ TEST(Focus, AReleaseComesWhereItWasMadeAfterTheMovementBeforeItDragged) {
     r.frame(&root);
     EXPECT_EQ(journal, (std::vector<std::string>{"b 5", "b 7"}));
     EXPECT_EQ(r.input.mouseDeltaX, 10.0f);
+
+    // Held on b, the window loses the focus: the back-end lets the button
+    // go without a release. The window system's release comes later all
+    // the same: no button of this layer's went up, and no press comes of it.
+    r.backend.next.mouseButtons[0] = false;
+    r.frame(&root);
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    journal.clear();
+    r.releaseAt(320, 100);
+    r.frame(&root);
+    EXPECT_FALSE(r.input.wasPointerPressed(0));
+    r.frame(&root);
+    r.frame(&root);
+    EXPECT_FALSE(r.input.isPointerHeld(0));
+    EXPECT_EQ(journal, std::vector<std::string>{});
 }
 
 TEST(Focus, DisabledAncestorsAndHiddenObjectsAreNotHit) {

@@ -289,6 +289,31 @@ TEST(Input, AWindowMovedUnderTheMouseTellsWhereItStandsWithoutMovement) {
     EXPECT_TRUE(r.input.wasPointerReleased(0));
     EXPECT_NEAR(r.input.mouseX, (250.0f - 122.0f) / 1033.0f * 1024.0f, 0.01f);
     EXPECT_EQ(r.input.mouseDeltaX, 0);
+
+    // A flick with movement after it, in one poll; the window moves under
+    // the mouse before the frames that take its drag and its release: both
+    // stand where the mouse stands now, not where the flick left it.
+    r.backend.next.mouseButtons[0] = true;
+    r.backend.next.mousePressed[0] = r.backend.next.mouseReleased[0] = true;
+    r.backend.next.mousePressX[0] = 100;
+    r.backend.next.mouseReleaseX[0] = 110;
+    r.backend.next.mousePressY[0] = r.backend.next.mouseReleaseY[0] = 668;
+    r.mouseTo(130, 668);
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    r.backend.next.mouseButtons[0] = false;
+    r.backend.next.mouseX = 300;
+    r.backend.next.mouseY = 728;
+    r.backend.next.mouseRelocated = true;
+    const float nowX = (300.0f - 122.0f) / 1033.0f * 1024.0f, nowY = 768.0f - 728.0f / 775.0f * 768.0f;
+    r.frame();
+    EXPECT_TRUE(r.input.isPointerHeld(0));
+    EXPECT_NEAR(r.input.mouseX, nowX, 0.01f);
+    EXPECT_NEAR(r.input.mouseY, nowY, 0.01f);
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerReleased(0));
+    EXPECT_NEAR(r.input.mouseX, nowX, 0.01f);
+    EXPECT_NEAR(r.input.mouseY, nowY, 0.01f);
 }
 
 TEST(Input, PointerTapVersusDragAtTwentyUnits) {

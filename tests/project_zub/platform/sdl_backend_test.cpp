@@ -204,6 +204,38 @@ TEST_F(SdlBackendTest, KeysFollowTheirEventsAndATapIsHeldForOnePoll) {
     EXPECT_EQ(input.keys[KEY_SPACE], 0x80);
     poll();
     EXPECT_EQ(input.keys[KEY_SPACE], 0);
+
+    // In a poll in which a mouse button goes down or up, a key let go shows
+    // held (also when its release came ahead of the button), and what the
+    // keys did after the last button comes with the next poll.
+    auto button = [](Uint32 type) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.button = SDL_BUTTON_LEFT;
+        push(e);
+    };
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_S);
+    poll();
+    button(SDL_MOUSEBUTTONDOWN);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_R);
+    button(SDL_MOUSEBUTTONUP);
+    pushKey(SDL_KEYUP, SDL_SCANCODE_S);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
+    poll();
+    EXPECT_TRUE(input.mouseReleased[0]);
+    EXPECT_EQ(input.keys[KEY_S], 0x80);
+    EXPECT_EQ(input.keys[KEY_R], 0x80);
+    EXPECT_EQ(input.keys[KEY_LEFT], 0);
+    poll();
+    EXPECT_EQ(input.keys[KEY_S], 0);
+    EXPECT_EQ(input.keys[KEY_R], 0x80);
+    EXPECT_EQ(input.keys[KEY_LEFT], 0x80);
+    pushKey(SDL_KEYUP, SDL_SCANCODE_R);
+    button(SDL_MOUSEBUTTONDOWN);
+    poll();
+    EXPECT_EQ(input.keys[KEY_R], 0x80);
+    poll();
+    EXPECT_EQ(input.keys[KEY_R], 0);
 }
 
 TEST_F(SdlBackendTest, TypedTextAndControlCharacters) {

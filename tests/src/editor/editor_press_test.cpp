@@ -352,8 +352,21 @@ void dragAndRelease(EditorHarness& h, const V3& at, const std::vector<V3>& path,
     h.step();
 }
 
+// From far away, the button goes down at `at`, the pointer moves to the end
+// of `path` and the button goes up there, all in one poll (a flick); the
+// keys held let go in the next poll (`letGo`), or after the flick's frames.
+void flick(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool letGo, int button = 0) {
+    h.pointAt(kAway);
+    h.released[button] = true;
+    h.releasePoint[button] = path.back();
+    h.pressAndMove(at, path.back(), button);
+    if (letGo) h.keys.clear();
+    h.releaseButton(button);
+    h.step(2);
+}
+
 // A drag from `at` along `path` with `button`, done one of two ways
-// (`otherWay`) that must come to the same: dragAlong or dragAndRelease.
+// (`otherWay`) that must come to the same: dragAlong, dragAndRelease or flick.
 using Drag = void (*)(EditorHarness& h, const V3& at, const std::vector<V3>& path, bool otherWay, int button);
 
 // What each kind of drag of the editor leaves, dragged by `drag` (unless
@@ -554,6 +567,13 @@ TEST(EditorPress, TurningScalingBendingPaintingTheRowsAndThePansTakeTheMovementT
         expectBothWaysAlike([&](bool drag, bool withTheRelease) {
             return turnedOrScaled(key, offset, step, dragAndRelease, drag, withTheRelease);
         });
+        // The key let go in the poll after a flick still turns or scales
+        // by the flick's movement: it was held when the pointer moved. (A
+        // scale from the very centre would scale nothing: the flick starts
+        // a step out.)
+        const V3 flickOffset = turn ? offset : step;
+        expectBothWaysAlike(
+            [&](bool drag, bool letGo) { return turnedOrScaled(key, flickOffset, step, flick, drag, letGo); });
     }
     const std::pair<const char*, std::vector<float> (*)(Drag, bool, bool)> kinds[] = {
         {"B", bent}, {"terrain", painted}, {"rows", rowsMoved}, {"view", viewPanned}, {"picker", pickerPanned}};

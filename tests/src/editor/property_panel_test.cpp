@@ -15,8 +15,11 @@
 #include "editor/EditorPropertyTextWidget.h"
 #include "flow/GameServer.h"
 #include "flow/LevelHullList.h"
+#include "flow/MyRootObject.h"
+#include "flow/OverlayMenu.h"
 #include "gfx/ContextBlender.h"
 #include "gfx/ZubGraphics.h"
+#include "gui/MenuButton.h"
 #include "object/Packet.h"
 #include "object/Property.h"
 #include "objects/devices/Springboard.h"
@@ -124,7 +127,9 @@ TEST(EditorPropertyPanel, TheSelectionFollowsPicksStaysForTheSameObjectAndEndsWi
     EditorHarness h;
     GameController& gc = h.edit(h.houseLevel());
     EXPECT_TRUE(h.panel().isActive());
+    auto* stone = static_cast<Decoration*>(h.place(&Decoration::classRecord, V3(-150.0f, 100.0f, 0.0f)));
     auto* crate = static_cast<Decoration*>(h.place(&Decoration::classRecord, V3(-300.0f, 100.0f, 0.0f)));
+    ASSERT_NE(stone, nullptr);
     ASSERT_NE(crate, nullptr);
     const V3 onCrate = h.onScreen(crate->boundingCentre);
 
@@ -163,6 +168,27 @@ TEST(EditorPropertyPanel, TheSelectionFollowsPicksStaysForTheSameObjectAndEndsWi
     // it goes, rows and property trees.
     h.clickAt(h.onScreen(crate->boundingCentre));
     ASSERT_EQ(h.panel().getEditedObject(), crate);
+
+    // The pause menu opened over the level with the pointer on the stone:
+    // a press on the menu, on an item or beside them, is the menu's, not
+    // the level's beneath. The crate stays selected, with the focus, and
+    // the Delete below acts on it.
+    const V3 onStone = h.onScreen(stone->boundingCentre);
+    h.pointAt(onStone);
+    EXPECT_EQ(h.focus.getHover(), stone);
+    h.key(KEY_ESCAPE);
+    h.step(15);
+    auto* menu = zub_cast<OverlayMenu>(h.server().gameRoot()->contextOverlay);
+    ASSERT_NE(menu, nullptr);
+    h.clickAt(onStone);
+    EXPECT_EQ(h.focus.getFocus(), crate);
+    const V3 resume = menu->pResume->cursorAnchor(0);
+    h.clickAt(V3(resume.x - 512.0f, resume.y - 384.0f, 0.0f));
+    for (int i = 0; i < 10 && h.server().gameRoot()->contextOverlay; ++i) h.step();
+    ASSERT_EQ(h.server().gameRoot()->contextOverlay, nullptr);
+    EXPECT_EQ(h.focus.getFocus(), crate);
+    EXPECT_EQ(h.panel().getEditedObject(), crate);
+
     ZubBaseReference alive;
     alive.set(crate);
     h.keys.insert(KEY_DELETE);
@@ -171,6 +197,7 @@ TEST(EditorPropertyPanel, TheSelectionFollowsPicksStaysForTheSameObjectAndEndsWi
     EXPECT_EQ(alive.get(), crate);
     h.step();
     EXPECT_EQ(alive.get(), nullptr);
+    EXPECT_FALSE(stone->bToBeDestroyed);
     EXPECT_EQ(h.panel().getEditedObject(), nullptr);
     EXPECT_EQ(liveRows(h.panel().widgets) + liveRows(h.panel().propertyTrees), 0);
     EXPECT_EQ(h.panel().widgets->firstChild, nullptr);

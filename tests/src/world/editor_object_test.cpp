@@ -285,6 +285,22 @@ TEST_F(EditorModeTest, ScaleDragFromBesideTheCentreGrowsByTheWayItGoes) {
             EXPECT_FLOAT_EQ(o->scale.x, o->scale.y);
             o->destroy();
         }
+        // Scaled unlike along its axes, each axis has its own band: with
+        // Shift, a pixel above the centre out to 10 is on the x axis and
+        // scales nothing; 10 to 20 doubles y alone.
+        for (const V3 start : {V3(4.0f, 0.25f, 1.0f), V3(0.25f, 4.0f, 1.0f)}) {
+            SCOPED_TRACE(testing::Message() << "zoom " << zoom << ", scale " << start.x << " x " << start.y);
+            Counting* o = world.place<Counting>(V3(30.0f, -20.0f, 0.0f));
+            o->setScale(start.x, start.y, 1.0f);
+            const V3 centre = camera->worldToScreen(o->position);
+            const auto above = [&](float dy) { return camera->screenToWorld(centre.x, centre.y + dy, 0.0f); };
+            drag(o, above(1.0f), above(10.0f), KEY_S, 1);
+            EXPECT_NEAR(o->scale.y, start.y, start.y * 1e-4f);
+            drag(o, above(10.0f), above(20.0f), KEY_S, 1);
+            EXPECT_NEAR(o->scale.x, start.x, start.x * 1e-4f);
+            EXPECT_NEAR(o->scale.y, start.y * 2.0f, start.y * 2e-3f);
+            o->destroy();
+        }
     }
     camera->eye.z = eyeZ;
 }

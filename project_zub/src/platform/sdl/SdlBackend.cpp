@@ -38,27 +38,48 @@ public:
             if (releaseLater_[i]) held_[i] = false;
             releaseLater_[i] = false;
             pressedNow_[i] = false;
+            releasedNow_[i] = false;
         }
+        holdReleases_ = false;
     }
     void press(size_t i) {
         held_[i] = true;
         pressedNow_[i] = true;
         releaseLater_[i] = false;
+        releasedNow_[i] = false;
     }
     void release(size_t i) {
-        if (pressedNow_[i]) releaseLater_[i] = true;
-        else held_[i] = false;
+        if (pressedNow_[i] || holdReleases_) {
+            releaseLater_[i] = true;
+        } else if (held_[i]) {
+            held_[i] = false;
+            releasedNow_[i] = true;
+        }
+    }
+    // What is let go in this poll, before now or after, shows held until the
+    // next poll.
+    void holdReleasesUntilNextPoll() {
+        holdReleases_ = true;
+        for (size_t i = 0; i < N; ++i) {
+            if (!releasedNow_[i]) continue;
+            held_[i] = releaseLater_[i] = true;
+            releasedNow_[i] = false;
+        }
     }
     void clear() {
         std::fill(std::begin(held_), std::end(held_), false);
         std::fill(std::begin(pressedNow_), std::end(pressedNow_), false);
         std::fill(std::begin(releaseLater_), std::end(releaseLater_), false);
+        std::fill(std::begin(releasedNow_), std::end(releasedNow_), false);
+        holdReleases_ = false;
     }
 
 private:
     bool held_[N] = {};
     bool pressedNow_[N] = {};
     bool releaseLater_[N] = {};
+    bool releasedNow_[N] = {};
+    bool holdReleases_ = false;
 };
 
 // A finger on a touch surface, in coordinates normalised to the window.
@@ -165,6 +186,10 @@ private:
     void closeJoystick(SDL_JoystickID id);
     bool hasDisplay() const;
     void resetInput();
+    // A key went down or up: at once, or after the poll's last button
+    // (keysAfterButton_).
+    void changeKey(size_t code, bool down);
+    void applyKeysAfterButton();
     // Asks the window system for the window's size.
     void measureWindow();
     // The window manager's frame around the window; false while it is not
@@ -222,7 +247,20 @@ private:
     std::vector<PendingWarp> warps_;
     std::u16string typed_;
 
+    // In a poll in which a mouse button went down or up, the keys are those
+    // the mouse's steps of the poll act with: a key let go in the poll shows
+    // held until the next poll, before the button or after it (a window
+    // manager that holds the pointer while it looks at a press lets a key
+    // released just after the press arrive ahead of it), and the key changes
+    // after the poll's last button (keysAfterButton_, in their order) come
+    // with the next poll.
     HeldFlags<KEY_COUNT> keys_;
+    struct KeyChange {
+        size_t code;
+        bool down;
+    };
+    std::vector<KeyChange> keysAfterButton_;
+    bool buttonTurned_ = false;
     HeldFlags<MOUSE_BUTTONS> mouseButtons_;
     float mouseX_ = 0, mouseY_ = 0;
     // Where each button went down, and where it went up, since the
@@ -422,6 +460,7 @@ void SdlBackend::closeWindow() {
 
 void SdlBackend::resetInput() {
     keys_.clear();
+    keysAfterButton_.clear();
     mouseButtons_.clear();
     std::fill(std::begin(pressed_), std::end(pressed_), false);
     std::fill(std::begin(released_), std::end(released_), false);
@@ -546,6 +585,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                     // The key and button releases may go to another window.
                     focused_ = false;
                     keys_.clear();
+                    keysAfterButton_.clear();
                     mouseButtons_.clear();
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED:
@@ -577,13 +617,13 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN: {
             int code = keyCodeFromScancode(e.key.keysym.scancode);
-            if (code > 0 && !e.key.repeat) keys_.press(static_cast<size_t>(code));
+            if (code > 0 && !e.key.repeat) changeKey(static_cast<size_t>(code), true);
             if (char16_t c = controlCharacter(e.key.keysym.scancode)) typed_.push_back(c);
             break;
         }
         case SDL_KEYUP: {
             int code = keyCodeFromScancode(e.key.keysym.scancode);
-            if (code > 0) keys_.release(static_cast<size_t>(code));
+            if (code > 0) changeKey(static_cast<size_t>(code), false);
             break;
         }
         case SDL_TEXTINPUT:
@@ -616,6 +656,10 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             mouseX_ = static_cast<float>(e.button.x);
             mouseY_ = static_cast<float>(e.button.y);
             mouseKnown_ = true;
+            // The key changes since the last button came before this one.
+            applyKeysAfterButton();
+            keys_.holdReleasesUntilNextPoll();
+            buttonTurned_ = true;
             if (e.type == SDL_MOUSEBUTTONDOWN) {
                 mouseButtons_.press(static_cast<size_t>(b));
                 pressed_[b] = true;
@@ -670,11 +714,28 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
     }
 }
 
+void SdlBackend::changeKey(size_t code, bool down) {
+    if (buttonTurned_) keysAfterButton_.push_back(KeyChange{code, down});
+    else if (down) keys_.press(code);
+    else keys_.release(code);
+}
+
+void SdlBackend::applyKeysAfterButton() {
+    for (const KeyChange& k : keysAfterButton_) {
+        if (k.down) keys_.press(k.code);
+        else keys_.release(k.code);
+    }
+    keysAfterButton_.clear();
+}
+
 void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     for (PendingWarp& w : warps_) --w.polls;
     std::erase_if(warps_, [](const PendingWarp& w) { return w.polls < 0; });
     keys_.beginPoll();
     mouseButtons_.beginPoll();
+    // The key changes the previous poll kept back are this poll's first.
+    applyKeysAfterButton();
+    buttonTurned_ = false;
     std::erase_if(contacts_, [](const Contact& c) { return c.releaseLater; });
     for (Contact& c : contacts_) c.pressedNow = false;
 
