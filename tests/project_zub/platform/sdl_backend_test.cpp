@@ -15,7 +15,14 @@
 #include "platform/Platform.h"
 #include "util/KeyCodes.h"
 
+// After everything else: the X headers define names (None, Bool, Status).
+#include <SDL_syswm.h>
+
 using namespace platform;
+
+// The X server's event types, under names of the test's own.
+constexpr int X11_KEY_PRESS = KeyPress, X11_KEY_RELEASE = KeyRelease, X11_BUTTON_PRESS = ButtonPress,
+              X11_BUTTON_RELEASE = ButtonRelease;
 using namespace input_codes;
 
 namespace {
@@ -48,6 +55,21 @@ protected:
         e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
         e.key.repeat = repeat ? 1 : 0;
         e.key.keysym.scancode = scancode;
+        push(e);
+    }
+
+    // What SDL hands on of an X server's key or button event, stamped at
+    // `time`, ahead of its own events made of it.
+    static void pushXInput(int type, uint32_t time) {
+        SDL_Event e{};
+        e.type = SDL_SYSWMEVENT;
+        SDL_SysWMmsg msg{};
+        SDL_VERSION(&msg.version);
+        msg.subsystem = SDL_SYSWM_X11;
+        msg.msg.x11.event.type = type;
+        if (type == X11_KEY_PRESS || type == X11_KEY_RELEASE) msg.msg.x11.event.xkey.time = time;
+        else msg.msg.x11.event.xbutton.time = time;
+        e.syswm.msg = &msg;
         push(e);
     }
 
@@ -236,6 +258,35 @@ TEST_F(SdlBackendTest, KeysFollowTheirEventsAndATapIsHeldForOnePoll) {
     EXPECT_EQ(input.keys[KEY_R], 0x80);
     poll();
     EXPECT_EQ(input.keys[KEY_R], 0);
+
+    // The window system's clock: a key let go after a press, whose release
+    // a window manager holding the pointer let through first, in the poll
+    // before the press, is held for the press and its release; one let go
+    // before the press is not.
+    pushXInput(X11_KEY_PRESS, 1000);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_S);
+    pushXInput(X11_KEY_PRESS, 1000);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_R);
+    pushXInput(X11_BUTTON_RELEASE, 1005);
+    button(SDL_MOUSEBUTTONUP);
+    poll();
+    pushXInput(X11_KEY_RELEASE, 1040);
+    pushKey(SDL_KEYUP, SDL_SCANCODE_S);
+    pushXInput(X11_KEY_RELEASE, 1010);
+    pushKey(SDL_KEYUP, SDL_SCANCODE_R);
+    poll();
+    EXPECT_EQ(input.keys[KEY_S], 0);
+    EXPECT_EQ(input.keys[KEY_R], 0);
+    pushXInput(X11_BUTTON_PRESS, 1020);
+    button(SDL_MOUSEBUTTONDOWN);
+    pushXInput(X11_BUTTON_RELEASE, 1030);
+    button(SDL_MOUSEBUTTONUP);
+    poll();
+    EXPECT_TRUE(input.mousePressed[0]);
+    EXPECT_EQ(input.keys[KEY_S], 0x80);
+    EXPECT_EQ(input.keys[KEY_R], 0);
+    poll();
+    EXPECT_EQ(input.keys[KEY_S], 0);
 }
 
 TEST_F(SdlBackendTest, TypedTextAndControlCharacters) {

@@ -15,6 +15,7 @@
 #include "platform/GLContext.h"
 #include "platform/Platform.h"
 #include "platform/RenderDevice.h"
+#include "platform/sdl/SdlEventTime.h"
 #include "platform/sdl/SdlKeyMap.h"
 #include "platform/sdl/SdlWindowSize.h"
 #include "util/WString.h"
@@ -55,6 +56,11 @@ public:
             held_[i] = false;
             releasedNow_[i] = true;
         }
+    }
+    // Shows held again until the next poll what was let go before it.
+    void holdAgain(size_t i) {
+        held_[i] = releaseLater_[i] = true;
+        releasedNow_[i] = false;
     }
     // What is let go in this poll, before now or after, shows held until the
     // next poll.
@@ -186,9 +192,11 @@ private:
     void closeJoystick(SDL_JoystickID id);
     bool hasDisplay() const;
     void resetInput();
-    // A key went down or up: at once, or after the poll's last button
+    // A key went down or up (at the window system's `time`, 0 where it is
+    // not known): at once, or after the poll's last button
     // (keysAfterButton_).
-    void changeKey(size_t code, bool down);
+    void changeKey(size_t code, bool down, uint32_t time);
+    void applyKeyChange(size_t code, bool down, uint32_t time);
     void applyKeysAfterButton();
     // Asks the window system for the window's size.
     void measureWindow();
@@ -258,8 +266,16 @@ private:
     struct KeyChange {
         size_t code;
         bool down;
+        uint32_t time;
     };
     std::vector<KeyChange> keysAfterButton_;
+    // The window system's time of the event SDL's next events are made of
+    // (inputEventTime), and the keys let go in this poll and in the previous
+    // one at a known time: a button that went down or up before such a
+    // release, by the window system's clock, but arrived after it (in the
+    // next poll) finds the key held, as it was.
+    uint32_t eventTime_ = 0;
+    std::vector<KeyChange> releasedNow_, releasedBefore_;
     bool buttonTurned_ = false;
     HeldFlags<MOUSE_BUTTONS> mouseButtons_;
     float mouseX_ = 0, mouseY_ = 0;
@@ -316,6 +332,7 @@ bool SdlBackend::startVideo(const std::string& className, std::string& error) {
         return false;
     }
     videoReady_ = true;
+    enableWindowSystemEvents();
     return true;
 }
 
@@ -461,6 +478,8 @@ void SdlBackend::closeWindow() {
 void SdlBackend::resetInput() {
     keys_.clear();
     keysAfterButton_.clear();
+    releasedNow_.clear();
+    releasedBefore_.clear();
     mouseButtons_.clear();
     std::fill(std::begin(pressed_), std::end(pressed_), false);
     std::fill(std::begin(released_), std::end(released_), false);
@@ -568,6 +587,9 @@ void SdlBackend::closeJoystick(SDL_JoystickID id) {
 
 void SdlBackend::handleEvent(const SDL_Event& e) {
     switch (e.type) {
+        case SDL_SYSWMEVENT:
+            eventTime_ = inputEventTime(e);
+            return;
         case SDL_QUIT:
             closeRequested_ = true;
             break;
@@ -586,6 +608,8 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                     focused_ = false;
                     keys_.clear();
                     keysAfterButton_.clear();
+                    releasedNow_.clear();
+                    releasedBefore_.clear();
                     mouseButtons_.clear();
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED:
@@ -617,13 +641,13 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN: {
             int code = keyCodeFromScancode(e.key.keysym.scancode);
-            if (code > 0 && !e.key.repeat) changeKey(static_cast<size_t>(code), true);
+            if (code > 0 && !e.key.repeat) changeKey(static_cast<size_t>(code), true, eventTime_);
             if (char16_t c = controlCharacter(e.key.keysym.scancode)) typed_.push_back(c);
             break;
         }
         case SDL_KEYUP: {
             int code = keyCodeFromScancode(e.key.keysym.scancode);
-            if (code > 0) changeKey(static_cast<size_t>(code), false);
+            if (code > 0) changeKey(static_cast<size_t>(code), false, eventTime_);
             break;
         }
         case SDL_TEXTINPUT:
@@ -660,6 +684,15 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             applyKeysAfterButton();
             keys_.holdReleasesUntilNextPoll();
             buttonTurned_ = true;
+            // A key let go in the previous poll after this button, by the
+            // window system's clock, was held when it went down or up.
+            if (const uint32_t time = eventTime_) {
+                std::erase_if(releasedBefore_, [&](const KeyChange& k) {
+                    if (!cameAfter(k.time, time)) return false;
+                    if (!keys_.held(k.code)) keys_.holdAgain(k.code);
+                    return true;
+                });
+            }
             if (e.type == SDL_MOUSEBUTTONDOWN) {
                 mouseButtons_.press(static_cast<size_t>(b));
                 pressed_[b] = true;
@@ -714,17 +747,23 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
     }
 }
 
-void SdlBackend::changeKey(size_t code, bool down) {
-    if (buttonTurned_) keysAfterButton_.push_back(KeyChange{code, down});
-    else if (down) keys_.press(code);
-    else keys_.release(code);
+void SdlBackend::changeKey(size_t code, bool down, uint32_t time) {
+    if (buttonTurned_) keysAfterButton_.push_back(KeyChange{code, down, time});
+    else applyKeyChange(code, down, time);
+}
+
+void SdlBackend::applyKeyChange(size_t code, bool down, uint32_t time) {
+    std::erase_if(releasedNow_, [&](const KeyChange& k) { return k.code == code; });
+    if (down) {
+        keys_.press(code);
+    } else {
+        keys_.release(code);
+        if (time) releasedNow_.push_back(KeyChange{code, false, time});
+    }
 }
 
 void SdlBackend::applyKeysAfterButton() {
-    for (const KeyChange& k : keysAfterButton_) {
-        if (k.down) keys_.press(k.code);
-        else keys_.release(k.code);
-    }
+    for (const KeyChange& k : keysAfterButton_) applyKeyChange(k.code, k.down, k.time);
     keysAfterButton_.clear();
 }
 
@@ -733,6 +772,8 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     std::erase_if(warps_, [](const PendingWarp& w) { return w.polls < 0; });
     keys_.beginPoll();
     mouseButtons_.beginPoll();
+    releasedBefore_ = std::move(releasedNow_);
+    releasedNow_.clear();
     // The key changes the previous poll kept back are this poll's first.
     applyKeysAfterButton();
     buttonTurned_ = false;
@@ -740,7 +781,11 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     for (Contact& c : contacts_) c.pressedNow = false;
 
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    while (SDL_PollEvent(&e)) {
+        handleEvent(e);
+        // The window system's time goes with the events made of its event.
+        if (e.type != SDL_SYSWMEVENT) eventTime_ = 0;
+    }
 
     if (window_ && placeAgainUntil_ != 0) {
         FrameBorders frame;
