@@ -198,6 +198,8 @@ private:
     void changeKey(size_t code, bool down, uint32_t time);
     void applyKeyChange(size_t code, bool down, uint32_t time);
     void applyKeysAfterButton();
+    // Lets go of every key, and forgets the changes kept back.
+    void clearKeys();
     // Asks the window system for the window's size.
     void measureWindow();
     // The window manager's frame around the window; false while it is not
@@ -275,7 +277,7 @@ private:
     // release, by the window system's clock, but arrived after it (in the
     // next poll) finds the key held, as it was.
     uint32_t eventTime_ = 0;
-    std::vector<KeyChange> releasedNow_, releasedBefore_;
+    std::vector<KeyChange> timedReleasesNow_, timedReleasesBefore_;
     bool buttonTurned_ = false;
     HeldFlags<MOUSE_BUTTONS> mouseButtons_;
     float mouseX_ = 0, mouseY_ = 0;
@@ -476,10 +478,7 @@ void SdlBackend::closeWindow() {
 }
 
 void SdlBackend::resetInput() {
-    keys_.clear();
-    keysAfterButton_.clear();
-    releasedNow_.clear();
-    releasedBefore_.clear();
+    clearKeys();
     mouseButtons_.clear();
     std::fill(std::begin(pressed_), std::end(pressed_), false);
     std::fill(std::begin(released_), std::end(released_), false);
@@ -606,10 +605,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     // The key and button releases may go to another window.
                     focused_ = false;
-                    keys_.clear();
-                    keysAfterButton_.clear();
-                    releasedNow_.clear();
-                    releasedBefore_.clear();
+                    clearKeys();
                     mouseButtons_.clear();
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED:
@@ -687,7 +683,7 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
             // A key let go in the previous poll after this button, by the
             // window system's clock, was held when it went down or up.
             if (const uint32_t time = eventTime_) {
-                std::erase_if(releasedBefore_, [&](const KeyChange& k) {
+                std::erase_if(timedReleasesBefore_, [&](const KeyChange& k) {
                     if (!cameAfter(k.time, time)) return false;
                     if (!keys_.held(k.code)) keys_.holdAgain(k.code);
                     return true;
@@ -747,18 +743,25 @@ void SdlBackend::handleEvent(const SDL_Event& e) {
     }
 }
 
+void SdlBackend::clearKeys() {
+    keys_.clear();
+    keysAfterButton_.clear();
+    timedReleasesNow_.clear();
+    timedReleasesBefore_.clear();
+}
+
 void SdlBackend::changeKey(size_t code, bool down, uint32_t time) {
     if (buttonTurned_) keysAfterButton_.push_back(KeyChange{code, down, time});
     else applyKeyChange(code, down, time);
 }
 
 void SdlBackend::applyKeyChange(size_t code, bool down, uint32_t time) {
-    std::erase_if(releasedNow_, [&](const KeyChange& k) { return k.code == code; });
+    std::erase_if(timedReleasesNow_, [&](const KeyChange& k) { return k.code == code; });
     if (down) {
         keys_.press(code);
     } else {
         keys_.release(code);
-        if (time) releasedNow_.push_back(KeyChange{code, false, time});
+        if (time) timedReleasesNow_.push_back(KeyChange{code, false, time});
     }
 }
 
@@ -772,8 +775,8 @@ void SdlBackend::poll(InputSnapshot& input, WindowState& window) {
     std::erase_if(warps_, [](const PendingWarp& w) { return w.polls < 0; });
     keys_.beginPoll();
     mouseButtons_.beginPoll();
-    releasedBefore_ = std::move(releasedNow_);
-    releasedNow_.clear();
+    timedReleasesBefore_ = std::move(timedReleasesNow_);
+    timedReleasesNow_.clear();
     // The key changes the previous poll kept back are this poll's first.
     applyKeysAfterButton();
     buttonTurned_ = false;
