@@ -143,7 +143,7 @@ constexpr uint32_t PINK = 0xFFF4A6BE, DEEP_PINK = 0xFFE0789A, RED = 0xFFD62F2A, 
                    GREEN = 0xFF4CAF50, DARK_GREEN = 0xFF2E7D32, GREY = 0xFF9E9E9E, STONE = 0xFF8C8C8C,
                    BLUE = 0xFF3B7DD8, WATER = 0xC04A90E2, YELLOW = 0xFFF2C530, ORANGE = 0xFFF08A24, WHITE = 0xFFF4F4F4,
                    PURPLE = 0xFF8E5CC2, GOLD = 0xFFE8B830, CYAN = 0xFF40C8D8, SKY = 0xFF8CC8F0, BLACK = 0xFF202020,
-                   EDITOR = 0xFFFF40FF;
+                   EDITOR = 0xFFFF40FF, GIZMO = 0xFFFFFFFF;
 
 std::vector<Entry> build() {
     std::vector<Entry> t;
@@ -185,9 +185,11 @@ std::vector<Entry> build() {
     add(tex(15, "editor_symbols", "gfx/system/editor_symbols.tga", 0, Art::Icon, EDITOR,
             named({"s0", "s1", "point", "s3", "s4", "vertex"}, 16, 16),
             "editor: terrain and hull points (2), path vertices (5)"));
-    add(tex(16, "editor_arrow", "gfx/system/editor_arrow.tga", 0, Art::Streak, EDITOR, one("arrow", 64, 16, 4),
-            "editor arrows of paths, rotators, telescopes, drawbridges (stretched in x from the left end)"));
-    add(tex(17, "editor_circle", "gfx/system/editor_circle.tga", 0, Art::Ring, EDITOR, one("circle", 128, 128),
+    // The arrow and the circle are drawn in the colour each caller gives
+    // (the colour multiplies the art's): white, so that it shows as given.
+    add(tex(16, "editor_arrow", "gfx/system/editor_arrow.tga", 0, Art::Streak, GIZMO, one("arrow", 64, 16),
+            "editor arrows (drawn at the midpoint of their two points, stretched in x, the head at the right end)"));
+    add(tex(17, "editor_circle", "gfx/system/editor_circle.tga", 0, Art::Ring, GIZMO, one("circle", 128, 128),
             "editor circles of frogs, geysers, trigger areas, houses (scaled to 2r / width)"));
     add(tex(18, "editor_areas", "gfx/system/editor_areas.tga", 0, Art::Panel, EDITOR, named({"rect", "circle"}, 64, 64),
             "Area: 0 rectangle, 1 circle (radius = half the width)"));

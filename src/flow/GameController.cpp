@@ -358,6 +358,11 @@ FontQuad* GameController::getBubbleFont() {
     return resources ? zub_cast<FontQuad>(resources->find(u"fontSmall", false)) : nullptr;
 }
 
+FontQuad* GameController::getLabelFont() {
+    ResourceManager* resources = ResourceManager::active();
+    return resources ? zub_cast<FontQuad>(resources->find(u"fontSmallOutline", false)) : nullptr;
+}
+
 bool GameController::showHintPanel(const WString& title, const WString& text, Skin* icon) {
     MyRootObject* root = MyRootObject::current();
     // At most one overlay opens in a frame.

@@ -133,6 +133,9 @@ public:
     const GameConfiguration& getConfiguration() const override;
     int32_t getCurrentLevelNumber() const override;
     FontQuad* getBubbleFont() override;
+    // The small outlined font: the editor's labels lie over sky, ground and
+    // objects alike, and its dark outline keeps them readable over each.
+    FontQuad* getLabelFont() override;
     // Opens the hint overlay on the root object, unless an overlay is open
     // already (one opened earlier in this frame).
     bool showHintPanel(const WString& title, const WString& text, Skin* icon) override;

@@ -1044,8 +1044,10 @@ void paintIcon(Ctx& k) {
             else if (kind == 1) smallBasket(c, cx, cy + r * 0.3, r * 0.7, withAlpha(kBrown, 210));
             else smallHouse(c, cx, cy + r * 0.35, r * 0.7, withAlpha(kinds[2], 210));
         } else {
-            c.fillPolygon({cx, 2, cx - 4, cy, cx + 4, cy}, kinds[kind]);
-            c.fillPolygon({cx, h - 2, cx - 4, cy, cx + 4, cy}, 0xFF606060);
+            // The needle turns by the angle of its target from +x, so at
+            // rest it points right: the coloured tip right, the tail left.
+            c.fillPolygon({w - 2, cy, cx, cy - 4, cx, cy + 4}, kinds[kind]);
+            c.fillPolygon({2, cy, cx, cy - 4, cx, cy + 4}, 0xFF606060);
             c.fillEllipse(cx, cy, 2.5, 2.5, 0xFF303030);
         }
         return;

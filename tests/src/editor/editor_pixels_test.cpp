@@ -218,4 +218,61 @@ TEST_F(EditorPixels, TheEditorOverTheFirstLevelLooksAsStored) {
     picturetest::compareWithStored(frame, W, H, ZUB_TEST_SOURCE_DIR "/src/editor/editor_a1.png");
 }
 
+// Left Shift held with an object picked measures from it to the pointer:
+// an arrow in its colour from the object's position to the pointer, ending
+// there, and
+// below the pointer the distance, the angle in radians and in degrees in
+// the game's label font. Found as what Shift adds to the same frame.
+TEST_F(EditorPixels, ShiftMeasuresFromThePickedObjectToThePointer) {
+    std::ifstream in(ZUB_CONTENT_DIR "/levels/a1.lev", std::ios::binary);
+    ASSERT_TRUE(in) << "the build writes the first level";
+    const std::vector<uint8_t> a1((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EditorHarness& e = *h;
+    GameController& gc = e.edit(a1);
+    Apple* apple = nullptr;
+    for (ZubBase* o : childrenOf(gc.appleList))
+        if ((apple = zub_cast<Apple>(o))) break;
+    ASSERT_NE(apple, nullptr);
+    e.clickAt(e.onScreen(apple->boundingCentre));
+    ASSERT_EQ(e.panel().getEditedObject(), apple);
+    const V3 from = e.onScreen(apple->position);
+    const V3 to = from + V3(-150.0f, -120.0f, 0.0f);
+    e.pointAt(to);
+    const std::vector<uint32_t> plain = draw();
+    e.keys.insert(input_codes::KEY_LSHIFT);
+    e.step();
+    const std::vector<uint32_t> measured = draw();
+    e.keys.erase(input_codes::KEY_LSHIFT);
+
+    // Whether Shift changed a pixel within `r` of a screen point.
+    auto changedNear = [&](const V3& p, float r) {
+        for (float dy = -r; dy <= r; dy += 1.0f)
+            for (float dx = -r; dx <= r; dx += 1.0f)
+                if (picturetest::difference(at(plain, p + V3(dx, dy, 0.0f)), at(measured, p + V3(dx, dy, 0.0f))) > 40)
+                    return true;
+        return false;
+    };
+    const V3 along = (to - from) * (1.0f / V3::distance(from, to));
+    for (float t = 0.05f; t <= 0.96f; t += 0.05f)
+        EXPECT_TRUE(changedNear(from + (to - from) * t, 2.0f)) << "no arrow at " << t << " of the way";
+    // In the colour the measure asks for, not tinted by the art.
+    bool inColour = false;
+    const V3 middle = (from + to) * 0.5f;
+    for (float d = -2.0f; d <= 2.0f; d += 1.0f)
+        inColour |= picturetest::difference(at(measured, middle + V3(0.0f, d, 0.0f)), 0xFF0080FFu) < 40;
+    EXPECT_TRUE(inColour);
+    for (float k = 6.0f; k <= 60.0f; k += 6.0f) {
+        EXPECT_FALSE(changedNear(to + along * k, 2.0f)) << "the arrow runs on " << k << " past the pointer";
+        EXPECT_FALSE(changedNear(from - along * (apple->boundingRadius + k), 2.0f))
+            << "the arrow starts " << k << " before the object";
+    }
+
+    // The three lines of text below the pointer, from its x on.
+    int text = 0;
+    for (float y = to.y - 50.0f; y <= to.y - 10.0f; y += 1.0f)
+        for (float x = to.x; x <= to.x + 90.0f; x += 1.0f)
+            text += picturetest::difference(at(plain, V3(x, y, 0.0f)), at(measured, V3(x, y, 0.0f))) > 40;
+    EXPECT_GT(text, 150) << "no measure written below the pointer";
+}
+
 }  // namespace
