@@ -29,7 +29,8 @@ public:
     static constexpr int MAX_NODES = 4;
     static constexpr double NET_PERIOD = 0.05;
     static constexpr uint32_t LEVEL_PACKET_FLAGS = Packet::FLAG_NETWORK | Packet::FLAG_RAW_CLASSES;
-    // Where the network statistics are drawn.
+    // Where the network statistics are drawn: from the middle of the screen
+    // of the context that draws the server.
     static constexpr float STATS_X = -390.0f;
     static constexpr float STATS_Y = 280.0f;
 

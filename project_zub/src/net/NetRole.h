@@ -103,7 +103,8 @@ public:
     void drawStats(float x, float y, float z, ZubBase* font);
     std::vector<WString> statsLines() const;
     // How the overlay draws a line of text with the given font (installed by
-    // the text module; nothing is drawn without it).
+    // the application, which knows the fonts; without it the overlay draws
+    // its graphs alone).
     static std::function<void(ZubBase* font, float x, float y, float z, std::u16string_view text)> statsTextDrawer;
     static constexpr float STATS_LINE_HEIGHT = 12.0f;
 

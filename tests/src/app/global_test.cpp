@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "OffscreenPicture.h"
 #include "ProgramHarness.h"
 #include "app/CrashReport.h"
 #include "app/Global.h"
@@ -43,6 +44,7 @@
 #include "menu/ContextOptions.h"
 #include "menu/GameMainMenu.h"
 #include "menu/LanguageFlag.h"
+#include "net/NetRole.h"
 #include "object/ResourceManager.h"
 #include "platform/CrashHandler.h"
 #include "platform/RenderDevice.h"
@@ -349,6 +351,58 @@ TEST(Global, ALevelWhoseOverlaysOpenedAndClosedLeavesNothingAliveAtTheEnd) {
     EXPECT_EQ(h.exitCode(), 0);
     const std::string alive = "Zub::~Zub(): " + std::to_string(before) + " objects still alive";
     EXPECT_NE(h.log().find(alive), std::string::npos) << h.log().substr(h.log().rfind("Zub::~Zub(): Shutting"));
+}
+
+// With the developer's debug level 512 the level's server writes its network
+// statistics over the level in the tiny font, the heading's top left corner
+// at (-390, 280) from the middle of the screen, the graphs of the bytes in
+// and out and of the resends below the lines; all of it in that corner's
+// column of the screen, and nothing of it without the bit.
+TEST(Global, TheNetworkStatisticsShowInTheTopLeftCornerWithTheirDebugBit) {
+    ProgramHarness::Options o;
+    o.realDisplay = true;
+    o.fixedFrameStep = 0.01;
+    o.developer = true;
+    o.arguments = {"-level", "a1"};
+    o.userSettings = "[Engine]\ndebugLevel=512\n";
+    ProgramHarness h(o);
+    h.start();
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
+    auto* manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800));
+    h.step(20);
+    int w = 0, hh = 0;
+    const std::vector<uint32_t> with = h.capture(w, hh);
+    const std::vector<uint32_t> without = h.capture(w, hh, [] {
+        const int level = ZUB->debugLevel;
+        ZUB->debugLevel = level & ~static_cast<int>(NetRole::DEBUG_NETWORK_STATISTICS);
+        ZUB->rootContext->renderContext();
+        ZUB->debugLevel = level;
+    });
+    ASSERT_EQ(w, 1024);
+    ASSERT_EQ(hh, 768);
+    ASSERT_EQ(with.size(), without.size());
+    auto differs = [&](int x, int y) {
+        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        return picturetest::difference(with[i], without[i]) > 40;
+    };
+    // The heading "ZUB (tick/render)" on the line below (122, 104).
+    int heading = 0;
+    for (int y = 104; y < 116; ++y)
+        for (int x = 122; x < 240; ++x) heading += differs(x, y);
+    EXPECT_GT(heading, 60);
+    // Nothing of it left of x 122, above y 104 or right of the column.
+    int outside = 0, below = 0;
+    for (int y = 0; y < hh; ++y)
+        for (int x = 0; x < w; ++x)
+            if (differs(x, y)) {
+                outside += x < 120 || y < 102 || x > 122 + 300;
+                below += y > 400;
+            }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(below, 0) << "no graphs below the lines";
 }
 
 // Every row the level editor shows, and every row's edit box, wears the
