@@ -7,7 +7,8 @@ namespace {
 FocusManager* current = nullptr;
 }
 
-FocusManager::FocusManager() : focusObject(nullptr), hoverObject(nullptr), role(nullptr), previous(current) {
+FocusManager::FocusManager()
+    : focusObject(nullptr), hoverObject(nullptr), role(nullptr), keysTaker(nullptr), previous(current) {
     current = this;
 }
 
@@ -77,12 +78,17 @@ void FocusManager::update(ZubBase* root, ZubInput& input) {
         }
     }
     // Keys and controller buttons; the mouse's own table entries (movement
-    // and buttons) arrive as pointer events instead.
+    // and buttons) arrive as pointer events instead. A screen over the
+    // focus that took them keeps them from it.
+    ZubBase* taker = keysTaker.get();
+    keysTaker.set(nullptr);
     int key = 0;
     for (int i = 1; i < ZubInput::MOUSE_DIRECTION_BASE && !key; ++i)
         if (input.keys[i] >= 128 && input.prevKeys[i] < 128) key = i;
     if (key != 0 || input.typedChar != 0) {
-        if (ZubBase* f = focusObject.get()) {
+        ZubBase* f = focusObject.get();
+        if (f && taker && f != taker && !taker->isAncestorOf(f)) f = nullptr;
+        if (f) {
             ev.code = EVENT_KEY;
             ev.target = f;
             ev.key = key;

@@ -34,12 +34,22 @@ public:
     // before the press), nor a move to the object the press gave the focus.
     // A press that something took in the frame's tick (ZubInput's pointer
     // owner) moves no focus and sends no click, nor drags while it is held.
+    // Key events reach the focus only while it lies inside the screen that
+    // took the frame's keys, if one did.
     void update(ZubBase* root, ZubInput& input);
+
+    // A screen lying over the others (an in-game overlay over the level)
+    // takes the frame's keys in its tick: the focus beneath it, the object
+    // selected in the level, is not told of them. Good for the dispatch of
+    // this frame only.
+    void takeKeys(ZubBase* screen) { keysTaker.set(screen); }
 
     ZubBaseReference focusObject;
     ZubBaseReference hoverObject;
     // The network role made current at the start of each frame's dispatch.
     ZubBaseReference role;
+    // The screen that took this frame's keys, or none.
+    ZubBaseReference keysTaker;
 
 private:
     FocusManager* previous;

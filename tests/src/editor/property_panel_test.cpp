@@ -182,6 +182,19 @@ TEST(EditorPropertyPanel, TheSelectionFollowsPicksStaysForTheSameObjectAndEndsWi
     ASSERT_NE(menu, nullptr);
     h.clickAt(onStone);
     EXPECT_EQ(h.focus.getFocus(), crate);
+    // Its keys are its own too: Delete, an arrow key, Ctrl+V and the next
+    // skin leave the crate where and as it is, and copy nothing.
+    const V3 crateAt = crate->position;
+    Skin* crateSkin = crate->pSkin;
+    const int objects = h.server().objectCount();
+    for (int code : {KEY_DELETE, KEY_DOWN, KEY_RIGHT, KEY_2}) h.key(code);
+    h.chord(KEY_V);
+    h.step();
+    EXPECT_FALSE(crate->bToBeDestroyed);
+    EXPECT_EQ(crate->position, crateAt);
+    EXPECT_EQ(crate->pSkin, crateSkin);
+    EXPECT_EQ(h.server().objectCount(), objects);
+    EXPECT_EQ(h.server().gameRoot()->contextOverlay, menu);
     const V3 resume = menu->pResume->cursorAnchor(0);
     h.clickAt(V3(resume.x - 512.0f, resume.y - 384.0f, 0.0f));
     for (int i = 0; i < 10 && h.server().gameRoot()->contextOverlay; ++i) h.step();
