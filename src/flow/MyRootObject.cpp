@@ -1,5 +1,6 @@
 #include "flow/MyRootObject.h"
 
+#include "engine/FocusManager.h"
 #include "flow/FlowClassIds.h"
 #include "flow/GameController.h"
 #include "flow/GameHud.h"
@@ -107,6 +108,10 @@ void MyRootObject::local_setContextOverlay(Overlay* overlay) {
     if (GameServices* s = GameServices::installed()) s->setTransition(-1.0f, 0.0f);
     if (overlay) overlay->onActivate(true);
     contextOverlay = overlay;
+    // The level beneath stands still: the object selected in a level being
+    // edited takes no keys while the overlay (or a page opened from it)
+    // has them. Its own items, Escape and the jump key it reads itself.
+    if (FocusManager* focus = FocusManager::active(); focus && overlay) focus->coverKeys(gameController, overlay);
 }
 
 void MyRootObject::local_closeContextOverlay() {
@@ -116,6 +121,7 @@ void MyRootObject::local_closeContextOverlay() {
 void MyRootObject::closeOverlay() {
     Overlay* o = contextOverlay;
     contextOverlay = nullptr;
+    if (FocusManager* focus = FocusManager::active()) focus->coverKeys(nullptr, nullptr);
     if (GameServices* s = GameServices::installed()) s->setTransition(-1.0f, 0.0f);
     o->onDeactivate(true);
     o->destroy();

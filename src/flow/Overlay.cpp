@@ -1,6 +1,5 @@
 #include "flow/Overlay.h"
 
-#include "engine/FocusManager.h"
 #include "flow/FlowClassIds.h"
 #include "flow/GameController.h"
 #include "flow/GameServices.h"
@@ -50,10 +49,6 @@ void Overlay::tickContents(double time, double dt) {
     // press alone).
     if (ZubInput* in = ZubInput::active(); in && in->wasPointerPressed(0) && !in->getPointerOwner(0))
         in->setPointerOwner(this);
-    // Its keys as well: the object selected in a level being edited beneath
-    // it does not act on them (its own items, Escape and the jump key read
-    // them here).
-    if (FocusManager* focus = FocusManager::active()) focus->takeKeys(this);
 
     if (const ZubInput* in = ZubInput::active()) {
         bool request =

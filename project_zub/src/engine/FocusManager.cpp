@@ -8,7 +8,12 @@ FocusManager* current = nullptr;
 }
 
 FocusManager::FocusManager()
-    : focusObject(nullptr), hoverObject(nullptr), role(nullptr), keysTaker(nullptr), previous(current) {
+    : focusObject(nullptr),
+      hoverObject(nullptr),
+      role(nullptr),
+      keysCoveredTree(nullptr),
+      keysCoveringScreen(nullptr),
+      previous(current) {
     current = this;
 }
 
@@ -25,6 +30,11 @@ void FocusManager::setFocus(ZubBase* o) {
     if (old) sendEvent(EVENT_FOCUS_LOST, nullptr, old);
     // The old focus may have moved the focus elsewhere while losing it.
     if (o && focusObject.get() == o) sendEvent(EVENT_FOCUS_GAINED, nullptr, o);
+}
+
+void FocusManager::coverKeys(ZubBase* tree, ZubBase* screen) {
+    keysCoveredTree.set(screen ? tree : nullptr);
+    keysCoveringScreen.set(tree ? screen : nullptr);
 }
 
 bool FocusManager::sendEvent(int code, ZubBase* sender, ZubBase* target) {
@@ -78,16 +88,15 @@ void FocusManager::update(ZubBase* root, ZubInput& input) {
         }
     }
     // Keys and controller buttons; the mouse's own table entries (movement
-    // and buttons) arrive as pointer events instead. A screen over the
-    // focus that took them keeps them from it.
-    ZubBase* taker = keysTaker.get();
-    keysTaker.set(nullptr);
+    // and buttons) arrive as pointer events instead; none to a focus that a
+    // screen lying over it covers.
+    ZubBase* covered = keysCoveringScreen.get() ? keysCoveredTree.get() : nullptr;
     int key = 0;
     for (int i = 1; i < ZubInput::MOUSE_DIRECTION_BASE && !key; ++i)
         if (input.keys[i] >= 128 && input.prevKeys[i] < 128) key = i;
     if (key != 0 || input.typedChar != 0) {
         ZubBase* f = focusObject.get();
-        if (f && taker && f != taker && !taker->isAncestorOf(f)) f = nullptr;
+        if (f && covered && (f == covered || covered->isAncestorOf(f))) f = nullptr;
         if (f) {
             ev.code = EVENT_KEY;
             ev.target = f;

@@ -34,22 +34,23 @@ public:
     // before the press), nor a move to the object the press gave the focus.
     // A press that something took in the frame's tick (ZubInput's pointer
     // owner) moves no focus and sends no click, nor drags while it is held.
-    // Key events reach the focus only while it lies inside the screen that
-    // took the frame's keys, if one did.
+    // No key event reaches a focus in a tree that a screen covers.
     void update(ZubBase* root, ZubInput& input);
 
-    // A screen lying over the others (an in-game overlay over the level)
-    // takes the frame's keys in its tick: the focus beneath it, the object
-    // selected in the level, is not told of them. Good for the dispatch of
-    // this frame only.
-    void takeKeys(ZubBase* screen) { keysTaker.set(screen); }
+    // A screen lying over a tree of objects (an in-game overlay over the
+    // level) keeps the keys from it while the screen stays: a focus in the
+    // tree (the object selected in a level being edited) is told of no key,
+    // also while a screen opened from the covering one (the options) runs.
+    // Until the screen goes or the next call (null: nothing covered).
+    void coverKeys(ZubBase* tree, ZubBase* screen);
 
     ZubBaseReference focusObject;
     ZubBaseReference hoverObject;
     // The network role made current at the start of each frame's dispatch.
     ZubBaseReference role;
-    // The screen that took this frame's keys, or none.
-    ZubBaseReference keysTaker;
+    // The tree kept from the keys and the screen that covers it.
+    ZubBaseReference keysCoveredTree;
+    ZubBaseReference keysCoveringScreen;
 
 private:
     FocusManager* previous;

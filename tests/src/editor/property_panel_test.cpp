@@ -182,18 +182,35 @@ TEST(EditorPropertyPanel, TheSelectionFollowsPicksStaysForTheSameObjectAndEndsWi
     ASSERT_NE(menu, nullptr);
     h.clickAt(onStone);
     EXPECT_EQ(h.focus.getFocus(), crate);
-    // Its keys are its own too: Delete, an arrow key, Ctrl+V and the next
-    // skin leave the crate where and as it is, and copy nothing.
+    // Its keys are its own too, and those of the options opened from it:
+    // Delete, the arrow keys, Ctrl+V and the next skin leave the crate
+    // where and as it is, and copy nothing.
     const V3 crateAt = crate->position;
     Skin* crateSkin = crate->pSkin;
     const int objects = h.server().objectCount();
-    for (int code : {KEY_DELETE, KEY_DOWN, KEY_RIGHT, KEY_2}) h.key(code);
-    h.chord(KEY_V);
+    auto pressEditorKeys = [&] {
+        for (int code : {KEY_DELETE, KEY_DOWN, KEY_RIGHT, KEY_2}) h.key(code);
+        h.chord(KEY_V);
+        h.step();
+        EXPECT_FALSE(crate->bToBeDestroyed);
+        EXPECT_EQ(crate->position, crateAt);
+        EXPECT_EQ(crate->pSkin, crateSkin);
+        EXPECT_EQ(h.server().objectCount(), objects);
+    };
+    pressEditorKeys();
+    EXPECT_EQ(h.server().gameRoot()->contextOverlay, menu);
+    // The options opened from it: a screen over the stack, as the program
+    // opens them.
+    const V3 options = menu->pOptions->cursorAnchor(0);
+    h.clickAt(V3(options.x - 512.0f, options.y - 384.0f, 0.0f));
+    EXPECT_EQ(h.services.optionsOpened, 1);
+    auto* page = new Context;
+    page->bDeleteWhenDone = 1;
+    h.dialogs->pushContext(page);
+    pressEditorKeys();
+    page->done = 1;
     h.step();
-    EXPECT_FALSE(crate->bToBeDestroyed);
-    EXPECT_EQ(crate->position, crateAt);
-    EXPECT_EQ(crate->pSkin, crateSkin);
-    EXPECT_EQ(h.server().objectCount(), objects);
+    ASSERT_EQ(h.dialogs->getTop(), nullptr);
     EXPECT_EQ(h.server().gameRoot()->contextOverlay, menu);
     const V3 resume = menu->pResume->cursorAnchor(0);
     h.clickAt(V3(resume.x - 512.0f, resume.y - 384.0f, 0.0f));
