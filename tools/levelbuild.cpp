@@ -67,6 +67,8 @@
 // is 1, as for every failure, a fatal error of the game's code included.
 // The line naming a picture written goes to standard error where the
 // picture went to standard output.
+// A run started with standard input, output or error closed has /dev/null in
+// its place, so that nothing it opens takes that descriptor.
 // A run stopped by SIGINT, SIGTERM or SIGHUP removes its scratch folder and
 // the temporary files of what it was writing (tools/levelbuild/
 // ScratchFolder.h), says so and nothing else, and ends by that signal; a
@@ -100,6 +102,7 @@
 #include "flow/GameServer.h"
 #include "object/Property.h"
 #include "sys/ErrorManager.h"
+#include "sys/StandardStreams.h"
 #include "world/EditorObject.h"
 
 namespace fs = std::filesystem;
@@ -379,6 +382,9 @@ int run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Nothing the run opens takes the place of a standard stream it was
+    // started without.
+    openClosedStandardStreams();
     // Fatal errors of the game's code print and end without a message box.
     ErrorManager::bTestMode = true;
     levelbuild::endCleanlyOnSignals();

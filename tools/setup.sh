@@ -16,6 +16,8 @@ packages=(
   libjpeg62-turbo-dev
   libstb-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  # The levelbuild tests drive runs from perl (signals, pipes, /proc).
+  perl
   # Baselines the benchmarks measure against; never linked by the game.
   libprotobuf-dev protobuf-compiler libbox2d-dev
 )

@@ -1,6 +1,7 @@
 #pragma once
-// Processes: an advisory lock that only one process holds at a time, and
-// starting another program from an argument vector (never through a shell).
+// Processes: an advisory lock that only one process holds at a time,
+// starting another program from an argument vector (never through a shell),
+// and the standard streams a program is started without.
 #include <string>
 #include <vector>
 
@@ -46,5 +47,12 @@ int waitForProcess(long pid);
 
 // Collects a finished child without waiting; true when it had finished.
 bool reapProcessIfFinished(long pid);
+
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed (a program
+// started with ">&-" or "2>&-"). Else the next file, folder or lock the
+// program opens would take that descriptor: what the program prints would
+// go into it, and /dev/stdout (/proc/self/fd/1) would name it. For the very
+// start of main, before anything is opened.
+void openClosedStandardStreams();
 
 }  // namespace platform

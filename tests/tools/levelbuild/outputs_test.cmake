@@ -5,8 +5,9 @@
 # pipe nobody reads from and a folder are refused at once; a write that fails
 # (a full device, a full disk, a reader that went away) ends with exit code
 # 1 and a message that names the file, and leaves neither a half file nor a
-# temporary one. Names and the text of a
-# description or key script are printed escaped, a NUL byte included.
+# temporary one. A run started with a standard stream closed writes as ever.
+# Names and the text of a description or key script are printed escaped, a
+# NUL byte included.
 #   cmake -DLEVELBUILD=<program> -DWORK=<folder> -P outputs_test.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/scratch")
@@ -221,6 +222,43 @@ picture_to_standard_output("${WORK}/stdout.png" "| head -c 10 > /dev/null")
 expect_exit("a picture to a pipe whose reader goes" 1
             "levelbuild: ${WORK}/stdout.png: cannot be written: Writing '${WORK}/stdout.png' failed (errno 32: ")
 expect_none("a picture to a pipe whose reader goes" "${WORK}/scratch/*")
+# A level through a link to standard error sent to a file: the level goes
+# there, the same bytes as a level written to a file of its own, and the link
+# stays.
+file(MAKE_DIRECTORY "${WORK}/reference" "${WORK}/to-stderr")
+levelbuild(--out "${WORK}/reference" "${WORK}/tiny.txt")
+expect_exit("a level for reference" 0)
+file(CREATE_LINK /proc/self/fd/2 "${WORK}/to-stderr/tiny.lev" SYMBOLIC)
+execute_process(COMMAND "${LEVELBUILD}" --out "${WORK}/to-stderr" "${WORK}/tiny.txt" RESULT_VARIABLE rc
+                OUTPUT_VARIABLE out ERROR_FILE "${WORK}/stderr.lev" TIMEOUT 300)
+expect_exit("a level to standard error as a link to it" 0)
+expect_kind("a level to standard error as a link to it" "${WORK}/to-stderr/tiny.lev" "symbolic link")
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/reference/tiny.lev" "${WORK}/stderr.lev"
+                RESULT_VARIABLE differs)
+if(differs)
+  message(FATAL_ERROR "what went to standard error is not the level alone")
+endif()
+# Started with standard input, output or error closed (as a service manager
+# or a careless script may start it), levelbuild writes its levels byte for
+# byte as ever, and a link to the closed stream (as /dev/stdout is one to
+# /proc/self/fd/1) is written through and stays: nothing the run opens (its
+# scratch folder, a file) takes the stream's place.
+file(COPY_FILE "${WORK}/tiny.txt" "${WORK}/stream.txt")
+foreach(stream 0 1 2)
+  file(REMOVE_RECURSE "${WORK}/closed")
+  file(MAKE_DIRECTORY "${WORK}/closed")
+  file(CREATE_LINK /proc/self/fd/${stream} "${WORK}/closed/stream.lev" SYMBOLIC)
+  execute_process(COMMAND sh -c "\"$@\" ${stream}>&-" sh "${LEVELBUILD}" --out "${WORK}/closed" "${WORK}/tiny.txt"
+                          "${WORK}/stream.txt"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 300)
+  expect_exit("levels with descriptor ${stream} closed" 0)
+  expect_kind("a level through a link to closed descriptor ${stream}" "${WORK}/closed/stream.lev" "symbolic link")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/reference/tiny.lev" "${WORK}/closed/tiny.lev"
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "the level written with descriptor ${stream} closed differs from the one written before")
+  endif()
+endforeach()
 levelbuild(--picture "${full}" --frame 2 "${WORK}/tiny.txt")
 expect_exit("a picture to ${full}" 1
             "levelbuild: ${full}: cannot be written: Writing '${full}' failed (errno 28: No space left on device)")

@@ -1,0 +1,5 @@
+#include "sys/StandardStreams.h"
+
+#include "platform/PlatformProcess.h"
+
+void openClosedStandardStreams() { platform::openClosedStandardStreams(); }
