@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "input/ZubInput.h"
 #include "platform/Platform.h"
 
@@ -371,6 +374,34 @@ TEST(Input, ClicksFasterThanTheFramesFallBehindByABoundedNumberOfFrames) {
     r.frame();
     EXPECT_FALSE(r.input.isPointerHeld(0));
     EXPECT_FLOAT_EQ(r.input.mouseX, 997.0f);
+}
+
+// Each mouse step comes with the keys of the poll that made it: a move made
+// with S held while a flick's steps are still to come is a step of its own,
+// in which S goes down, and S let go after it goes up after it.
+TEST(Input, AMoveMadeWithAKeyHeldAfterAFlickBringsTheKey) {
+    Rig r;
+    r.mouseTo(100, 100);
+    r.frame();
+    // The flick, with movement after it, in one poll.
+    r.backend.next.mouseButtons[0] = true;
+    r.backend.next.mousePressed[0] = r.backend.next.mouseReleased[0] = true;
+    r.backend.next.mousePressX[0] = r.backend.next.mouseReleaseX[0] = 100;
+    r.backend.next.mousePressY[0] = r.backend.next.mouseReleaseY[0] = 100;
+    r.mouseTo(130, 100);
+    r.frame();
+    EXPECT_TRUE(r.input.wasPointerPressed(0));
+    // The move with S held, then S let go.
+    r.backend.next.mouseButtons[0] = false;
+    r.key(input_codes::KEY_S, true);
+    r.mouseTo(160, 100);
+    std::vector<std::pair<float, bool>> steps;
+    for (int i = 0; i < 4; ++i) {
+        r.frame();
+        r.key(input_codes::KEY_S, false);
+        steps.emplace_back(r.input.mouseX, r.input.isKeyDown(input_codes::KEY_S));
+    }
+    EXPECT_EQ(steps, (std::vector<std::pair<float, bool>>{{100, false}, {130, false}, {160, true}, {160, false}}));
 }
 
 TEST(Input, SynthesisedTapIsTheFirstPointerAndKeepsItsOwner) {

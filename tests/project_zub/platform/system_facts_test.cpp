@@ -282,19 +282,22 @@ TEST_F(PlatformFolder, AtomicWritesUseATemporaryFileOfTheirOwn) {
     ASSERT_TRUE(madeNew) << why;
     EXPECT_EQ(fs::status(folder + "/new").permissions() & fs::perms::all, fs::perms(0640));
     // A user's file that root writes stays the user's (and readable by the
-    // user alone); a user may write in a folder that it may enter but not
-    // list, as creating a file there works.
+    // user alone), and a file of root's in a group of its own keeps that
+    // group; a user may write in a folder that it may enter but not list, as
+    // creating a file there works.
     constexpr uid_t kUser = 1234;
     const bool root = ::geteuid() == 0;
     if (root) {
-        ASSERT_EQ(::chown(keys.c_str(), kUser, kUser), 0);
-        fs::permissions(keys, fs::perms(0600));
-        ASSERT_TRUE(AtomicFile::writeAll(keys, "again", 5, &why)) << why;
-        struct stat st {};
-        ASSERT_EQ(::stat(keys.c_str(), &st), 0);
-        EXPECT_EQ(st.st_uid, kUser);
-        EXPECT_EQ(st.st_gid, kUser);
-        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        for (const uid_t owner : {kUser, uid_t{0}}) {
+            ASSERT_EQ(::chown(keys.c_str(), owner, kUser), 0);
+            fs::permissions(keys, fs::perms(0600));
+            ASSERT_TRUE(AtomicFile::writeAll(keys, "again", 5, &why)) << why;
+            struct stat st {};
+            ASSERT_EQ(::stat(keys.c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, owner);
+            EXPECT_EQ(st.st_gid, kUser);
+            EXPECT_EQ(st.st_mode & 07777, 0600u);
+        }
     }
     const std::string unlisted = folder + "/unlisted";
     ASSERT_TRUE(fs::create_directory(unlisted));

@@ -28,6 +28,56 @@ Window findByClass(Display* d, Window w, const char* windowClass) {
     return found;
 }
 
+// Sends the window of the class a key or button event of the type, filled
+// in where the mouse stands in it.
+bool sendInput(const char* display, const char* windowClass, int type, unsigned int detail, unsigned long time) {
+    Display* d = XOpenDisplay(display);
+    if (!d) return false;
+    const Window root = DefaultRootWindow(d);
+    const Window w = findByClass(d, root, windowClass);
+    if (w) {
+        Window rootHit = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int state = 0;
+        XQueryPointer(d, w, &rootHit, &child, &rootX, &rootY, &x, &y, &state);
+        XEvent e{};
+        long mask = 0;
+        if (type == KeyPress || type == KeyRelease) {
+            XKeyEvent& k = e.xkey;
+            k.keycode = detail;
+            k.root = root;
+            k.x = x;
+            k.y = y;
+            k.x_root = rootX;
+            k.y_root = rootY;
+            k.state = state;
+            k.same_screen = True;
+            k.time = time;
+            mask = type == KeyPress ? KeyPressMask : KeyReleaseMask;
+        } else {
+            XButtonEvent& b = e.xbutton;
+            b.button = detail;
+            b.root = root;
+            b.x = x;
+            b.y = y;
+            b.x_root = rootX;
+            b.y_root = rootY;
+            // A button going up is held until then.
+            b.state = state | (type == ButtonRelease ? Button1Mask << (detail - 1) : 0);
+            b.same_screen = True;
+            b.time = time;
+            mask = type == ButtonPress ? ButtonPressMask : ButtonReleaseMask;
+        }
+        e.xany.type = type;
+        e.xany.display = d;
+        e.xany.window = w;
+        XSendEvent(d, w, False, mask, &e);
+        XSync(d, False);
+    }
+    XCloseDisplay(d);
+    return w != 0;
+}
+
 }  // namespace
 
 bool moveWindowBy(const char* display, const char* windowClass, int dx, int dy) {
@@ -60,6 +110,18 @@ bool announceFrame(const char* display, const char* windowClass, int left, int r
     }
     XCloseDisplay(d);
     return w != 0;
+}
+
+bool sendKey(const char* display, const char* windowClass, const char* key, bool down, unsigned long time) {
+    Display* d = XOpenDisplay(display);
+    if (!d) return false;
+    const unsigned int code = XKeysymToKeycode(d, XStringToKeysym(key));
+    XCloseDisplay(d);
+    return code != 0 && sendInput(display, windowClass, down ? KeyPress : KeyRelease, code, time);
+}
+
+bool sendButton(const char* display, const char* windowClass, unsigned int button, bool down, unsigned long time) {
+    return sendInput(display, windowClass, down ? ButtonPress : ButtonRelease, button, time);
 }
 
 }  // namespace x11test

@@ -1,5 +1,6 @@
 // What a stopped levelbuild run does in the moment between the removal of
 // what it leaves and its end by the signal, while the run's own code goes on.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -22,15 +23,21 @@
 namespace fs = std::filesystem;
 
 // After the stop has removed the scratch folder and the unfinished file,
-// the run still writes, makes its folders, prints a failure, gets to its end
-// and meets a fatal error: none of it shows, nothing comes back, and the
-// run ends by the signal with the one stop message.
+// the run still writes, makes its folders, prints a failure and what it
+// wrote, gets to its end and meets a fatal error: none of it shows, on
+// standard error or output, nothing comes back, and the run ends by the
+// signal with the one stop message.
 TEST(ScratchFolder, AStoppedRunSaysOneThingLeavesNothingAndEndsByItsSignal) {
-    filestest::TempFolder temp;
+    filestest::TempFolder temp, elsewhere;
     const std::string out = temp / "out";
+    const std::string standardOutput = elsewhere / "stdout";
     fs::create_directory(out);
     EXPECT_EXIT(
         {
+            // The run's standard output goes to a file of the test's.
+            std::fflush(stdout);
+            const int printed = ::open(standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (printed < 0 || ::dup2(printed, STDOUT_FILENO) < 0) std::_Exit(6);
             setenv("TMPDIR", (temp / "").c_str(), 1);
             ErrorManager::bTestMode = true;
             levelbuild::endCleanlyOnSignals();
@@ -50,6 +57,8 @@ TEST(ScratchFolder, AStoppedRunSaysOneThingLeavesNothingAndEndsByItsSignal) {
                 levelbuild::writeOutputFile(out + "/a2.lev", "lev", 3, error))
                 std::_Exit(4);
             std::fprintf(stderr, "levelbuild: %s\n", error.c_str());
+            std::printf("levelbuild: %s, 3 bytes\n", (out + "/a2.lev").c_str());
+            std::fflush(stdout);
             std::thread([said] {
                 const int code = levelbuild::finishRun(1);
                 const char ended[] = "the run got to its end\n";
@@ -66,4 +75,5 @@ TEST(ScratchFolder, AStoppedRunSaysOneThingLeavesNothingAndEndsByItsSignal) {
     for (const auto& e : fs::recursive_directory_iterator(temp / ""))
         if (e.path() != out) left.push_back(e.path().string());
     EXPECT_EQ(left, std::vector<std::string>{});
+    EXPECT_EQ(filestest::readBytes(standardOutput), "");
 }

@@ -1,7 +1,7 @@
 # A levelbuild run that is stopped (SIGTERM, SIGINT, SIGHUP) removes its
-# scratch folder, says so and ends by the signal; scratch folders that runs
-# killed outright left behind are removed by a later run, while a running
-# run's folder stays.
+# scratch folder, says so and ends by the signal, also when it gets to its
+# end while the stop is under way; scratch folders that runs killed outright
+# left behind are removed by a later run, while a running run's folder stays.
 #   cmake -DLEVELBUILD=<program> -DLEVELS=<content/levels> -DWORK=<folder> -P stops_test.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/scratch")
@@ -53,6 +53,72 @@ foreach(stop "TERM;15" "INT;2" "HUP;1")
     message(FATAL_ERROR "a run stopped by SIG${signal} left ${left}")
   endif()
 endforeach()
+
+# A stop holds the run's end: a run that gets to its end while its stop is
+# under way ends by the signal all the same, with the stop message. Here the
+# message waits for a standard error that is a full pipe, while the run
+# finishes writing a picture to standard output and gets to its end; only
+# then is standard error read.
+set(script [=[
+use POSIX ();
+use Fcntl;
+require 'syscall.ph';
+pipe(my $errRead, my $errWrite) or die;
+my $flags = fcntl($errWrite, F_GETFL, 0);
+fcntl($errWrite, F_SETFL, $flags | O_NONBLOCK);
+1 while syswrite($errWrite, "x" x 4096);
+1 while syswrite($errWrite, "x");
+fcntl($errWrite, F_SETFL, $flags);
+pipe(my $outRead, my $outWrite) or die;
+my $pid = fork();
+if ($pid == 0) {
+    POSIX::dup2(fileno($outWrite), 1);
+    POSIX::dup2(fileno($errWrite), 2);
+    exec(@ARGV) or POSIX::_exit(127);
+}
+close($errWrite);
+close($outWrite);
+# The picture is on its way (more than the pipe holds): stopped in the
+# middle of writing it. Once the stop has taken standard error, the rest of
+# the picture is read.
+my ($ended, $status) = (0, 0);
+my $gone = sub {
+    ($ended, $status) = (1, $?) if !$ended && waitpid($pid, POSIX::WNOHANG()) == $pid;
+    return $ended;
+};
+sysread($outRead, my $buffer, 65536);
+kill('TERM', $pid);
+until ($gone->() || (readlink("/proc/$pid/fd/2") // '') eq '/dev/null') { select(undef, undef, undef, 0.01); }
+1 while sysread($outRead, $buffer, 65536);
+# The run has ended, or it waits at its end (its main thread in a futex).
+until ($gone->()) {
+    open(my $stat, '<', "/proc/$pid/stat") or last;
+    open(my $call, '<', "/proc/$pid/syscall") or last;
+    my $state = <$stat> // '';
+    my ($number) = split(/ /, <$call> // '');
+    last if $state !~ /\) Z / && defined($number) && $number eq &SYS_futex;
+    select(undef, undef, undef, 0.01);
+}
+my $errors = '';
+while (sysread($errRead, $buffer, 65536)) { $errors .= $buffer; }
+$errors =~ s/^x+//;
+if (!$ended) {
+    waitpid($pid, 0);
+    $status = $?;
+}
+print(($status & 127) ? "signal " . ($status & 127) : "exit " . ($status >> 8), "\n", $errors);
+]=])
+file(WRITE "${WORK}/tiny.txt" "level\n    playingArea -2048 1600 2048 0\nterrain\n    ground -4096 300  4096 300\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" perl -e "${script}"
+                        "${LEVELBUILD}" --picture /dev/fd/1 --frame 2 "${WORK}/tiny.txt"
+                OUTPUT_VARIABLE out TIMEOUT 600)
+if(NOT out STREQUAL "signal 15\nlevelbuild: stopped by SIGTERM; its scratch folder and unfinished files are removed\n")
+  message(FATAL_ERROR "a run that got to its end while its stop was under way: ${out}")
+endif()
+file(GLOB left "${SCRATCH}/*")
+if(left)
+  message(FATAL_ERROR "a run that got to its end while its stop was under way left ${left}")
+endif()
 
 # Folders of runs that were killed: one quiet for two hours goes; one that
 # changed a moment ago stays (its run may be about to lock it), as does one
