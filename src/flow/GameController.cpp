@@ -353,15 +353,19 @@ int32_t GameController::levelNumber() const {
     return GameServices::get().currentLevel();
 }
 
-FontQuad* GameController::getBubbleFont() {
+namespace {
+
+// One of the game's fonts, or null where none is loaded under the name.
+FontQuad* gameFont(const char16_t* name) {
     ResourceManager* resources = ResourceManager::active();
-    return resources ? zub_cast<FontQuad>(resources->find(u"fontSmall", false)) : nullptr;
+    return resources ? zub_cast<FontQuad>(resources->find(name, false)) : nullptr;
 }
 
-FontQuad* GameController::getLabelFont() {
-    ResourceManager* resources = ResourceManager::active();
-    return resources ? zub_cast<FontQuad>(resources->find(u"fontSmallOutline", false)) : nullptr;
-}
+}  // namespace
+
+FontQuad* GameController::getBubbleFont() { return gameFont(u"fontSmall"); }
+
+FontQuad* GameController::getLabelFont() { return gameFont(u"fontSmallOutline"); }
 
 bool GameController::showHintPanel(const WString& title, const WString& text, Skin* icon) {
     MyRootObject* root = MyRootObject::current();

@@ -9,7 +9,6 @@
 #include "gfx/Camera.h"
 #include "gfx/Context.h"
 #include "net/CurrentRole.h"
-#include "net/EngineFrame.h"
 #include "net/NetConnection.h"
 #include "object/ResourceManager.h"
 #include "records/AppInfo.h"
@@ -84,8 +83,7 @@ void GameServer::render() {
     // The level leaves its game camera applied; the statistics stand on the
     // screen of the context that draws the server (the level manager's,
     // centred on the screen), near its top left corner.
-    const EngineFrame* engine = EngineFrame::installed();
-    if (!engine || !(engine->debugBits() & DEBUG_NETWORK_STATISTICS)) return;
+    if (!statsShown()) return;
     if (Context* screen = Context::environment.current) screen->camera->apply();
     ResourceManager* resources = ResourceManager::active();
     drawStats(STATS_X, STATS_Y, 0.0f, resources ? resources->find(u"fontTiny", false) : nullptr);

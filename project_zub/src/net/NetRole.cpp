@@ -898,9 +898,13 @@ std::vector<WString> NetRole::statsLines() const {
     return l;
 }
 
-void NetRole::drawStats(float x, float y, float z, ZubBase* font) {
+bool NetRole::statsShown() {
     const EngineFrame* engine = EngineFrame::installed();
-    if (!engine || !(engine->debugBits() & DEBUG_NETWORK_STATISTICS)) return;
+    return engine && (engine->debugBits() & DEBUG_NETWORK_STATISTICS);
+}
+
+void NetRole::drawStats(float x, float y, float z, ZubBase* font) {
+    if (!statsShown()) return;
     const std::vector<WString> lines = statsLines();
     float lineY = y;
     if (statsTextDrawer) {

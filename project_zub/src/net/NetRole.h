@@ -101,6 +101,8 @@ public:
     // The network statistics overlay, one line of text each from the top;
     // nothing unless the engine's debug level has DEBUG_NETWORK_STATISTICS.
     void drawStats(float x, float y, float z, ZubBase* font);
+    // Whether the engine's debug level asks for the overlay.
+    static bool statsShown();
     std::vector<WString> statsLines() const;
     // How the overlay draws a line of text with the given font (installed by
     // the application, which knows the fonts; without it the overlay draws

@@ -42,30 +42,26 @@ bool sendInput(const char* display, const char* windowClass, int type, unsigned 
         XQueryPointer(d, w, &rootHit, &child, &rootX, &rootY, &x, &y, &state);
         XEvent e{};
         long mask = 0;
+        // What key and button events have alike: where and when.
+        auto place = [&](auto& event) {
+            event.root = root;
+            event.x = x;
+            event.y = y;
+            event.x_root = rootX;
+            event.y_root = rootY;
+            event.state = state;
+            event.same_screen = True;
+            event.time = time;
+        };
         if (type == KeyPress || type == KeyRelease) {
-            XKeyEvent& k = e.xkey;
-            k.keycode = detail;
-            k.root = root;
-            k.x = x;
-            k.y = y;
-            k.x_root = rootX;
-            k.y_root = rootY;
-            k.state = state;
-            k.same_screen = True;
-            k.time = time;
+            place(e.xkey);
+            e.xkey.keycode = detail;
             mask = type == KeyPress ? KeyPressMask : KeyReleaseMask;
         } else {
-            XButtonEvent& b = e.xbutton;
-            b.button = detail;
-            b.root = root;
-            b.x = x;
-            b.y = y;
-            b.x_root = rootX;
-            b.y_root = rootY;
+            place(e.xbutton);
+            e.xbutton.button = detail;
             // A button going up is held until then.
-            b.state = state | (type == ButtonRelease ? Button1Mask << (detail - 1) : 0);
-            b.same_screen = True;
-            b.time = time;
+            if (type == ButtonRelease) e.xbutton.state |= Button1Mask << (detail - 1);
             mask = type == ButtonPress ? ButtonPressMask : ButtonReleaseMask;
         }
         e.xany.type = type;

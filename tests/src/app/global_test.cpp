@@ -63,6 +63,16 @@ namespace fs = std::filesystem;
 
 bool loaded(const ProgramHarness& h) { return h.loader() && h.loader()->done; }
 
+// The game controller of the level the program starts on (-level), once the
+// level manager is on top and has made it; null when it does not come.
+GameController* levelController(ProgramHarness& h) {
+    if (!h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600)) return nullptr;
+    auto* manager = h.topAs<ContextLevelManager>();
+    GameController* gc = nullptr;
+    h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100);
+    return gc;
+}
+
 TEST(Global, ACrashDumpAloneStillPutsTheCrashReportOnTopOfTheStartScreens) {
     for (const bool dump : {false, true}) {
         ProgramHarness h;
@@ -367,10 +377,8 @@ TEST(Global, TheNetworkStatisticsShowInTheTopLeftCornerWithTheirDebugBit) {
     o.userSettings = "[Engine]\ndebugLevel=512\n";
     ProgramHarness h(o);
     h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
-    auto* manager = h.topAs<ContextLevelManager>();
-    GameController* gc = nullptr;
-    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    GameController* gc = levelController(h);
+    ASSERT_NE(gc, nullptr);
     ASSERT_TRUE(h.stepUntil([&] { return gc->state == GameController::PLAYING; }, 800));
     h.step(20);
     int w = 0, hh = 0;
@@ -413,10 +421,8 @@ TEST(Global, TheEditorsRowsWearTheGlobalObjectsMinimalTheme) {
     o.arguments = {"-level", "a1", "-edit"};
     ProgramHarness h(o);
     h.start();
-    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 600));
-    auto* manager = h.topAs<ContextLevelManager>();
-    GameController* gc = nullptr;
-    ASSERT_TRUE(h.stepUntil([&] { return (gc = manager->gameServer->controller()) != nullptr; }, 100));
+    GameController* gc = levelController(h);
+    ASSERT_NE(gc, nullptr);
     ASSERT_NE(gc->editor, nullptr);
     ASSERT_NE(GLOBAL->guiThemeMinimal, nullptr);
     // F2: the level's own properties; F1: the class list below them.

@@ -79,6 +79,23 @@ protected:
         h->manager->renderContext();
         return window.readFrame();
     }
+    // The first level as the build writes it, opened for editing, and its
+    // first apple picked; null (with a failure) where that cannot be.
+    Apple* editTheFirstLevelWithItsFirstApplePicked() {
+        std::ifstream in(ZUB_CONTENT_DIR "/levels/a1.lev", std::ios::binary);
+        EXPECT_TRUE(in) << "the build writes the first level";
+        if (!in) return nullptr;
+        const std::vector<uint8_t> a1((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        GameController& gc = h->edit(a1);
+        Apple* apple = nullptr;
+        for (ZubBase* o : childrenOf(gc.appleList))
+            if ((apple = zub_cast<Apple>(o))) break;
+        EXPECT_NE(apple, nullptr);
+        if (!apple) return nullptr;
+        h->clickAt(h->onScreen(apple->boundingCentre));
+        EXPECT_EQ(h->panel().getEditedObject(), apple);
+        return h->panel().getEditedObject() == apple ? apple : nullptr;
+    }
     // The pixel where a point of the screen (origin at the centre, y up) shows.
     static uint32_t at(const std::vector<uint32_t>& frame, const V3& p) {
         const int px = static_cast<int>((p.x + 512.0f) * W / 1024.0f),
@@ -199,17 +216,9 @@ TEST_F(EditorPixels, LongNamesAndValuesStayInsideTheirRows) {
 // apple picked: the apple's rows on the panel, the level's objects with their editor icons
 // and labels over the grid.
 TEST_F(EditorPixels, TheEditorOverTheFirstLevelLooksAsStored) {
-    std::ifstream in(ZUB_CONTENT_DIR "/levels/a1.lev", std::ios::binary);
-    ASSERT_TRUE(in) << "the build writes the first level";
-    const std::vector<uint8_t> a1((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EditorHarness& e = *h;
-    GameController& gc = e.edit(a1);
-    Apple* apple = nullptr;
-    for (ZubBase* o : childrenOf(gc.appleList))
-        if ((apple = zub_cast<Apple>(o))) break;
+    Apple* apple = editTheFirstLevelWithItsFirstApplePicked();
     ASSERT_NE(apple, nullptr);
-    e.clickAt(e.onScreen(apple->boundingCentre));
-    ASSERT_EQ(e.panel().getEditedObject(), apple);
     e.pointAt(V3(-120.0f, -200.0f, 0.0f));
     const std::vector<uint32_t> frame = draw();
 
@@ -220,21 +229,12 @@ TEST_F(EditorPixels, TheEditorOverTheFirstLevelLooksAsStored) {
 
 // Left Shift held with an object picked measures from it to the pointer:
 // an arrow in its colour from the object's position to the pointer, ending
-// there, and
-// below the pointer the distance, the angle in radians and in degrees in
-// the game's label font. Found as what Shift adds to the same frame.
+// there, and below the pointer the distance, the angle in radians and in
+// degrees in the game's label font. Found as what Shift adds to the same frame.
 TEST_F(EditorPixels, ShiftMeasuresFromThePickedObjectToThePointer) {
-    std::ifstream in(ZUB_CONTENT_DIR "/levels/a1.lev", std::ios::binary);
-    ASSERT_TRUE(in) << "the build writes the first level";
-    const std::vector<uint8_t> a1((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EditorHarness& e = *h;
-    GameController& gc = e.edit(a1);
-    Apple* apple = nullptr;
-    for (ZubBase* o : childrenOf(gc.appleList))
-        if ((apple = zub_cast<Apple>(o))) break;
+    Apple* apple = editTheFirstLevelWithItsFirstApplePicked();
     ASSERT_NE(apple, nullptr);
-    e.clickAt(e.onScreen(apple->boundingCentre));
-    ASSERT_EQ(e.panel().getEditedObject(), apple);
     const V3 from = e.onScreen(apple->position);
     const V3 to = from + V3(-150.0f, -120.0f, 0.0f);
     e.pointAt(to);

@@ -188,6 +188,14 @@ endif()
 # ">(...)" names a pipe). The output gets the picture alone (the line naming
 # it goes to standard error) and the link stays. A reader that goes away in
 # the middle fails the run, which leaves nothing behind.
+# The file holds the reference's bytes, no more and no fewer.
+function(expect_same_file what reference path)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${reference}" "${path}" RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${what} (${path}) differs from ${reference}")
+  endif()
+endfunction()
+
 function(picture_to_standard_output target sink)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" sh -c
                           "{ \"$@\" 2> '${WORK}/piped.err' 3>&1; echo $? > '${WORK}/piped.rc'; } ${sink}"
@@ -233,11 +241,7 @@ execute_process(COMMAND "${LEVELBUILD}" --out "${WORK}/to-stderr" "${WORK}/tiny.
                 OUTPUT_VARIABLE out ERROR_FILE "${WORK}/stderr.lev" TIMEOUT 300)
 expect_exit("a level to standard error as a link to it" 0)
 expect_kind("a level to standard error as a link to it" "${WORK}/to-stderr/tiny.lev" "symbolic link")
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/reference/tiny.lev" "${WORK}/stderr.lev"
-                RESULT_VARIABLE differs)
-if(differs)
-  message(FATAL_ERROR "what went to standard error is not the level alone")
-endif()
+expect_same_file("what went to standard error" "${WORK}/reference/tiny.lev" "${WORK}/stderr.lev")
 # Started with standard input, output or error closed (as a service manager
 # or a careless script may start it), levelbuild writes its levels byte for
 # byte as ever, and a link to the closed stream (as /dev/stdout is one to
@@ -253,11 +257,8 @@ foreach(stream 0 1 2)
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 300)
   expect_exit("levels with descriptor ${stream} closed" 0)
   expect_kind("a level through a link to closed descriptor ${stream}" "${WORK}/closed/stream.lev" "symbolic link")
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/reference/tiny.lev" "${WORK}/closed/tiny.lev"
-                  RESULT_VARIABLE differs)
-  if(differs)
-    message(FATAL_ERROR "the level written with descriptor ${stream} closed differs from the one written before")
-  endif()
+  expect_same_file("the level written with descriptor ${stream} closed" "${WORK}/reference/tiny.lev"
+                   "${WORK}/closed/tiny.lev")
 endforeach()
 levelbuild(--picture "${full}" --frame 2 "${WORK}/tiny.txt")
 expect_exit("a picture to ${full}" 1

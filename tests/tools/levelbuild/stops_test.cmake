@@ -36,6 +36,14 @@ print(($? & 127) ? "signal " . ($? & 127) : "exit " . ($? >> 8));
   set(err "${errors}" PARENT_SCOPE)
 endfunction()
 
+# The scratch folders' folder holds nothing.
+function(expect_nothing_left what)
+  file(GLOB left "${SCRATCH}/*")
+  if(left)
+    message(FATAL_ERROR "${what} left ${left}")
+  endif()
+endfunction()
+
 # Each stop: ended by that signal, the message alone, and nothing left in the
 # temporary folder.
 foreach(stop "TERM;15" "INT;2" "HUP;1")
@@ -48,10 +56,7 @@ foreach(stop "TERM;15" "INT;2" "HUP;1")
   if(NOT err STREQUAL "levelbuild: stopped by SIG${signal}; its scratch folder and unfinished files are removed\n")
     message(FATAL_ERROR "a run stopped by SIG${signal} says: ${err}")
   endif()
-  file(GLOB left "${SCRATCH}/*")
-  if(left)
-    message(FATAL_ERROR "a run stopped by SIG${signal} left ${left}")
-  endif()
+  expect_nothing_left("a run stopped by SIG${signal}")
 endforeach()
 
 # A stop holds the run's end: a run that gets to its end while its stop is
@@ -115,10 +120,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" perl -e "${s
 if(NOT out STREQUAL "signal 15\nlevelbuild: stopped by SIGTERM; its scratch folder and unfinished files are removed\n")
   message(FATAL_ERROR "a run that got to its end while its stop was under way: ${out}")
 endif()
-file(GLOB left "${SCRATCH}/*")
-if(left)
-  message(FATAL_ERROR "a run that got to its end while its stop was under way left ${left}")
-endif()
+expect_nothing_left("a run that got to its end while its stop was under way")
 
 # Folders of runs that were killed: one quiet for two hours goes; one that
 # changed a moment ago stays (its run may be about to lock it), as does one
