@@ -38,6 +38,22 @@ function(expect_exit what code)
   endforeach()
 endfunction()
 
+# Fails when a file of the pattern is there (a half output, a temporary file, a scratch folder).
+function(expect_none what pattern)
+  file(GLOB left "${pattern}")
+  if(left)
+    message(FATAL_ERROR "${what}: left ${left}")
+  endif()
+endfunction()
+
+# The file holds the reference's bytes, no more and no fewer.
+function(expect_same_file what reference path)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${reference}" "${path}" RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${what} (${path}) differs from ${reference}")
+  endif()
+endfunction()
+
 function(make_fifo path)
   execute_process(COMMAND mkfifo "${path}" RESULT_VARIABLE made)
   if(NOT made EQUAL 0)

@@ -36,14 +36,6 @@ function(expect_notes_kept what link)
   endif()
 endfunction()
 
-# Fails when a file of the pattern is there (a half output or a temporary file).
-function(expect_none what pattern)
-  file(GLOB left "${pattern}")
-  if(left)
-    message(FATAL_ERROR "${what}: left ${left}")
-  endif()
-endfunction()
-
 # The smallest level there is, a plan and a key script of a few frames, and
 # a designer's notes.
 set(tiny "level\n    playingArea -2048 1600 2048 0\nterrain\n    ground -4096 300  4096 300\n")
@@ -188,14 +180,6 @@ endif()
 # ">(...)" names a pipe). The output gets the picture alone (the line naming
 # it goes to standard error) and the link stays. A reader that goes away in
 # the middle fails the run, which leaves nothing behind.
-# The file holds the reference's bytes, no more and no fewer.
-function(expect_same_file what reference path)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${reference}" "${path}" RESULT_VARIABLE differs)
-  if(differs)
-    message(FATAL_ERROR "${what} (${path}) differs from ${reference}")
-  endif()
-endfunction()
-
 function(picture_to_standard_output target sink)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" sh -c
                           "{ \"$@\" 2> '${WORK}/piped.err' 3>&1; echo $? > '${WORK}/piped.rc'; } ${sink}"

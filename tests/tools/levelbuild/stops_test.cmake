@@ -3,6 +3,7 @@
 # end while the stop is under way; scratch folders that runs killed outright
 # left behind are removed by a later run, while a running run's folder stays.
 #   cmake -DLEVELBUILD=<program> -DLEVELS=<content/levels> -DWORK=<folder> -P stops_test.cmake
+include("${CMAKE_CURRENT_LIST_DIR}/cli_support.cmake")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/scratch")
 set(SCRATCH "${WORK}/scratch")
@@ -36,14 +37,6 @@ print(($? & 127) ? "signal " . ($? & 127) : "exit " . ($? >> 8));
   set(err "${errors}" PARENT_SCOPE)
 endfunction()
 
-# The scratch folders' folder holds nothing.
-function(expect_nothing_left what)
-  file(GLOB left "${SCRATCH}/*")
-  if(left)
-    message(FATAL_ERROR "${what} left ${left}")
-  endif()
-endfunction()
-
 # Each stop: ended by that signal, the message alone, and nothing left in the
 # temporary folder.
 foreach(stop "TERM;15" "INT;2" "HUP;1")
@@ -56,7 +49,7 @@ foreach(stop "TERM;15" "INT;2" "HUP;1")
   if(NOT err STREQUAL "levelbuild: stopped by SIG${signal}; its scratch folder and unfinished files are removed\n")
     message(FATAL_ERROR "a run stopped by SIG${signal} says: ${err}")
   endif()
-  expect_nothing_left("a run stopped by SIG${signal}")
+  expect_none("a run stopped by SIG${signal}" "${SCRATCH}/*")
 endforeach()
 
 # A stop holds the run's end: a run that gets to its end while its stop is
@@ -120,7 +113,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" perl -e "${s
 if(NOT out STREQUAL "signal 15\nlevelbuild: stopped by SIGTERM; its scratch folder and unfinished files are removed\n")
   message(FATAL_ERROR "a run that got to its end while its stop was under way: ${out}")
 endif()
-expect_nothing_left("a run that got to its end while its stop was under way")
+expect_none("a run that got to its end while its stop was under way" "${SCRATCH}/*")
 
 # Folders of runs that were killed: one quiet for two hours goes; one that
 # changed a moment ago stays (its run may be about to lock it), as does one
