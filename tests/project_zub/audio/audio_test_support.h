@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <ogg/ogg.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -131,6 +133,84 @@ inline std::vector<uint8_t> endlessOgg(const std::vector<uint8_t>& bytes, int pa
         out.insert(out.end(), page.begin(), page.end());
     }
     return out;
+}
+
+// A damaged Ogg Vorbis file whose setup header is still well formed: in
+// the first small codebook (2 to 8 entries, every length written out), the
+// code of the entry with the shortest one (the most used) is 31 bits long,
+// the longest the format allows. The audio packets were written with the
+// short codes, so most of them now reach the decoder's search for codes
+// longer than its table.
+// Empty when `bytes` has no such codebook.
+inline std::vector<uint8_t> withLongestCode(std::vector<uint8_t> bytes) {
+    static const uint8_t kSetup[] = {5, 'v', 'o', 'r', 'b', 'i', 's'};
+    const auto at = std::search(bytes.begin(), bytes.end(), std::begin(kSetup), std::end(kSetup));
+    if (at == bytes.end()) return {};
+    // The header's fields are packed from each byte's lowest bit up.
+    size_t bit = static_cast<size_t>(at - bytes.begin() + 7) * 8;
+    auto read = [&](int n) {
+        uint64_t v = 0;
+        for (int i = 0; i < n && bit / 8 < bytes.size(); ++i, ++bit)
+            v |= uint64_t((bytes[bit / 8] >> (bit % 8)) & 1) << i;
+        return v;
+    };
+    const uint64_t books = read(8) + 1;
+    bool found = false;
+    for (uint64_t b = 0; b < books && bit / 8 < bytes.size(); ++b) {
+        if (read(24) != 0x564342) return {};
+        const uint64_t dimensions = read(16), entries = read(24);
+        const bool ordered = read(1) != 0;
+        const bool sparse = !ordered && read(1) != 0;
+        size_t shortest = 0;
+        uint64_t shortestLength = 32;
+        if (ordered) {
+            read(5);
+            for (uint64_t done = 0; done < entries;) done += read(static_cast<int>(std::bit_width(entries - done)));
+        } else {
+            for (uint64_t e = 0; e < entries; ++e) {
+                if (sparse && read(1) == 0) continue;
+                const size_t field = bit;
+                if (const uint64_t length = read(5) + 1; length < shortestLength) {
+                    shortest = field;
+                    shortestLength = length;
+                }
+            }
+        }
+        if (!ordered && !sparse && entries >= 2 && entries <= 8) {
+            // A length is written less one: 30 for 31 bits.
+            for (int i = 0; i < 5; ++i, ++shortest) {
+                const auto mask = static_cast<uint8_t>(1u << (shortest % 8));
+                if ((30 >> i) & 1) {
+                    bytes[shortest / 8] |= mask;
+                } else {
+                    bytes[shortest / 8] &= static_cast<uint8_t>(~mask);
+                }
+            }
+            found = true;
+            break;
+        }
+        const uint64_t lookup = read(4);
+        if (lookup == 1 || lookup == 2) {
+            read(64);
+            const uint64_t valueBits = read(4) + 1;
+            read(1);
+            uint64_t values = entries * dimensions;
+            if (lookup == 1) {
+                values = 0;
+                while (std::pow(static_cast<double>(values + 1), static_cast<double>(dimensions)) <= entries) ++values;
+            }
+            bit += valueBits * values;
+        }
+    }
+    if (!found) return {};
+    // The setup header is on the second page, whose checksum must match again.
+    const size_t page2 = 27 + bytes[26] + 30;
+    const size_t header = 27 + bytes[page2 + 26];
+    long body = 0;
+    for (size_t i = 27; i < header; ++i) body += bytes[page2 + i];
+    ogg_page p{bytes.data() + page2, static_cast<long>(header), bytes.data() + page2 + header, body};
+    ogg_page_checksum_set(&p);
+    return bytes;
 }
 
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -86,6 +86,18 @@ TEST(OggVorbis, RejectsWhatIsNotVorbis) {
         audio::decodeOggVorbis(head.data(), head.size(), part, why);
         EXPECT_LE(part.frames(), kFileRate / 2);
     }
+
+    // A codebook with a 31-bit code: the sound comes out no longer than it
+    // was, or is refused with a reason.
+    const auto longest = withLongestCode(ogg(tune(0.5, 2), 2, kFileRate));
+    ASSERT_FALSE(longest.empty());
+    audio::PcmData whole;
+    std::string why;
+    if (audio::decodeOggVorbis(longest.data(), longest.size(), whole, why)) {
+        EXPECT_LE(whole.frames(), kFileRate / 2);
+    } else {
+        EXPECT_FALSE(why.empty());
+    }
 }
 
 TEST(OggVorbis, StreamRewindsToTheSameFrames) {
