@@ -102,11 +102,24 @@ inline std::vector<uint8_t> ogg(const std::vector<float>& samples, int channels,
     return bytes;
 }
 
+// The second page of a file as the encoder writes it (the comment and setup
+// headers): where it starts, where its packets start and where it ends.
+struct SecondPage {
+    size_t start, packets, end;
+};
+inline SecondPage secondPage(const std::vector<uint8_t>& bytes) {
+    SecondPage page;
+    page.start = 27 + bytes[26] + 30;  // after the identification page
+    page.packets = page.start + 27 + bytes[page.start + 26];
+    page.end = page.packets;
+    for (size_t i = page.start + 27; i < page.packets; ++i) page.end += bytes[i];
+    return page;
+}
+
 // A damaged Ogg Vorbis file: the comment header of `bytes` (as the encoder
 // writes it: no comments) promises `count` comments that are not there.
 inline std::vector<uint8_t> withCommentCount(std::vector<uint8_t> bytes, uint8_t count) {
-    const size_t page2 = 27 + bytes[26] + 30;              // after the identification page
-    const size_t packet = page2 + 27 + bytes[page2 + 26];  // the comment packet
+    const size_t packet = secondPage(bytes).packets;  // the comment packet
     const size_t vendor = bytes[packet + 7] | (bytes[packet + 8] << 8);
     bytes[packet + 11 + vendor] = count;
     return bytes;
@@ -116,9 +129,7 @@ inline std::vector<uint8_t> withCommentCount(std::vector<uint8_t> bytes, uint8_t
 // `bytes` with both block sizes made 8192, then pages of 255 empty packets,
 // each of which decodes to 4096 frames.
 inline std::vector<uint8_t> endlessOgg(const std::vector<uint8_t>& bytes, int pages) {
-    const size_t page2 = 27 + bytes[26] + 30;
-    size_t end = page2 + 27 + bytes[page2 + 26];
-    for (size_t i = 0; i < bytes[page2 + 26]; ++i) end += bytes[page2 + 27 + i];
+    const size_t end = secondPage(bytes).end;
     std::vector<uint8_t> out(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(end));
     out[28 + 28] = 0xDD;
     for (int n = 0; n < pages; ++n) {
@@ -155,7 +166,6 @@ inline std::vector<uint8_t> withLongestCode(std::vector<uint8_t> bytes) {
         return v;
     };
     const uint64_t books = read(8) + 1;
-    bool found = false;
     for (uint64_t b = 0; b < books && bit / 8 < bytes.size(); ++b) {
         if (read(24) != 0x564342) return {};
         const uint64_t dimensions = read(16), entries = read(24);
@@ -186,8 +196,12 @@ inline std::vector<uint8_t> withLongestCode(std::vector<uint8_t> bytes) {
                     bytes[shortest / 8] &= static_cast<uint8_t>(~mask);
                 }
             }
-            found = true;
-            break;
+            // The setup header is on the second page, whose checksum must match again.
+            const SecondPage page = secondPage(bytes);
+            ogg_page p{bytes.data() + page.start, static_cast<long>(page.packets - page.start),
+                       bytes.data() + page.packets, static_cast<long>(page.end - page.packets)};
+            ogg_page_checksum_set(&p);
+            return bytes;
         }
         const uint64_t lookup = read(4);
         if (lookup == 1 || lookup == 2) {
@@ -202,15 +216,7 @@ inline std::vector<uint8_t> withLongestCode(std::vector<uint8_t> bytes) {
             bit += valueBits * values;
         }
     }
-    if (!found) return {};
-    // The setup header is on the second page, whose checksum must match again.
-    const size_t page2 = 27 + bytes[26] + 30;
-    const size_t header = 27 + bytes[page2 + 26];
-    long body = 0;
-    for (size_t i = 27; i < header; ++i) body += bytes[page2 + i];
-    ogg_page p{bytes.data() + page2, static_cast<long>(header), bytes.data() + page2 + header, body};
-    ogg_page_checksum_set(&p);
-    return bytes;
+    return {};
 }
 
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
