@@ -64,7 +64,9 @@ bool parseNumbers(std::u16string_view text, std::vector<double>& out, size_t min
     return out.size() >= minCount;
 }
 
-bool isWhole(double v) { return v == static_cast<double>(static_cast<int64_t>(v)) && v > -1e9 && v < 1e9; }
+// The range is checked before the conversion: a number beyond what int64_t
+// holds (or NaN) must not reach it.
+bool isWhole(double v) { return v > -1e9 && v < 1e9 && v == static_cast<double>(static_cast<int64_t>(v)); }
 
 // The average of 2 x 2 blocks; odd sizes keep their last row or column.
 void halve(Texture::Canvas& px, int& w, int& h) {

@@ -254,6 +254,11 @@ TEST(SkinDescription, NumbersReadAsWrittenInEveryForm) {
     WString why;
     EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=0,0,1000000000,1\n", why));
     EXPECT_EQ(why, u"skin0: rect values must be whole numbers");
+    // Far beyond what a 64-bit whole number holds, the same reason.
+    EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=49999999999999999999999,0,4,4\n", why));
+    EXPECT_EQ(why, u"skin0: rect values must be whole numbers");
+    EXPECT_FALSE(tex->trySkinDescription("[sheet]\ngrid=1e300,1,1,1\n", why));
+    EXPECT_EQ(why, u"grid values must be whole numbers of at least 1");
     EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=0,0,999999999,1\n", why));
     EXPECT_EQ(why, u"skin0: the rectangle lies outside the image");
     EXPECT_FALSE(tex->trySkinDescription("[skin0]\nrect=0,0,1x,1\n", why));
