@@ -53,7 +53,8 @@ public:
         const std::string errPath = root + "/stderr." + std::to_string(++runs);
         const pid_t pid = fork();
         if (pid == 0) {
-            if (FILE* f = std::freopen(errPath.c_str(), "w", stderr)) (void)f;
+            if (closeStandardError) close(STDERR_FILENO);
+            else if (FILE* f = std::freopen(errPath.c_str(), "w", stderr)) (void)f;
             setenv("XDG_DATA_HOME", root.c_str(), 1);
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -98,6 +99,8 @@ public:
     // The largest file a run may write (bytes; 0: no limit), as a file size
     // limit sets it (ulimit -f).
     rlim_t fileLimit = 0;
+    // Start the program with standard error closed ("2>&-").
+    bool closeStandardError = false;
 
 private:
     std::string root, lastStderr;
@@ -191,6 +194,19 @@ TEST(Program, ASecondStartEndsAndSaysWhy) {
     const std::string log = home.log();
     EXPECT_NE(log.find("already running"), std::string::npos) << log;
     EXPECT_NE(log.find("Zub::~Zub(): Shutting down."), std::string::npos);  // the first's log went on around it
+}
+
+// Started with standard error closed, the program prints there as to
+// /dev/null: the lock file, which it opens before anything else it keeps,
+// does not take the stream's descriptor, and what it says on leaving
+// ("no display") stays out of it.
+TEST(Program, StartedWithStandardErrorClosedItsLockFileKeepsItsContent) {
+    Home home;
+    home.closeStandardError = true;
+    const pid_t pid = home.start(1, {{"ZUB_ASSUME_FOCUSED", ""}, {"ZUB_ALLOW_SEVERAL_INSTANCES", "0"}});
+    EXPECT_EQ(Home::wait(pid), 1);
+    EXPECT_NE(home.log().find("no display"), std::string::npos) << home.log();
+    EXPECT_EQ(readFile(home.userFolder() + "Tumbrodemo.lock"), std::to_string(pid) + "\n");
 }
 
 // Saves cut short leave nothing behind: the temporary files a killed run

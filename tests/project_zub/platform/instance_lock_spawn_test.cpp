@@ -106,6 +106,29 @@ TEST_F(ProcessTest, StartedProgramsDoNotInheritTheLock) {
     EXPECT_EQ(ignored & (1ul << (SIGXFSZ - 1)), 0u);
 }
 
+// A program started with its standard streams closed has /dev/null on them
+// (input to read, output and error to write to), and so do the programs it
+// starts: a browser opened from it does not start with them closed again.
+TEST_F(ProcessTest, ClosedStandardStreamsAreFilledAndStartedProgramsHaveThem) {
+    const std::string report = folder + "/streams";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (int fd = 0; fd <= 2; ++fd) close(fd);
+        platform::openClosedStandardStreams();
+        const long shell = platform::spawnProcess(
+            {"sh", "-c",
+             "read -r line; printf out && printf err >&2 && links=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 "
+             "/proc/$$/fd/2) && echo \"$links\" > \"$0\"",
+             report});
+        _exit(platform::waitForProcess(shell));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(filestest::readBytes(report), "/dev/null\n/dev/null\n/dev/null\n");
+}
+
 TEST_F(ProcessTest, ArgumentsReachTheProgramWithoutAShell) {
     const std::string odd = folder + "/x;touch " + "y $(id) `id` | z";
     const long pid = platform::spawnProcess({"touch", odd});

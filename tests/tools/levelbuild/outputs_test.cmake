@@ -244,6 +244,16 @@ foreach(stream 0 1 2)
   expect_same_file("the level written with descriptor ${stream} closed" "${WORK}/reference/tiny.lev"
                    "${WORK}/closed/tiny.lev")
 endforeach()
+# What a run writes to a closed standard output goes where /dev/null takes
+# it: the keys of --record, the lines of --hash.
+foreach(command "--record;${WORK}/tiny.plan;${WORK}/tiny.txt" "--hash;${WORK}/tiny.txt;${WORK}/tiny.keys")
+  execute_process(COMMAND sh -c "\"$@\" >&-" sh "${LEVELBUILD}" ${command} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err TIMEOUT 300)
+  expect_exit("${command} to a closed standard output" 0)
+  if(err MATCHES "cannot be written")
+    message(FATAL_ERROR "${command} to a closed standard output: ${err}")
+  endif()
+endforeach()
 levelbuild(--picture "${full}" --frame 2 "${WORK}/tiny.txt")
 expect_exit("a picture to ${full}" 1
             "levelbuild: ${full}: cannot be written: Writing '${full}' failed (errno 28: No space left on device)")
