@@ -61,14 +61,18 @@
 // a folder or nothing) instead of writing through it. A stream, a character
 // device (/dev/null) or a pipe (/dev/stdout in a pipeline), named directly
 // or through links, is written to as a stream; a pipe nobody reads from, a
-// folder, a socket or a block device is refused. A refused target or a
+// folder, a socket or a block device is refused. A link to a descriptor
+// (/dev/stdout, /dev/fd/3) is never replaced: it is written as that stream,
+// or refused where the descriptor is closed, open for reading only or open
+// on a folder. A refused target or a
 // failed write (a full disk, a file size limit, a reader that went away)
 // prints "levelbuild: <file>: cannot be written: <why>", and the exit code
 // is 1, as for every failure, a fatal error of the game's code included.
 // The line naming a picture written goes to standard error where the
 // picture went to standard output.
 // A run started with standard input, output or error closed has /dev/null in
-// its place, so that nothing it opens takes that descriptor.
+// its place (where there is none, a descriptor as closed as the stream
+// was), so that nothing it opens takes that descriptor.
 // A run stopped by SIGINT, SIGTERM or SIGHUP removes its scratch folder and
 // the temporary files of what it was writing (tools/levelbuild/
 // ScratchFolder.h), says so and nothing else, and ends by that signal; a

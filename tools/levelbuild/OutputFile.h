@@ -15,10 +15,17 @@
 //   /dev/stdout" writes to standard output. A pipe nobody reads from is
 //   refused at once, without waiting for a reader; one whose reader goes
 //   away in the middle fails the write (the program ignores SIGPIPE).
+// - A link to a descriptor (/dev/stdout, /dev/fd/3, /proc/self/fd/1, and
+//   any link that leads to one): never replaced. A stream there is written
+//   to as above; a regular file this run's descriptor is open on for
+//   writing (/dev/stdout in "levelbuild --picture /dev/stdout ... > pic.png")
+//   gets the bytes from where the descriptor stands. A descriptor that is
+//   closed, open for reading only (standard input from a file) or open on a
+//   folder or a socket is refused, and so is another process's descriptor
+//   that is no stream.
 // - A link to the regular file that standard output or error was sent to
-//   (/dev/stdout in "levelbuild --picture /dev/stdout ... > pic.png"): the
-//   bytes are written to that stream, from where it stands, and the link
-//   stays.
+//   (named through a link of its own): the bytes are written to that
+//   stream, from where it stands, and the link stays.
 // - A folder, a socket or a block device (directly or through links):
 //   refused, before any byte is written.
 #include <cstddef>

@@ -145,10 +145,15 @@ void openClosedStandardStreams() {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
         // The lowest free descriptor, this one, as those below it are open;
         // left open in programs started from here, as standard streams are.
-        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        if (null >= 0 && null != fd) {
-            ::dup2(null, fd);
-            ::close(null);
+        int held = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        // Without /dev/null (a bare /dev, as some containers have) a
+        // descriptor that can be neither read nor written holds the place:
+        // the stream acts as closed, and nothing else the program opens
+        // lands there.
+        if (held < 0) held = ::open("/", O_PATH | O_DIRECTORY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
         }
     }
 }

@@ -51,8 +51,10 @@ bool reapProcessIfFinished(long pid);
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed (a program
 // started with ">&-" or "2>&-"). Else the next file, folder or lock the
 // program opens would take that descriptor: what the program prints would
-// go into it, and /dev/stdout (/proc/self/fd/1) would name it. For the very
-// start of main, before anything is opened.
+// go into it, and /dev/stdout (/proc/self/fd/1) would name it. Where
+// /dev/null cannot be opened, a descriptor that is open on nothing to read
+// or write (O_PATH) takes the place: reading and writing there fail as on a
+// closed stream. For the very start of main, before anything is opened.
 void openClosedStandardStreams();
 
 }  // namespace platform

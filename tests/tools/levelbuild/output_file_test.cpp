@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -95,4 +97,50 @@ TEST(OutputFile, ADeviceIsWrittenAsAStreamAndNothingElseInItsPlace) {
     ASSERT_TRUE(filestest::makePipe(folder / "pipe.lev"));
     EXPECT_FALSE(levelbuild::writeToStream(folder / "pipe.lev", fresh.data(), fresh.size(), error));
     EXPECT_EQ(error, folder / "pipe.lev" + ": cannot be written: it is a pipe that nothing reads from");
+}
+
+// A link to a descriptor, as /dev/stdout and /dev/fd/N are (through
+// /proc/self/fd), is written as that stream or refused, and stays a link:
+// a descriptor open for writing on a file gets the bytes from where it
+// stands; one open for reading only, on a folder, or closed is refused, and
+// the file it is open on keeps its bytes.
+TEST(OutputFile, ALinkToADescriptorIsWrittenAsThatStreamOrRefused) {
+    filestest::TempFolder folder;
+    filestest::writeBytes(folder / "input.txt", "the input\n");
+    ASSERT_EQ(::symlink("/proc/self/fd", (folder / "fd").c_str()), 0);
+    const std::string bytes = "the keys\n";
+    // Writes the bytes to a link in the folder (through the folder's own
+    // link to /proc/self/fd) to the descriptor; the error, or "written".
+    auto writeThrough = [&](int fd) {
+        const std::string link = folder / "out.keys";
+        std::remove(link.c_str());
+        EXPECT_EQ(::symlink(("fd/" + std::to_string(fd)).c_str(), link.c_str()), 0);
+        std::string error;
+        const bool written = levelbuild::writeOutputFile(link, bytes.data(), bytes.size(), error);
+        struct stat st {};
+        EXPECT_TRUE(::lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << "the link was replaced";
+        return written ? std::string("written") : error.substr(error.find(": cannot be written: ") + 21);
+    };
+    const std::string descriptor = "it is a link to descriptor ";
+
+    const int input = ::open((folder / "input.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(writeThrough(input), descriptor + std::to_string(input) + ", which is open for reading only");
+    EXPECT_EQ(filestest::readBytes(folder / "input.txt"), "the input\n");
+    ::close(input);
+    EXPECT_EQ(writeThrough(input), descriptor + std::to_string(input) + ", which is closed");
+
+    const int place = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_EQ(writeThrough(place), descriptor + std::to_string(place) + ", which is open on a folder");
+    ::close(place);
+    // A closed stream's place held where there is no /dev/null.
+    const int held = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_EQ(writeThrough(held), descriptor + std::to_string(held) + ", which is closed");
+    ::close(held);
+
+    const int output = ::open((folder / "output.txt").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::write(output, "before\n", 7), 7);
+    EXPECT_EQ(writeThrough(output), "written");
+    EXPECT_EQ(::write(output, "after\n", 6), 6);
+    ::close(output);
+    EXPECT_EQ(filestest::readBytes(folder / "output.txt"), "before\nthe keys\nafter\n");
 }

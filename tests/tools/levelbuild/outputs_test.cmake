@@ -1,8 +1,10 @@
 # levelbuild writes each output (a level file, a picture, a key script) whole
 # or not at all: a symbolic link to a file, to a folder or to nothing is
-# replaced, never written through; a stream (a character device, a pipe),
-# named directly or through links, is written to as a stream and stays; a
-# pipe nobody reads from and a folder are refused at once; a write that fails
+# replaced, never written through, and one to a descriptor (/dev/stdout) is
+# written as that stream or refused, never replaced; a stream (a character
+# device, a pipe), named directly or through links, is written to as a
+# stream and stays; a pipe nobody reads from and a folder are refused at
+# once; a write that fails
 # (a full device, a full disk, a reader that went away) ends with exit code
 # 1 and a message that names the file, and leaves neither a half file nor a
 # temporary one. A run started with a standard stream closed writes as ever.
@@ -244,6 +246,69 @@ foreach(stream 0 1 2)
   expect_same_file("the level written with descriptor ${stream} closed" "${WORK}/reference/tiny.lev"
                    "${WORK}/closed/tiny.lev")
 endforeach()
+# The links of a /dev of the test's own, as /dev has them: a link to a
+# standard stream is written as that stream or refused, never replaced by a
+# file, and the file the stream is open on keeps its bytes. Standard output
+# or error open on a folder and standard input from a file (open for reading
+# only) are refused.
+file(MAKE_DIRECTORY "${WORK}/dev")
+set(streams stdin stdout stderr)
+foreach(stream ${streams})
+  list(FIND streams ${stream} fd)
+  file(CREATE_LINK /proc/self/fd/${fd} "${WORK}/dev/${stream}" SYMBOLIC)
+endforeach()
+file(WRITE "${WORK}/input.txt" "the input\n")
+foreach(way "--picture;${WORK}/dev/stdout;--frame;2;${WORK}/tiny.txt;1<'${WORK}/dev'"
+            "--picture;${WORK}/dev/stderr;--frame;2;${WORK}/tiny.txt;2<'${WORK}/dev'"
+            "--picture;${WORK}/dev/stdin;--frame;2;${WORK}/tiny.txt;<'${WORK}/input.txt'"
+            "--record;${WORK}/tiny.plan;${WORK}/tiny.txt;--out;${WORK}/dev/stdin;<'${WORK}/input.txt'")
+  list(POP_BACK way redirection)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" sh -c "\"$@\" ${redirection}" sh "${LEVELBUILD}"
+                          ${way} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 300)
+  expect_exit("${way} ${redirection}" 1)
+  foreach(stream ${streams})
+    expect_kind("${way} ${redirection}" "${WORK}/dev/${stream}" "symbolic link")
+  endforeach()
+  file(READ "${WORK}/input.txt" input)
+  if(NOT input STREQUAL "the input\n")
+    message(FATAL_ERROR "${way} ${redirection}: the input is now ${input}")
+  endif()
+endforeach()
+expect_exit("keys to standard input from a file" 1 "levelbuild: ${WORK}/dev/stdin: cannot be written: it is a link "
+            "to standard input, which is open for reading only\n")
+expect_none("links to the standard streams" "${WORK}/dev/.zub-*")
+# Where /dev/null cannot be opened (a bare /dev, as some containers have), a
+# closed standard output stays closed, and /dev/stdout, a link to it, is
+# refused. The bare /dev is a file system of the test's own, in a mount
+# namespace of its own (made as root, or as a user where the system lets
+# users make one).
+execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(namespace unshare --mount --propagation private)
+if(NOT uid STREQUAL "0")
+  list(APPEND namespace --map-root-user)
+endif()
+set(bare [=[
+mount -t tmpfs bare /dev || exit 99
+ln -s /proc/self/fd/1 /dev/stdout
+"$@" >&- 2> "$OUT.err"
+echo $? > "$OUT.rc"
+[ -L /dev/stdout ] && [ ! -e /dev/null ] && echo "a link" > "$OUT.kind"
+]=])
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" "OUT=${WORK}/bare" ${namespace} sh -c "${bare}" sh
+                        "${LEVELBUILD}" --picture /dev/stdout --frame 2 "${WORK}/tiny.txt"
+                RESULT_VARIABLE made ERROR_VARIABLE why TIMEOUT 300)
+if(made EQUAL 0)
+  file(STRINGS "${WORK}/bare.rc" rc)
+  file(READ "${WORK}/bare.err" err)
+  expect_exit("a picture to /dev/stdout closed without /dev/null" 1 "levelbuild: /dev/stdout: cannot be written: it "
+              "is a link to standard output, which is closed\n")
+  file(READ "${WORK}/bare.kind" kind)
+  if(NOT kind STREQUAL "a link\n")
+    message(FATAL_ERROR "a picture to /dev/stdout closed without /dev/null: /dev/stdout is no longer a link")
+  endif()
+else()
+  message(WARNING "no mount namespace of the test's own here (${made}: ${why}): the run without /dev/null is not tried")
+endif()
 # What a run writes to a closed standard output goes where /dev/null takes
 # it: the keys of --record, the lines of --hash.
 foreach(command "--record;${WORK}/tiny.plan;${WORK}/tiny.txt" "--hash;${WORK}/tiny.txt;${WORK}/tiny.keys")
