@@ -67,7 +67,10 @@
 // on a folder. A refused target or a
 // failed write (a full disk, a file size limit, a reader that went away)
 // prints "levelbuild: <file>: cannot be written: <why>", and the exit code
-// is 1, as for every failure, a fatal error of the game's code included.
+// is 1, as for every failure, a fatal error of the game's code included;
+// what standard output does not take (a full device, a reader that went
+// away, a descriptor open for reading only) says "levelbuild: standard
+// output: cannot be written: <why>" (tools/levelbuild/StandardOutput.h).
 // The line naming a picture written goes to standard error where the
 // picture went to standard output.
 // A run started with standard input, output or error closed has /dev/null in
@@ -81,10 +84,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -101,6 +102,7 @@
 #include "PlanRecorder.h"
 #include "PlayTrace.h"
 #include "ScratchFolder.h"
+#include "StandardOutput.h"
 #include "TextFile.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
@@ -164,6 +166,17 @@ std::FILE* reportFor(const std::string& written) {
         file.st_ino == out.st_ino)
         return stderr;
     return stdout;
+}
+
+// Whether everything the run printed on standard output arrived there; if
+// not, says why (once).
+bool outputArrived() {
+    static bool said = false;
+    const std::string why = levelbuild::standardOutputFailure();
+    if (why.empty()) return true;
+    if (!said) std::fprintf(stderr, "levelbuild: standard output: cannot be written: %s\n", why.c_str());
+    said = true;
+    return false;
 }
 
 bool writeFile(const std::string& path, const void* data, size_t size) {
@@ -268,10 +281,9 @@ int record(const std::string& planFile, const std::string& description, const st
     if (!run.keys.empty()) {
         if (!out.empty()) {
             if (!writeFile(out, run.keys.data(), run.keys.size())) return 1;
-        } else if (std::fwrite(run.keys.data(), 1, run.keys.size(), stdout) != run.keys.size() ||
-                   std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "levelbuild: standard output: cannot be written: %s\n", std::strerror(errno));
-            return 1;
+        } else {
+            std::fwrite(run.keys.data(), 1, run.keys.size(), stdout);
+            if (!outputArrived()) return 1;
         }
     }
     if (!ok) {
@@ -389,8 +401,11 @@ int main(int argc, char** argv) {
     // Nothing the run opens takes the place of a standard stream it was
     // started without.
     openClosedStandardStreams();
+    levelbuild::watchStandardOutput();
     // Fatal errors of the game's code print and end without a message box.
     ErrorManager::bTestMode = true;
     levelbuild::endCleanlyOnSignals();
-    return levelbuild::finishRun(run(std::vector<std::string>(argv + 1, argv + argc)));
+    const int code = run(std::vector<std::string>(argv + 1, argv + argc));
+    // What was printed on standard output and did not arrive fails the run.
+    return levelbuild::finishRun(outputArrived() ? code : 1);
 }

@@ -161,6 +161,24 @@ execute_process(COMMAND "${LEVELBUILD}" --record "${WORK}/tiny.plan" "${WORK}/ti
 expect_exit("keys to a full standard output" 1
             "levelbuild: standard output: cannot be written: No space left on device")
 expect_none("keys anywhere" "${WORK}/*.tmp")
+# What --list, --check, --hash and --classes print, when standard output
+# cannot take it: a full device, a file open for reading only, a folder, a
+# pipe whose reader has gone. Each run says why and ends with exit code 1.
+make_fifo("${WORK}/gone.pipe")
+file(WRITE "${WORK}/read-only.txt" "")
+set(gone "4<>'${WORK}/gone.pipe' 5>'${WORK}/gone.pipe' >&5 4<&- 5>&-")
+foreach(sink "No space left on device;>'${full}'" "Bad file descriptor;1<'${WORK}/read-only.txt'"
+             "Bad file descriptor;1<'${WORK}/levels'" "Broken pipe;${gone}")
+  list(GET sink 0 why)
+  list(GET sink 1 redirection)
+  foreach(command "--list;${WORK}/tiny.txt" "--check;${WORK}/tiny.txt" "--hash;${WORK}/tiny.txt;${WORK}/tiny.keys"
+                  "--classes")
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" sh -c "\"$@\" ${redirection}" sh
+                            "${LEVELBUILD}" ${command} RESULT_VARIABLE rc ERROR_VARIABLE err TIMEOUT 300)
+    expect_exit("${command} to a standard output that says '${why}'" 1
+                "levelbuild: standard output: cannot be written: ${why}\n")
+  endforeach()
+endforeach()
 
 # Pictures (each run plays the level a few frames): a named pipe, a link, a
 # full device and a full disk.
@@ -278,10 +296,10 @@ expect_exit("keys to standard input from a file" 1 "levelbuild: ${WORK}/dev/stdi
             "to standard input, which is open for reading only\n")
 expect_none("links to the standard streams" "${WORK}/dev/.zub-*")
 # Where /dev/null cannot be opened (a bare /dev, as some containers have), a
-# closed standard output stays closed, and /dev/stdout, a link to it, is
-# refused. The bare /dev is a file system of the test's own, in a mount
-# namespace of its own (made as root, or as a user where the system lets
-# users make one).
+# closed standard output stays closed: /dev/stdout, a link to it, is
+# refused, and the lines of --hash are lost as to /dev/null. The bare /dev
+# is a file system of the test's own, in a mount namespace of its own (made
+# as root, or as a user where the system lets users make one).
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(namespace unshare --mount --propagation private)
 if(NOT uid STREQUAL "0")
@@ -290,14 +308,21 @@ endif()
 set(bare [=[
 mount -t tmpfs bare /dev || exit 99
 ln -s /proc/self/fd/1 /dev/stdout
-"$@" >&- 2> "$OUT.err"
+"$1" --picture /dev/stdout --frame 2 "$2" >&- 2> "$OUT.err"
 echo $? > "$OUT.rc"
 [ -L /dev/stdout ] && [ ! -e /dev/null ] && echo "a link" > "$OUT.kind"
+"$1" --hash "$2" "$3" >&- 2> "$OUT.hash.err"
+echo $? > "$OUT.hash.rc"
 ]=])
 execute_process(COMMAND ${CMAKE_COMMAND} -E env "TMPDIR=${SCRATCH}" "OUT=${WORK}/bare" ${namespace} sh -c "${bare}" sh
-                        "${LEVELBUILD}" --picture /dev/stdout --frame 2 "${WORK}/tiny.txt"
+                        "${LEVELBUILD}" "${WORK}/tiny.txt" "${WORK}/tiny.keys"
                 RESULT_VARIABLE made ERROR_VARIABLE why TIMEOUT 300)
 if(made EQUAL 0)
+  file(STRINGS "${WORK}/bare.hash.rc" rc)
+  file(READ "${WORK}/bare.hash.err" err)
+  if(NOT rc STREQUAL "0" OR NOT err STREQUAL "")
+    message(FATAL_ERROR "--hash to a standard output closed without /dev/null: ${rc}\n${err}")
+  endif()
   file(STRINGS "${WORK}/bare.rc" rc)
   file(READ "${WORK}/bare.err" err)
   expect_exit("a picture to /dev/stdout closed without /dev/null" 1 "levelbuild: /dev/stdout: cannot be written: it "
