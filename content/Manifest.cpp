@@ -23,10 +23,10 @@ Frames band(const std::string& label, int w, int h) {
     return f;
 }
 
-// n frames of one size, all with the same label.
-Frames seq(const char* label, int n, int w, int h, int anchor = 5) {
+// n frames of one size and origin, all with the same label.
+Frames seq(const char* label, int n, int w, int h, int anchor = 5, int ox = 0, int oy = 0) {
     Frames f;
-    for (int i = 0; i < n; ++i) f.push_back(Frame{label, w, h, anchor, 0, 0});
+    for (int i = 0; i < n; ++i) f.push_back(Frame{label, w, h, anchor, ox, oy});
     return f;
 }
 
@@ -281,17 +281,28 @@ std::vector<Entry> build() {
             .anchored(6));
 
     // ---- The pig and figures ----------------------------------------------------
-    add(tex(55, "pig-body", "", 0, Art::Pig, PINK, one("body", 100, 80) + one("head", 72, 64) + one("leg", 16, 24, 8),
-            "PigBody of Pig and Piglet: 0 body, 1 head, 2 leg (turns about its top)"));
-    add(tex(56, "pig-tail", "", 0, Art::Pig, PINK, seq("tail", 8, 24, 24), "PigBody: tail wag sequence"));
-    add(tex(57, "pig-mouth", "", 0, Art::Pig, PINK, seq("mouth", 4, 32, 16), "PigBody: mouth by mouthValue"));
-    add(tex(58, "pig-eyes", "", 0, Art::Pig, PINK, seq("eyes", 8, 40, 20), "PigBody: eyes by eyeLook"));
-    add(tex(59, "pig-blink", "", 0, Art::Pig, PINK, seq("blink", 4, 40, 20),
-            "PigBody: lids by blinkValue (last closed)"));
+    // Every part of the pig stands on her body's centre (the legs 32 below
+    // it): each part's frame lies where its picture belongs on her, facing
+    // right, and its origin is that centre. The piglets are drawn at 0.6 with
+    // the same tail, eyes, lids and legs, so their heads and body are laid
+    // out in the mother's places (their body lower and flatter).
+    add(tex(55, "pig-body", "", 0, Art::Pig, PINK,
+            one("body", 100, 80) + one("head", 64, 72, 5, -11, -10) + one("leg", 16, 24, 8),
+            "PigBody of Pig and Piglet: 0 body, 1 head (eye sockets and mouth open), 2 leg (turns about its top)"));
+    add(tex(56, "pig-tail", "", 0, Art::Pig, PINK, seq("tail", 8, 40, 40, 5, 54, -4),
+            "PigBody: tail wag sequence, at her back"));
+    add(tex(57, "pig-mouth", "", 0, Art::Pig, PINK, seq("mouth", 4, 22, 16, 5, -24, 12),
+            "PigBody: mouth by mouthValue (shut to open), under the head's mouth hole"));
+    add(tex(58, "pig-eyes", "", 0, Art::Pig, PINK, seq("eyes", 8, 32, 18, 5, -12, -15),
+            "PigBody: eyes by eyeLook (back to front), under the head's sockets"));
+    add(tex(59, "pig-blink", "", 0, Art::Pig, PINK, seq("blink", 4, 32, 18, 5, -12, -15),
+            "PigBody: lids by blinkValue (open to closed), under the head's sockets"));
     add(tex(60, "piglets", "", 0, Art::Piglets, PINK,
-            named({"head 4", "head 3", "head 2"}, 40, 36) + one("body", 60, 48),
-            "Piglet and PigBody: heads of types 4, 3, 2; body"));
-    add(tex(61, "chefHat", "gfx/chefhat.tga", 0, Art::Hat, WHITE, one("chef hat", 64, 64), "PigBody on level 31"));
+            one("head 4", 64, 72, 5, -11, -10) + one("head 3", 64, 72, 5, -11, -10) +
+                one("head 2", 64, 72, 5, -11, -10) + one("body", 100, 48, 5, 0, 14),
+            "Piglet and PigBody: heads of types 4, 3, 2; body (its height sets the drawn body's offset)"));
+    add(tex(61, "chefHat", "gfx/chefhat.tga", 0, Art::Hat, WHITE, one("chef hat", 64, 64, 5, -10, -44),
+            "PigBody on level 31, on her head"));
     add(tex(62, "fishA", "", 0, Art::Animal, 0xFFF08C30, seq("fish", 4, 64, 32), "FishA (swim frames)"));
     add(tex(63, "rabbit", "", 0, Art::Animal, 0xFFC8B8A8,
             one("burrow", 96, 40) + named({"head", "twitch", "twitch"}, 64, 64),
@@ -530,8 +541,12 @@ std::vector<Entry> build() {
     }
     add(tex(kExtraStep, "house-roofsnow", "", 0, Art::House, WHITE, one("roof snow", 300, 96, 5, 40, -118),
             "House in winter, drawn at the house position"));
-    add(tex(kExtraStep, "umbrella", "", 0, Art::Umbrella, 0xFF4060D0, one("umbrella", 64, 64), "Umbrella (tool)"));
-    add(tex(kExtraStep, "wingedhat", "", 0, Art::Hat, 0xFF40A0E0, one("winged hat", 48, 40), "WingedHat (tool)"));
+    // The tools stand on their origin: the umbrella on its crook, the hat on
+    // its brim, on the ground or where the pig carries them.
+    add(tex(kExtraStep, "umbrella", "", 0, Art::Umbrella, 0xFF4060D0, one("umbrella", 88, 84, 2, -8, 0),
+            "Umbrella (tool)"));
+    add(tex(kExtraStep, "wingedhat", "", 0, Art::Hat, 0xFF40A0E0, one("winged hat", 56, 40, 5, -14, -16),
+            "WingedHat (tool)"));
     add(tex(kExtraStep, "basketC", "", 0, Art::Basket, BROWN, named({"body", "front"}, 64, 72),
             "BasketC (three apples)"));
     add(tex(kExtraStep, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110),

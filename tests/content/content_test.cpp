@@ -377,6 +377,20 @@ TEST(Painter, CanvasRemembersWhatIsWrittenOnIt) {
     EXPECT_EQ(c.writings()[0], "ab 1");
 }
 
+// A hole cut into a picture leaves its inside transparent, its edge partly so,
+// and the colour of what stays.
+TEST(Painter, CanvasCutsHoles) {
+    contentgen::Canvas c(16, 16);
+    c.fillRect(0, 0, 16, 16, 0xFF336699u);
+    c.eraseEllipse(8, 8, 3.5, 3.5);
+    EXPECT_EQ(c.get(8, 8), 0x00336699u);
+    EXPECT_EQ(c.get(0, 0), 0xFF336699u);
+    const int edge = contentgen::alphaOf(c.get(11, 8));
+    EXPECT_GT(edge, 0);
+    EXPECT_LT(edge, 255);
+    EXPECT_EQ(c.get(11, 8) & 0xFFFFFFu, 0x336699u);
+}
+
 // Frames show what they are by shape and colour: nothing is written into a
 // texture or an image (no names, no frame numbers), except the two logos'
 // titles, the product's and the maker's name.

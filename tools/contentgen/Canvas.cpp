@@ -126,7 +126,13 @@ void Canvas::cover(double x0, double y0, double x1, double y1, F inside, uint32_
             for (int sy = 0; sy < 3; ++sy)
                 for (int sx = 0; sx < 3; ++sx)
                     if (inside(x + (sx + 0.5) / 3.0, y + (sy + 0.5) / 3.0)) ++n;
-            if (n) blend(x, y, c, n / 9.0);
+            if (!n) continue;
+            if (!erasing_) {
+                blend(x, y, c, n / 9.0);
+                continue;
+            }
+            uint32_t& d = px[static_cast<size_t>(y + cy_) * static_cast<size_t>(w) + static_cast<size_t>(x + cx_)];
+            d = withAlpha(d, clampByte(alphaOf(d) * (1.0 - n / 9.0)));
         }
 }
 
@@ -170,6 +176,12 @@ void Canvas::fillEllipse(double cx, double cy, double rx, double ry, uint32_t c)
             return dx * dx + dy * dy <= 1.0;
         },
         c);
+}
+
+void Canvas::eraseEllipse(double cx, double cy, double rx, double ry) {
+    erasing_ = true;
+    fillEllipse(cx, cy, rx, ry, 0xFF000000u);
+    erasing_ = false;
 }
 
 void Canvas::strokeEllipse(double cx, double cy, double rx, double ry, double t, uint32_t c) {

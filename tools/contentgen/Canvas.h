@@ -77,6 +77,9 @@ public:
     void fillEllipseRotated(double cx, double cy, double rx, double ry, double angle, uint32_t c);
     // A polygon, even-odd; points as x0, y0, x1, y1 ...
     void fillPolygon(const std::vector<double>& xy, uint32_t c);
+    // Cuts a hole: what lies inside the ellipse becomes transparent (its
+    // edge partly so), as if it had never been drawn there.
+    void eraseEllipse(double cx, double cy, double rx, double ry);
     // A line with round ends.
     void line(double x0, double y0, double x1, double y1, double width, uint32_t c);
     // A soft disc: alpha falls from the centre to the edge.
@@ -137,6 +140,9 @@ private:
 
     int w = 0, h = 0;
     int cx_ = 0, cy_ = 0, cw_ = 0, ch_ = 0;
+    // While set, the shapes cut their cover out of the alpha instead of
+    // drawing (eraseEllipse).
+    bool erasing_ = false;
     std::vector<uint32_t> px;
     std::vector<std::string> writings_;
 };

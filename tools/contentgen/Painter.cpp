@@ -129,74 +129,257 @@ void pigHead(Canvas& c, double cx, double cy, double r, uint32_t col) {
     c.fillEllipse(cx - r * 0.1, cy - r * 0.2, r * 0.12, r * 0.12, kBlack);
 }
 
-void paintPig(Ctx& k) {
-    Canvas& c = k.c;
-    const std::string& n = k.e.name;
-    const double w = k.w, h = k.h;
-    if (n == "pig-body") {
-        if (k.index == 0) {
-            c.fillEllipse(w / 2, h / 2, w / 2 - 2, h / 2 - 2, k.col);
-            c.strokeEllipse(w / 2, h / 2, w / 2 - 2, h / 2 - 2, 2, kDarkPink);
-            c.fillEllipse(w / 2, h * 0.65, w * 0.3, h * 0.2, shade(k.col, 1.08));
-        } else if (k.index == 1) {
-            pigHead(c, w / 2, h / 2 + 4, std::min(w, h) * 0.42, k.col);
-        } else {
-            c.fillRoundRect(2, 0, w - 4, h - 2, 5, shade(k.col, 0.92));
-            c.fillRoundRect(2, h - 7, w - 4, 6, 2, 0xFF704050);
-        }
-    } else if (n == "pig-tail") {
-        const double cx = w / 2, cy = h / 2, a0 = k.index * kPi / 4;
-        double px = cx, py = cy;
-        for (int s = 1; s <= 24; ++s) {
-            const double a = a0 + s * 0.45, r = 1.0 + s * 0.42;
-            const double x = cx + r * std::cos(a), y = cy + r * std::sin(a);
-            c.line(px, py, x, y, 3, kDarkPink);
+// ---- Figures made of parts ---------------------------------------------------
+
+// A frame painted in the coordinates of the figure it is a part of: x right
+// and y up from the point that the frame's origin (its anchor and origin
+// adjustment) stands on. The parts of one figure all stand on one point, so
+// each is painted where it belongs in the figure, whatever its frame.
+struct Figure {
+    double x0, y0;  // the canvas point of the figure's (0, 0)
+    double x(double fx) const { return x0 + fx; }
+    double y(double fy) const { return y0 - fy; }
+};
+
+Figure figureOf(const Ctx& k) {
+    const int column = (k.f.anchor - 1) % 3, row = (k.f.anchor - 1) / 3;
+    const double ox = (column - 1) * k.w / 2 + k.f.ox, oy = (row - 1) * k.h / 2 + k.f.oy;
+    return {k.w / 2 + ox, k.h / 2 - oy};
+}
+
+// Points of a polygon given in figure coordinates, in canvas coordinates.
+std::vector<double> onCanvas(const Figure& g, std::initializer_list<double> xy) {
+    std::vector<double> out(xy);
+    for (size_t i = 0; i + 1 < out.size(); i += 2) {
+        out[i] = g.x(out[i]);
+        out[i + 1] = g.y(out[i + 1]);
+    }
+    return out;
+}
+
+// The pig facing right, in the coordinates of her body: from the centre of
+// her body frame, the point that every part of hers stands on (her legs 32
+// below it). The piglets (drawn at 0.6) share these places, so the tail,
+// eyes, lids and mouth painted once fit every head and body.
+namespace pigShape {
+constexpr double kTorsoX = -6, kTorsoY = -5, kTorsoRx = 44, kTorsoRy = 34;
+constexpr double kPigletTorsoX = -4, kPigletTorsoY = -14, kPigletTorsoRx = 45, kPigletTorsoRy = 23.5;
+constexpr double kHeadX = 10, kHeadY = 4, kHeadRx = 29, kHeadRy = 28;
+constexpr double kSnoutX = 32, kSnoutY = 0, kSnoutRx = 9, kSnoutRy = 8;
+// The eyes, the far one first, and the sockets in the head through which
+// the eyes and lids drawn under it show. An eyeball is wider than its
+// socket, so that the head's nod as the tail wags opens no gap.
+constexpr double kEyeX[2] = {4, 20};
+constexpr double kEyeY = 15, kSocket = 5.5, kEyeball = 7.2;
+// The mother's mouth, under the snout: a hole in her head that the mouth's
+// frames fill.
+constexpr double kMouthX = 24, kMouthY = -12.5, kMouthRx = 7, kMouthRy = 4.5;
+// Where the tail starts, under the back edge of either body.
+constexpr double kTailX = -42, kTailY = -2;
+constexpr uint32_t kLash = 0xFF9A3A58, kInsideMouth = 0xFF7A1F30, kTongue = 0xFFE8607A;
+}  // namespace pigShape
+
+// A line from x0 to x1 at height y that sags by `sag` in its middle (a smile,
+// a shut eye).
+void sagLine(Canvas& c, double x0, double x1, double y, double sag, double width, uint32_t col) {
+    double px = x0, py = y;
+    for (int i = 1; i <= 8; ++i) {
+        const double t = i / 4.0 - 1.0;
+        const double x = x0 + (x1 - x0) * i / 8.0, yy = y + sag * (1.0 - t * t);
+        c.line(px, py, x, yy, width, col);
+        px = x;
+        py = yy;
+    }
+}
+
+// The body without the head; a piglet's lower and flatter under its big
+// head (its frame keeps the height that sets where the body is drawn).
+void pigTorso(Canvas& c, const Figure& g, uint32_t col, bool piglet) {
+    using namespace pigShape;
+    const double x = piglet ? kPigletTorsoX : kTorsoX, y = piglet ? kPigletTorsoY : kTorsoY;
+    const double rx = piglet ? kPigletTorsoRx : kTorsoRx, ry = piglet ? kPigletTorsoRy : kTorsoRy;
+    c.fillEllipse(g.x(x), g.y(y), rx, ry, col);
+    c.fillEllipse(g.x(x + 4), g.y(y - ry * 0.44), rx * 0.66, ry * 0.42, shade(col, 1.06));
+    c.strokeEllipse(g.x(x), g.y(y), rx, ry, 2, kDarkPink);
+}
+
+// The head as a part: ears, face, snout, with the eye sockets cut out; the
+// mother's with her mouth's hole, a piglet's (which has no mouth part) with
+// a smile and a mark of its own (type 4 a patch, 3 a curl, 2 freckles).
+void pigHeadPart(Canvas& c, const Figure& g, uint32_t col, int piglet) {
+    using namespace pigShape;
+    const uint32_t ear = shade(col, 0.88), inner = shade(col, 0.72);
+    c.fillPolygon(onCanvas(g, {-12, 22, 2, 31, -17, 43}), ear);
+    c.fillPolygon(onCanvas(g, {-9, 25, -1, 30, -14, 38}), inner);
+    c.fillPolygon(onCanvas(g, {15, 32, 29, 27, 33, 44}), ear);
+    c.fillPolygon(onCanvas(g, {18, 32, 27, 29, 30, 40}), inner);
+    c.fillEllipse(g.x(kHeadX), g.y(kHeadY), kHeadRx, kHeadRy, col);
+    if (piglet == 4) c.fillEllipse(g.x(kHeadX - 17), g.y(kHeadY + 3), 8, 10, shade(col, 0.86));
+    c.strokeEllipse(g.x(kHeadX), g.y(kHeadY), kHeadRx, kHeadRy, 2, kDarkPink);
+    c.fillEllipse(g.x(14), g.y(-6), 5.5, 3.2, withAlpha(0xFFE8607A, 90));
+    c.fillEllipse(g.x(kSnoutX), g.y(kSnoutY), kSnoutRx, kSnoutRy, shade(col, 0.9));
+    c.strokeEllipse(g.x(kSnoutX), g.y(kSnoutY), kSnoutRx, kSnoutRy, 1.5, kDarkPink);
+    for (double nx : {kSnoutX - 3.2, kSnoutX + 3.2}) c.fillEllipse(g.x(nx), g.y(kSnoutY), 1.6, 2.6, kLash);
+    if (piglet == 3) {
+        double px = g.x(kHeadX - 2), py = g.y(kHeadY + kHeadRy - 2);
+        for (int i = 1; i <= 14; ++i) {
+            const double a = -kPi / 2 + i * 0.55, r = 1.0 + i * 0.3;
+            const double x = g.x(kHeadX) + r * std::cos(a), y = g.y(kHeadY + kHeadRy + 4) + r * std::sin(a);
+            c.line(px, py, x, y, 1.6, kDarkPink);
             px = x;
             py = y;
         }
-    } else if (n == "pig-mouth") {
-        const double open = 1.0 + k.phase() * (h / 2 - 2);
-        c.fillEllipse(w / 2, h / 2, w / 2 - 3, open, 0xFF902030);
-        c.line(3, h / 2, w - 3, h / 2, 1.5, 0xFF601020);
-    } else if (n == "pig-eyes") {
-        const double look = k.phase() * 2.0 - 1.0;
-        eye(c, w * 0.28, h / 2, h * 0.4, look);
-        eye(c, w * 0.72, h / 2, h * 0.4, look);
-    } else if (n == "pig-blink") {
-        const double shut = k.phase();
-        for (double ex : {w * 0.28, w * 0.72}) {
-            const double r = h * 0.42;
-            c.fillRect(ex - r, h / 2 - r, 2 * r, 2 * r * shut, k.col);
-            if (shut > 0.0) c.line(ex - r, h / 2 - r + 2 * r * shut, ex + r, h / 2 - r + 2 * r * shut, 1.5, kDarkPink);
-        }
+    }
+    if (piglet == 2)
+        for (int i = 0; i < 3; ++i) c.fillEllipse(g.x(10 + 3.5 * i), g.y(-3 - 1.5 * (i % 2)), 0.9, 0.9, kDarkPink);
+    for (double ex : kEyeX) {
+        c.strokeEllipse(g.x(ex), g.y(kEyeY), kSocket + 1.4, kSocket + 1.4, 1.6, kDarkPink);
+        c.eraseEllipse(g.x(ex), g.y(kEyeY), kSocket, kSocket);
+    }
+    if (piglet) sagLine(c, g.x(kMouthX - 4), g.x(kMouthX + 4), g.y(kMouthY + 2), 1.8, 1.3, kLash);
+    else c.eraseEllipse(g.x(kMouthX), g.y(kMouthY), kMouthRx, kMouthRy);
+}
+
+// The eyes looking from her back (0) to her front (1), a little up midway.
+void pigEyes(Canvas& c, const Figure& g, double look) {
+    using namespace pigShape;
+    const double side = 2.0 * look - 1.0;
+    for (double ex : kEyeX) {
+        const double x = g.x(ex), y = g.y(kEyeY);
+        c.fillEllipse(x, y, kEyeball, kEyeball, kWhite);
+        const double px = x + side * 2.6, py = y - (1.0 - side * side) * 1.4;
+        c.fillEllipse(px, py, 2.7, 2.9, kBlack);
+        c.fillEllipse(px + 0.9, py - 1.0, 0.9, 0.9, kWhite);
     }
 }
 
-void paintPiglets(Ctx& k) {
-    if (k.index < 3) {
-        const double r = k.m() * (0.3 + 0.05 * (2 - k.index));
-        pigHead(k.c, k.w / 2, k.h / 2 + 2, r, shade(k.col, 1.0 + 0.04 * k.index));
-    } else {
-        k.c.fillEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 3, k.col);
-        k.c.strokeEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 3, 2, kDarkPink);
+// The lids, in the head's colour, shut from open (0: nothing) to closed (1).
+void pigLids(Canvas& c, const Figure& g, double shut, uint32_t col) {
+    using namespace pigShape;
+    if (shut <= 0.0) return;
+    const uint32_t lid = shade(col, 0.96);
+    for (double ex : kEyeX) {
+        const double x = g.x(ex), y = g.y(kEyeY);
+        if (shut >= 1.0) {
+            c.fillEllipse(x, y, kEyeball + 0.5, kEyeball + 0.5, lid);
+            sagLine(c, x - 4.5, x + 4.5, y + 0.5, 1.8, 1.4, kLash);
+            continue;
+        }
+        // The lid's lower edge, curved, down over the socket.
+        const double edge = y - kSocket + shut * 2.0 * kSocket;
+        c.fillEllipse(x, edge - 8.5, 9, 8.5, lid);
+        c.strokeEllipse(x, edge - 8.5, 9, 8.5, 1.4, kLash);
     }
+}
+
+// The mouth seen through the hole in her head: shut (0) to wide open (1).
+void pigMouth(Canvas& c, const Figure& g, double open, uint32_t col) {
+    using namespace pigShape;
+    const double x = g.x(kMouthX), y = g.y(kMouthY);
+    c.fillEllipse(x, y, kMouthRx + 1.5, kMouthRy + 1.5, col);
+    if (open <= 0.0) {
+        sagLine(c, x - 5.5, x + 5.5, y - 1.0, 2.0, 1.4, kLash);
+        return;
+    }
+    const double rx = 3.2 + 3.3 * open, ry = 1.0 + 3.2 * open;
+    c.fillEllipse(x, y, rx, ry, kInsideMouth);
+    if (open >= 0.5) c.fillEllipse(x + 0.5, y + ry * 0.5, rx * 0.6, ry * 0.45, kTongue);
+}
+
+// The curly tail from its root under the body's back edge, swung by
+// `swing` (-1 down to 1 up): a stalk out and up, then a curl that tightens.
+void pigTail(Canvas& c, const Figure& g, double swing, uint32_t col) {
+    using namespace pigShape;
+    std::vector<double> xy;
+    double x = kTailX, y = kTailY, heading = kPi * 0.9 - swing * 0.55;
+    xy.push_back(x);
+    xy.push_back(y);
+    for (int i = 0; i < 38; ++i) {
+        heading -= i < 13 ? 0.03 : 0.13 + 0.012 * (i - 13);
+        x += std::cos(heading);
+        y += std::sin(heading);
+        xy.push_back(x);
+        xy.push_back(y);
+    }
+    for (double width : {4.4, 2.2})
+        for (size_t i = 2; i + 1 < xy.size(); i += 2)
+            c.line(g.x(xy[i - 2]), g.y(xy[i - 1]), g.x(xy[i]), g.y(xy[i + 1]), width, width > 3 ? kDarkPink : col);
+}
+
+void paintPig(Ctx& k) {
+    Canvas& c = k.c;
+    const std::string& n = k.e.name;
+    const Figure g = figureOf(k);
+    if (n == "pig-body") {
+        if (k.index == 0) {
+            pigTorso(c, g, k.col, false);
+        } else if (k.index == 1) {
+            pigHeadPart(c, g, k.col, 0);
+        } else {
+            c.fillRoundRect(2, 0, k.w - 4, k.h - 2, 5, shade(k.col, 0.92));
+            c.fillRoundRect(2, k.h - 7, k.w - 4, 6, 2, 0xFF704050);
+        }
+    } else if (n == "pig-tail") {
+        pigTail(c, g, 2.0 * k.phase() - 1.0, k.col);
+    } else if (n == "pig-mouth") {
+        pigMouth(c, g, k.phase(), k.col);
+    } else if (n == "pig-eyes") {
+        pigEyes(c, g, k.phase());
+    } else if (n == "pig-blink") {
+        pigLids(c, g, k.phase(), k.col);
+    }
+}
+
+// Frames 0-2 the heads of the piglets of types 4, 3 and 2; 3 their body.
+void paintPiglets(Ctx& k) {
+    const Figure g = figureOf(k);
+    if (k.index < 3) pigHeadPart(k.c, g, k.col, 4 - k.index);
+    else pigTorso(k.c, g, k.col, true);
+}
+
+// The chef's hat on the pig's head (in her body's coordinates: the hat
+// stands on her body's centre like every part of hers), above her eyes.
+void chefHat(Canvas& c, const Figure& g, uint32_t col) {
+    struct Puff {
+        double x, y, r;
+    };
+    const Puff puffs[] = {{-3, 43, 11}, {23, 43, 11}, {10, 48, 14}};
+    for (const Puff& p : puffs) c.fillEllipse(g.x(p.x), g.y(p.y), p.r + 1.2, p.r + 1.2, kGrey);
+    for (const Puff& p : puffs) c.fillEllipse(g.x(p.x), g.y(p.y), p.r, p.r, col);
+    c.fillRoundRect(g.x(-5), g.y(35), 30, 11, 2, shade(col, 0.97));
+    c.strokeRoundRect(g.x(-5), g.y(35), 30, 11, 2, 1.2, kGrey);
+    for (double px : {3.0, 10.0, 17.0}) c.line(g.x(px), g.y(34), g.x(px), g.y(25), 1.0, withAlpha(kGrey, 140));
+}
+
+// The winged hat, standing on its origin's point (on the ground, or on the
+// pig's head where she wears it).
+void wingedHat(Canvas& c, const Figure& g, uint32_t col) {
+    const double bx = 14, by = -3;  // the middle of its brim's lower edge
+    // A wing on either side: three feathers fanned out and up.
+    for (double side : {-1.0, 1.0})
+        for (int i = 0; i < 3; ++i) {
+            const double a = 1.05 - 0.32 * i, len = 13.0 - 2.0 * i;
+            const double dx = side * std::sin(a), dy = std::cos(a);
+            const double cx = bx + side * 8 + dx * len / 2, cy = by + 8 + dy * len / 2;
+            const double angle = std::atan2(dy, dx);
+            c.fillEllipseRotated(g.x(cx), g.y(cy), len / 2 + 0.8, 3.3, angle, kGrey);
+            c.fillEllipseRotated(g.x(cx), g.y(cy), len / 2, 2.5, angle, kWhite);
+        }
+    std::vector<double> crown;
+    for (int i = 0; i <= 24; ++i) {
+        const double a = kPi * i / 24.0;
+        crown.push_back(g.x(bx - std::cos(a) * 11));
+        crown.push_back(g.y(by + 3 + std::sin(a) * 15));
+    }
+    c.fillPolygon(crown, col);
+    c.fillRect(g.x(bx - 11), g.y(by + 8), 22, 4, shade(col, 0.7));
+    c.fillEllipse(g.x(bx), g.y(by + 2.5), 17, 3, shade(col, 0.85));
 }
 
 void paintHat(Ctx& k) {
-    Canvas& c = k.c;
-    const double w = k.w, h = k.h;
-    if (k.e.name == "chefHat") {
-        c.fillEllipse(w * 0.3, h * 0.4, w * 0.22, h * 0.22, k.col);
-        c.fillEllipse(w * 0.7, h * 0.4, w * 0.22, h * 0.22, k.col);
-        c.fillEllipse(w * 0.5, h * 0.3, w * 0.26, h * 0.26, k.col);
-        c.fillRect(w * 0.22, h * 0.45, w * 0.56, h * 0.4, k.col);
-        c.strokeRoundRect(w * 0.22, h * 0.7, w * 0.56, h * 0.16, 2, 1.5, kGrey);
-    } else {  // winged hat
-        c.fillEllipseRotated(w * 0.18, h * 0.45, w * 0.18, h * 0.12, 0.5, kWhite);
-        c.fillEllipseRotated(w * 0.82, h * 0.45, w * 0.18, h * 0.12, -0.5, kWhite);
-        c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.4, k.col);
-        c.fillRect(w * 0.15, h * 0.7, w * 0.7, h * 0.12, shade(k.col, 0.7));
-    }
+    const Figure g = figureOf(k);
+    if (k.e.name == "chefHat") chefHat(k.c, g, k.col);
+    else wingedHat(k.c, g, k.col);
 }
 
 // The upper half of an ellipse as a polygon.
@@ -210,13 +393,49 @@ std::vector<double> dome(double cx, double cy, double rx, double ry) {
     return xy;
 }
 
+// The open umbrella standing on its handle's crook at its origin's point
+// (on the ground, or hooked on the pig's head where she carries it), its
+// shaft leaning a little forward.
 void paintUmbrella(Ctx& k) {
     Canvas& c = k.c;
-    const double w = k.w, h = k.h;
-    c.fillPolygon(dome(w / 2, h * 0.5, w / 2 - 2, h * 0.42), k.col);
-    for (int s = 0; s < 4; ++s) c.fillEllipse(w * (0.16 + 0.227 * s), h * 0.5, w * 0.11, h * 0.05, shade(k.col, 0.7));
-    c.line(w / 2, h * 0.1, w / 2, h * 0.88, 2.5, kBrown);
-    c.strokeEllipse(w / 2 + 5, h * 0.88, 5, 5, 2, kBrown);
+    const Figure g = figureOf(k);
+    const double lean = 0.17, pivotY = 9;
+    // A point of the upright umbrella, leaned about the crook.
+    auto at = [&](double x, double y, double* cx, double* cy) {
+        const double dy = y - pivotY;
+        *cx = g.x(x * std::cos(lean) + dy * std::sin(lean));
+        *cy = g.y(pivotY - x * std::sin(lean) + dy * std::cos(lean));
+    };
+    std::vector<double> canopy;
+    for (int i = 0; i <= 32; ++i) {
+        const double a = kPi * i / 32.0;
+        double x, y;
+        at(-std::cos(a) * 38, 50 + std::sin(a) * 25, &x, &y);
+        canopy.push_back(x);
+        canopy.push_back(y);
+    }
+    double x0, y0, x1, y1;
+    at(0, 11, &x0, &y0);
+    at(0, 77, &x1, &y1);
+    c.line(x0, y0, x1, y1, 2.5, kBrown);
+    c.fillPolygon(canopy, k.col);
+    for (int s = 0; s < 5; ++s) {
+        double sx, sy;
+        at(-30.4 + 15.2 * s, 50, &sx, &sy);
+        c.fillEllipse(sx, sy, 7.6, 2.4, shade(k.col, 0.7));
+        c.line(sx, sy - 1, x1, y1, 1.0, shade(k.col, 0.8));
+    }
+    c.fillEllipse(x1, y1, 2, 2, kBrown);
+    // The crook.
+    double px = x0, py = y0;
+    for (int i = 0; i <= 12; ++i) {
+        const double a = -kPi * i / 12.0;
+        double x, y;
+        at(-3.5 + 3.5 * std::cos(a), 9 + 3.5 * std::sin(a), &x, &y);
+        c.line(px, py, x, y, 2.5, kBrown);
+        px = x;
+        py = y;
+    }
 }
 
 void paintFrog(Ctx& k) {
