@@ -285,12 +285,14 @@ void paintAnimal(Ctx& k) {
         c.fillEllipse(w / 2 + w * 0.15 * open, h * 0.72, w * 0.16 * open, h * 0.18, shade(k.col, 0.75));
         c.line(w / 2, h * 0.2, w / 2, h * 0.85, 3, kBlack);
     } else if (n == "worm") {
-        for (int s = 0; s < 7; ++s) {
-            const double x = 5 + s * (w - 10) / 6;
-            const double y = h / 2 + std::sin(s * 1.1 + k.index * kPi / 3) * h * 0.2;
-            c.fillEllipse(x, y, 4.5, 4.5, s == 6 ? shade(k.col, 0.9) : k.col);
-        }
-        c.fillEllipse(w - 4, h / 2 + std::sin(6 * 1.1 + k.index * kPi / 3) * h * 0.2 - 1, 1.2, 1.2, kBlack);
+        // The worm crawls toward its left end, where its head is: the worm
+        // mirrors it while it travels right.
+        auto wave = [&](int s) { return h / 2 + std::sin(s * 1.1 + k.index * kPi / 3) * h * 0.2; };
+        for (int s = 6; s >= 1; --s) c.fillEllipse(w - 5 - s * (w - 10) / 6, wave(s), 4.5, 4.5, k.col);
+        c.fillEllipse(w - 5, wave(0), 4, 4, k.col);  // the tail's tip
+        c.fillEllipse(6, wave(6), 5.5, 5.5, shade(k.col, 0.9));
+        c.fillEllipse(4.5, wave(6) - 1.5, 2.2, 2.2, kWhite);
+        c.fillEllipse(4, wave(6) - 1.5, 1.3, 1.3, kBlack);
     } else if (n == "snail") {
         const double stretch = 0.9 + 0.1 * std::sin(k.index * kPi / 2);
         c.fillEllipse(w / 2, h * 0.85, w * 0.46 * stretch, h * 0.12, 0xFFD8B890);
