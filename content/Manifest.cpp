@@ -536,8 +536,15 @@ std::vector<Entry> build() {
             "BasketC (three apples)"));
     add(tex(kExtraStep, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110),
             "BasketD (six apples)"));
+    // The bear's parts all stand near the body's origin (45 units above its
+    // path): each leg frame's origin is the point it swings about, its leg
+    // lying off to the hip it hangs from; the head's origin puts it at the
+    // body's front.
     add(tex(kExtraStep, "bear", "", 0, Art::Animal, 0xFF7A4E2E,
-            one("body", 140, 100) + seq("leg", 4, 24, 40, 8) + one("head", 64, 56), "Bear: 0 body, 1-4 legs, 5 head"));
+            one("body", 140, 100) + one("near hind leg", 62, 96, 5, 30, 27) +
+                one("near front leg", 62, 100, 5, -19, 23) + one("far front leg", 62, 90, 5, -21, 15) +
+                one("far hind leg", 62, 90, 5, 17, 15) + one("head", 64, 56, 5, -62, -26),
+            "Bear: 0 body, 1-4 legs, 5 head"));
     add(tex(kExtraStep, "fishB", "", 0, Art::Animal, 0xFF30A0D0, seq("fish", 4, 64, 32), "FishB (swim frames)"));
     add(tex(kExtraStep, "geyser", "", 0, Art::Rock, 0xFF8090A0, one("geyser", 64, 48, 8),
             "Geyser (mouth at the object position)"));

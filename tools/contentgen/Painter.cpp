@@ -302,19 +302,64 @@ void paintAnimal(Ctx& k) {
         c.strokeEllipse(w * 0.45, h * 0.5, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
         c.strokeEllipse(w * 0.45, h * 0.5, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
     } else if (n == "bear") {
+        // Every frame is drawn in the bear's own frame: x toward its front,
+        // y up, from the body's origin, which stands 45 units above the
+        // ground it walks on. (bx, by) is the frame's own origin on the
+        // canvas: the body's origin for the body and the head (which stands
+        // there, its picture at the body's front), the point a leg swings
+        // about for a leg. The body keeps its back and shoulders above the
+        // legs.
+        const double bx = w / 2 + k.f.ox, by = h / 2 - k.f.oy;
+        const uint32_t paw = 0xFF3A2414, muzzle = shade(k.col, 1.35);
         if (k.index == 0) {
-            c.fillEllipse(w / 2, h / 2, w / 2 - 3, h / 2 - 3, k.col);
-            c.fillEllipse(w / 2, h * 0.62, w * 0.28, h * 0.22, shade(k.col, 1.3));
+            auto X = [&](double x) { return bx + x; };
+            auto Y = [&](double y) { return by - y; };
+            c.fillEllipse(X(-66), Y(28), 7, 7, shade(k.col, 0.85));  // the tail
+            c.fillEllipse(X(-38), Y(12), 30, 28, k.col);             // the haunch
+            c.fillEllipse(X(-4), Y(14), 60, 28, k.col);
+            c.fillEllipse(X(28), Y(20), 32, 26, k.col);  // the shoulder hump
+            c.fillEllipse(X(-2), Y(-2), 40, 9, shade(k.col, 1.12));
         } else if (k.index <= 4) {
-            c.fillRoundRect(2, 0, w - 4, h - 2, 6, shade(k.col, k.index > 2 ? 0.8 : 0.95));
-            c.fillRoundRect(2, h - 8, w - 4, 7, 3, 0xFF402010);
+            // A leg swings about the point where the bear stands it (its
+            // frame's origin) and stands upright at the middle of its swing;
+            // its hip lies inside the body. Parts 1 and 2 are the near hind
+            // and front legs, 3 and 4 the far front and hind legs (darker).
+            struct Leg {
+                double pivotX, pivotY, rest, hipX, footY, width;
+            };
+            static const Leg legs[4] = {{-10, 16, 0.0, -42, -40, 20},
+                                        {5, 5, kPi / 16, 32, -41, 19},
+                                        {0, 0, kPi / 16, 26, -34, 17},
+                                        {0, 0, -kPi / 16, -26, -35, 17}};
+            const Leg& g = legs[k.index - 1];
+            const bool nearSide = k.index <= 2;
+            const uint32_t fur = nearSide ? k.col : shade(k.col, 0.72);
+            const double cs = std::cos(-g.rest), sn = std::sin(-g.rest);
+            // A point of the bear's frame, turned back by the rest angle about
+            // the pivot, on the canvas.
+            auto at = [&](double x, double y, double& cx, double& cy) {
+                const double dx = x - g.pivotX, dy = y - g.pivotY;
+                cx = bx + dx * cs - dy * sn;
+                cy = by - (dx * sn + dy * cs);
+            };
+            double x0, y0, x1, y1, px, py, tx, ty;
+            at(g.hipX, 12, x0, y0);
+            at(g.hipX + 2, g.footY + 6, x1, y1);
+            at(g.hipX + 4, g.footY + 4, px, py);
+            at(g.hipX, 4, tx, ty);
+            if (nearSide) c.fillEllipseRotated(tx, ty, g.width * 0.8, g.width, -g.rest, fur);  // thigh, shoulder
+            c.line(x0, y0, x1, y1, g.width, fur);
+            c.fillEllipseRotated(px, py, g.width / 2 + 4, 4.5, -g.rest, paw);
         } else {
-            c.fillEllipse(w * 0.25, h * 0.22, w * 0.14, h * 0.16, k.col);
-            c.fillEllipse(w * 0.75, h * 0.22, w * 0.14, h * 0.16, k.col);
-            c.fillEllipse(w / 2, h * 0.55, w * 0.42, h * 0.42, k.col);
-            c.fillEllipse(w * 0.62, h * 0.66, w * 0.18, h * 0.14, shade(k.col, 1.35));
-            c.fillEllipse(w * 0.7, h * 0.62, 3, 3, kBlack);
-            eye(c, w * 0.45, h * 0.45, 4, 1.0);
+            auto X = [&](double x) { return bx + x; };
+            auto Y = [&](double y) { return by - y; };
+            c.fillEllipse(X(50), Y(44), 8, 8, k.col);  // the ear
+            c.fillEllipse(X(50), Y(44), 4, 4, shade(k.col, 0.7));
+            c.fillEllipse(X(60), Y(26), 22, 20, k.col);
+            c.fillEllipse(X(78), Y(16), 13, 10, muzzle);
+            c.fillEllipse(X(89), Y(19), 4, 3.5, kBlack);  // the nose
+            c.line(X(76), Y(9), X(84), Y(9), 1.5, shade(k.col, 0.6));
+            eye(c, X(64), Y(32), 4, 1.0);
         }
     } else if (n == "hedgy") {
         if (k.index == 2) {
