@@ -552,10 +552,18 @@ std::vector<Entry> build() {
             named({"eyes open", "eyes shut"}, 64, 48) + one("leg", 8, 12, 8),
             "Hedgehog: 0 open eyes, 1 shut eyes, 2 leg"));
     add(tex(kExtraStep, "horse-body", "", 0, Art::Animal, 0xFFA0703C, one("horse body", 160, 128), "Horse body"));
-    add(tex(kExtraStep, "horse-head", "", 0, Art::Animal, 0xFFA0703C, named({"eyes shut", "idle", "alert"}, 64, 64),
+    // The horse's head stands by its origin on the body (forward, or
+    // mirrored backward) and tilts about it: the origin lies 27 behind the
+    // neck the head sits on, so the head swaps ends about that neck. The
+    // lick stands below and behind the head's origin; its origin puts the
+    // tongue at the mouth.
+    add(tex(kExtraStep, "horse-head", "", 0, Art::Animal, 0xFFA0703C,
+            one("eyes shut", 68, 60, 5, -40, 0) + one("idle", 68, 60, 5, -40, 0) + one("alert", 68, 60, 5, -40, 0),
             "Horse head: 0 eyes shut, 1 idle, 2 alert"));
-    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090, one("rest", 32, 24) + seq("lick", 3, 32, 24),
-            "Horse tongue: frame 0 at rest (nearly empty)"));
+    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090,
+            one("rest", 32, 24, 5, -72, 1) + one("lick out", 32, 24, 5, -72, 1) + one("lick up", 32, 24, 5, -72, 1) +
+                one("rest", 32, 24, 5, -72, 1),
+            "Horse tongue: frames 0 and 3 at rest (nearly empty), 1 and 2 the lick"));
     add(tex(kExtraStep, "autumnLeaf", "", 0, Art::Leaf, 0xFFD07020, seq("leaf", 4, 32, 32),
             "Weather (autumn), scale 0.5"));
     const char* standard[] = {"generic", "thickframe", "thinframe",       "groove", "panel-bevelinner",

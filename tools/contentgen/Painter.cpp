@@ -378,24 +378,67 @@ void paintAnimal(Ctx& k) {
         if (k.index == 0) eye(c, w * 0.74, h * 0.7, 3.5, 1.0);
         else c.line(w * 0.7, h * 0.7, w * 0.79, h * 0.7, 1.5, kBlack);
     } else if (n == "horse-body") {
-        for (double x : {w * 0.2, w * 0.35, w * 0.68, w * 0.82})
-            c.fillRoundRect(x - 6, h * 0.5, 12, h * 0.48, 4, shade(k.col, 0.85));
-        c.fillEllipse(w / 2, h * 0.45, w * 0.42, h * 0.26, k.col);
-        c.line(w * 0.1, h * 0.35, w * 0.03, h * 0.7, 6, shade(k.col, 0.5));
-        c.fillRect(w * 0.78, h * 0.05, w * 0.12, h * 0.35, k.col);
+        // The horse's own frame: x toward its front, y up, from the body's
+        // origin, 64 above the ground. The head stands on the neck's top
+        // whichever way it looks (it swaps ends about x 39), so the neck
+        // rises upright there.
+        auto X = [&](double x) { return w / 2 + x; };
+        auto Y = [&](double y) { return h / 2 - y; };
+        const uint32_t far = shade(k.col, 0.8), hoof = 0xFF3A2A1A, hair = shade(k.col, 0.45);
+        for (double x : {-40.0, 22.0}) {
+            c.line(X(x), Y(-8), X(x), Y(-54), 10, far);
+            c.fillRoundRect(X(x) - 6, Y(-56), 12, 8, 2, hoof);
+        }
+        c.line(X(-60), Y(10), X(-72), Y(-12), 8, hair);  // the tail
+        c.line(X(-72), Y(-12), X(-68), Y(-36), 6, hair);
+        c.fillEllipse(X(-12), Y(-2), 50, 22, k.col);
+        c.fillEllipse(X(-46), Y(4), 20, 20, k.col);                                    // the rump
+        c.fillEllipse(X(30), Y(0), 20, 21, k.col);                                     // the chest
+        c.fillPolygon({X(20), Y(2), X(50), Y(2), X(50), Y(30), X(28), Y(30)}, k.col);  // the neck
+        c.fillEllipse(X(39), Y(30), 11, 5, k.col);
+        c.fillEllipse(X(-50), Y(-8), 14, 16, k.col);  // the near thigh
+        for (double x : {-52.0, 34.0}) {
+            c.line(X(x), Y(-6), X(x), Y(-54), 11, k.col);
+            c.fillRoundRect(X(x) - 6.5, Y(-56), 13, 8, 2, hoof);
+        }
     } else if (n == "horse-head") {
-        c.fillEllipseRotated(w / 2, h / 2, w * 0.42, h * 0.24, -0.5, k.col);
-        c.fillPolygon({w * 0.3, h * 0.2, w * 0.36, 2, w * 0.44, h * 0.2}, shade(k.col, 0.8));
-        c.fillEllipse(w * 0.76, h * 0.75, 3, 2, kBlack);
-        if (k.index == 0) c.line(w * 0.38, h * 0.35, w * 0.5, h * 0.35, 2, kBlack);
-        else eye(c, w * 0.44, h * 0.35, k.index == 2 ? 6 : 4, 1.0);
+        // The head looking along +x from its frame's origin (x right, y up):
+        // its neck, at x 27, stands on the body's neck in both poses, and it
+        // tilts about the origin toward an apple.
+        auto X = [&](double x) { return w / 2 + k.f.ox + x; };
+        auto Y = [&](double y) { return h / 2 - k.f.oy - y; };
+        c.line(X(27), Y(4), X(27), Y(-18), 24, k.col);
+        c.line(X(16), Y(16), X(15), Y(-16), 6, shade(k.col, 0.45));  // the mane
+        c.fillPolygon({X(24), Y(15), X(25), Y(27), X(30), Y(15)}, shade(k.col, 0.7));
+        c.fillEllipse(X(34), Y(-4), 15, 13, k.col);  // the cheek
+        c.fillEllipse(X(36), Y(6), 14, 12, k.col);
+        c.fillPolygon({X(26), Y(14), X(42), Y(18), X(68), Y(-6), X(70), Y(-18), X(56), Y(-24), X(28), Y(-12)}, k.col);
+        c.fillEllipse(X(62), Y(-15), 10, 9, shade(k.col, 1.1));  // the muzzle
+        c.fillPolygon({X(28), Y(16), X(31), Y(29), X(36), Y(16)}, shade(k.col, 0.85));
+        c.fillEllipseRotated(X(36), Y(17), 6, 3, -0.4, shade(k.col, 0.45));  // the forelock
+        c.fillEllipse(X(66), Y(-12), 2, 1.5, kBlack);
+        c.line(X(56), Y(-21), X(68), Y(-20), 1.5, shade(k.col, 0.4));
+        if (k.index == 0) c.line(X(38), Y(5), X(46), Y(5), 2, kBlack);
+        else eye(c, X(42), Y(5), k.index == 2 ? 5.5 : 4, 1.0);
     } else if (n == "horse-lick") {
-        if (k.index == 0) {
-            c.fillEllipse(w * 0.2, h / 2, 2, 2, withAlpha(k.col, 120));
+        // The lick stands 8 behind and 29 below the head's origin, in the
+        // head's frame; its frame's origin puts the tongue at the mouth's
+        // corner, (58, -21) from the head's origin. Frames 0 and 3: the
+        // tongue in (the lick ends on its last frame).
+        auto X = [&](double x) { return w / 2 + k.f.ox + 8 + x; };
+        auto Y = [&](double y) { return h / 2 - k.f.oy - 29 - y; };
+        if (k.index == 0 || k.index == 3) {
+            c.fillEllipse(X(58), Y(-21), 2, 2, withAlpha(k.col, 120));
             return;
         }
-        const double len = w * (0.3 + 0.22 * k.index);
-        c.line(3, h / 2, len, h / 2 + k.index, h * 0.4, k.col);
+        if (k.index == 1) {
+            c.line(X(58), Y(-21), X(66), Y(-30), 6, k.col);
+            c.fillEllipse(X(67), Y(-31), 4, 4, k.col);
+        } else {
+            c.line(X(58), Y(-21), X(70), Y(-27), 6, k.col);
+            c.line(X(70), Y(-27), X(75), Y(-18), 5, k.col);
+            c.fillEllipse(X(75), Y(-17), 3.5, 3.5, k.col);
+        }
     } else {
         c.fillEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 2, k.col);
         eye(c, k.w * 0.7, k.h * 0.4, k.m() * 0.1);

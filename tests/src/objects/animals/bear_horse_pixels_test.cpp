@@ -1,4 +1,4 @@
-// The bear drawn part by part by the OpenGL device in an
+// The bear and the horse drawn part by part by the OpenGL device in an
 // off-screen window (SDL's offscreen driver on Mesa) in the content
 // generator's art, run by real ticks: where each part shows against the body
 // the code stands it on.
@@ -13,6 +13,8 @@
 #include "TestLevel.h"
 #include "gfx/Camera.h"
 #include "objects/animals/Bear.h"
+#include "objects/animals/Horse.h"
+#include "objects/apples/Apple.h"
 #include "world/BezierPath.h"
 #include "world/BezierVertex.h"
 
@@ -58,6 +60,12 @@ Mask drawn(leveltest::TestLevel& level, picturetest::OffscreenWindow& window, co
         }
     return m;
 }
+
+// An apple that lies where the test puts it, loose.
+struct StillApple : Apple {
+    StillApple() { bHanging = 0; }
+    void tick(double, double) override {}
+};
 
 }  // namespace
 
@@ -115,4 +123,58 @@ TEST(BearPixels, AWalkingBearSwingsItsLegsBelowItsBodyAndCarriesItsHeadInFront) 
     int moved = 0;
     for (size_t i = 0; i < strides[0].on.size(); ++i) moved += strides[0].on[i] != strides[1].on[i];
     EXPECT_GT(moved, 200);
+}
+
+TEST(HorsePixels, ItsHeadSitsOnItsNeckLookingAheadOrTurnedBackToAnApple) {
+    picturetest::OffscreenWindow window;
+    if (!window.open("Horse", W, H)) return;
+    leveltest::TestLevel level;
+    picturetest::PaintedArt art;
+    art.paint(level.resources, {"horse-body", "horse-head", "horse-lick"});
+    level.floor(-2000, 2000, 100);
+    // Standing on the floor, as the levels place it.
+    auto* horse = level.spawn<Horse>(V3(0, 164, 0), level.objectList);
+    level.step(5);
+    ASSERT_EQ(horse->state, Horse::IDLE);
+
+    // At rest it looks ahead; an apple behind it turns its head back, one
+    // ahead of it turns it forward again (both out of its reach).
+    struct Pose {
+        float appleX;  // 0: none
+        float look;
+    };
+    StillApple* apple = nullptr;
+    for (const Pose pose : {Pose{0.0f, 1.0f}, Pose{-250.0f, -1.0f}, Pose{250.0f, 1.0f}}) {
+        if (pose.appleX != 0.0f) {
+            if (apple) apple->bToBeDestroyed = 1;
+            apple = level.spawn<StillApple>(V3(pose.appleX, 116, 0), level.appleList);
+            level.step(5);
+            ASSERT_EQ(horse->state, Horse::ALERT) << pose.appleX;
+        }
+        ASSERT_EQ(horse->head->scale.x, pose.look) << pose.appleX;
+        const V3 at = horse->position + V3(20, 0, 0);
+        const Mask body = drawn(level, window, at, [&] {
+            horse->head->bHidden = horse->lick->bHidden = 1;
+            horse->renderObject();
+            horse->head->bHidden = horse->lick->bHidden = 0;
+        });
+        const Mask head = drawn(level, window, at, [&] { horse->head->render(); });
+        ASSERT_GT(body.count, 0);
+        ASSERT_GT(head.count, 0);
+        // The top of the body (its neck) lies under the head: the head
+        // joins the body there.
+        int top = 0, covered = 0, topX = 0;
+        for (int y = body.top; y <= body.top + 3; ++y)
+            for (int x = 0; x < W; ++x)
+                if (body.at(x, y)) {
+                    ++top;
+                    covered += head.at(x, y);
+                    topX += x;
+                }
+        EXPECT_GE(covered, top * 9 / 10) << "apple at " << pose.appleX;
+        // From there it reaches out the way it looks.
+        topX /= std::max(top, 1);
+        if (pose.look > 0.0f) EXPECT_GT(head.right - topX, 25 * PX) << "apple at " << pose.appleX;
+        else EXPECT_GT(topX - head.left, 25 * PX) << "apple at " << pose.appleX;
+    }
 }
