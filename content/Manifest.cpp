@@ -551,8 +551,15 @@ std::vector<Entry> build() {
             "BasketC (three apples)"));
     add(tex(kExtraStep, "basketD", "", 0, Art::Basket, BROWN, named({"body", "front"}, 90, 110),
             "BasketD (six apples)"));
+    // The bear's parts all stand near the body's origin (45 units above its
+    // path): each leg frame's origin is the point it swings about, its leg
+    // lying off to the hip it hangs from; the head's origin puts it at the
+    // body's front.
     add(tex(kExtraStep, "bear", "", 0, Art::Animal, 0xFF7A4E2E,
-            one("body", 140, 100) + seq("leg", 4, 24, 40, 8) + one("head", 64, 56), "Bear: 0 body, 1-4 legs, 5 head"));
+            one("body", 140, 100) + one("near hind leg", 62, 96, 5, 30, 27) +
+                one("near front leg", 62, 100, 5, -19, 23) + one("far front leg", 62, 90, 5, -21, 15) +
+                one("far hind leg", 62, 90, 5, 17, 15) + one("head", 64, 56, 5, -62, -26),
+            "Bear: 0 body, 1-4 legs, 5 head"));
     add(tex(kExtraStep, "fishB", "", 0, Art::Animal, 0xFF30A0D0, seq("fish", 4, 64, 32), "FishB (swim frames)"));
     add(tex(kExtraStep, "geyser", "", 0, Art::Rock, 0xFF8090A0, one("geyser", 64, 48, 8),
             "Geyser (mouth at the object position)"));
@@ -560,10 +567,18 @@ std::vector<Entry> build() {
             named({"eyes open", "eyes shut"}, 64, 48) + one("leg", 8, 12, 8),
             "Hedgehog: 0 open eyes, 1 shut eyes, 2 leg"));
     add(tex(kExtraStep, "horse-body", "", 0, Art::Animal, 0xFFA0703C, one("horse body", 160, 128), "Horse body"));
-    add(tex(kExtraStep, "horse-head", "", 0, Art::Animal, 0xFFA0703C, named({"eyes shut", "idle", "alert"}, 64, 64),
+    // The horse's head stands by its origin on the body (forward, or
+    // mirrored backward) and tilts about it: the origin lies 27 behind the
+    // neck the head sits on, so the head swaps ends about that neck. The
+    // lick stands below and behind the head's origin; its origin puts the
+    // tongue at the mouth.
+    add(tex(kExtraStep, "horse-head", "", 0, Art::Animal, 0xFFA0703C,
+            one("eyes shut", 68, 60, 5, -40, 0) + one("idle", 68, 60, 5, -40, 0) + one("alert", 68, 60, 5, -40, 0),
             "Horse head: 0 eyes shut, 1 idle, 2 alert"));
-    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090, one("rest", 32, 24) + seq("lick", 3, 32, 24),
-            "Horse tongue: frame 0 at rest (nearly empty)"));
+    add(tex(kExtraStep, "horse-lick", "", 0, Art::Animal, 0xFFE07090,
+            one("rest", 32, 24, 5, -72, 1) + one("lick out", 32, 24, 5, -72, 1) + one("lick up", 32, 24, 5, -72, 1) +
+                one("rest", 32, 24, 5, -72, 1),
+            "Horse tongue: frames 0 and 3 at rest (nearly empty), 1 and 2 the lick"));
     add(tex(kExtraStep, "autumnLeaf", "", 0, Art::Leaf, 0xFFD07020, seq("leaf", 4, 32, 32),
             "Weather (autumn), scale 0.5"));
     const char* standard[] = {"generic", "thickframe", "thinframe",       "groove", "panel-bevelinner",

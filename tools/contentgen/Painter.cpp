@@ -504,12 +504,14 @@ void paintAnimal(Ctx& k) {
         c.fillEllipse(w / 2 + w * 0.15 * open, h * 0.72, w * 0.16 * open, h * 0.18, shade(k.col, 0.75));
         c.line(w / 2, h * 0.2, w / 2, h * 0.85, 3, kBlack);
     } else if (n == "worm") {
-        for (int s = 0; s < 7; ++s) {
-            const double x = 5 + s * (w - 10) / 6;
-            const double y = h / 2 + std::sin(s * 1.1 + k.index * kPi / 3) * h * 0.2;
-            c.fillEllipse(x, y, 4.5, 4.5, s == 6 ? shade(k.col, 0.9) : k.col);
-        }
-        c.fillEllipse(w - 4, h / 2 + std::sin(6 * 1.1 + k.index * kPi / 3) * h * 0.2 - 1, 1.2, 1.2, kBlack);
+        // The worm crawls toward its left end, where its head is: the worm
+        // mirrors it while it travels right.
+        auto wave = [&](int s) { return h / 2 + std::sin(s * 1.1 + k.index * kPi / 3) * h * 0.2; };
+        for (int s = 6; s >= 1; --s) c.fillEllipse(w - 5 - s * (w - 10) / 6, wave(s), 4.5, 4.5, k.col);
+        c.fillEllipse(w - 5, wave(0), 4, 4, k.col);  // the tail's tip
+        c.fillEllipse(6, wave(6), 5.5, 5.5, shade(k.col, 0.9));
+        c.fillEllipse(4.5, wave(6) - 1.5, 2.2, 2.2, kWhite);
+        c.fillEllipse(4, wave(6) - 1.5, 1.3, 1.3, kBlack);
     } else if (n == "snail") {
         const double stretch = 0.9 + 0.1 * std::sin(k.index * kPi / 2);
         c.fillEllipse(w / 2, h * 0.85, w * 0.46 * stretch, h * 0.12, 0xFFD8B890);
@@ -519,19 +521,64 @@ void paintAnimal(Ctx& k) {
         c.strokeEllipse(w * 0.45, h * 0.5, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
         c.strokeEllipse(w * 0.45, h * 0.5, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
     } else if (n == "bear") {
+        // Every frame is drawn in the bear's own frame: x toward its front,
+        // y up, from the body's origin, which stands 45 units above the
+        // ground it walks on. (bx, by) is the frame's own origin on the
+        // canvas: the body's origin for the body and the head (which stands
+        // there, its picture at the body's front), the point a leg swings
+        // about for a leg. The body keeps its back and shoulders above the
+        // legs.
+        const double bx = w / 2 + k.f.ox, by = h / 2 - k.f.oy;
+        const uint32_t paw = 0xFF3A2414, muzzle = shade(k.col, 1.35);
         if (k.index == 0) {
-            c.fillEllipse(w / 2, h / 2, w / 2 - 3, h / 2 - 3, k.col);
-            c.fillEllipse(w / 2, h * 0.62, w * 0.28, h * 0.22, shade(k.col, 1.3));
+            auto X = [&](double x) { return bx + x; };
+            auto Y = [&](double y) { return by - y; };
+            c.fillEllipse(X(-66), Y(28), 7, 7, shade(k.col, 0.85));  // the tail
+            c.fillEllipse(X(-38), Y(12), 30, 28, k.col);             // the haunch
+            c.fillEllipse(X(-4), Y(14), 60, 28, k.col);
+            c.fillEllipse(X(28), Y(20), 32, 26, k.col);  // the shoulder hump
+            c.fillEllipse(X(-2), Y(-2), 40, 9, shade(k.col, 1.12));
         } else if (k.index <= 4) {
-            c.fillRoundRect(2, 0, w - 4, h - 2, 6, shade(k.col, k.index > 2 ? 0.8 : 0.95));
-            c.fillRoundRect(2, h - 8, w - 4, 7, 3, 0xFF402010);
+            // A leg swings about the point where the bear stands it (its
+            // frame's origin) and stands upright at the middle of its swing;
+            // its hip lies inside the body. Parts 1 and 2 are the near hind
+            // and front legs, 3 and 4 the far front and hind legs (darker).
+            struct Leg {
+                double pivotX, pivotY, rest, hipX, footY, width;
+            };
+            static const Leg legs[4] = {{-10, 16, 0.0, -42, -40, 20},
+                                        {5, 5, kPi / 16, 32, -41, 19},
+                                        {0, 0, kPi / 16, 26, -34, 17},
+                                        {0, 0, -kPi / 16, -26, -35, 17}};
+            const Leg& g = legs[k.index - 1];
+            const bool nearSide = k.index <= 2;
+            const uint32_t fur = nearSide ? k.col : shade(k.col, 0.72);
+            const double cs = std::cos(-g.rest), sn = std::sin(-g.rest);
+            // A point of the bear's frame, turned back by the rest angle about
+            // the pivot, on the canvas.
+            auto at = [&](double x, double y, double& cx, double& cy) {
+                const double dx = x - g.pivotX, dy = y - g.pivotY;
+                cx = bx + dx * cs - dy * sn;
+                cy = by - (dx * sn + dy * cs);
+            };
+            double x0, y0, x1, y1, px, py, tx, ty;
+            at(g.hipX, 12, x0, y0);
+            at(g.hipX + 2, g.footY + 6, x1, y1);
+            at(g.hipX + 4, g.footY + 4, px, py);
+            at(g.hipX, 4, tx, ty);
+            if (nearSide) c.fillEllipseRotated(tx, ty, g.width * 0.8, g.width, -g.rest, fur);  // thigh, shoulder
+            c.line(x0, y0, x1, y1, g.width, fur);
+            c.fillEllipseRotated(px, py, g.width / 2 + 4, 4.5, -g.rest, paw);
         } else {
-            c.fillEllipse(w * 0.25, h * 0.22, w * 0.14, h * 0.16, k.col);
-            c.fillEllipse(w * 0.75, h * 0.22, w * 0.14, h * 0.16, k.col);
-            c.fillEllipse(w / 2, h * 0.55, w * 0.42, h * 0.42, k.col);
-            c.fillEllipse(w * 0.62, h * 0.66, w * 0.18, h * 0.14, shade(k.col, 1.35));
-            c.fillEllipse(w * 0.7, h * 0.62, 3, 3, kBlack);
-            eye(c, w * 0.45, h * 0.45, 4, 1.0);
+            auto X = [&](double x) { return bx + x; };
+            auto Y = [&](double y) { return by - y; };
+            c.fillEllipse(X(50), Y(44), 8, 8, k.col);  // the ear
+            c.fillEllipse(X(50), Y(44), 4, 4, shade(k.col, 0.7));
+            c.fillEllipse(X(60), Y(26), 22, 20, k.col);
+            c.fillEllipse(X(78), Y(16), 13, 10, muzzle);
+            c.fillEllipse(X(89), Y(19), 4, 3.5, kBlack);  // the nose
+            c.line(X(76), Y(9), X(84), Y(9), 1.5, shade(k.col, 0.6));
+            eye(c, X(64), Y(32), 4, 1.0);
         }
     } else if (n == "hedgy") {
         if (k.index == 2) {
@@ -550,24 +597,67 @@ void paintAnimal(Ctx& k) {
         if (k.index == 0) eye(c, w * 0.74, h * 0.7, 3.5, 1.0);
         else c.line(w * 0.7, h * 0.7, w * 0.79, h * 0.7, 1.5, kBlack);
     } else if (n == "horse-body") {
-        for (double x : {w * 0.2, w * 0.35, w * 0.68, w * 0.82})
-            c.fillRoundRect(x - 6, h * 0.5, 12, h * 0.48, 4, shade(k.col, 0.85));
-        c.fillEllipse(w / 2, h * 0.45, w * 0.42, h * 0.26, k.col);
-        c.line(w * 0.1, h * 0.35, w * 0.03, h * 0.7, 6, shade(k.col, 0.5));
-        c.fillRect(w * 0.78, h * 0.05, w * 0.12, h * 0.35, k.col);
+        // The horse's own frame: x toward its front, y up, from the body's
+        // origin, 64 above the ground. The head stands on the neck's top
+        // whichever way it looks (it swaps ends about x 39), so the neck
+        // rises upright there.
+        auto X = [&](double x) { return w / 2 + x; };
+        auto Y = [&](double y) { return h / 2 - y; };
+        const uint32_t far = shade(k.col, 0.8), hoof = 0xFF3A2A1A, hair = shade(k.col, 0.45);
+        for (double x : {-40.0, 22.0}) {
+            c.line(X(x), Y(-8), X(x), Y(-54), 10, far);
+            c.fillRoundRect(X(x) - 6, Y(-56), 12, 8, 2, hoof);
+        }
+        c.line(X(-60), Y(10), X(-72), Y(-12), 8, hair);  // the tail
+        c.line(X(-72), Y(-12), X(-68), Y(-36), 6, hair);
+        c.fillEllipse(X(-12), Y(-2), 50, 22, k.col);
+        c.fillEllipse(X(-46), Y(4), 20, 20, k.col);                                    // the rump
+        c.fillEllipse(X(30), Y(0), 20, 21, k.col);                                     // the chest
+        c.fillPolygon({X(20), Y(2), X(50), Y(2), X(50), Y(30), X(28), Y(30)}, k.col);  // the neck
+        c.fillEllipse(X(39), Y(30), 11, 5, k.col);
+        c.fillEllipse(X(-50), Y(-8), 14, 16, k.col);  // the near thigh
+        for (double x : {-52.0, 34.0}) {
+            c.line(X(x), Y(-6), X(x), Y(-54), 11, k.col);
+            c.fillRoundRect(X(x) - 6.5, Y(-56), 13, 8, 2, hoof);
+        }
     } else if (n == "horse-head") {
-        c.fillEllipseRotated(w / 2, h / 2, w * 0.42, h * 0.24, -0.5, k.col);
-        c.fillPolygon({w * 0.3, h * 0.2, w * 0.36, 2, w * 0.44, h * 0.2}, shade(k.col, 0.8));
-        c.fillEllipse(w * 0.76, h * 0.75, 3, 2, kBlack);
-        if (k.index == 0) c.line(w * 0.38, h * 0.35, w * 0.5, h * 0.35, 2, kBlack);
-        else eye(c, w * 0.44, h * 0.35, k.index == 2 ? 6 : 4, 1.0);
+        // The head looking along +x from its frame's origin (x right, y up):
+        // its neck, at x 27, stands on the body's neck in both poses, and it
+        // tilts about the origin toward an apple.
+        auto X = [&](double x) { return w / 2 + k.f.ox + x; };
+        auto Y = [&](double y) { return h / 2 - k.f.oy - y; };
+        c.line(X(27), Y(4), X(27), Y(-18), 24, k.col);
+        c.line(X(16), Y(16), X(15), Y(-16), 6, shade(k.col, 0.45));  // the mane
+        c.fillPolygon({X(24), Y(15), X(25), Y(27), X(30), Y(15)}, shade(k.col, 0.7));
+        c.fillEllipse(X(34), Y(-4), 15, 13, k.col);  // the cheek
+        c.fillEllipse(X(36), Y(6), 14, 12, k.col);
+        c.fillPolygon({X(26), Y(14), X(42), Y(18), X(68), Y(-6), X(70), Y(-18), X(56), Y(-24), X(28), Y(-12)}, k.col);
+        c.fillEllipse(X(62), Y(-15), 10, 9, shade(k.col, 1.1));  // the muzzle
+        c.fillPolygon({X(28), Y(16), X(31), Y(29), X(36), Y(16)}, shade(k.col, 0.85));
+        c.fillEllipseRotated(X(36), Y(17), 6, 3, -0.4, shade(k.col, 0.45));  // the forelock
+        c.fillEllipse(X(66), Y(-12), 2, 1.5, kBlack);
+        c.line(X(56), Y(-21), X(68), Y(-20), 1.5, shade(k.col, 0.4));
+        if (k.index == 0) c.line(X(38), Y(5), X(46), Y(5), 2, kBlack);
+        else eye(c, X(42), Y(5), k.index == 2 ? 5.5 : 4, 1.0);
     } else if (n == "horse-lick") {
-        if (k.index == 0) {
-            c.fillEllipse(w * 0.2, h / 2, 2, 2, withAlpha(k.col, 120));
+        // The lick stands 8 behind and 29 below the head's origin, in the
+        // head's frame; its frame's origin puts the tongue at the mouth's
+        // corner, (58, -21) from the head's origin. Frames 0 and 3: the
+        // tongue in (the lick ends on its last frame).
+        auto X = [&](double x) { return w / 2 + k.f.ox + 8 + x; };
+        auto Y = [&](double y) { return h / 2 - k.f.oy - 29 - y; };
+        if (k.index == 0 || k.index == 3) {
+            c.fillEllipse(X(58), Y(-21), 2, 2, withAlpha(k.col, 120));
             return;
         }
-        const double len = w * (0.3 + 0.22 * k.index);
-        c.line(3, h / 2, len, h / 2 + k.index, h * 0.4, k.col);
+        if (k.index == 1) {
+            c.line(X(58), Y(-21), X(66), Y(-30), 6, k.col);
+            c.fillEllipse(X(67), Y(-31), 4, 4, k.col);
+        } else {
+            c.line(X(58), Y(-21), X(70), Y(-27), 6, k.col);
+            c.line(X(70), Y(-27), X(75), Y(-18), 5, k.col);
+            c.fillEllipse(X(75), Y(-17), 3.5, 3.5, k.col);
+        }
     } else {
         c.fillEllipse(k.w / 2, k.h / 2, k.w / 2 - 2, k.h / 2 - 2, k.col);
         eye(c, k.w * 0.7, k.h * 0.4, k.m() * 0.1);
