@@ -308,7 +308,8 @@ std::vector<Entry> build() {
         "Frog: 0 body, 1 attack, 2/4/5 idle animation, 3 digesting, 6 idle, 7 alert, 8 tongue (from its left end)"));
     add(tex(69, "house", "", 0, Art::House, 0xFFC86E46,
             one("house part", 384, 120, 5, 17, 33) + one("house", 360, 272, 5, -2, -91) + one("door", 48, 72, 5, 40, 6),
-            "HousePart (0), House (1; hull x -173..177, y -42..145, chimney at +225), door sprite (2)"));
+            "HousePart (0), House (1; hull x -173..177, y -42..145, chimney at +225, the doorway open), door "
+            "sprite (2, drawn behind the doorway)"));
     add(tex(70, "sweets", "", 0, Art::Sweets, 0, seq("sweet", 16, 32, 32),
             "Sweet and SweetPath: frame = type, exactly 16"));
     add(tex(71, "apple", "", 0, Art::Apple, RED,

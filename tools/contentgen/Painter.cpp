@@ -383,8 +383,10 @@ void paintHouse(Ctx& k) {
         return;
     }
     if (k.index == 2) {  // the door
-        c.fillRoundRect(2, 2, w - 4, h - 4, 10, 0xFF7A4A20);
-        c.strokeRoundRect(2, 2, w - 4, h - 4, 10, 3, 0xFF4A2A10);
+        // It fills the doorway, which is open behind it.
+        c.fillRect(0, 0, w, h, 0xFFB0763C);
+        c.strokeRoundRect(1.5, 1.5, w - 3, h - 3, 3, 3, 0xFF6A4220);
+        for (double y = 14; y < h - 8; y += 14) c.line(8, y, w - 8, y, 2, 0xFF8A5A2C);
         c.fillEllipse(w * 0.75, h * 0.55, 3, 3, kYellow);
         return;
     }
@@ -408,7 +410,10 @@ void paintHouse(Ctx& k) {
     c.line(X(-178), Y(20), X(-90), Y(150), 3, roofEdge);
     c.line(X(-90), Y(150), X(28), Y(110), 3, roofEdge);
     c.line(X(28), Y(110), X(114), Y(30), 3, roofEdge);
-    c.fillRect(X(-64), Y(30), 48, Y(-42) - Y(30), 0xFF3A2412);  // the doorway
+    // The doorway is open: the door (drawn first, while it is closed) and
+    // whoever stands inside show through it, under a shadow.
+    for (int y = static_cast<int>(Y(30)); y < static_cast<int>(Y(-42)); ++y)
+        for (int x = static_cast<int>(X(-64)); x < static_cast<int>(X(-16)); ++x) c.set(x, y, argb(96, 24, 14, 6));
     c.strokeRoundRect(X(-68), Y(34), 56, Y(-42) - Y(34), 2, 4, wood);
     for (const double wx : {18.0, -74.0}) {  // windows: beside the door, in the gable
         const double wy = wx > 0 ? 24 : 96, ww = wx > 0 ? 44 : 30, wh = wx > 0 ? 38 : 26;

@@ -1,0 +1,85 @@
+// Figures made of parts drawn by the OpenGL device in an off-screen window
+// (SDL's offscreen driver on Mesa) in the content generator's art: each part
+// shows where its owner puts it, and the parts that animate visibly move.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "OffscreenPicture.h"
+#include "TestLevel.h"
+#include "gfx/Camera.h"
+#include "objects/pig/Pig.h"
+#include "objects/triggers/House.h"
+
+namespace {
+
+constexpr int W = 512, H = 384;
+constexpr uint32_t kBackground = 0xFF000000u;
+constexpr float FLOOR_Y = 100.0f;
+
+// A view of the level centred on a point, `zoom` pixels to the unit.
+struct View {
+    float x, y, zoom;
+    // The pixel of a world point (rows top-down).
+    int px(float wx) const { return static_cast<int>(std::lround(W / 2 + (wx - x) * zoom)); }
+    int py(float wy) const { return static_cast<int>(std::lround(H / 2 - (wy - y) * zoom)); }
+};
+
+struct Figures : leveltest::TestLevel {
+    Figures() { floor(-3000, 3000, FLOOR_Y); }
+
+    // Draws what `draw` draws on black, seen through the view.
+    std::vector<uint32_t> picture(const View& v, const std::function<void()>& draw) {
+        window.beginFrame(kBackground);
+        game->camera->resetAt(v.x, v.y, -W / (2.0f * v.zoom));
+        game->camera->apply();
+        draw();
+        return window.readFrame();
+    }
+    static uint32_t at(const std::vector<uint32_t>& frame, int x, int y) {
+        if (x < 0 || y < 0 || x >= W || y >= H) return kBackground;
+        return frame[static_cast<size_t>(y) * W + static_cast<size_t>(x)];
+    }
+
+    picturetest::OffscreenWindow window;
+    picturetest::PaintedArt art;
+};
+
+// The house draws its door first and itself over it: the closed door shows
+// in the doorway, and the doorway changes when it opens.
+TEST(FiguresPixels, TheHousesDoorShowsInItsDoorwayWhileItIsClosed) {
+    Figures level;
+    if (!level.window.open("House", W, H)) return;
+    level.art.paint(level.resources, {"house"});
+    House* house = level.spawnHouse(V3(0.0f, FLOOR_Y + 42.0f, 0.0f));
+    Pig* hero = level.spawnHero(V3(-800.0f, FLOOR_Y + 40.0f, 0.0f));
+    level.step(2);
+    ASSERT_TRUE(house->door->bHidden);
+    const View view{house->position.x, house->position.y, 1.0f};
+    const auto draw = [&] { house->renderObject(); };
+    const std::vector<uint32_t> open = level.picture(view, draw);
+
+    // She comes home; with no piglet to wait for, the door closes.
+    level.placeHero(hero, house->position + V3(0.0f, -2.0f, 0.0f));
+    ASSERT_TRUE(level.stepUntil([&] { return !house->door->bHidden; }, 50));
+    const std::vector<uint32_t> closed = level.picture(view, draw);
+
+    // The doorway: the door's own rectangle, its edges left out.
+    const Skin* door = house->door->pSkin;
+    ASSERT_NE(door, nullptr);
+    const V3 centre = house->position - door->origin;
+    int changed = 0, all = 0;
+    for (float dy = -door->height / 2 + 6; dy <= door->height / 2 - 6; dy += 2)
+        for (float dx = -door->width / 2 + 6; dx <= door->width / 2 - 6; dx += 2) {
+            const int x = view.px(centre.x + dx), y = view.py(centre.y + dy);
+            ++all;
+            if (picturetest::difference(Figures::at(open, x, y), Figures::at(closed, x, y)) > 40) ++changed;
+        }
+    EXPECT_GT(changed, all * 3 / 4) << changed << " of " << all << " doorway pixels change as the door closes";
+}
+
+}  // namespace
