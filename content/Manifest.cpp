@@ -400,7 +400,7 @@ std::vector<Entry> build() {
             named({"apple body", "apple needle", "basket body", "basket needle", "house body", "house needle"}, 40, 40),
             "Compass: body and needle per target type"));
     add(tex(122, "telescope", "", 0, Art::Device, 0xFF907050, one("stand", 48, 96) + one("head", 96, 32),
-            "Telescope: 0 stand, 1 turning head"));
+            "Telescope: 0 stand (its top at the centre), 1 head turning on it"));
     add(tex(123, "springboard", "", 0, Art::Device, 0xFFD04040, one("base", 64, 32) + one("board", 80, 16),
             "Springboard: 0 base, 1 board at (0, 23)"));
 

@@ -1734,9 +1734,13 @@ void paintDevice(Ctx& k) {
         c.fillEllipse(w * 0.8, 4, 3, 3, kYellow);
     } else if (n == "telescope") {
         if (k.index == 0) {
-            c.line(w / 2, h * 0.15, w * 0.15, h - 2, 4, k.col);
-            c.line(w / 2, h * 0.15, w * 0.85, h - 2, 4, k.col);
-            c.line(w / 2, h * 0.15, w / 2, h - 2, 4, shade(k.col, 0.8));
+            // A tripod whose top is the frame's centre, where the tube
+            // turns on it; above that the frame is empty.
+            const double top = h / 2 + 2;
+            c.line(w / 2, top, w * 0.15, h - 2, 4, k.col);
+            c.line(w / 2, top, w * 0.85, h - 2, 4, k.col);
+            c.line(w / 2, top, w / 2, h - 2, 4, shade(k.col, 0.8));
+            c.fillRoundRect(w / 2 - 6, top - 2, 12, 8, 2, shade(k.col, 0.7));
         } else {
             c.fillPolygon({2, h * 0.3, w - 2, h * 0.1, w - 2, h * 0.9, 2, h * 0.7}, 0xFFC0A040);
             c.fillRect(w - 12, h * 0.05, 10, h * 0.9, 0xFF806020);

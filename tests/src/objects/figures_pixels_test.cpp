@@ -12,6 +12,7 @@
 #include "OffscreenPicture.h"
 #include "TestLevel.h"
 #include "gfx/Camera.h"
+#include "objects/hints/Telescope.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
 
@@ -49,6 +50,8 @@ struct Figures : leveltest::TestLevel {
     picturetest::PaintedArt art;
 };
 
+bool drawn(uint32_t c) { return picturetest::difference(c, kBackground) > 24; }
+
 // The house draws its door first and itself over it: the closed door shows
 // in the doorway, and the doorway changes when it opens.
 TEST(FiguresPixels, TheHousesDoorShowsInItsDoorwayWhileItIsClosed) {
@@ -80,6 +83,36 @@ TEST(FiguresPixels, TheHousesDoorShowsInItsDoorwayWhileItIsClosed) {
             if (picturetest::difference(Figures::at(open, x, y), Figures::at(closed, x, y)) > 40) ++changed;
         }
     EXPECT_GT(changed, all * 3 / 4) << changed << " of " << all << " doorway pixels change as the door closes";
+}
+
+// The telescope's tube turns on the top of its stand: the stand reaches up
+// to the tube's pivot and no higher.
+TEST(FiguresPixels, TheTelescopesTubeTurnsOnTheTopOfItsStand) {
+    Figures level;
+    if (!level.window.open("Telescope", W, H)) return;
+    level.art.paint(level.resources, {"telescope"});
+    auto* telescope = level.spawn<Telescope>(V3(0.0f, FLOOR_Y + 48.0f, 0.0f), level.objectList);
+    telescope->lookAt = V3(1000.0f, telescope->position.y, -512.0f);
+    telescope->netPostReplicate();
+    const View view{telescope->position.x, telescope->position.y, 2.0f};
+    const std::vector<uint32_t> stand = level.picture(view, [&] { telescope->A99Object::renderObject(); });
+    const std::vector<uint32_t> tube = level.picture(view, [&] { telescope->head->render(); });
+
+    // The stand's highest pixel, and the tube's top and bottom at the pivot.
+    int standTop = H;
+    for (int y = 0; y < H && standTop == H; ++y)
+        for (int x = 0; x < W; ++x)
+            if (drawn(Figures::at(stand, x, y))) {
+                standTop = y;
+                break;
+            }
+    const int pivotX = view.px(telescope->position.x), pivotY = view.py(telescope->position.y);
+    int tubeTop = pivotY, tubeBottom = pivotY;
+    while (drawn(Figures::at(tube, pivotX, tubeTop - 1))) --tubeTop;
+    while (drawn(Figures::at(tube, pivotX, tubeBottom + 1))) ++tubeBottom;
+    ASSERT_LT(tubeTop, tubeBottom) << "no tube drawn at the pivot";
+    EXPECT_GE(standTop, pivotY - 4) << "the stand rises " << (pivotY - standTop) / 2 << " units above the pivot";
+    EXPECT_LE(standTop, tubeBottom) << "the stand stops short of the tube";
 }
 
 }  // namespace
