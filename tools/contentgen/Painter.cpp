@@ -234,16 +234,19 @@ void paintFrog(Ctx& k) {
         c.fillEllipse(w / 2, h * 0.65, w * 0.25, h * 0.2, 0xFFC8E8A0);
         return;
     }
-    c.fillEllipse(w / 2, h * 0.58, w * 0.44, h * 0.36, k.col);
+    // The heads turn about the frame's centre, where the tongue starts: the
+    // mouth lies there, the eyes above it.
+    const double my = h / 2, u = 48.0;  // the mouth's row; the head's scale
+    c.fillEllipse(w / 2, my - 0.12 * u, w * 0.44, 0.36 * u, k.col);
     const std::string& l = k.f.label;
-    const double er = l == "alert" ? h * 0.2 : h * 0.15;
+    const double er = l == "alert" ? 0.2 * u : 0.15 * u, ey = my - 0.4 * u;
     for (double ex : {w * 0.3, w * 0.7}) {
-        c.fillEllipse(ex, h * 0.3, er + 2, er + 2, k.col);
-        if (l == "digest" || l == "idle b") c.line(ex - er, h * 0.3, ex + er, h * 0.3, 2, kBlack);
-        else eye(c, ex, h * 0.3, er, l == "idle c" ? 1.0 : 0.0);
+        c.fillEllipse(ex, ey, er + 2, er + 2, k.col);
+        if (l == "digest" || l == "idle b") c.line(ex - er, ey, ex + er, ey, 2, kBlack);
+        else eye(c, ex, ey, er, l == "idle c" ? 1.0 : 0.0);
     }
-    if (l == "attack") c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.14, 0xFF802030);
-    else c.line(w * 0.25, h * 0.7, w * 0.75, h * 0.7, 2, shade(k.col, 0.5));
+    if (l == "attack") c.fillEllipse(w / 2, my, w * 0.3, 0.17 * u, 0xFF802030);
+    else c.line(w * 0.25, my, w * 0.75, my, 2, shade(k.col, 0.5));
 }
 
 void paintAnimal(Ctx& k) {

@@ -12,6 +12,8 @@
 #include "OffscreenPicture.h"
 #include "TestLevel.h"
 #include "gfx/Camera.h"
+#include "objects/animals/Frog.h"
+#include "objects/apples/Apple.h"
 #include "objects/hints/Telescope.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
@@ -113,6 +115,31 @@ TEST(FiguresPixels, TheTelescopesTubeTurnsOnTheTopOfItsStand) {
     ASSERT_LT(tubeTop, tubeBottom) << "no tube drawn at the pivot";
     EXPECT_GE(standTop, pivotY - 4) << "the stand rises " << (pivotY - standTop) / 2 << " units above the pivot";
     EXPECT_LE(standTop, tubeBottom) << "the stand stops short of the tube";
+}
+
+// The frog's tongue leaves its head where its mouth is: the open mouth lies
+// around the tongue's root, on both sides of it.
+TEST(FiguresPixels, TheFrogsTongueComesOutOfItsOpenMouth) {
+    Figures level;
+    if (!level.window.open("Frog", W, H)) return;
+    level.art.paint(level.resources, {"frog"});
+    Frog* frog = level.spawn<Frog>(V3(0.0f, FLOOR_Y + 32.0f, 0.0f), level.objectList);
+    level.spawn<Apple>(V3(150.0f, FLOOR_Y + 16.0f, 0.0f), level.appleList)->bHanging = 0;
+    ASSERT_TRUE(level.stepUntil([&] { return frog->state == Frog::ATTACK && frog->tongueAmount > 0.5f; }, 200));
+    const View view{frog->position.x, frog->position.y, 2.0f};
+    const std::vector<uint32_t> frame = level.picture(view, [&] { frog->renderObject(); });
+
+    // The tongue points at the apple, about along +x; across it, just above
+    // and below its root, the mouth's dark red.
+    const auto mouth = [](uint32_t c) {
+        const int r = picturetest::channel(c, 16), g = picturetest::channel(c, 8), b = picturetest::channel(c, 0);
+        return r > 90 && r < 170 && g < 60 && b < 80;
+    };
+    const int x = view.px(frog->position.x - 3.0f);
+    for (float dy : {5.0f, -5.0f}) {
+        const uint32_t c = Figures::at(frame, x, view.py(frog->position.y + dy));
+        EXPECT_TRUE(mouth(c)) << std::hex << "0x" << c << " " << std::dec << dy << " units across the tongue's root";
+    }
 }
 
 }  // namespace
