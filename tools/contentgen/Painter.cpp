@@ -295,13 +295,20 @@ void paintAnimal(Ctx& k) {
         }
         c.fillEllipse(w - 4, h / 2 + std::sin(6 * 1.1 + k.index * kPi / 3) * h * 0.2 - 1, 1.2, 1.2, kBlack);
     } else if (n == "snail") {
-        const double stretch = 0.9 + 0.1 * std::sin(k.index * kPi / 2);
-        c.fillEllipse(w / 2, h * 0.85, w * 0.46 * stretch, h * 0.12, 0xFFD8B890);
-        c.line(w * 0.8, h * 0.8, w * 0.9, h * 0.35, 2, 0xFFD8B890);
-        c.fillEllipse(w * 0.9, h * 0.35, 3, 3, kBlack);
-        c.fillEllipse(w * 0.45, h * 0.5, h * 0.34, h * 0.34, k.col);
-        c.strokeEllipse(w * 0.45, h * 0.5, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
-        c.strokeEllipse(w * 0.45, h * 0.5, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
+        // It crawls by turns: the foot gathered under the shell, then
+        // stretched, its head (with the eye on its stalk) pushed forward and
+        // its tail left behind, the shell carried a little forward and down.
+        const double out = k.index % 2 ? 1.0 : 0.0;
+        const double tail = w * (0.1 - 0.06 * out), front = w * (0.8 + 0.12 * out);
+        const uint32_t skin = 0xFFD8B890;
+        c.fillEllipse((tail + front) / 2, h * 0.86, (front - tail) / 2, h * 0.1, skin);
+        c.fillEllipse(front - w * 0.06, h * 0.77, w * 0.07, h * 0.12, skin);  // the head
+        c.line(front - w * 0.06, h * 0.75, front - w * 0.01, h * 0.3, 2, skin);
+        c.fillEllipse(front - w * 0.01, h * 0.3, 3, 3, kBlack);
+        const double sx = w * (0.42 + 0.04 * out), sy = h * (0.48 + 0.03 * out);
+        c.fillEllipse(sx, sy, h * 0.34, h * 0.34, k.col);
+        c.strokeEllipse(sx, sy, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
+        c.strokeEllipse(sx, sy, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
     } else if (n == "bear") {
         if (k.index == 0) {
             c.fillEllipse(w / 2, h / 2, w / 2 - 3, h / 2 - 3, k.col);

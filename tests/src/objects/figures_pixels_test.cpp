@@ -13,10 +13,12 @@
 #include "TestLevel.h"
 #include "gfx/Camera.h"
 #include "objects/animals/Frog.h"
+#include "objects/animals/Snail.h"
 #include "objects/apples/Apple.h"
 #include "objects/hints/Telescope.h"
 #include "objects/pig/Pig.h"
 #include "objects/triggers/House.h"
+#include "world/BezierPath.h"
 
 namespace {
 
@@ -46,6 +48,14 @@ struct Figures : leveltest::TestLevel {
     static uint32_t at(const std::vector<uint32_t>& frame, int x, int y) {
         if (x < 0 || y < 0 || x >= W || y >= H) return kBackground;
         return frame[static_cast<size_t>(y) * W + static_cast<size_t>(x)];
+    }
+    // A straight path along the floor from x0 to x1.
+    BezierPath* path(float x0, float x1, float y) {
+        BezierPath* p = spawn<BezierPath>(V3(x0, y, 0.0f), objectList);
+        p->addPoint(0.0f, 0.0f, 0.0f);
+        p->addPoint(x1 - x0, 0.0f, 0.0f);
+        p->onEdited();
+        return p;
     }
 
     picturetest::OffscreenWindow window;
@@ -140,6 +150,39 @@ TEST(FiguresPixels, TheFrogsTongueComesOutOfItsOpenMouth) {
         const uint32_t c = Figures::at(frame, x, view.py(frog->position.y + dy));
         EXPECT_TRUE(mouth(c)) << std::hex << "0x" << c << " " << std::dec << dy << " units across the tongue's root";
     }
+}
+
+// The snail's crawl frames move its head to and fro along its foot.
+TEST(FiguresPixels, TheSnailsHeadMovesAsItCrawls) {
+    Figures level;
+    if (!level.window.open("Snail", W, H)) return;
+    level.art.paint(level.resources, {"snail"});
+    auto* snail = level.spawn<Snail>(V3(), level.objectList);
+    snail->pPath.set(level.path(-400.0f, 400.0f, FLOOR_Y + 24.0f));
+    snail->pathAlpha = 0.5f;
+    snail->pathSpeed = 0.05f;  // 40 units a second: a crawl cycle a second
+    level.step();
+
+    // Where its eye (the rightmost black) lies from the snail, over a cycle.
+    float nearest = 1e9f, farthest = -1e9f;
+    for (int i = 0; i < 10; ++i) {
+        level.step(10);
+        const View view{snail->position.x, snail->position.y, 2.0f};
+        const std::vector<uint32_t> frame = level.picture(view, [&] { snail->renderObject(); });
+        int eye = -1;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const uint32_t c = Figures::at(frame, x, y);
+                if (drawn(c) && picturetest::channel(c, 16) < 60 && picturetest::channel(c, 8) < 60)
+                    eye = std::max(eye, x);
+            }
+        ASSERT_GE(eye, 0) << "no eye drawn";
+        const float ahead = (static_cast<float>(eye) - W / 2) / view.zoom;
+        nearest = std::min(nearest, ahead);
+        farthest = std::max(farthest, ahead);
+    }
+    EXPECT_GE(farthest - nearest, 4.0f) << "its eye stays between " << nearest << " and " << farthest
+                                        << " units ahead of it";
 }
 
 }  // namespace
