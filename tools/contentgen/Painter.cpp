@@ -274,12 +274,21 @@ void paintAnimal(Ctx& k) {
         eye(c, w * 0.6, h * 0.62, 4);
         c.fillEllipse(w / 2, h * 0.76, 3, 2, kDarkPink);
     } else if (n == "bee") {
-        const double wing = k.index % 2 ? -0.5 : 0.5;
-        c.fillEllipseRotated(w * 0.4, h * 0.3, w * 0.18, h * 0.1, wing, withAlpha(kWhite, 200));
-        c.fillEllipseRotated(w * 0.6, h * 0.3, w * 0.18, h * 0.1, -wing, withAlpha(kWhite, 200));
+        // Seen from the side, its wings on its back beat through the frames:
+        // raised, level, lowered and level again (the bee takes the frames
+        // in order over a beat). The far wing shows behind the body, the
+        // near one in front of it.
+        static const double beat[4] = {-1.75, -2.75, 2.75, -2.75};
+        const double a = beat[k.index % 4], rootX = w * 0.46, rootY = h * 0.42, len = w * 0.36;
+        const auto wing = [&](double dx, double alpha) {
+            c.fillEllipseRotated(rootX + dx + std::cos(a) * len / 2, rootY + std::sin(a) * len / 2, len / 2, h * 0.1, a,
+                                 withAlpha(kWhite, static_cast<int>(alpha)));
+        };
+        wing(3, 200);
         c.fillEllipse(w / 2, h * 0.6, w * 0.36, h * 0.26, k.col);
         for (double x : {w * 0.4, w * 0.55}) c.line(x, h * 0.4, x, h * 0.8, 3, kBlack);
         eye(c, w * 0.78, h * 0.55, 3, 1.0);
+        wing(0, 150);
     } else if (n == "butterfly") {
         const double open = 0.25 + 0.75 * p;
         c.fillEllipse(w / 2 - w * 0.22 * open, h * 0.38, w * 0.24 * open, h * 0.3, k.col);

@@ -12,6 +12,7 @@
 #include "OffscreenPicture.h"
 #include "TestLevel.h"
 #include "gfx/Camera.h"
+#include "objects/animals/Bee.h"
 #include "objects/animals/Frog.h"
 #include "objects/animals/Snail.h"
 #include "objects/apples/Apple.h"
@@ -183,6 +184,42 @@ TEST(FiguresPixels, TheSnailsHeadMovesAsItCrawls) {
     }
     EXPECT_GE(farthest - nearest, 4.0f) << "its eye stays between " << nearest << " and " << farthest
                                         << " units ahead of it";
+}
+
+// The bee's wings beat: over a beat they rise and fall on its back.
+TEST(FiguresPixels, TheBeesWingsRiseAndFallAsTheyBeat) {
+    Figures level;
+    if (!level.window.open("Bee", W, H)) return;
+    level.art.paint(level.resources, {"bee"});
+    auto* bee = level.spawn<Bee>(V3(), level.objectList);
+    bee->pPath.set(level.path(-400.0f, 400.0f, FLOOR_Y + 100.0f));
+    bee->pathAlpha = 0.5f;
+    bee->pathSpeed = 0.0f;
+    level.step();
+
+    // The middle height of the wings' pale pixels (translucent white on
+    // black; the eyes are whiter) over a quarter of a second (a beat).
+    float lowest = 1e9f, highest = -1e9f;
+    for (int i = 0; i < 25; ++i) {
+        level.step();
+        const View view{bee->position.x, bee->position.y, 4.0f};
+        const std::vector<uint32_t> frame = level.picture(view, [&] { bee->renderObject(); });
+        double sum = 0;
+        int n = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const uint32_t c = Figures::at(frame, x, y);
+                const auto pale = [&](int shift) {
+                    return picturetest::channel(c, shift) > 150 && picturetest::channel(c, shift) < 235;
+                };
+                if (pale(16) && pale(8) && pale(0)) sum += y, ++n;
+            }
+        ASSERT_GT(n, 0) << "no wings drawn";
+        const float height = (H / 2 - static_cast<float>(sum / n)) / view.zoom;
+        lowest = std::min(lowest, height);
+        highest = std::max(highest, height);
+    }
+    EXPECT_GE(highest - lowest, 4.0f) << "its wings stay between " << lowest << " and " << highest << " units above it";
 }
 
 }  // namespace
