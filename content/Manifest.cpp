@@ -312,14 +312,15 @@ std::vector<Entry> build() {
             "Butterfly: wings closed to open"));
     add(tex(66, "worm", "", 0, Art::Animal, 0xFFE890A0, seq("crawl", 6, 40, 16), "Worm crawl; wormy apples"));
     add(tex(67, "snail", "", 0, Art::Animal, 0xFFC09050, seq("snail", 4, 64, 48), "Snail"));
-    add(tex(
-        68, "frog", "", 0, Art::Frog, GREEN,
-        one("body", 80, 64) + named({"attack", "idle a", "digest", "idle b", "idle c", "idle", "alert"}, 64, 48) +
-            one("tongue", 64, 8, 4),
-        "Frog: 0 body, 1 attack, 2/4/5 idle animation, 3 digesting, 6 idle, 7 alert, 8 tongue (from its left end)"));
+    add(tex(68, "frog", "", 0, Art::Frog, GREEN,
+            one("body", 80, 64) + named({"attack", "idle a", "digest", "idle b", "idle c", "idle", "alert"}, 64, 64) +
+                one("tongue", 64, 8, 4),
+            "Frog: 0 body, 1 attack, 2/4/5 idle animation, 3 digesting, 6 idle, 7 alert (heads with the mouth at the "
+            "centre, where they turn and the tongue starts), 8 tongue (from its left end)"));
     add(tex(69, "house", "", 0, Art::House, 0xFFC86E46,
             one("house part", 384, 120, 5, 17, 33) + one("house", 360, 272, 5, -2, -91) + one("door", 48, 72, 5, 40, 6),
-            "HousePart (0), House (1; hull x -173..177, y -42..145, chimney at +225), door sprite (2)"));
+            "HousePart (0), House (1; hull x -173..177, y -42..145, chimney at +225, the doorway open), door "
+            "sprite (2, drawn behind the doorway)"));
     add(tex(70, "sweets", "", 0, Art::Sweets, 0, seq("sweet", 16, 32, 32),
             "Sweet and SweetPath: frame = type, exactly 16"));
     add(tex(71, "apple", "", 0, Art::Apple, RED,
@@ -410,7 +411,7 @@ std::vector<Entry> build() {
             named({"apple body", "apple needle", "basket body", "basket needle", "house body", "house needle"}, 40, 40),
             "Compass: body and needle per target type"));
     add(tex(122, "telescope", "", 0, Art::Device, 0xFF907050, one("stand", 48, 96) + one("head", 96, 32),
-            "Telescope: 0 stand, 1 turning head"));
+            "Telescope: 0 stand (its top at the centre), 1 head turning on it"));
     add(tex(123, "springboard", "", 0, Art::Device, 0xFFD04040, one("base", 64, 32) + one("board", 80, 16),
             "Springboard: 0 base, 1 board at (0, 23)"));
 

@@ -453,16 +453,19 @@ void paintFrog(Ctx& k) {
         c.fillEllipse(w / 2, h * 0.65, w * 0.25, h * 0.2, 0xFFC8E8A0);
         return;
     }
-    c.fillEllipse(w / 2, h * 0.58, w * 0.44, h * 0.36, k.col);
+    // The heads turn about the frame's centre, where the tongue starts: the
+    // mouth lies there, the eyes above it.
+    const double my = h / 2, u = 48.0;  // the mouth's row; the head's scale
+    c.fillEllipse(w / 2, my - 0.12 * u, w * 0.44, 0.36 * u, k.col);
     const std::string& l = k.f.label;
-    const double er = l == "alert" ? h * 0.2 : h * 0.15;
+    const double er = l == "alert" ? 0.2 * u : 0.15 * u, ey = my - 0.4 * u;
     for (double ex : {w * 0.3, w * 0.7}) {
-        c.fillEllipse(ex, h * 0.3, er + 2, er + 2, k.col);
-        if (l == "digest" || l == "idle b") c.line(ex - er, h * 0.3, ex + er, h * 0.3, 2, kBlack);
-        else eye(c, ex, h * 0.3, er, l == "idle c" ? 1.0 : 0.0);
+        c.fillEllipse(ex, ey, er + 2, er + 2, k.col);
+        if (l == "digest" || l == "idle b") c.line(ex - er, ey, ex + er, ey, 2, kBlack);
+        else eye(c, ex, ey, er, l == "idle c" ? 1.0 : 0.0);
     }
-    if (l == "attack") c.fillEllipse(w / 2, h * 0.7, w * 0.3, h * 0.14, 0xFF802030);
-    else c.line(w * 0.25, h * 0.7, w * 0.75, h * 0.7, 2, shade(k.col, 0.5));
+    if (l == "attack") c.fillEllipse(w / 2, my, w * 0.3, 0.17 * u, 0xFF802030);
+    else c.line(w * 0.25, my, w * 0.75, my, 2, shade(k.col, 0.5));
 }
 
 void paintAnimal(Ctx& k) {
@@ -490,12 +493,21 @@ void paintAnimal(Ctx& k) {
         eye(c, w * 0.6, h * 0.62, 4);
         c.fillEllipse(w / 2, h * 0.76, 3, 2, kDarkPink);
     } else if (n == "bee") {
-        const double wing = k.index % 2 ? -0.5 : 0.5;
-        c.fillEllipseRotated(w * 0.4, h * 0.3, w * 0.18, h * 0.1, wing, withAlpha(kWhite, 200));
-        c.fillEllipseRotated(w * 0.6, h * 0.3, w * 0.18, h * 0.1, -wing, withAlpha(kWhite, 200));
+        // Seen from the side, its wings on its back beat through the frames:
+        // raised, level, lowered and level again (the bee takes the frames
+        // in order over a beat). The far wing shows behind the body, the
+        // near one in front of it.
+        static const double beat[4] = {-1.75, -2.75, 2.75, -2.75};
+        const double a = beat[k.index % 4], rootX = w * 0.46, rootY = h * 0.42, len = w * 0.36;
+        const auto wing = [&](double dx, double alpha) {
+            c.fillEllipseRotated(rootX + dx + std::cos(a) * len / 2, rootY + std::sin(a) * len / 2, len / 2, h * 0.1, a,
+                                 withAlpha(kWhite, static_cast<int>(alpha)));
+        };
+        wing(3, 200);
         c.fillEllipse(w / 2, h * 0.6, w * 0.36, h * 0.26, k.col);
         for (double x : {w * 0.4, w * 0.55}) c.line(x, h * 0.4, x, h * 0.8, 3, kBlack);
         eye(c, w * 0.78, h * 0.55, 3, 1.0);
+        wing(0, 150);
     } else if (n == "butterfly") {
         const double open = 0.25 + 0.75 * p;
         c.fillEllipse(w / 2 - w * 0.22 * open, h * 0.38, w * 0.24 * open, h * 0.3, k.col);
@@ -513,13 +525,20 @@ void paintAnimal(Ctx& k) {
         c.fillEllipse(4.5, wave(6) - 1.5, 2.2, 2.2, kWhite);
         c.fillEllipse(4, wave(6) - 1.5, 1.3, 1.3, kBlack);
     } else if (n == "snail") {
-        const double stretch = 0.9 + 0.1 * std::sin(k.index * kPi / 2);
-        c.fillEllipse(w / 2, h * 0.85, w * 0.46 * stretch, h * 0.12, 0xFFD8B890);
-        c.line(w * 0.8, h * 0.8, w * 0.9, h * 0.35, 2, 0xFFD8B890);
-        c.fillEllipse(w * 0.9, h * 0.35, 3, 3, kBlack);
-        c.fillEllipse(w * 0.45, h * 0.5, h * 0.34, h * 0.34, k.col);
-        c.strokeEllipse(w * 0.45, h * 0.5, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
-        c.strokeEllipse(w * 0.45, h * 0.5, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
+        // It crawls by turns: the foot gathered under the shell, then
+        // stretched, its head (with the eye on its stalk) pushed forward and
+        // its tail left behind, the shell carried a little forward and down.
+        const double out = k.index % 2 ? 1.0 : 0.0;
+        const double tail = w * (0.1 - 0.06 * out), front = w * (0.8 + 0.12 * out);
+        const uint32_t skin = 0xFFD8B890;
+        c.fillEllipse((tail + front) / 2, h * 0.86, (front - tail) / 2, h * 0.1, skin);
+        c.fillEllipse(front - w * 0.06, h * 0.77, w * 0.07, h * 0.12, skin);  // the head
+        c.line(front - w * 0.06, h * 0.75, front - w * 0.01, h * 0.3, 2, skin);
+        c.fillEllipse(front - w * 0.01, h * 0.3, 3, 3, kBlack);
+        const double sx = w * (0.42 + 0.04 * out), sy = h * (0.48 + 0.03 * out);
+        c.fillEllipse(sx, sy, h * 0.34, h * 0.34, k.col);
+        c.strokeEllipse(sx, sy, h * 0.22, h * 0.22, 3, shade(k.col, 0.6));
+        c.strokeEllipse(sx, sy, h * 0.1, h * 0.1, 3, shade(k.col, 0.6));
     } else if (n == "bear") {
         // Every frame is drawn in the bear's own frame: x toward its front,
         // y up, from the body's origin, which stands 45 units above the
@@ -692,8 +711,10 @@ void paintHouse(Ctx& k) {
         return;
     }
     if (k.index == 2) {  // the door
-        c.fillRoundRect(2, 2, w - 4, h - 4, 10, 0xFF7A4A20);
-        c.strokeRoundRect(2, 2, w - 4, h - 4, 10, 3, 0xFF4A2A10);
+        // It fills the doorway, which is open behind it.
+        c.fillRect(0, 0, w, h, 0xFFB0763C);
+        c.strokeRoundRect(1.5, 1.5, w - 3, h - 3, 3, 3, 0xFF6A4220);
+        for (double y = 14; y < h - 8; y += 14) c.line(8, y, w - 8, y, 2, 0xFF8A5A2C);
         c.fillEllipse(w * 0.75, h * 0.55, 3, 3, kYellow);
         return;
     }
@@ -717,7 +738,10 @@ void paintHouse(Ctx& k) {
     c.line(X(-178), Y(20), X(-90), Y(150), 3, roofEdge);
     c.line(X(-90), Y(150), X(28), Y(110), 3, roofEdge);
     c.line(X(28), Y(110), X(114), Y(30), 3, roofEdge);
-    c.fillRect(X(-64), Y(30), 48, Y(-42) - Y(30), 0xFF3A2412);  // the doorway
+    // The doorway is open: the door (drawn first, while it is closed) and
+    // whoever stands inside show through it, under a shadow.
+    for (int y = static_cast<int>(Y(30)); y < static_cast<int>(Y(-42)); ++y)
+        for (int x = static_cast<int>(X(-64)); x < static_cast<int>(X(-16)); ++x) c.set(x, y, argb(96, 24, 14, 6));
     c.strokeRoundRect(X(-68), Y(34), 56, Y(-42) - Y(34), 2, 4, wood);
     for (const double wx : {18.0, -74.0}) {  // windows: beside the door, in the gable
         const double wy = wx > 0 ? 24 : 96, ww = wx > 0 ? 44 : 30, wh = wx > 0 ? 38 : 26;
@@ -2038,9 +2062,13 @@ void paintDevice(Ctx& k) {
         c.fillEllipse(w * 0.8, 4, 3, 3, kYellow);
     } else if (n == "telescope") {
         if (k.index == 0) {
-            c.line(w / 2, h * 0.15, w * 0.15, h - 2, 4, k.col);
-            c.line(w / 2, h * 0.15, w * 0.85, h - 2, 4, k.col);
-            c.line(w / 2, h * 0.15, w / 2, h - 2, 4, shade(k.col, 0.8));
+            // A tripod whose top is the frame's centre, where the tube
+            // turns on it; above that the frame is empty.
+            const double top = h / 2 + 2;
+            c.line(w / 2, top, w * 0.15, h - 2, 4, k.col);
+            c.line(w / 2, top, w * 0.85, h - 2, 4, k.col);
+            c.line(w / 2, top, w / 2, h - 2, 4, shade(k.col, 0.8));
+            c.fillRoundRect(w / 2 - 6, top - 2, 12, 8, 2, shade(k.col, 0.7));
         } else {
             c.fillPolygon({2, h * 0.3, w - 2, h * 0.1, w - 2, h * 0.9, 2, h * 0.7}, 0xFFC0A040);
             c.fillRect(w - 12, h * 0.05, 10, h * 0.9, 0xFF806020);
