@@ -7,8 +7,9 @@
 # optimisation, not run), checks all 32 levels in the gcc build and in the
 # clang build of the fuzz targets and that each level's key script and
 # perfect key script end in the same state in both, then runs each fuzz
-# target for a bounded time (FUZZ_SECONDS, default 15; 0 skips fuzzing;
-# BENCH=0 skips the benchmark runs).
+# target for a bounded time, from its seeds and from the game's own files of
+# the kind it reads (FUZZ_SECONDS, default 15; 0 skips fuzzing; BENCH=0
+# skips the benchmark runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -48,6 +49,77 @@ if [ "${BENCH:-1}" != 0 ]; then
     echo "bench: $name ran"
   done
 fi
+
+# Seeds for fuzz target $1 made of the game's own files of the kind it
+# reads, from the test build's generated content ($content; nothing of it is
+# committed), written into folder $2: levels, sounds, skin descriptions (as
+# ini files), archives, textures with their skin descriptions, glyph pages
+# with theirs and their code page's table. Each is framed as the target
+# reads its input (fuzz/FuzzSupport.h's Input: a byte; a chunk is two bytes
+# of length, little-endian, and the bytes; a text two bytes of UTF-16 units
+# and the units). Files of 256 KB and more are left out (the targets take
+# inputs up to 256 KB or 1 MB, and a few large files would slow a short run
+# down for little more than the smaller ones of their kind reach), and so is
+# the music: a sound of minutes takes seconds to go through fuzz_ogg, where
+# the other sounds take a few hundredths. The ini files are the skin
+# descriptions below 2 KB: the glyph pages' long ones (6 KB) let the fuzzer
+# make inputs that long, which the ini reader goes through ten times slower
+# than what ini files hold. A target that reads no kind of file the game
+# ships gets none.
+content="build-test/content"
+le16() { printf '%b' "$(printf '\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)))"; }
+chunk() {
+  if [ -f "$1" ]; then
+    le16 "$(stat -c %s "$1")"
+    cat "$1"
+  else
+    le16 0
+  fi
+}
+text16() {
+  le16 $(($(printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | wc -c) / 2))
+  printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE
+}
+# The content's files under its folder $1 (. for the content's own files
+# alone) named $2, below $3 KB (256 unless given), one a line.
+content_files() {
+  if [ "$1" = . ]; then
+    find "$content" -maxdepth 1 -type f -name "$2" -size "-${3:-256}k" | sort
+  else
+    find "$content/$1" -type f -name "$2" -size "-${3:-256}k" | sort
+  fi
+}
+# A seed's name: the file's path in the content, its slashes as dashes.
+seed_name() { local path=${1#"$content"/}; echo "${path//\//-}"; }
+game_seeds() {
+  local name=$1 out=$2 file page mode text
+  case $name in
+    fuzz_level_replay) for file in $(content_files levels '*.lev'); do cp "$file" "$out/$(seed_name "$file")"; done ;;
+    fuzz_ogg) for file in $(content_files sfx '*.ogg' | grep -v /music/); do cp "$file" "$out/$(seed_name "$file")"; done ;;
+    fuzz_ini) for file in $(content_files gfx '*.ini' 2); do cp "$file" "$out/$(seed_name "$file")"; done ;;
+    fuzz_archive_directory | fuzz_archive_entries)
+      for file in $(content_files . 'Tumbrodemo.dat*'); do cp "$file" "$out/$(seed_name "$file")"; done ;;
+    fuzz_texture)
+      # Texture flags 0; the description beside the image, or none.
+      for file in $(content_files gfx '*.tga' | grep -v /font/) $(content_files gfx '*.jpg'); do
+        { printf '\x00'; chunk "${file%.*}.ini"; cat "$file"; } > "$out/$(seed_name "$file").bin"
+      done ;;
+    fuzz_glyph_pages)
+      # The code page's table follows (bit 0), 1250 (bit 1), accented
+      # letters composed (bit 3); a text in the code page's letters.
+      for page in 1250 1252; do
+        if [ "$page" = 1250 ]; then
+          mode='\x0b' text='Příliš žluťoučký kůň úpěl ďábelské ódy'
+        else
+          mode='\x09' text='Déjà vu: naïve façade, Größe, Ærø'
+        fi
+        for file in $(content_files "gfx/font/$page" '*.tga'); do
+          { printf '%b' "$mode"; cat "$content/gfx/font/$page/$page.codepointLUT.bin"; chunk "${file%.tga}.ini"
+            text16 "$text"; cat "$file"; } > "$out/$(seed_name "$file").bin"
+        done
+      done ;;
+  esac
+}
 
 fuzz_seconds=${FUZZ_SECONDS:-15}
 if command -v clang++ >/dev/null; then
@@ -111,6 +183,11 @@ if command -v clang++ >/dev/null; then
       ZUB_FUZZ_LEVEL_REPLAY_SEEDS="$seeds" "$target" > "build-fuzz/$name.seeds.log" 2>&1
       dirs+=("$seeds")
     fi
+    game=build-fuzz/game-seeds/$name
+    rm -rf "$game"
+    mkdir -p "$game"
+    game_seeds "$name" "$game"
+    [ -n "$(ls -A "$game")" ] && dirs+=("$game")
     "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "${dirs[@]}" > "build-fuzz/$name.log" 2>&1 || {
       tail -n 40 "build-fuzz/$name.log"
       echo "fuzz: $name found a fault"

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,14 @@ bool captureLevelFrame(LevelEnvironment& environment, const KeyScript& script, i
                               .assumeFocused = true},
                              error))
         return false;
+    // Every frame played is drawn, as the game draws each frame it plays:
+    // drawing tells each object whether it is in view, and some turn, pose
+    // or write only while they are (a compass's needle, an animal's legs, a
+    // speech bubble's text). The frames before the picture's are drawn on
+    // the null device, which does the drawing's own work without the
+    // rasterising; the picture's frame on OpenGL.
     ZubGraphics graphics;
-    if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
+    if (!graphics.setDevice(std::make_unique<platform::NullRenderDevice>(), error)) return false;
     graphics.onWindowSize(kPictureWidth, kPictureHeight);
 
     // The level goes before the device it drew on.
@@ -50,7 +57,10 @@ bool captureLevelFrame(LevelEnvironment& environment, const KeyScript& script, i
     while (!environment.manager->done) {
         if (frame >= 0 ? environment.frames >= frame : gc.state == GameController::PLAYING) break;
         environment.frame(script.keysAt(environment.frames));
+        graphics.beginFrame();
+        environment.manager->renderContext();
     }
+    if (!graphics.setDevice(platform::createGLRenderDevice(), error)) return false;
     graphics.beginFrame();
     graphics.clear(0xFF000000u);
     if (draw) draw(gc);

@@ -1,8 +1,9 @@
 #pragma once
 // A frame of a level in play as a picture: the level is played from its
-// file through the level manager (with a key script) and one frame is drawn
-// by the OpenGL device into an off-screen window (SDL's offscreen driver),
-// read back and written as a PNG. For looking at a level as a player sees it.
+// file through the level manager (with a key script), each frame drawn as
+// the game draws it, and the chosen frame is drawn by the OpenGL device into
+// an off-screen window (SDL's offscreen driver), read back and written as a
+// PNG. For looking at a level as a player sees it.
 #include <cstdint>
 #include <functional>
 #include <string>

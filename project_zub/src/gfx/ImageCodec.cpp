@@ -138,7 +138,13 @@ bool checkStbData(Format format, const uint8_t* data, size_t size, int64_t w, in
         }
         return true;
     }
-    if (size < 18) return true;
+    // stb_image reads the bytes missing from a header as zeros: a file shorter
+    // than the header holds no pixel of the size it claims.
+    if (size < 18) {
+        reason = "image size " + std::to_string(w) + "x" + std::to_string(h) + " cannot come from " +
+                 std::to_string(size) + " bytes";
+        return false;
+    }
     const int type = data[2];
     const int64_t pixelBytes = (data[16] + 7) / 8;
     int64_t offset = 18 + data[0];
@@ -298,6 +304,17 @@ void jpegOutputMessage(j_common_ptr cinfo) {
     Logger::get().log(u"%s(): %s", "image_codec::jpeg", text);
 }
 
+// The progress monitor, called as the decoder reads a file's scans: a file
+// with more scans than MAX_JPEG_SCANS is refused before the first scan past
+// the limit is decoded.
+void jpegProgress(j_common_ptr common) {
+    const auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number <= MAX_JPEG_SCANS) return;
+    auto* err = reinterpret_cast<JpegErrorManager*>(common->err);
+    std::snprintf(err->message, sizeof err->message, "more than %d scans", MAX_JPEG_SCANS);
+    std::longjmp(err->jump, 1);
+}
+
 void setupErrors(JpegErrorManager& err) {
     jpeg_std_error(&err.pub);
     err.pub.error_exit = jpegErrorExit;
@@ -388,7 +405,9 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget* target, int& 
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
     jpeg_source_mgr src;
+    jpeg_progress_mgr progress;
     std::memset(&cinfo, 0, sizeof cinfo);
+    std::memset(&progress, 0, sizeof progress);
     setupErrors(err);
     cinfo.err = &err.pub;
     if (setjmp(err.jump)) {
@@ -398,6 +417,8 @@ bool runJpegDecoder(const uint8_t* data, size_t size, ImageTarget* target, int& 
     }
     jpeg_create_decompress(&cinfo);
     setupSource(&cinfo, src, data, size);
+    progress.progress_monitor = jpegProgress;
+    cinfo.progress = &progress;
     jpeg_read_header(&cinfo, TRUE);
     // Every 8 x 8 block takes at least one bit (its DC code): a header that
     // declares more blocks than the file has bits belongs to a truncated or

@@ -29,6 +29,12 @@ constexpr int MAX_DIMENSION = 16384;
 // The most pixels accepted from a file: a texture of 4096 x 4096 (64 MB of
 // ARGB words; the game's largest is 2048 x 960).
 constexpr int64_t MAX_PIXELS = int64_t(1) << 24;
+// The most scans accepted from a JPEG file. A sequential picture has one
+// scan per component at most and a progressive one a few (libjpeg's own
+// progression takes 10 for a colour picture); every scan is a pass over the
+// picture, however few bytes of file it takes, so that a file repeating its
+// scans could otherwise ask for thousands of passes over 4096 x 4096 pixels.
+constexpr int MAX_JPEG_SCANS = 32;
 
 enum class Format { Unknown, Jpeg, Png, Tga };
 
@@ -58,9 +64,11 @@ protected:
 Format detect(const uint8_t* data, size_t size);
 
 // Decodes any supported file into `out`. False with the reason (and `out`
-// empty) when the bytes are no supported image, are damaged, or declare a
+// empty) when the bytes are no supported image, are damaged, declare a
 // size beyond MAX_DIMENSION or MAX_PIXELS or beyond what bytes of their
-// length can hold; the size is checked before anything of it is allocated.
+// length can hold (the size is checked before anything of it is allocated),
+// or are a JPEG file of more than MAX_JPEG_SCANS scans (refused before the
+// first scan past the limit is decoded).
 bool tryDecode(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
 bool tryDecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& reason);
 // The same into the target's rows, with what their alpha holds. On failure

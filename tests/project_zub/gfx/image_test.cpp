@@ -19,6 +19,10 @@
 #include "sys/ErrorManager.h"
 #include "sys/FileManager.h"
 
+extern "C" {
+#include <jpeglib.h>
+}
+
 using namespace gfxtest;
 
 namespace {
@@ -145,6 +149,92 @@ TEST(ImageCodecDeathTest, SizesBeyondTheLimitsOrTheBytesAreFatalBeforeDecoding) 
     expectFatal(jpeg, "JPEG decode failed: image size 4000x4000 cannot come from");
     jpeg.replace(frame + 5, 4, "\x3E\x80\x3E\x80");
     expectFatal(jpeg, "JPEG decode failed: image size 16000x16000 out of range");
+}
+
+// 17 bytes of a run-length TGA, one short of its header, whose width and
+// height say 4096 x 4096: there is no room for a single pixel.
+TEST(ImageCodec, AFileShorterThanATgaHeaderIsRefusedWithItsSize) {
+    const std::string tga("\0\0\x0A\0\0\0\0\0\0\0\0\0\0\x10\0\x10\x20", 17);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(tga.data());
+    DecodedImage img;
+    std::string reason;
+    EXPECT_FALSE(image_codec::tryDecode(bytes, tga.size(), img, reason));
+    EXPECT_EQ(reason, "image size 4096x4096 cannot come from 17 bytes");
+    EXPECT_TRUE(img.pixels.empty());
+    int w = -1, h = -1;
+    reason.clear();
+    EXPECT_FALSE(image_codec::tryReadSize(bytes, tga.size(), w, h, reason));
+    EXPECT_EQ(reason, "image size 4096x4096 cannot come from 17 bytes");
+    EXPECT_EQ(w, 0);
+}
+
+// A progressive JPEG of w x h, by libjpeg's own progression (ten scans for a
+// colour picture).
+std::string progressiveJpeg(int w, int h) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>((i * 37) ^ (i >> 5));
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = rgb.data() + static_cast<size_t>(cinfo.next_scanline) * static_cast<size_t>(w) * 3;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(out), outSize);
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    return bytes;
+}
+
+// The file with its last scan (from its start-of-scan marker to the end of
+// the image) repeated `times` times more.
+std::string repeatLastScan(const std::string& jpeg, int times) {
+    const size_t end = jpeg.size() - 2;
+    EXPECT_EQ(jpeg.substr(end), "\xFF\xD9");
+    const size_t scan = jpeg.rfind("\xFF\xDA");
+    EXPECT_NE(scan, std::string::npos);
+    std::string out = jpeg.substr(0, end);
+    for (int i = 0; i < times; ++i) out += jpeg.substr(scan, end - scan);
+    return out + "\xFF\xD9";
+}
+
+TEST(ImageCodec, AJpegThatRepeatsItsScansIsRefused) {
+    // Each repeat of a scan is a pass over the whole picture for a few bytes
+    // of file.
+    const std::string progressive = progressiveJpeg(64, 48);
+    DecodedImage img;
+    std::string reason;
+    ASSERT_TRUE(
+        image_codec::tryDecode(reinterpret_cast<const uint8_t*>(progressive.data()), progressive.size(), img, reason))
+        << reason;
+    EXPECT_EQ(img.width, 64);
+    EXPECT_EQ(img.height, 48);
+    const std::string repeated = repeatLastScan(progressive, 1000);
+    EXPECT_FALSE(
+        image_codec::tryDecode(reinterpret_cast<const uint8_t*>(repeated.data()), repeated.size(), img, reason));
+    EXPECT_EQ(reason, "more than " + std::to_string(image_codec::MAX_JPEG_SCANS) + " scans");
+    EXPECT_TRUE(img.pixels.empty());
+    // A baseline picture has one scan, and a second one is refused.
+    std::vector<uint32_t> px(64 * 48, 0xFF306090u);
+    std::vector<uint8_t> encoded;
+    ASSERT_TRUE(image_codec::encodeJpeg(px.data(), 64, 48, 90, encoded));
+    const std::string baseline = repeatLastScan(std::string(encoded.begin(), encoded.end()), 1000);
+    reason.clear();
+    EXPECT_FALSE(
+        image_codec::tryDecode(reinterpret_cast<const uint8_t*>(baseline.data()), baseline.size(), img, reason));
+    EXPECT_FALSE(reason.empty());
 }
 
 // --- images in memory -----------------------------------------------------------

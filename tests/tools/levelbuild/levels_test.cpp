@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -19,9 +21,13 @@
 #include "Manifest.h"
 #include "flow/GameController.h"
 #include "flow/GameServer.h"
+#include "gfx/Camera.h"
+#include "gfx/ContextBlender.h"
 #include "levelbuild_test_support.h"
 #include "object/ResourceManager.h"
 #include "object/RuntimeClass.h"
+#include "objects/apples/Compass.h"
+#include "objects/pig/SpeechBubble.h"
 #include "sys/ErrorManager.h"
 #include "world/EditorObject.h"
 
@@ -104,6 +110,57 @@ TEST(Levels, OpeningViewsAreDrawnIntoTheBuildFolder) {
         }
         EXPECT_GT(fs::file_size(png, ec), 10000u);
     }
+}
+
+// What turns or writes only in view is drawn in a picture as the game draws
+// it: every frame played is drawn, which tells each object whether it is in
+// view. At e3's start the compass beside the pig points at the house (down
+// to the right), and the hint's bubble above her has its words.
+TEST(Levels, APictureShowsWhatOnlyTurnsOrWritesInView) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
+    ASSERT_TRUE(environment.loadFonts(kContent));
+    levelbuild::BuiltLevel level;
+    std::string error;
+    ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "e3.txt"), "e3.txt", level, error)) << error;
+    environment.install(level);
+    std::vector<uint32_t> pixels;
+    float needle = 0.0f, house = 0.0f;
+    bool needleShown = false;
+    std::vector<V3> bubbles;
+    const bool drawn = levelbuild::captureLevelFrame(
+        environment, levelbuild::KeyScript(), -1, pixels, error, level.number, [&](GameController& gc) {
+            environment.manager->renderContext();
+            auto* compass = zub_cast<Compass>(environment.server().findObjectOrNull(level.labels.at(u"compass")));
+            ASSERT_NE(compass, nullptr);
+            A99Object* target = compass->findTarget();
+            ASSERT_NE(target, nullptr);
+            needle = compass->needle->rotation.z;
+            needleShown = !compass->needle->bHidden;
+            house = std::atan2(target->position.y - compass->position.y, target->position.x - compass->position.x);
+            std::function<void(ZubBase*)> find = [&](ZubBase* o) {
+                for (ZubBase* c : childrenOf(o)) {
+                    if (auto* bubble = dynamic_cast<SpeechBubble*>(c))
+                        bubbles.push_back(gc.contextGame->camera->worldToScreen(bubble->boundingCentre));
+                    find(c);
+                }
+            };
+            find(&gc);
+        });
+    if (!drawn) GTEST_SKIP() << "no off-screen OpenGL window: " << error;
+    EXPECT_TRUE(needleShown);
+    EXPECT_NEAR(house, -0.42f, 0.05f);
+    EXPECT_NEAR(needle, house, 1e-4f);
+    // The words: dark pixels in the middle of the bubble's white frame.
+    ASSERT_EQ(bubbles.size(), 1u);
+    const int cx = static_cast<int>(bubbles[0].x), cy = levelbuild::kPictureHeight - 1 - static_cast<int>(bubbles[0].y);
+    int dark = 0;
+    for (int y = cy - 6; y <= cy + 6; ++y)
+        for (int x = cx - 60; x <= cx + 60; ++x) {
+            const uint32_t p = pixels[static_cast<size_t>(y) * levelbuild::kPictureWidth + static_cast<size_t>(x)];
+            if (((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100) ++dark;
+        }
+    EXPECT_GT(dark, 40) << "at " << cx << ", " << cy;
 }
 
 // Together the levels place every class the level editor offers (every
