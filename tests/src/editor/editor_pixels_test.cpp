@@ -1,6 +1,7 @@
 // The editor over a small level and over the first level, drawn by the OpenGL device in an
 // off-screen window in the content generator's art and the game's fonts (the
-// tiny font with the editor's row symbols), and compared with a stored
+// tiny font with its symbols, the edit box's caret and the editor's row
+// symbols), and compared with a stored
 // picture within a tolerance: the grid, the editor's icons and labels, a
 // switch's rows with an open row being typed into, its reference to an apple
 // (line and circle) and the leader to the switch. After a wanted change of
@@ -8,6 +9,8 @@
 //   ZUB_WRITE_SCREENSHOTS=1 build/tests/game_editor_tests --gtest_filter='EditorPixels.*'
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -17,6 +20,8 @@
 #include "EditorHarness.h"
 #include "MenuHarness.h"
 #include "OffscreenPicture.h"
+#include "editor/EditorPropertyTextWidget.h"
+#include "gui/GUIeditBox.h"
 #include "gui/GUIthemeMinimal.h"
 #include "gui/GuiEnvironment.h"
 #include "object/Property.h"
@@ -56,8 +61,17 @@ protected:
             glyph_pages::writeSymbolSheet(h->folder + "editorsymbols", *raster, {0x25B8, 0x2022, 0x25BA}, style, error))
             << error;
         symbols = std::make_unique<Texture>(10, u"editorsymbols.tga");
+        // Its symbols from code 0 (the edit box's caret among them) are the
+        // generated sheet that the loader adds.
+        std::error_code ec;
+        for (const char* ext : {".tga", ".ini"})
+            std::filesystem::copy_file(std::string(ZUB_CONTENT_DIR "/gfx/font/font-tiny-GUIsymbols") + ext,
+                                       h->folder + "guisymbols" + ext, ec);
+        ASSERT_FALSE(ec) << ec.message();
+        guiSymbols = std::make_unique<Texture>(10, u"guisymbols.tga");
         tiny = std::make_unique<FontQuad>();
         tiny->addSourceTextures(u"fontTinyTex");
+        tiny->addSourceTexture(guiSymbols.get(), 0, true);
         tiny->addSourceTexture(symbols.get(), 0x80, true);
         tiny->finishLoading();
         h->resources.addResource(u"fontTiny", tiny.get());
@@ -70,6 +84,7 @@ protected:
         h.reset();
         tiny.reset();
         symbols.reset();
+        guiSymbols.reset();
         art.clear();
         window.close();
     }
@@ -106,7 +121,7 @@ protected:
     picturetest::OffscreenWindow window;
     std::unique_ptr<EditorHarness> h;
     picturetest::PaintedArt art;
-    std::unique_ptr<Texture> symbols;
+    std::unique_ptr<Texture> symbols, guiSymbols;
     std::unique_ptr<FontQuad> tiny;
 };
 
@@ -210,6 +225,53 @@ TEST_F(EditorPixels, LongNamesAndValuesStayInsideTheirRows) {
             bright += ((c >> 16) & 0xFF) >= 0xC0 && ((c >> 8) & 0xFF) >= 0xC0 && (c & 0xFF) >= 0xC0;
         }
     EXPECT_EQ(bright, 0);
+}
+
+// An open row's caret blinks in the rows' font as the game loads it: in
+// one phase a thin upright bar about as tall as the digits, in the other
+// nothing in its place, and the digit after it stands still meanwhile. So
+// between the phases only a column or two of the box changes, over most of
+// its height, to the box's own colour.
+TEST_F(EditorPixels, AnOpenRowsCaretBlinksAsAnUprightBar) {
+    EditorHarness& e = *h;
+    ASSERT_NE(editTheFirstLevelWithItsFirstApplePicked(), nullptr);
+    e.pointAt(V3(-120.0f, -200.0f, 0.0f));
+    e.clickRow(u"position.x");
+    auto* row = dynamic_cast<EditorPropertyTextWidget*>(e.row(u"position.x"));
+    ASSERT_NE(row, nullptr);
+    GUIeditBox* box = row->editBox;
+    e.type(u"25");
+    e.key(input_codes::KEY_LEFT);
+    ASSERT_EQ(box->caret, 1);
+    auto phase = [&](char16_t caret) {
+        for (int i = 0; i < 30 && box->caption.find(caret) == WString::npos; ++i) e.step();
+        EXPECT_NE(box->caption.find(caret), WString::npos);
+        return draw();
+    };
+    const std::vector<uint32_t> on = phase(GUIeditBox::CARET_ON), off = phase(GUIeditBox::CARET_OFF);
+
+    // The box and a few rows above and below it, which the glyphs' cells
+    // reach; the digits stand out from the box by about 40 levels.
+    const V3 centre = EditorHarness::centreOf(box);
+    const float left = centre.x - static_cast<float>(box->width) * 0.5f,
+                top = centre.y + static_cast<float>(box->height) * 0.5f + 3.0f;
+    int firstColumn = box->width, lastColumn = -1, firstRow = 1000, lastRow = -1, notBlank = 0;
+    for (int y = 0; y < box->height + 6; ++y) {
+        // What the box shows in this row where there is no text.
+        const uint32_t blank =
+            at(off, V3(left + static_cast<float>(box->width) - 10.0f, top - static_cast<float>(y), 0.0f));
+        for (int x = 0; x < box->width; ++x) {
+            const V3 p(left + static_cast<float>(x), top - static_cast<float>(y), 0.0f);
+            if (picturetest::difference(at(on, p), at(off, p)) <= 12) continue;
+            firstColumn = std::min(firstColumn, x), lastColumn = std::max(lastColumn, x);
+            firstRow = std::min(firstRow, y), lastRow = std::max(lastRow, y);
+            notBlank += picturetest::difference(at(off, p), blank) > 12;
+        }
+    }
+    ASSERT_GE(lastColumn, 0) << "the caret does not blink";
+    EXPECT_LE(lastColumn - firstColumn + 1, 2) << "the caret is no thin bar, or the text beside it moves";
+    EXPECT_GE(lastRow - firstRow + 1, 7) << "the caret is shorter than the digits";
+    EXPECT_EQ(notBlank, 0) << "the caret's blank phase shows something";
 }
 
 // The first level as the build writes it, opened for editing with its first
