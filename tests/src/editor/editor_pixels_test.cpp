@@ -21,6 +21,8 @@
 #include "MenuHarness.h"
 #include "OffscreenPicture.h"
 #include "editor/EditorPropertyTextWidget.h"
+#include "gfx/Camera.h"
+#include "gfx/ContextBlender.h"
 #include "gui/GUIeditBox.h"
 #include "gui/GUIthemeMinimal.h"
 #include "gui/GuiEnvironment.h"
@@ -335,6 +337,56 @@ TEST_F(EditorPixels, ShiftMeasuresFromThePickedObjectToThePointer) {
         for (float x = to.x; x <= to.x + 90.0f; x += 1.0f)
             text += picturetest::difference(at(plain, V3(x, y, 0.0f)), at(measured, V3(x, y, 0.0f))) > 40;
     EXPECT_GT(text, 150) << "no measure written below the pointer";
+}
+
+// The editor's labels keep their size on the screen as the view zooms, so
+// that zooming in moves them apart: Shift's readout, taken at the same
+// offset in the world from the picked object (so it says the same), covers
+// a box of the same size at the same place below the pointer at the first
+// zoom and zoomed in by one and by two wheel notches. (Shift also rings the
+// pointer at 150 units, outside the part of the screen looked at.)
+TEST_F(EditorPixels, LabelsKeepTheirSizeOnTheScreenAsTheViewZooms) {
+    EditorHarness& e = *h;
+    Apple* apple = editTheFirstLevelWithItsFirstApplePicked();
+    ASSERT_NE(apple, nullptr);
+    Camera& camera = *e.controller().contextGame->camera;
+    struct Box {
+        int left = 1000, right = -1000, top = -1000, bottom = 1000;
+    };
+    // What Shift adds right of and below the pointer, the object being up
+    // and left of it, in pixels from the pointer.
+    auto readout = [&] {
+        const V3 to = e.onScreen(apple->position + V3(100.0f, -80.0f, 0.0f));
+        e.pointAt(to);
+        const std::vector<uint32_t> plain = draw();
+        e.keys.insert(input_codes::KEY_LSHIFT);
+        e.step();
+        const std::vector<uint32_t> measured = draw();
+        e.keys.erase(input_codes::KEY_LSHIFT);
+        e.step();
+        Box b;
+        for (int y = -3; y >= -80; --y)
+            for (int x = -2; x <= 110; ++x) {
+                const V3 d(static_cast<float>(x), static_cast<float>(y), 0.0f);
+                if (picturetest::difference(at(plain, to + d), at(measured, to + d)) <= 40) continue;
+                b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+                b.top = std::max(b.top, y), b.bottom = std::min(b.bottom, y);
+            }
+        return b;
+    };
+    const Box first = readout();
+    ASSERT_GT(first.right - first.left, 40) << "no readout below the pointer";
+    ASSERT_GT(first.top - first.bottom, 20);
+    for (const float depth : {-256.0f, -128.0f}) {
+        SCOPED_TRACE(depth);
+        e.wheel(-1);
+        ASSERT_EQ(camera.eye.z, depth);
+        const Box zoomed = readout();
+        EXPECT_NEAR(zoomed.left, first.left, 2);
+        EXPECT_NEAR(zoomed.right, first.right, 2);
+        EXPECT_NEAR(zoomed.top, first.top, 2);
+        EXPECT_NEAR(zoomed.bottom, first.bottom, 2);
+    }
 }
 
 }  // namespace
