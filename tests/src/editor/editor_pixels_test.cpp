@@ -20,6 +20,7 @@
 #include "EditorHarness.h"
 #include "MenuHarness.h"
 #include "OffscreenPicture.h"
+#include "TextContrast.h"
 #include "editor/EditorPropertyTextWidget.h"
 #include "gfx/Camera.h"
 #include "gfx/ContextBlender.h"
@@ -233,7 +234,9 @@ TEST_F(EditorPixels, LongNamesAndValuesStayInsideTheirRows) {
 // one phase a thin upright bar about as tall as the digits, in the other
 // nothing in its place, and the digit after it stands still meanwhile. So
 // between the phases only a column or two of the box changes, over most of
-// its height, to the box's own colour.
+// its height, to the box's own colour; and the bar, a thin stroke in the
+// grey the theme gives captions (as the typed text), stands out from the
+// box by a contrast ratio of 2.5 at least.
 TEST_F(EditorPixels, AnOpenRowsCaretBlinksAsAnUprightBar) {
     EditorHarness& e = *h;
     ASSERT_NE(editTheFirstLevelWithItsFirstApplePicked(), nullptr);
@@ -253,11 +256,14 @@ TEST_F(EditorPixels, AnOpenRowsCaretBlinksAsAnUprightBar) {
     const std::vector<uint32_t> on = phase(GUIeditBox::CARET_ON), off = phase(GUIeditBox::CARET_OFF);
 
     // The box and a few rows above and below it, which the glyphs' cells
-    // reach; the digits stand out from the box by about 40 levels.
+    // reach.
     const V3 centre = EditorHarness::centreOf(box);
     const float left = centre.x - static_cast<float>(box->width) * 0.5f,
                 top = centre.y + static_cast<float>(box->height) * 0.5f + 3.0f;
     int firstColumn = box->width, lastColumn = -1, firstRow = 1000, lastRow = -1, notBlank = 0;
+    // The box's fill, and the caret's contrast with it where it lies on it.
+    const uint32_t fill = at(off, V3(left + static_cast<float>(box->width) - 10.0f, centre.y, 0.0f));
+    double shows = 1.0;
     for (int y = 0; y < box->height + 6; ++y) {
         // What the box shows in this row where there is no text.
         const uint32_t blank =
@@ -268,12 +274,15 @@ TEST_F(EditorPixels, AnOpenRowsCaretBlinksAsAnUprightBar) {
             firstColumn = std::min(firstColumn, x), lastColumn = std::max(lastColumn, x);
             firstRow = std::min(firstRow, y), lastRow = std::max(lastRow, y);
             notBlank += picturetest::difference(at(off, p), blank) > 12;
+            if (picturetest::difference(blank, fill) <= 12)
+                shows = std::max(shows, contrasttest::contrastRatio(at(on, p), fill));
         }
     }
     ASSERT_GE(lastColumn, 0) << "the caret does not blink";
     EXPECT_LE(lastColumn - firstColumn + 1, 2) << "the caret is no thin bar, or the text beside it moves";
     EXPECT_GE(lastRow - firstRow + 1, 7) << "the caret is shorter than the digits";
     EXPECT_EQ(notBlank, 0) << "the caret's blank phase shows something";
+    EXPECT_GE(shows, 2.5) << "the caret hardly stands out from the box";
 }
 
 // The first level as the build writes it, opened for editing with its first
