@@ -512,7 +512,7 @@ std::vector<Entry> build() {
     // ---- Font symbol sheets (made with the glyph pages) -------------------------------
     {
         E gui = tex(199, "fontTinyGUIsymbolsTex", "gfx/font/font-tiny-GUIsymbols.tga", 10, Art::Plain, WHITE, {},
-                    "fontTiny: codes from 0 as they are (tick, caret, arrows, keys)");
+                    "fontTiny: codes from 0 as they are (caret and its blank phase, arrows, keys)");
         gui.kind = Kind::GlyphSheet;
         add(gui);
         E ed = tex(200, "fontTinyEditorSymbolsTex", "gfx/font/font-tiny-editorsymbols.tga", 10, Art::Plain, WHITE, {},

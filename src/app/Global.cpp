@@ -5,7 +5,6 @@
 #include "app/CrashReport.h"
 #include "app/Loader.h"
 #include "engine/ContextManager.h"
-#include "engine/FocusManager.h"
 #include "engine/Zub.h"
 #include "flow/ContextLevelManager.h"
 #include "flow/GameServices.h"
@@ -157,10 +156,6 @@ void Global::initPreLoader() {
     gui::installScreenOverlays(*contextManager);
     // The options page's toggle shows or hides the figure at once.
     contextManager->showFrameRate = &config.showFrameRate;
-    contextManager->onContextPopped = [](Context*) {
-        if (FocusManager* focus = FocusManager::active()) focus->setFocus(nullptr);
-    };
-
     contextManager->pushContext(new Loader);
 }
 

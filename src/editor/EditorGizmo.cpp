@@ -122,6 +122,9 @@ void EditorGizmo::tickContents(double time, double dt) {
         for (EditorIconObject* icon : iconsOf(this))
             if (icon->bHovered && resources) assign(resources->find(icon->name, true));
         done = 1;
+        // The press is the picker's: it moves no focus (the object being
+        // edited keeps it, and its keys, once the picker has closed).
+        if (!in->getPointerOwner(0)) in->setPointerOwner(this);
     }
     if (in->typedChar == u'\b') filter.clear();
     else if (in->typedChar != 0) filter += in->typedChar;

@@ -343,10 +343,10 @@ void EditorObject::renderObject() {
         const uint32_t c = 0xff0080ffu;
         drawEditorArrow(position, mouse, c);
         const double angle = std::atan2(static_cast<double>(d.y), static_cast<double>(d.x));
-        world->drawLabel(formatString(u"%.1lf", d.length()), V3(mouse.x, mouse.y - 15.0f, mouse.z), c, 3);
-        world->drawLabel(formatString(u"%.3lf rad", angle), V3(mouse.x, mouse.y - 25.0f, mouse.z), c, 3);
-        world->drawLabel(formatString(u"%.1lf deg", angle * 360.0 / 6.2831855), V3(mouse.x, mouse.y - 35.0f, mouse.z),
-                         c, 3);
+        // Below the pointer on the screen, as at the editor's first zoom.
+        world->drawLabel(formatString(u"%.1lf", d.length()), mouse, c, 3, V3(0.0f, -15.0f, 0.0f));
+        world->drawLabel(formatString(u"%.3lf rad", angle), mouse, c, 3, V3(0.0f, -25.0f, 0.0f));
+        world->drawLabel(formatString(u"%.1lf deg", angle * 360.0 / 6.2831855), mouse, c, 3, V3(0.0f, -35.0f, 0.0f));
     }
     if (nextSelected()) {
         drawEditorCircle(boundingCentre.x, boundingCentre.y, boundingCentre.z, boundingRadius, 0xffffffffu);

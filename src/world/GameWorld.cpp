@@ -1,5 +1,9 @@
 #include "world/GameWorld.h"
 
+#include <cmath>
+
+#include "gfx/Camera.h"
+#include "gfx/Renderable.h"
 #include "net/NetRole.h"
 #include "text/FontQuad.h"
 #include "world/WorldEditorPanel.h"
@@ -32,8 +36,20 @@ ZubBase* GameWorld::findObjectUnderMouse(int skip) {
     return proxies ? proxies->findObjectUnderMouse(skip) : nullptr;
 }
 
-void GameWorld::drawLabel(const WString& text, const V3& at, uint32_t color, int flags) {
-    if (FontQuad* font = getLabelFont()) font->drawText(at, color, flags, text);
+void GameWorld::drawLabel(const WString& text, const V3& at, uint32_t color, int flags, const V3& screenOffset) {
+    FontQuad* font = getLabelFont();
+    if (!font) return;
+    // World units per unit of the reference screen at the point's depth.
+    float k = 1.0f;
+    if (const Camera* camera = getGameCamera())
+        k = (at.z - camera->eye.z) / (static_cast<float>(REFERENCE_WIDTH) * 0.5f);
+    if (!(k > 0.0f) || !std::isfinite(k)) return;
+    Renderable carrier;
+    carrier.position = at + screenOffset * k;
+    carrier.scale = V3(k, k, 1.0f);
+    carrier.color = color;
+    carrier.onTransformChanged();
+    font->renderText(&carrier, flags, text);
 }
 
 bool isEditorMode() { return activeEditorPanel() != nullptr; }

@@ -54,9 +54,15 @@ public:
 
     // The game's label font (editor labels), or null.
     virtual FontQuad* getLabelFont() { return nullptr; }
-    // Writes an editor label with the label font; text flags as the font
-    // takes them. Without a font nothing is drawn.
-    virtual void drawLabel(const WString& text, const V3& at, uint32_t color, int flags);
+    // Writes an editor label with the label font at a point of the world;
+    // text flags as the font takes them. The label keeps its size on the
+    // screen whatever the game camera's zoom: it is as large as the font's
+    // design units on the reference screen, which is its size in world units
+    // at the editor's first zoom (the eye REFERENCE_WIDTH / 2 before the
+    // depth 0). `screenOffset` moves it from the point by so much on the
+    // screen, in the same units. Without a font, or with the point behind
+    // the eye, nothing is drawn.
+    virtual void drawLabel(const WString& text, const V3& at, uint32_t color, int flags, const V3& screenOffset = V3());
 
     // Where the danger area list's areas lie, for the area searches.
     AreaIndex areaIndex;

@@ -166,9 +166,10 @@ void makeFont(const std::string& outDir, const content::CodePage& cp, const cont
     for (const std::string& w : written) account(w, out);
 }
 
-// The tiny font's symbol sheets: the GUI symbols from code 0 (tick, cross,
-// arrows, triangles, pointers) and the editor's row symbols from code 0x80
-// (group, sub-object, remote call).
+// The tiny font's symbol sheets: the GUI symbols from code 0 (the edit box's
+// caret and its blank phase, as the tiny font is the level editor's edit
+// boxes' font, then arrows, triangles, pointers) and the editor's row
+// symbols from code 0x80 (group, sub-object, remote call).
 void makeSymbolSheet(const std::string& outDir, const Entry& e, Output& out) {
     const glyph_pages::Style style = fontStyle(content::kFonts[0]);
     const std::string file = platform::defaultGlyphFontFile();
@@ -180,7 +181,7 @@ void makeSymbolSheet(const std::string& outDir, const Entry& e, Output& out) {
     }
     const bool gui = e.name == "fontTinyGUIsymbolsTex";
     const std::vector<char32_t> slots =
-        gui ? glyph_pages::symbolSlots(*font) : std::vector<char32_t>{0x25B8, 0x2022, 0x25BA};
+        gui ? glyph_pages::caretSymbolSlots(*font) : std::vector<char32_t>{0x25B8, 0x2022, 0x25BA};
     const std::string stem = outDir + "/" + e.file.substr(0, e.file.size() - 4);
     if (!glyph_pages::writeSymbolSheet(stem, *font, slots, style, out.error)) {
         out.error = e.file + ": " + out.error;

@@ -1758,7 +1758,12 @@ void paintPanel(Ctx& k) {
     if (l == "disabled") {
         fill = mix(k.col, kGrey, 0.7);
         border = shade(fill, 0.6);
-    } else if (l == "focused" || l == "highlight") {
+    } else if (l == "focused") {
+        // The GUI themes' focused frame, which an edit box wears while it is
+        // typed into: dark, so that its grey caption and caret stand out.
+        fill = shade(k.col, 0.3);
+        border = 0xFFFFD840;
+    } else if (l == "highlight") {
         fill = shade(k.col, 1.3);
         border = 0xFFFFD840;
     }

@@ -1,5 +1,6 @@
 #include "engine/ContextManager.h"
 
+#include "engine/FocusManager.h"
 #include "engine/Zub.h"
 #include "input/ZubInput.h"
 #include "sys/ErrorManager.h"
@@ -51,6 +52,7 @@ void ContextManager::tick(double t, double frameInterval) {
         if (!top->done) break;
         if (top == activeTop) activeTop = nullptr;
         top->onDeactivate(true);
+        dropFocusIn(top);
         if (onContextPopped) onContextPopped(top);
         removeChild(top);
         if (top->bDeleteWhenDone) deleteObject(top);
@@ -78,6 +80,12 @@ void ContextManager::tick(double t, double frameInterval) {
     pointerContext->tick(t, frameInterval);
     irisContext->tick(t, frameInterval);
     top->tick(t, frameInterval);
+}
+
+void ContextManager::dropFocusIn(Context* screen) {
+    FocusManager* focus = FocusManager::active();
+    ZubBase* f = focus ? focus->getFocus() : nullptr;
+    if (f && (f == screen || screen->isAncestorOf(f))) focus->setFocus(nullptr);
 }
 
 bool ContextManager::windowHasFocus() { return !ZUB || ZUB->bWindowFocused != 0; }

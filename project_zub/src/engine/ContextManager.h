@@ -19,9 +19,12 @@ public:
     // Only contexts go on the stack.
     void addChild(ZubBase* child) override;
 
-    // Pops finished tops, activates a new top (the pointers' presses taken
-    // by the old top stay its own: ZubInput::disownPointers), ticks the
-    // overlays and the top.
+    // Pops finished tops (a popped screen takes the input focus with it
+    // when the focus is on it or inside it; a focus beneath it stays, so
+    // that the object picked in a level being edited keeps its keys once
+    // the pages opened over the level close), activates a new top (the
+    // pointers' presses taken by the old top stay its own:
+    // ZubInput::disownPointers), ticks the overlays and the top.
     void tick(double time, double frameInterval) override;
     // Draws the top, the pointer overlay (while the window has the focus and
     // the top shows the pointer), the transition overlay, the frame rate.
@@ -34,7 +37,7 @@ public:
 
     // Hooks the game installs.
     std::function<void()> onTopChanged;             // e.g. the transition closes again
-    std::function<void(Context*)> onContextPopped;  // e.g. the input focus is cleared
+    std::function<void(Context*)> onContextPopped;  // after it left the stack
     // Draws the frame-rate figure (frameRate) over the top context; called
     // last in every frame in which *showFrameRate (the game configuration's
     // show-frame-rate byte) is nonzero, unless the top hides the figure
@@ -54,6 +57,7 @@ public:
 
 private:
     void measureFrameRate(double time);
+    static void dropFocusIn(Context* screen);
 
     Context* activeTop = nullptr;
     double rateSince = -1.0;  // engine time the count runs from (-1: not yet)

@@ -119,7 +119,8 @@ bool renderPages(platform::FontRasterizer& font, const std::vector<char32_t>& sl
     std::vector<Cell> cells(slots.size());
     for (size_t i = 0; i < slots.size(); ++i) {
         Cell& c = cells[i];
-        if (slots[i] == 0 || !font.renderGlyph(slots[i], c.glyph)) continue;
+        const char32_t code = slots[i] & ~BLANK_SLOT;
+        if (code == 0 || !font.renderGlyph(code, c.glyph)) continue;
         const platform::GlyphImage& g = c.glyph;
         const int outline = std::max(0, style.outline);
         // The ink with its outline, in pixels from the pen (a blank
@@ -145,6 +146,8 @@ bool renderPages(platform::FontRasterizer& font, const std::vector<char32_t>& sl
         c.height = cellHeight;
         c.glyphX = std::max(0, style.padding) - left + g.left;
         c.glyphY = edge + m.ascender - g.top;
+        // A blank keeps the cell and drops the ink.
+        if (slots[i] & BLANK_SLOT) c.glyph = platform::GlyphImage{};
     }
 
     // Packing.
@@ -241,6 +244,19 @@ std::vector<char32_t> symbolSlots(const platform::FontRasterizer& font) {
             }
         slots.push_back(chosen);
     }
+    return slots;
+}
+
+std::vector<char32_t> caretSymbolSlots(const platform::FontRasterizer& font) {
+    std::vector<char32_t> slots = symbolSlots(font);
+    char32_t caret = 0;
+    for (char32_t c : {U'|', U'\u2502', U'I'})
+        if (font.hasGlyph(c)) {
+            caret = c;
+            break;
+        }
+    slots[1] = caret;
+    slots[2] = caret ? blankAs(caret) : 0;
     return slots;
 }
 

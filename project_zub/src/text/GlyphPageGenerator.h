@@ -68,6 +68,11 @@ struct Page {
     int cells = 0;                 // characters (skins) on this page
 };
 
+// A slot that takes the cell of a character but leaves it transparent: a
+// blank exactly as wide as the character (blankAs(c)).
+inline constexpr char32_t BLANK_SLOT = 0x80000000u;
+constexpr char32_t blankAs(char32_t c) { return c | BLANK_SLOT; }
+
 // One cell per slot, in order; a slot of 0 or a character the font lacks is
 // an empty 1 x 1 cell. False with a reason when a cell is larger than a page.
 bool renderPages(platform::FontRasterizer& font, const std::vector<char32_t>& slots, const Style& style,
@@ -85,6 +90,12 @@ std::vector<char32_t> codePageSlots(const CodePointTable& table, std::u16string_
 // right, 9 and 10 pointers left and right; each the first of its candidates
 // the font has (0 when none).
 std::vector<char32_t> symbolSlots(const platform::FontRasterizer& font);
+
+// The symbol codes of a font that edit boxes draw their text in: as
+// symbolSlots, but 1 is the caret (an upright bar) and 2 its blank phase (a
+// blank as wide as the caret), so that a blinking caret shows and hides and
+// the text after it stays in place.
+std::vector<char32_t> caretSymbolSlots(const platform::FontRasterizer& font);
 
 // An uncompressed 32-bit TGA (top-left origin, 8 alpha bits).
 std::string encodeTga(int width, int height, const std::vector<uint32_t>& argb);

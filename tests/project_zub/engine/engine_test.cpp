@@ -578,6 +578,32 @@ TEST(ScreenStack, ADoneContextBelowTheTopGoesWhenItBecomesTheTop) {
     EXPECT_EQ(m.getTop(), nullptr);
 }
 
+// A screen that goes takes the input focus with it when the focus is on it
+// or inside it; a focus on the screen beneath stays. (The pages are not
+// deleted when done, so that a focus left on them would show.)
+TEST(ScreenStack, APoppedScreenTakesOnlyItsOwnFocusWithIt) {
+    FocusManager focus;
+    ContextManager m;
+    auto* level = new Screen("level");
+    auto* picked = new ZubBase;
+    level->addChild(picked);
+    m.pushContext(level);
+    focus.setFocus(picked);
+    for (const int on : {0, 1, 2}) {  // beneath, inside the page, the page
+        Screen page("page");
+        auto* box = new ZubBase;
+        page.addChild(box);
+        m.pushContext(&page);
+        m.tick(0, 0.01);
+        if (on == 1) focus.setFocus(box);
+        if (on == 2) focus.setFocus(&page);
+        page.done = 1;
+        m.tick(0, 0.01);
+        EXPECT_EQ(m.getTop(), level);
+        EXPECT_EQ(focus.getFocus(), on == 0 ? picked : nullptr) << on;
+    }
+}
+
 TEST(ScreenStack, TheFrameRateIsMeasuredAndItsFigureDrawnWhenAskedUnlessTheTopHidesIt) {
     ContextManager m;
     auto* a = new Screen("a");

@@ -242,6 +242,22 @@ TEST_F(GlyphPages, CodePageSlotsCanLeaveComposableLettersOut) {
     ASSERT_EQ(symbols.size(), 11u);
     EXPECT_EQ(symbols[0], 0u);
     for (size_t i = 1; i < symbols.size(); ++i) EXPECT_TRUE(font->hasGlyph(symbols[i])) << i;
+
+    // An edit box's font: the caret at 1, and at 2 a blank in a cell just as
+    // wide; the rest as above.
+    const auto caret = glyph_pages::caretSymbolSlots(*font);
+    ASSERT_EQ(caret.size(), 11u);
+    EXPECT_EQ(caret[1], U'|');
+    EXPECT_EQ(caret[2], glyph_pages::blankAs(U'|'));
+    EXPECT_TRUE(std::equal(caret.begin() + 3, caret.end(), symbols.begin() + 3));
+    std::vector<glyph_pages::Page> pages;
+    std::string error;
+    ASSERT_TRUE(glyph_pages::renderPages(*font, caret, glyph_pages::Style(), pages, error)) << error;
+    const auto r = rects(pages[0].description);
+    EXPECT_EQ(r[2][2], r[1][2]);
+    EXPECT_EQ(r[2][3], r[1][3]);
+    EXPECT_GE(inkColumns(pages[0], r[1]).first, 0);
+    EXPECT_EQ(inkColumns(pages[0], r[2]).first, -1);
 }
 
 TEST(Tga, HeaderAndPixelOrder) {

@@ -26,6 +26,8 @@
 #include "flow/LevelDraft.h"
 #include "flow/MyRootObject.h"
 #include "flow/Overlay.h"
+#include "gfx/Camera.h"
+#include "gfx/ContextBlender.h"
 #include "gfx/Texture.h"
 #include "gfx/ZubGraphics.h"
 #include "gui/GUIitem.h"
@@ -46,6 +48,7 @@
 #include "menu/LanguageFlag.h"
 #include "net/NetRole.h"
 #include "object/ResourceManager.h"
+#include "objects/apples/Apple.h"
 #include "platform/CrashHandler.h"
 #include "platform/RenderDevice.h"
 #include "project_zub/sys/files_test_support.h"
@@ -443,6 +446,67 @@ TEST(Global, TheEditorsRowsWearTheGlobalObjectsMinimalTheme) {
         EXPECT_GT(rows, 10u) << key;
         EXPECT_GT(boxes, 0u) << key;
     }
+}
+
+// The editor's keys act on the object picked once the pages opened over the
+// level close: an apple picked, the pause menu (Escape), its "Options..."
+// (Up, Return), then Escape twice back to the editor. The panel shows the
+// apple still, and the arrow keys move it, Ctrl+Z puts it back, Delete takes
+// it away.
+TEST(Global, TheEditorsKeysActOnThePickedObjectAgainWhenThePagesOverItClose) {
+    using namespace input_codes;
+    ProgramHarness::Options o;
+    o.developer = true;
+    o.fixedFrameStep = 0.01;
+    o.arguments = {"-level", "a1", "-edit"};
+    ProgramHarness h(o);
+    h.start();
+    GameController* gc = levelController(h);
+    ASSERT_NE(gc, nullptr);
+    ASSERT_NE(gc->editor, nullptr);
+    h.step(5);
+    Apple* apple = nullptr;
+    for (ZubBase* c : childrenOf(gc->appleList))
+        if ((apple = zub_cast<Apple>(c))) break;
+    ASSERT_NE(apple, nullptr);
+    ZubBaseReference alive;
+    alive.set(apple);
+    const V3 at = gc->contextGame->camera->worldToScreen(apple->boundingCentre);
+    h.click(at.x, at.y);
+    h.step(2);
+    ASSERT_EQ(gc->editor->getEditedObject(), apple);
+
+    MyRootObject* root = h.topAs<ContextLevelManager>()->gameServer->gameRoot();
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return root->contextOverlay != nullptr; }, 20));
+    // The pointer below the menu: Up goes to its lowest item.
+    h.moveMouse(512.0f, 100.0f);
+    h.step(20);
+    h.pressKey(KEY_UP);
+    h.pressKey(KEY_RETURN);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextOptions>(); }, 50));
+    h.step(20);
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return h.topIs<ContextLevelManager>(); }, 50));
+    h.step(20);
+    EXPECT_NE(root->contextOverlay, nullptr);
+    h.pressKey(KEY_ESCAPE);
+    ASSERT_TRUE(h.stepUntil([&] { return root->contextOverlay == nullptr; }, 50));
+    h.step(5);
+    ASSERT_EQ(gc->editor->getEditedObject(), apple);
+
+    const V3 start = apple->position;
+    h.pressKey(KEY_RIGHT);
+    h.pressKey(KEY_UP);
+    h.step(2);
+    EXPECT_EQ(apple->position.x, start.x + 1.0f);
+    EXPECT_EQ(apple->position.y, start.y + 1.0f);
+    h.pressKey(KEY_Z, {KEY_LCONTROL});
+    h.step(2);
+    EXPECT_EQ(apple->position, start);
+    h.pressKey(KEY_DELETE);
+    h.step(3);
+    EXPECT_EQ(alive.get(), nullptr) << "Delete left the apple";
 }
 
 TEST(Global, TheSafeSwitchKeepsTheWindowAt800x600OnceTheConfigurationIsApplied) {

@@ -175,6 +175,13 @@ TEST(EditorGizmo, ALevelObjectOpensItForItsOwnSkinAndAnyClassShowsItsResources) 
     EXPECT_EQ(g.editedObject.get(), crate);
     pressIcon(h, g, iconNamed(g, u"basketA:1"));
     EXPECT_EQ(crate->pSkin, h.resources.find(u"basketA:1"));
+    // The press was the picker's: the crate keeps the focus and its keys.
+    EXPECT_EQ(h.dialogs->getTop(), nullptr);
+    EXPECT_EQ(h.focus.getFocus(), crate);
+    EXPECT_EQ(h.panel().getEditedObject(), crate);
+    const float x = crate->position.x;
+    h.key(KEY_RIGHT);
+    EXPECT_EQ(crate->position.x, x + 1.0f);
 
     // Textures: every texture of the manifest that the program loads.
     Texture* chosen = nullptr;

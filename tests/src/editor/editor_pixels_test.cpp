@@ -1,6 +1,7 @@
 // The editor over a small level and over the first level, drawn by the OpenGL device in an
 // off-screen window in the content generator's art and the game's fonts (the
-// tiny font with the editor's row symbols), and compared with a stored
+// tiny font with its symbols, the edit box's caret and the editor's row
+// symbols), and compared with a stored
 // picture within a tolerance: the grid, the editor's icons and labels, a
 // switch's rows with an open row being typed into, its reference to an apple
 // (line and circle) and the leader to the switch. After a wanted change of
@@ -8,6 +9,8 @@
 //   ZUB_WRITE_SCREENSHOTS=1 build/tests/game_editor_tests --gtest_filter='EditorPixels.*'
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -17,6 +20,11 @@
 #include "EditorHarness.h"
 #include "MenuHarness.h"
 #include "OffscreenPicture.h"
+#include "TextContrast.h"
+#include "editor/EditorPropertyTextWidget.h"
+#include "gfx/Camera.h"
+#include "gfx/ContextBlender.h"
+#include "gui/GUIeditBox.h"
 #include "gui/GUIthemeMinimal.h"
 #include "gui/GuiEnvironment.h"
 #include "object/Property.h"
@@ -56,8 +64,17 @@ protected:
             glyph_pages::writeSymbolSheet(h->folder + "editorsymbols", *raster, {0x25B8, 0x2022, 0x25BA}, style, error))
             << error;
         symbols = std::make_unique<Texture>(10, u"editorsymbols.tga");
+        // Its symbols from code 0 (the edit box's caret among them) are the
+        // generated sheet that the loader adds.
+        std::error_code ec;
+        for (const char* ext : {".tga", ".ini"})
+            std::filesystem::copy_file(std::string(ZUB_CONTENT_DIR "/gfx/font/font-tiny-GUIsymbols") + ext,
+                                       h->folder + "guisymbols" + ext, ec);
+        ASSERT_FALSE(ec) << ec.message();
+        guiSymbols = std::make_unique<Texture>(10, u"guisymbols.tga");
         tiny = std::make_unique<FontQuad>();
         tiny->addSourceTextures(u"fontTinyTex");
+        tiny->addSourceTexture(guiSymbols.get(), 0, true);
         tiny->addSourceTexture(symbols.get(), 0x80, true);
         tiny->finishLoading();
         h->resources.addResource(u"fontTiny", tiny.get());
@@ -70,6 +87,7 @@ protected:
         h.reset();
         tiny.reset();
         symbols.reset();
+        guiSymbols.reset();
         art.clear();
         window.close();
     }
@@ -106,7 +124,7 @@ protected:
     picturetest::OffscreenWindow window;
     std::unique_ptr<EditorHarness> h;
     picturetest::PaintedArt art;
-    std::unique_ptr<Texture> symbols;
+    std::unique_ptr<Texture> symbols, guiSymbols;
     std::unique_ptr<FontQuad> tiny;
 };
 
@@ -212,6 +230,61 @@ TEST_F(EditorPixels, LongNamesAndValuesStayInsideTheirRows) {
     EXPECT_EQ(bright, 0);
 }
 
+// An open row's caret blinks in the rows' font as the game loads it: in
+// one phase a thin upright bar about as tall as the digits, in the other
+// nothing in its place, and the digit after it stands still meanwhile. So
+// between the phases only a column or two of the box changes, over most of
+// its height, to the box's own colour; and the bar, a thin stroke in the
+// grey the theme gives captions (as the typed text), stands out from the
+// box by a contrast ratio of 2.5 at least.
+TEST_F(EditorPixels, AnOpenRowsCaretBlinksAsAnUprightBar) {
+    EditorHarness& e = *h;
+    ASSERT_NE(editTheFirstLevelWithItsFirstApplePicked(), nullptr);
+    e.pointAt(V3(-120.0f, -200.0f, 0.0f));
+    e.clickRow(u"position.x");
+    auto* row = dynamic_cast<EditorPropertyTextWidget*>(e.row(u"position.x"));
+    ASSERT_NE(row, nullptr);
+    GUIeditBox* box = row->editBox;
+    e.type(u"25");
+    e.key(input_codes::KEY_LEFT);
+    ASSERT_EQ(box->caret, 1);
+    auto phase = [&](char16_t caret) {
+        for (int i = 0; i < 30 && box->caption.find(caret) == WString::npos; ++i) e.step();
+        EXPECT_NE(box->caption.find(caret), WString::npos);
+        return draw();
+    };
+    const std::vector<uint32_t> on = phase(GUIeditBox::CARET_ON), off = phase(GUIeditBox::CARET_OFF);
+
+    // The box and a few rows above and below it, which the glyphs' cells
+    // reach.
+    const V3 centre = EditorHarness::centreOf(box);
+    const float left = centre.x - static_cast<float>(box->width) * 0.5f,
+                top = centre.y + static_cast<float>(box->height) * 0.5f + 3.0f;
+    int firstColumn = box->width, lastColumn = -1, firstRow = 1000, lastRow = -1, notBlank = 0;
+    // The box's fill, and the caret's contrast with it where it lies on it.
+    const uint32_t fill = at(off, V3(left + static_cast<float>(box->width) - 10.0f, centre.y, 0.0f));
+    double shows = 1.0;
+    for (int y = 0; y < box->height + 6; ++y) {
+        // What the box shows in this row where there is no text.
+        const uint32_t blank =
+            at(off, V3(left + static_cast<float>(box->width) - 10.0f, top - static_cast<float>(y), 0.0f));
+        for (int x = 0; x < box->width; ++x) {
+            const V3 p(left + static_cast<float>(x), top - static_cast<float>(y), 0.0f);
+            if (picturetest::difference(at(on, p), at(off, p)) <= 12) continue;
+            firstColumn = std::min(firstColumn, x), lastColumn = std::max(lastColumn, x);
+            firstRow = std::min(firstRow, y), lastRow = std::max(lastRow, y);
+            notBlank += picturetest::difference(at(off, p), blank) > 12;
+            if (picturetest::difference(blank, fill) <= 12)
+                shows = std::max(shows, contrasttest::contrastRatio(at(on, p), fill));
+        }
+    }
+    ASSERT_GE(lastColumn, 0) << "the caret does not blink";
+    EXPECT_LE(lastColumn - firstColumn + 1, 2) << "the caret is no thin bar, or the text beside it moves";
+    EXPECT_GE(lastRow - firstRow + 1, 7) << "the caret is shorter than the digits";
+    EXPECT_EQ(notBlank, 0) << "the caret's blank phase shows something";
+    EXPECT_GE(shows, 2.5) << "the caret hardly stands out from the box";
+}
+
 // The first level as the build writes it, opened for editing with its first
 // apple picked: the apple's rows on the panel, the level's objects with their editor icons
 // and labels over the grid.
@@ -273,6 +346,56 @@ TEST_F(EditorPixels, ShiftMeasuresFromThePickedObjectToThePointer) {
         for (float x = to.x; x <= to.x + 90.0f; x += 1.0f)
             text += picturetest::difference(at(plain, V3(x, y, 0.0f)), at(measured, V3(x, y, 0.0f))) > 40;
     EXPECT_GT(text, 150) << "no measure written below the pointer";
+}
+
+// The editor's labels keep their size on the screen as the view zooms, so
+// that zooming in moves them apart: Shift's readout, taken at the same
+// offset in the world from the picked object (so it says the same), covers
+// a box of the same size at the same place below the pointer at the first
+// zoom and zoomed in by one and by two wheel notches. (Shift also rings the
+// pointer at 150 units, outside the part of the screen looked at.)
+TEST_F(EditorPixels, LabelsKeepTheirSizeOnTheScreenAsTheViewZooms) {
+    EditorHarness& e = *h;
+    Apple* apple = editTheFirstLevelWithItsFirstApplePicked();
+    ASSERT_NE(apple, nullptr);
+    Camera& camera = *e.controller().contextGame->camera;
+    struct Box {
+        int left = 1000, right = -1000, top = -1000, bottom = 1000;
+    };
+    // What Shift adds right of and below the pointer, the object being up
+    // and left of it, in pixels from the pointer.
+    auto readout = [&] {
+        const V3 to = e.onScreen(apple->position + V3(100.0f, -80.0f, 0.0f));
+        e.pointAt(to);
+        const std::vector<uint32_t> plain = draw();
+        e.keys.insert(input_codes::KEY_LSHIFT);
+        e.step();
+        const std::vector<uint32_t> measured = draw();
+        e.keys.erase(input_codes::KEY_LSHIFT);
+        e.step();
+        Box b;
+        for (int y = -3; y >= -80; --y)
+            for (int x = -2; x <= 110; ++x) {
+                const V3 d(static_cast<float>(x), static_cast<float>(y), 0.0f);
+                if (picturetest::difference(at(plain, to + d), at(measured, to + d)) <= 40) continue;
+                b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+                b.top = std::max(b.top, y), b.bottom = std::min(b.bottom, y);
+            }
+        return b;
+    };
+    const Box first = readout();
+    ASSERT_GT(first.right - first.left, 40) << "no readout below the pointer";
+    ASSERT_GT(first.top - first.bottom, 20);
+    for (const float depth : {-256.0f, -128.0f}) {
+        SCOPED_TRACE(depth);
+        e.wheel(-1);
+        ASSERT_EQ(camera.eye.z, depth);
+        const Box zoomed = readout();
+        EXPECT_NEAR(zoomed.left, first.left, 2);
+        EXPECT_NEAR(zoomed.right, first.right, 2);
+        EXPECT_NEAR(zoomed.top, first.top, 2);
+        EXPECT_NEAR(zoomed.bottom, first.bottom, 2);
+    }
 }
 
 }  // namespace

@@ -13,9 +13,13 @@
 #include "EditorHarness.h"
 #include "editor/EditorGizmo.h"
 #include "flow/GameServer.h"
+#include "flow/MyRootObject.h"
+#include "flow/OverlayMenu.h"
 #include "gfx/ContextBlender.h"
 #include "gfx/Quad.h"
 #include "gfx/Skin.h"
+#include "gui/MenuButton.h"
+#include "menu/ContextOptions.h"
 #include "object/ResourceLookup.h"
 #include "objects/animals/Frog.h"
 #include "objects/apples/Apple.h"
@@ -612,4 +616,63 @@ TEST(EditorPress, APressThatComesWithTheLastReleaseTakesHoldOfWhatItLandsOn) {
     EXPECT_NEAR(first->position.y, firstStart.y + 30.0f, 0.01f);
     EXPECT_NEAR(second->position.x, secondStart.x + 40.0f, 0.01f);
     EXPECT_NEAR(second->position.y, secondStart.y, 0.01f);
+}
+
+// The keys act on the object picked once the pages opened over the level
+// close: an apple picked, the pause menu (Escape), its "Options..." (the
+// options page pushed as the program pushes it), then Escape twice back to
+// the level. The panel shows the apple still, and the arrow keys, Ctrl+Z,
+// the skin keys and Ctrl+V act on it (and Delete on the copy picked then).
+TEST(EditorPress, TheKeysActOnThePickedObjectAgainOnceThePagesOverTheLevelClose) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    EditorObject* apple = h.place(&Apple::classRecord, kPlace);
+    ASSERT_NE(apple, nullptr);
+    h.clickAt(kEmpty);
+    h.clickAt(pickPoint(h, apple));
+    ASSERT_EQ(h.focus.getFocus(), apple);
+
+    MyRootObject& root = *h.server().gameRoot();
+    h.key(KEY_ESCAPE);
+    auto* menu = zub_cast<OverlayMenu>(root.contextOverlay);
+    ASSERT_NE(menu, nullptr);
+    h.step(15);
+    const V3 options = menu->pOptions->cursorAnchor(0);
+    h.clickAt(V3(options.x - 512.0f, options.y - 384.0f, 0.0f));
+    ASSERT_EQ(h.services.optionsOpened, 1);
+    h.dialogs->pushContext(new ContextOptions(nullptr));
+    h.step(15);
+    h.key(KEY_ESCAPE);
+    h.step();
+    ASSERT_EQ(h.dialogs->getTop(), nullptr);
+    ASSERT_NE(root.contextOverlay, nullptr);
+    h.step(15);
+    h.key(KEY_ESCAPE);
+    for (int i = 0; i < 10 && root.contextOverlay; ++i) h.step();
+    ASSERT_EQ(root.contextOverlay, nullptr);
+    ASSERT_EQ(h.panel().getEditedObject(), apple);
+
+    const V3 start = apple->position;
+    h.key(KEY_RIGHT);
+    h.key(KEY_UP);
+    EXPECT_EQ(apple->position, start + V3(1.0f, 1.0f, 0.0f));
+    h.chord(KEY_Z);
+    EXPECT_EQ(apple->position, start);
+    Skin* skin = apple->pSkin;
+    h.key(KEY_2);
+    EXPECT_NE(apple->pSkin, skin);
+    h.key(KEY_1);
+    EXPECT_EQ(apple->pSkin, skin);
+    // Ctrl+V: a copy, picked; Delete takes it away again.
+    const int objects = h.server().objectCount();
+    h.chord(KEY_V);
+    EXPECT_GT(h.server().objectCount(), objects);
+    ZubBaseReference copy;
+    copy.set(h.focus.getFocus());
+    ASSERT_NE(copy.get(), nullptr);
+    EXPECT_NE(copy.get(), apple);
+    h.key(KEY_DELETE);
+    h.step();
+    EXPECT_EQ(copy.get(), nullptr);
+    EXPECT_FALSE(apple->bToBeDestroyed);
 }

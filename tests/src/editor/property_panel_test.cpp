@@ -19,6 +19,7 @@
 #include "flow/OverlayMenu.h"
 #include "gfx/ContextBlender.h"
 #include "gfx/ZubGraphics.h"
+#include "gui/GUIeditBox.h"
 #include "gui/MenuButton.h"
 #include "object/Packet.h"
 #include "object/Property.h"
@@ -238,6 +239,40 @@ TEST(EditorPropertyPanel, TheSelectionFollowsPicksStaysForTheSameObjectAndEndsWi
     house->destroy();
     EXPECT_EQ(h.panel().getEditedObject(), nullptr);
     EXPECT_EQ(h.topRow(), nullptr);
+}
+
+// Typed text does not reach the level beneath the pause menu: with a row
+// open for typing, Escape opens the menu, and "7" and Return typed under it
+// leave the row open and the value as it was. Once the menu is gone the
+// same typing sets the value.
+TEST(EditorPropertyPanel, TextTypedUnderThePauseMenuDoesNotReachAnOpenRow) {
+    EditorHarness h;
+    h.edit(h.houseLevel());
+    auto* crate = static_cast<Decoration*>(h.place(&Decoration::classRecord, V3(-300.0f, 100.0f, 0.0f)));
+    ASSERT_NE(crate, nullptr);
+    h.clickAt(h.onScreen(crate->boundingCentre));
+    ASSERT_EQ(h.panel().getEditedObject(), crate);
+    h.clickRow(u"position.y");
+    auto* open = static_cast<EditorPropertyTextWidget*>(h.row(u"position.y"));
+    ASSERT_TRUE(open->editing);
+    const float y = crate->position.y;
+    ASSERT_NE(y, 7.0f);
+
+    MyRootObject& root = *h.server().gameRoot();
+    h.key(KEY_ESCAPE);
+    ASSERT_NE(zub_cast<OverlayMenu>(root.contextOverlay), nullptr);
+    h.step(15);
+    h.type(u"7\r");
+    h.step(15);
+    EXPECT_EQ(crate->position.y, y);
+    EXPECT_TRUE(open->editing);
+    EXPECT_EQ(open->editBox->getText(), u"");
+    h.key(KEY_ESCAPE);
+    for (int i = 0; i < 10 && root.contextOverlay; ++i) h.step();
+    ASSERT_EQ(root.contextOverlay, nullptr);
+
+    h.type(u"7\r");
+    EXPECT_EQ(crate->position.y, 7.0f);
 }
 
 TEST(EditorPropertyPanel, F1ListsEveryPlaceableClassByNameAndItsPrototypesChangeNothing) {
