@@ -399,7 +399,8 @@ std::vector<Entry> build() {
     add(tex(113, "water-shallow", "", 2, Art::Tile, 0xA060A8E8, one("shallow", 256, 64), "Area water (level data)"));
     add(tex(114, "shrubs", "", 0, Art::Plant, 0xFF3E8A3E, seq("shrub", 4, 128, 96, 2), "Vegetation (level data)"));
     add(tex(115, "hotairballoon", "", 0, Art::Blob, 0xFFE05040, one("balloon", 128, 192), "scenery (level data)"));
-    add(tex(116, "treestumps", "", 0, Art::Tree, BROWN, seq("stump", 3, 96, 64, 2), "scenery (level data)"));
+    add(tex(116, "treestumps", "", 0, Art::Tree, BROWN, seq("stump", 3, 96, 64, 2) + one("tall stump", 96, 72, 2),
+            "scenery (level data); 3 a stump whose cut lies 8 pixels under its top edge, for ground on a stump"));
     add(tex(117, "woodsign", "", 0, Art::Device, WOOD, one("post", 16, 96) + seq("board", 4, 96, 32),
             "WoodSign: 0 post, 1-4 boards"));
     add(tex(118, "paperNote", "", 0, Art::Plain, 0xFFF8F0C8, one("note", 48, 48), "TriggerHint icon (level data)"));

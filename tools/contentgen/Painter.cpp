@@ -815,13 +815,19 @@ void paintTree(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
     if (k.e.name == "treestumps" || k.e.name == "treestumps-winter") {
-        c.fillRect(w * 0.2, h * 0.3, w * 0.6, h * 0.68, k.col);
-        c.fillEllipse(w / 2, h * 0.3, w * 0.3, h * 0.12, 0xFFD8B070);
-        c.strokeEllipse(w / 2, h * 0.3, w * 0.18, h * 0.07, 1.5, shade(k.col, 0.7));
+        // The tall stump's cut lies around a line 8 pixels under its top
+        // edge, where the ground on a stump stands (drawn 1.75 times as
+        // high, 14 units), and its cut and cap are as large as the others'.
+        const bool tall = k.f.label == "tall stump";
+        const double u = tall ? 64.0 : h;
+        const auto y = [&](double f) { return tall ? 8.0 + (f - 0.3) * u : h * f; };
+        c.fillRect(w * 0.2, y(0.3), w * 0.6, h * 0.98 - y(0.3), k.col);
+        c.fillEllipse(w / 2, y(0.3), w * 0.3, u * 0.12, 0xFFD8B070);
+        c.strokeEllipse(w / 2, y(0.3), w * 0.18, u * 0.07, 1.5, shade(k.col, 0.7));
         if (k.e.name == "treestumps-winter") {  // a cap of snow that hangs over the rim
-            c.fillEllipse(w / 2, h * 0.27, w * 0.33, h * 0.14, kSnow);
-            c.fillEllipse(w * 0.3, h * 0.36, w * 0.07, h * 0.1, kSnow);
-            c.fillEllipse(w * 0.66, h * 0.34, w * 0.06, h * 0.07, kSnow);
+            c.fillEllipse(w / 2, y(0.27), w * 0.33, u * 0.14, kSnow);
+            c.fillEllipse(w * 0.3, y(0.36), w * 0.07, u * 0.1, kSnow);
+            c.fillEllipse(w * 0.66, y(0.34), w * 0.06, u * 0.07, kSnow);
             c.fillEllipse(w / 2, h - 3, w * 0.42, 4, kSnowShadow);
         }
         return;

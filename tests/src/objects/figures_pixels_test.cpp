@@ -7,17 +7,20 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "OffscreenPicture.h"
 #include "TestLevel.h"
 #include "gfx/Camera.h"
+#include "gfx/Quad.h"
 #include "objects/animals/Bee.h"
 #include "objects/animals/Frog.h"
 #include "objects/animals/Snail.h"
 #include "objects/apples/Apple.h"
 #include "objects/hints/Telescope.h"
 #include "objects/pig/Pig.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/triggers/House.h"
 #include "world/BezierPath.h"
 
@@ -220,6 +223,35 @@ TEST(FiguresPixels, TheBeesWingsRiseAndFallAsTheyBeat) {
         highest = std::max(highest, height);
     }
     EXPECT_GE(highest - lowest, 4.0f) << "its wings stay between " << lowest << " and " << highest << " units above it";
+}
+
+// The tall stump a springboard stands on reaches up to the ground on its
+// top, 112 units over its foot (the stump drawn 1.75 times its height): its
+// cut surface lies around that line and nothing of it rises far above.
+TEST(FiguresPixels, TheSpringboardsStumpReachesItsTop) {
+    Figures level;
+    if (!level.window.open("Stump", W, H)) return;
+    level.art.paint(level.resources, {"treestumps"});
+    Quad* tall = level.resources.findAs<Quad>(u"treestumps:3", false);
+    ASSERT_NE(tall, nullptr) << "no frame treestumps:3";
+    auto* stump = level.spawn<Vegetation>(V3(), level.objectList);
+    stump->construct(tall);
+    stump->scale = V3(1.1f, 1.75f, 1.0f);
+    stump->setPosition(0.0f, FLOOR_Y, 0.0f);
+    const float top = FLOOR_Y + 112.0f;
+    const View view{0.0f, top, 2.0f};
+    const std::vector<uint32_t> frame = level.picture(view, [&] { stump->renderObject(); });
+
+    // Its highest drawn pixel over the centre and over a third of its width
+    // on either side.
+    for (float x : {-30.0f, 0.0f, 30.0f}) {
+        int highest = H;
+        for (int y = 0; y < H && highest == H; ++y)
+            if (drawn(Figures::at(frame, view.px(x), y))) highest = y;
+        const float reach = (H / 2 - static_cast<float>(highest)) / view.zoom;
+        EXPECT_GE(reach, 0.0f) << "at " << x << " its top lies " << -reach << " units under the ground on it";
+        EXPECT_LE(reach, 16.0f) << "at " << x << " it rises " << reach << " units over the ground on it";
+    }
 }
 
 }  // namespace
