@@ -2035,10 +2035,30 @@ void paintDevice(Ctx& k) {
         c.line(6, 6, w - 6, h - 6, 6, shade(k.col, 0.7));
         c.line(w - 6, 6, 6, h - 6, 6, shade(k.col, 0.7));
     } else if (n == "drawbridge") {
+        // The deck and the swinging planks are walked on along their frame's
+        // middle row (their hull's line): their boards hang under it, from x0
+        // to x1 in the frame's coordinates (x right from its centre).
+        const auto boards = [&](double x0, double x1) {
+            const double left = w / 2 + x0, right = w / 2 + x1, top = h / 2;
+            c.fillRect(left, top, right - left, h / 2 - 4, k.col);
+            for (double x = left; x < right; x += 23) c.line(x, top + 1, x, h - 5, 1.5, shade(k.col, 0.6));
+            c.fillRect(left, h - 4, right - left, 4, shade(k.col, 0.5));
+        };
         if (l == "deck") {
+            boards(-w / 2, w / 2);
+            // The post the chain is fastened to: the bridge ties it 145
+            // units along the deck, 18 over it.
+            const double post = w / 2 + 145;
+            c.fillRect(post - 2, 3, 4, h / 2 - 2, shade(k.col, 0.6));
+            c.strokeEllipse(post, 3, 2.5, 2.5, 1.5, 0xFF707070);
+        } else if (l == "plank") {
+            // Scenery: the boards fill the frame but for a strip above and
+            // below.
             c.fillRect(0, 2, w, h - 10, k.col);
             for (double x = 0; x < w; x += 23) c.line(x, 3, x, h - 9, 1.5, shade(k.col, 0.6));
             c.fillRect(0, h - 10, w, 6, shade(k.col, 0.5));
+        } else if (l == "board") {
+            boards(-w / 2, w / 2);
         } else {
             c.fillRect(4, 20, w - 8, h - 20, 0xFF9A9A9A);
             for (int b = 0; b < 4; ++b) c.fillRect(4 + b * (w - 8) / 4 + 2, 4, (w - 8) / 4 - 4, 18, 0xFF9A9A9A);

@@ -19,6 +19,7 @@
 #include "objects/animals/Snail.h"
 #include "objects/apples/Apple.h"
 #include "objects/hints/Telescope.h"
+#include "objects/machines/Drawbridge.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/Vegetation.h"
 #include "objects/triggers/House.h"
@@ -223,6 +224,38 @@ TEST(FiguresPixels, TheBeesWingsRiseAndFallAsTheyBeat) {
         highest = std::max(highest, height);
     }
     EXPECT_GE(highest - lowest, 4.0f) << "its wings stay between " << lowest << " and " << highest << " units above it";
+}
+
+// Of the points at local x (in the object's frame) along the line at local
+// height y, how many are drawn.
+int drawnAlong(const std::vector<uint32_t>& frame, const View& view, A99Object* o, float x0, float x1, float y) {
+    int n = 0;
+    for (float x = x0; x <= x1; x += 4.0f) {
+        V3 w;
+        o->localToWorld(w, V3(x, y, 0.0f));
+        if (drawn(Figures::at(frame, view.px(w.x), view.py(w.y)))) ++n;
+    }
+    return n;
+}
+int pointsAlong(float x0, float x1) { return static_cast<int>((x1 - x0) / 4.0f) + 1; }
+
+// The lowered drawbridge's deck lies under the line she walks on: drawn
+// just below it all along, nothing of it just above (but the post its chain
+// hangs from, near the tip).
+TEST(FiguresPixels, TheDrawbridgesDeckLiesUnderItsWalkingLine) {
+    Figures level;
+    if (!level.window.open("Drawbridge", W, H)) return;
+    level.art.paint(level.resources, {"drawbridge"});
+    auto* bridge = level.spawn<Drawbridge>(V3(0.0f, FLOOR_Y + 200.0f, 0.0f), level.objectList);
+    bridge->bLowered = 1;
+    ASSERT_TRUE(level.stepUntil([&] { return bridge->progress >= 1.0f; }, 200));
+    const View view{bridge->position.x, bridge->position.y, 1.0f};
+    const std::vector<uint32_t> deck = level.picture(view, [&] { bridge->A99Object::renderObject(); });
+
+    const float end = Drawbridge::HULL_HALF_LENGTH - 4.0f, post = Drawbridge::CHAIN_TIP_X;
+    EXPECT_EQ(drawnAlong(deck, view, bridge, -end, end, -3.0f), pointsAlong(-end, end)) << "3 units under the line";
+    EXPECT_EQ(drawnAlong(deck, view, bridge, -end, post - 8.0f, 3.0f), 0) << "3 units over the line";
+    EXPECT_EQ(drawnAlong(deck, view, bridge, post + 8.0f, end, 3.0f), 0) << "3 units over the line";
 }
 
 // The tall stump a springboard stands on reaches up to the ground on its
