@@ -2057,6 +2057,14 @@ void paintDevice(Ctx& k) {
             c.fillRect(0, 2, w, h - 10, k.col);
             for (double x = 0; x < w; x += 23) c.line(x, 3, x, h - 9, 1.5, shade(k.col, 0.6));
             c.fillRect(0, h - 10, w, 6, shade(k.col, 0.5));
+        } else if (l == "plank from its pivot") {
+            // Planks a rotator swings from one end: their frame is centred on
+            // the pivot, twice the plank's length, and the boards cover the
+            // hull on one side only (0..360, or -357..25), a little beyond
+            // its ends.
+            boards(-4, 364);
+        } else if (l == "plank to its pivot") {
+            boards(-361, 29);
         } else if (l == "board") {
             boards(-w / 2, w / 2);
         } else {

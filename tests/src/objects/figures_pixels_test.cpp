@@ -20,10 +20,13 @@
 #include "objects/apples/Apple.h"
 #include "objects/hints/Telescope.h"
 #include "objects/machines/Drawbridge.h"
+#include "objects/machines/Rotator.h"
 #include "objects/pig/Pig.h"
 #include "objects/scenery/Vegetation.h"
 #include "objects/triggers/House.h"
 #include "world/BezierPath.h"
+#include "world/Hull.h"
+#include "world/HullSegment.h"
 
 namespace {
 
@@ -256,6 +259,50 @@ TEST(FiguresPixels, TheDrawbridgesDeckLiesUnderItsWalkingLine) {
     EXPECT_EQ(drawnAlong(deck, view, bridge, -end, end, -3.0f), pointsAlong(-end, end)) << "3 units under the line";
     EXPECT_EQ(drawnAlong(deck, view, bridge, -end, post - 8.0f, 3.0f), 0) << "3 units over the line";
     EXPECT_EQ(drawnAlong(deck, view, bridge, post + 8.0f, end, 3.0f), 0) << "3 units over the line";
+}
+
+// A plank swung by a rotator from one end lies along its hull, which runs
+// from beside the pivot to one side: drawn just under the hull all along,
+// and nothing on the pivot's other side or over the hull, at either end
+// angle.
+TEST(FiguresPixels, ARotatorsPlankLiesAlongItsHull) {
+    Figures level;
+    if (!level.window.open("Rotator", W, H)) return;
+    level.art.paint(level.resources, {"drawbridge"});
+    struct Plank {
+        const char16_t* skin;
+        const char* name;
+        float from, to, scale;
+    };
+    for (const Plank& p : {Plank{u"drawbridge:4", "drawbridge:4", 0.0f, 360.0f, 1.0f},
+                           Plank{u"drawbridge:5", "drawbridge:5", -357.0f, 25.0f, 1.4f}}) {
+        auto* plank = level.spawn<Rotator>(V3(0.0f, FLOOR_Y + 300.0f, 0.0f), level.objectList);
+        plank->setSkin(level.resources.findAs<Skin>(p.skin, false));
+        ASSERT_NE(plank->pSkin, nullptr) << "no frame " << p.name;
+        plank->scale = V3(p.scale, 1.0f, 1.0f);
+        plank->angle1 = 0.0f;
+        plank->angle2 = 0.55f;
+        plank->local_createHull();
+        plank->getHull()->addHullPoint(p.from, 0.0f, 0.0f, true);
+        plank->getHull()->addHullPoint(p.to, 0.0f, 0.0f, true);
+        plank->netPostReplicate();
+        for (float alpha : {0.0f, 1.0f}) {
+            plank->rotatorAlpha = alpha;
+            plank->netPostReplicate();
+            const View view{plank->position.x, plank->position.y, 0.5f};
+            const std::vector<uint32_t> frame = level.picture(view, [&] { plank->renderObject(); });
+            const HullSegment* s = plank->getHull()->getSegment(0);
+            ASSERT_NE(s, nullptr);
+            const float a = std::min(s->start.x, s->start.x + s->dV.x) + 6.0f;
+            const float b = std::max(s->start.x, s->start.x + s->dV.x) - 6.0f;
+            const std::string at = std::string(p.name) + " at alpha " + std::to_string(alpha);
+            EXPECT_EQ(drawnAlong(frame, view, plank, a, b, -4.0f), pointsAlong(a, b)) << at << ": under the hull";
+            EXPECT_EQ(drawnAlong(frame, view, plank, a, b, 6.0f), 0) << at << ": over the hull";
+            const float beyond = p.from < 0.0f ? b + 16.0f : a - 204.0f;
+            EXPECT_EQ(drawnAlong(frame, view, plank, beyond, beyond + 188.0f, -4.0f), 0)
+                << at << ": beyond its hull's " << (p.from < 0.0f ? "right" : "left") << " end";
+        }
+    }
 }
 
 // The tall stump a springboard stands on reaches up to the ground on its
