@@ -393,13 +393,19 @@ std::vector<Entry> build() {
     add(tex(109, "ladder", "", 2, Art::Ladder, WOOD, one("ladder", 64, 256), "scenery (level data)"));
     add(tex(110, "rainbow", "", 2, Art::Rainbow, 0, one("rainbow", 512, 256), "scenery (level data)"));
     add(tex(111, "drawbridge", "", 0, Art::Device, WOOD,
-            one("deck", 368, 32, 5, 0, 8) + one("tower", 64, 360, 5, 0, -160),
-            "Drawbridge: 0 the swinging deck (hull -180..180), 1 the upright tower (top at 327)"));
+            one("deck", 368, 32, 5, 0, 8) + one("tower", 64, 360, 5, 0, -160) + one("plank", 368, 32, 5, 0, 8) +
+                one("board", 368, 32, 5, 0, 8) + one("plank from its pivot", 736, 32, 5, 0, 8) +
+                one("plank to its pivot", 736, 32, 5, 0, 8),
+            "Drawbridge: 0 the swinging deck (hull -180..180 along the frame's middle row, the boards under it), "
+            "1 the upright tower (top at 327); level data: 2 a plank for scenery and platforms, 3 the deck's "
+            "boards without its post (tipping boards, hull -180..180), 4 and 5 planks that rotators swing from one "
+            "end (hulls 0..360 and -357..25)"));
     add(tex(112, "water", "", 2, Art::Tile, WATER, one("water", 256, 128), "Area water, Waterfall (level data)"));
     add(tex(113, "water-shallow", "", 2, Art::Tile, 0xA060A8E8, one("shallow", 256, 64), "Area water (level data)"));
     add(tex(114, "shrubs", "", 0, Art::Plant, 0xFF3E8A3E, seq("shrub", 4, 128, 96, 2), "Vegetation (level data)"));
     add(tex(115, "hotairballoon", "", 0, Art::Blob, 0xFFE05040, one("balloon", 128, 192), "scenery (level data)"));
-    add(tex(116, "treestumps", "", 0, Art::Tree, BROWN, seq("stump", 3, 96, 64, 2), "scenery (level data)"));
+    add(tex(116, "treestumps", "", 0, Art::Tree, BROWN, seq("stump", 3, 96, 64, 2) + one("tall stump", 96, 72, 2),
+            "scenery (level data); 3 a stump whose cut lies 8 pixels under its top edge, for ground on a stump"));
     add(tex(117, "woodsign", "", 0, Art::Device, WOOD, one("post", 16, 96) + seq("board", 4, 96, 32),
             "WoodSign: 0 post, 1-4 boards"));
     add(tex(118, "paperNote", "", 0, Art::Plain, 0xFFF8F0C8, one("note", 48, 48), "TriggerHint icon (level data)"));

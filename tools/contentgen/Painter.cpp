@@ -815,13 +815,19 @@ void paintTree(Ctx& k) {
     Canvas& c = k.c;
     const double w = k.w, h = k.h;
     if (k.e.name == "treestumps" || k.e.name == "treestumps-winter") {
-        c.fillRect(w * 0.2, h * 0.3, w * 0.6, h * 0.68, k.col);
-        c.fillEllipse(w / 2, h * 0.3, w * 0.3, h * 0.12, 0xFFD8B070);
-        c.strokeEllipse(w / 2, h * 0.3, w * 0.18, h * 0.07, 1.5, shade(k.col, 0.7));
+        // The tall stump's cut lies around a line 8 pixels under its top
+        // edge, where the ground on a stump stands (drawn 1.75 times as
+        // high, 14 units), and its cut and cap are as large as the others'.
+        const bool tall = k.f.label == "tall stump";
+        const double u = tall ? 64.0 : h;
+        const auto y = [&](double f) { return tall ? 8.0 + (f - 0.3) * u : h * f; };
+        c.fillRect(w * 0.2, y(0.3), w * 0.6, h * 0.98 - y(0.3), k.col);
+        c.fillEllipse(w / 2, y(0.3), w * 0.3, u * 0.12, 0xFFD8B070);
+        c.strokeEllipse(w / 2, y(0.3), w * 0.18, u * 0.07, 1.5, shade(k.col, 0.7));
         if (k.e.name == "treestumps-winter") {  // a cap of snow that hangs over the rim
-            c.fillEllipse(w / 2, h * 0.27, w * 0.33, h * 0.14, kSnow);
-            c.fillEllipse(w * 0.3, h * 0.36, w * 0.07, h * 0.1, kSnow);
-            c.fillEllipse(w * 0.66, h * 0.34, w * 0.06, h * 0.07, kSnow);
+            c.fillEllipse(w / 2, y(0.27), w * 0.33, u * 0.14, kSnow);
+            c.fillEllipse(w * 0.3, y(0.36), w * 0.07, u * 0.1, kSnow);
+            c.fillEllipse(w * 0.66, y(0.34), w * 0.06, u * 0.07, kSnow);
             c.fillEllipse(w / 2, h - 3, w * 0.42, 4, kSnowShadow);
         }
         return;
@@ -2034,10 +2040,38 @@ void paintDevice(Ctx& k) {
         c.line(6, 6, w - 6, h - 6, 6, shade(k.col, 0.7));
         c.line(w - 6, 6, 6, h - 6, 6, shade(k.col, 0.7));
     } else if (n == "drawbridge") {
+        // The deck and the swinging planks are walked on along their frame's
+        // middle row (their hull's line): their boards hang under it, from x0
+        // to x1 in the frame's coordinates (x right from its centre).
+        const auto boards = [&](double x0, double x1) {
+            const double left = w / 2 + x0, right = w / 2 + x1, top = h / 2;
+            c.fillRect(left, top, right - left, h / 2 - 4, k.col);
+            for (double x = left; x < right; x += 23) c.line(x, top + 1, x, h - 5, 1.5, shade(k.col, 0.6));
+            c.fillRect(left, h - 4, right - left, 4, shade(k.col, 0.5));
+        };
         if (l == "deck") {
+            boards(-w / 2, w / 2);
+            // The post the chain is fastened to: the bridge ties it 145
+            // units along the deck, 18 over it.
+            const double post = w / 2 + 145;
+            c.fillRect(post - 2, 3, 4, h / 2 - 2, shade(k.col, 0.6));
+            c.strokeEllipse(post, 3, 2.5, 2.5, 1.5, 0xFF707070);
+        } else if (l == "plank") {
+            // Scenery: the boards fill the frame but for a strip above and
+            // below.
             c.fillRect(0, 2, w, h - 10, k.col);
             for (double x = 0; x < w; x += 23) c.line(x, 3, x, h - 9, 1.5, shade(k.col, 0.6));
             c.fillRect(0, h - 10, w, 6, shade(k.col, 0.5));
+        } else if (l == "plank from its pivot") {
+            // Planks a rotator swings from one end: their frame is centred on
+            // the pivot, twice the plank's length, and the boards cover the
+            // hull on one side only (0..360, or -357..25), a little beyond
+            // its ends.
+            boards(-4, 364);
+        } else if (l == "plank to its pivot") {
+            boards(-361, 29);
+        } else if (l == "board") {
+            boards(-w / 2, w / 2);
         } else {
             c.fillRect(4, 20, w - 8, h - 20, 0xFF9A9A9A);
             for (int b = 0; b < 4; ++b) c.fillRect(4 + b * (w - 8) / 4 + 2, 4, (w - 8) / 4 - 4, 18, 0xFF9A9A9A);

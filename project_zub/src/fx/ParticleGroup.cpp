@@ -154,7 +154,11 @@ SplashParticles::SplashParticles(int count, float x, float y, float z, float min
     : variant(v) {
     particleSkin = findSkin(v == 1 ? u"splashCircular:0" : u"splash:0");
     drag = 0.0f;
-    gravity = 600.0f;
+    // Drops splashed out of a surface fall back at once. A jet's drops slow
+    // by half their launch speed each second: thrown at v units a second,
+    // a drop stops v units up after two seconds, so the jet stands as high
+    // as its drops are fast.
+    gravity = v == 1 ? 600.0f : 0.25f * (minSpeed + maxSpeed);
     spawn(count, V3(x, y, z), minSpeed, maxSpeed, direction, spread, minScale, maxScale, 0.5f, c,
           static_cast<float>(minLife), static_cast<float>(maxLife));
 }

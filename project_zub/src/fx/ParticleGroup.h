@@ -71,8 +71,10 @@ public:
                    float minScale, float maxScale, uint32_t color, double minLife, double maxLife);
 };
 
-// Drops of water or mud that fall back under gravity and shrink. Variant 0
-// uses the skin "splash:0", variant 1 "splashCircular:0".
+// Drops of water or mud that fall back under gravity and shrink. Variant 0,
+// a jet, uses the skin "splash:0" and rises about as many units as its
+// drops are fast; variant 1, a splash out of a surface, uses
+// "splashCircular:0" and falls back at once.
 class SplashParticles : public ParticleGroup {
     ZUB_DECLARE_CLASS(SplashParticles)
 public:

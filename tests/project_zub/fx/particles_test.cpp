@@ -2,6 +2,7 @@
 // move, draw and remove themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -79,11 +80,27 @@ TEST_F(Particles, MoveAgeAndLeave) {
 }
 
 TEST_F(Particles, GravityPullsSplashesDown) {
-    SplashParticles s(5, 0, 0, 0, 100, 100, kPi / 2, 0, 2.5f, 3.0f, 0xFFCCFFFF, 0, 2.0, 3.0);
+    SplashParticles s(5, 0, 0, 0, 100, 100, kPi / 2, 0, 2.5f, 3.0f, 0xFFCCFFFF, 1, 2.0, 3.0);
     const float vy = s.particles[0].velocity.y;
     s.tick(0, 0.1);
     EXPECT_NEAR(s.particles[0].velocity.y, vy - 60.0f, 1e-3);
-    EXPECT_EQ(s.variant, 0);
+    EXPECT_EQ(s.variant, 1);
+}
+
+// A jet's drops (variant 0) rise as many units as they are fast, and stay
+// above their mouth for all their lives.
+TEST_F(Particles, AJetsDropsRiseAsHighAsTheyAreFast) {
+    SplashParticles s(5, 0, 0, 0, 250, 250, kPi / 2, 0, 2.5f, 3.0f, 0xFFFFFFFF, 0, 2.0, 3.0);
+    float highest = 0.0f, lowest = 0.0f;
+    for (int frame = 0; frame < 200 && !s.isFinished(); ++frame) {
+        s.tick(0, 1.0 / 60.0);
+        for (const Particle& p : s.particles) {
+            highest = std::max(highest, p.position.y);
+            lowest = std::min(lowest, p.position.y);
+        }
+    }
+    EXPECT_NEAR(highest, 250.0f, 10.0f);
+    EXPECT_GE(lowest, 0.0f);
 }
 
 TEST_F(Particles, SparksFlyAlongTheirPath) {

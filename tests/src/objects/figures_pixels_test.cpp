@@ -7,19 +7,26 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "OffscreenPicture.h"
 #include "TestLevel.h"
 #include "gfx/Camera.h"
+#include "gfx/Quad.h"
 #include "objects/animals/Bee.h"
 #include "objects/animals/Frog.h"
 #include "objects/animals/Snail.h"
 #include "objects/apples/Apple.h"
 #include "objects/hints/Telescope.h"
+#include "objects/machines/Drawbridge.h"
+#include "objects/machines/Rotator.h"
 #include "objects/pig/Pig.h"
+#include "objects/scenery/Vegetation.h"
 #include "objects/triggers/House.h"
 #include "world/BezierPath.h"
+#include "world/Hull.h"
+#include "world/HullSegment.h"
 
 namespace {
 
@@ -220,6 +227,111 @@ TEST(FiguresPixels, TheBeesWingsRiseAndFallAsTheyBeat) {
         highest = std::max(highest, height);
     }
     EXPECT_GE(highest - lowest, 4.0f) << "its wings stay between " << lowest << " and " << highest << " units above it";
+}
+
+// Of the points at local x (in the object's frame) along the line at local
+// height y, how many are drawn.
+int drawnAlong(const std::vector<uint32_t>& frame, const View& view, A99Object* o, float x0, float x1, float y) {
+    int n = 0;
+    for (float x = x0; x <= x1; x += 4.0f) {
+        V3 w;
+        o->localToWorld(w, V3(x, y, 0.0f));
+        if (drawn(Figures::at(frame, view.px(w.x), view.py(w.y)))) ++n;
+    }
+    return n;
+}
+int pointsAlong(float x0, float x1) { return static_cast<int>((x1 - x0) / 4.0f) + 1; }
+
+// The lowered drawbridge's deck lies under the line she walks on: drawn
+// just below it all along, nothing of it just above (but the post its chain
+// hangs from, near the tip).
+TEST(FiguresPixels, TheDrawbridgesDeckLiesUnderItsWalkingLine) {
+    Figures level;
+    if (!level.window.open("Drawbridge", W, H)) return;
+    level.art.paint(level.resources, {"drawbridge"});
+    auto* bridge = level.spawn<Drawbridge>(V3(0.0f, FLOOR_Y + 200.0f, 0.0f), level.objectList);
+    bridge->bLowered = 1;
+    ASSERT_TRUE(level.stepUntil([&] { return bridge->progress >= 1.0f; }, 200));
+    const View view{bridge->position.x, bridge->position.y, 1.0f};
+    const std::vector<uint32_t> deck = level.picture(view, [&] { bridge->A99Object::renderObject(); });
+
+    const float end = Drawbridge::HULL_HALF_LENGTH - 4.0f, post = Drawbridge::CHAIN_TIP_X;
+    EXPECT_EQ(drawnAlong(deck, view, bridge, -end, end, -3.0f), pointsAlong(-end, end)) << "3 units under the line";
+    EXPECT_EQ(drawnAlong(deck, view, bridge, -end, post - 8.0f, 3.0f), 0) << "3 units over the line";
+    EXPECT_EQ(drawnAlong(deck, view, bridge, post + 8.0f, end, 3.0f), 0) << "3 units over the line";
+}
+
+// A plank swung by a rotator from one end lies along its hull, which runs
+// from beside the pivot to one side: drawn just under the hull all along,
+// and nothing on the pivot's other side or over the hull, at either end
+// angle.
+TEST(FiguresPixels, ARotatorsPlankLiesAlongItsHull) {
+    Figures level;
+    if (!level.window.open("Rotator", W, H)) return;
+    level.art.paint(level.resources, {"drawbridge"});
+    struct Plank {
+        const char16_t* skin;
+        const char* name;
+        float from, to, scale;
+    };
+    for (const Plank& p : {Plank{u"drawbridge:4", "drawbridge:4", 0.0f, 360.0f, 1.0f},
+                           Plank{u"drawbridge:5", "drawbridge:5", -357.0f, 25.0f, 1.4f}}) {
+        auto* plank = level.spawn<Rotator>(V3(0.0f, FLOOR_Y + 300.0f, 0.0f), level.objectList);
+        plank->setSkin(level.resources.findAs<Skin>(p.skin, false));
+        ASSERT_NE(plank->pSkin, nullptr) << "no frame " << p.name;
+        plank->scale = V3(p.scale, 1.0f, 1.0f);
+        plank->angle1 = 0.0f;
+        plank->angle2 = 0.55f;
+        plank->local_createHull();
+        plank->getHull()->addHullPoint(p.from, 0.0f, 0.0f, true);
+        plank->getHull()->addHullPoint(p.to, 0.0f, 0.0f, true);
+        plank->netPostReplicate();
+        for (float alpha : {0.0f, 1.0f}) {
+            plank->rotatorAlpha = alpha;
+            plank->netPostReplicate();
+            const View view{plank->position.x, plank->position.y, 0.5f};
+            const std::vector<uint32_t> frame = level.picture(view, [&] { plank->renderObject(); });
+            const HullSegment* s = plank->getHull()->getSegment(0);
+            ASSERT_NE(s, nullptr);
+            const float a = std::min(s->start.x, s->start.x + s->dV.x) + 6.0f;
+            const float b = std::max(s->start.x, s->start.x + s->dV.x) - 6.0f;
+            const std::string at = std::string(p.name) + " at alpha " + std::to_string(alpha);
+            EXPECT_EQ(drawnAlong(frame, view, plank, a, b, -4.0f), pointsAlong(a, b)) << at << ": under the hull";
+            EXPECT_EQ(drawnAlong(frame, view, plank, a, b, 6.0f), 0) << at << ": over the hull";
+            const float beyond = p.from < 0.0f ? b + 16.0f : a - 204.0f;
+            EXPECT_EQ(drawnAlong(frame, view, plank, beyond, beyond + 188.0f, -4.0f), 0)
+                << at << ": beyond its hull's " << (p.from < 0.0f ? "right" : "left") << " end";
+        }
+    }
+}
+
+// The tall stump a springboard stands on reaches up to the ground on its
+// top, 112 units over its foot (the stump drawn 1.75 times its height): its
+// cut surface lies around that line and nothing of it rises far above.
+TEST(FiguresPixels, TheSpringboardsStumpReachesItsTop) {
+    Figures level;
+    if (!level.window.open("Stump", W, H)) return;
+    level.art.paint(level.resources, {"treestumps"});
+    Quad* tall = level.resources.findAs<Quad>(u"treestumps:3", false);
+    ASSERT_NE(tall, nullptr) << "no frame treestumps:3";
+    auto* stump = level.spawn<Vegetation>(V3(), level.objectList);
+    stump->construct(tall);
+    stump->scale = V3(1.1f, 1.75f, 1.0f);
+    stump->setPosition(0.0f, FLOOR_Y, 0.0f);
+    const float top = FLOOR_Y + 112.0f;
+    const View view{0.0f, top, 2.0f};
+    const std::vector<uint32_t> frame = level.picture(view, [&] { stump->renderObject(); });
+
+    // Its highest drawn pixel over the centre and over a third of its width
+    // on either side.
+    for (float x : {-30.0f, 0.0f, 30.0f}) {
+        int highest = H;
+        for (int y = 0; y < H && highest == H; ++y)
+            if (drawn(Figures::at(frame, view.px(x), y))) highest = y;
+        const float reach = (H / 2 - static_cast<float>(highest)) / view.zoom;
+        EXPECT_GE(reach, 0.0f) << "at " << x << " its top lies " << -reach << " units under the ground on it";
+        EXPECT_LE(reach, 16.0f) << "at " << x << " it rises " << reach << " units over the ground on it";
+    }
 }
 
 }  // namespace
