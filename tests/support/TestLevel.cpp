@@ -16,6 +16,8 @@
 #include "text/FontQuad.h"
 #include "text/GlyphPageGenerator.h"
 #include "util/Random.h"
+#include "world/BezierPath.h"
+#include "world/BezierVertex.h"
 #include "world/Hull.h"
 
 namespace leveltest {
@@ -106,6 +108,18 @@ TestLevel::~TestLevel() {
 
 void TestLevel::local_setMessage(int32_t messenger, int32_t textId, double duration, const WString& text) {
     messages.push_back({messenger, textId, duration, text});
+}
+
+BezierPath* TestLevel::straightPath(const V3& at, const V3& d) {
+    auto* p = spawn<BezierPath>(at, objectList);
+    p->addPoint(0.0f, 0.0f, 0.0f);
+    p->addPoint(d.x, d.y, d.z);
+    for (BezierVertex* v : childrenOf<BezierVertex>(p->vertices)) {
+        v->tangent = d * (1.0f / 3.0f);
+        v->notifyReferrers();
+    }
+    p->onEdited();
+    return p;
 }
 
 Pig* TestLevel::spawnHero(const V3& at) {

@@ -36,6 +36,7 @@
 #include "world/HullList.h"
 #include "world/WorldEditorPanel.h"
 
+class BezierPath;
 class House;
 class Pig;
 
@@ -126,6 +127,9 @@ public:
     TestArea* area(int type, const V3& at, float radius);
     // A flat floor from x0 to x1 at height y.
     Hull* floor(float x0, float x1, float y) { return staticHull({V3(x0, y, 0), V3(x1, y, 0)}); }
+    // A straight path from `at` to `at + d` in the object list, its point
+    // moving evenly along it (the tangents a third of the way each).
+    BezierPath* straightPath(const V3& at, const V3& d);
 
     // --- running ---------------------------------------------------------------------------
     // Runs frames; each advances `frame` and `time`.

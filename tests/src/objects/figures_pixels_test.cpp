@@ -57,14 +57,6 @@ struct Figures : leveltest::TestLevel {
         if (x < 0 || y < 0 || x >= W || y >= H) return kBackground;
         return frame[static_cast<size_t>(y) * W + static_cast<size_t>(x)];
     }
-    // A straight path along the floor from x0 to x1.
-    BezierPath* path(float x0, float x1, float y) {
-        BezierPath* p = spawn<BezierPath>(V3(x0, y, 0.0f), objectList);
-        p->addPoint(0.0f, 0.0f, 0.0f);
-        p->addPoint(x1 - x0, 0.0f, 0.0f);
-        p->onEdited();
-        return p;
-    }
 
     picturetest::OffscreenWindow window;
     picturetest::PaintedArt art;
@@ -166,7 +158,7 @@ TEST(FiguresPixels, TheSnailsHeadMovesAsItCrawls) {
     if (!level.window.open("Snail", W, H)) return;
     level.art.paint(level.resources, {"snail"});
     auto* snail = level.spawn<Snail>(V3(), level.objectList);
-    snail->pPath.set(level.path(-400.0f, 400.0f, FLOOR_Y + 24.0f));
+    snail->pPath.set(level.straightPath(V3(-400.0f, FLOOR_Y + 24.0f, 0.0f), V3(800.0f, 0.0f, 0.0f)));
     snail->pathAlpha = 0.5f;
     snail->pathSpeed = 0.05f;  // 40 units a second: a crawl cycle a second
     level.step();
@@ -199,7 +191,7 @@ TEST(FiguresPixels, TheBeesWingsRiseAndFallAsTheyBeat) {
     if (!level.window.open("Bee", W, H)) return;
     level.art.paint(level.resources, {"bee"});
     auto* bee = level.spawn<Bee>(V3(), level.objectList);
-    bee->pPath.set(level.path(-400.0f, 400.0f, FLOOR_Y + 100.0f));
+    bee->pPath.set(level.straightPath(V3(-400.0f, FLOOR_Y + 100.0f, 0.0f), V3(800.0f, 0.0f, 0.0f)));
     bee->pathAlpha = 0.5f;
     bee->pathSpeed = 0.0f;
     level.step();

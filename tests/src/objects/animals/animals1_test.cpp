@@ -19,7 +19,6 @@
 #include "objects/areas/Area.h"
 #include "objects/pig/Pig.h"
 #include "world/BezierPath.h"
-#include "world/BezierVertex.h"
 #include "world/EditorProxy.h"
 
 namespace {
@@ -28,18 +27,6 @@ struct Zoo : leveltest::TestLevel {
     Zoo() {
         floor(-2000, 2000, 100);
         hero = spawnHero(V3(1500, 100, 0));
-    }
-    // A straight path from `at` to `at + d`, its point moving evenly.
-    BezierPath* path(const V3& at, const V3& d) {
-        auto* p = spawn<BezierPath>(at, objectList);
-        p->addPoint(0, 0, 0);
-        p->addPoint(d.x, d.y, d.z);
-        for (BezierVertex* v : childrenOf<BezierVertex>(p->vertices)) {
-            v->tangent = d * (1.0f / 3.0f);
-            v->notifyReferrers();
-        }
-        p->onEdited();
-        return p;
     }
     template <class F>
     F* walker(BezierPath* p, float alpha, float speed, ZubBase* list) {
@@ -63,8 +50,8 @@ struct Zoo : leveltest::TestLevel {
 
 TEST(Bear, StandsAboveItsPathBitesOneAppleATickAndKnocksOnlyAVulnerablePigBack) {
     Zoo z;
-    Bear* bear = z.walker<Bear>(z.path(V3(-200, 100, 0), V3(800, 0, 0)), 0.25f, 0.0f, z.pigletList);
-    Bear* climber = z.walker<Bear>(z.path(V3(-200, 600, 0), V3(400, 400, 0)), 0.5f, 0.0f, z.objectList);
+    Bear* bear = z.walker<Bear>(z.straightPath(V3(-200, 100, 0), V3(800, 0, 0)), 0.25f, 0.0f, z.pigletList);
+    Bear* climber = z.walker<Bear>(z.straightPath(V3(-200, 600, 0), V3(400, 400, 0)), 0.5f, 0.0f, z.objectList);
     EXPECT_LT(V3::distance(bear->position, V3(0, 145, 0)), 0.01f);
     EXPECT_LT(V3::distance(climber->position, V3(-31.82f, 831.82f, 0)), 0.01f);  // square to a 45-degree slope
     // Without a path it can travel it stays where it was placed.
@@ -121,7 +108,7 @@ TEST(Bear, StandsAboveItsPathBitesOneAppleATickAndKnocksOnlyAVulnerablePigBack) 
 
 TEST(Bee, FluttersWhereItsPathStopsAndKnocksThePigBack) {
     Zoo z;
-    Bee* bee = z.walker<Bee>(z.path(V3(-200, 150, 0), V3(400, 0, 0)), 0.5f, 0.0f, z.pigletList);
+    Bee* bee = z.walker<Bee>(z.straightPath(V3(-200, 150, 0), V3(400, 0, 0)), 0.5f, 0.0f, z.pigletList);
     EXPECT_EQ(bee->editorSkin, z.resources.findAs<Skin>(u"bee:0"));
     std::set<int> frames;
     for (int i = 0; i < 50; ++i, z.step()) frames.insert(bee->pSkin->sheetIndex);
@@ -137,14 +124,14 @@ TEST(Bee, FluttersWhereItsPathStopsAndKnocksThePigBack) {
 
 TEST(Fishes, FishABitesLooseApplesFishBLungesAtApplesInItsAreaInFrontAndGlidesBack) {
     Zoo z;
-    auto* a = z.walker<FishA>(z.path(V3(-700, 130, 0), V3(200, 0, 0)), 0.0f, 0.5f, z.objectList);
+    auto* a = z.walker<FishA>(z.straightPath(V3(-700, 130, 0), V3(200, 0, 0)), 0.0f, 0.5f, z.objectList);
     Apple* hanging = z.apple(-600, true);
     Apple* loose = z.apple(-550);
     z.step(200);
     EXPECT_EQ(std::tuple(hanging->bSpoiled, loose->bSpoiled), std::tuple(0, 1));
     EXPECT_GT(a->position.x, -520.0f);
 
-    auto* b = z.walker<FishB>(z.path(V3(-200, 200, 0), V3(400, 0, 0)), 0.5f, 0.0f, z.objectList);
+    auto* b = z.walker<FishB>(z.straightPath(V3(-200, 200, 0), V3(400, 0, 0)), 0.5f, 0.0f, z.objectList);
     b->pAttackArea.set(z.area(1, V3(0, 100, 0), 250));
     Apple* behind = z.apple(-150);
     Apple* outside = z.apple(400);

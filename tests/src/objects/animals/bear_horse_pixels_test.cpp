@@ -16,7 +16,6 @@
 #include "objects/animals/Horse.h"
 #include "objects/apples/Apple.h"
 #include "world/BezierPath.h"
-#include "world/BezierVertex.h"
 
 namespace {
 
@@ -76,14 +75,7 @@ TEST(BearPixels, AWalkingBearSwingsItsLegsBelowItsBodyAndCarriesItsHeadInFront) 
     picturetest::PaintedArt art;
     art.paint(level.resources, {"bear"});
     // A straight path along the ground at y 100, its point moving evenly.
-    auto* path = level.spawn<BezierPath>(V3(-300, 100, 0), level.objectList);
-    path->addPoint(0, 0, 0);
-    path->addPoint(600, 0, 0);
-    for (BezierVertex* v : childrenOf<BezierVertex>(path->vertices)) {
-        v->tangent = V3(200, 0, 0);
-        v->notifyReferrers();
-    }
-    path->onEdited();
+    BezierPath* path = level.straightPath(V3(-300, 100, 0), V3(600, 0, 0));
     auto* bear = level.spawn<Bear>(path->position, level.objectList);
     bear->pPath.set(path);
     bear->pathSpeed = 0.05f;  // 30 units a second, walking right

@@ -11,7 +11,6 @@
 #include "gfx/Camera.h"
 #include "objects/paths/Worm.h"
 #include "world/BezierPath.h"
-#include "world/BezierVertex.h"
 
 namespace {
 
@@ -49,14 +48,7 @@ TEST(WormPixels, CrawlsHeadFirstBothWays) {
     leveltest::TestLevel level;
     picturetest::PaintedArt art;
     art.paint(level.resources, {"worm"});
-    auto* path = level.spawn<BezierPath>(V3(-100, 100, 0), level.objectList);
-    path->addPoint(0, 0, 0);
-    path->addPoint(200, 0, 0);
-    for (BezierVertex* v : childrenOf<BezierVertex>(path->vertices)) {
-        v->tangent = V3(200.0f / 3.0f, 0, 0);
-        v->notifyReferrers();
-    }
-    path->onEdited();
+    BezierPath* path = level.straightPath(V3(-100, 100, 0), V3(200, 0, 0));
     auto* worm = level.spawn<Worm>(path->position, level.objectList);
     worm->pPath.set(path);
     worm->pathSpeed = 0.1f;
