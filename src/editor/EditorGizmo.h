@@ -13,8 +13,9 @@
 // first pointer press closes it: over an icon, the icon's resource goes
 // into the reference and the edited object hears of the change (event 8);
 // elsewhere nothing changes. The press is the picker's own: it moves no
-// focus, so the object being edited keeps its keys. The current choice blinks in a circle, the name
-// of the icon under the pointer stands beside the pointer.
+// focus, so the object being edited keeps its keys. The current choice
+// blinks in a circle, the name of the icon under the pointer stands beside
+// the pointer.
 //
 // The panel owns the picker; the screen stack only holds it while it is
 // open (it does not delete it when it closes).
