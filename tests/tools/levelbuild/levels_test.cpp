@@ -12,6 +12,10 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "KeyScript.h"
 #include "LevelBuilder.h"
@@ -23,13 +27,17 @@
 #include "flow/GameServer.h"
 #include "gfx/Camera.h"
 #include "gfx/ContextBlender.h"
+#include "gfx/ZubGraphics.h"
+#include "level_drawing_test_support.h"
 #include "levelbuild_test_support.h"
 #include "object/ResourceManager.h"
 #include "object/RuntimeClass.h"
 #include "objects/apples/Compass.h"
 #include "objects/pig/SpeechBubble.h"
+#include "platform/RenderDevice.h"
 #include "sys/ErrorManager.h"
 #include "world/EditorObject.h"
+#include "world/Terrain.h"
 
 namespace fs = std::filesystem;
 
@@ -161,6 +169,88 @@ TEST(Levels, APictureShowsWhatOnlyTurnsOrWritesInView) {
             if (((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100) ++dark;
         }
     EXPECT_GT(dark, 40) << "at " << cx << ", " << cy;
+}
+
+// b3's slanted springboard stands on a flat rock: a picture drawn over a
+// terrain of its own, the ground she walks on there. The rock is drawn up to
+// that line along all of it (not lower, with her feet in the air, nor
+// higher, with her feet in the stone), and the springboard's base reaches
+// down to the rock's top instead of hanging over it.
+TEST(Levels, B3sRockIsDrawnUpToTheGroundOnItAndItsSpringboardRestsOnIt) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
+    levelbuild::BuiltLevel level;
+    std::string error;
+    ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "b3.txt"), "b3.txt", level, error)) << error;
+    environment.install(level);
+    auto find = [&](const char16_t* label) { return environment.server().findObjectOrNull(level.labels.at(label)); };
+    constexpr int W = levelbuild::kPictureWidth, H = levelbuild::kPictureHeight;
+    constexpr float kZoom = 2.0f;  // pixels to a unit
+    float left = 0.0f, right = 0.0f, ground = 0.0f;
+    V3 origin;  // the picture's column and row of the world's origin
+    std::vector<uint32_t> shot, rock, spring;
+    const bool drawn = levelbuild::captureLevelFrame(
+        environment, levelbuild::KeyScript(), -1, shot, error, level.number, [&](GameController& gc) {
+            auto* top = zub_cast<Terrain>(find(u"rockTop"));
+            ASSERT_NE(top, nullptr);
+            left = top->position.x - top->totalWidth / 2;
+            right = top->position.x + top->totalWidth / 2;
+            top->getSurfaceAt(top->position.x, &ground, nullptr);
+            Camera& camera = *gc.contextGame->camera;
+            camera.resetAt(top->position.x, ground, -REFERENCE_WIDTH / 2 / kZoom);
+            const V3 o = camera.worldToScreen(V3());
+            origin = V3(o.x * W / REFERENCE_WIDTH, H - o.y * H / REFERENCE_HEIGHT, 0.0f);
+            ZubGraphics* g = ZubGraphics::active();
+            for (auto [picture, label] : {std::pair{&rock, u"rock"}, std::pair{&spring, u"spring2"}}) {
+                g->clear(0xFF000000u);
+                drawOnly(gc, {find(label)});
+                ASSERT_TRUE(g->device()->readPixels(0, 0, W, H, *picture));
+            }
+        });
+    if (!drawn) GTEST_SKIP() << "no off-screen OpenGL window: " << error;
+    ASSERT_EQ(rock.size(), static_cast<size_t>(W) * H);
+    ASSERT_EQ(spring.size(), rock.size());
+    auto column = [&](float x) { return static_cast<int>(std::lround(origin.x + x * kZoom)); };
+    auto height = [&](int row) { return (origin.y - static_cast<float>(row)) / kZoom; };
+    // Drawn: brighter than the black the picture was cleared to, beyond a
+    // faint edge.
+    auto drawnAt = [&](const std::vector<uint32_t>& picture, int x, int y) {
+        const uint32_t c = picture[static_cast<size_t>(y) * W + static_cast<size_t>(x)];
+        return std::max({(c >> 16) & 0xFFu, (c >> 8) & 0xFFu, c & 0xFFu}) > 32u;
+    };
+    // The highest row drawn in a column, H where nothing is.
+    auto highest = [&](const std::vector<uint32_t>& picture, int x) {
+        for (int y = 0; y < H; ++y)
+            if (drawnAt(picture, x, y)) return y;
+        return H;
+    };
+    // The rock's top along the line: its lowest and its highest point, and
+    // how much of the line has no rock under it.
+    float low = ground, high = ground, lowAt = left, highAt = left;
+    int bare = 0;
+    for (float x = left + 4.0f; x <= right - 4.0f; x += 4.0f) {
+        const int row = highest(rock, column(x));
+        if (row == H) {
+            ++bare;
+            continue;
+        }
+        if (height(row) < low) std::tie(low, lowAt) = std::pair{height(row), x};
+        if (height(row) > high) std::tie(high, highAt) = std::pair{height(row), x};
+    }
+    EXPECT_EQ(bare, 0) << "no rock under " << bare * 4 << " units of the ground on it";
+    EXPECT_GE(low, ground - 2.0f) << "the rock's top lies " << ground - low << " units under the ground at " << lowAt;
+    EXPECT_LE(high, ground + 2.0f) << "the rock rises " << high - ground << " units over the ground at " << highAt;
+    // The springboard's lowest point, and the rock's top under it.
+    int lowest = -1, under = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            if (drawnAt(spring, x, y)) {
+                lowest = y;
+                under = x;
+            }
+    ASSERT_GE(lowest, 0) << "no springboard drawn";
+    const int rockTop = highest(rock, under);
+    EXPECT_LE(rockTop, lowest + 1) << "its base hangs " << height(lowest) - height(rockTop) << " units over the rock";
 }
 
 // Together the levels place every class the level editor offers (every
