@@ -171,86 +171,135 @@ TEST(Levels, APictureShowsWhatOnlyTurnsOrWritesInView) {
     EXPECT_GT(dark, 40) << "at " << cx << ", " << cy;
 }
 
-// b3's slanted springboard stands on a flat rock: a picture drawn over a
-// terrain of its own, the ground she walks on there. The rock is drawn up to
-// that line along all of it (not lower, with her feet in the air, nor
-// higher, with her feet in the stone), and the springboard's base reaches
-// down to the rock's top instead of hanging over it.
-TEST(Levels, B3sRockIsDrawnUpToTheGroundOnItAndItsSpringboardRestsOnIt) {
-    ErrorManager::bTestMode = true;
-    levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
-    levelbuild::BuiltLevel level;
-    std::string error;
-    ASSERT_TRUE(levelbuild::buildLevel(readBytes(kSources + "b3.txt"), "b3.txt", level, error)) << error;
-    environment.install(level);
-    auto find = [&](const char16_t* label) { return environment.server().findObjectOrNull(level.labels.at(label)); };
-    constexpr int W = levelbuild::kPictureWidth, H = levelbuild::kPictureHeight;
-    constexpr float kZoom = 2.0f;  // pixels to a unit
-    float left = 0.0f, right = 0.0f, ground = 0.0f;
-    V3 origin;  // the picture's column and row of the world's origin
-    std::vector<uint32_t> shot, rock, spring;
-    const bool drawn = levelbuild::captureLevelFrame(
-        environment, levelbuild::KeyScript(), -1, shot, error, level.number, [&](GameController& gc) {
-            auto* top = zub_cast<Terrain>(find(u"rockTop"));
-            ASSERT_NE(top, nullptr);
-            left = top->position.x - top->totalWidth / 2;
-            right = top->position.x + top->totalWidth / 2;
-            top->getSurfaceAt(top->position.x, &ground, nullptr);
-            Camera& camera = *gc.contextGame->camera;
-            camera.resetAt(top->position.x, ground, -REFERENCE_WIDTH / 2 / kZoom);
-            const V3 o = camera.worldToScreen(V3());
-            origin = V3(o.x * W / REFERENCE_WIDTH, H - o.y * H / REFERENCE_HEIGHT, 0.0f);
-            ZubGraphics* g = ZubGraphics::active();
-            for (auto [picture, label] : {std::pair{&rock, u"rock"}, std::pair{&spring, u"spring2"}}) {
-                g->clear(0xFF000000u);
-                drawOnly(gc, {find(label)});
-                ASSERT_TRUE(g->device()->readPixels(0, 0, W, H, *picture));
-            }
-        });
-    if (!drawn) GTEST_SKIP() << "no off-screen OpenGL window: " << error;
-    ASSERT_EQ(rock.size(), static_cast<size_t>(W) * H);
-    ASSERT_EQ(spring.size(), rock.size());
-    auto column = [&](float x) { return static_cast<int>(std::lround(origin.x + x * kZoom)); };
-    auto height = [&](int row) { return (origin.y - static_cast<float>(row)) / kZoom; };
+namespace {
+
+// A picture drawn over a terrain of its own (a rock, the ground she walks on
+// on its top), drawn alone from a view over that terrain at two pixels a unit.
+struct OverGround {
+    static constexpr int W = levelbuild::kPictureWidth, H = levelbuild::kPictureHeight;
+    static constexpr float kZoom = 2.0f;             // pixels to a unit
+    float left = 0.0f, right = 0.0f, ground = 0.0f;  // the terrain's ends, and its line
+    V3 origin;                                       // the picture's column and row of the world's origin
+    std::vector<std::vector<uint32_t>> pictures;     // one for each object drawn, in the order asked
+
+    int column(float x) const { return static_cast<int>(std::lround(origin.x + x * kZoom)); }
+    float height(int row) const { return (origin.y - static_cast<float>(row)) / kZoom; }
     // Drawn: brighter than the black the picture was cleared to, beyond a
     // faint edge.
-    auto drawnAt = [&](const std::vector<uint32_t>& picture, int x, int y) {
+    static bool drawnAt(const std::vector<uint32_t>& picture, int x, int y) {
         const uint32_t c = picture[static_cast<size_t>(y) * W + static_cast<size_t>(x)];
         return std::max({(c >> 16) & 0xFFu, (c >> 8) & 0xFFu, c & 0xFFu}) > 32u;
-    };
+    }
     // The highest row drawn in a column, H where nothing is.
-    auto highest = [&](const std::vector<uint32_t>& picture, int x) {
+    static int highest(const std::vector<uint32_t>& picture, int x) {
         for (int y = 0; y < H; ++y)
             if (drawnAt(picture, x, y)) return y;
         return H;
-    };
-    // The rock's top along the line: its lowest and its highest point, and
-    // how much of the line has no rock under it.
-    float low = ground, high = ground, lowAt = left, highAt = left;
+    }
+};
+
+// Builds a level from its description and draws the objects labelled `shown`
+// one by one over the terrain labelled `top`. False with the reason where no
+// off-screen window can be had.
+bool drawOverGround(const std::string& level, const char16_t* top, const std::vector<const char16_t*>& shown,
+                    OverGround& shot, std::string& error) {
+    ErrorManager::bTestMode = true;
+    levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
+    levelbuild::BuiltLevel built;
+    if (!levelbuild::buildLevel(readBytes(kSources + level), level, built, error)) {
+        ADD_FAILURE() << error;
+        return true;
+    }
+    environment.install(built);
+    auto find = [&](const char16_t* label) { return environment.server().findObjectOrNull(built.labels.at(label)); };
+    constexpr int W = OverGround::W, H = OverGround::H;
+    shot.pictures.assign(shown.size(), {});
+    std::vector<uint32_t> frame;  // the whole level's, drawn after the objects alone
+    return levelbuild::captureLevelFrame(
+        environment, levelbuild::KeyScript(), -1, frame, error, built.number, [&](GameController& gc) {
+            auto* terrain = zub_cast<Terrain>(find(top));
+            ASSERT_NE(terrain, nullptr);
+            shot.left = terrain->position.x - terrain->totalWidth / 2;
+            shot.right = terrain->position.x + terrain->totalWidth / 2;
+            terrain->getSurfaceAt(terrain->position.x, &shot.ground, nullptr);
+            Camera& camera = *gc.contextGame->camera;
+            camera.resetAt(terrain->position.x, shot.ground, -REFERENCE_WIDTH / 2 / OverGround::kZoom);
+            const V3 o = camera.worldToScreen(V3());
+            shot.origin = V3(o.x * W / REFERENCE_WIDTH, H - o.y * H / REFERENCE_HEIGHT, 0.0f);
+            ZubGraphics* g = ZubGraphics::active();
+            for (size_t i = 0; i < shown.size(); ++i) {
+                g->clear(0xFF000000u);
+                drawOnly(gc, {find(shown[i])});
+                ASSERT_TRUE(g->device()->readPixels(0, 0, W, H, shot.pictures[i]));
+            }
+        });
+}
+
+// The rock is drawn up to the terrain's line along all of it: not lower,
+// with her feet in the air, nor higher, with her feet in the stone.
+void expectDrawnUpToTheGround(const OverGround& shot, const std::vector<uint32_t>& rock) {
+    ASSERT_EQ(rock.size(), static_cast<size_t>(OverGround::W) * OverGround::H);
+    float low = shot.ground, high = shot.ground, lowAt = shot.left, highAt = shot.left;
     int bare = 0;
-    for (float x = left + 4.0f; x <= right - 4.0f; x += 4.0f) {
-        const int row = highest(rock, column(x));
-        if (row == H) {
+    for (float x = shot.left + 4.0f; x <= shot.right - 4.0f; x += 4.0f) {
+        const int row = OverGround::highest(rock, shot.column(x));
+        if (row == OverGround::H) {
             ++bare;
             continue;
         }
-        if (height(row) < low) std::tie(low, lowAt) = std::pair{height(row), x};
-        if (height(row) > high) std::tie(high, highAt) = std::pair{height(row), x};
+        if (shot.height(row) < low) std::tie(low, lowAt) = std::pair{shot.height(row), x};
+        if (shot.height(row) > high) std::tie(high, highAt) = std::pair{shot.height(row), x};
     }
     EXPECT_EQ(bare, 0) << "no rock under " << bare * 4 << " units of the ground on it";
-    EXPECT_GE(low, ground - 2.0f) << "the rock's top lies " << ground - low << " units under the ground at " << lowAt;
-    EXPECT_LE(high, ground + 2.0f) << "the rock rises " << high - ground << " units over the ground at " << highAt;
+    EXPECT_GE(low, shot.ground - 2.0f) << "the rock's top lies " << shot.ground - low << " units under the ground at "
+                                       << lowAt;
+    EXPECT_LE(high, shot.ground + 2.0f) << "the rock rises " << high - shot.ground << " units over the ground at "
+                                        << highAt;
+}
+
+}  // namespace
+
+// The rocks she steps on across water and gorges: each a picture with a
+// terrain of its own on its top.
+TEST(Levels, RocksAreDrawnUpToTheGroundOnThem) {
+    const std::tuple<const char*, const char16_t*, const char16_t*> rocks[] = {
+        {"a3.txt", u"stone1", u"stone1Top"}, {"a3.txt", u"stone2", u"stone2Top"}, {"a9.txt", u"rock1", u"rock1Top"},
+        {"a9.txt", u"rock2", u"rock2Top"},   {"a9.txt", u"rock3", u"rock3Top"},   {"b9.txt", u"stone1", u"stone1Top"},
+        {"b9.txt", u"stone2", u"stone2Top"}, {"b9.txt", u"stone3", u"stone3Top"},
+    };
+    for (const auto& [level, rock, top] : rocks) {
+        SCOPED_TRACE(std::string(level) + " " + std::string(rock, rock + std::char_traits<char16_t>::length(rock)));
+        OverGround shot;
+        std::string error;
+        if (!drawOverGround(level, top, {rock}, shot, error)) GTEST_SKIP() << "no off-screen OpenGL window: " << error;
+        expectDrawnUpToTheGround(shot, shot.pictures[0]);
+    }
+}
+
+// b3's slanted springboard stands on a flat rock: the rock is drawn up to
+// the ground on it, and the springboard's base reaches down to the rock's
+// top instead of hanging over it.
+TEST(Levels, B3sRockIsDrawnUpToTheGroundOnItAndItsSpringboardRestsOnIt) {
+    OverGround shot;
+    std::string error;
+    if (!drawOverGround("b3.txt", u"rockTop", {u"rock", u"spring2"}, shot, error))
+        GTEST_SKIP() << "no off-screen OpenGL window: " << error;
+    ASSERT_EQ(shot.pictures.size(), 2u);
+    const std::vector<uint32_t>&rock = shot.pictures[0], &spring = shot.pictures[1];
+    expectDrawnUpToTheGround(shot, rock);
+    ASSERT_EQ(spring.size(), rock.size());
     // The springboard's lowest point, and the rock's top under it.
     int lowest = -1, under = 0;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            if (drawnAt(spring, x, y)) {
+    for (int y = 0; y < OverGround::H; ++y)
+        for (int x = 0; x < OverGround::W; ++x)
+            if (OverGround::drawnAt(spring, x, y)) {
                 lowest = y;
                 under = x;
             }
     ASSERT_GE(lowest, 0) << "no springboard drawn";
-    const int rockTop = highest(rock, under);
-    EXPECT_LE(rockTop, lowest + 1) << "its base hangs " << height(lowest) - height(rockTop) << " units over the rock";
+    const int rockTop = OverGround::highest(rock, under);
+    EXPECT_LE(rockTop, lowest + 1) << "its base hangs " << shot.height(lowest) - shot.height(rockTop)
+                                   << " units over the rock";
 }
 
 // Together the levels place every class the level editor offers (every
