@@ -197,13 +197,16 @@ struct OverGround {
         return H;
     }
 };
+constexpr size_t kPixels = static_cast<size_t>(OverGround::W) * OverGround::H;
 
 // Builds a level from its description and draws the objects labelled `shown`
 // one by one over the terrain labelled `top`. False with the reason where no
-// off-screen window can be had.
+// off-screen window can be had. A picture that could not be drawn is left
+// empty: callers check every picture's size before they read it.
 bool drawOverGround(const std::string& level, const char16_t* top, const std::vector<const char16_t*>& shown,
                     OverGround& shot, std::string& error) {
     ErrorManager::bTestMode = true;
+    shot.pictures.assign(shown.size(), {});
     levelbuild::LevelEnvironment environment(1, levelbuild::LevelEnvironment::Art::Painted);
     levelbuild::BuiltLevel built;
     if (!levelbuild::buildLevel(readBytes(kSources + level), level, built, error)) {
@@ -213,7 +216,6 @@ bool drawOverGround(const std::string& level, const char16_t* top, const std::ve
     environment.install(built);
     auto find = [&](const char16_t* label) { return environment.server().findObjectOrNull(built.labels.at(label)); };
     constexpr int W = OverGround::W, H = OverGround::H;
-    shot.pictures.assign(shown.size(), {});
     std::vector<uint32_t> frame;  // the whole level's, drawn after the objects alone
     return levelbuild::captureLevelFrame(
         environment, levelbuild::KeyScript(), -1, frame, error, built.number, [&](GameController& gc) {
@@ -238,7 +240,6 @@ bool drawOverGround(const std::string& level, const char16_t* top, const std::ve
 // The rock is drawn up to the terrain's line along all of it: not lower,
 // with her feet in the air, nor higher, with her feet in the stone.
 void expectDrawnUpToTheGround(const OverGround& shot, const std::vector<uint32_t>& rock) {
-    ASSERT_EQ(rock.size(), static_cast<size_t>(OverGround::W) * OverGround::H);
     float low = shot.ground, high = shot.ground, lowAt = shot.left, highAt = shot.left;
     int bare = 0;
     for (float x = shot.left + 4.0f; x <= shot.right - 4.0f; x += 4.0f) {
@@ -272,6 +273,7 @@ TEST(Levels, RocksAreDrawnUpToTheGroundOnThem) {
         OverGround shot;
         std::string error;
         if (!drawOverGround(level, top, {rock}, shot, error)) GTEST_SKIP() << "no off-screen OpenGL window: " << error;
+        ASSERT_EQ(shot.pictures[0].size(), kPixels);
         expectDrawnUpToTheGround(shot, shot.pictures[0]);
     }
 }
@@ -284,10 +286,10 @@ TEST(Levels, B3sRockIsDrawnUpToTheGroundOnItAndItsSpringboardRestsOnIt) {
     std::string error;
     if (!drawOverGround("b3.txt", u"rockTop", {u"rock", u"spring2"}, shot, error))
         GTEST_SKIP() << "no off-screen OpenGL window: " << error;
-    ASSERT_EQ(shot.pictures.size(), 2u);
     const std::vector<uint32_t>&rock = shot.pictures[0], &spring = shot.pictures[1];
+    ASSERT_EQ(rock.size(), kPixels);
+    ASSERT_EQ(spring.size(), kPixels);
     expectDrawnUpToTheGround(shot, rock);
-    ASSERT_EQ(spring.size(), rock.size());
     // The springboard's lowest point, and the rock's top under it.
     int lowest = -1, under = 0;
     for (int y = 0; y < OverGround::H; ++y)
